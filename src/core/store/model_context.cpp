@@ -1,0 +1,534 @@
+#include "store/model_context.h"
+
+#include "store/sqlite.h"
+#include "store/store_codec.h"
+
+#include "platform/log.h"
+
+namespace quillora {
+
+namespace {
+
+bool isResume(const Record* record) { return &record->entity() == &Resume::entityInfo(); }
+
+QString quoted(const QString& name) { return QLatin1Char('"') % name % QLatin1Char('"'); }
+
+// The statements one save needs, prepared lazily and reused within it.
+class SaveWriter final {
+public:
+    explicit SaveWriter(sql::Database& db) : m_db(db) {}
+
+    // Inserts a record; entries get their owner and position. Returns the new row key.
+    Result<qint64> insert(const Record& record, qint64 ownerKey = 0, qint64 position = 0)
+    {
+        const EntityInfo& entity = record.entity();
+        const QList<int> props = StoreCodec::storedProperties(entity);
+        const bool entry = StoreCodec::isEntry(entity);
+        auto stmt = statement(QStringLiteral("insert:") + entity.name, [&]() -> QString {
+            QStringList columns, params;
+            if (entry)
+                columns << QStringLiteral("ownerPK") << QStringLiteral("position");
+            for (int p : props)
+                columns << quoted(entity.properties.at(p).name);
+            for (int i = 0; i < columns.size(); ++i)
+                params << QStringLiteral("?");
+            return QStringLiteral("INSERT INTO ") % quoted(entity.name) % QStringLiteral(" (") %
+                   columns.join(QStringLiteral(", ")) % QStringLiteral(") VALUES (") %
+                   params.join(QStringLiteral(", ")) % QStringLiteral(")");
+        });
+        if (!stmt)
+            return Result<qint64>::failure(m_error);
+        int parameter = 1;
+        if (entry) {
+            stmt->bind(parameter++, ownerKey);
+            stmt->bind(parameter++, position);
+        }
+        for (int p : props)
+            StoreCodec::bindProperty(*stmt, parameter++, record, p);
+        if (auto status = stmt->exec(); !status)
+            return Result<qint64>::failure(describe(entity, status.error()));
+        return m_db.lastInsertRowId();
+    }
+
+    // Writes every stored property of a record. A portfolio image still only in the store is
+    // left as it is.
+    Status update(const Record& record, qint64 key, bool skipImage)
+    {
+        const EntityInfo& entity = record.entity();
+        QList<int> props = StoreCodec::storedProperties(entity);
+        if (skipImage)
+            props.removeAll(int(PortfolioItem::ImageData));
+        auto stmt = statement(QStringLiteral("update:%1:%2").arg(entity.name).arg(skipImage), [&]() -> QString {
+            QStringList sets;
+            for (int p : props)
+                sets << quoted(entity.properties.at(p).name) % QStringLiteral(" = ?");
+            return QStringLiteral("UPDATE ") % quoted(entity.name) % QStringLiteral(" SET ") %
+                   sets.join(QStringLiteral(", ")) % QStringLiteral(" WHERE pk = ?");
+        });
+        if (!stmt)
+            return Status::failure(m_error);
+        int parameter = 1;
+        for (int p : props)
+            StoreCodec::bindProperty(*stmt, parameter++, record, p);
+        stmt->bind(parameter, key);
+        if (auto status = stmt->exec(); !status)
+            return Status::failure(describe(entity, status.error()));
+        return success();
+    }
+
+    Status place(const EntityInfo& entity, qint64 key, qint64 ownerKey, qint64 position)
+    {
+        auto stmt = statement(QStringLiteral("place:") + entity.name, [&]() -> QString {
+            return QStringLiteral("UPDATE ") % quoted(entity.name) %
+                   QStringLiteral(" SET ownerPK = ?, position = ? WHERE pk = ?");
+        });
+        if (!stmt)
+            return Status::failure(m_error);
+        stmt->bind(1, ownerKey);
+        stmt->bind(2, position);
+        stmt->bind(3, key);
+        return stmt->exec();
+    }
+
+    // Deletes the entries of one kind that an owner no longer lists.
+    Status deleteEntriesNotIn(const EntityInfo& entity, qint64 ownerKey, const QList<qint64>& keep)
+    {
+        QStringList keys;
+        for (qint64 k : keep)
+            keys << QString::number(k);
+        QString sql = QStringLiteral("DELETE FROM ") % quoted(entity.name) % QStringLiteral(" WHERE ownerPK = ") %
+                      QString::number(ownerKey);
+        if (!keys.isEmpty())
+            sql += QStringLiteral(" AND pk NOT IN (") % keys.join(QLatin1Char(',')) % QLatin1Char(')');
+        return m_db.exec(sql);
+    }
+
+    Status remove(const EntityInfo& entity, qint64 key)
+    {
+        return m_db.exec(QStringLiteral("DELETE FROM ") % quoted(entity.name) % QStringLiteral(" WHERE pk = ") %
+                         QString::number(key));
+    }
+
+private:
+    // A cached statement, reset for new bindings; null (with m_error set) when it cannot be prepared.
+    template <typename MakeSql>
+    sql::Statement* statement(const QString& id, MakeSql makeSql)
+    {
+        auto it = m_cache.find(id);
+        if (it == m_cache.end()) {
+            auto prepared = m_db.prepare(makeSql());
+            if (!prepared) {
+                m_error = prepared.error();
+                return nullptr;
+            }
+            it = m_cache.emplace(id, std::make_shared<sql::Statement>(std::move(prepared).value()));
+        }
+        (*it)->reset();
+        return it->get();
+    }
+
+    static QString describe(const EntityInfo& entity, const QString& error)
+    {
+        return QStringLiteral("Cannot save %1: %2").arg(entity.name, error);
+    }
+
+    sql::Database& m_db;
+    QHash<QString, std::shared_ptr<sql::Statement>> m_cache;
+    QString m_error;
+};
+
+template <typename Ptr>
+QList<std::shared_ptr<Record>> asRecords(const QList<Ptr>& entries)
+{
+    QList<std::shared_ptr<Record>> records;
+    records.reserve(entries.size());
+    for (const auto& e : entries)
+        records.append(e);
+    return records;
+}
+
+} // namespace
+
+ModelContext::ModelContext(sql::Database& database, QObject* parent) : QObject(parent), m_db(database)
+{
+    m_autosaveTimer.setSingleShot(true);
+    m_autosaveTimer.setInterval(1000);
+    connect(&m_autosaveTimer, &QTimer::timeout, this, &ModelContext::autosave);
+}
+
+ModelContext::~ModelContext()
+{
+    for (const auto& record : std::as_const(m_registry))
+        record->m_context = nullptr;
+}
+
+void ModelContext::registerRecord(const std::shared_ptr<Record>& record)
+{
+    record->m_context = this;
+    m_registry.insert(record.get(), record);
+}
+
+void ModelContext::insert(const std::shared_ptr<Record>& record)
+{
+    if (!record || m_registry.contains(record.get()) || record->m_deleted)
+        return;
+    registerRecord(record);
+    m_inserted.append(record);
+    if (isResume(record.get())) {
+        auto resume = std::static_pointer_cast<Resume>(record);
+        m_resumes.append(resume);
+        m_creationOrder.insert(resume.get(), m_nextCreationOrder++);
+        emit resumeInserted(resume);
+    }
+    scheduleAutosave();
+}
+
+void ModelContext::deleteRecord(const std::shared_ptr<Record>& record)
+{
+    if (!record || record->m_deleted)
+        return;
+    record->m_deleted = true;
+    const bool wasInserted = m_inserted.removeOne(record);
+    m_dirty.remove(record.get());
+    if (!wasInserted && record->m_storeKey > 0)
+        m_deleted.append(record);
+    else
+        m_registry.remove(record.get());
+
+    if (isResume(record.get())) {
+        auto resume = std::static_pointer_cast<Resume>(record);
+        m_resumes.removeOne(resume);
+        m_creationOrder.remove(resume.get());
+        const auto children = asRecords(resume->m_experienceItems) + asRecords(resume->m_educationItems) +
+                              asRecords(resume->m_portfolioItems);
+        for (const auto& child : children) {
+            child->m_deleted = true;
+            m_dirty.remove(child.get());
+            m_inserted.removeOne(child);
+        }
+        emit resumeDeleted(resume);
+    }
+    scheduleAutosave();
+}
+
+void ModelContext::recordDidChange(Record* record, int propertyIndex)
+{
+    if (record->m_deleted)
+        return;
+    m_dirty.insert(record);
+    if (isResume(record))
+        emit resumeChanged(static_cast<Resume*>(record), record->entity().properties.at(propertyIndex).key);
+    scheduleAutosave();
+}
+
+bool ModelContext::hasChanges() const
+{
+    return !m_inserted.isEmpty() || !m_deleted.isEmpty() || !m_dirty.isEmpty();
+}
+
+Status ModelContext::loadAll()
+{
+    // Résumés this context saved before its first fetch are already here.
+    QSet<qint64> known;
+    for (const ResumePtr& resume : std::as_const(m_resumes)) {
+        if (resume->m_storeKey > 0)
+            known.insert(resume->m_storeKey);
+    }
+    for (const auto& record : std::as_const(m_deleted)) {
+        if (isResume(record.get()))
+            known.insert(record->m_storeKey);
+    }
+
+    QHash<qint64, ResumePtr> resumes;
+    {
+        const EntityInfo& entity = Resume::entityInfo();
+        const QList<int> props = StoreCodec::storedProperties(entity);
+        QStringList columns{QStringLiteral("pk")};
+        for (int p : props)
+            columns << quoted(entity.properties.at(p).name);
+        auto stmt = m_db.prepare(QStringLiteral("SELECT ") % columns.join(QStringLiteral(", ")) %
+                                 QStringLiteral(" FROM \"Resume\" ORDER BY pk"));
+        if (!stmt)
+            return Status::failure(stmt.error());
+        while (stmt->next()) {
+            if (known.contains(stmt->int64(0)))
+                continue;
+            auto resume = std::shared_ptr<Resume>(new Resume(Resume::FromStore{}));
+            resume->m_storeKey = stmt->int64(0);
+            for (int i = 0; i < props.size(); ++i) {
+                if (auto status = StoreCodec::readProperty(*stmt, i + 1, *resume, props.at(i)); !status)
+                    return status;
+            }
+            resumes.insert(resume->m_storeKey, resume);
+        }
+        if (!stmt->error().isEmpty())
+            return Status::failure(stmt->error());
+    }
+
+    // Entries come in each owner's stored order; entries whose owner is gone are left unread.
+    const auto loadEntries = [&](const EntityInfo& entity, auto make, auto attach) -> Status {
+        const bool portfolio = &entity == &PortfolioItem::entityInfo();
+        QList<int> props = StoreCodec::storedProperties(entity);
+        if (portfolio)
+            props.removeAll(int(PortfolioItem::ImageData));
+        QStringList columns{QStringLiteral("pk"), QStringLiteral("ownerPK")};
+        for (int p : props)
+            columns << quoted(entity.properties.at(p).name);
+        if (portfolio)
+            columns << QStringLiteral("\"imageData\" IS NOT NULL");
+        auto stmt = m_db.prepare(QStringLiteral("SELECT ") % columns.join(QStringLiteral(", ")) %
+                                 QStringLiteral(" FROM ") % quoted(entity.name) %
+                                 QStringLiteral(" WHERE ownerPK IS NOT NULL ORDER BY ownerPK, position, pk"));
+        if (!stmt)
+            return Status::failure(stmt.error());
+        while (stmt->next()) {
+            const auto owner = resumes.value(stmt->int64(1));
+            if (!owner)
+                continue;
+            auto entry = make();
+            entry->m_storeKey = stmt->int64(0);
+            for (int i = 0; i < props.size(); ++i) {
+                if (auto status = StoreCodec::readProperty(*stmt, i + 2, *entry, props.at(i)); !status)
+                    return status;
+            }
+            if constexpr (std::is_same_v<decltype(entry), PortfolioItemPtr>)
+                entry->m_imageInStore = stmt->int64(int(columns.size()) - 1) != 0;
+            attach(*owner, entry);
+        }
+        return stmt->error().isEmpty() ? success() : Status::failure(stmt->error());
+    };
+
+    if (auto s = loadEntries(
+            Experience::entityInfo(), [] { return ExperiencePtr(new Experience(Experience::FromStore{})); },
+            [](Resume& r, const ExperiencePtr& e) { r.m_experienceItems.append(e); });
+        !s)
+        return s;
+    if (auto s = loadEntries(
+            Education::entityInfo(), [] { return EducationPtr(new Education(Education::FromStore{})); },
+            [](Resume& r, const EducationPtr& e) { r.m_educationItems.append(e); });
+        !s)
+        return s;
+    if (auto s = loadEntries(
+            PortfolioItem::entityInfo(), [] { return PortfolioItemPtr(new PortfolioItem(PortfolioItem::FromStore{})); },
+            [](Resume& r, const PortfolioItemPtr& e) { r.m_portfolioItems.append(e); });
+        !s)
+        return s;
+
+    for (const ResumePtr& resume : std::as_const(resumes)) {
+        registerRecord(resume);
+        for (const auto& child : asRecords(resume->m_experienceItems) + asRecords(resume->m_educationItems) +
+                                     asRecords(resume->m_portfolioItems))
+            registerRecord(child);
+        m_resumes.append(resume);
+    }
+    return success();
+}
+
+Result<QList<ResumePtr>> ModelContext::fetchResumes()
+{
+    if (!m_loaded) {
+        if (auto status = loadAll(); !status)
+            return Result<QList<ResumePtr>>::failure(status.error());
+        m_loaded = true;
+    }
+    QList<ResumePtr> sorted = m_resumes;
+    std::sort(sorted.begin(), sorted.end(), [this](const ResumePtr& a, const ResumePtr& b) {
+        const QDateTime da = a->lastEdited(), db = b->lastEdited();
+        if (da != db)
+            return da > db;
+        return creationOrderOf(*a) > creationOrderOf(*b);
+    });
+    return sorted;
+}
+
+qint64 ModelContext::creationOrderOf(const Resume& resume) const
+{
+    if (resume.m_storeKey > 0)
+        return resume.m_storeKey;
+    return m_creationOrder.value(const_cast<Resume*>(&resume), m_nextCreationOrder);
+}
+
+void ModelContext::loadImageData(PortfolioItem* item)
+{
+    auto stmt = m_db.prepare(QStringLiteral("SELECT \"imageData\" FROM \"PortfolioItem\" WHERE pk = ?"));
+    if (!stmt)
+        return;
+    stmt->bind(1, item->m_storeKey);
+    if (stmt->next() && !stmt->isNull(0))
+        item->m_values[PortfolioItem::ImageData] = stmt->blob(0);
+    else
+        item->m_values[PortfolioItem::ImageData] = QVariant();
+}
+
+Status ModelContext::save()
+{
+    m_autosaveTimer.stop();
+    if (!hasChanges())
+        return success();
+
+    if (auto status = m_db.exec(QStringLiteral("BEGIN IMMEDIATE")); !status)
+        return Status::failure(QStringLiteral("Cannot start saving: ") + status.error());
+
+    SaveWriter writer(m_db);
+    QHash<Record*, qint64> newKeys; // row keys given out by this save; applied once it commits
+    QList<std::shared_ptr<Record>> newEntries;
+    const auto keyOf = [&](const Record* r) {
+        return r->m_storeKey > 0 ? r->m_storeKey : newKeys.value(const_cast<Record*>(r), 0);
+    };
+
+    const auto run = [&]() -> Status {
+        for (const auto& record : std::as_const(m_deleted)) {
+            if (isResume(record.get())) {
+                for (const EntityInfo* entity : StoreCodec::entities()) {
+                    if (StoreCodec::isEntry(*entity)) {
+                        if (auto s = writer.deleteEntriesNotIn(*entity, record->m_storeKey, {}); !s)
+                            return s;
+                    }
+                }
+            }
+            if (auto s = writer.remove(record->entity(), record->m_storeKey); !s)
+                return s;
+        }
+        for (const auto& record : std::as_const(m_inserted)) {
+            if (!isResume(record.get()))
+                continue;
+            auto key = writer.insert(*record);
+            if (!key)
+                return Status::failure(key.error());
+            newKeys.insert(record.get(), *key);
+        }
+
+        QSet<Record*> written;
+        const auto writeList = [&](const Resume& owner, const QList<std::shared_ptr<Record>>& entries,
+                                   const EntityInfo& entity) -> Status {
+            const qint64 ownerKey = keyOf(&owner);
+            QList<qint64> keep;
+            for (qsizetype i = 0; i < entries.size(); ++i) {
+                Record* entry = entries.at(i).get();
+                qint64 key = keyOf(entry);
+                if (key == 0) {
+                    auto inserted = writer.insert(*entry, ownerKey, i);
+                    if (!inserted)
+                        return Status::failure(inserted.error());
+                    key = *inserted;
+                    newKeys.insert(entry, key);
+                    newEntries.append(entries.at(i));
+                } else {
+                    if (auto s = writer.place(entity, key, ownerKey, i); !s)
+                        return s;
+                    if (m_dirty.contains(entry)) {
+                        const bool skipImage = &entity == &PortfolioItem::entityInfo() &&
+                                               static_cast<PortfolioItem*>(entry)->m_imageInStore;
+                        if (auto s = writer.update(*entry, key, skipImage); !s)
+                            return s;
+                    }
+                }
+                written.insert(entry);
+                keep.append(key);
+            }
+            return writer.deleteEntriesNotIn(entity, ownerKey, keep);
+        };
+
+        QList<Resume*> touched;
+        for (const auto& record : std::as_const(m_inserted)) {
+            if (isResume(record.get()))
+                touched.append(static_cast<Resume*>(record.get()));
+        }
+        for (Record* record : std::as_const(m_dirty)) {
+            if (isResume(record) && !touched.contains(static_cast<Resume*>(record)))
+                touched.append(static_cast<Resume*>(record));
+        }
+        for (Resume* resume : std::as_const(touched)) {
+            if (resume->m_storeKey > 0) {
+                if (auto s = writer.update(*resume, resume->m_storeKey, false); !s)
+                    return s;
+            }
+            if (auto s = writeList(*resume, asRecords(resume->m_experienceItems), Experience::entityInfo()); !s)
+                return s;
+            if (auto s = writeList(*resume, asRecords(resume->m_educationItems), Education::entityInfo()); !s)
+                return s;
+            if (auto s = writeList(*resume, asRecords(resume->m_portfolioItems), PortfolioItem::entityInfo()); !s)
+                return s;
+        }
+        // Entries changed in place under an unchanged résumé.
+        for (Record* record : std::as_const(m_dirty)) {
+            if (isResume(record) || written.contains(record) || record->m_storeKey == 0)
+                continue;
+            const bool skipImage = &record->entity() == &PortfolioItem::entityInfo() &&
+                                   static_cast<PortfolioItem*>(record)->m_imageInStore;
+            if (auto s = writer.update(*record, record->m_storeKey, skipImage); !s)
+                return s;
+        }
+        return success();
+    };
+
+    Status status = run();
+    if (status)
+        status = m_db.exec(QStringLiteral("COMMIT"));
+    if (!status) {
+        (void)m_db.exec(QStringLiteral("ROLLBACK"));
+        return status;
+    }
+
+    // Committed: hand out the row keys and forget what is written.
+    for (auto it = newKeys.cbegin(); it != newKeys.cend(); ++it)
+        it.key()->m_storeKey = it.value();
+    for (const auto& entry : std::as_const(newEntries))
+        registerRecord(entry);
+    for (const auto& record : std::as_const(m_inserted)) {
+        if (isResume(record.get()))
+            m_creationOrder.remove(record.get());
+        else if (record->m_storeKey == 0)
+            m_registry.remove(record.get()); // an entry no résumé held: not written
+    }
+    for (const auto& record : std::as_const(m_deleted))
+        m_registry.remove(record.get());
+    m_inserted.clear();
+    m_deleted.clear();
+    m_dirty.clear();
+
+    // Entries that left their résumé's list were deleted from the store.
+    QSet<Record*> reachable;
+    for (const ResumePtr& resume : std::as_const(m_resumes)) {
+        reachable.insert(resume.get());
+        for (const auto& child : asRecords(resume->m_experienceItems) + asRecords(resume->m_educationItems) +
+                                     asRecords(resume->m_portfolioItems))
+            reachable.insert(child.get());
+    }
+    for (auto it = m_registry.begin(); it != m_registry.end();) {
+        if (!reachable.contains(it.key())) {
+            it.value()->m_context = nullptr;
+            it = m_registry.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    emit didSave();
+    return success();
+}
+
+void ModelContext::setAutosaveEnabled(bool enabled)
+{
+    m_autosaveEnabled = enabled;
+    if (!enabled)
+        m_autosaveTimer.stop();
+}
+
+void ModelContext::setAutosaveDelay(int milliseconds) { m_autosaveTimer.setInterval(milliseconds); }
+
+void ModelContext::scheduleAutosave()
+{
+    if (m_autosaveEnabled)
+        m_autosaveTimer.start();
+}
+
+void ModelContext::autosave()
+{
+    if (!hasChanges())
+        return;
+    if (auto status = save(); !status) {
+        logLine(QStringLiteral("⚠️ Autosave failed: ") + status.error());
+    }
+}
+
+} // namespace quillora

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "model/resume.h"
+#include "platform/result.h"
+
+#include <QHash>
+#include <QObject>
+#include <QSet>
+#include <QTimer>
+
+#include <memory>
+
+namespace quillora {
+
+namespace sql {
+class Database;
+}
+
+// Tracks inserted, changed and deleted records and writes them to the store in one
+// transaction. Lives on the UI thread, like the records it tracks.
+class ModelContext final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ModelContext)
+
+public:
+    explicit ModelContext(sql::Database& database, QObject* parent = nullptr);
+    ~ModelContext() override;
+
+    // A new résumé, or an entry, joins the context. Entries need not be inserted: an entry in
+    // a résumé's list is saved with it; an inserted entry that no résumé holds at the next save
+    // is not written.
+    void insert(const std::shared_ptr<Record>& record);
+    // Marks a record deleted. A résumé takes its entries with it at the next save.
+    void deleteRecord(const std::shared_ptr<Record>& record);
+
+    // Writes all pending changes in one transaction. On failure nothing is written, the
+    // changes stay pending and the error is returned.
+    Status save();
+    bool hasChanges() const;
+
+    // All résumés that are not deleted, newest lastEdited first; for equal dates the later
+    // created comes first.
+    Result<QList<ResumePtr>> fetchResumes();
+
+    // The context saves by itself this long after the last change (default one second).
+    void setAutosaveEnabled(bool enabled);
+    bool isAutosaveEnabled() const { return m_autosaveEnabled; }
+    void setAutosaveDelay(int milliseconds);
+
+    // Loads a portfolio image's bytes when first asked for.
+    void loadImageData(PortfolioItem* item);
+
+    // Tells the context that one of its records was written.
+    void recordDidChange(Record* record, int propertyIndex);
+
+signals:
+    void resumeInserted(const quillora::ResumePtr& resume);
+    void resumeDeleted(const quillora::ResumePtr& resume);
+    // A résumé in the context was written (any property).
+    void resumeChanged(quillora::Resume* resume, const QString& key);
+    void didSave();
+
+private:
+    Status loadAll();
+    void registerRecord(const std::shared_ptr<Record>& record);
+    void scheduleAutosave();
+    void autosave();
+    qint64 creationOrderOf(const Resume& resume) const;
+
+    sql::Database& m_db;
+    bool m_loaded = false;
+    QList<ResumePtr> m_resumes;                         // live résumés, in no particular order
+    QHash<Record*, std::shared_ptr<Record>> m_registry; // every record the context tracks
+    QList<std::shared_ptr<Record>> m_inserted;          // inserted and not yet saved
+    QList<std::shared_ptr<Record>> m_deleted;           // deleted and not yet saved
+    QSet<Record*> m_dirty;
+    QHash<Record*, qint64> m_creationOrder; // for résumés not yet saved
+    qint64 m_nextCreationOrder = 1LL << 40;
+    QTimer m_autosaveTimer;
+    bool m_autosaveEnabled = true;
+};
+
+} // namespace quillora

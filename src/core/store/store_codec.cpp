@@ -1,0 +1,218 @@
+#include "store/store_codec.h"
+
+#include "model/education.h"
+#include "model/experience.h"
+#include "model/portfolio_item.h"
+#include "model/resume.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QUuid>
+
+namespace quillora {
+
+namespace {
+
+QString quoted(const QString& name) { return QLatin1Char('"') % name % QLatin1Char('"'); }
+
+QString columnType(PropertyType type)
+{
+    switch (type) {
+    case PropertyType::Text:
+    case PropertyType::TextList:
+    case PropertyType::Date:
+    case PropertyType::Orientation: return QStringLiteral("TEXT NOT NULL");
+    case PropertyType::Uuid: return QStringLiteral("TEXT NOT NULL UNIQUE");
+    case PropertyType::OptionalText:
+    case PropertyType::OptionalDate:
+    case PropertyType::OptionalTextList: return QStringLiteral("TEXT");
+    case PropertyType::Bool:
+    case PropertyType::Int64: return QStringLiteral("INTEGER NOT NULL");
+    case PropertyType::OptionalBytes: return QStringLiteral("BLOB");
+    case PropertyType::ToMany: break;
+    }
+    return QString();
+}
+
+QString encodeList(const QStringList& list)
+{
+    return QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(list)).toJson(QJsonDocument::Compact));
+}
+
+std::optional<QStringList> decodeList(const QString& text)
+{
+    const QJsonDocument doc = QJsonDocument::fromJson(text.toUtf8());
+    if (!doc.isArray())
+        return std::nullopt;
+    QStringList list;
+    for (const QJsonValue& v : doc.array()) {
+        if (!v.isString())
+            return std::nullopt;
+        list.append(v.toString());
+    }
+    return list;
+}
+
+} // namespace
+
+const QList<const EntityInfo*>& StoreCodec::entities()
+{
+    static const QList<const EntityInfo*> all{&Resume::entityInfo(), &Experience::entityInfo(),
+                                              &Education::entityInfo(), &PortfolioItem::entityInfo()};
+    return all;
+}
+
+bool StoreCodec::isEntry(const EntityInfo& entity) { return &entity != &Resume::entityInfo(); }
+
+QList<int> StoreCodec::storedProperties(const EntityInfo& entity)
+{
+    QList<int> indexes;
+    for (int i = 0; i < entity.properties.size(); ++i) {
+        if (entity.properties.at(i).type != PropertyType::ToMany)
+            indexes.append(i);
+    }
+    return indexes;
+}
+
+QStringList StoreCodec::columnNames(const EntityInfo& entity)
+{
+    QStringList names{QStringLiteral("pk")};
+    if (isEntry(entity))
+        names << QStringLiteral("ownerPK") << QStringLiteral("position");
+    for (int index : storedProperties(entity))
+        names << entity.properties.at(index).name;
+    return names;
+}
+
+QString StoreCodec::createTableStatement(const EntityInfo& entity)
+{
+    QStringList columns{QStringLiteral("pk INTEGER PRIMARY KEY AUTOINCREMENT")};
+    if (isEntry(entity)) {
+        columns << QStringLiteral("ownerPK INTEGER") << QStringLiteral("position INTEGER NOT NULL DEFAULT 0");
+    }
+    for (int index : storedProperties(entity)) {
+        const PropertyMetadata& p = entity.properties.at(index);
+        columns << quoted(p.name) % QLatin1Char(' ') % columnType(p.type);
+    }
+    QString sql = QStringLiteral("CREATE TABLE IF NOT EXISTS ") % quoted(entity.name) % QStringLiteral(" (") %
+                  columns.join(QStringLiteral(", ")) % QStringLiteral(");");
+    if (isEntry(entity)) {
+        sql += QStringLiteral(" CREATE INDEX IF NOT EXISTS ") % quoted(entity.name % QStringLiteral("_owner")) %
+               QStringLiteral(" ON ") % quoted(entity.name) % QStringLiteral(" (ownerPK, position);");
+    }
+    return sql;
+}
+
+QString StoreCodec::encodeDate(const QDateTime& date)
+{
+    return date.toUTC().toString(Qt::ISODateWithMs);
+}
+
+QDateTime StoreCodec::decodeDate(const QString& text)
+{
+    QDateTime date = QDateTime::fromString(text, Qt::ISODateWithMs);
+    return date.toUTC();
+}
+
+void StoreCodec::bindProperty(sql::Statement& stmt, int parameter, const Record& record, int property)
+{
+    const QVariant& v = record.m_values.at(property);
+    switch (record.entity().properties.at(property).type) {
+    case PropertyType::Text:
+    case PropertyType::Orientation: stmt.bind(parameter, v.toString()); break;
+    case PropertyType::OptionalText:
+        if (v.isValid())
+            stmt.bind(parameter, v.toString());
+        else
+            stmt.bindNull(parameter);
+        break;
+    case PropertyType::Bool: stmt.bind(parameter, qint64(v.toBool() ? 1 : 0)); break;
+    case PropertyType::Int64: stmt.bind(parameter, v.toLongLong()); break;
+    case PropertyType::Date: stmt.bind(parameter, encodeDate(v.toDateTime())); break;
+    case PropertyType::OptionalDate:
+        if (v.isValid())
+            stmt.bind(parameter, encodeDate(v.toDateTime()));
+        else
+            stmt.bindNull(parameter);
+        break;
+    case PropertyType::TextList: stmt.bind(parameter, encodeList(v.toStringList())); break;
+    case PropertyType::OptionalTextList:
+        if (v.isValid())
+            stmt.bind(parameter, encodeList(v.toStringList()));
+        else
+            stmt.bindNull(parameter);
+        break;
+    case PropertyType::OptionalBytes:
+        if (v.isValid())
+            stmt.bindBlob(parameter, v.toByteArray());
+        else
+            stmt.bindNull(parameter);
+        break;
+    case PropertyType::Uuid: stmt.bind(parameter, v.toUuid().toString(QUuid::WithoutBraces).toUpper()); break;
+    case PropertyType::ToMany: break;
+    }
+}
+
+Status StoreCodec::readProperty(const sql::Statement& stmt, int column, Record& record, int property)
+{
+    const PropertyMetadata& meta = record.entity().properties.at(property);
+    QVariant& slot = record.m_values[property];
+    const auto corrupt = [&] {
+        return Status::failure(QStringLiteral("The stored value of %1.%2 cannot be read.")
+                                   .arg(record.entity().name, meta.name));
+    };
+    const bool null = stmt.isNull(column);
+    switch (meta.type) {
+    case PropertyType::Text: slot = stmt.text(column); break;
+    case PropertyType::OptionalText: slot = null ? QVariant() : QVariant(stmt.text(column)); break;
+    case PropertyType::Bool: slot = stmt.int64(column) != 0; break;
+    case PropertyType::Int64: slot = stmt.int64(column); break;
+    case PropertyType::Date:
+    case PropertyType::OptionalDate: {
+        if (null) {
+            if (meta.type == PropertyType::Date)
+                return corrupt();
+            slot = QVariant();
+            break;
+        }
+        const QDateTime date = decodeDate(stmt.text(column));
+        if (!date.isValid())
+            return corrupt();
+        slot = date;
+        break;
+    }
+    case PropertyType::TextList:
+    case PropertyType::OptionalTextList: {
+        if (null) {
+            if (meta.type == PropertyType::TextList)
+                return corrupt();
+            slot = QVariant();
+            break;
+        }
+        const auto list = decodeList(stmt.text(column));
+        if (!list)
+            return corrupt();
+        slot = *list;
+        break;
+    }
+    case PropertyType::OptionalBytes: slot = null ? QVariant() : QVariant(stmt.blob(column)); break;
+    case PropertyType::Uuid: {
+        const QUuid id(stmt.text(column));
+        if (id.isNull())
+            return corrupt();
+        slot = id;
+        break;
+    }
+    case PropertyType::Orientation: {
+        const QString raw = stmt.text(column);
+        if (!portfolioImageOrientationFromRawValue(raw))
+            return corrupt();
+        slot = raw;
+        break;
+    }
+    case PropertyType::ToMany: break;
+    }
+    return success();
+}
+
+} // namespace quillora
