@@ -1,13 +1,12 @@
 #include "app/quillora_app.h"
 
+#include "app/main_window.h"
+#include "app/unix_signals.h"
 #include "platform/log.h"
-#include "store/model_container.h"
+#include "store/app_store.h"
+#include "theme/font_resolver.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QListWidget>
-#include <QMainWindow>
-#include <QStandardPaths>
 
 namespace quillora {
 
@@ -15,29 +14,21 @@ int runQuillora(QApplication& app)
 {
     QApplication::setOrganizationName(QStringLiteral("Quillora"));
     QApplication::setApplicationName(QStringLiteral("Quillora"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Quillora"));
+    QApplication::setDesktopFileName(QStringLiteral("quillora"));
+    quitOnTerminationSignals(&app);
+    FontResolver::registerAppFonts();
 
-    const QString dir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                        QStringLiteral("/QuilloraStore");
-    QDir().mkpath(dir);
-    auto container = ModelContainer::open(dir + QStringLiteral("/default.store"));
-    if (!container) {
-        logLine(QStringLiteral("SwiftData ModelContainer failed: ") + container.error());
+    AppStore store = openAppStore();
+    if (!store.fatalError.isEmpty()) {
+        logLine(QStringLiteral("SwiftData ModelContainer failed: ") + store.fatalError);
         return 1;
     }
-    auto resumes = (*container)->mainContext().fetchResumes();
 
-    QMainWindow window;
-    auto* list = new QListWidget(&window);
-    list->setObjectName(QStringLiteral("resumeList"));
-    if (resumes) {
-        for (const auto& resume : *resumes)
-            list->addItem(resume->title());
-    }
-    window.setCentralWidget(list);
-    window.resize(1100, 760);
+    MainWindow window(store.container.get());
     window.show();
     const int code = app.exec();
-    (void)(*container)->mainContext().save();
+    window.enterBackground();
     return code;
 }
 

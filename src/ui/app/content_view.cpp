@@ -1,0 +1,145 @@
+#include "app/content_view.h"
+
+#include "app/app_events.h"
+#include "app/empty_resume_view.h"
+#include "app/frosted_card.h"
+#include "app/intro_overlay.h"
+#include "app/resume_title_list.h"
+#include "platform/appearance.h"
+#include "store/app_store.h"
+#include "store/model_context.h"
+#include "theme/themed_background.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSplitter>
+#include <QStackedLayout>
+#include <QVBoxLayout>
+
+namespace quillora {
+
+namespace {
+
+// Stands in the detail column for the selected résumé: its title over the themed background.
+class ResumeDetailView final : public QWidget {
+public:
+    ResumeDetailView(const ResumePtr& resume, QWidget* parent) : QWidget(parent)
+    {
+        setObjectName(QStringLiteral("resumeDetailView"));
+        auto* background = new ThemedBackground(this);
+        background->setOrbScale(1.15);
+        auto* outer = new QVBoxLayout(this);
+        outer->setContentsMargins(0, 0, 0, 0);
+        outer->addWidget(background);
+        auto* layout = new QVBoxLayout(background);
+        auto* title = new QLabel(resume->title(), background);
+        title->setObjectName(QStringLiteral("selectedResumeTitle"));
+        title->setAlignment(Qt::AlignCenter);
+        title->setWordWrap(true);
+        QFont font = title->font();
+        font.setPixelSize(28);
+        font.setWeight(QFont::DemiBold);
+        title->setFont(font);
+        layout->addWidget(title, 0, Qt::AlignCenter);
+        const auto applyScheme = [title] {
+            title->setStyleSheet(QStringLiteral("color: %1;").arg(
+                primaryInk(Appearance::shared().isLight()).name(QColor::HexArgb)));
+        };
+        applyScheme();
+        connect(&Appearance::shared(), &Appearance::changed, this, applyScheme);
+        connect(resume.get(), &Record::changed, title, [title, r = resume.get()](const QString& key) {
+            if (key == QLatin1String("title"))
+                title->setText(r->title());
+        });
+    }
+};
+
+} // namespace
+
+ContentView::ContentView(ModelContext& context, UserInterfaceIdiom idiom, QWidget* parent)
+    : QWidget(parent), m_context(context), m_idiom(idiom)
+{
+    setObjectName(QStringLiteral("contentView"));
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    if (m_idiom == UserInterfaceIdiom::pad) {
+        auto* split = new QSplitter(Qt::Horizontal, this);
+        split->setObjectName(QStringLiteral("splitView"));
+        split->setChildrenCollapsible(false);
+        auto* sidebar = new ResumeTitleList(m_context, split);
+        sidebar->setMinimumWidth(280);
+        auto* detailColumn = new QWidget(split);
+        detailColumn->setObjectName(QStringLiteral("detailColumn"));
+        m_detailStack = new QStackedLayout(detailColumn);
+        split->addWidget(sidebar);
+        split->addWidget(detailColumn);
+        split->setStretchFactor(0, 0);
+        split->setStretchFactor(1, 1);
+        split->setSizes({320, 780});
+        layout->addWidget(split);
+        showDetail();
+        connect(&AppEvents::instance(), &AppEvents::selectResume, this,
+                &ContentView::receiveSelectResumeNotification);
+        connect(&m_context, &ModelContext::resumeDeleted, this, &ContentView::resumeDeleted);
+    } else {
+        layout->addWidget(new ResumeTitleList(m_context, this));
+    }
+
+    if (!isRunningForPreviews()) {
+        m_intro = new IntroLogoOverlay(this);
+        m_intro->raise();
+    }
+}
+
+QWidget* ContentView::detailWidget() const { return m_detail.data(); }
+
+void ContentView::receiveSelectResumeNotification(const std::shared_ptr<QObject>& object)
+{
+    auto resume = std::dynamic_pointer_cast<Resume>(object);
+    if (!resume || resume->isDeleted())
+        return;
+    m_selectedResume = resume;
+    showDetail();
+}
+
+void ContentView::resumeDeleted(const ResumePtr& resume)
+{
+    // A deleted résumé must not stay on screen, nor be written to again.
+    if (m_selectedResume && m_selectedResume == resume) {
+        m_selectedResume.reset();
+        showDetail();
+    }
+}
+
+void ContentView::showDetail()
+{
+    if (m_detailStack == nullptr)
+        return;
+    QWidget* next = m_selectedResume ? static_cast<QWidget*>(new ResumeDetailView(m_selectedResume, this))
+                                     : new ThemedEmptyResumeView(this);
+    m_detailStack->addWidget(next);
+    m_detailStack->setCurrentWidget(next);
+    if (m_detail)
+        m_detail->deleteLater();
+    m_detail = next;
+}
+
+void ContentView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (m_intro)
+        m_intro->setGeometry(rect());
+}
+
+void ContentView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (auto* intro = qobject_cast<IntroLogoOverlay*>(m_intro.data())) {
+        intro->setGeometry(rect());
+        intro->raise();
+        intro->startIntroLogoFade();
+    }
+}
+
+} // namespace quillora

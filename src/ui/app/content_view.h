@@ -1,0 +1,53 @@
+#pragma once
+
+#include "model/resume.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class QStackedLayout;
+
+namespace quillora {
+
+class ModelContext;
+
+// How the main content is arranged: the split view of list and detail on the desktop (the pad
+// idiom), or the list alone.
+enum class UserInterfaceIdiom { pad, other };
+
+// The navigation root of the main window: the résumé list beside the detail column, with the
+// intro logo overlay over both.
+class ContentView final : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ContentView)
+
+public:
+    ContentView(ModelContext& context, UserInterfaceIdiom idiom, QWidget* parent = nullptr);
+
+    UserInterfaceIdiom idiom() const { return m_idiom; }
+    ResumePtr selectedResume() const { return m_selectedResume; }
+    // The widget the detail column shows now (the placeholder or the résumé's screen).
+    QWidget* detailWidget() const;
+    QWidget* introOverlay() const { return m_intro.data(); }
+
+    // Handler of "QuilloraSelectResume": selects the object when it is a résumé.
+    void receiveSelectResumeNotification(const std::shared_ptr<QObject>& object);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void showDetail();
+    void resumeDeleted(const ResumePtr& resume);
+
+    ModelContext& m_context;
+    UserInterfaceIdiom m_idiom;
+    ResumePtr m_selectedResume;
+    QStackedLayout* m_detailStack = nullptr;
+    QPointer<QWidget> m_detail;
+    QPointer<QWidget> m_intro;
+    bool m_introStarted = false;
+};
+
+} // namespace quillora

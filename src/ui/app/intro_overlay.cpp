@@ -1,0 +1,141 @@
+#include "app/intro_overlay.h"
+
+#include "platform/appearance.h"
+
+#include <QPainter>
+#include <QTimer>
+
+namespace quillora {
+
+namespace {
+
+void animate(QVariantAnimation& animation, int durationMs, int delayMs, QEasingCurve curve)
+{
+    animation.setStartValue(0.0);
+    animation.setEndValue(1.0);
+    animation.setDuration(durationMs);
+    animation.setEasingCurve(curve);
+    if (delayMs > 0)
+        QTimer::singleShot(delayMs, &animation, [&animation] { animation.start(); });
+    else
+        animation.start();
+}
+
+} // namespace
+
+IntroLogoOverlay::IntroLogoOverlay(QWidget* parent)
+    : QWidget(parent), m_hand(QStringLiteral(":/app/hand_mark.svg")), m_word(QStringLiteral(":/app/word_mark.svg"))
+{
+    setObjectName(QStringLiteral("introLogoOverlay"));
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+    const auto bind = [this](QVariantAnimation& animation, qreal& target) {
+        connect(&animation, &QVariantAnimation::valueChanged, this, [this, &target](const QVariant& v) {
+            target = v.toReal();
+            update();
+        });
+    };
+    bind(m_handAnimation, m_handProgress);
+    bind(m_wordAnimation, m_wordProgress);
+    bind(m_glowAnimation, m_glowLevel);
+    connect(&m_fadeAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant& v) {
+        m_opacity = 1.0 - v.toReal();
+        update();
+    });
+    connect(&m_fadeAnimation, &QVariantAnimation::finished, this, &QWidget::hide);
+}
+
+void IntroLogoOverlay::startIntroLogoFade()
+{
+    const bool reduceMotion = Appearance::shared().reduceMotion();
+    if (!m_show) {
+        m_show = true;
+        if (reduceMotion) {
+            m_handProgress = m_wordProgress = 1;
+        } else {
+            animate(m_handAnimation, 1400, 0, QEasingCurve::OutCubic);
+            animate(m_wordAnimation, 1400, 600, QEasingCurve::OutCubic);
+        }
+    }
+    m_glow = !reduceMotion;
+    if (m_glow && m_glowAnimation.state() != QAbstractAnimation::Running) {
+        m_glowAnimation.setKeyValueAt(0, 0.0);
+        m_glowAnimation.setKeyValueAt(0.5, 1.0);
+        m_glowAnimation.setKeyValueAt(1, 0.0);
+        m_glowAnimation.setDuration(3000);
+        m_glowAnimation.setLoopCount(-1);
+        QTimer::singleShot(1200, this, [this] {
+            if (m_glow && !m_fadeOut)
+                m_glowAnimation.start();
+        });
+    } else if (!m_glow) {
+        m_glowAnimation.stop();
+        m_glowLevel = 0;
+    }
+    update();
+    QTimer::singleShot(3000, this, &IntroLogoOverlay::finishIntroLogoFade);
+}
+
+void IntroLogoOverlay::finishIntroLogoFade()
+{
+    if (m_fadeOut)
+        return;
+    m_fadeOut = true;
+    if (Appearance::shared().reduceMotion()) {
+        m_opacity = 0;
+        hide();
+        return;
+    }
+    m_fadeAnimation.setStartValue(0.0);
+    m_fadeAnimation.setEndValue(1.0);
+    m_fadeAnimation.setDuration(2000);
+    m_fadeAnimation.setEasingCurve(QEasingCurve::OutCubic);
+    m_fadeAnimation.start();
+}
+
+void IntroLogoOverlay::paintEvent(QPaintEvent*)
+{
+    if (m_opacity <= 0)
+        return;
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setOpacity(m_opacity);
+    p.fillRect(rect(), Qt::black);
+
+    const QSizeF handSize(260, 260.0 * 220 / 260);
+    const QSizeF wordSize(200, 200.0 * 96 / 400);
+    const qreal total = handSize.height() + wordSize.height();
+    const QPointF centre(width() / 2.0, height() / 2.0);
+    const qreal top = centre.y() - total / 2;
+
+    // Hand mark: from 1.25× size, 40 points higher and faded, to rest.
+    {
+        const qreal t = m_handProgress;
+        const qreal scale = 1.25 - 0.25 * t;
+        const qreal dy = -40 * (1 - t);
+        p.save();
+        p.setOpacity(m_opacity * t);
+        const QPointF c(centre.x(), top + handSize.height() / 2 + dy);
+        p.translate(c);
+        p.scale(scale, scale);
+        m_hand.render(&p, QRectF(QPointF(-handSize.width() / 2, -handSize.height() / 2), handSize));
+        p.restore();
+    }
+    // Word mark: rises 60 points into place and glows.
+    {
+        const qreal t = m_wordProgress;
+        const QRectF box(QPointF(centre.x() - wordSize.width() / 2, top + handSize.height() + 60 * (1 - t)),
+                         wordSize);
+        p.save();
+        if (m_glowLevel > 0) {
+            p.setOpacity(m_opacity * t * 0.7 * m_glowLevel * 0.35);
+            for (int r = 6; r <= 18; r += 6)
+                m_word.render(&p, box.adjusted(-r, -r / 3.0, r, r / 3.0));
+        }
+        p.setOpacity(m_opacity * t);
+        m_word.render(&p, box);
+        p.restore();
+    }
+}
+
+} // namespace quillora

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QSvgRenderer>
+#include <QVariantAnimation>
+#include <QWidget>
+
+namespace quillora {
+
+// The intro over the main window: the hand mark and the word mark settle on black, the word mark
+// glows, and three seconds later the whole overlay fades out. It never takes clicks.
+class IntroLogoOverlay final : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(IntroLogoOverlay)
+
+public:
+    explicit IntroLogoOverlay(QWidget* parent);
+
+    // Shows the logos (animated unless reduce motion is on) and schedules the fade 3.0 s later.
+    void startIntroLogoFade();
+    void finishIntroLogoFade();
+
+    bool isShown() const { return m_show; }
+    bool isFadedOut() const { return m_fadeOut; }
+    bool isGlowing() const { return m_glow; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QSvgRenderer m_hand;
+    QSvgRenderer m_word;
+    bool m_show = false;
+    bool m_glow = false;
+    bool m_fadeOut = false;
+    qreal m_handProgress = 0; // 0 hidden … 1 settled
+    qreal m_wordProgress = 0;
+    qreal m_glowLevel = 0;
+    qreal m_opacity = 1;
+    QVariantAnimation m_handAnimation;
+    QVariantAnimation m_wordAnimation;
+    QVariantAnimation m_glowAnimation;
+    QVariantAnimation m_fadeAnimation;
+};
+
+} // namespace quillora

@@ -1,0 +1,122 @@
+#include "app/main_window.h"
+
+#include "app/window_registry.h"
+#include "platform/log.h"
+#include "store/json_backup.h"
+#include "store/model_container.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QTimer>
+#include <QWindowStateChangeEvent>
+
+namespace quillora {
+
+MainWindow::MainWindow(ModelContainer* container, UserInterfaceIdiom idiom, QWidget* parent)
+    : QMainWindow(parent), m_container(container)
+{
+    setObjectName(QStringLiteral("mainWindow"));
+    // The window's own title stays empty; the window manager shows the application name.
+    setWindowTitle(QString());
+    resize(1180, 780);
+    buildMenus();
+
+    if (m_container == nullptr) {
+        auto* unavailable = new QLabel(QStringLiteral("Preview unavailable: SwiftData failed to initialize."), this);
+        unavailable->setObjectName(QStringLiteral("previewUnavailableLabel"));
+        unavailable->setAlignment(Qt::AlignCenter);
+        unavailable->setWordWrap(true);
+        unavailable->setContentsMargins(16, 16, 16, 16);
+        setCentralWidget(unavailable);
+        return;
+    }
+    m_content = new ContentView(m_container->mainContext(), idiom, this);
+    setCentralWidget(m_content);
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &MainWindow::enterBackground);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildMenus()
+{
+    QMenu* appMenu = menuBar()->addMenu(QStringLiteral("Quillora"));
+    QAction* about = appMenu->addAction(QStringLiteral("About Quillora"));
+    about->setObjectName(QStringLiteral("aboutQuilloraAction"));
+    about->setMenuRole(QAction::AboutRole);
+    connect(about, &QAction::triggered, this, [] { WindowRegistry::openWindow(QStringLiteral("about-quillora")); });
+    appMenu->addSeparator();
+    QAction* quit = appMenu->addAction(QStringLiteral("Quit Quillora"));
+    quit->setObjectName(QStringLiteral("quitAction"));
+    quit->setShortcut(QKeySequence::Quit);
+    quit->setMenuRole(QAction::QuitRole);
+    connect(quit, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+
+    QMenu* helpMenu = menuBar()->addMenu(QStringLiteral("Help"));
+    QAction* help = helpMenu->addAction(QStringLiteral("Quillora Help"));
+    help->setObjectName(QStringLiteral("quilloraHelpAction"));
+    help->setShortcut(QKeySequence::HelpContents);
+    connect(help, &QAction::triggered, this, [] { WindowRegistry::openWindow(QStringLiteral("help-quillora")); });
+}
+
+void MainWindow::writeLaunchBackupOnce()
+{
+    if (m_didWriteLaunchBackup || m_container == nullptr)
+        return;
+    m_didWriteLaunchBackup = true;
+    writeUserBackup(m_container->mainContext(), QStringLiteral("launch"));
+}
+
+void MainWindow::enterBackground()
+{
+    if (m_inBackground || m_container == nullptr)
+        return;
+    m_inBackground = true;
+    emit willEnterBackground();
+    // Until the editor saves its résumé on this signal, field edits are saved here so that
+    // leaving or quitting never loses them.
+    ModelContext& context = m_container->mainContext();
+    if (context.hasChanges()) {
+        if (auto status = context.save(); !status)
+            logLine(QStringLiteral("⚠️ Failed to save before going to the background: ") + status.error());
+    }
+    writeUserBackup(context, QStringLiteral("background"));
+}
+
+void MainWindow::enterForeground() { m_inBackground = false; }
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) {
+        if (isMinimized())
+            enterBackground();
+        else if (isVisible())
+            enterForeground();
+    } else if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        enterForeground();
+    }
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    enterForeground();
+    if (!m_didWriteLaunchBackup)
+        QTimer::singleShot(0, this, &MainWindow::writeLaunchBackupOnce);
+}
+
+void MainWindow::hideEvent(QHideEvent* event)
+{
+    QMainWindow::hideEvent(event);
+    enterBackground();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    enterBackground();
+    event->accept();
+}
+
+} // namespace quillora

@@ -1,0 +1,50 @@
+#include "app/window_registry.h"
+
+#include "app/about_window.h"
+#include "theme/help_window.h"
+
+#include <QHash>
+
+namespace quillora {
+
+namespace {
+
+QHash<QString, QPointer<QWidget>>& openWindows()
+{
+    static QHash<QString, QPointer<QWidget>> windows;
+    return windows;
+}
+
+QWidget* makeWindow(const QString& identifier)
+{
+    if (identifier == QLatin1String("about-quillora"))
+        return new AboutWindow();
+    if (identifier == QLatin1String("help-quillora"))
+        return new HelpWindow();
+    return nullptr;
+}
+
+} // namespace
+
+QWidget* WindowRegistry::openWindow(const QString& identifier)
+{
+    QPointer<QWidget>& slot = openWindows()[identifier];
+    if (slot.isNull()) {
+        QWidget* window = makeWindow(identifier);
+        if (window == nullptr)
+            return nullptr;
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        // Closing the main window ends the app even while this one is open.
+        window->setAttribute(Qt::WA_QuitOnClose, false);
+        window->setObjectName(identifier);
+        slot = window;
+    }
+    slot->show();
+    slot->raise();
+    slot->activateWindow();
+    return slot.data();
+}
+
+QWidget* WindowRegistry::window(const QString& identifier) { return openWindows().value(identifier).data(); }
+
+} // namespace quillora

@@ -1,0 +1,270 @@
+#include "app/about_window.h"
+#include "app/app_events.h"
+#include "app/content_view.h"
+#include "app/main_window.h"
+#include "app/window_registry.h"
+#include "platform/appearance.h"
+#include "store/app_store.h"
+#include "store/store_location.h"
+#include "support/resume_fixtures.h"
+#include "support/test_home.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <csignal>
+
+using namespace quillora;
+
+namespace {
+
+QStringList backupFiles()
+{
+    return QDir(backupsDirectoryURL())
+        .entryList({QStringLiteral("resume-backup-*.json")}, QDir::Files, QDir::Name);
+}
+
+QString readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+void resetDataDirectory()
+{
+    QDir(applicationSupportURL()).removeRecursively();
+    QDir().mkpath(applicationSupportURL());
+}
+
+} // namespace
+
+class AppShellTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { Appearance::shared().setReduceMotionOverride(true); }
+
+    void init()
+    {
+        qunsetenv("XCODE_RUNNING_FOR_PREVIEWS");
+        resetDataDirectory();
+    }
+
+    void previewTestIsExactlyTheTextOne()
+    {
+        for (const char* value : {"0", "true", " 1", "11", ""}) {
+            qputenv("XCODE_RUNNING_FOR_PREVIEWS", value);
+            QVERIFY2(!isRunningForPreviews(), value);
+        }
+        qputenv("XCODE_RUNNING_FOR_PREVIEWS", "1");
+        QVERIFY(isRunningForPreviews());
+    }
+
+    void freshStartCreatesTheStoreAndWritesTheLaunchBackup()
+    {
+        AppStore store = openAppStore();
+        QVERIFY(store.fatalError.isEmpty());
+        QVERIFY(store.container);
+        QVERIFY(QFileInfo(storeFileURL()).isFile());
+        QVERIFY(QFileInfo(backupsDirectoryURL()).isDir());
+        store.container->mainContext().setAutosaveEnabled(false);
+
+        MainWindow window(store.container.get());
+        window.show();
+        QTRY_VERIFY(QFile::exists(backupsDirectoryURL() + QStringLiteral("/latest-resume-backup.json")));
+        QCOMPARE(backupFiles().size(), 1);
+        // Showing the window again writes no second launch backup.
+        window.hide();
+        const int afterHide = backupFiles().size();
+        window.show();
+        QTest::qWait(50);
+        QCOMPARE(backupFiles().size(), afterHide);
+    }
+
+    void previewModeUsesTheSampleAndTouchesNoFile()
+    {
+        qputenv("XCODE_RUNNING_FOR_PREVIEWS", "1");
+        QDir(applicationSupportURL()).removeRecursively();
+        AppStore store = openAppStore();
+        QVERIFY(store.container);
+        QVERIFY(store.container->isInMemory());
+        const auto resumes = *store.container->mainContext().fetchResumes();
+        QCOMPARE(resumes.size(), 1);
+        const ResumePtr sample = resumes.first();
+        QCOMPARE(sample->title(), QStringLiteral("Preview Resume"));
+        QCOMPARE(sample->fontName(), QStringLiteral("Helvetica Neue"));
+        QVERIFY(sample->includeSkills());
+        QCOMPARE(sample->appliedSkills().size(), 3);
+        QCOMPARE(sample->titleSummary().value(), QStringLiteral("Summary"));
+        QVERIFY(!sample->atsInsertedKeywords().has_value());
+        QVERIFY(!QFileInfo::exists(storeDirectoryURL()));
+
+        // Seeding again changes nothing.
+        seedPreviewResume(store.container->mainContext());
+        QCOMPARE(store.container->mainContext().fetchResumes()->size(), 1);
+    }
+
+    void unopenableStoreEndsTheProgramAndKeepsTheFile()
+    {
+        QVERIFY(ensureStoreDirectory().ok());
+        {
+            QFile f(storeFileURL());
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("not a database");
+        }
+        AppStore store = openAppStore();
+        QVERIFY(!store.container);
+        QVERIFY(!store.fatalError.isEmpty());
+
+        QProcess app;
+        app.setProcessChannelMode(QProcess::MergedChannels);
+        app.start(QStringLiteral(QUILLORA_APP_BINARY), {});
+        QVERIFY(app.waitForFinished(20000));
+        QVERIFY(app.exitCode() != 0);
+        QVERIFY(QString::fromUtf8(app.readAll()).contains(QStringLiteral("SwiftData ModelContainer failed: ")));
+        QCOMPARE(readAll(storeFileURL()), QStringLiteral("not a database"));
+    }
+
+    void goingToTheBackgroundSavesAndBacksUp()
+    {
+        AppStore store = openAppStore();
+        auto& context = store.container->mainContext();
+        context.setAutosaveEnabled(false);
+        auto resume = test::makeEmptyResume(QStringLiteral("Draft"));
+        context.insert(resume);
+        QVERIFY(context.save().ok());
+
+        MainWindow window(store.container.get());
+        window.show();
+        QTRY_COMPARE(backupFiles().size(), 1);
+
+        resume->setSummary(QStringLiteral("typed but not saved"));
+        QSignalSpy willEnter(&window, &MainWindow::willEnterBackground);
+        window.setWindowState(Qt::WindowMinimized);
+        QCOMPARE(willEnter.count(), 1);
+        QVERIFY(!context.hasChanges());
+        QTRY_COMPARE(backupFiles().size(), 2);
+        QVERIFY(readAll(backupsDirectoryURL() + QStringLiteral("/latest-resume-backup.json"))
+                    .contains(QStringLiteral("typed but not saved")));
+
+        // Back in front, then closed: one more background step.
+        window.setWindowState(Qt::WindowNoState);
+        QVERIFY(!window.isInBackground());
+        resume->setSummary(QStringLiteral("edited before quitting"));
+        window.close();
+        QCOMPARE(willEnter.count(), 2);
+        QVERIFY(!context.hasChanges());
+        auto reopened = ModelContainer::open(storeFileURL());
+        QVERIFY(reopened.ok());
+        QCOMPARE(reopened.value()->mainContext().fetchResumes()->first()->summary(),
+                 QStringLiteral("edited before quitting"));
+    }
+
+    void terminationSignalQuitsWithoutLosingData()
+    {
+        QProcess app;
+        app.setProcessChannelMode(QProcess::MergedChannels);
+        app.start(QStringLiteral(QUILLORA_APP_BINARY), {});
+        QVERIFY(app.waitForStarted());
+        QString output;
+        QTRY_VERIFY_WITH_TIMEOUT((output += QString::fromUtf8(app.readAll())).contains(QStringLiteral("📁")), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(backupsDirectoryURL() + QStringLiteral("/latest-resume-backup.json")),
+                                 20000);
+        const int before = backupFiles().size();
+        ::kill(pid_t(app.processId()), SIGTERM);
+        QVERIFY(app.waitForFinished(20000));
+        QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(app.exitCode(), 0);
+        QTRY_VERIFY(backupFiles().size() > before || before >= 8);
+    }
+
+    void selectionDrivesTheDetailColumnAndDeletionClearsIt()
+    {
+        auto container = ModelContainer::inMemory();
+        auto& context = container.value()->mainContext();
+        context.setAutosaveEnabled(false);
+        auto first = test::makeEmptyResume(QStringLiteral("First"));
+        auto second = test::makeEmptyResume(QStringLiteral("Second"));
+        context.insert(first);
+        context.insert(second);
+        QVERIFY(context.save().ok());
+
+        ContentView view(context, UserInterfaceIdiom::pad);
+        view.resize(1000, 700);
+        view.show();
+        QCOMPARE(view.detailWidget()->objectName(), QStringLiteral("emptyResumeView"));
+        QVERIFY(view.detailWidget()->findChild<QLabel*>(QStringLiteral("emptyResumeTitle")));
+        QCOMPARE(view.detailWidget()->findChild<QLabel*>(QStringLiteral("emptyResumeTitle"))->text(),
+                 QStringLiteral("Select a Résumé"));
+
+        AppEvents::instance().postSelectResume(second);
+        QCOMPARE(view.selectedResume(), second);
+        QCOMPARE(view.detailWidget()->findChild<QLabel*>(QStringLiteral("selectedResumeTitle"))->text(),
+                 QStringLiteral("Second"));
+
+        // Posts without a résumé change nothing.
+        AppEvents::instance().postSelectResume(nullptr);
+        AppEvents::instance().postSelectResume(std::make_shared<QObject>());
+        QCOMPARE(view.selectedResume(), second);
+
+        context.deleteRecord(second);
+        QVERIFY(!view.selectedResume());
+        QCOMPARE(view.detailWidget()->objectName(), QStringLiteral("emptyResumeView"));
+        QVERIFY(context.save().ok());
+        QCOMPARE(context.fetchResumes()->size(), 1);
+
+        // The list-only idiom ignores the notification.
+        ContentView list(context, UserInterfaceIdiom::other);
+        AppEvents::instance().postSelectResume(first);
+        QVERIFY(!list.selectedResume());
+    }
+
+    void aboutAndHelpAreSingleInstanceWindows()
+    {
+        QWidget* about = WindowRegistry::openWindow(QStringLiteral("about-quillora"));
+        QVERIFY(about);
+        QCOMPARE(about->objectName(), QStringLiteral("about-quillora"));
+        QCOMPARE(about->windowTitle(), QStringLiteral("About Quillora"));
+        QCOMPARE(about->size(), QSize(760, 620));
+        QCOMPARE(WindowRegistry::openWindow(QStringLiteral("about-quillora")), about);
+        QCOMPARE(about->findChild<QLabel*>(QStringLiteral("aboutTagline"))->text(),
+                 QStringLiteral("Creative resume building for expressive professionals."));
+
+        QWidget* help = WindowRegistry::openWindow(QStringLiteral("help-quillora"));
+        QVERIFY(help);
+        QCOMPARE(help->windowTitle(), QStringLiteral("Quillora Help"));
+        QCOMPARE(help->size(), QSize(860, 700));
+        QCOMPARE(WindowRegistry::openWindow(QStringLiteral("help-quillora")), help);
+
+        about->close();
+        help->close();
+        QTRY_VERIFY(!WindowRegistry::window(QStringLiteral("about-quillora")));
+    }
+
+    void versionLineFallsBackPerValue()
+    {
+        QCOMPARE(aboutVersionLine(QStringLiteral("2.3"), QStringLiteral("45")), QStringLiteral("Version 2.3 (45)"));
+        QCOMPARE(aboutVersionLine(QVariant(), QVariant()), QStringLiteral("Version 1.0 (1)"));
+        QCOMPARE(aboutVersionLine(QStringLiteral("2.3"), QVariant(45)), QStringLiteral("Version 2.3 (1)"));
+        QCOMPARE(aboutVersionLine(QVariant(2.3), QStringLiteral("7")), QStringLiteral("Version 1.0 (7)"));
+        QVERIFY(aboutVersionLine().startsWith(QStringLiteral("Version ")));
+        QVERIFY(!AboutWindow::openWebsite(QStringLiteral("not a url")));
+    }
+
+    void mainWindowWithoutStoreShowsOnlyTheText()
+    {
+        MainWindow window(nullptr);
+        auto* label = qobject_cast<QLabel*>(window.centralWidget());
+        QVERIFY(label);
+        QCOMPARE(label->text(), QStringLiteral("Preview unavailable: SwiftData failed to initialize."));
+        QVERIFY(window.windowTitle().isEmpty());
+    }
+};
+
+QUILLORA_TEST_MAIN(AppShellTest)
+#include "test_app_shell.moc"
