@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextLayout>
+#include <QtConcurrent/QtConcurrentMap>
 
 using namespace quillora;
 
@@ -155,6 +156,21 @@ private slots:
         // An installed family that the table does not name still resolves, spaces or not.
         QCOMPARE(FontResolver::resolveFamily(QStringLiteral("DejaVuSerif-Bold")), QStringLiteral("DejaVu Serif"));
         QCOMPARE(FontResolver::resolveFamily(QStringLiteral(" Open Sans ")), QStringLiteral("Open Sans"));
+    }
+
+    // The PDF is drawn on a worker thread while the screen resolves the same names.
+    void resolvesFromWorkerThreads()
+    {
+        QStringList names;
+        for (int i = 0; i < 50; ++i) {
+            names << QStringLiteral("Oswald-Light") << QStringLiteral("Helvetica Neue-Semibold")
+                  << QStringLiteral("Unknown %1").arg(i) << QStringLiteral("EBGaramond12-Regular");
+        }
+        const QStringList families = QtConcurrent::blockingMapped(names, [](const QString& name) {
+            return FontResolver::font(name, 9).family();
+        });
+        for (qsizetype i = 0; i < names.size(); ++i)
+            QCOMPARE(families.at(i), FontResolver::resolveFamily(names.at(i)));
     }
 
     // A translated résumé keeps its font: glyphs the face lacks come from a script face.
