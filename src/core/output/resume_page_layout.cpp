@@ -40,7 +40,17 @@ QImage decodePortfolioImage(const QByteArray& data, const QSizeF& tile)
         const QSize wanted(int(std::ceil(drawn.width() * kPortfolioImagePpi / 72)),
                            int(std::ceil(drawn.height() * kPortfolioImagePpi / 72)));
         if (!wanted.isEmpty() && (shown.width() > wanted.width() || shown.height() > wanted.height())) {
-            const QSize target = shown.scaled(wanted, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+            QSize target = shown.scaled(wanted, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+            // Halving, quartering or eighthing is nearly free for JPEG (the decoder does it) and
+            // needs no resampling; take it when it still gives at least two thirds of the
+            // resolution aimed at.
+            for (int d : {8, 4, 2}) {
+                const QSize reduced(shown.width() / d, shown.height() / d);
+                if (reduced.width() * 3 >= target.width() * 2 && reduced.height() * 3 >= target.height() * 2) {
+                    target = reduced;
+                    break;
+                }
+            }
             reader.setScaledSize(turned ? target.transposed() : target);
         }
     }
