@@ -21,10 +21,13 @@ void drawVerticalScriptName(QPainter& painter, const QString& name, qreal pageHe
     const qreal available = (pageHeight - bottomMargin) - top;
     const qreal size = verticalScriptNameFontSize(available);
     const QString script = QStringLiteral("SnellRoundhand");
-    QFont font = FontResolver::isResolved(script) ? FontResolver::font(script, size)
-                                                  : FontResolver::font(FontResolver::fallbackFamily(), size);
-    if (!FontResolver::isResolved(script))
+    QFont font;
+    if (FontResolver::isResolved(script)) {
+        font = FontResolver::font(script, size);
+    } else {
+        font = FontResolver::font(FontResolver::fallbackFamily(), size);
         font.setWeight(QFont::Normal);
+    }
     font = pdfTextFont(font);
 
     const PdfTextBlock text(name, font, 0, painter.device(), Qt::AlignLeft, false);
@@ -38,8 +41,9 @@ void drawVerticalScriptName(QPainter& painter, const QString& name, qreal pageHe
     painter.rotate(-90);
 
     // The soft shadow is painted as outlines, so the name is extracted from the page only once:
-    // a faint halo for the blur under a slightly darker core.
-    const QPainterPath shadow = text.outline(-w / 2 + 1.5, -h / 2 + 1.5);
+    // a faint halo for the blur under a slightly darker core. It falls 1.5 points right and down
+    // on the page, which is (-1.5, 1.5) in the turned coordinates.
+    const QPainterPath shadow = text.outline(-w / 2 - 1.5, -h / 2 + 1.5);
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(QColor(0, 0, 0, 16), 3.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.drawPath(shadow);

@@ -300,6 +300,20 @@ private slots:
                                            QStringLiteral("Floor plan")});
     }
 
+    void emptyResumeGivesOneHeaderPage()
+    {
+        ResumePtr r = test::makeEmptyResume(QStringLiteral("Empty"));
+        r->setFullName(QStringLiteral("Nameonly"));
+        r->setIncludeCoverLetter(true);
+        r->setCoverLetterText(QStringLiteral("  \n\t "));
+        for (ResumeLayoutMode mode : {ResumeLayoutMode::creative, ResumeLayoutMode::ats}) {
+            const QString pdf = exportPdf(*r, mode);
+            QCOMPARE(pageCount(pdf), 1);
+            const QList<Word> all = words(pdf);
+            QCOMPARE(find(all, QStringLiteral("Nameonly")).size(), mode == ResumeLayoutMode::creative ? 2 : 1);
+        }
+    }
+
     void skillsOverflowIntoTheSecondColumn()
     {
         ResumePtr r = makeReferenceResume();
