@@ -349,13 +349,14 @@ private slots:
 
     void portfolioGridPages_data()
     {
-        QTest::addColumn<QString>("orientations"); // p = portrait, l = landscape, - = no image
+        QTest::addColumn<QString>("orientations"); // p = portrait, l = landscape, - = no image, x = not an image
         QTest::addColumn<int>("portfolioPages");
         QTest::addColumn<QList<int>>("tilesPerPage");
         QTest::newRow("four portraits") << QStringLiteral("pppp") << 1 << QList<int>{4};
         QTest::newRow("two landscapes and a portrait") << QStringLiteral("llp") << 1 << QList<int>{3};
         QTest::newRow("three landscapes") << QStringLiteral("lll") << 2 << QList<int>{2, 1};
         QTest::newRow("missing images leave no gap") << QStringLiteral("p-p-p-p") << 1 << QList<int>{4};
+        QTest::newRow("bytes that are no image are skipped") << QStringLiteral("pxpp") << 1 << QList<int>{3};
         QTest::newRow("seven portraits") << QStringLiteral("ppppppp") << 2 << QList<int>{6, 1};
     }
 
@@ -370,7 +371,9 @@ private slots:
             const bool landscape = orientations.at(i) == u'l';
             const bool missing = orientations.at(i) == u'-';
             std::optional<QByteArray> data;
-            if (!missing)
+            if (orientations.at(i) == u'x')
+                data = QByteArray("not an image at all");
+            else if (!missing)
                 data = landscape ? photo(800, 600, int(i) * 40) : photo(600, 800, int(i) * 40);
             // Stored in reverse; the grid sorts by sortOrder.
             items.prepend(portfolioItem(QStringLiteral("Cap%1").arg(i), i,
@@ -408,7 +411,7 @@ private slots:
             order << w.text;
         QStringList expected;
         for (qsizetype i = 0; i < orientations.size(); ++i) {
-            if (orientations.at(i) != u'-')
+            if (orientations.at(i) != u'-' && orientations.at(i) != u'x')
                 expected << QStringLiteral("Cap%1").arg(i);
         }
         QCOMPARE(order, expected);
