@@ -89,7 +89,7 @@ ResumeExportSnapshot twoPageResume()
 
 void report(benchmark::State& state, const QString& path)
 {
-    state.counters["pages_file_MB"] = double(QFileInfo(path).size()) / (1024.0 * 1024.0);
+    state.counters["file_MB"] = double(QFileInfo(path).size()) / (1024.0 * 1024.0);
     state.counters["peak_RSS_MiB"] = peakMemoryMiB();
 }
 
