@@ -27,8 +27,7 @@ QList<Settings*>& liveSettings()
 
 Settings::Settings(QObject* parent)
     : QObject(parent)
-    , m_settings(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quillora"),
-                                             QStringLiteral("Quillora")))
+    , m_settings(std::make_unique<QSettings>(QStringLiteral("Quillora"), QStringLiteral("Quillora")))
 {
     liveSettings().append(this);
 }
