@@ -18,8 +18,9 @@ ExperiencePtr experience(const QString& role, const QString& company, qint64 sor
 
 QString textOf(const Resume& resume)
 {
-    test::StdoutCapture capture;
-    return formattedResumeText(resume);
+    QString text;
+    (void)test::printedBy([&] { text = formattedResumeText(resume); });
+    return text;
 }
 
 } // namespace
@@ -31,9 +32,9 @@ private slots:
     void plainTextOfAFullResume()
     {
         const ResumePtr resume = test::makeFullResume();
-        test::StdoutCapture capture;
-        const QString text = formattedResumeText(*resume);
-        QCOMPARE(capture.lines(), QStringList{QStringLiteral(
+        QString text;
+        const QStringList lines = test::printedBy([&] { text = formattedResumeText(*resume); });
+        QCOMPARE(lines, QStringList{QStringLiteral(
                                       "📄 formattedResumeText CALLED | includeSkills: true | appliedSkills: "
                                       "[\"Figma\", \"Research\"]")});
         // The education title is set but empty, so its heading is an empty line.
@@ -99,9 +100,7 @@ private slots:
     {
         ResumePtr r = test::makeEmptyResume();
         r->setAppliedSkills({QStringLiteral("C\"++\\"), QStringLiteral("a\nb")});
-        test::StdoutCapture capture;
-        (void)formattedResumeText(*r);
-        QCOMPARE(capture.lines(), QStringList{QStringLiteral("📄 formattedResumeText CALLED | includeSkills: false | "
+        QCOMPARE(test::printedBy([&] { (void)formattedResumeText(*r); }), QStringList{QStringLiteral("📄 formattedResumeText CALLED | includeSkills: false | "
                                                              "appliedSkills: [\"C\\\"++\\\\\", \"a\\nb\"]")});
     }
 

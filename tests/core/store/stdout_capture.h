@@ -32,9 +32,10 @@ public:
     StdoutCapture(const StdoutCapture&) = delete;
     StdoutCapture& operator=(const StdoutCapture&) = delete;
 
+    // Ends the capture (so later test output is seen again) and returns the printed lines.
     QStringList lines()
     {
-        std::fflush(stdout);
+        restore();
         QFile file(m_path);
         if (!file.open(QIODevice::ReadOnly))
             return {};
@@ -58,5 +59,15 @@ private:
     QString m_path;
     int m_saved = -1;
 };
+
+// The lines that `work` prints on standard output. Keep checks outside `work`: QtTest reports
+// on standard output too.
+template <typename Work>
+QStringList printedBy(Work&& work)
+{
+    StdoutCapture capture;
+    work();
+    return capture.lines();
+}
 
 } // namespace quillora::test
