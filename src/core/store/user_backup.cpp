@@ -5,15 +5,20 @@
 #include "store/store_location.h"
 #include "store/store_snapshots.h"
 
-#include <QMutex>
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <vector>
+
+#include <unistd.h>
 
 namespace quillora {
 
@@ -27,7 +32,16 @@ QString latestBackupPath() { return backupsDirectoryURL() + QStringLiteral("/lat
 // keys in ascending byte order, every "/" written as "\/".
 class BackupJsonWriter final {
 public:
-    explicit BackupJsonWriter(QByteArray& out) : m_out(out) {}
+    // With a device, the text is handed to it in pieces of about a megabyte as it is made, so
+    // a document with many images never has to be held in memory whole.
+    explicit BackupJsonWriter(QByteArray& out, QIODevice* device = nullptr) : m_out(out), m_device(device) {}
+
+    // Hands what is left to the device; false when any write to it failed.
+    bool finish()
+    {
+        flush();
+        return !m_failed;
+    }
 
     using Member = std::pair<const char*, std::function<void()>>;
 
@@ -118,6 +132,50 @@ public:
         m_out += '"';
     }
 
+    // Standard padded Base64 as a JSON string, written straight into the document with every
+    // "/" escaped, so large images are neither copied nor scanned a second time.
+    void base64String(const QByteArray& bytes)
+    {
+        static constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+        static constexpr qsizetype block = 3 * 1024; // input bytes encoded per step
+        const auto* in = reinterpret_cast<const unsigned char*>(bytes.constData());
+        const qsizetype size = bytes.size();
+        m_out += '"';
+        for (qsizetype from = 0; from < size; from += block) {
+            const qsizetype to = std::min(size, from + block);
+            const qsizetype start = m_out.size();
+            m_out.resize(start + (to - from + 2) / 3 * 8); // room for every character escaped
+            char* out = m_out.data() + start;
+            const auto put = [&out](unsigned index) {
+                const char c = alphabet[index];
+                if (c == '/')
+                    *out++ = '\\';
+                *out++ = c;
+            };
+            qsizetype i = from;
+            for (; i + 3 <= to; i += 3) {
+                const unsigned triple = unsigned(in[i]) << 16 | unsigned(in[i + 1]) << 8 | in[i + 2];
+                put(triple >> 18);
+                put((triple >> 12) & 63);
+                put((triple >> 6) & 63);
+                put(triple & 63);
+            }
+            if (const qsizetype rest = to - i; rest > 0) { // only in the last block
+                const unsigned triple = unsigned(in[i]) << 16 | (rest == 2 ? unsigned(in[i + 1]) << 8 : 0U);
+                put(triple >> 18);
+                put((triple >> 12) & 63);
+                if (rest == 2)
+                    put((triple >> 6) & 63);
+                else
+                    *out++ = '=';
+                *out++ = '=';
+            }
+            m_out.truncate(out - m_out.constData());
+            flushIfFull();
+        }
+        m_out += '"';
+    }
+
     void boolean(bool value) { m_out += value ? "true" : "false"; }
     void integer(qint64 value) { m_out += QByteArray::number(value); }
 
@@ -134,11 +192,29 @@ public:
 private:
     void newline()
     {
+        flushIfFull();
         m_out += '\n';
         m_out.append(m_depth * 2, ' ');
     }
 
+    void flushIfFull()
+    {
+        if (m_device && m_out.size() >= (1 << 20))
+            flush();
+    }
+
+    void flush()
+    {
+        if (!m_device || m_out.isEmpty())
+            return;
+        if (!m_failed && m_device->write(m_out) != m_out.size())
+            m_failed = true;
+        m_out.truncate(0); // keeps the buffer's memory for the next piece
+    }
+
     QByteArray& m_out;
+    QIODevice* m_device = nullptr;
+    bool m_failed = false;
     int m_depth = 0;
 };
 
@@ -173,7 +249,7 @@ void writePortfolio(BackupJsonWriter& w, const PortfolioBackupRecord& p)
         {"orientation", [&] { w.string(p.orientation); }},
     };
     if (p.imageData)
-        members.push_back({"imageDataBase64", [&] { w.utf8String(p.imageData->toBase64()); }});
+        members.push_back({"imageDataBase64", [&] { w.base64String(*p.imageData); }});
     w.object(std::move(members));
 }
 
@@ -219,6 +295,15 @@ void writeResume(BackupJsonWriter& w, const ResumeBackupRecord& r)
     w.object(std::move(members));
 }
 
+void writePayload(BackupJsonWriter& w, const ResumeBackupPayload& payload)
+{
+    w.object({
+        {"generatedAt", [&] { w.date(payload.generatedAt); }},
+        {"reason", [&] { w.string(payload.reason); }},
+        {"resumes", [&] { w.array(payload.resumes, [&](const auto& r) { writeResume(w, r); }); }},
+    });
+}
+
 // Room for the whole document up front, so that large images are not copied while it grows.
 qsizetype estimatedSize(const ResumeBackupPayload& payload)
 {
@@ -228,18 +313,48 @@ qsizetype estimatedSize(const ResumeBackupPayload& payload)
         for (const auto& e : r.experienceItems)
             size += 256 + e.details.size() * 2;
         for (const auto& p : r.portfolioItems)
-            size += 256 + (p.imageData ? p.imageData->size() * 4 / 3 + p.imageData->size() / 32 : 0);
+            size += 256 + (p.imageData ? p.imageData->size() * 4 / 3 + p.imageData->size() / 40 : 0);
     }
     return size;
 }
 
-Status writeAtomically(const QString& path, const QByteArray& bytes)
+// Writes the document to a temporary file that replaces `path` only once it is complete.
+Status writeDocument(const QString& path, const ResumeBackupPayload& payload)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    bool written = file.open(QIODevice::WriteOnly);
+    if (written) {
+        QByteArray buffer;
+        buffer.reserve((1 << 20) + (1 << 14));
+        BackupJsonWriter w(buffer, &file);
+        writePayload(w, payload);
+        written = w.finish() && file.commit();
+    }
+    if (!written) {
         const QString error = file.errorString();
         file.cancelWriting();
         return Status::failure(QStringLiteral("Could not write “") % path % QStringLiteral("”: ") % error);
+    }
+    return success();
+}
+
+// The time-stamped copy holds the same bytes as the latest backup. The latest file is only
+// ever replaced, never changed in place, so a second name for it is a faithful copy and
+// saves writing a large document twice; it goes in under a temporary name and is renamed
+// over any copy of the same second. Where links are not possible the document is written again.
+Status placeTimeStampedCopy(const QString& latest, const QString& stamped, const ResumeBackupPayload& payload)
+{
+    const QString temporary = backupsDirectoryURL() % QStringLiteral("/.") % QFileInfo(stamped).fileName() %
+                              QStringLiteral(".%1.tmp").arg(QCoreApplication::applicationPid());
+    const QByteArray nativeTemporary = QFile::encodeName(temporary);
+    ::unlink(nativeTemporary.constData());
+    if (::link(QFile::encodeName(latest).constData(), nativeTemporary.constData()) != 0)
+        return writeDocument(stamped, payload);
+    if (::rename(nativeTemporary.constData(), QFile::encodeName(stamped).constData()) != 0) {
+        const int error = errno;
+        ::unlink(nativeTemporary.constData());
+        return Status::failure(QStringLiteral("Could not write “") % stamped % QStringLiteral("”: ") %
+                               QString::fromLocal8Bit(std::strerror(error)));
     }
     return success();
 }
@@ -248,12 +363,12 @@ Status writeBackupFiles(const ResumeBackupPayload& payload)
 {
     if (auto made = ensureStoreDirectory(); !made)
         return made;
-    const QByteArray document = encodeUserBackup(payload);
-    if (auto written = writeAtomically(latestBackupPath(), document); !written)
+    const QString latest = latestBackupPath();
+    if (auto written = writeDocument(latest, payload); !written)
         return written;
     const QString stamped =
         backupsDirectoryURL() % QStringLiteral("/resume-backup-") % backupTimestamp() % QStringLiteral(".json");
-    if (auto written = writeAtomically(stamped, document); !written)
+    if (auto written = placeTimeStampedCopy(latest, stamped, payload); !written)
         return written;
     return pruneUserBackups(kKeptBackups);
 }
@@ -348,11 +463,7 @@ QByteArray encodeUserBackup(const ResumeBackupPayload& payload)
     QByteArray out;
     out.reserve(estimatedSize(payload));
     BackupJsonWriter w(out);
-    w.object({
-        {"generatedAt", [&] { w.date(payload.generatedAt); }},
-        {"reason", [&] { w.string(payload.reason); }},
-        {"resumes", [&] { w.array(payload.resumes, [&](const auto& r) { writeResume(w, r); }); }},
-    });
+    writePayload(w, payload);
     return out;
 }
 
