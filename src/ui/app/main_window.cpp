@@ -2,7 +2,7 @@
 
 #include "app/window_registry.h"
 #include "platform/log.h"
-#include "store/json_backup.h"
+#include "store/user_backup.h"
 #include "store/model_container.h"
 
 #include <QApplication>

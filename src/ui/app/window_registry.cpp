@@ -1,7 +1,6 @@
 #include "app/window_registry.h"
 
 #include "app/about_window.h"
-#include "theme/help_window.h"
 
 #include <QHash>
 
@@ -19,8 +18,12 @@ QWidget* makeWindow(const QString& identifier)
 {
     if (identifier == QLatin1String("about-quillora"))
         return new AboutWindow();
-    if (identifier == QLatin1String("help-quillora"))
-        return new HelpWindow();
+    if (identifier == QLatin1String("help-quillora")) {
+        auto* help = new QWidget(nullptr, Qt::Window);
+        help->setWindowTitle(QStringLiteral("Quillora Help"));
+        help->setFixedSize(860, 700);
+        return help;
+    }
     return nullptr;
 }
 
