@@ -1,0 +1,118 @@
+// Cost of the themed background that every screen draws behind its content.
+#include "platform/appearance.h"
+#include "platform/settings.h"
+#include "theme/background_layers.h"
+#include "theme/orb_layer.h"
+#include "theme/project_theme.h"
+#include "theme/themed_background.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+using namespace quillora;
+
+namespace {
+
+struct Fixture {
+    QTemporaryDir dir;
+    Settings settings{dir.filePath(QStringLiteral("settings.conf"))};
+    Appearance appearance;
+};
+
+Fixture& fixture()
+{
+    static Fixture instance;
+    return instance;
+}
+
+// Repainting after the first paint: the widget only copies its cached backdrop.
+void BM_RepaintAfterFirstPaint(benchmark::State& state)
+{
+    ThemedBackground background(fixture().settings, fixture().appearance);
+    background.setOrbScale(1.15);
+    background.resize(1440, 900);
+    QImage target(1440, 900, QImage::Format_RGB32);
+    background.render(&target);
+    for (auto _ : state) {
+        background.render(&target);
+        benchmark::DoNotOptimize(target.constBits());
+    }
+}
+BENCHMARK(BM_RepaintAfterFirstPaint)->Unit(benchmark::kMillisecond);
+
+// The first paint at a new size: random layers, orb layer and composite are all built.
+void BM_FirstPaintAtNewSize(benchmark::State& state)
+{
+    ThemedBackground background(fixture().settings, fixture().appearance);
+    background.setOrbScale(1.15);
+    QImage target(1441, 901, QImage::Format_RGB32);
+    int step = 0;
+    for (auto _ : state) {
+        background.resize(1440 + (step % 2), 900);
+        ++step;
+        background.render(&target);
+        benchmark::DoNotOptimize(target.constBits());
+    }
+}
+BENCHMARK(BM_FirstPaintAtNewSize)->Unit(benchmark::kMillisecond);
+
+// A gradient change at an unchanged size: the random layers are reused.
+void BM_RepaintAfterGradientChange(benchmark::State& state)
+{
+    ThemedBackground background(fixture().settings, fixture().appearance);
+    background.resize(1440, 900);
+    QImage target(1440, 900, QImage::Format_RGB32);
+    background.render(&target);
+    int id = 0;
+    for (auto _ : state) {
+        fixture().settings.setSelectedGradientID(id++ % quilloraGradientCount);
+        background.render(&target);
+        benchmark::DoNotOptimize(target.constBits());
+    }
+}
+BENCHMARK(BM_RepaintAfterGradientChange)->Unit(benchmark::kMillisecond);
+
+void BM_OrbLayer(benchmark::State& state)
+{
+    const BackgroundStyle style = standardProjectTheme().gradientPalette(QuilloraGradientID::g4, ColorScheme::light);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(renderOrbBackgroundLayer(style, standardProjectTheme(), QSize(1440, 900)));
+}
+BENCHMARK(BM_OrbLayer)->Unit(benchmark::kMillisecond);
+
+void BM_GrainLayer(benchmark::State& state)
+{
+    QImage image(1440, 900, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        drawGrainLayer(painter, QSizeF(1440, 900));
+    }
+}
+BENCHMARK(BM_GrainLayer)->Unit(benchmark::kMillisecond);
+
+void BM_GradientPalette(benchmark::State& state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(standardProjectTheme().gradientPalette(QuilloraGradientID::g7, ColorScheme::dark));
+}
+BENCHMARK(BM_GradientPalette);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QObject>
+
+#include <optional>
+
+namespace quillora {
+
+enum class ColorScheme { light, dark };
+
+// The look the desktop asks for. Light or dark follows the lightness of the application
+// palette's window colour; reduce motion is off (the desktop offers no such setting). Tests
+// force either value with the overrides. Every scheme-dependent choice asks only isLight().
+class Appearance final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Appearance)
+
+public:
+    explicit Appearance(QObject* parent = nullptr);
+    ~Appearance() override;
+
+    // The instance the app's screens share; created on first use on the main thread.
+    static Appearance& shared();
+
+    bool isLight() const;
+    ColorScheme colorScheme() const { return isLight() ? ColorScheme::light : ColorScheme::dark; }
+    bool reduceMotion() const;
+
+    // std::nullopt returns to following the palette (or to "off" for reduce motion).
+    void setLightOverride(std::optional<bool> isLight);
+    void setReduceMotionOverride(std::optional<bool> reduceMotion);
+
+signals:
+    // Emitted when isLight() or reduceMotion() may have changed.
+    void changed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool paletteIsLight() const;
+
+    std::optional<bool> m_lightOverride;
+    std::optional<bool> m_reduceMotionOverride;
+    bool m_lastLight = true;
+};
+
+} // namespace quillora

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "theme/project_theme.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <optional>
+
+namespace quillora {
+
+class Appearance;
+class Settings;
+
+// The layered backdrop of every themed screen: the stored gradient's orb layer, then the wash,
+// grain, sheen, vignette, hairlines and speckles. Screens use it as their container: give it a
+// layout and put the content on top. It follows the stored gradient ("QuilloraSelectedGradientID",
+// g4 when out of range) and the colour scheme, repainting at once when either changes. The
+// finished backdrop is cached per size, gradient and scheme, and the random layers per size,
+// so repaints are cheap and never shimmer.
+class ThemedBackground : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ThemedBackground)
+
+public:
+    // Over the shared settings and appearance.
+    explicit ThemedBackground(QWidget* parent = nullptr);
+    ThemedBackground(Settings& settings, Appearance& appearance, QWidget* parent = nullptr);
+    ~ThemedBackground() override;
+
+    // How much the orb layer is enlarged about its centre (1 draws it at its natural size;
+    // most screens use 1.15).
+    qreal orbScale() const { return m_orbScale; }
+    void setOrbScale(qreal scale);
+
+    // The gradient shown now.
+    QuilloraGradientID gradientID() const;
+    ColorScheme colorScheme() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    struct RandomLayers {
+        QSize pixelSize;
+        QImage grain;
+        QImage hairlines;
+        QImage speckles;
+    };
+    struct CompositeKey {
+        QSize pixelSize;
+        QuilloraGradientID id = QuilloraGradientID::g4;
+        ColorScheme scheme = ColorScheme::light;
+        qreal orbScale = 1.0;
+        qreal devicePixelRatio = 1.0;
+        bool operator==(const CompositeKey&) const = default;
+    };
+
+    void refresh();
+    const RandomLayers& randomLayers(QSize pixelSize, qreal devicePixelRatio);
+    QImage renderComposite(const CompositeKey& key);
+
+    Settings* m_settings;
+    Appearance* m_appearance;
+    qreal m_orbScale = 1.0;
+    RandomLayers m_random;
+    std::optional<CompositeKey> m_compositeKey;
+    QImage m_composite;
+};
+
+} // namespace quillora
