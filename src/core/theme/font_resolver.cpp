@@ -1,21 +1,390 @@
 #include "theme/font_resolver.h"
 
+#include <QDirIterator>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QHash>
+#include <QSet>
+
+#include <array>
+#include <memory>
+#include <mutex>
+
 namespace quillora {
 
-// Placeholder until the full table lands: every name maps to the generic sans face.
-void FontResolver::registerAppFonts() {}
+namespace {
 
-QString FontResolver::resolveFamily(const QString&) { return fallbackFamily(); }
+enum class Kind { Sans, Serif, Mono };
+
+// A name the app knows, and the families that can show it, best first. The first family is the
+// real one where it is open (fetched or packaged); the rest are the nearest packaged faces.
+struct Alias {
+    const char* key; // see keyOf()
+    std::array<const char*, 3> families;
+    Kind kind;
+};
+
+// clang-format off
+constexpr Alias kAliases[] = {
+    // Proprietary faces: the real one when the machine has it, else an open look-alike.
+    {"avenirnext",        {"Avenir Next", "Lato", nullptr},                    Kind::Sans},
+    {"avenir",            {"Avenir", "Lato", nullptr},                         Kind::Sans},
+    {"futura",            {"Futura", "League Spartan", nullptr},               Kind::Sans},
+    {"georgia",           {"Georgia", "Caladea", "Tinos"},                     Kind::Serif},
+    {"helveticaneue",     {"Helvetica Neue", "Arimo", "Liberation Sans"},      Kind::Sans},
+    {"helvetica",         {"Helvetica", "Arimo", "Liberation Sans"},           Kind::Sans},
+    {"arial",             {"Arial", "Arimo", "Liberation Sans"},               Kind::Sans},
+    {"couriernew",        {"Courier New", "Cousine", "Liberation Mono"},       Kind::Mono},
+    {"courier",           {"Courier", "Cousine", "Liberation Mono"},           Kind::Mono},
+    {"timesnewroman",     {"Times New Roman", "Tinos", "Liberation Serif"},    Kind::Serif},
+    {"times",             {"Times", "Tinos", "Liberation Serif"},              Kind::Serif},
+    // ParaType's file names: PTF55F is PT Serif, PTS55F PT Sans.
+    {"ptf55f",            {"PT Serif", nullptr, nullptr},                      Kind::Serif},
+    {"pts55f",            {"PT Sans", nullptr, nullptr},                       Kind::Sans},
+    // Packaged open faces, by their PostScript-style names.
+    {"charissilr",        {"Charis SIL", nullptr, nullptr},                    Kind::Serif},
+    {"charissil",         {"Charis SIL", nullptr, nullptr},                    Kind::Serif},
+    {"charis",            {"Charis SIL", nullptr, nullptr},                    Kind::Serif},
+    {"ebgaramond12",      {"EB Garamond", nullptr, nullptr},                   Kind::Serif},
+    {"ebgaramond",        {"EB Garamond", nullptr, nullptr},                   Kind::Serif},
+    {"garamond",          {"EB Garamond", nullptr, nullptr},                   Kind::Serif},
+    {"inter",             {"Inter", nullptr, nullptr},                         Kind::Sans},
+    {"lato",              {"Lato", nullptr, nullptr},                          Kind::Sans},
+    {"opensans",          {"Open Sans", nullptr, nullptr},                     Kind::Sans},
+    {"ptserif",           {"PT Serif", nullptr, nullptr},                      Kind::Serif},
+    {"ptsans",            {"PT Sans", nullptr, nullptr},                       Kind::Sans},
+    {"quicksand",         {"Quicksand", nullptr, nullptr},                     Kind::Sans},
+    {"roboto",            {"Roboto", nullptr, nullptr},                        Kind::Sans},
+    // Open faces the build fetches; a packaged look-alike when they could not be fetched.
+    {"bitter",            {"Bitter", "Roboto Slab", nullptr},                  Kind::Serif},
+    {"crimson",           {"Crimson Text", "Crimson Pro", "EB Garamond"},      Kind::Serif},
+    {"crimsontext",       {"Crimson Text", "Crimson Pro", "EB Garamond"},      Kind::Serif},
+    {"librebaskerville",  {"Libre Baskerville", "Tinos", nullptr},             Kind::Serif},
+    {"lora",              {"Lora", "PT Serif", nullptr},                       Kind::Serif},
+    {"merriweather",      {"Merriweather", "Caladea", nullptr},                Kind::Serif},
+    {"montserrat",        {"Montserrat", "League Spartan", nullptr},           Kind::Sans},
+    {"nunitosans",        {"Nunito Sans", "Lato", nullptr},                    Kind::Sans},
+    {"oswald",            {"Oswald", "Roboto Condensed", nullptr},             Kind::Sans},
+    {"poppins",           {"Poppins", "League Spartan", nullptr},              Kind::Sans},
+    {"rubik",             {"Rubik", "Roboto", nullptr},                        Kind::Sans},
+    {"sourcesanspro",     {"Source Sans Pro", "Source Sans 3", "PT Sans"},     Kind::Sans},
+    {"sourcesans3",       {"Source Sans 3", "Source Sans Pro", "PT Sans"},     Kind::Sans},
+    {"worksans",          {"Work Sans", "Inter", nullptr},                     Kind::Sans},
+};
+
+// Faces for the scripts a translated résumé may use, best first; only installed ones are used.
+// Devanagari comes first: Qt tries these in order for text that needs OpenType shaping and warns
+// about every face on the way that lacks it.
+constexpr const char* kSansScriptFaces[] = {
+    "Noto Sans Devanagari", "Lohit Devanagari", "Noto Sans Arabic", "Noto Naskh Arabic",
+    "Noto Sans CJK SC", "Noto Sans CJK JP", "Droid Sans Fallback", "DejaVu Sans"};
+constexpr const char* kSerifScriptFaces[] = {
+    "Noto Serif Devanagari", "Noto Sans Devanagari", "Lohit Devanagari", "Noto Naskh Arabic",
+    "Noto Sans Arabic", "Noto Serif CJK SC", "Noto Serif CJK JP", "Noto Sans CJK SC",
+    "Droid Sans Fallback", "DejaVu Serif", "DejaVu Sans"};
+constexpr const char* kMonoScriptFaces[] = {
+    "Noto Sans Devanagari", "Lohit Devanagari", "Noto Sans Arabic", "Noto Sans Mono CJK SC",
+    "Noto Sans CJK SC", "Droid Sans Fallback", "DejaVu Sans Mono", "DejaVu Sans"};
+// clang-format on
+
+// Style words of PostScript-style names, lower case.
+struct WeightWord {
+    const char* word;
+    QFont::Weight weight;
+};
+constexpr WeightWord kWeightWords[] = {
+    {"thin", QFont::Thin},         {"hairline", QFont::Thin},        {"extralight", QFont::ExtraLight},
+    {"ultralight", QFont::ExtraLight}, {"light", QFont::Light},      {"regular", QFont::Normal},
+    {"roman", QFont::Normal},      {"book", QFont::Normal},          {"normal", QFont::Normal},
+    {"medium", QFont::Medium},     {"semibold", QFont::DemiBold},    {"demibold", QFont::DemiBold},
+    {"demi", QFont::DemiBold},     {"bold", QFont::Bold},            {"extrabold", QFont::ExtraBold},
+    {"ultrabold", QFont::ExtraBold}, {"heavy", QFont::ExtraBold},    {"black", QFont::Black},
+};
+
+// Lower case without spaces, hyphens and underscores: "Open Sans" and "OpenSans" meet.
+QString keyOf(QStringView name)
+{
+    QString key;
+    key.reserve(name.size());
+    for (const QChar c : name) {
+        if (c != u' ' && c != u'-' && c != u'_')
+            key.append(c.toLower());
+    }
+    return key;
+}
+
+// Reads one "-Style" part: a weight word, "Italic"/"Oblique", or both ("BoldItalic").
+bool parseStyleWord(QStringView word, std::optional<QFont::Weight>& weight, bool& italic)
+{
+    QString rest = word.toString().toLower();
+    bool slanted = false;
+    for (const QLatin1StringView slant : {QLatin1StringView("italic"), QLatin1StringView("oblique")}) {
+        if (rest.endsWith(slant)) {
+            rest.chop(slant.size());
+            slanted = true;
+            break;
+        }
+    }
+    std::optional<QFont::Weight> found;
+    if (!rest.isEmpty()) {
+        for (const WeightWord& w : kWeightWords) {
+            if (rest == QLatin1StringView(w.word)) {
+                found = w.weight;
+                break;
+            }
+        }
+        if (!found)
+            return false;
+    } else if (!slanted) {
+        return false;
+    }
+    if (found)
+        weight = found;
+    italic = italic || slanted;
+    return true;
+}
+
+const Alias* aliasFor(const QString& key)
+{
+    for (const Alias& alias : kAliases) {
+        if (key == QLatin1StringView(alias.key))
+            return &alias;
+    }
+    return nullptr;
+}
+
+// What the resolver knows once the fonts are registered; never changed afterwards.
+struct State {
+    QHash<QString, QString> familiesByKey; // keyOf(family) -> family as the database spells it
+    QHash<QString, Kind> kindsByFamily;    // families the alias table names
+    QStringList embedded;
+    QStringList sansScripts, serifScripts, monoScripts;
+
+    QString installed(const QString& family) const { return familiesByKey.value(keyOf(family)); }
+
+    // The installed family a name (without style suffixes) stands for, or empty.
+    QString lookup(const QString& name) const
+    {
+        const QString key = keyOf(name);
+        if (key.isEmpty())
+            return {};
+        if (const Alias* alias = aliasFor(key)) {
+            for (const char* candidate : alias->families) {
+                if (!candidate)
+                    break;
+                const QString family = installed(QString::fromUtf8(candidate));
+                if (!family.isEmpty())
+                    return family;
+            }
+            return {};
+        }
+        return familiesByKey.value(key);
+    }
+
+    QString resolve(const QString& fontName) const
+    {
+        const QString name = fontName.trimmed();
+        if (name.isEmpty())
+            return {};
+        // "Inter-Light" is Inter at a light weight, although the database also knows a family
+        // "Inter Light"; a whole name that is no family+style ("Noto Sans") is looked up as is.
+        const FontResolver::Style style = FontResolver::parseStyle(name);
+        QString family;
+        if (style.baseName != name)
+            family = lookup(style.baseName);
+        return family.isEmpty() ? lookup(name) : family;
+    }
+
+    const QStringList& scriptsFor(const QString& family) const
+    {
+        switch (kindsByFamily.value(family, Kind::Sans)) {
+        case Kind::Serif:
+            return serifScripts;
+        case Kind::Mono:
+            return monoScripts;
+        case Kind::Sans:
+            break;
+        }
+        return sansScripts;
+    }
+};
+
+std::mutex g_mutex;
+std::unique_ptr<const State> g_state;
+
+QString withoutFoundry(const QString& family)
+{
+    // Qt spells a family that several foundries ship as "Family [Foundry]".
+    const qsizetype bracket = family.indexOf(QLatin1StringView(" ["));
+    return bracket < 0 ? family : family.left(bracket);
+}
+
+template <std::size_t N>
+QStringList installedOf(const State& state, const char* const (&faces)[N])
+{
+    QStringList result;
+    for (const char* face : faces) {
+        const QString family = state.installed(QString::fromUtf8(face));
+        if (!family.isEmpty() && !result.contains(family))
+            result.append(family);
+    }
+    return result;
+}
+
+std::unique_ptr<const State> buildState()
+{
+    auto state = std::make_unique<State>();
+
+    QSet<QString> embedded;
+    QDirIterator files(QStringLiteral(":/fonts"), {QStringLiteral("*.ttf"), QStringLiteral("*.otf")},
+                       QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString path = files.next();
+        const int id = QFontDatabase::addApplicationFont(path);
+        if (id < 0) {
+            qWarning("Could not load the embedded font %s", qUtf8Printable(path));
+            continue;
+        }
+        for (const QString& family : QFontDatabase::applicationFontFamilies(id))
+            embedded.insert(family);
+    }
+    state->embedded = QStringList(embedded.cbegin(), embedded.cend());
+    state->embedded.sort();
+
+    for (const QString& spelled : QFontDatabase::families()) {
+        const QString family = withoutFoundry(spelled);
+        state->familiesByKey.insert(keyOf(family), family);
+    }
+
+    for (const Alias& alias : kAliases) {
+        for (const char* candidate : alias.families) {
+            if (!candidate)
+                break;
+            const QString family = state->installed(QString::fromUtf8(candidate));
+            if (!family.isEmpty() && !state->kindsByFamily.contains(family))
+                state->kindsByFamily.insert(family, alias.kind);
+        }
+    }
+
+    state->sansScripts = installedOf(*state, kSansScriptFaces);
+    state->serifScripts = installedOf(*state, kSerifScriptFaces);
+    state->monoScripts = installedOf(*state, kMonoScriptFaces);
+
+    // Any QFont naming one of these families (a style sheet, a label) falls back to the script
+    // faces for glyphs the family lacks, before fontconfig's own guess.
+    QStringList families = state->kindsByFamily.keys();
+    families.append(FontResolver::fallbackFamily());
+    for (const QString& family : std::as_const(families)) {
+        QStringList substitutes = state->scriptsFor(family);
+        substitutes.removeAll(family);
+        const QStringList existing = QFont::substitutes(family);
+        for (const QString& substitute : std::as_const(existing))
+            substitutes.removeAll(substitute);
+        if (!substitutes.isEmpty())
+            QFont::insertSubstitutions(family, substitutes);
+    }
+    return state;
+}
+
+// The registered state; null before a QGuiApplication exists (the font database needs one).
+const State* state()
+{
+    std::lock_guard lock(g_mutex);
+    if (!g_state && qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        g_state = buildState();
+    return g_state.get();
+}
+
+} // namespace
+
+void FontResolver::registerAppFonts() { state(); }
+
+QString FontResolver::resolveFamily(const QString& fontName)
+{
+    const State* s = state();
+    const QString family = s ? s->resolve(fontName) : QString();
+    return family.isEmpty() ? fallbackFamily() : family;
+}
 
 QFont FontResolver::font(const QString& fontName, qreal pointSize)
 {
-    QFont f(resolveFamily(fontName));
-    f.setPointSizeF(pointSize);
+    return font(fontName, pointSize, parseStyle(fontName).weight.value_or(QFont::Normal));
+}
+
+QFont FontResolver::font(const QString& fontName, qreal pointSize, QFont::Weight weight)
+{
+    const QString family = resolveFamily(fontName);
+    QFont f;
+    f.setFamilies(QStringList{family} + scriptFallbacks(family));
+    f.setPointSizeF(pointSize > 0 ? pointSize : 12.0);
+    f.setWeight(weight);
+    const bool italic = parseStyle(fontName).italic;
+    f.setItalic(italic);
+    // EB Garamond ships two optical sizes under one family; the names ask for the 12 pt cut,
+    // which has no bold, so only the lighter weights pick it by style name.
+    if (family == QLatin1StringView("EB Garamond") && weight < QFont::DemiBold) {
+        const QString cut = italic ? QStringLiteral("12 Italic") : QStringLiteral("12 Regular");
+        if (QFontDatabase::styles(family).contains(cut))
+            f.setStyleName(cut);
+    }
+    const State* s = state();
+    switch (s ? s->kindsByFamily.value(family, Kind::Sans) : Kind::Sans) {
+    case Kind::Serif:
+        f.setStyleHint(QFont::Serif);
+        break;
+    case Kind::Mono:
+        f.setStyleHint(QFont::TypeWriter);
+        break;
+    case Kind::Sans:
+        f.setStyleHint(QFont::SansSerif);
+        break;
+    }
     return f;
 }
 
-bool FontResolver::isResolved(const QString&) { return false; }
+bool FontResolver::isResolved(const QString& fontName)
+{
+    const State* s = state();
+    return s && !s->resolve(fontName).isEmpty();
+}
 
 QString FontResolver::fallbackFamily() { return QStringLiteral("DejaVu Sans"); }
+
+FontResolver::Style FontResolver::parseStyle(const QString& fontName)
+{
+    Style style;
+    QStringList parts = fontName.trimmed().split(u'-');
+    // Style words are read from the end; the outermost weight wins ("Inter-Light-Semibold").
+    std::optional<QFont::Weight> outermost;
+    while (parts.size() > 1) {
+        std::optional<QFont::Weight> weight;
+        bool italic = false;
+        if (!parseStyleWord(parts.constLast(), weight, italic))
+            break;
+        if (!outermost && weight)
+            outermost = weight;
+        style.italic = style.italic || italic;
+        parts.removeLast();
+    }
+    style.weight = outermost;
+    style.baseName = parts.join(u'-');
+    return style;
+}
+
+QStringList FontResolver::embeddedFamilies()
+{
+    const State* s = state();
+    return s ? s->embedded : QStringList();
+}
+
+QStringList FontResolver::scriptFallbacks(const QString& family)
+{
+    const State* s = state();
+    if (!s)
+        return {};
+    QStringList faces = s->scriptsFor(family);
+    faces.removeAll(family);
+    return faces;
+}
 
 } // namespace quillora

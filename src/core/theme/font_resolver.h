@@ -4,14 +4,23 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace quillora {
 
 // Maps the font names a résumé or a screen asks for ("Avenir Next", "Oswald-Light", …) to a face
 // that is really installed or embedded, so the chosen look shows on screen and in PDFs.
 // Safe to call from any thread once the app's fonts are registered (registerAppFonts()).
+//
+// A name is a family ("Helvetica Neue", "Open Sans") or a PostScript-style name whose trailing
+// "-Style" parts give the weight and slant ("Inter-Light", "Helvetica-BoldOblique",
+// "Lato-Light-Semibold": the last weight wins). Families the machine lacks map to the nearest
+// open face (Arimo for Helvetica Neue, Cousine for Courier New, …). Every resolved family
+// falls back to packaged faces for Chinese, Japanese, Devanagari and Arabic text.
 class FontResolver final {
 public:
-    // Registers the fonts the app embeds. Called once at start-up (and by tests); idempotent.
+    // Registers the fonts the app embeds and the script fallbacks. Called once at start-up
+    // (and by tests) after the QGuiApplication exists; idempotent and thread-safe.
     static void registerAppFonts();
 
     // The family name to use for fontName; falls back to a generic sans face.
@@ -19,10 +28,27 @@ public:
     // A font of that family at the given point size; a weight or style the name implies
     // ("Oswald-Light", "Helvetica-Bold") is applied.
     static QFont font(const QString& fontName, qreal pointSize);
+    // As above with an explicit weight instead of the one the name implies, e.g. the semibold
+    // headlines of a résumé set in "Inter-Light".
+    static QFont font(const QString& fontName, qreal pointSize, QFont::Weight weight);
     // True when fontName resolved to something other than the generic fallback.
     static bool isResolved(const QString& fontName);
     // The generic fallback family.
     static QString fallbackFamily();
+
+    // The weight and slant a name's style suffixes imply; nullopt when the name has none
+    // (weight then defaults to normal).
+    struct Style {
+        QString baseName; // the name without its style suffixes
+        std::optional<QFont::Weight> weight;
+        bool italic = false;
+    };
+    static Style parseStyle(const QString& fontName);
+
+    // Families registered from the fonts embedded in the app (empty when none were fetched).
+    static QStringList embeddedFamilies();
+    // The families a resolved family falls back to for scripts it does not cover.
+    static QStringList scriptFallbacks(const QString& family);
 };
 
 } // namespace quillora

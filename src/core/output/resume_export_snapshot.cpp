@@ -1,0 +1,121 @@
+#include "output/resume_export_snapshot.h"
+
+namespace quillora {
+
+namespace {
+
+template <typename Entry>
+std::unique_ptr<Entry> copyEntry(const Entry& e)
+{
+    return std::make_unique<Entry>(e);
+}
+
+template <typename View, typename Entry>
+QList<const View*> views(const std::vector<std::unique_ptr<Entry>>& entries)
+{
+    QList<const View*> out;
+    out.reserve(qsizetype(entries.size()));
+    for (const auto& e : entries)
+        out.append(e.get());
+    return out;
+}
+
+template <typename Entry>
+std::vector<std::unique_ptr<Entry>> deepCopy(const std::vector<std::unique_ptr<Entry>>& entries)
+{
+    std::vector<std::unique_ptr<Entry>> out;
+    out.reserve(entries.size());
+    for (const auto& e : entries)
+        out.push_back(copyEntry(*e));
+    return out;
+}
+
+} // namespace
+
+ResumeExportSnapshot::ResumeExportSnapshot(const ResumeRepresentable& source)
+    : m_title(source.title()),
+      m_fullName(source.fullName()),
+      m_contactInfo(source.contactInfo()),
+      m_summary(source.summary()),
+      m_appliedSkills(source.appliedSkills()),
+      m_fontName(source.fontName()),
+      m_displaySummaryTitle(source.displaySummaryTitle()),
+      m_displayExperienceTitle(source.displayExperienceTitle()),
+      m_displayEducationTitle(source.displayEducationTitle()),
+      m_includeCoverLetter(source.includeCoverLetter()),
+      m_coverLetterText(source.coverLetterText())
+{
+    // QString and QByteArray share their data implicitly with atomic reference counts, so the
+    // copies stay valid and unchanged whatever the records do afterwards.
+    for (const ExperienceRepresentable* e : source.experience()) {
+        auto entry = std::make_unique<ExperienceEntry>();
+        entry->role_ = e->role();
+        entry->company_ = e->company();
+        entry->startDate_ = e->startDate();
+        entry->endDate_ = e->endDate();
+        entry->details_ = e->details();
+        entry->sortOrder_ = e->sortOrder();
+        m_experience.push_back(std::move(entry));
+    }
+    for (const EducationRepresentable* e : source.education()) {
+        auto entry = std::make_unique<EducationEntry>();
+        entry->school_ = e->school();
+        entry->degree_ = e->degree();
+        entry->year_ = e->year();
+        entry->sortOrder_ = e->sortOrder();
+        m_education.push_back(std::move(entry));
+    }
+    for (const PortfolioItemRepresentable* p : source.portfolio()) {
+        auto entry = std::make_unique<PortfolioEntry>();
+        entry->imageData_ = p->imageData();
+        entry->caption_ = p->caption();
+        entry->sortOrder_ = p->sortOrder();
+        entry->orientation_ = p->orientation();
+        m_portfolio.push_back(std::move(entry));
+    }
+}
+
+ResumeExportSnapshot::ResumeExportSnapshot(const ResumeExportSnapshot& other)
+    : ResumeRepresentable(),
+      m_title(other.m_title),
+      m_fullName(other.m_fullName),
+      m_contactInfo(other.m_contactInfo),
+      m_summary(other.m_summary),
+      m_appliedSkills(other.m_appliedSkills),
+      m_experience(deepCopy(other.m_experience)),
+      m_education(deepCopy(other.m_education)),
+      m_portfolio(deepCopy(other.m_portfolio)),
+      m_fontName(other.m_fontName),
+      m_displaySummaryTitle(other.m_displaySummaryTitle),
+      m_displayExperienceTitle(other.m_displayExperienceTitle),
+      m_displayEducationTitle(other.m_displayEducationTitle),
+      m_includeCoverLetter(other.m_includeCoverLetter),
+      m_coverLetterText(other.m_coverLetterText)
+{
+}
+
+ResumeExportSnapshot& ResumeExportSnapshot::operator=(const ResumeExportSnapshot& other)
+{
+    if (this != &other) {
+        ResumeExportSnapshot copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+QList<const ExperienceRepresentable*> ResumeExportSnapshot::experience() const
+{
+    return views<ExperienceRepresentable>(m_experience);
+}
+
+QList<const EducationRepresentable*> ResumeExportSnapshot::education() const
+{
+    return views<EducationRepresentable>(m_education);
+}
+
+QList<const PortfolioItemRepresentable*> ResumeExportSnapshot::portfolio() const
+{
+    return views<PortfolioItemRepresentable>(m_portfolio);
+}
+
+} // namespace quillora

@@ -1,0 +1,412 @@
+#include "output/resume_page_layout.h"
+
+#include "output/creative_page_background.h"
+#include "output/creative_page_decorations.h"
+#include "output/pdf_text.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPdfWriter>
+
+#include <cmath>
+
+namespace quillora {
+
+namespace {
+
+constexpr qreal kBlockPadding = 6;
+constexpr qreal kCoverLetterPadding = 8;
+constexpr qreal kEntryRuleHeight = 18;
+constexpr qreal kRuleWidth = 0.3;
+constexpr qreal kTileCornerRadius = 14;
+
+// Decodes a portfolio image no larger than needed to show it at kPortfolioImagePpi inside a
+// tile of the given size (in points). A null image when the bytes are no image.
+QImage decodePortfolioImage(const QByteArray& data, const QSizeF& tile)
+{
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(true);
+    reader.setQuality(90);
+    const QSize stored = reader.size();
+    if (stored.isValid() && !stored.isEmpty()) {
+        const bool turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
+        const QSize shown = turned ? stored.transposed() : stored;
+        const QSizeF drawn = aspectFitRect(QSizeF(shown), QRectF(QPointF(), tile)).size();
+        const QSize wanted(int(std::ceil(drawn.width() * kPortfolioImagePpi / 72)),
+                           int(std::ceil(drawn.height() * kPortfolioImagePpi / 72)));
+        if (!wanted.isEmpty() && (shown.width() > wanted.width() || shown.height() > wanted.height())) {
+            QSize target = shown.scaled(wanted, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+            // Halving, quartering or eighthing is nearly free for JPEG (the decoder does it) and
+            // needs no resampling; take it when it still gives at least two thirds of the
+            // resolution aimed at.
+            for (int d : {8, 4, 2}) {
+                const QSize reduced(shown.width() / d, shown.height() / d);
+                if (reduced.width() * 3 >= target.width() * 2 && reduced.height() * 3 >= target.height() * 2) {
+                    target = reduced;
+                    break;
+                }
+            }
+            reader.setScaledSize(turned ? target.transposed() : target);
+        }
+    }
+    QImage image = reader.read();
+    if (image.isNull())
+        return {};
+    // Opaque images go into the file as RGB, which the writer compresses well.
+    if (!image.hasAlphaChannel() && image.format() != QImage::Format_RGB32)
+        image = image.convertToFormat(QImage::Format_RGB32);
+    return image;
+}
+
+bool hasImage(const PortfolioItemRepresentable& item)
+{
+    const std::optional<QByteArray> data = item.imageData();
+    return data && !data->isEmpty();
+}
+
+int spanOf(const PortfolioItemRepresentable& item)
+{
+    return item.orientation() == PortfolioImageOrientation::landscape ? 2 : 1;
+}
+
+// The flow of blocks down the columns and pages of one export.
+class PageFlow final {
+public:
+    PageFlow(QPdfWriter& writer, QPainter& painter, ResumeRenderContext& context)
+        : m_writer(writer), m_painter(painter), m_ctx(context), m_s(context.state)
+    {
+    }
+
+    void run()
+    {
+        newPage();
+        coverLetter();
+        summary();
+        experienceSection();
+        skills();
+        educationSection();
+        if (m_ctx.isATS)
+            return;
+        if (!m_s.secondColumnUsed) {
+            drawVerticalScriptName(m_painter, m_ctx.resume->fullName(), m_ctx.pageSize.height(),
+                                   m_ctx.bottomMargin, m_s.columnTop, m_ctx.margin, m_ctx.columnWidth,
+                                   m_ctx.columnGap);
+        }
+        portfolio();
+    }
+
+private:
+    qreal limit() const { return m_ctx.pageSize.height() - m_ctx.bottomMargin; }
+    qreal contentWidth() const { return m_ctx.pageSize.width() - 2 * m_ctx.margin; }
+    qreal blockWidth() const { return m_ctx.isATS ? contentWidth() : m_ctx.columnWidth; }
+    qreal columnX() const
+    {
+        return m_ctx.isATS ? m_ctx.margin : m_ctx.margin + m_s.columnIndex * (m_ctx.columnWidth + m_ctx.columnGap);
+    }
+    bool atColumnTop() const { return m_s.currentY <= m_s.columnTop; }
+    QPaintDevice* device() const { return &m_writer; }
+
+    void newPage()
+    {
+        if (!m_firstPageOpen)
+            m_writer.newPage();
+        m_firstPageOpen = false;
+        m_s.secondColumnUsed = false;
+        if (!m_ctx.isATS) {
+            drawCreativePageBackground(m_painter, m_ctx.shape, m_ctx.palette, m_ctx.shapeOpacity,
+                                       m_ctx.pageSize.width(), m_ctx.pageSize.height());
+        }
+        m_painter.setPen(Qt::black);
+        m_painter.setBrush(Qt::NoBrush);
+        const qreal contentTop = m_ctx.isATS ? m_ctx.margin + 70 : 110 + 16;
+
+        // Name and contact lines: whole lines that stay clear of what follows; the first line always.
+        const auto drawFitting = [this](const QString& text, const QFont& font, qreal top, qreal maxBottom) {
+            const PdfTextBlock block(text, font, contentWidth(), device());
+            int end = 1;
+            qreal bottom = top + block.lineHeight(0);
+            while (end < block.lineCount() && bottom + block.lineHeight(end) <= maxBottom)
+                bottom += block.lineHeight(end++);
+            block.drawLines(m_painter, m_ctx.margin, top, 0, end);
+        };
+        drawFitting(m_ctx.resume->fullName(), m_ctx.nameFont, 50, 50 + 28);
+        const QString contact = m_ctx.resume->contactInfo();
+        if (!contact.isEmpty())
+            drawFitting(contact, m_ctx.contactFont, 82, contentTop - 2);
+
+        if (!m_ctx.isATS) {
+            m_painter.setPen(QPen(Qt::black, kRuleWidth));
+            m_painter.drawLine(QPointF(m_ctx.margin, 110), QPointF(m_ctx.pageSize.width() - m_ctx.margin, 110));
+            m_painter.setPen(Qt::black);
+        }
+        m_s.currentY = contentTop;
+        m_s.columnTop = contentTop;
+        m_s.columnIndex = 0;
+    }
+
+    // Continues in the second column of this page, or on a new page.
+    void moveOn(bool wholePage)
+    {
+        if (!m_ctx.isATS && !wholePage && m_s.columnIndex == 0) {
+            m_s.columnIndex = 1;
+            m_s.secondColumnUsed = true;
+            m_s.currentY = m_s.columnTop;
+        } else {
+            newPage();
+        }
+    }
+
+    // Makes room for a block of the given height. A block that fits in a fresh column but not in
+    // what is left moves on whole. Nothing moves from the top of a column, and a block taller than
+    // a whole column stays where it is: it is split at line boundaries as it is drawn.
+    void breakFor(qreal height)
+    {
+        if (m_s.currentY + height <= limit() || atColumnTop() || height > limit() - m_s.columnTop)
+            return;
+        moveOn(false);
+    }
+
+    qreal blockHeight(const QString& text, const QFont& font) const
+    {
+        return PdfTextBlock(text, font, blockWidth(), device()).height() + kBlockPadding;
+    }
+
+    // Draws the lines of a block from the current y on, going on in the next column or page when
+    // the next line would pass the content limit (never from the top of a column).
+    void drawFlowing(const PdfTextBlock& block, qreal padding, bool wholePage, qreal fixedX = -1)
+    {
+        m_painter.setPen(Qt::black);
+        const int n = block.lineCount();
+        if (m_s.currentY + block.height() <= limit()) {
+            block.draw(m_painter, fixedX >= 0 ? fixedX : columnX(), m_s.currentY);
+            m_s.currentY += block.height() + padding;
+            return;
+        }
+        for (int i = 0; i < n;) {
+            const qreal lh = block.lineHeight(i);
+            if (m_s.currentY + lh > limit() && !atColumnTop()) {
+                moveOn(wholePage);
+                m_painter.setPen(Qt::black);
+                continue;
+            }
+            block.drawLines(m_painter, fixedX >= 0 ? fixedX : columnX(), m_s.currentY, i, i + 1);
+            m_s.currentY += lh;
+            ++i;
+        }
+        m_s.currentY += padding;
+    }
+
+    void textBlock(const QString& text, const QFont& font)
+    {
+        const PdfTextBlock block(text, font, blockWidth(), device());
+        breakFor(block.height() + kBlockPadding);
+        drawFlowing(block, kBlockPadding, false);
+    }
+
+    void entryRule()
+    {
+        if (m_ctx.isATS)
+            return;
+        breakFor(kEntryRuleHeight);
+        const qreal x = columnX();
+        m_painter.setPen(QPen(Qt::black, kRuleWidth));
+        m_painter.drawLine(QPointF(x, m_s.currentY), QPointF(x + m_ctx.columnWidth, m_s.currentY));
+        m_painter.setPen(Qt::black);
+        m_s.currentY += kEntryRuleHeight;
+    }
+
+    static QString dateLine(const ExperienceRepresentable& e) { return e.startDate() + u" \u2013 " + e.endDate(); }
+
+    qreal experienceEntryHeight(const ExperienceRepresentable& e) const
+    {
+        return blockHeight(e.role(), m_ctx.semiboldFont) + blockHeight(e.company(), m_ctx.contactFont) +
+               blockHeight(dateLine(e), m_ctx.contactFont) + blockHeight(e.details(), m_ctx.bodyFont) +
+               kEntryRuleHeight;
+    }
+
+    qreal educationEntryHeight(const EducationRepresentable& e) const
+    {
+        return blockHeight(e.degree(), m_ctx.semiboldFont) + blockHeight(e.school(), m_ctx.contactFont) +
+               blockHeight(e.year(), m_ctx.contactFont) + kEntryRuleHeight;
+    }
+
+    void coverLetter()
+    {
+        const ResumeRepresentable& r = *m_ctx.resume;
+        const QString letter = r.coverLetterText();
+        if (!r.includeCoverLetter() || letter.trimmed().isEmpty())
+            return;
+        m_s.currentY += 12;
+        const qreal inset = m_ctx.coverLetterSideInset;
+        const PdfTextBlock block(letter, m_ctx.bodyFont, m_ctx.pageSize.width() - 2 * inset, device());
+        // The letter has the page to itself: a letter longer than a page goes on over further
+        // pages, each with the header, instead of running off the bottom edge.
+        drawFlowing(block, kCoverLetterPadding, true, inset);
+        newPage();
+    }
+
+    void summary()
+    {
+        const ResumeRepresentable& r = *m_ctx.resume;
+        if (r.summary().isEmpty())
+            return;
+        textBlock(r.displaySummaryTitle(), m_ctx.sectionTitleFont);
+        textBlock(r.summary(), m_ctx.bodyFont);
+        m_s.currentY += 10;
+    }
+
+    void experienceSection()
+    {
+        if (m_ctx.experience.isEmpty())
+            return;
+        const QString title = m_ctx.resume->displayExperienceTitle();
+        breakFor(blockHeight(title, m_ctx.sectionTitleFont) + 4 + experienceEntryHeight(*m_ctx.experience.first()));
+        textBlock(title, m_ctx.sectionTitleFont);
+        m_s.currentY += 4;
+        for (const ExperienceRepresentable* e : std::as_const(m_ctx.experience)) {
+            breakFor(experienceEntryHeight(*e));
+            textBlock(e->role(), m_ctx.semiboldFont);
+            textBlock(e->company(), m_ctx.contactFont);
+            textBlock(dateLine(*e), m_ctx.contactFont);
+            textBlock(e->details(), m_ctx.bodyFont);
+            entryRule();
+        }
+    }
+
+    void skills()
+    {
+        const QStringList skills = m_ctx.resume->appliedSkills();
+        if (skills.isEmpty())
+            return;
+        textBlock(QStringLiteral("Skills"), m_ctx.sectionTitleFont);
+        m_s.currentY += 4;
+        for (const QString& skill : skills)
+            textBlock(u"\u2022 " + skill, m_ctx.bodyFont);
+        m_s.currentY += 10;
+    }
+
+    void educationSection()
+    {
+        if (m_ctx.education.isEmpty())
+            return;
+        const QString title = m_ctx.resume->displayEducationTitle();
+        breakFor(blockHeight(title, m_ctx.sectionTitleFont) + 4 + educationEntryHeight(*m_ctx.education.first()));
+        textBlock(title, m_ctx.sectionTitleFont);
+        m_s.currentY += 4;
+        for (const EducationRepresentable* e : std::as_const(m_ctx.education)) {
+            breakFor(educationEntryHeight(*e));
+            textBlock(e->degree(), m_ctx.semiboldFont);
+            textBlock(e->school(), m_ctx.contactFont);
+            textBlock(e->year(), m_ctx.contactFont);
+            entryRule();
+        }
+    }
+
+    // Starts a portfolio page with its title and returns the grid's top.
+    qreal portfolioTitle()
+    {
+        textBlock(QStringLiteral("Portfolio"), m_ctx.semiboldFont);
+        m_s.currentY += 10;
+        return m_s.currentY + 8;
+    }
+
+    void portfolio()
+    {
+        QList<const PortfolioItemRepresentable*> items = m_ctx.resume->portfolio();
+        if (items.isEmpty())
+            return;
+        items = sortedBySortOrder(items);
+
+        newPage();
+        qreal gridTop = portfolioTitle();
+        const qreal cell = contentWidth() / 3;
+        const qreal inset = 0.05 * cell;
+        int column = 0, row = 0, tilesInRow = 0;
+
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            const PortfolioItemRepresentable& item = *items.at(i);
+            if (!hasImage(item))
+                continue;
+            const int span = spanOf(item);
+            const qreal rowPitch = (limit() - gridTop) / 2;
+            const qreal maxTileHeight = rowPitch - 50;
+            const qreal factor = span == 2 ? 0.75 : 2.17;
+            qreal tileW = span * cell - inset;
+            qreal tileH = tileW * factor;
+            if (tileH > maxTileHeight) {
+                tileH = maxTileHeight;
+                tileW = tileH / factor;
+            }
+            const QImage image = decodePortfolioImage(*item.imageData(), QSizeF(tileW, tileH));
+            if (image.isNull())
+                continue;
+
+            if (column + span > 3) {
+                if (row == 1) {
+                    newPage();
+                    gridTop = portfolioTitle();
+                    row = 0;
+                } else {
+                    row = 1;
+                }
+                column = 0;
+                tilesInRow = 0;
+            }
+
+            const int cellsLeft = 3 - (column + span);
+            const bool alone = i + 1 >= items.size() || cellsLeft == 0 || spanOf(*items.at(i + 1)) > cellsLeft;
+            qreal slotX = m_ctx.margin + column * cell;
+            qreal slotW = span * cell;
+            if (tilesInRow == 0 && alone) {
+                slotX = m_ctx.margin;
+                slotW = contentWidth();
+            }
+            const QRectF tile(slotX + (slotW - tileW) / 2, gridTop + row * ((limit() - gridTop) / 2), tileW, tileH);
+
+            QPainterPath rounded;
+            rounded.addRoundedRect(tile, kTileCornerRadius, kTileCornerRadius);
+            m_painter.save();
+            m_painter.setClipPath(rounded);
+            drawImageAspectFit(m_painter, image, Qt::black, tile);
+            m_painter.restore();
+            m_painter.setPen(QPen(Qt::black, 1));
+            m_painter.setBrush(Qt::NoBrush);
+            m_painter.drawPath(rounded);
+
+            const QString caption = item.caption();
+            if (!caption.isEmpty()) {
+                m_painter.setPen(Qt::black);
+                const PdfTextBlock text(caption, m_ctx.bodyFont, tileW, device(), Qt::AlignHCenter);
+                // Whole lines inside the caption's room below the tile; the first line always.
+                int end = 1;
+                qreal bottom = text.lineHeight(0);
+                while (end < text.lineCount() && bottom + text.lineHeight(end) <= 44)
+                    bottom += text.lineHeight(end++);
+                text.drawLines(m_painter, tile.x(), tile.bottom() + 4, 0, end);
+            }
+
+            ++tilesInRow;
+            column += span;
+        }
+    }
+
+    QPdfWriter& m_writer;
+    QPainter& m_painter;
+    ResumeRenderContext& m_ctx;
+    ResumeLayoutState& m_s;
+    bool m_firstPageOpen = true; // the writer starts with its first page begun
+};
+
+} // namespace
+
+void drawResumePages(QPdfWriter& writer, QPainter& painter, ResumeRenderContext& context)
+{
+    PageFlow(writer, painter, context).run();
+}
+
+} // namespace quillora

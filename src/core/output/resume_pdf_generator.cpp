@@ -1,0 +1,130 @@
+#include "output/resume_pdf_generator.h"
+
+#include "output/pdf_text.h"
+#include "output/resume_page_layout.h"
+#include "platform/log.h"
+#include "theme/font_resolver.h"
+
+#include <QDir>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+namespace quillora {
+
+namespace {
+
+constexpr qsizetype kMaxFileNameBytes = 255;
+
+QFont systemFont(qreal size, QFont::Weight weight = QFont::Normal)
+{
+    QFont font = FontResolver::font(FontResolver::fallbackFamily(), size);
+    font.setWeight(weight);
+    font.setItalic(false);
+    return font;
+}
+
+// The résumé's font at size, or the system font of that size and weight when the name resolves
+// to no face.
+QFont resumeFont(const QString& fontName, qreal size, QFont::Weight fallbackWeight)
+{
+    if (FontResolver::isResolved(fontName))
+        return FontResolver::font(fontName, size);
+    return systemFont(size, fallbackWeight);
+}
+
+Result<QString> failed(const QString& error)
+{
+    logLine(QStringLiteral("❌ PDF Export Failed: ") + error);
+    return Result<QString>::failure(error);
+}
+
+} // namespace
+
+QString ResumePDFGenerator::fileNameForTitle(const QString& title)
+{
+    QString base = title;
+    base.replace(QLatin1Char('/'), QLatin1Char('-'));
+    base.remove(QChar(u'\0'));
+    const QString extension = QStringLiteral(".pdf");
+    const qsizetype budget = kMaxFileNameBytes - extension.toUtf8().size();
+    if (base.toUtf8().size() > budget) {
+        // Cut between characters, never inside a surrogate pair, so the UTF-8 stays whole.
+        qsizetype bytes = 0;
+        qsizetype end = 0;
+        while (end < base.size()) {
+            const bool pair = base.at(end).isHighSurrogate() && end + 1 < base.size() &&
+                              base.at(end + 1).isLowSurrogate();
+            const qsizetype units = pair ? 2 : 1;
+            const qsizetype size = QStringView(base).mid(end, units).toUtf8().size();
+            if (bytes + size > budget)
+                break;
+            bytes += size;
+            end += units;
+        }
+        base.truncate(end);
+    }
+    return base + extension;
+}
+
+QString ResumePDFGenerator::filePathForTitle(const QString& title)
+{
+    return QDir(QDir::tempPath()).filePath(fileNameForTitle(title));
+}
+
+Result<QString> ResumePDFGenerator::exportPDF(const ResumeRepresentable& resume, BackgroundShapeType shape,
+                                              BackgroundColorTheme theme, ResumeLayoutMode mode)
+{
+    ResumeRenderContext context;
+    context.resume = &resume;
+    context.isATS = mode == ResumeLayoutMode::ats;
+    context.shape = shape;
+    context.palette = palette(theme);
+    context.shapeOpacity = shapeOpacity(theme);
+    context.experience = sortedBySortOrder(resume.experience());
+    context.education = sortedBySortOrder(resume.education());
+
+    if (context.isATS) {
+        context.nameFont = systemFont(18);
+        context.sectionTitleFont = systemFont(11);
+        context.contactFont = systemFont(10);
+        context.bodyFont = systemFont(10);
+        context.semiboldFont = context.bodyFont;
+    } else {
+        const QString fontName = resume.fontName();
+        context.nameFont = resumeFont(fontName, 20, QFont::Bold);
+        context.sectionTitleFont = resumeFont(fontName, 14, QFont::Bold);
+        context.contactFont = resumeFont(fontName, 9, QFont::Normal);
+        context.bodyFont = context.contactFont;
+        context.semiboldFont = resumeFont(fontName + QStringLiteral("-Semibold"), 9, QFont::DemiBold);
+    }
+    for (QFont* font : {&context.nameFont, &context.sectionTitleFont, &context.contactFont, &context.bodyFont,
+                        &context.semiboldFont})
+        *font = pdfTextFont(*font);
+
+    const QString path = filePathForTitle(resume.title());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return failed(file.errorString());
+    {
+        QPdfWriter writer(&file);
+        writer.setResolution(72);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF(),
+                                         QPageLayout::Point, QMarginsF()));
+        writer.setTitle(resume.title());
+        writer.setCreator(QStringLiteral("Quillora"));
+        QPainter painter;
+        if (!painter.begin(&writer))
+            return failed(QStringLiteral("The PDF could not be started."));
+        drawResumePages(writer, painter, context);
+        if (!painter.end())
+            return failed(QStringLiteral("The PDF could not be finished."));
+    }
+    if (!file.commit())
+        return failed(file.errorString());
+    return path;
+}
+
+} // namespace quillora

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "model/representable.h"
+#include "output/background_theme.h"
+#include "platform/result.h"
+
+#include <QString>
+
+namespace quillora {
+
+// Turns one résumé into a US Letter PDF in the temporary directory. Reads the résumé only; touches
+// no widget and no shared mutable state, so it may run on a worker thread as long as nobody
+// changes the résumé meanwhile (give it a ResumeExportSnapshot taken on the UI thread).
+class ResumePDFGenerator final {
+public:
+    enum class ResumeLayoutMode { creative, ats };
+
+    // Writes the PDF (atomically) and returns its path. On failure logs
+    // "❌ PDF Export Failed: <error>" and returns the error.
+    static Result<QString> exportPDF(const ResumeRepresentable& resume, BackgroundShapeType shape,
+                                     BackgroundColorTheme theme, ResumeLayoutMode mode);
+
+    // The file name for a title: "/" becomes "-", NUL characters are dropped and the name is
+    // shortened at a character boundary so that it and ".pdf" fit in 255 bytes of UTF-8.
+    static QString fileNameForTitle(const QString& title);
+    // QDir::tempPath() joined with fileNameForTitle(title).
+    static QString filePathForTitle(const QString& title);
+};
+
+using ResumeLayoutMode = ResumePDFGenerator::ResumeLayoutMode;
+
+} // namespace quillora
