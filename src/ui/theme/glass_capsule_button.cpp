@@ -1,6 +1,7 @@
 #include "theme/glass_capsule_button.h"
 
 #include "platform/appearance.h"
+#include "theme/scheme_colors.h"
 
 #include <QHBoxLayout>
 #include <QLinearGradient>
@@ -65,6 +66,7 @@ GlassCapsuleButton::GlassCapsuleButton(const QString& text, QWidget* parent)
 {
     setCursor(Qt::PointingHandCursor);
     setAttribute(Qt::WA_Hover);
+    setFont(systemFont(17));
     m_pressAnimation->setDuration(GlassCapsuleButtonStyle::pressAnimationMs);
     m_pressAnimation->setEasingCurve(QEasingCurve::OutQuad);
     connect(m_pressAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {

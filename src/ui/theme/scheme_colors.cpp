@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QPalette>
 #include <QScreen>
+#include <QScrollBar>
 #include <QWidget>
 
 namespace quillora {
@@ -57,6 +58,16 @@ void applySchemePalette(QWidget* widget, bool light)
         palette.setColor(group, QPalette::PlaceholderText, schemeColors::secondaryLabel(light));
     }
     widget->setPalette(palette);
+}
+
+void styleSlimScrollBar(QScrollBar* bar, bool light)
+{
+    const QString handle = light ? QStringLiteral("rgba(0, 0, 0, 0.28)") : QStringLiteral("rgba(255, 255, 255, 0.32)");
+    bar->setStyleSheet(QStringLiteral("QScrollBar:vertical { background: transparent; width: 10px; margin: 14px 3px 14px 0; }"
+                                      "QScrollBar::handle:vertical { background: %1; border-radius: 3px; min-height: 32px; }"
+                                      "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+                                      "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }")
+                           .arg(handle));
 }
 
 void setFontPoints(QFont& font, qreal points)

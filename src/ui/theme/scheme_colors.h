@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QString>
 
+class QScrollBar;
 class QWidget;
 
 namespace quillora {
@@ -25,6 +26,10 @@ QColor softInk(bool light);
 // Gives the widget (and the children that do not set their own) the sheet background and the
 // label colours of the scheme, so text follows the light or dark look.
 void applySchemePalette(QWidget* widget, bool light);
+
+// A thin, rounded scroll bar without arrows in the scheme's ink, for scrolling pages laid over
+// a background of their own.
+void styleSlimScrollBar(QScrollBar* bar, bool light);
 
 // Sizes in the layouts are screen points: one point is one device-independent pixel. These set
 // a font to such a size whatever the screen's logical DPI.
