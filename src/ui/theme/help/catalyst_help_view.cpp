@@ -1,6 +1,7 @@
 #include "theme/help/catalyst_help_view.h"
 
 #include "platform/appearance.h"
+#include "theme/overlay_scroll_bar.h"
 #include "theme/scheme_colors.h"
 #include "theme/themed_background.h"
 
@@ -193,6 +194,7 @@ CatalystHelpView::CatalystHelpView(QWidget* parent)
         column->addWidget(makeSection(section));
     column->addStretch(1);
     m_scrollArea->setWidget(page);
+    new OverlayScrollBar(m_scrollArea);
 
     connect(m_appearance, &Appearance::changed, this, &CatalystHelpView::applyScheme);
     applyScheme();
@@ -233,7 +235,6 @@ QWidget* CatalystHelpView::makeSection(const Section& section)
 void CatalystHelpView::applyScheme()
 {
     const bool light = m_appearance->isLight();
-    styleSlimScrollBar(m_scrollArea->verticalScrollBar(), light);
     const QColor ink = schemeColors::ink(light);
     const QColor softInk = schemeColors::softInk(light);
     static_cast<RoundedPanel*>(m_panel)->setLight(light);

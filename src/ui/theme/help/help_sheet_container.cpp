@@ -4,6 +4,7 @@
 #include "theme/floating_buttons.h"
 #include "theme/help/bullet_row.h"
 #include "theme/responsive_layout.h"
+#include "theme/overlay_scroll_bar.h"
 #include "theme/scheme_colors.h"
 
 #include <QLabel>
@@ -59,6 +60,7 @@ HelpSheetContainer::HelpSheetContainer(const QString& title, QWidget* opener)
     m_titleLabel->setFont(namedFont(QStringLiteral("Oswald-Light"), titleSize, QFont::Bold));
     m_columnLayout->addWidget(m_titleLabel);
     m_scrollArea->setWidget(m_page);
+    new OverlayScrollBar(m_scrollArea);
 
     m_closeButton = new FloatingCloseButton(this, true);
 
@@ -132,7 +134,6 @@ void HelpSheetContainer::applyScheme()
 {
     const bool light = m_appearance->isLight();
     applySchemePalette(this, light);
-    styleSlimScrollBar(m_scrollArea->verticalScrollBar(), light);
     QPalette pal = m_titleLabel->palette();
     pal.setColor(QPalette::WindowText, schemeColors::primaryLabel(light));
     m_titleLabel->setPalette(pal);

@@ -3,6 +3,7 @@
 #include "platform/appearance.h"
 #include "theme/floating_buttons.h"
 #include "theme/responsive_layout.h"
+#include "theme/overlay_scroll_bar.h"
 #include "theme/scheme_colors.h"
 
 #include <QHBoxLayout>
@@ -63,6 +64,7 @@ PickerHelpSheetView::PickerHelpSheetView(const QString& title, const QString& me
     column->addWidget(m_messageLabel);
     column->addStretch(1);
     m_scrollArea->setWidget(m_page);
+    new OverlayScrollBar(m_scrollArea);
 
     new FloatingCloseButton(this, true);
 
@@ -101,7 +103,6 @@ void PickerHelpSheetView::applyMetrics()
 void PickerHelpSheetView::applyScheme()
 {
     applySchemePalette(this, m_appearance->isLight());
-    styleSlimScrollBar(m_scrollArea->verticalScrollBar(), m_appearance->isLight());
     update();
 }
 
