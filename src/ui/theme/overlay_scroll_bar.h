@@ -3,6 +3,7 @@
 #include <QScrollBar>
 
 class QAbstractScrollArea;
+class QTimer;
 
 namespace quillora {
 
@@ -16,6 +17,7 @@ class OverlayScrollBar final : public QScrollBar {
 
 public:
     static constexpr int barWidth = 10;
+    static constexpr int lingerMs = 1200;
 
     explicit OverlayScrollBar(QAbstractScrollArea* area);
     ~OverlayScrollBar() override;
@@ -26,8 +28,12 @@ protected:
 private:
     void syncRange();
     void place();
+    bool canScroll() const;
+    void reveal();
 
     QAbstractScrollArea* m_area;
+    QTimer* m_hideTimer;
+    bool m_pointerInside = false;
 };
 
 } // namespace quillora

@@ -8,11 +8,13 @@
 #include "theme/help/help_sheet_container.h"
 #include "theme/help/help_window.h"
 #include "theme/help/picker_help_sheet.h"
+#include "theme/overlay_scroll_bar.h"
 #include "theme/themed_background.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 using namespace quillora;
@@ -179,6 +181,18 @@ private slots:
         QCOMPARE(sheet.messageLabel()->text(), QStringLiteral("Pick a gradient."));
         QVERIFY(sheet.findChild<FloatingCloseButton*>());
         QCOMPARE(inPage(sheet.column(), sheet.scrollArea()), QRect(16, 44, 343, 500));
+
+        // The column is as tall as the sheet before the paddings, so even one line scrolls a
+        // little; the scroll bar floats over the page and shows while it scrolls.
+        auto* overlay = sheet.findChild<OverlayScrollBar*>();
+        QVERIFY(overlay);
+        QVERIFY(!overlay->isVisible());
+        QCOMPARE(sheet.scrollArea()->verticalScrollBar()->maximum(), 44 + 16);
+        sheet.scrollArea()->verticalScrollBar()->setValue(5);
+        QVERIFY(overlay->isVisible());
+        QCOMPARE(overlay->value(), 5);
+        overlay->setValue(9);
+        QCOMPARE(sheet.scrollArea()->verticalScrollBar()->value(), 9);
 
         sheet.resize(1800, 500);
         QApplication::processEvents();
