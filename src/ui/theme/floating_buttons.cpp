@@ -1,0 +1,155 @@
+#include "theme/floating_buttons.h"
+
+#include "platform/appearance.h"
+#include "theme/scheme_colors.h"
+#include "theme/symbol_icon.h"
+
+#include <QDialog>
+#include <QEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+
+namespace quillora {
+
+FloatingSymbolButton::FloatingSymbolButton(QWidget* host, QString symbol, Corner corner, int sideMargin,
+                                           int topMargin)
+    : QAbstractButton(host), m_symbol(std::move(symbol)), m_corner(corner), m_sideMargin(sideMargin),
+      m_topMargin(topMargin), m_appearance(&Appearance::shared())
+{
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::TabFocus);
+    setFixedSize(sizeHint());
+    connect(m_appearance, &Appearance::changed, this, qOverload<>(&QWidget::update));
+    if (host)
+        host->installEventFilter(this);
+    place();
+    show();
+}
+
+FloatingSymbolButton::~FloatingSymbolButton() = default;
+
+QSize FloatingSymbolButton::sizeHint() const
+{
+    return QSize(glyphSide + 2 * shadowMargin, glyphSide + 2 * shadowMargin);
+}
+
+QRect FloatingSymbolButton::glyphFrame() const
+{
+    return geometry().adjusted(shadowMargin, shadowMargin, -shadowMargin, -shadowMargin);
+}
+
+void FloatingSymbolButton::place()
+{
+    const QWidget* host = parentWidget();
+    if (!host)
+        return;
+    const int x = m_corner == Corner::topTrailing ? host->width() - m_sideMargin - glyphSide - shadowMargin
+                                                  : m_sideMargin - shadowMargin;
+    move(x, m_topMargin - shadowMargin);
+    raise();
+}
+
+bool FloatingSymbolButton::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parentWidget()) {
+        switch (event->type()) {
+        case QEvent::Resize:
+        case QEvent::Show:
+        case QEvent::LayoutRequest:
+        case QEvent::ChildAdded:
+            place();
+            break;
+        default:
+            break;
+        }
+    }
+    return QAbstractButton::eventFilter(watched, event);
+}
+
+void FloatingSymbolButton::paintEvent(QPaintEvent*)
+{
+    const bool light = m_appearance->isLight();
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF disc = QRectF(rect()).adjusted(shadowMargin, shadowMargin, -shadowMargin, -shadowMargin);
+    const qreal radius = disc.width() / 2;
+
+    // Soft shadow of black at a third around the disc.
+    QRadialGradient shadow(disc.center(), radius + shadowMargin);
+    const qreal inner = radius / (radius + shadowMargin);
+    shadow.setColorAt(0, QColor::fromRgbF(0, 0, 0, 0.33f));
+    shadow.setColorAt(inner * 0.92, QColor::fromRgbF(0, 0, 0, 0.33f));
+    shadow.setColorAt(1, Qt::transparent);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(shadow);
+    painter.drawEllipse(disc.center(), radius + shadowMargin, radius + shadowMargin);
+
+    // The translucent disc under the symbol; a little denser while pressed or focused.
+    QPainterPath circle;
+    circle.addEllipse(disc);
+    painter.setClipPath(circle);
+    painter.fillRect(disc, schemeColors::sheetBackground(light));
+    QColor material = schemeColors::ultraThinMaterial(light);
+    if (isDown())
+        material.setAlphaF(std::min(1.0f, material.alphaF() + 0.3f));
+    painter.fillRect(disc, material);
+    QColor glyph = schemeColors::secondaryLabel(light);
+    if (isDown())
+        glyph = schemeColors::primaryLabel(light);
+    paintSymbol(painter, disc, m_symbol, glyph);
+    if (hasFocus()) {
+        painter.setClipping(false);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 1.5));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(disc.adjusted(0.75, 0.75, -0.75, -0.75));
+    }
+}
+
+FloatingCloseButton::FloatingCloseButton(QWidget* host, bool usePadding)
+    : FloatingSymbolButton(host, QStringLiteral("xmark.circle.fill"), Corner::topTrailing,
+                           usePadding ? cornerMargin : 0, usePadding ? cornerMargin : 0)
+{
+    setObjectName(QStringLiteral("floatingCloseButton"));
+    setAccessibleName(QStringLiteral("Close"));
+    setAccessibleDescription(QStringLiteral("Closes this screen"));
+    setToolTip(QStringLiteral("Close"));
+    connect(this, &QAbstractButton::clicked, this, &FloatingCloseButton::dismiss);
+}
+
+FloatingCloseButton::~FloatingCloseButton() = default;
+
+void FloatingCloseButton::dismiss()
+{
+    QWidget* top = window();
+    if (auto* dialog = qobject_cast<QDialog*>(top))
+        dialog->reject();
+    else if (top)
+        top->close();
+}
+
+FloatingHelpButton::FloatingHelpButton(QWidget* host)
+    : FloatingSymbolButton(host, QStringLiteral("questionmark.circle.fill"), Corner::topLeading, cornerMargin,
+                           cornerMargin)
+{
+    setObjectName(QStringLiteral("floatingHelpButton"));
+    setAccessibleName(QStringLiteral("Help"));
+    setAccessibleDescription(QStringLiteral("Shows help for this screen"));
+    setToolTip(QStringLiteral("Help"));
+    connect(this, &QAbstractButton::clicked, this, [this] {
+        setPresented(true);
+        emit helpRequested();
+    });
+}
+
+FloatingHelpButton::~FloatingHelpButton() = default;
+
+void FloatingHelpButton::setPresented(bool presented)
+{
+    if (m_presented == presented)
+        return;
+    m_presented = presented;
+    emit presentedChanged(presented);
+}
+
+} // namespace quillora

@@ -1,0 +1,21 @@
+#include "theme/help/help_window.h"
+
+#include "theme/help/catalyst_help_view.h"
+
+#include <QVBoxLayout>
+
+namespace quillora {
+
+HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window), m_view(new CatalystHelpView(this))
+{
+    setWindowTitle(QStringLiteral("Quillora Help"));
+    setAccessibleName(QStringLiteral("Quillora Help"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_view);
+    setFixedSize(CatalystHelpView::viewWidth, CatalystHelpView::viewHeight);
+}
+
+HelpWindow::~HelpWindow() = default;
+
+} // namespace quillora

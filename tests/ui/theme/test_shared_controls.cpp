@@ -1,0 +1,264 @@
+#include "platform/appearance.h"
+#include "support/test_home.h"
+#include "theme/editor_section_card.h"
+#include "theme/floating_buttons.h"
+#include "theme/glass_capsule_button.h"
+#include "theme/hex_color.h"
+#include "theme/responsive_environment.h"
+#include "theme/sparkle_button_label.h"
+#include "theme/symbol_icon.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+
+using namespace quillora;
+
+class TestSharedControls final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        Appearance::shared().setReduceMotionOverride(std::nullopt);
+        Appearance::shared().setLightOverride(true);
+    }
+
+    void symbolsTheScreensNameAreDrawnInTheirColour()
+    {
+        const QStringList needed{
+            QStringLiteral("xmark.circle.fill"),     QStringLiteral("questionmark.circle.fill"),
+            QStringLiteral("sparkles"),              QStringLiteral("doc.text"),
+            QStringLiteral("doc.on.doc"),            QStringLiteral("trash"),
+            QStringLiteral("questionmark"),          QStringLiteral("paintbrush.pointed.fill"),
+            QStringLiteral("plus"),                  QStringLiteral("person.text.rectangle"),
+            QStringLiteral("text.alignleft"),        QStringLiteral("envelope.fill"),
+            QStringLiteral("checklist"),             QStringLiteral("list.bullet.rectangle"),
+            QStringLiteral("briefcase.fill"),        QStringLiteral("graduationcap.fill"),
+            QStringLiteral("textformat.size"),       QStringLiteral("photo.on.rectangle"),
+            QStringLiteral("plus.circle.fill"),      QStringLiteral("checkmark.circle.fill"),
+        };
+        const QColor tint(34, 57, 209);
+        for (const QString& name : needed) {
+            QVERIFY2(hasSymbol(name), qPrintable(name));
+            const QImage image = symbolImage(name, tint, QSize(48, 48));
+            QCOMPARE(image.size(), QSize(48, 48));
+            int inked = 0;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    const QColor pixel = image.pixelColor(x, y);
+                    if (pixel.alpha() == 255) {
+                        ++inked;
+                        QCOMPARE(pixel.rgb(), tint.rgb());
+                    }
+                }
+            }
+            QVERIFY2(inked > 20, qPrintable(name));
+            QVERIFY(!symbolIcon(name, tint).isNull());
+        }
+        QVERIFY(symbolNames().contains(QStringLiteral("sparkles")));
+
+        // Cut-outs stay clear: the cross of the close symbol runs through its centre.
+        const QImage close = symbolImage(QStringLiteral("xmark.circle.fill"), Qt::black, QSize(48, 48));
+        QCOMPARE(close.pixelColor(24, 24).alpha(), 0);
+        QCOMPARE(close.pixelColor(24, 6).alpha(), 255);
+
+        QVERIFY(!hasSymbol(QStringLiteral("no.such.symbol")));
+        QVERIFY(symbolIcon(QStringLiteral("no.such.symbol"), tint).isNull());
+        QVERIFY(symbolImage(QStringLiteral("no.such.symbol"), tint, QSize(24, 24)).isNull());
+    }
+
+    void floatingButtonsCarryTheirIdentityAndSitInTheirCorners()
+    {
+        QDialog sheet;
+        sheet.resize(400, 300);
+        auto* close = new FloatingCloseButton(&sheet);
+        auto* help = new FloatingHelpButton(&sheet);
+        auto* unpadded = new FloatingCloseButton(&sheet, false);
+        sheet.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&sheet));
+
+        QCOMPARE(close->objectName(), QStringLiteral("floatingCloseButton"));
+        QCOMPARE(close->accessibleName(), QStringLiteral("Close"));
+        QCOMPARE(close->accessibleDescription(), QStringLiteral("Closes this screen"));
+        QCOMPARE(close->symbolName(), QStringLiteral("xmark.circle.fill"));
+        QCOMPARE(help->objectName(), QStringLiteral("floatingHelpButton"));
+        QCOMPARE(help->accessibleName(), QStringLiteral("Help"));
+        QCOMPARE(help->accessibleDescription(), QStringLiteral("Shows help for this screen"));
+        QCOMPARE(help->symbolName(), QStringLiteral("questionmark.circle.fill"));
+
+        QCOMPARE(close->glyphFrame().right() + 1, 400 - 16);
+        QCOMPARE(close->glyphFrame().top(), 16);
+        QCOMPARE(help->glyphFrame().left(), 16);
+        QCOMPARE(help->glyphFrame().top(), 16);
+        QCOMPARE(unpadded->glyphFrame().right() + 1, 400);
+        QCOMPARE(unpadded->glyphFrame().top(), 0);
+
+        // The buttons follow the host's size and stay above content added later.
+        sheet.resize(500, 300);
+        auto* content = new QLabel(QStringLiteral("content"), &sheet);
+        content->setGeometry(sheet.rect());
+        content->show();
+        QApplication::processEvents();
+        QCOMPARE(close->glyphFrame().right() + 1, 500 - 16);
+        QCOMPARE(sheet.childAt(close->geometry().center()), close);
+    }
+
+    void closeDismissesTheSheetAndHelpOnlyEverShowsHelp()
+    {
+        QDialog sheet;
+        sheet.resize(300, 200);
+        auto* close = new FloatingCloseButton(&sheet);
+        auto* help = new FloatingHelpButton(&sheet);
+        QSignalSpy requests(help, &FloatingHelpButton::helpRequested);
+        sheet.open();
+
+        QTest::mouseClick(help, Qt::LeftButton);
+        QTest::mouseClick(help, Qt::LeftButton);
+        QCOMPARE(requests.count(), 2);
+        QVERIFY(help->isPresented());
+
+        QTest::mouseClick(close, Qt::LeftButton);
+        QVERIFY(!sheet.isVisible());
+        QCOMPARE(sheet.result(), int(QDialog::Rejected));
+
+        QWidget window;
+        auto* windowClose = new FloatingCloseButton(&window);
+        window.show();
+        QTest::mouseClick(windowClose, Qt::LeftButton);
+        QVERIFY(!window.isVisible());
+    }
+
+    void glassCapsuleColoursFollowSchemeAndPress()
+    {
+        const auto alpha = [](const QColor& c) { return qRound(c.alphaF() * 100); };
+        QCOMPARE(alpha(GlassCapsuleButtonStyle::fill(true, false)), 14);
+        QCOMPARE(alpha(GlassCapsuleButtonStyle::fill(true, true)), 18);
+        QCOMPARE(alpha(GlassCapsuleButtonStyle::fill(false, false)), 18);
+        QCOMPARE(alpha(GlassCapsuleButtonStyle::fill(false, true)), 25);
+        QCOMPARE(GlassCapsuleButtonStyle::fill(true, false).rgb(), QColor(Qt::black).rgb());
+        QCOMPARE(GlassCapsuleButtonStyle::fill(false, false).rgb(), QColor(Qt::white).rgb());
+        QCOMPARE(alpha(GlassCapsuleButtonStyle::outline(true)), 28);
+        QCOMPARE(alpha(GlassCapsuleButtonStyle::outline(false)), 25);
+        QCOMPARE(alpha(GlassCapsuleButtonStyle::sheen(true)), 35);
+        QCOMPARE(alpha(GlassCapsuleButtonStyle::sheen(false)), 18);
+        QCOMPARE(alpha(GlassCapsuleButtonStyle::foreground(true)), 85);
+        QCOMPARE(GlassCapsuleButtonStyle::foreground(false), QColor(Qt::white));
+    }
+
+    void glassCapsuleShrinksWhilePressed()
+    {
+        Appearance::shared().setReduceMotionOverride(true);
+        GlassCapsuleButton button(QStringLiteral("Export"));
+        QSignalSpy clicks(&button, &QAbstractButton::clicked);
+        button.show();
+        QTest::mousePress(&button, Qt::LeftButton);
+        QCOMPARE(button.currentScale(), GlassCapsuleButtonStyle::pressedScale);
+        QTest::mouseRelease(&button, Qt::LeftButton);
+        QCOMPARE(button.currentScale(), 1.0);
+        QCOMPARE(clicks.count(), 1);
+
+        // An empty label still gets a capsule 24 points high.
+        GlassCapsuleButton empty;
+        QCOMPARE(empty.sizeHint(), QSize(36, 24));
+
+        // A label widget takes the style's foreground as its text colour.
+        Appearance::shared().setLightOverride(false);
+        auto* label = new SparkleButtonLabel(QStringLiteral("ATS with Apple AI"));
+        button.setLabelWidget(label);
+        QCOMPARE(label->palette().color(label->foregroundRole()), QColor(Qt::white));
+        QCOMPARE(button.sizeHint().height(), label->sizeHint().height() + 24);
+    }
+
+    void cardMeasuresGrowWithTheWidth_data()
+    {
+        QTest::addColumn<qreal>("width");
+        QTest::addColumn<QList<qreal>>("expected"); // padding, icon, icon padding, title, subtitle
+        QTest::newRow("0") << 0.0 << QList<qreal>{16, 18, 10, 17, 12};
+        QTest::newRow("375") << 375.0 << QList<qreal>{16, 18, 10, 17, 12};
+        QTest::newRow("907.5") << 907.5 << QList<qreal>{20, 21, 12, 20.5, 13.5};
+        QTest::newRow("1440") << 1440.0 << QList<qreal>{24, 24, 14, 24, 15};
+        QTest::newRow("2400") << 2400.0 << QList<qreal>{24, 24, 14, 24, 15};
+    }
+
+    void cardMeasuresGrowWithTheWidth()
+    {
+        QFETCH(qreal, width);
+        QFETCH(QList<qreal>, expected);
+        const auto m = EditorSectionCard::metricsForWidth(width);
+        const QList<qreal> actual{m.panelPadding, m.iconSize, m.iconPadding, m.titleSize, m.subtitleSize};
+        for (int i = 0; i < actual.size(); ++i)
+            QVERIFY2(qAbs(actual.at(i) - expected.at(i)) < 1e-9, qPrintable(QString::number(actual.at(i))));
+    }
+
+    void cardReadsTheResponsiveWidthOfItsScreen()
+    {
+        QWidget screen;
+        auto* layout = new QVBoxLayout(&screen);
+        auto* content = new QLabel(QStringLiteral("fields"));
+        auto* card = new EditorSectionCard(QStringLiteral("person.text.rectangle"), QStringLiteral("Basic Info"),
+                                           QStringLiteral("Who you are and how to reach you"), Qt::black, content);
+        auto* bare = new EditorSectionCard(QStringLiteral("text.alignleft"), QStringLiteral("Summary"), std::nullopt,
+                                           Qt::black);
+        layout->addWidget(card);
+        layout->addWidget(bare);
+
+        // Nobody set a width: the default 800.
+        QVERIFY(qAbs(card->metrics().panelPadding - (16 + 8 * 425.0 / 1065)) < 1e-9);
+
+        setResponsiveLayout(&screen, QuilloraResponsiveLayout{1440});
+        QCOMPARE(card->metrics().panelPadding, 24.0);
+        QCOMPARE(bare->metrics().titleSize, 24.0);
+
+        screen.resize(700, 400);
+        screen.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&screen));
+        QCOMPARE(card->accessibleName(), QStringLiteral("Basic Info"));
+        QCOMPARE(card->titleLabel()->text(), QStringLiteral("Basic Info"));
+        QCOMPARE(card->subtitleLabel()->text(), QStringLiteral("Who you are and how to reach you"));
+        QVERIFY(!bare->subtitleLabel());
+
+        // The content fills the panel's inner width and starts 16 points below the header.
+        const QRect header = card->headerWidget()->geometry();
+        QCOMPARE(header.topLeft(), QPoint(24, 24));
+        QCOMPARE(content->y(), header.bottom() + 1 + EditorSectionCard::stackSpacing);
+        QCOMPARE(content->x(), 24);
+        QCOMPARE(content->width(), card->width() - 48);
+    }
+
+    void sparkleTurnsOnlyWhileBusy()
+    {
+        SparkleButtonLabel idle(QStringLiteral("Suggest with OpenAI"), false);
+        QCOMPARE(idle.rotation(), 0.0);
+        QCOMPARE(idle.accessibleName(), QStringLiteral("Suggest with OpenAI"));
+
+        SparkleButtonLabel busy(QStringLiteral("Analyzing experience…"), true);
+        busy.show();
+        QCOMPARE(busy.rotation(), 360.0); // the first turn starts at once
+        QTRY_VERIFY_WITH_TIMEOUT(busy.rotation() >= 720.0, 3000);
+        busy.setBusy(false);
+        const double rested = busy.rotation();
+        QTest::qWait(1200);
+        QCOMPARE(busy.rotation(), rested); // no more turns, never reset
+        QCOMPARE(std::fmod(busy.displayedRotation(), 360.0), 0.0);
+
+        busy.setBusy(true);
+        QCOMPARE(busy.rotation(), rested + 360.0);
+        busy.setTitle(QStringLiteral("Creating…"));
+        QCOMPARE(busy.accessibleName(), QStringLiteral("Creating…"));
+    }
+
+    void sparkleJumpsWholeTurnsUnderReduceMotion()
+    {
+        Appearance::shared().setReduceMotionOverride(true);
+        SparkleButtonLabel label(QStringLiteral("Cover With OpenAI"), true);
+        QCOMPARE(label.rotation(), 360.0);
+        QCOMPARE(label.displayedRotation(), 360.0);
+    }
+};
+
+QUILLORA_TEST_MAIN(TestSharedControls)
+#include "test_shared_controls.moc"
