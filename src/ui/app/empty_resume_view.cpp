@@ -2,21 +2,21 @@
 
 #include "app/frosted_card.h"
 #include "platform/appearance.h"
+#include "theme/symbol_icon.h"
 #include "theme/themed_background.h"
 
 #include <QLabel>
 #include <QPainter>
-#include <QPainterPath>
 #include <QVBoxLayout>
 
 namespace quillora {
 
 namespace {
 
-// A page with a folded corner and text lines, drawn in the ink colour.
+// The "doc.text" symbol at 48 points, light weight, in the ink colour.
 class DocumentIcon final : public QWidget {
 public:
-    explicit DocumentIcon(QWidget* parent) : QWidget(parent) { setFixedSize(48, 56); }
+    explicit DocumentIcon(QWidget* parent) : QWidget(parent) { setFixedSize(48, 48); }
     void setColor(const QColor& color)
     {
         m_color = color;
@@ -28,25 +28,7 @@ protected:
     {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(QPen(m_color, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        const qreal w = width() - 8, h = height() - 4, x = 4, y = 2, fold = 12;
-        QPainterPath page;
-        page.moveTo(x, y + 4);
-        page.quadTo(x, y, x + 4, y);
-        page.lineTo(x + w - fold, y);
-        page.lineTo(x + w, y + fold);
-        page.lineTo(x + w, y + h - 4);
-        page.quadTo(x + w, y + h, x + w - 4, y + h);
-        page.lineTo(x + 4, y + h);
-        page.quadTo(x, y + h, x, y + h - 4);
-        page.closeSubpath();
-        p.drawPath(page);
-        p.drawLine(QPointF(x + w - fold, y), QPointF(x + w - fold, y + fold));
-        p.drawLine(QPointF(x + w - fold, y + fold), QPointF(x + w, y + fold));
-        for (int i = 0; i < 4; ++i) {
-            const qreal ly = y + 20 + i * 8;
-            p.drawLine(QPointF(x + 9, ly), QPointF(x + w - (i == 3 ? 18 : 9), ly));
-        }
+        paintSymbol(p, QRectF(rect()), QStringLiteral("doc.text"), m_color);
     }
 
 private:

@@ -1,6 +1,7 @@
 #include "app/window_registry.h"
 
 #include "app/about_window.h"
+#include "theme/help/help_window.h"
 
 #include <QHash>
 
@@ -18,12 +19,8 @@ QWidget* makeWindow(const QString& identifier)
 {
     if (identifier == QLatin1String("about-quillora"))
         return new AboutWindow();
-    if (identifier == QLatin1String("help-quillora")) {
-        auto* help = new QWidget(nullptr, Qt::Window);
-        help->setWindowTitle(QStringLiteral("Quillora Help"));
-        help->setFixedSize(860, 700);
-        return help;
-    }
+    if (identifier == QLatin1String("help-quillora"))
+        return new HelpWindow();
     return nullptr;
 }
 
