@@ -43,7 +43,7 @@ QDialog* makeHelpSheet(const QString& title, const QList<HelpGroup>& groups, QWi
     sheet->setObjectName(QStringLiteral("helpSheet"));
     sheet->setWindowTitle(title);
     sheet->setModal(true);
-    sheet->resize(620, 640);
+    sheet->resize(640, 760);
     auto* outer = new QVBoxLayout(sheet);
     outer->setContentsMargins(0, 0, 0, 0);
     auto* background = new ThemedBackground(sheet);
@@ -83,6 +83,9 @@ QDialog* makeHelpSheet(const QString& title, const QList<HelpGroup>& groups, QWi
             line->setSpacing(10);
             auto* bullet = inkLabel(QStringLiteral("•"), false, row);
             bullet->setAccessibleName(QString());
+            QFont bf = bullet->font();
+            bf.setPixelSize(17);
+            bullet->setFont(bf);
             auto* label = inkLabel(text, false, row);
             QFont f = bulletFont;
             f.setPixelSize(18);

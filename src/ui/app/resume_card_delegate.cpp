@@ -54,7 +54,7 @@ void ResumeCardDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
 
     // A faint veil shows the row under the pointer and the keyboard's current row.
     const bool hovered = option.state.testFlag(QStyle::State_MouseOver);
-    const bool current = option.state.testFlag(QStyle::State_HasFocus) || option.state.testFlag(QStyle::State_Selected);
+    const bool current = option.state.testFlag(QStyle::State_HasFocus);
     if (hovered || current) {
         QPainterPath veil;
         veil.addRoundedRect(row.adjusted(2, 2, -2, -2), 10, 10);

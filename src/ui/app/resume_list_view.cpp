@@ -259,9 +259,10 @@ public:
         layout->addWidget(message);
         layout->addWidget(m_field);
         layout->addLayout(buttons);
+        layout->setSizeConstraint(QLayout::SetFixedSize);
         connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
         connect(save, &QPushButton::clicked, this, &QDialog::accept);
-        setMinimumWidth(360);
+        m_field->setMinimumWidth(340);
     }
 
     QLineEdit* field() const { return m_field; }
