@@ -72,7 +72,7 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         QPainterPath path;
         path.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 22, 22);
-        painter.fillPath(path, m_light ? QColor(246, 248, 250, 228) : QColor(30, 32, 38, 222));
+        painter.fillPath(path, m_light ? QColor(246, 248, 250, 242) : QColor(30, 32, 38, 236));
         painter.setPen(QPen(withAlpha(primaryInk(m_light), 0.25), 1));
         painter.drawPath(path);
     }
