@@ -400,30 +400,30 @@ QWidget* ResumeListView::buildBottomBar()
     bar->setObjectName(QStringLiteral("resumeListBottomBar"));
     auto* layout = new QHBoxLayout(bar);
     layout->setContentsMargins(0, 0, 0, 0);
-    struct Spec {
+    struct BarButton {
         const char* symbol;
         const char* label;
         const char* hint;
         const char* identifier;
         void (ResumeListView::*action)();
     };
-    const Spec specs[] = {
+    const BarButton entries[] = {
         {"questionmark", "Help", "Shows help for the main interface", "resumeListHelpButton", &ResumeListView::openHelp},
         {"paintbrush.pointed.fill", "Choose background", "Opens the background picker", "resumeListBackgroundButton",
          &ResumeListView::openBackgroundPicker},
         {"plus", "Add resume", "Creates a new resume", "addResumeButton", &ResumeListView::createNewResume},
     };
     bool first = true;
-    for (const Spec& spec : specs) {
+    for (const BarButton& entry : entries) {
         if (!first)
             layout->addStretch(1);
         first = false;
-        auto* button = new CircleIconButton(QString::fromUtf8(spec.symbol), bar);
-        button->setAccessibleName(QString::fromUtf8(spec.label));
-        button->setAccessibleDescription(QString::fromUtf8(spec.hint));
-        button->setObjectName(QString::fromUtf8(spec.identifier));
-        button->setToolTip(QString::fromUtf8(spec.label));
-        connect(button, &QAbstractButton::clicked, this, spec.action);
+        auto* button = new CircleIconButton(QString::fromUtf8(entry.symbol), bar);
+        button->setAccessibleName(QString::fromUtf8(entry.label));
+        button->setAccessibleDescription(QString::fromUtf8(entry.hint));
+        button->setObjectName(QString::fromUtf8(entry.identifier));
+        button->setToolTip(QString::fromUtf8(entry.label));
+        connect(button, &QAbstractButton::clicked, this, entry.action);
         layout->addWidget(button);
         m_circleButtons.append(button);
     }
