@@ -110,6 +110,19 @@ void Settings::setValue(const QString& key, const QVariant& value)
 {
     restrictFile();
     m_settings->setValue(key, value);
+    commit(key);
+}
+
+void Settings::remove(const QString& key)
+{
+    restrictFile();
+    m_settings->remove(key);
+    commit(key);
+}
+
+// Writes the file and tells every Settings object on it that the key changed.
+void Settings::commit(const QString& key)
+{
     m_settings->sync();
     restrictFile();
     if (m_settings->status() != QSettings::NoError)

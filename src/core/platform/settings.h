@@ -58,12 +58,15 @@ public:
     bool contains(const QString& key) const;
     QVariant value(const QString& key, const QVariant& defaultValue = {}) const;
     void setValue(const QString& key, const QVariant& value);
+    // Removes the entry; readers then see their default. Removing a missing entry is no error.
+    void remove(const QString& key);
 
 signals:
     void changed(const QString& key);
 
 private:
     void restrictFile() const;
+    void commit(const QString& key);
 
     std::unique_ptr<QSettings> m_settings;
 };

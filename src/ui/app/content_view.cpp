@@ -4,12 +4,14 @@
 #include "app/empty_resume_view.h"
 #include "app/frosted_card.h"
 #include "app/intro_overlay.h"
-#include "app/resume_title_list.h"
+#include "app/resume_list_view.h"
+#include "app/resume_tip_view.h"
 #include "platform/appearance.h"
 #include "store/app_store.h"
 #include "store/model_context.h"
 #include "theme/themed_background.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSplitter>
@@ -67,23 +69,37 @@ ContentView::ContentView(ModelContext& context, UserInterfaceIdiom idiom, QWidge
         auto* split = new QSplitter(Qt::Horizontal, this);
         split->setObjectName(QStringLiteral("splitView"));
         split->setChildrenCollapsible(false);
-        auto* sidebar = new ResumeTitleList(m_context, split);
-        sidebar->setMinimumWidth(280);
+        m_list = new ResumeListView(m_context, m_idiom, split);
+        m_list->setMinimumWidth(280);
         auto* detailColumn = new QWidget(split);
         detailColumn->setObjectName(QStringLiteral("detailColumn"));
+        m_detailColumn = detailColumn;
         m_detailStack = new QStackedLayout(detailColumn);
-        split->addWidget(sidebar);
+        split->addWidget(m_list);
         split->addWidget(detailColumn);
         split->setStretchFactor(0, 0);
         split->setStretchFactor(1, 1);
         split->setSizes({320, 780});
         layout->addWidget(split);
         showDetail();
+        // The welcome tip lies over whatever the detail column shows until it is done.
+        m_tip = new ResumeTipView(detailColumn);
+        m_tip->setShowLogo(true);
+        connect(m_tip, &ResumeTipView::dismissed, this, [this] {
+            m_shouldShowTip = false;
+            if (m_tip) {
+                m_tip->hide();
+                m_tip->deleteLater();
+            }
+        });
+        detailColumn->installEventFilter(this);
+        placeTip();
         connect(&AppEvents::instance(), &AppEvents::selectResume, this,
                 &ContentView::receiveSelectResumeNotification);
         connect(&m_context, &ModelContext::resumeDeleted, this, &ContentView::resumeDeleted);
     } else {
-        layout->addWidget(new ResumeTitleList(m_context, this));
+        m_list = new ResumeListView(m_context, m_idiom, this);
+        layout->addWidget(m_list);
     }
 
     if (!isRunningForPreviews()) {
@@ -93,6 +109,26 @@ ContentView::ContentView(ModelContext& context, UserInterfaceIdiom idiom, QWidge
 }
 
 QWidget* ContentView::detailWidget() const { return m_detail.data(); }
+
+ResumeTipView* ContentView::tipView() const { return m_tip.data(); }
+
+void ContentView::placeTip()
+{
+    if (!m_tip || m_detailColumn == nullptr)
+        return;
+    const QRect column = m_detailColumn->rect();
+    // A column wider than high keeps the tip 120 points from each edge.
+    const int inset = column.width() > column.height() ? 120 : 0;
+    m_tip->setGeometry(column.adjusted(inset, inset, -inset, -inset));
+    m_tip->raise();
+}
+
+bool ContentView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_detailColumn && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
+        placeTip();
+    return QWidget::eventFilter(watched, event);
+}
 
 void ContentView::receiveSelectResumeNotification(const std::shared_ptr<QObject>& object)
 {
@@ -123,6 +159,8 @@ void ContentView::showDetail()
     if (m_detail)
         m_detail->deleteLater();
     m_detail = next;
+    if (m_tip)
+        m_tip->raise();
 }
 
 void ContentView::resizeEvent(QResizeEvent* event)

@@ -10,6 +10,8 @@ class QStackedLayout;
 namespace quillora {
 
 class ModelContext;
+class ResumeListView;
+class ResumeTipView;
 
 // How the main content is arranged: the split view of list and detail on the desktop (the pad
 // idiom), or the list alone.
@@ -29,6 +31,10 @@ public:
     // The widget the detail column shows now (the placeholder or the résumé's screen).
     QWidget* detailWidget() const;
     QWidget* introOverlay() const { return m_intro.data(); }
+    ResumeListView* resumeList() const { return m_list; }
+    // The welcome tip over the detail column (pad idiom), while it is shown.
+    ResumeTipView* tipView() const;
+    bool shouldShowTip() const { return m_shouldShowTip; }
 
     // Handler of "QuilloraSelectResume": selects the object when it is a résumé.
     void receiveSelectResumeNotification(const std::shared_ptr<QObject>& object);
@@ -36,15 +42,21 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void showDetail();
+    void placeTip();
     void resumeDeleted(const ResumePtr& resume);
 
     ModelContext& m_context;
     UserInterfaceIdiom m_idiom;
     ResumePtr m_selectedResume;
+    ResumeListView* m_list = nullptr;
+    QWidget* m_detailColumn = nullptr;
     QStackedLayout* m_detailStack = nullptr;
+    QPointer<ResumeTipView> m_tip;
+    bool m_shouldShowTip = true;
     QPointer<QWidget> m_detail;
     QPointer<QWidget> m_intro;
     bool m_introStarted = false;

@@ -1,0 +1,406 @@
+#include "app/resume_tip_view.h"
+
+#include "app/frosted_card.h"
+#include "app/list_shared_controls.h"
+#include "platform/appearance.h"
+
+#include <QGraphicsOpacityEffect>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTextLayout>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace quillora {
+
+namespace {
+
+QFont bodyFont()
+{
+    QFont font;
+    font.setPixelSize(17);
+    return font;
+}
+
+// Lays the text out for a width and calls `line` with each line and its top.
+template <typename Visit>
+qreal layOut(const QString& text, const QFont& font, qreal width, Visit&& line)
+{
+    const QFontMetricsF metrics(font);
+    qreal y = 0;
+    const QStringList paragraphs = text.split(QLatin1Char('\n'));
+    for (const QString& paragraph : paragraphs) {
+        if (paragraph.isEmpty()) {
+            y += metrics.lineSpacing();
+            continue;
+        }
+        QTextLayout layout(paragraph, font);
+        layout.beginLayout();
+        for (QTextLine l = layout.createLine(); l.isValid(); l = layout.createLine()) {
+            l.setLineWidth(width);
+            l.setPosition(QPointF(0, y));
+            y += l.height();
+        }
+        layout.endLayout();
+        line(layout);
+    }
+    return y;
+}
+
+} // namespace
+
+// The tip's card: a dense frosted material, so what lies beneath does not read through it.
+class TipCard final : public QWidget {
+public:
+    explicit TipCard(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_TranslucentBackground); }
+    void setLight(bool light)
+    {
+        m_light = light;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPainterPath path;
+        path.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 22, 22);
+        painter.fillPath(path, m_light ? QColor(246, 248, 250, 242) : QColor(30, 32, 38, 236));
+        painter.setPen(QPen(withAlpha(primaryInk(m_light), 0.25), 1));
+        painter.drawPath(path);
+    }
+
+private:
+    bool m_light = true;
+};
+
+// ---- the text window ----
+
+TipTextWindow::TipTextWindow(const QString& text, QWidget* parent) : QWidget(parent), m_text(text)
+{
+    setFixedHeight(int(ResumeTipView::visibleTextHeight));
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAccessibleName(text);
+    setFont(bodyFont());
+}
+
+void TipTextWindow::setAutoOffset(qreal offset)
+{
+    m_autoOffset = offset;
+    update();
+}
+
+void TipTextWindow::setTextColor(const QColor& color)
+{
+    m_color = color;
+    update();
+}
+
+void TipTextWindow::measure()
+{
+    const qreal height = layOut(m_text, font(), width(), [](const QTextLayout&) {}) + 8;
+    if (!qFuzzyCompare(height, m_measured)) {
+        m_measured = height;
+        emit contentHeightChanged(height);
+    }
+}
+
+void TipTextWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (width() > 0)
+        measure();
+}
+
+void TipTextWindow::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setClipRect(rect());
+    painter.setPen(m_color);
+    painter.setFont(font());
+    const QPointF origin(0, 8 + m_autoOffset + m_userOffset);
+    layOut(m_text, font(), width(), [&](const QTextLayout& layout) { layout.draw(&painter, origin); });
+}
+
+void TipTextWindow::scrollBy(qreal delta)
+{
+    const qreal lowest = std::min<qreal>(0, height() - m_measured);
+    m_userOffset = std::clamp(m_userOffset + delta, lowest, 0.0);
+    update();
+}
+
+void TipTextWindow::mousePressEvent(QMouseEvent* event)
+{
+    m_pressed = event->button() == Qt::LeftButton;
+    m_dragging = false;
+    m_pressPos = event->position();
+    m_pressUserOffset = m_userOffset;
+}
+
+void TipTextWindow::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_pressed)
+        return;
+    const QPointF moved = event->position() - m_pressPos;
+    if (!m_dragging && std::hypot(moved.x(), moved.y()) < 10)
+        return;
+    m_dragging = true;
+    emit dragChanged();
+    scrollBy(m_pressUserOffset + moved.y() - m_userOffset);
+}
+
+void TipTextWindow::mouseReleaseEvent(QMouseEvent*)
+{
+    m_pressed = false;
+    m_dragging = false;
+}
+
+void TipTextWindow::wheelEvent(QWheelEvent* event)
+{
+    scrollBy(event->angleDelta().y() / 120.0 * 40);
+    event->accept();
+}
+
+// ---- the card ----
+
+QString ResumeTipView::welcomeText()
+{
+    return QStringLiteral(
+        "Welcome to Quillora, your personal résumé builder made for creative minds.\n\n"
+        "To get started, tap the plus button in the top right to create a new résumé. As soon as it appears, "
+        "tap it to jump right into editing.\n\n"
+        "Need a little guidance? Look for the help button in the top left of each screen. It gives you quick "
+        "tips based on exactly where you are in the app.\n\n"
+        "Want to change the vibe? Use the bottom left button to switch between different background styles "
+        "and make the experience your own.\n\n"
+        "Thank you for using Quillora! ❤️");
+}
+
+qreal ResumeTipView::tipCardMaxWidth(qreal width)
+{
+    const qreal t = (width - 375) / 1425;
+    return t <= 0 ? 520 : 520 + 460 * std::min<qreal>(t, 1);
+}
+
+qreal ResumeTipView::tipHorizontalPadding(qreal width)
+{
+    const qreal u = (width - 375) / 1065;
+    return u <= 0 ? 28 : 28 + 28 * std::min<qreal>(u, 1);
+}
+
+ResumeTipView::ResumeTipView(QWidget* parent, ResumeTipTiming timing) : QWidget(parent), m_timing(timing)
+{
+    setObjectName(QStringLiteral("resumeTipView"));
+    setAttribute(Qt::WA_TranslucentBackground);
+
+    m_card = new TipCard(this);
+    m_card->setObjectName(QStringLiteral("resumeTipCard"));
+    m_card->setAccessibleName(QStringLiteral("Welcome to Quillora"));
+    m_opacityEffect = new QGraphicsOpacityEffect(m_card);
+    m_card->setGraphicsEffect(m_opacityEffect);
+
+    auto* layout = new QVBoxLayout(m_card);
+    layout->setContentsMargins(22, 22 + 18, 22, 22);
+    layout->setSpacing(18);
+    m_title = new QLabel(QStringLiteral("Welcome to Quillora"), m_card);
+    m_title->setObjectName(QStringLiteral("resumeTipTitle"));
+    m_title->setAlignment(Qt::AlignCenter);
+    m_title->setWordWrap(true);
+    QFont titleFont = m_title->font();
+    titleFont.setPixelSize(22);
+    titleFont.setBold(true);
+    m_title->setFont(titleFont);
+    layout->addWidget(m_title);
+    m_text = new TipTextWindow(welcomeText(), m_card);
+    m_text->setObjectName(QStringLiteral("resumeTipText"));
+    layout->addWidget(m_text);
+    connect(m_text, &TipTextWindow::contentHeightChanged, this, &ResumeTipView::setContentHeight);
+    connect(m_text, &TipTextWindow::dragChanged, this, &ResumeTipView::stopAutoScroll);
+
+    auto* dismiss = new QToolButton(m_card);
+    dismiss->setObjectName(QStringLiteral("dismissResumeTipButton"));
+    dismiss->setAccessibleName(QStringLiteral("Dismiss welcome message"));
+    dismiss->setAccessibleDescription(QStringLiteral("Closes the onboarding tip"));
+    dismiss->setAutoRaise(true);
+    dismiss->setIconSize(QSize(26, 26));
+    dismiss->setCursor(Qt::PointingHandCursor);
+    dismiss->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; }"));
+    connect(dismiss, &QToolButton::clicked, this, &ResumeTipView::dismissTip);
+    m_dismiss = dismiss;
+
+    m_logoAnimation.setEasingCurve(QEasingCurve::InOutQuad);
+    connect(&m_logoAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+        m_logoLevel = value.toReal();
+        applyOpacity();
+    });
+    m_fadeAnimation.setEasingCurve(QEasingCurve::InOutQuad);
+    connect(&m_fadeAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+        m_tipOpacity = value.toDouble();
+        applyOpacity();
+    });
+
+    applyScheme();
+    applyOpacity();
+    connect(&Appearance::shared(), &Appearance::changed, this, &ResumeTipView::applyScheme);
+}
+
+ResumeTipView::~ResumeTipView() = default;
+
+QWidget* ResumeTipView::card() const { return m_card; }
+
+qreal ResumeTipView::visibleOpacity() const { return m_logoLevel * m_tipOpacity; }
+
+void ResumeTipView::applyScheme()
+{
+    const bool light = Appearance::shared().isLight();
+    m_card->setLight(light);
+    m_title->setStyleSheet(QStringLiteral("color: %1;").arg(primaryInk(light).name(QColor::HexArgb)));
+    m_text->setTextColor(withAlpha(secondaryInk(light), 0.95));
+    m_dismiss->setIcon(symbolIcon(QStringLiteral("xmark.circle.fill"), primaryInk(light)));
+}
+
+void ResumeTipView::applyOpacity()
+{
+    m_opacityEffect->setOpacity(visibleOpacity());
+    layoutCard();
+}
+
+void ResumeTipView::setShowLogo(bool show)
+{
+    if (show == m_showLogo)
+        return;
+    m_showLogo = show;
+    m_logoAnimation.stop();
+    const qreal target = show ? 1.0 : 0.0;
+    if (Appearance::shared().reduceMotion() || m_timing.fadeInDuration <= 0) {
+        m_logoLevel = target;
+        applyOpacity();
+        return;
+    }
+    m_logoAnimation.setStartValue(m_logoLevel);
+    m_logoAnimation.setEndValue(target);
+    m_logoAnimation.setDuration(m_timing.fadeInDuration);
+    m_logoAnimation.start();
+}
+
+void ResumeTipView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    layoutCard();
+    if (m_appeared)
+        return;
+    m_appeared = true;
+    QTimer::singleShot(m_timing.fadeInDuration, this, [this] { startAutoScroll(visibleTextHeight); });
+}
+
+void ResumeTipView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    layoutCard();
+}
+
+void ResumeTipView::layoutCard()
+{
+    const qreal available = width();
+    const qreal padding = tipHorizontalPadding(available);
+    qreal cardWidth = std::min(tipCardMaxWidth(available), std::max<qreal>(0, available - 2 * padding));
+    qreal cardHeight = m_card->heightForWidth(int(cardWidth));
+    if (cardHeight <= 0)
+        cardHeight = m_card->sizeHint().height();
+    // Fully faded out, the card rests at 96 % of its size.
+    const qreal scale = m_tipOpacity == 0.0 ? 0.96 : 1.0;
+    const QSizeF size(cardWidth * scale, cardHeight * scale);
+    const QPointF topLeft((available - size.width()) / 2, (height() - size.height()) / 2);
+    m_card->setGeometry(QRectF(topLeft, size).toRect());
+    m_dismiss->adjustSize();
+    m_dismiss->move(m_card->width() - m_dismiss->width() - 12, 12);
+    m_dismiss->raise();
+}
+
+void ResumeTipView::setContentHeight(qreal height) { m_contentHeight = height; }
+
+void ResumeTipView::setScrollOffset(qreal offset)
+{
+    m_scrollOffset = offset;
+    m_text->setAutoOffset(offset);
+}
+
+void ResumeTipView::startAutoScroll(qreal visibleHeight)
+{
+    if (Appearance::shared().reduceMotion() || m_autoScrollTimer || m_userDisabledAutoScroll || m_contentHeight <= 0)
+        return;
+    const qreal maxOffset = m_contentHeight - visibleHeight;
+    QTimer::singleShot(m_timing.fadeInDuration + m_timing.scrollStartDelay, this, [this, maxOffset] {
+        if (maxOffset <= 0)
+            beginFadeOut();
+        else
+            startAutoScrollTimer(m_timing.scrollInterval, scrollStep, maxOffset);
+    });
+}
+
+void ResumeTipView::startAutoScrollTimer(int interval, qreal step, qreal maxOffset)
+{
+    if (m_autoScrollTimer || m_userDisabledAutoScroll)
+        return;
+    auto* timer = new QTimer(this);
+    timer->setInterval(interval);
+    connect(timer, &QTimer::timeout, this, [this, step, maxOffset] { autoScrollTick(step, maxOffset); });
+    m_autoScrollTimer = timer;
+    timer->start();
+}
+
+void ResumeTipView::autoScrollTick(qreal step, qreal maxOffset)
+{
+    if (m_userDisabledAutoScroll) {
+        stopAutoScroll();
+        return;
+    }
+    setScrollOffset(m_scrollOffset - step);
+    if (std::abs(m_scrollOffset) < maxOffset)
+        return;
+    setScrollOffset(-maxOffset);
+    delete m_autoScrollTimer.data();
+    QTimer::singleShot(m_timing.fadeOutPause, this, &ResumeTipView::beginFadeOut);
+}
+
+void ResumeTipView::beginFadeOut()
+{
+    if (m_hasStartedFadeOut || m_userDisabledAutoScroll)
+        return;
+    m_hasStartedFadeOut = true;
+    if (Appearance::shared().reduceMotion() || m_timing.fadeOutDuration <= 0) {
+        m_tipOpacity = 0;
+        applyOpacity();
+    } else {
+        m_fadeAnimation.setStartValue(m_tipOpacity);
+        m_fadeAnimation.setEndValue(0.0);
+        m_fadeAnimation.setDuration(m_timing.fadeOutDuration);
+        m_fadeAnimation.start();
+    }
+    QTimer::singleShot(m_timing.fadeOutDuration, this, [this] {
+        if (!m_userDisabledAutoScroll)
+            emit dismissed();
+    });
+}
+
+void ResumeTipView::stopAutoScroll()
+{
+    m_userDisabledAutoScroll = true;
+    delete m_autoScrollTimer.data();
+    m_fadeAnimation.stop();
+    setScrollOffset(0);
+    m_tipOpacity = 1.0;
+    m_hasStartedFadeOut = false;
+    applyOpacity();
+}
+
+void ResumeTipView::dismissTip() { emit dismissed(); }
+
+} // namespace quillora

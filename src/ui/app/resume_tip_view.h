@@ -1,0 +1,147 @@
+#pragma once
+
+#include <QPointer>
+#include <QTimer>
+#include <QVariantAnimation>
+#include <QWidget>
+
+class QAbstractButton;
+class QGraphicsOpacityEffect;
+class QLabel;
+
+namespace quillora {
+
+class TipCard;
+class TipTextWindow;
+
+// The durations the tip card runs on, in milliseconds. Tests shorten them.
+struct ResumeTipTiming final {
+    int fadeInDuration = 3000;
+    int scrollStartDelay = 5000;
+    int fadeOutDuration = 5000;
+    int fadeOutPause = 600;
+    int scrollInterval = 20;
+};
+
+// The welcome card for a new user: "Welcome to Quillora" over a 220-point window in which the
+// welcome text scrolls up by itself once, after which the card fades out and reports that it is
+// done. Dragging the text hands it to the user (the card then stays until dismissed); the dismiss
+// button ends it at once. Every delayed step and the scroll timer belong to the card, so nothing
+// fires once the card is gone. With reduce motion on, nothing animates or scrolls by itself.
+class ResumeTipView final : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ResumeTipView)
+
+public:
+    static constexpr qreal visibleTextHeight = 220;
+    static constexpr qreal scrollStep = 0.3;
+
+    explicit ResumeTipView(QWidget* parent = nullptr, ResumeTipTiming timing = {});
+    ~ResumeTipView() override;
+
+    static QString welcomeText();
+    static qreal tipCardMaxWidth(qreal width);
+    static qreal tipHorizontalPadding(qreal width);
+
+    // While false the card is invisible (its timing runs all the same); turning it on fades the
+    // card in over the fade-in duration.
+    void setShowLogo(bool show);
+    bool showLogo() const { return m_showLogo; }
+
+    qreal scrollOffset() const { return m_scrollOffset; }
+    qreal contentHeight() const { return m_contentHeight; }
+    double tipOpacity() const { return m_tipOpacity; }
+    bool userDisabledAutoScroll() const { return m_userDisabledAutoScroll; }
+    bool hasStartedFadeOut() const { return m_hasStartedFadeOut; }
+    bool isAutoScrolling() const { return m_autoScrollTimer != nullptr; }
+    // The opacity the card is drawn with now (the fade-in times the fade-out).
+    qreal visibleOpacity() const;
+    QWidget* card() const;
+    QAbstractButton* dismissButton() const { return m_dismiss; }
+    TipTextWindow* textWindow() const { return m_text; }
+
+    void startAutoScroll(qreal visibleHeight);
+    void stopAutoScroll();
+    void beginFadeOut();
+    void dismissTip();
+
+signals:
+    // The tip is done (it faded out or was dismissed); the owner removes it.
+    void dismissed();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void startAutoScrollTimer(int interval, qreal step, qreal maxOffset);
+    void autoScrollTick(qreal step, qreal maxOffset);
+    void setContentHeight(qreal height);
+    void setScrollOffset(qreal offset);
+    void applyOpacity();
+    void applyScheme();
+    void layoutCard();
+
+    ResumeTipTiming m_timing;
+    bool m_showLogo = false;
+    qreal m_logoLevel = 0;
+    qreal m_scrollOffset = 0;
+    qreal m_contentHeight = 0;
+    double m_tipOpacity = 1.0;
+    bool m_userDisabledAutoScroll = false;
+    bool m_hasStartedFadeOut = false;
+    bool m_appeared = false;
+    QPointer<QTimer> m_autoScrollTimer;
+    QVariantAnimation m_logoAnimation;
+    QVariantAnimation m_fadeAnimation;
+
+    TipCard* m_card = nullptr;
+    QGraphicsOpacityEffect* m_opacityEffect = nullptr;
+    QLabel* m_title = nullptr;
+    TipTextWindow* m_text = nullptr;
+    QAbstractButton* m_dismiss = nullptr;
+};
+
+// The tip's text window: the welcome text, offset by the automatic scroll and movable by the
+// user's drag or wheel. A drag of at least 10 points reports every change.
+class TipTextWindow final : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TipTextWindow)
+
+public:
+    explicit TipTextWindow(const QString& text, QWidget* parent = nullptr);
+
+    void setAutoOffset(qreal offset);
+    qreal userOffset() const { return m_userOffset; }
+    void setTextColor(const QColor& color);
+    // The text's height with its 8-point top padding at the current width.
+    qreal measuredHeight() const { return m_measured; }
+
+signals:
+    void contentHeightChanged(qreal height);
+    void dragChanged();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    void measure();
+    void scrollBy(qreal delta);
+
+    QString m_text;
+    QColor m_color;
+    qreal m_autoOffset = 0;
+    qreal m_userOffset = 0;
+    qreal m_measured = 0;
+    bool m_pressed = false;
+    bool m_dragging = false;
+    QPointF m_pressPos;
+    qreal m_pressUserOffset = 0;
+};
+
+} // namespace quillora

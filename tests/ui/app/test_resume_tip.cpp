@@ -1,0 +1,227 @@
+#include "app/content_view.h"
+#include "app/resume_list_view.h"
+#include "app/resume_tip_view.h"
+#include "platform/appearance.h"
+#include "store/model_container.h"
+#include "support/test_home.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace quillora;
+
+namespace {
+
+// The card's steps at a fraction of their real length.
+ResumeTipTiming fastTiming()
+{
+    ResumeTipTiming timing;
+    timing.fadeInDuration = 10;
+    timing.scrollStartDelay = 10;
+    timing.fadeOutDuration = 40;
+    timing.fadeOutPause = 5;
+    timing.scrollInterval = 1;
+    return timing;
+}
+
+std::unique_ptr<ResumeTipView> shownTip(ResumeTipTiming timing = fastTiming(), int width = 700)
+{
+    auto tip = std::make_unique<ResumeTipView>(nullptr, timing);
+    tip->setShowLogo(true);
+    tip->resize(width, 600);
+    tip->show();
+    return tip;
+}
+
+void drag(QWidget* window, int distance)
+{
+    const QPoint start(window->width() / 2, 100);
+    QTest::mousePress(window, Qt::LeftButton, {}, start);
+    QMouseEvent move(QEvent::MouseMove, QPointF(start + QPoint(0, distance)),
+                     window->mapToGlobal(QPointF(start + QPoint(0, distance))), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(window, &move);
+    QTest::mouseRelease(window, Qt::LeftButton, {}, start + QPoint(0, distance));
+}
+
+} // namespace
+
+class ResumeTipTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { Appearance::shared().setReduceMotionOverride(false); }
+    void cleanupTestCase() { Appearance::shared().setReduceMotionOverride(std::nullopt); }
+
+    void cardIdentifiersAndSizes()
+    {
+        ResumeTipView tip;
+        QCOMPARE(tip.card()->objectName(), QStringLiteral("resumeTipCard"));
+        QCOMPARE(tip.dismissButton()->objectName(), QStringLiteral("dismissResumeTipButton"));
+        QCOMPARE(tip.dismissButton()->accessibleName(), QStringLiteral("Dismiss welcome message"));
+        QCOMPARE(tip.dismissButton()->accessibleDescription(), QStringLiteral("Closes the onboarding tip"));
+        QVERIFY(tip.welcomeText().startsWith(QStringLiteral("Welcome to Quillora, your personal")));
+        QVERIFY(tip.welcomeText().endsWith(QStringLiteral("Thank you for using Quillora! ❤️")));
+        QCOMPARE(tip.welcomeText().count(QStringLiteral("\n\n")), 4);
+
+        QCOMPARE(ResumeTipView::tipCardMaxWidth(320), 520.0);
+        QCOMPARE(ResumeTipView::tipCardMaxWidth(1800), 980.0);
+        QCOMPARE(ResumeTipView::tipCardMaxWidth(2400), 980.0);
+        QCOMPARE(ResumeTipView::tipHorizontalPadding(375), 28.0);
+        QCOMPARE(ResumeTipView::tipHorizontalPadding(1440), 56.0);
+    }
+
+    void scrollsToTheEndThenFadesAndEnds()
+    {
+        auto tip = shownTip();
+        QSignalSpy dismissed(tip.get(), &ResumeTipView::dismissed);
+        QVERIFY(tip->contentHeight() > ResumeTipView::visibleTextHeight);
+        const qreal maxOffset = tip->contentHeight() - ResumeTipView::visibleTextHeight;
+
+        QTRY_VERIFY_WITH_TIMEOUT(tip->isAutoScrolling(), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(tip->scrollOffset() < -1, 2000);
+        // Each tick moves the text 0.3 points up.
+        const qreal steps = -tip->scrollOffset() / ResumeTipView::scrollStep;
+        QVERIFY(std::abs(steps - std::round(steps)) < 1e-6 || tip->scrollOffset() == -maxOffset);
+
+        QTRY_VERIFY_WITH_TIMEOUT(tip->hasStartedFadeOut(), 10000);
+        QCOMPARE(tip->scrollOffset(), -maxOffset);
+        QVERIFY(!tip->isAutoScrolling());
+        QTRY_COMPARE_WITH_TIMEOUT(dismissed.count(), 1, 2000);
+        QTRY_COMPARE(tip->tipOpacity(), 0.0);
+    }
+
+    void shortTextFadesWithoutScrolling()
+    {
+        auto tip = shownTip({50, 10, 20, 5, 1});
+        // A window taller than the text: nothing to scroll, the fade comes right after the wait.
+        tip->startAutoScroll(10000);
+        std::optional<qreal> offsetAtEnd;
+        connect(tip.get(), &ResumeTipView::dismissed, this, [&] { offsetAtEnd = tip->scrollOffset(); });
+        QTRY_VERIFY_WITH_TIMEOUT(offsetAtEnd.has_value(), 2000);
+        QCOMPARE(*offsetAtEnd, 0.0);
+        QVERIFY(!tip->isAutoScrolling());
+    }
+
+    void dragHandsTheTextToTheUser()
+    {
+        auto tip = shownTip();
+        QSignalSpy dismissed(tip.get(), &ResumeTipView::dismissed);
+        QTRY_VERIFY_WITH_TIMEOUT(tip->scrollOffset() < -3, 2000);
+
+        drag(tip->textWindow(), 6); // under 10 points: the scroll goes on
+        QVERIFY(!tip->userDisabledAutoScroll());
+        QVERIFY(tip->isAutoScrolling());
+
+        drag(tip->textWindow(), -40);
+        QVERIFY(tip->userDisabledAutoScroll());
+        QVERIFY(!tip->isAutoScrolling());
+        QCOMPARE(tip->scrollOffset(), 0.0);
+        QVERIFY(tip->textWindow()->userOffset() < 0); // moved by hand instead
+
+        // Later steps find the user in charge and do nothing.
+        tip->beginFadeOut();
+        QVERIFY(!tip->hasStartedFadeOut());
+        QTest::qWait(100);
+        QCOMPARE(dismissed.count(), 0);
+        QCOMPARE(tip->tipOpacity(), 1.0);
+    }
+
+    void dragDuringTheFadeBringsTheCardBack()
+    {
+        auto tip = shownTip({50, 10, 200, 5, 1});
+        QSignalSpy dismissed(tip.get(), &ResumeTipView::dismissed);
+        tip->startAutoScroll(10000); // straight to the fade
+        QTRY_VERIFY_WITH_TIMEOUT(tip->hasStartedFadeOut() && tip->tipOpacity() < 1.0, 2000);
+        drag(tip->textWindow(), 30);
+        QCOMPARE(tip->tipOpacity(), 1.0);
+        QVERIFY(!tip->hasStartedFadeOut());
+        QTest::qWait(300);
+        QCOMPARE(dismissed.count(), 0);
+    }
+
+    void reduceMotionNeverScrollsOrFades()
+    {
+        Appearance::shared().setReduceMotionOverride(true);
+        auto tip = shownTip();
+        QSignalSpy dismissed(tip.get(), &ResumeTipView::dismissed);
+        QCOMPARE(tip->visibleOpacity(), 1.0); // shown at once
+        QTest::qWait(150);
+        QVERIFY(!tip->isAutoScrolling());
+        QCOMPARE(tip->scrollOffset(), 0.0);
+        QCOMPARE(dismissed.count(), 0);
+        tip->dismissButton()->click();
+        QCOMPARE(dismissed.count(), 1);
+    }
+
+    void unmeasuredTextNeverScrolls()
+    {
+        ResumeTipView tip(nullptr, fastTiming());
+        QCOMPARE(tip.contentHeight(), 0.0);
+        tip.startAutoScroll(ResumeTipView::visibleTextHeight);
+        QTest::qWait(60);
+        QVERIFY(!tip.isAutoScrolling());
+        QVERIFY(!tip.hasStartedFadeOut());
+    }
+
+    void nothingFiresOnceTheCardIsGone()
+    {
+        auto tip = shownTip();
+        QTRY_VERIFY_WITH_TIMEOUT(tip->isAutoScrolling(), 2000);
+        QPointer<ResumeTipView> guard = tip.get();
+        tip.reset();
+        QTest::qWait(100); // a pending step or tick here would touch freed memory
+        QVERIFY(!guard);
+    }
+
+    void listShowsTheTipOverAnEmptyListUntilCreate()
+    {
+        auto store = std::move(ModelContainer::inMemory()).value();
+        ResumeListView list(store->mainContext(), UserInterfaceIdiom::other);
+        list.setTipTiming(fastTiming());
+        list.setLogoRevealDelay(20);
+        list.resize(420, 760);
+        list.show();
+        QVERIFY(list.showTip());
+        QPointer<ResumeTipView> tip = list.tipView();
+        QVERIFY(tip);
+        QCOMPARE(tip->visibleOpacity(), 0.0); // waits for the logo
+        QTRY_VERIFY_WITH_TIMEOUT(tip->showLogo(), 2000);
+
+        list.createNewResume();
+        QVERIFY(!list.showTip());
+        QTRY_VERIFY(!tip);
+
+        // The pad idiom's list never shows it: the detail column does.
+        auto padStore = std::move(ModelContainer::inMemory()).value();
+        ResumeListView pad(padStore->mainContext(), UserInterfaceIdiom::pad);
+        pad.show();
+        QVERIFY(!pad.tipView());
+    }
+
+    void detailColumnTipIsInsetWhenWide()
+    {
+        auto store = std::move(ModelContainer::inMemory()).value();
+        ContentView content(store->mainContext(), UserInterfaceIdiom::pad);
+        content.resize(1300, 700);
+        content.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&content));
+        ResumeTipView* tip = content.tipView();
+        QVERIFY(tip);
+        QVERIFY(tip->showLogo());
+        const QWidget* column = content.findChild<QWidget*>(QStringLiteral("detailColumn"));
+        QCOMPARE(tip->geometry(), column->rect().adjusted(120, 120, -120, -120));
+
+        content.resize(700, 900);
+        QTRY_COMPARE(tip->geometry(), column->rect());
+
+        tip->dismissButton()->click();
+        QVERIFY(!content.shouldShowTip());
+        QTRY_VERIFY(!content.tipView());
+    }
+};
+
+QUILLORA_TEST_MAIN(ResumeTipTest)
+#include "test_resume_tip.moc"
