@@ -6,15 +6,19 @@
 #include <QString>
 #include <QStringList>
 
+#include "theme/symbol_icon.h"
+
 class QAbstractButton;
 class QDialog;
 class QWidget;
 
 namespace quillora {
+class QuilloraThemeController;
+}
 
-// The shared controls the résumé list and the tip card use: help sheets, the background picker
-// sheet, the glass capsule button look, the floating close button and symbol icons by name.
-// Every screen of the list reaches them only through these functions.
+namespace quillora {
+
+// The sheets the résumé list opens, built from the shared controls.
 
 // One titled group of a help sheet: a header and its bullet rows.
 struct HelpGroup final {
@@ -30,15 +34,11 @@ QDialog* makeHelpSheet(const QString& title, const QList<HelpGroup>& groups, QWi
 // stores it and closes the sheet.
 QDialog* makeGradientPickerSheet(QWidget* parent);
 
-// Gives a button the capsule look of the action buttons.
-void applyGlassCapsuleButtonStyle(QAbstractButton* button);
+// The app's one theme controller over the shared settings.
+QuilloraThemeController& appThemeController();
 
 // Adds the round close button ("xmark.circle.fill", "Close") to the top-trailing corner of a
 // sheet; it closes the sheet.
 QAbstractButton* addFloatingCloseButton(QDialog* sheet);
-
-// A symbol drawn in `color` by its system name: "questionmark", "paintbrush.pointed.fill",
-// "plus", "doc.on.doc", "trash", "xmark.circle.fill". Unknown names give an empty icon.
-QIcon symbolIcon(const QString& systemName, const QColor& color);
 
 } // namespace quillora

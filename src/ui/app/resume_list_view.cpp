@@ -10,6 +10,7 @@
 #include "platform/log.h"
 #include "platform/settings.h"
 #include "store/model_context.h"
+#include "theme/glass_capsule_button.h"
 #include "theme/hex_color.h"
 #include "theme/responsive_layout.h"
 #include "theme/themed_background.h"
@@ -598,9 +599,8 @@ QWidget* ResumeListView::makeOpenAIKeyButtonRow()
     auto* row = new QWidget;
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto* button = new QPushButton(row);
+    auto* button = new GlassCapsuleButton(row);
     button->setObjectName(QStringLiteral("openAIKeyActionButton"));
-    applyGlassCapsuleButtonStyle(button);
     refreshOpenAIKeyButton(button);
     connect(&Settings::shared(), &Settings::changed, button, [button](const QString& key) {
         if (key == Settings::openAIAPIKeyKey)
