@@ -2,12 +2,14 @@
 
 #include "platform/log.h"
 #include "store/model_context.h"
+#include "store/sqlite.h"
 #include "store/store_location.h"
 #include "store/store_snapshots.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QSet>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -408,7 +410,85 @@ PortfolioBackupRecord makePortfolioBackupRecord(const PortfolioItem& item)
     return {item.id(), item.caption(), item.sortOrder(), rawValue(item.orientation()), item.imageData()};
 }
 
-ResumeBackupRecord makeResumeBackupRecord(const Resume& resume)
+namespace {
+
+// Portfolio images that the records have not read from the store file yet. Their bytes are
+// read on the worker through a second, read-only connection whose read transaction begins
+// while the records are taken, so the worker sees exactly the committed state they showed.
+class StoredImages final {
+public:
+    explicit StoredImages(QString storeFilePath) : m_path(std::move(storeFilePath)) {}
+
+    // True when the item's image will be read on the worker; false when it must come from the
+    // record (already in memory, or not found the same way in the store file).
+    bool defer(const PortfolioItem& item)
+    {
+        if (item.isImageLoaded() || !begin())
+            return false;
+        m_check->reset();
+        m_check->bind(1, storedId(item.id()));
+        const bool found = m_check->next() && m_check->int64(0) != 0;
+        m_check->reset();
+        if (found)
+            m_ids.insert(item.id());
+        return found;
+    }
+
+    // On the worker: fills in the deferred images.
+    Status readInto(ResumeBackupPayload& payload)
+    {
+        m_check.reset();
+        if (m_ids.isEmpty())
+            return success();
+        const QString failed = QStringLiteral("Could not read portfolio images from the store: ");
+        auto read = m_db.prepare(QStringLiteral("SELECT \"imageData\" FROM \"PortfolioItem\" WHERE \"id\" = ?"));
+        if (!read)
+            return Status::failure(failed + read.error());
+        for (ResumeBackupRecord& resume : payload.resumes) {
+            for (PortfolioBackupRecord& item : resume.portfolioItems) {
+                if (!m_ids.contains(item.id))
+                    continue;
+                read->reset();
+                read->bind(1, storedId(item.id));
+                if (!read->next() || read->isNull(0))
+                    return Status::failure(failed + (read->error().isEmpty() ? m_db.lastError() : read->error()));
+                item.imageData = read->blob(0);
+            }
+        }
+        return success();
+    }
+
+private:
+    static QString storedId(const QUuid& id) { return id.toString(QUuid::WithoutBraces).toUpper(); }
+
+    bool begin()
+    {
+        if (m_check)
+            return true;
+        if (m_unavailable || m_path.isEmpty())
+            return false;
+        m_unavailable = true; // until proven otherwise; tried once per run
+        auto db = sql::Database::open(m_path, sql::Database::Mode::ReadOnly);
+        if (!db)
+            return false;
+        m_db = std::move(db).value();
+        auto check =
+            m_db.prepare(QStringLiteral("SELECT typeof(\"imageData\") = 'blob' FROM \"PortfolioItem\" WHERE \"id\" = ?"));
+        if (!m_db.exec(QStringLiteral("BEGIN")) || !check)
+            return false;
+        m_check = std::move(check).value();
+        m_unavailable = false;
+        return true;
+    }
+
+    QString m_path;
+    sql::Database m_db;
+    std::optional<sql::Statement> m_check;
+    QSet<QUuid> m_ids;
+    bool m_unavailable = false;
+};
+
+ResumeBackupRecord takeResumeRecord(const Resume& resume, StoredImages* stored)
 {
     ResumeBackupRecord record;
     record.title = resume.title();
@@ -439,12 +519,18 @@ ResumeBackupRecord makeResumeBackupRecord(const Resume& resume)
         record.experienceItems.append(makeExperienceBackupRecord(*entry));
     for (const EducationPtr& entry : sortedBySortOrder(resume.educationItems()))
         record.educationItems.append(makeEducationBackupRecord(*entry));
-    for (const PortfolioItemPtr& item : sortedBySortOrder(resume.portfolioItems()))
-        record.portfolioItems.append(makePortfolioBackupRecord(*item));
+    for (const PortfolioItemPtr& item : sortedBySortOrder(resume.portfolioItems())) {
+        if (stored && stored->defer(*item)) {
+            record.portfolioItems.append(PortfolioBackupRecord{item->id(), item->caption(), item->sortOrder(),
+                                                               rawValue(item->orientation()), std::nullopt});
+        } else {
+            record.portfolioItems.append(makePortfolioBackupRecord(*item));
+        }
+    }
     return record;
 }
 
-Result<ResumeBackupPayload> makeResumeBackupPayload(ModelContext& context, const QString& reason)
+Result<ResumeBackupPayload> takePayload(ModelContext& context, const QString& reason, StoredImages* stored)
 {
     auto resumes = context.fetchResumes();
     if (!resumes)
@@ -454,8 +540,17 @@ Result<ResumeBackupPayload> makeResumeBackupPayload(ModelContext& context, const
     payload.reason = reason;
     payload.resumes.reserve(resumes->size());
     for (const ResumePtr& resume : std::as_const(*resumes))
-        payload.resumes.append(makeResumeBackupRecord(*resume));
+        payload.resumes.append(takeResumeRecord(*resume, stored));
     return payload;
+}
+
+} // namespace
+
+ResumeBackupRecord makeResumeBackupRecord(const Resume& resume) { return takeResumeRecord(resume, nullptr); }
+
+Result<ResumeBackupPayload> makeResumeBackupPayload(ModelContext& context, const QString& reason)
+{
+    return takePayload(context, reason, nullptr);
 }
 
 QByteArray encodeUserBackup(const ResumeBackupPayload& payload)
@@ -498,14 +593,22 @@ void writeUserBackup(ModelContext& context, const QString& reason)
     writeUserBackupPayload(*payload);
 }
 
-void writeUserBackupInBackground(ModelContext& context, const QString& reason)
+void writeUserBackupInBackground(ModelContext& context, const QString& reason, const QString& storeFilePath)
 {
-    auto payload = makeResumeBackupPayload(context, reason);
+    auto stored = std::make_shared<StoredImages>(storeFilePath);
+    auto payload = takePayload(context, reason, stored.get());
     if (!payload) {
         logFailure(reason, payload.error());
         return;
     }
-    (void)QtConcurrent::run(&backupPool(), [payload = std::move(payload).value()] { writeUserBackupPayload(payload); });
+    (void)QtConcurrent::run(&backupPool(), [payload = std::move(payload).value(), stored]() mutable {
+        if (auto read = stored->readInto(payload); !read) {
+            logFailure(payload.reason, read.error());
+            return;
+        }
+        stored.reset(); // ends the read transaction before the files are written
+        writeUserBackupPayload(payload);
+    });
 }
 
 void waitForUserBackups() { backupPool().waitForDone(); }

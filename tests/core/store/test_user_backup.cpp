@@ -392,6 +392,54 @@ private slots:
             QJsonDocument::fromJson(test::readFile(latestPath()))[QStringLiteral("resumes")].toArray();
         QCOMPARE(resumes.at(0)[QStringLiteral("title")].toString(), QStringLiteral("Design Résumé"));
     }
+
+    void backgroundRunReadsStoredImagesAsTheyWere()
+    {
+        const QString path = QDir::tempPath() + QStringLiteral("/background/default.store");
+        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+        const QByteArray image(300000, '\xfb'); // Base64 full of slashes
+        {
+            auto created = ModelContainer::open(path);
+            QVERIFY(created.ok());
+            (*created)->mainContext().setAutosaveEnabled(false);
+            (*created)->mainContext().insert(test::makeFullResume());
+            QVERIFY((*created)->mainContext().save().ok());
+        }
+        auto opened = ModelContainer::open(path);
+        QVERIFY(opened.ok());
+        ModelContext& context = (*opened)->mainContext();
+        context.setAutosaveEnabled(false);
+        ResumePtr resume = context.fetchResumes()->first();
+        PortfolioItemPtr poster = sortedBySortOrder(resume->portfolioItems()).first();
+        QVERIFY(!poster->isImageLoaded());
+        poster->setImageData(image); // a second item's image stays in the store file
+        QVERIFY(context.save().ok());
+
+        // Reopen so that no image is in memory, back up, then change and save at once.
+        opened = ModelContainer::open(path);
+        QVERIFY(opened.ok());
+        ModelContext& fresh = (*opened)->mainContext();
+        fresh.setAutosaveEnabled(false);
+        resume = fresh.fetchResumes()->first();
+        const QStringList lines = test::printedBy([&] {
+            writeUserBackupInBackground(fresh, QStringLiteral("launch"), path);
+            sortedBySortOrder(resume->portfolioItems()).first()->setImageData(QByteArray("changed"));
+            resume->setPortfolioItems({});
+            (void)fresh.save();
+            waitForUserBackups();
+        });
+        QCOMPARE(lines, QStringList{QStringLiteral("🛟 User backup written (launch) to ") + latestPath()});
+        const QJsonArray items = QJsonDocument::fromJson(test::readFile(latestPath()))[QStringLiteral("resumes")]
+                                     .toArray()
+                                     .at(0)[QStringLiteral("portfolioItems")]
+                                     .toArray();
+        QCOMPARE(items.size(), 2);
+        QCOMPARE(items.at(0)[QStringLiteral("imageDataBase64")].toString().toLatin1(), image.toBase64());
+        QVERIFY(!items.at(1).toObject().contains(QStringLiteral("imageDataBase64")));
+        const QByteArray document = test::readFile(latestPath());
+        QVERIFY(document.count('/') > 1000);
+        QCOMPARE(document.count('/'), document.count("\\/")); // every slash escaped
+    }
 };
 
 QUILLORA_TEST_MAIN(UserBackupTest)
