@@ -28,7 +28,9 @@ namespace {
 
 constexpr int kKeptBackups = 8;
 
-QString latestBackupPath() { return backupsDirectoryURL() + QStringLiteral("/latest-resume-backup.json"); }
+QString latestBackupPath() {
+    return backupsDirectoryURL() + QStringLiteral("/latest-resume-backup.json");
+}
 
 // A small JSON writer for the backup document: two-space indentation, "key" : value, object
 // keys in ascending byte order, every "/" written as "\/".
@@ -36,19 +38,19 @@ class BackupJsonWriter final {
 public:
     // With a device, the text is handed to it in pieces of about a megabyte as it is made, so
     // a document with many images never has to be held in memory whole.
-    explicit BackupJsonWriter(QByteArray& out, QIODevice* device = nullptr) : m_out(out), m_device(device) {}
+    explicit BackupJsonWriter(QByteArray& out, QIODevice* device = nullptr)
+        : m_out(out)
+        , m_device(device) {}
 
     // Hands what is left to the device; false when any write to it failed.
-    bool finish()
-    {
+    bool finish() {
         flush();
         return !m_failed;
     }
 
     using Member = std::pair<const char*, std::function<void()>>;
 
-    void object(std::vector<Member> members)
-    {
+    void object(std::vector<Member> members) {
         std::stable_sort(members.begin(), members.end(),
                          [](const Member& a, const Member& b) { return std::strcmp(a.first, b.first) < 0; });
         if (members.empty()) {
@@ -73,9 +75,7 @@ public:
         m_out += '}';
     }
 
-    template <typename Item, typename WriteItem>
-    void array(const QList<Item>& items, WriteItem writeItem)
-    {
+    template <typename Item, typename WriteItem> void array(const QList<Item>& items, WriteItem writeItem) {
         if (items.isEmpty()) {
             m_out += "[]";
             return;
@@ -97,13 +97,11 @@ public:
 
     void string(const QString& text) { utf8String(text.toUtf8()); }
 
-    void strings(const QStringList& list)
-    {
+    void strings(const QStringList& list) {
         array(list, [this](const QString& s) { string(s); });
     }
 
-    void utf8String(const QByteArray& utf8)
-    {
+    void utf8String(const QByteArray& utf8) {
         static constexpr char hex[] = "0123456789abcdef";
         m_out += '"';
         const char* data = utf8.constData();
@@ -116,14 +114,30 @@ public:
             m_out.append(data + runStart, i - runStart);
             runStart = i + 1;
             switch (c) {
-            case '"': m_out += "\\\""; break;
-            case '\\': m_out += "\\\\"; break;
-            case '/': m_out += "\\/"; break;
-            case '\n': m_out += "\\n"; break;
-            case '\r': m_out += "\\r"; break;
-            case '\t': m_out += "\\t"; break;
-            case '\b': m_out += "\\b"; break;
-            case '\f': m_out += "\\f"; break;
+            case '"':
+                m_out += "\\\"";
+                break;
+            case '\\':
+                m_out += "\\\\";
+                break;
+            case '/':
+                m_out += "\\/";
+                break;
+            case '\n':
+                m_out += "\\n";
+                break;
+            case '\r':
+                m_out += "\\r";
+                break;
+            case '\t':
+                m_out += "\\t";
+                break;
+            case '\b':
+                m_out += "\\b";
+                break;
+            case '\f':
+                m_out += "\\f";
+                break;
             default: {
                 const char escape[] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 0xf]};
                 m_out.append(escape, sizeof escape);
@@ -136,8 +150,7 @@ public:
 
     // Standard padded Base64 as a JSON string, written straight into the document with every
     // "/" escaped, so large images are neither copied nor scanned a second time.
-    void base64String(const QByteArray& bytes)
-    {
+    void base64String(const QByteArray& bytes) {
         static constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
         static constexpr qsizetype block = 3 * 1024; // input bytes encoded per step
         const auto* in = reinterpret_cast<const unsigned char*>(bytes.constData());
@@ -182,8 +195,7 @@ public:
     void integer(qint64 value) { m_out += QByteArray::number(value); }
 
     // ISO 8601 in UTC, whole seconds, with the zone written as Z.
-    void date(const QDateTime& value)
-    {
+    void date(const QDateTime& value) {
         const QDateTime utc = value.toUTC();
         utf8String(utc.date().toString(Qt::ISODate).toLatin1() + 'T' +
                    utc.time().toString(QStringLiteral("HH:mm:ss")).toLatin1() + 'Z');
@@ -192,21 +204,18 @@ public:
     void uuid(const QUuid& value) { utf8String(value.toByteArray(QUuid::WithoutBraces).toUpper()); }
 
 private:
-    void newline()
-    {
+    void newline() {
         flushIfFull();
         m_out += '\n';
         m_out.append(m_depth * 2, ' ');
     }
 
-    void flushIfFull()
-    {
+    void flushIfFull() {
         if (m_device && m_out.size() >= (1 << 20))
             flush();
     }
 
-    void flush()
-    {
+    void flush() {
         if (!m_device || m_out.isEmpty())
             return;
         if (!m_failed && m_device->write(m_out) != m_out.size())
@@ -220,8 +229,7 @@ private:
     int m_depth = 0;
 };
 
-void writeExperience(BackupJsonWriter& w, const ExperienceBackupRecord& e)
-{
+void writeExperience(BackupJsonWriter& w, const ExperienceBackupRecord& e) {
     w.object({
         {"role", [&] { w.string(e.role); }},
         {"company", [&] { w.string(e.company); }},
@@ -232,8 +240,7 @@ void writeExperience(BackupJsonWriter& w, const ExperienceBackupRecord& e)
     });
 }
 
-void writeEducation(BackupJsonWriter& w, const EducationBackupRecord& e)
-{
+void writeEducation(BackupJsonWriter& w, const EducationBackupRecord& e) {
     w.object({
         {"school", [&] { w.string(e.school); }},
         {"degree", [&] { w.string(e.degree); }},
@@ -242,8 +249,7 @@ void writeEducation(BackupJsonWriter& w, const EducationBackupRecord& e)
     });
 }
 
-void writePortfolio(BackupJsonWriter& w, const PortfolioBackupRecord& p)
-{
+void writePortfolio(BackupJsonWriter& w, const PortfolioBackupRecord& p) {
     std::vector<BackupJsonWriter::Member> members{
         {"id", [&] { w.uuid(p.id); }},
         {"caption", [&] { w.string(p.caption); }},
@@ -255,8 +261,7 @@ void writePortfolio(BackupJsonWriter& w, const PortfolioBackupRecord& p)
     w.object(std::move(members));
 }
 
-void writeResume(BackupJsonWriter& w, const ResumeBackupRecord& r)
-{
+void writeResume(BackupJsonWriter& w, const ResumeBackupRecord& r) {
     std::vector<BackupJsonWriter::Member> members{
         {"title", [&] { w.string(r.title); }},
         {"fullName", [&] { w.string(r.fullName); }},
@@ -276,7 +281,8 @@ void writeResume(BackupJsonWriter& w, const ResumeBackupRecord& r)
         {"includeSkills", [&] { w.boolean(r.includeSkills); }},
         {"suggestedSkills", [&] { w.strings(r.suggestedSkills); }},
         {"appliedSkills", [&] { w.strings(r.appliedSkills); }},
-        {"experienceItems", [&] { w.array(r.experienceItems, [&](const auto& e) { writeExperience(w, e); }); }},
+        {"experienceItems",
+         [&] { w.array(r.experienceItems, [&](const auto& e) { writeExperience(w, e); }); }},
         {"educationItems", [&] { w.array(r.educationItems, [&](const auto& e) { writeEducation(w, e); }); }},
         {"portfolioItems", [&] { w.array(r.portfolioItems, [&](const auto& p) { writePortfolio(w, p); }); }},
     };
@@ -297,8 +303,7 @@ void writeResume(BackupJsonWriter& w, const ResumeBackupRecord& r)
     w.object(std::move(members));
 }
 
-void writePayload(BackupJsonWriter& w, const ResumeBackupPayload& payload)
-{
+void writePayload(BackupJsonWriter& w, const ResumeBackupPayload& payload) {
     w.object({
         {"generatedAt", [&] { w.date(payload.generatedAt); }},
         {"reason", [&] { w.string(payload.reason); }},
@@ -307,8 +312,7 @@ void writePayload(BackupJsonWriter& w, const ResumeBackupPayload& payload)
 }
 
 // Room for the whole document up front, so that large images are not copied while it grows.
-qsizetype estimatedSize(const ResumeBackupPayload& payload)
-{
+qsizetype estimatedSize(const ResumeBackupPayload& payload) {
     qsizetype size = 1024;
     for (const ResumeBackupRecord& r : payload.resumes) {
         size += 4096 + (r.summary.size() + r.coverLetterText.size() + r.atsGeneratedText.size()) * 2;
@@ -321,8 +325,7 @@ qsizetype estimatedSize(const ResumeBackupPayload& payload)
 }
 
 // Writes the document to a temporary file that replaces `path` only once it is complete.
-Status writeDocument(const QString& path, const ResumeBackupPayload& payload)
-{
+Status writeDocument(const QString& path, const ResumeBackupPayload& payload) {
     QSaveFile file(path);
     bool written = file.open(QIODevice::WriteOnly);
     if (written) {
@@ -344,8 +347,8 @@ Status writeDocument(const QString& path, const ResumeBackupPayload& payload)
 // ever replaced, never changed in place, so a second name for it is a faithful copy and
 // saves writing a large document twice; it goes in under a temporary name and is renamed
 // over any copy of the same second. Where links are not possible the document is written again.
-Status placeTimeStampedCopy(const QString& latest, const QString& stamped, const ResumeBackupPayload& payload)
-{
+Status placeTimeStampedCopy(const QString& latest, const QString& stamped,
+                            const ResumeBackupPayload& payload) {
     const QString temporary = backupsDirectoryURL() % QStringLiteral("/.") % QFileInfo(stamped).fileName() %
                               QStringLiteral(".%1.tmp").arg(QCoreApplication::applicationPid());
     const QByteArray nativeTemporary = QFile::encodeName(temporary);
@@ -361,28 +364,25 @@ Status placeTimeStampedCopy(const QString& latest, const QString& stamped, const
     return success();
 }
 
-Status writeBackupFiles(const ResumeBackupPayload& payload)
-{
+Status writeBackupFiles(const ResumeBackupPayload& payload) {
     if (auto made = ensureStoreDirectory(); !made)
         return made;
     const QString latest = latestBackupPath();
     if (auto written = writeDocument(latest, payload); !written)
         return written;
-    const QString stamped =
-        backupsDirectoryURL() % QStringLiteral("/resume-backup-") % backupTimestamp() % QStringLiteral(".json");
+    const QString stamped = backupsDirectoryURL() % QStringLiteral("/resume-backup-") % backupTimestamp() %
+                            QStringLiteral(".json");
     if (auto written = placeTimeStampedCopy(latest, stamped, payload); !written)
         return written;
     return pruneUserBackups(kKeptBackups);
 }
 
-void logFailure(const QString& reason, const QString& error)
-{
+void logFailure(const QString& reason, const QString& error) {
     logLine(QStringLiteral("⚠️ Failed to write user backup (") % reason % QStringLiteral("): ") % error);
 }
 
 // One worker, so background runs are written one after another and never overlap.
-QThreadPool& backupPool()
-{
+QThreadPool& backupPool() {
     static QThreadPool* pool = [] {
         auto* p = new QThreadPool; // lives for the whole process
         p->setMaxThreadCount(1);
@@ -394,19 +394,16 @@ QThreadPool& backupPool()
 
 } // namespace
 
-ExperienceBackupRecord makeExperienceBackupRecord(const Experience& experience)
-{
+ExperienceBackupRecord makeExperienceBackupRecord(const Experience& experience) {
     return {experience.role(),    experience.company(), experience.startDate(),
             experience.endDate(), experience.details(), experience.sortOrder()};
 }
 
-EducationBackupRecord makeEducationBackupRecord(const Education& education)
-{
+EducationBackupRecord makeEducationBackupRecord(const Education& education) {
     return {education.school(), education.degree(), education.year(), education.sortOrder()};
 }
 
-PortfolioBackupRecord makePortfolioBackupRecord(const PortfolioItem& item)
-{
+PortfolioBackupRecord makePortfolioBackupRecord(const PortfolioItem& item) {
     return {item.id(), item.caption(), item.sortOrder(), rawValue(item.orientation()), item.imageData()};
 }
 
@@ -417,12 +414,12 @@ namespace {
 // while the records are taken, so the worker sees exactly the committed state they showed.
 class StoredImages final {
 public:
-    explicit StoredImages(QString storeFilePath) : m_path(std::move(storeFilePath)) {}
+    explicit StoredImages(QString storeFilePath)
+        : m_path(std::move(storeFilePath)) {}
 
     // True when the item's image will be read on the worker; false when it must come from the
     // record (already in memory, or not found the same way in the store file).
-    bool defer(const PortfolioItem& item)
-    {
+    bool defer(const PortfolioItem& item) {
         if (item.isImageLoaded() || !begin())
             return false;
         m_check->reset();
@@ -435,13 +432,13 @@ public:
     }
 
     // On the worker: fills in the deferred images.
-    Status readInto(ResumeBackupPayload& payload)
-    {
+    Status readInto(ResumeBackupPayload& payload) {
         m_check.reset();
         if (m_ids.isEmpty())
             return success();
         const QString failed = QStringLiteral("Could not read portfolio images from the store: ");
-        auto read = m_db.prepare(QStringLiteral("SELECT \"imageData\" FROM \"PortfolioItem\" WHERE \"id\" = ?"));
+        auto read =
+            m_db.prepare(QStringLiteral("SELECT \"imageData\" FROM \"PortfolioItem\" WHERE \"id\" = ?"));
         if (!read)
             return Status::failure(failed + read.error());
         for (ResumeBackupRecord& resume : payload.resumes) {
@@ -451,7 +448,8 @@ public:
                 read->reset();
                 read->bind(1, storedId(item.id));
                 if (!read->next() || read->isNull(0))
-                    return Status::failure(failed + (read->error().isEmpty() ? m_db.lastError() : read->error()));
+                    return Status::failure(failed +
+                                           (read->error().isEmpty() ? m_db.lastError() : read->error()));
                 item.imageData = read->blob(0);
             }
         }
@@ -461,8 +459,7 @@ public:
 private:
     static QString storedId(const QUuid& id) { return id.toString(QUuid::WithoutBraces).toUpper(); }
 
-    bool begin()
-    {
+    bool begin() {
         if (m_check)
             return true;
         if (m_unavailable || m_path.isEmpty())
@@ -472,8 +469,8 @@ private:
         if (!db)
             return false;
         m_db = std::move(db).value();
-        auto check =
-            m_db.prepare(QStringLiteral("SELECT typeof(\"imageData\") = 'blob' FROM \"PortfolioItem\" WHERE \"id\" = ?"));
+        auto check = m_db.prepare(
+            QStringLiteral("SELECT typeof(\"imageData\") = 'blob' FROM \"PortfolioItem\" WHERE \"id\" = ?"));
         if (!m_db.exec(QStringLiteral("BEGIN")) || !check)
             return false;
         m_check = std::move(check).value();
@@ -488,8 +485,7 @@ private:
     bool m_unavailable = false;
 };
 
-ResumeBackupRecord takeResumeRecord(const Resume& resume, StoredImages* stored)
-{
+ResumeBackupRecord takeResumeRecord(const Resume& resume, StoredImages* stored) {
     ResumeBackupRecord record;
     record.title = resume.title();
     record.fullName = resume.fullName();
@@ -530,8 +526,7 @@ ResumeBackupRecord takeResumeRecord(const Resume& resume, StoredImages* stored)
     return record;
 }
 
-Result<ResumeBackupPayload> takePayload(ModelContext& context, const QString& reason, StoredImages* stored)
-{
+Result<ResumeBackupPayload> takePayload(ModelContext& context, const QString& reason, StoredImages* stored) {
     auto resumes = context.fetchResumes();
     if (!resumes)
         return Result<ResumeBackupPayload>::failure(resumes.error());
@@ -546,15 +541,15 @@ Result<ResumeBackupPayload> takePayload(ModelContext& context, const QString& re
 
 } // namespace
 
-ResumeBackupRecord makeResumeBackupRecord(const Resume& resume) { return takeResumeRecord(resume, nullptr); }
+ResumeBackupRecord makeResumeBackupRecord(const Resume& resume) {
+    return takeResumeRecord(resume, nullptr);
+}
 
-Result<ResumeBackupPayload> makeResumeBackupPayload(ModelContext& context, const QString& reason)
-{
+Result<ResumeBackupPayload> makeResumeBackupPayload(ModelContext& context, const QString& reason) {
     return takePayload(context, reason, nullptr);
 }
 
-QByteArray encodeUserBackup(const ResumeBackupPayload& payload)
-{
+QByteArray encodeUserBackup(const ResumeBackupPayload& payload) {
     QByteArray out;
     out.reserve(estimatedSize(payload));
     BackupJsonWriter w(out);
@@ -562,8 +557,7 @@ QByteArray encodeUserBackup(const ResumeBackupPayload& payload)
     return out;
 }
 
-Status pruneUserBackups(int keep)
-{
+Status pruneUserBackups(int keep) {
     return pruneBackupEntries(
         [](const QFileInfo& info) {
             return info.suffix() == QLatin1String("json") &&
@@ -572,8 +566,7 @@ Status pruneUserBackups(int keep)
         keep);
 }
 
-void writeUserBackupPayload(const ResumeBackupPayload& payload)
-{
+void writeUserBackupPayload(const ResumeBackupPayload& payload) {
     if (auto written = writeBackupFiles(payload); !written) {
         logFailure(payload.reason, written.error());
         return;
@@ -582,8 +575,7 @@ void writeUserBackupPayload(const ResumeBackupPayload& payload)
             latestBackupPath());
 }
 
-void writeUserBackup(ModelContext& context, const QString& reason)
-{
+void writeUserBackup(ModelContext& context, const QString& reason) {
     waitForUserBackups(); // a queued background run finishes first, so runs never overlap
     auto payload = makeResumeBackupPayload(context, reason);
     if (!payload) {
@@ -593,8 +585,7 @@ void writeUserBackup(ModelContext& context, const QString& reason)
     writeUserBackupPayload(*payload);
 }
 
-void writeUserBackupInBackground(ModelContext& context, const QString& reason, const QString& storeFilePath)
-{
+void writeUserBackupInBackground(ModelContext& context, const QString& reason, const QString& storeFilePath) {
     auto stored = std::make_shared<StoredImages>(storeFilePath);
     auto payload = takePayload(context, reason, stored.get());
     if (!payload) {
@@ -611,6 +602,8 @@ void writeUserBackupInBackground(ModelContext& context, const QString& reason, c
     });
 }
 
-void waitForUserBackups() { backupPool().waitForDone(); }
+void waitForUserBackups() {
+    backupPool().waitForDone();
+}
 
 } // namespace quillora
