@@ -1,0 +1,90 @@
+#include "store/store_snapshots.h"
+
+#include "platform/log.h"
+#include "store/store_files.h"
+#include "store/store_location.h"
+
+#include <QDateTime>
+#include <QDir>
+
+#include <algorithm>
+
+namespace quillora {
+
+namespace {
+
+// Strictly later; a date that could not be read counts as the distant past.
+bool isLater(const QDateTime& first, const QDateTime& second) {
+    if (!first.isValid())
+        return false;
+    return !second.isValid() || first > second;
+}
+
+} // namespace
+
+QString backupTimestamp() {
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+}
+
+bool isNewerByModificationDate(const QString& first, const QString& second) {
+    return isLater(QFileInfo(first).lastModified(), QFileInfo(second).lastModified());
+}
+
+Status pruneBackupEntries(const std::function<bool(const QFileInfo&)>& isCandidate, int keep) {
+    const QString folder = backupsDirectoryURL();
+    const QFileInfo folderInfo(folder);
+    if (!folderInfo.isDir() || !folderInfo.isReadable())
+        return Status::failure(QStringLiteral("Could not list the folder “") % folder % QStringLiteral("”."));
+
+    struct Entry {
+        QFileInfo info;
+        QDateTime modified;
+    };
+    QList<Entry> candidates;
+    const auto listing =
+        QDir(folder).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System, QDir::Unsorted);
+    for (const QFileInfo& info : listing) {
+        if (isCandidate(info))
+            candidates.append({info, info.lastModified()});
+    }
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const Entry& a, const Entry& b) { return isLater(a.modified, b.modified); });
+    for (qsizetype i = std::max(keep, 0); i < candidates.size(); ++i)
+        (void)files::removeItem(candidates.at(i).info.absoluteFilePath()); // the next run tries again
+    return success();
+}
+
+Status pruneStoreSnapshots(int keep) {
+    return pruneBackupEntries(
+        [](const QFileInfo& info) { return info.fileName().startsWith(QLatin1String("store-")); }, keep);
+}
+
+Status captureStoreSnapshot(const QString& reason) {
+    QStringList present;
+    for (const QString& path : storeFileURLs()) {
+        if (files::existsAt(path))
+            present.append(path);
+    }
+    if (present.isEmpty())
+        return success();
+
+    const QString folder =
+        backupsDirectoryURL() % QStringLiteral("/store-") % backupTimestamp() % QLatin1Char('-') % reason;
+    if (auto made = files::makeDirectoryPath(folder); !made)
+        return made;
+    for (const QString& path : std::as_const(present)) {
+        const QString destination = folder + QLatin1Char('/') + QFileInfo(path).fileName();
+        if (files::existsAt(destination)) {
+            if (auto removed = files::removeItem(destination); !removed)
+                return removed;
+        }
+        if (auto copied = files::copyItem(path, destination); !copied)
+            return copied;
+    }
+    if (auto pruned = pruneStoreSnapshots(5); !pruned)
+        return pruned;
+    logLine(QStringLiteral("🛟 Store-file backup captured at ") + folder);
+    return success();
+}
+
+} // namespace quillora

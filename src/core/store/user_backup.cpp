@@ -1,0 +1,609 @@
+#include "store/user_backup.h"
+
+#include "platform/log.h"
+#include "store/model_context.h"
+#include "store/sqlite.h"
+#include "store/store_location.h"
+#include "store/store_snapshots.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSet>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <vector>
+
+#include <unistd.h>
+
+namespace quillora {
+
+namespace {
+
+constexpr int kKeptBackups = 8;
+
+QString latestBackupPath() {
+    return backupsDirectoryURL() + QStringLiteral("/latest-resume-backup.json");
+}
+
+// A small JSON writer for the backup document: two-space indentation, "key" : value, object
+// keys in ascending byte order, every "/" written as "\/".
+class BackupJsonWriter final {
+public:
+    // With a device, the text is handed to it in pieces of about a megabyte as it is made, so
+    // a document with many images never has to be held in memory whole.
+    explicit BackupJsonWriter(QByteArray& out, QIODevice* device = nullptr)
+        : m_out(out)
+        , m_device(device) {}
+
+    // Hands what is left to the device; false when any write to it failed.
+    bool finish() {
+        flush();
+        return !m_failed;
+    }
+
+    using Member = std::pair<const char*, std::function<void()>>;
+
+    void object(std::vector<Member> members) {
+        std::stable_sort(members.begin(), members.end(),
+                         [](const Member& a, const Member& b) { return std::strcmp(a.first, b.first) < 0; });
+        if (members.empty()) {
+            m_out += "{}";
+            return;
+        }
+        m_out += '{';
+        ++m_depth;
+        bool first = true;
+        for (const Member& member : members) {
+            if (!first)
+                m_out += ',';
+            first = false;
+            newline();
+            m_out += '"';
+            m_out += member.first;
+            m_out += "\" : ";
+            member.second();
+        }
+        --m_depth;
+        newline();
+        m_out += '}';
+    }
+
+    template <typename Item, typename WriteItem> void array(const QList<Item>& items, WriteItem writeItem) {
+        if (items.isEmpty()) {
+            m_out += "[]";
+            return;
+        }
+        m_out += '[';
+        ++m_depth;
+        bool first = true;
+        for (const Item& item : items) {
+            if (!first)
+                m_out += ',';
+            first = false;
+            newline();
+            writeItem(item);
+        }
+        --m_depth;
+        newline();
+        m_out += ']';
+    }
+
+    void string(const QString& text) { utf8String(text.toUtf8()); }
+
+    void strings(const QStringList& list) {
+        array(list, [this](const QString& s) { string(s); });
+    }
+
+    void utf8String(const QByteArray& utf8) {
+        static constexpr char hex[] = "0123456789abcdef";
+        m_out += '"';
+        const char* data = utf8.constData();
+        const qsizetype size = utf8.size();
+        qsizetype runStart = 0;
+        for (qsizetype i = 0; i < size; ++i) {
+            const auto c = static_cast<unsigned char>(data[i]);
+            if (c >= 0x20 && c != '"' && c != '\\' && c != '/')
+                continue;
+            m_out.append(data + runStart, i - runStart);
+            runStart = i + 1;
+            switch (c) {
+            case '"':
+                m_out += "\\\"";
+                break;
+            case '\\':
+                m_out += "\\\\";
+                break;
+            case '/':
+                m_out += "\\/";
+                break;
+            case '\n':
+                m_out += "\\n";
+                break;
+            case '\r':
+                m_out += "\\r";
+                break;
+            case '\t':
+                m_out += "\\t";
+                break;
+            case '\b':
+                m_out += "\\b";
+                break;
+            case '\f':
+                m_out += "\\f";
+                break;
+            default: {
+                const char escape[] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 0xf]};
+                m_out.append(escape, sizeof escape);
+            }
+            }
+        }
+        m_out.append(data + runStart, size - runStart);
+        m_out += '"';
+    }
+
+    // Standard padded Base64 as a JSON string, written straight into the document with every
+    // "/" escaped, so large images are neither copied nor scanned a second time.
+    void base64String(const QByteArray& bytes) {
+        static constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+        static constexpr qsizetype block = 3 * 1024; // input bytes encoded per step
+        const auto* in = reinterpret_cast<const unsigned char*>(bytes.constData());
+        const qsizetype size = bytes.size();
+        m_out += '"';
+        for (qsizetype from = 0; from < size; from += block) {
+            const qsizetype to = std::min(size, from + block);
+            const qsizetype start = m_out.size();
+            m_out.resize(start + (to - from + 2) / 3 * 8); // room for every character escaped
+            char* out = m_out.data() + start;
+            const auto put = [&out](unsigned index) {
+                const char c = alphabet[index];
+                if (c == '/')
+                    *out++ = '\\';
+                *out++ = c;
+            };
+            qsizetype i = from;
+            for (; i + 3 <= to; i += 3) {
+                const unsigned triple = unsigned(in[i]) << 16 | unsigned(in[i + 1]) << 8 | in[i + 2];
+                put(triple >> 18);
+                put((triple >> 12) & 63);
+                put((triple >> 6) & 63);
+                put(triple & 63);
+            }
+            if (const qsizetype rest = to - i; rest > 0) { // only in the last block
+                const unsigned triple = unsigned(in[i]) << 16 | (rest == 2 ? unsigned(in[i + 1]) << 8 : 0U);
+                put(triple >> 18);
+                put((triple >> 12) & 63);
+                if (rest == 2)
+                    put((triple >> 6) & 63);
+                else
+                    *out++ = '=';
+                *out++ = '=';
+            }
+            m_out.truncate(out - m_out.constData());
+            flushIfFull();
+        }
+        m_out += '"';
+    }
+
+    void boolean(bool value) { m_out += value ? "true" : "false"; }
+    void integer(qint64 value) { m_out += QByteArray::number(value); }
+
+    // ISO 8601 in UTC, whole seconds, with the zone written as Z.
+    void date(const QDateTime& value) {
+        const QDateTime utc = value.toUTC();
+        utf8String(utc.date().toString(Qt::ISODate).toLatin1() + 'T' +
+                   utc.time().toString(QStringLiteral("HH:mm:ss")).toLatin1() + 'Z');
+    }
+
+    void uuid(const QUuid& value) { utf8String(value.toByteArray(QUuid::WithoutBraces).toUpper()); }
+
+private:
+    void newline() {
+        flushIfFull();
+        m_out += '\n';
+        m_out.append(m_depth * 2, ' ');
+    }
+
+    void flushIfFull() {
+        if (m_device && m_out.size() >= (1 << 20))
+            flush();
+    }
+
+    void flush() {
+        if (!m_device || m_out.isEmpty())
+            return;
+        if (!m_failed && m_device->write(m_out) != m_out.size())
+            m_failed = true;
+        m_out.truncate(0); // keeps the buffer's memory for the next piece
+    }
+
+    QByteArray& m_out;
+    QIODevice* m_device = nullptr;
+    bool m_failed = false;
+    int m_depth = 0;
+};
+
+void writeExperience(BackupJsonWriter& w, const ExperienceBackupRecord& e) {
+    w.object({
+        {"role", [&] { w.string(e.role); }},
+        {"company", [&] { w.string(e.company); }},
+        {"startDate", [&] { w.string(e.startDate); }},
+        {"endDate", [&] { w.string(e.endDate); }},
+        {"details", [&] { w.string(e.details); }},
+        {"sortOrder", [&] { w.integer(e.sortOrder); }},
+    });
+}
+
+void writeEducation(BackupJsonWriter& w, const EducationBackupRecord& e) {
+    w.object({
+        {"school", [&] { w.string(e.school); }},
+        {"degree", [&] { w.string(e.degree); }},
+        {"year", [&] { w.string(e.year); }},
+        {"sortOrder", [&] { w.integer(e.sortOrder); }},
+    });
+}
+
+void writePortfolio(BackupJsonWriter& w, const PortfolioBackupRecord& p) {
+    std::vector<BackupJsonWriter::Member> members{
+        {"id", [&] { w.uuid(p.id); }},
+        {"caption", [&] { w.string(p.caption); }},
+        {"sortOrder", [&] { w.integer(p.sortOrder); }},
+        {"orientation", [&] { w.string(p.orientation); }},
+    };
+    if (p.imageData)
+        members.push_back({"imageDataBase64", [&] { w.base64String(*p.imageData); }});
+    w.object(std::move(members));
+}
+
+void writeResume(BackupJsonWriter& w, const ResumeBackupRecord& r) {
+    std::vector<BackupJsonWriter::Member> members{
+        {"title", [&] { w.string(r.title); }},
+        {"fullName", [&] { w.string(r.fullName); }},
+        {"contactInfo", [&] { w.string(r.contactInfo); }},
+        {"summary", [&] { w.string(r.summary); }},
+        {"includeCoverLetter", [&] { w.boolean(r.includeCoverLetter); }},
+        {"coverLetterText", [&] { w.string(r.coverLetterText); }},
+        {"coverLetterJobPosting", [&] { w.string(r.coverLetterJobPosting); }},
+        {"coverLetterAIContext", [&] { w.string(r.coverLetterAIContext); }},
+        {"includeATSVersion", [&] { w.boolean(r.includeATSVersion); }},
+        {"atsJobPosting", [&] { w.string(r.atsJobPosting); }},
+        {"atsGeneratedText", [&] { w.string(r.atsGeneratedText); }},
+        {"atsInsertedKeywords", [&] { w.strings(r.atsInsertedKeywords); }},
+        {"fontName", [&] { w.string(r.fontName); }},
+        {"templateID", [&] { w.integer(r.templateID); }},
+        {"lastEdited", [&] { w.date(r.lastEdited); }},
+        {"includeSkills", [&] { w.boolean(r.includeSkills); }},
+        {"suggestedSkills", [&] { w.strings(r.suggestedSkills); }},
+        {"appliedSkills", [&] { w.strings(r.appliedSkills); }},
+        {"experienceItems",
+         [&] { w.array(r.experienceItems, [&](const auto& e) { writeExperience(w, e); }); }},
+        {"educationItems", [&] { w.array(r.educationItems, [&](const auto& e) { writeEducation(w, e); }); }},
+        {"portfolioItems", [&] { w.array(r.portfolioItems, [&](const auto& p) { writePortfolio(w, p); }); }},
+    };
+    const auto optionalText = [&](const char* key, const std::optional<QString>& value) {
+        if (value)
+            members.push_back({key, [&w, &value] { w.string(*value); }});
+    };
+    const auto optionalDate = [&](const char* key, const std::optional<QDateTime>& value) {
+        if (value)
+            members.push_back({key, [&w, &value] { w.date(*value); }});
+    };
+    optionalText("titleSummary", r.titleSummary);
+    optionalText("titleExperience", r.titleExperience);
+    optionalText("titleEducation", r.titleEducation);
+    optionalDate("coverLetterLastGenerated", r.coverLetterLastGenerated);
+    optionalDate("atsLastGenerated", r.atsLastGenerated);
+    optionalText("morvessaRecordName", r.morvessaRecordName);
+    w.object(std::move(members));
+}
+
+void writePayload(BackupJsonWriter& w, const ResumeBackupPayload& payload) {
+    w.object({
+        {"generatedAt", [&] { w.date(payload.generatedAt); }},
+        {"reason", [&] { w.string(payload.reason); }},
+        {"resumes", [&] { w.array(payload.resumes, [&](const auto& r) { writeResume(w, r); }); }},
+    });
+}
+
+// Room for the whole document up front, so that large images are not copied while it grows.
+qsizetype estimatedSize(const ResumeBackupPayload& payload) {
+    qsizetype size = 1024;
+    for (const ResumeBackupRecord& r : payload.resumes) {
+        size += 4096 + (r.summary.size() + r.coverLetterText.size() + r.atsGeneratedText.size()) * 2;
+        for (const auto& e : r.experienceItems)
+            size += 256 + e.details.size() * 2;
+        for (const auto& p : r.portfolioItems)
+            size += 256 + (p.imageData ? p.imageData->size() * 4 / 3 + p.imageData->size() / 40 : 0);
+    }
+    return size;
+}
+
+// Writes the document to a temporary file that replaces `path` only once it is complete.
+Status writeDocument(const QString& path, const ResumeBackupPayload& payload) {
+    QSaveFile file(path);
+    bool written = file.open(QIODevice::WriteOnly);
+    if (written) {
+        QByteArray buffer;
+        buffer.reserve((1 << 20) + (1 << 14));
+        BackupJsonWriter w(buffer, &file);
+        writePayload(w, payload);
+        written = w.finish() && file.commit();
+    }
+    if (!written) {
+        const QString error = file.errorString();
+        file.cancelWriting();
+        return Status::failure(QStringLiteral("Could not write “") % path % QStringLiteral("”: ") % error);
+    }
+    return success();
+}
+
+// The time-stamped copy holds the same bytes as the latest backup. The latest file is only
+// ever replaced, never changed in place, so a second name for it is a faithful copy and
+// saves writing a large document twice; it goes in under a temporary name and is renamed
+// over any copy of the same second. Where links are not possible the document is written again.
+Status placeTimeStampedCopy(const QString& latest, const QString& stamped,
+                            const ResumeBackupPayload& payload) {
+    const QString temporary = backupsDirectoryURL() % QStringLiteral("/.") % QFileInfo(stamped).fileName() %
+                              QStringLiteral(".%1.tmp").arg(QCoreApplication::applicationPid());
+    const QByteArray nativeTemporary = QFile::encodeName(temporary);
+    ::unlink(nativeTemporary.constData());
+    if (::link(QFile::encodeName(latest).constData(), nativeTemporary.constData()) != 0)
+        return writeDocument(stamped, payload);
+    if (::rename(nativeTemporary.constData(), QFile::encodeName(stamped).constData()) != 0) {
+        const int error = errno;
+        ::unlink(nativeTemporary.constData());
+        return Status::failure(QStringLiteral("Could not write “") % stamped % QStringLiteral("”: ") %
+                               QString::fromLocal8Bit(std::strerror(error)));
+    }
+    return success();
+}
+
+Status writeBackupFiles(const ResumeBackupPayload& payload) {
+    if (auto made = ensureStoreDirectory(); !made)
+        return made;
+    const QString latest = latestBackupPath();
+    if (auto written = writeDocument(latest, payload); !written)
+        return written;
+    const QString stamped = backupsDirectoryURL() % QStringLiteral("/resume-backup-") % backupTimestamp() %
+                            QStringLiteral(".json");
+    if (auto written = placeTimeStampedCopy(latest, stamped, payload); !written)
+        return written;
+    return pruneUserBackups(kKeptBackups);
+}
+
+void logFailure(const QString& reason, const QString& error) {
+    logLine(QStringLiteral("⚠️ Failed to write user backup (") % reason % QStringLiteral("): ") % error);
+}
+
+// One worker, so background runs are written one after another and never overlap.
+QThreadPool& backupPool() {
+    static QThreadPool* pool = [] {
+        auto* p = new QThreadPool; // lives for the whole process
+        p->setMaxThreadCount(1);
+        p->setExpiryTimeout(-1);
+        return p;
+    }();
+    return *pool;
+}
+
+} // namespace
+
+ExperienceBackupRecord makeExperienceBackupRecord(const Experience& experience) {
+    return {experience.role(),    experience.company(), experience.startDate(),
+            experience.endDate(), experience.details(), experience.sortOrder()};
+}
+
+EducationBackupRecord makeEducationBackupRecord(const Education& education) {
+    return {education.school(), education.degree(), education.year(), education.sortOrder()};
+}
+
+PortfolioBackupRecord makePortfolioBackupRecord(const PortfolioItem& item) {
+    return {item.id(), item.caption(), item.sortOrder(), rawValue(item.orientation()), item.imageData()};
+}
+
+namespace {
+
+// Portfolio images that the records have not read from the store file yet. Their bytes are
+// read on the worker through a second, read-only connection whose read transaction begins
+// while the records are taken, so the worker sees exactly the committed state they showed.
+class StoredImages final {
+public:
+    explicit StoredImages(QString storeFilePath)
+        : m_path(std::move(storeFilePath)) {}
+
+    // True when the item's image will be read on the worker; false when it must come from the
+    // record (already in memory, or not found the same way in the store file).
+    bool defer(const PortfolioItem& item) {
+        if (item.isImageLoaded() || !begin())
+            return false;
+        m_check->reset();
+        m_check->bind(1, storedId(item.id()));
+        const bool found = m_check->next() && m_check->int64(0) != 0;
+        m_check->reset();
+        if (found)
+            m_ids.insert(item.id());
+        return found;
+    }
+
+    // On the worker: fills in the deferred images.
+    Status readInto(ResumeBackupPayload& payload) {
+        m_check.reset();
+        if (m_ids.isEmpty())
+            return success();
+        const QString failed = QStringLiteral("Could not read portfolio images from the store: ");
+        auto read =
+            m_db.prepare(QStringLiteral("SELECT \"imageData\" FROM \"PortfolioItem\" WHERE \"id\" = ?"));
+        if (!read)
+            return Status::failure(failed + read.error());
+        for (ResumeBackupRecord& resume : payload.resumes) {
+            for (PortfolioBackupRecord& item : resume.portfolioItems) {
+                if (!m_ids.contains(item.id))
+                    continue;
+                read->reset();
+                read->bind(1, storedId(item.id));
+                if (!read->next() || read->isNull(0))
+                    return Status::failure(failed +
+                                           (read->error().isEmpty() ? m_db.lastError() : read->error()));
+                item.imageData = read->blob(0);
+            }
+        }
+        return success();
+    }
+
+private:
+    static QString storedId(const QUuid& id) { return id.toString(QUuid::WithoutBraces).toUpper(); }
+
+    bool begin() {
+        if (m_check)
+            return true;
+        if (m_unavailable || m_path.isEmpty())
+            return false;
+        m_unavailable = true; // until proven otherwise; tried once per run
+        auto db = sql::Database::open(m_path, sql::Database::Mode::ReadOnly);
+        if (!db)
+            return false;
+        m_db = std::move(db).value();
+        auto check = m_db.prepare(
+            QStringLiteral("SELECT typeof(\"imageData\") = 'blob' FROM \"PortfolioItem\" WHERE \"id\" = ?"));
+        if (!m_db.exec(QStringLiteral("BEGIN")) || !check)
+            return false;
+        m_check = std::move(check).value();
+        m_unavailable = false;
+        return true;
+    }
+
+    QString m_path;
+    sql::Database m_db;
+    std::optional<sql::Statement> m_check;
+    QSet<QUuid> m_ids;
+    bool m_unavailable = false;
+};
+
+ResumeBackupRecord takeResumeRecord(const Resume& resume, StoredImages* stored) {
+    ResumeBackupRecord record;
+    record.title = resume.title();
+    record.fullName = resume.fullName();
+    record.contactInfo = resume.contactInfo();
+    record.summary = resume.summary();
+    record.titleSummary = resume.titleSummary();
+    record.titleExperience = resume.titleExperience();
+    record.titleEducation = resume.titleEducation();
+    record.includeCoverLetter = resume.includeCoverLetter();
+    record.coverLetterText = resume.coverLetterText();
+    record.coverLetterJobPosting = resume.coverLetterJobPosting();
+    record.coverLetterAIContext = resume.coverLetterAIContext();
+    record.coverLetterLastGenerated = resume.coverLetterLastGenerated();
+    record.includeATSVersion = resume.includeATSVersion();
+    record.atsJobPosting = resume.atsJobPosting();
+    record.atsGeneratedText = resume.atsGeneratedText();
+    record.atsInsertedKeywords = resume.atsInsertedKeywords().value_or(QStringList());
+    record.atsLastGenerated = resume.atsLastGenerated();
+    record.fontName = resume.fontName();
+    record.templateID = resume.templateID();
+    record.lastEdited = resume.lastEdited();
+    record.includeSkills = resume.includeSkills();
+    record.suggestedSkills = resume.suggestedSkills();
+    record.appliedSkills = resume.appliedSkills();
+    record.morvessaRecordName = resume.morvessaRecordName();
+    for (const ExperiencePtr& entry : sortedBySortOrder(resume.experienceItems()))
+        record.experienceItems.append(makeExperienceBackupRecord(*entry));
+    for (const EducationPtr& entry : sortedBySortOrder(resume.educationItems()))
+        record.educationItems.append(makeEducationBackupRecord(*entry));
+    for (const PortfolioItemPtr& item : sortedBySortOrder(resume.portfolioItems())) {
+        if (stored && stored->defer(*item)) {
+            record.portfolioItems.append(PortfolioBackupRecord{item->id(), item->caption(), item->sortOrder(),
+                                                               rawValue(item->orientation()), std::nullopt});
+        } else {
+            record.portfolioItems.append(makePortfolioBackupRecord(*item));
+        }
+    }
+    return record;
+}
+
+Result<ResumeBackupPayload> takePayload(ModelContext& context, const QString& reason, StoredImages* stored) {
+    auto resumes = context.fetchResumes();
+    if (!resumes)
+        return Result<ResumeBackupPayload>::failure(resumes.error());
+    ResumeBackupPayload payload;
+    payload.generatedAt = QDateTime::currentDateTimeUtc();
+    payload.reason = reason;
+    payload.resumes.reserve(resumes->size());
+    for (const ResumePtr& resume : std::as_const(*resumes))
+        payload.resumes.append(takeResumeRecord(*resume, stored));
+    return payload;
+}
+
+} // namespace
+
+ResumeBackupRecord makeResumeBackupRecord(const Resume& resume) {
+    return takeResumeRecord(resume, nullptr);
+}
+
+Result<ResumeBackupPayload> makeResumeBackupPayload(ModelContext& context, const QString& reason) {
+    return takePayload(context, reason, nullptr);
+}
+
+QByteArray encodeUserBackup(const ResumeBackupPayload& payload) {
+    QByteArray out;
+    out.reserve(estimatedSize(payload));
+    BackupJsonWriter w(out);
+    writePayload(w, payload);
+    return out;
+}
+
+Status pruneUserBackups(int keep) {
+    return pruneBackupEntries(
+        [](const QFileInfo& info) {
+            return info.suffix() == QLatin1String("json") &&
+                   info.fileName().startsWith(QLatin1String("resume-backup-"));
+        },
+        keep);
+}
+
+void writeUserBackupPayload(const ResumeBackupPayload& payload) {
+    if (auto written = writeBackupFiles(payload); !written) {
+        logFailure(payload.reason, written.error());
+        return;
+    }
+    logLine(QStringLiteral("🛟 User backup written (") % payload.reason % QStringLiteral(") to ") %
+            latestBackupPath());
+}
+
+void writeUserBackup(ModelContext& context, const QString& reason) {
+    waitForUserBackups(); // a queued background run finishes first, so runs never overlap
+    auto payload = makeResumeBackupPayload(context, reason);
+    if (!payload) {
+        logFailure(reason, payload.error());
+        return;
+    }
+    writeUserBackupPayload(*payload);
+}
+
+void writeUserBackupInBackground(ModelContext& context, const QString& reason, const QString& storeFilePath) {
+    auto stored = std::make_shared<StoredImages>(storeFilePath);
+    auto payload = takePayload(context, reason, stored.get());
+    if (!payload) {
+        logFailure(reason, payload.error());
+        return;
+    }
+    (void)QtConcurrent::run(&backupPool(), [payload = std::move(payload).value(), stored]() mutable {
+        if (auto read = stored->readInto(payload); !read) {
+            logFailure(payload.reason, read.error());
+            return;
+        }
+        stored.reset(); // ends the read transaction before the files are written
+        writeUserBackupPayload(payload);
+    });
+}
+
+void waitForUserBackups() {
+    backupPool().waitForDone();
+}
+
+} // namespace quillora

@@ -1,0 +1,119 @@
+#pragma once
+
+#include "model/resume.h"
+#include "platform/result.h"
+#include "store/store_location.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QUuid>
+
+#include <optional>
+
+namespace quillora {
+
+class ModelContext;
+
+// Plain copies of the records, taken on the UI thread; safe to encode on any thread.
+
+struct ExperienceBackupRecord final {
+    QString role;
+    QString company;
+    QString startDate;
+    QString endDate;
+    QString details;
+    qint64 sortOrder = 0;
+};
+
+struct EducationBackupRecord final {
+    QString school;
+    QString degree;
+    QString year;
+    qint64 sortOrder = 0;
+};
+
+struct PortfolioBackupRecord final {
+    QUuid id;
+    QString caption;
+    qint64 sortOrder = 0;
+    QString orientation;
+    // Written Base64-encoded as "imageDataBase64". Kept as bytes (shared, not copied) so that
+    // taking the records stays cheap and the encoding happens with the rest of the document.
+    std::optional<QByteArray> imageData;
+};
+
+struct ResumeBackupRecord final {
+    QString title;
+    QString fullName;
+    QString contactInfo;
+    QString summary;
+    std::optional<QString> titleSummary;
+    std::optional<QString> titleExperience;
+    std::optional<QString> titleEducation;
+    bool includeCoverLetter = false;
+    QString coverLetterText;
+    QString coverLetterJobPosting;
+    QString coverLetterAIContext;
+    std::optional<QDateTime> coverLetterLastGenerated;
+    bool includeATSVersion = false;
+    QString atsJobPosting;
+    QString atsGeneratedText;
+    QStringList atsInsertedKeywords;
+    std::optional<QDateTime> atsLastGenerated;
+    QString fontName;
+    qint64 templateID = 0;
+    QDateTime lastEdited;
+    bool includeSkills = false;
+    QStringList suggestedSkills;
+    QStringList appliedSkills;
+    std::optional<QString> morvessaRecordName;
+    QList<ExperienceBackupRecord> experienceItems;
+    QList<EducationBackupRecord> educationItems;
+    QList<PortfolioBackupRecord> portfolioItems;
+};
+
+struct ResumeBackupPayload final {
+    QDateTime generatedAt;
+    QString reason;
+    QList<ResumeBackupRecord> resumes;
+};
+
+ResumeBackupRecord makeResumeBackupRecord(const Resume& resume);
+ExperienceBackupRecord makeExperienceBackupRecord(const Experience& experience);
+EducationBackupRecord makeEducationBackupRecord(const Education& education);
+PortfolioBackupRecord makePortfolioBackupRecord(const PortfolioItem& item);
+
+// Every résumé of the context, unsaved changes included, newest lastEdited first, stamped now.
+// Reads the records, so call it on the UI thread.
+Result<ResumeBackupPayload> makeResumeBackupPayload(ModelContext& context, const QString& reason);
+
+// The backup document: pretty-printed JSON, keys sorted, "/" escaped, dates in UTC whole
+// seconds, upper-case UUIDs, absent optionals left out, images as padded Base64.
+QByteArray encodeUserBackup(const ResumeBackupPayload& payload);
+
+// Keeps the newest `keep` "resume-backup-*.json" files in Backups and removes the others.
+Status pruneUserBackups(int keep);
+
+// Writes "latest-resume-backup.json" and a time-stamped copy into Backups, then prunes the
+// copies to eight. Both files are replaced atomically, so a failed run leaves the earlier
+// backups whole. Success and failure are printed; nothing is returned.
+void writeUserBackup(ModelContext& context, const QString& reason);
+
+// The part of writeUserBackup after the records were taken: encodes, writes, prunes and prints.
+// Safe on a worker thread; runs must not overlap (writeUserBackupInBackground sees to that).
+void writeUserBackupPayload(const ResumeBackupPayload& payload);
+
+// Takes the records on the calling (UI) thread, then encodes and writes them on a worker so
+// large stores never hold up the window. Runs are queued one after another. Portfolio images
+// not yet read from the store file at `storeFilePath` are read on the worker, from the same
+// committed state the records show; any other image is taken from the record.
+void writeUserBackupInBackground(ModelContext& context, const QString& reason,
+                                 const QString& storeFilePath = storeFileURL());
+
+// Blocks until every queued background backup is written; call before the app quits.
+void waitForUserBackups();
+
+} // namespace quillora

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <QStringList>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace quillora::test {
+
+// Sends standard output to a file while it lives; lines() gives what was printed so far.
+class StdoutCapture final {
+public:
+    StdoutCapture()
+        : m_path(QDir::tempPath() +
+                 QStringLiteral("/stdout-capture-%1.txt").arg(reinterpret_cast<quintptr>(this))) {
+        std::fflush(stdout);
+        m_saved = ::dup(STDOUT_FILENO);
+        const int fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(fd, STDOUT_FILENO);
+        ::close(fd);
+    }
+    ~StdoutCapture() {
+        restore();
+        QFile::remove(m_path);
+    }
+    StdoutCapture(const StdoutCapture&) = delete;
+    StdoutCapture& operator=(const StdoutCapture&) = delete;
+
+    // Ends the capture (so later test output is seen again) and returns the printed lines.
+    QStringList lines() {
+        restore();
+        QFile file(m_path);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        QString text = QString::fromUtf8(file.readAll());
+        if (text.endsWith(QLatin1Char('\n')))
+            text.chop(1);
+        return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+    }
+
+private:
+    void restore() {
+        if (m_saved < 0)
+            return;
+        std::fflush(stdout);
+        ::dup2(m_saved, STDOUT_FILENO);
+        ::close(m_saved);
+        m_saved = -1;
+    }
+
+    QString m_path;
+    int m_saved = -1;
+};
+
+// The lines that `work` prints on standard output. Keep checks outside `work`: QtTest reports
+// on standard output too.
+template <typename Work> QStringList printedBy(Work&& work) {
+    StdoutCapture capture;
+    work();
+    return capture.lines();
+}
+
+} // namespace quillora::test
