@@ -9,10 +9,11 @@ namespace quillora {
 namespace {
 
 // Empty once white space and line breaks are removed from both ends.
-bool isBlank(const QString& value) { return value.trimmed().isEmpty(); }
+bool isBlank(const QString& value) {
+    return value.trimmed().isEmpty();
+}
 
-QStringList nonBlank(std::initializer_list<QString> values)
-{
+QStringList nonBlank(std::initializer_list<QString> values) {
     QStringList kept;
     for (const QString& value : values) {
         if (!isBlank(value))
@@ -22,17 +23,28 @@ QStringList nonBlank(std::initializer_list<QString> values)
 }
 
 // A text as a double-quoted literal, with quotes, backslashes and control characters escaped.
-QString quotedLiteral(const QString& text)
-{
+QString quotedLiteral(const QString& text) {
     QString out = QStringLiteral("\"");
     for (const QChar c : text) {
         switch (c.unicode()) {
-        case u'"': out += QStringLiteral("\\\""); break;
-        case u'\\': out += QStringLiteral("\\\\"); break;
-        case u'\n': out += QStringLiteral("\\n"); break;
-        case u'\r': out += QStringLiteral("\\r"); break;
-        case u'\t': out += QStringLiteral("\\t"); break;
-        case u'\0': out += QStringLiteral("\\0"); break;
+        case u'"':
+            out += QStringLiteral("\\\"");
+            break;
+        case u'\\':
+            out += QStringLiteral("\\\\");
+            break;
+        case u'\n':
+            out += QStringLiteral("\\n");
+            break;
+        case u'\r':
+            out += QStringLiteral("\\r");
+            break;
+        case u'\t':
+            out += QStringLiteral("\\t");
+            break;
+        case u'\0':
+            out += QStringLiteral("\\0");
+            break;
         default:
             if (c.category() == QChar::Other_Control)
                 out += QStringLiteral("\\u{%1}").arg(c.unicode(), 0, 16);
@@ -43,8 +55,7 @@ QString quotedLiteral(const QString& text)
     return out + QLatin1Char('"');
 }
 
-QString listLiteral(const QStringList& items)
-{
+QString listLiteral(const QStringList& items) {
     QStringList quoted;
     quoted.reserve(items.size());
     for (const QString& item : items)
@@ -52,44 +63,44 @@ QString listLiteral(const QStringList& items)
     return QLatin1Char('[') + quoted.join(QStringLiteral(", ")) + QLatin1Char(']');
 }
 
-constexpr char kSkillInstruction[] = "You are an ATS résumé skill extraction engine.\n"
-                                     "TASK:\n"
-                                     "Extract true professional SKILLS from the experience below.\n"
-                                     "IMPORTANT DEFINITIONS:\n"
-                                     "- A SKILL is an ability, competency, or area of expertise\n"
-                                     "- A SKILL is NOT a job title, role, position, or employer name\n"
-                                     "- Do NOT use role names (e.g. Program Coordinator, Professor, Technician) as skills\n"
-                                     "- Skills should be transferable across jobs\n"
-                                     "For EACH skill:\n"
-                                     "- Use a concise noun or noun phrase\n"
-                                     "- Add a VERY SHORT description (2–5 words max)\n"
-                                     "- Base the description ONLY on résumé evidence\n"
-                                     "- Truncation is acceptable and encouraged\n"
-                                     "OUTPUT RULES (VERY IMPORTANT):\n"
-                                     "- Plain text ONLY\n"
-                                     "- One skill per line\n"
-                                     "- Format EXACTLY:\n"
-                                     "  Skill name: short description\n"
-                                     "- No bullet points\n"
-                                     "- No numbering\n"
-                                     "- No headings\n"
-                                     "- No extra text\n"
-                                     "GOOD EXAMPLES:\n"
-                                     "Compliance assurance: Regulatory adherence\n"
-                                     "Workflow management: Process coordination\n"
-                                     "Inclusive teaching: Accessible instruction\n"
-                                     "Course development: Curriculum design\n"
-                                     "BAD EXAMPLES (DO NOT DO THIS):\n"
-                                     "Clinical onboarding\n"
-                                     "Program Coordinator\n"
-                                     "Professor – New Media\n"
-                                     "Behavior Technician\n"
-                                     "EXPERIENCE:\n";
+constexpr char kSkillInstruction[] =
+    "You are an ATS résumé skill extraction engine.\n"
+    "TASK:\n"
+    "Extract true professional SKILLS from the experience below.\n"
+    "IMPORTANT DEFINITIONS:\n"
+    "- A SKILL is an ability, competency, or area of expertise\n"
+    "- A SKILL is NOT a job title, role, position, or employer name\n"
+    "- Do NOT use role names (e.g. Program Coordinator, Professor, Technician) as skills\n"
+    "- Skills should be transferable across jobs\n"
+    "For EACH skill:\n"
+    "- Use a concise noun or noun phrase\n"
+    "- Add a VERY SHORT description (2–5 words max)\n"
+    "- Base the description ONLY on résumé evidence\n"
+    "- Truncation is acceptable and encouraged\n"
+    "OUTPUT RULES (VERY IMPORTANT):\n"
+    "- Plain text ONLY\n"
+    "- One skill per line\n"
+    "- Format EXACTLY:\n"
+    "  Skill name: short description\n"
+    "- No bullet points\n"
+    "- No numbering\n"
+    "- No headings\n"
+    "- No extra text\n"
+    "GOOD EXAMPLES:\n"
+    "Compliance assurance: Regulatory adherence\n"
+    "Workflow management: Process coordination\n"
+    "Inclusive teaching: Accessible instruction\n"
+    "Course development: Curriculum design\n"
+    "BAD EXAMPLES (DO NOT DO THIS):\n"
+    "Clinical onboarding\n"
+    "Program Coordinator\n"
+    "Professor – New Media\n"
+    "Behavior Technician\n"
+    "EXPERIENCE:\n";
 
 } // namespace
 
-QString formattedResumeText(const Resume& resume)
-{
+QString formattedResumeText(const Resume& resume) {
     const bool includeSkills = resume.includeSkills();
     const QStringList appliedSkills = resume.appliedSkills();
     logLine(QStringLiteral("📄 formattedResumeText CALLED | includeSkills: ") %
@@ -116,7 +127,8 @@ QString formattedResumeText(const Resume& resume)
                                            .join(QString::fromUtf16(kEntryHeaderSeparator));
                 !header.isEmpty())
                 lines.append(header);
-            if (const QString dates = nonBlank({entry->startDate(), entry->endDate()}).join(QStringLiteral(" – "));
+            if (const QString dates =
+                    nonBlank({entry->startDate(), entry->endDate()}).join(QStringLiteral(" – "));
                 !dates.isEmpty())
                 lines.append(dates);
             if (const QString details = entry->details(); !isBlank(details))
@@ -148,8 +160,7 @@ QString formattedResumeText(const Resume& resume)
     return lines.join(QLatin1Char('\n'));
 }
 
-ATSResumeSnapshot makeATSResumeSnapshot(const Resume& resume)
-{
+ATSResumeSnapshot makeATSResumeSnapshot(const Resume& resume) {
     ATSResumeSnapshot snapshot;
     snapshot.fullName = resume.fullName();
     snapshot.contactInfo = resume.contactInfo();
@@ -161,24 +172,23 @@ ATSResumeSnapshot makeATSResumeSnapshot(const Resume& resume)
     return snapshot;
 }
 
-QString skillExtractionPrompt(const Resume& resume)
-{
+QString skillExtractionPrompt(const Resume& resume) {
     QStringList blocks;
     for (const ExperiencePtr& entry : sortedBySortOrder(resume.experienceItems())) {
-        blocks.append(QStringLiteral("Role: ") % entry->role() % QStringLiteral("\nCompany: ") % entry->company() %
-                      QStringLiteral("\nDetails: ") % entry->details());
+        blocks.append(QStringLiteral("Role: ") % entry->role() % QStringLiteral("\nCompany: ") %
+                      entry->company() % QStringLiteral("\nDetails: ") % entry->details());
     }
     return QString::fromUtf8(kSkillInstruction) + blocks.join(QStringLiteral("\n\n"));
 }
 
-ResumePtr duplicateResume(Resume& source)
-{
+ResumePtr duplicateResume(Resume& source) {
     QList<ExperiencePtr> experience;
     qint64 position = 0;
     for (const ExperiencePtr& entry : sortedBySortOrder(source.experienceItems())) {
         entry->setSortOrder(position++);
         experience.append(std::make_shared<Experience>(entry->role(), entry->company(), entry->startDate(),
-                                                       entry->endDate(), entry->details(), entry->sortOrder()));
+                                                       entry->endDate(), entry->details(),
+                                                       entry->sortOrder()));
     }
 
     QList<EducationPtr> education;
@@ -191,20 +201,21 @@ ResumePtr duplicateResume(Resume& source)
 
     QList<PortfolioItemPtr> portfolio;
     for (const PortfolioItemPtr& item : sortedBySortOrder(source.portfolioItems())) {
-        portfolio.append(std::make_shared<PortfolioItem>(QUuid::createUuid(), item->imageData(), item->caption(),
-                                                         item->sortOrder(), item->orientation()));
+        portfolio.append(std::make_shared<PortfolioItem>(
+            QUuid::createUuid(), item->imageData(), item->caption(), item->sortOrder(), item->orientation()));
     }
 
     // The copy is a new résumé of its own: it is not on the recruiting network until it is
     // uploaded, so it never takes over the source's network record.
     return std::make_shared<Resume>(
         source.title() + QStringLiteral(" Copy"), source.fullName(), source.contactInfo(), source.summary(),
-        experience, education, portfolio, source.titleSummary(), source.titleExperience(), source.titleEducation(),
-        source.includeCoverLetter(), source.coverLetterText(), source.coverLetterJobPosting(),
-        source.coverLetterAIContext(), source.coverLetterLastGenerated(), source.includeATSVersion(),
-        source.atsJobPosting(), source.atsGeneratedText(), source.atsInsertedKeywords(), source.atsLastGenerated(),
-        source.fontName(), source.templateID(), QDateTime::currentDateTimeUtc(), source.includeSkills(),
-        source.suggestedSkills(), source.appliedSkills(), std::nullopt);
+        experience, education, portfolio, source.titleSummary(), source.titleExperience(),
+        source.titleEducation(), source.includeCoverLetter(), source.coverLetterText(),
+        source.coverLetterJobPosting(), source.coverLetterAIContext(), source.coverLetterLastGenerated(),
+        source.includeATSVersion(), source.atsJobPosting(), source.atsGeneratedText(),
+        source.atsInsertedKeywords(), source.atsLastGenerated(), source.fontName(), source.templateID(),
+        QDateTime::currentDateTimeUtc(), source.includeSkills(), source.suggestedSkills(),
+        source.appliedSkills(), std::nullopt);
 }
 
 } // namespace quillora

@@ -13,20 +13,22 @@ namespace quillora::files {
 
 namespace {
 
-QString quoted(const QString& path) { return QStringLiteral("“") + path + QStringLiteral("”"); }
+QString quoted(const QString& path) {
+    return QStringLiteral("“") + path + QStringLiteral("”");
+}
 
-QString systemError(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+QString systemError(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
 
 } // namespace
 
-bool existsAt(const QString& path)
-{
+bool existsAt(const QString& path) {
     struct stat info {};
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
 }
 
-Status makeDirectoryPath(const QString& path)
-{
+Status makeDirectoryPath(const QString& path) {
     const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
     // Walk down from the root so the error names the first component that cannot be made.
     qsizetype next = 1;
@@ -52,8 +54,7 @@ Status makeDirectoryPath(const QString& path)
     return success();
 }
 
-Status removeItem(const QString& path)
-{
+Status removeItem(const QString& path) {
     const QFileInfo info(path);
     bool removed = false;
     if (info.isDir() && !info.isSymLink())
@@ -65,8 +66,7 @@ Status removeItem(const QString& path)
     return Status::failure(QStringLiteral("Could not remove ") % quoted(path) % QLatin1Char('.'));
 }
 
-Status copyItem(const QString& source, const QString& destination)
-{
+Status copyItem(const QString& source, const QString& destination) {
     const QFileInfo info(source);
     if (info.isDir()) {
         if (!QDir().mkdir(destination))
@@ -76,7 +76,8 @@ Status copyItem(const QString& source, const QString& destination)
         const auto entries =
             folder.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
         for (const QFileInfo& entry : entries) {
-            if (auto copied = copyItem(entry.absoluteFilePath(), destination + QLatin1Char('/') + entry.fileName());
+            if (auto copied =
+                    copyItem(entry.absoluteFilePath(), destination + QLatin1Char('/') + entry.fileName());
                 !copied)
                 return copied;
         }

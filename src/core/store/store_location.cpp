@@ -9,28 +9,33 @@
 
 namespace quillora {
 
-QString applicationSupportURL()
-{
+QString applicationSupportURL() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
 }
 
-QString storeDirectoryURL() { return applicationSupportURL() + QStringLiteral("/QuilloraStore"); }
+QString storeDirectoryURL() {
+    return applicationSupportURL() + QStringLiteral("/QuilloraStore");
+}
 
-QString backupsDirectoryURL() { return storeDirectoryURL() + QStringLiteral("/Backups"); }
+QString backupsDirectoryURL() {
+    return storeDirectoryURL() + QStringLiteral("/Backups");
+}
 
-QString storeFileName() { return QStringLiteral("default.store"); }
+QString storeFileName() {
+    return QStringLiteral("default.store");
+}
 
-QString storeFileURL() { return storeDirectoryURL() + QLatin1Char('/') + storeFileName(); }
+QString storeFileURL() {
+    return storeDirectoryURL() + QLatin1Char('/') + storeFileName();
+}
 
-QStringList storeFileURLs()
-{
+QStringList storeFileURLs() {
     // The names SQLite gives the files it keeps beside a database in write-ahead-log mode.
     const QString store = storeFileURL();
     return {store, store + QStringLiteral("-shm"), store + QStringLiteral("-wal")};
 }
 
-Status ensureStoreDirectory()
-{
+Status ensureStoreDirectory() {
     if (applicationSupportURL().isEmpty())
         return Status::failure(QStringLiteral("No folder for application data is available (is HOME set?)."));
     if (auto made = files::makeDirectoryPath(storeDirectoryURL()); !made)
@@ -38,8 +43,7 @@ Status ensureStoreDirectory()
     return files::makeDirectoryPath(backupsDirectoryURL());
 }
 
-void logStoreFiles(const QString& reason)
-{
+void logStoreFiles(const QString& reason) {
     logLine(QStringLiteral("📦 SwiftData store (") % reason % QStringLiteral("): ") % storeFileURL());
     for (const QString& path : storeFileURLs()) {
         const QFileInfo info(path);
@@ -48,8 +52,7 @@ void logStoreFiles(const QString& reason)
     }
 }
 
-void runLaunchPreflight()
-{
+void runLaunchPreflight() {
     const QString reason = QStringLiteral("launch-preflight");
     Status status = ensureStoreDirectory();
     if (status) {

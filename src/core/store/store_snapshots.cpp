@@ -14,8 +14,7 @@ namespace quillora {
 namespace {
 
 // Strictly later; a date that could not be read counts as the distant past.
-bool isLater(const QDateTime& first, const QDateTime& second)
-{
+bool isLater(const QDateTime& first, const QDateTime& second) {
     if (!first.isValid())
         return false;
     return !second.isValid() || first > second;
@@ -23,15 +22,15 @@ bool isLater(const QDateTime& first, const QDateTime& second)
 
 } // namespace
 
-QString backupTimestamp() { return QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")); }
+QString backupTimestamp() {
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+}
 
-bool isNewerByModificationDate(const QString& first, const QString& second)
-{
+bool isNewerByModificationDate(const QString& first, const QString& second) {
     return isLater(QFileInfo(first).lastModified(), QFileInfo(second).lastModified());
 }
 
-Status pruneBackupEntries(const std::function<bool(const QFileInfo&)>& isCandidate, int keep)
-{
+Status pruneBackupEntries(const std::function<bool(const QFileInfo&)>& isCandidate, int keep) {
     const QString folder = backupsDirectoryURL();
     const QFileInfo folderInfo(folder);
     if (!folderInfo.isDir() || !folderInfo.isReadable())
@@ -42,8 +41,8 @@ Status pruneBackupEntries(const std::function<bool(const QFileInfo&)>& isCandida
         QDateTime modified;
     };
     QList<Entry> candidates;
-    const auto listing = QDir(folder).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System,
-                                                    QDir::Unsorted);
+    const auto listing =
+        QDir(folder).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System, QDir::Unsorted);
     for (const QFileInfo& info : listing) {
         if (isCandidate(info))
             candidates.append({info, info.lastModified()});
@@ -55,14 +54,12 @@ Status pruneBackupEntries(const std::function<bool(const QFileInfo&)>& isCandida
     return success();
 }
 
-Status pruneStoreSnapshots(int keep)
-{
+Status pruneStoreSnapshots(int keep) {
     return pruneBackupEntries(
         [](const QFileInfo& info) { return info.fileName().startsWith(QLatin1String("store-")); }, keep);
 }
 
-Status captureStoreSnapshot(const QString& reason)
-{
+Status captureStoreSnapshot(const QString& reason) {
     QStringList present;
     for (const QString& path : storeFileURLs()) {
         if (files::existsAt(path))

@@ -2,12 +2,14 @@
 
 #include "platform/log.h"
 #include "store/model_context.h"
+#include "store/sqlite.h"
 #include "store/store_location.h"
 #include "store/store_snapshots.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QSet>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -26,7 +28,9 @@ namespace {
 
 constexpr int kKeptBackups = 8;
 
-QString latestBackupPath() { return backupsDirectoryURL() + QStringLiteral("/latest-resume-backup.json"); }
+QString latestBackupPath() {
+    return backupsDirectoryURL() + QStringLiteral("/latest-resume-backup.json");
+}
 
 // A small JSON writer for the backup document: two-space indentation, "key" : value, object
 // keys in ascending byte order, every "/" written as "\/".
@@ -34,19 +38,19 @@ class BackupJsonWriter final {
 public:
     // With a device, the text is handed to it in pieces of about a megabyte as it is made, so
     // a document with many images never has to be held in memory whole.
-    explicit BackupJsonWriter(QByteArray& out, QIODevice* device = nullptr) : m_out(out), m_device(device) {}
+    explicit BackupJsonWriter(QByteArray& out, QIODevice* device = nullptr)
+        : m_out(out)
+        , m_device(device) {}
 
     // Hands what is left to the device; false when any write to it failed.
-    bool finish()
-    {
+    bool finish() {
         flush();
         return !m_failed;
     }
 
     using Member = std::pair<const char*, std::function<void()>>;
 
-    void object(std::vector<Member> members)
-    {
+    void object(std::vector<Member> members) {
         std::stable_sort(members.begin(), members.end(),
                          [](const Member& a, const Member& b) { return std::strcmp(a.first, b.first) < 0; });
         if (members.empty()) {
@@ -71,9 +75,7 @@ public:
         m_out += '}';
     }
 
-    template <typename Item, typename WriteItem>
-    void array(const QList<Item>& items, WriteItem writeItem)
-    {
+    template <typename Item, typename WriteItem> void array(const QList<Item>& items, WriteItem writeItem) {
         if (items.isEmpty()) {
             m_out += "[]";
             return;
@@ -95,13 +97,11 @@ public:
 
     void string(const QString& text) { utf8String(text.toUtf8()); }
 
-    void strings(const QStringList& list)
-    {
+    void strings(const QStringList& list) {
         array(list, [this](const QString& s) { string(s); });
     }
 
-    void utf8String(const QByteArray& utf8)
-    {
+    void utf8String(const QByteArray& utf8) {
         static constexpr char hex[] = "0123456789abcdef";
         m_out += '"';
         const char* data = utf8.constData();
@@ -114,14 +114,30 @@ public:
             m_out.append(data + runStart, i - runStart);
             runStart = i + 1;
             switch (c) {
-            case '"': m_out += "\\\""; break;
-            case '\\': m_out += "\\\\"; break;
-            case '/': m_out += "\\/"; break;
-            case '\n': m_out += "\\n"; break;
-            case '\r': m_out += "\\r"; break;
-            case '\t': m_out += "\\t"; break;
-            case '\b': m_out += "\\b"; break;
-            case '\f': m_out += "\\f"; break;
+            case '"':
+                m_out += "\\\"";
+                break;
+            case '\\':
+                m_out += "\\\\";
+                break;
+            case '/':
+                m_out += "\\/";
+                break;
+            case '\n':
+                m_out += "\\n";
+                break;
+            case '\r':
+                m_out += "\\r";
+                break;
+            case '\t':
+                m_out += "\\t";
+                break;
+            case '\b':
+                m_out += "\\b";
+                break;
+            case '\f':
+                m_out += "\\f";
+                break;
             default: {
                 const char escape[] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 0xf]};
                 m_out.append(escape, sizeof escape);
@@ -134,8 +150,7 @@ public:
 
     // Standard padded Base64 as a JSON string, written straight into the document with every
     // "/" escaped, so large images are neither copied nor scanned a second time.
-    void base64String(const QByteArray& bytes)
-    {
+    void base64String(const QByteArray& bytes) {
         static constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
         static constexpr qsizetype block = 3 * 1024; // input bytes encoded per step
         const auto* in = reinterpret_cast<const unsigned char*>(bytes.constData());
@@ -180,8 +195,7 @@ public:
     void integer(qint64 value) { m_out += QByteArray::number(value); }
 
     // ISO 8601 in UTC, whole seconds, with the zone written as Z.
-    void date(const QDateTime& value)
-    {
+    void date(const QDateTime& value) {
         const QDateTime utc = value.toUTC();
         utf8String(utc.date().toString(Qt::ISODate).toLatin1() + 'T' +
                    utc.time().toString(QStringLiteral("HH:mm:ss")).toLatin1() + 'Z');
@@ -190,21 +204,18 @@ public:
     void uuid(const QUuid& value) { utf8String(value.toByteArray(QUuid::WithoutBraces).toUpper()); }
 
 private:
-    void newline()
-    {
+    void newline() {
         flushIfFull();
         m_out += '\n';
         m_out.append(m_depth * 2, ' ');
     }
 
-    void flushIfFull()
-    {
+    void flushIfFull() {
         if (m_device && m_out.size() >= (1 << 20))
             flush();
     }
 
-    void flush()
-    {
+    void flush() {
         if (!m_device || m_out.isEmpty())
             return;
         if (!m_failed && m_device->write(m_out) != m_out.size())
@@ -218,8 +229,7 @@ private:
     int m_depth = 0;
 };
 
-void writeExperience(BackupJsonWriter& w, const ExperienceBackupRecord& e)
-{
+void writeExperience(BackupJsonWriter& w, const ExperienceBackupRecord& e) {
     w.object({
         {"role", [&] { w.string(e.role); }},
         {"company", [&] { w.string(e.company); }},
@@ -230,8 +240,7 @@ void writeExperience(BackupJsonWriter& w, const ExperienceBackupRecord& e)
     });
 }
 
-void writeEducation(BackupJsonWriter& w, const EducationBackupRecord& e)
-{
+void writeEducation(BackupJsonWriter& w, const EducationBackupRecord& e) {
     w.object({
         {"school", [&] { w.string(e.school); }},
         {"degree", [&] { w.string(e.degree); }},
@@ -240,8 +249,7 @@ void writeEducation(BackupJsonWriter& w, const EducationBackupRecord& e)
     });
 }
 
-void writePortfolio(BackupJsonWriter& w, const PortfolioBackupRecord& p)
-{
+void writePortfolio(BackupJsonWriter& w, const PortfolioBackupRecord& p) {
     std::vector<BackupJsonWriter::Member> members{
         {"id", [&] { w.uuid(p.id); }},
         {"caption", [&] { w.string(p.caption); }},
@@ -253,8 +261,7 @@ void writePortfolio(BackupJsonWriter& w, const PortfolioBackupRecord& p)
     w.object(std::move(members));
 }
 
-void writeResume(BackupJsonWriter& w, const ResumeBackupRecord& r)
-{
+void writeResume(BackupJsonWriter& w, const ResumeBackupRecord& r) {
     std::vector<BackupJsonWriter::Member> members{
         {"title", [&] { w.string(r.title); }},
         {"fullName", [&] { w.string(r.fullName); }},
@@ -274,7 +281,8 @@ void writeResume(BackupJsonWriter& w, const ResumeBackupRecord& r)
         {"includeSkills", [&] { w.boolean(r.includeSkills); }},
         {"suggestedSkills", [&] { w.strings(r.suggestedSkills); }},
         {"appliedSkills", [&] { w.strings(r.appliedSkills); }},
-        {"experienceItems", [&] { w.array(r.experienceItems, [&](const auto& e) { writeExperience(w, e); }); }},
+        {"experienceItems",
+         [&] { w.array(r.experienceItems, [&](const auto& e) { writeExperience(w, e); }); }},
         {"educationItems", [&] { w.array(r.educationItems, [&](const auto& e) { writeEducation(w, e); }); }},
         {"portfolioItems", [&] { w.array(r.portfolioItems, [&](const auto& p) { writePortfolio(w, p); }); }},
     };
@@ -295,8 +303,7 @@ void writeResume(BackupJsonWriter& w, const ResumeBackupRecord& r)
     w.object(std::move(members));
 }
 
-void writePayload(BackupJsonWriter& w, const ResumeBackupPayload& payload)
-{
+void writePayload(BackupJsonWriter& w, const ResumeBackupPayload& payload) {
     w.object({
         {"generatedAt", [&] { w.date(payload.generatedAt); }},
         {"reason", [&] { w.string(payload.reason); }},
@@ -305,8 +312,7 @@ void writePayload(BackupJsonWriter& w, const ResumeBackupPayload& payload)
 }
 
 // Room for the whole document up front, so that large images are not copied while it grows.
-qsizetype estimatedSize(const ResumeBackupPayload& payload)
-{
+qsizetype estimatedSize(const ResumeBackupPayload& payload) {
     qsizetype size = 1024;
     for (const ResumeBackupRecord& r : payload.resumes) {
         size += 4096 + (r.summary.size() + r.coverLetterText.size() + r.atsGeneratedText.size()) * 2;
@@ -319,8 +325,7 @@ qsizetype estimatedSize(const ResumeBackupPayload& payload)
 }
 
 // Writes the document to a temporary file that replaces `path` only once it is complete.
-Status writeDocument(const QString& path, const ResumeBackupPayload& payload)
-{
+Status writeDocument(const QString& path, const ResumeBackupPayload& payload) {
     QSaveFile file(path);
     bool written = file.open(QIODevice::WriteOnly);
     if (written) {
@@ -342,8 +347,8 @@ Status writeDocument(const QString& path, const ResumeBackupPayload& payload)
 // ever replaced, never changed in place, so a second name for it is a faithful copy and
 // saves writing a large document twice; it goes in under a temporary name and is renamed
 // over any copy of the same second. Where links are not possible the document is written again.
-Status placeTimeStampedCopy(const QString& latest, const QString& stamped, const ResumeBackupPayload& payload)
-{
+Status placeTimeStampedCopy(const QString& latest, const QString& stamped,
+                            const ResumeBackupPayload& payload) {
     const QString temporary = backupsDirectoryURL() % QStringLiteral("/.") % QFileInfo(stamped).fileName() %
                               QStringLiteral(".%1.tmp").arg(QCoreApplication::applicationPid());
     const QByteArray nativeTemporary = QFile::encodeName(temporary);
@@ -359,28 +364,25 @@ Status placeTimeStampedCopy(const QString& latest, const QString& stamped, const
     return success();
 }
 
-Status writeBackupFiles(const ResumeBackupPayload& payload)
-{
+Status writeBackupFiles(const ResumeBackupPayload& payload) {
     if (auto made = ensureStoreDirectory(); !made)
         return made;
     const QString latest = latestBackupPath();
     if (auto written = writeDocument(latest, payload); !written)
         return written;
-    const QString stamped =
-        backupsDirectoryURL() % QStringLiteral("/resume-backup-") % backupTimestamp() % QStringLiteral(".json");
+    const QString stamped = backupsDirectoryURL() % QStringLiteral("/resume-backup-") % backupTimestamp() %
+                            QStringLiteral(".json");
     if (auto written = placeTimeStampedCopy(latest, stamped, payload); !written)
         return written;
     return pruneUserBackups(kKeptBackups);
 }
 
-void logFailure(const QString& reason, const QString& error)
-{
+void logFailure(const QString& reason, const QString& error) {
     logLine(QStringLiteral("⚠️ Failed to write user backup (") % reason % QStringLiteral("): ") % error);
 }
 
 // One worker, so background runs are written one after another and never overlap.
-QThreadPool& backupPool()
-{
+QThreadPool& backupPool() {
     static QThreadPool* pool = [] {
         auto* p = new QThreadPool; // lives for the whole process
         p->setMaxThreadCount(1);
@@ -392,24 +394,98 @@ QThreadPool& backupPool()
 
 } // namespace
 
-ExperienceBackupRecord makeExperienceBackupRecord(const Experience& experience)
-{
+ExperienceBackupRecord makeExperienceBackupRecord(const Experience& experience) {
     return {experience.role(),    experience.company(), experience.startDate(),
             experience.endDate(), experience.details(), experience.sortOrder()};
 }
 
-EducationBackupRecord makeEducationBackupRecord(const Education& education)
-{
+EducationBackupRecord makeEducationBackupRecord(const Education& education) {
     return {education.school(), education.degree(), education.year(), education.sortOrder()};
 }
 
-PortfolioBackupRecord makePortfolioBackupRecord(const PortfolioItem& item)
-{
+PortfolioBackupRecord makePortfolioBackupRecord(const PortfolioItem& item) {
     return {item.id(), item.caption(), item.sortOrder(), rawValue(item.orientation()), item.imageData()};
 }
 
-ResumeBackupRecord makeResumeBackupRecord(const Resume& resume)
-{
+namespace {
+
+// Portfolio images that the records have not read from the store file yet. Their bytes are
+// read on the worker through a second, read-only connection whose read transaction begins
+// while the records are taken, so the worker sees exactly the committed state they showed.
+class StoredImages final {
+public:
+    explicit StoredImages(QString storeFilePath)
+        : m_path(std::move(storeFilePath)) {}
+
+    // True when the item's image will be read on the worker; false when it must come from the
+    // record (already in memory, or not found the same way in the store file).
+    bool defer(const PortfolioItem& item) {
+        if (item.isImageLoaded() || !begin())
+            return false;
+        m_check->reset();
+        m_check->bind(1, storedId(item.id()));
+        const bool found = m_check->next() && m_check->int64(0) != 0;
+        m_check->reset();
+        if (found)
+            m_ids.insert(item.id());
+        return found;
+    }
+
+    // On the worker: fills in the deferred images.
+    Status readInto(ResumeBackupPayload& payload) {
+        m_check.reset();
+        if (m_ids.isEmpty())
+            return success();
+        const QString failed = QStringLiteral("Could not read portfolio images from the store: ");
+        auto read =
+            m_db.prepare(QStringLiteral("SELECT \"imageData\" FROM \"PortfolioItem\" WHERE \"id\" = ?"));
+        if (!read)
+            return Status::failure(failed + read.error());
+        for (ResumeBackupRecord& resume : payload.resumes) {
+            for (PortfolioBackupRecord& item : resume.portfolioItems) {
+                if (!m_ids.contains(item.id))
+                    continue;
+                read->reset();
+                read->bind(1, storedId(item.id));
+                if (!read->next() || read->isNull(0))
+                    return Status::failure(failed +
+                                           (read->error().isEmpty() ? m_db.lastError() : read->error()));
+                item.imageData = read->blob(0);
+            }
+        }
+        return success();
+    }
+
+private:
+    static QString storedId(const QUuid& id) { return id.toString(QUuid::WithoutBraces).toUpper(); }
+
+    bool begin() {
+        if (m_check)
+            return true;
+        if (m_unavailable || m_path.isEmpty())
+            return false;
+        m_unavailable = true; // until proven otherwise; tried once per run
+        auto db = sql::Database::open(m_path, sql::Database::Mode::ReadOnly);
+        if (!db)
+            return false;
+        m_db = std::move(db).value();
+        auto check = m_db.prepare(
+            QStringLiteral("SELECT typeof(\"imageData\") = 'blob' FROM \"PortfolioItem\" WHERE \"id\" = ?"));
+        if (!m_db.exec(QStringLiteral("BEGIN")) || !check)
+            return false;
+        m_check = std::move(check).value();
+        m_unavailable = false;
+        return true;
+    }
+
+    QString m_path;
+    sql::Database m_db;
+    std::optional<sql::Statement> m_check;
+    QSet<QUuid> m_ids;
+    bool m_unavailable = false;
+};
+
+ResumeBackupRecord takeResumeRecord(const Resume& resume, StoredImages* stored) {
     ResumeBackupRecord record;
     record.title = resume.title();
     record.fullName = resume.fullName();
@@ -439,13 +515,18 @@ ResumeBackupRecord makeResumeBackupRecord(const Resume& resume)
         record.experienceItems.append(makeExperienceBackupRecord(*entry));
     for (const EducationPtr& entry : sortedBySortOrder(resume.educationItems()))
         record.educationItems.append(makeEducationBackupRecord(*entry));
-    for (const PortfolioItemPtr& item : sortedBySortOrder(resume.portfolioItems()))
-        record.portfolioItems.append(makePortfolioBackupRecord(*item));
+    for (const PortfolioItemPtr& item : sortedBySortOrder(resume.portfolioItems())) {
+        if (stored && stored->defer(*item)) {
+            record.portfolioItems.append(PortfolioBackupRecord{item->id(), item->caption(), item->sortOrder(),
+                                                               rawValue(item->orientation()), std::nullopt});
+        } else {
+            record.portfolioItems.append(makePortfolioBackupRecord(*item));
+        }
+    }
     return record;
 }
 
-Result<ResumeBackupPayload> makeResumeBackupPayload(ModelContext& context, const QString& reason)
-{
+Result<ResumeBackupPayload> takePayload(ModelContext& context, const QString& reason, StoredImages* stored) {
     auto resumes = context.fetchResumes();
     if (!resumes)
         return Result<ResumeBackupPayload>::failure(resumes.error());
@@ -454,12 +535,21 @@ Result<ResumeBackupPayload> makeResumeBackupPayload(ModelContext& context, const
     payload.reason = reason;
     payload.resumes.reserve(resumes->size());
     for (const ResumePtr& resume : std::as_const(*resumes))
-        payload.resumes.append(makeResumeBackupRecord(*resume));
+        payload.resumes.append(takeResumeRecord(*resume, stored));
     return payload;
 }
 
-QByteArray encodeUserBackup(const ResumeBackupPayload& payload)
-{
+} // namespace
+
+ResumeBackupRecord makeResumeBackupRecord(const Resume& resume) {
+    return takeResumeRecord(resume, nullptr);
+}
+
+Result<ResumeBackupPayload> makeResumeBackupPayload(ModelContext& context, const QString& reason) {
+    return takePayload(context, reason, nullptr);
+}
+
+QByteArray encodeUserBackup(const ResumeBackupPayload& payload) {
     QByteArray out;
     out.reserve(estimatedSize(payload));
     BackupJsonWriter w(out);
@@ -467,8 +557,7 @@ QByteArray encodeUserBackup(const ResumeBackupPayload& payload)
     return out;
 }
 
-Status pruneUserBackups(int keep)
-{
+Status pruneUserBackups(int keep) {
     return pruneBackupEntries(
         [](const QFileInfo& info) {
             return info.suffix() == QLatin1String("json") &&
@@ -477,8 +566,7 @@ Status pruneUserBackups(int keep)
         keep);
 }
 
-void writeUserBackupPayload(const ResumeBackupPayload& payload)
-{
+void writeUserBackupPayload(const ResumeBackupPayload& payload) {
     if (auto written = writeBackupFiles(payload); !written) {
         logFailure(payload.reason, written.error());
         return;
@@ -487,8 +575,7 @@ void writeUserBackupPayload(const ResumeBackupPayload& payload)
             latestBackupPath());
 }
 
-void writeUserBackup(ModelContext& context, const QString& reason)
-{
+void writeUserBackup(ModelContext& context, const QString& reason) {
     waitForUserBackups(); // a queued background run finishes first, so runs never overlap
     auto payload = makeResumeBackupPayload(context, reason);
     if (!payload) {
@@ -498,16 +585,25 @@ void writeUserBackup(ModelContext& context, const QString& reason)
     writeUserBackupPayload(*payload);
 }
 
-void writeUserBackupInBackground(ModelContext& context, const QString& reason)
-{
-    auto payload = makeResumeBackupPayload(context, reason);
+void writeUserBackupInBackground(ModelContext& context, const QString& reason, const QString& storeFilePath) {
+    auto stored = std::make_shared<StoredImages>(storeFilePath);
+    auto payload = takePayload(context, reason, stored.get());
     if (!payload) {
         logFailure(reason, payload.error());
         return;
     }
-    (void)QtConcurrent::run(&backupPool(), [payload = std::move(payload).value()] { writeUserBackupPayload(payload); });
+    (void)QtConcurrent::run(&backupPool(), [payload = std::move(payload).value(), stored]() mutable {
+        if (auto read = stored->readInto(payload); !read) {
+            logFailure(payload.reason, read.error());
+            return;
+        }
+        stored.reset(); // ends the read transaction before the files are written
+        writeUserBackupPayload(payload);
+    });
 }
 
-void waitForUserBackups() { backupPool().waitForDone(); }
+void waitForUserBackups() {
+    backupPool().waitForDone();
+}
 
 } // namespace quillora

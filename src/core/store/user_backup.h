@@ -2,6 +2,7 @@
 
 #include "model/resume.h"
 #include "platform/result.h"
+#include "store/store_location.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -106,8 +107,11 @@ void writeUserBackup(ModelContext& context, const QString& reason);
 void writeUserBackupPayload(const ResumeBackupPayload& payload);
 
 // Takes the records on the calling (UI) thread, then encodes and writes them on a worker so
-// large stores never hold up the window. Runs are queued one after another.
-void writeUserBackupInBackground(ModelContext& context, const QString& reason);
+// large stores never hold up the window. Runs are queued one after another. Portfolio images
+// not yet read from the store file at `storeFilePath` are read on the worker, from the same
+// committed state the records show; any other image is taken from the record.
+void writeUserBackupInBackground(ModelContext& context, const QString& reason,
+                                 const QString& storeFilePath = storeFileURL());
 
 // Blocks until every queued background backup is written; call before the app quits.
 void waitForUserBackups();

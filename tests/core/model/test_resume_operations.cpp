@@ -11,13 +11,11 @@ using namespace quillora;
 namespace {
 
 ExperiencePtr experience(const QString& role, const QString& company, qint64 sortOrder,
-                         const QString& start = {}, const QString& end = {}, const QString& details = {})
-{
+                         const QString& start = {}, const QString& end = {}, const QString& details = {}) {
     return std::make_shared<Experience>(role, company, start, end, details, sortOrder);
 }
 
-QString textOf(const Resume& resume)
-{
+QString textOf(const Resume& resume) {
     QString text;
     (void)test::printedBy([&] { text = formattedResumeText(resume); });
     return text;
@@ -29,14 +27,13 @@ class ResumeOperationsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void plainTextOfAFullResume()
-    {
+    void plainTextOfAFullResume() {
         const ResumePtr resume = test::makeFullResume();
         QString text;
         const QStringList lines = test::printedBy([&] { text = formattedResumeText(*resume); });
         QCOMPARE(lines, QStringList{QStringLiteral(
-                                      "📄 formattedResumeText CALLED | includeSkills: true | appliedSkills: "
-                                      "[\"Figma\", \"Research\"]")});
+                            "📄 formattedResumeText CALLED | includeSkills: true | appliedSkills: "
+                            "[\"Figma\", \"Research\"]")});
         // The education title is set but empty, so its heading is an empty line.
         QCOMPARE(text, QStringLiteral("Zoë Ångström\n"
                                       "zoe@example.com\n+1 555 0100\n"
@@ -63,8 +60,7 @@ private slots:
         QCOMPARE(QString::fromUtf16(kEntryHeaderSeparator).toUtf8().size(), 5);
     }
 
-    void plainTextEdgeCases()
-    {
+    void plainTextEdgeCases() {
         ResumePtr r = test::makeEmptyResume();
         r->setFullName(QStringLiteral("Jane Doe"));
         r->setContactInfo(QStringLiteral(" \n\t"));
@@ -82,9 +78,11 @@ private slots:
         r->setSummary(QStringLiteral("S"));
         r->setTitleSummary(QStringLiteral("Straße"));
         r->setTitleExperience(QStringLiteral("Work History"));
-        r->setExperienceItems({experience(QStringLiteral("  "), QStringLiteral("Globex"), 2, {}, QStringLiteral("2020")),
-                               experience(QStringLiteral("Lead"), {}, 1), experience({}, {}, 3)});
-        r->setEducationItems({std::make_shared<Education>(QString(), QStringLiteral("MSc"), QStringLiteral(" "), 0)});
+        r->setExperienceItems(
+            {experience(QStringLiteral("  "), QStringLiteral("Globex"), 2, {}, QStringLiteral("2020")),
+             experience(QStringLiteral("Lead"), {}, 1), experience({}, {}, 3)});
+        r->setEducationItems(
+            {std::make_shared<Education>(QString(), QStringLiteral("MSc"), QStringLiteral(" "), 0)});
         QCOMPARE(textOf(*r), QStringLiteral("\n\nSTRASSE\nS\n\n"
                                             "WORK HISTORY\nLead\n\nGlobex\n2020\n\n\n"
                                             "EDUCATION\nMSc\n"));
@@ -96,36 +94,36 @@ private slots:
         QCOMPARE(textOf(*r), QStringLiteral("\n\n\nDev — Initech\n2001\n"));
     }
 
-    void diagnosticLineEscapesSkills()
-    {
+    void diagnosticLineEscapesSkills() {
         ResumePtr r = test::makeEmptyResume();
         r->setAppliedSkills({QStringLiteral("C\"++\\"), QStringLiteral("a\nb")});
-        QCOMPARE(test::printedBy([&] { (void)formattedResumeText(*r); }), QStringList{QStringLiteral("📄 formattedResumeText CALLED | includeSkills: false | "
-                                                             "appliedSkills: [\"C\\\"++\\\\\", \"a\\nb\"]")});
+        QCOMPARE(test::printedBy([&] { (void)formattedResumeText(*r); }),
+                 QStringList{QStringLiteral("📄 formattedResumeText CALLED | includeSkills: false | "
+                                            "appliedSkills: [\"C\\\"++\\\\\", \"a\\nb\"]")});
     }
 
-    void skillPromptIsTheInstructionAndOneBlockPerEntry()
-    {
+    void skillPromptIsTheInstructionAndOneBlockPerEntry() {
         ResumePtr r = test::makeEmptyResume();
         const QString instruction = skillExtractionPrompt(*r);
         QCOMPARE(instruction.toUtf8().size(), 1071);
-        QVERIFY(instruction.startsWith(QStringLiteral("You are an ATS résumé skill extraction engine.\nTASK:\n")));
+        QVERIFY(instruction.startsWith(
+            QStringLiteral("You are an ATS résumé skill extraction engine.\nTASK:\n")));
         QVERIFY(instruction.contains(QStringLiteral("\n  Skill name: short description\n")));
         QVERIFY(instruction.contains(QStringLiteral("\nProfessor – New Media\n")));
         QVERIFY(instruction.endsWith(QStringLiteral("\nBehavior Technician\nEXPERIENCE:\n")));
 
-        r->setExperienceItems({experience(QStringLiteral("C"), QStringLiteral("Co C"), 2, QStringLiteral("2001"), {},
-                                          QStringLiteral("did\nthings")),
-                               experience(QStringLiteral("A"), QString(), 0),
-                               experience(QStringLiteral(" B "), QStringLiteral("Co B"), 1, {}, {},
-                                          QStringLiteral("x "))});
-        QCOMPARE(skillExtractionPrompt(*r), instruction + QStringLiteral("Role: A\nCompany: \nDetails: \n\n"
-                                                                         "Role:  B \nCompany: Co B\nDetails: x \n\n"
-                                                                         "Role: C\nCompany: Co C\nDetails: did\nthings"));
+        r->setExperienceItems(
+            {experience(QStringLiteral("C"), QStringLiteral("Co C"), 2, QStringLiteral("2001"), {},
+                        QStringLiteral("did\nthings")),
+             experience(QStringLiteral("A"), QString(), 0),
+             experience(QStringLiteral(" B "), QStringLiteral("Co B"), 1, {}, {}, QStringLiteral("x "))});
+        QCOMPARE(skillExtractionPrompt(*r),
+                 instruction + QStringLiteral("Role: A\nCompany: \nDetails: \n\n"
+                                              "Role:  B \nCompany: Co B\nDetails: x \n\n"
+                                              "Role: C\nCompany: Co C\nDetails: did\nthings"));
     }
 
-    void atsSnapshotSharesSortedEntries()
-    {
+    void atsSnapshotSharesSortedEntries() {
         ResumePtr r = test::makeFullResume();
         ATSResumeSnapshot snapshot = makeATSResumeSnapshot(*r);
         QCOMPARE(snapshot.fullName, r->fullName());
@@ -147,13 +145,14 @@ private slots:
         QVERIFY(makeATSResumeSnapshot(*test::makeEmptyResume()).experience.isEmpty());
     }
 
-    void duplicateCopiesDeeplyAndRenumbersTheSource()
-    {
+    void duplicateCopiesDeeplyAndRenumbersTheSource() {
         ResumePtr source = test::makeFullResume();
-        source->setExperienceItems({experience(QStringLiteral("five"), {}, 5), experience(QStringLiteral("two"), {}, 2),
+        source->setExperienceItems({experience(QStringLiteral("five"), {}, 5),
+                                    experience(QStringLiteral("two"), {}, 2),
                                     experience(QStringLiteral("nine"), {}, 9)});
-        source->setEducationItems({std::make_shared<Education>(QStringLiteral("first"), QString(), QString(), 0),
-                                   std::make_shared<Education>(QStringLiteral("second"), QString(), QString(), 0)});
+        source->setEducationItems(
+            {std::make_shared<Education>(QStringLiteral("first"), QString(), QString(), 0),
+             std::make_shared<Education>(QStringLiteral("second"), QString(), QString(), 0)});
         source->portfolioItems().at(1)->setSortOrder(7);
         source->portfolioItems().at(0)->setSortOrder(3);
 
@@ -181,7 +180,8 @@ private slots:
             roles << QStringLiteral("%1:%2").arg(e->role()).arg(e->sortOrder());
             QVERIFY(!source->experienceItems().contains(e));
         }
-        QCOMPARE(roles, (QStringList{QStringLiteral("two:0"), QStringLiteral("five:1"), QStringLiteral("nine:2")}));
+        QCOMPARE(roles,
+                 (QStringList{QStringLiteral("two:0"), QStringLiteral("five:1"), QStringLiteral("nine:2")}));
         QCOMPARE(source->educationItems().at(0)->sortOrder(), 0);
         QCOMPARE(source->educationItems().at(1)->sortOrder(), 1);
         QCOMPARE(copy->educationItems().at(1)->school(), QStringLiteral("second"));

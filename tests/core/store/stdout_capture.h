@@ -16,16 +16,15 @@ namespace quillora::test {
 class StdoutCapture final {
 public:
     StdoutCapture()
-        : m_path(QDir::tempPath() + QStringLiteral("/stdout-capture-%1.txt").arg(reinterpret_cast<quintptr>(this)))
-    {
+        : m_path(QDir::tempPath() +
+                 QStringLiteral("/stdout-capture-%1.txt").arg(reinterpret_cast<quintptr>(this))) {
         std::fflush(stdout);
         m_saved = ::dup(STDOUT_FILENO);
         const int fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         ::dup2(fd, STDOUT_FILENO);
         ::close(fd);
     }
-    ~StdoutCapture()
-    {
+    ~StdoutCapture() {
         restore();
         QFile::remove(m_path);
     }
@@ -33,8 +32,7 @@ public:
     StdoutCapture& operator=(const StdoutCapture&) = delete;
 
     // Ends the capture (so later test output is seen again) and returns the printed lines.
-    QStringList lines()
-    {
+    QStringList lines() {
         restore();
         QFile file(m_path);
         if (!file.open(QIODevice::ReadOnly))
@@ -46,8 +44,7 @@ public:
     }
 
 private:
-    void restore()
-    {
+    void restore() {
         if (m_saved < 0)
             return;
         std::fflush(stdout);
@@ -62,9 +59,7 @@ private:
 
 // The lines that `work` prints on standard output. Keep checks outside `work`: QtTest reports
 // on standard output too.
-template <typename Work>
-QStringList printedBy(Work&& work)
-{
+template <typename Work> QStringList printedBy(Work&& work) {
     StdoutCapture capture;
     work();
     return capture.lines();

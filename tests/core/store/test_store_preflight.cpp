@@ -16,8 +16,7 @@ class StorePreflightTest : public QObject {
 private slots:
     void init() { test::resetDataDirectory(); }
 
-    void locationsFollowTheDataDirectory()
-    {
+    void locationsFollowTheDataDirectory() {
         const QString data = QString::fromLocal8Bit(qgetenv("XDG_DATA_HOME"));
         QCOMPARE(applicationSupportURL(), data);
         QCOMPARE(storeFileURL(), data + QStringLiteral("/QuilloraStore/default.store"));
@@ -26,16 +25,15 @@ private slots:
         QCOMPARE(backupsDirectoryURL(), data + QStringLiteral("/QuilloraStore/Backups"));
     }
 
-    void cleanDataDirectory()
-    {
+    void cleanDataDirectory() {
         const QStringList lines = test::printedBy(runLaunchPreflight);
         const QString store = storeFileURL();
         QCOMPARE(lines, (QStringList{
-                                      QStringLiteral("📦 SwiftData store (launch-preflight): ") + store,
-                                      QStringLiteral("📦 Store file default.store: missing"),
-                                      QStringLiteral("📦 Store file default.store-shm: missing"),
-                                      QStringLiteral("📦 Store file default.store-wal: missing"),
-                                  }));
+                            QStringLiteral("📦 SwiftData store (launch-preflight): ") + store,
+                            QStringLiteral("📦 Store file default.store: missing"),
+                            QStringLiteral("📦 Store file default.store-shm: missing"),
+                            QStringLiteral("📦 Store file default.store-wal: missing"),
+                        }));
         QVERIFY(QFileInfo(backupsDirectoryURL()).isDir());
         QVERIFY(test::backupsListing().isEmpty());
 
@@ -44,8 +42,7 @@ private slots:
         QVERIFY(test::backupsListing().isEmpty());
     }
 
-    void presentFilesAreSnapshotted()
-    {
+    void presentFilesAreSnapshotted() {
         QVERIFY(ensureStoreDirectory().ok());
         QVERIFY(test::writeFile(storeFileURL(), "main"));
         QVERIFY(test::writeFile(storeFileURL() + QStringLiteral("-wal"), "log"));
@@ -80,29 +77,27 @@ private slots:
             QCOMPARE(test::readFile(folder + QStringLiteral("/default.store")), QByteArray("newer"));
     }
 
-    void somethingInTheWay_data()
-    {
+    void somethingInTheWay_data() {
         QTest::addColumn<QString>("blocker");
         QTest::newRow("store directory") << QStringLiteral("QuilloraStore");
         QTest::newRow("backups folder") << QStringLiteral("QuilloraStore/Backups");
     }
 
-    void somethingInTheWay()
-    {
+    void somethingInTheWay() {
         QFETCH(QString, blocker);
         const QString path = applicationSupportURL() + QLatin1Char('/') + blocker;
         QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
         QVERIFY(test::writeFile(path, "not a folder"));
 
         QCOMPARE(test::printedBy(runLaunchPreflight),
-                 QStringList{QStringLiteral("⚠️ Persistence preflight failed: Could not create the folder “") + path +
-                             QStringLiteral("”: a file with that name is in the way.")});
+                 QStringList{
+                     QStringLiteral("⚠️ Persistence preflight failed: Could not create the folder “") +
+                     path + QStringLiteral("”: a file with that name is in the way.")});
         QCOMPARE(test::readFile(path), QByteArray("not a folder"));
         QVERIFY(!ensureStoreDirectory().ok());
     }
 
-    void snapshotsArePrunedToFive()
-    {
+    void snapshotsArePrunedToFive() {
         QVERIFY(ensureStoreDirectory().ok());
         const QString backups = backupsDirectoryURL();
         // Six older snapshot entries, one of them a plain file; names say nothing about age.
@@ -121,7 +116,8 @@ private slots:
             QVERIFY(test::setModifiedSecondsAgo(path, 1000 * (i + 1)));
         }
         const QStringList others{QStringLiteral("latest-resume-backup.json"),
-                                 QStringLiteral("resume-backup-20200101-000000.json"), QStringLiteral("Store-upper")};
+                                 QStringLiteral("resume-backup-20200101-000000.json"),
+                                 QStringLiteral("Store-upper")};
         for (const QString& name : others) {
             QVERIFY(test::writeFile(backups + QLatin1Char('/') + name, "{}"));
             QVERIFY(test::setModifiedSecondsAgo(backups + QLatin1Char('/') + name, 999999));
@@ -140,10 +136,10 @@ private slots:
         QVERIFY(!left.contains(old.at(4)) && !left.contains(old.at(5)));
     }
 
-    void newestFirstOrder()
-    {
+    void newestFirstOrder() {
         QVERIFY(ensureStoreDirectory().ok());
-        const QString a = backupsDirectoryURL() + QStringLiteral("/a"), b = backupsDirectoryURL() + QStringLiteral("/b");
+        const QString a = backupsDirectoryURL() + QStringLiteral("/a"),
+                      b = backupsDirectoryURL() + QStringLiteral("/b");
         QVERIFY(test::writeFile(a, "a") && test::writeFile(b, "b"));
         QVERIFY(test::setModifiedSecondsAgo(a, 10) && test::setModifiedSecondsAgo(b, 20));
         QVERIFY(isNewerByModificationDate(a, b));

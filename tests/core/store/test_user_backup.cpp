@@ -21,32 +21,30 @@ using namespace quillora;
 
 namespace {
 
-QDateTime utc(int y, int mo, int d, int h, int mi, int s, int ms = 0)
-{
+QDateTime utc(int y, int mo, int d, int h, int mi, int s, int ms = 0) {
     return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms), Qt::UTC);
 }
 
-QString latestPath() { return backupsDirectoryURL() + QStringLiteral("/latest-resume-backup.json"); }
+QString latestPath() {
+    return backupsDirectoryURL() + QStringLiteral("/latest-resume-backup.json");
+}
 
-QStringList stampedBackups()
-{
+QStringList stampedBackups() {
     return QDir(backupsDirectoryURL())
         .entryList({QStringLiteral("resume-backup-*.json")}, QDir::Files | QDir::CaseSensitive, QDir::Name);
 }
 
 // Every text escape, a slash in a Base64 image, absent and present optionals, unsorted entries.
-ResumePtr makeFixedResume()
-{
+ResumePtr makeFixedResume() {
     return std::make_shared<Resume>(
         QStringLiteral("CV / 2025"), QStringLiteral("Zoë \"Z\" Ångström"), QStringLiteral("a@b.c\n\t+1\\2"),
         QString::fromUtf8("x\x01y 日本"),
-        QList<ExperiencePtr>{std::make_shared<Experience>(QStringLiteral("B"), QStringLiteral("Co"),
-                                                          QStringLiteral("2019"), QStringLiteral("Now"),
-                                                          QStringLiteral("d"), 1),
-                             std::make_shared<Experience>(QStringLiteral("A"), QString(), QString(), QString(),
-                                                          QString(), 0)},
-        QList<EducationPtr>{
-            std::make_shared<Education>(QStringLiteral("U"), QStringLiteral("BA"), QStringLiteral("2014"), 0)},
+        QList<ExperiencePtr>{
+            std::make_shared<Experience>(QStringLiteral("B"), QStringLiteral("Co"), QStringLiteral("2019"),
+                                         QStringLiteral("Now"), QStringLiteral("d"), 1),
+            std::make_shared<Experience>(QStringLiteral("A"), QString(), QString(), QString(), QString(), 0)},
+        QList<EducationPtr>{std::make_shared<Education>(QStringLiteral("U"), QStringLiteral("BA"),
+                                                        QStringLiteral("2014"), 0)},
         QList<PortfolioItemPtr>{
             std::make_shared<PortfolioItem>(QUuid(QStringLiteral("{6f9619ff-8b86-d011-b42d-00c04fc964ff}")),
                                             QByteArray("\xff\xff\xfe", 3), QStringLiteral("Poster"), 2,
@@ -56,97 +54,95 @@ ResumePtr makeFixedResume()
                                             PortfolioImageOrientation::portrait),
             std::make_shared<PortfolioItem>(QUuid(QStringLiteral("{00000000-0000-0000-0000-0000000000ab}")),
                                             QByteArray(), QString(), 1, PortfolioImageOrientation::portrait)},
-        QStringLiteral("Profile"), std::nullopt, QString(), true, QStringLiteral("Dear"), QStringLiteral("Job"),
-        QStringLiteral("Ctx"), utc(2025, 3, 4, 5, 6, 7, 890), false, QStringLiteral("P"), QStringLiteral("T"),
-        std::nullopt, std::nullopt, QStringLiteral("Avenir"), -7,
-        QDateTime(QDate(2025, 6, 7), QTime(10, 9, 10, 999), QTimeZone(7200)), true, QStringList{QStringLiteral("S")},
-        QStringList{}, QStringLiteral("REC/42"));
+        QStringLiteral("Profile"), std::nullopt, QString(), true, QStringLiteral("Dear"),
+        QStringLiteral("Job"), QStringLiteral("Ctx"), utc(2025, 3, 4, 5, 6, 7, 890), false,
+        QStringLiteral("P"), QStringLiteral("T"), std::nullopt, std::nullopt, QStringLiteral("Avenir"), -7,
+        QDateTime(QDate(2025, 6, 7), QTime(10, 9, 10, 999), QTimeZone(7200)), true,
+        QStringList{QStringLiteral("S")}, QStringList{}, QStringLiteral("REC/42"));
 }
 
-const char kFixedDocument[] =
-    "{\n"
-    "  \"generatedAt\" : \"2025-01-02T03:04:05Z\",\n"
-    "  \"reason\" : \"launch\",\n"
-    "  \"resumes\" : [\n"
-    "    {\n"
-    "      \"appliedSkills\" : [],\n"
-    "      \"atsGeneratedText\" : \"T\",\n"
-    "      \"atsInsertedKeywords\" : [],\n"
-    "      \"atsJobPosting\" : \"P\",\n"
-    "      \"contactInfo\" : \"a@b.c\\n\\t+1\\\\2\",\n"
-    "      \"coverLetterAIContext\" : \"Ctx\",\n"
-    "      \"coverLetterJobPosting\" : \"Job\",\n"
-    "      \"coverLetterLastGenerated\" : \"2025-03-04T05:06:07Z\",\n"
-    "      \"coverLetterText\" : \"Dear\",\n"
-    "      \"educationItems\" : [\n"
-    "        {\n"
-    "          \"degree\" : \"BA\",\n"
-    "          \"school\" : \"U\",\n"
-    "          \"sortOrder\" : 0,\n"
-    "          \"year\" : \"2014\"\n"
-    "        }\n"
-    "      ],\n"
-    "      \"experienceItems\" : [\n"
-    "        {\n"
-    "          \"company\" : \"\",\n"
-    "          \"details\" : \"\",\n"
-    "          \"endDate\" : \"\",\n"
-    "          \"role\" : \"A\",\n"
-    "          \"sortOrder\" : 0,\n"
-    "          \"startDate\" : \"\"\n"
-    "        },\n"
-    "        {\n"
-    "          \"company\" : \"Co\",\n"
-    "          \"details\" : \"d\",\n"
-    "          \"endDate\" : \"Now\",\n"
-    "          \"role\" : \"B\",\n"
-    "          \"sortOrder\" : 1,\n"
-    "          \"startDate\" : \"2019\"\n"
-    "        }\n"
-    "      ],\n"
-    "      \"fontName\" : \"Avenir\",\n"
-    "      \"fullName\" : \"Zoë \\\"Z\\\" Ångström\",\n"
-    "      \"includeATSVersion\" : false,\n"
-    "      \"includeCoverLetter\" : true,\n"
-    "      \"includeSkills\" : true,\n"
-    "      \"lastEdited\" : \"2025-06-07T08:09:10Z\",\n"
-    "      \"morvessaRecordName\" : \"REC\\/42\",\n"
-    "      \"portfolioItems\" : [\n"
-    "        {\n"
-    "          \"caption\" : \"Sketch\",\n"
-    "          \"id\" : \"1B4E28BA-2FA1-11D2-883F-0016D3CCA427\",\n"
-    "          \"orientation\" : \"portrait\",\n"
-    "          \"sortOrder\" : 0\n"
-    "        },\n"
-    "        {\n"
-    "          \"caption\" : \"\",\n"
-    "          \"id\" : \"00000000-0000-0000-0000-0000000000AB\",\n"
-    "          \"imageDataBase64\" : \"\",\n"
-    "          \"orientation\" : \"portrait\",\n"
-    "          \"sortOrder\" : 1\n"
-    "        },\n"
-    "        {\n"
-    "          \"caption\" : \"Poster\",\n"
-    "          \"id\" : \"6F9619FF-8B86-D011-B42D-00C04FC964FF\",\n"
-    "          \"imageDataBase64\" : \"\\/\\/\\/+\",\n"
-    "          \"orientation\" : \"landscape\",\n"
-    "          \"sortOrder\" : 2\n"
-    "        }\n"
-    "      ],\n"
-    "      \"suggestedSkills\" : [\n"
-    "        \"S\"\n"
-    "      ],\n"
-    "      \"summary\" : \"x\\u0001y 日本\",\n"
-    "      \"templateID\" : -7,\n"
-    "      \"title\" : \"CV \\/ 2025\",\n"
-    "      \"titleEducation\" : \"\",\n"
-    "      \"titleSummary\" : \"Profile\"\n"
-    "    }\n"
-    "  ]\n"
-    "}";
+const char kFixedDocument[] = "{\n"
+                              "  \"generatedAt\" : \"2025-01-02T03:04:05Z\",\n"
+                              "  \"reason\" : \"launch\",\n"
+                              "  \"resumes\" : [\n"
+                              "    {\n"
+                              "      \"appliedSkills\" : [],\n"
+                              "      \"atsGeneratedText\" : \"T\",\n"
+                              "      \"atsInsertedKeywords\" : [],\n"
+                              "      \"atsJobPosting\" : \"P\",\n"
+                              "      \"contactInfo\" : \"a@b.c\\n\\t+1\\\\2\",\n"
+                              "      \"coverLetterAIContext\" : \"Ctx\",\n"
+                              "      \"coverLetterJobPosting\" : \"Job\",\n"
+                              "      \"coverLetterLastGenerated\" : \"2025-03-04T05:06:07Z\",\n"
+                              "      \"coverLetterText\" : \"Dear\",\n"
+                              "      \"educationItems\" : [\n"
+                              "        {\n"
+                              "          \"degree\" : \"BA\",\n"
+                              "          \"school\" : \"U\",\n"
+                              "          \"sortOrder\" : 0,\n"
+                              "          \"year\" : \"2014\"\n"
+                              "        }\n"
+                              "      ],\n"
+                              "      \"experienceItems\" : [\n"
+                              "        {\n"
+                              "          \"company\" : \"\",\n"
+                              "          \"details\" : \"\",\n"
+                              "          \"endDate\" : \"\",\n"
+                              "          \"role\" : \"A\",\n"
+                              "          \"sortOrder\" : 0,\n"
+                              "          \"startDate\" : \"\"\n"
+                              "        },\n"
+                              "        {\n"
+                              "          \"company\" : \"Co\",\n"
+                              "          \"details\" : \"d\",\n"
+                              "          \"endDate\" : \"Now\",\n"
+                              "          \"role\" : \"B\",\n"
+                              "          \"sortOrder\" : 1,\n"
+                              "          \"startDate\" : \"2019\"\n"
+                              "        }\n"
+                              "      ],\n"
+                              "      \"fontName\" : \"Avenir\",\n"
+                              "      \"fullName\" : \"Zoë \\\"Z\\\" Ångström\",\n"
+                              "      \"includeATSVersion\" : false,\n"
+                              "      \"includeCoverLetter\" : true,\n"
+                              "      \"includeSkills\" : true,\n"
+                              "      \"lastEdited\" : \"2025-06-07T08:09:10Z\",\n"
+                              "      \"morvessaRecordName\" : \"REC\\/42\",\n"
+                              "      \"portfolioItems\" : [\n"
+                              "        {\n"
+                              "          \"caption\" : \"Sketch\",\n"
+                              "          \"id\" : \"1B4E28BA-2FA1-11D2-883F-0016D3CCA427\",\n"
+                              "          \"orientation\" : \"portrait\",\n"
+                              "          \"sortOrder\" : 0\n"
+                              "        },\n"
+                              "        {\n"
+                              "          \"caption\" : \"\",\n"
+                              "          \"id\" : \"00000000-0000-0000-0000-0000000000AB\",\n"
+                              "          \"imageDataBase64\" : \"\",\n"
+                              "          \"orientation\" : \"portrait\",\n"
+                              "          \"sortOrder\" : 1\n"
+                              "        },\n"
+                              "        {\n"
+                              "          \"caption\" : \"Poster\",\n"
+                              "          \"id\" : \"6F9619FF-8B86-D011-B42D-00C04FC964FF\",\n"
+                              "          \"imageDataBase64\" : \"\\/\\/\\/+\",\n"
+                              "          \"orientation\" : \"landscape\",\n"
+                              "          \"sortOrder\" : 2\n"
+                              "        }\n"
+                              "      ],\n"
+                              "      \"suggestedSkills\" : [\n"
+                              "        \"S\"\n"
+                              "      ],\n"
+                              "      \"summary\" : \"x\\u0001y 日本\",\n"
+                              "      \"templateID\" : -7,\n"
+                              "      \"title\" : \"CV \\/ 2025\",\n"
+                              "      \"titleEducation\" : \"\",\n"
+                              "      \"titleSummary\" : \"Profile\"\n"
+                              "    }\n"
+                              "  ]\n"
+                              "}";
 
-std::unique_ptr<ModelContainer> memoryStore()
-{
+std::unique_ptr<ModelContainer> memoryStore() {
     auto container = ModelContainer::inMemory();
     if (!container)
         qFatal("in-memory store failed: %s", qPrintable(container.error()));
@@ -157,8 +153,7 @@ std::unique_ptr<ModelContainer> memoryStore()
 // Lets a root test run see permissions as an ordinary user would.
 class UnprivilegedScope final {
 public:
-    UnprivilegedScope()
-    {
+    UnprivilegedScope() {
         if (::geteuid() == 0) {
             QFile::setPermissions(QFileInfo(applicationSupportURL()).absolutePath(),
                                   QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
@@ -166,8 +161,7 @@ public:
             m_dropped = ::seteuid(65534) == 0;
         }
     }
-    ~UnprivilegedScope()
-    {
+    ~UnprivilegedScope() {
         if (m_dropped)
             (void)!::seteuid(0);
     }
@@ -186,9 +180,9 @@ class UserBackupTest : public QObject {
 private slots:
     void init() { test::resetDataDirectory(); }
 
-    void documentOfAFixedResume()
-    {
-        ResumeBackupPayload payload{utc(2025, 1, 2, 3, 4, 5, 600), QStringLiteral("launch"),
+    void documentOfAFixedResume() {
+        ResumeBackupPayload payload{utc(2025, 1, 2, 3, 4, 5, 600),
+                                    QStringLiteral("launch"),
                                     {makeResumeBackupRecord(*makeFixedResume())}};
         QCOMPARE(encodeUserBackup(payload), QByteArray(kFixedDocument));
 
@@ -199,30 +193,51 @@ private slots:
                                                        "  \"resumes\" : []\n"
                                                        "}"));
 
+        // Images of every length around the encoder's block size decode to the same bytes.
+        ResumeBackupRecord withImages = makeResumeBackupRecord(*test::makeEmptyResume());
+        const QList<int> sizes{1, 2, 3, 4, 5, 3071, 3072, 3073, 10000};
+        for (int size : sizes) {
+            QByteArray bytes(size, Qt::Uninitialized);
+            for (int i = 0; i < size; ++i)
+                bytes[i] = char((i * 151 + size) % 256);
+            withImages.portfolioItems.append(
+                {QUuid::createUuid(), QString(), 0, QStringLiteral("portrait"), bytes});
+        }
+        const QJsonArray encoded =
+            QJsonDocument::fromJson(
+                encodeUserBackup({utc(2025, 1, 1, 0, 0, 0), QStringLiteral("launch"), {withImages}}))
+                .object()[QStringLiteral("resumes")][0][QStringLiteral("portfolioItems")]
+                .toArray();
+        QCOMPARE(encoded.size(), sizes.size());
+        for (int i = 0; i < sizes.size(); ++i)
+            QCOMPARE(encoded.at(i)[QStringLiteral("imageDataBase64")].toString().toLatin1(),
+                     withImages.portfolioItems.at(i).imageData->toBase64());
+
         // A résumé without the optional values leaves their keys out; a missing keyword list is [].
-        const QJsonObject empty = QJsonDocument::fromJson(encodeUserBackup(
-                                                              {utc(2025, 1, 1, 0, 0, 0), QStringLiteral("launch"),
-                                                               {makeResumeBackupRecord(*test::makeEmptyResume())}}))
-                                      .object()[QStringLiteral("resumes")]
-                                      .toArray()
-                                      .at(0)
-                                      .toObject();
+        const QJsonObject empty =
+            QJsonDocument::fromJson(encodeUserBackup({utc(2025, 1, 1, 0, 0, 0),
+                                                      QStringLiteral("launch"),
+                                                      {makeResumeBackupRecord(*test::makeEmptyResume())}}))
+                .object()[QStringLiteral("resumes")]
+                .toArray()
+                .at(0)
+                .toObject();
         QCOMPARE(empty.size(), 21);
-        for (const char* key : {"titleSummary", "titleExperience", "titleEducation", "coverLetterLastGenerated",
-                                "atsLastGenerated", "morvessaRecordName"})
+        for (const char* key : {"titleSummary", "titleExperience", "titleEducation",
+                                "coverLetterLastGenerated", "atsLastGenerated", "morvessaRecordName"})
             QVERIFY2(!empty.contains(QLatin1String(key)), key);
         QCOMPARE(empty[QStringLiteral("atsInsertedKeywords")].toArray().size(), 0);
     }
 
-    void writesTheContextWithUnsavedChanges()
-    {
+    void writesTheContextWithUnsavedChanges() {
         auto store = memoryStore();
         ModelContext& context = store->mainContext();
         ResumePtr saved = test::makeFullResume();
         context.insert(saved);
         QVERIFY(context.save().ok());
         saved->setTitle(QStringLiteral("Edited, not saved"));
-        context.insert(test::makeEmptyResume(QStringLiteral("Inserted, not saved"), utc(2030, 1, 1, 0, 0, 0)));
+        context.insert(
+            test::makeEmptyResume(QStringLiteral("Inserted, not saved"), utc(2030, 1, 1, 0, 0, 0)));
 
         QCOMPARE(test::printedBy([&] { writeUserBackup(context, QStringLiteral("background")); }),
                  QStringList{QStringLiteral("🛟 User backup written (background) to ") + latestPath()});
@@ -248,20 +263,19 @@ private slots:
         QCOMPARE(encodeUserBackup(*payload), latest);
     }
 
-    void emptyStoreStillWritesBothFiles()
-    {
+    void emptyStoreStillWritesBothFiles() {
         auto store = memoryStore();
         const QStringList lines =
             test::printedBy([&] { writeUserBackup(store->mainContext(), QStringLiteral("launch")); });
         QCOMPARE(lines.size(), 1);
         QVERIFY(lines.first().startsWith(QStringLiteral("🛟 User backup written (launch) to ")));
-        QCOMPARE(QJsonDocument::fromJson(test::readFile(latestPath()))[QStringLiteral("resumes")].toArray().size(),
-                 0);
+        QCOMPARE(
+            QJsonDocument::fromJson(test::readFile(latestPath()))[QStringLiteral("resumes")].toArray().size(),
+            0);
         QCOMPARE(stampedBackups().size(), 1);
     }
 
-    void timeStampedCopiesArePrunedToEight()
-    {
+    void timeStampedCopiesArePrunedToEight() {
         QVERIFY(ensureStoreDirectory().ok());
         const QString backups = backupsDirectoryURL();
         for (int i = 0; i < 9; ++i) {
@@ -270,7 +284,8 @@ private slots:
             QVERIFY(test::writeFile(path, "{}"));
             QVERIFY(test::setModifiedSecondsAgo(path, 1000 * (i + 1)));
         }
-        const QStringList untouched{QStringLiteral("resume-backup-old.JSON"), QStringLiteral("resume-backup-old.txt"),
+        const QStringList untouched{QStringLiteral("resume-backup-old.JSON"),
+                                    QStringLiteral("resume-backup-old.txt"),
                                     QStringLiteral("my-resume-backup-1.json"),
                                     QStringLiteral("store-20200101-000000-launch-preflight")};
         for (const QString& name : untouched) {
@@ -279,7 +294,9 @@ private slots:
         }
 
         auto store = memoryStore();
-        QCOMPARE(test::printedBy([&] { writeUserBackup(store->mainContext(), QStringLiteral("launch")); }).size(), 1);
+        QCOMPARE(
+            test::printedBy([&] { writeUserBackup(store->mainContext(), QStringLiteral("launch")); }).size(),
+            1);
 
         const QStringList kept = stampedBackups();
         QCOMPARE(kept.size(), 8);
@@ -293,22 +310,20 @@ private slots:
         QVERIFY(all.contains(QStringLiteral("latest-resume-backup.json")));
     }
 
-    void backupsFolderBlockedByAFile()
-    {
+    void backupsFolderBlockedByAFile() {
         QVERIFY(QDir().mkpath(storeDirectoryURL()));
         QVERIFY(test::writeFile(backupsDirectoryURL(), "file"));
         auto store = memoryStore();
         store->mainContext().insert(test::makeFullResume());
         QCOMPARE(test::printedBy([&] { writeUserBackup(store->mainContext(), QStringLiteral("launch")); }),
                  QStringList{QStringLiteral("⚠️ Failed to write user backup (launch): Could not "
-                                                             "create the folder “") +
-                                              backupsDirectoryURL() +
-                                              QStringLiteral("”: a file with that name is in the way.")});
+                                            "create the folder “") +
+                             backupsDirectoryURL() +
+                             QStringLiteral("”: a file with that name is in the way.")});
         QCOMPARE(test::readFile(backupsDirectoryURL()), QByteArray("file"));
     }
 
-    void readOnlyBackupsFolderKeepsEarlierBackups()
-    {
+    void readOnlyBackupsFolderKeepsEarlierBackups() {
         auto store = memoryStore();
         store->mainContext().insert(test::makeEmptyResume(QStringLiteral("first")));
         (void)test::printedBy([&] { writeUserBackup(store->mainContext(), QStringLiteral("launch")); });
@@ -316,24 +331,25 @@ private slots:
         const QStringList listing = test::backupsListing();
         store->mainContext().insert(test::makeEmptyResume(QStringLiteral("second")));
         QVERIFY(QFile::setPermissions(backupsDirectoryURL(), QFileDevice::ReadOwner | QFileDevice::ExeOwner |
-                                                                  QFileDevice::ReadOther | QFileDevice::ExeOther));
+                                                                 QFileDevice::ReadOther |
+                                                                 QFileDevice::ExeOther));
         const QStringList lines = test::printedBy([&] {
             UnprivilegedScope asUser;
             writeUserBackup(store->mainContext(), QStringLiteral("background"));
         });
-        QFile::setPermissions(backupsDirectoryURL(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                         QFileDevice::ExeOwner);
+        QFile::setPermissions(backupsDirectoryURL(),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         QCOMPARE(lines.size(), 1);
-        QVERIFY2(lines.first().startsWith(QStringLiteral("⚠️ Failed to write user backup (background): Could not "
-                                                         "write “") +
-                                          latestPath() + QStringLiteral("”: ")),
+        QVERIFY2(lines.first().startsWith(
+                     QStringLiteral("⚠️ Failed to write user backup (background): Could not "
+                                    "write “") +
+                     latestPath() + QStringLiteral("”: ")),
                  qPrintable(lines.first()));
         QCOMPARE(test::readFile(latestPath()), before);
         QCOMPARE(test::backupsListing(), listing);
     }
 
-    void writeFailingPartWayLeavesTheEarlierBackupWhole()
-    {
+    void writeFailingPartWayLeavesTheEarlierBackupWhole() {
         auto store = memoryStore();
         store->mainContext().insert(test::makeFullResume());
         (void)test::printedBy([&] { writeUserBackup(store->mainContext(), QStringLiteral("launch")); });
@@ -347,8 +363,9 @@ private slots:
         child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("writeUnderFileSizeLimit")});
         QVERIFY(child.waitForFinished(60000));
         const QString output = QString::fromUtf8(child.readAllStandardOutput());
-        QVERIFY2(output.contains(QStringLiteral("⚠️ Failed to write user backup (background): Could not write “") +
-                                 latestPath()),
+        QVERIFY2(output.contains(
+                     QStringLiteral("⚠️ Failed to write user backup (background): Could not write “") +
+                     latestPath()),
                  qPrintable(output));
         QVERIFY2(output.contains(QStringLiteral("PASS   : UserBackupTest::writeUnderFileSizeLimit()")),
                  qPrintable(output));
@@ -359,8 +376,7 @@ private slots:
     }
 
     // Runs only in the child process started by writeFailingPartWayLeavesTheEarlierBackupWhole.
-    void writeUnderFileSizeLimit()
-    {
+    void writeUnderFileSizeLimit() {
         const QByteArray data = qgetenv("QUILLORA_BACKUP_CHILD_DATA");
         if (data.isEmpty())
             QSKIP("runs as the child of writeFailingPartWayLeavesTheEarlierBackupWhole");
@@ -376,8 +392,7 @@ private slots:
         writeUserBackup(store->mainContext(), QStringLiteral("background"));
     }
 
-    void backgroundRunWritesWhatWasThereWhenCalled()
-    {
+    void backgroundRunWritesWhatWasThereWhenCalled() {
         auto store = memoryStore();
         ResumePtr resume = test::makeFullResume();
         store->mainContext().insert(resume);
@@ -391,6 +406,54 @@ private slots:
         const QJsonArray resumes =
             QJsonDocument::fromJson(test::readFile(latestPath()))[QStringLiteral("resumes")].toArray();
         QCOMPARE(resumes.at(0)[QStringLiteral("title")].toString(), QStringLiteral("Design Résumé"));
+    }
+
+    void backgroundRunReadsStoredImagesAsTheyWere() {
+        const QString path = QDir::tempPath() + QStringLiteral("/background/default.store");
+        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+        const QByteArray image(300000, '\xfb'); // Base64 full of slashes
+        {
+            auto created = ModelContainer::open(path);
+            QVERIFY(created.ok());
+            (*created)->mainContext().setAutosaveEnabled(false);
+            (*created)->mainContext().insert(test::makeFullResume());
+            QVERIFY((*created)->mainContext().save().ok());
+        }
+        auto opened = ModelContainer::open(path);
+        QVERIFY(opened.ok());
+        ModelContext& context = (*opened)->mainContext();
+        context.setAutosaveEnabled(false);
+        ResumePtr resume = context.fetchResumes()->first();
+        PortfolioItemPtr poster = sortedBySortOrder(resume->portfolioItems()).first();
+        QVERIFY(!poster->isImageLoaded());
+        poster->setImageData(image); // a second item's image stays in the store file
+        QVERIFY(context.save().ok());
+
+        // Reopen so that no image is in memory, back up, then change and save at once.
+        opened = ModelContainer::open(path);
+        QVERIFY(opened.ok());
+        ModelContext& fresh = (*opened)->mainContext();
+        fresh.setAutosaveEnabled(false);
+        resume = fresh.fetchResumes()->first();
+        const QStringList lines = test::printedBy([&] {
+            writeUserBackupInBackground(fresh, QStringLiteral("launch"), path);
+            sortedBySortOrder(resume->portfolioItems()).first()->setImageData(QByteArray("changed"));
+            resume->setPortfolioItems({});
+            (void)fresh.save();
+            waitForUserBackups();
+        });
+        QCOMPARE(lines, QStringList{QStringLiteral("🛟 User backup written (launch) to ") + latestPath()});
+        const QJsonArray items =
+            QJsonDocument::fromJson(test::readFile(latestPath()))[QStringLiteral("resumes")]
+                .toArray()
+                .at(0)[QStringLiteral("portfolioItems")]
+                .toArray();
+        QCOMPARE(items.size(), 2);
+        QCOMPARE(items.at(0)[QStringLiteral("imageDataBase64")].toString().toLatin1(), image.toBase64());
+        QVERIFY(!items.at(1).toObject().contains(QStringLiteral("imageDataBase64")));
+        const QByteArray document = test::readFile(latestPath());
+        QVERIFY(document.count('/') > 1000);
+        QCOMPARE(document.count('/'), document.count("\\/")); // every slash escaped
     }
 };
 
