@@ -37,7 +37,12 @@ MainWindow::MainWindow(ModelContainer* container, UserInterfaceIdiom idiom, QWid
     connect(qApp, &QCoreApplication::aboutToQuit, this, &MainWindow::enterBackground);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // Backups still being written read nothing of this window, but must finish before the
+    // store or the process goes.
+    waitForUserBackups();
+}
 
 void MainWindow::buildMenus()
 {
@@ -65,7 +70,7 @@ void MainWindow::writeLaunchBackupOnce()
     if (m_didWriteLaunchBackup || m_container == nullptr)
         return;
     m_didWriteLaunchBackup = true;
-    writeUserBackup(m_container->mainContext(), QStringLiteral("launch"));
+    writeUserBackupInBackground(m_container->mainContext(), QStringLiteral("launch"), m_container->storeFilePath());
 }
 
 void MainWindow::enterBackground()
@@ -81,7 +86,7 @@ void MainWindow::enterBackground()
         if (auto status = context.save(); !status)
             logLine(QStringLiteral("⚠️ Failed to save before going to the background: ") + status.error());
     }
-    writeUserBackup(context, QStringLiteral("background"));
+    writeUserBackupInBackground(context, QStringLiteral("background"), m_container->storeFilePath());
 }
 
 void MainWindow::enterForeground() { m_inBackground = false; }

@@ -4,6 +4,7 @@
 #include "app/unix_signals.h"
 #include "platform/log.h"
 #include "store/app_store.h"
+#include "store/user_backup.h"
 #include "theme/font_resolver.h"
 
 #include <QApplication>
@@ -29,6 +30,7 @@ int runQuillora(QApplication& app)
     window.show();
     const int code = app.exec();
     window.enterBackground();
+    waitForUserBackups();
     return code;
 }
 

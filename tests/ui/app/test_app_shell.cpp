@@ -6,6 +6,7 @@
 #include "platform/appearance.h"
 #include "store/app_store.h"
 #include "store/store_location.h"
+#include "store/user_backup.h"
 #include "support/resume_fixtures.h"
 #include "support/test_home.h"
 
@@ -90,10 +91,12 @@ private slots:
         QCOMPARE(backupFiles().size(), 1);
         // Showing the window again writes no second launch backup.
         window.hide();
-        const int afterHide = backupFiles().size();
+        waitForUserBackups();
+        QCOMPARE(latestReason(), QStringLiteral("background"));
         window.show();
         QTest::qWait(50);
-        QCOMPARE(backupFiles().size(), afterHide);
+        waitForUserBackups();
+        QCOMPARE(latestReason(), QStringLiteral("background"));
     }
 
     void previewModeUsesTheSampleAndTouchesNoFile()
