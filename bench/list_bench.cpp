@@ -1,5 +1,6 @@
 // Résumé list speed: the list model over 1,000 résumés, and one row's data.
 #include "app/resume_list_model.h"
+#include "bench_support.h"
 #include "store/model_container.h"
 
 #include <QCoreApplication>
@@ -15,17 +16,8 @@ std::unique_ptr<ModelContainer> seededStore()
     auto container = std::move(ModelContainer::inMemory()).value();
     auto& context = container->mainContext();
     context.setAutosaveEnabled(false);
-    const QDateTime base = QDateTime::currentDateTimeUtc();
-    for (int i = 0; i < 1000; ++i) {
-        // Dates out of order, so building the model really sorts.
-        context.insert(std::make_shared<Resume>(
-            QStringLiteral("Résumé %1").arg(i), QStringLiteral("Full Name %1").arg(i), QStringLiteral("contact"),
-            QString(), QList<ExperiencePtr>{}, QList<EducationPtr>{}, QList<PortfolioItemPtr>{}, std::nullopt,
-            std::nullopt, std::nullopt, false, QString(), QString(), QString(), std::nullopt, false, QString(),
-            QString(), std::nullopt, std::nullopt, QStringLiteral("Avenir Next"), 0,
-            base.addSecs((i * 7919) % 1000), false, QStringList{}, QStringList{}, std::nullopt));
-    }
-    (void)context.save();
+    // Dates out of order, so building the model really sorts.
+    bench::insertSampleResumes(context, 1000, 0, 0);
     (void)context.fetchResumes();
     return container;
 }
@@ -61,8 +53,5 @@ BENCHMARK(BM_OneRowData)->Unit(benchmark::kMicrosecond);
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runBenchmarks(argc, argv);
 }

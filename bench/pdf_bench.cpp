@@ -2,6 +2,8 @@
 #include "output/resume_export_snapshot.h"
 #include "output/resume_pdf_generator.h"
 
+#include "bench_support.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QBuffer>
@@ -139,8 +141,5 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quillora::bench::runBenchmarks(argc, argv);
 }

@@ -1,4 +1,5 @@
 // Store speed and memory: 1,000 résumés of 5 experience and 3 education entries each.
+#include "bench_support.h"
 #include "store/model_container.h"
 
 #include <QCoreApplication>
@@ -20,25 +21,7 @@ QString seededStore(const QTemporaryDir& dir)
     auto container = ModelContainer::open(path);
     auto& context = container.value()->mainContext();
     context.setAutosaveEnabled(false);
-    const QDateTime base = QDateTime::currentDateTimeUtc();
-    for (int i = 0; i < 1000; ++i) {
-        QList<ExperiencePtr> experience;
-        for (int j = 0; j < 5; ++j)
-            experience << std::make_shared<Experience>(QStringLiteral("Role %1").arg(j), QStringLiteral("Company"),
-                                                       QStringLiteral("2020"), QStringLiteral("2022"),
-                                                       QString(400, QLatin1Char('d')), j);
-        QList<EducationPtr> education;
-        for (int j = 0; j < 3; ++j)
-            education << std::make_shared<Education>(QStringLiteral("School"), QStringLiteral("BA"),
-                                                     QStringLiteral("2010"), j);
-        context.insert(std::make_shared<Resume>(
-            QStringLiteral("Résumé %1").arg(i), QStringLiteral("Name"), QStringLiteral("contact"),
-            QString(600, QLatin1Char('s')), experience, education, QList<PortfolioItemPtr>{}, std::nullopt,
-            std::nullopt, std::nullopt, false, QString(), QString(), QString(), std::nullopt, false, QString(),
-            QString(), std::nullopt, std::nullopt, QStringLiteral("Avenir Next"), 0, base.addSecs(i), true,
-            QStringList{}, QStringList{QStringLiteral("Qt")}, std::nullopt));
-    }
-    (void)context.save();
+    bench::insertSampleResumes(context, 1000);
     return path;
 }
 
@@ -88,8 +71,5 @@ BENCHMARK(BM_SaveOneChangedField)->Unit(benchmark::kMicrosecond);
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runBenchmarks(argc, argv);
 }

@@ -1,6 +1,7 @@
 #include "app/about_window.h"
 
-#include "app/frosted_card.h"
+#include "theme/frosted_card.h"
+#include "theme/scheme_colors.h"
 #include "platform/appearance.h"
 #include "theme/themed_background.h"
 
@@ -156,13 +157,13 @@ AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent, Qt::Window)
         const auto colour = [](QLabel* label, const QColor& c) {
             label->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(c.name(QColor::HexArgb)));
         };
-        colour(name, primaryInk(light));
-        colour(version, withAlpha(primaryInk(light), 0.76));
-        colour(tagline, withAlpha(secondaryInk(light), 0.82));
+        colour(name, schemeColors::ink(light));
+        colour(version, withAlpha(schemeColors::ink(light), 0.76));
+        colour(tagline, withAlpha(schemeColors::softInk(light), 0.82));
         const QColor tint = light ? withAlpha(QColor::fromRgbF(0, 0, 0, 0.9f), 0.16) : QColor::fromRgbF(1, 1, 1, 0.18f);
         button->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: %2; border: none; border-radius: 10px;"
                                              " padding: 8px 22px; }")
-                                  .arg(tint.name(QColor::HexArgb), primaryInk(light).name(QColor::HexArgb)));
+                                  .arg(tint.name(QColor::HexArgb), schemeColors::ink(light).name(QColor::HexArgb)));
     };
     applyScheme();
     connect(&Appearance::shared(), &Appearance::changed, this, applyScheme);

@@ -2,8 +2,10 @@
 
 #include "app/app_events.h"
 #include "app/empty_resume_view.h"
-#include "app/frosted_card.h"
+#include "theme/frosted_card.h"
+#include "theme/scheme_colors.h"
 #include "app/intro_overlay.h"
+#include "app/resume_detail_view.h"
 #include "app/resume_list_view.h"
 #include "app/resume_tip_view.h"
 #include "platform/appearance.h"
@@ -19,44 +21,6 @@
 #include <QVBoxLayout>
 
 namespace quillora {
-
-namespace {
-
-// Stands in the detail column for the selected résumé: its title over the themed background.
-class ResumeDetailView final : public QWidget {
-public:
-    ResumeDetailView(const ResumePtr& resume, QWidget* parent) : QWidget(parent)
-    {
-        setObjectName(QStringLiteral("resumeDetailView"));
-        auto* background = new ThemedBackground(this);
-        background->setOrbScale(1.15);
-        auto* outer = new QVBoxLayout(this);
-        outer->setContentsMargins(0, 0, 0, 0);
-        outer->addWidget(background);
-        auto* layout = new QVBoxLayout(background);
-        auto* title = new QLabel(resume->title(), background);
-        title->setObjectName(QStringLiteral("selectedResumeTitle"));
-        title->setAlignment(Qt::AlignCenter);
-        title->setWordWrap(true);
-        QFont font = title->font();
-        font.setPixelSize(28);
-        font.setWeight(QFont::DemiBold);
-        title->setFont(font);
-        layout->addWidget(title, 0, Qt::AlignCenter);
-        const auto applyScheme = [title] {
-            title->setStyleSheet(QStringLiteral("color: %1;").arg(
-                primaryInk(Appearance::shared().isLight()).name(QColor::HexArgb)));
-        };
-        applyScheme();
-        connect(&Appearance::shared(), &Appearance::changed, this, applyScheme);
-        connect(resume.get(), &Record::changed, title, [title, r = resume.get()](const QString& key) {
-            if (key == QLatin1String("title"))
-                title->setText(r->title());
-        });
-    }
-};
-
-} // namespace
 
 ContentView::ContentView(ModelContext& context, UserInterfaceIdiom idiom, QWidget* parent)
     : QWidget(parent), m_context(context), m_idiom(idiom)

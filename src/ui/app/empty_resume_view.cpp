@@ -1,6 +1,7 @@
 #include "app/empty_resume_view.h"
 
-#include "app/frosted_card.h"
+#include "theme/frosted_card.h"
+#include "theme/scheme_colors.h"
 #include "platform/appearance.h"
 #include "theme/symbol_icon.h"
 #include "theme/themed_background.h"
@@ -79,9 +80,9 @@ ThemedEmptyResumeView::ThemedEmptyResumeView(QWidget* parent) : QWidget(parent)
         const bool light = Appearance::shared().isLight();
         card->setLightScheme(light);
         card->setStroke(light ? QColor::fromRgbF(0, 0, 0, 0.9f * 0.35f) : QColor::fromRgbF(1, 1, 1, 0.25f));
-        icon->setColor(withAlpha(primaryInk(light), 0.9));
-        title->setStyleSheet(QStringLiteral("color: %1;").arg(primaryInk(light).name(QColor::HexArgb)));
-        const QColor body = light ? withAlpha(secondaryInk(true), 0.9) : secondaryInk(false);
+        icon->setColor(withAlpha(schemeColors::ink(light), 0.9));
+        title->setStyleSheet(QStringLiteral("color: %1;").arg(schemeColors::ink(light).name(QColor::HexArgb)));
+        const QColor body = light ? withAlpha(schemeColors::softInk(true), 0.9) : schemeColors::softInk(false);
         message->setStyleSheet(QStringLiteral("color: %1;").arg(body.name(QColor::HexArgb)));
     };
     applyScheme();

@@ -1,6 +1,7 @@
 #include "app/resume_card_delegate.h"
 
-#include "app/frosted_card.h"
+#include "theme/frosted_card.h"
+#include "theme/scheme_colors.h"
 #include "app/resume_list_model.h"
 #include "theme/responsive_layout.h"
 
@@ -50,7 +51,7 @@ void ResumeCardDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
     const QRectF row = option.rect;
-    const QColor ink = primaryInk(m_light);
+    const QColor ink = schemeColors::ink(m_light);
 
     // A faint veil shows the row under the pointer and the keyboard's current row.
     const bool hovered = option.state.testFlag(QStyle::State_MouseOver);
@@ -74,7 +75,7 @@ void ResumeCardDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     painter->drawText(QPointF(x, y + titleMetrics.ascent()), titleMetrics.elidedText(title, Qt::ElideRight, textWidth));
     y += titleMetrics.height() + lineSpacing;
     painter->setFont(m_nameFont);
-    painter->setPen(secondaryInk(m_light));
+    painter->setPen(schemeColors::softInk(m_light));
     painter->drawText(QPointF(x, y + nameMetrics.ascent()), nameMetrics.elidedText(name, Qt::ElideRight, textWidth));
 
     painter->setPen(QPen(withAlpha(ink, m_light ? 0.35 : 0.18), 1));

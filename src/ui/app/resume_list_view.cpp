@@ -2,8 +2,10 @@
 
 #include "ai/openai_client.h"
 #include "app/app_events.h"
-#include "app/frosted_card.h"
+#include "theme/frosted_card.h"
+#include "theme/scheme_colors.h"
 #include "app/resume_card_delegate.h"
+#include "app/resume_detail_view.h"
 #include "app/resume_list_model.h"
 #include "model/resume_operations.h"
 #include "platform/appearance.h"
@@ -130,7 +132,7 @@ private:
         p.setRenderHint(QPainter::Antialiasing);
         renderer.render(&p, QRectF(QPointF(0, 0), size));
         p.setCompositionMode(QPainter::CompositionMode_SourceIn);
-        p.fillRect(QRectF(QPointF(0, 0), size), primaryInk(m_light));
+        p.fillRect(QRectF(QPointF(0, 0), size), schemeColors::ink(m_light));
         return image;
     }
 
@@ -161,7 +163,7 @@ public:
     void setLight(bool light)
     {
         m_light = light;
-        m_icon = symbolIcon(m_systemName, primaryInk(light));
+        m_icon = symbolIcon(m_systemName, schemeColors::ink(light));
         update();
     }
     qreal diameter() const { return 42 + 12 * m_t; }
@@ -174,8 +176,8 @@ protected:
         p.setRenderHint(QPainter::Antialiasing);
         const QRectF circle(QPointF(1, 1), QSizeF(diameter(), diameter()));
         if (isDown() || underMouse())
-            p.setBrush(withAlpha(primaryInk(m_light), isDown() ? 0.16 : 0.08));
-        p.setPen(QPen(primaryInk(m_light), 1));
+            p.setBrush(withAlpha(schemeColors::ink(m_light), isDown() ? 0.16 : 0.08));
+        p.setPen(QPen(schemeColors::ink(m_light), 1));
         p.drawEllipse(circle.adjusted(0.5, 0.5, -0.5, -0.5));
         if (hasFocus()) {
             p.setPen(QPen(withAlpha(accentColor(m_light), 0.8), 2));
@@ -210,7 +212,7 @@ protected:
             return;
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(QPen(withAlpha(primaryInk(m_light), m_light ? 0.45 : 0.3), 1.2, Qt::SolidLine, Qt::FlatCap,
+        p.setPen(QPen(withAlpha(schemeColors::ink(m_light), m_light ? 0.45 : 0.3), 1.2, Qt::SolidLine, Qt::FlatCap,
                       Qt::MiterJoin));
         p.drawRoundedRect(QRectF(rect()).adjusted(0.6, 0.6, -0.6, -0.6), 16, 16);
     }
@@ -502,28 +504,14 @@ void ResumeListView::selectResume(const ResumePtr& resume)
 
 void ResumeListView::openEditorSheet()
 {
-    // Stands in for the résumé editor: the résumé's title over the themed background.
+    // Stands in for the résumé editor sheet until the editor exists.
     QDialog sheet(this);
     sheet.setObjectName(QStringLiteral("resumeEditorSheet"));
     sheet.setWindowTitle(m_selectedResume->title());
     sheet.resize(720, 560);
     auto* outer = new QVBoxLayout(&sheet);
     outer->setContentsMargins(0, 0, 0, 0);
-    auto* background = new ThemedBackground(&sheet);
-    background->setOrbScale(1.15);
-    outer->addWidget(background);
-    auto* layout = new QVBoxLayout(background);
-    auto* title = new QLabel(m_selectedResume->title(), background);
-    title->setObjectName(QStringLiteral("selectedResumeTitle"));
-    title->setAlignment(Qt::AlignCenter);
-    title->setWordWrap(true);
-    QFont font = title->font();
-    font.setPixelSize(28);
-    font.setWeight(QFont::DemiBold);
-    title->setFont(font);
-    title->setStyleSheet(
-        QStringLiteral("color: %1;").arg(primaryInk(Appearance::shared().isLight()).name(QColor::HexArgb)));
-    layout->addWidget(title, 0, Qt::AlignCenter);
+    outer->addWidget(new ResumeDetailView(m_selectedResume, &sheet));
     addFloatingCloseButton(&sheet);
     runModal(sheet);
     m_selectedResume.reset();

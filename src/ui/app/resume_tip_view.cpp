@@ -1,6 +1,7 @@
 #include "app/resume_tip_view.h"
 
-#include "app/frosted_card.h"
+#include "theme/frosted_card.h"
+#include "theme/scheme_colors.h"
 #include "app/list_shared_controls.h"
 #include "platform/appearance.h"
 
@@ -54,32 +55,6 @@ qreal layOut(const QString& text, const QFont& font, qreal width, Visit&& line)
 }
 
 } // namespace
-
-// The tip's card: a dense frosted material, so what lies beneath does not read through it.
-class TipCard final : public QWidget {
-public:
-    explicit TipCard(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_TranslucentBackground); }
-    void setLight(bool light)
-    {
-        m_light = light;
-        update();
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QPainterPath path;
-        path.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 22, 22);
-        painter.fillPath(path, m_light ? QColor(246, 248, 250, 242) : QColor(30, 32, 38, 236));
-        painter.setPen(QPen(withAlpha(primaryInk(m_light), 0.25), 1));
-        painter.drawPath(path);
-    }
-
-private:
-    bool m_light = true;
-};
 
 // ---- the text window ----
 
@@ -200,7 +175,7 @@ ResumeTipView::ResumeTipView(QWidget* parent, ResumeTipTiming timing) : QWidget(
     setObjectName(QStringLiteral("resumeTipView"));
     setAttribute(Qt::WA_TranslucentBackground);
 
-    m_card = new TipCard(this);
+    m_card = new FrostedCard(22, this);
     m_card->setObjectName(QStringLiteral("resumeTipCard"));
     m_card->setAccessibleName(QStringLiteral("Welcome to Quillora"));
     m_opacityEffect = new QGraphicsOpacityEffect(m_card);
@@ -260,10 +235,13 @@ qreal ResumeTipView::visibleOpacity() const { return m_logoLevel * m_tipOpacity;
 void ResumeTipView::applyScheme()
 {
     const bool light = Appearance::shared().isLight();
-    m_card->setLight(light);
-    m_title->setStyleSheet(QStringLiteral("color: %1;").arg(primaryInk(light).name(QColor::HexArgb)));
-    m_text->setTextColor(withAlpha(secondaryInk(light), 0.95));
-    m_dismiss->setIcon(symbolIcon(QStringLiteral("xmark.circle.fill"), primaryInk(light)));
+    m_card->setLightScheme(light);
+    // Denser than the usual material: without a blur the content beneath would read through.
+    m_card->setFill(light ? QColor(246, 248, 250, 242) : QColor(30, 32, 38, 236));
+    m_card->setStroke(withAlpha(schemeColors::ink(light), 0.25));
+    m_title->setStyleSheet(QStringLiteral("color: %1;").arg(schemeColors::ink(light).name(QColor::HexArgb)));
+    m_text->setTextColor(withAlpha(schemeColors::softInk(light), 0.95));
+    m_dismiss->setIcon(symbolIcon(QStringLiteral("xmark.circle.fill"), schemeColors::ink(light)));
 }
 
 void ResumeTipView::applyOpacity()

@@ -11,7 +11,7 @@ class QLabel;
 
 namespace quillora {
 
-class TipCard;
+class FrostedCard;
 class TipTextWindow;
 
 // The durations the tip card runs on, in milliseconds. Tests shorten them.
@@ -95,7 +95,7 @@ private:
     QVariantAnimation m_logoAnimation;
     QVariantAnimation m_fadeAnimation;
 
-    TipCard* m_card = nullptr;
+    FrostedCard* m_card = nullptr;
     QGraphicsOpacityEffect* m_opacityEffect = nullptr;
     QLabel* m_title = nullptr;
     TipTextWindow* m_text = nullptr;

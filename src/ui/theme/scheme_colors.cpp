@@ -100,4 +100,10 @@ QFont namedFont(const QString& fontName, qreal points, QFont::Weight weight)
     return font;
 }
 
+QColor withAlpha(QColor color, qreal factor)
+{
+    color.setAlphaF(float(color.alphaF() * factor));
+    return color;
+}
+
 } // namespace quillora

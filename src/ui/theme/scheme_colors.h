@@ -23,6 +23,9 @@ QColor ink(bool light);
 QColor softInk(bool light);
 } // namespace schemeColors
 
+// The colour with its opacity multiplied by factor.
+QColor withAlpha(QColor color, qreal factor);
+
 // Gives the widget (and the children that do not set their own) the sheet background and the
 // label colours of the scheme, so text follows the light or dark look.
 void applySchemePalette(QWidget* widget, bool light);

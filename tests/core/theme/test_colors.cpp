@@ -52,7 +52,7 @@ private slots:
         const QColor color = colorFromHex(text, 1.0);
         QCOMPARE(channels(color), rgb);
         QCOMPARE(color.alphaF(), 1.0f);
-        QCOMPARE(color.spec(), QColor::Rgb);
+        QCOMPARE(color, QColor::fromRgb(rgb[0], rgb[1], rgb[2]));
     }
 
     void keepsTheOpacityArgument()

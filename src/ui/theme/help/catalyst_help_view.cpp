@@ -1,5 +1,7 @@
 #include "theme/help/catalyst_help_view.h"
 
+#include "theme/frosted_card.h"
+
 #include "platform/appearance.h"
 #include "theme/overlay_scroll_bar.h"
 #include "theme/scheme_colors.h"
@@ -17,12 +19,6 @@ namespace quillora {
 
 namespace {
 
-QColor faded(QColor color, float factor)
-{
-    color.setAlphaF(color.alphaF() * factor);
-    return color;
-}
-
 void setTextColor(QLabel* label, const QColor& color)
 {
     QPalette pal = label->palette();
@@ -39,39 +35,6 @@ QLabel* wrappedLabel(const QString& text, const QFont& font, QWidget* parent)
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
 }
-
-// A rounded translucent surface with a thin ink outline.
-class RoundedPanel final : public QWidget {
-public:
-    RoundedPanel(qreal radius, float outlineOpacity, QWidget* parent)
-        : QWidget(parent), m_radius(radius), m_outlineOpacity(outlineOpacity)
-    {
-    }
-
-    void setLight(bool light)
-    {
-        m_light = light;
-        update();
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QPainterPath path;
-        path.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), m_radius, m_radius);
-        painter.fillPath(path, schemeColors::ultraThinMaterial(m_light));
-        QPen pen(faded(schemeColors::ink(m_light), m_outlineOpacity), 1.0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
-        pen.setMiterLimit(10);
-        painter.strokePath(path, pen);
-    }
-
-private:
-    qreal m_radius;
-    float m_outlineOpacity;
-    bool m_light = true;
-};
 
 // The dot of a bullet line: 6 points across, 8 points below the line's top.
 class BulletDot final : public QWidget {
@@ -147,7 +110,7 @@ CatalystHelpView::CatalystHelpView(QWidget* parent)
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(m_background);
 
-    auto* panel = new RoundedPanel(30, 0.14f, m_background);
+    auto* panel = new FrostedCard(30, m_background);
     m_panel = panel;
     auto* backgroundLayout = new QVBoxLayout(m_background);
     backgroundLayout->setContentsMargins(panelInset, panelInset, panelInset, panelInset);
@@ -204,7 +167,7 @@ CatalystHelpView::~CatalystHelpView() = default;
 
 QWidget* CatalystHelpView::makeSection(const Section& section)
 {
-    auto* card = new RoundedPanel(24, 0.1f, m_column);
+    auto* card = new FrostedCard(24, m_column);
     card->setAccessibleName(section.title);
     auto* layout = new QVBoxLayout(card);
     layout->setContentsMargins(24, 24, 24, 24);
@@ -237,17 +200,21 @@ void CatalystHelpView::applyScheme()
     const bool light = m_appearance->isLight();
     const QColor ink = schemeColors::ink(light);
     const QColor softInk = schemeColors::softInk(light);
-    static_cast<RoundedPanel*>(m_panel)->setLight(light);
+    static_cast<FrostedCard*>(m_panel)->setLightScheme(light);
+    static_cast<FrostedCard*>(m_panel)->setStroke(withAlpha(schemeColors::ink(light), 0.14));
     for (QWidget* card : std::as_const(m_cards))
-        static_cast<RoundedPanel*>(card)->setLight(light);
+        {
+            static_cast<FrostedCard*>(card)->setLightScheme(light);
+            static_cast<FrostedCard*>(card)->setStroke(withAlpha(schemeColors::ink(light), 0.1));
+        }
     setTextColor(m_titleLabel, ink);
-    setTextColor(m_subtitleLabel, faded(softInk, 0.82f));
+    setTextColor(m_subtitleLabel, withAlpha(softInk, 0.82f));
     for (QLabel* label : std::as_const(m_sectionTitles))
         setTextColor(label, ink);
     for (QLabel* label : std::as_const(m_bullets))
-        setTextColor(label, faded(softInk, 0.9f));
+        setTextColor(label, withAlpha(softInk, 0.9f));
     for (QWidget* dot : std::as_const(m_dots))
-        static_cast<BulletDot*>(dot)->setColor(faded(ink, 0.55f));
+        static_cast<BulletDot*>(dot)->setColor(withAlpha(ink, 0.55f));
 }
 
 } // namespace quillora

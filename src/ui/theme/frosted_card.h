@@ -3,10 +3,13 @@
 #include <QColor>
 #include <QWidget>
 
+#include <optional>
+
 namespace quillora {
 
-// A rounded card with a translucent "material" fill and a thin stroke, painted over the themed
-// background. Children are laid out on it as on any widget.
+// A rounded card filled with the scheme's translucent "material" (or a fill of the caller's
+// choosing) and outlined with a thin stroke, painted over the themed background. Children are
+// laid out on it as on any widget.
 class FrostedCard final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(FrostedCard)
@@ -14,23 +17,20 @@ class FrostedCard final : public QWidget {
 public:
     explicit FrostedCard(qreal cornerRadius, QWidget* parent = nullptr);
 
-    void setStroke(const QColor& color, qreal width = 1.0);
     void setLightScheme(bool light);
+    // Replaces the scheme's material fill; std::nullopt returns to it.
+    void setFill(std::optional<QColor> fill);
+    void setStroke(const QColor& color, qreal width = 1.0);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     qreal m_radius;
+    std::optional<QColor> m_fill;
     QColor m_stroke;
     qreal m_strokeWidth = 1.0;
     bool m_light = true;
 };
-
-// Text colours that follow the colour scheme: black at 0.9 / 0.55 in the light scheme,
-// white / white at 0.65 otherwise.
-QColor primaryInk(bool light);
-QColor secondaryInk(bool light);
-QColor withAlpha(QColor color, qreal factor);
 
 } // namespace quillora
