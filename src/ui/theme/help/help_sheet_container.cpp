@@ -4,7 +4,7 @@
 #include "theme/floating_buttons.h"
 #include "theme/help/bullet_row.h"
 #include "theme/responsive_layout.h"
-#include "theme/overlay_scroll_bar.h"
+#include "theme/help/scrolling_sheet.h"
 #include "theme/scheme_colors.h"
 
 #include <QLabel>
@@ -35,18 +35,7 @@ HelpSheetContainer::HelpSheetContainer(const QString& title, QWidget* opener)
       m_page(new QWidget), m_pageLayout(new QVBoxLayout(m_page)), m_column(new QWidget(m_page)),
       m_columnLayout(new QVBoxLayout(m_column)), m_titleLabel(new QLabel(title, m_column))
 {
-    setWindowTitle(title);
-    setModal(true);
-    setAccessibleName(title);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_scrollArea);
-    m_scrollArea->setFrameShape(QFrame::NoFrame);
-    m_scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_scrollArea->setWidgetResizable(true);
-    m_scrollArea->viewport()->setAutoFillBackground(false);
-    m_page->setAutoFillBackground(false);
+    setUpScrollingSheet(this, title, m_scrollArea, m_page);
 
     m_pageLayout->setSpacing(0);
     m_pageLayout->addWidget(m_column, 0, Qt::AlignLeft | Qt::AlignTop);
@@ -59,8 +48,6 @@ HelpSheetContainer::HelpSheetContainer(const QString& title, QWidget* opener)
     m_titleLabel->setWordWrap(true);
     m_titleLabel->setFont(namedFont(QStringLiteral("Oswald-Light"), titleSize, QFont::Bold));
     m_columnLayout->addWidget(m_titleLabel);
-    m_scrollArea->setWidget(m_page);
-    new OverlayScrollBar(m_scrollArea);
 
     m_closeButton = new FloatingCloseButton(this, true);
 

@@ -3,7 +3,7 @@
 #include "platform/appearance.h"
 #include "theme/floating_buttons.h"
 #include "theme/responsive_layout.h"
-#include "theme/overlay_scroll_bar.h"
+#include "theme/help/scrolling_sheet.h"
 #include "theme/scheme_colors.h"
 
 #include <QHBoxLayout>
@@ -28,18 +28,7 @@ PickerHelpSheetView::PickerHelpSheetView(const QString& title, const QString& me
       m_column(new QWidget(m_page)), m_titleLabel(new QLabel(title, m_column)),
       m_messageLabel(new QLabel(message, m_column))
 {
-    setWindowTitle(title);
-    setModal(true);
-    setAccessibleName(title);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_scrollArea);
-    m_scrollArea->setFrameShape(QFrame::NoFrame);
-    m_scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_scrollArea->setWidgetResizable(true);
-    m_scrollArea->viewport()->setAutoFillBackground(false);
-    m_page->setAutoFillBackground(false);
+    setUpScrollingSheet(this, title, m_scrollArea, m_page);
     m_pageLayout->setSpacing(0);
     // The column takes the width up to its cap and keeps to the leading edge.
     auto* row = new QHBoxLayout;
@@ -63,8 +52,6 @@ PickerHelpSheetView::PickerHelpSheetView(const QString& title, const QString& me
     column->addWidget(m_titleLabel);
     column->addWidget(m_messageLabel);
     column->addStretch(1);
-    m_scrollArea->setWidget(m_page);
-    new OverlayScrollBar(m_scrollArea);
 
     new FloatingCloseButton(this, true);
 
