@@ -11,8 +11,7 @@ using namespace quillora;
 
 namespace {
 
-std::unique_ptr<ModelContainer> seededStore()
-{
+std::unique_ptr<ModelContainer> seededStore() {
     auto container = std::move(ModelContainer::inMemory()).value();
     auto& context = container->mainContext();
     context.setAutosaveEnabled(false);
@@ -22,8 +21,7 @@ std::unique_ptr<ModelContainer> seededStore()
     return container;
 }
 
-void BM_BuildListModel(benchmark::State& state)
-{
+void BM_BuildListModel(benchmark::State& state) {
     auto store = seededStore();
     for (auto _ : state) {
         ResumeListModel model(store->mainContext());
@@ -33,8 +31,7 @@ void BM_BuildListModel(benchmark::State& state)
 BENCHMARK(BM_BuildListModel)->Unit(benchmark::kMillisecond);
 
 // Everything a painted card and its accessibility ask of one row.
-void BM_OneRowData(benchmark::State& state)
-{
+void BM_OneRowData(benchmark::State& state) {
     auto store = seededStore();
     ResumeListModel model(store->mainContext());
     const QModelIndex index = model.index(500);
@@ -50,8 +47,7 @@ BENCHMARK(BM_OneRowData)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     return bench::runBenchmarks(argc, argv);
 }

@@ -20,16 +20,14 @@ using namespace quillora;
 
 namespace {
 
-double peakMemoryMiB()
-{
+double peakMemoryMiB() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_maxrss) / 1024.0;
 }
 
 // A photo-like JPEG: smooth light and shade with fine grain, as a camera gives.
-QByteArray photo(int width, int height, int seed)
-{
+QByteArray photo(int width, int height, int seed) {
     QImage image(width, height, QImage::Format_RGB32);
     QPainter p(&image);
     QLinearGradient g(0, 0, width, height);
@@ -40,7 +38,8 @@ QByteArray photo(int width, int height, int seed)
     for (int i = 0; i < 300; ++i) {
         p.setBrush(QColor::fromHsv(rng.bounded(360), 120, 200, 90));
         p.setPen(Qt::NoPen);
-        p.drawEllipse(QPointF(rng.bounded(width), rng.bounded(height)), rng.bounded(20, 200), rng.bounded(20, 200));
+        p.drawEllipse(QPointF(rng.bounded(width), rng.bounded(height)), rng.bounded(20, 200),
+                      rng.bounded(20, 200));
     }
     p.end();
     for (int y = 0; y < height; ++y) {
@@ -48,7 +47,8 @@ QByteArray photo(int width, int height, int seed)
         for (int x = 0; x < width; ++x) {
             const int n = int(rng.bounded(13)) - 6;
             const QRgb c = line[x];
-            line[x] = qRgb(qBound(0, qRed(c) + n, 255), qBound(0, qGreen(c) + n, 255), qBound(0, qBlue(c) + n, 255));
+            line[x] = qRgb(qBound(0, qRed(c) + n, 255), qBound(0, qGreen(c) + n, 255),
+                           qBound(0, qBlue(c) + n, 255));
         }
     }
     QByteArray bytes;
@@ -58,22 +58,23 @@ QByteArray photo(int width, int height, int seed)
     return bytes;
 }
 
-ResumeExportSnapshot twoPageResume()
-{
+ResumeExportSnapshot twoPageResume() {
     ResumeExportSnapshot r;
     r.m_title = QStringLiteral("Benchmark Resume");
     r.m_fullName = QStringLiteral("Avery Quinn");
     r.m_contactInfo = QStringLiteral("avery@example.com | +1 555 0100 | Portland, OR");
-    r.m_summary = QStringLiteral("Operations lead with ten years of experience making office workflows efficient, "
-                                 "affordable and calm for teams of every size.");
+    r.m_summary =
+        QStringLiteral("Operations lead with ten years of experience making office workflows efficient, "
+                       "affordable and calm for teams of every size.");
     for (int i = 0; i < 8; ++i) {
         auto e = std::make_unique<ResumeExportSnapshot::ExperienceEntry>();
         e->role_ = QStringLiteral("Operations Manager %1").arg(i);
         e->company_ = QStringLiteral("Company %1").arg(i);
         e->startDate_ = QStringLiteral("20%1").arg(10 + i);
         e->endDate_ = QStringLiteral("20%1").arg(11 + i);
-        e->details_ = QStringLiteral("Led a team of twelve through a move to a paperless office, cut supply "
-                                     "costs by a fifth and set up a vendor review that saved forty hours a month.");
+        e->details_ =
+            QStringLiteral("Led a team of twelve through a move to a paperless office, cut supply "
+                           "costs by a fifth and set up a vendor review that saved forty hours a month.");
         e->sortOrder_ = i;
         r.m_experience.push_back(std::move(e));
     }
@@ -89,19 +90,17 @@ ResumeExportSnapshot twoPageResume()
     return r;
 }
 
-void report(benchmark::State& state, const QString& path)
-{
+void report(benchmark::State& state, const QString& path) {
     state.counters["file_MB"] = double(QFileInfo(path).size()) / (1024.0 * 1024.0);
     state.counters["peak_RSS_MiB"] = peakMemoryMiB();
 }
 
-void BM_AtsTwoPages(benchmark::State& state)
-{
+void BM_AtsTwoPages(benchmark::State& state) {
     const ResumeExportSnapshot resume = twoPageResume();
     QString path;
     for (auto _ : state) {
-        path = ResumePDFGenerator::exportPDF(resume, BackgroundShapeType::circles, BackgroundColorTheme::pastel,
-                                             ResumeLayoutMode::ats)
+        path = ResumePDFGenerator::exportPDF(resume, BackgroundShapeType::circles,
+                                             BackgroundColorTheme::pastel, ResumeLayoutMode::ats)
                    .value();
         benchmark::DoNotOptimize(path);
     }
@@ -109,8 +108,7 @@ void BM_AtsTwoPages(benchmark::State& state)
 }
 BENCHMARK(BM_AtsTwoPages)->Unit(benchmark::kMillisecond);
 
-void BM_CreativeFourPhotos(benchmark::State& state)
-{
+void BM_CreativeFourPhotos(benchmark::State& state) {
     ResumeExportSnapshot resume = twoPageResume();
     resume.m_experience.resize(3);
     for (int i = 0; i < 4; ++i) {
@@ -123,8 +121,8 @@ void BM_CreativeFourPhotos(benchmark::State& state)
     }
     QString path;
     for (auto _ : state) {
-        path = ResumePDFGenerator::exportPDF(resume, BackgroundShapeType::confetti, BackgroundColorTheme::tropical,
-                                             ResumeLayoutMode::creative)
+        path = ResumePDFGenerator::exportPDF(resume, BackgroundShapeType::confetti,
+                                             BackgroundColorTheme::tropical, ResumeLayoutMode::creative)
                    .value();
         benchmark::DoNotOptimize(path);
     }
@@ -134,8 +132,7 @@ BENCHMARK(BM_CreativeFourPhotos)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QTemporaryDir temp;
     qputenv("TMPDIR", temp.path().toUtf8());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -16,8 +16,7 @@ using namespace quillora;
 
 namespace {
 
-void seedStore()
-{
+void seedStore() {
     (void)ensureStoreDirectory();
     auto container = ModelContainer::open(storeFileURL());
     auto& context = container.value()->mainContext();
@@ -27,8 +26,7 @@ void seedStore()
     bench::insertSampleResumes(context, 1000);
 }
 
-void BM_LaunchToFirstPaint(benchmark::State& state)
-{
+void BM_LaunchToFirstPaint(benchmark::State& state) {
     seedStore();
     for (auto _ : state) {
         AppStore store = openAppStore();
@@ -46,8 +44,7 @@ BENCHMARK(BM_LaunchToFirstPaint)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QTemporaryDir home;
     qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());

@@ -15,8 +15,7 @@ using namespace quillora;
 
 namespace {
 
-QString seededStore(const QTemporaryDir& dir)
-{
+QString seededStore(const QTemporaryDir& dir) {
     const QString path = dir.filePath(QStringLiteral("default.store"));
     auto container = ModelContainer::open(path);
     auto& context = container.value()->mainContext();
@@ -25,8 +24,7 @@ QString seededStore(const QTemporaryDir& dir)
     return path;
 }
 
-long residentKiB()
-{
+long residentKiB() {
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line)) {
@@ -36,8 +34,7 @@ long residentKiB()
     return 0;
 }
 
-void BM_OpenAndFetchSorted(benchmark::State& state)
-{
+void BM_OpenAndFetchSorted(benchmark::State& state) {
     QTemporaryDir dir;
     const QString path = seededStore(dir);
     for (auto _ : state) {
@@ -49,8 +46,7 @@ void BM_OpenAndFetchSorted(benchmark::State& state)
 }
 BENCHMARK(BM_OpenAndFetchSorted)->Unit(benchmark::kMillisecond);
 
-void BM_SaveOneChangedField(benchmark::State& state)
-{
+void BM_SaveOneChangedField(benchmark::State& state) {
     QTemporaryDir dir;
     const QString path = seededStore(dir);
     auto container = ModelContainer::open(path);
@@ -68,8 +64,7 @@ BENCHMARK(BM_SaveOneChangedField)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     return bench::runBenchmarks(argc, argv);
 }

@@ -27,15 +27,13 @@ struct Fixture {
     Appearance appearance;
 };
 
-Fixture& fixture()
-{
+Fixture& fixture() {
     static Fixture instance;
     return instance;
 }
 
 // Repainting after the first paint: the widget only copies its cached backdrop.
-void BM_RepaintAfterFirstPaint(benchmark::State& state)
-{
+void BM_RepaintAfterFirstPaint(benchmark::State& state) {
     ThemedBackground background(fixture().settings, fixture().appearance);
     background.setOrbScale(1.15);
     background.resize(1440, 900);
@@ -49,8 +47,7 @@ void BM_RepaintAfterFirstPaint(benchmark::State& state)
 BENCHMARK(BM_RepaintAfterFirstPaint)->Unit(benchmark::kMillisecond);
 
 // The first paint at a new size: random layers, orb layer and composite are all built.
-void BM_FirstPaintAtNewSize(benchmark::State& state)
-{
+void BM_FirstPaintAtNewSize(benchmark::State& state) {
     ThemedBackground background(fixture().settings, fixture().appearance);
     background.setOrbScale(1.15);
     QImage target(1441, 901, QImage::Format_RGB32);
@@ -65,8 +62,7 @@ void BM_FirstPaintAtNewSize(benchmark::State& state)
 BENCHMARK(BM_FirstPaintAtNewSize)->Unit(benchmark::kMillisecond);
 
 // A gradient change at an unchanged size: the random layers are reused.
-void BM_RepaintAfterGradientChange(benchmark::State& state)
-{
+void BM_RepaintAfterGradientChange(benchmark::State& state) {
     ThemedBackground background(fixture().settings, fixture().appearance);
     background.resize(1440, 900);
     QImage target(1440, 900, QImage::Format_RGB32);
@@ -80,16 +76,15 @@ void BM_RepaintAfterGradientChange(benchmark::State& state)
 }
 BENCHMARK(BM_RepaintAfterGradientChange)->Unit(benchmark::kMillisecond);
 
-void BM_OrbLayer(benchmark::State& state)
-{
-    const BackgroundStyle style = standardProjectTheme().gradientPalette(QuilloraGradientID::g4, ColorScheme::light);
+void BM_OrbLayer(benchmark::State& state) {
+    const BackgroundStyle style =
+        standardProjectTheme().gradientPalette(QuilloraGradientID::g4, ColorScheme::light);
     for (auto _ : state)
         benchmark::DoNotOptimize(renderOrbBackgroundLayer(style, standardProjectTheme(), QSize(1440, 900)));
 }
 BENCHMARK(BM_OrbLayer)->Unit(benchmark::kMillisecond);
 
-void BM_GrainLayer(benchmark::State& state)
-{
+void BM_GrainLayer(benchmark::State& state) {
     QImage image(1440, 900, QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
         image.fill(Qt::transparent);
@@ -100,17 +95,16 @@ void BM_GrainLayer(benchmark::State& state)
 }
 BENCHMARK(BM_GrainLayer)->Unit(benchmark::kMillisecond);
 
-void BM_GradientPalette(benchmark::State& state)
-{
+void BM_GradientPalette(benchmark::State& state) {
     for (auto _ : state)
-        benchmark::DoNotOptimize(standardProjectTheme().gradientPalette(QuilloraGradientID::g7, ColorScheme::dark));
+        benchmark::DoNotOptimize(
+            standardProjectTheme().gradientPalette(QuilloraGradientID::g7, ColorScheme::dark));
 }
 BENCHMARK(BM_GradientPalette);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     return quillora::bench::runBenchmarks(argc, argv);

@@ -2,19 +2,17 @@
 
 namespace quillora::test {
 
-ResumePtr makeEmptyResume(const QString& title, const QDateTime& lastEdited)
-{
+ResumePtr makeEmptyResume(const QString& title, const QDateTime& lastEdited) {
     const QDateTime when =
         lastEdited.isValid() ? lastEdited : QDateTime(QDate(2025, 1, 1), QTime(12, 0), Qt::UTC);
     return std::make_shared<Resume>(title, QString(), QString(), QString(), QList<ExperiencePtr>{},
-                                    QList<EducationPtr>{}, QList<PortfolioItemPtr>{}, std::nullopt, std::nullopt,
-                                    std::nullopt, false, QString(), QString(), QString(), std::nullopt, false,
-                                    QString(), QString(), std::nullopt, std::nullopt, QString(), 0, when, false,
-                                    QStringList{}, QStringList{}, std::nullopt);
+                                    QList<EducationPtr>{}, QList<PortfolioItemPtr>{}, std::nullopt,
+                                    std::nullopt, std::nullopt, false, QString(), QString(), QString(),
+                                    std::nullopt, false, QString(), QString(), std::nullopt, std::nullopt,
+                                    QString(), 0, when, false, QStringList{}, QStringList{}, std::nullopt);
 }
 
-ResumePtr makeFullResume()
-{
+ResumePtr makeFullResume() {
     const auto utc = [](int y, int mo, int d, int h, int mi, int s, int ms) {
         return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms), Qt::UTC);
     };
@@ -39,11 +37,12 @@ ResumePtr makeFullResume()
                                         PortfolioImageOrientation::portrait),
     };
     return std::make_shared<Resume>(
-        QStringLiteral("Design Résumé"), QStringLiteral("Zoë Ångström"), QStringLiteral("zoe@example.com\n+1 555 0100"),
+        QStringLiteral("Design Résumé"), QStringLiteral("Zoë Ångström"),
+        QStringLiteral("zoe@example.com\n+1 555 0100"),
         QStringLiteral("Designer of calm, useful things. 日本語 العربية"), experience, education, portfolio,
         QStringLiteral("Profile"), QStringLiteral("Work"), QString(), true, QStringLiteral("Dear team,"),
-        QStringLiteral("Senior designer wanted"), QStringLiteral("Keep it short"), utc(2025, 3, 4, 5, 6, 7, 890),
-        true, QStringLiteral("ATS posting"), QStringLiteral("ATS text"),
+        QStringLiteral("Senior designer wanted"), QStringLiteral("Keep it short"),
+        utc(2025, 3, 4, 5, 6, 7, 890), true, QStringLiteral("ATS posting"), QStringLiteral("ATS text"),
         QStringList{QStringLiteral("Figma"), QStringLiteral("UX")}, utc(2025, 3, 5, 1, 2, 3, 4),
         QStringLiteral("Avenir Next"), 7, utc(2025, 6, 7, 8, 9, 10, 11), true,
         QStringList{QStringLiteral("Sketch"), QStringLiteral("Prototyping")},

@@ -8,8 +8,7 @@
 
 namespace quillora::test {
 
-IsolatedHome::IsolatedHome()
-{
+IsolatedHome::IsolatedHome() {
     const char* base = std::getenv("TMPDIR");
     std::string pattern = std::string(base && *base ? base : "/tmp") + "/quillora-test-XXXXXX";
     if (char* made = mkdtemp(pattern.data()))
@@ -25,14 +24,19 @@ IsolatedHome::IsolatedHome()
     qunsetenv("QUILLORA_LOCAL_MODEL_URL");
 }
 
-IsolatedHome::~IsolatedHome()
-{
+IsolatedHome::~IsolatedHome() {
     if (!m_root.isEmpty())
         QDir(m_root).removeRecursively();
 }
 
-QString IsolatedHome::dataHome() const { return m_root + QStringLiteral("/data"); }
-QString IsolatedHome::configHome() const { return m_root + QStringLiteral("/config"); }
-QString IsolatedHome::tempDir() const { return m_root + QStringLiteral("/tmp"); }
+QString IsolatedHome::dataHome() const {
+    return m_root + QStringLiteral("/data");
+}
+QString IsolatedHome::configHome() const {
+    return m_root + QStringLiteral("/config");
+}
+QString IsolatedHome::tempDir() const {
+    return m_root + QStringLiteral("/tmp");
+}
 
 } // namespace quillora::test

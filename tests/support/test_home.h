@@ -26,16 +26,15 @@ private:
 } // namespace quillora::test
 
 // Like QTEST_MAIN, with an isolated home and the offscreen platform.
-#define QUILLORA_TEST_MAIN(TestObject)                                                                          \
-    int main(int argc, char* argv[])                                                                            \
-    {                                                                                                           \
-        quillora::test::IsolatedHome quilloraHome;                                                              \
-        qputenv("QT_QPA_PLATFORM", "offscreen");                                                                \
-        QApplication app(argc, argv);                                                                           \
-        QApplication::setOrganizationName(QStringLiteral("Quillora"));                                          \
-        QApplication::setApplicationName(QStringLiteral("Quillora"));                                           \
-        app.setAttribute(Qt::AA_Use96Dpi, true);                                                                \
-        TestObject tc;                                                                                          \
-        QTEST_SET_MAIN_SOURCE_PATH                                                                              \
-        return QTest::qExec(&tc, argc, argv);                                                                   \
+#define QUILLORA_TEST_MAIN(TestObject)                                                                       \
+    int main(int argc, char* argv[]) {                                                                       \
+        quillora::test::IsolatedHome quilloraHome;                                                           \
+        qputenv("QT_QPA_PLATFORM", "offscreen");                                                             \
+        QApplication app(argc, argv);                                                                        \
+        QApplication::setOrganizationName(QStringLiteral("Quillora"));                                       \
+        QApplication::setApplicationName(QStringLiteral("Quillora"));                                        \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                             \
+        TestObject tc;                                                                                       \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                           \
+        return QTest::qExec(&tc, argc, argv);                                                                \
     }

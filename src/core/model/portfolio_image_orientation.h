@@ -9,22 +9,19 @@ namespace quillora {
 
 enum class PortfolioImageOrientation { portrait, landscape };
 
-inline const QList<PortfolioImageOrientation>& allPortfolioImageOrientations()
-{
+inline const QList<PortfolioImageOrientation>& allPortfolioImageOrientations() {
     static const QList<PortfolioImageOrientation> cases{PortfolioImageOrientation::portrait,
                                                         PortfolioImageOrientation::landscape};
     return cases;
 }
 
-inline QString rawValue(PortfolioImageOrientation orientation)
-{
+inline QString rawValue(PortfolioImageOrientation orientation) {
     return orientation == PortfolioImageOrientation::portrait ? QStringLiteral("portrait")
                                                               : QStringLiteral("landscape");
 }
 
 // Exact, case-sensitive match of a raw value; anything else gives no orientation.
-inline std::optional<PortfolioImageOrientation> portfolioImageOrientationFromRawValue(const QString& raw)
-{
+inline std::optional<PortfolioImageOrientation> portfolioImageOrientationFromRawValue(const QString& raw) {
     if (raw == QLatin1String("portrait"))
         return PortfolioImageOrientation::portrait;
     if (raw == QLatin1String("landscape"))

@@ -12,8 +12,7 @@ namespace {
 std::atomic<quint64> nextSerial{1};
 }
 
-int EntityInfo::indexOf(const QString& key) const
-{
+int EntityInfo::indexOf(const QString& key) const {
     for (int i = 0; i < properties.size(); ++i) {
         if (properties.at(i).key == key)
             return i;
@@ -21,75 +20,67 @@ int EntityInfo::indexOf(const QString& key) const
     return -1;
 }
 
-QString PersistentIdentifier::description() const
-{
+QString PersistentIdentifier::description() const {
     return QStringLiteral("PersistentIdentifier(%1/%2%3)")
         .arg(m_entityName, m_temporary ? QStringLiteral("t") : QStringLiteral("p"))
         .arg(m_storeKey);
 }
 
-size_t qHash(const PersistentIdentifier& id, size_t seed) noexcept
-{
+size_t qHash(const PersistentIdentifier& id, size_t seed) noexcept {
     return qHashMulti(seed, id.entityName(), id.storeKey(), id.isTemporary());
 }
 
 Record::Record(const EntityInfo& entity)
-    : m_entity(entity), m_serial(nextSerial.fetch_add(1, std::memory_order_relaxed))
-{
+    : m_entity(entity)
+    , m_serial(nextSerial.fetch_add(1, std::memory_order_relaxed)) {
     m_values.resize(entity.properties.size());
 }
 
 Record::~Record() = default;
 
-ModelContext* Record::modelContext() const { return m_context.data(); }
+ModelContext* Record::modelContext() const {
+    return m_context.data();
+}
 
-PersistentIdentifier Record::persistentModelID() const
-{
+PersistentIdentifier Record::persistentModelID() const {
     if (m_storeKey > 0)
         return PersistentIdentifier(m_entity.name, m_storeKey, false);
     return PersistentIdentifier(m_entity.name, qint64(m_serial), true);
 }
 
-QVariant Record::valueForKey(const QString& key) const
-{
+QVariant Record::valueForKey(const QString& key) const {
     const int index = m_entity.indexOf(key);
     return index < 0 ? QVariant() : value(index);
 }
 
-void Record::setValueForKey(const QString& key, const QVariant& newValue)
-{
+void Record::setValueForKey(const QString& key, const QVariant& newValue) {
     const int index = m_entity.indexOf(key);
     if (index >= 0 && m_entity.properties.at(index).type != PropertyType::ToMany)
         setValue(index, newValue);
 }
 
-void Record::setValue(int index, QVariant newValue)
-{
+void Record::setValue(int index, QVariant newValue) {
     m_values[index] = std::move(newValue);
     announce(index);
 }
 
-void Record::announce(int index)
-{
+void Record::announce(int index) {
     if (m_context && !m_deleted)
         m_context->recordDidChange(this, index);
     emit changed(m_entity.properties.at(index).key);
 }
 
-std::optional<QString> Record::optionalText(int index) const
-{
+std::optional<QString> Record::optionalText(int index) const {
     const QVariant& v = value(index);
     return v.isValid() ? std::optional<QString>(v.toString()) : std::nullopt;
 }
 
-std::optional<QDateTime> Record::optionalDate(int index) const
-{
+std::optional<QDateTime> Record::optionalDate(int index) const {
     const QVariant& v = value(index);
     return v.isValid() ? std::optional<QDateTime>(v.toDateTime()) : std::nullopt;
 }
 
-std::optional<QStringList> Record::optionalTextList(int index) const
-{
+std::optional<QStringList> Record::optionalTextList(int index) const {
     const QVariant& v = value(index);
     return v.isValid() ? std::optional<QStringList>(v.toStringList()) : std::nullopt;
 }

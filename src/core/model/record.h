@@ -53,7 +53,9 @@ class PersistentIdentifier final {
 public:
     PersistentIdentifier() = default;
     PersistentIdentifier(QString entityName, qint64 storeKey, bool temporary)
-        : m_entityName(std::move(entityName)), m_storeKey(storeKey), m_temporary(temporary) {}
+        : m_entityName(std::move(entityName))
+        , m_storeKey(storeKey)
+        , m_temporary(temporary) {}
 
     QString entityName() const { return m_entityName; }
     qint64 storeKey() const { return m_storeKey; }

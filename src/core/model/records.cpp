@@ -10,16 +10,13 @@ namespace quillora {
 namespace {
 
 PropertyMetadata describeProperty(const char* name, PropertyType type, const char* attribute = "",
-                          const char* related = "")
-{
+                                  const char* related = "") {
     const QString key = QString::fromLatin1(name);
-    return PropertyMetadata{key, key, QVariant(), QString::fromLatin1(attribute), type,
-                            QString::fromLatin1(related)};
+    return PropertyMetadata{
+        key, key, QVariant(), QString::fromLatin1(attribute), type, QString::fromLatin1(related)};
 }
 
-template <typename View, typename Ptr>
-QList<const View*> asViews(const QList<Ptr>& entries)
-{
+template <typename View, typename Ptr> QList<const View*> asViews(const QList<Ptr>& entries) {
     QList<const View*> views;
     views.reserve(entries.size());
     for (const auto& entry : entries)
@@ -31,20 +28,19 @@ QList<const View*> asViews(const QList<Ptr>& entries)
 
 // --- Experience -------------------------------------------------------------------------------
 
-const EntityInfo& Experience::entityInfo()
-{
-    static const EntityInfo info{QStringLiteral("Experience"),
-                                 {describeProperty("role", PropertyType::Text), describeProperty("company", PropertyType::Text),
-                                  describeProperty("startDate", PropertyType::Text),
-                                  describeProperty("endDate", PropertyType::Text), describeProperty("details", PropertyType::Text),
-                                  describeProperty("sortOrder", PropertyType::Int64)}};
+const EntityInfo& Experience::entityInfo() {
+    static const EntityInfo info{
+        QStringLiteral("Experience"),
+        {describeProperty("role", PropertyType::Text), describeProperty("company", PropertyType::Text),
+         describeProperty("startDate", PropertyType::Text), describeProperty("endDate", PropertyType::Text),
+         describeProperty("details", PropertyType::Text),
+         describeProperty("sortOrder", PropertyType::Int64)}};
     return info;
 }
 
 Experience::Experience(const QString& role, const QString& company, const QString& startDate,
                        const QString& endDate, const QString& details, qint64 sortOrder)
-    : Record(entityInfo())
-{
+    : Record(entityInfo()) {
     initValue(Role, role);
     initValue(Company, company);
     initValue(StartDate, startDate);
@@ -53,46 +49,45 @@ Experience::Experience(const QString& role, const QString& company, const QStrin
     initValue(SortOrder, sortOrder);
 }
 
-Experience::Experience(FromStore) : Record(entityInfo()) {}
+Experience::Experience(FromStore)
+    : Record(entityInfo()) {}
 
 // --- Education --------------------------------------------------------------------------------
 
-const EntityInfo& Education::entityInfo()
-{
-    static const EntityInfo info{QStringLiteral("Education"),
-                                 {describeProperty("school", PropertyType::Text), describeProperty("degree", PropertyType::Text),
-                                  describeProperty("year", PropertyType::Text),
-                                  describeProperty("sortOrder", PropertyType::Int64)}};
+const EntityInfo& Education::entityInfo() {
+    static const EntityInfo info{
+        QStringLiteral("Education"),
+        {describeProperty("school", PropertyType::Text), describeProperty("degree", PropertyType::Text),
+         describeProperty("year", PropertyType::Text), describeProperty("sortOrder", PropertyType::Int64)}};
     return info;
 }
 
 Education::Education(const QString& school, const QString& degree, const QString& year, qint64 sortOrder)
-    : Record(entityInfo())
-{
+    : Record(entityInfo()) {
     initValue(School, school);
     initValue(Degree, degree);
     initValue(Year, year);
     initValue(SortOrder, sortOrder);
 }
 
-Education::Education(FromStore) : Record(entityInfo()) {}
+Education::Education(FromStore)
+    : Record(entityInfo()) {}
 
 // --- PortfolioItem ----------------------------------------------------------------------------
 
-const EntityInfo& PortfolioItem::entityInfo()
-{
-    static const EntityInfo info{
-        QStringLiteral("PortfolioItem"),
-        {describeProperty("id", PropertyType::Uuid, "unique"), describeProperty("imageData", PropertyType::OptionalBytes),
-         describeProperty("caption", PropertyType::Text), describeProperty("sortOrder", PropertyType::Int64),
-         describeProperty("orientation", PropertyType::Orientation)}};
+const EntityInfo& PortfolioItem::entityInfo() {
+    static const EntityInfo info{QStringLiteral("PortfolioItem"),
+                                 {describeProperty("id", PropertyType::Uuid, "unique"),
+                                  describeProperty("imageData", PropertyType::OptionalBytes),
+                                  describeProperty("caption", PropertyType::Text),
+                                  describeProperty("sortOrder", PropertyType::Int64),
+                                  describeProperty("orientation", PropertyType::Orientation)}};
     return info;
 }
 
-PortfolioItem::PortfolioItem(const QUuid& id, const std::optional<QByteArray>& imageData, const QString& caption,
-                             qint64 sortOrder, PortfolioImageOrientation orientation)
-    : Record(entityInfo())
-{
+PortfolioItem::PortfolioItem(const QUuid& id, const std::optional<QByteArray>& imageData,
+                             const QString& caption, qint64 sortOrder, PortfolioImageOrientation orientation)
+    : Record(entityInfo()) {
     initValue(Id, id);
     initValue(ImageData, imageData ? QVariant(*imageData) : QVariant());
     initValue(Caption, caption);
@@ -100,10 +95,10 @@ PortfolioItem::PortfolioItem(const QUuid& id, const std::optional<QByteArray>& i
     initValue(Orientation, rawValue(orientation));
 }
 
-PortfolioItem::PortfolioItem(FromStore) : Record(entityInfo()) {}
+PortfolioItem::PortfolioItem(FromStore)
+    : Record(entityInfo()) {}
 
-std::optional<QByteArray> PortfolioItem::imageData() const
-{
+std::optional<QByteArray> PortfolioItem::imageData() const {
     if (m_imageInStore) {
         m_imageInStore = false;
         if (ModelContext* context = modelContext())
@@ -113,22 +108,20 @@ std::optional<QByteArray> PortfolioItem::imageData() const
     return v.isValid() ? std::optional<QByteArray>(v.toByteArray()) : std::nullopt;
 }
 
-void PortfolioItem::setImageData(const std::optional<QByteArray>& v)
-{
+void PortfolioItem::setImageData(const std::optional<QByteArray>& v) {
     m_imageInStore = false;
     setValue(ImageData, v ? QVariant(*v) : QVariant());
 }
 
-PortfolioImageOrientation PortfolioItem::orientation() const
-{
+PortfolioImageOrientation PortfolioItem::orientation() const {
     // The store refuses unknown raw values when it loads a record, so only the two cases reach here.
-    return portfolioImageOrientationFromRawValue(text(Orientation)).value_or(PortfolioImageOrientation::portrait);
+    return portfolioImageOrientationFromRawValue(text(Orientation))
+        .value_or(PortfolioImageOrientation::portrait);
 }
 
 // --- Resume -----------------------------------------------------------------------------------
 
-const EntityInfo& Resume::entityInfo()
-{
+const EntityInfo& Resume::entityInfo() {
     using T = PropertyType;
     static const EntityInfo info{QStringLiteral("Resume"),
                                  {
@@ -163,19 +156,19 @@ const EntityInfo& Resume::entityInfo()
     return info;
 }
 
-Resume::Resume(const QString& title, const QString& fullName, const QString& contactInfo, const QString& summary,
-               const QList<ExperiencePtr>& experienceItems, const QList<EducationPtr>& educationItems,
-               const QList<PortfolioItemPtr>& portfolioItems, const std::optional<QString>& titleSummary,
-               const std::optional<QString>& titleExperience, const std::optional<QString>& titleEducation,
-               bool includeCoverLetter, const QString& coverLetterText, const QString& coverLetterJobPosting,
+Resume::Resume(const QString& title, const QString& fullName, const QString& contactInfo,
+               const QString& summary, const QList<ExperiencePtr>& experienceItems,
+               const QList<EducationPtr>& educationItems, const QList<PortfolioItemPtr>& portfolioItems,
+               const std::optional<QString>& titleSummary, const std::optional<QString>& titleExperience,
+               const std::optional<QString>& titleEducation, bool includeCoverLetter,
+               const QString& coverLetterText, const QString& coverLetterJobPosting,
                const QString& coverLetterAIContext, const std::optional<QDateTime>& coverLetterLastGenerated,
                bool includeATSVersion, const QString& atsJobPosting, const QString& atsGeneratedText,
                const std::optional<QStringList>& atsInsertedKeywords,
                const std::optional<QDateTime>& atsLastGenerated, const QString& fontName, qint64 templateID,
                const QDateTime& lastEdited, bool includeSkills, const QStringList& suggestedSkills,
                const QStringList& appliedSkills, const std::optional<QString>& morvessaRecordName)
-    : Record(entityInfo())
-{
+    : Record(entityInfo()) {
     initValue(Title, title);
     initValue(FullName, fullName);
     initValue(ContactInfo, contactInfo);
@@ -190,13 +183,15 @@ Resume::Resume(const QString& title, const QString& fullName, const QString& con
     initValue(CoverLetterText, coverLetterText);
     initValue(CoverLetterJobPosting, coverLetterJobPosting);
     initValue(CoverLetterAIContext, coverLetterAIContext);
-    initValue(CoverLetterLastGenerated, wrap(coverLetterLastGenerated ? std::optional(coverLetterLastGenerated->toUTC())
-                                                                      : std::nullopt));
+    initValue(
+        CoverLetterLastGenerated,
+        wrap(coverLetterLastGenerated ? std::optional(coverLetterLastGenerated->toUTC()) : std::nullopt));
     initValue(IncludeATSVersion, includeATSVersion);
     initValue(AtsJobPosting, atsJobPosting);
     initValue(AtsGeneratedText, atsGeneratedText);
     initValue(AtsInsertedKeywords, wrap(atsInsertedKeywords));
-    initValue(AtsLastGenerated, wrap(atsLastGenerated ? std::optional(atsLastGenerated->toUTC()) : std::nullopt));
+    initValue(AtsLastGenerated,
+              wrap(atsLastGenerated ? std::optional(atsLastGenerated->toUTC()) : std::nullopt));
     initValue(FontName, fontName);
     initValue(TemplateID, templateID);
     initValue(LastEdited, lastEdited.toUTC());
@@ -206,37 +201,32 @@ Resume::Resume(const QString& title, const QString& fullName, const QString& con
     initValue(MorvessaRecordName, wrap(morvessaRecordName));
 }
 
-Resume::Resume(FromStore) : Record(entityInfo()) {}
+Resume::Resume(FromStore)
+    : Record(entityInfo()) {}
 
-QList<const ExperienceRepresentable*> Resume::experience() const
-{
+QList<const ExperienceRepresentable*> Resume::experience() const {
     return asViews<ExperienceRepresentable>(m_experienceItems);
 }
 
-QList<const EducationRepresentable*> Resume::education() const
-{
+QList<const EducationRepresentable*> Resume::education() const {
     return asViews<EducationRepresentable>(m_educationItems);
 }
 
-QList<const PortfolioItemRepresentable*> Resume::portfolio() const
-{
+QList<const PortfolioItemRepresentable*> Resume::portfolio() const {
     return asViews<PortfolioItemRepresentable>(m_portfolioItems);
 }
 
-void Resume::setExperienceItems(const QList<ExperiencePtr>& v)
-{
+void Resume::setExperienceItems(const QList<ExperiencePtr>& v) {
     m_experienceItems = v;
     announce(ExperienceItems);
 }
 
-void Resume::setEducationItems(const QList<EducationPtr>& v)
-{
+void Resume::setEducationItems(const QList<EducationPtr>& v) {
     m_educationItems = v;
     announce(EducationItems);
 }
 
-void Resume::setPortfolioItems(const QList<PortfolioItemPtr>& v)
-{
+void Resume::setPortfolioItems(const QList<PortfolioItemPtr>& v) {
     m_portfolioItems = v;
     announce(PortfolioItems);
 }

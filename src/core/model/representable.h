@@ -64,9 +64,7 @@ public:
 };
 
 // Stable ascending sort by sortOrder: entries with equal values keep their stored order.
-template <typename Entry>
-QList<Entry> sortedBySortOrder(QList<Entry> entries)
-{
+template <typename Entry> QList<Entry> sortedBySortOrder(QList<Entry> entries) {
     std::stable_sort(entries.begin(), entries.end(),
                      [](const auto& a, const auto& b) { return a->sortOrder() < b->sortOrder(); });
     return entries;

@@ -53,10 +53,10 @@ public:
            bool includeCoverLetter, const QString& coverLetterText, const QString& coverLetterJobPosting,
            const QString& coverLetterAIContext, const std::optional<QDateTime>& coverLetterLastGenerated,
            bool includeATSVersion, const QString& atsJobPosting, const QString& atsGeneratedText,
-           const std::optional<QStringList>& atsInsertedKeywords, const std::optional<QDateTime>& atsLastGenerated,
-           const QString& fontName, qint64 templateID, const QDateTime& lastEdited, bool includeSkills,
-           const QStringList& suggestedSkills, const QStringList& appliedSkills,
-           const std::optional<QString>& morvessaRecordName);
+           const std::optional<QStringList>& atsInsertedKeywords,
+           const std::optional<QDateTime>& atsLastGenerated, const QString& fontName, qint64 templateID,
+           const QDateTime& lastEdited, bool includeSkills, const QStringList& suggestedSkills,
+           const QStringList& appliedSkills, const std::optional<QString>& morvessaRecordName);
 
     static const EntityInfo& entityInfo();
     static const QList<PropertyMetadata>& schemaMetadata() { return entityInfo().properties; }
@@ -75,7 +75,9 @@ public:
     QString coverLetterText() const override { return text(CoverLetterText); }
     QString coverLetterJobPosting() const { return text(CoverLetterJobPosting); }
     QString coverLetterAIContext() const { return text(CoverLetterAIContext); }
-    std::optional<QDateTime> coverLetterLastGenerated() const { return optionalDate(CoverLetterLastGenerated); }
+    std::optional<QDateTime> coverLetterLastGenerated() const {
+        return optionalDate(CoverLetterLastGenerated);
+    }
     bool includeATSVersion() const { return flag(IncludeATSVersion); }
     QString atsJobPosting() const { return text(AtsJobPosting); }
     QString atsGeneratedText() const { return text(AtsGeneratedText); }
@@ -90,13 +92,13 @@ public:
     std::optional<QString> morvessaRecordName() const { return optionalText(MorvessaRecordName); }
 
     // Only an absent custom title selects the default; an empty one is returned as it is.
-    QString displaySummaryTitle() const override { return titleSummary().value_or(QStringLiteral("Summary")); }
-    QString displayExperienceTitle() const override
-    {
+    QString displaySummaryTitle() const override {
+        return titleSummary().value_or(QStringLiteral("Summary"));
+    }
+    QString displayExperienceTitle() const override {
         return titleExperience().value_or(QStringLiteral("Experience"));
     }
-    QString displayEducationTitle() const override
-    {
+    QString displayEducationTitle() const override {
         return titleEducation().value_or(QStringLiteral("Education"));
     }
 
@@ -118,14 +120,15 @@ public:
     void setCoverLetterText(const QString& v) { setValue(CoverLetterText, v); }
     void setCoverLetterJobPosting(const QString& v) { setValue(CoverLetterJobPosting, v); }
     void setCoverLetterAIContext(const QString& v) { setValue(CoverLetterAIContext, v); }
-    void setCoverLetterLastGenerated(const std::optional<QDateTime>& v)
-    {
+    void setCoverLetterLastGenerated(const std::optional<QDateTime>& v) {
         setValue(CoverLetterLastGenerated, wrap(v));
     }
     void setIncludeATSVersion(bool v) { setValue(IncludeATSVersion, v); }
     void setAtsJobPosting(const QString& v) { setValue(AtsJobPosting, v); }
     void setAtsGeneratedText(const QString& v) { setValue(AtsGeneratedText, v); }
-    void setAtsInsertedKeywords(const std::optional<QStringList>& v) { setValue(AtsInsertedKeywords, wrap(v)); }
+    void setAtsInsertedKeywords(const std::optional<QStringList>& v) {
+        setValue(AtsInsertedKeywords, wrap(v));
+    }
     void setAtsLastGenerated(const std::optional<QDateTime>& v) { setValue(AtsLastGenerated, wrap(v)); }
     void setFontName(const QString& v) { setValue(FontName, v); }
     void setTemplateID(qint64 v) { setValue(TemplateID, v); }

@@ -25,7 +25,17 @@ enum class BackgroundShapeType {
 };
 
 // The palette of a creative PDF page's background. Stored by its raw value (the case name).
-enum class BackgroundColorTheme { pastel, neon, warm, cool, midnight, cyberpunk, desert, tropical, blueprint };
+enum class BackgroundColorTheme {
+    pastel,
+    neon,
+    warm,
+    cool,
+    midnight,
+    cyberpunk,
+    desert,
+    tropical,
+    blueprint
+};
 
 const QList<BackgroundShapeType>& allBackgroundShapeTypes();
 QString rawValue(BackgroundShapeType shape);

@@ -14,21 +14,19 @@ namespace {
 constexpr qreal pi = std::numbers::pi;
 
 // Uniform in the closed range [a, b].
-qreal uniform(qreal a, qreal b)
-{
+qreal uniform(qreal a, qreal b) {
     return a + (b - a) * QRandomGenerator::global()->generateDouble();
 }
 
-QColor randomPaletteColor(const QList<QColor>& palette, qreal alpha)
-{
-    QColor c = palette.isEmpty() ? QColor(Qt::black)
-                                 : palette.at(qsizetype(QRandomGenerator::global()->bounded(int(palette.size()))));
+QColor randomPaletteColor(const QList<QColor>& palette, qreal alpha) {
+    QColor c = palette.isEmpty()
+                   ? QColor(Qt::black)
+                   : palette.at(qsizetype(QRandomGenerator::global()->bounded(int(palette.size()))));
     c.setAlphaF(float(alpha));
     return c;
 }
 
-QRectF randomShapeSquare(qreal pageWidth, qreal pageHeight, qreal minSide, qreal maxSide)
-{
+QRectF randomShapeSquare(qreal pageWidth, qreal pageHeight, qreal minSide, qreal maxSide) {
     const qreal s = uniform(minSide, maxSide);
     const qreal x = uniform(-s / 4, pageWidth);
     const qreal y = uniform(-s / 4, pageHeight);
@@ -36,8 +34,7 @@ QRectF randomShapeSquare(qreal pageWidth, qreal pageHeight, qreal minSide, qreal
 }
 
 // Saves the state and turns the painter about the frame's centre by a random angle.
-void drawRotatedShape(QPainter& p, const QRectF& frame, qreal minAngle, qreal maxAngle)
-{
+void drawRotatedShape(QPainter& p, const QRectF& frame, qreal minAngle, qreal maxAngle) {
     p.save();
     const QPointF c = frame.center();
     p.translate(c);
@@ -45,15 +42,14 @@ void drawRotatedShape(QPainter& p, const QRectF& frame, qreal minAngle, qreal ma
     p.translate(-c);
 }
 
-void fillWithRandomPaletteColor(QPainter& p, const QPainterPath& path, const QList<QColor>& palette, qreal opacity)
-{
+void fillWithRandomPaletteColor(QPainter& p, const QPainterPath& path, const QList<QColor>& palette,
+                                qreal opacity) {
     p.fillPath(path, randomPaletteColor(palette, opacity));
 }
 
 using ShapeDrawer = void (*)(QPainter&, const QList<QColor>&, qreal, qreal, qreal);
 
-void drawCircle(QPainter& p, const QList<QColor>& palette, qreal opacity, qreal w, qreal h)
-{
+void drawCircle(QPainter& p, const QList<QColor>& palette, qreal opacity, qreal w, qreal h) {
     const QRectF frame = randomShapeSquare(w, h, 220, 420);
     p.save();
     QPainterPath path;
@@ -62,8 +58,7 @@ void drawCircle(QPainter& p, const QList<QColor>& palette, qreal opacity, qreal 
     p.restore();
 }
 
-void drawSquare(QPainter& p, const QList<QColor>& palette, qreal opacity, qreal w, qreal h)
-{
+void drawSquare(QPainter& p, const QList<QColor>& palette, qreal opacity, qreal w, qreal h) {
     const QRectF frame = randomShapeSquare(w, h, 200, 360);
     drawRotatedShape(p, frame, 0, 2 * pi);
     QPainterPath path;
@@ -72,8 +67,7 @@ void drawSquare(QPainter& p, const QList<QColor>& palette, qreal opacity, qreal 
     p.restore();
 }
 
-void drawTriangle(QPainter& p, const QList<QColor>& palette, qreal opacity, qreal w, qreal h)
-{
+void drawTriangle(QPainter& p, const QList<QColor>& palette, qreal opacity, qreal w, qreal h) {
     const QRectF f = randomShapeSquare(w, h, 220, 360);
     drawRotatedShape(p, f, 0, 2 * pi);
     QPainterPath path;
@@ -85,8 +79,7 @@ void drawTriangle(QPainter& p, const QList<QColor>& palette, qreal opacity, qrea
     p.restore();
 }
 
-void drawStar(QPainter& p, const QList<QColor>& palette, qreal opacity, qreal w, qreal h)
-{
+void drawStar(QPainter& p, const QList<QColor>& palette, qreal opacity, qreal w, qreal h) {
     const QRectF f = randomShapeSquare(w, h, 240, 380);
     drawRotatedShape(p, f, 0, 2 * pi);
     const QPointF c = f.center();
@@ -106,8 +99,7 @@ void drawStar(QPainter& p, const QList<QColor>& palette, qreal opacity, qreal w,
     p.restore();
 }
 
-void drawHeart(QPainter& p, const QList<QColor>& palette, qreal opacity, qreal w, qreal h)
-{
+void drawHeart(QPainter& p, const QList<QColor>& palette, qreal opacity, qreal w, qreal h) {
     const QRectF f = randomShapeSquare(w, h, 220, 340);
     drawRotatedShape(p, f, -pi / 12, pi / 12);
     const qreal x = f.x(), y = f.y(), s = f.width();
@@ -123,8 +115,7 @@ void drawHeart(QPainter& p, const QList<QColor>& palette, qreal opacity, qreal w
     p.restore();
 }
 
-void drawBlob(QPainter& p, const QList<QColor>& palette, qreal opacity, qreal w, qreal h)
-{
+void drawBlob(QPainter& p, const QList<QColor>& palette, qreal opacity, qreal w, qreal h) {
     const QRectF f = randomShapeSquare(w, h, 260, 400);
     drawRotatedShape(p, f, 0, 2 * pi);
     const int n = 8 + QRandomGenerator::global()->bounded(5);
@@ -145,15 +136,13 @@ void drawBlob(QPainter& p, const QList<QColor>& palette, qreal opacity, qreal w,
     p.restore();
 }
 
-void strokeLine(QPainter& p, const QPointF& a, const QPointF& b, const QColor& color, qreal width)
-{
+void strokeLine(QPainter& p, const QPointF& a, const QPointF& b, const QColor& color, qreal width) {
     QPen pen(color, width, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
     p.setPen(pen);
     p.drawLine(a, b);
 }
 
-void drawVerticalLines(QPainter& p, const QList<QColor>& palette, qreal opacity, qreal w, qreal h)
-{
+void drawVerticalLines(QPainter& p, const QList<QColor>& palette, qreal opacity, qreal w, qreal h) {
     for (int i = 0; i < 36; ++i) {
         const qreal x = i * w / 36;
         const QColor c = randomPaletteColor(palette, 0.7 * opacity);
@@ -161,8 +150,7 @@ void drawVerticalLines(QPainter& p, const QList<QColor>& palette, qreal opacity,
     }
 }
 
-void drawHorizontalLines(QPainter& p, const QList<QColor>& palette, qreal opacity, qreal w, qreal h)
-{
+void drawHorizontalLines(QPainter& p, const QList<QColor>& palette, qreal opacity, qreal w, qreal h) {
     for (int i = 0; i < 36; ++i) {
         const qreal y = i * h / 36;
         const QColor c = randomPaletteColor(palette, 0.7 * opacity);
@@ -170,16 +158,14 @@ void drawHorizontalLines(QPainter& p, const QList<QColor>& palette, qreal opacit
     }
 }
 
-void drawDiagonalStripes(QPainter& p, const QList<QColor>& palette, qreal opacity, qreal w, qreal h)
-{
+void drawDiagonalStripes(QPainter& p, const QList<QColor>& palette, qreal opacity, qreal w, qreal h) {
     for (qreal x = -h; x < w; x += 80) {
         const QColor c = randomPaletteColor(palette, 0.6 * opacity);
         strokeLine(p, {x, 0}, {x + h, h}, c, uniform(20, 40));
     }
 }
 
-void drawDotGrid(QPainter& p, const QList<QColor>& palette, qreal opacity, qreal w, qreal h)
-{
+void drawDotGrid(QPainter& p, const QList<QColor>& palette, qreal opacity, qreal w, qreal h) {
     p.setPen(Qt::NoPen);
     for (qreal y = 0; y < h; y += 30) {
         for (qreal x = 0; x < w; x += 30) {
@@ -190,15 +176,14 @@ void drawDotGrid(QPainter& p, const QList<QColor>& palette, qreal opacity, qreal
     }
 }
 
-void drawGradientBands(QPainter& p, const QList<QColor>& palette, qreal opacity, qreal w, qreal h)
-{
+void drawGradientBands(QPainter& p, const QList<QColor>& palette, qreal opacity, qreal w, qreal h) {
     p.setPen(Qt::NoPen);
     for (qreal y = 0; y < h; y += 200)
         p.fillRect(QRectF(0, y, w, 140), randomPaletteColor(palette, opacity));
 }
 
-void repeat(ShapeDrawer drawer, int times, QPainter& p, const QList<QColor>& palette, qreal opacity, qreal w, qreal h)
-{
+void repeat(ShapeDrawer drawer, int times, QPainter& p, const QList<QColor>& palette, qreal opacity, qreal w,
+            qreal h) {
     for (int i = 0; i < times; ++i)
         drawer(p, palette, opacity, w, h);
 }
@@ -206,28 +191,50 @@ void repeat(ShapeDrawer drawer, int times, QPainter& p, const QList<QColor>& pal
 } // namespace
 
 void drawCreativePageBackground(QPainter& painter, BackgroundShapeType shape, const QList<QColor>& palette,
-                                qreal opacity, qreal pageWidth, qreal pageHeight)
-{
+                                qreal opacity, qreal pageWidth, qreal pageHeight) {
     painter.save();
     const qreal w = pageWidth, h = pageHeight;
     switch (shape) {
-    case BackgroundShapeType::circles: repeat(drawCircle, 10, painter, palette, opacity, w, h); break;
-    case BackgroundShapeType::squares: repeat(drawSquare, 10, painter, palette, opacity, w, h); break;
-    case BackgroundShapeType::triangles: repeat(drawTriangle, 10, painter, palette, opacity, w, h); break;
-    case BackgroundShapeType::stars: repeat(drawStar, 8, painter, palette, opacity, w, h); break;
-    case BackgroundShapeType::hearts: repeat(drawHeart, 10, painter, palette, opacity, w, h); break;
-    case BackgroundShapeType::blobs: repeat(drawBlob, 8, painter, palette, opacity, w, h); break;
+    case BackgroundShapeType::circles:
+        repeat(drawCircle, 10, painter, palette, opacity, w, h);
+        break;
+    case BackgroundShapeType::squares:
+        repeat(drawSquare, 10, painter, palette, opacity, w, h);
+        break;
+    case BackgroundShapeType::triangles:
+        repeat(drawTriangle, 10, painter, palette, opacity, w, h);
+        break;
+    case BackgroundShapeType::stars:
+        repeat(drawStar, 8, painter, palette, opacity, w, h);
+        break;
+    case BackgroundShapeType::hearts:
+        repeat(drawHeart, 10, painter, palette, opacity, w, h);
+        break;
+    case BackgroundShapeType::blobs:
+        repeat(drawBlob, 8, painter, palette, opacity, w, h);
+        break;
     case BackgroundShapeType::confetti: {
-        static constexpr ShapeDrawer kinds[] = {drawCircle, drawSquare, drawTriangle, drawStar, drawHeart, drawBlob};
+        static constexpr ShapeDrawer kinds[] = {drawCircle, drawSquare, drawTriangle,
+                                                drawStar,   drawHeart,  drawBlob};
         for (int i = 0; i < 16; ++i)
             kinds[QRandomGenerator::global()->bounded(6)](painter, palette, opacity, w, h);
         break;
     }
-    case BackgroundShapeType::verticalLines: drawVerticalLines(painter, palette, opacity, w, h); break;
-    case BackgroundShapeType::horizontalLines: drawHorizontalLines(painter, palette, opacity, w, h); break;
-    case BackgroundShapeType::diagonalStripes: drawDiagonalStripes(painter, palette, opacity, w, h); break;
-    case BackgroundShapeType::dotGrid: drawDotGrid(painter, palette, opacity, w, h); break;
-    case BackgroundShapeType::gradientBands: drawGradientBands(painter, palette, opacity, w, h); break;
+    case BackgroundShapeType::verticalLines:
+        drawVerticalLines(painter, palette, opacity, w, h);
+        break;
+    case BackgroundShapeType::horizontalLines:
+        drawHorizontalLines(painter, palette, opacity, w, h);
+        break;
+    case BackgroundShapeType::diagonalStripes:
+        drawDiagonalStripes(painter, palette, opacity, w, h);
+        break;
+    case BackgroundShapeType::dotGrid:
+        drawDotGrid(painter, palette, opacity, w, h);
+        break;
+    case BackgroundShapeType::gradientBands:
+        drawGradientBands(painter, palette, opacity, w, h);
+        break;
     }
     painter.restore();
 }

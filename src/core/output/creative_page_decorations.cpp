@@ -7,15 +7,13 @@
 
 namespace quillora {
 
-qreal verticalScriptNameFontSize(qreal available)
-{
+qreal verticalScriptNameFontSize(qreal available) {
     const qreal s = 0.22 * available;
     return s <= 48 ? 36 : 0.75 * std::min<qreal>(96, s);
 }
 
-void drawVerticalScriptName(QPainter& painter, const QString& name, qreal pageHeight, qreal bottomMargin, qreal top,
-                            qreal margin, qreal columnWidth, qreal columnGap)
-{
+void drawVerticalScriptName(QPainter& painter, const QString& name, qreal pageHeight, qreal bottomMargin,
+                            qreal top, qreal margin, qreal columnWidth, qreal columnGap) {
     if (name.isEmpty())
         return;
     const qreal available = (pageHeight - bottomMargin) - top;
@@ -56,8 +54,7 @@ void drawVerticalScriptName(QPainter& painter, const QString& name, qreal pageHe
     painter.restore();
 }
 
-QRectF aspectFitRect(const QSizeF& imageSize, const QRectF& rect)
-{
+QRectF aspectFitRect(const QSizeF& imageSize, const QRectF& rect) {
     if (imageSize.width() <= 0 || imageSize.height() <= 0 || rect.height() <= 0)
         return {};
     const qreal imageAspect = imageSize.width() / imageSize.height();
@@ -70,8 +67,8 @@ QRectF aspectFitRect(const QSizeF& imageSize, const QRectF& rect)
     return {rect.x() + (rect.width() - w) / 2, rect.y(), w, rect.height()};
 }
 
-void drawImageAspectFit(QPainter& painter, const QImage& image, const QColor& backgroundColor, const QRectF& rect)
-{
+void drawImageAspectFit(QPainter& painter, const QImage& image, const QColor& backgroundColor,
+                        const QRectF& rect) {
     painter.fillRect(rect, backgroundColor);
     const QRectF target = aspectFitRect(QSizeF(image.size()), rect);
     if (target.isEmpty())

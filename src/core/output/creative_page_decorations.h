@@ -15,14 +15,15 @@ qreal verticalScriptNameFontSize(qreal available);
 
 // Writes the name large and faint, reading upwards, centred in the free space of the second
 // column (from top down to the bottom margin). Nothing is clipped.
-void drawVerticalScriptName(QPainter& painter, const QString& name, qreal pageHeight, qreal bottomMargin, qreal top,
-                            qreal margin, qreal columnWidth, qreal columnGap);
+void drawVerticalScriptName(QPainter& painter, const QString& name, qreal pageHeight, qreal bottomMargin,
+                            qreal top, qreal margin, qreal columnWidth, qreal columnGap);
 
 // Where an image of the given size is drawn inside rect: scaled to fit whole, centred, proportions
 // kept. Empty when the image has no area.
 QRectF aspectFitRect(const QSizeF& imageSize, const QRectF& rect);
 
 // Fills rect with backgroundColor, then draws the whole image into it at aspectFitRect.
-void drawImageAspectFit(QPainter& painter, const QImage& image, const QColor& backgroundColor, const QRectF& rect);
+void drawImageAspectFit(QPainter& painter, const QImage& image, const QColor& backgroundColor,
+                        const QRectF& rect);
 
 } // namespace quillora

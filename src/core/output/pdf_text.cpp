@@ -8,8 +8,7 @@
 namespace quillora {
 
 PdfTextBlock::PdfTextBlock(const QString& text, const QFont& font, qreal width, QPaintDevice* device,
-                           Qt::Alignment alignment, bool wrap)
-{
+                           Qt::Alignment alignment, bool wrap) {
     QString normalised = text;
     normalised.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     normalised.replace(QLatin1Char('\r'), QLatin1Char('\n'));
@@ -44,21 +43,18 @@ PdfTextBlock::PdfTextBlock(const QString& text, const QFont& font, qreal width, 
     }
 }
 
-qreal PdfTextBlock::lineHeight(int line) const
-{
+qreal PdfTextBlock::lineHeight(int line) const {
     return m_lines.at(line).height;
 }
 
-qreal PdfTextBlock::naturalWidth() const
-{
+qreal PdfTextBlock::naturalWidth() const {
     qreal w = 0;
     for (const auto& l : m_lines)
         w = std::max(w, l.layout->lineAt(l.index).naturalTextWidth());
     return w;
 }
 
-qreal PdfTextBlock::drawLines(QPainter& painter, qreal x, qreal top, int first, int end) const
-{
+qreal PdfTextBlock::drawLines(QPainter& painter, qreal x, qreal top, int first, int end) const {
     qreal y = top;
     for (int i = first; i < end && i < lineCount(); ++i) {
         const Line& l = m_lines.at(i);
@@ -69,8 +65,7 @@ qreal PdfTextBlock::drawLines(QPainter& painter, qreal x, qreal top, int first, 
     return y - top;
 }
 
-QPainterPath PdfTextBlock::outline(qreal x, qreal top) const
-{
+QPainterPath PdfTextBlock::outline(qreal x, qreal top) const {
     QPainterPath path;
     qreal y = top;
     for (const Line& l : m_lines) {
@@ -88,8 +83,7 @@ QPainterPath PdfTextBlock::outline(qreal x, qreal top) const
     return path;
 }
 
-QFont pdfTextFont(QFont font)
-{
+QFont pdfTextFont(QFont font) {
     // Text that needs no complex shaping (Latin, Greek, Cyrillic, …) is set glyph by glyph, so
     // "ffi" stays three letters; scripts that need shaping (Arabic, Devanagari, …) keep it.
     font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::PreferNoShaping));

@@ -2,8 +2,8 @@
 
 #include <QFont>
 #include <QList>
-#include <QString>
 #include <QPainterPath>
+#include <QString>
 #include <QTextLayout>
 
 #include <memory>
@@ -33,7 +33,9 @@ public:
     qreal naturalWidth() const;
     // Draws lines [first, end) with the top of line `first` at (x, top). Returns the drawn height.
     qreal drawLines(QPainter& painter, qreal x, qreal top, int first, int end) const;
-    qreal draw(QPainter& painter, qreal x, qreal top) const { return drawLines(painter, x, top, 0, lineCount()); }
+    qreal draw(QPainter& painter, qreal x, qreal top) const {
+        return drawLines(painter, x, top, 0, lineCount());
+    }
     // The glyph outlines of all lines, placed as draw(x, top) would place them.
     QPainterPath outline(qreal x, qreal top) const;
 

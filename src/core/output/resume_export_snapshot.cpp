@@ -4,15 +4,12 @@ namespace quillora {
 
 namespace {
 
-template <typename Entry>
-std::unique_ptr<Entry> copyEntry(const Entry& e)
-{
+template <typename Entry> std::unique_ptr<Entry> copyEntry(const Entry& e) {
     return std::make_unique<Entry>(e);
 }
 
 template <typename View, typename Entry>
-QList<const View*> views(const std::vector<std::unique_ptr<Entry>>& entries)
-{
+QList<const View*> views(const std::vector<std::unique_ptr<Entry>>& entries) {
     QList<const View*> out;
     out.reserve(qsizetype(entries.size()));
     for (const auto& e : entries)
@@ -21,8 +18,7 @@ QList<const View*> views(const std::vector<std::unique_ptr<Entry>>& entries)
 }
 
 template <typename Entry>
-std::vector<std::unique_ptr<Entry>> deepCopy(const std::vector<std::unique_ptr<Entry>>& entries)
-{
+std::vector<std::unique_ptr<Entry>> deepCopy(const std::vector<std::unique_ptr<Entry>>& entries) {
     std::vector<std::unique_ptr<Entry>> out;
     out.reserve(entries.size());
     for (const auto& e : entries)
@@ -33,18 +29,17 @@ std::vector<std::unique_ptr<Entry>> deepCopy(const std::vector<std::unique_ptr<E
 } // namespace
 
 ResumeExportSnapshot::ResumeExportSnapshot(const ResumeRepresentable& source)
-    : m_title(source.title()),
-      m_fullName(source.fullName()),
-      m_contactInfo(source.contactInfo()),
-      m_summary(source.summary()),
-      m_appliedSkills(source.appliedSkills()),
-      m_fontName(source.fontName()),
-      m_displaySummaryTitle(source.displaySummaryTitle()),
-      m_displayExperienceTitle(source.displayExperienceTitle()),
-      m_displayEducationTitle(source.displayEducationTitle()),
-      m_includeCoverLetter(source.includeCoverLetter()),
-      m_coverLetterText(source.coverLetterText())
-{
+    : m_title(source.title())
+    , m_fullName(source.fullName())
+    , m_contactInfo(source.contactInfo())
+    , m_summary(source.summary())
+    , m_appliedSkills(source.appliedSkills())
+    , m_fontName(source.fontName())
+    , m_displaySummaryTitle(source.displaySummaryTitle())
+    , m_displayExperienceTitle(source.displayExperienceTitle())
+    , m_displayEducationTitle(source.displayEducationTitle())
+    , m_includeCoverLetter(source.includeCoverLetter())
+    , m_coverLetterText(source.coverLetterText()) {
     // QString and QByteArray share their data implicitly with atomic reference counts, so the
     // copies stay valid and unchanged whatever the records do afterwards.
     for (const ExperienceRepresentable* e : source.experience()) {
@@ -76,26 +71,23 @@ ResumeExportSnapshot::ResumeExportSnapshot(const ResumeRepresentable& source)
 }
 
 ResumeExportSnapshot::ResumeExportSnapshot(const ResumeExportSnapshot& other)
-    : ResumeRepresentable(),
-      m_title(other.m_title),
-      m_fullName(other.m_fullName),
-      m_contactInfo(other.m_contactInfo),
-      m_summary(other.m_summary),
-      m_appliedSkills(other.m_appliedSkills),
-      m_experience(deepCopy(other.m_experience)),
-      m_education(deepCopy(other.m_education)),
-      m_portfolio(deepCopy(other.m_portfolio)),
-      m_fontName(other.m_fontName),
-      m_displaySummaryTitle(other.m_displaySummaryTitle),
-      m_displayExperienceTitle(other.m_displayExperienceTitle),
-      m_displayEducationTitle(other.m_displayEducationTitle),
-      m_includeCoverLetter(other.m_includeCoverLetter),
-      m_coverLetterText(other.m_coverLetterText)
-{
-}
+    : ResumeRepresentable()
+    , m_title(other.m_title)
+    , m_fullName(other.m_fullName)
+    , m_contactInfo(other.m_contactInfo)
+    , m_summary(other.m_summary)
+    , m_appliedSkills(other.m_appliedSkills)
+    , m_experience(deepCopy(other.m_experience))
+    , m_education(deepCopy(other.m_education))
+    , m_portfolio(deepCopy(other.m_portfolio))
+    , m_fontName(other.m_fontName)
+    , m_displaySummaryTitle(other.m_displaySummaryTitle)
+    , m_displayExperienceTitle(other.m_displayExperienceTitle)
+    , m_displayEducationTitle(other.m_displayEducationTitle)
+    , m_includeCoverLetter(other.m_includeCoverLetter)
+    , m_coverLetterText(other.m_coverLetterText) {}
 
-ResumeExportSnapshot& ResumeExportSnapshot::operator=(const ResumeExportSnapshot& other)
-{
+ResumeExportSnapshot& ResumeExportSnapshot::operator=(const ResumeExportSnapshot& other) {
     if (this != &other) {
         ResumeExportSnapshot copy(other);
         *this = std::move(copy);
@@ -103,18 +95,15 @@ ResumeExportSnapshot& ResumeExportSnapshot::operator=(const ResumeExportSnapshot
     return *this;
 }
 
-QList<const ExperienceRepresentable*> ResumeExportSnapshot::experience() const
-{
+QList<const ExperienceRepresentable*> ResumeExportSnapshot::experience() const {
     return views<ExperienceRepresentable>(m_experience);
 }
 
-QList<const EducationRepresentable*> ResumeExportSnapshot::education() const
-{
+QList<const EducationRepresentable*> ResumeExportSnapshot::education() const {
     return views<EducationRepresentable>(m_education);
 }
 
-QList<const PortfolioItemRepresentable*> ResumeExportSnapshot::portfolio() const
-{
+QList<const PortfolioItemRepresentable*> ResumeExportSnapshot::portfolio() const {
     return views<PortfolioItemRepresentable>(m_portfolio);
 }
 

@@ -24,8 +24,7 @@ constexpr qreal kTileCornerRadius = 14;
 
 // Decodes a portfolio image no larger than needed to show it at kPortfolioImagePpi inside a
 // tile of the given size (in points). A null image when the bytes are no image.
-QImage decodePortfolioImage(const QByteArray& data, const QSizeF& tile)
-{
+QImage decodePortfolioImage(const QByteArray& data, const QSizeF& tile) {
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
@@ -46,7 +45,8 @@ QImage decodePortfolioImage(const QByteArray& data, const QSizeF& tile)
             // resolution aimed at.
             for (int d : {8, 4, 2}) {
                 const QSize reduced(shown.width() / d, shown.height() / d);
-                if (reduced.width() * 3 >= target.width() * 2 && reduced.height() * 3 >= target.height() * 2) {
+                if (reduced.width() * 3 >= target.width() * 2 &&
+                    reduced.height() * 3 >= target.height() * 2) {
                     target = reduced;
                     break;
                 }
@@ -63,14 +63,12 @@ QImage decodePortfolioImage(const QByteArray& data, const QSizeF& tile)
     return image;
 }
 
-bool hasImage(const PortfolioItemRepresentable& item)
-{
+bool hasImage(const PortfolioItemRepresentable& item) {
     const std::optional<QByteArray> data = item.imageData();
     return data && !data->isEmpty();
 }
 
-int spanOf(const PortfolioItemRepresentable& item)
-{
+int spanOf(const PortfolioItemRepresentable& item) {
     return item.orientation() == PortfolioImageOrientation::landscape ? 2 : 1;
 }
 
@@ -78,12 +76,12 @@ int spanOf(const PortfolioItemRepresentable& item)
 class PageFlow final {
 public:
     PageFlow(QPdfWriter& writer, QPainter& painter, ResumeRenderContext& context)
-        : m_writer(writer), m_painter(painter), m_ctx(context), m_s(context.state)
-    {
-    }
+        : m_writer(writer)
+        , m_painter(painter)
+        , m_ctx(context)
+        , m_s(context.state) {}
 
-    void run()
-    {
+    void run() {
         newPage();
         coverLetter();
         summary();
@@ -104,15 +102,14 @@ private:
     qreal limit() const { return m_ctx.pageSize.height() - m_ctx.bottomMargin; }
     qreal contentWidth() const { return m_ctx.pageSize.width() - 2 * m_ctx.margin; }
     qreal blockWidth() const { return m_ctx.isATS ? contentWidth() : m_ctx.columnWidth; }
-    qreal columnX() const
-    {
-        return m_ctx.isATS ? m_ctx.margin : m_ctx.margin + m_s.columnIndex * (m_ctx.columnWidth + m_ctx.columnGap);
+    qreal columnX() const {
+        return m_ctx.isATS ? m_ctx.margin
+                           : m_ctx.margin + m_s.columnIndex * (m_ctx.columnWidth + m_ctx.columnGap);
     }
     bool atColumnTop() const { return m_s.currentY <= m_s.columnTop; }
     QPaintDevice* device() const { return &m_writer; }
 
-    void newPage()
-    {
+    void newPage() {
         if (!m_firstPageOpen)
             m_writer.newPage();
         m_firstPageOpen = false;
@@ -141,7 +138,8 @@ private:
 
         if (!m_ctx.isATS) {
             m_painter.setPen(QPen(Qt::black, kRuleWidth));
-            m_painter.drawLine(QPointF(m_ctx.margin, 110), QPointF(m_ctx.pageSize.width() - m_ctx.margin, 110));
+            m_painter.drawLine(QPointF(m_ctx.margin, 110),
+                               QPointF(m_ctx.pageSize.width() - m_ctx.margin, 110));
             m_painter.setPen(Qt::black);
         }
         m_s.currentY = contentTop;
@@ -150,8 +148,7 @@ private:
     }
 
     // Continues in the second column of this page, or on a new page.
-    void moveOn(bool wholePage)
-    {
+    void moveOn(bool wholePage) {
         if (!m_ctx.isATS && !wholePage && m_s.columnIndex == 0) {
             m_s.columnIndex = 1;
             m_s.secondColumnUsed = true;
@@ -164,22 +161,19 @@ private:
     // Makes room for a block of the given height. A block that fits in a fresh column but not in
     // what is left moves on whole. Nothing moves from the top of a column, and a block taller than
     // a whole column stays where it is: it is split at line boundaries as it is drawn.
-    void breakFor(qreal height)
-    {
+    void breakFor(qreal height) {
         if (m_s.currentY + height <= limit() || atColumnTop() || height > limit() - m_s.columnTop)
             return;
         moveOn(false);
     }
 
-    qreal blockHeight(const QString& text, const QFont& font) const
-    {
+    qreal blockHeight(const QString& text, const QFont& font) const {
         return PdfTextBlock(text, font, blockWidth(), device()).height() + kBlockPadding;
     }
 
     // Draws the lines of a block from the current y on, going on in the next column or page when
     // the next line would pass the content limit (never from the top of a column).
-    void drawFlowing(const PdfTextBlock& block, qreal padding, bool wholePage, qreal fixedX = -1)
-    {
+    void drawFlowing(const PdfTextBlock& block, qreal padding, bool wholePage, qreal fixedX = -1) {
         m_painter.setPen(Qt::black);
         const int n = block.lineCount();
         if (m_s.currentY + block.height() <= limit()) {
@@ -201,15 +195,13 @@ private:
         m_s.currentY += padding;
     }
 
-    void textBlock(const QString& text, const QFont& font)
-    {
+    void textBlock(const QString& text, const QFont& font) {
         const PdfTextBlock block(text, font, blockWidth(), device());
         breakFor(block.height() + kBlockPadding);
         drawFlowing(block, kBlockPadding, false);
     }
 
-    void entryRule()
-    {
+    void entryRule() {
         if (m_ctx.isATS)
             return;
         breakFor(kEntryRuleHeight);
@@ -220,23 +212,22 @@ private:
         m_s.currentY += kEntryRuleHeight;
     }
 
-    static QString dateLine(const ExperienceRepresentable& e) { return e.startDate() + u" \u2013 " + e.endDate(); }
+    static QString dateLine(const ExperienceRepresentable& e) {
+        return e.startDate() + u" \u2013 " + e.endDate();
+    }
 
-    qreal experienceEntryHeight(const ExperienceRepresentable& e) const
-    {
+    qreal experienceEntryHeight(const ExperienceRepresentable& e) const {
         return blockHeight(e.role(), m_ctx.semiboldFont) + blockHeight(e.company(), m_ctx.contactFont) +
                blockHeight(dateLine(e), m_ctx.contactFont) + blockHeight(e.details(), m_ctx.bodyFont) +
                kEntryRuleHeight;
     }
 
-    qreal educationEntryHeight(const EducationRepresentable& e) const
-    {
+    qreal educationEntryHeight(const EducationRepresentable& e) const {
         return blockHeight(e.degree(), m_ctx.semiboldFont) + blockHeight(e.school(), m_ctx.contactFont) +
                blockHeight(e.year(), m_ctx.contactFont) + kEntryRuleHeight;
     }
 
-    void coverLetter()
-    {
+    void coverLetter() {
         const ResumeRepresentable& r = *m_ctx.resume;
         const QString letter = r.coverLetterText();
         if (!r.includeCoverLetter() || letter.trimmed().isEmpty())
@@ -250,8 +241,7 @@ private:
         newPage();
     }
 
-    void summary()
-    {
+    void summary() {
         const ResumeRepresentable& r = *m_ctx.resume;
         if (r.summary().isEmpty())
             return;
@@ -260,12 +250,12 @@ private:
         m_s.currentY += 10;
     }
 
-    void experienceSection()
-    {
+    void experienceSection() {
         if (m_ctx.experience.isEmpty())
             return;
         const QString title = m_ctx.resume->displayExperienceTitle();
-        breakFor(blockHeight(title, m_ctx.sectionTitleFont) + 4 + experienceEntryHeight(*m_ctx.experience.first()));
+        breakFor(blockHeight(title, m_ctx.sectionTitleFont) + 4 +
+                 experienceEntryHeight(*m_ctx.experience.first()));
         textBlock(title, m_ctx.sectionTitleFont);
         m_s.currentY += 4;
         for (const ExperienceRepresentable* e : std::as_const(m_ctx.experience)) {
@@ -278,8 +268,7 @@ private:
         }
     }
 
-    void skills()
-    {
+    void skills() {
         const QStringList skills = m_ctx.resume->appliedSkills();
         if (skills.isEmpty())
             return;
@@ -290,12 +279,12 @@ private:
         m_s.currentY += 10;
     }
 
-    void educationSection()
-    {
+    void educationSection() {
         if (m_ctx.education.isEmpty())
             return;
         const QString title = m_ctx.resume->displayEducationTitle();
-        breakFor(blockHeight(title, m_ctx.sectionTitleFont) + 4 + educationEntryHeight(*m_ctx.education.first()));
+        breakFor(blockHeight(title, m_ctx.sectionTitleFont) + 4 +
+                 educationEntryHeight(*m_ctx.education.first()));
         textBlock(title, m_ctx.sectionTitleFont);
         m_s.currentY += 4;
         for (const EducationRepresentable* e : std::as_const(m_ctx.education)) {
@@ -308,15 +297,13 @@ private:
     }
 
     // Starts a portfolio page with its title and returns the grid's top.
-    qreal portfolioTitle()
-    {
+    qreal portfolioTitle() {
         textBlock(QStringLiteral("Portfolio"), m_ctx.semiboldFont);
         m_s.currentY += 10;
         return m_s.currentY + 8;
     }
 
-    void portfolio()
-    {
+    void portfolio() {
         QList<const PortfolioItemRepresentable*> items = m_ctx.resume->portfolio();
         if (items.isEmpty())
             return;
@@ -359,14 +346,16 @@ private:
             }
 
             const int cellsLeft = 3 - (column + span);
-            const bool alone = i + 1 >= items.size() || cellsLeft == 0 || spanOf(*items.at(i + 1)) > cellsLeft;
+            const bool alone =
+                i + 1 >= items.size() || cellsLeft == 0 || spanOf(*items.at(i + 1)) > cellsLeft;
             qreal slotX = m_ctx.margin + column * cell;
             qreal slotW = span * cell;
             if (tilesInRow == 0 && alone) {
                 slotX = m_ctx.margin;
                 slotW = contentWidth();
             }
-            const QRectF tile(slotX + (slotW - tileW) / 2, gridTop + row * ((limit() - gridTop) / 2), tileW, tileH);
+            const QRectF tile(slotX + (slotW - tileW) / 2, gridTop + row * ((limit() - gridTop) / 2), tileW,
+                              tileH);
 
             QPainterPath rounded;
             rounded.addRoundedRect(tile, kTileCornerRadius, kTileCornerRadius);
@@ -404,8 +393,7 @@ private:
 
 } // namespace
 
-void drawResumePages(QPdfWriter& writer, QPainter& painter, ResumeRenderContext& context)
-{
+void drawResumePages(QPdfWriter& writer, QPainter& painter, ResumeRenderContext& context) {
     PageFlow(writer, painter, context).run();
 }
 

@@ -18,8 +18,7 @@ namespace {
 
 constexpr qsizetype kMaxFileNameBytes = 255;
 
-QFont systemFont(qreal size, QFont::Weight weight = QFont::Normal)
-{
+QFont systemFont(qreal size, QFont::Weight weight = QFont::Normal) {
     QFont font = FontResolver::font(FontResolver::fallbackFamily(), size);
     font.setWeight(weight);
     font.setItalic(false);
@@ -28,23 +27,20 @@ QFont systemFont(qreal size, QFont::Weight weight = QFont::Normal)
 
 // The résumé's font at size, or the system font of that size and weight when the name resolves
 // to no face.
-QFont resumeFont(const QString& fontName, qreal size, QFont::Weight fallbackWeight)
-{
+QFont resumeFont(const QString& fontName, qreal size, QFont::Weight fallbackWeight) {
     if (FontResolver::isResolved(fontName))
         return FontResolver::font(fontName, size);
     return systemFont(size, fallbackWeight);
 }
 
-Result<QString> failed(const QString& error)
-{
+Result<QString> failed(const QString& error) {
     logLine(QStringLiteral("❌ PDF Export Failed: ") + error);
     return Result<QString>::failure(error);
 }
 
 } // namespace
 
-QString ResumePDFGenerator::fileNameForTitle(const QString& title)
-{
+QString ResumePDFGenerator::fileNameForTitle(const QString& title) {
     QString base = title;
     base.replace(QLatin1Char('/'), QLatin1Char('-'));
     base.remove(QChar(u'\0'));
@@ -55,8 +51,8 @@ QString ResumePDFGenerator::fileNameForTitle(const QString& title)
         qsizetype bytes = 0;
         qsizetype end = 0;
         while (end < base.size()) {
-            const bool pair = base.at(end).isHighSurrogate() && end + 1 < base.size() &&
-                              base.at(end + 1).isLowSurrogate();
+            const bool pair =
+                base.at(end).isHighSurrogate() && end + 1 < base.size() && base.at(end + 1).isLowSurrogate();
             const qsizetype units = pair ? 2 : 1;
             const qsizetype size = QStringView(base).mid(end, units).toUtf8().size();
             if (bytes + size > budget)
@@ -69,14 +65,12 @@ QString ResumePDFGenerator::fileNameForTitle(const QString& title)
     return base + extension;
 }
 
-QString ResumePDFGenerator::filePathForTitle(const QString& title)
-{
+QString ResumePDFGenerator::filePathForTitle(const QString& title) {
     return QDir(QDir::tempPath()).filePath(fileNameForTitle(title));
 }
 
 Result<QString> ResumePDFGenerator::exportPDF(const ResumeRepresentable& resume, BackgroundShapeType shape,
-                                              BackgroundColorTheme theme, ResumeLayoutMode mode)
-{
+                                              BackgroundColorTheme theme, ResumeLayoutMode mode) {
     ResumeRenderContext context;
     context.resume = &resume;
     context.isATS = mode == ResumeLayoutMode::ats;

@@ -6,8 +6,8 @@
 
 namespace quillora {
 
-Appearance::Appearance(QObject* parent) : QObject(parent)
-{
+Appearance::Appearance(QObject* parent)
+    : QObject(parent) {
     if (auto* app = QCoreApplication::instance())
         app->installEventFilter(this);
     m_lastLight = isLight();
@@ -15,44 +15,37 @@ Appearance::Appearance(QObject* parent) : QObject(parent)
 
 Appearance::~Appearance() = default;
 
-Appearance& Appearance::shared()
-{
+Appearance& Appearance::shared() {
     static auto* instance = new Appearance(QCoreApplication::instance());
     return *instance;
 }
 
-bool Appearance::paletteIsLight() const
-{
+bool Appearance::paletteIsLight() const {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return true;
     return QGuiApplication::palette().color(QPalette::Active, QPalette::Window).lightnessF() >= 0.5;
 }
 
-bool Appearance::isLight() const
-{
+bool Appearance::isLight() const {
     return m_lightOverride.value_or(paletteIsLight());
 }
 
-bool Appearance::reduceMotion() const
-{
+bool Appearance::reduceMotion() const {
     return m_reduceMotionOverride.value_or(false);
 }
 
-void Appearance::setLightOverride(std::optional<bool> light)
-{
+void Appearance::setLightOverride(std::optional<bool> light) {
     m_lightOverride = light;
     m_lastLight = isLight();
     emit changed();
 }
 
-void Appearance::setReduceMotionOverride(std::optional<bool> reduceMotion)
-{
+void Appearance::setReduceMotionOverride(std::optional<bool> reduceMotion) {
     m_reduceMotionOverride = reduceMotion;
     emit changed();
 }
 
-bool Appearance::eventFilter(QObject* watched, QEvent* event)
-{
+bool Appearance::eventFilter(QObject* watched, QEvent* event) {
     if (watched == QCoreApplication::instance() && event->type() == QEvent::ApplicationPaletteChange) {
         const bool light = isLight();
         if (light != m_lastLight) {

@@ -4,8 +4,7 @@
 
 namespace quillora {
 
-void logLine(const QString& line)
-{
+void logLine(const QString& line) {
     const QByteArray utf8 = line.toUtf8();
     std::fwrite(utf8.constData(), 1, size_t(utf8.size()), stdout);
     std::fputc('\n', stdout);

@@ -9,10 +9,10 @@
 namespace quillora {
 
 // The outcome of a core operation that can fail: a value, or an error text fit to show or log.
-template <typename T>
-class [[nodiscard]] Result final {
+template <typename T> class [[nodiscard]] Result final {
 public:
-    Result(T value) : m_state(std::in_place_index<0>, std::move(value)) {}
+    Result(T value)
+        : m_state(std::in_place_index<0>, std::move(value)) {}
 
     static Result failure(QString error) { return Result(Error{std::move(error)}); }
 
@@ -33,7 +33,8 @@ private:
     struct Error {
         QString text;
     };
-    explicit Result(Error error) : m_state(std::in_place_index<1>, std::move(error)) {}
+    explicit Result(Error error)
+        : m_state(std::in_place_index<1>, std::move(error)) {}
 
     std::variant<T, Error> m_state;
 };
@@ -42,6 +43,8 @@ private:
 struct Done final {};
 using Status = Result<Done>;
 
-inline Status success() { return Status(Done{}); }
+inline Status success() {
+    return Status(Done{});
+}
 
 } // namespace quillora

@@ -17,8 +17,7 @@ namespace {
 constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
 // Every live Settings object, so a write through one notifies the others on the same file.
-QList<Settings*>& liveSettings()
-{
+QList<Settings*>& liveSettings() {
     static QList<Settings*> list;
     return list;
 }
@@ -27,102 +26,85 @@ QList<Settings*>& liveSettings()
 
 Settings::Settings(QObject* parent)
     : QObject(parent)
-    , m_settings(std::make_unique<QSettings>(QStringLiteral("Quillora"), QStringLiteral("Quillora")))
-{
+    , m_settings(std::make_unique<QSettings>(QStringLiteral("Quillora"), QStringLiteral("Quillora"))) {
     liveSettings().append(this);
 }
 
 Settings::Settings(const QString& filePath, QObject* parent)
-    : QObject(parent), m_settings(std::make_unique<QSettings>(filePath, QSettings::IniFormat))
-{
+    : QObject(parent)
+    , m_settings(std::make_unique<QSettings>(filePath, QSettings::IniFormat)) {
     liveSettings().append(this);
 }
 
-Settings::~Settings()
-{
+Settings::~Settings() {
     liveSettings().removeOne(this);
 }
 
-Settings& Settings::shared()
-{
+Settings& Settings::shared() {
     static auto* instance = new Settings(QCoreApplication::instance());
     return *instance;
 }
 
-QString Settings::fileName() const
-{
+QString Settings::fileName() const {
     return m_settings->fileName();
 }
 
-int Settings::selectedGradientID() const
-{
+int Settings::selectedGradientID() const {
     bool ok = false;
     const int id = m_settings->value(selectedGradientIDKey).toInt(&ok);
     return ok ? id : defaultSelectedGradientID;
 }
 
-void Settings::setSelectedGradientID(int rawValue)
-{
+void Settings::setSelectedGradientID(int rawValue) {
     setValue(selectedGradientIDKey, rawValue);
 }
 
-QString Settings::backgroundShapeRaw() const
-{
+QString Settings::backgroundShapeRaw() const {
     return m_settings->value(backgroundShapeKey, defaultBackgroundShape).toString();
 }
 
-void Settings::setBackgroundShapeRaw(const QString& rawValue)
-{
+void Settings::setBackgroundShapeRaw(const QString& rawValue) {
     setValue(backgroundShapeKey, rawValue);
 }
 
-QString Settings::colorThemeRaw() const
-{
+QString Settings::colorThemeRaw() const {
     return m_settings->value(colorThemeKey, defaultColorTheme).toString();
 }
 
-void Settings::setColorThemeRaw(const QString& rawValue)
-{
+void Settings::setColorThemeRaw(const QString& rawValue) {
     setValue(colorThemeKey, rawValue);
 }
 
-QString Settings::openAIAPIKey() const
-{
+QString Settings::openAIAPIKey() const {
     return m_settings->value(openAIAPIKeyKey, QString()).toString();
 }
 
-void Settings::setOpenAIAPIKey(const QString& key)
-{
+void Settings::setOpenAIAPIKey(const QString& key) {
     setValue(openAIAPIKeyKey, key);
 }
 
-bool Settings::contains(const QString& key) const
-{
+bool Settings::contains(const QString& key) const {
     return m_settings->contains(key);
 }
 
-QVariant Settings::value(const QString& key, const QVariant& defaultValue) const
-{
+QVariant Settings::value(const QString& key, const QVariant& defaultValue) const {
     return m_settings->value(key, defaultValue);
 }
 
-void Settings::setValue(const QString& key, const QVariant& value)
-{
+void Settings::setValue(const QString& key, const QVariant& value) {
     restrictFile();
     m_settings->setValue(key, value);
     commit(key);
 }
 
-void Settings::remove(const QString& key)
-{
+void Settings::remove(const QString& key) {
     restrictFile();
     m_settings->remove(key);
     commit(key);
 }
 
 // Writes the file and tells every Settings object on it that the key changed.
-void Settings::commit(const QString& key)
-{
+void Settings::commit(const QString& key) {
     m_settings->sync();
     restrictFile();
     if (m_settings->status() != QSettings::NoError)
@@ -145,8 +127,7 @@ void Settings::commit(const QString& key)
 
 // Creates the file owner-only before anything is written to it and keeps it that way; the
 // atomic rewrite of the file keeps the permissions of the file it replaces.
-void Settings::restrictFile() const
-{
+void Settings::restrictFile() const {
     const QString path = m_settings->fileName();
     QFile file(path);
     if (!file.exists()) {

@@ -8,14 +8,12 @@
 
 namespace quillora {
 
-bool isRunningForPreviews()
-{
+bool isRunningForPreviews() {
     return qEnvironmentVariable("XCODE_RUNNING_FOR_PREVIEWS") == QLatin1String("1") &&
            qEnvironmentVariableIsSet("XCODE_RUNNING_FOR_PREVIEWS");
 }
 
-void seedPreviewResume(ModelContext& context)
-{
+void seedPreviewResume(ModelContext& context) {
     const auto existing = context.fetchResumes();
     if (!existing) {
         logLine(QStringLiteral("⚠️ Failed to seed preview resume: ") + existing.error());
@@ -24,12 +22,14 @@ void seedPreviewResume(ModelContext& context)
     if (!existing->isEmpty())
         return;
     auto sample = std::make_shared<Resume>(
-        QStringLiteral("Preview Resume"), QStringLiteral("Avery Lindqvist"), QStringLiteral("avery.lindqvist@example.com"),
-        QStringLiteral("Creative iOS developer focused on elegant, human-friendly tools."), QList<ExperiencePtr>{},
-        QList<EducationPtr>{}, QList<PortfolioItemPtr>{}, QStringLiteral("Summary"), QStringLiteral("Experience"),
-        QStringLiteral("Education"), false, QString(), QString(), QString(), std::nullopt, false, QString(), QString(),
-        std::nullopt, std::nullopt, QStringLiteral("Helvetica Neue"), 0, QDateTime::currentDateTimeUtc(), false,
-        QStringList{}, QStringList{}, std::nullopt);
+        QStringLiteral("Preview Resume"), QStringLiteral("Avery Lindqvist"),
+        QStringLiteral("avery.lindqvist@example.com"),
+        QStringLiteral("Creative iOS developer focused on elegant, human-friendly tools."),
+        QList<ExperiencePtr>{}, QList<EducationPtr>{}, QList<PortfolioItemPtr>{}, QStringLiteral("Summary"),
+        QStringLiteral("Experience"), QStringLiteral("Education"), false, QString(), QString(), QString(),
+        std::nullopt, false, QString(), QString(), std::nullopt, std::nullopt,
+        QStringLiteral("Helvetica Neue"), 0, QDateTime::currentDateTimeUtc(), false, QStringList{},
+        QStringList{}, std::nullopt);
     sample->setIncludeSkills(true);
     sample->setAppliedSkills({QStringLiteral("Workflow management: Process coordination"),
                               QStringLiteral("Visual design: UI polish"),
@@ -40,23 +40,22 @@ void seedPreviewResume(ModelContext& context)
         logLine(QStringLiteral("⚠️ Failed to seed preview resume: ") + status.error());
 }
 
-void logApplicationSupportListing()
-{
+void logApplicationSupportListing() {
     const QDir dir(applicationSupportURL());
     if (!dir.exists()) {
-        logLine(QStringLiteral("⚠️ Could not inspect Application Support: The folder \"%1\" doesn't exist.")
-                    .arg(dir.path()));
+        logLine(
+            QStringLiteral("⚠️ Could not inspect Application Support: The folder \"%1\" doesn't exist.")
+                .arg(dir.path()));
         return;
     }
     logLine(QStringLiteral("📁 Application Support contains:"));
-    const QStringList entries = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                              QDir::Unsorted);
+    const QStringList entries =
+        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
     for (const QString& entry : entries)
         logLine(QStringLiteral(" — ") + entry);
 }
 
-AppStore openAppStore()
-{
+AppStore openAppStore() {
     AppStore store;
     if (isRunningForPreviews()) {
         auto container = ModelContainer::inMemory();

@@ -8,26 +8,23 @@
 namespace quillora {
 
 ModelContainer::ModelContainer(sql::Database db, QString path)
-    : m_db(std::move(db)), m_path(std::move(path)), m_context(std::make_unique<ModelContext>(m_db))
-{
-}
+    : m_db(std::move(db))
+    , m_path(std::move(path))
+    , m_context(std::make_unique<ModelContext>(m_db)) {}
 
-ModelContainer::~ModelContainer()
-{
+ModelContainer::~ModelContainer() {
     // The context's statements must go before the connection.
     m_context.reset();
 }
 
-QStringList ModelContainer::schemaStatements()
-{
+QStringList ModelContainer::schemaStatements() {
     QStringList statements;
     for (const EntityInfo* entity : StoreCodec::entities())
         statements << StoreCodec::createTableStatement(*entity);
     return statements;
 }
 
-Result<std::unique_ptr<ModelContainer>> ModelContainer::open(const QString& storeFilePath)
-{
+Result<std::unique_ptr<ModelContainer>> ModelContainer::open(const QString& storeFilePath) {
     using R = Result<std::unique_ptr<ModelContainer>>;
     const QFileInfo info(storeFilePath);
     if (info.exists() && info.size() > 0 && !sql::hasSqliteHeader(storeFilePath)) {
@@ -40,16 +37,14 @@ Result<std::unique_ptr<ModelContainer>> ModelContainer::open(const QString& stor
     return prepare(std::move(db).value(), storeFilePath);
 }
 
-Result<std::unique_ptr<ModelContainer>> ModelContainer::inMemory()
-{
+Result<std::unique_ptr<ModelContainer>> ModelContainer::inMemory() {
     auto db = sql::Database::openInMemory();
     if (!db)
         return Result<std::unique_ptr<ModelContainer>>::failure(db.error());
     return prepare(std::move(db).value(), QString());
 }
 
-Result<std::unique_ptr<ModelContainer>> ModelContainer::prepare(sql::Database db, const QString& path)
-{
+Result<std::unique_ptr<ModelContainer>> ModelContainer::prepare(sql::Database db, const QString& path) {
     using R = Result<std::unique_ptr<ModelContainer>>;
     const QString where = path.isEmpty() ? QStringLiteral("the in-memory store") : path;
 
@@ -83,17 +78,19 @@ Result<std::unique_ptr<ModelContainer>> ModelContainer::prepare(sql::Database db
         while (columns->next())
             names << columns->text(1);
         if (names != StoreCodec::columnNames(*entity)) {
-            return R::failure(
-                QStringLiteral("%1 has a table \"%2\" whose columns this app does not know.").arg(where, name));
+            return R::failure(QStringLiteral("%1 has a table \"%2\" whose columns this app does not know.")
+                                  .arg(where, name));
         }
     }
 
     if (!path.isEmpty()) {
         auto mode = db.prepare(QStringLiteral("PRAGMA journal_mode = WAL"));
         if (!mode || !mode->next() || mode->text(0).compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0)
-            return R::failure(QStringLiteral("Cannot open %1 in write-ahead-log mode: %2").arg(where, db.lastError()));
+            return R::failure(
+                QStringLiteral("Cannot open %1 in write-ahead-log mode: %2").arg(where, db.lastError()));
     }
-    if (auto status = db.exec(QStringLiteral("PRAGMA synchronous = NORMAL; PRAGMA foreign_keys = OFF;")); !status)
+    if (auto status = db.exec(QStringLiteral("PRAGMA synchronous = NORMAL; PRAGMA foreign_keys = OFF;"));
+        !status)
         return R::failure(status.error());
 
     if (present.size() < StoreCodec::entities().size()) {
@@ -101,7 +98,8 @@ Result<std::unique_ptr<ModelContainer>> ModelContainer::prepare(sql::Database db
                             QStringLiteral(" COMMIT;");
         if (auto status = db.exec(ddl); !status) {
             (void)db.exec(QStringLiteral("ROLLBACK"));
-            return R::failure(QStringLiteral("Cannot create the tables of %1: %2").arg(where, status.error()));
+            return R::failure(
+                QStringLiteral("Cannot create the tables of %1: %2").arg(where, status.error()));
         }
     }
     return std::unique_ptr<ModelContainer>(new ModelContainer(std::move(db), path));

@@ -9,18 +9,22 @@ namespace quillora {
 
 namespace {
 
-bool isResume(const Record* record) { return &record->entity() == &Resume::entityInfo(); }
+bool isResume(const Record* record) {
+    return &record->entity() == &Resume::entityInfo();
+}
 
-QString quoted(const QString& name) { return QLatin1Char('"') % name % QLatin1Char('"'); }
+QString quoted(const QString& name) {
+    return QLatin1Char('"') % name % QLatin1Char('"');
+}
 
 // The statements one save needs, prepared lazily and reused within it.
 class SaveWriter final {
 public:
-    explicit SaveWriter(sql::Database& db) : m_db(db) {}
+    explicit SaveWriter(sql::Database& db)
+        : m_db(db) {}
 
     // Inserts a record; entries get their owner and position. Returns the new row key.
-    Result<qint64> insert(const Record& record, qint64 ownerKey = 0, qint64 position = 0)
-    {
+    Result<qint64> insert(const Record& record, qint64 ownerKey = 0, qint64 position = 0) {
         const EntityInfo& entity = record.entity();
         const QList<int> props = StoreCodec::storedProperties(entity);
         const bool entry = StoreCodec::isEntry(entity);
@@ -52,19 +56,19 @@ public:
 
     // Writes every stored property of a record. A portfolio image still only in the store is
     // left as it is.
-    Status update(const Record& record, qint64 key, bool skipImage)
-    {
+    Status update(const Record& record, qint64 key, bool skipImage) {
         const EntityInfo& entity = record.entity();
         QList<int> props = StoreCodec::storedProperties(entity);
         if (skipImage)
             props.removeAll(int(PortfolioItem::ImageData));
-        auto stmt = statement(QStringLiteral("update:%1:%2").arg(entity.name).arg(skipImage), [&]() -> QString {
-            QStringList sets;
-            for (int p : props)
-                sets << quoted(entity.properties.at(p).name) % QStringLiteral(" = ?");
-            return QStringLiteral("UPDATE ") % quoted(entity.name) % QStringLiteral(" SET ") %
-                   sets.join(QStringLiteral(", ")) % QStringLiteral(" WHERE pk = ?");
-        });
+        auto stmt =
+            statement(QStringLiteral("update:%1:%2").arg(entity.name).arg(skipImage), [&]() -> QString {
+                QStringList sets;
+                for (int p : props)
+                    sets << quoted(entity.properties.at(p).name) % QStringLiteral(" = ?");
+                return QStringLiteral("UPDATE ") % quoted(entity.name) % QStringLiteral(" SET ") %
+                       sets.join(QStringLiteral(", ")) % QStringLiteral(" WHERE pk = ?");
+            });
         if (!stmt)
             return Status::failure(m_error);
         int parameter = 1;
@@ -76,8 +80,7 @@ public:
         return success();
     }
 
-    Status place(const EntityInfo& entity, qint64 key, qint64 ownerKey, qint64 position)
-    {
+    Status place(const EntityInfo& entity, qint64 key, qint64 ownerKey, qint64 position) {
         auto stmt = statement(QStringLiteral("place:") + entity.name, [&]() -> QString {
             return QStringLiteral("UPDATE ") % quoted(entity.name) %
                    QStringLiteral(" SET ownerPK = ?, position = ? WHERE pk = ?");
@@ -91,29 +94,25 @@ public:
     }
 
     // Deletes the entries of one kind that an owner no longer lists.
-    Status deleteEntriesNotIn(const EntityInfo& entity, qint64 ownerKey, const QList<qint64>& keep)
-    {
+    Status deleteEntriesNotIn(const EntityInfo& entity, qint64 ownerKey, const QList<qint64>& keep) {
         QStringList keys;
         for (qint64 k : keep)
             keys << QString::number(k);
-        QString sql = QStringLiteral("DELETE FROM ") % quoted(entity.name) % QStringLiteral(" WHERE ownerPK = ") %
-                      QString::number(ownerKey);
+        QString sql = QStringLiteral("DELETE FROM ") % quoted(entity.name) %
+                      QStringLiteral(" WHERE ownerPK = ") % QString::number(ownerKey);
         if (!keys.isEmpty())
             sql += QStringLiteral(" AND pk NOT IN (") % keys.join(QLatin1Char(',')) % QLatin1Char(')');
         return m_db.exec(sql);
     }
 
-    Status remove(const EntityInfo& entity, qint64 key)
-    {
-        return m_db.exec(QStringLiteral("DELETE FROM ") % quoted(entity.name) % QStringLiteral(" WHERE pk = ") %
-                         QString::number(key));
+    Status remove(const EntityInfo& entity, qint64 key) {
+        return m_db.exec(QStringLiteral("DELETE FROM ") % quoted(entity.name) %
+                         QStringLiteral(" WHERE pk = ") % QString::number(key));
     }
 
 private:
     // A cached statement, reset for new bindings; null (with m_error set) when it cannot be prepared.
-    template <typename MakeSql>
-    sql::Statement* statement(const QString& id, MakeSql makeSql)
-    {
+    template <typename MakeSql> sql::Statement* statement(const QString& id, MakeSql makeSql) {
         auto it = m_cache.find(id);
         if (it == m_cache.end()) {
             auto prepared = m_db.prepare(makeSql());
@@ -127,8 +126,7 @@ private:
         return it->get();
     }
 
-    static QString describe(const EntityInfo& entity, const QString& error)
-    {
+    static QString describe(const EntityInfo& entity, const QString& error) {
         return QStringLiteral("Cannot save %1: %2").arg(entity.name, error);
     }
 
@@ -137,9 +135,7 @@ private:
     QString m_error;
 };
 
-template <typename Ptr>
-QList<std::shared_ptr<Record>> asRecords(const QList<Ptr>& entries)
-{
+template <typename Ptr> QList<std::shared_ptr<Record>> asRecords(const QList<Ptr>& entries) {
     QList<std::shared_ptr<Record>> records;
     records.reserve(entries.size());
     for (const auto& e : entries)
@@ -149,27 +145,25 @@ QList<std::shared_ptr<Record>> asRecords(const QList<Ptr>& entries)
 
 } // namespace
 
-ModelContext::ModelContext(sql::Database& database, QObject* parent) : QObject(parent), m_db(database)
-{
+ModelContext::ModelContext(sql::Database& database, QObject* parent)
+    : QObject(parent)
+    , m_db(database) {
     m_autosaveTimer.setSingleShot(true);
     m_autosaveTimer.setInterval(1000);
     connect(&m_autosaveTimer, &QTimer::timeout, this, &ModelContext::autosave);
 }
 
-ModelContext::~ModelContext()
-{
+ModelContext::~ModelContext() {
     for (const auto& record : std::as_const(m_registry))
         record->m_context = nullptr;
 }
 
-void ModelContext::registerRecord(const std::shared_ptr<Record>& record)
-{
+void ModelContext::registerRecord(const std::shared_ptr<Record>& record) {
     record->m_context = this;
     m_registry.insert(record.get(), record);
 }
 
-void ModelContext::insert(const std::shared_ptr<Record>& record)
-{
+void ModelContext::insert(const std::shared_ptr<Record>& record) {
     if (!record || m_registry.contains(record.get()) || record->m_deleted)
         return;
     registerRecord(record);
@@ -183,8 +177,7 @@ void ModelContext::insert(const std::shared_ptr<Record>& record)
     scheduleAutosave();
 }
 
-void ModelContext::deleteRecord(const std::shared_ptr<Record>& record)
-{
+void ModelContext::deleteRecord(const std::shared_ptr<Record>& record) {
     if (!record || record->m_deleted)
         return;
     record->m_deleted = true;
@@ -211,8 +204,7 @@ void ModelContext::deleteRecord(const std::shared_ptr<Record>& record)
     scheduleAutosave();
 }
 
-void ModelContext::recordDidChange(Record* record, int propertyIndex)
-{
+void ModelContext::recordDidChange(Record* record, int propertyIndex) {
     if (record->m_deleted)
         return;
     m_dirty.insert(record);
@@ -221,13 +213,11 @@ void ModelContext::recordDidChange(Record* record, int propertyIndex)
     scheduleAutosave();
 }
 
-bool ModelContext::hasChanges() const
-{
+bool ModelContext::hasChanges() const {
     return !m_inserted.isEmpty() || !m_deleted.isEmpty() || !m_dirty.isEmpty();
 }
 
-Status ModelContext::loadAll()
-{
+Status ModelContext::loadAll() {
     // Résumés this context saved before its first fetch are already here.
     QSet<qint64> known;
     for (const ResumePtr& resume : std::as_const(m_resumes)) {
@@ -309,7 +299,8 @@ Status ModelContext::loadAll()
         !s)
         return s;
     if (auto s = loadEntries(
-            PortfolioItem::entityInfo(), [] { return PortfolioItemPtr(new PortfolioItem(PortfolioItem::FromStore{})); },
+            PortfolioItem::entityInfo(),
+            [] { return PortfolioItemPtr(new PortfolioItem(PortfolioItem::FromStore{})); },
             [](Resume& r, const PortfolioItemPtr& e) { r.m_portfolioItems.append(e); });
         !s)
         return s;
@@ -324,8 +315,7 @@ Status ModelContext::loadAll()
     return success();
 }
 
-Result<QList<ResumePtr>> ModelContext::fetchResumes()
-{
+Result<QList<ResumePtr>> ModelContext::fetchResumes() {
     if (!m_loaded) {
         if (auto status = loadAll(); !status)
             return Result<QList<ResumePtr>>::failure(status.error());
@@ -341,15 +331,13 @@ Result<QList<ResumePtr>> ModelContext::fetchResumes()
     return sorted;
 }
 
-qint64 ModelContext::creationOrderOf(const Resume& resume) const
-{
+qint64 ModelContext::creationOrderOf(const Resume& resume) const {
     if (resume.m_storeKey > 0)
         return resume.m_storeKey;
     return m_creationOrder.value(const_cast<Resume*>(&resume), m_nextCreationOrder);
 }
 
-void ModelContext::loadImageData(PortfolioItem* item)
-{
+void ModelContext::loadImageData(PortfolioItem* item) {
     auto stmt = m_db.prepare(QStringLiteral("SELECT \"imageData\" FROM \"PortfolioItem\" WHERE pk = ?"));
     if (!stmt)
         return;
@@ -360,8 +348,7 @@ void ModelContext::loadImageData(PortfolioItem* item)
         item->m_values[PortfolioItem::ImageData] = QVariant();
 }
 
-Status ModelContext::save()
-{
+Status ModelContext::save() {
     m_autosaveTimer.stop();
     if (!hasChanges())
         return success();
@@ -443,11 +430,13 @@ Status ModelContext::save()
                 if (auto s = writer.update(*resume, resume->m_storeKey, false); !s)
                     return s;
             }
-            if (auto s = writeList(*resume, asRecords(resume->m_experienceItems), Experience::entityInfo()); !s)
+            if (auto s = writeList(*resume, asRecords(resume->m_experienceItems), Experience::entityInfo());
+                !s)
                 return s;
             if (auto s = writeList(*resume, asRecords(resume->m_educationItems), Education::entityInfo()); !s)
                 return s;
-            if (auto s = writeList(*resume, asRecords(resume->m_portfolioItems), PortfolioItem::entityInfo()); !s)
+            if (auto s = writeList(*resume, asRecords(resume->m_portfolioItems), PortfolioItem::entityInfo());
+                !s)
                 return s;
         }
         // Entries changed in place under an unchanged résumé.
@@ -507,23 +496,22 @@ Status ModelContext::save()
     return success();
 }
 
-void ModelContext::setAutosaveEnabled(bool enabled)
-{
+void ModelContext::setAutosaveEnabled(bool enabled) {
     m_autosaveEnabled = enabled;
     if (!enabled)
         m_autosaveTimer.stop();
 }
 
-void ModelContext::setAutosaveDelay(int milliseconds) { m_autosaveTimer.setInterval(milliseconds); }
+void ModelContext::setAutosaveDelay(int milliseconds) {
+    m_autosaveTimer.setInterval(milliseconds);
+}
 
-void ModelContext::scheduleAutosave()
-{
+void ModelContext::scheduleAutosave() {
     if (m_autosaveEnabled)
         m_autosaveTimer.start();
 }
 
-void ModelContext::autosave()
-{
+void ModelContext::autosave() {
     if (!hasChanges())
         return;
     if (auto status = save(); !status) {

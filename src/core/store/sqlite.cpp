@@ -8,8 +8,7 @@ namespace quillora::sql {
 
 namespace {
 
-QString messageOf(sqlite3* db, int code)
-{
+QString messageOf(sqlite3* db, int code) {
     if (db != nullptr && sqlite3_errcode(db) == code)
         return QString::fromUtf8(sqlite3_errmsg(db));
     return QString::fromUtf8(sqlite3_errstr(code));
@@ -18,12 +17,11 @@ QString messageOf(sqlite3* db, int code)
 } // namespace
 
 Statement::Statement(Statement&& other) noexcept
-    : m_stmt(std::exchange(other.m_stmt, nullptr)), m_db(other.m_db), m_error(std::move(other.m_error))
-{
-}
+    : m_stmt(std::exchange(other.m_stmt, nullptr))
+    , m_db(other.m_db)
+    , m_error(std::move(other.m_error)) {}
 
-Statement& Statement::operator=(Statement&& other) noexcept
-{
+Statement& Statement::operator=(Statement&& other) noexcept {
     if (this != &other) {
         sqlite3_finalize(m_stmt);
         m_stmt = std::exchange(other.m_stmt, nullptr);
@@ -33,39 +31,43 @@ Statement& Statement::operator=(Statement&& other) noexcept
     return *this;
 }
 
-Statement::~Statement() { sqlite3_finalize(m_stmt); }
+Statement::~Statement() {
+    sqlite3_finalize(m_stmt);
+}
 
-void Statement::bindNull(int index) { sqlite3_bind_null(m_stmt, index); }
+void Statement::bindNull(int index) {
+    sqlite3_bind_null(m_stmt, index);
+}
 
-void Statement::bind(int index, qint64 value) { sqlite3_bind_int64(m_stmt, index, value); }
+void Statement::bind(int index, qint64 value) {
+    sqlite3_bind_int64(m_stmt, index, value);
+}
 
-void Statement::bind(int index, double value) { sqlite3_bind_double(m_stmt, index, value); }
+void Statement::bind(int index, double value) {
+    sqlite3_bind_double(m_stmt, index, value);
+}
 
-void Statement::bind(int index, const QString& value)
-{
+void Statement::bind(int index, const QString& value) {
     const QByteArray utf8 = value.toUtf8();
     // A non-null pointer even for "" so SQLite stores '' rather than NULL.
     sqlite3_bind_text(m_stmt, index, utf8.constData() ? utf8.constData() : "", int(utf8.size()),
                       SQLITE_TRANSIENT);
 }
 
-void Statement::bindBlob(int index, const QByteArray& value)
-{
+void Statement::bindBlob(int index, const QByteArray& value) {
     static const char empty = 0;
     sqlite3_bind_blob64(m_stmt, index, value.isEmpty() ? &empty : value.constData(),
                         sqlite3_uint64(value.size()), SQLITE_TRANSIENT);
 }
 
-void Statement::bind(int index, const std::optional<QString>& value)
-{
+void Statement::bind(int index, const std::optional<QString>& value) {
     if (value)
         bind(index, *value);
     else
         bindNull(index);
 }
 
-bool Statement::next()
-{
+bool Statement::next() {
     const int rc = sqlite3_step(m_stmt);
     if (rc == SQLITE_ROW)
         return true;
@@ -74,8 +76,7 @@ bool Statement::next()
     return false;
 }
 
-Status Statement::exec()
-{
+Status Statement::exec() {
     const int rc = sqlite3_step(m_stmt);
     sqlite3_reset(m_stmt);
     if (rc == SQLITE_DONE || rc == SQLITE_ROW)
@@ -84,43 +85,45 @@ Status Statement::exec()
     return Status::failure(m_error);
 }
 
-void Statement::reset()
-{
+void Statement::reset() {
     sqlite3_reset(m_stmt);
     sqlite3_clear_bindings(m_stmt);
 }
 
-bool Statement::isNull(int column) const { return sqlite3_column_type(m_stmt, column) == SQLITE_NULL; }
+bool Statement::isNull(int column) const {
+    return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
+}
 
-qint64 Statement::int64(int column) const { return sqlite3_column_int64(m_stmt, column); }
+qint64 Statement::int64(int column) const {
+    return sqlite3_column_int64(m_stmt, column);
+}
 
-double Statement::real(int column) const { return sqlite3_column_double(m_stmt, column); }
+double Statement::real(int column) const {
+    return sqlite3_column_double(m_stmt, column);
+}
 
-QString Statement::text(int column) const
-{
+QString Statement::text(int column) const {
     const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
     const int size = sqlite3_column_bytes(m_stmt, column);
     return data ? QString::fromUtf8(data, size) : QString();
 }
 
-std::optional<QString> Statement::optionalText(int column) const
-{
+std::optional<QString> Statement::optionalText(int column) const {
     if (isNull(column))
         return std::nullopt;
     return text(column);
 }
 
-QByteArray Statement::blob(int column) const
-{
+QByteArray Statement::blob(int column) const {
     const void* data = sqlite3_column_blob(m_stmt, column);
     const int size = sqlite3_column_bytes(m_stmt, column);
     return data ? QByteArray(static_cast<const char*>(data), size) : QByteArray();
 }
 
-Database::Database(Database&& other) noexcept : m_db(std::exchange(other.m_db, nullptr)) {}
+Database::Database(Database&& other) noexcept
+    : m_db(std::exchange(other.m_db, nullptr)) {}
 
-Database& Database::operator=(Database&& other) noexcept
-{
+Database& Database::operator=(Database&& other) noexcept {
     if (this != &other) {
         close();
         m_db = std::exchange(other.m_db, nullptr);
@@ -128,23 +131,29 @@ Database& Database::operator=(Database&& other) noexcept
     return *this;
 }
 
-Database::~Database() { close(); }
+Database::~Database() {
+    close();
+}
 
-void Database::close()
-{
+void Database::close() {
     if (m_db != nullptr) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
 }
 
-Result<Database> Database::open(const QString& path, Mode mode)
-{
+Result<Database> Database::open(const QString& path, Mode mode) {
     int flags = SQLITE_OPEN_FULLMUTEX;
     switch (mode) {
-    case Mode::ReadOnly: flags |= SQLITE_OPEN_READONLY; break;
-    case Mode::ReadWrite: flags |= SQLITE_OPEN_READWRITE; break;
-    case Mode::ReadWriteCreate: flags |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE; break;
+    case Mode::ReadOnly:
+        flags |= SQLITE_OPEN_READONLY;
+        break;
+    case Mode::ReadWrite:
+        flags |= SQLITE_OPEN_READWRITE;
+        break;
+    case Mode::ReadWriteCreate:
+        flags |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+        break;
     }
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
@@ -158,13 +167,11 @@ Result<Database> Database::open(const QString& path, Mode mode)
     return Database(db);
 }
 
-Result<Database> Database::openInMemory()
-{
+Result<Database> Database::openInMemory() {
     return open(QStringLiteral(":memory:"));
 }
 
-Result<Statement> Database::prepare(const QString& sql) const
-{
+Result<Statement> Database::prepare(const QString& sql) const {
     sqlite3_stmt* stmt = nullptr;
     const QByteArray utf8 = sql.toUtf8();
     const int rc = sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &stmt, nullptr);
@@ -175,8 +182,7 @@ Result<Statement> Database::prepare(const QString& sql) const
     return Statement(stmt, m_db);
 }
 
-Status Database::exec(const QString& sql) const
-{
+Status Database::exec(const QString& sql) const {
     char* message = nullptr;
     const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &message);
     if (rc == SQLITE_OK)
@@ -186,14 +192,19 @@ Status Database::exec(const QString& sql) const
     return Status::failure(text);
 }
 
-qint64 Database::lastInsertRowId() const { return sqlite3_last_insert_rowid(m_db); }
+qint64 Database::lastInsertRowId() const {
+    return sqlite3_last_insert_rowid(m_db);
+}
 
-int Database::changes() const { return sqlite3_changes(m_db); }
+int Database::changes() const {
+    return sqlite3_changes(m_db);
+}
 
-QString Database::lastError() const { return QString::fromUtf8(sqlite3_errmsg(m_db)); }
+QString Database::lastError() const {
+    return QString::fromUtf8(sqlite3_errmsg(m_db));
+}
 
-bool hasSqliteHeader(const QString& path)
-{
+bool hasSqliteHeader(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;

@@ -52,7 +52,9 @@ public:
 
 private:
     friend class Database;
-    Statement(sqlite3_stmt* stmt, sqlite3* db) : m_stmt(stmt), m_db(db) {}
+    Statement(sqlite3_stmt* stmt, sqlite3* db)
+        : m_stmt(stmt)
+        , m_db(db) {}
 
     sqlite3_stmt* m_stmt = nullptr;
     sqlite3* m_db = nullptr;
@@ -85,7 +87,8 @@ public:
     QString lastError() const;
 
 private:
-    explicit Database(sqlite3* db) : m_db(db) {}
+    explicit Database(sqlite3* db)
+        : m_db(db) {}
     void close();
 
     sqlite3* m_db = nullptr;

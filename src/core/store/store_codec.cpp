@@ -13,34 +13,39 @@ namespace quillora {
 
 namespace {
 
-QString quoted(const QString& name) { return QLatin1Char('"') % name % QLatin1Char('"'); }
+QString quoted(const QString& name) {
+    return QLatin1Char('"') % name % QLatin1Char('"');
+}
 
-QString columnType(PropertyType type)
-{
+QString columnType(PropertyType type) {
     switch (type) {
     case PropertyType::Text:
     case PropertyType::TextList:
     case PropertyType::Date:
-    case PropertyType::Orientation: return QStringLiteral("TEXT NOT NULL");
-    case PropertyType::Uuid: return QStringLiteral("TEXT NOT NULL UNIQUE");
+    case PropertyType::Orientation:
+        return QStringLiteral("TEXT NOT NULL");
+    case PropertyType::Uuid:
+        return QStringLiteral("TEXT NOT NULL UNIQUE");
     case PropertyType::OptionalText:
     case PropertyType::OptionalDate:
-    case PropertyType::OptionalTextList: return QStringLiteral("TEXT");
+    case PropertyType::OptionalTextList:
+        return QStringLiteral("TEXT");
     case PropertyType::Bool:
-    case PropertyType::Int64: return QStringLiteral("INTEGER NOT NULL");
-    case PropertyType::OptionalBytes: return QStringLiteral("BLOB");
-    case PropertyType::ToMany: break;
+    case PropertyType::Int64:
+        return QStringLiteral("INTEGER NOT NULL");
+    case PropertyType::OptionalBytes:
+        return QStringLiteral("BLOB");
+    case PropertyType::ToMany:
+        break;
     }
     return QString();
 }
 
-QString encodeList(const QStringList& list)
-{
+QString encodeList(const QStringList& list) {
     return QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(list)).toJson(QJsonDocument::Compact));
 }
 
-std::optional<QStringList> decodeList(const QString& text)
-{
+std::optional<QStringList> decodeList(const QString& text) {
     const QJsonDocument doc = QJsonDocument::fromJson(text.toUtf8());
     if (!doc.isArray())
         return std::nullopt;
@@ -55,17 +60,17 @@ std::optional<QStringList> decodeList(const QString& text)
 
 } // namespace
 
-const QList<const EntityInfo*>& StoreCodec::entities()
-{
+const QList<const EntityInfo*>& StoreCodec::entities() {
     static const QList<const EntityInfo*> all{&Resume::entityInfo(), &Experience::entityInfo(),
                                               &Education::entityInfo(), &PortfolioItem::entityInfo()};
     return all;
 }
 
-bool StoreCodec::isEntry(const EntityInfo& entity) { return &entity != &Resume::entityInfo(); }
+bool StoreCodec::isEntry(const EntityInfo& entity) {
+    return &entity != &Resume::entityInfo();
+}
 
-QList<int> StoreCodec::storedProperties(const EntityInfo& entity)
-{
+QList<int> StoreCodec::storedProperties(const EntityInfo& entity) {
     QList<int> indexes;
     for (int i = 0; i < entity.properties.size(); ++i) {
         if (entity.properties.at(i).type != PropertyType::ToMany)
@@ -74,8 +79,7 @@ QList<int> StoreCodec::storedProperties(const EntityInfo& entity)
     return indexes;
 }
 
-QStringList StoreCodec::columnNames(const EntityInfo& entity)
-{
+QStringList StoreCodec::columnNames(const EntityInfo& entity) {
     QStringList names{QStringLiteral("pk")};
     if (isEntry(entity))
         names << QStringLiteral("ownerPK") << QStringLiteral("position");
@@ -84,8 +88,7 @@ QStringList StoreCodec::columnNames(const EntityInfo& entity)
     return names;
 }
 
-QString StoreCodec::createTableStatement(const EntityInfo& entity)
-{
+QString StoreCodec::createTableStatement(const EntityInfo& entity) {
     QStringList columns{QStringLiteral("pk INTEGER PRIMARY KEY AUTOINCREMENT")};
     if (isEntry(entity)) {
         columns << QStringLiteral("ownerPK INTEGER") << QStringLiteral("position INTEGER NOT NULL DEFAULT 0");
@@ -97,45 +100,53 @@ QString StoreCodec::createTableStatement(const EntityInfo& entity)
     QString sql = QStringLiteral("CREATE TABLE IF NOT EXISTS ") % quoted(entity.name) % QStringLiteral(" (") %
                   columns.join(QStringLiteral(", ")) % QStringLiteral(");");
     if (isEntry(entity)) {
-        sql += QStringLiteral(" CREATE INDEX IF NOT EXISTS ") % quoted(entity.name % QStringLiteral("_owner")) %
-               QStringLiteral(" ON ") % quoted(entity.name) % QStringLiteral(" (ownerPK, position);");
+        sql += QStringLiteral(" CREATE INDEX IF NOT EXISTS ") %
+               quoted(entity.name % QStringLiteral("_owner")) % QStringLiteral(" ON ") % quoted(entity.name) %
+               QStringLiteral(" (ownerPK, position);");
     }
     return sql;
 }
 
-QString StoreCodec::encodeDate(const QDateTime& date)
-{
+QString StoreCodec::encodeDate(const QDateTime& date) {
     return date.toUTC().toString(Qt::ISODateWithMs);
 }
 
-QDateTime StoreCodec::decodeDate(const QString& text)
-{
+QDateTime StoreCodec::decodeDate(const QString& text) {
     QDateTime date = QDateTime::fromString(text, Qt::ISODateWithMs);
     return date.toUTC();
 }
 
-void StoreCodec::bindProperty(sql::Statement& stmt, int parameter, const Record& record, int property)
-{
+void StoreCodec::bindProperty(sql::Statement& stmt, int parameter, const Record& record, int property) {
     const QVariant& v = record.m_values.at(property);
     switch (record.entity().properties.at(property).type) {
     case PropertyType::Text:
-    case PropertyType::Orientation: stmt.bind(parameter, v.toString()); break;
+    case PropertyType::Orientation:
+        stmt.bind(parameter, v.toString());
+        break;
     case PropertyType::OptionalText:
         if (v.isValid())
             stmt.bind(parameter, v.toString());
         else
             stmt.bindNull(parameter);
         break;
-    case PropertyType::Bool: stmt.bind(parameter, qint64(v.toBool() ? 1 : 0)); break;
-    case PropertyType::Int64: stmt.bind(parameter, v.toLongLong()); break;
-    case PropertyType::Date: stmt.bind(parameter, encodeDate(v.toDateTime())); break;
+    case PropertyType::Bool:
+        stmt.bind(parameter, qint64(v.toBool() ? 1 : 0));
+        break;
+    case PropertyType::Int64:
+        stmt.bind(parameter, v.toLongLong());
+        break;
+    case PropertyType::Date:
+        stmt.bind(parameter, encodeDate(v.toDateTime()));
+        break;
     case PropertyType::OptionalDate:
         if (v.isValid())
             stmt.bind(parameter, encodeDate(v.toDateTime()));
         else
             stmt.bindNull(parameter);
         break;
-    case PropertyType::TextList: stmt.bind(parameter, encodeList(v.toStringList())); break;
+    case PropertyType::TextList:
+        stmt.bind(parameter, encodeList(v.toStringList()));
+        break;
     case PropertyType::OptionalTextList:
         if (v.isValid())
             stmt.bind(parameter, encodeList(v.toStringList()));
@@ -148,25 +159,35 @@ void StoreCodec::bindProperty(sql::Statement& stmt, int parameter, const Record&
         else
             stmt.bindNull(parameter);
         break;
-    case PropertyType::Uuid: stmt.bind(parameter, v.toUuid().toString(QUuid::WithoutBraces).toUpper()); break;
-    case PropertyType::ToMany: break;
+    case PropertyType::Uuid:
+        stmt.bind(parameter, v.toUuid().toString(QUuid::WithoutBraces).toUpper());
+        break;
+    case PropertyType::ToMany:
+        break;
     }
 }
 
-Status StoreCodec::readProperty(const sql::Statement& stmt, int column, Record& record, int property)
-{
+Status StoreCodec::readProperty(const sql::Statement& stmt, int column, Record& record, int property) {
     const PropertyMetadata& meta = record.entity().properties.at(property);
     QVariant& slot = record.m_values[property];
     const auto corrupt = [&] {
-        return Status::failure(QStringLiteral("The stored value of %1.%2 cannot be read.")
-                                   .arg(record.entity().name, meta.name));
+        return Status::failure(
+            QStringLiteral("The stored value of %1.%2 cannot be read.").arg(record.entity().name, meta.name));
     };
     const bool null = stmt.isNull(column);
     switch (meta.type) {
-    case PropertyType::Text: slot = stmt.text(column); break;
-    case PropertyType::OptionalText: slot = null ? QVariant() : QVariant(stmt.text(column)); break;
-    case PropertyType::Bool: slot = stmt.int64(column) != 0; break;
-    case PropertyType::Int64: slot = stmt.int64(column); break;
+    case PropertyType::Text:
+        slot = stmt.text(column);
+        break;
+    case PropertyType::OptionalText:
+        slot = null ? QVariant() : QVariant(stmt.text(column));
+        break;
+    case PropertyType::Bool:
+        slot = stmt.int64(column) != 0;
+        break;
+    case PropertyType::Int64:
+        slot = stmt.int64(column);
+        break;
     case PropertyType::Date:
     case PropertyType::OptionalDate: {
         if (null) {
@@ -195,7 +216,9 @@ Status StoreCodec::readProperty(const sql::Statement& stmt, int column, Record& 
         slot = *list;
         break;
     }
-    case PropertyType::OptionalBytes: slot = null ? QVariant() : QVariant(stmt.blob(column)); break;
+    case PropertyType::OptionalBytes:
+        slot = null ? QVariant() : QVariant(stmt.blob(column));
+        break;
     case PropertyType::Uuid: {
         const QUuid id(stmt.text(column));
         if (id.isNull())
@@ -210,7 +233,8 @@ Status StoreCodec::readProperty(const sql::Statement& stmt, int column, Record& 
         slot = raw;
         break;
     }
-    case PropertyType::ToMany: break;
+    case PropertyType::ToMany:
+        break;
     }
     return success();
 }

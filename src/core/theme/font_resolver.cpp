@@ -93,17 +93,28 @@ struct WeightWord {
     QFont::Weight weight;
 };
 constexpr WeightWord kWeightWords[] = {
-    {"thin", QFont::Thin},         {"hairline", QFont::Thin},        {"extralight", QFont::ExtraLight},
-    {"ultralight", QFont::ExtraLight}, {"light", QFont::Light},      {"regular", QFont::Normal},
-    {"roman", QFont::Normal},      {"book", QFont::Normal},          {"normal", QFont::Normal},
-    {"medium", QFont::Medium},     {"semibold", QFont::DemiBold},    {"demibold", QFont::DemiBold},
-    {"demi", QFont::DemiBold},     {"bold", QFont::Bold},            {"extrabold", QFont::ExtraBold},
-    {"ultrabold", QFont::ExtraBold}, {"heavy", QFont::ExtraBold},    {"black", QFont::Black},
+    {"thin", QFont::Thin},
+    {"hairline", QFont::Thin},
+    {"extralight", QFont::ExtraLight},
+    {"ultralight", QFont::ExtraLight},
+    {"light", QFont::Light},
+    {"regular", QFont::Normal},
+    {"roman", QFont::Normal},
+    {"book", QFont::Normal},
+    {"normal", QFont::Normal},
+    {"medium", QFont::Medium},
+    {"semibold", QFont::DemiBold},
+    {"demibold", QFont::DemiBold},
+    {"demi", QFont::DemiBold},
+    {"bold", QFont::Bold},
+    {"extrabold", QFont::ExtraBold},
+    {"ultrabold", QFont::ExtraBold},
+    {"heavy", QFont::ExtraBold},
+    {"black", QFont::Black},
 };
 
 // Lower case without spaces, hyphens and underscores: "Open Sans" and "OpenSans" meet.
-QString keyOf(QStringView name)
-{
+QString keyOf(QStringView name) {
     QString key;
     key.reserve(name.size());
     for (const QChar c : name) {
@@ -114,8 +125,7 @@ QString keyOf(QStringView name)
 }
 
 // Reads one "-Style" part: a weight word, "Italic"/"Oblique", or both ("BoldItalic").
-bool parseStyleWord(QStringView word, std::optional<QFont::Weight>& weight, bool& italic)
-{
+bool parseStyleWord(QStringView word, std::optional<QFont::Weight>& weight, bool& italic) {
     QString rest = word.toString().toLower();
     bool slanted = false;
     for (const QLatin1StringView slant : {QLatin1StringView("italic"), QLatin1StringView("oblique")}) {
@@ -144,8 +154,7 @@ bool parseStyleWord(QStringView word, std::optional<QFont::Weight>& weight, bool
     return true;
 }
 
-const Alias* aliasFor(const QString& key)
-{
+const Alias* aliasFor(const QString& key) {
     for (const Alias& alias : kAliases) {
         if (key == QLatin1StringView(alias.key))
             return &alias;
@@ -163,8 +172,7 @@ struct State {
     QString installed(const QString& family) const { return familiesByKey.value(keyOf(family)); }
 
     // The installed family a name (without style suffixes) stands for, or empty.
-    QString lookup(const QString& name) const
-    {
+    QString lookup(const QString& name) const {
         const QString key = keyOf(name);
         if (key.isEmpty())
             return {};
@@ -181,8 +189,7 @@ struct State {
         return familiesByKey.value(key);
     }
 
-    QString resolve(const QString& fontName) const
-    {
+    QString resolve(const QString& fontName) const {
         const QString name = fontName.trimmed();
         if (name.isEmpty())
             return {};
@@ -195,8 +202,7 @@ struct State {
         return family.isEmpty() ? lookup(name) : family;
     }
 
-    const QStringList& scriptsFor(const QString& family) const
-    {
+    const QStringList& scriptsFor(const QString& family) const {
         switch (kindsByFamily.value(family, Kind::Sans)) {
         case Kind::Serif:
             return serifScripts;
@@ -212,16 +218,13 @@ struct State {
 std::mutex g_mutex;
 std::unique_ptr<const State> g_state;
 
-QString withoutFoundry(const QString& family)
-{
+QString withoutFoundry(const QString& family) {
     // Qt spells a family that several foundries ship as "Family [Foundry]".
     const qsizetype bracket = family.indexOf(QLatin1StringView(" ["));
     return bracket < 0 ? family : family.left(bracket);
 }
 
-template <std::size_t N>
-QStringList installedOf(const State& state, const char* const (&faces)[N])
-{
+template <std::size_t N> QStringList installedOf(const State& state, const char* const (&faces)[N]) {
     QStringList result;
     for (const char* face : faces) {
         const QString family = state.installed(QString::fromUtf8(face));
@@ -231,8 +234,7 @@ QStringList installedOf(const State& state, const char* const (&faces)[N])
     return result;
 }
 
-std::unique_ptr<const State> buildState()
-{
+std::unique_ptr<const State> buildState() {
     auto state = std::make_unique<State>();
 
     QSet<QString> embedded;
@@ -287,8 +289,7 @@ std::unique_ptr<const State> buildState()
 }
 
 // The registered state; null before a QGuiApplication exists (the font database needs one).
-const State* state()
-{
+const State* state() {
     std::lock_guard lock(g_mutex);
     if (!g_state && qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         g_state = buildState();
@@ -297,22 +298,21 @@ const State* state()
 
 } // namespace
 
-void FontResolver::registerAppFonts() { state(); }
+void FontResolver::registerAppFonts() {
+    state();
+}
 
-QString FontResolver::resolveFamily(const QString& fontName)
-{
+QString FontResolver::resolveFamily(const QString& fontName) {
     const State* s = state();
     const QString family = s ? s->resolve(fontName) : QString();
     return family.isEmpty() ? fallbackFamily() : family;
 }
 
-QFont FontResolver::font(const QString& fontName, qreal pointSize)
-{
+QFont FontResolver::font(const QString& fontName, qreal pointSize) {
     return font(fontName, pointSize, parseStyle(fontName).weight.value_or(QFont::Normal));
 }
 
-QFont FontResolver::font(const QString& fontName, qreal pointSize, QFont::Weight weight)
-{
+QFont FontResolver::font(const QString& fontName, qreal pointSize, QFont::Weight weight) {
     const QString family = resolveFamily(fontName);
     QFont f;
     f.setFamilies(QStringList{family} + scriptFallbacks(family));
@@ -342,16 +342,16 @@ QFont FontResolver::font(const QString& fontName, qreal pointSize, QFont::Weight
     return f;
 }
 
-bool FontResolver::isResolved(const QString& fontName)
-{
+bool FontResolver::isResolved(const QString& fontName) {
     const State* s = state();
     return s && !s->resolve(fontName).isEmpty();
 }
 
-QString FontResolver::fallbackFamily() { return QStringLiteral("DejaVu Sans"); }
+QString FontResolver::fallbackFamily() {
+    return QStringLiteral("DejaVu Sans");
+}
 
-FontResolver::Style FontResolver::parseStyle(const QString& fontName)
-{
+FontResolver::Style FontResolver::parseStyle(const QString& fontName) {
     Style style;
     QStringList parts = fontName.trimmed().split(u'-');
     // Style words are read from the end; the outermost weight wins ("Inter-Light-Semibold").
@@ -371,14 +371,12 @@ FontResolver::Style FontResolver::parseStyle(const QString& fontName)
     return style;
 }
 
-QStringList FontResolver::embeddedFamilies()
-{
+QStringList FontResolver::embeddedFamilies() {
     const State* s = state();
     return s ? s->embedded : QStringList();
 }
 
-QStringList FontResolver::scriptFallbacks(const QString& family)
-{
+QStringList FontResolver::scriptFallbacks(const QString& family) {
     const State* s = state();
     if (!s)
         return {};

@@ -9,14 +9,12 @@ namespace quillora {
 
 namespace {
 
-bool isAlphanumeric(QChar ch)
-{
+bool isAlphanumeric(QChar ch) {
     return ch.isLetterOrNumber() || ch.isMark();
 }
 
 // Trims every non-alphanumeric character from both ends; inner characters stay.
-QString trimmedToAlphanumerics(const QString& text)
-{
+QString trimmedToAlphanumerics(const QString& text) {
     qsizetype start = 0;
     qsizetype end = text.size();
     while (start < end && !isAlphanumeric(text.at(start)))
@@ -26,8 +24,7 @@ QString trimmedToAlphanumerics(const QString& text)
     return text.mid(start, end - start);
 }
 
-int hexDigitValue(QChar ch)
-{
+int hexDigitValue(QChar ch) {
     const char16_t c = ch.unicode();
     if (c >= u'0' && c <= u'9')
         return c - u'0';
@@ -40,11 +37,10 @@ int hexDigitValue(QChar ch)
 
 // Reads an unsigned hexadecimal number from the start of the text, with an optional 0x/0X
 // prefix, stopping at the first non-digit. Nothing readable gives 0; an overflow saturates.
-std::uint64_t scanHex(const QString& text)
-{
+std::uint64_t scanHex(const QString& text) {
     qsizetype pos = 0;
-    if (text.size() >= 3 && text.at(0) == u'0' && (text.at(1) == u'x' || text.at(1) == u'X')
-        && hexDigitValue(text.at(2)) >= 0)
+    if (text.size() >= 3 && text.at(0) == u'0' && (text.at(1) == u'x' || text.at(1) == u'X') &&
+        hexDigitValue(text.at(2)) >= 0)
         pos = 2;
     std::uint64_t value = 0;
     for (; pos < text.size(); ++pos) {
@@ -59,8 +55,7 @@ std::uint64_t scanHex(const QString& text)
 }
 
 // Counts user-perceived characters (grapheme clusters), not code units.
-qsizetype characterCount(const QString& text)
-{
+qsizetype characterCount(const QString& text) {
     if (text.isEmpty())
         return 0;
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
@@ -72,8 +67,7 @@ qsizetype characterCount(const QString& text)
 
 } // namespace
 
-QColor colorFromHex(const QString& hex, double opacity)
-{
+QColor colorFromHex(const QString& hex, double opacity) {
     const QString trimmed = trimmedToAlphanumerics(hex);
     const std::uint64_t number = scanHex(trimmed);
     std::uint64_t red = 1;
@@ -104,37 +98,31 @@ QColor colorFromHex(const QString& hex, double opacity)
                             static_cast<float>(qBound(0.0, opacity, 1.0)));
 }
 
-const QColor& accentBlue()
-{
+const QColor& accentBlue() {
     static const QColor color = colorFromHex(QStringLiteral("#2239D1"));
     return color;
 }
 
-const QColor& accentCyan()
-{
+const QColor& accentCyan() {
     static const QColor color = colorFromHex(QStringLiteral("#22D3EE"));
     return color;
 }
 
-const QColor& destructiveRed()
-{
+const QColor& destructiveRed() {
     static const QColor color = colorFromHex(QStringLiteral("#DF3154"));
     return color;
 }
 
-const QColor& destructivePink()
-{
+const QColor& destructivePink() {
     static const QColor color = colorFromHex(QStringLiteral("#FE5073"));
     return color;
 }
 
-const QColor& accentColor(bool isLight)
-{
+const QColor& accentColor(bool isLight) {
     return isLight ? accentBlue() : accentCyan();
 }
 
-const QColor& destructiveColor(bool isLight)
-{
+const QColor& destructiveColor(bool isLight) {
     return isLight ? destructiveRed() : destructivePink();
 }
 

@@ -2,15 +2,13 @@
 
 namespace quillora {
 
-const QList<IconChoice>& allIconChoices()
-{
+const QList<IconChoice>& allIconChoices() {
     static const QList<IconChoice> choices = {IconChoice::alder, IconChoice::birch, IconChoice::cedar,
                                               IconChoice::maple, IconChoice::rowan, IconChoice::willow};
     return choices;
 }
 
-QString rawValue(IconChoice choice)
-{
+QString rawValue(IconChoice choice) {
     switch (choice) {
     case IconChoice::alder:
         return QStringLiteral("alder");
@@ -28,8 +26,7 @@ QString rawValue(IconChoice choice)
     return {};
 }
 
-std::optional<IconChoice> iconChoiceFromRawValue(const QString& raw)
-{
+std::optional<IconChoice> iconChoiceFromRawValue(const QString& raw) {
     for (IconChoice choice : allIconChoices()) {
         if (rawValue(choice) == raw)
             return choice;

@@ -80,13 +80,11 @@ const char* const paletteRows[quilloraGradientCount][5] = {
     {"#CFFAE2", "#86EFAC", "#22C55E", "#E7FBEF", "#86EFAC"},
 };
 
-QColor hex(const char* text)
-{
+QColor hex(const char* text) {
     return colorFromHex(QString::fromLatin1(text));
 }
 
-LinearGradientSpec makeGradient(const GradientRow& row)
-{
+LinearGradientSpec makeGradient(const GradientRow& row) {
     LinearGradientSpec gradient;
     for (const char* stop : row.stops)
         gradient.colors.append(hex(stop));
@@ -95,15 +93,12 @@ LinearGradientSpec makeGradient(const GradientRow& row)
     return gradient;
 }
 
-template <typename T>
-const T& cyclic(const QList<T>& list, qsizetype index)
-{
+template <typename T> const T& cyclic(const QList<T>& list, qsizetype index) {
     return list.at(index % list.size());
 }
 
 OrbSpec makeOrbSpec(qsizetype index, const QColor& color, QSizeF offset, const QuilloraProjectTheme& theme,
-                    bool isLight)
-{
+                    bool isLight) {
     OrbSpec orb;
     orb.id = QUuid::createUuid();
     orb.color = color;
@@ -116,8 +111,7 @@ OrbSpec makeOrbSpec(qsizetype index, const QColor& color, QSizeF offset, const Q
 
 } // namespace
 
-const QList<QuilloraGradientID>& allQuilloraGradientIDs()
-{
+const QList<QuilloraGradientID>& allQuilloraGradientIDs() {
     static const QList<QuilloraGradientID> ids = [] {
         QList<QuilloraGradientID> list;
         for (int raw = 0; raw < quilloraGradientCount; ++raw)
@@ -127,53 +121,46 @@ const QList<QuilloraGradientID>& allQuilloraGradientIDs()
     return ids;
 }
 
-int rawValue(QuilloraGradientID id)
-{
+int rawValue(QuilloraGradientID id) {
     return static_cast<int>(id);
 }
 
-std::optional<QuilloraGradientID> quilloraGradientIDFromRawValue(int raw)
-{
+std::optional<QuilloraGradientID> quilloraGradientIDFromRawValue(int raw) {
     if (static_cast<unsigned>(raw) >= static_cast<unsigned>(quilloraGradientCount))
         return std::nullopt;
     return static_cast<QuilloraGradientID>(raw);
 }
 
-QuilloraGradientID gradientIDOrDefault(int storedRawValue)
-{
+QuilloraGradientID gradientIDOrDefault(int storedRawValue) {
     return quilloraGradientIDFromRawValue(storedRawValue).value_or(QuilloraGradientID::g4);
 }
 
-QLinearGradient LinearGradientSpec::toQGradient(const QRectF& rect) const
-{
+QLinearGradient LinearGradientSpec::toQGradient(const QRectF& rect) const {
     const auto at = [&rect](QPointF unit) {
         return QPointF(rect.left() + unit.x() * rect.width(), rect.top() + unit.y() * rect.height());
     };
     QLinearGradient gradient(at(startPoint), at(endPoint));
     const qsizetype count = colors.size();
     for (qsizetype i = 0; i < count; ++i)
-        gradient.setColorAt(count == 1 ? 0.0 : static_cast<qreal>(i) / static_cast<qreal>(count - 1), colors.at(i));
+        gradient.setColorAt(count == 1 ? 0.0 : static_cast<qreal>(i) / static_cast<qreal>(count - 1),
+                            colors.at(i));
     return gradient;
 }
 
-const LinearGradientSpec& QuilloraProjectTheme::lightGradient(QuilloraGradientID id) const
-{
+const LinearGradientSpec& QuilloraProjectTheme::lightGradient(QuilloraGradientID id) const {
     return lightGradients.at(static_cast<std::size_t>(rawValue(id)));
 }
 
-const LinearGradientSpec& QuilloraProjectTheme::darkGradient(QuilloraGradientID id) const
-{
+const LinearGradientSpec& QuilloraProjectTheme::darkGradient(QuilloraGradientID id) const {
     return darkGradients.at(static_cast<std::size_t>(rawValue(id)));
 }
 
-GradientPaletteColors paletteColors(QuilloraGradientID id)
-{
+GradientPaletteColors paletteColors(QuilloraGradientID id) {
     const auto& row = paletteRows[rawValue(id)];
     return {{hex(row[0]), hex(row[1]), hex(row[2])}, hex(row[3]), hex(row[4])};
 }
 
-BackgroundStyle QuilloraProjectTheme::gradientPalette(QuilloraGradientID id, ColorScheme scheme) const
-{
+BackgroundStyle QuilloraProjectTheme::gradientPalette(QuilloraGradientID id, ColorScheme scheme) const {
     const bool isLight = scheme == ColorScheme::light;
     const int raw = rawValue(id);
     const GradientPaletteColors palette = paletteColors(id);
@@ -197,8 +184,7 @@ BackgroundStyle QuilloraProjectTheme::gradientPalette(QuilloraGradientID id, Col
     return style;
 }
 
-QuilloraProjectTheme makeStandardProjectTheme()
-{
+QuilloraProjectTheme makeStandardProjectTheme() {
     QuilloraProjectTheme theme;
     theme.orbLayouts = {
         {{-200, -160}, {180, -40}, {20, 190}},
@@ -225,8 +211,7 @@ QuilloraProjectTheme makeStandardProjectTheme()
     return theme;
 }
 
-const QuilloraProjectTheme& standardProjectTheme()
-{
+const QuilloraProjectTheme& standardProjectTheme() {
     static const QuilloraProjectTheme theme = makeStandardProjectTheme();
     return theme;
 }

@@ -3,8 +3,8 @@
 #include "platform/appearance.h"
 
 #include <QColor>
-#include <QList>
 #include <QLinearGradient>
+#include <QList>
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
@@ -17,8 +17,26 @@ namespace quillora {
 
 // The twenty background gradients, stored as the integers 0 to 19 (gN is N - 1).
 enum class QuilloraGradientID {
-    g1, g2, g3, g4, g5, g6, g7, g8, g9, g10,
-    g11, g12, g13, g14, g15, g16, g17, g18, g19, g20,
+    g1,
+    g2,
+    g3,
+    g4,
+    g5,
+    g6,
+    g7,
+    g8,
+    g9,
+    g10,
+    g11,
+    g12,
+    g13,
+    g14,
+    g15,
+    g16,
+    g17,
+    g18,
+    g19,
+    g20,
 };
 
 inline constexpr int quilloraGradientCount = 20;
@@ -56,9 +74,9 @@ inline constexpr QPointF bottomTrailing{1.0, 1.0};
 struct OrbSpec {
     QUuid id;
     QColor color;
-    qreal size = 0;   // diameter, as a fraction of the background's smaller side
-    qreal blur = 0;   // blur radius, as a fraction of the background's smaller side
-    QSizeF offset;    // centre's displacement from the middle, in points of a 400-point square
+    qreal size = 0; // diameter, as a fraction of the background's smaller side
+    qreal blur = 0; // blur radius, as a fraction of the background's smaller side
+    QSizeF offset;  // centre's displacement from the middle, in points of a 400-point square
     double opacity = 0;
 };
 

@@ -4,8 +4,7 @@ namespace quillora {
 
 namespace {
 
-qreal clampedUnit(qreal ratio)
-{
+qreal clampedUnit(qreal ratio) {
     if (ratio <= 0)
         return 0;
     if (ratio > 1)
@@ -15,8 +14,7 @@ qreal clampedUnit(qreal ratio)
 
 } // namespace
 
-std::optional<qreal> QuilloraResponsiveLayout::maxContentWidth() const
-{
+std::optional<qreal> QuilloraResponsiveLayout::maxContentWidth() const {
     if (width < 600)
         return std::nullopt;
     if (width < 1000)
@@ -24,8 +22,7 @@ std::optional<qreal> QuilloraResponsiveLayout::maxContentWidth() const
     return 860 + clampedUnit((width - 1000) / 800) * 260;
 }
 
-qreal responsiveScale(qreal width, qreal span)
-{
+qreal responsiveScale(qreal width, qreal span) {
     return clampedUnit((width - 375) / span);
 }
 

@@ -1,8 +1,8 @@
 #include "app/about_window.h"
 
-#include "theme/frosted_card.h"
-#include "theme/scheme_colors.h"
+#include "controls/frosted_card.h"
 #include "platform/appearance.h"
+#include "theme/scheme_colors.h"
 #include "theme/themed_background.h"
 
 #include "quillora_version.h"
@@ -24,13 +24,11 @@ namespace {
 constexpr int kWindowWidth = 760;
 constexpr int kWindowHeight = 620;
 
-QString textOr(const QVariant& value, const QString& fallback)
-{
+QString textOr(const QVariant& value, const QString& fallback) {
     return value.metaType().id() == QMetaType::QString ? value.toString() : fallback;
 }
 
-QFont roundedFont(qreal size, QFont::Weight weight)
-{
+QFont roundedFont(qreal size, QFont::Weight weight) {
     QFont font;
     font.setPixelSize(qRound(size));
     font.setWeight(weight);
@@ -40,14 +38,14 @@ QFont roundedFont(qreal size, QFont::Weight weight)
 // The app logo, fitted into a square and clipped to a rounded square with a hairline rim.
 class LogoView final : public QWidget {
 public:
-    explicit LogoView(QWidget* parent) : QWidget(parent), m_svg(QStringLiteral(":/app/logo.svg"))
-    {
+    explicit LogoView(QWidget* parent)
+        : QWidget(parent)
+        , m_svg(QStringLiteral(":/app/logo.svg")) {
         setFixedSize(162, 162);
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override
-    {
+    void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
         QPainterPath clip;
@@ -65,24 +63,23 @@ private:
 
 } // namespace
 
-QString aboutVersionLine(const QVariant& shortVersion, const QVariant& buildNumber)
-{
+QString aboutVersionLine(const QVariant& shortVersion, const QVariant& buildNumber) {
     return QStringLiteral("Version ") + textOr(shortVersion, QStringLiteral("1.0")) + QStringLiteral(" (") +
            textOr(buildNumber, QStringLiteral("1")) + QLatin1Char(')');
 }
 
-QString aboutVersionLine()
-{
+QString aboutVersionLine() {
     const QString version = QStringLiteral(QUILLORA_VERSION_STRING);
     const QString build = QStringLiteral(QUILLORA_BUILD_STRING);
     return aboutVersionLine(version.isEmpty() ? QVariant() : QVariant(version),
                             build.isEmpty() ? QVariant() : QVariant(build));
 }
 
-QString quilloraWebsiteAddress() { return QStringLiteral("https://quillora.app"); }
+QString quilloraWebsiteAddress() {
+    return QStringLiteral("https://quillora.app");
+}
 
-bool AboutWindow::openWebsite(const QString& address)
-{
+bool AboutWindow::openWebsite(const QString& address) {
     const QUrl url(address, QUrl::StrictMode);
     if (!url.isValid() || url.scheme().isEmpty())
         return false;
@@ -90,8 +87,8 @@ bool AboutWindow::openWebsite(const QString& address)
     return true;
 }
 
-AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent, Qt::Window)
-{
+AboutWindow::AboutWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window) {
     setWindowTitle(QStringLiteral("About Quillora"));
     setFixedSize(kWindowWidth, kWindowHeight);
 
@@ -130,7 +127,8 @@ AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     version->setObjectName(QStringLiteral("aboutVersion"));
     version->setFont(roundedFont(18, QFont::DemiBold));
     version->setAlignment(Qt::AlignCenter);
-    auto* tagline = new QLabel(QStringLiteral("Creative resume building for expressive professionals."), card);
+    auto* tagline =
+        new QLabel(QStringLiteral("Creative resume building for expressive professionals."), card);
     tagline->setObjectName(QStringLiteral("aboutTagline"));
     tagline->setFont(roundedFont(16, QFont::Medium));
     tagline->setAlignment(Qt::AlignCenter);
@@ -155,15 +153,18 @@ AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent, Qt::Window)
         card->setLightScheme(light);
         card->setStroke(withAlpha(light ? QColor::fromRgbF(0, 0, 0, 0.9f) : QColor(Qt::white), 0.14));
         const auto colour = [](QLabel* label, const QColor& c) {
-            label->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(c.name(QColor::HexArgb)));
+            label->setStyleSheet(
+                QStringLiteral("color: %1; background: transparent;").arg(c.name(QColor::HexArgb)));
         };
         colour(name, schemeColors::ink(light));
         colour(version, withAlpha(schemeColors::ink(light), 0.76));
         colour(tagline, withAlpha(schemeColors::softInk(light), 0.82));
-        const QColor tint = light ? withAlpha(QColor::fromRgbF(0, 0, 0, 0.9f), 0.16) : QColor::fromRgbF(1, 1, 1, 0.18f);
-        button->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: %2; border: none; border-radius: 10px;"
-                                             " padding: 8px 22px; }")
-                                  .arg(tint.name(QColor::HexArgb), schemeColors::ink(light).name(QColor::HexArgb)));
+        const QColor tint =
+            light ? withAlpha(QColor::fromRgbF(0, 0, 0, 0.9f), 0.16) : QColor::fromRgbF(1, 1, 1, 0.18f);
+        button->setStyleSheet(
+            QStringLiteral("QPushButton { background: %1; color: %2; border: none; border-radius: 10px;"
+                           " padding: 8px 22px; }")
+                .arg(tint.name(QColor::HexArgb), schemeColors::ink(light).name(QColor::HexArgb)));
     };
     applyScheme();
     connect(&Appearance::shared(), &Appearance::changed, this, applyScheme);

@@ -2,12 +2,13 @@
 
 namespace quillora {
 
-AppEvents& AppEvents::instance()
-{
+AppEvents& AppEvents::instance() {
     static AppEvents events;
     return events;
 }
 
-void AppEvents::postSelectResume(const std::shared_ptr<QObject>& object) { emit selectResume(object); }
+void AppEvents::postSelectResume(const std::shared_ptr<QObject>& object) {
+    emit selectResume(object);
+}
 
 } // namespace quillora

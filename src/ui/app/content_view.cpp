@@ -2,15 +2,15 @@
 
 #include "app/app_events.h"
 #include "app/empty_resume_view.h"
-#include "theme/frosted_card.h"
-#include "theme/scheme_colors.h"
 #include "app/intro_overlay.h"
 #include "app/resume_detail_view.h"
 #include "app/resume_list_view.h"
 #include "app/resume_tip_view.h"
+#include "controls/frosted_card.h"
 #include "platform/appearance.h"
 #include "store/app_store.h"
 #include "store/model_context.h"
+#include "theme/scheme_colors.h"
 #include "theme/themed_background.h"
 
 #include <QEvent>
@@ -23,8 +23,9 @@
 namespace quillora {
 
 ContentView::ContentView(ModelContext& context, UserInterfaceIdiom idiom, QWidget* parent)
-    : QWidget(parent), m_context(context), m_idiom(idiom)
-{
+    : QWidget(parent)
+    , m_context(context)
+    , m_idiom(idiom) {
     setObjectName(QStringLiteral("contentView"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -72,12 +73,15 @@ ContentView::ContentView(ModelContext& context, UserInterfaceIdiom idiom, QWidge
     }
 }
 
-QWidget* ContentView::detailWidget() const { return m_detail.data(); }
+QWidget* ContentView::detailWidget() const {
+    return m_detail.data();
+}
 
-ResumeTipView* ContentView::tipView() const { return m_tip.data(); }
+ResumeTipView* ContentView::tipView() const {
+    return m_tip.data();
+}
 
-void ContentView::placeTip()
-{
+void ContentView::placeTip() {
     if (!m_tip || m_detailColumn == nullptr)
         return;
     const QRect column = m_detailColumn->rect();
@@ -87,15 +91,13 @@ void ContentView::placeTip()
     m_tip->raise();
 }
 
-bool ContentView::eventFilter(QObject* watched, QEvent* event)
-{
+bool ContentView::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_detailColumn && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
         placeTip();
     return QWidget::eventFilter(watched, event);
 }
 
-void ContentView::receiveSelectResumeNotification(const std::shared_ptr<QObject>& object)
-{
+void ContentView::receiveSelectResumeNotification(const std::shared_ptr<QObject>& object) {
     auto resume = std::dynamic_pointer_cast<Resume>(object);
     if (!resume || resume->isDeleted())
         return;
@@ -103,8 +105,7 @@ void ContentView::receiveSelectResumeNotification(const std::shared_ptr<QObject>
     showDetail();
 }
 
-void ContentView::resumeDeleted(const ResumePtr& resume)
-{
+void ContentView::resumeDeleted(const ResumePtr& resume) {
     // A deleted résumé must not stay on screen, nor be written to again.
     if (m_selectedResume && m_selectedResume == resume) {
         m_selectedResume.reset();
@@ -112,8 +113,7 @@ void ContentView::resumeDeleted(const ResumePtr& resume)
     }
 }
 
-void ContentView::showDetail()
-{
+void ContentView::showDetail() {
     if (m_detailStack == nullptr)
         return;
     QWidget* next = m_selectedResume ? static_cast<QWidget*>(new ResumeDetailView(m_selectedResume, this))
@@ -127,15 +127,13 @@ void ContentView::showDetail()
         m_tip->raise();
 }
 
-void ContentView::resizeEvent(QResizeEvent* event)
-{
+void ContentView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (m_intro)
         m_intro->setGeometry(rect());
 }
 
-void ContentView::showEvent(QShowEvent* event)
-{
+void ContentView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (auto* intro = qobject_cast<IntroLogoOverlay*>(m_intro.data())) {
         intro->setGeometry(rect());

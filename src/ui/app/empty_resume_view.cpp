@@ -1,9 +1,9 @@
 #include "app/empty_resume_view.h"
 
-#include "theme/frosted_card.h"
-#include "theme/scheme_colors.h"
+#include "controls/frosted_card.h"
+#include "controls/symbol_icon.h"
 #include "platform/appearance.h"
-#include "theme/symbol_icon.h"
+#include "theme/scheme_colors.h"
 #include "theme/themed_background.h"
 
 #include <QLabel>
@@ -17,16 +17,17 @@ namespace {
 // The "doc.text" symbol at 48 points, light weight, in the ink colour.
 class DocumentIcon final : public QWidget {
 public:
-    explicit DocumentIcon(QWidget* parent) : QWidget(parent) { setFixedSize(48, 48); }
-    void setColor(const QColor& color)
-    {
+    explicit DocumentIcon(QWidget* parent)
+        : QWidget(parent) {
+        setFixedSize(48, 48);
+    }
+    void setColor(const QColor& color) {
         m_color = color;
         update();
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override
-    {
+    void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
         paintSymbol(p, QRectF(rect()), QStringLiteral("doc.text"), m_color);
@@ -38,8 +39,8 @@ private:
 
 } // namespace
 
-ThemedEmptyResumeView::ThemedEmptyResumeView(QWidget* parent) : QWidget(parent)
-{
+ThemedEmptyResumeView::ThemedEmptyResumeView(QWidget* parent)
+    : QWidget(parent) {
     setObjectName(QStringLiteral("emptyResumeView"));
     auto* background = new ThemedBackground(this);
     background->setOrbScale(1.15);
@@ -66,7 +67,8 @@ ThemedEmptyResumeView::ThemedEmptyResumeView(QWidget* parent) : QWidget(parent)
     titleFont.setWeight(QFont::DemiBold);
     title->setFont(titleFont);
     title->setAlignment(Qt::AlignCenter);
-    auto* message = new QLabel(QStringLiteral("Add or choose a résumé from the left to begin editing."), card);
+    auto* message =
+        new QLabel(QStringLiteral("Add or choose a résumé from the left to begin editing."), card);
     message->setObjectName(QStringLiteral("emptyResumeMessage"));
     QFont bodyFont = message->font();
     bodyFont.setPixelSize(17);
@@ -81,8 +83,10 @@ ThemedEmptyResumeView::ThemedEmptyResumeView(QWidget* parent) : QWidget(parent)
         card->setLightScheme(light);
         card->setStroke(light ? QColor::fromRgbF(0, 0, 0, 0.9f * 0.35f) : QColor::fromRgbF(1, 1, 1, 0.25f));
         icon->setColor(withAlpha(schemeColors::ink(light), 0.9));
-        title->setStyleSheet(QStringLiteral("color: %1;").arg(schemeColors::ink(light).name(QColor::HexArgb)));
-        const QColor body = light ? withAlpha(schemeColors::softInk(true), 0.9) : schemeColors::softInk(false);
+        title->setStyleSheet(
+            QStringLiteral("color: %1;").arg(schemeColors::ink(light).name(QColor::HexArgb)));
+        const QColor body =
+            light ? withAlpha(schemeColors::softInk(true), 0.9) : schemeColors::softInk(false);
         message->setStyleSheet(QStringLiteral("color: %1;").arg(body.name(QColor::HexArgb)));
     };
     applyScheme();

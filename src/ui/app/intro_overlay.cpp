@@ -9,8 +9,7 @@ namespace quillora {
 
 namespace {
 
-void animate(QVariantAnimation& animation, int durationMs, int delayMs, QEasingCurve curve)
-{
+void animate(QVariantAnimation& animation, int durationMs, int delayMs, QEasingCurve curve) {
     animation.setStartValue(0.0);
     animation.setEndValue(1.0);
     animation.setDuration(durationMs);
@@ -24,8 +23,9 @@ void animate(QVariantAnimation& animation, int durationMs, int delayMs, QEasingC
 } // namespace
 
 IntroLogoOverlay::IntroLogoOverlay(QWidget* parent)
-    : QWidget(parent), m_hand(QStringLiteral(":/app/hand_mark.svg")), m_word(QStringLiteral(":/app/word_mark.svg"))
-{
+    : QWidget(parent)
+    , m_hand(QStringLiteral(":/app/hand_mark.svg"))
+    , m_word(QStringLiteral(":/app/word_mark.svg")) {
     setObjectName(QStringLiteral("introLogoOverlay"));
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
@@ -45,8 +45,7 @@ IntroLogoOverlay::IntroLogoOverlay(QWidget* parent)
     connect(&m_fadeAnimation, &QVariantAnimation::finished, this, &QWidget::hide);
 }
 
-void IntroLogoOverlay::startIntroLogoFade()
-{
+void IntroLogoOverlay::startIntroLogoFade() {
     const bool reduceMotion = Appearance::shared().reduceMotion();
     if (!m_show) {
         m_show = true;
@@ -76,8 +75,7 @@ void IntroLogoOverlay::startIntroLogoFade()
     QTimer::singleShot(3000, this, &IntroLogoOverlay::finishIntroLogoFade);
 }
 
-void IntroLogoOverlay::finishIntroLogoFade()
-{
+void IntroLogoOverlay::finishIntroLogoFade() {
     if (m_fadeOut)
         return;
     m_fadeOut = true;
@@ -93,8 +91,7 @@ void IntroLogoOverlay::finishIntroLogoFade()
     m_fadeAnimation.start();
 }
 
-void IntroLogoOverlay::paintEvent(QPaintEvent*)
-{
+void IntroLogoOverlay::paintEvent(QPaintEvent*) {
     if (m_opacity <= 0)
         return;
     QPainter p(this);

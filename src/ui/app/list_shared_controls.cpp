@@ -1,14 +1,14 @@
 #include "app/list_shared_controls.h"
 
-#include "theme/floating_buttons.h"
-#include "theme/gradient_picker.h"
-#include "theme/help/help_sheet_container.h"
+#include "controls/floating_buttons.h"
+#include "controls/gradient_picker.h"
+#include "help/help_sheet_container.h"
 #include "theme/theme_controller.h"
 
 namespace quillora {
 
-QDialog* makeHelpSheet(const QString& title, const QList<HelpGroup>& groups, QWidget* footer, QWidget* parent)
-{
+QDialog* makeHelpSheet(const QString& title, const QList<HelpGroup>& groups, QWidget* footer,
+                       QWidget* parent) {
     auto* sheet = new HelpSheetContainer(title, parent);
     sheet->setObjectName(QStringLiteral("helpSheet"));
     for (const HelpGroup& group : groups) {
@@ -21,19 +21,19 @@ QDialog* makeHelpSheet(const QString& title, const QList<HelpGroup>& groups, QWi
     return sheet;
 }
 
-QuilloraThemeController& appThemeController()
-{
+QuilloraThemeController& appThemeController() {
     static QuilloraThemeController controller;
     return controller;
 }
 
-QDialog* makeGradientPickerSheet(QWidget* parent)
-{
+QDialog* makeGradientPickerSheet(QWidget* parent) {
     auto* picker = new QuilloraGradientPicker(appThemeController(), parent);
     picker->setObjectName(QStringLiteral("gradientPickerSheet"));
     return picker;
 }
 
-QAbstractButton* addFloatingCloseButton(QDialog* sheet) { return new FloatingCloseButton(sheet); }
+QAbstractButton* addFloatingCloseButton(QDialog* sheet) {
+    return new FloatingCloseButton(sheet);
+}
 
 } // namespace quillora

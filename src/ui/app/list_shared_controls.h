@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "theme/symbol_icon.h"
+#include "controls/symbol_icon.h"
 
 class QAbstractButton;
 class QDialog;
@@ -28,7 +28,8 @@ struct HelpGroup final {
 
 // A modal help sheet titled `title`: the groups in order, then `footer` (may be null), with a
 // floating close button. The sheet takes ownership of the footer.
-QDialog* makeHelpSheet(const QString& title, const QList<HelpGroup>& groups, QWidget* footer, QWidget* parent);
+QDialog* makeHelpSheet(const QString& title, const QList<HelpGroup>& groups, QWidget* footer,
+                       QWidget* parent);
 
 // A modal sheet with the background picker over the themed background; choosing a gradient
 // stores it and closes the sheet.

@@ -2,8 +2,8 @@
 
 #include "app/window_registry.h"
 #include "platform/log.h"
-#include "store/user_backup.h"
 #include "store/model_container.h"
+#include "store/user_backup.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -15,8 +15,8 @@
 namespace quillora {
 
 MainWindow::MainWindow(ModelContainer* container, UserInterfaceIdiom idiom, QWidget* parent)
-    : QMainWindow(parent), m_container(container)
-{
+    : QMainWindow(parent)
+    , m_container(container) {
     setObjectName(QStringLiteral("mainWindow"));
     // The window's own title stays empty; the window manager shows the application name.
     setWindowTitle(QString());
@@ -24,7 +24,8 @@ MainWindow::MainWindow(ModelContainer* container, UserInterfaceIdiom idiom, QWid
     buildMenus();
 
     if (m_container == nullptr) {
-        auto* unavailable = new QLabel(QStringLiteral("Preview unavailable: SwiftData failed to initialize."), this);
+        auto* unavailable =
+            new QLabel(QStringLiteral("Preview unavailable: SwiftData failed to initialize."), this);
         unavailable->setObjectName(QStringLiteral("previewUnavailableLabel"));
         unavailable->setAlignment(Qt::AlignCenter);
         unavailable->setWordWrap(true);
@@ -37,20 +38,19 @@ MainWindow::MainWindow(ModelContainer* container, UserInterfaceIdiom idiom, QWid
     connect(qApp, &QCoreApplication::aboutToQuit, this, &MainWindow::enterBackground);
 }
 
-MainWindow::~MainWindow()
-{
+MainWindow::~MainWindow() {
     // Backups still being written read nothing of this window, but must finish before the
     // store or the process goes.
     waitForUserBackups();
 }
 
-void MainWindow::buildMenus()
-{
+void MainWindow::buildMenus() {
     QMenu* appMenu = menuBar()->addMenu(QStringLiteral("Quillora"));
     QAction* about = appMenu->addAction(QStringLiteral("About Quillora"));
     about->setObjectName(QStringLiteral("aboutQuilloraAction"));
     about->setMenuRole(QAction::AboutRole);
-    connect(about, &QAction::triggered, this, [] { WindowRegistry::openWindow(QStringLiteral("about-quillora")); });
+    connect(about, &QAction::triggered, this,
+            [] { WindowRegistry::openWindow(QStringLiteral("about-quillora")); });
     appMenu->addSeparator();
     QAction* quit = appMenu->addAction(QStringLiteral("Quit Quillora"));
     quit->setObjectName(QStringLiteral("quitAction"));
@@ -62,19 +62,19 @@ void MainWindow::buildMenus()
     QAction* help = helpMenu->addAction(QStringLiteral("Quillora Help"));
     help->setObjectName(QStringLiteral("quilloraHelpAction"));
     help->setShortcut(QKeySequence::HelpContents);
-    connect(help, &QAction::triggered, this, [] { WindowRegistry::openWindow(QStringLiteral("help-quillora")); });
+    connect(help, &QAction::triggered, this,
+            [] { WindowRegistry::openWindow(QStringLiteral("help-quillora")); });
 }
 
-void MainWindow::writeLaunchBackupOnce()
-{
+void MainWindow::writeLaunchBackupOnce() {
     if (m_didWriteLaunchBackup || m_container == nullptr)
         return;
     m_didWriteLaunchBackup = true;
-    writeUserBackupInBackground(m_container->mainContext(), QStringLiteral("launch"), m_container->storeFilePath());
+    writeUserBackupInBackground(m_container->mainContext(), QStringLiteral("launch"),
+                                m_container->storeFilePath());
 }
 
-void MainWindow::enterBackground()
-{
+void MainWindow::enterBackground() {
     if (m_inBackground || m_container == nullptr)
         return;
     m_inBackground = true;
@@ -84,15 +84,17 @@ void MainWindow::enterBackground()
     ModelContext& context = m_container->mainContext();
     if (context.hasChanges()) {
         if (auto status = context.save(); !status)
-            logLine(QStringLiteral("⚠️ Failed to save before going to the background: ") + status.error());
+            logLine(QStringLiteral("⚠️ Failed to save before going to the background: ") +
+                    status.error());
     }
     writeUserBackupInBackground(context, QStringLiteral("background"), m_container->storeFilePath());
 }
 
-void MainWindow::enterForeground() { m_inBackground = false; }
+void MainWindow::enterForeground() {
+    m_inBackground = false;
+}
 
-void MainWindow::changeEvent(QEvent* event)
-{
+void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange) {
         if (isMinimized())
@@ -104,22 +106,19 @@ void MainWindow::changeEvent(QEvent* event)
     }
 }
 
-void MainWindow::showEvent(QShowEvent* event)
-{
+void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     enterForeground();
     if (!m_didWriteLaunchBackup)
         QTimer::singleShot(0, this, &MainWindow::writeLaunchBackupOnce);
 }
 
-void MainWindow::hideEvent(QHideEvent* event)
-{
+void MainWindow::hideEvent(QHideEvent* event) {
     QMainWindow::hideEvent(event);
     enterBackground();
 }
 
-void MainWindow::closeEvent(QCloseEvent* event)
-{
+void MainWindow::closeEvent(QCloseEvent* event) {
     enterBackground();
     event->accept();
 }

@@ -11,8 +11,7 @@
 
 namespace quillora {
 
-int runQuillora(QApplication& app)
-{
+int runQuillora(QApplication& app) {
     QApplication::setOrganizationName(QStringLiteral("Quillora"));
     QApplication::setApplicationName(QStringLiteral("Quillora"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quillora"));

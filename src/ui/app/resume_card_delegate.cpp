@@ -1,9 +1,9 @@
 #include "app/resume_card_delegate.h"
 
-#include "theme/frosted_card.h"
-#include "theme/scheme_colors.h"
 #include "app/resume_list_model.h"
+#include "controls/frosted_card.h"
 #include "theme/responsive_layout.h"
+#include "theme/scheme_colors.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -20,16 +20,19 @@ constexpr qreal lineSpacing = 3;
 
 } // namespace
 
-ResumeCardDelegate::ResumeCardDelegate(QObject* parent) : QStyledItemDelegate(parent)
-{
+ResumeCardDelegate::ResumeCardDelegate(QObject* parent)
+    : QStyledItemDelegate(parent) {
     setAvailableWidth(m_width);
 }
 
-qreal ResumeCardDelegate::titlePointSize(qreal width) { return 17 + 5 * responsiveScale(width, 1025); }
-qreal ResumeCardDelegate::namePointSize(qreal width) { return 14 + 4 * responsiveScale(width, 1025); }
+qreal ResumeCardDelegate::titlePointSize(qreal width) {
+    return 17 + 5 * responsiveScale(width, 1025);
+}
+qreal ResumeCardDelegate::namePointSize(qreal width) {
+    return 14 + 4 * responsiveScale(width, 1025);
+}
 
-void ResumeCardDelegate::setAvailableWidth(qreal width)
-{
+void ResumeCardDelegate::setAvailableWidth(qreal width) {
     m_width = width;
     m_titleFont = QFont();
     m_titleFont.setPixelSize(int(std::lround(titlePointSize(width))));
@@ -41,13 +44,12 @@ void ResumeCardDelegate::setAvailableWidth(qreal width)
     m_rowHeight = int(std::ceil(height));
 }
 
-QSize ResumeCardDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const
-{
+QSize ResumeCardDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const {
     return {option.rect.width() > 0 ? option.rect.width() : 200, m_rowHeight};
 }
 
-void ResumeCardDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
-{
+void ResumeCardDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                               const QModelIndex& index) const {
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
     const QRectF row = option.rect;
@@ -72,14 +74,17 @@ void ResumeCardDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     qreal y = row.top() + verticalPadding;
     painter->setFont(m_titleFont);
     painter->setPen(ink);
-    painter->drawText(QPointF(x, y + titleMetrics.ascent()), titleMetrics.elidedText(title, Qt::ElideRight, textWidth));
+    painter->drawText(QPointF(x, y + titleMetrics.ascent()),
+                      titleMetrics.elidedText(title, Qt::ElideRight, textWidth));
     y += titleMetrics.height() + lineSpacing;
     painter->setFont(m_nameFont);
     painter->setPen(schemeColors::softInk(m_light));
-    painter->drawText(QPointF(x, y + nameMetrics.ascent()), nameMetrics.elidedText(name, Qt::ElideRight, textWidth));
+    painter->drawText(QPointF(x, y + nameMetrics.ascent()),
+                      nameMetrics.elidedText(name, Qt::ElideRight, textWidth));
 
     painter->setPen(QPen(withAlpha(ink, m_light ? 0.35 : 0.18), 1));
-    painter->drawLine(QPointF(row.left() + 8, row.bottom() + 0.5), QPointF(row.right() - 8, row.bottom() + 0.5));
+    painter->drawLine(QPointF(row.left() + 8, row.bottom() + 0.5),
+                      QPointF(row.right() - 8, row.bottom() + 0.5));
     painter->restore();
 }
 

@@ -9,8 +9,8 @@
 
 namespace quillora {
 
-ResumeDetailView::ResumeDetailView(const ResumePtr& resume, QWidget* parent) : QWidget(parent)
-{
+ResumeDetailView::ResumeDetailView(const ResumePtr& resume, QWidget* parent)
+    : QWidget(parent) {
     setObjectName(QStringLiteral("resumeDetailView"));
     auto* background = new ThemedBackground(this);
     background->setOrbScale(1.15);
@@ -25,8 +25,9 @@ ResumeDetailView::ResumeDetailView(const ResumePtr& resume, QWidget* parent) : Q
     title->setFont(systemFont(28, QFont::DemiBold));
     layout->addWidget(title, 0, Qt::AlignCenter);
     const auto applyScheme = [title] {
-        title->setStyleSheet(QStringLiteral("color: %1;").arg(
-            schemeColors::ink(Appearance::shared().isLight()).name(QColor::HexArgb)));
+        title->setStyleSheet(
+            QStringLiteral("color: %1;")
+                .arg(schemeColors::ink(Appearance::shared().isLight()).name(QColor::HexArgb)));
     };
     applyScheme();
     connect(&Appearance::shared(), &Appearance::changed, this, applyScheme);

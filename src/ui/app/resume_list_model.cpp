@@ -13,8 +13,8 @@ const QString cardHint = QStringLiteral("Opens this resume");
 } // namespace
 
 ResumeListModel::ResumeListModel(ModelContext& context, QObject* parent)
-    : QAbstractListModel(parent), m_context(context)
-{
+    : QAbstractListModel(parent)
+    , m_context(context) {
     auto fetched = m_context.fetchResumes();
     if (fetched)
         m_rows = std::move(fetched).value();
@@ -26,13 +26,11 @@ ResumeListModel::ResumeListModel(ModelContext& context, QObject* parent)
     connect(&m_context, &ModelContext::didSave, this, &ResumeListModel::contextSaved);
 }
 
-int ResumeListModel::rowCount(const QModelIndex& parent) const
-{
+int ResumeListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(m_rows.size());
 }
 
-QVariant ResumeListModel::data(const QModelIndex& index, int role) const
-{
+QVariant ResumeListModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     const Resume& resume = *m_rows.at(index.row());
@@ -54,8 +52,7 @@ QVariant ResumeListModel::data(const QModelIndex& index, int role) const
     }
 }
 
-QHash<int, QByteArray> ResumeListModel::roleNames() const
-{
+QHash<int, QByteArray> ResumeListModel::roleNames() const {
     auto names = QAbstractListModel::roleNames();
     names.insert(FullNameRole, "fullName");
     names.insert(IdentifierRole, "identifier");
@@ -63,13 +60,11 @@ QHash<int, QByteArray> ResumeListModel::roleNames() const
     return names;
 }
 
-ResumePtr ResumeListModel::resumeAt(int row) const
-{
+ResumePtr ResumeListModel::resumeAt(int row) const {
     return row >= 0 && row < m_rows.size() ? m_rows.at(row) : nullptr;
 }
 
-int ResumeListModel::rowOf(const Resume* resume) const
-{
+int ResumeListModel::rowOf(const Resume* resume) const {
     for (int i = 0; i < m_rows.size(); ++i) {
         if (m_rows.at(i).get() == resume)
             return i;
@@ -77,8 +72,7 @@ int ResumeListModel::rowOf(const Resume* resume) const
     return -1;
 }
 
-int ResumeListModel::sortedPositionOf(const Resume* resume) const
-{
+int ResumeListModel::sortedPositionOf(const Resume* resume) const {
     // The context owns the order (lastEdited, then creation); ask it rather than repeat it.
     auto fetched = m_context.fetchResumes();
     if (!fetched)
@@ -90,8 +84,7 @@ int ResumeListModel::sortedPositionOf(const Resume* resume) const
     return -1;
 }
 
-void ResumeListModel::resumeInserted(const ResumePtr& resume)
-{
+void ResumeListModel::resumeInserted(const ResumePtr& resume) {
     if (rowOf(resume.get()) >= 0)
         return;
     int row = sortedPositionOf(resume.get());
@@ -102,8 +95,7 @@ void ResumeListModel::resumeInserted(const ResumePtr& resume)
     endInsertRows();
 }
 
-void ResumeListModel::resumeDeleted(const ResumePtr& resume)
-{
+void ResumeListModel::resumeDeleted(const ResumePtr& resume) {
     const int row = rowOf(resume.get());
     if (row < 0)
         return;
@@ -112,8 +104,7 @@ void ResumeListModel::resumeDeleted(const ResumePtr& resume)
     endRemoveRows();
 }
 
-void ResumeListModel::resumeChanged(Resume* resume, const QString& key)
-{
+void ResumeListModel::resumeChanged(Resume* resume, const QString& key) {
     const int row = rowOf(resume);
     if (row < 0)
         return;
@@ -133,8 +124,7 @@ void ResumeListModel::resumeChanged(Resume* resume, const QString& key)
     }
 }
 
-void ResumeListModel::contextSaved()
-{
+void ResumeListModel::contextSaved() {
     // Saving gives new résumés their lasting identifiers.
     if (!m_rows.isEmpty())
         emit dataChanged(index(0), index(int(m_rows.size()) - 1), {IdentifierRole, PersistentIDRole});

@@ -2,19 +2,19 @@
 
 #include "ai/openai_client.h"
 #include "app/app_events.h"
-#include "theme/frosted_card.h"
-#include "theme/scheme_colors.h"
 #include "app/resume_card_delegate.h"
 #include "app/resume_detail_view.h"
 #include "app/resume_list_model.h"
+#include "controls/frosted_card.h"
+#include "controls/glass_capsule_button.h"
 #include "model/resume_operations.h"
 #include "platform/appearance.h"
 #include "platform/log.h"
 #include "platform/settings.h"
 #include "store/model_context.h"
-#include "theme/glass_capsule_button.h"
 #include "theme/hex_color.h"
 #include "theme/responsive_layout.h"
+#include "theme/scheme_colors.h"
 #include "theme/themed_background.h"
 
 #include <QAbstractButton>
@@ -43,16 +43,21 @@ const QString duplicateIdentifierPrefix = QStringLiteral("duplicateResumeButton"
 const QString deleteIdentifierPrefix = QStringLiteral("deleteResumeButton");
 
 // t for the logo, cards and circular buttons; u for the bar and list insets.
-qreal cardScale(qreal width) { return responsiveScale(width, 1025); }
-qreal insetScale(qreal width) { return responsiveScale(width, 825); }
+qreal cardScale(qreal width) {
+    return responsiveScale(width, 1025);
+}
+qreal insetScale(qreal width) {
+    return responsiveScale(width, 825);
+}
 
 // The hand mark over the word mark, in the ink colour, revealed by a fade.
 class LogoHeader final : public QWidget {
 public:
     LogoHeader(bool pad, QWidget* parent)
-        : QWidget(parent), m_pad(pad), m_hand(QStringLiteral(":/app/hand_mark.svg")),
-          m_word(QStringLiteral(":/app/word_mark.svg"))
-    {
+        : QWidget(parent)
+        , m_pad(pad)
+        , m_hand(QStringLiteral(":/app/hand_mark.svg"))
+        , m_word(QStringLiteral(":/app/word_mark.svg")) {
         setObjectName(QStringLiteral("resumeListLogo"));
         setAttribute(Qt::WA_TransparentForMouseEvents);
         m_fade.setEasingCurve(QEasingCurve::InOutQuad);
@@ -63,21 +68,18 @@ public:
         setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     }
 
-    void setAvailableWidth(qreal width)
-    {
+    void setAvailableWidth(qreal width) {
         m_width = width;
         setFixedHeight(int(std::ceil(topPadding() + handSize().height() + 5 + wordSize().height() + 20)));
         update();
     }
 
-    void setLight(bool light)
-    {
+    void setLight(bool light) {
         m_light = light;
         update();
     }
 
-    void reveal(bool animated)
-    {
+    void reveal(bool animated) {
         if (!animated) {
             m_fade.stop();
             m_level = 1;
@@ -93,8 +95,7 @@ public:
     qreal level() const { return m_level; }
 
 protected:
-    void paintEvent(QPaintEvent*) override
-    {
+    void paintEvent(QPaintEvent*) override {
         if (m_level <= 0)
             return;
         QPainter p(this);
@@ -108,22 +109,18 @@ protected:
     }
 
 private:
-    qreal topPadding() const
-    {
+    qreal topPadding() const {
         return m_pad ? std::max<qreal>(40, 28 + 36 * responsiveScale(m_width, 1065)) : 0;
     }
-    QSizeF handSize() const
-    {
+    QSizeF handSize() const {
         const qreal w = 170 + 70 * cardScale(m_width);
         return {w, w * m_hand.defaultSize().height() / std::max(1, m_hand.defaultSize().width())};
     }
-    QSizeF wordSize() const
-    {
+    QSizeF wordSize() const {
         const qreal w = 140 + 50 * cardScale(m_width);
         return {w, w * m_word.defaultSize().height() / std::max(1, m_word.defaultSize().width())};
     }
-    QImage tinted(QSvgRenderer& renderer, QSizeF size) const
-    {
+    QImage tinted(QSvgRenderer& renderer, QSizeF size) const {
         const qreal dpr = devicePixelRatioF();
         QImage image((size * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
         image.setDevicePixelRatio(dpr);
@@ -148,20 +145,19 @@ private:
 // A round button of the bottom bar: a thin circle in the ink colour around a symbol.
 class CircleIconButton final : public QAbstractButton {
 public:
-    CircleIconButton(const QString& systemName, QWidget* parent) : QAbstractButton(parent), m_systemName(systemName)
-    {
+    CircleIconButton(const QString& systemName, QWidget* parent)
+        : QAbstractButton(parent)
+        , m_systemName(systemName) {
         setCursor(Qt::PointingHandCursor);
         setFocusPolicy(Qt::TabFocus);
     }
 
-    void setAvailableWidth(qreal width)
-    {
+    void setAvailableWidth(qreal width) {
         m_t = cardScale(width);
         setFixedSize(QSize(int(std::ceil(diameter())) + 2, int(std::ceil(diameter())) + 2));
         update();
     }
-    void setLight(bool light)
-    {
+    void setLight(bool light) {
         m_light = light;
         m_icon = symbolIcon(m_systemName, schemeColors::ink(light));
         update();
@@ -170,8 +166,7 @@ public:
     qreal iconSize() const { return 18 + 6 * m_t; }
 
 protected:
-    void paintEvent(QPaintEvent*) override
-    {
+    void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
         const QRectF circle(QPointF(1, 1), QSizeF(diameter(), diameter()));
@@ -198,22 +193,22 @@ private:
 // Holds the list and, on idioms other than pad, draws the rounded outline around it.
 class ListFrame final : public QWidget {
 public:
-    ListFrame(bool outlined, QWidget* parent) : QWidget(parent), m_outlined(outlined) {}
-    void setLight(bool light)
-    {
+    ListFrame(bool outlined, QWidget* parent)
+        : QWidget(parent)
+        , m_outlined(outlined) {}
+    void setLight(bool light) {
         m_light = light;
         update();
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override
-    {
+    void paintEvent(QPaintEvent*) override {
         if (!m_outlined)
             return;
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(QPen(withAlpha(schemeColors::ink(m_light), m_light ? 0.45 : 0.3), 1.2, Qt::SolidLine, Qt::FlatCap,
-                      Qt::MiterJoin));
+        p.setPen(QPen(withAlpha(schemeColors::ink(m_light), m_light ? 0.45 : 0.3), 1.2, Qt::SolidLine,
+                      Qt::FlatCap, Qt::MiterJoin));
         p.drawRoundedRect(QRectF(rect()).adjusted(0.6, 0.6, -0.6, -0.6), 16, 16);
     }
 
@@ -226,8 +221,8 @@ private:
 // while it has the focus.
 class OpenAIKeyPrompt final : public QDialog {
 public:
-    OpenAIKeyPrompt(const QString& draft, QWidget* parent) : QDialog(parent)
-    {
+    OpenAIKeyPrompt(const QString& draft, QWidget* parent)
+        : QDialog(parent) {
         setObjectName(QStringLiteral("openAIKeyPrompt"));
         setWindowTitle(QStringLiteral("Add OpenAI API Key"));
         setModal(true);
@@ -238,8 +233,8 @@ public:
         titleFont.setWeight(QFont::DemiBold);
         title->setFont(titleFont);
         title->setAlignment(Qt::AlignCenter);
-        auto* message =
-            new QLabel(QStringLiteral("Your key is stored on this device and will be used for all AI features."), this);
+        auto* message = new QLabel(
+            QStringLiteral("Your key is stored on this device and will be used for all AI features."), this);
         message->setObjectName(QStringLiteral("openAIKeyPromptMessage"));
         message->setWordWrap(true);
         message->setAlignment(Qt::AlignCenter);
@@ -271,8 +266,7 @@ public:
     QLineEdit* field() const { return m_field; }
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
+    bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched == m_field && event->type() == QEvent::FocusIn)
             m_field->setEchoMode(QLineEdit::Normal);
         else if (watched == m_field && event->type() == QEvent::FocusOut)
@@ -285,8 +279,7 @@ private:
 };
 
 // The key button of the main help sheet: "Add …" without a stored key, "Remove …" with one.
-void refreshOpenAIKeyButton(QPushButton* button)
-{
+void refreshOpenAIKeyButton(QPushButton* button) {
     const bool present = !Settings::shared().openAIAPIKey().trimmed().isEmpty();
     const QString label =
         present ? QStringLiteral("Remove OpenAI API Key") : QStringLiteral("Add OpenAI API Key");
@@ -299,8 +292,10 @@ void refreshOpenAIKeyButton(QPushButton* button)
 } // namespace
 
 ResumeListView::ResumeListView(ModelContext& context, UserInterfaceIdiom idiom, QWidget* parent)
-    : QWidget(parent), m_context(context), m_idiom(idiom), m_runModal([](QDialog& dialog) { return dialog.exec(); })
-{
+    : QWidget(parent)
+    , m_context(context)
+    , m_idiom(idiom)
+    , m_runModal([](QDialog& dialog) { return dialog.exec(); }) {
     setObjectName(QStringLiteral("resumeListView"));
     const bool pad = m_idiom == UserInterfaceIdiom::pad;
 
@@ -337,9 +332,8 @@ ResumeListView::ResumeListView(ModelContext& context, UserInterfaceIdiom idiom, 
     frameLayout->addWidget(m_listView);
     column->addWidget(m_listFrame, 1);
 
-    connect(m_listView, &QListView::clicked, this, [this](const QModelIndex& index) {
-        selectResume(m_model->resumeAt(index.row()));
-    });
+    connect(m_listView, &QListView::clicked, this,
+            [this](const QModelIndex& index) { selectResume(m_model->resumeAt(index.row())); });
     connect(m_listView, &QListView::customContextMenuRequested, this, [this](const QPoint& pos) {
         const QModelIndex index = m_listView->indexAt(pos);
         if (!index.isValid())
@@ -389,16 +383,16 @@ ResumeListView::ResumeListView(ModelContext& context, UserInterfaceIdiom idiom, 
 
 ResumeListView::~ResumeListView() = default;
 
-void ResumeListView::setModalRunner(ModalRunner runner) { m_runModal = std::move(runner); }
+void ResumeListView::setModalRunner(ModalRunner runner) {
+    m_runModal = std::move(runner);
+}
 
-int ResumeListView::runModal(QDialog& dialog)
-{
+int ResumeListView::runModal(QDialog& dialog) {
     emit sheetPresented(&dialog);
     return m_runModal(dialog);
 }
 
-QWidget* ResumeListView::buildBottomBar()
-{
+QWidget* ResumeListView::buildBottomBar() {
     auto* bar = new QWidget(this);
     bar->setObjectName(QStringLiteral("resumeListBottomBar"));
     auto* layout = new QHBoxLayout(bar);
@@ -411,9 +405,10 @@ QWidget* ResumeListView::buildBottomBar()
         void (ResumeListView::*action)();
     };
     const BarButton entries[] = {
-        {"questionmark", "Help", "Shows help for the main interface", "resumeListHelpButton", &ResumeListView::openHelp},
-        {"paintbrush.pointed.fill", "Choose background", "Opens the background picker", "resumeListBackgroundButton",
-         &ResumeListView::openBackgroundPicker},
+        {"questionmark", "Help", "Shows help for the main interface", "resumeListHelpButton",
+         &ResumeListView::openHelp},
+        {"paintbrush.pointed.fill", "Choose background", "Opens the background picker",
+         "resumeListBackgroundButton", &ResumeListView::openBackgroundPicker},
         {"plus", "Add resume", "Creates a new resume", "addResumeButton", &ResumeListView::createNewResume},
     };
     bool first = true;
@@ -433,17 +428,19 @@ QWidget* ResumeListView::buildBottomBar()
     return bar;
 }
 
-QList<HelpGroup> ResumeListView::mainInterfaceHelpContent()
-{
+QList<HelpGroup> ResumeListView::mainInterfaceHelpContent() {
     return {
         {QStringLiteral("RÉSUMÉ LIST"),
-         {QStringLiteral("Résumés are sorted by most recently edited"), QStringLiteral("Tap a résumé to open and edit it")}},
+         {QStringLiteral("Résumés are sorted by most recently edited"),
+          QStringLiteral("Tap a résumé to open and edit it")}},
         {QStringLiteral("QUICK GESTURES"),
-         {QStringLiteral("Swipe right to duplicate a résumé"), QStringLiteral("Swipe left to delete a résumé")}},
+         {QStringLiteral("Swipe right to duplicate a résumé"),
+          QStringLiteral("Swipe left to delete a résumé")}},
         {QStringLiteral("CREATE NEW RÉSUMÉ"),
          {QStringLiteral("Tap the + button to create a new résumé"),
           QStringLiteral("The new résumé appears and is ready to edit")}},
-        {QStringLiteral("BACKGROUND AND THEME"), {QStringLiteral("Tap the paintbrush to change the background theme")}},
+        {QStringLiteral("BACKGROUND AND THEME"),
+         {QStringLiteral("Tap the paintbrush to change the background theme")}},
         {QStringLiteral("OPENAI KEY"),
          {QStringLiteral("Add your own OpenAI API key to use OpenAI instead of Apple Intelligence"),
           QStringLiteral("Your key is stored on this device and used only for Quillora AI tools"),
@@ -451,13 +448,11 @@ QList<HelpGroup> ResumeListView::mainInterfaceHelpContent()
     };
 }
 
-QString ResumeListView::deleteAlertMessage(const QString& title)
-{
+QString ResumeListView::deleteAlertMessage(const QString& title) {
     return QStringLiteral("Are you sure you want to delete “") + title + QStringLiteral("”?");
 }
 
-QMenu* ResumeListView::contextMenuFor(const QModelIndex& index, QWidget* parent)
-{
+QMenu* ResumeListView::contextMenuFor(const QModelIndex& index, QWidget* parent) {
     auto* menu = new QMenu(parent);
     menu->setObjectName(QStringLiteral("resumeCardMenu"));
     const ResumePtr resume = m_model->resumeAt(index.row());
@@ -484,14 +479,12 @@ QMenu* ResumeListView::contextMenuFor(const QModelIndex& index, QWidget* parent)
     return menu;
 }
 
-ResumePtr ResumeListView::currentResume() const
-{
+ResumePtr ResumeListView::currentResume() const {
     const QModelIndex index = m_listView->currentIndex();
     return index.isValid() ? m_model->resumeAt(index.row()) : nullptr;
 }
 
-void ResumeListView::selectResume(const ResumePtr& resume)
-{
+void ResumeListView::selectResume(const ResumePtr& resume) {
     if (!resume || resume->isDeleted())
         return;
     if (m_idiom == UserInterfaceIdiom::pad) {
@@ -502,8 +495,7 @@ void ResumeListView::selectResume(const ResumePtr& resume)
     openEditorSheet();
 }
 
-void ResumeListView::openEditorSheet()
-{
+void ResumeListView::openEditorSheet() {
     // Stands in for the résumé editor sheet until the editor exists.
     QDialog sheet(this);
     sheet.setObjectName(QStringLiteral("resumeEditorSheet"));
@@ -517,8 +509,7 @@ void ResumeListView::openEditorSheet()
     m_selectedResume.reset();
 }
 
-void ResumeListView::duplicateAction(const ResumePtr& resume)
-{
+void ResumeListView::duplicateAction(const ResumePtr& resume) {
     ResumePtr copy = duplicateResume(*resume);
     copy->setLastEdited(QDateTime::currentDateTimeUtc());
     m_context.insert(copy);
@@ -526,8 +517,7 @@ void ResumeListView::duplicateAction(const ResumePtr& resume)
         logLine(QStringLiteral("⚠️ Failed to save duplicated resume: ") + saved.error());
 }
 
-void ResumeListView::requestDeletion(const ResumePtr& resume)
-{
+void ResumeListView::requestDeletion(const ResumePtr& resume) {
     m_resumePendingDeletion = resume;
     QMessageBox alert(this);
     alert.setObjectName(QStringLiteral("deleteResumeAlert"));
@@ -546,22 +536,20 @@ void ResumeListView::requestDeletion(const ResumePtr& resume)
         deleteResume(pending);
 }
 
-void ResumeListView::deleteResume(const ResumePtr& resume)
-{
+void ResumeListView::deleteResume(const ResumePtr& resume) {
     m_context.deleteRecord(resume);
     if (auto saved = m_context.save(); !saved)
         logLine(QStringLiteral("⚠️ Failed to save after deleting resume: ") + saved.error());
 }
 
-void ResumeListView::createNewResume()
-{
+void ResumeListView::createNewResume() {
     const QDateTime now = QDateTime::currentDateTimeUtc();
     auto resume = std::make_shared<Resume>(
-        QStringLiteral("My Résumé"), QString(), QString(), QString(), QList<ExperiencePtr>{}, QList<EducationPtr>{},
-        QList<PortfolioItemPtr>{}, QStringLiteral("Summary"), QStringLiteral("Experience"),
-        QStringLiteral("Education"), false, QString(), QString(), QString(), std::nullopt, false, QString(),
-        QString(), std::nullopt, std::nullopt, QStringLiteral("Helvetica Neue"), 0, now, false, QStringList{},
-        QStringList{}, std::nullopt);
+        QStringLiteral("My Résumé"), QString(), QString(), QString(), QList<ExperiencePtr>{},
+        QList<EducationPtr>{}, QList<PortfolioItemPtr>{}, QStringLiteral("Summary"),
+        QStringLiteral("Experience"), QStringLiteral("Education"), false, QString(), QString(), QString(),
+        std::nullopt, false, QString(), QString(), std::nullopt, std::nullopt,
+        QStringLiteral("Helvetica Neue"), 0, now, false, QStringList{}, QStringList{}, std::nullopt);
     resume->setLastEdited(QDateTime::currentDateTimeUtc());
     m_context.insert(resume);
     if (auto saved = m_context.save(); !saved) {
@@ -572,8 +560,7 @@ void ResumeListView::createNewResume()
     updateTip();
 }
 
-void ResumeListView::openHelp()
-{
+void ResumeListView::openHelp() {
     m_showHelp = true;
     QDialog* sheet = makeHelpSheet(QStringLiteral("Main Interface Help"), mainInterfaceHelpContent(),
                                    makeOpenAIKeyButtonRow(), this);
@@ -582,8 +569,7 @@ void ResumeListView::openHelp()
     m_showHelp = false;
 }
 
-QWidget* ResumeListView::makeOpenAIKeyButtonRow()
-{
+QWidget* ResumeListView::makeOpenAIKeyButtonRow() {
     auto* row = new QWidget;
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -601,8 +587,7 @@ QWidget* ResumeListView::makeOpenAIKeyButtonRow()
     return row;
 }
 
-void ResumeListView::toggleOpenAIKey(QWidget* over)
-{
+void ResumeListView::toggleOpenAIKey(QWidget* over) {
     if (!Settings::shared().openAIAPIKey().trimmed().isEmpty()) {
         Settings::shared().remove(Settings::openAIAPIKeyKey);
         Settings::shared().setOpenAIAPIKey(QString());
@@ -613,25 +598,23 @@ void ResumeListView::toggleOpenAIKey(QWidget* over)
     openOpenAIKeyPrompt(over);
 }
 
-void ResumeListView::openOpenAIKeyPrompt(QWidget* over)
-{
+void ResumeListView::openOpenAIKeyPrompt(QWidget* over) {
     OpenAIKeyPrompt prompt(m_openAIKeyDraft, over != nullptr ? over : this);
-    connect(prompt.field(), &QLineEdit::textChanged, this, [this](const QString& text) { m_openAIKeyDraft = text; });
+    connect(prompt.field(), &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_openAIKeyDraft = text; });
     const int result = runModal(prompt);
     m_showOpenAIKeyPrompt = false;
     if (result == QDialog::Accepted)
         saveOpenAIKey();
 }
 
-void ResumeListView::saveOpenAIKey()
-{
+void ResumeListView::saveOpenAIKey() {
     OpenAIClient::setAPIKey(m_openAIKeyDraft);
     Settings::shared().setOpenAIAPIKey(OpenAIClient::storedAPIKey().value_or(QString()));
     m_openAIKeyDraft.clear();
 }
 
-void ResumeListView::openBackgroundPicker()
-{
+void ResumeListView::openBackgroundPicker() {
     m_showGradientPicker = true;
     QDialog* sheet = makeGradientPickerSheet(this);
     runModal(*sheet);
@@ -639,13 +622,11 @@ void ResumeListView::openBackgroundPicker()
     m_showGradientPicker = false;
 }
 
-void ResumeListView::scheduleLogoReveal()
-{
+void ResumeListView::scheduleLogoReveal() {
     QTimer::singleShot(m_logoRevealDelay, this, [this] { setShowLogo(true); });
 }
 
-void ResumeListView::setShowLogo(bool show)
-{
+void ResumeListView::setShowLogo(bool show) {
     if (m_showLogo == show)
         return;
     m_showLogo = show;
@@ -654,8 +635,7 @@ void ResumeListView::setShowLogo(bool show)
         m_tip->setShowLogo(show);
 }
 
-void ResumeListView::updateTip()
-{
+void ResumeListView::updateTip() {
     const bool present = m_showTip && m_model->rowCount() == 0 && m_idiom != UserInterfaceIdiom::pad;
     if (present && !m_tip) {
         m_tip = new ResumeTipView(this, m_tipTiming);
@@ -674,8 +654,7 @@ void ResumeListView::updateTip()
     }
 }
 
-void ResumeListView::applyWidth()
-{
+void ResumeListView::applyWidth() {
     const qreal w = width();
     const qreal u = insetScale(w);
     m_background->setGeometry(rect());
@@ -687,15 +666,15 @@ void ResumeListView::applyWidth()
         static_cast<CircleIconButton*>(button)->setAvailableWidth(w);
     const int barInset = int(std::lround(20 + 18 * u));
     const int barHeight = m_bottomBar->sizeHint().height();
-    m_bottomBar->setGeometry(barInset, height() - 18 - barHeight, std::max(0, width() - 2 * barInset), barHeight);
+    m_bottomBar->setGeometry(barInset, height() - 18 - barHeight, std::max(0, width() - 2 * barInset),
+                             barHeight);
     m_delegate->setAvailableWidth(w);
     m_listView->doItemsLayout();
     if (m_tip)
         m_tip->setGeometry(rect());
 }
 
-void ResumeListView::applyScheme()
-{
+void ResumeListView::applyScheme() {
     const bool light = Appearance::shared().isLight();
     m_delegate->setLightScheme(light);
     static_cast<LogoHeader*>(m_header)->setLight(light);
@@ -705,14 +684,12 @@ void ResumeListView::applyScheme()
     m_listView->viewport()->update();
 }
 
-void ResumeListView::resizeEvent(QResizeEvent* event)
-{
+void ResumeListView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     applyWidth();
 }
 
-void ResumeListView::showEvent(QShowEvent* event)
-{
+void ResumeListView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     applyWidth();
     if (m_model->rowCount() == 0)

@@ -1,9 +1,9 @@
 #include "app/resume_tip_view.h"
 
-#include "theme/frosted_card.h"
-#include "theme/scheme_colors.h"
 #include "app/list_shared_controls.h"
+#include "controls/frosted_card.h"
 #include "platform/appearance.h"
+#include "theme/scheme_colors.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QLabel>
@@ -22,17 +22,14 @@ namespace quillora {
 
 namespace {
 
-QFont bodyFont()
-{
+QFont bodyFont() {
     QFont font;
     font.setPixelSize(17);
     return font;
 }
 
 // Lays the text out for a width and calls `line` with each line and its top.
-template <typename Visit>
-qreal layOut(const QString& text, const QFont& font, qreal width, Visit&& line)
-{
+template <typename Visit> qreal layOut(const QString& text, const QFont& font, qreal width, Visit&& line) {
     const QFontMetricsF metrics(font);
     qreal y = 0;
     const QStringList paragraphs = text.split(QLatin1Char('\n'));
@@ -58,28 +55,26 @@ qreal layOut(const QString& text, const QFont& font, qreal width, Visit&& line)
 
 // ---- the text window ----
 
-TipTextWindow::TipTextWindow(const QString& text, QWidget* parent) : QWidget(parent), m_text(text)
-{
+TipTextWindow::TipTextWindow(const QString& text, QWidget* parent)
+    : QWidget(parent)
+    , m_text(text) {
     setFixedHeight(int(ResumeTipView::visibleTextHeight));
     setAttribute(Qt::WA_TranslucentBackground);
     setAccessibleName(text);
     setFont(bodyFont());
 }
 
-void TipTextWindow::setAutoOffset(qreal offset)
-{
+void TipTextWindow::setAutoOffset(qreal offset) {
     m_autoOffset = offset;
     update();
 }
 
-void TipTextWindow::setTextColor(const QColor& color)
-{
+void TipTextWindow::setTextColor(const QColor& color) {
     m_color = color;
     update();
 }
 
-void TipTextWindow::measure()
-{
+void TipTextWindow::measure() {
     const qreal height = layOut(m_text, font(), width(), [](const QTextLayout&) {}) + 8;
     if (!qFuzzyCompare(height, m_measured)) {
         m_measured = height;
@@ -87,15 +82,13 @@ void TipTextWindow::measure()
     }
 }
 
-void TipTextWindow::resizeEvent(QResizeEvent* event)
-{
+void TipTextWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (width() > 0)
         measure();
 }
 
-void TipTextWindow::paintEvent(QPaintEvent*)
-{
+void TipTextWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setClipRect(rect());
     painter.setPen(m_color);
@@ -104,23 +97,20 @@ void TipTextWindow::paintEvent(QPaintEvent*)
     layOut(m_text, font(), width(), [&](const QTextLayout& layout) { layout.draw(&painter, origin); });
 }
 
-void TipTextWindow::scrollBy(qreal delta)
-{
+void TipTextWindow::scrollBy(qreal delta) {
     const qreal lowest = std::min<qreal>(0, height() - m_measured);
     m_userOffset = std::clamp(m_userOffset + delta, lowest, 0.0);
     update();
 }
 
-void TipTextWindow::mousePressEvent(QMouseEvent* event)
-{
+void TipTextWindow::mousePressEvent(QMouseEvent* event) {
     m_pressed = event->button() == Qt::LeftButton;
     m_dragging = false;
     m_pressPos = event->position();
     m_pressUserOffset = m_userOffset;
 }
 
-void TipTextWindow::mouseMoveEvent(QMouseEvent* event)
-{
+void TipTextWindow::mouseMoveEvent(QMouseEvent* event) {
     if (!m_pressed)
         return;
     const QPointF moved = event->position() - m_pressPos;
@@ -131,22 +121,19 @@ void TipTextWindow::mouseMoveEvent(QMouseEvent* event)
     scrollBy(m_pressUserOffset + moved.y() - m_userOffset);
 }
 
-void TipTextWindow::mouseReleaseEvent(QMouseEvent*)
-{
+void TipTextWindow::mouseReleaseEvent(QMouseEvent*) {
     m_pressed = false;
     m_dragging = false;
 }
 
-void TipTextWindow::wheelEvent(QWheelEvent* event)
-{
+void TipTextWindow::wheelEvent(QWheelEvent* event) {
     scrollBy(event->angleDelta().y() / 120.0 * 40);
     event->accept();
 }
 
 // ---- the card ----
 
-QString ResumeTipView::welcomeText()
-{
+QString ResumeTipView::welcomeText() {
     return QStringLiteral(
         "Welcome to Quillora, your personal résumé builder made for creative minds.\n\n"
         "To get started, tap the plus button in the top right to create a new résumé. As soon as it appears, "
@@ -158,20 +145,19 @@ QString ResumeTipView::welcomeText()
         "Thank you for using Quillora! ❤️");
 }
 
-qreal ResumeTipView::tipCardMaxWidth(qreal width)
-{
+qreal ResumeTipView::tipCardMaxWidth(qreal width) {
     const qreal t = (width - 375) / 1425;
     return t <= 0 ? 520 : 520 + 460 * std::min<qreal>(t, 1);
 }
 
-qreal ResumeTipView::tipHorizontalPadding(qreal width)
-{
+qreal ResumeTipView::tipHorizontalPadding(qreal width) {
     const qreal u = (width - 375) / 1065;
     return u <= 0 ? 28 : 28 + 28 * std::min<qreal>(u, 1);
 }
 
-ResumeTipView::ResumeTipView(QWidget* parent, ResumeTipTiming timing) : QWidget(parent), m_timing(timing)
-{
+ResumeTipView::ResumeTipView(QWidget* parent, ResumeTipTiming timing)
+    : QWidget(parent)
+    , m_timing(timing) {
     setObjectName(QStringLiteral("resumeTipView"));
     setAttribute(Qt::WA_TranslucentBackground);
 
@@ -228,12 +214,15 @@ ResumeTipView::ResumeTipView(QWidget* parent, ResumeTipTiming timing) : QWidget(
 
 ResumeTipView::~ResumeTipView() = default;
 
-QWidget* ResumeTipView::card() const { return m_card; }
+QWidget* ResumeTipView::card() const {
+    return m_card;
+}
 
-qreal ResumeTipView::visibleOpacity() const { return m_logoLevel * m_tipOpacity; }
+qreal ResumeTipView::visibleOpacity() const {
+    return m_logoLevel * m_tipOpacity;
+}
 
-void ResumeTipView::applyScheme()
-{
+void ResumeTipView::applyScheme() {
     const bool light = Appearance::shared().isLight();
     m_card->setLightScheme(light);
     // Denser than the usual material: without a blur the content beneath would read through.
@@ -244,14 +233,12 @@ void ResumeTipView::applyScheme()
     m_dismiss->setIcon(symbolIcon(QStringLiteral("xmark.circle.fill"), schemeColors::ink(light)));
 }
 
-void ResumeTipView::applyOpacity()
-{
+void ResumeTipView::applyOpacity() {
     m_opacityEffect->setOpacity(visibleOpacity());
     layoutCard();
 }
 
-void ResumeTipView::setShowLogo(bool show)
-{
+void ResumeTipView::setShowLogo(bool show) {
     if (show == m_showLogo)
         return;
     m_showLogo = show;
@@ -268,8 +255,7 @@ void ResumeTipView::setShowLogo(bool show)
     m_logoAnimation.start();
 }
 
-void ResumeTipView::showEvent(QShowEvent* event)
-{
+void ResumeTipView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     layoutCard();
     if (m_appeared)
@@ -278,14 +264,12 @@ void ResumeTipView::showEvent(QShowEvent* event)
     QTimer::singleShot(m_timing.fadeInDuration, this, [this] { startAutoScroll(visibleTextHeight); });
 }
 
-void ResumeTipView::resizeEvent(QResizeEvent* event)
-{
+void ResumeTipView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     layoutCard();
 }
 
-void ResumeTipView::layoutCard()
-{
+void ResumeTipView::layoutCard() {
     const qreal available = width();
     const qreal padding = tipHorizontalPadding(available);
     qreal cardWidth = std::min(tipCardMaxWidth(available), std::max<qreal>(0, available - 2 * padding));
@@ -302,17 +286,18 @@ void ResumeTipView::layoutCard()
     m_dismiss->raise();
 }
 
-void ResumeTipView::setContentHeight(qreal height) { m_contentHeight = height; }
+void ResumeTipView::setContentHeight(qreal height) {
+    m_contentHeight = height;
+}
 
-void ResumeTipView::setScrollOffset(qreal offset)
-{
+void ResumeTipView::setScrollOffset(qreal offset) {
     m_scrollOffset = offset;
     m_text->setAutoOffset(offset);
 }
 
-void ResumeTipView::startAutoScroll(qreal visibleHeight)
-{
-    if (Appearance::shared().reduceMotion() || m_autoScrollTimer || m_userDisabledAutoScroll || m_contentHeight <= 0)
+void ResumeTipView::startAutoScroll(qreal visibleHeight) {
+    if (Appearance::shared().reduceMotion() || m_autoScrollTimer || m_userDisabledAutoScroll ||
+        m_contentHeight <= 0)
         return;
     const qreal maxOffset = m_contentHeight - visibleHeight;
     QTimer::singleShot(m_timing.fadeInDuration + m_timing.scrollStartDelay, this, [this, maxOffset] {
@@ -323,8 +308,7 @@ void ResumeTipView::startAutoScroll(qreal visibleHeight)
     });
 }
 
-void ResumeTipView::startAutoScrollTimer(int interval, qreal step, qreal maxOffset)
-{
+void ResumeTipView::startAutoScrollTimer(int interval, qreal step, qreal maxOffset) {
     if (m_autoScrollTimer || m_userDisabledAutoScroll)
         return;
     auto* timer = new QTimer(this);
@@ -334,8 +318,7 @@ void ResumeTipView::startAutoScrollTimer(int interval, qreal step, qreal maxOffs
     timer->start();
 }
 
-void ResumeTipView::autoScrollTick(qreal step, qreal maxOffset)
-{
+void ResumeTipView::autoScrollTick(qreal step, qreal maxOffset) {
     if (m_userDisabledAutoScroll) {
         stopAutoScroll();
         return;
@@ -348,8 +331,7 @@ void ResumeTipView::autoScrollTick(qreal step, qreal maxOffset)
     QTimer::singleShot(m_timing.fadeOutPause, this, &ResumeTipView::beginFadeOut);
 }
 
-void ResumeTipView::beginFadeOut()
-{
+void ResumeTipView::beginFadeOut() {
     if (m_hasStartedFadeOut || m_userDisabledAutoScroll)
         return;
     m_hasStartedFadeOut = true;
@@ -368,8 +350,7 @@ void ResumeTipView::beginFadeOut()
     });
 }
 
-void ResumeTipView::stopAutoScroll()
-{
+void ResumeTipView::stopAutoScroll() {
     m_userDisabledAutoScroll = true;
     delete m_autoScrollTimer.data();
     m_fadeAnimation.stop();
@@ -379,6 +360,8 @@ void ResumeTipView::stopAutoScroll()
     applyOpacity();
 }
 
-void ResumeTipView::dismissTip() { emit dismissed(); }
+void ResumeTipView::dismissTip() {
+    emit dismissed();
+}
 
 } // namespace quillora

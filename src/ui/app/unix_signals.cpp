@@ -14,8 +14,7 @@ namespace {
 
 int signalPipe[2] = {-1, -1};
 
-void onSignal(int)
-{
+void onSignal(int) {
     const char byte = 1;
     // Only async-signal-safe work here: wake the event loop.
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
@@ -23,8 +22,7 @@ void onSignal(int)
 
 } // namespace
 
-void quitOnTerminationSignals(QObject* context)
-{
+void quitOnTerminationSignals(QObject* context) {
     if (signalPipe[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
         return;
     ::fcntl(signalPipe[1], F_SETFL, O_NONBLOCK);

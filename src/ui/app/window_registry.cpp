@@ -1,7 +1,7 @@
 #include "app/window_registry.h"
 
 #include "app/about_window.h"
-#include "theme/help/help_window.h"
+#include "help/help_window.h"
 
 #include <QHash>
 
@@ -9,14 +9,12 @@ namespace quillora {
 
 namespace {
 
-QHash<QString, QPointer<QWidget>>& openWindows()
-{
+QHash<QString, QPointer<QWidget>>& openWindows() {
     static QHash<QString, QPointer<QWidget>> windows;
     return windows;
 }
 
-QWidget* makeWindow(const QString& identifier)
-{
+QWidget* makeWindow(const QString& identifier) {
     if (identifier == QLatin1String("about-quillora"))
         return new AboutWindow();
     if (identifier == QLatin1String("help-quillora"))
@@ -26,8 +24,7 @@ QWidget* makeWindow(const QString& identifier)
 
 } // namespace
 
-QWidget* WindowRegistry::openWindow(const QString& identifier)
-{
+QWidget* WindowRegistry::openWindow(const QString& identifier) {
     QPointer<QWidget>& slot = openWindows()[identifier];
     if (slot.isNull()) {
         QWidget* window = makeWindow(identifier);
@@ -45,6 +42,8 @@ QWidget* WindowRegistry::openWindow(const QString& identifier)
     return slot.data();
 }
 
-QWidget* WindowRegistry::window(const QString& identifier) { return openWindows().value(identifier).data(); }
+QWidget* WindowRegistry::window(const QString& identifier) {
+    return openWindows().value(identifier).data();
+}
 
 } // namespace quillora

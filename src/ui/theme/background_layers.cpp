@@ -14,27 +14,23 @@ constexpr int grainCount = 16000;
 constexpr int hairlineCount = 700;
 constexpr int speckleCount = 420;
 
-QColor white(float alpha)
-{
+QColor white(float alpha) {
     return QColor::fromRgbF(1, 1, 1, alpha);
 }
 
-QColor black(float alpha)
-{
+QColor black(float alpha) {
     return QColor::fromRgbF(0, 0, 0, alpha);
 }
 
 // Uniform in the closed range [low, high].
-qreal uniform(qreal low, qreal high)
-{
+qreal uniform(qreal low, qreal high) {
     const double unit = static_cast<double>(QRandomGenerator::global()->generate()) / 4294967295.0;
     return low + (high - low) * unit;
 }
 
 } // namespace
 
-QLinearGradient backgroundWashGradient(ColorScheme scheme, const QRectF& rect)
-{
+QLinearGradient backgroundWashGradient(ColorScheme scheme, const QRectF& rect) {
     QLinearGradient wash(QPointF(rect.center().x(), rect.top()), QPointF(rect.center().x(), rect.bottom()));
     if (scheme == ColorScheme::light) {
         wash.setColorAt(0, white(0.35f));
@@ -46,8 +42,7 @@ QLinearGradient backgroundWashGradient(ColorScheme scheme, const QRectF& rect)
     return wash;
 }
 
-QLinearGradient highlightGradient(const QRectF& rect)
-{
+QLinearGradient highlightGradient(const QRectF& rect) {
     QLinearGradient sheen = rotatedGradient(QPointF(rect.left(), rect.center().y()),
                                             QPointF(rect.right(), rect.center().y()), rect.center(), 18);
     sheen.setColorAt(0, white(0.35f));
@@ -56,8 +51,7 @@ QLinearGradient highlightGradient(const QRectF& rect)
     return sheen;
 }
 
-QRadialGradient vignetteGradient(const QRectF& rect)
-{
+QRadialGradient vignetteGradient(const QRectF& rect) {
     constexpr qreal startRadius = 80;
     constexpr qreal endRadius = 440;
     QRadialGradient vignette(rect.center(), endRadius);
@@ -67,8 +61,7 @@ QRadialGradient vignetteGradient(const QRectF& rect)
     return vignette;
 }
 
-void drawGrainLayer(QPainter& painter, QSizeF size)
-{
+void drawGrainLayer(QPainter& painter, QSizeF size) {
     QList<QRectF> marks;
     marks.reserve(grainCount);
     for (int i = 0; i < grainCount; ++i) {
@@ -83,8 +76,7 @@ void drawGrainLayer(QPainter& painter, QSizeF size)
     painter.restore();
 }
 
-void drawHairlineLayer(QPainter& painter, QSizeF size)
-{
+void drawHairlineLayer(QPainter& painter, QSizeF size) {
     painter.save();
     painter.setPen(Qt::NoPen);
     painter.setBrush(white(0.05f));
@@ -95,8 +87,7 @@ void drawHairlineLayer(QPainter& painter, QSizeF size)
     painter.restore();
 }
 
-void drawSpeckleLayer(QPainter& painter, QSizeF size)
-{
+void drawSpeckleLayer(QPainter& painter, QSizeF size) {
     painter.save();
     painter.setPen(Qt::NoPen);
     painter.setBrush(white(0.12f));

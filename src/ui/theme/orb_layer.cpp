@@ -22,9 +22,8 @@ constexpr qreal blurMargin = 0.6;
 // One box pass (window 2r+1, zero outside) over count pixels of Channels bytes each, read
 // srcStride bytes apart and written dstStride bytes apart.
 template <int Channels>
-void boxPass(const std::uint8_t* src, std::ptrdiff_t srcStride, std::uint8_t* dst, std::ptrdiff_t dstStride, int count,
-             int r)
-{
+void boxPass(const std::uint8_t* src, std::ptrdiff_t srcStride, std::uint8_t* dst, std::ptrdiff_t dstStride,
+             int count, int r) {
     const auto window = static_cast<std::uint64_t>(2 * r + 1);
     // Division by the window as a fixed-point multiply, rounded to nearest.
     const std::uint64_t reciprocal = ((std::uint64_t{1} << 32) + window - 1) / window;
@@ -40,7 +39,8 @@ void boxPass(const std::uint8_t* src, std::ptrdiff_t srcStride, std::uint8_t* ds
                 sums[c] += src[incoming * srcStride + c];
         }
         for (int c = 0; c < Channels; ++c)
-            dst[i * dstStride + c] = static_cast<std::uint8_t>(std::min<std::uint64_t>(255, (sums[c] * reciprocal + half) >> 32));
+            dst[i * dstStride + c] =
+                static_cast<std::uint8_t>(std::min<std::uint64_t>(255, (sums[c] * reciprocal + half) >> 32));
         if (const int outgoing = i - r; outgoing >= 0) {
             for (int c = 0; c < Channels; ++c)
                 sums[c] -= src[outgoing * srcStride + c];
@@ -48,9 +48,7 @@ void boxPass(const std::uint8_t* src, std::ptrdiff_t srcStride, std::uint8_t* ds
     }
 }
 
-template <int Channels>
-void blurBytes(QImage& image, int r)
-{
+template <int Channels> void blurBytes(QImage& image, int r) {
     const int width = image.width();
     const int height = image.height();
     const std::ptrdiff_t bytesPerLine = image.bytesPerLine();
@@ -72,8 +70,7 @@ void blurBytes(QImage& image, int r)
 }
 
 // Every byte of a premultiplied pixel times a / 255, rounded.
-QRgb scaled(QRgb pixel, uint a)
-{
+QRgb scaled(QRgb pixel, uint a) {
     uint rb = (pixel & 0x00FF00FFu) * a;
     rb = ((rb + ((rb >> 8) & 0x00FF00FFu) + 0x00800080u) >> 8) & 0x00FF00FFu;
     uint ag = ((pixel >> 8) & 0x00FF00FFu) * a;
@@ -82,8 +79,7 @@ QRgb scaled(QRgb pixel, uint a)
 }
 
 // Lays colour (straight alpha) over canvas where mask says, source-over.
-void compositeMask(QImage& canvas, const QImage& mask, const QColor& color)
-{
+void compositeMask(QImage& canvas, const QImage& mask, const QColor& color) {
     const QRgb premultiplied = qPremultiply(color.rgba());
     for (int y = 0; y < canvas.height(); ++y) {
         auto* out = reinterpret_cast<QRgb*>(canvas.scanLine(y));
@@ -98,8 +94,7 @@ void compositeMask(QImage& canvas, const QImage& mask, const QColor& color)
     }
 }
 
-void fillEllipseWithAlpha(QPainter& painter, QPointF centre, qreal diameter, QColor color, qreal opacity)
-{
+void fillEllipseWithAlpha(QPainter& painter, QPointF centre, qreal diameter, QColor color, qreal opacity) {
     color.setAlphaF(static_cast<float>(color.alphaF() * opacity));
     painter.setPen(Qt::NoPen);
     painter.setBrush(color);
@@ -108,8 +103,7 @@ void fillEllipseWithAlpha(QPainter& painter, QPointF centre, qreal diameter, QCo
 
 // The orbs and the haze, each blurred on its own, on a small canvas that covers rect plus a
 // margin; returns the canvas and the rect (in rect's coordinates) it covers.
-QImage renderBlurredParts(const QRectF& rect, const BackgroundStyle& style, QRectF& coverage)
-{
+QImage renderBlurredParts(const QRectF& rect, const BackgroundStyle& style, QRectF& coverage) {
     const qreal m = std::min(rect.width(), rect.height());
     const qreal scale = std::min(1.0, blurCanvasSide / m);
     const qreal margin = blurMargin * m;
@@ -123,7 +117,8 @@ QImage renderBlurredParts(const QRectF& rect, const BackgroundStyle& style, QRec
     QImage mask(canvasSize, QImage::Format_Alpha8);
 
     // Canvas coordinates: the layer's centre in the canvas, in layer points times scale.
-    const QPointF centre((rect.center().x() - coverage.left()) * scale, (rect.center().y() - coverage.top()) * scale);
+    const QPointF centre((rect.center().x() - coverage.left()) * scale,
+                         (rect.center().y() - coverage.top()) * scale);
     const qreal unit = m / 400.0;
 
     const auto drawPart = [&](const QColor& color, qreal opacity, qreal blurRadius, const auto& shape) {
@@ -161,8 +156,7 @@ QImage renderBlurredParts(const QRectF& rect, const BackgroundStyle& style, QRec
 
 } // namespace
 
-QLinearGradient rotatedGradient(QPointF start, QPointF end, QPointF centre, qreal degrees)
-{
+QLinearGradient rotatedGradient(QPointF start, QPointF end, QPointF centre, qreal degrees) {
     QTransform rotation;
     rotation.translate(centre.x(), centre.y());
     rotation.rotate(degrees);
@@ -170,8 +164,7 @@ QLinearGradient rotatedGradient(QPointF start, QPointF end, QPointF centre, qrea
     return QLinearGradient(rotation.map(start), rotation.map(end));
 }
 
-void blurImage(QImage& image, qreal radius)
-{
+void blurImage(QImage& image, qreal radius) {
     if (image.isNull() || radius < 0.5)
         return;
     const int r = std::max(1, static_cast<int>(std::lround(radius)));
@@ -185,8 +178,7 @@ void blurImage(QImage& image, qreal radius)
 }
 
 void drawOrbBackgroundLayer(QPainter& painter, const QRectF& rect, const BackgroundStyle& style,
-                            const QuilloraProjectTheme& theme)
-{
+                            const QuilloraProjectTheme& theme) {
     if (!(rect.width() > 0) || !(rect.height() > 0))
         return;
     painter.save();
@@ -210,7 +202,8 @@ void drawOrbBackgroundLayer(QPainter& painter, const QRectF& rect, const Backgro
         from.setAlphaF(static_cast<float>(from.alphaF() * 0.35));
         QColor to = style.beamColor;
         to.setAlpha(0);
-        QLinearGradient beam = rotatedGradient(rect.topLeft(), rect.bottomRight(), rect.center(), style.beamAngle);
+        QLinearGradient beam =
+            rotatedGradient(rect.topLeft(), rect.bottomRight(), rect.center(), style.beamAngle);
         beam.setColorAt(0, from);
         beam.setColorAt(1, to);
         painter.save();
@@ -245,8 +238,7 @@ void drawOrbBackgroundLayer(QPainter& painter, const QRectF& rect, const Backgro
 }
 
 QImage renderOrbBackgroundLayer(const BackgroundStyle& style, const QuilloraProjectTheme& theme, QSize size,
-                                qreal devicePixelRatio)
-{
+                                qreal devicePixelRatio) {
     if (size.isEmpty())
         return {};
     QImage image(size * devicePixelRatio, QImage::Format_ARGB32_Premultiplied);

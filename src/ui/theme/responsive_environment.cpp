@@ -12,14 +12,12 @@ constexpr const char* widthProperty = "quilloraResponsiveWidth";
 
 } // namespace
 
-QEvent::Type responsiveLayoutChangeEvent()
-{
+QEvent::Type responsiveLayoutChangeEvent() {
     static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
     return type;
 }
 
-void setResponsiveLayout(QWidget* scope, QuilloraResponsiveLayout layout)
-{
+void setResponsiveLayout(QWidget* scope, QuilloraResponsiveLayout layout) {
     if (!scope)
         return;
     const QVariant previous = scope->property(widthProperty);
@@ -35,8 +33,7 @@ void setResponsiveLayout(QWidget* scope, QuilloraResponsiveLayout layout)
     }
 }
 
-QuilloraResponsiveLayout responsiveLayout(const QWidget* widget)
-{
+QuilloraResponsiveLayout responsiveLayout(const QWidget* widget) {
     for (const QWidget* w = widget; w; w = w->parentWidget()) {
         const QVariant width = w->property(widthProperty);
         if (width.isValid())

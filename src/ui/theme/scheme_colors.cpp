@@ -12,40 +12,33 @@ namespace quillora {
 
 namespace schemeColors {
 
-QColor sheetBackground(bool light)
-{
+QColor sheetBackground(bool light) {
     return light ? QColor(255, 255, 255) : QColor(28, 28, 30);
 }
 
-QColor primaryLabel(bool light)
-{
+QColor primaryLabel(bool light) {
     return light ? QColor(0, 0, 0) : QColor(255, 255, 255);
 }
 
-QColor secondaryLabel(bool light)
-{
+QColor secondaryLabel(bool light) {
     return light ? QColor(60, 60, 67, 153) : QColor(235, 235, 245, 153);
 }
 
-QColor ultraThinMaterial(bool light)
-{
+QColor ultraThinMaterial(bool light) {
     return light ? QColor(255, 255, 255, 110) : QColor(24, 24, 28, 120);
 }
 
-QColor ink(bool light)
-{
+QColor ink(bool light) {
     return light ? QColor::fromRgbF(0, 0, 0, 0.9f) : QColor(255, 255, 255);
 }
 
-QColor softInk(bool light)
-{
+QColor softInk(bool light) {
     return light ? QColor::fromRgbF(0, 0, 0, 0.55f) : QColor::fromRgbF(1, 1, 1, 0.65f);
 }
 
 } // namespace schemeColors
 
-void applySchemePalette(QWidget* widget, bool light)
-{
+void applySchemePalette(QWidget* widget, bool light) {
     QPalette palette = widget->palette();
     const QColor background = schemeColors::sheetBackground(light);
     const QColor text = schemeColors::primaryLabel(light);
@@ -60,48 +53,45 @@ void applySchemePalette(QWidget* widget, bool light)
     widget->setPalette(palette);
 }
 
-void styleSlimScrollBar(QScrollBar* bar, bool light)
-{
-    const QString handle = light ? QStringLiteral("rgba(0, 0, 0, 0.28)") : QStringLiteral("rgba(255, 255, 255, 0.32)");
-    bar->setStyleSheet(QStringLiteral("QScrollBar:vertical { background: transparent; width: 10px; margin: 14px 3px 14px 0; }"
-                                      "QScrollBar::handle:vertical { background: %1; border-radius: 3px; min-height: 32px; }"
-                                      "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
-                                      "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }")
-                           .arg(handle));
+void styleSlimScrollBar(QScrollBar* bar, bool light) {
+    const QString handle =
+        light ? QStringLiteral("rgba(0, 0, 0, 0.28)") : QStringLiteral("rgba(255, 255, 255, 0.32)");
+    bar->setStyleSheet(
+        QStringLiteral(
+            "QScrollBar:vertical { background: transparent; width: 10px; margin: 14px 3px 14px 0; }"
+            "QScrollBar::handle:vertical { background: %1; border-radius: 3px; min-height: 32px; }"
+            "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+            "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }")
+            .arg(handle));
 }
 
-void setFontPoints(QFont& font, qreal points)
-{
+void setFontPoints(QFont& font, qreal points) {
     qreal dpi = 96.0;
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         dpi = screen->logicalDotsPerInchY();
     font.setPointSizeF(points * 72.0 / dpi);
 }
 
-QFont systemFont(qreal points, QFont::Weight weight)
-{
+QFont systemFont(qreal points, QFont::Weight weight) {
     QFont font = QApplication::font();
     setFontPoints(font, points);
     font.setWeight(weight);
     return font;
 }
 
-QFont namedFont(const QString& fontName, qreal points)
-{
+QFont namedFont(const QString& fontName, qreal points) {
     QFont font = FontResolver::font(fontName, points);
     setFontPoints(font, points);
     return font;
 }
 
-QFont namedFont(const QString& fontName, qreal points, QFont::Weight weight)
-{
+QFont namedFont(const QString& fontName, qreal points, QFont::Weight weight) {
     QFont font = FontResolver::font(fontName, points, weight);
     setFontPoints(font, points);
     return font;
 }
 
-QColor withAlpha(QColor color, qreal factor)
-{
+QColor withAlpha(QColor color, qreal factor) {
     color.setAlphaF(float(color.alphaF() * factor));
     return color;
 }

@@ -14,8 +14,7 @@ namespace quillora {
 
 namespace {
 
-QImage transparentImage(QSize pixelSize, qreal devicePixelRatio)
-{
+QImage transparentImage(QSize pixelSize, qreal devicePixelRatio) {
     QImage image(pixelSize, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(devicePixelRatio);
     image.fill(Qt::transparent);
@@ -25,13 +24,12 @@ QImage transparentImage(QSize pixelSize, qreal devicePixelRatio)
 } // namespace
 
 ThemedBackground::ThemedBackground(QWidget* parent)
-    : ThemedBackground(Settings::shared(), Appearance::shared(), parent)
-{
-}
+    : ThemedBackground(Settings::shared(), Appearance::shared(), parent) {}
 
 ThemedBackground::ThemedBackground(Settings& settings, Appearance& appearance, QWidget* parent)
-    : QWidget(parent), m_settings(&settings), m_appearance(&appearance)
-{
+    : QWidget(parent)
+    , m_settings(&settings)
+    , m_appearance(&appearance) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     connect(m_settings, &Settings::changed, this, [this](const QString& key) {
         if (key == Settings::selectedGradientIDKey)
@@ -42,31 +40,27 @@ ThemedBackground::ThemedBackground(Settings& settings, Appearance& appearance, Q
 
 ThemedBackground::~ThemedBackground() = default;
 
-void ThemedBackground::setOrbScale(qreal scale)
-{
+void ThemedBackground::setOrbScale(qreal scale) {
     if (qFuzzyCompare(scale, m_orbScale))
         return;
     m_orbScale = scale;
     refresh();
 }
 
-QuilloraGradientID ThemedBackground::gradientID() const
-{
+QuilloraGradientID ThemedBackground::gradientID() const {
     return gradientIDOrDefault(m_settings->selectedGradientID());
 }
 
-ColorScheme ThemedBackground::colorScheme() const
-{
+ColorScheme ThemedBackground::colorScheme() const {
     return m_appearance->colorScheme();
 }
 
-void ThemedBackground::refresh()
-{
+void ThemedBackground::refresh() {
     update();
 }
 
-const ThemedBackground::RandomLayers& ThemedBackground::randomLayers(QSize pixelSize, qreal devicePixelRatio)
-{
+const ThemedBackground::RandomLayers& ThemedBackground::randomLayers(QSize pixelSize,
+                                                                     qreal devicePixelRatio) {
     if (m_random.pixelSize == pixelSize && qFuzzyCompare(m_random.grain.devicePixelRatio(), devicePixelRatio))
         return m_random;
     const QSizeF size = QSizeF(pixelSize) / devicePixelRatio;
@@ -84,8 +78,7 @@ const ThemedBackground::RandomLayers& ThemedBackground::randomLayers(QSize pixel
     return m_random;
 }
 
-QImage ThemedBackground::renderComposite(const CompositeKey& key)
-{
+QImage ThemedBackground::renderComposite(const CompositeKey& key) {
     const RandomLayers& random = randomLayers(key.pixelSize, key.devicePixelRatio);
     QImage image(key.pixelSize, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(key.devicePixelRatio);
@@ -136,10 +129,10 @@ QImage ThemedBackground::renderComposite(const CompositeKey& key)
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
-void ThemedBackground::paintEvent(QPaintEvent* event)
-{
+void ThemedBackground::paintEvent(QPaintEvent* event) {
     const qreal dpr = devicePixelRatioF();
-    const QSize pixelSize(static_cast<int>(std::ceil(width() * dpr)), static_cast<int>(std::ceil(height() * dpr)));
+    const QSize pixelSize(static_cast<int>(std::ceil(width() * dpr)),
+                          static_cast<int>(std::ceil(height() * dpr)));
     if (pixelSize.isEmpty())
         return;
 

@@ -13,8 +13,7 @@ class OpenAIKeyStoreTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void keyIsStoredTrimmedAndBlankRemovesIt()
-    {
+    void keyIsStoredTrimmedAndBlankRemovesIt() {
         Settings& settings = Settings::shared();
         QSignalSpy changed(&settings, &Settings::changed);
         QVERIFY(!OpenAIClient::storedAPIKey());
@@ -25,7 +24,8 @@ private slots:
         QCOMPARE(changed.last().first().toString(), QStringLiteral("OpenAIAPIKey"));
 
         // The settings file holds the key: readable by its owner only.
-        QCOMPARE(QFile(settings.fileName()).permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
+        QCOMPARE(QFile(settings.fileName()).permissions() & (QFile::ReadGroup | QFile::ReadOther),
+                 QFile::Permissions());
 
         OpenAIClient::setAPIKey(QStringLiteral(" \t\n"));
         QVERIFY(!settings.contains(Settings::openAIAPIKeyKey));

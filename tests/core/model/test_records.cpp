@@ -12,8 +12,7 @@ class RecordsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void displayTitlesFallBackOnlyWhenAbsent()
-    {
+    void displayTitlesFallBackOnlyWhenAbsent() {
         auto resume = test::makeEmptyResume();
         QCOMPARE(resume->displaySummaryTitle(), QStringLiteral("Summary"));
         QCOMPARE(resume->displayExperienceTitle(), QStringLiteral("Experience"));
@@ -32,8 +31,7 @@ private slots:
         QCOMPARE(view.displayEducationTitle(), QStringLiteral("Education"));
     }
 
-    void newResumeReadsBackWhatItWasGiven()
-    {
+    void newResumeReadsBackWhatItWasGiven() {
         auto resume = test::makeEmptyResume(QStringLiteral("T"));
         QVERIFY(resume->experienceItems().isEmpty());
         QVERIFY(resume->experience().isEmpty());
@@ -44,14 +42,14 @@ private slots:
         QCOMPARE(resume->title(), QStringLiteral("T"));
 
         auto full = test::makeFullResume();
-        QCOMPARE(full->atsInsertedKeywords().value(), (QStringList{QStringLiteral("Figma"), QStringLiteral("UX")}));
+        QCOMPARE(full->atsInsertedKeywords().value(),
+                 (QStringList{QStringLiteral("Figma"), QStringLiteral("UX")}));
         QCOMPARE(full->morvessaRecordName().value(), QStringLiteral("REC-42"));
         QCOMPARE(full->titleEducation().value(), QString());
         QCOMPARE(full->templateID(), 7);
     }
 
-    void orientationRawValuesAreExact()
-    {
+    void orientationRawValuesAreExact() {
         QCOMPARE(rawValue(PortfolioImageOrientation::portrait), QStringLiteral("portrait"));
         QCOMPARE(rawValue(PortfolioImageOrientation::landscape), QStringLiteral("landscape"));
         QCOMPARE(allPortfolioImageOrientations().first(), PortfolioImageOrientation::portrait);
@@ -61,8 +59,7 @@ private slots:
         QVERIFY(!portfolioImageOrientationFromRawValue(QString()));
     }
 
-    void everyWriteIsAnnouncedOnceAndTouchesNothingElse()
-    {
+    void everyWriteIsAnnouncedOnceAndTouchesNothingElse() {
         auto resume = test::makeFullResume();
         const QDateTime edited = resume->lastEdited();
         QSignalSpy spy(resume.get(), &Record::changed);
@@ -83,8 +80,7 @@ private slots:
         QCOMPARE(itemSpy.first().first().toString(), QStringLiteral("orientation"));
     }
 
-    void keyedBackingDataMatchesTypedAccess()
-    {
+    void keyedBackingDataMatchesTypedAccess() {
         auto resume = test::makeFullResume();
         QCOMPARE(resume->valueForKey(QStringLiteral("title")).toString(), resume->title());
         resume->setValueForKey(QStringLiteral("fullName"), QStringLiteral("Ana"));
@@ -92,8 +88,7 @@ private slots:
         QVERIFY(!resume->valueForKey(QStringLiteral("noSuchKey")).isValid());
     }
 
-    void identityIsTheRecordNotItsFields()
-    {
+    void identityIsTheRecordNotItsFields() {
         auto a = std::make_shared<Experience>(QStringLiteral("R"), QStringLiteral("C"), QString(), QString(),
                                               QString(), 0);
         auto b = std::make_shared<Experience>(QStringLiteral("R"), QStringLiteral("C"), QString(), QString(),
@@ -103,11 +98,11 @@ private slots:
         QVERIFY(a->persistentModelID() == a->persistentModelID());
         QVERIFY(qHash(a->persistentModelID()) != qHash(b->persistentModelID()));
         QVERIFY(a->persistentModelID().isTemporary());
-        QVERIFY(a->persistentModelID().description().startsWith(QStringLiteral("PersistentIdentifier(Experience/")));
+        QVERIFY(a->persistentModelID().description().startsWith(
+            QStringLiteral("PersistentIdentifier(Experience/")));
     }
 
-    void stableSortKeepsStoredOrderForTies()
-    {
+    void stableSortKeepsStoredOrderForTies() {
         auto a = std::make_shared<Education>(QStringLiteral("A"), QString(), QString(), 2);
         auto b = std::make_shared<Education>(QStringLiteral("B"), QString(), QString(), 0);
         auto c = std::make_shared<Education>(QStringLiteral("C"), QString(), QString(), 2);
@@ -128,8 +123,7 @@ private slots:
         QCOMPARE(views.at(0)->school(), QStringLiteral("A2"));
     }
 
-    void schemaListsPropertiesInDeclarationOrder()
-    {
+    void schemaListsPropertiesInDeclarationOrder() {
         const auto& props = Resume::schemaMetadata();
         QCOMPARE(props.size(), 27);
         QCOMPARE(props.first().name, QStringLiteral("title"));

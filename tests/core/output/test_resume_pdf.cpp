@@ -20,8 +20,7 @@ namespace {
 
 // --- Reading a PDF the way a reader or an ATS does, with poppler-utils ---
 
-QString run(const QString& program, const QStringList& args)
-{
+QString run(const QString& program, const QStringList& args) {
     QProcess process;
     process.start(program, args);
     if (!process.waitForFinished(60000) || process.exitCode() != 0)
@@ -29,28 +28,26 @@ QString run(const QString& program, const QStringList& args)
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
-int pageCount(const QString& pdf)
-{
+int pageCount(const QString& pdf) {
     const QRegularExpressionMatch m =
         QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(run(QStringLiteral("pdfinfo"), {pdf}));
     return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
-QString pageSize(const QString& pdf)
-{
+QString pageSize(const QString& pdf) {
     const QRegularExpressionMatch m =
-        QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+ x [\\d.]+) pts")).match(run(QStringLiteral("pdfinfo"), {pdf}));
+        QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+ x [\\d.]+) pts"))
+            .match(run(QStringLiteral("pdfinfo"), {pdf}));
     return m.captured(1);
 }
 
-QString pageText(const QString& pdf, int page)
-{
-    return run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-f"), QString::number(page),
-                                              QStringLiteral("-l"), QString::number(page), pdf, QStringLiteral("-")});
+QString pageText(const QString& pdf, int page) {
+    return run(QStringLiteral("pdftotext"),
+               {QStringLiteral("-layout"), QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                QString::number(page), pdf, QStringLiteral("-")});
 }
 
-QString allText(const QString& pdf)
-{
+QString allText(const QString& pdf) {
     return run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
 }
 
@@ -60,9 +57,9 @@ struct Word {
     QRectF box;
 };
 
-QList<Word> words(const QString& pdf)
-{
-    const QString xhtml = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+QList<Word> words(const QString& pdf) {
+    const QString xhtml =
+        run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
     static const QRegularExpression pageStart(QStringLiteral("<page "));
     static const QRegularExpression word(QStringLiteral(
         "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
@@ -73,15 +70,15 @@ QList<Word> words(const QString& pdf)
         while (it.hasNext()) {
             const auto m = it.next();
             const qreal x0 = m.captured(1).toDouble(), y0 = m.captured(2).toDouble();
-            out.append({int(p), m.captured(5),
-                        QRectF(QPointF(x0, y0), QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))});
+            out.append(
+                {int(p), m.captured(5),
+                 QRectF(QPointF(x0, y0), QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))});
         }
     }
     return out;
 }
 
-QList<Word> find(const QList<Word>& all, const QString& text)
-{
+QList<Word> find(const QList<Word>& all, const QString& text) {
     QList<Word> out;
     for (const Word& w : all) {
         if (w.text == text)
@@ -90,8 +87,7 @@ QList<Word> find(const QList<Word>& all, const QString& text)
     return out;
 }
 
-QImage pageImage(const QString& pdf, int page, int dpi)
-{
+QImage pageImage(const QString& pdf, int page, int dpi) {
     QTemporaryDir dir;
     const QString prefix = dir.filePath(QStringLiteral("page"));
     run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"),
@@ -101,8 +97,7 @@ QImage pageImage(const QString& pdf, int page, int dpi)
 }
 
 // True when each needle occurs after the previous one.
-bool inOrder(const QString& text, const QStringList& needles, QString* missing)
-{
+bool inOrder(const QString& text, const QStringList& needles, QString* missing) {
     qsizetype from = 0;
     for (const QString& n : needles) {
         const qsizetype at = text.indexOf(n, from);
@@ -115,16 +110,16 @@ bool inOrder(const QString& text, const QStringList& needles, QString* missing)
     return true;
 }
 
-#define VERIFY_IN_ORDER(text, ...)                                                                                  \
-    do {                                                                                                            \
-        QString missing;                                                                                            \
-        QVERIFY2(inOrder(text, __VA_ARGS__, &missing), qPrintable(u"not found in order: " + missing + u"\n" + text)); \
+#define VERIFY_IN_ORDER(text, ...)                                                                           \
+    do {                                                                                                     \
+        QString missing;                                                                                     \
+        QVERIFY2(inOrder(text, __VA_ARGS__, &missing),                                                       \
+                 qPrintable(u"not found in order: " + missing + u"\n" + text));                              \
     } while (false)
 
 // --- Résumés ---
 
-QByteArray photo(int width, int height, int hue)
-{
+QByteArray photo(int width, int height, int hue) {
     QImage image(width, height, QImage::Format_RGB32);
     QPainter p(&image);
     QLinearGradient g(0, 0, width, height);
@@ -142,14 +137,12 @@ QByteArray photo(int width, int height, int hue)
 }
 
 PortfolioItemPtr portfolioItem(const QString& caption, qint64 order, PortfolioImageOrientation orientation,
-                               std::optional<QByteArray> data)
-{
+                               std::optional<QByteArray> data) {
     return std::make_shared<PortfolioItem>(QUuid::createUuid(), data, caption, order, orientation);
 }
 
 // A one-page résumé, with its entries stored out of order.
-ResumePtr makeReferenceResume()
-{
+ResumePtr makeReferenceResume() {
     ResumePtr r = test::makeEmptyResume(QStringLiteral("Reference Resume"));
     r->setFullName(QStringLiteral("Avery Quinn"));
     r->setContactInfo(QStringLiteral("avery@example.com | +1 555 0100"));
@@ -166,23 +159,24 @@ ResumePtr makeReferenceResume()
                                      QStringLiteral("Moved the firm to a paperless office."), 1),
     });
     r->setAppliedSkills({QStringLiteral("Budgeting"), QStringLiteral("Vendor management")});
-    r->setEducationItems({std::make_shared<Education>(QStringLiteral("State University"),
-                                                      QStringLiteral("BA Economics"), QStringLiteral("2014"), 0)});
+    r->setEducationItems({std::make_shared<Education>(
+        QStringLiteral("State University"), QStringLiteral("BA Economics"), QStringLiteral("2014"), 0)});
     r->setTitleExperience(QStringLiteral("Work History"));
     return r;
 }
 
 QString exportPdf(const ResumeRepresentable& resume, ResumeLayoutMode mode,
                   BackgroundShapeType shape = BackgroundShapeType::circles,
-                  BackgroundColorTheme theme = BackgroundColorTheme::pastel)
-{
+                  BackgroundColorTheme theme = BackgroundColorTheme::pastel) {
     const Result<QString> result = ResumePDFGenerator::exportPDF(resume, shape, theme, mode);
     if (!result.ok())
         qWarning() << result.error();
     return result.ok() ? result.value() : QString();
 }
 
-bool isWhite(QRgb c) { return qRed(c) > 250 && qGreen(c) > 250 && qBlue(c) > 250; }
+bool isWhite(QRgb c) {
+    return qRed(c) > 250 && qGreen(c) > 250 && qBlue(c) > 250;
+}
 
 } // namespace
 
@@ -190,12 +184,13 @@ class TestResumePdf final : public QObject {
     Q_OBJECT
 
 private slots:
-    void fileNames()
-    {
-        QCOMPARE(ResumePDFGenerator::fileNameForTitle(QStringLiteral("Design/Dev CV")), QStringLiteral("Design-Dev CV.pdf"));
+    void fileNames() {
+        QCOMPARE(ResumePDFGenerator::fileNameForTitle(QStringLiteral("Design/Dev CV")),
+                 QStringLiteral("Design-Dev CV.pdf"));
         QCOMPARE(ResumePDFGenerator::fileNameForTitle(QString()), QStringLiteral(".pdf"));
-        QCOMPARE(ResumePDFGenerator::fileNameForTitle(QStringLiteral("A") + QChar(u'\0') + QStringLiteral("B")),
-                 QStringLiteral("AB.pdf"));
+        QCOMPARE(
+            ResumePDFGenerator::fileNameForTitle(QStringLiteral("A") + QChar(u'\0') + QStringLiteral("B")),
+            QStringLiteral("AB.pdf"));
 
         // Over-long titles are cut at a character boundary: "é" is two bytes, the emoji four.
         for (const QString& unit : {QStringLiteral("é"), QStringLiteral("😀"), QStringLiteral("a")}) {
@@ -218,8 +213,7 @@ private slots:
         QVERIFY(QFileInfo::exists(path));
     }
 
-    void atsLayoutReadsInOrderAsTyped()
-    {
+    void atsLayoutReadsInOrderAsTyped() {
         ResumePtr r = makeReferenceResume();
         const QString pdf = exportPdf(*r, ResumeLayoutMode::ats);
         QCOMPARE(QFileInfo(pdf).fileName(), QStringLiteral("Reference Resume.pdf"));
@@ -227,17 +221,17 @@ private slots:
         QCOMPARE(pageCount(pdf), 1);
 
         const QString text = pageText(pdf, 1);
-        VERIFY_IN_ORDER(text, {QStringLiteral("Avery Quinn"), QStringLiteral("avery@example.com | +1 555 0100"),
-                               QStringLiteral("Summary"),
-                               QStringLiteral("Operations lead who makes office workflows efficient and affordable."),
-                               QStringLiteral("Work History"), QStringLiteral("Office Manager"),
-                               QStringLiteral("Contoso"), QStringLiteral("2015 – 2018"),
-                               QStringLiteral("Cut supply costs by a fifth."), QStringLiteral("Operations Manager"),
-                               QStringLiteral("Fabrikam"), QStringLiteral("Operations Director"),
-                               QStringLiteral("Skills"), QStringLiteral("• Budgeting"),
-                               QStringLiteral("• Vendor management"), QStringLiteral("Education"),
-                               QStringLiteral("BA Economics"), QStringLiteral("State University"),
-                               QStringLiteral("2014")});
+        VERIFY_IN_ORDER(
+            text,
+            {QStringLiteral("Avery Quinn"), QStringLiteral("avery@example.com | +1 555 0100"),
+             QStringLiteral("Summary"),
+             QStringLiteral("Operations lead who makes office workflows efficient and affordable."),
+             QStringLiteral("Work History"), QStringLiteral("Office Manager"), QStringLiteral("Contoso"),
+             QStringLiteral("2015 – 2018"), QStringLiteral("Cut supply costs by a fifth."),
+             QStringLiteral("Operations Manager"), QStringLiteral("Fabrikam"),
+             QStringLiteral("Operations Director"), QStringLiteral("Skills"), QStringLiteral("• Budgeting"),
+             QStringLiteral("• Vendor management"), QStringLiteral("Education"),
+             QStringLiteral("BA Economics"), QStringLiteral("State University"), QStringLiteral("2014")});
         // No ligature glyphs: keyword searches find the words as typed.
         for (QChar ligature : {QChar(0xFB00), QChar(0xFB01), QChar(0xFB02), QChar(0xFB03), QChar(0xFB04)})
             QVERIFY(!text.contains(ligature));
@@ -258,20 +252,20 @@ private slots:
         }
     }
 
-    void creativeLayoutWithCoverLetter()
-    {
+    void creativeLayoutWithCoverLetter() {
         ResumePtr r = makeReferenceResume();
         r->setIncludeCoverLetter(true);
         r->setCoverLetterText(QStringLiteral("Dear hiring team,\n\nI would like to run your offices."));
-        r->setPortfolioItems({portfolioItem(QStringLiteral("Floor plan"), 0, PortfolioImageOrientation::portrait,
-                                            photo(600, 900, 30))});
+        r->setPortfolioItems({portfolioItem(QStringLiteral("Floor plan"), 0,
+                                            PortfolioImageOrientation::portrait, photo(600, 900, 30))});
         const QString pdf = exportPdf(*r, ResumeLayoutMode::creative);
         QCOMPARE(pageSize(pdf), QStringLiteral("612 x 792"));
         QCOMPARE(pageCount(pdf), 3); // letter, résumé, portfolio
 
         const QString letter = pageText(pdf, 1);
         VERIFY_IN_ORDER(letter, {QStringLiteral("Avery Quinn"), QStringLiteral("avery@example.com"),
-                                 QStringLiteral("Dear hiring team,"), QStringLiteral("I would like to run your offices.")});
+                                 QStringLiteral("Dear hiring team,"),
+                                 QStringLiteral("I would like to run your offices.")});
         QVERIFY(!letter.contains(QStringLiteral("Summary")));
         const QList<Word> all = words(pdf);
         QVERIFY(qAbs(find(all, QStringLiteral("Dear")).first().box.left() - 90) < 1.5);
@@ -300,8 +294,7 @@ private slots:
                                            QStringLiteral("Floor plan")});
     }
 
-    void emptyResumeGivesOneHeaderPage()
-    {
+    void emptyResumeGivesOneHeaderPage() {
         ResumePtr r = test::makeEmptyResume(QStringLiteral("Empty"));
         r->setFullName(QStringLiteral("Nameonly"));
         r->setIncludeCoverLetter(true);
@@ -310,12 +303,12 @@ private slots:
             const QString pdf = exportPdf(*r, mode);
             QCOMPARE(pageCount(pdf), 1);
             const QList<Word> all = words(pdf);
-            QCOMPARE(find(all, QStringLiteral("Nameonly")).size(), mode == ResumeLayoutMode::creative ? 2 : 1);
+            QCOMPARE(find(all, QStringLiteral("Nameonly")).size(),
+                     mode == ResumeLayoutMode::creative ? 2 : 1);
         }
     }
 
-    void skillsOverflowIntoTheSecondColumn()
-    {
+    void skillsOverflowIntoTheSecondColumn() {
         ResumePtr r = makeReferenceResume();
         QStringList skills;
         for (int i = 1; i <= 35; ++i)
@@ -347,9 +340,9 @@ private slots:
                                            QStringLiteral("Education")});
     }
 
-    void portfolioGridPages_data()
-    {
-        QTest::addColumn<QString>("orientations"); // p = portrait, l = landscape, - = no image, x = not an image
+    void portfolioGridPages_data() {
+        QTest::addColumn<QString>(
+            "orientations"); // p = portrait, l = landscape, - = no image, x = not an image
         QTest::addColumn<int>("portfolioPages");
         QTest::addColumn<QList<int>>("tilesPerPage");
         QTest::newRow("four portraits") << QStringLiteral("pppp") << 1 << QList<int>{4};
@@ -360,8 +353,7 @@ private slots:
         QTest::newRow("seven portraits") << QStringLiteral("ppppppp") << 2 << QList<int>{6, 1};
     }
 
-    void portfolioGridPages()
-    {
+    void portfolioGridPages() {
         QFETCH(QString, orientations);
         QFETCH(int, portfolioPages);
         QFETCH(QList<int>, tilesPerPage);
@@ -429,8 +421,7 @@ private slots:
         }
     }
 
-    void portfolioImagesAreDownscaled()
-    {
+    void portfolioImagesAreDownscaled() {
         ResumePtr r = makeReferenceResume();
         QList<PortfolioItemPtr> items;
         for (int i = 0; i < 4; ++i)
@@ -453,8 +444,7 @@ private slots:
         QCOMPARE(images, 4);
     }
 
-    void backgroundTint_data()
-    {
+    void backgroundTint_data() {
         QTest::addColumn<QString>("shape");
         QTest::addColumn<QString>("theme");
         QTest::addColumn<QPointF>("tinted");   // in points
@@ -468,8 +458,7 @@ private slots:
                                         << QPointF(571.25, 751.25) << QPointF(585, 765);
     }
 
-    void backgroundTint()
-    {
+    void backgroundTint() {
         QFETCH(QString, shape);
         QFETCH(QString, theme);
         QFETCH(QPointF, tinted);
@@ -479,7 +468,9 @@ private slots:
                                       *backgroundShapeTypeFromRawValue(shape), colors);
         const int dpi = 144;
         const QImage page = pageImage(pdf, 1, dpi);
-        const auto at = [&](QPointF pt) { return page.pixel(int(pt.x() * dpi / 72), int(pt.y() * dpi / 72)); };
+        const auto at = [&](QPointF pt) {
+            return page.pixel(int(pt.x() * dpi / 72), int(pt.y() * dpi / 72));
+        };
 
         // One palette colour laid over white at the theme's opacity.
         const QRgb seen = at(tinted);
@@ -487,22 +478,21 @@ private slots:
         bool matched = false;
         for (const QColor& c : palette(colors)) {
             const auto blend = [a](qreal v) { return 255 * (1 - a) + v * 255 * a; };
-            matched |= qAbs(qRed(seen) - blend(c.redF())) <= 4 && qAbs(qGreen(seen) - blend(c.greenF())) <= 4 &&
+            matched |= qAbs(qRed(seen) - blend(c.redF())) <= 4 &&
+                       qAbs(qGreen(seen) - blend(c.greenF())) <= 4 &&
                        qAbs(qBlue(seen) - blend(c.blueF())) <= 4;
         }
         QVERIFY2(matched, qPrintable(QColor(seen).name()));
         QVERIFY(isWhite(at(untinted)));
     }
 
-    void overlongCoverLetterLosesNothing_data()
-    {
+    void overlongCoverLetterLosesNothing_data() {
         QTest::addColumn<ResumeLayoutMode>("mode");
         QTest::newRow("ats") << ResumeLayoutMode::ats;
         QTest::newRow("creative") << ResumeLayoutMode::creative;
     }
 
-    void overlongCoverLetterLosesNothing()
-    {
+    void overlongCoverLetterLosesNothing() {
         QFETCH(ResumeLayoutMode, mode);
         ResumePtr r = makeReferenceResume();
         QStringList lines;
@@ -533,8 +523,7 @@ private slots:
         QVERIFY(last.contains(QStringLiteral("Summary")));
     }
 
-    void overtallBlocksSplitAtLineBoundaries()
-    {
+    void overtallBlocksSplitAtLineBoundaries() {
         ResumePtr r = makeReferenceResume();
         QStringList lines;
         for (int i = 1; i <= 120; ++i)
@@ -553,8 +542,7 @@ private slots:
         }
     }
 
-    void otherScriptsKeepTheirGlyphs()
-    {
+    void otherScriptsKeepTheirGlyphs() {
         ResumePtr r = makeReferenceResume();
         r->setSummary(QStringLiteral("テキスト 中文 हिन्दी पाठ نص عربي"));
         for (ResumeLayoutMode mode : {ResumeLayoutMode::creative, ResumeLayoutMode::ats}) {
@@ -571,8 +559,7 @@ private slots:
         }
     }
 
-    void snapshotIsIndependentAndRendersTheSame()
-    {
+    void snapshotIsIndependentAndRendersTheSame() {
         ResumePtr r = makeReferenceResume();
         r->setPortfolioItems({portfolioItem(QStringLiteral("Plan"), 0, PortfolioImageOrientation::portrait,
                                             photo(300, 400, 10))});
@@ -599,15 +586,13 @@ private slots:
                                        QStringLiteral("Plan")});
     }
 
-    void unwritableFileFails()
-    {
+    void unwritableFileFails() {
         ResumePtr r = makeReferenceResume();
         r->setTitle(QStringLiteral("Blocked"));
         const QString path = ResumePDFGenerator::filePathForTitle(r->title());
         QVERIFY(QDir().mkpath(path)); // a folder where the file should go
-        const Result<QString> result = ResumePDFGenerator::exportPDF(*r, BackgroundShapeType::circles,
-                                                                     BackgroundColorTheme::pastel,
-                                                                     ResumeLayoutMode::ats);
+        const Result<QString> result = ResumePDFGenerator::exportPDF(
+            *r, BackgroundShapeType::circles, BackgroundColorTheme::pastel, ResumeLayoutMode::ats);
         QVERIFY(!result.ok());
         QVERIFY(!result.error().isEmpty());
     }

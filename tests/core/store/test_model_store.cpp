@@ -18,10 +18,11 @@ using namespace quillora;
 
 namespace {
 
-QString storePath() { return QDir::tempPath() + QStringLiteral("/store/default.store"); }
+QString storePath() {
+    return QDir::tempPath() + QStringLiteral("/store/default.store");
+}
 
-std::unique_ptr<ModelContainer> openStore(const QString& path = storePath())
-{
+std::unique_ptr<ModelContainer> openStore(const QString& path = storePath()) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     auto container = ModelContainer::open(path);
     if (!container)
@@ -30,24 +31,21 @@ std::unique_ptr<ModelContainer> openStore(const QString& path = storePath())
     return std::move(container).value();
 }
 
-QByteArray digest(const QString& path)
-{
+QByteArray digest(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return {};
     return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
 }
 
-QStringList titles(const QList<ResumePtr>& list)
-{
+QStringList titles(const QList<ResumePtr>& list) {
     QStringList out;
     for (const auto& r : list)
         out << r->title();
     return out;
 }
 
-void removeStore()
-{
+void removeStore() {
     for (const char* suffix : {"", "-wal", "-shm"})
         QFile::remove(storePath() + QString::fromLatin1(suffix));
 }
@@ -60,8 +58,7 @@ class ModelStoreTest : public QObject {
 private slots:
     void init() { removeStore(); }
 
-    void sqliteWrapperGivesReadableErrorsAndEmptyText()
-    {
+    void sqliteWrapperGivesReadableErrorsAndEmptyText() {
         auto db = sql::Database::openInMemory();
         QVERIFY(db.ok());
         auto bad = db->prepare(QStringLiteral("SELEKT 1"));
@@ -77,8 +74,7 @@ private slots:
         QCOMPARE(sel->text(1), QString());
     }
 
-    void everyPropertyRoundTrips()
-    {
+    void everyPropertyRoundTrips() {
         const auto original = test::makeFullResume();
         {
             auto store = openStore();
@@ -120,13 +116,13 @@ private slots:
         QVERIFY(!r->portfolioItems().at(1)->imageData().has_value());
     }
 
-    void largeAndUnusualValuesRoundTrip()
-    {
+    void largeAndUnusualValuesRoundTrip() {
         auto resume = test::makeEmptyResume();
         const QString big = QString(1024 * 1024, QChar(u'é'));
         QByteArray image(20 * 1024 * 1024, Qt::Uninitialized);
         QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(image.data()), image.size() / 4);
-        const QString unusual = QStringLiteral("emoji 🧑🏽‍💻, RTL \u202Eabc, nul-free \t\r\n, \"quotes\" 'single' ; DROP TABLE");
+        const QString unusual = QStringLiteral(
+            "emoji 🧑🏽‍💻, RTL \u202Eabc, nul-free \t\r\n, \"quotes\" 'single' ; DROP TABLE");
         resume->setSummary(big);
         resume->setTitle(unusual);
         resume->setSuggestedSkills({QString(), QStringLiteral("[\"x\"]")});
@@ -146,8 +142,7 @@ private slots:
         QCOMPARE(r->portfolioItems().first()->imageData().value(), image);
     }
 
-    void relationshipOrderSurvivesReopen()
-    {
+    void relationshipOrderSurvivesReopen() {
         auto resume = test::makeEmptyResume();
         QList<ExperiencePtr> entries;
         for (int order : {2, 0, 1, 0})
@@ -170,11 +165,11 @@ private slots:
             return out;
         };
         QCOMPARE(roles(store->mainContext().fetchResumes()->first()->experienceItems()),
-                 (QStringList{QStringLiteral("3"), QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("2")}));
+                 (QStringList{QStringLiteral("3"), QStringLiteral("1"), QStringLiteral("0"),
+                              QStringLiteral("2")}));
     }
 
-    void entriesGoWithTheirResumeAndTheirList()
-    {
+    void entriesGoWithTheirResumeAndTheirList() {
         auto keep = test::makeFullResume();
         auto gone = test::makeFullResume();
         gone->setTitle(QStringLiteral("Gone"));
@@ -208,8 +203,7 @@ private slots:
         QCOMPARE(count("PortfolioItem"), 2);
     }
 
-    void failedSaveRollsBackAndKeepsChangesPending()
-    {
+    void failedSaveRollsBackAndKeepsChangesPending() {
         auto store = openStore();
         auto& context = store->mainContext();
         auto first = test::makeFullResume();
@@ -229,7 +223,8 @@ private slots:
 
         {
             auto other = openStore();
-            QCOMPARE(titles(*other->mainContext().fetchResumes()), QStringList{QStringLiteral("Design Résumé")});
+            QCOMPARE(titles(*other->mainContext().fetchResumes()),
+                     QStringList{QStringLiteral("Design Résumé")});
         }
 
         for (const auto& item : second->portfolioItems())
@@ -239,8 +234,7 @@ private slots:
         QCOMPARE(other->mainContext().fetchResumes()->size(), 2);
     }
 
-    void fetchOrdersByLastEditedThenCreation()
-    {
+    void fetchOrdersByLastEditedThenCreation() {
         auto store = openStore();
         auto& context = store->mainContext();
         const QDateTime t0(QDate(2024, 1, 1), QTime(0, 0), Qt::UTC);
@@ -257,8 +251,7 @@ private slots:
         QCOMPARE(titles(*other->mainContext().fetchResumes()), expected);
     }
 
-    void contextSavesByItselfAfterChangesStop()
-    {
+    void contextSavesByItselfAfterChangesStop() {
         auto store = openStore();
         auto& context = store->mainContext();
         context.setAutosaveEnabled(true);
@@ -275,8 +268,7 @@ private slots:
         QCOMPARE(other->mainContext().fetchResumes()->first()->summary(), QStringLiteral("edited"));
     }
 
-    void foreignFilesAreRefusedUntouched()
-    {
+    void foreignFilesAreRefusedUntouched() {
         QDir().mkpath(QFileInfo(storePath()).absolutePath());
         {
             QFile f(storePath());
@@ -293,7 +285,9 @@ private slots:
         removeStore();
         {
             auto db = sql::Database::open(storePath());
-            QVERIFY(db->exec(QStringLiteral("CREATE TABLE notes (body TEXT); INSERT INTO notes VALUES ('x');")).ok());
+            QVERIFY(
+                db->exec(QStringLiteral("CREATE TABLE notes (body TEXT); INSERT INTO notes VALUES ('x');"))
+                    .ok());
         }
         const QByteArray sqliteBefore = digest(storePath());
         auto foreign = ModelContainer::open(storePath());
@@ -302,8 +296,7 @@ private slots:
         QCOMPARE(digest(storePath()), sqliteBefore);
     }
 
-    void inMemoryStoreWorksWithoutFiles()
-    {
+    void inMemoryStoreWorksWithoutFiles() {
         auto container = ModelContainer::inMemory();
         QVERIFY(container.ok());
         QVERIFY(container.value()->isInMemory());
@@ -315,8 +308,7 @@ private slots:
     }
 
     // Child side of the killed-save test: saves changes in a loop until killed.
-    void saveUntilKilled()
-    {
+    void saveUntilKilled() {
         if (qEnvironmentVariable("QUILLORA_CHILD_STORE").isEmpty())
             QSKIP("runs only as the child of killedSaveLeavesAConsistentStore");
         auto store = openStore(qEnvironmentVariable("QUILLORA_CHILD_STORE"));
@@ -338,8 +330,7 @@ private slots:
         }
     }
 
-    void killedSaveLeavesAConsistentStore()
-    {
+    void killedSaveLeavesAConsistentStore() {
         const QString path = QDir::tempPath() + QStringLiteral("/killed/default.store");
         {
             auto store = openStore(path);
@@ -347,7 +338,8 @@ private slots:
                 auto r = test::makeEmptyResume(QString::number(i));
                 QList<ExperiencePtr> list;
                 for (int j = 0; j < 5; ++j)
-                    list << std::make_shared<Experience>(QString(), QString(), QString(), QString(), QString(), j);
+                    list << std::make_shared<Experience>(QString(), QString(), QString(), QString(),
+                                                         QString(), j);
                 r->setExperienceItems(list);
                 store->mainContext().insert(r);
             }

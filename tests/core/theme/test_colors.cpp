@@ -1,5 +1,5 @@
-#include "theme/hex_color.h"
 #include "support/test_home.h"
+#include "theme/hex_color.h"
 
 #include <QApplication>
 #include <QTest>
@@ -9,8 +9,7 @@ using namespace quillora;
 namespace {
 
 // The 8-bit channels and the opacity of a colour.
-QList<int> channels(const QColor& color)
-{
+QList<int> channels(const QColor& color) {
     return {color.red(), color.green(), color.blue()};
 }
 
@@ -20,8 +19,7 @@ class ColorsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void parsesHexTexts_data()
-    {
+    void parsesHexTexts_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QList<int>>("rgb");
         QTest::newRow("six digits with #") << QStringLiteral("#22D3EE") << QList<int>{0x22, 0xD3, 0xEE};
@@ -30,7 +28,8 @@ private slots:
         QTest::newRow("three digits with #") << QStringLiteral("#FFF") << QList<int>{255, 255, 255};
         QTest::newRow("three digits doubled") << QStringLiteral("#1a9") << QList<int>{0x11, 0xAA, 0x99};
         QTest::newRow("padded three digits") << QStringLiteral("  #abc  ") << QList<int>{0xAA, 0xBB, 0xCC};
-        QTest::newRow("eight digits ignore the first two") << QStringLiteral("80FF0000") << QList<int>{255, 0, 0};
+        QTest::newRow("eight digits ignore the first two")
+            << QStringLiteral("80FF0000") << QList<int>{255, 0, 0};
         QTest::newRow("five digits") << QStringLiteral("#12345") << QList<int>{1, 1, 1};
         QTest::newRow("empty") << QString() << QList<int>{1, 1, 1};
         QTest::newRow("only a hash") << QStringLiteral("#") << QList<int>{1, 1, 1};
@@ -40,13 +39,13 @@ private slots:
         QTest::newRow("stops at a non-digit") << QStringLiteral("12ZZZZ") << QList<int>{0, 0, 0x12};
         QTest::newRow("0x prefix") << QStringLiteral("0x1234") << QList<int>{0, 0x12, 0x34};
         QTest::newRow("trailing punctuation") << QStringLiteral("#FF8000;") << QList<int>{255, 0x80, 0};
-        QTest::newRow("accented letters count as characters") << QStringLiteral("#ABCDE\u00E9") << QList<int>{0x0A, 0xBC, 0xDE};
-        QTest::newRow("a combining mark joins its letter") << QStringLiteral("ABCDEFe\u0301")
-                                                          << QList<int>{1, 1, 1};
+        QTest::newRow("accented letters count as characters")
+            << QStringLiteral("#ABCDE\u00E9") << QList<int>{0x0A, 0xBC, 0xDE};
+        QTest::newRow("a combining mark joins its letter")
+            << QStringLiteral("ABCDEFe\u0301") << QList<int>{1, 1, 1};
     }
 
-    void parsesHexTexts()
-    {
+    void parsesHexTexts() {
         QFETCH(QString, text);
         QFETCH(QList<int>, rgb);
         const QColor color = colorFromHex(text, 1.0);
@@ -55,8 +54,7 @@ private slots:
         QCOMPARE(color, QColor::fromRgb(rgb[0], rgb[1], rgb[2]));
     }
 
-    void keepsTheOpacityArgument()
-    {
+    void keepsTheOpacityArgument() {
         // Colours keep 16 bits a channel.
         QVERIFY(qAbs(colorFromHex(QStringLiteral("80FF0000"), 0.25).alphaF() - 0.25f) < 1e-4f);
         const QColor color = colorFromHex(QStringLiteral("#22D3EE"), 0.5);
@@ -65,8 +63,7 @@ private slots:
         QCOMPARE(colorFromHex(QStringLiteral("#12345")).redF(), static_cast<float>(1 / 255.0));
     }
 
-    void brandColoursFollowTheScheme()
-    {
+    void brandColoursFollowTheScheme() {
         QCOMPARE(channels(accentBlue()), (QList<int>{0x22, 0x39, 0xD1}));
         QCOMPARE(channels(accentCyan()), (QList<int>{0x22, 0xD3, 0xEE}));
         QCOMPARE(channels(destructiveRed()), (QList<int>{0xDF, 0x31, 0x54}));

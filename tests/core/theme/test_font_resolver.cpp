@@ -1,5 +1,5 @@
-#include "theme/font_resolver.h"
 #include "support/test_home.h"
+#include "theme/font_resolver.h"
 
 #include <QApplication>
 #include <QFontInfo>
@@ -19,8 +19,7 @@ using namespace quillora;
 namespace {
 
 // The glyph runs Qt shapes for text in a font, fallbacks included.
-QList<QGlyphRun> shape(const QString& text, const QFont& font)
-{
+QList<QGlyphRun> shape(const QString& text, const QFont& font) {
     QTextLayout layout(text, font);
     layout.beginLayout();
     layout.createLine();
@@ -40,13 +39,13 @@ private slots:
 
     // Every font of the picker, and the help sheets' face, shows a real face: its own where it
     // is open, else the nearest packaged one; fetched families fall back to packaged ones.
-    void pickerFontsResolveToRealFaces_data()
-    {
+    void pickerFontsResolveToRealFaces_data() {
         QTest::addColumn<QString>("fontName");
         QTest::addColumn<QStringList>("faces"); // acceptable families, best first
         QTest::addColumn<bool>("fetched");      // faces.first() comes from scripts/fetch-fonts
 
-        const auto row = [](const char* name, std::initializer_list<const char*> faces, bool fetched = false) {
+        const auto row = [](const char* name, std::initializer_list<const char*> faces,
+                            bool fetched = false) {
             QStringList families;
             for (const char* face : faces)
                 families.append(QString::fromUtf8(face));
@@ -79,8 +78,7 @@ private slots:
         row("WorkSans-Light", {"Work Sans", "Inter"}, true);
     }
 
-    void pickerFontsResolveToRealFaces()
-    {
+    void pickerFontsResolveToRealFaces() {
         QFETCH(QString, fontName);
         QFETCH(QStringList, faces);
         QFETCH(bool, fetched);
@@ -105,8 +103,7 @@ private slots:
             QVERIFY(FontResolver::embeddedFamilies().contains(family));
     }
 
-    void styleSuffixesGiveWeightAndSlant()
-    {
+    void styleSuffixesGiveWeightAndSlant() {
         const auto style = [](const char* name) { return FontResolver::parseStyle(QString::fromUtf8(name)); };
         QCOMPARE(style("Oswald-Light").weight, QFont::Light);
         QCOMPARE(style("Oswald-Light").baseName, QStringLiteral("Oswald"));
@@ -130,7 +127,8 @@ private slots:
         const QFont bold = FontResolver::font(QStringLiteral("Helvetica-Bold"), 20);
         QCOMPARE(QFontInfo(bold).family(), QStringLiteral("Arimo"));
         QVERIFY(QFontInfo(bold).bold());
-        QCOMPARE(QFontInfo(FontResolver::font(QStringLiteral("Inter-Light"), 10)).weight(), int(QFont::Light));
+        QCOMPARE(QFontInfo(FontResolver::font(QStringLiteral("Inter-Light"), 10)).weight(),
+                 int(QFont::Light));
         QVERIFY(QFontInfo(FontResolver::font(QStringLiteral("Georgia-Italic"), 10)).italic());
 
         const QFont garamond = FontResolver::font(QStringLiteral("EBGaramond12-Regular"), 10);
@@ -142,8 +140,7 @@ private slots:
         QCOMPARE(QFontInfo(explicitWeight).weight(), int(QFont::Bold));
     }
 
-    void unknownNamesUseTheGenericFallback()
-    {
+    void unknownNamesUseTheGenericFallback() {
         for (const QString& name : {QString(), QStringLiteral("   "), QStringLiteral("No Such Face"),
                                     QStringLiteral("NoSuchFace-Bold"), QStringLiteral("-Bold")}) {
             QCOMPARE(FontResolver::resolveFamily(name), FontResolver::fallbackFamily());
@@ -154,28 +151,26 @@ private slots:
         QVERIFY(QFontInfo(bold).bold());
 
         // An installed family that the table does not name still resolves, spaces or not.
-        QCOMPARE(FontResolver::resolveFamily(QStringLiteral("DejaVuSerif-Bold")), QStringLiteral("DejaVu Serif"));
+        QCOMPARE(FontResolver::resolveFamily(QStringLiteral("DejaVuSerif-Bold")),
+                 QStringLiteral("DejaVu Serif"));
         QCOMPARE(FontResolver::resolveFamily(QStringLiteral(" Open Sans ")), QStringLiteral("Open Sans"));
     }
 
     // The PDF is drawn on a worker thread while the screen resolves the same names.
-    void resolvesFromWorkerThreads()
-    {
+    void resolvesFromWorkerThreads() {
         QStringList names;
         for (int i = 0; i < 50; ++i) {
             names << QStringLiteral("Oswald-Light") << QStringLiteral("Helvetica Neue-Semibold")
                   << QStringLiteral("Unknown %1").arg(i) << QStringLiteral("EBGaramond12-Regular");
         }
-        const QStringList families = QtConcurrent::blockingMapped(names, [](const QString& name) {
-            return FontResolver::font(name, 9).family();
-        });
+        const QStringList families = QtConcurrent::blockingMapped(
+            names, [](const QString& name) { return FontResolver::font(name, 9).family(); });
         for (qsizetype i = 0; i < names.size(); ++i)
             QCOMPARE(families.at(i), FontResolver::resolveFamily(names.at(i)));
     }
 
     // A translated résumé keeps its font: glyphs the face lacks come from a script face.
-    void translatedTextHasGlyphs_data()
-    {
+    void translatedTextHasGlyphs_data() {
         QTest::addColumn<QString>("fontName");
         QTest::addColumn<QString>("text");
         const QStringList fonts{QStringLiteral("Helvetica Neue"), QStringLiteral("Oswald-Light"),
@@ -193,8 +188,7 @@ private slots:
         }
     }
 
-    void translatedTextHasGlyphs()
-    {
+    void translatedTextHasGlyphs() {
         QFETCH(QString, fontName);
         QFETCH(QString, text);
         const QList<QGlyphRun> runs = shape(text, FontResolver::font(fontName, 12));
@@ -203,15 +197,15 @@ private slots:
         for (const QGlyphRun& run : runs) {
             const QList<quint32> indexes = run.glyphIndexes();
             for (const quint32 index : indexes)
-                QVERIFY2(index != 0, qPrintable(QStringLiteral("missing glyph in ") + run.rawFont().familyName()));
+                QVERIFY2(index != 0,
+                         qPrintable(QStringLiteral("missing glyph in ") + run.rawFont().familyName()));
             glyphs += int(indexes.size());
         }
         QVERIFY(glyphs >= text.size() / 2);
     }
 
     // The PDF embeds the résumé's face and the script faces it fell back to.
-    void pdfEmbedsTheFacesItDraws()
-    {
+    void pdfEmbedsTheFacesItDraws() {
         const QString pdffonts = QStandardPaths::findExecutable(QStringLiteral("pdffonts"));
         if (pdffonts.isEmpty())
             QSKIP("pdffonts (poppler-utils) is not installed");

@@ -1,7 +1,7 @@
 #include "platform/appearance.h"
 #include "platform/settings.h"
-#include "theme/theme_controller.h"
 #include "support/test_home.h"
+#include "theme/theme_controller.h"
 
 #include <QApplication>
 #include <QDir>
@@ -26,8 +26,7 @@ private:
     QString freshFile() { return m_dir.filePath(QStringLiteral("settings-%1.conf").arg(++m_fileCounter)); }
 
 private slots:
-    void firstLaunchReadsTheDefaultsWithoutWritingThem()
-    {
+    void firstLaunchReadsTheDefaultsWithoutWritingThem() {
         const QString path = freshFile();
         Settings settings(path);
         QuilloraThemeController controller(settings);
@@ -41,8 +40,7 @@ private slots:
         QVERIFY(!QFile::exists(path));
     }
 
-    void valuesPersistAcrossARestart()
-    {
+    void valuesPersistAcrossARestart() {
         const QString path = freshFile();
         {
             Settings settings(path);
@@ -69,16 +67,15 @@ private slots:
         QCOMPARE(settings.openAIAPIKey(), QStringLiteral("  sk-test key  "));
     }
 
-    void theUserSettingsFileIsOwnerOnly()
-    {
+    void theUserSettingsFileIsOwnerOnly() {
         // The default constructor writes the user's file (inside the test's temporary home).
         Settings settings;
         QVERIFY(settings.fileName().startsWith(qEnvironmentVariable("XDG_CONFIG_HOME")));
         QVERIFY(settings.fileName().endsWith(QStringLiteral("Quillora/Quillora.conf")));
         settings.setOpenAIAPIKey(QStringLiteral("sk-secret"));
         const auto permissions = QFile(settings.fileName()).permissions();
-        QCOMPARE(permissions & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup
-                                | QFileDevice::WriteOther),
+        QCOMPARE(permissions & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup |
+                                QFileDevice::WriteOther),
                  QFileDevice::Permissions());
         QVERIFY(permissions & QFileDevice::ReadOwner);
 
@@ -89,8 +86,7 @@ private slots:
         QCOMPARE(Settings(settings.fileName()).selectedGradientID(), 5);
     }
 
-    void outOfRangeIdsShowG4AndStayStored()
-    {
+    void outOfRangeIdsShowG4AndStayStored() {
         Settings settings(freshFile());
         QuilloraThemeController controller(settings);
         for (int stored : {20, -1, 25}) {
@@ -106,8 +102,7 @@ private slots:
         QCOMPARE(settings.value(Settings::selectedGradientIDKey).toString(), QStringLiteral("not a number"));
     }
 
-    void everyWriteIsAnnouncedToEveryHolder()
-    {
+    void everyWriteIsAnnouncedToEveryHolder() {
         const QString path = freshFile();
         Settings settings(path);
         Settings otherScreen(path); // a screen bound to the same keys through its own object
@@ -148,8 +143,7 @@ private slots:
         QCOMPARE(controller.storedGradientID(), 11);
     }
 
-    void appearanceFollowsThePaletteUnlessForced()
-    {
+    void appearanceFollowsThePaletteUnlessForced() {
         Appearance appearance;
         QSignalSpy spy(&appearance, &Appearance::changed);
         const QPalette original = QApplication::palette();

@@ -1,6 +1,6 @@
+#include "support/test_home.h"
 #include "theme/icon_choice.h"
 #include "theme/responsive_layout.h"
-#include "support/test_home.h"
 
 #include <QApplication>
 #include <QTest>
@@ -11,8 +11,7 @@ class ResponsiveAndIconsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void maxContentWidthCapsWideScreens_data()
-    {
+    void maxContentWidthCapsWideScreens_data() {
         QTest::addColumn<qreal>("width");
         QTest::addColumn<qreal>("cap"); // negative: no cap
         QTest::newRow("narrow") << 0.0 << -1.0;
@@ -27,8 +26,7 @@ private slots:
         QTest::newRow("2500") << 2500.0 << 1120.0;
     }
 
-    void maxContentWidthCapsWideScreens()
-    {
+    void maxContentWidthCapsWideScreens() {
         QFETCH(qreal, width);
         QFETCH(qreal, cap);
         const auto result = QuilloraResponsiveLayout{width}.maxContentWidth();
@@ -40,8 +38,7 @@ private slots:
         }
     }
 
-    void scaleGrowsLinearlyFrom375()
-    {
+    void scaleGrowsLinearlyFrom375() {
         QCOMPARE(QuilloraResponsiveLayout{}.width, 800.0);
         QCOMPARE(responsiveScale(QuilloraResponsiveLayout{}.width, responsiveSpanCommon), 425.0 / 1065.0);
         QCOMPARE(responsiveScale(0, 1065), 0.0);
@@ -52,10 +49,10 @@ private slots:
         QCOMPARE(responsiveScale(887.5, responsiveSpanSwatches), 0.5);
     }
 
-    void iconChoicesHaveStableRawValues()
-    {
-        const QStringList expected = {QStringLiteral("alder"), QStringLiteral("birch"), QStringLiteral("cedar"),
-                                      QStringLiteral("maple"), QStringLiteral("rowan"), QStringLiteral("willow")};
+    void iconChoicesHaveStableRawValues() {
+        const QStringList expected = {QStringLiteral("alder"), QStringLiteral("birch"),
+                                      QStringLiteral("cedar"), QStringLiteral("maple"),
+                                      QStringLiteral("rowan"), QStringLiteral("willow")};
         QCOMPARE(allIconChoices().size(), 6);
         QCOMPARE(allIconChoices().first(), IconChoice::alder);
         QCOMPARE(allIconChoices().last(), IconChoice::willow);

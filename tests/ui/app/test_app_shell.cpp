@@ -26,28 +26,27 @@ using namespace quillora;
 
 namespace {
 
-QStringList backupFiles()
-{
+QStringList backupFiles() {
     return QDir(backupsDirectoryURL())
         .entryList({QStringLiteral("resume-backup-*.json")}, QDir::Files, QDir::Name);
 }
 
-QString readAll(const QString& path)
-{
+QString readAll(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }
 
-QJsonObject latestBackup()
-{
-    return QJsonDocument::fromJson(readAll(backupsDirectoryURL() + QStringLiteral("/latest-resume-backup.json")).toUtf8())
+QJsonObject latestBackup() {
+    return QJsonDocument::fromJson(
+               readAll(backupsDirectoryURL() + QStringLiteral("/latest-resume-backup.json")).toUtf8())
         .object();
 }
 
-QString latestReason() { return latestBackup().value(QStringLiteral("reason")).toString(); }
+QString latestReason() {
+    return latestBackup().value(QStringLiteral("reason")).toString();
+}
 
-void resetDataDirectory()
-{
+void resetDataDirectory() {
     QDir(applicationSupportURL()).removeRecursively();
     QDir().mkpath(applicationSupportURL());
 }
@@ -60,14 +59,12 @@ class AppShellTest : public QObject {
 private slots:
     void initTestCase() { Appearance::shared().setReduceMotionOverride(true); }
 
-    void init()
-    {
+    void init() {
         qunsetenv("XCODE_RUNNING_FOR_PREVIEWS");
         resetDataDirectory();
     }
 
-    void previewTestIsExactlyTheTextOne()
-    {
+    void previewTestIsExactlyTheTextOne() {
         for (const char* value : {"0", "true", " 1", "11", ""}) {
             qputenv("XCODE_RUNNING_FOR_PREVIEWS", value);
             QVERIFY2(!isRunningForPreviews(), value);
@@ -76,8 +73,7 @@ private slots:
         QVERIFY(isRunningForPreviews());
     }
 
-    void freshStartCreatesTheStoreAndWritesTheLaunchBackup()
-    {
+    void freshStartCreatesTheStoreAndWritesTheLaunchBackup() {
         AppStore store = openAppStore();
         QVERIFY(store.fatalError.isEmpty());
         QVERIFY(store.container);
@@ -99,8 +95,7 @@ private slots:
         QCOMPARE(latestReason(), QStringLiteral("background"));
     }
 
-    void previewModeUsesTheSampleAndTouchesNoFile()
-    {
+    void previewModeUsesTheSampleAndTouchesNoFile() {
         qputenv("XCODE_RUNNING_FOR_PREVIEWS", "1");
         QDir(applicationSupportURL()).removeRecursively();
         AppStore store = openAppStore();
@@ -122,8 +117,7 @@ private slots:
         QCOMPARE(store.container->mainContext().fetchResumes()->size(), 1);
     }
 
-    void unopenableStoreEndsTheProgramAndKeepsTheFile()
-    {
+    void unopenableStoreEndsTheProgramAndKeepsTheFile() {
         QVERIFY(ensureStoreDirectory().ok());
         {
             QFile f(storeFileURL());
@@ -139,12 +133,12 @@ private slots:
         app.start(QStringLiteral(QUILLORA_APP_BINARY), {});
         QVERIFY(app.waitForFinished(20000));
         QVERIFY(app.exitCode() != 0);
-        QVERIFY(QString::fromUtf8(app.readAll()).contains(QStringLiteral("SwiftData ModelContainer failed: ")));
+        QVERIFY(
+            QString::fromUtf8(app.readAll()).contains(QStringLiteral("SwiftData ModelContainer failed: ")));
         QCOMPARE(readAll(storeFileURL()), QStringLiteral("not a database"));
     }
 
-    void goingToTheBackgroundSavesAndBacksUp()
-    {
+    void goingToTheBackgroundSavesAndBacksUp() {
         AppStore store = openAppStore();
         auto& context = store.container->mainContext();
         context.setAutosaveEnabled(false);
@@ -178,14 +172,14 @@ private slots:
                  QStringLiteral("edited before quitting"));
     }
 
-    void terminationSignalQuitsWithoutLosingData()
-    {
+    void terminationSignalQuitsWithoutLosingData() {
         QProcess app;
         app.setProcessChannelMode(QProcess::MergedChannels);
         app.start(QStringLiteral(QUILLORA_APP_BINARY), {});
         QVERIFY(app.waitForStarted());
         QString output;
-        QTRY_VERIFY_WITH_TIMEOUT((output += QString::fromUtf8(app.readAll())).contains(QStringLiteral("📁")), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT((output += QString::fromUtf8(app.readAll())).contains(QStringLiteral("📁")),
+                                 20000);
         QTRY_VERIFY_WITH_TIMEOUT(latestReason() == QLatin1String("launch"), 20000);
         ::kill(pid_t(app.processId()), SIGTERM);
         QVERIFY(app.waitForFinished(20000));
@@ -194,8 +188,7 @@ private slots:
         QCOMPARE(latestReason(), QStringLiteral("background"));
     }
 
-    void selectionDrivesTheDetailColumnAndDeletionClearsIt()
-    {
+    void selectionDrivesTheDetailColumnAndDeletionClearsIt() {
         auto container = ModelContainer::inMemory();
         auto& context = container.value()->mainContext();
         context.setAutosaveEnabled(false);
@@ -235,8 +228,7 @@ private slots:
         QVERIFY(!list.selectedResume());
     }
 
-    void aboutAndHelpAreSingleInstanceWindows()
-    {
+    void aboutAndHelpAreSingleInstanceWindows() {
         QWidget* about = WindowRegistry::openWindow(QStringLiteral("about-quillora"));
         QVERIFY(about);
         QCOMPARE(about->objectName(), QStringLiteral("about-quillora"));
@@ -257,9 +249,9 @@ private slots:
         QTRY_VERIFY(!WindowRegistry::window(QStringLiteral("about-quillora")));
     }
 
-    void versionLineFallsBackPerValue()
-    {
-        QCOMPARE(aboutVersionLine(QStringLiteral("2.3"), QStringLiteral("45")), QStringLiteral("Version 2.3 (45)"));
+    void versionLineFallsBackPerValue() {
+        QCOMPARE(aboutVersionLine(QStringLiteral("2.3"), QStringLiteral("45")),
+                 QStringLiteral("Version 2.3 (45)"));
         QCOMPARE(aboutVersionLine(QVariant(), QVariant()), QStringLiteral("Version 1.0 (1)"));
         QCOMPARE(aboutVersionLine(QStringLiteral("2.3"), QVariant(45)), QStringLiteral("Version 2.3 (1)"));
         QCOMPARE(aboutVersionLine(QVariant(2.3), QStringLiteral("7")), QStringLiteral("Version 1.0 (7)"));
@@ -267,8 +259,7 @@ private slots:
         QVERIFY(!AboutWindow::openWebsite(QStringLiteral("not a url")));
     }
 
-    void mainWindowWithoutStoreShowsOnlyTheText()
-    {
+    void mainWindowWithoutStoreShowsOnlyTheText() {
         MainWindow window(nullptr);
         auto* label = qobject_cast<QLabel*>(window.centralWidget());
         QVERIFY(label);

@@ -26,10 +26,11 @@ using namespace quillora;
 
 namespace {
 
-QString storePath() { return QDir::tempPath() + QStringLiteral("/list/default.store"); }
+QString storePath() {
+    return QDir::tempPath() + QStringLiteral("/list/default.store");
+}
 
-std::unique_ptr<ModelContainer> openStore()
-{
+std::unique_ptr<ModelContainer> openStore() {
     QDir().mkpath(QFileInfo(storePath()).absolutePath());
     auto container = ModelContainer::open(storePath());
     if (!container)
@@ -38,18 +39,18 @@ std::unique_ptr<ModelContainer> openStore()
     return std::move(container).value();
 }
 
-QDateTime minutesAgo(int minutes) { return QDateTime::currentDateTimeUtc().addSecs(-60 * minutes); }
+QDateTime minutesAgo(int minutes) {
+    return QDateTime::currentDateTimeUtc().addSecs(-60 * minutes);
+}
 
-QStringList titles(const QAbstractItemModel& model)
-{
+QStringList titles(const QAbstractItemModel& model) {
     QStringList out;
     for (int row = 0; row < model.rowCount(); ++row)
         out << model.index(row, 0).data().toString();
     return out;
 }
 
-QStringList storedTitles()
-{
+QStringList storedTitles() {
     auto store = openStore();
     const auto fetched = store->mainContext().fetchResumes();
     QStringList out;
@@ -60,15 +61,16 @@ QStringList storedTitles()
     return out;
 }
 
-QString id(const ResumePtr& resume) { return resume->persistentModelID().description(); }
+QString id(const ResumePtr& resume) {
+    return resume->persistentModelID().description();
+}
 
 // Answers the list's sheets and alerts without showing them.
 struct Answers {
     QStringList seen; // object names, in order
     std::function<int(QDialog&)> answer = [](QDialog&) { return int(QDialog::Rejected); };
 
-    ResumeListView::ModalRunner runner()
-    {
+    ResumeListView::ModalRunner runner() {
         return [this](QDialog& dialog) {
             seen << dialog.objectName();
             return answer(dialog);
@@ -76,8 +78,7 @@ struct Answers {
     }
 };
 
-QAbstractButton* alertButton(QMessageBox& box, const QString& text)
-{
+QAbstractButton* alertButton(QMessageBox& box, const QString& text) {
     for (QAbstractButton* button : box.buttons()) {
         if (button->text() == text)
             return button;
@@ -93,16 +94,14 @@ class ResumeListTest : public QObject {
 private slots:
     void initTestCase() { Appearance::shared().setReduceMotionOverride(true); }
 
-    void init()
-    {
+    void init() {
         QFile::remove(storePath());
         QFile::remove(storePath() + QStringLiteral("-wal"));
         QFile::remove(storePath() + QStringLiteral("-shm"));
         Settings::shared().remove(Settings::openAIAPIKeyKey);
     }
 
-    void modelFollowsTheStoreInLastEditedOrder()
-    {
+    void modelFollowsTheStoreInLastEditedOrder() {
         auto store = openStore();
         auto& context = store->mainContext();
         auto older = test::makeEmptyResume(QStringLiteral("Older"), minutesAgo(30));
@@ -118,15 +117,18 @@ private slots:
         // Inserted elsewhere: in its place by date, not simply on top.
         auto middle = test::makeEmptyResume(QStringLiteral("Middle"), minutesAgo(20));
         context.insert(middle);
-        QCOMPARE(titles(model), (QStringList{QStringLiteral("Newer"), QStringLiteral("Middle"), QStringLiteral("Older")}));
+        QCOMPARE(titles(model),
+                 (QStringList{QStringLiteral("Newer"), QStringLiteral("Middle"), QStringLiteral("Older")}));
 
         // An edit stamps lastEdited: the row moves to the top.
         QSignalSpy moved(&model, &QAbstractItemModel::rowsMoved);
         older->setLastEdited(QDateTime::currentDateTimeUtc());
         QCOMPARE(moved.count(), 1);
-        QCOMPARE(titles(model), (QStringList{QStringLiteral("Older"), QStringLiteral("Newer"), QStringLiteral("Middle")}));
+        QCOMPARE(titles(model),
+                 (QStringList{QStringLiteral("Older"), QStringLiteral("Newer"), QStringLiteral("Middle")}));
         middle->setLastEdited(minutesAgo(60));
-        QCOMPARE(titles(model), (QStringList{QStringLiteral("Older"), QStringLiteral("Newer"), QStringLiteral("Middle")}));
+        QCOMPARE(titles(model),
+                 (QStringList{QStringLiteral("Older"), QStringLiteral("Newer"), QStringLiteral("Middle")}));
 
         QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
         newer->setTitle(QStringLiteral("Renamed"));
@@ -141,18 +143,21 @@ private slots:
         const QModelIndex row = model.index(1);
         QCOMPARE(row.data(Qt::AccessibleTextRole).toString(), QStringLiteral("Renamed, Ada Lovelace"));
         QCOMPARE(row.data(Qt::AccessibleDescriptionRole).toString(), QStringLiteral("Opens this resume"));
-        QCOMPARE(row.data(ResumeListModel::IdentifierRole).toString(), QStringLiteral("resumeCard") + id(newer));
+        QCOMPARE(row.data(ResumeListModel::IdentifierRole).toString(),
+                 QStringLiteral("resumeCard") + id(newer));
         QCOMPARE(model.index(0).data(Qt::AccessibleTextRole).toString(), QStringLiteral("Older, "));
-        auto fresh = test::makeEmptyResume(QStringLiteral("Fresh"), QDateTime::currentDateTimeUtc().addSecs(60));
+        auto fresh =
+            test::makeEmptyResume(QStringLiteral("Fresh"), QDateTime::currentDateTimeUtc().addSecs(60));
         context.insert(fresh);
-        QVERIFY(model.index(0).data(ResumeListModel::IdentifierRole).toString().contains(QStringLiteral("/t")));
+        QVERIFY(
+            model.index(0).data(ResumeListModel::IdentifierRole).toString().contains(QStringLiteral("/t")));
         QVERIFY(context.save().ok());
-        QCOMPARE(model.index(0).data(ResumeListModel::IdentifierRole).toString(), QStringLiteral("resumeCard") + id(fresh));
+        QCOMPARE(model.index(0).data(ResumeListModel::IdentifierRole).toString(),
+                 QStringLiteral("resumeCard") + id(fresh));
         QVERIFY(!fresh->persistentModelID().isTemporary());
     }
 
-    void createAddsMyResumeOnTopWithoutSelectingIt()
-    {
+    void createAddsMyResumeOnTopWithoutSelectingIt() {
         auto store = openStore();
         auto& context = store->mainContext();
         context.insert(test::makeEmptyResume(QStringLiteral("Existing"), QDateTime::currentDateTimeUtc()));
@@ -179,8 +184,7 @@ private slots:
         QCOMPARE(storedTitles(), (QStringList{QStringLiteral("My Résumé"), QStringLiteral("Existing")}));
     }
 
-    void duplicateFromMenuAndKeyboardAddsACopyOnTop()
-    {
+    void duplicateFromMenuAndKeyboardAddsACopyOnTop() {
         auto store = openStore();
         auto& context = store->mainContext();
         auto source = test::makeFullResume();
@@ -217,8 +221,7 @@ private slots:
         QCOMPARE(storedTitles().size(), 4);
     }
 
-    void deleteAsksAndOnlyDeleteRemovesForGood()
-    {
+    void deleteAsksAndOnlyDeleteRemovesForGood() {
         auto store = openStore();
         auto& context = store->mainContext();
         auto doomed = test::makeEmptyResume(QStringLiteral("Old CV"), minutesAgo(2));
@@ -263,8 +266,7 @@ private slots:
         QCOMPARE(storedTitles(), QStringList{QStringLiteral("Keeper")});
     }
 
-    void failedSavesAfterDuplicateAndDeleteAreLogged()
-    {
+    void failedSavesAfterDuplicateAndDeleteAreLogged() {
         auto store = openStore();
         auto& context = store->mainContext();
         auto first = test::makeFullResume();
@@ -286,16 +288,17 @@ private slots:
             list.requestDeletion(other);
         });
         QVERIFY2(lines.size() == 2, qPrintable(lines.join(QLatin1Char(0x7c))));
-        QVERIFY2(lines.at(0).startsWith(QStringLiteral("⚠️ Failed to save duplicated resume: ")), qPrintable(lines.at(0)));
-        QVERIFY2(lines.at(1).startsWith(QStringLiteral("⚠️ Failed to save after deleting resume: ")), qPrintable(lines.at(1)));
+        QVERIFY2(lines.at(0).startsWith(QStringLiteral("⚠️ Failed to save duplicated resume: ")),
+                 qPrintable(lines.at(0)));
+        QVERIFY2(lines.at(1).startsWith(QStringLiteral("⚠️ Failed to save after deleting resume: ")),
+                 qPrintable(lines.at(1)));
         QVERIFY(lines.at(1).contains(QStringLiteral("UNIQUE")));
         // The rows show what the context holds: the copy is there, the deleted one is gone.
         QCOMPARE(list.model()->rowCount(), 3);
         QVERIFY(list.model()->rowOf(other.get()) < 0);
     }
 
-    void choosingACardSelectsByIdiom()
-    {
+    void choosingACardSelectsByIdiom() {
         auto store = openStore();
         auto& context = store->mainContext();
         auto resume = test::makeEmptyResume(QStringLiteral("Chosen"), minutesAgo(1));
@@ -308,7 +311,8 @@ private slots:
         pad.setModalRunner(padAnswers.runner());
         pad.selectResume(resume);
         QCOMPARE(posted.count(), 1);
-        QCOMPARE(posted.first().first().value<std::shared_ptr<QObject>>(), std::static_pointer_cast<QObject>(resume));
+        QCOMPARE(posted.first().first().value<std::shared_ptr<QObject>>(),
+                 std::static_pointer_cast<QObject>(resume));
         QVERIFY(padAnswers.seen.isEmpty());
 
         ResumeListView other(context, UserInterfaceIdiom::other);
@@ -333,8 +337,7 @@ private slots:
         QCOMPARE(posted.count(), 1);
     }
 
-    void bottomBarButtonsCarryTheirLabels()
-    {
+    void bottomBarButtonsCarryTheirLabels() {
         auto store = openStore();
         ResumeListView list(store->mainContext(), UserInterfaceIdiom::other);
         Answers answers;
@@ -354,22 +357,24 @@ private slots:
             QCOMPARE(button->accessibleDescription(), QString::fromUtf8(e.hint));
             button->click();
         }
-        QCOMPARE(answers.seen, (QStringList{QStringLiteral("helpSheet"), QStringLiteral("gradientPickerSheet")}));
+        QCOMPARE(answers.seen,
+                 (QStringList{QStringLiteral("helpSheet"), QStringLiteral("gradientPickerSheet")}));
     }
 
-    void mainHelpListsItsGroupsVerbatim()
-    {
+    void mainHelpListsItsGroupsVerbatim() {
         const QList<HelpGroup> groups = ResumeListView::mainInterfaceHelpContent();
         const QList<QPair<QString, QStringList>> expected{
             {QStringLiteral("RÉSUMÉ LIST"),
              {QStringLiteral("Résumés are sorted by most recently edited"),
               QStringLiteral("Tap a résumé to open and edit it")}},
             {QStringLiteral("QUICK GESTURES"),
-             {QStringLiteral("Swipe right to duplicate a résumé"), QStringLiteral("Swipe left to delete a résumé")}},
+             {QStringLiteral("Swipe right to duplicate a résumé"),
+              QStringLiteral("Swipe left to delete a résumé")}},
             {QStringLiteral("CREATE NEW RÉSUMÉ"),
              {QStringLiteral("Tap the + button to create a new résumé"),
               QStringLiteral("The new résumé appears and is ready to edit")}},
-            {QStringLiteral("BACKGROUND AND THEME"), {QStringLiteral("Tap the paintbrush to change the background theme")}},
+            {QStringLiteral("BACKGROUND AND THEME"),
+             {QStringLiteral("Tap the paintbrush to change the background theme")}},
             {QStringLiteral("OPENAI KEY"),
              {QStringLiteral("Add your own OpenAI API key to use OpenAI instead of Apple Intelligence"),
               QStringLiteral("Your key is stored on this device and used only for Quillora AI tools"),
@@ -404,8 +409,7 @@ private slots:
         }
     }
 
-    void keyButtonAddsTrimmedKeyAndRemovesIt()
-    {
+    void keyButtonAddsTrimmedKeyAndRemovesIt() {
         auto store = openStore();
         ResumeListView list(store->mainContext(), UserInterfaceIdiom::other);
         QPushButton* keyButton = nullptr;
@@ -433,19 +437,25 @@ private slots:
         });
 
         list.openHelp();
-        QCOMPARE(promptMessage, QStringLiteral("Your key is stored on this device and will be used for all AI features."));
+        QCOMPARE(promptMessage,
+                 QStringLiteral("Your key is stored on this device and will be used for all AI features."));
         QCOMPARE(Settings::shared().openAIAPIKey(), QStringLiteral("sk-abc"));
         QCOMPARE(titlesSeen,
-                 (QStringList{QStringLiteral("Add OpenAI API Key"),
-                              QStringLiteral("Remove OpenAI API Key|Removes the stored OpenAI API key|openAIKeyActionButton")}));
+                 (QStringList{
+                     QStringLiteral("Add OpenAI API Key"),
+                     QStringLiteral(
+                         "Remove OpenAI API Key|Removes the stored OpenAI API key|openAIKeyActionButton")}));
         QVERIFY(list.openAIKeyDraft().isEmpty());
 
         // With a key stored the button removes it at once; the setting keeps the empty text.
         titlesSeen.clear();
         list.openHelp();
-        QCOMPARE(titlesSeen,
-                 (QStringList{QStringLiteral("Remove OpenAI API Key"),
-                              QStringLiteral("Add OpenAI API Key|Stores your OpenAI API key on this device|openAIKeyActionButton")}));
+        QCOMPARE(
+            titlesSeen,
+            (QStringList{
+                QStringLiteral("Remove OpenAI API Key"),
+                QStringLiteral(
+                    "Add OpenAI API Key|Stores your OpenAI API key on this device|openAIKeyActionButton")}));
         QVERIFY(Settings::shared().contains(Settings::openAIAPIKeyKey));
         QCOMPARE(Settings::shared().openAIAPIKey(), QString());
 
@@ -466,8 +476,7 @@ private slots:
         QCOMPARE(Settings::shared().openAIAPIKey(), QString());
     }
 
-    void logoRevealsAfterItsDelay()
-    {
+    void logoRevealsAfterItsDelay() {
         auto store = openStore();
         ResumeListView list(store->mainContext(), UserInterfaceIdiom::other);
         list.setLogoRevealDelay(30);

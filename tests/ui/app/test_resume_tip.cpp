@@ -15,8 +15,7 @@ using namespace quillora;
 namespace {
 
 // The card's steps at a fraction of their real length.
-ResumeTipTiming fastTiming()
-{
+ResumeTipTiming fastTiming() {
     ResumeTipTiming timing;
     timing.fadeInDuration = 10;
     timing.scrollStartDelay = 10;
@@ -26,8 +25,7 @@ ResumeTipTiming fastTiming()
     return timing;
 }
 
-std::unique_ptr<ResumeTipView> shownTip(ResumeTipTiming timing = fastTiming(), int width = 700)
-{
+std::unique_ptr<ResumeTipView> shownTip(ResumeTipTiming timing = fastTiming(), int width = 700) {
     auto tip = std::make_unique<ResumeTipView>(nullptr, timing);
     tip->setShowLogo(true);
     tip->resize(width, 600);
@@ -35,8 +33,7 @@ std::unique_ptr<ResumeTipView> shownTip(ResumeTipTiming timing = fastTiming(), i
     return tip;
 }
 
-void drag(QWidget* window, int distance)
-{
+void drag(QWidget* window, int distance) {
     const QPoint start(window->width() / 2, 100);
     QTest::mousePress(window, Qt::LeftButton, {}, start);
     QMouseEvent move(QEvent::MouseMove, QPointF(start + QPoint(0, distance)),
@@ -55,8 +52,7 @@ private slots:
     void init() { Appearance::shared().setReduceMotionOverride(false); }
     void cleanupTestCase() { Appearance::shared().setReduceMotionOverride(std::nullopt); }
 
-    void cardIdentifiersAndSizes()
-    {
+    void cardIdentifiersAndSizes() {
         ResumeTipView tip;
         QCOMPARE(tip.card()->objectName(), QStringLiteral("resumeTipCard"));
         QCOMPARE(tip.dismissButton()->objectName(), QStringLiteral("dismissResumeTipButton"));
@@ -73,8 +69,7 @@ private slots:
         QCOMPARE(ResumeTipView::tipHorizontalPadding(1440), 56.0);
     }
 
-    void scrollsToTheEndThenFadesAndEnds()
-    {
+    void scrollsToTheEndThenFadesAndEnds() {
         auto tip = shownTip();
         QSignalSpy dismissed(tip.get(), &ResumeTipView::dismissed);
         QVERIFY(tip->contentHeight() > ResumeTipView::visibleTextHeight);
@@ -93,8 +88,7 @@ private slots:
         QTRY_COMPARE(tip->tipOpacity(), 0.0);
     }
 
-    void shortTextFadesWithoutScrolling()
-    {
+    void shortTextFadesWithoutScrolling() {
         auto tip = shownTip({50, 10, 20, 5, 1});
         // A window taller than the text: nothing to scroll, the fade comes right after the wait.
         tip->startAutoScroll(10000);
@@ -105,8 +99,7 @@ private slots:
         QVERIFY(!tip->isAutoScrolling());
     }
 
-    void dragHandsTheTextToTheUser()
-    {
+    void dragHandsTheTextToTheUser() {
         auto tip = shownTip();
         QSignalSpy dismissed(tip.get(), &ResumeTipView::dismissed);
         QTRY_VERIFY_WITH_TIMEOUT(tip->scrollOffset() < -3, 2000);
@@ -129,8 +122,7 @@ private slots:
         QCOMPARE(tip->tipOpacity(), 1.0);
     }
 
-    void dragDuringTheFadeBringsTheCardBack()
-    {
+    void dragDuringTheFadeBringsTheCardBack() {
         auto tip = shownTip({50, 10, 200, 5, 1});
         QSignalSpy dismissed(tip.get(), &ResumeTipView::dismissed);
         tip->startAutoScroll(10000); // straight to the fade
@@ -142,8 +134,7 @@ private slots:
         QCOMPARE(dismissed.count(), 0);
     }
 
-    void reduceMotionNeverScrollsOrFades()
-    {
+    void reduceMotionNeverScrollsOrFades() {
         Appearance::shared().setReduceMotionOverride(true);
         auto tip = shownTip();
         QSignalSpy dismissed(tip.get(), &ResumeTipView::dismissed);
@@ -156,8 +147,7 @@ private slots:
         QCOMPARE(dismissed.count(), 1);
     }
 
-    void unmeasuredTextNeverScrolls()
-    {
+    void unmeasuredTextNeverScrolls() {
         ResumeTipView tip(nullptr, fastTiming());
         QCOMPARE(tip.contentHeight(), 0.0);
         tip.startAutoScroll(ResumeTipView::visibleTextHeight);
@@ -166,8 +156,7 @@ private slots:
         QVERIFY(!tip.hasStartedFadeOut());
     }
 
-    void nothingFiresOnceTheCardIsGone()
-    {
+    void nothingFiresOnceTheCardIsGone() {
         auto tip = shownTip();
         QTRY_VERIFY_WITH_TIMEOUT(tip->isAutoScrolling(), 2000);
         QPointer<ResumeTipView> guard = tip.get();
@@ -176,8 +165,7 @@ private slots:
         QVERIFY(!guard);
     }
 
-    void listShowsTheTipOverAnEmptyListUntilCreate()
-    {
+    void listShowsTheTipOverAnEmptyListUntilCreate() {
         auto store = std::move(ModelContainer::inMemory()).value();
         ResumeListView list(store->mainContext(), UserInterfaceIdiom::other);
         list.setTipTiming(fastTiming());
@@ -201,8 +189,7 @@ private slots:
         QVERIFY(!pad.tipView());
     }
 
-    void detailColumnTipIsInsetWhenWide()
-    {
+    void detailColumnTipIsInsetWhenWide() {
         auto store = std::move(ModelContainer::inMemory()).value();
         ContentView content(store->mainContext(), UserInterfaceIdiom::pad);
         content.resize(1300, 700);

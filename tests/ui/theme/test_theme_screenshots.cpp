@@ -1,21 +1,21 @@
 // Renders the gradient picker, a help sheet, the picker help sheet, the Help window and the
 // shared controls in the light and dark scheme to PNG files, for looking at them. Runs only when
 // QUILLORA_SCREENSHOT_DIR names a folder to write into.
+#include "controls/editor_section_card.h"
+#include "controls/glass_capsule_button.h"
+#include "controls/gradient_picker.h"
+#include "controls/sparkle_button_label.h"
+#include "controls/symbol_icon.h"
+#include "help/help_sheet_container.h"
+#include "help/help_window.h"
+#include "help/picker_help_sheet.h"
 #include "platform/appearance.h"
 #include "platform/settings.h"
 #include "support/test_home.h"
-#include "theme/editor_section_card.h"
 #include "theme/font_resolver.h"
-#include "theme/glass_capsule_button.h"
-#include "theme/gradient_picker.h"
-#include "theme/help/help_sheet_container.h"
-#include "theme/help/help_window.h"
-#include "theme/help/picker_help_sheet.h"
 #include "theme/hex_color.h"
 #include "theme/responsive_environment.h"
 #include "theme/scheme_colors.h"
-#include "theme/sparkle_button_label.h"
-#include "theme/symbol_icon.h"
 #include "theme/theme_controller.h"
 #include "theme/themed_background.h"
 
@@ -37,8 +37,7 @@ class TestThemeScreenshots final : public QObject {
 private:
     QString m_dir;
 
-    void save(QWidget& widget, const QString& name)
-    {
+    void save(QWidget& widget, const QString& name) {
         widget.show();
         QTest::qWait(700);
         QApplication::processEvents();
@@ -46,8 +45,7 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         m_dir = qEnvironmentVariable("QUILLORA_SCREENSHOT_DIR");
         if (m_dir.isEmpty())
             QSKIP("QUILLORA_SCREENSHOT_DIR is not set");
@@ -58,15 +56,13 @@ private slots:
 
     void cleanupTestCase() { Appearance::shared().setLightOverride(std::nullopt); }
 
-    void screens_data()
-    {
+    void screens_data() {
         QTest::addColumn<bool>("light");
         QTest::newRow("light") << true;
         QTest::newRow("dark") << false;
     }
 
-    void screens()
-    {
+    void screens() {
         QFETCH(bool, light);
         Appearance::shared().setLightOverride(light);
         const QString suffix = light ? QStringLiteral("-light") : QStringLiteral("-dark");
@@ -81,8 +77,9 @@ private slots:
         sheet.resize(600, 620);
         sheet.addHeading(QStringLiteral("Résumés"), HelpSheetContainer::headlineFont());
         sheet.addBulletRow(QStringLiteral("Use the plus button to create a new résumé."));
-        sheet.addBulletRow(QStringLiteral("A long line of help that wraps onto a second line keeps its lines aligned "
-                                          "with the first one, beside the bullet."));
+        sheet.addBulletRow(
+            QStringLiteral("A long line of help that wraps onto a second line keeps its lines aligned "
+                           "with the first one, beside the bullet."));
         sheet.addHeading(QStringLiteral("Backgrounds"), HelpSheetContainer::headlineFont());
         sheet.addBulletRow(QStringLiteral("Pick a gradient for every screen."));
         auto* button = new GlassCapsuleButton(QStringLiteral("Set OpenAI Key"));
@@ -95,9 +92,10 @@ private slots:
         save(sheet, QStringLiteral("help-sheet") + suffix);
         sheet.hide();
 
-        PickerHelpSheetView pickerHelp(QStringLiteral("Backgrounds"),
-                                       QStringLiteral("Pick a gradient to use behind every screen of the app. The "
-                                                      "choice is kept until you pick another."));
+        PickerHelpSheetView pickerHelp(
+            QStringLiteral("Backgrounds"),
+            QStringLiteral("Pick a gradient to use behind every screen of the app. The "
+                           "choice is kept until you pick another."));
         save(pickerHelp, QStringLiteral("picker-help") + suffix);
         pickerHelp.hide();
 
@@ -113,8 +111,9 @@ private slots:
         layout->setContentsMargins(24, 24, 24, 24);
         const QColor ink = light ? QColor::fromRgbF(0, 0, 0, 0.9f) : QColor(Qt::white);
         auto* field = new QLineEdit(QStringLiteral("Jane Appleseed"));
-        auto* card = new EditorSectionCard(QStringLiteral("person.text.rectangle"), QStringLiteral("Basic Info"),
-                                           QStringLiteral("Who you are and how to reach you"), ink, field);
+        auto* card =
+            new EditorSectionCard(QStringLiteral("person.text.rectangle"), QStringLiteral("Basic Info"),
+                                  QStringLiteral("Who you are and how to reach you"), ink, field);
         layout->addWidget(card);
         auto* ai = new GlassCapsuleButton;
         ai->setLabelWidget(new SparkleButtonLabel(QStringLiteral("Suggest with OpenAI"), false));

@@ -1,9 +1,9 @@
 #include "platform/appearance.h"
 #include "platform/settings.h"
+#include "support/test_home.h"
 #include "theme/background_layers.h"
 #include "theme/orb_layer.h"
 #include "theme/themed_background.h"
-#include "support/test_home.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -23,20 +23,17 @@ public:
     int paints = 0;
 
 protected:
-    void paintEvent(QPaintEvent* event) override
-    {
+    void paintEvent(QPaintEvent* event) override {
         ++paints;
         ThemedBackground::paintEvent(event);
     }
 };
 
-QImage grabbed(QWidget& widget)
-{
+QImage grabbed(QWidget& widget) {
     return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-qreal meanLightness(const QImage& image)
-{
+qreal meanLightness(const QImage& image) {
     qreal sum = 0;
     for (int y = 0; y < image.height(); y += 4) {
         for (int x = 0; x < image.width(); x += 4)
@@ -46,8 +43,7 @@ qreal meanLightness(const QImage& image)
 }
 
 // A style that draws one sharp white orb on black, and nothing else visible.
-BackgroundStyle singleOrbStyle(QSizeF offset)
-{
+BackgroundStyle singleOrbStyle(QSizeF offset) {
     BackgroundStyle style;
     style.base.colors = {Qt::black, Qt::black};
     style.base.endPoint = {1, 1};
@@ -70,8 +66,7 @@ private:
     QString freshFile() { return m_dir.filePath(QStringLiteral("s%1.conf").arg(++m_files)); }
 
 private slots:
-    void zeroSizedAreasPaintWithoutFailing()
-    {
+    void zeroSizedAreasPaintWithoutFailing() {
         Settings settings(freshFile());
         Appearance appearance;
         ThemedBackground background(settings, appearance);
@@ -79,8 +74,9 @@ private slots:
             background.resize(size);
             QVERIFY(background.grab().isNull() || background.grab().size() == size);
         }
-        QVERIFY(renderOrbBackgroundLayer(standardProjectTheme().gradientPalette(QuilloraGradientID::g1, ColorScheme::light),
-                                         standardProjectTheme(), QSize(0, 0))
+        QVERIFY(renderOrbBackgroundLayer(
+                    standardProjectTheme().gradientPalette(QuilloraGradientID::g1, ColorScheme::light),
+                    standardProjectTheme(), QSize(0, 0))
                     .isNull());
 
         QImage image(4, 4, QImage::Format_ARGB32_Premultiplied);
@@ -94,8 +90,7 @@ private slots:
         QCOMPARE(image.pixel(3, 3), qRgba(0, 0, 0, 0));
     }
 
-    void repaintsAreStableAndFollowTheStoredGradient()
-    {
+    void repaintsAreStableAndFollowTheStoredGradient() {
         Settings settings(freshFile());
         Appearance appearance;
         appearance.setLightOverride(true);
@@ -131,8 +126,7 @@ private slots:
         QCOMPARE(grabbed(background).size(), QSize(361, 240));
     }
 
-    void changesRepaintAtOnce()
-    {
+    void changesRepaintAtOnce() {
         Settings settings(freshFile());
         Appearance appearance;
         CountingBackground background(settings, appearance);
@@ -160,8 +154,7 @@ private slots:
         QCOMPARE(background.paints, before);
     }
 
-    void orbsScaleWithTheSmallerSide()
-    {
+    void orbsScaleWithTheSmallerSide() {
         const QuilloraProjectTheme& theme = standardProjectTheme();
         const BackgroundStyle style = singleOrbStyle({-100, -80});
 
@@ -178,8 +171,7 @@ private slots:
         QVERIFY(QColor(square.pixel(200, 240 + 100)).lightness() < 10);
     }
 
-    void orbScaleEnlargesTheOrbLayer()
-    {
+    void orbScaleEnlargesTheOrbLayer() {
         Settings settings(freshFile());
         Appearance appearance;
         ThemedBackground background(settings, appearance);
@@ -190,8 +182,7 @@ private slots:
         QVERIFY(grabbed(background) != natural);
     }
 
-    void blurSpreadsWithoutLosingLight()
-    {
+    void blurSpreadsWithoutLosingLight() {
         for (QImage::Format format : {QImage::Format_Alpha8, QImage::Format_ARGB32_Premultiplied}) {
             QImage image(41, 41, format);
             image.fill(Qt::transparent);

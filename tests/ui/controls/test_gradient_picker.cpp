@@ -1,8 +1,8 @@
+#include "controls/floating_buttons.h"
+#include "controls/gradient_picker.h"
 #include "platform/appearance.h"
 #include "platform/settings.h"
 #include "support/test_home.h"
-#include "theme/floating_buttons.h"
-#include "theme/gradient_picker.h"
 #include "theme/theme_controller.h"
 
 #include <QAccessible>
@@ -18,14 +18,12 @@ class TestGradientPicker final : public QObject {
     Q_OBJECT
 
 private:
-    static QString accessibleValue(QWidget* widget)
-    {
+    static QString accessibleValue(QWidget* widget) {
         QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
         return iface ? iface->text(QAccessible::Value) : QString();
     }
 
-    static int selectedNumber(const QuilloraGradientPicker& picker)
-    {
+    static int selectedNumber(const QuilloraGradientPicker& picker) {
         int found = 0;
         for (GradientSwatchButton* swatch : picker.swatches()) {
             if (swatch->isSelectedSwatch()) {
@@ -38,14 +36,12 @@ private:
     }
 
 private slots:
-    void init()
-    {
+    void init() {
         Appearance::shared().setReduceMotionOverride(std::nullopt);
         Settings::shared().setSelectedGradientID(Settings::defaultSelectedGradientID);
     }
 
-    void twentySwatchesNamedInOrder()
-    {
+    void twentySwatchesNamedInOrder() {
         QuilloraThemeController controller;
         QuilloraGradientPicker picker(controller);
         QCOMPARE(picker.windowTitle(), QStringLiteral("Choose Background"));
@@ -61,8 +57,7 @@ private slots:
         QVERIFY(picker.findChild<FloatingCloseButton*>(QStringLiteral("floatingCloseButton")));
     }
 
-    void storedIdMarksOneSwatchSelected_data()
-    {
+    void storedIdMarksOneSwatchSelected_data() {
         QTest::addColumn<int>("stored");
         QTest::addColumn<int>("selectedNumber");
         QTest::newRow("id 7 is swatch 8") << 7 << 8;
@@ -72,8 +67,7 @@ private slots:
         QTest::newRow("too large falls back to 4") << 20 << 4;
     }
 
-    void storedIdMarksOneSwatchSelected()
-    {
+    void storedIdMarksOneSwatchSelected() {
         QFETCH(int, stored);
         QFETCH(int, selectedNumber);
         Settings::shared().setSelectedGradientID(stored);
@@ -91,8 +85,7 @@ private slots:
         QCOMPARE(Settings::shared().selectedGradientID(), stored);
     }
 
-    void choosingStoresTheGradientAndClosesTheSheet()
-    {
+    void choosingStoresTheGradientAndClosesTheSheet() {
         Settings::shared().setSelectedGradientID(25);
         QuilloraThemeController controller;
         QuilloraGradientPicker picker(controller);
@@ -117,8 +110,7 @@ private slots:
         QVERIFY(!picker.isVisible());
     }
 
-    void closeButtonAndEscapeLeaveTheSettingAlone()
-    {
+    void closeButtonAndEscapeLeaveTheSettingAlone() {
         Settings::shared().setSelectedGradientID(5);
         QuilloraThemeController controller;
         QuilloraGradientPicker picker(controller);
@@ -136,21 +128,20 @@ private slots:
         QCOMPARE(Settings::shared().selectedGradientID(), 5);
     }
 
-    void measuresFollowTheWidth_data()
-    {
+    void measuresFollowTheWidth_data() {
         QTest::addColumn<qreal>("width");
         QTest::addColumn<QSizeF>("swatch");
         QTest::addColumn<qreal>("side");
         QTest::addColumn<qreal>("vertical");
         QTest::newRow("0") << 0.0 << QSizeF(148, 112) << 16.0 << 12.0;
         QTest::newRow("375") << 375.0 << QSizeF(148, 112) << 16.0 << 12.0;
-        QTest::newRow("1400") << 1400.0 << QSizeF(190, 142) << 16 + 28 * 1025.0 / 1065 << 12 + 8 * 1025.0 / 1065;
+        QTest::newRow("1400") << 1400.0 << QSizeF(190, 142) << 16 + 28 * 1025.0 / 1065
+                              << 12 + 8 * 1025.0 / 1065;
         QTest::newRow("1440") << 1440.0 << QSizeF(190, 142) << 44.0 << 20.0;
         QTest::newRow("3000") << 3000.0 << QSizeF(190, 142) << 44.0 << 20.0;
     }
 
-    void measuresFollowTheWidth()
-    {
+    void measuresFollowTheWidth() {
         QFETCH(qreal, width);
         QFETCH(QSizeF, swatch);
         QFETCH(qreal, side);
@@ -161,8 +152,7 @@ private slots:
         QVERIFY(qAbs(metrics.verticalPadding - vertical) < 1e-9);
     }
 
-    void narrowSheetLaysOutBaseSizedSwatches()
-    {
+    void narrowSheetLaysOutBaseSizedSwatches() {
         QuilloraThemeController controller;
         QuilloraGradientPicker picker(controller);
         picker.resize(375, 320);
@@ -175,8 +165,7 @@ private slots:
         QCOMPARE(second->x() - (first->x() + first->width()), QuilloraGradientPicker::swatchSpacing);
     }
 
-    void selectedSwatchIsBroughtToTheMiddle()
-    {
+    void selectedSwatchIsBroughtToTheMiddle() {
         Appearance::shared().setReduceMotionOverride(true);
         Settings::shared().setSelectedGradientID(9);
         QuilloraThemeController controller;
@@ -187,7 +176,8 @@ private slots:
         QScrollBar* bar = picker.scrollArea()->horizontalScrollBar();
         const auto centredValue = [&](int number) {
             const int centre = picker.swatches().at(number - 1)->geometry().center().x();
-            return std::clamp(centre - picker.scrollArea()->viewport()->width() / 2, bar->minimum(), bar->maximum());
+            return std::clamp(centre - picker.scrollArea()->viewport()->width() / 2, bar->minimum(),
+                              bar->maximum());
         };
         QTRY_COMPARE(bar->value(), centredValue(10));
         QVERIFY(bar->value() > 0);

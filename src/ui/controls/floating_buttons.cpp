@@ -1,8 +1,8 @@
-#include "theme/floating_buttons.h"
+#include "controls/floating_buttons.h"
 
+#include "controls/symbol_icon.h"
 #include "platform/appearance.h"
 #include "theme/scheme_colors.h"
-#include "theme/symbol_icon.h"
 
 #include <QDialog>
 #include <QEvent>
@@ -14,9 +14,12 @@ namespace quillora {
 
 FloatingSymbolButton::FloatingSymbolButton(QWidget* host, QString symbol, Corner corner, int sideMargin,
                                            int topMargin)
-    : QAbstractButton(host), m_symbol(std::move(symbol)), m_corner(corner), m_sideMargin(sideMargin),
-      m_topMargin(topMargin), m_appearance(&Appearance::shared())
-{
+    : QAbstractButton(host)
+    , m_symbol(std::move(symbol))
+    , m_corner(corner)
+    , m_sideMargin(sideMargin)
+    , m_topMargin(topMargin)
+    , m_appearance(&Appearance::shared()) {
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
     setFixedSize(sizeHint());
@@ -29,18 +32,15 @@ FloatingSymbolButton::FloatingSymbolButton(QWidget* host, QString symbol, Corner
 
 FloatingSymbolButton::~FloatingSymbolButton() = default;
 
-QSize FloatingSymbolButton::sizeHint() const
-{
+QSize FloatingSymbolButton::sizeHint() const {
     return QSize(glyphSide + 2 * shadowMargin, glyphSide + 2 * shadowMargin);
 }
 
-QRect FloatingSymbolButton::glyphFrame() const
-{
+QRect FloatingSymbolButton::glyphFrame() const {
     return geometry().adjusted(shadowMargin, shadowMargin, -shadowMargin, -shadowMargin);
 }
 
-void FloatingSymbolButton::place()
-{
+void FloatingSymbolButton::place() {
     const QWidget* host = parentWidget();
     if (!host)
         return;
@@ -50,8 +50,7 @@ void FloatingSymbolButton::place()
     raise();
 }
 
-bool FloatingSymbolButton::eventFilter(QObject* watched, QEvent* event)
-{
+bool FloatingSymbolButton::eventFilter(QObject* watched, QEvent* event) {
     if (watched == parentWidget()) {
         switch (event->type()) {
         case QEvent::Resize:
@@ -67,8 +66,7 @@ bool FloatingSymbolButton::eventFilter(QObject* watched, QEvent* event)
     return QAbstractButton::eventFilter(watched, event);
 }
 
-void FloatingSymbolButton::paintEvent(QPaintEvent*)
-{
+void FloatingSymbolButton::paintEvent(QPaintEvent*) {
     const bool light = m_appearance->isLight();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -108,8 +106,7 @@ void FloatingSymbolButton::paintEvent(QPaintEvent*)
 
 FloatingCloseButton::FloatingCloseButton(QWidget* host, bool usePadding)
     : FloatingSymbolButton(host, QStringLiteral("xmark.circle.fill"), Corner::topTrailing,
-                           usePadding ? cornerMargin : 0, usePadding ? cornerMargin : 0)
-{
+                           usePadding ? cornerMargin : 0, usePadding ? cornerMargin : 0) {
     setObjectName(QStringLiteral("floatingCloseButton"));
     setAccessibleName(QStringLiteral("Close"));
     setAccessibleDescription(QStringLiteral("Closes this screen"));
@@ -119,8 +116,7 @@ FloatingCloseButton::FloatingCloseButton(QWidget* host, bool usePadding)
 
 FloatingCloseButton::~FloatingCloseButton() = default;
 
-void FloatingCloseButton::dismiss()
-{
+void FloatingCloseButton::dismiss() {
     QWidget* top = window();
     if (auto* dialog = qobject_cast<QDialog*>(top))
         dialog->reject();
@@ -130,8 +126,7 @@ void FloatingCloseButton::dismiss()
 
 FloatingHelpButton::FloatingHelpButton(QWidget* host)
     : FloatingSymbolButton(host, QStringLiteral("questionmark.circle.fill"), Corner::topLeading, cornerMargin,
-                           cornerMargin)
-{
+                           cornerMargin) {
     setObjectName(QStringLiteral("floatingHelpButton"));
     setAccessibleName(QStringLiteral("Help"));
     setAccessibleDescription(QStringLiteral("Shows help for this screen"));
@@ -144,8 +139,7 @@ FloatingHelpButton::FloatingHelpButton(QWidget* host)
 
 FloatingHelpButton::~FloatingHelpButton() = default;
 
-void FloatingHelpButton::setPresented(bool presented)
-{
+void FloatingHelpButton::setPresented(bool presented) {
     if (m_presented == presented)
         return;
     m_presented = presented;

@@ -1,4 +1,4 @@
-#include "theme/glass_capsule_button.h"
+#include "controls/glass_capsule_button.h"
 
 #include "platform/appearance.h"
 #include "theme/scheme_colors.h"
@@ -13,30 +13,25 @@
 
 namespace quillora {
 
-QColor GlassCapsuleButtonStyle::fill(bool light, bool pressed)
-{
+QColor GlassCapsuleButtonStyle::fill(bool light, bool pressed) {
     if (light)
         return QColor::fromRgbF(0, 0, 0, pressed ? 0.18f : 0.14f);
     return QColor::fromRgbF(1, 1, 1, pressed ? 0.25f : 0.18f);
 }
 
-QColor GlassCapsuleButtonStyle::outline(bool light)
-{
+QColor GlassCapsuleButtonStyle::outline(bool light) {
     return light ? QColor::fromRgbF(0, 0, 0, 0.28f) : QColor::fromRgbF(1, 1, 1, 0.25f);
 }
 
-QColor GlassCapsuleButtonStyle::sheen(bool light)
-{
+QColor GlassCapsuleButtonStyle::sheen(bool light) {
     return QColor::fromRgbF(1, 1, 1, light ? 0.35f : 0.18f);
 }
 
-QColor GlassCapsuleButtonStyle::foreground(bool light)
-{
+QColor GlassCapsuleButtonStyle::foreground(bool light) {
     return light ? QColor::fromRgbF(0, 0, 0, 0.85f) : QColor(255, 255, 255);
 }
 
-void GlassCapsuleButtonStyle::paintCapsule(QPainter& painter, const QRectF& rect, bool light, bool pressed)
-{
+void GlassCapsuleButtonStyle::paintCapsule(QPainter& painter, const QRectF& rect, bool light, bool pressed) {
     if (rect.isEmpty())
         return;
     const qreal radius = std::min(rect.width(), rect.height()) / 2;
@@ -59,11 +54,13 @@ void GlassCapsuleButtonStyle::paintCapsule(QPainter& painter, const QRectF& rect
     painter.restore();
 }
 
-GlassCapsuleButton::GlassCapsuleButton(QWidget* parent) : GlassCapsuleButton(QString(), parent) {}
+GlassCapsuleButton::GlassCapsuleButton(QWidget* parent)
+    : GlassCapsuleButton(QString(), parent) {}
 
 GlassCapsuleButton::GlassCapsuleButton(const QString& text, QWidget* parent)
-    : QPushButton(text, parent), m_appearance(&Appearance::shared()), m_pressAnimation(new QVariantAnimation(this))
-{
+    : QPushButton(text, parent)
+    , m_appearance(&Appearance::shared())
+    , m_pressAnimation(new QVariantAnimation(this)) {
     setCursor(Qt::PointingHandCursor);
     setAttribute(Qt::WA_Hover);
     setFont(systemFont(17));
@@ -81,8 +78,7 @@ GlassCapsuleButton::GlassCapsuleButton(const QString& text, QWidget* parent)
 
 GlassCapsuleButton::~GlassCapsuleButton() = default;
 
-void GlassCapsuleButton::applyScheme()
-{
+void GlassCapsuleButton::applyScheme() {
     const QColor foreground = GlassCapsuleButtonStyle::foreground(m_appearance->isLight());
     QPalette pal = palette();
     for (const auto role : {QPalette::ButtonText, QPalette::WindowText, QPalette::Text})
@@ -91,8 +87,7 @@ void GlassCapsuleButton::applyScheme()
     update();
 }
 
-void GlassCapsuleButton::pressChanged()
-{
+void GlassCapsuleButton::pressChanged() {
     const bool pressed = isDown();
     if (pressed == m_drawnPressed)
         return;
@@ -110,8 +105,7 @@ void GlassCapsuleButton::pressChanged()
     update();
 }
 
-void GlassCapsuleButton::setLabelWidget(QWidget* label)
-{
+void GlassCapsuleButton::setLabelWidget(QWidget* label) {
     if (m_label == label)
         return;
     delete m_label;
@@ -133,8 +127,7 @@ void GlassCapsuleButton::setLabelWidget(QWidget* label)
     update();
 }
 
-QSize GlassCapsuleButton::sizeHint() const
-{
+QSize GlassCapsuleButton::sizeHint() const {
     const int padW = qRound(2 * GlassCapsuleButtonStyle::horizontalPadding);
     const int padH = qRound(2 * GlassCapsuleButtonStyle::verticalPadding);
     if (m_label) {
@@ -150,13 +143,11 @@ QSize GlassCapsuleButton::sizeHint() const
     return QSize(content.width() + padW, content.height() + padH);
 }
 
-QSize GlassCapsuleButton::minimumSizeHint() const
-{
+QSize GlassCapsuleButton::minimumSizeHint() const {
     return sizeHint();
 }
 
-void GlassCapsuleButton::paintEvent(QPaintEvent*)
-{
+void GlassCapsuleButton::paintEvent(QPaintEvent*) {
     const bool light = m_appearance->isLight();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -179,10 +170,9 @@ void GlassCapsuleButton::paintEvent(QPaintEvent*)
     QColor foreground = GlassCapsuleButtonStyle::foreground(light);
     if (!isEnabled())
         foreground.setAlphaF(foreground.alphaF() * 0.5f);
-    const QRectF content = QRectF(rect()).adjusted(GlassCapsuleButtonStyle::horizontalPadding,
-                                                   GlassCapsuleButtonStyle::verticalPadding,
-                                                   -GlassCapsuleButtonStyle::horizontalPadding,
-                                                   -GlassCapsuleButtonStyle::verticalPadding);
+    const QRectF content = QRectF(rect()).adjusted(
+        GlassCapsuleButtonStyle::horizontalPadding, GlassCapsuleButtonStyle::verticalPadding,
+        -GlassCapsuleButtonStyle::horizontalPadding, -GlassCapsuleButtonStyle::verticalPadding);
     const QFontMetrics metrics(font());
     const QString shown = metrics.elidedText(text(), Qt::ElideRight, qMax(0, qFloor(content.width())));
     qreal textWidth = metrics.horizontalAdvance(shown);
@@ -197,8 +187,8 @@ void GlassCapsuleButton::paintEvent(QPaintEvent*)
     }
     painter.setPen(foreground);
     painter.setFont(font());
-    painter.drawText(QRectF(x, content.top(), textWidth + 1, content.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                     shown);
+    painter.drawText(QRectF(x, content.top(), textWidth + 1, content.height()),
+                     Qt::AlignLeft | Qt::AlignVCenter, shown);
 }
 
 } // namespace quillora

@@ -1,6 +1,6 @@
-#include "theme/help/scrolling_sheet.h"
+#include "help/scrolling_sheet.h"
 
-#include "theme/overlay_scroll_bar.h"
+#include "controls/overlay_scroll_bar.h"
 
 #include <QDialog>
 #include <QScrollArea>
@@ -8,8 +8,7 @@
 
 namespace quillora {
 
-void setUpScrollingSheet(QDialog* sheet, const QString& title, QScrollArea* scrollArea, QWidget* page)
-{
+void setUpScrollingSheet(QDialog* sheet, const QString& title, QScrollArea* scrollArea, QWidget* page) {
     sheet->setWindowTitle(title);
     sheet->setModal(true);
     sheet->setAccessibleName(title);

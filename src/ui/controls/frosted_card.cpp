@@ -1,4 +1,4 @@
-#include "theme/frosted_card.h"
+#include "controls/frosted_card.h"
 
 #include "theme/scheme_colors.h"
 
@@ -7,32 +7,29 @@
 
 namespace quillora {
 
-FrostedCard::FrostedCard(qreal cornerRadius, QWidget* parent) : QWidget(parent), m_radius(cornerRadius)
-{
+FrostedCard::FrostedCard(qreal cornerRadius, QWidget* parent)
+    : QWidget(parent)
+    , m_radius(cornerRadius) {
     setAttribute(Qt::WA_TranslucentBackground);
 }
 
-void FrostedCard::setLightScheme(bool light)
-{
+void FrostedCard::setLightScheme(bool light) {
     m_light = light;
     update();
 }
 
-void FrostedCard::setFill(std::optional<QColor> fill)
-{
+void FrostedCard::setFill(std::optional<QColor> fill) {
     m_fill = fill;
     update();
 }
 
-void FrostedCard::setStroke(const QColor& color, qreal width)
-{
+void FrostedCard::setStroke(const QColor& color, qreal width) {
     m_stroke = color;
     m_strokeWidth = width;
     update();
 }
 
-void FrostedCard::paintEvent(QPaintEvent*)
-{
+void FrostedCard::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const qreal inset = m_strokeWidth / 2;

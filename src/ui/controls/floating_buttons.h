@@ -30,7 +30,8 @@ public:
 
 protected:
     enum class Corner { topLeading, topTrailing };
-    FloatingSymbolButton(QWidget* host, QString symbol, Corner corner, int leadingOrTrailingMargin, int topMargin);
+    FloatingSymbolButton(QWidget* host, QString symbol, Corner corner, int leadingOrTrailingMargin,
+                         int topMargin);
 
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

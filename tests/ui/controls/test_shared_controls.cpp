@@ -1,12 +1,12 @@
+#include "controls/editor_section_card.h"
+#include "controls/floating_buttons.h"
+#include "controls/glass_capsule_button.h"
+#include "controls/sparkle_button_label.h"
+#include "controls/symbol_icon.h"
 #include "platform/appearance.h"
 #include "support/test_home.h"
-#include "theme/editor_section_card.h"
-#include "theme/floating_buttons.h"
-#include "theme/glass_capsule_button.h"
 #include "theme/hex_color.h"
 #include "theme/responsive_environment.h"
-#include "theme/sparkle_button_label.h"
-#include "theme/symbol_icon.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -21,25 +21,33 @@ class TestSharedControls final : public QObject {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
+    void init() {
         Appearance::shared().setReduceMotionOverride(std::nullopt);
         Appearance::shared().setLightOverride(true);
     }
 
-    void symbolsTheScreensNameAreDrawnInTheirColour()
-    {
+    void symbolsTheScreensNameAreDrawnInTheirColour() {
         const QStringList needed{
-            QStringLiteral("xmark.circle.fill"),     QStringLiteral("questionmark.circle.fill"),
-            QStringLiteral("sparkles"),              QStringLiteral("doc.text"),
-            QStringLiteral("doc.on.doc"),            QStringLiteral("trash"),
-            QStringLiteral("questionmark"),          QStringLiteral("paintbrush.pointed.fill"),
-            QStringLiteral("plus"),                  QStringLiteral("person.text.rectangle"),
-            QStringLiteral("text.alignleft"),        QStringLiteral("envelope.fill"),
-            QStringLiteral("checklist"),             QStringLiteral("list.bullet.rectangle"),
-            QStringLiteral("briefcase.fill"),        QStringLiteral("graduationcap.fill"),
-            QStringLiteral("textformat.size"),       QStringLiteral("photo.on.rectangle"),
-            QStringLiteral("plus.circle.fill"),      QStringLiteral("checkmark.circle.fill"),
+            QStringLiteral("xmark.circle.fill"),
+            QStringLiteral("questionmark.circle.fill"),
+            QStringLiteral("sparkles"),
+            QStringLiteral("doc.text"),
+            QStringLiteral("doc.on.doc"),
+            QStringLiteral("trash"),
+            QStringLiteral("questionmark"),
+            QStringLiteral("paintbrush.pointed.fill"),
+            QStringLiteral("plus"),
+            QStringLiteral("person.text.rectangle"),
+            QStringLiteral("text.alignleft"),
+            QStringLiteral("envelope.fill"),
+            QStringLiteral("checklist"),
+            QStringLiteral("list.bullet.rectangle"),
+            QStringLiteral("briefcase.fill"),
+            QStringLiteral("graduationcap.fill"),
+            QStringLiteral("textformat.size"),
+            QStringLiteral("photo.on.rectangle"),
+            QStringLiteral("plus.circle.fill"),
+            QStringLiteral("checkmark.circle.fill"),
         };
         const QColor tint(34, 57, 209);
         for (const QString& name : needed) {
@@ -71,8 +79,7 @@ private slots:
         QVERIFY(symbolImage(QStringLiteral("no.such.symbol"), tint, QSize(24, 24)).isNull());
     }
 
-    void floatingButtonsCarryTheirIdentityAndSitInTheirCorners()
-    {
+    void floatingButtonsCarryTheirIdentityAndSitInTheirCorners() {
         QDialog sheet;
         sheet.resize(400, 300);
         auto* close = new FloatingCloseButton(&sheet);
@@ -107,8 +114,7 @@ private slots:
         QCOMPARE(sheet.childAt(close->geometry().center()), close);
     }
 
-    void closeDismissesTheSheetAndHelpOnlyEverShowsHelp()
-    {
+    void closeDismissesTheSheetAndHelpOnlyEverShowsHelp() {
         QDialog sheet;
         sheet.resize(300, 200);
         auto* close = new FloatingCloseButton(&sheet);
@@ -132,8 +138,7 @@ private slots:
         QVERIFY(!window.isVisible());
     }
 
-    void glassCapsuleColoursFollowSchemeAndPress()
-    {
+    void glassCapsuleColoursFollowSchemeAndPress() {
         const auto alpha = [](const QColor& c) { return qRound(c.alphaF() * 100); };
         QCOMPARE(alpha(GlassCapsuleButtonStyle::fill(true, false)), 14);
         QCOMPARE(alpha(GlassCapsuleButtonStyle::fill(true, true)), 18);
@@ -149,8 +154,7 @@ private slots:
         QCOMPARE(GlassCapsuleButtonStyle::foreground(false), QColor(Qt::white));
     }
 
-    void glassCapsuleShrinksWhilePressed()
-    {
+    void glassCapsuleShrinksWhilePressed() {
         Appearance::shared().setReduceMotionOverride(true);
         GlassCapsuleButton button(QStringLiteral("Export"));
         QSignalSpy clicks(&button, &QAbstractButton::clicked);
@@ -173,8 +177,7 @@ private slots:
         QCOMPARE(button.sizeHint().height(), label->sizeHint().height() + 24);
     }
 
-    void cardMeasuresGrowWithTheWidth_data()
-    {
+    void cardMeasuresGrowWithTheWidth_data() {
         QTest::addColumn<qreal>("width");
         QTest::addColumn<QList<qreal>>("expected"); // padding, icon, icon padding, title, subtitle
         QTest::newRow("0") << 0.0 << QList<qreal>{16, 18, 10, 17, 12};
@@ -184,8 +187,7 @@ private slots:
         QTest::newRow("2400") << 2400.0 << QList<qreal>{24, 24, 14, 24, 15};
     }
 
-    void cardMeasuresGrowWithTheWidth()
-    {
+    void cardMeasuresGrowWithTheWidth() {
         QFETCH(qreal, width);
         QFETCH(QList<qreal>, expected);
         const auto m = EditorSectionCard::metricsForWidth(width);
@@ -194,15 +196,15 @@ private slots:
             QVERIFY2(qAbs(actual.at(i) - expected.at(i)) < 1e-9, qPrintable(QString::number(actual.at(i))));
     }
 
-    void cardReadsTheResponsiveWidthOfItsScreen()
-    {
+    void cardReadsTheResponsiveWidthOfItsScreen() {
         QWidget screen;
         auto* layout = new QVBoxLayout(&screen);
         auto* content = new QLabel(QStringLiteral("fields"));
-        auto* card = new EditorSectionCard(QStringLiteral("person.text.rectangle"), QStringLiteral("Basic Info"),
-                                           QStringLiteral("Who you are and how to reach you"), Qt::black, content);
-        auto* bare = new EditorSectionCard(QStringLiteral("text.alignleft"), QStringLiteral("Summary"), std::nullopt,
-                                           Qt::black);
+        auto* card =
+            new EditorSectionCard(QStringLiteral("person.text.rectangle"), QStringLiteral("Basic Info"),
+                                  QStringLiteral("Who you are and how to reach you"), Qt::black, content);
+        auto* bare = new EditorSectionCard(QStringLiteral("text.alignleft"), QStringLiteral("Summary"),
+                                           std::nullopt, Qt::black);
         layout->addWidget(card);
         layout->addWidget(bare);
 
@@ -229,8 +231,7 @@ private slots:
         QCOMPARE(content->width(), card->width() - 48);
     }
 
-    void sparkleTurnsOnlyWhileBusy()
-    {
+    void sparkleTurnsOnlyWhileBusy() {
         SparkleButtonLabel idle(QStringLiteral("Suggest with OpenAI"), false);
         QCOMPARE(idle.rotation(), 0.0);
         QCOMPARE(idle.accessibleName(), QStringLiteral("Suggest with OpenAI"));
@@ -251,8 +252,7 @@ private slots:
         QCOMPARE(busy.accessibleName(), QStringLiteral("Creating…"));
     }
 
-    void sparkleJumpsWholeTurnsUnderReduceMotion()
-    {
+    void sparkleJumpsWholeTurnsUnderReduceMotion() {
         Appearance::shared().setReduceMotionOverride(true);
         SparkleButtonLabel label(QStringLiteral("Cover With OpenAI"), true);
         QCOMPARE(label.rotation(), 360.0);

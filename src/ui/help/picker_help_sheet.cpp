@@ -1,9 +1,9 @@
-#include "theme/help/picker_help_sheet.h"
+#include "help/picker_help_sheet.h"
 
+#include "controls/floating_buttons.h"
+#include "help/scrolling_sheet.h"
 #include "platform/appearance.h"
-#include "theme/floating_buttons.h"
 #include "theme/responsive_layout.h"
-#include "theme/help/scrolling_sheet.h"
 #include "theme/scheme_colors.h"
 
 #include <QHBoxLayout>
@@ -15,19 +15,23 @@
 
 namespace quillora {
 
-PickerHelpSheetView::Metrics PickerHelpSheetView::metricsForWidth(qreal width)
-{
+PickerHelpSheetView::Metrics PickerHelpSheetView::metricsForWidth(qreal width) {
     const qreal t = responsiveScale(width, responsiveSpanCommon);
     const qreal s = responsiveScale(width, responsiveSpanHelpColumn);
     return Metrics{t, s, 560 + 360 * s, 16 + 28 * t, 28 + 36 * t};
 }
 
 PickerHelpSheetView::PickerHelpSheetView(const QString& title, const QString& message, QWidget* opener)
-    : QDialog(opener), m_title(title), m_message(message), m_appearance(&Appearance::shared()),
-      m_scrollArea(new QScrollArea(this)), m_page(new QWidget), m_pageLayout(new QVBoxLayout(m_page)),
-      m_column(new QWidget(m_page)), m_titleLabel(new QLabel(title, m_column)),
-      m_messageLabel(new QLabel(message, m_column))
-{
+    : QDialog(opener)
+    , m_title(title)
+    , m_message(message)
+    , m_appearance(&Appearance::shared())
+    , m_scrollArea(new QScrollArea(this))
+    , m_page(new QWidget)
+    , m_pageLayout(new QVBoxLayout(m_page))
+    , m_column(new QWidget(m_page))
+    , m_titleLabel(new QLabel(title, m_column))
+    , m_messageLabel(new QLabel(message, m_column)) {
     setUpScrollingSheet(this, title, m_scrollArea, m_page);
     m_pageLayout->setSpacing(0);
     // The column takes the width up to its cap and keeps to the leading edge.
@@ -63,21 +67,18 @@ PickerHelpSheetView::PickerHelpSheetView(const QString& title, const QString& me
 
 PickerHelpSheetView::~PickerHelpSheetView() = default;
 
-void PickerHelpSheetView::setTitle(const QString& title)
-{
+void PickerHelpSheetView::setTitle(const QString& title) {
     m_title = title;
     m_titleLabel->setText(title);
     setWindowTitle(title);
 }
 
-void PickerHelpSheetView::setMessage(const QString& message)
-{
+void PickerHelpSheetView::setMessage(const QString& message) {
     m_message = message;
     m_messageLabel->setText(message);
 }
 
-void PickerHelpSheetView::applyMetrics()
-{
+void PickerHelpSheetView::applyMetrics() {
     m_metrics = metricsForWidth(width());
     const int padding = qRound(m_metrics.padding);
     m_pageLayout->setContentsMargins(padding, padding + qRound(m_metrics.extraTop), padding, padding);
@@ -87,20 +88,17 @@ void PickerHelpSheetView::applyMetrics()
     m_column->setMinimumHeight(height());
 }
 
-void PickerHelpSheetView::applyScheme()
-{
+void PickerHelpSheetView::applyScheme() {
     applySchemePalette(this, m_appearance->isLight());
     update();
 }
 
-void PickerHelpSheetView::resizeEvent(QResizeEvent* event)
-{
+void PickerHelpSheetView::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     applyMetrics();
 }
 
-void PickerHelpSheetView::paintEvent(QPaintEvent*)
-{
+void PickerHelpSheetView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), schemeColors::sheetBackground(m_appearance->isLight()));
 }

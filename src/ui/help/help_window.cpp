@@ -1,13 +1,14 @@
-#include "theme/help/help_window.h"
+#include "help/help_window.h"
 
-#include "theme/help/catalyst_help_view.h"
+#include "help/catalyst_help_view.h"
 
 #include <QVBoxLayout>
 
 namespace quillora {
 
-HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window), m_view(new CatalystHelpView(this))
-{
+HelpWindow::HelpWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_view(new CatalystHelpView(this)) {
     setWindowTitle(QStringLiteral("Quillora Help"));
     setAccessibleName(QStringLiteral("Quillora Help"));
     auto* layout = new QVBoxLayout(this);

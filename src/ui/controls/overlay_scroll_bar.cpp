@@ -1,4 +1,4 @@
-#include "theme/overlay_scroll_bar.h"
+#include "controls/overlay_scroll_bar.h"
 
 #include "platform/appearance.h"
 #include "theme/scheme_colors.h"
@@ -11,8 +11,10 @@
 
 namespace quillora {
 
-OverlayScrollBar::OverlayScrollBar(QAbstractScrollArea* area) : QScrollBar(Qt::Vertical, area), m_area(area), m_hideTimer(new QTimer(this))
-{
+OverlayScrollBar::OverlayScrollBar(QAbstractScrollArea* area)
+    : QScrollBar(Qt::Vertical, area)
+    , m_area(area)
+    , m_hideTimer(new QTimer(this)) {
     m_hideTimer->setSingleShot(true);
     m_hideTimer->setInterval(lingerMs);
     connect(m_hideTimer, &QTimer::timeout, this, [this] {
@@ -37,8 +39,7 @@ OverlayScrollBar::OverlayScrollBar(QAbstractScrollArea* area) : QScrollBar(Qt::V
 
 OverlayScrollBar::~OverlayScrollBar() = default;
 
-void OverlayScrollBar::syncRange()
-{
+void OverlayScrollBar::syncRange() {
     const QScrollBar* native = m_area->verticalScrollBar();
     setRange(native->minimum(), native->maximum());
     // The area sets its page step after its range; the visible height is that page.
@@ -50,13 +51,11 @@ void OverlayScrollBar::syncRange()
     raise();
 }
 
-bool OverlayScrollBar::canScroll() const
-{
+bool OverlayScrollBar::canScroll() const {
     return maximum() > minimum();
 }
 
-void OverlayScrollBar::reveal()
-{
+void OverlayScrollBar::reveal() {
     if (!canScroll())
         return;
     show();
@@ -64,14 +63,12 @@ void OverlayScrollBar::reveal()
     m_hideTimer->start();
 }
 
-void OverlayScrollBar::place()
-{
+void OverlayScrollBar::place() {
     setGeometry(m_area->width() - barWidth, 0, barWidth, m_area->height());
     raise();
 }
 
-bool OverlayScrollBar::eventFilter(QObject* watched, QEvent* event)
-{
+bool OverlayScrollBar::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_area && (event->type() == QEvent::Resize || event->type() == QEvent::Show)) {
         syncRange();
         place();

@@ -1,4 +1,4 @@
-#include "theme/flow_layout.h"
+#include "controls/flow_layout.h"
 
 #include <QWidget>
 #include <QtMath>
@@ -7,52 +7,45 @@
 
 namespace quillora {
 
-FlowLayout::FlowLayout(QWidget* parent, int spacing) : QLayout(parent)
-{
+FlowLayout::FlowLayout(QWidget* parent, int spacing)
+    : QLayout(parent) {
     setContentsMargins(0, 0, 0, 0);
     setSpacing(spacing);
 }
 
-FlowLayout::FlowLayout(int spacing) : FlowLayout(nullptr, spacing) {}
+FlowLayout::FlowLayout(int spacing)
+    : FlowLayout(nullptr, spacing) {}
 
-FlowLayout::~FlowLayout()
-{
+FlowLayout::~FlowLayout() {
     while (QLayoutItem* item = takeAt(0))
         delete item;
 }
 
-void FlowLayout::addItem(QLayoutItem* item)
-{
+void FlowLayout::addItem(QLayoutItem* item) {
     m_items.append(item);
 }
 
-int FlowLayout::count() const
-{
+int FlowLayout::count() const {
     return static_cast<int>(m_items.size());
 }
 
-QLayoutItem* FlowLayout::itemAt(int index) const
-{
+QLayoutItem* FlowLayout::itemAt(int index) const {
     return index >= 0 && index < m_items.size() ? m_items.at(index) : nullptr;
 }
 
-QLayoutItem* FlowLayout::takeAt(int index)
-{
+QLayoutItem* FlowLayout::takeAt(int index) {
     return index >= 0 && index < m_items.size() ? m_items.takeAt(index) : nullptr;
 }
 
-Qt::Orientations FlowLayout::expandingDirections() const
-{
+Qt::Orientations FlowLayout::expandingDirections() const {
     return {};
 }
 
-bool FlowLayout::hasHeightForWidth() const
-{
+bool FlowLayout::hasHeightForWidth() const {
     return true;
 }
 
-QSizeF FlowLayout::sizeThatFits(std::optional<qreal> proposedWidth) const
-{
+QSizeF FlowLayout::sizeThatFits(std::optional<qreal> proposedWidth) const {
     const qreal limit = proposedWidth.value_or(std::numeric_limits<qreal>::infinity());
     const qreal gap = std::max(0, spacing());
     qreal x = 0;
@@ -74,8 +67,7 @@ QSizeF FlowLayout::sizeThatFits(std::optional<qreal> proposedWidth) const
     return QSizeF(limit, y + rowHeight);
 }
 
-QList<QPoint> FlowLayout::positions(const QRect& bounds) const
-{
+QList<QPoint> FlowLayout::positions(const QRect& bounds) const {
     QList<QPoint> result;
     const int gap = std::max(0, spacing());
     // The right edge as a width: an item fits while x + w stays within left + width.
@@ -101,15 +93,13 @@ QList<QPoint> FlowLayout::positions(const QRect& bounds) const
     return result;
 }
 
-int FlowLayout::heightForWidth(int width) const
-{
+int FlowLayout::heightForWidth(int width) const {
     const QMargins margins = contentsMargins();
     const qreal inner = width - margins.left() - margins.right();
     return qCeil(sizeThatFits(inner).height()) + margins.top() + margins.bottom();
 }
 
-QSize FlowLayout::sizeHint() const
-{
+QSize FlowLayout::sizeHint() const {
     const QMargins margins = contentsMargins();
     const int gap = std::max(0, spacing());
     int width = 0;
@@ -125,14 +115,12 @@ QSize FlowLayout::sizeHint() const
     return QSize(width + margins.left() + margins.right(), height + margins.top() + margins.bottom());
 }
 
-QSize FlowLayout::minimumSize() const
-{
+QSize FlowLayout::minimumSize() const {
     const QMargins margins = contentsMargins();
     return QSize(margins.left() + margins.right(), margins.top() + margins.bottom());
 }
 
-void FlowLayout::setGeometry(const QRect& rect)
-{
+void FlowLayout::setGeometry(const QRect& rect) {
     QLayout::setGeometry(rect);
     const QRect bounds = rect.marginsRemoved(contentsMargins());
     const QList<QPoint> corners = positions(bounds);

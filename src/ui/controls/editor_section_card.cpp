@@ -1,9 +1,9 @@
-#include "theme/editor_section_card.h"
+#include "controls/editor_section_card.h"
 
+#include "controls/symbol_icon.h"
 #include "platform/appearance.h"
 #include "theme/responsive_environment.h"
 #include "theme/scheme_colors.h"
-#include "theme/symbol_icon.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -17,10 +17,10 @@ namespace quillora {
 // The header's symbol in a circle of the accent at 18 %; the symbol takes the text colour.
 class SectionCardBadge final : public QWidget {
 public:
-    explicit SectionCardBadge(QWidget* parent) : QWidget(parent) {}
+    explicit SectionCardBadge(QWidget* parent)
+        : QWidget(parent) {}
 
-    void set(const QString& symbol, const QColor& accent, qreal iconSize, qreal padding)
-    {
+    void set(const QString& symbol, const QColor& accent, qreal iconSize, qreal padding) {
         m_symbol = symbol;
         m_accent = accent;
         m_iconSize = iconSize;
@@ -30,8 +30,7 @@ public:
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override
-    {
+    void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         QColor circle = m_accent;
@@ -39,7 +38,8 @@ protected:
         painter.setPen(Qt::NoPen);
         painter.setBrush(circle);
         painter.drawEllipse(QRectF(rect()));
-        const QRectF glyph(QRectF(rect()).center() - QPointF(m_iconSize / 2, m_iconSize / 2), QSizeF(m_iconSize, m_iconSize));
+        const QRectF glyph(QRectF(rect()).center() - QPointF(m_iconSize / 2, m_iconSize / 2),
+                           QSizeF(m_iconSize, m_iconSize));
         paintSymbol(painter, glyph, m_symbol, palette().color(QPalette::WindowText));
     }
 
@@ -49,18 +49,24 @@ private:
     qreal m_iconSize = 18;
 };
 
-EditorSectionCard::Metrics EditorSectionCard::metricsForWidth(qreal width)
-{
+EditorSectionCard::Metrics EditorSectionCard::metricsForWidth(qreal width) {
     const qreal t = responsiveScale(width, responsiveSpanCommon);
     return Metrics{16 + 8 * t, 18 + 6 * t, 10 + 4 * t, 17 + 7 * t, 12 + 3 * t};
 }
 
-EditorSectionCard::EditorSectionCard(const QString& icon, const QString& title, const std::optional<QString>& subtitle,
-                                     const QColor& accent, QWidget* content, QWidget* parent)
-    : QWidget(parent), m_icon(icon), m_title(title), m_subtitle(subtitle), m_accent(accent),
-      m_appearance(&Appearance::shared()), m_stack(new QVBoxLayout(this)), m_header(new QWidget(this)),
-      m_badge(new SectionCardBadge(m_header)), m_titleLabel(new QLabel(title, m_header))
-{
+EditorSectionCard::EditorSectionCard(const QString& icon, const QString& title,
+                                     const std::optional<QString>& subtitle, const QColor& accent,
+                                     QWidget* content, QWidget* parent)
+    : QWidget(parent)
+    , m_icon(icon)
+    , m_title(title)
+    , m_subtitle(subtitle)
+    , m_accent(accent)
+    , m_appearance(&Appearance::shared())
+    , m_stack(new QVBoxLayout(this))
+    , m_header(new QWidget(this))
+    , m_badge(new SectionCardBadge(m_header))
+    , m_titleLabel(new QLabel(title, m_header)) {
     setAccessibleName(title);
     m_stack->setSpacing(stackSpacing);
 
@@ -92,14 +98,12 @@ EditorSectionCard::EditorSectionCard(const QString& icon, const QString& title, 
 
 EditorSectionCard::~EditorSectionCard() = default;
 
-void EditorSectionCard::setAccent(const QColor& accent)
-{
+void EditorSectionCard::setAccent(const QColor& accent) {
     m_accent = accent;
     refresh();
 }
 
-void EditorSectionCard::setContent(QWidget* content)
-{
+void EditorSectionCard::setContent(QWidget* content) {
     if (m_content == content)
         return;
     delete m_content;
@@ -111,15 +115,13 @@ void EditorSectionCard::setContent(QWidget* content)
     }
 }
 
-bool EditorSectionCard::event(QEvent* event)
-{
+bool EditorSectionCard::event(QEvent* event) {
     if (event->type() == responsiveLayoutChangeEvent() || event->type() == QEvent::ParentChange)
         refresh();
     return QWidget::event(event);
 }
 
-void EditorSectionCard::refresh()
-{
+void EditorSectionCard::refresh() {
     const bool light = m_appearance->isLight();
     m_metrics = metricsForWidth(responsiveLayout(this).width);
     const int padding = qRound(m_metrics.panelPadding);
@@ -137,8 +139,7 @@ void EditorSectionCard::refresh()
     update();
 }
 
-void EditorSectionCard::paintEvent(QPaintEvent*)
-{
+void EditorSectionCard::paintEvent(QPaintEvent*) {
     const bool light = m_appearance->isLight();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);

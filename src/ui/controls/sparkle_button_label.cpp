@@ -1,8 +1,8 @@
-#include "theme/sparkle_button_label.h"
+#include "controls/sparkle_button_label.h"
 
+#include "controls/symbol_icon.h"
 #include "platform/appearance.h"
 #include "theme/hex_color.h"
-#include "theme/symbol_icon.h"
 
 #include <QPainter>
 #include <QTimer>
@@ -11,9 +11,11 @@
 namespace quillora {
 
 SparkleButtonLabel::SparkleButtonLabel(const QString& title, bool isBusy, QWidget* parent)
-    : QWidget(parent), m_title(title), m_appearance(&Appearance::shared()), m_timer(new QTimer(this)),
-      m_turn(new QVariantAnimation(this))
-{
+    : QWidget(parent)
+    , m_title(title)
+    , m_appearance(&Appearance::shared())
+    , m_timer(new QTimer(this))
+    , m_turn(new QVariantAnimation(this)) {
     setAccessibleName(title);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     m_timer->setInterval(turnMs);
@@ -31,8 +33,7 @@ SparkleButtonLabel::SparkleButtonLabel(const QString& title, bool isBusy, QWidge
 
 SparkleButtonLabel::~SparkleButtonLabel() = default;
 
-void SparkleButtonLabel::setTitle(const QString& title)
-{
+void SparkleButtonLabel::setTitle(const QString& title) {
     if (m_title == title)
         return;
     m_title = title;
@@ -41,8 +42,7 @@ void SparkleButtonLabel::setTitle(const QString& title)
     update();
 }
 
-void SparkleButtonLabel::setBusy(bool busy)
-{
+void SparkleButtonLabel::setBusy(bool busy) {
     if (m_busy == busy)
         return;
     m_busy = busy;
@@ -52,22 +52,19 @@ void SparkleButtonLabel::setBusy(bool busy)
         stopSpinning();
 }
 
-void SparkleButtonLabel::startSpinning()
-{
+void SparkleButtonLabel::startSpinning() {
     // The motion setting is read once per busy period.
     m_reduceMotion = m_appearance->reduceMotion();
     turn();
     m_timer->start();
 }
 
-void SparkleButtonLabel::stopSpinning()
-{
+void SparkleButtonLabel::stopSpinning() {
     // The turn under way runs to its end, so the sparkle rests upright.
     m_timer->stop();
 }
 
-void SparkleButtonLabel::turn()
-{
+void SparkleButtonLabel::turn() {
     m_rotation += 360;
     m_turn->stop();
     if (m_reduceMotion) {
@@ -80,37 +77,32 @@ void SparkleButtonLabel::turn()
     m_turn->start();
 }
 
-void SparkleButtonLabel::showEvent(QShowEvent* event)
-{
+void SparkleButtonLabel::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (m_busy && !m_timer->isActive())
         startSpinning();
 }
 
-void SparkleButtonLabel::hideEvent(QHideEvent* event)
-{
+void SparkleButtonLabel::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     m_timer->stop();
 }
 
-int SparkleButtonLabel::iconSide() const
-{
+int SparkleButtonLabel::iconSide() const {
     return qRound(QFontMetricsF(font()).height() * 0.95);
 }
 
-QSize SparkleButtonLabel::sizeHint() const
-{
+QSize SparkleButtonLabel::sizeHint() const {
     const QFontMetrics metrics(font());
-    return QSize(iconSide() + spacing + metrics.horizontalAdvance(m_title), std::max(metrics.height(), iconSide()));
+    return QSize(iconSide() + spacing + metrics.horizontalAdvance(m_title),
+                 std::max(metrics.height(), iconSide()));
 }
 
-QSize SparkleButtonLabel::minimumSizeHint() const
-{
+QSize SparkleButtonLabel::minimumSizeHint() const {
     return QSize(iconSide(), std::max(QFontMetrics(font()).height(), iconSide()));
 }
 
-void SparkleButtonLabel::paintEvent(QPaintEvent*)
-{
+void SparkleButtonLabel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const int side = iconSide();
@@ -142,7 +134,8 @@ void SparkleButtonLabel::paintEvent(QPaintEvent*)
 
     painter.setFont(titleFont);
     painter.setPen(palette().color(foregroundRole()));
-    painter.drawText(QRectF(left + side + spacing, 0, textWidth + 1, height()), Qt::AlignLeft | Qt::AlignVCenter, shown);
+    painter.drawText(QRectF(left + side + spacing, 0, textWidth + 1, height()),
+                     Qt::AlignLeft | Qt::AlignVCenter, shown);
 }
 
 } // namespace quillora

@@ -1,4 +1,4 @@
-#include "theme/symbol_icon.h"
+#include "controls/symbol_icon.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,14 +17,12 @@ namespace quillora {
 
 namespace {
 
-QString resourcePath(const QString& name)
-{
+QString resourcePath(const QString& name) {
     return QStringLiteral(":/icons/") + name + QStringLiteral(".svg");
 }
 
 // Parsed drawings, kept for the life of the process (GUI thread only).
-QSvgRenderer* renderer(const QString& name)
-{
+QSvgRenderer* renderer(const QString& name) {
     static QHash<QString, std::shared_ptr<QSvgRenderer>> cache;
     if (const auto it = cache.constFind(name); it != cache.constEnd())
         return it->get();
@@ -40,8 +38,7 @@ QSvgRenderer* renderer(const QString& name)
 
 // The drawings are black ink with white cut-outs over transparency. The ink share of a pixel is
 // its coverage less its lightness, which keeps antialiased edges between ink and cut-out soft.
-void tint(QImage& image, const QColor& color)
-{
+void tint(QImage& image, const QColor& color) {
     const QRgb premultipliedTint = color.rgba();
     const int tr = qRed(premultipliedTint);
     const int tg = qGreen(premultipliedTint);
@@ -62,20 +59,19 @@ void tint(QImage& image, const QColor& color)
 
 class SymbolIconEngine final : public QIconEngine {
 public:
-    SymbolIconEngine(QString name, QColor color) : m_name(std::move(name)), m_color(color) {}
+    SymbolIconEngine(QString name, QColor color)
+        : m_name(std::move(name))
+        , m_color(color) {}
 
-    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override
-    {
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override {
         paintSymbol(*painter, rect, m_name, colorFor(mode));
     }
 
-    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override
-    {
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
         return QPixmap::fromImage(symbolImage(m_name, colorFor(mode), size));
     }
 
-    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State, qreal scale) override
-    {
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State, qreal scale) override {
         return QPixmap::fromImage(symbolImage(m_name, colorFor(mode), size, scale));
     }
 
@@ -84,8 +80,7 @@ public:
     QString iconName() override { return m_name; }
 
 private:
-    QColor colorFor(QIcon::Mode mode) const
-    {
+    QColor colorFor(QIcon::Mode mode) const {
         QColor color = m_color;
         if (mode == QIcon::Disabled)
             color.setAlphaF(color.alphaF() * 0.4f);
@@ -98,23 +93,21 @@ private:
 
 } // namespace
 
-bool hasSymbol(const QString& name)
-{
+bool hasSymbol(const QString& name) {
     return renderer(name) != nullptr;
 }
 
-QStringList symbolNames()
-{
+QStringList symbolNames() {
     QStringList names;
-    const QStringList files = QDir(QStringLiteral(":/icons")).entryList({QStringLiteral("*.svg")}, QDir::Files);
+    const QStringList files =
+        QDir(QStringLiteral(":/icons")).entryList({QStringLiteral("*.svg")}, QDir::Files);
     for (const QString& file : files)
         names.append(file.chopped(4));
     names.sort();
     return names;
 }
 
-QImage symbolImage(const QString& name, const QColor& color, QSize size, qreal devicePixelRatio)
-{
+QImage symbolImage(const QString& name, const QColor& color, QSize size, qreal devicePixelRatio) {
     QSvgRenderer* svg = renderer(name);
     const QSize pixels = (QSizeF(size) * devicePixelRatio).toSize();
     if (!svg || pixels.isEmpty())
@@ -125,25 +118,25 @@ QImage symbolImage(const QString& name, const QColor& color, QSize size, qreal d
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
         const int side = std::min(pixels.width(), pixels.height());
-        svg->render(&painter, QRectF((pixels.width() - side) / 2.0, (pixels.height() - side) / 2.0, side, side));
+        svg->render(&painter,
+                    QRectF((pixels.width() - side) / 2.0, (pixels.height() - side) / 2.0, side, side));
     }
     tint(image, color);
     image.setDevicePixelRatio(devicePixelRatio);
     return image;
 }
 
-QPixmap symbolPixmap(const QString& name, const QColor& color, int side, qreal devicePixelRatio)
-{
+QPixmap symbolPixmap(const QString& name, const QColor& color, int side, qreal devicePixelRatio) {
     return QPixmap::fromImage(symbolImage(name, color, QSize(side, side), devicePixelRatio));
 }
 
-void paintSymbol(QPainter& painter, const QRectF& rect, const QString& name, const QColor& color)
-{
+void paintSymbol(QPainter& painter, const QRectF& rect, const QString& name, const QColor& color) {
     const qreal side = std::min(rect.width(), rect.height());
     if (side <= 0)
         return;
     const qreal scale = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    const qreal transformScale = std::max(std::abs(painter.transform().m11()), std::abs(painter.transform().m12()));
+    const qreal transformScale =
+        std::max(std::abs(painter.transform().m11()), std::abs(painter.transform().m12()));
     const qreal ratio = scale * (transformScale > 0 ? transformScale : 1.0);
     const int pixelSide = std::max(1, qCeil(side * ratio));
     const QImage image = symbolImage(name, color, QSize(pixelSide, pixelSide));
@@ -156,8 +149,7 @@ void paintSymbol(QPainter& painter, const QRectF& rect, const QString& name, con
     painter.restore();
 }
 
-QIcon symbolIcon(const QString& name, const QColor& color)
-{
+QIcon symbolIcon(const QString& name, const QColor& color) {
     if (!hasSymbol(name))
         return {};
     return QIcon(new SymbolIconEngine(name, color));

@@ -1,10 +1,10 @@
-#include "theme/help/help_sheet_container.h"
+#include "help/help_sheet_container.h"
 
+#include "controls/floating_buttons.h"
+#include "help/bullet_row.h"
+#include "help/scrolling_sheet.h"
 #include "platform/appearance.h"
-#include "theme/floating_buttons.h"
-#include "theme/help/bullet_row.h"
 #include "theme/responsive_layout.h"
-#include "theme/help/scrolling_sheet.h"
 #include "theme/scheme_colors.h"
 
 #include <QLabel>
@@ -17,24 +17,27 @@
 
 namespace quillora {
 
-HelpSheetContainer::Metrics HelpSheetContainer::metricsForWidth(qreal width)
-{
+HelpSheetContainer::Metrics HelpSheetContainer::metricsForWidth(qreal width) {
     const qreal t = responsiveScale(width, responsiveSpanCommon);
     const qreal s = responsiveScale(width, responsiveSpanHelpColumn);
     const qreal column = std::min(std::max(width - 2 * (16 + 28 * t), 0.0), 560 + 360 * s);
     return Metrics{t, s, column, 52 + 36 * t};
 }
 
-QFont HelpSheetContainer::headlineFont()
-{
+QFont HelpSheetContainer::headlineFont() {
     return systemFont(17, QFont::DemiBold);
 }
 
 HelpSheetContainer::HelpSheetContainer(const QString& title, QWidget* opener)
-    : QDialog(opener), m_title(title), m_appearance(&Appearance::shared()), m_scrollArea(new QScrollArea(this)),
-      m_page(new QWidget), m_pageLayout(new QVBoxLayout(m_page)), m_column(new QWidget(m_page)),
-      m_columnLayout(new QVBoxLayout(m_column)), m_titleLabel(new QLabel(title, m_column))
-{
+    : QDialog(opener)
+    , m_title(title)
+    , m_appearance(&Appearance::shared())
+    , m_scrollArea(new QScrollArea(this))
+    , m_page(new QWidget)
+    , m_pageLayout(new QVBoxLayout(m_page))
+    , m_column(new QWidget(m_page))
+    , m_columnLayout(new QVBoxLayout(m_column))
+    , m_titleLabel(new QLabel(title, m_column)) {
     setUpScrollingSheet(this, title, m_scrollArea, m_page);
 
     m_pageLayout->setSpacing(0);
@@ -59,23 +62,20 @@ HelpSheetContainer::HelpSheetContainer(const QString& title, QWidget* opener)
 
 HelpSheetContainer::~HelpSheetContainer() = default;
 
-void HelpSheetContainer::setContentFont(const QFont& font)
-{
+void HelpSheetContainer::setContentFont(const QFont& font) {
     m_contentFont = font;
     for (QLabel* label : std::as_const(m_unstyledLabels))
         label->setFont(font);
 }
 
-void HelpSheetContainer::adoptElement(QWidget* widget)
-{
+void HelpSheetContainer::adoptElement(QWidget* widget) {
     widget->setParent(m_column);
     m_columnLayout->addWidget(widget);
     m_elements.append(widget);
     widget->show();
 }
 
-QLabel* HelpSheetContainer::addHeading(const QString& text, std::optional<QFont> font)
-{
+QLabel* HelpSheetContainer::addHeading(const QString& text, std::optional<QFont> font) {
     auto* label = new QLabel(text);
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
@@ -90,35 +90,30 @@ QLabel* HelpSheetContainer::addHeading(const QString& text, std::optional<QFont>
     return label;
 }
 
-BulletRow* HelpSheetContainer::addBulletRow(const QString& text)
-{
+BulletRow* HelpSheetContainer::addBulletRow(const QString& text) {
     auto* row = new BulletRow(text);
     adoptElement(row);
     return row;
 }
 
-QLabel* HelpSheetContainer::addParagraph(const QString& text)
-{
+QLabel* HelpSheetContainer::addParagraph(const QString& text) {
     QLabel* label = addHeading(text);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return label;
 }
 
-void HelpSheetContainer::addContent(QWidget* widget)
-{
+void HelpSheetContainer::addContent(QWidget* widget) {
     if (widget)
         adoptElement(widget);
 }
 
-void HelpSheetContainer::applyMetrics()
-{
+void HelpSheetContainer::applyMetrics() {
     m_metrics = metricsForWidth(width());
     m_pageLayout->setContentsMargins(sideMargin, qRound(m_metrics.topMargin), sideMargin, bottomMargin);
     m_column->setFixedWidth(qRound(m_metrics.columnWidth));
 }
 
-void HelpSheetContainer::applyScheme()
-{
+void HelpSheetContainer::applyScheme() {
     const bool light = m_appearance->isLight();
     applySchemePalette(this, light);
     QPalette pal = m_titleLabel->palette();
@@ -127,14 +122,12 @@ void HelpSheetContainer::applyScheme()
     update();
 }
 
-void HelpSheetContainer::resizeEvent(QResizeEvent* event)
-{
+void HelpSheetContainer::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     applyMetrics();
 }
 
-void HelpSheetContainer::paintEvent(QPaintEvent*)
-{
+void HelpSheetContainer::paintEvent(QPaintEvent*) {
     const bool light = m_appearance->isLight();
     QPainter painter(this);
     painter.fillRect(rect(), schemeColors::sheetBackground(light));

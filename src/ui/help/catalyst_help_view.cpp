@@ -1,9 +1,9 @@
-#include "theme/help/catalyst_help_view.h"
+#include "help/catalyst_help_view.h"
 
-#include "theme/frosted_card.h"
+#include "controls/frosted_card.h"
 
+#include "controls/overlay_scroll_bar.h"
 #include "platform/appearance.h"
-#include "theme/overlay_scroll_bar.h"
 #include "theme/scheme_colors.h"
 #include "theme/themed_background.h"
 
@@ -19,15 +19,13 @@ namespace quillora {
 
 namespace {
 
-void setTextColor(QLabel* label, const QColor& color)
-{
+void setTextColor(QLabel* label, const QColor& color) {
     QPalette pal = label->palette();
     pal.setColor(QPalette::WindowText, color);
     label->setPalette(pal);
 }
 
-QLabel* wrappedLabel(const QString& text, const QFont& font, QWidget* parent)
-{
+QLabel* wrappedLabel(const QString& text, const QFont& font, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
@@ -39,17 +37,18 @@ QLabel* wrappedLabel(const QString& text, const QFont& font, QWidget* parent)
 // The dot of a bullet line: 6 points across, 8 points below the line's top.
 class BulletDot final : public QWidget {
 public:
-    explicit BulletDot(QWidget* parent) : QWidget(parent) { setFixedSize(6, 14); }
+    explicit BulletDot(QWidget* parent)
+        : QWidget(parent) {
+        setFixedSize(6, 14);
+    }
 
-    void setColor(const QColor& color)
-    {
+    void setColor(const QColor& color) {
         m_color = color;
         update();
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override
-    {
+    void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(Qt::NoPen);
@@ -63,45 +62,55 @@ private:
 
 } // namespace
 
-QString CatalystHelpView::title()
-{
+QString CatalystHelpView::title() {
     return QStringLiteral("Quillora Help");
 }
 
-QString CatalystHelpView::subtitle()
-{
+QString CatalystHelpView::subtitle() {
     return QStringLiteral("Quick guidance for creating, editing, styling, and exporting your resumes.");
 }
 
-const QList<CatalystHelpView::Section>& CatalystHelpView::sections()
-{
+const QList<CatalystHelpView::Section>& CatalystHelpView::sections() {
     static const QList<Section> all{
         {QStringLiteral("Getting Started"),
          {QStringLiteral("Use the plus button in the sidebar to create a new resume."),
           QStringLiteral("Select a resume from the left column to start editing it."),
           QStringLiteral("Changes are persisted automatically while you work.")}},
         {QStringLiteral("Editing"),
-         {QStringLiteral("Update your basic information, summary, experience, education, and portfolio from the main "
-                         "editor."),
-          QStringLiteral("Use the AI tools to refine summary and experience content while keeping it grounded in your "
-                         "actual resume."),
-          QStringLiteral("If skills are enabled, apply only the suggestions that accurately reflect your background.")}},
+         {QStringLiteral(
+              "Update your basic information, summary, experience, education, and portfolio from the main "
+              "editor."),
+          QStringLiteral(
+              "Use the AI tools to refine summary and experience content while keeping it grounded in your "
+              "actual resume."),
+          QStringLiteral(
+              "If skills are enabled, apply only the suggestions that accurately reflect your background.")}},
         {QStringLiteral("Style And Export"),
-         {QStringLiteral("Choose fonts, shapes, colors, and background gradients to match the visual tone you want."),
-          QStringLiteral("Use Preview & Translation to inspect the generated resume layout and translated text."),
-          QStringLiteral("Export either the creative PDF or the ATS PDF depending on your application target.")}},
+         {QStringLiteral(
+              "Choose fonts, shapes, colors, and background gradients to match the visual tone you want."),
+          QStringLiteral(
+              "Use Preview & Translation to inspect the generated resume layout and translated text."),
+          QStringLiteral(
+              "Export either the creative PDF or the ATS PDF depending on your application target.")}},
         {QStringLiteral("Safety"),
-         {QStringLiteral("Quillora now writes local backup snapshots of your resume data for recovery purposes."),
-          QStringLiteral("If something looks wrong after a crash, stop using the app and inspect the backup files "
-                         "before creating more changes.")}},
+         {QStringLiteral(
+              "Quillora now writes local backup snapshots of your resume data for recovery purposes."),
+          QStringLiteral(
+              "If something looks wrong after a crash, stop using the app and inspect the backup files "
+              "before creating more changes.")}},
     };
     return all;
 }
 
 CatalystHelpView::CatalystHelpView(QWidget* parent)
-    : QWidget(parent), m_appearance(&Appearance::shared()), m_background(new ThemedBackground(this)),
-      m_panel(nullptr), m_scrollArea(nullptr), m_column(nullptr), m_titleLabel(nullptr), m_subtitleLabel(nullptr)
-{
+    : QWidget(parent)
+    , m_appearance(&Appearance::shared())
+    , m_background(new ThemedBackground(this))
+    , m_panel(nullptr)
+    , m_scrollArea(nullptr)
+    , m_column(nullptr)
+    , m_titleLabel(nullptr)
+    , m_subtitleLabel(nullptr) {
     setObjectName(QStringLiteral("catalystHelpView"));
     setFixedSize(viewWidth, viewHeight);
     m_background->setOrbScale(1.15);
@@ -120,7 +129,8 @@ CatalystHelpView::CatalystHelpView(QWidget* parent)
     m_scrollArea->setFrameShape(QFrame::NoFrame);
     m_scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scrollArea->setWidgetResizable(true);
-    m_scrollArea->setStyleSheet(QStringLiteral("QScrollArea, QScrollArea > QWidget > QWidget { background: transparent; }"));
+    m_scrollArea->setStyleSheet(
+        QStringLiteral("QScrollArea, QScrollArea > QWidget > QWidget { background: transparent; }"));
     m_scrollArea->viewport()->setAutoFillBackground(false);
     auto* panelLayout = new QVBoxLayout(m_panel);
     panelLayout->setContentsMargins(0, 0, 0, 0);
@@ -165,8 +175,7 @@ CatalystHelpView::CatalystHelpView(QWidget* parent)
 
 CatalystHelpView::~CatalystHelpView() = default;
 
-QWidget* CatalystHelpView::makeSection(const Section& section)
-{
+QWidget* CatalystHelpView::makeSection(const Section& section) {
     auto* card = new FrostedCard(24, m_column);
     card->setAccessibleName(section.title);
     auto* layout = new QVBoxLayout(card);
@@ -195,18 +204,16 @@ QWidget* CatalystHelpView::makeSection(const Section& section)
     return card;
 }
 
-void CatalystHelpView::applyScheme()
-{
+void CatalystHelpView::applyScheme() {
     const bool light = m_appearance->isLight();
     const QColor ink = schemeColors::ink(light);
     const QColor softInk = schemeColors::softInk(light);
     static_cast<FrostedCard*>(m_panel)->setLightScheme(light);
     static_cast<FrostedCard*>(m_panel)->setStroke(withAlpha(schemeColors::ink(light), 0.14));
-    for (QWidget* card : std::as_const(m_cards))
-        {
-            static_cast<FrostedCard*>(card)->setLightScheme(light);
-            static_cast<FrostedCard*>(card)->setStroke(withAlpha(schemeColors::ink(light), 0.1));
-        }
+    for (QWidget* card : std::as_const(m_cards)) {
+        static_cast<FrostedCard*>(card)->setLightScheme(light);
+        static_cast<FrostedCard*>(card)->setStroke(withAlpha(schemeColors::ink(light), 0.1));
+    }
     setTextColor(m_titleLabel, ink);
     setTextColor(m_subtitleLabel, withAlpha(softInk, 0.82f));
     for (QLabel* label : std::as_const(m_sectionTitles))

@@ -1,4 +1,4 @@
-#include "theme/help/bullet_row.h"
+#include "help/bullet_row.h"
 
 #include "platform/appearance.h"
 #include "theme/scheme_colors.h"
@@ -16,8 +16,10 @@ const QString bullet = QStringLiteral("•");
 } // namespace
 
 BulletRow::BulletRow(const QString& text, QWidget* parent)
-    : QWidget(parent), m_text(text), m_appearance(&Appearance::shared()), m_label(new QLabel(text, this))
-{
+    : QWidget(parent)
+    , m_text(text)
+    , m_appearance(&Appearance::shared())
+    , m_label(new QLabel(text, this)) {
     setAccessibleName(text);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     m_label->setTextFormat(Qt::PlainText);
@@ -37,21 +39,18 @@ BulletRow::BulletRow(const QString& text, QWidget* parent)
 
 BulletRow::~BulletRow() = default;
 
-int BulletRow::bulletWidth() const
-{
+int BulletRow::bulletWidth() const {
     return QFontMetrics(systemFont(bulletSize)).horizontalAdvance(bullet);
 }
 
-void BulletRow::applyScheme()
-{
+void BulletRow::applyScheme() {
     QPalette pal = m_label->palette();
     pal.setColor(QPalette::WindowText, schemeColors::secondaryLabel(m_appearance->isLight()));
     m_label->setPalette(pal);
     update();
 }
 
-void BulletRow::paintEvent(QPaintEvent*)
-{
+void BulletRow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::TextAntialiasing);
     const QFont font = systemFont(bulletSize);

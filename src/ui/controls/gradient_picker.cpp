@@ -1,8 +1,8 @@
-#include "theme/gradient_picker.h"
+#include "controls/gradient_picker.h"
 
+#include "controls/floating_buttons.h"
 #include "platform/appearance.h"
 #include "platform/settings.h"
-#include "theme/floating_buttons.h"
 #include "theme/orb_layer.h"
 #include "theme/responsive_layout.h"
 #include "theme/scheme_colors.h"
@@ -26,37 +26,33 @@ namespace quillora {
 
 namespace {
 
-QColor mix(const QColor& from, const QColor& to, qreal amount)
-{
+QColor mix(const QColor& from, const QColor& to, qreal amount) {
     const auto lerp = [amount](float a, float b) { return a + (b - a) * static_cast<float>(amount); };
     return QColor::fromRgbF(lerp(from.redF(), to.redF()), lerp(from.greenF(), to.greenF()),
                             lerp(from.blueF(), to.blueF()), lerp(from.alphaF(), to.alphaF()));
 }
 
-QColor black(float opacity)
-{
+QColor black(float opacity) {
     return QColor::fromRgbF(0, 0, 0, opacity);
 }
 
-QColor white(float opacity)
-{
+QColor white(float opacity) {
     return QColor::fromRgbF(1, 1, 1, opacity);
 }
 
 // Assistive technologies read a swatch as a button with a value and a selected state.
 class SwatchAccessible final : public QAccessibleWidget {
 public:
-    explicit SwatchAccessible(QWidget* widget) : QAccessibleWidget(widget, QAccessible::Button) {}
+    explicit SwatchAccessible(QWidget* widget)
+        : QAccessibleWidget(widget, QAccessible::Button) {}
 
-    QString text(QAccessible::Text t) const override
-    {
+    QString text(QAccessible::Text t) const override {
         if (t == QAccessible::Value)
             return swatch()->accessibilityValue();
         return QAccessibleWidget::text(t);
     }
 
-    QAccessible::State state() const override
-    {
+    QAccessible::State state() const override {
         QAccessible::State s = QAccessibleWidget::state();
         s.selectable = true;
         s.selected = swatch()->isSelectedSwatch();
@@ -65,8 +61,7 @@ public:
 
     QStringList actionNames() const override { return {pressAction()}; }
 
-    void doAction(const QString& name) override
-    {
+    void doAction(const QString& name) override {
         if (name == pressAction())
             swatch()->click();
     }
@@ -75,8 +70,7 @@ private:
     GradientSwatchButton* swatch() const { return static_cast<GradientSwatchButton*>(widget()); }
 };
 
-QAccessibleInterface* swatchAccessibleFactory(const QString& key, QObject* object)
-{
+QAccessibleInterface* swatchAccessibleFactory(const QString& key, QObject* object) {
     if (key == QLatin1StringView(GradientSwatchButton::staticMetaObject.className()) && object &&
         object->isWidgetType())
         return new SwatchAccessible(static_cast<QWidget*>(object));
@@ -86,11 +80,11 @@ QAccessibleInterface* swatchAccessibleFactory(const QString& key, QObject* objec
 // The row scrolls sideways under an ordinary mouse wheel too.
 class HorizontalScrollArea final : public QScrollArea {
 public:
-    explicit HorizontalScrollArea(QWidget* parent) : QScrollArea(parent) {}
+    explicit HorizontalScrollArea(QWidget* parent)
+        : QScrollArea(parent) {}
 
 protected:
-    void wheelEvent(QWheelEvent* event) override
-    {
+    void wheelEvent(QWheelEvent* event) override {
         const QPoint delta = event->angleDelta();
         const int step = delta.x() != 0 ? delta.x() : delta.y();
         QScrollBar* bar = horizontalScrollBar();
@@ -102,8 +96,10 @@ protected:
 } // namespace
 
 GradientSwatchButton::GradientSwatchButton(QuilloraGradientID id, Appearance& appearance, QWidget* parent)
-    : QAbstractButton(parent), m_id(id), m_appearance(&appearance), m_selectionAnimation(new QVariantAnimation(this))
-{
+    : QAbstractButton(parent)
+    , m_id(id)
+    , m_appearance(&appearance)
+    , m_selectionAnimation(new QVariantAnimation(this)) {
     static const bool factoryInstalled = [] {
         QAccessible::installFactory(swatchAccessibleFactory);
         return true;
@@ -128,13 +124,11 @@ GradientSwatchButton::GradientSwatchButton(QuilloraGradientID id, Appearance& ap
 
 GradientSwatchButton::~GradientSwatchButton() = default;
 
-QString GradientSwatchButton::accessibilityValue() const
-{
+QString GradientSwatchButton::accessibilityValue() const {
     return m_selected ? QStringLiteral("Selected") : QStringLiteral("Not selected");
 }
 
-void GradientSwatchButton::setSelectedSwatch(bool selected)
-{
+void GradientSwatchButton::setSelectedSwatch(bool selected) {
     if (m_selected == selected)
         return;
     m_selected = selected;
@@ -152,8 +146,7 @@ void GradientSwatchButton::setSelectedSwatch(bool selected)
     QAccessible::updateAccessibility(&event);
 }
 
-void GradientSwatchButton::setCardSize(QSizeF size)
-{
+void GradientSwatchButton::setCardSize(QSizeF size) {
     if (size == m_cardSize)
         return;
     m_cardSize = size;
@@ -162,27 +155,26 @@ void GradientSwatchButton::setCardSize(QSizeF size)
     update();
 }
 
-QSize GradientSwatchButton::sizeHint() const
-{
+QSize GradientSwatchButton::sizeHint() const {
     return QSize(qCeil(m_cardSize.width()), qCeil(m_cardSize.height()) + badgeSpacing + badgeSide);
 }
 
-const QImage& GradientSwatchButton::preview()
-{
+const QImage& GradientSwatchButton::preview() {
     const bool light = m_appearance->isLight();
     const qreal ratio = devicePixelRatioF();
     const QSize size = m_cardSize.toSize();
-    if (m_preview.isNull() || m_previewLight != light || !qFuzzyCompare(m_preview.devicePixelRatio(), ratio)) {
+    if (m_preview.isNull() || m_previewLight != light ||
+        !qFuzzyCompare(m_preview.devicePixelRatio(), ratio)) {
         const QuilloraProjectTheme& theme = standardProjectTheme();
-        const BackgroundStyle style = theme.gradientPalette(m_id, light ? ColorScheme::light : ColorScheme::dark);
+        const BackgroundStyle style =
+            theme.gradientPalette(m_id, light ? ColorScheme::light : ColorScheme::dark);
         m_preview = renderOrbBackgroundLayer(style, theme, size, ratio);
         m_previewLight = light;
     }
     return m_preview;
 }
 
-void GradientSwatchButton::paintEvent(QPaintEvent*)
-{
+void GradientSwatchButton::paintEvent(QPaintEvent*) {
     const bool light = m_appearance->isLight();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -207,7 +199,8 @@ void GradientSwatchButton::paintEvent(QPaintEvent*)
 
     const QRectF badge(width() / 2.0 - badgeSide / 2.0, card.bottom() + badgeSpacing, badgeSide, badgeSide);
     const QColor circle = mix(black(0.22f), light ? black(0.55f) : white(0.25f), m_selectionAmount);
-    const QColor text = mix(light ? white(0.45f) : white(0.55f), light ? white(0.85f) : white(1.0f), m_selectionAmount);
+    const QColor text =
+        mix(light ? white(0.45f) : white(0.55f), light ? white(0.85f) : white(1.0f), m_selectionAmount);
     painter.setPen(Qt::NoPen);
     painter.setBrush(circle);
     painter.drawEllipse(badge);
@@ -216,18 +209,20 @@ void GradientSwatchButton::paintEvent(QPaintEvent*)
     painter.drawText(badge, Qt::AlignCenter, QString::number(number()));
 }
 
-QuilloraGradientPicker::Metrics QuilloraGradientPicker::metricsForWidth(qreal width)
-{
+QuilloraGradientPicker::Metrics QuilloraGradientPicker::metricsForWidth(qreal width) {
     const qreal t = responsiveScale(width, responsiveSpanCommon);
     const qreal s = responsiveScale(width, responsiveSpanSwatches);
     return Metrics{QSizeF(148 + 42 * s, 112 + 30 * s), 16 + 28 * t, 12 + 8 * t};
 }
 
 QuilloraGradientPicker::QuilloraGradientPicker(QuilloraThemeController& controller, QWidget* parent)
-    : QDialog(parent), m_controller(&controller), m_appearance(&Appearance::shared()),
-      m_titleLabel(new QLabel(QStringLiteral("Choose Background"), this)),
-      m_scrollArea(new HorizontalScrollArea(this)), m_row(new QWidget), m_scrollAnimation(nullptr)
-{
+    : QDialog(parent)
+    , m_controller(&controller)
+    , m_appearance(&Appearance::shared())
+    , m_titleLabel(new QLabel(QStringLiteral("Choose Background"), this))
+    , m_scrollArea(new HorizontalScrollArea(this))
+    , m_row(new QWidget)
+    , m_scrollAnimation(nullptr) {
     setObjectName(QStringLiteral("gradientPicker"));
     setWindowTitle(QStringLiteral("Choose Background"));
     setModal(true);
@@ -282,24 +277,20 @@ QuilloraGradientPicker::QuilloraGradientPicker(QuilloraThemeController& controll
 
 QuilloraGradientPicker::~QuilloraGradientPicker() = default;
 
-QuilloraGradientID QuilloraGradientPicker::selectedID() const
-{
+QuilloraGradientID QuilloraGradientPicker::selectedID() const {
     return gradientIDOrDefault(m_controller->storedGradientID());
 }
 
-GradientSwatchButton* QuilloraGradientPicker::swatch(QuilloraGradientID id) const
-{
+GradientSwatchButton* QuilloraGradientPicker::swatch(QuilloraGradientID id) const {
     return m_swatches.value(rawValue(id), nullptr);
 }
 
-void QuilloraGradientPicker::applyScheme()
-{
+void QuilloraGradientPicker::applyScheme() {
     applySchemePalette(this, m_appearance->isLight());
     update();
 }
 
-void QuilloraGradientPicker::applyMetrics()
-{
+void QuilloraGradientPicker::applyMetrics() {
     m_metrics = metricsForWidth(width());
     auto* row = static_cast<QHBoxLayout*>(m_row->layout());
     const int side = qRound(m_metrics.sidePadding);
@@ -310,8 +301,7 @@ void QuilloraGradientPicker::applyMetrics()
     m_scrollArea->setMinimumHeight(m_swatches.first()->sizeHint().height() + 2 * vertical);
 }
 
-void QuilloraGradientPicker::refreshSelection()
-{
+void QuilloraGradientPicker::refreshSelection() {
     const QuilloraGradientID selected = selectedID();
     for (GradientSwatchButton* swatch : std::as_const(m_swatches))
         swatch->setSelectedSwatch(swatch->gradientID() == selected);
@@ -322,8 +312,7 @@ void QuilloraGradientPicker::refreshSelection()
     }
 }
 
-void QuilloraGradientPicker::scrollToSwatch(QuilloraGradientID id)
-{
+void QuilloraGradientPicker::scrollToSwatch(QuilloraGradientID id) {
     GradientSwatchButton* target = swatch(id);
     if (!target)
         return;
@@ -341,8 +330,7 @@ void QuilloraGradientPicker::scrollToSwatch(QuilloraGradientID id)
     m_scrollAnimation->start();
 }
 
-void QuilloraGradientPicker::choose(QuilloraGradientID id)
-{
+void QuilloraGradientPicker::choose(QuilloraGradientID id) {
     // Stores the choice; the settings announce it to every screen bound to the key, even when
     // the same gradient is chosen again. (The haptic tap has no counterpart on the desktop.)
     m_controller->selectGradient(id);
@@ -351,21 +339,18 @@ void QuilloraGradientPicker::choose(QuilloraGradientID id)
     accept();
 }
 
-void QuilloraGradientPicker::resizeEvent(QResizeEvent* event)
-{
+void QuilloraGradientPicker::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     applyMetrics();
 }
 
-void QuilloraGradientPicker::showEvent(QShowEvent* event)
-{
+void QuilloraGradientPicker::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // Once the row has its final geometry: bring the selected swatch (read then) to the middle.
     QTimer::singleShot(0, this, [this] { scrollToSwatch(selectedID()); });
 }
 
-void QuilloraGradientPicker::paintEvent(QPaintEvent*)
-{
+void QuilloraGradientPicker::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), schemeColors::sheetBackground(m_appearance->isLight()));
 }

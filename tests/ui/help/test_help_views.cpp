@@ -1,14 +1,14 @@
+#include "controls/floating_buttons.h"
+#include "controls/overlay_scroll_bar.h"
+#include "help/bullet_row.h"
+#include "help/catalyst_help_view.h"
+#include "help/help_sheet_container.h"
+#include "help/help_window.h"
+#include "help/picker_help_sheet.h"
 #include "platform/appearance.h"
 #include "platform/settings.h"
 #include "support/test_home.h"
-#include "theme/floating_buttons.h"
 #include "theme/font_resolver.h"
-#include "theme/help/bullet_row.h"
-#include "theme/help/catalyst_help_view.h"
-#include "theme/help/help_sheet_container.h"
-#include "theme/help/help_window.h"
-#include "theme/help/picker_help_sheet.h"
-#include "theme/overlay_scroll_bar.h"
 #include "theme/themed_background.h"
 
 #include <QApplication>
@@ -21,13 +21,11 @@ using namespace quillora;
 
 namespace {
 
-bool near(qreal a, qreal b)
-{
+bool near(qreal a, qreal b) {
     return qAbs(a - b) < 0.01;
 }
 
-QRect inPage(const QWidget* widget, const QScrollArea* area)
-{
+QRect inPage(const QWidget* widget, const QScrollArea* area) {
     return QRect(widget->mapTo(area->widget(), QPoint(0, 0)), widget->size());
 }
 
@@ -39,14 +37,12 @@ class TestHelpViews final : public QObject {
 private slots:
     void initTestCase() { FontResolver::registerAppFonts(); }
 
-    void init()
-    {
+    void init() {
         Appearance::shared().setLightOverride(true);
         Settings::shared().setSelectedGradientID(Settings::defaultSelectedGradientID);
     }
 
-    void helpColumnMeasures_data()
-    {
+    void helpColumnMeasures_data() {
         QTest::addColumn<qreal>("width");
         QTest::addColumn<qreal>("column");
         QTest::addColumn<qreal>("top");
@@ -57,8 +53,7 @@ private slots:
         QTest::newRow("below 32") << 20.0 << 0.0 << 52.0;
     }
 
-    void helpColumnMeasures()
-    {
+    void helpColumnMeasures() {
         QFETCH(qreal, width);
         QFETCH(qreal, column);
         QFETCH(qreal, top);
@@ -67,8 +62,7 @@ private slots:
         QVERIFY(near(m.topMargin, top));
     }
 
-    void helpSheetStacksEveryElementTwentyTwoApart()
-    {
+    void helpSheetStacksEveryElementTwentyTwoApart() {
         HelpSheetContainer sheet(QStringLiteral("Experience Help"));
         for (int section = 1; section <= 3; ++section) {
             sheet.addHeading(QStringLiteral("Section %1").arg(section), HelpSheetContainer::headlineFont());
@@ -82,7 +76,8 @@ private slots:
         QCOMPARE(sheet.windowTitle(), QStringLiteral("Experience Help"));
         QCOMPARE(sheet.titleLabel()->text(), QStringLiteral("Experience Help"));
         QVERIFY(sheet.titleLabel()->font().bold());
-        QCOMPARE(sheet.titleLabel()->font().family(), FontResolver::resolveFamily(QStringLiteral("Oswald-Light")));
+        QCOMPARE(sheet.titleLabel()->font().family(),
+                 FontResolver::resolveFamily(QStringLiteral("Oswald-Light")));
         QVERIFY(sheet.findChild<FloatingCloseButton*>(QStringLiteral("floatingCloseButton")));
 
         // The column: 24 from the leading edge, 52 from the top, W - 32 wide at W = 375.
@@ -106,8 +101,7 @@ private slots:
         QCOMPARE(inPage(sheet.column(), sheet.scrollArea()).top(), 88);
     }
 
-    void sheetFontReachesElementsWithoutTheirOwn()
-    {
+    void sheetFontReachesElementsWithoutTheirOwn() {
         HelpSheetContainer sheet(QStringLiteral("Font Picker Help"));
         QLabel* plain = sheet.addHeading(QStringLiteral("Choosing"));
         QLabel* headline = sheet.addHeading(QStringLiteral("Preview"), HelpSheetContainer::headlineFont());
@@ -117,9 +111,9 @@ private slots:
         QCOMPARE(headline->font(), HelpSheetContainer::headlineFont());
     }
 
-    void bulletRowReadsAsItsText()
-    {
-        BulletRow row(QStringLiteral("Drag the handle to reorder entries; the order shows in the exported PDF as well."));
+    void bulletRowReadsAsItsText() {
+        BulletRow row(QStringLiteral(
+            "Drag the handle to reorder entries; the order shows in the exported PDF as well."));
         row.resize(220, 400);
         row.show();
         QVERIFY(QTest::qWaitForWindowExposed(&row));
@@ -137,8 +131,7 @@ private slots:
             QVERIFY(!label->text().contains(QStringLiteral("•")));
     }
 
-    void closeButtonAndEscapeCloseTheSheet()
-    {
+    void closeButtonAndEscapeCloseTheSheet() {
         HelpSheetContainer sheet(QStringLiteral("Editor Help"));
         sheet.open();
         QTest::mouseClick(sheet.closeButton(), Qt::LeftButton);
@@ -148,8 +141,7 @@ private slots:
         QVERIFY(!sheet.isVisible());
     }
 
-    void pickerHelpMeasures_data()
-    {
+    void pickerHelpMeasures_data() {
         QTest::addColumn<qreal>("width");
         QTest::addColumn<qreal>("column");
         QTest::addColumn<qreal>("padding");
@@ -159,8 +151,7 @@ private slots:
         QTest::newRow("1800") << 1800.0 << 920.0 << 44.0 << 108.0;
     }
 
-    void pickerHelpMeasures()
-    {
+    void pickerHelpMeasures() {
         QFETCH(qreal, width);
         QFETCH(qreal, column);
         QFETCH(qreal, padding);
@@ -171,8 +162,7 @@ private slots:
         QVERIFY(near(m.padding + m.extraTop, top));
     }
 
-    void pickerHelpLaysOutItsColumn()
-    {
+    void pickerHelpLaysOutItsColumn() {
         PickerHelpSheetView sheet(QStringLiteral("Backgrounds"), QStringLiteral("Pick a gradient."));
         sheet.resize(375, 500);
         sheet.show();
@@ -200,8 +190,7 @@ private slots:
         QCOMPARE(sheet.column()->width(), 920);
     }
 
-    void helpWindowShowsItsPageAtAFixedSize()
-    {
+    void helpWindowShowsItsPageAtAFixedSize() {
         HelpWindow window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -211,15 +200,17 @@ private slots:
         QCOMPARE(window.minimumSize(), window.maximumSize());
 
         const CatalystHelpView* view = window.view();
-        QCOMPARE(QRect(view->panel()->mapTo(view, QPoint(0, 0)), view->panel()->size()), QRect(28, 28, 804, 644));
+        QCOMPARE(QRect(view->panel()->mapTo(view, QPoint(0, 0)), view->panel()->size()),
+                 QRect(28, 28, 804, 644));
         QCOMPARE(view->column()->width(), 760);
         QCOMPARE(inPage(view->column(), view->scrollArea()).topLeft(), QPoint(0, 0));
         QVERIFY(view->column()->height() >= 644);
 
         QCOMPARE(view->titleLabel()->text(), QStringLiteral("Quillora Help"));
         QVERIFY(view->findChild<QLabel*>(QStringLiteral("helpSubtitle")));
-        QCOMPARE(view->findChild<QLabel*>(QStringLiteral("helpSubtitle"))->text(),
-                 QStringLiteral("Quick guidance for creating, editing, styling, and exporting your resumes."));
+        QCOMPARE(
+            view->findChild<QLabel*>(QStringLiteral("helpSubtitle"))->text(),
+            QStringLiteral("Quick guidance for creating, editing, styling, and exporting your resumes."));
         QStringList titles;
         for (const QLabel* label : view->sectionTitleLabels())
             titles.append(label->text());
@@ -229,20 +220,23 @@ private slots:
         for (const QLabel* label : view->bulletLabels())
             bullets.append(label->text());
         QCOMPARE(bullets.size(), 11);
-        QCOMPARE(bullets.first(), QStringLiteral("Use the plus button in the sidebar to create a new resume."));
-        QCOMPARE(bullets.at(3), QStringLiteral("Update your basic information, summary, experience, education, and "
-                                               "portfolio from the main editor."));
-        QCOMPARE(bullets.at(7), QStringLiteral("Use Preview & Translation to inspect the generated resume layout and "
-                                               "translated text."));
-        QCOMPARE(bullets.last(), QStringLiteral("If something looks wrong after a crash, stop using the app and inspect "
-                                                "the backup files before creating more changes."));
+        QCOMPARE(bullets.first(),
+                 QStringLiteral("Use the plus button in the sidebar to create a new resume."));
+        QCOMPARE(bullets.at(3),
+                 QStringLiteral("Update your basic information, summary, experience, education, and "
+                                "portfolio from the main editor."));
+        QCOMPARE(bullets.at(7),
+                 QStringLiteral("Use Preview & Translation to inspect the generated resume layout and "
+                                "translated text."));
+        QCOMPARE(bullets.last(),
+                 QStringLiteral("If something looks wrong after a crash, stop using the app and inspect "
+                                "the backup files before creating more changes."));
         // Every sentence stays within the text column (760 less twice 34, less the card's insets).
         for (const QLabel* label : view->bulletLabels())
             QVERIFY(label->mapTo(view->column(), QPoint(label->width(), 0)).x() <= 760 - 34);
     }
 
-    void helpInkFollowsTheScheme()
-    {
+    void helpInkFollowsTheScheme() {
         CatalystHelpView view;
         const auto color = [](const QLabel* label) { return label->palette().color(QPalette::WindowText); };
         QCOMPARE(color(view.titleLabel()), QColor::fromRgbF(0, 0, 0, 0.9f));
@@ -253,8 +247,7 @@ private slots:
         QCOMPARE(color(view.bulletLabels().first()).rgb(), QColor(Qt::white).rgb());
     }
 
-    void helpBackgroundFallsBackToTheFourthGradient()
-    {
+    void helpBackgroundFallsBackToTheFourthGradient() {
         CatalystHelpView view;
         Settings::shared().setSelectedGradientID(25);
         QCOMPARE(view.background()->gradientID(), QuilloraGradientID::g4);
