@@ -1,4 +1,3 @@
-#include "core/store/stdout_capture.h"
 #include "output/resume_export_snapshot.h"
 #include "output/resume_pdf_generator.h"
 #include "sharing/cloud_configuration.h"
@@ -6,6 +5,7 @@
 #include "sharing/postgres_cloud_database.h"
 #include "support/cloud_test_database.h"
 #include "support/resume_fixtures.h"
+#include "support/stdout_capture.h"
 #include "support/test_home.h"
 
 #include <QApplication>

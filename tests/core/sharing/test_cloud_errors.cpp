@@ -1,7 +1,8 @@
-#include "core/store/stdout_capture.h"
 #include "sharing/cloud_configuration.h"
 #include "sharing/morvessa_cloud_service.h"
+#include "support/fake_cloud_database.h"
 #include "support/resume_fixtures.h"
+#include "support/stdout_capture.h"
 #include "support/test_home.h"
 
 #include <QApplication>
@@ -14,54 +15,6 @@
 using namespace quillora;
 
 namespace {
-
-// The public database in memory, with a scripted failure for any step.
-struct FakeCloud final {
-    CloudResult<CKAccountStatus> status = CKAccountStatus::available;
-    std::optional<CloudFailure> saveFailure, fetchFailure, deleteFailure;
-    std::map<QString, CloudRecord> records;
-    QStringList calls;
-    QStringList jsonFilesSeenAtSave;
-};
-
-class FakeCloudDatabase final : public CloudDatabase {
-public:
-    explicit FakeCloudDatabase(std::shared_ptr<FakeCloud> cloud)
-        : m_cloud(std::move(cloud)) {}
-
-    CloudResult<CKAccountStatus> accountStatus() override {
-        m_cloud->calls << QStringLiteral("accountStatus");
-        return m_cloud->status;
-    }
-    CloudResult<CloudRecord> save(const CloudRecord& record) override {
-        m_cloud->calls << QStringLiteral("save");
-        m_cloud->jsonFilesSeenAtSave << record.jsonPath;
-        if (m_cloud->saveFailure)
-            return *m_cloud->saveFailure;
-        m_cloud->records[record.recordName] = record;
-        return record;
-    }
-    CloudResult<CloudRecord> fetch(const QString& name) override {
-        m_cloud->calls << QStringLiteral("fetch");
-        if (m_cloud->fetchFailure)
-            return *m_cloud->fetchFailure;
-        const auto found = m_cloud->records.find(name);
-        if (found == m_cloud->records.end())
-            return CKError{CKError::unknownItem, QStringLiteral("Record not found")};
-        return found->second;
-    }
-    CloudResult<QString> deleteRecord(const QString& name) override {
-        m_cloud->calls << QStringLiteral("delete");
-        if (m_cloud->deleteFailure)
-            return *m_cloud->deleteFailure;
-        if (m_cloud->records.erase(name) == 0)
-            return CKError{CKError::unknownItem, QStringLiteral("Record not found")};
-        return name;
-    }
-
-private:
-    std::shared_ptr<FakeCloud> m_cloud;
-};
 
 QString message(const CloudFailure& failure) {
     return localizedDescription(failure);
@@ -79,8 +32,8 @@ class TestCloudErrors final : public QObject {
     Q_OBJECT
 
 private:
-    std::shared_ptr<FakeCloud> m_cloud;
-    MorvessaCloudService m_service{[this] { return std::make_unique<FakeCloudDatabase>(m_cloud); }};
+    std::shared_ptr<test::FakeCloud> m_cloud;
+    MorvessaCloudService m_service{[this] { return std::make_unique<test::FakeCloudDatabase>(m_cloud); }};
     QString m_pdf;
 
     QStringList payloadFiles() const {
@@ -97,7 +50,7 @@ private:
 
 private slots:
     void init() {
-        m_cloud = std::make_shared<FakeCloud>();
+        m_cloud = std::make_shared<test::FakeCloud>();
         m_pdf = QDir::temp().filePath(QStringLiteral("resume.pdf"));
         QFile pdf(m_pdf);
         QVERIFY(pdf.open(QIODevice::WriteOnly));
