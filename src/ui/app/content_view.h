@@ -47,6 +47,7 @@ protected:
 private:
     void showDetail();
     void placeTip();
+    void updatePlaceholderCover();
     void resumeDeleted(const ResumePtr& resume);
 
     ModelContext& m_context;
