@@ -1,6 +1,5 @@
 #include "app/content_view.h"
 
-#include "app/app_events.h"
 #include "app/empty_resume_view.h"
 #include "app/intro_overlay.h"
 #include "app/resume_detail_view.h"
@@ -8,7 +7,9 @@
 #include "app/resume_tip_view.h"
 #include "controls/frosted_card.h"
 #include "controls/hairline_splitter.h"
+#include "platform/app_events.h"
 #include "platform/appearance.h"
+#include "platform/services.h"
 #include "store/app_store.h"
 #include "store/model_context.h"
 #include "theme/scheme_colors.h"
@@ -23,9 +24,10 @@
 
 namespace quillora {
 
-ContentView::ContentView(ModelContext& context, UserInterfaceIdiom idiom, QWidget* parent)
+ContentView::ContentView(Services& services, UserInterfaceIdiom idiom, QWidget* parent)
     : QWidget(parent)
-    , m_context(context)
+    , m_services(services)
+    , m_context(services.context())
     , m_idiom(idiom) {
     setObjectName(QStringLiteral("contentView"));
     auto* layout = new QHBoxLayout(this);
@@ -35,14 +37,15 @@ ContentView::ContentView(ModelContext& context, UserInterfaceIdiom idiom, QWidge
         auto* split = new HairlineSplitter(Qt::Horizontal, this);
         split->setObjectName(QStringLiteral("splitView"));
         // The column divider is a hairline in the list's separator ink.
-        const auto applyDividerColor = [split] {
-            const bool light = Appearance::shared().isLight();
+        Appearance* appearance = &m_services.appearance();
+        const auto applyDividerColor = [split, appearance] {
+            const bool light = appearance->isLight();
             split->setLineColor(withAlpha(schemeColors::ink(light), light ? 0.35 : 0.18));
         };
         applyDividerColor();
-        connect(&Appearance::shared(), &Appearance::changed, split, applyDividerColor);
+        connect(appearance, &Appearance::changed, split, applyDividerColor);
         split->setChildrenCollapsible(false);
-        m_list = new ResumeListView(m_context, m_idiom, split);
+        m_list = new ResumeListView(m_services, m_idiom, split);
         m_list->setMinimumWidth(280);
         auto* detailColumn = new QWidget(split);
         detailColumn->setObjectName(QStringLiteral("detailColumn"));
@@ -71,11 +74,11 @@ ContentView::ContentView(ModelContext& context, UserInterfaceIdiom idiom, QWidge
         connect(m_tip, &ResumeTipView::visibleOpacityChanged, this, &ContentView::updatePlaceholderCover);
         detailColumn->installEventFilter(this);
         placeTip();
-        connect(&AppEvents::instance(), &AppEvents::selectResume, this,
+        connect(&m_services.events(), &AppEvents::selectResume, this,
                 &ContentView::receiveSelectResumeNotification);
         connect(&m_context, &ModelContext::resumeDeleted, this, &ContentView::resumeDeleted);
     } else {
-        m_list = new ResumeListView(m_context, m_idiom, this);
+        m_list = new ResumeListView(m_services, m_idiom, this);
         layout->addWidget(m_list);
     }
 

@@ -5,6 +5,7 @@
 #include "controls/hairline_splitter.h"
 #include "controls/window_placement.h"
 #include "platform/appearance.h"
+#include "platform/services.h"
 #include "store/model_container.h"
 #include "support/test_home.h"
 
@@ -136,8 +137,8 @@ private slots:
     }
 
     void menusHaveAltLettersAndQuitHasCtrlQ() {
-        auto store = std::move(ModelContainer::inMemory()).value();
-        MainWindow window(store.get());
+        Services services(std::move(ModelContainer::inMemory()).value());
+        MainWindow window(services);
         const QList<QAction*> menus = window.menuBar()->actions();
         QCOMPARE(menus.size(), 2);
         QCOMPARE(menus.at(0)->text(), QStringLiteral("&Quillora"));
@@ -165,16 +166,15 @@ private slots:
     }
 
     void theDividerIsAHairlineInTheSchemesInk() {
-        auto store = std::move(ModelContainer::inMemory()).value();
-        MainWindow window(store.get());
+        Services services(std::move(ModelContainer::inMemory()).value());
+        MainWindow window(services);
         auto* split = window.findChild<HairlineSplitter*>(QStringLiteral("splitView"));
         QVERIFY(split);
         QCOMPARE(split->handleWidth(), 1);
-        Appearance::shared().setLightOverride(true);
+        services.appearance().setLightOverride(true);
         const QColor light = split->lineColor();
-        Appearance::shared().setLightOverride(false);
+        services.appearance().setLightOverride(false);
         const QColor dark = split->lineColor();
-        Appearance::shared().setLightOverride(std::nullopt);
         QVERIFY(light.alphaF() < 0.5 && dark.alphaF() < 0.5);
         QVERIFY(light.lightnessF() < 0.2);
         QVERIFY(dark.lightnessF() > 0.8);
