@@ -1,6 +1,6 @@
 #include "support/fake_language_model.h"
 
-#include <QTimer>
+#include "platform/async.h"
 
 namespace quillora::test {
 
@@ -12,15 +12,15 @@ public:
         : m_script(std::move(script))
         , m_instructions(std::move(instructions)) {}
 
-    void respond(const QString& prompt, std::shared_ptr<const GenerationSchema> schema, QObject* context,
-                 std::function<void(Result<QString>)> done) override {
+    void respond(const QString& prompt, std::shared_ptr<const GenerationSchema> schema,
+                 ResultReceiver receiver, std::function<void(Result<QString>)> done) override {
         m_script->requests.append({m_instructions, prompt, schema ? schema->name() : QString()});
         Result<QString> answer = QString();
         if (!m_script->answers.empty()) {
             answer = m_script->answers.front();
             m_script->answers.pop_front();
         }
-        QTimer::singleShot(0, context, [done = std::move(done), answer] { done(answer); });
+        deliverLater(std::move(receiver), [done = std::move(done), answer] { done(answer); });
     }
 
 private:

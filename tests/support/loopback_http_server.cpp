@@ -34,7 +34,8 @@ LoopbackHttpServer::LoopbackHttpServer()
         request.method = QByteArray::fromStdString(in.method);
         request.path = QByteArray::fromStdString(in.path);
         for (const auto& [name, value] : in.headers)
-            request.headers.insert(QByteArray::fromStdString(name).toLower(), QByteArray::fromStdString(value));
+            request.headers.insert(QByteArray::fromStdString(name).toLower(),
+                                   QByteArray::fromStdString(value));
         request.body = QByteArray::fromStdString(in.body);
 
         std::unique_lock lock(state->mutex);
@@ -49,7 +50,8 @@ LoopbackHttpServer::LoopbackHttpServer()
             return;
         }
         if (reply.delayMs > 0)
-            state->wake.wait_for(lock, std::chrono::milliseconds(reply.delayMs), [state] { return state->stopping; });
+            state->wake.wait_for(lock, std::chrono::milliseconds(reply.delayMs),
+                                 [state] { return state->stopping; });
         lock.unlock();
         out.status = reply.status;
         out.set_content(reply.body.toStdString(), reply.contentType.toStdString());
@@ -93,9 +95,10 @@ void LoopbackHttpServer::setDefaultReply(Reply reply) {
 LoopbackHttpServer::Reply LoopbackHttpServer::completion(const QString& content, int status) {
     Reply reply;
     reply.status = status;
-    reply.body = QByteArrayLiteral("{\"id\":\"chatcmpl-1\",\"object\":\"chat.completion\",\"choices\":[{\"index\":0,"
-                                   "\"message\":{\"role\":\"assistant\",\"content\":") +
-                 jsonQuoted(content) + QByteArrayLiteral("},\"finish_reason\":\"stop\"}]}");
+    reply.body =
+        QByteArrayLiteral("{\"id\":\"chatcmpl-1\",\"object\":\"chat.completion\",\"choices\":[{\"index\":0,"
+                          "\"message\":{\"role\":\"assistant\",\"content\":") +
+        jsonQuoted(content) + QByteArrayLiteral("},\"finish_reason\":\"stop\"}]}");
     return reply;
 }
 

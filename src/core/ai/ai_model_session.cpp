@@ -1,8 +1,14 @@
 #include "ai/ai_model_session.h"
 
+#include "platform/services.h"
 #include "platform/settings.h"
 
 namespace quillora {
+
+AIServices AIServices::from(Services& services) {
+    return {&services.settings(), &services.network(), LanguageModel::systemDefault(services.network()),
+            OpenAIClient::defaultTimeoutMs};
+}
 
 AIModelSession::AIModelSession(QString systemPrompt, AIServices services)
     : m_systemPrompt(std::move(systemPrompt))
@@ -22,29 +28,32 @@ QString AIModelSession::structuredSystemMessage(const QString& systemPrompt) {
     return systemPrompt + jsonReminder;
 }
 
-void AIModelSession::request(std::shared_ptr<const GenerationSchema> schema, const QString& prompt, QObject* context,
+void AIModelSession::request(std::shared_ptr<const GenerationSchema> schema, const QString& prompt,
+                             ResultReceiver receiver,
                              std::function<void(Result<QString>, bool viaOpenAI)> done) const {
     if (const std::optional<QString> key = OpenAIClient::storedAPIKey(*m_services.settings)) {
         const OpenAIClient client{*key, OpenAIClient::defaultModel};
         client.complete(
-            *m_services.network, structuredSystemMessage(m_systemPrompt), prompt, OpenAIClient::jsonObjectFormat,
-            context, [done = std::move(done)](Result<QString> reply) { done(std::move(reply), true); },
+            *m_services.network, structuredSystemMessage(m_systemPrompt), prompt,
+            OpenAIClient::jsonObjectFormat, std::move(receiver),
+            [done = std::move(done)](Result<QString> reply) { done(std::move(reply), true); },
             m_services.openAITimeoutMs);
         return;
     }
-    m_onDeviceSession->respond(prompt, std::move(schema), context,
-                               [done = std::move(done)](Result<QString> answer) { done(std::move(answer), false); });
+    m_onDeviceSession->respond(
+        prompt, std::move(schema), std::move(receiver),
+        [done = std::move(done)](Result<QString> answer) { done(std::move(answer), false); });
 }
 
-void AIModelSession::respondText(const QString& prompt, QObject* context,
+void AIModelSession::respondText(const QString& prompt, ResultReceiver receiver,
                                  std::function<void(Result<QString>)> done) const {
     if (const std::optional<QString> key = OpenAIClient::storedAPIKey(*m_services.settings)) {
         const OpenAIClient client{*key, OpenAIClient::defaultModel};
-        client.complete(*m_services.network, m_systemPrompt, prompt, std::nullopt, context, std::move(done),
-                        m_services.openAITimeoutMs);
+        client.complete(*m_services.network, m_systemPrompt, prompt, std::nullopt, std::move(receiver),
+                        std::move(done), m_services.openAITimeoutMs);
         return;
     }
-    m_onDeviceSession->respond(prompt, nullptr, context, std::move(done));
+    m_onDeviceSession->respond(prompt, nullptr, std::move(receiver), std::move(done));
 }
 
 } // namespace quillora

@@ -3,6 +3,7 @@
 #include "ai/generation_schema.h"
 #include "ai/language_model.h"
 #include "ai/openai_client.h"
+#include "platform/async.h"
 #include "platform/result.h"
 
 #include <QString>
@@ -11,10 +12,10 @@
 #include <memory>
 
 class QNetworkAccessManager;
-class QObject;
 
 namespace quillora {
 
+class Services;
 class Settings;
 
 // What the AI tools need of the app: the settings holding the OpenAI key, the one network
@@ -25,6 +26,9 @@ struct AIServices final {
     QNetworkAccessManager* network = nullptr;
     std::shared_ptr<LanguageModel> onDeviceModel;
     int openAITimeoutMs = OpenAIClient::defaultTimeoutMs;
+
+    // The app's settings and network manager, and the system's on-device model.
+    static AIServices from(Services& services);
 };
 
 // The one road from every AI tool to a language model. A tool makes one session with its
@@ -34,7 +38,7 @@ struct AIServices final {
 // share one on-device session, made with the system prompt as its instructions.
 //
 // Results come back through done(result) from the event loop, never inside the call, and not
-// at all once `context` (the screen or view model that asked) is destroyed.
+// at all unless the receiver still accepts it (its screen lives, its résumé is not deleted).
 class AIModelSession final {
 public:
     static inline const QString jsonReminder = QStringLiteral("\nReturn valid JSON only.");
@@ -51,20 +55,22 @@ public:
     // error, a time-out, a reply that is not a chat completion) or the on-device model's. An
     // OpenAI reply that does not decode into T, whole or as its JSON span, is decodingFailed.
     template <typename T>
-    void generate(const QString& prompt, QObject* context, std::function<void(Result<T>)> done) const {
-        request(T::schema(), prompt, context, [done = std::move(done)](Result<QString> answer, bool viaOpenAI) {
-            if (!answer)
-                done(answer.errorInfo());
-            else if (viaOpenAI)
-                done(decodeOpenAIReply<T>(answer.value()));
-            else
-                done(decodeOnDeviceAnswer<T>(answer.value()));
-        });
+    void generate(const QString& prompt, ResultReceiver receiver, std::function<void(Result<T>)> done) const {
+        request(T::schema(), prompt, std::move(receiver),
+                [done = std::move(done)](Result<QString> answer, bool viaOpenAI) {
+                    if (!answer)
+                        done(answer.errorInfo());
+                    else if (viaOpenAI)
+                        done(decodeOpenAIReply<T>(answer.value()));
+                    else
+                        done(decodeOnDeviceAnswer<T>(answer.value()));
+                });
     }
 
     // Plain text: OpenAI's answer trimmed (it sends the system prompt unchanged and no response
     // format), or the on-device model's answer as it comes.
-    void respondText(const QString& prompt, QObject* context, std::function<void(Result<QString>)> done) const;
+    void respondText(const QString& prompt, ResultReceiver receiver,
+                     std::function<void(Result<QString>)> done) const;
 
     // The system message of a structured OpenAI request: the prompt unchanged when it mentions
     // "json" in any case, else the prompt + "\nReturn valid JSON only.".
@@ -94,8 +100,8 @@ private:
         return value;
     }
 
-    void request(std::shared_ptr<const GenerationSchema> schema, const QString& prompt, QObject* context,
-                 std::function<void(Result<QString>, bool viaOpenAI)> done) const;
+    void request(std::shared_ptr<const GenerationSchema> schema, const QString& prompt,
+                 ResultReceiver receiver, std::function<void(Result<QString>, bool viaOpenAI)> done) const;
 
     QString m_systemPrompt;
     AIServices m_services;

@@ -26,13 +26,17 @@ std::shared_ptr<const GenerationSchema> ATSFeedback::schema() {
     static const auto schema = GenerationSchema::object(
         QStringLiteral("ATSFeedback"),
         {{QStringLiteral("score"), {}, false, GenerationSchema::integer()},
-         {QStringLiteral("missingKeywords"), {}, false, GenerationSchema::arrayOf(GenerationSchema::string())},
+         {QStringLiteral("missingKeywords"),
+          {},
+          false,
+          GenerationSchema::arrayOf(GenerationSchema::string())},
          {QStringLiteral("suggestions"), {}, false, GenerationSchema::arrayOf(GenerationSchema::string())}});
     return schema;
 }
 
 ATSFeedback ATSFeedback::fromValidated(const QJsonObject& object) {
-    return {integer(object.value(QStringLiteral("score"))), strings(object.value(QStringLiteral("missingKeywords"))),
+    return {integer(object.value(QStringLiteral("score"))),
+            strings(object.value(QStringLiteral("missingKeywords"))),
             strings(object.value(QStringLiteral("suggestions")))};
 }
 
@@ -53,9 +57,15 @@ std::shared_ptr<const GenerationSchema> ATSAnalysis::schema() {
     static const auto schema = GenerationSchema::object(
         QStringLiteral("ATSAnalysis"),
         {{QStringLiteral("overallScore"), {}, false, GenerationSchema::integer()},
-         {QStringLiteral("missingKeywords"), {}, false, GenerationSchema::arrayOf(GenerationSchema::string())},
+         {QStringLiteral("missingKeywords"),
+          {},
+          false,
+          GenerationSchema::arrayOf(GenerationSchema::string())},
          {QStringLiteral("suggestions"), {}, false, GenerationSchema::arrayOf(GenerationSchema::string())},
-         {QStringLiteral("sectionFeedback"), {}, false, GenerationSchema::arrayOf(ATSSectionFeedback::schema())},
+         {QStringLiteral("sectionFeedback"),
+          {},
+          false,
+          GenerationSchema::arrayOf(ATSSectionFeedback::schema())},
          {QStringLiteral("notes"), {}, true, GenerationSchema::arrayOf(GenerationSchema::string())}});
     return schema;
 }

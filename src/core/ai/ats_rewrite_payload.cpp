@@ -6,27 +6,33 @@
 namespace quillora {
 
 std::shared_ptr<const GenerationSchema> ATSRewritePayload::ExperienceRewrite::schema() {
-    static const auto schema = GenerationSchema::object(QStringLiteral("ExperienceRewrite"),
-                                                        {{QStringLiteral("role"), {}, false, GenerationSchema::string()},
-                                                         {QStringLiteral("company"), {}, false, GenerationSchema::string()},
-                                                         {QStringLiteral("details"), {}, false, GenerationSchema::string()}});
+    static const auto schema =
+        GenerationSchema::object(QStringLiteral("ExperienceRewrite"),
+                                 {{QStringLiteral("role"), {}, false, GenerationSchema::string()},
+                                  {QStringLiteral("company"), {}, false, GenerationSchema::string()},
+                                  {QStringLiteral("details"), {}, false, GenerationSchema::string()}});
     return schema;
 }
 
-ATSRewritePayload::ExperienceRewrite ATSRewritePayload::ExperienceRewrite::fromValidated(const QJsonObject& object) {
-    return {object.value(QStringLiteral("role")).toString(), object.value(QStringLiteral("company")).toString(),
+ATSRewritePayload::ExperienceRewrite
+ATSRewritePayload::ExperienceRewrite::fromValidated(const QJsonObject& object) {
+    return {object.value(QStringLiteral("role")).toString(),
+            object.value(QStringLiteral("company")).toString(),
             object.value(QStringLiteral("details")).toString()};
 }
 
 std::shared_ptr<const GenerationSchema> ATSRewritePayload::InsertedKeyword::schema() {
-    static const auto schema = GenerationSchema::object(QStringLiteral("InsertedKeyword"),
-                                                        {{QStringLiteral("keyword"), {}, false, GenerationSchema::string()},
-                                                         {QStringLiteral("section"), {}, false, GenerationSchema::string()}});
+    static const auto schema =
+        GenerationSchema::object(QStringLiteral("InsertedKeyword"),
+                                 {{QStringLiteral("keyword"), {}, false, GenerationSchema::string()},
+                                  {QStringLiteral("section"), {}, false, GenerationSchema::string()}});
     return schema;
 }
 
-ATSRewritePayload::InsertedKeyword ATSRewritePayload::InsertedKeyword::fromValidated(const QJsonObject& object) {
-    return {object.value(QStringLiteral("keyword")).toString(), object.value(QStringLiteral("section")).toString()};
+ATSRewritePayload::InsertedKeyword
+ATSRewritePayload::InsertedKeyword::fromValidated(const QJsonObject& object) {
+    return {object.value(QStringLiteral("keyword")).toString(),
+            object.value(QStringLiteral("section")).toString()};
 }
 
 std::shared_ptr<const GenerationSchema> ATSRewritePayload::schema() {
@@ -35,7 +41,10 @@ std::shared_ptr<const GenerationSchema> ATSRewritePayload::schema() {
         {{QStringLiteral("summary"), {}, false, GenerationSchema::string()},
          {QStringLiteral("experience"), {}, false, GenerationSchema::arrayOf(ExperienceRewrite::schema())},
          {QStringLiteral("skills"), {}, false, GenerationSchema::arrayOf(GenerationSchema::string())},
-         {QStringLiteral("insertedKeywords"), {}, false, GenerationSchema::arrayOf(InsertedKeyword::schema())}});
+         {QStringLiteral("insertedKeywords"),
+          {},
+          false,
+          GenerationSchema::arrayOf(InsertedKeyword::schema())}});
     return schema;
 }
 

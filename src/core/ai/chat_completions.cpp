@@ -7,7 +7,6 @@
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
-#include <QPointer>
 #include <QStringDecoder>
 
 namespace quillora {
@@ -59,25 +58,17 @@ QNetworkRequest chatRequest(const QUrl& url, const std::optional<QString>& beare
 }
 
 void postChatRequest(QNetworkAccessManager& network, const QNetworkRequest& request, const QByteArray& body,
-                     QObject* context, std::function<void(const ChatExchange&)> done) {
+                     ResultReceiver receiver, std::function<void(const ChatExchange&)> done) {
     QNetworkReply* reply = network.post(request, body);
-    QPointer<QObject> receiver(context);
-    QObject::connect(context, &QObject::destroyed, reply, [reply] {
-        if (reply->isRunning())
-            reply->abort();
-    });
-    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, receiver, done = std::move(done)] {
-        reply->deleteLater();
-        if (!receiver)
-            return;
+    whenReplyFinished(reply, std::move(receiver), [done = std::move(done)](QNetworkReply& finished) {
         ChatExchange exchange;
-        const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+        const QVariant status = finished.attribute(QNetworkRequest::HttpStatusCodeAttribute);
         if (status.isValid()) {
             exchange.status = status.toInt();
-            exchange.body = reply->readAll();
+            exchange.body = finished.readAll();
         } else {
-            exchange.error = reply->error();
-            exchange.errorText = reply->errorString();
+            exchange.error = finished.error();
+            exchange.errorText = finished.errorString();
         }
         done(exchange);
     });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/async.h"
 #include "platform/result.h"
 
 #include <QByteArray>
@@ -12,7 +13,6 @@
 
 class QNetworkAccessManager;
 class QNetworkRequest;
-class QObject;
 
 namespace quillora {
 
@@ -43,10 +43,10 @@ struct ChatExchange final {
 };
 
 // Sends the request and calls done(exchange) from the event loop when it finishes, never from
-// inside this call. Nothing is delivered once `context` is destroyed; the request is then
-// aborted. The reply is deleted afterwards either way.
+// inside this call, and only if the receiver still accepts it; the request is aborted when
+// the receiver's object is destroyed first. The reply is deleted afterwards either way.
 void postChatRequest(QNetworkAccessManager& network, const QNetworkRequest& request, const QByteArray& body,
-                     QObject* context, std::function<void(const ChatExchange&)> done);
+                     ResultReceiver receiver, std::function<void(const ChatExchange&)> done);
 
 // Reads a successful reply's envelope: {"choices": [{"message": {"content": "…"}}, …]}. Every
 // choice must have a message with a string content; other members are ignored. Gives the

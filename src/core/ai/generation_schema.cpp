@@ -16,8 +16,12 @@ constexpr int maximumDepth = 64;
 
 void appendSchema(QByteArray& out, const GenerationSchema& schema) {
     switch (schema.type()) {
-    case GenerationSchema::Type::string: out.append("{\"type\":\"string\"}"); return;
-    case GenerationSchema::Type::integer: out.append("{\"type\":\"integer\"}"); return;
+    case GenerationSchema::Type::string:
+        out.append("{\"type\":\"string\"}");
+        return;
+    case GenerationSchema::Type::integer:
+        out.append("{\"type\":\"integer\"}");
+        return;
     case GenerationSchema::Type::array:
         out.append("{\"type\":\"array\",\"items\":");
         appendSchema(out, *schema.items());
@@ -76,7 +80,8 @@ std::shared_ptr<const GenerationSchema> GenerationSchema::integer() {
     return schema;
 }
 
-std::shared_ptr<const GenerationSchema> GenerationSchema::arrayOf(std::shared_ptr<const GenerationSchema> items) {
+std::shared_ptr<const GenerationSchema>
+GenerationSchema::arrayOf(std::shared_ptr<const GenerationSchema> items) {
     auto schema = std::shared_ptr<GenerationSchema>(new GenerationSchema);
     schema->m_type = Type::array;
     schema->m_items = std::move(items);
@@ -105,7 +110,8 @@ bool GenerationSchema::acceptsAt(const QJsonValue& value, int depth) const {
     if (depth > maximumDepth)
         return false;
     switch (m_type) {
-    case Type::string: return value.isString();
+    case Type::string:
+        return value.isString();
     case Type::integer: {
         if (!value.isDouble())
             return false;
@@ -148,12 +154,12 @@ Result<QJsonObject> decodeStrictly(const GenerationSchema& schema, const QByteAr
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
     if (error.error != QJsonParseError::NoError)
-        return Result<QJsonObject>::failure(ErrorKind::decoding,
-                                            QStringLiteral("The answer is not valid JSON: ") + error.errorString());
+        return Result<QJsonObject>::failure(
+            ErrorKind::decoding, QStringLiteral("The answer is not valid JSON: ") + error.errorString());
     if (!document.isObject() || !schema.accepts(document.object()))
         return Result<QJsonObject>::failure(ErrorKind::decoding,
-                                            QStringLiteral("The answer does not have the form of ") + schema.name() +
-                                                QStringLiteral("."));
+                                            QStringLiteral("The answer does not have the form of ") +
+                                                schema.name() + QStringLiteral("."));
     return document.object();
 }
 

@@ -7,8 +7,6 @@
 
 #include <QHostAddress>
 #include <QNetworkReply>
-#include <QPointer>
-#include <QTimer>
 
 namespace quillora {
 
@@ -18,9 +16,9 @@ const QString onDeviceService = QStringLiteral("The on-device model");
 
 class UnavailableSession final : public LanguageModelSession {
 public:
-    void respond(const QString&, std::shared_ptr<const GenerationSchema>, QObject* context,
+    void respond(const QString&, std::shared_ptr<const GenerationSchema>, ResultReceiver receiver,
                  std::function<void(Result<QString>)> done) override {
-        QTimer::singleShot(0, context, [done = std::move(done)] {
+        deliverLater(std::move(receiver), [done = std::move(done)] {
             done(Error{ErrorKind::unavailable,
                        QStringLiteral("No on-device language model is available on this system."),
                        0,
@@ -37,34 +35,35 @@ public:
         , m_timeoutMs(timeoutMs)
         , m_instructions(std::move(instructions)) {}
 
-    void respond(const QString& prompt, std::shared_ptr<const GenerationSchema> schema, QObject* context,
-                 std::function<void(Result<QString>)> done) override {
+    void respond(const QString& prompt, std::shared_ptr<const GenerationSchema> schema,
+                 ResultReceiver receiver, std::function<void(Result<QString>)> done) override {
         const QByteArray body = LocalServerLanguageModel::requestBody(m_instructions, prompt, schema.get());
         const int timeoutMs = m_timeoutMs;
-        postChatRequest(*m_network, chatRequest(m_endpoint, std::nullopt, timeoutMs), body, context,
-                        [done = std::move(done), timeoutMs](const ChatExchange& exchange) {
-                            if (!exchange.status) {
-                                done(exchangeFailure(onDeviceService, exchange.error, exchange.errorText, timeoutMs));
-                                return;
-                            }
-                            if (*exchange.status < 200 || *exchange.status > 299) {
-                                done(Error{ErrorKind::httpStatus,
-                                           onDeviceService % QStringLiteral(" answered with HTTP status ") %
-                                               QString::number(*exchange.status) % u'.',
-                                           *exchange.status,
-                                           {}});
-                                return;
-                            }
-                            auto completion = decodeChatCompletion(exchange.body);
-                            if (!completion || !completion.value()) {
-                                done(Error{ErrorKind::decoding,
-                                           onDeviceService % QStringLiteral(" gave an answer that could not be read."),
-                                           0,
-                                           {}});
-                                return;
-                            }
-                            done(*completion.value());
-                        });
+        postChatRequest(
+            *m_network, chatRequest(m_endpoint, std::nullopt, timeoutMs), body, std::move(receiver),
+            [done = std::move(done), timeoutMs](const ChatExchange& exchange) {
+                if (!exchange.status) {
+                    done(exchangeFailure(onDeviceService, exchange.error, exchange.errorText, timeoutMs));
+                    return;
+                }
+                if (*exchange.status < 200 || *exchange.status > 299) {
+                    done(Error{ErrorKind::httpStatus,
+                               onDeviceService % QStringLiteral(" answered with HTTP status ") %
+                                   QString::number(*exchange.status) % u'.',
+                               *exchange.status,
+                               {}});
+                    return;
+                }
+                auto completion = decodeChatCompletion(exchange.body);
+                if (!completion || !completion.value()) {
+                    done(Error{ErrorKind::decoding,
+                               onDeviceService % QStringLiteral(" gave an answer that could not be read."),
+                               0,
+                               {}});
+                    return;
+                }
+                done(*completion.value());
+            });
     }
 
 private:

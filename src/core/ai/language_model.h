@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ai/generation_schema.h"
+#include "platform/async.h"
 #include "platform/result.h"
 
 #include <QString>
@@ -10,7 +11,6 @@
 #include <memory>
 
 class QNetworkAccessManager;
-class QObject;
 
 namespace quillora {
 
@@ -23,9 +23,9 @@ public:
     // Asks for a value of `schema`'s form (its schema is part of the request), or for plain
     // text when `schema` is null. done(result) gets the answer's text (the JSON of the value)
     // or the model's error; it runs from the event loop, never inside this call, and not at
-    // all once `context` is destroyed.
-    virtual void respond(const QString& prompt, std::shared_ptr<const GenerationSchema> schema, QObject* context,
-                         std::function<void(Result<QString>)> done) = 0;
+    // all unless the receiver still accepts it.
+    virtual void respond(const QString& prompt, std::shared_ptr<const GenerationSchema> schema,
+                         ResultReceiver receiver, std::function<void(Result<QString>)> done) = 0;
 };
 
 // The on-device language model. Linux ships none: the system default is "unavailable",

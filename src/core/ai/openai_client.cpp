@@ -6,7 +6,6 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTextBoundaryFinder>
-#include <QTimer>
 
 namespace quillora {
 
@@ -18,10 +17,14 @@ const QString openAIErrorDetail = QStringLiteral("openAIClientError");
 
 QString openAIClientErrorDescription(OpenAIClientError error, const QString& message) {
     switch (error) {
-    case OpenAIClientError::requestFailed: return QStringLiteral("OpenAI request failed: ") + message;
-    case OpenAIClientError::invalidResponse: return QStringLiteral("OpenAI returned an invalid response.");
-    case OpenAIClientError::emptyResponse: return QStringLiteral("OpenAI returned an empty response.");
-    case OpenAIClientError::decodingFailed: return QStringLiteral("OpenAI response could not be decoded.");
+    case OpenAIClientError::requestFailed:
+        return QStringLiteral("OpenAI request failed: ") + message;
+    case OpenAIClientError::invalidResponse:
+        return QStringLiteral("OpenAI returned an invalid response.");
+    case OpenAIClientError::emptyResponse:
+        return QStringLiteral("OpenAI returned an empty response.");
+    case OpenAIClientError::decodingFailed:
+        return QStringLiteral("OpenAI response could not be decoded.");
     }
     return {};
 }
@@ -53,7 +56,8 @@ Error exchangeFailure(const QString& service, int error, const QString& errorTex
                      0,
                      {}};
     }
-    return Error{ErrorKind::network, service % QStringLiteral(" could not be reached: ") % errorText, error, {}};
+    return Error{
+        ErrorKind::network, service % QStringLiteral(" could not be reached: ") % errorText, error, {}};
 }
 
 QUrl OpenAIClient::endpoint() {
@@ -80,24 +84,25 @@ Result<QString> OpenAIClient::decodeReply(int status, const QByteArray& body) {
     }
     auto completion = decodeChatCompletion(body);
     if (!completion)
-        return Error{ErrorKind::decoding, QStringLiteral("OpenAI's reply is not a chat completion."), status, {}};
+        return Error{
+            ErrorKind::decoding, QStringLiteral("OpenAI's reply is not a chat completion."), status, {}};
     if (!completion.value())
         return makeOpenAIClientError(OpenAIClientError::emptyResponse);
     return completion.value()->trimmed();
 }
 
 void OpenAIClient::complete(QNetworkAccessManager& network, const QString& system, const QString& user,
-                            const std::optional<QString>& responseFormat, QObject* context,
+                            const std::optional<QString>& responseFormat, ResultReceiver receiver,
                             std::function<void(Result<QString>)> done, int timeoutMs) const {
     const QUrl url = endpoint();
     if (!url.isValid()) {
-        QTimer::singleShot(0, context, [done = std::move(done)] {
+        deliverLater(std::move(receiver), [done = std::move(done)] {
             done(makeOpenAIClientError(OpenAIClientError::invalidResponse));
         });
         return;
     }
-    postChatRequest(network, chatRequest(url, apiKey, timeoutMs), requestBody(system, user, responseFormat), context,
-                    [done = std::move(done), timeoutMs](const ChatExchange& exchange) {
+    postChatRequest(network, chatRequest(url, apiKey, timeoutMs), requestBody(system, user, responseFormat),
+                    std::move(receiver), [done = std::move(done), timeoutMs](const ChatExchange& exchange) {
                         if (exchange.status)
                             done(decodeReply(*exchange.status, exchange.body));
                         else if (exchange.error == QNetworkReply::NoError)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/async.h"
 #include "platform/result.h"
 
 #include <QByteArray>
@@ -10,7 +11,6 @@
 #include <optional>
 
 class QNetworkAccessManager;
-class QObject;
 
 namespace quillora {
 
@@ -70,10 +70,10 @@ public:
     static Result<QString> decodeReply(int status, const QByteArray& body);
 
     // One exchange. done(result) runs from the event loop, never inside this call, and not at
-    // all once `context` is destroyed. Transport failures are network errors, a silence longer
+    // all unless the receiver still accepts it. Transport failures are network errors, a silence longer
     // than timeoutMs a timeout error; neither is an OpenAIClientError.
     void complete(QNetworkAccessManager& network, const QString& system, const QString& user,
-                  const std::optional<QString>& responseFormat, QObject* context,
+                  const std::optional<QString>& responseFormat, ResultReceiver receiver,
                   std::function<void(Result<QString>)> done, int timeoutMs = defaultTimeoutMs) const;
 
     // The JSON span of a reply: from the first "{" through the last "}" when that "}" is at or

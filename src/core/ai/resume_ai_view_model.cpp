@@ -64,18 +64,20 @@ void ResumeAIViewModel::refine(const QString& text, const std::optional<QString>
         return finish(done, {});
     }
 
-    m_formatter.starFormat(text, summaryContext, resumeContext, mode, this,
-                           [this, backend, text, mode, done = std::move(done), finish](Result<QString> answer) {
-                               if (answer) {
-                                   handleAnswer(backend, answer.value(), text, mode);
-                               } else {
-                                   setErrorMessage(backend == AIBackend::openAI
-                                                       ? openAIErrorMessage(answer.errorInfo())
-                                                       : QStringLiteral("Apple Intelligence failed. Please try again."));
-                                   setBusy(false);
-                               }
-                               finish(done, m_refinedText);
-                           });
+    m_formatter.starFormat(
+        text, summaryContext, resumeContext, mode,
+        ResultReceiver(this, m_resume, QStringLiteral("STAR refinement")),
+        [this, backend, text, mode, done = std::move(done), finish](Result<QString> answer) {
+            if (answer) {
+                handleAnswer(backend, answer.value(), text, mode);
+            } else {
+                setErrorMessage(backend == AIBackend::openAI
+                                    ? openAIErrorMessage(answer.errorInfo())
+                                    : QStringLiteral("Apple Intelligence failed. Please try again."));
+                setBusy(false);
+            }
+            finish(done, m_refinedText);
+        });
 }
 
 void ResumeAIViewModel::handleAnswer(AIBackend backend, const QString& answer, const QString& text,
@@ -89,15 +91,16 @@ void ResumeAIViewModel::handleAnswer(AIBackend backend, const QString& answer, c
         return;
     }
     const QString scrubbed = scrubUnsupportedNumbers(trimmedAnswer, trimmedText);
-    if (mode == SeamlessStarMode::experience &&
-        trimmedAnswer.normalized(QString::NormalizationForm_C) == trimmedText.normalized(QString::NormalizationForm_C))
+    if (mode == SeamlessStarMode::experience && trimmedAnswer.normalized(QString::NormalizationForm_C) ==
+                                                    trimmedText.normalized(QString::NormalizationForm_C))
         setErrorMessage(messages.unchanged);
     setRefinedText(scrubbed);
     setBusy(false);
 }
 
 QString ResumeAIViewModel::scrubUnsupportedNumbers(const QString& answer, const QString& source) {
-    static const QRegularExpression digit(QStringLiteral("\\d"), QRegularExpression::UseUnicodePropertiesOption);
+    static const QRegularExpression digit(QStringLiteral("\\d"),
+                                          QRegularExpression::UseUnicodePropertiesOption);
     static const QRegularExpression number(QStringLiteral("\\d+(?:\\.\\d+)?%?"),
                                            QRegularExpression::UseUnicodePropertiesOption);
     static const QRegularExpression percent(QStringLiteral("\\bpercent\\b"),
@@ -106,7 +109,8 @@ QString ResumeAIViewModel::scrubUnsupportedNumbers(const QString& answer, const 
     static const QRegularExpression percentage(QStringLiteral("\\bpercentage\\b"),
                                                QRegularExpression::CaseInsensitiveOption |
                                                    QRegularExpression::UseUnicodePropertiesOption);
-    static const QRegularExpression blanks(QStringLiteral("\\s{2,}"), QRegularExpression::UseUnicodePropertiesOption);
+    static const QRegularExpression blanks(QStringLiteral("\\s{2,}"),
+                                           QRegularExpression::UseUnicodePropertiesOption);
     if (source.contains(digit))
         return answer;
     QString result = answer;
@@ -128,8 +132,10 @@ QString ResumeAIViewModel::openAIErrorMessage(const Error& error) {
     switch (*openAIError) {
     case OpenAIClientError::requestFailed:
         return QStringLiteral("OpenAI request failed. Check your API key and network connection.");
-    case OpenAIClientError::invalidResponse: return QStringLiteral("OpenAI returned an invalid response. Please try again.");
-    case OpenAIClientError::emptyResponse: return QStringLiteral("OpenAI returned an empty response. Please try again.");
+    case OpenAIClientError::invalidResponse:
+        return QStringLiteral("OpenAI returned an invalid response. Please try again.");
+    case OpenAIClientError::emptyResponse:
+        return QStringLiteral("OpenAI returned an empty response. Please try again.");
     case OpenAIClientError::decodingFailed:
         return QStringLiteral("OpenAI response could not be decoded. Please try again.");
     }

@@ -32,6 +32,9 @@ public:
     AIBackend backend() const { return m_backend; }
     const SeamlessStarFormatterService& formatter() const { return m_formatter; }
 
+    // The résumé whose text is refined: a result that arrives after it was deleted is dropped.
+    void setResume(std::shared_ptr<const Record> resume) { m_resume = std::move(resume); }
+
     // The backend rule: a stored key → openAI; else an available on-device model →
     // appleOnDevice; else unavailable.
     AIBackend resolveBackend() const;
@@ -65,6 +68,7 @@ private:
     void setBackend(AIBackend backend);
 
     AIServices m_services;
+    std::shared_ptr<const Record> m_resume;
     QString m_refinedText;
     std::optional<QString> m_errorMessage;
     bool m_busy = false;

@@ -8,8 +8,6 @@
 #include <functional>
 #include <optional>
 
-class QObject;
-
 namespace quillora {
 
 enum class SeamlessStarMode { experience, summary };
@@ -52,10 +50,10 @@ public:
     // True when an experience answer must be asked for again.
     static bool needsRetry(const QString& answer, const QString& text);
 
-    // done(paragraph or error) runs from the event loop, and not once `context` is destroyed.
+    // done(paragraph or error) runs from the event loop, only while the receiver accepts it.
     void starFormat(const QString& text, const std::optional<QString>& summaryContext,
-                    const std::optional<QString>& resumeContext, SeamlessStarMode mode, QObject* context,
-                    std::function<void(Result<QString>)> done) const;
+                    const std::optional<QString>& resumeContext, SeamlessStarMode mode,
+                    ResultReceiver receiver, std::function<void(Result<QString>)> done) const;
 
 private:
     AIModelSession m_session;

@@ -6,8 +6,9 @@ std::shared_ptr<const GenerationSchema> SeamlessStarResult::schema() {
     static const auto schema = GenerationSchema::object(
         QStringLiteral("SeamlessStarResult"),
         {{QStringLiteral("paragraph"),
-          QStringLiteral("One clean, professional resume-ready paragraph in STAR format with no labels and no "
-                         "invented metrics."),
+          QStringLiteral(
+              "One clean, professional resume-ready paragraph in STAR format with no labels and no "
+              "invented metrics."),
           false, GenerationSchema::string()}});
     return schema;
 }

@@ -4,6 +4,7 @@
 #include "controls/glass_capsule_button.h"
 #include "controls/sparkle_button_label.h"
 #include "platform/appearance.h"
+#include "platform/services.h"
 #include "theme/responsive_environment.h"
 #include "theme/scheme_colors.h"
 
@@ -27,11 +28,15 @@ const QColor errorRed(0xFF, 0x3B, 0x30);
 
 } // namespace
 
-AIRefinableTextEditor::AIRefinableTextEditor(AIServices services, SeamlessStarMode mode, QWidget* parent)
+AIRefinableTextEditor::AIRefinableTextEditor(Services& services, SeamlessStarMode mode, QWidget* parent)
+    : AIRefinableTextEditor(AIServices::from(services), services.appearance(), mode, parent) {}
+
+AIRefinableTextEditor::AIRefinableTextEditor(AIServices ai, Appearance& appearance, SeamlessStarMode mode,
+                                             QWidget* parent)
     : QWidget(parent)
     , m_mode(mode)
-    , m_viewModel(new ResumeAIViewModel(std::move(services), this))
-    , m_appearance(&Appearance::shared()) {
+    , m_viewModel(new ResumeAIViewModel(std::move(ai), this))
+    , m_appearance(&appearance) {
     const bool summary = mode == SeamlessStarMode::summary;
 
     auto* column = new QVBoxLayout(this);
@@ -50,7 +55,8 @@ AIRefinableTextEditor::AIRefinableTextEditor(AIServices services, SeamlessStarMo
     column->addLayout(backendRow);
 
     m_textEdit = new QPlainTextEdit(this);
-    m_textEdit->setObjectName(summary ? QStringLiteral("summaryAITextEditor") : QStringLiteral("experienceAITextEditor"));
+    m_textEdit->setObjectName(summary ? QStringLiteral("summaryAITextEditor")
+                                      : QStringLiteral("experienceAITextEditor"));
     m_textEdit->setAccessibleName(summary ? QStringLiteral("Summary") : QStringLiteral("Experience details"));
     m_textEdit->setAccessibleDescription(QStringLiteral("Enter text and optionally refine it with AI"));
     m_textEdit->setFixedHeight(editorHeight);
@@ -59,7 +65,8 @@ AIRefinableTextEditor::AIRefinableTextEditor(AIServices services, SeamlessStarMo
     column->addWidget(m_textEdit);
 
     m_message = new QLabel(this);
-    m_message->setObjectName(summary ? QStringLiteral("summaryAIMessage") : QStringLiteral("experienceAIMessage"));
+    m_message->setObjectName(summary ? QStringLiteral("summaryAIMessage")
+                                     : QStringLiteral("experienceAIMessage"));
     m_message->setWordWrap(true);
     m_message->setTextInteractionFlags(Qt::TextSelectableByMouse);
     column->addWidget(m_message);
@@ -67,7 +74,8 @@ AIRefinableTextEditor::AIRefinableTextEditor(AIServices services, SeamlessStarMo
     auto* buttonRow = new QHBoxLayout;
     buttonRow->setContentsMargins(buttonInset, 0, buttonInset, 0);
     m_button = new GlassCapsuleButton(this);
-    m_button->setObjectName(summary ? QStringLiteral("refineSummaryButton") : QStringLiteral("refineExperienceButton"));
+    m_button->setObjectName(summary ? QStringLiteral("refineSummaryButton")
+                                    : QStringLiteral("refineExperienceButton"));
     m_button->setAccessibleDescription(QStringLiteral("Refines the current text using AI"));
     m_buttonLabel = new SparkleButtonLabel;
     m_button->setLabelWidget(m_buttonLabel);
@@ -81,7 +89,8 @@ AIRefinableTextEditor::AIRefinableTextEditor(AIServices services, SeamlessStarMo
     });
     connect(m_button, &QPushButton::clicked, this, &AIRefinableTextEditor::refineButtonAction);
     connect(m_viewModel, &ResumeAIViewModel::backendChanged, this, &AIRefinableTextEditor::updateBackend);
-    connect(m_viewModel, &ResumeAIViewModel::errorMessageChanged, this, &AIRefinableTextEditor::updateMessage);
+    connect(m_viewModel, &ResumeAIViewModel::errorMessageChanged, this,
+            &AIRefinableTextEditor::updateMessage);
     connect(m_viewModel, &ResumeAIViewModel::busyChanged, this, &AIRefinableTextEditor::updateBusy);
     connect(m_appearance, &Appearance::changed, this, &AIRefinableTextEditor::applyScheme);
 
@@ -114,6 +123,10 @@ void AIRefinableTextEditor::setResumeContextProvider(ContextProvider provider) {
     m_resumeContext = std::move(provider);
 }
 
+void AIRefinableTextEditor::setResume(std::shared_ptr<const Record> resume) {
+    m_viewModel->setResume(std::move(resume));
+}
+
 void AIRefinableTextEditor::refineButtonAction() {
     const std::optional<QString> summaryContext = m_summaryContext ? m_summaryContext() : std::nullopt;
     const std::optional<QString> resumeContext = m_resumeContext ? m_resumeContext() : std::nullopt;
@@ -136,12 +149,18 @@ void AIRefinableTextEditor::applyRefinedText(const QString& refined) {
 void AIRefinableTextEditor::updateBackend() {
     const AIBackend backend = m_viewModel->backend();
     switch (backend) {
-    case AIBackend::openAI: m_backendName->setText(QStringLiteral("OpenAI")); break;
-    case AIBackend::appleOnDevice: m_backendName->setText(QStringLiteral("Apple On-Device")); break;
-    case AIBackend::unavailable: m_backendName->setText(QStringLiteral("None available")); break;
+    case AIBackend::openAI:
+        m_backendName->setText(QStringLiteral("OpenAI"));
+        break;
+    case AIBackend::appleOnDevice:
+        m_backendName->setText(QStringLiteral("Apple On-Device"));
+        break;
+    case AIBackend::unavailable:
+        m_backendName->setText(QStringLiteral("None available"));
+        break;
     }
-    const QString title =
-        backend == AIBackend::openAI ? QStringLiteral("STAR with OpenAI") : QStringLiteral("STAR with Apple AI");
+    const QString title = backend == AIBackend::openAI ? QStringLiteral("STAR with OpenAI")
+                                                       : QStringLiteral("STAR with Apple AI");
     m_buttonLabel->setTitle(title);
     m_button->setAccessibleName(title);
     applyScheme();
@@ -185,9 +204,10 @@ void AIRefinableTextEditor::applyScheme() {
     m_backendName->setStyleSheet(
         QStringLiteral("color: %1;").arg((unavailable ? errorRed : secondary).name(QColor::HexArgb)));
     m_message->setStyleSheet(QStringLiteral("color: %1;").arg(errorRed.name(QColor::HexArgb)));
-    m_textEdit->setStyleSheet(QStringLiteral("QPlainTextEdit { background: transparent; color: %1; border: 1px solid "
-                                             "%2; border-radius: 12px; padding: 8px; }")
-                                  .arg(ink.name(QColor::HexArgb), outline.name(QColor::HexArgb)));
+    m_textEdit->setStyleSheet(
+        QStringLiteral("QPlainTextEdit { background: transparent; color: %1; border: 1px solid "
+                       "%2; border-radius: 12px; padding: 8px; }")
+            .arg(ink.name(QColor::HexArgb), outline.name(QColor::HexArgb)));
 }
 
 } // namespace quillora

@@ -16,7 +16,9 @@ namespace quillora {
 
 class Appearance;
 class GlassCapsuleButton;
+class Record;
 class ResumeAIViewModel;
+class Services;
 class SparkleButtonLabel;
 
 // A multi-line text field that can rewrite its own text as a STAR paragraph with AI. Top to
@@ -24,7 +26,8 @@ class SparkleButtonLabel;
 // "STAR with OpenAI" / "STAR with Apple AI" button, disabled while a refinement runs.
 //
 // How the résumé editor embeds it:
-//   auto* summary = new AIRefinableTextEditor(aiServices, SeamlessStarMode::summary, parent);
+//   auto* summary = new AIRefinableTextEditor(services, SeamlessStarMode::summary, parent);
+//   summary->setResume(resume);
 //   summary->setText(resume->summary());
 //   connect(summary, &AIRefinableTextEditor::textEdited, …write resume summary…);
 //   summary->setSummaryContextProvider([=] { …the summary when not blank, else nothing… });
@@ -34,7 +37,8 @@ class SparkleButtonLabel;
 //
 // The text is replaced only by a non-empty paragraph that the refinement started by the
 // button produced; failures, empty answers and the empty-input message leave it as it is.
-// Closing (destroying) the widget drops a refinement still under way.
+// Closing (destroying) the widget, or deleting the résumé given to setResume(), drops a
+// refinement still under way.
 //
 // Identifiers: "summaryAITextEditor" / "refineSummaryButton" in summary mode,
 // "experienceAITextEditor" / "refineExperienceButton" in experience mode.
@@ -45,7 +49,10 @@ class AIRefinableTextEditor final : public QWidget {
 public:
     using ContextProvider = std::function<std::optional<QString>()>;
 
-    AIRefinableTextEditor(AIServices services, SeamlessStarMode mode, QWidget* parent = nullptr);
+    AIRefinableTextEditor(Services& services, SeamlessStarMode mode, QWidget* parent = nullptr);
+    // With explicit AI services (tests: a fake on-device model, a short time limit).
+    AIRefinableTextEditor(AIServices ai, Appearance& appearance, SeamlessStarMode mode,
+                          QWidget* parent = nullptr);
     ~AIRefinableTextEditor() override;
 
     SeamlessStarMode mode() const { return m_mode; }
@@ -58,6 +65,8 @@ public:
     // context (the whole résumé as plain text). Unset: absent.
     void setSummaryContextProvider(ContextProvider provider);
     void setResumeContextProvider(ContextProvider provider);
+    // The résumé the text belongs to; a refinement that ends after it was deleted is dropped.
+    void setResume(std::shared_ptr<const Record> resume);
 
     QPlainTextEdit* textEdit() const { return m_textEdit; }
     GlassCapsuleButton* refineButton() const { return m_button; }

@@ -17,12 +17,14 @@ const QString testKey = QStringLiteral("sk-test-secret-0123456789");
 
 // Runs one exchange against the current base address and waits for its result.
 Result<QString> runExchange(QNetworkAccessManager& network, const std::optional<QString>& format,
-                         const QString& system = QStringLiteral("S"), const QString& user = QStringLiteral("U"),
-                         int timeoutMs = OpenAIClient::defaultTimeoutMs) {
+                            const QString& system = QStringLiteral("S"),
+                            const QString& user = QStringLiteral("U"),
+                            int timeoutMs = OpenAIClient::defaultTimeoutMs) {
     QObject context;
     std::optional<Result<QString>> result;
     OpenAIClient{testKey, OpenAIClient::defaultModel}.complete(
-        network, system, user, format, &context, [&](Result<QString> r) { result = std::move(r); }, timeoutMs);
+        network, system, user, format, ResultReceiver(&context, QStringLiteral("test")),
+        [&](Result<QString> r) { result = std::move(r); }, timeoutMs);
     // Never delivered inside the call.
     if (result)
         qFatal("delivered synchronously");
@@ -68,9 +70,11 @@ private slots:
                  QByteArray("{\"model\":\"gpt-4o-mini\",\"messages\":[{\"role\":\"system\",\"content\":\"Be "
                             "\\\"exact\\\"\\nJSON only\\t\\\\ /\"},{\"role\":\"user\",\"content\":\"") +
                      QStringLiteral("Résumé ✓ — 日本").toUtf8() +
-                     QByteArray("\\u0001\"}],\"temperature\":0.2,\"response_format\":{\"type\":\"json_object\"}}"));
-        QCOMPARE(requests[1].body, QByteArray("{\"model\":\"gpt-4o-mini\",\"messages\":[{\"role\":\"system\",\"content\":"
-                                              "\"sys\"},{\"role\":\"user\",\"content\":\"usr\"}],\"temperature\":0.2}"));
+                     QByteArray(
+                         "\\u0001\"}],\"temperature\":0.2,\"response_format\":{\"type\":\"json_object\"}}"));
+        QCOMPARE(requests[1].body,
+                 QByteArray("{\"model\":\"gpt-4o-mini\",\"messages\":[{\"role\":\"system\",\"content\":"
+                            "\"sys\"},{\"role\":\"user\",\"content\":\"usr\"}],\"temperature\":0.2}"));
     }
 
     void statusRulesAndTheirTexts() {
@@ -79,21 +83,25 @@ private slots:
         QCOMPARE(runExchange(m_network, std::nullopt).value(), QStringLiteral("fine"));
         QCOMPARE(OpenAIClient::decodeReply(199, "{}").error(), QStringLiteral("OpenAI request failed: {}"));
 
-        const QByteArray serviceError = "{\"error\":{\"message\":\"Incorrect API key provided\",\"code\":\"invalid\"}}";
+        const QByteArray serviceError =
+            "{\"error\":{\"message\":\"Incorrect API key provided\",\"code\":\"invalid\"}}";
         m_server->enqueue({401, serviceError});
         Result<QString> unauthorized = runExchange(m_network, std::nullopt);
-        QCOMPARE(unauthorized.error(), QStringLiteral("OpenAI request failed: ") + QString::fromUtf8(serviceError));
+        QCOMPARE(unauthorized.error(),
+                 QStringLiteral("OpenAI request failed: ") + QString::fromUtf8(serviceError));
         QCOMPARE(openAIClientError(unauthorized.errorInfo()), OpenAIClientError::requestFailed);
         QCOMPARE(unauthorized.errorInfo().code, 401);
         QCOMPARE(ResumeAIViewModel::openAIErrorMessage(unauthorized.errorInfo()),
                  QStringLiteral("OpenAI request failed. Check your API key and network connection."));
 
         m_server->enqueue({300, " untrimmed \n"});
-        QCOMPARE(runExchange(m_network, std::nullopt).error(), QStringLiteral("OpenAI request failed:  untrimmed \n"));
+        QCOMPARE(runExchange(m_network, std::nullopt).error(),
+                 QStringLiteral("OpenAI request failed:  untrimmed \n"));
         m_server->enqueue({500, ""});
         QCOMPARE(runExchange(m_network, std::nullopt).error(), QStringLiteral("OpenAI request failed: "));
         m_server->enqueue({502, QByteArray("\xff\xfe bad", 6)});
-        QCOMPARE(runExchange(m_network, std::nullopt).error(), QStringLiteral("OpenAI request failed: HTTP 502"));
+        QCOMPARE(runExchange(m_network, std::nullopt).error(),
+                 QStringLiteral("OpenAI request failed: HTTP 502"));
     }
 
     void replyBodies() {
@@ -106,15 +114,17 @@ private slots:
                  QStringLiteral("OpenAI returned an empty response. Please try again."));
 
         // Only white space: an empty text, no error. Further choices are ignored.
-        m_server->enqueue({200, "{\"choices\":[{\"message\":{\"content\":\" \\n\\t\"}},{\"message\":{\"content\":\"b\"}}]}"});
+        m_server->enqueue(
+            {200,
+             "{\"choices\":[{\"message\":{\"content\":\" \\n\\t\"}},{\"message\":{\"content\":\"b\"}}]}"});
         QCOMPARE(runExchange(m_network, std::nullopt).value(), QString());
 
         // Not a chat completion (null content, missing members, not JSON, an empty body): the
         // decoder's own error, which is none of the four cases.
         for (const QByteArray& body : {QByteArray("{\"choices\":[{\"message\":{\"content\":null}}]}"),
-                                      QByteArray("{\"choices\":[{\"message\":{}}]}"), QByteArray("{}"),
-                                      QByteArray("{\"choices\":[{\"message\":{\"content\":\"a\"}},{}]}"),
-                                      QByteArray("<html>502</html>"), QByteArray()}) {
+                                       QByteArray("{\"choices\":[{\"message\":{}}]}"), QByteArray("{}"),
+                                       QByteArray("{\"choices\":[{\"message\":{\"content\":\"a\"}},{}]}"),
+                                       QByteArray("<html>502</html>"), QByteArray()}) {
             m_server->enqueue({200, body});
             Result<QString> result = runExchange(m_network, std::nullopt);
             QVERIFY2(!result.ok(), body.constData());
@@ -127,18 +137,21 @@ private slots:
         // The texts of the other two cases.
         QCOMPARE(makeOpenAIClientError(OpenAIClientError::invalidResponse).text,
                  QStringLiteral("OpenAI returned an invalid response."));
-        QCOMPARE(ResumeAIViewModel::openAIErrorMessage(makeOpenAIClientError(OpenAIClientError::invalidResponse)),
-                 QStringLiteral("OpenAI returned an invalid response. Please try again."));
+        QCOMPARE(
+            ResumeAIViewModel::openAIErrorMessage(makeOpenAIClientError(OpenAIClientError::invalidResponse)),
+            QStringLiteral("OpenAI returned an invalid response. Please try again."));
         QCOMPARE(makeOpenAIClientError(OpenAIClientError::decodingFailed).text,
                  QStringLiteral("OpenAI response could not be decoded."));
-        QCOMPARE(ResumeAIViewModel::openAIErrorMessage(makeOpenAIClientError(OpenAIClientError::decodingFailed)),
-                 QStringLiteral("OpenAI response could not be decoded. Please try again."));
+        QCOMPARE(
+            ResumeAIViewModel::openAIErrorMessage(makeOpenAIClientError(OpenAIClientError::decodingFailed)),
+            QStringLiteral("OpenAI response could not be decoded. Please try again."));
     }
 
     void transportFailuresTimeOutsAndAddresses() {
         // A server that never answers: a time-out (shortened here from 60 seconds).
         m_server->enqueue(LoopbackHttpServer::silence());
-        Result<QString> silent = runExchange(m_network, std::nullopt, QStringLiteral("S"), QStringLiteral("U"), 400);
+        Result<QString> silent =
+            runExchange(m_network, std::nullopt, QStringLiteral("S"), QStringLiteral("U"), 400);
         QCOMPARE(silent.errorKind(), ErrorKind::timeout);
         QCOMPARE(silent.error(), QStringLiteral("OpenAI did not answer within 1 second."));
         QCOMPARE(ResumeAIViewModel::openAIErrorMessage(silent.errorInfo()),
@@ -156,7 +169,8 @@ private slots:
 
         // The public endpoint by default; an address that cannot be formed is invalidResponse.
         qunsetenv(OpenAIClient::baseURLVariable);
-        QCOMPARE(OpenAIClient::endpoint(), QUrl(QStringLiteral("https://api.openai.com/v1/chat/completions")));
+        QCOMPARE(OpenAIClient::endpoint(),
+                 QUrl(QStringLiteral("https://api.openai.com/v1/chat/completions")));
         qputenv(OpenAIClient::baseURLVariable, "not a url");
         QVERIFY(!OpenAIClient::endpoint().isValid());
         Result<QString> invalid = runExchange(m_network, std::nullopt);
@@ -169,9 +183,10 @@ private slots:
         m_server->enqueue(late);
         bool delivered = false;
         auto context = std::make_unique<QObject>();
-        OpenAIClient{testKey, OpenAIClient::defaultModel}.complete(m_network, QStringLiteral("S"), QStringLiteral("U"),
-                                                                   std::nullopt, context.get(),
-                                                                   [&](Result<QString>) { delivered = true; });
+        OpenAIClient{testKey, OpenAIClient::defaultModel}.complete(
+            m_network, QStringLiteral("S"), QStringLiteral("U"), std::nullopt,
+            ResultReceiver(context.get(), QStringLiteral("test")),
+            [&](Result<QString>) { delivered = true; });
         QTRY_COMPARE(m_server->requestCount(), 1);
         context.reset();
         QTest::qWait(600);
