@@ -70,16 +70,24 @@ Status captureStoreSnapshot(const QString& reason) {
 
     const QString folder =
         backupsDirectoryURL() % QStringLiteral("/store-") % backupTimestamp() % QLatin1Char('-') % reason;
+    const bool folderIsNew = !files::existsAt(folder);
     if (auto made = files::makeDirectoryPath(folder); !made)
         return made;
+    // A snapshot that could not be completed is no snapshot: a folder made for it goes again, so
+    // it neither misleads anyone nor pushes a good snapshot out of the five kept.
+    const auto abandon = [&](const Status& failure) {
+        if (folderIsNew)
+            (void)files::removeItem(folder);
+        return failure;
+    };
     for (const QString& path : std::as_const(present)) {
         const QString destination = folder + QLatin1Char('/') + QFileInfo(path).fileName();
         if (files::existsAt(destination)) {
             if (auto removed = files::removeItem(destination); !removed)
-                return removed;
+                return abandon(removed);
         }
         if (auto copied = files::copyItem(path, destination); !copied)
-            return copied;
+            return abandon(copied);
     }
     if (auto pruned = pruneStoreSnapshots(5); !pruned)
         return pruned;

@@ -522,6 +522,7 @@ void ResumeListView::requestDeletion(const ResumePtr& resume) {
     QMessageBox alert(this);
     alert.setObjectName(QStringLiteral("deleteResumeAlert"));
     alert.setIcon(QMessageBox::Warning);
+    alert.setTextFormat(Qt::PlainText); // the title is the user's text, never markup
     alert.setWindowTitle(deleteAlertTitle);
     alert.setText(deleteAlertTitle);
     alert.setInformativeText(deleteAlertMessage(resume->title()));
