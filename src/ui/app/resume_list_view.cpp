@@ -528,6 +528,8 @@ void ResumeListView::requestDeletion(const ResumePtr& resume) {
     alert.setWindowTitle(deleteAlertTitle);
     alert.setText(deleteAlertTitle);
     alert.setInformativeText(deleteAlertMessage(resume->title()));
+    if (auto* informative = alert.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
+        informative->setTextFormat(Qt::PlainText);
     QPushButton* deleteButton = alert.addButton(QStringLiteral("Delete"), QMessageBox::DestructiveRole);
     deleteButton->setObjectName(QStringLiteral("confirmDeleteResumeButton"));
     QPushButton* cancelButton = alert.addButton(QMessageBox::Cancel);

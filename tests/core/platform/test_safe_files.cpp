@@ -1,5 +1,4 @@
 #include "core/store/backup_folder_helpers.h"
-#include "core/store/stdout_capture.h"
 #include "output/resume_export_snapshot.h"
 #include "output/resume_pdf_generator.h"
 #include "platform/safe_files.h"
@@ -9,6 +8,7 @@
 #include "store/store_snapshots.h"
 #include "store/user_backup.h"
 #include "support/resume_fixtures.h"
+#include "support/stdout_capture.h"
 #include "support/test_home.h"
 
 #include <QApplication>
