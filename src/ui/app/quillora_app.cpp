@@ -1,5 +1,6 @@
 #include "app/quillora_app.h"
 
+#include "app/app_look.h"
 #include "app/main_window.h"
 #include "app/unix_signals.h"
 #include "platform/log.h"
@@ -23,6 +24,7 @@ int runQuillora(QApplication& app) {
     // A file growing past the size limit must fail its write with "File too large", which is
     // reported like any other write error, rather than end the process with unsaved work.
     std::signal(SIGXFSZ, SIG_IGN);
+    installAppLook(app);
     FontResolver::registerAppFonts();
 
     AppStore store = openAppStore();
