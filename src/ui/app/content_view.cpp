@@ -1,13 +1,14 @@
 #include "app/content_view.h"
 
-#include "app/app_events.h"
 #include "app/empty_resume_view.h"
 #include "app/intro_overlay.h"
 #include "app/resume_detail_view.h"
 #include "app/resume_list_view.h"
 #include "app/resume_tip_view.h"
 #include "controls/frosted_card.h"
+#include "platform/app_events.h"
 #include "platform/appearance.h"
+#include "platform/services.h"
 #include "store/app_store.h"
 #include "store/model_context.h"
 #include "theme/scheme_colors.h"
@@ -22,9 +23,10 @@
 
 namespace quillora {
 
-ContentView::ContentView(ModelContext& context, UserInterfaceIdiom idiom, QWidget* parent)
+ContentView::ContentView(Services& services, UserInterfaceIdiom idiom, QWidget* parent)
     : QWidget(parent)
-    , m_context(context)
+    , m_services(services)
+    , m_context(services.context())
     , m_idiom(idiom) {
     setObjectName(QStringLiteral("contentView"));
     auto* layout = new QHBoxLayout(this);
@@ -34,7 +36,7 @@ ContentView::ContentView(ModelContext& context, UserInterfaceIdiom idiom, QWidge
         auto* split = new QSplitter(Qt::Horizontal, this);
         split->setObjectName(QStringLiteral("splitView"));
         split->setChildrenCollapsible(false);
-        m_list = new ResumeListView(m_context, m_idiom, split);
+        m_list = new ResumeListView(m_services, m_idiom, split);
         m_list->setMinimumWidth(280);
         auto* detailColumn = new QWidget(split);
         detailColumn->setObjectName(QStringLiteral("detailColumn"));
@@ -59,11 +61,11 @@ ContentView::ContentView(ModelContext& context, UserInterfaceIdiom idiom, QWidge
         });
         detailColumn->installEventFilter(this);
         placeTip();
-        connect(&AppEvents::instance(), &AppEvents::selectResume, this,
+        connect(&m_services.events(), &AppEvents::selectResume, this,
                 &ContentView::receiveSelectResumeNotification);
         connect(&m_context, &ModelContext::resumeDeleted, this, &ContentView::resumeDeleted);
     } else {
-        m_list = new ResumeListView(m_context, m_idiom, this);
+        m_list = new ResumeListView(m_services, m_idiom, this);
         layout->addWidget(m_list);
     }
 

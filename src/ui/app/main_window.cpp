@@ -2,6 +2,7 @@
 
 #include "app/window_registry.h"
 #include "platform/log.h"
+#include "platform/services.h"
 #include "store/model_container.h"
 #include "store/user_backup.h"
 
@@ -14,9 +15,10 @@
 
 namespace quillora {
 
-MainWindow::MainWindow(ModelContainer* container, UserInterfaceIdiom idiom, QWidget* parent)
+MainWindow::MainWindow(Services& services, UserInterfaceIdiom idiom, QWidget* parent)
     : QMainWindow(parent)
-    , m_container(container) {
+    , m_services(services)
+    , m_container(services.hasStore() ? &services.store() : nullptr) {
     setObjectName(QStringLiteral("mainWindow"));
     // The window's own title stays empty; the window manager shows the application name.
     setWindowTitle(QString());
@@ -33,7 +35,7 @@ MainWindow::MainWindow(ModelContainer* container, UserInterfaceIdiom idiom, QWid
         setCentralWidget(unavailable);
         return;
     }
-    m_content = new ContentView(m_container->mainContext(), idiom, this);
+    m_content = new ContentView(m_services, idiom, this);
     setCentralWidget(m_content);
     connect(qApp, &QCoreApplication::aboutToQuit, this, &MainWindow::enterBackground);
 }

@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "app/unix_signals.h"
 #include "platform/log.h"
+#include "platform/services.h"
 #include "store/app_store.h"
 #include "store/user_backup.h"
 #include "theme/font_resolver.h"
@@ -25,7 +26,9 @@ int runQuillora(QApplication& app) {
         return 1;
     }
 
-    MainWindow window(store.container.get());
+    // Everything the screens share, built once and passed down; it outlives the window.
+    Services services(std::move(store.container));
+    MainWindow window(services);
     window.show();
     const int code = app.exec();
     window.enterBackground();

@@ -2,6 +2,7 @@
 #include "app/resume_list_view.h"
 #include "app/resume_tip_view.h"
 #include "platform/appearance.h"
+#include "platform/services.h"
 #include "store/model_container.h"
 #include "support/test_home.h"
 
@@ -166,8 +167,8 @@ private slots:
     }
 
     void listShowsTheTipOverAnEmptyListUntilCreate() {
-        auto store = std::move(ModelContainer::inMemory()).value();
-        ResumeListView list(store->mainContext(), UserInterfaceIdiom::other);
+        Services services(std::move(ModelContainer::inMemory()).value());
+        ResumeListView list(services, UserInterfaceIdiom::other);
         list.setTipTiming(fastTiming());
         list.setLogoRevealDelay(20);
         list.resize(420, 760);
@@ -183,15 +184,15 @@ private slots:
         QTRY_VERIFY(!tip);
 
         // The pad idiom's list never shows it: the detail column does.
-        auto padStore = std::move(ModelContainer::inMemory()).value();
-        ResumeListView pad(padStore->mainContext(), UserInterfaceIdiom::pad);
+        Services padServices(std::move(ModelContainer::inMemory()).value());
+        ResumeListView pad(padServices, UserInterfaceIdiom::pad);
         pad.show();
         QVERIFY(!pad.tipView());
     }
 
     void detailColumnTipIsInsetWhenWide() {
-        auto store = std::move(ModelContainer::inMemory()).value();
-        ContentView content(store->mainContext(), UserInterfaceIdiom::pad);
+        Services services(std::move(ModelContainer::inMemory()).value());
+        ContentView content(services, UserInterfaceIdiom::pad);
         content.resize(1300, 700);
         content.show();
         QVERIFY(QTest::qWaitForWindowExposed(&content));
