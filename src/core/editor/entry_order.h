@@ -45,7 +45,8 @@ template <typename Ptr> std::optional<QList<Ptr>> movedEntries(const QList<Ptr>&
 // entry in the list as shown. Nothing when nothing is dragged, the row is the dragged entry's
 // own, either entry is not in the list, or both positions are the same.
 template <typename Ptr>
-std::optional<std::pair<int, int>> dropMovePositions(const QList<Ptr>& shown, const Ptr& dragged, const Ptr& target) {
+std::optional<std::pair<int, int>> dropMovePositions(const QList<Ptr>& shown, const Ptr& dragged,
+                                                     const Ptr& target) {
     if (!dragged || !target)
         return std::nullopt;
     if (dragged->persistentModelID() == target->persistentModelID())

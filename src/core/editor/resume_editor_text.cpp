@@ -43,7 +43,8 @@ QString plainTextResume(const Resume& resume) {
                                                 QString::fromUtf16(kPlainTextRoleCompanySeparator));
             if (!header.isEmpty())
                 lines << header;
-            const QString dates = joinNonBlank({entry->startDate(), entry->endDate()}, QStringLiteral(" \u2013 "));
+            const QString dates =
+                joinNonBlank({entry->startDate(), entry->endDate()}, QStringLiteral(" \u2013 "));
             if (!dates.isEmpty())
                 lines << dates;
             if (!isBlank(entry->details()))

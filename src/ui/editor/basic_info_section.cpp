@@ -1,7 +1,7 @@
 #include "editor/basic_info_section.h"
 
 #include "controls/editor_section_card.h"
-#include "editor/editor_bindings.h"
+#include "controls/field_binding.h"
 #include "editor/editor_controls.h"
 #include "editor/refinable_text_editor_factory.h"
 #include "editor/resume_editor_text.h"
@@ -19,7 +19,8 @@ namespace {
 // The card ink follows the scheme; so does each card's accent.
 EditorSectionCard* makeInkCard(const QString& icon, const QString& title, const QString& subtitle,
                                QWidget* content) {
-    auto* card = new EditorSectionCard(icon, title, subtitle, cardInk(Appearance::shared().isLight()), content);
+    auto* card =
+        new EditorSectionCard(icon, title, subtitle, cardInk(Appearance::shared().isLight()), content);
     QObject::connect(&Appearance::shared(), &Appearance::changed, card,
                      [card] { card->setAccent(cardInk(Appearance::shared().isLight())); });
     return card;
@@ -36,20 +37,15 @@ EditorSectionCard* makeBasicInfoCard(const ResumePtr& resume) {
     auto* layout = new QVBoxLayout(content);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
-    Resume* r = resume.get();
-
     struct Field {
         const char* placeholder;
         const char* identifier;
-        int property;
-        QString (Resume::*read)() const;
-        void (Resume::*write)(const QString&);
+        Resume::Property property;
     };
     const Field fields[] = {
-        {"Title", "resumeTitleField", Resume::Title, &Resume::title, &Resume::setTitle},
-        {"Full Name", "resumeFullNameField", Resume::FullName, &Resume::fullName, &Resume::setFullName},
-        {"Contact Info", "resumeContactInfoField", Resume::ContactInfo, &Resume::contactInfo,
-         &Resume::setContactInfo},
+        {"Title", "resumeTitleField", Resume::Title},
+        {"Full Name", "resumeFullNameField", Resume::FullName},
+        {"Contact Info", "resumeContactInfoField", Resume::ContactInfo},
     };
     bool first = true;
     for (const Field& f : fields) {
@@ -61,11 +57,7 @@ EditorSectionCard* makeBasicInfoCard(const ResumePtr& resume) {
         field->setPlaceholderText(QString::fromLatin1(f.placeholder));
         field->setAccessibleName(QString::fromLatin1(f.placeholder));
         styleInlineField(field, 16);
-        const auto read = f.read;
-        const auto write = f.write;
-        bindLineEdit(
-            field, r, Resume::entityInfo().properties.at(f.property).key, [r, read] { return (r->*read)(); },
-            [r, write](const QString& text) { (r->*write)(text); });
+        bindField(field, resume, f.property);
         layout->addWidget(field);
     }
     // Contact details are typed as they are: no automatic capitals (the desktop adds none).
@@ -76,7 +68,6 @@ EditorSectionCard* makeBasicInfoCard(const ResumePtr& resume) {
 }
 
 EditorSectionCard* makeSummaryCard(const ResumePtr& resume) {
-    Resume* r = resume.get();
     const std::weak_ptr<Resume> weak = resume;
     const auto summaryContext = [weak]() -> std::optional<QString> {
         const auto res = weak.lock();
@@ -92,9 +83,7 @@ EditorSectionCard* makeSummaryCard(const ResumePtr& resume) {
         makeRefinableTextEditor(RefinableTextMode::summary, 160, summaryContext, resumeContext, nullptr);
     editor.textEdit->setObjectName(QStringLiteral("summaryEditor"));
     editor.textEdit->setAccessibleName(QStringLiteral("Summary"));
-    bindTextEdit(
-        editor.textEdit, r, QStringLiteral("summary"), [r] { return r->summary(); },
-        [r](const QString& text) { r->setSummary(text); });
+    bindField(editor.textEdit, resume, Resume::Summary);
     auto* card = makeInkCard(QStringLiteral("text.alignleft"), QStringLiteral("Summary"),
                              QStringLiteral("Introduce yourself in one strong paragraph"), editor.widget);
     card->setObjectName(QStringLiteral("summaryCard"));

@@ -75,7 +75,7 @@ void SymbolTextButton::setTitleFont(const QFont& font) {
 QSize SymbolTextButton::sizeHint() const {
     const QFontMetrics fm(font());
     const int spacing = 6;
-    const int width = fm.horizontalAdvance(text()) + (m_symbol.isEmpty() ? 0 : m_symbolSide + spacing) + 4;
+    const int width = fm.horizontalAdvance(text()) + (m_symbol.isEmpty() ? 0 : m_symbolSide + spacing) + 12;
     return QSize(width, std::max(fm.height(), m_symbolSide) + 8);
 }
 
@@ -102,7 +102,8 @@ void SymbolTextButton::paintEvent(QPaintEvent*) {
             symbolRect = QRectF(area.left(), symbolY, m_symbolSide, m_symbolSide);
             textRect.setLeft(area.left() + m_symbolSide + spacing);
         } else {
-            const int textWidth = std::min(fm.horizontalAdvance(text()), area.width() - m_symbolSide - spacing);
+            const int textWidth =
+                std::min(fm.horizontalAdvance(text()), area.width() - m_symbolSide - spacing);
             const int x = m_fillsWidth ? area.right() - m_symbolSide : area.left() + textWidth + spacing;
             symbolRect = QRectF(x, symbolY, m_symbolSide, m_symbolSide);
             textRect.setRight(int(symbolRect.left()) - spacing);
@@ -161,12 +162,13 @@ void styleInlineField(QLineEdit* field, qreal points) {
     const auto apply = [field] {
         const bool light = Appearance::shared().isLight();
         const QColor ink = cardInk(light);
-        field->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; padding: 6px 0; "
-                                            "color: rgba(%1, %2, %3, %4); }")
-                                 .arg(ink.red())
-                                 .arg(ink.green())
-                                 .arg(ink.blue())
-                                 .arg(ink.alphaF()));
+        field->setStyleSheet(
+            QStringLiteral("QLineEdit { background: transparent; border: none; padding: 6px 0; "
+                           "color: rgba(%1, %2, %3, %4); }")
+                .arg(ink.red())
+                .arg(ink.green())
+                .arg(ink.blue())
+                .arg(ink.alphaF()));
         QPalette pal = field->palette();
         for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
             pal.setColor(group, QPalette::PlaceholderText, schemeColors::secondaryLabel(light));

@@ -14,7 +14,8 @@ QList<EditorHelpTopic> editorHelpContent() {
           QStringLiteral("Use AI tools to refine or rewrite it")}},
         {QStringLiteral("COVER LETTER"),
          {QStringLiteral("Enable \u2018Include Cover Letter\u2019 to add one"),
-          QStringLiteral("Paste a job posting for context"), QStringLiteral("Generate with Apple Intelligence")}},
+          QStringLiteral("Paste a job posting for context"),
+          QStringLiteral("Generate with Apple Intelligence")}},
         {QStringLiteral("ATS VERSION"),
          {QStringLiteral("Optimize content for applicant tracking systems"),
           QStringLiteral("Export an ATS-friendly PDF layout")}},
@@ -24,7 +25,8 @@ QList<EditorHelpTopic> editorHelpContent() {
           QStringLiteral("Drag to reorder images)")}},
         {QStringLiteral("ACTIONS & STYLE"),
          {QStringLiteral("Preview the template and access translation tools"),
-          QStringLiteral("Export Creative or ATS PDF"), QStringLiteral("Customize shapes, colors, and background")}},
+          QStringLiteral("Export Creative or ATS PDF"),
+          QStringLiteral("Customize shapes, colors, and background")}},
     };
 }
 

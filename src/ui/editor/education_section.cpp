@@ -29,7 +29,7 @@ EducationOpenButton::EducationOpenButton(const EducationPtr& entry, QWidget* par
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     setAccessibleDescription(QStringLiteral("Opens this education entry"));
     connect(m_appearance, &Appearance::changed, this, qOverload<>(&QWidget::update));
-    connect(m_entry.get(), &Record::changed, this, &EducationOpenButton::refresh);
+    connect(m_entry.get(), &Record::propertyChanged, this, &EducationOpenButton::refresh);
     refresh();
 }
 
@@ -102,7 +102,8 @@ EducationSection::EducationSection(ResumeEditorView& editor, QWidget* parent)
     layout->addSpacing(4);
     layout->addWidget(divider);
     layout->addSpacing(4);
-    m_add = new SymbolTextButton(QStringLiteral("plus.circle.fill"), QStringLiteral("Add Education"), content);
+    m_add =
+        new SymbolTextButton(QStringLiteral("plus.circle.fill"), QStringLiteral("Add Education"), content);
     m_add->setObjectName(QStringLiteral("addEducationButton"));
     m_add->setAccessibleName(QStringLiteral("Add Education"));
     m_add->setColors([](bool light) { return accentColor(light); });
@@ -117,8 +118,8 @@ EducationSection::EducationSection(ResumeEditorView& editor, QWidget* parent)
             [this] { m_card->setAccent(cardInk(Appearance::shared().isLight())); });
     outer->addWidget(m_card);
 
-    connect(editor.resume().get(), &Record::changed, this, [this](const QString& key) {
-        if (key == QLatin1String("educationItems"))
+    connect(editor.resume().get(), &Resume::changed, this, [this](Resume::Property property) {
+        if (property == Resume::EducationItems)
             sync();
     });
     sync();

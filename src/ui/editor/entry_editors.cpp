@@ -1,8 +1,8 @@
 #include "editor/entry_editors.h"
 
+#include "controls/field_binding.h"
 #include "controls/floating_buttons.h"
 #include "controls/frosted_card.h"
-#include "editor/editor_bindings.h"
 #include "editor/editor_controls.h"
 #include "editor/editor_help.h"
 #include "editor/refinable_text_editor_factory.h"
@@ -106,9 +106,11 @@ EntryEditorSheet::EntryEditorSheet(const QString& title, const QString& helpTitl
     m_scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scrollArea->setWidgetResizable(true);
     m_scrollArea->viewport()->setAutoFillBackground(false);
-    m_scrollArea->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
-    m_page->setAutoFillBackground(false);
+    m_scrollArea->setAttribute(Qt::WA_TranslucentBackground);
+    m_scrollArea->setAutoFillBackground(false);
     m_scrollArea->setWidget(m_page);
+    // The page shows the background behind it (setWidget turns filling on).
+    m_page->setAutoFillBackground(false);
     new OverlayScrollBar(m_scrollArea);
 
     // The inline title sits level with the floating buttons; the cards follow 6 points apart.
@@ -144,7 +146,8 @@ FrostedCard* EntryEditorSheet::addCard() {
     return card;
 }
 
-FrostedCard* EntryEditorSheet::addFieldsCard(Record* entry, const QList<FieldSpec>& fields) {
+FrostedCard* EntryEditorSheet::addFieldsCard(const std::shared_ptr<Record>& entry,
+                                             const QList<FieldSpec>& fields) {
     FrostedCard* card = addCard();
     auto* layout = new QVBoxLayout(card);
     layout->setContentsMargins(16, 16, 16, 16);
@@ -159,7 +162,7 @@ FrostedCard* EntryEditorSheet::addFieldsCard(Record* entry, const QList<FieldSpe
         field->setPlaceholderText(spec.title);
         field->setAccessibleName(spec.title);
         styleInlineField(field, 16);
-        bindLineEdit(field, entry, spec.key, spec.read, spec.write);
+        bindField(field, entry, spec.property);
         layout->addWidget(field);
     }
     return card;
@@ -192,7 +195,10 @@ void EntryEditorSheet::openHelp() {
     m_help = makeEditorHelpSheet(m_helpTitle, helpContent(), this);
     m_help->setObjectName(QStringLiteral("entryHelpSheet"));
     m_helpButton->setPresented(true);
-    connect(m_help, &QDialog::finished, this, [this] { m_helpButton->setPresented(false); });
+    connect(m_help, &QDialog::finished, this, [this] {
+        m_help = nullptr;
+        m_helpButton->setPresented(false);
+    });
     m_help->setWindowModality(Qt::WindowModal);
     m_help->open();
 }
@@ -216,20 +222,14 @@ ExperienceEditor::ExperienceEditor(const ExperiencePtr& experience, QWidget* par
     : EntryEditorSheet(QStringLiteral("Edit Experience"), QStringLiteral("Experience Help"), parent)
     , m_experience(experience) {
     setObjectName(QStringLiteral("experienceEditorSheet"));
-    Experience* e = experience.get();
-    addFieldsCard(e, {
-                         {QStringLiteral("Role"), QStringLiteral("experienceRoleField"), QStringLiteral("role"),
-                          [e] { return e->role(); }, [e](const QString& v) { e->setRole(v); }},
-                         {QStringLiteral("Company"), QStringLiteral("experienceCompanyField"),
-                          QStringLiteral("company"), [e] { return e->company(); },
-                          [e](const QString& v) { e->setCompany(v); }},
-                         {QStringLiteral("Start Date"), QStringLiteral("experienceStartDateField"),
-                          QStringLiteral("startDate"), [e] { return e->startDate(); },
-                          [e](const QString& v) { e->setStartDate(v); }},
-                         {QStringLiteral("End Date"), QStringLiteral("experienceEndDateField"),
-                          QStringLiteral("endDate"), [e] { return e->endDate(); },
-                          [e](const QString& v) { e->setEndDate(v); }},
-                     });
+    addFieldsCard(
+        experience,
+        {
+            {QStringLiteral("Role"), QStringLiteral("experienceRoleField"), Experience::Role},
+            {QStringLiteral("Company"), QStringLiteral("experienceCompanyField"), Experience::Company},
+            {QStringLiteral("Start Date"), QStringLiteral("experienceStartDateField"), Experience::StartDate},
+            {QStringLiteral("End Date"), QStringLiteral("experienceEndDateField"), Experience::EndDate},
+        });
 
     FrostedCard* details = addCard();
     auto* layout = new QVBoxLayout(details);
@@ -245,14 +245,11 @@ ExperienceEditor::ExperienceEditor(const ExperiencePtr& experience, QWidget* par
     inkHeading();
     connect(&Appearance::shared(), &Appearance::changed, heading, inkHeading);
     layout->addWidget(heading);
-    RefinableTextField editor =
-        makeRefinableTextEditor(RefinableTextMode::experience, 140, {}, {}, details);
+    RefinableTextField editor = makeRefinableTextEditor(RefinableTextMode::experience, 140, {}, {}, details);
     m_details = editor.textEdit;
     m_details->setObjectName(QStringLiteral("experienceDetailsEditor"));
     m_details->setAccessibleName(QStringLiteral("Details"));
-    bindTextEdit(
-        m_details, e, QStringLiteral("details"), [e] { return e->details(); },
-        [e](const QString& v) { e->setDetails(v); });
+    bindField(m_details, experience, Experience::Details);
     layout->addWidget(editor.widget);
     finishLayout(QStringLiteral("saveExperienceButton"));
 }
@@ -273,15 +270,12 @@ EducationEditor::EducationEditor(const EducationPtr& education, QWidget* parent)
     : EntryEditorSheet(QStringLiteral("Edit Education"), QStringLiteral("Education Help"), parent)
     , m_education(education) {
     setObjectName(QStringLiteral("educationEditorSheet"));
-    Education* e = education.get();
-    addFieldsCard(e, {
-                         {QStringLiteral("School"), QStringLiteral("educationSchoolField"), QStringLiteral("school"),
-                          [e] { return e->school(); }, [e](const QString& v) { e->setSchool(v); }},
-                         {QStringLiteral("Degree"), QStringLiteral("educationDegreeField"), QStringLiteral("degree"),
-                          [e] { return e->degree(); }, [e](const QString& v) { e->setDegree(v); }},
-                         {QStringLiteral("Year"), QStringLiteral("educationYearField"), QStringLiteral("year"),
-                          [e] { return e->year(); }, [e](const QString& v) { e->setYear(v); }},
-                     });
+    addFieldsCard(education,
+                  {
+                      {QStringLiteral("School"), QStringLiteral("educationSchoolField"), Education::School},
+                      {QStringLiteral("Degree"), QStringLiteral("educationDegreeField"), Education::Degree},
+                      {QStringLiteral("Year"), QStringLiteral("educationYearField"), Education::Year},
+                  });
     finishLayout(QStringLiteral("saveEducationButton"));
     resize(560, 420);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "model/education.h"
 #include "editor/editor_help.h"
+#include "model/education.h"
 #include "model/experience.h"
 
 #include <QDialog>
@@ -65,11 +65,9 @@ protected:
     struct FieldSpec {
         QString title;
         QString identifier;
-        QString key;
-        std::function<QString()> read;
-        std::function<void(const QString&)> write;
+        int property;
     };
-    FrostedCard* addFieldsCard(Record* entry, const QList<FieldSpec>& fields);
+    FrostedCard* addFieldsCard(const std::shared_ptr<Record>& entry, const QList<FieldSpec>& fields);
     FrostedCard* addCard();
     void finishLayout(const QString& saveIdentifier);
     // Save: the sheet's own commit, then close.

@@ -54,8 +54,9 @@ ExperienceRow::ExperienceRow(ResumeEditorView& editor, const ExperiencePtr& entr
     layout->addWidget(m_delete, 0, Qt::AlignVCenter);
     m_delete->setAccessibleName(QStringLiteral("Delete experience"));
     m_delete->setAccessibleDescription(QStringLiteral("Removes this experience entry"));
-    connect(m_delete, &QAbstractButton::clicked, this, [this] { m_editor.requestExperienceDeletion(m_entry); });
-    connect(m_entry.get(), &Record::changed, this, &ExperienceRow::refresh);
+    connect(m_delete, &QAbstractButton::clicked, this,
+            [this] { m_editor.requestExperienceDeletion(m_entry); });
+    connect(m_entry.get(), &Record::propertyChanged, this, &ExperienceRow::refresh);
     connect(m_appearance, &Appearance::changed, this, &ExperienceRow::applyScheme);
     applyScheme();
     refresh();
@@ -73,11 +74,13 @@ void ExperienceRow::refresh() {
     setObjectName(rowIdentifierPrefix + id);
     m_delete->setObjectName(deleteIdentifierPrefix + id);
     m_role->setText(e.role());
-    m_detail->setText(e.company() + QStringLiteral(" · ") + e.startDate() + QStringLiteral(" – ") + e.endDate());
+    m_detail->setText(e.company() + QStringLiteral(" · ") + e.startDate() + QStringLiteral(" – ") +
+                      e.endDate());
     setAccessibleName(e.role() + QStringLiteral(", ") + e.company() + QStringLiteral(", ") + e.startDate() +
                       QStringLiteral(" to ") + e.endDate());
     const bool reorder = m_editor.isReorderMode();
-    setAccessibleDescription(reorder ? QStringLiteral("Drag to reorder") : QStringLiteral("Opens this experience entry"));
+    setAccessibleDescription(reorder ? QStringLiteral("Drag to reorder")
+                                     : QStringLiteral("Opens this experience entry"));
     m_delete->setVisible(!reorder);
     setCursor(reorder ? Qt::OpenHandCursor : Qt::PointingHandCursor);
 }
@@ -193,12 +196,14 @@ ExperienceSection::ExperienceSection(ResumeEditorView& editor, QWidget* parent)
 
     auto* buttons = new QHBoxLayout;
     buttons->setContentsMargins(0, 0, 0, 0);
-    m_add = new SymbolTextButton(QStringLiteral("plus.circle.fill"), QStringLiteral("Add Experience"), content);
+    m_add =
+        new SymbolTextButton(QStringLiteral("plus.circle.fill"), QStringLiteral("Add Experience"), content);
     m_add->setObjectName(QStringLiteral("addExperienceButton"));
     m_add->setAccessibleName(QStringLiteral("Add Experience"));
     m_add->setColors([](bool light) { return accentColor(light); });
     connect(m_add, &QAbstractButton::clicked, this, [this] { m_editor.addExperience(); });
-    m_reorder = new SymbolTextButton(QStringLiteral("arrow.up.arrow.down"), QStringLiteral("Reorder"), content);
+    m_reorder =
+        new SymbolTextButton(QStringLiteral("arrow.up.arrow.down"), QStringLiteral("Reorder"), content);
     m_reorder->setObjectName(QStringLiteral("reorderExperienceButton"));
     connect(m_reorder, &QAbstractButton::clicked, this, [this] { m_editor.toggleReorderMode(); });
     buttons->addWidget(m_add);
@@ -214,8 +219,8 @@ ExperienceSection::ExperienceSection(ResumeEditorView& editor, QWidget* parent)
             [this] { m_card->setAccent(cardInk(Appearance::shared().isLight())); });
     outer->addWidget(m_card);
 
-    connect(editor.resume().get(), &Record::changed, this, [this](const QString& key) {
-        if (key == QLatin1String("experienceItems"))
+    connect(editor.resume().get(), &Resume::changed, this, [this](Resume::Property property) {
+        if (property == Resume::ExperienceItems)
             sync();
     });
     connect(&editor, &ResumeEditorView::reorderModeChanged, this, [this] {

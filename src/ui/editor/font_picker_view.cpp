@@ -53,7 +53,8 @@ QString FontOptionRow::accessibilityValue() const {
 
 QSize FontOptionRow::sizeHint() const {
     const QFontMetrics fm(m_font);
-    return QSize(fm.horizontalAdvance(m_option.label) + 2 * padding + 40, std::max(fm.height(), 22) + 2 * padding);
+    return QSize(fm.horizontalAdvance(m_option.label) + 2 * padding + 40,
+                 std::max(fm.height(), 22) + 2 * padding);
 }
 
 void FontOptionRow::paintEvent(QPaintEvent*) {
@@ -64,8 +65,9 @@ void FontOptionRow::paintEvent(QPaintEvent*) {
     QPainterPath path;
     path.addRoundedRect(tile, cornerRadius, cornerRadius);
     painter.fillPath(path, light ? QColor::fromRgbF(0, 0, 0, 0.06f) : QColor::fromRgbF(1, 1, 1, 0.08f));
-    const QColor stroke = m_selected ? accentColor(light)
-                                     : (light ? QColor::fromRgbF(0, 0, 0, 0.9f * 0.18f) : QColor::fromRgbF(1, 1, 1, 0.14f));
+    const QColor stroke =
+        m_selected ? accentColor(light)
+                   : (light ? QColor::fromRgbF(0, 0, 0, 0.9f * 0.18f) : QColor::fromRgbF(1, 1, 1, 0.14f));
     painter.strokePath(path, QPen(stroke, isDown() || hasFocus() ? 1.6 : 1.0));
 
     const QRect content = rect().adjusted(padding, padding, -padding, -padding);
@@ -73,7 +75,8 @@ void FontOptionRow::paintEvent(QPaintEvent*) {
     QRect textRect = content;
     if (m_selected) {
         textRect.setRight(content.right() - check - 8);
-        paintSymbol(painter, QRectF(content.right() - check, content.center().y() - check / 2.0, check, check),
+        paintSymbol(painter,
+                    QRectF(content.right() - check, content.center().y() - check / 2.0, check, check),
                     QStringLiteral("checkmark.circle.fill"), accentColor(light));
     }
     painter.setFont(m_font);
@@ -115,9 +118,11 @@ FontPickerView::FontPickerView(const QString& selectedFont, QWidget* parent)
     m_scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scrollArea->setWidgetResizable(true);
     m_scrollArea->viewport()->setAutoFillBackground(false);
-    m_scrollArea->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
-    m_page->setAutoFillBackground(false);
+    m_scrollArea->setAttribute(Qt::WA_TranslucentBackground);
+    m_scrollArea->setAutoFillBackground(false);
     m_scrollArea->setWidget(m_page);
+    // The page shows the background behind it (setWidget turns filling on).
+    m_page->setAutoFillBackground(false);
     new OverlayScrollBar(m_scrollArea);
 
     m_titleLabel->setObjectName(QStringLiteral("fontPickerTitle"));
@@ -180,7 +185,10 @@ void FontPickerView::openHelp() {
     m_help = makeEditorHelpSheet(QStringLiteral("Font Picker Help"), fontPickerHelpContent(), this);
     m_help->setObjectName(QStringLiteral("fontPickerHelpSheet"));
     m_helpButton->setPresented(true);
-    connect(m_help, &QDialog::finished, this, [this] { m_helpButton->setPresented(false); });
+    connect(m_help, &QDialog::finished, this, [this] {
+        m_help = nullptr;
+        m_helpButton->setPresented(false);
+    });
     m_help->setWindowModality(Qt::WindowModal);
     m_help->open();
 }

@@ -20,8 +20,8 @@ EditorSectionCard* makeFontStyleCard(const ResumePtr& resume, std::function<void
                       [](bool light) { return schemeColors::secondaryLabel(light); });
     button->setContentsMargins(0, 4, 0, 4);
     Resume* r = resume.get();
-    QObject::connect(r, &Record::changed, button, [button, r](const QString& key) {
-        if (key == QLatin1String("fontName")) {
+    QObject::connect(r, &Resume::changed, button, [button, r](Resume::Property property) {
+        if (property == Resume::FontName) {
             button->setText(r->fontName());
             button->update();
         }

@@ -14,6 +14,7 @@
 #include "editor/resume_save.h"
 #include "help/help_sheet_container.h"
 #include "platform/appearance.h"
+#include "platform/services.h"
 #include "theme/responsive_environment.h"
 #include "theme/responsive_layout.h"
 #include "theme/scheme_colors.h"
@@ -33,9 +34,10 @@ namespace quillora {
 namespace {
 
 constexpr EditorSection sectionOrder[] = {
-    EditorSection::basicInfo,  EditorSection::summary,   EditorSection::coverLetter, EditorSection::atsVersion,
-    EditorSection::experience, EditorSection::education, EditorSection::skills,      EditorSection::fontStyle,
-    EditorSection::portfolio,  EditorSection::actionsAndStyle,
+    EditorSection::basicInfo,       EditorSection::summary,    EditorSection::coverLetter,
+    EditorSection::atsVersion,      EditorSection::experience, EditorSection::education,
+    EditorSection::skills,          EditorSection::fontStyle,  EditorSection::portfolio,
+    EditorSection::actionsAndStyle,
 };
 
 } // namespace
@@ -45,10 +47,11 @@ ResumeEditorView::Metrics ResumeEditorView::metricsForWidth(qreal width) {
     return Metrics{10 + 8 * p, 16 + 28 * p, 12 + 8 * p, 28 + 36 * p};
 }
 
-ResumeEditorView::ResumeEditorView(const ResumePtr& resume, ModelContext& context, QWidget* parent)
+ResumeEditorView::ResumeEditorView(const ResumePtr& resume, Services& services, QWidget* parent)
     : QWidget(parent)
     , m_resume(resume)
-    , m_context(context)
+    , m_services(services)
+    , m_context(services.context())
     , m_appearance(&Appearance::shared()) {
     setObjectName(QStringLiteral("resumeEditorView"));
     m_background = new ThemedBackground(this);
@@ -65,12 +68,12 @@ ResumeEditorView::ResumeEditorView(const ResumePtr& resume, ModelContext& contex
     m_scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scrollArea->setWidgetResizable(true);
     m_scrollArea->viewport()->setAutoFillBackground(false);
-    m_scrollArea->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
+    m_scrollArea->setAttribute(Qt::WA_TranslucentBackground);
+    m_scrollArea->setAutoFillBackground(false);
     inner->addWidget(m_scrollArea);
 
     m_page = new QWidget;
     m_page->setObjectName(QStringLiteral("editorPage"));
-    m_page->setAutoFillBackground(false);
     auto* pageLayout = new QVBoxLayout(m_page);
     pageLayout->setSpacing(0);
     m_titleLabel = new QLabel(m_page);
@@ -87,6 +90,8 @@ ResumeEditorView::ResumeEditorView(const ResumePtr& resume, ModelContext& contex
     pageLayout->addWidget(m_column, 0, Qt::AlignHCenter | Qt::AlignTop);
     pageLayout->addStretch(1);
     m_scrollArea->setWidget(m_page);
+    // The page shows the background behind it (setWidget turns filling on).
+    m_page->setAutoFillBackground(false);
     new OverlayScrollBar(m_scrollArea);
     m_scrollArea->viewport()->installEventFilter(this);
 
@@ -95,8 +100,8 @@ ResumeEditorView::ResumeEditorView(const ResumePtr& resume, ModelContext& contex
 
     buildSections();
 
-    connect(m_resume.get(), &Record::changed, this, [this](const QString& key) {
-        if (key == QLatin1String("fullName") || key == QLatin1String("title"))
+    connect(m_resume.get(), &Resume::changed, this, [this](Resume::Property property) {
+        if (property == Resume::FullName || property == Resume::Title)
             updateNavigationTitle();
     });
     connect(m_appearance, &Appearance::changed, this, &ResumeEditorView::applyScheme);
@@ -226,6 +231,8 @@ QMessageBox* ResumeEditorView::makeDeleteAlert(const QString& title, const QStri
     alert->setText(title);
     alert->setInformativeText(QStringLiteral("This action cannot be undone."));
     alert->setIcon(QMessageBox::NoIcon);
+    // Room for the message on one line.
+    alert->setStyleSheet(QStringLiteral("QLabel { min-width: 260px; }"));
     auto* remove = alert->addButton(QStringLiteral("Delete"), QMessageBox::DestructiveRole);
     remove->setObjectName(QStringLiteral("alertDeleteButton"));
     auto* cancel = alert->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
@@ -258,6 +265,7 @@ void ResumeEditorView::openExperience(const ExperiencePtr& entry) {
     m_experienceSheet = sheet;
     connect(sheet, &ExperienceEditor::committed, this, &ResumeEditorView::commitExperience);
     connect(sheet, &QDialog::finished, this, [this, entry] {
+        m_experienceSheet = nullptr;
         if (m_editingExperience == entry)
             m_editingExperience.reset();
         // A new entry closed without Save leaves nothing behind.
@@ -283,8 +291,10 @@ void ResumeEditorView::requestExperienceDeletion(const ExperiencePtr& entry) {
     if (!entry || m_deleteAlert)
         return;
     m_experienceToDelete = entry;
-    QMessageBox* alert = makeDeleteAlert(QStringLiteral("Delete Experience?"), QStringLiteral("deleteExperienceAlert"));
+    QMessageBox* alert =
+        makeDeleteAlert(QStringLiteral("Delete Experience?"), QStringLiteral("deleteExperienceAlert"));
     connect(alert, &QMessageBox::finished, this, [this, alert] {
+        m_deleteAlert = nullptr;
         if (alert->buttonRole(alert->clickedButton()) == QMessageBox::DestructiveRole)
             deleteExperience();
         else
@@ -340,7 +350,8 @@ void ResumeEditorView::beginExperienceDrag(const ExperiencePtr& entry, QWidget* 
     if (source) {
         const QPixmap image = source->grab();
         drag->setPixmap(image);
-        drag->setHotSpot(QPoint(image.width() / 2, image.height() / 2) / std::max(1.0, image.devicePixelRatio()));
+        drag->setHotSpot(QPoint(image.width() / 2, image.height() / 2) /
+                         std::max(1.0, image.devicePixelRatio()));
     }
     if (m_dragRunner)
         m_dragRunner(*drag);
@@ -383,6 +394,7 @@ void ResumeEditorView::openEducation(const EducationPtr& entry) {
     m_educationSheet = sheet;
     connect(sheet, &EducationEditor::committed, this, &ResumeEditorView::commitEducation);
     connect(sheet, &QDialog::finished, this, [this, entry] {
+        m_educationSheet = nullptr;
         if (m_editingEducation == entry)
             m_editingEducation.reset();
         if (m_pendingEducation == entry)
@@ -407,8 +419,10 @@ void ResumeEditorView::requestEducationDeletion(const EducationPtr& entry) {
     if (!entry || m_deleteAlert)
         return;
     m_educationToDelete = entry;
-    QMessageBox* alert = makeDeleteAlert(QStringLiteral("Delete Education?"), QStringLiteral("deleteEducationAlert"));
+    QMessageBox* alert =
+        makeDeleteAlert(QStringLiteral("Delete Education?"), QStringLiteral("deleteEducationAlert"));
     connect(alert, &QMessageBox::finished, this, [this, alert] {
+        m_deleteAlert = nullptr;
         if (alert->buttonRole(alert->clickedButton()) == QMessageBox::DestructiveRole)
             deleteEducation();
         else
@@ -456,10 +470,11 @@ void ResumeEditorView::openFontPicker() {
     auto* picker = new FontPickerView(m_resume->fontName(), this);
     picker->setAttribute(Qt::WA_DeleteOnClose);
     m_fontPicker = picker;
+    connect(picker, &QDialog::finished, this, [this] { m_fontPicker = nullptr; });
     Resume* r = m_resume.get();
     connect(picker, &FontPickerView::fontSelected, this, [r](const QString& name) { r->setFontName(name); });
-    connect(r, &Record::changed, picker, [picker, r](const QString& key) {
-        if (key == QLatin1String("fontName"))
+    connect(r, &Resume::changed, picker, [picker, r](Resume::Property property) {
+        if (property == Resume::FontName)
             picker->setSelectedFont(r->fontName());
     });
     presentSheet(picker);
@@ -475,7 +490,10 @@ void ResumeEditorView::openHelp() {
     sheet->setWindowModality(Qt::WindowModal);
     m_helpSheet = sheet;
     m_helpButton->setPresented(true);
-    connect(sheet, &QDialog::finished, this, [this] { m_helpButton->setPresented(false); });
+    connect(sheet, &QDialog::finished, this, [this] {
+        m_helpSheet = nullptr;
+        m_helpButton->setPresented(false);
+    });
     presentSheet(sheet);
 }
 

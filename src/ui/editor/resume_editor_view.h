@@ -25,6 +25,7 @@ class FloatingHelpButton;
 class FontPickerView;
 class HelpSheetContainer;
 class ModelContext;
+class Services;
 class ThemedBackground;
 
 // The sections of the editor, top to bottom.
@@ -63,7 +64,7 @@ public:
     // Runs a drag from an experience row to its end; tests replace it.
     using DragRunner = std::function<void(QDrag&)>;
 
-    ResumeEditorView(const ResumePtr& resume, ModelContext& context, QWidget* parent = nullptr);
+    ResumeEditorView(const ResumePtr& resume, Services& services, QWidget* parent = nullptr);
     ~ResumeEditorView() override;
 
     const ResumePtr& resume() const { return m_resume; }
@@ -158,6 +159,7 @@ private:
     QMessageBox* makeDeleteAlert(const QString& title, const QString& identifier);
 
     ResumePtr m_resume;
+    Services& m_services;
     ModelContext& m_context;
     Appearance* m_appearance;
     Metrics m_metrics;
