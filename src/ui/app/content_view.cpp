@@ -5,6 +5,7 @@
 #include "app/resume_list_view.h"
 #include "app/resume_tip_view.h"
 #include "controls/frosted_card.h"
+#include "controls/hairline_splitter.h"
 #include "editor/resume_editor_view.h"
 #include "platform/app_events.h"
 #include "platform/appearance.h"
@@ -33,8 +34,16 @@ ContentView::ContentView(Services& services, UserInterfaceIdiom idiom, QWidget* 
     layout->setContentsMargins(0, 0, 0, 0);
 
     if (m_idiom == UserInterfaceIdiom::pad) {
-        auto* split = new QSplitter(Qt::Horizontal, this);
+        auto* split = new HairlineSplitter(Qt::Horizontal, this);
         split->setObjectName(QStringLiteral("splitView"));
+        // The column divider is a hairline in the list's separator ink.
+        Appearance* appearance = &m_services.appearance();
+        const auto applyDividerColor = [split, appearance] {
+            const bool light = appearance->isLight();
+            split->setLineColor(withAlpha(schemeColors::ink(light), light ? 0.35 : 0.18));
+        };
+        applyDividerColor();
+        connect(appearance, &Appearance::changed, split, applyDividerColor);
         split->setChildrenCollapsible(false);
         m_list = new ResumeListView(m_services, m_idiom, split);
         m_list->setMinimumWidth(280);
@@ -57,8 +66,12 @@ ContentView::ContentView(Services& services, UserInterfaceIdiom idiom, QWidget* 
             if (m_tip) {
                 m_tip->hide();
                 m_tip->deleteLater();
+                m_tip = nullptr;
             }
+            updatePlaceholderCover();
         });
+        // Where the tip lies over the placeholder, the placeholder's card gives way to it.
+        connect(m_tip, &ResumeTipView::visibleOpacityChanged, this, &ContentView::updatePlaceholderCover);
         detailColumn->installEventFilter(this);
         placeTip();
         connect(&m_services.events(), &AppEvents::selectResume, this,
@@ -87,9 +100,9 @@ void ContentView::placeTip() {
     if (!m_tip || m_detailColumn == nullptr)
         return;
     const QRect column = m_detailColumn->rect();
-    // A column wider than high keeps the tip 120 points from each edge.
-    const int inset = column.width() > column.height() ? 120 : 0;
-    m_tip->setGeometry(column.adjusted(inset, inset, -inset, -inset));
+    // A column wider than high keeps the tip 120 points from each edge where the card fits.
+    m_tip->setPreferredInset(column.width() > column.height() ? 120 : 0);
+    m_tip->setGeometry(column);
     m_tip->raise();
 }
 
@@ -135,6 +148,12 @@ void ContentView::showDetail() {
     m_detail = next;
     if (m_tip)
         m_tip->raise();
+    updatePlaceholderCover();
+}
+
+void ContentView::updatePlaceholderCover() {
+    if (auto* placeholder = qobject_cast<ThemedEmptyResumeView*>(m_detail.data()))
+        placeholder->setCoveredBy(m_tip ? m_tip->visibleOpacity() : 0.0);
 }
 
 void ContentView::resizeEvent(QResizeEvent* event) {

@@ -52,6 +52,7 @@ protected:
 private:
     void showDetail();
     void placeTip();
+    void updatePlaceholderCover();
     void resumeDeleted(const ResumePtr& resume);
 
     Services& m_services;

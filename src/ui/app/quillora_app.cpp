@@ -1,5 +1,6 @@
 #include "app/quillora_app.h"
 
+#include "app/app_look.h"
 #include "app/main_window.h"
 #include "app/unix_signals.h"
 #include "platform/log.h"
@@ -18,6 +19,7 @@ int runQuillora(QApplication& app) {
     QApplication::setApplicationDisplayName(QStringLiteral("Quillora"));
     QApplication::setDesktopFileName(QStringLiteral("quillora"));
     quitOnTerminationSignals(&app);
+    installAppLook(app);
     FontResolver::registerAppFonts();
 
     AppStore store = openAppStore();
