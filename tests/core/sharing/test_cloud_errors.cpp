@@ -149,27 +149,6 @@ private slots:
         QCOMPARE(mapped.localizedDescription(), QStringLiteral("Disk full"));
     }
 
-    void successfulUploadLogsAndCleansUp() {
-        QStringList lines;
-        const CloudResult<QString> uploaded = upload(&lines);
-        QVERIFY(uploaded);
-        const QString name = uploaded.value();
-        QCOMPARE(m_cloud->calls, (QStringList{QStringLiteral("accountStatus"), QStringLiteral("save"),
-                                              QStringLiteral("fetch")}));
-        QCOMPARE(lines, (QStringList{
-                            QStringLiteral("☁️ CloudKit write access available for container: ") +
-                                cloudContainerIdentifier(),
-                            QStringLiteral("☁️ CloudKit read-after-write verified: ") + name,
-                            QStringLiteral("✅ CloudKit save SUCCESS: ") + name,
-                        }));
-        const CloudRecord& record = m_cloud->records.at(name);
-        QCOMPARE(record.recordType, QStringLiteral("QuilloraResume"));
-        QCOMPARE(QFileInfo(record.jsonPath).fileName(),
-                 QStringLiteral("resume-") + record.exportId + QStringLiteral(".json"));
-        QVERIFY(record.exportId != name);
-        QVERIFY(payloadFiles().isEmpty());
-    }
-
     // The record was saved, but the app gets no name to remove it by: it is taken back at once.
     void failedReadAfterWriteWithdrawsTheRecord() {
         m_cloud->fetchFailure = CKError{CKError::permissionFailure, QStringLiteral("permission denied")};
