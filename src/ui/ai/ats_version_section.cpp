@@ -1,10 +1,13 @@
 #include "ai/ats_version_section.h"
 
 #include "ai/ats_result_cards.h"
+#include "controls/editor_section_card.h"
 #include "controls/field_binding.h"
 #include "controls/glass_capsule_button.h"
 #include "controls/sparkle_button_label.h"
 #include "controls/symbol_icon.h"
+#include "editor/editor_controls.h"
+#include "editor/editor_text_area.h"
 #include "platform/appearance.h"
 #include "platform/log.h"
 #include "platform/services.h"
@@ -245,14 +248,11 @@ ATSVersionSection::ATSVersionSection(ResumePtr resume, AIServices ai, Appearance
     m_postingHeading->setFont(systemFont(subheadlinePoints, QFont::DemiBold));
     m_bodyLayout->addWidget(m_postingHeading);
 
-    m_postingEditor = new QPlainTextEdit(m_body);
+    m_postingEditor = new EditorTextArea(postingMinimumHeight, m_body);
     m_postingEditor->setObjectName(QStringLiteral("atsJobPostingEditor"));
     m_postingEditor->setAccessibleName(QStringLiteral("Job posting"));
     m_postingEditor->setAccessibleDescription(
         QStringLiteral("Paste the job description used for ATS optimization"));
-    m_postingEditor->setMinimumHeight(postingMinimumHeight);
-    m_postingEditor->setTabChangesFocus(true);
-    m_postingEditor->setFont(systemFont(16));
     bindField(m_postingEditor, m_resume, Resume::AtsJobPosting);
     m_bodyLayout->addWidget(m_postingEditor);
 
@@ -478,15 +478,22 @@ void ATSVersionSection::applyScheme() {
     m_lastGenerated->setStyleSheet(colorRule(secondary));
     m_analysisError->setStyleSheet(colorRule(failureRed));
     m_rewriteError->setStyleSheet(colorRule(failureRed));
-    const QColor outline = light ? QColor(0, 0, 0, 56) : QColor(255, 255, 255, 56);
-    m_postingEditor->setStyleSheet(
-        QStringLiteral("QPlainTextEdit { background: transparent; color: %1; border: 1px solid %2; "
-                       "border-radius: 12px; padding: 8px; }")
-            .arg(ink.name(QColor::HexArgb), outline.name(QColor::HexArgb)));
     rebuildAnalysisCard();
     rebuildKeywordsCard();
     m_toggle->update();
     refresh();
+}
+
+EditorSectionCard* makeATSVersionCard(const ResumePtr& resume, Services& services) {
+    Appearance& appearance = Appearance::shared();
+    auto* section = new ATSVersionSection(resume, AIServices::from(services), appearance);
+    auto* card = new EditorSectionCard(QStringLiteral("checklist"), QStringLiteral("ATS Version"),
+                                       QStringLiteral("Optimize your résumé for applicant tracking systems"),
+                                       cardInk(appearance.isLight()), section);
+    card->setObjectName(QStringLiteral("atsVersionCard"));
+    QObject::connect(&appearance, &Appearance::changed, card,
+                     [card, &appearance] { card->setAccent(cardInk(appearance.isLight())); });
+    return card;
 }
 
 } // namespace quillora

@@ -21,6 +21,7 @@ namespace quillora {
 class Appearance;
 class ATSAnalysisSummaryCard;
 class ATSInsertedKeywordsCard;
+class EditorSectionCard;
 class GlassCapsuleButton;
 class Services;
 class SparkleButtonLabel;
@@ -116,5 +117,9 @@ private:
     ATSInsertedKeywordsCard* m_keywordsCard = nullptr;
     QLabel* m_lastGenerated;
 };
+
+// The editor's ATS Version card ("checklist", "ATS Version") around the section, following
+// the app's look.
+EditorSectionCard* makeATSVersionCard(const ResumePtr& resume, Services& services);
 
 } // namespace quillora
