@@ -288,6 +288,10 @@ void ModelContext::recordDidChange(Record* record, int propertyIndex) {
     scheduleAutosave();
 }
 
+qint64 ModelContext::rowsWritten() const {
+    return m_db.totalChanges();
+}
+
 bool ModelContext::hasChanges() const {
     return !m_inserted.isEmpty() || !m_deleted.isEmpty() || !m_dirty.isEmpty();
 }

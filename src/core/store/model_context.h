@@ -15,7 +15,7 @@ namespace quillora {
 namespace sql {
 class Database;
 class Statement;
-}
+} // namespace sql
 
 // Tracks inserted, changed and deleted records and writes them to the store in one
 // transaction. Lives on the UI thread, like the records it tracks.
@@ -38,6 +38,8 @@ public:
     // changes stay pending and the error is returned.
     Status save();
     bool hasChanges() const;
+    // Rows this context has inserted, changed or deleted in the store since it opened.
+    qint64 rowsWritten() const;
 
     // All résumés that are not deleted, newest lastEdited first; for equal dates the later
     // created comes first.
@@ -99,8 +101,8 @@ private:
     QList<std::shared_ptr<Record>> m_inserted;          // inserted and not yet saved
     QList<std::shared_ptr<Record>> m_deleted;           // deleted and not yet saved
     QSet<Record*> m_dirty;
-    QSet<Resume*> m_listsChanged;   // résumés whose entry lists changed since the last save
-    QSet<Record*> m_listedEntries;  // every entry a changed list held since the last save
+    QSet<Resume*> m_listsChanged;  // résumés whose entry lists changed since the last save
+    QSet<Record*> m_listedEntries; // every entry a changed list held since the last save
     QHash<const EntityInfo*, std::shared_ptr<sql::Statement>> m_entryQueries;
     QHash<const Record*, Resume*> m_owners; // entry → the résumé that last held it
     QHash<Record*, qint64> m_creationOrder; // for résumés not yet saved

@@ -119,11 +119,11 @@ QString StoreCodec::selectResumes(const QString& where) {
     return sql;
 }
 
-Result<std::shared_ptr<Record>> StoreCodec::readResume(const sql::Statement& row) {
+Result<std::shared_ptr<Record>> StoreCodec::readResume(const sql::Statement& row, bool entriesInStore) {
     using R = Result<std::shared_ptr<Record>>;
     auto resume = std::shared_ptr<Resume>(new Resume(Resume::FromStore{}));
     resume->m_storeKey = row.int64(0);
-    resume->m_entriesInStore = true;
+    resume->m_entriesInStore = entriesInStore;
     const QList<int> props = storedProperties(Resume::entityInfo());
     for (int i = 0; i < props.size(); ++i) {
         if (auto status = readProperty(row, i + 1, *resume, props.at(i)); !status)
@@ -148,9 +148,11 @@ QString StoreCodec::selectEntries(const EntityInfo& entity, const QString& where
     for (int p : entryColumns(entity))
         columns << quoted(entity.properties.at(p).name);
     if (&entity == &PortfolioItem::entityInfo())
-        columns << (withImage ? QStringLiteral("\"imageData\"") : QStringLiteral("\"imageData\" IS NOT NULL"));
+        columns << (withImage ? QStringLiteral("\"imageData\"")
+                              : QStringLiteral("\"imageData\" IS NOT NULL"));
     return QStringLiteral("SELECT ") % columns.join(QStringLiteral(", ")) % QStringLiteral(" FROM ") %
-           quoted(entity.name) % QStringLiteral(" WHERE ") % where % QStringLiteral(" ORDER BY ownerPK, position, pk");
+           quoted(entity.name) % QStringLiteral(" WHERE ") % where %
+           QStringLiteral(" ORDER BY ownerPK, position, pk");
 }
 
 Result<std::shared_ptr<Record>> StoreCodec::readEntry(const EntityInfo& entity, const sql::Statement& row,

@@ -32,11 +32,12 @@ public:
 
     static qint64 storeKey(const Record& record) { return record.m_storeKey; }
 
-    // Reading rows back into records. readResume() takes a row of selectResumes(); the résumé's
-    // entries are left in the store (read them with readEntry()). readEntry() takes a row of
+    // Reading rows back into records. readResume() takes a row of selectResumes(); with
+    // entriesInStore the résumé's context reads its entries when first asked for, otherwise the
+    // caller attaches them (readEntry(), attachEntry()). readEntry() takes a row of
     // selectEntries(); without the image, a portfolio item notes that its image is in the store.
     static QString selectResumes(const QString& where = QString());
-    static Result<std::shared_ptr<Record>> readResume(const sql::Statement& row);
+    static Result<std::shared_ptr<Record>> readResume(const sql::Statement& row, bool entriesInStore = true);
     static QString selectEntries(const EntityInfo& entity, const QString& where, bool withImage);
     static Result<std::shared_ptr<Record>> readEntry(const EntityInfo& entity, const sql::Statement& row,
                                                      bool withImage);
