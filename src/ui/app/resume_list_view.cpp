@@ -524,9 +524,12 @@ void ResumeListView::requestDeletion(const ResumePtr& resume) {
     QMessageBox alert(this);
     alert.setObjectName(QStringLiteral("deleteResumeAlert"));
     alert.setIcon(QMessageBox::Warning);
+    alert.setTextFormat(Qt::PlainText); // the title is the user's text, never markup
     alert.setWindowTitle(deleteAlertTitle);
     alert.setText(deleteAlertTitle);
     alert.setInformativeText(deleteAlertMessage(resume->title()));
+    if (auto* informative = alert.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
+        informative->setTextFormat(Qt::PlainText);
     QPushButton* deleteButton = alert.addButton(QStringLiteral("Delete"), QMessageBox::DestructiveRole);
     deleteButton->setObjectName(QStringLiteral("confirmDeleteResumeButton"));
     QPushButton* cancelButton = alert.addButton(QMessageBox::Cancel);
@@ -545,14 +548,7 @@ void ResumeListView::deleteResume(const ResumePtr& resume) {
 }
 
 void ResumeListView::createNewResume() {
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    auto resume = std::make_shared<Resume>(
-        QStringLiteral("My Résumé"), QString(), QString(), QString(), QList<ExperiencePtr>{},
-        QList<EducationPtr>{}, QList<PortfolioItemPtr>{}, QStringLiteral("Summary"),
-        QStringLiteral("Experience"), QStringLiteral("Education"), false, QString(), QString(), QString(),
-        std::nullopt, false, QString(), QString(), std::nullopt, std::nullopt,
-        QStringLiteral("Helvetica Neue"), 0, now, false, QStringList{}, QStringList{}, std::nullopt);
-    resume->setLastEdited(QDateTime::currentDateTimeUtc());
+    ResumePtr resume = makeNewResume();
     m_context.insert(resume);
     if (auto saved = m_context.save(); !saved) {
         logLine(QStringLiteral("⚠️ Failed to save new resume: ") + saved.error());
