@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "bench_support.h"
 #include "platform/appearance.h"
+#include "platform/services.h"
 #include "store/app_store.h"
 #include "store/store_location.h"
 
@@ -30,7 +31,8 @@ void BM_LaunchToFirstPaint(benchmark::State& state) {
     seedStore();
     for (auto _ : state) {
         AppStore store = openAppStore();
-        MainWindow window(store.container.get());
+        Services services(std::move(store.container));
+        MainWindow window(services);
         window.resize(1180, 780);
         window.show();
         benchmark::DoNotOptimize(window.grab());

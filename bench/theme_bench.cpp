@@ -46,13 +46,14 @@ void BM_RepaintAfterFirstPaint(benchmark::State& state) {
 }
 BENCHMARK(BM_RepaintAfterFirstPaint)->Unit(benchmark::kMillisecond);
 
-// The first paint at a new size: random layers, orb layer and composite are all built.
+// The first paint (and the paint once a resize has settled): random layers, orb layer and
+// composite are all built.
 void BM_FirstPaintAtNewSize(benchmark::State& state) {
-    ThemedBackground background(fixture().settings, fixture().appearance);
-    background.setOrbScale(1.15);
     QImage target(1441, 901, QImage::Format_RGB32);
     int step = 0;
     for (auto _ : state) {
+        ThemedBackground background(fixture().settings, fixture().appearance);
+        background.setOrbScale(1.15);
         background.resize(1440 + (step % 2), 900);
         ++step;
         background.render(&target);
@@ -60,6 +61,28 @@ void BM_FirstPaintAtNewSize(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_FirstPaintAtNewSize)->Unit(benchmark::kMillisecond);
+
+// One frame while the window is being resized: the cached backdrop stands in, stretched.
+void BM_ResizeFrame(benchmark::State& state) {
+    // Inside a shown window, so that resizes reach it as they do on screen.
+    QWidget window;
+    window.resize(1442, 900);
+    auto* background = new ThemedBackground(fixture().settings, fixture().appearance, &window);
+    background->setOrbScale(1.15);
+    background->resize(1440, 900);
+    window.show();
+    QImage target(1442, 901, QImage::Format_RGB32);
+    background->render(&target);
+    int step = 0;
+    for (auto _ : state) {
+        background->resize(1441 + (++step % 2), 900);
+        background->render(&target);
+        benchmark::DoNotOptimize(target.constBits());
+    }
+    if (!background->showsResizeFrame())
+        state.SkipWithError("the resize frame was not the stand-in");
+}
+BENCHMARK(BM_ResizeFrame)->Unit(benchmark::kMillisecond);
 
 // A gradient change at an unchanged size: the random layers are reused.
 void BM_RepaintAfterGradientChange(benchmark::State& state) {

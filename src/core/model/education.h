@@ -12,6 +12,7 @@ class Education : public Record, public EducationRepresentable {
 
 public:
     enum Property { School, Degree, Year, SortOrder };
+    Q_ENUM(Property)
 
     Education(const QString& school, const QString& degree, const QString& year, qint64 sortOrder);
 
@@ -28,7 +29,13 @@ public:
     void setYear(const QString& v) { setValue(Year, v); }
     void setSortOrder(qint64 v) { setValue(SortOrder, v); }
 
+signals:
+    // The property a write changed (see Record::propertyChanged).
+    void changed(quillora::Education::Property property);
+
 private:
+    void emitTypedChange(int index) override { emit changed(Property(index)); }
+
     friend class StoreCodec;
     friend class ModelContext;
     struct FromStore {};

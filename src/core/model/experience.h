@@ -12,6 +12,7 @@ class Experience : public Record, public ExperienceRepresentable {
 
 public:
     enum Property { Role, Company, StartDate, EndDate, Details, SortOrder };
+    Q_ENUM(Property)
 
     Experience(const QString& role, const QString& company, const QString& startDate, const QString& endDate,
                const QString& details, qint64 sortOrder);
@@ -33,7 +34,13 @@ public:
     void setDetails(const QString& v) { setValue(Details, v); }
     void setSortOrder(qint64 v) { setValue(SortOrder, v); }
 
+signals:
+    // The property a write changed (see Record::propertyChanged).
+    void changed(quillora::Experience::Property property);
+
 private:
+    void emitTypedChange(int index) override { emit changed(Property(index)); }
+
     friend class StoreCodec;
     friend class ModelContext;
     struct FromStore {};

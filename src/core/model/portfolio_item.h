@@ -14,6 +14,7 @@ class PortfolioItem final : public Record, public PortfolioItemRepresentable {
 
 public:
     enum Property { Id, ImageData, Caption, SortOrder, Orientation };
+    Q_ENUM(Property)
 
     PortfolioItem(const QUuid& id, const std::optional<QByteArray>& imageData, const QString& caption,
                   qint64 sortOrder, PortfolioImageOrientation orientation);
@@ -36,7 +37,13 @@ public:
     // False while the bytes are still only in the store.
     bool isImageLoaded() const { return !m_imageInStore; }
 
+signals:
+    // The property a write changed (see Record::propertyChanged).
+    void changed(quillora::PortfolioItem::Property property);
+
 private:
+    void emitTypedChange(int index) override { emit changed(Property(index)); }
+
     friend class StoreCodec;
     friend class ModelContext;
     struct FromStore {};

@@ -59,15 +59,32 @@ void Record::setValueForKey(const QString& key, const QVariant& newValue) {
         setValue(index, newValue);
 }
 
-void Record::setValue(int index, QVariant newValue) {
-    m_values[index] = std::move(newValue);
+QVariant Record::valueAt(int property) const {
+    if (property < 0 || property >= m_values.size())
+        return QVariant();
+    return m_values.at(property);
+}
+
+void Record::setValueAt(int property, const QVariant& newValue) {
+    if (property >= 0 && property < m_values.size() &&
+        m_entity.properties.at(property).type != PropertyType::ToMany)
+        setValue(property, newValue);
+}
+
+void Record::setValue(int index, QVariant newValue, bool force) {
+    QVariant& slot = m_values[index];
+    // Same type and same value: nothing changes. (An absent optional and an empty text differ.)
+    if (!force && slot.metaType() == newValue.metaType() && slot == newValue)
+        return;
+    slot = std::move(newValue);
     announce(index);
 }
 
 void Record::announce(int index) {
     if (m_context && !m_deleted)
         m_context->recordDidChange(this, index);
-    emit changed(m_entity.properties.at(index).key);
+    emit propertyChanged(index);
+    emitTypedChange(index);
 }
 
 std::optional<QString> Record::optionalText(int index) const {

@@ -72,8 +72,10 @@ private:
 
 size_t qHash(const PersistentIdentifier& id, size_t seed = 0) noexcept;
 
-// Base of the four record kinds: keyed backing data, one change announcement per write,
-// identity equality. Records are shared (std::shared_ptr) and live on the UI thread.
+// Base of the four record kinds: keyed backing data, one change announcement per write that
+// changes a value, identity equality. Records are shared (std::shared_ptr) and live on the UI
+// thread. Each kind has a Property enum (its properties in declaration order) and a typed
+// changed(Property) signal; propertyChanged(int) carries the same index for generic code.
 class Record : public QObject {
     Q_OBJECT
 
@@ -91,19 +93,28 @@ public:
     QVariant valueForKey(const QString& key) const;
     void setValueForKey(const QString& key, const QVariant& value);
 
+    // Backing data by the property's index in the kind's Property enum (relationships read as
+    // invalid and cannot be written this way). For generic code such as field bindings.
+    QVariant valueAt(int property) const;
+    void setValueAt(int property, const QVariant& value);
+
 signals:
-    // Emitted after every write of a persisted property, with the property's key.
-    void changed(const QString& key);
+    // Emitted after a write that changed a persisted property, with the property's index in the
+    // kind's Property enum. A write of the value the property already holds announces nothing.
+    void propertyChanged(int property);
 
 protected:
     explicit Record(const EntityInfo& entity);
 
     const QVariant& value(int index) const { return m_values.at(index); }
-    void setValue(int index, QVariant value);
+    // Writes and announces the value unless it equals the current one (or always, with force).
+    void setValue(int index, QVariant value, bool force = false);
     // Fills backing data during construction, without announcing a change.
     void initValue(int index, QVariant value) { m_values[index] = std::move(value); }
     // Announces a write of a property held outside the backing values (the relationships).
     void announce(int index);
+    // Emits the kind's typed changed(Property) signal.
+    virtual void emitTypedChange(int index) = 0;
 
     QString text(int index) const { return value(index).toString(); }
     std::optional<QString> optionalText(int index) const;

@@ -3,7 +3,10 @@
 #include "model/portfolio_item.h"
 #include "model/resume.h"
 
+#include "platform/log.h"
 #include "store/model_context.h"
+
+#include <QThread>
 
 namespace quillora {
 
@@ -99,18 +102,29 @@ PortfolioItem::PortfolioItem(FromStore)
     : Record(entityInfo()) {}
 
 std::optional<QByteArray> PortfolioItem::imageData() const {
+    // The bytes may be read from the store here, through the UI thread's connection.
+    if (QThread::currentThread() != thread())
+        qFatal("PortfolioItem::imageData() called off the thread that owns the record; "
+               "take a snapshot on the UI thread instead");
     if (m_imageInStore) {
-        m_imageInStore = false;
-        if (ModelContext* context = modelContext())
-            context->loadImageData(const_cast<PortfolioItem*>(this));
+        // Marked loaded only once the bytes are in: a failed read leaves the image in the store,
+        // so no later save writes over it.
+        if (ModelContext* context = modelContext()) {
+            if (auto loaded = context->loadImageData(const_cast<PortfolioItem*>(this)); !loaded)
+                logLine(QStringLiteral("⚠️ Could not read a portfolio image: ") + loaded.error());
+        }
+        if (m_imageInStore)
+            return std::nullopt;
     }
     const QVariant& v = value(ImageData);
     return v.isValid() ? std::optional<QByteArray>(v.toByteArray()) : std::nullopt;
 }
 
 void PortfolioItem::setImageData(const std::optional<QByteArray>& v) {
+    // While the bytes are only in the store the held value says nothing: always write.
+    const bool force = m_imageInStore;
     m_imageInStore = false;
-    setValue(ImageData, v ? QVariant(*v) : QVariant());
+    setValue(ImageData, v ? QVariant(*v) : QVariant(), force);
 }
 
 PortfolioImageOrientation PortfolioItem::orientation() const {
@@ -217,16 +231,22 @@ QList<const PortfolioItemRepresentable*> Resume::portfolio() const {
 }
 
 void Resume::setExperienceItems(const QList<ExperiencePtr>& v) {
+    if (m_experienceItems == v)
+        return;
     m_experienceItems = v;
     announce(ExperienceItems);
 }
 
 void Resume::setEducationItems(const QList<EducationPtr>& v) {
+    if (m_educationItems == v)
+        return;
     m_educationItems = v;
     announce(EducationItems);
 }
 
 void Resume::setPortfolioItems(const QList<PortfolioItemPtr>& v) {
+    if (m_portfolioItems == v)
+        return;
     m_portfolioItems = v;
     announce(PortfolioItems);
 }

@@ -45,6 +45,7 @@ public:
         MorvessaRecordName,
         PropertyCount
     };
+    Q_ENUM(Property)
 
     Resume(const QString& title, const QString& fullName, const QString& contactInfo, const QString& summary,
            const QList<ExperiencePtr>& experienceItems, const QList<EducationPtr>& educationItems,
@@ -138,7 +139,13 @@ public:
     void setAppliedSkills(const QStringList& v) { setValue(AppliedSkills, v); }
     void setMorvessaRecordName(const std::optional<QString>& v) { setValue(MorvessaRecordName, wrap(v)); }
 
+signals:
+    // The property a write changed (see Record::propertyChanged).
+    void changed(quillora::Resume::Property property);
+
 private:
+    void emitTypedChange(int index) override { emit changed(Property(index)); }
+
     friend class StoreCodec;
     friend class ModelContext;
     struct FromStore {};

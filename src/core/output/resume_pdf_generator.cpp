@@ -69,8 +69,16 @@ QString ResumePDFGenerator::filePathForTitle(const QString& title) {
     return QDir(QDir::tempPath()).filePath(fileNameForTitle(title));
 }
 
-Result<QString> ResumePDFGenerator::exportPDF(const ResumeRepresentable& resume, BackgroundShapeType shape,
+Result<QString> ResumePDFGenerator::exportPDF(const ResumeExportSnapshot& snapshot, BackgroundShapeType shape,
                                               BackgroundColorTheme theme, ResumeLayoutMode mode) {
+    std::optional<ResumeExportSnapshot> loaded;
+    if (snapshot.hasStoredImages()) {
+        loaded = snapshot; // shares the image bytes; only the entries are copied
+        if (auto read = loaded->loadStoredImages(); !read)
+            return failed(read.error());
+    }
+    const ResumeExportSnapshot& resume = loaded ? *loaded : snapshot;
+
     ResumeRenderContext context;
     context.resume = &resume;
     context.isATS = mode == ResumeLayoutMode::ats;

@@ -77,7 +77,7 @@ public:
         stmt->bind(parameter, key);
         if (auto status = stmt->exec(); !status)
             return Status::failure(describe(entity, status.error()));
-        return success();
+        return changedOneRow(entity);
     }
 
     Status place(const EntityInfo& entity, qint64 key, qint64 ownerKey, qint64 position) {
@@ -90,7 +90,9 @@ public:
         stmt->bind(1, ownerKey);
         stmt->bind(2, position);
         stmt->bind(3, key);
-        return stmt->exec();
+        if (auto status = stmt->exec(); !status)
+            return Status::failure(describe(entity, status.error()));
+        return changedOneRow(entity);
     }
 
     // Deletes the entries of one kind that an owner no longer lists.
@@ -124,6 +126,15 @@ private:
         }
         (*it)->reset();
         return it->get();
+    }
+
+    // A write aimed at a row that is not there would change nothing and lose the record's
+    // values silently; it fails the save instead.
+    Status changedOneRow(const EntityInfo& entity) const {
+        if (m_db.changes() == 0)
+            return Status::failure(ErrorKind::storage,
+                                   describe(entity, QStringLiteral("its stored row no longer exists")));
+        return success();
     }
 
     static QString describe(const EntityInfo& entity, const QString& error) {
@@ -163,13 +174,52 @@ void ModelContext::registerRecord(const std::shared_ptr<Record>& record) {
     m_registry.insert(record.get(), record);
 }
 
+void ModelContext::adoptEntries(Resume& resume) {
+    const auto adopt = [&](const auto& entries) {
+        for (const auto& entry : entries) {
+            if (!entry || entry->m_deleted)
+                continue;
+            m_owners.insert(entry.get(), &resume);
+            if (!m_registry.contains(entry.get()))
+                registerRecord(entry);
+        }
+    };
+    adopt(resume.m_experienceItems);
+    adopt(resume.m_educationItems);
+    adopt(resume.m_portfolioItems);
+}
+
+Resume* ModelContext::ownerOf(const Record* entry) const {
+    Resume* owner = m_owners.value(entry);
+    if (!owner || owner->m_deleted)
+        return nullptr;
+    const auto holds = [entry](const auto& list) {
+        for (const auto& e : list) {
+            if (e.get() == entry)
+                return true;
+        }
+        return false;
+    };
+    const EntityInfo* entity = &entry->entity();
+    if (entity == &Experience::entityInfo())
+        return holds(owner->m_experienceItems) ? owner : nullptr;
+    if (entity == &Education::entityInfo())
+        return holds(owner->m_educationItems) ? owner : nullptr;
+    return holds(owner->m_portfolioItems) ? owner : nullptr;
+}
+
 void ModelContext::insert(const std::shared_ptr<Record>& record) {
-    if (!record || m_registry.contains(record.get()) || record->m_deleted)
+    if (!record || record->m_deleted)
         return;
+    if (m_registry.contains(record.get())) {
+        // An entry that joined with its résumé is tracked already; inserting it changes nothing.
+        return;
+    }
     registerRecord(record);
     m_inserted.append(record);
     if (isResume(record.get())) {
         auto resume = std::static_pointer_cast<Resume>(record);
+        adoptEntries(*resume);
         m_resumes.append(resume);
         m_creationOrder.insert(resume.get(), m_nextCreationOrder++);
         emit resumeInserted(resume);
@@ -208,8 +258,14 @@ void ModelContext::recordDidChange(Record* record, int propertyIndex) {
     if (record->m_deleted)
         return;
     m_dirty.insert(record);
-    if (isResume(record))
-        emit resumeChanged(static_cast<Resume*>(record), record->entity().properties.at(propertyIndex).key);
+    if (isResume(record)) {
+        auto* resume = static_cast<Resume*>(record);
+        if (record->entity().properties.at(propertyIndex).type == PropertyType::ToMany)
+            adoptEntries(*resume);
+        emit resumeChanged(resume, Resume::Property(propertyIndex));
+    } else if (Resume* owner = ownerOf(record)) {
+        emit entryChanged(owner, record, propertyIndex);
+    }
     scheduleAutosave();
 }
 
@@ -307,9 +363,7 @@ Status ModelContext::loadAll() {
 
     for (const ResumePtr& resume : std::as_const(resumes)) {
         registerRecord(resume);
-        for (const auto& child : asRecords(resume->m_experienceItems) + asRecords(resume->m_educationItems) +
-                                     asRecords(resume->m_portfolioItems))
-            registerRecord(child);
+        adoptEntries(*resume);
         m_resumes.append(resume);
     }
     return success();
@@ -337,21 +391,48 @@ qint64 ModelContext::creationOrderOf(const Resume& resume) const {
     return m_creationOrder.value(const_cast<Resume*>(&resume), m_nextCreationOrder);
 }
 
-void ModelContext::loadImageData(PortfolioItem* item) {
+Status ModelContext::loadImageData(PortfolioItem* item) {
+    if (!item->m_imageInStore)
+        return success();
     auto stmt = m_db.prepare(QStringLiteral("SELECT \"imageData\" FROM \"PortfolioItem\" WHERE pk = ?"));
     if (!stmt)
-        return;
+        return Status::failure(ErrorKind::storage, stmt.error());
     stmt->bind(1, item->m_storeKey);
-    if (stmt->next() && !stmt->isNull(0))
-        item->m_values[PortfolioItem::ImageData] = stmt->blob(0);
-    else
-        item->m_values[PortfolioItem::ImageData] = QVariant();
+    if (!stmt->next()) {
+        return Status::failure(ErrorKind::storage, stmt->error().isEmpty()
+                                                       ? QStringLiteral("its stored row no longer exists")
+                                                       : stmt->error());
+    }
+    item->m_values[PortfolioItem::ImageData] = stmt->isNull(0) ? QVariant() : QVariant(stmt->blob(0));
+    item->m_imageInStore = false;
+    return success();
 }
 
 Status ModelContext::save() {
     m_autosaveTimer.stop();
     if (!hasChanges())
         return success();
+
+    // The entries the live résumés hold; every other entry's row is gone after this save.
+    QSet<Record*> reachable;
+    for (const ResumePtr& resume : std::as_const(m_resumes)) {
+        reachable.insert(resume.get());
+        for (const auto& child : asRecords(resume->m_experienceItems) + asRecords(resume->m_educationItems) +
+                                     asRecords(resume->m_portfolioItems))
+            reachable.insert(child.get());
+    }
+    // A portfolio item leaving its résumé may be put back later (the editor's sheets do that):
+    // its image must be in memory before its row goes, or putting it back would lose it.
+    for (auto it = m_registry.cbegin(); it != m_registry.cend(); ++it) {
+        Record* record = it.key();
+        if (reachable.contains(record) || record->m_deleted || isResume(record) ||
+            &record->entity() != &PortfolioItem::entityInfo() || it.value().use_count() <= 1)
+            continue;
+        if (auto loaded = loadImageData(static_cast<PortfolioItem*>(record)); !loaded)
+            return Status::failure(ErrorKind::storage,
+                                   QStringLiteral("Cannot keep the image of a removed portfolio item: ") +
+                                       loaded.error());
+    }
 
     if (auto status = m_db.exec(QStringLiteral("BEGIN IMMEDIATE")); !status)
         return Status::failure(QStringLiteral("Cannot start saving: ") + status.error());
@@ -386,12 +467,22 @@ Status ModelContext::save() {
         }
 
         QSet<Record*> written;
+        struct Prune {
+            const EntityInfo* entity;
+            qint64 ownerKey;
+            QList<qint64> keep;
+        };
+        QList<Prune> prunes; // run after every list is placed, so an entry that moved stays
         const auto writeList = [&](const Resume& owner, const QList<std::shared_ptr<Record>>& entries,
                                    const EntityInfo& entity) -> Status {
             const qint64 ownerKey = keyOf(&owner);
             QList<qint64> keep;
-            for (qsizetype i = 0; i < entries.size(); ++i) {
-                Record* entry = entries.at(i).get();
+            qint64 position = 0;
+            for (qsizetype n = 0; n < entries.size(); ++n) {
+                Record* entry = entries.at(n).get();
+                if (entry->m_deleted)
+                    continue; // a deleted record is not stored, whoever still lists it
+                const qint64 i = position++;
                 qint64 key = keyOf(entry);
                 if (key == 0) {
                     auto inserted = writer.insert(*entry, ownerKey, i);
@@ -399,7 +490,7 @@ Status ModelContext::save() {
                         return Status::failure(inserted.error());
                     key = *inserted;
                     newKeys.insert(entry, key);
-                    newEntries.append(entries.at(i));
+                    newEntries.append(entries.at(n));
                 } else {
                     if (auto s = writer.place(entity, key, ownerKey, i); !s)
                         return s;
@@ -413,7 +504,8 @@ Status ModelContext::save() {
                 written.insert(entry);
                 keep.append(key);
             }
-            return writer.deleteEntriesNotIn(entity, ownerKey, keep);
+            prunes.append({&entity, ownerKey, keep});
+            return success();
         };
 
         QList<Resume*> touched;
@@ -439,9 +531,15 @@ Status ModelContext::save() {
                 !s)
                 return s;
         }
-        // Entries changed in place under an unchanged résumé.
+        for (const Prune& prune : std::as_const(prunes)) {
+            if (auto s = writer.deleteEntriesNotIn(*prune.entity, prune.ownerKey, prune.keep); !s)
+                return s;
+        }
+        // Entries changed in place under an unchanged résumé. An entry no résumé holds has no
+        // row any more (or never had one).
         for (Record* record : std::as_const(m_dirty)) {
-            if (isResume(record) || written.contains(record) || record->m_storeKey == 0)
+            if (isResume(record) || written.contains(record) || record->m_storeKey == 0 ||
+                !reachable.contains(record))
                 continue;
             const bool skipImage = &record->entity() == &PortfolioItem::entityInfo() &&
                                    static_cast<PortfolioItem*>(record)->m_imageInStore;
@@ -476,17 +574,15 @@ Status ModelContext::save() {
     m_deleted.clear();
     m_dirty.clear();
 
-    // Entries that left their résumé's list were deleted from the store.
-    QSet<Record*> reachable;
-    for (const ResumePtr& resume : std::as_const(m_resumes)) {
-        reachable.insert(resume.get());
-        for (const auto& child : asRecords(resume->m_experienceItems) + asRecords(resume->m_educationItems) +
-                                     asRecords(resume->m_portfolioItems))
-            reachable.insert(child.get());
-    }
+    // Entries that left their résumé's list were deleted from the store: they forget their row,
+    // so putting one back inserts it anew.
     for (auto it = m_registry.begin(); it != m_registry.end();) {
         if (!reachable.contains(it.key())) {
-            it.value()->m_context = nullptr;
+            Record* record = it.key();
+            record->m_context = nullptr;
+            if (!record->m_deleted && !isResume(record))
+                record->m_storeKey = 0;
+            m_owners.remove(record);
             it = m_registry.erase(it);
         } else {
             ++it;

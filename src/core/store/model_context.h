@@ -47,22 +47,29 @@ public:
     bool isAutosaveEnabled() const { return m_autosaveEnabled; }
     void setAutosaveDelay(int milliseconds);
 
-    // Loads a portfolio image's bytes when first asked for.
-    void loadImageData(PortfolioItem* item);
+    // Reads a portfolio image's bytes from the store when first asked for. On failure the image
+    // stays in the store (not loaded) and the error is returned.
+    Status loadImageData(PortfolioItem* item);
 
-    // Tells the context that one of its records was written.
+    // Tells the context that one of its records changed a property.
     void recordDidChange(Record* record, int propertyIndex);
 
 signals:
     void resumeInserted(const quillora::ResumePtr& resume);
     void resumeDeleted(const quillora::ResumePtr& resume);
-    // A résumé in the context was written (any property).
-    void resumeChanged(quillora::Resume* resume, const QString& key);
+    // A résumé in the context changed a property.
+    void resumeChanged(quillora::Resume* resume, quillora::Resume::Property property);
+    // An entry that a résumé of the context holds changed a property. `entry` is an Experience,
+    // Education or PortfolioItem and `property` a value of that kind's Property enum.
+    void entryChanged(quillora::Resume* resume, quillora::Record* entry, int property);
     void didSave();
 
 private:
     Status loadAll();
     void registerRecord(const std::shared_ptr<Record>& record);
+    // Tracks the entries a résumé holds, so their changes are announced with it.
+    void adoptEntries(Resume& resume);
+    Resume* ownerOf(const Record* entry) const;
     void scheduleAutosave();
     void autosave();
     qint64 creationOrderOf(const Resume& resume) const;
@@ -74,6 +81,7 @@ private:
     QList<std::shared_ptr<Record>> m_inserted;          // inserted and not yet saved
     QList<std::shared_ptr<Record>> m_deleted;           // deleted and not yet saved
     QSet<Record*> m_dirty;
+    QHash<const Record*, Resume*> m_owners; // entry → the résumé that last held it
     QHash<Record*, qint64> m_creationOrder; // for résumés not yet saved
     qint64 m_nextCreationOrder = 1LL << 40;
     QTimer m_autosaveTimer;

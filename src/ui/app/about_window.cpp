@@ -1,6 +1,7 @@
 #include "app/about_window.h"
 
 #include "controls/frosted_card.h"
+#include "controls/window_placement.h"
 #include "platform/appearance.h"
 #include "theme/scheme_colors.h"
 #include "theme/themed_background.h"
@@ -91,6 +92,7 @@ AboutWindow::AboutWindow(QWidget* parent)
     : QWidget(parent, Qt::Window) {
     setWindowTitle(QStringLiteral("About Quillora"));
     setFixedSize(kWindowWidth, kWindowHeight);
+    closeOnEscapeAndCloseKeys(this);
 
     auto* background = new ThemedBackground(this);
     background->setOrbScale(1.0);

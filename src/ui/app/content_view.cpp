@@ -1,13 +1,15 @@
 #include "app/content_view.h"
 
-#include "app/app_events.h"
 #include "app/empty_resume_view.h"
 #include "app/intro_overlay.h"
 #include "app/resume_detail_view.h"
 #include "app/resume_list_view.h"
 #include "app/resume_tip_view.h"
 #include "controls/frosted_card.h"
+#include "controls/hairline_splitter.h"
+#include "platform/app_events.h"
 #include "platform/appearance.h"
+#include "platform/services.h"
 #include "store/app_store.h"
 #include "store/model_context.h"
 #include "theme/scheme_colors.h"
@@ -22,19 +24,28 @@
 
 namespace quillora {
 
-ContentView::ContentView(ModelContext& context, UserInterfaceIdiom idiom, QWidget* parent)
+ContentView::ContentView(Services& services, UserInterfaceIdiom idiom, QWidget* parent)
     : QWidget(parent)
-    , m_context(context)
+    , m_services(services)
+    , m_context(services.context())
     , m_idiom(idiom) {
     setObjectName(QStringLiteral("contentView"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
 
     if (m_idiom == UserInterfaceIdiom::pad) {
-        auto* split = new QSplitter(Qt::Horizontal, this);
+        auto* split = new HairlineSplitter(Qt::Horizontal, this);
         split->setObjectName(QStringLiteral("splitView"));
+        // The column divider is a hairline in the list's separator ink.
+        Appearance* appearance = &m_services.appearance();
+        const auto applyDividerColor = [split, appearance] {
+            const bool light = appearance->isLight();
+            split->setLineColor(withAlpha(schemeColors::ink(light), light ? 0.35 : 0.18));
+        };
+        applyDividerColor();
+        connect(appearance, &Appearance::changed, split, applyDividerColor);
         split->setChildrenCollapsible(false);
-        m_list = new ResumeListView(m_context, m_idiom, split);
+        m_list = new ResumeListView(m_services, m_idiom, split);
         m_list->setMinimumWidth(280);
         auto* detailColumn = new QWidget(split);
         detailColumn->setObjectName(QStringLiteral("detailColumn"));
@@ -55,15 +66,19 @@ ContentView::ContentView(ModelContext& context, UserInterfaceIdiom idiom, QWidge
             if (m_tip) {
                 m_tip->hide();
                 m_tip->deleteLater();
+                m_tip = nullptr;
             }
+            updatePlaceholderCover();
         });
+        // Where the tip lies over the placeholder, the placeholder's card gives way to it.
+        connect(m_tip, &ResumeTipView::visibleOpacityChanged, this, &ContentView::updatePlaceholderCover);
         detailColumn->installEventFilter(this);
         placeTip();
-        connect(&AppEvents::instance(), &AppEvents::selectResume, this,
+        connect(&m_services.events(), &AppEvents::selectResume, this,
                 &ContentView::receiveSelectResumeNotification);
         connect(&m_context, &ModelContext::resumeDeleted, this, &ContentView::resumeDeleted);
     } else {
-        m_list = new ResumeListView(m_context, m_idiom, this);
+        m_list = new ResumeListView(m_services, m_idiom, this);
         layout->addWidget(m_list);
     }
 
@@ -85,9 +100,9 @@ void ContentView::placeTip() {
     if (!m_tip || m_detailColumn == nullptr)
         return;
     const QRect column = m_detailColumn->rect();
-    // A column wider than high keeps the tip 120 points from each edge.
-    const int inset = column.width() > column.height() ? 120 : 0;
-    m_tip->setGeometry(column.adjusted(inset, inset, -inset, -inset));
+    // A column wider than high keeps the tip 120 points from each edge where the card fits.
+    m_tip->setPreferredInset(column.width() > column.height() ? 120 : 0);
+    m_tip->setGeometry(column);
     m_tip->raise();
 }
 
@@ -125,6 +140,12 @@ void ContentView::showDetail() {
     m_detail = next;
     if (m_tip)
         m_tip->raise();
+    updatePlaceholderCover();
+}
+
+void ContentView::updatePlaceholderCover() {
+    if (auto* placeholder = qobject_cast<ThemedEmptyResumeView*>(m_detail.data()))
+        placeholder->setCoveredBy(m_tip ? m_tip->visibleOpacity() : 0.0);
 }
 
 void ContentView::resizeEvent(QResizeEvent* event) {

@@ -10,6 +10,7 @@ class QStackedLayout;
 namespace quillora {
 
 class ModelContext;
+class Services;
 class ResumeListView;
 class ResumeTipView;
 
@@ -24,7 +25,8 @@ class ContentView final : public QWidget {
     Q_DISABLE_COPY_MOVE(ContentView)
 
 public:
-    ContentView(ModelContext& context, UserInterfaceIdiom idiom, QWidget* parent = nullptr);
+    // The services must hold a store.
+    ContentView(Services& services, UserInterfaceIdiom idiom, QWidget* parent = nullptr);
 
     UserInterfaceIdiom idiom() const { return m_idiom; }
     ResumePtr selectedResume() const { return m_selectedResume; }
@@ -47,8 +49,10 @@ protected:
 private:
     void showDetail();
     void placeTip();
+    void updatePlaceholderCover();
     void resumeDeleted(const ResumePtr& resume);
 
+    Services& m_services;
     ModelContext& m_context;
     UserInterfaceIdiom m_idiom;
     ResumePtr m_selectedResume;

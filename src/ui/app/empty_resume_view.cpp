@@ -6,9 +6,12 @@
 #include "theme/scheme_colors.h"
 #include "theme/themed_background.h"
 
+#include <QGraphicsOpacityEffect>
 #include <QLabel>
 #include <QPainter>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace quillora {
 
@@ -54,6 +57,7 @@ ThemedEmptyResumeView::ThemedEmptyResumeView(QWidget* parent)
     card->setAccessibleName(
         QStringLiteral("Select a résumé. Add or choose a résumé from the left to begin editing."));
     centre->addWidget(card, 0, Qt::AlignCenter);
+    m_card = card;
 
     auto* stack = new QVBoxLayout(card);
     stack->setContentsMargins(30, 30, 30, 30);
@@ -91,6 +95,18 @@ ThemedEmptyResumeView::ThemedEmptyResumeView(QWidget* parent)
     };
     applyScheme();
     connect(&Appearance::shared(), &Appearance::changed, this, applyScheme);
+}
+
+void ThemedEmptyResumeView::setCoveredBy(qreal opacity) {
+    const qreal shown = std::clamp(1.0 - opacity, 0.0, 1.0);
+    if (m_cardOpacity == nullptr) {
+        if (qFuzzyCompare(shown, 1.0))
+            return;
+        m_cardOpacity = new QGraphicsOpacityEffect(m_card);
+        m_card->setGraphicsEffect(m_cardOpacity);
+    }
+    m_cardOpacity->setOpacity(shown);
+    m_card->setVisible(shown > 0);
 }
 
 } // namespace quillora

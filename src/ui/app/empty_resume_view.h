@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+class QGraphicsOpacityEffect;
+
 namespace quillora {
 
 // Fills the detail column while no résumé is shown: the themed background with a frosted card
@@ -12,6 +14,15 @@ class ThemedEmptyResumeView final : public QWidget {
 
 public:
     explicit ThemedEmptyResumeView(QWidget* parent = nullptr);
+
+    // How much of another card lies over this one (0 none, 1 fully opaque): this card fades out
+    // as much, so two translucent cards never show their texts through each other.
+    void setCoveredBy(qreal opacity);
+    QWidget* card() const { return m_card; }
+
+private:
+    QWidget* m_card = nullptr;
+    QGraphicsOpacityEffect* m_cardOpacity = nullptr;
 };
 
 } // namespace quillora

@@ -1,6 +1,7 @@
 #include "app/intro_overlay.h"
 
 #include "platform/appearance.h"
+#include "theme/orb_layer.h"
 
 #include <QPainter>
 #include <QTimer>
@@ -91,6 +92,28 @@ void IntroLogoOverlay::finishIntroLogoFade() {
     m_fadeAnimation.start();
 }
 
+const QImage& IntroLogoOverlay::wordGlow(QSizeF wordSize, qreal devicePixelRatio) {
+    constexpr qreal radius = 35;
+    if (!m_wordGlow.isNull() && qFuzzyCompare(m_wordGlow.devicePixelRatio(), devicePixelRatio))
+        return m_wordGlow;
+    const QSizeF size = wordSize + QSizeF(2 * radius, 2 * radius);
+    QImage image((size * devicePixelRatio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(devicePixelRatio);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        m_word.render(&painter, QRectF(QPointF(radius, radius), wordSize));
+        // Whatever the artwork's colours, the glow is white where the mark is.
+        painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        painter.fillRect(QRectF(QPointF(0, 0), size), Qt::white);
+    }
+    // A shadow's radius spreads about twice the blur's standard deviation.
+    blurImage(image, radius / 2 * devicePixelRatio);
+    m_wordGlow = image;
+    return m_wordGlow;
+}
+
 void IntroLogoOverlay::paintEvent(QPaintEvent*) {
     if (m_opacity <= 0)
         return;
@@ -125,9 +148,14 @@ void IntroLogoOverlay::paintEvent(QPaintEvent*) {
                          wordSize);
         p.save();
         if (m_glowLevel > 0) {
-            p.setOpacity(m_opacity * t * 0.7 * m_glowLevel * 0.35);
-            for (int r = 6; r <= 18; r += 6)
-                m_word.render(&p, box.adjusted(-r, -r / 3.0, r, r / 3.0));
+            // A white shadow of radius 35 at opacity 0.7, centred on the mark.
+            const QImage& glow = wordGlow(wordSize, devicePixelRatioF());
+            const QSizeF glowSize = QSizeF(glow.size()) / glow.devicePixelRatio();
+            p.setOpacity(m_opacity * t * 0.7 * m_glowLevel);
+            p.drawImage(QRectF(QPointF(box.center().x() - glowSize.width() / 2,
+                                       box.center().y() - glowSize.height() / 2),
+                               glowSize),
+                        glow);
         }
         p.setOpacity(m_opacity * t);
         m_word.render(&p, box);

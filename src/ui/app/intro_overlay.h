@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QSvgRenderer>
 #include <QVariantAnimation>
 #include <QWidget>
@@ -27,6 +28,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // The word mark's glow: the mark in white, blurred, with room around it for the blur.
+    const QImage& wordGlow(QSizeF wordSize, qreal devicePixelRatio);
+
     QSvgRenderer m_hand;
     QSvgRenderer m_word;
     bool m_show = false;
@@ -40,6 +44,7 @@ private:
     QVariantAnimation m_wordAnimation;
     QVariantAnimation m_glowAnimation;
     QVariantAnimation m_fadeAnimation;
+    QImage m_wordGlow;
 };
 
 } // namespace quillora

@@ -21,13 +21,8 @@ QDialog* makeHelpSheet(const QString& title, const QList<HelpGroup>& groups, QWi
     return sheet;
 }
 
-QuilloraThemeController& appThemeController() {
-    static QuilloraThemeController controller;
-    return controller;
-}
-
-QDialog* makeGradientPickerSheet(QWidget* parent) {
-    auto* picker = new QuilloraGradientPicker(appThemeController(), parent);
+QDialog* makeGradientPickerSheet(QuilloraThemeController& controller, QWidget* parent) {
+    auto* picker = new QuilloraGradientPicker(controller, parent);
     picker->setObjectName(QStringLiteral("gradientPickerSheet"));
     return picker;
 }

@@ -33,10 +33,7 @@ QDialog* makeHelpSheet(const QString& title, const QList<HelpGroup>& groups, QWi
 
 // A modal sheet with the background picker over the themed background; choosing a gradient
 // stores it and closes the sheet.
-QDialog* makeGradientPickerSheet(QWidget* parent);
-
-// The app's one theme controller over the shared settings.
-QuilloraThemeController& appThemeController();
+QDialog* makeGradientPickerSheet(QuilloraThemeController& controller, QWidget* parent);
 
 // Adds the round close button ("xmark.circle.fill", "Close") to the top-trailing corner of a
 // sheet; it closes the sheet.

@@ -2,6 +2,7 @@
 
 #include "app/window_registry.h"
 #include "platform/log.h"
+#include "platform/services.h"
 #include "store/model_container.h"
 #include "store/user_backup.h"
 
@@ -14,9 +15,10 @@
 
 namespace quillora {
 
-MainWindow::MainWindow(ModelContainer* container, UserInterfaceIdiom idiom, QWidget* parent)
+MainWindow::MainWindow(Services& services, UserInterfaceIdiom idiom, QWidget* parent)
     : QMainWindow(parent)
-    , m_container(container) {
+    , m_services(services)
+    , m_container(services.hasStore() ? &services.store() : nullptr) {
     setObjectName(QStringLiteral("mainWindow"));
     // The window's own title stays empty; the window manager shows the application name.
     setWindowTitle(QString());
@@ -33,7 +35,7 @@ MainWindow::MainWindow(ModelContainer* container, UserInterfaceIdiom idiom, QWid
         setCentralWidget(unavailable);
         return;
     }
-    m_content = new ContentView(m_container->mainContext(), idiom, this);
+    m_content = new ContentView(m_services, idiom, this);
     setCentralWidget(m_content);
     connect(qApp, &QCoreApplication::aboutToQuit, this, &MainWindow::enterBackground);
 }
@@ -45,25 +47,31 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::buildMenus() {
-    QMenu* appMenu = menuBar()->addMenu(QStringLiteral("Quillora"));
-    QAction* about = appMenu->addAction(QStringLiteral("About Quillora"));
+    // Each menu and item has an Alt-letter; the keys are set here rather than taken from the
+    // platform theme, which may leave Quit without one.
+    QMenu* appMenu = menuBar()->addMenu(QStringLiteral("&Quillora"));
+    appMenu->setObjectName(QStringLiteral("appMenu"));
+    QAction* about = appMenu->addAction(QStringLiteral("&About Quillora"));
     about->setObjectName(QStringLiteral("aboutQuilloraAction"));
     about->setMenuRole(QAction::AboutRole);
     connect(about, &QAction::triggered, this,
-            [] { WindowRegistry::openWindow(QStringLiteral("about-quillora")); });
+            [this] { WindowRegistry::openWindow(QStringLiteral("about-quillora"), this); });
     appMenu->addSeparator();
-    QAction* quit = appMenu->addAction(QStringLiteral("Quit Quillora"));
+    QAction* quit = appMenu->addAction(QStringLiteral("&Quit Quillora"));
     quit->setObjectName(QStringLiteral("quitAction"));
-    quit->setShortcut(QKeySequence::Quit);
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    quit->setShortcutContext(Qt::ApplicationShortcut);
     quit->setMenuRole(QAction::QuitRole);
     connect(quit, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 
-    QMenu* helpMenu = menuBar()->addMenu(QStringLiteral("Help"));
-    QAction* help = helpMenu->addAction(QStringLiteral("Quillora Help"));
+    QMenu* helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
+    helpMenu->setObjectName(QStringLiteral("helpMenu"));
+    QAction* help = helpMenu->addAction(QStringLiteral("Quillora &Help"));
     help->setObjectName(QStringLiteral("quilloraHelpAction"));
-    help->setShortcut(QKeySequence::HelpContents);
+    help->setShortcut(QKeySequence(Qt::Key_F1));
+    help->setShortcutContext(Qt::ApplicationShortcut);
     connect(help, &QAction::triggered, this,
-            [] { WindowRegistry::openWindow(QStringLiteral("help-quillora")); });
+            [this] { WindowRegistry::openWindow(QStringLiteral("help-quillora"), this); });
 }
 
 void MainWindow::writeLaunchBackupOnce() {

@@ -7,6 +7,7 @@
 namespace quillora {
 
 class ModelContainer;
+class Services;
 
 // The main window: the root content over the store, the app menu's About and Help commands, and
 // the scene phase. The window goes to the background when it is minimised or hidden and when the
@@ -16,10 +17,10 @@ class MainWindow final : public QMainWindow {
     Q_DISABLE_COPY_MOVE(MainWindow)
 
 public:
-    // container may be null (the preview store could not be made): the window then shows only
-    // the preview-unavailable text.
-    MainWindow(ModelContainer* container, UserInterfaceIdiom idiom = UserInterfaceIdiom::pad,
-               QWidget* parent = nullptr);
+    // Without a store (the preview store could not be made) the window shows only the
+    // preview-unavailable text.
+    explicit MainWindow(Services& services, UserInterfaceIdiom idiom = UserInterfaceIdiom::pad,
+                        QWidget* parent = nullptr);
     ~MainWindow() override;
 
     ContentView* contentView() const { return m_content; }
@@ -43,6 +44,7 @@ private:
     void writeLaunchBackupOnce();
     void enterForeground();
 
+    Services& m_services;
     ModelContainer* m_container;
     ContentView* m_content = nullptr;
     bool m_didWriteLaunchBackup = false;

@@ -1,8 +1,10 @@
 #include "app/quillora_app.h"
 
+#include "app/app_look.h"
 #include "app/main_window.h"
 #include "app/unix_signals.h"
 #include "platform/log.h"
+#include "platform/services.h"
 #include "store/app_store.h"
 #include "store/user_backup.h"
 #include "theme/font_resolver.h"
@@ -17,6 +19,7 @@ int runQuillora(QApplication& app) {
     QApplication::setApplicationDisplayName(QStringLiteral("Quillora"));
     QApplication::setDesktopFileName(QStringLiteral("quillora"));
     quitOnTerminationSignals(&app);
+    installAppLook(app);
     FontResolver::registerAppFonts();
 
     AppStore store = openAppStore();
@@ -25,7 +28,9 @@ int runQuillora(QApplication& app) {
         return 1;
     }
 
-    MainWindow window(store.container.get());
+    // Everything the screens share, built once and passed down; it outlives the window.
+    Services services(std::move(store.container));
+    MainWindow window(services);
     window.show();
     const int code = app.exec();
     window.enterBackground();

@@ -31,8 +31,8 @@ ResumeDetailView::ResumeDetailView(const ResumePtr& resume, QWidget* parent)
     };
     applyScheme();
     connect(&Appearance::shared(), &Appearance::changed, this, applyScheme);
-    connect(resume.get(), &Record::changed, title, [title, r = resume.get()](const QString& key) {
-        if (key == QLatin1String("title"))
+    connect(resume.get(), &Resume::changed, title, [title, r = resume.get()](Resume::Property property) {
+        if (property == Resume::Title)
             title->setText(r->title());
     });
 }

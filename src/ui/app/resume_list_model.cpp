@@ -104,11 +104,11 @@ void ResumeListModel::resumeDeleted(const ResumePtr& resume) {
     endRemoveRows();
 }
 
-void ResumeListModel::resumeChanged(Resume* resume, const QString& key) {
+void ResumeListModel::resumeChanged(Resume* resume, Resume::Property property) {
     const int row = rowOf(resume);
     if (row < 0)
         return;
-    if (key == QLatin1String("lastEdited")) {
+    if (property == Resume::LastEdited) {
         const int target = sortedPositionOf(resume);
         if (target >= 0 && target != row && target < m_rows.size()) {
             // beginMoveRows counts the destination before the row leaves.
@@ -118,7 +118,7 @@ void ResumeListModel::resumeChanged(Resume* resume, const QString& key) {
         }
         return;
     }
-    if (key == QLatin1String("title") || key == QLatin1String("fullName")) {
+    if (property == Resume::Title || property == Resume::FullName) {
         const QModelIndex changed = index(row);
         emit dataChanged(changed, changed, {Qt::DisplayRole, FullNameRole, Qt::AccessibleTextRole});
     }

@@ -35,7 +35,7 @@ public:
 private:
     void resumeInserted(const ResumePtr& resume);
     void resumeDeleted(const ResumePtr& resume);
-    void resumeChanged(Resume* resume, const QString& key);
+    void resumeChanged(Resume* resume, Resume::Property property);
     void contextSaved();
     // Where the context's order puts the résumé now, or -1.
     int sortedPositionOf(const Resume* resume) const;

@@ -1,15 +1,16 @@
 #include "app/resume_list_view.h"
 
 #include "ai/openai_client.h"
-#include "app/app_events.h"
 #include "app/resume_card_delegate.h"
 #include "app/resume_detail_view.h"
 #include "app/resume_list_model.h"
 #include "controls/frosted_card.h"
 #include "controls/glass_capsule_button.h"
 #include "model/resume_operations.h"
+#include "platform/app_events.h"
 #include "platform/appearance.h"
 #include "platform/log.h"
+#include "platform/services.h"
 #include "platform/settings.h"
 #include "store/model_context.h"
 #include "theme/hex_color.h"
@@ -279,8 +280,8 @@ private:
 };
 
 // The key button of the main help sheet: "Add …" without a stored key, "Remove …" with one.
-void refreshOpenAIKeyButton(QPushButton* button) {
-    const bool present = !Settings::shared().openAIAPIKey().trimmed().isEmpty();
+void refreshOpenAIKeyButton(QPushButton* button, const Settings& settings) {
+    const bool present = !settings.openAIAPIKey().trimmed().isEmpty();
     const QString label =
         present ? QStringLiteral("Remove OpenAI API Key") : QStringLiteral("Add OpenAI API Key");
     button->setText(label);
@@ -291,9 +292,10 @@ void refreshOpenAIKeyButton(QPushButton* button) {
 
 } // namespace
 
-ResumeListView::ResumeListView(ModelContext& context, UserInterfaceIdiom idiom, QWidget* parent)
+ResumeListView::ResumeListView(Services& services, UserInterfaceIdiom idiom, QWidget* parent)
     : QWidget(parent)
-    , m_context(context)
+    , m_services(services)
+    , m_context(services.context())
     , m_idiom(idiom)
     , m_runModal([](QDialog& dialog) { return dialog.exec(); }) {
     setObjectName(QStringLiteral("resumeListView"));
@@ -488,7 +490,7 @@ void ResumeListView::selectResume(const ResumePtr& resume) {
     if (!resume || resume->isDeleted())
         return;
     if (m_idiom == UserInterfaceIdiom::pad) {
-        AppEvents::instance().postSelectResume(resume);
+        m_services.events().postSelectResume(resume);
         return;
     }
     m_selectedResume = resume;
@@ -575,10 +577,11 @@ QWidget* ResumeListView::makeOpenAIKeyButtonRow() {
     layout->setContentsMargins(0, 0, 0, 0);
     auto* button = new GlassCapsuleButton(row);
     button->setObjectName(QStringLiteral("openAIKeyActionButton"));
-    refreshOpenAIKeyButton(button);
-    connect(&Settings::shared(), &Settings::changed, button, [button](const QString& key) {
+    Settings& settings = m_services.settings();
+    refreshOpenAIKeyButton(button, settings);
+    connect(&settings, &Settings::changed, button, [button, &settings](const QString& key) {
         if (key == Settings::openAIAPIKeyKey)
-            refreshOpenAIKeyButton(button);
+            refreshOpenAIKeyButton(button, settings);
     });
     connect(button, &QPushButton::clicked, this, [this, button] { toggleOpenAIKey(button->window()); });
     layout->addStretch(1);
@@ -588,9 +591,10 @@ QWidget* ResumeListView::makeOpenAIKeyButtonRow() {
 }
 
 void ResumeListView::toggleOpenAIKey(QWidget* over) {
-    if (!Settings::shared().openAIAPIKey().trimmed().isEmpty()) {
-        Settings::shared().remove(Settings::openAIAPIKeyKey);
-        Settings::shared().setOpenAIAPIKey(QString());
+    Settings& settings = m_services.settings();
+    if (!settings.openAIAPIKey().trimmed().isEmpty()) {
+        settings.remove(Settings::openAIAPIKeyKey);
+        settings.setOpenAIAPIKey(QString());
         return;
     }
     m_openAIKeyDraft.clear();
@@ -609,14 +613,15 @@ void ResumeListView::openOpenAIKeyPrompt(QWidget* over) {
 }
 
 void ResumeListView::saveOpenAIKey() {
-    OpenAIClient::setAPIKey(m_openAIKeyDraft);
-    Settings::shared().setOpenAIAPIKey(OpenAIClient::storedAPIKey().value_or(QString()));
+    Settings& settings = m_services.settings();
+    OpenAIClient::setAPIKey(settings, m_openAIKeyDraft);
+    settings.setOpenAIAPIKey(OpenAIClient::storedAPIKey(settings).value_or(QString()));
     m_openAIKeyDraft.clear();
 }
 
 void ResumeListView::openBackgroundPicker() {
     m_showGradientPicker = true;
-    QDialog* sheet = makeGradientPickerSheet(this);
+    QDialog* sheet = makeGradientPickerSheet(m_services.themeController(), this);
     runModal(*sheet);
     delete sheet;
     m_showGradientPicker = false;

@@ -21,6 +21,7 @@ class QPushButton;
 namespace quillora {
 
 class ModelContext;
+class Services;
 class ResumeCardDelegate;
 class ResumeListModel;
 class ThemedBackground;
@@ -41,7 +42,8 @@ public:
 
     static inline const QString deleteAlertTitle = QStringLiteral("Delete Résumé");
 
-    ResumeListView(ModelContext& context, UserInterfaceIdiom idiom, QWidget* parent = nullptr);
+    // The services must hold a store.
+    ResumeListView(Services& services, UserInterfaceIdiom idiom, QWidget* parent = nullptr);
     ~ResumeListView() override;
 
     void setModalRunner(ModalRunner runner);
@@ -97,6 +99,7 @@ private:
     void applyScheme();
     ResumePtr currentResume() const;
 
+    Services& m_services;
     ModelContext& m_context;
     UserInterfaceIdiom m_idiom;
     ModalRunner m_runModal;

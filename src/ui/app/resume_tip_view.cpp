@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QShortcut>
 #include <QTextLayout>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -62,6 +63,13 @@ TipTextWindow::TipTextWindow(const QString& text, QWidget* parent)
     setAttribute(Qt::WA_TranslucentBackground);
     setAccessibleName(text);
     setFont(bodyFont());
+}
+
+void TipTextWindow::setWindowHeight(int height) {
+    if (height == this->height())
+        return;
+    setFixedHeight(height);
+    scrollBy(0);
 }
 
 void TipTextWindow::setAutoOffset(qreal offset) {
@@ -196,6 +204,13 @@ ResumeTipView::ResumeTipView(QWidget* parent, ResumeTipTiming timing)
     connect(dismiss, &QToolButton::clicked, this, &ResumeTipView::dismissTip);
     m_dismiss = dismiss;
 
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, [this] {
+        if (visibleOpacity() > 0)
+            dismissTip();
+    });
+
     m_logoAnimation.setEasingCurve(QEasingCurve::InOutQuad);
     connect(&m_logoAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
         m_logoLevel = value.toReal();
@@ -234,7 +249,17 @@ void ResumeTipView::applyScheme() {
 }
 
 void ResumeTipView::applyOpacity() {
+    const qreal before = m_opacityEffect->opacity();
     m_opacityEffect->setOpacity(visibleOpacity());
+    layoutCard();
+    if (!qFuzzyCompare(before, m_opacityEffect->opacity()))
+        emit visibleOpacityChanged(m_opacityEffect->opacity());
+}
+
+void ResumeTipView::setPreferredInset(int inset) {
+    if (inset == m_preferredInset)
+        return;
+    m_preferredInset = inset;
     layoutCard();
 }
 
@@ -261,7 +286,8 @@ void ResumeTipView::showEvent(QShowEvent* event) {
     if (m_appeared)
         return;
     m_appeared = true;
-    QTimer::singleShot(m_timing.fadeInDuration, this, [this] { startAutoScroll(visibleTextHeight); });
+    // The visible height is the text window's: 220 points wherever the card has room.
+    QTimer::singleShot(m_timing.fadeInDuration, this, [this] { startAutoScroll(m_text->height()); });
 }
 
 void ResumeTipView::resizeEvent(QResizeEvent* event) {
@@ -270,20 +296,39 @@ void ResumeTipView::resizeEvent(QResizeEvent* event) {
 }
 
 void ResumeTipView::layoutCard() {
-    const qreal available = width();
+    // The inset stays where the narrowest card (520 points and its padding) still fits beside
+    // it, and shrinks where it does not.
+    const qreal narrowest = tipCardMaxWidth(0) + 2 * tipHorizontalPadding(0);
+    const qreal insetX = std::clamp((width() - narrowest) / 2, 0.0, qreal(m_preferredInset));
+    const qreal available = width() - 2 * insetX;
     const qreal padding = tipHorizontalPadding(available);
-    qreal cardWidth = std::min(tipCardMaxWidth(available), std::max<qreal>(0, available - 2 * padding));
-    qreal cardHeight = m_card->heightForWidth(int(cardWidth));
-    if (cardHeight <= 0)
-        cardHeight = m_card->sizeHint().height();
+    const qreal cardWidth = std::min(tipCardMaxWidth(available), std::max<qreal>(0, available - 2 * padding));
+
+    // The card's height with the full text window; the text window gives up what the area lacks.
+    m_text->setWindowHeight(int(visibleTextHeight));
+    const auto cardHeightNow = [&] {
+        const int forWidth = m_card->heightForWidth(int(cardWidth));
+        return qreal(forWidth > 0 ? forWidth : m_card->sizeHint().height());
+    };
+    qreal cardHeight = cardHeightNow();
+    if (cardHeight > height()) {
+        const int text =
+            std::max(minimumTextHeight, int(visibleTextHeight - std::ceil(cardHeight - height())));
+        m_text->setWindowHeight(text);
+        cardHeight = cardHeightNow();
+    }
     // Fully faded out, the card rests at 96 % of its size.
     const qreal scale = m_tipOpacity == 0.0 ? 0.96 : 1.0;
     const QSizeF size(cardWidth * scale, cardHeight * scale);
-    const QPointF topLeft((available - size.width()) / 2, (height() - size.height()) / 2);
+    // Centred, which keeps as much of the inset above and below as the area allows; a card
+    // taller than the area keeps its top (and its dismiss button) in view.
+    const QPointF topLeft((width() - size.width()) / 2, std::max<qreal>(0, (height() - size.height()) / 2));
     m_card->setGeometry(QRectF(topLeft, size).toRect());
     m_dismiss->adjustSize();
     m_dismiss->move(m_card->width() - m_dismiss->width() - 12, 12);
     m_dismiss->raise();
+    // Only the card takes clicks; what lies beside it stays usable.
+    setMask(m_card->geometry());
 }
 
 void ResumeTipView::setContentHeight(qreal height) {

@@ -26,8 +26,14 @@ struct ResumeTipTiming final {
 // The welcome card for a new user: "Welcome to Quillora" over a 220-point window in which the
 // welcome text scrolls up by itself once, after which the card fades out and reports that it is
 // done. Dragging the text hands it to the user (the card then stays until dismissed); the dismiss
-// button ends it at once. Every delayed step and the scroll timer belong to the card, so nothing
-// fires once the card is gone. With reduce motion on, nothing animates or scrolls by itself.
+// button and Escape end it at once. Every delayed step and the scroll timer belong to the card,
+// so nothing fires once the card is gone. With reduce motion on, nothing animates or scrolls by
+// itself.
+//
+// The view covers the area its owner gives it and takes clicks only on the card. The owner may
+// ask for an inset around the card; it is kept where the card fits and shrinks where it does
+// not, and where even the whole area is too short the text window gives up height, so the card
+// stays inside the area with its dismiss button in view.
 class ResumeTipView final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ResumeTipView)
@@ -42,6 +48,12 @@ public:
     static QString welcomeText();
     static qreal tipCardMaxWidth(qreal width);
     static qreal tipHorizontalPadding(qreal width);
+    // The text window never gets shorter than this, however short the area.
+    static constexpr int minimumTextHeight = 72;
+
+    // The inset the owner asks for on every edge (kept only where the card fits).
+    void setPreferredInset(int inset);
+    int preferredInset() const { return m_preferredInset; }
 
     // While false the card is invisible (its timing runs all the same); turning it on fades the
     // card in over the fade-in duration.
@@ -68,6 +80,8 @@ public:
 signals:
     // The tip is done (it faded out or was dismissed); the owner removes it.
     void dismissed();
+    // The card's drawn opacity changed (see visibleOpacity()).
+    void visibleOpacityChanged(qreal opacity);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -91,6 +105,7 @@ private:
     bool m_userDisabledAutoScroll = false;
     bool m_hasStartedFadeOut = false;
     bool m_appeared = false;
+    int m_preferredInset = 0;
     QPointer<QTimer> m_autoScrollTimer;
     QVariantAnimation m_logoAnimation;
     QVariantAnimation m_fadeAnimation;
@@ -110,6 +125,9 @@ class TipTextWindow final : public QWidget {
 
 public:
     explicit TipTextWindow(const QString& text, QWidget* parent = nullptr);
+
+    // The visible height of the window (the tip's 220 points where there is room).
+    void setWindowHeight(int height);
 
     void setAutoOffset(qreal offset);
     qreal userOffset() const { return m_userOffset; }

@@ -1,8 +1,10 @@
 #include "app/window_registry.h"
 
 #include "app/about_window.h"
+#include "controls/window_placement.h"
 #include "help/help_window.h"
 
+#include <QApplication>
 #include <QHash>
 
 namespace quillora {
@@ -24,7 +26,7 @@ QWidget* makeWindow(const QString& identifier) {
 
 } // namespace
 
-QWidget* WindowRegistry::openWindow(const QString& identifier) {
+QWidget* WindowRegistry::openWindow(const QString& identifier, const QWidget* over) {
     QPointer<QWidget>& slot = openWindows()[identifier];
     if (slot.isNull()) {
         QWidget* window = makeWindow(identifier);
@@ -34,6 +36,7 @@ QWidget* WindowRegistry::openWindow(const QString& identifier) {
         // Closing the main window ends the app even while this one is open.
         window->setAttribute(Qt::WA_QuitOnClose, false);
         window->setObjectName(identifier);
+        placeCentredOver(window, over != nullptr ? over : QApplication::activeWindow());
         slot = window;
     }
     slot->show();

@@ -8,10 +8,11 @@
 namespace quillora {
 
 // Opens the app's single-instance windows by identifier ("about-quillora", "help-quillora"):
-// the first request creates the window, later ones bring it to the front.
+// the first request creates the window centred over `over` (the active window when null) and
+// inside the screen, later ones bring it to the front where the user left it.
 class WindowRegistry final {
 public:
-    static QWidget* openWindow(const QString& identifier);
+    static QWidget* openWindow(const QString& identifier, const QWidget* over = nullptr);
     // The open window with that identifier, or null.
     static QWidget* window(const QString& identifier);
 };

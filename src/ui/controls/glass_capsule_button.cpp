@@ -174,7 +174,8 @@ void GlassCapsuleButton::paintEvent(QPaintEvent*) {
         GlassCapsuleButtonStyle::horizontalPadding, GlassCapsuleButtonStyle::verticalPadding,
         -GlassCapsuleButtonStyle::horizontalPadding, -GlassCapsuleButtonStyle::verticalPadding);
     const QFontMetrics metrics(font());
-    const QString shown = metrics.elidedText(text(), Qt::ElideRight, qMax(0, qFloor(content.width())));
+    // The label is never elided: the button's minimum size holds it whole.
+    const QString shown = text();
     qreal textWidth = metrics.horizontalAdvance(shown);
     qreal x = content.center().x() - textWidth / 2;
     if (!icon().isNull()) {

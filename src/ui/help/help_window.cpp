@@ -1,5 +1,6 @@
 #include "help/help_window.h"
 
+#include "controls/window_placement.h"
 #include "help/catalyst_help_view.h"
 
 #include <QVBoxLayout>
@@ -15,6 +16,7 @@ HelpWindow::HelpWindow(QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
     setFixedSize(CatalystHelpView::viewWidth, CatalystHelpView::viewHeight);
+    closeOnEscapeAndCloseKeys(this);
 }
 
 HelpWindow::~HelpWindow() = default;

@@ -5,6 +5,7 @@
 #include "theme/background_layers.h"
 #include "theme/orb_layer.h"
 
+#include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -36,6 +37,9 @@ ThemedBackground::ThemedBackground(Settings& settings, Appearance& appearance, Q
             refresh();
     });
     connect(m_appearance, &Appearance::changed, this, &ThemedBackground::refresh);
+    m_resizeSettle.setSingleShot(true);
+    m_resizeSettle.setInterval(resizeSettleMs);
+    connect(&m_resizeSettle, &QTimer::timeout, this, qOverload<>(&QWidget::update));
 }
 
 ThemedBackground::~ThemedBackground() = default;
@@ -129,6 +133,19 @@ QImage ThemedBackground::renderComposite(const CompositeKey& key) {
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
+void ThemedBackground::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // Only a backdrop already on screen is stood in for; the first paint is always full.
+    if (m_compositeKey)
+        m_resizeSettle.start();
+}
+
+void ThemedBackground::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ThemeChange)
+        update();
+}
+
 void ThemedBackground::paintEvent(QPaintEvent* event) {
     const qreal dpr = devicePixelRatioF();
     const QSize pixelSize(static_cast<int>(std::ceil(width() * dpr)),
@@ -137,12 +154,24 @@ void ThemedBackground::paintEvent(QPaintEvent* event) {
         return;
 
     const CompositeKey key{pixelSize, gradientID(), colorScheme(), m_orbScale, dpr};
+    QPainter painter(this);
+    painter.setClipRegion(event->region());
+    if (m_compositeKey && !(*m_compositeKey == key)) {
+        CompositeKey sameLook = *m_compositeKey;
+        sameLook.pixelSize = pixelSize;
+        if (sameLook == key && m_resizeSettle.isActive()) {
+            // Mid-resize: the cached backdrop stretched over the new size. The backdrop is soft,
+            // so a plain (unfiltered) stretch of a nearby size looks the same and costs little.
+            painter.drawImage(QRectF(rect()), m_composite);
+            m_showsResizeFrame = true;
+            return;
+        }
+    }
     if (!m_compositeKey || !(*m_compositeKey == key)) {
         m_composite = renderComposite(key);
         m_compositeKey = key;
     }
-    QPainter painter(this);
-    painter.setClipRegion(event->region());
+    m_showsResizeFrame = false;
     painter.drawImage(QPointF(0, 0), m_composite);
 }
 

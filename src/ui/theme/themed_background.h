@@ -3,6 +3,7 @@
 #include "theme/project_theme.h"
 
 #include <QImage>
+#include <QTimer>
 #include <QWidget>
 
 #include <optional>
@@ -17,7 +18,9 @@ class Settings;
 // layout and put the content on top. It follows the stored gradient ("QuilloraSelectedGradientID",
 // g4 when out of range) and the colour scheme, repainting at once when either changes. The
 // finished backdrop is cached per size, gradient and scheme, and the random layers per size,
-// so repaints are cheap and never shimmer.
+// so repaints are cheap and never shimmer. While the widget is being resized it shows the
+// cached backdrop stretched to the new size, and draws the full backdrop once the size has
+// stayed put for resizeSettleMs.
 class ThemedBackground : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ThemedBackground)
@@ -28,6 +31,9 @@ public:
     ThemedBackground(Settings& settings, Appearance& appearance, QWidget* parent = nullptr);
     ~ThemedBackground() override;
 
+    // How long the size must stay unchanged before the full backdrop is drawn again.
+    static constexpr int resizeSettleMs = 150;
+
     // How much the orb layer is enlarged about its centre (1 draws it at its natural size;
     // most screens use 1.15).
     qreal orbScale() const { return m_orbScale; }
@@ -36,9 +42,13 @@ public:
     // The gradient shown now.
     QuilloraGradientID gradientID() const;
     ColorScheme colorScheme() const;
+    // Whether the last paint was the stretched stand-in of a resize.
+    bool showsResizeFrame() const { return m_showsResizeFrame; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     struct RandomLayers {
@@ -66,6 +76,8 @@ private:
     RandomLayers m_random;
     std::optional<CompositeKey> m_compositeKey;
     QImage m_composite;
+    QTimer m_resizeSettle;
+    bool m_showsResizeFrame = false;
 };
 
 } // namespace quillora

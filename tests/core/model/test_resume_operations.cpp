@@ -1,6 +1,6 @@
-#include "core/store/stdout_capture.h"
 #include "model/resume_operations.h"
 #include "support/resume_fixtures.h"
+#include "support/stdout_capture.h"
 #include "support/test_home.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "core/store/backup_folder_helpers.h"
-#include "core/store/stdout_capture.h"
 #include "store/store_location.h"
 #include "store/store_snapshots.h"
+#include "support/stdout_capture.h"
 #include "support/test_home.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "core/store/backup_folder_helpers.h"
-#include "core/store/stdout_capture.h"
 #include "store/model_container.h"
 #include "store/user_backup.h"
 #include "support/resume_fixtures.h"
+#include "support/stdout_capture.h"
 #include "support/test_home.h"
 
 #include <QApplication>

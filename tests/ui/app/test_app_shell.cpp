@@ -1,9 +1,10 @@
 #include "app/about_window.h"
-#include "app/app_events.h"
 #include "app/content_view.h"
 #include "app/main_window.h"
 #include "app/window_registry.h"
+#include "platform/app_events.h"
 #include "platform/appearance.h"
+#include "platform/services.h"
 #include "store/app_store.h"
 #include "store/store_location.h"
 #include "store/user_backup.h"
@@ -81,7 +82,8 @@ private slots:
         QVERIFY(QFileInfo(backupsDirectoryURL()).isDir());
         store.container->mainContext().setAutosaveEnabled(false);
 
-        MainWindow window(store.container.get());
+        Services services(std::move(store.container));
+        MainWindow window(services);
         window.show();
         QTRY_COMPARE(latestReason(), QStringLiteral("launch"));
         QCOMPARE(backupFiles().size(), 1);
@@ -146,7 +148,8 @@ private slots:
         context.insert(resume);
         QVERIFY(context.save().ok());
 
-        MainWindow window(store.container.get());
+        Services services(std::move(store.container));
+        MainWindow window(services);
         window.show();
         QTRY_COMPARE(latestReason(), QStringLiteral("launch"));
 
@@ -189,16 +192,15 @@ private slots:
     }
 
     void selectionDrivesTheDetailColumnAndDeletionClearsIt() {
-        auto container = ModelContainer::inMemory();
-        auto& context = container.value()->mainContext();
-        context.setAutosaveEnabled(false);
+        auto services = Services::forTesting(QDir::tempPath() + QStringLiteral("/shell.ini"));
+        auto& context = services->context();
         auto first = test::makeEmptyResume(QStringLiteral("First"));
         auto second = test::makeEmptyResume(QStringLiteral("Second"));
         context.insert(first);
         context.insert(second);
         QVERIFY(context.save().ok());
 
-        ContentView view(context, UserInterfaceIdiom::pad);
+        ContentView view(*services, UserInterfaceIdiom::pad);
         view.resize(1000, 700);
         view.show();
         QCOMPARE(view.detailWidget()->objectName(), QStringLiteral("emptyResumeView"));
@@ -206,14 +208,14 @@ private slots:
         QCOMPARE(view.detailWidget()->findChild<QLabel*>(QStringLiteral("emptyResumeTitle"))->text(),
                  QStringLiteral("Select a Résumé"));
 
-        AppEvents::instance().postSelectResume(second);
+        services->events().postSelectResume(second);
         QCOMPARE(view.selectedResume(), second);
         QCOMPARE(view.detailWidget()->findChild<QLabel*>(QStringLiteral("selectedResumeTitle"))->text(),
                  QStringLiteral("Second"));
 
         // Posts without a résumé change nothing.
-        AppEvents::instance().postSelectResume(nullptr);
-        AppEvents::instance().postSelectResume(std::make_shared<QObject>());
+        services->events().postSelectResume(nullptr);
+        services->events().postSelectResume(std::make_shared<QObject>());
         QCOMPARE(view.selectedResume(), second);
 
         context.deleteRecord(second);
@@ -223,8 +225,8 @@ private slots:
         QCOMPARE(context.fetchResumes()->size(), 1);
 
         // The list-only idiom ignores the notification.
-        ContentView list(context, UserInterfaceIdiom::other);
-        AppEvents::instance().postSelectResume(first);
+        ContentView list(*services, UserInterfaceIdiom::other);
+        services->events().postSelectResume(first);
         QVERIFY(!list.selectedResume());
     }
 
@@ -260,7 +262,8 @@ private slots:
     }
 
     void mainWindowWithoutStoreShowsOnlyTheText() {
-        MainWindow window(nullptr);
+        Services services(nullptr);
+        MainWindow window(services);
         auto* label = qobject_cast<QLabel*>(window.centralWidget());
         QVERIFY(label);
         QCOMPARE(label->text(), QStringLiteral("Preview unavailable: SwiftData failed to initialize."));

@@ -1,11 +1,12 @@
-#include "app/app_events.h"
 #include "app/resume_list_model.h"
 #include "app/resume_list_view.h"
-#include "core/store/stdout_capture.h"
+#include "platform/app_events.h"
 #include "platform/appearance.h"
+#include "platform/services.h"
 #include "platform/settings.h"
 #include "store/model_container.h"
 #include "support/resume_fixtures.h"
+#include "support/stdout_capture.h"
 #include "support/test_home.h"
 
 #include <QAbstractItemModelTester>
@@ -98,11 +99,12 @@ private slots:
         QFile::remove(storePath());
         QFile::remove(storePath() + QStringLiteral("-wal"));
         QFile::remove(storePath() + QStringLiteral("-shm"));
-        Settings::shared().remove(Settings::openAIAPIKeyKey);
+        Settings().remove(Settings::openAIAPIKeyKey);
     }
 
     void modelFollowsTheStoreInLastEditedOrder() {
-        auto store = openStore();
+        Services services(openStore());
+        ModelContainer* store = &services.store();
         auto& context = store->mainContext();
         auto older = test::makeEmptyResume(QStringLiteral("Older"), minutesAgo(30));
         auto newer = test::makeEmptyResume(QStringLiteral("Newer"), minutesAgo(10));
@@ -158,12 +160,13 @@ private slots:
     }
 
     void createAddsMyResumeOnTopWithoutSelectingIt() {
-        auto store = openStore();
+        Services services(openStore());
+        ModelContainer* store = &services.store();
         auto& context = store->mainContext();
         context.insert(test::makeEmptyResume(QStringLiteral("Existing"), QDateTime::currentDateTimeUtc()));
         QVERIFY(context.save().ok());
-        ResumeListView list(context, UserInterfaceIdiom::pad);
-        QSignalSpy posted(&AppEvents::instance(), &AppEvents::selectResume);
+        ResumeListView list(services, UserInterfaceIdiom::pad);
+        QSignalSpy posted(&services.events(), &AppEvents::selectResume);
 
         auto* add = list.findChild<QAbstractButton*>(QStringLiteral("addResumeButton"));
         QVERIFY(add);
@@ -185,14 +188,15 @@ private slots:
     }
 
     void duplicateFromMenuAndKeyboardAddsACopyOnTop() {
-        auto store = openStore();
+        Services services(openStore());
+        ModelContainer* store = &services.store();
         auto& context = store->mainContext();
         auto source = test::makeFullResume();
         source->setLastEdited(minutesAgo(5));
         context.insert(source);
         context.insert(test::makeEmptyResume(QStringLiteral("Newest"), minutesAgo(1)));
         QVERIFY(context.save().ok());
-        ResumeListView list(context, UserInterfaceIdiom::other);
+        ResumeListView list(services, UserInterfaceIdiom::other);
         QCOMPARE(list.model()->resumeAt(1), source);
 
         std::unique_ptr<QMenu> menu(list.contextMenuFor(list.model()->index(1), nullptr));
@@ -222,13 +226,14 @@ private slots:
     }
 
     void deleteAsksAndOnlyDeleteRemovesForGood() {
-        auto store = openStore();
+        Services services(openStore());
+        ModelContainer* store = &services.store();
         auto& context = store->mainContext();
         auto doomed = test::makeEmptyResume(QStringLiteral("Old CV"), minutesAgo(2));
         context.insert(doomed);
         context.insert(test::makeEmptyResume(QStringLiteral("Keeper"), minutesAgo(9)));
         QVERIFY(context.save().ok());
-        ResumeListView list(context, UserInterfaceIdiom::other);
+        ResumeListView list(services, UserInterfaceIdiom::other);
         Answers answers;
         QString title, text, message;
         QString pressed = QStringLiteral("Cancel");
@@ -262,19 +267,19 @@ private slots:
         menu->findChild<QAction*>(QStringLiteral("deleteResumeButton") + id(doomed))->trigger();
         QCOMPARE(titles(*list.model()), QStringList{QStringLiteral("Keeper")});
         QVERIFY(!list.resumePendingDeletion());
-        store.reset();
         QCOMPARE(storedTitles(), QStringList{QStringLiteral("Keeper")});
     }
 
     void failedSavesAfterDuplicateAndDeleteAreLogged() {
-        auto store = openStore();
+        Services services(openStore());
+        ModelContainer* store = &services.store();
         auto& context = store->mainContext();
         auto first = test::makeFullResume();
         auto other = test::makeEmptyResume(QStringLiteral("Other"));
         context.insert(first);
         context.insert(other);
         QVERIFY(context.save().ok());
-        ResumeListView list(context, UserInterfaceIdiom::other);
+        ResumeListView list(services, UserInterfaceIdiom::other);
         list.setModalRunner([](QDialog& dialog) {
             auto& box = dynamic_cast<QMessageBox&>(dialog);
             alertButton(box, QStringLiteral("Delete"))->click();
@@ -299,14 +304,15 @@ private slots:
     }
 
     void choosingACardSelectsByIdiom() {
-        auto store = openStore();
+        Services services(openStore());
+        ModelContainer* store = &services.store();
         auto& context = store->mainContext();
         auto resume = test::makeEmptyResume(QStringLiteral("Chosen"), minutesAgo(1));
         context.insert(resume);
         QVERIFY(context.save().ok());
-        QSignalSpy posted(&AppEvents::instance(), &AppEvents::selectResume);
+        QSignalSpy posted(&services.events(), &AppEvents::selectResume);
 
-        ResumeListView pad(context, UserInterfaceIdiom::pad);
+        ResumeListView pad(services, UserInterfaceIdiom::pad);
         Answers padAnswers;
         pad.setModalRunner(padAnswers.runner());
         pad.selectResume(resume);
@@ -315,7 +321,7 @@ private slots:
                  std::static_pointer_cast<QObject>(resume));
         QVERIFY(padAnswers.seen.isEmpty());
 
-        ResumeListView other(context, UserInterfaceIdiom::other);
+        ResumeListView other(services, UserInterfaceIdiom::other);
         Answers answers;
         ResumePtr whileOpen;
         QString sheetTitle;
@@ -338,8 +344,8 @@ private slots:
     }
 
     void bottomBarButtonsCarryTheirLabels() {
-        auto store = openStore();
-        ResumeListView list(store->mainContext(), UserInterfaceIdiom::other);
+        Services services(openStore());
+        ResumeListView list(services, UserInterfaceIdiom::other);
         Answers answers;
         list.setModalRunner(answers.runner());
         const struct {
@@ -387,8 +393,8 @@ private slots:
         }
 
         // The sheet shows every text under its title, and ends with the key button.
-        auto store = openStore();
-        ResumeListView list(store->mainContext(), UserInterfaceIdiom::other);
+        Services services(openStore());
+        ResumeListView list(services, UserInterfaceIdiom::other);
         QStringList shown;
         QString sheetTitle;
         bool hasKeyButton = false;
@@ -410,8 +416,8 @@ private slots:
     }
 
     void keyButtonAddsTrimmedKeyAndRemovesIt() {
-        auto store = openStore();
-        ResumeListView list(store->mainContext(), UserInterfaceIdiom::other);
+        Services services(openStore());
+        ResumeListView list(services, UserInterfaceIdiom::other);
         QPushButton* keyButton = nullptr;
         QStringList titlesSeen;
         QString typed = QStringLiteral("  sk-abc \n");
@@ -439,7 +445,7 @@ private slots:
         list.openHelp();
         QCOMPARE(promptMessage,
                  QStringLiteral("Your key is stored on this device and will be used for all AI features."));
-        QCOMPARE(Settings::shared().openAIAPIKey(), QStringLiteral("sk-abc"));
+        QCOMPARE(services.settings().openAIAPIKey(), QStringLiteral("sk-abc"));
         QCOMPARE(titlesSeen,
                  (QStringList{
                      QStringLiteral("Add OpenAI API Key"),
@@ -456,29 +462,29 @@ private slots:
                 QStringLiteral("Remove OpenAI API Key"),
                 QStringLiteral(
                     "Add OpenAI API Key|Stores your OpenAI API key on this device|openAIKeyActionButton")}));
-        QVERIFY(Settings::shared().contains(Settings::openAIAPIKeyKey));
-        QCOMPARE(Settings::shared().openAIAPIKey(), QString());
+        QVERIFY(services.settings().contains(Settings::openAIAPIKeyKey));
+        QCOMPARE(services.settings().openAIAPIKey(), QString());
 
         // A blank stored key counts as none; Cancel keeps the typed draft.
-        Settings::shared().setOpenAIAPIKey(QStringLiteral(" \n "));
+        services.settings().setOpenAIAPIKey(QStringLiteral(" \n "));
         savePrompt = false;
         typed = QStringLiteral("sk-draft");
         titlesSeen.clear();
         list.openHelp();
         QCOMPARE(titlesSeen.first(), QStringLiteral("Add OpenAI API Key"));
         QCOMPARE(list.openAIKeyDraft(), QStringLiteral("sk-draft"));
-        QCOMPARE(Settings::shared().openAIAPIKey(), QStringLiteral(" \n "));
+        QCOMPARE(services.settings().openAIAPIKey(), QStringLiteral(" \n "));
 
         // Saving only white space leaves no key.
         savePrompt = true;
         typed = QStringLiteral("   ");
         list.openHelp();
-        QCOMPARE(Settings::shared().openAIAPIKey(), QString());
+        QCOMPARE(services.settings().openAIAPIKey(), QString());
     }
 
     void logoRevealsAfterItsDelay() {
-        auto store = openStore();
-        ResumeListView list(store->mainContext(), UserInterfaceIdiom::other);
+        Services services(openStore());
+        ResumeListView list(services, UserInterfaceIdiom::other);
         list.setLogoRevealDelay(30);
         list.resize(420, 700);
         list.show();

@@ -1,12 +1,15 @@
 #include "app/content_view.h"
+#include "app/empty_resume_view.h"
 #include "app/resume_list_view.h"
 #include "app/resume_tip_view.h"
 #include "platform/appearance.h"
+#include "platform/services.h"
 #include "store/model_container.h"
 #include "support/test_home.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QGraphicsOpacityEffect>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -166,8 +169,8 @@ private slots:
     }
 
     void listShowsTheTipOverAnEmptyListUntilCreate() {
-        auto store = std::move(ModelContainer::inMemory()).value();
-        ResumeListView list(store->mainContext(), UserInterfaceIdiom::other);
+        Services services(std::move(ModelContainer::inMemory()).value());
+        ResumeListView list(services, UserInterfaceIdiom::other);
         list.setTipTiming(fastTiming());
         list.setLogoRevealDelay(20);
         list.resize(420, 760);
@@ -183,15 +186,15 @@ private slots:
         QTRY_VERIFY(!tip);
 
         // The pad idiom's list never shows it: the detail column does.
-        auto padStore = std::move(ModelContainer::inMemory()).value();
-        ResumeListView pad(padStore->mainContext(), UserInterfaceIdiom::pad);
+        Services padServices(std::move(ModelContainer::inMemory()).value());
+        ResumeListView pad(padServices, UserInterfaceIdiom::pad);
         pad.show();
         QVERIFY(!pad.tipView());
     }
 
-    void detailColumnTipIsInsetWhenWide() {
-        auto store = std::move(ModelContainer::inMemory()).value();
-        ContentView content(store->mainContext(), UserInterfaceIdiom::pad);
+    void detailColumnTipKeepsItsInsetWhereItFitsAndStaysInside() {
+        Services services(std::move(ModelContainer::inMemory()).value());
+        ContentView content(services, UserInterfaceIdiom::pad);
         content.resize(1300, 700);
         content.show();
         QVERIFY(QTest::qWaitForWindowExposed(&content));
@@ -199,14 +202,64 @@ private slots:
         QVERIFY(tip);
         QVERIFY(tip->showLogo());
         const QWidget* column = content.findChild<QWidget*>(QStringLiteral("detailColumn"));
-        QCOMPARE(tip->geometry(), column->rect().adjusted(120, 120, -120, -120));
+        const auto cardIn = [&](const QWidget* widget) {
+            return QRect(widget->mapTo(column, QPoint(0, 0)), widget->size());
+        };
+        // Wide and tall enough: the card keeps 120 points from every edge of the column, and
+        // only the card takes clicks.
+        QCOMPARE(tip->preferredInset(), 120);
+        QVERIFY(column->rect().adjusted(120, 120, -120, -120).contains(cardIn(tip->card())));
+        QCOMPARE(tip->mask().boundingRect(), tip->card()->geometry());
+        QCOMPARE(tip->textWindow()->height(), int(ResumeTipView::visibleTextHeight));
 
+        // Wide but short (a 1180 by 520 window): the inset gives way, the card stays whole inside
+        // the column with its dismiss button, and the text window keeps its 220 points.
+        content.resize(1180, 494);
+        QTRY_VERIFY(column->rect().contains(cardIn(tip->card())));
+        QVERIFY(cardIn(tip->card()).contains(cardIn(tip->dismissButton())));
+        QCOMPARE(tip->textWindow()->height(), int(ResumeTipView::visibleTextHeight));
+
+        // Shorter than the card: the text window gives up height, never the card's top.
+        content.resize(900, 280);
+        QTRY_VERIFY(column->rect().contains(cardIn(tip->card())));
+        QVERIFY(tip->textWindow()->height() < int(ResumeTipView::visibleTextHeight));
+        QVERIFY(cardIn(tip->card()).contains(cardIn(tip->dismissButton())));
+
+        // Taller than wide: no inset is asked for.
         content.resize(700, 900);
-        QTRY_COMPARE(tip->geometry(), column->rect());
+        QTRY_COMPARE(tip->preferredInset(), 0);
+        QVERIFY(column->rect().contains(cardIn(tip->card())));
 
         tip->dismissButton()->click();
         QVERIFY(!content.shouldShowTip());
         QTRY_VERIFY(!content.tipView());
+    }
+
+    void escapeDismissesAndThePlaceholderCardGivesWay() {
+        Services services(std::move(ModelContainer::inMemory()).value());
+        ContentView content(services, UserInterfaceIdiom::pad);
+        content.resize(1300, 700);
+        content.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&content));
+        content.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&content));
+        QPointer<ResumeTipView> tip = content.tipView();
+        QVERIFY(tip);
+        // While the tip lies over the placeholder, the placeholder's card is drawn as much
+        // fainter as the tip is opaque, so their texts never mix.
+        auto* placeholder = qobject_cast<ThemedEmptyResumeView*>(content.detailWidget());
+        QVERIFY(placeholder);
+        QTRY_VERIFY(tip->visibleOpacity() > 0);
+        const auto placeholderOpacity = [&] {
+            auto* effect = qobject_cast<QGraphicsOpacityEffect*>(placeholder->card()->graphicsEffect());
+            return effect == nullptr ? 1.0 : (placeholder->card()->isVisible() ? effect->opacity() : 0.0);
+        };
+        QVERIFY(qAbs(placeholderOpacity() - (1.0 - tip->visibleOpacity())) < 0.02);
+
+        QTest::keyClick(&content, Qt::Key_Escape);
+        QVERIFY(!content.shouldShowTip());
+        QTRY_VERIFY(!tip);
+        QCOMPARE(placeholderOpacity(), 1.0);
     }
 };
 

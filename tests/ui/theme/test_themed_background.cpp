@@ -154,6 +154,37 @@ private slots:
         QCOMPARE(background.paints, before);
     }
 
+    void resizingShowsTheCachedBackdropUntilTheSizeSettles() {
+        Settings settings(freshFile());
+        Appearance appearance;
+        appearance.setLightOverride(true);
+        CountingBackground background(settings, appearance);
+        background.resize(300, 200);
+        background.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&background));
+        const QImage settled = grabbed(background);
+        QVERIFY(!background.showsResizeFrame());
+
+        // Mid-resize: the backdrop drawn before, stretched; close to the full one.
+        background.resize(330, 220);
+        const QImage stretched = grabbed(background);
+        QVERIFY(background.showsResizeFrame());
+        QCOMPARE(stretched.size(), QSize(330, 220));
+        QVERIFY(qAbs(meanLightness(stretched) - meanLightness(settled)) < 0.02);
+
+        // Once the size stays put the full backdrop is drawn, without being asked.
+        QTRY_VERIFY(!background.showsResizeFrame());
+        const QImage full = grabbed(background);
+        QVERIFY(!background.showsResizeFrame());
+        QCOMPARE(grabbed(background), full);
+
+        // A change of gradient or scheme is never stood in for.
+        background.resize(300, 200);
+        appearance.setLightOverride(false);
+        QVERIFY(meanLightness(grabbed(background)) + 0.2 < meanLightness(settled));
+        QVERIFY(!background.showsResizeFrame());
+    }
+
     void orbsScaleWithTheSmallerSide() {
         const QuilloraProjectTheme& theme = standardProjectTheme();
         const BackgroundStyle style = singleOrbStyle({-100, -80});

@@ -1,0 +1,44 @@
+#include "controls/field_binding.h"
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSignalBlocker>
+
+namespace quillora {
+
+PropertyBinding* bindField(QLineEdit* field, std::shared_ptr<Record> record, int property) {
+    auto* binding = new PropertyBinding(std::move(record), property, field, [field](const QVariant& value) {
+        if (field->text() != value.toString())
+            field->setText(value.toString());
+    });
+    QObject::connect(field, &QLineEdit::textEdited, binding,
+                     [binding](const QString& text) { binding->write(text); });
+    return binding;
+}
+
+PropertyBinding* bindField(QPlainTextEdit* field, std::shared_ptr<Record> record, int property) {
+    auto* binding = new PropertyBinding(std::move(record), property, field, [field](const QVariant& value) {
+        if (field->toPlainText() != value.toString()) {
+            const QSignalBlocker quiet(field); // a shown value is not an edit
+            field->setPlainText(value.toString());
+        }
+    });
+    QObject::connect(field, &QPlainTextEdit::textChanged, binding,
+                     [binding, field] { binding->write(field->toPlainText()); });
+    return binding;
+}
+
+PropertyBinding* bindField(QAbstractButton* field, std::shared_ptr<Record> record, int property) {
+    field->setCheckable(true);
+    auto* binding = new PropertyBinding(std::move(record), property, field, [field](const QVariant& value) {
+        if (field->isChecked() != value.toBool()) {
+            const QSignalBlocker quiet(field);
+            field->setChecked(value.toBool());
+        }
+    });
+    QObject::connect(field, &QAbstractButton::toggled, binding, [binding](bool on) { binding->write(on); });
+    return binding;
+}
+
+} // namespace quillora
