@@ -59,7 +59,18 @@ int FakeTranslationEngine::heldCount() const {
     return int(m_held.size());
 }
 
+void FakeTranslationEngine::setStatus(const QString& target, TranslationPairStatus status) {
+    const QMutexLocker lock(&m_mutex);
+    m_statuses.insert(target, status);
+}
+
+QList<std::pair<QString, QString>> FakeTranslationEngine::statusQueries() const {
+    const QMutexLocker lock(&m_mutex);
+    return m_statusQueries;
+}
+
 TranslationPairStatus FakeTranslationEngine::pairStatus(const QString& source, const QString& target) const {
+    const QMutexLocker lock(&m_mutex);
     m_statusQueries.append({source, target});
     return m_statuses.value(target, TranslationPairStatus::unsupported);
 }

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QMutex>
 #include <QPointer>
 #include <QStringList>
 
@@ -21,7 +22,7 @@ public:
     static QString translated(const QString& target, const QString& text);
     static QString failureText() { return QStringLiteral("fake translation failure"); }
 
-    void setStatus(const QString& target, TranslationPairStatus status) { m_statuses.insert(target, status); }
+    void setStatus(const QString& target, TranslationPairStatus status);
     void failAtRequest(int n) { m_failAt = n; }
     void setHoldAnswers(bool hold) { m_hold = hold; }
     // Answers up to count held requests (all of them when count is negative).
@@ -29,7 +30,7 @@ public:
 
     QStringList requests() const { return m_requests; }
     int sessionCount() const { return m_sessions; }
-    QList<std::pair<QString, QString>> statusQueries() const { return m_statusQueries; }
+    QList<std::pair<QString, QString>> statusQueries() const;
     int heldCount() const;
 
     TranslationPairStatus pairStatus(const QString& source, const QString& target) const override;
@@ -44,6 +45,8 @@ private:
 
     QHash<QString, TranslationPairStatus> m_statuses;
     QStringList m_requests;
+    // Status questions may come from a worker thread.
+    mutable QMutex m_mutex;
     mutable QList<std::pair<QString, QString>> m_statusQueries;
     QList<Held> m_held;
     int m_failAt = 0;

@@ -14,11 +14,17 @@ QString ResumeTranslationRun::failureMessage() {
 ResumeTranslationRun::ResumeTranslationRun(ResumePtr resume, std::unique_ptr<TranslationSession> session,
                                            ResumeTitles* titles, QObject* parent)
     : QObject(parent)
-    , m_resume(std::move(resume))
+    , m_resume(resume)
+    , m_receiver(this, resume, QStringLiteral("Translation"))
     , m_session(std::move(session))
     , m_titles(titles) {}
 
 ResumeTranslationRun::~ResumeTranslationRun() = default;
+
+ResumePtr ResumeTranslationRun::liveResume() const {
+    ResumePtr resume = m_resume.lock();
+    return resume && !resume->isDeleted() ? resume : nullptr;
+}
 
 int ResumeTranslationRun::requestCount(const Resume& resume) {
     return 6 + 5 * int(resume.experienceItems().size()) + 3 * int(resume.educationItems().size()) +
@@ -31,13 +37,16 @@ void ResumeTranslationRun::start() {
     m_running = true;
     m_steps.clear();
     m_next = 0;
-    appendResumeSteps();
+    if (liveResume())
+        appendResumeSteps();
     // Answered later, like every request, so finished() never comes from inside start().
     QMetaObject::invokeMethod(this, &ResumeTranslationRun::runNext, Qt::QueuedConnection);
 }
 
+// Steps run only while the résumé lives (runNext checks before each one), so they may hold it
+// by plain pointer.
 void ResumeTranslationRun::appendResumeSteps() {
-    Resume* r = m_resume.get();
+    Resume* r = liveResume().get();
     auto field = [this](std::function<QString()> read, std::function<void(const QString&)> write) {
         m_steps.append(Step{std::move(read), std::move(write), {}});
     };
@@ -59,7 +68,7 @@ void ResumeTranslationRun::appendEntrySteps() {
         m_steps.append(Step{std::move(read), std::move(write), {}});
     };
     // Each list is read once, here; entries are held, so a removed one is still written safely.
-    for (const ExperiencePtr& e : m_resume->experienceItems()) {
+    for (const ExperiencePtr& e : liveResume()->experienceItems()) {
         field([e] { return e->role(); }, [e](const QString& v) { e->setRole(v); });
         field([e] { return e->company(); }, [e](const QString& v) { e->setCompany(v); });
         field([e] { return e->startDate(); }, [e](const QString& v) { e->setStartDate(v); });
@@ -68,7 +77,7 @@ void ResumeTranslationRun::appendEntrySteps() {
     }
     m_steps.append(Step{
         {}, {}, [this] {
-            for (const EducationPtr& e : m_resume->educationItems()) {
+            for (const EducationPtr& e : liveResume()->educationItems()) {
                 m_steps.append(
                     Step{[e] { return e->school(); }, [e](const QString& v) { e->setSchool(v); }, {}});
                 m_steps.append(
@@ -80,7 +89,7 @@ void ResumeTranslationRun::appendEntrySteps() {
 }
 
 void ResumeTranslationRun::appendCoverLetterSteps() {
-    Resume* r = m_resume.get();
+    Resume* r = liveResume().get();
     if (r->includeCoverLetter()) {
         m_steps.append(Step{[r] { return r->coverLetterJobPosting(); },
                             [r](const QString& v) { r->setCoverLetterJobPosting(v); },
@@ -92,7 +101,7 @@ void ResumeTranslationRun::appendCoverLetterSteps() {
 
 void ResumeTranslationRun::runNext() {
     while (m_next < m_steps.size()) {
-        if (m_resume->isDeleted()) {
+        if (!liveResume()) {
             finish(Outcome::dropped);
             return;
         }
@@ -108,11 +117,12 @@ void ResumeTranslationRun::runNext() {
             sent, [this, index, sent](const Result<QString>& result) { onTranslated(index, sent, result); });
         return;
     }
-    if (m_resume->isDeleted()) {
+    const ResumePtr resume = liveResume();
+    if (!resume) {
         finish(Outcome::dropped);
         return;
     }
-    if (ModelContext* context = m_resume->modelContext()) {
+    if (ModelContext* context = resume->modelContext()) {
         const Status saved = context->save();
         if (!saved) {
             finish(Outcome::failed, saved.error());
@@ -127,7 +137,8 @@ void ResumeTranslationRun::onTranslated(qsizetype index, const QString& sent, co
         finish(Outcome::failed, result.error());
         return;
     }
-    if (m_resume->isDeleted()) {
+    // Written only while the run and its résumé are still there.
+    if (!m_receiver.accepts()) {
         finish(Outcome::dropped);
         return;
     }
@@ -147,8 +158,6 @@ void ResumeTranslationRun::finish(Outcome outcome, const QString& error) {
         m_session.release()->deleteLater();
     if (outcome == Outcome::failed)
         logLine(QStringLiteral("❌ Translation failed: ") + error);
-    else if (outcome == Outcome::dropped)
-        logLine(QStringLiteral("ℹ️ Translation dropped: the résumé no longer exists"));
     emit finished(outcome, error);
 }
 

@@ -2,6 +2,7 @@
 
 #include "model/resume.h"
 #include "output/translation_engine.h"
+#include "platform/async.h"
 
 #include <QObject>
 #include <QPointer>
@@ -24,6 +25,7 @@ class ResumeTitles;
 // The first failure ends the run: later fields are not sent and nothing is saved, while the
 // fields already written keep their translation. A field whose text changed while its request
 // was out keeps the new text. Destroying the run stops it at once; nothing is written after.
+// A run over a résumé that is deleted, or no longer held by anyone, ends as dropped.
 class ResumeTranslationRun final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ResumeTranslationRun)
@@ -69,7 +71,10 @@ private:
     void onTranslated(qsizetype index, const QString& sent, const Result<QString>& result);
     void finish(Outcome outcome, const QString& error = QString());
 
-    ResumePtr m_resume;
+    ResumePtr liveResume() const;
+
+    std::weak_ptr<Resume> m_resume;
+    ResultReceiver m_receiver;
     std::unique_ptr<TranslationSession> m_session;
     QPointer<ResumeTitles> m_titles;
     QList<Step> m_steps;

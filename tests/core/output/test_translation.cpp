@@ -1,4 +1,3 @@
-#include "core/store/stdout_capture.h"
 #include "model/resume.h"
 #include "output/apertium_translation_engine.h"
 #include "output/plain_text_resume.h"
@@ -8,6 +7,7 @@
 #include "store/model_container.h"
 #include "support/fake_translation_engine.h"
 #include "support/resume_fixtures.h"
+#include "support/stdout_capture.h"
 #include "support/test_home.h"
 
 #include <QApplication>
