@@ -82,16 +82,24 @@ Result<QString> captureStoreSnapshotOf(const QString& storeFilePath, const QStri
     const QString backups = QFileInfo(storeFilePath).absolutePath() + QStringLiteral("/Backups");
     const QString folder =
         backups % QStringLiteral("/store-") % backupTimestamp() % QLatin1Char('-') % reason;
+    const bool folderIsNew = !files::existsAt(folder);
     if (auto made = files::makeDirectoryPath(folder); !made)
         return made.errorInfo();
+    // A snapshot that could not be completed is no snapshot: a folder made for it goes again, so
+    // it neither misleads anyone nor pushes a good snapshot out of the five kept.
+    const auto abandon = [&](const Status& failure) {
+        if (folderIsNew)
+            (void)files::removeItem(folder);
+        return failure.errorInfo();
+    };
     for (const QString& path : std::as_const(present)) {
         const QString destination = folder + QLatin1Char('/') + QFileInfo(path).fileName();
         if (files::existsAt(destination)) {
             if (auto removed = files::removeItem(destination); !removed)
-                return removed.errorInfo();
+                return abandon(removed);
         }
         if (auto copied = files::copyItem(path, destination); !copied)
-            return copied.errorInfo();
+            return abandon(copied);
     }
     const auto isSnapshot = [](const QFileInfo& info) {
         return info.fileName().startsWith(QLatin1String("store-"));

@@ -1,6 +1,7 @@
 #include "store/user_backup.h"
 
 #include "platform/log.h"
+#include "platform/safe_files.h"
 #include "store/model_context.h"
 #include "store/sqlite.h"
 #include "store/store_location.h"
@@ -9,7 +10,6 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
@@ -327,21 +327,15 @@ qsizetype estimatedSize(const ResumeBackupPayload& payload) {
 
 // Writes the document to a temporary file that replaces `path` only once it is complete.
 Status writeDocument(const QString& path, const ResumeBackupPayload& payload) {
-    QSaveFile file(path);
-    bool written = file.open(QIODevice::WriteOnly);
-    if (written) {
-        QByteArray buffer;
-        buffer.reserve((1 << 20) + (1 << 14));
-        BackupJsonWriter w(buffer, &file);
-        writePayload(w, payload);
-        written = w.finish() && file.commit();
-    }
-    if (!written) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        return Status::failure(QStringLiteral("Could not write “") % path % QStringLiteral("”: ") % error);
-    }
-    return success();
+    files::AtomicFileWriter file(path);
+    if (auto opened = file.open(); !opened)
+        return opened;
+    QByteArray buffer;
+    buffer.reserve((1 << 20) + (1 << 14));
+    BackupJsonWriter w(buffer, file.device());
+    writePayload(w, payload);
+    (void)w.finish(); // a failed write is reported by commit()
+    return file.commit();
 }
 
 // The time-stamped copy holds the same bytes as the latest backup. The latest file is only
