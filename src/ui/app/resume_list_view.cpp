@@ -548,14 +548,7 @@ void ResumeListView::deleteResume(const ResumePtr& resume) {
 }
 
 void ResumeListView::createNewResume() {
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    auto resume = std::make_shared<Resume>(
-        QStringLiteral("My Résumé"), QString(), QString(), QString(), QList<ExperiencePtr>{},
-        QList<EducationPtr>{}, QList<PortfolioItemPtr>{}, QStringLiteral("Summary"),
-        QStringLiteral("Experience"), QStringLiteral("Education"), false, QString(), QString(), QString(),
-        std::nullopt, false, QString(), QString(), std::nullopt, std::nullopt,
-        QStringLiteral("Helvetica Neue"), 0, now, false, QStringList{}, QStringList{}, std::nullopt);
-    resume->setLastEdited(QDateTime::currentDateTimeUtc());
+    ResumePtr resume = makeNewResume();
     m_context.insert(resume);
     if (auto saved = m_context.save(); !saved) {
         logLine(QStringLiteral("⚠️ Failed to save new resume: ") + saved.error());
