@@ -67,7 +67,7 @@ EditorSectionCard* makeBasicInfoCard(const ResumePtr& resume) {
     return card;
 }
 
-EditorSectionCard* makeSummaryCard(const ResumePtr& resume) {
+EditorSectionCard* makeSummaryCard(const ResumePtr& resume, Services& services) {
     const std::weak_ptr<Resume> weak = resume;
     const auto summaryContext = [weak]() -> std::optional<QString> {
         const auto res = weak.lock();
@@ -79,10 +79,9 @@ EditorSectionCard* makeSummaryCard(const ResumePtr& resume) {
         const auto res = weak.lock();
         return res ? std::optional<QString>(plainTextResume(*res)) : std::nullopt;
     };
-    RefinableTextField editor =
-        makeRefinableTextEditor(RefinableTextMode::summary, 160, summaryContext, resumeContext, nullptr);
-    editor.textEdit->setObjectName(QStringLiteral("summaryEditor"));
-    editor.textEdit->setAccessibleName(QStringLiteral("Summary"));
+    RefinableTextField editor = makeRefinableTextEditor(services, SeamlessStarMode::summary, 160,
+                                                        summaryContext, resumeContext, resume, nullptr);
+    editor.widget->setObjectName(QStringLiteral("summaryEditor"));
     bindField(editor.textEdit, resume, Resume::Summary);
     auto* card = makeInkCard(QStringLiteral("text.alignleft"), QStringLiteral("Summary"),
                              QStringLiteral("Introduce yourself in one strong paragraph"), editor.widget);

@@ -218,7 +218,8 @@ void EntryEditorSheet::paintEvent(QPaintEvent*) {
 
 // --- ExperienceEditor -------------------------------------------------------------------------
 
-ExperienceEditor::ExperienceEditor(const ExperiencePtr& experience, QWidget* parent)
+ExperienceEditor::ExperienceEditor(const ExperiencePtr& experience, Services& services,
+                                   std::shared_ptr<const Record> resume, QWidget* parent)
     : EntryEditorSheet(QStringLiteral("Edit Experience"), QStringLiteral("Experience Help"), parent)
     , m_experience(experience) {
     setObjectName(QStringLiteral("experienceEditorSheet"));
@@ -245,13 +246,14 @@ ExperienceEditor::ExperienceEditor(const ExperiencePtr& experience, QWidget* par
     inkHeading();
     connect(&Appearance::shared(), &Appearance::changed, heading, inkHeading);
     layout->addWidget(heading);
-    RefinableTextField editor = makeRefinableTextEditor(RefinableTextMode::experience, 140, {}, {}, details);
+    RefinableTextField editor = makeRefinableTextEditor(services, SeamlessStarMode::experience, 140, {}, {},
+                                                        std::move(resume), details);
     m_details = editor.textEdit;
-    m_details->setObjectName(QStringLiteral("experienceDetailsEditor"));
-    m_details->setAccessibleName(QStringLiteral("Details"));
+    editor.widget->setObjectName(QStringLiteral("experienceDetailsEditor"));
     bindField(m_details, experience, Experience::Details);
     layout->addWidget(editor.widget);
     finishLayout(QStringLiteral("saveExperienceButton"));
+    resize(620, 760);
 }
 
 ExperienceEditor::~ExperienceEditor() = default;

@@ -22,6 +22,7 @@ class Appearance;
 class FloatingHelpButton;
 class FrostedCard;
 class HelpSheetContainer;
+class Services;
 class ThemedBackground;
 
 // The Save button of the entry sheets: a small translucent capsule with a thin outline.
@@ -100,7 +101,9 @@ class ExperienceEditor final : public EntryEditorSheet {
     Q_DISABLE_COPY_MOVE(ExperienceEditor)
 
 public:
-    ExperienceEditor(const ExperiencePtr& experience, QWidget* parent = nullptr);
+    // services and resume serve the details' writing tools.
+    ExperienceEditor(const ExperiencePtr& experience, Services& services,
+                     std::shared_ptr<const Record> resume, QWidget* parent = nullptr);
     ~ExperienceEditor() override;
 
     const ExperiencePtr& experience() const { return m_experience; }

@@ -117,7 +117,7 @@ void ResumeEditorView::buildSections() {
     for (const EditorSection section : sectionOrder)
         m_slots.insert(section, nullptr);
     setSectionWidget(EditorSection::basicInfo, makeBasicInfoCard(m_resume));
-    setSectionWidget(EditorSection::summary, makeSummaryCard(m_resume));
+    setSectionWidget(EditorSection::summary, makeSummaryCard(m_resume, m_services));
     setSectionWidget(EditorSection::atsVersion, makeATSVersionCard(m_resume, m_services));
     m_experienceSection = new ExperienceSection(*this);
     setSectionWidget(EditorSection::experience, m_experienceSection);
@@ -262,7 +262,7 @@ void ResumeEditorView::openExperience(const ExperiencePtr& entry) {
     if (!entry || m_experienceSheet)
         return;
     m_editingExperience = entry;
-    auto* sheet = new ExperienceEditor(entry, this);
+    auto* sheet = new ExperienceEditor(entry, m_services, m_resume, this);
     sheet->setAttribute(Qt::WA_DeleteOnClose);
     m_experienceSheet = sheet;
     connect(sheet, &ExperienceEditor::committed, this, &ResumeEditorView::commitExperience);

@@ -209,7 +209,7 @@ private slots:
                              QStringLiteral("Ann Lee"));
             QTest::keyClicks(child<QLineEdit>(editor, QStringLiteral("resumeContactInfoField")),
                              QStringLiteral("ann@example.com"));
-            QTest::keyClicks(child<QPlainTextEdit>(editor, QStringLiteral("summaryEditor")),
+            QTest::keyClicks(child<QPlainTextEdit>(editor, QStringLiteral("summaryAITextEditor")),
                              QStringLiteral("Calm and useful."));
             QCOMPARE(resume->title(), QStringLiteral("Product Designer"));
             QCOMPARE(child<QLabel>(editor, QStringLiteral("editorNavigationTitle"))->text(),
@@ -290,7 +290,7 @@ private slots:
                          QStringLiteral("Two"));
         QTest::keyClicks(child<QLineEdit>(sheet, QStringLiteral("experienceStartDateField")),
                          QStringLiteral("Fall 2022"));
-        QTest::keyClicks(child<QPlainTextEdit>(sheet, QStringLiteral("experienceDetailsEditor")),
+        QTest::keyClicks(child<QPlainTextEdit>(sheet, QStringLiteral("experienceAITextEditor")),
                          QStringLiteral("Built."));
         QSignalSpy committed(sheet, &ExperienceEditor::committed);
         QTest::mouseClick(child<QAbstractButton>(sheet, QStringLiteral("saveExperienceButton")),
