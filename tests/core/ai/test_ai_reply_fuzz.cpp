@@ -26,15 +26,25 @@ public:
 
     QByteArray next() {
         switch (pick(9)) {
-        case 0: return envelope(jsonString(structured()));
-        case 1: return structured();
-        case 2: return truncate(envelope(jsonString(structured())));
-        case 3: return nested();
-        case 4: return braces();
-        case 5: return randomBytes(pick(4096));
-        case 6: return mutate(envelope(jsonString(structured())));
-        case 7: return mutate(QByteArrayLiteral("Sure! ```json\n") + structured() + QByteArrayLiteral("\n``` done"));
-        default: return pick(10) == 0 ? huge() : mutate(structured());
+        case 0:
+            return envelope(jsonString(structured()));
+        case 1:
+            return structured();
+        case 2:
+            return truncate(envelope(jsonString(structured())));
+        case 3:
+            return nested();
+        case 4:
+            return braces();
+        case 5:
+            return randomBytes(pick(4096));
+        case 6:
+            return mutate(envelope(jsonString(structured())));
+        case 7:
+            return mutate(QByteArrayLiteral("Sure! ```json\n") + structured() +
+                          QByteArrayLiteral("\n``` done"));
+        default:
+            return pick(10) == 0 ? huge() : mutate(structured());
         }
     }
 
@@ -44,25 +54,32 @@ private:
     QByteArray jsonString(const QByteArray& text) { return jsonQuoted(QString::fromUtf8(text)); }
 
     QByteArray envelope(const QByteArray& content) {
-        return QByteArrayLiteral("{\"choices\":[{\"message\":{\"content\":") + content + QByteArrayLiteral("}}]}");
+        return QByteArrayLiteral("{\"choices\":[{\"message\":{\"content\":") + content +
+               QByteArrayLiteral("}}]}");
     }
 
     QByteArray structured() {
         switch (pick(4)) {
-        case 0: return QByteArrayLiteral("{\"paragraph\":\"Led the team. Shipped it. Users smiled.\"}");
-        case 1: return QByteArrayLiteral("{\"text\":\"Dear Hiring Manager,\\n\\nSincerely,\\nAda\"}");
+        case 0:
+            return QByteArrayLiteral("{\"paragraph\":\"Led the team. Shipped it. Users smiled.\"}");
+        case 1:
+            return QByteArrayLiteral("{\"text\":\"Dear Hiring Manager,\\n\\nSincerely,\\nAda\"}");
         case 2:
-            return QByteArrayLiteral("{\"overallScore\":87,\"missingKeywords\":[\"SQL\",\"Go\"],\"suggestions\":[\"a\"],"
-                                     "\"sectionFeedback\":[{\"section\":\"Skills\",\"feedback\":{\"score\":70,"
-                                     "\"missingKeywords\":[],\"suggestions\":[]}}],\"notes\":null}");
+            return QByteArrayLiteral(
+                "{\"overallScore\":87,\"missingKeywords\":[\"SQL\",\"Go\"],\"suggestions\":[\"a\"],"
+                "\"sectionFeedback\":[{\"section\":\"Skills\",\"feedback\":{\"score\":70,"
+                "\"missingKeywords\":[],\"suggestions\":[]}}],\"notes\":null}");
         default:
-            return QByteArrayLiteral("{\"summary\":\"S\",\"experience\":[{\"role\":\"r\",\"company\":\"c\",\"details\":"
-                                     "\"d\"}],\"skills\":[\"x\"],\"insertedKeywords\":[{\"keyword\":\"k\",\"section\":"
-                                     "\"s\"}]}");
+            return QByteArrayLiteral(
+                "{\"summary\":\"S\",\"experience\":[{\"role\":\"r\",\"company\":\"c\",\"details\":"
+                "\"d\"}],\"skills\":[\"x\"],\"insertedKeywords\":[{\"keyword\":\"k\",\"section\":"
+                "\"s\"}]}");
         }
     }
 
-    QByteArray truncate(const QByteArray& bytes) { return bytes.left(pick(static_cast<int>(bytes.size()) + 1)); }
+    QByteArray truncate(const QByteArray& bytes) {
+        return bytes.left(pick(static_cast<int>(bytes.size()) + 1));
+    }
 
     QByteArray nested() {
         const int depth = 1 + pick(3000);
@@ -100,11 +117,21 @@ private:
         for (int i = 0; i < edits && !bytes.isEmpty(); ++i) {
             const int at = pick(static_cast<int>(bytes.size()));
             switch (pick(5)) {
-            case 0: bytes[at] = static_cast<char>(pick(256)); break;
-            case 1: bytes.remove(at, 1 + pick(8)); break;
-            case 2: bytes.insert(at, randomBytes(1 + pick(8))); break;
-            case 3: bytes.insert(at, bytes.mid(at, pick(64))); break;
-            default: bytes.insert(at, QByteArray("\xc3\x28\xed\xa0\x80\xf4\x90\x80\x80", 9)); break;
+            case 0:
+                bytes[at] = static_cast<char>(pick(256));
+                break;
+            case 1:
+                bytes.remove(at, 1 + pick(8));
+                break;
+            case 2:
+                bytes.insert(at, randomBytes(1 + pick(8)));
+                break;
+            case 3:
+                bytes.insert(at, bytes.mid(at, pick(64)));
+                break;
+            default:
+                bytes.insert(at, QByteArray("\xc3\x28\xed\xa0\x80\xf4\x90\x80\x80", 9));
+                break;
             }
         }
         return bytes;
