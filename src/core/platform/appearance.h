@@ -19,9 +19,6 @@ public:
     explicit Appearance(QObject* parent = nullptr);
     ~Appearance() override;
 
-    // The instance the app's screens share; created on first use on the main thread.
-    static Appearance& shared();
-
     bool isLight() const;
     ColorScheme colorScheme() const { return isLight() ? ColorScheme::light : ColorScheme::dark; }
     bool reduceMotion() const;

@@ -34,9 +34,6 @@ public:
     explicit Settings(const QString& filePath, QObject* parent = nullptr);
     ~Settings() override;
 
-    // The instance the app's screens share; created on first use on the main thread.
-    static Settings& shared();
-
     QString fileName() const;
 
     // Raw value of the selected background gradient (not validated; readers fall back to g4).

@@ -1,4 +1,5 @@
 #include "app/resume_detail_view.h"
+#include "platform/services.h"
 
 #include "platform/appearance.h"
 #include "theme/scheme_colors.h"
@@ -9,10 +10,11 @@
 
 namespace quillora {
 
-ResumeDetailView::ResumeDetailView(const ResumePtr& resume, QWidget* parent)
+ResumeDetailView::ResumeDetailView(Services& services, const ResumePtr& resume, QWidget* parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("resumeDetailView"));
-    auto* background = new ThemedBackground(this);
+    Appearance& appearance = services.appearance();
+    auto* background = new ThemedBackground(services.settings(), appearance, this);
     background->setOrbScale(1.15);
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -25,13 +27,12 @@ ResumeDetailView::ResumeDetailView(const ResumePtr& resume, QWidget* parent)
     title->setWordWrap(true);
     title->setFont(systemFont(28, QFont::DemiBold));
     layout->addWidget(title, 0, Qt::AlignCenter);
-    const auto applyScheme = [title] {
+    const auto applyScheme = [title, &appearance] {
         title->setStyleSheet(
-            QStringLiteral("color: %1;")
-                .arg(schemeColors::ink(Appearance::shared().isLight()).name(QColor::HexArgb)));
+            QStringLiteral("color: %1;").arg(schemeColors::ink(appearance.isLight()).name(QColor::HexArgb)));
     };
     applyScheme();
-    connect(&Appearance::shared(), &Appearance::changed, this, applyScheme);
+    connect(&appearance, &Appearance::changed, this, applyScheme);
     connect(resume.get(), &Resume::changed, title, [title, r = resume.get()](Resume::Property property) {
         if (property == Resume::Title)
             title->setText(r->title());

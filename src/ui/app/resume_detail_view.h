@@ -6,6 +6,8 @@
 
 namespace quillora {
 
+class Services;
+
 // Shows a résumé until its editor opens in its place: the résumé's title over the themed
 // background, following renames.
 class ResumeDetailView final : public QWidget {
@@ -13,7 +15,7 @@ class ResumeDetailView final : public QWidget {
     Q_DISABLE_COPY_MOVE(ResumeDetailView)
 
 public:
-    ResumeDetailView(const ResumePtr& resume, QWidget* parent = nullptr);
+    ResumeDetailView(Services& services, const ResumePtr& resume, QWidget* parent = nullptr);
 };
 
 } // namespace quillora

@@ -39,7 +39,7 @@ private slots:
         services->context().insert(resume);
         QVERIFY(services->context().save().ok());
 
-        ResumeDetailView detail(resume);
+        ResumeDetailView detail(*services, resume);
         const QList<QLabel*> shown = labelsShowing(detail, hostileTitle);
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown.first()->textFormat(), Qt::PlainText);
