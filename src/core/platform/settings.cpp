@@ -47,6 +47,11 @@ Settings::~Settings() {
     liveSettings().removeOne(this);
 }
 
+Settings& Settings::shared() {
+    static auto* instance = new Settings(QCoreApplication::instance());
+    return *instance;
+}
+
 QString Settings::fileName() const {
     return m_settings->fileName();
 }
