@@ -257,10 +257,10 @@ ATSVersionSection::ATSVersionSection(ResumePtr resume, AIServices ai, Appearance
     m_bodyLayout->addWidget(m_postingEditor);
 
     auto* generateRow = new QHBoxLayout;
-    m_generateButton = new GlassCapsuleButton(m_body);
+    m_generateButton = new GlassCapsuleButton(appearance, m_body);
     m_generateButton->setObjectName(QStringLiteral("generateATSButton"));
     m_generateButton->setAccessibleDescription(QStringLiteral("Generates ATS-optimized resume content"));
-    m_generateLabel = new SparkleButtonLabel;
+    m_generateLabel = new SparkleButtonLabel(appearance);
     m_generateButton->setLabelWidget(m_generateLabel);
     generateRow->addWidget(m_generateButton);
     generateRow->addStretch(1);
@@ -487,7 +487,7 @@ void ATSVersionSection::applyScheme() {
 EditorSectionCard* makeATSVersionCard(const ResumePtr& resume, Services& services) {
     Appearance& appearance = Appearance::shared();
     auto* section = new ATSVersionSection(resume, AIServices::from(services), appearance);
-    auto* card = new EditorSectionCard(QStringLiteral("checklist"), QStringLiteral("ATS Version"),
+    auto* card = new EditorSectionCard(appearance, QStringLiteral("checklist"), QStringLiteral("ATS Version"),
                                        QStringLiteral("Optimize your résumé for applicant tracking systems"),
                                        cardInk(appearance.isLight()), section);
     card->setObjectName(QStringLiteral("atsVersionCard"));
