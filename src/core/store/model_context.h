@@ -63,6 +63,8 @@ signals:
     // Education or PortfolioItem and `property` a value of that kind's Property enum.
     void entryChanged(quillora::Resume* resume, quillora::Record* entry, int property);
     void didSave();
+    // A save failed (its changes stay pending); the text says why.
+    void saveFailed(const QString& error);
 
 private:
     Status loadAll();
@@ -70,6 +72,7 @@ private:
     // Tracks the entries a résumé holds, so their changes are announced with it.
     void adoptEntries(Resume& resume);
     Resume* ownerOf(const Record* entry) const;
+    Status writeChanges();
     void scheduleAutosave();
     void autosave();
     qint64 creationOrderOf(const Resume& resume) const;
@@ -80,7 +83,7 @@ private:
     QHash<Record*, std::shared_ptr<Record>> m_registry; // every record the context tracks
     QList<std::shared_ptr<Record>> m_inserted;          // inserted and not yet saved
     QList<std::shared_ptr<Record>> m_deleted;           // deleted and not yet saved
-    QSet<Record*> m_dirty;
+    QHash<Record*, quint64> m_dirty;        // changed records → their changed properties, one bit each
     QHash<const Record*, Resume*> m_owners; // entry → the résumé that last held it
     QHash<Record*, qint64> m_creationOrder; // for résumés not yet saved
     qint64 m_nextCreationOrder = 1LL << 40;
