@@ -215,6 +215,14 @@ Resume::Resume(const QString& title, const QString& fullName, const QString& con
     initValue(MorvessaRecordName, wrap(morvessaRecordName));
 }
 
+Resume::Resume(const ResumeFields& f)
+    : Resume(f.title, f.fullName, f.contactInfo, f.summary, f.experienceItems, f.educationItems,
+             f.portfolioItems, f.titleSummary, f.titleExperience, f.titleEducation, f.includeCoverLetter,
+             f.coverLetterText, f.coverLetterJobPosting, f.coverLetterAIContext, f.coverLetterLastGenerated,
+             f.includeATSVersion, f.atsJobPosting, f.atsGeneratedText, f.atsInsertedKeywords,
+             f.atsLastGenerated, f.fontName, f.templateID, f.lastEdited, f.includeSkills, f.suggestedSkills,
+             f.appliedSkills, f.morvessaRecordName) {}
+
 Resume::Resume(FromStore)
     : Record(entityInfo()) {}
 

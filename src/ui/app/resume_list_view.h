@@ -23,6 +23,7 @@ namespace quillora {
 class ModelContext;
 class Services;
 class ResumeCardDelegate;
+class ResumeEditorView;
 class ResumeListModel;
 class ThemedBackground;
 
@@ -78,6 +79,8 @@ public:
     void toggleOpenAIKey(QWidget* over = nullptr);
     void saveOpenAIKey();
     void scheduleLogoReveal();
+    // The app goes to the background: the editor open in the sheet saves its résumé.
+    void willEnterBackground();
 
 signals:
     // A sheet or alert of the list is about to be shown.
@@ -125,6 +128,7 @@ private:
     QWidget* m_bottomBar = nullptr;
     QList<QAbstractButton*> m_circleButtons;
     QPointer<ResumeTipView> m_tip;
+    QPointer<ResumeEditorView> m_sheetEditor;
 };
 
 } // namespace quillora
