@@ -101,9 +101,18 @@ public:
     QString fullName() const override { return text(FullName); }
     QString contactInfo() const override { return text(ContactInfo); }
     QString summary() const override { return text(Summary); }
-    QList<ExperiencePtr> experienceItems() const { return m_experienceItems; }
-    QList<EducationPtr> educationItems() const { return m_educationItems; }
-    QList<PortfolioItemPtr> portfolioItems() const { return m_portfolioItems; }
+    QList<ExperiencePtr> experienceItems() const {
+        readEntries();
+        return m_experienceItems;
+    }
+    QList<EducationPtr> educationItems() const {
+        readEntries();
+        return m_educationItems;
+    }
+    QList<PortfolioItemPtr> portfolioItems() const {
+        readEntries();
+        return m_portfolioItems;
+    }
     std::optional<QString> titleSummary() const { return optionalText(TitleSummary); }
     std::optional<QString> titleExperience() const { return optionalText(TitleExperience); }
     std::optional<QString> titleEducation() const { return optionalText(TitleEducation); }
@@ -186,6 +195,14 @@ private:
     struct FromStore {};
     explicit Resume(FromStore);
 
+    // A résumé read from the store reads its entries when they are first asked for.
+    void readEntries() const {
+        if (m_entriesInStore)
+            readEntriesFromStore();
+    }
+    void readEntriesFromStore() const;
+
+    bool m_entriesInStore = false;
     QList<ExperiencePtr> m_experienceItems;
     QList<EducationPtr> m_educationItems;
     QList<PortfolioItemPtr> m_portfolioItems;
