@@ -47,7 +47,10 @@ QLabel* textLabel(const QString& text, const QFont& font, QWidget* parent) {
     label->setWordWrap(true);
     label->setFont(font);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    label->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    // Wrapped lines need the height their width gives them.
+    policy.setHeightForWidth(true);
+    label->setSizePolicy(policy);
     return label;
 }
 
