@@ -38,6 +38,8 @@ AIRefinableTextEditor::AIRefinableTextEditor(AIServices ai, Appearance& appearan
     , m_viewModel(new ResumeAIViewModel(std::move(ai), this))
     , m_appearance(&appearance) {
     const bool summary = mode == SeamlessStarMode::summary;
+    // As tall as its rows: extra height in the host goes elsewhere, not between the rows.
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, verticalInset, 0, verticalInset);

@@ -58,6 +58,7 @@ EditorSectionCard* makeBasicInfoCard(const ResumePtr& resume) {
         field->setAccessibleName(QString::fromLatin1(f.placeholder));
         styleInlineField(field, 16);
         bindField(field, resume, f.property);
+        field->setCursorPosition(0); // a long value shows its beginning
         layout->addWidget(field);
     }
     // Contact details are typed as they are: no automatic capitals (the desktop adds none).

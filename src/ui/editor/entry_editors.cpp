@@ -163,6 +163,7 @@ FrostedCard* EntryEditorSheet::addFieldsCard(const std::shared_ptr<Record>& entr
         field->setAccessibleName(spec.title);
         styleInlineField(field, 16);
         bindField(field, entry, spec.property);
+        field->setCursorPosition(0); // a long value shows its beginning
         layout->addWidget(field);
     }
     return card;
