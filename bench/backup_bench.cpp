@@ -84,7 +84,8 @@ ResumePtr makeResume(int n, int images) {
 // once per program run.
 QString makeStore(int count, int images) {
     static QSet<QString> made;
-    const QString path = QDir::tempPath() + QStringLiteral("/bench-backup-%1-%2.store").arg(count).arg(images);
+    const QString path =
+        QDir::tempPath() + QStringLiteral("/bench-backup-%1-%2.store").arg(count).arg(images);
     if (made.contains(path))
         return path;
     made.insert(path);
