@@ -469,6 +469,7 @@ private slots:
         }
         r->setPortfolioItems(items);
         const QDir cache(PortfolioRenditions::directory());
+        QVERIFY(QDir(cache).removeRecursively()); // the renditions of earlier tests
         const auto renditions = [&] { return cache.entryList({QStringLiteral("*.rendition")}, QDir::Files); };
         // The images embedded in the export (the page backgrounds differ from one export to the next).
         const auto portfolioPage = [&] {
