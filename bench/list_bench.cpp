@@ -26,6 +26,7 @@ void BM_LoadAndPaintFirstScreen(benchmark::State& state) {
         {
             auto container = ModelContainer::open(path);
             Services services(std::move(container).value(), std::make_unique<Settings>(settings));
+            services.appearance().setReduceMotionOverride(true);
             ResumeListView view(services, UserInterfaceIdiom::other);
             view.resize(420, 780);
             const QPixmap painted = view.grab(); // lays out and paints the visible rows
@@ -64,6 +65,5 @@ int main(int argc, char** argv) {
     qputenv("TMPDIR", home.path().toLocal8Bit());
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    Appearance::shared().setReduceMotionOverride(true);
     return bench::runBenchmarks(argc, argv);
 }

@@ -75,11 +75,11 @@ AIRefinableTextEditor::AIRefinableTextEditor(AIServices ai, Appearance& appearan
 
     auto* buttonRow = new QHBoxLayout;
     buttonRow->setContentsMargins(buttonInset, 0, buttonInset, 0);
-    m_button = new GlassCapsuleButton(this);
+    m_button = new GlassCapsuleButton(appearance, this);
     m_button->setObjectName(summary ? QStringLiteral("refineSummaryButton")
                                     : QStringLiteral("refineExperienceButton"));
     m_button->setAccessibleDescription(QStringLiteral("Refines the current text using AI"));
-    m_buttonLabel = new SparkleButtonLabel;
+    m_buttonLabel = new SparkleButtonLabel(appearance);
     m_button->setLabelWidget(m_buttonLabel);
     buttonRow->addWidget(m_button);
     buttonRow->addStretch(1);

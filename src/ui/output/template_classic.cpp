@@ -115,8 +115,8 @@ TemplateClassic::TemplateClassic(ResumePtr resume, Services& services, QWidget* 
     , m_divider(new QWidget)
     , m_previewColumn(new QWidget)
     , m_previewLayout(new QVBoxLayout(m_previewColumn))
-    , m_helpButton(new FloatingHelpButton(this))
-    , m_closeButton(new FloatingCloseButton(this)) {
+    , m_helpButton(new FloatingHelpButton(services.appearance(), this))
+    , m_closeButton(new FloatingCloseButton(services.appearance(), this)) {
     setObjectName(QStringLiteral("templateClassic"));
     setWindowTitle(QStringLiteral("Preview & Translation"));
     setWindowModality(Qt::WindowModal);
@@ -389,7 +389,7 @@ void TemplateClassic::openHelp() {
     m_helpButton->setPresented(true);
     if (m_helpSheet)
         return;
-    auto* sheet = new HelpSheetContainer(QStringLiteral("Preview & Translation Help"), this);
+    auto* sheet = new HelpSheetContainer(m_appearance, QStringLiteral("Preview & Translation Help"), this);
     sheet->setObjectName(QStringLiteral("previewHelpSheet"));
     sheet->setAttribute(Qt::WA_DeleteOnClose);
     sheet->addHeading(QStringLiteral("TRANSLATION"), HelpSheetContainer::headlineFont());

@@ -93,8 +93,6 @@ class ResumeListTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { Appearance::shared().setReduceMotionOverride(true); }
-
     void init() {
         QFile::remove(storePath());
         QFile::remove(storePath() + QStringLiteral("-wal"));
@@ -104,6 +102,7 @@ private slots:
 
     void modelFollowsTheStoreInLastEditedOrder() {
         Services services(openStore());
+        services.appearance().setReduceMotionOverride(true);
         ModelContainer* store = &services.store();
         auto& context = store->mainContext();
         auto older = test::makeEmptyResume(QStringLiteral("Older"), minutesAgo(30));
@@ -161,6 +160,7 @@ private slots:
 
     void createAddsMyResumeOnTopWithoutSelectingIt() {
         Services services(openStore());
+        services.appearance().setReduceMotionOverride(true);
         ModelContainer* store = &services.store();
         auto& context = store->mainContext();
         context.insert(test::makeEmptyResume(QStringLiteral("Existing"), QDateTime::currentDateTimeUtc()));
@@ -189,6 +189,7 @@ private slots:
 
     void duplicateFromMenuAndKeyboardAddsACopyOnTop() {
         Services services(openStore());
+        services.appearance().setReduceMotionOverride(true);
         ModelContainer* store = &services.store();
         auto& context = store->mainContext();
         auto source = test::makeFullResume();
@@ -227,6 +228,7 @@ private slots:
 
     void deleteAsksAndOnlyDeleteRemovesForGood() {
         Services services(openStore());
+        services.appearance().setReduceMotionOverride(true);
         ModelContainer* store = &services.store();
         auto& context = store->mainContext();
         auto doomed = test::makeEmptyResume(QStringLiteral("Old CV"), minutesAgo(2));
@@ -272,6 +274,7 @@ private slots:
 
     void failedSavesAfterDuplicateAndDeleteAreLogged() {
         Services services(openStore());
+        services.appearance().setReduceMotionOverride(true);
         ModelContainer* store = &services.store();
         auto& context = store->mainContext();
         auto first = test::makeFullResume();
@@ -305,6 +308,7 @@ private slots:
 
     void choosingACardSelectsByIdiom() {
         Services services(openStore());
+        services.appearance().setReduceMotionOverride(true);
         ModelContainer* store = &services.store();
         auto& context = store->mainContext();
         auto resume = test::makeEmptyResume(QStringLiteral("Chosen"), minutesAgo(1));
@@ -345,6 +349,7 @@ private slots:
 
     void bottomBarButtonsCarryTheirLabels() {
         Services services(openStore());
+        services.appearance().setReduceMotionOverride(true);
         ResumeListView list(services, UserInterfaceIdiom::other);
         Answers answers;
         list.setModalRunner(answers.runner());
@@ -394,6 +399,7 @@ private slots:
 
         // The sheet shows every text under its title, and ends with the key button.
         Services services(openStore());
+        services.appearance().setReduceMotionOverride(true);
         ResumeListView list(services, UserInterfaceIdiom::other);
         QStringList shown;
         QString sheetTitle;
@@ -417,6 +423,7 @@ private slots:
 
     void keyButtonAddsTrimmedKeyAndRemovesIt() {
         Services services(openStore());
+        services.appearance().setReduceMotionOverride(true);
         ResumeListView list(services, UserInterfaceIdiom::other);
         QPushButton* keyButton = nullptr;
         QStringList titlesSeen;
@@ -484,6 +491,7 @@ private slots:
 
     void logoRevealsAfterItsDelay() {
         Services services(openStore());
+        services.appearance().setReduceMotionOverride(true);
         ResumeListView list(services, UserInterfaceIdiom::other);
         list.setLogoRevealDelay(30);
         list.resize(420, 700);
