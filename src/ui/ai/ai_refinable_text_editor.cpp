@@ -125,8 +125,8 @@ void AIRefinableTextEditor::setResumeContextProvider(ContextProvider provider) {
     m_resumeContext = std::move(provider);
 }
 
-void AIRefinableTextEditor::setResume(std::shared_ptr<const Record> resume) {
-    m_viewModel->setResume(std::move(resume));
+void AIRefinableTextEditor::setResume(const std::shared_ptr<const Record>& resume) {
+    m_viewModel->setResume(resume);
 }
 
 void AIRefinableTextEditor::refineButtonAction() {
