@@ -47,7 +47,10 @@ QLabel* textLabel(const QString& text, const QFont& font, QWidget* parent) {
     label->setWordWrap(true);
     label->setFont(font);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    label->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    // Wrapped lines need the height their width gives them.
+    policy.setHeightForWidth(true);
+    label->setSizePolicy(policy);
     return label;
 }
 
@@ -280,6 +283,10 @@ void TemplateClassic::refreshTools() {
 }
 
 void TemplateClassic::rebuildLanguageMenu() {
+    // The flags come from the colour emoji face; the names keep the interface font.
+    QFont menuFont = systemFont(15);
+    menuFont.setFamilies({menuFont.family(), QStringLiteral("Noto Color Emoji")});
+    m_languageMenu->setFont(menuFont);
     m_languageMenu->clear();
     m_languageMenu->setObjectName(QStringLiteral("templateLanguageMenuRows"));
     for (const LanguageOption& language : std::as_const(m_languages)) {
