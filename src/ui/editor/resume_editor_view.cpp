@@ -25,6 +25,8 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPainter>
+#include <QPainterPath>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -348,10 +350,21 @@ void ResumeEditorView::beginExperienceDrag(const ExperiencePtr& entry, QWidget* 
     mime->setText(entry->persistentModelID().description());
     drag->setMimeData(mime);
     if (source) {
-        const QPixmap image = source->grab();
+        // The row lifted on a translucent tile of the sheet colour.
+        const qreal ratio = source->devicePixelRatioF();
+        QPixmap image(source->size() * ratio);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::transparent);
+        {
+            QPainter painter(&image);
+            painter.setRenderHint(QPainter::Antialiasing);
+            QPainterPath tile;
+            tile.addRoundedRect(QRectF(QPointF(0, 0), QSizeF(source->size())), 10, 10);
+            painter.fillPath(tile, withAlpha(schemeColors::sheetBackground(m_appearance->isLight()), 0.85));
+        }
+        source->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
         drag->setPixmap(image);
-        drag->setHotSpot(QPoint(image.width() / 2, image.height() / 2) /
-                         std::max(1.0, image.devicePixelRatio()));
+        drag->setHotSpot(QPoint(source->width() / 2, source->height() / 2));
     }
     if (m_dragRunner)
         m_dragRunner(*drag);
