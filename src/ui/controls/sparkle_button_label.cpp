@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QTimer>
 #include <QVariantAnimation>
+#include <QtMath>
 
 namespace quillora {
 
@@ -94,9 +95,10 @@ int SparkleButtonLabel::iconSide() const {
 }
 
 QSize SparkleButtonLabel::sizeHint() const {
-    const QFontMetrics metrics(font());
-    return QSize(iconSide() + spacing + metrics.horizontalAdvance(m_title),
-                 std::max(metrics.height(), iconSide()));
+    // Rounded up, as the title is drawn with fractional widths and would be cut short otherwise.
+    const QFontMetricsF metrics(font());
+    return QSize(iconSide() + spacing + qCeil(metrics.horizontalAdvance(m_title)),
+                 std::max(qCeil(metrics.height()), iconSide()));
 }
 
 QSize SparkleButtonLabel::minimumSizeHint() const {
