@@ -4,9 +4,9 @@
 #include "support/resume_fixtures.h"
 #include "support/test_home.h"
 
-#include <QApplication>
 #include <QBuffer>
 #include <QDir>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
