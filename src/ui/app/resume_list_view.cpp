@@ -2,8 +2,10 @@
 
 #include "ai/openai_client.h"
 #include "app/resume_card_delegate.h"
+#include "app/resume_card_list.h"
 #include "app/resume_detail_view.h"
 #include "app/resume_list_model.h"
+#include "controls/alert_sizing.h"
 #include "controls/frosted_card.h"
 #include "controls/glass_capsule_button.h"
 #include "model/resume_operations.h"
@@ -43,6 +45,9 @@ namespace {
 const QString duplicateIdentifierPrefix = QStringLiteral("duplicateResumeButton");
 const QString deleteIdentifierPrefix = QStringLiteral("deleteResumeButton");
 
+// The smallest the list's logo is drawn before it is hidden.
+constexpr qreal minimumLogoScale = 0.5;
+
 // t for the logo, cards and circular buttons; u for the bar and list insets.
 qreal cardScale(qreal width) {
     return responsiveScale(width, 1025);
@@ -71,9 +76,20 @@ public:
 
     void setAvailableWidth(qreal width) {
         m_width = width;
-        setFixedHeight(int(std::ceil(topPadding() + handSize().height() + 5 + wordSize().height() + 20)));
-        update();
+        applyHeight();
     }
+
+    // The header's full height at the current width.
+    qreal naturalHeight() const { return topPadding() + handSize().height() + 5 + wordSize().height() + 20; }
+
+    // Shrinks the whole header (logo and paddings) about its top centre; 1 is full size.
+    void setScale(qreal scale) {
+        if (qFuzzyCompare(scale, m_scale))
+            return;
+        m_scale = scale;
+        applyHeight();
+    }
+    qreal scale() const { return m_scale; }
 
     void setLight(bool light) {
         m_light = light;
@@ -101,7 +117,11 @@ protected:
             return;
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
         p.setOpacity(m_level);
+        p.translate(width() / 2.0, 0);
+        p.scale(m_scale, m_scale);
+        p.translate(-width() / 2.0, 0);
         const qreal top = topPadding();
         const QSizeF hand = handSize();
         const QSizeF word = wordSize();
@@ -110,6 +130,10 @@ protected:
     }
 
 private:
+    void applyHeight() {
+        setFixedHeight(int(std::ceil(naturalHeight() * m_scale)));
+        update();
+    }
     qreal topPadding() const {
         return m_pad ? std::max<qreal>(40, 28 + 36 * responsiveScale(m_width, 1065)) : 0;
     }
@@ -136,6 +160,7 @@ private:
 
     bool m_pad;
     qreal m_width = 800;
+    qreal m_scale = 1;
     bool m_light = true;
     qreal m_level = 0;
     QSvgRenderer m_hand;
@@ -314,7 +339,7 @@ ResumeListView::ResumeListView(Services& services, UserInterfaceIdiom idiom, QWi
     m_listFrame = new ListFrame(!pad, m_column);
     auto* frameLayout = new QVBoxLayout(m_listFrame);
     frameLayout->setContentsMargins(2, 2, 2, 2);
-    m_listView = new QListView(m_listFrame);
+    m_listView = new ResumeCardList(m_listFrame);
     m_listView->setObjectName(QStringLiteral("resumeList"));
     m_listView->setAccessibleName(QStringLiteral("Résumés"));
     m_listView->setFrameShape(QFrame::NoFrame);
@@ -324,23 +349,23 @@ ResumeListView::ResumeListView(Services& services, UserInterfaceIdiom idiom, QWi
     m_listView->setUniformItemSizes(true);
     m_listView->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_listView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_listView->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_listView->setMouseTracking(true);
+    m_listView->setOpensOnKeyboardMove(pad);
     m_listView->setContextMenuPolicy(Qt::CustomContextMenu);
     m_model = new ResumeListModel(m_context, this);
     m_delegate = new ResumeCardDelegate(this);
     m_listView->setModel(m_model);
-    m_listView->setItemDelegate(m_delegate);
+    m_listView->setCardDelegate(m_delegate);
     frameLayout->addWidget(m_listView);
     column->addWidget(m_listFrame, 1);
 
     connect(m_listView, &QListView::clicked, this,
             [this](const QModelIndex& index) { selectResume(m_model->resumeAt(index.row())); });
+    connect(m_listView, &ResumeCardList::openRequested, this,
+            [this](const QModelIndex& index) { selectResume(m_model->resumeAt(index.row())); });
     connect(m_listView, &QListView::customContextMenuRequested, this, [this](const QPoint& pos) {
         const QModelIndex index = m_listView->indexAt(pos);
         if (!index.isValid())
             return;
-        m_listView->setCurrentIndex(index);
         QMenu* menu = contextMenuFor(index, this);
         menu->setAttribute(Qt::WA_DeleteOnClose);
         menu->popup(m_listView->viewport()->mapToGlobal(pos));
@@ -532,7 +557,11 @@ void ResumeListView::requestDeletion(const ResumePtr& resume) {
     QPushButton* cancelButton = alert.addButton(QMessageBox::Cancel);
     alert.setDefaultButton(cancelButton);
     alert.setEscapeButton(cancelButton);
+    fitAlertToTexts(alert);
+    // The row in question stays marked while the alert asks about it.
+    m_listView->setMarkedForDeletion(resume);
     runModal(alert);
+    m_listView->setMarkedForDeletion(nullptr);
     const ResumePtr pending = std::exchange(m_resumePendingDeletion, nullptr);
     if (alert.clickedButton() == deleteButton && pending && !pending->isDeleted())
         deleteResume(pending);
@@ -645,17 +674,20 @@ void ResumeListView::updateTip() {
     if (present && !m_tip) {
         m_tip = new ResumeTipView(this, m_tipTiming);
         m_tip->setShowLogo(m_showLogo);
-        m_tip->setGeometry(rect());
+        m_column->layout()->activate();
+        m_tip->setGeometry(m_listFrame->geometry());
         connect(m_tip, &ResumeTipView::dismissed, this, [this] {
             m_showTip = false;
             updateTip();
         });
         m_tip->show();
         m_bottomBar->raise();
+        applyWidth();
     } else if (!present && m_tip) {
         m_tip->hide();
         m_tip->deleteLater();
         m_tip = nullptr;
+        applyWidth();
     }
 }
 
@@ -665,18 +697,33 @@ void ResumeListView::applyWidth() {
     m_background->setGeometry(rect());
     m_column->setGeometry(rect());
     const int listInset = int(std::lround(16 + 18 * u));
-    m_column->layout()->setContentsMargins(listInset, int(std::lround(20 + 20 * u)), listInset, 78);
-    static_cast<LogoHeader*>(m_header)->setAvailableWidth(w);
+    const int topInset = int(std::lround(20 + 20 * u));
+    constexpr int bottomInset = 78; // keeps the last rows clear of the bottom bar
+    m_column->layout()->setContentsMargins(listInset, topInset, listInset, bottomInset);
+    auto* header = static_cast<LogoHeader*>(m_header);
+    header->setAvailableWidth(w);
+    m_delegate->setAvailableWidth(w);
+    // In a short window the logo shrinks, then goes, before it takes the room of the first
+    // two cards (or of the welcome tip over an empty list); it never covers the list or the bar.
+    const qreal listRoom = m_tip
+                               ? m_tip->fullCardHeight(w - 2 * listInset) + 2 * ResumeTipView::shortAreaMargin
+                               : 2 * m_delegate->sizeHint(QStyleOptionViewItem(), QModelIndex()).height() + 8;
+    const qreal room = height() - topInset - bottomInset - listRoom;
+    const qreal scale = std::min<qreal>(1, room / header->naturalHeight());
+    header->setVisible(scale >= minimumLogoScale);
+    header->setScale(std::max(scale, minimumLogoScale));
     for (QAbstractButton* button : std::as_const(m_circleButtons))
         static_cast<CircleIconButton*>(button)->setAvailableWidth(w);
     const int barInset = int(std::lround(20 + 18 * u));
     const int barHeight = m_bottomBar->sizeHint().height();
     m_bottomBar->setGeometry(barInset, height() - 18 - barHeight, std::max(0, width() - 2 * barInset),
                              barHeight);
-    m_delegate->setAvailableWidth(w);
     m_listView->doItemsLayout();
-    if (m_tip)
-        m_tip->setGeometry(rect());
+    if (m_tip) {
+        // The tip lies over the empty list, between the logo and the bar.
+        m_column->layout()->activate();
+        m_tip->setGeometry(m_listFrame->geometry());
+    }
 }
 
 void ResumeListView::applyScheme() {

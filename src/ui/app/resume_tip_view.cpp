@@ -295,14 +295,28 @@ void ResumeTipView::resizeEvent(QResizeEvent* event) {
     layoutCard();
 }
 
+namespace {
+
+// The card's width in an area: the inset stays where the narrowest card (520 points and its
+// padding) still fits beside it, and shrinks where it does not.
+qreal cardWidthIn(qreal areaWidth, int preferredInset) {
+    const qreal narrowest = ResumeTipView::tipCardMaxWidth(0) + 2 * ResumeTipView::tipHorizontalPadding(0);
+    const qreal insetX = std::clamp((areaWidth - narrowest) / 2, 0.0, qreal(preferredInset));
+    const qreal available = areaWidth - 2 * insetX;
+    const qreal padding = ResumeTipView::tipHorizontalPadding(available);
+    return std::min(ResumeTipView::tipCardMaxWidth(available), std::max<qreal>(0, available - 2 * padding));
+}
+
+} // namespace
+
+qreal ResumeTipView::fullCardHeight(qreal areaWidth) const {
+    const int forWidth = m_card->heightForWidth(int(cardWidthIn(areaWidth, m_preferredInset)));
+    const qreal height = forWidth > 0 ? forWidth : m_card->sizeHint().height();
+    return height - m_text->height() + visibleTextHeight;
+}
+
 void ResumeTipView::layoutCard() {
-    // The inset stays where the narrowest card (520 points and its padding) still fits beside
-    // it, and shrinks where it does not.
-    const qreal narrowest = tipCardMaxWidth(0) + 2 * tipHorizontalPadding(0);
-    const qreal insetX = std::clamp((width() - narrowest) / 2, 0.0, qreal(m_preferredInset));
-    const qreal available = width() - 2 * insetX;
-    const qreal padding = tipHorizontalPadding(available);
-    const qreal cardWidth = std::min(tipCardMaxWidth(available), std::max<qreal>(0, available - 2 * padding));
+    const qreal cardWidth = cardWidthIn(width(), m_preferredInset);
 
     // The card's height with the full text window; the text window gives up what the area lacks.
     m_text->setWindowHeight(int(visibleTextHeight));
@@ -311,9 +325,10 @@ void ResumeTipView::layoutCard() {
         return qreal(forWidth > 0 ? forWidth : m_card->sizeHint().height());
     };
     qreal cardHeight = cardHeightNow();
-    if (cardHeight > height()) {
-        const int text =
-            std::max(minimumTextHeight, int(visibleTextHeight - std::ceil(cardHeight - height())));
+    // Where the card does not fit, it keeps a small margin above and below.
+    const qreal room = height() - 2 * shortAreaMargin;
+    if (cardHeight > room) {
+        const int text = std::max(minimumTextHeight, int(visibleTextHeight - std::ceil(cardHeight - room)));
         m_text->setWindowHeight(text);
         cardHeight = cardHeightNow();
     }
