@@ -90,7 +90,10 @@ void ResumeCardList::keyPressEvent(QKeyEvent* event) {
     QListView::keyPressEvent(event);
     viewport()->update();
     const QModelIndex after = currentIndex();
-    if (m_opensOnKeyboardMove && after.isValid() && after != before && event->modifiers() == Qt::NoModifier)
+    static const QList<int> moves{Qt::Key_Up,  Qt::Key_Down,   Qt::Key_Home,
+                                  Qt::Key_End, Qt::Key_PageUp, Qt::Key_PageDown};
+    if (m_opensOnKeyboardMove && moves.contains(event->key()) && after.isValid() && after != before &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier)
         emit openRequested(after);
 }
 
