@@ -532,7 +532,9 @@ void ResumeListView::openEditorSheet() {
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(new ResumeDetailView(m_selectedResume, &sheet));
     addFloatingCloseButton(&sheet);
+    m_listView->setOpenResume(m_selectedResume);
     runModal(sheet);
+    m_listView->setOpenResume(nullptr);
     m_selectedResume.reset();
 }
 
