@@ -22,6 +22,7 @@ IsolatedHome::IsolatedHome() {
     qputenv("TMPDIR", tempDir().toLocal8Bit());
     qunsetenv("XCODE_RUNNING_FOR_PREVIEWS");
     qunsetenv("QUILLORA_LOCAL_MODEL_URL");
+    qunsetenv("QUILLORA_CLOUD_DATABASE"); // database tests name their own server
 }
 
 IsolatedHome::~IsolatedHome() {

@@ -5,6 +5,9 @@
 #include <QPainterPath>
 #include <QString>
 #include <QTextLayout>
+#include <QTextOption>
+
+#include <optional>
 
 #include <memory>
 #include <vector>
@@ -17,11 +20,17 @@ namespace quillora {
 // A string broken into lines at a fixed width, measured for one paint device, so that a caller
 // can draw all of it or a run of whole lines at a time. Paragraphs ("\n") are laid out one by
 // one, each with its own reading direction; lines are broken at word boundaries, or anywhere
-// inside a word longer than the width.
+// inside a word longer than the width (between whole characters).
+//
+// Time and memory grow in step with the text, whatever it holds: a long paragraph is laid out a
+// window of characters at a time (each window's last, possibly cut, line is laid out again at
+// the start of the next), and a large block keeps only its line measures and lays a window out
+// again when its lines are drawn.
 class PdfTextBlock final {
 public:
     PdfTextBlock(const QString& text, const QFont& font, qreal width, QPaintDevice* device,
                  Qt::Alignment alignment = Qt::AlignLeft, bool wrap = true);
+    ~PdfTextBlock();
     PdfTextBlock(const PdfTextBlock&) = delete;
     PdfTextBlock& operator=(const PdfTextBlock&) = delete;
 
@@ -30,7 +39,7 @@ public:
     // Height of all lines together.
     qreal height() const { return m_height; }
     // Widest line, for single-line measurements.
-    qreal naturalWidth() const;
+    qreal naturalWidth() const { return m_naturalWidth; }
     // Draws lines [first, end) with the top of line `first` at (x, top). Returns the drawn height.
     qreal drawLines(QPainter& painter, qreal x, qreal top, int first, int end) const;
     qreal draw(QPainter& painter, qreal x, qreal top) const {
@@ -40,14 +49,36 @@ public:
     QPainterPath outline(qreal x, qreal top) const;
 
 private:
+    // A run of one paragraph laid out as one QTextLayout.
+    struct Piece {
+        qsizetype start = 0;
+        qsizetype length = 0;
+        int lines = 0; // the first `lines` lines of its layout belong to the block
+        std::optional<Qt::LayoutDirection> direction;
+        mutable std::unique_ptr<QTextLayout> layout;
+    };
     struct Line {
-        QTextLayout* layout;
+        int piece;
         int index;
         qreal height;
     };
-    std::vector<std::unique_ptr<QTextLayout>> m_layouts;
+
+    void layOutParagraph(qsizetype start, qsizetype end);
+    std::unique_ptr<QTextLayout> layOut(const Piece& piece) const;
+    const QTextLayout& layoutOf(int piece) const;
+
+    QString m_text;
+    QFont m_font;
+    qreal m_width;
+    QPaintDevice* m_device;
+    QTextOption m_option;
+    bool m_wrap;
+    std::vector<Piece> m_pieces;
     QList<Line> m_lines;
     qreal m_height = 0;
+    qreal m_naturalWidth = 0;
+    bool m_keepLayouts = true;
+    mutable int m_cachedPiece = -1; // the one piece whose layout is kept when layouts are not
 };
 
 // The font as the PDF sets it: ligatures off, so words extract exactly as typed, and no hinting,

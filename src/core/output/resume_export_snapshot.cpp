@@ -1,5 +1,8 @@
 #include "output/resume_export_snapshot.h"
 
+#include "model/resume.h"
+#include "store/stored_images.h"
+
 namespace quillora {
 
 namespace {
@@ -70,6 +73,69 @@ ResumeExportSnapshot::ResumeExportSnapshot(const ResumeRepresentable& source)
     }
 }
 
+ResumeExportSnapshot ResumeExportSnapshot::of(const Resume& resume, const QString& storeFilePath) {
+    // Every field but the portfolio comes through the general path; the portfolio is taken here.
+    struct WithoutPortfolio final : ResumeRepresentable {
+        const Resume& r;
+        explicit WithoutPortfolio(const Resume& resume)
+            : r(resume) {}
+        QString title() const override { return r.title(); }
+        QString fullName() const override { return r.fullName(); }
+        QString contactInfo() const override { return r.contactInfo(); }
+        QString summary() const override { return r.summary(); }
+        QStringList appliedSkills() const override { return r.appliedSkills(); }
+        QList<const ExperienceRepresentable*> experience() const override { return r.experience(); }
+        QList<const EducationRepresentable*> education() const override { return r.education(); }
+        QList<const PortfolioItemRepresentable*> portfolio() const override { return {}; }
+        QString fontName() const override { return r.fontName(); }
+        QString displaySummaryTitle() const override { return r.displaySummaryTitle(); }
+        QString displayExperienceTitle() const override { return r.displayExperienceTitle(); }
+        QString displayEducationTitle() const override { return r.displayEducationTitle(); }
+        bool includeCoverLetter() const override { return r.includeCoverLetter(); }
+        QString coverLetterText() const override { return r.coverLetterText(); }
+    };
+    ResumeExportSnapshot snapshot{WithoutPortfolio(resume)};
+    auto reader = std::make_shared<StoredImageReader>(storeFilePath);
+    for (const PortfolioItemPtr& item : resume.portfolioItems()) {
+        auto entry = std::make_unique<PortfolioEntry>();
+        if (reader->defer(*item))
+            entry->storedImageId_ = item->id();
+        else
+            entry->imageData_ = item->imageData();
+        entry->caption_ = item->caption();
+        entry->sortOrder_ = item->sortOrder();
+        entry->orientation_ = item->orientation();
+        snapshot.m_portfolio.push_back(std::move(entry));
+    }
+    if (reader->hasDeferred())
+        snapshot.m_storedImages = std::move(reader);
+    return snapshot;
+}
+
+bool ResumeExportSnapshot::hasStoredImages() const {
+    for (const auto& entry : m_portfolio) {
+        if (!entry->storedImageId_.isNull())
+            return true;
+    }
+    return false;
+}
+
+Status ResumeExportSnapshot::loadStoredImages() {
+    for (auto& entry : m_portfolio) {
+        if (entry->storedImageId_.isNull())
+            continue;
+        if (!m_storedImages)
+            return Status::failure(ErrorKind::storage,
+                                   QStringLiteral("The stored images are no longer readable."));
+        auto bytes = m_storedImages->read(entry->storedImageId_);
+        if (!bytes)
+            return bytes.errorInfo();
+        entry->imageData_ = std::move(bytes).value();
+        entry->storedImageId_ = QUuid();
+    }
+    return success();
+}
+
 ResumeExportSnapshot::ResumeExportSnapshot(const ResumeExportSnapshot& other)
     : ResumeRepresentable()
     , m_title(other.m_title)
@@ -85,7 +151,8 @@ ResumeExportSnapshot::ResumeExportSnapshot(const ResumeExportSnapshot& other)
     , m_displayExperienceTitle(other.m_displayExperienceTitle)
     , m_displayEducationTitle(other.m_displayEducationTitle)
     , m_includeCoverLetter(other.m_includeCoverLetter)
-    , m_coverLetterText(other.m_coverLetterText) {}
+    , m_coverLetterText(other.m_coverLetterText)
+    , m_storedImages(other.m_storedImages) {}
 
 ResumeExportSnapshot& ResumeExportSnapshot::operator=(const ResumeExportSnapshot& other) {
     if (this != &other) {

@@ -1,15 +1,23 @@
 #pragma once
 
 #include "model/representable.h"
+#include "platform/result.h"
+
+#include <QUuid>
 
 #include <memory>
 #include <vector>
 
 namespace quillora {
 
+class Resume;
+class StoredImageReader;
+
 // A self-contained copy of a résumé, taken on the thread that owns the records, that an export
 // can read on a worker thread while the user keeps editing. Copies every field and entry the
 // renderer reads, image bytes included; it shares nothing with the records it was taken from.
+// Taken with of(resume, storeFilePath), images still only in the store file are left there and
+// read on the worker by loadStoredImages(), so taking it never stalls the window.
 class ResumeExportSnapshot final : public ResumeRepresentable {
 public:
     struct ExperienceEntry final : ExperienceRepresentable {
@@ -32,6 +40,7 @@ public:
     };
     struct PortfolioEntry final : PortfolioItemRepresentable {
         std::optional<QByteArray> imageData_;
+        QUuid storedImageId_; // not null while the image is still to be read from the store
         QString caption_;
         qint64 sortOrder_ = 0;
         PortfolioImageOrientation orientation_ = PortfolioImageOrientation::portrait;
@@ -44,6 +53,15 @@ public:
     ResumeExportSnapshot() = default;
     // Reads everything from source now; call it where the records live (the UI thread).
     explicit ResumeExportSnapshot(const ResumeRepresentable& source);
+    // Like the above for a résumé of the store at `storeFilePath` (empty for an in-memory
+    // store), except that images not yet read from the store are left for loadStoredImages().
+    static ResumeExportSnapshot of(const Resume& resume, const QString& storeFilePath);
+
+    // True while images are still to be read from the store.
+    bool hasStoredImages() const;
+    // Reads the images left in the store (on any one thread, typically the worker); copies taken
+    // before share the reader but keep their own entries.
+    Status loadStoredImages();
 
     // Copies hold their own entries; the views a copy hands out point into the copy.
     ResumeExportSnapshot(const ResumeExportSnapshot& other);
@@ -79,6 +97,9 @@ public:
     QString m_displayEducationTitle = QStringLiteral("Education");
     bool m_includeCoverLetter = false;
     QString m_coverLetterText;
+
+private:
+    std::shared_ptr<StoredImageReader> m_storedImages;
 };
 
 } // namespace quillora

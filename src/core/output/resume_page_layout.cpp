@@ -11,6 +11,7 @@
 #include <QPdfWriter>
 
 #include <cmath>
+#include <memory>
 
 namespace quillora {
 
@@ -123,18 +124,22 @@ private:
         const qreal contentTop = m_ctx.isATS ? m_ctx.margin + 70 : 110 + 16;
 
         // Name and contact lines: whole lines that stay clear of what follows; the first line always.
-        const auto drawFitting = [this](const QString& text, const QFont& font, qreal top, qreal maxBottom) {
-            const PdfTextBlock block(text, font, contentWidth(), device());
+        // Both are laid out once per export, not once per page.
+        const auto drawFitting = [this](std::unique_ptr<PdfTextBlock>& cached, const QString& text,
+                                        const QFont& font, qreal top, qreal maxBottom) {
+            if (!cached)
+                cached = std::make_unique<PdfTextBlock>(text, font, contentWidth(), device());
+            const PdfTextBlock& block = *cached;
             int end = 1;
             qreal bottom = top + block.lineHeight(0);
             while (end < block.lineCount() && bottom + block.lineHeight(end) <= maxBottom)
                 bottom += block.lineHeight(end++);
             block.drawLines(m_painter, m_ctx.margin, top, 0, end);
         };
-        drawFitting(m_ctx.resume->fullName(), m_ctx.nameFont, 50, 50 + 28);
+        drawFitting(m_nameBlock, m_ctx.resume->fullName(), m_ctx.nameFont, 50, 50 + 28);
         const QString contact = m_ctx.resume->contactInfo();
         if (!contact.isEmpty())
-            drawFitting(contact, m_ctx.contactFont, 82, contentTop - 2);
+            drawFitting(m_contactBlock, contact, m_ctx.contactFont, 82, contentTop - 2);
 
         if (!m_ctx.isATS) {
             m_painter.setPen(QPen(Qt::black, kRuleWidth));
@@ -389,6 +394,8 @@ private:
     ResumeRenderContext& m_ctx;
     ResumeLayoutState& m_s;
     bool m_firstPageOpen = true; // the writer starts with its first page begun
+    std::unique_ptr<PdfTextBlock> m_nameBlock;
+    std::unique_ptr<PdfTextBlock> m_contactBlock;
 };
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "output/pdf_text.h"
 #include "output/resume_page_layout.h"
 #include "platform/log.h"
+#include "platform/safe_files.h"
 #include "theme/font_resolver.h"
 
 #include <QDir>
@@ -10,7 +11,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 namespace quillora {
 
@@ -69,8 +69,16 @@ QString ResumePDFGenerator::filePathForTitle(const QString& title) {
     return QDir(QDir::tempPath()).filePath(fileNameForTitle(title));
 }
 
-Result<QString> ResumePDFGenerator::exportPDF(const ResumeRepresentable& resume, BackgroundShapeType shape,
+Result<QString> ResumePDFGenerator::exportPDF(const ResumeExportSnapshot& snapshot, BackgroundShapeType shape,
                                               BackgroundColorTheme theme, ResumeLayoutMode mode) {
+    std::optional<ResumeExportSnapshot> loaded;
+    if (snapshot.hasStoredImages()) {
+        loaded = snapshot; // shares the image bytes; only the entries are copied
+        if (auto read = loaded->loadStoredImages(); !read)
+            return failed(read.error());
+    }
+    const ResumeExportSnapshot& resume = loaded ? *loaded : snapshot;
+
     ResumeRenderContext context;
     context.resume = &resume;
     context.isATS = mode == ResumeLayoutMode::ats;
@@ -98,12 +106,15 @@ Result<QString> ResumePDFGenerator::exportPDF(const ResumeRepresentable& resume,
                         &context.semiboldFont})
         *font = pdfTextFont(*font);
 
+    // The temporary directory is shared with every other user of the machine: the file is made
+    // under a fresh name of its own and renamed over the export's name, so a link planted there
+    // is replaced rather than followed.
     const QString path = filePathForTitle(resume.title());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return failed(file.errorString());
+    files::AtomicFileWriter file(path);
+    if (auto opened = file.open(); !opened)
+        return failed(opened.error());
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(file.device());
         writer.setResolution(72);
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF(),
                                          QPageLayout::Point, QMarginsF()));
@@ -116,8 +127,8 @@ Result<QString> ResumePDFGenerator::exportPDF(const ResumeRepresentable& resume,
         if (!painter.end())
             return failed(QStringLiteral("The PDF could not be finished."));
     }
-    if (!file.commit())
-        return failed(file.errorString());
+    if (auto committed = file.commit(); !committed)
+        return failed(committed.error());
     return path;
 }
 

@@ -1,23 +1,22 @@
 #pragma once
 
-#include "model/representable.h"
 #include "output/background_theme.h"
+#include "output/resume_export_snapshot.h"
 #include "platform/result.h"
 
 #include <QString>
 
 namespace quillora {
 
-// Turns one résumé into a US Letter PDF in the temporary directory. Reads the résumé only; touches
-// no widget and no shared mutable state, so it may run on a worker thread as long as nobody
-// changes the résumé meanwhile (give it a ResumeExportSnapshot taken on the UI thread).
+// Turns one résumé into a US Letter PDF in the temporary directory. Works on a snapshot taken on
+// the UI thread and touches no widget and no shared mutable state, so it runs on a worker.
 class ResumePDFGenerator final {
 public:
     enum class ResumeLayoutMode { creative, ats };
 
-    // Writes the PDF (atomically) and returns its path. On failure logs
-    // "❌ PDF Export Failed: <error>" and returns the error.
-    static Result<QString> exportPDF(const ResumeRepresentable& resume, BackgroundShapeType shape,
+    // Writes the PDF (atomically) and returns its path. Images the snapshot left in the store are
+    // read first. On failure logs "❌ PDF Export Failed: <error>" and returns the error.
+    static Result<QString> exportPDF(const ResumeExportSnapshot& resume, BackgroundShapeType shape,
                                      BackgroundColorTheme theme, ResumeLayoutMode mode);
 
     // The file name for a title: "/" becomes "-", NUL characters are dropped and the name is

@@ -1,6 +1,7 @@
 #include "platform/settings.h"
 
 #include "platform/log.h"
+#include "platform/safe_files.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -8,13 +9,17 @@
 #include <QFileInfo>
 #include <QList>
 #include <QPointer>
+#include <QSet>
 #include <QSettings>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quillora {
 
 namespace {
-
-constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
 // Every live Settings object, so a write through one notifies the others on the same file.
 QList<Settings*>& liveSettings() {
@@ -28,12 +33,14 @@ Settings::Settings(QObject* parent)
     : QObject(parent)
     , m_settings(std::make_unique<QSettings>(QStringLiteral("Quillora"), QStringLiteral("Quillora"))) {
     liveSettings().append(this);
+    reportUnreadableFile();
 }
 
 Settings::Settings(const QString& filePath, QObject* parent)
     : QObject(parent)
     , m_settings(std::make_unique<QSettings>(filePath, QSettings::IniFormat)) {
     liveSettings().append(this);
+    reportUnreadableFile();
 }
 
 Settings::~Settings() {
@@ -107,7 +114,7 @@ void Settings::remove(const QString& key) {
 void Settings::commit(const QString& key) {
     m_settings->sync();
     restrictFile();
-    if (m_settings->status() != QSettings::NoError)
+    if (!savedToDisk(key))
         logLine(QStringLiteral("⚠️ Settings could not be saved to ") + m_settings->fileName());
 
     const QString file = fileName();
@@ -125,18 +132,52 @@ void Settings::commit(const QString& key) {
     }
 }
 
+// QSettings keeps the first error it met, a file that could not be read at start-up included, so
+// its status alone cannot tell whether this write reached the disk: then the file is read back.
+bool Settings::savedToDisk(const QString& key) const {
+    if (m_settings->status() == QSettings::NoError)
+        return true;
+    const QString path = m_settings->fileName();
+    if (!QFileInfo(path).isFile())
+        return false;
+    const QSettings written(path, m_settings->format());
+    if (written.status() != QSettings::NoError)
+        return false;
+    return m_settings->contains(key) ? written.value(key) == m_settings->value(key) : !written.contains(key);
+}
+
+// Reports, once per file and process, a settings file that exists but could not be read: its
+// values are then the defaults until a setting is saved.
+void Settings::reportUnreadableFile() const {
+    static QSet<QString> reported;
+    const QString path = m_settings->fileName();
+    if (m_settings->status() == QSettings::NoError || reported.contains(path))
+        return;
+    reported.insert(path);
+    logLine(QStringLiteral("⚠️ Settings could not be read from ") + path +
+            QStringLiteral("; the defaults are used until a setting is saved."));
+}
+
 // Creates the file owner-only before anything is written to it and keeps it that way; the
-// atomic rewrite of the file keeps the permissions of the file it replaces.
+// atomic rewrite of the file keeps the permissions of the file it replaces. Only a regular file
+// of this user's is ever changed: a folder, or another user's file, at the path is left alone
+// (saving then fails and says so).
 void Settings::restrictFile() const {
     const QString path = m_settings->fileName();
-    QFile file(path);
-    if (!file.exists()) {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly, ownerOnly))
-            file.close();
+    const QByteArray native = QFile::encodeName(path);
+    struct stat info {};
+    if (::stat(native.constData(), &info) != 0) {
+        if (errno != ENOENT || !files::makePrivateDirectoryPath(QFileInfo(path).absolutePath()))
+            return;
+        const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            (void)::fchmod(fd, 0600);
+            ::close(fd);
+        }
+        return;
     }
-    if (file.exists())
-        file.setPermissions(ownerOnly);
+    if (S_ISREG(info.st_mode) && info.st_uid == ::geteuid() && (info.st_mode & 07777) != 0600)
+        (void)::chmod(native.constData(), 0600);
 }
 
 } // namespace quillora

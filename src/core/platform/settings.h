@@ -67,6 +67,8 @@ signals:
 private:
     void restrictFile() const;
     void commit(const QString& key);
+    bool savedToDisk(const QString& key) const;
+    void reportUnreadableFile() const;
 
     std::unique_ptr<QSettings> m_settings;
 };

@@ -1,10 +1,17 @@
 #include "store/app_store.h"
 
 #include "platform/log.h"
+#include "platform/safe_files.h"
+#include "store/store_files.h"
 #include "store/store_location.h"
 
 #include <QDir>
 #include <QProcessEnvironment>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quillora {
 
@@ -55,6 +62,21 @@ void logApplicationSupportListing() {
         logLine(QStringLiteral(" — ") + entry);
 }
 
+Status createStoreFileIfMissing() {
+    const QString path = storeFileURL();
+    if (files::existsAt(path))
+        return success();
+    // SQLite would make it readable by everyone; the files it keeps beside it take its mode.
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return Status::failure(QStringLiteral("Could not create the store file “") % path %
+                               QStringLiteral("”: ") % files::systemErrorText(errno));
+    (void)::fchmod(fd, 0600);
+    ::close(fd);
+    return success();
+}
+
 AppStore openAppStore() {
     AppStore store;
     if (isRunningForPreviews()) {
@@ -71,6 +93,10 @@ AppStore openAppStore() {
     runLaunchPreflight();
     if (auto status = ensureStoreDirectory(); !status) {
         store.fatalError = status.error();
+        return store;
+    }
+    if (auto created = createStoreFileIfMissing(); !created) {
+        store.fatalError = created.error();
         return store;
     }
     auto container = ModelContainer::open(storeFileURL());

@@ -16,6 +16,10 @@ void seedPreviewResume(ModelContext& context);
 // Logs the entries of the data directory, in the order the file system gives them.
 void logApplicationSupportListing();
 
+// Creates an empty, owner-only store file where there is none yet, so that the store and the
+// files SQLite keeps beside it are private whatever the umask.
+Status createStoreFileIfMissing();
+
 // The app's store, opened as start-up does it.
 struct AppStore final {
     // Absent only when the in-memory preview store could not be made.

@@ -1,6 +1,8 @@
 #include "store/model_container.h"
 
+#include "platform/log.h"
 #include "store/store_codec.h"
+#include "store/store_snapshots.h"
 
 #include <QFileInfo>
 #include <QSet>
@@ -28,7 +30,8 @@ Result<std::unique_ptr<ModelContainer>> ModelContainer::open(const QString& stor
     using R = Result<std::unique_ptr<ModelContainer>>;
     const QFileInfo info(storeFilePath);
     if (info.exists() && info.size() > 0 && !sql::hasSqliteHeader(storeFilePath)) {
-        return R::failure(QStringLiteral("The file \"%1\" is not a Quillora store (not an SQLite database).")
+        return R::failure(ErrorKind::foreignStore,
+                          QStringLiteral("The file \"%1\" is not a Quillora store (not an SQLite database).")
                               .arg(storeFilePath));
     }
     auto db = sql::Database::open(storeFilePath);
@@ -44,63 +47,161 @@ Result<std::unique_ptr<ModelContainer>> ModelContainer::inMemory() {
     return prepare(std::move(db).value(), QString());
 }
 
+namespace {
+
+// One step per store version: steps[v] turns a store of version v into one of version v + 1.
+// A step may change tables and rewrite rows; it runs inside the migration's transaction.
+using MigrationStep = Status (*)(sql::Database& db);
+
+const QList<MigrationStep>& migrationSteps() {
+    static const QList<MigrationStep> steps{
+        // 0 → 1: stores written before the store had a version. Their tables are those of
+        // version 1; the step only stamps the version and the application id.
+        [](sql::Database&) { return success(); },
+    };
+    return steps;
+}
+
+// The columns each table has in a store of `version`, bookkeeping columns first. Versions 0 and 1
+// share the layout; a later step that changes a table adds its own description here.
+QStringList expectedColumns(const EntityInfo& entity, int /*version*/) {
+    return StoreCodec::columnNames(entity);
+}
+
+Result<qint64> pragmaValue(const sql::Database& db, const char* name) {
+    auto stmt = db.prepare(QStringLiteral("PRAGMA ") + QLatin1String(name));
+    if (!stmt)
+        return Result<qint64>::failure(ErrorKind::storage, stmt.error());
+    if (!stmt->next())
+        return Result<qint64>::failure(ErrorKind::storage, stmt->error());
+    return stmt->int64(0);
+}
+
+} // namespace
+
 Result<std::unique_ptr<ModelContainer>> ModelContainer::prepare(sql::Database db, const QString& path) {
     using R = Result<std::unique_ptr<ModelContainer>>;
     const QString where = path.isEmpty() ? QStringLiteral("the in-memory store") : path;
+    const auto foreign = [&](const QString& why) {
+        return R::failure(
+            ErrorKind::foreignStore,
+            QStringLiteral("%1 is not a Quillora store: %2 It was left as it is.").arg(where, why));
+    };
 
-    // Look before writing anything: a store of another app must stay as it is.
+    // Look before writing anything: a store of another app, or of a newer version, stays as it is.
+    const auto version = pragmaValue(db, "user_version");
+    const auto applicationID = pragmaValue(db, "application_id");
+    if (!version || !applicationID)
+        return R::failure(
+            ErrorKind::storage,
+            QStringLiteral("Cannot read %1: %2").arg(where, version.error() + applicationID.error()));
+    if (*applicationID != 0 && *applicationID != storeApplicationID)
+        return foreign(QStringLiteral("another program wrote it."));
+    if (*version > storeVersion) {
+        return R::failure(
+            ErrorKind::storeTooNew,
+            QStringLiteral("%1 was written by a newer version of Quillora (store version %2; this "
+                           "version reads up to %3). It was left as it is.")
+                .arg(where)
+                .arg(*version)
+                .arg(storeVersion));
+    }
+    if (*version > 0 && *applicationID != storeApplicationID)
+        return foreign(QStringLiteral("another program wrote it."));
+
     auto tables = db.prepare(QStringLiteral(
         "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'"));
     if (!tables)
-        return R::failure(QStringLiteral("Cannot read %1: %2").arg(where, tables.error()));
-    QSet<QString> known;
-    for (const EntityInfo* entity : StoreCodec::entities())
-        known.insert(entity->name);
+        return R::failure(ErrorKind::storage,
+                          QStringLiteral("Cannot read %1: %2").arg(where, tables.error()));
     QStringList present;
     while (tables->next())
         present << tables->text(0);
     if (!tables->error().isEmpty())
-        return R::failure(QStringLiteral("Cannot read %1: %2").arg(where, tables->error()));
+        return R::failure(ErrorKind::storage,
+                          QStringLiteral("Cannot read %1: %2").arg(where, tables->error()));
     for (const QString& name : std::as_const(present)) {
-        if (!known.contains(name)) {
-            return R::failure(
-                QStringLiteral("%1 holds a table this app does not know (\"%2\").").arg(where, name));
-        }
         const EntityInfo* entity = nullptr;
         for (const EntityInfo* candidate : StoreCodec::entities()) {
             if (candidate->name == name)
                 entity = candidate;
         }
+        if (!entity)
+            return foreign(QStringLiteral("it holds a table this app does not know (\"%1\").").arg(name));
         auto columns = db.prepare(QStringLiteral("PRAGMA table_info(\"%1\")").arg(name));
         if (!columns)
-            return R::failure(columns.error());
+            return R::failure(ErrorKind::storage, columns.error());
         QStringList names;
         while (columns->next())
             names << columns->text(1);
-        if (names != StoreCodec::columnNames(*entity)) {
-            return R::failure(QStringLiteral("%1 has a table \"%2\" whose columns this app does not know.")
-                                  .arg(where, name));
-        }
+        if (names != expectedColumns(*entity, int(*version)))
+            return foreign(
+                QStringLiteral("it has a table \"%1\" whose columns this app does not know.").arg(name));
+    }
+    const bool fresh = present.isEmpty();
+    if (!fresh && present.size() < StoreCodec::entities().size() && *version > 0)
+        return foreign(QStringLiteral("some of its tables are missing."));
+    if (fresh && *version > 0)
+        return foreign(QStringLiteral("it has a version but no tables."));
+
+    // An older store is copied aside before it changes.
+    const bool migrating = !fresh && *version < storeVersion;
+    if (migrating && !path.isEmpty()) {
+        if (auto snapshot =
+                captureStoreSnapshotOf(path, QStringLiteral("before-version-%1").arg(storeVersion));
+            !snapshot)
+            return R::failure(
+                ErrorKind::storage,
+                QStringLiteral("Cannot back up %1 before updating it: %2").arg(where, snapshot.error()));
     }
 
     if (!path.isEmpty()) {
         auto mode = db.prepare(QStringLiteral("PRAGMA journal_mode = WAL"));
         if (!mode || !mode->next() || mode->text(0).compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0)
             return R::failure(
+                ErrorKind::storage,
                 QStringLiteral("Cannot open %1 in write-ahead-log mode: %2").arg(where, db.lastError()));
     }
     if (auto status = db.exec(QStringLiteral("PRAGMA synchronous = NORMAL; PRAGMA foreign_keys = OFF;"));
         !status)
-        return R::failure(status.error());
+        return R::failure(ErrorKind::storage, status.error());
 
-    if (present.size() < StoreCodec::entities().size()) {
+    const QString stamp = QStringLiteral(" PRAGMA user_version = %1; PRAGMA application_id = %2;")
+                              .arg(storeVersion)
+                              .arg(storeApplicationID);
+    if (fresh) {
         const QString ddl = QStringLiteral("BEGIN IMMEDIATE; ") % schemaStatements().join(QLatin1Char(' ')) %
-                            QStringLiteral(" COMMIT;");
+                            stamp % QStringLiteral(" COMMIT;");
         if (auto status = db.exec(ddl); !status) {
             (void)db.exec(QStringLiteral("ROLLBACK"));
             return R::failure(
+                ErrorKind::storage,
                 QStringLiteral("Cannot create the tables of %1: %2").arg(where, status.error()));
         }
+    } else if (migrating) {
+        // Every step and the new version in one transaction: a failure leaves the store as it was.
+        const auto migrate = [&]() -> Status {
+            if (auto s = db.exec(QStringLiteral("BEGIN IMMEDIATE")); !s)
+                return s;
+            // Tables that a store of version 0 may lack are made as that version made them.
+            if (auto s = db.exec(schemaStatements().join(QLatin1Char(' '))); !s)
+                return s;
+            for (qint64 v = *version; v < storeVersion; ++v) {
+                if (auto s = migrationSteps().at(v)(db); !s)
+                    return s;
+            }
+            if (auto s = db.exec(stamp); !s)
+                return s;
+            return db.exec(QStringLiteral("COMMIT"));
+        };
+        if (auto status = migrate(); !status) {
+            (void)db.exec(QStringLiteral("ROLLBACK"));
+            return R::failure(ErrorKind::storage, QStringLiteral("Cannot update %1 to store version %2: %3")
+                                                      .arg(where)
+                                                      .arg(storeVersion)
+                                                      .arg(status.error()));
+        }
+        logLine(QStringLiteral("🛟 Store updated from version %1 to %2").arg(*version).arg(storeVersion));
     }
     return std::unique_ptr<ModelContainer>(new ModelContainer(std::move(db), path));
 }

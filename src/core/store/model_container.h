@@ -18,8 +18,16 @@ public:
     ModelContainer(const ModelContainer&) = delete;
     ModelContainer& operator=(const ModelContainer&) = delete;
 
-    // Opens or creates the store file. A file that is not an SQLite database, or that holds
-    // tables this app does not know, is refused and left exactly as it was.
+    // The store's schema version (SQLite user_version) and the id that marks the file as this
+    // app's (SQLite application_id). Stores from before versions existed are version 0.
+    static constexpr int storeVersion = 1;
+    static constexpr qint64 storeApplicationID = 0x51554C4C; // "QULL"
+
+    // Opens or creates the store file. A file that is not an SQLite database, that another
+    // program wrote, or that holds tables this app does not know, is refused (ErrorKind
+    // foreignStore) and left exactly as it was; so is a store of a newer version (storeTooNew).
+    // A store of an older version is copied into the "Backups" folder beside it and then
+    // updated, one migration step per version, in one transaction.
     static Result<std::unique_ptr<ModelContainer>> open(const QString& storeFilePath);
     static Result<std::unique_ptr<ModelContainer>> inMemory();
 

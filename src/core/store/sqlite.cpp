@@ -164,6 +164,10 @@ Result<Database> Database::open(const QString& path, Mode mode) {
     }
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, 5000);
+    // A double-quoted name that matches no column is an error, never a text literal: otherwise
+    // a read of a renamed or missing column would quietly return the column's name as its value.
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     return Database(db);
 }
 

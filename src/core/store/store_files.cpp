@@ -1,5 +1,7 @@
 #include "store/store_files.h"
 
+#include "platform/safe_files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,10 +19,6 @@ QString quoted(const QString& path) {
     return QStringLiteral("“") + path + QStringLiteral("”");
 }
 
-QString systemError(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 } // namespace
 
 bool existsAt(const QString& path) {
@@ -29,29 +27,7 @@ bool existsAt(const QString& path) {
 }
 
 Status makeDirectoryPath(const QString& path) {
-    const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-    // Walk down from the root so the error names the first component that cannot be made.
-    qsizetype next = 1;
-    while (next > 0) {
-        next = absolute.indexOf(QLatin1Char('/'), next);
-        const QString prefix = next < 0 ? absolute : absolute.left(next);
-        if (next > 0)
-            ++next;
-        const QByteArray native = QFile::encodeName(prefix);
-        struct stat info {};
-        if (::stat(native.constData(), &info) == 0) {
-            if (S_ISDIR(info.st_mode))
-                continue;
-            return Status::failure(QStringLiteral("Could not create the folder ") % quoted(prefix) %
-                                   QStringLiteral(": a file with that name is in the way."));
-        }
-        if (::mkdir(native.constData(), 0777) != 0 && errno != EEXIST) {
-            const int error = errno;
-            return Status::failure(QStringLiteral("Could not create the folder ") % quoted(prefix) %
-                                   QStringLiteral(": ") % systemError(error) % QLatin1Char('.'));
-        }
-    }
-    return success();
+    return makePrivateDirectoryPath(path);
 }
 
 Status removeItem(const QString& path) {
@@ -69,9 +45,10 @@ Status removeItem(const QString& path) {
 Status copyItem(const QString& source, const QString& destination) {
     const QFileInfo info(source);
     if (info.isDir()) {
-        if (!QDir().mkdir(destination))
+        if (::mkdir(QFile::encodeName(destination).constData(), 0700) != 0)
             return Status::failure(QStringLiteral("Could not create the folder ") % quoted(destination) %
-                                   QLatin1Char('.'));
+                                   QStringLiteral(": ") % systemErrorText(errno) % QLatin1Char('.'));
+        (void)::chmod(QFile::encodeName(destination).constData(), 0700);
         const QDir folder(source);
         const auto entries =
             folder.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
@@ -83,11 +60,7 @@ Status copyItem(const QString& source, const QString& destination) {
         }
         return success();
     }
-    QFile file(source);
-    if (!file.copy(destination))
-        return Status::failure(QStringLiteral("Could not copy ") % quoted(source) % QStringLiteral(" to ") %
-                               quoted(destination) % QStringLiteral(": ") % file.errorString());
-    return success();
+    return copyFilePrivately(source, destination);
 }
 
 } // namespace quillora::files

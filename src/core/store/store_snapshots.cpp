@@ -31,7 +31,11 @@ bool isNewerByModificationDate(const QString& first, const QString& second) {
 }
 
 Status pruneBackupEntries(const std::function<bool(const QFileInfo&)>& isCandidate, int keep) {
-    const QString folder = backupsDirectoryURL();
+    return pruneBackupEntries(backupsDirectoryURL(), isCandidate, keep);
+}
+
+Status pruneBackupEntries(const QString& folder, const std::function<bool(const QFileInfo&)>& isCandidate,
+                          int keep) {
     const QFileInfo folderInfo(folder);
     if (!folderInfo.isDir() || !folderInfo.isReadable())
         return Status::failure(QStringLiteral("Could not list the folder “") % folder % QStringLiteral("”."));
@@ -60,31 +64,50 @@ Status pruneStoreSnapshots(int keep) {
 }
 
 Status captureStoreSnapshot(const QString& reason) {
+    if (auto captured = captureStoreSnapshotOf(storeFileURL(), reason); !captured)
+        return captured.errorInfo();
+    return success();
+}
+
+Result<QString> captureStoreSnapshotOf(const QString& storeFilePath, const QString& reason) {
     QStringList present;
-    for (const QString& path : storeFileURLs()) {
+    for (const QString& path : QStringList{storeFilePath, storeFilePath + QStringLiteral("-shm"),
+                                           storeFilePath + QStringLiteral("-wal")}) {
         if (files::existsAt(path))
             present.append(path);
     }
     if (present.isEmpty())
-        return success();
+        return QString();
 
+    const QString backups = QFileInfo(storeFilePath).absolutePath() + QStringLiteral("/Backups");
     const QString folder =
-        backupsDirectoryURL() % QStringLiteral("/store-") % backupTimestamp() % QLatin1Char('-') % reason;
+        backups % QStringLiteral("/store-") % backupTimestamp() % QLatin1Char('-') % reason;
+    const bool folderIsNew = !files::existsAt(folder);
     if (auto made = files::makeDirectoryPath(folder); !made)
-        return made;
+        return made.errorInfo();
+    // A snapshot that could not be completed is no snapshot: a folder made for it goes again, so
+    // it neither misleads anyone nor pushes a good snapshot out of the five kept.
+    const auto abandon = [&](const Status& failure) {
+        if (folderIsNew)
+            (void)files::removeItem(folder);
+        return failure.errorInfo();
+    };
     for (const QString& path : std::as_const(present)) {
         const QString destination = folder + QLatin1Char('/') + QFileInfo(path).fileName();
         if (files::existsAt(destination)) {
             if (auto removed = files::removeItem(destination); !removed)
-                return removed;
+                return abandon(removed);
         }
         if (auto copied = files::copyItem(path, destination); !copied)
-            return copied;
+            return abandon(copied);
     }
-    if (auto pruned = pruneStoreSnapshots(5); !pruned)
-        return pruned;
+    const auto isSnapshot = [](const QFileInfo& info) {
+        return info.fileName().startsWith(QLatin1String("store-"));
+    };
+    if (auto pruned = pruneBackupEntries(backups, isSnapshot, 5); !pruned)
+        return pruned.errorInfo();
     logLine(QStringLiteral("🛟 Store-file backup captured at ") + folder);
-    return success();
+    return folder;
 }
 
 } // namespace quillora

@@ -19,6 +19,9 @@ bool isNewerByModificationDate(const QString& first, const QString& second);
 // Copies the store files that exist into Backups/store-<timestamp>-<reason>/ and keeps the
 // newest five snapshots. Does nothing when no store file exists yet.
 Status captureStoreSnapshot(const QString& reason);
+// The same for the store file at `storeFilePath` (and the two files SQLite keeps beside it),
+// into the "Backups" folder beside it. Returns the snapshot's folder (empty when no file exists).
+Result<QString> captureStoreSnapshotOf(const QString& storeFilePath, const QString& reason);
 
 // Removes every entry of "Backups" whose name begins with "store-", except the newest `keep`.
 Status pruneStoreSnapshots(int keep);
@@ -27,5 +30,8 @@ Status pruneStoreSnapshots(int keep);
 // of the entries that `isCandidate` accepts and removes the rest. A removal that fails is
 // skipped; only a folder that cannot be listed is an error.
 Status pruneBackupEntries(const std::function<bool(const QFileInfo&)>& isCandidate, int keep);
+// The same in another folder.
+Status pruneBackupEntries(const QString& folder, const std::function<bool(const QFileInfo&)>& isCandidate,
+                          int keep);
 
 } // namespace quillora

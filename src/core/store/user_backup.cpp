@@ -1,14 +1,15 @@
 #include "store/user_backup.h"
 
 #include "platform/log.h"
+#include "platform/safe_files.h"
 #include "store/model_context.h"
 #include "store/sqlite.h"
 #include "store/store_location.h"
 #include "store/store_snapshots.h"
+#include "store/stored_images.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
@@ -326,21 +327,15 @@ qsizetype estimatedSize(const ResumeBackupPayload& payload) {
 
 // Writes the document to a temporary file that replaces `path` only once it is complete.
 Status writeDocument(const QString& path, const ResumeBackupPayload& payload) {
-    QSaveFile file(path);
-    bool written = file.open(QIODevice::WriteOnly);
-    if (written) {
-        QByteArray buffer;
-        buffer.reserve((1 << 20) + (1 << 14));
-        BackupJsonWriter w(buffer, &file);
-        writePayload(w, payload);
-        written = w.finish() && file.commit();
-    }
-    if (!written) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        return Status::failure(QStringLiteral("Could not write “") % path % QStringLiteral("”: ") % error);
-    }
-    return success();
+    files::AtomicFileWriter file(path);
+    if (auto opened = file.open(); !opened)
+        return opened;
+    QByteArray buffer;
+    buffer.reserve((1 << 20) + (1 << 14));
+    BackupJsonWriter w(buffer, file.device());
+    writePayload(w, payload);
+    (void)w.finish(); // a failed write is reported by commit()
+    return file.commit();
 }
 
 // The time-stamped copy holds the same bytes as the latest backup. The latest file is only
@@ -409,80 +404,33 @@ PortfolioBackupRecord makePortfolioBackupRecord(const PortfolioItem& item) {
 
 namespace {
 
-// Portfolio images that the records have not read from the store file yet. Their bytes are
-// read on the worker through a second, read-only connection whose read transaction begins
-// while the records are taken, so the worker sees exactly the committed state they showed.
+// Portfolio images that the records have not read from the store file yet: read on the worker.
 class StoredImages final {
 public:
     explicit StoredImages(QString storeFilePath)
-        : m_path(std::move(storeFilePath)) {}
+        : m_reader(std::move(storeFilePath)) {}
 
-    // True when the item's image will be read on the worker; false when it must come from the
-    // record (already in memory, or not found the same way in the store file).
-    bool defer(const PortfolioItem& item) {
-        if (item.isImageLoaded() || !begin())
-            return false;
-        m_check->reset();
-        m_check->bind(1, storedId(item.id()));
-        const bool found = m_check->next() && m_check->int64(0) != 0;
-        m_check->reset();
-        if (found)
-            m_ids.insert(item.id());
-        return found;
-    }
+    bool defer(const PortfolioItem& item) { return m_reader.defer(item); }
 
     // On the worker: fills in the deferred images.
     Status readInto(ResumeBackupPayload& payload) {
-        m_check.reset();
-        if (m_ids.isEmpty())
+        if (!m_reader.hasDeferred())
             return success();
-        const QString failed = QStringLiteral("Could not read portfolio images from the store: ");
-        auto read =
-            m_db.prepare(QStringLiteral("SELECT \"imageData\" FROM \"PortfolioItem\" WHERE \"id\" = ?"));
-        if (!read)
-            return Status::failure(failed + read.error());
         for (ResumeBackupRecord& resume : payload.resumes) {
             for (PortfolioBackupRecord& item : resume.portfolioItems) {
-                if (!m_ids.contains(item.id))
+                if (!m_reader.isDeferred(item.id))
                     continue;
-                read->reset();
-                read->bind(1, storedId(item.id));
-                if (!read->next() || read->isNull(0))
-                    return Status::failure(failed +
-                                           (read->error().isEmpty() ? m_db.lastError() : read->error()));
-                item.imageData = read->blob(0);
+                auto bytes = m_reader.read(item.id);
+                if (!bytes)
+                    return bytes.errorInfo();
+                item.imageData = std::move(bytes).value();
             }
         }
         return success();
     }
 
 private:
-    static QString storedId(const QUuid& id) { return id.toString(QUuid::WithoutBraces).toUpper(); }
-
-    bool begin() {
-        if (m_check)
-            return true;
-        if (m_unavailable || m_path.isEmpty())
-            return false;
-        m_unavailable = true; // until proven otherwise; tried once per run
-        auto db = sql::Database::open(m_path, sql::Database::Mode::ReadOnly);
-        if (!db)
-            return false;
-        m_db = std::move(db).value();
-        auto check = m_db.prepare(
-            QStringLiteral("SELECT typeof(\"imageData\") = 'blob' FROM \"PortfolioItem\" WHERE \"id\" = ?"));
-        if (!m_db.exec(QStringLiteral("BEGIN")) || !check)
-            return false;
-        m_check = std::move(check).value();
-        m_unavailable = false;
-        return true;
-    }
-
-    QString m_path;
-    sql::Database m_db;
-    std::optional<sql::Statement> m_check;
-    QSet<QUuid> m_ids;
-    bool m_unavailable = false;
+    StoredImageReader m_reader;
 };
 
 ResumeBackupRecord takeResumeRecord(const Resume& resume, StoredImages* stored) {

@@ -1,6 +1,7 @@
 #include "theme/font_resolver.h"
 
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHash>
@@ -86,6 +87,9 @@ constexpr const char* kMonoScriptFaces[] = {
     "Noto Sans Devanagari", "Lohit Devanagari", "Noto Sans Arabic", "Noto Sans Mono CJK SC",
     "Noto Sans CJK SC", "Droid Sans Fallback", "DejaVu Sans Mono", "DejaVu Sans"};
 // clang-format on
+
+// The derived copies of a script face are named "<face> Exact", "<face> Exact 2", …
+constexpr QLatin1StringView kExactSuffix(" Exact");
 
 // Style words of PostScript-style names, lower case.
 struct WeightWord {
@@ -224,14 +228,61 @@ QString withoutFoundry(const QString& family) {
     return bracket < 0 ? family : family.left(bracket);
 }
 
+// The installed families for a list of script faces, in order. A face with exact copies (see
+// registerExactFaces) is preceded by them: "Noto Sans CJK SC Exact", "… Exact 2", … draw the same
+// glyphs and read back from a PDF as the characters that were typed; the packaged face stays
+// behind them for anything they lack.
 template <std::size_t N> QStringList installedOf(const State& state, const char* const (&faces)[N]) {
     QStringList result;
-    for (const char* face : faces) {
-        const QString family = state.installed(QString::fromUtf8(face));
+    const auto add = [&result](const QString& family) {
         if (!family.isEmpty() && !result.contains(family))
             result.append(family);
+    };
+    for (const char* face : faces) {
+        const QString name = QString::fromUtf8(face);
+        const QString exact = state.installed(name + kExactSuffix);
+        if (!exact.isEmpty()) {
+            add(exact);
+            for (int layer = 2;; ++layer) {
+                const QString next = state.installed(exact + u' ' + QString::number(layer));
+                if (next.isEmpty())
+                    break;
+                add(next);
+            }
+        }
+        add(state.installed(name));
     }
     return result;
+}
+
+// The folder the build derives the exact faces into: beside the program's folder (the app, the
+// tests and the benchmarks live one level below the build folder), else where the build put them.
+QString exactFacesDir() {
+    const QStringList candidates{
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../fonts/exact"),
+#ifdef QUILLORA_EXACT_FACES_DIR
+        QStringLiteral(QUILLORA_EXACT_FACES_DIR),
+#endif
+    };
+    for (const QString& dir : candidates) {
+        if (QFileInfo(dir).isDir())
+            return dir;
+    }
+    return {};
+}
+
+// Registers the derived faces from their files (not copied into memory: FreeType reads them).
+void registerExactFaces() {
+    const QString dir = exactFacesDir();
+    if (dir.isEmpty())
+        return;
+    QDirIterator files(dir, {QStringLiteral("*.ttc"), QStringLiteral("*.otf"), QStringLiteral("*.ttf")},
+                       QDir::Files);
+    while (files.hasNext()) {
+        const QString path = files.next();
+        if (QFontDatabase::addApplicationFont(path) < 0)
+            qWarning("Could not load the font %s", qUtf8Printable(path));
+    }
 }
 
 std::unique_ptr<const State> buildState() {
@@ -252,6 +303,7 @@ std::unique_ptr<const State> buildState() {
     }
     state->embedded = QStringList(embedded.cbegin(), embedded.cend());
     state->embedded.sort();
+    registerExactFaces();
 
     for (const QString& spelled : QFontDatabase::families()) {
         const QString family = withoutFoundry(spelled);

@@ -16,11 +16,15 @@ namespace quillora {
 // "-Style" parts give the weight and slant ("Inter-Light", "Helvetica-BoldOblique",
 // "Lato-Light-Semibold": the last weight wins). Families the machine lacks map to the nearest
 // open face (Arimo for Helvetica Neue, Cousine for Courier New, …). Every resolved family
-// falls back to packaged faces for Chinese, Japanese, Devanagari and Arabic text.
+// falls back to packaged faces for Chinese, Japanese, Devanagari and Arabic text; for Chinese,
+// Japanese and Devanagari first to the copies the build derives from them, which draw the same
+// glyphs and whose text a PDF reader extracts exactly as typed (no Kangxi radical in place of an
+// ideograph, no precomposed nukta letter in place of the letter and nukta typed).
 class FontResolver final {
 public:
-    // Registers the fonts the app embeds and the script fallbacks. Called once at start-up
-    // (and by tests) after the QGuiApplication exists; idempotent and thread-safe.
+    // Registers the fonts the app embeds, the derived script faces and the script fallbacks.
+    // Called once at start-up (and by tests) after the QGuiApplication exists; idempotent and
+    // thread-safe.
     static void registerAppFonts();
 
     // The family name to use for fontName; falls back to a generic sans face.

@@ -11,6 +11,8 @@
 
 #include <QApplication>
 
+#include <csignal>
+
 namespace quillora {
 
 int runQuillora(QApplication& app) {
@@ -19,6 +21,9 @@ int runQuillora(QApplication& app) {
     QApplication::setApplicationDisplayName(QStringLiteral("Quillora"));
     QApplication::setDesktopFileName(QStringLiteral("quillora"));
     quitOnTerminationSignals(&app);
+    // A file growing past the size limit must fail its write with "File too large", which is
+    // reported like any other write error, rather than end the process with unsaved work.
+    std::signal(SIGXFSZ, SIG_IGN);
     installAppLook(app);
     FontResolver::registerAppFonts();
 

@@ -20,6 +20,7 @@ ResumeDetailView::ResumeDetailView(const ResumePtr& resume, QWidget* parent)
     auto* layout = new QVBoxLayout(background);
     auto* title = new QLabel(resume->title(), background);
     title->setObjectName(QStringLiteral("selectedResumeTitle"));
+    title->setTextFormat(Qt::PlainText);
     title->setAlignment(Qt::AlignCenter);
     title->setWordWrap(true);
     title->setFont(systemFont(28, QFont::DemiBold));

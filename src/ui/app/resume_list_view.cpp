@@ -551,9 +551,12 @@ void ResumeListView::requestDeletion(const ResumePtr& resume) {
     QMessageBox alert(this);
     alert.setObjectName(QStringLiteral("deleteResumeAlert"));
     alert.setIcon(QMessageBox::Warning);
+    alert.setTextFormat(Qt::PlainText); // the title is the user's text, never markup
     alert.setWindowTitle(deleteAlertTitle);
     alert.setText(deleteAlertTitle);
     alert.setInformativeText(deleteAlertMessage(resume->title()));
+    if (auto* informative = alert.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
+        informative->setTextFormat(Qt::PlainText);
     QPushButton* deleteButton = alert.addButton(QStringLiteral("Delete"), QMessageBox::DestructiveRole);
     deleteButton->setObjectName(QStringLiteral("confirmDeleteResumeButton"));
     QPushButton* cancelButton = alert.addButton(QMessageBox::Cancel);

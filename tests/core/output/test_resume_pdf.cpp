@@ -1,5 +1,6 @@
 #include "output/resume_export_snapshot.h"
 #include "output/resume_pdf_generator.h"
+#include "store/model_container.h"
 #include "support/resume_fixtures.h"
 #include "support/test_home.h"
 
@@ -168,7 +169,8 @@ ResumePtr makeReferenceResume() {
 QString exportPdf(const ResumeRepresentable& resume, ResumeLayoutMode mode,
                   BackgroundShapeType shape = BackgroundShapeType::circles,
                   BackgroundColorTheme theme = BackgroundColorTheme::pastel) {
-    const Result<QString> result = ResumePDFGenerator::exportPDF(resume, shape, theme, mode);
+    const Result<QString> result =
+        ResumePDFGenerator::exportPDF(ResumeExportSnapshot(resume), shape, theme, mode);
     if (!result.ok())
         qWarning() << result.error();
     return result.ok() ? result.value() : QString();
@@ -559,6 +561,46 @@ private slots:
         }
     }
 
+    void snapshotOfAStoredResumeReadsItsImagesOnTheWorker() {
+        const QString path = QDir::tempPath() + QStringLiteral("/snapshot-store/default.store");
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        const QByteArray original = photo(300, 400, 11);
+        {
+            auto store = std::move(ModelContainer::open(path)).value();
+            ResumePtr r = makeReferenceResume();
+            r->setPortfolioItems(
+                {portfolioItem(QStringLiteral("Plan"), 0, PortfolioImageOrientation::portrait, original)});
+            store->mainContext().insert(r);
+            QVERIFY(store->mainContext().save().ok());
+        }
+        auto store = std::move(ModelContainer::open(path)).value();
+        ModelContext& context = store->mainContext();
+        context.setAutosaveEnabled(false);
+        const ResumePtr r = context.fetchResumes()->first();
+        const PortfolioItemPtr item = r->portfolioItems().first();
+
+        const ResumeExportSnapshot snapshot = ResumeExportSnapshot::of(*r, path);
+        QVERIFY(!item->isImageLoaded()); // the UI thread copied no image
+        QVERIFY(snapshot.hasStoredImages());
+
+        // A save after the snapshot does not reach it: it shows the résumé as it was taken.
+        item->setImageData(photo(200, 100, 12));
+        QVERIFY(context.save().ok());
+
+        const auto [pdf, bytes] = QtConcurrent::run([snapshot] {
+                                      ResumeExportSnapshot loaded = snapshot;
+                                      (void)loaded.loadStoredImages();
+                                      const auto path = ResumePDFGenerator::exportPDF(
+                                          snapshot, BackgroundShapeType::circles,
+                                          BackgroundColorTheme::pastel, ResumeLayoutMode::creative);
+                                      return std::pair(path.ok() ? path.value() : QString(),
+                                                       loaded.portfolio().first()->imageData());
+                                  }).result();
+        QCOMPARE(bytes, std::optional(original));
+        QVERIFY(!pdf.isEmpty());
+        QCOMPARE(pageCount(pdf), 2);
+    }
+
     void snapshotIsIndependentAndRendersTheSame() {
         ResumePtr r = makeReferenceResume();
         r->setPortfolioItems({portfolioItem(QStringLiteral("Plan"), 0, PortfolioImageOrientation::portrait,
@@ -591,8 +633,9 @@ private slots:
         r->setTitle(QStringLiteral("Blocked"));
         const QString path = ResumePDFGenerator::filePathForTitle(r->title());
         QVERIFY(QDir().mkpath(path)); // a folder where the file should go
-        const Result<QString> result = ResumePDFGenerator::exportPDF(
-            *r, BackgroundShapeType::circles, BackgroundColorTheme::pastel, ResumeLayoutMode::ats);
+        const Result<QString> result =
+            ResumePDFGenerator::exportPDF(ResumeExportSnapshot(*r), BackgroundShapeType::circles,
+                                          BackgroundColorTheme::pastel, ResumeLayoutMode::ats);
         QVERIFY(!result.ok());
         QVERIFY(!result.error().isEmpty());
     }

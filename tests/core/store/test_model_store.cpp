@@ -1,6 +1,7 @@
 #include "store/model_container.h"
 #include "store/sqlite.h"
 #include "support/resume_fixtures.h"
+#include "support/stdout_capture.h"
 #include "support/test_home.h"
 
 #include <QApplication>
@@ -72,6 +73,8 @@ private slots:
         QVERIFY(sel->next());
         QCOMPARE(sel->int64(0), 0);
         QCOMPARE(sel->text(1), QString());
+        // A quoted name that is no column is an error, not the text of the name.
+        QVERIFY(!db->prepare(QStringLiteral("SELECT \"missing\" FROM t")).ok());
     }
 
     void everyPropertyRoundTrips() {
@@ -201,6 +204,101 @@ private slots:
         QCOMPARE(count("Experience"), 1);
         QCOMPARE(count("Education"), 1);
         QCOMPARE(count("PortfolioItem"), 2);
+    }
+
+    // The editor's entry sheets and the portfolio sync take an entry out of its list, let the
+    // context save, and put the same record back.
+    void anEntryPutBackAfterASavedRemovalSurvivesARestart() {
+        auto resume = test::makeFullResume();
+        {
+            auto store = openStore();
+            auto& context = store->mainContext();
+            context.insert(resume);
+            QVERIFY(context.save().ok());
+        }
+        auto store = openStore(); // the image is now only in the store until asked for
+        auto& context = store->mainContext();
+        resume = context.fetchResumes()->first();
+        const ExperiencePtr job = resume->experienceItems().first();
+        const EducationPtr school = resume->educationItems().first();
+        const PortfolioItemPtr poster = resume->portfolioItems().first();
+        QVERIFY(!poster->isImageLoaded());
+
+        resume->setExperienceItems({resume->experienceItems().last()});
+        resume->setEducationItems({});
+        resume->setPortfolioItems({resume->portfolioItems().last()});
+        QVERIFY(context.save().ok());
+
+        job->setRole(QStringLiteral("Back again"));
+        resume->setExperienceItems(resume->experienceItems() << job);
+        resume->setEducationItems({school});
+        resume->setPortfolioItems(resume->portfolioItems() << poster);
+        QVERIFY(context.save().ok());
+        store.reset();
+
+        auto reopened = openStore();
+        const ResumePtr stored = reopened->mainContext().fetchResumes()->first();
+        QCOMPARE(stored->experienceItems().size(), 2);
+        QCOMPARE(stored->experienceItems().last()->role(), QStringLiteral("Back again"));
+        QCOMPARE(stored->educationItems().size(), 1);
+        QCOMPARE(stored->educationItems().first()->school(), QStringLiteral("Université de Montréal"));
+        QCOMPARE(stored->portfolioItems().size(), 2);
+        QCOMPARE(stored->portfolioItems().last()->caption(), QStringLiteral("Poster"));
+        QCOMPARE(stored->portfolioItems().last()->imageData(),
+                 std::optional(QByteArray("\x89PNG\r\n\x1a\n", 8)));
+    }
+
+    void aWriteThatFindsNoRowFailsTheSave() {
+        auto store = openStore();
+        auto& context = store->mainContext();
+        auto resume = test::makeFullResume();
+        context.insert(resume);
+        QVERIFY(context.save().ok());
+        {
+            auto other = sql::Database::open(storePath());
+            QVERIFY(other->exec(QStringLiteral("DELETE FROM \"Experience\"")).ok());
+        }
+        resume->experienceItems().first()->setDetails(QStringLiteral("lost?"));
+        const Status failed = context.save();
+        QVERIFY(!failed.ok());
+        QCOMPARE(failed.errorKind(), ErrorKind::storage);
+        QVERIFY(failed.error().contains(QStringLiteral("no longer exists")));
+        QVERIFY(context.hasChanges());
+    }
+
+    void aFailedImageReadLeavesTheStoredImageIntact() {
+        {
+            auto store = openStore();
+            store->mainContext().insert(test::makeFullResume());
+            QVERIFY(store->mainContext().save().ok());
+        }
+        auto store = openStore();
+        auto& context = store->mainContext();
+        const PortfolioItemPtr poster = context.fetchResumes()->first()->portfolioItems().first();
+        const auto renameImageColumn = [](const char* from, const char* to) {
+            auto other = sql::Database::open(storePath());
+            QVERIFY(other
+                        ->exec(QStringLiteral("ALTER TABLE \"PortfolioItem\" RENAME COLUMN \"%1\" TO \"%2\"")
+                                   .arg(QLatin1String(from), QLatin1String(to)))
+                        .ok());
+        };
+
+        QVERIFY(!poster->isImageLoaded());
+        renameImageColumn("imageData", "imageDataAway"); // every read of the image now fails
+        const QStringList lines = test::printedBy([&] { QVERIFY(!poster->imageData()); });
+        QCOMPARE(lines.size(), 1);
+        QVERIFY(lines.first().startsWith(QStringLiteral("⚠️ Could not read a portfolio image: ")));
+        QVERIFY(!poster->isImageLoaded());
+        renameImageColumn("imageDataAway", "imageData");
+
+        poster->setCaption(QStringLiteral("Renamed"));
+        QVERIFY(context.save().ok());
+        store.reset();
+        auto reopened = openStore();
+        const PortfolioItemPtr stored =
+            reopened->mainContext().fetchResumes()->first()->portfolioItems().first();
+        QCOMPARE(stored->caption(), QStringLiteral("Renamed"));
+        QCOMPARE(stored->imageData(), std::optional(QByteArray("\x89PNG\r\n\x1a\n", 8)));
     }
 
     void failedSaveRollsBackAndKeepsChangesPending() {

@@ -5,6 +5,7 @@
 #include <QFontInfo>
 #include <QGlyphRun>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPdfWriter>
 #include <QProcess>
 #include <QRawFont>
@@ -25,6 +26,23 @@ QList<QGlyphRun> shape(const QString& text, const QFont& font) {
     layout.createLine();
     layout.endLayout();
     return layout.glyphRuns();
+}
+
+// The text drawn as black outlines on white, glyph by glyph, wherever the layout placed them.
+QImage drawn(const QString& text, const QFont& font) {
+    QImage image(900, 60, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (const QGlyphRun& run : shape(text, font)) {
+        const QRawFont raw = run.rawFont();
+        const QList<quint32> glyphs = run.glyphIndexes();
+        const QList<QPointF> positions = run.positions();
+        for (qsizetype i = 0; i < glyphs.size(); ++i)
+            painter.fillPath(raw.pathForGlyph(glyphs.at(i)).translated(positions.at(i) + QPointF(4, 40)),
+                             Qt::black);
+    }
+    return image;
 }
 
 const QString kLatin = QStringLiteral("The quick brown fox jumps over the lazy dog 0123456789 éàüç");
@@ -202,6 +220,40 @@ private slots:
             glyphs += int(indexes.size());
         }
         QVERIFY(glyphs >= text.size() / 2);
+    }
+
+    // The copies derived from the CJK and Devanagari faces (so that PDFs read back as typed) draw
+    // exactly what the packaged faces draw, look-alike characters included.
+    void exactFacesDrawTheSameGlyphs_data() {
+        QTest::addColumn<QString>("fontName");
+        QTest::addColumn<QString>("text");
+        const QList<std::pair<const char*, QString>> texts{
+            {"Chinese", QStringLiteral("软件工程师 長門資訊 一人日月大工言金 见贝车")},
+            {"Japanese", QStringLiteral("東京大学・言語処理～／　勤務")},
+            {"look-alikes", QStringLiteral("\u2F00\u2F08\u2EC5\uF900\uF914\u30FB\u3000\uFF0F\u301C")},
+            {"Hindi", QStringLiteral("फ़ोन सॉफ्टवेयर \u095E\u095C")},
+        };
+        for (const char* font : {"Helvetica Neue", "Georgia", "Courier New"}) {
+            for (const auto& [script, text] : texts)
+                QTest::addRow("%s %s", font, script) << QString::fromLatin1(font) << text;
+        }
+    }
+
+    void exactFacesDrawTheSameGlyphs() {
+        QFETCH(QString, fontName);
+        QFETCH(QString, text);
+        const QFont exact = FontResolver::font(fontName, 24);
+        QFont packaged = exact;
+        QStringList families = exact.families();
+        families.removeIf([](const QString& f) { return f.contains(QLatin1StringView(" Exact")); });
+        packaged.setFamilies(families);
+        QVERIFY(families.size() < exact.families().size());
+
+        bool usedExact = false;
+        for (const QGlyphRun& run : shape(text, exact))
+            usedExact = usedExact || run.rawFont().familyName().contains(QLatin1StringView(" Exact"));
+        QVERIFY(usedExact);
+        QCOMPARE(drawn(text, exact), drawn(text, packaged));
     }
 
     // The PDF embeds the résumé's face and the script faces it fell back to.

@@ -1,0 +1,173 @@
+#include "ai/resume_ai_view_model.h"
+
+#include <QRegularExpression>
+
+namespace quillora {
+
+namespace {
+
+struct BackendMessages {
+    QString empty;
+    QString unchanged;
+};
+
+BackendMessages messagesFor(AIBackend backend) {
+    if (backend == AIBackend::openAI)
+        return {QStringLiteral("OpenAI returned an empty response. Please try again."),
+                QStringLiteral("OpenAI returned the original text. Add detail or try again.")};
+    return {QStringLiteral("Apple Intelligence returned an empty response. Please try again."),
+            QStringLiteral("Apple Intelligence returned the original text. Add detail or try again.")};
+}
+
+} // namespace
+
+ResumeAIViewModel::ResumeAIViewModel(AIServices services, QObject* parent)
+    : QObject(parent)
+    , m_services(std::move(services))
+    , m_formatter(AIModelSession(star_prompt::systemPrompt, m_services)) {
+    m_backend = resolveBackend();
+}
+
+ResumeAIViewModel::~ResumeAIViewModel() = default;
+
+AIBackend ResumeAIViewModel::resolveBackend() const {
+    if (OpenAIClient::storedAPIKey(*m_services.settings))
+        return AIBackend::openAI;
+    if (m_services.onDeviceModel && m_services.onDeviceModel->isAvailable())
+        return AIBackend::appleOnDevice;
+    return AIBackend::unavailable;
+}
+
+void ResumeAIViewModel::refine(const QString& text, const std::optional<QString>& summaryContext,
+                               const std::optional<QString>& resumeContext, SeamlessStarMode mode,
+                               std::function<void(const QString& produced)> done) {
+    const auto finish = [](const std::function<void(const QString&)>& callback, const QString& produced) {
+        if (callback)
+            callback(produced);
+    };
+    if (text.trimmed().isEmpty() && resumeContext.value_or(QString()).trimmed().isEmpty()) {
+        setErrorMessage(QStringLiteral("Please enter some experience text first."));
+        return finish(done, {});
+    }
+    if (m_busy)
+        return finish(done, {});
+
+    setBusy(true);
+    setErrorMessage(std::nullopt);
+    setRefinedText(QString());
+
+    const AIBackend backend = resolveBackend();
+    setBackend(backend);
+    if (backend == AIBackend::unavailable) {
+        setErrorMessage(QStringLiteral("Apple Intelligence is unavailable on this device."));
+        setBusy(false);
+        return finish(done, {});
+    }
+
+    m_formatter.starFormat(
+        text, summaryContext, resumeContext, mode,
+        ResultReceiver(this, m_resume, QStringLiteral("STAR refinement")),
+        [this, backend, text, mode, done = std::move(done), finish](Result<QString> answer) {
+            if (answer) {
+                handleAnswer(backend, answer.value(), text, mode);
+            } else {
+                setErrorMessage(backend == AIBackend::openAI
+                                    ? openAIErrorMessage(answer.errorInfo())
+                                    : QStringLiteral("Apple Intelligence failed. Please try again."));
+                setBusy(false);
+            }
+            finish(done, m_refinedText);
+        });
+}
+
+void ResumeAIViewModel::handleAnswer(AIBackend backend, const QString& answer, const QString& text,
+                                     SeamlessStarMode mode) {
+    const BackendMessages messages = messagesFor(backend);
+    const QString trimmedAnswer = answer.trimmed();
+    const QString trimmedText = text.trimmed();
+    if (trimmedAnswer.isEmpty()) {
+        setErrorMessage(messages.empty);
+        setBusy(false);
+        return;
+    }
+    const QString scrubbed = scrubUnsupportedNumbers(trimmedAnswer, trimmedText);
+    if (mode == SeamlessStarMode::experience && trimmedAnswer.normalized(QString::NormalizationForm_C) ==
+                                                    trimmedText.normalized(QString::NormalizationForm_C))
+        setErrorMessage(messages.unchanged);
+    setRefinedText(scrubbed);
+    setBusy(false);
+}
+
+QString ResumeAIViewModel::scrubUnsupportedNumbers(const QString& answer, const QString& source) {
+    static const QRegularExpression digit(QStringLiteral("\\d"),
+                                          QRegularExpression::UseUnicodePropertiesOption);
+    static const QRegularExpression number(QStringLiteral("\\d+(?:\\.\\d+)?%?"),
+                                           QRegularExpression::UseUnicodePropertiesOption);
+    static const QRegularExpression percent(QStringLiteral("\\bpercent\\b"),
+                                            QRegularExpression::CaseInsensitiveOption |
+                                                QRegularExpression::UseUnicodePropertiesOption);
+    static const QRegularExpression percentage(QStringLiteral("\\bpercentage\\b"),
+                                               QRegularExpression::CaseInsensitiveOption |
+                                                   QRegularExpression::UseUnicodePropertiesOption);
+    static const QRegularExpression blanks(QStringLiteral("\\s{2,}"),
+                                           QRegularExpression::UseUnicodePropertiesOption);
+    if (source.contains(digit))
+        return answer;
+    QString result = answer;
+    result.remove(number);
+    result.remove(percent);
+    result.remove(percentage);
+    result.replace(blanks, QStringLiteral(" "));
+    result = result.trimmed();
+    result.replace(QStringLiteral(" ,"), QStringLiteral(","));
+    result.replace(QStringLiteral(" ."), QStringLiteral("."));
+    result.replace(QStringLiteral(" %"), QStringLiteral("%"));
+    return result;
+}
+
+QString ResumeAIViewModel::openAIErrorMessage(const Error& error) {
+    const std::optional<OpenAIClientError> openAIError = openAIClientError(error);
+    if (!openAIError)
+        return QStringLiteral("OpenAI failed. Please try again.");
+    switch (*openAIError) {
+    case OpenAIClientError::requestFailed:
+        return QStringLiteral("OpenAI request failed. Check your API key and network connection.");
+    case OpenAIClientError::invalidResponse:
+        return QStringLiteral("OpenAI returned an invalid response. Please try again.");
+    case OpenAIClientError::emptyResponse:
+        return QStringLiteral("OpenAI returned an empty response. Please try again.");
+    case OpenAIClientError::decodingFailed:
+        return QStringLiteral("OpenAI response could not be decoded. Please try again.");
+    }
+    return QStringLiteral("OpenAI failed. Please try again.");
+}
+
+void ResumeAIViewModel::setRefinedText(const QString& text) {
+    if (m_refinedText == text)
+        return;
+    m_refinedText = text;
+    emit refinedTextChanged();
+}
+
+void ResumeAIViewModel::setErrorMessage(const std::optional<QString>& message) {
+    if (m_errorMessage == message)
+        return;
+    m_errorMessage = message;
+    emit errorMessageChanged();
+}
+
+void ResumeAIViewModel::setBusy(bool busy) {
+    if (m_busy == busy)
+        return;
+    m_busy = busy;
+    emit busyChanged(busy);
+}
+
+void ResumeAIViewModel::setBackend(AIBackend backend) {
+    if (m_backend == backend)
+        return;
+    m_backend = backend;
+    emit backendChanged(backend);
+}
+
+} // namespace quillora

@@ -1,0 +1,254 @@
+#include "platform/safe_files.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStringBuilder>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quillora::files {
+
+namespace {
+
+constexpr mode_t kPrivateFile = 0600;
+constexpr mode_t kPrivateFolder = 0700;
+
+QString quoted(const QString& path) {
+    return QStringLiteral("“") + path + QStringLiteral("”");
+}
+
+// Retries a call that the system interrupted before it did anything.
+template <typename Call> auto retrying(Call call) {
+    for (;;) {
+        const auto result = call();
+        if (result >= 0 || errno != EINTR)
+            return result;
+    }
+}
+
+// 0, or the error number of the write that failed.
+int writeAll(int fd, const char* data, qsizetype size) {
+    while (size > 0) {
+        const ssize_t written = retrying([&] { return ::write(fd, data, size_t(size)); });
+        if (written < 0)
+            return errno != 0 ? errno : EIO;
+        data += written;
+        size -= written;
+    }
+    return 0;
+}
+
+void syncFolderOf(const QString& path) {
+    const int dir = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
+                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        (void)::fsync(dir); // the rename is durable once the folder is; a failure here loses nothing
+        ::close(dir);
+    }
+}
+
+} // namespace
+
+QString systemErrorText(int error) {
+    if (error == 0)
+        return QStringLiteral("The operating system reported no cause");
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+Status makePrivateDirectoryPath(const QString& path) {
+    const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    // Walk down from the root so the error names the first component that cannot be made.
+    qsizetype next = 1;
+    while (next > 0) {
+        next = absolute.indexOf(QLatin1Char('/'), next);
+        const QString prefix = next < 0 ? absolute : absolute.left(next);
+        if (next > 0)
+            ++next;
+        const QByteArray native = QFile::encodeName(prefix);
+        struct stat info {};
+        if (::stat(native.constData(), &info) == 0) {
+            if (S_ISDIR(info.st_mode))
+                continue;
+            return Status::failure(QStringLiteral("Could not create the folder ") % quoted(prefix) %
+                                   QStringLiteral(": a file with that name is in the way."));
+        }
+        if (::mkdir(native.constData(), kPrivateFolder) == 0) {
+            // The umask may have taken more than the group and other bits.
+            (void)::chmod(native.constData(), kPrivateFolder);
+        } else if (errno != EEXIST) {
+            const int error = errno;
+            return Status::failure(QStringLiteral("Could not create the folder ") % quoted(prefix) %
+                                   QStringLiteral(": ") % systemErrorText(error) % QLatin1Char('.'));
+        }
+    }
+    return success();
+}
+
+Status copyFilePrivately(const QString& source, const QString& destination) {
+    const auto failed = [&](int error) {
+        return Status::failure(QStringLiteral("Could not copy ") % quoted(source) % QStringLiteral(" to ") %
+                               quoted(destination) % QStringLiteral(": ") % systemErrorText(error) %
+                               QLatin1Char('.'));
+    };
+    const int in =
+        retrying([&] { return ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC); });
+    if (in < 0)
+        return failed(errno);
+    struct stat info {};
+    if (::fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const int error = S_ISREG(info.st_mode) ? errno : EINVAL;
+        ::close(in);
+        return failed(error);
+    }
+    const QByteArray target = QFile::encodeName(destination);
+    const int out = retrying([&] {
+        return ::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kPrivateFile);
+    });
+    if (out < 0) {
+        const int error = errno;
+        ::close(in);
+        return failed(error);
+    }
+    (void)::fchmod(out, kPrivateFile);
+
+    Status copied = success();
+    QByteArray buffer(1 << 16, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t got = retrying([&] { return ::read(in, buffer.data(), size_t(buffer.size())); });
+        if (got < 0) {
+            copied = failed(errno);
+            break;
+        }
+        if (got == 0)
+            break;
+        if (const int error = writeAll(out, buffer.constData(), got); error != 0) {
+            copied = failed(error);
+            break;
+        }
+    }
+    if (copied && ::fdatasync(out) != 0)
+        copied = failed(errno);
+    if (::close(out) != 0 && copied)
+        copied = failed(errno);
+    ::close(in);
+    if (!copied)
+        ::unlink(target.constData());
+    return copied;
+}
+
+qint64 AtomicFileWriter::Device::writeData(const char* data, qint64 size) {
+    if (firstError != 0)
+        return -1;
+    firstError = writeAll(fd, data, size);
+    if (firstError != 0) {
+        setErrorString(systemErrorText(firstError));
+        return -1;
+    }
+    return size;
+}
+
+bool AtomicFileWriter::Device::seek(qint64 position) {
+    if (::lseek(fd, off_t(position), SEEK_SET) < 0)
+        return false;
+    return QIODevice::seek(position);
+}
+
+AtomicFileWriter::AtomicFileWriter(QString targetPath)
+    : m_target(std::move(targetPath)) {}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    cancel();
+}
+
+Status AtomicFileWriter::failure(const QString& cause) const {
+    return Status::failure(QStringLiteral("Could not write ") % quoted(m_target) % QStringLiteral(": ") %
+                           cause);
+}
+
+Status AtomicFileWriter::open() {
+    cancel();
+    // A short name of fixed length, so the temporary file fits wherever the target's name fits.
+    QByteArray name = QFile::encodeName(QFileInfo(m_target).absolutePath()) + "/.quillora-XXXXXX";
+    // mkostemp creates the file with O_EXCL: it never opens an existing file or follows a link.
+    m_fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (m_fd < 0)
+        return failure(systemErrorText(errno));
+    m_temporary = QFile::decodeName(name);
+    (void)::fchmod(m_fd, kPrivateFile);
+    m_file.fd = m_fd;
+    m_file.firstError = 0;
+    m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    return success();
+}
+
+Status AtomicFileWriter::commit() {
+    if (m_fd < 0)
+        return failure(QStringLiteral("the file was not opened."));
+    const auto abandon = [this](const QString& cause) {
+        const Status status = failure(cause);
+        cancel();
+        return status;
+    };
+    if (m_file.firstError != 0)
+        return abandon(systemErrorText(m_file.firstError));
+    m_file.close();
+    if (retrying([&] { return ::fdatasync(m_fd); }) != 0)
+        return abandon(systemErrorText(errno));
+    const int fd = std::exchange(m_fd, -1);
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(QFile::encodeName(m_temporary).constData());
+        m_temporary.clear();
+        return failure(systemErrorText(error));
+    }
+
+    const QByteArray target = QFile::encodeName(m_target);
+    const QByteArray temporary = QFile::encodeName(m_temporary);
+    m_temporary.clear();
+    struct stat existing {};
+    if (::lstat(target.constData(), &existing) == 0) {
+        QString refusal;
+        if (S_ISDIR(existing.st_mode))
+            refusal = QStringLiteral("a folder of that name is in the way.");
+        else if (existing.st_uid != ::geteuid())
+            refusal = QStringLiteral("a file of that name belongs to another user, so it was left as it is.");
+        if (!refusal.isEmpty()) {
+            ::unlink(temporary.constData());
+            return failure(refusal);
+        }
+    }
+    // rename() replaces whatever entry has the name, a link included, and never its destination.
+    if (::rename(temporary.constData(), target.constData()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.constData());
+        return failure(systemErrorText(error));
+    }
+    syncFolderOf(m_target);
+    return success();
+}
+
+void AtomicFileWriter::cancel() {
+    if (m_file.isOpen())
+        m_file.close();
+    if (m_fd >= 0)
+        ::close(std::exchange(m_fd, -1));
+    if (!m_temporary.isEmpty()) {
+        ::unlink(QFile::encodeName(m_temporary).constData());
+        m_temporary.clear();
+    }
+}
+
+Status writeFileAtomically(const QString& path, const QByteArray& bytes) {
+    AtomicFileWriter writer(path);
+    if (auto opened = writer.open(); !opened)
+        return opened;
+    (void)writer.device()->write(bytes); // commit() reports a failed write
+    return writer.commit();
+}
+
+} // namespace quillora::files

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "platform/result.h"
+
+#include <QIODevice>
+#include <QString>
+
+#include <memory>
+
+// Files and folders the app creates: owner-only whatever the umask, written atomically, and never
+// written through a link that someone planted at the name.
+namespace quillora::files {
+
+// The system's text for an error number ("No space left on device", "File too large").
+QString systemErrorText(int error);
+
+// Creates the folder and any missing parents; every folder made here is 0700. Folders that
+// already exist are left as they are; a file in the way is an error naming the path.
+Status makePrivateDirectoryPath(const QString& path);
+
+// Copies a regular file to a new file (0600) that must not exist yet; a link or anything else
+// at the destination is an error, never followed. A failed copy leaves no destination behind.
+Status copyFilePrivately(const QString& source, const QString& destination);
+
+// Writes a file in place of `targetPath` all at once or not at all. The bytes go into a new
+// owner-only temporary file beside the target (short fixed-length name, created exclusively,
+// links never followed), which commit() flushes to disk and renames over the target. A link at
+// the target is replaced, not its destination; a target that belongs to another user, or is a
+// folder, is an error that leaves it alone.
+class AtomicFileWriter final {
+public:
+    explicit AtomicFileWriter(QString targetPath);
+    ~AtomicFileWriter(); // discards the temporary file unless committed
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    Status open();
+    // Where to write between open() and commit().
+    QIODevice* device() { return &m_file; }
+    Status commit();
+    void cancel();
+
+    QString targetPath() const { return m_target; }
+
+private:
+    Status failure(const QString& cause) const;
+
+    // Writes straight to the descriptor and keeps the first error, which QFile would forget at
+    // the next successful call.
+    class Device final : public QIODevice {
+    public:
+        int fd = -1;
+        int firstError = 0;
+        bool seek(qint64 position) override;
+
+    protected:
+        qint64 readData(char*, qint64) override { return -1; }
+        qint64 writeData(const char* data, qint64 size) override;
+    };
+
+    QString m_target;
+    QString m_temporary;
+    Device m_file;
+    int m_fd = -1;
+};
+
+// Writes all of `bytes` with an AtomicFileWriter.
+Status writeFileAtomically(const QString& path, const QByteArray& bytes);
+
+} // namespace quillora::files

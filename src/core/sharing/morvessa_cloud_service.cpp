@@ -1,0 +1,259 @@
+#include "sharing/morvessa_cloud_service.h"
+
+#include "platform/log.h"
+#include "sharing/cloud_configuration.h"
+#include "sharing/postgres_cloud_database.h"
+
+#include <QDir>
+#include <QFile>
+#include <QUuid>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quillora {
+
+namespace {
+
+QString newUuidText() {
+    return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+}
+
+void log(const char* literal, const QString& value) {
+    logLine(QString::fromUtf8(literal) % QLatin1Char(' ') % value);
+}
+
+template <typename Entry>
+QList<std::shared_ptr<Entry>> sortedBySortOrder(QList<std::shared_ptr<Entry>> entries) {
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const auto& a, const auto& b) { return a->sortOrder() < b->sortOrder(); });
+    return entries;
+}
+
+QString systemError(const QString& what, int error) {
+    return what % QStringLiteral(": ") % QString::fromLocal8Bit(std::strerror(error));
+}
+
+// The payload folder, made owner-only when missing. The temporary directory is shared, so a
+// folder that is a link or belongs to someone else is refused rather than written into.
+Result<QString> payloadFolder() {
+    const QString folder = MorvessaCloudService::temporaryFolder();
+    const QByteArray path = QFile::encodeName(folder);
+    if (!QDir().mkpath(QDir::tempPath()))
+        return Result<QString>::failure(
+            QStringLiteral("The folder “%1” could not be created.").arg(QDir::tempPath()));
+    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
+        return Result<QString>::failure(
+            systemError(QStringLiteral("The folder “%1” could not be created").arg(folder), errno));
+    struct stat info {};
+    if (::lstat(path.constData(), &info) != 0)
+        return Result<QString>::failure(
+            systemError(QStringLiteral("The folder “%1” could not be read").arg(folder), errno));
+    if (!S_ISDIR(info.st_mode) || info.st_uid != ::getuid())
+        return Result<QString>::failure(
+            QStringLiteral("The folder “%1” is not a folder of this user; remove it and try again.")
+                .arg(folder));
+    return folder;
+}
+
+// Writes the bytes to a new file beside `target` (created exclusively, never through a link)
+// and renames it over `target`, so a reader sees the whole file or none.
+Result<QString> writeAtomically(const QString& target, const QByteArray& bytes) {
+    QByteArray scratch = QFile::encodeName(target) + ".XXXXXX";
+    const int fd = ::mkstemp(scratch.data());
+    if (fd < 0)
+        return Result<QString>::failure(
+            systemError(QStringLiteral("The file “%1” could not be created").arg(target), errno));
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int error = n < 0 ? errno : EIO;
+            ::close(fd);
+            ::unlink(scratch.constData());
+            return Result<QString>::failure(
+                systemError(QStringLiteral("The file “%1” could not be written").arg(target), error));
+        }
+        written += n;
+    }
+    if (::close(fd) != 0 || ::rename(scratch.constData(), QFile::encodeName(target).constData()) != 0) {
+        const int error = errno;
+        ::unlink(scratch.constData());
+        return Result<QString>::failure(
+            systemError(QStringLiteral("The file “%1” could not be written").arg(target), error));
+    }
+    return target;
+}
+
+} // namespace
+
+MorvessaCloudService::DatabaseFactory MorvessaCloudService::postgresFromEnvironment() {
+    return [] {
+        return std::make_unique<PostgresCloudDatabase>(PostgresCloudDatabase::configuredConnectionString());
+    };
+}
+
+MorvessaCloudService::MorvessaCloudService(DatabaseFactory database)
+    : m_database(std::move(database)) {}
+
+QString MorvessaCloudService::formatDate(const QDateTime& date) {
+    return date.toUTC().toString(Qt::ISODateWithMs);
+}
+
+PortfolioSnapshot MorvessaCloudService::makePortfolioSnapshot(const PortfolioItem& item) {
+    return PortfolioSnapshot{
+        item.id().toString(QUuid::WithoutBraces).toUpper(),
+        item.caption(),
+        item.sortOrder(),
+        item.orientation() == PortfolioImageOrientation::landscape ? QStringLiteral("landscape")
+                                                                   : QStringLiteral("portrait"),
+        item.imageData().has_value(),
+    };
+}
+
+MorvessaResumePayload MorvessaCloudService::makePayload(const Resume& resume) {
+    const auto optionalDate = [](const std::optional<QDateTime>& date) -> std::optional<QString> {
+        if (!date)
+            return std::nullopt;
+        return formatDate(*date);
+    };
+    MorvessaResumePayload p;
+    p.exportId = newUuidText();
+    p.exportedAt = formatDate(QDateTime::currentDateTimeUtc());
+    p.lastEdited = formatDate(resume.lastEdited());
+    p.coverLetterLastGenerated = optionalDate(resume.coverLetterLastGenerated());
+    p.atsLastGenerated = optionalDate(resume.atsLastGenerated());
+    for (const ExperiencePtr& e : sortedBySortOrder(resume.experienceItems()))
+        p.experienceItems << ExperienceSnapshot{e->role(),    e->company(), e->startDate(),
+                                                e->endDate(), e->details(), e->sortOrder()};
+    for (const EducationPtr& e : sortedBySortOrder(resume.educationItems()))
+        p.educationItems << EducationSnapshot{e->school(), e->degree(), e->year(), e->sortOrder()};
+    for (const PortfolioItemPtr& item : sortedBySortOrder(resume.portfolioItems()))
+        p.portfolioItems << makePortfolioSnapshot(*item);
+    p.title = resume.title();
+    p.fullName = resume.fullName();
+    p.contactInfo = resume.contactInfo();
+    p.summary = resume.summary();
+    p.titleSummary = resume.titleSummary();
+    p.titleExperience = resume.titleExperience();
+    p.titleEducation = resume.titleEducation();
+    p.includeCoverLetter = resume.includeCoverLetter();
+    p.coverLetterText = resume.coverLetterText();
+    p.coverLetterJobPosting = resume.coverLetterJobPosting();
+    p.coverLetterAIContext = resume.coverLetterAIContext();
+    p.includeATSVersion = resume.includeATSVersion();
+    p.atsJobPosting = resume.atsJobPosting();
+    p.atsGeneratedText = resume.atsGeneratedText();
+    p.atsInsertedKeywords = resume.atsInsertedKeywords().value_or(QStringList());
+    p.fontName = resume.fontName();
+    p.templateID = resume.templateID();
+    p.includeSkills = resume.includeSkills();
+    p.suggestedSkills = resume.suggestedSkills();
+    p.appliedSkills = resume.appliedSkills();
+    return p;
+}
+
+QString MorvessaCloudService::temporaryFolder() {
+    return QDir(QDir::tempPath()).filePath(QStringLiteral("Morvessa"));
+}
+
+Result<QString> MorvessaCloudService::writePayloadJSON(const MorvessaResumePayload& payload) {
+    const QByteArray json = encodeMorvessaPayload(payload);
+    const Result<QString> folder = payloadFolder();
+    if (!folder)
+        return folder;
+    return writeAtomically(
+        QDir(*folder).filePath(QStringLiteral("resume-") % payload.exportId % QStringLiteral(".json")), json);
+}
+
+void MorvessaCloudService::removeTemporaryFile(const QString& path) {
+    QFile::remove(path);
+}
+
+CloudResult<Done> MorvessaCloudService::ensureAccountAvailable(CloudDatabase& database) {
+    const CloudResult<CKAccountStatus> status = database.accountStatus();
+    if (!status)
+        return status.failure();
+    if (status.value() != CKAccountStatus::available)
+        return QuilloraCloudKitError::unavailable(status.value());
+    log("☁️ CloudKit write access available for container:", cloudContainerIdentifier());
+    return Done{};
+}
+
+CloudResult<QString> MorvessaCloudService::upload(const MorvessaResumePayload& payload,
+                                                  const QString& pdfPath) const {
+    const std::unique_ptr<CloudDatabase> database = m_database();
+    if (const CloudResult<Done> account = ensureAccountAvailable(*database); !account)
+        return account.failure();
+
+    const Result<QString> jsonPath = writePayloadJSON(payload);
+    if (!jsonPath)
+        return PlatformError{jsonPath.error()};
+
+    CloudRecord record;
+    record.recordType = morvessaRecordType();
+    record.recordName = newUuidText();
+    record.exportId = payload.exportId;
+    record.exportedAt = QDateTime::currentDateTimeUtc();
+    record.title = payload.title;
+    record.fullName = payload.fullName;
+    record.pdfPath = pdfPath;
+    record.jsonPath = *jsonPath;
+
+    const CloudResult<CloudRecord> saved = database->save(record);
+    if (!saved) {
+        log("❌ CloudKit save FAILED:", localizedDescription(saved.failure()));
+        removeTemporaryFile(*jsonPath);
+        return mapCloudKitError(saved.failure());
+    }
+    const QString recordName = saved.value().recordName;
+
+    const CloudResult<CloudRecord> fetched = database->fetch(recordName);
+    if (!fetched) {
+        log("❌ CloudKit read-after-write FAILED:", localizedDescription(fetched.failure()));
+        const QuilloraCloudKitError error = mapCloudKitError(fetched.failure());
+        // The caller gets no record name, so nothing could ever remove this record later:
+        // take it back now, as far as the database lets us.
+        const CloudResult<QString> withdrawn = database->deleteRecord(recordName);
+        if (withdrawn)
+            log("🗑️ Deleted record:", recordName);
+        else
+            log("❌ Delete FAILED:", localizedDescription(withdrawn.failure()));
+        log("❌ CloudKit save FAILED:", error.localizedDescription());
+        removeTemporaryFile(*jsonPath);
+        return mapCloudKitError(error);
+    }
+    log("☁️ CloudKit read-after-write verified:", recordName);
+
+    log("✅ CloudKit save SUCCESS:", recordName);
+    removeTemporaryFile(*jsonPath);
+    return recordName;
+}
+
+CloudResult<Done> MorvessaCloudService::deleteRecord(const QString& recordName) const {
+    const std::unique_ptr<CloudDatabase> database = m_database();
+    if (const CloudResult<Done> account = ensureAccountAvailable(*database); !account)
+        return account;
+
+    const CloudResult<QString> deleted = database->deleteRecord(recordName);
+    if (deleted) {
+        log("🗑️ Deleted record:", recordName);
+        return Done{};
+    }
+    const auto* gone = std::get_if<CKError>(&deleted.failure());
+    if (gone && gone->code == CKError::unknownItem) {
+        log("🗑️ Record already removed:", recordName);
+        return Done{};
+    }
+    log("❌ Delete FAILED:", localizedDescription(deleted.failure()));
+    return mapCloudKitError(deleted.failure());
+}
+
+} // namespace quillora

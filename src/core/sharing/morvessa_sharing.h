@@ -1,0 +1,48 @@
+#pragma once
+
+#include "model/resume.h"
+#include "output/background_theme.h"
+#include "output/resume_pdf_generator.h"
+#include "platform/result.h"
+#include "sharing/morvessa_cloud_service.h"
+
+#include <QFuture>
+#include <QObject>
+
+#include <functional>
+
+namespace quillora {
+
+// The look of the PDF that travels with a shared résumé.
+struct MorvessaPDFStyle final {
+    BackgroundShapeType shape = BackgroundShapeType::circles;
+    BackgroundColorTheme theme = BackgroundColorTheme::pastel;
+    ResumeLayoutMode mode = ResumeLayoutMode::creative;
+};
+
+// The work behind the editor's push and remove actions; the editor keeps its buttons, busy
+// flag and messages. Both read the résumé now (on the UI thread), do the slow part on a
+// worker (rendering the PDF, talking to the database) and come back on the UI thread.
+//
+// The résumé's record name is kept up to date here, as long as the résumé exists, even when
+// the screen that asked has closed meanwhile: a name lost on the way would leave a public
+// record that nobody could remove. `done` is then called only while `screen` lives and the
+// résumé exists. Failures carry the user's message as their text, and a kind: accountStatus
+// (code: the account status), cloud (code: the database's error code), storage (the PDF could
+// not be written) or general.
+
+// Renders the résumé's PDF, publishes it and stores the new record name in
+// morvessaRecordName; `done` gets the name.
+QFuture<void> pushResumeToMorvessa(const MorvessaCloudService& service, QObject* screen,
+                                   const ResumePtr& resume, const MorvessaPDFStyle& style,
+                                   std::function<void(Result<QString>)> done);
+
+// Deletes the record named by the résumé's morvessaRecordName and clears the name. A résumé
+// that is not shared succeeds at once.
+QFuture<void> removeResumeFromMorvessa(const MorvessaCloudService& service, QObject* screen,
+                                       const ResumePtr& resume, std::function<void(Status)> done);
+
+// A cloud failure as the app's error: the user's message and its kind.
+Error cloudError(const CloudFailure& failure);
+
+} // namespace quillora

@@ -1,0 +1,213 @@
+#include "ai/ai_refinable_text_editor.h"
+
+#include "ai/resume_ai_view_model.h"
+#include "controls/glass_capsule_button.h"
+#include "controls/sparkle_button_label.h"
+#include "platform/appearance.h"
+#include "platform/services.h"
+#include "theme/responsive_environment.h"
+#include "theme/scheme_colors.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+namespace quillora {
+
+namespace {
+
+constexpr int editorHeight = 200;
+constexpr int spacing = 12;
+constexpr int verticalInset = 4;
+constexpr int buttonInset = 16;
+
+const QColor errorRed(0xFF, 0x3B, 0x30);
+
+} // namespace
+
+AIRefinableTextEditor::AIRefinableTextEditor(Services& services, SeamlessStarMode mode, QWidget* parent)
+    : AIRefinableTextEditor(AIServices::from(services), services.appearance(), mode, parent) {}
+
+AIRefinableTextEditor::AIRefinableTextEditor(AIServices ai, Appearance& appearance, SeamlessStarMode mode,
+                                             QWidget* parent)
+    : QWidget(parent)
+    , m_mode(mode)
+    , m_viewModel(new ResumeAIViewModel(std::move(ai), this))
+    , m_appearance(&appearance) {
+    const bool summary = mode == SeamlessStarMode::summary;
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, verticalInset, 0, verticalInset);
+    column->setSpacing(spacing);
+
+    auto* backendRow = new QHBoxLayout;
+    backendRow->setSpacing(6);
+    m_backendCaption = new QLabel(QStringLiteral("AI Backend:"), this);
+    m_backendName = new QLabel(this);
+    m_backendName->setObjectName(summary ? QStringLiteral("summaryAIBackendLabel")
+                                         : QStringLiteral("experienceAIBackendLabel"));
+    backendRow->addWidget(m_backendCaption, 0, Qt::AlignVCenter);
+    backendRow->addWidget(m_backendName, 0, Qt::AlignVCenter);
+    backendRow->addStretch(1);
+    column->addLayout(backendRow);
+
+    m_textEdit = new QPlainTextEdit(this);
+    m_textEdit->setObjectName(summary ? QStringLiteral("summaryAITextEditor")
+                                      : QStringLiteral("experienceAITextEditor"));
+    m_textEdit->setAccessibleName(summary ? QStringLiteral("Summary") : QStringLiteral("Experience details"));
+    m_textEdit->setAccessibleDescription(QStringLiteral("Enter text and optionally refine it with AI"));
+    m_textEdit->setFixedHeight(editorHeight);
+    m_textEdit->setFrameShape(QFrame::NoFrame);
+    m_textEdit->setTabChangesFocus(true);
+    column->addWidget(m_textEdit);
+
+    m_message = new QLabel(this);
+    m_message->setObjectName(summary ? QStringLiteral("summaryAIMessage")
+                                     : QStringLiteral("experienceAIMessage"));
+    m_message->setWordWrap(true);
+    m_message->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    column->addWidget(m_message);
+
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->setContentsMargins(buttonInset, 0, buttonInset, 0);
+    m_button = new GlassCapsuleButton(this);
+    m_button->setObjectName(summary ? QStringLiteral("refineSummaryButton")
+                                    : QStringLiteral("refineExperienceButton"));
+    m_button->setAccessibleDescription(QStringLiteral("Refines the current text using AI"));
+    m_buttonLabel = new SparkleButtonLabel;
+    m_button->setLabelWidget(m_buttonLabel);
+    buttonRow->addWidget(m_button);
+    buttonRow->addStretch(1);
+    column->addLayout(buttonRow);
+
+    connect(m_textEdit, &QPlainTextEdit::textChanged, this, [this] {
+        if (!m_loading)
+            emit textEdited(m_textEdit->toPlainText());
+    });
+    connect(m_button, &QPushButton::clicked, this, &AIRefinableTextEditor::refineButtonAction);
+    connect(m_viewModel, &ResumeAIViewModel::backendChanged, this, &AIRefinableTextEditor::updateBackend);
+    connect(m_viewModel, &ResumeAIViewModel::errorMessageChanged, this,
+            &AIRefinableTextEditor::updateMessage);
+    connect(m_viewModel, &ResumeAIViewModel::busyChanged, this, &AIRefinableTextEditor::updateBusy);
+    connect(m_appearance, &Appearance::changed, this, &AIRefinableTextEditor::applyScheme);
+
+    updateBackend();
+    updateMessage();
+    updateBusy();
+    applyFonts();
+    applyScheme();
+}
+
+AIRefinableTextEditor::~AIRefinableTextEditor() = default;
+
+QString AIRefinableTextEditor::text() const {
+    return m_textEdit->toPlainText();
+}
+
+void AIRefinableTextEditor::setText(const QString& text) {
+    if (text == m_textEdit->toPlainText())
+        return;
+    m_loading = true;
+    m_textEdit->setPlainText(text);
+    m_loading = false;
+}
+
+void AIRefinableTextEditor::setSummaryContextProvider(ContextProvider provider) {
+    m_summaryContext = std::move(provider);
+}
+
+void AIRefinableTextEditor::setResumeContextProvider(ContextProvider provider) {
+    m_resumeContext = std::move(provider);
+}
+
+void AIRefinableTextEditor::setResume(std::shared_ptr<const Record> resume) {
+    m_viewModel->setResume(std::move(resume));
+}
+
+void AIRefinableTextEditor::refineButtonAction() {
+    const std::optional<QString> summaryContext = m_summaryContext ? m_summaryContext() : std::nullopt;
+    const std::optional<QString> resumeContext = m_resumeContext ? m_resumeContext() : std::nullopt;
+    // The view model is this widget's child: once the widget is gone nothing arrives here.
+    m_viewModel->refine(text(), summaryContext, resumeContext, m_mode,
+                        [this](const QString& produced) { applyRefinedText(produced); });
+}
+
+void AIRefinableTextEditor::applyRefinedText(const QString& refined) {
+    if (refined.isEmpty())
+        return;
+    // One undoable edit, so the user can take the rewrite back.
+    QTextCursor cursor(m_textEdit->document());
+    cursor.beginEditBlock();
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(refined);
+    cursor.endEditBlock();
+}
+
+void AIRefinableTextEditor::updateBackend() {
+    const AIBackend backend = m_viewModel->backend();
+    switch (backend) {
+    case AIBackend::openAI:
+        m_backendName->setText(QStringLiteral("OpenAI"));
+        break;
+    case AIBackend::appleOnDevice:
+        m_backendName->setText(QStringLiteral("Apple On-Device"));
+        break;
+    case AIBackend::unavailable:
+        m_backendName->setText(QStringLiteral("None available"));
+        break;
+    }
+    const QString title = backend == AIBackend::openAI ? QStringLiteral("STAR with OpenAI")
+                                                       : QStringLiteral("STAR with Apple AI");
+    m_buttonLabel->setTitle(title);
+    m_button->setAccessibleName(title);
+    applyScheme();
+}
+
+void AIRefinableTextEditor::updateMessage() {
+    const std::optional<QString> message = m_viewModel->errorMessage();
+    m_message->setText(message.value_or(QString()));
+    m_message->setVisible(message.has_value());
+}
+
+void AIRefinableTextEditor::updateBusy() {
+    const bool busy = m_viewModel->isBusy();
+    m_buttonLabel->setBusy(busy);
+    m_button->setEnabled(!busy);
+}
+
+bool AIRefinableTextEditor::event(QEvent* event) {
+    if (event->type() == responsiveLayoutChangeEvent() || event->type() == QEvent::ParentChange)
+        applyFonts();
+    return QWidget::event(event);
+}
+
+void AIRefinableTextEditor::applyFonts() {
+    const qreal width = responsiveLayout(this).width;
+    const qreal t = (width - 375) / 1065;
+    const qreal s = t <= 0 ? 0 : std::min<qreal>(t, 1);
+    m_textEdit->setFont(systemFont(16 + 4 * s));
+    m_backendCaption->setFont(systemFont(12 + 2 * s, QFont::Bold));
+    m_backendName->setFont(systemFont(12 + 2 * s, QFont::Bold));
+    m_message->setFont(systemFont(12 + 2 * s));
+}
+
+void AIRefinableTextEditor::applyScheme() {
+    const bool light = m_appearance->isLight();
+    const QColor secondary = schemeColors::secondaryLabel(light);
+    const QColor ink = schemeColors::ink(light);
+    const QColor outline = light ? QColor(0, 0, 0, 56) : QColor(255, 255, 255, 56);
+    const bool unavailable = m_viewModel->backend() == AIBackend::unavailable;
+    m_backendCaption->setStyleSheet(QStringLiteral("color: %1;").arg(secondary.name(QColor::HexArgb)));
+    m_backendName->setStyleSheet(
+        QStringLiteral("color: %1;").arg((unavailable ? errorRed : secondary).name(QColor::HexArgb)));
+    m_message->setStyleSheet(QStringLiteral("color: %1;").arg(errorRed.name(QColor::HexArgb)));
+    m_textEdit->setStyleSheet(
+        QStringLiteral("QPlainTextEdit { background: transparent; color: %1; border: 1px solid "
+                       "%2; border-radius: 12px; padding: 8px; }")
+            .arg(ink.name(QColor::HexArgb), outline.name(QColor::HexArgb)));
+}
+
+} // namespace quillora

@@ -1,0 +1,316 @@
+#include "output/resume_export_snapshot.h"
+#include "output/resume_pdf_generator.h"
+#include "support/resume_fixtures.h"
+#include "support/test_home.h"
+#include "theme/font_resolver.h"
+
+#include <QApplication>
+#include <QProcess>
+#include <QSet>
+#include <QtTest>
+
+using namespace quillora;
+
+// An ATS reads a résumé through the text a PDF carries, not through its look: every character
+// typed in any script has to come back out of the file as it was typed.
+
+namespace {
+
+QString run(const QString& program, const QStringList& args) {
+    QProcess process;
+    process.start(program, args);
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        qWarning() << program << args << process.readAllStandardError();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The text in reading order, one line of the page per line, as pdftotext gives it to an ATS.
+QString extractedText(const QString& pdf) {
+    return run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+}
+
+// pdftotext writes every gap between words as a plain space, whatever space character drew it.
+QString withPlainSpaces(QString text) {
+    for (QChar& c : text) {
+        if (c.isSpace() && c != u'\n')
+            c = u' ';
+    }
+    return text;
+}
+
+// True when `typed` occurs in `extracted` character for character, where the only differences
+// are the layout's line breaks: a break in place of the space a line ended at, or between two
+// characters of a word or of CJK text that wrapped there. pdftotext joins a line that ends in a
+// hyphen to the next one and drops the hyphen. `breaks` counts the breaks.
+bool appearsAsLaidOut(const QString& extracted, const QString& typed, int* breaks) {
+    const QString wanted = withPlainSpaces(typed);
+    for (qsizetype start = extracted.indexOf(wanted.front()); start >= 0;
+         start = extracted.indexOf(wanted.front(), start + 1)) {
+        qsizetype i = 0, j = start;
+        int lineBreaks = 0;
+        while (i < wanted.size() && j < extracted.size()) {
+            const QChar out = extracted.at(j);
+            if (out == wanted.at(i)) {
+                ++i;
+                ++j;
+            } else if (out == u'\n' && i > 0) {
+                ++lineBreaks;
+                ++j;
+                if (wanted.at(i) == u' ')
+                    ++i;
+            } else if (wanted.at(i) == u'-' && i > 0) {
+                ++lineBreaks;
+                ++i;
+            } else {
+                break;
+            }
+        }
+        if (i == wanted.size()) {
+            *breaks = lineBreaks;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Every font listed by pdffonts is embedded; returns the font names.
+QStringList embeddedFonts(const QString& pdf, QString* notEmbedded) {
+    const QStringList rows = run(QStringLiteral("pdffonts"), {pdf}).split(u'\n', Qt::SkipEmptyParts).mid(2);
+    QStringList names;
+    for (const QString& row : rows) {
+        if (!row.contains(QStringLiteral(" yes ")))
+            *notEmbedded += row + u'\n';
+        names.append(row.section(u' ', 0, 0));
+    }
+    return names;
+}
+
+// Formatting characters a reader adds around right-to-left runs.
+bool isDirectionMark(QChar c) {
+    const char16_t u = c.unicode();
+    return u == 0x200E || u == 0x200F || (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069);
+}
+
+// The texts of one résumé in one script.
+struct Sample {
+    QString fullName, contact, summaryTitle, summary, role, company, details, skill, degree, school;
+
+    QStringList fields() const {
+        return {fullName, contact, summaryTitle, summary, role, company, details, skill, degree, school};
+    }
+};
+
+ResumePtr resumeOf(const Sample& s, const QString& fontName) {
+    ResumePtr r = test::makeEmptyResume(QStringLiteral("Extraction"));
+    r->setFontName(fontName);
+    r->setFullName(s.fullName);
+    r->setContactInfo(s.contact);
+    r->setTitleSummary(s.summaryTitle);
+    r->setSummary(s.summary);
+    r->setTitleExperience(s.company);
+    r->setExperienceItems({std::make_shared<Experience>(s.role, s.company, QStringLiteral("2019"),
+                                                        QStringLiteral("2024"), s.details, 0)});
+    r->setAppliedSkills({s.skill});
+    r->setTitleEducation(s.school);
+    r->setEducationItems({std::make_shared<Education>(s.school, s.degree, QStringLiteral("2018"), 0)});
+    return r;
+}
+
+QString exportPdf(const ResumeRepresentable& resume, ResumeLayoutMode mode) {
+    const ResumeExportSnapshot snapshot(resume);
+    const Result<QString> result = ResumePDFGenerator::exportPDF(snapshot, BackgroundShapeType::circles,
+                                                                 BackgroundColorTheme::pastel, mode);
+    if (!result.ok())
+        qWarning() << result.error();
+    return result.ok() ? result.value() : QString();
+}
+
+// clang-format off
+const Sample kSimplifiedChinese{
+    QStringLiteral("王小明"), QStringLiteral("电话 138 0000 0000 · 北京"), QStringLiteral("个人简介"),
+    QStringLiteral("资深软件工程师，十年以上分布式系统开发经验。负责设计和实现大规模数据处理平台，"
+                   "带领团队完成人工智能与自然语言处理项目，见证产品从零到一的成长。"),
+    QStringLiteral("高级工程师"), QStringLiteral("长城科技有限公司"),
+    QStringLiteral("主导车联网数据平台，日处理十亿条记录；优化金融风控模型。"),
+    QStringLiteral("机器学习、言语处理"), QStringLiteral("计算机科学硕士"), QStringLiteral("清华大学")};
+const Sample kTraditionalChinese{
+    QStringLiteral("陳大文"), QStringLiteral("電話 0912 345 678 · 臺北"), QStringLiteral("個人簡介"),
+    QStringLiteral("資深軟體工程師，擁有十年以上的分散式系統開發經驗。負責設計與實現大規模資料處理平台，"
+                   "帶領團隊完成人工智慧與自然語言處理專案。"),
+    QStringLiteral("首席工程師"), QStringLiteral("長門資訊股份有限公司"),
+    QStringLiteral("建置鳥類辨識系統；門市營運儀表板，頁面載入時間縮短一半。"),
+    QStringLiteral("雲端運算、龜速網路最佳化"), QStringLiteral("資訊工程學系學士"), QStringLiteral("國立臺灣大學")};
+const Sample kJapanese{
+    QStringLiteral("山田太郎"), QStringLiteral("電話 090-1234-5678・東京都"), QStringLiteral("職務要約"),
+    QStringLiteral("月曜日から金曜日まで勤務。人工知能と言語処理の研究・開発に十年間従事し、"
+                   "大規模データ基盤の設計から運用までを担当。　社内勉強会を主催～若手育成にも注力。"),
+    QStringLiteral("主任研究員"), QStringLiteral("日本語処理株式会社"),
+    QStringLiteral("金融機関向け文書解析システムを開発／導入（入力工数を半減）。"),
+    QStringLiteral("自然言語処理・機械学習"), QStringLiteral("情報理工学修士"), QStringLiteral("東京大学大学院")};
+const Sample kKorean{
+    QStringLiteral("김민준"), QStringLiteral("전화 010-1234-5678 · 서울"), QStringLiteral("자기소개"),
+    QStringLiteral("10년 경력의 소프트웨어 엔지니어로서 대규모 데이터 처리 플랫폼을 설계하고 "
+                   "구현했습니다. 인공지능과 자연어 처리 프로젝트를 이끌었습니다."),
+    QStringLiteral("수석 엔지니어"), QStringLiteral("한빛소프트 주식회사"),
+    QStringLiteral("결제 시스템의 응답 시간을 절반으로 줄였습니다."),
+    QStringLiteral("분산 시스템"), QStringLiteral("컴퓨터공학 석사"), QStringLiteral("서울대학교")};
+const Sample kAccentedLatin{
+    QStringLiteral("Zoë Ångström-Núñez"), QStringLiteral("zoe@example.com · Malmö, Sverige"),
+    QStringLiteral("Résumé"),
+    QStringLiteral("Ingénieure logicielle chevronnée : conçoit des systèmes distribués fiables, "
+                   "pilote l'équipe « données » à São Paulo, Kraków et Reykjavík; façade, crème brûlée, "
+                   "naïveté, Ærøskøbing, Łódź, Dvořák, İstanbul, Þórður."),
+    QStringLiteral("Directrice technique"), QStringLiteral("Société Générale d'Ingénierie"),
+    QStringLiteral("Réduit les coûts d'exploitation de 30 % grâce à l'automatisation."),
+    QStringLiteral("Français, Español, Português, Čeština"), QStringLiteral("Maîtrise en génie"),
+    QStringLiteral("École Polytechnique Fédérale")};
+const Sample kMixed{
+    QStringLiteral("Léa 王 Müller 山田"), QStringLiteral("lea@example.com · 東京 · Zürich · 서울"),
+    QStringLiteral("Summary 概要 요약"),
+    QStringLiteral("Trilingual engineer (English, 中文, 日本語) who led the café-chain app in "
+                   "São Paulo and 上海; 한국어 fluent. 人工知能・言語処理 and naïve Bayes models."),
+    QStringLiteral("Lead Engineer 主任"), QStringLiteral("Global Ltd. 株式会社"),
+    QStringLiteral("Built 数据平台 for Zürich and 서울 teams."),
+    QStringLiteral("Python, 机器学习, 日本語"), QStringLiteral("MSc 情報科学"), QStringLiteral("ETH Zürich 大学")};
+// Characters that look like others and share their glyphs in the CJK faces, typed on purpose:
+// Kangxi radicals, a radical supplement form, compatibility ideographs, the Latin middle dot
+// next to the katakana one, the figure dash next to the en dash.
+const Sample kLookAlikes{
+    QStringLiteral("\u2F00\u4E00 \u2F08\u4EBA"), QStringLiteral("\u00B7\u30FB \u2012\u2013"),
+    QStringLiteral("\u2EC5\u89C1"),
+    QStringLiteral("\uF900\u8C48 \uF914\u6A02 \u2F49\u6708 \u2FA6\u91D1 \uFF0F\u2215 \u301C\uFF5E"),
+    QStringLiteral("\u2F2F\u5DE5"), QStringLiteral("\u2F24\u5927"), QStringLiteral("\u2F94\u8A00"),
+    QStringLiteral("\u2F47\u65E5"), QStringLiteral("\u3008\u2329"), QStringLiteral("\u2026\u22EF")};
+// clang-format on
+
+} // namespace
+
+class PdfTextExtractionTest final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { FontResolver::registerAppFonts(); }
+
+    void everyCharacterReadsBackAsTyped_data() {
+        QTest::addColumn<Sample>("sample");
+        QTest::addColumn<ResumeLayoutMode>("mode");
+        QTest::addColumn<QString>("fontName");
+        const QList<std::pair<const char*, Sample>> samples{
+            {"simplified Chinese", kSimplifiedChinese},
+            {"traditional Chinese", kTraditionalChinese},
+            {"Japanese", kJapanese},
+            {"Korean", kKorean},
+            {"accented Latin", kAccentedLatin},
+            {"mixed", kMixed},
+            {"look-alikes", kLookAlikes},
+        };
+        for (const auto& [name, sample] : samples) {
+            QTest::addRow("%s, ATS", name) << sample << ResumeLayoutMode::ats << QString();
+            QTest::addRow("%s, creative sans", name)
+                << sample << ResumeLayoutMode::creative << QStringLiteral("Avenir Next");
+            QTest::addRow("%s, creative serif", name)
+                << sample << ResumeLayoutMode::creative << QStringLiteral("Georgia");
+        }
+    }
+
+    void everyCharacterReadsBackAsTyped() {
+        QFETCH(Sample, sample);
+        QFETCH(ResumeLayoutMode, mode);
+        QFETCH(QString, fontName);
+        const QString pdf = exportPdf(*resumeOf(sample, fontName), mode);
+        QVERIFY(!pdf.isEmpty());
+
+        const QString text = extractedText(pdf);
+        int summaryBreaks = -1;
+        for (const QString& field : sample.fields()) {
+            int breaks = 0;
+            QVERIFY2(appearsAsLaidOut(text, field, &breaks),
+                     qPrintable(u"not found as typed: " + field + u"\n--- extracted ---\n" + text));
+            if (field == sample.summary)
+                summaryBreaks = breaks;
+        }
+        // The summary is longer than a line in both layouts: the check above saw it wrapped.
+        if (sample.summary.size() > 80)
+            QVERIFY2(summaryBreaks > 0, qPrintable(text));
+
+        QString notEmbedded;
+        const QStringList fonts = embeddedFonts(pdf, &notEmbedded);
+        QVERIFY2(notEmbedded.isEmpty(), qPrintable(notEmbedded));
+        QVERIFY(!fonts.isEmpty());
+    }
+
+    // Devanagari and Arabic come back through the reader's own shaping and direction, so their
+    // order and conjuncts may differ; but no look-alike or presentation form takes a typed
+    // character's place.
+    void shapedScriptsBringNoForeignCharacters_data() {
+        QTest::addColumn<Sample>("sample");
+        QTest::addColumn<ResumeLayoutMode>("mode");
+        // clang-format off
+        const Sample hindi{
+            QStringLiteral("राहुल शर्मा"), QStringLiteral("फ़ोन 98765 43210 · दिल्ली"), QStringLiteral("सारांश"),
+            QStringLiteral("दस वर्षों के अनुभव वाले सॉफ्टवेयर इंजीनियर, जिन्होंने बड़े डेटा प्लेटफ़ॉर्म बनाए।"),
+            QStringLiteral("वरिष्ठ इंजीनियर"), QStringLiteral("भारतीय सॉफ्टवेयर लिमिटेड"),
+            QStringLiteral("भुगतान प्रणाली की गति दोगुनी की।"), QStringLiteral("कृत्रिम बुद्धिमत्ता"),
+            QStringLiteral("कंप्यूटर विज्ञान में स्नातकोत्तर"), QStringLiteral("दिल्ली विश्वविद्यालय")};
+        const Sample arabic{
+            QStringLiteral("أحمد المصري"), QStringLiteral("هاتف 0100 123 4567 · القاهرة"), QStringLiteral("الملخص"),
+            QStringLiteral("مهندس برمجيات ذو خبرة عشر سنوات في تصميم وبناء منصات البيانات الكبيرة والذكاء الاصطناعي."),
+            QStringLiteral("مهندس أول"), QStringLiteral("شركة البرمجيات العربية"),
+            QStringLiteral("ضاعف سرعة نظام الدفع."), QStringLiteral("معالجة اللغة الطبيعية"),
+            QStringLiteral("ماجستير علوم الحاسب"), QStringLiteral("جامعة القاهرة")};
+        // clang-format on
+        for (ResumeLayoutMode mode : {ResumeLayoutMode::ats, ResumeLayoutMode::creative}) {
+            const char* layout = mode == ResumeLayoutMode::ats ? "ATS" : "creative";
+            QTest::addRow("Hindi, %s", layout) << hindi << mode;
+            QTest::addRow("Arabic, %s", layout) << arabic << mode;
+        }
+    }
+
+    void shapedScriptsBringNoForeignCharacters() {
+        QFETCH(Sample, sample);
+        QFETCH(ResumeLayoutMode, mode);
+        const QString pdf = exportPdf(*resumeOf(sample, QStringLiteral("Avenir Next")), mode);
+        QVERIFY(!pdf.isEmpty());
+
+        // The page's own words: the fixed section title and the date line.
+        QSet<QChar> allowed;
+        for (const QString& field :
+             sample.fields() + QStringList{QStringLiteral("Skills • 2019 \u2013 2024 2018")}) {
+            for (const QChar c : field)
+                allowed.insert(c);
+        }
+        const QString text = extractedText(pdf);
+        QString foreign;
+        for (const QChar c : text) {
+            if (!c.isSpace() && !isDirectionMark(c) && !allowed.contains(c) && !foreign.contains(c))
+                foreign += c;
+        }
+        QVERIFY2(foreign.isEmpty(), qPrintable(u"characters not in the input: " + foreign + u"\n" + text));
+        // Most of the text does come back.
+        int found = 0;
+        for (const QChar c : sample.summary)
+            found += text.contains(c) ? 1 : 0;
+        QVERIFY2(found * 2 > sample.summary.size(), qPrintable(text));
+
+        QString notEmbedded;
+        embeddedFonts(pdf, &notEmbedded);
+        QVERIFY2(notEmbedded.isEmpty(), qPrintable(notEmbedded));
+    }
+
+    // The file names each face it draws: the CJK text comes from the derived faces.
+    void cjkTextIsSetInTheExactFaces() {
+        const QString pdf = exportPdf(*resumeOf(kJapanese, QString()), ResumeLayoutMode::ats);
+        QString notEmbedded;
+        const QStringList fonts = embeddedFonts(pdf, &notEmbedded);
+        QVERIFY2(std::any_of(fonts.cbegin(), fonts.cend(),
+                             [](const QString& f) { return f.contains(QStringLiteral("CJK")); }),
+                 qPrintable(fonts.join(u'\n')));
+        for (const QString& font : fonts) {
+            if (font.contains(QStringLiteral("CJK")))
+                QVERIFY2(font.contains(QStringLiteral("Exact")), qPrintable(font));
+        }
+    }
+};
+
+QUILLORA_TEST_MAIN(PdfTextExtractionTest)
+#include "test_pdf_text_extraction.moc"

@@ -1,0 +1,224 @@
+#include "core/store/backup_folder_helpers.h"
+#include "output/resume_export_snapshot.h"
+#include "output/resume_pdf_generator.h"
+#include "platform/safe_files.h"
+#include "platform/settings.h"
+#include "store/app_store.h"
+#include "store/store_location.h"
+#include "store/store_snapshots.h"
+#include "store/user_backup.h"
+#include "support/resume_fixtures.h"
+#include "support/stdout_capture.h"
+#include "support/test_home.h"
+
+#include <QApplication>
+#include <QDirIterator>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace quillora;
+
+namespace {
+
+mode_t modeOf(const QString& path) {
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 07777;
+}
+
+bool isLink(const QString& path) {
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
+ResumeExportSnapshot exportable(const QString& title) {
+    ResumeExportSnapshot resume;
+    resume.m_title = title;
+    resume.m_fullName = QStringLiteral("Avery Quinn");
+    resume.m_summary = QStringLiteral("Operations lead.");
+    return resume;
+}
+
+Result<QString> exportATS(const QString& title) {
+    return ResumePDFGenerator::exportPDF(exportable(title), BackgroundShapeType::circles,
+                                         BackgroundColorTheme::pastel, ResumeLayoutMode::ats);
+}
+
+// Sets the process umask for the life of the scope.
+class UmaskScope final {
+public:
+    explicit UmaskScope(mode_t mask)
+        : m_previous(::umask(mask)) {}
+    ~UmaskScope() { ::umask(m_previous); }
+    UmaskScope(const UmaskScope&) = delete;
+    UmaskScope& operator=(const UmaskScope&) = delete;
+
+private:
+    mode_t m_previous;
+};
+
+} // namespace
+
+class SafeFilesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { test::resetDataDirectory(); }
+
+    void exportReplacesALinkPlantedAtItsName() {
+        const QString victim = QDir::tempPath() + QStringLiteral("/victim-bashrc");
+        QVERIFY(test::writeFile(victim, "export PATH=/usr/bin\n"));
+        const QString path = ResumePDFGenerator::filePathForTitle(QStringLiteral("Planted"));
+        QFile::remove(path);
+        QVERIFY(QFile::link(victim, path));
+
+        const auto exported = test::printedBy([&] { QVERIFY(exportATS(QStringLiteral("Planted")).ok()); });
+        QVERIFY(exported.isEmpty());
+        QCOMPARE(test::readFile(victim), QByteArray("export PATH=/usr/bin\n"));
+        QVERIFY(!isLink(path));
+        QVERIFY(test::readFile(path).startsWith("%PDF-"));
+        QCOMPARE(modeOf(path), mode_t(0600));
+        // A dangling link is replaced the same way, and nothing is created where it pointed.
+        const QString nowhere = QDir::tempPath() + QStringLiteral("/created-through-link");
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QFile::link(nowhere, path));
+        QVERIFY(exportATS(QStringLiteral("Planted")).ok());
+        QVERIFY(!QFileInfo::exists(nowhere));
+        QVERIFY(!isLink(path));
+        // No temporary file is left in the shared folder.
+        QCOMPARE(
+            QDir(QDir::tempPath()).entryList({QStringLiteral(".quillora-*")}, QDir::Hidden | QDir::Files),
+            QStringList());
+    }
+
+    void anotherUsersFileAtTheNameIsAClearError() {
+        if (::geteuid() != 0)
+            QSKIP("needs root to give a file to another user");
+        const QString path = ResumePDFGenerator::filePathForTitle(QStringLiteral("Theirs"));
+        QVERIFY(test::writeFile(path, "someone else's"));
+        QCOMPARE(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+        Result<QString> exported = QString();
+        const QStringList lines = test::printedBy([&] { exported = exportATS(QStringLiteral("Theirs")); });
+        QVERIFY(!exported.ok());
+        QCOMPARE(lines,
+                 QStringList{QStringLiteral("❌ PDF Export Failed: Could not write “") + path +
+                             QStringLiteral("”: a file of that name belongs to another user, so it was "
+                                            "left as it is.")});
+        QCOMPARE(test::readFile(path), QByteArray("someone else's"));
+        QFile::remove(path);
+    }
+
+    void longTitlesExportAgainAndAgain() {
+        const QString title = QString(246, QLatin1Char('t')); // 250 bytes with ".pdf"
+        QCOMPARE(ResumePDFGenerator::fileNameForTitle(title).toUtf8().size(), 250);
+        const auto first = exportATS(title);
+        QVERIFY2(first.ok(), qPrintable(first.error()));
+        const auto second = exportATS(title);
+        QVERIFY2(second.ok(), qPrintable(second.error()));
+        QCOMPARE(second.value(), first.value());
+        // The longest name the file system takes, too.
+        const QString longest = QString(300, QChar(u'é'));
+        QVERIFY(exportATS(longest).ok());
+        QVERIFY(exportATS(longest).ok());
+    }
+
+    void everythingCreatedIsOwnerOnlyWhateverTheUmask() {
+        const UmaskScope open(0);
+        Settings settings(QDir::tempPath() + QStringLiteral("/config/new/Quillora.conf"));
+        settings.setSelectedGradientID(7);
+        QCOMPARE(modeOf(settings.fileName()), mode_t(0600));
+        QCOMPARE(modeOf(QDir::tempPath() + QStringLiteral("/config/new")), mode_t(0700));
+        QCOMPARE(modeOf(QDir::tempPath() + QStringLiteral("/config")), mode_t(0700));
+
+        {
+            AppStore store;
+            (void)test::printedBy([&] { store = openAppStore(); });
+            QVERIFY(store.container);
+            store.container->mainContext().insert(test::makeFullResume());
+            QVERIFY(store.container->mainContext().save().ok());
+            for (const QString& path : storeFileURLs())
+                QVERIFY2(modeOf(path) == 0600, qPrintable(path));
+            (void)test::printedBy(
+                [&] { writeUserBackup(store.container->mainContext(), QStringLiteral("launch")); });
+        }
+        (void)test::printedBy([] { QVERIFY(captureStoreSnapshot(QStringLiteral("launch-preflight")).ok()); });
+        QVERIFY(exportATS(QStringLiteral("Umask")).ok());
+        QCOMPARE(modeOf(ResumePDFGenerator::filePathForTitle(QStringLiteral("Umask"))), mode_t(0600));
+
+        QStringList checked;
+        for (const QString& folder : {storeDirectoryURL(), backupsDirectoryURL()})
+            QCOMPARE(modeOf(folder), mode_t(0700));
+        QDirIterator it(backupsDirectoryURL(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            const mode_t expected = QFileInfo(path).isDir() ? 0700 : 0600;
+            QVERIFY2(modeOf(path) == expected, qPrintable(path));
+            checked << it.fileName();
+        }
+        QVERIFY(checked.contains(QStringLiteral("latest-resume-backup.json")));
+        QVERIFY(checked.contains(QStringLiteral("default.store")));
+        QVERIFY(checked.size() >= 4); // latest, time-stamped, snapshot folder, its store file
+    }
+
+    void failedSnapshotLeavesNoFolder() {
+        QVERIFY(ensureStoreDirectory().ok());
+        QVERIFY(test::writeFile(storeFileURL(), "main"));
+        // A log file that cannot be read: the copy fails part-way.
+        QVERIFY(QFile::link(QStringLiteral("/nonexistent/wal"), storeFileURL() + QStringLiteral("-wal")));
+        Status captured = success();
+        (void)test::printedBy([&] { captured = captureStoreSnapshot(QStringLiteral("launch-preflight")); });
+        QVERIFY(!captured.ok());
+        QCOMPARE(test::backupsListing(), QStringList());
+    }
+
+    void settingsChmodNothingButTheirFile() {
+        const QString folder = QDir::tempPath() + QStringLiteral("/settings-folder.conf");
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                  QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                                  QFileDevice::ExeOther));
+        const mode_t before = modeOf(folder);
+        std::unique_ptr<Settings> settings;
+        QStringList lines = test::printedBy([&] { settings = std::make_unique<Settings>(folder); });
+        QCOMPARE(lines.size(), 1); // it cannot be read as a settings file
+        lines = test::printedBy([&] { settings->setSelectedGradientID(2); });
+        QCOMPARE(modeOf(folder), before);
+        QCOMPARE(lines, QStringList{QStringLiteral("⚠️ Settings could not be saved to ") + folder});
+    }
+
+    void unreadableSettingsAreReportedOnceAndSavesSucceed() {
+        const QString path = QDir::tempPath() + QStringLiteral("/garbage.conf");
+        QVERIFY(test::writeFile(path, "[Gen\nx\\y=1\n=2\n[[\n"));
+        QStringList lines = test::printedBy([&] {
+            Settings first(path);
+            Settings second(path); // the same file again: no second report
+            QCOMPARE(first.selectedGradientID(), Settings::defaultSelectedGradientID);
+        });
+        QCOMPARE(lines, QStringList{QStringLiteral("⚠️ Settings could not be read from ") + path +
+                                    QStringLiteral("; the defaults are used until a setting is saved.")});
+        Settings settings(path);
+        lines = test::printedBy([&] { settings.setSelectedGradientID(9); });
+        QCOMPARE(lines, QStringList()); // the save worked, so nothing claims otherwise
+        QCOMPARE(Settings(path).selectedGradientID(), 9);
+    }
+
+    void writeErrorsNameTheirCause() {
+        // A folder where the file should go, and a folder that does not exist.
+        const QString folder = QDir::tempPath() + QStringLiteral("/a-folder");
+        QVERIFY(QDir().mkpath(folder));
+        const Status intoFolder = files::writeFileAtomically(folder, "x");
+        QCOMPARE(intoFolder.error(), QStringLiteral("Could not write “") + folder +
+                                         QStringLiteral("”: a folder of that name is in the way."));
+        const Status missing =
+            files::writeFileAtomically(QDir::tempPath() + QStringLiteral("/no/such/file"), "x");
+        QVERIFY2(missing.error().endsWith(QStringLiteral("No such file or directory")),
+                 qPrintable(missing.error()));
+        QCOMPARE(files::systemErrorText(ENOSPC), QStringLiteral("No space left on device"));
+        QCOMPARE(files::systemErrorText(EFBIG), QStringLiteral("File too large"));
+    }
+};
+
+QUILLORA_TEST_MAIN(SafeFilesTest)
+#include "test_safe_files.moc"

@@ -1,0 +1,303 @@
+#include "output/resume_export_snapshot.h"
+#include "output/resume_pdf_generator.h"
+#include "sharing/cloud_configuration.h"
+#include "sharing/morvessa_cloud_service.h"
+#include "sharing/postgres_cloud_database.h"
+#include "support/cloud_test_database.h"
+#include "support/resume_fixtures.h"
+#include "support/stdout_capture.h"
+#include "support/test_home.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QTest>
+
+using namespace quillora;
+
+namespace {
+
+const QString kTable = QStringLiteral("\"QuilloraResume\"");
+
+QString accessAdvice() {
+    return QStringLiteral("This build does not have access to CloudKit container ") %
+           cloudContainerIdentifier() %
+           QStringLiteral(
+               ". Check the app's iCloud capability, entitlements, and signing team on this device.");
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+template <typename T> QString failureText(const CloudResult<T>& result) {
+    return result ? QString() : localizedDescription(result.failure());
+}
+
+MorvessaCloudService serviceFor(const QString& connectionString) {
+    return MorvessaCloudService(
+        [connectionString] { return std::make_unique<PostgresCloudDatabase>(connectionString); });
+}
+
+} // namespace
+
+// The cloud service against a real PostgreSQL server (test.sh starts a throw-away one).
+class TestCloudDatabase final : public QObject {
+    Q_OBJECT
+
+private:
+    test::CloudTestDatabase m_db;
+    ResumePtr m_resume = test::makeFullResume();
+    QString m_pdf;
+
+    int rowCount() {
+        return m_db.rows(QStringLiteral("SELECT count(*) FROM ") + kTable).value(0).value(0).toInt();
+    }
+    QStringList payloadFiles() const {
+        return QDir(MorvessaCloudService::temporaryFolder()).entryList(QDir::Files | QDir::Hidden);
+    }
+    CloudResult<QString> upload(const MorvessaCloudService& service, QStringList* lines = nullptr) {
+        const MorvessaResumePayload payload = MorvessaCloudService::makePayload(*m_resume);
+        std::optional<CloudResult<QString>> result;
+        const QStringList printed = test::printedBy([&] { result = service.upload(payload, m_pdf); });
+        if (lines)
+            *lines = printed;
+        return *result;
+    }
+    // Makes the table the way the service does, as the administrator.
+    void createTable() {
+        PostgresCloudDatabase admin(test::CloudTestDatabase::connectionString());
+        const CloudResult<CloudRecord> none = admin.fetch(QStringLiteral("none"));
+        QVERIFY(!none);
+        QCOMPARE(std::get<CKError>(none.failure()).code, int(CKError::unknownItem));
+    }
+
+private slots:
+    void initTestCase() {
+        QUILLORA_REQUIRE_CLOUD_DATABASE(m_db);
+        qputenv(kCloudDatabaseVariable, test::CloudTestDatabase::connectionString().toUtf8());
+        // The server's messages are compared below: have them in English whatever the machine's locale.
+        QCOMPARE(m_db.exec(
+                     QStringLiteral("DO $$ BEGIN EXECUTE format('ALTER DATABASE %I SET lc_messages = ''C''', "
+                                    "current_database()); END $$")),
+                 QString());
+        m_db.exec(QStringLiteral("DROP TABLE IF EXISTS ") + kTable); // it holds grants to the roles
+        for (const char* role : {"quillora_reader", "quillora_writer"}) {
+            m_db.exec(QStringLiteral("DROP ROLE IF EXISTS ") + QLatin1String(role));
+            QCOMPARE(
+                m_db.exec(QStringLiteral("CREATE ROLE %1 LOGIN PASSWORD 'secret'").arg(QLatin1String(role))),
+                QString());
+        }
+        const ResumeExportSnapshot snapshot(*m_resume);
+        const Result<QString> pdf = ResumePDFGenerator::exportPDF(
+            snapshot, BackgroundShapeType::circles, BackgroundColorTheme::pastel, ResumeLayoutMode::creative);
+        QVERIFY2(pdf.ok(), qPrintable(pdf.error()));
+        m_pdf = *pdf;
+    }
+
+    void init() {
+        QCOMPARE(m_db.exec(QStringLiteral("DROP TABLE IF EXISTS ") + kTable), QString());
+        QDir(MorvessaCloudService::temporaryFolder()).removeRecursively();
+    }
+
+    // The table is made when missing and gets one row with the four fields and both assets.
+    void uploadWritesOneRow() {
+        const MorvessaCloudService service;
+        QStringList lines;
+        const CloudResult<QString> uploaded = upload(service, &lines);
+        QVERIFY2(uploaded, qPrintable(failureText(uploaded)));
+        const QString name = uploaded.value();
+        QVERIFY(QRegularExpression(QStringLiteral("^[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}$"))
+                    .match(name)
+                    .hasMatch());
+        QCOMPARE(lines, (QStringList{
+                            QStringLiteral("☁️ CloudKit write access available for container: ") +
+                                cloudContainerIdentifier(),
+                            QStringLiteral("☁️ CloudKit read-after-write verified: ") + name,
+                            QStringLiteral("✅ CloudKit save SUCCESS: ") + name,
+                        }));
+
+        const auto rows =
+            m_db.rows(QStringLiteral("SELECT \"recordName\", \"exportId\", \"title\", \"fullName\", "
+                                     "extract(epoch FROM now() - \"exportedAt\"), \"pdf\", \"json\" FROM ") +
+                      kTable);
+        QCOMPARE(rows.size(), 1);
+        const QList<QByteArray>& row = rows.first();
+        QCOMPARE(QString::fromUtf8(row[0]), name);
+        QCOMPARE(QString::fromUtf8(row[2]), QStringLiteral("Design Résumé"));
+        QCOMPARE(QString::fromUtf8(row[3]), QStringLiteral("Zoë Ångström"));
+        QVERIFY(qAbs(row[4].toDouble()) < 60);
+        QCOMPARE(row[5], fileBytes(m_pdf));
+        QVERIFY(row[5].startsWith("%PDF-"));
+
+        // The JSON asset is the payload document, byte for byte, named by its own export id.
+        const Result<MorvessaResumePayload> payload = decodeMorvessaPayload(row[6]);
+        QVERIFY2(payload.ok(), qPrintable(payload.error()));
+        QCOMPARE(encodeMorvessaPayload(*payload), row[6]);
+        QCOMPARE(QString::fromUtf8(row[1]), payload->exportId);
+        QVERIFY(payload->exportId != name);
+        MorvessaResumePayload expected = MorvessaCloudService::makePayload(*m_resume);
+        expected.exportId = payload->exportId;
+        expected.exportedAt = payload->exportedAt;
+        QCOMPARE(*payload, expected);
+
+        QVERIFY(payloadFiles().isEmpty());
+        QVERIFY(QFile::exists(m_pdf)); // the caller's file stays
+    }
+
+    void twoUploadsMakeTwoRows() {
+        const MorvessaCloudService service;
+        const CloudResult<QString> first = upload(service);
+        const CloudResult<QString> second = upload(service); // the folder exists by now
+        QVERIFY(first && second);
+        QVERIFY(first.value() != second.value());
+        QCOMPARE(rowCount(), 2);
+        QCOMPARE(
+            m_db.rows(QStringLiteral("SELECT count(DISTINCT \"exportId\") FROM ") + kTable).value(0).value(0),
+            QByteArray("2"));
+        QVERIFY(payloadFiles().isEmpty());
+    }
+
+    void deleteRemovesTheRow() {
+        const MorvessaCloudService service;
+        const CloudResult<QString> kept = upload(service);
+        const CloudResult<QString> removed = upload(service);
+        QVERIFY(kept && removed);
+        const QStringList lines = test::printedBy([&] { QVERIFY(service.deleteRecord(removed.value())); });
+        QCOMPARE(lines.last(), QStringLiteral("🗑️ Deleted record: ") + removed.value());
+        QCOMPARE(m_db.rows(QStringLiteral("SELECT \"recordName\" FROM ") + kTable),
+                 (QList<QList<QByteArray>>{{kept.value().toUtf8()}}));
+
+        // Gone already (removed by someone else): still a success, so the résumé can be pushed again.
+        const QStringList again = test::printedBy([&] { QVERIFY(service.deleteRecord(removed.value())); });
+        QCOMPARE(again.last(), QStringLiteral("🗑️ Record already removed: ") + removed.value());
+        QCOMPARE(rowCount(), 1);
+    }
+
+    void accountStatus_data() {
+        QTest::addColumn<QString>("connection");
+        QTest::addColumn<QString>("text");
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const quint16 port = closed.serverPort();
+        closed.close();
+        QTest::newRow("not configured") << QString() << "iCloud is not signed in on this device.";
+        QTest::newRow("unreachable") << QStringLiteral("host=127.0.0.1 port=%1 dbname=postgres").arg(port)
+                                     << "iCloud is temporarily unavailable.";
+        QTest::newRow("wrong password") << test::CloudTestDatabase::connectionString(
+                                               QStringLiteral("quillora_reader"), QStringLiteral("wrong"))
+                                        << "iCloud is not signed in on this device.";
+        QTest::newRow("unknown role")
+            << test::CloudTestDatabase::connectionString(QStringLiteral("nobody_here"), QStringLiteral("x"))
+            << "iCloud is not signed in on this device.";
+        // libpq's own explanation follows, in the machine's language.
+        QTest::newRow("unreadable connection string")
+            << QStringLiteral("host=localhost nonsense")
+            << "The cloud database connection string cannot be read: ";
+    }
+    // Nothing is written when the account cannot write; both operations report the same text.
+    void accountStatus() {
+        QFETCH(QString, connection);
+        QFETCH(QString, text);
+        qputenv(kCloudDatabaseVariable, connection.toUtf8());
+        const MorvessaCloudService service;
+        QStringList lines;
+        const CloudResult<QString> uploaded = upload(service, &lines);
+        qputenv(kCloudDatabaseVariable, test::CloudTestDatabase::connectionString().toUtf8());
+        QVERIFY(!uploaded);
+        const auto matches = [&text](const QString& shown) {
+            return text.endsWith(QStringLiteral(": ")) ? shown.startsWith(text) && shown.size() > text.size()
+                                                       : shown == text;
+        };
+        QVERIFY2(matches(localizedDescription(uploaded.failure())),
+                 qPrintable(localizedDescription(uploaded.failure())));
+        QVERIFY(lines.isEmpty());
+        QVERIFY(!QFile::exists(MorvessaCloudService::temporaryFolder()));
+        QCOMPARE(
+            m_db.rows(QStringLiteral("SELECT to_regclass('\"QuilloraResume\"') IS NULL")).value(0).value(0),
+            QByteArray("t"));
+
+        const CloudResult<Done> deleted = serviceFor(connection).deleteRecord(QStringLiteral("ANY"));
+        QVERIFY(!deleted);
+        QVERIFY(matches(localizedDescription(deleted.failure())));
+    }
+
+    // A role that may only read: the save is refused, nothing stays behind.
+    void permissionDenied() {
+        createTable();
+        QCOMPARE(
+            m_db.exec(QStringLiteral("GRANT SELECT ON ") + kTable + QStringLiteral(" TO quillora_reader")),
+            QString());
+        const MorvessaCloudService reader = serviceFor(test::CloudTestDatabase::connectionString(
+            QStringLiteral("quillora_reader"), QStringLiteral("secret")));
+        QStringList lines;
+        const CloudResult<QString> uploaded = upload(reader, &lines);
+        QVERIFY(!uploaded);
+        QCOMPARE(localizedDescription(uploaded.failure()), accessAdvice());
+        QCOMPARE(lines.last(),
+                 QStringLiteral("❌ CloudKit save FAILED: permission denied for table QuilloraResume"));
+        QCOMPARE(rowCount(), 0);
+        QVERIFY(payloadFiles().isEmpty());
+
+        const CloudResult<QString> published = upload(MorvessaCloudService());
+        QVERIFY(published);
+        std::optional<CloudResult<Done>> deleted;
+        lines = test::printedBy([&] { deleted = reader.deleteRecord(published.value()); });
+        QCOMPARE(localizedDescription(deleted->failure()), accessAdvice());
+        QCOMPARE(lines.last(), QStringLiteral("❌ Delete FAILED: permission denied for table QuilloraResume"));
+        QCOMPARE(rowCount(), 1);
+    }
+
+    // The record is written but cannot be read back: the upload fails and withdraws it.
+    void failedReadAfterWriteLeavesNoRow() {
+        createTable();
+        QCOMPARE(m_db.exec(QStringLiteral("GRANT INSERT, DELETE, SELECT (\"recordName\") ON ") + kTable +
+                           QStringLiteral(" TO quillora_writer")),
+                 QString());
+        const MorvessaCloudService writer = serviceFor(test::CloudTestDatabase::connectionString(
+            QStringLiteral("quillora_writer"), QStringLiteral("secret")));
+        QStringList lines;
+        const CloudResult<QString> uploaded = upload(writer, &lines);
+        QVERIFY(!uploaded);
+        QCOMPARE(localizedDescription(uploaded.failure()), accessAdvice());
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(
+            lines[1],
+            QStringLiteral("❌ CloudKit read-after-write FAILED: permission denied for table QuilloraResume"));
+        QVERIFY(lines[2].startsWith(QStringLiteral("🗑️ Deleted record: ")));
+        QCOMPARE(lines[3], QStringLiteral("❌ CloudKit save FAILED: ") + accessAdvice());
+        QCOMPARE(rowCount(), 0);
+        QVERIFY(payloadFiles().isEmpty());
+    }
+
+    // A table of that name that is not ours: the database's own message reaches the user.
+    void otherDatabaseErrorsShowTheServersMessage() {
+        QCOMPARE(
+            m_db.exec(QStringLiteral("CREATE TABLE ") + kTable + QStringLiteral(" (\"recordName\" text)")),
+            QString());
+        QStringList lines;
+        const CloudResult<QString> uploaded = upload(MorvessaCloudService(), &lines);
+        QVERIFY(!uploaded);
+        const QString serverMessage =
+            QStringLiteral("column \"exportId\" of relation \"QuilloraResume\" does not exist");
+        QCOMPARE(uploaded.failure(), CloudFailure(QuilloraCloudKitError::ckError(
+                                         CKError{CKError::internalError, serverMessage})));
+        QCOMPARE(localizedDescription(uploaded.failure()), serverMessage);
+        QCOMPARE(lines.last(), QStringLiteral("❌ CloudKit save FAILED: ") + serverMessage);
+        QVERIFY(payloadFiles().isEmpty());
+    }
+
+    void cleanupTestCase() {
+        m_db.exec(QStringLiteral("DROP TABLE IF EXISTS ") + kTable);
+        m_db.exec(QStringLiteral("DROP ROLE IF EXISTS quillora_reader"));
+        m_db.exec(QStringLiteral("DROP ROLE IF EXISTS quillora_writer"));
+        if (!m_pdf.isEmpty())
+            QFile::remove(m_pdf);
+    }
+};
+
+QUILLORA_TEST_MAIN(TestCloudDatabase)
+#include "test_cloud_database.moc"

@@ -1,0 +1,156 @@
+#include "store/model_container.h"
+#include "store/sqlite.h"
+#include "store/user_backup.h"
+#include "support/resume_fixtures.h"
+#include "support/stdout_capture.h"
+#include "support/test_home.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+using namespace quillora;
+
+namespace {
+
+QString folder() {
+    return QDir::tempPath() + QStringLiteral("/versions");
+}
+
+QString storePath() {
+    return folder() + QStringLiteral("/default.store");
+}
+
+QByteArray digest(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+qint64 pragma(const QString& path, const char* name) {
+    auto db = sql::Database::open(path, sql::Database::Mode::ReadOnly);
+    auto stmt = db->prepare(QStringLiteral("PRAGMA ") + QLatin1String(name));
+    return stmt && stmt->next() ? stmt->int64(0) : -1;
+}
+
+// The whole of every résumé as the JSON backup writes it, with a fixed stamp.
+QByteArray document(const QList<ResumePtr>& resumes) {
+    ResumeBackupPayload payload;
+    payload.generatedAt = QDateTime(QDate(2025, 1, 1), QTime(0, 0), Qt::UTC);
+    payload.reason = QStringLiteral("compare");
+    for (const ResumePtr& resume : resumes)
+        payload.resumes.append(makeResumeBackupRecord(*resume));
+    return encodeUserBackup(payload);
+}
+
+// A store this app made, then changed by `sql` from outside.
+void makeStoreThen(const QString& sql) {
+    {
+        auto store = ModelContainer::open(storePath());
+        QVERIFY(store.ok());
+        (*store)->mainContext().insert(test::makeFullResume());
+        QVERIFY((*store)->mainContext().save().ok());
+    }
+    auto db = sql::Database::open(storePath());
+    QVERIFY(db->exec(sql).ok());
+}
+
+} // namespace
+
+class StoreVersionsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        QDir(folder()).removeRecursively();
+        QDir().mkpath(folder());
+    }
+
+    // The fixture is a store written by the app before stores had a version.
+    void aStoreFromBeforeVersionsOpensUpdatedWithEveryRecordIntact() {
+        const QString fixture =
+            QStringLiteral(QUILLORA_SOURCE_DIR "/tests/core/store/fixtures/version0.store");
+        QVERIFY(QFile::copy(fixture, storePath()));
+        QFile::setPermissions(storePath(), QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(pragma(storePath(), "user_version"), 0);
+        const QByteArray original = digest(storePath());
+
+        std::unique_ptr<ModelContainer> store;
+        const QStringList lines = test::printedBy([&] {
+            auto opened = ModelContainer::open(storePath());
+            if (opened)
+                store = std::move(opened).value();
+        });
+        QVERIFY(store);
+        QCOMPARE(lines.size(), 2);
+        QVERIFY(lines.at(0).startsWith(QStringLiteral("🛟 Store-file backup captured at ")));
+        QCOMPARE(lines.at(1), QStringLiteral("🛟 Store updated from version 0 to 1"));
+
+        // Copied aside before it changed.
+        const QString snapshot =
+            lines.at(0).mid(QStringLiteral("🛟 Store-file backup captured at ").size());
+        QVERIFY(snapshot.startsWith(folder() + QStringLiteral("/Backups/store-")));
+        QCOMPARE(digest(snapshot + QStringLiteral("/default.store")), original);
+
+        auto fetched = store->mainContext().fetchResumes();
+        QVERIFY(fetched.ok());
+        QCOMPARE(fetched->size(), 2);
+        auto second = test::makeEmptyResume(QStringLiteral("Second"),
+                                            QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9), Qt::UTC));
+        QCOMPARE(document(*fetched), document({test::makeFullResume(), second}));
+        QCOMPARE(fetched->first()->lastEdited(), test::makeFullResume()->lastEdited());
+        store.reset();
+        QCOMPARE(pragma(storePath(), "user_version"), qint64(ModelContainer::storeVersion));
+        QCOMPARE(pragma(storePath(), "application_id"), ModelContainer::storeApplicationID);
+
+        // Once updated, it opens without another copy.
+        const QStringList again = test::printedBy([&] { QVERIFY(ModelContainer::open(storePath()).ok()); });
+        QVERIFY(again.isEmpty());
+    }
+
+    void aNewStoreCarriesTheVersion() {
+        QVERIFY(ModelContainer::open(storePath()).ok());
+        QCOMPARE(pragma(storePath(), "user_version"), qint64(ModelContainer::storeVersion));
+        QCOMPARE(pragma(storePath(), "application_id"), ModelContainer::storeApplicationID);
+        QVERIFY(!QFileInfo::exists(folder() + QStringLiteral("/Backups")));
+    }
+
+    void aStoreOfANewerVersionIsRefusedUntouched() {
+        makeStoreThen(QStringLiteral("PRAGMA user_version = %1").arg(ModelContainer::storeVersion + 1));
+        const QByteArray before = digest(storePath());
+        auto refused = ModelContainer::open(storePath());
+        QVERIFY(!refused.ok());
+        QCOMPARE(refused.errorKind(), ErrorKind::storeTooNew);
+        QCOMPARE(refused.error(),
+                 QStringLiteral("%1 was written by a newer version of Quillora (store version 2; "
+                                "this version reads up to 1). It was left as it is.")
+                     .arg(storePath()));
+        QCOMPARE(digest(storePath()), before);
+        QVERIFY(!QFileInfo::exists(folder() + QStringLiteral("/Backups")));
+    }
+
+    void aStoreOfAnotherProgramIsRefusedUntouched() {
+        makeStoreThen(QStringLiteral("PRAGMA application_id = 1234"));
+        const QByteArray before = digest(storePath());
+        auto refused = ModelContainer::open(storePath());
+        QVERIFY(!refused.ok());
+        QCOMPARE(refused.errorKind(), ErrorKind::foreignStore);
+        QVERIFY(refused.error().contains(QStringLiteral("another program wrote it")));
+        QCOMPARE(digest(storePath()), before);
+
+        // Today's tables with a changed column are not this app's either.
+        init();
+        makeStoreThen(
+            QStringLiteral("PRAGMA user_version = 0; ALTER TABLE \"Education\" ADD COLUMN grade TEXT"));
+        const QByteArray changed = digest(storePath());
+        auto odd = ModelContainer::open(storePath());
+        QCOMPARE(odd.errorKind(), ErrorKind::foreignStore);
+        QVERIFY(odd.error().contains(QStringLiteral("\"Education\" whose columns this app does not know")));
+        QCOMPARE(digest(storePath()), changed);
+    }
+};
+
+QUILLORA_TEST_MAIN(StoreVersionsTest)
+#include "test_store_versions.moc"

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "sharing/cloud_database.h"
+
+#include <QFile>
+#include <QStringList>
+#include <QThread>
+
+#include <map>
+#include <memory>
+#include <optional>
+
+namespace quillora::test {
+
+// The public database in memory, with a scripted failure for any step.
+struct FakeCloud final {
+    CloudResult<CKAccountStatus> status = CKAccountStatus::available;
+    std::optional<CloudFailure> saveFailure, fetchFailure, deleteFailure;
+    std::map<QString, CloudRecord> records;
+    QStringList calls;
+    QStringList jsonFilesSeenAtSave;
+    QThread* saveThread = nullptr;
+    QByteArray pdfSeenAtSave;
+};
+
+class FakeCloudDatabase final : public CloudDatabase {
+public:
+    explicit FakeCloudDatabase(std::shared_ptr<FakeCloud> cloud)
+        : m_cloud(std::move(cloud)) {}
+
+    CloudResult<CKAccountStatus> accountStatus() override {
+        m_cloud->calls << QStringLiteral("accountStatus");
+        return m_cloud->status;
+    }
+    CloudResult<CloudRecord> save(const CloudRecord& record) override {
+        m_cloud->calls << QStringLiteral("save");
+        m_cloud->saveThread = QThread::currentThread();
+        m_cloud->jsonFilesSeenAtSave << record.jsonPath;
+        if (QFile pdf(record.pdfPath); pdf.open(QIODevice::ReadOnly))
+            m_cloud->pdfSeenAtSave = pdf.readAll();
+        if (m_cloud->saveFailure)
+            return *m_cloud->saveFailure;
+        m_cloud->records[record.recordName] = record;
+        return record;
+    }
+    CloudResult<CloudRecord> fetch(const QString& name) override {
+        m_cloud->calls << QStringLiteral("fetch");
+        if (m_cloud->fetchFailure)
+            return *m_cloud->fetchFailure;
+        const auto found = m_cloud->records.find(name);
+        if (found == m_cloud->records.end())
+            return CKError{CKError::unknownItem, QStringLiteral("Record not found")};
+        return found->second;
+    }
+    CloudResult<QString> deleteRecord(const QString& name) override {
+        m_cloud->calls << QStringLiteral("delete");
+        if (m_cloud->deleteFailure)
+            return *m_cloud->deleteFailure;
+        if (m_cloud->records.erase(name) == 0)
+            return CKError{CKError::unknownItem, QStringLiteral("Record not found")};
+        return name;
+    }
+
+private:
+    std::shared_ptr<FakeCloud> m_cloud;
+};
+
+} // namespace quillora::test

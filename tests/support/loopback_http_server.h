@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace quillora::test {
+
+// An HTTP server on 127.0.0.1 (a free port) running on threads of its own, standing in for
+// the OpenAI service or a local model server. It records every request and answers with the
+// queued replies in order, then with the default reply. A reply may come late or never (until
+// the server is destroyed).
+class LoopbackHttpServer final {
+public:
+    struct Request {
+        QByteArray method;
+        QByteArray path;
+        QMap<QByteArray, QByteArray> headers; // names in lower case
+        QByteArray body;
+    };
+
+    struct Reply {
+        int status = 200;
+        QByteArray body;
+        QByteArray contentType = "application/json";
+        int delayMs = 0;
+        bool neverAnswer = false;
+    };
+
+    LoopbackHttpServer();
+    ~LoopbackHttpServer();
+    LoopbackHttpServer(const LoopbackHttpServer&) = delete;
+    LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
+
+    // "http://127.0.0.1:<port>"
+    QString baseURL() const;
+    int port() const;
+
+    void enqueue(Reply reply);
+    void setDefaultReply(Reply reply);
+    // A chat-completion reply whose first choice says `content`.
+    static Reply completion(const QString& content, int status = 200);
+    // A request that is never answered.
+    static Reply silence();
+
+    QList<Request> requests() const;
+    int requestCount() const;
+    void clearRequests();
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
+
+} // namespace quillora::test

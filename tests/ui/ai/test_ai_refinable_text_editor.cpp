@@ -1,0 +1,193 @@
+#include "ai/ai_refinable_text_editor.h"
+#include "ai/resume_ai_view_model.h"
+#include "controls/glass_capsule_button.h"
+#include "controls/sparkle_button_label.h"
+#include "platform/appearance.h"
+#include "platform/settings.h"
+#include "support/fake_language_model.h"
+#include "support/loopback_http_server.h"
+#include "support/test_home.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QNetworkAccessManager>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace quillora;
+using quillora::test::FakeLanguageModel;
+using quillora::test::LoopbackHttpServer;
+
+namespace {
+
+const QString threeSentences = QStringLiteral("Led the team. Built the tool. Shipped it on time.");
+
+QString paragraphJSON(const QString& paragraph) {
+    return QStringLiteral("{\"paragraph\": \"") + paragraph + QStringLiteral("\"}");
+}
+
+} // namespace
+
+class AIRefinableTextEditorTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        m_settings = std::make_unique<Settings>(QDir::temp().filePath(QStringLiteral("ai-editor.ini")));
+        m_settings->remove(Settings::openAIAPIKeyKey);
+        m_model = std::make_shared<FakeLanguageModel>();
+        m_server = std::make_unique<LoopbackHttpServer>();
+        qputenv(OpenAIClient::baseURLVariable, m_server->baseURL().toUtf8());
+    }
+    void cleanup() {
+        m_server.reset();
+        m_settings.reset();
+    }
+
+    void identifiersAndLabelsFollowModeAndBackend() {
+        m_model->available = false;
+        auto summary = makeEditor(SeamlessStarMode::summary);
+        QCOMPARE(summary->textEdit()->objectName(), QStringLiteral("summaryAITextEditor"));
+        QCOMPARE(summary->textEdit()->accessibleName(), QStringLiteral("Summary"));
+        QCOMPARE(summary->textEdit()->accessibleDescription(),
+                 QStringLiteral("Enter text and optionally refine it with AI"));
+        QCOMPARE(summary->refineButton()->objectName(), QStringLiteral("refineSummaryButton"));
+        QCOMPARE(summary->refineButton()->accessibleDescription(),
+                 QStringLiteral("Refines the current text using AI"));
+        QCOMPARE(backendLabel(*summary), QStringLiteral("None available"));
+        QCOMPARE(buttonTitle(*summary), QStringLiteral("STAR with Apple AI"));
+        QVERIFY(summary->refineButton()->isEnabled());
+
+        auto experience = makeEditor(SeamlessStarMode::experience);
+        QCOMPARE(experience->textEdit()->objectName(), QStringLiteral("experienceAITextEditor"));
+        QCOMPARE(experience->textEdit()->accessibleName(), QStringLiteral("Experience details"));
+        QCOMPARE(experience->refineButton()->objectName(), QStringLiteral("refineExperienceButton"));
+
+        // Unavailable: the tap says so and changes nothing else.
+        experience->setText(QStringLiteral("Kept the lights on."));
+        QTest::mouseClick(experience->refineButton(), Qt::LeftButton);
+        QCOMPARE(message(*experience), QStringLiteral("Apple Intelligence is unavailable on this device."));
+        QCOMPARE(experience->text(), QStringLiteral("Kept the lights on."));
+        QVERIFY(!experience->viewModel()->isBusy());
+
+        m_model->available = true;
+        QCOMPARE(backendLabel(*makeEditor(SeamlessStarMode::summary)), QStringLiteral("Apple On-Device"));
+
+        // A key stored later shows at the next refinement, in the label and the button.
+        m_settings->setOpenAIAPIKey(QStringLiteral("sk-editor"));
+        m_server->enqueue(LoopbackHttpServer::completion(paragraphJSON(threeSentences)));
+        QTest::mouseClick(experience->refineButton(), Qt::LeftButton);
+        QCOMPARE(backendLabel(*experience), QStringLiteral("OpenAI"));
+        QCOMPARE(buttonTitle(*experience), QStringLiteral("STAR with OpenAI"));
+        QTRY_COMPARE(experience->text(), threeSentences);
+    }
+
+    void busyWhileRunningThenTheAnswerReplacesTheText() {
+        m_settings->setOpenAIAPIKey(QStringLiteral("sk-editor"));
+        LoopbackHttpServer::Reply slow =
+            LoopbackHttpServer::completion(paragraphJSON(QStringLiteral("A sharp summary.")));
+        slow.delayMs = 300;
+        m_server->enqueue(slow);
+
+        // A blank summary still goes out when the résumé context is not blank.
+        auto editor = makeEditor(SeamlessStarMode::summary);
+        editor->setResumeContextProvider(
+            [] { return std::optional<QString>(QStringLiteral("EXPERIENCE\nBaker")); });
+        QSignalSpy edited(editor.get(), &AIRefinableTextEditor::textEdited);
+        QTest::mouseClick(editor->refineButton(), Qt::LeftButton);
+        QVERIFY(editor->viewModel()->isBusy());
+        QVERIFY(!editor->refineButton()->isEnabled());
+        QVERIFY(buttonLabel(*editor)->isBusy());
+        QVERIFY(message(*editor).isEmpty());
+
+        // Typing goes on meanwhile; the answer then replaces it, as one undoable edit.
+        editor->textEdit()->insertPlainText(QStringLiteral("typed"));
+        QTRY_COMPARE(editor->text(), QStringLiteral("A sharp summary."));
+        QVERIFY(editor->refineButton()->isEnabled());
+        QVERIFY(!buttonLabel(*editor)->isBusy());
+        QCOMPARE(edited.last().first().toString(), QStringLiteral("A sharp summary."));
+        editor->textEdit()->undo();
+        QCOMPARE(editor->text(), QStringLiteral("typed"));
+
+        const auto requests = m_server->requests();
+        QCOMPARE(requests.size(), 1);
+        QVERIFY(requests[0].body.contains(
+            "USER SUMMARY (if provided):\\n\\\"\\\"\\\"\\\"\\\"\\\"\\nRESUME CONTEXT"));
+        QVERIFY(requests[0].body.contains("EXPERIENCE\\nBaker"));
+    }
+
+    void onlyWhatThisRefinementProducedIsWrittenBack() {
+        auto editor = makeEditor(SeamlessStarMode::experience);
+        m_model->enqueue(paragraphJSON(threeSentences));
+        editor->setText(QStringLiteral("did stuff"));
+        QSignalSpy edited(editor.get(), &AIRefinableTextEditor::textEdited);
+        QVERIFY(edited.isEmpty());
+        QTest::mouseClick(editor->refineButton(), Qt::LeftButton);
+        QTRY_COMPARE(editor->text(), threeSentences);
+
+        // Cleared details: the empty-input message, and the earlier paragraph is not put back.
+        editor->textEdit()->clear();
+        QTest::mouseClick(editor->refineButton(), Qt::LeftButton);
+        QCOMPARE(message(*editor), QStringLiteral("Please enter some experience text first."));
+        QTest::qWait(50);
+        QCOMPARE(editor->text(), QString());
+
+        // A failure keeps the user's text and shows the backend's message.
+        editor->setText(QStringLiteral("did more stuff"));
+        m_model->enqueue(Error{ErrorKind::general, QStringLiteral("model crashed"), 0, {}});
+        QTest::mouseClick(editor->refineButton(), Qt::LeftButton);
+        QTRY_COMPARE(message(*editor), QStringLiteral("Apple Intelligence failed. Please try again."));
+        QCOMPARE(editor->text(), QStringLiteral("did more stuff"));
+        QVERIFY(editor->refineButton()->isEnabled());
+    }
+
+    void anAnswerAfterTheEditorClosedIsDropped() {
+        m_settings->setOpenAIAPIKey(QStringLiteral("sk-editor"));
+        LoopbackHttpServer::Reply slow = LoopbackHttpServer::completion(paragraphJSON(threeSentences));
+        slow.delayMs = 300;
+        m_server->enqueue(slow);
+        auto editor = makeEditor(SeamlessStarMode::summary);
+        editor->setText(QStringLiteral("draft"));
+        QString written = editor->text();
+        connect(editor.get(), &AIRefinableTextEditor::textEdited, this,
+                [&](const QString& text) { written = text; });
+        QTest::mouseClick(editor->refineButton(), Qt::LeftButton);
+        QTRY_COMPARE(m_server->requestCount(), 1);
+        editor.reset();
+        QTest::qWait(600);
+        QCOMPARE(written, QStringLiteral("draft"));
+    }
+
+private:
+    std::unique_ptr<AIRefinableTextEditor> makeEditor(SeamlessStarMode mode) {
+        AIServices ai{m_settings.get(), &m_network, m_model, 5000};
+        return std::make_unique<AIRefinableTextEditor>(ai, m_appearance, mode);
+    }
+    static QString backendLabel(const AIRefinableTextEditor& editor) {
+        const QString prefix = editor.mode() == SeamlessStarMode::summary ? QStringLiteral("summary")
+                                                                          : QStringLiteral("experience");
+        return editor.findChild<QLabel*>(prefix + QStringLiteral("AIBackendLabel"))->text();
+    }
+    static QString message(const AIRefinableTextEditor& editor) {
+        const QString prefix = editor.mode() == SeamlessStarMode::summary ? QStringLiteral("summary")
+                                                                          : QStringLiteral("experience");
+        const QLabel* label = editor.findChild<QLabel*>(prefix + QStringLiteral("AIMessage"));
+        return label->isHidden() ? QString() : label->text();
+    }
+    static SparkleButtonLabel* buttonLabel(const AIRefinableTextEditor& editor) {
+        return qobject_cast<SparkleButtonLabel*>(editor.refineButton()->labelWidget());
+    }
+    static QString buttonTitle(const AIRefinableTextEditor& editor) { return buttonLabel(editor)->title(); }
+
+    Appearance m_appearance;
+    QNetworkAccessManager m_network;
+    std::unique_ptr<Settings> m_settings;
+    std::shared_ptr<FakeLanguageModel> m_model;
+    std::unique_ptr<LoopbackHttpServer> m_server;
+};
+
+QUILLORA_TEST_MAIN(AIRefinableTextEditorTest)
+#include "test_ai_refinable_text_editor.moc"
