@@ -204,12 +204,10 @@ ResumeTipView::ResumeTipView(QWidget* parent, ResumeTipTiming timing)
     connect(dismiss, &QToolButton::clicked, this, &ResumeTipView::dismissTip);
     m_dismiss = dismiss;
 
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    escape->setContext(Qt::WindowShortcut);
-    connect(escape, &QShortcut::activated, this, [this] {
-        if (visibleOpacity() > 0)
-            dismissTip();
-    });
+    // Escape dismisses the card while it can be seen (and leaves the key to others otherwise).
+    m_escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    m_escape->setContext(Qt::WindowShortcut);
+    connect(m_escape, &QShortcut::activated, this, &ResumeTipView::dismissTip);
 
     m_logoAnimation.setEasingCurve(QEasingCurve::InOutQuad);
     connect(&m_logoAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
@@ -251,6 +249,7 @@ void ResumeTipView::applyScheme() {
 void ResumeTipView::applyOpacity() {
     const qreal before = m_opacityEffect->opacity();
     m_opacityEffect->setOpacity(visibleOpacity());
+    m_escape->setEnabled(visibleOpacity() > 0);
     layoutCard();
     if (!qFuzzyCompare(before, m_opacityEffect->opacity()))
         emit visibleOpacityChanged(m_opacityEffect->opacity());

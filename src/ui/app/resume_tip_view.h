@@ -8,6 +8,7 @@
 class QAbstractButton;
 class QGraphicsOpacityEffect;
 class QLabel;
+class QShortcut;
 
 namespace quillora {
 
@@ -119,6 +120,7 @@ private:
     QLabel* m_title = nullptr;
     TipTextWindow* m_text = nullptr;
     QAbstractButton* m_dismiss = nullptr;
+    QShortcut* m_escape = nullptr;
 };
 
 // The tip's text window: the welcome text, offset by the automatic scroll and movable by the
