@@ -61,6 +61,9 @@ LoopbackHttpServer::LoopbackHttpServer()
     state->server.set_keep_alive_timeout(1);
     state->port = state->server.bind_to_any_port("127.0.0.1");
     state->thread = std::thread([state] { state->server.listen_after_bind(); });
+    // stop() only stops a server that has begun listening.
+    while (!state->server.is_running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 LoopbackHttpServer::~LoopbackHttpServer() {

@@ -5,11 +5,7 @@ namespace quillora::test {
 ResumePtr makeEmptyResume(const QString& title, const QDateTime& lastEdited) {
     const QDateTime when =
         lastEdited.isValid() ? lastEdited : QDateTime(QDate(2025, 1, 1), QTime(12, 0), Qt::UTC);
-    return std::make_shared<Resume>(title, QString(), QString(), QString(), QList<ExperiencePtr>{},
-                                    QList<EducationPtr>{}, QList<PortfolioItemPtr>{}, std::nullopt,
-                                    std::nullopt, std::nullopt, false, QString(), QString(), QString(),
-                                    std::nullopt, false, QString(), QString(), std::nullopt, std::nullopt,
-                                    QString(), 0, when, false, QStringList{}, QStringList{}, std::nullopt);
+    return std::make_shared<Resume>(ResumeFields{.title = title, .lastEdited = when});
 }
 
 ResumePtr makeFullResume() {

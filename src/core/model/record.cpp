@@ -87,6 +87,11 @@ void Record::announce(int index) {
     emitTypedChange(index);
 }
 
+void Record::relationshipWillChange() {
+    if (m_context && !m_deleted)
+        m_context->recordWillChangeRelationship(this);
+}
+
 std::optional<QString> Record::optionalText(int index) const {
     const QVariant& v = value(index);
     return v.isValid() ? std::optional<QString>(v.toString()) : std::nullopt;

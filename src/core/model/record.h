@@ -113,6 +113,9 @@ protected:
     void initValue(int index, QVariant value) { m_values[index] = std::move(value); }
     // Announces a write of a property held outside the backing values (the relationships).
     void announce(int index);
+    // Tells the context, before a relationship list is replaced, so it can note what the list
+    // held when it was last saved.
+    void relationshipWillChange();
     // Emits the kind's typed changed(Property) signal.
     virtual void emitTypedChange(int index) = 0;
 

@@ -215,38 +215,69 @@ Resume::Resume(const QString& title, const QString& fullName, const QString& con
     initValue(MorvessaRecordName, wrap(morvessaRecordName));
 }
 
+Resume::Resume(const ResumeFields& f)
+    : Resume(f.title, f.fullName, f.contactInfo, f.summary, f.experienceItems, f.educationItems,
+             f.portfolioItems, f.titleSummary, f.titleExperience, f.titleEducation, f.includeCoverLetter,
+             f.coverLetterText, f.coverLetterJobPosting, f.coverLetterAIContext, f.coverLetterLastGenerated,
+             f.includeATSVersion, f.atsJobPosting, f.atsGeneratedText, f.atsInsertedKeywords,
+             f.atsLastGenerated, f.fontName, f.templateID, f.lastEdited, f.includeSkills, f.suggestedSkills,
+             f.appliedSkills, f.morvessaRecordName) {}
+
 Resume::Resume(FromStore)
     : Record(entityInfo()) {}
 
+void Resume::readEntriesFromStore() const {
+    // Read through the UI thread's connection, like a portfolio image.
+    if (QThread::currentThread() != thread())
+        qFatal("Resume entries read off the thread that owns the record; "
+               "take a snapshot on the UI thread instead");
+    if (ModelContext* context = modelContext()) {
+        if (auto loaded = context->loadEntries(const_cast<Resume*>(this)); !loaded)
+            logLine(QStringLiteral("⚠️ Could not read a résumé's entries: ") + loaded.error());
+    }
+}
+
 QList<const ExperienceRepresentable*> Resume::experience() const {
+    readEntries();
     return asViews<ExperienceRepresentable>(m_experienceItems);
 }
 
 QList<const EducationRepresentable*> Resume::education() const {
+    readEntries();
     return asViews<EducationRepresentable>(m_educationItems);
 }
 
 QList<const PortfolioItemRepresentable*> Resume::portfolio() const {
+    readEntries();
     return asViews<PortfolioItemRepresentable>(m_portfolioItems);
 }
 
 void Resume::setExperienceItems(const QList<ExperiencePtr>& v) {
+    readEntries();
     if (m_experienceItems == v)
         return;
+    relationshipWillChange();
+    m_entriesInStore = false;
     m_experienceItems = v;
     announce(ExperienceItems);
 }
 
 void Resume::setEducationItems(const QList<EducationPtr>& v) {
+    readEntries();
     if (m_educationItems == v)
         return;
+    relationshipWillChange();
+    m_entriesInStore = false;
     m_educationItems = v;
     announce(EducationItems);
 }
 
 void Resume::setPortfolioItems(const QList<PortfolioItemPtr>& v) {
+    readEntries();
     if (m_portfolioItems == v)
         return;
+    relationshipWillChange();
+    m_entriesInStore = false;
     m_portfolioItems = v;
     announce(PortfolioItems);
 }

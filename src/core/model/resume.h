@@ -8,6 +8,40 @@
 
 namespace quillora {
 
+// Every property of a résumé, for building one with designated initialisers:
+//   auto resume = std::make_shared<Resume>(ResumeFields{.title = u"CV"_s, .fontName = …});
+// Members are in the record's declaration order; leave out what keeps its default (every
+// member has one, so leaving members out is no warning).
+struct ResumeFields final {
+    QString title{};
+    QString fullName{};
+    QString contactInfo{};
+    QString summary{};
+    QList<ExperiencePtr> experienceItems{};
+    QList<EducationPtr> educationItems{};
+    QList<PortfolioItemPtr> portfolioItems{};
+    std::optional<QString> titleSummary{};
+    std::optional<QString> titleExperience{};
+    std::optional<QString> titleEducation{};
+    bool includeCoverLetter = false;
+    QString coverLetterText{};
+    QString coverLetterJobPosting{};
+    QString coverLetterAIContext{};
+    std::optional<QDateTime> coverLetterLastGenerated{};
+    bool includeATSVersion = false;
+    QString atsJobPosting{};
+    QString atsGeneratedText{};
+    std::optional<QStringList> atsInsertedKeywords{};
+    std::optional<QDateTime> atsLastGenerated{};
+    QString fontName{};
+    qint64 templateID = 0;
+    QDateTime lastEdited{};
+    bool includeSkills = false;
+    QStringList suggestedSkills{};
+    QStringList appliedSkills{};
+    std::optional<QString> morvessaRecordName{};
+};
+
 // One résumé, the central record. Writes are announced through changed(key) and stay pending
 // in the context until someone saves; no write touches lastEdited.
 class Resume : public Record, public ResumeRepresentable {
@@ -58,6 +92,7 @@ public:
            const std::optional<QDateTime>& atsLastGenerated, const QString& fontName, qint64 templateID,
            const QDateTime& lastEdited, bool includeSkills, const QStringList& suggestedSkills,
            const QStringList& appliedSkills, const std::optional<QString>& morvessaRecordName);
+    explicit Resume(const ResumeFields& fields);
 
     static const EntityInfo& entityInfo();
     static const QList<PropertyMetadata>& schemaMetadata() { return entityInfo().properties; }
@@ -66,9 +101,18 @@ public:
     QString fullName() const override { return text(FullName); }
     QString contactInfo() const override { return text(ContactInfo); }
     QString summary() const override { return text(Summary); }
-    QList<ExperiencePtr> experienceItems() const { return m_experienceItems; }
-    QList<EducationPtr> educationItems() const { return m_educationItems; }
-    QList<PortfolioItemPtr> portfolioItems() const { return m_portfolioItems; }
+    QList<ExperiencePtr> experienceItems() const {
+        readEntries();
+        return m_experienceItems;
+    }
+    QList<EducationPtr> educationItems() const {
+        readEntries();
+        return m_educationItems;
+    }
+    QList<PortfolioItemPtr> portfolioItems() const {
+        readEntries();
+        return m_portfolioItems;
+    }
     std::optional<QString> titleSummary() const { return optionalText(TitleSummary); }
     std::optional<QString> titleExperience() const { return optionalText(TitleExperience); }
     std::optional<QString> titleEducation() const { return optionalText(TitleEducation); }
@@ -151,6 +195,14 @@ private:
     struct FromStore {};
     explicit Resume(FromStore);
 
+    // A résumé read from the store reads its entries when they are first asked for.
+    void readEntries() const {
+        if (m_entriesInStore)
+            readEntriesFromStore();
+    }
+    void readEntriesFromStore() const;
+
+    bool m_entriesInStore = false;
     QList<ExperiencePtr> m_experienceItems;
     QList<EducationPtr> m_educationItems;
     QList<PortfolioItemPtr> m_portfolioItems;

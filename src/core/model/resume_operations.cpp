@@ -207,15 +207,46 @@ ResumePtr duplicateResume(Resume& source) {
 
     // The copy is a new résumé of its own: it is not on the recruiting network until it is
     // uploaded, so it never takes over the source's network record.
-    return std::make_shared<Resume>(
-        source.title() + QStringLiteral(" Copy"), source.fullName(), source.contactInfo(), source.summary(),
-        experience, education, portfolio, source.titleSummary(), source.titleExperience(),
-        source.titleEducation(), source.includeCoverLetter(), source.coverLetterText(),
-        source.coverLetterJobPosting(), source.coverLetterAIContext(), source.coverLetterLastGenerated(),
-        source.includeATSVersion(), source.atsJobPosting(), source.atsGeneratedText(),
-        source.atsInsertedKeywords(), source.atsLastGenerated(), source.fontName(), source.templateID(),
-        QDateTime::currentDateTimeUtc(), source.includeSkills(), source.suggestedSkills(),
-        source.appliedSkills(), std::nullopt);
+    return std::make_shared<Resume>(ResumeFields{
+        .title = source.title() + QStringLiteral(" Copy"),
+        .fullName = source.fullName(),
+        .contactInfo = source.contactInfo(),
+        .summary = source.summary(),
+        .experienceItems = experience,
+        .educationItems = education,
+        .portfolioItems = portfolio,
+        .titleSummary = source.titleSummary(),
+        .titleExperience = source.titleExperience(),
+        .titleEducation = source.titleEducation(),
+        .includeCoverLetter = source.includeCoverLetter(),
+        .coverLetterText = source.coverLetterText(),
+        .coverLetterJobPosting = source.coverLetterJobPosting(),
+        .coverLetterAIContext = source.coverLetterAIContext(),
+        .coverLetterLastGenerated = source.coverLetterLastGenerated(),
+        .includeATSVersion = source.includeATSVersion(),
+        .atsJobPosting = source.atsJobPosting(),
+        .atsGeneratedText = source.atsGeneratedText(),
+        .atsInsertedKeywords = source.atsInsertedKeywords(),
+        .atsLastGenerated = source.atsLastGenerated(),
+        .fontName = source.fontName(),
+        .templateID = source.templateID(),
+        .lastEdited = QDateTime::currentDateTimeUtc(),
+        .includeSkills = source.includeSkills(),
+        .suggestedSkills = source.suggestedSkills(),
+        .appliedSkills = source.appliedSkills(),
+        .morvessaRecordName = std::nullopt,
+    });
+}
+
+ResumePtr makeNewResume() {
+    return std::make_shared<Resume>(ResumeFields{
+        .title = QStringLiteral("My Résumé"),
+        .titleSummary = QStringLiteral("Summary"),
+        .titleExperience = QStringLiteral("Experience"),
+        .titleEducation = QStringLiteral("Education"),
+        .fontName = QStringLiteral("Helvetica Neue"),
+        .lastEdited = QDateTime::currentDateTimeUtc(),
+    });
 }
 
 } // namespace quillora

@@ -20,6 +20,10 @@ ATSResumeSnapshot makeATSResumeSnapshot(const Resume& resume);
 // The request that asks a language model for the skills shown by the experience entries.
 QString skillExtractionPrompt(const Resume& resume);
 
+// A new résumé as the list creates it: titled "My Résumé", the default section titles, the
+// font "Helvetica Neue", everything else empty, lastEdited now. Not inserted anywhere.
+ResumePtr makeNewResume();
+
 // A deep copy titled "<title> Copy" with new entry records, new portfolio ids, lastEdited now
 // and no recruiting-network record. The copy is not inserted anywhere. The source's
 // experience and education entries are renumbered 0, 1, 2, ... in their sorted order.

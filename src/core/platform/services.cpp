@@ -1,5 +1,6 @@
 #include "platform/services.h"
 
+#include "output/apertium_translation_engine.h"
 #include "platform/app_events.h"
 #include "platform/appearance.h"
 #include "platform/settings.h"
@@ -17,7 +18,8 @@ Services::Services(std::unique_ptr<ModelContainer> store, std::unique_ptr<Settin
     , m_themeController(std::make_unique<QuilloraThemeController>(*m_settings))
     , m_appearance(std::make_unique<Appearance>())
     , m_events(std::make_unique<AppEvents>())
-    , m_network(std::make_unique<QNetworkAccessManager>()) {}
+    , m_network(std::make_unique<QNetworkAccessManager>())
+    , m_translationEngine(std::make_unique<ApertiumTranslationEngine>()) {}
 
 Services::~Services() = default;
 
@@ -27,6 +29,11 @@ std::unique_ptr<Services> Services::forTesting(const QString& settingsFilePath) 
         qFatal("The in-memory store could not be made: %s", qPrintable(store.error()));
     (*store)->mainContext().setAutosaveEnabled(false);
     return std::make_unique<Services>(std::move(store).value(), std::make_unique<Settings>(settingsFilePath));
+}
+
+void Services::setTranslationEngine(std::unique_ptr<TranslationEngine> engine) {
+    Q_ASSERT(engine);
+    m_translationEngine = std::move(engine);
 }
 
 ModelContainer& Services::store() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "output/translation_engine.h"
 #include "platform/app_events.h"
 #include "platform/appearance.h"
 #include "platform/settings.h"
@@ -20,6 +21,7 @@ namespace quillora {
 //   - the appearance (light or dark, reduce motion)
 //   - the app-wide events
 //   - the one network access manager every request goes through
+//   - the machine translation engine (Apertium; tests put in their own)
 // Lives on the UI thread and outlives every screen it is given to.
 class Services final : public QObject {
     Q_OBJECT
@@ -44,6 +46,8 @@ public:
     Appearance& appearance() const { return *m_appearance; }
     AppEvents& events() const { return *m_events; }
     QNetworkAccessManager& network() const { return *m_network; }
+    TranslationEngine& translationEngine() const { return *m_translationEngine; }
+    void setTranslationEngine(std::unique_ptr<TranslationEngine> engine);
 
 private:
     std::unique_ptr<ModelContainer> m_store;
@@ -52,6 +56,7 @@ private:
     std::unique_ptr<Appearance> m_appearance;
     std::unique_ptr<AppEvents> m_events;
     std::unique_ptr<QNetworkAccessManager> m_network;
+    std::unique_ptr<TranslationEngine> m_translationEngine;
 };
 
 } // namespace quillora

@@ -174,7 +174,7 @@ void ModelContext::registerRecord(const std::shared_ptr<Record>& record) {
     m_registry.insert(record.get(), record);
 }
 
-void ModelContext::adoptEntries(Resume& resume) {
+void ModelContext::adoptEntries(Resume& resume, bool listChanged) {
     const auto adopt = [&](const auto& entries) {
         for (const auto& entry : entries) {
             if (!entry || entry->m_deleted)
@@ -182,6 +182,8 @@ void ModelContext::adoptEntries(Resume& resume) {
             m_owners.insert(entry.get(), &resume);
             if (!m_registry.contains(entry.get()))
                 registerRecord(entry);
+            if (listChanged)
+                m_listedEntries.insert(entry.get());
         }
     };
     adopt(resume.m_experienceItems);
@@ -242,16 +244,33 @@ void ModelContext::deleteRecord(const std::shared_ptr<Record>& record) {
         auto resume = std::static_pointer_cast<Resume>(record);
         m_resumes.removeOne(resume);
         m_creationOrder.remove(resume.get());
+        // Entries still in the store go with the résumé's row; those in memory are marked.
         const auto children = asRecords(resume->m_experienceItems) + asRecords(resume->m_educationItems) +
                               asRecords(resume->m_portfolioItems);
         for (const auto& child : children) {
             child->m_deleted = true;
             m_dirty.remove(child.get());
             m_inserted.removeOne(child);
+            m_listedEntries.insert(child.get()); // forgotten at the next save
         }
         emit resumeDeleted(resume);
     }
     scheduleAutosave();
+}
+
+void ModelContext::recordWillChangeRelationship(Record* record) {
+    if (!isResume(record) || record->m_deleted)
+        return;
+    auto* resume = static_cast<Resume*>(record);
+    if (m_listsChanged.contains(resume))
+        return;
+    // What the lists held when last saved: an entry that none holds at the next save leaves the store.
+    m_listsChanged.insert(resume);
+    for (const auto& entry : asRecords(resume->m_experienceItems) + asRecords(resume->m_educationItems) +
+                                 asRecords(resume->m_portfolioItems)) {
+        if (entry)
+            m_listedEntries.insert(entry.get());
+    }
 }
 
 void ModelContext::recordDidChange(Record* record, int propertyIndex) {
@@ -267,6 +286,10 @@ void ModelContext::recordDidChange(Record* record, int propertyIndex) {
         emit entryChanged(owner, record, propertyIndex);
     }
     scheduleAutosave();
+}
+
+qint64 ModelContext::rowsWritten() const {
+    return m_db.totalChanges();
 }
 
 bool ModelContext::hasChanges() const {
@@ -285,87 +308,70 @@ Status ModelContext::loadAll() {
             known.insert(record->m_storeKey);
     }
 
-    QHash<qint64, ResumePtr> resumes;
-    {
-        const EntityInfo& entity = Resume::entityInfo();
-        const QList<int> props = StoreCodec::storedProperties(entity);
-        QStringList columns{QStringLiteral("pk")};
-        for (int p : props)
-            columns << quoted(entity.properties.at(p).name);
-        auto stmt = m_db.prepare(QStringLiteral("SELECT ") % columns.join(QStringLiteral(", ")) %
-                                 QStringLiteral(" FROM \"Resume\" ORDER BY pk"));
-        if (!stmt)
-            return Status::failure(stmt.error());
-        while (stmt->next()) {
-            if (known.contains(stmt->int64(0)))
-                continue;
-            auto resume = std::shared_ptr<Resume>(new Resume(Resume::FromStore{}));
-            resume->m_storeKey = stmt->int64(0);
-            for (int i = 0; i < props.size(); ++i) {
-                if (auto status = StoreCodec::readProperty(*stmt, i + 1, *resume, props.at(i)); !status)
-                    return status;
-            }
-            resumes.insert(resume->m_storeKey, resume);
-        }
-        if (!stmt->error().isEmpty())
-            return Status::failure(stmt->error());
+    // Only the résumés' own rows: their entries are read when first asked for.
+    auto stmt = m_db.prepare(StoreCodec::selectResumes() + QStringLiteral(" ORDER BY pk"));
+    if (!stmt)
+        return Status::failure(stmt.error());
+    QList<ResumePtr> loaded;
+    while (stmt->next()) {
+        if (known.contains(stmt->int64(0)))
+            continue;
+        auto record = StoreCodec::readResume(*stmt);
+        if (!record)
+            return record.errorInfo();
+        loaded.append(std::static_pointer_cast<Resume>(std::move(record).value()));
     }
+    if (!stmt->error().isEmpty())
+        return Status::failure(stmt->error());
 
-    // Entries come in each owner's stored order; entries whose owner is gone are left unread.
-    const auto loadEntries = [&](const EntityInfo& entity, auto make, auto attach) -> Status {
-        const bool portfolio = &entity == &PortfolioItem::entityInfo();
-        QList<int> props = StoreCodec::storedProperties(entity);
-        if (portfolio)
-            props.removeAll(int(PortfolioItem::ImageData));
-        QStringList columns{QStringLiteral("pk"), QStringLiteral("ownerPK")};
-        for (int p : props)
-            columns << quoted(entity.properties.at(p).name);
-        if (portfolio)
-            columns << QStringLiteral("\"imageData\" IS NOT NULL");
-        auto stmt = m_db.prepare(QStringLiteral("SELECT ") % columns.join(QStringLiteral(", ")) %
-                                 QStringLiteral(" FROM ") % quoted(entity.name) %
-                                 QStringLiteral(" WHERE ownerPK IS NOT NULL ORDER BY ownerPK, position, pk"));
-        if (!stmt)
-            return Status::failure(stmt.error());
-        while (stmt->next()) {
-            const auto owner = resumes.value(stmt->int64(1));
-            if (!owner)
-                continue;
-            auto entry = make();
-            entry->m_storeKey = stmt->int64(0);
-            for (int i = 0; i < props.size(); ++i) {
-                if (auto status = StoreCodec::readProperty(*stmt, i + 2, *entry, props.at(i)); !status)
-                    return status;
-            }
-            if constexpr (std::is_same_v<decltype(entry), PortfolioItemPtr>)
-                entry->m_imageInStore = stmt->int64(int(columns.size()) - 1) != 0;
-            attach(*owner, entry);
-        }
-        return stmt->error().isEmpty() ? success() : Status::failure(stmt->error());
-    };
-
-    if (auto s = loadEntries(
-            Experience::entityInfo(), [] { return ExperiencePtr(new Experience(Experience::FromStore{})); },
-            [](Resume& r, const ExperiencePtr& e) { r.m_experienceItems.append(e); });
-        !s)
-        return s;
-    if (auto s = loadEntries(
-            Education::entityInfo(), [] { return EducationPtr(new Education(Education::FromStore{})); },
-            [](Resume& r, const EducationPtr& e) { r.m_educationItems.append(e); });
-        !s)
-        return s;
-    if (auto s = loadEntries(
-            PortfolioItem::entityInfo(),
-            [] { return PortfolioItemPtr(new PortfolioItem(PortfolioItem::FromStore{})); },
-            [](Resume& r, const PortfolioItemPtr& e) { r.m_portfolioItems.append(e); });
-        !s)
-        return s;
-
-    for (const ResumePtr& resume : std::as_const(resumes)) {
+    m_registry.reserve(m_registry.size() + loaded.size());
+    m_resumes.reserve(m_resumes.size() + loaded.size());
+    for (const ResumePtr& resume : std::as_const(loaded)) {
         registerRecord(resume);
-        adoptEntries(*resume);
         m_resumes.append(resume);
     }
+    return success();
+}
+
+Status ModelContext::loadEntries(Resume* resume) {
+    if (!resume->m_entriesInStore)
+        return success();
+    if (resume->m_storeKey <= 0) {
+        resume->m_entriesInStore = false;
+        return success();
+    }
+    Resume read(Resume::FromStore{}); // collects the lists; they move over once all are read
+    for (const EntityInfo* entity : StoreCodec::entities()) {
+        if (!StoreCodec::isEntry(*entity))
+            continue;
+        auto& query = m_entryQueries[entity];
+        if (!query) {
+            auto prepared =
+                m_db.prepare(StoreCodec::selectEntries(*entity, QStringLiteral("ownerPK = ?"), false));
+            if (!prepared)
+                return Status::failure(ErrorKind::storage, prepared.error());
+            query = std::make_shared<sql::Statement>(std::move(prepared).value());
+        }
+        query->reset();
+        query->bind(1, resume->m_storeKey);
+        while (query->next()) {
+            auto entry = StoreCodec::readEntry(*entity, *query, false);
+            if (!entry) {
+                query->reset();
+                return Status::failure(ErrorKind::storage, entry.error());
+            }
+            StoreCodec::attachEntry(read, *entry);
+        }
+        const QString error = query->error();
+        query->reset();
+        if (!error.isEmpty())
+            return Status::failure(ErrorKind::storage, error);
+    }
+    resume->m_experienceItems = std::move(read.m_experienceItems);
+    resume->m_educationItems = std::move(read.m_educationItems);
+    resume->m_portfolioItems = std::move(read.m_portfolioItems);
+    resume->m_entriesInStore = false;
+    adoptEntries(*resume, false);
     return success();
 }
 
@@ -413,20 +419,35 @@ Status ModelContext::save() {
     if (!hasChanges())
         return success();
 
-    // The entries the live résumés hold; every other entry's row is gone after this save.
-    QSet<Record*> reachable;
-    for (const ResumePtr& resume : std::as_const(m_resumes)) {
-        reachable.insert(resume.get());
+    // A save costs what changed: only new résumés and those whose lists changed have their
+    // lists written, and only entries such a list held since the last save can leave the store.
+    QList<Resume*> listed;
+    QSet<Record*> held; // the entries those lists hold now
+    const auto addListed = [&](Resume* resume) {
+        if (resume->m_deleted || resume->m_entriesInStore || listed.contains(resume))
+            return;
+        listed.append(resume);
         for (const auto& child : asRecords(resume->m_experienceItems) + asRecords(resume->m_educationItems) +
                                      asRecords(resume->m_portfolioItems))
-            reachable.insert(child.get());
+            held.insert(child.get());
+    };
+    for (const auto& record : std::as_const(m_inserted)) {
+        if (isResume(record.get()))
+            addListed(static_cast<Resume*>(record.get()));
     }
+    for (Resume* resume : std::as_const(m_listsChanged))
+        addListed(resume);
+    QList<Record*> leaving; // entries whose rows are gone after this save
+    for (Record* entry : std::as_const(m_listedEntries)) {
+        if (!held.contains(entry))
+            leaving.append(entry);
+    }
+
     // A portfolio item leaving its résumé may be put back later (the editor's sheets do that):
     // its image must be in memory before its row goes, or putting it back would lose it.
-    for (auto it = m_registry.cbegin(); it != m_registry.cend(); ++it) {
-        Record* record = it.key();
-        if (reachable.contains(record) || record->m_deleted || isResume(record) ||
-            &record->entity() != &PortfolioItem::entityInfo() || it.value().use_count() <= 1)
+    for (Record* record : std::as_const(leaving)) {
+        if (record->m_deleted || &record->entity() != &PortfolioItem::entityInfo() ||
+            m_registry.value(record).use_count() <= 2) // the registry's and this look-up's
             continue;
         if (auto loaded = loadImageData(static_cast<PortfolioItem*>(record)); !loaded)
             return Status::failure(ErrorKind::storage,
@@ -508,20 +529,13 @@ Status ModelContext::save() {
             return success();
         };
 
-        QList<Resume*> touched;
-        for (const auto& record : std::as_const(m_inserted)) {
-            if (isResume(record.get()))
-                touched.append(static_cast<Resume*>(record.get()));
-        }
         for (Record* record : std::as_const(m_dirty)) {
-            if (isResume(record) && !touched.contains(static_cast<Resume*>(record)))
-                touched.append(static_cast<Resume*>(record));
-        }
-        for (Resume* resume : std::as_const(touched)) {
-            if (resume->m_storeKey > 0) {
-                if (auto s = writer.update(*resume, resume->m_storeKey, false); !s)
+            if (isResume(record) && record->m_storeKey > 0) {
+                if (auto s = writer.update(*record, record->m_storeKey, false); !s)
                     return s;
             }
+        }
+        for (Resume* resume : std::as_const(listed)) {
             if (auto s = writeList(*resume, asRecords(resume->m_experienceItems), Experience::entityInfo());
                 !s)
                 return s;
@@ -539,7 +553,7 @@ Status ModelContext::save() {
         // row any more (or never had one).
         for (Record* record : std::as_const(m_dirty)) {
             if (isResume(record) || written.contains(record) || record->m_storeKey == 0 ||
-                !reachable.contains(record))
+                (m_listedEntries.contains(record) && !held.contains(record)) || !ownerOf(record))
                 continue;
             const bool skipImage = &record->entity() == &PortfolioItem::entityInfo() &&
                                    static_cast<PortfolioItem*>(record)->m_imageInStore;
@@ -568,28 +582,62 @@ Status ModelContext::save() {
         else if (record->m_storeKey == 0)
             m_registry.remove(record.get()); // an entry no résumé held: not written
     }
-    for (const auto& record : std::as_const(m_deleted))
+    for (const auto& record : std::as_const(m_deleted)) {
+        m_owners.remove(record.get());
         m_registry.remove(record.get());
+    }
     m_inserted.clear();
     m_deleted.clear();
     m_dirty.clear();
 
     // Entries that left their résumé's list were deleted from the store: they forget their row,
     // so putting one back inserts it anew.
-    for (auto it = m_registry.begin(); it != m_registry.end();) {
-        if (!reachable.contains(it.key())) {
-            Record* record = it.key();
-            record->m_context = nullptr;
-            if (!record->m_deleted && !isResume(record))
-                record->m_storeKey = 0;
-            m_owners.remove(record);
-            it = m_registry.erase(it);
-        } else {
-            ++it;
-        }
-    }
+    for (Record* record : std::as_const(leaving))
+        forget(record);
+    m_listsChanged.clear();
+    m_listedEntries.clear();
     emit didSave();
     return success();
+}
+
+void ModelContext::forget(Record* record) {
+    const auto it = m_registry.constFind(record);
+    if (it == m_registry.cend())
+        return;
+    const std::shared_ptr<Record> keep = it.value(); // the record outlives its removal here
+    record->m_context = nullptr;
+    if (!record->m_deleted)
+        record->m_storeKey = 0;
+    m_owners.remove(record);
+    m_registry.erase(it);
+}
+
+ModelContext::UnsavedResumes ModelContext::unsavedResumes() const {
+    UnsavedResumes unsaved;
+    QSet<Resume*> taken;
+    const auto take = [&](Resume* resume) {
+        if (!resume || resume->m_deleted || taken.contains(resume))
+            return;
+        taken.insert(resume);
+        if (resume->m_storeKey > 0)
+            unsaved.replacedKeys.insert(resume->m_storeKey);
+        const auto it = m_registry.constFind(resume);
+        if (it != m_registry.cend())
+            unsaved.resumes.append({std::static_pointer_cast<Resume>(it.value()), creationOrderOf(*resume)});
+    };
+    for (const auto& record : m_inserted) {
+        if (isResume(record.get()))
+            take(static_cast<Resume*>(record.get()));
+    }
+    for (Record* record : m_dirty)
+        take(isResume(record) ? static_cast<Resume*>(record) : ownerOf(record));
+    for (Resume* resume : m_listsChanged)
+        take(resume);
+    for (const auto& record : m_deleted) {
+        if (isResume(record.get()))
+            unsaved.replacedKeys.insert(record->m_storeKey);
+    }
+    return unsaved;
 }
 
 void ModelContext::setAutosaveEnabled(bool enabled) {

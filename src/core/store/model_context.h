@@ -14,7 +14,8 @@ namespace quillora {
 
 namespace sql {
 class Database;
-}
+class Statement;
+} // namespace sql
 
 // Tracks inserted, changed and deleted records and writes them to the store in one
 // transaction. Lives on the UI thread, like the records it tracks.
@@ -37,6 +38,8 @@ public:
     // changes stay pending and the error is returned.
     Status save();
     bool hasChanges() const;
+    // Rows this context has inserted, changed or deleted in the store since it opened.
+    qint64 rowsWritten() const;
 
     // All résumés that are not deleted, newest lastEdited first; for equal dates the later
     // created comes first.
@@ -51,8 +54,24 @@ public:
     // stays in the store (not loaded) and the error is returned.
     Status loadImageData(PortfolioItem* item);
 
+    // Reads a résumé's entries from the store when first asked for. On failure the entries stay
+    // in the store (not read) and the error is returned.
+    Status loadEntries(Resume* resume);
+
     // Tells the context that one of its records changed a property.
     void recordDidChange(Record* record, int propertyIndex);
+    // Tells the context that a résumé is about to replace one of its entry lists.
+    void recordWillChangeRelationship(Record* record);
+
+    // What the store file does not hold yet, for a copy of everything that reads the rest from
+    // the store: the résumés with unsaved changes (each with its place in creation order, as
+    // fetchResumes() orders them) and the row keys of stored résumés that those stand in for or
+    // that are deleted. Proportional to the changes, not to the store.
+    struct UnsavedResumes {
+        QList<std::pair<ResumePtr, qint64>> resumes;
+        QSet<qint64> replacedKeys;
+    };
+    UnsavedResumes unsavedResumes() const;
 
 signals:
     void resumeInserted(const quillora::ResumePtr& resume);
@@ -68,7 +87,8 @@ private:
     Status loadAll();
     void registerRecord(const std::shared_ptr<Record>& record);
     // Tracks the entries a résumé holds, so their changes are announced with it.
-    void adoptEntries(Resume& resume);
+    void adoptEntries(Resume& resume, bool listChanged = true);
+    void forget(Record* record);
     Resume* ownerOf(const Record* entry) const;
     void scheduleAutosave();
     void autosave();
@@ -81,6 +101,9 @@ private:
     QList<std::shared_ptr<Record>> m_inserted;          // inserted and not yet saved
     QList<std::shared_ptr<Record>> m_deleted;           // deleted and not yet saved
     QSet<Record*> m_dirty;
+    QSet<Resume*> m_listsChanged;  // résumés whose entry lists changed since the last save
+    QSet<Record*> m_listedEntries; // every entry a changed list held since the last save
+    QHash<const EntityInfo*, std::shared_ptr<sql::Statement>> m_entryQueries;
     QHash<const Record*, Resume*> m_owners; // entry → the résumé that last held it
     QHash<Record*, qint64> m_creationOrder; // for résumés not yet saved
     qint64 m_nextCreationOrder = 1LL << 40;

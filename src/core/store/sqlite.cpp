@@ -204,6 +204,10 @@ int Database::changes() const {
     return sqlite3_changes(m_db);
 }
 
+qint64 Database::totalChanges() const {
+    return sqlite3_total_changes64(m_db);
+}
+
 QString Database::lastError() const {
     return QString::fromUtf8(sqlite3_errmsg(m_db));
 }

@@ -84,6 +84,8 @@ public:
 
     qint64 lastInsertRowId() const;
     int changes() const;
+    // Rows inserted, changed or deleted through this connection since it opened.
+    qint64 totalChanges() const;
     QString lastError() const;
 
 private:

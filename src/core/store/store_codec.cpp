@@ -107,6 +107,94 @@ QString StoreCodec::createTableStatement(const EntityInfo& entity) {
     return sql;
 }
 
+QString StoreCodec::selectResumes(const QString& where) {
+    const EntityInfo& entity = Resume::entityInfo();
+    QStringList columns{QStringLiteral("pk")};
+    for (int p : storedProperties(entity))
+        columns << quoted(entity.properties.at(p).name);
+    QString sql = QStringLiteral("SELECT ") % columns.join(QStringLiteral(", ")) % QStringLiteral(" FROM ") %
+                  quoted(entity.name);
+    if (!where.isEmpty())
+        sql += QStringLiteral(" WHERE ") + where;
+    return sql;
+}
+
+Result<std::shared_ptr<Record>> StoreCodec::readResume(const sql::Statement& row, bool entriesInStore) {
+    using R = Result<std::shared_ptr<Record>>;
+    auto resume = std::shared_ptr<Resume>(new Resume(Resume::FromStore{}));
+    resume->m_storeKey = row.int64(0);
+    resume->m_entriesInStore = entriesInStore;
+    const QList<int> props = storedProperties(Resume::entityInfo());
+    for (int i = 0; i < props.size(); ++i) {
+        if (auto status = readProperty(row, i + 1, *resume, props.at(i)); !status)
+            return R::failure(status.error());
+    }
+    return std::shared_ptr<Record>(resume);
+}
+
+namespace {
+
+QList<int> entryColumns(const EntityInfo& entity) {
+    QList<int> props = StoreCodec::storedProperties(entity);
+    if (&entity == &PortfolioItem::entityInfo())
+        props.removeAll(int(PortfolioItem::ImageData));
+    return props;
+}
+
+} // namespace
+
+QString StoreCodec::selectEntries(const EntityInfo& entity, const QString& where, bool withImage) {
+    QStringList columns{QStringLiteral("pk"), QStringLiteral("ownerPK")};
+    for (int p : entryColumns(entity))
+        columns << quoted(entity.properties.at(p).name);
+    if (&entity == &PortfolioItem::entityInfo())
+        columns << (withImage ? QStringLiteral("\"imageData\"")
+                              : QStringLiteral("\"imageData\" IS NOT NULL"));
+    return QStringLiteral("SELECT ") % columns.join(QStringLiteral(", ")) % QStringLiteral(" FROM ") %
+           quoted(entity.name) % QStringLiteral(" WHERE ") % where %
+           QStringLiteral(" ORDER BY ownerPK, position, pk");
+}
+
+Result<std::shared_ptr<Record>> StoreCodec::readEntry(const EntityInfo& entity, const sql::Statement& row,
+                                                      bool withImage) {
+    using R = Result<std::shared_ptr<Record>>;
+    std::shared_ptr<Record> entry;
+    if (&entity == &Experience::entityInfo())
+        entry.reset(new Experience(Experience::FromStore{}));
+    else if (&entity == &Education::entityInfo())
+        entry.reset(new Education(Education::FromStore{}));
+    else
+        entry.reset(new PortfolioItem(PortfolioItem::FromStore{}));
+    entry->m_storeKey = row.int64(0);
+    const QList<int> props = entryColumns(entity);
+    for (int i = 0; i < props.size(); ++i) {
+        if (auto status = readProperty(row, i + 2, *entry, props.at(i)); !status)
+            return R::failure(status.error());
+    }
+    if (&entity == &PortfolioItem::entityInfo()) {
+        auto* item = static_cast<PortfolioItem*>(entry.get());
+        const int column = int(props.size()) + 2;
+        if (withImage) {
+            if (auto status = readProperty(row, column, *item, PortfolioItem::ImageData); !status)
+                return R::failure(status.error());
+        } else {
+            item->m_imageInStore = row.int64(column) != 0;
+        }
+    }
+    return entry;
+}
+
+void StoreCodec::attachEntry(Record& owner, const std::shared_ptr<Record>& entry) {
+    auto& resume = static_cast<Resume&>(owner);
+    const EntityInfo* entity = &entry->entity();
+    if (entity == &Experience::entityInfo())
+        resume.m_experienceItems.append(std::static_pointer_cast<Experience>(entry));
+    else if (entity == &Education::entityInfo())
+        resume.m_educationItems.append(std::static_pointer_cast<Education>(entry));
+    else
+        resume.m_portfolioItems.append(std::static_pointer_cast<PortfolioItem>(entry));
+}
+
 QString StoreCodec::encodeDate(const QDateTime& date) {
     return date.toUTC().toString(Qt::ISODateWithMs);
 }

@@ -31,6 +31,20 @@ public:
     static Status readProperty(const sql::Statement& stmt, int column, Record& record, int property);
 
     static qint64 storeKey(const Record& record) { return record.m_storeKey; }
+
+    // Reading rows back into records. readResume() takes a row of selectResumes(); with
+    // entriesInStore the résumé's context reads its entries when first asked for, otherwise the
+    // caller attaches them (readEntry(), attachEntry()). readEntry() takes a row of
+    // selectEntries(); without the image, a portfolio item notes that its image is in the store.
+    static QString selectResumes(const QString& where = QString());
+    static Result<std::shared_ptr<Record>> readResume(const sql::Statement& row, bool entriesInStore = true);
+    static QString selectEntries(const EntityInfo& entity, const QString& where, bool withImage);
+    static Result<std::shared_ptr<Record>> readEntry(const EntityInfo& entity, const sql::Statement& row,
+                                                     bool withImage);
+    // The owner's row key of an entry row of selectEntries().
+    static qint64 ownerKeyOf(const sql::Statement& row) { return row.int64(1); }
+    // Appends an entry read by readEntry() to its résumé's list of that kind.
+    static void attachEntry(Record& resume, const std::shared_ptr<Record>& entry);
 };
 
 } // namespace quillora

@@ -73,6 +73,13 @@ bool StoredImageReader::begin() {
         QStringLiteral("SELECT typeof(\"imageData\") = 'blob' FROM \"PortfolioItem\" WHERE \"id\" = ?"));
     if (!m_db.exec(QStringLiteral("BEGIN")) || !check)
         return false;
+    // A read transaction takes its snapshot at its first read, not at BEGIN.
+    auto pin = m_db.prepare(QStringLiteral("SELECT 1 FROM \"PortfolioItem\" LIMIT 1"));
+    if (!pin)
+        return false;
+    (void)pin->next();
+    if (!pin->error().isEmpty())
+        return false;
     m_check = std::move(check).value();
     m_unavailable = false;
     return true;

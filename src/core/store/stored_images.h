@@ -37,12 +37,17 @@ public:
 
     // The bytes of a deferred image.
     Result<QByteArray> read(const QUuid& id);
+
+    // Opens the connection and begins its read transaction now, so that everything read through
+    // it later shows the committed state of this moment. False for an in-memory store or when the
+    // file cannot be read. defer() begins by itself.
+    bool begin();
+    // The read-only connection, inside that transaction (after begin() returned true).
+    const sql::Database& database() const { return m_db; }
     // Ends the read transaction and closes the connection.
     void close();
 
 private:
-    bool begin();
-
     QString m_path;
     sql::Database m_db;
     std::optional<sql::Statement> m_check;

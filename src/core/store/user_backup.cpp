@@ -4,6 +4,7 @@
 #include "platform/safe_files.h"
 #include "store/model_context.h"
 #include "store/sqlite.h"
+#include "store/store_codec.h"
 #include "store/store_location.h"
 #include "store/store_snapshots.h"
 #include "store/stored_images.h"
@@ -411,6 +412,8 @@ public:
         : m_reader(std::move(storeFilePath)) {}
 
     bool defer(const PortfolioItem& item) { return m_reader.defer(item); }
+    bool begin() { return m_reader.begin(); }
+    const sql::Database& database() const { return m_reader.database(); }
 
     // On the worker: fills in the deferred images.
     Status readInto(ResumeBackupPayload& payload) {
@@ -487,6 +490,85 @@ Result<ResumeBackupPayload> takePayload(ModelContext& context, const QString& re
     return payload;
 }
 
+// One résumé of a backup and its place in creation order, which orders résumés edited at the
+// same moment.
+struct OrderedBackupRecord {
+    ResumeBackupRecord record;
+    qint64 creationOrder = 0;
+};
+
+// On the worker: every stored résumé except those in `skip`, with its entries and images, read
+// through the snapshot's connection one résumé at a time.
+Status readStoredResumes(const sql::Database& db, const QSet<qint64>& skip, QList<OrderedBackupRecord>& out) {
+    const auto failed = [](const QString& error) {
+        return Status::failure(ErrorKind::storage, QStringLiteral("Could not read the store: ") + error);
+    };
+    auto resumes = db.prepare(StoreCodec::selectResumes() + QStringLiteral(" ORDER BY pk"));
+    if (!resumes)
+        return failed(resumes.error());
+    struct Cursor {
+        const EntityInfo* entity;
+        sql::Statement rows;
+        bool hasRow = false;
+    };
+    std::vector<Cursor> cursors;
+    for (const EntityInfo* entity : StoreCodec::entities()) {
+        if (!StoreCodec::isEntry(*entity))
+            continue;
+        auto rows =
+            db.prepare(StoreCodec::selectEntries(*entity, QStringLiteral("ownerPK IS NOT NULL"), true));
+        if (!rows)
+            return failed(rows.error());
+        cursors.push_back({entity, std::move(rows).value()});
+        cursors.back().hasRow = cursors.back().rows.next();
+    }
+    while (resumes->next()) {
+        const qint64 key = resumes->int64(0);
+        const bool wanted = !skip.contains(key);
+        std::shared_ptr<Record> resume;
+        if (wanted) {
+            auto read = StoreCodec::readResume(*resumes, false);
+            if (!read)
+                return failed(read.error());
+            resume = std::move(read).value();
+        }
+        // Entries come ordered by owner; those of skipped or missing owners are passed over.
+        for (Cursor& cursor : cursors) {
+            while (cursor.hasRow && StoreCodec::ownerKeyOf(cursor.rows) <= key) {
+                if (resume && StoreCodec::ownerKeyOf(cursor.rows) == key) {
+                    auto entry = StoreCodec::readEntry(*cursor.entity, cursor.rows, true);
+                    if (!entry)
+                        return failed(entry.error());
+                    StoreCodec::attachEntry(*resume, *entry);
+                }
+                cursor.hasRow = cursor.rows.next();
+            }
+            if (!cursor.rows.error().isEmpty())
+                return failed(cursor.rows.error());
+        }
+        if (resume)
+            out.append({takeResumeRecord(static_cast<const Resume&>(*resume), nullptr), key});
+    }
+    if (!resumes->error().isEmpty())
+        return failed(resumes->error());
+    return success();
+}
+
+// Newest lastEdited first; for equal dates the later created first, as fetchResumes() orders.
+QList<ResumeBackupRecord> newestFirst(QList<OrderedBackupRecord> records) {
+    std::stable_sort(records.begin(), records.end(),
+                     [](const OrderedBackupRecord& a, const OrderedBackupRecord& b) {
+                         if (a.record.lastEdited != b.record.lastEdited)
+                             return a.record.lastEdited > b.record.lastEdited;
+                         return a.creationOrder > b.creationOrder;
+                     });
+    QList<ResumeBackupRecord> sorted;
+    sorted.reserve(records.size());
+    for (OrderedBackupRecord& r : records)
+        sorted.append(std::move(r.record));
+    return sorted;
+}
+
 } // namespace
 
 ResumeBackupRecord makeResumeBackupRecord(const Resume& resume) {
@@ -535,6 +617,36 @@ void writeUserBackup(ModelContext& context, const QString& reason) {
 
 void writeUserBackupInBackground(ModelContext& context, const QString& reason, const QString& storeFilePath) {
     auto stored = std::make_shared<StoredImages>(storeFilePath);
+    if (stored->begin()) {
+        // Only what the store file does not hold yet is copied here; the worker reads the rest
+        // through the read-only connection, whose transaction shows the committed state of this
+        // moment, so the two parts fit together whatever is saved meanwhile.
+        const ModelContext::UnsavedResumes unsaved = context.unsavedResumes();
+        QList<OrderedBackupRecord> taken;
+        taken.reserve(unsaved.resumes.size());
+        for (const auto& [resume, creationOrder] : unsaved.resumes)
+            taken.append({takeResumeRecord(*resume, stored.get()), creationOrder});
+        (void)QtConcurrent::run(&backupPool(), [taken = std::move(taken), skip = unsaved.replacedKeys, stored,
+                                                reason,
+                                                generatedAt = QDateTime::currentDateTimeUtc()]() mutable {
+            ResumeBackupPayload payload;
+            payload.generatedAt = generatedAt;
+            payload.reason = reason;
+            if (auto read = readStoredResumes(stored->database(), skip, taken); !read) {
+                logFailure(reason, read.error());
+                return;
+            }
+            payload.resumes = newestFirst(std::move(taken));
+            if (auto read = stored->readInto(payload); !read) {
+                logFailure(reason, read.error());
+                return;
+            }
+            stored.reset(); // ends the read transaction before the files are written
+            writeUserBackupPayload(payload);
+        });
+        return;
+    }
+    // An in-memory store, or a file that cannot be read a second way: everything is taken here.
     auto payload = takePayload(context, reason, stored.get());
     if (!payload) {
         logFailure(reason, payload.error());

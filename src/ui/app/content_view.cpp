@@ -3,11 +3,11 @@
 #include "app/empty_resume_view.h"
 #include "app/intro_overlay.h"
 #include "app/resume_card_list.h"
-#include "app/resume_detail_view.h"
 #include "app/resume_list_view.h"
 #include "app/resume_tip_view.h"
 #include "controls/frosted_card.h"
 #include "controls/hairline_splitter.h"
+#include "editor/resume_editor_view.h"
 #include "platform/app_events.h"
 #include "platform/appearance.h"
 #include "platform/services.h"
@@ -121,6 +121,13 @@ void ContentView::receiveSelectResumeNotification(const std::shared_ptr<QObject>
     showDetail();
 }
 
+void ContentView::willEnterBackground() {
+    if (auto* editor = qobject_cast<ResumeEditorView*>(m_detail.data()))
+        editor->saveOnBackground();
+    if (m_list)
+        m_list->willEnterBackground();
+}
+
 void ContentView::resumeDeleted(const ResumePtr& resume) {
     // A deleted résumé must not stay on screen, nor be written to again.
     if (m_selectedResume && m_selectedResume == resume) {
@@ -132,8 +139,9 @@ void ContentView::resumeDeleted(const ResumePtr& resume) {
 void ContentView::showDetail() {
     if (m_detailStack == nullptr)
         return;
-    QWidget* next = m_selectedResume ? static_cast<QWidget*>(new ResumeDetailView(m_selectedResume, this))
-                                     : new ThemedEmptyResumeView(this);
+    QWidget* next = m_selectedResume
+                        ? static_cast<QWidget*>(new ResumeEditorView(m_selectedResume, m_services, this))
+                        : new ThemedEmptyResumeView(this);
     m_detailStack->addWidget(next);
     m_detailStack->setCurrentWidget(next);
     if (m_detail)

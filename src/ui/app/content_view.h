@@ -38,6 +38,9 @@ public:
     ResumeTipView* tipView() const;
     bool shouldShowTip() const { return m_shouldShowTip; }
 
+    // The app goes to the background: the open editor saves its résumé.
+    void willEnterBackground();
+
     // Handler of "QuilloraSelectResume": selects the object when it is a résumé.
     void receiveSelectResumeNotification(const std::shared_ptr<QObject>& object);
 

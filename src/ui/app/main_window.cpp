@@ -39,6 +39,7 @@ MainWindow::MainWindow(Services& services, UserInterfaceIdiom idiom, QWidget* pa
     }
     m_content = new ContentView(m_services, idiom, this);
     setCentralWidget(m_content);
+    connect(this, &MainWindow::willEnterBackground, m_content, &ContentView::willEnterBackground);
     connect(qApp, &QCoreApplication::aboutToQuit, this, &MainWindow::enterBackground);
 }
 
@@ -89,8 +90,8 @@ void MainWindow::enterBackground() {
         return;
     m_inBackground = true;
     emit willEnterBackground();
-    // Until the editor saves its résumé on this signal, field edits are saved here so that
-    // leaving or quitting never loses them.
+    // The open editor has saved its résumé on that signal; whatever else is pending (an edit
+    // made outside any editor) is saved here, so leaving or quitting never loses it.
     ModelContext& context = m_container->mainContext();
     if (context.hasChanges()) {
         if (auto status = context.save(); !status)

@@ -3,11 +3,11 @@
 #include "ai/openai_client.h"
 #include "app/resume_card_delegate.h"
 #include "app/resume_card_list.h"
-#include "app/resume_detail_view.h"
 #include "app/resume_list_model.h"
 #include "controls/alert_sizing.h"
 #include "controls/frosted_card.h"
 #include "controls/glass_capsule_button.h"
+#include "editor/resume_editor_view.h"
 #include "model/resume_operations.h"
 #include "platform/app_events.h"
 #include "platform/appearance.h"
@@ -523,19 +523,26 @@ void ResumeListView::selectResume(const ResumePtr& resume) {
 }
 
 void ResumeListView::openEditorSheet() {
-    // Stands in for the résumé editor sheet until the editor exists.
     QDialog sheet(this);
     sheet.setObjectName(QStringLiteral("resumeEditorSheet"));
-    sheet.setWindowTitle(m_selectedResume->title());
-    sheet.resize(720, 560);
+    sheet.resize(820, 760);
     auto* outer = new QVBoxLayout(&sheet);
     outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(new ResumeDetailView(m_selectedResume, &sheet));
+    auto* editor = new ResumeEditorView(m_selectedResume, m_services, &sheet);
+    sheet.setWindowTitle(editor->navigationTitle());
+    connect(editor, &QWidget::windowTitleChanged, &sheet, &QWidget::setWindowTitle);
+    outer->addWidget(editor);
+    m_sheetEditor = editor;
     addFloatingCloseButton(&sheet);
     m_listView->setOpenResume(m_selectedResume);
     runModal(sheet);
     m_listView->setOpenResume(nullptr);
     m_selectedResume.reset();
+}
+
+void ResumeListView::willEnterBackground() {
+    if (m_sheetEditor)
+        m_sheetEditor->saveOnBackground();
 }
 
 void ResumeListView::duplicateAction(const ResumePtr& resume) {
@@ -579,14 +586,7 @@ void ResumeListView::deleteResume(const ResumePtr& resume) {
 }
 
 void ResumeListView::createNewResume() {
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    auto resume = std::make_shared<Resume>(
-        QStringLiteral("My Résumé"), QString(), QString(), QString(), QList<ExperiencePtr>{},
-        QList<EducationPtr>{}, QList<PortfolioItemPtr>{}, QStringLiteral("Summary"),
-        QStringLiteral("Experience"), QStringLiteral("Education"), false, QString(), QString(), QString(),
-        std::nullopt, false, QString(), QString(), std::nullopt, std::nullopt,
-        QStringLiteral("Helvetica Neue"), 0, now, false, QStringList{}, QStringList{}, std::nullopt);
-    resume->setLastEdited(QDateTime::currentDateTimeUtc());
+    ResumePtr resume = makeNewResume();
     m_context.insert(resume);
     if (auto saved = m_context.save(); !saved) {
         logLine(QStringLiteral("⚠️ Failed to save new resume: ") + saved.error());

@@ -24,6 +24,7 @@ class ModelContext;
 class Services;
 class ResumeCardDelegate;
 class ResumeCardList;
+class ResumeEditorView;
 class ResumeListModel;
 class ThemedBackground;
 
@@ -79,6 +80,8 @@ public:
     void toggleOpenAIKey(QWidget* over = nullptr);
     void saveOpenAIKey();
     void scheduleLogoReveal();
+    // The app goes to the background: the editor open in the sheet saves its résumé.
+    void willEnterBackground();
 
 signals:
     // A sheet or alert of the list is about to be shown.
@@ -126,6 +129,7 @@ private:
     QWidget* m_bottomBar = nullptr;
     QList<QAbstractButton*> m_circleButtons;
     QPointer<ResumeTipView> m_tip;
+    QPointer<ResumeEditorView> m_sheetEditor;
 };
 
 } // namespace quillora

@@ -27,6 +27,25 @@ class ResumeOperationsTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void aNewResumeHasTheListsDefaults() {
+        const QDateTime before = QDateTime::currentDateTimeUtc();
+        const ResumePtr resume = makeNewResume();
+        QCOMPARE(resume->title(), QStringLiteral("My Résumé"));
+        QCOMPARE(resume->displaySummaryTitle(), QStringLiteral("Summary"));
+        QCOMPARE(resume->titleExperience(), std::optional<QString>(QStringLiteral("Experience")));
+        QCOMPARE(resume->titleEducation(), std::optional<QString>(QStringLiteral("Education")));
+        QCOMPARE(resume->fontName(), QStringLiteral("Helvetica Neue"));
+        QVERIFY(resume->fullName().isEmpty() && resume->summary().isEmpty());
+        QVERIFY(resume->experienceItems().isEmpty() && resume->portfolioItems().isEmpty());
+        QVERIFY(!resume->includeCoverLetter() && !resume->includeSkills() && !resume->includeATSVersion());
+        QVERIFY(!resume->atsInsertedKeywords() && !resume->coverLetterLastGenerated());
+        QVERIFY(!resume->morvessaRecordName());
+        QCOMPARE(resume->templateID(), 0);
+        QVERIFY(resume->lastEdited() >= before.addMSecs(-1));
+        QCOMPARE(resume->lastEdited().timeSpec(), Qt::UTC);
+        QVERIFY(resume->persistentModelID().isTemporary());
+    }
+
     void plainTextOfAFullResume() {
         const ResumePtr resume = test::makeFullResume();
         QString text;

@@ -172,6 +172,72 @@ private slots:
                               QStringLiteral("2")}));
     }
 
+    // A save costs what changed: in a large store, one edited field writes one row, and the
+    // entries of résumés nobody opened are neither read nor written.
+    void aSaveInALargeStoreWritesOnlyWhatChanged() {
+        constexpr int count = 3000;
+        {
+            auto store = openStore();
+            auto& context = store->mainContext();
+            for (int i = 0; i < count; ++i) {
+                auto resume = test::makeEmptyResume(QStringLiteral("R%1").arg(i));
+                resume->setExperienceItems(
+                    {std::make_shared<Experience>(QStringLiteral("A"), QString(), QString(), QString(),
+                                                  QString(), 0),
+                     std::make_shared<Experience>(QStringLiteral("B"), QString(), QString(), QString(),
+                                                  QString(), 1)});
+                resume->setEducationItems(
+                    {std::make_shared<Education>(QStringLiteral("U"), QString(), QString(), 0)});
+                context.insert(resume);
+            }
+            QVERIFY(context.save().ok());
+        }
+        auto store = openStore();
+        auto& context = store->mainContext();
+        const QList<ResumePtr> fetched = *context.fetchResumes();
+        QCOMPARE(fetched.size(), count);
+        QHash<int, ResumePtr> list; // by the number in the title
+        for (const auto& r : fetched)
+            list.insert(r->title().mid(1).toInt(), r);
+        const auto rowsOfSave = [&]() -> qint64 {
+            const qint64 before = context.rowsWritten();
+            if (!context.save().ok())
+                return -1;
+            return context.rowsWritten() - before;
+        };
+
+        list.value(1700)->setTitle(QStringLiteral("Edited"));
+        QCOMPARE(rowsOfSave(), 1);
+        list.value(12)->experienceItems().at(1)->setRole(QStringLiteral("Edited role"));
+        QCOMPARE(rowsOfSave(), 1);
+        list.value(12)->setSummary(QStringLiteral("Edited summary"));
+        QCOMPARE(rowsOfSave(), 1);
+        // A changed list writes that résumé's rows only: its own, its two remaining entries'
+        // places, and the removed entry.
+        auto experience = list.value(40)->experienceItems();
+        const ExperiencePtr removed = experience.takeFirst();
+        list.value(40)->setExperienceItems(experience);
+        QCOMPARE(rowsOfSave(), 4);
+        QCOMPARE(removed->modelContext(), nullptr);
+
+        store = openStore();
+        const QList<ResumePtr> reopened = *store->mainContext().fetchResumes();
+        const auto find = [&](const QString& title) {
+            for (const auto& r : reopened) {
+                if (r->title() == title)
+                    return r;
+            }
+            return ResumePtr();
+        };
+        QVERIFY(find(QStringLiteral("Edited")));
+        QCOMPARE(find(QStringLiteral("R12"))->summary(), QStringLiteral("Edited summary"));
+        QCOMPARE(find(QStringLiteral("R12"))->experienceItems().at(1)->role(), QStringLiteral("Edited role"));
+        QCOMPARE(find(QStringLiteral("R40"))->experienceItems().size(), 1);
+        QCOMPARE(find(QStringLiteral("R40"))->experienceItems().first()->role(), QStringLiteral("B"));
+        QCOMPARE(find(QStringLiteral("R41"))->experienceItems().size(), 2);
+        QCOMPARE(find(QStringLiteral("R41"))->educationItems().size(), 1);
+    }
+
     void entriesGoWithTheirResumeAndTheirList() {
         auto keep = test::makeFullResume();
         auto gone = test::makeFullResume();

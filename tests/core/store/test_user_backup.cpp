@@ -411,6 +411,64 @@ private slots:
         QCOMPARE(resumes.at(0)[QStringLiteral("title")].toString(), QStringLiteral("Design Résumé"));
     }
 
+    // The background run copies only unsaved résumés on the calling thread and reads every other
+    // one from the store file: together they are exactly what a synchronous backup writes.
+    void backgroundRunHoldsPendingEditsAndEverySavedRecord() {
+        const QString path = QDir::tempPath() + QStringLiteral("/pending/default.store");
+        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+        {
+            auto created = ModelContainer::open(path);
+            QVERIFY(created.ok());
+            ModelContext& context = (*created)->mainContext();
+            context.setAutosaveEnabled(false);
+            for (int i = 0; i < 40; ++i) {
+                ResumePtr resume = test::makeFullResume();
+                resume->setTitle(QStringLiteral("Saved %1").arg(i));
+                resume->setLastEdited(utc(2025, 1, 1 + i % 7, 12, 0, 0)); // ties ordered by creation
+                for (const auto& item : resume->portfolioItems())
+                    item->setId(QUuid::createUuid());
+                context.insert(resume);
+            }
+            QVERIFY(context.save().ok());
+        }
+        auto opened = ModelContainer::open(path);
+        QVERIFY(opened.ok());
+        ModelContext& context = (*opened)->mainContext();
+        context.setAutosaveEnabled(false);
+        const QList<ResumePtr> list = *context.fetchResumes();
+        list.at(3)->setTitle(QStringLiteral("Edited, not saved"));
+        list.at(5)->experienceItems().first()->setDetails(QStringLiteral("Entry edited, not saved"));
+        list.at(7)->setEducationItems({});
+        context.deleteRecord(list.at(9));
+        ResumePtr added = test::makeFullResume();
+        added->setTitle(QStringLiteral("Added, not saved"));
+        for (const auto& item : added->portfolioItems())
+            item->setId(QUuid::createUuid());
+        context.insert(added);
+
+        QByteArray expected;
+        const QStringList lines = test::printedBy([&] {
+            writeUserBackupInBackground(context, QStringLiteral("launch"), path);
+            // The same moment, taken whole on this thread (which reads every entry and image).
+            expected = encodeUserBackup(*makeResumeBackupPayload(context, QStringLiteral("launch")));
+            // Saved and changed again while the worker reads: the backup keeps the moment of the call.
+            QVERIFY(context.save().ok());
+            list.at(11)->setTitle(QStringLiteral("Saved after the call"));
+            context.deleteRecord(list.at(12));
+            QVERIFY(context.save().ok());
+            waitForUserBackups();
+        });
+        QCOMPARE(lines, QStringList{QStringLiteral("🛟 User backup written (launch) to ") + latestPath()});
+        const QJsonArray written =
+            QJsonDocument::fromJson(test::readFile(latestPath()))[QStringLiteral("resumes")].toArray();
+        const QJsonArray wanted = QJsonDocument::fromJson(expected)[QStringLiteral("resumes")].toArray();
+        QCOMPARE(written.size(), 40);
+        QCOMPARE(written, wanted);
+        QCOMPARE(written.at(0)[QStringLiteral("title")].toString(), QStringLiteral("Added, not saved"));
+        QVERIFY(written.at(0)[QStringLiteral("portfolioItems")][0].toObject().contains(
+            QStringLiteral("imageDataBase64")));
+    }
+
     void backgroundRunReadsStoredImagesAsTheyWere() {
         const QString path = QDir::tempPath() + QStringLiteral("/background/default.store");
         QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));

@@ -210,7 +210,7 @@ private slots:
 
         services->events().postSelectResume(second);
         QCOMPARE(view.selectedResume(), second);
-        QCOMPARE(view.detailWidget()->findChild<QLabel*>(QStringLiteral("selectedResumeTitle"))->text(),
+        QCOMPARE(view.detailWidget()->findChild<QLabel*>(QStringLiteral("editorNavigationTitle"))->text(),
                  QStringLiteral("Second"));
 
         // Posts without a résumé change nothing.

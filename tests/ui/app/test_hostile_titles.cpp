@@ -1,5 +1,5 @@
-#include "app/resume_detail_view.h"
 #include "app/resume_list_view.h"
+#include "editor/resume_editor_view.h"
 #include "platform/services.h"
 #include "support/resume_fixtures.h"
 #include "support/test_home.h"
@@ -39,7 +39,7 @@ private slots:
         services->context().insert(resume);
         QVERIFY(services->context().save().ok());
 
-        ResumeDetailView detail(resume);
+        ResumeEditorView detail(resume, *services);
         const QList<QLabel*> shown = labelsShowing(detail, hostileTitle);
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown.first()->textFormat(), Qt::PlainText);

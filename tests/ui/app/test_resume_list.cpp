@@ -328,7 +328,7 @@ private slots:
         QString sheetTitle;
         answers.answer = [&](QDialog& dialog) {
             whileOpen = other.selectedResume();
-            sheetTitle = dialog.findChild<QLabel*>(QStringLiteral("selectedResumeTitle"))->text();
+            sheetTitle = dialog.findChild<QLabel*>(QStringLiteral("editorNavigationTitle"))->text();
             return int(QDialog::Rejected);
         };
         other.setModalRunner(answers.runner());

@@ -79,15 +79,28 @@ private slots:
         QTest::mouseClick(shell.cards()->viewport(), Qt::LeftButton, {}, shell.rowCentre(0));
         QCOMPARE(shell.content->selectedResume(), shell.first);
 
-        QTest::keyClick(shell.cards(), Qt::Key_Down);
+        // Each move opens the résumé it lands on (leaving one saves it, which may move it to the
+        // top; the open row is wherever the open résumé is now).
+        const auto opensCurrentRow = [&](Qt::Key key) {
+            QTest::keyClick(shell.cards(), key);
+            QTRY_VERIFY(shell.content->selectedResume());
+            const int row = shell.cards()->currentIndex().row();
+            QVERIFY2(shell.content->selectedResume() == shell.model()->resumeAt(row),
+                     qPrintable(QString::number(row)));
+            QCOMPARE(shell.cards()->openRow(), row);
+        };
+        opensCurrentRow(Qt::Key_Down);
         QCOMPARE(shell.content->selectedResume(), shell.second);
-        QCOMPARE(shell.cards()->openRow(), 1);
         QVERIFY(shell.cards()->showsFocusRing());
-        QTest::keyClick(shell.cards(), Qt::Key_End);
+        opensCurrentRow(Qt::Key_End);
         QCOMPARE(shell.content->selectedResume(), shell.third);
-        QTest::keyClick(shell.cards(), Qt::Key_Up);
-        QCOMPARE(shell.content->selectedResume(), shell.second);
-        QCOMPARE(shell.cards()->currentIndex().row(), 1);
+        const ResumePtr above = shell.model()->resumeAt(shell.cards()->currentIndex().row() - 1);
+        opensCurrentRow(Qt::Key_Up);
+        QCOMPARE(shell.content->selectedResume(), above);
+        // A key that does not move the current row opens nothing new.
+        const ResumePtr open = shell.content->selectedResume();
+        QTest::keyClick(shell.cards(), Qt::Key_Right);
+        QCOMPARE(shell.content->selectedResume(), open);
     }
 
     void theContextMenuActsOnItsRowWithoutOpeningIt() {

@@ -1,0 +1,50 @@
+#include "editor/resume_save.h"
+
+#include "platform/log.h"
+#include "store/model_context.h"
+
+#include <QStringList>
+
+namespace quillora {
+
+namespace {
+
+QString escapedCaption(const QString& caption) {
+    QString out;
+    out.reserve(caption.size() + 2);
+    for (const QChar c : caption) {
+        if (c == QLatin1Char('"'))
+            out += QStringLiteral("\\\"");
+        else if (c == QLatin1Char('\\'))
+            out += QStringLiteral("\\\\");
+        else if (c == QLatin1Char('\n'))
+            out += QStringLiteral("\\n");
+        else if (c == QLatin1Char('\r'))
+            out += QStringLiteral("\\r");
+        else
+            out += c;
+    }
+    return out;
+}
+
+} // namespace
+
+QString portfolioCaptionsForLog(const Resume& resume) {
+    QStringList captions;
+    for (const PortfolioItemPtr& item : resume.portfolioItems())
+        captions << QLatin1Char('"') + escapedCaption(item->caption()) + QLatin1Char('"');
+    return QLatin1Char('[') + captions.join(QStringLiteral(", ")) + QLatin1Char(']');
+}
+
+void saveResume(Resume& resume, ModelContext& context, const QDateTime& now) {
+    resume.setLastEdited(now);
+    logLine(QStringLiteral("[Portfolio DEBUG] attempting save; items=") +
+            QString::number(resume.portfolioItems().size()) + QStringLiteral("; captions=") +
+            portfolioCaptionsForLog(resume));
+    if (const Status status = context.save(); status)
+        logLine(QStringLiteral("[Portfolio DEBUG] save succeeded"));
+    else
+        logLine(QStringLiteral("[Portfolio DEBUG] save failed: ") + status.error());
+}
+
+} // namespace quillora

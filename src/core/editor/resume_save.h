@@ -1,0 +1,22 @@
+#pragma once
+
+#include "model/resume.h"
+
+#include <QDateTime>
+#include <QString>
+
+namespace quillora {
+
+class ModelContext;
+
+// The editor's one save routine: stamps lastEdited, logs the portfolio it is about to save,
+// saves the context and logs the outcome. A failure is only logged; the changes stay pending
+// for the next save.
+void saveResume(Resume& resume, ModelContext& context,
+                const QDateTime& now = QDateTime::currentDateTimeUtc());
+
+// The captions of the résumé's portfolio entries, in the order the résumé holds them, as the
+// save log writes them: ["a", "b"], with quotes, backslashes and line breaks escaped.
+QString portfolioCaptionsForLog(const Resume& resume);
+
+} // namespace quillora

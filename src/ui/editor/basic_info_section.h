@@ -1,0 +1,16 @@
+#pragma once
+
+#include "model/resume.h"
+
+namespace quillora {
+
+class EditorSectionCard;
+class Services;
+
+// "Basic Info": the title, full name and contact fields of the résumé.
+EditorSectionCard* makeBasicInfoCard(const ResumePtr& resume);
+
+// "Summary": the résumé's summary in the rewritable text editor, with the résumé as context.
+EditorSectionCard* makeSummaryCard(const ResumePtr& resume, Services& services);
+
+} // namespace quillora

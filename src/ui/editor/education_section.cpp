@@ -1,0 +1,193 @@
+#include "editor/education_section.h"
+
+#include "controls/editor_section_card.h"
+#include "editor/editor_controls.h"
+#include "editor/resume_editor_view.h"
+#include "platform/appearance.h"
+#include "theme/hex_color.h"
+#include "theme/scheme_colors.h"
+
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace quillora {
+
+namespace {
+
+constexpr qreal titlePoints = 15;
+constexpr qreal schoolPoints = 12;
+
+} // namespace
+
+EducationOpenButton::EducationOpenButton(const EducationPtr& entry, QWidget* parent)
+    : QAbstractButton(parent)
+    , m_entry(entry)
+    , m_appearance(&Appearance::shared()) {
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::StrongFocus);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    setAccessibleDescription(QStringLiteral("Opens this education entry"));
+    connect(m_appearance, &Appearance::changed, this, qOverload<>(&QWidget::update));
+    connect(m_entry.get(), &Record::propertyChanged, this, &EducationOpenButton::refresh);
+    refresh();
+}
+
+EducationOpenButton::~EducationOpenButton() = default;
+
+QString EducationOpenButton::titleText() const {
+    return m_entry->degree().isEmpty() ? QStringLiteral("New Degree") : m_entry->degree();
+}
+
+void EducationOpenButton::refresh() {
+    setObjectName(QStringLiteral("educationRow") + m_entry->persistentModelID().description());
+    setAccessibleName(titleText() + QStringLiteral(", ") + m_entry->school());
+    updateGeometry();
+    update();
+}
+
+QSize EducationOpenButton::sizeHint() const {
+    const QFontMetrics title(systemFont(titlePoints, QFont::DemiBold));
+    const QFontMetrics school(systemFont(schoolPoints));
+    return QSize(std::max(title.horizontalAdvance(titleText()), school.horizontalAdvance(m_entry->school())),
+                 title.height() + 2 + school.height());
+}
+
+QSize EducationOpenButton::minimumSizeHint() const {
+    return QSize(40, sizeHint().height());
+}
+
+void EducationOpenButton::paintEvent(QPaintEvent*) {
+    const bool light = m_appearance->isLight();
+    QPainter painter(this);
+    painter.setOpacity(isDown() ? 0.6 : 1.0);
+    const QFont titleFont = systemFont(titlePoints, QFont::DemiBold);
+    const QFont schoolFont = systemFont(schoolPoints);
+    const QFontMetrics title(titleFont);
+    const QFontMetrics school(schoolFont);
+    painter.setFont(titleFont);
+    painter.setPen(schemeColors::primaryLabel(light));
+    painter.drawText(QRect(0, 0, width(), title.height()), Qt::AlignLeft | Qt::AlignVCenter,
+                     title.elidedText(titleText(), Qt::ElideRight, width()));
+    painter.setFont(schoolFont);
+    painter.setPen(schemeColors::secondaryLabel(light));
+    painter.drawText(QRect(0, title.height() + 2, width(), school.height()), Qt::AlignLeft | Qt::AlignVCenter,
+                     school.elidedText(m_entry->school(), Qt::ElideRight, width()));
+    if (hasFocus()) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(withAlpha(accentColor(light), 0.7), 1, Qt::DotLine));
+        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
+    }
+}
+
+EducationSection::EducationSection(ResumeEditorView& editor, QWidget* parent)
+    : QWidget(parent)
+    , m_editor(editor) {
+    setObjectName(QStringLiteral("educationSection"));
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+
+    auto* content = new QWidget;
+    auto* layout = new QVBoxLayout(content);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+    m_rowsHost = new QWidget(content);
+    m_rowsHost->setObjectName(QStringLiteral("educationRows"));
+    m_rowsLayout = new QVBoxLayout(m_rowsHost);
+    m_rowsLayout->setContentsMargins(0, 0, 0, 0);
+    m_rowsLayout->setSpacing(8);
+    layout->addWidget(m_rowsHost);
+    auto* divider = new EditorDivider(
+        [](bool light) { return light ? QColor(60, 60, 67, 74) : QColor(84, 84, 88, 153); }, content);
+    layout->addSpacing(4);
+    layout->addWidget(divider);
+    layout->addSpacing(4);
+    m_add =
+        new SymbolTextButton(QStringLiteral("plus.circle.fill"), QStringLiteral("Add Education"), content);
+    m_add->setObjectName(QStringLiteral("addEducationButton"));
+    m_add->setAccessibleName(QStringLiteral("Add Education"));
+    m_add->setColors([](bool light) { return accentColor(light); });
+    connect(m_add, &QAbstractButton::clicked, this, [this] { m_editor.addEducation(); });
+    layout->addWidget(m_add, 0, Qt::AlignLeft);
+
+    m_card = new EditorSectionCard(QStringLiteral("graduationcap.fill"), QStringLiteral("Education"),
+                                   QStringLiteral("Where you learned and grew"),
+                                   cardInk(Appearance::shared().isLight()), content, this);
+    m_card->setObjectName(QStringLiteral("educationCard"));
+    connect(&Appearance::shared(), &Appearance::changed, m_card,
+            [this] { m_card->setAccent(cardInk(Appearance::shared().isLight())); });
+    outer->addWidget(m_card);
+
+    connect(editor.resume().get(), &Resume::changed, this, [this](Resume::Property property) {
+        if (property == Resume::EducationItems)
+            sync();
+    });
+    sync();
+}
+
+EducationSection::~EducationSection() = default;
+
+EducationSection::Row EducationSection::makeRow(const EducationPtr& entry) {
+    Row row;
+    row.widget = new QWidget(m_rowsHost);
+    auto* layout = new QHBoxLayout(row.widget);
+    layout->setContentsMargins(0, 4, 0, 4);
+    layout->setSpacing(8);
+    row.open = new EducationOpenButton(entry, row.widget);
+    row.remove = new SymbolIconButton(QStringLiteral("trash"), destructiveColor, 14, row.widget);
+    row.remove->setAccessibleName(QStringLiteral("Delete education"));
+    row.remove->setAccessibleDescription(QStringLiteral("Removes this education entry"));
+    layout->addWidget(row.open, 1);
+    layout->addWidget(row.remove, 0, Qt::AlignTop);
+    const std::weak_ptr<Education> weak = entry;
+    connect(row.open, &QAbstractButton::clicked, this, [this, weak] {
+        if (auto e = weak.lock())
+            m_editor.openEducation(e);
+    });
+    connect(row.remove, &QAbstractButton::clicked, this, [this, weak] {
+        if (auto e = weak.lock())
+            m_editor.requestEducationDeletion(e);
+    });
+    return row;
+}
+
+void EducationSection::sync() {
+    const QList<EducationPtr> shown = m_editor.displayedEducation();
+    QHash<Education*, Row> kept;
+    while (m_rowsLayout->count() > 0)
+        delete m_rowsLayout->takeAt(0);
+    for (const EducationPtr& entry : shown) {
+        Row row = m_rows.take(entry.get());
+        if (!row.widget)
+            row = makeRow(entry);
+        kept.insert(entry.get(), row);
+        m_rowsLayout->addWidget(row.widget);
+        row.widget->show();
+    }
+    for (const Row& gone : std::as_const(m_rows)) {
+        gone.widget->hide();
+        gone.widget->deleteLater();
+    }
+    m_rows = kept;
+    m_rowsHost->setVisible(!m_rows.isEmpty());
+    refreshRows();
+}
+
+void EducationSection::refreshRows() {
+    for (auto it = m_rows.cbegin(); it != m_rows.cend(); ++it) {
+        it.value().open->refresh();
+        it.value().remove->setObjectName(QStringLiteral("deleteEducationButton") +
+                                         it.key()->persistentModelID().description());
+    }
+}
+
+QList<EducationOpenButton*> EducationSection::rows() const {
+    QList<EducationOpenButton*> ordered;
+    for (int i = 0; i < m_rowsLayout->count(); ++i) {
+        if (QWidget* w = m_rowsLayout->itemAt(i)->widget())
+            ordered.append(w->findChild<EducationOpenButton*>());
+    }
+    return ordered;
+}
+
+} // namespace quillora

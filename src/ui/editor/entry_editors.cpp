@@ -1,0 +1,295 @@
+#include "editor/entry_editors.h"
+
+#include "controls/field_binding.h"
+#include "controls/floating_buttons.h"
+#include "controls/frosted_card.h"
+#include "editor/editor_controls.h"
+#include "editor/editor_help.h"
+#include "editor/refinable_text_editor_factory.h"
+#include "help/help_sheet_container.h"
+#include "platform/appearance.h"
+#include "theme/hex_color.h"
+#include "theme/scheme_colors.h"
+#include "theme/themed_background.h"
+
+#include "controls/overlay_scroll_bar.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+namespace quillora {
+
+namespace {
+
+QColor cardStroke(bool light) {
+    return withAlpha(cardInk(light), light ? 0.45 : 0.25);
+}
+
+QColor dividerTint(bool light) {
+    return withAlpha(cardInk(light), light ? 0.18 : 0.12);
+}
+
+QColor saveLabelColor(bool light) {
+    return light ? QColor::fromRgbF(0, 0, 0, 0.85f) : QColor(255, 255, 255);
+}
+
+} // namespace
+
+// --- EntrySaveButton --------------------------------------------------------------------------
+
+EntrySaveButton::EntrySaveButton(QWidget* parent)
+    : QPushButton(QStringLiteral("Save"), parent)
+    , m_appearance(&Appearance::shared()) {
+    setCursor(Qt::PointingHandCursor);
+    setFont(systemFont(16, QFont::DemiBold));
+    setMaximumWidth(100);
+    connect(m_appearance, &Appearance::changed, this, qOverload<>(&QWidget::update));
+}
+
+EntrySaveButton::~EntrySaveButton() = default;
+
+QSize EntrySaveButton::sizeHint() const {
+    const QFontMetrics fm(font());
+    return QSize(std::min(100, fm.horizontalAdvance(text()) + 32), fm.height() + 16);
+}
+
+void EntrySaveButton::paintEvent(QPaintEvent*) {
+    const bool light = m_appearance->isLight();
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    QPainterPath capsule;
+    capsule.addRoundedRect(box, box.height() / 2, box.height() / 2);
+    painter.fillPath(capsule, QColor::fromRgbF(1, 1, 1, isDown() ? 0.2f : 0.1f));
+    QPen pen(cardStroke(light), 0.9, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+    pen.setMiterLimit(10);
+    painter.strokePath(capsule, pen);
+    painter.setPen(saveLabelColor(light));
+    painter.setFont(font());
+    painter.drawText(rect(), Qt::AlignCenter, text());
+    if (hasFocus()) {
+        painter.setPen(QPen(withAlpha(accentColor(light), 0.8), 1.2));
+        painter.drawRoundedRect(box.adjusted(2, 2, -2, -2), (box.height() - 4) / 2, (box.height() - 4) / 2);
+    }
+}
+
+// --- EntryEditorSheet -------------------------------------------------------------------------
+
+EntryEditorSheet::EntryEditorSheet(const QString& title, const QString& helpTitle, QWidget* parent)
+    : QDialog(parent)
+    , m_title(title)
+    , m_helpTitle(helpTitle)
+    , m_appearance(&Appearance::shared())
+    , m_background(new ThemedBackground(this))
+    , m_scrollArea(new QScrollArea(m_background))
+    , m_page(new QWidget)
+    , m_pageLayout(new QVBoxLayout(m_page))
+    , m_titleLabel(new QLabel(title, m_page)) {
+    setWindowTitle(title);
+    setAccessibleName(title);
+    setWindowModality(Qt::WindowModal);
+    m_background->setOrbScale(1.15);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(m_background);
+    auto* inner = new QVBoxLayout(m_background);
+    inner->setContentsMargins(0, 0, 0, 0);
+    inner->addWidget(m_scrollArea);
+
+    m_scrollArea->setFrameShape(QFrame::NoFrame);
+    m_scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scrollArea->setWidgetResizable(true);
+    m_scrollArea->viewport()->setAutoFillBackground(false);
+    m_scrollArea->setAttribute(Qt::WA_TranslucentBackground);
+    m_scrollArea->setAutoFillBackground(false);
+    m_scrollArea->setWidget(m_page);
+    // The page shows the background behind it (setWidget turns filling on).
+    m_page->setAutoFillBackground(false);
+    new OverlayScrollBar(m_scrollArea);
+
+    // The inline title sits level with the floating buttons; the cards follow 6 points apart.
+    m_pageLayout->setContentsMargins(20, 18, 20, 20);
+    m_pageLayout->setSpacing(12);
+    m_titleLabel->setObjectName(QStringLiteral("entryEditorTitle"));
+    m_titleLabel->setAlignment(Qt::AlignCenter);
+    m_titleLabel->setFont(systemFont(17, QFont::DemiBold));
+    m_titleLabel->setContentsMargins(48, 0, 48, 8);
+    m_pageLayout->addWidget(m_titleLabel);
+
+    new FloatingCloseButton(this, true);
+    m_helpButton = new FloatingHelpButton(this);
+    connect(m_helpButton, &FloatingHelpButton::helpRequested, this, &EntryEditorSheet::openHelp);
+    connect(m_appearance, &Appearance::changed, this, &EntryEditorSheet::applyScheme);
+    applyScheme();
+    resize(620, 600);
+}
+
+EntryEditorSheet::~EntryEditorSheet() = default;
+
+FrostedCard* EntryEditorSheet::addCard() {
+    auto* card = new FrostedCard(22, m_page);
+    const auto style = [card] {
+        const bool light = Appearance::shared().isLight();
+        card->setLightScheme(light);
+        card->setStroke(cardStroke(light), 0.9);
+    };
+    style();
+    connect(m_appearance, &Appearance::changed, card, style);
+    m_pageLayout->addWidget(card);
+    m_cards.append(card);
+    return card;
+}
+
+FrostedCard* EntryEditorSheet::addFieldsCard(const std::shared_ptr<Record>& entry,
+                                             const QList<FieldSpec>& fields) {
+    FrostedCard* card = addCard();
+    auto* layout = new QVBoxLayout(card);
+    layout->setContentsMargins(16, 16, 16, 16);
+    layout->setSpacing(10);
+    bool first = true;
+    for (const FieldSpec& spec : fields) {
+        if (!first)
+            layout->addWidget(new EditorDivider(dividerTint, card));
+        first = false;
+        auto* field = new QLineEdit(card);
+        field->setObjectName(spec.identifier);
+        field->setPlaceholderText(spec.title);
+        field->setAccessibleName(spec.title);
+        styleInlineField(field, 16);
+        bindField(field, entry, spec.property);
+        layout->addWidget(field);
+    }
+    return card;
+}
+
+void EntryEditorSheet::finishLayout(const QString& saveIdentifier) {
+    m_save = new EntrySaveButton(m_page);
+    m_save->setObjectName(saveIdentifier);
+    m_save->setDefault(false);
+    m_save->setAutoDefault(false);
+    connect(m_save, &QAbstractButton::clicked, this, &EntryEditorSheet::editorSaveAction);
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(m_save);
+    row->addStretch(1);
+    m_pageLayout->addLayout(row);
+    m_pageLayout->addStretch(1);
+}
+
+void EntryEditorSheet::editorSaveAction() {
+    commit();
+    accept();
+}
+
+void EntryEditorSheet::openHelp() {
+    if (m_help) {
+        m_help->raise();
+        return;
+    }
+    m_help = makeEditorHelpSheet(m_helpTitle, helpContent(), this);
+    m_help->setObjectName(QStringLiteral("entryHelpSheet"));
+    m_helpButton->setPresented(true);
+    connect(m_help, &QDialog::finished, this, [this] {
+        m_help = nullptr;
+        m_helpButton->setPresented(false);
+    });
+    m_help->setWindowModality(Qt::WindowModal);
+    m_help->open();
+}
+
+void EntryEditorSheet::applyScheme() {
+    const bool light = m_appearance->isLight();
+    QPalette pal = m_titleLabel->palette();
+    pal.setColor(QPalette::WindowText, schemeColors::primaryLabel(light));
+    m_titleLabel->setPalette(pal);
+    update();
+}
+
+void EntryEditorSheet::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), schemeColors::sheetBackground(m_appearance->isLight()));
+}
+
+// --- ExperienceEditor -------------------------------------------------------------------------
+
+ExperienceEditor::ExperienceEditor(const ExperiencePtr& experience, Services& services,
+                                   std::shared_ptr<const Record> resume, QWidget* parent)
+    : EntryEditorSheet(QStringLiteral("Edit Experience"), QStringLiteral("Experience Help"), parent)
+    , m_experience(experience) {
+    setObjectName(QStringLiteral("experienceEditorSheet"));
+    addFieldsCard(
+        experience,
+        {
+            {QStringLiteral("Role"), QStringLiteral("experienceRoleField"), Experience::Role},
+            {QStringLiteral("Company"), QStringLiteral("experienceCompanyField"), Experience::Company},
+            {QStringLiteral("Start Date"), QStringLiteral("experienceStartDateField"), Experience::StartDate},
+            {QStringLiteral("End Date"), QStringLiteral("experienceEndDateField"), Experience::EndDate},
+        });
+
+    FrostedCard* details = addCard();
+    auto* layout = new QVBoxLayout(details);
+    layout->setContentsMargins(16, 16, 16, 16);
+    layout->setSpacing(8);
+    auto* heading = new QLabel(QStringLiteral("Details"), details);
+    heading->setFont(systemFont(17, QFont::DemiBold));
+    const auto inkHeading = [heading] {
+        QPalette pal = heading->palette();
+        pal.setColor(QPalette::WindowText, cardInk(Appearance::shared().isLight()));
+        heading->setPalette(pal);
+    };
+    inkHeading();
+    connect(&Appearance::shared(), &Appearance::changed, heading, inkHeading);
+    layout->addWidget(heading);
+    RefinableTextField editor = makeRefinableTextEditor(services, SeamlessStarMode::experience, 140, {}, {},
+                                                        std::move(resume), details);
+    m_details = editor.textEdit;
+    editor.widget->setObjectName(QStringLiteral("experienceDetailsEditor"));
+    bindField(m_details, experience, Experience::Details);
+    layout->addWidget(editor.widget);
+    finishLayout(QStringLiteral("saveExperienceButton"));
+    resize(620, 760);
+}
+
+ExperienceEditor::~ExperienceEditor() = default;
+
+void ExperienceEditor::commit() {
+    emit committed(m_experience);
+}
+
+QList<EditorHelpTopic> ExperienceEditor::helpContent() const {
+    return experienceHelpContent();
+}
+
+// --- EducationEditor --------------------------------------------------------------------------
+
+EducationEditor::EducationEditor(const EducationPtr& education, QWidget* parent)
+    : EntryEditorSheet(QStringLiteral("Edit Education"), QStringLiteral("Education Help"), parent)
+    , m_education(education) {
+    setObjectName(QStringLiteral("educationEditorSheet"));
+    addFieldsCard(education,
+                  {
+                      {QStringLiteral("School"), QStringLiteral("educationSchoolField"), Education::School},
+                      {QStringLiteral("Degree"), QStringLiteral("educationDegreeField"), Education::Degree},
+                      {QStringLiteral("Year"), QStringLiteral("educationYearField"), Education::Year},
+                  });
+    finishLayout(QStringLiteral("saveEducationButton"));
+    resize(560, 420);
+}
+
+EducationEditor::~EducationEditor() = default;
+
+void EducationEditor::commit() {
+    emit committed(m_education);
+}
+
+QList<EditorHelpTopic> EducationEditor::helpContent() const {
+    return educationHelpContent();
+}
+
+} // namespace quillora

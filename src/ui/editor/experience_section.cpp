@@ -1,0 +1,284 @@
+#include "editor/experience_section.h"
+
+#include "controls/editor_section_card.h"
+#include "editor/editor_controls.h"
+#include "editor/resume_editor_view.h"
+#include "platform/appearance.h"
+#include "store/model_context.h"
+#include "theme/hex_color.h"
+#include "theme/scheme_colors.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace quillora {
+
+namespace {
+
+const QString rowIdentifierPrefix = QStringLiteral("experienceRow");
+const QString deleteIdentifierPrefix = QStringLiteral("deleteExperienceButton");
+
+} // namespace
+
+ExperienceRow::ExperienceRow(ResumeEditorView& editor, const ExperiencePtr& entry, QWidget* parent)
+    : QWidget(parent)
+    , m_editor(editor)
+    , m_entry(entry)
+    , m_appearance(&Appearance::shared())
+    , m_role(new QLabel(this))
+    , m_detail(new QLabel(this))
+    , m_delete(new SymbolIconButton(QStringLiteral("trash"), destructiveColor, 16, this)) {
+    setAcceptDrops(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setCursor(Qt::PointingHandCursor);
+    auto* layout = new QHBoxLayout(this);
+    // 6 points above and below the texts; one more below for the divider.
+    layout->setContentsMargins(0, 6, 0, 7);
+    auto* texts = new QVBoxLayout;
+    texts->setSpacing(2);
+    m_role->setTextFormat(Qt::PlainText);
+    m_role->setFont(systemFont(15, QFont::DemiBold));
+    m_role->setWordWrap(true);
+    m_detail->setTextFormat(Qt::PlainText);
+    m_detail->setFont(systemFont(12));
+    m_detail->setWordWrap(true);
+    texts->addWidget(m_role);
+    texts->addWidget(m_detail);
+    layout->addLayout(texts, 1);
+    layout->addWidget(m_delete, 0, Qt::AlignVCenter);
+    m_delete->setAccessibleName(QStringLiteral("Delete experience"));
+    m_delete->setAccessibleDescription(QStringLiteral("Removes this experience entry"));
+    connect(m_delete, &QAbstractButton::clicked, this,
+            [this] { m_editor.requestExperienceDeletion(m_entry); });
+    connect(m_entry.get(), &Record::propertyChanged, this, &ExperienceRow::refresh);
+    connect(m_appearance, &Appearance::changed, this, &ExperienceRow::applyScheme);
+    applyScheme();
+    refresh();
+}
+
+ExperienceRow::~ExperienceRow() = default;
+
+QWidget* ExperienceRow::deleteButton() const {
+    return m_delete;
+}
+
+void ExperienceRow::refresh() {
+    const Experience& e = *m_entry;
+    const QString id = e.persistentModelID().description();
+    setObjectName(rowIdentifierPrefix + id);
+    m_delete->setObjectName(deleteIdentifierPrefix + id);
+    m_role->setText(e.role());
+    m_detail->setText(e.company() + QStringLiteral(" · ") + e.startDate() + QStringLiteral(" – ") +
+                      e.endDate());
+    setAccessibleName(e.role() + QStringLiteral(", ") + e.company() + QStringLiteral(", ") + e.startDate() +
+                      QStringLiteral(" to ") + e.endDate());
+    const bool reorder = m_editor.isReorderMode();
+    setAccessibleDescription(reorder ? QStringLiteral("Drag to reorder")
+                                     : QStringLiteral("Opens this experience entry"));
+    m_delete->setVisible(!reorder);
+    setCursor(reorder ? Qt::OpenHandCursor : Qt::PointingHandCursor);
+}
+
+void ExperienceRow::applyScheme() {
+    const bool light = m_appearance->isLight();
+    QPalette rolePalette = m_role->palette();
+    rolePalette.setColor(QPalette::WindowText, cardInk(light));
+    m_role->setPalette(rolePalette);
+    QPalette detailPalette = m_detail->palette();
+    detailPalette.setColor(QPalette::WindowText, schemeColors::secondaryLabel(light));
+    m_detail->setPalette(detailPalette);
+    update();
+}
+
+void ExperienceRow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const bool light = m_appearance->isLight();
+    // The divider under the row, at 35 %.
+    QColor divider = light ? QColor(60, 60, 67, 74) : QColor(84, 84, 88, 153);
+    painter.fillRect(QRect(0, height() - 1, width(), 1), withAlpha(divider, 0.35));
+    if (hasFocus()) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(withAlpha(accentColor(light), 0.7), 1, Qt::DotLine));
+        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -1.5), 8, 8);
+    }
+}
+
+void ExperienceRow::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        m_pressed = true;
+        m_dragStarted = false;
+        m_pressPos = event->position().toPoint();
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void ExperienceRow::mouseMoveEvent(QMouseEvent* event) {
+    if (m_pressed && !m_dragStarted && (event->buttons() & Qt::LeftButton) &&
+        (event->position().toPoint() - m_pressPos).manhattanLength() >= QApplication::startDragDistance()) {
+        m_dragStarted = true;
+        m_pressed = false;
+        // The editor runs the drag to its end; this row may move under the pointer meanwhile.
+        m_editor.beginExperienceDrag(m_entry, this);
+        return;
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
+void ExperienceRow::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click = m_pressed && !m_dragStarted && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
+    m_pressed = false;
+    m_dragStarted = false;
+    if (click && !m_editor.isReorderMode())
+        m_editor.openExperience(m_entry);
+    QWidget::mouseReleaseEvent(event);
+}
+
+void ExperienceRow::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space) &&
+        !m_editor.isReorderMode()) {
+        m_editor.openExperience(m_entry);
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void ExperienceRow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!event->mimeData()->hasText()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    m_editor.experienceDragEntered(m_entry);
+}
+
+void ExperienceRow::dragMoveEvent(QDragMoveEvent* event) {
+    if (event->mimeData()->hasText())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void ExperienceRow::dropEvent(QDropEvent* event) {
+    m_editor.experienceDropped();
+    event->acceptProposedAction();
+}
+
+// --- ExperienceSection -----------------------------------------------------------------------
+
+ExperienceSection::ExperienceSection(ResumeEditorView& editor, QWidget* parent)
+    : QWidget(parent)
+    , m_editor(editor) {
+    setObjectName(QStringLiteral("experienceSection"));
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+
+    auto* content = new QWidget;
+    auto* layout = new QVBoxLayout(content);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_rowsHost = new QWidget(content);
+    m_rowsHost->setObjectName(QStringLiteral("experienceRows"));
+    m_rowsLayout = new QVBoxLayout(m_rowsHost);
+    m_rowsLayout->setContentsMargins(0, 0, 0, 0);
+    m_rowsLayout->setSpacing(0);
+    layout->addWidget(m_rowsHost);
+    layout->addSpacing(6);
+    layout->addWidget(new EditorDivider(
+        [](bool light) { return light ? QColor(60, 60, 67, 74) : QColor(84, 84, 88, 153); }, content));
+    layout->addSpacing(6);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->setContentsMargins(0, 0, 0, 0);
+    m_add =
+        new SymbolTextButton(QStringLiteral("plus.circle.fill"), QStringLiteral("Add Experience"), content);
+    m_add->setObjectName(QStringLiteral("addExperienceButton"));
+    m_add->setAccessibleName(QStringLiteral("Add Experience"));
+    m_add->setColors([](bool light) { return accentColor(light); });
+    connect(m_add, &QAbstractButton::clicked, this, [this] { m_editor.addExperience(); });
+    m_reorder =
+        new SymbolTextButton(QStringLiteral("arrow.up.arrow.down"), QStringLiteral("Reorder"), content);
+    m_reorder->setObjectName(QStringLiteral("reorderExperienceButton"));
+    connect(m_reorder, &QAbstractButton::clicked, this, [this] { m_editor.toggleReorderMode(); });
+    buttons->addWidget(m_add);
+    buttons->addStretch(1);
+    buttons->addWidget(m_reorder);
+    layout->addLayout(buttons);
+
+    m_card = new EditorSectionCard(QStringLiteral("briefcase.fill"), QStringLiteral("Experience"),
+                                   QStringLiteral("Your roles, impact, and timeline"),
+                                   cardInk(Appearance::shared().isLight()), content, this);
+    m_card->setObjectName(QStringLiteral("experienceCard"));
+    connect(&Appearance::shared(), &Appearance::changed, m_card,
+            [this] { m_card->setAccent(cardInk(Appearance::shared().isLight())); });
+    outer->addWidget(m_card);
+
+    connect(editor.resume().get(), &Resume::changed, this, [this](Resume::Property property) {
+        if (property == Resume::ExperienceItems)
+            sync();
+    });
+    connect(&editor, &ResumeEditorView::reorderModeChanged, this, [this] {
+        updateReorderButton();
+        refreshRows();
+    });
+    updateReorderButton();
+    sync();
+}
+
+ExperienceSection::~ExperienceSection() = default;
+
+QList<ExperienceRow*> ExperienceSection::rows() const {
+    QList<ExperienceRow*> ordered;
+    for (int i = 0; i < m_rowsLayout->count(); ++i) {
+        if (auto* row = qobject_cast<ExperienceRow*>(m_rowsLayout->itemAt(i)->widget()))
+            ordered.append(row);
+    }
+    return ordered;
+}
+
+void ExperienceSection::sync() {
+    const QList<ExperiencePtr> shown = m_editor.displayedExperience();
+    QHash<Experience*, ExperienceRow*> kept;
+    while (m_rowsLayout->count() > 0)
+        delete m_rowsLayout->takeAt(0);
+    for (const ExperiencePtr& entry : shown) {
+        ExperienceRow* row = m_rows.take(entry.get());
+        if (!row)
+            row = new ExperienceRow(m_editor, entry, m_rowsHost);
+        kept.insert(entry.get(), row);
+        m_rowsLayout->addWidget(row);
+        row->show();
+    }
+    // Rows of entries that left the list go once the current event is done (one of them may
+    // be the source of a drag still running).
+    for (ExperienceRow* gone : std::as_const(m_rows)) {
+        gone->hide();
+        gone->deleteLater();
+    }
+    m_rows = kept;
+    refreshRows();
+}
+
+void ExperienceSection::refreshRows() {
+    for (ExperienceRow* row : std::as_const(m_rows))
+        row->refresh();
+}
+
+void ExperienceSection::updateReorderButton() {
+    const bool reorder = m_editor.isReorderMode();
+    m_reorder->setText(reorder ? QStringLiteral("Done") : QStringLiteral("Reorder"));
+    m_reorder->setAccessibleName(m_reorder->text());
+    if (reorder)
+        m_reorder->setColors([](bool light) { return accentColor(light); });
+    else
+        m_reorder->setColors(cardInk);
+    m_reorder->updateGeometry();
+}
+
+} // namespace quillora

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "model/experience.h"
+
+#include <QHash>
+#include <QPoint>
+#include <QWidget>
+
+class QLabel;
+class QVBoxLayout;
+
+namespace quillora {
+
+class Appearance;
+class EditorSectionCard;
+class ResumeEditorView;
+class SymbolIconButton;
+class SymbolTextButton;
+
+// One experience entry in the Experience card: role over "company · start – end", a delete
+// button outside reorder mode, and a divider below. A click opens the entry (outside reorder
+// mode); a drag carries it onto another row, which moves it there.
+class ExperienceRow final : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ExperienceRow)
+
+public:
+    ExperienceRow(ResumeEditorView& editor, const ExperiencePtr& entry, QWidget* parent = nullptr);
+    ~ExperienceRow() override;
+
+    const ExperiencePtr& entry() const { return m_entry; }
+    // Re-reads the entry, the mode and the entry's identifier.
+    void refresh();
+    QLabel* roleLabel() const { return m_role; }
+    QLabel* detailLabel() const { return m_detail; }
+    QWidget* deleteButton() const;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void applyScheme();
+
+    ResumeEditorView& m_editor;
+    ExperiencePtr m_entry;
+    Appearance* m_appearance;
+    QLabel* m_role;
+    QLabel* m_detail;
+    SymbolIconButton* m_delete;
+    QPoint m_pressPos;
+    bool m_pressed = false;
+    bool m_dragStarted = false;
+};
+
+// The Experience card: the entries in display order, "Add Experience" and "Reorder"/"Done".
+class ExperienceSection final : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ExperienceSection)
+
+public:
+    explicit ExperienceSection(ResumeEditorView& editor, QWidget* parent = nullptr);
+    ~ExperienceSection() override;
+
+    // The rows, top to bottom.
+    QList<ExperienceRow*> rows() const;
+    // Brings the rows in line with the résumé's entries, keeping the row of every entry that
+    // stays (a row being dragged lives on through the moves it causes).
+    void sync();
+    void refreshRows();
+
+    EditorSectionCard* card() const { return m_card; }
+    SymbolTextButton* addButton() const { return m_add; }
+    SymbolTextButton* reorderButton() const { return m_reorder; }
+
+private:
+    void updateReorderButton();
+
+    ResumeEditorView& m_editor;
+    EditorSectionCard* m_card;
+    QWidget* m_rowsHost;
+    QVBoxLayout* m_rowsLayout;
+    QHash<Experience*, ExperienceRow*> m_rows;
+    SymbolTextButton* m_add;
+    SymbolTextButton* m_reorder;
+};
+
+} // namespace quillora

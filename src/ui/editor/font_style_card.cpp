@@ -1,0 +1,40 @@
+#include "editor/font_style_card.h"
+
+#include "controls/editor_section_card.h"
+#include "editor/editor_controls.h"
+#include "platform/appearance.h"
+#include "theme/hex_color.h"
+#include "theme/scheme_colors.h"
+
+namespace quillora {
+
+EditorSectionCard* makeFontStyleCard(const ResumePtr& resume, std::function<void()> openPicker) {
+    auto* button = new SymbolTextButton(QStringLiteral("chevron.right"), resume->fontName());
+    button->setObjectName(QStringLiteral("fontPickerButton"));
+    button->setAccessibleName(QStringLiteral("Font style"));
+    button->setAccessibleDescription(QStringLiteral("Opens the font picker"));
+    button->setSymbolSide(SymbolTextButton::SymbolSide::trailing);
+    button->setFillsWidth(true);
+    button->setSymbolSize(13);
+    button->setColors([](bool light) { return accentColor(light); },
+                      [](bool light) { return schemeColors::secondaryLabel(light); });
+    button->setContentsMargins(0, 4, 0, 4);
+    Resume* r = resume.get();
+    QObject::connect(r, &Resume::changed, button, [button, r](Resume::Property property) {
+        if (property == Resume::FontName) {
+            button->setText(r->fontName());
+            button->update();
+        }
+    });
+    QObject::connect(button, &QAbstractButton::clicked, button, [openPicker] { openPicker(); });
+
+    auto* card = new EditorSectionCard(QStringLiteral("textformat.size"), QStringLiteral("Font Style"),
+                                       QStringLiteral("Pick a typeface that matches your vibe"),
+                                       cardInk(Appearance::shared().isLight()), button);
+    card->setObjectName(QStringLiteral("fontStyleCard"));
+    QObject::connect(&Appearance::shared(), &Appearance::changed, card,
+                     [card] { card->setAccent(cardInk(Appearance::shared().isLight())); });
+    return card;
+}
+
+} // namespace quillora

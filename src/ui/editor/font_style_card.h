@@ -1,0 +1,15 @@
+#pragma once
+
+#include "model/resume.h"
+
+#include <functional>
+
+namespace quillora {
+
+class EditorSectionCard;
+
+// "Font Style": the résumé's font name in the accent colour with a chevron; a click calls
+// openPicker.
+EditorSectionCard* makeFontStyleCard(const ResumePtr& resume, std::function<void()> openPicker);
+
+} // namespace quillora

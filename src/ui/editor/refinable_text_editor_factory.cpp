@@ -1,0 +1,26 @@
+#include "editor/refinable_text_editor_factory.h"
+
+#include "ai/ai_refinable_text_editor.h"
+
+#include <QPlainTextEdit>
+
+#include <algorithm>
+
+namespace quillora {
+
+RefinableTextField makeRefinableTextEditor(Services& services, SeamlessStarMode mode, qreal minHeight,
+                                           std::function<std::optional<QString>()> summaryContext,
+                                           std::function<std::optional<QString>()> resumeContext,
+                                           std::shared_ptr<const Record> resume, QWidget* parent) {
+    auto* editor = new AIRefinableTextEditor(services, mode, parent);
+    if (summaryContext)
+        editor->setSummaryContextProvider(std::move(summaryContext));
+    if (resumeContext)
+        editor->setResumeContextProvider(std::move(resumeContext));
+    editor->setResume(std::move(resume));
+    QPlainTextEdit* text = editor->textEdit();
+    text->setFixedHeight(std::max(qRound(minHeight), text->height()));
+    return RefinableTextField{editor, text};
+}
+
+} // namespace quillora

@@ -1,0 +1,195 @@
+#pragma once
+
+#include "model/resume.h"
+
+#include <QHash>
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+
+class QDrag;
+class QLabel;
+class QMessageBox;
+class QScrollArea;
+class QVBoxLayout;
+
+namespace quillora {
+
+class Appearance;
+class EducationEditor;
+class EducationSection;
+class ExperienceEditor;
+class ExperienceSection;
+class FloatingHelpButton;
+class FontPickerView;
+class HelpSheetContainer;
+class ModelContext;
+class Services;
+class ThemedBackground;
+
+// The sections of the editor, top to bottom.
+enum class EditorSection {
+    basicInfo,
+    summary,
+    coverLetter,
+    atsVersion,
+    experience,
+    education,
+    skills,
+    fontStyle,
+    portfolio,
+    actionsAndStyle,
+};
+
+// The editor screen of one résumé: the section cards in one scrolling column over the themed
+// background, with the entry sheets, the font picker, the help sheet and the delete
+// confirmations. Fields write into the résumé at once; the editor's one save routine
+// (saveResume) runs after entries are added, moved or deleted, when the screen goes away and
+// when the app goes to the background.
+class ResumeEditorView final : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ResumeEditorView)
+
+public:
+    // The width-dependent measures of the scrolling column, in points.
+    struct Metrics {
+        qreal spacing = 10;
+        qreal horizontalPadding = 16;
+        qreal verticalPadding = 12;
+        qreal extraTopPadding = 28;
+    };
+    static Metrics metricsForWidth(qreal width);
+
+    // Runs a drag from an experience row to its end; tests replace it.
+    using DragRunner = std::function<void(QDrag&)>;
+
+    ResumeEditorView(const ResumePtr& resume, Services& services, QWidget* parent = nullptr);
+    ~ResumeEditorView() override;
+
+    const ResumePtr& resume() const { return m_resume; }
+    // The résumé's full name, or its title when the name is empty.
+    QString navigationTitle() const;
+    Metrics metrics() const { return m_metrics; }
+
+    // The editor's save routine: stamps lastEdited and saves the store's context.
+    void saveResume();
+    // The scene went to the background: saves.
+    void saveOnBackground();
+
+    // The card standing in one place of the section order (null for a place still empty).
+    QWidget* sectionWidget(EditorSection section) const;
+    // Fills one place of the section order (ownership passes to the editor; the place's
+    // previous card is deleted).
+    void setSectionWidget(EditorSection section, QWidget* card);
+
+    // --- Experience ----------------------------------------------------------------------
+    // Shown in ascending sortOrder; equal sortOrders keep the résumé's order.
+    QList<ExperiencePtr> displayedExperience() const;
+    // Makes a new, pending entry and opens its sheet; nothing joins the résumé until Save.
+    void addExperience();
+    void openExperience(const ExperiencePtr& entry);
+    // Asks for the delete confirmation.
+    void requestExperienceDeletion(const ExperiencePtr& entry);
+    // The confirmed delete of the entry awaiting confirmation.
+    void deleteExperience();
+    // Moves the entry at `from` to `to` (positions as shown) and saves; a stale or invalid
+    // position does nothing.
+    void moveExperience(int from, int to);
+    // The sheet's Save: a pending new entry joins the résumé and is saved.
+    void commitExperience(const ExperiencePtr& entry);
+    bool isReorderMode() const { return m_reorderMode; }
+    void setReorderMode(bool on);
+    void toggleReorderMode();
+
+    // Drag and drop of experience rows.
+    void beginExperienceDrag(const ExperiencePtr& entry, QWidget* source);
+    // A drag entered the row of `target`: moves the dragged entry there.
+    void experienceDragEntered(const ExperiencePtr& target);
+    // A drop on a row: the drag is over.
+    void experienceDropped();
+    void setDragRunner(DragRunner runner) { m_dragRunner = std::move(runner); }
+
+    // --- Education -----------------------------------------------------------------------
+    QList<EducationPtr> displayedEducation() const;
+    void addEducation();
+    void openEducation(const EducationPtr& entry);
+    void requestEducationDeletion(const EducationPtr& entry);
+    void deleteEducation();
+    void commitEducation(const EducationPtr& entry);
+
+    // --- Sheets and state ----------------------------------------------------------------
+    void openFontPicker();
+    void openHelp();
+
+    ExperiencePtr editingExperience() const { return m_editingExperience; }
+    ExperiencePtr pendingExperience() const { return m_pendingExperience; }
+    ExperiencePtr experienceToDelete() const { return m_experienceToDelete; }
+    ExperiencePtr draggingExperience() const { return m_draggingExperience; }
+    EducationPtr editingEducation() const { return m_editingEducation; }
+    EducationPtr pendingEducation() const { return m_pendingEducation; }
+    EducationPtr educationToDelete() const { return m_educationToDelete; }
+
+    // The sheets and the alert while they are open.
+    ExperienceEditor* experienceSheet() const;
+    EducationEditor* educationSheet() const;
+    FontPickerView* fontPicker() const;
+    HelpSheetContainer* helpSheet() const;
+    QMessageBox* deleteAlert() const;
+    QScrollArea* scrollArea() const { return m_scrollArea; }
+
+signals:
+    // A sheet or alert of the editor was opened (it is open, non-blocking, when this arrives).
+    void sheetPresented(QWidget* sheet);
+    void reorderModeChanged(bool on);
+    void draggingExperienceChanged();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildSections();
+    void applyMetrics();
+    void applyScheme();
+    void updateNavigationTitle();
+    void presentSheet(QWidget* sheet);
+    void setDraggingExperience(const ExperiencePtr& entry);
+    QMessageBox* makeDeleteAlert(const QString& title, const QString& identifier);
+
+    ResumePtr m_resume;
+    Services& m_services;
+    ModelContext& m_context;
+    Appearance* m_appearance;
+    Metrics m_metrics;
+
+    ThemedBackground* m_background = nullptr;
+    QLabel* m_titleLabel = nullptr;
+    QScrollArea* m_scrollArea = nullptr;
+    QWidget* m_page = nullptr;
+    QWidget* m_column = nullptr;
+    QVBoxLayout* m_columnLayout = nullptr;
+    FloatingHelpButton* m_helpButton = nullptr;
+    QHash<EditorSection, QWidget*> m_slots;
+    ExperienceSection* m_experienceSection = nullptr;
+    EducationSection* m_educationSection = nullptr;
+
+    ExperiencePtr m_editingExperience;
+    ExperiencePtr m_pendingExperience;
+    ExperiencePtr m_experienceToDelete;
+    ExperiencePtr m_draggingExperience;
+    EducationPtr m_editingEducation;
+    EducationPtr m_pendingEducation;
+    EducationPtr m_educationToDelete;
+    bool m_reorderMode = false;
+    DragRunner m_dragRunner;
+
+    QPointer<ExperienceEditor> m_experienceSheet;
+    QPointer<EducationEditor> m_educationSheet;
+    QPointer<FontPickerView> m_fontPicker;
+    QPointer<HelpSheetContainer> m_helpSheet;
+    QPointer<QMessageBox> m_deleteAlert;
+};
+
+} // namespace quillora

@@ -1,0 +1,634 @@
+#include "app/main_window.h"
+#include "controls/editor_section_card.h"
+#include "editor/education_section.h"
+#include "editor/entry_editors.h"
+#include "editor/experience_section.h"
+#include "editor/font_picker_view.h"
+#include "editor/resume_editor_view.h"
+#include "help/bullet_row.h"
+#include "help/help_sheet_container.h"
+#include "platform/appearance.h"
+#include "platform/services.h"
+#include "store/model_container.h"
+#include "support/resume_fixtures.h"
+#include "support/test_home.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace quillora;
+
+namespace {
+
+template <typename T = QWidget> T* child(const QObject* root, const QString& name) {
+    T* found = root->findChild<T*>(name);
+    if (!found)
+        qWarning("no child named %s", qPrintable(name));
+    return found;
+}
+
+ExperiencePtr experience(const QString& role, const QString& company, qint64 sortOrder = 0) {
+    return std::make_shared<Experience>(role, company, QStringLiteral("2020"), QStringLiteral("2021"),
+                                        QStringLiteral("Did things."), sortOrder);
+}
+
+QStringList roles(const QList<ExperiencePtr>& entries) {
+    QStringList out;
+    for (const auto& e : entries)
+        out << e->role();
+    return out;
+}
+
+// The headings and bullets of a help sheet, in order, one string each.
+QStringList helpTexts(const HelpSheetContainer* sheet) {
+    QStringList texts;
+    for (const QWidget* element : sheet->contentElements()) {
+        if (const auto* bullet = qobject_cast<const BulletRow*>(element))
+            texts << QStringLiteral("• ") + bullet->text();
+        else if (const auto* label = qobject_cast<const QLabel*>(element))
+            texts << label->text();
+    }
+    return texts;
+}
+
+// A store file in the test's data folder, reopened as the app would after a restart.
+std::unique_ptr<Services> openStore(const QString& path) {
+    auto container = ModelContainer::open(path);
+    if (!container)
+        qFatal("store: %s", qPrintable(container.error()));
+    auto services =
+        std::make_unique<Services>(std::move(container).value(),
+                                   std::make_unique<Settings>(QDir::tempPath() + QStringLiteral("/e.ini")));
+    services->context().setAutosaveEnabled(false);
+    return services;
+}
+
+// Runs a drag as a pointer would: over each row named, then a drop on the last (or nowhere).
+struct DragPath {
+    QList<QWidget*> over;
+    bool drop = true;
+    QString carried = {};
+
+    void operator()(QDrag& drag) {
+        carried = drag.mimeData()->text();
+        for (QWidget* row : std::as_const(over)) {
+            QDragEnterEvent enter(QPoint(5, 5), Qt::MoveAction, drag.mimeData(), Qt::LeftButton,
+                                  Qt::NoModifier);
+            QCoreApplication::sendEvent(row, &enter);
+        }
+        if (drop && !over.isEmpty()) {
+            QDropEvent dropEvent(QPointF(5, 5), Qt::MoveAction, drag.mimeData(), Qt::LeftButton,
+                                 Qt::NoModifier);
+            QCoreApplication::sendEvent(over.last(), &dropEvent);
+        }
+    }
+};
+
+void dragRow(QWidget* row) {
+    QTest::mousePress(row, Qt::LeftButton, {}, QPoint(20, 10));
+    QTest::mouseMove(row, QPoint(20, 40));
+    QTest::mouseRelease(row, Qt::LeftButton, {}, QPoint(20, 40));
+}
+
+} // namespace
+
+class ResumeEditorTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Services> m_services;
+
+    ResumePtr insertResume(const QList<ExperiencePtr>& entries = {}) {
+        auto resume = test::makeEmptyResume(QStringLiteral("My Résumé"));
+        resume->setFontName(QStringLiteral("Helvetica Neue"));
+        resume->setExperienceItems(entries);
+        m_services->context().insert(resume);
+        [&] { QVERIFY(m_services->context().save().ok()); }();
+        return resume;
+    }
+
+private slots:
+    void initTestCase() {
+        Appearance::shared().setReduceMotionOverride(true);
+        QDir().mkpath(QDir::tempPath());
+    }
+
+    void init() { m_services = Services::forTesting(QDir::tempPath() + QStringLiteral("/editor.ini")); }
+    void cleanup() { m_services.reset(); }
+
+    void sectionsStandInTheirOrderWithEmptyPlacesForLaterCards() {
+        auto resume = insertResume();
+        ResumeEditorView view(resume, *m_services);
+        const QStringList cards{QStringLiteral("basicInfoCard"), QStringLiteral("summaryCard"),
+                                QStringLiteral("experienceSection"), QStringLiteral("educationSection"),
+                                QStringLiteral("fontStyleCard")};
+        QWidget* column = child(&view, QStringLiteral("editorSections"));
+        QStringList shown;
+        for (int i = 0; i < column->layout()->count(); ++i)
+            shown << column->layout()->itemAt(i)->widget()->objectName();
+        QCOMPARE(shown, cards);
+        for (EditorSection empty :
+             {EditorSection::coverLetter, EditorSection::atsVersion, EditorSection::skills,
+              EditorSection::portfolio, EditorSection::actionsAndStyle})
+            QVERIFY(!view.sectionWidget(empty));
+        // A later card fills its own place in the order.
+        auto* skills = new QWidget;
+        skills->setObjectName(QStringLiteral("skillsCard"));
+        view.setSectionWidget(EditorSection::skills, skills);
+        QCOMPARE(column->layout()->itemAt(4)->widget(), skills);
+
+        // The cards keep their own titles whatever custom section titles the résumé holds.
+        resume->setTitleSummary(QStringLiteral("Profile"));
+        resume->setTitleExperience(QStringLiteral("Work"));
+        ResumeEditorView custom(resume, *m_services);
+        QStringList titles;
+        for (auto* card : custom.findChildren<EditorSectionCard*>())
+            titles << card->title();
+        QCOMPARE(titles, (QStringList{QStringLiteral("Basic Info"), QStringLiteral("Summary"),
+                                      QStringLiteral("Experience"), QStringLiteral("Education"),
+                                      QStringLiteral("Font Style")}));
+        custom.saveResume();
+        QCOMPARE(resume->titleSummary(), std::optional<QString>(QStringLiteral("Profile")));
+        QCOMPARE(resume->titleExperience(), std::optional<QString>(QStringLiteral("Work")));
+        QCOMPARE(resume->titleEducation(), std::nullopt);
+    }
+
+    void navigationTitleAndWidthRules() {
+        auto resume = insertResume();
+        ResumeEditorView view(resume, *m_services);
+        auto* title = child<QLabel>(&view, QStringLiteral("editorNavigationTitle"));
+        QCOMPARE(title->text(), QStringLiteral("My Résumé"));
+        resume->setFullName(QStringLiteral(" "));
+        QCOMPARE(title->text(), QStringLiteral(" ")); // a blank name is not empty
+        resume->setFullName(QString());
+        resume->setTitle(QString());
+        QCOMPARE(title->text(), QString());
+
+        const auto narrow = ResumeEditorView::metricsForWidth(375);
+        QCOMPARE(narrow.spacing, 10.0);
+        QCOMPARE(narrow.horizontalPadding, 16.0);
+        QCOMPARE(narrow.verticalPadding, 12.0);
+        QCOMPARE(narrow.extraTopPadding, 28.0);
+        const auto wide = ResumeEditorView::metricsForWidth(1440);
+        QCOMPARE(wide.spacing, 18.0);
+        QCOMPARE(wide.horizontalPadding, 44.0);
+        QCOMPARE(wide.verticalPadding, 20.0);
+        QCOMPARE(wide.extraTopPadding, 64.0);
+    }
+
+    void fieldEditsAreSavedOnBackgroundAndSurviveARestart() {
+        const QString path = QDir::tempPath() + QStringLiteral("/restart.store");
+        QFile::remove(path);
+        const QDateTime before(QDate(2025, 1, 1), QTime(12, 0), Qt::UTC);
+        {
+            auto services = openStore(path);
+            auto resume = test::makeEmptyResume(QStringLiteral("Draft"), before);
+            resume->setFontName(QStringLiteral("Helvetica Neue"));
+            services->context().insert(resume);
+            QVERIFY(services->context().save().ok());
+
+            MainWindow window(*services);
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            services->events().postSelectResume(resume);
+            auto* editor = qobject_cast<ResumeEditorView*>(window.contentView()->detailWidget());
+            QVERIFY(editor);
+
+            auto* titleField = child<QLineEdit>(editor, QStringLiteral("resumeTitleField"));
+            titleField->selectAll();
+            QTest::keyClicks(titleField, QStringLiteral("Product Designer"));
+            QTest::keyClicks(child<QLineEdit>(editor, QStringLiteral("resumeFullNameField")),
+                             QStringLiteral("Ann Lee"));
+            QTest::keyClicks(child<QLineEdit>(editor, QStringLiteral("resumeContactInfoField")),
+                             QStringLiteral("ann@example.com"));
+            QTest::keyClicks(child<QPlainTextEdit>(editor, QStringLiteral("summaryAITextEditor")),
+                             QStringLiteral("Calm and useful."));
+            QCOMPARE(resume->title(), QStringLiteral("Product Designer"));
+            QCOMPARE(child<QLabel>(editor, QStringLiteral("editorNavigationTitle"))->text(),
+                     QStringLiteral("Ann Lee"));
+
+            // The font picker writes at once and saves nothing itself.
+            QTest::mouseClick(child<QAbstractButton>(editor, QStringLiteral("fontPickerButton")),
+                              Qt::LeftButton);
+            QVERIFY(editor->fontPicker());
+            QTest::mouseClick(
+                child<QAbstractButton>(editor->fontPicker(), QStringLiteral("fontOptionLora-Regular")),
+                Qt::LeftButton);
+            QCOMPARE(resume->fontName(), QStringLiteral("Lora-Regular"));
+            editor->fontPicker()->close();
+            QVERIFY(services->context().hasChanges()); // typing never waited on the store
+
+            window.enterBackground();
+            QVERIFY(!services->context().hasChanges());
+            QVERIFY(resume->lastEdited() > before); // stamped by the editor's save
+        }
+        auto reopened = openStore(path);
+        const auto resumes = reopened->context().fetchResumes();
+        QVERIFY(resumes);
+        QCOMPARE(resumes->size(), 1);
+        const ResumePtr stored = resumes->first();
+        QCOMPARE(stored->title(), QStringLiteral("Product Designer"));
+        QCOMPARE(stored->fullName(), QStringLiteral("Ann Lee"));
+        QCOMPARE(stored->contactInfo(), QStringLiteral("ann@example.com"));
+        QCOMPARE(stored->summary(), QStringLiteral("Calm and useful."));
+        QCOMPARE(stored->fontName(), QStringLiteral("Lora-Regular"));
+    }
+
+    void leavingTheEditorSavesWhatWasTyped() {
+        auto resume = insertResume();
+        ContentView content(*m_services, UserInterfaceIdiom::pad);
+        content.resize(1000, 700);
+        content.show();
+        m_services->events().postSelectResume(resume);
+        QTest::keyClicks(child<QLineEdit>(content.detailWidget(), QStringLiteral("resumeFullNameField")),
+                         QStringLiteral("Zed"));
+        QVERIFY(m_services->context().hasChanges());
+        auto other = insertResume();
+        m_services->events().postSelectResume(other); // the first editor goes away
+        QVERIFY(!m_services->context().hasChanges());
+        QCOMPARE(resume->fullName(), QStringLiteral("Zed"));
+    }
+
+    void addingAnExperienceCommitsOnlyOnSave() {
+        auto resume = insertResume({experience(QStringLiteral("First"), QStringLiteral("One"))});
+        ResumeEditorView view(resume, *m_services);
+        view.show();
+        ModelContext& context = m_services->context();
+
+        // Closing a new entry's sheet without Save leaves nothing behind.
+        QTest::mouseClick(child<QAbstractButton>(&view, QStringLiteral("addExperienceButton")),
+                          Qt::LeftButton);
+        QVERIFY(view.experienceSheet());
+        QVERIFY(view.pendingExperience());
+        QTest::keyClicks(child<QLineEdit>(view.experienceSheet(), QStringLiteral("experienceRoleField")),
+                         QStringLiteral("Ghost"));
+        QTest::mouseClick(
+            child<QAbstractButton>(view.experienceSheet(), QStringLiteral("floatingCloseButton")),
+            Qt::LeftButton);
+        QVERIFY(!view.experienceSheet());
+        QVERIFY(!view.pendingExperience());
+        QVERIFY(!view.editingExperience());
+        QCOMPARE(resume->experienceItems().size(), 1);
+        QVERIFY(!context.hasChanges());
+
+        // Save appends the entry, saves, and clears the pending entry.
+        QTest::mouseClick(child<QAbstractButton>(&view, QStringLiteral("addExperienceButton")),
+                          Qt::LeftButton);
+        ExperienceEditor* sheet = view.experienceSheet();
+        QCOMPARE(sheet->title(), QStringLiteral("Edit Experience"));
+        QTest::keyClicks(child<QLineEdit>(sheet, QStringLiteral("experienceRoleField")),
+                         QStringLiteral("Second"));
+        QTest::keyClicks(child<QLineEdit>(sheet, QStringLiteral("experienceCompanyField")),
+                         QStringLiteral("Two"));
+        QTest::keyClicks(child<QLineEdit>(sheet, QStringLiteral("experienceStartDateField")),
+                         QStringLiteral("Fall 2022"));
+        QTest::keyClicks(child<QPlainTextEdit>(sheet, QStringLiteral("experienceAITextEditor")),
+                         QStringLiteral("Built."));
+        QSignalSpy committed(sheet, &ExperienceEditor::committed);
+        QTest::mouseClick(child<QAbstractButton>(sheet, QStringLiteral("saveExperienceButton")),
+                          Qt::LeftButton);
+        QCOMPARE(committed.count(), 1);
+        QVERIFY(!view.experienceSheet());
+        QVERIFY(!view.pendingExperience());
+        QCOMPARE(roles(resume->experienceItems()),
+                 (QStringList{QStringLiteral("First"), QStringLiteral("Second")}));
+        const ExperiencePtr added = resume->experienceItems().last();
+        QCOMPARE(added->startDate(), QStringLiteral("Fall 2022"));
+        QCOMPARE(added->endDate(), QString());
+        QCOMPARE(added->details(), QStringLiteral("Built."));
+        QVERIFY(!context.hasChanges());
+
+        // Rows show the entries and carry the store's identity once saved.
+        auto* section = child<ExperienceSection>(&view, QStringLiteral("experienceSection"));
+        QCOMPARE(section->rows().size(), 2);
+        const QString id = added->persistentModelID().description();
+        QVERIFY(!added->persistentModelID().isTemporary());
+        auto* row = child<ExperienceRow>(&view, QStringLiteral("experienceRow") + id);
+        QVERIFY(row);
+        QCOMPARE(row->roleLabel()->text(), QStringLiteral("Second"));
+        QCOMPARE(row->detailLabel()->text(), QStringLiteral("Two · Fall 2022 – "));
+        QCOMPARE(row->accessibleName(), QStringLiteral("Second, Two, Fall 2022 to "));
+        QCOMPARE(row->accessibleDescription(), QStringLiteral("Opens this experience entry"));
+        QVERIFY(child(&view, QStringLiteral("deleteExperienceButton") + id));
+
+        // An existing entry is edited in place and stored with the next save, not by Save.
+        QTest::mouseClick(row, Qt::LeftButton, {}, QPoint(20, 10));
+        sheet = view.experienceSheet();
+        QVERIFY(sheet);
+        QCOMPARE(sheet->experience(), added);
+        auto* role = child<QLineEdit>(sheet, QStringLiteral("experienceRoleField"));
+        role->selectAll();
+        QTest::keyClicks(role, QStringLiteral("Lead"));
+        QTest::mouseClick(child<QAbstractButton>(sheet, QStringLiteral("saveExperienceButton")),
+                          Qt::LeftButton);
+        QCOMPARE(added->role(), QStringLiteral("Lead"));
+        QCOMPARE(row->roleLabel()->text(), QStringLiteral("Lead"));
+        QCOMPARE(resume->experienceItems().size(), 2);
+        QVERIFY(context.hasChanges());
+        view.saveOnBackground();
+        QVERIFY(!context.hasChanges());
+    }
+
+    void deletingAnExperienceAsksFirstAndRemovesItFromTheStore() {
+        const QString path = QDir::tempPath() + QStringLiteral("/delete.store");
+        QFile::remove(path);
+        {
+            auto services = openStore(path);
+            auto resume = test::makeEmptyResume(QStringLiteral("R"));
+            resume->setExperienceItems({experience(QStringLiteral("Keep"), QStringLiteral("A")),
+                                        experience(QStringLiteral("Drop"), QStringLiteral("B"))});
+            services->context().insert(resume);
+            QVERIFY(services->context().save().ok());
+            ResumeEditorView view(resume, *services);
+            view.show();
+            const ExperiencePtr drop = resume->experienceItems().last();
+            const QString button =
+                QStringLiteral("deleteExperienceButton") + drop->persistentModelID().description();
+
+            QTest::mouseClick(child<QAbstractButton>(&view, button), Qt::LeftButton);
+            QMessageBox* alert = view.deleteAlert();
+            QVERIFY(alert);
+            QCOMPARE(alert->objectName(), QStringLiteral("deleteExperienceAlert"));
+            QCOMPARE(alert->text(), QStringLiteral("Delete Experience?"));
+            QCOMPARE(alert->informativeText(), QStringLiteral("This action cannot be undone."));
+            QCOMPARE(view.experienceToDelete(), drop);
+            QTest::mouseClick(child<QAbstractButton>(alert, QStringLiteral("alertCancelButton")),
+                              Qt::LeftButton);
+            QVERIFY(!view.experienceToDelete());
+            QCOMPARE(resume->experienceItems().size(), 2);
+
+            QTest::mouseClick(child<QAbstractButton>(&view, button), Qt::LeftButton);
+            alert = view.deleteAlert();
+            QCOMPARE(child<QAbstractButton>(alert, QStringLiteral("alertDeleteButton"))->text(),
+                     QStringLiteral("Delete"));
+            QTest::mouseClick(child<QAbstractButton>(alert, QStringLiteral("alertDeleteButton")),
+                              Qt::LeftButton);
+            QVERIFY(!view.experienceToDelete());
+            QCOMPARE(roles(resume->experienceItems()), QStringList{QStringLiteral("Keep")});
+            QVERIFY(!services->context().hasChanges()); // saved at once
+            QVERIFY(!view.findChild<QWidget*>(button) || !view.findChild<QWidget*>(button)->isVisible());
+        }
+        auto reopened = openStore(path);
+        QCOMPARE(roles(reopened->context().fetchResumes()->first()->experienceItems()),
+                 QStringList{QStringLiteral("Keep")});
+    }
+
+    void reorderModeAndDragging() {
+        auto resume = insertResume({experience(QStringLiteral("A"), QStringLiteral("1")),
+                                    experience(QStringLiteral("B"), QStringLiteral("2")),
+                                    experience(QStringLiteral("C"), QStringLiteral("3"))});
+        ResumeEditorView view(resume, *m_services);
+        view.resize(700, 900);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        auto* section = child<ExperienceSection>(&view, QStringLiteral("experienceSection"));
+        const auto rowOf = [&](const QString& role) -> QWidget* {
+            for (ExperienceRow* row : section->rows())
+                if (row->entry()->role() == role)
+                    return row;
+            return nullptr;
+        };
+
+        // Dragging the first entry onto the third: second, third, first, numbered and saved.
+        DragPath path{{rowOf(QStringLiteral("C"))}, true, {}};
+        view.setDragRunner([&](QDrag& drag) { path(drag); });
+        const ExperiencePtr a = resume->experienceItems().first();
+        dragRow(rowOf(QStringLiteral("A")));
+        QCOMPARE(path.carried, a->persistentModelID().description());
+        QCOMPARE(roles(view.displayedExperience()),
+                 (QStringList{QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("A")}));
+        QList<qint64> orders;
+        for (const auto& e : view.displayedExperience())
+            orders << e->sortOrder();
+        QCOMPARE(orders, (QList<qint64>{0, 1, 2}));
+        QVERIFY(!m_services->context().hasChanges());
+        QVERIFY(!view.draggingExperience());
+        QCOMPARE(section->rows().at(2)->entry(), a); // rows follow the order
+
+        // The row moves live under the pointer: over B (swap), then over its own row (nothing).
+        path = DragPath{{rowOf(QStringLiteral("B")), rowOf(QStringLiteral("C"))}, true, {}};
+        dragRow(rowOf(QStringLiteral("C")));
+        QCOMPARE(roles(view.displayedExperience()),
+                 (QStringList{QStringLiteral("C"), QStringLiteral("B"), QStringLiteral("A")}));
+
+        // A drag that ends elsewhere leaves nothing dragged behind for a later unrelated drop.
+        path = DragPath{{}, false, {}};
+        dragRow(rowOf(QStringLiteral("A")));
+        QVERIFY(!view.draggingExperience());
+        QMimeData text;
+        text.setText(QStringLiteral("some text"));
+        QDragEnterEvent stray(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(rowOf(QStringLiteral("C")), &stray);
+        QCOMPARE(roles(view.displayedExperience()),
+                 (QStringList{QStringLiteral("C"), QStringLiteral("B"), QStringLiteral("A")}));
+
+        // Stale positions do nothing.
+        view.moveExperience(3, 0);
+        view.moveExperience(0, 3);
+        QCOMPARE(roles(view.displayedExperience()),
+                 (QStringList{QStringLiteral("C"), QStringLiteral("B"), QStringLiteral("A")}));
+
+        // Reorder mode: "Done", no delete buttons, rows hint dragging and open nothing.
+        auto* reorder = child<QAbstractButton>(&view, QStringLiteral("reorderExperienceButton"));
+        QCOMPARE(reorder->text(), QStringLiteral("Reorder"));
+        QTest::mouseClick(reorder, Qt::LeftButton);
+        QVERIFY(view.isReorderMode());
+        QCOMPARE(reorder->text(), QStringLiteral("Done"));
+        for (ExperienceRow* row : section->rows()) {
+            QVERIFY(!row->deleteButton()->isVisible());
+            QCOMPARE(row->accessibleDescription(), QStringLiteral("Drag to reorder"));
+        }
+        QTest::mouseClick(section->rows().first(), Qt::LeftButton, {}, QPoint(20, 10));
+        QVERIFY(!view.experienceSheet());
+        // Dragging works in reorder mode too.
+        path = DragPath{{rowOf(QStringLiteral("C"))}, true, {}};
+        dragRow(rowOf(QStringLiteral("A")));
+        QCOMPARE(roles(view.displayedExperience()),
+                 (QStringList{QStringLiteral("A"), QStringLiteral("C"), QStringLiteral("B")}));
+        QTest::mouseClick(reorder, Qt::LeftButton);
+        QCOMPARE(reorder->text(), QStringLiteral("Reorder"));
+        QVERIFY(section->rows().first()->deleteButton()->isVisible());
+    }
+
+    void educationEntries() {
+        auto resume = insertResume();
+        ResumeEditorView view(resume, *m_services);
+        view.show();
+        ModelContext& context = m_services->context();
+        auto* section = child<EducationSection>(&view, QStringLiteral("educationSection"));
+        QVERIFY(section->rows().isEmpty());
+
+        QTest::mouseClick(child<QAbstractButton>(&view, QStringLiteral("addEducationButton")),
+                          Qt::LeftButton);
+        EducationEditor* sheet = view.educationSheet();
+        QVERIFY(sheet);
+        QCOMPARE(sheet->title(), QStringLiteral("Edit Education"));
+        QTest::mouseClick(child<QAbstractButton>(sheet, QStringLiteral("floatingCloseButton")),
+                          Qt::LeftButton);
+        QVERIFY(resume->educationItems().isEmpty());
+        QVERIFY(!view.pendingEducation());
+
+        QTest::mouseClick(child<QAbstractButton>(&view, QStringLiteral("addEducationButton")),
+                          Qt::LeftButton);
+        sheet = view.educationSheet();
+        QTest::keyClicks(child<QLineEdit>(sheet, QStringLiteral("educationSchoolField")),
+                         QStringLiteral("City College"));
+        QTest::keyClicks(child<QLineEdit>(sheet, QStringLiteral("educationYearField")),
+                         QStringLiteral("2019"));
+        QTest::mouseClick(child<QAbstractButton>(sheet, QStringLiteral("saveEducationButton")),
+                          Qt::LeftButton);
+        QCOMPARE(resume->educationItems().size(), 1);
+        QVERIFY(!context.hasChanges());
+        const EducationPtr entry = resume->educationItems().first();
+        const QString id = entry->persistentModelID().description();
+        auto* open = child<EducationOpenButton>(&view, QStringLiteral("educationRow") + id);
+        QCOMPARE(open->titleText(), QStringLiteral("New Degree"));
+        QCOMPARE(open->accessibleName(), QStringLiteral("New Degree, City College"));
+        QCOMPARE(open->accessibleDescription(), QStringLiteral("Opens this education entry"));
+
+        QTest::mouseClick(open, Qt::LeftButton);
+        QTest::keyClicks(child<QLineEdit>(view.educationSheet(), QStringLiteral("educationDegreeField")),
+                         QStringLiteral("BSc"));
+        QCOMPARE(open->titleText(), QStringLiteral("BSc"));
+        view.educationSheet()->close();
+
+        // Delete asks, removes the entry, and leaves the store to the next save.
+        view.saveResume();
+        const QDateTime stamped = resume->lastEdited();
+        QTest::mouseClick(child<QAbstractButton>(&view, QStringLiteral("deleteEducationButton") + id),
+                          Qt::LeftButton);
+        QCOMPARE(view.deleteAlert()->text(), QStringLiteral("Delete Education?"));
+        QTest::mouseClick(child<QAbstractButton>(view.deleteAlert(), QStringLiteral("alertDeleteButton")),
+                          Qt::LeftButton);
+        QVERIFY(resume->educationItems().isEmpty());
+        QVERIFY(!view.educationToDelete());
+        QCOMPARE(resume->lastEdited(), stamped);
+        QVERIFY(context.hasChanges());
+    }
+
+    void fontPicker() {
+        auto resume = insertResume();
+        ResumeEditorView view(resume, *m_services);
+        view.show();
+        auto* button = child<QAbstractButton>(&view, QStringLiteral("fontPickerButton"));
+        QCOMPARE(button->text(), QStringLiteral("Helvetica Neue"));
+        QCOMPARE(button->accessibleName(), QStringLiteral("Font style"));
+        QTest::mouseClick(button, Qt::LeftButton);
+        FontPickerView* picker = view.fontPicker();
+        QVERIFY(picker && picker->isVisible());
+        QCOMPARE(picker->rows().size(), 25);
+        QCOMPARE(picker->rows().at(8)->accessibleName(), QStringLiteral("Helvetica Neue"));
+        QCOMPARE(picker->rows().at(8)->objectName(), QStringLiteral("fontOptionHelveticaNeue"));
+        for (int i = 0; i < 25; ++i) {
+            QCOMPARE(picker->rows().at(i)->isSelectedFont(), i == 8);
+            QCOMPARE(picker->rows().at(i)->accessibilityValue(),
+                     i == 8 ? QStringLiteral("Selected") : QStringLiteral("Not selected"));
+            QCOMPARE(picker->rows().at(i)->accessibleDescription(),
+                     QStringLiteral("Applies this font to the resume"));
+        }
+        QVERIFY(child(picker, QStringLiteral("fontOptionOswald-Light")));
+        QVERIFY(child(picker, QStringLiteral("fontOptionQuicksand-Regular")));
+
+        // "Garamond" writes its font name; the picker stays open and the card follows.
+        QTest::mouseClick(child<QAbstractButton>(picker, QStringLiteral("fontOptionEBGaramond12-Regular")),
+                          Qt::LeftButton);
+        QCOMPARE(resume->fontName(), QStringLiteral("EBGaramond12-Regular"));
+        QVERIFY(picker->isVisible());
+        QVERIFY(picker->row(QStringLiteral("EBGaramond12-Regular"))->isSelectedFont());
+        QVERIFY(!picker->row(QStringLiteral("Helvetica Neue"))->isSelectedFont());
+        QCOMPARE(button->text(), QStringLiteral("EBGaramond12-Regular"));
+        QVERIFY(m_services->context().hasChanges()); // stored with the editor's next save
+
+        // A value that names no font selects no row; reopening shows the current font.
+        resume->setFontName(QStringLiteral("helvetica neue"));
+        for (FontOptionRow* row : picker->rows())
+            QVERIFY(!row->isSelectedFont());
+        QTest::mouseClick(child<QAbstractButton>(picker, QStringLiteral("floatingCloseButton")),
+                          Qt::LeftButton);
+        QVERIFY(!view.fontPicker());
+        resume->setFontName(QStringLiteral("Inter-Light"));
+        view.openFontPicker();
+        QVERIFY(view.fontPicker()->row(QStringLiteral("Inter-Light"))->isSelectedFont());
+    }
+
+    void helpSheets() {
+        auto resume = insertResume({experience(QStringLiteral("A"), QStringLiteral("1"))});
+        ResumeEditorView view(resume, *m_services);
+        view.show();
+        QTest::mouseClick(child<QAbstractButton>(&view, QStringLiteral("floatingHelpButton")),
+                          Qt::LeftButton);
+        QVERIFY(view.helpSheet());
+        QCOMPARE(view.helpSheet()->title(), QStringLiteral("Editor Help"));
+        QCOMPARE(helpTexts(view.helpSheet()),
+                 (QStringList{QStringLiteral("EDITOR OVERVIEW"),
+                              QStringLiteral("• Edit one résumé at a time"),
+                              QStringLiteral("• Changes save automatically"),
+                              QStringLiteral("SUMMARY"),
+                              QStringLiteral("• Write a short professional summary"),
+                              QStringLiteral("• Use AI tools to refine or rewrite it"),
+                              QStringLiteral("COVER LETTER"),
+                              QStringLiteral("• Enable ‘Include Cover Letter’ to add one"),
+                              QStringLiteral("• Paste a job posting for context"),
+                              QStringLiteral("• Generate with Apple Intelligence"),
+                              QStringLiteral("ATS VERSION"),
+                              QStringLiteral("• Optimize content for applicant tracking systems"),
+                              QStringLiteral("• Export an ATS-friendly PDF layout"),
+                              QStringLiteral("FONT STYLE"),
+                              QStringLiteral("• Choose a typeface for your résumé"),
+                              QStringLiteral("PORTFOLIO"),
+                              QStringLiteral("• Add or remove images"),
+                              QStringLiteral("• Edit captions and toggle orientation"),
+                              QStringLiteral("• Drag to reorder images)"),
+                              QStringLiteral("ACTIONS & STYLE"),
+                              QStringLiteral("• Preview the template and access translation tools"),
+                              QStringLiteral("• Export Creative or ATS PDF"),
+                              QStringLiteral("• Customize shapes, colors, and background")}));
+        view.helpSheet()->close();
+
+        view.openExperience(resume->experienceItems().first());
+        QTest::mouseClick(
+            child<QAbstractButton>(view.experienceSheet(), QStringLiteral("floatingHelpButton")),
+            Qt::LeftButton);
+        HelpSheetContainer* help = view.experienceSheet()->helpSheet();
+        QCOMPARE(help->title(), QStringLiteral("Experience Help"));
+        QCOMPARE(helpTexts(help),
+                 (QStringList{
+                     QStringLiteral("DETAILS"), QStringLiteral("• Describe your responsibilities and impact"),
+                     QStringLiteral("• Write freely or refine using AI tools"), QStringLiteral("REORDERING"),
+                     QStringLiteral("• Use ‘Reorder’ in the résumé to drag and arrange roles"),
+                     QStringLiteral("SAVE"), QStringLiteral("• Tap Save to keep changes")}));
+        help->close();
+        view.experienceSheet()->close();
+
+        view.addEducation();
+        view.educationSheet()->openHelp();
+        QCOMPARE(view.educationSheet()->helpSheet()->title(), QStringLiteral("Education Help"));
+        QCOMPARE(helpTexts(view.educationSheet()->helpSheet()),
+                 (QStringList{QStringLiteral("BASIC FIELDS"),
+                              QStringLiteral("• Add or edit the school and degree"),
+                              QStringLiteral("• Enter the graduation or expected completion year")}));
+        view.educationSheet()->close();
+
+        view.openFontPicker();
+        QTest::mouseClick(child<QAbstractButton>(view.fontPicker(), QStringLiteral("floatingHelpButton")),
+                          Qt::LeftButton);
+        QCOMPARE(view.fontPicker()->helpSheet()->title(), QStringLiteral("Font Picker Help"));
+        const QStringList font = helpTexts(view.fontPicker()->helpSheet());
+        QCOMPARE(font.size(), 17);
+        QCOMPARE(font.first(), QStringLiteral("FONT LIST"));
+        QCOMPARE(font.at(3), QStringLiteral("• Your currently selected font shows a blue checkmark"));
+        QCOMPARE(font.last(), QStringLiteral("• Tap the X button to close the font picker"));
+    }
+};
+
+QUILLORA_TEST_MAIN(ResumeEditorTest)
+#include "test_resume_editor.moc"
