@@ -32,6 +32,7 @@ void BM_LaunchToFirstPaint(benchmark::State& state) {
     for (auto _ : state) {
         AppStore store = openAppStore();
         Services services(std::move(store.container));
+        services.appearance().setReduceMotionOverride(true);
         MainWindow window(services);
         window.resize(1180, 780);
         window.show();
@@ -52,6 +53,5 @@ int main(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    Appearance::shared().setReduceMotionOverride(true);
     return bench::runBenchmarks(argc, argv);
 }

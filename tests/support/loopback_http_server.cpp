@@ -59,6 +59,7 @@ LoopbackHttpServer::LoopbackHttpServer()
     state->server.Post(".*", handle);
     state->server.Get(".*", handle);
     state->server.set_keep_alive_timeout(1);
+    state->server.set_tcp_nodelay(true);
     state->port = state->server.bind_to_any_port("127.0.0.1");
     state->thread = std::thread([state] { state->server.listen_after_bind(); });
     // stop() only stops a server that has begun listening.

@@ -115,13 +115,16 @@ void OpenAIClient::complete(QNetworkAccessManager& network, const QString& syste
 
 std::optional<QString> OpenAIClient::extractJSON(const QString& text) {
     // A bracket counts only as a character of its own, not as the base of a cluster with
-    // combining marks after it.
-    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
+    // combining marks after it. Cluster boundaries depend only on the neighbours, so a small
+    // window around the bracket decides.
     const auto wholeCharacter = [&](qsizetype at) {
-        graphemes.setPosition(at);
+        const qsizetype start = std::max<qsizetype>(0, at - 8);
+        const qsizetype end = std::min<qsizetype>(text.size(), at + 9);
+        QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text.mid(start, end - start));
+        graphemes.setPosition(at - start);
         if (!graphemes.isAtBoundary())
             return false;
-        graphemes.setPosition(at + 1);
+        graphemes.setPosition(at - start + 1);
         return graphemes.isAtBoundary();
     };
     const auto span = [&](QChar open, QChar close) -> std::optional<QString> {

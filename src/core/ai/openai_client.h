@@ -83,11 +83,9 @@ public:
 
     // The stored key trimmed of white space and line breaks, or nothing when the entry is
     // absent, empty or only white space.
-    static std::optional<QString> storedAPIKey();
     static std::optional<QString> storedAPIKey(const Settings& settings);
 
     // Stores the key trimmed; a key that is blank once trimmed removes the entry.
-    static void setAPIKey(const QString& key);
     static void setAPIKey(Settings& settings, const QString& key);
 };
 

@@ -4,19 +4,11 @@
 
 namespace quillora {
 
-std::optional<QString> OpenAIClient::storedAPIKey() {
-    return storedAPIKey(Settings::shared());
-}
-
 std::optional<QString> OpenAIClient::storedAPIKey(const Settings& settings) {
     const QString key = settings.openAIAPIKey().trimmed();
     if (key.isEmpty())
         return std::nullopt;
     return key;
-}
-
-void OpenAIClient::setAPIKey(const QString& key) {
-    setAPIKey(Settings::shared(), key);
 }
 
 void OpenAIClient::setAPIKey(Settings& settings, const QString& key) {

@@ -51,6 +51,9 @@ void ResumeAIViewModel::refine(const QString& text, const std::optional<QString>
     }
     if (m_busy)
         return finish(done, {});
+    const std::shared_ptr<const Record> resume = m_resume.lock();
+    if (m_hasResume && !resume)
+        return finish(done, {}); // its résumé is gone: nothing to refine for
 
     setBusy(true);
     setErrorMessage(std::nullopt);
@@ -66,7 +69,7 @@ void ResumeAIViewModel::refine(const QString& text, const std::optional<QString>
 
     m_formatter.starFormat(
         text, summaryContext, resumeContext, mode,
-        ResultReceiver(this, m_resume, QStringLiteral("STAR refinement")),
+        ResultReceiver(this, resume, QStringLiteral("STAR refinement")),
         [this, backend, text, mode, done = std::move(done), finish](Result<QString> answer) {
             if (answer) {
                 handleAnswer(backend, answer.value(), text, mode);

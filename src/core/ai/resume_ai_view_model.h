@@ -32,8 +32,12 @@ public:
     AIBackend backend() const { return m_backend; }
     const SeamlessStarFormatterService& formatter() const { return m_formatter; }
 
-    // The résumé whose text is refined: a result that arrives after it was deleted is dropped.
-    void setResume(std::shared_ptr<const Record> resume) { m_resume = std::move(resume); }
+    // The résumé whose text is refined (held weakly): a result that arrives after it was
+    // deleted is dropped.
+    void setResume(const std::shared_ptr<const Record>& resume) {
+        m_resume = resume;
+        m_hasResume = resume != nullptr;
+    }
 
     // The backend rule: a stored key → openAI; else an available on-device model →
     // appleOnDevice; else unavailable.
@@ -68,7 +72,8 @@ private:
     void setBackend(AIBackend backend);
 
     AIServices m_services;
-    std::shared_ptr<const Record> m_resume;
+    std::weak_ptr<const Record> m_resume;
+    bool m_hasResume = false;
     QString m_refinedText;
     std::optional<QString> m_errorMessage;
     bool m_busy = false;

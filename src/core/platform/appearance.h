@@ -19,7 +19,8 @@ public:
     explicit Appearance(QObject* parent = nullptr);
     ~Appearance() override;
 
-    // The instance the app's screens share; created on first use on the main thread.
+    // Transitional, for screens not yet given the app's Services: an instance of its own that
+    // also follows the palette. New code takes Services::appearance() instead.
     static Appearance& shared();
 
     bool isLight() const;

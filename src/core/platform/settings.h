@@ -34,7 +34,8 @@ public:
     explicit Settings(const QString& filePath, QObject* parent = nullptr);
     ~Settings() override;
 
-    // The instance the app's screens share; created on first use on the main thread.
+    // Transitional, for screens not yet given the app's Services: a second object over the
+    // same file (writes through either notify both). New code takes Services::settings().
     static Settings& shared();
 
     QString fileName() const;

@@ -4,6 +4,7 @@
 #include "platform/safe_files.h"
 #include "store/store_files.h"
 #include "store/store_location.h"
+#include "store/store_snapshots.h"
 
 #include <QDir>
 #include <QProcessEnvironment>
@@ -77,7 +78,61 @@ Status createStoreFileIfMissing() {
     return success();
 }
 
-AppStore openAppStore() {
+namespace {
+
+bool isEmptyFile(const QString& path) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode) &&
+           info.st_size == 0;
+}
+
+// Puts an empty store file aside under a name of its own, with the side files SQLite may have
+// left beside it, so that a new store can be made in its place.
+Status keepEmptyStoreAside() {
+    const QString path = storeFileURL();
+    const QString aside = path + QStringLiteral(".empty-") + backupTimestamp();
+    if (::rename(QFile::encodeName(path).constData(), QFile::encodeName(aside).constData()) != 0)
+        return Status::failure(QStringLiteral("Could not rename the empty store file “") % path %
+                               QStringLiteral("”: ") % files::systemErrorText(errno));
+    for (const QString& side : storeFileURLs().mid(1)) {
+        if (files::existsAt(side))
+            (void)::rename(QFile::encodeName(side).constData(),
+                           QFile::encodeName(aside + side.mid(path.size())).constData());
+    }
+    logLine(QStringLiteral("ℹ️ The empty store file was kept as ") + aside);
+    return success();
+}
+
+// Why the store file cannot be used as it is, before anything is written; empty when it can (or
+// does not exist yet).
+std::pair<StartupRefusal, QString> checkStoreFile() {
+    const QString path = storeFileURL();
+    const QByteArray native = QFile::encodeName(path);
+    if (!files::existsAt(path))
+        return {StartupRefusal::none, {}};
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        return {StartupRefusal::storeUnusable,
+                QStringLiteral("The store file “") % path % QStringLiteral("” cannot be read: ") %
+                    files::systemErrorText(errno) % QStringLiteral(". It was left as it is.")};
+    }
+    ::close(fd);
+    // SQLite writes the store and makes its two side files in the same folder.
+    for (const QString& target : {path, storeDirectoryURL()}) {
+        if (::faccessat(AT_FDCWD, QFile::encodeName(target).constData(), W_OK, AT_EACCESS) != 0) {
+            return {StartupRefusal::storeReadOnly,
+                    QStringLiteral("The store “") % path % QStringLiteral("” cannot be written (") %
+                        files::systemErrorText(errno) %
+                        QStringLiteral(
+                            "), so changes could not be kept. It was not opened and is left as it is.")};
+        }
+    }
+    return {StartupRefusal::none, {}};
+}
+
+} // namespace
+
+AppStore openAppStore(const EmptyStoreQuestion& askAboutEmptyStore) {
     AppStore store;
     if (isRunningForPreviews()) {
         auto container = ModelContainer::inMemory();
@@ -90,20 +145,49 @@ AppStore openAppStore() {
         return store;
     }
 
+    const auto refuse = [&store](StartupRefusal refusal, const QString& why) {
+        store.refusal = refusal;
+        store.fatalError = why;
+        store.container.reset();
+        store.lock.reset();
+        return std::move(store);
+    };
+
+    // Nothing is written before this instance owns the data directory. A folder that cannot be
+    // made or locked is left to the steps below, which say what is wrong with it.
+    if (files::makeDirectoryPath(storeDirectoryURL())) {
+        QString why;
+        if (InstanceLock::tryAcquire(storeDirectoryURL(), store.lock, &why) ==
+            InstanceLock::Outcome::heldByAnother)
+            return refuse(StartupRefusal::anotherInstance, why);
+    }
+
+    // An empty store file is the user's to decide about, before the snapshots are taken: taking
+    // it for a new store would soon push every copy of the résumés out of the Backups folder.
+    if (isEmptyFile(storeFileURL()) &&
+        !(files::existsAt(storeFileURLs().at(2)) && !isEmptyFile(storeFileURLs().at(2)))) {
+        const EmptyStoreChoice choice = askAboutEmptyStore
+                                            ? askAboutEmptyStore(storeFileURL(), backupsDirectoryURL())
+                                            : EmptyStoreChoice::quit;
+        if (choice == EmptyStoreChoice::quit) {
+            return refuse(StartupRefusal::quitByUser,
+                          QStringLiteral("The store file “") % storeFileURL() %
+                              QStringLiteral("” is empty; it was left as it is."));
+        }
+        if (auto aside = keepEmptyStoreAside(); !aside)
+            return refuse(StartupRefusal::storeUnusable, aside.error());
+    }
+    if (auto [refusal, why] = checkStoreFile(); refusal != StartupRefusal::none)
+        return refuse(refusal, why);
+
     runLaunchPreflight();
-    if (auto status = ensureStoreDirectory(); !status) {
-        store.fatalError = status.error();
-        return store;
-    }
-    if (auto created = createStoreFileIfMissing(); !created) {
-        store.fatalError = created.error();
-        return store;
-    }
+    if (auto status = ensureStoreDirectory(); !status)
+        return refuse(StartupRefusal::storeUnusable, status.error());
+    if (auto created = createStoreFileIfMissing(); !created)
+        return refuse(StartupRefusal::storeUnusable, created.error());
     auto container = ModelContainer::open(storeFileURL());
-    if (!container) {
-        store.fatalError = container.error();
-        return store;
-    }
+    if (!container)
+        return refuse(StartupRefusal::storeUnusable, container.error());
     store.container = std::move(container).value();
     logApplicationSupportListing();
     return store;

@@ -54,21 +54,30 @@ public:
         return m_db.lastInsertRowId();
     }
 
-    // Writes every stored property of a record. A portfolio image still only in the store is
-    // left as it is.
-    Status update(const Record& record, qint64 key, bool skipImage) {
+    // Writes the stored properties of a record that changed (one bit per property index in
+    // `changed`), and no others, so a save never puts back what another connection wrote to the
+    // other columns. A portfolio image still only in the store is left as it is.
+    Status update(const Record& record, qint64 key, bool skipImage, quint64 changed) {
         const EntityInfo& entity = record.entity();
-        QList<int> props = StoreCodec::storedProperties(entity);
+        QList<int> props;
+        for (int p : StoreCodec::storedProperties(entity)) {
+            if (changed & (quint64(1) << p))
+                props << p;
+        }
         if (skipImage)
             props.removeAll(int(PortfolioItem::ImageData));
-        auto stmt =
-            statement(QStringLiteral("update:%1:%2").arg(entity.name).arg(skipImage), [&]() -> QString {
-                QStringList sets;
-                for (int p : props)
-                    sets << quoted(entity.properties.at(p).name) % QStringLiteral(" = ?");
-                return QStringLiteral("UPDATE ") % quoted(entity.name) % QStringLiteral(" SET ") %
-                       sets.join(QStringLiteral(", ")) % QStringLiteral(" WHERE pk = ?");
-            });
+        if (props.isEmpty())
+            return success(); // only its lists changed: they are written on their own
+        quint64 written = 0;
+        for (int p : std::as_const(props))
+            written |= quint64(1) << p;
+        auto stmt = statement(QStringLiteral("update:%1:%2").arg(entity.name).arg(written), [&]() -> QString {
+            QStringList sets;
+            for (int p : props)
+                sets << quoted(entity.properties.at(p).name) % QStringLiteral(" = ?");
+            return QStringLiteral("UPDATE ") % quoted(entity.name) % QStringLiteral(" SET ") %
+                   sets.join(QStringLiteral(", ")) % QStringLiteral(" WHERE pk = ?");
+        });
         if (!stmt)
             return Status::failure(m_error);
         int parameter = 1;
@@ -276,7 +285,8 @@ void ModelContext::recordWillChangeRelationship(Record* record) {
 void ModelContext::recordDidChange(Record* record, int propertyIndex) {
     if (record->m_deleted)
         return;
-    m_dirty.insert(record);
+    Q_ASSERT(propertyIndex >= 0 && propertyIndex < 64);
+    m_dirty[record] |= quint64(1) << propertyIndex;
     if (isResume(record)) {
         auto* resume = static_cast<Resume*>(record);
         if (record->entity().properties.at(propertyIndex).type == PropertyType::ToMany)
@@ -415,6 +425,13 @@ Status ModelContext::loadImageData(PortfolioItem* item) {
 }
 
 Status ModelContext::save() {
+    Status status = writeChanges();
+    if (!status)
+        emit saveFailed(status.error());
+    return status;
+}
+
+Status ModelContext::writeChanges() {
     m_autosaveTimer.stop();
     if (!hasChanges())
         return success();
@@ -518,7 +535,7 @@ Status ModelContext::save() {
                     if (m_dirty.contains(entry)) {
                         const bool skipImage = &entity == &PortfolioItem::entityInfo() &&
                                                static_cast<PortfolioItem*>(entry)->m_imageInStore;
-                        if (auto s = writer.update(*entry, key, skipImage); !s)
+                        if (auto s = writer.update(*entry, key, skipImage, m_dirty.value(entry)); !s)
                             return s;
                     }
                 }
@@ -529,9 +546,10 @@ Status ModelContext::save() {
             return success();
         };
 
-        for (Record* record : std::as_const(m_dirty)) {
+        for (auto it = m_dirty.cbegin(); it != m_dirty.cend(); ++it) {
+            Record* record = it.key();
             if (isResume(record) && record->m_storeKey > 0) {
-                if (auto s = writer.update(*record, record->m_storeKey, false); !s)
+                if (auto s = writer.update(*record, record->m_storeKey, false, it.value()); !s)
                     return s;
             }
         }
@@ -551,13 +569,14 @@ Status ModelContext::save() {
         }
         // Entries changed in place under an unchanged résumé. An entry no résumé holds has no
         // row any more (or never had one).
-        for (Record* record : std::as_const(m_dirty)) {
+        for (auto it = m_dirty.cbegin(); it != m_dirty.cend(); ++it) {
+            Record* record = it.key();
             if (isResume(record) || written.contains(record) || record->m_storeKey == 0 ||
                 (m_listedEntries.contains(record) && !held.contains(record)) || !ownerOf(record))
                 continue;
             const bool skipImage = &record->entity() == &PortfolioItem::entityInfo() &&
                                    static_cast<PortfolioItem*>(record)->m_imageInStore;
-            if (auto s = writer.update(*record, record->m_storeKey, skipImage); !s)
+            if (auto s = writer.update(*record, record->m_storeKey, skipImage, it.value()); !s)
                 return s;
         }
         return success();
@@ -629,8 +648,8 @@ ModelContext::UnsavedResumes ModelContext::unsavedResumes() const {
         if (isResume(record.get()))
             take(static_cast<Resume*>(record.get()));
     }
-    for (Record* record : m_dirty)
-        take(isResume(record) ? static_cast<Resume*>(record) : ownerOf(record));
+    for (auto it = m_dirty.cbegin(); it != m_dirty.cend(); ++it)
+        take(isResume(it.key()) ? static_cast<Resume*>(it.key()) : ownerOf(it.key()));
     for (Resume* resume : m_listsChanged)
         take(resume);
     for (const auto& record : m_deleted) {

@@ -82,6 +82,8 @@ signals:
     // Education or PortfolioItem and `property` a value of that kind's Property enum.
     void entryChanged(quillora::Resume* resume, quillora::Record* entry, int property);
     void didSave();
+    // A save failed (its changes stay pending); the text says why.
+    void saveFailed(const QString& error);
 
 private:
     Status loadAll();
@@ -90,6 +92,7 @@ private:
     void adoptEntries(Resume& resume, bool listChanged = true);
     void forget(Record* record);
     Resume* ownerOf(const Record* entry) const;
+    Status writeChanges();
     void scheduleAutosave();
     void autosave();
     qint64 creationOrderOf(const Resume& resume) const;
@@ -100,9 +103,9 @@ private:
     QHash<Record*, std::shared_ptr<Record>> m_registry; // every record the context tracks
     QList<std::shared_ptr<Record>> m_inserted;          // inserted and not yet saved
     QList<std::shared_ptr<Record>> m_deleted;           // deleted and not yet saved
-    QSet<Record*> m_dirty;
-    QSet<Resume*> m_listsChanged;  // résumés whose entry lists changed since the last save
-    QSet<Record*> m_listedEntries; // every entry a changed list held since the last save
+    QHash<Record*, quint64> m_dirty; // changed records → their changed properties, one bit each
+    QSet<Resume*> m_listsChanged;    // résumés whose entry lists changed since the last save
+    QSet<Record*> m_listedEntries;   // every entry a changed list held since the last save
     QHash<const EntityInfo*, std::shared_ptr<sql::Statement>> m_entryQueries;
     QHash<const Record*, Resume*> m_owners; // entry → the résumé that last held it
     QHash<Record*, qint64> m_creationOrder; // for résumés not yet saved

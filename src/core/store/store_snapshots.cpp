@@ -6,6 +6,9 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QUrl>
+
+#include <sqlite3.h>
 
 #include <algorithm>
 
@@ -30,12 +33,12 @@ bool isNewerByModificationDate(const QString& first, const QString& second) {
     return isLater(QFileInfo(first).lastModified(), QFileInfo(second).lastModified());
 }
 
-Status pruneBackupEntries(const std::function<bool(const QFileInfo&)>& isCandidate, int keep) {
-    return pruneBackupEntries(backupsDirectoryURL(), isCandidate, keep);
+Status pruneBackupEntries(const BackupEntryTest& isCandidate, int keep, const BackupEntryTest& holdsResumes) {
+    return pruneBackupEntries(backupsDirectoryURL(), isCandidate, keep, holdsResumes);
 }
 
-Status pruneBackupEntries(const QString& folder, const std::function<bool(const QFileInfo&)>& isCandidate,
-                          int keep) {
+Status pruneBackupEntries(const QString& folder, const BackupEntryTest& isCandidate, int keep,
+                          const BackupEntryTest& holdsResumes) {
     const QFileInfo folderInfo(folder);
     if (!folderInfo.isDir() || !folderInfo.isReadable())
         return Status::failure(QStringLiteral("Could not list the folder “") % folder % QStringLiteral("”."));
@@ -53,14 +56,57 @@ Status pruneBackupEntries(const QString& folder, const std::function<bool(const 
     }
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const Entry& a, const Entry& b) { return isLater(a.modified, b.modified); });
-    for (qsizetype i = std::max(keep, 0); i < candidates.size(); ++i)
-        (void)files::removeItem(candidates.at(i).info.absoluteFilePath()); // the next run tries again
+    const qsizetype kept = std::max(keep, 0);
+    if (kept >= candidates.size())
+        return success();
+    // The newest candidate with résumés in it stays, wherever it stands.
+    qsizetype spared = -1;
+    if (holdsResumes) {
+        for (qsizetype i = 0; i < candidates.size(); ++i) {
+            if (holdsResumes(candidates.at(i).info)) {
+                spared = i;
+                break;
+            }
+        }
+    }
+    for (qsizetype i = kept; i < candidates.size(); ++i) {
+        if (i != spared)
+            (void)files::removeItem(candidates.at(i).info.absoluteFilePath()); // the next run tries again
+    }
     return success();
+}
+
+bool snapshotHoldsResumes(const QFileInfo& snapshot) {
+    if (!snapshot.isDir())
+        return false;
+    const QString store = snapshot.absoluteFilePath() + QLatin1Char('/') + storeFileName();
+    const QFileInfo log(store + QStringLiteral("-wal"));
+    if (log.exists() && log.size() > 0)
+        return true;
+    if (!QFileInfo(store).isFile() || QFileInfo(store).size() == 0)
+        return false;
+    // Immutable: SQLite neither locks nor writes anything beside the file.
+    sqlite3* db = nullptr;
+    const QByteArray uri = QStringLiteral("file:%1?immutable=1")
+                               .arg(QString::fromUtf8(QUrl::toPercentEncoding(store, "/")))
+                               .toUtf8();
+    bool holds = false;
+    if (sqlite3_open_v2(uri.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT EXISTS (SELECT 1 FROM \"Resume\")", -1, &stmt, nullptr) ==
+                SQLITE_OK &&
+            sqlite3_step(stmt) == SQLITE_ROW)
+            holds = sqlite3_column_int(stmt, 0) != 0;
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_close(db);
+    return holds;
 }
 
 Status pruneStoreSnapshots(int keep) {
     return pruneBackupEntries(
-        [](const QFileInfo& info) { return info.fileName().startsWith(QLatin1String("store-")); }, keep);
+        [](const QFileInfo& info) { return info.fileName().startsWith(QLatin1String("store-")); }, keep,
+        snapshotHoldsResumes);
 }
 
 Status captureStoreSnapshot(const QString& reason) {
@@ -104,7 +150,7 @@ Result<QString> captureStoreSnapshotOf(const QString& storeFilePath, const QStri
     const auto isSnapshot = [](const QFileInfo& info) {
         return info.fileName().startsWith(QLatin1String("store-"));
     };
-    if (auto pruned = pruneBackupEntries(backups, isSnapshot, 5); !pruned)
+    if (auto pruned = pruneBackupEntries(backups, isSnapshot, 5, snapshotHoldsResumes); !pruned)
         return pruned.errorInfo();
     logLine(QStringLiteral("🛟 Store-file backup captured at ") + folder);
     return folder;

@@ -23,15 +23,26 @@ Status captureStoreSnapshot(const QString& reason);
 // into the "Backups" folder beside it. Returns the snapshot's folder (empty when no file exists).
 Result<QString> captureStoreSnapshotOf(const QString& storeFilePath, const QString& reason);
 
-// Removes every entry of "Backups" whose name begins with "store-", except the newest `keep`.
+// Removes every entry of "Backups" whose name begins with "store-", except the newest `keep` and
+// the newest one that holds a résumé.
 Status pruneStoreSnapshots(int keep);
 
+using BackupEntryTest = std::function<bool(const QFileInfo&)>;
+
 // Shared by both prunings: lists "Backups" (hidden entries skipped), keeps the newest `keep`
-// of the entries that `isCandidate` accepts and removes the rest. A removal that fails is
+// of the entries that `isCandidate` accepts and removes the rest. With `holdsResumes`, the newest
+// candidate that holds at least one résumé is kept too, however old it is: a run of launches over
+// an emptied store never removes the last copy of the user's résumés. A removal that fails is
 // skipped; only a folder that cannot be listed is an error.
-Status pruneBackupEntries(const std::function<bool(const QFileInfo&)>& isCandidate, int keep);
+Status pruneBackupEntries(const BackupEntryTest& isCandidate, int keep,
+                          const BackupEntryTest& holdsResumes = {});
 // The same in another folder.
-Status pruneBackupEntries(const QString& folder, const std::function<bool(const QFileInfo&)>& isCandidate,
-                          int keep);
+Status pruneBackupEntries(const QString& folder, const BackupEntryTest& isCandidate, int keep,
+                          const BackupEntryTest& holdsResumes = {});
+
+// True when a store snapshot (a "store-…" folder) holds at least one résumé. Reads the copied
+// store without changing anything; a snapshot whose write-ahead log holds data counts as holding
+// résumés, since only SQLite could tell.
+bool snapshotHoldsResumes(const QFileInfo& snapshot);
 
 } // namespace quillora

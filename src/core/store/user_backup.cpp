@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
@@ -587,13 +588,26 @@ QByteArray encodeUserBackup(const ResumeBackupPayload& payload) {
     return out;
 }
 
+bool userBackupHoldsResumes(const QFileInfo& backup) {
+    // "resumes" is the document's last key, so an empty list shows at its very end.
+    QFile file(backup.absoluteFilePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 size = file.size();
+    if (size == 0 || !file.seek(std::max<qint64>(0, size - 256)))
+        return false;
+    const QByteArray tail = file.read(256);
+    static const QRegularExpression emptyList(QStringLiteral("\"resumes\"\\s*:\\s*\\[\\s*\\]\\s*\\}\\s*$"));
+    return tail.trimmed().endsWith('}') && !emptyList.match(QString::fromUtf8(tail)).hasMatch();
+}
+
 Status pruneUserBackups(int keep) {
     return pruneBackupEntries(
         [](const QFileInfo& info) {
             return info.suffix() == QLatin1String("json") &&
                    info.fileName().startsWith(QLatin1String("resume-backup-"));
         },
-        keep);
+        keep, userBackupHoldsResumes);
 }
 
 void writeUserBackupPayload(const ResumeBackupPayload& payload) {

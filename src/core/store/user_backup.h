@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -94,8 +95,11 @@ Result<ResumeBackupPayload> makeResumeBackupPayload(ModelContext& context, const
 // seconds, upper-case UUIDs, absent optionals left out, images as padded Base64.
 QByteArray encodeUserBackup(const ResumeBackupPayload& payload);
 
-// Keeps the newest `keep` "resume-backup-*.json" files in Backups and removes the others.
+// Keeps the newest `keep` "resume-backup-*.json" files in Backups, and the newest one that
+// holds a résumé, and removes the others.
 Status pruneUserBackups(int keep);
+// True when a JSON user backup lists at least one résumé; pruning always keeps the newest such.
+bool userBackupHoldsResumes(const QFileInfo& backup);
 
 // Writes "latest-resume-backup.json" and a time-stamped copy into Backups, then prunes the
 // copies to eight. Both files are replaced atomically, so a failed run leaves the earlier

@@ -4,9 +4,6 @@
 
 namespace quillora {
 
-QuilloraThemeController::QuilloraThemeController(QObject* parent)
-    : QuilloraThemeController(Settings::shared(), parent) {}
-
 QuilloraThemeController::QuilloraThemeController(Settings& settings, QObject* parent)
     : QObject(parent)
     , m_settings(&settings) {

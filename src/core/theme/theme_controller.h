@@ -19,8 +19,6 @@ class QuilloraThemeController final : public QObject {
     Q_DISABLE_COPY_MOVE(QuilloraThemeController)
 
 public:
-    // Over the shared settings.
-    explicit QuilloraThemeController(QObject* parent = nullptr);
     explicit QuilloraThemeController(Settings& settings, QObject* parent = nullptr);
     ~QuilloraThemeController() override;
 

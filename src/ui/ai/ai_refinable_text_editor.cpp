@@ -38,6 +38,8 @@ AIRefinableTextEditor::AIRefinableTextEditor(AIServices ai, Appearance& appearan
     , m_viewModel(new ResumeAIViewModel(std::move(ai), this))
     , m_appearance(&appearance) {
     const bool summary = mode == SeamlessStarMode::summary;
+    // As tall as its rows: extra height in the host goes elsewhere, not between the rows.
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, verticalInset, 0, verticalInset);
@@ -73,11 +75,11 @@ AIRefinableTextEditor::AIRefinableTextEditor(AIServices ai, Appearance& appearan
 
     auto* buttonRow = new QHBoxLayout;
     buttonRow->setContentsMargins(buttonInset, 0, buttonInset, 0);
-    m_button = new GlassCapsuleButton(this);
+    m_button = new GlassCapsuleButton(appearance, this);
     m_button->setObjectName(summary ? QStringLiteral("refineSummaryButton")
                                     : QStringLiteral("refineExperienceButton"));
     m_button->setAccessibleDescription(QStringLiteral("Refines the current text using AI"));
-    m_buttonLabel = new SparkleButtonLabel;
+    m_buttonLabel = new SparkleButtonLabel(appearance);
     m_button->setLabelWidget(m_buttonLabel);
     buttonRow->addWidget(m_button);
     buttonRow->addStretch(1);
@@ -123,8 +125,8 @@ void AIRefinableTextEditor::setResumeContextProvider(ContextProvider provider) {
     m_resumeContext = std::move(provider);
 }
 
-void AIRefinableTextEditor::setResume(std::shared_ptr<const Record> resume) {
-    m_viewModel->setResume(std::move(resume));
+void AIRefinableTextEditor::setResume(const std::shared_ptr<const Record>& resume) {
+    m_viewModel->setResume(resume);
 }
 
 void AIRefinableTextEditor::refineButtonAction() {

@@ -65,8 +65,9 @@ public:
     // context (the whole résumé as plain text). Unset: absent.
     void setSummaryContextProvider(ContextProvider provider);
     void setResumeContextProvider(ContextProvider provider);
-    // The résumé the text belongs to; a refinement that ends after it was deleted is dropped.
-    void setResume(std::shared_ptr<const Record> resume);
+    // The résumé the text belongs to (held weakly); a refinement that ends after it was
+    // deleted is dropped.
+    void setResume(const std::shared_ptr<const Record>& resume);
 
     QPlainTextEdit* textEdit() const { return m_textEdit; }
     GlassCapsuleButton* refineButton() const { return m_button; }

@@ -1,4 +1,5 @@
 #include "app/about_window.h"
+#include "platform/services.h"
 
 #include "controls/frosted_card.h"
 #include "controls/window_placement.h"
@@ -88,13 +89,14 @@ bool AboutWindow::openWebsite(const QString& address) {
     return true;
 }
 
-AboutWindow::AboutWindow(QWidget* parent)
+AboutWindow::AboutWindow(Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window) {
+    Appearance& appearance = services.appearance();
     setWindowTitle(QStringLiteral("About Quillora"));
     setFixedSize(kWindowWidth, kWindowHeight);
     closeOnEscapeAndCloseKeys(this);
 
-    auto* background = new ThemedBackground(this);
+    auto* background = new ThemedBackground(services.settings(), appearance, this);
     background->setOrbScale(1.0);
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -150,8 +152,8 @@ AboutWindow::AboutWindow(QWidget* parent)
     column->addWidget(button, 0, Qt::AlignHCenter);
     column->addStretch(1);
 
-    const auto applyScheme = [=] {
-        const bool light = Appearance::shared().isLight();
+    const auto applyScheme = [=, &appearance] {
+        const bool light = appearance.isLight();
         card->setLightScheme(light);
         card->setStroke(withAlpha(light ? QColor::fromRgbF(0, 0, 0, 0.9f) : QColor(Qt::white), 0.14));
         const auto colour = [](QLabel* label, const QColor& c) {
@@ -169,7 +171,7 @@ AboutWindow::AboutWindow(QWidget* parent)
                 .arg(tint.name(QColor::HexArgb), schemeColors::ink(light).name(QColor::HexArgb)));
     };
     applyScheme();
-    connect(&Appearance::shared(), &Appearance::changed, this, applyScheme);
+    connect(&appearance, &Appearance::changed, this, applyScheme);
 }
 
 } // namespace quillora

@@ -5,6 +5,8 @@
 
 namespace quillora {
 
+class Services;
+
 // "Version 1.2 (34)". A value that is absent or not text falls back to "1.0" and "1" separately.
 QString aboutVersionLine(const QVariant& shortVersion, const QVariant& buildNumber);
 // The version line of this build.
@@ -20,7 +22,7 @@ class AboutWindow final : public QWidget {
     Q_DISABLE_COPY_MOVE(AboutWindow)
 
 public:
-    explicit AboutWindow(QWidget* parent = nullptr);
+    explicit AboutWindow(Services& services, QWidget* parent = nullptr);
 
     // Opens the maker's web page in the user's browser; an address that does not parse does nothing.
     static bool openWebsite(const QString& address = quilloraWebsiteAddress());

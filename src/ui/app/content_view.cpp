@@ -60,7 +60,7 @@ ContentView::ContentView(Services& services, UserInterfaceIdiom idiom, QWidget* 
         layout->addWidget(split);
         showDetail();
         // The welcome tip lies over whatever the detail column shows until it is done.
-        m_tip = new ResumeTipView(detailColumn);
+        m_tip = new ResumeTipView(m_services.appearance(), detailColumn);
         m_tip->setShowLogo(true);
         connect(m_tip, &ResumeTipView::dismissed, this, [this] {
             m_shouldShowTip = false;
@@ -84,7 +84,7 @@ ContentView::ContentView(Services& services, UserInterfaceIdiom idiom, QWidget* 
     }
 
     if (!isRunningForPreviews()) {
-        m_intro = new IntroLogoOverlay(this);
+        m_intro = new IntroLogoOverlay(m_services.appearance(), this);
         m_intro->raise();
     }
 }
@@ -141,7 +141,7 @@ void ContentView::showDetail() {
         return;
     QWidget* next = m_selectedResume
                         ? static_cast<QWidget*>(new ResumeEditorView(m_selectedResume, m_services, this))
-                        : new ThemedEmptyResumeView(this);
+                        : new ThemedEmptyResumeView(m_services, this);
     m_detailStack->addWidget(next);
     m_detailStack->setCurrentWidget(next);
     if (m_detail)

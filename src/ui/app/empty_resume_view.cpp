@@ -1,4 +1,5 @@
 #include "app/empty_resume_view.h"
+#include "platform/services.h"
 
 #include "controls/frosted_card.h"
 #include "controls/symbol_icon.h"
@@ -42,10 +43,11 @@ private:
 
 } // namespace
 
-ThemedEmptyResumeView::ThemedEmptyResumeView(QWidget* parent)
+ThemedEmptyResumeView::ThemedEmptyResumeView(Services& services, QWidget* parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("emptyResumeView"));
-    auto* background = new ThemedBackground(this);
+    Appearance& appearance = services.appearance();
+    auto* background = new ThemedBackground(services.settings(), appearance, this);
     background->setOrbScale(1.15);
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -82,8 +84,8 @@ ThemedEmptyResumeView::ThemedEmptyResumeView(QWidget* parent)
     stack->addWidget(title);
     stack->addWidget(message);
 
-    const auto applyScheme = [=] {
-        const bool light = Appearance::shared().isLight();
+    const auto applyScheme = [=, &appearance] {
+        const bool light = appearance.isLight();
         card->setLightScheme(light);
         card->setStroke(light ? QColor::fromRgbF(0, 0, 0, 0.9f * 0.35f) : QColor::fromRgbF(1, 1, 1, 0.25f));
         icon->setColor(withAlpha(schemeColors::ink(light), 0.9));
@@ -94,7 +96,7 @@ ThemedEmptyResumeView::ThemedEmptyResumeView(QWidget* parent)
         message->setStyleSheet(QStringLiteral("color: %1;").arg(body.name(QColor::HexArgb)));
     };
     applyScheme();
-    connect(&Appearance::shared(), &Appearance::changed, this, applyScheme);
+    connect(&appearance, &Appearance::changed, this, applyScheme);
 }
 
 void ThemedEmptyResumeView::setCoveredBy(qreal opacity) {

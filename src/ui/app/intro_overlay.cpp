@@ -23,8 +23,9 @@ void animate(QVariantAnimation& animation, int durationMs, int delayMs, QEasingC
 
 } // namespace
 
-IntroLogoOverlay::IntroLogoOverlay(QWidget* parent)
+IntroLogoOverlay::IntroLogoOverlay(Appearance& appearance, QWidget* parent)
     : QWidget(parent)
+    , m_appearance(appearance)
     , m_hand(QStringLiteral(":/app/hand_mark.svg"))
     , m_word(QStringLiteral(":/app/word_mark.svg")) {
     setObjectName(QStringLiteral("introLogoOverlay"));
@@ -47,7 +48,7 @@ IntroLogoOverlay::IntroLogoOverlay(QWidget* parent)
 }
 
 void IntroLogoOverlay::startIntroLogoFade() {
-    const bool reduceMotion = Appearance::shared().reduceMotion();
+    const bool reduceMotion = m_appearance.reduceMotion();
     if (!m_show) {
         m_show = true;
         if (reduceMotion) {
@@ -80,7 +81,7 @@ void IntroLogoOverlay::finishIntroLogoFade() {
     if (m_fadeOut)
         return;
     m_fadeOut = true;
-    if (Appearance::shared().reduceMotion()) {
+    if (m_appearance.reduceMotion()) {
         m_opacity = 0;
         hide();
         return;

@@ -7,6 +7,8 @@
 
 namespace quillora {
 
+class Appearance;
+
 // The intro over the main window: the hand mark and the word mark settle on black, the word mark
 // glows, and three seconds later the whole overlay fades out. It never takes clicks.
 class IntroLogoOverlay final : public QWidget {
@@ -14,7 +16,7 @@ class IntroLogoOverlay final : public QWidget {
     Q_DISABLE_COPY_MOVE(IntroLogoOverlay)
 
 public:
-    explicit IntroLogoOverlay(QWidget* parent);
+    IntroLogoOverlay(Appearance& appearance, QWidget* parent);
 
     // Shows the logos (animated unless reduce motion is on) and schedules the fade 3.0 s later.
     void startIntroLogoFade();
@@ -31,6 +33,7 @@ private:
     // The word mark's glow: the mark in white, blurred, with room around it for the blur.
     const QImage& wordGlow(QSizeF wordSize, qreal devicePixelRatio);
 
+    Appearance& m_appearance;
     QSvgRenderer m_hand;
     QSvgRenderer m_word;
     bool m_show = false;

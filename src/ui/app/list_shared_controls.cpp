@@ -7,9 +7,9 @@
 
 namespace quillora {
 
-QDialog* makeHelpSheet(const QString& title, const QList<HelpGroup>& groups, QWidget* footer,
-                       QWidget* parent) {
-    auto* sheet = new HelpSheetContainer(title, parent);
+QDialog* makeHelpSheet(Appearance& appearance, const QString& title, const QList<HelpGroup>& groups,
+                       QWidget* footer, QWidget* parent) {
+    auto* sheet = new HelpSheetContainer(appearance, title, parent);
     sheet->setObjectName(QStringLiteral("helpSheet"));
     for (const HelpGroup& group : groups) {
         sheet->addHeading(group.header, HelpSheetContainer::headlineFont());
@@ -21,14 +21,15 @@ QDialog* makeHelpSheet(const QString& title, const QList<HelpGroup>& groups, QWi
     return sheet;
 }
 
-QDialog* makeGradientPickerSheet(QuilloraThemeController& controller, QWidget* parent) {
-    auto* picker = new QuilloraGradientPicker(controller, parent);
+QDialog* makeGradientPickerSheet(QuilloraThemeController& controller, Appearance& appearance,
+                                 QWidget* parent) {
+    auto* picker = new QuilloraGradientPicker(controller, appearance, parent);
     picker->setObjectName(QStringLiteral("gradientPickerSheet"));
     return picker;
 }
 
-QAbstractButton* addFloatingCloseButton(QDialog* sheet) {
-    return new FloatingCloseButton(sheet);
+QAbstractButton* addFloatingCloseButton(Appearance& appearance, QDialog* sheet) {
+    return new FloatingCloseButton(appearance, sheet);
 }
 
 } // namespace quillora

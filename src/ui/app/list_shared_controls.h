@@ -13,8 +13,9 @@ class QDialog;
 class QWidget;
 
 namespace quillora {
+class Appearance;
 class QuilloraThemeController;
-}
+} // namespace quillora
 
 namespace quillora {
 
@@ -28,15 +29,16 @@ struct HelpGroup final {
 
 // A modal help sheet titled `title`: the groups in order, then `footer` (may be null), with a
 // floating close button. The sheet takes ownership of the footer.
-QDialog* makeHelpSheet(const QString& title, const QList<HelpGroup>& groups, QWidget* footer,
-                       QWidget* parent);
+QDialog* makeHelpSheet(Appearance& appearance, const QString& title, const QList<HelpGroup>& groups,
+                       QWidget* footer, QWidget* parent);
 
 // A modal sheet with the background picker over the themed background; choosing a gradient
 // stores it and closes the sheet.
-QDialog* makeGradientPickerSheet(QuilloraThemeController& controller, QWidget* parent);
+QDialog* makeGradientPickerSheet(QuilloraThemeController& controller, Appearance& appearance,
+                                 QWidget* parent);
 
 // Adds the round close button ("xmark.circle.fill", "Close") to the top-trailing corner of a
 // sheet; it closes the sheet.
-QAbstractButton* addFloatingCloseButton(QDialog* sheet);
+QAbstractButton* addFloatingCloseButton(Appearance& appearance, QDialog* sheet);
 
 } // namespace quillora

@@ -58,7 +58,7 @@ void MainWindow::buildMenus() {
     about->setObjectName(QStringLiteral("aboutQuilloraAction"));
     about->setMenuRole(QAction::AboutRole);
     connect(about, &QAction::triggered, this,
-            [this] { WindowRegistry::openWindow(QStringLiteral("about-quillora"), this); });
+            [this] { WindowRegistry::openWindow(m_services, QStringLiteral("about-quillora"), this); });
     appMenu->addSeparator();
     QAction* quit = appMenu->addAction(QStringLiteral("&Quit Quillora"));
     quit->setObjectName(QStringLiteral("quitAction"));
@@ -74,7 +74,7 @@ void MainWindow::buildMenus() {
     help->setShortcut(QKeySequence(Qt::Key_F1));
     help->setShortcutContext(Qt::ApplicationShortcut);
     connect(help, &QAction::triggered, this,
-            [this] { WindowRegistry::openWindow(QStringLiteral("help-quillora"), this); });
+            [this] { WindowRegistry::openWindow(m_services, QStringLiteral("help-quillora"), this); });
 }
 
 void MainWindow::writeLaunchBackupOnce() {

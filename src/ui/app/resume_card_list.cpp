@@ -10,11 +10,11 @@
 
 namespace quillora {
 
-ResumeCardList::ResumeCardList(QWidget* parent)
+ResumeCardList::ResumeCardList(Appearance& appearance, QWidget* parent)
     : QListView(parent) {
     setSelectionMode(QAbstractItemView::NoSelection);
     setMouseTracking(true);
-    new OverlayScrollBar(this);
+    new OverlayScrollBar(appearance, this);
 }
 
 void ResumeCardList::setCardDelegate(ResumeCardDelegate* delegate) {

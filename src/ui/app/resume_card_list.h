@@ -6,6 +6,7 @@
 
 namespace quillora {
 
+class Appearance;
 class ResumeCardDelegate;
 
 // The list of résumé cards. Which résumé is open is its own state, drawn by the card delegate
@@ -19,7 +20,7 @@ class ResumeCardList final : public QListView {
     Q_DISABLE_COPY_MOVE(ResumeCardList)
 
 public:
-    explicit ResumeCardList(QWidget* parent = nullptr);
+    explicit ResumeCardList(Appearance& appearance, QWidget* parent = nullptr);
 
     // The delegate that paints the cards (the list takes it as its item delegate).
     void setCardDelegate(ResumeCardDelegate* delegate);

@@ -326,7 +326,7 @@ ResumeListView::ResumeListView(Services& services, UserInterfaceIdiom idiom, QWi
     setObjectName(QStringLiteral("resumeListView"));
     const bool pad = m_idiom == UserInterfaceIdiom::pad;
 
-    m_background = new ThemedBackground(this);
+    m_background = new ThemedBackground(m_services.settings(), m_services.appearance(), this);
     m_background->setOrbScale(1.15);
 
     m_column = new QWidget(this);
@@ -339,7 +339,7 @@ ResumeListView::ResumeListView(Services& services, UserInterfaceIdiom idiom, QWi
     m_listFrame = new ListFrame(!pad, m_column);
     auto* frameLayout = new QVBoxLayout(m_listFrame);
     frameLayout->setContentsMargins(2, 2, 2, 2);
-    m_listView = new ResumeCardList(m_listFrame);
+    m_listView = new ResumeCardList(m_services.appearance(), m_listFrame);
     m_listView->setObjectName(QStringLiteral("resumeList"));
     m_listView->setAccessibleName(QStringLiteral("Résumés"));
     m_listView->setFrameShape(QFrame::NoFrame);
@@ -400,7 +400,7 @@ ResumeListView::ResumeListView(Services& services, UserInterfaceIdiom idiom, QWi
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &ResumeListView::updateTip);
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, &ResumeListView::updateTip);
     connect(m_model, &QAbstractItemModel::modelReset, this, &ResumeListView::updateTip);
-    connect(&Appearance::shared(), &Appearance::changed, this, &ResumeListView::applyScheme);
+    connect(&m_services.appearance(), &Appearance::changed, this, &ResumeListView::applyScheme);
 
     m_column->raise();
     m_bottomBar->raise();
@@ -485,7 +485,7 @@ QMenu* ResumeListView::contextMenuFor(const QModelIndex& index, QWidget* parent)
     const ResumePtr resume = m_model->resumeAt(index.row());
     if (!resume)
         return menu;
-    const bool light = Appearance::shared().isLight();
+    const bool light = m_services.appearance().isLight();
     const QString id = index.data(ResumeListModel::PersistentIDRole).toString();
     const std::weak_ptr<Resume> weak = resume;
 
@@ -533,7 +533,7 @@ void ResumeListView::openEditorSheet() {
     connect(editor, &QWidget::windowTitleChanged, &sheet, &QWidget::setWindowTitle);
     outer->addWidget(editor);
     m_sheetEditor = editor;
-    addFloatingCloseButton(&sheet);
+    addFloatingCloseButton(m_services.appearance(), &sheet);
     m_listView->setOpenResume(m_selectedResume);
     runModal(sheet);
     m_listView->setOpenResume(nullptr);
@@ -598,8 +598,8 @@ void ResumeListView::createNewResume() {
 
 void ResumeListView::openHelp() {
     m_showHelp = true;
-    QDialog* sheet = makeHelpSheet(QStringLiteral("Main Interface Help"), mainInterfaceHelpContent(),
-                                   makeOpenAIKeyButtonRow(), this);
+    QDialog* sheet = makeHelpSheet(m_services.appearance(), QStringLiteral("Main Interface Help"),
+                                   mainInterfaceHelpContent(), makeOpenAIKeyButtonRow(), this);
     runModal(*sheet);
     delete sheet;
     m_showHelp = false;
@@ -609,7 +609,7 @@ QWidget* ResumeListView::makeOpenAIKeyButtonRow() {
     auto* row = new QWidget;
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto* button = new GlassCapsuleButton(row);
+    auto* button = new GlassCapsuleButton(m_services.appearance(), row);
     button->setObjectName(QStringLiteral("openAIKeyActionButton"));
     Settings& settings = m_services.settings();
     refreshOpenAIKeyButton(button, settings);
@@ -655,7 +655,7 @@ void ResumeListView::saveOpenAIKey() {
 
 void ResumeListView::openBackgroundPicker() {
     m_showGradientPicker = true;
-    QDialog* sheet = makeGradientPickerSheet(m_services.themeController(), this);
+    QDialog* sheet = makeGradientPickerSheet(m_services.themeController(), m_services.appearance(), this);
     runModal(*sheet);
     delete sheet;
     m_showGradientPicker = false;
@@ -669,7 +669,7 @@ void ResumeListView::setShowLogo(bool show) {
     if (m_showLogo == show)
         return;
     m_showLogo = show;
-    static_cast<LogoHeader*>(m_header)->reveal(!Appearance::shared().reduceMotion());
+    static_cast<LogoHeader*>(m_header)->reveal(!m_services.appearance().reduceMotion());
     if (m_tip)
         m_tip->setShowLogo(show);
 }
@@ -677,7 +677,7 @@ void ResumeListView::setShowLogo(bool show) {
 void ResumeListView::updateTip() {
     const bool present = m_showTip && m_model->rowCount() == 0 && m_idiom != UserInterfaceIdiom::pad;
     if (present && !m_tip) {
-        m_tip = new ResumeTipView(this, m_tipTiming);
+        m_tip = new ResumeTipView(m_services.appearance(), this, m_tipTiming);
         m_tip->setShowLogo(m_showLogo);
         m_column->layout()->activate();
         m_tip->setGeometry(m_listFrame->geometry());
@@ -732,7 +732,7 @@ void ResumeListView::applyWidth() {
 }
 
 void ResumeListView::applyScheme() {
-    const bool light = Appearance::shared().isLight();
+    const bool light = m_services.appearance().isLight();
     m_delegate->setLightScheme(light);
     static_cast<LogoHeader*>(m_header)->setLight(light);
     static_cast<ListFrame*>(m_listFrame)->setLight(light);

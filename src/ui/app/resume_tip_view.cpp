@@ -163,8 +163,9 @@ qreal ResumeTipView::tipHorizontalPadding(qreal width) {
     return u <= 0 ? 28 : 28 + 28 * std::min<qreal>(u, 1);
 }
 
-ResumeTipView::ResumeTipView(QWidget* parent, ResumeTipTiming timing)
+ResumeTipView::ResumeTipView(Appearance& appearance, QWidget* parent, ResumeTipTiming timing)
     : QWidget(parent)
+    , m_appearance(appearance)
     , m_timing(timing) {
     setObjectName(QStringLiteral("resumeTipView"));
     setAttribute(Qt::WA_TranslucentBackground);
@@ -222,7 +223,7 @@ ResumeTipView::ResumeTipView(QWidget* parent, ResumeTipTiming timing)
 
     applyScheme();
     applyOpacity();
-    connect(&Appearance::shared(), &Appearance::changed, this, &ResumeTipView::applyScheme);
+    connect(&m_appearance, &Appearance::changed, this, &ResumeTipView::applyScheme);
 }
 
 ResumeTipView::~ResumeTipView() = default;
@@ -236,7 +237,7 @@ qreal ResumeTipView::visibleOpacity() const {
 }
 
 void ResumeTipView::applyScheme() {
-    const bool light = Appearance::shared().isLight();
+    const bool light = m_appearance.isLight();
     m_card->setLightScheme(light);
     // Denser than the usual material: without a blur the content beneath would read through.
     m_card->setFill(light ? QColor(246, 248, 250, 242) : QColor(30, 32, 38, 236));
@@ -268,7 +269,7 @@ void ResumeTipView::setShowLogo(bool show) {
     m_showLogo = show;
     m_logoAnimation.stop();
     const qreal target = show ? 1.0 : 0.0;
-    if (Appearance::shared().reduceMotion() || m_timing.fadeInDuration <= 0) {
+    if (m_appearance.reduceMotion() || m_timing.fadeInDuration <= 0) {
         m_logoLevel = target;
         applyOpacity();
         return;
@@ -355,8 +356,7 @@ void ResumeTipView::setScrollOffset(qreal offset) {
 }
 
 void ResumeTipView::startAutoScroll(qreal visibleHeight) {
-    if (Appearance::shared().reduceMotion() || m_autoScrollTimer || m_userDisabledAutoScroll ||
-        m_contentHeight <= 0)
+    if (m_appearance.reduceMotion() || m_autoScrollTimer || m_userDisabledAutoScroll || m_contentHeight <= 0)
         return;
     const qreal maxOffset = m_contentHeight - visibleHeight;
     QTimer::singleShot(m_timing.fadeInDuration + m_timing.scrollStartDelay, this, [this, maxOffset] {
@@ -394,7 +394,7 @@ void ResumeTipView::beginFadeOut() {
     if (m_hasStartedFadeOut || m_userDisabledAutoScroll)
         return;
     m_hasStartedFadeOut = true;
-    if (Appearance::shared().reduceMotion() || m_timing.fadeOutDuration <= 0) {
+    if (m_appearance.reduceMotion() || m_timing.fadeOutDuration <= 0) {
         m_tipOpacity = 0;
         applyOpacity();
     } else {

@@ -12,6 +12,8 @@ class QShortcut;
 
 namespace quillora {
 
+class Appearance;
+
 class FrostedCard;
 class TipTextWindow;
 
@@ -43,7 +45,7 @@ public:
     static constexpr qreal visibleTextHeight = 220;
     static constexpr qreal scrollStep = 0.3;
 
-    explicit ResumeTipView(QWidget* parent = nullptr, ResumeTipTiming timing = {});
+    explicit ResumeTipView(Appearance& appearance, QWidget* parent = nullptr, ResumeTipTiming timing = {});
     ~ResumeTipView() override;
 
     static QString welcomeText();
@@ -101,6 +103,7 @@ private:
     void applyScheme();
     void layoutCard();
 
+    Appearance& m_appearance;
     ResumeTipTiming m_timing;
     bool m_showLogo = false;
     qreal m_logoLevel = 0;

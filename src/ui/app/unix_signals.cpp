@@ -30,7 +30,9 @@ void quitOnTerminationSignals(QObject* context) {
     QObject::connect(notifier, &QSocketNotifier::activated, context, [] {
         char byte = 0;
         [[maybe_unused]] const ssize_t got = ::read(signalPipe[0], &byte, 1);
-        QCoreApplication::quit();
+        // exit() rather than quit(): it also ends a message window's loop, such as a start-up
+        // question asked before the main loop runs.
+        QCoreApplication::exit(0);
     });
     struct sigaction action = {};
     action.sa_handler = onSignal;

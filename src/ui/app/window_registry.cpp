@@ -16,20 +16,20 @@ QHash<QString, QPointer<QWidget>>& openWindows() {
     return windows;
 }
 
-QWidget* makeWindow(const QString& identifier) {
+QWidget* makeWindow(Services& services, const QString& identifier) {
     if (identifier == QLatin1String("about-quillora"))
-        return new AboutWindow();
+        return new AboutWindow(services);
     if (identifier == QLatin1String("help-quillora"))
-        return new HelpWindow();
+        return new HelpWindow(services);
     return nullptr;
 }
 
 } // namespace
 
-QWidget* WindowRegistry::openWindow(const QString& identifier, const QWidget* over) {
+QWidget* WindowRegistry::openWindow(Services& services, const QString& identifier, const QWidget* over) {
     QPointer<QWidget>& slot = openWindows()[identifier];
     if (slot.isNull()) {
-        QWidget* window = makeWindow(identifier);
+        QWidget* window = makeWindow(services, identifier);
         if (window == nullptr)
             return nullptr;
         window->setAttribute(Qt::WA_DeleteOnClose);

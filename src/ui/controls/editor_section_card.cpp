@@ -54,7 +54,7 @@ EditorSectionCard::Metrics EditorSectionCard::metricsForWidth(qreal width) {
     return Metrics{16 + 8 * t, 18 + 6 * t, 10 + 4 * t, 17 + 7 * t, 12 + 3 * t};
 }
 
-EditorSectionCard::EditorSectionCard(const QString& icon, const QString& title,
+EditorSectionCard::EditorSectionCard(Appearance& appearance, const QString& icon, const QString& title,
                                      const std::optional<QString>& subtitle, const QColor& accent,
                                      QWidget* content, QWidget* parent)
     : QWidget(parent)
@@ -62,7 +62,7 @@ EditorSectionCard::EditorSectionCard(const QString& icon, const QString& title,
     , m_title(title)
     , m_subtitle(subtitle)
     , m_accent(accent)
-    , m_appearance(&Appearance::shared())
+    , m_appearance(&appearance)
     , m_stack(new QVBoxLayout(this))
     , m_header(new QWidget(this))
     , m_badge(new SectionCardBadge(m_header))

@@ -37,8 +37,9 @@ public:
     static constexpr int headerSpacing = 12;
     static constexpr int stackSpacing = 16;
 
-    EditorSectionCard(const QString& icon, const QString& title, const std::optional<QString>& subtitle,
-                      const QColor& accent, QWidget* content = nullptr, QWidget* parent = nullptr);
+    EditorSectionCard(Appearance& appearance, const QString& icon, const QString& title,
+                      const std::optional<QString>& subtitle, const QColor& accent,
+                      QWidget* content = nullptr, QWidget* parent = nullptr);
     ~EditorSectionCard() override;
 
     QString icon() const { return m_icon; }

@@ -12,14 +12,14 @@
 
 namespace quillora {
 
-FloatingSymbolButton::FloatingSymbolButton(QWidget* host, QString symbol, Corner corner, int sideMargin,
-                                           int topMargin)
+FloatingSymbolButton::FloatingSymbolButton(Appearance& appearance, QWidget* host, QString symbol,
+                                           Corner corner, int sideMargin, int topMargin)
     : QAbstractButton(host)
     , m_symbol(std::move(symbol))
     , m_corner(corner)
     , m_sideMargin(sideMargin)
     , m_topMargin(topMargin)
-    , m_appearance(&Appearance::shared()) {
+    , m_appearance(&appearance) {
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
     setFixedSize(sizeHint());
@@ -104,8 +104,8 @@ void FloatingSymbolButton::paintEvent(QPaintEvent*) {
     }
 }
 
-FloatingCloseButton::FloatingCloseButton(QWidget* host, bool usePadding)
-    : FloatingSymbolButton(host, QStringLiteral("xmark.circle.fill"), Corner::topTrailing,
+FloatingCloseButton::FloatingCloseButton(Appearance& appearance, QWidget* host, bool usePadding)
+    : FloatingSymbolButton(appearance, host, QStringLiteral("xmark.circle.fill"), Corner::topTrailing,
                            usePadding ? cornerMargin : 0, usePadding ? cornerMargin : 0) {
     setObjectName(QStringLiteral("floatingCloseButton"));
     setAccessibleName(QStringLiteral("Close"));
@@ -124,9 +124,9 @@ void FloatingCloseButton::dismiss() {
         top->close();
 }
 
-FloatingHelpButton::FloatingHelpButton(QWidget* host)
-    : FloatingSymbolButton(host, QStringLiteral("questionmark.circle.fill"), Corner::topLeading, cornerMargin,
-                           cornerMargin) {
+FloatingHelpButton::FloatingHelpButton(Appearance& appearance, QWidget* host)
+    : FloatingSymbolButton(appearance, host, QStringLiteral("questionmark.circle.fill"), Corner::topLeading,
+                           cornerMargin, cornerMargin) {
     setObjectName(QStringLiteral("floatingHelpButton"));
     setAccessibleName(QStringLiteral("Help"));
     setAccessibleDescription(QStringLiteral("Shows help for this screen"));

@@ -30,8 +30,8 @@ public:
 
 protected:
     enum class Corner { topLeading, topTrailing };
-    FloatingSymbolButton(QWidget* host, QString symbol, Corner corner, int leadingOrTrailingMargin,
-                         int topMargin);
+    FloatingSymbolButton(Appearance& appearance, QWidget* host, QString symbol, Corner corner,
+                         int leadingOrTrailingMargin, int topMargin);
 
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -55,7 +55,7 @@ class FloatingCloseButton final : public FloatingSymbolButton {
 public:
     // Places the button over host; usePadding keeps it 16 points in from the corner, otherwise
     // its frame touches the top and trailing edges.
-    explicit FloatingCloseButton(QWidget* host, bool usePadding = true);
+    FloatingCloseButton(Appearance& appearance, QWidget* host, bool usePadding = true);
     ~FloatingCloseButton() override;
 
     void dismiss();
@@ -68,7 +68,7 @@ class FloatingHelpButton final : public FloatingSymbolButton {
     Q_DISABLE_COPY_MOVE(FloatingHelpButton)
 
 public:
-    explicit FloatingHelpButton(QWidget* host);
+    FloatingHelpButton(Appearance& appearance, QWidget* host);
     ~FloatingHelpButton() override;
 
     // The screen's help flag: set by a press, cleared by the screen when its help closes.

@@ -57,12 +57,12 @@ void GlassCapsuleButtonStyle::paintCapsule(QPainter& painter, const QRectF& rect
     painter.restore();
 }
 
-GlassCapsuleButton::GlassCapsuleButton(QWidget* parent)
-    : GlassCapsuleButton(QString(), parent) {}
+GlassCapsuleButton::GlassCapsuleButton(Appearance& appearance, QWidget* parent)
+    : GlassCapsuleButton(appearance, QString(), parent) {}
 
-GlassCapsuleButton::GlassCapsuleButton(const QString& text, QWidget* parent)
+GlassCapsuleButton::GlassCapsuleButton(Appearance& appearance, const QString& text, QWidget* parent)
     : QPushButton(text, parent)
-    , m_appearance(&Appearance::shared())
+    , m_appearance(&appearance)
     , m_pressAnimation(new QVariantAnimation(this)) {
     setCursor(Qt::PointingHandCursor);
     setAttribute(Qt::WA_Hover);

@@ -38,8 +38,8 @@ class GlassCapsuleButton final : public QPushButton {
     Q_DISABLE_COPY_MOVE(GlassCapsuleButton)
 
 public:
-    explicit GlassCapsuleButton(QWidget* parent = nullptr);
-    explicit GlassCapsuleButton(const QString& text, QWidget* parent = nullptr);
+    explicit GlassCapsuleButton(Appearance& appearance, QWidget* parent = nullptr);
+    GlassCapsuleButton(Appearance& appearance, const QString& text, QWidget* parent = nullptr);
     ~GlassCapsuleButton() override;
 
     // Replaces the text with a widget laid out inside the capsule's padding (ownership passes

@@ -215,10 +215,11 @@ QuilloraGradientPicker::Metrics QuilloraGradientPicker::metricsForWidth(qreal wi
     return Metrics{QSizeF(148 + 42 * s, 112 + 30 * s), 16 + 28 * t, 12 + 8 * t};
 }
 
-QuilloraGradientPicker::QuilloraGradientPicker(QuilloraThemeController& controller, QWidget* parent)
+QuilloraGradientPicker::QuilloraGradientPicker(QuilloraThemeController& controller, Appearance& appearance,
+                                               QWidget* parent)
     : QDialog(parent)
     , m_controller(&controller)
-    , m_appearance(&Appearance::shared())
+    , m_appearance(&appearance)
     , m_titleLabel(new QLabel(QStringLiteral("Choose Background"), this))
     , m_scrollArea(new HorizontalScrollArea(this))
     , m_row(new QWidget)
@@ -259,7 +260,7 @@ QuilloraGradientPicker::QuilloraGradientPicker(QuilloraThemeController& controll
     m_scrollAnimation->setDuration(scrollAnimationMs);
     m_scrollAnimation->setEasingCurve(QEasingCurve::OutCubic);
 
-    new FloatingCloseButton(this, true);
+    new FloatingCloseButton(appearance, this, true);
 
     connect(m_controller, &QuilloraThemeController::changed, this, [this](const QString& key) {
         if (key == Settings::selectedGradientIDKey)

@@ -83,7 +83,8 @@ public:
     static constexpr int swatchSpacing = 20;
     static constexpr int scrollAnimationMs = 500;
 
-    explicit QuilloraGradientPicker(QuilloraThemeController& controller, QWidget* parent = nullptr);
+    QuilloraGradientPicker(QuilloraThemeController& controller, Appearance& appearance,
+                           QWidget* parent = nullptr);
     ~QuilloraGradientPicker() override;
 
     // The gradient shown as selected: the stored one, or g4 when the stored id is out of range.

@@ -11,7 +11,7 @@
 
 namespace quillora {
 
-OverlayScrollBar::OverlayScrollBar(QAbstractScrollArea* area)
+OverlayScrollBar::OverlayScrollBar(Appearance& appearance, QAbstractScrollArea* area)
     : QScrollBar(Qt::Vertical, area)
     , m_area(area)
     , m_hideTimer(new QTimer(this)) {
@@ -29,8 +29,8 @@ OverlayScrollBar::OverlayScrollBar(QAbstractScrollArea* area)
     connect(native, &QScrollBar::valueChanged, this, &QScrollBar::setValue);
     connect(native, &QScrollBar::valueChanged, this, &OverlayScrollBar::reveal);
     connect(this, &QScrollBar::valueChanged, native, &QScrollBar::setValue);
-    const auto applyScheme = [this] { styleSlimScrollBar(this, Appearance::shared().isLight()); };
-    connect(&Appearance::shared(), &Appearance::changed, this, applyScheme);
+    const auto applyScheme = [this, &appearance] { styleSlimScrollBar(this, appearance.isLight()); };
+    connect(&appearance, &Appearance::changed, this, applyScheme);
     applyScheme();
     area->installEventFilter(this);
     syncRange();

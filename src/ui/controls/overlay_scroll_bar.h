@@ -7,6 +7,8 @@ class QTimer;
 
 namespace quillora {
 
+class Appearance;
+
 // A thin vertical scroll bar laid over the trailing edge of a scroll area instead of beside it,
 // so the page keeps its full width (as scroll indicators do). It mirrors the area's own vertical
 // scroll bar, which stays hidden but keeps working for the wheel and the keyboard. It is shown
@@ -19,7 +21,7 @@ public:
     static constexpr int barWidth = 10;
     static constexpr int lingerMs = 1200;
 
-    explicit OverlayScrollBar(QAbstractScrollArea* area);
+    OverlayScrollBar(Appearance& appearance, QAbstractScrollArea* area);
     ~OverlayScrollBar() override;
 
 protected:

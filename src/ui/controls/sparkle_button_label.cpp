@@ -13,10 +13,11 @@
 
 namespace quillora {
 
-SparkleButtonLabel::SparkleButtonLabel(const QString& title, bool isBusy, QWidget* parent)
+SparkleButtonLabel::SparkleButtonLabel(Appearance& appearance, const QString& title, bool isBusy,
+                                       QWidget* parent)
     : QWidget(parent)
     , m_title(title)
-    , m_appearance(&Appearance::shared())
+    , m_appearance(&appearance)
     , m_timer(new QTimer(this))
     , m_turn(new QVariantAnimation(this)) {
     setAccessibleName(title);

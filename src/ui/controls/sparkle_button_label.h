@@ -22,7 +22,8 @@ public:
     static constexpr qreal minimumScaleFactor = 0.85;
     static constexpr int turnMs = 1000;
 
-    explicit SparkleButtonLabel(const QString& title = {}, bool isBusy = false, QWidget* parent = nullptr);
+    explicit SparkleButtonLabel(Appearance& appearance, const QString& title = {}, bool isBusy = false,
+                                QWidget* parent = nullptr);
     ~SparkleButtonLabel() override;
 
     QString title() const { return m_title; }

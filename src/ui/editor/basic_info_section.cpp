@@ -19,8 +19,8 @@ namespace {
 // The card ink follows the scheme; so does each card's accent.
 EditorSectionCard* makeInkCard(const QString& icon, const QString& title, const QString& subtitle,
                                QWidget* content) {
-    auto* card =
-        new EditorSectionCard(icon, title, subtitle, cardInk(Appearance::shared().isLight()), content);
+    auto* card = new EditorSectionCard(Appearance::shared(), icon, title, subtitle,
+                                       cardInk(Appearance::shared().isLight()), content);
     QObject::connect(&Appearance::shared(), &Appearance::changed, card,
                      [card] { card->setAccent(cardInk(Appearance::shared().isLight())); });
     return card;
@@ -58,6 +58,7 @@ EditorSectionCard* makeBasicInfoCard(const ResumePtr& resume) {
         field->setAccessibleName(QString::fromLatin1(f.placeholder));
         styleInlineField(field, 16);
         bindField(field, resume, f.property);
+        field->setCursorPosition(0); // a long value shows its beginning
         layout->addWidget(field);
     }
     // Contact details are typed as they are: no automatic capitals (the desktop adds none).

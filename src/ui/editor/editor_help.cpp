@@ -1,4 +1,5 @@
 #include "editor/editor_help.h"
+#include "platform/appearance.h"
 
 #include "help/help_sheet_container.h"
 #include "theme/scheme_colors.h"
@@ -73,7 +74,7 @@ QList<EditorHelpTopic> fontPickerHelpContent() {
 
 HelpSheetContainer* makeEditorHelpSheet(const QString& title, const QList<EditorHelpTopic>& topics,
                                         QWidget* opener) {
-    auto* sheet = new HelpSheetContainer(title, opener);
+    auto* sheet = new HelpSheetContainer(Appearance::shared(), title, opener);
     sheet->setAttribute(Qt::WA_DeleteOnClose);
     sheet->setContentFont(namedFont(QStringLiteral("Oswald-Light"), 16));
     for (const EditorHelpTopic& topic : topics) {

@@ -110,8 +110,8 @@ EducationSection::EducationSection(ResumeEditorView& editor, QWidget* parent)
     connect(m_add, &QAbstractButton::clicked, this, [this] { m_editor.addEducation(); });
     layout->addWidget(m_add, 0, Qt::AlignLeft);
 
-    m_card = new EditorSectionCard(QStringLiteral("graduationcap.fill"), QStringLiteral("Education"),
-                                   QStringLiteral("Where you learned and grew"),
+    m_card = new EditorSectionCard(Appearance::shared(), QStringLiteral("graduationcap.fill"),
+                                   QStringLiteral("Education"), QStringLiteral("Where you learned and grew"),
                                    cardInk(Appearance::shared().isLight()), content, this);
     m_card->setObjectName(QStringLiteral("educationCard"));
     connect(&Appearance::shared(), &Appearance::changed, m_card,

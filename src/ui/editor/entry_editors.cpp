@@ -8,6 +8,7 @@
 #include "editor/refinable_text_editor_factory.h"
 #include "help/help_sheet_container.h"
 #include "platform/appearance.h"
+#include "platform/settings.h"
 #include "theme/hex_color.h"
 #include "theme/scheme_colors.h"
 #include "theme/themed_background.h"
@@ -86,7 +87,7 @@ EntryEditorSheet::EntryEditorSheet(const QString& title, const QString& helpTitl
     , m_title(title)
     , m_helpTitle(helpTitle)
     , m_appearance(&Appearance::shared())
-    , m_background(new ThemedBackground(this))
+    , m_background(new ThemedBackground(Settings::shared(), *m_appearance, this))
     , m_scrollArea(new QScrollArea(m_background))
     , m_page(new QWidget)
     , m_pageLayout(new QVBoxLayout(m_page))
@@ -111,7 +112,7 @@ EntryEditorSheet::EntryEditorSheet(const QString& title, const QString& helpTitl
     m_scrollArea->setWidget(m_page);
     // The page shows the background behind it (setWidget turns filling on).
     m_page->setAutoFillBackground(false);
-    new OverlayScrollBar(m_scrollArea);
+    new OverlayScrollBar(*m_appearance, m_scrollArea);
 
     // The inline title sits level with the floating buttons; the cards follow 6 points apart.
     m_pageLayout->setContentsMargins(20, 18, 20, 20);
@@ -122,8 +123,8 @@ EntryEditorSheet::EntryEditorSheet(const QString& title, const QString& helpTitl
     m_titleLabel->setContentsMargins(48, 0, 48, 8);
     m_pageLayout->addWidget(m_titleLabel);
 
-    new FloatingCloseButton(this, true);
-    m_helpButton = new FloatingHelpButton(this);
+    new FloatingCloseButton(*m_appearance, this, true);
+    m_helpButton = new FloatingHelpButton(*m_appearance, this);
     connect(m_helpButton, &FloatingHelpButton::helpRequested, this, &EntryEditorSheet::openHelp);
     connect(m_appearance, &Appearance::changed, this, &EntryEditorSheet::applyScheme);
     applyScheme();
@@ -163,6 +164,7 @@ FrostedCard* EntryEditorSheet::addFieldsCard(const std::shared_ptr<Record>& entr
         field->setAccessibleName(spec.title);
         styleInlineField(field, 16);
         bindField(field, entry, spec.property);
+        field->setCursorPosition(0); // a long value shows its beginning
         layout->addWidget(field);
     }
     return card;

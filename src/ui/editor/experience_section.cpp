@@ -211,7 +211,8 @@ ExperienceSection::ExperienceSection(ResumeEditorView& editor, QWidget* parent)
     buttons->addWidget(m_reorder);
     layout->addLayout(buttons);
 
-    m_card = new EditorSectionCard(QStringLiteral("briefcase.fill"), QStringLiteral("Experience"),
+    m_card = new EditorSectionCard(Appearance::shared(), QStringLiteral("briefcase.fill"),
+                                   QStringLiteral("Experience"),
                                    QStringLiteral("Your roles, impact, and timeline"),
                                    cardInk(Appearance::shared().isLight()), content, this);
     m_card->setObjectName(QStringLiteral("experienceCard"));

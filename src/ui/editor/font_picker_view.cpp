@@ -7,6 +7,7 @@
 #include "editor/editor_help.h"
 #include "help/help_sheet_container.h"
 #include "platform/appearance.h"
+#include "platform/settings.h"
 #include "theme/hex_color.h"
 #include "theme/responsive_layout.h"
 #include "theme/scheme_colors.h"
@@ -97,7 +98,7 @@ FontPickerView::FontPickerView(const QString& selectedFont, QWidget* parent)
     : QDialog(parent)
     , m_selectedFont(selectedFont)
     , m_appearance(&Appearance::shared())
-    , m_background(new ThemedBackground(this))
+    , m_background(new ThemedBackground(Settings::shared(), *m_appearance, this))
     , m_scrollArea(new QScrollArea(m_background))
     , m_page(new QWidget)
     , m_pageLayout(new QVBoxLayout(m_page))
@@ -123,7 +124,7 @@ FontPickerView::FontPickerView(const QString& selectedFont, QWidget* parent)
     m_scrollArea->setWidget(m_page);
     // The page shows the background behind it (setWidget turns filling on).
     m_page->setAutoFillBackground(false);
-    new OverlayScrollBar(m_scrollArea);
+    new OverlayScrollBar(*m_appearance, m_scrollArea);
 
     m_titleLabel->setObjectName(QStringLiteral("fontPickerTitle"));
     m_titleLabel->setAlignment(Qt::AlignCenter);
@@ -152,8 +153,8 @@ FontPickerView::FontPickerView(const QString& selectedFont, QWidget* parent)
         m_rows.append(row);
     }
 
-    new FloatingCloseButton(this, true);
-    m_helpButton = new FloatingHelpButton(this);
+    new FloatingCloseButton(*m_appearance, this, true);
+    m_helpButton = new FloatingHelpButton(*m_appearance, this);
     connect(m_helpButton, &FloatingHelpButton::helpRequested, this, &FontPickerView::openHelp);
     connect(m_appearance, &Appearance::changed, this, &FontPickerView::applyScheme);
     applyScheme();

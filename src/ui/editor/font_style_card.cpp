@@ -28,7 +28,8 @@ EditorSectionCard* makeFontStyleCard(const ResumePtr& resume, std::function<void
     });
     QObject::connect(button, &QAbstractButton::clicked, button, [openPicker] { openPicker(); });
 
-    auto* card = new EditorSectionCard(QStringLiteral("textformat.size"), QStringLiteral("Font Style"),
+    auto* card = new EditorSectionCard(Appearance::shared(), QStringLiteral("textformat.size"),
+                                       QStringLiteral("Font Style"),
                                        QStringLiteral("Pick a typeface that matches your vibe"),
                                        cardInk(Appearance::shared().isLight()), button);
     card->setObjectName(QStringLiteral("fontStyleCard"));

@@ -54,7 +54,7 @@ ResumeEditorView::ResumeEditorView(const ResumePtr& resume, Services& services, 
     , m_context(services.context())
     , m_appearance(&Appearance::shared()) {
     setObjectName(QStringLiteral("resumeEditorView"));
-    m_background = new ThemedBackground(this);
+    m_background = new ThemedBackground(m_services.settings(), *m_appearance, this);
     m_background->setOrbScale(1.15);
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -92,10 +92,10 @@ ResumeEditorView::ResumeEditorView(const ResumePtr& resume, Services& services, 
     m_scrollArea->setWidget(m_page);
     // The page shows the background behind it (setWidget turns filling on).
     m_page->setAutoFillBackground(false);
-    new OverlayScrollBar(m_scrollArea);
+    new OverlayScrollBar(*m_appearance, m_scrollArea);
     m_scrollArea->viewport()->installEventFilter(this);
 
-    m_helpButton = new FloatingHelpButton(this);
+    m_helpButton = new FloatingHelpButton(*m_appearance, this);
     connect(m_helpButton, &FloatingHelpButton::helpRequested, this, &ResumeEditorView::openHelp);
 
     buildSections();

@@ -15,10 +15,10 @@ const QString bullet = QStringLiteral("•");
 
 } // namespace
 
-BulletRow::BulletRow(const QString& text, QWidget* parent)
+BulletRow::BulletRow(Appearance& appearance, const QString& text, QWidget* parent)
     : QWidget(parent)
     , m_text(text)
-    , m_appearance(&Appearance::shared())
+    , m_appearance(&appearance)
     , m_label(new QLabel(text, this)) {
     setAccessibleName(text);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);

@@ -20,7 +20,7 @@ public:
     static constexpr qreal textSize = 18;
     static constexpr qreal bulletSize = 17;
 
-    explicit BulletRow(const QString& text, QWidget* parent = nullptr);
+    BulletRow(Appearance& appearance, const QString& text, QWidget* parent = nullptr);
     ~BulletRow() override;
 
     QString text() const { return m_text; }

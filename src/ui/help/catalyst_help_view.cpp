@@ -1,4 +1,5 @@
 #include "help/catalyst_help_view.h"
+#include "platform/services.h"
 
 #include "controls/frosted_card.h"
 
@@ -102,10 +103,10 @@ const QList<CatalystHelpView::Section>& CatalystHelpView::sections() {
     return all;
 }
 
-CatalystHelpView::CatalystHelpView(QWidget* parent)
+CatalystHelpView::CatalystHelpView(Services& services, QWidget* parent)
     : QWidget(parent)
-    , m_appearance(&Appearance::shared())
-    , m_background(new ThemedBackground(this))
+    , m_appearance(&services.appearance())
+    , m_background(new ThemedBackground(services.settings(), services.appearance(), this))
     , m_panel(nullptr)
     , m_scrollArea(nullptr)
     , m_column(nullptr)
@@ -167,7 +168,7 @@ CatalystHelpView::CatalystHelpView(QWidget* parent)
         column->addWidget(makeSection(section));
     column->addStretch(1);
     m_scrollArea->setWidget(page);
-    new OverlayScrollBar(m_scrollArea);
+    new OverlayScrollBar(*m_appearance, m_scrollArea);
 
     connect(m_appearance, &Appearance::changed, this, &CatalystHelpView::applyScheme);
     applyScheme();

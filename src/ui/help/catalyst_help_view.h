@@ -10,6 +10,8 @@ class QScrollArea;
 
 namespace quillora {
 
+class Services;
+
 class Appearance;
 class ThemedBackground;
 
@@ -35,7 +37,7 @@ public:
     static constexpr int columnPadding = 34;
     static constexpr int maxColumnWidth = 760;
 
-    explicit CatalystHelpView(QWidget* parent = nullptr);
+    explicit CatalystHelpView(Services& services, QWidget* parent = nullptr);
     ~CatalystHelpView() override;
 
     ThemedBackground* background() const { return m_background; }

@@ -28,17 +28,17 @@ QFont HelpSheetContainer::headlineFont() {
     return systemFont(17, QFont::DemiBold);
 }
 
-HelpSheetContainer::HelpSheetContainer(const QString& title, QWidget* opener)
+HelpSheetContainer::HelpSheetContainer(Appearance& appearance, const QString& title, QWidget* opener)
     : QDialog(opener)
     , m_title(title)
-    , m_appearance(&Appearance::shared())
+    , m_appearance(&appearance)
     , m_scrollArea(new QScrollArea(this))
     , m_page(new QWidget)
     , m_pageLayout(new QVBoxLayout(m_page))
     , m_column(new QWidget(m_page))
     , m_columnLayout(new QVBoxLayout(m_column))
     , m_titleLabel(new QLabel(title, m_column)) {
-    setUpScrollingSheet(this, title, m_scrollArea, m_page);
+    setUpScrollingSheet(appearance, this, title, m_scrollArea, m_page);
 
     m_pageLayout->setSpacing(0);
     m_pageLayout->addWidget(m_column, 0, Qt::AlignLeft | Qt::AlignTop);
@@ -52,7 +52,7 @@ HelpSheetContainer::HelpSheetContainer(const QString& title, QWidget* opener)
     m_titleLabel->setFont(namedFont(QStringLiteral("Oswald-Light"), titleSize, QFont::Bold));
     m_columnLayout->addWidget(m_titleLabel);
 
-    m_closeButton = new FloatingCloseButton(this, true);
+    m_closeButton = new FloatingCloseButton(appearance, this, true);
 
     connect(m_appearance, &Appearance::changed, this, &HelpSheetContainer::applyScheme);
     applyScheme();
@@ -91,7 +91,7 @@ QLabel* HelpSheetContainer::addHeading(const QString& text, std::optional<QFont>
 }
 
 BulletRow* HelpSheetContainer::addBulletRow(const QString& text) {
-    auto* row = new BulletRow(text);
+    auto* row = new BulletRow(*m_appearance, text);
     adoptElement(row);
     return row;
 }

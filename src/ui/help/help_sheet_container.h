@@ -40,7 +40,7 @@ public:
     static constexpr qreal titleSize = 21;
 
     // A modal sheet over opener.
-    explicit HelpSheetContainer(const QString& title, QWidget* opener = nullptr);
+    explicit HelpSheetContainer(Appearance& appearance, const QString& title, QWidget* opener = nullptr);
     ~HelpSheetContainer() override;
 
     QString title() const { return m_title; }

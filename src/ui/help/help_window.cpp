@@ -7,9 +7,9 @@
 
 namespace quillora {
 
-HelpWindow::HelpWindow(QWidget* parent)
+HelpWindow::HelpWindow(Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window)
-    , m_view(new CatalystHelpView(this)) {
+    , m_view(new CatalystHelpView(services, this)) {
     setWindowTitle(QStringLiteral("Quillora Help"));
     setAccessibleName(QStringLiteral("Quillora Help"));
     auto* layout = new QVBoxLayout(this);

@@ -4,6 +4,8 @@
 
 namespace quillora {
 
+class Services;
+
 class CatalystHelpView;
 
 // The app's Help window: a top-level window titled "Quillora Help" of a fixed 860 by 700 whose
@@ -13,7 +15,7 @@ class HelpWindow final : public QWidget {
     Q_DISABLE_COPY_MOVE(HelpWindow)
 
 public:
-    explicit HelpWindow(QWidget* parent = nullptr);
+    explicit HelpWindow(Services& services, QWidget* parent = nullptr);
     ~HelpWindow() override;
 
     CatalystHelpView* view() const { return m_view; }

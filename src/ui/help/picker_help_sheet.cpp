@@ -21,18 +21,19 @@ PickerHelpSheetView::Metrics PickerHelpSheetView::metricsForWidth(qreal width) {
     return Metrics{t, s, 560 + 360 * s, 16 + 28 * t, 28 + 36 * t};
 }
 
-PickerHelpSheetView::PickerHelpSheetView(const QString& title, const QString& message, QWidget* opener)
+PickerHelpSheetView::PickerHelpSheetView(Appearance& appearance, const QString& title, const QString& message,
+                                         QWidget* opener)
     : QDialog(opener)
     , m_title(title)
     , m_message(message)
-    , m_appearance(&Appearance::shared())
+    , m_appearance(&appearance)
     , m_scrollArea(new QScrollArea(this))
     , m_page(new QWidget)
     , m_pageLayout(new QVBoxLayout(m_page))
     , m_column(new QWidget(m_page))
     , m_titleLabel(new QLabel(title, m_column))
     , m_messageLabel(new QLabel(message, m_column)) {
-    setUpScrollingSheet(this, title, m_scrollArea, m_page);
+    setUpScrollingSheet(appearance, this, title, m_scrollArea, m_page);
     m_pageLayout->setSpacing(0);
     // The column takes the width up to its cap and keeps to the leading edge.
     auto* row = new QHBoxLayout;
@@ -57,7 +58,7 @@ PickerHelpSheetView::PickerHelpSheetView(const QString& title, const QString& me
     column->addWidget(m_messageLabel);
     column->addStretch(1);
 
-    new FloatingCloseButton(this, true);
+    new FloatingCloseButton(appearance, this, true);
 
     connect(m_appearance, &Appearance::changed, this, &PickerHelpSheetView::applyScheme);
     applyScheme();

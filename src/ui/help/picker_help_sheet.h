@@ -29,7 +29,8 @@ public:
     static Metrics metricsForWidth(qreal width);
     static constexpr int spacing = 20;
 
-    PickerHelpSheetView(const QString& title, const QString& message, QWidget* opener = nullptr);
+    PickerHelpSheetView(Appearance& appearance, const QString& title, const QString& message,
+                        QWidget* opener = nullptr);
     ~PickerHelpSheetView() override;
 
     QString title() const { return m_title; }

@@ -8,7 +8,8 @@
 
 namespace quillora {
 
-void setUpScrollingSheet(QDialog* sheet, const QString& title, QScrollArea* scrollArea, QWidget* page) {
+void setUpScrollingSheet(Appearance& appearance, QDialog* sheet, const QString& title,
+                         QScrollArea* scrollArea, QWidget* page) {
     sheet->setWindowTitle(title);
     sheet->setModal(true);
     sheet->setAccessibleName(title);
@@ -22,7 +23,7 @@ void setUpScrollingSheet(QDialog* sheet, const QString& title, QScrollArea* scro
     scrollArea->viewport()->setAutoFillBackground(false);
     page->setAutoFillBackground(false);
     scrollArea->setWidget(page);
-    new OverlayScrollBar(scrollArea);
+    new OverlayScrollBar(appearance, scrollArea);
 }
 
 } // namespace quillora

@@ -24,9 +24,6 @@ QImage transparentImage(QSize pixelSize, qreal devicePixelRatio) {
 
 } // namespace
 
-ThemedBackground::ThemedBackground(QWidget* parent)
-    : ThemedBackground(Settings::shared(), Appearance::shared(), parent) {}
-
 ThemedBackground::ThemedBackground(Settings& settings, Appearance& appearance, QWidget* parent)
     : QWidget(parent)
     , m_settings(&settings)

@@ -27,7 +27,6 @@ class ThemedBackground : public QWidget {
 
 public:
     // Over the shared settings and appearance.
-    explicit ThemedBackground(QWidget* parent = nullptr);
     ThemedBackground(Settings& settings, Appearance& appearance, QWidget* parent = nullptr);
     ~ThemedBackground() override;
 

@@ -14,28 +14,28 @@ class OpenAIKeyStoreTest : public QObject {
 
 private slots:
     void keyIsStoredTrimmedAndBlankRemovesIt() {
-        Settings& settings = Settings::shared();
+        Settings settings; // the user's settings file, in the test's own home
         QSignalSpy changed(&settings, &Settings::changed);
-        QVERIFY(!OpenAIClient::storedAPIKey());
+        QVERIFY(!OpenAIClient::storedAPIKey(settings));
 
-        OpenAIClient::setAPIKey(QStringLiteral("  sk-abc \n"));
+        OpenAIClient::setAPIKey(settings, QStringLiteral("  sk-abc \n"));
         QCOMPARE(settings.openAIAPIKey(), QStringLiteral("sk-abc"));
-        QCOMPARE(OpenAIClient::storedAPIKey(), std::optional<QString>(QStringLiteral("sk-abc")));
+        QCOMPARE(OpenAIClient::storedAPIKey(settings), std::optional<QString>(QStringLiteral("sk-abc")));
         QCOMPARE(changed.last().first().toString(), QStringLiteral("OpenAIAPIKey"));
 
         // The settings file holds the key: readable by its owner only.
         QCOMPARE(QFile(settings.fileName()).permissions() & (QFile::ReadGroup | QFile::ReadOther),
                  QFile::Permissions());
 
-        OpenAIClient::setAPIKey(QStringLiteral(" \t\n"));
+        OpenAIClient::setAPIKey(settings, QStringLiteral(" \t\n"));
         QVERIFY(!settings.contains(Settings::openAIAPIKeyKey));
-        QVERIFY(!OpenAIClient::storedAPIKey());
+        QVERIFY(!OpenAIClient::storedAPIKey(settings));
 
         // White space written by other means counts as no key; surrounding blanks are trimmed.
         settings.setOpenAIAPIKey(QStringLiteral("\n  \n"));
-        QVERIFY(!OpenAIClient::storedAPIKey());
+        QVERIFY(!OpenAIClient::storedAPIKey(settings));
         settings.setOpenAIAPIKey(QStringLiteral(" sk-xyz\r\n"));
-        QCOMPARE(OpenAIClient::storedAPIKey(), std::optional<QString>(QStringLiteral("sk-xyz")));
+        QCOMPARE(OpenAIClient::storedAPIKey(settings), std::optional<QString>(QStringLiteral("sk-xyz")));
     }
 };
 

@@ -2,6 +2,7 @@
 #include "ai/resume_ai_view_model.h"
 #include "controls/glass_capsule_button.h"
 #include "controls/sparkle_button_label.h"
+#include "model/resume_operations.h"
 #include "platform/appearance.h"
 #include "platform/settings.h"
 #include "support/fake_language_model.h"
@@ -159,6 +160,36 @@ private slots:
         editor.reset();
         QTest::qWait(600);
         QCOMPARE(written, QStringLiteral("draft"));
+    }
+
+    void anAnswerForADeletedResumeIsDropped() {
+        m_settings->setOpenAIAPIKey(QStringLiteral("sk-editor"));
+        LoopbackHttpServer::Reply slow = LoopbackHttpServer::completion(paragraphJSON(threeSentences));
+        slow.delayMs = 300;
+        m_server->enqueue(slow);
+        auto editor = makeEditor(SeamlessStarMode::experience);
+        ResumePtr resume = makeNewResume();
+        editor->setResume(resume);
+        editor->setText(QStringLiteral("draft"));
+        QTest::mouseClick(editor->refineButton(), Qt::LeftButton);
+        QTRY_COMPARE(m_server->requestCount(), 1);
+        resume.reset();
+        QTest::qWait(600);
+        QCOMPARE(editor->text(), QStringLiteral("draft"));
+    }
+
+    void openAIAnswerEqualToTheInputIsFlaggedAndStillWritten() {
+        m_settings->setOpenAIAPIKey(QStringLiteral("sk-editor"));
+        // Equal to the input: a retry, whose answer (the input again) is published with the note.
+        m_server->enqueue(LoopbackHttpServer::completion(paragraphJSON(threeSentences)));
+        m_server->enqueue(LoopbackHttpServer::completion(paragraphJSON(threeSentences)));
+        auto editor = makeEditor(SeamlessStarMode::experience);
+        editor->setText(threeSentences + QStringLiteral("\n"));
+        QTest::mouseClick(editor->refineButton(), Qt::LeftButton);
+        QTRY_COMPARE(message(*editor),
+                     QStringLiteral("OpenAI returned the original text. Add detail or try again."));
+        QCOMPARE(editor->text(), threeSentences);
+        QCOMPARE(m_server->requestCount(), 2);
     }
 
 private:

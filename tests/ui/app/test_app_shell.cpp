@@ -57,8 +57,12 @@ void resetDataDirectory() {
 class AppShellTest : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<Services> m_services =
+        Services::forTesting(QDir::tempPath() + QStringLiteral("/shell.ini"));
+    Appearance& m_appearance = m_services->appearance();
+
 private slots:
-    void initTestCase() { Appearance::shared().setReduceMotionOverride(true); }
+    void initTestCase() { m_appearance.setReduceMotionOverride(true); }
 
     void init() {
         qunsetenv("XCODE_RUNNING_FOR_PREVIEWS");
@@ -83,6 +87,8 @@ private slots:
         store.container->mainContext().setAutosaveEnabled(false);
 
         Services services(std::move(store.container));
+
+        services.appearance().setReduceMotionOverride(true);
         MainWindow window(services);
         window.show();
         QTRY_COMPARE(latestReason(), QStringLiteral("launch"));
@@ -130,13 +136,19 @@ private slots:
         QVERIFY(!store.container);
         QVERIFY(!store.fatalError.isEmpty());
 
+        // The binary shows its refusal in a window, which a termination signal closes.
         QProcess app;
         app.setProcessChannelMode(QProcess::MergedChannels);
         app.start(QStringLiteral(QUILLORA_APP_BINARY), {});
+        QVERIFY(app.waitForStarted());
+        QString output;
+        QTRY_VERIFY_WITH_TIMEOUT((output += QString::fromUtf8(app.readAll()))
+                                     .contains(QStringLiteral("SwiftData ModelContainer failed: ")),
+                                 20000);
+        ::kill(pid_t(app.processId()), SIGTERM);
         QVERIFY(app.waitForFinished(20000));
+        QCOMPARE(app.exitStatus(), QProcess::NormalExit);
         QVERIFY(app.exitCode() != 0);
-        QVERIFY(
-            QString::fromUtf8(app.readAll()).contains(QStringLiteral("SwiftData ModelContainer failed: ")));
         QCOMPARE(readAll(storeFileURL()), QStringLiteral("not a database"));
     }
 
@@ -149,6 +161,8 @@ private slots:
         QVERIFY(context.save().ok());
 
         Services services(std::move(store.container));
+
+        services.appearance().setReduceMotionOverride(true);
         MainWindow window(services);
         window.show();
         QTRY_COMPARE(latestReason(), QStringLiteral("launch"));
@@ -193,6 +207,7 @@ private slots:
 
     void selectionDrivesTheDetailColumnAndDeletionClearsIt() {
         auto services = Services::forTesting(QDir::tempPath() + QStringLiteral("/shell.ini"));
+        services->appearance().setReduceMotionOverride(true);
         auto& context = services->context();
         auto first = test::makeEmptyResume(QStringLiteral("First"));
         auto second = test::makeEmptyResume(QStringLiteral("Second"));
@@ -231,20 +246,20 @@ private slots:
     }
 
     void aboutAndHelpAreSingleInstanceWindows() {
-        QWidget* about = WindowRegistry::openWindow(QStringLiteral("about-quillora"));
+        QWidget* about = WindowRegistry::openWindow(*m_services, QStringLiteral("about-quillora"));
         QVERIFY(about);
         QCOMPARE(about->objectName(), QStringLiteral("about-quillora"));
         QCOMPARE(about->windowTitle(), QStringLiteral("About Quillora"));
         QCOMPARE(about->size(), QSize(760, 620));
-        QCOMPARE(WindowRegistry::openWindow(QStringLiteral("about-quillora")), about);
+        QCOMPARE(WindowRegistry::openWindow(*m_services, QStringLiteral("about-quillora")), about);
         QCOMPARE(about->findChild<QLabel*>(QStringLiteral("aboutTagline"))->text(),
                  QStringLiteral("Creative resume building for expressive professionals."));
 
-        QWidget* help = WindowRegistry::openWindow(QStringLiteral("help-quillora"));
+        QWidget* help = WindowRegistry::openWindow(*m_services, QStringLiteral("help-quillora"));
         QVERIFY(help);
         QCOMPARE(help->windowTitle(), QStringLiteral("Quillora Help"));
         QCOMPARE(help->size(), QSize(860, 700));
-        QCOMPARE(WindowRegistry::openWindow(QStringLiteral("help-quillora")), help);
+        QCOMPARE(WindowRegistry::openWindow(*m_services, QStringLiteral("help-quillora")), help);
 
         about->close();
         help->close();
@@ -263,6 +278,7 @@ private slots:
 
     void mainWindowWithoutStoreShowsOnlyTheText() {
         Services services(nullptr);
+        services.appearance().setReduceMotionOverride(true);
         MainWindow window(services);
         auto* label = qobject_cast<QLabel*>(window.centralWidget());
         QVERIFY(label);

@@ -94,8 +94,6 @@ class ResumeListTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { Appearance::shared().setReduceMotionOverride(true); }
-
     void init() {
         QFile::remove(storePath());
         QFile::remove(storePath() + QStringLiteral("-wal"));
@@ -105,6 +103,7 @@ private slots:
 
     void modelFollowsTheStoreInLastEditedOrder() {
         Services services(openStore());
+        services.appearance().setReduceMotionOverride(true);
         ModelContainer* store = &services.store();
         auto& context = store->mainContext();
         auto older = test::makeEmptyResume(QStringLiteral("Older"), minutesAgo(30));
@@ -162,6 +161,7 @@ private slots:
 
     void createAddsMyResumeOnTopWithoutSelectingIt() {
         Services services(openStore());
+        services.appearance().setReduceMotionOverride(true);
         ModelContainer* store = &services.store();
         auto& context = store->mainContext();
         context.insert(test::makeEmptyResume(QStringLiteral("Existing"), QDateTime::currentDateTimeUtc()));
@@ -190,6 +190,7 @@ private slots:
 
     void duplicateFromMenuAndKeyboardAddsACopyOnTop() {
         Services services(openStore());
+        services.appearance().setReduceMotionOverride(true);
         ModelContainer* store = &services.store();
         auto& context = store->mainContext();
         auto source = test::makeFullResume();
@@ -228,6 +229,7 @@ private slots:
 
     void deleteAsksAndOnlyDeleteRemovesForGood() {
         Services services(openStore());
+        services.appearance().setReduceMotionOverride(true);
         ModelContainer* store = &services.store();
         auto& context = store->mainContext();
         auto doomed = test::makeEmptyResume(QStringLiteral("Old CV"), minutesAgo(2));
@@ -273,6 +275,7 @@ private slots:
 
     void failedSavesAfterDuplicateAndDeleteAreLogged() {
         Services services(openStore());
+        services.appearance().setReduceMotionOverride(true);
         ModelContainer* store = &services.store();
         auto& context = store->mainContext();
         auto first = test::makeFullResume();
@@ -306,6 +309,7 @@ private slots:
 
     void choosingACardSelectsByIdiom() {
         Services services(openStore());
+        services.appearance().setReduceMotionOverride(true);
         ModelContainer* store = &services.store();
         auto& context = store->mainContext();
         auto resume = test::makeEmptyResume(QStringLiteral("Chosen"), minutesAgo(1));
@@ -346,6 +350,7 @@ private slots:
 
     void bottomBarButtonsCarryTheirLabels() {
         Services services(openStore());
+        services.appearance().setReduceMotionOverride(true);
         ResumeListView list(services, UserInterfaceIdiom::other);
         Answers answers;
         list.setModalRunner(answers.runner());
@@ -395,6 +400,7 @@ private slots:
 
         // The sheet shows every text under its title, and ends with the key button.
         Services services(openStore());
+        services.appearance().setReduceMotionOverride(true);
         ResumeListView list(services, UserInterfaceIdiom::other);
         QStringList shown;
         QString sheetTitle;
@@ -418,6 +424,7 @@ private slots:
 
     void keyButtonAddsTrimmedKeyAndRemovesIt() {
         Services services(openStore());
+        services.appearance().setReduceMotionOverride(true);
         ResumeListView list(services, UserInterfaceIdiom::other);
         QPushButton* keyButton = nullptr;
         QStringList titlesSeen;
@@ -485,6 +492,7 @@ private slots:
 
     void logoRevealsAfterItsDelay() {
         Services services(openStore());
+        services.appearance().setReduceMotionOverride(true);
         ResumeListView list(services, UserInterfaceIdiom::other);
         list.setLogoRevealDelay(30);
         list.resize(420, 700);

@@ -32,6 +32,7 @@ struct Shell {
     ResumePtr first, second, third;
 
     Shell() {
+        services.appearance().setReduceMotionOverride(true);
         ModelContext& context = services.context();
         first = test::makeEmptyResume(QStringLiteral("Design Résumé"), minutesAgo(1));
         second = test::makeEmptyResume(QStringLiteral("Design Résumé 2"), minutesAgo(2));
@@ -55,8 +56,6 @@ class ResumeListStateTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { Appearance::shared().setReduceMotionOverride(true); }
-
     void nothingLooksOpenUntilARowIsChosen() {
         Shell shell;
         QVERIFY(QTest::qWaitForWindowExposed(shell.content.get()));

@@ -9,6 +9,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QGraphicsOpacityEffect>
 #include <QSignalSpy>
 #include <QTest>
@@ -28,8 +29,9 @@ ResumeTipTiming fastTiming() {
     return timing;
 }
 
-std::unique_ptr<ResumeTipView> shownTip(ResumeTipTiming timing = fastTiming(), int width = 700) {
-    auto tip = std::make_unique<ResumeTipView>(nullptr, timing);
+std::unique_ptr<ResumeTipView> shownTip(Appearance& appearance, ResumeTipTiming timing = fastTiming(),
+                                        int width = 700) {
+    auto tip = std::make_unique<ResumeTipView>(appearance, nullptr, timing);
     tip->setShowLogo(true);
     tip->resize(width, 600);
     tip->show();
@@ -51,12 +53,16 @@ void drag(QWidget* window, int distance) {
 class ResumeTipTest : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<Services> m_services =
+        Services::forTesting(QDir::tempPath() + QStringLiteral("/tip.ini"));
+    Appearance& m_appearance = m_services->appearance();
+
 private slots:
-    void init() { Appearance::shared().setReduceMotionOverride(false); }
-    void cleanupTestCase() { Appearance::shared().setReduceMotionOverride(std::nullopt); }
+    void init() { m_appearance.setReduceMotionOverride(false); }
+    void cleanupTestCase() { m_appearance.setReduceMotionOverride(std::nullopt); }
 
     void cardIdentifiersAndSizes() {
-        ResumeTipView tip;
+        ResumeTipView tip(m_appearance);
         QCOMPARE(tip.card()->objectName(), QStringLiteral("resumeTipCard"));
         QCOMPARE(tip.dismissButton()->objectName(), QStringLiteral("dismissResumeTipButton"));
         QCOMPARE(tip.dismissButton()->accessibleName(), QStringLiteral("Dismiss welcome message"));
@@ -73,7 +79,7 @@ private slots:
     }
 
     void scrollsToTheEndThenFadesAndEnds() {
-        auto tip = shownTip();
+        auto tip = shownTip(m_appearance);
         QSignalSpy dismissed(tip.get(), &ResumeTipView::dismissed);
         QVERIFY(tip->contentHeight() > ResumeTipView::visibleTextHeight);
         const qreal maxOffset = tip->contentHeight() - ResumeTipView::visibleTextHeight;
@@ -92,7 +98,7 @@ private slots:
     }
 
     void shortTextFadesWithoutScrolling() {
-        auto tip = shownTip({50, 10, 20, 5, 1});
+        auto tip = shownTip(m_appearance, {50, 10, 20, 5, 1});
         // A window taller than the text: nothing to scroll, the fade comes right after the wait.
         tip->startAutoScroll(10000);
         std::optional<qreal> offsetAtEnd;
@@ -103,7 +109,7 @@ private slots:
     }
 
     void dragHandsTheTextToTheUser() {
-        auto tip = shownTip();
+        auto tip = shownTip(m_appearance);
         QSignalSpy dismissed(tip.get(), &ResumeTipView::dismissed);
         QTRY_VERIFY_WITH_TIMEOUT(tip->scrollOffset() < -3, 2000);
 
@@ -126,7 +132,7 @@ private slots:
     }
 
     void dragDuringTheFadeBringsTheCardBack() {
-        auto tip = shownTip({50, 10, 200, 5, 1});
+        auto tip = shownTip(m_appearance, {50, 10, 200, 5, 1});
         QSignalSpy dismissed(tip.get(), &ResumeTipView::dismissed);
         tip->startAutoScroll(10000); // straight to the fade
         QTRY_VERIFY_WITH_TIMEOUT(tip->hasStartedFadeOut() && tip->tipOpacity() < 1.0, 2000);
@@ -138,8 +144,8 @@ private slots:
     }
 
     void reduceMotionNeverScrollsOrFades() {
-        Appearance::shared().setReduceMotionOverride(true);
-        auto tip = shownTip();
+        m_appearance.setReduceMotionOverride(true);
+        auto tip = shownTip(m_appearance);
         QSignalSpy dismissed(tip.get(), &ResumeTipView::dismissed);
         QCOMPARE(tip->visibleOpacity(), 1.0); // shown at once
         QTest::qWait(150);
@@ -151,7 +157,7 @@ private slots:
     }
 
     void unmeasuredTextNeverScrolls() {
-        ResumeTipView tip(nullptr, fastTiming());
+        ResumeTipView tip(m_appearance, nullptr, fastTiming());
         QCOMPARE(tip.contentHeight(), 0.0);
         tip.startAutoScroll(ResumeTipView::visibleTextHeight);
         QTest::qWait(60);
@@ -160,7 +166,7 @@ private slots:
     }
 
     void nothingFiresOnceTheCardIsGone() {
-        auto tip = shownTip();
+        auto tip = shownTip(m_appearance);
         QTRY_VERIFY_WITH_TIMEOUT(tip->isAutoScrolling(), 2000);
         QPointer<ResumeTipView> guard = tip.get();
         tip.reset();

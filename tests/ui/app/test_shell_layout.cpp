@@ -31,8 +31,6 @@ class ShellLayoutTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { Appearance::shared().setReduceMotionOverride(true); }
-
     void nothingOverlapsFromTheMinimumTo2560x1440_data() {
         QTest::addColumn<QSize>("size");
         QTest::addColumn<bool>("pad");
@@ -63,6 +61,7 @@ private slots:
         QFETCH(bool, pad);
         QFETCH(int, resumes);
         Services services(std::move(ModelContainer::inMemory()).value());
+        services.appearance().setReduceMotionOverride(true);
         for (int i = 0; i < resumes; ++i)
             services.context().insert(test::makeEmptyResume(QStringLiteral("Résumé %1").arg(i)));
         QVERIFY(services.context().save().ok());

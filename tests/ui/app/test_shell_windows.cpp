@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
@@ -37,9 +38,13 @@ QAction* actionNamed(QWidget& window, const QString& name) {
 class ShellWindowsTest : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<Services> m_services =
+        Services::forTesting(QDir::tempPath() + QStringLiteral("/shell.ini"));
+    Appearance& m_appearance = m_services->appearance();
+
 private slots:
     void initTestCase() {
-        Appearance::shared().setReduceMotionOverride(true);
+        m_appearance.setReduceMotionOverride(true);
         installAppLook(*qApp);
     }
 
@@ -48,7 +53,7 @@ private slots:
              {QStringLiteral("about-quillora"), QStringLiteral("help-quillora")}) {
             for (const QKeySequence& keys :
                  {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
-                QWidget* window = WindowRegistry::openWindow(identifier);
+                QWidget* window = WindowRegistry::openWindow(*m_services, identifier);
                 QVERIFY(window);
                 QVERIFY(QTest::qWaitForWindowActive(window));
                 QTest::keySequence(window, keys);
@@ -89,7 +94,7 @@ private slots:
         anchor.move(screen.left() + 10, screen.top() + 10);
         anchor.resize(screen.width() - 20, screen.height() - 20);
         QTRY_COMPARE(anchor.size(), QSize(screen.width() - 20, screen.height() - 20));
-        QWidget* help = WindowRegistry::openWindow(QStringLiteral("help-quillora"), &anchor);
+        QWidget* help = WindowRegistry::openWindow(*m_services, QStringLiteral("help-quillora"), &anchor);
         QVERIFY(screen.contains(QRect(help->pos(), QSize(std::min(help->width(), screen.width()),
                                                          std::min(help->height(), screen.height())))));
         help->close();
@@ -99,7 +104,7 @@ private slots:
         QWidget window;
         auto* layout = new QVBoxLayout(&window);
         auto* tool = new QToolButton(&window);
-        auto* glass = new GlassCapsuleButton(QStringLiteral("Open Website"), &window);
+        auto* glass = new GlassCapsuleButton(m_appearance, QStringLiteral("Open Website"), &window);
         for (QAbstractButton* b :
              {static_cast<QAbstractButton*>(tool), static_cast<QAbstractButton*>(glass)}) {
             b->setFocusPolicy(Qt::StrongFocus);

@@ -1,12 +1,14 @@
 #include "controls/floating_buttons.h"
 #include "controls/gradient_picker.h"
 #include "platform/appearance.h"
+#include "platform/services.h"
 #include "platform/settings.h"
 #include "support/test_home.h"
 #include "theme/theme_controller.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QDir>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -16,6 +18,11 @@ using namespace quillora;
 
 class TestGradientPicker final : public QObject {
     Q_OBJECT
+
+    std::unique_ptr<Services> m_services =
+        Services::forTesting(QDir::tempPath() + QStringLiteral("/settings.ini"));
+    Appearance& m_appearance = m_services->appearance();
+    Settings& m_settings = m_services->settings();
 
 private:
     static QString accessibleValue(QWidget* widget) {
@@ -37,13 +44,13 @@ private:
 
 private slots:
     void init() {
-        Appearance::shared().setReduceMotionOverride(std::nullopt);
-        Settings::shared().setSelectedGradientID(Settings::defaultSelectedGradientID);
+        m_appearance.setReduceMotionOverride(std::nullopt);
+        m_settings.setSelectedGradientID(Settings::defaultSelectedGradientID);
     }
 
     void twentySwatchesNamedInOrder() {
-        QuilloraThemeController controller;
-        QuilloraGradientPicker picker(controller);
+        QuilloraThemeController& controller = m_services->themeController();
+        QuilloraGradientPicker picker(controller, m_appearance);
         QCOMPARE(picker.windowTitle(), QStringLiteral("Choose Background"));
         QCOMPARE(picker.swatches().size(), 20);
         for (int i = 0; i < 20; ++i) {
@@ -70,9 +77,9 @@ private slots:
     void storedIdMarksOneSwatchSelected() {
         QFETCH(int, stored);
         QFETCH(int, selectedNumber);
-        Settings::shared().setSelectedGradientID(stored);
-        QuilloraThemeController controller;
-        QuilloraGradientPicker picker(controller);
+        m_settings.setSelectedGradientID(stored);
+        QuilloraThemeController& controller = m_services->themeController();
+        QuilloraGradientPicker picker(controller, m_appearance);
         QCOMPARE(TestGradientPicker::selectedNumber(picker), selectedNumber);
         for (GradientSwatchButton* swatch : picker.swatches()) {
             const bool selected = swatch->number() == selectedNumber;
@@ -82,19 +89,19 @@ private slots:
             QCOMPARE(QAccessible::queryAccessibleInterface(swatch)->state().selected, selected);
         }
         // Showing the picker does not repair the stored value; only a choice does.
-        QCOMPARE(Settings::shared().selectedGradientID(), stored);
+        QCOMPARE(m_settings.selectedGradientID(), stored);
     }
 
     void choosingStoresTheGradientAndClosesTheSheet() {
-        Settings::shared().setSelectedGradientID(25);
-        QuilloraThemeController controller;
-        QuilloraGradientPicker picker(controller);
+        m_settings.setSelectedGradientID(25);
+        QuilloraThemeController& controller = m_services->themeController();
+        QuilloraGradientPicker picker(controller, m_appearance);
         QSignalSpy changes(&controller, &QuilloraThemeController::changed);
         picker.open();
         QVERIFY(picker.isVisible());
 
         QTest::mouseClick(picker.swatches().at(11), Qt::LeftButton);
-        QCOMPARE(Settings::shared().selectedGradientID(), 11);
+        QCOMPARE(m_settings.selectedGradientID(), 11);
         QCOMPARE(controller.selectedGradient(), QuilloraGradientID::g12);
         QCOMPARE(changes.count(), 1);
         QCOMPARE(changes.at(0).at(0).toString(), Settings::selectedGradientIDKey);
@@ -106,14 +113,14 @@ private slots:
         picker.open();
         QTest::mouseClick(picker.swatches().at(11), Qt::LeftButton);
         QCOMPARE(changes.count(), 2);
-        QCOMPARE(Settings::shared().selectedGradientID(), 11);
+        QCOMPARE(m_settings.selectedGradientID(), 11);
         QVERIFY(!picker.isVisible());
     }
 
     void closeButtonAndEscapeLeaveTheSettingAlone() {
-        Settings::shared().setSelectedGradientID(5);
-        QuilloraThemeController controller;
-        QuilloraGradientPicker picker(controller);
+        m_settings.setSelectedGradientID(5);
+        QuilloraThemeController& controller = m_services->themeController();
+        QuilloraGradientPicker picker(controller, m_appearance);
         QSignalSpy changes(&controller, &QuilloraThemeController::changed);
 
         picker.open();
@@ -125,7 +132,7 @@ private slots:
         QTest::keyClick(&picker, Qt::Key_Escape);
         QVERIFY(!picker.isVisible());
         QCOMPARE(changes.count(), 0);
-        QCOMPARE(Settings::shared().selectedGradientID(), 5);
+        QCOMPARE(m_settings.selectedGradientID(), 5);
     }
 
     void measuresFollowTheWidth_data() {
@@ -153,8 +160,8 @@ private slots:
     }
 
     void narrowSheetLaysOutBaseSizedSwatches() {
-        QuilloraThemeController controller;
-        QuilloraGradientPicker picker(controller);
+        QuilloraThemeController& controller = m_services->themeController();
+        QuilloraGradientPicker picker(controller, m_appearance);
         picker.resize(375, 320);
         picker.show();
         QVERIFY(QTest::qWaitForWindowExposed(&picker));
@@ -166,10 +173,10 @@ private slots:
     }
 
     void selectedSwatchIsBroughtToTheMiddle() {
-        Appearance::shared().setReduceMotionOverride(true);
-        Settings::shared().setSelectedGradientID(9);
-        QuilloraThemeController controller;
-        QuilloraGradientPicker picker(controller);
+        m_appearance.setReduceMotionOverride(true);
+        m_settings.setSelectedGradientID(9);
+        QuilloraThemeController& controller = m_services->themeController();
+        QuilloraGradientPicker picker(controller, m_appearance);
         picker.resize(720, 320);
         picker.show();
         QVERIFY(QTest::qWaitForWindowExposed(&picker));
@@ -184,7 +191,7 @@ private slots:
 
         // A change made elsewhere while the sheet is shown moves the selection and the row at
         // once under reduce motion.
-        Settings::shared().setSelectedGradientID(17);
+        m_settings.setSelectedGradientID(17);
         QCOMPARE(TestGradientPicker::selectedNumber(picker), 18);
         QCOMPARE(bar->value(), centredValue(18));
     }

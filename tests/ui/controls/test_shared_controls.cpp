@@ -4,12 +4,14 @@
 #include "controls/sparkle_button_label.h"
 #include "controls/symbol_icon.h"
 #include "platform/appearance.h"
+#include "platform/services.h"
 #include "support/test_home.h"
 #include "theme/hex_color.h"
 #include "theme/responsive_environment.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSignalSpy>
@@ -21,10 +23,15 @@ using namespace quillora;
 class TestSharedControls final : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<Services> m_services =
+        Services::forTesting(QDir::tempPath() + QStringLiteral("/settings.ini"));
+    Appearance& m_appearance = m_services->appearance();
+    Settings& m_settings = m_services->settings();
+
 private slots:
     void init() {
-        Appearance::shared().setReduceMotionOverride(std::nullopt);
-        Appearance::shared().setLightOverride(true);
+        m_appearance.setReduceMotionOverride(std::nullopt);
+        m_appearance.setLightOverride(true);
     }
 
     void symbolsTheScreensNameAreDrawnInTheirColour() {
@@ -83,9 +90,9 @@ private slots:
     void floatingButtonsCarryTheirIdentityAndSitInTheirCorners() {
         QDialog sheet;
         sheet.resize(400, 300);
-        auto* close = new FloatingCloseButton(&sheet);
-        auto* help = new FloatingHelpButton(&sheet);
-        auto* unpadded = new FloatingCloseButton(&sheet, false);
+        auto* close = new FloatingCloseButton(m_appearance, &sheet);
+        auto* help = new FloatingHelpButton(m_appearance, &sheet);
+        auto* unpadded = new FloatingCloseButton(m_appearance, &sheet, false);
         sheet.show();
         QVERIFY(QTest::qWaitForWindowExposed(&sheet));
 
@@ -118,8 +125,8 @@ private slots:
     void closeDismissesTheSheetAndHelpOnlyEverShowsHelp() {
         QDialog sheet;
         sheet.resize(300, 200);
-        auto* close = new FloatingCloseButton(&sheet);
-        auto* help = new FloatingHelpButton(&sheet);
+        auto* close = new FloatingCloseButton(m_appearance, &sheet);
+        auto* help = new FloatingHelpButton(m_appearance, &sheet);
         QSignalSpy requests(help, &FloatingHelpButton::helpRequested);
         sheet.open();
 
@@ -133,7 +140,7 @@ private slots:
         QCOMPARE(sheet.result(), int(QDialog::Rejected));
 
         QWidget window;
-        auto* windowClose = new FloatingCloseButton(&window);
+        auto* windowClose = new FloatingCloseButton(m_appearance, &window);
         window.show();
         QTest::mouseClick(windowClose, Qt::LeftButton);
         QVERIFY(!window.isVisible());
@@ -156,8 +163,8 @@ private slots:
     }
 
     void glassCapsuleShrinksWhilePressed() {
-        Appearance::shared().setReduceMotionOverride(true);
-        GlassCapsuleButton button(QStringLiteral("Export"));
+        m_appearance.setReduceMotionOverride(true);
+        GlassCapsuleButton button(m_appearance, QStringLiteral("Export"));
         QSignalSpy clicks(&button, &QAbstractButton::clicked);
         button.show();
         QTest::mousePress(&button, Qt::LeftButton);
@@ -167,12 +174,12 @@ private slots:
         QCOMPARE(clicks.count(), 1);
 
         // An empty label still gets a capsule 24 points high.
-        GlassCapsuleButton empty;
+        GlassCapsuleButton empty(m_appearance);
         QCOMPARE(empty.sizeHint(), QSize(36, 24));
 
         // A label widget takes the style's foreground as its text colour.
-        Appearance::shared().setLightOverride(false);
-        auto* label = new SparkleButtonLabel(QStringLiteral("ATS with Apple AI"));
+        m_appearance.setLightOverride(false);
+        auto* label = new SparkleButtonLabel(m_appearance, QStringLiteral("ATS with Apple AI"));
         button.setLabelWidget(label);
         QCOMPARE(label->palette().color(label->foregroundRole()), QColor(Qt::white));
         QCOMPARE(button.sizeHint().height(), label->sizeHint().height() + 24);
@@ -182,8 +189,8 @@ private slots:
         // A label widget titled while its button is still hidden (as screens build them).
         QWidget screen;
         auto* row = new QHBoxLayout(&screen);
-        auto* button = new GlassCapsuleButton(&screen);
-        auto* sparkle = new SparkleButtonLabel;
+        auto* button = new GlassCapsuleButton(m_appearance, &screen);
+        auto* sparkle = new SparkleButtonLabel(m_appearance);
         button->setLabelWidget(sparkle);
         row->addWidget(button);
         row->addStretch(1);
@@ -198,14 +205,14 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&screen));
         QTRY_VERIFY(sparkle->width() >= sparkle->sizeHint().width());
         // The room its size hint leaves for the title holds the title as it is drawn.
-        SparkleButtonLabel untitled;
+        SparkleButtonLabel untitled(m_appearance);
         untitled.setFont(sparkle->font());
         const qreal titleRoom = sparkle->width() - untitled.sizeHint().width();
         QVERIFY2(titleRoom >= QFontMetricsF(sparkle->font()).horizontalAdvance(sparkle->title()),
                  qPrintable(QString::number(titleRoom)));
 
         // A text button keeps its whole text when it changes to a longer one.
-        auto* text = new GlassCapsuleButton(QStringLiteral("Add OpenAI API Key"), &screen);
+        auto* text = new GlassCapsuleButton(m_appearance, QStringLiteral("Add OpenAI API Key"), &screen);
         row->addWidget(text);
         QTRY_VERIFY(text->isVisible());
         text->setText(QStringLiteral("Remove OpenAI API Key"));
@@ -237,11 +244,11 @@ private slots:
         QWidget screen;
         auto* layout = new QVBoxLayout(&screen);
         auto* content = new QLabel(QStringLiteral("fields"));
-        auto* card =
-            new EditorSectionCard(QStringLiteral("person.text.rectangle"), QStringLiteral("Basic Info"),
-                                  QStringLiteral("Who you are and how to reach you"), Qt::black, content);
-        auto* bare = new EditorSectionCard(QStringLiteral("text.alignleft"), QStringLiteral("Summary"),
-                                           std::nullopt, Qt::black);
+        auto* card = new EditorSectionCard(
+            m_appearance, QStringLiteral("person.text.rectangle"), QStringLiteral("Basic Info"),
+            QStringLiteral("Who you are and how to reach you"), Qt::black, content);
+        auto* bare = new EditorSectionCard(m_appearance, QStringLiteral("text.alignleft"),
+                                           QStringLiteral("Summary"), std::nullopt, Qt::black);
         layout->addWidget(card);
         layout->addWidget(bare);
 
@@ -269,11 +276,11 @@ private slots:
     }
 
     void sparkleTurnsOnlyWhileBusy() {
-        SparkleButtonLabel idle(QStringLiteral("Suggest with OpenAI"), false);
+        SparkleButtonLabel idle(m_appearance, QStringLiteral("Suggest with OpenAI"), false);
         QCOMPARE(idle.rotation(), 0.0);
         QCOMPARE(idle.accessibleName(), QStringLiteral("Suggest with OpenAI"));
 
-        SparkleButtonLabel busy(QStringLiteral("Analyzing experience…"), true);
+        SparkleButtonLabel busy(m_appearance, QStringLiteral("Analyzing experience…"), true);
         busy.show();
         QCOMPARE(busy.rotation(), 360.0); // the first turn starts at once
         QTRY_VERIFY_WITH_TIMEOUT(busy.rotation() >= 720.0, 3000);
@@ -290,8 +297,8 @@ private slots:
     }
 
     void sparkleJumpsWholeTurnsUnderReduceMotion() {
-        Appearance::shared().setReduceMotionOverride(true);
-        SparkleButtonLabel label(QStringLiteral("Cover With OpenAI"), true);
+        m_appearance.setReduceMotionOverride(true);
+        SparkleButtonLabel label(m_appearance, QStringLiteral("Cover With OpenAI"), true);
         QCOMPARE(label.rotation(), 360.0);
         QCOMPARE(label.displayedRotation(), 360.0);
     }

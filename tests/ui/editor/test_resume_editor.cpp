@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 #include "controls/editor_section_card.h"
+#include "editor/editor_text_area.h"
 #include "editor/education_section.h"
 #include "editor/entry_editors.h"
 #include "editor/experience_section.h"
@@ -183,6 +184,17 @@ private slots:
         QCOMPARE(wide.horizontalPadding, 44.0);
         QCOMPARE(wide.verticalPadding, 20.0);
         QCOMPARE(wide.extraTopPadding, 64.0);
+    }
+
+    void themedTextAreaScalesWithTheEditorWidth() {
+        QCOMPARE(EditorTextArea::fontSizeForWidth(300), 16.0);
+        QCOMPARE(EditorTextArea::fontSizeForWidth(907.5), 18.0);
+        QCOMPARE(EditorTextArea::fontSizeForWidth(2000), 20.0);
+        EditorTextArea area(120);
+        area.show();
+        QVERIFY(area.sizeHint().height() >= 120); // empty text keeps the box at its minimum
+        area.setPlainText(QString(40, QLatin1Char('\n')));
+        QVERIFY(area.sizeHint().height() > 120); // and it grows with its text
     }
 
     void fieldEditsAreSavedOnBackgroundAndSurviveARestart() {

@@ -6,12 +6,14 @@
 #include "help/help_window.h"
 #include "help/picker_help_sheet.h"
 #include "platform/appearance.h"
+#include "platform/services.h"
 #include "platform/settings.h"
 #include "support/test_home.h"
 #include "theme/font_resolver.h"
 #include "theme/themed_background.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -34,12 +36,17 @@ QRect inPage(const QWidget* widget, const QScrollArea* area) {
 class TestHelpViews final : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<Services> m_services =
+        Services::forTesting(QDir::tempPath() + QStringLiteral("/settings.ini"));
+    Appearance& m_appearance = m_services->appearance();
+    Settings& m_settings = m_services->settings();
+
 private slots:
     void initTestCase() { FontResolver::registerAppFonts(); }
 
     void init() {
-        Appearance::shared().setLightOverride(true);
-        Settings::shared().setSelectedGradientID(Settings::defaultSelectedGradientID);
+        m_appearance.setLightOverride(true);
+        m_settings.setSelectedGradientID(Settings::defaultSelectedGradientID);
     }
 
     void helpColumnMeasures_data() {
@@ -63,7 +70,7 @@ private slots:
     }
 
     void helpSheetStacksEveryElementTwentyTwoApart() {
-        HelpSheetContainer sheet(QStringLiteral("Experience Help"));
+        HelpSheetContainer sheet(m_appearance, QStringLiteral("Experience Help"));
         for (int section = 1; section <= 3; ++section) {
             sheet.addHeading(QStringLiteral("Section %1").arg(section), HelpSheetContainer::headlineFont());
             sheet.addBulletRow(QStringLiteral("First line of section %1.").arg(section));
@@ -102,7 +109,7 @@ private slots:
     }
 
     void sheetFontReachesElementsWithoutTheirOwn() {
-        HelpSheetContainer sheet(QStringLiteral("Font Picker Help"));
+        HelpSheetContainer sheet(m_appearance, QStringLiteral("Font Picker Help"));
         QLabel* plain = sheet.addHeading(QStringLiteral("Choosing"));
         QLabel* headline = sheet.addHeading(QStringLiteral("Preview"), HelpSheetContainer::headlineFont());
         const QFont oswald = FontResolver::font(QStringLiteral("Oswald-Light"), 12);
@@ -112,8 +119,10 @@ private slots:
     }
 
     void bulletRowReadsAsItsText() {
-        BulletRow row(QStringLiteral(
-            "Drag the handle to reorder entries; the order shows in the exported PDF as well."));
+        BulletRow row(
+            m_appearance,
+            QStringLiteral(
+                "Drag the handle to reorder entries; the order shows in the exported PDF as well."));
         row.resize(220, 400);
         row.show();
         QVERIFY(QTest::qWaitForWindowExposed(&row));
@@ -132,7 +141,7 @@ private slots:
     }
 
     void closeButtonAndEscapeCloseTheSheet() {
-        HelpSheetContainer sheet(QStringLiteral("Editor Help"));
+        HelpSheetContainer sheet(m_appearance, QStringLiteral("Editor Help"));
         sheet.open();
         QTest::mouseClick(sheet.closeButton(), Qt::LeftButton);
         QVERIFY(!sheet.isVisible());
@@ -163,7 +172,8 @@ private slots:
     }
 
     void pickerHelpLaysOutItsColumn() {
-        PickerHelpSheetView sheet(QStringLiteral("Backgrounds"), QStringLiteral("Pick a gradient."));
+        PickerHelpSheetView sheet(m_appearance, QStringLiteral("Backgrounds"),
+                                  QStringLiteral("Pick a gradient."));
         sheet.resize(375, 500);
         sheet.show();
         QVERIFY(QTest::qWaitForWindowExposed(&sheet));
@@ -191,7 +201,7 @@ private slots:
     }
 
     void helpWindowShowsItsPageAtAFixedSize() {
-        HelpWindow window;
+        HelpWindow window(*m_services);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(window.windowTitle(), QStringLiteral("Quillora Help"));
@@ -237,10 +247,10 @@ private slots:
     }
 
     void helpInkFollowsTheScheme() {
-        CatalystHelpView view;
+        CatalystHelpView view(*m_services);
         const auto color = [](const QLabel* label) { return label->palette().color(QPalette::WindowText); };
         QCOMPARE(color(view.titleLabel()), QColor::fromRgbF(0, 0, 0, 0.9f));
-        Appearance::shared().setLightOverride(false);
+        m_appearance.setLightOverride(false);
         QCOMPARE(color(view.titleLabel()), QColor(Qt::white));
         QCOMPARE(color(view.sectionTitleLabels().first()), QColor(Qt::white));
         QVERIFY(qAbs(color(view.bulletLabels().first()).alphaF() - 0.65 * 0.9) < 0.01);
@@ -248,10 +258,10 @@ private slots:
     }
 
     void helpBackgroundFallsBackToTheFourthGradient() {
-        CatalystHelpView view;
-        Settings::shared().setSelectedGradientID(25);
+        CatalystHelpView view(*m_services);
+        m_settings.setSelectedGradientID(25);
         QCOMPARE(view.background()->gradientID(), QuilloraGradientID::g4);
-        Settings::shared().setSelectedGradientID(12);
+        m_settings.setSelectedGradientID(12);
         QCOMPARE(view.background()->gradientID(), QuilloraGradientID::g13);
     }
 };

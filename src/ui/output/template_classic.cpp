@@ -1,0 +1,549 @@
+#include "output/template_classic.h"
+
+#include "controls/floating_buttons.h"
+#include "controls/symbol_icon.h"
+#include "help/help_sheet_container.h"
+#include "output/plain_text_resume.h"
+#include "output/resume_translation.h"
+#include "platform/appearance.h"
+#include "platform/async.h"
+#include "platform/services.h"
+#include "theme/hex_color.h"
+#include "theme/scheme_colors.h"
+#include "theme/themed_background.h"
+
+#include <QAccessible>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace quillora {
+
+namespace {
+
+constexpr int toolsMaxWidth = 260;
+constexpr int copyFeedbackMs = 1500;
+
+QString rgba(const QColor& color, qreal opacity) {
+    return QStringLiteral("rgba(%1, %2, %3, %4)")
+        .arg(color.red())
+        .arg(color.green())
+        .arg(color.blue())
+        .arg(QString::number(color.alphaF() * opacity, 'f', 3));
+}
+
+QLabel* textLabel(const QString& text, const QFont& font, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setFont(font);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    // Wrapped lines need the height their width gives them.
+    policy.setHeightForWidth(true);
+    label->setSizePolicy(policy);
+    return label;
+}
+
+} // namespace
+
+// A small turning arc, shown while a translation runs.
+class ProgressSpinner final : public QWidget {
+public:
+    explicit ProgressSpinner(QWidget* parent)
+        : QWidget(parent) {
+        setFixedSize(16, 16);
+        m_timer.setInterval(50);
+        QObject::connect(&m_timer, &QTimer::timeout, this, [this] {
+            m_angle = (m_angle + 30) % 360;
+            update();
+        });
+    }
+    void setColor(const QColor& color) {
+        m_color = color;
+        update();
+    }
+
+protected:
+    void showEvent(QShowEvent*) override { m_timer.start(); }
+    void hideEvent(QHideEvent*) override { m_timer.stop(); }
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPen pen(m_color, 2);
+        pen.setCapStyle(Qt::RoundCap);
+        painter.setPen(pen);
+        painter.drawArc(QRectF(rect()).adjusted(2, 2, -2, -2), -m_angle * 16, 270 * 16);
+    }
+
+private:
+    QTimer m_timer;
+    QColor m_color = Qt::black;
+    int m_angle = 0;
+};
+
+TemplateClassic* TemplateClassic::present(QWidget* parent, ResumePtr resume, Services& services) {
+    auto* sheet = new TemplateClassic(std::move(resume), services, parent);
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    sheet->open();
+    return sheet;
+}
+
+TemplateClassic::TemplateClassic(ResumePtr resume, Services& services, QWidget* parent)
+    : QDialog(parent)
+    , m_resume(std::move(resume))
+    , m_services(services)
+    , m_appearance(services.appearance())
+    , m_languages(makeLanguageOptions())
+    , m_background(new ThemedBackground(services.settings(), services.appearance(), this))
+    , m_scrollArea(new QScrollArea(m_background))
+    , m_tools(new QWidget)
+    , m_languageButton(new QPushButton(m_tools))
+    , m_languageLabel(new QLabel(m_languageButton))
+    , m_languageChevron(new QLabel(m_languageButton))
+    , m_languageMenu(new QMenu(this))
+    , m_translateButton(new QPushButton(m_tools))
+    , m_spinner(new ProgressSpinner(m_translateButton))
+    , m_translateLabel(new QLabel(QStringLiteral("Translate"), m_translateButton))
+    , m_copyButton(new QPushButton(m_tools))
+    , m_divider(new QWidget)
+    , m_previewColumn(new QWidget)
+    , m_previewLayout(new QVBoxLayout(m_previewColumn))
+    , m_helpButton(new FloatingHelpButton(services.appearance(), this))
+    , m_closeButton(new FloatingCloseButton(services.appearance(), this)) {
+    setObjectName(QStringLiteral("templateClassic"));
+    setWindowTitle(QStringLiteral("Preview & Translation"));
+    setWindowModality(Qt::WindowModal);
+    resize(720, 820);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(m_background);
+    m_background->setOrbScale(1.15);
+    auto* backgroundLayout = new QVBoxLayout(m_background);
+    backgroundLayout->setContentsMargins(0, 0, 0, 0);
+    backgroundLayout->addWidget(m_scrollArea);
+
+    m_scrollArea->setFrameShape(QFrame::NoFrame);
+    m_scrollArea->setWidgetResizable(true);
+    m_scrollArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scrollArea->viewport()->setAutoFillBackground(false);
+    auto* page = new QWidget;
+    page->setAutoFillBackground(false);
+    auto* pageLayout = new QVBoxLayout(page);
+    pageLayout->setContentsMargins(20, 20, 20, 20);
+    pageLayout->setSpacing(16);
+    pageLayout->addWidget(m_tools, 0, Qt::AlignHCenter);
+    m_divider->setFixedHeight(1);
+    pageLayout->addWidget(m_divider);
+    m_previewLayout->setContentsMargins(0, 0, 0, 0);
+    m_previewLayout->setSpacing(12);
+    pageLayout->addWidget(m_previewColumn);
+    pageLayout->addStretch(1);
+    m_scrollArea->setWidget(page);
+
+    buildTools();
+
+    m_helpButton->setObjectName(QStringLiteral("templateHelpButton"));
+    m_helpButton->setAccessibleDescription(QStringLiteral("Shows preview and translation help"));
+    connect(m_helpButton, &FloatingHelpButton::helpRequested, this, &TemplateClassic::openHelp);
+    m_closeButton->setObjectName(QStringLiteral("templateCloseButton"));
+    m_closeButton->setAccessibleDescription(QStringLiteral("Closes the preview"));
+    m_helpButton->raise();
+    m_closeButton->raise();
+
+    connect(&m_titles, &ResumeTitles::changed, this, &TemplateClassic::schedulePreviewRebuild);
+    connect(&m_appearance, &Appearance::changed, this, &TemplateClassic::applyScheme);
+    // Coming back to the app (after installing a language, say) asks again.
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive && m_shownOnce)
+            checkLanguageAvailability();
+    });
+
+    syncSectionTitles();
+    watchResume();
+    rebuildLanguageMenu();
+    applyScheme();
+    rebuildPreview();
+}
+
+TemplateClassic::~TemplateClassic() {
+    stopTranslation();
+}
+
+void TemplateClassic::buildTools() {
+    m_tools->setMaximumWidth(toolsMaxWidth);
+    m_tools->setMinimumWidth(toolsMaxWidth);
+    auto* layout = new QVBoxLayout(m_tools);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(10);
+
+    // The language menu's face: the choice, a spacer and a chevron.
+    m_languageButton->setObjectName(QStringLiteral("templateLanguageMenu"));
+    m_languageButton->setAccessibleName(QStringLiteral("Language"));
+    m_languageButton->setAccessibleDescription(QStringLiteral("Chooses a language for translation"));
+    m_languageButton->setCursor(Qt::PointingHandCursor);
+    auto* face = new QHBoxLayout(m_languageButton);
+    face->setContentsMargins(16, 12, 16, 12);
+    face->addWidget(m_languageLabel);
+    face->addStretch(1);
+    face->addWidget(m_languageChevron);
+    m_languageLabel->setFont(systemFont(17));
+    m_languageButton->setMinimumHeight(46);
+    connect(m_languageButton, &QPushButton::clicked, this, [this] {
+        m_languageMenu->setMinimumWidth(m_languageButton->width());
+        m_languageMenu->popup(m_languageButton->mapToGlobal(QPoint(0, m_languageButton->height())));
+    });
+    layout->addWidget(m_languageButton);
+
+    m_translateButton->setObjectName(QStringLiteral("translateResumeButton"));
+    m_translateButton->setAccessibleName(QStringLiteral("Translate"));
+    m_translateButton->setAccessibleDescription(
+        QStringLiteral("Translates the resume into the selected language"));
+    auto* translateFace = new QHBoxLayout(m_translateButton);
+    translateFace->setContentsMargins(0, 12, 0, 12);
+    translateFace->setSpacing(8);
+    translateFace->addStretch(1);
+    translateFace->addWidget(m_spinner);
+    translateFace->addWidget(m_translateLabel);
+    translateFace->addStretch(1);
+    m_translateLabel->setFont(systemFont(15, QFont::DemiBold));
+    m_translateButton->setMinimumHeight(44);
+    m_spinner->hide();
+    connect(m_translateButton, &QPushButton::clicked, this, &TemplateClassic::translate);
+    layout->addWidget(m_translateButton);
+
+    m_copyButton->setObjectName(QStringLiteral("copyResumeButton"));
+    m_copyButton->setAccessibleDescription(QStringLiteral("Copies the plain text resume to the clipboard"));
+    m_copyButton->setFont(systemFont(15, QFont::DemiBold));
+    m_copyButton->setMinimumHeight(44);
+    connect(m_copyButton, &QPushButton::clicked, this, &TemplateClassic::copyResumeToClipboard);
+    layout->addWidget(m_copyButton);
+}
+
+QColor TemplateClassic::textColor() const {
+    return m_appearance.isLight() ? QColor::fromRgbF(0, 0, 0, 0.9) : QColor(Qt::white);
+}
+
+void TemplateClassic::applyScheme() {
+    const bool light = m_appearance.isLight();
+    const QColor text = textColor();
+    const QColor accent = accentColor(light);
+    const QColor base = light ? QColor(Qt::black) : QColor(Qt::white);
+
+    m_languageButton->setStyleSheet(
+        QStringLiteral("QPushButton#templateLanguageMenu { background: %1; border: 1px solid %2;"
+                       " border-radius: 14px; }")
+            .arg(rgba(base, light ? 0.06 : 0.08), rgba(text, 0.25)));
+    m_translateButton->setStyleSheet(QStringLiteral("QPushButton#translateResumeButton { background: %1; "
+                                                    "border: 1px solid %2; border-radius: 14px; }")
+                                         .arg(rgba(accent, 0.18), rgba(accent, 1.0)));
+    m_copyButton->setStyleSheet(
+        QStringLiteral("QPushButton#copyResumeButton { background: %1; border: 1px solid %2;"
+                       " border-radius: 14px; padding: 12px 0; color: %3; }")
+            .arg(rgba(base, light ? 0.04 : 0.06), rgba(text, 0.2), rgba(text, 1.0)));
+    for (QLabel* label : {m_languageLabel, m_translateLabel})
+        label->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(rgba(text, 1.0)));
+    m_languageChevron->setPixmap(symbolPixmap(QStringLiteral("chevron.down"), text, 14, devicePixelRatioF()));
+    m_spinner->setColor(accent);
+    m_divider->setStyleSheet(QStringLiteral("background: %1;").arg(rgba(text, 0.4 * 0.35)));
+    m_scrollArea->setStyleSheet(
+        QStringLiteral("QScrollArea, QScrollArea > QWidget > QWidget { background: transparent; }"));
+    styleSlimScrollBar(m_scrollArea->verticalScrollBar(), light);
+    refreshTools();
+    rebuildPreview();
+}
+
+void TemplateClassic::refreshTools() {
+    const QString name = m_selectedLanguage ? m_selectedLanguage->name : QStringLiteral("Choose language");
+    m_languageLabel->setText(name);
+    m_languageButton->setAccessibleName(QStringLiteral("Language"));
+    // The menu's value, as assistive technologies read it.
+    m_languageButton->setProperty("accessibleValue", m_selectedLanguage
+                                                         ? m_selectedLanguage->name
+                                                         : QStringLiteral("No language selected"));
+    m_translateButton->setEnabled(m_selectedLanguage.has_value() && !m_translatingLanguage.has_value());
+    m_spinner->setVisible(m_translatingLanguage.has_value());
+
+    const QColor text = textColor();
+    m_copyButton->setText(m_didCopyToClipboard ? QStringLiteral("Copied to clipboard!")
+                                               : QStringLiteral("Copy Résumé"));
+    m_copyButton->setIcon(symbolIcon(QStringLiteral("doc.on.doc"), text));
+    m_copyButton->setAccessibleName(m_copyButton->text());
+}
+
+void TemplateClassic::rebuildLanguageMenu() {
+    // The flags come from the colour emoji face; the names keep the interface font.
+    QFont menuFont = systemFont(15);
+    menuFont.setFamilies({menuFont.family(), QStringLiteral("Noto Color Emoji")});
+    m_languageMenu->setFont(menuFont);
+    m_languageMenu->clear();
+    m_languageMenu->setObjectName(QStringLiteral("templateLanguageMenuRows"));
+    for (const LanguageOption& language : std::as_const(m_languages)) {
+        QAction* row = m_languageMenu->addAction(language.flag + u' ' + language.name);
+        row->setObjectName(QStringLiteral("languageMenuRow") + language.id.toString(QUuid::WithoutBraces));
+        row->setData(language.code);
+        // Unsupported pairs cannot be chosen; the menu draws them greyed.
+        row->setEnabled(isLanguageChoosable(m_languageAvailability, language.code));
+        const QString code = language.code;
+        connect(row, &QAction::triggered, this, [this, code] { chooseLanguage(code); });
+    }
+}
+
+void TemplateClassic::chooseLanguage(const QString& code) {
+    if (!isLanguageChoosable(m_languageAvailability, code))
+        return;
+    for (const LanguageOption& language : std::as_const(m_languages)) {
+        if (language.code == code) {
+            m_selectedLanguage = language;
+            refreshTools();
+            return;
+        }
+    }
+}
+
+void TemplateClassic::checkLanguageAvailability() {
+    const QString source = translationSourceLanguage();
+    const QList<LanguageOption> languages = m_languages;
+    TranslationEngine* engine = &m_services.translationEngine();
+    runInBackground(
+        ResultReceiver(this, QStringLiteral("Language availability")),
+        [engine, source, languages] {
+            return quillora::checkLanguageAvailability(*engine, source, languages);
+        },
+        [this](LanguageAvailability availability) {
+            m_languageAvailability = std::move(availability);
+            if (m_selectedLanguage && !keepsSelection(m_languageAvailability, m_selectedLanguage->code))
+                m_selectedLanguage.reset();
+            rebuildLanguageMenu();
+            refreshTools();
+            emit availabilityChecked();
+        });
+}
+
+void TemplateClassic::translate() {
+    if (!m_selectedLanguage || m_translatingLanguage)
+        return;
+    const QString code = m_selectedLanguage->code;
+    m_translatingLanguage = code;
+    refreshTools();
+    auto* run = new ResumeTranslationRun(
+        m_resume, m_services.translationEngine().makeSession(translationSourceLanguage(), code), &m_titles,
+        this);
+    m_run = run;
+    connect(run, &ResumeTranslationRun::finished, this,
+            [this, run](ResumeTranslationRun::Outcome outcome, const QString&) {
+                run->deleteLater();
+                onTranslationFinished(int(outcome));
+            });
+    run->start();
+}
+
+void TemplateClassic::onTranslationFinished(int outcome) {
+    m_run = nullptr;
+    m_translatingLanguage.reset();
+    refreshTools();
+    if (ResumeTranslationRun::Outcome(outcome) == ResumeTranslationRun::Outcome::failed) {
+        m_translationErrorMessage = ResumeTranslationRun::failureMessage();
+        auto* alert = new QMessageBox(this);
+        alert->setObjectName(QStringLiteral("translationErrorAlert"));
+        alert->setAttribute(Qt::WA_DeleteOnClose);
+        alert->setWindowTitle(alertTitle());
+        alert->setText(alertTitle());
+        alert->setInformativeText(m_translationErrorMessage);
+        alert->setIcon(QMessageBox::NoIcon);
+        auto* ok = alert->addButton(QStringLiteral("OK"), QMessageBox::RejectRole);
+        ok->setObjectName(QStringLiteral("alertOKButton"));
+        alert->setDefaultButton(ok);
+        alert->setEscapeButton(ok);
+        alert->setWindowModality(Qt::WindowModal);
+        m_errorAlert = alert;
+        alert->open();
+    }
+    emit translationFinished();
+}
+
+void TemplateClassic::stopTranslation() {
+    if (m_run) {
+        delete m_run.data();
+        m_run = nullptr;
+        m_translatingLanguage.reset();
+    }
+}
+
+void TemplateClassic::copyResumeToClipboard() {
+    QGuiApplication::clipboard()->setText(buildPlainTextResume(*m_resume, m_titles));
+    m_didCopyToClipboard = true;
+    refreshTools();
+    // Every copy schedules its own reset; a later copy does not postpone an earlier one.
+    QTimer::singleShot(copyFeedbackMs, this, [this] {
+        m_didCopyToClipboard = false;
+        refreshTools();
+    });
+}
+
+void TemplateClassic::openHelp() {
+    m_helpButton->setPresented(true);
+    if (m_helpSheet)
+        return;
+    auto* sheet = new HelpSheetContainer(m_appearance, QStringLiteral("Preview & Translation Help"), this);
+    sheet->setObjectName(QStringLiteral("previewHelpSheet"));
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    sheet->addHeading(QStringLiteral("TRANSLATION"), HelpSheetContainer::headlineFont());
+    sheet->addBulletRow(QStringLiteral("Select a language, then tap Translate"));
+    sheet->addBulletRow(QStringLiteral("Language must be installed on your device"));
+    sheet->addHeading(QStringLiteral("COPY"), HelpSheetContainer::headlineFont());
+    sheet->addBulletRow(QStringLiteral("Tap Copy Résumé to copy plain text to the clipboard"));
+    connect(sheet, &QDialog::finished, this, [this] { m_helpButton->setPresented(false); });
+    m_helpSheet = sheet;
+    sheet->open();
+}
+
+void TemplateClassic::syncSectionTitles() {
+    m_titles.syncFrom(*m_resume);
+}
+
+void TemplateClassic::watchResume() {
+    connect(m_resume.get(), &Record::propertyChanged, this, [this] {
+        watchResume();
+        schedulePreviewRebuild();
+    });
+    for (const QMetaObject::Connection& c : std::as_const(m_entryConnections))
+        disconnect(c);
+    m_entryConnections.clear();
+    for (const ExperiencePtr& entry : m_resume->experienceItems())
+        m_entryConnections.append(
+            connect(entry.get(), &Record::propertyChanged, this, &TemplateClassic::schedulePreviewRebuild));
+    for (const EducationPtr& entry : m_resume->educationItems())
+        m_entryConnections.append(
+            connect(entry.get(), &Record::propertyChanged, this, &TemplateClassic::schedulePreviewRebuild));
+}
+
+void TemplateClassic::schedulePreviewRebuild() {
+    if (m_rebuildPending)
+        return;
+    m_rebuildPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_rebuildPending = false;
+        rebuildPreview();
+    });
+}
+
+void TemplateClassic::rebuildPreview() {
+    while (QLayoutItem* item = m_previewLayout->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    const QColor text = textColor();
+    const QString ink = QStringLiteral("color: %1; background: transparent;").arg(rgba(text, 1.0));
+    const QFont body = systemFont(17);
+    const QFont headline = systemFont(17, QFont::DemiBold);
+    const Resume& r = *m_resume;
+    auto add = [&](const QString& value, const QFont& font, const QString& name = QString()) {
+        QLabel* label = textLabel(value, font, m_previewColumn);
+        label->setStyleSheet(ink);
+        if (!name.isEmpty())
+            label->setObjectName(name);
+        m_previewLayout->addWidget(label);
+        return label;
+    };
+    auto divider = [&] {
+        auto* line = new QWidget(m_previewColumn);
+        line->setFixedHeight(1);
+        line->setStyleSheet(QStringLiteral("background: %1;").arg(rgba(text, 0.2)));
+        m_previewLayout->addWidget(line);
+    };
+    auto heading = [&](const QString& title) {
+        QLabel* label = add(title, headline);
+        label->setAccessibleDescription(QStringLiteral("Heading"));
+    };
+
+    QLabel* name = add(r.fullName(), namedFont(r.fontName(), 28), QStringLiteral("previewName"));
+    name->setAccessibleDescription(QStringLiteral("Heading"));
+    if (!r.contactInfo().isEmpty())
+        add(r.contactInfo(), body, QStringLiteral("previewContact"));
+    if (!r.summary().isEmpty()) {
+        divider();
+        heading(m_titles.summary());
+        add(r.summary(), body);
+    }
+    const QString enDash = QStringLiteral(" \u2013 ");
+    const auto experience = r.experienceItems();
+    if (!experience.isEmpty()) {
+        divider();
+        heading(m_titles.experience());
+        for (const ExperiencePtr& entry : experience) {
+            auto* block = new QWidget(m_previewColumn);
+            auto* blockLayout = new QVBoxLayout(block);
+            blockLayout->setContentsMargins(0, 0, 0, 0);
+            blockLayout->setSpacing(4);
+            block->setObjectName(QStringLiteral("previewExperience") +
+                                 entry->persistentModelID().description());
+            const QStringList lines = {entry->role() + enDash + entry->company(),
+                                       entry->startDate() + enDash + entry->endDate(), entry->details()};
+            for (const QString& line : lines) {
+                QLabel* label = textLabel(line, body, block);
+                label->setStyleSheet(ink);
+                blockLayout->addWidget(label);
+            }
+            m_previewLayout->addWidget(block);
+        }
+    }
+    const QStringList skills = r.appliedSkills();
+    if (r.includeSkills() && !skills.isEmpty()) {
+        divider();
+        heading(QStringLiteral("Skills"));
+        auto* block = new QWidget(m_previewColumn);
+        auto* blockLayout = new QVBoxLayout(block);
+        blockLayout->setContentsMargins(0, 0, 0, 0);
+        blockLayout->setSpacing(4);
+        for (const QString& skill : skills) {
+            QLabel* label = textLabel(QStringLiteral("\u2022 ") + skill, body, block);
+            label->setStyleSheet(ink);
+            blockLayout->addWidget(label);
+        }
+        m_previewLayout->addWidget(block);
+    }
+    const auto education = r.educationItems();
+    if (!education.isEmpty()) {
+        divider();
+        heading(m_titles.education());
+        for (const EducationPtr& entry : education) {
+            add(entry->degree() + QStringLiteral(", ") + entry->school() +
+                    QString::fromUtf16(schoolYearSeparator) + entry->year(),
+                body);
+        }
+    }
+    if (r.includeCoverLetter() && !r.coverLetterText().trimmed().isEmpty()) {
+        divider();
+        heading(QStringLiteral("Cover Letter"));
+        add(r.coverLetterText(), body, QStringLiteral("previewCoverLetter"));
+    }
+}
+
+void TemplateClassic::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    syncSectionTitles();
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        checkLanguageAvailability();
+    }
+}
+
+void TemplateClassic::done(int result) {
+    // A translation never outlives its screen.
+    stopTranslation();
+    QDialog::done(result);
+}
+
+} // namespace quillora

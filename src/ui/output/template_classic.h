@@ -1,0 +1,134 @@
+#pragma once
+
+#include "help/help_sheet_container.h"
+#include "model/resume.h"
+#include "output/resume_titles.h"
+#include "output/resume_translation.h"
+#include "output/translation_languages.h"
+
+#include <QDialog>
+#include <QMessageBox>
+#include <QPointer>
+
+#include <optional>
+
+class QLabel;
+class QMenu;
+class QPushButton;
+class QScrollArea;
+class QVBoxLayout;
+
+namespace quillora {
+
+class Appearance;
+class FloatingCloseButton;
+class FloatingHelpButton;
+class ProgressSpinner;
+class Services;
+class ThemedBackground;
+
+// The preview of one résumé as plain formatted text over the themed background, with three
+// tools above it: a language menu, "Translate" (translates the résumé in place into the chosen
+// language) and "Copy Résumé" (puts the plain text on the clipboard). Help and close float at
+// the top. Only a translation writes to the résumé; the screen itself never does.
+//
+// Open it with present(); it closes like any sheet (its close button, Escape) and deletes
+// itself then. A translation still running when it closes is stopped.
+class TemplateClassic final : public QDialog {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TemplateClassic)
+
+public:
+    // Opens the preview of `resume` as a window-modal sheet over `parent` and returns it. The
+    // services give the settings, the appearance and the translation engine, and must outlive
+    // the sheet.
+    static TemplateClassic* present(QWidget* parent, ResumePtr resume, Services& services);
+
+    TemplateClassic(ResumePtr resume, Services& services, QWidget* parent = nullptr);
+    ~TemplateClassic() override;
+
+    static QString alertTitle() { return QStringLiteral("Translation Unavailable"); }
+
+    // The screen's state.
+    const QList<LanguageOption>& languages() const { return m_languages; }
+    std::optional<LanguageOption> selectedLanguage() const { return m_selectedLanguage; }
+    std::optional<QString> translatingLanguage() const { return m_translatingLanguage; }
+    const LanguageAvailability& languageAvailability() const { return m_languageAvailability; }
+    bool didCopyToClipboard() const { return m_didCopyToClipboard; }
+    bool showHelpSheet() const { return m_helpSheet != nullptr; }
+    bool showTranslationError() const { return m_errorAlert != nullptr; }
+    QString translationErrorMessage() const { return m_translationErrorMessage; }
+    const ResumeTitles& titles() const { return m_titles; }
+
+    // The menu's rows, one per language in table order; their data is the language code.
+    QMenu* languageMenu() const { return m_languageMenu; }
+    QMessageBox* translationErrorAlert() const { return m_errorAlert; }
+    HelpSheetContainer* helpSheet() const { return m_helpSheet; }
+    QWidget* previewColumn() const { return m_previewColumn; }
+
+    // The tools' actions.
+    void chooseLanguage(const QString& code);
+    void translate();
+    void copyResumeToClipboard();
+    void openHelp();
+    // Asks the engine again which languages it can translate into; the answer replaces the
+    // whole map at once.
+    void checkLanguageAvailability();
+
+signals:
+    void availabilityChecked();
+    void translationFinished();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void done(int result) override;
+
+private:
+    void buildTools();
+    void rebuildLanguageMenu();
+    void rebuildPreview();
+    void schedulePreviewRebuild();
+    void watchResume();
+    void refreshTools();
+    void applyScheme();
+    void syncSectionTitles();
+    void stopTranslation();
+    void onTranslationFinished(int outcome);
+    QColor textColor() const;
+
+    ResumePtr m_resume;
+    Services& m_services;
+    Appearance& m_appearance;
+    ResumeTitles m_titles;
+    QList<LanguageOption> m_languages;
+    std::optional<LanguageOption> m_selectedLanguage;
+    std::optional<QString> m_translatingLanguage;
+    LanguageAvailability m_languageAvailability;
+    bool m_didCopyToClipboard = false;
+    QString m_translationErrorMessage;
+    bool m_shownOnce = false;
+    bool m_rebuildPending = false;
+
+    ThemedBackground* m_background;
+    QScrollArea* m_scrollArea;
+    QWidget* m_tools;
+    QPushButton* m_languageButton;
+    QLabel* m_languageLabel;
+    QLabel* m_languageChevron;
+    QMenu* m_languageMenu;
+    QPushButton* m_translateButton;
+    ProgressSpinner* m_spinner;
+    QLabel* m_translateLabel;
+    QPushButton* m_copyButton;
+    QWidget* m_divider;
+    QWidget* m_previewColumn;
+    QVBoxLayout* m_previewLayout;
+    FloatingHelpButton* m_helpButton;
+    FloatingCloseButton* m_closeButton;
+    QPointer<HelpSheetContainer> m_helpSheet;
+    QPointer<QMessageBox> m_errorAlert;
+    QPointer<ResumeTranslationRun> m_run;
+    QList<QMetaObject::Connection> m_entryConnections;
+};
+
+} // namespace quillora

@@ -1,0 +1,223 @@
+#include "output/plain_text_resume.h"
+#include "output/resume_translation.h"
+#include "output/template_classic.h"
+#include "platform/services.h"
+#include "support/fake_translation_engine.h"
+#include "support/resume_fixtures.h"
+#include "support/test_home.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace quillora;
+using quillora::test::FakeTranslationEngine;
+
+namespace {
+
+QStringList previewTexts(const TemplateClassic& screen) {
+    QStringList texts;
+    for (const QLabel* label : screen.previewColumn()->findChildren<QLabel*>())
+        texts << label->text();
+    return texts;
+}
+
+} // namespace
+
+class TemplateClassicTest final : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Services> m_services;
+    FakeTranslationEngine* m_engine = nullptr;
+    ResumePtr m_resume;
+
+    std::unique_ptr<TemplateClassic> openScreen(bool waitForCheck = true) {
+        auto screen = std::make_unique<TemplateClassic>(m_resume, *m_services);
+        QSignalSpy checked(screen.get(), &TemplateClassic::availabilityChecked);
+        screen->show();
+        if (waitForCheck)
+            [&] { QVERIFY(checked.wait(5000)); }();
+        return screen;
+    }
+
+    QPushButton* button(const TemplateClassic& screen, const QString& name) {
+        return screen.findChild<QPushButton*>(name);
+    }
+
+private slots:
+    void init() {
+        m_services = Services::forTesting(QDir::tempPath() + QStringLiteral("/preview.ini"));
+        auto engine = std::make_unique<FakeTranslationEngine>();
+        m_engine = engine.get();
+        m_engine->setStatus(u"es"_qs, TranslationPairStatus::installed);
+        m_engine->setStatus(u"fr"_qs, TranslationPairStatus::supported);
+        m_services->setTranslationEngine(std::move(engine));
+        m_resume = quillora::test::makeFullResume();
+        m_services->context().insert(m_resume);
+        QVERIFY(m_services->context().save().ok());
+    }
+
+    void cleanup() {
+        m_resume.reset();
+        m_services.reset();
+    }
+
+    void availabilityDecidesWhatTheMenuOffers() {
+        auto screen = std::make_unique<TemplateClassic>(m_resume, *m_services);
+        // Before any check every language can be chosen.
+        for (QAction* row : screen->languageMenu()->actions())
+            QVERIFY(row->isEnabled());
+        QCOMPARE(screen->languageMenu()->actions().size(), 9);
+        auto* menuButton = button(*screen, u"templateLanguageMenu"_qs);
+        QCOMPARE(menuButton->property("accessibleValue").toString(), u"No language selected"_qs);
+        QVERIFY(!button(*screen, u"translateResumeButton"_qs)->isEnabled());
+        screen->chooseLanguage(u"fr"_qs);
+        QCOMPARE(screen->selectedLanguage()->name, u"French"_qs);
+
+        QSignalSpy checked(screen.get(), &TemplateClassic::availabilityChecked);
+        screen->show();
+        QVERIFY(checked.wait(5000));
+        QStringList enabled;
+        for (QAction* row : screen->languageMenu()->actions()) {
+            if (row->isEnabled())
+                enabled << row->data().toString();
+        }
+        QCOMPARE(enabled, (QStringList{u"fr"_qs, u"es"_qs}));
+        QCOMPARE(screen->languageAvailability().value(u"de"_qs), TranslationPairStatus::unsupported);
+        // A selection that is not installed does not survive a check; an unsupported language
+        // cannot be chosen; an installed one stays chosen through later checks.
+        QVERIFY(!screen->selectedLanguage());
+        screen->chooseLanguage(u"de"_qs);
+        QVERIFY(!screen->selectedLanguage());
+        screen->chooseLanguage(u"es"_qs);
+        QCOMPARE(menuButton->property("accessibleValue").toString(), u"Spanish"_qs);
+        QVERIFY(button(*screen, u"translateResumeButton"_qs)->isEnabled());
+        screen->checkLanguageAvailability();
+        QVERIFY(checked.wait(5000));
+        QCOMPARE(screen->selectedLanguage()->code, u"es"_qs);
+        // Choosing changes nothing in the résumé.
+        QCOMPARE(m_resume->fullName(), u"Zoë Ångström"_qs);
+    }
+
+    void translateWritesTheResumeAndThePreviewFollows() {
+        auto screen = openScreen();
+        screen->chooseLanguage(u"es"_qs);
+        auto* translate = button(*screen, u"translateResumeButton"_qs);
+        QSignalSpy finished(screen.get(), &TemplateClassic::translationFinished);
+        QTest::mouseClick(translate, Qt::LeftButton);
+        QCOMPARE(screen->translatingLanguage(), std::optional(u"es"_qs));
+        QVERIFY(!translate->isEnabled());
+        QVERIFY(finished.wait(5000));
+        QVERIFY(!screen->translatingLanguage());
+        QVERIFY(translate->isEnabled());
+        QCOMPARE(screen->selectedLanguage()->code, u"es"_qs);
+        QCOMPARE(m_engine->requests().size(), ResumeTranslationRun::requestCount(*m_resume));
+        QVERIFY(!m_services->context().hasChanges());
+
+        const auto es = [](const QString& text) { return FakeTranslationEngine::translated(u"es"_qs, text); };
+        QTRY_VERIFY(previewTexts(*screen).contains(es(u"Zoë Ångström"_qs)));
+        const QStringList texts = previewTexts(*screen);
+        QVERIFY(texts.contains(es(u"Profile"_qs)));
+        QVERIFY(texts.contains(es(u"Lead Designer"_qs) + u" \u2013 "_qs + es(u"Acme / Co"_qs)));
+        QVERIFY(texts.contains(u"Skills"_qs));
+        QVERIFY(!screen->showTranslationError());
+    }
+
+    void aFailedTranslationKeepsWhatWasDoneAndSaysSo() {
+        m_engine->failAtRequest(4);
+        auto screen = openScreen();
+        screen->chooseLanguage(u"es"_qs);
+        QSignalSpy finished(screen.get(), &TemplateClassic::translationFinished);
+        screen->translate();
+        QVERIFY(finished.wait(5000));
+        QVERIFY(screen->showTranslationError());
+        QMessageBox* alert = screen->translationErrorAlert();
+        QCOMPARE(alert->windowTitle(), u"Translation Unavailable"_qs);
+        QCOMPARE(
+            alert->informativeText(),
+            u"The language needs to be downloaded on to your device from Settings > Apps > Translate > Languages."_qs);
+        QCOMPARE(m_resume->summary(), FakeTranslationEngine::translated(
+                                          u"es"_qs, u"Designer of calm, useful things. 日本語 العربية"_qs));
+        QCOMPARE(m_resume->titleSummary(), std::optional(u"Profile"_qs));
+        QVERIFY(!screen->translatingLanguage());
+        QVERIFY(button(*screen, u"translateResumeButton"_qs)->isEnabled());
+        QTest::mouseClick(alert->findChild<QPushButton*>(u"alertOKButton"_qs), Qt::LeftButton);
+        QTRY_VERIFY(!screen->showTranslationError());
+    }
+
+    void closingThePreviewStopsItsTranslation() {
+        m_engine->setHoldAnswers(true);
+        auto screen = openScreen();
+        screen->chooseLanguage(u"es"_qs);
+        screen->translate();
+        QTRY_COMPARE(m_engine->heldCount(), 1);
+        m_engine->release();
+        QTRY_COMPARE(m_engine->heldCount(), 1);
+        QTest::mouseClick(screen->findChild<QWidget*>(u"templateCloseButton"_qs), Qt::LeftButton);
+        QVERIFY(!screen->isVisible());
+        m_engine->release();
+        QTest::qWait(50);
+        QCOMPARE(m_resume->contactInfo(), u"zoe@example.com\n+1 555 0100"_qs);
+        QCOMPARE(m_engine->requests().size(), 2);
+        QCOMPARE(m_engine->heldCount(), 0);
+    }
+
+    void copyPutsThePlainTextOnTheClipboard() {
+        auto screen = openScreen();
+        auto* copy = button(*screen, u"copyResumeButton"_qs);
+        QCOMPARE(copy->text(), u"Copy Résumé"_qs);
+        QTest::mouseClick(copy, Qt::LeftButton);
+        QCOMPARE(QGuiApplication::clipboard()->text().toUtf8(),
+                 buildPlainTextResume(*m_resume, screen->titles()).toUtf8());
+        QVERIFY(QGuiApplication::clipboard()->text().startsWith(
+            u"Zoë Ångström\nzoe@example.com\n+1 555 0100\n\nProfile\n"_qs));
+        QCOMPARE(copy->text(), u"Copied to clipboard!"_qs);
+        QVERIFY(copy->isEnabled());
+        // A second copy a second later does not postpone the first reset.
+        QElapsedTimer clock;
+        clock.start();
+        QTest::qWait(1000);
+        QTest::mouseClick(copy, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!screen->didCopyToClipboard(), 2000);
+        QVERIFY(clock.elapsed() >= 1500);
+        QVERIFY(clock.elapsed() < 2300);
+        QCOMPARE(copy->text(), u"Copy Résumé"_qs);
+    }
+
+    void helpOpensOnceAndThePreviewShowsOnlyWhatIsThere() {
+        auto screen = openScreen();
+        auto* help = screen->findChild<QWidget*>(u"templateHelpButton"_qs);
+        QCOMPARE(help->accessibleDescription(), u"Shows preview and translation help"_qs);
+        QTest::mouseClick(help, Qt::LeftButton);
+        QVERIFY(screen->showHelpSheet());
+        HelpSheetContainer* sheet = screen->helpSheet();
+        QCOMPARE(sheet->title(), u"Preview & Translation Help"_qs);
+        QCOMPARE(sheet->contentElements().size(), 5);
+        QTest::mouseClick(help, Qt::LeftButton);
+        QCOMPARE(screen->helpSheet(), sheet);
+        sheet->reject();
+        QTRY_VERIFY(!screen->showHelpSheet());
+
+        // Empty contact, summary and lists leave their sections out; a blank cover letter is
+        // hidden; skills only when included.
+        auto bare = quillora::test::makeEmptyResume();
+        bare->setFullName(u"Ann"_qs);
+        bare->setIncludeCoverLetter(true);
+        bare->setCoverLetterText(u" \n "_qs);
+        bare->setAppliedSkills({u"Go"_qs});
+        TemplateClassic plain(bare, *m_services);
+        QCOMPARE(previewTexts(plain), QStringList{u"Ann"_qs});
+        bare->setIncludeSkills(true);
+        bare->setSummary(u"  "_qs);
+        QTRY_COMPARE(previewTexts(plain),
+                     (QStringList{u"Ann"_qs, u"Summary"_qs, u"  "_qs, u"Skills"_qs, u"• Go"_qs}));
+    }
+};
+
+QUILLORA_TEST_MAIN(TemplateClassicTest)
+#include "test_template_classic.moc"

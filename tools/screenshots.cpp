@@ -1,0 +1,179 @@
+// Renders every screen of the app in the light and the dark scheme to PNG files in a folder,
+// for looking at them: scripts/screenshots runs it. Works on an in-memory store with sample
+// résumés and a settings file of its own; touches none of the user's files.
+#include "app/about_window.h"
+#include "app/app_look.h"
+#include "app/content_view.h"
+#include "app/list_shared_controls.h"
+#include "app/resume_list_view.h"
+#include "app/resume_tip_view.h"
+#include "controls/editor_section_card.h"
+#include "controls/glass_capsule_button.h"
+#include "controls/gradient_picker.h"
+#include "controls/sparkle_button_label.h"
+#include "controls/symbol_icon.h"
+#include "help/help_sheet_container.h"
+#include "help/help_window.h"
+#include "help/picker_help_sheet.h"
+#include "model/resume_operations.h"
+#include "platform/services.h"
+#include "theme/font_resolver.h"
+#include "theme/responsive_environment.h"
+#include "theme/scheme_colors.h"
+#include "theme/themed_background.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <cstdio>
+
+using namespace quillora;
+
+namespace {
+
+// Shows the widget, lets its animations settle and saves it as <folder>/<name>.png.
+bool save(QWidget& widget, const QString& folder, const QString& name) {
+    widget.show();
+    QEventLoop settle;
+    QTimer::singleShot(700, &settle, &QEventLoop::quit);
+    settle.exec();
+    const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");
+    const bool saved = widget.grab().save(path);
+    std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
+    widget.hide();
+    return saved;
+}
+
+void addSampleResumes(ModelContext& context) {
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QStringList titles{QStringLiteral("Product Designer"), QStringLiteral("Design Lead — Berlin"),
+                             QStringLiteral("Freelance Portfolio")};
+    for (int i = 0; i < titles.size(); ++i) {
+        ResumePtr resume = makeNewResume();
+        resume->setTitle(titles.at(i));
+        resume->setFullName(QStringLiteral("Avery Lindqvist"));
+        resume->setLastEdited(now.addSecs(-3600 * i));
+        context.insert(resume);
+    }
+    (void)context.save();
+}
+
+QWidget* controlsSheet(Services& services, bool light) {
+    Appearance& appearance = services.appearance();
+    auto* backdrop = new ThemedBackground(services.settings(), appearance);
+    backdrop->setOrbScale(1.15);
+    backdrop->resize(760, 620);
+    setResponsiveLayout(backdrop, QuilloraResponsiveLayout{760});
+    auto* layout = new QVBoxLayout(backdrop);
+    layout->setContentsMargins(24, 24, 24, 24);
+    const QColor ink = light ? QColor::fromRgbF(0, 0, 0, 0.9f) : QColor(Qt::white);
+    auto* field = new QLineEdit(QStringLiteral("Jane Appleseed"));
+    layout->addWidget(new EditorSectionCard(appearance, QStringLiteral("person.text.rectangle"),
+                                            QStringLiteral("Basic Info"),
+                                            QStringLiteral("Who you are and how to reach you"), ink, field));
+    auto* ai = new GlassCapsuleButton(appearance);
+    ai->setLabelWidget(new SparkleButtonLabel(appearance, QStringLiteral("Suggest with OpenAI"), false));
+    layout->addWidget(ai);
+    auto* busy = new GlassCapsuleButton(appearance);
+    busy->setLabelWidget(new SparkleButtonLabel(appearance, QStringLiteral("Analyzing experience…"), true));
+    layout->addWidget(busy);
+    auto* icons = new QWidget;
+    auto* grid = new QGridLayout(icons);
+    int i = 0;
+    for (const QString& name : symbolNames()) {
+        auto* label = new QLabel;
+        label->setPixmap(symbolPixmap(name, ink, 28, 1.0));
+        grid->addWidget(label, i / 15, i % 15);
+        ++i;
+    }
+    layout->addWidget(icons);
+    layout->addStretch();
+    applySchemePalette(backdrop, light);
+    return backdrop;
+}
+
+bool renderScheme(Services& services, const QString& folder, bool light) {
+    services.appearance().setLightOverride(light);
+    const QString suffix = light ? QStringLiteral("-light") : QStringLiteral("-dark");
+    bool ok = true;
+
+    ContentView split(services, UserInterfaceIdiom::pad);
+    split.resize(1180, 780);
+    ok &= save(split, folder, QStringLiteral("intro") + suffix);
+    if (QWidget* intro = split.introOverlay())
+        intro->hide();
+    ok &= save(split, folder, QStringLiteral("main-split") + suffix);
+
+    ResumeListView list(services, UserInterfaceIdiom::other);
+    list.setLogoRevealDelay(0);
+    list.resize(430, 860);
+    ok &= save(list, folder, QStringLiteral("resume-list") + suffix);
+
+    ResumeTipView tip(services.appearance());
+    tip.setShowLogo(true);
+    tip.resize(430, 860);
+    ok &= save(tip, folder, QStringLiteral("welcome-tip") + suffix);
+
+    std::unique_ptr<QDialog> help(makeHelpSheet(
+        services.appearance(), QStringLiteral("Main Interface Help"),
+        ResumeListView::mainInterfaceHelpContent(),
+        new GlassCapsuleButton(services.appearance(), QStringLiteral("Add OpenAI API Key")), nullptr));
+    help->resize(600, 720);
+    ok &= save(*help, folder, QStringLiteral("main-help") + suffix);
+
+    QuilloraGradientPicker picker(services.themeController(), services.appearance());
+    picker.resize(720, 320);
+    ok &= save(picker, folder, QStringLiteral("background-picker") + suffix);
+
+    PickerHelpSheetView pickerHelp(
+        services.appearance(), QStringLiteral("Backgrounds"),
+        QStringLiteral("Pick a gradient to use behind every screen of the app. The "
+                       "choice is kept until you pick another."));
+    ok &= save(pickerHelp, folder, QStringLiteral("picker-help") + suffix);
+
+    HelpWindow helpWindow(services);
+    ok &= save(helpWindow, folder, QStringLiteral("help-window") + suffix);
+
+    AboutWindow about(services);
+    ok &= save(about, folder, QStringLiteral("about") + suffix);
+
+    std::unique_ptr<QWidget> controls(controlsSheet(services, light));
+    ok &= save(*controls, folder, QStringLiteral("controls") + suffix);
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QTemporaryDir home; // no file of the user's is read or written
+    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
+    qputenv("XDG_CACHE_HOME", home.filePath(QStringLiteral("cache")).toLocal8Bit());
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Quillora"));
+    QApplication::setApplicationName(QStringLiteral("Quillora"));
+    const QStringList args = QApplication::arguments();
+    const QString folder = QDir(args.value(1, QStringLiteral("screenshots"))).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        std::fprintf(stderr, "Cannot make the folder %s\n", qPrintable(folder));
+        return 1;
+    }
+    installAppLook(app);
+    FontResolver::registerAppFonts();
+
+    auto services = Services::forTesting(home.filePath(QStringLiteral("settings.ini")));
+    services->appearance().setReduceMotionOverride(true);
+    services->settings().setSelectedGradientID(7);
+    addSampleResumes(services->context());
+
+    bool ok = renderScheme(*services, folder, true);
+    ok &= renderScheme(*services, folder, false);
+    return ok ? 0 : 1;
+}
