@@ -239,8 +239,8 @@ qreal ResumeTipView::visibleOpacity() const {
 void ResumeTipView::applyScheme() {
     const bool light = m_appearance.isLight();
     m_card->setLightScheme(light);
-    // Denser than the usual material: without a blur the content beneath would read through.
-    m_card->setFill(light ? QColor(246, 248, 250, 242) : QColor(30, 32, 38, 236));
+    // Nearly opaque: without a blur, text beneath (the placeholder's, the editor's) would read through.
+    m_card->setFill(light ? QColor(246, 248, 250, 250) : QColor(30, 32, 38, 248));
     m_card->setStroke(withAlpha(schemeColors::ink(light), 0.25));
     m_title->setStyleSheet(QStringLiteral("color: %1;").arg(schemeColors::ink(light).name(QColor::HexArgb)));
     m_text->setTextColor(withAlpha(schemeColors::softInk(light), 0.95));
