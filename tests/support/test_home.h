@@ -25,14 +25,23 @@ private:
 
 } // namespace quillora::test
 
-// Like QTEST_MAIN, with an isolated home and the offscreen platform.
+// Like QTEST_MAIN, with an isolated home and the offscreen platform. Core tests, which link no
+// Widgets, get a QGuiApplication; UI tests a QApplication.
+#ifdef QT_WIDGETS_LIB
+#include <QApplication>
+#define QUILLORA_TEST_APPLICATION QApplication
+#else
+#include <QGuiApplication>
+#define QUILLORA_TEST_APPLICATION QGuiApplication
+#endif
+
 #define QUILLORA_TEST_MAIN(TestObject)                                                                       \
     int main(int argc, char* argv[]) {                                                                       \
         quillora::test::IsolatedHome quilloraHome;                                                           \
         qputenv("QT_QPA_PLATFORM", "offscreen");                                                             \
-        QApplication app(argc, argv);                                                                        \
-        QApplication::setOrganizationName(QStringLiteral("Quillora"));                                       \
-        QApplication::setApplicationName(QStringLiteral("Quillora"));                                        \
+        QUILLORA_TEST_APPLICATION app(argc, argv);                                                           \
+        QUILLORA_TEST_APPLICATION::setOrganizationName(QStringLiteral("Quillora"));                          \
+        QUILLORA_TEST_APPLICATION::setApplicationName(QStringLiteral("Quillora"));                           \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                             \
         TestObject tc;                                                                                       \
         QTEST_SET_MAIN_SOURCE_PATH                                                                           \

@@ -67,7 +67,7 @@ public:
         if (skipImage)
             props.removeAll(int(PortfolioItem::ImageData));
         if (props.isEmpty())
-            return success(); // only its lists changed: they are written on their own
+            return rowExists(entity, key); // only its lists changed: they are written on their own
         quint64 written = 0;
         for (int p : std::as_const(props))
             written |= quint64(1) << p;
@@ -139,6 +139,25 @@ private:
 
     // A write aimed at a row that is not there would change nothing and lose the record's
     // values silently; it fails the save instead.
+    // A record whose row another connection removed must not get entries written under it.
+    Status rowExists(const EntityInfo& entity, qint64 key) {
+        auto stmt = statement(QStringLiteral("exists:") + entity.name, [&]() -> QString {
+            return QStringLiteral("SELECT 1 FROM ") % quoted(entity.name) % QStringLiteral(" WHERE pk = ?");
+        });
+        if (!stmt)
+            return Status::failure(m_error);
+        stmt->bind(1, key);
+        const bool found = stmt->next();
+        const QString error = stmt->error();
+        stmt->reset();
+        if (!error.isEmpty())
+            return Status::failure(ErrorKind::storage, describe(entity, error));
+        if (!found)
+            return Status::failure(ErrorKind::storage,
+                                   describe(entity, QStringLiteral("its stored row no longer exists")));
+        return success();
+    }
+
     Status changedOneRow(const EntityInfo& entity) const {
         if (m_db.changes() == 0)
             return Status::failure(ErrorKind::storage,

@@ -1,9 +1,15 @@
 #include "app/resume_list_view.h"
 
 #include "ai/openai_client.h"
+#include "app/circle_icon_button.h"
+#include "app/list_frame.h"
+#include "app/list_logo_header.h"
+#include "app/openai_key_prompt.h"
 #include "app/resume_card_delegate.h"
 #include "app/resume_card_list.h"
+#include "app/resume_list_metrics.h"
 #include "app/resume_list_model.h"
+#include "app/resume_list_texts.h"
 #include "controls/alert_sizing.h"
 #include "controls/frosted_card.h"
 #include "controls/glass_capsule_button.h"
@@ -48,271 +54,14 @@ const QString deleteIdentifierPrefix = QStringLiteral("deleteResumeButton");
 // The smallest the list's logo is drawn before it is hidden.
 constexpr qreal minimumLogoScale = 0.5;
 
-// t for the logo, cards and circular buttons; u for the bar and list insets.
-qreal cardScale(qreal width) {
-    return responsiveScale(width, 1025);
-}
-qreal insetScale(qreal width) {
-    return responsiveScale(width, 825);
-}
-
-// The hand mark over the word mark, in the ink colour, revealed by a fade.
-class LogoHeader final : public QWidget {
-public:
-    LogoHeader(bool pad, QWidget* parent)
-        : QWidget(parent)
-        , m_pad(pad)
-        , m_hand(QStringLiteral(":/app/hand_mark.svg"))
-        , m_word(QStringLiteral(":/app/word_mark.svg")) {
-        setObjectName(QStringLiteral("resumeListLogo"));
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-        m_fade.setEasingCurve(QEasingCurve::InOutQuad);
-        connect(&m_fade, &QVariantAnimation::valueChanged, this, [this](const QVariant& v) {
-            m_level = v.toReal();
-            update();
-        });
-        setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    }
-
-    void setAvailableWidth(qreal width) {
-        m_width = width;
-        applyHeight();
-    }
-
-    // The header's full height at the current width.
-    qreal naturalHeight() const { return topPadding() + handSize().height() + 5 + wordSize().height() + 20; }
-
-    // Shrinks the whole header (logo and paddings) about its top centre; 1 is full size.
-    void setScale(qreal scale) {
-        if (qFuzzyCompare(scale, m_scale))
-            return;
-        m_scale = scale;
-        applyHeight();
-    }
-    qreal scale() const { return m_scale; }
-
-    void setLight(bool light) {
-        m_light = light;
-        update();
-    }
-
-    void reveal(bool animated) {
-        if (!animated) {
-            m_fade.stop();
-            m_level = 1;
-            update();
-            return;
-        }
-        m_fade.setStartValue(m_level);
-        m_fade.setEndValue(1.0);
-        m_fade.setDuration(2000);
-        m_fade.start();
-    }
-
-    qreal level() const { return m_level; }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        if (m_level <= 0)
-            return;
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setRenderHint(QPainter::SmoothPixmapTransform);
-        p.setOpacity(m_level);
-        p.translate(width() / 2.0, 0);
-        p.scale(m_scale, m_scale);
-        p.translate(-width() / 2.0, 0);
-        const qreal top = topPadding();
-        const QSizeF hand = handSize();
-        const QSizeF word = wordSize();
-        p.drawImage(QPointF((width() - hand.width()) / 2, top), tinted(m_hand, hand));
-        p.drawImage(QPointF((width() - word.width()) / 2, top + hand.height() + 5), tinted(m_word, word));
-    }
-
-private:
-    void applyHeight() {
-        setFixedHeight(int(std::ceil(naturalHeight() * m_scale)));
-        update();
-    }
-    qreal topPadding() const {
-        return m_pad ? std::max<qreal>(40, 28 + 36 * responsiveScale(m_width, 1065)) : 0;
-    }
-    QSizeF handSize() const {
-        const qreal w = 170 + 70 * cardScale(m_width);
-        return {w, w * m_hand.defaultSize().height() / std::max(1, m_hand.defaultSize().width())};
-    }
-    QSizeF wordSize() const {
-        const qreal w = 140 + 50 * cardScale(m_width);
-        return {w, w * m_word.defaultSize().height() / std::max(1, m_word.defaultSize().width())};
-    }
-    QImage tinted(QSvgRenderer& renderer, QSizeF size) const {
-        const qreal dpr = devicePixelRatioF();
-        QImage image((size * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
-        image.setDevicePixelRatio(dpr);
-        image.fill(Qt::transparent);
-        QPainter p(&image);
-        p.setRenderHint(QPainter::Antialiasing);
-        renderer.render(&p, QRectF(QPointF(0, 0), size));
-        p.setCompositionMode(QPainter::CompositionMode_SourceIn);
-        p.fillRect(QRectF(QPointF(0, 0), size), schemeColors::ink(m_light));
-        return image;
-    }
-
-    bool m_pad;
-    qreal m_width = 800;
-    qreal m_scale = 1;
-    bool m_light = true;
-    qreal m_level = 0;
-    QSvgRenderer m_hand;
-    QSvgRenderer m_word;
-    QVariantAnimation m_fade;
-};
-
-// A round button of the bottom bar: a thin circle in the ink colour around a symbol.
-class CircleIconButton final : public QAbstractButton {
-public:
-    CircleIconButton(const QString& systemName, QWidget* parent)
-        : QAbstractButton(parent)
-        , m_systemName(systemName) {
-        setCursor(Qt::PointingHandCursor);
-        setFocusPolicy(Qt::TabFocus);
-    }
-
-    void setAvailableWidth(qreal width) {
-        m_t = cardScale(width);
-        setFixedSize(QSize(int(std::ceil(diameter())) + 2, int(std::ceil(diameter())) + 2));
-        update();
-    }
-    void setLight(bool light) {
-        m_light = light;
-        m_icon = symbolIcon(m_systemName, schemeColors::ink(light));
-        update();
-    }
-    qreal diameter() const { return 42 + 12 * m_t; }
-    qreal iconSize() const { return 18 + 6 * m_t; }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        const QRectF circle(QPointF(1, 1), QSizeF(diameter(), diameter()));
-        if (isDown() || underMouse())
-            p.setBrush(withAlpha(schemeColors::ink(m_light), isDown() ? 0.16 : 0.08));
-        p.setPen(QPen(schemeColors::ink(m_light), 1));
-        p.drawEllipse(circle.adjusted(0.5, 0.5, -0.5, -0.5));
-        if (hasFocus()) {
-            p.setPen(QPen(withAlpha(accentColor(m_light), 0.8), 2));
-            p.setBrush(Qt::NoBrush);
-            p.drawEllipse(circle.adjusted(2, 2, -2, -2));
-        }
-        const qreal side = iconSize();
-        m_icon.paint(&p, QRectF(circle.center() - QPointF(side / 2, side / 2), QSizeF(side, side)).toRect());
-    }
-
-private:
-    QString m_systemName;
-    QIcon m_icon;
-    qreal m_t = 0;
-    bool m_light = true;
-};
-
-// Holds the list and, on idioms other than pad, draws the rounded outline around it.
-class ListFrame final : public QWidget {
-public:
-    ListFrame(bool outlined, QWidget* parent)
-        : QWidget(parent)
-        , m_outlined(outlined) {}
-    void setLight(bool light) {
-        m_light = light;
-        update();
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        if (!m_outlined)
-            return;
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(QPen(withAlpha(schemeColors::ink(m_light), m_light ? 0.45 : 0.3), 1.2, Qt::SolidLine,
-                      Qt::FlatCap, Qt::MiterJoin));
-        p.drawRoundedRect(QRectF(rect()).adjusted(0.6, 0.6, -0.6, -0.6), 16, 16);
-    }
-
-private:
-    bool m_outlined;
-    bool m_light = true;
-};
-
-// The key prompt: a text field for the key with Save and Cancel. The field shows its text only
-// while it has the focus.
-class OpenAIKeyPrompt final : public QDialog {
-public:
-    OpenAIKeyPrompt(const QString& draft, QWidget* parent)
-        : QDialog(parent) {
-        setObjectName(QStringLiteral("openAIKeyPrompt"));
-        setWindowTitle(QStringLiteral("Add OpenAI API Key"));
-        setModal(true);
-        auto* layout = new QVBoxLayout(this);
-        auto* title = new QLabel(QStringLiteral("Add OpenAI API Key"), this);
-        QFont titleFont = title->font();
-        titleFont.setPixelSize(17);
-        titleFont.setWeight(QFont::DemiBold);
-        title->setFont(titleFont);
-        title->setAlignment(Qt::AlignCenter);
-        auto* message = new QLabel(
-            QStringLiteral("Your key is stored on this device and will be used for all AI features."), this);
-        message->setObjectName(QStringLiteral("openAIKeyPromptMessage"));
-        message->setWordWrap(true);
-        message->setAlignment(Qt::AlignCenter);
-        m_field = new QLineEdit(this);
-        m_field->setObjectName(QStringLiteral("openAIKeyField"));
-        m_field->setPlaceholderText(QStringLiteral("sk-..."));
-        m_field->setText(draft);
-        m_field->setEchoMode(QLineEdit::Password);
-        m_field->setInputMethodHints(Qt::ImhNoAutoUppercase | Qt::ImhNoPredictiveText | Qt::ImhSensitiveData);
-        m_field->installEventFilter(this);
-        auto* buttons = new QHBoxLayout;
-        auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-        cancel->setObjectName(QStringLiteral("openAIKeyCancelButton"));
-        auto* save = new QPushButton(QStringLiteral("Save"), this);
-        save->setObjectName(QStringLiteral("openAIKeySaveButton"));
-        save->setDefault(true);
-        buttons->addWidget(cancel);
-        buttons->addWidget(save);
-        layout->addWidget(title);
-        layout->addWidget(message);
-        layout->addWidget(m_field);
-        layout->addLayout(buttons);
-        layout->setSizeConstraint(QLayout::SetFixedSize);
-        connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-        connect(save, &QPushButton::clicked, this, &QDialog::accept);
-        m_field->setMinimumWidth(340);
-    }
-
-    QLineEdit* field() const { return m_field; }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == m_field && event->type() == QEvent::FocusIn)
-            m_field->setEchoMode(QLineEdit::Normal);
-        else if (watched == m_field && event->type() == QEvent::FocusOut)
-            m_field->setEchoMode(QLineEdit::Password);
-        return QDialog::eventFilter(watched, event);
-    }
-
-private:
-    QLineEdit* m_field;
-};
-
 // The key button of the main help sheet: "Add …" without a stored key, "Remove …" with one.
 void refreshOpenAIKeyButton(QPushButton* button, const Settings& settings) {
     const bool present = !settings.openAIAPIKey().trimmed().isEmpty();
-    const QString label =
-        present ? QStringLiteral("Remove OpenAI API Key") : QStringLiteral("Add OpenAI API Key");
+    const QString label = present ? resumeListTexts::removeKey() : resumeListTexts::addKey();
     button->setText(label);
     button->setAccessibleName(label);
-    button->setAccessibleDescription(present ? QStringLiteral("Removes the stored OpenAI API key")
-                                             : QStringLiteral("Stores your OpenAI API key on this device"));
+    button->setAccessibleDescription(present ? resumeListTexts::removeKeyHint()
+                                             : resumeListTexts::addKeyHint());
 }
 
 } // namespace
@@ -341,7 +90,7 @@ ResumeListView::ResumeListView(Services& services, UserInterfaceIdiom idiom, QWi
     frameLayout->setContentsMargins(2, 2, 2, 2);
     m_listView = new ResumeCardList(m_services.appearance(), m_listFrame);
     m_listView->setObjectName(QStringLiteral("resumeList"));
-    m_listView->setAccessibleName(QStringLiteral("Résumés"));
+    m_listView->setAccessibleName(resumeListTexts::listName());
     m_listView->setFrameShape(QFrame::NoFrame);
     m_listView->setAttribute(Qt::WA_TranslucentBackground);
     m_listView->viewport()->setAutoFillBackground(false);
@@ -371,7 +120,23 @@ ResumeListView::ResumeListView(Services& services, UserInterfaceIdiom idiom, QWi
         menu->popup(m_listView->viewport()->mapToGlobal(pos));
     });
 
-    // The keyboard's ways to the card actions, on the current card.
+    installKeyActions();
+    m_bottomBar = buildBottomBar();
+
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &ResumeListView::updateTip);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &ResumeListView::updateTip);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &ResumeListView::updateTip);
+    connect(&m_services.appearance(), &Appearance::changed, this, &ResumeListView::applyScheme);
+
+    m_column->raise();
+    m_bottomBar->raise();
+    applyScheme();
+    applyWidth();
+}
+
+// The keyboard's ways to the card actions, on the current card: Ctrl+D duplicates, Delete asks
+// to delete, Return or Enter opens.
+void ResumeListView::installKeyActions() {
     const auto addKeyAction = [this](const QString& name, const QKeySequence& keys, auto handler) {
         auto* action = new QAction(this);
         action->setObjectName(name);
@@ -394,18 +159,6 @@ ResumeListView::ResumeListView(Services& services, UserInterfaceIdiom idiom, QWi
             selectResume(resume);
     });
     open->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
-
-    m_bottomBar = buildBottomBar();
-
-    connect(m_model, &QAbstractItemModel::rowsInserted, this, &ResumeListView::updateTip);
-    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &ResumeListView::updateTip);
-    connect(m_model, &QAbstractItemModel::modelReset, this, &ResumeListView::updateTip);
-    connect(&m_services.appearance(), &Appearance::changed, this, &ResumeListView::applyScheme);
-
-    m_column->raise();
-    m_bottomBar->raise();
-    applyScheme();
-    applyWidth();
 }
 
 ResumeListView::~ResumeListView() = default;
@@ -426,17 +179,19 @@ QWidget* ResumeListView::buildBottomBar() {
     layout->setContentsMargins(0, 0, 0, 0);
     struct BarButton {
         const char* symbol;
-        const char* label;
-        const char* hint;
+        QString label;
+        QString hint;
         const char* identifier;
         void (ResumeListView::*action)();
     };
     const BarButton entries[] = {
-        {"questionmark", "Help", "Shows help for the main interface", "resumeListHelpButton",
-         &ResumeListView::openHelp},
-        {"paintbrush.pointed.fill", "Choose background", "Opens the background picker",
-         "resumeListBackgroundButton", &ResumeListView::openBackgroundPicker},
-        {"plus", "Add resume", "Creates a new resume", "addResumeButton", &ResumeListView::createNewResume},
+        {"questionmark", resumeListTexts::helpButton(), resumeListTexts::helpButtonHint(),
+         "resumeListHelpButton", &ResumeListView::openHelp},
+        {"paintbrush.pointed.fill", resumeListTexts::backgroundButton(),
+         resumeListTexts::backgroundButtonHint(), "resumeListBackgroundButton",
+         &ResumeListView::openBackgroundPicker},
+        {"plus", resumeListTexts::addButton(), resumeListTexts::addButtonHint(), "addResumeButton",
+         &ResumeListView::createNewResume},
     };
     bool first = true;
     for (const BarButton& entry : entries) {
@@ -444,10 +199,10 @@ QWidget* ResumeListView::buildBottomBar() {
             layout->addStretch(1);
         first = false;
         auto* button = new CircleIconButton(QString::fromUtf8(entry.symbol), bar);
-        button->setAccessibleName(QString::fromUtf8(entry.label));
-        button->setAccessibleDescription(QString::fromUtf8(entry.hint));
+        button->setAccessibleName(entry.label);
+        button->setAccessibleDescription(entry.hint);
         button->setObjectName(QString::fromUtf8(entry.identifier));
-        button->setToolTip(QString::fromUtf8(entry.label));
+        button->setToolTip(entry.label);
         connect(button, &QAbstractButton::clicked, this, entry.action);
         layout->addWidget(button);
         m_circleButtons.append(button);
@@ -456,27 +211,11 @@ QWidget* ResumeListView::buildBottomBar() {
 }
 
 QList<HelpGroup> ResumeListView::mainInterfaceHelpContent() {
-    return {
-        {QStringLiteral("RÉSUMÉ LIST"),
-         {QStringLiteral("Résumés are sorted by most recently edited"),
-          QStringLiteral("Tap a résumé to open and edit it")}},
-        {QStringLiteral("QUICK GESTURES"),
-         {QStringLiteral("Swipe right to duplicate a résumé"),
-          QStringLiteral("Swipe left to delete a résumé")}},
-        {QStringLiteral("CREATE NEW RÉSUMÉ"),
-         {QStringLiteral("Tap the + button to create a new résumé"),
-          QStringLiteral("The new résumé appears and is ready to edit")}},
-        {QStringLiteral("BACKGROUND AND THEME"),
-         {QStringLiteral("Tap the paintbrush to change the background theme")}},
-        {QStringLiteral("OPENAI KEY"),
-         {QStringLiteral("Add your own OpenAI API key to use OpenAI instead of Apple Intelligence"),
-          QStringLiteral("Your key is stored on this device and used only for Quillora AI tools"),
-          QStringLiteral("Remove the key anytime to switch back to Apple Intelligence")}},
-    };
+    return resumeListTexts::helpContent();
 }
 
 QString ResumeListView::deleteAlertMessage(const QString& title) {
-    return QStringLiteral("Are you sure you want to delete “") + title + QStringLiteral("”?");
+    return resumeListTexts::deleteAlertMessage(title);
 }
 
 QMenu* ResumeListView::contextMenuFor(const QModelIndex& index, QWidget* parent) {
@@ -490,14 +229,14 @@ QMenu* ResumeListView::contextMenuFor(const QModelIndex& index, QWidget* parent)
     const std::weak_ptr<Resume> weak = resume;
 
     auto* duplicate = menu->addAction(symbolIcon(QStringLiteral("doc.on.doc"), accentColor(light)),
-                                      QStringLiteral("Duplicate\tCtrl+D"));
+                                      resumeListTexts::duplicateAction());
     duplicate->setObjectName(duplicateIdentifierPrefix + id);
     connect(duplicate, &QAction::triggered, this, [this, weak] {
         if (auto r = weak.lock(); r && !r->isDeleted())
             duplicateAction(r);
     });
     auto* remove = menu->addAction(symbolIcon(QStringLiteral("trash"), destructiveColor(light)),
-                                   QStringLiteral("Delete\tDel"));
+                                   resumeListTexts::deleteAction());
     remove->setObjectName(deleteIdentifierPrefix + id);
     connect(remove, &QAction::triggered, this, [this, weak] {
         if (auto r = weak.lock(); r && !r->isDeleted())
@@ -564,7 +303,8 @@ void ResumeListView::requestDeletion(const ResumePtr& resume) {
     alert.setInformativeText(deleteAlertMessage(resume->title()));
     if (auto* informative = alert.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
         informative->setTextFormat(Qt::PlainText);
-    QPushButton* deleteButton = alert.addButton(QStringLiteral("Delete"), QMessageBox::DestructiveRole);
+    QPushButton* deleteButton =
+        alert.addButton(resumeListTexts::deleteButton(), QMessageBox::DestructiveRole);
     deleteButton->setObjectName(QStringLiteral("confirmDeleteResumeButton"));
     QPushButton* cancelButton = alert.addButton(QMessageBox::Cancel);
     alert.setDefaultButton(cancelButton);
@@ -598,7 +338,7 @@ void ResumeListView::createNewResume() {
 
 void ResumeListView::openHelp() {
     m_showHelp = true;
-    QDialog* sheet = makeHelpSheet(m_services.appearance(), QStringLiteral("Main Interface Help"),
+    QDialog* sheet = makeHelpSheet(m_services.appearance(), resumeListTexts::helpTitle(),
                                    mainInterfaceHelpContent(), makeOpenAIKeyButtonRow(), this);
     runModal(*sheet);
     delete sheet;

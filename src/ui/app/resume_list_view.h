@@ -2,6 +2,7 @@
 
 #include "app/content_view.h"
 #include "app/list_shared_controls.h"
+#include "app/resume_list_texts.h"
 #include "app/resume_tip_view.h"
 #include "model/resume.h"
 
@@ -42,7 +43,7 @@ public:
     // Shows a modal sheet or alert and returns its result. Tests answer without blocking.
     using ModalRunner = std::function<int(QDialog&)>;
 
-    static inline const QString deleteAlertTitle = QStringLiteral("Delete Résumé");
+    static inline const QString deleteAlertTitle = resumeListTexts::deleteAlertTitle();
 
     // The services must hold a store.
     ResumeListView(Services& services, UserInterfaceIdiom idiom, QWidget* parent = nullptr);
@@ -94,6 +95,7 @@ protected:
 private:
     int runModal(QDialog& dialog);
     QWidget* buildBottomBar();
+    void installKeyActions();
     QWidget* makeOpenAIKeyButtonRow();
     void openOpenAIKeyPrompt(QWidget* over);
     void openEditorSheet();

@@ -154,6 +154,7 @@ FrostedCard* EntryEditorSheet::addFieldsCard(const std::shared_ptr<Record>& entr
     layout->setContentsMargins(16, 16, 16, 16);
     layout->setSpacing(10);
     bool first = true;
+    QLineEdit* firstField = nullptr;
     for (const FieldSpec& spec : fields) {
         if (!first)
             layout->addWidget(new EditorDivider(dividerTint, card));
@@ -166,7 +167,12 @@ FrostedCard* EntryEditorSheet::addFieldsCard(const std::shared_ptr<Record>& entr
         bindField(field, entry, spec.property);
         field->setCursorPosition(0); // a long value shows its beginning
         layout->addWidget(field);
+        if (!firstField)
+            firstField = field;
     }
+    // Typing starts in the first field.
+    if (firstField)
+        setFocusProxy(firstField);
     return card;
 }
 
@@ -182,6 +188,12 @@ void EntryEditorSheet::finishLayout(const QString& saveIdentifier) {
     row->addStretch(1);
     m_pageLayout->addLayout(row);
     m_pageLayout->addStretch(1);
+}
+
+void EntryEditorSheet::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (focusProxy())
+        focusProxy()->setFocus(Qt::OtherFocusReason);
 }
 
 void EntryEditorSheet::editorSaveAction() {

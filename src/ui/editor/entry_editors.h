@@ -76,6 +76,7 @@ protected:
     virtual QList<EditorHelpTopic> helpContent() const = 0;
 
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void editorSaveAction();

@@ -44,10 +44,12 @@ ExperienceRow::ExperienceRow(ResumeEditorView& editor, const ExperiencePtr& entr
     texts->setSpacing(2);
     m_role->setTextFormat(Qt::PlainText);
     m_role->setFont(systemFont(15, QFont::DemiBold));
-    m_role->setWordWrap(true);
+    m_role->setWordWrap(false);
+    m_role->setMinimumWidth(1); // long texts are cut at the edge rather than widening the card
     m_detail->setTextFormat(Qt::PlainText);
     m_detail->setFont(systemFont(12));
-    m_detail->setWordWrap(true);
+    m_detail->setWordWrap(false);
+    m_detail->setMinimumWidth(1);
     texts->addWidget(m_role);
     texts->addWidget(m_detail);
     layout->addLayout(texts, 1);

@@ -1,5 +1,6 @@
 #include "editor/resume_editor_view.h"
 
+#include "ai/ats_version_section.h"
 #include "controls/editor_section_card.h"
 #include "controls/floating_buttons.h"
 #include "controls/overlay_scroll_bar.h"
@@ -25,6 +26,8 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPainter>
+#include <QPainterPath>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -117,6 +120,7 @@ void ResumeEditorView::buildSections() {
         m_slots.insert(section, nullptr);
     setSectionWidget(EditorSection::basicInfo, makeBasicInfoCard(m_resume));
     setSectionWidget(EditorSection::summary, makeSummaryCard(m_resume, m_services));
+    setSectionWidget(EditorSection::atsVersion, makeATSVersionCard(m_resume, m_services));
     m_experienceSection = new ExperienceSection(*this);
     setSectionWidget(EditorSection::experience, m_experienceSection);
     m_educationSection = new EducationSection(*this);
@@ -348,10 +352,21 @@ void ResumeEditorView::beginExperienceDrag(const ExperiencePtr& entry, QWidget* 
     mime->setText(entry->persistentModelID().description());
     drag->setMimeData(mime);
     if (source) {
-        const QPixmap image = source->grab();
+        // The row lifted on a translucent tile of the sheet colour.
+        const qreal ratio = source->devicePixelRatioF();
+        QPixmap image(source->size() * ratio);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::transparent);
+        {
+            QPainter painter(&image);
+            painter.setRenderHint(QPainter::Antialiasing);
+            QPainterPath tile;
+            tile.addRoundedRect(QRectF(QPointF(0, 0), QSizeF(source->size())), 10, 10);
+            painter.fillPath(tile, withAlpha(schemeColors::sheetBackground(m_appearance->isLight()), 0.85));
+        }
+        source->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
         drag->setPixmap(image);
-        drag->setHotSpot(QPoint(image.width() / 2, image.height() / 2) /
-                         std::max(1.0, image.devicePixelRatio()));
+        drag->setHotSpot(QPoint(source->width() / 2, source->height() / 2));
     }
     if (m_dragRunner)
         m_dragRunner(*drag);

@@ -9,8 +9,8 @@
 #include "support/loopback_http_server.h"
 #include "support/test_home.h"
 
-#include <QApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>

@@ -9,7 +9,7 @@
 #include "ai/seamless_star_formatter.h"
 #include "support/test_home.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QTest>
 
 #include <random>

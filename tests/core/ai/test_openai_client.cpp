@@ -4,7 +4,7 @@
 #include "support/loopback_http_server.h"
 #include "support/test_home.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QNetworkAccessManager>
 #include <QTest>
 

@@ -2,8 +2,8 @@
 #include "platform/settings.h"
 #include "support/test_home.h"
 
-#include <QApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QSignalSpy>
 #include <QTest>
 

@@ -5,8 +5,8 @@
 #include "support/loopback_http_server.h"
 #include "support/test_home.h"
 
-#include <QApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
 #include <QTest>

@@ -2,7 +2,7 @@
 #include "support/resume_fixtures.h"
 #include "support/test_home.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QSignalSpy>
 #include <QTest>
 

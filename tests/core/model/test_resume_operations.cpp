@@ -3,7 +3,7 @@
 #include "support/stdout_capture.h"
 #include "support/test_home.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QTest>
 
 using namespace quillora;

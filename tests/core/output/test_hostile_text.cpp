@@ -3,7 +3,7 @@
 #include "output/resume_pdf_generator.h"
 #include "support/test_home.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>

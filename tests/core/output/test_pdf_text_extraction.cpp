@@ -4,7 +4,7 @@
 #include "support/test_home.h"
 #include "theme/font_resolver.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QProcess>
 #include <QSet>
 #include <QtTest>

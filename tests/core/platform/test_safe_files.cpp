@@ -11,8 +11,8 @@
 #include "support/stdout_capture.h"
 #include "support/test_home.h"
 
-#include <QApplication>
 #include <QDirIterator>
+#include <QGuiApplication>
 #include <QTest>
 
 #include <sys/stat.h>

@@ -8,9 +8,9 @@
 #include "support/stdout_capture.h"
 #include "support/test_home.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTest>

@@ -5,9 +5,9 @@
 #include "support/stdout_capture.h"
 #include "support/test_home.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QTest>
 
 #include <map>

@@ -4,7 +4,7 @@
 #include "support/resume_fixtures.h"
 #include "support/test_home.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QTest>
 
 using namespace quillora;

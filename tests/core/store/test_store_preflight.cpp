@@ -4,7 +4,7 @@
 #include "support/stdout_capture.h"
 #include "support/test_home.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QRegularExpression>
 #include <QTest>
 

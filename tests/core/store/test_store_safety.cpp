@@ -1,6 +1,7 @@
 #include "core/store/backup_folder_helpers.h"
 #include "store/app_store.h"
 #include "store/instance_lock.h"
+#include "store/sqlite.h"
 #include "store/store_location.h"
 #include "store/store_snapshots.h"
 #include "store/user_backup.h"
@@ -8,8 +9,8 @@
 #include "support/stdout_capture.h"
 #include "support/test_home.h"
 
-#include <QApplication>
 #include <QDirIterator>
+#include <QGuiApplication>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -134,6 +135,27 @@ private slots:
         for (const ExperiencePtr& e : stored->experienceItems())
             roles << e->role();
         QVERIFY(roles.contains(QStringLiteral("Role from the second")));
+    }
+
+    void anEntryForAResumeDeletedElsewhereFailsToSave() {
+        {
+            AppStore store = launch();
+            store.container->mainContext().insert(test::makeEmptyResume(QStringLiteral("Gone")));
+            QVERIFY(store.container->mainContext().save().ok());
+        }
+        auto first = ModelContainer::open(storeFileURL());
+        auto second = ModelContainer::open(storeFileURL());
+        ResumePtr doomed = (*first)->mainContext().fetchResumes()->first();
+        ResumePtr stale = (*second)->mainContext().fetchResumes()->first();
+        (*first)->mainContext().deleteRecord(doomed);
+        QVERIFY((*first)->mainContext().save().ok());
+        stale->setExperienceItems({std::make_shared<Experience>(QStringLiteral("Role"), QString(), QString(),
+                                                                QString(), QString(), 0)});
+        QVERIFY(!(*second)->mainContext().save().ok());
+        auto db = sql::Database::open(storeFileURL(), sql::Database::Mode::ReadOnly);
+        auto count = db->prepare(QStringLiteral("SELECT COUNT(*) FROM \"Experience\""));
+        QVERIFY(count->next());
+        QCOMPARE(count->int64(0), 0); // no orphan row
     }
 
     void aSecondInstanceIsRefusedAndChangesNothing() {

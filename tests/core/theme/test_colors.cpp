@@ -1,7 +1,7 @@
 #include "support/test_home.h"
 #include "theme/hex_color.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QTest>
 
 using namespace quillora;

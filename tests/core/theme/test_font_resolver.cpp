@@ -1,9 +1,9 @@
 #include "support/test_home.h"
 #include "theme/font_resolver.h"
 
-#include <QApplication>
 #include <QFontInfo>
 #include <QGlyphRun>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPdfWriter>

@@ -3,9 +3,9 @@
 #include "support/test_home.h"
 #include "theme/theme_controller.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QPalette>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -146,13 +146,13 @@ private slots:
     void appearanceFollowsThePaletteUnlessForced() {
         Appearance appearance;
         QSignalSpy spy(&appearance, &Appearance::changed);
-        const QPalette original = QApplication::palette();
+        const QPalette original = QGuiApplication::palette();
         QVERIFY(appearance.isLight()); // the default palette has a light window
         QVERIFY(!appearance.reduceMotion());
 
         QPalette dark = original;
         dark.setColor(QPalette::Window, QColor(30, 30, 32));
-        QApplication::setPalette(dark);
+        QGuiApplication::setPalette(dark);
         QVERIFY(!appearance.isLight());
         QCOMPARE(appearance.colorScheme(), ColorScheme::dark);
         QVERIFY(spy.size() >= 1);
@@ -164,7 +164,7 @@ private slots:
         appearance.setLightOverride(std::nullopt);
         QVERIFY(!appearance.isLight());
 
-        QApplication::setPalette(original);
+        QGuiApplication::setPalette(original);
         QVERIFY(appearance.isLight());
     }
 };

@@ -2,7 +2,7 @@
 #include "theme/hex_color.h"
 #include "theme/project_theme.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QSet>
 #include <QTest>
 

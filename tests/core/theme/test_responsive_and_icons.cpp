@@ -2,7 +2,7 @@
 #include "theme/icon_choice.h"
 #include "theme/responsive_layout.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QTest>
 
 using namespace quillora;
