@@ -7,7 +7,9 @@
 #include <QPainter>
 #include <QTimer>
 #include <QVariantAnimation>
-#include <QtMath>
+
+#include <algorithm>
+#include <cmath>
 
 namespace quillora {
 
@@ -95,10 +97,11 @@ int SparkleButtonLabel::iconSide() const {
 }
 
 QSize SparkleButtonLabel::sizeHint() const {
-    // Rounded up, as the title is drawn with fractional widths and would be cut short otherwise.
+    // Measured as the title is drawn (fractional advances, rounded up), so a label given its
+    // size hint never has to shrink or cut its title.
     const QFontMetricsF metrics(font());
-    return QSize(iconSide() + spacing + qCeil(metrics.horizontalAdvance(m_title)),
-                 std::max(qCeil(metrics.height()), iconSide()));
+    return QSize(iconSide() + spacing + int(std::ceil(metrics.horizontalAdvance(m_title))),
+                 std::max(int(std::ceil(metrics.height())), iconSide()));
 }
 
 QSize SparkleButtonLabel::minimumSizeHint() const {
@@ -117,7 +120,10 @@ void SparkleButtonLabel::paintEvent(QPaintEvent*) {
     qreal textWidth = metrics.horizontalAdvance(m_title);
     if (textWidth > room && textWidth > 0) {
         const qreal factor = std::max(minimumScaleFactor, room / textWidth);
-        titleFont.setPointSizeF(font().pointSizeF() * factor);
+        if (font().pointSizeF() > 0)
+            titleFont.setPointSizeF(font().pointSizeF() * factor);
+        else
+            titleFont.setPixelSize(std::max(1, int(std::floor(font().pixelSize() * factor))));
         metrics = QFontMetricsF(titleFont);
         textWidth = metrics.horizontalAdvance(m_title);
     }
