@@ -1,5 +1,6 @@
 #include "output/template_classic.h"
 
+#include "controls/alert_sizing.h"
 #include "controls/floating_buttons.h"
 #include "controls/symbol_icon.h"
 #include "help/help_sheet_container.h"
@@ -171,7 +172,12 @@ TemplateClassic::TemplateClassic(ResumePtr resume, Services& services, QWidget* 
     });
 
     syncSectionTitles();
-    watchResume();
+    connect(m_resume.get(), &Record::propertyChanged, this, [this](int property) {
+        if (property == Resume::ExperienceItems || property == Resume::EducationItems)
+            watchEntries();
+        schedulePreviewRebuild();
+    });
+    watchEntries();
     rebuildLanguageMenu();
     applyScheme();
     rebuildPreview();
@@ -367,6 +373,7 @@ void TemplateClassic::onTranslationFinished(int outcome) {
         alert->setDefaultButton(ok);
         alert->setEscapeButton(ok);
         alert->setWindowModality(Qt::WindowModal);
+        fitAlertToTexts(*alert);
         m_errorAlert = alert;
         alert->open();
     }
@@ -413,11 +420,7 @@ void TemplateClassic::syncSectionTitles() {
     m_titles.syncFrom(*m_resume);
 }
 
-void TemplateClassic::watchResume() {
-    connect(m_resume.get(), &Record::propertyChanged, this, [this] {
-        watchResume();
-        schedulePreviewRebuild();
-    });
+void TemplateClassic::watchEntries() {
     for (const QMetaObject::Connection& c : std::as_const(m_entryConnections))
         disconnect(c);
     m_entryConnections.clear();
