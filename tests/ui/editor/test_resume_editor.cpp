@@ -118,10 +118,7 @@ class ResumeEditorTest : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        Appearance::shared().setReduceMotionOverride(true);
-        QDir().mkpath(QDir::tempPath());
-    }
+    void initTestCase() { QDir().mkpath(QDir::tempPath()); }
 
     void init() { m_services = Services::forTesting(QDir::tempPath() + QStringLiteral("/editor.ini")); }
     void cleanup() { m_services.reset(); }
@@ -129,23 +126,22 @@ private slots:
     void sectionsStandInTheirOrderWithEmptyPlacesForLaterCards() {
         auto resume = insertResume();
         ResumeEditorView view(resume, *m_services);
-        const QStringList cards{QStringLiteral("basicInfoCard"), QStringLiteral("summaryCard"),
-                                QStringLiteral("experienceSection"), QStringLiteral("educationSection"),
-                                QStringLiteral("fontStyleCard")};
+        const QStringList cards{QStringLiteral("basicInfoCard"),    QStringLiteral("summaryCard"),
+                                QStringLiteral("atsVersionCard"),   QStringLiteral("experienceSection"),
+                                QStringLiteral("educationSection"), QStringLiteral("fontStyleCard")};
         QWidget* column = child(&view, QStringLiteral("editorSections"));
         QStringList shown;
         for (int i = 0; i < column->layout()->count(); ++i)
             shown << column->layout()->itemAt(i)->widget()->objectName();
         QCOMPARE(shown, cards);
-        for (EditorSection empty :
-             {EditorSection::coverLetter, EditorSection::atsVersion, EditorSection::skills,
-              EditorSection::portfolio, EditorSection::actionsAndStyle})
+        for (EditorSection empty : {EditorSection::coverLetter, EditorSection::skills,
+                                    EditorSection::portfolio, EditorSection::actionsAndStyle})
             QVERIFY(!view.sectionWidget(empty));
         // A later card fills its own place in the order.
         auto* skills = new QWidget;
         skills->setObjectName(QStringLiteral("skillsCard"));
         view.setSectionWidget(EditorSection::skills, skills);
-        QCOMPARE(column->layout()->itemAt(4)->widget(), skills);
+        QCOMPARE(column->layout()->itemAt(5)->widget(), skills);
 
         // The cards keep their own titles whatever custom section titles the résumé holds.
         resume->setTitleSummary(QStringLiteral("Profile"));
@@ -155,8 +151,8 @@ private slots:
         for (auto* card : custom.findChildren<EditorSectionCard*>())
             titles << card->title();
         QCOMPARE(titles, (QStringList{QStringLiteral("Basic Info"), QStringLiteral("Summary"),
-                                      QStringLiteral("Experience"), QStringLiteral("Education"),
-                                      QStringLiteral("Font Style")}));
+                                      QStringLiteral("ATS Version"), QStringLiteral("Experience"),
+                                      QStringLiteral("Education"), QStringLiteral("Font Style")}));
         custom.saveResume();
         QCOMPARE(resume->titleSummary(), std::optional<QString>(QStringLiteral("Profile")));
         QCOMPARE(resume->titleExperience(), std::optional<QString>(QStringLiteral("Work")));
@@ -190,7 +186,7 @@ private slots:
         QCOMPARE(EditorTextArea::fontSizeForWidth(300), 16.0);
         QCOMPARE(EditorTextArea::fontSizeForWidth(907.5), 18.0);
         QCOMPARE(EditorTextArea::fontSizeForWidth(2000), 20.0);
-        EditorTextArea area(120);
+        EditorTextArea area(m_services->appearance(), 120);
         area.show();
         QVERIFY(area.sizeHint().height() >= 120); // empty text keeps the box at its minimum
         area.setPlainText(QString(40, QLatin1Char('\n')));
