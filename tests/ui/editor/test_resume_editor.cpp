@@ -159,6 +159,15 @@ private slots:
         QCOMPARE(resume->titleEducation(), std::nullopt);
     }
 
+    void pageBackgroundChoicesAreStoredByCaseName() {
+        auto resume = insertResume();
+        ResumeEditorView view(resume, *m_services);
+        view.applyBackgroundShape(BackgroundShapeType::dotGrid);
+        view.applyColorTheme(BackgroundColorTheme::neon);
+        QCOMPARE(m_services->settings().backgroundShapeRaw(), QStringLiteral("dotGrid"));
+        QCOMPARE(m_services->settings().colorThemeRaw(), QStringLiteral("neon"));
+    }
+
     void navigationTitleAndWidthRules() {
         auto resume = insertResume();
         ResumeEditorView view(resume, *m_services);
