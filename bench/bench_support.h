@@ -1,9 +1,19 @@
 #pragma once
 
 // Shared pieces of the benchmark programs.
+#include "store/model_container.h"
 #include "store/model_context.h"
 
+#include <QDir>
+#include <QFile>
+#include <QHash>
+
 #include <benchmark/benchmark.h>
+
+#include <fstream>
+
+#include <malloc.h>
+#include <sys/resource.h>
 
 namespace quillora::bench {
 
@@ -30,6 +40,49 @@ inline void insertSampleResumes(ModelContext& context, int count, int experience
             QStringList{QStringLiteral("Qt")}, std::nullopt));
     }
     (void)context.save();
+}
+
+// The store sizes every store benchmark runs at.
+inline void storeSizes(::benchmark::internal::Benchmark* b) {
+    for (int count : {1000, 10000, 100000})
+        b->Arg(count);
+}
+
+// A store file of `count` sample résumés (5 experience and 3 education entries each) in the
+// temporary folder, made once per program run and size. Written in batches, so making a large
+// store does not hold every record at once.
+inline QString sampleStore(int count) {
+    static QHash<int, QString> made;
+    if (const auto it = made.constFind(count); it != made.cend())
+        return *it;
+    const QString path = QDir::temp().filePath(QStringLiteral("bench-%1.store").arg(count));
+    for (const char* suffix : {"", "-wal", "-shm"})
+        QFile::remove(path + QLatin1String(suffix));
+    for (int done = 0; done < count;) {
+        auto container = ModelContainer::open(path);
+        if (!container)
+            qFatal("store failed: %s", qPrintable(container.error()));
+        ModelContext& context = container.value()->mainContext();
+        context.setAutosaveEnabled(false);
+        const int batch = std::min(count - done, 5000);
+        insertSampleResumes(context, batch);
+        done += batch;
+    }
+    made.insert(count, path);
+    return path;
+}
+
+// Peak memory of one case: reset the process's peak resident size before the case, read it
+// (getrusage) after. Linux lets a process reset its own peak through clear_refs.
+inline void resetPeakMemory() {
+    malloc_trim(0); // memory an earlier case freed is handed back first
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+inline double peakMemoryMiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0;
 }
 
 inline int runBenchmarks(int& argc, char** argv) {

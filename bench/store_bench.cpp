@@ -1,54 +1,41 @@
-// Store speed and memory: 1,000 résumés of 5 experience and 3 education entries each.
+// Store speed and memory at 1,000, 10,000 and 100,000 résumés of 5 experience and 3 education
+// entries each. Each case reports its own peak resident memory.
 #include "bench_support.h"
 #include "store/model_container.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
-
-#include <fstream>
-#include <string>
 
 using namespace quillora;
 
 namespace {
 
-QString seededStore(const QTemporaryDir& dir) {
-    const QString path = dir.filePath(QStringLiteral("default.store"));
-    auto container = ModelContainer::open(path);
-    auto& context = container.value()->mainContext();
-    context.setAutosaveEnabled(false);
-    bench::insertSampleResumes(context, 1000);
-    return path;
-}
-
-long residentKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
-    }
-    return 0;
-}
-
+// Opening the store and fetching the sorted list, as the list screen does at launch.
 void BM_OpenAndFetchSorted(benchmark::State& state) {
-    QTemporaryDir dir;
-    const QString path = seededStore(dir);
+    const QString path = bench::sampleStore(int(state.range(0)));
+    bench::resetPeakMemory();
     for (auto _ : state) {
-        auto container = ModelContainer::open(path);
-        auto list = container.value()->mainContext().fetchResumes();
+        auto container = std::move(ModelContainer::open(path)).value();
+        auto list = container->mainContext().fetchResumes();
+        if (list->size() != state.range(0))
+            state.SkipWithError("the store does not hold the résumés");
         benchmark::DoNotOptimize(list->size());
-        state.counters["rss_MiB"] = double(residentKiB()) / 1024.0;
+        // Closing is not part of opening.
+        state.PauseTiming();
+        list = QList<ResumePtr>();
+        container.reset();
+        state.ResumeTiming();
     }
+    state.counters["peak_RSS_MiB"] = bench::peakMemoryMiB();
 }
-BENCHMARK(BM_OpenAndFetchSorted)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenAndFetchSorted)->Apply(bench::storeSizes)->Unit(benchmark::kMillisecond);
 
+// Saving one changed field of a loaded store, as autosave does after an edit.
 void BM_SaveOneChangedField(benchmark::State& state) {
-    QTemporaryDir dir;
-    const QString path = seededStore(dir);
+    const QString path = bench::sampleStore(int(state.range(0)));
+    bench::resetPeakMemory();
     auto container = ModelContainer::open(path);
     auto& context = container.value()->mainContext();
     context.setAutosaveEnabled(false);
@@ -57,14 +44,18 @@ void BM_SaveOneChangedField(benchmark::State& state) {
     for (auto _ : state) {
         list.at(n % list.size())->setTitle(QStringLiteral("Edited %1").arg(n));
         ++n;
-        benchmark::DoNotOptimize(context.save().ok());
+        if (!context.save())
+            state.SkipWithError("the save failed");
     }
+    state.counters["peak_RSS_MiB"] = bench::peakMemoryMiB();
 }
-BENCHMARK(BM_SaveOneChangedField)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SaveOneChangedField)->Apply(bench::storeSizes)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
 int main(int argc, char** argv) {
+    QTemporaryDir temp;
+    qputenv("TMPDIR", temp.path().toLocal8Bit());
     QCoreApplication app(argc, argv);
     return bench::runBenchmarks(argc, argv);
 }

@@ -3,9 +3,8 @@
 #include "output/creative_page_background.h"
 #include "output/creative_page_decorations.h"
 #include "output/pdf_text.h"
+#include "output/portfolio_renditions.h"
 
-#include <QBuffer>
-#include <QImageReader>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPdfWriter>
@@ -22,52 +21,6 @@ constexpr qreal kCoverLetterPadding = 8;
 constexpr qreal kEntryRuleHeight = 18;
 constexpr qreal kRuleWidth = 0.3;
 constexpr qreal kTileCornerRadius = 14;
-
-// Decodes a portfolio image no larger than needed to show it at kPortfolioImagePpi inside a
-// tile of the given size (in points). A null image when the bytes are no image.
-QImage decodePortfolioImage(const QByteArray& data, const QSizeF& tile) {
-    QBuffer buffer;
-    buffer.setData(data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setAutoTransform(true);
-    reader.setQuality(90);
-    const QSize stored = reader.size();
-    if (stored.isValid() && !stored.isEmpty()) {
-        const bool turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
-        const QSize shown = turned ? stored.transposed() : stored;
-        const QSizeF drawn = aspectFitRect(QSizeF(shown), QRectF(QPointF(), tile)).size();
-        const QSize wanted(int(std::ceil(drawn.width() * kPortfolioImagePpi / 72)),
-                           int(std::ceil(drawn.height() * kPortfolioImagePpi / 72)));
-        if (!wanted.isEmpty() && (shown.width() > wanted.width() || shown.height() > wanted.height())) {
-            QSize target = shown.scaled(wanted, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
-            // Halving, quartering or eighthing is nearly free for JPEG (the decoder does it) and
-            // needs no resampling; take it when it still gives at least two thirds of the
-            // resolution aimed at.
-            for (int d : {8, 4, 2}) {
-                const QSize reduced(shown.width() / d, shown.height() / d);
-                if (reduced.width() * 3 >= target.width() * 2 &&
-                    reduced.height() * 3 >= target.height() * 2) {
-                    target = reduced;
-                    break;
-                }
-            }
-            reader.setScaledSize(turned ? target.transposed() : target);
-        }
-    }
-    QImage image = reader.read();
-    if (image.isNull())
-        return {};
-    // Opaque images go into the file as RGB, which the writer compresses well.
-    if (!image.hasAlphaChannel() && image.format() != QImage::Format_RGB32)
-        image = image.convertToFormat(QImage::Format_RGB32);
-    return image;
-}
-
-bool hasImage(const PortfolioItemRepresentable& item) {
-    const std::optional<QByteArray> data = item.imageData();
-    return data && !data->isEmpty();
-}
 
 int spanOf(const PortfolioItemRepresentable& item) {
     return item.orientation() == PortfolioImageOrientation::landscape ? 2 : 1;
@@ -319,11 +272,7 @@ private:
         const qreal cell = contentWidth() / 3;
         const qreal inset = 0.05 * cell;
         int column = 0, row = 0, tilesInRow = 0;
-
-        for (qsizetype i = 0; i < items.size(); ++i) {
-            const PortfolioItemRepresentable& item = *items.at(i);
-            if (!hasImage(item))
-                continue;
+        const auto tileSize = [&](const PortfolioItemRepresentable& item) {
             const int span = spanOf(item);
             const qreal rowPitch = (limit() - gridTop) / 2;
             const qreal maxTileHeight = rowPitch - 50;
@@ -334,7 +283,36 @@ private:
                 tileH = maxTileHeight;
                 tileW = tileH / factor;
             }
-            const QImage image = decodePortfolioImage(*item.imageData(), QSizeF(tileW, tileH));
+            return QSizeF(tileW, tileH);
+        };
+
+        // Every portfolio page starts its grid at the same height, so each tile's size is known
+        // now: the images are decoded (or taken from the rendition cache) side by side.
+        QList<PortfolioRenditions::Request> requests;
+        for (const PortfolioItemRepresentable* item : std::as_const(items)) {
+            const std::optional<QByteArray> bytes = item->imageData();
+            requests.append({bytes.value_or(QByteArray()), tileSize(*item)});
+        }
+        QList<PortfolioRenditions::Request> wanted;
+        QList<qsizetype> wantedIndex(items.size(), -1);
+        for (qsizetype i = 0; i < requests.size(); ++i) {
+            if (!requests.at(i).bytes.isEmpty()) {
+                wantedIndex[i] = wanted.size();
+                wanted.append(requests.at(i));
+            }
+        }
+        const QList<QImage> decoded = PortfolioRenditions::renditions(wanted);
+
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            const PortfolioItemRepresentable& item = *items.at(i);
+            if (wantedIndex.at(i) < 0)
+                continue;
+            const int span = spanOf(item);
+            const QSizeF size = tileSize(item);
+            const qreal tileW = size.width(), tileH = size.height();
+            const QImage image = size == requests.at(i).tile
+                                     ? decoded.at(wantedIndex.at(i))
+                                     : PortfolioRenditions::rendition(requests.at(i).bytes, size);
             if (image.isNull())
                 continue;
 

@@ -2,6 +2,7 @@
 
 #include "app/app_look.h"
 #include "app/main_window.h"
+#include "app/plain_text_labels.h"
 #include "app/startup_messages.h"
 #include "app/unix_signals.h"
 #include "platform/log.h"
@@ -26,6 +27,7 @@ int runQuillora(QApplication& app, const MessageRunner& runMessage) {
     // reported like any other write error, rather than end the process with unsaved work.
     std::signal(SIGXFSZ, SIG_IGN);
     installAppLook(app);
+    showLabelsAsPlainText(app);
     FontResolver::registerAppFonts();
 
     AppStore store = openAppStore([&runMessage](const QString& storeFile, const QString& backups) {

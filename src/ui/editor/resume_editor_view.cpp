@@ -1,5 +1,6 @@
 #include "editor/resume_editor_view.h"
 
+#include "ai/ats_version_section.h"
 #include "controls/editor_section_card.h"
 #include "controls/floating_buttons.h"
 #include "controls/overlay_scroll_bar.h"
@@ -119,6 +120,7 @@ void ResumeEditorView::buildSections() {
         m_slots.insert(section, nullptr);
     setSectionWidget(EditorSection::basicInfo, makeBasicInfoCard(m_resume));
     setSectionWidget(EditorSection::summary, makeSummaryCard(m_resume, m_services));
+    setSectionWidget(EditorSection::atsVersion, makeATSVersionCard(m_resume, m_services));
     m_experienceSection = new ExperienceSection(*this);
     setSectionWidget(EditorSection::experience, m_experienceSection);
     m_educationSection = new EducationSection(*this);

@@ -1,5 +1,6 @@
 #include "output/template_classic.h"
 
+#include "controls/alert_sizing.h"
 #include "controls/floating_buttons.h"
 #include "controls/symbol_icon.h"
 #include "help/help_sheet_container.h"
@@ -367,6 +368,7 @@ void TemplateClassic::onTranslationFinished(int outcome) {
         alert->setDefaultButton(ok);
         alert->setEscapeButton(ok);
         alert->setWindowModality(Qt::WindowModal);
+        fitAlertToTexts(*alert);
         m_errorAlert = alert;
         alert->open();
     }

@@ -1,3 +1,4 @@
+#include "output/portfolio_renditions.h"
 #include "output/resume_export_snapshot.h"
 #include "output/resume_pdf_generator.h"
 #include "store/model_container.h"
@@ -444,6 +445,70 @@ private slots:
             ++images;
         }
         QCOMPARE(images, 4);
+    }
+
+    // The print-size renditions kept between exports are only ever copies: a removed, damaged or
+    // unwritable cache folder gives the same pages, and a removed one is made again.
+    void portfolioRenditionCacheIsOnlyACopy() {
+        ResumePtr r = makeReferenceResume();
+        QList<PortfolioItemPtr> items;
+        for (int i = 0; i < 3; ++i) {
+            QImage image(1600, 1200, QImage::Format_ARGB32);
+            image.fill(QColor::fromHsv(i * 100, 200, 220, i == 2 ? 128 : 255)); // one with alpha
+            QPainter p(&image);
+            p.setBrush(Qt::black);
+            p.drawEllipse(QPoint(800 + i * 100, 600), 300, 200);
+            p.end();
+            QByteArray png;
+            QBuffer buffer(&png);
+            buffer.open(QIODevice::WriteOnly);
+            image.save(&buffer, "PNG");
+            items << portfolioItem(
+                QStringLiteral("Photo%1").arg(i), i,
+                i == 1 ? PortfolioImageOrientation::portrait : PortfolioImageOrientation::landscape, png);
+        }
+        r->setPortfolioItems(items);
+        const QDir cache(PortfolioRenditions::directory());
+        QVERIFY(QDir(cache).removeRecursively()); // the renditions of earlier tests
+        const auto renditions = [&] { return cache.entryList({QStringLiteral("*.rendition")}, QDir::Files); };
+        // The images embedded in the export (the page backgrounds differ from one export to the next).
+        const auto portfolioPage = [&] {
+            const QString pdf = exportPdf(*r, ResumeLayoutMode::creative);
+            QTemporaryDir dir;
+            run(QStringLiteral("pdfimages"),
+                {QStringLiteral("-png"), pdf, dir.filePath(QStringLiteral("i"))});
+            QList<QImage> images;
+            for (const QString& name : QDir(dir.path()).entryList(QDir::Files, QDir::Name))
+                images << QImage(dir.filePath(name)).convertToFormat(QImage::Format_ARGB32);
+            return images;
+        };
+
+        const QList<QImage> first = portfolioPage();
+        QCOMPARE(first.size(), 4); // three images and the alpha of one
+        QCOMPARE(renditions().size(), 3);
+        QCOMPARE(portfolioPage(), first); // from the cache
+
+        QVERIFY(QDir(cache).removeRecursively());
+        QCOMPARE(portfolioPage(), first);
+        QCOMPARE(renditions().size(), 3);
+
+        // A damaged rendition is decoded again and replaced.
+        const QString damaged = cache.filePath(renditions().first());
+        QFile file(damaged);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.resize(100));
+        file.close();
+        QCOMPARE(portfolioPage(), first);
+        QVERIFY(QFileInfo(damaged).size() > 100);
+
+        // A file where the folder should be: nothing can be cached, the export is the same.
+        QVERIFY(QDir(cache).removeRecursively());
+        QFile blocker(cache.path());
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QCOMPARE(portfolioPage(), first);
+        QVERIFY(QFileInfo(cache.path()).isFile());
+        QVERIFY(QFile::remove(cache.path()));
     }
 
     void backgroundTint_data() {

@@ -372,6 +372,14 @@ private slots:
         QVERIFY(!answer);
         QTRY_VERIFY(answer);
         QVERIFY(!answer->ok());
+
+        // A pipeline that stops fails the request in flight instead of leaving it waiting.
+        auto stopping = engine.makeSession(u"en"_qs, u"es"_qs);
+        answer.reset();
+        stopping->translate(u"Hello"_qs, [&](const Result<QString>& r) { answer = r; });
+        QTRY_VERIFY(answer);
+        QVERIFY(!answer->ok());
+        QVERIFY(answer->error().contains(u"cat"_qs));
     }
 
     void realEnglishToSpanishTranslation() {

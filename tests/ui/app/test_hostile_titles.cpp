@@ -1,3 +1,4 @@
+#include "app/plain_text_labels.h"
 #include "app/resume_list_view.h"
 #include "editor/resume_editor_view.h"
 #include "platform/services.h"
@@ -54,6 +55,24 @@ private slots:
         });
         list.requestDeletion(resume);
         QCOMPARE(formats, QList<Qt::TextFormat>{Qt::PlainText});
+    }
+
+    void everyLabelOfTheAppIsPlainText() {
+        // Any screen's label, however it was made, once the app's guard is in place.
+        showLabelsAsPlainText(*qApp);
+        QWidget screen;
+        auto* label = new QLabel(hostileTitle, &screen);
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Title"), hostileTitle, QMessageBox::Ok,
+                        &screen);
+        box.setInformativeText(hostileTitle);
+        screen.show();
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&screen));
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+        const QList<QLabel*> inBox = labelsShowing(box, hostileTitle);
+        QCOMPARE(inBox.size(), 2);
+        for (QLabel* shown : inBox)
+            QCOMPARE(shown->textFormat(), Qt::PlainText);
     }
 };
 
