@@ -248,7 +248,7 @@ ATSVersionSection::ATSVersionSection(ResumePtr resume, AIServices ai, Appearance
     m_postingHeading->setFont(systemFont(subheadlinePoints, QFont::DemiBold));
     m_bodyLayout->addWidget(m_postingHeading);
 
-    m_postingEditor = new EditorTextArea(postingMinimumHeight, m_body);
+    m_postingEditor = new EditorTextArea(*m_appearance, postingMinimumHeight, m_body);
     m_postingEditor->setObjectName(QStringLiteral("atsJobPostingEditor"));
     m_postingEditor->setAccessibleName(QStringLiteral("Job posting"));
     m_postingEditor->setAccessibleDescription(

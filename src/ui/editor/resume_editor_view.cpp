@@ -55,7 +55,7 @@ ResumeEditorView::ResumeEditorView(const ResumePtr& resume, Services& services, 
     , m_resume(resume)
     , m_services(services)
     , m_context(services.context())
-    , m_appearance(&Appearance::shared()) {
+    , m_appearance(&services.appearance()) {
     setObjectName(QStringLiteral("resumeEditorView"));
     m_background = new ThemedBackground(m_services.settings(), *m_appearance, this);
     m_background->setOrbScale(1.15);
@@ -118,14 +118,15 @@ ResumeEditorView::~ResumeEditorView() = default;
 void ResumeEditorView::buildSections() {
     for (const EditorSection section : sectionOrder)
         m_slots.insert(section, nullptr);
-    setSectionWidget(EditorSection::basicInfo, makeBasicInfoCard(m_resume));
+    setSectionWidget(EditorSection::basicInfo, makeBasicInfoCard(m_resume, *m_appearance));
     setSectionWidget(EditorSection::summary, makeSummaryCard(m_resume, m_services));
     setSectionWidget(EditorSection::atsVersion, makeATSVersionCard(m_resume, m_services));
     m_experienceSection = new ExperienceSection(*this);
     setSectionWidget(EditorSection::experience, m_experienceSection);
     m_educationSection = new EducationSection(*this);
     setSectionWidget(EditorSection::education, m_educationSection);
-    setSectionWidget(EditorSection::fontStyle, makeFontStyleCard(m_resume, [this] { openFontPicker(); }));
+    setSectionWidget(EditorSection::fontStyle,
+                     makeFontStyleCard(m_resume, *m_appearance, [this] { openFontPicker(); }));
 }
 
 QWidget* ResumeEditorView::sectionWidget(EditorSection section) const {
@@ -162,6 +163,8 @@ void ResumeEditorView::updateNavigationTitle() {
 }
 
 void ResumeEditorView::applyScheme() {
+    // The screen follows the scheme even where the desktop palette does not.
+    applySchemePalette(this, m_appearance->isLight());
     QPalette pal = m_titleLabel->palette();
     pal.setColor(QPalette::WindowText, schemeColors::primaryLabel(m_appearance->isLight()));
     m_titleLabel->setPalette(pal);
@@ -404,7 +407,7 @@ void ResumeEditorView::openEducation(const EducationPtr& entry) {
     if (!entry || m_educationSheet)
         return;
     m_editingEducation = entry;
-    auto* sheet = new EducationEditor(entry, this);
+    auto* sheet = new EducationEditor(entry, m_services, this);
     sheet->setAttribute(Qt::WA_DeleteOnClose);
     m_educationSheet = sheet;
     connect(sheet, &EducationEditor::committed, this, &ResumeEditorView::commitEducation);
@@ -482,7 +485,7 @@ void ResumeEditorView::openFontPicker() {
         m_fontPicker->raise();
         return;
     }
-    auto* picker = new FontPickerView(m_resume->fontName(), this);
+    auto* picker = new FontPickerView(m_services, m_resume->fontName(), this);
     picker->setAttribute(Qt::WA_DeleteOnClose);
     m_fontPicker = picker;
     connect(picker, &QDialog::finished, this, [this] { m_fontPicker = nullptr; });
@@ -500,7 +503,8 @@ void ResumeEditorView::openHelp() {
         m_helpSheet->raise();
         return;
     }
-    HelpSheetContainer* sheet = makeEditorHelpSheet(QStringLiteral("Editor Help"), editorHelpContent(), this);
+    HelpSheetContainer* sheet =
+        makeEditorHelpSheet(*m_appearance, QStringLiteral("Editor Help"), editorHelpContent(), this);
     sheet->setObjectName(QStringLiteral("editorHelpSheet"));
     sheet->setWindowModality(Qt::WindowModal);
     m_helpSheet = sheet;

@@ -68,6 +68,8 @@ public:
     ~ResumeEditorView() override;
 
     const ResumePtr& resume() const { return m_resume; }
+    Services& services() const { return m_services; }
+    Appearance& appearance() const { return *m_appearance; }
     // The résumé's full name, or its title when the name is empty.
     QString navigationTitle() const;
     Metrics metrics() const { return m_metrics; }

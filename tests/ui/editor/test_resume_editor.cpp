@@ -118,10 +118,7 @@ class ResumeEditorTest : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        Appearance::shared().setReduceMotionOverride(true);
-        QDir().mkpath(QDir::tempPath());
-    }
+    void initTestCase() { QDir().mkpath(QDir::tempPath()); }
 
     void init() { m_services = Services::forTesting(QDir::tempPath() + QStringLiteral("/editor.ini")); }
     void cleanup() { m_services.reset(); }
@@ -189,7 +186,7 @@ private slots:
         QCOMPARE(EditorTextArea::fontSizeForWidth(300), 16.0);
         QCOMPARE(EditorTextArea::fontSizeForWidth(907.5), 18.0);
         QCOMPARE(EditorTextArea::fontSizeForWidth(2000), 20.0);
-        EditorTextArea area(120);
+        EditorTextArea area(m_services->appearance(), 120);
         area.show();
         QVERIFY(area.sizeHint().height() >= 120); // empty text keeps the box at its minimum
         area.setPlainText(QString(40, QLatin1Char('\n')));
