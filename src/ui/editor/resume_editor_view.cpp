@@ -16,6 +16,7 @@
 #include "help/help_sheet_container.h"
 #include "platform/appearance.h"
 #include "platform/services.h"
+#include "store/model_context.h"
 #include "theme/responsive_environment.h"
 #include "theme/responsive_layout.h"
 #include "theme/scheme_colors.h"
@@ -108,6 +109,13 @@ ResumeEditorView::ResumeEditorView(const ResumePtr& resume, Services& services, 
             updateNavigationTitle();
     });
     connect(m_appearance, &Appearance::changed, this, &ResumeEditorView::applyScheme);
+    // Entries saved for the first time (by any save) now carry their store identity.
+    connect(&m_context, &ModelContext::didSave, this, [this] {
+        if (m_experienceSection)
+            m_experienceSection->refreshRows();
+        if (m_educationSection)
+            m_educationSection->refreshRows();
+    });
     updateNavigationTitle();
     applyScheme();
     applyMetrics();
@@ -205,17 +213,20 @@ void ResumeEditorView::hideEvent(QHideEvent* event) {
         saveResume();
 }
 
+void ResumeEditorView::applyBackgroundShape(BackgroundShapeType shape) {
+    m_services.settings().setBackgroundShapeRaw(rawValue(shape));
+}
+
+void ResumeEditorView::applyColorTheme(BackgroundColorTheme theme) {
+    m_services.settings().setColorThemeRaw(rawValue(theme));
+}
+
 // --- Save -------------------------------------------------------------------------------------
 
 void ResumeEditorView::saveResume() {
     if (m_resume->isDeleted())
         return;
     quillora::saveResume(*m_resume, m_context);
-    // Entries saved for the first time now carry their store identity.
-    if (m_experienceSection)
-        m_experienceSection->refreshRows();
-    if (m_educationSection)
-        m_educationSection->refreshRows();
 }
 
 void ResumeEditorView::saveOnBackground() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/resume.h"
+#include "output/background_theme.h"
 
 #include <QHash>
 #include <QPointer>
@@ -78,6 +79,11 @@ public:
     void saveResume();
     // The scene went to the background: saves.
     void saveOnBackground();
+
+    // The page background of exported PDFs: the choice is stored in the settings under its
+    // case name.
+    void applyBackgroundShape(BackgroundShapeType shape);
+    void applyColorTheme(BackgroundColorTheme theme);
 
     // The card standing in one place of the section order (null for a place still empty).
     QWidget* sectionWidget(EditorSection section) const;

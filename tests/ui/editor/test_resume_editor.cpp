@@ -159,6 +159,15 @@ private slots:
         QCOMPARE(resume->titleEducation(), std::nullopt);
     }
 
+    void pageBackgroundChoicesAreStoredByCaseName() {
+        auto resume = insertResume();
+        ResumeEditorView view(resume, *m_services);
+        view.applyBackgroundShape(BackgroundShapeType::dotGrid);
+        view.applyColorTheme(BackgroundColorTheme::neon);
+        QCOMPARE(m_services->settings().backgroundShapeRaw(), QStringLiteral("dotGrid"));
+        QCOMPARE(m_services->settings().colorThemeRaw(), QStringLiteral("neon"));
+    }
+
     void navigationTitleAndWidthRules() {
         auto resume = insertResume();
         ResumeEditorView view(resume, *m_services);
@@ -235,6 +244,39 @@ private slots:
             editor->fontPicker()->close();
             QVERIFY(services->context().hasChanges()); // typing never waited on the store
 
+            // Entries: a new one committed by Save, then edited in place; its details and the
+            // education fields reach the store with the background save.
+            QTest::mouseClick(child<QAbstractButton>(editor, QStringLiteral("addExperienceButton")),
+                              Qt::LeftButton);
+            QTest::keyClicks(
+                child<QLineEdit>(editor->experienceSheet(), QStringLiteral("experienceRoleField")),
+                QStringLiteral("Designer"));
+            QTest::mouseClick(
+                child<QAbstractButton>(editor->experienceSheet(), QStringLiteral("saveExperienceButton")),
+                Qt::LeftButton);
+            editor->openExperience(resume->experienceItems().first());
+            ExperienceEditor* sheet = editor->experienceSheet();
+            QTest::keyClicks(child<QLineEdit>(sheet, QStringLiteral("experienceCompanyField")),
+                             QStringLiteral("Acme"));
+            QTest::keyClicks(child<QLineEdit>(sheet, QStringLiteral("experienceStartDateField")),
+                             QStringLiteral("2019"));
+            QTest::keyClicks(child<QLineEdit>(sheet, QStringLiteral("experienceEndDateField")),
+                             QStringLiteral("Now"));
+            QTest::keyClicks(child<QPlainTextEdit>(sheet, QStringLiteral("experienceAITextEditor")),
+                             QStringLiteral("Led the redesign."));
+            sheet->close();
+            QTest::mouseClick(child<QAbstractButton>(editor, QStringLiteral("addEducationButton")),
+                              Qt::LeftButton);
+            EducationEditor* school = editor->educationSheet();
+            QTest::keyClicks(child<QLineEdit>(school, QStringLiteral("educationSchoolField")),
+                             QStringLiteral("RISD"));
+            QTest::keyClicks(child<QLineEdit>(school, QStringLiteral("educationDegreeField")),
+                             QStringLiteral("BFA"));
+            QTest::keyClicks(child<QLineEdit>(school, QStringLiteral("educationYearField")),
+                             QStringLiteral("2015"));
+            QTest::mouseClick(child<QAbstractButton>(school, QStringLiteral("saveEducationButton")),
+                              Qt::LeftButton);
+
             window.enterBackground();
             QVERIFY(!services->context().hasChanges());
             QVERIFY(resume->lastEdited() > before); // stamped by the editor's save
@@ -249,6 +291,15 @@ private slots:
         QCOMPARE(stored->contactInfo(), QStringLiteral("ann@example.com"));
         QCOMPARE(stored->summary(), QStringLiteral("Calm and useful."));
         QCOMPARE(stored->fontName(), QStringLiteral("Lora-Regular"));
+        QCOMPARE(stored->experienceItems().size(), 1);
+        const ExperiencePtr job = stored->experienceItems().first();
+        QCOMPARE(QStringList({job->role(), job->company(), job->startDate(), job->endDate(), job->details()}),
+                 QStringList({QStringLiteral("Designer"), QStringLiteral("Acme"), QStringLiteral("2019"),
+                              QStringLiteral("Now"), QStringLiteral("Led the redesign.")}));
+        QCOMPARE(stored->educationItems().size(), 1);
+        const EducationPtr degree = stored->educationItems().first();
+        QCOMPARE(QStringList({degree->school(), degree->degree(), degree->year()}),
+                 QStringList({QStringLiteral("RISD"), QStringLiteral("BFA"), QStringLiteral("2015")}));
     }
 
     void leavingTheEditorSavesWhatWasTyped() {
