@@ -423,7 +423,11 @@ void ATSVersionSection::refresh() {
                                   : (m_ai.settings && !m_ai.settings->openAIAPIKey().trimmed().isEmpty())
                                       ? QStringLiteral("ATS with OpenAI")
                                       : QStringLiteral("ATS with Apple AI");
-    m_generateLabel->setTitle(generateTitle);
+    if (m_generateLabel->title() != generateTitle) {
+        m_generateLabel->setTitle(generateTitle);
+        // The capsule's size follows its label.
+        m_generateButton->updateGeometry();
+    }
     m_generateLabel->setBusy(m_isGeneratingATSVersion);
     m_generateButton->setAccessibleName(generateTitle);
     m_generateButton->setEnabled(!m_isGeneratingATSVersion && !m_resume->atsJobPosting().trimmed().isEmpty());
@@ -435,7 +439,9 @@ void ATSVersionSection::refresh() {
     if (generated) {
         const QLocale locale;
         const QDateTime local = generated->toLocalTime();
-        const QString time = locale.toString(local.time(), QLocale::ShortFormat);
+        QString timeFormat = locale.timeFormat(QLocale::ShortFormat);
+        timeFormat.remove(QStringLiteral(":ss"));
+        const QString time = locale.toString(local.time(), timeFormat);
         m_lastGenerated->setText(QStringLiteral("ATS optimized ") +
                                  locale.toString(local.date(), QStringLiteral("MMM d, yyyy")) +
                                  QStringLiteral(", ") + time);
