@@ -128,14 +128,15 @@ private slots:
         ResumeEditorView view(resume, *m_services);
         const QStringList cards{QStringLiteral("basicInfoCard"),    QStringLiteral("summaryCard"),
                                 QStringLiteral("atsVersionCard"),   QStringLiteral("experienceSection"),
-                                QStringLiteral("educationSection"), QStringLiteral("fontStyleCard")};
+                                QStringLiteral("educationSection"), QStringLiteral("fontStyleCard"),
+                                QStringLiteral("actionsStyleCard")};
         QWidget* column = child(&view, QStringLiteral("editorSections"));
         QStringList shown;
         for (int i = 0; i < column->layout()->count(); ++i)
             shown << column->layout()->itemAt(i)->widget()->objectName();
         QCOMPARE(shown, cards);
-        for (EditorSection empty : {EditorSection::coverLetter, EditorSection::skills,
-                                    EditorSection::portfolio, EditorSection::actionsAndStyle})
+        for (EditorSection empty :
+             {EditorSection::coverLetter, EditorSection::skills, EditorSection::portfolio})
             QVERIFY(!view.sectionWidget(empty));
         // A later card fills its own place in the order.
         auto* skills = new QWidget;
@@ -152,7 +153,8 @@ private slots:
             titles << card->title();
         QCOMPARE(titles, (QStringList{QStringLiteral("Basic Info"), QStringLiteral("Summary"),
                                       QStringLiteral("ATS Version"), QStringLiteral("Experience"),
-                                      QStringLiteral("Education"), QStringLiteral("Font Style")}));
+                                      QStringLiteral("Education"), QStringLiteral("Font Style"),
+                                      QStringLiteral("Actions & Style")}));
         custom.saveResume();
         QCOMPARE(resume->titleSummary(), std::optional<QString>(QStringLiteral("Profile")));
         QCOMPARE(resume->titleExperience(), std::optional<QString>(QStringLiteral("Work")));
