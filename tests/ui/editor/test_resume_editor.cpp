@@ -129,8 +129,9 @@ private slots:
     void sectionsStandInTheirOrderWithEmptyPlacesForLaterCards() {
         auto resume = insertResume();
         ResumeEditorView view(resume, *m_services);
-        const QStringList cards{QStringLiteral("basicInfoCard"), QStringLiteral("summaryCard"),
-                                QStringLiteral("experienceSection"), QStringLiteral("educationSection"),
+        const QStringList cards{QStringLiteral("basicInfoCard"),    QStringLiteral("summaryCard"),
+                                QStringLiteral("coverLetterCard"),  QStringLiteral("experienceSection"),
+                                QStringLiteral("educationSection"), QStringLiteral("skillsCard"),
                                 QStringLiteral("fontStyleCard")};
         QWidget* column = child(&view, QStringLiteral("editorSections"));
         QStringList shown;
@@ -138,14 +139,13 @@ private slots:
             shown << column->layout()->itemAt(i)->widget()->objectName();
         QCOMPARE(shown, cards);
         for (EditorSection empty :
-             {EditorSection::coverLetter, EditorSection::atsVersion, EditorSection::skills,
-              EditorSection::portfolio, EditorSection::actionsAndStyle})
+             {EditorSection::atsVersion, EditorSection::portfolio, EditorSection::actionsAndStyle})
             QVERIFY(!view.sectionWidget(empty));
         // A later card fills its own place in the order.
-        auto* skills = new QWidget;
-        skills->setObjectName(QStringLiteral("skillsCard"));
-        view.setSectionWidget(EditorSection::skills, skills);
-        QCOMPARE(column->layout()->itemAt(4)->widget(), skills);
+        auto* portfolio = new QWidget;
+        portfolio->setObjectName(QStringLiteral("portfolioCard"));
+        view.setSectionWidget(EditorSection::portfolio, portfolio);
+        QCOMPARE(column->layout()->itemAt(7)->widget(), portfolio);
 
         // The cards keep their own titles whatever custom section titles the résumé holds.
         resume->setTitleSummary(QStringLiteral("Profile"));
@@ -155,7 +155,8 @@ private slots:
         for (auto* card : custom.findChildren<EditorSectionCard*>())
             titles << card->title();
         QCOMPARE(titles, (QStringList{QStringLiteral("Basic Info"), QStringLiteral("Summary"),
-                                      QStringLiteral("Experience"), QStringLiteral("Education"),
+                                      QStringLiteral("Cover Letter"), QStringLiteral("Experience"),
+                                      QStringLiteral("Education"), QStringLiteral("Skills"),
                                       QStringLiteral("Font Style")}));
         custom.saveResume();
         QCOMPARE(resume->titleSummary(), std::optional<QString>(QStringLiteral("Profile")));
