@@ -12,6 +12,9 @@
 #include "controls/gradient_picker.h"
 #include "controls/sparkle_button_label.h"
 #include "controls/symbol_icon.h"
+#include "editor/entry_editors.h"
+#include "editor/font_picker_view.h"
+#include "editor/resume_editor_view.h"
 #include "help/help_sheet_container.h"
 #include "help/help_window.h"
 #include "help/picker_help_sheet.h"
@@ -99,6 +102,49 @@ QWidget* controlsSheet(Services& services, bool light) {
     return backdrop;
 }
 
+// The editor of a résumé with entries, at a narrow and a wide size, and its sheets.
+bool renderEditor(Services& services, const QString& folder, const QString& suffix) {
+    ResumePtr resume = makeNewResume();
+    resume->setTitle(QStringLiteral("Product Designer"));
+    resume->setFullName(QStringLiteral("Avery Lindqvist"));
+    resume->setContactInfo(QStringLiteral("avery@example.com · +46 70 123 45 67"));
+    resume->setSummary(QStringLiteral("Designer of calm, useful tools for people who make things."));
+    resume->setExperienceItems(
+        {std::make_shared<Experience>(QStringLiteral("Design Lead"), QStringLiteral("Northwind"),
+                                      QStringLiteral("2021"), QStringLiteral("Present"),
+                                      QStringLiteral("Led a team of six."), 0),
+         std::make_shared<Experience>(QStringLiteral("Product Designer"), QStringLiteral("Contoso"),
+                                      QStringLiteral("2017"), QStringLiteral("2021"),
+                                      QStringLiteral("Shipped the mobile app."), 1)});
+    resume->setEducationItems({std::make_shared<Education>(QStringLiteral("Konstfack"), QStringLiteral("MFA"),
+                                                           QStringLiteral("2016"), 0)});
+    services.context().insert(resume);
+    bool ok = true;
+    ResumeEditorView editor(resume, services);
+    for (const QSize size : {QSize(420, 760), QSize(1200, 900)}) {
+        editor.resize(size);
+        ok &= save(editor, folder, QStringLiteral("editor-%1").arg(size.width()) + suffix);
+    }
+    editor.resize(900, 800);
+    editor.show();
+    editor.openExperience(resume->experienceItems().first());
+    ok &= save(*editor.experienceSheet(), folder, QStringLiteral("editor-experience-sheet") + suffix);
+    editor.experienceSheet()->reject();
+    editor.openEducation(resume->educationItems().first());
+    ok &= save(*editor.educationSheet(), folder, QStringLiteral("editor-education-sheet") + suffix);
+    editor.educationSheet()->reject();
+    editor.openFontPicker();
+    ok &= save(*editor.fontPicker(), folder, QStringLiteral("editor-font-picker") + suffix);
+    editor.fontPicker()->reject();
+    editor.openHelp();
+    ok &= save(*editor.helpSheet(), folder, QStringLiteral("editor-help") + suffix);
+    editor.helpSheet()->reject();
+    editor.hide();
+    services.context().deleteRecord(resume);
+    (void)services.context().save();
+    return ok;
+}
+
 bool renderScheme(Services& services, const QString& folder, bool light) {
     services.appearance().setLightOverride(light);
     const QString suffix = light ? QStringLiteral("-light") : QStringLiteral("-dark");
@@ -146,6 +192,8 @@ bool renderScheme(Services& services, const QString& folder, bool light) {
 
     std::unique_ptr<QWidget> controls(controlsSheet(services, light));
     ok &= save(*controls, folder, QStringLiteral("controls") + suffix);
+
+    ok &= renderEditor(services, folder, suffix);
     return ok;
 }
 

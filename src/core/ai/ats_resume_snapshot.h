@@ -18,6 +18,9 @@ struct ATSResumeSnapshot final {
     QStringList skills;
     QList<ExperiencePtr> experience;
     QList<EducationPtr> education;
+
+    // The skills trimmed, blank ones left out, one per line (no trailing line break).
+    QString skillsText() const;
 };
 
 } // namespace quillora

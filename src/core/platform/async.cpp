@@ -4,6 +4,9 @@
 #include "platform/log.h"
 
 #include <QNetworkReply>
+#include <QStringBuilder>
+
+#include <memory>
 
 namespace quillora {
 
@@ -43,15 +46,24 @@ void async_detail::postToUiThread(std::function<void()> fn) {
 
 void whenReplyFinished(QNetworkReply* reply, ResultReceiver receiver,
                        std::function<void(QNetworkReply& reply)> handle) {
+    // A widget announces its destruction while guarded pointers to it still hold, and the abort
+    // finishes the reply at once: remember that the screen is going so nothing reaches it.
+    auto closing = std::make_shared<bool>(false);
     if (QObject* context = receiver.context()) {
-        QObject::connect(context, &QObject::destroyed, reply, [reply] {
+        QObject::connect(context, &QObject::destroyed, reply, [reply, closing] {
+            *closing = true;
             if (reply->isRunning())
                 reply->abort();
         });
     }
     QObject::connect(reply, &QNetworkReply::finished, reply,
-                     [reply, receiver = std::move(receiver), handle = std::move(handle)] {
+                     [reply, closing, receiver = std::move(receiver), handle = std::move(handle)] {
                          reply->deleteLater();
+                         if (*closing) {
+                             logLine(QStringLiteral("⏭️ ") % receiver.what() %
+                                     QStringLiteral(" result dropped: its screen was closed"));
+                             return;
+                         }
                          if (receiver.accepts())
                              handle(*reply);
                      });

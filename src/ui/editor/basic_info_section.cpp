@@ -6,6 +6,7 @@
 #include "editor/refinable_text_editor_factory.h"
 #include "editor/resume_editor_text.h"
 #include "platform/appearance.h"
+#include "platform/services.h"
 #include "theme/scheme_colors.h"
 
 #include <QLineEdit>
@@ -17,12 +18,12 @@ namespace quillora {
 namespace {
 
 // The card ink follows the scheme; so does each card's accent.
-EditorSectionCard* makeInkCard(const QString& icon, const QString& title, const QString& subtitle,
-                               QWidget* content) {
-    auto* card = new EditorSectionCard(Appearance::shared(), icon, title, subtitle,
-                                       cardInk(Appearance::shared().isLight()), content);
-    QObject::connect(&Appearance::shared(), &Appearance::changed, card,
-                     [card] { card->setAccent(cardInk(Appearance::shared().isLight())); });
+EditorSectionCard* makeInkCard(Appearance& appearance, const QString& icon, const QString& title,
+                               const QString& subtitle, QWidget* content) {
+    auto* card =
+        new EditorSectionCard(appearance, icon, title, subtitle, cardInk(appearance.isLight()), content);
+    QObject::connect(&appearance, &Appearance::changed, card,
+                     [card, &appearance] { card->setAccent(cardInk(appearance.isLight())); });
     return card;
 }
 
@@ -32,7 +33,7 @@ QColor basicInfoDividerColor(bool light) {
 
 } // namespace
 
-EditorSectionCard* makeBasicInfoCard(const ResumePtr& resume) {
+EditorSectionCard* makeBasicInfoCard(const ResumePtr& resume, Appearance& appearance) {
     auto* content = new QWidget;
     auto* layout = new QVBoxLayout(content);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -50,20 +51,21 @@ EditorSectionCard* makeBasicInfoCard(const ResumePtr& resume) {
     bool first = true;
     for (const Field& f : fields) {
         if (!first)
-            layout->addWidget(new EditorDivider(basicInfoDividerColor, content));
+            layout->addWidget(new EditorDivider(appearance, basicInfoDividerColor, content));
         first = false;
         auto* field = new QLineEdit(content);
         field->setObjectName(QString::fromLatin1(f.identifier));
         field->setPlaceholderText(QString::fromLatin1(f.placeholder));
         field->setAccessibleName(QString::fromLatin1(f.placeholder));
-        styleInlineField(field, 16);
+        styleInlineField(field, 16, appearance);
         bindField(field, resume, f.property);
         field->setCursorPosition(0); // a long value shows its beginning
         layout->addWidget(field);
     }
     // Contact details are typed as they are: no automatic capitals (the desktop adds none).
-    auto* card = makeInkCard(QStringLiteral("person.text.rectangle"), QStringLiteral("Basic Info"),
-                             QStringLiteral("Who you are and how to reach you"), content);
+    auto* card =
+        makeInkCard(appearance, QStringLiteral("person.text.rectangle"), QStringLiteral("Basic Info"),
+                    QStringLiteral("Who you are and how to reach you"), content);
     card->setObjectName(QStringLiteral("basicInfoCard"));
     return card;
 }
@@ -84,8 +86,9 @@ EditorSectionCard* makeSummaryCard(const ResumePtr& resume, Services& services) 
                                                         summaryContext, resumeContext, resume, nullptr);
     editor.widget->setObjectName(QStringLiteral("summaryEditor"));
     bindField(editor.textEdit, resume, Resume::Summary);
-    auto* card = makeInkCard(QStringLiteral("text.alignleft"), QStringLiteral("Summary"),
-                             QStringLiteral("Introduce yourself in one strong paragraph"), editor.widget);
+    auto* card =
+        makeInkCard(services.appearance(), QStringLiteral("text.alignleft"), QStringLiteral("Summary"),
+                    QStringLiteral("Introduce yourself in one strong paragraph"), editor.widget);
     card->setObjectName(QStringLiteral("summaryCard"));
     return card;
 }

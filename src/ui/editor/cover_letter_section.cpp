@@ -69,7 +69,7 @@ CoverLetterSection::CoverLetterSection(ResumePtr resume, AIServices ai, Appearan
     m_postingHeading =
         makeHeading(QStringLiteral("Job Posting"), QStringLiteral("coverLetterJobPostingHeading"), m_body);
     postingGroup->addWidget(m_postingHeading);
-    m_posting = new EditorTextArea(100, m_body);
+    m_posting = new EditorTextArea(appearance, 100, m_body);
     m_posting->setObjectName(QStringLiteral("coverLetterJobPostingEditor"));
     m_posting->setAccessibleName(QStringLiteral("Cover letter job posting"));
     bindField(m_posting, m_resume, Resume::CoverLetterJobPosting);
@@ -104,7 +104,7 @@ CoverLetterSection::CoverLetterSection(ResumePtr resume, AIServices ai, Appearan
     m_letterHeading =
         makeHeading(QStringLiteral("Cover Letter Text"), QStringLiteral("coverLetterTextHeading"), m_body);
     letterGroup->addWidget(m_letterHeading);
-    m_letter = new EditorTextArea(160, m_body);
+    m_letter = new EditorTextArea(appearance, 160, m_body);
     m_letter->setObjectName(QStringLiteral("coverLetterTextEditor"));
     m_letter->setAccessibleName(QStringLiteral("Cover letter text"));
     bindField(m_letter, m_resume, Resume::CoverLetterText);
@@ -192,8 +192,7 @@ void CoverLetterSection::applyScheme() {
 
 EditorSectionCard* makeCoverLetterCard(const ResumePtr& resume, Services& services,
                                        std::function<void()> save) {
-    // The editor's cards follow the app-wide look.
-    Appearance& appearance = Appearance::shared();
+    Appearance& appearance = services.appearance();
     auto* section = new CoverLetterSection(resume, AIServices::from(services), appearance, std::move(save));
     auto* card = new EditorSectionCard(
         appearance, QStringLiteral("envelope.fill"), QStringLiteral("Cover Letter"),

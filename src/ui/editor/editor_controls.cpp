@@ -14,10 +14,10 @@ QColor cardInk(bool light) {
     return schemeColors::ink(light);
 }
 
-EditorDivider::EditorDivider(std::function<QColor(bool light)> color, QWidget* parent)
+EditorDivider::EditorDivider(Appearance& appearance, std::function<QColor(bool light)> color, QWidget* parent)
     : QWidget(parent)
     , m_color(std::move(color))
-    , m_appearance(&Appearance::shared()) {
+    , m_appearance(&appearance) {
     setFixedHeight(1);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -31,11 +31,12 @@ void EditorDivider::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), m_color(m_appearance->isLight()));
 }
 
-SymbolTextButton::SymbolTextButton(const QString& symbol, const QString& title, QWidget* parent)
+SymbolTextButton::SymbolTextButton(Appearance& appearance, const QString& symbol, const QString& title,
+                                   QWidget* parent)
     : QAbstractButton(parent)
     , m_symbol(symbol)
     , m_titleColor(cardInk)
-    , m_appearance(&Appearance::shared()) {
+    , m_appearance(&appearance) {
     setText(title);
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::StrongFocus);
@@ -123,13 +124,13 @@ void SymbolTextButton::paintEvent(QPaintEvent*) {
     }
 }
 
-SymbolIconButton::SymbolIconButton(const QString& symbol, std::function<QColor(bool)> color, int side,
-                                   QWidget* parent)
+SymbolIconButton::SymbolIconButton(Appearance& appearance, const QString& symbol,
+                                   std::function<QColor(bool)> color, int side, QWidget* parent)
     : QAbstractButton(parent)
     , m_symbol(symbol)
     , m_color(std::move(color))
     , m_side(side)
-    , m_appearance(&Appearance::shared()) {
+    , m_appearance(&appearance) {
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::StrongFocus);
     setFixedSize(sizeHint());
@@ -156,11 +157,11 @@ void SymbolIconButton::paintEvent(QPaintEvent*) {
     }
 }
 
-void styleInlineField(QLineEdit* field, qreal points) {
+void styleInlineField(QLineEdit* field, qreal points, Appearance& appearance) {
     field->setFrame(false);
     field->setFont(systemFont(points));
-    const auto apply = [field] {
-        const bool light = Appearance::shared().isLight();
+    const auto apply = [field, &appearance] {
+        const bool light = appearance.isLight();
         const QColor ink = cardInk(light);
         field->setStyleSheet(
             QStringLiteral("QLineEdit { background: transparent; border: none; padding: 6px 0; "
@@ -175,7 +176,7 @@ void styleInlineField(QLineEdit* field, qreal points) {
         field->setPalette(pal);
     };
     apply();
-    QObject::connect(&Appearance::shared(), &Appearance::changed, field, apply);
+    QObject::connect(&appearance, &Appearance::changed, field, apply);
 }
 
 } // namespace quillora

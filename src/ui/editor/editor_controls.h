@@ -19,7 +19,7 @@ class EditorDivider final : public QWidget {
 
 public:
     // color(light) gives the rule's colour for the scheme.
-    EditorDivider(std::function<QColor(bool light)> color, QWidget* parent = nullptr);
+    EditorDivider(Appearance& appearance, std::function<QColor(bool light)> color, QWidget* parent = nullptr);
     ~EditorDivider() override;
 
 protected:
@@ -39,7 +39,8 @@ class SymbolTextButton final : public QAbstractButton {
 public:
     enum class SymbolSide { leading, trailing };
 
-    SymbolTextButton(const QString& symbol, const QString& title, QWidget* parent = nullptr);
+    SymbolTextButton(Appearance& appearance, const QString& symbol, const QString& title,
+                     QWidget* parent = nullptr);
     ~SymbolTextButton() override;
 
     void setSymbol(const QString& symbol);
@@ -78,8 +79,8 @@ class SymbolIconButton final : public QAbstractButton {
     Q_DISABLE_COPY_MOVE(SymbolIconButton)
 
 public:
-    SymbolIconButton(const QString& symbol, std::function<QColor(bool light)> color, int side,
-                     QWidget* parent = nullptr);
+    SymbolIconButton(Appearance& appearance, const QString& symbol, std::function<QColor(bool light)> color,
+                     int side, QWidget* parent = nullptr);
     ~SymbolIconButton() override;
 
     QString symbol() const { return m_symbol; }
@@ -100,6 +101,6 @@ QColor cardInk(bool light);
 
 // Makes a line edit a plain, frameless field in the system font of the given size, its text in
 // the card ink and its placeholder in the secondary colour, following the scheme.
-void styleInlineField(QLineEdit* field, qreal points);
+void styleInlineField(QLineEdit* field, qreal points, Appearance& appearance);
 
 } // namespace quillora

@@ -72,9 +72,9 @@ QList<EditorHelpTopic> fontPickerHelpContent() {
     };
 }
 
-HelpSheetContainer* makeEditorHelpSheet(const QString& title, const QList<EditorHelpTopic>& topics,
-                                        QWidget* opener) {
-    auto* sheet = new HelpSheetContainer(Appearance::shared(), title, opener);
+HelpSheetContainer* makeEditorHelpSheet(Appearance& appearance, const QString& title,
+                                        const QList<EditorHelpTopic>& topics, QWidget* opener) {
+    auto* sheet = new HelpSheetContainer(appearance, title, opener);
     sheet->setAttribute(Qt::WA_DeleteOnClose);
     sheet->setContentFont(namedFont(QStringLiteral("Oswald-Light"), 16));
     for (const EditorHelpTopic& topic : topics) {

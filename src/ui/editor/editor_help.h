@@ -8,6 +8,7 @@ class QWidget;
 
 namespace quillora {
 
+class Appearance;
 class HelpSheetContainer;
 
 // One topic of an editor help sheet: its heading and its bullet rows.
@@ -23,7 +24,7 @@ QList<EditorHelpTopic> fontPickerHelpContent();
 
 // A help sheet over `opener` titled `title` with the topics in order, set in "Oswald-Light" 16
 // with headline headings. It deletes itself when closed.
-HelpSheetContainer* makeEditorHelpSheet(const QString& title, const QList<EditorHelpTopic>& topics,
-                                        QWidget* opener);
+HelpSheetContainer* makeEditorHelpSheet(Appearance& appearance, const QString& title,
+                                        const QList<EditorHelpTopic>& topics, QWidget* opener);
 
 } // namespace quillora

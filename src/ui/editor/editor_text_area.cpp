@@ -20,10 +20,10 @@ qreal EditorTextArea::fontSizeForWidth(qreal width) {
     return 16 + 4 * responsiveScale(width, responsiveSpanCommon);
 }
 
-EditorTextArea::EditorTextArea(qreal minHeight, QWidget* parent)
+EditorTextArea::EditorTextArea(Appearance& appearance, qreal minHeight, QWidget* parent)
     : QPlainTextEdit(parent)
     , m_minHeight(minHeight)
-    , m_appearance(&Appearance::shared()) {
+    , m_appearance(&appearance) {
     setFrameShape(QFrame::NoFrame);
     setViewportMargins(padding, padding, padding, padding);
     viewport()->setAutoFillBackground(false);

@@ -17,7 +17,7 @@ public:
     static constexpr qreal cornerRadius = 14;
     static constexpr int padding = 12;
 
-    explicit EditorTextArea(qreal minHeight, QWidget* parent = nullptr);
+    EditorTextArea(Appearance& appearance, qreal minHeight, QWidget* parent = nullptr);
     ~EditorTextArea() override;
 
     // The font size for the editor's content width.

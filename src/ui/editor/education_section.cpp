@@ -20,10 +20,10 @@ constexpr qreal schoolPoints = 12;
 
 } // namespace
 
-EducationOpenButton::EducationOpenButton(const EducationPtr& entry, QWidget* parent)
+EducationOpenButton::EducationOpenButton(Appearance& appearance, const EducationPtr& entry, QWidget* parent)
     : QAbstractButton(parent)
     , m_entry(entry)
-    , m_appearance(&Appearance::shared()) {
+    , m_appearance(&appearance) {
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::StrongFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
@@ -98,24 +98,25 @@ EducationSection::EducationSection(ResumeEditorView& editor, QWidget* parent)
     m_rowsLayout->setSpacing(8);
     layout->addWidget(m_rowsHost);
     auto* divider = new EditorDivider(
+        m_editor.appearance(),
         [](bool light) { return light ? QColor(60, 60, 67, 74) : QColor(84, 84, 88, 153); }, content);
     layout->addSpacing(4);
     layout->addWidget(divider);
     layout->addSpacing(4);
-    m_add =
-        new SymbolTextButton(QStringLiteral("plus.circle.fill"), QStringLiteral("Add Education"), content);
+    m_add = new SymbolTextButton(m_editor.appearance(), QStringLiteral("plus.circle.fill"),
+                                 QStringLiteral("Add Education"), content);
     m_add->setObjectName(QStringLiteral("addEducationButton"));
     m_add->setAccessibleName(QStringLiteral("Add Education"));
     m_add->setColors([](bool light) { return accentColor(light); });
     connect(m_add, &QAbstractButton::clicked, this, [this] { m_editor.addEducation(); });
     layout->addWidget(m_add, 0, Qt::AlignLeft);
 
-    m_card = new EditorSectionCard(Appearance::shared(), QStringLiteral("graduationcap.fill"),
+    m_card = new EditorSectionCard(m_editor.appearance(), QStringLiteral("graduationcap.fill"),
                                    QStringLiteral("Education"), QStringLiteral("Where you learned and grew"),
-                                   cardInk(Appearance::shared().isLight()), content, this);
+                                   cardInk(m_editor.appearance().isLight()), content, this);
     m_card->setObjectName(QStringLiteral("educationCard"));
-    connect(&Appearance::shared(), &Appearance::changed, m_card,
-            [this] { m_card->setAccent(cardInk(Appearance::shared().isLight())); });
+    connect(&m_editor.appearance(), &Appearance::changed, m_card,
+            [this] { m_card->setAccent(cardInk(m_editor.appearance().isLight())); });
     outer->addWidget(m_card);
 
     connect(editor.resume().get(), &Resume::changed, this, [this](Resume::Property property) {
@@ -133,8 +134,9 @@ EducationSection::Row EducationSection::makeRow(const EducationPtr& entry) {
     auto* layout = new QHBoxLayout(row.widget);
     layout->setContentsMargins(0, 4, 0, 4);
     layout->setSpacing(8);
-    row.open = new EducationOpenButton(entry, row.widget);
-    row.remove = new SymbolIconButton(QStringLiteral("trash"), destructiveColor, 14, row.widget);
+    row.open = new EducationOpenButton(m_editor.appearance(), entry, row.widget);
+    row.remove = new SymbolIconButton(m_editor.appearance(), QStringLiteral("trash"), destructiveColor, 14,
+                                      row.widget);
     row.remove->setAccessibleName(QStringLiteral("Delete education"));
     row.remove->setAccessibleDescription(QStringLiteral("Removes this education entry"));
     layout->addWidget(row.open, 1);

@@ -24,7 +24,7 @@ class EducationOpenButton final : public QAbstractButton {
     Q_DISABLE_COPY_MOVE(EducationOpenButton)
 
 public:
-    explicit EducationOpenButton(const EducationPtr& entry, QWidget* parent = nullptr);
+    EducationOpenButton(Appearance& appearance, const EducationPtr& entry, QWidget* parent = nullptr);
     ~EducationOpenButton() override;
 
     // The title line: the degree, or "New Degree" while it is empty.

@@ -8,6 +8,7 @@
 #include "editor/refinable_text_editor_factory.h"
 #include "help/help_sheet_container.h"
 #include "platform/appearance.h"
+#include "platform/services.h"
 #include "platform/settings.h"
 #include "theme/hex_color.h"
 #include "theme/scheme_colors.h"
@@ -44,9 +45,9 @@ QColor saveLabelColor(bool light) {
 
 // --- EntrySaveButton --------------------------------------------------------------------------
 
-EntrySaveButton::EntrySaveButton(QWidget* parent)
+EntrySaveButton::EntrySaveButton(Appearance& appearance, QWidget* parent)
     : QPushButton(QStringLiteral("Save"), parent)
-    , m_appearance(&Appearance::shared()) {
+    , m_appearance(&appearance) {
     setCursor(Qt::PointingHandCursor);
     setFont(systemFont(16, QFont::DemiBold));
     setMaximumWidth(100);
@@ -82,12 +83,14 @@ void EntrySaveButton::paintEvent(QPaintEvent*) {
 
 // --- EntryEditorSheet -------------------------------------------------------------------------
 
-EntryEditorSheet::EntryEditorSheet(const QString& title, const QString& helpTitle, QWidget* parent)
+EntryEditorSheet::EntryEditorSheet(Services& services, const QString& title, const QString& helpTitle,
+                                   QWidget* parent)
     : QDialog(parent)
     , m_title(title)
     , m_helpTitle(helpTitle)
-    , m_appearance(&Appearance::shared())
-    , m_background(new ThemedBackground(Settings::shared(), *m_appearance, this))
+    , m_services(services)
+    , m_appearance(&services.appearance())
+    , m_background(new ThemedBackground(services.settings(), *m_appearance, this))
     , m_scrollArea(new QScrollArea(m_background))
     , m_page(new QWidget)
     , m_pageLayout(new QVBoxLayout(m_page))
@@ -135,8 +138,8 @@ EntryEditorSheet::~EntryEditorSheet() = default;
 
 FrostedCard* EntryEditorSheet::addCard() {
     auto* card = new FrostedCard(22, m_page);
-    const auto style = [card] {
-        const bool light = Appearance::shared().isLight();
+    const auto style = [this, card] {
+        const bool light = m_appearance->isLight();
         card->setLightScheme(light);
         card->setStroke(cardStroke(light), 0.9);
     };
@@ -157,13 +160,13 @@ FrostedCard* EntryEditorSheet::addFieldsCard(const std::shared_ptr<Record>& entr
     QLineEdit* firstField = nullptr;
     for (const FieldSpec& spec : fields) {
         if (!first)
-            layout->addWidget(new EditorDivider(dividerTint, card));
+            layout->addWidget(new EditorDivider(*m_appearance, dividerTint, card));
         first = false;
         auto* field = new QLineEdit(card);
         field->setObjectName(spec.identifier);
         field->setPlaceholderText(spec.title);
         field->setAccessibleName(spec.title);
-        styleInlineField(field, 16);
+        styleInlineField(field, 16, *m_appearance);
         bindField(field, entry, spec.property);
         field->setCursorPosition(0); // a long value shows its beginning
         layout->addWidget(field);
@@ -177,7 +180,7 @@ FrostedCard* EntryEditorSheet::addFieldsCard(const std::shared_ptr<Record>& entr
 }
 
 void EntryEditorSheet::finishLayout(const QString& saveIdentifier) {
-    m_save = new EntrySaveButton(m_page);
+    m_save = new EntrySaveButton(*m_appearance, m_page);
     m_save->setObjectName(saveIdentifier);
     m_save->setDefault(false);
     m_save->setAutoDefault(false);
@@ -206,7 +209,7 @@ void EntryEditorSheet::openHelp() {
         m_help->raise();
         return;
     }
-    m_help = makeEditorHelpSheet(m_helpTitle, helpContent(), this);
+    m_help = makeEditorHelpSheet(*m_appearance, m_helpTitle, helpContent(), this);
     m_help->setObjectName(QStringLiteral("entryHelpSheet"));
     m_helpButton->setPresented(true);
     connect(m_help, &QDialog::finished, this, [this] {
@@ -218,6 +221,8 @@ void EntryEditorSheet::openHelp() {
 }
 
 void EntryEditorSheet::applyScheme() {
+    // The screen follows the scheme even where the desktop palette does not.
+    applySchemePalette(this, m_appearance->isLight());
     const bool light = m_appearance->isLight();
     QPalette pal = m_titleLabel->palette();
     pal.setColor(QPalette::WindowText, schemeColors::primaryLabel(light));
@@ -234,7 +239,7 @@ void EntryEditorSheet::paintEvent(QPaintEvent*) {
 
 ExperienceEditor::ExperienceEditor(const ExperiencePtr& experience, Services& services,
                                    std::shared_ptr<const Record> resume, QWidget* parent)
-    : EntryEditorSheet(QStringLiteral("Edit Experience"), QStringLiteral("Experience Help"), parent)
+    : EntryEditorSheet(services, QStringLiteral("Edit Experience"), QStringLiteral("Experience Help"), parent)
     , m_experience(experience) {
     setObjectName(QStringLiteral("experienceEditorSheet"));
     addFieldsCard(
@@ -252,13 +257,14 @@ ExperienceEditor::ExperienceEditor(const ExperiencePtr& experience, Services& se
     layout->setSpacing(8);
     auto* heading = new QLabel(QStringLiteral("Details"), details);
     heading->setFont(systemFont(17, QFont::DemiBold));
-    const auto inkHeading = [heading] {
+    Appearance& appearance = services.appearance();
+    const auto inkHeading = [heading, &appearance] {
         QPalette pal = heading->palette();
-        pal.setColor(QPalette::WindowText, cardInk(Appearance::shared().isLight()));
+        pal.setColor(QPalette::WindowText, cardInk(appearance.isLight()));
         heading->setPalette(pal);
     };
     inkHeading();
-    connect(&Appearance::shared(), &Appearance::changed, heading, inkHeading);
+    connect(&appearance, &Appearance::changed, heading, inkHeading);
     layout->addWidget(heading);
     RefinableTextField editor = makeRefinableTextEditor(services, SeamlessStarMode::experience, 140, {}, {},
                                                         std::move(resume), details);
@@ -282,8 +288,8 @@ QList<EditorHelpTopic> ExperienceEditor::helpContent() const {
 
 // --- EducationEditor --------------------------------------------------------------------------
 
-EducationEditor::EducationEditor(const EducationPtr& education, QWidget* parent)
-    : EntryEditorSheet(QStringLiteral("Edit Education"), QStringLiteral("Education Help"), parent)
+EducationEditor::EducationEditor(const EducationPtr& education, Services& services, QWidget* parent)
+    : EntryEditorSheet(services, QStringLiteral("Edit Education"), QStringLiteral("Education Help"), parent)
     , m_education(education) {
     setObjectName(QStringLiteral("educationEditorSheet"));
     addFieldsCard(education,

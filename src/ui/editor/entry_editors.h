@@ -31,7 +31,7 @@ class EntrySaveButton final : public QPushButton {
     Q_DISABLE_COPY_MOVE(EntrySaveButton)
 
 public:
-    explicit EntrySaveButton(QWidget* parent = nullptr);
+    explicit EntrySaveButton(Appearance& appearance, QWidget* parent = nullptr);
     ~EntrySaveButton() override;
 
     QSize sizeHint() const override;
@@ -60,7 +60,7 @@ public:
     void openHelp();
 
 protected:
-    EntryEditorSheet(const QString& title, const QString& helpTitle, QWidget* parent);
+    EntryEditorSheet(Services& services, const QString& title, const QString& helpTitle, QWidget* parent);
 
     // A card of fields bound to the entry, with a divider between each two.
     struct FieldSpec {
@@ -84,6 +84,7 @@ private:
 
     QString m_title;
     QString m_helpTitle;
+    Services& m_services;
     Appearance* m_appearance;
     ThemedBackground* m_background;
     QScrollArea* m_scrollArea;
@@ -129,7 +130,7 @@ class EducationEditor final : public EntryEditorSheet {
     Q_DISABLE_COPY_MOVE(EducationEditor)
 
 public:
-    EducationEditor(const EducationPtr& education, QWidget* parent = nullptr);
+    EducationEditor(const EducationPtr& education, Services& services, QWidget* parent = nullptr);
     ~EducationEditor() override;
 
     const EducationPtr& education() const { return m_education; }

@@ -30,10 +30,11 @@ ExperienceRow::ExperienceRow(ResumeEditorView& editor, const ExperiencePtr& entr
     : QWidget(parent)
     , m_editor(editor)
     , m_entry(entry)
-    , m_appearance(&Appearance::shared())
+    , m_appearance(&editor.appearance())
     , m_role(new QLabel(this))
     , m_detail(new QLabel(this))
-    , m_delete(new SymbolIconButton(QStringLiteral("trash"), destructiveColor, 16, this)) {
+    , m_delete(
+          new SymbolIconButton(editor.appearance(), QStringLiteral("trash"), destructiveColor, 16, this)) {
     setAcceptDrops(true);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
@@ -193,19 +194,20 @@ ExperienceSection::ExperienceSection(ResumeEditorView& editor, QWidget* parent)
     layout->addWidget(m_rowsHost);
     layout->addSpacing(6);
     layout->addWidget(new EditorDivider(
+        m_editor.appearance(),
         [](bool light) { return light ? QColor(60, 60, 67, 74) : QColor(84, 84, 88, 153); }, content));
     layout->addSpacing(6);
 
     auto* buttons = new QHBoxLayout;
     buttons->setContentsMargins(0, 0, 0, 0);
-    m_add =
-        new SymbolTextButton(QStringLiteral("plus.circle.fill"), QStringLiteral("Add Experience"), content);
+    m_add = new SymbolTextButton(m_editor.appearance(), QStringLiteral("plus.circle.fill"),
+                                 QStringLiteral("Add Experience"), content);
     m_add->setObjectName(QStringLiteral("addExperienceButton"));
     m_add->setAccessibleName(QStringLiteral("Add Experience"));
     m_add->setColors([](bool light) { return accentColor(light); });
     connect(m_add, &QAbstractButton::clicked, this, [this] { m_editor.addExperience(); });
-    m_reorder =
-        new SymbolTextButton(QStringLiteral("arrow.up.arrow.down"), QStringLiteral("Reorder"), content);
+    m_reorder = new SymbolTextButton(m_editor.appearance(), QStringLiteral("arrow.up.arrow.down"),
+                                     QStringLiteral("Reorder"), content);
     m_reorder->setObjectName(QStringLiteral("reorderExperienceButton"));
     connect(m_reorder, &QAbstractButton::clicked, this, [this] { m_editor.toggleReorderMode(); });
     buttons->addWidget(m_add);
@@ -213,13 +215,13 @@ ExperienceSection::ExperienceSection(ResumeEditorView& editor, QWidget* parent)
     buttons->addWidget(m_reorder);
     layout->addLayout(buttons);
 
-    m_card = new EditorSectionCard(Appearance::shared(), QStringLiteral("briefcase.fill"),
+    m_card = new EditorSectionCard(m_editor.appearance(), QStringLiteral("briefcase.fill"),
                                    QStringLiteral("Experience"),
                                    QStringLiteral("Your roles, impact, and timeline"),
-                                   cardInk(Appearance::shared().isLight()), content, this);
+                                   cardInk(m_editor.appearance().isLight()), content, this);
     m_card->setObjectName(QStringLiteral("experienceCard"));
-    connect(&Appearance::shared(), &Appearance::changed, m_card,
-            [this] { m_card->setAccent(cardInk(Appearance::shared().isLight())); });
+    connect(&m_editor.appearance(), &Appearance::changed, m_card,
+            [this] { m_card->setAccent(cardInk(m_editor.appearance().isLight())); });
     outer->addWidget(m_card);
 
     connect(editor.resume().get(), &Resume::changed, this, [this](Resume::Property property) {

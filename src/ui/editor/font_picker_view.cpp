@@ -7,6 +7,7 @@
 #include "editor/editor_help.h"
 #include "help/help_sheet_container.h"
 #include "platform/appearance.h"
+#include "platform/services.h"
 #include "platform/settings.h"
 #include "theme/hex_color.h"
 #include "theme/responsive_layout.h"
@@ -24,11 +25,11 @@ namespace quillora {
 
 // --- FontOptionRow ----------------------------------------------------------------------------
 
-FontOptionRow::FontOptionRow(const FontOption& option, QWidget* parent)
+FontOptionRow::FontOptionRow(Appearance& appearance, const FontOption& option, QWidget* parent)
     : QAbstractButton(parent)
     , m_option(option)
     , m_font(namedFont(option.fontName, labelSize))
-    , m_appearance(&Appearance::shared()) {
+    , m_appearance(&appearance) {
     setObjectName(fontOptionIdentifier(option.fontName));
     setAccessibleName(option.label);
     setAccessibleDescription(QStringLiteral("Applies this font to the resume"));
@@ -94,11 +95,11 @@ FontPickerView::Metrics FontPickerView::metricsForWidth(qreal width) {
                    16 + 28 * responsiveScale(width, responsiveSpanCommon)};
 }
 
-FontPickerView::FontPickerView(const QString& selectedFont, QWidget* parent)
+FontPickerView::FontPickerView(Services& services, const QString& selectedFont, QWidget* parent)
     : QDialog(parent)
     , m_selectedFont(selectedFont)
-    , m_appearance(&Appearance::shared())
-    , m_background(new ThemedBackground(Settings::shared(), *m_appearance, this))
+    , m_appearance(&services.appearance())
+    , m_background(new ThemedBackground(services.settings(), *m_appearance, this))
     , m_scrollArea(new QScrollArea(m_background))
     , m_page(new QWidget)
     , m_pageLayout(new QVBoxLayout(m_page))
@@ -143,7 +144,7 @@ FontPickerView::FontPickerView(const QString& selectedFont, QWidget* parent)
     listLayout->setContentsMargins(0, 10, 0, 10);
     listLayout->setSpacing(rowSpacing);
     for (const FontOption& option : fontPickerFonts()) {
-        auto* row = new FontOptionRow(option, m_list);
+        auto* row = new FontOptionRow(*m_appearance, option, m_list);
         row->setSelectedFont(option.fontName == m_selectedFont);
         connect(row, &QAbstractButton::clicked, this, [this, name = option.fontName] {
             setSelectedFont(name);
@@ -183,7 +184,8 @@ void FontPickerView::openHelp() {
         m_help->raise();
         return;
     }
-    m_help = makeEditorHelpSheet(QStringLiteral("Font Picker Help"), fontPickerHelpContent(), this);
+    m_help =
+        makeEditorHelpSheet(*m_appearance, QStringLiteral("Font Picker Help"), fontPickerHelpContent(), this);
     m_help->setObjectName(QStringLiteral("fontPickerHelpSheet"));
     m_helpButton->setPresented(true);
     connect(m_help, &QDialog::finished, this, [this] {
@@ -203,6 +205,8 @@ void FontPickerView::applyMetrics() {
 }
 
 void FontPickerView::applyScheme() {
+    // The screen follows the scheme even where the desktop palette does not.
+    applySchemePalette(this, m_appearance->isLight());
     QPalette pal = m_titleLabel->palette();
     pal.setColor(QPalette::WindowText, schemeColors::primaryLabel(m_appearance->isLight()));
     m_titleLabel->setPalette(pal);

@@ -15,6 +15,7 @@ namespace quillora {
 class Appearance;
 class FloatingHelpButton;
 class HelpSheetContainer;
+class Services;
 class ThemedBackground;
 
 // One font of the picker: its label drawn in that very font, a check mark when it is the
@@ -28,7 +29,7 @@ public:
     static constexpr int padding = 12;
     static constexpr qreal labelSize = 18;
 
-    FontOptionRow(const FontOption& option, QWidget* parent = nullptr);
+    FontOptionRow(Appearance& appearance, const FontOption& option, QWidget* parent = nullptr);
     ~FontOptionRow() override;
 
     const FontOption& option() const { return m_option; }
@@ -64,7 +65,7 @@ public:
     static Metrics metricsForWidth(qreal width);
     static constexpr int rowSpacing = 8;
 
-    FontPickerView(const QString& selectedFont, QWidget* parent = nullptr);
+    FontPickerView(Services& services, const QString& selectedFont, QWidget* parent = nullptr);
     ~FontPickerView() override;
 
     QString selectedFont() const { return m_selectedFont; }

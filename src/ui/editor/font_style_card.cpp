@@ -8,8 +8,9 @@
 
 namespace quillora {
 
-EditorSectionCard* makeFontStyleCard(const ResumePtr& resume, std::function<void()> openPicker) {
-    auto* button = new SymbolTextButton(QStringLiteral("chevron.right"), resume->fontName());
+EditorSectionCard* makeFontStyleCard(const ResumePtr& resume, Appearance& appearance,
+                                     std::function<void()> openPicker) {
+    auto* button = new SymbolTextButton(appearance, QStringLiteral("chevron.right"), resume->fontName());
     button->setObjectName(QStringLiteral("fontPickerButton"));
     button->setAccessibleName(QStringLiteral("Font style"));
     button->setAccessibleDescription(QStringLiteral("Opens the font picker"));
@@ -28,13 +29,12 @@ EditorSectionCard* makeFontStyleCard(const ResumePtr& resume, std::function<void
     });
     QObject::connect(button, &QAbstractButton::clicked, button, [openPicker] { openPicker(); });
 
-    auto* card = new EditorSectionCard(Appearance::shared(), QStringLiteral("textformat.size"),
-                                       QStringLiteral("Font Style"),
-                                       QStringLiteral("Pick a typeface that matches your vibe"),
-                                       cardInk(Appearance::shared().isLight()), button);
+    auto* card = new EditorSectionCard(
+        appearance, QStringLiteral("textformat.size"), QStringLiteral("Font Style"),
+        QStringLiteral("Pick a typeface that matches your vibe"), cardInk(appearance.isLight()), button);
     card->setObjectName(QStringLiteral("fontStyleCard"));
-    QObject::connect(&Appearance::shared(), &Appearance::changed, card,
-                     [card] { card->setAccent(cardInk(Appearance::shared().isLight())); });
+    QObject::connect(&appearance, &Appearance::changed, card,
+                     [card, &appearance] { card->setAccent(cardInk(appearance.isLight())); });
     return card;
 }
 

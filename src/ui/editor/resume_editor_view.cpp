@@ -1,5 +1,6 @@
 #include "editor/resume_editor_view.h"
 
+#include "ai/ats_version_section.h"
 #include "controls/editor_section_card.h"
 #include "controls/floating_buttons.h"
 #include "controls/overlay_scroll_bar.h"
@@ -17,6 +18,7 @@
 #include "help/help_sheet_container.h"
 #include "platform/appearance.h"
 #include "platform/services.h"
+#include "store/model_context.h"
 #include "theme/responsive_environment.h"
 #include "theme/responsive_layout.h"
 #include "theme/scheme_colors.h"
@@ -56,7 +58,7 @@ ResumeEditorView::ResumeEditorView(const ResumePtr& resume, Services& services, 
     , m_resume(resume)
     , m_services(services)
     , m_context(services.context())
-    , m_appearance(&Appearance::shared()) {
+    , m_appearance(&services.appearance()) {
     setObjectName(QStringLiteral("resumeEditorView"));
     m_background = new ThemedBackground(m_services.settings(), *m_appearance, this);
     m_background->setOrbScale(1.15);
@@ -109,6 +111,13 @@ ResumeEditorView::ResumeEditorView(const ResumePtr& resume, Services& services, 
             updateNavigationTitle();
     });
     connect(m_appearance, &Appearance::changed, this, &ResumeEditorView::applyScheme);
+    // Entries saved for the first time (by any save) now carry their store identity.
+    connect(&m_context, &ModelContext::didSave, this, [this] {
+        if (m_experienceSection)
+            m_experienceSection->refreshRows();
+        if (m_educationSection)
+            m_educationSection->refreshRows();
+    });
     updateNavigationTitle();
     applyScheme();
     applyMetrics();
@@ -119,17 +128,19 @@ ResumeEditorView::~ResumeEditorView() = default;
 void ResumeEditorView::buildSections() {
     for (const EditorSection section : sectionOrder)
         m_slots.insert(section, nullptr);
-    setSectionWidget(EditorSection::basicInfo, makeBasicInfoCard(m_resume));
+    setSectionWidget(EditorSection::basicInfo, makeBasicInfoCard(m_resume, *m_appearance));
     setSectionWidget(EditorSection::summary, makeSummaryCard(m_resume, m_services));
     setSectionWidget(EditorSection::coverLetter,
                      makeCoverLetterCard(m_resume, m_services, [this] { saveResume(); }));
+    setSectionWidget(EditorSection::atsVersion, makeATSVersionCard(m_resume, m_services));
     m_experienceSection = new ExperienceSection(*this);
     setSectionWidget(EditorSection::experience, m_experienceSection);
     m_educationSection = new EducationSection(*this);
     setSectionWidget(EditorSection::education, m_educationSection);
     setSectionWidget(EditorSection::skills, makeSkillsCard(
                                                 m_resume, m_services, [this] { saveResume(); }, this));
-    setSectionWidget(EditorSection::fontStyle, makeFontStyleCard(m_resume, [this] { openFontPicker(); }));
+    setSectionWidget(EditorSection::fontStyle,
+                     makeFontStyleCard(m_resume, *m_appearance, [this] { openFontPicker(); }));
 }
 
 QWidget* ResumeEditorView::sectionWidget(EditorSection section) const {
@@ -166,6 +177,8 @@ void ResumeEditorView::updateNavigationTitle() {
 }
 
 void ResumeEditorView::applyScheme() {
+    // The screen follows the scheme even where the desktop palette does not.
+    applySchemePalette(this, m_appearance->isLight());
     QPalette pal = m_titleLabel->palette();
     pal.setColor(QPalette::WindowText, schemeColors::primaryLabel(m_appearance->isLight()));
     m_titleLabel->setPalette(pal);
@@ -206,17 +219,20 @@ void ResumeEditorView::hideEvent(QHideEvent* event) {
         saveResume();
 }
 
+void ResumeEditorView::applyBackgroundShape(BackgroundShapeType shape) {
+    m_services.settings().setBackgroundShapeRaw(rawValue(shape));
+}
+
+void ResumeEditorView::applyColorTheme(BackgroundColorTheme theme) {
+    m_services.settings().setColorThemeRaw(rawValue(theme));
+}
+
 // --- Save -------------------------------------------------------------------------------------
 
 void ResumeEditorView::saveResume() {
     if (m_resume->isDeleted())
         return;
     quillora::saveResume(*m_resume, m_context);
-    // Entries saved for the first time now carry their store identity.
-    if (m_experienceSection)
-        m_experienceSection->refreshRows();
-    if (m_educationSection)
-        m_educationSection->refreshRows();
 }
 
 void ResumeEditorView::saveOnBackground() {
@@ -408,7 +424,7 @@ void ResumeEditorView::openEducation(const EducationPtr& entry) {
     if (!entry || m_educationSheet)
         return;
     m_editingEducation = entry;
-    auto* sheet = new EducationEditor(entry, this);
+    auto* sheet = new EducationEditor(entry, m_services, this);
     sheet->setAttribute(Qt::WA_DeleteOnClose);
     m_educationSheet = sheet;
     connect(sheet, &EducationEditor::committed, this, &ResumeEditorView::commitEducation);
@@ -486,7 +502,7 @@ void ResumeEditorView::openFontPicker() {
         m_fontPicker->raise();
         return;
     }
-    auto* picker = new FontPickerView(m_resume->fontName(), this);
+    auto* picker = new FontPickerView(m_services, m_resume->fontName(), this);
     picker->setAttribute(Qt::WA_DeleteOnClose);
     m_fontPicker = picker;
     connect(picker, &QDialog::finished, this, [this] { m_fontPicker = nullptr; });
@@ -504,7 +520,8 @@ void ResumeEditorView::openHelp() {
         m_helpSheet->raise();
         return;
     }
-    HelpSheetContainer* sheet = makeEditorHelpSheet(QStringLiteral("Editor Help"), editorHelpContent(), this);
+    HelpSheetContainer* sheet =
+        makeEditorHelpSheet(*m_appearance, QStringLiteral("Editor Help"), editorHelpContent(), this);
     sheet->setObjectName(QStringLiteral("editorHelpSheet"));
     sheet->setWindowModality(Qt::WindowModal);
     m_helpSheet = sheet;

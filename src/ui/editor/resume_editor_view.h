@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/resume.h"
+#include "output/background_theme.h"
 
 #include <QHash>
 #include <QPointer>
@@ -68,6 +69,8 @@ public:
     ~ResumeEditorView() override;
 
     const ResumePtr& resume() const { return m_resume; }
+    Services& services() const { return m_services; }
+    Appearance& appearance() const { return *m_appearance; }
     // The résumé's full name, or its title when the name is empty.
     QString navigationTitle() const;
     Metrics metrics() const { return m_metrics; }
@@ -76,6 +79,11 @@ public:
     void saveResume();
     // The scene went to the background: saves.
     void saveOnBackground();
+
+    // The page background of exported PDFs: the choice is stored in the settings under its
+    // case name.
+    void applyBackgroundShape(BackgroundShapeType shape);
+    void applyColorTheme(BackgroundColorTheme theme);
 
     // The card standing in one place of the section order (null for a place still empty).
     QWidget* sectionWidget(EditorSection section) const;

@@ -358,8 +358,7 @@ void SkillsSection::applyScheme() {
 
 EditorSectionCard* makeSkillsCard(const ResumePtr& resume, Services& services, std::function<void()> save,
                                   QWidget* popupHost) {
-    // The editor's cards follow the app-wide look.
-    Appearance& appearance = Appearance::shared();
+    Appearance& appearance = services.appearance();
     auto* section = new SkillsSection(resume, AIServices::from(services), appearance, std::move(save));
     section->setPopupHost(popupHost);
     auto* card =

@@ -172,7 +172,12 @@ TemplateClassic::TemplateClassic(ResumePtr resume, Services& services, QWidget* 
     });
 
     syncSectionTitles();
-    watchResume();
+    connect(m_resume.get(), &Record::propertyChanged, this, [this](int property) {
+        if (property == Resume::ExperienceItems || property == Resume::EducationItems)
+            watchEntries();
+        schedulePreviewRebuild();
+    });
+    watchEntries();
     rebuildLanguageMenu();
     applyScheme();
     rebuildPreview();
@@ -415,11 +420,7 @@ void TemplateClassic::syncSectionTitles() {
     m_titles.syncFrom(*m_resume);
 }
 
-void TemplateClassic::watchResume() {
-    connect(m_resume.get(), &Record::propertyChanged, this, [this] {
-        watchResume();
-        schedulePreviewRebuild();
-    });
+void TemplateClassic::watchEntries() {
     for (const QMetaObject::Connection& c : std::as_const(m_entryConnections))
         disconnect(c);
     m_entryConnections.clear();

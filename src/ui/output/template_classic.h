@@ -88,7 +88,8 @@ private:
     void rebuildLanguageMenu();
     void rebuildPreview();
     void schedulePreviewRebuild();
-    void watchResume();
+    // Follows the entries the résumé holds now.
+    void watchEntries();
     void refreshTools();
     void applyScheme();
     void syncSectionTitles();

@@ -115,22 +115,27 @@ private slots:
         // The older answer arrives later and changes nothing.
         QTest::qWait(600);
         QCOMPARE(m_server->requestCount(), 2);
+        QVERIFY(view->coverLetter().has_value());
         QCOMPARE(view->coverLetter()->text, QStringLiteral("newer"));
 
-        // A newer request still running keeps the indicator when an older one ends in failure.
-        m_server->enqueue(LoopbackHttpServer::completion(QStringLiteral("no"), 500));
-        LoopbackHttpServer::Reply slowSuccess =
+        // An older request failing while a newer one runs clears nothing and keeps the indicator.
+        LoopbackHttpServer::Reply failure = LoopbackHttpServer::completion(QStringLiteral("no"), 500);
+        failure.delayMs = 150;
+        m_server->enqueue(failure);
+        LoopbackHttpServer::Reply success =
             LoopbackHttpServer::completion(letterJSON(QStringLiteral("last")));
-        slowSuccess.delayMs = 300;
-        m_server->enqueue(slowSuccess);
+        success.delayMs = 600;
+        m_server->enqueue(success);
         view->generateCoverLetter();
         QTRY_COMPARE(m_server->requestCount(), 3);
         view->generateCoverLetter();
-        QTest::qWait(150);
+        QTest::qWait(350);
         QVERIFY(view->isLoading());
+        QVERIFY(view->coverLetter().has_value());
         QCOMPARE(view->coverLetter()->text, QStringLiteral("newer"));
-        QTRY_COMPARE(view->coverLetter()->text, QStringLiteral("last"));
-        QVERIFY(!view->isLoading());
+        QTRY_VERIFY(!view->isLoading());
+        QVERIFY(view->coverLetter().has_value());
+        QCOMPARE(view->coverLetter()->text, QStringLiteral("last"));
         m_settings->remove(Settings::openAIAPIKeyKey);
     }
 };

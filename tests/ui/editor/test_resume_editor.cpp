@@ -118,10 +118,7 @@ class ResumeEditorTest : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        Appearance::shared().setReduceMotionOverride(true);
-        QDir().mkpath(QDir::tempPath());
-    }
+    void initTestCase() { QDir().mkpath(QDir::tempPath()); }
 
     void init() { m_services = Services::forTesting(QDir::tempPath() + QStringLiteral("/editor.ini")); }
     void cleanup() { m_services.reset(); }
@@ -129,23 +126,22 @@ private slots:
     void sectionsStandInTheirOrderWithEmptyPlacesForLaterCards() {
         auto resume = insertResume();
         ResumeEditorView view(resume, *m_services);
-        const QStringList cards{QStringLiteral("basicInfoCard"),    QStringLiteral("summaryCard"),
-                                QStringLiteral("coverLetterCard"),  QStringLiteral("experienceSection"),
-                                QStringLiteral("educationSection"), QStringLiteral("skillsCard"),
-                                QStringLiteral("fontStyleCard")};
+        const QStringList cards{QStringLiteral("basicInfoCard"),     QStringLiteral("summaryCard"),
+                                QStringLiteral("coverLetterCard"),   QStringLiteral("atsVersionCard"),
+                                QStringLiteral("experienceSection"), QStringLiteral("educationSection"),
+                                QStringLiteral("skillsCard"),        QStringLiteral("fontStyleCard")};
         QWidget* column = child(&view, QStringLiteral("editorSections"));
         QStringList shown;
         for (int i = 0; i < column->layout()->count(); ++i)
             shown << column->layout()->itemAt(i)->widget()->objectName();
         QCOMPARE(shown, cards);
-        for (EditorSection empty :
-             {EditorSection::atsVersion, EditorSection::portfolio, EditorSection::actionsAndStyle})
+        for (EditorSection empty : {EditorSection::portfolio, EditorSection::actionsAndStyle})
             QVERIFY(!view.sectionWidget(empty));
         // A later card fills its own place in the order.
         auto* portfolio = new QWidget;
         portfolio->setObjectName(QStringLiteral("portfolioCard"));
         view.setSectionWidget(EditorSection::portfolio, portfolio);
-        QCOMPARE(column->layout()->itemAt(7)->widget(), portfolio);
+        QCOMPARE(column->layout()->itemAt(8)->widget(), portfolio);
 
         // The cards keep their own titles whatever custom section titles the résumé holds.
         resume->setTitleSummary(QStringLiteral("Profile"));
@@ -155,13 +151,22 @@ private slots:
         for (auto* card : custom.findChildren<EditorSectionCard*>())
             titles << card->title();
         QCOMPARE(titles, (QStringList{QStringLiteral("Basic Info"), QStringLiteral("Summary"),
-                                      QStringLiteral("Cover Letter"), QStringLiteral("Experience"),
-                                      QStringLiteral("Education"), QStringLiteral("Skills"),
-                                      QStringLiteral("Font Style")}));
+                                      QStringLiteral("Cover Letter"), QStringLiteral("ATS Version"),
+                                      QStringLiteral("Experience"), QStringLiteral("Education"),
+                                      QStringLiteral("Skills"), QStringLiteral("Font Style")}));
         custom.saveResume();
         QCOMPARE(resume->titleSummary(), std::optional<QString>(QStringLiteral("Profile")));
         QCOMPARE(resume->titleExperience(), std::optional<QString>(QStringLiteral("Work")));
         QCOMPARE(resume->titleEducation(), std::nullopt);
+    }
+
+    void pageBackgroundChoicesAreStoredByCaseName() {
+        auto resume = insertResume();
+        ResumeEditorView view(resume, *m_services);
+        view.applyBackgroundShape(BackgroundShapeType::dotGrid);
+        view.applyColorTheme(BackgroundColorTheme::neon);
+        QCOMPARE(m_services->settings().backgroundShapeRaw(), QStringLiteral("dotGrid"));
+        QCOMPARE(m_services->settings().colorThemeRaw(), QStringLiteral("neon"));
     }
 
     void navigationTitleAndWidthRules() {
@@ -191,7 +196,7 @@ private slots:
         QCOMPARE(EditorTextArea::fontSizeForWidth(300), 16.0);
         QCOMPARE(EditorTextArea::fontSizeForWidth(907.5), 18.0);
         QCOMPARE(EditorTextArea::fontSizeForWidth(2000), 20.0);
-        EditorTextArea area(120);
+        EditorTextArea area(m_services->appearance(), 120);
         area.show();
         QVERIFY(area.sizeHint().height() >= 120); // empty text keeps the box at its minimum
         area.setPlainText(QString(40, QLatin1Char('\n')));
@@ -240,6 +245,39 @@ private slots:
             editor->fontPicker()->close();
             QVERIFY(services->context().hasChanges()); // typing never waited on the store
 
+            // Entries: a new one committed by Save, then edited in place; its details and the
+            // education fields reach the store with the background save.
+            QTest::mouseClick(child<QAbstractButton>(editor, QStringLiteral("addExperienceButton")),
+                              Qt::LeftButton);
+            QTest::keyClicks(
+                child<QLineEdit>(editor->experienceSheet(), QStringLiteral("experienceRoleField")),
+                QStringLiteral("Designer"));
+            QTest::mouseClick(
+                child<QAbstractButton>(editor->experienceSheet(), QStringLiteral("saveExperienceButton")),
+                Qt::LeftButton);
+            editor->openExperience(resume->experienceItems().first());
+            ExperienceEditor* sheet = editor->experienceSheet();
+            QTest::keyClicks(child<QLineEdit>(sheet, QStringLiteral("experienceCompanyField")),
+                             QStringLiteral("Acme"));
+            QTest::keyClicks(child<QLineEdit>(sheet, QStringLiteral("experienceStartDateField")),
+                             QStringLiteral("2019"));
+            QTest::keyClicks(child<QLineEdit>(sheet, QStringLiteral("experienceEndDateField")),
+                             QStringLiteral("Now"));
+            QTest::keyClicks(child<QPlainTextEdit>(sheet, QStringLiteral("experienceAITextEditor")),
+                             QStringLiteral("Led the redesign."));
+            sheet->close();
+            QTest::mouseClick(child<QAbstractButton>(editor, QStringLiteral("addEducationButton")),
+                              Qt::LeftButton);
+            EducationEditor* school = editor->educationSheet();
+            QTest::keyClicks(child<QLineEdit>(school, QStringLiteral("educationSchoolField")),
+                             QStringLiteral("RISD"));
+            QTest::keyClicks(child<QLineEdit>(school, QStringLiteral("educationDegreeField")),
+                             QStringLiteral("BFA"));
+            QTest::keyClicks(child<QLineEdit>(school, QStringLiteral("educationYearField")),
+                             QStringLiteral("2015"));
+            QTest::mouseClick(child<QAbstractButton>(school, QStringLiteral("saveEducationButton")),
+                              Qt::LeftButton);
+
             window.enterBackground();
             QVERIFY(!services->context().hasChanges());
             QVERIFY(resume->lastEdited() > before); // stamped by the editor's save
@@ -254,6 +292,15 @@ private slots:
         QCOMPARE(stored->contactInfo(), QStringLiteral("ann@example.com"));
         QCOMPARE(stored->summary(), QStringLiteral("Calm and useful."));
         QCOMPARE(stored->fontName(), QStringLiteral("Lora-Regular"));
+        QCOMPARE(stored->experienceItems().size(), 1);
+        const ExperiencePtr job = stored->experienceItems().first();
+        QCOMPARE(QStringList({job->role(), job->company(), job->startDate(), job->endDate(), job->details()}),
+                 QStringList({QStringLiteral("Designer"), QStringLiteral("Acme"), QStringLiteral("2019"),
+                              QStringLiteral("Now"), QStringLiteral("Led the redesign.")}));
+        QCOMPARE(stored->educationItems().size(), 1);
+        const EducationPtr degree = stored->educationItems().first();
+        QCOMPARE(QStringList({degree->school(), degree->degree(), degree->year()}),
+                 QStringList({QStringLiteral("RISD"), QStringLiteral("BFA"), QStringLiteral("2015")}));
     }
 
     void leavingTheEditorSavesWhatWasTyped() {

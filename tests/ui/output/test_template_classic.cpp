@@ -216,6 +216,11 @@ private slots:
         bare->setSummary(u"  "_qs);
         QTRY_COMPARE(previewTexts(plain),
                      (QStringList{u"Ann"_qs, u"Summary"_qs, u"  "_qs, u"Skills"_qs, u"• Go"_qs}));
+        // Entries added later are followed too.
+        auto job = std::make_shared<Experience>(QString(), QString(), QString(), QString(), QString(), 0);
+        bare->setExperienceItems({job});
+        job->setRole(u"Chef"_qs);
+        QTRY_VERIFY(previewTexts(plain).contains(u"Chef \u2013 "_qs));
     }
 };
 

@@ -1,0 +1,315 @@
+#include "ai/ats_result_cards.h"
+
+#include "controls/flow_layout.h"
+#include "theme/hex_color.h"
+#include "theme/scheme_colors.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QPainterPath>
+#include <QVBoxLayout>
+
+namespace quillora {
+
+namespace {
+
+constexpr qreal captionPoints = 12;
+constexpr qreal subheadlinePoints = 15;
+constexpr qreal headlinePoints = 17;
+
+QString colorRule(const QColor& color) {
+    return QStringLiteral("color: %1;").arg(color.name(QColor::HexArgb));
+}
+
+QLabel* makeLabel(const QString& text, qreal points, QFont::Weight weight, const QColor& color,
+                  QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setFont(systemFont(points, weight));
+    label->setStyleSheet(colorRule(color));
+    return label;
+}
+
+QLabel* groupTitle(const QString& title, bool light, QWidget* parent) {
+    return makeLabel(title, captionPoints, QFont::DemiBold, schemeColors::secondaryLabel(light), parent);
+}
+
+// The titled, wrapping chips of a keyword list, read as one element: "Title: A, B".
+QWidget* keywordChipGroup(const QString& title, const QStringList& keywords, const QColor& tint, bool light,
+                          QWidget* parent) {
+    auto* group = new QWidget(parent);
+    group->setAccessibleName(title + QStringLiteral(": ") + keywords.join(QStringLiteral(", ")));
+    auto* column = new QVBoxLayout(group);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(6);
+    column->addWidget(groupTitle(title, light, group));
+    auto* chips = new QWidget(group);
+    auto* flow = new FlowLayout(chips, 8);
+    flow->setContentsMargins(0, 0, 0, 0);
+    for (const QString& keyword : keywords) {
+        auto* chip = new ATSChip(keyword, tint, chips);
+        chip->setStyleSheet(colorRule(schemeColors::primaryLabel(light)));
+        flow->addWidget(chip);
+    }
+    column->addWidget(chips);
+    return group;
+}
+
+// The titled list of items, each row "•" and the item, read as the item alone.
+QWidget* bulletList(const QString& title, const QStringList& items, bool light, QWidget* parent) {
+    auto* list = new QWidget(parent);
+    auto* column = new QVBoxLayout(list);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(6);
+    column->addWidget(groupTitle(title, light, list));
+    const QColor ink = schemeColors::primaryLabel(light);
+    for (const QString& item : items) {
+        auto* row = new QWidget(list);
+        row->setAccessibleName(item);
+        auto* line = new QHBoxLayout(row);
+        line->setContentsMargins(0, 0, 0, 0);
+        line->setSpacing(6);
+        QLabel* bullet = makeLabel(QStringLiteral("•"), captionPoints, QFont::Normal, ink, row);
+        bullet->setWordWrap(false);
+        bullet->setAccessibleName(QString());
+        line->addWidget(bullet, 0, Qt::AlignTop);
+        line->addWidget(makeLabel(item, captionPoints, QFont::Normal, ink, row), 1, Qt::AlignTop);
+        column->addWidget(row);
+    }
+    return list;
+}
+
+// A rounded panel in the given fill (the rows of the section breakdown).
+class FilledPanel final : public QWidget {
+public:
+    FilledPanel(const QColor& fill, qreal radius, QWidget* parent)
+        : QWidget(parent)
+        , m_fill(fill)
+        , m_radius(radius) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(m_fill);
+        painter.drawRoundedRect(QRectF(rect()), m_radius, m_radius);
+    }
+
+private:
+    QColor m_fill;
+    qreal m_radius;
+};
+
+QWidget* sectionFeedbackRow(const ATSSectionFeedback& entry, bool light, QWidget* parent) {
+    auto* row = new FilledPanel(light ? QColor::fromRgbF(0, 0, 0, 0.03) : QColor::fromRgbF(1, 1, 1, 0.05), 12,
+                                parent);
+    row->setObjectName(QStringLiteral("atsSectionFeedbackRow"));
+    auto* column = new QVBoxLayout(row);
+    column->setContentsMargins(10, 10, 10, 10);
+    column->setSpacing(6);
+    auto* header = new QHBoxLayout;
+    header->setSpacing(8);
+    header->addWidget(
+        makeLabel(entry.section, captionPoints, QFont::DemiBold, schemeColors::primaryLabel(light), row), 1);
+    QLabel* score = makeLabel(ats_cards::scoreText(entry.feedback.score), captionPoints, QFont::Bold,
+                              ats_cards::scoreColor(entry.feedback.score), row);
+    score->setWordWrap(false);
+    header->addWidget(score, 0, Qt::AlignRight | Qt::AlignVCenter);
+    column->addLayout(header);
+    const QColor secondary = schemeColors::secondaryLabel(light);
+    if (!entry.feedback.missingKeywords.isEmpty())
+        column->addWidget(
+            makeLabel(QStringLiteral("Missing: ") + entry.feedback.missingKeywords.join(QStringLiteral(", ")),
+                      captionPoints, QFont::Normal, secondary, row));
+    if (!entry.feedback.suggestions.isEmpty())
+        column->addWidget(makeLabel(QStringLiteral("Tip: ") + entry.feedback.suggestions.first(),
+                                    captionPoints, QFont::Normal, secondary, row));
+    return row;
+}
+
+QWidget* sectionBreakdown(const QList<ATSSectionFeedback>& entries, bool light, QWidget* parent) {
+    auto* breakdown = new QWidget(parent);
+    auto* column = new QVBoxLayout(breakdown);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(8);
+    column->addWidget(groupTitle(QStringLiteral("Section Breakdown"), light, breakdown));
+    for (const ATSSectionFeedback& entry : entries)
+        column->addWidget(sectionFeedbackRow(entry, light, breakdown));
+    return breakdown;
+}
+
+class ValueLabelAccessible final : public QAccessibleWidget {
+public:
+    explicit ValueLabelAccessible(QWidget* widget)
+        : QAccessibleWidget(widget, QAccessible::StaticText) {}
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value)
+            return static_cast<ATSValueLabel*>(widget())->accessibilityValue();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface* valueLabelFactory(const QString& key, QObject* object) {
+    if (key == QLatin1StringView(ATSValueLabel::staticMetaObject.className()) && object &&
+        object->isWidgetType())
+        return new ValueLabelAccessible(static_cast<QWidget*>(object));
+    return nullptr;
+}
+
+} // namespace
+
+namespace ats_cards {
+
+QColor scoreColor(qint64 score) {
+    if (score >= 80)
+        return QColor(0x34, 0xC7, 0x59);
+    if (score >= 60)
+        return QColor(0xFF, 0x95, 0x00);
+    return QColor(0xFF, 0x3B, 0x30);
+}
+
+QString scoreText(qint64 score) {
+    return QString::number(score) + QLatin1Char('%');
+}
+
+QColor missingKeywordTint() {
+    return QColor::fromRgbF(1.0f, 0.231f, 0.188f, 0.12f);
+}
+
+QColor insertedKeywordTint(bool light) {
+    return withAlpha(accentColor(light), 0.14);
+}
+
+} // namespace ats_cards
+
+ATSChip::ATSChip(const QString& text, const QColor& tint, QWidget* parent)
+    : QLabel(text, parent)
+    , m_tint(tint) {
+    setTextFormat(Qt::PlainText);
+    setFont(systemFont(captionPoints));
+    setContentsMargins(10, 6, 10, 6);
+}
+
+void ATSChip::paintEvent(QPaintEvent* event) {
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(m_tint);
+        const QRectF area(rect());
+        const qreal radius = area.height() / 2;
+        painter.drawRoundedRect(area, radius, radius);
+    }
+    QLabel::paintEvent(event);
+}
+
+ATSValueLabel::ATSValueLabel(QWidget* parent)
+    : QLabel(parent) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(valueLabelFactory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
+}
+
+ATSCardFrame::ATSCardFrame(bool light, QWidget* parent)
+    : QWidget(parent)
+    , m_light(light) {}
+
+QColor ATSCardFrame::fill(bool light) {
+    return light ? QColor::fromRgbF(0, 0, 0, 0.04f) : QColor::fromRgbF(1, 1, 1, 0.06f);
+}
+
+QColor ATSCardFrame::outline(bool light) {
+    return light ? QColor::fromRgbF(0, 0, 0, 0.9f * 0.15f) : QColor::fromRgbF(1, 1, 1, 0.15f);
+}
+
+void ATSCardFrame::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF area = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    painter.setPen(QPen(outline(m_light), 1));
+    painter.setBrush(fill(m_light));
+    painter.drawRoundedRect(area, cornerRadius, cornerRadius);
+}
+
+ATSAnalysisSummaryCard::ATSAnalysisSummaryCard(const ATSAnalysis& analysis, bool light, QWidget* parent)
+    : ATSCardFrame(light, parent)
+    , m_analysis(analysis) {
+    setObjectName(QStringLiteral("atsAnalysisSummaryCard"));
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(padding, padding, padding, padding);
+    column->setSpacing(12);
+
+    auto* scoreRow = new QHBoxLayout;
+    scoreRow->setSpacing(8);
+    QLabel* title = makeLabel(QStringLiteral("Resume ATS Score"), subheadlinePoints, QFont::DemiBold,
+                              schemeColors::primaryLabel(light), this);
+    title->setWordWrap(false);
+    scoreRow->addWidget(title, 0, Qt::AlignVCenter);
+    scoreRow->addStretch(1);
+    auto* score = new ATSValueLabel(this);
+    score->setObjectName(QStringLiteral("overallATSScoreLabel"));
+    score->setText(ats_cards::scoreText(analysis.overallScore));
+    score->setFont(systemFont(headlinePoints, QFont::Bold));
+    score->setStyleSheet(colorRule(ats_cards::scoreColor(analysis.overallScore)));
+    score->setAccessibleName(QStringLiteral("Resume ATS score"));
+    score->setAccessibilityValue(QString::number(analysis.overallScore) + QStringLiteral(" percent"));
+    scoreRow->addWidget(score, 0, Qt::AlignVCenter);
+    column->addLayout(scoreRow);
+
+    if (!analysis.missingKeywords.isEmpty()) {
+        QWidget* chips = keywordChipGroup(QStringLiteral("Missing Keywords"), analysis.missingKeywords,
+                                          ats_cards::missingKeywordTint(), light, this);
+        chips->setObjectName(QStringLiteral("atsMissingKeywords"));
+        column->addWidget(chips);
+    }
+    if (!analysis.suggestions.isEmpty()) {
+        QWidget* list = bulletList(QStringLiteral("Suggestions"), analysis.suggestions, light, this);
+        list->setObjectName(QStringLiteral("atsSuggestions"));
+        column->addWidget(list);
+    }
+    if (!analysis.sectionFeedback.isEmpty()) {
+        QWidget* breakdown = sectionBreakdown(analysis.sectionFeedback, light, this);
+        breakdown->setObjectName(QStringLiteral("atsSectionBreakdown"));
+        column->addWidget(breakdown);
+    }
+    if (analysis.notes && !analysis.notes->isEmpty()) {
+        QWidget* notes = bulletList(QStringLiteral("Notes"), *analysis.notes, light, this);
+        notes->setObjectName(QStringLiteral("atsNotes"));
+        column->addWidget(notes);
+    }
+}
+
+ATSInsertedKeywordsCard::ATSInsertedKeywordsCard(const QStringList& keywords, bool light, QWidget* parent)
+    : ATSCardFrame(light, parent)
+    , m_keywords(keywords) {
+    setObjectName(QStringLiteral("atsInsertedKeywordsCard"));
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(padding, padding, padding, padding);
+    column->setSpacing(10);
+    QLabel* title = makeLabel(QStringLiteral("Inserted Keywords"), subheadlinePoints, QFont::DemiBold,
+                              schemeColors::primaryLabel(light), this);
+    column->addWidget(title);
+    column->addWidget(
+        makeLabel(QStringLiteral("These are the ATS terms the rewrite says it added or made more explicit."),
+                  captionPoints, QFont::Normal, schemeColors::secondaryLabel(light), this));
+    auto* chips = new QWidget(this);
+    chips->setObjectName(QStringLiteral("atsInsertedKeywordChips"));
+    chips->setAccessibleName(QStringLiteral("Inserted keywords: ") + keywords.join(QStringLiteral(", ")));
+    auto* flow = new FlowLayout(chips, 8);
+    flow->setContentsMargins(0, 0, 0, 0);
+    for (const QString& keyword : keywords) {
+        auto* chip = new ATSChip(keyword, ats_cards::insertedKeywordTint(light), chips);
+        chip->setStyleSheet(colorRule(schemeColors::primaryLabel(light)));
+        flow->addWidget(chip);
+    }
+    column->addWidget(chips);
+}
+
+} // namespace quillora
