@@ -72,8 +72,8 @@ SkillChip::SkillChip(const QString& skill, Appearance& appearance, QWidget* pare
     m_label->setAttribute(Qt::WA_TransparentForMouseEvents);
     row->addWidget(m_label);
     m_remove = new SymbolIconButton(
-        appearance, QStringLiteral("xmark.circle.fill"), [](bool light) { return schemeColors::secondaryLabel(light); },
-        qRound(captionPoints + 3), this);
+        appearance, QStringLiteral("xmark.circle.fill"),
+        [](bool light) { return schemeColors::secondaryLabel(light); }, qRound(captionPoints + 3), this);
     m_remove->setObjectName(QStringLiteral("removeSkillButton"));
     m_remove->setAccessibleName(QStringLiteral("Remove skill"));
     m_remove->setAccessibleDescription(QStringLiteral("Deletes this suggested skill"));
