@@ -12,6 +12,7 @@
 #include "editor/experience_section.h"
 #include "editor/font_picker_view.h"
 #include "editor/font_style_card.h"
+#include "editor/portfolio_card.h"
 #include "editor/resume_save.h"
 #include "help/help_sheet_container.h"
 #include "platform/appearance.h"
@@ -135,6 +136,7 @@ void ResumeEditorView::buildSections() {
     setSectionWidget(EditorSection::education, m_educationSection);
     setSectionWidget(EditorSection::fontStyle,
                      makeFontStyleCard(m_resume, *m_appearance, [this] { openFontPicker(); }));
+    setSectionWidget(EditorSection::portfolio, new PortfolioCard(*this));
 }
 
 QWidget* ResumeEditorView::sectionWidget(EditorSection section) const {
@@ -227,6 +229,11 @@ void ResumeEditorView::saveResume() {
     if (m_resume->isDeleted())
         return;
     quillora::saveResume(*m_resume, m_context);
+}
+
+void ResumeEditorView::persistPortfolioOrder() {
+    if (auto* card = qobject_cast<PortfolioCard*>(sectionWidget(EditorSection::portfolio)))
+        card->persistPortfolioOrder();
 }
 
 void ResumeEditorView::saveOnBackground() {
