@@ -2,6 +2,7 @@
 
 #include "app/empty_resume_view.h"
 #include "app/intro_overlay.h"
+#include "app/resume_card_list.h"
 #include "app/resume_list_view.h"
 #include "app/resume_tip_view.h"
 #include "controls/frosted_card.h"
@@ -149,6 +150,11 @@ void ContentView::showDetail() {
     if (m_tip)
         m_tip->raise();
     updatePlaceholderCover();
+    // The list marks the résumé the detail column shows.
+    if (m_list != nullptr) {
+        if (auto* cards = qobject_cast<ResumeCardList*>(m_list->listView()))
+            cards->setOpenResume(m_selectedResume);
+    }
 }
 
 void ContentView::updatePlaceholderCover() {

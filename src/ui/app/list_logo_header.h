@@ -35,9 +35,20 @@ public:
 
     void setAvailableWidth(qreal width) {
         m_width = width;
-        setFixedHeight(int(std::ceil(topPadding() + handSize().height() + 5 + wordSize().height() + 20)));
-        update();
+        applyHeight();
     }
+
+    // The header's full height at the current width.
+    qreal naturalHeight() const { return topPadding() + handSize().height() + 5 + wordSize().height() + 20; }
+
+    // Shrinks the whole header (logo and paddings) about its top centre; 1 is full size.
+    void setScale(qreal scale) {
+        if (qFuzzyCompare(scale, m_scale))
+            return;
+        m_scale = scale;
+        applyHeight();
+    }
+    qreal scale() const { return m_scale; }
 
     void setLight(bool light) {
         m_light = light;
@@ -65,7 +76,11 @@ protected:
             return;
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
         p.setOpacity(m_level);
+        p.translate(width() / 2.0, 0);
+        p.scale(m_scale, m_scale);
+        p.translate(-width() / 2.0, 0);
         const qreal top = topPadding();
         const QSizeF hand = handSize();
         const QSizeF word = wordSize();
@@ -74,6 +89,10 @@ protected:
     }
 
 private:
+    void applyHeight() {
+        setFixedHeight(int(std::ceil(naturalHeight() * m_scale)));
+        update();
+    }
     qreal topPadding() const {
         return m_pad ? std::max<qreal>(40, 28 + 36 * responsiveScale(m_width, 1065)) : 0;
     }
@@ -100,6 +119,7 @@ private:
 
     bool m_pad;
     qreal m_width = 800;
+    qreal m_scale = 1;
     bool m_light = true;
     qreal m_level = 0;
     QSvgRenderer m_hand;

@@ -23,6 +23,8 @@ MainWindow::MainWindow(Services& services, UserInterfaceIdiom idiom, QWidget* pa
     // The window's own title stays empty; the window manager shows the application name.
     setWindowTitle(QString());
     resize(1180, 780);
+    // Room for the list's bar and two cards beside a usable detail column.
+    setMinimumSize(minimumWindowSize);
     buildMenus();
 
     if (m_container == nullptr) {

@@ -23,6 +23,8 @@ public:
                         QWidget* parent = nullptr);
     ~MainWindow() override;
 
+    static constexpr QSize minimumWindowSize{640, 360};
+
     ContentView* contentView() const { return m_content; }
     bool isInBackground() const { return m_inBackground; }
 

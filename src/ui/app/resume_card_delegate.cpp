@@ -1,7 +1,9 @@
 #include "app/resume_card_delegate.h"
 
+#include "app/resume_card_list.h"
 #include "app/resume_list_model.h"
 #include "controls/frosted_card.h"
+#include "theme/hex_color.h"
 #include "theme/responsive_layout.h"
 #include "theme/scheme_colors.h"
 
@@ -55,17 +57,45 @@ void ResumeCardDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     const QRectF row = option.rect;
     const QColor ink = schemeColors::ink(m_light);
 
-    // A faint veil shows the row under the pointer and the keyboard's current row.
+    const auto* model = qobject_cast<const ResumeListModel*>(index.model());
+    const Resume* resume = model != nullptr ? model->resumeAt(index.row()).get() : nullptr;
+    const bool open = resume != nullptr && resume == m_open;
+    const bool marked = resume != nullptr && resume == m_markedForDeletion;
     const bool hovered = option.state.testFlag(QStyle::State_MouseOver);
-    const bool current = option.state.testFlag(QStyle::State_HasFocus);
-    if (hovered || current) {
-        QPainterPath veil;
-        veil.addRoundedRect(row.adjusted(2, 2, -2, -2), 10, 10);
-        painter->fillPath(veil, withAlpha(ink, current ? 0.10 : 0.06));
+    // The ring shows the keyboard's place only while the focus came from the keyboard.
+    const auto* list = qobject_cast<const ResumeCardList*>(option.widget);
+    const bool focused =
+        option.state.testFlag(QStyle::State_HasFocus) && (list == nullptr || list->showsFocusRing());
+    const QRectF card = row.adjusted(3, 3, -3, -3);
+    QPainterPath shape;
+    shape.addRoundedRect(card, 10, 10);
+
+    // The open résumé: an accent fill and a bar at the leading edge. The row under the pointer
+    // gets a faint veil of ink (a little stronger over the open row).
+    const QColor accent = accentColor(m_light);
+    if (open) {
+        painter->fillPath(shape, withAlpha(accent, m_light ? 0.20 : 0.26));
+        painter->fillPath(shape, withAlpha(ink, hovered ? 0.04 : 0.0));
+        QPainterPath bar;
+        bar.addRoundedRect(QRectF(card.left() + 3, card.top() + 8, 3.5, card.height() - 16), 1.75, 1.75);
+        painter->fillPath(bar, accent);
+    } else if (hovered) {
+        painter->fillPath(shape, withAlpha(ink, 0.06));
+    }
+    // The résumé a delete confirmation asks about.
+    if (marked) {
+        const QColor destructive = destructiveColor(m_light);
+        painter->fillPath(shape, withAlpha(destructive, 0.14));
+        painter->setPen(QPen(destructive, 2));
+        painter->drawPath(shape);
+    } else if (focused) {
+        // The keyboard's current row while the list has the focus.
+        painter->setPen(QPen(withAlpha(accent, 0.85), 1.5));
+        painter->drawRoundedRect(card.adjusted(0.75, 0.75, -0.75, -0.75), 9.25, 9.25);
     }
 
-    const qreal x = row.left() + 8;
-    const qreal textWidth = std::max<qreal>(0, row.width() - 16);
+    const qreal x = row.left() + 18;
+    const qreal textWidth = std::max<qreal>(0, row.width() - 26);
     const QFontMetricsF titleMetrics(m_titleFont);
     const QFontMetricsF nameMetrics(m_nameFont);
     const QString title = index.data(Qt::DisplayRole).toString();
@@ -82,9 +112,11 @@ void ResumeCardDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     painter->drawText(QPointF(x, y + nameMetrics.ascent()),
                       nameMetrics.elidedText(name, Qt::ElideRight, textWidth));
 
+    // The separator lies on the row's own last pixel row, so repainting a neighbour (on hover,
+    // say) never wipes it.
     painter->setPen(QPen(withAlpha(ink, m_light ? 0.35 : 0.18), 1));
-    painter->drawLine(QPointF(row.left() + 8, row.bottom() + 0.5),
-                      QPointF(row.right() - 8, row.bottom() + 0.5));
+    const qreal lineY = option.rect.bottom() + 0.5;
+    painter->drawLine(QPointF(row.left() + 8, lineY), QPointF(row.right() - 8, lineY));
     painter->restore();
 }
 

@@ -6,9 +6,11 @@
 #include "app/list_logo_header.h"
 #include "app/openai_key_prompt.h"
 #include "app/resume_card_delegate.h"
+#include "app/resume_card_list.h"
 #include "app/resume_list_metrics.h"
 #include "app/resume_list_model.h"
 #include "app/resume_list_texts.h"
+#include "controls/alert_sizing.h"
 #include "controls/frosted_card.h"
 #include "controls/glass_capsule_button.h"
 #include "editor/resume_editor_view.h"
@@ -49,6 +51,9 @@ namespace {
 const QString duplicateIdentifierPrefix = QStringLiteral("duplicateResumeButton");
 const QString deleteIdentifierPrefix = QStringLiteral("deleteResumeButton");
 
+// The smallest the list's logo is drawn before it is hidden.
+constexpr qreal minimumLogoScale = 0.5;
+
 // The key button of the main help sheet: "Add …" without a stored key, "Remove …" with one.
 void refreshOpenAIKeyButton(QPushButton* button, const Settings& settings) {
     const bool present = !settings.openAIAPIKey().trimmed().isEmpty();
@@ -83,7 +88,7 @@ ResumeListView::ResumeListView(Services& services, UserInterfaceIdiom idiom, QWi
     m_listFrame = new ListFrame(!pad, m_column);
     auto* frameLayout = new QVBoxLayout(m_listFrame);
     frameLayout->setContentsMargins(2, 2, 2, 2);
-    m_listView = new QListView(m_listFrame);
+    m_listView = new ResumeCardList(m_services.appearance(), m_listFrame);
     m_listView->setObjectName(QStringLiteral("resumeList"));
     m_listView->setAccessibleName(resumeListTexts::listName());
     m_listView->setFrameShape(QFrame::NoFrame);
@@ -93,23 +98,23 @@ ResumeListView::ResumeListView(Services& services, UserInterfaceIdiom idiom, QWi
     m_listView->setUniformItemSizes(true);
     m_listView->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_listView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_listView->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_listView->setMouseTracking(true);
+    m_listView->setOpensOnKeyboardMove(pad);
     m_listView->setContextMenuPolicy(Qt::CustomContextMenu);
     m_model = new ResumeListModel(m_context, this);
     m_delegate = new ResumeCardDelegate(this);
     m_listView->setModel(m_model);
-    m_listView->setItemDelegate(m_delegate);
+    m_listView->setCardDelegate(m_delegate);
     frameLayout->addWidget(m_listView);
     column->addWidget(m_listFrame, 1);
 
     connect(m_listView, &QListView::clicked, this,
             [this](const QModelIndex& index) { selectResume(m_model->resumeAt(index.row())); });
+    connect(m_listView, &ResumeCardList::openRequested, this,
+            [this](const QModelIndex& index) { selectResume(m_model->resumeAt(index.row())); });
     connect(m_listView, &QListView::customContextMenuRequested, this, [this](const QPoint& pos) {
         const QModelIndex index = m_listView->indexAt(pos);
         if (!index.isValid())
             return;
-        m_listView->setCurrentIndex(index);
         QMenu* menu = contextMenuFor(index, this);
         menu->setAttribute(Qt::WA_DeleteOnClose);
         menu->popup(m_listView->viewport()->mapToGlobal(pos));
@@ -268,7 +273,9 @@ void ResumeListView::openEditorSheet() {
     outer->addWidget(editor);
     m_sheetEditor = editor;
     addFloatingCloseButton(m_services.appearance(), &sheet);
+    m_listView->setOpenResume(m_selectedResume);
     runModal(sheet);
+    m_listView->setOpenResume(nullptr);
     m_selectedResume.reset();
 }
 
@@ -302,7 +309,11 @@ void ResumeListView::requestDeletion(const ResumePtr& resume) {
     QPushButton* cancelButton = alert.addButton(QMessageBox::Cancel);
     alert.setDefaultButton(cancelButton);
     alert.setEscapeButton(cancelButton);
+    fitAlertToTexts(alert);
+    // The row in question stays marked while the alert asks about it.
+    m_listView->setMarkedForDeletion(resume);
     runModal(alert);
+    m_listView->setMarkedForDeletion(nullptr);
     const ResumePtr pending = std::exchange(m_resumePendingDeletion, nullptr);
     if (alert.clickedButton() == deleteButton && pending && !pending->isDeleted())
         deleteResume(pending);
@@ -408,17 +419,20 @@ void ResumeListView::updateTip() {
     if (present && !m_tip) {
         m_tip = new ResumeTipView(m_services.appearance(), this, m_tipTiming);
         m_tip->setShowLogo(m_showLogo);
-        m_tip->setGeometry(rect());
+        m_column->layout()->activate();
+        m_tip->setGeometry(m_listFrame->geometry());
         connect(m_tip, &ResumeTipView::dismissed, this, [this] {
             m_showTip = false;
             updateTip();
         });
         m_tip->show();
         m_bottomBar->raise();
+        applyWidth();
     } else if (!present && m_tip) {
         m_tip->hide();
         m_tip->deleteLater();
         m_tip = nullptr;
+        applyWidth();
     }
 }
 
@@ -428,18 +442,33 @@ void ResumeListView::applyWidth() {
     m_background->setGeometry(rect());
     m_column->setGeometry(rect());
     const int listInset = int(std::lround(16 + 18 * u));
-    m_column->layout()->setContentsMargins(listInset, int(std::lround(20 + 20 * u)), listInset, 78);
-    static_cast<LogoHeader*>(m_header)->setAvailableWidth(w);
+    const int topInset = int(std::lround(20 + 20 * u));
+    constexpr int bottomInset = 78; // keeps the last rows clear of the bottom bar
+    m_column->layout()->setContentsMargins(listInset, topInset, listInset, bottomInset);
+    auto* header = static_cast<LogoHeader*>(m_header);
+    header->setAvailableWidth(w);
+    m_delegate->setAvailableWidth(w);
+    // In a short window the logo shrinks, then goes, before it takes the room of the first
+    // two cards (or of the welcome tip over an empty list); it never covers the list or the bar.
+    const qreal listRoom = m_tip
+                               ? m_tip->fullCardHeight(w - 2 * listInset) + 2 * ResumeTipView::shortAreaMargin
+                               : 2 * m_delegate->sizeHint(QStyleOptionViewItem(), QModelIndex()).height() + 8;
+    const qreal room = height() - topInset - bottomInset - listRoom;
+    const qreal scale = std::min<qreal>(1, room / header->naturalHeight());
+    header->setVisible(scale >= minimumLogoScale);
+    header->setScale(std::max(scale, minimumLogoScale));
     for (QAbstractButton* button : std::as_const(m_circleButtons))
         static_cast<CircleIconButton*>(button)->setAvailableWidth(w);
     const int barInset = int(std::lround(20 + 18 * u));
     const int barHeight = m_bottomBar->sizeHint().height();
     m_bottomBar->setGeometry(barInset, height() - 18 - barHeight, std::max(0, width() - 2 * barInset),
                              barHeight);
-    m_delegate->setAvailableWidth(w);
     m_listView->doItemsLayout();
-    if (m_tip)
-        m_tip->setGeometry(rect());
+    if (m_tip) {
+        // The tip lies over the empty list, between the logo and the bar.
+        m_column->layout()->activate();
+        m_tip->setGeometry(m_listFrame->geometry());
+    }
 }
 
 void ResumeListView::applyScheme() {

@@ -24,6 +24,7 @@ namespace quillora {
 class ModelContext;
 class Services;
 class ResumeCardDelegate;
+class ResumeCardList;
 class ResumeEditorView;
 class ResumeListModel;
 class ThemedBackground;
@@ -53,7 +54,7 @@ public:
     void setTipTiming(const ResumeTipTiming& timing) { m_tipTiming = timing; }
 
     ResumeListModel* model() const { return m_model; }
-    QListView* listView() const { return m_listView; }
+    ResumeCardList* listView() const { return m_listView; }
     ResumePtr selectedResume() const { return m_selectedResume; }
     ResumePtr resumePendingDeletion() const { return m_resumePendingDeletion; }
     bool showLogo() const { return m_showLogo; }
@@ -126,7 +127,7 @@ private:
     QWidget* m_column = nullptr;
     QWidget* m_header = nullptr;
     QWidget* m_listFrame = nullptr;
-    QListView* m_listView = nullptr;
+    ResumeCardList* m_listView = nullptr;
     QWidget* m_bottomBar = nullptr;
     QList<QAbstractButton*> m_circleButtons;
     QPointer<ResumeTipView> m_tip;

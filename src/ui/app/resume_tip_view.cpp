@@ -205,12 +205,10 @@ ResumeTipView::ResumeTipView(Appearance& appearance, QWidget* parent, ResumeTipT
     connect(dismiss, &QToolButton::clicked, this, &ResumeTipView::dismissTip);
     m_dismiss = dismiss;
 
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    escape->setContext(Qt::WindowShortcut);
-    connect(escape, &QShortcut::activated, this, [this] {
-        if (visibleOpacity() > 0)
-            dismissTip();
-    });
+    // Escape dismisses the card while it can be seen (and leaves the key to others otherwise).
+    m_escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    m_escape->setContext(Qt::WindowShortcut);
+    connect(m_escape, &QShortcut::activated, this, &ResumeTipView::dismissTip);
 
     m_logoAnimation.setEasingCurve(QEasingCurve::InOutQuad);
     connect(&m_logoAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
@@ -241,8 +239,8 @@ qreal ResumeTipView::visibleOpacity() const {
 void ResumeTipView::applyScheme() {
     const bool light = m_appearance.isLight();
     m_card->setLightScheme(light);
-    // Denser than the usual material: without a blur the content beneath would read through.
-    m_card->setFill(light ? QColor(246, 248, 250, 242) : QColor(30, 32, 38, 236));
+    // Nearly opaque: without a blur, text beneath (the placeholder's, the editor's) would read through.
+    m_card->setFill(light ? QColor(246, 248, 250, 250) : QColor(30, 32, 38, 248));
     m_card->setStroke(withAlpha(schemeColors::ink(light), 0.25));
     m_title->setStyleSheet(QStringLiteral("color: %1;").arg(schemeColors::ink(light).name(QColor::HexArgb)));
     m_text->setTextColor(withAlpha(schemeColors::softInk(light), 0.95));
@@ -252,6 +250,7 @@ void ResumeTipView::applyScheme() {
 void ResumeTipView::applyOpacity() {
     const qreal before = m_opacityEffect->opacity();
     m_opacityEffect->setOpacity(visibleOpacity());
+    m_escape->setEnabled(visibleOpacity() > 0);
     layoutCard();
     if (!qFuzzyCompare(before, m_opacityEffect->opacity()))
         emit visibleOpacityChanged(m_opacityEffect->opacity());
@@ -296,14 +295,28 @@ void ResumeTipView::resizeEvent(QResizeEvent* event) {
     layoutCard();
 }
 
+namespace {
+
+// The card's width in an area: the inset stays where the narrowest card (520 points and its
+// padding) still fits beside it, and shrinks where it does not.
+qreal cardWidthIn(qreal areaWidth, int preferredInset) {
+    const qreal narrowest = ResumeTipView::tipCardMaxWidth(0) + 2 * ResumeTipView::tipHorizontalPadding(0);
+    const qreal insetX = std::clamp((areaWidth - narrowest) / 2, 0.0, qreal(preferredInset));
+    const qreal available = areaWidth - 2 * insetX;
+    const qreal padding = ResumeTipView::tipHorizontalPadding(available);
+    return std::min(ResumeTipView::tipCardMaxWidth(available), std::max<qreal>(0, available - 2 * padding));
+}
+
+} // namespace
+
+qreal ResumeTipView::fullCardHeight(qreal areaWidth) const {
+    const int forWidth = m_card->heightForWidth(int(cardWidthIn(areaWidth, m_preferredInset)));
+    const qreal height = forWidth > 0 ? forWidth : m_card->sizeHint().height();
+    return height - m_text->height() + visibleTextHeight;
+}
+
 void ResumeTipView::layoutCard() {
-    // The inset stays where the narrowest card (520 points and its padding) still fits beside
-    // it, and shrinks where it does not.
-    const qreal narrowest = tipCardMaxWidth(0) + 2 * tipHorizontalPadding(0);
-    const qreal insetX = std::clamp((width() - narrowest) / 2, 0.0, qreal(m_preferredInset));
-    const qreal available = width() - 2 * insetX;
-    const qreal padding = tipHorizontalPadding(available);
-    const qreal cardWidth = std::min(tipCardMaxWidth(available), std::max<qreal>(0, available - 2 * padding));
+    const qreal cardWidth = cardWidthIn(width(), m_preferredInset);
 
     // The card's height with the full text window; the text window gives up what the area lacks.
     m_text->setWindowHeight(int(visibleTextHeight));
@@ -312,9 +325,10 @@ void ResumeTipView::layoutCard() {
         return qreal(forWidth > 0 ? forWidth : m_card->sizeHint().height());
     };
     qreal cardHeight = cardHeightNow();
-    if (cardHeight > height()) {
-        const int text =
-            std::max(minimumTextHeight, int(visibleTextHeight - std::ceil(cardHeight - height())));
+    // Where the card does not fit, it keeps a small margin above and below.
+    const qreal room = height() - 2 * shortAreaMargin;
+    if (cardHeight > room) {
+        const int text = std::max(minimumTextHeight, int(visibleTextHeight - std::ceil(cardHeight - room)));
         m_text->setWindowHeight(text);
         cardHeight = cardHeightNow();
     }

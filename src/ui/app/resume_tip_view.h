@@ -8,6 +8,7 @@
 class QAbstractButton;
 class QGraphicsOpacityEffect;
 class QLabel;
+class QShortcut;
 
 namespace quillora {
 
@@ -52,10 +53,14 @@ public:
     static qreal tipHorizontalPadding(qreal width);
     // The text window never gets shorter than this, however short the area.
     static constexpr int minimumTextHeight = 72;
+    // The margin a card keeps above and below in an area too short for it.
+    static constexpr int shortAreaMargin = 12;
 
     // The inset the owner asks for on every edge (kept only where the card fits).
     void setPreferredInset(int inset);
     int preferredInset() const { return m_preferredInset; }
+    // The height the card wants in an area of the given width (with the full text window).
+    qreal fullCardHeight(qreal areaWidth) const;
 
     // While false the card is invisible (its timing runs all the same); turning it on fades the
     // card in over the fade-in duration.
@@ -118,6 +123,7 @@ private:
     QLabel* m_title = nullptr;
     TipTextWindow* m_text = nullptr;
     QAbstractButton* m_dismiss = nullptr;
+    QShortcut* m_escape = nullptr;
 };
 
 // The tip's text window: the welcome text, offset by the automatic scroll and movable by the

@@ -3,6 +3,7 @@
 #include "platform/appearance.h"
 #include "theme/scheme_colors.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLinearGradient>
 #include <QPainter>
@@ -10,6 +11,8 @@
 #include <QStyle>
 #include <QVariantAnimation>
 #include <QtMath>
+
+#include <cmath>
 
 namespace quillora {
 
@@ -134,13 +137,23 @@ QSize GlassCapsuleButton::sizeHint() const {
         const QSize label = m_label->sizeHint().expandedTo(QSize(0, 0));
         return QSize(label.width() + padW, label.height() + padH);
     }
-    const QFontMetrics metrics(font());
-    QSize content(metrics.horizontalAdvance(text()), text().isEmpty() ? 0 : metrics.height());
+    // Measured as the text is drawn (fractional advances, rounded up), so the text always fits.
+    const QFontMetricsF metrics(font());
+    QSize content(int(std::ceil(metrics.horizontalAdvance(text()))),
+                  text().isEmpty() ? 0 : int(std::ceil(metrics.height())));
     if (!icon().isNull()) {
         content.rwidth() += iconSize().width() + (text().isEmpty() ? 0 : 6);
         content.setHeight(std::max(content.height(), iconSize().height()));
     }
     return QSize(content.width() + padW, content.height() + padH);
+}
+
+bool GlassCapsuleButton::event(QEvent* event) {
+    // The label widget asked for another size (a new title, say): the button's own size changes
+    // with it, also while the button is hidden, so its layout never keeps a stale, cut-short size.
+    if (event->type() == QEvent::LayoutRequest && m_label)
+        updateGeometry();
+    return QPushButton::event(event);
 }
 
 QSize GlassCapsuleButton::minimumSizeHint() const {
@@ -173,7 +186,7 @@ void GlassCapsuleButton::paintEvent(QPaintEvent*) {
     const QRectF content = QRectF(rect()).adjusted(
         GlassCapsuleButtonStyle::horizontalPadding, GlassCapsuleButtonStyle::verticalPadding,
         -GlassCapsuleButtonStyle::horizontalPadding, -GlassCapsuleButtonStyle::verticalPadding);
-    const QFontMetrics metrics(font());
+    const QFontMetricsF metrics(font());
     // The label is never elided: the button's minimum size holds it whole.
     const QString shown = text();
     qreal textWidth = metrics.horizontalAdvance(shown);

@@ -8,6 +8,9 @@
 #include <QTimer>
 #include <QVariantAnimation>
 
+#include <algorithm>
+#include <cmath>
+
 namespace quillora {
 
 SparkleButtonLabel::SparkleButtonLabel(Appearance& appearance, const QString& title, bool isBusy,
@@ -94,9 +97,11 @@ int SparkleButtonLabel::iconSide() const {
 }
 
 QSize SparkleButtonLabel::sizeHint() const {
-    const QFontMetrics metrics(font());
-    return QSize(iconSide() + spacing + metrics.horizontalAdvance(m_title),
-                 std::max(metrics.height(), iconSide()));
+    // Measured as the title is drawn (fractional advances, rounded up), so a label given its
+    // size hint never has to shrink or cut its title.
+    const QFontMetricsF metrics(font());
+    return QSize(iconSide() + spacing + int(std::ceil(metrics.horizontalAdvance(m_title))),
+                 std::max(int(std::ceil(metrics.height())), iconSide()));
 }
 
 QSize SparkleButtonLabel::minimumSizeHint() const {
@@ -115,7 +120,10 @@ void SparkleButtonLabel::paintEvent(QPaintEvent*) {
     qreal textWidth = metrics.horizontalAdvance(m_title);
     if (textWidth > room && textWidth > 0) {
         const qreal factor = std::max(minimumScaleFactor, room / textWidth);
-        titleFont.setPointSizeF(font().pointSizeF() * factor);
+        if (font().pointSizeF() > 0)
+            titleFont.setPointSizeF(font().pointSizeF() * factor);
+        else
+            titleFont.setPixelSize(std::max(1, int(std::floor(font().pixelSize() * factor))));
         metrics = QFontMetricsF(titleFont);
         textWidth = metrics.horizontalAdvance(m_title);
     }

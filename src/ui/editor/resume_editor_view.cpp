@@ -5,6 +5,7 @@
 #include "controls/floating_buttons.h"
 #include "controls/overlay_scroll_bar.h"
 #include "editor/basic_info_section.h"
+#include "editor/cover_letter_section.h"
 #include "editor/editor_help.h"
 #include "editor/education_section.h"
 #include "editor/entry_editors.h"
@@ -14,6 +15,7 @@
 #include "editor/font_style_card.h"
 #include "editor/portfolio_card.h"
 #include "editor/resume_save.h"
+#include "editor/skills_section.h"
 #include "help/help_sheet_container.h"
 #include "platform/appearance.h"
 #include "platform/services.h"
@@ -129,11 +131,15 @@ void ResumeEditorView::buildSections() {
         m_slots.insert(section, nullptr);
     setSectionWidget(EditorSection::basicInfo, makeBasicInfoCard(m_resume, *m_appearance));
     setSectionWidget(EditorSection::summary, makeSummaryCard(m_resume, m_services));
+    setSectionWidget(EditorSection::coverLetter,
+                     makeCoverLetterCard(m_resume, m_services, [this] { saveResume(); }));
     setSectionWidget(EditorSection::atsVersion, makeATSVersionCard(m_resume, m_services));
     m_experienceSection = new ExperienceSection(*this);
     setSectionWidget(EditorSection::experience, m_experienceSection);
     m_educationSection = new EducationSection(*this);
     setSectionWidget(EditorSection::education, m_educationSection);
+    setSectionWidget(EditorSection::skills, makeSkillsCard(
+                                                m_resume, m_services, [this] { saveResume(); }, this));
     setSectionWidget(EditorSection::fontStyle,
                      makeFontStyleCard(m_resume, *m_appearance, [this] { openFontPicker(); }));
     setSectionWidget(EditorSection::portfolio, new PortfolioCard(*this));

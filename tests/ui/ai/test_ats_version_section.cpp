@@ -170,6 +170,8 @@ private slots:
         m_server->enqueue(reply);
 
         QTest::mouseClick(analyzeButton(*section), Qt::LeftButton);
+        // A second press while it runs starts nothing.
+        section->analyzeResumeATS();
         QVERIFY(section->isAnalyzingResumeATS());
         QCOMPARE(analyzeButton(*section)->accessibleName(), QStringLiteral("Analyzing…"));
         QVERIFY(!analyzeButton(*section)->isEnabled());

@@ -1,3 +1,4 @@
+#include "app/resume_card_list.h"
 #include "app/resume_list_model.h"
 #include "app/resume_list_view.h"
 #include "platform/app_events.h"

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
@@ -182,6 +183,42 @@ private slots:
         button.setLabelWidget(label);
         QCOMPARE(label->palette().color(label->foregroundRole()), QColor(Qt::white));
         QCOMPARE(button.sizeHint().height(), label->sizeHint().height() + 24);
+    }
+
+    void glassCapsuleLabelsAreNeverCutShort() {
+        // A label widget titled while its button is still hidden (as screens build them).
+        QWidget screen;
+        auto* row = new QHBoxLayout(&screen);
+        auto* button = new GlassCapsuleButton(m_appearance, &screen);
+        auto* sparkle = new SparkleButtonLabel(m_appearance);
+        button->setLabelWidget(sparkle);
+        row->addWidget(button);
+        row->addStretch(1);
+        (void)screen.sizeHint(); // the row measures the untitled button
+        // A size at which the title's drawn width has a fraction beyond its whole points.
+        QFont font = button->font();
+        font.setPixelSize(16);
+        button->setFont(font);
+        sparkle->setTitle(QStringLiteral("STAR with OpenAI"));
+        screen.resize(900, 80);
+        screen.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&screen));
+        QTRY_VERIFY(sparkle->width() >= sparkle->sizeHint().width());
+        // The room its size hint leaves for the title holds the title as it is drawn.
+        SparkleButtonLabel untitled(m_appearance);
+        untitled.setFont(sparkle->font());
+        const qreal titleRoom = sparkle->width() - untitled.sizeHint().width();
+        QVERIFY2(titleRoom >= QFontMetricsF(sparkle->font()).horizontalAdvance(sparkle->title()),
+                 qPrintable(QString::number(titleRoom)));
+
+        // A text button keeps its whole text when it changes to a longer one.
+        auto* text = new GlassCapsuleButton(m_appearance, QStringLiteral("Add OpenAI API Key"), &screen);
+        row->addWidget(text);
+        QTRY_VERIFY(text->isVisible());
+        text->setText(QStringLiteral("Remove OpenAI API Key"));
+        QTRY_COMPARE(text->width(), text->sizeHint().width());
+        QVERIFY(text->sizeHint().width() - 2 * GlassCapsuleButtonStyle::horizontalPadding >=
+                QFontMetricsF(text->font()).horizontalAdvance(QStringLiteral("Remove OpenAI API Key")));
     }
 
     void cardMeasuresGrowWithTheWidth_data() {
