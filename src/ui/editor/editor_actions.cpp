@@ -1,6 +1,7 @@
 #include "editor/editor_actions.h"
 
 #include "editor/morvessa_sheets.h"
+#include "editor/portfolio_card.h"
 #include "editor/preparing_pdf_overlay.h"
 #include "editor/resume_editor_text.h"
 #include "editor/resume_editor_view.h"
@@ -110,6 +111,11 @@ void EditorActions::runExportAction(void (EditorActions::*exportAction)()) {
     (this->*exportAction)();
 }
 
+void EditorActions::persistPortfolioOrder() {
+    if (auto* portfolio = qobject_cast<PortfolioCard*>(m_editor.sectionWidget(EditorSection::portfolio)))
+        portfolio->persistPortfolioOrder();
+}
+
 void EditorActions::saveBeforeExport(bool ats) {
     const Status saved = m_editor.services().context().save();
     if (ats) {
@@ -123,8 +129,7 @@ void EditorActions::saveBeforeExport(bool ats) {
 }
 
 void EditorActions::exportCreativePDF() {
-    if (m_portfolioWriteBack)
-        m_portfolioWriteBack();
+    persistPortfolioOrder();
     saveBeforeExport(false);
     startExport(ResumeLayoutMode::creative, true);
 }
@@ -279,8 +284,7 @@ void EditorActions::pushToMorvessa() {
                           missing.join(QStringLiteral(", ")) + QLatin1Char('.'));
         return;
     }
-    if (m_portfolioWriteBack)
-        m_portfolioWriteBack();
+    persistPortfolioOrder();
     const Status saved = m_editor.services().context().save();
     if (!saved)
         logLine(QStringLiteral("❌ Morvessa pre-push save failed: ") + saved.error());

@@ -98,6 +98,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Writes the portfolio card's working rows into the résumé (before an export or push).
+    void persistPortfolioOrder();
     void saveBeforeExport(bool ats);
     void startExport(ResumeLayoutMode mode, bool logged);
     void setExportedPDF(std::optional<ExportedPDF> pdf);
@@ -109,7 +111,6 @@ private:
 
     ResumeEditorView& m_editor;
     MorvessaCloudService m_cloudService;
-    std::function<void()> m_portfolioWriteBack;
     PreparingPDFOverlay* m_overlay;
     int m_pdfJobs = 0;
     bool m_isPushingToMorvessa = false;
