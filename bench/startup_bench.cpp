@@ -1,5 +1,5 @@
-// Start-up: a new process, from exec to the main window's first paint, over a store of 1,000
-// résumés. The program runs itself as the app: the child does exactly what the app's main does
+// Start-up: a new process, from exec to the main window's first paint, over a store of 1,000 and
+// of 10,000 résumés. The program runs itself as the app: the child does exactly what the app's main does
 // (application object, fonts, launch preflight, store, window) and reports the moment the main
 // window has first been painted; the parent times from just before it starts the child to that
 // report. The child's teardown (saving, the launch and background backups) is not timed.
@@ -8,6 +8,7 @@
 #include "store/store_location.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QProcess>
@@ -57,21 +58,24 @@ int runChild(int argc, char** argv) {
     return runQuillora(app);
 }
 
-void seedStore() {
-    (void)ensureStoreDirectory();
-    auto container = ModelContainer::open(storeFileURL());
-    auto& context = container.value()->mainContext();
-    context.setAutosaveEnabled(false);
-    if (context.fetchResumes()->size() >= 1000)
-        return;
-    bench::insertSampleResumes(context, 1000);
+// A data folder whose store holds `count` sample résumés.
+QString seededDataHome(int count) {
+    const QString dataHome = QDir::temp().filePath(QStringLiteral("data-%1").arg(count));
+    const QString directory = dataHome + QStringLiteral("/QuilloraStore");
+    QDir().mkpath(directory);
+    const QString store = directory + QLatin1Char('/') + storeFileName();
+    if (!QFile::exists(store))
+        QFile::copy(bench::sampleStore(count), store);
+    return dataHome;
 }
 
 void BM_NewProcessToFirstPaint(benchmark::State& state) {
-    seedStore();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), seededDataHome(int(state.range(0))));
     const QString program = QCoreApplication::applicationFilePath();
     for (auto _ : state) {
         QProcess child;
+        child.setProcessEnvironment(environment);
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         QElapsedTimer clock;
         clock.start();
@@ -94,7 +98,12 @@ void BM_NewProcessToFirstPaint(benchmark::State& state) {
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_NewProcessToFirstPaint)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
+BENCHMARK(BM_NewProcessToFirstPaint)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(10);
 
 } // namespace
 
@@ -102,7 +111,6 @@ int main(int argc, char** argv) {
     if (argc > 1 && qstrcmp(argv[argc - 1], kChildArgument) == 0)
         return runChild(argc, argv);
     QTemporaryDir home;
-    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
     qputenv("XDG_CACHE_HOME", home.filePath(QStringLiteral("cache")).toLocal8Bit());
     qputenv("TMPDIR", home.path().toLocal8Bit());

@@ -67,10 +67,16 @@ void ResumeAIViewModel::refine(const QString& text, const std::optional<QString>
         return finish(done, {});
     }
 
+    // The answer comes back only while this view model lives; one for a résumé deleted
+    // meanwhile is dropped here, so that the busy flag is still cleared.
+    const ResultReceiver forResume(this, resume, QStringLiteral("STAR refinement"));
     m_formatter.starFormat(
-        text, summaryContext, resumeContext, mode,
-        ResultReceiver(this, resume, QStringLiteral("STAR refinement")),
-        [this, backend, text, mode, done = std::move(done), finish](Result<QString> answer) {
+        text, summaryContext, resumeContext, mode, ResultReceiver(this, QStringLiteral("STAR refinement")),
+        [this, backend, text, mode, done = std::move(done), finish, forResume](Result<QString> answer) {
+            if (!forResume.accepts()) {
+                setBusy(false);
+                return;
+            }
             if (answer) {
                 handleAnswer(backend, answer.value(), text, mode);
             } else {

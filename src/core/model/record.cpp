@@ -1,8 +1,10 @@
 #include "model/record.h"
 
+#include "platform/log.h"
 #include "store/model_context.h"
 
 #include <QHash>
+#include <QThread>
 
 #include <atomic>
 
@@ -62,7 +64,7 @@ void Record::setValueForKey(const QString& key, const QVariant& newValue) {
 QVariant Record::valueAt(int property) const {
     if (property < 0 || property >= m_values.size())
         return QVariant();
-    return m_values.at(property);
+    return value(property);
 }
 
 void Record::setValueAt(int property, const QVariant& newValue) {
@@ -71,7 +73,24 @@ void Record::setValueAt(int property, const QVariant& newValue) {
         setValue(property, newValue);
 }
 
+void Record::readUnread(int index) const {
+    if (!(m_unread & (quint64(1) << index)))
+        return;
+    // Read through the UI thread's connection, like a portfolio image.
+    if (QThread::currentThread() != thread())
+        qFatal("Record values read off the thread that owns the record; "
+               "take a snapshot on the UI thread instead");
+    if (ModelContext* context = modelContext()) {
+        if (auto loaded = context->loadUnreadValues(const_cast<Record*>(this)); !loaded)
+            logLine(QStringLiteral("⚠️ Could not read a record's values: ") + loaded.error());
+    }
+}
+
 void Record::setValue(int index, QVariant newValue, bool force) {
+    if (m_unread) {
+        readUnread(index); // so that a write of the stored value changes nothing
+        m_unread &= ~(quint64(1) << index);
+    }
     QVariant& slot = m_values[index];
     // Same type and same value: nothing changes. (An absent optional and an empty text differ.)
     if (!force && slot.metaType() == newValue.metaType() && slot == newValue)

@@ -106,7 +106,11 @@ signals:
 protected:
     explicit Record(const EntityInfo& entity);
 
-    const QVariant& value(int index) const { return m_values.at(index); }
+    const QVariant& value(int index) const {
+        if (m_unread) [[unlikely]]
+            readUnread(index);
+        return m_values.at(index);
+    }
     // Writes and announces the value unless it equals the current one (or always, with force).
     void setValue(int index, QVariant value, bool force = false);
     // Fills backing data during construction, without announcing a change.
@@ -142,6 +146,11 @@ private:
     qint64 m_storeKey = 0; // 0 until saved
     quint64 m_serial = 0;  // process-wide, for temporary identifiers
     bool m_deleted = false;
+    // Properties (one bit per index) whose values are still only in the store: long texts are
+    // read when first asked for.
+    quint64 m_unread = 0;
+
+    void readUnread(int index) const;
 };
 
 } // namespace quillora

@@ -133,6 +133,9 @@ Status ResumeExportSnapshot::loadStoredImages() {
         entry->imageData_ = std::move(bytes).value();
         entry->storedImageId_ = QUuid();
     }
+    // This copy needs the store no more; the reader (and its read transaction) ends with the
+    // last copy that still does.
+    m_storedImages.reset();
     return success();
 }
 

@@ -338,14 +338,14 @@ Status ModelContext::loadAll() {
     }
 
     // Only the résumés' own rows: their entries are read when first asked for.
-    auto stmt = m_db.prepare(StoreCodec::selectResumes() + QStringLiteral(" ORDER BY pk"));
+    auto stmt = m_db.prepare(StoreCodec::selectResumes(QString(), true) + QStringLiteral(" ORDER BY pk"));
     if (!stmt)
         return Status::failure(stmt.error());
     QList<ResumePtr> loaded;
     while (stmt->next()) {
         if (known.contains(stmt->int64(0)))
             continue;
-        auto record = StoreCodec::readResume(*stmt);
+        auto record = StoreCodec::readResume(*stmt, true, true);
         if (!record)
             return record.errorInfo();
         loaded.append(std::static_pointer_cast<Resume>(std::move(record).value()));
@@ -359,6 +359,53 @@ Status ModelContext::loadAll() {
         registerRecord(resume);
         m_resumes.append(resume);
     }
+    return success();
+}
+
+Status ModelContext::loadUnreadValues(Record* record) {
+    if (!record->m_unread)
+        return success();
+    if (record->m_storeKey <= 0 || !isResume(record)) {
+        record->m_unread = 0;
+        return success();
+    }
+    const EntityInfo& entity = record->entity();
+    const quint64 deferred = StoreCodec::deferredProperties(entity);
+    QList<int> props;
+    for (int p : StoreCodec::storedProperties(entity)) {
+        if (deferred & (quint64(1) << p))
+            props << p;
+    }
+    if (!m_unreadQuery) {
+        QStringList columns;
+        for (int p : std::as_const(props))
+            columns << quoted(entity.properties.at(p).name);
+        auto prepared =
+            m_db.prepare(QStringLiteral("SELECT ") % columns.join(QStringLiteral(", ")) %
+                         QStringLiteral(" FROM ") % quoted(entity.name) % QStringLiteral(" WHERE pk = ?"));
+        if (!prepared)
+            return Status::failure(ErrorKind::storage, prepared.error());
+        m_unreadQuery = std::make_shared<sql::Statement>(std::move(prepared).value());
+    }
+    m_unreadQuery->reset();
+    m_unreadQuery->bind(1, record->m_storeKey);
+    if (!m_unreadQuery->next()) {
+        const QString error = m_unreadQuery->error();
+        m_unreadQuery->reset();
+        return Status::failure(ErrorKind::storage,
+                               error.isEmpty() ? QStringLiteral("its stored row no longer exists") : error);
+    }
+    for (int i = 0; i < props.size(); ++i) {
+        const quint64 bit = quint64(1) << props.at(i);
+        if (!(record->m_unread & bit))
+            continue; // written since: the new value stays
+        if (auto status = StoreCodec::readProperty(*m_unreadQuery, i, *record, props.at(i)); !status) {
+            m_unreadQuery->reset();
+            return Status::failure(ErrorKind::storage, status.error());
+        }
+        record->m_unread &= ~bit;
+    }
+    m_unreadQuery->reset();
     return success();
 }
 

@@ -57,6 +57,8 @@ public:
     // Reads a résumé's entries from the store when first asked for. On failure the entries stay
     // in the store (not read) and the error is returned.
     Status loadEntries(Resume* resume);
+    // Reads the values a record left in the store (its long texts) when first asked for.
+    Status loadUnreadValues(Record* record);
 
     // Tells the context that one of its records changed a property.
     void recordDidChange(Record* record, int propertyIndex);
@@ -107,6 +109,7 @@ private:
     QSet<Resume*> m_listsChanged;    // résumés whose entry lists changed since the last save
     QSet<Record*> m_listedEntries;   // every entry a changed list held since the last save
     QHash<const EntityInfo*, std::shared_ptr<sql::Statement>> m_entryQueries;
+    std::shared_ptr<sql::Statement> m_unreadQuery;
     QHash<const Record*, Resume*> m_owners; // entry → the résumé that last held it
     QHash<Record*, qint64> m_creationOrder; // for résumés not yet saved
     qint64 m_nextCreationOrder = 1LL << 40;

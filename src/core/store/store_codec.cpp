@@ -107,10 +107,33 @@ QString StoreCodec::createTableStatement(const EntityInfo& entity) {
     return sql;
 }
 
-QString StoreCodec::selectResumes(const QString& where) {
+quint64 StoreCodec::deferredProperties(const EntityInfo& entity) {
+    if (&entity != &Resume::entityInfo())
+        return 0;
+    quint64 bits = 0;
+    for (int p : {Resume::Summary, Resume::CoverLetterText, Resume::CoverLetterJobPosting,
+                  Resume::CoverLetterAIContext, Resume::AtsJobPosting, Resume::AtsGeneratedText})
+        bits |= quint64(1) << p;
+    return bits;
+}
+
+namespace {
+
+QList<int> resumeColumns(bool deferLongTexts) {
+    QList<int> props = StoreCodec::storedProperties(Resume::entityInfo());
+    if (deferLongTexts) {
+        const quint64 deferred = StoreCodec::deferredProperties(Resume::entityInfo());
+        props.removeIf([deferred](int p) { return (deferred & (quint64(1) << p)) != 0; });
+    }
+    return props;
+}
+
+} // namespace
+
+QString StoreCodec::selectResumes(const QString& where, bool deferLongTexts) {
     const EntityInfo& entity = Resume::entityInfo();
     QStringList columns{QStringLiteral("pk")};
-    for (int p : storedProperties(entity))
+    for (int p : resumeColumns(deferLongTexts))
         columns << quoted(entity.properties.at(p).name);
     QString sql = QStringLiteral("SELECT ") % columns.join(QStringLiteral(", ")) % QStringLiteral(" FROM ") %
                   quoted(entity.name);
@@ -119,12 +142,15 @@ QString StoreCodec::selectResumes(const QString& where) {
     return sql;
 }
 
-Result<std::shared_ptr<Record>> StoreCodec::readResume(const sql::Statement& row, bool entriesInStore) {
+Result<std::shared_ptr<Record>> StoreCodec::readResume(const sql::Statement& row, bool entriesInStore,
+                                                       bool deferLongTexts) {
     using R = Result<std::shared_ptr<Record>>;
     auto resume = std::shared_ptr<Resume>(new Resume(Resume::FromStore{}));
     resume->m_storeKey = row.int64(0);
     resume->m_entriesInStore = entriesInStore;
-    const QList<int> props = storedProperties(Resume::entityInfo());
+    if (deferLongTexts)
+        resume->m_unread = deferredProperties(Resume::entityInfo());
+    const QList<int> props = resumeColumns(deferLongTexts);
     for (int i = 0; i < props.size(); ++i) {
         if (auto status = readProperty(row, i + 1, *resume, props.at(i)); !status)
             return R::failure(status.error());

@@ -36,8 +36,14 @@ public:
     // entriesInStore the résumé's context reads its entries when first asked for, otherwise the
     // caller attaches them (readEntry(), attachEntry()). readEntry() takes a row of
     // selectEntries(); without the image, a portfolio item notes that its image is in the store.
-    static QString selectResumes(const QString& where = QString());
-    static Result<std::shared_ptr<Record>> readResume(const sql::Statement& row, bool entriesInStore = true);
+    // With deferLongTexts, the résumé's long texts (deferredProperties()) are left in the store
+    // too, for its context to read when first asked for; give the same to both calls.
+    static QString selectResumes(const QString& where = QString(), bool deferLongTexts = false);
+    static Result<std::shared_ptr<Record>> readResume(const sql::Statement& row, bool entriesInStore = true,
+                                                      bool deferLongTexts = false);
+    // The properties of a kind that a list of records does not need (one bit per index): the
+    // résumé's long texts.
+    static quint64 deferredProperties(const EntityInfo& entity);
     static QString selectEntries(const EntityInfo& entity, const QString& where, bool withImage);
     static Result<std::shared_ptr<Record>> readEntry(const EntityInfo& entity, const sql::Statement& row,
                                                      bool withImage);

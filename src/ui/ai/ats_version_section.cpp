@@ -24,6 +24,7 @@
 #include <QPlainTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QVariantAnimation>
 
 namespace quillora {
 
@@ -95,17 +96,35 @@ private:
 // nothing new to analyse.
 class AnalyzeButton final : public QPushButton {
 public:
+    static constexpr int fadeMs = 200;
+
     AnalyzeButton(Appearance& appearance, QWidget* parent)
         : QPushButton(parent)
-        , m_appearance(&appearance) {
+        , m_appearance(&appearance)
+        , m_fade(new QVariantAnimation(this)) {
         setCursor(Qt::PointingHandCursor);
+        m_fade->setDuration(fadeMs);
+        m_fade->setEasingCurve(QEasingCurve::InOutQuad);
+        connect(m_fade, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+            m_readiness = value.toReal();
+            update();
+        });
     }
 
+    // Fades between the ready and the resting look (at once under reduce motion).
     void setReady(bool ready) {
         if (m_ready == ready)
             return;
         m_ready = ready;
-        update();
+        m_fade->stop();
+        if (m_appearance->reduceMotion() || !isVisible()) {
+            m_readiness = ready ? 1.0 : 0.0;
+            update();
+            return;
+        }
+        m_fade->setStartValue(m_readiness);
+        m_fade->setEndValue(ready ? 1.0 : 0.0);
+        m_fade->start();
     }
 
 protected:
@@ -115,8 +134,11 @@ protected:
         const bool light = m_appearance->isLight();
         const QRectF area = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
         const QColor base = light ? QColor(0, 0, 0) : QColor(255, 255, 255);
-        const qreal fillOpacity = light ? (m_ready ? 0.06 : 0.03) : (m_ready ? 0.1 : 0.05);
-        const qreal strokeOpacity = (light ? 0.9 : 1.0) * (m_ready ? 0.3 : 0.12);
+        const auto between = [this](qreal resting, qreal ready) {
+            return resting + (ready - resting) * m_readiness;
+        };
+        const qreal fillOpacity = light ? between(0.03, 0.06) : between(0.05, 0.1);
+        const qreal strokeOpacity = (light ? 0.9 : 1.0) * between(0.12, 0.3);
         painter.setBrush(withAlpha(base, fillOpacity * (isDown() ? 1.6 : 1.0)));
         painter.setPen(QPen(withAlpha(base, strokeOpacity), 1));
         painter.drawRoundedRect(area, 14, 14);
@@ -129,7 +151,9 @@ protected:
 
 private:
     Appearance* m_appearance;
+    QVariantAnimation* m_fade;
     bool m_ready = true;
+    qreal m_readiness = 1.0;
 };
 
 // A small turning arc shown while the analysis runs.
@@ -491,7 +515,7 @@ void ATSVersionSection::applyScheme() {
 }
 
 EditorSectionCard* makeATSVersionCard(const ResumePtr& resume, Services& services) {
-    Appearance& appearance = Appearance::shared();
+    Appearance& appearance = services.appearance();
     auto* section = new ATSVersionSection(resume, AIServices::from(services), appearance);
     auto* card = new EditorSectionCard(appearance, QStringLiteral("checklist"), QStringLiteral("ATS Version"),
                                        QStringLiteral("Optimize your résumé for applicant tracking systems"),

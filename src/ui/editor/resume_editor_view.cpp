@@ -4,7 +4,10 @@
 #include "controls/editor_section_card.h"
 #include "controls/floating_buttons.h"
 #include "controls/overlay_scroll_bar.h"
+#include "editor/actions_style_card.h"
 #include "editor/basic_info_section.h"
+#include "editor/cover_letter_section.h"
+#include "editor/editor_actions.h"
 #include "editor/editor_help.h"
 #include "editor/education_section.h"
 #include "editor/entry_editors.h"
@@ -12,7 +15,9 @@
 #include "editor/experience_section.h"
 #include "editor/font_picker_view.h"
 #include "editor/font_style_card.h"
+#include "editor/portfolio_card.h"
 #include "editor/resume_save.h"
+#include "editor/skills_section.h"
 #include "help/help_sheet_container.h"
 #include "platform/appearance.h"
 #include "platform/services.h"
@@ -134,13 +139,20 @@ void ResumeEditorView::buildSections() {
         m_slots.insert(section, nullptr);
     setSectionWidget(EditorSection::basicInfo, makeBasicInfoCard(m_resume, *m_appearance));
     setSectionWidget(EditorSection::summary, makeSummaryCard(m_resume, m_services));
+    setSectionWidget(EditorSection::coverLetter,
+                     makeCoverLetterCard(m_resume, m_services, [this] { saveResume(); }));
     setSectionWidget(EditorSection::atsVersion, makeATSVersionCard(m_resume, m_services));
     m_experienceSection = new ExperienceSection(*this);
     setSectionWidget(EditorSection::experience, m_experienceSection);
     m_educationSection = new EducationSection(*this);
     setSectionWidget(EditorSection::education, m_educationSection);
+    setSectionWidget(EditorSection::skills, makeSkillsCard(
+                                                m_resume, m_services, [this] { saveResume(); }, this));
     setSectionWidget(EditorSection::fontStyle,
                      makeFontStyleCard(m_resume, *m_appearance, [this] { openFontPicker(); }));
+    setSectionWidget(EditorSection::portfolio, new PortfolioCard(*this));
+    m_actions = new EditorActions(*this);
+    setSectionWidget(EditorSection::actionsAndStyle, makeActionsStyleCard(*m_actions));
 }
 
 QWidget* ResumeEditorView::sectionWidget(EditorSection section) const {
@@ -240,6 +252,11 @@ void ResumeEditorView::saveIfEdited() {
     // Only opening a résumé and leaving it is no edit: it keeps its place in the list.
     if (m_edited)
         saveResume();
+}
+
+void ResumeEditorView::persistPortfolioOrder() {
+    if (auto* card = qobject_cast<PortfolioCard*>(sectionWidget(EditorSection::portfolio)))
+        card->persistPortfolioOrder();
 }
 
 void ResumeEditorView::saveOnBackground() {

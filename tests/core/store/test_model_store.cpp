@@ -181,6 +181,7 @@ private slots:
             auto& context = store->mainContext();
             for (int i = 0; i < count; ++i) {
                 auto resume = test::makeEmptyResume(QStringLiteral("R%1").arg(i));
+                resume->setSummary(QStringLiteral("Summary %1").arg(i));
                 resume->setExperienceItems(
                     {std::make_shared<Experience>(QStringLiteral("A"), QString(), QString(), QString(),
                                                   QString(), 0),
@@ -219,6 +220,9 @@ private slots:
         list.value(40)->setExperienceItems(experience);
         QCOMPARE(rowsOfSave(), 3);
         QCOMPARE(removed->modelContext(), nullptr);
+        // A long text written before it was ever read (the list reads none of them).
+        list.value(99)->setCoverLetterText(QStringLiteral("Letter"));
+        QCOMPARE(rowsOfSave(), 1);
 
         store = openStore();
         const QList<ResumePtr> reopened = *store->mainContext().fetchResumes();
@@ -229,7 +233,9 @@ private slots:
             }
             return ResumePtr();
         };
-        QVERIFY(find(QStringLiteral("Edited")));
+        QCOMPARE(find(QStringLiteral("Edited"))->summary(), QStringLiteral("Summary 1700"));
+        QCOMPARE(find(QStringLiteral("R99"))->coverLetterText(), QStringLiteral("Letter"));
+        QCOMPARE(find(QStringLiteral("R99"))->summary(), QStringLiteral("Summary 99"));
         QCOMPARE(find(QStringLiteral("R12"))->summary(), QStringLiteral("Edited summary"));
         QCOMPARE(find(QStringLiteral("R12"))->experienceItems().at(1)->role(), QStringLiteral("Edited role"));
         QCOMPARE(find(QStringLiteral("R40"))->experienceItems().size(), 1);

@@ -174,7 +174,8 @@ private slots:
         QTest::mouseClick(editor->refineButton(), Qt::LeftButton);
         QTRY_COMPARE(m_server->requestCount(), 1);
         resume.reset();
-        QTest::qWait(600);
+        QTRY_VERIFY(!editor->viewModel()->isBusy());
+        QVERIFY(editor->refineButton()->isEnabled());
         QCOMPARE(editor->text(), QStringLiteral("draft"));
     }
 

@@ -130,22 +130,21 @@ private slots:
     void sectionsStandInTheirOrderWithEmptyPlacesForLaterCards() {
         auto resume = insertResume();
         ResumeEditorView view(resume, *m_services);
-        const QStringList cards{QStringLiteral("basicInfoCard"),    QStringLiteral("summaryCard"),
-                                QStringLiteral("atsVersionCard"),   QStringLiteral("experienceSection"),
-                                QStringLiteral("educationSection"), QStringLiteral("fontStyleCard")};
+        const QStringList cards{QStringLiteral("basicInfoCard"),     QStringLiteral("summaryCard"),
+                                QStringLiteral("coverLetterCard"),   QStringLiteral("atsVersionCard"),
+                                QStringLiteral("experienceSection"), QStringLiteral("educationSection"),
+                                QStringLiteral("skillsCard"),        QStringLiteral("fontStyleCard"),
+                                QStringLiteral("portfolioSection"),  QStringLiteral("actionsStyleCard")};
         QWidget* column = child(&view, QStringLiteral("editorSections"));
         QStringList shown;
         for (int i = 0; i < column->layout()->count(); ++i)
             shown << column->layout()->itemAt(i)->widget()->objectName();
         QCOMPARE(shown, cards);
-        for (EditorSection empty : {EditorSection::coverLetter, EditorSection::skills,
-                                    EditorSection::portfolio, EditorSection::actionsAndStyle})
-            QVERIFY(!view.sectionWidget(empty));
         // A later card fills its own place in the order.
-        auto* skills = new QWidget;
-        skills->setObjectName(QStringLiteral("skillsCard"));
-        view.setSectionWidget(EditorSection::skills, skills);
-        QCOMPARE(column->layout()->itemAt(5)->widget(), skills);
+        auto* actions = new QWidget;
+        actions->setObjectName(QStringLiteral("actionsAndStyleCard"));
+        view.setSectionWidget(EditorSection::actionsAndStyle, actions);
+        QCOMPARE(column->layout()->itemAt(9)->widget(), actions);
 
         // The cards keep their own titles whatever custom section titles the résumé holds.
         resume->setTitleSummary(QStringLiteral("Profile"));
@@ -155,8 +154,10 @@ private slots:
         for (auto* card : custom.findChildren<EditorSectionCard*>())
             titles << card->title();
         QCOMPARE(titles, (QStringList{QStringLiteral("Basic Info"), QStringLiteral("Summary"),
-                                      QStringLiteral("ATS Version"), QStringLiteral("Experience"),
-                                      QStringLiteral("Education"), QStringLiteral("Font Style")}));
+                                      QStringLiteral("Cover Letter"), QStringLiteral("ATS Version"),
+                                      QStringLiteral("Experience"), QStringLiteral("Education"),
+                                      QStringLiteral("Skills"), QStringLiteral("Font Style"),
+                                      QStringLiteral("Portfolio"), QStringLiteral("Actions & Style")}));
         custom.saveResume();
         QCOMPARE(resume->titleSummary(), std::optional<QString>(QStringLiteral("Profile")));
         QCOMPARE(resume->titleExperience(), std::optional<QString>(QStringLiteral("Work")));

@@ -1,0 +1,238 @@
+#include "editor/skill_chip.h"
+
+#include "controls/glass_capsule_button.h"
+#include "editor/editor_controls.h"
+#include "platform/appearance.h"
+#include "theme/scheme_colors.h"
+
+#include <QGraphicsDropShadowEffect>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QResizeEvent>
+#include <QVBoxLayout>
+
+namespace quillora {
+
+namespace {
+
+constexpr qreal subheadlinePoints = 15;
+constexpr qreal captionPoints = 12;
+
+QColor primaryColor(bool light) {
+    return schemeColors::primaryLabel(light);
+}
+
+// The card of the popup: the translucent panel with its outline.
+class PopupCard final : public QWidget {
+public:
+    PopupCard(Appearance& appearance, QWidget* parent)
+        : QWidget(parent)
+        , m_appearance(&appearance) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const bool light = m_appearance->isLight();
+        QPainterPath path;
+        path.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 20, 20);
+        // Over the dimmed backdrop the material is drawn a little denser so the card reads.
+        painter.fillPath(path, withAlpha(schemeColors::sheetBackground(light), 0.94));
+        painter.fillPath(path, schemeColors::ultraThinMaterial(light));
+        const QColor outline = light ? QColor::fromRgbF(0, 0, 0, 0.225f) : QColor::fromRgbF(1, 1, 1, 0.25f);
+        painter.setPen(QPen(outline, 1));
+        painter.drawPath(path);
+    }
+
+private:
+    Appearance* m_appearance;
+};
+
+} // namespace
+
+// --- Chip -------------------------------------------------------------------------------------
+
+SkillChip::SkillChip(const QString& skill, Appearance& appearance, QWidget* parent)
+    : QWidget(parent)
+    , m_skill(skill)
+    , m_appearance(&appearance) {
+    setObjectName(QStringLiteral("skillChip"));
+    setAccessibleName(skill);
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(10, 6, 10, 6);
+    row->setSpacing(6);
+    m_label = new QLabel(skill, this);
+    m_label->setTextFormat(Qt::PlainText);
+    m_label->setFont(systemFont(subheadlinePoints));
+    m_label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    row->addWidget(m_label);
+    m_remove = new SymbolIconButton(
+        appearance, QStringLiteral("xmark.circle.fill"),
+        [](bool light) { return schemeColors::secondaryLabel(light); }, qRound(captionPoints + 3), this);
+    m_remove->setObjectName(QStringLiteral("removeSkillButton"));
+    m_remove->setAccessibleName(QStringLiteral("Remove skill"));
+    m_remove->setAccessibleDescription(QStringLiteral("Deletes this suggested skill"));
+    m_remove->setCursor(Qt::PointingHandCursor);
+    row->addWidget(m_remove);
+    connect(m_remove, &QAbstractButton::clicked, this, &SkillChip::removeRequested);
+    connect(m_appearance, &Appearance::changed, this, &SkillChip::applyScheme);
+    applyScheme();
+}
+
+SkillChip::~SkillChip() = default;
+
+QAbstractButton* SkillChip::removeButton() const {
+    return m_remove;
+}
+
+QColor SkillChip::fill(bool light) {
+    return light ? QColor::fromRgbF(0, 0, 0, 0.08f) : QColor::fromRgbF(1, 1, 1, 0.12f);
+}
+
+QColor SkillChip::outline(bool light) {
+    return withAlpha(primaryColor(light), light ? 0.15 : 0.25);
+}
+
+void SkillChip::applyScheme() {
+    QPalette pal = m_label->palette();
+    pal.setColor(QPalette::WindowText, primaryColor(m_appearance->isLight()));
+    m_label->setPalette(pal);
+    update();
+}
+
+void SkillChip::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const bool light = m_appearance->isLight();
+    QPainterPath path;
+    path.addRoundedRect(QRectF(rect()).adjusted(0.4, 0.4, -0.4, -0.4), cornerRadius, cornerRadius);
+    painter.fillPath(path, fill(light));
+    painter.setPen(QPen(outline(light), 0.8));
+    painter.drawPath(path);
+}
+
+// --- Popup ------------------------------------------------------------------------------------
+
+SkillEditPopup::SkillEditPopup(const QString& skill, Appearance& appearance, QWidget* host)
+    : QWidget(host)
+    , m_skill(skill)
+    , m_appearance(&appearance) {
+    setObjectName(QStringLiteral("editSkillPopup"));
+    setAccessibleName(QStringLiteral("Edit Skill"));
+    setAttribute(Qt::WA_NoMousePropagation);
+    setFocusPolicy(Qt::StrongFocus);
+
+    m_card = new PopupCard(appearance, this);
+    m_card->setObjectName(QStringLiteral("editSkillCard"));
+    auto* shadow = new QGraphicsDropShadowEffect(m_card);
+    shadow->setBlurRadius(40);
+    shadow->setOffset(0, 0);
+    shadow->setColor(QColor::fromRgbF(0, 0, 0, 0.33f));
+    m_card->setGraphicsEffect(shadow);
+    auto* stack = new QVBoxLayout(m_card);
+    stack->setContentsMargins(20, 20, 20, 20);
+    stack->setSpacing(14);
+    m_title = new QLabel(QStringLiteral("Edit Skill"), m_card);
+    m_title->setObjectName(QStringLiteral("editSkillTitle"));
+    m_title->setAlignment(Qt::AlignHCenter);
+    m_title->setFont(systemFont(17, QFont::DemiBold));
+    stack->addWidget(m_title);
+    m_field = new QLineEdit(skill, m_card);
+    m_field->setObjectName(QStringLiteral("editSkillField"));
+    m_field->setPlaceholderText(QStringLiteral("Skill: Descriptor"));
+    m_field->setAccessibleName(QStringLiteral("Skill: Descriptor"));
+    m_field->setFont(systemFont(15));
+    m_field->setMinimumHeight(30);
+    stack->addWidget(m_field);
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(12);
+    m_cancel = new GlassCapsuleButton(appearance, QStringLiteral("Cancel"), m_card);
+    m_cancel->setObjectName(QStringLiteral("cancelEditSkillButton"));
+    m_cancel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    m_save = new GlassCapsuleButton(appearance, QStringLiteral("Save"), m_card);
+    m_save->setObjectName(QStringLiteral("saveEditSkillButton"));
+    m_save->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    QFont bold = m_save->font();
+    bold.setWeight(QFont::DemiBold);
+    m_save->setFont(bold);
+    buttons->addWidget(m_cancel);
+    buttons->addWidget(m_save);
+    stack->addLayout(buttons);
+    connect(m_cancel, &QPushButton::clicked, this, &SkillEditPopup::cancelled);
+    connect(m_save, &QPushButton::clicked, this, &SkillEditPopup::skillEditSave);
+    connect(m_field, &QLineEdit::returnPressed, this, &SkillEditPopup::skillEditSave);
+
+    host->installEventFilter(this);
+    setGeometry(host->rect());
+    connect(m_appearance, &Appearance::changed, this, &SkillEditPopup::applyScheme);
+    applyScheme();
+}
+
+SkillEditPopup::~SkillEditPopup() = default;
+
+QString SkillEditPopup::text() const {
+    return m_field->text();
+}
+
+void SkillEditPopup::skillEditSave() {
+    emit saved(m_field->text().trimmed());
+}
+
+void SkillEditPopup::applyScheme() {
+    const bool light = m_appearance->isLight();
+    QPalette pal = m_title->palette();
+    pal.setColor(QPalette::WindowText, primaryColor(light));
+    m_title->setPalette(pal);
+    QPalette fieldPalette = m_field->palette();
+    fieldPalette.setColor(QPalette::Base, light ? QColor(255, 255, 255) : QColor(0x2C, 0x2C, 0x2E));
+    fieldPalette.setColor(QPalette::Text, primaryColor(light));
+    fieldPalette.setColor(QPalette::PlaceholderText, schemeColors::secondaryLabel(light));
+    m_field->setPalette(fieldPalette);
+    update();
+}
+
+bool SkillEditPopup::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == parentWidget() && event->type() == QEvent::Resize)
+        setGeometry(parentWidget()->rect());
+    return QWidget::eventFilter(watched, event);
+}
+
+void SkillEditPopup::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        emit cancelled();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void SkillEditPopup::mousePressEvent(QMouseEvent* event) {
+    // Only the backdrop gets here: the card and its controls take their own clicks.
+    if (!m_card->geometry().contains(event->position().toPoint()))
+        emit cancelled();
+    event->accept();
+}
+
+void SkillEditPopup::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    placeCard();
+}
+
+void SkillEditPopup::placeCard() {
+    const int cardWidth = std::max(0, std::min(maximumCardWidth, width() - 40));
+    const int cardHeight = m_card->layout()->heightForWidth(cardWidth) > 0
+                               ? m_card->layout()->heightForWidth(cardWidth)
+                               : m_card->sizeHint().height();
+    m_card->setGeometry((width() - cardWidth) / 2, (height() - cardHeight) / 2, cardWidth, cardHeight);
+}
+
+void SkillEditPopup::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), QColor::fromRgbF(0, 0, 0, 0.35f));
+}
+
+} // namespace quillora
