@@ -15,11 +15,6 @@ Appearance::Appearance(QObject* parent)
 
 Appearance::~Appearance() = default;
 
-Appearance& Appearance::shared() {
-    static auto* instance = new Appearance(QCoreApplication::instance());
-    return *instance;
-}
-
 bool Appearance::paletteIsLight() const {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return true;

@@ -19,10 +19,6 @@ public:
     explicit Appearance(QObject* parent = nullptr);
     ~Appearance() override;
 
-    // Transitional, for screens not yet given the app's Services: an instance of its own that
-    // also follows the palette. New code takes Services::appearance() instead.
-    static Appearance& shared();
-
     bool isLight() const;
     ColorScheme colorScheme() const { return isLight() ? ColorScheme::light : ColorScheme::dark; }
     bool reduceMotion() const;

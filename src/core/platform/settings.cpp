@@ -47,11 +47,6 @@ Settings::~Settings() {
     liveSettings().removeOne(this);
 }
 
-Settings& Settings::shared() {
-    static auto* instance = new Settings(QCoreApplication::instance());
-    return *instance;
-}
-
 QString Settings::fileName() const {
     return m_settings->fileName();
 }

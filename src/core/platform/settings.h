@@ -34,10 +34,6 @@ public:
     explicit Settings(const QString& filePath, QObject* parent = nullptr);
     ~Settings() override;
 
-    // Transitional, for screens not yet given the app's Services: a second object over the
-    // same file (writes through either notify both). New code takes Services::settings().
-    static Settings& shared();
-
     QString fileName() const;
 
     // Raw value of the selected background gradient (not validated; readers fall back to g4).

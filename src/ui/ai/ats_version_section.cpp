@@ -515,7 +515,7 @@ void ATSVersionSection::applyScheme() {
 }
 
 EditorSectionCard* makeATSVersionCard(const ResumePtr& resume, Services& services) {
-    Appearance& appearance = Appearance::shared();
+    Appearance& appearance = services.appearance();
     auto* section = new ATSVersionSection(resume, AIServices::from(services), appearance);
     auto* card = new EditorSectionCard(appearance, QStringLiteral("checklist"), QStringLiteral("ATS Version"),
                                        QStringLiteral("Optimize your résumé for applicant tracking systems"),
