@@ -277,6 +277,18 @@ private:
     Appearance& m_appearance;
 };
 
+// A thin bar without arrows under the picker row, in the scheme's ink.
+void styleRowScrollBar(QScrollBar* bar, bool light) {
+    const QString handle =
+        light ? QStringLiteral("rgba(0, 0, 0, 0.28)") : QStringLiteral("rgba(255, 255, 255, 0.32)");
+    bar->setStyleSheet(
+        QStringLiteral("QScrollBar:horizontal { background: transparent; height: 8px; margin: 0 12px 1px 12px; }"
+                       "QScrollBar::handle:horizontal { background: %1; border-radius: 3px; min-width: 32px; }"
+                       "QScrollBar::add-line:horizontal, QScrollBar::sub-line:horizontal { width: 0; }"
+                       "QScrollBar::add-page:horizontal, QScrollBar::sub-page:horizontal { background: none; }")
+            .arg(handle));
+}
+
 QString captionFieldStyle() {
     return QStringLiteral(
         "QLineEdit { background: rgba(0, 0, 0, 38); border: 1px solid rgba(128, 128, 128, 102);"
@@ -387,7 +399,7 @@ PortfolioImagePicker::PortfolioImagePicker(Appearance& appearance, PortfolioThum
     m_scroll->setWidgetResizable(true);
     m_scroll->setAutoFillBackground(false);
     m_scroll->viewport()->setAutoFillBackground(false);
-    styleSlimScrollBar(m_scroll->horizontalScrollBar(), appearance.isLight());
+    styleRowScrollBar(m_scroll->horizontalScrollBar(), appearance.isLight());
     m_row = new QWidget;
     m_row->setAutoFillBackground(false);
     m_rowLayout = new QHBoxLayout(m_row);
@@ -401,7 +413,7 @@ PortfolioImagePicker::PortfolioImagePicker(Appearance& appearance, PortfolioThum
     m_scroll->setFixedHeight(tileSide + 8 + 10);
     outer->addWidget(m_scroll);
     connect(&appearance, &Appearance::changed, this,
-            [this] { styleSlimScrollBar(m_scroll->horizontalScrollBar(), m_appearance.isLight()); });
+            [this] { styleRowScrollBar(m_scroll->horizontalScrollBar(), m_appearance.isLight()); });
     connect(&thumbnails, &PortfolioThumbnails::thumbnailReady, this, [this](const QUuid& id) {
         if (PortfolioImageTile* tile = m_tiles.value(id))
             tile->update();
