@@ -28,15 +28,15 @@
 
 #include <QApplication>
 #include <QBuffer>
-#include <QLinearGradient>
-#include <QPainter>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -185,9 +185,10 @@ bool renderPortfolio(Services& services, const QString& folder, const QString& s
               QStringLiteral("Wayfinding for the Nordic Museum"), 0, PortfolioImageOrientation::landscape),
          item(samplePhoto(QSize(900, 1400), QColor(0xdf, 0x31, 0x54), QColor(0xff, 0xc8, 0x57)),
               QStringLiteral("Poster series"), 1, PortfolioImageOrientation::portrait),
-         item(samplePhoto(QSize(1200, 1200), QColor(0x10, 0x80, 0x60), QColor(0xe0, 0xf0, 0xa0)), QString(), 2,
-              PortfolioImageOrientation::portrait),
-         item(QByteArray("not an image"), QStringLiteral("Broken file"), 3, PortfolioImageOrientation::portrait)});
+         item(samplePhoto(QSize(1200, 1200), QColor(0x10, 0x80, 0x60), QColor(0xe0, 0xf0, 0xa0)), QString(),
+              2, PortfolioImageOrientation::portrait),
+         item(QByteArray("not an image"), QStringLiteral("Broken file"), 3,
+              PortfolioImageOrientation::portrait)});
     services.context().insert(resume);
     bool ok = true;
     {
@@ -200,7 +201,8 @@ bool renderPortfolio(Services& services, const QString& folder, const QString& s
             card->thumbnails().waitForDecodes();
             QCoreApplication::processEvents();
             editor.scrollArea()->ensureWidgetVisible(card, 0, 0);
-            editor.scrollArea()->verticalScrollBar()->setValue(card->mapTo(editor.scrollArea()->widget(), QPoint()).y() - 40);
+            editor.scrollArea()->verticalScrollBar()->setValue(
+                card->mapTo(editor.scrollArea()->widget(), QPoint()).y() - 40);
             ok &= save(editor, folder, QStringLiteral("editor-portfolio-%1").arg(size.width()) + suffix);
         }
         editor.hide();
