@@ -29,11 +29,19 @@ QString escapedCaption(const QString& caption) {
 
 } // namespace
 
+QString quotedListForLog(const QStringList& texts) {
+    QStringList quoted;
+    quoted.reserve(texts.size());
+    for (const QString& text : texts)
+        quoted << QLatin1Char('"') + escapedCaption(text) + QLatin1Char('"');
+    return QLatin1Char('[') + quoted.join(QStringLiteral(", ")) + QLatin1Char(']');
+}
+
 QString portfolioCaptionsForLog(const Resume& resume) {
     QStringList captions;
     for (const PortfolioItemPtr& item : resume.portfolioItems())
-        captions << QLatin1Char('"') + escapedCaption(item->caption()) + QLatin1Char('"');
-    return QLatin1Char('[') + captions.join(QStringLiteral(", ")) + QLatin1Char(']');
+        captions << item->caption();
+    return quotedListForLog(captions);
 }
 
 void saveResume(Resume& resume, ModelContext& context, const QDateTime& now) {

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 namespace quillora {
 
@@ -18,5 +19,8 @@ void saveResume(Resume& resume, ModelContext& context,
 // The captions of the résumé's portfolio entries, in the order the résumé holds them, as the
 // save log writes them: ["a", "b"], with quotes, backslashes and line breaks escaped.
 QString portfolioCaptionsForLog(const Resume& resume);
+
+// Texts as the portfolio log lines print a list of them: ["a", "b"], escaped the same way.
+QString quotedListForLog(const QStringList& texts);
 
 } // namespace quillora

@@ -13,6 +13,7 @@
 #include "editor/experience_section.h"
 #include "editor/font_picker_view.h"
 #include "editor/font_style_card.h"
+#include "editor/portfolio_card.h"
 #include "editor/resume_save.h"
 #include "editor/skills_section.h"
 #include "help/help_sheet_container.h"
@@ -141,6 +142,7 @@ void ResumeEditorView::buildSections() {
                                                 m_resume, m_services, [this] { saveResume(); }, this));
     setSectionWidget(EditorSection::fontStyle,
                      makeFontStyleCard(m_resume, *m_appearance, [this] { openFontPicker(); }));
+    setSectionWidget(EditorSection::portfolio, new PortfolioCard(*this));
 }
 
 QWidget* ResumeEditorView::sectionWidget(EditorSection section) const {
@@ -233,6 +235,11 @@ void ResumeEditorView::saveResume() {
     if (m_resume->isDeleted())
         return;
     quillora::saveResume(*m_resume, m_context);
+}
+
+void ResumeEditorView::persistPortfolioOrder() {
+    if (auto* card = qobject_cast<PortfolioCard*>(sectionWidget(EditorSection::portfolio)))
+        card->persistPortfolioOrder();
 }
 
 void ResumeEditorView::saveOnBackground() {

@@ -77,6 +77,8 @@ public:
 
     // The editor's save routine: stamps lastEdited and saves the store's context.
     void saveResume();
+    // Writes the portfolio card's order into the résumé and saves (before an export or upload).
+    void persistPortfolioOrder();
     // The scene went to the background: saves.
     void saveOnBackground();
 

@@ -129,19 +129,19 @@ private slots:
         const QStringList cards{QStringLiteral("basicInfoCard"),     QStringLiteral("summaryCard"),
                                 QStringLiteral("coverLetterCard"),   QStringLiteral("atsVersionCard"),
                                 QStringLiteral("experienceSection"), QStringLiteral("educationSection"),
-                                QStringLiteral("skillsCard"),        QStringLiteral("fontStyleCard")};
+                                QStringLiteral("skillsCard"),        QStringLiteral("fontStyleCard"),
+                                QStringLiteral("portfolioSection")};
         QWidget* column = child(&view, QStringLiteral("editorSections"));
         QStringList shown;
         for (int i = 0; i < column->layout()->count(); ++i)
             shown << column->layout()->itemAt(i)->widget()->objectName();
         QCOMPARE(shown, cards);
-        for (EditorSection empty : {EditorSection::portfolio, EditorSection::actionsAndStyle})
-            QVERIFY(!view.sectionWidget(empty));
+        QVERIFY(!view.sectionWidget(EditorSection::actionsAndStyle));
         // A later card fills its own place in the order.
-        auto* portfolio = new QWidget;
-        portfolio->setObjectName(QStringLiteral("portfolioCard"));
-        view.setSectionWidget(EditorSection::portfolio, portfolio);
-        QCOMPARE(column->layout()->itemAt(8)->widget(), portfolio);
+        auto* actions = new QWidget;
+        actions->setObjectName(QStringLiteral("actionsAndStyleCard"));
+        view.setSectionWidget(EditorSection::actionsAndStyle, actions);
+        QCOMPARE(column->layout()->itemAt(9)->widget(), actions);
 
         // The cards keep their own titles whatever custom section titles the résumé holds.
         resume->setTitleSummary(QStringLiteral("Profile"));
@@ -153,7 +153,8 @@ private slots:
         QCOMPARE(titles, (QStringList{QStringLiteral("Basic Info"), QStringLiteral("Summary"),
                                       QStringLiteral("Cover Letter"), QStringLiteral("ATS Version"),
                                       QStringLiteral("Experience"), QStringLiteral("Education"),
-                                      QStringLiteral("Skills"), QStringLiteral("Font Style")}));
+                                      QStringLiteral("Skills"), QStringLiteral("Font Style"),
+                                      QStringLiteral("Portfolio")}));
         custom.saveResume();
         QCOMPARE(resume->titleSummary(), std::optional<QString>(QStringLiteral("Profile")));
         QCOMPARE(resume->titleExperience(), std::optional<QString>(QStringLiteral("Work")));

@@ -1,0 +1,300 @@
+#include "editor/portfolio_card.h"
+#include "editor/resume_editor_view.h"
+#include "platform/services.h"
+#include "store/model_container.h"
+#include "store/store_location.h"
+#include "store/user_backup.h"
+#include "support/resume_fixtures.h"
+#include "support/stdout_capture.h"
+#include "support/test_home.h"
+
+#include <QAbstractButton>
+#include <QBuffer>
+#include <QDir>
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QFile>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace quillora;
+
+namespace {
+
+template <typename T = QWidget> T* child(const QObject* root, const QString& name) {
+    T* found = root->findChild<T*>(name);
+    if (!found)
+        qWarning("no child named %s", qPrintable(name));
+    return found;
+}
+
+std::unique_ptr<Services> openStore(const QString& path) {
+    auto container = ModelContainer::open(path);
+    if (!container)
+        qFatal("store: %s", qPrintable(container.error()));
+    auto services =
+        std::make_unique<Services>(std::move(container).value(),
+                                   std::make_unique<Settings>(QDir::tempPath() + QStringLiteral("/p.ini")));
+    services->context().setAutosaveEnabled(false);
+    return services;
+}
+
+QByteArray encoded(const QColor& color, const char* format, QSize size = QSize(64, 48)) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(color);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+QString writeFile(const QString& name, const QByteArray& bytes) {
+    const QString path = QDir::tempPath() + QLatin1Char('/') + name;
+    QFile file(path);
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file.write(bytes);
+    return path;
+}
+
+// Runs a drag as a pointer would: over each cell named, then a drop on the last.
+struct DragPath {
+    QList<QWidget*> over;
+    QString carried = {};
+
+    void operator()(QDrag& drag) {
+        carried = drag.mimeData()->text();
+        for (QWidget* cell : std::as_const(over)) {
+            QDragEnterEvent enter(QPoint(5, 5), Qt::MoveAction, drag.mimeData(), Qt::LeftButton,
+                                  Qt::NoModifier);
+            QCoreApplication::sendEvent(cell, &enter);
+        }
+        if (!over.isEmpty()) {
+            QDropEvent drop(QPointF(5, 5), Qt::MoveAction, drag.mimeData(), Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(over.last(), &drop);
+        }
+    }
+};
+
+void dragCell(QWidget* cell) {
+    QTest::mousePress(cell, Qt::LeftButton, {}, QPoint(20, 10));
+    QTest::mouseMove(cell, QPoint(20, 40));
+    QTest::mouseRelease(cell, Qt::LeftButton, {}, QPoint(20, 40));
+}
+
+QStringList captionsOf(const PortfolioRows& rows) {
+    QStringList out;
+    for (const auto& row : rows)
+        out << row.caption;
+    return out;
+}
+
+} // namespace
+
+class PortfolioCardTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void imagesPickedReorderedCaptionedAndRemovedSurviveARestartAndTheBackup() {
+        const QString path = QDir::tempPath() + QStringLiteral("/portfolio.store");
+        const QByteArray png = encoded(Qt::red, "PNG");
+        const QByteArray jpeg = encoded(Qt::blue, "JPEG", QSize(80, 120));
+        const QByteArray png2 = encoded(Qt::green, "PNG", QSize(30, 30));
+        const QStringList picked{writeFile(QStringLiteral("a.png"), png),
+                                 writeFile(QStringLiteral("b.jpg"), jpeg),
+                                 writeFile(QStringLiteral("notes.txt"), "just some text, no image"),
+                                 writeFile(QStringLiteral("c.png"), png2)};
+        {
+            auto services = openStore(path);
+            auto resume = test::makeEmptyResume(QStringLiteral("Folio"));
+            services->context().insert(resume);
+            QVERIFY(services->context().save().ok());
+
+            ResumeEditorView editor(resume, *services);
+            editor.resize(900, 2400);
+            editor.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&editor));
+            auto* card = qobject_cast<PortfolioCard*>(editor.sectionWidget(EditorSection::portfolio));
+            QVERIFY(card);
+            QVERIFY(!card->isReorderSectionShown());
+
+            // The file dialog stands in: it answers with the picked paths at once.
+            card->picker()->setFileChooser(
+                [picked](QWidget*, std::function<void(const QStringList&)> done) { done(picked); });
+            QSignalSpy added(card, &PortfolioCard::imagesAdded);
+            QTest::mouseClick(child<QAbstractButton>(&editor, QStringLiteral("addPortfolioImageButton")),
+                              Qt::LeftButton);
+            QVERIFY(added.wait());
+            QCOMPARE(card->pickerItems().size(), 3);
+            QCOMPARE(card->pickerItems().at(0).imageData, png); // bytes unchanged
+            QCOMPARE(card->pickerItems().at(1).imageData, jpeg);
+            QCOMPARE(card->pickerItems().at(2).imageData, png2);
+            QCOMPARE(card->skippedFiles(), QStringList{picked.at(2)});
+            QVERIFY(
+                child<QLabel>(card, QStringLiteral("portfolioSkippedNotice"))->text().contains(u"notes.txt"));
+            QCOMPARE(resume->portfolioItems().size(), 3);
+            QVERIFY(card->isReorderSectionShown());
+
+            card->thumbnails().waitForDecodes();
+            QCOMPARE(card->picker()->tiles().size(), 3);
+            const QUuid a = card->pickerItems().at(0).id;
+            const QUuid b = card->pickerItems().at(1).id;
+            const QUuid c = card->pickerItems().at(2).id;
+            QVERIFY(!card->thumbnails().thumbnail(b).isNull());
+
+            // Drag A over C, drop: B, C, A.
+            auto* cellA = child(card, QStringLiteral("portfolioReorderItem") + portfolioIdText(a));
+            auto* cellC = child(card, QStringLiteral("portfolioReorderItem") + portfolioIdText(c));
+            DragPath drag{{cellC}};
+            card->setDragRunner(std::ref(drag));
+            dragCell(cellA);
+            QCOMPARE(drag.carried, portfolioIdText(a));
+            QCOMPARE(card->pickerItems().at(0).id, b);
+            QCOMPARE(card->pickerItems().at(1).id, c);
+            QCOMPARE(card->pickerItems().at(2).id, a);
+            QVERIFY(!card->draggedPortfolioItem());
+            QCOMPARE(card->reorderCells().first()->objectName(),
+                     QStringLiteral("portfolioReorderItem") + portfolioIdText(b));
+
+            // Captions typed into the fields, an orientation turned.
+            card->setCaptionsExpanded(true);
+            QTest::keyClicks(
+                child<QLineEdit>(card, QStringLiteral("portfolioCaptionField") + portfolioIdText(b)),
+                QStringLiteral("Bridge"));
+            QTest::keyClicks(
+                child<QLineEdit>(card, QStringLiteral("portfolioCaptionField") + portfolioIdText(a)),
+                QStringLiteral("Atrium"));
+            QTest::mouseClick(
+                child<QAbstractButton>(card, QStringLiteral("togglePortfolioOrientationButton") +
+                                                 portfolioIdText(a)),
+                Qt::LeftButton);
+            QCOMPARE(
+                child(card, QStringLiteral("portfolioReorderItem") + portfolioIdText(a))->accessibleName(),
+                QStringLiteral("Portfolio item, Atrium"));
+
+            // Remove C through its thumbnail's button.
+            QTest::mouseClick(child<QAbstractButton>(card, QStringLiteral("removePortfolioImageButton") +
+                                                               portfolioIdText(c)),
+                              Qt::LeftButton);
+            QCOMPARE(captionsOf(card->pickerItems()),
+                     (QStringList{QStringLiteral("Bridge"), QStringLiteral("Atrium")}));
+            // Leaving the editor saves what it holds.
+            editor.hide();
+        }
+        {
+            auto services = openStore(path);
+            const ResumePtr resume = services->context().fetchResumes()->first();
+            const QList<PortfolioItemPtr> items = sortedBySortOrder(resume->portfolioItems());
+            QCOMPARE(items.size(), 2);
+            QCOMPARE(items.at(0)->caption(), QStringLiteral("Bridge"));
+            QCOMPARE(items.at(0)->imageData(), std::optional<QByteArray>(jpeg));
+            QCOMPARE(items.at(0)->orientation(), PortfolioImageOrientation::portrait);
+            QCOMPARE(items.at(1)->caption(), QStringLiteral("Atrium"));
+            QCOMPARE(items.at(1)->imageData(), std::optional<QByteArray>(png));
+            QCOMPARE(items.at(1)->orientation(), PortfolioImageOrientation::landscape);
+
+            // The editor opened again shows the same order.
+            {
+                ResumeEditorView editor(resume, *services);
+                editor.show();
+                auto* card = qobject_cast<PortfolioCard*>(editor.sectionWidget(EditorSection::portfolio));
+                QCOMPARE(captionsOf(card->pickerItems()),
+                         (QStringList{QStringLiteral("Bridge"), QStringLiteral("Atrium")}));
+            }
+
+            writeUserBackup(services->context(), QStringLiteral("background"));
+            QFile backup(QDir(backupsDirectoryURL()).filePath(QStringLiteral("latest-resume-backup.json")));
+            QVERIFY(backup.open(QIODevice::ReadOnly));
+            const QJsonArray portfolio = QJsonDocument::fromJson(backup.readAll())
+                                             .object()
+                                             .value(u"resumes")
+                                             .toArray()
+                                             .first()
+                                             .toObject()
+                                             .value(u"portfolioItems")
+                                             .toArray();
+            QCOMPARE(portfolio.size(), 2);
+            QCOMPARE(portfolio.at(0).toObject().value(u"caption").toString(), QStringLiteral("Bridge"));
+            QCOMPARE(QByteArray::fromBase64(
+                         portfolio.at(0).toObject().value(u"imageDataBase64").toString().toLatin1()),
+                     jpeg);
+            QCOMPARE(portfolio.at(1).toObject().value(u"caption").toString(), QStringLiteral("Atrium"));
+            QCOMPARE(portfolio.at(1).toObject().value(u"orientation").toString(),
+                     QStringLiteral("landscape"));
+            QCOMPARE(QByteArray::fromBase64(
+                         portfolio.at(1).toObject().value(u"imageDataBase64").toString().toLatin1()),
+                     png);
+        }
+    }
+
+    void cardShowsItsPiecesByCountAndSavesOnOpenOnlyWithImages() {
+        auto services = Services::forTesting(QDir::tempPath() + QStringLiteral("/q.ini"));
+        services->context().setAutosaveEnabled(false);
+        const QDateTime old(QDate(2024, 1, 1), QTime(9, 0), Qt::UTC);
+        auto empty = test::makeEmptyResume(QStringLiteral("Empty"), old);
+        auto one = test::makeEmptyResume(QStringLiteral("One"), old);
+        one->setPortfolioItems(
+            {std::make_shared<PortfolioItem>(QUuid::createUuid(), encoded(Qt::red, "PNG"), QString(), 0,
+                                             PortfolioImageOrientation::portrait)});
+        services->context().insert(empty);
+        services->context().insert(one);
+        QVERIFY(services->context().save().ok());
+
+        {
+            ResumeEditorView editor(empty, *services);
+            editor.show();
+            auto* card = qobject_cast<PortfolioCard*>(editor.sectionWidget(EditorSection::portfolio));
+            QVERIFY(card->pickerItems().isEmpty());
+            QVERIFY(!card->isReorderSectionShown());
+            QVERIFY(!card->captionsExpanded());
+            QCOMPARE(empty->lastEdited(), old); // opening a résumé without images saves nothing
+            editor.setAttribute(Qt::WA_DontShowOnScreen);
+        }
+        {
+            test::StdoutCapture out;
+            ResumeEditorView editor(one, *services);
+            editor.show();
+            auto* card = qobject_cast<PortfolioCard*>(editor.sectionWidget(EditorSection::portfolio));
+            QCOMPARE(card->pickerItems().size(), 1);
+            QVERIFY(!card->isReorderSectionShown()); // one image: still no grid
+            QVERIFY(one->lastEdited() > old);        // the load is a change: saved once
+            QVERIFY(out.lines().contains(
+                QStringLiteral("[Portfolio DEBUG] attempting save; items=1; captions=[\"\"]")));
+            QVERIFY(out.lines().contains(QStringLiteral("[Portfolio DEBUG] save succeeded")));
+
+            // Bytes that are no image: kept, no thumbnail in the row, grey in the grid.
+            PortfolioRows rows = card->pickerItems();
+            rows.append({QUuid::createUuid(), QByteArray("not an image"), QString(),
+                         PortfolioImageOrientation::portrait});
+            card->setPickerItems(rows);
+            card->thumbnails().waitForDecodes();
+            QCOMPARE(card->picker()->tiles().size(), 1);
+            QCOMPARE(card->reorderCells().size(), 2);
+            QCOMPARE(card->reorderCells().at(1)->accessibleName(), QStringLiteral("Portfolio item"));
+            QCOMPARE(card->picker()->tiles().at(0)->accessibleName(), QStringLiteral("Portfolio image"));
+
+            // The orientation button tells its state.
+            auto* toggle = child<QAbstractButton>(card, QStringLiteral("togglePortfolioOrientationButton") +
+                                                            portfolioIdText(rows.at(0).id));
+            QCOMPARE(toggle->accessibleName(), QStringLiteral("Toggle image orientation"));
+            card->togglePortfolioOrientation(0);
+            QCOMPARE(card->pickerItems().at(0).orientation, PortfolioImageOrientation::landscape);
+            card->togglePortfolioOrientation(0);
+            QCOMPARE(card->pickerItems().at(0).orientation, PortfolioImageOrientation::portrait);
+            // A position the list no longer has does nothing.
+            card->updatePortfolioCaption(7, QStringLiteral("x"));
+            card->togglePortfolioOrientation(-1);
+            QCOMPARE(card->pickerItems().size(), 2);
+        }
+    }
+};
+
+QUILLORA_TEST_MAIN(PortfolioCardTest)
+#include "test_portfolio_card.moc"
