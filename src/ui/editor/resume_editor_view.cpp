@@ -4,8 +4,10 @@
 #include "controls/editor_section_card.h"
 #include "controls/floating_buttons.h"
 #include "controls/overlay_scroll_bar.h"
+#include "editor/actions_style_card.h"
 #include "editor/basic_info_section.h"
 #include "editor/cover_letter_section.h"
+#include "editor/editor_actions.h"
 #include "editor/editor_help.h"
 #include "editor/education_section.h"
 #include "editor/entry_editors.h"
@@ -143,6 +145,8 @@ void ResumeEditorView::buildSections() {
     setSectionWidget(EditorSection::fontStyle,
                      makeFontStyleCard(m_resume, *m_appearance, [this] { openFontPicker(); }));
     setSectionWidget(EditorSection::portfolio, new PortfolioCard(*this));
+    m_actions = new EditorActions(*this);
+    setSectionWidget(EditorSection::actionsAndStyle, makeActionsStyleCard(*m_actions));
 }
 
 QWidget* ResumeEditorView::sectionWidget(EditorSection section) const {
