@@ -8,7 +8,6 @@
 #include <QPointer>
 #include <QUuid>
 
-#include <functional>
 #include <optional>
 
 class QMessageBox;
@@ -73,10 +72,6 @@ public:
     // The uploads go through this service (by default the database QUILLORA_CLOUD_DATABASE
     // names).
     void setCloudService(MorvessaCloudService service) { m_cloudService = std::move(service); }
-    // Called before an export or push to write pending portfolio edits into the résumé.
-    void setPortfolioWriteBack(std::function<void()> writeBack) {
-        m_portfolioWriteBack = std::move(writeBack);
-    }
 
     // The sheets, dialog and alert while they are open.
     TemplateClassic* templatePreview() const;
