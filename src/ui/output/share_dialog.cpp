@@ -78,6 +78,7 @@ ShareDialog::ShareDialog(const QStringList& files, Appearance& appearance, QWidg
     m_list->setFont(systemFont(15));
     m_list->setTextElideMode(Qt::ElideMiddle);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setStyleSheet(QStringLiteral("QListWidget { show-decoration-selected: 1; }"));
     for (const QString& file : m_files) {
         auto* item = new QListWidgetItem(fileName(file), m_list);
         item->setToolTip(file);
@@ -124,7 +125,8 @@ ShareDialog::ShareDialog(const QStringList& files, Appearance& appearance, QWidg
         ++index;
     }
 
-    auto* close = new QPushButton(QStringLiteral("Close"), this);
+    auto* close = new GlassCapsuleButton(appearance, QStringLiteral("Close"), this);
+    close->setMinimumWidth(120);
     close->setObjectName(QStringLiteral("shareCloseButton"));
     close->setAccessibleDescription(QStringLiteral("Closes this dialog"));
     close->setDefault(true);
