@@ -12,6 +12,7 @@
 #include "controls/gradient_picker.h"
 #include "controls/sparkle_button_label.h"
 #include "controls/symbol_icon.h"
+#include "editor/editor_actions.h"
 #include "editor/entry_editors.h"
 #include "editor/font_picker_view.h"
 #include "editor/portfolio_card.h"
@@ -20,6 +21,7 @@
 #include "help/help_window.h"
 #include "help/picker_help_sheet.h"
 #include "model/resume_operations.h"
+#include "output/share_dialog.h"
 #include "platform/services.h"
 #include "theme/font_resolver.h"
 #include "theme/responsive_environment.h"
@@ -145,6 +147,32 @@ bool renderEditor(Services& services, const QString& folder, const QString& suff
     editor.openHelp();
     ok &= save(*editor.helpSheet(), folder, QStringLiteral("editor-help") + suffix);
     editor.helpSheet()->reject();
+    // The "Actions & Style" card at the end of the column, its sheets and the share dialog.
+    for (const QSize size : {QSize(420, 760), QSize(1200, 900)}) {
+        editor.resize(size);
+        editor.show();
+        QCoreApplication::processEvents();
+        editor.scrollArea()->verticalScrollBar()->setValue(
+            editor.scrollArea()->verticalScrollBar()->maximum());
+        ok &= save(editor, folder, QStringLiteral("editor-actions-%1").arg(size.width()) + suffix);
+    }
+    editor.resize(900, 800);
+    editor.show();
+    EditorActions& actions = editor.actions();
+    actions.openMorvessaConfirm();
+    ok &= save(*actions.morvessaConfirmSheet(), folder, QStringLiteral("editor-morvessa-confirm") + suffix);
+    actions.morvessaConfirmSheet()->reject();
+    resume->setTitle(QString());
+    actions.openMorvessaConfirm();
+    ok &= save(*actions.morvessaConfirmSheet(), folder, QStringLiteral("editor-morvessa-missing") + suffix);
+    actions.morvessaConfirmSheet()->reject();
+    resume->setTitle(QStringLiteral("Product Designer"));
+    actions.openMorvessaHelp();
+    ok &= save(*actions.morvessaHelpSheet(), folder, QStringLiteral("editor-morvessa-help") + suffix);
+    actions.morvessaHelpSheet()->reject();
+    ShareDialog share({QDir::tempPath() + QStringLiteral("/Product Designer.pdf")}, services.appearance(),
+                      &editor, ShareDialog::Desktop{});
+    ok &= save(share, folder, QStringLiteral("share-dialog") + suffix);
     editor.hide();
     services.context().deleteRecord(resume);
     (void)services.context().save();

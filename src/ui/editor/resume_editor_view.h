@@ -18,6 +18,7 @@ class QVBoxLayout;
 namespace quillora {
 
 class Appearance;
+class EditorActions;
 class EducationEditor;
 class EducationSection;
 class ExperienceEditor;
@@ -71,6 +72,8 @@ public:
     const ResumePtr& resume() const { return m_resume; }
     Services& services() const { return m_services; }
     Appearance& appearance() const { return *m_appearance; }
+    // The preview, exports and recruiting-network actions of the "Actions & Style" card.
+    EditorActions& actions() const { return *m_actions; }
     // The résumé's full name, or its title when the name is empty.
     QString navigationTitle() const;
     Metrics metrics() const { return m_metrics; }
@@ -184,6 +187,7 @@ private:
     QHash<EditorSection, QWidget*> m_slots;
     ExperienceSection* m_experienceSection = nullptr;
     EducationSection* m_educationSection = nullptr;
+    EditorActions* m_actions = nullptr;
 
     ExperiencePtr m_editingExperience;
     ExperiencePtr m_pendingExperience;

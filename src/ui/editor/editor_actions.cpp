@@ -1,0 +1,357 @@
+#include "editor/editor_actions.h"
+
+#include "editor/morvessa_sheets.h"
+#include "editor/portfolio_card.h"
+#include "editor/preparing_pdf_overlay.h"
+#include "editor/resume_editor_text.h"
+#include "editor/resume_editor_view.h"
+#include "help/help_sheet_container.h"
+#include "output/resume_export_snapshot.h"
+#include "output/share_dialog.h"
+#include "output/template_classic.h"
+#include "platform/async.h"
+#include "platform/log.h"
+#include "platform/services.h"
+#include "sharing/morvessa_sharing.h"
+#include "store/model_context.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+
+namespace quillora {
+
+namespace {
+
+QString fileUrl(const QString& path) {
+    return QUrl::fromLocalFile(path).toString();
+}
+
+} // namespace
+
+EditorActions::EditorActions(ResumeEditorView& editor)
+    : QObject(&editor)
+    , m_editor(editor)
+    , m_overlay(new PreparingPDFOverlay(editor.appearance(), &editor)) {
+    setObjectName(QStringLiteral("editorActions"));
+    m_overlay->setGeometry(editor.rect());
+    editor.installEventFilter(this);
+    connect(editor.resume().get(), &Resume::changed, this, [this](Resume::Property property) {
+        if (property == Resume::MorvessaRecordName)
+            emit stateChanged();
+    });
+}
+
+EditorActions::~EditorActions() = default;
+
+TemplateClassic* EditorActions::templatePreview() const {
+    return m_preview.data();
+}
+
+ShareDialog* EditorActions::shareDialog() const {
+    return m_shareDialog.data();
+}
+
+HelpSheetContainer* EditorActions::morvessaHelpSheet() const {
+    return m_helpSheet.data();
+}
+
+HelpSheetContainer* EditorActions::morvessaConfirmSheet() const {
+    return m_confirmSheet.data();
+}
+
+QMessageBox* EditorActions::morvessaAlert() const {
+    return m_alert.data();
+}
+
+bool EditorActions::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == &m_editor && event->type() == QEvent::Resize) {
+        m_overlay->setGeometry(m_editor.rect());
+        m_overlay->raise();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+BackgroundShapeType EditorActions::backgroundShape() const {
+    return backgroundShapeTypeFromRawValue(m_editor.services().settings().backgroundShapeRaw())
+        .value_or(BackgroundShapeType::circles);
+}
+
+BackgroundColorTheme EditorActions::colorTheme() const {
+    return backgroundColorThemeFromRawValue(m_editor.services().settings().colorThemeRaw())
+        .value_or(BackgroundColorTheme::pastel);
+}
+
+void EditorActions::present(QWidget* sheet) {
+    if (auto* dialog = qobject_cast<QDialog*>(sheet))
+        dialog->open();
+    else
+        sheet->show();
+    emit m_editor.sheetPresented(sheet);
+}
+
+// --- Preview and exports ----------------------------------------------------------------------
+
+void EditorActions::openTemplatePreview() {
+    setExportedPDF(std::nullopt);
+    if (m_preview) {
+        m_preview->raise();
+        return;
+    }
+    m_preview = TemplateClassic::present(&m_editor, m_editor.resume(), m_editor.services());
+    connect(m_preview, &QDialog::finished, this, [this] { m_preview = nullptr; });
+    emit m_editor.sheetPresented(m_preview);
+}
+
+void EditorActions::runExportAction(void (EditorActions::*exportAction)()) {
+    if (m_preview)
+        m_preview->close();
+    (this->*exportAction)();
+}
+
+void EditorActions::persistPortfolioOrder() {
+    if (auto* portfolio = qobject_cast<PortfolioCard*>(m_editor.sectionWidget(EditorSection::portfolio)))
+        portfolio->persistPortfolioOrder();
+}
+
+void EditorActions::saveBeforeExport(bool ats) {
+    const Status saved = m_editor.services().context().save();
+    if (ats) {
+        if (!saved)
+            logLine(QStringLiteral("❌ ATS save failed: ") + saved.error());
+    } else if (saved) {
+        logLine(QStringLiteral("[Portfolio DEBUG] pre-export save succeeded"));
+    } else {
+        logLine(QStringLiteral("[Portfolio DEBUG] pre-export save failed: ") + saved.error());
+    }
+}
+
+void EditorActions::exportCreativePDF() {
+    persistPortfolioOrder();
+    saveBeforeExport(false);
+    startExport(ResumeLayoutMode::creative, true);
+}
+
+void EditorActions::exportATSPDF() {
+    m_editor.resume()->setIncludeATSVersion(true);
+    saveBeforeExport(true);
+    startExport(m_editor.resume()->includeATSVersion() ? ResumeLayoutMode::ats : ResumeLayoutMode::creative,
+                false);
+}
+
+void EditorActions::startExport(ResumeLayoutMode mode, bool logged) {
+    beginPDFJob();
+    const BackgroundShapeType shape = backgroundShape();
+    const BackgroundColorTheme theme = colorTheme();
+    const Services& services = m_editor.services();
+    // The worker reads the stored images itself, so a résumé with many images never stalls
+    // the window.
+    auto snapshot = std::make_shared<ResumeExportSnapshot>(ResumeExportSnapshot::of(
+        *m_editor.resume(), services.hasStore() ? services.store().storeFilePath() : QString()));
+    if (logged) {
+        logLine(QStringLiteral("🟡 Calling ResumePDFGenerator.export..."));
+        logLine(QStringLiteral("🟡 Shape: ") + rawValue(shape) + QStringLiteral(" Theme: ") +
+                rawValue(theme));
+    }
+    runInBackground(
+        ResultReceiver(&m_editor, m_editor.resume(), QStringLiteral("PDF export")),
+        [snapshot, shape, theme, mode] {
+            return ResumePDFGenerator::exportPDF(*snapshot, shape, theme, mode);
+        },
+        [this, logged](Result<QString> result) {
+            if (logged) {
+                logLine(QStringLiteral("🟡 Export returned URL: ") +
+                        (result ? QStringLiteral("Optional(") + fileUrl(*result) + QLatin1Char(')')
+                                : QStringLiteral("nil")));
+            }
+            endPDFJob();
+            if (!result) {
+                if (logged) {
+                    logLine(QStringLiteral("❌ PDF FAILED (nil URL)"));
+                    setExportedPDF(std::nullopt);
+                }
+                emit exportFinished(QString());
+                return;
+            }
+            if (logged)
+                logLine(QStringLiteral("✅ PDF SUCCESS: ") + fileUrl(*result));
+            setExportedPDF(ExportedPDF{QUuid::createUuid(), *result});
+            emit exportFinished(*result);
+        });
+}
+
+void EditorActions::setExportedPDF(std::optional<ExportedPDF> pdf) {
+    m_exportedPDF = std::move(pdf);
+    if (m_shareDialog) {
+        // A newer export replaces the dialog of the earlier one.
+        ShareDialog* old = m_shareDialog;
+        m_shareDialog = nullptr;
+        old->disconnect(this);
+        old->close();
+    }
+    if (!m_exportedPDF)
+        return;
+    auto* dialog = new ShareDialog({m_exportedPDF->path}, m_editor.appearance(), &m_editor);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    m_shareDialog = dialog;
+    const QUuid id = m_exportedPDF->id;
+    connect(dialog, &QDialog::finished, this, [this, id] {
+        m_shareDialog = nullptr;
+        if (m_exportedPDF && m_exportedPDF->id == id)
+            m_exportedPDF.reset();
+    });
+    present(dialog);
+}
+
+void EditorActions::beginPDFJob() {
+    if (m_pdfJobs++ == 0) {
+        m_overlay->setGeometry(m_editor.rect());
+        m_overlay->raise();
+        m_overlay->show();
+        emit stateChanged();
+    }
+}
+
+void EditorActions::endPDFJob() {
+    if (m_pdfJobs > 0 && --m_pdfJobs == 0) {
+        m_overlay->hide();
+        emit stateChanged();
+    }
+}
+
+// --- Recruiting network -----------------------------------------------------------------------
+
+bool EditorActions::isShared() const {
+    return isSharedToMorvessa(*m_editor.resume());
+}
+
+QString EditorActions::morvessaActionLabel() const {
+    if (m_isPushingToMorvessa)
+        return isShared() ? QStringLiteral("Removing from Morvessa...")
+                          : QStringLiteral("Pushing to Morvessa...");
+    return isShared() ? QStringLiteral("Remove from Morvessa") : QStringLiteral("Push to Morvessa");
+}
+
+void EditorActions::setPushing(bool pushing) {
+    if (m_isPushingToMorvessa == pushing)
+        return;
+    m_isPushingToMorvessa = pushing;
+    emit stateChanged();
+}
+
+void EditorActions::openMorvessaHelp() {
+    if (m_helpSheet) {
+        m_helpSheet->raise();
+        return;
+    }
+    m_helpSheet = makeWhyMorvessaSheet(m_editor.appearance(), &m_editor);
+    connect(m_helpSheet, &QDialog::finished, this, [this] { m_helpSheet = nullptr; });
+    present(m_helpSheet);
+}
+
+void EditorActions::openMorvessaConfirm() {
+    if (m_confirmSheet) {
+        m_confirmSheet->raise();
+        return;
+    }
+    const bool shared = isShared();
+    m_confirmSheet = makeMorvessaConfirmSheet(
+        m_editor.appearance(), shared,
+        shared ? QStringList() : missingMorvessaRequirements(*m_editor.resume()),
+        [this] { confirmMorvessaAction(); }, &m_editor);
+    connect(m_confirmSheet, &QDialog::finished, this, [this] { m_confirmSheet = nullptr; });
+    present(m_confirmSheet);
+}
+
+void EditorActions::confirmMorvessaAction() {
+    if (m_confirmSheet)
+        m_confirmSheet->close();
+    if (isShared())
+        removeFromMorvessa();
+    else
+        pushToMorvessa();
+}
+
+void EditorActions::pushToMorvessa() {
+    if (m_isPushingToMorvessa)
+        return;
+    const ResumePtr& resume = m_editor.resume();
+    const QStringList missing = missingMorvessaRequirements(*resume);
+    if (!missing.isEmpty()) {
+        showMorvessaAlert(QStringLiteral("Complete these items before uploading: ") +
+                          missing.join(QStringLiteral(", ")) + QLatin1Char('.'));
+        return;
+    }
+    persistPortfolioOrder();
+    const Status saved = m_editor.services().context().save();
+    if (!saved)
+        logLine(QStringLiteral("❌ Morvessa pre-push save failed: ") + saved.error());
+    setPushing(true);
+    beginPDFJob();
+    const MorvessaPDFStyle style{backgroundShape(), colorTheme(), ResumeLayoutMode::creative};
+    pushResumeToMorvessa(m_cloudService, &m_editor, resume, style, [this](Result<QString> result) {
+        endPDFJob();
+        setPushing(false);
+        if (result) {
+            m_editor.saveResume();
+            showMorvessaAlert(QStringLiteral("Resume pushed to Morvessa."));
+        } else if (result.errorInfo().is(ErrorKind::storage)) {
+            showMorvessaAlert(QStringLiteral("PDF export failed. Try again."));
+        } else {
+            showMorvessaAlert(QStringLiteral("Push failed: ") + result.error());
+        }
+        emit morvessaFinished();
+    });
+}
+
+void EditorActions::removeFromMorvessa() {
+    if (m_isPushingToMorvessa)
+        return;
+    if (!m_editor.resume()->morvessaRecordName()) {
+        showMorvessaAlert(QStringLiteral("No Morvessa resume found to remove."));
+        return;
+    }
+    setPushing(true);
+    removeResumeFromMorvessa(m_cloudService, &m_editor, m_editor.resume(), [this](Status result) {
+        setPushing(false);
+        if (result) {
+            m_editor.saveResume();
+            showMorvessaAlert(QStringLiteral("Resume removed from Morvessa."));
+        } else {
+            showMorvessaAlert(QStringLiteral("Remove failed: ") + result.error());
+        }
+        emit morvessaFinished();
+    });
+}
+
+void EditorActions::showMorvessaAlert(const QString& message) {
+    m_morvessaAlertMessage = message;
+    if (m_alert) {
+        m_alert->setInformativeText(message);
+        m_alert->raise();
+        return;
+    }
+    auto* alert = new QMessageBox(&m_editor);
+    alert->setObjectName(QStringLiteral("morvessaAlert"));
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    alert->setWindowTitle(QStringLiteral("Morvessa"));
+    alert->setIcon(QMessageBox::NoIcon);
+    alert->setText(QStringLiteral("Morvessa"));
+    alert->setInformativeText(message);
+    // Messages may quote a server's error: shown as written, never as markup.
+    if (auto* label = alert->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
+        label->setTextFormat(Qt::PlainText);
+    alert->setStyleSheet(QStringLiteral("QLabel { min-width: 280px; }"));
+    auto* ok = alert->addButton(QStringLiteral("OK"), QMessageBox::RejectRole);
+    ok->setObjectName(QStringLiteral("alertOKButton"));
+    alert->setDefaultButton(ok);
+    alert->setEscapeButton(ok);
+    alert->setWindowModality(Qt::WindowModal);
+    m_alert = alert;
+    connect(alert, &QDialog::finished, this, [this] { m_alert = nullptr; });
+    present(alert);
+}
+
+} // namespace quillora

@@ -1,0 +1,135 @@
+#include "output/share_dialog.h"
+#include "platform/appearance.h"
+#include "support/test_home.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QTest>
+
+using namespace quillora;
+
+namespace {
+
+QString writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+// The dialog that hands exported files to the desktop, with the desktop stood in.
+class ShareDialogTest final : public QObject {
+    Q_OBJECT
+
+    Appearance m_appearance;
+    QList<QUrl> m_opened;
+    bool m_openSucceeds = true;
+    QString m_chosen;
+    QStringList m_suggested;
+
+    ShareDialog::Desktop fakeDesktop() {
+        ShareDialog::Desktop desktop;
+        desktop.openUrl = [this](const QUrl& url) {
+            m_opened << url;
+            return m_openSucceeds;
+        };
+        desktop.chooseSaveLocation = [this](QWidget*, const QString& suggested,
+                                            std::function<void(const QString&)> chosen) {
+            m_suggested << suggested;
+            if (!m_chosen.isEmpty())
+                chosen(m_chosen);
+        };
+        return desktop;
+    }
+
+private slots:
+    void init() {
+        m_opened.clear();
+        m_suggested.clear();
+        m_chosen.clear();
+        m_openSucceeds = true;
+    }
+
+    void keepsItsFilesInOrder() {
+        const QString a = writeFile(QDir::tempPath() + QStringLiteral("/a.pdf"), "%PDF-a");
+        const QString b = writeFile(QDir::tempPath() + QStringLiteral("/b.pdf"), "%PDF-b");
+        QStringList files{b, a};
+        ShareDialog dialog(files, m_appearance, nullptr, fakeDesktop());
+        files.clear();
+        QCOMPARE(dialog.items(), (QStringList{b, a}));
+        QCOMPARE(dialog.currentFile(), b);
+    }
+
+    void opensCopiesAndShows() {
+        const QString pdf = writeFile(QDir::tempPath() + QStringLiteral("/Résumé one.pdf"), "%PDF-1");
+        ShareDialog dialog({pdf}, m_appearance, nullptr, fakeDesktop());
+        dialog.button(QStringLiteral("shareOpenButton"))->click();
+        QCOMPARE(m_opened, QList<QUrl>{QUrl::fromLocalFile(pdf)});
+        dialog.button(QStringLiteral("shareShowInFolderButton"))->click();
+        QCOMPARE(m_opened.last(), QUrl::fromLocalFile(QDir::tempPath()));
+        dialog.button(QStringLiteral("shareCopyPathButton"))->click();
+        QCOMPARE(QGuiApplication::clipboard()->text(), pdf);
+
+        m_openSucceeds = false;
+        dialog.openFile();
+        QVERIFY(dialog.statusText().startsWith(QStringLiteral("No application could open")));
+        QFile::remove(pdf);
+        m_opened.clear();
+        dialog.openFile();
+        QVERIFY(m_opened.isEmpty());
+        QVERIFY(dialog.statusText().contains(QStringLiteral("no longer there")));
+    }
+
+    void savesACopyWithoutFollowingALink() {
+        const QByteArray bytes = QByteArray("%PDF-1.7\n") + QByteArray(200000, 'x');
+        const QString pdf = writeFile(QDir::tempPath() + QStringLiteral("/copy-me.pdf"), bytes);
+        const QString victim = writeFile(QDir::tempPath() + QStringLiteral("/victim.txt"), "keep");
+        const QString target = QDir::tempPath() + QStringLiteral("/saved.pdf");
+        QVERIFY(QFile::link(victim, target));
+        m_chosen = target;
+        ShareDialog dialog({pdf}, m_appearance, nullptr, fakeDesktop());
+        dialog.button(QStringLiteral("shareSaveCopyButton"))->click();
+        QCOMPARE(m_suggested.size(), 1);
+        QVERIFY(m_suggested.first().endsWith(QStringLiteral("/copy-me.pdf")));
+        QCOMPARE(readFile(target), bytes);
+        QVERIFY(!QFileInfo(target).isSymLink());
+        QCOMPARE(readFile(victim), QByteArray("keep"));
+        QVERIFY(dialog.statusText().startsWith(QStringLiteral("Saved a copy")));
+
+        // A folder that cannot be written keeps the source and says why.
+        QVERIFY(!dialog.saveCopyTo(QDir::tempPath() + QStringLiteral("/no/such/folder/x.pdf")));
+        QVERIFY(dialog.statusText().startsWith(QStringLiteral("The copy could not be saved: ")));
+        QCOMPARE(readFile(pdf), bytes);
+    }
+
+    void cancellingTheSaveWritesNothing() {
+        const QString pdf = writeFile(QDir::tempPath() + QStringLiteral("/c.pdf"), "%PDF-c");
+        ShareDialog dialog({pdf}, m_appearance, nullptr, fakeDesktop());
+        const QStringList before = QDir::temp().entryList(QDir::Files);
+        dialog.saveCopy();
+        QCOMPARE(QDir::temp().entryList(QDir::Files), before);
+        QVERIFY(dialog.statusText().isEmpty());
+    }
+
+    void closeButtonCloses() {
+        const QString pdf = writeFile(QDir::tempPath() + QStringLiteral("/d.pdf"), "%PDF-d");
+        ShareDialog dialog({pdf}, m_appearance, nullptr, fakeDesktop());
+        dialog.open();
+        QVERIFY(dialog.isVisible());
+        dialog.button(QStringLiteral("shareCloseButton"))->click();
+        QVERIFY(!dialog.isVisible());
+    }
+};
+
+QUILLORA_TEST_MAIN(ShareDialogTest)
+#include "test_share_dialog.moc"
