@@ -15,6 +15,7 @@
 #include "editor/editor_actions.h"
 #include "editor/entry_editors.h"
 #include "editor/font_picker_view.h"
+#include "editor/portfolio_card.h"
 #include "editor/resume_editor_view.h"
 #include "help/help_sheet_container.h"
 #include "help/help_window.h"
@@ -28,11 +29,14 @@
 #include "theme/themed_background.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLinearGradient>
+#include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -175,6 +179,67 @@ bool renderEditor(Services& services, const QString& folder, const QString& suff
     return ok;
 }
 
+// A photo-like picture: a diagonal gradient with a disc, encoded as JPEG.
+QByteArray samplePhoto(QSize size, const QColor& from, const QColor& to) {
+    QImage image(size, QImage::Format_RGB32);
+    QPainter painter(&image);
+    QLinearGradient gradient(0, 0, size.width(), size.height());
+    gradient.setColorAt(0, from);
+    gradient.setColorAt(1, to);
+    painter.fillRect(image.rect(), gradient);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(255, 255, 255, 150));
+    painter.setPen(Qt::NoPen);
+    const int r = std::min(size.width(), size.height()) / 4;
+    painter.drawEllipse(QPoint(size.width() / 2, size.height() / 2), r, r);
+    painter.end();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 85);
+    return bytes;
+}
+
+// The portfolio card with images, its grid and its caption rows open, at a narrow and a wide size.
+bool renderPortfolio(Services& services, const QString& folder, const QString& suffix) {
+    ResumePtr resume = makeNewResume();
+    resume->setTitle(QStringLiteral("Product Designer"));
+    const auto item = [](const QByteArray& bytes, const QString& caption, qint64 order,
+                         PortfolioImageOrientation orientation) {
+        return std::make_shared<PortfolioItem>(QUuid::createUuid(), bytes, caption, order, orientation);
+    };
+    resume->setPortfolioItems(
+        {item(samplePhoto(QSize(1600, 1200), QColor(0x22, 0x39, 0xd1), QColor(0x22, 0xd3, 0xee)),
+              QStringLiteral("Wayfinding for the Nordic Museum"), 0, PortfolioImageOrientation::landscape),
+         item(samplePhoto(QSize(900, 1400), QColor(0xdf, 0x31, 0x54), QColor(0xff, 0xc8, 0x57)),
+              QStringLiteral("Poster series"), 1, PortfolioImageOrientation::portrait),
+         item(samplePhoto(QSize(1200, 1200), QColor(0x10, 0x80, 0x60), QColor(0xe0, 0xf0, 0xa0)), QString(),
+              2, PortfolioImageOrientation::portrait),
+         item(QByteArray("not an image"), QStringLiteral("Broken file"), 3,
+              PortfolioImageOrientation::portrait)});
+    services.context().insert(resume);
+    bool ok = true;
+    {
+        ResumeEditorView editor(resume, services);
+        auto* card = qobject_cast<PortfolioCard*>(editor.sectionWidget(EditorSection::portfolio));
+        card->setCaptionsExpanded(true);
+        for (const QSize size : {QSize(420, 900), QSize(1200, 900)}) {
+            editor.resize(size);
+            editor.show();
+            card->thumbnails().waitForDecodes();
+            QCoreApplication::processEvents();
+            editor.scrollArea()->ensureWidgetVisible(card, 0, 0);
+            editor.scrollArea()->verticalScrollBar()->setValue(
+                card->mapTo(editor.scrollArea()->widget(), QPoint()).y() - 40);
+            ok &= save(editor, folder, QStringLiteral("editor-portfolio-%1").arg(size.width()) + suffix);
+        }
+        editor.hide();
+    }
+    services.context().deleteRecord(resume);
+    (void)services.context().save();
+    return ok;
+}
+
 bool renderScheme(Services& services, const QString& folder, bool light) {
     services.appearance().setLightOverride(light);
     const QString suffix = light ? QStringLiteral("-light") : QStringLiteral("-dark");
@@ -224,6 +289,7 @@ bool renderScheme(Services& services, const QString& folder, bool light) {
     ok &= save(*controls, folder, QStringLiteral("controls") + suffix);
 
     ok &= renderEditor(services, folder, suffix);
+    ok &= renderPortfolio(services, folder, suffix);
     return ok;
 }
 
