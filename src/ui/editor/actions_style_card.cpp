@@ -401,9 +401,13 @@ void ActionsStyleContent::applyMetrics() {
     m_morvessaButton->setSizes(m_metrics.iconSize, m_metrics.labelSize);
     static_cast<HelpCircleButton*>(m_helpButton)->setSizes(m_metrics.helpCircleSize, m_metrics.helpGlyphSize);
     const QFont titleFont = systemFont(m_metrics.labelSize, QFont::DemiBold);
+    // The column is never narrower than its longest title in the face at hand.
+    int titleWidth = qRound(m_metrics.pickerTitleWidth);
+    for (QLabel* title : m_pickerTitles)
+        titleWidth = std::max(titleWidth, QFontMetrics(titleFont).horizontalAdvance(title->text()) + 2);
     for (QLabel* title : m_pickerTitles) {
         title->setFont(titleFont);
-        title->setFixedWidth(qRound(m_metrics.pickerTitleWidth));
+        title->setFixedWidth(titleWidth);
     }
     for (QLabel* icon : m_pickerIcons)
         icon->setFixedWidth(qRound(m_metrics.iconSize + 6));

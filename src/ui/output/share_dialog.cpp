@@ -84,8 +84,10 @@ ShareDialog::ShareDialog(const QStringList& files, Appearance& appearance, QWidg
         item->setToolTip(file);
     }
     m_list->setCurrentRow(0);
-    const int rowHeight = std::max(m_list->sizeHintForRow(0), 36);
-    m_list->setFixedHeight(rowHeight * int(std::min<qsizetype>(m_files.size(), 4)) + 8);
+    const int rowHeight = std::max(m_list->sizeHintForRow(0), 32);
+    m_list->setUniformItemSizes(true);
+    m_list->setFixedHeight(rowHeight * int(std::clamp<qsizetype>(m_files.size(), 1, 4)) +
+                           2 * m_list->frameWidth());
 
     m_status->setObjectName(QStringLiteral("shareDialogStatus"));
     m_status->setTextFormat(Qt::PlainText);
