@@ -12,13 +12,16 @@
 #include "controls/gradient_picker.h"
 #include "controls/sparkle_button_label.h"
 #include "controls/symbol_icon.h"
+#include "editor/editor_actions.h"
 #include "editor/entry_editors.h"
 #include "editor/font_picker_view.h"
+#include "editor/portfolio_card.h"
 #include "editor/resume_editor_view.h"
 #include "help/help_sheet_container.h"
 #include "help/help_window.h"
 #include "help/picker_help_sheet.h"
 #include "model/resume_operations.h"
+#include "output/share_dialog.h"
 #include "platform/services.h"
 #include "theme/font_resolver.h"
 #include "theme/responsive_environment.h"
@@ -26,11 +29,16 @@
 #include "theme/themed_background.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -139,7 +147,94 @@ bool renderEditor(Services& services, const QString& folder, const QString& suff
     editor.openHelp();
     ok &= save(*editor.helpSheet(), folder, QStringLiteral("editor-help") + suffix);
     editor.helpSheet()->reject();
+    // The "Actions & Style" card at the end of the column, its sheets and the share dialog.
+    for (const QSize size : {QSize(420, 760), QSize(1200, 900)}) {
+        editor.resize(size);
+        editor.show();
+        QCoreApplication::processEvents();
+        editor.scrollArea()->verticalScrollBar()->setValue(
+            editor.scrollArea()->verticalScrollBar()->maximum());
+        ok &= save(editor, folder, QStringLiteral("editor-actions-%1").arg(size.width()) + suffix);
+    }
+    editor.resize(900, 800);
+    editor.show();
+    EditorActions& actions = editor.actions();
+    actions.openMorvessaConfirm();
+    ok &= save(*actions.morvessaConfirmSheet(), folder, QStringLiteral("editor-morvessa-confirm") + suffix);
+    actions.morvessaConfirmSheet()->reject();
+    resume->setTitle(QString());
+    actions.openMorvessaConfirm();
+    ok &= save(*actions.morvessaConfirmSheet(), folder, QStringLiteral("editor-morvessa-missing") + suffix);
+    actions.morvessaConfirmSheet()->reject();
+    resume->setTitle(QStringLiteral("Product Designer"));
+    actions.openMorvessaHelp();
+    ok &= save(*actions.morvessaHelpSheet(), folder, QStringLiteral("editor-morvessa-help") + suffix);
+    actions.morvessaHelpSheet()->reject();
+    ShareDialog share({QDir::tempPath() + QStringLiteral("/Product Designer.pdf")}, services.appearance(),
+                      &editor, ShareDialog::Desktop{});
+    ok &= save(share, folder, QStringLiteral("share-dialog") + suffix);
     editor.hide();
+    services.context().deleteRecord(resume);
+    (void)services.context().save();
+    return ok;
+}
+
+// A photo-like picture: a diagonal gradient with a disc, encoded as JPEG.
+QByteArray samplePhoto(QSize size, const QColor& from, const QColor& to) {
+    QImage image(size, QImage::Format_RGB32);
+    QPainter painter(&image);
+    QLinearGradient gradient(0, 0, size.width(), size.height());
+    gradient.setColorAt(0, from);
+    gradient.setColorAt(1, to);
+    painter.fillRect(image.rect(), gradient);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(255, 255, 255, 150));
+    painter.setPen(Qt::NoPen);
+    const int r = std::min(size.width(), size.height()) / 4;
+    painter.drawEllipse(QPoint(size.width() / 2, size.height() / 2), r, r);
+    painter.end();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 85);
+    return bytes;
+}
+
+// The portfolio card with images, its grid and its caption rows open, at a narrow and a wide size.
+bool renderPortfolio(Services& services, const QString& folder, const QString& suffix) {
+    ResumePtr resume = makeNewResume();
+    resume->setTitle(QStringLiteral("Product Designer"));
+    const auto item = [](const QByteArray& bytes, const QString& caption, qint64 order,
+                         PortfolioImageOrientation orientation) {
+        return std::make_shared<PortfolioItem>(QUuid::createUuid(), bytes, caption, order, orientation);
+    };
+    resume->setPortfolioItems(
+        {item(samplePhoto(QSize(1600, 1200), QColor(0x22, 0x39, 0xd1), QColor(0x22, 0xd3, 0xee)),
+              QStringLiteral("Wayfinding for the Nordic Museum"), 0, PortfolioImageOrientation::landscape),
+         item(samplePhoto(QSize(900, 1400), QColor(0xdf, 0x31, 0x54), QColor(0xff, 0xc8, 0x57)),
+              QStringLiteral("Poster series"), 1, PortfolioImageOrientation::portrait),
+         item(samplePhoto(QSize(1200, 1200), QColor(0x10, 0x80, 0x60), QColor(0xe0, 0xf0, 0xa0)), QString(),
+              2, PortfolioImageOrientation::portrait),
+         item(QByteArray("not an image"), QStringLiteral("Broken file"), 3,
+              PortfolioImageOrientation::portrait)});
+    services.context().insert(resume);
+    bool ok = true;
+    {
+        ResumeEditorView editor(resume, services);
+        auto* card = qobject_cast<PortfolioCard*>(editor.sectionWidget(EditorSection::portfolio));
+        card->setCaptionsExpanded(true);
+        for (const QSize size : {QSize(420, 900), QSize(1200, 900)}) {
+            editor.resize(size);
+            editor.show();
+            card->thumbnails().waitForDecodes();
+            QCoreApplication::processEvents();
+            editor.scrollArea()->ensureWidgetVisible(card, 0, 0);
+            editor.scrollArea()->verticalScrollBar()->setValue(
+                card->mapTo(editor.scrollArea()->widget(), QPoint()).y() - 40);
+            ok &= save(editor, folder, QStringLiteral("editor-portfolio-%1").arg(size.width()) + suffix);
+        }
+        editor.hide();
+    }
     services.context().deleteRecord(resume);
     (void)services.context().save();
     return ok;
@@ -194,6 +289,7 @@ bool renderScheme(Services& services, const QString& folder, bool light) {
     ok &= save(*controls, folder, QStringLiteral("controls") + suffix);
 
     ok &= renderEditor(services, folder, suffix);
+    ok &= renderPortfolio(services, folder, suffix);
     return ok;
 }
 

@@ -1,9 +1,8 @@
 #include "ai/resume_skill_suggestion_service.h"
 
+#include "ai/ats_tools.h"
 #include "model/resume_operations.h"
 #include "platform/log.h"
-
-#include <QSet>
 
 namespace quillora {
 
@@ -118,7 +117,7 @@ QStringList ResumeSkillSuggestionService::parseSkillList(const QString& answer) 
         }
     }
     QStringList skills;
-    for (const QString& piece : withoutRepeatedSkills(pieces)) {
+    for (const QString& piece : cleanSkillList(pieces)) {
         if (std::optional<QString> skill = normalizeSkillItem(piece))
             skills << *skill;
     }
@@ -132,19 +131,6 @@ std::optional<QString> ResumeSkillSuggestionService::normalizeSkillItem(const QS
     if (entry.contains(QLatin1Char(':')))
         return joinedPair(splitOnceOmittingEmpty(entry, QLatin1Char(':')));
     return joinedPair(splitOnceOmittingEmpty(entry, QLatin1Char(' ')));
-}
-
-QStringList withoutRepeatedSkills(const QStringList& skills) {
-    QStringList kept;
-    QSet<QString> seen;
-    for (const QString& skill : skills) {
-        const QString key = skill.normalized(QString::NormalizationForm_C);
-        if (seen.contains(key))
-            continue;
-        seen.insert(key);
-        kept << skill;
-    }
-    return kept;
 }
 
 } // namespace quillora

@@ -39,7 +39,7 @@ public:
 
     // The entries of an answer: "Skills:"/"Skill:" removed in any letter case, tabs made
     // spaces, bullets removed, split at commas, semicolons and line feeds, pieces trimmed,
-    // blanks and repeats dropped, each piece normalised (see normalizeSkillItem).
+    // blanks and repeats dropped (cleanSkillList), each piece normalised (see normalizeSkillItem).
     static QStringList parseSkillList(const QString& answer);
 
     // One entry as "Name: descriptor": split at the first colon, or without a colon at the
@@ -49,9 +49,5 @@ public:
 private:
     AIModelSession m_session;
 };
-
-// The list without repeats, first occurrences kept in order; no trimming. Equal means the same
-// text once canonically composed; letter case counts.
-QStringList withoutRepeatedSkills(const QStringList& skills);
 
 } // namespace quillora

@@ -36,6 +36,10 @@ public:
 
     // False while the bytes are still only in the store.
     bool isImageLoaded() const { return !m_imageInStore; }
+    // Takes bytes that a worker read from the store for this record (StoredImageReader) as if
+    // the record had read them itself: nothing changes and nothing is announced. Ignored once
+    // the record holds its bytes.
+    void adoptStoredImageData(const QByteArray& bytes);
 
 signals:
     // The property a write changed (see Record::propertyChanged).

@@ -120,6 +120,13 @@ std::optional<QByteArray> PortfolioItem::imageData() const {
     return v.isValid() ? std::optional<QByteArray>(v.toByteArray()) : std::nullopt;
 }
 
+void PortfolioItem::adoptStoredImageData(const QByteArray& bytes) {
+    if (!m_imageInStore)
+        return;
+    initValue(ImageData, bytes);
+    m_imageInStore = false;
+}
+
 void PortfolioItem::setImageData(const std::optional<QByteArray>& v) {
     // While the bytes are only in the store the held value says nothing: always write.
     const bool force = m_imageInStore;

@@ -108,9 +108,10 @@ Result<QString> ResumePDFGenerator::exportPDF(const ResumeExportSnapshot& snapsh
 
     // The temporary directory is shared with every other user of the machine: the file is made
     // under a fresh name of its own and renamed over the export's name, so a link planted there
-    // is replaced rather than followed.
+    // is replaced rather than followed. An export can always be made again, so it is not flushed
+    // to disk before it is handed on.
     const QString path = filePathForTitle(resume.title());
-    files::AtomicFileWriter file(path);
+    files::AtomicFileWriter file(path, files::AtomicFileWriter::Durability::cached);
     if (auto opened = file.open(); !opened)
         return failed(opened.error());
     {

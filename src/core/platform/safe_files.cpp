@@ -158,8 +158,9 @@ bool AtomicFileWriter::Device::seek(qint64 position) {
     return QIODevice::seek(position);
 }
 
-AtomicFileWriter::AtomicFileWriter(QString targetPath)
-    : m_target(std::move(targetPath)) {}
+AtomicFileWriter::AtomicFileWriter(QString targetPath, Durability durability)
+    : m_target(std::move(targetPath))
+    , m_durability(durability) {}
 
 AtomicFileWriter::~AtomicFileWriter() {
     cancel();
@@ -197,7 +198,7 @@ Status AtomicFileWriter::commit() {
     if (m_file.firstError != 0)
         return abandon(systemErrorText(m_file.firstError));
     m_file.close();
-    if (retrying([&] { return ::fdatasync(m_fd); }) != 0)
+    if (m_durability == Durability::flushed && retrying([&] { return ::fdatasync(m_fd); }) != 0)
         return abandon(systemErrorText(errno));
     const int fd = std::exchange(m_fd, -1);
     if (::close(fd) != 0) {

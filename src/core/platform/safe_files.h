@@ -29,7 +29,12 @@ Status copyFilePrivately(const QString& source, const QString& destination);
 // folder, is an error that leaves it alone.
 class AtomicFileWriter final {
 public:
-    explicit AtomicFileWriter(QString targetPath);
+    // `flushed`: commit() waits until the bytes are on disk, for files that hold the user's data.
+    // `cached`: for copies the app can make again (an export in the temporary folder), left to the
+    // system's cache; still all or nothing, and never through a link.
+    enum class Durability { flushed, cached };
+
+    explicit AtomicFileWriter(QString targetPath, Durability durability = Durability::flushed);
     ~AtomicFileWriter(); // discards the temporary file unless committed
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
@@ -59,6 +64,7 @@ private:
     };
 
     QString m_target;
+    Durability m_durability;
     QString m_temporary;
     Device m_file;
     int m_fd = -1;

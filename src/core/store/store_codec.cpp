@@ -173,9 +173,10 @@ QString StoreCodec::selectEntries(const EntityInfo& entity, const QString& where
     QStringList columns{QStringLiteral("pk"), QStringLiteral("ownerPK")};
     for (int p : entryColumns(entity))
         columns << quoted(entity.properties.at(p).name);
+    // typeof() reads only the row's header; "IS NOT NULL" would read every image in full.
     if (&entity == &PortfolioItem::entityInfo())
         columns << (withImage ? QStringLiteral("\"imageData\"")
-                              : QStringLiteral("\"imageData\" IS NOT NULL"));
+                              : QStringLiteral("typeof(\"imageData\") <> 'null'"));
     return QStringLiteral("SELECT ") % columns.join(QStringLiteral(", ")) % QStringLiteral(" FROM ") %
            quoted(entity.name) % QStringLiteral(" WHERE ") % where %
            QStringLiteral(" ORDER BY ownerPK, position, pk");

@@ -35,8 +35,6 @@ QPlainTextEdit* makeTextArea(int minHeight, const QString& identifier, const QSt
     area->setMinimumHeight(minHeight);
     area->setFont(systemFont(15));
     area->setFrameShape(QFrame::NoFrame);
-    // A square 1-point border in gray at 40 %.
-    area->setStyleSheet(QStringLiteral("QPlainTextEdit { border: 1px solid rgba(128, 128, 128, 102); }"));
     return area;
 }
 
@@ -187,6 +185,17 @@ void CoverLetterGeneratorView::applyScheme() {
     const bool light = m_appearance->isLight();
     applySchemePalette(this, light);
     m_progress->setColor(accentColor(light));
+    // The text areas read as fields on the sheet, with a square 1-point border in gray at 40 %;
+    // the read-only résumé stays legible.
+    const QString rule =
+        QStringLiteral(
+            "QPlainTextEdit { border: 1px solid rgba(128, 128, 128, 102); background: %1; color: %2; }"
+            " QPlainTextEdit:disabled { color: %3; }")
+            .arg(light ? QStringLiteral("#FFFFFF") : QStringLiteral("#1C1C1E"),
+                 schemeColors::primaryLabel(light).name(QColor::HexArgb),
+                 schemeColors::secondaryLabel(light).name(QColor::HexArgb));
+    for (QPlainTextEdit* area : {m_jobDescription, m_resumePreview, m_letter})
+        area->setStyleSheet(rule);
 }
 
 } // namespace quillora

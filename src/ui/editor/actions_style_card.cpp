@@ -14,6 +14,7 @@
 #include "theme/responsive_environment.h"
 #include "theme/scheme_colors.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QEvent>
 #include <QHBoxLayout>
@@ -109,6 +110,52 @@ private:
     Appearance* m_appearance;
     qreal m_circle = 34;
     qreal m_glyph = 16;
+};
+
+// A picker in the menu style: the chosen option in the accent colour with a small up-down
+// chevron, no box; a click opens the list of options.
+class MenuPicker final : public QComboBox {
+public:
+    MenuPicker(Appearance& appearance, QWidget* parent)
+        : QComboBox(parent)
+        , m_appearance(&appearance) {
+        setCursor(Qt::PointingHandCursor);
+        setFocusPolicy(Qt::StrongFocus);
+        setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    }
+    QSize sizeHint() const override {
+        const QFontMetrics fm(font());
+        int widest = 0;
+        for (int i = 0; i < count(); ++i)
+            widest = std::max(widest, fm.horizontalAdvance(itemText(i)));
+        return {widest + chevronSpace() + 8, fm.height() + 8};
+    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const bool light = m_appearance->isLight();
+        const QColor tint = isEnabled() ? accentColor(light) : withAlpha(accentColor(light), 0.4);
+        painter.setFont(font());
+        painter.setPen(tint);
+        const QRect textRect = rect().adjusted(4, 0, -chevronSpace(), 0);
+        painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter,
+                         QFontMetrics(font()).elidedText(currentText(), Qt::ElideRight, textRect.width()));
+        const qreal side = QFontMetrics(font()).height() * 0.55;
+        const QRectF chevron(width() - chevronSpace() + 4, (height() - side) / 2, side, side);
+        paintSymbol(painter, chevron, QStringLiteral("chevron.down"), tint);
+        if (hasFocus()) {
+            painter.setPen(QPen(withAlpha(tint, 0.6), 1));
+            painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
+        }
+    }
+
+private:
+    int chevronSpace() const { return QFontMetrics(font()).height() * 0.55 + 10; }
+
+    Appearance* m_appearance;
 };
 
 } // namespace
@@ -262,10 +309,9 @@ ActionsStyleContent::ActionsStyleContent(EditorActions& actions, QWidget* parent
         icon->setAlignment(Qt::AlignCenter);
         auto* label = new QLabel(title, m_styleBlock);
         label->setTextFormat(Qt::PlainText);
-        auto* picker = new QComboBox(m_styleBlock);
+        auto* picker = new MenuPicker(appearance, m_styleBlock);
         picker->setObjectName(name);
         picker->setAccessibleName(title);
-        picker->setSizeAdjustPolicy(QComboBox::AdjustToContents);
         line->addWidget(icon);
         line->addWidget(label);
         line->addWidget(picker);
@@ -355,13 +401,17 @@ void ActionsStyleContent::applyMetrics() {
     m_morvessaButton->setSizes(m_metrics.iconSize, m_metrics.labelSize);
     static_cast<HelpCircleButton*>(m_helpButton)->setSizes(m_metrics.helpCircleSize, m_metrics.helpGlyphSize);
     const QFont titleFont = systemFont(m_metrics.labelSize, QFont::DemiBold);
+    // The column is never narrower than its longest title in the face at hand.
+    int titleWidth = qRound(m_metrics.pickerTitleWidth);
+    for (QLabel* title : m_pickerTitles)
+        titleWidth = std::max(titleWidth, QFontMetrics(titleFont).horizontalAdvance(title->text()) + 2);
     for (QLabel* title : m_pickerTitles) {
         title->setFont(titleFont);
-        title->setFixedWidth(qRound(m_metrics.pickerTitleWidth));
+        title->setFixedWidth(titleWidth);
     }
     for (QLabel* icon : m_pickerIcons)
         icon->setFixedWidth(qRound(m_metrics.iconSize + 6));
-    const QFont pickerFont = systemFont(std::max<qreal>(14, m_metrics.labelSize - 1));
+    const QFont pickerFont = systemFont(16);
     m_shapePicker->setFont(pickerFont);
     m_colorPicker->setFont(pickerFont);
     applyScheme();
@@ -379,10 +429,18 @@ void ActionsStyleContent::applyScheme() {
         title->setPalette(pal);
     }
     for (QComboBox* picker : {m_shapePicker, m_colorPicker}) {
+        // The open list takes the sheet colours of the scheme.
         QPalette pal = picker->palette();
-        pal.setColor(QPalette::ButtonText, accentColor(light));
+        pal.setColor(QPalette::Base, schemeColors::sheetBackground(light));
+        pal.setColor(QPalette::Window, schemeColors::sheetBackground(light));
         pal.setColor(QPalette::Text, pickerForeground(light));
+        pal.setColor(QPalette::WindowText, pickerForeground(light));
+        pal.setColor(QPalette::ButtonText, accentColor(light));
+        pal.setColor(QPalette::Highlight, withAlpha(accentColor(light), 0.3));
+        pal.setColor(QPalette::HighlightedText, pickerForeground(light));
         picker->setPalette(pal);
+        picker->view()->setPalette(pal);
+        picker->update();
     }
     update();
 }

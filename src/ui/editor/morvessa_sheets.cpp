@@ -73,9 +73,13 @@ void MorvessaButtonRow::applyScheme() {
     const qreal opacity = isEnabled() ? 1.0 : 0.4;
     m_icon->setPixmap(
         symbolPixmap(m_symbol, withAlpha(accentColor(light), opacity), kSymbolSize, devicePixelRatioF()));
-    QPalette pal = m_title->palette();
-    pal.setColor(QPalette::WindowText, withAlpha(cardInk(light), opacity));
-    m_title->setPalette(pal);
+    // A style sheet, so that the capsule's own label colour does not cover the dimmed one.
+    const QColor ink = withAlpha(cardInk(light), opacity);
+    m_title->setStyleSheet(QStringLiteral("color: rgba(%1, %2, %3, %4);")
+                               .arg(ink.red())
+                               .arg(ink.green())
+                               .arg(ink.blue())
+                               .arg(ink.alphaF()));
 }
 
 HelpSheetContainer* makeWhyMorvessaSheet(Appearance& appearance, QWidget* opener) {
@@ -152,7 +156,9 @@ HelpSheetContainer* makeMorvessaConfirmSheet(Appearance& appearance, bool shared
         sheet->accept();
         confirm();
     });
-    sheet->resize(sheet->width(), kConfirmHeight);
+    // Room for the checklist, so the buttons stay in view below it.
+    const int checklist = blocked ? 60 + 50 * int(missing.size()) : 0;
+    sheet->resize(sheet->width(), std::min(kConfirmHeight + checklist, 720));
     return sheet;
 }
 

@@ -8,12 +8,15 @@
 #include "platform/appearance.h"
 #include "platform/async.h"
 #include "platform/services.h"
+#include "store/model_container.h"
+#include "store/stored_images.h"
 #include "theme/hex_color.h"
 #include "theme/scheme_colors.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QApplication>
+#include <QDir>
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QFileDialog>
@@ -277,6 +280,19 @@ private:
     Appearance& m_appearance;
 };
 
+// A thin bar without arrows under the picker row, in the scheme's ink.
+void styleRowScrollBar(QScrollBar* bar, bool light) {
+    const QString handle =
+        light ? QStringLiteral("rgba(0, 0, 0, 0.28)") : QStringLiteral("rgba(255, 255, 255, 0.32)");
+    bar->setStyleSheet(
+        QStringLiteral(
+            "QScrollBar:horizontal { background: transparent; height: 8px; margin: 0 12px 1px 12px; }"
+            "QScrollBar::handle:horizontal { background: %1; border-radius: 3px; min-width: 32px; }"
+            "QScrollBar::add-line:horizontal, QScrollBar::sub-line:horizontal { width: 0; }"
+            "QScrollBar::add-page:horizontal, QScrollBar::sub-page:horizontal { background: none; }")
+            .arg(handle));
+}
+
 QString captionFieldStyle() {
     return QStringLiteral(
         "QLineEdit { background: rgba(0, 0, 0, 38); border: 1px solid rgba(128, 128, 128, 102);"
@@ -387,7 +403,7 @@ PortfolioImagePicker::PortfolioImagePicker(Appearance& appearance, PortfolioThum
     m_scroll->setWidgetResizable(true);
     m_scroll->setAutoFillBackground(false);
     m_scroll->viewport()->setAutoFillBackground(false);
-    styleSlimScrollBar(m_scroll->horizontalScrollBar(), appearance.isLight());
+    styleRowScrollBar(m_scroll->horizontalScrollBar(), appearance.isLight());
     m_row = new QWidget;
     m_row->setAutoFillBackground(false);
     m_rowLayout = new QHBoxLayout(m_row);
@@ -401,7 +417,7 @@ PortfolioImagePicker::PortfolioImagePicker(Appearance& appearance, PortfolioThum
     m_scroll->setFixedHeight(tileSide + 8 + 10);
     outer->addWidget(m_scroll);
     connect(&appearance, &Appearance::changed, this,
-            [this] { styleSlimScrollBar(m_scroll->horizontalScrollBar(), m_appearance.isLight()); });
+            [this] { styleRowScrollBar(m_scroll->horizontalScrollBar(), m_appearance.isLight()); });
     connect(&thumbnails, &PortfolioThumbnails::thumbnailReady, this, [this](const QUuid& id) {
         if (PortfolioImageTile* tile = m_tiles.value(id))
             tile->update();
@@ -469,7 +485,8 @@ void PortfolioImagePicker::chooseFiles() {
     dialog->setFileMode(QFileDialog::ExistingFiles);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setNameFilter(portfolioImageNameFilter());
-    dialog->setDirectory(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    dialog->setDirectory(!pictures.isEmpty() && QFileInfo(pictures).isDir() ? pictures : QDir::homePath());
     connect(dialog, &QFileDialog::filesSelected, this, done);
     dialog->open();
 }
@@ -623,7 +640,6 @@ PortfolioCard::PortfolioCard(ResumeEditorView& editor, QWidget* parent)
     m_reorderHeading = new QLabel(QStringLiteral("Reorder Images"), m_reorderSection);
     m_reorderHeading->setObjectName(QStringLiteral("portfolioReorderHeading"));
     m_reorderHeading->setFont(systemFont(12));
-    m_reorderHeading->setAccessibleDescription(QStringLiteral("Heading"));
     reorder->addWidget(m_reorderHeading);
     m_grid = new QWidget(m_reorderSection);
     m_grid->setObjectName(QStringLiteral("portfolioReorderGrid"));
@@ -673,8 +689,50 @@ void PortfolioCard::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!m_loaded) {
         m_loaded = true;
-        loadPortfolioPickerItems();
+        loadWhenImagesRead();
     }
+}
+
+void PortfolioCard::loadWhenImagesRead() {
+    const ResumePtr& resume = m_editor.resume();
+    Services& services = m_editor.services();
+    auto reader = std::make_shared<StoredImageReader>(services.hasStore() ? services.store().storeFilePath()
+                                                                          : QString());
+    QList<QUuid> deferred;
+    for (const PortfolioItemPtr& item : resume->portfolioItems()) {
+        if (reader->defer(*item))
+            deferred.append(item->id());
+    }
+    if (deferred.isEmpty()) {
+        loadPortfolioPickerItems();
+        emit loaded();
+        return;
+    }
+    // Twenty photos are a hundred megabytes: read on a worker, not while the editor opens.
+    m_loading = true;
+    m_picker->addButton()->setEnabled(false);
+    runInBackground(
+        ResultReceiver(this, resume, QStringLiteral("Portfolio images")),
+        [reader, deferred] {
+            QHash<QUuid, QByteArray> images;
+            for (const QUuid& id : deferred) {
+                if (auto bytes = reader->read(id))
+                    images.insert(id, bytes.value());
+            }
+            reader->close();
+            return images;
+        },
+        [this](QHash<QUuid, QByteArray> images) {
+            for (const PortfolioItemPtr& item : m_editor.resume()->portfolioItems()) {
+                if (!item->isImageLoaded() && images.contains(item->id()))
+                    item->adoptStoredImageData(images.value(item->id()));
+            }
+            m_loading = false;
+            m_picker->addButton()->setEnabled(true);
+            // Any image the worker could not read is read here, as it would have been anyway.
+            loadPortfolioPickerItems();
+            emit loaded();
+        });
 }
 
 void PortfolioCard::applyScheme() {
@@ -770,7 +828,8 @@ void PortfolioCard::removePortfolioImage(const QUuid& id) {
 }
 
 void PortfolioCard::addImageFiles(const QStringList& paths) {
-    if (paths.isEmpty())
+    // Before the first load an appended row would stand for the whole portfolio.
+    if (paths.isEmpty() || m_loading)
         return;
     runInBackground(
         ResultReceiver(this, m_editor.resume(), QStringLiteral("Portfolio images")),

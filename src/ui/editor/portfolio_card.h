@@ -183,6 +183,9 @@ public:
     void setPickerItems(const PortfolioRows& rows);
     // Fills the working copy from the résumé (a change like any other).
     void loadPortfolioPickerItems();
+    // True while the images still only in the store are read on a worker before the first
+    // load; the card takes no new images meanwhile.
+    bool isLoading() const { return m_loading; }
     // Writes the working copy, with positions as sortOrder, into the résumé and saves (before
     // an export or upload).
     void persistPortfolioOrder();
@@ -212,6 +215,8 @@ public:
 signals:
     // Every file of an addImageFiles call has been read and the images appended.
     void imagesAdded();
+    // The working copy was first filled from the résumé.
+    void loaded();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -231,6 +236,8 @@ private:
     CaptionRow makeCaptionRow(const QUuid& id);
     void applyScheme();
     void showSkipped(const QStringList& skipped);
+    // Reads the images the records have not read yet on a worker, then loads.
+    void loadWhenImagesRead();
 
     ResumeEditorView& m_editor;
     Appearance& m_appearance;
@@ -238,6 +245,7 @@ private:
     PortfolioRows m_pickerItems;
     std::optional<LocalPickerPortfolioItem> m_dragged;
     bool m_loaded = false;
+    bool m_loading = false;
     DragRunner m_dragRunner;
     QStringList m_skipped;
 

@@ -202,14 +202,19 @@ void ResumeEditorView::applyMetrics() {
     auto* pageLayout = static_cast<QVBoxLayout*>(m_page->layout());
     const int h = qRound(m_metrics.horizontalPadding);
     const int v = qRound(m_metrics.verticalPadding);
-    pageLayout->setContentsMargins(h, v, h, v);
     // The title sits in the extra space above the cards, level with the help button.
     m_titleLabel->setFixedHeight(qRound(m_metrics.extraTopPadding) + 8);
     m_columnLayout->setSpacing(qRound(m_metrics.spacing));
     const QuilloraResponsiveLayout layout{width};
     const qreal available = std::max<qreal>(0, width - 2 * h);
     const qreal columnWidth = std::min(available, layout.maxContentWidth().value_or(available));
-    m_column->setFixedWidth(qRound(columnWidth));
+    const int column = qRound(columnWidth);
+    m_column->setFixedWidth(column);
+    // The margins take up the room beside the column, so the page asks the column for its height
+    // at the column's own width (content that wraps, such as chips, would otherwise be measured
+    // too wide and the cards squeezed).
+    const int spare = std::max(0, qRound(width) - 2 * h - column);
+    pageLayout->setContentsMargins(h + spare / 2, v, h + spare - spare / 2, v);
     setResponsiveLayout(m_page, layout);
 }
 

@@ -6,6 +6,7 @@
 #include "theme/scheme_colors.h"
 
 #include <QGraphicsDropShadowEffect>
+#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPropertyAnimation>
 #include <QResizeEvent>
 #include <QVBoxLayout>
 
@@ -169,6 +171,19 @@ SkillEditPopup::SkillEditPopup(const QString& skill, Appearance& appearance, QWi
 
     host->installEventFilter(this);
     setGeometry(host->rect());
+    // It fades in, unless motion is reduced; the effect goes once it is fully shown.
+    if (!appearance.reduceMotion()) {
+        auto* fade = new QGraphicsOpacityEffect(this);
+        fade->setOpacity(0);
+        setGraphicsEffect(fade);
+        auto* animation = new QPropertyAnimation(fade, "opacity", this);
+        animation->setDuration(200);
+        animation->setStartValue(0.0);
+        animation->setEndValue(1.0);
+        animation->setEasingCurve(QEasingCurve::InOutQuad);
+        connect(animation, &QPropertyAnimation::finished, this, [this] { setGraphicsEffect(nullptr); });
+        animation->start(QAbstractAnimation::DeleteWhenStopped);
+    }
     connect(m_appearance, &Appearance::changed, this, &SkillEditPopup::applyScheme);
     applyScheme();
 }

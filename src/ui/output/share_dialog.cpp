@@ -78,13 +78,16 @@ ShareDialog::ShareDialog(const QStringList& files, Appearance& appearance, QWidg
     m_list->setFont(systemFont(15));
     m_list->setTextElideMode(Qt::ElideMiddle);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setStyleSheet(QStringLiteral("QListWidget { show-decoration-selected: 1; }"));
     for (const QString& file : m_files) {
         auto* item = new QListWidgetItem(fileName(file), m_list);
         item->setToolTip(file);
     }
     m_list->setCurrentRow(0);
-    const int rowHeight = std::max(m_list->sizeHintForRow(0), 36);
-    m_list->setFixedHeight(rowHeight * int(std::min<qsizetype>(m_files.size(), 4)) + 8);
+    const int rowHeight = std::max(m_list->sizeHintForRow(0), 32);
+    m_list->setUniformItemSizes(true);
+    m_list->setFixedHeight(rowHeight * int(std::clamp<qsizetype>(m_files.size(), 1, 4)) +
+                           2 * m_list->frameWidth());
 
     m_status->setObjectName(QStringLiteral("shareDialogStatus"));
     m_status->setTextFormat(Qt::PlainText);
@@ -124,7 +127,8 @@ ShareDialog::ShareDialog(const QStringList& files, Appearance& appearance, QWidg
         ++index;
     }
 
-    auto* close = new QPushButton(QStringLiteral("Close"), this);
+    auto* close = new GlassCapsuleButton(appearance, QStringLiteral("Close"), this);
+    close->setMinimumWidth(120);
     close->setObjectName(QStringLiteral("shareCloseButton"));
     close->setAccessibleDescription(QStringLiteral("Closes this dialog"));
     close->setDefault(true);

@@ -191,6 +191,23 @@ private slots:
         {
             auto services = openStore(path);
             const ResumePtr resume = services->context().fetchResumes()->first();
+            // The editor opened again reads the stored images on a worker, then shows the same order.
+            {
+                ResumeEditorView editor(resume, *services);
+                auto* card = qobject_cast<PortfolioCard*>(editor.sectionWidget(EditorSection::portfolio));
+                QSignalSpy loaded(card, &PortfolioCard::loaded);
+                editor.show();
+                QVERIFY(card->isLoading());
+                QVERIFY(!card->picker()->addButton()->isEnabled());
+                card->addImageFiles({QDir::tempPath() + QStringLiteral("/a.png")}); // ignored while loading
+                QVERIFY(loaded.wait());
+                QVERIFY(!card->isLoading());
+                QCOMPARE(captionsOf(card->pickerItems()),
+                         (QStringList{QStringLiteral("Bridge"), QStringLiteral("Atrium")}));
+                QCOMPARE(card->pickerItems().at(0).imageData, std::optional<QByteArray>(jpeg));
+                QCOMPARE(resume->portfolioItems().size(), 2);
+            }
+
             const QList<PortfolioItemPtr> items = sortedBySortOrder(resume->portfolioItems());
             QCOMPARE(items.size(), 2);
             QCOMPARE(items.at(0)->caption(), QStringLiteral("Bridge"));
@@ -199,15 +216,6 @@ private slots:
             QCOMPARE(items.at(1)->caption(), QStringLiteral("Atrium"));
             QCOMPARE(items.at(1)->imageData(), std::optional<QByteArray>(png));
             QCOMPARE(items.at(1)->orientation(), PortfolioImageOrientation::landscape);
-
-            // The editor opened again shows the same order.
-            {
-                ResumeEditorView editor(resume, *services);
-                editor.show();
-                auto* card = qobject_cast<PortfolioCard*>(editor.sectionWidget(EditorSection::portfolio));
-                QCOMPARE(captionsOf(card->pickerItems()),
-                         (QStringList{QStringLiteral("Bridge"), QStringLiteral("Atrium")}));
-            }
 
             writeUserBackup(services->context(), QStringLiteral("background"));
             QFile backup(QDir(backupsDirectoryURL()).filePath(QStringLiteral("latest-resume-backup.json")));

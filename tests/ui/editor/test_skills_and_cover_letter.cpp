@@ -338,6 +338,21 @@ private slots:
         QVERIFY(body.contains("RÉSUMÉ EXPERIENCE:"));
     }
 
+    void aLetterForAClosedCardIsDropped() {
+        auto resume = resumeWithExperience();
+        resume->setIncludeCoverLetter(true);
+        resume->setCoverLetterJobPosting(QStringLiteral("Baker"));
+        resume->setCoverLetterText(QStringLiteral("Kept letter"));
+        m_model->enqueue(QStringLiteral("A letter nobody waits for"));
+        auto section = std::make_unique<CoverLetterSection>(resume, ai(), m_appearance, counter());
+        section->generateCoverLetterFromEditor();
+        section.reset();
+        QTest::qWait(100);
+        QCOMPARE(resume->coverLetterText(), QStringLiteral("Kept letter"));
+        QVERIFY(!resume->coverLetterLastGenerated());
+        QCOMPARE(m_saves, 0);
+    }
+
     void theEditorShowsTheCardsInTheirPlaces() {
         auto services = Services::forTesting(QDir::temp().filePath(QStringLiteral("editor-cards.ini")));
         auto resume = resumeWithExperience();
