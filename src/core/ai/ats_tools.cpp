@@ -191,19 +191,7 @@ ATSRewriteRequest makeATSRewriteRequest(const Resume& resume) {
 }
 
 QString atsFailureMessage(const Error& error) {
-    if (const std::optional<OpenAIClientError> openAIError = openAIClientError(error)) {
-        switch (*openAIError) {
-        case OpenAIClientError::requestFailed:
-            return QStringLiteral("OpenAI request failed. Check your API key and network connection.");
-        case OpenAIClientError::invalidResponse:
-            return QStringLiteral("OpenAI returned an invalid response. Please try again.");
-        case OpenAIClientError::emptyResponse:
-            return QStringLiteral("OpenAI returned an empty response. Please try again.");
-        case OpenAIClientError::decodingFailed:
-            return QStringLiteral("OpenAI response could not be decoded. Please try again.");
-        }
-    }
-    return QStringLiteral("ATS analysis failed. Please try again.");
+    return openAIFailureMessage(error, QStringLiteral("ATS analysis failed. Please try again."));
 }
 
 QString experienceMatchKey(const QString& role, const QString& company) {

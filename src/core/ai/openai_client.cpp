@@ -47,6 +47,23 @@ std::optional<OpenAIClientError> openAIClientError(const Error& error) {
     return static_cast<OpenAIClientError>(value.toInt());
 }
 
+QString openAIFailureMessage(const Error& error, const QString& fallback) {
+    const std::optional<OpenAIClientError> openAIError = openAIClientError(error);
+    if (!openAIError)
+        return fallback;
+    switch (*openAIError) {
+    case OpenAIClientError::requestFailed:
+        return QStringLiteral("OpenAI request failed. Check your API key and network connection.");
+    case OpenAIClientError::invalidResponse:
+        return QStringLiteral("OpenAI returned an invalid response. Please try again.");
+    case OpenAIClientError::emptyResponse:
+        return QStringLiteral("OpenAI returned an empty response. Please try again.");
+    case OpenAIClientError::decodingFailed:
+        return QStringLiteral("OpenAI response could not be decoded. Please try again.");
+    }
+    return fallback;
+}
+
 Error exchangeFailure(const QString& service, int error, const QString& errorText, int timeoutMs) {
     if (error == QNetworkReply::OperationCanceledError || error == QNetworkReply::TimeoutError) {
         const int seconds = (timeoutMs + 999) / 1000;

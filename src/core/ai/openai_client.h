@@ -34,6 +34,9 @@ Error makeOpenAIClientError(OpenAIClientError error, const QString& message = {}
 // The case an error carries, or nothing for any other error (transport, time-out, a reply that
 // is not a chat completion, the on-device model's errors).
 std::optional<OpenAIClientError> openAIClientError(const Error& error);
+// What the AI tools show for a failed exchange: "OpenAI request failed. Check your API key and
+// network connection." and the like for the four cases, `fallback` for any other error.
+QString openAIFailureMessage(const Error& error, const QString& fallback);
 
 // The OpenAI chat-completions client: a value made afresh for each request. One exchange
 // sends a system and a user message at temperature 0.2 and gives the first choice's content,

@@ -135,20 +135,7 @@ QString ResumeAIViewModel::scrubUnsupportedNumbers(const QString& answer, const 
 }
 
 QString ResumeAIViewModel::openAIErrorMessage(const Error& error) {
-    const std::optional<OpenAIClientError> openAIError = openAIClientError(error);
-    if (!openAIError)
-        return QStringLiteral("OpenAI failed. Please try again.");
-    switch (*openAIError) {
-    case OpenAIClientError::requestFailed:
-        return QStringLiteral("OpenAI request failed. Check your API key and network connection.");
-    case OpenAIClientError::invalidResponse:
-        return QStringLiteral("OpenAI returned an invalid response. Please try again.");
-    case OpenAIClientError::emptyResponse:
-        return QStringLiteral("OpenAI returned an empty response. Please try again.");
-    case OpenAIClientError::decodingFailed:
-        return QStringLiteral("OpenAI response could not be decoded. Please try again.");
-    }
-    return QStringLiteral("OpenAI failed. Please try again.");
+    return openAIFailureMessage(error, QStringLiteral("OpenAI failed. Please try again."));
 }
 
 void ResumeAIViewModel::setRefinedText(const QString& text) {

@@ -1,131 +1,18 @@
 #include "sharing/morvessa_resume_payload.h"
 
+#include "platform/pretty_json_writer.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <algorithm>
-#include <cstring>
 #include <functional>
-#include <vector>
 
 namespace quillora {
 
-namespace {
-
-// Writes pretty-printed JSON with sorted keys in the layout the network's readers are used to.
-class PayloadJsonWriter final {
-public:
-    using Member = std::pair<const char*, std::function<void()>>;
-
-    QByteArray take() { return std::move(m_out); }
-
-    // Members whose writer is empty are left out.
-    void object(std::vector<Member> members) {
-        std::erase_if(members, [](const Member& m) { return !m.second; });
-        std::sort(members.begin(), members.end(),
-                  [](const Member& a, const Member& b) { return std::strcmp(a.first, b.first) < 0; });
-        if (members.empty()) {
-            m_out += "{}";
-            return;
-        }
-        m_out += '{';
-        ++m_depth;
-        for (size_t i = 0; i < members.size(); ++i) {
-            if (i > 0)
-                m_out += ',';
-            newline();
-            m_out += '"';
-            m_out += members[i].first;
-            m_out += "\" : ";
-            members[i].second();
-        }
-        --m_depth;
-        newline();
-        m_out += '}';
-    }
-
-    template <typename Item, typename WriteItem> void array(const QList<Item>& items, WriteItem writeItem) {
-        if (items.isEmpty()) {
-            m_out += "[]";
-            return;
-        }
-        m_out += '[';
-        ++m_depth;
-        for (qsizetype i = 0; i < items.size(); ++i) {
-            if (i > 0)
-                m_out += ',';
-            newline();
-            writeItem(items[i]);
-        }
-        --m_depth;
-        newline();
-        m_out += ']';
-    }
-
-    void strings(const QStringList& list) {
-        array(list, [this](const QString& s) { string(s); });
-    }
-
-    void string(const QString& text) {
-        static constexpr char hex[] = "0123456789abcdef";
-        m_out += '"';
-        for (const char ch : text.toUtf8()) {
-            const auto c = static_cast<unsigned char>(ch);
-            switch (c) {
-            case '"':
-                m_out += "\\\"";
-                break;
-            case '\\':
-                m_out += "\\\\";
-                break;
-            case '/':
-                m_out += "\\/";
-                break;
-            case '\n':
-                m_out += "\\n";
-                break;
-            case '\r':
-                m_out += "\\r";
-                break;
-            case '\t':
-                m_out += "\\t";
-                break;
-            case '\b':
-                m_out += "\\b";
-                break;
-            case '\f':
-                m_out += "\\f";
-                break;
-            default:
-                if (c < 0x20) {
-                    const char escape[] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 0xf]};
-                    m_out.append(escape, sizeof escape);
-                } else {
-                    m_out += ch;
-                }
-            }
-        }
-        m_out += '"';
-    }
-
-    void boolean(bool value) { m_out += value ? "true" : "false"; }
-    void integer(qint64 value) { m_out += QByteArray::number(value); }
-
-private:
-    void newline() {
-        m_out += '\n';
-        m_out.append(m_depth * 2, ' ');
-    }
-
-    QByteArray m_out;
-    int m_depth = 0;
-};
-
-} // namespace
-
 QByteArray encodeMorvessaPayload(const MorvessaResumePayload& p) {
-    PayloadJsonWriter w;
+    QByteArray out;
+    PrettyJsonWriter w(out);
     const auto text = [&w](const QString& value) { return [&w, &value] { w.string(value); }; };
     const auto optionalText = [&w](const std::optional<QString>& value) -> std::function<void()> {
         if (!value)
@@ -199,7 +86,7 @@ QByteArray encodeMorvessaPayload(const MorvessaResumePayload& p) {
              });
          }},
     });
-    return w.take();
+    return out;
 }
 
 namespace {

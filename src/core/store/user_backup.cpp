@@ -1,6 +1,7 @@
 #include "store/user_backup.h"
 
 #include "platform/log.h"
+#include "platform/pretty_json_writer.h"
 #include "platform/safe_files.h"
 #include "store/model_context.h"
 #include "store/sqlite.h"
@@ -35,204 +36,19 @@ QString latestBackupPath() {
     return backupsDirectoryURL() + QStringLiteral("/latest-resume-backup.json");
 }
 
-// A small JSON writer for the backup document: two-space indentation, "key" : value, object
-// keys in ascending byte order, every "/" written as "\/".
-class BackupJsonWriter final {
-public:
-    // With a device, the text is handed to it in pieces of about a megabyte as it is made, so
-    // a document with many images never has to be held in memory whole.
-    explicit BackupJsonWriter(QByteArray& out, QIODevice* device = nullptr)
-        : m_out(out)
-        , m_device(device) {}
+// ISO 8601 in UTC, whole seconds, with the zone written as Z.
+void writeDate(PrettyJsonWriter& w, const QDateTime& value) {
+    const QDateTime utc = value.toUTC();
+    const QByteArray text = utc.date().toString(Qt::ISODate).toLatin1() + 'T' +
+                            utc.time().toString(QStringLiteral("HH:mm:ss")).toLatin1() + 'Z';
+    w.utf8String(text);
+}
 
-    // Hands what is left to the device; false when any write to it failed.
-    bool finish() {
-        flush();
-        return !m_failed;
-    }
+void writeUuid(PrettyJsonWriter& w, const QUuid& value) {
+    w.utf8String(value.toByteArray(QUuid::WithoutBraces).toUpper());
+}
 
-    using Member = std::pair<const char*, std::function<void()>>;
-
-    void object(std::vector<Member> members) {
-        std::stable_sort(members.begin(), members.end(),
-                         [](const Member& a, const Member& b) { return std::strcmp(a.first, b.first) < 0; });
-        if (members.empty()) {
-            m_out += "{}";
-            return;
-        }
-        m_out += '{';
-        ++m_depth;
-        bool first = true;
-        for (const Member& member : members) {
-            if (!first)
-                m_out += ',';
-            first = false;
-            newline();
-            m_out += '"';
-            m_out += member.first;
-            m_out += "\" : ";
-            member.second();
-        }
-        --m_depth;
-        newline();
-        m_out += '}';
-    }
-
-    template <typename Item, typename WriteItem> void array(const QList<Item>& items, WriteItem writeItem) {
-        if (items.isEmpty()) {
-            m_out += "[]";
-            return;
-        }
-        m_out += '[';
-        ++m_depth;
-        bool first = true;
-        for (const Item& item : items) {
-            if (!first)
-                m_out += ',';
-            first = false;
-            newline();
-            writeItem(item);
-        }
-        --m_depth;
-        newline();
-        m_out += ']';
-    }
-
-    void string(const QString& text) { utf8String(text.toUtf8()); }
-
-    void strings(const QStringList& list) {
-        array(list, [this](const QString& s) { string(s); });
-    }
-
-    void utf8String(const QByteArray& utf8) {
-        static constexpr char hex[] = "0123456789abcdef";
-        m_out += '"';
-        const char* data = utf8.constData();
-        const qsizetype size = utf8.size();
-        qsizetype runStart = 0;
-        for (qsizetype i = 0; i < size; ++i) {
-            const auto c = static_cast<unsigned char>(data[i]);
-            if (c >= 0x20 && c != '"' && c != '\\' && c != '/')
-                continue;
-            m_out.append(data + runStart, i - runStart);
-            runStart = i + 1;
-            switch (c) {
-            case '"':
-                m_out += "\\\"";
-                break;
-            case '\\':
-                m_out += "\\\\";
-                break;
-            case '/':
-                m_out += "\\/";
-                break;
-            case '\n':
-                m_out += "\\n";
-                break;
-            case '\r':
-                m_out += "\\r";
-                break;
-            case '\t':
-                m_out += "\\t";
-                break;
-            case '\b':
-                m_out += "\\b";
-                break;
-            case '\f':
-                m_out += "\\f";
-                break;
-            default: {
-                const char escape[] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 0xf]};
-                m_out.append(escape, sizeof escape);
-            }
-            }
-        }
-        m_out.append(data + runStart, size - runStart);
-        m_out += '"';
-    }
-
-    // Standard padded Base64 as a JSON string, written straight into the document with every
-    // "/" escaped, so large images are neither copied nor scanned a second time.
-    void base64String(const QByteArray& bytes) {
-        static constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-        static constexpr qsizetype block = 3 * 1024; // input bytes encoded per step
-        const auto* in = reinterpret_cast<const unsigned char*>(bytes.constData());
-        const qsizetype size = bytes.size();
-        m_out += '"';
-        for (qsizetype from = 0; from < size; from += block) {
-            const qsizetype to = std::min(size, from + block);
-            const qsizetype start = m_out.size();
-            m_out.resize(start + (to - from + 2) / 3 * 8); // room for every character escaped
-            char* out = m_out.data() + start;
-            const auto put = [&out](unsigned index) {
-                const char c = alphabet[index];
-                if (c == '/')
-                    *out++ = '\\';
-                *out++ = c;
-            };
-            qsizetype i = from;
-            for (; i + 3 <= to; i += 3) {
-                const unsigned triple = unsigned(in[i]) << 16 | unsigned(in[i + 1]) << 8 | in[i + 2];
-                put(triple >> 18);
-                put((triple >> 12) & 63);
-                put((triple >> 6) & 63);
-                put(triple & 63);
-            }
-            if (const qsizetype rest = to - i; rest > 0) { // only in the last block
-                const unsigned triple = unsigned(in[i]) << 16 | (rest == 2 ? unsigned(in[i + 1]) << 8 : 0U);
-                put(triple >> 18);
-                put((triple >> 12) & 63);
-                if (rest == 2)
-                    put((triple >> 6) & 63);
-                else
-                    *out++ = '=';
-                *out++ = '=';
-            }
-            m_out.truncate(out - m_out.constData());
-            flushIfFull();
-        }
-        m_out += '"';
-    }
-
-    void boolean(bool value) { m_out += value ? "true" : "false"; }
-    void integer(qint64 value) { m_out += QByteArray::number(value); }
-
-    // ISO 8601 in UTC, whole seconds, with the zone written as Z.
-    void date(const QDateTime& value) {
-        const QDateTime utc = value.toUTC();
-        utf8String(utc.date().toString(Qt::ISODate).toLatin1() + 'T' +
-                   utc.time().toString(QStringLiteral("HH:mm:ss")).toLatin1() + 'Z');
-    }
-
-    void uuid(const QUuid& value) { utf8String(value.toByteArray(QUuid::WithoutBraces).toUpper()); }
-
-private:
-    void newline() {
-        flushIfFull();
-        m_out += '\n';
-        m_out.append(m_depth * 2, ' ');
-    }
-
-    void flushIfFull() {
-        if (m_device && m_out.size() >= (1 << 20))
-            flush();
-    }
-
-    void flush() {
-        if (!m_device || m_out.isEmpty())
-            return;
-        if (!m_failed && m_device->write(m_out) != m_out.size())
-            m_failed = true;
-        m_out.truncate(0); // keeps the buffer's memory for the next piece
-    }
-
-    QByteArray& m_out;
-    QIODevice* m_device = nullptr;
-    bool m_failed = false;
-    int m_depth = 0;
-};
-
-void writeExperience(BackupJsonWriter& w, const ExperienceBackupRecord& e) {
+void writeExperience(PrettyJsonWriter& w, const ExperienceBackupRecord& e) {
     w.object({
         {"role", [&] { w.string(e.role); }},
         {"company", [&] { w.string(e.company); }},
@@ -243,7 +59,7 @@ void writeExperience(BackupJsonWriter& w, const ExperienceBackupRecord& e) {
     });
 }
 
-void writeEducation(BackupJsonWriter& w, const EducationBackupRecord& e) {
+void writeEducation(PrettyJsonWriter& w, const EducationBackupRecord& e) {
     w.object({
         {"school", [&] { w.string(e.school); }},
         {"degree", [&] { w.string(e.degree); }},
@@ -252,9 +68,9 @@ void writeEducation(BackupJsonWriter& w, const EducationBackupRecord& e) {
     });
 }
 
-void writePortfolio(BackupJsonWriter& w, const PortfolioBackupRecord& p) {
-    std::vector<BackupJsonWriter::Member> members{
-        {"id", [&] { w.uuid(p.id); }},
+void writePortfolio(PrettyJsonWriter& w, const PortfolioBackupRecord& p) {
+    std::vector<PrettyJsonWriter::Member> members{
+        {"id", [&] { writeUuid(w, p.id); }},
         {"caption", [&] { w.string(p.caption); }},
         {"sortOrder", [&] { w.integer(p.sortOrder); }},
         {"orientation", [&] { w.string(p.orientation); }},
@@ -264,8 +80,8 @@ void writePortfolio(BackupJsonWriter& w, const PortfolioBackupRecord& p) {
     w.object(std::move(members));
 }
 
-void writeResume(BackupJsonWriter& w, const ResumeBackupRecord& r) {
-    std::vector<BackupJsonWriter::Member> members{
+void writeResume(PrettyJsonWriter& w, const ResumeBackupRecord& r) {
+    std::vector<PrettyJsonWriter::Member> members{
         {"title", [&] { w.string(r.title); }},
         {"fullName", [&] { w.string(r.fullName); }},
         {"contactInfo", [&] { w.string(r.contactInfo); }},
@@ -280,7 +96,7 @@ void writeResume(BackupJsonWriter& w, const ResumeBackupRecord& r) {
         {"atsInsertedKeywords", [&] { w.strings(r.atsInsertedKeywords); }},
         {"fontName", [&] { w.string(r.fontName); }},
         {"templateID", [&] { w.integer(r.templateID); }},
-        {"lastEdited", [&] { w.date(r.lastEdited); }},
+        {"lastEdited", [&] { writeDate(w, r.lastEdited); }},
         {"includeSkills", [&] { w.boolean(r.includeSkills); }},
         {"suggestedSkills", [&] { w.strings(r.suggestedSkills); }},
         {"appliedSkills", [&] { w.strings(r.appliedSkills); }},
@@ -295,7 +111,7 @@ void writeResume(BackupJsonWriter& w, const ResumeBackupRecord& r) {
     };
     const auto optionalDate = [&](const char* key, const std::optional<QDateTime>& value) {
         if (value)
-            members.push_back({key, [&w, &value] { w.date(*value); }});
+            members.push_back({key, [&w, &value] { writeDate(w, *value); }});
     };
     optionalText("titleSummary", r.titleSummary);
     optionalText("titleExperience", r.titleExperience);
@@ -306,9 +122,9 @@ void writeResume(BackupJsonWriter& w, const ResumeBackupRecord& r) {
     w.object(std::move(members));
 }
 
-void writePayload(BackupJsonWriter& w, const ResumeBackupPayload& payload) {
+void writePayload(PrettyJsonWriter& w, const ResumeBackupPayload& payload) {
     w.object({
-        {"generatedAt", [&] { w.date(payload.generatedAt); }},
+        {"generatedAt", [&] { writeDate(w, payload.generatedAt); }},
         {"reason", [&] { w.string(payload.reason); }},
         {"resumes", [&] { w.array(payload.resumes, [&](const auto& r) { writeResume(w, r); }); }},
     });
@@ -334,7 +150,7 @@ Status writeDocument(const QString& path, const ResumeBackupPayload& payload) {
         return opened;
     QByteArray buffer;
     buffer.reserve((1 << 20) + (1 << 14));
-    BackupJsonWriter w(buffer, file.device());
+    PrettyJsonWriter w(buffer, file.device());
     writePayload(w, payload);
     (void)w.finish(); // a failed write is reported by commit()
     return file.commit();
@@ -583,7 +399,7 @@ Result<ResumeBackupPayload> makeResumeBackupPayload(ModelContext& context, const
 QByteArray encodeUserBackup(const ResumeBackupPayload& payload) {
     QByteArray out;
     out.reserve(estimatedSize(payload));
-    BackupJsonWriter w(out);
+    PrettyJsonWriter w(out);
     writePayload(w, payload);
     return out;
 }

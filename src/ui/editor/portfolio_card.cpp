@@ -16,6 +16,7 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QApplication>
+#include <QDir>
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QFileDialog>
@@ -484,7 +485,8 @@ void PortfolioImagePicker::chooseFiles() {
     dialog->setFileMode(QFileDialog::ExistingFiles);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setNameFilter(portfolioImageNameFilter());
-    dialog->setDirectory(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    dialog->setDirectory(!pictures.isEmpty() && QFileInfo(pictures).isDir() ? pictures : QDir::homePath());
     connect(dialog, &QFileDialog::filesSelected, this, done);
     dialog->open();
 }

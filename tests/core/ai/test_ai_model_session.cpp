@@ -5,19 +5,16 @@
 #include "ai/language_model.h"
 #include "ai/seamless_star_result.h"
 #include "platform/settings.h"
-#include "support/fake_language_model.h"
-#include "support/loopback_http_server.h"
+#include "support/ai_backends_fixture.h"
 #include "support/test_home.h"
 
-#include <QDir>
 #include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QNetworkAccessManager>
 #include <QTest>
 
 using namespace quillora;
-using quillora::test::FakeLanguageModel;
+using quillora::test::AIBackendsFixture;
 using quillora::test::LoopbackHttpServer;
 
 namespace {
@@ -32,20 +29,13 @@ bool failsDecoding(const Error& error) {
 
 } // namespace
 
-class AIModelSessionTest : public QObject {
+class AIModelSessionTest : public QObject, private AIBackendsFixture {
     Q_OBJECT
 
 private slots:
-    void init() {
-        m_settings = std::make_unique<Settings>(QDir::temp().filePath(QStringLiteral("ai-session.ini")));
-        m_settings->remove(Settings::openAIAPIKeyKey);
-        m_model = std::make_shared<FakeLanguageModel>();
-        m_server = std::make_unique<LoopbackHttpServer>();
-        qputenv(OpenAIClient::baseURLVariable, m_server->baseURL().toUtf8());
-    }
+    void init() { initAIBackends(QStringLiteral("ai-session.ini")); }
     void cleanup() {
-        m_server.reset();
-        m_settings.reset();
+        cleanupAIBackends();
         qunsetenv(LanguageModel::localModelURLVariable);
     }
 
@@ -242,8 +232,6 @@ private slots:
     }
 
 private:
-    AIServices services() { return {m_settings.get(), &m_network, m_model, 5000}; }
-
     template <typename T> Result<T> generate(const AIModelSession& session, const QString& prompt) {
         QObject context;
         std::optional<Result<T>> result;
@@ -263,11 +251,6 @@ private:
             qFatal("no result");
         return *result;
     }
-
-    QNetworkAccessManager m_network;
-    std::unique_ptr<Settings> m_settings;
-    std::shared_ptr<FakeLanguageModel> m_model;
-    std::unique_ptr<LoopbackHttpServer> m_server;
 };
 
 QUILLORA_TEST_MAIN(AIModelSessionTest)

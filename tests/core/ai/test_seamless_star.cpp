@@ -1,18 +1,14 @@
 #include "ai/resume_ai_view_model.h"
 #include "ai/seamless_star_formatter.h"
-#include "platform/settings.h"
-#include "support/fake_language_model.h"
-#include "support/loopback_http_server.h"
+#include "support/ai_backends_fixture.h"
 #include "support/test_home.h"
 
-#include <QDir>
 #include <QGuiApplication>
-#include <QNetworkAccessManager>
 #include <QSignalSpy>
 #include <QTest>
 
 using namespace quillora;
-using quillora::test::FakeLanguageModel;
+using quillora::test::AIBackendsFixture;
 using quillora::test::LoopbackHttpServer;
 
 namespace {
@@ -25,21 +21,12 @@ const QString threeSentences = QStringLiteral("Joined the team. Owned the build.
 
 } // namespace
 
-class SeamlessStarTest : public QObject {
+class SeamlessStarTest : public QObject, private AIBackendsFixture {
     Q_OBJECT
 
 private slots:
-    void init() {
-        m_settings = std::make_unique<Settings>(QDir::temp().filePath(QStringLiteral("star.ini")));
-        m_settings->remove(Settings::openAIAPIKeyKey);
-        m_model = std::make_shared<FakeLanguageModel>();
-        m_server = std::make_unique<LoopbackHttpServer>();
-        qputenv(OpenAIClient::baseURLVariable, m_server->baseURL().toUtf8());
-    }
-    void cleanup() {
-        m_server.reset();
-        m_settings.reset();
-    }
+    void init() { initAIBackends(QStringLiteral("star.ini")); }
+    void cleanup() { cleanupAIBackends(); }
 
     void promptsAreExact() {
         QCOMPARE(star_prompt::systemPrompt.toUtf8().size(), 952);
@@ -224,8 +211,6 @@ private slots:
     }
 
 private:
-    AIServices services() { return {m_settings.get(), &m_network, m_model, 5000}; }
-
     Result<QString> format(const SeamlessStarFormatterService& formatter, const QString& text,
                            SeamlessStarMode mode) {
         QObject context;
@@ -246,11 +231,6 @@ private:
             qFatal("refinement did not end");
         return *produced;
     }
-
-    QNetworkAccessManager m_network;
-    std::unique_ptr<Settings> m_settings;
-    std::shared_ptr<FakeLanguageModel> m_model;
-    std::unique_ptr<LoopbackHttpServer> m_server;
 };
 
 QUILLORA_TEST_MAIN(SeamlessStarTest)

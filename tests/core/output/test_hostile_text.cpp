@@ -1,25 +1,18 @@
 #include "output/pdf_text.h"
 #include "output/resume_export_snapshot.h"
 #include "output/resume_pdf_generator.h"
+#include "support/pdf_tools.h"
 #include "support/test_home.h"
 
 #include <QGuiApplication>
 #include <QPdfWriter>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 
 using namespace quillora;
+using quillora::test::pdfText;
 
 namespace {
-
-QString extractedText(const QString& pdf) {
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-    if (!process.waitForFinished(120000))
-        return {};
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
 
 QString lowerCaseLettersOf(QString text) {
     return text.remove(QRegularExpression(QStringLiteral("[^a-z]")));
@@ -65,7 +58,7 @@ private slots:
                                                                 BackgroundColorTheme::pastel, mode);
             QVERIFY(exported.ok());
             // Broken at the column's width, in order, with nothing left out.
-            const QString text = lowerCaseLettersOf(extractedText(exported.value()));
+            const QString text = lowerCaseLettersOf(pdfText(exported.value()));
             QVERIFY2(text == word, qPrintable(text.left(200)));
         }
     }

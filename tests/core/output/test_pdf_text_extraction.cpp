@@ -1,33 +1,22 @@
 #include "output/resume_export_snapshot.h"
 #include "output/resume_pdf_generator.h"
+#include "support/pdf_tools.h"
 #include "support/resume_fixtures.h"
 #include "support/test_home.h"
 #include "theme/font_resolver.h"
 
 #include <QGuiApplication>
-#include <QProcess>
 #include <QSet>
 #include <QtTest>
 
 using namespace quillora;
+using quillora::test::pdfText;
+using quillora::test::runPdfTool;
 
 // An ATS reads a résumé through the text a PDF carries, not through its look: every character
 // typed in any script has to come back out of the file as it was typed.
 
 namespace {
-
-QString run(const QString& program, const QStringList& args) {
-    QProcess process;
-    process.start(program, args);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        qWarning() << program << args << process.readAllStandardError();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-// The text in reading order, one line of the page per line, as pdftotext gives it to an ATS.
-QString extractedText(const QString& pdf) {
-    return run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-}
 
 // pdftotext writes every gap between words as a plain space, whatever space character drew it.
 QString withPlainSpaces(QString text) {
@@ -75,7 +64,8 @@ bool appearsAsLaidOut(const QString& extracted, const QString& typed, int* break
 
 // Every font listed by pdffonts is embedded; returns the font names.
 QStringList embeddedFonts(const QString& pdf, QString* notEmbedded) {
-    const QStringList rows = run(QStringLiteral("pdffonts"), {pdf}).split(u'\n', Qt::SkipEmptyParts).mid(2);
+    const QStringList rows =
+        runPdfTool(QStringLiteral("pdffonts"), {pdf}).split(u'\n', Qt::SkipEmptyParts).mid(2);
     QStringList names;
     for (const QString& row : rows) {
         if (!row.contains(QStringLiteral(" yes ")))
@@ -220,7 +210,7 @@ private slots:
         const QString pdf = exportPdf(*resumeOf(sample, fontName), mode);
         QVERIFY(!pdf.isEmpty());
 
-        const QString text = extractedText(pdf);
+        const QString text = pdfText(pdf);
         int summaryBreaks = -1;
         for (const QString& field : sample.fields()) {
             int breaks = 0;
@@ -279,7 +269,7 @@ private slots:
             for (const QChar c : field)
                 allowed.insert(c);
         }
-        const QString text = extractedText(pdf);
+        const QString text = pdfText(pdf);
         QString foreign;
         for (const QChar c : text) {
             if (!c.isSpace() && !isDirectionMark(c) && !allowed.contains(c) && !foreign.contains(c))

@@ -2,6 +2,7 @@
 #include "output/resume_export_snapshot.h"
 #include "output/resume_pdf_generator.h"
 #include "store/model_container.h"
+#include "support/pdf_tools.h"
 #include "support/resume_fixtures.h"
 #include "support/test_home.h"
 
@@ -10,47 +11,36 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtConcurrent>
 #include <QtTest>
 
 using namespace quillora;
+using quillora::test::pdfText;
+using quillora::test::runPdfTool;
 
 namespace {
 
 // --- Reading a PDF the way a reader or an ATS does, with poppler-utils ---
 
-QString run(const QString& program, const QStringList& args) {
-    QProcess process;
-    process.start(program, args);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        qWarning() << program << args << process.readAllStandardError();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 int pageCount(const QString& pdf) {
-    const QRegularExpressionMatch m =
-        QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(run(QStringLiteral("pdfinfo"), {pdf}));
+    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)"))
+                                          .match(runPdfTool(QStringLiteral("pdfinfo"), {pdf}));
     return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
 QString pageSize(const QString& pdf) {
     const QRegularExpressionMatch m =
         QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+ x [\\d.]+) pts"))
-            .match(run(QStringLiteral("pdfinfo"), {pdf}));
+            .match(runPdfTool(QStringLiteral("pdfinfo"), {pdf}));
     return m.captured(1);
 }
 
 QString pageText(const QString& pdf, int page) {
-    return run(QStringLiteral("pdftotext"),
-               {QStringLiteral("-layout"), QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
-                QString::number(page), pdf, QStringLiteral("-")});
-}
-
-QString allText(const QString& pdf) {
-    return run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    return runPdfTool(QStringLiteral("pdftotext"),
+                      {QStringLiteral("-layout"), QStringLiteral("-f"), QString::number(page),
+                       QStringLiteral("-l"), QString::number(page), pdf, QStringLiteral("-")});
 }
 
 struct Word {
@@ -61,7 +51,7 @@ struct Word {
 
 QList<Word> words(const QString& pdf) {
     const QString xhtml =
-        run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+        runPdfTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
     static const QRegularExpression pageStart(QStringLiteral("<page "));
     static const QRegularExpression word(QStringLiteral(
         "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
@@ -92,9 +82,10 @@ QList<Word> find(const QList<Word>& all, const QString& text) {
 QImage pageImage(const QString& pdf, int page, int dpi) {
     QTemporaryDir dir;
     const QString prefix = dir.filePath(QStringLiteral("page"));
-    run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"),
-                                     QString::number(page), QStringLiteral("-l"), QString::number(page),
-                                     QStringLiteral("-png"), QStringLiteral("-singlefile"), pdf, prefix});
+    runPdfTool(QStringLiteral("pdftoppm"),
+               {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"), QString::number(page),
+                QStringLiteral("-l"), QString::number(page), QStringLiteral("-png"),
+                QStringLiteral("-singlefile"), pdf, prefix});
     return QImage(prefix + QStringLiteral(".png"));
 }
 
@@ -278,7 +269,7 @@ private slots:
                                  QStringLiteral("Work History"), QStringLiteral("Office Manager"),
                                  QStringLiteral("Operations Manager"), QStringLiteral("Operations Director"),
                                  QStringLiteral("Skills"), QStringLiteral("Education")});
-        QVERIFY(allText(pdf).contains(QStringLiteral("office workflows")));
+        QVERIFY(pdfText(pdf).contains(QStringLiteral("office workflows")));
 
         // Everything fits the first column, so the name stands in the second, reading upwards.
         const QList<Word> page2Names = [&] {
@@ -433,7 +424,7 @@ private slots:
         r->setPortfolioItems(items);
         const QString pdf = exportPdf(*r, ResumeLayoutMode::creative);
         QVERIFY(QFileInfo(pdf).size() <= 3 * 1024 * 1024);
-        const QString list = run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+        const QString list = runPdfTool(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
         // width height columns of each image row; a landscape tile is under 320 x 240 points.
         static const QRegularExpression row(QStringLiteral("^\\s*\\d+\\s+\\d+\\s+image\\s+(\\d+)\\s+(\\d+)"),
                                             QRegularExpression::MultilineOption);
@@ -475,8 +466,8 @@ private slots:
         const auto portfolioPage = [&] {
             const QString pdf = exportPdf(*r, ResumeLayoutMode::creative);
             QTemporaryDir dir;
-            run(QStringLiteral("pdfimages"),
-                {QStringLiteral("-png"), pdf, dir.filePath(QStringLiteral("i"))});
+            runPdfTool(QStringLiteral("pdfimages"),
+                       {QStringLiteral("-png"), pdf, dir.filePath(QStringLiteral("i"))});
             QList<QImage> images;
             for (const QString& name : QDir(dir.path()).entryList(QDir::Files, QDir::Name))
                 images << QImage(dir.filePath(name)).convertToFormat(QImage::Format_ARGB32);
@@ -576,7 +567,7 @@ private slots:
         QStringList needles;
         for (int i = 1; i <= 150; ++i)
             needles << QStringLiteral("Letterline%1 says").arg(i);
-        VERIFY_IN_ORDER(allText(pdf), needles);
+        VERIFY_IN_ORDER(pdfText(pdf), needles);
 
         // Every continuation page carries the header; nothing passes the bottom margin.
         const QList<Word> all = words(pdf);
@@ -598,7 +589,7 @@ private slots:
         r->setSummary(lines.join(u'\n'));
         for (ResumeLayoutMode mode : {ResumeLayoutMode::creative, ResumeLayoutMode::ats}) {
             const QString pdf = exportPdf(*r, mode);
-            VERIFY_IN_ORDER(allText(pdf), lines);
+            VERIFY_IN_ORDER(pdfText(pdf), lines);
             for (const Word& w : words(pdf))
                 QVERIFY2(w.box.bottom() <= 733, qPrintable(w.text));
             // The text starts on page 1, right under its title.
@@ -614,13 +605,13 @@ private slots:
         r->setSummary(QStringLiteral("テキスト 中文 हिन्दी पाठ نص عربي"));
         for (ResumeLayoutMode mode : {ResumeLayoutMode::creative, ResumeLayoutMode::ats}) {
             const QString pdf = exportPdf(*r, mode);
-            const QString fonts = run(QStringLiteral("pdffonts"), {pdf});
+            const QString fonts = runPdfTool(QStringLiteral("pdffonts"), {pdf});
             // Every face in the file is embedded.
             const QStringList rows = fonts.split(u'\n', Qt::SkipEmptyParts).mid(2);
             QVERIFY(rows.size() >= 2);
             for (const QString& row : rows)
                 QVERIFY2(row.contains(QStringLiteral(" yes ")), qPrintable(row));
-            const QString text = allText(pdf);
+            const QString text = pdfText(pdf);
             QVERIFY2(text.contains(QStringLiteral("テキスト")), qPrintable(text));
             QVERIFY2(text.contains(QStringLiteral("पाठ")), qPrintable(text));
         }
@@ -689,7 +680,7 @@ private slots:
                             }).result();
         QVERIFY(!pdf.isEmpty());
         QCOMPARE(pageCount(pdf), 2);
-        VERIFY_IN_ORDER(allText(pdf), {QStringLiteral("Avery Quinn"), QStringLiteral("Operations Director"),
+        VERIFY_IN_ORDER(pdfText(pdf), {QStringLiteral("Avery Quinn"), QStringLiteral("Operations Director"),
                                        QStringLiteral("Plan")});
     }
 

@@ -4,22 +4,18 @@
 #include "controls/sparkle_button_label.h"
 #include "model/resume_operations.h"
 #include "platform/appearance.h"
-#include "platform/settings.h"
-#include "support/fake_language_model.h"
-#include "support/loopback_http_server.h"
+#include "support/ai_backends_fixture.h"
 #include "support/test_home.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QLabel>
-#include <QNetworkAccessManager>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
 
 using namespace quillora;
-using quillora::test::FakeLanguageModel;
+using quillora::test::AIBackendsFixture;
 using quillora::test::LoopbackHttpServer;
 
 namespace {
@@ -32,21 +28,12 @@ QString paragraphJSON(const QString& paragraph) {
 
 } // namespace
 
-class AIRefinableTextEditorTest : public QObject {
+class AIRefinableTextEditorTest : public QObject, private AIBackendsFixture {
     Q_OBJECT
 
 private slots:
-    void init() {
-        m_settings = std::make_unique<Settings>(QDir::temp().filePath(QStringLiteral("ai-editor.ini")));
-        m_settings->remove(Settings::openAIAPIKeyKey);
-        m_model = std::make_shared<FakeLanguageModel>();
-        m_server = std::make_unique<LoopbackHttpServer>();
-        qputenv(OpenAIClient::baseURLVariable, m_server->baseURL().toUtf8());
-    }
-    void cleanup() {
-        m_server.reset();
-        m_settings.reset();
-    }
+    void init() { initAIBackends(QStringLiteral("ai-editor.ini")); }
+    void cleanup() { cleanupAIBackends(); }
 
     void identifiersAndLabelsFollowModeAndBackend() {
         m_model->available = false;
@@ -195,8 +182,7 @@ private slots:
 
 private:
     std::unique_ptr<AIRefinableTextEditor> makeEditor(SeamlessStarMode mode) {
-        AIServices ai{m_settings.get(), &m_network, m_model, 5000};
-        return std::make_unique<AIRefinableTextEditor>(ai, m_appearance, mode);
+        return std::make_unique<AIRefinableTextEditor>(services(), m_appearance, mode);
     }
     static QString backendLabel(const AIRefinableTextEditor& editor) {
         const QString prefix = editor.mode() == SeamlessStarMode::summary ? QStringLiteral("summary")
@@ -215,10 +201,6 @@ private:
     static QString buttonTitle(const AIRefinableTextEditor& editor) { return buttonLabel(editor)->title(); }
 
     Appearance m_appearance;
-    QNetworkAccessManager m_network;
-    std::unique_ptr<Settings> m_settings;
-    std::shared_ptr<FakeLanguageModel> m_model;
-    std::unique_ptr<LoopbackHttpServer> m_server;
 };
 
 QUILLORA_TEST_MAIN(AIRefinableTextEditorTest)
