@@ -158,6 +158,27 @@ void BM_TwentyThumbnailsDecoded(benchmark::State& state) {
 }
 BENCHMARK(BM_TwentyThumbnailsDecoded)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// One character typed into a caption of a résumé with twenty photos: the working copy, the two
+// write-backs and the three saves it causes.
+void BM_CaptionKeystrokeTwentyPhotos(benchmark::State& state) {
+    Fixture f;
+    ResumePtr resume = f.freshResume();
+    ResumeEditorView view(resume, *f.services);
+    view.resize(900, 800);
+    view.show();
+    auto* card = qobject_cast<PortfolioCard*>(view.sectionWidget(EditorSection::portfolio));
+    while (card->isLoading())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    card->thumbnails().waitForDecodes();
+    QString caption;
+    for (auto _ : state) {
+        caption += QLatin1Char('a');
+        card->updatePortfolioCaption(3, caption);
+    }
+    view.hide();
+}
+BENCHMARK(BM_CaptionKeystrokeTwentyPhotos)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char** argv) {

@@ -68,6 +68,39 @@ size_t qHash(const LocalPickerPortfolioItem& item, size_t seed) noexcept {
     return seed;
 }
 
+QJsonObject encodePortfolioRow(const LocalPickerPortfolioItem& row) {
+    QJsonObject object{{QStringLiteral("id"), portfolioIdText(row.id)},
+                       {QStringLiteral("caption"), row.caption},
+                       {QStringLiteral("orientation"), rawValue(row.orientation)}};
+    if (row.imageData)
+        object.insert(QStringLiteral("imageData"), QString::fromLatin1(row.imageData->toBase64()));
+    return object;
+}
+
+std::optional<LocalPickerPortfolioItem> decodePortfolioRow(const QJsonObject& object) {
+    const QJsonValue id = object.value(QStringLiteral("id"));
+    const QJsonValue caption = object.value(QStringLiteral("caption"));
+    const QJsonValue orientation = object.value(QStringLiteral("orientation"));
+    if (!id.isString() || !caption.isString() || !orientation.isString())
+        return std::nullopt;
+    const QUuid uuid(id.toString());
+    const auto parsedOrientation = portfolioImageOrientationFromRawValue(orientation.toString());
+    if (uuid.isNull() || !parsedOrientation)
+        return std::nullopt;
+    LocalPickerPortfolioItem row{uuid, std::nullopt, caption.toString(), *parsedOrientation};
+    if (object.contains(QStringLiteral("imageData"))) {
+        const QJsonValue data = object.value(QStringLiteral("imageData"));
+        if (!data.isString())
+            return std::nullopt;
+        auto bytes = QByteArray::fromBase64Encoding(data.toString().toLatin1(),
+                                                    QByteArray::AbortOnBase64DecodingErrors);
+        if (!bytes)
+            return std::nullopt;
+        row.imageData = *bytes;
+    }
+    return row;
+}
+
 QString portfolioIdText(const QUuid& id) {
     return id.toString(QUuid::WithoutBraces).toUpper();
 }

@@ -4,6 +4,7 @@
 #include "model/resume.h"
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QUuid>
@@ -29,6 +30,13 @@ struct LocalPickerPortfolioItem final {
 size_t qHash(const LocalPickerPortfolioItem& item, size_t seed = 0) noexcept;
 
 using PortfolioRows = QList<LocalPickerPortfolioItem>;
+
+// A row as a keyed object: "id", "imageData" (Base64, left out when there is none), "caption"
+// and "orientation" (its raw value).
+QJsonObject encodePortfolioRow(const LocalPickerPortfolioItem& row);
+// The row of such an object; nothing when a key other than "imageData" is missing or a value is
+// not of its kind.
+std::optional<LocalPickerPortfolioItem> decodePortfolioRow(const QJsonObject& object);
 
 // The standard text of an id as identifiers and drags carry it: 36 characters, upper case.
 QString portfolioIdText(const QUuid& id);

@@ -640,7 +640,6 @@ PortfolioCard::PortfolioCard(ResumeEditorView& editor, QWidget* parent)
     m_reorderHeading = new QLabel(QStringLiteral("Reorder Images"), m_reorderSection);
     m_reorderHeading->setObjectName(QStringLiteral("portfolioReorderHeading"));
     m_reorderHeading->setFont(systemFont(12));
-    m_reorderHeading->setAccessibleDescription(QStringLiteral("Heading"));
     reorder->addWidget(m_reorderHeading);
     m_grid = new QWidget(m_reorderSection);
     m_grid->setObjectName(QStringLiteral("portfolioReorderGrid"));

@@ -109,6 +109,30 @@ private slots:
                  QStringLiteral("0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0"));
     }
 
+    void rowsEncodeAndDecode() {
+        LocalPickerPortfolioItem full{QUuid::createUuid(), QByteArray("\x00\xff png", 6),
+                                      QStringLiteral("Café"), PortfolioImageOrientation::landscape};
+        const QJsonObject encoded = encodePortfolioRow(full);
+        QCOMPARE(encoded.value(u"id").toString(), portfolioIdText(full.id));
+        QCOMPARE(encoded.value(u"orientation").toString(), QStringLiteral("landscape"));
+        QCOMPARE(decodePortfolioRow(encoded), std::optional(full));
+
+        LocalPickerPortfolioItem bare = full;
+        bare.imageData.reset();
+        QVERIFY(!encodePortfolioRow(bare).contains(u"imageData"));
+        QCOMPARE(decodePortfolioRow(encodePortfolioRow(bare)), std::optional(bare));
+
+        QJsonObject wrong = encoded;
+        wrong.insert(QStringLiteral("orientation"), QStringLiteral("Portrait"));
+        QVERIFY(!decodePortfolioRow(wrong));
+        wrong = encoded;
+        wrong.remove(QStringLiteral("caption"));
+        QVERIFY(!decodePortfolioRow(wrong));
+        wrong = encoded;
+        wrong.insert(QStringLiteral("imageData"), QStringLiteral("***"));
+        QVERIFY(!decodePortfolioRow(wrong));
+    }
+
     void syncWritesRowsInOrderWithoutTouchingSortOrder() {
         const QUuid shared = QUuid::createUuid();
         auto a = item(QStringLiteral("a"), 5);
