@@ -2,6 +2,7 @@
 
 #include "controls/alert_sizing.h"
 #include "controls/floating_buttons.h"
+#include "controls/progress_spinner.h"
 #include "controls/symbol_icon.h"
 #include "help/help_sheet_container.h"
 #include "output/plain_text_resume.h"
@@ -20,7 +21,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
-#include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -57,41 +57,6 @@ QLabel* textLabel(const QString& text, const QFont& font, QWidget* parent) {
 
 } // namespace
 
-// A small turning arc, shown while a translation runs.
-class ProgressSpinner final : public QWidget {
-public:
-    explicit ProgressSpinner(QWidget* parent)
-        : QWidget(parent) {
-        setFixedSize(16, 16);
-        m_timer.setInterval(50);
-        QObject::connect(&m_timer, &QTimer::timeout, this, [this] {
-            m_angle = (m_angle + 30) % 360;
-            update();
-        });
-    }
-    void setColor(const QColor& color) {
-        m_color = color;
-        update();
-    }
-
-protected:
-    void showEvent(QShowEvent*) override { m_timer.start(); }
-    void hideEvent(QHideEvent*) override { m_timer.stop(); }
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QPen pen(m_color, 2);
-        pen.setCapStyle(Qt::RoundCap);
-        painter.setPen(pen);
-        painter.drawArc(QRectF(rect()).adjusted(2, 2, -2, -2), -m_angle * 16, 270 * 16);
-    }
-
-private:
-    QTimer m_timer;
-    QColor m_color = Qt::black;
-    int m_angle = 0;
-};
-
 TemplateClassic* TemplateClassic::present(QWidget* parent, ResumePtr resume, Services& services) {
     auto* sheet = new TemplateClassic(std::move(resume), services, parent);
     sheet->setAttribute(Qt::WA_DeleteOnClose);
@@ -113,7 +78,7 @@ TemplateClassic::TemplateClassic(ResumePtr resume, Services& services, QWidget* 
     , m_languageChevron(new QLabel(m_languageButton))
     , m_languageMenu(new QMenu(this))
     , m_translateButton(new QPushButton(m_tools))
-    , m_spinner(new ProgressSpinner(m_translateButton))
+    , m_spinner(new ProgressSpinner(16, m_translateButton))
     , m_translateLabel(new QLabel(QStringLiteral("Translate"), m_translateButton))
     , m_copyButton(new QPushButton(m_tools))
     , m_divider(new QWidget)

@@ -40,6 +40,24 @@ QPushButton* buttonNamed(QMessageBox& box, const QString& name) {
     return box.findChild<QPushButton*>(name);
 }
 
+// One start-up of the app that answers every message window with OK.
+struct StartupRun {
+    int code = -1;
+    QList<Seen> seen;  // the windows, in the order shown
+    QStringList lines; // what was printed
+};
+
+StartupRun runAnsweringOK() {
+    StartupRun run;
+    run.lines = test::printedBy([&] {
+        run.code = runQuillora(*qApp, [&](QMessageBox& box) {
+            run.seen << describe(box);
+            return int(QMessageBox::Ok);
+        });
+    });
+    return run;
+}
+
 } // namespace
 
 class StartupWindowsTest : public QObject {
@@ -51,14 +69,7 @@ private slots:
     void anUnopenableStoreIsRefusedInAWindow() {
         QVERIFY(ensureStoreDirectory().ok());
         QVERIFY(test::writeFile(storeFileURL(), "not a database"));
-        QList<Seen> seen;
-        int code = -1;
-        const QStringList lines = test::printedBy([&] {
-            code = runQuillora(*qApp, [&](QMessageBox& box) {
-                seen << describe(box);
-                return int(QMessageBox::Ok);
-            });
-        });
+        const auto [code, seen, lines] = runAnsweringOK();
         QCOMPARE(code, 1);
         QCOMPARE(seen.size(), 1);
         QCOMPARE(seen.first().objectName, QStringLiteral("startupRefusalAlert"));
@@ -82,14 +93,7 @@ private slots:
         std::unique_ptr<InstanceLock> first;
         QCOMPARE(InstanceLock::tryAcquire(storeDirectoryURL(), first), InstanceLock::Outcome::acquired);
 
-        QList<Seen> seen;
-        int code = -1;
-        const QStringList lines = test::printedBy([&] {
-            code = runQuillora(*qApp, [&](QMessageBox& box) {
-                seen << describe(box);
-                return int(QMessageBox::Ok);
-            });
-        });
+        const auto [code, seen, lines] = runAnsweringOK();
         QCOMPARE(code, 0);
         QCOMPARE(seen.size(), 1);
         QCOMPARE(seen.first().objectName, QStringLiteral("startupRefusalAlert"));
@@ -112,15 +116,8 @@ private slots:
              folder = QFileInfo(folder).absolutePath())
             ::chmod(QFile::encodeName(folder).constData(), 0755);
         ::chmod(QFile::encodeName(storeFileURL()).constData(), 0644);
-        QList<Seen> seen;
-        int code = -1;
         QVERIFY(::seteuid(65534) == 0);
-        (void)test::printedBy([&] {
-            code = runQuillora(*qApp, [&](QMessageBox& box) {
-                seen << describe(box);
-                return int(QMessageBox::Ok);
-            });
-        });
+        const auto [code, seen, lines] = runAnsweringOK();
         QVERIFY(::seteuid(0) == 0);
         QCOMPARE(code, 1);
         QCOMPARE(seen.size(), 1);
