@@ -89,21 +89,12 @@ QString makeStore(int count, int images) {
     if (made.contains(path))
         return path;
     made.insert(path);
-    for (const char* suffix : {"", "-wal", "-shm"})
-        QFile::remove(path + QLatin1String(suffix));
-    for (int done = 0; done < count;) {
-        auto container = ModelContainer::open(path);
-        if (!container)
-            qFatal("store failed: %s", qPrintable(container.error()));
-        auto store = std::move(container).value();
-        store->mainContext().setAutosaveEnabled(false);
-        const int batch = std::min(count - done, 5000);
-        for (int n = done; n < done + batch; ++n)
-            store->mainContext().insert(makeResume(n, images));
-        if (!store->mainContext().save())
+    bench::writeStoreInBatches(path, count, [images](ModelContext& context, int from, int batch) {
+        for (int n = from; n < from + batch; ++n)
+            context.insert(makeResume(n, images));
+        if (!context.save())
             qFatal("save failed");
-        done += batch;
-    }
+    });
     return path;
 }
 

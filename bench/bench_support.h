@@ -11,6 +11,7 @@
 #include <benchmark/benchmark.h>
 
 #include <fstream>
+#include <functional>
 
 #include <malloc.h>
 #include <sys/resource.h>
@@ -48,14 +49,11 @@ inline void storeSizes(::benchmark::internal::Benchmark* b) {
         b->Arg(count);
 }
 
-// A store file of `count` sample résumés (5 experience and 3 education entries each) in the
-// temporary folder, made once per program run and size. Written in batches, so making a large
-// store does not hold every record at once.
-inline QString sampleStore(int count) {
-    static QHash<int, QString> made;
-    if (const auto it = made.constFind(count); it != made.cend())
-        return *it;
-    const QString path = QDir::temp().filePath(QStringLiteral("bench-%1.store").arg(count));
+// Makes the store file at `path` afresh with `count` résumés: `insert` adds those numbered
+// from `from` on, `batch` of them, and saves. Written in batches, so making a large store does
+// not hold every record at once.
+inline void writeStoreInBatches(const QString& path, int count,
+                                const std::function<void(ModelContext&, int from, int batch)>& insert) {
     for (const char* suffix : {"", "-wal", "-shm"})
         QFile::remove(path + QLatin1String(suffix));
     for (int done = 0; done < count;) {
@@ -65,9 +63,20 @@ inline QString sampleStore(int count) {
         ModelContext& context = container.value()->mainContext();
         context.setAutosaveEnabled(false);
         const int batch = std::min(count - done, 5000);
-        insertSampleResumes(context, batch);
+        insert(context, done, batch);
         done += batch;
     }
+}
+
+// A store file of `count` sample résumés (5 experience and 3 education entries each) in the
+// temporary folder, made once per program run and size.
+inline QString sampleStore(int count) {
+    static QHash<int, QString> made;
+    if (const auto it = made.constFind(count); it != made.cend())
+        return *it;
+    const QString path = QDir::temp().filePath(QStringLiteral("bench-%1.store").arg(count));
+    writeStoreInBatches(path, count,
+                        [](ModelContext& context, int, int batch) { insertSampleResumes(context, batch); });
     made.insert(count, path);
     return path;
 }
