@@ -9,11 +9,13 @@
 #include "output/resume_export_snapshot.h"
 #include "output/share_dialog.h"
 #include "output/template_classic.h"
+#include "platform/appearance.h"
 #include "platform/async.h"
 #include "platform/log.h"
 #include "platform/services.h"
 #include "sharing/morvessa_sharing.h"
 #include "store/model_context.h"
+#include "theme/scheme_colors.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -343,6 +345,18 @@ void EditorActions::showMorvessaAlert(const QString& message) {
     // Messages may quote a server's error: shown as written, never as markup.
     if (auto* label = alert->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
         label->setTextFormat(Qt::PlainText);
+    if (auto* title = alert->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+        QFont bold = title->font();
+        bold.setBold(true);
+        title->setFont(bold);
+    }
+    const bool light = m_editor.appearance().isLight();
+    applySchemePalette(alert, light);
+    for (auto* label : alert->findChildren<QLabel*>()) {
+        QPalette pal = label->palette();
+        pal.setColor(QPalette::WindowText, schemeColors::primaryLabel(light));
+        label->setPalette(pal);
+    }
     alert->setStyleSheet(QStringLiteral("QLabel { min-width: 280px; }"));
     auto* ok = alert->addButton(QStringLiteral("OK"), QMessageBox::RejectRole);
     ok->setObjectName(QStringLiteral("alertOKButton"));
