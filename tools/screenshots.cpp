@@ -36,6 +36,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLinearGradient>
+#include <QMessageBox>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -170,6 +171,9 @@ bool renderEditor(Services& services, const QString& folder, const QString& suff
     actions.openMorvessaHelp();
     ok &= save(*actions.morvessaHelpSheet(), folder, QStringLiteral("editor-morvessa-help") + suffix);
     actions.morvessaHelpSheet()->reject();
+    actions.removeFromMorvessa(); // not shared: the alert says so
+    ok &= save(*actions.morvessaAlert(), folder, QStringLiteral("editor-morvessa-alert") + suffix);
+    actions.morvessaAlert()->close();
     ShareDialog share({QDir::tempPath() + QStringLiteral("/Product Designer.pdf")}, services.appearance(),
                       &editor, ShareDialog::Desktop{});
     ok &= save(share, folder, QStringLiteral("share-dialog") + suffix);

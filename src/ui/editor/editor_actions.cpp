@@ -9,11 +9,13 @@
 #include "output/resume_export_snapshot.h"
 #include "output/share_dialog.h"
 #include "output/template_classic.h"
+#include "platform/appearance.h"
 #include "platform/async.h"
 #include "platform/log.h"
 #include "platform/services.h"
 #include "sharing/morvessa_sharing.h"
 #include "store/model_context.h"
+#include "theme/scheme_colors.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -156,11 +158,17 @@ void EditorActions::startExport(ResumeLayoutMode mode, bool logged) {
                 rawValue(theme));
     }
     runInBackground(
-        ResultReceiver(&m_editor, m_editor.resume(), QStringLiteral("PDF export")),
+        ResultReceiver(&m_editor, QStringLiteral("PDF export")),
         [snapshot, shape, theme, mode] {
             return ResumePDFGenerator::exportPDF(*snapshot, shape, theme, mode);
         },
         [this, logged](Result<QString> result) {
+            if (m_editor.resume()->isDeleted()) {
+                // The editor outlived its résumé: the busy state ends, nothing is shared.
+                endPDFJob();
+                logLine(QStringLiteral("⏭️ PDF export result dropped: its résumé was deleted"));
+                return;
+            }
             if (logged) {
                 logLine(QStringLiteral("🟡 Export returned URL: ") +
                         (result ? QStringLiteral("Optional(") + fileUrl(*result) + QLatin1Char(')')
@@ -343,6 +351,18 @@ void EditorActions::showMorvessaAlert(const QString& message) {
     // Messages may quote a server's error: shown as written, never as markup.
     if (auto* label = alert->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
         label->setTextFormat(Qt::PlainText);
+    if (auto* title = alert->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+        QFont bold = title->font();
+        bold.setBold(true);
+        title->setFont(bold);
+    }
+    const bool light = m_editor.appearance().isLight();
+    applySchemePalette(alert, light);
+    for (auto* label : alert->findChildren<QLabel*>()) {
+        QPalette pal = label->palette();
+        pal.setColor(QPalette::WindowText, schemeColors::primaryLabel(light));
+        label->setPalette(pal);
+    }
     alert->setStyleSheet(QStringLiteral("QLabel { min-width: 280px; }"));
     auto* ok = alert->addButton(QStringLiteral("OK"), QMessageBox::RejectRole);
     ok->setObjectName(QStringLiteral("alertOKButton"));

@@ -1,4 +1,3 @@
-#include "core/store/backup_folder_helpers.h"
 #include "output/resume_export_snapshot.h"
 #include "output/resume_pdf_generator.h"
 #include "platform/safe_files.h"
@@ -7,6 +6,7 @@
 #include "store/store_location.h"
 #include "store/store_snapshots.h"
 #include "store/user_backup.h"
+#include "support/backup_folder_helpers.h"
 #include "support/resume_fixtures.h"
 #include "support/stdout_capture.h"
 #include "support/test_home.h"

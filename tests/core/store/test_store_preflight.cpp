@@ -1,6 +1,6 @@
-#include "core/store/backup_folder_helpers.h"
 #include "store/store_location.h"
 #include "store/store_snapshots.h"
+#include "support/backup_folder_helpers.h"
 #include "support/stdout_capture.h"
 #include "support/test_home.h"
 

@@ -1,6 +1,6 @@
-#include "core/store/backup_folder_helpers.h"
 #include "store/model_container.h"
 #include "store/user_backup.h"
+#include "support/backup_folder_helpers.h"
 #include "support/resume_fixtures.h"
 #include "support/stdout_capture.h"
 #include "support/test_home.h"

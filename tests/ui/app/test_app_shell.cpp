@@ -8,6 +8,7 @@
 #include "store/app_store.h"
 #include "store/store_location.h"
 #include "store/user_backup.h"
+#include "support/backup_folder_helpers.h"
 #include "support/resume_fixtures.h"
 #include "support/test_home.h"
 
@@ -47,11 +48,6 @@ QString latestReason() {
     return latestBackup().value(QStringLiteral("reason")).toString();
 }
 
-void resetDataDirectory() {
-    QDir(applicationSupportURL()).removeRecursively();
-    QDir().mkpath(applicationSupportURL());
-}
-
 } // namespace
 
 class AppShellTest : public QObject {
@@ -66,7 +62,7 @@ private slots:
 
     void init() {
         qunsetenv("XCODE_RUNNING_FOR_PREVIEWS");
-        resetDataDirectory();
+        test::resetDataDirectory();
     }
 
     void previewTestIsExactlyTheTextOne() {
