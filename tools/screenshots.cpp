@@ -16,6 +16,7 @@
 #include "editor/entry_editors.h"
 #include "editor/font_picker_view.h"
 #include "editor/portfolio_card.h"
+#include "editor/preparing_pdf_overlay.h"
 #include "editor/resume_editor_view.h"
 #include "help/help_sheet_container.h"
 #include "help/help_window.h"
@@ -171,6 +172,11 @@ bool renderEditor(Services& services, const QString& folder, const QString& suff
     actions.openMorvessaHelp();
     ok &= save(*actions.morvessaHelpSheet(), folder, QStringLiteral("editor-morvessa-help") + suffix);
     actions.morvessaHelpSheet()->reject();
+    actions.preparingOverlay()->setGeometry(editor.rect());
+    actions.preparingOverlay()->raise();
+    actions.preparingOverlay()->show();
+    ok &= save(editor, folder, QStringLiteral("editor-preparing-pdf") + suffix);
+    actions.preparingOverlay()->hide();
     actions.removeFromMorvessa(); // not shared: the alert says so
     ok &= save(*actions.morvessaAlert(), folder, QStringLiteral("editor-morvessa-alert") + suffix);
     actions.morvessaAlert()->close();

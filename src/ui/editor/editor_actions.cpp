@@ -158,11 +158,17 @@ void EditorActions::startExport(ResumeLayoutMode mode, bool logged) {
                 rawValue(theme));
     }
     runInBackground(
-        ResultReceiver(&m_editor, m_editor.resume(), QStringLiteral("PDF export")),
+        ResultReceiver(&m_editor, QStringLiteral("PDF export")),
         [snapshot, shape, theme, mode] {
             return ResumePDFGenerator::exportPDF(*snapshot, shape, theme, mode);
         },
         [this, logged](Result<QString> result) {
+            if (m_editor.resume()->isDeleted()) {
+                // The editor outlived its résumé: the busy state ends, nothing is shared.
+                endPDFJob();
+                logLine(QStringLiteral("⏭️ PDF export result dropped: its résumé was deleted"));
+                return;
+            }
             if (logged) {
                 logLine(QStringLiteral("🟡 Export returned URL: ") +
                         (result ? QStringLiteral("Optional(") + fileUrl(*result) + QLatin1Char(')')

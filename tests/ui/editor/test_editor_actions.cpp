@@ -233,6 +233,18 @@ private slots:
         QVERIFY(true);
     }
 
+    void exportForADeletedResumeIsDropped() {
+        openEditor(test::makeFullResume());
+        QSignalSpy finished(&actions(), &EditorActions::exportFinished);
+        actions().exportCreativePDF();
+        m_services->context().deleteRecord(m_resume);
+        QVERIFY(m_services->context().save().ok());
+        settle();
+        QCOMPARE(finished.count(), 0);
+        QVERIFY(!actions().shareDialog());
+        QVERIFY(!actions().isPreparingPDF());
+    }
+
     void incompleteResumeIsRefused() {
         ResumePtr resume = test::makeEmptyResume();
         resume->setFullName(QStringLiteral("Ada Lovelace"));
