@@ -17,7 +17,7 @@
 
 namespace quillora {
 
-int runQuillora(QApplication& app, const MessageRunner& runMessage) {
+void prepareQuilloraApplication(QApplication& app) {
     QApplication::setOrganizationName(QStringLiteral("Quillora"));
     QApplication::setApplicationName(QStringLiteral("Quillora"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quillora"));
@@ -29,7 +29,10 @@ int runQuillora(QApplication& app, const MessageRunner& runMessage) {
     installAppLook(app);
     showLabelsAsPlainText(app);
     FontResolver::registerAppFonts();
+}
 
+std::unique_ptr<QuilloraSession> QuilloraSession::start(const MessageRunner& runMessage, int* exitCode) {
+    *exitCode = 0;
     AppStore store = openAppStore([&runMessage](const QString& storeFile, const QString& backups) {
         return askAboutEmptyStore(storeFile, backups, runMessage);
     });
@@ -38,29 +41,52 @@ int runQuillora(QApplication& app, const MessageRunner& runMessage) {
         break;
     case StartupRefusal::quitByUser:
         logLine(QStringLiteral("ℹ️ Start-up stopped: ") + store.fatalError);
-        return 0;
+        return nullptr;
     case StartupRefusal::anotherInstance:
         logLine(QStringLiteral("⚠️ Quillora is already running: ") + store.fatalError);
         showStartupRefusal(store, runMessage);
-        return 0;
+        return nullptr;
     case StartupRefusal::storeUnusable:
     case StartupRefusal::storeReadOnly:
         logLine(QStringLiteral("SwiftData ModelContainer failed: ") + store.fatalError);
         showStartupRefusal(store, runMessage);
-        return 1;
+        *exitCode = 1;
+        return nullptr;
     }
 
     // Everything the screens share, built once and passed down; it outlives the window.
-    Services services(std::move(store.container));
-    MainWindow window(services);
-    std::unique_ptr<SaveFailureNotice> saveFailures;
-    if (services.hasStore())
-        saveFailures = std::make_unique<SaveFailureNotice>(services.context(), &window);
-    window.show();
-    const int code = app.exec();
-    window.enterBackground();
+    std::unique_ptr<QuilloraSession> session(new QuilloraSession);
+    session->m_lock = std::move(store.lock);
+    session->m_services = std::make_unique<Services>(std::move(store.container));
+    session->m_window = std::make_unique<MainWindow>(*session->m_services);
+    if (session->m_services->hasStore())
+        session->m_saveFailures =
+            std::make_unique<SaveFailureNotice>(session->m_services->context(), session->m_window.get());
+    session->m_window->show();
+    return session;
+}
+
+int QuilloraSession::exec() {
+    const int code = QApplication::exec();
+    m_window->enterBackground();
     waitForUserBackups();
     return code;
+}
+
+QuilloraSession::~QuilloraSession() {
+    m_saveFailures.reset();
+    m_window.reset();
+    waitForUserBackups();
+    m_services.reset();
+}
+
+int runQuillora(QApplication& app, const MessageRunner& runMessage) {
+    prepareQuilloraApplication(app);
+    int code = 0;
+    const std::unique_ptr<QuilloraSession> session = QuilloraSession::start(runMessage, &code);
+    if (!session)
+        return code;
+    return session->exec();
 }
 
 } // namespace quillora

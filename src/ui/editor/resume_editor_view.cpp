@@ -110,8 +110,14 @@ ResumeEditorView::ResumeEditorView(const ResumePtr& resume, Services& services, 
     buildSections();
 
     connect(m_resume.get(), &Resume::changed, this, [this](Resume::Property property) {
+        if (property != Resume::LastEdited)
+            m_edited = true;
         if (property == Resume::FullName || property == Resume::Title)
             updateNavigationTitle();
+    });
+    connect(&m_context, &ModelContext::entryChanged, this, [this](Resume* owner, Record*, int) {
+        if (owner == m_resume.get())
+            m_edited = true;
     });
     connect(m_appearance, &Appearance::changed, this, &ResumeEditorView::applyScheme);
     // Entries saved for the first time (by any save) now carry their store identity.
@@ -227,7 +233,7 @@ void ResumeEditorView::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     // The screen goes away (another résumé, the sheet closing): what was typed is stored.
     if (!event->spontaneous())
-        saveResume();
+        saveIfEdited();
 }
 
 void ResumeEditorView::applyBackgroundShape(BackgroundShapeType shape) {
@@ -243,7 +249,14 @@ void ResumeEditorView::applyColorTheme(BackgroundColorTheme theme) {
 void ResumeEditorView::saveResume() {
     if (m_resume->isDeleted())
         return;
+    m_edited = false;
     quillora::saveResume(*m_resume, m_context);
+}
+
+void ResumeEditorView::saveIfEdited() {
+    // Only opening a résumé and leaving it is no edit: it keeps its place in the list.
+    if (m_edited)
+        saveResume();
 }
 
 void ResumeEditorView::persistPortfolioOrder() {
@@ -252,7 +265,7 @@ void ResumeEditorView::persistPortfolioOrder() {
 }
 
 void ResumeEditorView::saveOnBackground() {
-    saveResume();
+    saveIfEdited();
 }
 
 void ResumeEditorView::presentSheet(QWidget* sheet) {

@@ -47,8 +47,8 @@ enum class EditorSection {
 // The editor screen of one résumé: the section cards in one scrolling column over the themed
 // background, with the entry sheets, the font picker, the help sheet and the delete
 // confirmations. Fields write into the résumé at once; the editor's one save routine
-// (saveResume) runs after entries are added, moved or deleted, when the screen goes away and
-// when the app goes to the background.
+// (saveResume) runs after entries are added, moved or deleted, and, when the résumé was edited
+// since the last save, when the screen goes away and when the app goes to the background.
 class ResumeEditorView final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ResumeEditorView)
@@ -80,10 +80,14 @@ public:
 
     // The editor's save routine: stamps lastEdited and saves the store's context.
     void saveResume();
+    // Runs the save routine when the résumé or one of its entries changed since the editor's
+    // last save; a résumé only looked at is neither stamped nor saved.
+    void saveIfEdited();
     // Writes the portfolio card's order into the résumé and saves (before an export or upload).
     void persistPortfolioOrder();
-    // The scene went to the background: saves.
+    // The scene went to the background: saves what was edited.
     void saveOnBackground();
+    bool hasUnsavedEdits() const { return m_edited; }
 
     // The page background of exported PDFs: the choice is stored in the settings under its
     // case name.
@@ -197,6 +201,7 @@ private:
     EducationPtr m_pendingEducation;
     EducationPtr m_educationToDelete;
     bool m_reorderMode = false;
+    bool m_edited = false; // the résumé changed since the editor's last save
     DragRunner m_dragRunner;
 
     QPointer<ExperienceEditor> m_experienceSheet;

@@ -1,4 +1,7 @@
 #include "app/main_window.h"
+#include "app/resume_card_list.h"
+#include "app/resume_list_model.h"
+#include "app/resume_list_view.h"
 #include "controls/editor_section_card.h"
 #include "editor/editor_text_area.h"
 #include "editor/education_section.h"
@@ -15,6 +18,7 @@
 #include "support/test_home.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QDrag>
 #include <QDragEnterEvent>
@@ -316,6 +320,65 @@ private slots:
         m_services->events().postSelectResume(other); // the first editor goes away
         QVERIFY(!m_services->context().hasChanges());
         QCOMPARE(resume->fullName(), QStringLiteral("Zed"));
+    }
+
+    void walkingTheListByKeysStampsOnlyWhatWasEdited() {
+        // Three résumés, newest first: A, B, C.
+        const QDateTime base = QDateTime::currentDateTimeUtc().addDays(-1);
+        QList<ResumePtr> resumes;
+        for (const char* title : {"C", "B", "A"}) {
+            auto resume =
+                test::makeEmptyResume(QString::fromLatin1(title), base.addSecs(60 * resumes.size()));
+            m_services->context().insert(resume);
+            resumes.prepend(resume);
+        }
+        QVERIFY(m_services->context().save().ok());
+        ContentView content(*m_services, UserInterfaceIdiom::pad);
+        content.resize(1000, 700);
+        content.show();
+        QApplication::setActiveWindow(&content);
+        QVERIFY(QTest::qWaitForWindowActive(&content));
+        ResumeCardList* list = content.resumeList()->listView();
+        ResumeListModel* model = content.resumeList()->model();
+        const auto order = [model] {
+            QStringList titles;
+            for (int row = 0; row < model->rowCount(); ++row)
+                titles << model->resumeAt(row)->title();
+            return titles;
+        };
+        QCOMPARE(order(), (QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}));
+        const QList<QDateTime> stamps{resumes[0]->lastEdited(), resumes[1]->lastEdited(),
+                                      resumes[2]->lastEdited()};
+        const qint64 rowsBefore = m_services->context().rowsWritten();
+
+        // Opening one résumé after another, only looking: no stamp, no save, the same order.
+        list->setFocus();
+        list->setCurrentIndex(model->index(0));
+        QTest::keyClick(list, Qt::Key_Return);
+        QTRY_COMPARE(content.selectedResume(), resumes[0]);
+        QTest::keyClick(list, Qt::Key_Down);
+        QTRY_COMPARE(content.selectedResume(), resumes[1]);
+        QTest::keyClick(list, Qt::Key_Down);
+        QTRY_COMPARE(content.selectedResume(), resumes[2]);
+        QTest::keyClick(list, Qt::Key_Up);
+        QTRY_COMPARE(content.selectedResume(), resumes[1]);
+        QCOMPARE(order(), (QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}));
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(resumes[i]->lastEdited(), stamps[i]);
+        QCOMPARE(m_services->context().rowsWritten(), rowsBefore);
+        auto* editor = qobject_cast<ResumeEditorView*>(content.detailWidget());
+        QVERIFY(editor);
+        editor->saveOnBackground(); // the app going to the background saves nothing either
+        QCOMPARE(resumes[1]->lastEdited(), stamps[1]);
+
+        // An edit still stamps and saves when the editor goes away: B comes to the top.
+        QTest::keyClicks(child<QLineEdit>(editor, QStringLiteral("resumeFullNameField")),
+                         QStringLiteral("Bo"));
+        m_services->events().postSelectResume(resumes[2]);
+        QTRY_COMPARE(content.selectedResume(), resumes[2]);
+        QVERIFY(resumes[1]->lastEdited() > stamps[1]);
+        QVERIFY(!m_services->context().hasChanges());
+        QCOMPARE(order().first(), QStringLiteral("B"));
     }
 
     void addingAnExperienceCommitsOnlyOnSave() {
