@@ -21,6 +21,7 @@ struct FakeCloud final {
     QStringList jsonFilesSeenAtSave;
     QThread* saveThread = nullptr;
     QByteArray pdfSeenAtSave;
+    QByteArray jsonSeenAtSave;
 };
 
 class FakeCloudDatabase final : public CloudDatabase {
@@ -38,6 +39,8 @@ public:
         m_cloud->jsonFilesSeenAtSave << record.jsonPath;
         if (QFile pdf(record.pdfPath); pdf.open(QIODevice::ReadOnly))
             m_cloud->pdfSeenAtSave = pdf.readAll();
+        if (QFile json(record.jsonPath); json.open(QIODevice::ReadOnly))
+            m_cloud->jsonSeenAtSave = json.readAll();
         if (m_cloud->saveFailure)
             return *m_cloud->saveFailure;
         m_cloud->records[record.recordName] = record;

@@ -8,20 +8,7 @@
 namespace quillora {
 
 QString editorAIErrorMessage(const Error& error, const QString& fallback, bool hasOpenAIKey) {
-    const std::optional<OpenAIClientError> openAIError = openAIClientError(error);
-    if (!hasOpenAIKey || !openAIError)
-        return fallback;
-    switch (*openAIError) {
-    case OpenAIClientError::invalidResponse:
-        return QStringLiteral("OpenAI returned an invalid response. Please try again.");
-    case OpenAIClientError::emptyResponse:
-        return QStringLiteral("OpenAI returned an empty response. Please try again.");
-    case OpenAIClientError::decodingFailed:
-        return QStringLiteral("OpenAI response could not be decoded. Please try again.");
-    case OpenAIClientError::requestFailed:
-        return QStringLiteral("OpenAI request failed. Check your API key and network connection.");
-    }
-    return fallback;
+    return hasOpenAIKey ? openAIFailureMessage(error, fallback) : fallback;
 }
 
 QString normalizedSkill(const QString& skill) {

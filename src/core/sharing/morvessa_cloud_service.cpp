@@ -114,7 +114,8 @@ PortfolioSnapshot MorvessaCloudService::makePortfolioSnapshot(const PortfolioIte
         item.sortOrder(),
         item.orientation() == PortfolioImageOrientation::landscape ? QStringLiteral("landscape")
                                                                    : QStringLiteral("portrait"),
-        item.imageData().has_value(),
+        // An image still in the store is known to exist without reading it.
+        !item.isImageLoaded() || item.imageData().has_value(),
     };
 }
 

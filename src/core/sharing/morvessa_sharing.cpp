@@ -44,7 +44,8 @@ QFuture<void> pushResumeToMorvessa(const MorvessaCloudService& service, QObject*
                                    const ResumePtr& resume, const MorvessaPDFStyle& style,
                                    std::function<void(Result<QString>)> done) {
     // Everything the worker needs, read from the live résumé now.
-    auto snapshot = std::make_shared<const ResumeExportSnapshot>(*resume);
+    auto snapshot =
+        std::make_shared<const ResumeExportSnapshot>(ResumeExportSnapshot::of(*resume, style.storeFilePath));
     const MorvessaResumePayload payload = MorvessaCloudService::makePayload(*resume);
     auto work = [service, snapshot, payload, style]() -> Result<QString> {
         const Result<QString> pdf =

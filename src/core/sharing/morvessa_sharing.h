@@ -18,6 +18,9 @@ struct MorvessaPDFStyle final {
     BackgroundShapeType shape = BackgroundShapeType::circles;
     BackgroundColorTheme theme = BackgroundColorTheme::pastel;
     ResumeLayoutMode mode = ResumeLayoutMode::creative;
+    // The store the résumé lives in (empty for an in-memory store): images still only there are
+    // read by the worker rather than on the UI thread.
+    QString storeFilePath;
 };
 
 // The work behind the editor's push and remove actions; the editor keeps its buttons, busy

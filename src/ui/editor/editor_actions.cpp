@@ -298,7 +298,9 @@ void EditorActions::pushToMorvessa() {
         logLine(QStringLiteral("❌ Morvessa pre-push save failed: ") + saved.error());
     setPushing(true);
     beginPDFJob();
-    const MorvessaPDFStyle style{backgroundShape(), colorTheme(), ResumeLayoutMode::creative};
+    const Services& services = m_editor.services();
+    const MorvessaPDFStyle style{backgroundShape(), colorTheme(), ResumeLayoutMode::creative,
+                                 services.hasStore() ? services.store().storeFilePath() : QString()};
     pushResumeToMorvessa(m_cloudService, &m_editor, resume, style, [this](Result<QString> result) {
         endPDFJob();
         setPushing(false);

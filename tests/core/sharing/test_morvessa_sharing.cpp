@@ -4,7 +4,13 @@
 #include "support/resume_fixtures.h"
 #include "support/test_home.h"
 
+#include "store/model_container.h"
+#include "store/model_context.h"
+
+#include <QBuffer>
+#include <QDir>
 #include <QGuiApplication>
+#include <QImage>
 #include <QTest>
 
 using namespace quillora;
@@ -50,6 +56,45 @@ private slots:
         QVERIFY(m_cloud->saveThread != QThread::currentThread());
         QVERIFY(m_cloud->pdfSeenAtSave.startsWith("%PDF-"));
         QCOMPARE(m_cloud->records.at(delivered->value()).title, QStringLiteral("Design Résumé"));
+    }
+
+    // A résumé fresh from the store still has its images only there: the push reads them on the
+    // worker, and the PDF and the document still show them.
+    void pushOfAStoredResumeReadsItsImagesOnTheWorker() {
+        const QString path = QDir::tempPath() + QStringLiteral("/push-store/default.store");
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QByteArray png;
+        {
+            QImage image(64, 48, QImage::Format_RGB32);
+            image.fill(QColor(30, 120, 200));
+            QBuffer buffer(&png);
+            buffer.open(QIODevice::WriteOnly);
+            QVERIFY(image.save(&buffer, "PNG"));
+        }
+        {
+            auto store = std::move(ModelContainer::open(path)).value();
+            m_resume->portfolioItems().first()->setImageData(png);
+            store->mainContext().insert(m_resume);
+            QVERIFY(store->mainContext().save().ok());
+        }
+        auto store = std::move(ModelContainer::open(path)).value();
+        store->mainContext().setAutosaveEnabled(false);
+        const ResumePtr stored = store->mainContext().fetchResumes()->first();
+        const PortfolioItemPtr item = stored->portfolioItems().first();
+        QVERIFY(!item->isImageLoaded());
+
+        std::optional<Result<QString>> delivered;
+        MorvessaPDFStyle style;
+        style.storeFilePath = path;
+        pushResumeToMorvessa(m_service, m_screen.get(), stored, style,
+                             [&](Result<QString> result) { delivered = std::move(result); });
+        QVERIFY(!item->isImageLoaded()); // the UI thread read no image
+        QTRY_VERIFY(delivered.has_value());
+        QVERIFY2(delivered->ok(), qPrintable(delivered->error()));
+        QVERIFY(!item->isImageLoaded());
+        QVERIFY(m_cloud->pdfSeenAtSave.contains("/Subtype /Image"));
+        QVERIFY2(m_cloud->jsonSeenAtSave.contains("\"hasImageData\" : true"),
+                 m_cloud->jsonSeenAtSave.constData());
     }
 
     // The name must not be lost with the screen: it is the only way to remove the record later.
