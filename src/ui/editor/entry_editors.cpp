@@ -158,16 +158,16 @@ FrostedCard* EntryEditorSheet::addFieldsCard(const std::shared_ptr<Record>& entr
     layout->setSpacing(10);
     bool first = true;
     QLineEdit* firstField = nullptr;
-    for (const FieldSpec& spec : fields) {
+    for (const FieldSpec& wanted : fields) {
         if (!first)
             layout->addWidget(new EditorDivider(*m_appearance, dividerTint, card));
         first = false;
         auto* field = new QLineEdit(card);
-        field->setObjectName(spec.identifier);
-        field->setPlaceholderText(spec.title);
-        field->setAccessibleName(spec.title);
+        field->setObjectName(wanted.identifier);
+        field->setPlaceholderText(wanted.title);
+        field->setAccessibleName(wanted.title);
         styleInlineField(field, 16, *m_appearance);
-        bindField(field, entry, spec.property);
+        bindField(field, entry, wanted.property);
         field->setCursorPosition(0); // a long value shows its beginning
         layout->addWidget(field);
         if (!firstField)
