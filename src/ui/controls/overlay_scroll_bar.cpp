@@ -1,5 +1,7 @@
 #include "controls/overlay_scroll_bar.h"
 
+#include <QScrollArea>
+
 #include "platform/appearance.h"
 #include "theme/scheme_colors.h"
 
@@ -80,6 +82,19 @@ bool OverlayScrollBar::eventFilter(QObject* watched, QEvent* event) {
         m_hideTimer->start();
     }
     return QScrollBar::eventFilter(watched, event);
+}
+
+void setUpTransparentScrollArea(Appearance& appearance, QScrollArea* scrollArea, QWidget* page) {
+    scrollArea->setFrameShape(QFrame::NoFrame);
+    scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scrollArea->setWidgetResizable(true);
+    scrollArea->viewport()->setAutoFillBackground(false);
+    scrollArea->setAttribute(Qt::WA_TranslucentBackground);
+    scrollArea->setAutoFillBackground(false);
+    scrollArea->setWidget(page);
+    // The page shows the background behind it (setWidget turns filling on).
+    page->setAutoFillBackground(false);
+    new OverlayScrollBar(appearance, scrollArea);
 }
 
 } // namespace quillora

@@ -3,7 +3,9 @@
 #include <QScrollBar>
 
 class QAbstractScrollArea;
+class QScrollArea;
 class QTimer;
+class QWidget;
 
 namespace quillora {
 
@@ -37,5 +39,9 @@ private:
     QTimer* m_hideTimer;
     bool m_pointerInside = false;
 };
+
+// Makes `scrollArea` a frameless, see-through vertical scroller of `page` over whatever is drawn
+// behind it, with the overlay scroll bar: the set-up every sheet and page of the app shares.
+void setUpTransparentScrollArea(Appearance& appearance, QScrollArea* scrollArea, QWidget* page);
 
 } // namespace quillora

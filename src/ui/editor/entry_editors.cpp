@@ -106,16 +106,7 @@ EntryEditorSheet::EntryEditorSheet(Services& services, const QString& title, con
     inner->setContentsMargins(0, 0, 0, 0);
     inner->addWidget(m_scrollArea);
 
-    m_scrollArea->setFrameShape(QFrame::NoFrame);
-    m_scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_scrollArea->setWidgetResizable(true);
-    m_scrollArea->viewport()->setAutoFillBackground(false);
-    m_scrollArea->setAttribute(Qt::WA_TranslucentBackground);
-    m_scrollArea->setAutoFillBackground(false);
-    m_scrollArea->setWidget(m_page);
-    // The page shows the background behind it (setWidget turns filling on).
-    m_page->setAutoFillBackground(false);
-    new OverlayScrollBar(*m_appearance, m_scrollArea);
+    setUpTransparentScrollArea(*m_appearance, m_scrollArea, m_page);
 
     // The inline title sits level with the floating buttons; the cards follow 6 points apart.
     m_pageLayout->setContentsMargins(20, 18, 20, 20);

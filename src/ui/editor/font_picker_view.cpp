@@ -116,16 +116,7 @@ FontPickerView::FontPickerView(Services& services, const QString& selectedFont, 
     auto* inner = new QVBoxLayout(m_background);
     inner->setContentsMargins(0, 0, 0, 0);
     inner->addWidget(m_scrollArea);
-    m_scrollArea->setFrameShape(QFrame::NoFrame);
-    m_scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_scrollArea->setWidgetResizable(true);
-    m_scrollArea->viewport()->setAutoFillBackground(false);
-    m_scrollArea->setAttribute(Qt::WA_TranslucentBackground);
-    m_scrollArea->setAutoFillBackground(false);
-    m_scrollArea->setWidget(m_page);
-    // The page shows the background behind it (setWidget turns filling on).
-    m_page->setAutoFillBackground(false);
-    new OverlayScrollBar(*m_appearance, m_scrollArea);
+    setUpTransparentScrollArea(*m_appearance, m_scrollArea, m_page);
 
     m_titleLabel->setObjectName(QStringLiteral("fontPickerTitle"));
     m_titleLabel->setAlignment(Qt::AlignCenter);

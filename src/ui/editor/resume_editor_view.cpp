@@ -73,12 +73,6 @@ ResumeEditorView::ResumeEditorView(const ResumePtr& resume, Services& services, 
 
     m_scrollArea = new QScrollArea(m_background);
     m_scrollArea->setObjectName(QStringLiteral("editorScrollArea"));
-    m_scrollArea->setFrameShape(QFrame::NoFrame);
-    m_scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_scrollArea->setWidgetResizable(true);
-    m_scrollArea->viewport()->setAutoFillBackground(false);
-    m_scrollArea->setAttribute(Qt::WA_TranslucentBackground);
-    m_scrollArea->setAutoFillBackground(false);
     inner->addWidget(m_scrollArea);
 
     m_page = new QWidget;
@@ -98,10 +92,7 @@ ResumeEditorView::ResumeEditorView(const ResumePtr& resume, Services& services, 
     m_columnLayout->setContentsMargins(0, 0, 0, 0);
     pageLayout->addWidget(m_column, 0, Qt::AlignHCenter | Qt::AlignTop);
     pageLayout->addStretch(1);
-    m_scrollArea->setWidget(m_page);
-    // The page shows the background behind it (setWidget turns filling on).
-    m_page->setAutoFillBackground(false);
-    new OverlayScrollBar(*m_appearance, m_scrollArea);
+    setUpTransparentScrollArea(*m_appearance, m_scrollArea, m_page);
     m_scrollArea->viewport()->installEventFilter(this);
 
     m_helpButton = new FloatingHelpButton(*m_appearance, this);
