@@ -4,6 +4,7 @@
 
 #include <httplib.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -23,6 +24,7 @@ struct LoopbackHttpServer::State {
     std::deque<Reply> queue;
     Reply defaultReply;
     QList<Request> requests;
+    std::atomic<qint64> bytesSent = 0;
 };
 
 LoopbackHttpServer::LoopbackHttpServer()
@@ -54,7 +56,44 @@ LoopbackHttpServer::LoopbackHttpServer()
                                  [state] { return state->stopping; });
         lock.unlock();
         out.status = reply.status;
-        out.set_content(reply.body.toStdString(), reply.contentType.toStdString());
+        if (reply.trickleMs > 0) {
+            auto body = std::make_shared<QByteArray>(reply.body);
+            const int pause = reply.trickleMs;
+            out.set_content_provider(size_t(body->size()), reply.contentType.toStdString(),
+                                     [state, body, pause](size_t offset, size_t, httplib::DataSink& sink) {
+                                         if (!sink.write(body->constData() + offset, 1))
+                                             return false;
+                                         ++state->bytesSent;
+                                         std::unique_lock wait(state->mutex);
+                                         return !state->wake.wait_for(wait, std::chrono::milliseconds(pause),
+                                                                      [state] { return state->stopping; });
+                                     });
+            return;
+        }
+        if (reply.body.size() <= 1024 * 1024) {
+            state->bytesSent += reply.body.size();
+            out.set_content(reply.body.toStdString(), reply.contentType.toStdString());
+            return;
+        }
+        auto body = std::make_shared<QByteArray>(reply.body);
+        // Pieces of 64 KiB, so a peer that stops reading stops the sender.
+        const auto send = [state, body](size_t offset, httplib::DataSink& sink) {
+            if (offset >= size_t(body->size())) {
+                sink.done();
+                return true;
+            }
+            const size_t piece = std::min<size_t>(size_t(body->size()) - offset, 64 * 1024);
+            if (!sink.write(body->constData() + offset, piece))
+                return false;
+            state->bytesSent += qint64(piece);
+            return true;
+        };
+        if (reply.chunked)
+            out.set_chunked_content_provider(reply.contentType.toStdString(), send);
+        else
+            out.set_content_provider(
+                size_t(body->size()), reply.contentType.toStdString(),
+                [send](size_t offset, size_t, httplib::DataSink& sink) { return send(offset, sink); });
     };
     state->server.Post(".*", handle);
     state->server.Get(".*", handle);
@@ -110,6 +149,10 @@ LoopbackHttpServer::Reply LoopbackHttpServer::silence() {
     Reply reply;
     reply.neverAnswer = true;
     return reply;
+}
+
+qint64 LoopbackHttpServer::bytesSent() const {
+    return m_state->bytesSent;
 }
 
 QList<LoopbackHttpServer::Request> LoopbackHttpServer::requests() const {

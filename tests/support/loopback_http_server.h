@@ -29,6 +29,10 @@ public:
         QByteArray contentType = "application/json";
         int delayMs = 0;
         bool neverAnswer = false;
+        // When set, the body is sent one byte at a time this far apart, after the headers.
+        int trickleMs = 0;
+        // A body over 1 MiB goes out in pieces, with its length announced unless this is set.
+        bool chunked = false;
     };
 
     LoopbackHttpServer();
@@ -46,6 +50,9 @@ public:
     static Reply completion(const QString& content, int status = 200);
     // A request that is never answered.
     static Reply silence();
+
+    // How many body bytes the server has handed to the connection so far, over all replies.
+    qint64 bytesSent() const;
 
     QList<Request> requests() const;
     int requestCount() const;

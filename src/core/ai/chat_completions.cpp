@@ -8,6 +8,9 @@
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
 #include <QStringDecoder>
+#include <QTimer>
+
+#include <memory>
 
 namespace quillora {
 
@@ -58,14 +61,51 @@ QNetworkRequest chatRequest(const QUrl& url, const std::optional<QString>& beare
 }
 
 void postChatRequest(QNetworkAccessManager& network, const QNetworkRequest& request, const QByteArray& body,
-                     ResultReceiver receiver, std::function<void(const ChatExchange&)> done) {
+                     int timeoutMs, ResultReceiver receiver, std::function<void(const ChatExchange&)> done) {
     QNetworkReply* reply = network.post(request, body);
-    whenReplyFinished(reply, std::move(receiver), [done = std::move(done)](QNetworkReply& finished) {
+    // Why the exchange was cut short, if it was.
+    enum class Cut { no, deadline, tooLarge };
+    auto cut = std::make_shared<Cut>(Cut::no);
+    const auto stop = [reply, cut](Cut why) {
+        if (*cut == Cut::no && reply->isRunning()) {
+            *cut = why;
+            reply->abort();
+        }
+    };
+
+    // The limit is a deadline from the request to the last byte: a server that keeps the
+    // connection alive with a trickle of bytes does not hold it open any longer.
+    if (timeoutMs > 0) {
+        auto* deadline = new QTimer(reply);
+        deadline->setSingleShot(true);
+        QObject::connect(deadline, &QTimer::timeout, reply, [stop] { stop(Cut::deadline); });
+        deadline->start(timeoutMs);
+    }
+    // Little more than the bound is ever held: an announced length above it ends the exchange
+    // before the body, and the buffer stops taking bytes a little past it (the transport fills it
+    // a block at a time, so a buffer of exactly the bound would stall at the bound unnoticed).
+    reply->setReadBufferSize(kMaxChatReplyBytes + 1024 * 1024);
+    const auto refuseIfTooLarge = [reply, stop] {
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (reply->bytesAvailable() >= kMaxChatReplyBytes ||
+            (length.isValid() && length.toLongLong() >= kMaxChatReplyBytes))
+            stop(Cut::tooLarge);
+    };
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, refuseIfTooLarge);
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, refuseIfTooLarge);
+
+    whenReplyFinished(reply, std::move(receiver), [done = std::move(done), cut](QNetworkReply& finished) {
         ChatExchange exchange;
         const QVariant status = finished.attribute(QNetworkRequest::HttpStatusCodeAttribute);
-        if (status.isValid()) {
+        if (*cut == Cut::deadline) {
+            exchange.error = QNetworkReply::TimeoutError;
+            exchange.errorText = QStringLiteral("The time limit ran out.");
+        } else if (status.isValid()) {
             exchange.status = status.toInt();
-            exchange.body = finished.readAll();
+            if (*cut == Cut::tooLarge || finished.bytesAvailable() >= kMaxChatReplyBytes)
+                exchange.tooLarge = true;
+            else
+                exchange.body = finished.readAll();
         } else {
             exchange.error = finished.error();
             exchange.errorText = finished.errorString();

@@ -40,8 +40,8 @@ public:
         const QByteArray body = LocalServerLanguageModel::requestBody(m_instructions, prompt, schema.get());
         const int timeoutMs = m_timeoutMs;
         postChatRequest(
-            *m_network, chatRequest(m_endpoint, std::nullopt, timeoutMs), body, std::move(receiver),
-            [done = std::move(done), timeoutMs](const ChatExchange& exchange) {
+            *m_network, chatRequest(m_endpoint, std::nullopt, timeoutMs), body, timeoutMs,
+            std::move(receiver), [done = std::move(done), timeoutMs](const ChatExchange& exchange) {
                 if (!exchange.status) {
                     done(exchangeFailure(onDeviceService, exchange.error, exchange.errorText, timeoutMs));
                     return;
@@ -54,15 +54,20 @@ public:
                                {}});
                     return;
                 }
-                auto completion = decodeChatCompletion(exchange.body);
-                if (!completion || !completion.value()) {
+                // A body over the size bound was not read: it is no answer either.
+                std::optional<QString> content;
+                if (!exchange.tooLarge) {
+                    if (auto completion = decodeChatCompletion(exchange.body))
+                        content = completion.value();
+                }
+                if (!content) {
                     done(Error{ErrorKind::decoding,
                                onDeviceService % QStringLiteral(" gave an answer that could not be read."),
                                0,
                                {}});
                     return;
                 }
-                done(*completion.value());
+                done(*content);
             });
     }
 

@@ -13,6 +13,10 @@ namespace {
 
 const QString openAIErrorDetail = QStringLiteral("openAIClientError");
 
+Error notAChatCompletion(int status) {
+    return Error{ErrorKind::decoding, QStringLiteral("OpenAI's reply is not a chat completion."), status, {}};
+}
+
 } // namespace
 
 QString openAIClientErrorDescription(OpenAIClientError error, const QString& message) {
@@ -93,6 +97,15 @@ QByteArray OpenAIClient::requestBody(const QString& system, const QString& user,
     return chatRequestBody(model, system, user, QByteArrayLiteral("0.2"), format);
 }
 
+Result<QString> OpenAIClient::oversizedReply(int status) {
+    // A success status with such a body cannot be a chat completion; a failure status is told
+    // by its code, as for a body that cannot be shown.
+    if (status >= 200 && status <= 299)
+        return notAChatCompletion(status);
+    return makeOpenAIClientError(OpenAIClientError::requestFailed,
+                                 QStringLiteral("HTTP ") + QString::number(status), status);
+}
+
 Result<QString> OpenAIClient::decodeReply(int status, const QByteArray& body) {
     if (status < 200 || status > 299) {
         const QString message =
@@ -101,8 +114,7 @@ Result<QString> OpenAIClient::decodeReply(int status, const QByteArray& body) {
     }
     auto completion = decodeChatCompletion(body);
     if (!completion)
-        return Error{
-            ErrorKind::decoding, QStringLiteral("OpenAI's reply is not a chat completion."), status, {}};
+        return notAChatCompletion(status);
     if (!completion.value())
         return makeOpenAIClientError(OpenAIClientError::emptyResponse);
     return completion.value()->trimmed();
@@ -119,8 +131,11 @@ void OpenAIClient::complete(QNetworkAccessManager& network, const QString& syste
         return;
     }
     postChatRequest(network, chatRequest(url, apiKey, timeoutMs), requestBody(system, user, responseFormat),
-                    std::move(receiver), [done = std::move(done), timeoutMs](const ChatExchange& exchange) {
-                        if (exchange.status)
+                    timeoutMs, std::move(receiver),
+                    [done = std::move(done), timeoutMs](const ChatExchange& exchange) {
+                        if (exchange.status && exchange.tooLarge)
+                            done(oversizedReply(*exchange.status));
+                        else if (exchange.status)
                             done(decodeReply(*exchange.status, exchange.body));
                         else if (exchange.error == QNetworkReply::NoError)
                             done(makeOpenAIClientError(OpenAIClientError::invalidResponse));

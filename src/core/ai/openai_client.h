@@ -71,10 +71,15 @@ public:
     // completion fails with a decoding error of its own; no choices with emptyResponse;
     // otherwise the first choice's content, trimmed (possibly empty).
     static Result<QString> decodeReply(int status, const QByteArray& body);
+    // The answer to a reply whose body was over the size bound (kMaxChatReplyBytes) and was not
+    // read: with a success status the decoding error of a body that is no chat completion, with
+    // any other requestFailed with the message "HTTP <code>".
+    static Result<QString> oversizedReply(int status);
 
     // One exchange. done(result) runs from the event loop, never inside this call, and not at
-    // all unless the receiver still accepts it. Transport failures are network errors, a silence longer
-    // than timeoutMs a timeout error; neither is an OpenAIClientError.
+    // all unless the receiver still accepts it. Transport failures are network errors, an exchange not
+    // complete within timeoutMs (from the call to the last byte) a timeout error; neither is an
+    // OpenAIClientError.
     void complete(QNetworkAccessManager& network, const QString& system, const QString& user,
                   const std::optional<QString>& responseFormat, ResultReceiver receiver,
                   std::function<void(Result<QString>)> done, int timeoutMs = defaultTimeoutMs) const;

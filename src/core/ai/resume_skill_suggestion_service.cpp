@@ -95,7 +95,7 @@ void ResumeSkillSuggestionService::suggestSkills(const ResumePtr& resume, QObjec
 
 void ResumeSkillSuggestionService::parseSkillResponse(const QString& answer, Resume& resume,
                                                       const QDateTime& now) {
-    logLine(QStringLiteral("🧠 Raw AI skill response:\n") + answer);
+    logLine(QStringLiteral("🧠 Raw AI skill response:\n") + quotedForLog(answer));
     resume.setSuggestedSkills(parseSkillList(answer));
     resume.setLastEdited(now);
 }

@@ -1,5 +1,6 @@
 #include "editor/portfolio_images.h"
 
+#include "platform/image_budget.h"
 #include "platform/log.h"
 
 #include <QBuffer>
@@ -23,6 +24,13 @@ QString portfolioImageNameFilter() {
 
 namespace {
 
+// A JPEG cut short still decodes, its missing rows filled in grey: it is whole when its end marker
+// follows the start of its last scan (neither marker can occur inside the coded data).
+bool jpegIsComplete(const QByteArray& bytes) {
+    const qsizetype lastScan = bytes.lastIndexOf(QByteArrayView("\xFF\xDA", 2));
+    return lastScan >= 0 && bytes.indexOf(QByteArrayView("\xFF\xD9", 2), lastScan) > lastScan;
+}
+
 bool holdsReadableImage(const QByteArray& bytes) {
     QBuffer buffer;
     buffer.setData(bytes);
@@ -30,12 +38,17 @@ bool holdsReadableImage(const QByteArray& bytes) {
     QImageReader reader(&buffer);
     if (!reader.canRead())
         return false;
-    // Formats that know their size from the header must give a sane one.
+    // Formats that know their size from the header must give a sane one, within the budget.
     if (reader.supportsOption(QImageIOHandler::Size)) {
         const QSize size = reader.size();
-        return size.isValid() && !size.isEmpty();
+        if (size.isEmpty() || !withinImagePixelBudget(size))
+            return false;
     }
-    return true;
+    if (reader.format() == "jpeg" && !jpegIsComplete(bytes))
+        return false;
+    // Decoded small, as the thumbnail is: an image cut short, or one the decoder will not take,
+    // fails here rather than vanishing from the card and the PDF later.
+    return !decodePortfolioThumbnail(bytes, 32).isNull();
 }
 
 } // namespace
@@ -67,6 +80,8 @@ QImage decodePortfolioThumbnail(const QByteArray& bytes, int shortSide) {
     QImageReader reader(&buffer);
     reader.setAutoTransform(true);
     const QSize full = reader.size();
+    if (full.isValid() && !withinImagePixelBudget(full))
+        return {};
     if (full.isValid() && !full.isEmpty()) {
         const int shorter = std::min(full.width(), full.height());
         if (shorter > shortSide) {

@@ -12,7 +12,8 @@ namespace quillora {
 QString portfolioImageNameFilter();
 
 // Image files read for the portfolio, in the order picked: the bytes of each readable image,
-// unchanged, and the paths that could not be read or hold no image we can decode.
+// unchanged, and the paths that could not be read or hold no image we can decode: not an image,
+// cut short, or more pixels than kMaxImagePixels.
 struct PickedImages final {
     QList<QByteArray> images;
     QStringList skipped;
@@ -23,7 +24,7 @@ PickedImages readPickedImages(const QStringList& paths);
 // A thumbnail of the encoded image whose shorter side is `shortSide` pixels (never larger than
 // the image itself), decoded at that scale where the format allows it, so a large photo is never
 // held at full size. The image's orientation tag is applied. A null image when the bytes are
-// no image. Safe on any thread.
+// no image or has more pixels than kMaxImagePixels. Safe on any thread.
 QImage decodePortfolioThumbnail(const QByteArray& bytes, int shortSide);
 
 } // namespace quillora

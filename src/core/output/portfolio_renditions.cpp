@@ -2,6 +2,7 @@
 
 #include "output/creative_page_decorations.h"
 #include "output/resume_page_layout.h"
+#include "platform/image_budget.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
@@ -128,6 +129,8 @@ QImage PortfolioRenditions::decode(const QByteArray& data, const QSizeF& tile) {
     reader.setAutoTransform(true);
     reader.setQuality(90);
     const QSize stored = reader.size();
+    if (stored.isValid() && !withinImagePixelBudget(stored))
+        return {};
     if (stored.isValid() && !stored.isEmpty()) {
         const bool turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
         const QSize shown = turned ? stored.transposed() : stored;

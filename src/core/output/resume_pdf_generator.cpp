@@ -12,6 +12,11 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <cerrno>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace quillora {
 
 namespace {
@@ -38,12 +43,40 @@ Result<QString> failed(const QString& error) {
     return Result<QString>::failure(error);
 }
 
+// Characters that have no place in a file name: control characters, and the marks that turn the
+// direction of the text around it, which would make a name read other than it is.
+bool droppedFromFileName(char32_t c) {
+    return QChar::category(c) == QChar::Other_Control || c == 0x061C || c == 0x200E || c == 0x200F ||
+           (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+// True when something at `path` belongs to another user: it may not be replaced.
+bool heldByAnotherUser(const QString& path) {
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && info.st_uid != ::geteuid();
+}
+
+// A new folder of ours in the temporary directory, made exclusively and owner-only.
+Result<QString> makePrivateExportFolder() {
+    QByteArray name = QFile::encodeName(QDir::tempPath()) + "/quillora-export-XXXXXX";
+    if (::mkdtemp(name.data()) == nullptr)
+        return Result<QString>::failure(QStringLiteral("Could not create a private folder in the temporary "
+                                                       "folder: ") %
+                                        files::systemErrorText(errno) % QLatin1Char('.'));
+    return QFile::decodeName(name);
+}
+
 } // namespace
 
 QString ResumePDFGenerator::fileNameForTitle(const QString& title) {
-    QString base = title;
-    base.replace(QLatin1Char('/'), QLatin1Char('-'));
-    base.remove(QChar(u'\0'));
+    QString base;
+    base.reserve(title.size());
+    for (const char32_t c : title.toUcs4()) {
+        if (c == u'/')
+            base += QLatin1Char('-');
+        else if (!droppedFromFileName(c))
+            base += QStringView(QChar::fromUcs4(c));
+    }
     const QString extension = QStringLiteral(".pdf");
     const qsizetype budget = kMaxFileNameBytes - extension.toUtf8().size();
     if (base.toUtf8().size() > budget) {
@@ -110,7 +143,28 @@ Result<QString> ResumePDFGenerator::exportPDF(const ResumeExportSnapshot& snapsh
     // under a fresh name of its own and renamed over the export's name, so a link planted there
     // is replaced rather than followed. An export can always be made again, so it is not flushed
     // to disk before it is handed on.
-    const QString path = filePathForTitle(resume.title());
+    QString path = filePathForTitle(resume.title());
+    // Someone else's file at the name cannot be replaced, and would block every export of this
+    // title: the PDF goes under the same name into a folder only we can enter.
+    struct RemovedUnlessFilled {
+        QByteArray folder;
+        ~RemovedUnlessFilled() {
+            if (!folder.isEmpty())
+                (void)::rmdir(folder.constData()); // fails, as it should, once the PDF is in it
+        }
+    } privateFolder;
+    if (heldByAnotherUser(path)) {
+        const auto folder = makePrivateExportFolder();
+        if (!folder)
+            return failed(folder.error());
+        privateFolder.folder = QFile::encodeName(folder.value());
+        const QString fileName = fileNameForTitle(resume.title());
+        path = folder.value() % QLatin1Char('/') % fileName;
+        logLine(QStringLiteral("⚠️ “") % fileName %
+                QStringLiteral("” in the temporary folder belongs to another user; the PDF goes to a private "
+                               "folder instead: ") %
+                path);
+    }
     files::AtomicFileWriter file(path, files::AtomicFileWriter::Durability::cached);
     if (auto opened = file.open(); !opened)
         return failed(opened.error());

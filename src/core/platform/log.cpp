@@ -11,4 +11,15 @@ void logLine(const QString& line) {
     std::fflush(stdout);
 }
 
+QString quotedForLog(const QString& text) {
+    if (text.size() <= kLogQuoteLimit)
+        return text;
+    // Never cut between the two halves of a surrogate pair.
+    qsizetype end = kLogQuoteLimit;
+    if (text.at(end - 1).isHighSurrogate())
+        --end;
+    return text.left(end) + QStringLiteral("… (") + QString::number(text.size() - end) +
+           QStringLiteral(" more characters)");
+}
+
 } // namespace quillora

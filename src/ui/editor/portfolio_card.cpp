@@ -773,12 +773,12 @@ void PortfolioCard::writeBack(int previousCount) {
         return;
     ModelContext& context = m_editor.services().context();
     syncPortfolioItems(resume, context, m_pickerItems);
-    m_editor.saveResume();
-    // The grid writes the order too, while it is shown before and after the change.
-    if (previousCount >= 2 && m_pickerItems.size() >= 2) {
+    // The grid writes the order too, while it is shown before and after the change. Both writes
+    // go into one save: a new image saved before its order would stand first if the app died
+    // between the two.
+    if (previousCount >= 2 && m_pickerItems.size() >= 2)
         quillora::persistPortfolioOrder(resume, context, m_pickerItems);
-        m_editor.saveResume();
-    }
+    m_editor.saveResume();
 }
 
 void PortfolioCard::persistPortfolioOrder() {

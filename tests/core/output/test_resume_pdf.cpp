@@ -185,6 +185,12 @@ private slots:
         QCOMPARE(
             ResumePDFGenerator::fileNameForTitle(QStringLiteral("A") + QChar(u'\0') + QStringLiteral("B")),
             QStringLiteral("AB.pdf"));
+        // Control characters and direction overrides go too: the name reads as it is.
+        QCOMPARE(ResumePDFGenerator::fileNameForTitle(
+                     QStringLiteral("CV\u202Efdp.exe\u2066 \u200Fnew\nline\tand\u0085\u001B[31m")),
+                 QStringLiteral("CVfdp.exe newlineand[31m.pdf"));
+        QCOMPARE(ResumePDFGenerator::fileNameForTitle(QStringLiteral("👩\u200D💻 Résumé")),
+                 QStringLiteral("👩\u200D💻 Résumé.pdf"));
 
         // Over-long titles are cut at a character boundary: "é" is two bytes, the emoji four.
         for (const QString& unit : {QStringLiteral("é"), QStringLiteral("😀"), QStringLiteral("a")}) {
