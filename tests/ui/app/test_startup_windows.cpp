@@ -199,14 +199,19 @@ private slots:
             qputenv("XDG_DATA_HOME", dataHome);
             ::umount2(mountPoint.constData(), MNT_DETACH);
         });
+        // The store as a killed app leaves it, with its side files, on the small disk.
+        QVERIFY(ensureStoreDirectory().ok());
+        auto opened = ModelContainer::open(storeFileURL());
+        QVERIFY(opened.ok());
+        std::unique_ptr<ModelContainer> container = std::move(opened).value();
+        container->mainContext().insert(test::makeFullResume());
+        QVERIFY(container->mainContext().save().ok());
+        const QStringList files = storeFileURLs();
         qputenv("XDG_DATA_HOME", mountPoint + "/data");
         QVERIFY(ensureStoreDirectory().ok());
-        {
-            auto store = ModelContainer::open(storeFileURL());
-            QVERIFY(store.ok());
-            (*store)->mainContext().insert(test::makeFullResume());
-            QVERIFY((*store)->mainContext().save().ok());
-        }
+        for (int i = 0; i < files.size(); ++i)
+            QVERIFY(QFile::copy(files.at(i), storeFileURLs().at(i)));
+        container.reset();
         {
             QFile filler(disk + QStringLiteral("/filler"));
             QVERIFY(filler.open(QIODevice::WriteOnly));
@@ -216,7 +221,20 @@ private slots:
         }
         const QByteArray bytes = test::readFile(storeFileURL());
 
-        const auto [code, seen, lines] = runAnsweringOK();
+        QList<Seen> seen;
+        int code = -1;
+        std::unique_ptr<QuilloraSession> session;
+        const QStringList lines = test::printedBy([&] {
+            session = QuilloraSession::start(
+                [&](QMessageBox& box) {
+                    seen << describe(box);
+                    return int(QMessageBox::Ok);
+                },
+                &code);
+        });
+        const bool started = session != nullptr;
+        session.reset();
+        QVERIFY2(!started, qPrintable(lines.join(QLatin1Char('\n'))));
         QCOMPARE(code, 1);
         QCOMPARE(seen.size(), 1);
         QCOMPARE(seen.first().objectName, QStringLiteral("startupRefusalAlert"));
