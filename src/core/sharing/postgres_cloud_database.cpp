@@ -101,7 +101,7 @@ const QSet<QString>& optionNames() {
 // quotes: any of them may hold the password. Single characters and the names of options stay.
 QString withoutQuotedValues(QString message) {
     static const QRegularExpression quoted(
-        QStringLiteral("\"([^\"]*)\"|“([^”]*)”|„([^“”]*)[“”]|«([^»]*)»|»([^«]*)«|'([^']*)'"));
+        QStringLiteral("\"([^\"]*)\"|“([^”]*)”|„([^“”]*)[“”]|«([^»]*)»|»([^«]*)«"));
     QString out;
     qsizetype from = 0;
     for (auto it = quoted.globalMatch(message); it.hasNext();) {
