@@ -76,6 +76,10 @@ public:
     // The opacity the card is drawn with now (the fade-in times the fade-out).
     qreal visibleOpacity() const;
     QWidget* card() const;
+    // True while the card has the room it asks for, inset included: it is then filled with the
+    // scheme's thin translucent material; in a shorter area it lies over more of what is beneath
+    // and is filled nearly opaque, so no text reads through.
+    bool usesMaterial() const { return m_usesMaterial; }
     QAbstractButton* dismissButton() const { return m_dismiss; }
     TipTextWindow* textWindow() const { return m_text; }
 
@@ -101,6 +105,7 @@ private:
     void setScrollOffset(qreal offset);
     void applyOpacity();
     void applyScheme();
+    void applyFill();
     void layoutCard();
 
     Appearance& m_appearance;
@@ -114,6 +119,7 @@ private:
     bool m_hasStartedFadeOut = false;
     bool m_appeared = false;
     int m_preferredInset = 0;
+    bool m_usesMaterial = true;
     QPointer<QTimer> m_autoScrollTimer;
     QVariantAnimation m_logoAnimation;
     QVariantAnimation m_fadeAnimation;
