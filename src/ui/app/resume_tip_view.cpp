@@ -248,12 +248,19 @@ void ResumeTipView::applyScheme() {
 
 void ResumeTipView::applyFill() {
     const bool light = m_appearance.isLight();
-    if (m_usesMaterial) {
+    if (usesMaterial()) {
         m_card->setFill(std::nullopt);
         return;
     }
     // Nearly opaque: without a blur, text beneath (the placeholder's, the editor's) would read through.
     m_card->setFill(light ? QColor(246, 248, 250, 250) : QColor(30, 32, 38, 248));
+}
+
+void ResumeTipView::setCoversContent(bool covers) {
+    if (covers == m_coversContent)
+        return;
+    m_coversContent = covers;
+    applyFill();
 }
 
 void ResumeTipView::applyOpacity() {
@@ -335,8 +342,8 @@ void ResumeTipView::layoutCard() {
     };
     qreal cardHeight = cardHeightNow();
     const bool roomy = cardHeight + 2 * std::max(m_preferredInset, shortAreaMargin) <= height();
-    if (roomy != m_usesMaterial) {
-        m_usesMaterial = roomy;
+    if (roomy != m_roomy) {
+        m_roomy = roomy;
         applyFill();
     }
     // Where the card does not fit, it keeps a small margin above and below.

@@ -6,6 +6,8 @@
 #include "platform/appearance.h"
 #include "platform/services.h"
 #include "store/model_container.h"
+#include "store/model_context.h"
+#include "support/resume_fixtures.h"
 #include "support/test_home.h"
 
 #include <QAbstractButton>
@@ -262,6 +264,14 @@ private slots:
             QVERIFY(card->fill().has_value());
             QVERIFY(card->fill()->alpha() >= 248);
         }
+        // Over an open editor the card stays nearly opaque, whatever the room.
+        content.resize(1300, 760);
+        QTRY_VERIFY(tip->usesMaterial());
+        auto resume = test::makeEmptyResume(QStringLiteral("Under the tip"));
+        services.context().insert(resume);
+        content.receiveSelectResumeNotification(resume);
+        QVERIFY(!tip->usesMaterial());
+        QVERIFY(card->fill().has_value());
         services.appearance().setLightOverride(std::nullopt);
     }
 
