@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
 #include <QResizeEvent>
 #include <QVBoxLayout>
 #include <QVariantAnimation>
@@ -216,20 +217,23 @@ SkillEditPopup::SkillEditPopup(const QString& skill, Appearance& appearance, QWi
     host->installEventFilter(this);
     setGeometry(host->rect());
     // It comes in faded and scaled up from its centre, unless motion is reduced.
-    auto* effect = new ScaleFadeEffect(this);
-    m_scaleFade = effect;
-    setGraphicsEffect(effect);
     m_transition = new QVariantAnimation(this);
     m_transition->setDuration(200);
     m_transition->setEasingCurve(QEasingCurve::InOutQuad);
-    connect(m_transition, &QVariantAnimation::valueChanged, this,
-            [effect](const QVariant& value) { effect->setProgress(value.toReal()); });
-    if (!appearance.reduceMotion()) {
-        effect->setProgress(0);
-        m_transition->setStartValue(0.0);
-        m_transition->setEndValue(1.0);
-        m_transition->start();
-    }
+    connect(m_transition, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+        if (auto* effect = static_cast<ScaleFadeEffect*>(m_scaleFade.data()))
+            effect->setProgress(value.toReal());
+    });
+    connect(m_transition, &QVariantAnimation::finished, this, [this] {
+        if (m_dismissed) {
+            hide();
+            deleteLater();
+        } else {
+            endTransition();
+        }
+    });
+    if (!appearance.reduceMotion())
+        runTransition(0.0, 1.0);
     connect(m_appearance, &Appearance::changed, this, &SkillEditPopup::applyScheme);
     applyScheme();
 }
@@ -237,26 +241,48 @@ SkillEditPopup::SkillEditPopup(const QString& skill, Appearance& appearance, QWi
 SkillEditPopup::~SkillEditPopup() = default;
 
 qreal SkillEditPopup::transitionProgress() const {
-    return static_cast<ScaleFadeEffect*>(m_scaleFade)->progress();
+    if (const auto* effect = static_cast<const ScaleFadeEffect*>(m_scaleFade.data()))
+        return effect->progress();
+    return m_dismissed ? 0.0 : 1.0;
+}
+
+void SkillEditPopup::runTransition(qreal from, qreal to) {
+    // Drawn through the transition's effect while it runs; the card's shadow, an effect of its
+    // own, rests meanwhile (effects inside effects are not drawn).
+    if (!m_scaleFade) {
+        auto* effect = new ScaleFadeEffect(this);
+        m_scaleFade = effect;
+        setGraphicsEffect(effect);
+    }
+    static_cast<ScaleFadeEffect*>(m_scaleFade.data())->setProgress(from);
+    if (QGraphicsEffect* shadow = m_card->graphicsEffect())
+        shadow->setEnabled(false);
+    m_transition->stop();
+    m_transition->setStartValue(from);
+    m_transition->setEndValue(to);
+    m_transition->start();
+}
+
+void SkillEditPopup::endTransition() {
+    setGraphicsEffect(nullptr);
+    if (QGraphicsEffect* shadow = m_card->graphicsEffect())
+        shadow->setEnabled(true);
 }
 
 void SkillEditPopup::dismiss() {
+    if (m_dismissed)
+        return;
     setAttribute(Qt::WA_TransparentForMouseEvents);
     parentWidget()->removeEventFilter(this);
     const qreal from = transitionProgress();
-    m_transition->stop();
+    m_dismissed = true;
     if (m_appearance->reduceMotion() || !isVisible() || from <= 0) {
+        m_transition->stop();
         hide();
         deleteLater();
         return;
     }
-    m_transition->setStartValue(from);
-    m_transition->setEndValue(0.0);
-    connect(m_transition, &QVariantAnimation::finished, this, [this] {
-        hide();
-        deleteLater();
-    });
-    m_transition->start();
+    runTransition(from, 0.0);
 }
 
 QString SkillEditPopup::text() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 class QAbstractButton;
@@ -92,6 +93,8 @@ protected:
 private:
     void applyScheme();
     void placeCard();
+    void runTransition(qreal from, qreal to);
+    void endTransition();
 
     QString m_skill;
     Appearance* m_appearance;
@@ -100,8 +103,9 @@ private:
     QLineEdit* m_field;
     QPushButton* m_cancel;
     QPushButton* m_save;
-    QGraphicsEffect* m_scaleFade;
+    QPointer<QGraphicsEffect> m_scaleFade;
     QVariantAnimation* m_transition;
+    bool m_dismissed = false;
 };
 
 } // namespace quillora
