@@ -1,6 +1,7 @@
 #include "editor/portfolio_card.h"
 
 #include "controls/editor_section_card.h"
+#include "controls/layout_move_animation.h"
 #include "controls/symbol_icon.h"
 #include "editor/editor_controls.h"
 #include "editor/portfolio_images.h"
@@ -599,7 +600,8 @@ PortfolioCard::PortfolioCard(ResumeEditorView& editor, QWidget* parent)
     : QWidget(parent)
     , m_editor(editor)
     , m_appearance(editor.appearance())
-    , m_thumbnails(this) {
+    , m_thumbnails(this)
+    , m_cellMoves(new LayoutMoveAnimation(editor.appearance(), springDurationMs, springEasingCurve(), this)) {
     static const bool factoryInstalled = [] {
         QAccessible::installFactory(orientationAccessibleFactory);
         return true;
@@ -895,8 +897,12 @@ void PortfolioCard::beginDrag(const QUuid& id, QWidget* source) {
 void PortfolioCard::dragEntered(const QUuid& target) {
     if (!m_dragged)
         return;
-    if (auto moved = movedPortfolioRows(m_pickerItems, m_dragged->id, target))
+    if (auto moved = movedPortfolioRows(m_pickerItems, m_dragged->id, target)) {
+        // The cells spring to their new places.
+        m_cellMoves->capture(QList<QWidget*>(m_cells.cbegin(), m_cells.cend()));
         setPickerItems(*moved);
+        m_cellMoves->play(m_gridLayout);
+    }
 }
 
 void PortfolioCard::dropped() {

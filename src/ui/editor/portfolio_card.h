@@ -26,6 +26,7 @@ namespace quillora {
 
 class Appearance;
 class EditorSectionCard;
+class LayoutMoveAnimation;
 class ResumeEditorView;
 
 // Thumbnails of the portfolio's images, decoded once on a worker at a bounded size and kept
@@ -209,6 +210,8 @@ public:
     void setCaptionsExpanded(bool expanded);
     // The grid's cells in order.
     QList<PortfolioReorderCell*> reorderCells() const;
+    // The cells' spring to their new places after a move.
+    const LayoutMoveAnimation& cellMoves() const { return *m_cellMoves; }
     // The last picked files that were not added, as the notice under the picker names them.
     QStringList skippedFiles() const { return m_skipped; }
 
@@ -257,6 +260,7 @@ private:
     QWidget* m_grid = nullptr;
     QGridLayout* m_gridLayout = nullptr;
     QHash<QUuid, PortfolioReorderCell*> m_cells;
+    LayoutMoveAnimation* m_cellMoves = nullptr;
     QAbstractButton* m_captionsToggle = nullptr;
     QWidget* m_captionsHost = nullptr;
     QVBoxLayout* m_captionsLayout = nullptr;

@@ -307,8 +307,9 @@ void SkillsSection::replaceEditedSkill(const QString& edited) {
 void SkillsSection::closeSkillPopup() {
     m_editingSkill.reset();
     if (m_popup) {
-        m_popup->hide();
-        m_popup->deleteLater();
+        // It answers no more; it shrinks and fades away on its own.
+        disconnect(m_popup, nullptr, this, nullptr);
+        m_popup->dismiss();
         m_popup = nullptr;
     }
 }

@@ -5,6 +5,7 @@
 #include "controls/progress_spinner.h"
 #include "controls/symbol_icon.h"
 #include "help/help_sheet_container.h"
+#include "output/language_menu_style.h"
 #include "output/plain_text_resume.h"
 #include "output/resume_translation.h"
 #include "platform/appearance.h"
@@ -87,6 +88,8 @@ TemplateClassic::TemplateClassic(ResumePtr resume, Services& services, QWidget* 
     , m_helpButton(new FloatingHelpButton(services.appearance(), this))
     , m_closeButton(new FloatingCloseButton(services.appearance(), this)) {
     setObjectName(QStringLiteral("templateClassic"));
+    // Owned by the screen, so it outlives the menu that uses it.
+    m_languageMenu->setStyle(new LanguageMenuStyle(m_appearance, this));
     setWindowTitle(QStringLiteral("Preview & Translation"));
     setWindowModality(Qt::WindowModal);
     resize(720, 820);

@@ -22,8 +22,10 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QNetworkAccessManager>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
+#include <QVariantAnimation>
 
 using namespace quillora;
 using quillora::test::FakeLanguageModel;
@@ -147,6 +149,54 @@ private slots:
         QCOMPARE(section.errorLabel()->text(),
                  QStringLiteral("OpenAI request failed. Check your API key and network connection."));
         QCOMPARE(resume->suggestedSkills(), QStringList{QStringLiteral("Kept: one")});
+    }
+
+    void editPopupScalesAndFadesInAndOut() {
+        for (const bool reduceMotion : {false, true}) {
+            m_appearance.setReduceMotionOverride(reduceMotion);
+            auto resume = resumeWithExperience();
+            resume->setSuggestedSkills({QStringLiteral("Swift: iOS")});
+            QWidget host;
+            host.resize(700, 500);
+            auto* section = new SkillsSection(resume, ai(), m_appearance, counter(), &host);
+            section->setPopupHost(&host);
+            host.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&host));
+
+            section->openSkill(QStringLiteral("Swift: iOS"));
+            QPointer<SkillEditPopup> popup = section->popup();
+            QVERIFY(popup && popup->isVisible());
+            const QVariantAnimation& transition = popup->transition();
+            if (reduceMotion) {
+                QCOMPARE(transition.state(), QAbstractAnimation::Stopped);
+                QCOMPARE(popup->transitionProgress(), 1.0);
+            } else {
+                // In: from nothing at the centre to full size and opacity, 0.2 s ease-in-out.
+                QCOMPARE(transition.state(), QAbstractAnimation::Running);
+                QCOMPARE(transition.startValue().toReal(), 0.0);
+                QCOMPARE(transition.endValue().toReal(), 1.0);
+                QCOMPARE(transition.duration(), 200);
+                QCOMPARE(transition.easingCurve().type(), QEasingCurve::InOutQuad);
+                QVERIFY(popup->transitionProgress() < 1);
+                QVERIFY(!host.grab().isNull());
+                QTRY_COMPARE(popup->transitionProgress(), 1.0);
+            }
+
+            // Out: the editing ends at once; the popup takes no clicks and shrinks away.
+            QTest::keyClick(popup->field(), Qt::Key_Escape);
+            QVERIFY(!section->editingSkill());
+            QVERIFY(!section->popup());
+            if (!reduceMotion) {
+                QVERIFY(popup && popup->isVisible());
+                QVERIFY(popup->testAttribute(Qt::WA_TransparentForMouseEvents));
+                QCOMPARE(transition.endValue().toReal(), 0.0);
+                QCOMPARE(transition.state(), QAbstractAnimation::Running);
+            } else {
+                QVERIFY(!popup || !popup->isVisible());
+            }
+            QTRY_VERIFY(!popup);
+        }
+        m_appearance.setReduceMotionOverride(true);
     }
 
     void chipsAreEditedRemovedAndApplied() {

@@ -1,6 +1,7 @@
 #include "output/plain_text_resume.h"
 #include "output/resume_translation.h"
 #include "output/template_classic.h"
+#include "platform/appearance.h"
 #include "platform/services.h"
 #include "support/fake_translation_engine.h"
 #include "support/resume_fixtures.h"
@@ -65,6 +66,45 @@ private slots:
     void cleanup() {
         m_resume.reset();
         m_services.reset();
+    }
+
+    void unavailableLanguagesAreDrawnFaded() {
+        m_services->appearance().setLightOverride(true);
+        auto screen = std::make_unique<TemplateClassic>(m_resume, *m_services);
+        QSignalSpy checked(screen.get(), &TemplateClassic::availabilityChecked);
+        screen->show();
+        QVERIFY(checked.wait(5000));
+        QMenu* menu = screen->languageMenu();
+        menu->popup(QPoint(0, 0));
+        QVERIFY(QTest::qWaitForWindowExposed(menu));
+        const QImage image = menu->grab().toImage();
+        const auto rowOf = [&](const QString& code) {
+            for (QAction* row : menu->actions()) {
+                if (row->data().toString() == code)
+                    return menu->actionGeometry(row);
+            }
+            return QRect();
+        };
+        // The darkest ink of a row (flag and name), against the menu's own background.
+        const auto darkest = [&](const QRect& row) {
+            int gray = 255;
+            for (int y = row.top(); y <= row.bottom(); ++y) {
+                for (int x = row.left(); x <= row.right(); ++x)
+                    gray = std::min(gray, qGray(image.pixel(x, y)));
+            }
+            return gray;
+        };
+        const QRect french = rowOf(u"fr"_qs); // supported
+        const QRect german = rowOf(u"de"_qs); // unsupported
+        const int background = qGray(image.pixel(french.right() - 2, french.center().y()));
+        const int ink = darkest(french);
+        QVERIFY2(background - ink > 180, qPrintable(QStringLiteral("%1 %2").arg(background).arg(ink)));
+        // The unavailable row: the same ink at 40 % over the background.
+        const qreal expected = background - 0.4 * (background - ink);
+        QVERIFY2(qAbs(darkest(german) - expected) <= 14,
+                 qPrintable(QStringLiteral("%1, expected %2").arg(darkest(german)).arg(expected)));
+        menu->hide();
+        m_services->appearance().setLightOverride(std::nullopt);
     }
 
     void availabilityDecidesWhatTheMenuOffers() {
