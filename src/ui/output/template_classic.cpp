@@ -16,6 +16,7 @@
 
 #include <QAccessible>
 #include <QClipboard>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -42,8 +43,45 @@ QString rgba(const QColor& color, qreal opacity) {
         .arg(QString::number(color.alphaF() * opacity, 'f', 3));
 }
 
+// A wrapped text of the preview that remembers the heights its text takes at the widths asked
+// for. Every layout pass asks each label's height for the column's width; a label lays its whole
+// text out to answer, so without this one changed field would lay out every text of the preview.
+class PreviewText final : public QLabel {
+public:
+    PreviewText(const QString& text, QWidget* parent)
+        : QLabel(text, parent) {}
+
+    int heightForWidth(int width) const override {
+        if (m_text != text()) {
+            m_heights.clear();
+            m_text = text();
+        }
+        for (const auto& [w, h] : m_heights) {
+            if (w == width)
+                return h;
+        }
+        const int height = QLabel::heightForWidth(width);
+        if (m_heights.size() >= 4)
+            m_heights.removeFirst();
+        m_heights.append({width, height});
+        return height;
+    }
+
+protected:
+    void changeEvent(QEvent* event) override {
+        if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange ||
+            event->type() == QEvent::ContentsRectChange)
+            m_heights.clear();
+        QLabel::changeEvent(event);
+    }
+
+private:
+    mutable QString m_text;
+    mutable QList<std::pair<int, int>> m_heights;
+};
+
 QLabel* textLabel(const QString& text, const QFont& font, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
+    auto* label = new PreviewText(text, parent);
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
     label->setFont(font);
