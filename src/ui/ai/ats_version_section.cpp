@@ -23,6 +23,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -392,18 +393,23 @@ void ATSVersionSection::generateATSVersion() {
 }
 
 void ATSVersionSection::runATSRewrite(const ATSRewriteRequest& request) {
+    // The rewrite is the résumé's: it is applied even when the screen has closed meanwhile (the
+    // context's autosave stores it); only the busy flag and the error belong to the screen.
+    const ResumePtr resume = m_resume;
+    const QPointer<ATSVersionSection> screen(this);
     m_atsSession.generate<ATSRewritePayload>(
-        request.prompt, ResultReceiver(this, m_resume, QStringLiteral("ATS rewrite")),
-        [this, request](Result<ATSRewritePayload> result) {
-            if (result) {
-                applyATSRewrite(*m_resume, result.value(), request.summaryAtRequest,
-                                request.detailsAtRequest);
-            } else {
-                m_atsRewriteError = atsFailureMessage(result.errorInfo());
+        request.prompt, ResultReceiver::forResume(m_resume, this, QStringLiteral("ATS rewrite")),
+        [resume, screen, request](Result<ATSRewritePayload> result) {
+            if (result)
+                applyATSRewrite(*resume, result.value(), request.summaryAtRequest, request.detailsAtRequest);
+            else
                 logLine(QStringLiteral("❌ ATS generation failed: ") + result.error());
-            }
-            m_isGeneratingATSVersion = false;
-            emit stateChanged();
+            if (!screen)
+                return;
+            if (!result)
+                screen->m_atsRewriteError = atsFailureMessage(result.errorInfo());
+            screen->m_isGeneratingATSVersion = false;
+            emit screen->stateChanged();
         });
 }
 

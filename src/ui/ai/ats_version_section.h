@@ -36,10 +36,10 @@ class SparkleButtonLabel;
 //
 // The analysis scores the résumé against the posting; an input already analysed (same posting
 // and résumé text) is not sent again. The rewrite writes a conservative, posting-tuned version
-// straight into the résumé (the editor's next save stores it). Both run in the background and
+// straight into the résumé (the next save stores it). Both run in the background and
 // independently; what they keep (result, fingerprint, failures, busy flags) lives only as long
-// as this widget. A result that arrives after the widget is gone, or after the résumé was
-// deleted, is dropped.
+// as this widget. An analysis that arrives after the widget is gone is dropped; a rewrite is
+// still written into the résumé then, unless the résumé was deleted.
 class OpacityTransition;
 
 // The date in the locale's abbreviated form, the month as a word ("Dec 7, 2026", "7. Dez. 2026").
