@@ -1,4 +1,5 @@
 #include "store/model_container.h"
+#include "store/sqlite.h"
 #include "store/user_backup.h"
 #include "support/backup_folder_helpers.h"
 #include "support/resume_fixtures.h"
@@ -590,6 +591,53 @@ private slots:
         QCOMPARE(written.at(0)[QStringLiteral("title")].toString(), QStringLiteral("Added, not saved"));
         QVERIFY(written.at(0)[QStringLiteral("portfolioItems")][0].toObject().contains(
             QStringLiteral("imageDataBase64")));
+    }
+
+    // A stored résumé that cannot be read, met part-way through the document: the run fails and
+    // the backups written before stay exactly as they were, with nothing half-written beside them.
+    void unreadableResumePartWayKeepsTheEarlierBackup() {
+        const QString path = QDir::tempPath() + QStringLiteral("/unreadable/default.store");
+        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+        {
+            auto created = ModelContainer::open(path);
+            QVERIFY(created.ok());
+            ModelContext& context = (*created)->mainContext();
+            context.setAutosaveEnabled(false);
+            for (int i = 0; i < 5; ++i)
+                context.insert(
+                    test::makeEmptyResume(QStringLiteral("Saved %1").arg(i), utc(2025, 1, 1 + i, 0, 0, 0)));
+            QVERIFY(context.save().ok());
+        }
+        const auto backUp = [&] {
+            auto opened = ModelContainer::open(path);
+            if (!opened)
+                return QStringList{opened.error()};
+            (*opened)->mainContext().setAutosaveEnabled(false);
+            return test::printedBy([&] {
+                writeUserBackupInBackground((*opened)->mainContext(), QStringLiteral("launch"), path);
+                waitForUserBackups();
+            });
+        };
+        QCOMPARE(backUp(),
+                 QStringList{QStringLiteral("🛟 User backup written (launch) to ") + latestPath()});
+        const QByteArray before = test::readFile(latestPath());
+        const QStringList listing = test::backupsListing();
+        {
+            auto db = sql::Database::open(path);
+            QVERIFY(db.ok());
+            // The third newest: two résumés are written before it is reached.
+            QVERIFY(db->exec(QStringLiteral("UPDATE \"Resume\" SET \"suggestedSkills\" = 'not a list' "
+                                            "WHERE \"title\" = 'Saved 2'"))
+                        .ok());
+        }
+        const QStringList lines = backUp();
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(
+            lines.first().startsWith(QStringLiteral("⚠️ Failed to write user backup (launch): Could not "
+                                                    "read the store: ")),
+            qPrintable(lines.first()));
+        QCOMPARE(test::readFile(latestPath()), before);
+        QCOMPARE(test::backupsListing(), listing);
     }
 
     void backgroundRunReadsStoredImagesAsTheyWere() {
