@@ -103,6 +103,8 @@ public:
     ~PortfolioImagePicker() override;
 
     void setRows(const PortfolioRows& rows);
+    // Row `index` changed in place (caption or orientation); the list is otherwise the same.
+    void updateRow(int index, const LocalPickerPortfolioItem& row);
     void setFileChooser(FileChooser chooser) { m_chooser = std::move(chooser); }
     // The "Add" tile's action.
     void chooseFiles();
@@ -234,6 +236,7 @@ private:
 
     void writeBack(int previousCount);
     void refreshViews();
+    void refreshRow(int index);
     void refreshGrid();
     void refreshCaptions();
     CaptionRow makeCaptionRow(const QUuid& id);

@@ -181,6 +181,10 @@ private slots:
             QCOMPARE(
                 child(card, QStringLiteral("portfolioReorderItem") + portfolioIdText(a))->accessibleName(),
                 QStringLiteral("Portfolio item, Atrium"));
+            QCOMPARE(child(card, QStringLiteral("portfolioImage") + portfolioIdText(a))->accessibleName(),
+                     QStringLiteral("Portfolio image, Atrium"));
+            QCOMPARE(captionsOf(loadPortfolioPickerItems(*resume)),
+                     (QStringList{QStringLiteral("Bridge"), QString(), QStringLiteral("Atrium")}));
 
             // Remove C through its thumbnail's button.
             QTest::mouseClick(child<QAbstractButton>(card, QStringLiteral("removePortfolioImageButton") +
