@@ -207,5 +207,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(SkillsAndCoverLetterTextTest)
+QUILLORA_TEST_MAIN(SkillsAndCoverLetterTextTest)
 #include "test_skills_and_cover_letter_text.moc"

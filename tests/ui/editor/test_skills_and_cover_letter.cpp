@@ -431,5 +431,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(SkillsAndCoverLetterTest)
+QUILLORA_TEST_MAIN(SkillsAndCoverLetterTest)
 #include "test_skills_and_cover_letter.moc"
