@@ -52,10 +52,10 @@ public:
     void fitHeight() {
         const int lineHeight = fontMetrics().lineSpacing();
         const qreal laidOut = blockBoundingRect(document()->firstBlock()).height();
-        const int lines = std::clamp(int(std::ceil(laidOut / lineHeight)), 2, maximumLines);
+        const int textHeight = std::clamp(int(std::ceil(laidOut)), 2 * lineHeight, maximumLines * lineHeight);
         const QMargins margins = contentsMargins();
-        setFixedHeight(lines * lineHeight + int(2 * document()->documentMargin()) + margins.top() +
-                       margins.bottom() + 2 * frameWidth());
+        setFixedHeight(textHeight + int(std::ceil(2 * document()->documentMargin())) + margins.top() +
+                       margins.bottom() + 2 * frameWidth() + 1);
     }
 
 protected:

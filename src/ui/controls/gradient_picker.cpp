@@ -254,6 +254,7 @@ QuilloraGradientPicker::QuilloraGradientPicker(QuilloraThemeController& controll
     }
     row->addStretch(1);
     m_scrollArea->setWidget(m_row);
+    m_row->setAutoFillBackground(false); // setWidget() turned it on; the sheet's backdrop shows through
     layout->addWidget(m_scrollArea, 1);
 
     m_scrollAnimation = new QPropertyAnimation(m_scrollArea->horizontalScrollBar(), "value", this);
