@@ -101,7 +101,6 @@ SkillsSection::SkillsSection(ResumePtr resume, AIServices ai, Appearance& appear
     body->setSpacing(12);
     outer->addWidget(m_body);
 
-    auto* generateRow = new QHBoxLayout;
     m_generateButton = new GlassCapsuleButton(appearance, m_body);
     m_generateButton->setObjectName(QStringLiteral("generateSkillsButton"));
     m_generateButton->setAccessibleDescription(QStringLiteral("Suggests skills based on your experience"));
@@ -119,10 +118,7 @@ SkillsSection::SkillsSection(ResumePtr resume, AIServices ai, Appearance& appear
     faceRow->addWidget(m_spinner);
     faceRow->addStretch(1);
     m_generateButton->setLabelWidget(face);
-    generateRow->addStretch(1);
-    generateRow->addWidget(m_generateButton);
-    generateRow->addStretch(1);
-    body->addLayout(generateRow);
+    body->addWidget(m_generateButton, 0, Qt::AlignHCenter);
     connect(m_generateButton, &QPushButton::clicked, this, &SkillsSection::generateSkillSuggestions);
 
     m_errorLabel = new QLabel(m_body);
@@ -348,9 +344,9 @@ void SkillsSection::refresh() {
     m_generateButton->setAccessibleName(m_generateLabel->title());
     m_generateButton->setEnabled(!m_isGeneratingSkills);
     m_spinner->setVisible(m_isGeneratingSkills);
-    // While busy the button's row takes the whole width, as the indicator's spacer asks.
-    m_generateButton->setSizePolicy(m_isGeneratingSkills ? QSizePolicy::Expanding : QSizePolicy::Preferred,
-                                    m_generateButton->sizePolicy().verticalPolicy());
+    // While busy the button takes the whole width, as the indicator's spacer asks.
+    m_body->layout()->setAlignment(m_generateButton,
+                                   m_isGeneratingSkills ? Qt::Alignment() : Qt::AlignHCenter);
     m_errorLabel->setText(m_skillSuggestionError.value_or(QString()));
     m_errorLabel->setVisible(m_skillSuggestionError.has_value());
     m_suggestions->setVisible(!m_resume->suggestedSkills().isEmpty());

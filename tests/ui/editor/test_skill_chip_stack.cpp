@@ -86,6 +86,7 @@ private slots:
                 label->mapTo(button, QPoint(0, 0)).x() + label->width());
         QCOMPARE(spinner->size(), QSize(14, 14));
         QVERIFY(button->width() > idleWidth);
+        QCOMPARE(button->width(), button->parentWidget()->width());
         QTRY_VERIFY(!section.isGeneratingSkills());
         QApplication::processEvents();
         QVERIFY(!spinner->isVisible());
