@@ -461,6 +461,7 @@ void ResumeListView::openCoverLetterGenerator() {
     m_showCoverLetterGenerator = true;
     QDialog sheet(this);
     sheet.setObjectName(QStringLiteral("coverLetterGeneratorSheet"));
+    applySchemePalette(&sheet, m_services.appearance().isLight());
     auto* layout = new QVBoxLayout(&sheet);
     layout->setContentsMargins(0, 0, 0, 0);
     const ResumePtr first = m_model->rowCount() > 0 ? m_model->resumeAt(0) : nullptr;
@@ -473,7 +474,6 @@ void ResumeListView::openCoverLetterGenerator() {
         });
         sheet.resize(820, 760);
     } else {
-        applySchemePalette(&sheet, m_services.appearance().isLight());
         content = makeNoResumeNote(m_services.appearance().isLight(), &sheet);
         new AppearNotifier(content,
                            [] { logLine(QStringLiteral("🚨 CoverLetterGenerator opened with NO resumes")); });
