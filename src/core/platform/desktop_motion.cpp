@@ -112,7 +112,11 @@ PortalMotionSource::PortalMotionSource(const QString& busAddress, QObject* paren
     }
     if (!m_bus->isConnected())
         return;
-    m_bus->connect(portalService, portalPath, portalSettings, QStringLiteral("SettingChanged"),
+    // QtDBus finds the slot's argument types by name; QDBusVariant has none until registered.
+    qRegisterMetaType<QDBusVariant>();
+    // Any sender: the portal is usually started by the first read below, and a watch bound to
+    // its name before it runs never hears from it.
+    m_bus->connect(QString(), portalPath, portalSettings, QStringLiteral("SettingChanged"),
                    new Listener(this), SLOT(settingChanged(QString, QString, QDBusVariant)));
     read(gnomeGroup, gnomeKey);
     read(kdeGroup, kdeKey);

@@ -57,7 +57,8 @@ public slots:
 // A D-Bus daemon of the test's own with a fake portal on it.
 class PrivateBus {
 public:
-    bool start() {
+    // Starts the daemon and, unless told otherwise, puts the portal on it.
+    bool start(bool withPortal = true) {
         const QString config = m_dir.filePath(QStringLiteral("bus.conf"));
         QFile file(config);
         if (!file.open(QIODevice::WriteOnly))
@@ -78,7 +79,11 @@ public:
         address = QString::fromUtf8(m_daemon.readLine().trimmed());
         bus = std::make_unique<QDBusConnection>(
             QDBusConnection::connectToBus(address, QStringLiteral("portal")));
-        return bus->isConnected() && bus->registerService(QStringLiteral("org.freedesktop.portal.Desktop")) &&
+        return bus->isConnected() && (!withPortal || startPortal());
+    }
+
+    bool startPortal() {
+        return bus->registerService(QStringLiteral("org.freedesktop.portal.Desktop")) &&
                bus->registerObject(portalPath, &portal, QDBusConnection::ExportAllSlots);
     }
 
@@ -124,6 +129,20 @@ class DesktopMotionTest final : public QObject {
     Q_OBJECT
 
 private slots:
+    // Runs first, before anything in this process has used D-Bus value types: the source must
+    // hear the portal's announcements on its own.
+    void portalStartedLaterIsFollowed() {
+        PrivateBus bus;
+        QVERIFY2(bus.start(false), "dbus-daemon could not be started");
+        PortalMotionSource source(bus.address);
+        QTest::qWait(200);
+        QCOMPARE(source.reduceMotion(), std::optional<bool>()); // no portal yet
+        QVERIFY(bus.startPortal());
+        bus.announce(QStringLiteral("org.gnome.desktop.interface"), QStringLiteral("enable-animations"),
+                     false);
+        QTRY_COMPARE_WITH_TIMEOUT(source.reduceMotion(), std::optional<bool>(true), 10000);
+    }
+
     void appearanceFollowsItsSource() {
         Appearance appearance;
         QVERIFY(!appearance.reduceMotion()); // no source: motion stays on
