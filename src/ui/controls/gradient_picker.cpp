@@ -254,6 +254,7 @@ QuilloraGradientPicker::QuilloraGradientPicker(QuilloraThemeController& controll
     }
     row->addStretch(1);
     m_scrollArea->setWidget(m_row);
+    m_row->setAutoFillBackground(false); // setWidget() turned it on; the sheet's backdrop shows through
     layout->addWidget(m_scrollArea, 1);
 
     m_scrollAnimation = new QPropertyAnimation(m_scrollArea->horizontalScrollBar(), "value", this);
@@ -291,8 +292,27 @@ void QuilloraGradientPicker::applyScheme() {
     update();
 }
 
+void QuilloraGradientPicker::setBackdrop(QWidget* backdrop) {
+    delete m_backdrop;
+    m_backdrop = backdrop;
+    if (m_backdrop) {
+        m_backdrop->setParent(this);
+        m_backdrop->setAttribute(Qt::WA_TransparentForMouseEvents);
+        m_backdrop->setGeometry(rect());
+        m_backdrop->lower();
+        m_backdrop->show();
+    }
+    update();
+}
+
 void QuilloraGradientPicker::applyMetrics() {
     m_metrics = metricsForWidth(width());
+    // In a sheet of fixed height the cards shrink, keeping their shape, so that cards and badges
+    // stay whole.
+    const qreal room = height() - m_titleLabel->height() - 2 * m_metrics.verticalPadding -
+                       GradientSwatchButton::badgeSpacing - GradientSwatchButton::badgeSide;
+    if (maximumHeight() < QWIDGETSIZE_MAX && room > 0 && m_metrics.swatch.height() > room)
+        m_metrics.swatch *= room / m_metrics.swatch.height();
     auto* row = static_cast<QHBoxLayout*>(m_row->layout());
     const int side = qRound(m_metrics.sidePadding);
     const int vertical = qRound(m_metrics.verticalPadding);
@@ -342,6 +362,8 @@ void QuilloraGradientPicker::choose(QuilloraGradientID id) {
 
 void QuilloraGradientPicker::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
+    if (m_backdrop)
+        m_backdrop->setGeometry(rect());
     applyMetrics();
 }
 
@@ -352,6 +374,8 @@ void QuilloraGradientPicker::showEvent(QShowEvent* event) {
 }
 
 void QuilloraGradientPicker::paintEvent(QPaintEvent*) {
+    if (m_backdrop)
+        return;
     QPainter painter(this);
     painter.fillRect(rect(), schemeColors::sheetBackground(m_appearance->isLight()));
 }

@@ -1,6 +1,7 @@
 #include "editor/cover_letter_section.h"
 
 #include "ai/openai_client.h"
+#include "controls/accessibility_traits.h"
 #include "controls/editor_section_card.h"
 #include "controls/field_binding.h"
 #include "controls/glass_capsule_button.h"
@@ -36,6 +37,7 @@ QLabel* makeHeading(const QString& text, const QString& identifier, QWidget* par
     label->setTextFormat(Qt::PlainText);
     label->setFont(systemFont(subheadlinePoints, QFont::DemiBold));
     label->setAccessibleName(text);
+    markAsAccessibleHeading(label);
     return label;
 }
 

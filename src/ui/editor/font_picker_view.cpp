@@ -1,5 +1,6 @@
 #include "editor/font_picker_view.h"
 
+#include "controls/accessibility_traits.h"
 #include "controls/floating_buttons.h"
 #include "controls/overlay_scroll_bar.h"
 #include "controls/symbol_icon.h"
@@ -38,6 +39,8 @@ FontOptionRow::FontOptionRow(Appearance& appearance, const FontOption& option, Q
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setCheckable(false);
     connect(m_appearance, &Appearance::changed, this, qOverload<>(&QWidget::update));
+    setAccessibleValue(this, accessibilityValue());
+    setAccessibleSelected(this, m_selected);
 }
 
 FontOptionRow::~FontOptionRow() = default;
@@ -46,6 +49,8 @@ void FontOptionRow::setSelectedFont(bool selected) {
     if (m_selected == selected)
         return;
     m_selected = selected;
+    setAccessibleValue(this, accessibilityValue());
+    setAccessibleSelected(this, m_selected);
     update();
 }
 

@@ -1,5 +1,6 @@
 #include "editor/portfolio_card.h"
 
+#include "controls/accessibility_traits.h"
 #include "controls/editor_section_card.h"
 #include "controls/layout_move_animation.h"
 #include "controls/symbol_icon.h"
@@ -14,8 +15,6 @@
 #include "theme/hex_color.h"
 #include "theme/scheme_colors.h"
 
-#include <QAccessible>
-#include <QAccessibleWidget>
 #include <QApplication>
 #include <QDir>
 #include <QDrag>
@@ -167,6 +166,7 @@ public:
         setCursor(Qt::PointingHandCursor);
         setFixedSize(32, 32);
         setAccessibleName(QStringLiteral("Toggle image orientation"));
+        setAccessibleValue(this, accessibilityValue());
         connect(&appearance, &Appearance::changed, this, qOverload<>(&QWidget::update));
     }
 
@@ -175,8 +175,7 @@ public:
             return;
         m_orientation = orientation;
         update();
-        QAccessibleValueChangeEvent change(this, accessibilityValue());
-        QAccessible::updateAccessibility(&change);
+        setAccessibleValue(this, accessibilityValue());
     }
     QString symbol() const {
         return m_orientation == PortfolioImageOrientation::portrait ? QStringLiteral("rectangle.portrait")
@@ -210,31 +209,6 @@ private:
     Appearance& m_appearance;
     PortfolioImageOrientation m_orientation = PortfolioImageOrientation::portrait;
 };
-
-class OrientationAccessible final : public QAccessibleWidget {
-public:
-    explicit OrientationAccessible(QWidget* widget)
-        : QAccessibleWidget(widget, QAccessible::Button) {}
-
-    QString text(QAccessible::Text t) const override {
-        if (t == QAccessible::Value)
-            return static_cast<OrientationButton*>(widget())->accessibilityValue();
-        return QAccessibleWidget::text(t);
-    }
-    QStringList actionNames() const override { return {pressAction()}; }
-    void doAction(const QString& name) override {
-        if (name == pressAction())
-            static_cast<OrientationButton*>(widget())->click();
-    }
-};
-
-QAccessibleInterface* orientationAccessibleFactory(const QString&, QObject* object) {
-    if (object && object->isWidgetType() &&
-        object->objectName().startsWith(u"togglePortfolioOrientationButton") &&
-        dynamic_cast<OrientationButton*>(object))
-        return new OrientationAccessible(static_cast<QWidget*>(object));
-    return nullptr;
-}
 
 // The "Edit Captions" disclosure: the bubble, the label and a chevron at the far edge.
 class CaptionsDisclosure final : public QAbstractButton {
@@ -614,11 +588,6 @@ PortfolioCard::PortfolioCard(ResumeEditorView& editor, QWidget* parent)
     , m_appearance(editor.appearance())
     , m_thumbnails(this)
     , m_cellMoves(new LayoutMoveAnimation(editor.appearance(), springDurationMs, springEasingCurve(), this)) {
-    static const bool factoryInstalled = [] {
-        QAccessible::installFactory(orientationAccessibleFactory);
-        return true;
-    }();
-    Q_UNUSED(factoryInstalled);
     setObjectName(QStringLiteral("portfolioSection"));
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -653,6 +622,7 @@ PortfolioCard::PortfolioCard(ResumeEditorView& editor, QWidget* parent)
     reorder->addSpacing(6);
     m_reorderHeading = new QLabel(QStringLiteral("Reorder Images"), m_reorderSection);
     m_reorderHeading->setObjectName(QStringLiteral("portfolioReorderHeading"));
+    markAsAccessibleHeading(m_reorderHeading);
     m_reorderHeading->setFont(systemFont(12));
     reorder->addWidget(m_reorderHeading);
     m_grid = new QWidget(m_reorderSection);

@@ -1,5 +1,6 @@
 #include "editor/skill_chip.h"
 
+#include "controls/accessibility_traits.h"
 #include "controls/glass_capsule_button.h"
 #include "editor/editor_controls.h"
 #include "platform/appearance.h"
@@ -186,6 +187,7 @@ SkillEditPopup::SkillEditPopup(const QString& skill, Appearance& appearance, QWi
     stack->setSpacing(14);
     m_title = new QLabel(QStringLiteral("Edit Skill"), m_card);
     m_title->setObjectName(QStringLiteral("editSkillTitle"));
+    markAsAccessibleHeading(m_title);
     m_title->setAlignment(Qt::AlignHCenter);
     m_title->setFont(systemFont(17, QFont::DemiBold));
     stack->addWidget(m_title);

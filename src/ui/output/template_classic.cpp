@@ -1,5 +1,6 @@
 #include "output/template_classic.h"
 
+#include "controls/accessibility_traits.h"
 #include "controls/alert_sizing.h"
 #include "controls/floating_buttons.h"
 #include "controls/progress_spinner.h"
@@ -278,9 +279,8 @@ void TemplateClassic::refreshTools() {
     m_languageLabel->setText(name);
     m_languageButton->setAccessibleName(QStringLiteral("Language"));
     // The menu's value, as assistive technologies read it.
-    m_languageButton->setProperty("accessibleValue", m_selectedLanguage
-                                                         ? m_selectedLanguage->name
-                                                         : QStringLiteral("No language selected"));
+    setAccessibleValue(m_languageButton, m_selectedLanguage ? m_selectedLanguage->name
+                                                            : QStringLiteral("No language selected"));
     m_translateButton->setEnabled(m_selectedLanguage.has_value() && !m_translatingLanguage.has_value());
     m_spinner->setVisible(m_translatingLanguage.has_value());
 
@@ -549,7 +549,7 @@ void TemplateClassic::rebuildPreview() {
     };
 
     m_nameLabel = add(r.fullName(), namedFont(r.fontName(), 28), QStringLiteral("previewName"));
-    m_nameLabel->setAccessibleDescription(QStringLiteral("Heading"));
+    markAsAccessibleHeading(m_nameLabel);
     if (!r.contactInfo().isEmpty())
         m_contactLabel = add(r.contactInfo(), body, QStringLiteral("previewContact"));
     if (!r.summary().isEmpty()) {
