@@ -1,6 +1,7 @@
 #include "controls/gradient_picker.h"
 
 #include "controls/floating_buttons.h"
+#include "controls/window_placement.h"
 #include "platform/appearance.h"
 #include "platform/settings.h"
 #include "theme/orb_layer.h"
@@ -272,7 +273,7 @@ QuilloraGradientPicker::QuilloraGradientPicker(QuilloraThemeController& controll
     for (GradientSwatchButton* swatch : std::as_const(m_swatches))
         swatch->setSelectedSwatch(swatch->gradientID() == m_shownSelection);
     applyScheme();
-    resize(720, 320);
+    fitToAvailableGeometry(this, QSize(720, 320));
     applyMetrics();
 }
 

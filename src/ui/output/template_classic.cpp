@@ -4,6 +4,7 @@
 #include "controls/floating_buttons.h"
 #include "controls/progress_spinner.h"
 #include "controls/symbol_icon.h"
+#include "controls/window_placement.h"
 #include "help/help_sheet_container.h"
 #include "output/plain_text_resume.h"
 #include "output/resume_translation.h"
@@ -89,7 +90,7 @@ TemplateClassic::TemplateClassic(ResumePtr resume, Services& services, QWidget* 
     setObjectName(QStringLiteral("templateClassic"));
     setWindowTitle(QStringLiteral("Preview & Translation"));
     setWindowModality(Qt::WindowModal);
-    resize(720, 820);
+    fitToAvailableGeometry(this, QSize(720, 820));
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
