@@ -1,6 +1,7 @@
 #include "editor/portfolio_card.h"
 
 #include "controls/editor_section_card.h"
+#include "controls/focus_ring.h"
 #include "controls/symbol_icon.h"
 #include "editor/editor_controls.h"
 #include "editor/portfolio_images.h"
@@ -88,6 +89,9 @@ protected:
         painter.setBrush(QColor::fromRgbF(0, 0, 0, 0.6f));
         painter.drawEllipse(symbol);
         paintSymbol(painter, symbol, QStringLiteral("xmark.circle.fill"), Qt::white);
+        // Over a photo: the ring of the dark look, which keeps a dark edge inside it.
+        if (hasFocus())
+            paintFocusRing(painter, symbol.adjusted(-4, -4, 4, 4), 16, false);
     }
 };
 
@@ -196,11 +200,8 @@ protected:
         painter.setBrush(schemeColors::ultraThinMaterial(light));
         painter.drawEllipse(circle);
         paintSymbol(painter, QRectF(9, 9, 14, 14), symbol(), accent);
-        if (hasFocus()) {
-            painter.setBrush(Qt::NoBrush);
-            painter.setPen(QPen(withAlpha(accent, 0.8), 1, Qt::DotLine));
-            painter.drawEllipse(circle.adjusted(-0.5, -0.5, 0.5, 0.5));
-        }
+        if (hasFocus())
+            paintFocusRing(painter, QRectF(rect()), width() / 2.0, light);
     }
 
 private:
