@@ -2,6 +2,7 @@
 
 #include "controls/field_binding.h"
 #include "controls/floating_buttons.h"
+#include "controls/focus_ring.h"
 #include "controls/frosted_card.h"
 #include "controls/window_placement.h"
 #include "editor/editor_controls.h"
@@ -76,10 +77,8 @@ void EntrySaveButton::paintEvent(QPaintEvent*) {
     painter.setPen(saveLabelColor(light));
     painter.setFont(font());
     painter.drawText(rect(), Qt::AlignCenter, text());
-    if (hasFocus()) {
-        painter.setPen(QPen(withAlpha(accentColor(light), 0.8), 1.2));
-        painter.drawRoundedRect(box.adjusted(2, 2, -2, -2), (box.height() - 4) / 2, (box.height() - 4) / 2);
-    }
+    if (hasFocus())
+        paintFocusRing(painter, box, box.height() / 2, light);
 }
 
 // --- EntryEditorSheet -------------------------------------------------------------------------
