@@ -239,6 +239,7 @@ QuilloraGradientPicker::QuilloraGradientPicker(QuilloraThemeController& controll
     layout->addWidget(m_titleLabel);
 
     m_scrollArea->setObjectName(QStringLiteral("gradientPickerRow"));
+    m_scrollArea->setFocusPolicy(Qt::NoFocus); // the swatches take focus, one by one
     m_scrollArea->setFrameShape(QFrame::NoFrame);
     m_scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scrollArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

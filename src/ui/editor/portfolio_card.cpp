@@ -128,10 +128,8 @@ protected:
         painter.setPen(ink);
         painter.drawText(QRectF(0, top + 34, width(), metrics.height()), Qt::AlignCenter,
                          QStringLiteral("Add"));
-        if (hasFocus()) {
-            painter.setPen(QPen(withAlpha(ink, 0.7), 1, Qt::DotLine));
-            painter.drawRoundedRect(QRectF(rect()).adjusted(2.5, 2.5, -2.5, -2.5), 8, 8);
-        }
+        if (hasFocus())
+            paintFocusRing(painter, QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5), 9, m_appearance.isLight());
     }
 
 private:
@@ -398,6 +396,8 @@ PortfolioImagePicker::PortfolioImagePicker(Appearance& appearance, PortfolioThum
     outer->setContentsMargins(0, 0, 0, 0);
     m_scroll = new SidewaysScrollArea(this);
     m_scroll->setObjectName(QStringLiteral("portfolioPickerScroll"));
+    // The tiles take focus, one by one; the row scrolls to the one that has it.
+    m_scroll->setFocusPolicy(Qt::NoFocus);
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);

@@ -82,16 +82,22 @@ QStringList controlsWithoutVisibleFocus(QWidget* root, QScrollArea* page) {
         if (!control->isVisible() || !control->isEnabled() || !(control->focusPolicy() & Qt::TabFocus) ||
             control->focusProxy() != nullptr)
             continue;
-        // A text area shows its caret; other scroll areas pass focus on to their contents.
+        // A text area shows its caret; a scroll area inside the page is no stop of its own.
         if (qobject_cast<QAbstractScrollArea*>(control) != nullptr &&
-            qobject_cast<QPlainTextEdit*>(control) == nullptr)
+            qobject_cast<QPlainTextEdit*>(control) == nullptr) {
+            if (control != page)
+                silent << control->objectName() + QStringLiteral(" (a scroll area)");
             continue;
+        }
         if (page != nullptr)
             page->ensureWidgetVisible(control);
         // The caret after the text, where it does not fall on a letter's stem.
         if (auto* text = qobject_cast<QPlainTextEdit*>(control))
             text->moveCursor(QTextCursor::End);
-        if (pixelsChangedByFocus(control) < 12) {
+        // A caret is a thin line; any other control shows a ring, a solid one of some length.
+        const bool text =
+            qobject_cast<QLineEdit*>(control) != nullptr || qobject_cast<QPlainTextEdit*>(control) != nullptr;
+        if (pixelsChangedByFocus(control) < (text ? 12 : 80)) {
             const QString name =
                 control->objectName().isEmpty() ? control->accessibleName() : control->objectName();
             silent << QStringLiteral("%1 (%2)").arg(name,
