@@ -1,3 +1,4 @@
+#include "controls/editor_section_card.h"
 #include "platform/appearance.h"
 #include "platform/settings.h"
 #include "support/test_home.h"
@@ -7,6 +8,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QPalette>
 #include <QTest>
 #include <QWidget>
@@ -68,11 +70,14 @@ struct TextColour {
     QColor color;
 };
 
-QList<TextColour> chosenTextColours(bool light) {
+QList<TextColour> chosenTextColours(Appearance& appearance, bool light) {
     QWidget probe;
     applySchemePalette(&probe, light);
     const QPalette palette = probe.palette();
+    EditorSectionCard card(appearance, QStringLiteral("briefcase.fill"), QStringLiteral("Experience"),
+                           QStringLiteral("Your roles, impact, and timeline"), Qt::black, nullptr);
     return {
+        {"card subtitle", card.subtitleLabel()->palette().color(QPalette::WindowText)},
         {"secondary label", schemeColors::secondaryLabel(light)},
         {"placeholder", palette.color(QPalette::Active, QPalette::PlaceholderText)},
         {"disabled text", palette.color(QPalette::Disabled, QPalette::Text)},
@@ -104,7 +109,7 @@ private slots:
                 backgrounds.append({QStringLiteral("card on gradient %1").arg(rawValue(id)),
                                     hardestCardSurface(image, light)});
             }
-            for (const TextColour& text : chosenTextColours(light)) {
+            for (const TextColour& text : chosenTextColours(m_appearance, light)) {
                 for (const auto& [where, background] : std::as_const(backgrounds)) {
                     const qreal ratio = contrast(text.color, background);
                     if (ratio < 4.5)
