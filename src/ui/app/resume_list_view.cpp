@@ -15,6 +15,7 @@
 #include "controls/frosted_card.h"
 #include "controls/glass_capsule_button.h"
 #include "controls/symbol_icon.h"
+#include "controls/window_placement.h"
 #include "editor/resume_editor_view.h"
 #include "model/resume_operations.h"
 #include "platform/app_events.h"
@@ -320,7 +321,7 @@ void ResumeListView::selectResume(const ResumePtr& resume) {
 void ResumeListView::openEditorSheet() {
     QDialog sheet(this);
     sheet.setObjectName(QStringLiteral("resumeEditorSheet"));
-    sheet.resize(820, 760);
+    fitToAvailableGeometry(&sheet, QSize(820, 760));
     auto* outer = new QVBoxLayout(&sheet);
     outer->setContentsMargins(0, 0, 0, 0);
     auto* editor = new ResumeEditorView(m_selectedResume, m_services, &sheet);

@@ -1,6 +1,7 @@
 #include "controls/gradient_picker.h"
 
 #include "controls/floating_buttons.h"
+#include "controls/window_placement.h"
 #include "platform/appearance.h"
 #include "platform/settings.h"
 #include "theme/orb_layer.h"
@@ -238,6 +239,7 @@ QuilloraGradientPicker::QuilloraGradientPicker(QuilloraThemeController& controll
     layout->addWidget(m_titleLabel);
 
     m_scrollArea->setObjectName(QStringLiteral("gradientPickerRow"));
+    m_scrollArea->setFocusPolicy(Qt::NoFocus); // the swatches take focus, one by one
     m_scrollArea->setFrameShape(QFrame::NoFrame);
     m_scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scrollArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -273,7 +275,7 @@ QuilloraGradientPicker::QuilloraGradientPicker(QuilloraThemeController& controll
     for (GradientSwatchButton* swatch : std::as_const(m_swatches))
         swatch->setSelectedSwatch(swatch->gradientID() == m_shownSelection);
     applyScheme();
-    resize(720, 320);
+    fitToAvailableGeometry(this, QSize(720, 320));
     applyMetrics();
 }
 

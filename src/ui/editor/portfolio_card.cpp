@@ -2,6 +2,7 @@
 
 #include "controls/accessibility_traits.h"
 #include "controls/editor_section_card.h"
+#include "controls/focus_ring.h"
 #include "controls/layout_move_animation.h"
 #include "controls/symbol_icon.h"
 #include "editor/editor_controls.h"
@@ -90,6 +91,9 @@ protected:
         painter.setBrush(QColor::fromRgbF(0, 0, 0, 0.6f));
         painter.drawEllipse(symbol);
         paintSymbol(painter, symbol, QStringLiteral("xmark.circle.fill"), Qt::white);
+        // Over a photo: the ring of the dark look, which keeps a dark edge inside it.
+        if (hasFocus())
+            paintFocusRing(painter, symbol.adjusted(-4, -4, 4, 4), 16, false);
     }
 };
 
@@ -126,10 +130,8 @@ protected:
         painter.setPen(ink);
         painter.drawText(QRectF(0, top + 34, width(), metrics.height()), Qt::AlignCenter,
                          QStringLiteral("Add"));
-        if (hasFocus()) {
-            painter.setPen(QPen(withAlpha(ink, 0.7), 1, Qt::DotLine));
-            painter.drawRoundedRect(QRectF(rect()).adjusted(2.5, 2.5, -2.5, -2.5), 8, 8);
-        }
+        if (hasFocus())
+            paintFocusRing(painter, QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5), 9, m_appearance.isLight());
     }
 
 private:
@@ -198,11 +200,8 @@ protected:
         painter.setBrush(schemeColors::ultraThinMaterial(light));
         painter.drawEllipse(circle);
         paintSymbol(painter, QRectF(9, 9, 14, 14), symbol(), accent);
-        if (hasFocus()) {
-            painter.setBrush(Qt::NoBrush);
-            painter.setPen(QPen(withAlpha(accent, 0.8), 1, Qt::DotLine));
-            painter.drawEllipse(circle.adjusted(-0.5, -0.5, 0.5, 0.5));
-        }
+        if (hasFocus())
+            paintFocusRing(painter, QRectF(rect()), width() / 2.0, light);
     }
 
 private:
@@ -374,6 +373,8 @@ PortfolioImagePicker::PortfolioImagePicker(Appearance& appearance, PortfolioThum
     outer->setContentsMargins(0, 0, 0, 0);
     m_scroll = new SidewaysScrollArea(this);
     m_scroll->setObjectName(QStringLiteral("portfolioPickerScroll"));
+    // The tiles take focus, one by one; the row scrolls to the one that has it.
+    m_scroll->setFocusPolicy(Qt::NoFocus);
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);

@@ -1,6 +1,7 @@
 #include "editor/skill_chip.h"
 
 #include "controls/accessibility_traits.h"
+#include "controls/focus_ring.h"
 #include "controls/glass_capsule_button.h"
 #include "editor/editor_controls.h"
 #include "platform/appearance.h"
@@ -162,6 +163,9 @@ void SkillChip::paintEvent(QPaintEvent*) {
     painter.fillPath(path, fill(light));
     painter.setPen(QPen(outline(light), 0.8));
     painter.drawPath(path);
+    // The chip is the face of the button that opens it.
+    if (parentWidget() != nullptr && parentWidget()->hasFocus())
+        paintFocusRing(painter, QRectF(rect()), cornerRadius, light);
 }
 
 // --- Popup ------------------------------------------------------------------------------------

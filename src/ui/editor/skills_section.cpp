@@ -4,6 +4,7 @@
 #include "controls/editor_section_card.h"
 #include "controls/field_binding.h"
 #include "controls/glass_capsule_button.h"
+#include "controls/keep_focus.h"
 #include "controls/progress_spinner.h"
 #include "controls/sparkle_button_label.h"
 #include "controls/symbol_icon.h"
@@ -20,10 +21,13 @@
 #include "theme/scheme_colors.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace quillora {
 
@@ -58,6 +62,15 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override {}
+    // The chip draws the focus ring.
+    void focusInEvent(QFocusEvent* event) override {
+        QAbstractButton::focusInEvent(event);
+        m_chip->update();
+    }
+    void focusOutEvent(QFocusEvent* event) override {
+        QAbstractButton::focusOutEvent(event);
+        m_chip->update();
+    }
 
 private:
     SkillChip* m_chip;
@@ -330,6 +343,21 @@ void SkillsSection::closeSkillPopup() {
 }
 
 void SkillsSection::rebuildChips() {
+    // Where focus is on a chip, it stays in the card: the chip area holds it while the chips are
+    // rebuilt (Qt would hand it to the next control in the window and scroll there), then the chip
+    // now at the same place takes it, its remove button if that had it.
+    int focusedChip = -1;
+    bool removeFocused = false;
+    if (QWidget* focused = QApplication::focusWidget(); focused && m_chipArea->isAncestorOf(focused)) {
+        for (int i = 0; i < m_chipLayout->count(); ++i) {
+            auto* button = static_cast<SkillChipButton*>(m_chipLayout->itemAt(i)->widget());
+            if (button == focused || button->isAncestorOf(focused)) {
+                focusedChip = i;
+                removeFocused = focused == button->chip()->removeButton();
+            }
+        }
+        m_chipArea->setFocus(Qt::OtherFocusReason);
+    }
     while (QLayoutItem* item = m_chipLayout->takeAt(0)) {
         if (QWidget* w = item->widget()) {
             w->hide();
@@ -345,6 +373,17 @@ void SkillsSection::rebuildChips() {
         connect(chip, &SkillChip::removeRequested, this, [this, skill] { removeSuggestedSkill(skill); });
         m_chipLayout->addWidget(button, 0, Qt::AlignLeft);
     }
+    if (focusedChip >= 0) {
+        if (m_chipLayout->count() > 0) {
+            auto* button = static_cast<SkillChipButton*>(
+                m_chipLayout->itemAt(std::min(focusedChip, m_chipLayout->count() - 1))->widget());
+            QWidget* target = removeFocused ? static_cast<QWidget*>(button->chip()->removeButton()) : button;
+            button->show();
+            target->setFocus(Qt::OtherFocusReason);
+        } else {
+            m_generateButton->setFocus(Qt::OtherFocusReason);
+        }
+    }
     refresh();
 }
 
@@ -354,7 +393,7 @@ void SkillsSection::refresh() {
     m_generateLabel->setTitle(generateButtonTitle(m_isGeneratingSkills, hasOpenAIKey()));
     m_generateLabel->setBusy(m_isGeneratingSkills);
     m_generateButton->setAccessibleName(m_generateLabel->title());
-    m_generateButton->setEnabled(!m_isGeneratingSkills);
+    setEnabledKeepingFocus(m_generateButton, !m_isGeneratingSkills);
     m_spinner->setVisible(m_isGeneratingSkills);
     // While busy the button takes the whole width, as the indicator's spacer asks.
     m_body->layout()->setAlignment(m_generateButton,

@@ -2,6 +2,7 @@
 
 #include "controls/glass_capsule_button.h"
 #include "controls/symbol_icon.h"
+#include "controls/window_placement.h"
 #include "platform/appearance.h"
 #include "platform/safe_files.h"
 #include "theme/hex_color.h"
@@ -148,7 +149,7 @@ ShareDialog::ShareDialog(const QStringList& files, Appearance& appearance, QWidg
 
     connect(&appearance, &Appearance::changed, this, &ShareDialog::applyScheme);
     applyScheme();
-    resize(std::max(sizeHint().width(), 460), sizeHint().height());
+    fitToAvailableGeometry(this, QSize(std::max(sizeHint().width(), 460), sizeHint().height()));
 }
 
 ShareDialog::~ShareDialog() = default;

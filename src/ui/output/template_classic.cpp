@@ -5,6 +5,7 @@
 #include "controls/floating_buttons.h"
 #include "controls/progress_spinner.h"
 #include "controls/symbol_icon.h"
+#include "controls/window_placement.h"
 #include "help/help_sheet_container.h"
 #include "output/language_menu_style.h"
 #include "output/plain_text_resume.h"
@@ -131,7 +132,7 @@ TemplateClassic::TemplateClassic(ResumePtr resume, Services& services, QWidget* 
     m_languageMenu->setStyle(new LanguageMenuStyle(m_appearance, this));
     setWindowTitle(QStringLiteral("Preview & Translation"));
     setWindowModality(Qt::WindowModal);
-    resize(720, 820);
+    fitToAvailableGeometry(this, QSize(720, 820));
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);

@@ -21,7 +21,12 @@ QColor primaryLabel(bool light) {
 }
 
 QColor secondaryLabel(bool light) {
-    return light ? QColor(60, 60, 67, 153) : QColor(235, 235, 245, 153);
+    // Strong enough for 4.5:1 on a card over the lightest (or darkest) themed background.
+    return light ? QColor(0, 0, 0, 179) : QColor(235, 235, 245, 179);
+}
+
+QColor disabledLabel(bool light) {
+    return light ? QColor(0, 0, 0, 161) : QColor(255, 255, 255, 143);
 }
 
 QColor ultraThinMaterial(bool light) {
@@ -50,6 +55,11 @@ void applySchemePalette(QWidget* widget, bool light) {
         palette.setColor(group, QPalette::ButtonText, text);
         palette.setColor(group, QPalette::PlaceholderText, schemeColors::secondaryLabel(light));
     }
+    palette.setColor(QPalette::Disabled, QPalette::Window, background);
+    palette.setColor(QPalette::Disabled, QPalette::Base, background);
+    for (const auto role :
+         {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::PlaceholderText})
+        palette.setColor(QPalette::Disabled, role, schemeColors::disabledLabel(light));
     widget->setPalette(palette);
 }
 
