@@ -43,10 +43,26 @@ QColor softInk(bool light) {
 
 } // namespace schemeColors
 
+QColor blended(const QColor& under, const QColor& over, qreal amount) {
+    const auto mix = [amount](float a, float b) { return a + (b - a) * float(amount); };
+    return QColor::fromRgbF(mix(under.redF(), over.redF()), mix(under.greenF(), over.greenF()),
+                            mix(under.blueF(), over.blueF()));
+}
+
 void applySchemePalette(QWidget* widget, bool light) {
     QPalette palette = widget->palette();
     const QColor background = schemeColors::sheetBackground(light);
     const QColor text = schemeColors::primaryLabel(light);
+    // Plain push buttons take the scheme's fill too, so their text stays readable even where the
+    // desktop's palette is of the other scheme.
+    const QColor button = blended(background, text, light ? 0.06 : 0.16);
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Button, button);
+        palette.setColor(group, QPalette::Light, blended(button, text, 0.08));
+        palette.setColor(group, QPalette::Midlight, blended(button, text, 0.04));
+        palette.setColor(group, QPalette::Mid, blended(button, background, 0.5));
+        palette.setColor(group, QPalette::Dark, blended(background, text, 0.3));
+    }
     for (const auto group : {QPalette::Active, QPalette::Inactive}) {
         palette.setColor(group, QPalette::Window, background);
         palette.setColor(group, QPalette::Base, background);

@@ -28,6 +28,9 @@ QColor softInk(bool light);
 // The colour with its opacity multiplied by factor.
 QColor withAlpha(QColor color, qreal factor);
 
+// `over` laid on `under` at the given amount (0 to 1), as an opaque colour.
+QColor blended(const QColor& under, const QColor& over, qreal amount);
+
 // Gives the widget (and the children that do not set their own) the sheet background and the
 // label colours of the scheme, disabled text included, so text follows the light or dark look.
 void applySchemePalette(QWidget* widget, bool light);
