@@ -147,6 +147,16 @@ private slots:
             QCOMPARE(title->palette().color(QPalette::WindowText).lightnessF() > 0.5, !light);
             const auto* list = dialog.findChild<QListWidget*>(QStringLiteral("shareDialogFiles"));
             QCOMPARE(list->palette().color(QPalette::Text).lightnessF() > 0.5, !light);
+            // The selected file row, as drawn, stays of the scheme: no glaring highlight under
+            // light text in the dark.
+            const QRect row = list->visualItemRect(list->item(0));
+            const QPoint inRow = list->viewport()->mapTo(&dialog, QPoint(row.right() - 4, row.center().y()));
+            const qreal rowLightness = QColor(shot.pixel(inRow)).lightnessF();
+            QVERIFY2(light ? rowLightness > 0.6 : rowLightness < 0.4,
+                     qPrintable(QString::number(rowLightness)));
+            // Plain buttons take the scheme's fill, whatever the desktop's palette.
+            const auto* open = dialog.button(QStringLiteral("shareOpenButton"));
+            QCOMPARE(open->palette().color(QPalette::Button).lightnessF() > 0.5, light);
         }
         m_appearance.setLightOverride(std::nullopt);
     }
