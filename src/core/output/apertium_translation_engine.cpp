@@ -164,6 +164,8 @@ private:
         }
         if (m_processes.isEmpty() && !startPipeline())
             return;
+        if (m_stagesStarted < m_processes.size())
+            return; // still starting: the last stage's start sends the request
         m_inFlight = true;
         m_timeout.start();
         m_processes.first()->write(apertiumRequest(m_queue.head().text));
@@ -201,9 +203,23 @@ private:
             m_processes.append(process);
         }
         connect(m_processes.last(), &QProcess::readyReadStandardOutput, this, [this] { readAnswers(); });
-        for (QProcess* process : std::as_const(m_processes))
-            process->start(QIODevice::ReadWrite);
+        m_stagesStarted = 0;
+        startNextStage(m_generation);
         return !m_processes.isEmpty();
+    }
+
+    // Starting a process forks this one, which takes a few milliseconds for a large app: the
+    // stages start one per turn of the event loop, so the window never waits for all of them.
+    void startNextStage(quint64 generation) {
+        if (generation != m_generation || m_stagesStarted >= m_processes.size())
+            return; // the pipeline was stopped meanwhile
+        m_processes.at(m_stagesStarted++)->start(QIODevice::ReadWrite);
+        if (generation != m_generation)
+            return; // the start failed and stopped the pipeline
+        if (m_stagesStarted < m_processes.size())
+            QTimer::singleShot(0, this, [this, generation] { startNextStage(generation); });
+        else
+            sendNext();
     }
 
     void readAnswers() {
@@ -244,6 +260,7 @@ private:
 
     void stopPipeline() {
         m_stopping = true;
+        ++m_generation;
         for (QProcess* process : std::as_const(m_processes)) {
             process->disconnect(this);
             process->kill();
@@ -268,6 +285,8 @@ private:
     QTimer m_timeout;
     bool m_inFlight = false;
     bool m_stopping = false;
+    qsizetype m_stagesStarted = 0;
+    quint64 m_generation = 0; // counts stopped pipelines, so a queued stage start knows its own
 };
 
 } // namespace
