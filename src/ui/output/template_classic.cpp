@@ -54,11 +54,23 @@ public:
     PreviewText(const QString& text, QWidget* parent)
         : QLabel(text, parent) {}
 
+    // Every relayout asks each label for its sizes again, and a wrapped label lays its whole
+    // text out for each answer: these too are kept until the text, font or margins change.
+    QSize sizeHint() const override {
+        forgetIfTextChanged();
+        if (!m_sizeHint.isValid())
+            m_sizeHint = QLabel::sizeHint();
+        return m_sizeHint;
+    }
+    QSize minimumSizeHint() const override {
+        forgetIfTextChanged();
+        if (!m_minimumSizeHint.isValid())
+            m_minimumSizeHint = QLabel::minimumSizeHint();
+        return m_minimumSizeHint;
+    }
+
     int heightForWidth(int width) const override {
-        if (m_text != text()) {
-            m_heights.clear();
-            m_text = text();
-        }
+        forgetIfTextChanged();
         for (const auto& [w, h] : m_heights) {
             if (w == width)
                 return h;
@@ -74,13 +86,26 @@ protected:
     void changeEvent(QEvent* event) override {
         if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange ||
             event->type() == QEvent::ContentsRectChange)
-            m_heights.clear();
+            forget();
         QLabel::changeEvent(event);
     }
 
 private:
+    void forget() const {
+        m_heights.clear();
+        m_sizeHint = m_minimumSizeHint = QSize();
+    }
+    void forgetIfTextChanged() const {
+        if (m_text != text()) {
+            forget();
+            m_text = text();
+        }
+    }
+
     mutable QString m_text;
     mutable QList<std::pair<int, int>> m_heights;
+    mutable QSize m_sizeHint;
+    mutable QSize m_minimumSizeHint;
 };
 
 QLabel* textLabel(const QString& text, const QFont& font, QWidget* parent) {
@@ -180,6 +205,9 @@ TemplateClassic::TemplateClassic(ResumePtr resume, Services& services, QWidget* 
     });
 
     syncSectionTitles();
+    m_pendingTextsTimer.setSingleShot(true);
+    m_pendingTextsTimer.setInterval(33);
+    connect(&m_pendingTextsTimer, &QTimer::timeout, this, &TemplateClassic::showPendingTexts);
     connect(m_resume.get(), &Record::propertyChanged, this, &TemplateClassic::resumeChanged);
     watchEntries();
     rebuildLanguageMenu();
@@ -451,7 +479,19 @@ void TemplateClassic::showText(QLabel* label, bool shown, const QString& text) {
     if ((label != nullptr) != shown)
         schedulePreviewRebuild();
     else if (label)
-        label->setText(text);
+        setPreviewText(label, text);
+}
+
+void TemplateClassic::setPreviewText(QLabel* label, const QString& text) {
+    m_pendingTexts.insert(label, text);
+    if (!m_pendingTextsTimer.isActive())
+        m_pendingTextsTimer.start();
+}
+
+void TemplateClassic::showPendingTexts() {
+    const auto pending = std::exchange(m_pendingTexts, {});
+    for (auto it = pending.cbegin(); it != pending.cend(); ++it)
+        it.key()->setText(it.value());
 }
 
 void TemplateClassic::resumeChanged(int property) {
@@ -492,9 +532,9 @@ void TemplateClassic::experienceChanged(const Record* entry) {
         return;
     const auto* e = static_cast<const Experience*>(entry);
     const QString enDash = QStringLiteral(" \u2013 ");
-    it->roleAndCompany->setText(e->role() + enDash + e->company());
-    it->dates->setText(e->startDate() + enDash + e->endDate());
-    it->details->setText(e->details());
+    setPreviewText(it->roleAndCompany, e->role() + enDash + e->company());
+    setPreviewText(it->dates, e->startDate() + enDash + e->endDate());
+    setPreviewText(it->details, e->details());
 }
 
 void TemplateClassic::educationChanged(const Record* entry) {
@@ -502,20 +542,22 @@ void TemplateClassic::educationChanged(const Record* entry) {
     if (it == m_educationLabels.cend() || m_rebuildPending)
         return;
     const auto* e = static_cast<const Education*>(entry);
-    (*it)->setText(e->degree() + QStringLiteral(", ") + e->school() +
-                   QString::fromUtf16(schoolYearSeparator) + e->year());
+    setPreviewText(*it, e->degree() + QStringLiteral(", ") + e->school() +
+                            QString::fromUtf16(schoolYearSeparator) + e->year());
 }
 
 void TemplateClassic::titlesChanged() {
     if (m_summaryHeading)
-        m_summaryHeading->setText(m_titles.summary());
+        setPreviewText(m_summaryHeading, m_titles.summary());
     if (m_experienceHeading)
-        m_experienceHeading->setText(m_titles.experience());
+        setPreviewText(m_experienceHeading, m_titles.experience());
     if (m_educationHeading)
-        m_educationHeading->setText(m_titles.education());
+        setPreviewText(m_educationHeading, m_titles.education());
 }
 
 void TemplateClassic::rebuildPreview() {
+    m_pendingTexts.clear(); // the rebuild shows every text as it is now
+    m_pendingTextsTimer.stop();
     while (QLayoutItem* item = m_previewLayout->takeAt(0)) {
         delete item->widget();
         delete item;

@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QMessageBox>
 #include <QPointer>
+#include <QTimer>
 
 #include <optional>
 
@@ -100,6 +101,10 @@ private:
     void titlesChanged();
     // Sets a shown field's text, or rebuilds when the field appears or disappears.
     void showText(QLabel* label, bool shown, const QString& text);
+    // Changed texts are shown together, some thirty times a second: a translation changes a field
+    // every few milliseconds, and each change shown alone would lay out and paint the page.
+    void setPreviewText(QLabel* label, const QString& text);
+    void showPendingTexts();
     // Follows the entries the résumé holds now.
     void watchEntries();
     void refreshTools();
@@ -121,6 +126,8 @@ private:
     QString m_translationErrorMessage;
     bool m_shownOnce = false;
     bool m_rebuildPending = false;
+    QHash<QLabel*, QString> m_pendingTexts;
+    QTimer m_pendingTextsTimer;
 
     ThemedBackground* m_background;
     QScrollArea* m_scrollArea;
