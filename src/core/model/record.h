@@ -14,6 +14,7 @@
 namespace quillora {
 
 class ModelContext;
+class RecordObserver;
 
 // How a persisted property is stored.
 enum class PropertyType {
@@ -85,7 +86,8 @@ public:
     const EntityInfo& entity() const { return m_entity; }
     PersistentIdentifier persistentModelID() const;
 
-    // The context that tracks this record, or null while it is in none.
+    // The context that tracks this record, or null while it is in none. (Defined by the store,
+    // which knows the context; the record itself talks to it only as its RecordObserver.)
     ModelContext* modelContext() const;
     bool isDeleted() const { return m_deleted; }
 
@@ -122,6 +124,8 @@ protected:
     void relationshipWillChange();
     // Emits the kind's typed changed(Property) signal.
     virtual void emitTypedChange(int index) = 0;
+    // The store that tracks this record while it lives, or null.
+    RecordObserver* observer() const { return m_tracker ? m_observer : nullptr; }
 
     QString text(int index) const { return value(index).toString(); }
     std::optional<QString> optionalText(int index) const;
@@ -142,7 +146,10 @@ private:
 
     const EntityInfo& m_entity;
     QList<QVariant> m_values;
-    QPointer<ModelContext> m_context;
+    // The store that tracks the record, as the object whose lifetime ends the tie and as the
+    // interface the record calls; both set and cleared together by the context.
+    QPointer<QObject> m_tracker;
+    RecordObserver* m_observer = nullptr;
     qint64 m_storeKey = 0; // 0 until saved
     quint64 m_serial = 0;  // process-wide, for temporary identifiers
     bool m_deleted = false;
