@@ -1,6 +1,6 @@
 #include "ai/ai_model_session.h"
 
-#include "platform/services.h"
+#include "app/services.h"
 #include "platform/settings.h"
 
 namespace quillora {

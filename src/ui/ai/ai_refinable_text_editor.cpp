@@ -1,10 +1,10 @@
 #include "ai/ai_refinable_text_editor.h"
 
 #include "ai/resume_ai_view_model.h"
+#include "app/services.h"
 #include "controls/glass_capsule_button.h"
 #include "controls/sparkle_button_label.h"
 #include "platform/appearance.h"
-#include "platform/services.h"
 #include "theme/responsive_environment.h"
 #include "theme/scheme_colors.h"
 

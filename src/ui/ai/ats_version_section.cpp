@@ -1,6 +1,7 @@
 #include "ai/ats_version_section.h"
 
 #include "ai/ats_result_cards.h"
+#include "app/services.h"
 #include "controls/editor_section_card.h"
 #include "controls/field_binding.h"
 #include "controls/glass_capsule_button.h"
@@ -10,7 +11,6 @@
 #include "editor/editor_text_area.h"
 #include "platform/appearance.h"
 #include "platform/log.h"
-#include "platform/services.h"
 #include "platform/settings.h"
 #include "theme/hex_color.h"
 #include "theme/scheme_colors.h"

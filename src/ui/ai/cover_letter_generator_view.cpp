@@ -1,10 +1,10 @@
 #include "ai/cover_letter_generator_view.h"
 
 #include "ai/cover_letter_generator.h"
+#include "app/services.h"
 #include "controls/progress_spinner.h"
 #include "platform/appearance.h"
 #include "platform/log.h"
-#include "platform/services.h"
 #include "theme/hex_color.h"
 #include "theme/scheme_colors.h"
 

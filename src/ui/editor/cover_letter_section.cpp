@@ -1,6 +1,7 @@
 #include "editor/cover_letter_section.h"
 
 #include "ai/openai_client.h"
+#include "app/services.h"
 #include "controls/editor_section_card.h"
 #include "controls/field_binding.h"
 #include "controls/glass_capsule_button.h"
@@ -11,7 +12,6 @@
 #include "editor/editor_text_area.h"
 #include "platform/appearance.h"
 #include "platform/log.h"
-#include "platform/services.h"
 #include "platform/settings.h"
 #include "theme/scheme_colors.h"
 

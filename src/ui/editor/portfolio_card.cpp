@@ -1,5 +1,6 @@
 #include "editor/portfolio_card.h"
 
+#include "app/services.h"
 #include "controls/editor_section_card.h"
 #include "controls/symbol_icon.h"
 #include "editor/editor_controls.h"
@@ -7,7 +8,6 @@
 #include "editor/resume_editor_view.h"
 #include "platform/appearance.h"
 #include "platform/async.h"
-#include "platform/services.h"
 #include "store/model_container.h"
 #include "store/stored_images.h"
 #include "theme/hex_color.h"

@@ -1,6 +1,7 @@
 #include "editor/skills_section.h"
 
 #include "ai/openai_client.h"
+#include "app/services.h"
 #include "controls/editor_section_card.h"
 #include "controls/field_binding.h"
 #include "controls/flow_layout.h"
@@ -14,7 +15,6 @@
 #include "editor/skill_chip.h"
 #include "platform/appearance.h"
 #include "platform/log.h"
-#include "platform/services.h"
 #include "platform/settings.h"
 #include "theme/hex_color.h"
 #include "theme/scheme_colors.h"

@@ -2,8 +2,8 @@
 #include "app/empty_resume_view.h"
 #include "app/resume_list_view.h"
 #include "app/resume_tip_view.h"
+#include "app/services.h"
 #include "platform/appearance.h"
-#include "platform/services.h"
 #include "store/model_container.h"
 #include "support/test_home.h"
 

@@ -1,7 +1,7 @@
+#include "app/services.h"
 #include "output/plain_text_resume.h"
 #include "output/resume_translation.h"
 #include "output/template_classic.h"
-#include "platform/services.h"
 #include "support/fake_translation_engine.h"
 #include "support/resume_fixtures.h"
 #include "support/test_home.h"

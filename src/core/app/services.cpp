@@ -1,4 +1,4 @@
-#include "platform/services.h"
+#include "app/services.h"
 
 #include "output/apertium_translation_engine.h"
 #include "platform/app_events.h"
