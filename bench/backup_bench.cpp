@@ -12,35 +12,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
-
 using namespace quillora;
 
 namespace {
-
-// The backup prints a line per run; keep it out of the benchmark report.
-class QuietStdout final {
-public:
-    QuietStdout() {
-        std::fflush(stdout);
-        m_saved = ::dup(STDOUT_FILENO);
-        const int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, STDOUT_FILENO);
-        ::close(null);
-    }
-    ~QuietStdout() {
-        std::fflush(stdout);
-        ::dup2(m_saved, STDOUT_FILENO);
-        ::close(m_saved);
-    }
-    QuietStdout(const QuietStdout&) = delete;
-    QuietStdout& operator=(const QuietStdout&) = delete;
-
-private:
-    int m_saved = -1;
-};
 
 QString words(int count, int seed) {
     static const QStringList vocabulary{QStringLiteral("designed"),  QStringLiteral("shipped"),
@@ -112,7 +86,7 @@ void BM_WriteUserBackup(benchmark::State& state) {
     const int count = int(state.range(0)), images = int(state.range(1));
     const QString path = makeStore(count, images);
     auto store = reopen(path);
-    QuietStdout quiet;
+    bench::QuietStdout quiet;
     for (auto _ : state)
         writeUserBackup(store->mainContext(), QStringLiteral("background"));
     state.counters["bytes"] =
@@ -126,7 +100,7 @@ void BM_WriteUserBackup(benchmark::State& state) {
 void BM_BackgroundBackupCallerThread(benchmark::State& state) {
     const int count = int(state.range(0)), images = int(state.range(1));
     const QString path = makeStore(count, images);
-    QuietStdout quiet;
+    bench::QuietStdout quiet;
     for (auto _ : state) {
         state.PauseTiming();
         auto store = reopen(path);
@@ -145,7 +119,7 @@ void BM_BackgroundBackupCallerThread(benchmark::State& state) {
 void BM_BackgroundBackupUntilWritten(benchmark::State& state) {
     const int count = int(state.range(0)), images = int(state.range(1));
     const QString path = makeStore(count, images);
-    QuietStdout quiet;
+    bench::QuietStdout quiet;
     for (auto _ : state) {
         state.PauseTiming();
         auto store = reopen(path);
@@ -157,6 +131,37 @@ void BM_BackgroundBackupUntilWritten(benchmark::State& state) {
         store.reset();
         state.ResumeTiming();
     }
+}
+
+// Memory of the launch backup as the app runs it: the store open and its list fetched, the
+// backup written on the worker. Reports what the app held before, its peak while the backup ran,
+// and what it holds once the backup is done and the app is idle again.
+void BM_LaunchBackupMemory(benchmark::State& state) {
+    const int count = int(state.range(0));
+    const QString path = makeStore(count, 0);
+    bench::QuietStdout quiet;
+    double before = 0, peak = 0, idle = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto store = reopen(path);
+        if (store->mainContext().fetchResumes()->size() != count)
+            state.SkipWithError("the store does not hold the résumés");
+        bench::resetPeakMemory();
+        before = bench::residentMemoryMiB();
+        state.ResumeTiming();
+        writeUserBackupInBackground(store->mainContext(), QStringLiteral("launch"), path);
+        waitForUserBackups();
+        state.PauseTiming();
+        peak = bench::peakMemoryMiB();
+        idle = bench::residentMemoryMiB();
+        store.reset();
+        state.ResumeTiming();
+    }
+    state.counters["list_RSS_MiB"] = before;
+    state.counters["peak_RSS_MiB"] = peak;
+    state.counters["idle_RSS_MiB"] = idle;
+    state.counters["bytes"] =
+        double(QFileInfo(backupsDirectoryURL() + QStringLiteral("/latest-resume-backup.json")).size());
 }
 
 } // namespace
@@ -181,6 +186,8 @@ BENCHMARK(BM_BackgroundBackupUntilWritten)
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+
+BENCHMARK(BM_LaunchBackupMemory)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {
     QTemporaryDir home;

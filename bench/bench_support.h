@@ -10,13 +10,40 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <fstream>
 #include <functional>
+#include <string>
 
+#include <fcntl.h>
 #include <malloc.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace quillora::bench {
+
+// Sends standard output to /dev/null while it lives: the lines the app prints (a backup's, a
+// save's) stay out of the benchmark report.
+class QuietStdout final {
+public:
+    QuietStdout() {
+        std::fflush(stdout);
+        m_saved = ::dup(STDOUT_FILENO);
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, STDOUT_FILENO);
+        ::close(null);
+    }
+    ~QuietStdout() {
+        std::fflush(stdout);
+        ::dup2(m_saved, STDOUT_FILENO);
+        ::close(m_saved);
+    }
+    QuietStdout(const QuietStdout&) = delete;
+    QuietStdout& operator=(const QuietStdout&) = delete;
+
+private:
+    int m_saved = -1;
+};
 
 // Inserts `count` résumés of `experience` experience and `education` education entries each,
 // with lastEdited dates in scrambled order, and saves.
@@ -86,6 +113,29 @@ inline QString sampleStore(int count) {
 inline void resetPeakMemory() {
     malloc_trim(0); // memory an earlier case freed is handed back first
     std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+// The memory the process holds now (resident set), in MiB.
+inline double residentMemoryMiB() {
+    long pages = 0, resident = 0;
+    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return double(resident) * double(::sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+// What the process has written to files so far, in MiB.
+inline double bytesWrittenMiB() {
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    long long value = 0;
+    while (io >> key >> value) {
+        if (key == "wchar:")
+            return double(value) / (1024.0 * 1024.0);
+    }
+    return 0;
 }
 
 inline double peakMemoryMiB() {

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QThread>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -22,6 +23,7 @@ struct FakeCloud final {
     QThread* saveThread = nullptr;
     QByteArray pdfSeenAtSave;
     QByteArray jsonSeenAtSave;
+    std::function<void()> beforeSave; // runs on the worker as an upload begins
 };
 
 class FakeCloudDatabase final : public CloudDatabase {
@@ -35,6 +37,8 @@ public:
     }
     CloudResult<CloudRecord> save(const CloudRecord& record) override {
         m_cloud->calls << QStringLiteral("save");
+        if (m_cloud->beforeSave)
+            m_cloud->beforeSave();
         m_cloud->saveThread = QThread::currentThread();
         m_cloud->jsonFilesSeenAtSave << record.jsonPath;
         if (QFile pdf(record.pdfPath); pdf.open(QIODevice::ReadOnly))

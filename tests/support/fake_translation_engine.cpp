@@ -23,7 +23,7 @@ public:
         if (m_engine.m_hold)
             m_engine.m_held.append({QPointer<TranslationSession>(this), answer});
         else
-            QTimer::singleShot(0, this, answer);
+            QTimer::singleShot(m_engine.m_delayMs, this, answer);
     }
 
 private:

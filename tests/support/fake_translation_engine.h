@@ -13,7 +13,7 @@ namespace quillora::test {
 // A translation engine for tests. Statuses are scripted per target language (unsupported when
 // not scripted). A translation is visibly the text with the target in front: "[es] Hello".
 // Request N (counted from 1 over the engine's life) can be made to fail. With answers held,
-// requests wait until release() lets them through.
+// requests wait until release() lets them through; otherwise they may be slowed down.
 class FakeTranslationEngine final : public TranslationEngine {
 public:
     FakeTranslationEngine();
@@ -25,6 +25,8 @@ public:
     void setStatus(const QString& target, TranslationPairStatus status);
     void failAtRequest(int n) { m_failAt = n; }
     void setHoldAnswers(bool hold) { m_hold = hold; }
+    // Answers that are not held come this long after their request (default at once).
+    void setAnswerDelay(int milliseconds) { m_delayMs = milliseconds; }
     // Answers up to count held requests (all of them when count is negative).
     void release(int count = -1);
 
@@ -50,6 +52,7 @@ private:
     mutable QList<std::pair<QString, QString>> m_statusQueries;
     QList<Held> m_held;
     int m_failAt = 0;
+    int m_delayMs = 0;
     int m_sessions = 0;
     bool m_hold = false;
 };

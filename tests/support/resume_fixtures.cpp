@@ -45,4 +45,20 @@ ResumePtr makeFullResume() {
         QStringList{QStringLiteral("Figma"), QStringLiteral("Research")}, QStringLiteral("REC-42"));
 }
 
+QStringList translatableTexts(const Resume& resume) {
+    QStringList texts{resume.fullName(),
+                      resume.contactInfo(),
+                      resume.summary(),
+                      resume.displaySummaryTitle(),
+                      resume.displayExperienceTitle(),
+                      resume.displayEducationTitle()};
+    for (const ExperiencePtr& e : resume.experienceItems())
+        texts << e->role() << e->company() << e->startDate() << e->endDate() << e->details();
+    for (const EducationPtr& e : resume.educationItems())
+        texts << e->school() << e->degree() << e->year();
+    if (resume.includeCoverLetter())
+        texts << resume.coverLetterJobPosting() << resume.coverLetterText();
+    return texts;
+}
+
 } // namespace quillora::test

@@ -10,4 +10,9 @@ ResumePtr makeEmptyResume(const QString& title = QString(), const QDateTime& las
 // A résumé with every property set to a distinctive value, entries included.
 ResumePtr makeFullResume();
 
+// The texts a translation sends, in its order: name, contact, summary, the three section titles
+// (the default word for an unset one), each experience and education entry's fields, and the
+// cover letter's posting and text when it is included.
+QStringList translatableTexts(const Resume& resume);
+
 } // namespace quillora::test

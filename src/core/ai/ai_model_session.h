@@ -38,7 +38,8 @@ struct AIServices final {
 // share one on-device session, made with the system prompt as its instructions.
 //
 // Results come back through done(result) from the event loop, never inside the call, and not
-// at all unless the receiver still accepts it (its screen lives, its résumé is not deleted).
+// at all unless the receiver still accepts it (screen work: its screen lives; résumé work: its
+// résumé exists, whether or not the screen that asked is still open).
 class AIModelSession final {
 public:
     static inline const QString jsonReminder = QStringLiteral("\nReturn valid JSON only.");

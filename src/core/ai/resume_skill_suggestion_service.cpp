@@ -75,11 +75,11 @@ const QString ResumeSkillSuggestionService::systemPrompt = QStringLiteral(
 ResumeSkillSuggestionService::ResumeSkillSuggestionService(AIServices services)
     : m_session(systemPrompt, std::move(services)) {}
 
-void ResumeSkillSuggestionService::suggestSkills(const ResumePtr& resume, QObject* context,
+void ResumeSkillSuggestionService::suggestSkills(const ResumePtr& resume, QObject* screen,
                                                  std::function<void(Status)> done) const {
     const std::weak_ptr<Resume> weak = resume;
     m_session.respondText(skillExtractionPrompt(*resume),
-                          ResultReceiver(context, resume, QStringLiteral("Skill suggestion")),
+                          ResultReceiver::forResume(resume, screen, QStringLiteral("Skill suggestion")),
                           [weak, done = std::move(done)](Result<QString> answer) {
                               const ResumePtr target = weak.lock();
                               if (!target)

@@ -26,11 +26,12 @@ public:
 
     const AIModelSession& session() const { return m_session; }
 
-    // Sends the résumé's skill-extraction prompt and, when the answer arrives while `context`
-    // lives and the résumé is not deleted, writes the parsed list into suggestedSkills and
-    // stamps lastEdited; then done(result). A failed request leaves the résumé untouched and
-    // passes the error on unchanged. Nothing arrives for a closed screen or a deleted résumé.
-    void suggestSkills(const ResumePtr& resume, QObject* context, std::function<void(Status)> done) const;
+    // Sends the résumé's skill-extraction prompt and, when the answer arrives while the résumé
+    // exists, writes the parsed list into suggestedSkills and stamps lastEdited; then
+    // done(result), whether or not `screen` (which only shows the progress) is still open. A
+    // failed request leaves the résumé untouched and passes the error on unchanged. Nothing
+    // arrives for a deleted résumé.
+    void suggestSkills(const ResumePtr& resume, QObject* screen, std::function<void(Status)> done) const;
 
     // Logs the raw answer, then stores the list parseSkillList makes of it (even when empty)
     // and the time `now`. Cannot fail.

@@ -55,4 +55,9 @@ void saveResume(Resume& resume, ModelContext& context, const QDateTime& now) {
         logLine(QStringLiteral("[Portfolio DEBUG] save failed: ") + status.error());
 }
 
+void saveResume(Resume& resume) {
+    if (ModelContext* context = resume.modelContext(); context && !resume.isDeleted())
+        saveResume(resume, *context);
+}
+
 } // namespace quillora

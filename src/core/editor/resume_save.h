@@ -15,6 +15,9 @@ class ModelContext;
 // for the next save.
 void saveResume(Resume& resume, ModelContext& context,
                 const QDateTime& now = QDateTime::currentDateTimeUtc());
+// The same routine for work that finishes after its editor has closed: through the context the
+// résumé is in (nothing happens for a résumé in none, or deleted).
+void saveResume(Resume& resume);
 
 // The captions of the résumé's portfolio entries, in the order the résumé holds them, as the
 // save log writes them: ["a", "b"], with quotes, backslashes and line breaks escaped.

@@ -21,6 +21,15 @@ constexpr qreal kCoverLetterPadding = 8;
 constexpr qreal kEntryRuleHeight = 18;
 constexpr qreal kRuleWidth = 0.3;
 constexpr qreal kTileCornerRadius = 14;
+constexpr qreal kNameTop = 50;
+constexpr qreal kContactTop = 82;
+// The rule under the header, and the room the contact lines keep above it.
+constexpr qreal kRuleY = 110;
+constexpr qreal kRuleGap = 4;
+// Contact lines past this depth are left out: the page keeps room for the résumé.
+constexpr qreal kContactLimit = 264;
+// The room for a portfolio caption below its tile.
+constexpr qreal kCaptionHeight = 32;
 
 int spanOf(const PortfolioItemRepresentable& item) {
     return item.orientation() == PortfolioImageOrientation::landscape ? 2 : 1;
@@ -74,30 +83,41 @@ private:
         }
         m_painter.setPen(Qt::black);
         m_painter.setBrush(Qt::NoBrush);
-        const qreal contentTop = m_ctx.isATS ? m_ctx.margin + 70 : 110 + 16;
-
         // Name and contact lines: whole lines that stay clear of what follows; the first line always.
         // Both are laid out once per export, not once per page.
-        const auto drawFitting = [this](std::unique_ptr<PdfTextBlock>& cached, const QString& text,
-                                        const QFont& font, qreal top, qreal maxBottom) {
+        const auto ensureBlock = [this](std::unique_ptr<PdfTextBlock>& cached, const QString& text,
+                                        const QFont& font) -> const PdfTextBlock& {
             if (!cached)
                 cached = std::make_unique<PdfTextBlock>(text, font, contentWidth(), device());
-            const PdfTextBlock& block = *cached;
+            return *cached;
+        };
+        const auto linesWithin = [](const PdfTextBlock& block, qreal top, qreal maxBottom) {
             int end = 1;
             qreal bottom = top + block.lineHeight(0);
             while (end < block.lineCount() && bottom + block.lineHeight(end) <= maxBottom)
                 bottom += block.lineHeight(end++);
-            block.drawLines(m_painter, m_ctx.margin, top, 0, end);
+            return end;
         };
-        drawFitting(m_nameBlock, m_ctx.resume->fullName(), m_ctx.nameFont, 50, 50 + 28);
+        const PdfTextBlock& name = ensureBlock(m_nameBlock, m_ctx.resume->fullName(), m_ctx.nameFont);
+        name.drawLines(m_painter, m_ctx.margin, kNameTop, 0, linesWithin(name, kNameTop, kNameTop + 28));
+
+        // Every contact line is shown (up to a third of the page); when they need more than the
+        // header's usual room, the rule and the content below move down with them.
+        qreal contactBottom = kContactTop;
         const QString contact = m_ctx.resume->contactInfo();
-        if (!contact.isEmpty())
-            drawFitting(m_contactBlock, contact, m_ctx.contactFont, 82, contentTop - 2);
+        if (!contact.isEmpty()) {
+            const PdfTextBlock& block = ensureBlock(m_contactBlock, contact, m_ctx.contactFont);
+            contactBottom += block.drawLines(m_painter, m_ctx.margin, kContactTop, 0,
+                                             linesWithin(block, kContactTop, kContactLimit));
+        }
+        const qreal shift = std::max<qreal>(0, contactBottom + kRuleGap - kRuleY);
+        const qreal ruleY = kRuleY + shift;
+        const qreal contentTop = (m_ctx.isATS ? m_ctx.margin + 70 : kRuleY + 16) + shift;
 
         if (!m_ctx.isATS) {
             m_painter.setPen(QPen(Qt::black, kRuleWidth));
-            m_painter.drawLine(QPointF(m_ctx.margin, 110),
-                               QPointF(m_ctx.pageSize.width() - m_ctx.margin, 110));
+            m_painter.drawLine(QPointF(m_ctx.margin, ruleY),
+                               QPointF(m_ctx.pageSize.width() - m_ctx.margin, ruleY));
             m_painter.setPen(Qt::black);
         }
         m_s.currentY = contentTop;
@@ -357,7 +377,7 @@ private:
                 // Whole lines inside the caption's room below the tile; the first line always.
                 int end = 1;
                 qreal bottom = text.lineHeight(0);
-                while (end < text.lineCount() && bottom + text.lineHeight(end) <= 44)
+                while (end < text.lineCount() && bottom + text.lineHeight(end) <= kCaptionHeight)
                     bottom += text.lineHeight(end++);
                 text.drawLines(m_painter, tile.x(), tile.bottom() + 4, 0, end);
             }

@@ -4,6 +4,10 @@
 #include "platform/log.h"
 #include "store/model_context.h"
 
+#include <QCoreApplication>
+
+#include <type_traits>
+
 namespace quillora {
 
 QString ResumeTranslationRun::failureMessage() {
@@ -15,11 +19,43 @@ ResumeTranslationRun::ResumeTranslationRun(ResumePtr resume, std::unique_ptr<Tra
                                            ResumeTitles* titles, QObject* parent)
     : QObject(parent)
     , m_resume(resume)
-    , m_receiver(this, resume, QStringLiteral("Translation"))
+    , m_context(resume ? resume->modelContext() : nullptr)
+    , m_receiver(ResultReceiver::forResume(resume, nullptr, QStringLiteral("Translation")))
     , m_session(std::move(session))
     , m_titles(titles) {}
 
-ResumeTranslationRun::~ResumeTranslationRun() = default;
+ResumeTranslationRun::~ResumeTranslationRun() {
+    // Stopped half-way: what was written becomes ordinary unsaved changes.
+    if (m_running && m_context)
+        m_context->releaseHeldBack(this);
+}
+
+ResumeTranslationRun* ResumeTranslationRun::launch(ResumePtr resume,
+                                                   std::unique_ptr<TranslationSession> session,
+                                                   const QString& target, ResumeTitles* titles) {
+    QObject* owner = resume->modelContext();
+    if (!owner)
+        owner = QCoreApplication::instance();
+    auto* run = new ResumeTranslationRun(std::move(resume), std::move(session), titles, owner);
+    run->m_target = target;
+    connect(run, &ResumeTranslationRun::finished, run, &QObject::deleteLater);
+    run->start();
+    return run;
+}
+
+ResumeTranslationRun* ResumeTranslationRun::runningFor(const Resume& resume) {
+    QObject* owner = resume.modelContext();
+    if (!owner)
+        owner = QCoreApplication::instance();
+    if (!owner)
+        return nullptr;
+    const auto runs = owner->findChildren<ResumeTranslationRun*>(Qt::FindDirectChildrenOnly);
+    for (ResumeTranslationRun* run : runs) {
+        if (run->isRunning() && run->m_resume.lock().get() == &resume)
+            return run;
+    }
+    return nullptr;
+}
 
 ResumePtr ResumeTranslationRun::liveResume() const {
     ResumePtr resume = m_resume.lock();
@@ -43,59 +79,84 @@ void ResumeTranslationRun::start() {
     QMetaObject::invokeMethod(this, &ResumeTranslationRun::runNext, Qt::QueuedConnection);
 }
 
+// A field of a record: its property index, how it is read for sending and how its translation
+// is written. An entry is held by its steps, so one removed meanwhile is still written safely;
+// the résumé is not (runNext checks that it lives before each step).
+template <typename R>
+void ResumeTranslationRun::appendField(QList<Step>& steps, const std::shared_ptr<R>& record, int property,
+                                       QString (R::*read)() const, void (R::*write)(const QString&)) {
+    std::shared_ptr<R> held;
+    if constexpr (!std::is_same_v<R, Resume>)
+        held = record;
+    R* r = record.get();
+    steps.append({[r, held, read] { return (r->*read)(); },
+                  [r, held, write](const QString& v) { (r->*write)(v); },
+                  {},
+                  record,
+                  property});
+}
+
 // Steps run only while the résumé lives (runNext checks before each one), so they may hold it
 // by plain pointer.
 void ResumeTranslationRun::appendResumeSteps() {
-    Resume* r = liveResume().get();
-    auto field = [this](std::function<QString()> read, std::function<void(const QString&)> write) {
-        m_steps.append(Step{std::move(read), std::move(write), {}});
+    const ResumePtr resume = liveResume();
+    Resume* r = resume.get();
+    appendField(m_steps, resume, Resume::FullName, &Resume::fullName, &Resume::setFullName);
+    appendField(m_steps, resume, Resume::ContactInfo, &Resume::contactInfo, &Resume::setContactInfo);
+    appendField(m_steps, resume, Resume::Summary, &Resume::summary, &Resume::setSummary);
+    const auto title = [&](int property, QString (Resume::*read)() const,
+                           void (Resume::*write)(const std::optional<QString>&)) {
+        m_steps.append({[r, read] { return (r->*read)(); },
+                        [r, write](const QString& v) { (r->*write)(v); },
+                        {},
+                        resume,
+                        property});
     };
-    field([r] { return r->fullName(); }, [r](const QString& v) { r->setFullName(v); });
-    field([r] { return r->contactInfo(); }, [r](const QString& v) { r->setContactInfo(v); });
-    field([r] { return r->summary(); }, [r](const QString& v) { r->setSummary(v); });
-    field([r] { return r->displaySummaryTitle(); }, [r](const QString& v) { r->setTitleSummary(v); });
-    field([r] { return r->displayExperienceTitle(); }, [r](const QString& v) { r->setTitleExperience(v); });
-    field([r] { return r->displayEducationTitle(); }, [r](const QString& v) { r->setTitleEducation(v); });
-    m_steps.append(Step{{}, {}, [this, r] {
+    title(Resume::TitleSummary, &Resume::displaySummaryTitle, &Resume::setTitleSummary);
+    title(Resume::TitleExperience, &Resume::displayExperienceTitle, &Resume::setTitleExperience);
+    title(Resume::TitleEducation, &Resume::displayEducationTitle, &Resume::setTitleEducation);
+    m_steps.append(Step{{},
+                        {},
+                        [this, r] {
                             if (m_titles)
                                 m_titles->syncFrom(*r);
                             appendEntrySteps();
-                        }});
+                        },
+                        {},
+                        -1});
 }
 
 void ResumeTranslationRun::appendEntrySteps() {
-    auto field = [this](std::function<QString()> read, std::function<void(const QString&)> write) {
-        m_steps.append(Step{std::move(read), std::move(write), {}});
-    };
     // Each list is read once, here; entries are held, so a removed one is still written safely.
     for (const ExperiencePtr& e : liveResume()->experienceItems()) {
-        field([e] { return e->role(); }, [e](const QString& v) { e->setRole(v); });
-        field([e] { return e->company(); }, [e](const QString& v) { e->setCompany(v); });
-        field([e] { return e->startDate(); }, [e](const QString& v) { e->setStartDate(v); });
-        field([e] { return e->endDate(); }, [e](const QString& v) { e->setEndDate(v); });
-        field([e] { return e->details(); }, [e](const QString& v) { e->setDetails(v); });
+        appendField(m_steps, e, Experience::Role, &Experience::role, &Experience::setRole);
+        appendField(m_steps, e, Experience::Company, &Experience::company, &Experience::setCompany);
+        appendField(m_steps, e, Experience::StartDate, &Experience::startDate, &Experience::setStartDate);
+        appendField(m_steps, e, Experience::EndDate, &Experience::endDate, &Experience::setEndDate);
+        appendField(m_steps, e, Experience::Details, &Experience::details, &Experience::setDetails);
     }
-    m_steps.append(Step{
-        {}, {}, [this] {
-            for (const EducationPtr& e : liveResume()->educationItems()) {
-                m_steps.append(
-                    Step{[e] { return e->school(); }, [e](const QString& v) { e->setSchool(v); }, {}});
-                m_steps.append(
-                    Step{[e] { return e->degree(); }, [e](const QString& v) { e->setDegree(v); }, {}});
-                m_steps.append(Step{[e] { return e->year(); }, [e](const QString& v) { e->setYear(v); }, {}});
-            }
-            appendCoverLetterSteps();
-        }});
+    m_steps.append(
+        Step{{},
+             {},
+             [this] {
+                 for (const EducationPtr& e : liveResume()->educationItems()) {
+                     appendField(m_steps, e, Education::School, &Education::school, &Education::setSchool);
+                     appendField(m_steps, e, Education::Degree, &Education::degree, &Education::setDegree);
+                     appendField(m_steps, e, Education::Year, &Education::year, &Education::setYear);
+                 }
+                 appendCoverLetterSteps();
+             },
+             {},
+             -1});
 }
 
 void ResumeTranslationRun::appendCoverLetterSteps() {
-    Resume* r = liveResume().get();
-    if (r->includeCoverLetter()) {
-        m_steps.append(Step{[r] { return r->coverLetterJobPosting(); },
-                            [r](const QString& v) { r->setCoverLetterJobPosting(v); },
-                            {}});
-        m_steps.append(Step{
-            [r] { return r->coverLetterText(); }, [r](const QString& v) { r->setCoverLetterText(v); }, {}});
+    const ResumePtr resume = liveResume();
+    if (resume->includeCoverLetter()) {
+        appendField(m_steps, resume, Resume::CoverLetterJobPosting, &Resume::coverLetterJobPosting,
+                    &Resume::setCoverLetterJobPosting);
+        appendField(m_steps, resume, Resume::CoverLetterText, &Resume::coverLetterText,
+                    &Resume::setCoverLetterText);
     }
 }
 
@@ -123,6 +184,8 @@ void ResumeTranslationRun::runNext() {
         return;
     }
     if (ModelContext* context = resume->modelContext()) {
+        // The whole translation goes into the store with this one save.
+        context->releaseHeldBack(this);
         const Status saved = context->save();
         if (!saved) {
             finish(Outcome::failed, saved.error());
@@ -144,15 +207,22 @@ void ResumeTranslationRun::onTranslated(qsizetype index, const QString& sent, co
     }
     const Step& step = m_steps.at(index);
     // A field edited while its translation was out keeps the edit.
-    if (step.read() == sent)
-        step.write(*result);
-    else
+    if (step.read() == sent) {
+        const std::shared_ptr<Record> record = step.record.lock();
+        if (m_context && record)
+            m_context->writeHeldBack(this, record, step.property, [&] { step.write(*result); });
+        else
+            step.write(*result);
+    } else
         logLine(QStringLiteral("ℹ️ Translation not written: the field changed while it was translated"));
     runNext();
 }
 
 void ResumeTranslationRun::finish(Outcome outcome, const QString& error) {
     m_running = false;
+    // After a failure the fields written so far stay translated; the next save stores them.
+    if (m_context)
+        m_context->releaseHeldBack(this);
     // This may run inside one of the session's own callbacks: it goes once that is over.
     if (m_session)
         m_session.release()->deleteLater();

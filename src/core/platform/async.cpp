@@ -10,23 +10,30 @@
 
 namespace quillora {
 
-ResultReceiver::ResultReceiver(QObject* context, const QString& what)
-    : m_context(context)
+ResultReceiver::ResultReceiver(QObject* screen, const QString& what)
+    : m_screen(screen)
     , m_what(what) {}
 
-ResultReceiver::ResultReceiver(QObject* context, std::shared_ptr<const Record> resume, const QString& what)
-    : m_context(context)
+ResultReceiver::ResultReceiver(QObject* screen, std::shared_ptr<const Record> resume, const QString& what)
+    : m_screen(screen)
     , m_resume(resume)
     , m_hasResume(resume != nullptr)
     , m_what(what) {}
 
+ResultReceiver ResultReceiver::forResume(std::shared_ptr<const Record> resume, QObject* screen,
+                                         const QString& what) {
+    ResultReceiver receiver(screen, std::move(resume), what);
+    receiver.m_outlivesScreen = true;
+    return receiver;
+}
+
 bool ResultReceiver::accepts() const {
-    if (!m_context) {
+    if (!m_outlivesScreen && !m_screen) {
         logLine(QStringLiteral("⏭️ ") % m_what %
                 QStringLiteral(" result dropped: its screen was closed"));
         return false;
     }
-    if (m_hasResume) {
+    if (m_hasResume || m_outlivesScreen) {
         const auto resume = m_resume.lock();
         if (!resume || resume->isDeleted()) {
             logLine(QStringLiteral("⏭️ ") % m_what %
@@ -49,8 +56,9 @@ void whenReplyFinished(QNetworkReply* reply, ResultReceiver receiver,
     // A widget announces its destruction while guarded pointers to it still hold, and the abort
     // finishes the reply at once: remember that the screen is going so nothing reaches it.
     auto closing = std::make_shared<bool>(false);
-    if (QObject* context = receiver.context()) {
-        QObject::connect(context, &QObject::destroyed, reply, [reply, closing] {
+    QObject* screen = receiver.outlivesScreen() ? nullptr : receiver.screen();
+    if (screen) {
+        QObject::connect(screen, &QObject::destroyed, reply, [reply, closing] {
             *closing = true;
             if (reply->isRunning())
                 reply->abort();

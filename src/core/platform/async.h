@@ -19,25 +19,39 @@ namespace quillora {
 
 class Record;
 
-// Where the result of long work goes: the object that asked for it (usually its screen) and,
-// when the result writes into one, the résumé. A result is delivered only while the object
-// lives and the résumé is neither deleted nor gone; otherwise it is dropped with a log line
-// "⏭️ <what> result dropped: …". Make it on the UI thread; the object lives there too.
+// Where the result of long work goes. A task names the screen it updates and, when its outcome
+// is written into a résumé, that résumé:
+// - work for a screen (a PDF to share, an analysis shown in a card) is delivered only while its
+//   screen is open and, when one is named, its résumé still exists;
+// - work for a résumé (an AI answer stored in it, a record name) is delivered while the résumé
+//   exists, whether or not the screen that asked is still open: a closed screen receives
+//   nothing, but the résumé still does. The delivery then updates the screen only through
+//   screen(), which is null once the screen has closed.
+// A result that cannot be delivered is dropped with a log line "⏭️ <what> result dropped: …".
+// Make it on the UI thread; the screen lives there too.
 class ResultReceiver final {
 public:
-    // `what` names the work in the log line, for example "PDF export".
-    ResultReceiver(QObject* context, const QString& what);
-    ResultReceiver(QObject* context, std::shared_ptr<const Record> resume, const QString& what);
+    // Screen work; `what` names the work in the log line, for example "PDF export".
+    ResultReceiver(QObject* screen, const QString& what);
+    ResultReceiver(QObject* screen, std::shared_ptr<const Record> resume, const QString& what);
+
+    // Résumé work: written into `resume`; `screen` (may be null) shows its progress.
+    static ResultReceiver forResume(std::shared_ptr<const Record> resume, QObject* screen,
+                                    const QString& what);
 
     // True while a result may be delivered; otherwise logs why it is dropped. UI thread only.
     bool accepts() const;
-    QObject* context() const { return m_context.data(); }
+    // The screen while it is open; null once it has closed (or when none was named).
+    QObject* screen() const { return m_screen.data(); }
+    // True for résumé work, which the closing of its screen does not stop.
+    bool outlivesScreen() const { return m_outlivesScreen; }
     QString what() const { return m_what; }
 
 private:
-    QPointer<QObject> m_context;
+    QPointer<QObject> m_screen;
     std::weak_ptr<const Record> m_resume;
     bool m_hasResume = false;
+    bool m_outlivesScreen = false;
     QString m_what;
 };
 
@@ -85,8 +99,8 @@ QFuture<void> runInBackground(ResultReceiver receiver, Work work, Deliver delive
 }
 
 // Calls handle(reply) when the reply finishes, if the receiver still accepts; the reply is
-// deleted afterwards either way. The request is aborted when the receiver's object is
-// destroyed first (the abort then logs the dropped result).
+// deleted afterwards either way. Screen work is aborted when its screen is destroyed first
+// (the abort then logs the dropped result); résumé work runs on to its end.
 void whenReplyFinished(QNetworkReply* reply, ResultReceiver receiver,
                        std::function<void(QNetworkReply& reply)> handle);
 

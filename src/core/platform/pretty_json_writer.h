@@ -52,6 +52,27 @@ public:
         m_out += ']';
     }
 
+    // An array whose items come one at a time: `next()` gives the next item, or nothing after
+    // the last, so the items are never all held at once.
+    template <typename NextItem, typename WriteItem> void streamedArray(NextItem next, WriteItem writeItem) {
+        auto item = next();
+        if (!item) {
+            m_out += "[]";
+            return;
+        }
+        m_out += '[';
+        ++m_depth;
+        for (bool first = true; item; item = next(), first = false) {
+            if (!first)
+                m_out += ',';
+            newline();
+            writeItem(*item);
+        }
+        --m_depth;
+        newline();
+        m_out += ']';
+    }
+
     void string(const QString& text) { utf8String(text.toUtf8()); }
     void utf8String(QByteArrayView utf8);
     void strings(const QStringList& list) {

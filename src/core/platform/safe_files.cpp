@@ -7,7 +7,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -180,6 +183,8 @@ Status AtomicFileWriter::open() {
     if (m_fd < 0)
         return failure(systemErrorText(errno));
     m_temporary = QFile::decodeName(name);
+    // Held until the file is closed: the start-up clean-up leaves a locked file alone.
+    (void)::flock(m_fd, LOCK_EX | LOCK_NB);
     (void)::fchmod(m_fd, kPrivateFile);
     m_file.fd = m_fd;
     m_file.firstError = 0;
@@ -242,6 +247,59 @@ void AtomicFileWriter::cancel() {
         ::unlink(QFile::encodeName(m_temporary).constData());
         m_temporary.clear();
     }
+}
+
+namespace {
+
+// ".quillora-" and the six letters or digits mkostemp puts in place of "XXXXXX".
+bool isTemporaryFileName(const char* name) {
+    static constexpr char kPrefix[] = ".quillora-";
+    constexpr size_t prefixLength = sizeof kPrefix - 1;
+    if (std::strncmp(name, kPrefix, prefixLength) != 0 || std::strlen(name) != prefixLength + 6)
+        return false;
+    for (const char* c = name + prefixLength; *c; ++c) {
+        if (!((*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9')))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int removeLeftoverTemporaryFiles(const QString& folder) {
+    // A writer in another process locks its file a moment after creating it, and lets go of it
+    // a moment before renaming it: a file that changed within the last minute may be one of those.
+    constexpr time_t kSettledSeconds = 60;
+    const int dirFd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (dirFd < 0)
+        return 0;
+    DIR* dir = ::fdopendir(dirFd);
+    if (!dir) {
+        ::close(dirFd);
+        return 0;
+    }
+    int removed = 0;
+    const time_t now = ::time(nullptr);
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!isTemporaryFileName(entry->d_name))
+            continue;
+        struct stat seen {};
+        if (::fstatat(dirFd, entry->d_name, &seen, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(seen.st_mode) ||
+            seen.st_uid != ::geteuid() || seen.st_mtime > now - kSettledSeconds)
+            continue;
+        const int fd = ::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat opened {};
+        // Still the same file, and no writer holds it.
+        if (::fstat(fd, &opened) == 0 && opened.st_dev == seen.st_dev && opened.st_ino == seen.st_ino &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::unlinkat(dirFd, entry->d_name, 0) == 0)
+            ++removed;
+        ::close(fd);
+    }
+    ::closedir(dir);
+    return removed;
 }
 
 Status writeFileAtomically(const QString& path, const QByteArray& bytes) {

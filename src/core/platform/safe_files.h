@@ -70,6 +70,13 @@ private:
     int m_fd = -1;
 };
 
+// Removes what AtomicFileWriter left behind in `folder` when a process ended in the middle of a
+// write: files named ".quillora-" and six letters or digits, regular files of this user's that no
+// writer holds (a writer locks its file until it is renamed) and that have not changed for a
+// minute. Nothing else is touched; a folder that cannot be read is skipped. Returns how many
+// files were removed.
+int removeLeftoverTemporaryFiles(const QString& folder);
+
 // Writes all of `bytes` with an AtomicFileWriter.
 Status writeFileAtomically(const QString& path, const QByteArray& bytes);
 

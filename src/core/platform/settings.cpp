@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QSet>
 #include <QSettings>
+#include <QStringDecoder>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -141,12 +142,41 @@ bool Settings::savedToDisk(const QString& key) const {
     return m_settings->contains(key) ? written.value(key) == m_settings->value(key) : !written.contains(key);
 }
 
-// Reports, once per file and process, a settings file that exists but could not be read: its
-// values are then the defaults until a setting is saved.
+namespace {
+
+// A settings file that QSettings read without complaint but that holds no settings text: bytes
+// that are not UTF-8 text, or lines of which no key could be read.
+bool holdsGarbage(const QString& path, const QSettings& settings) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.read(1 << 20);
+    if (bytes.contains('\0'))
+        return true;
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return true;
+    bool settingLines = false;
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        const QString trimmed = line.trimmed();
+        if (!trimmed.isEmpty() && !trimmed.startsWith(QLatin1Char('[')) &&
+            !trimmed.startsWith(QLatin1Char(';')) && !trimmed.startsWith(QLatin1Char('#')))
+            settingLines = true;
+    }
+    return settingLines && settings.allKeys().isEmpty();
+}
+
+} // namespace
+
+// Reports, once per file and process, a settings file that exists but could not be read, or
+// that holds something other than settings: its values are then the defaults until a setting is
+// saved.
 void Settings::reportUnreadableFile() const {
     static QSet<QString> reported;
     const QString path = m_settings->fileName();
-    if (m_settings->status() == QSettings::NoError || reported.contains(path))
+    if (reported.contains(path) ||
+        (m_settings->status() == QSettings::NoError && !holdsGarbage(path, *m_settings)))
         return;
     reported.insert(path);
     logLine(QStringLiteral("⚠️ Settings could not be read from ") + path +

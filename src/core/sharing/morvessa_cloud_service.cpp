@@ -1,6 +1,7 @@
 #include "sharing/morvessa_cloud_service.h"
 
 #include "platform/log.h"
+#include "platform/safe_files.h"
 #include "sharing/cloud_configuration.h"
 #include "sharing/postgres_cloud_database.h"
 
@@ -64,31 +65,14 @@ Result<QString> payloadFolder() {
 // Writes the bytes to a new file beside `target` (created exclusively, never through a link)
 // and renames it over `target`, so a reader sees the whole file or none.
 Result<QString> writeAtomically(const QString& target, const QByteArray& bytes) {
-    QByteArray scratch = QFile::encodeName(target) + ".XXXXXX";
-    const int fd = ::mkstemp(scratch.data());
-    if (fd < 0)
-        return Result<QString>::failure(
-            systemError(QStringLiteral("The file “%1” could not be created").arg(target), errno));
-    qsizetype written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int error = n < 0 ? errno : EIO;
-            ::close(fd);
-            ::unlink(scratch.constData());
-            return Result<QString>::failure(
-                systemError(QStringLiteral("The file “%1” could not be written").arg(target), error));
-        }
-        written += n;
+    files::AtomicFileWriter file(target, files::AtomicFileWriter::Durability::cached);
+    Status written = file.open();
+    if (written) {
+        (void)file.device()->write(bytes); // commit() reports a failed write
+        written = file.commit();
     }
-    if (::close(fd) != 0 || ::rename(scratch.constData(), QFile::encodeName(target).constData()) != 0) {
-        const int error = errno;
-        ::unlink(scratch.constData());
-        return Result<QString>::failure(
-            systemError(QStringLiteral("The file “%1” could not be written").arg(target), error));
-    }
+    if (!written)
+        return Result<QString>::failure(written.error());
     return target;
 }
 

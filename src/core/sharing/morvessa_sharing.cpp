@@ -1,9 +1,10 @@
 #include "sharing/morvessa_sharing.h"
 
+#include "editor/resume_save.h"
 #include "output/resume_export_snapshot.h"
 #include "platform/async.h"
 
-#include <QCoreApplication>
+#include <QPointer>
 
 namespace quillora {
 
@@ -11,11 +12,6 @@ namespace {
 
 const QString kPushWork = QStringLiteral("Recruiting network upload");
 const QString kRemoveWork = QStringLiteral("Recruiting network removal");
-
-// Delivery bound to the résumé alone, so that its record name is kept whatever the screen does.
-ResultReceiver resumeReceiver(const ResumePtr& resume, const QString& what) {
-    return ResultReceiver(QCoreApplication::instance(), resume, what);
-}
 
 } // namespace
 
@@ -42,38 +38,52 @@ Error cloudError(const CloudFailure& failure) {
 
 QFuture<void> pushResumeToMorvessa(const MorvessaCloudService& service, QObject* screen,
                                    const ResumePtr& resume, const MorvessaPDFStyle& style,
+                                   std::function<void()> pdfReady,
                                    std::function<void(Result<QString>)> done) {
     // Everything the worker needs, read from the live résumé now.
     auto snapshot =
         std::make_shared<const ResumeExportSnapshot>(ResumeExportSnapshot::of(*resume, style.storeFilePath));
     const MorvessaResumePayload payload = MorvessaCloudService::makePayload(*resume);
-    auto work = [service, snapshot, payload, style]() -> Result<QString> {
+    // Called by the worker once the PDF is written; reaches the screen only while it is open.
+    auto notifyPDFReady = std::make_shared<std::function<void()>>(
+        [open = QPointer<QObject>(screen), pdfReady = std::move(pdfReady)] {
+            if (open && pdfReady)
+                pdfReady();
+        });
+    auto work = [service, snapshot, payload, style, notifyPDFReady]() -> Result<QString> {
         const Result<QString> pdf =
             ResumePDFGenerator::exportPDF(*snapshot, style.shape, style.theme, style.mode);
         if (!pdf)
             return Result<QString>::failure(ErrorKind::storage, pdf.error());
+        async_detail::postToUiThread([notifyPDFReady] { (*notifyPDFReady)(); });
         const CloudResult<QString> uploaded = service.upload(payload, *pdf);
         if (!uploaded)
             return Result<QString>::failure(cloudError(uploaded.failure()));
         return uploaded.value();
     };
-    ResultReceiver screenReceiver(screen, resume, kPushWork);
+    const ResultReceiver receiver = ResultReceiver::forResume(resume, screen, kPushWork);
     std::weak_ptr<Resume> target = resume;
-    return runInBackground(resumeReceiver(resume, kPushWork), std::move(work),
-                           [target, screenReceiver, done = std::move(done)](Result<QString> result) {
-                               if (const ResumePtr resume = target.lock(); resume && result)
+    return runInBackground(receiver, std::move(work),
+                           [target, receiver, done = std::move(done)](Result<QString> result) {
+                               const ResumePtr resume = target.lock();
+                               if (resume && result)
                                    resume->setMorvessaRecordName(*result);
-                               if (screenReceiver.accepts())
+                               if (receiver.screen())
                                    done(std::move(result));
+                               else if (resume && result)
+                                   saveResume(*resume);
                            });
 }
 
 QFuture<void> removeResumeFromMorvessa(const MorvessaCloudService& service, QObject* screen,
                                        const ResumePtr& resume, std::function<void(Status)> done) {
     const std::optional<QString> recordName = resume->morvessaRecordName();
-    ResultReceiver screenReceiver(screen, resume, kRemoveWork);
+    const ResultReceiver receiver = ResultReceiver::forResume(resume, screen, kRemoveWork);
     if (!recordName) {
-        deliverLater(screenReceiver, [done = std::move(done)] { done(success()); });
+        deliverLater(receiver, [receiver, done = std::move(done)] {
+            if (receiver.screen())
+                done(success());
+        });
         return QtFuture::makeReadyFuture();
     }
     auto work = [service, name = *recordName]() -> Status {
@@ -83,15 +93,17 @@ QFuture<void> removeResumeFromMorvessa(const MorvessaCloudService& service, QObj
         return success();
     };
     std::weak_ptr<Resume> target = resume;
-    return runInBackground(
-        resumeReceiver(resume, kRemoveWork), std::move(work),
-        [target, name = *recordName, screenReceiver, done = std::move(done)](Status result) {
-            const ResumePtr resume = target.lock();
-            if (resume && result && resume->morvessaRecordName() == name)
-                resume->setMorvessaRecordName(std::nullopt);
-            if (screenReceiver.accepts())
-                done(std::move(result));
-        });
+    return runInBackground(receiver, std::move(work),
+                           [target, name = *recordName, receiver, done = std::move(done)](Status result) {
+                               const ResumePtr resume = target.lock();
+                               const bool cleared = resume && result && resume->morvessaRecordName() == name;
+                               if (cleared)
+                                   resume->setMorvessaRecordName(std::nullopt);
+                               if (receiver.screen())
+                                   done(std::move(result));
+                               else if (cleared)
+                                   saveResume(*resume);
+                           });
 }
 
 } // namespace quillora

@@ -27,18 +27,20 @@ struct MorvessaPDFStyle final {
 // flag and messages. Both read the résumé now (on the UI thread), do the slow part on a
 // worker (rendering the PDF, talking to the database) and come back on the UI thread.
 //
-// The résumé's record name is kept up to date here, as long as the résumé exists, even when
-// the screen that asked has closed meanwhile: a name lost on the way would leave a public
-// record that nobody could remove. `done` is then called only while `screen` lives and the
-// résumé exists. Failures carry the user's message as their text, and a kind: accountStatus
-// (code: the account status), cloud (code: the database's error code), storage (the PDF could
-// not be written) or general.
+// The outcome is the résumé's: its record name is written, and saved, as long as the résumé
+// exists, even when the screen that asked has closed meanwhile (a name lost on the way would
+// leave a public record that nobody could remove). While `screen` is open, `done` is called
+// instead of that save and saves through the screen's own routine; once it has closed, the
+// résumé is saved here. Failures carry the user's message as their text, and a kind:
+// accountStatus (code: the account status), cloud (code: the database's error code), storage
+// (the PDF could not be written) or general.
 
 // Renders the résumé's PDF, publishes it and stores the new record name in
-// morvessaRecordName; `done` gets the name.
+// morvessaRecordName; `done` gets the name. `pdfReady` is called (on the UI thread, while the
+// screen is open) once the PDF exists and the upload starts.
 QFuture<void> pushResumeToMorvessa(const MorvessaCloudService& service, QObject* screen,
                                    const ResumePtr& resume, const MorvessaPDFStyle& style,
-                                   std::function<void(Result<QString>)> done);
+                                   std::function<void()> pdfReady, std::function<void(Result<QString>)> done);
 
 // Deletes the record named by the résumé's morvessaRecordName and clears the name. A résumé
 // that is not shared succeeds at once.

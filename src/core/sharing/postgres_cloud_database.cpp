@@ -3,10 +3,15 @@
 #include "sharing/cloud_configuration.h"
 
 #include <QFile>
+#include <QRegularExpression>
+#include <QSet>
 
 #include <libpq-fe.h>
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
+#include <poll.h>
 #include <vector>
 
 namespace quillora {
@@ -33,21 +38,90 @@ QString trimmed(const char* message) {
     return QString::fromUtf8(message).trimmed();
 }
 
-// The connection's options: a time limit unless the string sets one, UTF-8 text and the app's
-// name for the server's activity view, then the caller's string, which overrides them.
-struct ConnectOptions final {
-    explicit ConnectOptions(const QString& connectionString)
-        : m_dbname(connectionString.toUtf8()) {}
+using Clock = std::chrono::steady_clock;
 
-    std::array<const char*, 5> keywords{"connect_timeout", "client_encoding", "fallback_application_name",
-                                        "dbname", nullptr};
+// The connection's options: UTF-8 text and the app's name for the server's activity view, then
+// the caller's string, which overrides them. A time limit for the connection may follow, which
+// overrides the string's.
+struct ConnectOptions final {
+    explicit ConnectOptions(const QString& connectionString, int connectSeconds = 0)
+        : m_dbname(connectionString.toUtf8())
+        , m_timeout(QByteArray::number(connectSeconds)) {
+        if (connectSeconds > 0)
+            keywords[3] = "connect_timeout";
+    }
+
+    std::array<const char*, 5> keywords{"client_encoding", "fallback_application_name", "dbname", nullptr,
+                                        nullptr};
     std::array<const char*, 5> values() const {
-        return {"10", "UTF8", "Quillora", m_dbname.constData(), nullptr};
+        return {"UTF8", "Quillora", m_dbname.constData(), m_timeout.constData(), nullptr};
     }
 
 private:
     QByteArray m_dbname;
+    QByteArray m_timeout;
 };
+
+// Waits until the connection's socket is ready for one of `events`; the events that came, or 0
+// when the deadline passed first. A socket that cannot be waited on counts as ready, so that
+// libpq's next step reports what is wrong with it.
+short waitForSocket(PGconn* connection, short events, Clock::time_point deadline) {
+    const int socket = PQsocket(connection);
+    if (socket < 0)
+        return events;
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0)
+            return 0;
+        pollfd watched{socket, events, 0};
+        const int ready = ::poll(&watched, 1, int(std::min<qint64>(left, 1000)));
+        if (ready > 0)
+            return watched.revents & (POLLIN | POLLOUT) ? watched.revents : events;
+        if (ready < 0 && errno != EINTR)
+            return events;
+    }
+}
+
+// The names of libpq's connection options.
+const QSet<QString>& optionNames() {
+    static const QSet<QString> names = [] {
+        QSet<QString> found;
+        if (PQconninfoOption* defaults = PQconndefaults()) {
+            for (const PQconninfoOption* option = defaults; option->keyword; ++option)
+                found.insert(QString::fromUtf8(option->keyword));
+            PQconninfoFree(defaults);
+        }
+        return found;
+    }();
+    return names;
+}
+
+// libpq's explanation of a connection string it cannot use, without the pieces of the string it
+// quotes: any of them may hold the password. Single characters and the names of options stay.
+QString withoutQuotedValues(QString message) {
+    static const QRegularExpression quoted(
+        QStringLiteral("\"([^\"]*)\"|“([^”]*)”|„([^“”]*)[“”]|«([^»]*)»|»([^«]*)«"));
+    QString out;
+    qsizetype from = 0;
+    for (auto it = quoted.globalMatch(message); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        QString inner;
+        for (int group = 1; group <= quoted.captureCount(); ++group) {
+            if (match.capturedStart(group) >= 0)
+                inner = match.captured(group).trimmed();
+        }
+        out += message.mid(from, match.capturedStart() - from);
+        out += inner.size() <= 1 || optionNames().contains(inner) ? match.captured() : QStringLiteral("…");
+        from = match.capturedEnd();
+    }
+    out += message.mid(from);
+    out = out.trimmed();
+    // "invalid percent-encoded token: …" says no more than "invalid percent-encoded token".
+    static const QRegularExpression emptyEnding(QStringLiteral("\\s*:\\s*…\\s*$"));
+    out.remove(emptyEnding);
+    return out;
+}
 
 CKError unknownItem() {
     return CKError{CKError::unknownItem, QStringLiteral("Record not found")};
@@ -57,10 +131,13 @@ CKError unknownItem() {
 
 struct PostgresCloudDatabase::Connection final {
     ConnectionHandle handle;
+    // Set when a statement ran out of time: what the server will still send is unknown, so the
+    // connection is not used again.
+    bool broken = false;
 
     // Runs one statement; text parameters unless `binary` marks them as bytes.
     CloudResult<ResultHandle> run(const char* sql, const std::vector<QByteArray>& params,
-                                  const std::vector<int>& binary = {}) {
+                                  const std::vector<int>& binary, Clock::time_point deadline) {
         std::vector<const char*> values;
         std::vector<int> lengths;
         std::vector<int> formats;
@@ -69,12 +146,43 @@ struct PostgresCloudDatabase::Connection final {
             lengths.push_back(int(params[i].size()));
             formats.push_back(i < binary.size() ? binary[i] : 0);
         }
-        ResultHandle result(PQexecParams(handle.get(), sql, int(params.size()), nullptr, values.data(),
-                                         lengths.data(), formats.data(), 0));
+        PGconn* connection = handle.get();
+        if (!PQsendQueryParams(connection, sql, int(params.size()), nullptr, values.data(), lengths.data(),
+                               formats.data(), 0))
+            return failureOf(nullptr);
+        // Everything is sent, reading what the server says meanwhile, then the answer is awaited.
+        for (int flushed = PQflush(connection); flushed != 0; flushed = PQflush(connection)) {
+            if (flushed < 0)
+                return failureOf(nullptr);
+            const short ready = waitForSocket(connection, POLLIN | POLLOUT, deadline);
+            if (ready == 0)
+                return outOfTime();
+            if ((ready & POLLIN) && !PQconsumeInput(connection))
+                return failureOf(nullptr);
+        }
+        ResultHandle result;
+        for (;;) {
+            while (PQisBusy(connection)) {
+                if (waitForSocket(connection, POLLIN, deadline) == 0)
+                    return outOfTime();
+                if (!PQconsumeInput(connection))
+                    return failureOf(nullptr);
+            }
+            ResultHandle next(PQgetResult(connection));
+            if (!next)
+                break;
+            if (!result)
+                result = std::move(next);
+        }
         const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
         if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
             return result;
         return failureOf(result.get());
+    }
+
+    CKError outOfTime() {
+        broken = true;
+        return CKError{CKError::networkFailure, QStringLiteral("The cloud database did not answer in time.")};
     }
 
     CKError failureOf(const PGresult* result) const {
@@ -83,45 +191,121 @@ struct PostgresCloudDatabase::Connection final {
         const QString message = primary ? trimmed(primary) : trimmed(PQerrorMessage(handle.get()));
         if (state && qstrcmp(state, "42501") == 0) // insufficient_privilege
             return CKError{CKError::permissionFailure, message};
+        if (state && qstrcmp(state, "57014") == 0) // query_canceled: the server's own time limit
+            return CKError{CKError::networkFailure,
+                           QStringLiteral("The cloud database did not answer in time.")};
         return CKError{CKError::internalError, message};
     }
 };
 
-PostgresCloudDatabase::PostgresCloudDatabase(QString connectionString)
-    : m_connectionString(std::move(connectionString)) {}
+PostgresCloudDatabase::PostgresCloudDatabase(QString connectionString, std::chrono::milliseconds timeLimit)
+    : m_connectionString(std::move(connectionString))
+    , m_timeLimit(timeLimit) {
+    if (PQconninfoOption* parsed = PQconninfoParse(m_connectionString.toUtf8().constData(), nullptr)) {
+        for (const PQconninfoOption* option = parsed; option->keyword; ++option) {
+            if (qstrcmp(option->keyword, "password") == 0 && option->val && *option->val)
+                m_secrets << QString::fromUtf8(option->val);
+        }
+        PQconninfoFree(parsed);
+    }
+    if (const QString fromEnvironment = qEnvironmentVariable("PGPASSWORD"); !fromEnvironment.isEmpty())
+        m_secrets << fromEnvironment;
+}
 
 PostgresCloudDatabase::~PostgresCloudDatabase() = default;
+
+QString PostgresCloudDatabase::withoutSecrets(QString text) const {
+    for (const QString& secret : m_secrets)
+        text.replace(secret, QStringLiteral("…"));
+    return text;
+}
 
 QString PostgresCloudDatabase::configuredConnectionString() {
     return qEnvironmentVariable(kCloudDatabaseVariable);
 }
 
+void PostgresCloudDatabase::startCall() {
+    m_deadline = Clock::now() + m_timeLimit;
+    if (m_connection && m_connection->broken)
+        m_connection.reset();
+}
+
 CloudResult<CKAccountStatus> PostgresCloudDatabase::accountStatus() {
+    startCall();
+    return connect();
+}
+
+CloudResult<CKAccountStatus> PostgresCloudDatabase::connect() {
+    m_connection.reset();
     if (m_connectionString.trimmed().isEmpty())
         return CKAccountStatus::noAccount;
 
     char* parseError = nullptr;
     PQconninfoOption* parsed = PQconninfoParse(m_connectionString.toUtf8().constData(), &parseError);
     if (!parsed) {
-        const QString detail = parseError ? trimmed(parseError) : QStringLiteral("out of memory");
+        const QString detail =
+            parseError ? withoutQuotedValues(trimmed(parseError)) : QStringLiteral("out of memory");
         PQfreemem(parseError);
         return PlatformError{QStringLiteral("The cloud database connection string cannot be read: ") %
-                             detail};
+                             withoutSecrets(detail)};
     }
     PQconninfoFree(parsed);
 
+    // libpq's own time limit ("connect_timeout") does not apply here: the deadline is ours.
     const ConnectOptions options(m_connectionString);
     const auto values = options.values();
-    ConnectionHandle handle(PQconnectdbParams(options.keywords.data(), values.data(), 1));
-    if (handle && PQstatus(handle.get()) == CONNECTION_OK) {
+    ConnectionHandle handle(PQconnectStartParams(options.keywords.data(), values.data(), 1));
+    if (!handle)
+        return PlatformError{QStringLiteral("The cloud database could not be reached: out of memory")};
+    const auto rememberPassword = [&] {
+        // The password libpq found (in the string, the environment or the password file).
+        if (const char* password = PQpass(handle.get()); password && *password) {
+            if (const QString used = QString::fromUtf8(password); !m_secrets.contains(used))
+                m_secrets << used;
+        }
+    };
+    rememberPassword();
+    bool outOfTime = false;
+    if (PQstatus(handle.get()) != CONNECTION_BAD) {
+        for (PostgresPollingStatusType polling = PGRES_POLLING_WRITING;
+             polling != PGRES_POLLING_OK && polling != PGRES_POLLING_FAILED;
+             polling = PQconnectPoll(handle.get())) {
+            if (waitForSocket(handle.get(), polling == PGRES_POLLING_READING ? POLLIN : POLLOUT,
+                              m_deadline) == 0) {
+                outOfTime = true;
+                break;
+            }
+        }
+    }
+    rememberPassword();
+    if (!outOfTime && PQstatus(handle.get()) == CONNECTION_OK) {
+        if (PQsetnonblocking(handle.get(), 1) != 0)
+            return PlatformError{QStringLiteral("The cloud database could not be reached: ") %
+                                 withoutSecrets(trimmed(PQerrorMessage(handle.get())))};
         m_connection = std::make_unique<Connection>(Connection{std::move(handle)});
         m_tableChecked = false;
+        // The server gives up on a statement when the app does, so that a statement the app
+        // stopped waiting for does not finish later: what the user was told stays true.
+        const QByteArray limit = QByteArray::number(qint64(m_timeLimit.count()));
+        if (const CloudResult<ResultHandle> set = m_connection->run(
+                "SELECT set_config('statement_timeout', $1, false)", {limit}, {}, m_deadline);
+            !set) {
+            m_connection.reset();
+            return set.failure();
+        }
         return CKAccountStatus::available;
     }
-    if (handle && PQconnectionNeedsPassword(handle.get()))
+    if (outOfTime)
+        return CKAccountStatus::temporarilyUnavailable; // nothing answered in time
+    if (PQconnectionNeedsPassword(handle.get()))
         return CKAccountStatus::noAccount;
-    // The connection failed: ask whether a server answered at all.
-    switch (PQpingParams(options.keywords.data(), values.data(), 1)) {
+    // The connection failed: ask whether a server answered at all, in the time that is left.
+    const auto left = std::chrono::duration_cast<std::chrono::seconds>(m_deadline - Clock::now()).count();
+    if (left < 1)
+        return CKAccountStatus::temporarilyUnavailable;
+    const ConnectOptions pingOptions(m_connectionString, int(std::max<qint64>(2, left)));
+    const auto pingValues = pingOptions.values();
+    switch (PQpingParams(pingOptions.keywords.data(), pingValues.data(), 1)) {
     case PQPING_OK:
         return CKAccountStatus::noAccount; // it answered and refused us
     case PQPING_REJECT:
@@ -131,13 +315,13 @@ CloudResult<CKAccountStatus> PostgresCloudDatabase::accountStatus() {
         break;
     }
     return PlatformError{QStringLiteral("The cloud database could not be reached: ") %
-                         (handle ? trimmed(PQerrorMessage(handle.get())) : QStringLiteral("out of memory"))};
+                         withoutSecrets(withoutQuotedValues(trimmed(PQerrorMessage(handle.get()))))};
 }
 
 CloudResult<Done> PostgresCloudDatabase::connected() {
     if (m_connection)
         return Done{};
-    const CloudResult<CKAccountStatus> status = accountStatus();
+    const CloudResult<CKAccountStatus> status = connect();
     if (!status)
         return status.failure();
     if (status.value() != CKAccountStatus::available)
@@ -153,7 +337,7 @@ CloudResult<Done> PostgresCloudDatabase::ensureTable() {
     const QByteArray table = tableName();
     const auto exists = [&]() -> CloudResult<bool> {
         const CloudResult<ResultHandle> found =
-            m_connection->run("SELECT to_regclass($1) IS NOT NULL", {table});
+            m_connection->run("SELECT to_regclass($1) IS NOT NULL", {table}, {}, m_deadline);
         if (!found)
             return found.failure();
         return qstrcmp(PQgetvalue(found.value().get(), 0, 0), "t") == 0;
@@ -168,7 +352,8 @@ CloudResult<Done> PostgresCloudDatabase::ensureTable() {
             " (\"recordName\" text PRIMARY KEY, \"exportId\" text NOT NULL, "
             "\"exportedAt\" timestamptz NOT NULL, \"title\" text NOT NULL, "
             "\"fullName\" text NOT NULL, \"pdf\" bytea NOT NULL, \"json\" bytea NOT NULL)";
-        if (const CloudResult<ResultHandle> made = m_connection->run(create.constData(), {}); !made) {
+        if (const CloudResult<ResultHandle> made = m_connection->run(create.constData(), {}, {}, m_deadline);
+            !made) {
             // Another client may have made it at the same moment.
             present = exists();
             if (!present || !present.value())
@@ -180,6 +365,7 @@ CloudResult<Done> PostgresCloudDatabase::ensureTable() {
 }
 
 CloudResult<CloudRecord> PostgresCloudDatabase::save(const CloudRecord& record) {
+    startCall();
     if (record.recordType != morvessaRecordType())
         return CKError{CKError::internalError, QStringLiteral("Unknown record type ") % record.recordType};
     if (const CloudResult<Done> ready = ensureTable(); !ready)
@@ -203,20 +389,22 @@ CloudResult<CloudRecord> PostgresCloudDatabase::save(const CloudRecord& record) 
         m_connection->run(sql.constData(),
                           {record.recordName.toUtf8(), record.exportId.toUtf8(), exportedAt,
                            record.title.toUtf8(), record.fullName.toUtf8(), assets[0], assets[1]},
-                          {0, 0, 0, 0, 0, 1, 1});
+                          {0, 0, 0, 0, 0, 1, 1}, m_deadline);
     if (!inserted)
         return inserted.failure();
     return record;
 }
 
 CloudResult<CloudRecord> PostgresCloudDatabase::fetch(const QString& recordName) {
+    startCall();
     if (const CloudResult<Done> ready = ensureTable(); !ready)
         return ready.failure();
     const QByteArray sql =
         "SELECT \"recordName\", \"exportId\", "
         "(extract(epoch FROM \"exportedAt\") * 1000)::bigint, \"title\", \"fullName\" FROM " +
         tableName() + " WHERE \"recordName\" = $1";
-    const CloudResult<ResultHandle> found = m_connection->run(sql.constData(), {recordName.toUtf8()});
+    const CloudResult<ResultHandle> found =
+        m_connection->run(sql.constData(), {recordName.toUtf8()}, {}, m_deadline);
     if (!found)
         return found.failure();
     const PGresult* rows = found.value().get();
@@ -234,10 +422,12 @@ CloudResult<CloudRecord> PostgresCloudDatabase::fetch(const QString& recordName)
 }
 
 CloudResult<QString> PostgresCloudDatabase::deleteRecord(const QString& recordName) {
+    startCall();
     if (const CloudResult<Done> ready = ensureTable(); !ready)
         return ready.failure();
     const QByteArray sql = "DELETE FROM " + tableName() + " WHERE \"recordName\" = $1";
-    const CloudResult<ResultHandle> deleted = m_connection->run(sql.constData(), {recordName.toUtf8()});
+    const CloudResult<ResultHandle> deleted =
+        m_connection->run(sql.constData(), {recordName.toUtf8()}, {}, m_deadline);
     if (!deleted)
         return deleted.failure();
     if (qstrcmp(PQcmdTuples(deleted.value().get()), "0") == 0)

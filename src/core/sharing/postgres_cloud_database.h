@@ -3,6 +3,9 @@
 #include "platform/result.h"
 #include "sharing/cloud_database.h"
 
+#include <QStringList>
+
+#include <chrono>
 #include <memory>
 
 namespace quillora {
@@ -16,11 +19,19 @@ namespace quillora {
 // role, database) → no account; connected → available. A connection string that libpq cannot
 // read fails the request itself. Database errors: permission denied → permission failure, a
 // missing row → unknown item, anything else → internal error with the server's message.
+//
+// Every call ends within the time limit, whatever the connection string asks for (a server that
+// accepts and never answers included): a connection not made by then counts as temporarily
+// unavailable, a statement not answered by then as a network failure. No text this class
+// reports quotes the connection string's password, or one libpq found elsewhere.
 class PostgresCloudDatabase final : public CloudDatabase {
 public:
+    static constexpr std::chrono::milliseconds defaultTimeLimit{std::chrono::seconds(30)};
+
     // `connectionString` in libpq syntax (key=value pairs or a postgresql:// URI); empty means
-    // that no database is configured.
-    explicit PostgresCloudDatabase(QString connectionString);
+    // that no database is configured. `timeLimit` bounds each call.
+    explicit PostgresCloudDatabase(QString connectionString,
+                                   std::chrono::milliseconds timeLimit = defaultTimeLimit);
     ~PostgresCloudDatabase() override;
     PostgresCloudDatabase(const PostgresCloudDatabase&) = delete;
     PostgresCloudDatabase& operator=(const PostgresCloudDatabase&) = delete;
@@ -35,10 +46,19 @@ public:
 
 private:
     struct Connection;
+    using Clock = std::chrono::steady_clock;
+    // Starts the time of one call; a connection left broken by the last call is dropped.
+    void startCall();
+    CloudResult<CKAccountStatus> connect();
     CloudResult<Done> connected();
     CloudResult<Done> ensureTable();
+    // The text with every password this connection could use taken out.
+    QString withoutSecrets(QString text) const;
 
     QString m_connectionString;
+    std::chrono::milliseconds m_timeLimit;
+    Clock::time_point m_deadline;
+    QStringList m_secrets;
     std::unique_ptr<Connection> m_connection;
     bool m_tableChecked = false;
 };

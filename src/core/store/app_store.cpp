@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace quillora {
@@ -130,6 +131,24 @@ std::pair<StartupRefusal, QString> checkStoreFile() {
     return {StartupRefusal::none, {}};
 }
 
+// Why nothing could be saved on the disk that holds the store, or empty while it has room. Too
+// little room for the launch snapshot and a save or two counts as full.
+QString diskFullReason() {
+    constexpr qint64 kLeastFreeBytes = 1 << 20;
+    struct statvfs disk {};
+    if (::statvfs(QFile::encodeName(storeDirectoryURL()).constData(), &disk) != 0)
+        return {};
+    // Blocks kept for the administrator are free to a process running as one.
+    const qint64 free = qint64(::geteuid() == 0 ? disk.f_bfree : disk.f_bavail) * qint64(disk.f_frsize);
+    if (free >= kLeastFreeBytes)
+        return {};
+    return QStringLiteral("The store “") % storeFileURL() % QStringLiteral("” cannot be written (") %
+           files::systemErrorText(ENOSPC) %
+           QStringLiteral(
+               "), so changes could not be kept. It was not opened and is left as it is. Free some "
+               "space on the disk and start Quillora again.");
+}
+
 } // namespace
 
 AppStore openAppStore(const EmptyStoreQuestion& askAboutEmptyStore) {
@@ -179,6 +198,8 @@ AppStore openAppStore(const EmptyStoreQuestion& askAboutEmptyStore) {
     }
     if (auto [refusal, why] = checkStoreFile(); refusal != StartupRefusal::none)
         return refuse(refusal, why);
+    if (const QString full = diskFullReason(); !full.isEmpty())
+        return refuse(StartupRefusal::storeReadOnly, full);
 
     runLaunchPreflight();
     if (auto status = ensureStoreDirectory(); !status)

@@ -25,8 +25,8 @@ Status createStoreFileIfMissing();
 // Why start-up stopped without a store to show.
 enum class StartupRefusal {
     none,
-    storeUnusable,   // the store or its folders cannot be opened (fatalError says why)
-    storeReadOnly,   // the store exists but cannot be written: it is not opened at all
+    storeUnusable, // the store or its folders cannot be opened (fatalError says why)
+    storeReadOnly, // the store cannot be written (its file, its folder, a full disk): it is not opened at all
     anotherInstance, // another running Quillora owns this data directory
     quitByUser,      // the user chose to quit rather than start over an empty store file
 };

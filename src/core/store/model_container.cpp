@@ -77,6 +77,58 @@ Result<qint64> pragmaValue(const sql::Database& db, const char* name) {
     return stmt->int64(0);
 }
 
+// The index an entry table gets, on its owner and position.
+bool isOwnIndex(const sql::Database& db, const QString& name, const QString& table) {
+    const EntityInfo* entity = nullptr;
+    for (const EntityInfo* candidate : StoreCodec::entities()) {
+        if (candidate->name == table && StoreCodec::isEntry(*candidate))
+            entity = candidate;
+    }
+    if (!entity || name != table + QStringLiteral("_owner"))
+        return false;
+    auto list =
+        db.prepare(QStringLiteral("SELECT \"unique\", partial FROM pragma_index_list(?1) WHERE name = ?2"));
+    if (!list)
+        return false;
+    list->bind(1, table);
+    list->bind(2, name);
+    if (!list->next() || list->int64(0) != 0 || list->int64(1) != 0)
+        return false;
+    auto columns =
+        db.prepare(QStringLiteral("SELECT name FROM pragma_index_xinfo(?1) WHERE key = 1 ORDER BY seqno"));
+    if (!columns)
+        return false;
+    columns->bind(1, name);
+    QStringList names;
+    while (columns->next())
+        names << columns->text(0);
+    return names == QStringList{QStringLiteral("ownerPK"), QStringLiteral("position")};
+}
+
+// Why the schema holds something this app did not make (a trigger, a view, an index of its
+// own), or empty when it holds nothing else. Tables are checked by the caller.
+Result<QString> unknownSchemaObject(const sql::Database& db) {
+    auto objects = db.prepare(QStringLiteral("SELECT type, name, tbl_name, sql IS NULL FROM sqlite_master"));
+    if (!objects)
+        return Result<QString>::failure(ErrorKind::storage, objects.error());
+    while (objects->next()) {
+        const QString type = objects->text(0);
+        const QString name = objects->text(1);
+        const QString table = objects->text(2);
+        if (type == QLatin1String("table"))
+            continue;
+        // SQLite's own indexes for UNIQUE and PRIMARY KEY constraints have no statement.
+        if (type == QLatin1String("index") &&
+            ((objects->int64(3) != 0 && name.startsWith(QLatin1String("sqlite_autoindex_"))) ||
+             isOwnIndex(db, name, table)))
+            continue;
+        return QStringLiteral("it holds a %1 this app does not know (\"%2\").").arg(type, name);
+    }
+    if (!objects->error().isEmpty())
+        return Result<QString>::failure(ErrorKind::storage, objects->error());
+    return QString();
+}
+
 } // namespace
 
 Result<std::unique_ptr<ModelContainer>> ModelContainer::prepare(sql::Database db, const QString& path) {
@@ -92,9 +144,9 @@ Result<std::unique_ptr<ModelContainer>> ModelContainer::prepare(sql::Database db
     const auto version = pragmaValue(db, "user_version");
     const auto applicationID = pragmaValue(db, "application_id");
     if (!version || !applicationID)
-        return R::failure(
-            ErrorKind::storage,
-            QStringLiteral("Cannot read %1: %2").arg(where, version.error() + applicationID.error()));
+        return R::failure(ErrorKind::storage,
+                          QStringLiteral("Cannot read %1: %2")
+                              .arg(where, !version ? version.error() : applicationID.error()));
     if (*applicationID != 0 && *applicationID != storeApplicationID)
         return foreign(QStringLiteral("another program wrote it."));
     if (*version > storeVersion) {
@@ -138,6 +190,13 @@ Result<std::unique_ptr<ModelContainer>> ModelContainer::prepare(sql::Database db
             return foreign(
                 QStringLiteral("it has a table \"%1\" whose columns this app does not know.").arg(name));
     }
+    // Nothing but the tables and the indexes this app makes: a trigger or a view would run or
+    // answer in the app's place when it reads or saves.
+    if (auto objects = unknownSchemaObject(db); !objects)
+        return R::failure(ErrorKind::storage,
+                          QStringLiteral("Cannot read %1: %2").arg(where, objects.error()));
+    else if (!objects->isEmpty())
+        return foreign(*objects);
     const bool fresh = present.isEmpty();
     if (!fresh && present.size() < StoreCodec::entities().size() && *version > 0)
         return foreign(QStringLiteral("some of its tables are missing."));

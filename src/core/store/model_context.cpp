@@ -273,6 +273,7 @@ void ModelContext::deleteRecord(const std::shared_ptr<Record>& record) {
     record->m_deleted = true;
     const bool wasInserted = m_inserted.removeOne(record);
     m_dirty.remove(record.get());
+    m_heldBack.remove(record.get());
     if (!wasInserted && record->m_storeKey > 0)
         m_deleted.append(record);
     else
@@ -288,6 +289,7 @@ void ModelContext::deleteRecord(const std::shared_ptr<Record>& record) {
         for (const auto& child : children) {
             child->m_deleted = true;
             m_dirty.remove(child.get());
+            m_heldBack.remove(child.get());
             m_inserted.removeOne(child);
             m_listedEntries.insert(child.get()); // forgotten at the next save
         }
@@ -315,6 +317,14 @@ void ModelContext::recordDidChange(Record* record, int propertyIndex) {
     if (record->m_deleted)
         return;
     Q_ASSERT(propertyIndex >= 0 && propertyIndex < 64);
+    if (!m_heldBack.isEmpty() && (m_writingHeld.first != record || m_writingHeld.second != propertyIndex)) {
+        // Someone else wrote a held-back property: their value is saved as usual.
+        if (const auto it = m_heldBack.find(record); it != m_heldBack.end()) {
+            it->values.remove(propertyIndex);
+            if (it->values.isEmpty())
+                m_heldBack.erase(it);
+        }
+    }
     m_dirty[record] |= quint64(1) << propertyIndex;
     if (isResume(record)) {
         auto* resume = static_cast<Resume*>(record);
@@ -333,6 +343,71 @@ qint64 ModelContext::rowsWritten() const {
 
 bool ModelContext::hasChanges() const {
     return !m_inserted.isEmpty() || !m_deleted.isEmpty() || !m_dirty.isEmpty();
+}
+
+quint64 ModelContext::changesToWrite(Record* record) const {
+    quint64 changed = m_dirty.value(record);
+    if (const auto it = m_heldBack.constFind(record); it != m_heldBack.cend()) {
+        for (auto v = it->values.cbegin(); v != it->values.cend(); ++v) {
+            if (!v->unsaved)
+                changed &= ~(quint64(1) << v.key());
+        }
+    }
+    return changed;
+}
+
+bool ModelContext::hasChangesToWrite() const {
+    if (!m_inserted.isEmpty() || !m_deleted.isEmpty() || !m_listsChanged.isEmpty())
+        return true;
+    for (auto it = m_dirty.cbegin(); it != m_dirty.cend(); ++it) {
+        if (changesToWrite(it.key()))
+            return true;
+    }
+    return false;
+}
+
+void ModelContext::writeHeldBack(const void* owner, const std::shared_ptr<Record>& record, int property,
+                                 const std::function<void()>& write) {
+    if (!record || record->m_deleted || record->m_context != this) {
+        write();
+        return;
+    }
+    const auto held = m_heldBack.constFind(record.get());
+    if (held != m_heldBack.cend() && held->values.contains(property)) {
+        // Held already: saves keep storing the value from before the first write.
+        m_writingHeld = {record.get(), property};
+        write();
+        m_writingHeld = {nullptr, -1};
+        return;
+    }
+    const QVariant before = record->valueAt(property);
+    const bool unsaved =
+        (m_dirty.value(record.get()) & (quint64(1) << property)) != 0 || record->m_storeKey == 0;
+    m_writingHeld = {record.get(), property};
+    write();
+    m_writingHeld = {nullptr, -1};
+    if (record->m_deleted || record->valueAt(property) == before)
+        return;
+    HeldRecord& entry = m_heldBack[record.get()];
+    entry.record = record;
+    entry.values.insert(property, HeldValue{owner, before, unsaved});
+}
+
+void ModelContext::releaseHeldBack(const void* owner) {
+    bool released = false;
+    for (auto it = m_heldBack.begin(); it != m_heldBack.end();) {
+        for (auto v = it->values.begin(); v != it->values.end();) {
+            if (v->owner == owner) {
+                v = it->values.erase(v);
+                released = true;
+            } else {
+                ++v;
+            }
+        }
+        it = it->values.isEmpty() ? m_heldBack.erase(it) : std::next(it);
+    }
+    if (released)
+        scheduleAutosave();
 }
 
 Status ModelContext::loadAll() {
@@ -509,7 +584,7 @@ Status ModelContext::save() {
 
 Status ModelContext::writeChanges() {
     m_autosaveTimer.stop();
-    if (!hasChanges())
+    if (!hasChangesToWrite())
         return success();
 
     // A save costs what changed: only new résumés and those whose lists changed have their
@@ -550,6 +625,23 @@ Status ModelContext::writeChanges() {
 
     if (auto status = m_db.exec(QStringLiteral("BEGIN IMMEDIATE")); !status)
         return Status::failure(QStringLiteral("Cannot start saving: ") + status.error());
+
+    // Held-back values are written as they were before the holding began: swapped in for the
+    // writing (no one sees them, nothing is announced) and swapped back right after.
+    QList<std::pair<Record*, int>> swapped;
+    for (auto it = m_heldBack.begin(); it != m_heldBack.end(); ++it) {
+        Record* record = it.key();
+        for (auto v = it->values.begin(); v != it->values.end(); ++v) {
+            if (!v->unsaved && record->m_storeKey > 0)
+                continue; // the store holds that value already; the property is left out
+            std::swap(record->m_values[v.key()], v->before);
+            swapped.append({record, v.key()});
+        }
+    }
+    const auto swapBack = [&] {
+        for (const auto& [record, property] : std::as_const(swapped))
+            std::swap(record->m_values[property], m_heldBack[record].values[property].before);
+    };
 
     SaveWriter writer(m_db);
     QHash<Record*, qint64> newKeys; // row keys given out by this save; applied once it commits
@@ -611,7 +703,7 @@ Status ModelContext::writeChanges() {
                     if (m_dirty.contains(entry)) {
                         const bool skipImage = &entity == &PortfolioItem::entityInfo() &&
                                                static_cast<PortfolioItem*>(entry)->m_imageInStore;
-                        if (auto s = writer.update(*entry, key, skipImage, m_dirty.value(entry)); !s)
+                        if (auto s = writer.update(*entry, key, skipImage, changesToWrite(entry)); !s)
                             return s;
                     }
                 }
@@ -625,7 +717,7 @@ Status ModelContext::writeChanges() {
         for (auto it = m_dirty.cbegin(); it != m_dirty.cend(); ++it) {
             Record* record = it.key();
             if (isResume(record) && record->m_storeKey > 0) {
-                if (auto s = writer.update(*record, record->m_storeKey, false, it.value()); !s)
+                if (auto s = writer.update(*record, record->m_storeKey, false, changesToWrite(record)); !s)
                     return s;
             }
         }
@@ -652,7 +744,7 @@ Status ModelContext::writeChanges() {
                 continue;
             const bool skipImage = &record->entity() == &PortfolioItem::entityInfo() &&
                                    static_cast<PortfolioItem*>(record)->m_imageInStore;
-            if (auto s = writer.update(*record, record->m_storeKey, skipImage, it.value()); !s)
+            if (auto s = writer.update(*record, record->m_storeKey, skipImage, changesToWrite(record)); !s)
                 return s;
         }
         return success();
@@ -661,6 +753,7 @@ Status ModelContext::writeChanges() {
     Status status = run();
     if (status)
         status = m_db.exec(QStringLiteral("COMMIT"));
+    swapBack();
     if (!status) {
         (void)m_db.exec(QStringLiteral("ROLLBACK"));
         return status;
@@ -684,6 +777,13 @@ Status ModelContext::writeChanges() {
     m_inserted.clear();
     m_deleted.clear();
     m_dirty.clear();
+    // What is held back stays pending; the store now holds the values from before.
+    for (auto it = m_heldBack.begin(); it != m_heldBack.end(); ++it) {
+        for (auto v = it->values.begin(); v != it->values.end(); ++v) {
+            v->unsaved = false;
+            m_dirty[it.key()] |= quint64(1) << v.key();
+        }
+    }
 
     // Entries that left their résumé's list were deleted from the store: they forget their row,
     // so putting one back inserts it anew.
@@ -751,7 +851,7 @@ void ModelContext::scheduleAutosave() {
 }
 
 void ModelContext::autosave() {
-    if (!hasChanges())
+    if (!hasChangesToWrite())
         return;
     if (auto status = save(); !status) {
         logLine(QStringLiteral("⚠️ Autosave failed: ") + status.error());

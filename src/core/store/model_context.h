@@ -8,7 +8,9 @@
 #include <QObject>
 #include <QSet>
 #include <QTimer>
+#include <QVariant>
 
+#include <functional>
 #include <memory>
 
 namespace quillora {
@@ -36,7 +38,7 @@ public:
     void deleteRecord(const std::shared_ptr<Record>& record);
 
     // Writes all pending changes in one transaction. On failure nothing is written, the
-    // changes stay pending and the error is returned.
+    // changes stay pending and the error is returned. Changes held back (below) stay pending.
     Status save();
     bool hasChanges() const;
     // Rows this context has inserted, changed or deleted in the store since it opened.
@@ -45,6 +47,16 @@ public:
     // All résumés that are not deleted, newest lastEdited first; for equal dates the later
     // created comes first.
     Result<QList<ResumePtr>> fetchResumes();
+
+    // Changes that must reach the store all together or not at all, while every screen shows
+    // each of them as it comes (a translation, written field by field): `write` changes one
+    // property of `record` at once, but every save until releaseHeldBack(owner) stores the value
+    // the property held before. A later change of that property by anyone else ends its
+    // holding: that change is saved as usual.
+    void writeHeldBack(const void* owner, const std::shared_ptr<Record>& record, int property,
+                       const std::function<void()>& write);
+    // What `owner` held back becomes ordinary pending changes, which the next save stores.
+    void releaseHeldBack(const void* owner);
 
     // The context saves by itself this long after the last change (default one second).
     void setAutosaveEnabled(bool enabled);
@@ -100,6 +112,10 @@ private:
     void scheduleAutosave();
     void autosave();
     qint64 creationOrderOf(const Resume& resume) const;
+    // The changed properties of a record that a save writes now: held-back values that the store
+    // already holds are left out.
+    quint64 changesToWrite(Record* record) const;
+    bool hasChangesToWrite() const;
 
     sql::Database& m_db;
     bool m_loaded = false;
@@ -115,6 +131,19 @@ private:
     QHash<const Record*, Resume*> m_owners; // entry → the résumé that last held it
     QHash<Record*, qint64> m_creationOrder; // for résumés not yet saved
     qint64 m_nextCreationOrder = 1LL << 40;
+    // A held-back property: its owner, the value saves store meanwhile, and whether that value
+    // still has to be written (it was an unsaved change when the holding began).
+    struct HeldValue {
+        const void* owner = nullptr;
+        QVariant before;
+        bool unsaved = false;
+    };
+    struct HeldRecord {
+        std::shared_ptr<Record> record;
+        QHash<int, HeldValue> values;
+    };
+    QHash<Record*, HeldRecord> m_heldBack;
+    std::pair<const Record*, int> m_writingHeld{nullptr, -1};
     QTimer m_autosaveTimer;
     bool m_autosaveEnabled = true;
 };

@@ -1,6 +1,7 @@
 #include "store/user_backup.h"
 
 #include "platform/log.h"
+#include "platform/memory.h"
 #include "platform/pretty_json_writer.h"
 #include "platform/safe_files.h"
 #include "store/model_context.h"
@@ -122,11 +123,51 @@ void writeResume(PrettyJsonWriter& w, const ResumeBackupRecord& r) {
     w.object(std::move(members));
 }
 
-void writePayload(PrettyJsonWriter& w, const ResumeBackupPayload& payload) {
+// Hands out the résumés of a document one at a time, in document order, so that only the one
+// being written is ever held; nothing once all are out, or once reading one failed.
+class RecordSource {
+public:
+    virtual ~RecordSource() = default;
+    virtual std::optional<ResumeBackupRecord> next() = 0;
+    // The failure that ended the résumés early, if any.
+    const Status& status() const { return m_status; }
+
+protected:
+    std::optional<ResumeBackupRecord> fail(Status status) {
+        m_status = std::move(status);
+        return std::nullopt;
+    }
+
+private:
+    Status m_status = success();
+};
+
+// The records of a payload, copied out one by one (their texts and images are shared, not copied).
+class PayloadSource final : public RecordSource {
+public:
+    explicit PayloadSource(const QList<ResumeBackupRecord>& records)
+        : m_records(records) {}
+    std::optional<ResumeBackupRecord> next() override {
+        if (m_next >= m_records.size())
+            return std::nullopt;
+        return m_records.at(m_next++);
+    }
+
+private:
+    const QList<ResumeBackupRecord>& m_records;
+    qsizetype m_next = 0;
+};
+
+void writePayload(PrettyJsonWriter& w, const QDateTime& generatedAt, const QString& reason,
+                  RecordSource& source) {
     w.object({
-        {"generatedAt", [&] { writeDate(w, payload.generatedAt); }},
-        {"reason", [&] { w.string(payload.reason); }},
-        {"resumes", [&] { w.array(payload.resumes, [&](const auto& r) { writeResume(w, r); }); }},
+        {"generatedAt", [&] { writeDate(w, generatedAt); }},
+        {"reason", [&] { w.string(reason); }},
+        {"resumes",
+         [&] {
+             w.streamedArray([&] { return source.next(); },
+                             [&](const ResumeBackupRecord& r) { writeResume(w, r); });
+         }},
     });
 }
 
@@ -143,31 +184,52 @@ qsizetype estimatedSize(const ResumeBackupPayload& payload) {
     return size;
 }
 
-// Writes the document to a temporary file that replaces `path` only once it is complete.
-Status writeDocument(const QString& path, const ResumeBackupPayload& payload) {
+// Writes the document to a temporary file that replaces `path` only once it is complete. It is
+// written as it is made, a résumé at a time, so memory stays bounded however large the store.
+// A résumé that cannot be read ends the run and leaves the earlier file as it was.
+Status writeDocument(const QString& path, const QDateTime& generatedAt, const QString& reason,
+                     RecordSource& source) {
     files::AtomicFileWriter file(path);
     if (auto opened = file.open(); !opened)
         return opened;
     QByteArray buffer;
     buffer.reserve((1 << 20) + (1 << 14));
     PrettyJsonWriter w(buffer, file.device());
-    writePayload(w, payload);
-    (void)w.finish(); // a failed write is reported by commit()
+    writePayload(w, generatedAt, reason, source);
+    if (!source.status())
+        return source.status(); // the temporary file is discarded
+    (void)w.finish();           // a failed write is reported by commit()
+    return file.commit();
+}
+
+// A second file with the bytes of the first, replacing `to` only once it is complete.
+Status copyDocument(const QString& from, const QString& to) {
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly))
+        return Status::failure(QStringLiteral("Could not read “") % from % QStringLiteral("”: ") %
+                               source.errorString());
+    files::AtomicFileWriter file(to);
+    if (auto opened = file.open(); !opened)
+        return opened;
+    for (QByteArray chunk = source.read(1 << 20); !chunk.isEmpty(); chunk = source.read(1 << 20))
+        (void)file.device()->write(chunk); // a failed write is reported by commit()
+    if (source.error() != QFileDevice::NoError)
+        return Status::failure(QStringLiteral("Could not read “") % from % QStringLiteral("”: ") %
+                               source.errorString());
     return file.commit();
 }
 
 // The time-stamped copy holds the same bytes as the latest backup. The latest file is only
 // ever replaced, never changed in place, so a second name for it is a faithful copy and
 // saves writing a large document twice; it goes in under a temporary name and is renamed
-// over any copy of the same second. Where links are not possible the document is written again.
-Status placeTimeStampedCopy(const QString& latest, const QString& stamped,
-                            const ResumeBackupPayload& payload) {
+// over any copy of the same second. Where links are not possible the bytes are copied.
+Status placeTimeStampedCopy(const QString& latest, const QString& stamped) {
     const QString temporary = backupsDirectoryURL() % QStringLiteral("/.") % QFileInfo(stamped).fileName() %
                               QStringLiteral(".%1.tmp").arg(QCoreApplication::applicationPid());
     const QByteArray nativeTemporary = QFile::encodeName(temporary);
     ::unlink(nativeTemporary.constData());
     if (::link(QFile::encodeName(latest).constData(), nativeTemporary.constData()) != 0)
-        return writeDocument(stamped, payload);
+        return copyDocument(latest, stamped);
     if (::rename(nativeTemporary.constData(), QFile::encodeName(stamped).constData()) != 0) {
         const int error = errno;
         ::unlink(nativeTemporary.constData());
@@ -177,21 +239,32 @@ Status placeTimeStampedCopy(const QString& latest, const QString& stamped,
     return success();
 }
 
-Status writeBackupFiles(const ResumeBackupPayload& payload) {
+Status writeBackupFiles(const QDateTime& generatedAt, const QString& reason, RecordSource& source) {
     if (auto made = ensureStoreDirectory(); !made)
         return made;
     const QString latest = latestBackupPath();
-    if (auto written = writeDocument(latest, payload); !written)
+    if (auto written = writeDocument(latest, generatedAt, reason, source); !written)
         return written;
     const QString stamped = backupsDirectoryURL() % QStringLiteral("/resume-backup-") % backupTimestamp() %
                             QStringLiteral(".json");
-    if (auto written = placeTimeStampedCopy(latest, stamped, payload); !written)
+    if (auto written = placeTimeStampedCopy(latest, stamped); !written)
         return written;
     return pruneUserBackups(kKeptBackups);
 }
 
 void logFailure(const QString& reason, const QString& error) {
     logLine(QStringLiteral("⚠️ Failed to write user backup (") % reason % QStringLiteral("): ") % error);
+}
+
+// Writes both files from the source, prints the outcome, and hands the memory the run used
+// back to the system: a large store's backup passes through a lot of it.
+void writeAndReport(const QDateTime& generatedAt, const QString& reason, RecordSource& source) {
+    if (auto written = writeBackupFiles(generatedAt, reason, source); !written)
+        logFailure(reason, written.error());
+    else
+        logLine(QStringLiteral("🛟 User backup written (") % reason % QStringLiteral(") to ") %
+                latestBackupPath());
+    returnFreedMemory();
 }
 
 // One worker, so background runs are written one after another and never overlap.
@@ -232,22 +305,9 @@ public:
     bool begin() { return m_reader.begin(); }
     const sql::Database& database() const { return m_reader.database(); }
 
-    // On the worker: fills in the deferred images.
-    Status readInto(ResumeBackupPayload& payload) {
-        if (!m_reader.hasDeferred())
-            return success();
-        for (ResumeBackupRecord& resume : payload.resumes) {
-            for (PortfolioBackupRecord& item : resume.portfolioItems) {
-                if (!m_reader.isDeferred(item.id))
-                    continue;
-                auto bytes = m_reader.read(item.id);
-                if (!bytes)
-                    return bytes.errorInfo();
-                item.imageData = std::move(bytes).value();
-            }
-        }
-        return success();
-    }
+    bool isDeferred(const QUuid& id) const { return m_reader.isDeferred(id); }
+    // On the worker: a deferred image.
+    Result<QByteArray> read(const QUuid& id) { return m_reader.read(id); }
 
 private:
     StoredImageReader m_reader;
@@ -314,77 +374,169 @@ struct OrderedBackupRecord {
     qint64 creationOrder = 0;
 };
 
-// On the worker: every stored résumé except those in `skip`, with its entries and images, read
-// through the snapshot's connection one résumé at a time.
-Status readStoredResumes(const sql::Database& db, const QSet<qint64>& skip, QList<OrderedBackupRecord>& out) {
-    const auto failed = [](const QString& error) {
-        return Status::failure(ErrorKind::storage, QStringLiteral("Could not read the store: ") + error);
+// The résumés as the context holds them, taken one by one as they are written.
+class ContextSource final : public RecordSource {
+public:
+    explicit ContextSource(QList<ResumePtr> resumes)
+        : m_resumes(std::move(resumes)) {}
+    std::optional<ResumeBackupRecord> next() override {
+        if (m_next >= m_resumes.size())
+            return std::nullopt;
+        return takeResumeRecord(*m_resumes.at(m_next++), nullptr);
+    }
+
+private:
+    QList<ResumePtr> m_resumes;
+    qsizetype m_next = 0;
+};
+
+// On the worker: the résumés the caller took (those with unsaved changes) merged with every
+// other stored one, newest lastEdited first and, for equal dates, the later created first, as
+// fetchResumes() orders them. Only the order is read up front; each stored résumé is read with
+// its entries and images through the snapshot's connection when its turn comes.
+class StoreSource final : public RecordSource {
+public:
+    StoreSource(std::shared_ptr<StoredImages> stored, QList<OrderedBackupRecord> taken, QSet<qint64> skip)
+        : m_stored(std::move(stored))
+        , m_taken(std::move(taken))
+        , m_skip(std::move(skip)) {}
+
+    // Reads the order of the stored résumés; false (with status()) when the store cannot be read.
+    bool prepare() {
+        const sql::Database& db = m_stored->database();
+        const EntityInfo& entity = Resume::entityInfo();
+        auto keys =
+            db.prepare(QStringLiteral("SELECT pk, \"") % entity.properties.at(Resume::LastEdited).name %
+                       QStringLiteral("\" FROM \"") % entity.name % QLatin1Char('"'));
+        if (!keys)
+            return failed(keys.error());
+        m_order.reserve(m_taken.size());
+        for (qsizetype i = 0; i < m_taken.size(); ++i)
+            m_order.push_back({m_taken.at(i).record.lastEdited, m_taken.at(i).creationOrder, i});
+        while (keys->next()) {
+            const qint64 key = keys->int64(0);
+            // An unreadable date is reported when the résumé itself is read.
+            if (!m_skip.contains(key))
+                m_order.push_back({StoreCodec::decodeDate(keys->text(1)), key, -1});
+        }
+        if (!keys->error().isEmpty())
+            return failed(keys->error());
+        std::stable_sort(m_order.begin(), m_order.end(), [](const Place& a, const Place& b) {
+            if (a.lastEdited != b.lastEdited)
+                return a.lastEdited > b.lastEdited;
+            return a.creationOrder > b.creationOrder;
+        });
+
+        auto resume = db.prepare(StoreCodec::selectResumes(QStringLiteral("pk = ?")));
+        if (!resume)
+            return failed(resume.error());
+        m_resumeQuery = std::move(resume).value();
+        for (const EntityInfo* kind : StoreCodec::entities()) {
+            if (!StoreCodec::isEntry(*kind))
+                continue;
+            auto rows = db.prepare(StoreCodec::selectEntries(*kind, QStringLiteral("ownerPK = ?"), true));
+            if (!rows)
+                return failed(rows.error());
+            m_entryQueries.push_back({kind, std::move(rows).value()});
+        }
+        return true;
+    }
+
+    std::optional<ResumeBackupRecord> next() override {
+        if (!status())
+            return std::nullopt;
+        if (m_next >= m_order.size()) {
+            close();
+            return std::nullopt;
+        }
+        const Place& place = m_order.at(m_next++);
+        if (place.taken >= 0)
+            return takenRecord(m_taken[place.taken].record);
+        return storedRecord(place.creationOrder);
+    }
+
+private:
+    struct Place {
+        QDateTime lastEdited;
+        qint64 creationOrder = 0;
+        qsizetype taken = -1; // index into m_taken, or -1 for a stored résumé (its key is creationOrder)
     };
-    auto resumes = db.prepare(StoreCodec::selectResumes() + QStringLiteral(" ORDER BY pk"));
-    if (!resumes)
-        return failed(resumes.error());
-    struct Cursor {
+    struct EntryQuery {
         const EntityInfo* entity;
         sql::Statement rows;
-        bool hasRow = false;
     };
-    std::vector<Cursor> cursors;
-    for (const EntityInfo* entity : StoreCodec::entities()) {
-        if (!StoreCodec::isEntry(*entity))
-            continue;
-        auto rows =
-            db.prepare(StoreCodec::selectEntries(*entity, QStringLiteral("ownerPK IS NOT NULL"), true));
-        if (!rows)
-            return failed(rows.error());
-        cursors.push_back({entity, std::move(rows).value()});
-        cursors.back().hasRow = cursors.back().rows.next();
-    }
-    while (resumes->next()) {
-        const qint64 key = resumes->int64(0);
-        const bool wanted = !skip.contains(key);
-        std::shared_ptr<Record> resume;
-        if (wanted) {
-            auto read = StoreCodec::readResume(*resumes, false);
-            if (!read)
-                return failed(read.error());
-            resume = std::move(read).value();
-        }
-        // Entries come ordered by owner; those of skipped or missing owners are passed over.
-        for (Cursor& cursor : cursors) {
-            while (cursor.hasRow && StoreCodec::ownerKeyOf(cursor.rows) <= key) {
-                if (resume && StoreCodec::ownerKeyOf(cursor.rows) == key) {
-                    auto entry = StoreCodec::readEntry(*cursor.entity, cursor.rows, true);
-                    if (!entry)
-                        return failed(entry.error());
-                    StoreCodec::attachEntry(*resume, *entry);
-                }
-                cursor.hasRow = cursor.rows.next();
-            }
-            if (!cursor.rows.error().isEmpty())
-                return failed(cursor.rows.error());
-        }
-        if (resume)
-            out.append({takeResumeRecord(static_cast<const Resume&>(*resume), nullptr), key});
-    }
-    if (!resumes->error().isEmpty())
-        return failed(resumes->error());
-    return success();
-}
 
-// Newest lastEdited first; for equal dates the later created first, as fetchResumes() orders.
-QList<ResumeBackupRecord> newestFirst(QList<OrderedBackupRecord> records) {
-    std::stable_sort(records.begin(), records.end(),
-                     [](const OrderedBackupRecord& a, const OrderedBackupRecord& b) {
-                         if (a.record.lastEdited != b.record.lastEdited)
-                             return a.record.lastEdited > b.record.lastEdited;
-                         return a.creationOrder > b.creationOrder;
-                     });
-    QList<ResumeBackupRecord> sorted;
-    sorted.reserve(records.size());
-    for (OrderedBackupRecord& r : records)
-        sorted.append(std::move(r.record));
-    return sorted;
-}
+    // Ends the read transaction once every résumé is read: the files are written without it.
+    void close() {
+        m_resumeQuery = sql::Statement();
+        m_entryQueries.clear();
+        m_stored.reset();
+    }
+
+    bool failed(const QString& error) {
+        (void)fail(Status::failure(ErrorKind::storage, QStringLiteral("Could not read the store: ") + error));
+        return false;
+    }
+
+    // A taken record, with the images it left in the store read now; handed over whole.
+    std::optional<ResumeBackupRecord> takenRecord(ResumeBackupRecord& taken) {
+        ResumeBackupRecord record = std::move(taken);
+        for (PortfolioBackupRecord& item : record.portfolioItems) {
+            if (!m_stored->isDeferred(item.id))
+                continue;
+            auto bytes = m_stored->read(item.id);
+            if (!bytes)
+                return fail(bytes.errorInfo());
+            item.imageData = std::move(bytes).value();
+        }
+        return record;
+    }
+
+    std::optional<ResumeBackupRecord> storedRecord(qint64 key) {
+        m_resumeQuery.reset();
+        m_resumeQuery.bind(1, key);
+        if (!m_resumeQuery.next()) {
+            const QString error = m_resumeQuery.error();
+            failed(error.isEmpty() ? QStringLiteral("a résumé's row is missing") : error);
+            return std::nullopt;
+        }
+        auto read = StoreCodec::readResume(m_resumeQuery, false);
+        m_resumeQuery.reset();
+        if (!read) {
+            failed(read.error());
+            return std::nullopt;
+        }
+        Record& resume = **read;
+        for (EntryQuery& query : m_entryQueries) {
+            query.rows.reset();
+            query.rows.bind(1, key);
+            while (query.rows.next()) {
+                auto entry = StoreCodec::readEntry(*query.entity, query.rows, true);
+                if (!entry) {
+                    query.rows.reset();
+                    failed(entry.error());
+                    return std::nullopt;
+                }
+                StoreCodec::attachEntry(resume, *entry);
+            }
+            const QString error = query.rows.error();
+            query.rows.reset();
+            if (!error.isEmpty()) {
+                failed(error);
+                return std::nullopt;
+            }
+        }
+        return takeResumeRecord(static_cast<const Resume&>(resume), nullptr);
+    }
+
+    std::shared_ptr<StoredImages> m_stored;
+    QList<OrderedBackupRecord> m_taken;
+    QSet<qint64> m_skip;
+    std::vector<Place> m_order;
+    size_t m_next = 0;
+    sql::Statement m_resumeQuery;
+    std::vector<EntryQuery> m_entryQueries;
+};
 
 } // namespace
 
@@ -400,7 +552,8 @@ QByteArray encodeUserBackup(const ResumeBackupPayload& payload) {
     QByteArray out;
     out.reserve(estimatedSize(payload));
     PrettyJsonWriter w(out);
-    writePayload(w, payload);
+    PayloadSource source(payload.resumes);
+    writePayload(w, payload.generatedAt, payload.reason, source);
     return out;
 }
 
@@ -426,23 +579,16 @@ Status pruneUserBackups(int keep) {
         keep, userBackupHoldsResumes);
 }
 
-void writeUserBackupPayload(const ResumeBackupPayload& payload) {
-    if (auto written = writeBackupFiles(payload); !written) {
-        logFailure(payload.reason, written.error());
-        return;
-    }
-    logLine(QStringLiteral("🛟 User backup written (") % payload.reason % QStringLiteral(") to ") %
-            latestBackupPath());
-}
-
 void writeUserBackup(ModelContext& context, const QString& reason) {
     waitForUserBackups(); // a queued background run finishes first, so runs never overlap
-    auto payload = makeResumeBackupPayload(context, reason);
-    if (!payload) {
-        logFailure(reason, payload.error());
+    auto resumes = context.fetchResumes();
+    if (!resumes) {
+        logFailure(reason, resumes.error());
         return;
     }
-    writeUserBackupPayload(*payload);
+    const QDateTime generatedAt = QDateTime::currentDateTimeUtc();
+    ContextSource source(std::move(resumes).value());
+    writeAndReport(generatedAt, reason, source);
 }
 
 void writeUserBackupInBackground(ModelContext& context, const QString& reason, const QString& storeFilePath) {
@@ -456,39 +602,27 @@ void writeUserBackupInBackground(ModelContext& context, const QString& reason, c
         taken.reserve(unsaved.resumes.size());
         for (const auto& [resume, creationOrder] : unsaved.resumes)
             taken.append({takeResumeRecord(*resume, stored.get()), creationOrder});
-        (void)QtConcurrent::run(&backupPool(), [taken = std::move(taken), skip = unsaved.replacedKeys, stored,
-                                                reason,
-                                                generatedAt = QDateTime::currentDateTimeUtc()]() mutable {
-            ResumeBackupPayload payload;
-            payload.generatedAt = generatedAt;
-            payload.reason = reason;
-            if (auto read = readStoredResumes(stored->database(), skip, taken); !read) {
-                logFailure(reason, read.error());
-                return;
-            }
-            payload.resumes = newestFirst(std::move(taken));
-            if (auto read = stored->readInto(payload); !read) {
-                logFailure(reason, read.error());
-                return;
-            }
-            stored.reset(); // ends the read transaction before the files are written
-            writeUserBackupPayload(payload);
-        });
+        (void)QtConcurrent::run(&backupPool(),
+                                [taken = std::move(taken), skip = unsaved.replacedKeys, stored, reason,
+                                 generatedAt = QDateTime::currentDateTimeUtc()]() mutable {
+                                    StoreSource source(std::move(stored), std::move(taken), std::move(skip));
+                                    if (!source.prepare()) {
+                                        logFailure(reason, source.status().error());
+                                        return;
+                                    }
+                                    writeAndReport(generatedAt, reason, source);
+                                });
         return;
     }
     // An in-memory store, or a file that cannot be read a second way: everything is taken here.
-    auto payload = takePayload(context, reason, stored.get());
+    auto payload = takePayload(context, reason, nullptr);
     if (!payload) {
         logFailure(reason, payload.error());
         return;
     }
-    (void)QtConcurrent::run(&backupPool(), [payload = std::move(payload).value(), stored]() mutable {
-        if (auto read = stored->readInto(payload); !read) {
-            logFailure(payload.reason, read.error());
-            return;
-        }
-        stored.reset(); // ends the read transaction before the files are written
-        writeUserBackupPayload(payload);
+    (void)QtConcurrent::run(&backupPool(), [payload = std::move(payload).value()] {
+        PayloadSource source(payload.resumes);
+        writeAndReport(payload.generatedAt, payload.reason, source);
     });
 }
 

@@ -102,18 +102,17 @@ Status pruneUserBackups(int keep);
 bool userBackupHoldsResumes(const QFileInfo& backup);
 
 // Writes "latest-resume-backup.json" and a time-stamped copy into Backups, then prunes the
-// copies to eight. Both files are replaced atomically, so a failed run leaves the earlier
-// backups whole. Success and failure are printed; nothing is returned.
+// copies to eight. The document is written as it is made, one résumé at a time, so memory stays
+// bounded however large the store; the memory the run used goes back to the system afterwards.
+// Both files are replaced atomically, so a failed run leaves the earlier backups whole. Success
+// and failure are printed; nothing is returned.
 void writeUserBackup(ModelContext& context, const QString& reason);
 
-// The part of writeUserBackup after the records were taken: encodes, writes, prunes and prints.
-// Safe on a worker thread; runs must not overlap (writeUserBackupInBackground sees to that).
-void writeUserBackupPayload(const ResumeBackupPayload& payload);
-
-// Takes the records on the calling (UI) thread, then encodes and writes them on a worker so
-// large stores never hold up the window. Runs are queued one after another. Portfolio images
-// not yet read from the store file at `storeFilePath` are read on the worker, from the same
-// committed state the records show; any other image is taken from the record.
+// Takes the records of unsaved résumés on the calling (UI) thread, then reads the rest from the
+// store file at `storeFilePath` and writes the document on a worker, one résumé at a time, so
+// large stores never hold up the window or fill the memory. Runs are queued one after another.
+// Everything read on the worker shows the committed state of the moment of the call; portfolio
+// images the unsaved records have not read yet are read there too.
 void writeUserBackupInBackground(ModelContext& context, const QString& reason,
                                  const QString& storeFilePath = storeFileURL());
 

@@ -11,6 +11,7 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QTextCursor>
 #include <QVBoxLayout>
@@ -25,6 +26,44 @@ constexpr int verticalInset = 4;
 constexpr int buttonInset = 16;
 
 const QColor errorRed(0xFF, 0x3B, 0x30);
+
+// The editor's outline, 0.8 points wide (a style sheet border comes only in whole pixels). It
+// lies over the editor and follows its size; clicks go through to the text.
+class EditorOutline final : public QWidget {
+public:
+    explicit EditorOutline(QWidget* editor)
+        : QWidget(editor) {
+        setObjectName(QStringLiteral("editorOutline"));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFocusPolicy(Qt::NoFocus);
+        editor->installEventFilter(this);
+        setGeometry(editor->rect());
+    }
+
+    void setColor(const QColor& color) {
+        m_color = color;
+        update();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == parent() && event->type() == QEvent::Resize) {
+            setGeometry(parentWidget()->rect());
+            raise();
+        }
+        return false;
+    }
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(m_color, 0.8));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(0.4, 0.4, -0.4, -0.4), 12, 12);
+    }
+
+private:
+    QColor m_color;
+};
 
 } // namespace
 
@@ -64,6 +103,7 @@ AIRefinableTextEditor::AIRefinableTextEditor(AIServices ai, Appearance& appearan
     m_textEdit->setFixedHeight(editorHeight);
     m_textEdit->setFrameShape(QFrame::NoFrame);
     m_textEdit->setTabChangesFocus(true);
+    m_outline = new EditorOutline(m_textEdit);
     column->addWidget(m_textEdit);
 
     m_message = new QLabel(this);
@@ -207,9 +247,10 @@ void AIRefinableTextEditor::applyScheme() {
         QStringLiteral("color: %1;").arg((unavailable ? errorRed : secondary).name(QColor::HexArgb)));
     m_message->setStyleSheet(QStringLiteral("color: %1;").arg(errorRed.name(QColor::HexArgb)));
     m_textEdit->setStyleSheet(
-        QStringLiteral("QPlainTextEdit { background: transparent; color: %1; border: 1px solid "
-                       "%2; border-radius: 12px; padding: 8px; }")
-            .arg(ink.name(QColor::HexArgb), outline.name(QColor::HexArgb)));
+        QStringLiteral("QPlainTextEdit { background: transparent; color: %1; border: none; "
+                       "border-radius: 12px; padding: 8px; }")
+            .arg(ink.name(QColor::HexArgb)));
+    static_cast<EditorOutline*>(m_outline)->setColor(outline);
 }
 
 } // namespace quillora

@@ -99,6 +99,7 @@ private:
     QLabel* m_backendCaption;
     QLabel* m_backendName;
     QPlainTextEdit* m_textEdit;
+    QWidget* m_outline;
     QLabel* m_message;
     GlassCapsuleButton* m_button;
     SparkleButtonLabel* m_buttonLabel;

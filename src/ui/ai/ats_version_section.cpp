@@ -5,6 +5,7 @@
 #include "controls/editor_section_card.h"
 #include "controls/field_binding.h"
 #include "controls/glass_capsule_button.h"
+#include "controls/opacity_transition.h"
 #include "controls/sparkle_button_label.h"
 #include "controls/symbol_icon.h"
 #include "editor/editor_controls.h"
@@ -22,6 +23,8 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPlainTextEdit>
+#include <QPointer>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QVariantAnimation>
@@ -202,6 +205,15 @@ QLabel* captionLabel(QWidget* parent, const QString& name) {
 
 } // namespace
 
+QString abbreviatedDateText(const QDate& date, const QLocale& locale) {
+    // The locale's long form without the weekday, the month's name shortened.
+    QString format = locale.dateFormat(QLocale::LongFormat);
+    static const QRegularExpression weekday(QStringLiteral("^dddd[,\\s]*|[,\\s]*dddd"));
+    format.remove(weekday);
+    format.replace(QStringLiteral("MMMM"), QStringLiteral("MMM"));
+    return locale.toString(date, format.trimmed());
+}
+
 ATSVersionSection::ATSVersionSection(ResumePtr resume, Services& services, QWidget* parent)
     : ATSVersionSection(std::move(resume), AIServices::from(services), services.appearance(), parent) {}
 
@@ -305,7 +317,10 @@ ATSVersionSection::ATSVersionSection(ResumePtr resume, AIServices ai, Appearance
     m_lastGenerated->setAccessibleName(QStringLiteral("ATS version last generated"));
     m_lastGenerated->setFont(systemFont(captionPoints));
     m_lastGenerated->setContentsMargins(0, 4, 0, 0);
+    m_lastGenerated->hide();
     m_bodyLayout->addWidget(m_lastGenerated);
+    m_lastGeneratedTransition = new OpacityTransition(m_lastGenerated, appearance);
+    m_generateTransition = new OpacityTransition(m_generateLabel, appearance);
 
     connect(m_analyzeButton, &QPushButton::clicked, this, &ATSVersionSection::analyzeResumeATS);
     connect(m_generateButton, &QPushButton::clicked, this, &ATSVersionSection::generateATSVersion);
@@ -378,18 +393,23 @@ void ATSVersionSection::generateATSVersion() {
 }
 
 void ATSVersionSection::runATSRewrite(const ATSRewriteRequest& request) {
+    // The rewrite is the résumé's: it is applied even when the screen has closed meanwhile (the
+    // context's autosave stores it); only the busy flag and the error belong to the screen.
+    const ResumePtr resume = m_resume;
+    const QPointer<ATSVersionSection> screen(this);
     m_atsSession.generate<ATSRewritePayload>(
-        request.prompt, ResultReceiver(this, m_resume, QStringLiteral("ATS rewrite")),
-        [this, request](Result<ATSRewritePayload> result) {
-            if (result) {
-                applyATSRewrite(*m_resume, result.value(), request.summaryAtRequest,
-                                request.detailsAtRequest);
-            } else {
-                m_atsRewriteError = atsFailureMessage(result.errorInfo());
+        request.prompt, ResultReceiver::forResume(m_resume, this, QStringLiteral("ATS rewrite")),
+        [resume, screen, request](Result<ATSRewritePayload> result) {
+            if (result)
+                applyATSRewrite(*resume, result.value(), request.summaryAtRequest, request.detailsAtRequest);
+            else
                 logLine(QStringLiteral("❌ ATS generation failed: ") + result.error());
-            }
-            m_isGeneratingATSVersion = false;
-            emit stateChanged();
+            if (!screen)
+                return;
+            if (!result)
+                screen->m_atsRewriteError = atsFailureMessage(result.errorInfo());
+            screen->m_isGeneratingATSVersion = false;
+            emit screen->stateChanged();
         });
 }
 
@@ -453,6 +473,10 @@ void ATSVersionSection::refresh() {
         m_generateButton->updateGeometry();
     }
     m_generateLabel->setBusy(m_isGeneratingATSVersion);
+    if (m_generatingShown != m_isGeneratingATSVersion) {
+        m_generatingShown = m_isGeneratingATSVersion;
+        m_generateTransition->fadeInContent();
+    }
     m_generateButton->setAccessibleName(generateTitle);
     m_generateButton->setEnabled(!m_isGeneratingATSVersion && !m_resume->atsJobPosting().trimmed().isEmpty());
 
@@ -467,13 +491,12 @@ void ATSVersionSection::refresh() {
         timeFormat.remove(QStringLiteral(":ss"));
         const QString time = locale.toString(local.time(), timeFormat);
         m_lastGenerated->setText(QStringLiteral("ATS optimized ") +
-                                 locale.toString(local.date(), QStringLiteral("MMM d, yyyy")) +
-                                 QStringLiteral(", ") + time);
+                                 abbreviatedDateText(local.date(), locale) + QStringLiteral(", ") + time);
         static_cast<ATSValueLabel*>(m_lastGenerated)
             ->setAccessibilityValue(locale.toString(local.date(), QLocale::LongFormat) +
                                     QStringLiteral(" at ") + time);
     }
-    m_lastGenerated->setVisible(generated.has_value());
+    m_lastGeneratedTransition->setShown(generated.has_value());
 }
 
 void ATSVersionSection::rebuildAnalysisCard() {

@@ -5,6 +5,8 @@
 #include "ai/ats_tools.h"
 #include "model/resume.h"
 
+#include <QDate>
+#include <QLocale>
 #include <QPushButton>
 #include <QWidget>
 
@@ -34,10 +36,15 @@ class SparkleButtonLabel;
 //
 // The analysis scores the résumé against the posting; an input already analysed (same posting
 // and résumé text) is not sent again. The rewrite writes a conservative, posting-tuned version
-// straight into the résumé (the editor's next save stores it). Both run in the background and
+// straight into the résumé (the next save stores it). Both run in the background and
 // independently; what they keep (result, fingerprint, failures, busy flags) lives only as long
-// as this widget. A result that arrives after the widget is gone, or after the résumé was
-// deleted, is dropped.
+// as this widget. An analysis that arrives after the widget is gone is dropped; a rewrite is
+// still written into the résumé then, unless the résumé was deleted.
+class OpacityTransition;
+
+// The date in the locale's abbreviated form, the month as a word ("Dec 7, 2026", "7. Dez. 2026").
+QString abbreviatedDateText(const QDate& date, const QLocale& locale);
+
 class ATSVersionSection final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ATSVersionSection)
@@ -67,6 +74,11 @@ public:
     // The two actions; each returns at once and delivers later.
     void analyzeResumeATS();
     void generateATSVersion();
+
+    // The last-generated label's fade as the date is set or cleared, and the generate button's
+    // as its busy state changes.
+    OpacityTransition& lastGeneratedTransition() const { return *m_lastGeneratedTransition; }
+    OpacityTransition& generateTransition() const { return *m_generateTransition; }
 
 signals:
     // Any of the state above changed.
@@ -116,6 +128,9 @@ private:
     QLabel* m_rewriteError;
     ATSInsertedKeywordsCard* m_keywordsCard = nullptr;
     QLabel* m_lastGenerated;
+    OpacityTransition* m_lastGeneratedTransition;
+    OpacityTransition* m_generateTransition;
+    bool m_generatingShown = false;
 };
 
 // The editor's ATS Version card ("checklist", "ATS Version") around the section, following

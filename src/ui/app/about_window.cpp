@@ -119,6 +119,13 @@ AboutWindow::AboutWindow(Services& services, QWidget* parent)
     column->setSpacing(24);
     column->addStretch(1);
     auto* logo = new LogoView(card);
+    logo->setObjectName(QStringLiteral("aboutLogo"));
+    // A soft shadow of radius 24, 14 points down (the effect's blur radius is twice that).
+    auto* logoShadow = new QGraphicsDropShadowEffect(logo);
+    logoShadow->setColor(QColor::fromRgbF(0, 0, 0, 0.28f));
+    logoShadow->setBlurRadius(48);
+    logoShadow->setOffset(0, 14);
+    logo->setGraphicsEffect(logoShadow);
     column->addWidget(logo, 0, Qt::AlignHCenter);
 
     auto* titleBlock = new QVBoxLayout();

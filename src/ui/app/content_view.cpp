@@ -147,8 +147,10 @@ void ContentView::showDetail() {
     if (m_detail)
         m_detail->deleteLater();
     m_detail = next;
-    if (m_tip)
+    if (m_tip) {
         m_tip->raise();
+        m_tip->setCoversContent(m_selectedResume != nullptr);
+    }
     updatePlaceholderCover();
     // The list marks the résumé the detail column shows.
     if (m_list != nullptr) {

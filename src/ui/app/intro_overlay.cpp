@@ -129,7 +129,7 @@ void IntroLogoOverlay::paintEvent(QPaintEvent*) {
     const QPointF centre(width() / 2.0, height() / 2.0);
     const qreal top = centre.y() - total / 2;
 
-    // Hand mark: from 1.25× size, 40 points higher and faded, to rest.
+    // Hand mark: from 1.25× size, 40 points higher, faded and blurred, to rest.
     {
         const qreal t = m_handProgress;
         const qreal scale = 1.25 - 0.25 * t;
@@ -139,7 +139,26 @@ void IntroLogoOverlay::paintEvent(QPaintEvent*) {
         const QPointF c(centre.x(), top + handSize.height() / 2 + dy);
         p.translate(c);
         p.scale(scale, scale);
-        m_hand.render(&p, QRectF(QPointF(-handSize.width() / 2, -handSize.height() / 2), handSize));
+        const QRectF box(QPointF(-handSize.width() / 2, -handSize.height() / 2), handSize);
+        const qreal blur = handBlurRadius();
+        if (blur < 0.25) {
+            m_hand.render(&p, box);
+        } else {
+            // Blurred as it comes in: the mark drawn into an image with room for the blur.
+            const qreal dpr = devicePixelRatioF();
+            const qreal room = 2 * blur;
+            const QRectF area = box.adjusted(-room, -room, room, room);
+            QImage image((area.size() * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
+            image.setDevicePixelRatio(dpr);
+            image.fill(Qt::transparent);
+            {
+                QPainter ip(&image);
+                ip.setRenderHint(QPainter::Antialiasing);
+                m_hand.render(&ip, QRectF(QPointF(room, room), handSize));
+            }
+            blurImage(image, blur / 2 * dpr);
+            p.drawImage(area, image);
+        }
         p.restore();
     }
     // Word mark: rises 60 points into place and glows.

@@ -25,6 +25,9 @@ public:
     bool isShown() const { return m_show; }
     bool isFadedOut() const { return m_fadeOut; }
     bool isGlowing() const { return m_glow; }
+    // How far the hand mark is still blurred: 20 points while hidden, none once it has settled.
+    qreal handBlurRadius() const { return 20 * (1 - m_handProgress); }
+    QVariantAnimation& handAnimation() { return m_handAnimation; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

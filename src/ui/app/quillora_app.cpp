@@ -7,11 +7,16 @@
 #include "app/startup_messages.h"
 #include "app/unix_signals.h"
 #include "platform/log.h"
+#include "platform/safe_files.h"
+#include "sharing/morvessa_cloud_service.h"
 #include "store/app_store.h"
+#include "store/store_location.h"
 #include "store/user_backup.h"
 #include "theme/font_resolver.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 
 #include <csignal>
 
@@ -30,6 +35,24 @@ void prepareQuilloraApplication(QApplication& app) {
     showLabelsAsPlainText(app);
     FontResolver::registerAppFonts();
 }
+
+namespace {
+
+// What writes killed half-way left behind, in the folders the app writes: the store's folder and
+// its Backups, the settings' folder, the temporary folder the exports go to and the payload
+// folder. Only this app's own temporary files go, and only those no running writer holds; the
+// instance lock keeps another Quillora on these folders from starting meanwhile.
+void removeLeftoverTemporaryFiles(const QString& settingsFile) {
+    const QStringList folders{storeDirectoryURL(), backupsDirectoryURL(),
+                              QFileInfo(settingsFile).absolutePath(), QDir::tempPath(),
+                              MorvessaCloudService::temporaryFolder()};
+    for (const QString& folder : folders) {
+        if (const int removed = files::removeLeftoverTemporaryFiles(folder); removed > 0)
+            logLine(QStringLiteral("🧹 Removed %1 leftover temporary file(s) from ").arg(removed) + folder);
+    }
+}
+
+} // namespace
 
 std::unique_ptr<QuilloraSession> QuilloraSession::start(const MessageRunner& runMessage, int* exitCode) {
     *exitCode = 0;
@@ -58,6 +81,7 @@ std::unique_ptr<QuilloraSession> QuilloraSession::start(const MessageRunner& run
     std::unique_ptr<QuilloraSession> session(new QuilloraSession);
     session->m_lock = std::move(store.lock);
     session->m_services = std::make_unique<Services>(std::move(store.container));
+    removeLeftoverTemporaryFiles(session->m_services->settings().fileName());
     session->m_window = std::make_unique<MainWindow>(*session->m_services);
     if (session->m_services->hasStore())
         session->m_saveFailures =

@@ -351,6 +351,8 @@ QWidget* ResumeListView::makeOpenAIKeyButtonRow() {
     layout->setContentsMargins(0, 0, 0, 0);
     auto* button = new GlassCapsuleButton(m_services.appearance(), row);
     button->setObjectName(QStringLiteral("openAIKeyActionButton"));
+    // Subheadline, semibold.
+    button->setFont(systemFont(15, QFont::DemiBold));
     Settings& settings = m_services.settings();
     refreshOpenAIKeyButton(button, settings);
     connect(&settings, &Settings::changed, button, [button, &settings](const QString& key) {

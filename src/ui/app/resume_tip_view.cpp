@@ -239,12 +239,28 @@ qreal ResumeTipView::visibleOpacity() const {
 void ResumeTipView::applyScheme() {
     const bool light = m_appearance.isLight();
     m_card->setLightScheme(light);
-    // Nearly opaque: without a blur, text beneath (the placeholder's, the editor's) would read through.
-    m_card->setFill(light ? QColor(246, 248, 250, 250) : QColor(30, 32, 38, 248));
+    applyFill();
     m_card->setStroke(withAlpha(schemeColors::ink(light), 0.25));
     m_title->setStyleSheet(QStringLiteral("color: %1;").arg(schemeColors::ink(light).name(QColor::HexArgb)));
     m_text->setTextColor(withAlpha(schemeColors::softInk(light), 0.95));
     m_dismiss->setIcon(symbolIcon(QStringLiteral("xmark.circle.fill"), schemeColors::ink(light)));
+}
+
+void ResumeTipView::applyFill() {
+    const bool light = m_appearance.isLight();
+    if (usesMaterial()) {
+        m_card->setFill(std::nullopt);
+        return;
+    }
+    // Nearly opaque: without a blur, text beneath (the placeholder's, the editor's) would read through.
+    m_card->setFill(light ? QColor(246, 248, 250, 250) : QColor(30, 32, 38, 248));
+}
+
+void ResumeTipView::setCoversContent(bool covers) {
+    if (covers == m_coversContent)
+        return;
+    m_coversContent = covers;
+    applyFill();
 }
 
 void ResumeTipView::applyOpacity() {
@@ -325,6 +341,11 @@ void ResumeTipView::layoutCard() {
         return qreal(forWidth > 0 ? forWidth : m_card->sizeHint().height());
     };
     qreal cardHeight = cardHeightNow();
+    const bool roomy = cardHeight + 2 * std::max(m_preferredInset, shortAreaMargin) <= height();
+    if (roomy != m_roomy) {
+        m_roomy = roomy;
+        applyFill();
+    }
     // Where the card does not fit, it keeps a small margin above and below.
     const qreal room = height() - 2 * shortAreaMargin;
     if (cardHeight > room) {

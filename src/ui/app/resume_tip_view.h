@@ -76,6 +76,12 @@ public:
     // The opacity the card is drawn with now (the fade-in times the fade-out).
     qreal visibleOpacity() const;
     QWidget* card() const;
+    // True while the card has the room it asks for, inset included, and lies over the background
+    // alone: it is then filled with the scheme's thin translucent material. In a shorter area, or
+    // over content (an open editor), it is filled nearly opaque, so no text reads through.
+    bool usesMaterial() const { return m_roomy && !m_coversContent; }
+    // The owner says whether content with text lies beneath the card.
+    void setCoversContent(bool covers);
     QAbstractButton* dismissButton() const { return m_dismiss; }
     TipTextWindow* textWindow() const { return m_text; }
 
@@ -101,6 +107,7 @@ private:
     void setScrollOffset(qreal offset);
     void applyOpacity();
     void applyScheme();
+    void applyFill();
     void layoutCard();
 
     Appearance& m_appearance;
@@ -114,6 +121,8 @@ private:
     bool m_hasStartedFadeOut = false;
     bool m_appeared = false;
     int m_preferredInset = 0;
+    bool m_roomy = true;
+    bool m_coversContent = false;
     QPointer<QTimer> m_autoScrollTimer;
     QVariantAnimation m_logoAnimation;
     QVariantAnimation m_fadeAnimation;

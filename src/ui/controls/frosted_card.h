@@ -20,6 +20,7 @@ public:
     void setLightScheme(bool light);
     // Replaces the scheme's material fill; std::nullopt returns to it.
     void setFill(std::optional<QColor> fill);
+    std::optional<QColor> fill() const { return m_fill; }
     void setStroke(const QColor& color, qreal width = 1.0);
 
 protected:

@@ -10,6 +10,7 @@
 #include "editor/editor_ai.h"
 #include "editor/editor_controls.h"
 #include "editor/editor_text_area.h"
+#include "editor/resume_save.h"
 #include "platform/appearance.h"
 #include "platform/log.h"
 #include "platform/settings.h"
@@ -18,6 +19,7 @@
 #include <QDateTime>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QVBoxLayout>
 
 namespace quillora {
@@ -145,20 +147,30 @@ void CoverLetterSection::generateCoverLetterFromEditor() {
     setGenerating(true);
     const QString input = editorCoverLetterInput(*m_resume);
     m_resume->setCoverLetterAIContext(input);
+    // The letter is the résumé's: it is stored and saved even when the editor has closed
+    // meanwhile; only the busy state and the error belong to this card.
+    const ResumePtr resume = m_resume;
+    const QPointer<CoverLetterSection> screen(this);
     m_coverLetterSession.respondText(
-        input, ResultReceiver(this, m_resume, QStringLiteral("Cover letter")),
-        [this](Result<QString> answer) {
+        input, ResultReceiver::forResume(m_resume, this, QStringLiteral("Cover letter")),
+        [resume, screen](Result<QString> answer) {
             if (answer) {
-                m_resume->setCoverLetterText(answer.value());
-                m_resume->setCoverLetterLastGenerated(QDateTime::currentDateTime());
-                m_save();
+                resume->setCoverLetterText(answer.value());
+                resume->setCoverLetterLastGenerated(QDateTime::currentDateTime());
+                if (screen)
+                    screen->m_save();
+                else
+                    saveResume(*resume);
             } else {
-                m_coverLetterError = editorAIErrorMessage(
-                    answer.errorInfo(), QStringLiteral("Cover letter generation failed. Please try again."),
-                    hasOpenAIKey());
                 logLine(QStringLiteral("❌ Cover letter generation failed: ") + answer.error());
             }
-            setGenerating(false);
+            if (!screen)
+                return;
+            if (!answer)
+                screen->m_coverLetterError = editorAIErrorMessage(
+                    answer.errorInfo(), QStringLiteral("Cover letter generation failed. Please try again."),
+                    screen->hasOpenAIKey());
+            screen->setGenerating(false);
         });
 }
 

@@ -24,8 +24,9 @@ class ToggleSwitch;
 // letter to the résumé; with it on: the job posting, the button that writes the letter with
 // the AI from the posting, the experience and the education, the last failure, and the letter
 // for editing. A generated letter replaces the letter and is saved at once; a failure changes
-// neither the letter nor its date. One request at a time; its answer is written only while
-// this widget lives and the résumé is not deleted. `save` is the editor's save routine.
+// neither the letter nor its date. One request at a time; its answer is written into the
+// résumé (and saved) as long as the résumé exists, also after this card has closed. `save` is
+// the editor's save routine.
 class CoverLetterSection final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(CoverLetterSection)

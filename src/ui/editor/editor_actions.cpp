@@ -23,6 +23,9 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include <memory>
+#include <utility>
+
 namespace quillora {
 
 namespace {
@@ -301,19 +304,26 @@ void EditorActions::pushToMorvessa() {
     const Services& services = m_editor.services();
     const MorvessaPDFStyle style{backgroundShape(), colorTheme(), ResumeLayoutMode::creative,
                                  services.hasStore() ? services.store().storeFilePath() : QString()};
-    pushResumeToMorvessa(m_cloudService, &m_editor, resume, style, [this](Result<QString> result) {
-        endPDFJob();
-        setPushing(false);
-        if (result) {
-            m_editor.saveResume();
-            showMorvessaAlert(QStringLiteral("Resume pushed to Morvessa."));
-        } else if (result.errorInfo().is(ErrorKind::storage)) {
-            showMorvessaAlert(QStringLiteral("PDF export failed. Try again."));
-        } else {
-            showMorvessaAlert(QStringLiteral("Push failed: ") + result.error());
-        }
-        emit morvessaFinished();
-    });
+    // "Preparing PDF…" shows until the PDF exists; the button stays busy until the upload ends.
+    auto pdfJobOpen = std::make_shared<bool>(true);
+    const auto endPushPDFJob = [this, pdfJobOpen] {
+        if (std::exchange(*pdfJobOpen, false))
+            endPDFJob();
+    };
+    pushResumeToMorvessa(m_cloudService, &m_editor, resume, style, endPushPDFJob,
+                         [this, endPushPDFJob](Result<QString> result) {
+                             endPushPDFJob();
+                             setPushing(false);
+                             if (result) {
+                                 m_editor.saveResume();
+                                 showMorvessaAlert(QStringLiteral("Resume pushed to Morvessa."));
+                             } else if (result.errorInfo().is(ErrorKind::storage)) {
+                                 showMorvessaAlert(QStringLiteral("PDF export failed. Try again."));
+                             } else {
+                                 showMorvessaAlert(QStringLiteral("Push failed: ") + result.error());
+                             }
+                             emit morvessaFinished();
+                         });
 }
 
 void EditorActions::removeFromMorvessa() {

@@ -1,6 +1,7 @@
 #include "editor/experience_section.h"
 
 #include "controls/editor_section_card.h"
+#include "controls/layout_move_animation.h"
 #include "editor/editor_controls.h"
 #include "editor/resume_editor_view.h"
 #include "platform/appearance.h"
@@ -179,6 +180,7 @@ ExperienceSection::ExperienceSection(ResumeEditorView& editor, QWidget* parent)
     : QWidget(parent)
     , m_editor(editor) {
     setObjectName(QStringLiteral("experienceSection"));
+    m_moveAnimation = new LayoutMoveAnimation(editor.appearance(), 200, QEasingCurve::InOutQuad, this);
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
 
@@ -210,9 +212,12 @@ ExperienceSection::ExperienceSection(ResumeEditorView& editor, QWidget* parent)
                                      QStringLiteral("Reorder"), content);
     m_reorder->setObjectName(QStringLiteral("reorderExperienceButton"));
     connect(m_reorder, &QAbstractButton::clicked, this, [this] { m_editor.toggleReorderMode(); });
-    buttons->addWidget(m_add);
+    // The pair sits side by side in the middle of the card.
+    buttons->setSpacing(8);
     buttons->addStretch(1);
+    buttons->addWidget(m_add);
     buttons->addWidget(m_reorder);
+    buttons->addStretch(1);
     layout->addLayout(buttons);
 
     m_card = new EditorSectionCard(m_editor.appearance(), QStringLiteral("briefcase.fill"),
@@ -249,6 +254,13 @@ QList<ExperienceRow*> ExperienceSection::rows() const {
 
 void ExperienceSection::sync() {
     const QList<ExperiencePtr> shown = m_editor.displayedExperience();
+    // The same entries in another order (a move): the rows slide to their new places.
+    bool reordered = shown.size() == m_rows.size();
+    for (const ExperiencePtr& entry : shown)
+        reordered = reordered && m_rows.contains(entry.get());
+    reordered = reordered && shown.size() > 1;
+    if (reordered)
+        m_moveAnimation->capture(QList<QWidget*>(m_rows.cbegin(), m_rows.cend()));
     QHash<Experience*, ExperienceRow*> kept;
     while (m_rowsLayout->count() > 0)
         delete m_rowsLayout->takeAt(0);
@@ -268,6 +280,8 @@ void ExperienceSection::sync() {
     }
     m_rows = kept;
     refreshRows();
+    if (reordered)
+        m_moveAnimation->play(m_rowsLayout);
 }
 
 void ExperienceSection::refreshRows() {

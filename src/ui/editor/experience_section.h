@@ -13,6 +13,7 @@ namespace quillora {
 
 class Appearance;
 class EditorSectionCard;
+class LayoutMoveAnimation;
 class ResumeEditorView;
 class SymbolIconButton;
 class SymbolTextButton;
@@ -78,6 +79,8 @@ public:
     EditorSectionCard* card() const { return m_card; }
     SymbolTextButton* addButton() const { return m_add; }
     SymbolTextButton* reorderButton() const { return m_reorder; }
+    // The rows' slide after a move: 0.2 s, ease-in-out.
+    const LayoutMoveAnimation& moveAnimation() const { return *m_moveAnimation; }
 
 private:
     void updateReorderButton();
@@ -89,6 +92,7 @@ private:
     QHash<Experience*, ExperienceRow*> m_rows;
     SymbolTextButton* m_add;
     SymbolTextButton* m_reorder;
+    LayoutMoveAnimation* m_moveAnimation;
 };
 
 } // namespace quillora

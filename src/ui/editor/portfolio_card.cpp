@@ -2,6 +2,7 @@
 
 #include "app/services.h"
 #include "controls/editor_section_card.h"
+#include "controls/layout_move_animation.h"
 #include "controls/symbol_icon.h"
 #include "editor/editor_controls.h"
 #include "editor/portfolio_images.h"
@@ -34,6 +35,8 @@
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace quillora {
 
@@ -433,6 +436,16 @@ void PortfolioImagePicker::setRows(const PortfolioRows& rows) {
     relayout();
 }
 
+void PortfolioImagePicker::updateRow(int index, const LocalPickerPortfolioItem& row) {
+    if (index < 0 || index >= m_rows.size() || m_rows.at(index).id != row.id) {
+        relayout();
+        return;
+    }
+    m_rows[index] = row;
+    if (PortfolioImageTile* tile = m_tiles.value(row.id))
+        tile->setCaption(row.caption);
+}
+
 void PortfolioImagePicker::relayout() {
     QHash<QUuid, PortfolioImageTile*> kept;
     while (m_rowLayout->count() > 0)
@@ -599,7 +612,8 @@ PortfolioCard::PortfolioCard(ResumeEditorView& editor, QWidget* parent)
     : QWidget(parent)
     , m_editor(editor)
     , m_appearance(editor.appearance())
-    , m_thumbnails(this) {
+    , m_thumbnails(this)
+    , m_cellMoves(new LayoutMoveAnimation(editor.appearance(), springDurationMs, springEasingCurve(), this)) {
     static const bool factoryInstalled = [] {
         QAccessible::installFactory(orientationAccessibleFactory);
         return true;
@@ -791,12 +805,10 @@ void PortfolioCard::persistPortfolioOrder() {
 void PortfolioCard::updatePortfolioCaption(int index, const QString& text) {
     if (index < 0 || index >= m_pickerItems.size())
         return;
-    PortfolioRows rows = m_pickerItems;
-    rows[index].caption = text;
-    const bool changed = rows != m_pickerItems;
+    const bool changed = m_pickerItems.at(index).caption != text;
     const int previous = int(m_pickerItems.size());
-    m_pickerItems = rows;
-    refreshViews();
+    m_pickerItems[index].caption = text;
+    refreshRow(index);
     persistPortfolioOrder();
     if (changed)
         writeBack(previous);
@@ -805,15 +817,33 @@ void PortfolioCard::updatePortfolioCaption(int index, const QString& text) {
 void PortfolioCard::togglePortfolioOrientation(int index) {
     if (index < 0 || index >= m_pickerItems.size())
         return;
-    PortfolioRows rows = m_pickerItems;
-    auto& orientation = rows[index].orientation;
+    auto& orientation = m_pickerItems[index].orientation;
     orientation = orientation == PortfolioImageOrientation::portrait ? PortfolioImageOrientation::landscape
                                                                      : PortfolioImageOrientation::portrait;
     const int previous = int(m_pickerItems.size());
-    m_pickerItems = rows;
-    refreshViews();
+    refreshRow(index);
     persistPortfolioOrder();
     writeBack(previous);
+}
+
+// Row `index` changed in place (its caption or orientation), the list otherwise the same: only
+// that row's tile, cell and caption row follow, so a keystroke does not lay out every image again.
+void PortfolioCard::refreshRow(int index) {
+    const LocalPickerPortfolioItem& row = m_pickerItems.at(index);
+    const qsizetype sameId =
+        std::count_if(m_pickerItems.cbegin(), m_pickerItems.cend(),
+                      [&row](const LocalPickerPortfolioItem& r) { return r.id == row.id; });
+    const auto captionRow = m_captionRows.constFind(row.id);
+    if (sameId != 1 || captionRow == m_captionRows.cend()) {
+        refreshViews(); // rows sharing an id show the first of them: worked out in full
+        return;
+    }
+    m_picker->updateRow(index, row);
+    if (PortfolioReorderCell* cell = m_cells.value(row.id))
+        cell->setRow(row);
+    if (captionRow->field->text() != row.caption)
+        captionRow->field->setText(row.caption);
+    static_cast<OrientationButton*>(captionRow->orientation)->setOrientation(row.orientation);
 }
 
 void PortfolioCard::removePortfolioImage(const QUuid& id) {
@@ -895,8 +925,12 @@ void PortfolioCard::beginDrag(const QUuid& id, QWidget* source) {
 void PortfolioCard::dragEntered(const QUuid& target) {
     if (!m_dragged)
         return;
-    if (auto moved = movedPortfolioRows(m_pickerItems, m_dragged->id, target))
+    if (auto moved = movedPortfolioRows(m_pickerItems, m_dragged->id, target)) {
+        // The cells spring to their new places.
+        m_cellMoves->capture(QList<QWidget*>(m_cells.cbegin(), m_cells.cend()));
         setPickerItems(*moved);
+        m_cellMoves->play(m_gridLayout);
+    }
 }
 
 void PortfolioCard::dropped() {

@@ -26,6 +26,7 @@ namespace quillora {
 
 class Appearance;
 class EditorSectionCard;
+class LayoutMoveAnimation;
 class ResumeEditorView;
 
 // Thumbnails of the portfolio's images, decoded once on a worker at a bounded size and kept
@@ -102,6 +103,8 @@ public:
     ~PortfolioImagePicker() override;
 
     void setRows(const PortfolioRows& rows);
+    // Row `index` changed in place (caption or orientation); the list is otherwise the same.
+    void updateRow(int index, const LocalPickerPortfolioItem& row);
     void setFileChooser(FileChooser chooser) { m_chooser = std::move(chooser); }
     // The "Add" tile's action.
     void chooseFiles();
@@ -209,6 +212,8 @@ public:
     void setCaptionsExpanded(bool expanded);
     // The grid's cells in order.
     QList<PortfolioReorderCell*> reorderCells() const;
+    // The cells' spring to their new places after a move.
+    const LayoutMoveAnimation& cellMoves() const { return *m_cellMoves; }
     // The last picked files that were not added, as the notice under the picker names them.
     QStringList skippedFiles() const { return m_skipped; }
 
@@ -231,6 +236,7 @@ private:
 
     void writeBack(int previousCount);
     void refreshViews();
+    void refreshRow(int index);
     void refreshGrid();
     void refreshCaptions();
     CaptionRow makeCaptionRow(const QUuid& id);
@@ -257,6 +263,7 @@ private:
     QWidget* m_grid = nullptr;
     QGridLayout* m_gridLayout = nullptr;
     QHash<QUuid, PortfolioReorderCell*> m_cells;
+    LayoutMoveAnimation* m_cellMoves = nullptr;
     QAbstractButton* m_captionsToggle = nullptr;
     QWidget* m_captionsHost = nullptr;
     QVBoxLayout* m_captionsLayout = nullptr;

@@ -6,7 +6,7 @@
 #include "theme/scheme_colors.h"
 
 #include <QGraphicsDropShadowEffect>
-#include <QGraphicsOpacityEffect>
+#include <QGraphicsEffect>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -14,9 +14,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPropertyAnimation>
+#include <QPointer>
 #include <QResizeEvent>
 #include <QVBoxLayout>
+#include <QVariantAnimation>
+
+#include <algorithm>
 
 namespace quillora {
 
@@ -28,6 +31,48 @@ constexpr qreal captionPoints = 12;
 QColor primaryColor(bool light) {
     return schemeColors::primaryLabel(light);
 }
+
+// Draws what it is set on faded and scaled about its centre by one progress value (0 gone,
+// 1 in full); in full it draws the widget as is.
+class ScaleFadeEffect final : public QGraphicsEffect {
+public:
+    // SwiftUI-like scale transitions start from a vanishingly small, never zero, size.
+    static constexpr qreal smallestScale = 0.00001;
+
+    explicit ScaleFadeEffect(QObject* parent)
+        : QGraphicsEffect(parent) {}
+
+    qreal progress() const { return m_progress; }
+    void setProgress(qreal progress) {
+        m_progress = std::clamp<qreal>(progress, 0, 1);
+        update();
+    }
+
+protected:
+    void draw(QPainter* painter) override {
+        if (m_progress >= 1) {
+            drawSource(painter);
+            return;
+        }
+        if (m_progress <= 0)
+            return;
+        QPoint offset;
+        const QPixmap pixmap = sourcePixmap(Qt::LogicalCoordinates, &offset, PadToEffectiveBoundingRect);
+        const QPointF centre = sourceBoundingRect(Qt::LogicalCoordinates).center();
+        const qreal scale = std::max(smallestScale, m_progress);
+        painter->save();
+        painter->setRenderHint(QPainter::SmoothPixmapTransform);
+        painter->setOpacity(painter->opacity() * m_progress);
+        painter->translate(centre);
+        painter->scale(scale, scale);
+        painter->translate(-centre);
+        painter->drawPixmap(offset, pixmap);
+        painter->restore();
+    }
+
+private:
+    qreal m_progress = 1;
+};
 
 // The card of the popup: the translucent panel with its outline.
 class PopupCard final : public QWidget {
@@ -171,24 +216,74 @@ SkillEditPopup::SkillEditPopup(const QString& skill, Appearance& appearance, QWi
 
     host->installEventFilter(this);
     setGeometry(host->rect());
-    // It fades in, unless motion is reduced; the effect goes once it is fully shown.
-    if (!appearance.reduceMotion()) {
-        auto* fade = new QGraphicsOpacityEffect(this);
-        fade->setOpacity(0);
-        setGraphicsEffect(fade);
-        auto* animation = new QPropertyAnimation(fade, "opacity", this);
-        animation->setDuration(200);
-        animation->setStartValue(0.0);
-        animation->setEndValue(1.0);
-        animation->setEasingCurve(QEasingCurve::InOutQuad);
-        connect(animation, &QPropertyAnimation::finished, this, [this] { setGraphicsEffect(nullptr); });
-        animation->start(QAbstractAnimation::DeleteWhenStopped);
-    }
+    // It comes in faded and scaled up from its centre, unless motion is reduced.
+    m_transition = new QVariantAnimation(this);
+    m_transition->setDuration(200);
+    m_transition->setEasingCurve(QEasingCurve::InOutQuad);
+    connect(m_transition, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+        if (auto* effect = static_cast<ScaleFadeEffect*>(m_scaleFade.data()))
+            effect->setProgress(value.toReal());
+    });
+    connect(m_transition, &QVariantAnimation::finished, this, [this] {
+        if (m_dismissed) {
+            hide();
+            deleteLater();
+        } else {
+            endTransition();
+        }
+    });
+    if (!appearance.reduceMotion())
+        runTransition(0.0, 1.0);
     connect(m_appearance, &Appearance::changed, this, &SkillEditPopup::applyScheme);
     applyScheme();
 }
 
 SkillEditPopup::~SkillEditPopup() = default;
+
+qreal SkillEditPopup::transitionProgress() const {
+    if (const auto* effect = static_cast<const ScaleFadeEffect*>(m_scaleFade.data()))
+        return effect->progress();
+    return m_dismissed ? 0.0 : 1.0;
+}
+
+void SkillEditPopup::runTransition(qreal from, qreal to) {
+    // Drawn through the transition's effect while it runs; the card's shadow, an effect of its
+    // own, rests meanwhile (effects inside effects are not drawn).
+    if (!m_scaleFade) {
+        auto* effect = new ScaleFadeEffect(this);
+        m_scaleFade = effect;
+        setGraphicsEffect(effect);
+    }
+    static_cast<ScaleFadeEffect*>(m_scaleFade.data())->setProgress(from);
+    if (QGraphicsEffect* shadow = m_card->graphicsEffect())
+        shadow->setEnabled(false);
+    m_transition->stop();
+    m_transition->setStartValue(from);
+    m_transition->setEndValue(to);
+    m_transition->start();
+}
+
+void SkillEditPopup::endTransition() {
+    setGraphicsEffect(nullptr);
+    if (QGraphicsEffect* shadow = m_card->graphicsEffect())
+        shadow->setEnabled(true);
+}
+
+void SkillEditPopup::dismiss() {
+    if (m_dismissed)
+        return;
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    parentWidget()->removeEventFilter(this);
+    const qreal from = transitionProgress();
+    m_dismissed = true;
+    if (m_appearance->reduceMotion() || !isVisible() || from <= 0) {
+        m_transition->stop();
+        hide();
+        deleteLater();
+        return;
+    }
+    runTransition(from, 0.0);
+}
 
 QString SkillEditPopup::text() const {
     return m_field->text();

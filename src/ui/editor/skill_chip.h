@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 class QAbstractButton;
+class QGraphicsEffect;
+class QVariantAnimation;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -69,6 +72,13 @@ public:
     // What Save does: reports the text trimmed of white space and line breaks.
     void skillEditSave();
 
+    // Takes the popup away: it fades and shrinks to its centre (at once under reduce motion),
+    // taking no more input, then deletes itself.
+    void dismiss();
+    // The popup comes and goes with a fade and a scale about its centre: 0 is gone, 1 in full.
+    const QVariantAnimation& transition() const { return *m_transition; }
+    qreal transitionProgress() const;
+
 signals:
     void saved(const QString& text);
     void cancelled();
@@ -83,6 +93,8 @@ protected:
 private:
     void applyScheme();
     void placeCard();
+    void runTransition(qreal from, qreal to);
+    void endTransition();
 
     QString m_skill;
     Appearance* m_appearance;
@@ -91,6 +103,9 @@ private:
     QLineEdit* m_field;
     QPushButton* m_cancel;
     QPushButton* m_save;
+    QPointer<QGraphicsEffect> m_scaleFade;
+    QVariantAnimation* m_transition;
+    bool m_dismissed = false;
 };
 
 } // namespace quillora

@@ -12,6 +12,7 @@
 #include "controls/toggle_switch.h"
 #include "editor/editor_ai.h"
 #include "editor/editor_controls.h"
+#include "editor/resume_save.h"
 #include "editor/skill_chip.h"
 #include "platform/appearance.h"
 #include "platform/log.h"
@@ -229,22 +230,32 @@ void SkillsSection::generateSkillSuggestions() {
     m_skillSuggestionError.reset();
     setGenerating(true);
     logLine(QStringLiteral("🟡 Apple Intelligence SKILLS button tapped"));
-    m_service.suggestSkills(m_resume, this, [this](Status result) {
+    // The answer is the résumé's: it is stored and saved even when the editor has closed
+    // meanwhile; only the busy state and the error belong to this card.
+    const ResumePtr resume = m_resume;
+    const QPointer<SkillsSection> screen(this);
+    m_service.suggestSkills(m_resume, this, [resume, screen](Status result) {
         if (result) {
-            const QStringList skills = m_resume->suggestedSkills();
+            const QStringList skills = resume->suggestedSkills();
             if (!skills.isEmpty()) {
                 logLine(QStringLiteral("🟢 Suggested skills after AI: ") + textList(skills));
-                m_save();
+                if (screen)
+                    screen->m_save();
+                else
+                    saveResume(*resume);
             } else {
                 logLine(QStringLiteral("⚠️ AI returned no skills (prompt too weak or vague data)"));
             }
         } else {
-            m_skillSuggestionError = editorAIErrorMessage(
-                result.errorInfo(), QStringLiteral("Skill suggestions failed. Please try again."),
-                hasOpenAIKey());
             logLine(QStringLiteral("🔴 Skill suggestion failed: ") + result.error());
         }
-        setGenerating(false);
+        if (!screen)
+            return;
+        if (!result)
+            screen->m_skillSuggestionError = editorAIErrorMessage(
+                result.errorInfo(), QStringLiteral("Skill suggestions failed. Please try again."),
+                screen->hasOpenAIKey());
+        screen->setGenerating(false);
     });
 }
 
@@ -307,8 +318,9 @@ void SkillsSection::replaceEditedSkill(const QString& edited) {
 void SkillsSection::closeSkillPopup() {
     m_editingSkill.reset();
     if (m_popup) {
-        m_popup->hide();
-        m_popup->deleteLater();
+        // It answers no more; it shrinks and fades away on its own.
+        disconnect(m_popup, nullptr, this, nullptr);
+        m_popup->dismiss();
         m_popup = nullptr;
     }
 }

@@ -31,8 +31,9 @@ class ToggleSwitch;
 // failure, and the suggestions as chips (a click opens the skill for editing, the cross
 // removes it) above "Apply Skills to Résumé", which makes them the résumé's skills.
 //
-// A suggestion request runs in the background; its answer is written only while this widget
-// lives and the résumé is not deleted. `save` is the editor's save routine.
+// A suggestion request runs in the background; its answer is written into the résumé (and
+// saved) as long as the résumé exists, also after this card has closed. `save` is the editor's
+// save routine.
 class SkillsSection final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(SkillsSection)

@@ -6,6 +6,7 @@
 #include "controls/progress_spinner.h"
 #include "controls/symbol_icon.h"
 #include "help/help_sheet_container.h"
+#include "output/language_menu_style.h"
 #include "output/plain_text_resume.h"
 #include "output/resume_translation.h"
 #include "platform/appearance.h"
@@ -16,6 +17,7 @@
 
 #include <QAccessible>
 #include <QClipboard>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -42,8 +44,45 @@ QString rgba(const QColor& color, qreal opacity) {
         .arg(QString::number(color.alphaF() * opacity, 'f', 3));
 }
 
+// A wrapped text of the preview that remembers the heights its text takes at the widths asked
+// for. Every layout pass asks each label's height for the column's width; a label lays its whole
+// text out to answer, so without this one changed field would lay out every text of the preview.
+class PreviewText final : public QLabel {
+public:
+    PreviewText(const QString& text, QWidget* parent)
+        : QLabel(text, parent) {}
+
+    int heightForWidth(int width) const override {
+        if (m_text != text()) {
+            m_heights.clear();
+            m_text = text();
+        }
+        for (const auto& [w, h] : m_heights) {
+            if (w == width)
+                return h;
+        }
+        const int height = QLabel::heightForWidth(width);
+        if (m_heights.size() >= 4)
+            m_heights.removeFirst();
+        m_heights.append({width, height});
+        return height;
+    }
+
+protected:
+    void changeEvent(QEvent* event) override {
+        if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange ||
+            event->type() == QEvent::ContentsRectChange)
+            m_heights.clear();
+        QLabel::changeEvent(event);
+    }
+
+private:
+    mutable QString m_text;
+    mutable QList<std::pair<int, int>> m_heights;
+};
+
 QLabel* textLabel(const QString& text, const QFont& font, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
+    auto* label = new PreviewText(text, parent);
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
     label->setFont(font);
@@ -87,6 +126,8 @@ TemplateClassic::TemplateClassic(ResumePtr resume, Services& services, QWidget* 
     , m_helpButton(new FloatingHelpButton(services.appearance(), this))
     , m_closeButton(new FloatingCloseButton(services.appearance(), this)) {
     setObjectName(QStringLiteral("templateClassic"));
+    // Owned by the screen, so it outlives the menu that uses it.
+    m_languageMenu->setStyle(new LanguageMenuStyle(m_appearance, this));
     setWindowTitle(QStringLiteral("Preview & Translation"));
     setWindowModality(Qt::WindowModal);
     resize(720, 820);
@@ -128,7 +169,7 @@ TemplateClassic::TemplateClassic(ResumePtr resume, Services& services, QWidget* 
     m_helpButton->raise();
     m_closeButton->raise();
 
-    connect(&m_titles, &ResumeTitles::changed, this, &TemplateClassic::schedulePreviewRebuild);
+    connect(&m_titles, &ResumeTitles::changed, this, &TemplateClassic::titlesChanged);
     connect(&m_appearance, &Appearance::changed, this, &TemplateClassic::applyScheme);
     // Coming back to the app (after installing a language, say) asks again.
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
@@ -137,20 +178,17 @@ TemplateClassic::TemplateClassic(ResumePtr resume, Services& services, QWidget* 
     });
 
     syncSectionTitles();
-    connect(m_resume.get(), &Record::propertyChanged, this, [this](int property) {
-        if (property == Resume::ExperienceItems || property == Resume::EducationItems)
-            watchEntries();
-        schedulePreviewRebuild();
-    });
+    connect(m_resume.get(), &Record::propertyChanged, this, &TemplateClassic::resumeChanged);
     watchEntries();
     rebuildLanguageMenu();
     applyScheme();
     rebuildPreview();
+    // A translation started from an earlier preview of this résumé may still be running.
+    if (ResumeTranslationRun* run = ResumeTranslationRun::runningFor(*m_resume))
+        attachTranslation(run);
 }
 
-TemplateClassic::~TemplateClassic() {
-    stopTranslation();
-}
+TemplateClassic::~TemplateClassic() = default;
 
 void TemplateClassic::buildTools() {
     m_tools->setMaximumWidth(toolsMaxWidth);
@@ -306,18 +344,21 @@ void TemplateClassic::translate() {
     if (!m_selectedLanguage || m_translatingLanguage)
         return;
     const QString code = m_selectedLanguage->code;
-    m_translatingLanguage = code;
-    refreshTools();
-    auto* run = new ResumeTranslationRun(
-        m_resume, m_services.translationEngine().makeSession(translationSourceLanguage(), code), &m_titles,
-        this);
+    // The run is the résumé's, not this screen's: it goes on if the screen closes.
+    attachTranslation(ResumeTranslationRun::launch(
+        m_resume, m_services.translationEngine().makeSession(translationSourceLanguage(), code), code,
+        &m_titles));
+}
+
+void TemplateClassic::attachTranslation(ResumeTranslationRun* run) {
     m_run = run;
+    m_translatingLanguage = run->target();
+    run->setTitles(&m_titles);
     connect(run, &ResumeTranslationRun::finished, this,
-            [this, run](ResumeTranslationRun::Outcome outcome, const QString&) {
-                run->deleteLater();
+            [this](ResumeTranslationRun::Outcome outcome, const QString&) {
                 onTranslationFinished(int(outcome));
             });
-    run->start();
+    refreshTools();
 }
 
 void TemplateClassic::onTranslationFinished(int outcome) {
@@ -343,14 +384,6 @@ void TemplateClassic::onTranslationFinished(int outcome) {
         alert->open();
     }
     emit translationFinished();
-}
-
-void TemplateClassic::stopTranslation() {
-    if (m_run) {
-        delete m_run.data();
-        m_run = nullptr;
-        m_translatingLanguage.reset();
-    }
 }
 
 void TemplateClassic::copyResumeToClipboard() {
@@ -389,12 +422,16 @@ void TemplateClassic::watchEntries() {
     for (const QMetaObject::Connection& c : std::as_const(m_entryConnections))
         disconnect(c);
     m_entryConnections.clear();
-    for (const ExperiencePtr& entry : m_resume->experienceItems())
-        m_entryConnections.append(
-            connect(entry.get(), &Record::propertyChanged, this, &TemplateClassic::schedulePreviewRebuild));
-    for (const EducationPtr& entry : m_resume->educationItems())
-        m_entryConnections.append(
-            connect(entry.get(), &Record::propertyChanged, this, &TemplateClassic::schedulePreviewRebuild));
+    for (const ExperiencePtr& entry : m_resume->experienceItems()) {
+        const Record* raw = entry.get();
+        m_entryConnections.append(connect(entry.get(), &Record::propertyChanged, this,
+                                          [this, raw](int) { experienceChanged(raw); }));
+    }
+    for (const EducationPtr& entry : m_resume->educationItems()) {
+        const Record* raw = entry.get();
+        m_entryConnections.append(connect(entry.get(), &Record::propertyChanged, this,
+                                          [this, raw](int) { educationChanged(raw); }));
+    }
 }
 
 void TemplateClassic::schedulePreviewRebuild() {
@@ -407,11 +444,85 @@ void TemplateClassic::schedulePreviewRebuild() {
     });
 }
 
+void TemplateClassic::showText(QLabel* label, bool shown, const QString& text) {
+    if (m_rebuildPending)
+        return; // the rebuild shows it
+    if ((label != nullptr) != shown)
+        schedulePreviewRebuild();
+    else if (label)
+        label->setText(text);
+}
+
+void TemplateClassic::resumeChanged(int property) {
+    const Resume& r = *m_resume;
+    switch (property) {
+    case Resume::FullName:
+        showText(m_nameLabel, true, r.fullName());
+        break;
+    case Resume::ContactInfo:
+        showText(m_contactLabel, !r.contactInfo().isEmpty(), r.contactInfo());
+        break;
+    case Resume::Summary:
+        showText(m_summaryLabel, !r.summary().isEmpty(), r.summary());
+        break;
+    case Resume::CoverLetterText:
+        showText(m_coverLetterLabel, r.includeCoverLetter() && !r.coverLetterText().trimmed().isEmpty(),
+                 r.coverLetterText());
+        break;
+    case Resume::ExperienceItems:
+    case Resume::EducationItems:
+        watchEntries();
+        schedulePreviewRebuild();
+        break;
+    case Resume::IncludeCoverLetter:
+    case Resume::FontName:
+    case Resume::IncludeSkills:
+    case Resume::AppliedSkills:
+        schedulePreviewRebuild();
+        break;
+    default:
+        break; // not shown here
+    }
+}
+
+void TemplateClassic::experienceChanged(const Record* entry) {
+    const auto it = m_experienceLabels.constFind(entry);
+    if (it == m_experienceLabels.cend() || m_rebuildPending)
+        return;
+    const auto* e = static_cast<const Experience*>(entry);
+    const QString enDash = QStringLiteral(" \u2013 ");
+    it->roleAndCompany->setText(e->role() + enDash + e->company());
+    it->dates->setText(e->startDate() + enDash + e->endDate());
+    it->details->setText(e->details());
+}
+
+void TemplateClassic::educationChanged(const Record* entry) {
+    const auto it = m_educationLabels.constFind(entry);
+    if (it == m_educationLabels.cend() || m_rebuildPending)
+        return;
+    const auto* e = static_cast<const Education*>(entry);
+    (*it)->setText(e->degree() + QStringLiteral(", ") + e->school() +
+                   QString::fromUtf16(schoolYearSeparator) + e->year());
+}
+
+void TemplateClassic::titlesChanged() {
+    if (m_summaryHeading)
+        m_summaryHeading->setText(m_titles.summary());
+    if (m_experienceHeading)
+        m_experienceHeading->setText(m_titles.experience());
+    if (m_educationHeading)
+        m_educationHeading->setText(m_titles.education());
+}
+
 void TemplateClassic::rebuildPreview() {
     while (QLayoutItem* item = m_previewLayout->takeAt(0)) {
         delete item->widget();
         delete item;
     }
+    m_nameLabel = m_contactLabel = m_summaryHeading = m_summaryLabel = nullptr;
+    m_experienceHeading = m_educationHeading = m_coverLetterLabel = nullptr;
+    m_experienceLabels.clear();
+    m_educationLabels.clear();
     const QColor text = textColor();
     const QString ink = QStringLiteral("color: %1; background: transparent;").arg(rgba(text, 1.0));
     const QFont body = systemFont(17);
@@ -434,22 +545,23 @@ void TemplateClassic::rebuildPreview() {
     auto heading = [&](const QString& title) {
         QLabel* label = add(title, headline);
         label->setAccessibleDescription(QStringLiteral("Heading"));
+        return label;
     };
 
-    QLabel* name = add(r.fullName(), namedFont(r.fontName(), 28), QStringLiteral("previewName"));
-    name->setAccessibleDescription(QStringLiteral("Heading"));
+    m_nameLabel = add(r.fullName(), namedFont(r.fontName(), 28), QStringLiteral("previewName"));
+    m_nameLabel->setAccessibleDescription(QStringLiteral("Heading"));
     if (!r.contactInfo().isEmpty())
-        add(r.contactInfo(), body, QStringLiteral("previewContact"));
+        m_contactLabel = add(r.contactInfo(), body, QStringLiteral("previewContact"));
     if (!r.summary().isEmpty()) {
         divider();
-        heading(m_titles.summary());
-        add(r.summary(), body);
+        m_summaryHeading = heading(m_titles.summary());
+        m_summaryLabel = add(r.summary(), body);
     }
     const QString enDash = QStringLiteral(" \u2013 ");
     const auto experience = r.experienceItems();
     if (!experience.isEmpty()) {
         divider();
-        heading(m_titles.experience());
+        m_experienceHeading = heading(m_titles.experience());
         for (const ExperiencePtr& entry : experience) {
             auto* block = new QWidget(m_previewColumn);
             auto* blockLayout = new QVBoxLayout(block);
@@ -459,11 +571,14 @@ void TemplateClassic::rebuildPreview() {
                                  entry->persistentModelID().description());
             const QStringList lines = {entry->role() + enDash + entry->company(),
                                        entry->startDate() + enDash + entry->endDate(), entry->details()};
+            QList<QLabel*> labels;
             for (const QString& line : lines) {
                 QLabel* label = textLabel(line, body, block);
                 label->setStyleSheet(ink);
                 blockLayout->addWidget(label);
+                labels << label;
             }
+            m_experienceLabels.insert(entry.get(), {labels.at(0), labels.at(1), labels.at(2)});
             m_previewLayout->addWidget(block);
         }
     }
@@ -485,17 +600,18 @@ void TemplateClassic::rebuildPreview() {
     const auto education = r.educationItems();
     if (!education.isEmpty()) {
         divider();
-        heading(m_titles.education());
+        m_educationHeading = heading(m_titles.education());
         for (const EducationPtr& entry : education) {
-            add(entry->degree() + QStringLiteral(", ") + entry->school() +
-                    QString::fromUtf16(schoolYearSeparator) + entry->year(),
-                body);
+            m_educationLabels.insert(entry.get(),
+                                     add(entry->degree() + QStringLiteral(", ") + entry->school() +
+                                             QString::fromUtf16(schoolYearSeparator) + entry->year(),
+                                         body));
         }
     }
     if (r.includeCoverLetter() && !r.coverLetterText().trimmed().isEmpty()) {
         divider();
         heading(QStringLiteral("Cover Letter"));
-        add(r.coverLetterText(), body, QStringLiteral("previewCoverLetter"));
+        m_coverLetterLabel = add(r.coverLetterText(), body, QStringLiteral("previewCoverLetter"));
     }
 }
 
@@ -509,8 +625,9 @@ void TemplateClassic::showEvent(QShowEvent* event) {
 }
 
 void TemplateClassic::done(int result) {
-    // A translation never outlives its screen.
-    stopTranslation();
+    // A running translation is the résumé's: it goes on without this screen.
+    if (m_run)
+        m_run->setTitles(nullptr);
     QDialog::done(result);
 }
 

@@ -7,6 +7,7 @@
 #include "output/translation_languages.h"
 
 #include <QDialog>
+#include <QHash>
 #include <QMessageBox>
 #include <QPointer>
 
@@ -33,7 +34,11 @@ class ThemedBackground;
 // the top. Only a translation writes to the résumé; the screen itself never does.
 //
 // Open it with present(); it closes like any sheet (its close button, Escape) and deletes
-// itself then. A translation still running when it closes is stopped.
+// itself then. A translation goes on when the screen closes, and ends with its one save; a
+// preview opened again meanwhile shows it running.
+//
+// The preview follows the résumé field by field: a changed field changes only its own text,
+// and only a change of what is shown (an entry added, a section appearing) rebuilds it.
 class TemplateClassic final : public QDialog {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TemplateClassic)
@@ -88,12 +93,19 @@ private:
     void rebuildLanguageMenu();
     void rebuildPreview();
     void schedulePreviewRebuild();
+    // Shows one changed field of the résumé or of an entry.
+    void resumeChanged(int property);
+    void experienceChanged(const Record* entry);
+    void educationChanged(const Record* entry);
+    void titlesChanged();
+    // Sets a shown field's text, or rebuilds when the field appears or disappears.
+    void showText(QLabel* label, bool shown, const QString& text);
     // Follows the entries the résumé holds now.
     void watchEntries();
     void refreshTools();
     void applyScheme();
     void syncSectionTitles();
-    void stopTranslation();
+    void attachTranslation(ResumeTranslationRun* run);
     void onTranslationFinished(int outcome);
     QColor textColor() const;
 
@@ -130,6 +142,22 @@ private:
     QPointer<QMessageBox> m_errorAlert;
     QPointer<ResumeTranslationRun> m_run;
     QList<QMetaObject::Connection> m_entryConnections;
+
+    // The preview's labels of each field, as last built (null where a field is not shown).
+    struct ExperienceLabels {
+        QLabel* roleAndCompany = nullptr;
+        QLabel* dates = nullptr;
+        QLabel* details = nullptr;
+    };
+    QLabel* m_nameLabel = nullptr;
+    QLabel* m_contactLabel = nullptr;
+    QLabel* m_summaryHeading = nullptr;
+    QLabel* m_summaryLabel = nullptr;
+    QLabel* m_experienceHeading = nullptr;
+    QLabel* m_educationHeading = nullptr;
+    QLabel* m_coverLetterLabel = nullptr;
+    QHash<const Record*, ExperienceLabels> m_experienceLabels;
+    QHash<const Record*, QLabel*> m_educationLabels;
 };
 
 } // namespace quillora

@@ -195,18 +195,17 @@ private slots:
         QCOMPARE(resume->suggestedSkills(), QStringList{QStringLiteral("Kneading: By hand")});
         QVERIFY(!server.requests().at(0).body.contains("response_format"));
 
-        // An answer for a closed screen is dropped.
+        // An answer for a closed screen still reaches the résumé.
         server.enqueue(LoopbackHttpServer::completion(QStringLiteral("Late: answer")));
         outcome.reset();
         auto closing = std::make_unique<QObject>();
         service.suggestSkills(resume, closing.get(), [&](Status s) { outcome = s; });
         closing.reset();
-        QTest::qWait(200);
-        QVERIFY(!outcome.has_value());
-        QCOMPARE(resume->suggestedSkills(), QStringList{QStringLiteral("Kneading: By hand")});
         settings.remove(Settings::openAIAPIKeyKey);
+        QTRY_VERIFY_WITH_TIMEOUT(outcome.has_value(), 30000);
+        QCOMPARE(resume->suggestedSkills(), QStringList{QStringLiteral("Late: answer")});
     }
 };
 
-QTEST_GUILESS_MAIN(SkillsAndCoverLetterTextTest)
+QUILLORA_TEST_MAIN(SkillsAndCoverLetterTextTest)
 #include "test_skills_and_cover_letter_text.moc"

@@ -308,6 +308,63 @@ private slots:
         }
     }
 
+    void contactLinesNeverCrossTheRule_data() {
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<bool>("creative");
+        for (int n = 1; n <= 6; ++n) {
+            QTest::addRow("%d lines, creative", n) << n << true;
+            QTest::addRow("%d lines, ATS", n) << n << false;
+        }
+    }
+
+    void contactLinesNeverCrossTheRule() {
+        QFETCH(int, lines);
+        QFETCH(bool, creative);
+        ResumePtr r = makeReferenceResume();
+        QStringList contact;
+        for (int i = 1; i <= lines; ++i)
+            contact << QStringLiteral("Contact%1 line%1@example.com").arg(i);
+        r->setContactInfo(contact.join(u'\n'));
+        const QString pdf = exportPdf(*r, creative ? ResumeLayoutMode::creative : ResumeLayoutMode::ats);
+
+        // Every line is there, whole.
+        const QString text = pageText(pdf, 1);
+        for (const QString& line : std::as_const(contact))
+            QVERIFY2(text.contains(line), qPrintable(line + u"\n" + text));
+
+        const QList<Word> all = words(pdf);
+        qreal contactBottom = 0;
+        for (const Word& w : all) {
+            if (w.page == 1 && w.text.startsWith(QStringLiteral("Contact")))
+                contactBottom = std::max(contactBottom, w.box.bottom());
+        }
+        // The first block below the header: the summary's title.
+        const QList<Word> summary = find(all, QStringLiteral("Summary"));
+        QVERIFY(!summary.isEmpty());
+        const qreal contentTop = summary.first().box.top();
+        QVERIFY2(contactBottom < contentTop,
+                 qPrintable(QStringLiteral("%1 / %2").arg(contactBottom).arg(contentTop)));
+        if (!creative)
+            return;
+
+        // The rule: the first dark pixel below the contact lines, right of the text.
+        const int dpi = 288;
+        const QImage page = pageImage(pdf, 1, dpi);
+        const int x = 540 * dpi / 72;
+        int ruleRow = -1;
+        for (int y = 84 * dpi / 72; y < 300 * dpi / 72 && ruleRow < 0; ++y) {
+            if (qGray(page.pixel(x, y)) < 140)
+                ruleRow = y;
+        }
+        QVERIFY(ruleRow > 0);
+        const qreal ruleY = ruleRow * 72.0 / dpi;
+        QVERIFY2(contactBottom < ruleY, qPrintable(QStringLiteral("%1 / %2").arg(contactBottom).arg(ruleY)));
+        QVERIFY(ruleY < contentTop);
+        // One or two lines keep the header's usual shape.
+        if (lines <= 2)
+            QVERIFY2(qAbs(ruleY - 110) < 1, qPrintable(QString::number(ruleY)));
+    }
+
     void skillsOverflowIntoTheSecondColumn() {
         ResumePtr r = makeReferenceResume();
         QStringList skills;
@@ -419,6 +476,32 @@ private slots:
             QVERIFY(c3.box.top() > c0.box.top() + 100);
             QVERIFY(qAbs(c3.box.center().x() - 306) < 2);
         }
+    }
+
+    void portfolioCaptionKeepsToItsBox() {
+        ResumePtr r = makeReferenceResume();
+        QStringList words40;
+        for (int i = 1; i <= 40; ++i)
+            words40 << QStringLiteral("Cw%1").arg(i);
+        r->setPortfolioItems(
+            {portfolioItem(words40.join(u' '), 0, PortfolioImageOrientation::portrait, photo(600, 800, 10)),
+             portfolioItem(QStringLiteral("Short"), 1, PortfolioImageOrientation::portrait,
+                           photo(600, 800, 50))});
+        const QString pdf = exportPdf(*r, ResumeLayoutMode::creative);
+        qreal top = 1e9, bottom = 0;
+        int shown = 0;
+        for (const Word& w : words(pdf)) {
+            if (w.page == 2 && w.text.startsWith(QStringLiteral("Cw"))) {
+                top = std::min(top, w.box.top());
+                bottom = std::max(bottom, w.box.bottom());
+                ++shown;
+            }
+        }
+        // Whole lines in a box 32 points high: two lines of the body font, never three.
+        QVERIFY(shown > 0 && shown < 40);
+        QVERIFY2(bottom - top <= 32, qPrintable(QString::number(bottom - top)));
+        QVERIFY2(bottom - top > 16, qPrintable(QString::number(bottom - top)));
+        QVERIFY(find(words(pdf), QStringLiteral("Short")).size() == 1);
     }
 
     void portfolioImagesAreDownscaled() {

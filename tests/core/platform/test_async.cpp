@@ -116,6 +116,43 @@ private slots:
                          QStringLiteral("⏭️ Image decoding result dropped: its résumé was deleted")}));
     }
 
+    // Work for a résumé reaches it after its screen closed (the screen is then null), and
+    // its request is not aborted; only a deleted résumé drops it.
+    void resumeWorkOutlivesItsScreen() {
+        auto resume = test::makeEmptyResume(QStringLiteral("Kept"));
+        auto screen = std::make_unique<QObject>();
+        QList<bool> screenOpen;
+        auto future = runInBackground(
+            ResultReceiver::forResume(resume, screen.get(), QStringLiteral("AI answer")), [] { return 1; },
+            [&, receiver = ResultReceiver::forResume(resume, screen.get(), QStringLiteral("AI answer"))](
+                int) { screenOpen << (receiver.screen() != nullptr); });
+        future.waitForFinished();
+        screen.reset();
+        QTRY_COMPARE(screenOpen, QList<bool>{false});
+
+        LoopbackServer slow(300);
+        QNetworkAccessManager network;
+        auto closing = std::make_unique<QObject>();
+        QByteArray body;
+        whenReplyFinished(network.get(QNetworkRequest(slow.url())),
+                          ResultReceiver::forResume(resume, closing.get(), QStringLiteral("Upload")),
+                          [&](QNetworkReply& reply) { body = reply.readAll(); });
+        closing.reset();
+        QTRY_COMPARE(body, QByteArray("hello"));
+
+        int delivered = 0;
+        const QStringList lines = test::printedBy([&] {
+            QObject open;
+            deliverLater(ResultReceiver::forResume(resume, &open, QStringLiteral("Skill suggestion")),
+                         [&] { ++delivered; });
+            resume.reset(); // nobody holds the résumé any more
+            QTest::qWait(50);
+        });
+        QCOMPARE(delivered, 0);
+        QCOMPARE(lines, QStringList{QStringLiteral(
+                            "⏭️ Skill suggestion result dropped: its résumé was deleted")});
+    }
+
     void aNetworkReplyGoesOnlyToALiveReceiver() {
         LoopbackServer server;
         QNetworkAccessManager network;

@@ -13,6 +13,7 @@
 
 #include <QDirIterator>
 #include <QGuiApplication>
+#include <QSet>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -201,9 +202,17 @@ private slots:
         QCOMPARE(lines, QStringList{QStringLiteral("⚠️ Settings could not be saved to ") + folder});
     }
 
+    void unreadableSettingsAreReportedOnceAndSavesSucceed_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("broken sections") << QByteArray("[Gen\nx\\y=1\n=2\n[[\n");
+        QTest::newRow("binary") << QByteArray("\x00\x01\x02junk=\xff\xfe\n", 11);
+        QTest::newRow("not text") << QByteArray("\xc3\x28 \xff=\xfe\n");
+    }
     void unreadableSettingsAreReportedOnceAndSavesSucceed() {
-        const QString path = QDir::tempPath() + QStringLiteral("/garbage.conf");
-        QVERIFY(test::writeFile(path, "[Gen\nx\\y=1\n=2\n[[\n"));
+        QFETCH(QByteArray, content);
+        const QString path =
+            QDir::tempPath() + QStringLiteral("/garbage-%1.conf").arg(QLatin1String(QTest::currentDataTag()));
+        QVERIFY(test::writeFile(path, content));
         QStringList lines = test::printedBy([&] {
             Settings first(path);
             Settings second(path); // the same file again: no second report
@@ -215,6 +224,76 @@ private slots:
         lines = test::printedBy([&] { settings.setSelectedGradientID(9); });
         QCOMPARE(lines, QStringList()); // the save worked, so nothing claims otherwise
         QCOMPARE(Settings(path).selectedGradientID(), 9);
+    }
+
+    // What a write killed half-way leaves goes; nothing else does, and no running write is hurt.
+    void onlyLeftoverTemporaryFilesAreRemoved() {
+        const QString folder = QDir::tempPath() + QStringLiteral("/leftovers");
+        QVERIFY(QDir().mkpath(folder));
+        const auto at = [&folder](const char* name) -> QString {
+            return folder + QLatin1Char('/') + QLatin1String(name);
+        };
+        const QStringList kept{QStringLiteral(".quillora-instance.lock"), QStringLiteral(".quillora-Ab12C"),
+                               QStringLiteral(".quillora-Ab12Cd7"),       QStringLiteral(".quillora-Ab_2Cd"),
+                               QStringLiteral("quillora-Ab12Cd"),         QStringLiteral("default.store")};
+        for (const QString& name : kept)
+            QVERIFY(test::writeFile(folder + QLatin1Char('/') + name, "keep"));
+        QVERIFY(test::writeFile(at(".quillora-Ab12Cd"), "left by a killed write"));
+        QVERIFY(test::writeFile(at(".quillora-zz99ZZ"), "another"));
+        QVERIFY(test::writeFile(at("target"), "a link's target"));
+        QVERIFY(QFile::link(at("target"), at(".quillora-LnkLnk")));
+        QVERIFY(QDir().mkdir(at(".quillora-DirDir")));
+        for (const QString& name :
+             QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+            QVERIFY(test::setModifiedSecondsAgo(folder + QLatin1Char('/') + name, 3600));
+        QVERIFY(test::writeFile(at(".quillora-New123"), "just made, perhaps by another process"));
+        if (::geteuid() == 0) {
+            QVERIFY(test::writeFile(at(".quillora-Other1"), "another user's"));
+            QVERIFY(test::setModifiedSecondsAgo(at(".quillora-Other1"), 3600));
+            QVERIFY(::chown(QFile::encodeName(at(".quillora-Other1")).constData(), 65534, 65534) == 0);
+        }
+
+        // A write in progress whose file has not changed for a while.
+        files::AtomicFileWriter writer(at("document"));
+        QVERIFY(writer.open().ok());
+        QVERIFY(writer.device()->write("begun") == 5);
+        const QSet<QString> before = [&] {
+            const QStringList names =
+                QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+            return QSet<QString>(names.begin(), names.end());
+        }();
+        QString inProgress;
+        for (const QString& name : before) {
+            if (name.startsWith(QLatin1String(".quillora-")) && name.size() == 16 &&
+                QFileInfo(folder + QLatin1Char('/') + name).isFile() &&
+                !QFileInfo(folder + QLatin1Char('/') + name).isSymLink() &&
+                test::readFile(folder + QLatin1Char('/') + name) == "begun")
+                inProgress = name;
+        }
+        QVERIFY(!inProgress.isEmpty());
+        QVERIFY(test::setModifiedSecondsAgo(folder + QLatin1Char('/') + inProgress, 3600));
+
+        QCOMPARE(files::removeLeftoverTemporaryFiles(folder), 2);
+        QVERIFY(!QFile::exists(at(".quillora-Ab12Cd")) && !QFile::exists(at(".quillora-zz99ZZ")));
+        QSet<QString> expected = before;
+        expected.remove(QStringLiteral(".quillora-Ab12Cd"));
+        expected.remove(QStringLiteral(".quillora-zz99ZZ"));
+        const QStringList after =
+            QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        QCOMPARE(QSet<QString>(after.begin(), after.end()), expected);
+        QCOMPARE(test::readFile(at("target")), QByteArray("a link's target"));
+        QVERIFY(writer.commit().ok());
+        QCOMPARE(test::readFile(at("document")), QByteArray("begun"));
+        QCOMPARE(files::removeLeftoverTemporaryFiles(folder + QStringLiteral("/missing")), 0);
+    }
+
+    void ordinarySettingsFilesAreNotReported() {
+        const QString path = QDir::tempPath() + QStringLiteral("/ordinary.conf");
+        for (const QByteArray& content : {QByteArray(), QByteArray("\n[General]\n"),
+                                          QByteArray("; notes\n[General]\nSomethingElse=1\n")}) {
+            QVERIFY(test::writeFile(path, content));
+            QCOMPARE(test::printedBy([&] { Settings settings(path); }), QStringList());
+        }
     }
 
     void writeErrorsNameTheirCause() {

@@ -43,16 +43,19 @@ private slots:
     void pushPublishesAndKeepsTheName() {
         std::optional<Result<QString>> delivered;
         QThread* deliveredOn = nullptr;
-        pushResumeToMorvessa(m_service, m_screen.get(), m_resume, MorvessaPDFStyle{},
-                             [&](Result<QString> result) {
-                                 delivered = std::move(result);
-                                 deliveredOn = QThread::currentThread();
-                             });
+        bool pdfReadyFirst = false;
+        pushResumeToMorvessa(
+            m_service, m_screen.get(), m_resume, MorvessaPDFStyle{}, [&] { pdfReadyFirst = !delivered; },
+            [&](Result<QString> result) {
+                delivered = std::move(result);
+                deliveredOn = QThread::currentThread();
+            });
         QVERIFY(!delivered); // never from inside the call
         QTRY_VERIFY(delivered.has_value());
         QVERIFY2(delivered->ok(), qPrintable(delivered->error()));
         QCOMPARE(m_resume->morvessaRecordName(), std::optional<QString>(delivered->value()));
         QCOMPARE(deliveredOn, QThread::currentThread());
+        QVERIFY(pdfReadyFirst); // the editor's "Preparing PDF…" ends before the upload does
         QVERIFY(m_cloud->saveThread != QThread::currentThread());
         QVERIFY(m_cloud->pdfSeenAtSave.startsWith("%PDF-"));
         QCOMPARE(m_cloud->records.at(delivered->value()).title, QStringLiteral("Design Résumé"));
@@ -86,7 +89,7 @@ private slots:
         std::optional<Result<QString>> delivered;
         MorvessaPDFStyle style;
         style.storeFilePath = path;
-        pushResumeToMorvessa(m_service, m_screen.get(), stored, style,
+        pushResumeToMorvessa(m_service, m_screen.get(), stored, style, {},
                              [&](Result<QString> result) { delivered = std::move(result); });
         QVERIFY(!item->isImageLoaded()); // the UI thread read no image
         QTRY_VERIFY(delivered.has_value());
@@ -99,20 +102,28 @@ private slots:
 
     // The name must not be lost with the screen: it is the only way to remove the record later.
     void nameKeptWhenTheScreenClosed() {
+        auto store = std::move(ModelContainer::inMemory()).value();
+        ModelContext& context = store->mainContext();
+        context.setAutosaveEnabled(false);
+        context.insert(m_resume);
+        QVERIFY(context.save().ok());
         bool called = false;
-        const QFuture<void> push = pushResumeToMorvessa(
-            m_service, m_screen.get(), m_resume, MorvessaPDFStyle{}, [&](Result<QString>) { called = true; });
+        const QFuture<void> push =
+            pushResumeToMorvessa(m_service, m_screen.get(), m_resume, MorvessaPDFStyle{}, {},
+                                 [&](Result<QString>) { called = true; });
         m_screen.reset();
         settle(push);
         QVERIFY(!called);
         QCOMPARE(m_cloud->records.size(), size_t(1));
         QCOMPARE(m_resume->morvessaRecordName(), std::optional<QString>(m_cloud->records.begin()->first));
+        QVERIFY(!context.hasChanges()); // saved without the screen
     }
 
     void resultForAResumeThatIsGoneIsDropped() {
         bool called = false;
-        const QFuture<void> push = pushResumeToMorvessa(
-            m_service, m_screen.get(), m_resume, MorvessaPDFStyle{}, [&](Result<QString>) { called = true; });
+        const QFuture<void> push =
+            pushResumeToMorvessa(m_service, m_screen.get(), m_resume, MorvessaPDFStyle{}, {},
+                                 [&](Result<QString>) { called = true; });
         m_resume.reset();
         settle(push);
         QVERIFY(!called);
@@ -121,7 +132,7 @@ private slots:
     void pushFailureCarriesMessageAndKind() {
         m_cloud->status = CKAccountStatus::noAccount;
         std::optional<Result<QString>> delivered;
-        pushResumeToMorvessa(m_service, m_screen.get(), m_resume, MorvessaPDFStyle{},
+        pushResumeToMorvessa(m_service, m_screen.get(), m_resume, MorvessaPDFStyle{}, {},
                              [&](Result<QString> result) { delivered = std::move(result); });
         QTRY_VERIFY(delivered.has_value());
         QCOMPARE(delivered->error(), QStringLiteral("iCloud is not signed in on this device."));

@@ -438,6 +438,61 @@ private slots:
         QCOMPARE(other->mainContext().fetchResumes()->first()->summary(), QStringLiteral("edited"));
     }
 
+    // Held-back writes show at once but every save stores the value from before, until they are
+    // released; an unsaved edit from before the holding is still saved, a later edit by someone
+    // else ends the holding, and a new entry is inserted with its value from before.
+    void heldBackChangesReachTheStoreOnlyWhenReleased() {
+        auto store = openStore();
+        auto& context = store->mainContext();
+        auto resume = test::makeFullResume();
+        context.insert(resume);
+        QVERIFY(context.save().ok());
+        auto added = std::make_shared<Experience>(QStringLiteral("Intern"), QStringLiteral("Initech"),
+                                                  QString(), QString(), QString(), 9);
+        resume->setExperienceItems(resume->experienceItems() << added);
+        resume->setContactInfo(QStringLiteral("typed before")); // not saved yet
+        const int owner = 0;
+        const auto hold = [&](const std::shared_ptr<Record>& record, int property, const QString& value) {
+            context.writeHeldBack(&owner, record, property, [&] { record->setValueAt(property, value); });
+        };
+        hold(resume, Resume::FullName, QStringLiteral("Nombre"));
+        hold(resume, Resume::ContactInfo, QStringLiteral("Contacto"));
+        hold(resume, Resume::TitleEducation, QStringLiteral("Estudios"));
+        hold(resume, Resume::Summary, QStringLiteral("Resumen"));
+        hold(added, Experience::Role, QStringLiteral("Becario"));
+        QCOMPARE(resume->fullName(), QStringLiteral("Nombre"));
+        resume->setSummary(QStringLiteral("Mine")); // someone else's edit: saved as usual
+        resume->setTitle(QStringLiteral("Renamed"));
+        QVERIFY(context.save().ok());
+        QVERIFY(context.hasChanges()); // what is held stays pending
+        QCOMPARE(resume->fullName(), QStringLiteral("Nombre"));
+        {
+            auto other = openStore();
+            const ResumePtr stored = other->mainContext().fetchResumes()->first();
+            QCOMPARE(stored->title(), QStringLiteral("Renamed"));
+            QCOMPARE(stored->fullName(), QStringLiteral("Zoë Ångström"));
+            QCOMPARE(stored->contactInfo(), QStringLiteral("typed before"));
+            QVERIFY(stored->titleEducation() != std::optional(QStringLiteral("Estudios")));
+            QCOMPARE(stored->summary(), QStringLiteral("Mine"));
+            QCOMPARE(stored->experienceItems().last()->role(), QStringLiteral("Intern"));
+        }
+        // A save with nothing but held changes writes nothing.
+        QSignalSpy saved(&context, &ModelContext::didSave);
+        QVERIFY(context.save().ok());
+        QCOMPARE(saved.count(), 0);
+
+        context.releaseHeldBack(&owner);
+        QVERIFY(context.save().ok());
+        QCOMPARE(saved.count(), 1);
+        QVERIFY(!context.hasChanges());
+        auto other = openStore();
+        const ResumePtr stored = other->mainContext().fetchResumes()->first();
+        QCOMPARE(stored->fullName(), QStringLiteral("Nombre"));
+        QCOMPARE(stored->contactInfo(), QStringLiteral("Contacto"));
+        QCOMPARE(stored->titleEducation(), std::optional(QStringLiteral("Estudios")));
+        QCOMPARE(stored->experienceItems().last()->role(), QStringLiteral("Becario"));
+    }
+
     void foreignFilesAreRefusedUntouched() {
         QDir().mkpath(QFileInfo(storePath()).absolutePath());
         {

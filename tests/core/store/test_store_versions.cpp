@@ -150,6 +150,52 @@ private slots:
         QVERIFY(odd.error().contains(QStringLiteral("\"Education\" whose columns this app does not know")));
         QCOMPARE(digest(storePath()), changed);
     }
+
+    // SQLite's explanation of a damaged file is given once, not once per question asked.
+    void aDamagedStoreIsExplainedOnce() {
+        QVERIFY(QDir().mkpath(folder()));
+        QFile file(storePath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("SQLite format 3", 16) + QByteArray(8192, '\x5a'));
+        file.close();
+        auto refused = ModelContainer::open(storePath());
+        QVERIFY(!refused.ok());
+        QVERIFY2(refused.error().endsWith(QStringLiteral(": file is not a database")),
+                 qPrintable(refused.error()));
+        QCOMPARE(refused.error().count(QStringLiteral("file is not a database")), 1);
+    }
+
+    void schemaObjectsThisAppDidNotMakeAreRefusedUntouched_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("trigger")
+            << QStringLiteral(
+                   "CREATE TRIGGER wipe AFTER UPDATE ON \"Resume\" BEGIN DELETE FROM \"Experience\"; END")
+            << QStringLiteral("trigger this app does not know (\"wipe\")");
+        QTest::newRow("view") << QStringLiteral("CREATE VIEW peek AS SELECT title FROM \"Resume\"")
+                              << QStringLiteral("view this app does not know (\"peek\")");
+        QTest::newRow("index") << QStringLiteral("CREATE INDEX extra ON \"Resume\" (title)")
+                               << QStringLiteral("index this app does not know (\"extra\")");
+        QTest::newRow("index under our name")
+            << QStringLiteral("DROP INDEX \"Education_owner\"; CREATE UNIQUE INDEX \"Education_owner\" ON "
+                              "\"Education\" (ownerPK)")
+            << QStringLiteral("(\"Education_owner\")");
+    }
+    // A trigger would run in the app's place at the next save (one that empties a list, say).
+    void schemaObjectsThisAppDidNotMakeAreRefusedUntouched() {
+        QFETCH(QString, sql);
+        QFETCH(QString, named);
+        makeStoreThen(sql);
+        const QByteArray before = digest(storePath());
+        auto refused = ModelContainer::open(storePath());
+        QVERIFY(!refused.ok());
+        QCOMPARE(refused.errorKind(), ErrorKind::foreignStore);
+        QVERIFY2(refused.error().contains(named) &&
+                     refused.error().endsWith(QStringLiteral("left as it is.")),
+                 qPrintable(refused.error()));
+        QCOMPARE(digest(storePath()), before);
+        QVERIFY(!QFileInfo::exists(storePath() + QStringLiteral("-wal")));
+    }
 };
 
 QUILLORA_TEST_MAIN(StoreVersionsTest)

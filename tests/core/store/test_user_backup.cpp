@@ -1,4 +1,5 @@
 #include "store/model_container.h"
+#include "store/sqlite.h"
 #include "store/user_backup.h"
 #include "support/backup_folder_helpers.h"
 #include "support/resume_fixtures.h"
@@ -142,6 +143,74 @@ const char kFixedDocument[] = "{\n"
                               "  ]\n"
                               "}";
 
+// The résumés of the stored reference document: every kind of value, ties in lastEdited, an
+// image of some size, texts that need escaping. Fixed ids and dates, so the bytes never vary.
+QList<ResumePtr> referenceResumes() {
+    QList<ResumePtr> resumes;
+    resumes << makeFixedResume();
+
+    ResumePtr full = test::makeFullResume();
+    full->portfolioItems().at(0)->setId(QUuid(QStringLiteral("{0e7d1c55-3f0a-4c53-9a43-2b8e0f1d0001}")));
+    full->portfolioItems().at(1)->setId(QUuid(QStringLiteral("{0e7d1c55-3f0a-4c53-9a43-2b8e0f1d0002}")));
+    resumes << full;
+
+    // Three résumés edited at the same moment: the later created comes first.
+    const QDateTime tie = utc(2024, 2, 29, 23, 59, 59, 500);
+    for (int i = 0; i < 3; ++i) {
+        ResumePtr same = test::makeEmptyResume(QStringLiteral("Tie %1").arg(i), tie);
+        same->setFullName(QStringLiteral("Person %1").arg(i));
+        if (i == 1) {
+            QByteArray image(30000, Qt::Uninitialized);
+            quint32 state = 2463534242U;
+            for (char& byte : image) { // xorshift: fixed bytes of every value, slashes included
+                state ^= state << 13;
+                state ^= state >> 17;
+                state ^= state << 5;
+                byte = char(state & 0xff);
+            }
+            same->setPortfolioItems({std::make_shared<PortfolioItem>(
+                QUuid(QStringLiteral("{0e7d1c55-3f0a-4c53-9a43-2b8e0f1d0003}")), image,
+                QStringLiteral("Noise / 30 kB"), 0, PortfolioImageOrientation::portrait)});
+        }
+        resumes << same;
+    }
+
+    resumes << test::makeEmptyResume(QString(), utc(2001, 1, 1, 0, 0, 0));
+
+    ResumePtr texts = test::makeEmptyResume(QStringLiteral("Texts"), utc(2026, 12, 31, 23, 59, 59, 999));
+    texts->setSummary(QString::fromUtf8("line 1\r\nline 2\u2028 tab\t bell\x07 del\x7f "
+                                        "emoji \xf0\x9f\x98\x80 </script> \\/ \"q\" \x1f"));
+    texts->setCoverLetterText(QString(2000, QLatin1Char('x')) + QStringLiteral("/end"));
+    texts->setAtsInsertedKeywords(QStringList{QStringLiteral("C/C++"), QString(), QStringLiteral("Qt 6")});
+    texts->setAtsLastGenerated(utc(1999, 12, 31, 23, 59, 59, 999));
+    texts->setExperienceItems(
+        {std::make_shared<Experience>(QStringLiteral("Z"), QStringLiteral("Co"), QString(), QString(),
+                                      QStringLiteral("tied 1"), 5),
+         std::make_shared<Experience>(QStringLiteral("Y"), QStringLiteral("Co"), QString(), QString(),
+                                      QStringLiteral("tied 2"), 5),
+         std::make_shared<Experience>(QStringLiteral("X"), QStringLiteral("Co"), QString(), QString(),
+                                      QStringLiteral("first"), -3)});
+    texts->setEducationItems({std::make_shared<Education>(QStringLiteral("B"), QString(), QString(), 2),
+                              std::make_shared<Education>(QStringLiteral("A"), QString(), QString(), 1)});
+    resumes << texts;
+    return resumes;
+}
+
+QString referenceDocumentPath() {
+    return QStringLiteral(QUILLORA_SOURCE_DIR "/tests/core/store/fixtures/user_backup.json");
+}
+
+const QDateTime kReferenceGeneratedAt = QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5), Qt::UTC);
+
+// The file's bytes with its time of writing set to the reference document's.
+QByteArray withReferenceTime(QByteArray document) {
+    static const QByteArray key = "\"generatedAt\" : \"";
+    const qsizetype at = document.indexOf(key);
+    if (at >= 0)
+        document.replace(at + key.size(), 20, "2026-01-02T03:04:05Z");
+    return document;
+}
+
 std::unique_ptr<ModelContainer> memoryStore() {
     auto container = ModelContainer::inMemory();
     if (!container)
@@ -230,6 +299,61 @@ private slots:
                                 "coverLetterLastGenerated", "atsLastGenerated", "morvessaRecordName"})
             QVERIFY2(!empty.contains(QLatin1String(key)), key);
         QCOMPARE(empty[QStringLiteral("atsInsertedKeywords")].toArray().size(), 0);
+    }
+
+    // The document keeps the exact bytes of the reference written before it was streamed: the
+    // encoding, the file a backup writes, and the file a background run writes from the store.
+    void documentMatchesTheReference() {
+        QByteArray reference;
+        {
+            auto store = memoryStore();
+            for (const ResumePtr& resume : referenceResumes())
+                store->mainContext().insert(resume);
+            auto payload = makeResumeBackupPayload(store->mainContext(), QStringLiteral("launch"));
+            QVERIFY(payload.ok());
+            payload->generatedAt = kReferenceGeneratedAt;
+            const QByteArray encoded = encodeUserBackup(*payload);
+            reference = test::readFile(referenceDocumentPath());
+            QVERIFY(reference.size() > 40000);
+            QCOMPARE(encoded, reference);
+            (void)test::printedBy([&] { writeUserBackup(store->mainContext(), QStringLiteral("launch")); });
+            QCOMPARE(withReferenceTime(test::readFile(latestPath())), reference);
+        }
+
+        // From a store file: one résumé changed back to its saved value and one only inserted, so
+        // the run merges what the context holds with what it reads from the file.
+        const QString path = QDir::tempPath() + QStringLiteral("/reference/default.store");
+        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+        QList<ResumePtr> resumes = referenceResumes();
+        const ResumePtr unsaved = resumes.takeLast();
+        QString savedTitle;
+        {
+            auto created = ModelContainer::open(path);
+            QVERIFY(created.ok());
+            ModelContext& context = (*created)->mainContext();
+            context.setAutosaveEnabled(false);
+            for (const ResumePtr& resume : std::as_const(resumes))
+                context.insert(resume);
+            QVERIFY(context.save().ok());
+            savedTitle = resumes.at(1)->title();
+            resumes.at(1)->setTitle(QStringLiteral("Saved, then changed back"));
+            QVERIFY(context.save().ok());
+        }
+        auto opened = ModelContainer::open(path);
+        QVERIFY(opened.ok());
+        ModelContext& context = (*opened)->mainContext();
+        context.setAutosaveEnabled(false);
+        const QList<ResumePtr> list = *context.fetchResumes();
+        for (const ResumePtr& resume : list) {
+            if (resume->title() == QStringLiteral("Saved, then changed back"))
+                resume->setTitle(savedTitle);
+        }
+        context.insert(unsaved);
+        (void)test::printedBy([&] {
+            writeUserBackupInBackground(context, QStringLiteral("launch"), path);
+            waitForUserBackups();
+        });
+        QCOMPARE(withReferenceTime(test::readFile(latestPath())), reference);
     }
 
     void writesTheContextWithUnsavedChanges() {
@@ -467,6 +591,53 @@ private slots:
         QCOMPARE(written.at(0)[QStringLiteral("title")].toString(), QStringLiteral("Added, not saved"));
         QVERIFY(written.at(0)[QStringLiteral("portfolioItems")][0].toObject().contains(
             QStringLiteral("imageDataBase64")));
+    }
+
+    // A stored résumé that cannot be read, met part-way through the document: the run fails and
+    // the backups written before stay exactly as they were, with nothing half-written beside them.
+    void unreadableResumePartWayKeepsTheEarlierBackup() {
+        const QString path = QDir::tempPath() + QStringLiteral("/unreadable/default.store");
+        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+        {
+            auto created = ModelContainer::open(path);
+            QVERIFY(created.ok());
+            ModelContext& context = (*created)->mainContext();
+            context.setAutosaveEnabled(false);
+            for (int i = 0; i < 5; ++i)
+                context.insert(
+                    test::makeEmptyResume(QStringLiteral("Saved %1").arg(i), utc(2025, 1, 1 + i, 0, 0, 0)));
+            QVERIFY(context.save().ok());
+        }
+        const auto backUp = [&] {
+            auto opened = ModelContainer::open(path);
+            if (!opened)
+                return QStringList{opened.error()};
+            (*opened)->mainContext().setAutosaveEnabled(false);
+            return test::printedBy([&] {
+                writeUserBackupInBackground((*opened)->mainContext(), QStringLiteral("launch"), path);
+                waitForUserBackups();
+            });
+        };
+        QCOMPARE(backUp(),
+                 QStringList{QStringLiteral("🛟 User backup written (launch) to ") + latestPath()});
+        const QByteArray before = test::readFile(latestPath());
+        const QStringList listing = test::backupsListing();
+        {
+            auto db = sql::Database::open(path);
+            QVERIFY(db.ok());
+            // The third newest: two résumés are written before it is reached.
+            QVERIFY(db->exec(QStringLiteral("UPDATE \"Resume\" SET \"suggestedSkills\" = 'not a list' "
+                                            "WHERE \"title\" = 'Saved 2'"))
+                        .ok());
+        }
+        const QStringList lines = backUp();
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(
+            lines.first().startsWith(QStringLiteral("⚠️ Failed to write user backup (launch): Could not "
+                                                    "read the store: ")),
+            qPrintable(lines.first()));
+        QCOMPARE(test::readFile(latestPath()), before);
+        QCOMPARE(test::backupsListing(), listing);
     }
 
     void backgroundRunReadsStoredImagesAsTheyWere() {

@@ -202,7 +202,7 @@ private slots:
         };
         for (const QString& font : fonts) {
             for (const auto& [script, text] : texts)
-                QTest::addRow("%s %s", qPrintable(font), script) << font << text;
+                QTest::newRow(qPrintable(font + QLatin1Char(' ') + QLatin1String(script))) << font << text;
         }
     }
 
@@ -235,7 +235,8 @@ private slots:
         };
         for (const char* font : {"Helvetica Neue", "Georgia", "Courier New"}) {
             for (const auto& [script, text] : texts)
-                QTest::addRow("%s %s", font, script) << QString::fromLatin1(font) << text;
+                QTest::newRow(qPrintable(QLatin1String(font) + QLatin1Char(' ') + QLatin1String(script)))
+                    << QString::fromLatin1(font) << text;
         }
     }
 

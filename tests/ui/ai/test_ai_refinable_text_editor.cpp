@@ -73,6 +73,36 @@ private slots:
         QTRY_COMPARE(experience->text(), threeSentences);
     }
 
+    void editorOutlineIsAHairline() {
+        for (const bool light : {true, false}) {
+            m_appearance.setLightOverride(light);
+            QWidget host;
+            host.setAutoFillBackground(true);
+            QPalette pal = host.palette();
+            pal.setColor(QPalette::Window, light ? Qt::white : Qt::black);
+            host.setPalette(pal);
+            auto* editor =
+                new AIRefinableTextEditor(services(), m_appearance, SeamlessStarMode::summary, &host);
+            host.resize(440, 420);
+            editor->setGeometry(10, 10, 420, 400);
+            host.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&host));
+            const QImage image = host.grab().toImage();
+            QPlainTextEdit* edit = editor->textEdit();
+            const QPoint origin = edit->mapTo(&host, QPoint(0, edit->height() / 2));
+            // The ink the outline leaves across the edge: 0.8 points of 22 % black (or white).
+            const int inside = qGray(image.pixel(origin + QPoint(6, 0)));
+            int ink = 0;
+            for (int dx = -1; dx <= 2; ++dx)
+                ink += qAbs(qGray(image.pixel(origin + QPoint(dx, 0))) - inside);
+            QString seen;
+            for (int dx = -2; dx <= 6; ++dx)
+                seen += QString::number(qGray(image.pixel(origin + QPoint(dx, 0)))) + u' ';
+            QVERIFY2(ink >= 38 && ink <= 51, qPrintable(QString::number(ink) + u' ' + seen));
+        }
+        m_appearance.setLightOverride(std::nullopt);
+    }
+
     void busyWhileRunningThenTheAnswerReplacesTheText() {
         m_settings->setOpenAIAPIKey(QStringLiteral("sk-editor"));
         LoopbackHttpServer::Reply slow =

@@ -140,5 +140,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(CoverLetterGeneratorViewTest)
+QUILLORA_TEST_MAIN(CoverLetterGeneratorViewTest)
 #include "test_cover_letter_generator_view.moc"

@@ -1,5 +1,6 @@
 #include "app/about_window.h"
 #include "app/content_view.h"
+#include "app/intro_overlay.h"
 #include "app/main_window.h"
 #include "app/services.h"
 #include "app/window_registry.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QGraphicsDropShadowEffect>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
@@ -270,6 +272,57 @@ private slots:
         QCOMPARE(aboutVersionLine(QVariant(2.3), QStringLiteral("7")), QStringLiteral("Version 1.0 (7)"));
         QVERIFY(aboutVersionLine().startsWith(QStringLiteral("Version ")));
         QVERIFY(!AboutWindow::openWebsite(QStringLiteral("not a url")));
+    }
+
+    void introHandMarkComesIntoFocus() {
+        for (const bool reduceMotion : {false, true}) {
+            Appearance appearance;
+            appearance.setReduceMotionOverride(reduceMotion);
+            QWidget host;
+            IntroLogoOverlay overlay(appearance, &host);
+            QCOMPARE(overlay.handBlurRadius(), 20.0);
+            overlay.startIntroLogoFade();
+            if (reduceMotion) {
+                // Shown at once, sharp.
+                QCOMPARE(overlay.handBlurRadius(), 0.0);
+                QCOMPARE(overlay.handAnimation().state(), QAbstractAnimation::Stopped);
+                continue;
+            }
+            // Eased out over 1.4 s along with the scale, the offset and the fade.
+            QVariantAnimation& animation = overlay.handAnimation();
+            QCOMPARE(animation.state(), QAbstractAnimation::Running);
+            QCOMPARE(animation.duration(), 1400);
+            QCOMPARE(animation.easingCurve().type(), QEasingCurve::OutCubic);
+            animation.setCurrentTime(700);
+            QVERIFY(overlay.handBlurRadius() > 0 && overlay.handBlurRadius() < 10);
+            // Painting while blurred works at any point of the way.
+            host.resize(800, 600);
+            overlay.resize(800, 600);
+            QVERIFY(!overlay.grab().isNull());
+            animation.setCurrentTime(1400);
+            QCOMPARE(overlay.handBlurRadius(), 0.0);
+        }
+    }
+
+    void aboutLogoCastsItsShadow() {
+        Services services(nullptr);
+        AboutWindow about(services);
+        auto* logo = about.findChild<QWidget*>(QStringLiteral("aboutLogo"));
+        QVERIFY(logo);
+        auto* shadow = qobject_cast<QGraphicsDropShadowEffect*>(logo->graphicsEffect());
+        QVERIFY(shadow);
+        QCOMPARE(shadow->color(), QColor::fromRgbF(0, 0, 0, 0.28f));
+        QCOMPARE(shadow->blurRadius(), 48.0);
+        QCOMPARE(shadow->offset(), QPointF(0, 14));
+        // It shows under the logo: the card is darker just below the logo than beside it.
+        about.show();
+        const QImage image = about.grab().toImage();
+        const QPoint bottom = logo->mapTo(&about, QPoint(logo->width() / 2, logo->height() + 8));
+        const QPoint beside = bottom + QPoint(logo->width() / 2 + 40, -40);
+        QVERIFY2(
+            qGray(image.pixel(bottom)) + 6 < qGray(image.pixel(beside)),
+            qPrintable(
+                QStringLiteral("%1 %2").arg(qGray(image.pixel(bottom))).arg(qGray(image.pixel(beside)))));
     }
 
     void mainWindowWithoutStoreShowsOnlyTheText() {

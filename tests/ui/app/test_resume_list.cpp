@@ -9,6 +9,7 @@
 #include "support/resume_fixtures.h"
 #include "support/stdout_capture.h"
 #include "support/test_home.h"
+#include "theme/scheme_colors.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
@@ -420,6 +421,21 @@ private slots:
             for (const QString& bullet : group.second)
                 QVERIFY2(shown.contains(bullet), qPrintable(bullet));
         }
+    }
+
+    void keyButtonLabelIsSubheadlineSemibold() {
+        Services services(openStore());
+        ResumeListView list(services, UserInterfaceIdiom::other);
+        QFont font;
+        list.setModalRunner([&](QDialog& dialog) {
+            if (auto* button = dialog.findChild<QPushButton*>(QStringLiteral("openAIKeyActionButton")))
+                font = button->font();
+            return 0;
+        });
+        list.openHelp();
+        // Subheadline (15 points), semibold.
+        QCOMPARE(font.pointSizeF(), systemFont(15).pointSizeF());
+        QCOMPARE(font.weight(), QFont::DemiBold);
     }
 
     void keyButtonAddsTrimmedKeyAndRemovesIt() {

@@ -3,8 +3,11 @@
 #include "app/resume_list_view.h"
 #include "app/resume_tip_view.h"
 #include "app/services.h"
+#include "controls/frosted_card.h"
 #include "platform/appearance.h"
 #include "store/model_container.h"
+#include "store/model_context.h"
+#include "support/resume_fixtures.h"
 #include "support/test_home.h"
 
 #include <QAbstractButton>
@@ -239,6 +242,37 @@ private slots:
         tip->dismissButton()->click();
         QVERIFY(!content.shouldShowTip());
         QTRY_VERIFY(!content.tipView());
+    }
+
+    void cardIsTranslucentWhereItHasRoomAndNearlyOpaqueInShortAreas() {
+        Services services(std::move(ModelContainer::inMemory()).value());
+        ContentView content(services, UserInterfaceIdiom::pad);
+        content.resize(1300, 760);
+        content.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&content));
+        ResumeTipView* tip = content.tipView();
+        QVERIFY(tip);
+        auto* card = qobject_cast<FrostedCard*>(tip->card());
+        QVERIFY(card);
+        for (const bool light : {true, false}) {
+            services.appearance().setLightOverride(light);
+            content.resize(1300, 760);
+            QTRY_VERIFY(tip->usesMaterial());
+            QCOMPARE(card->fill(), std::nullopt);
+            content.resize(900, 280);
+            QTRY_VERIFY(!tip->usesMaterial());
+            QVERIFY(card->fill().has_value());
+            QVERIFY(card->fill()->alpha() >= 248);
+        }
+        // Over an open editor the card stays nearly opaque, whatever the room.
+        content.resize(1300, 760);
+        QTRY_VERIFY(tip->usesMaterial());
+        auto resume = test::makeEmptyResume(QStringLiteral("Under the tip"));
+        services.context().insert(resume);
+        content.receiveSelectResumeNotification(resume);
+        QVERIFY(!tip->usesMaterial());
+        QVERIFY(card->fill().has_value());
+        services.appearance().setLightOverride(std::nullopt);
     }
 
     void escapeDismissesAndThePlaceholderCardGivesWay() {

@@ -2,6 +2,7 @@
 #include "app/startup_messages.h"
 #include "store/instance_lock.h"
 #include "store/model_container.h"
+#include "store/sqlite.h"
 #include "store/store_location.h"
 #include "support/backup_folder_helpers.h"
 #include "support/resume_fixtures.h"
@@ -9,11 +10,14 @@
 #include "support/test_home.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 
+#include <sys/mount.h>
 #include <unistd.h>
 
 using namespace quillora;
@@ -81,6 +85,62 @@ private slots:
         QCOMPARE(test::readFile(storeFileURL()), QByteArray("not a database"));
     }
 
+    // A trigger someone put into the store would run at the first save: the store is refused.
+    void aStoreWithATriggerIsRefusedInAWindow() {
+        QVERIFY(ensureStoreDirectory().ok());
+        {
+            auto store = ModelContainer::open(storeFileURL());
+            QVERIFY(store.ok());
+            (*store)->mainContext().insert(test::makeFullResume());
+            QVERIFY((*store)->mainContext().save().ok());
+        }
+        {
+            auto db = sql::Database::open(storeFileURL());
+            QVERIFY(db->exec(QStringLiteral("CREATE TRIGGER wipe AFTER UPDATE ON \"Resume\" BEGIN DELETE "
+                                            "FROM \"Experience\"; END"))
+                        .ok());
+        }
+        const QByteArray bytes = test::readFile(storeFileURL());
+        const auto [code, seen, lines] = runAnsweringOK();
+        QCOMPARE(code, 1);
+        QCOMPARE(seen.size(), 1);
+        QCOMPARE(seen.first().objectName, QStringLiteral("startupRefusalAlert"));
+        QVERIFY2(seen.first().details.contains(QStringLiteral("trigger this app does not know (\"wipe\")")),
+                 qPrintable(seen.first().details));
+        QCOMPARE(test::readFile(storeFileURL()), bytes);
+    }
+
+    // Temporary files of writes that a kill cut short go at the next start, from every folder the
+    // app writes; anything else stays.
+    void leftoverTemporaryFilesAreRemovedAtStartUp() {
+        QVERIFY(ensureStoreDirectory().ok());
+        const QString settingsFolder =
+            QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")) + QStringLiteral("/Quillora");
+        const QString payloadFolder = QDir::tempPath() + QStringLiteral("/Morvessa");
+        const QStringList folders{storeDirectoryURL(), backupsDirectoryURL(), settingsFolder,
+                                  QDir::tempPath(), payloadFolder};
+        for (const QString& folder : folders) {
+            QVERIFY(QDir().mkpath(folder));
+            for (const char* name : {"/.quillora-a1B2c3", "/.quillora-kept.txt"}) {
+                QVERIFY(test::writeFile(folder + QLatin1String(name), "x"));
+                QVERIFY(test::setModifiedSecondsAgo(folder + QLatin1String(name), 600));
+            }
+        }
+        int code = -1;
+        std::unique_ptr<QuilloraSession> session;
+        const QStringList lines = test::printedBy([&] {
+            session = QuilloraSession::start([](QMessageBox&) { return int(QMessageBox::Ok); }, &code);
+        });
+        QVERIFY(session);
+        for (const QString& folder : folders) {
+            QVERIFY2(!QFile::exists(folder + QStringLiteral("/.quillora-a1B2c3")), qPrintable(folder));
+            QVERIFY(QFile::exists(folder + QStringLiteral("/.quillora-kept.txt")));
+            QVERIFY(
+                lines.contains(QStringLiteral("🧹 Removed 1 leftover temporary file(s) from ") + folder));
+        }
+        session.reset();
+    }
+
     void aSecondInstanceSaysSoAndLeavesTheFirstsData() {
         QVERIFY(ensureStoreDirectory().ok());
         {
@@ -123,6 +183,67 @@ private slots:
         QCOMPARE(seen.size(), 1);
         QCOMPARE(seen.first().title, QStringLiteral("Your Résumés Cannot Be Saved"));
         QVERIFY(seen.first().details.contains(QStringLiteral("cannot be written (Permission denied)")));
+    }
+
+    // A full disk is said in the window, not only on the terminal, before anything is written.
+    void aFullDiskIsToldAtStartUp() {
+        if (::geteuid() != 0)
+            QSKIP("a small file system of the test's own needs root");
+        const QString disk = QDir::tempPath() + QStringLiteral("/small-disk");
+        QVERIFY(QDir().mkpath(disk));
+        const QByteArray mountPoint = QFile::encodeName(disk);
+        if (::mount("tmpfs", mountPoint.constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=2m,mode=0700") != 0)
+            QSKIP("no file system could be mounted here");
+        const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+        const auto restore = qScopeGuard([&] {
+            qputenv("XDG_DATA_HOME", dataHome);
+            ::umount2(mountPoint.constData(), MNT_DETACH);
+        });
+        // The store as a killed app leaves it, with its side files, on the small disk.
+        QVERIFY(ensureStoreDirectory().ok());
+        auto opened = ModelContainer::open(storeFileURL());
+        QVERIFY(opened.ok());
+        std::unique_ptr<ModelContainer> container = std::move(opened).value();
+        container->mainContext().insert(test::makeFullResume());
+        QVERIFY(container->mainContext().save().ok());
+        const QStringList files = storeFileURLs();
+        qputenv("XDG_DATA_HOME", mountPoint + "/data");
+        QVERIFY(ensureStoreDirectory().ok());
+        for (int i = 0; i < files.size(); ++i)
+            QVERIFY(QFile::copy(files.at(i), storeFileURLs().at(i)));
+        container.reset();
+        {
+            QFile filler(disk + QStringLiteral("/filler"));
+            QVERIFY(filler.open(QIODevice::WriteOnly));
+            const QByteArray block(64 * 1024, 'x');
+            while (filler.write(block) == block.size() && filler.flush()) {
+            }
+        }
+        const QByteArray bytes = test::readFile(storeFileURL());
+
+        QList<Seen> seen;
+        int code = -1;
+        std::unique_ptr<QuilloraSession> session;
+        const QStringList lines = test::printedBy([&] {
+            session = QuilloraSession::start(
+                [&](QMessageBox& box) {
+                    seen << describe(box);
+                    return int(QMessageBox::Ok);
+                },
+                &code);
+        });
+        const bool started = session != nullptr;
+        session.reset();
+        QVERIFY2(!started, qPrintable(lines.join(QLatin1Char('\n'))));
+        QCOMPARE(code, 1);
+        QCOMPARE(seen.size(), 1);
+        QCOMPARE(seen.first().objectName, QStringLiteral("startupRefusalAlert"));
+        QCOMPARE(seen.first().title, QStringLiteral("Your Résumés Cannot Be Saved"));
+        QVERIFY2(seen.first().details.contains(QStringLiteral("cannot be written (No space left on device)")),
+                 qPrintable(seen.first().details));
+        QVERIFY(lines.last().startsWith(QStringLiteral("SwiftData ModelContainer failed: ")));
+        QCOMPARE(test::readFile(storeFileURL()), bytes);
+        QVERIFY(test::backupsListing().isEmpty()); // no snapshot was begun either
     }
 
     void anEmptyStoreFileIsAskedAboutFirst() {

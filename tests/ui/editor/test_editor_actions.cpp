@@ -10,6 +10,7 @@
 #include "sharing/cloud_configuration.h"
 #include "store/model_context.h"
 #include "support/cloud_test_database.h"
+#include "support/fake_cloud_database.h"
 #include "support/resume_fixtures.h"
 #include "support/stdout_capture.h"
 #include "support/test_home.h"
@@ -22,6 +23,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThreadPool>
@@ -345,6 +347,35 @@ private slots:
         QVERIFY(!m_services->context().hasChanges());
         QCOMPARE(own.rows(named.arg(*name)).value(0).value(0).toInt(), 0);
         QCOMPARE(share->text(), QStringLiteral("Push to Morvessa"));
+    }
+
+    // "Preparing PDF…" goes once the PDF exists; the push button stays busy until the upload
+    // ends.
+    void thePDFOverlayEndsBeforeTheUpload() {
+        auto cloud = std::make_shared<test::FakeCloud>();
+        QSemaphore uploading;
+        QSemaphore release;
+        cloud->beforeSave = [&] {
+            uploading.release();
+            release.acquire();
+        };
+        openEditor(test::makeFullResume());
+        m_resume->setMorvessaRecordName(std::nullopt);
+        actions().setCloudService(
+            MorvessaCloudService([cloud] { return std::make_unique<test::FakeCloudDatabase>(cloud); }));
+        QSignalSpy done(&actions(), &EditorActions::morvessaFinished);
+        actions().pushToMorvessa();
+        QVERIFY(actions().preparingOverlay()->isVisible());
+        QTRY_VERIFY(uploading.available() == 1);
+        QTRY_VERIFY(!actions().preparingOverlay()->isVisible());
+        QVERIFY(actions().isPushingToMorvessa());
+        QCOMPARE(button(QStringLiteral("morvessaActionButton"))->text(),
+                 QStringLiteral("Pushing to Morvessa..."));
+        release.release();
+        QVERIFY(done.wait(20000));
+        QVERIFY(!actions().isPushingToMorvessa());
+        QVERIFY(!actions().preparingOverlay()->isVisible());
+        QCOMPARE(actions().morvessaAlertMessage(), QStringLiteral("Resume pushed to Morvessa."));
     }
 
     void unreachableNetworkReportsThePushFailure() {

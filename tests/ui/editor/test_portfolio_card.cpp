@@ -1,4 +1,5 @@
 #include "app/services.h"
+#include "controls/layout_move_animation.h"
 #include "editor/portfolio_card.h"
 #include "editor/resume_editor_view.h"
 #include "store/model_container.h"
@@ -21,6 +22,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QParallelAnimationGroup>
+#include <QPropertyAnimation>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -178,6 +181,10 @@ private slots:
             QCOMPARE(
                 child(card, QStringLiteral("portfolioReorderItem") + portfolioIdText(a))->accessibleName(),
                 QStringLiteral("Portfolio item, Atrium"));
+            QCOMPARE(child(card, QStringLiteral("portfolioImage") + portfolioIdText(a))->accessibleName(),
+                     QStringLiteral("Portfolio image, Atrium"));
+            QCOMPARE(captionsOf(loadPortfolioPickerItems(*resume)),
+                     (QStringList{QStringLiteral("Bridge"), QString(), QStringLiteral("Atrium")}));
 
             // Remove C through its thumbnail's button.
             QTest::mouseClick(child<QAbstractButton>(card, QStringLiteral("removePortfolioImageButton") +
@@ -240,6 +247,69 @@ private slots:
                          portfolio.at(1).toObject().value(u"imageDataBase64").toString().toLatin1()),
                      png);
         }
+    }
+
+    void reorderGridCellsSpringToTheirPlaces() {
+        // The spring: from rest to rest with a slight overshoot on the way.
+        const QEasingCurve spring = springEasingCurve();
+        QCOMPARE(spring.valueForProgress(0), 0.0);
+        QCOMPARE(spring.valueForProgress(1), 1.0);
+        qreal peak = 0;
+        for (int i = 0; i <= 100; ++i)
+            peak = std::max(peak, spring.valueForProgress(i / 100.0));
+        QVERIFY2(peak > 1.005 && peak < 1.05, qPrintable(QString::number(peak)));
+        QVERIFY(qAbs(spring.valueForProgress(0.95) - 1) < 0.002);
+
+        auto services = Services::forTesting(QDir::tempPath() + QStringLiteral("/q.ini"));
+        services->context().setAutosaveEnabled(false);
+        auto resume = test::makeEmptyResume(QStringLiteral("Grid"));
+        QList<PortfolioItemPtr> items;
+        for (const auto color : {Qt::red, Qt::green, Qt::blue})
+            items << std::make_shared<PortfolioItem>(QUuid::createUuid(), encoded(color, "PNG"), QString(),
+                                                     items.size(), PortfolioImageOrientation::portrait);
+        resume->setPortfolioItems(items);
+        services->context().insert(resume);
+        QVERIFY(services->context().save().ok());
+        ResumeEditorView editor(resume, *services);
+        editor.resize(700, 900);
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&editor));
+        auto* card = qobject_cast<PortfolioCard*>(editor.sectionWidget(EditorSection::portfolio));
+        QTRY_COMPARE(card->reorderCells().size(), 3);
+        const QParallelAnimationGroup& moves = card->cellMoves().group();
+
+        for (const bool reduceMotion : {false, true}) {
+            services->appearance().setReduceMotionOverride(reduceMotion);
+            QList<QPoint> places;
+            for (PortfolioReorderCell* cell : card->reorderCells())
+                places << cell->pos();
+            // The first cell dragged over the last: all three change places.
+            DragPath drag{{card->reorderCells().last()}};
+            card->setDragRunner(std::ref(drag));
+            dragCell(card->reorderCells().first());
+            if (reduceMotion) {
+                QCOMPARE(moves.state(), QAbstractAnimation::Stopped);
+            } else {
+                QCOMPARE(moves.state(), QAbstractAnimation::Running);
+                QCOMPARE(moves.animationCount(), 3);
+                for (int i = 0; i < moves.animationCount(); ++i) {
+                    auto* slide = qobject_cast<QPropertyAnimation*>(moves.animationAt(i));
+                    QCOMPARE(slide->duration(), springDurationMs);
+                    QCOMPARE(slide->easingCurve().valueForProgress(0.5), spring.valueForProgress(0.5));
+                }
+                QTRY_COMPARE(moves.state(), QAbstractAnimation::Stopped);
+            }
+            // Every cell ends in the place of its new position.
+            const auto now = [&] {
+                QList<QPoint> out;
+                for (PortfolioReorderCell* cell : card->reorderCells())
+                    out << cell->pos();
+                return out;
+            };
+            QTRY_COMPARE(now(), places);
+        }
+        services->appearance().setReduceMotionOverride(std::nullopt);
+        editor.setAttribute(Qt::WA_DontShowOnScreen);
     }
 
     void cardShowsItsPiecesByCountAndSavesOnOpenOnlyWithImages() {

@@ -4,6 +4,8 @@
 #include "app/resume_list_view.h"
 #include "app/services.h"
 #include "controls/editor_section_card.h"
+#include "controls/layout_move_animation.h"
+#include "editor/editor_controls.h"
 #include "editor/editor_text_area.h"
 #include "editor/education_section.h"
 #include "editor/entry_editors.h"
@@ -27,7 +29,9 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QParallelAnimationGroup>
 #include <QPlainTextEdit>
+#include <QPropertyAnimation>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -580,6 +584,61 @@ private slots:
         QTest::mouseClick(reorder, Qt::LeftButton);
         QCOMPARE(reorder->text(), QStringLiteral("Reorder"));
         QVERIFY(section->rows().first()->deleteButton()->isVisible());
+    }
+
+    void experienceButtonsSitTogetherAndRowsSlideToTheirPlaces() {
+        auto resume = insertResume({experience(QStringLiteral("A"), QStringLiteral("1")),
+                                    experience(QStringLiteral("B"), QStringLiteral("2")),
+                                    experience(QStringLiteral("C"), QStringLiteral("3"))});
+        ResumeEditorView view(resume, *m_services);
+        view.resize(700, 900);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        auto* section = child<ExperienceSection>(&view, QStringLiteral("experienceSection"));
+
+        // "Add Experience" and "Reorder" side by side, 8 points apart, in the middle of the card.
+        QWidget* add = section->addButton();
+        QWidget* reorder = section->reorderButton();
+        const QRect a(add->mapTo(section, QPoint(0, 0)), add->size());
+        const QRect r(reorder->mapTo(section, QPoint(0, 0)), reorder->size());
+        const QWidget* rows = section->findChild<QWidget*>(QStringLiteral("experienceRows"));
+        const QRect area(rows->mapTo(section, QPoint(0, 0)), rows->size());
+        QCOMPARE(r.left() - a.right() - 1, 8);
+        QVERIFY2(
+            qAbs((a.left() + r.right()) / 2 - area.center().x()) <= 2,
+            qPrintable(QStringLiteral("%1..%2 in %3").arg(a.left()).arg(r.right()).arg(area.center().x())));
+
+        const auto tops = [&] {
+            QList<int> out;
+            for (ExperienceRow* row : section->rows())
+                out << row->y();
+            return out;
+        };
+        const QList<int> places = tops();
+        for (const bool reduceMotion : {false, true}) {
+            m_services->appearance().setReduceMotionOverride(reduceMotion);
+            view.moveExperience(0, 2);
+            const QParallelAnimationGroup& slides = section->moveAnimation().group();
+            if (reduceMotion) {
+                QCOMPARE(slides.state(), QAbstractAnimation::Stopped);
+                QTRY_COMPARE(tops(), places);
+                continue;
+            }
+            // Every row slides, 0.2 s ease-in-out, from its old place to its new one.
+            QCOMPARE(slides.state(), QAbstractAnimation::Running);
+            QCOMPARE(slides.animationCount(), 3);
+            for (int i = 0; i < slides.animationCount(); ++i) {
+                auto* slide = qobject_cast<QPropertyAnimation*>(slides.animationAt(i));
+                QCOMPARE(slide->duration(), 200);
+                QCOMPARE(slide->easingCurve().type(), QEasingCurve::InOutQuad);
+                const int at =
+                    int(section->rows().indexOf(static_cast<ExperienceRow*>(slide->targetObject())));
+                QCOMPARE(slide->endValue().toPoint().y(), places.at(at));
+            }
+            QTRY_COMPARE(slides.state(), QAbstractAnimation::Stopped);
+            QCOMPARE(tops(), places);
+        }
+        m_services->appearance().setReduceMotionOverride(std::nullopt);
     }
 
     void educationEntries() {

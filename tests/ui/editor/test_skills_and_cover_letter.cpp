@@ -22,8 +22,10 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QNetworkAccessManager>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
+#include <QVariantAnimation>
 
 using namespace quillora;
 using quillora::test::FakeLanguageModel;
@@ -149,6 +151,54 @@ private slots:
         QCOMPARE(resume->suggestedSkills(), QStringList{QStringLiteral("Kept: one")});
     }
 
+    void editPopupScalesAndFadesInAndOut() {
+        for (const bool reduceMotion : {false, true}) {
+            m_appearance.setReduceMotionOverride(reduceMotion);
+            auto resume = resumeWithExperience();
+            resume->setSuggestedSkills({QStringLiteral("Swift: iOS")});
+            QWidget host;
+            host.resize(700, 500);
+            auto* section = new SkillsSection(resume, ai(), m_appearance, counter(), &host);
+            section->setPopupHost(&host);
+            host.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&host));
+
+            section->openSkill(QStringLiteral("Swift: iOS"));
+            QPointer<SkillEditPopup> popup = section->popup();
+            QVERIFY(popup && popup->isVisible());
+            const QVariantAnimation& transition = popup->transition();
+            if (reduceMotion) {
+                QCOMPARE(transition.state(), QAbstractAnimation::Stopped);
+                QCOMPARE(popup->transitionProgress(), 1.0);
+            } else {
+                // In: from nothing at the centre to full size and opacity, 0.2 s ease-in-out.
+                QCOMPARE(transition.state(), QAbstractAnimation::Running);
+                QCOMPARE(transition.startValue().toReal(), 0.0);
+                QCOMPARE(transition.endValue().toReal(), 1.0);
+                QCOMPARE(transition.duration(), 200);
+                QCOMPARE(transition.easingCurve().type(), QEasingCurve::InOutQuad);
+                QVERIFY(popup->transitionProgress() < 1);
+                QVERIFY(!host.grab().isNull());
+                QTRY_COMPARE(popup->transitionProgress(), 1.0);
+            }
+
+            // Out: the editing ends at once; the popup takes no clicks and shrinks away.
+            QTest::keyClick(popup->field(), Qt::Key_Escape);
+            QVERIFY(!section->editingSkill());
+            QVERIFY(!section->popup());
+            if (!reduceMotion) {
+                QVERIFY(popup && popup->isVisible());
+                QVERIFY(popup->testAttribute(Qt::WA_TransparentForMouseEvents));
+                QCOMPARE(transition.endValue().toReal(), 0.0);
+                QCOMPARE(transition.state(), QAbstractAnimation::Running);
+            } else {
+                QVERIFY(!popup || !popup->isVisible());
+            }
+            QTRY_VERIFY(!popup);
+        }
+        m_appearance.setReduceMotionOverride(true);
+    }
+
     void chipsAreEditedRemovedAndApplied() {
         auto resume = resumeWithExperience();
         resume->setSuggestedSkills({QStringLiteral("Swift: iOS"), QStringLiteral("Figma  Prototyping"),
@@ -227,7 +277,9 @@ private slots:
         QVERIFY(section->generateButton()->isVisible());
     }
 
-    void resultsForAClosedCardOrADeletedResumeAreDropped() {
+    // A closed card's answer still reaches the résumé (the card's own save is not called then);
+    // a deleted résumé's is dropped.
+    void resultsReachTheResumeUnlessItIsDeleted() {
         auto resume = resumeWithExperience();
         m_settings->setOpenAIAPIKey(QStringLiteral("sk-test"));
         LoopbackHttpServer::Reply slow = LoopbackHttpServer::completion(QStringLiteral("Late: answer"));
@@ -236,8 +288,8 @@ private slots:
         auto section = std::make_unique<SkillsSection>(resume, ai(), m_appearance, counter());
         section->generateSkillSuggestions();
         section.reset();
-        QTest::qWait(400);
-        QVERIFY(resume->suggestedSkills().isEmpty());
+        QTRY_COMPARE(resume->suggestedSkills(), QStringList{QStringLiteral("Late: answer")});
+        resume->setSuggestedSkills({});
 
         auto model = std::make_shared<FakeLanguageModel>();
         m_settings->remove(Settings::openAIAPIKeyKey);
@@ -338,18 +390,17 @@ private slots:
         QVERIFY(body.contains("RÉSUMÉ EXPERIENCE:"));
     }
 
-    void aLetterForAClosedCardIsDropped() {
+    void aLetterForAClosedCardStillReachesTheResume() {
         auto resume = resumeWithExperience();
         resume->setIncludeCoverLetter(true);
         resume->setCoverLetterJobPosting(QStringLiteral("Baker"));
-        resume->setCoverLetterText(QStringLiteral("Kept letter"));
-        m_model->enqueue(QStringLiteral("A letter nobody waits for"));
+        resume->setCoverLetterText(QStringLiteral("Replaced letter"));
+        m_model->enqueue(QStringLiteral("A letter written after the card closed"));
         auto section = std::make_unique<CoverLetterSection>(resume, ai(), m_appearance, counter());
         section->generateCoverLetterFromEditor();
         section.reset();
-        QTest::qWait(100);
-        QCOMPARE(resume->coverLetterText(), QStringLiteral("Kept letter"));
-        QVERIFY(!resume->coverLetterLastGenerated());
+        QTRY_COMPARE(resume->coverLetterText(), QStringLiteral("A letter written after the card closed"));
+        QVERIFY(resume->coverLetterLastGenerated().has_value());
         QCOMPARE(m_saves, 0);
     }
 
@@ -380,5 +431,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(SkillsAndCoverLetterTest)
+QUILLORA_TEST_MAIN(SkillsAndCoverLetterTest)
 #include "test_skills_and_cover_letter.moc"

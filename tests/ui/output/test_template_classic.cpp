@@ -2,6 +2,8 @@
 #include "output/plain_text_resume.h"
 #include "output/resume_translation.h"
 #include "output/template_classic.h"
+#include "platform/appearance.h"
+#include "store/model_context.h"
 #include "support/fake_translation_engine.h"
 #include "support/resume_fixtures.h"
 #include "support/test_home.h"
@@ -65,6 +67,45 @@ private slots:
     void cleanup() {
         m_resume.reset();
         m_services.reset();
+    }
+
+    void unavailableLanguagesAreDrawnFaded() {
+        m_services->appearance().setLightOverride(true);
+        auto screen = std::make_unique<TemplateClassic>(m_resume, *m_services);
+        QSignalSpy checked(screen.get(), &TemplateClassic::availabilityChecked);
+        screen->show();
+        QVERIFY(checked.wait(5000));
+        QMenu* menu = screen->languageMenu();
+        menu->popup(QPoint(0, 0));
+        QVERIFY(QTest::qWaitForWindowExposed(menu));
+        const QImage image = menu->grab().toImage();
+        const auto rowOf = [&](const QString& code) {
+            for (QAction* row : menu->actions()) {
+                if (row->data().toString() == code)
+                    return menu->actionGeometry(row);
+            }
+            return QRect();
+        };
+        // The darkest ink of a row (flag and name), against the menu's own background.
+        const auto darkest = [&](const QRect& row) {
+            int gray = 255;
+            for (int y = row.top(); y <= row.bottom(); ++y) {
+                for (int x = row.left(); x <= row.right(); ++x)
+                    gray = std::min(gray, qGray(image.pixel(x, y)));
+            }
+            return gray;
+        };
+        const QRect french = rowOf(u"fr"_qs); // supported
+        const QRect german = rowOf(u"de"_qs); // unsupported
+        const int background = qGray(image.pixel(french.right() - 2, french.center().y()));
+        const int ink = darkest(french);
+        QVERIFY2(background - ink > 180, qPrintable(QStringLiteral("%1 %2").arg(background).arg(ink)));
+        // The unavailable row: the same ink at 40 % over the background.
+        const qreal expected = background - 0.4 * (background - ink);
+        QVERIFY2(qAbs(darkest(german) - expected) <= 14,
+                 qPrintable(QStringLiteral("%1, expected %2").arg(darkest(german)).arg(expected)));
+        menu->hide();
+        m_services->appearance().setLightOverride(std::nullopt);
     }
 
     void availabilityDecidesWhatTheMenuOffers() {
@@ -150,21 +191,92 @@ private slots:
         QTRY_VERIFY(!screen->showTranslationError());
     }
 
-    void closingThePreviewStopsItsTranslation() {
+    // Closing the preview does not stop its translation: the run finishes, writes every field
+    // and saves once; edits made meanwhile stay; a preview opened again shows the run going on.
+    void aTranslationOutlivesItsPreviewAndSavesOnce() {
+        const QStringList before = quillora::test::translatableTexts(*m_resume);
         m_engine->setHoldAnswers(true);
+        QSignalSpy saves(&m_services->context(), &ModelContext::didSave);
         auto screen = openScreen();
         screen->chooseLanguage(u"es"_qs);
         screen->translate();
-        QTRY_COMPARE(m_engine->heldCount(), 1);
+        for (int answered = 0; answered < 3; ++answered) {
+            QTRY_COMPARE(m_engine->heldCount(), 1);
+            m_engine->release();
+        }
+        QTRY_COMPARE(m_engine->requests().size(), 4); // the summary title is out
+        screen->close();
+        screen.reset();
+        // Edited while the run goes on: a field already translated, and the one being translated.
+        m_resume->setFullName(u"Zoë Å."_qs);
+        m_resume->setTitleSummary(u"About me"_qs);
+
+        auto again = openScreen();
+        QCOMPARE(again->translatingLanguage(), std::optional(u"es"_qs));
+        QVERIFY(!button(*again, u"translateResumeButton"_qs)->isEnabled());
+        again->close();
+        again.reset();
+
+        m_engine->setHoldAnswers(false);
         m_engine->release();
-        QTRY_COMPARE(m_engine->heldCount(), 1);
-        QTest::mouseClick(screen->findChild<QWidget*>(u"templateCloseButton"_qs), Qt::LeftButton);
-        QVERIFY(!screen->isVisible());
-        m_engine->release();
+        QTRY_VERIFY(!ResumeTranslationRun::runningFor(*m_resume));
+        QCOMPARE(m_engine->requests().size(), ResumeTranslationRun::requestCount(*m_resume));
+        QCOMPARE(saves.count(), 1);
+        QVERIFY(!m_services->context().hasChanges());
+
+        QStringList expected;
+        for (const QString& text : before)
+            expected << FakeTranslationEngine::translated(u"es"_qs, text);
+        expected[0] = u"Zoë Å."_qs;
+        expected[3] = u"About me"_qs;
+        QCOMPARE(quillora::test::translatableTexts(*m_resume), expected);
+    }
+
+    // Until the run's own save the store keeps the résumé as it was before the run, whatever
+    // else saves meanwhile (the autosave, the save when the app quits); edits of other fields
+    // are saved as usual. An app that quits during the run leaves the résumé untranslated.
+    void nothingOfARunningTranslationIsStoredBeforeItsSave() {
+        const QString path = QDir::tempPath() + u"/held.store"_qs;
+        auto opened = ModelContainer::open(path);
+        QVERIFY(opened.ok());
+        auto services = std::make_unique<Services>(
+            std::move(opened).value(), std::make_unique<Settings>(QDir::tempPath() + u"/held.ini"_qs));
+        auto engine = std::make_unique<FakeTranslationEngine>();
+        FakeTranslationEngine* fake = engine.get();
+        fake->setStatus(u"es"_qs, TranslationPairStatus::installed);
+        fake->setHoldAnswers(true);
+        services->setTranslationEngine(std::move(engine));
+        ModelContext& context = services->context();
+        auto resume = quillora::test::makeFullResume();
+        context.insert(resume);
+        QVERIFY(context.save().ok());
+        const QStringList before = quillora::test::translatableTexts(*resume);
+        context.setAutosaveDelay(10);
+        QSignalSpy saves(&context, &ModelContext::didSave);
+
+        auto screen = std::make_unique<TemplateClassic>(resume, *services);
+        screen->chooseLanguage(u"es"_qs);
+        screen->translate();
+        for (int answered = 0; answered < 9; ++answered) { // into the first experience entry
+            QTRY_COMPARE(fake->heldCount(), 1);
+            fake->release();
+        }
+        QTRY_COMPARE(fake->heldCount(), 1);
+        QCOMPARE(resume->fullName(), FakeTranslationEngine::translated(u"es"_qs, before.at(0)));
         QTest::qWait(50);
-        QCOMPARE(m_resume->contactInfo(), u"zoe@example.com\n+1 555 0100"_qs);
-        QCOMPARE(m_engine->requests().size(), 2);
-        QCOMPARE(m_engine->heldCount(), 0);
+        QCOMPARE(saves.count(), 0); // nothing but the translation changed: nothing to write
+        resume->setTitle(u"Renamed while translating"_qs);
+        QTRY_COMPARE(saves.count(), 1);
+        QVERIFY(context.save().ok()); // as when the app quits or goes to the background
+        screen.reset();
+        services.reset(); // the app ends; the run goes with it
+
+        auto reopened = ModelContainer::open(path);
+        QVERIFY(reopened.ok());
+        const auto stored = reopened.value()->mainContext().fetchResumes();
+        QCOMPARE(stored->size(), 1);
+        QCOMPARE(stored->first()->title(), u"Renamed while translating"_qs);
+        QCOMPARE(quillora::test::translatableTexts(*stored->first()), before);
     }
 
     void copyPutsThePlainTextOnTheClipboard() {
