@@ -1,5 +1,7 @@
 #include "ai/resume_ai_view_model.h"
 
+#include "model/record.h"
+
 #include <QRegularExpression>
 
 namespace quillora {

@@ -46,4 +46,9 @@ ModelContext& Services::context() const {
     return m_store->mainContext();
 }
 
+AIServices Services::aiServices() const {
+    return {m_settings.get(), m_network.get(), LanguageModel::systemDefault(*m_network),
+            OpenAIClient::defaultTimeoutMs};
+}
+
 } // namespace quillora

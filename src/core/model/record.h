@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/deletable.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QObject>
@@ -77,7 +79,7 @@ size_t qHash(const PersistentIdentifier& id, size_t seed = 0) noexcept;
 // changes a value, identity equality. Records are shared (std::shared_ptr) and live on the UI
 // thread. Each kind has a Property enum (its properties in declaration order) and a typed
 // changed(Property) signal; propertyChanged(int) carries the same index for generic code.
-class Record : public QObject {
+class Record : public QObject, public Deletable {
     Q_OBJECT
 
 public:
@@ -89,7 +91,7 @@ public:
     // The context that tracks this record, or null while it is in none. (Defined by the store,
     // which knows the context; the record itself talks to it only as its RecordObserver.)
     ModelContext* modelContext() const;
-    bool isDeleted() const { return m_deleted; }
+    bool isDeleted() const override { return m_deleted; }
 
     // Backing data, read and written by the property's key.
     QVariant valueForKey(const QString& key) const;

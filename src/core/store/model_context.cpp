@@ -368,7 +368,7 @@ bool ModelContext::hasChangesToWrite() const {
 
 void ModelContext::writeHeldBack(const void* owner, const std::shared_ptr<Record>& record, int property,
                                  const std::function<void()>& write) {
-    if (!record || record->m_deleted || record->m_context != this) {
+    if (!record || record->m_deleted || record->modelContext() != this) {
         write();
         return;
     }

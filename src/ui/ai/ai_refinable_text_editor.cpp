@@ -68,7 +68,7 @@ private:
 } // namespace
 
 AIRefinableTextEditor::AIRefinableTextEditor(Services& services, SeamlessStarMode mode, QWidget* parent)
-    : AIRefinableTextEditor(AIServices::from(services), services.appearance(), mode, parent) {}
+    : AIRefinableTextEditor(services.aiServices(), services.appearance(), mode, parent) {}
 
 AIRefinableTextEditor::AIRefinableTextEditor(AIServices ai, Appearance& appearance, SeamlessStarMode mode,
                                              QWidget* parent)

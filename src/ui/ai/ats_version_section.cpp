@@ -215,7 +215,7 @@ QString abbreviatedDateText(const QDate& date, const QLocale& locale) {
 }
 
 ATSVersionSection::ATSVersionSection(ResumePtr resume, Services& services, QWidget* parent)
-    : ATSVersionSection(std::move(resume), AIServices::from(services), services.appearance(), parent) {}
+    : ATSVersionSection(std::move(resume), services.aiServices(), services.appearance(), parent) {}
 
 ATSVersionSection::ATSVersionSection(ResumePtr resume, AIServices ai, Appearance& appearance, QWidget* parent)
     : QWidget(parent)
@@ -539,7 +539,7 @@ void ATSVersionSection::applyScheme() {
 
 EditorSectionCard* makeATSVersionCard(const ResumePtr& resume, Services& services) {
     Appearance& appearance = services.appearance();
-    auto* section = new ATSVersionSection(resume, AIServices::from(services), appearance);
+    auto* section = new ATSVersionSection(resume, services.aiServices(), appearance);
     auto* card = new EditorSectionCard(appearance, QStringLiteral("checklist"), QStringLiteral("ATS Version"),
                                        QStringLiteral("Optimize your résumé for applicant tracking systems"),
                                        cardInk(appearance.isLight()), section);

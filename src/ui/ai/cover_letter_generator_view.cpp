@@ -41,8 +41,7 @@ QPlainTextEdit* makeTextArea(int minHeight, const QString& identifier, const QSt
 } // namespace
 
 CoverLetterGeneratorView::CoverLetterGeneratorView(ResumePtr resume, Services& services, QWidget* parent)
-    : CoverLetterGeneratorView(std::move(resume), AIServices::from(services), services.appearance(), parent) {
-}
+    : CoverLetterGeneratorView(std::move(resume), services.aiServices(), services.appearance(), parent) {}
 
 CoverLetterGeneratorView::CoverLetterGeneratorView(ResumePtr resume, AIServices ai, Appearance& appearance,
                                                    QWidget* parent)

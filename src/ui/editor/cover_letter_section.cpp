@@ -205,7 +205,7 @@ void CoverLetterSection::applyScheme() {
 EditorSectionCard* makeCoverLetterCard(const ResumePtr& resume, Services& services,
                                        std::function<void()> save) {
     Appearance& appearance = services.appearance();
-    auto* section = new CoverLetterSection(resume, AIServices::from(services), appearance, std::move(save));
+    auto* section = new CoverLetterSection(resume, services.aiServices(), appearance, std::move(save));
     auto* card = new EditorSectionCard(
         appearance, QStringLiteral("envelope.fill"), QStringLiteral("Cover Letter"),
         QStringLiteral("Generate and edit a tailored letter"), cardInk(appearance.isLight()), section);

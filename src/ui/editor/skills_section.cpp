@@ -371,7 +371,7 @@ void SkillsSection::applyScheme() {
 EditorSectionCard* makeSkillsCard(const ResumePtr& resume, Services& services, std::function<void()> save,
                                   QWidget* popupHost) {
     Appearance& appearance = services.appearance();
-    auto* section = new SkillsSection(resume, AIServices::from(services), appearance, std::move(save));
+    auto* section = new SkillsSection(resume, services.aiServices(), appearance, std::move(save));
     section->setPopupHost(popupHost);
     auto* card =
         new EditorSectionCard(appearance, QStringLiteral("list.bullet.rectangle"), QStringLiteral("Skills"),
