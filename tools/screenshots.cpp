@@ -5,6 +5,7 @@
 #include "app/app_look.h"
 #include "app/content_view.h"
 #include "app/list_shared_controls.h"
+#include "app/openai_key_prompt.h"
 #include "app/resume_list_view.h"
 #include "app/resume_tip_view.h"
 #include "app/services.h"
@@ -19,6 +20,7 @@
 #include "editor/portfolio_card.h"
 #include "editor/preparing_pdf_overlay.h"
 #include "editor/resume_editor_view.h"
+#include "editor/skills_section.h"
 #include "help/help_sheet_container.h"
 #include "help/help_window.h"
 #include "help/picker_help_sheet.h"
@@ -130,6 +132,24 @@ bool renderEditor(Services& services, const QString& folder, const QString& suff
                                                            QStringLiteral("2016"), 0)});
     services.context().insert(resume);
     bool ok = true;
+
+    // The skills card with suggestions, one chip per row.
+    {
+        ResumePtr withSkills = makeNewResume();
+        withSkills->setIncludeSkills(true);
+        withSkills->setSuggestedSkills({QStringLiteral("Figma: Expert"), QStringLiteral("Design Systems"),
+                                        QStringLiteral("User Research: Advanced"), QStringLiteral("SQL")});
+        QWidget host;
+        host.resize(640, 560);
+        auto* background = new ThemedBackground(services.settings(), services.appearance(), &host);
+        background->setGeometry(host.rect());
+        EditorSectionCard* card = makeSkillsCard(
+            withSkills, services, [] {}, &host);
+        card->setParent(&host);
+        card->setGeometry(20, 20, 600, 520);
+        ok &= save(host, folder, QStringLiteral("editor-skills") + suffix);
+    }
+
     ResumeEditorView editor(resume, services);
     for (const QSize size : {QSize(420, 760), QSize(1200, 900)}) {
         editor.resize(size);
@@ -279,9 +299,37 @@ bool renderScheme(Services& services, const QString& folder, bool light) {
     help->resize(600, 720);
     ok &= save(*help, folder, QStringLiteral("main-help") + suffix);
 
-    QuilloraGradientPicker picker(services.themeController(), services.appearance());
-    picker.resize(720, 320);
-    ok &= save(picker, folder, QStringLiteral("background-picker") + suffix);
+    for (const int width : {720, 1400}) {
+        std::unique_ptr<QDialog> picker(
+            makeGradientPickerSheet(services.themeController(), services.appearance(), nullptr));
+        picker->resize(width, picker->height());
+        ok &= save(*picker, folder, QStringLiteral("background-picker-%1").arg(width) + suffix);
+    }
+
+    for (const QSize window : {QSize(640, 360), QSize(2560, 1440)}) {
+        QWidget host;
+        host.resize(window);
+        OpenAIKeyPrompt prompt(QStringLiteral("sk-proj-") + QString(156, QLatin1Char('k')), &host);
+        ok &= save(prompt, folder, QStringLiteral("key-prompt-%1").arg(window.width()) + suffix);
+    }
+
+    // The cover-letter sheet, over a store with résumés and over an empty one.
+    list.setModalRunner([&](QDialog& sheet) {
+        sheet.resize(sheet.width(), 640);
+        ok &= save(sheet, folder, QStringLiteral("cover-letter-sheet") + suffix);
+        return 0;
+    });
+    list.openCoverLetterGenerator();
+    {
+        auto empty = Services::forTesting(QDir::tempPath() + QStringLiteral("/screenshots-empty.ini"));
+        empty->appearance().setLightOverride(light);
+        ResumeListView emptyList(*empty, UserInterfaceIdiom::other);
+        emptyList.setModalRunner([&](QDialog& sheet) {
+            ok &= save(sheet, folder, QStringLiteral("cover-letter-no-resume") + suffix);
+            return 0;
+        });
+        emptyList.openCoverLetterGenerator();
+    }
 
     PickerHelpSheetView pickerHelp(
         services.appearance(), QStringLiteral("Backgrounds"),

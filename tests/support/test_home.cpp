@@ -1,6 +1,10 @@
 #include "support/test_home.h"
 
 #include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <cstdlib>
 #include <cstring>
@@ -38,6 +42,27 @@ QString IsolatedHome::configHome() const {
 }
 QString IsolatedHome::tempDir() const {
     return m_root + QStringLiteral("/tmp");
+}
+
+QByteArray offscreenPlatform(const QString& folder, const QList<QRect>& screens) {
+    QJsonArray list;
+    int index = 0;
+    for (const QRect& screen : screens) {
+        list.append(QJsonObject{{QStringLiteral("name"), QStringLiteral("screen-%1").arg(index++)},
+                                {QStringLiteral("x"), screen.x()},
+                                {QStringLiteral("y"), screen.y()},
+                                {QStringLiteral("width"), screen.width()},
+                                {QStringLiteral("height"), screen.height()},
+                                {QStringLiteral("logicalDpi"), 96},
+                                {QStringLiteral("dpr"), 1}});
+    }
+    const QString path = folder + QStringLiteral("/offscreen-screens.json");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return QByteArrayLiteral("offscreen");
+    file.write(QJsonDocument(QJsonObject{{QStringLiteral("screens"), list}}).toJson());
+    file.close();
+    return QByteArrayLiteral("offscreen:configfile=") + path.toLocal8Bit();
 }
 
 } // namespace quillora::test

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
+#include <QRect>
 #include <QString>
 
 namespace quillora::test {
@@ -23,6 +26,11 @@ private:
     QString m_root;
 };
 
+// The offscreen platform with the given screens (logical pixels, 96 dpi), described in a file in
+// `folder`: the value for QT_QPA_PLATFORM. By default one 1920 × 1080 desktop, so windows open at
+// the sizes they ask for, as on a common desktop screen.
+QByteArray offscreenPlatform(const QString& folder, const QList<QRect>& screens = {QRect(0, 0, 1920, 1080)});
+
 } // namespace quillora::test
 
 // Like QTEST_MAIN, with an isolated home and the offscreen platform. Core tests, which link no
@@ -38,7 +46,7 @@ private:
 #define QUILLORA_TEST_MAIN(TestObject)                                                                       \
     int main(int argc, char* argv[]) {                                                                       \
         quillora::test::IsolatedHome quilloraHome;                                                           \
-        qputenv("QT_QPA_PLATFORM", "offscreen");                                                             \
+        qputenv("QT_QPA_PLATFORM", quillora::test::offscreenPlatform(quilloraHome.root()));                  \
         QUILLORA_TEST_APPLICATION app(argc, argv);                                                           \
         QUILLORA_TEST_APPLICATION::setOrganizationName(QStringLiteral("Quillora"));                          \
         QUILLORA_TEST_APPLICATION::setApplicationName(QStringLiteral("Quillora"));                           \

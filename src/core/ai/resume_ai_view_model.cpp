@@ -1,6 +1,7 @@
 #include "ai/resume_ai_view_model.h"
 
 #include "model/record.h"
+#include "platform/settings.h"
 
 #include <QRegularExpression>
 
@@ -28,6 +29,12 @@ ResumeAIViewModel::ResumeAIViewModel(AIServices services, QObject* parent)
     , m_services(std::move(services))
     , m_formatter(AIModelSession(star_prompt::systemPrompt, m_services)) {
     m_backend = resolveBackend();
+    // Adding or removing the OpenAI key shows at once in every editor that is open.
+    if (m_services.settings)
+        connect(m_services.settings, &Settings::changed, this, [this](const QString& key) {
+            if (key == Settings::openAIAPIKeyKey)
+                setBackend(resolveBackend());
+        });
 }
 
 ResumeAIViewModel::~ResumeAIViewModel() = default;

@@ -1,5 +1,7 @@
 #include "platform/appearance.h"
 
+#include "platform/desktop_motion.h"
+
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPalette>
@@ -26,7 +28,26 @@ bool Appearance::isLight() const {
 }
 
 bool Appearance::reduceMotion() const {
-    return m_reduceMotionOverride.value_or(false);
+    if (m_reduceMotionOverride)
+        return *m_reduceMotionOverride;
+    return m_motionSource && m_motionSource->reduceMotion().value_or(false);
+}
+
+void Appearance::setMotionSource(std::unique_ptr<MotionPreferenceSource> source) {
+    m_motionSource = std::move(source);
+    if (m_motionSource) {
+        connect(m_motionSource.get(), &MotionPreferenceSource::changed, this, [this] {
+            const bool reduce = reduceMotion();
+            if (reduce != m_lastReduceMotion) {
+                m_lastReduceMotion = reduce;
+                emit changed();
+            }
+        });
+    }
+    if (reduceMotion() != m_lastReduceMotion) {
+        m_lastReduceMotion = reduceMotion();
+        emit changed();
+    }
 }
 
 void Appearance::setLightOverride(std::optional<bool> light) {
@@ -37,6 +58,7 @@ void Appearance::setLightOverride(std::optional<bool> light) {
 
 void Appearance::setReduceMotionOverride(std::optional<bool> reduceMotion) {
     m_reduceMotionOverride = reduceMotion;
+    m_lastReduceMotion = this->reduceMotion();
     emit changed();
 }
 

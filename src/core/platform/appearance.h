@@ -2,15 +2,19 @@
 
 #include <QObject>
 
+#include <memory>
 #include <optional>
 
 namespace quillora {
 
+class MotionPreferenceSource;
+
 enum class ColorScheme { light, dark };
 
 // The look the desktop asks for. Light or dark follows the lightness of the application
-// palette's window colour; reduce motion is off (the desktop offers no such setting). Tests
-// force either value with the overrides. Every scheme-dependent choice asks only isLight().
+// palette's window colour; reduce motion follows the desktop's setting when a source for it is
+// given (off otherwise), and changes with it. Tests force either value with the overrides.
+// Every scheme-dependent choice asks only isLight().
 class Appearance final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(Appearance)
@@ -23,7 +27,10 @@ public:
     ColorScheme colorScheme() const { return isLight() ? ColorScheme::light : ColorScheme::dark; }
     bool reduceMotion() const;
 
-    // std::nullopt returns to following the palette (or to "off" for reduce motion).
+    // Where reduce motion is read from; its changes are announced through changed().
+    void setMotionSource(std::unique_ptr<MotionPreferenceSource> source);
+
+    // std::nullopt returns to following the palette (or the motion source for reduce motion).
     void setLightOverride(std::optional<bool> isLight);
     void setReduceMotionOverride(std::optional<bool> reduceMotion);
 
@@ -39,7 +46,9 @@ private:
 
     std::optional<bool> m_lightOverride;
     std::optional<bool> m_reduceMotionOverride;
+    std::unique_ptr<MotionPreferenceSource> m_motionSource;
     bool m_lastLight = true;
+    bool m_lastReduceMotion = false;
 };
 
 } // namespace quillora

@@ -23,6 +23,7 @@ QStringList ModelContainer::schemaStatements() {
     QStringList statements;
     for (const EntityInfo* entity : StoreCodec::entities())
         statements << StoreCodec::createTableStatement(*entity);
+    statements << StoreCodec::createImageTableStatement();
     return statements;
 }
 
@@ -53,19 +54,51 @@ namespace {
 // A step may change tables and rewrite rows; it runs inside the migration's transaction.
 using MigrationStep = Status (*)(sql::Database& db);
 
+// 1 → 2: portfolio images move out of their items' rows into a table of their own, byte for byte,
+// so that saving a caption or an order no longer rewrites the image. A store of version 0 that
+// had no portfolio table got it in today's layout and has nothing to move.
+Status moveImagesToTheirTable(sql::Database& db) {
+    bool inItems = false;
+    {
+        auto column = db.prepare(QStringLiteral(
+            "SELECT count(*) FROM pragma_table_info('PortfolioItem') WHERE name = 'imageData'"));
+        if (!column)
+            return Status::failure(ErrorKind::storage, column.error());
+        if (!column->next())
+            return Status::failure(ErrorKind::storage, column->error());
+        inItems = column->int64(0) != 0;
+    }
+    if (!inItems)
+        return success();
+    if (auto s = db.exec(QStringLiteral("INSERT INTO \"") % StoreCodec::imageTable() %
+                         QStringLiteral("\" (itemPK, \"imageData\") SELECT pk, \"imageData\" FROM "
+                                        "\"PortfolioItem\" WHERE \"imageData\" IS NOT NULL"));
+        !s)
+        return s;
+    return db.exec(QStringLiteral("ALTER TABLE \"PortfolioItem\" DROP COLUMN \"imageData\""));
+}
+
 const QList<MigrationStep>& migrationSteps() {
     static const QList<MigrationStep> steps{
         // 0 → 1: stores written before the store had a version. Their tables are those of
         // version 1; the step only stamps the version and the application id.
         [](sql::Database&) { return success(); },
+        moveImagesToTheirTable,
     };
     return steps;
 }
 
-// The columns each table has in a store of `version`, bookkeeping columns first. Versions 0 and 1
-// share the layout; a later step that changes a table adds its own description here.
-QStringList expectedColumns(const EntityInfo& entity, int /*version*/) {
-    return StoreCodec::columnNames(entity);
+// The columns each table has in a store of `version`, bookkeeping columns first. Before version 2
+// a portfolio item's row held its image too.
+QStringList expectedColumns(const EntityInfo& entity, int version) {
+    if (version >= 2)
+        return StoreCodec::columnNames(entity);
+    QStringList names{QStringLiteral("pk")};
+    if (StoreCodec::isEntry(entity))
+        names << QStringLiteral("ownerPK") << QStringLiteral("position");
+    for (int index : StoreCodec::storedProperties(entity))
+        names << entity.properties.at(index).name;
+    return names;
 }
 
 Result<qint64> pragmaValue(const sql::Database& db, const char* name) {
@@ -178,7 +211,8 @@ Result<std::unique_ptr<ModelContainer>> ModelContainer::prepare(sql::Database db
             if (candidate->name == name)
                 entity = candidate;
         }
-        if (!entity)
+        const bool images = name == StoreCodec::imageTable() && *version >= 2;
+        if (!entity && !images)
             return foreign(QStringLiteral("it holds a table this app does not know (\"%1\").").arg(name));
         auto columns = db.prepare(QStringLiteral("PRAGMA table_info(\"%1\")").arg(name));
         if (!columns)
@@ -186,7 +220,7 @@ Result<std::unique_ptr<ModelContainer>> ModelContainer::prepare(sql::Database db
         QStringList names;
         while (columns->next())
             names << columns->text(1);
-        if (names != expectedColumns(*entity, int(*version)))
+        if (names != (images ? StoreCodec::imageTableColumns() : expectedColumns(*entity, int(*version))))
             return foreign(
                 QStringLiteral("it has a table \"%1\" whose columns this app does not know.").arg(name));
     }
@@ -198,7 +232,8 @@ Result<std::unique_ptr<ModelContainer>> ModelContainer::prepare(sql::Database db
     else if (!objects->isEmpty())
         return foreign(*objects);
     const bool fresh = present.isEmpty();
-    if (!fresh && present.size() < StoreCodec::entities().size() && *version > 0)
+    const qsizetype tableCount = StoreCodec::entities().size() + (*version >= 2 ? 1 : 0);
+    if (!fresh && present.size() < tableCount && *version > 0)
         return foreign(QStringLiteral("some of its tables are missing."));
     if (fresh && *version > 0)
         return foreign(QStringLiteral("it has a version but no tables."));
@@ -244,7 +279,8 @@ Result<std::unique_ptr<ModelContainer>> ModelContainer::prepare(sql::Database db
         const auto migrate = [&]() -> Status {
             if (auto s = db.exec(QStringLiteral("BEGIN IMMEDIATE")); !s)
                 return s;
-            // Tables that a store of version 0 may lack are made as that version made them.
+            // Tables that an older store lacks are made as today's version makes them; the steps
+            // leave those alone.
             if (auto s = db.exec(schemaStatements().join(QLatin1Char(' '))); !s)
                 return s;
             for (qint64 v = *version; v < storeVersion; ++v) {
@@ -263,6 +299,12 @@ Result<std::unique_ptr<ModelContainer>> ModelContainer::prepare(sql::Database db
                                                       .arg(status.error()));
         }
         logLine(QStringLiteral("🛟 Store updated from version %1 to %2").arg(*version).arg(storeVersion));
+        // Moving the images out of their items' rows left their old pages free: give them back,
+        // or the file keeps twice the images' size. The store is sound either way.
+        if (*version < 2 && !path.isEmpty()) {
+            if (auto status = db.exec(QStringLiteral("VACUUM")); !status)
+                logLine(QStringLiteral("⚠️ Could not compact the updated store: ") + status.error());
+        }
     }
     return std::unique_ptr<ModelContainer>(new ModelContainer(std::move(db), path));
 }

@@ -10,8 +10,8 @@
 
 namespace quillora {
 
-// The store: one SQLite file (WAL mode) holding the four record kinds, or an in-memory
-// database for previews and tests.
+// The store: one SQLite file (WAL mode) holding the four record kinds and the portfolio images,
+// or an in-memory database for previews and tests.
 class ModelContainer final {
 public:
     ~ModelContainer();
@@ -20,7 +20,7 @@ public:
 
     // The store's schema version (SQLite user_version) and the id that marks the file as this
     // app's (SQLite application_id). Stores from before versions existed are version 0.
-    static constexpr int storeVersion = 1;
+    static constexpr int storeVersion = 2;
     static constexpr qint64 storeApplicationID = 0x51554C4C; // "QULL"
 
     // Opens or creates the store file. A file that is not an SQLite database, that another

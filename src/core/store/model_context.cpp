@@ -26,7 +26,7 @@ public:
     // Inserts a record; entries get their owner and position. Returns the new row key.
     Result<qint64> insert(const Record& record, qint64 ownerKey = 0, qint64 position = 0) {
         const EntityInfo& entity = record.entity();
-        const QList<int> props = StoreCodec::storedProperties(entity);
+        const QList<int> props = StoreCodec::columnProperties(entity);
         const bool entry = StoreCodec::isEntry(entity);
         auto stmt = statement(QStringLiteral("insert:") + entity.name, [&]() -> QString {
             QStringList columns, params;
@@ -51,7 +51,12 @@ public:
             StoreCodec::bindProperty(*stmt, parameter++, record, p);
         if (auto status = stmt->exec(); !status)
             return Result<qint64>::failure(describe(entity, status.error()));
-        return m_db.lastInsertRowId();
+        const qint64 key = m_db.lastInsertRowId();
+        if (&entity == &PortfolioItem::entityInfo()) {
+            if (auto status = writeImage(record, key); !status)
+                return Result<qint64>::failure(status.error());
+        }
+        return key;
     }
 
     // Writes the stored properties of a record that changed (one bit per property index in
@@ -64,10 +69,15 @@ public:
             if (changed & (quint64(1) << p))
                 props << p;
         }
-        if (skipImage)
-            props.removeAll(int(PortfolioItem::ImageData));
-        if (props.isEmpty())
-            return rowExists(entity, key); // only its lists changed: they are written on their own
+        // The image has its own row, written only when the image itself changed.
+        const bool image = &entity == &PortfolioItem::entityInfo() &&
+                           props.removeAll(int(PortfolioItem::ImageData)) > 0 && !skipImage;
+        if (props.isEmpty()) {
+            // Only its lists changed (they are written on their own), or only its image.
+            if (auto status = rowExists(entity, key); !status || !image)
+                return status;
+            return writeImage(record, key);
+        }
         quint64 written = 0;
         for (int p : std::as_const(props))
             written |= quint64(1) << p;
@@ -86,7 +96,9 @@ public:
         stmt->bind(parameter, key);
         if (auto status = stmt->exec(); !status)
             return Status::failure(describe(entity, status.error()));
-        return changedOneRow(entity);
+        if (auto status = changedOneRow(entity); !status || !image)
+            return status;
+        return writeImage(record, key);
     }
 
     Status place(const EntityInfo& entity, qint64 key, qint64 ownerKey, qint64 position) {
@@ -104,24 +116,56 @@ public:
         return changedOneRow(entity);
     }
 
-    // Deletes the entries of one kind that an owner no longer lists.
+    // Deletes the entries of one kind that an owner no longer lists, portfolio images included.
     Status deleteEntriesNotIn(const EntityInfo& entity, qint64 ownerKey, const QList<qint64>& keep) {
         QStringList keys;
         for (qint64 k : keep)
             keys << QString::number(k);
-        QString sql = QStringLiteral("DELETE FROM ") % quoted(entity.name) %
-                      QStringLiteral(" WHERE ownerPK = ") % QString::number(ownerKey);
+        QString where = QStringLiteral(" WHERE ownerPK = ") % QString::number(ownerKey);
         if (!keys.isEmpty())
-            sql += QStringLiteral(" AND pk NOT IN (") % keys.join(QLatin1Char(',')) % QLatin1Char(')');
-        return m_db.exec(sql);
+            where += QStringLiteral(" AND pk NOT IN (") % keys.join(QLatin1Char(',')) % QLatin1Char(')');
+        if (&entity == &PortfolioItem::entityInfo()) {
+            if (auto status = m_db.exec(QStringLiteral("DELETE FROM ") % quoted(StoreCodec::imageTable()) %
+                                        QStringLiteral(" WHERE itemPK IN (SELECT pk FROM ") %
+                                        quoted(entity.name) % where % QLatin1Char(')'));
+                !status)
+                return status;
+        }
+        return m_db.exec(QStringLiteral("DELETE FROM ") % quoted(entity.name) % where);
     }
 
     Status remove(const EntityInfo& entity, qint64 key) {
+        if (&entity == &PortfolioItem::entityInfo()) {
+            if (auto status = m_db.exec(QStringLiteral("DELETE FROM ") % quoted(StoreCodec::imageTable()) %
+                                        QStringLiteral(" WHERE itemPK = ") % QString::number(key));
+                !status)
+                return status;
+        }
         return m_db.exec(QStringLiteral("DELETE FROM ") % quoted(entity.name) %
                          QStringLiteral(" WHERE pk = ") % QString::number(key));
     }
 
 private:
+    // A portfolio item's image row: written with the item's bytes, or removed when it has none.
+    Status writeImage(const Record& item, qint64 key) {
+        const bool has = !StoreCodec::isNull(item, PortfolioItem::ImageData);
+        auto stmt =
+            statement(has ? QStringLiteral("image:write") : QStringLiteral("image:remove"), [&]() -> QString {
+                const QString table = quoted(StoreCodec::imageTable());
+                return has ? QStringLiteral("INSERT OR REPLACE INTO ") % table %
+                                 QStringLiteral(" (itemPK, \"imageData\") VALUES (?, ?)")
+                           : QStringLiteral("DELETE FROM ") % table % QStringLiteral(" WHERE itemPK = ?");
+            });
+        if (!stmt)
+            return Status::failure(m_error);
+        stmt->bind(1, key);
+        if (has)
+            StoreCodec::bindProperty(*stmt, 2, item, PortfolioItem::ImageData);
+        if (auto status = stmt->exec(); !status)
+            return Status::failure(describe(item.entity(), status.error()));
+        return success();
+    }
+
     // A cached statement, reset for new bindings; null (with m_error set) when it cannot be prepared.
     template <typename MakeSql> sql::Statement* statement(const QString& id, MakeSql makeSql) {
         auto it = m_cache.find(id);
@@ -561,7 +605,9 @@ qint64 ModelContext::creationOrderOf(const Resume& resume) const {
 Status ModelContext::loadImageData(PortfolioItem* item) {
     if (!item->m_imageInStore)
         return success();
-    auto stmt = m_db.prepare(QStringLiteral("SELECT \"imageData\" FROM \"PortfolioItem\" WHERE pk = ?"));
+    auto stmt =
+        m_db.prepare(QStringLiteral("SELECT i.\"imageData\" FROM \"PortfolioItem\" p LEFT JOIN \"") %
+                     StoreCodec::imageTable() % QStringLiteral("\" i ON i.itemPK = p.pk WHERE p.pk = ?"));
     if (!stmt)
         return Status::failure(ErrorKind::storage, stmt.error());
     stmt->bind(1, item->m_storeKey);

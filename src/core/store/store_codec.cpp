@@ -79,13 +79,29 @@ QList<int> StoreCodec::storedProperties(const EntityInfo& entity) {
     return indexes;
 }
 
+QList<int> StoreCodec::columnProperties(const EntityInfo& entity) {
+    QList<int> indexes = storedProperties(entity);
+    if (&entity == &PortfolioItem::entityInfo())
+        indexes.removeAll(int(PortfolioItem::ImageData));
+    return indexes;
+}
+
 QStringList StoreCodec::columnNames(const EntityInfo& entity) {
     QStringList names{QStringLiteral("pk")};
     if (isEntry(entity))
         names << QStringLiteral("ownerPK") << QStringLiteral("position");
-    for (int index : storedProperties(entity))
+    for (int index : columnProperties(entity))
         names << entity.properties.at(index).name;
     return names;
+}
+
+QString StoreCodec::createImageTableStatement() {
+    return QStringLiteral("CREATE TABLE IF NOT EXISTS ") % quoted(imageTable()) %
+           QStringLiteral(" (itemPK INTEGER PRIMARY KEY, \"imageData\" BLOB NOT NULL);");
+}
+
+QStringList StoreCodec::imageTableColumns() {
+    return {QStringLiteral("itemPK"), QStringLiteral("imageData")};
 }
 
 QString StoreCodec::createTableStatement(const EntityInfo& entity) {
@@ -93,7 +109,7 @@ QString StoreCodec::createTableStatement(const EntityInfo& entity) {
     if (isEntry(entity)) {
         columns << QStringLiteral("ownerPK INTEGER") << QStringLiteral("position INTEGER NOT NULL DEFAULT 0");
     }
-    for (int index : storedProperties(entity)) {
+    for (int index : columnProperties(entity)) {
         const PropertyMetadata& p = entity.properties.at(index);
         columns << quoted(p.name) % QLatin1Char(' ') % columnType(p.type);
     }
@@ -161,10 +177,7 @@ Result<std::shared_ptr<Record>> StoreCodec::readResume(const sql::Statement& row
 namespace {
 
 QList<int> entryColumns(const EntityInfo& entity) {
-    QList<int> props = StoreCodec::storedProperties(entity);
-    if (&entity == &PortfolioItem::entityInfo())
-        props.removeAll(int(PortfolioItem::ImageData));
-    return props;
+    return StoreCodec::columnProperties(entity);
 }
 
 } // namespace
@@ -173,10 +186,14 @@ QString StoreCodec::selectEntries(const EntityInfo& entity, const QString& where
     QStringList columns{QStringLiteral("pk"), QStringLiteral("ownerPK")};
     for (int p : entryColumns(entity))
         columns << quoted(entity.properties.at(p).name);
-    // typeof() reads only the row's header; "IS NOT NULL" would read every image in full.
-    if (&entity == &PortfolioItem::entityInfo())
-        columns << (withImage ? QStringLiteral("\"imageData\"")
-                              : QStringLiteral("typeof(\"imageData\") <> 'null'"));
+    // The image from its own table; without it, only whether there is one (a look-up of the key).
+    if (&entity == &PortfolioItem::entityInfo()) {
+        const QString image = QStringLiteral(" FROM ") % quoted(imageTable()) %
+                              QStringLiteral(" WHERE itemPK = ") % quoted(entity.name) %
+                              QStringLiteral(".pk)");
+        columns << (withImage ? QStringLiteral("(SELECT \"imageData\"") % image
+                              : QStringLiteral("EXISTS (SELECT 1") % image);
+    }
     return QStringLiteral("SELECT ") % columns.join(QStringLiteral(", ")) % QStringLiteral(" FROM ") %
            quoted(entity.name) % QStringLiteral(" WHERE ") % where %
            QStringLiteral(" ORDER BY ownerPK, position, pk");

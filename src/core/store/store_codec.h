@@ -11,6 +11,10 @@ namespace quillora {
 
 // Maps the record kinds to their tables: one table per kind, one column per persisted property,
 // plus the row key, and for entries the owning résumé and the entry's position in its list.
+// A portfolio item's image is the exception: it has a table of its own, one row per item that
+// has an image, keyed by the item's row key. SQLite writes a row whole, with all its overflow
+// pages, whenever any column changes; kept apart, the image is written only when it changes,
+// not with every caption or order change.
 class StoreCodec final {
 public:
     static const QList<const EntityInfo*>& entities();
@@ -21,6 +25,13 @@ public:
 
     // Persisted (non-relationship) property indexes of a kind, in declaration order.
     static QList<int> storedProperties(const EntityInfo& entity);
+    // storedProperties() that are columns of the kind's own table (all but the portfolio image).
+    static QList<int> columnProperties(const EntityInfo& entity);
+
+    // The table of the portfolio images: "itemPK" (the item's row key) and "imageData".
+    static QString imageTable() { return QStringLiteral("PortfolioImage"); }
+    static QString createImageTableStatement();
+    static QStringList imageTableColumns();
 
     static QString encodeDate(const QDateTime& date);
     static QDateTime decodeDate(const QString& text);
@@ -31,6 +42,8 @@ public:
     static Status readProperty(const sql::Statement& stmt, int column, Record& record, int property);
 
     static qint64 storeKey(const Record& record) { return record.m_storeKey; }
+    // Whether a record's backing data holds no value for a property (reads nothing from the store).
+    static bool isNull(const Record& record, int property) { return !record.m_values.at(property).isValid(); }
 
     // Reading rows back into records. readResume() takes a row of selectResumes(); with
     // entriesInStore the résumé's context reads its entries when first asked for, otherwise the

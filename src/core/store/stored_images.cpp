@@ -1,11 +1,19 @@
 #include "store/stored_images.h"
 
+#include "store/store_codec.h"
+
 namespace quillora {
 
 namespace {
 
 QString storedId(const QUuid& id) {
     return id.toString(QUuid::WithoutBraces).toUpper();
+}
+
+// The items with an image, found by the item's id.
+QString fromItemsWithImages() {
+    return QStringLiteral(" FROM \"PortfolioItem\" p JOIN \"") % StoreCodec::imageTable() %
+           QStringLiteral("\" i ON i.itemPK = p.pk WHERE p.\"id\" = ?");
 }
 
 } // namespace
@@ -35,8 +43,7 @@ Result<QByteArray> StoredImageReader::read(const QUuid& id) {
         return Result<QByteArray>::failure(ErrorKind::storage,
                                            failed + QStringLiteral("the image was not noted"));
     if (!m_read) {
-        auto read =
-            m_db.prepare(QStringLiteral("SELECT \"imageData\" FROM \"PortfolioItem\" WHERE \"id\" = ?"));
+        auto read = m_db.prepare(QStringLiteral("SELECT i.\"imageData\"") % fromItemsWithImages());
         if (!read)
             return Result<QByteArray>::failure(ErrorKind::storage, failed + read.error());
         m_read = std::move(read).value();
@@ -69,8 +76,9 @@ bool StoredImageReader::begin() {
     if (!db)
         return false;
     m_db = std::move(db).value();
-    auto check = m_db.prepare(
-        QStringLiteral("SELECT typeof(\"imageData\") = 'blob' FROM \"PortfolioItem\" WHERE \"id\" = ?"));
+    // typeof() reads only the row's header, not the image.
+    auto check =
+        m_db.prepare(QStringLiteral("SELECT typeof(i.\"imageData\") = 'blob'") % fromItemsWithImages());
     if (!m_db.exec(QStringLiteral("BEGIN")) || !check)
         return false;
     // A read transaction takes its snapshot at its first read, not at BEGIN.

@@ -3,6 +3,7 @@
 #include "ai/resume_ai_view_model.h"
 #include "app/services.h"
 #include "controls/glass_capsule_button.h"
+#include "controls/keep_focus.h"
 #include "controls/sparkle_button_label.h"
 #include "platform/appearance.h"
 #include "theme/responsive_environment.h"
@@ -217,7 +218,7 @@ void AIRefinableTextEditor::updateMessage() {
 void AIRefinableTextEditor::updateBusy() {
     const bool busy = m_viewModel->isBusy();
     m_buttonLabel->setBusy(busy);
-    m_button->setEnabled(!busy);
+    setEnabledKeepingFocus(m_button, !busy);
 }
 
 bool AIRefinableTextEditor::event(QEvent* event) {

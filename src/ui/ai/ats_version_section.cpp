@@ -5,6 +5,7 @@
 #include "controls/editor_section_card.h"
 #include "controls/field_binding.h"
 #include "controls/glass_capsule_button.h"
+#include "controls/keep_focus.h"
 #include "controls/opacity_transition.h"
 #include "controls/sparkle_button_label.h"
 #include "controls/symbol_icon.h"
@@ -453,7 +454,7 @@ void ATSVersionSection::refresh() {
                                           ready ? accentColor(light) : schemeColors::secondaryLabel(light),
                                           18, devicePixelRatioF()));
     m_progress->setVisible(m_isAnalyzingResumeATS);
-    m_analyzeButton->setEnabled(!m_isAnalyzingResumeATS && ready);
+    setEnabledKeepingFocus(m_analyzeButton, !m_isAnalyzingResumeATS && ready);
     static_cast<AnalyzeButton*>(m_analyzeButton)->setReady(ready);
 
     m_reanalyzeHint->setVisible(!ready && m_atsAnalysis.has_value());
@@ -478,7 +479,8 @@ void ATSVersionSection::refresh() {
         m_generateTransition->fadeInContent();
     }
     m_generateButton->setAccessibleName(generateTitle);
-    m_generateButton->setEnabled(!m_isGeneratingATSVersion && !m_resume->atsJobPosting().trimmed().isEmpty());
+    setEnabledKeepingFocus(m_generateButton,
+                           !m_isGeneratingATSVersion && !m_resume->atsJobPosting().trimmed().isEmpty());
 
     m_rewriteError->setText(m_atsRewriteError.value_or(QString()));
     m_rewriteError->setVisible(m_atsRewriteError.has_value());

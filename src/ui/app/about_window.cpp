@@ -93,7 +93,8 @@ AboutWindow::AboutWindow(Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window) {
     Appearance& appearance = services.appearance();
     setWindowTitle(QStringLiteral("About Quillora"));
-    setFixedSize(kWindowWidth, kWindowHeight);
+    setMaximumSize(kWindowWidth, kWindowHeight);
+    fitToAvailableGeometry(this, QSize(kWindowWidth, kWindowHeight));
     closeOnEscapeAndCloseKeys(this);
 
     auto* background = new ThemedBackground(services.settings(), appearance, this);

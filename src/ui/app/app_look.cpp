@@ -1,12 +1,16 @@
 #include "app/app_look.h"
 
 #include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSvgRenderer>
 
 namespace quillora {
@@ -49,9 +53,28 @@ bool ReturnPressesFocusedButton::eventFilter(QObject* watched, QEvent* event) {
     return true;
 }
 
+WheelScrollsUnfocusedControls::WheelScrollsUnfocusedControls(QObject* parent)
+    : QObject(parent) {}
+
+bool WheelScrollsUnfocusedControls::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::Wheel || !watched->isWidgetType())
+        return QObject::eventFilter(watched, event);
+    const auto* widget = static_cast<QWidget*>(watched);
+    const bool valueControl = qobject_cast<const QComboBox*>(widget) != nullptr ||
+                              qobject_cast<const QAbstractSpinBox*>(widget) != nullptr ||
+                              (qobject_cast<const QAbstractSlider*>(widget) != nullptr &&
+                               qobject_cast<const QScrollBar*>(widget) == nullptr);
+    if (!valueControl || widget->hasFocus())
+        return QObject::eventFilter(watched, event);
+    // Handled here, but not accepted: the application hands the wheel on to the parent.
+    event->ignore();
+    return true;
+}
+
 void installAppLook(QApplication& app) {
     QApplication::setWindowIcon(appIcon());
     app.installEventFilter(new ReturnPressesFocusedButton(&app));
+    app.installEventFilter(new WheelScrollsUnfocusedControls(&app));
 }
 
 } // namespace quillora

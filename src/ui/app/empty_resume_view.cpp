@@ -1,6 +1,7 @@
 #include "app/empty_resume_view.h"
 #include "app/services.h"
 
+#include "controls/accessibility_traits.h"
 #include "controls/frosted_card.h"
 #include "controls/symbol_icon.h"
 #include "platform/appearance.h"
@@ -68,6 +69,7 @@ ThemedEmptyResumeView::ThemedEmptyResumeView(Services& services, QWidget* parent
     stack->addWidget(icon, 0, Qt::AlignHCenter);
     auto* title = new QLabel(QStringLiteral("Select a Résumé"), card);
     title->setObjectName(QStringLiteral("emptyResumeTitle"));
+    markAsAccessibleHeading(title);
     QFont titleFont = title->font();
     titleFont.setPixelSize(22);
     titleFont.setWeight(QFont::DemiBold);

@@ -4,6 +4,7 @@
 #include "controls/gradient_picker.h"
 #include "help/help_sheet_container.h"
 #include "theme/theme_controller.h"
+#include "theme/themed_background.h"
 
 namespace quillora {
 
@@ -25,6 +26,12 @@ QDialog* makeGradientPickerSheet(QuilloraThemeController& controller, Appearance
                                  QWidget* parent) {
     auto* picker = new QuilloraGradientPicker(controller, appearance, parent);
     picker->setObjectName(QStringLiteral("gradientPickerSheet"));
+    auto* background = new ThemedBackground(controller.settings(), appearance);
+    background->setObjectName(QStringLiteral("gradientPickerBackground"));
+    background->setOrbScale(1.15);
+    picker->setBackdrop(background);
+    picker->setFixedHeight(gradientPickerSheetHeight);
+    picker->resize(720, gradientPickerSheetHeight);
     return picker;
 }
 

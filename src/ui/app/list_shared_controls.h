@@ -32,8 +32,11 @@ struct HelpGroup final {
 QDialog* makeHelpSheet(Appearance& appearance, const QString& title, const QList<HelpGroup>& groups,
                        QWidget* footer, QWidget* parent);
 
-// A modal sheet with the background picker over the themed background; choosing a gradient
-// stores it and closes the sheet.
+// The background picker sheet's one height.
+inline constexpr int gradientPickerSheetHeight = 250;
+
+// A modal sheet, gradientPickerSheetHeight high, with the background picker over the themed
+// background; choosing a gradient stores it and closes the sheet.
 QDialog* makeGradientPickerSheet(QuilloraThemeController& controller, Appearance& appearance,
                                  QWidget* parent);
 

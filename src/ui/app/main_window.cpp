@@ -2,6 +2,7 @@
 
 #include "app/services.h"
 #include "app/window_registry.h"
+#include "controls/window_placement.h"
 #include "platform/log.h"
 #include "store/model_container.h"
 #include "store/user_backup.h"
@@ -22,9 +23,9 @@ MainWindow::MainWindow(Services& services, UserInterfaceIdiom idiom, QWidget* pa
     setObjectName(QStringLiteral("mainWindow"));
     // The window's own title stays empty; the window manager shows the application name.
     setWindowTitle(QString());
-    resize(1180, 780);
     // Room for the list's bar and two cards beside a usable detail column.
     setMinimumSize(minimumWindowSize);
+    fitToAvailableGeometry(this, QSize(1180, 780));
     buildMenus();
 
     if (m_container == nullptr) {

@@ -6,6 +6,7 @@
 #include "app/services.h"
 #include "app/startup_messages.h"
 #include "app/unix_signals.h"
+#include "platform/desktop_motion.h"
 #include "platform/log.h"
 #include "platform/safe_files.h"
 #include "sharing/morvessa_cloud_service.h"
@@ -82,6 +83,7 @@ std::unique_ptr<QuilloraSession> QuilloraSession::start(const MessageRunner& run
     session->m_lock = std::move(store.lock);
     session->m_services = std::make_unique<Services>(std::move(store.container));
     removeLeftoverTemporaryFiles(session->m_services->settings().fileName());
+    session->m_services->appearance().setMotionSource(makeDesktopMotionSource());
     session->m_window = std::make_unique<MainWindow>(*session->m_services);
     if (session->m_services->hasStore())
         session->m_saveFailures =

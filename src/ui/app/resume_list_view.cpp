@@ -1,5 +1,6 @@
 #include "app/resume_list_view.h"
 
+#include "ai/cover_letter_generator_view.h"
 #include "ai/openai_client.h"
 #include "app/circle_icon_button.h"
 #include "app/list_frame.h"
@@ -14,6 +15,8 @@
 #include "controls/alert_sizing.h"
 #include "controls/frosted_card.h"
 #include "controls/glass_capsule_button.h"
+#include "controls/symbol_icon.h"
+#include "controls/window_placement.h"
 #include "editor/resume_editor_view.h"
 #include "model/resume_operations.h"
 #include "platform/app_events.h"
@@ -53,6 +56,60 @@ const QString deleteIdentifierPrefix = QStringLiteral("deleteResumeButton");
 
 // The smallest the list's logo is drawn before it is hidden.
 constexpr qreal minimumLogoScale = 0.5;
+
+// Runs `onAppear` the first time the widget is shown.
+class AppearNotifier final : public QObject {
+public:
+    AppearNotifier(QWidget* watched, std::function<void()> onAppear)
+        : QObject(watched)
+        , m_onAppear(std::move(onAppear)) {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && m_onAppear)
+            std::exchange(m_onAppear, nullptr)();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_onAppear;
+};
+
+// What the cover-letter sheet shows when there is no résumé to write for.
+QWidget* makeNoResumeNote(bool light, QWidget* parent) {
+    auto* note = new QWidget(parent);
+    note->setObjectName(QStringLiteral("coverLetterNoResume"));
+    auto* stack = new QVBoxLayout(note);
+    stack->setContentsMargins(16, 16, 16, 16);
+    stack->setSpacing(16);
+    stack->addStretch(1);
+    auto* icon = new QLabel(note);
+    icon->setObjectName(QStringLiteral("coverLetterNoResumeIcon"));
+    icon->setPixmap(symbolPixmap(QStringLiteral("exclamationmark.triangle"), QColor(0xFF, 0x95, 0x00), 40,
+                                 note->devicePixelRatioF()));
+    icon->setAlignment(Qt::AlignCenter);
+    stack->addWidget(icon);
+    auto* title = new QLabel(QStringLiteral("No résumé available"), note);
+    title->setObjectName(QStringLiteral("coverLetterNoResumeTitle"));
+    title->setFont(systemFont(17, QFont::DemiBold));
+    title->setAlignment(Qt::AlignCenter);
+    title->setWordWrap(true);
+    stack->addWidget(title);
+    auto* message =
+        new QLabel(QStringLiteral("Please create a résumé before generating a cover letter."), note);
+    message->setObjectName(QStringLiteral("coverLetterNoResumeMessage"));
+    message->setFont(systemFont(15));
+    message->setAlignment(Qt::AlignCenter);
+    message->setWordWrap(true);
+    QPalette secondary = message->palette();
+    secondary.setColor(QPalette::WindowText, schemeColors::secondaryLabel(light));
+    message->setPalette(secondary);
+    stack->addWidget(message);
+    stack->addStretch(1);
+    return note;
+}
 
 // The key button of the main help sheet: "Add …" without a stored key, "Remove …" with one.
 void refreshOpenAIKeyButton(QPushButton* button, const Settings& settings) {
@@ -264,7 +321,7 @@ void ResumeListView::selectResume(const ResumePtr& resume) {
 void ResumeListView::openEditorSheet() {
     QDialog sheet(this);
     sheet.setObjectName(QStringLiteral("resumeEditorSheet"));
-    sheet.resize(820, 760);
+    fitToAvailableGeometry(&sheet, QSize(820, 760));
     auto* outer = new QVBoxLayout(&sheet);
     outer->setContentsMargins(0, 0, 0, 0);
     auto* editor = new ResumeEditorView(m_selectedResume, m_services, &sheet);
@@ -380,8 +437,8 @@ void ResumeListView::toggleOpenAIKey(QWidget* over) {
 
 void ResumeListView::openOpenAIKeyPrompt(QWidget* over) {
     OpenAIKeyPrompt prompt(m_openAIKeyDraft, over != nullptr ? over : this);
-    connect(prompt.field(), &QLineEdit::textChanged, this,
-            [this](const QString& text) { m_openAIKeyDraft = text; });
+    OpenAIKeyField* field = prompt.field();
+    connect(field, &QPlainTextEdit::textChanged, this, [this, field] { m_openAIKeyDraft = field->text(); });
     const int result = runModal(prompt);
     m_showOpenAIKeyPrompt = false;
     if (result == QDialog::Accepted)
@@ -401,6 +458,34 @@ void ResumeListView::openBackgroundPicker() {
     runModal(*sheet);
     delete sheet;
     m_showGradientPicker = false;
+}
+
+void ResumeListView::openCoverLetterGenerator() {
+    m_showCoverLetterGenerator = true;
+    QDialog sheet(this);
+    sheet.setObjectName(QStringLiteral("coverLetterGeneratorSheet"));
+    applySchemePalette(&sheet, m_services.appearance().isLight());
+    auto* layout = new QVBoxLayout(&sheet);
+    layout->setContentsMargins(0, 0, 0, 0);
+    const ResumePtr first = m_model->rowCount() > 0 ? m_model->resumeAt(0) : nullptr;
+    QWidget* content = nullptr;
+    if (first) {
+        content = new CoverLetterGeneratorView(first, m_services, &sheet);
+        const QString title = first->title();
+        new AppearNotifier(content, [title] {
+            logLine(QStringLiteral("🟢 CoverLetterGenerator opened with resume: ") + title);
+        });
+        sheet.resize(820, 760);
+    } else {
+        content = makeNoResumeNote(m_services.appearance().isLight(), &sheet);
+        new AppearNotifier(content,
+                           [] { logLine(QStringLiteral("🚨 CoverLetterGenerator opened with NO resumes")); });
+        sheet.resize(480, 360);
+    }
+    layout->addWidget(content);
+    addFloatingCloseButton(m_services.appearance(), &sheet);
+    runModal(sheet);
+    m_showCoverLetterGenerator = false;
 }
 
 void ResumeListView::scheduleLogoReveal() {

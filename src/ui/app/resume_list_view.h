@@ -77,6 +77,9 @@ public:
     void createNewResume();
     void openHelp();
     void openBackgroundPicker();
+    // The cover-letter sheet for the most recently edited résumé, or a note that there is none.
+    // No control of the list opens it.
+    void openCoverLetterGenerator();
     // Removes a stored key, or opens the key prompt (over `over`, or the list) when none is stored.
     void toggleOpenAIKey(QWidget* over = nullptr);
     void saveOpenAIKey();
@@ -116,6 +119,7 @@ private:
     ResumePtr m_resumePendingDeletion;
     bool m_showHelp = false;
     bool m_showGradientPicker = false;
+    bool m_showCoverLetterGenerator = false;
     bool m_showOpenAIKeyPrompt = false;
     QString m_openAIKeyDraft;
     bool m_showLogo = false;

@@ -130,8 +130,9 @@ void EditorSectionCard::refresh() {
     m_titleLabel->setFont(systemFont(m_metrics.titleSize, QFont::DemiBold));
     if (m_subtitleLabel) {
         m_subtitleLabel->setFont(systemFont(m_metrics.subtitleSize));
-        QColor color = light ? schemeColors::primaryLabel(true) : schemeColors::secondaryLabel(false);
-        color.setAlphaF(color.alphaF() * 0.5f);
+        // The secondary label colour itself: faded further, it would not reach 4.5:1 on a card
+        // over the brighter backgrounds.
+        const QColor color = schemeColors::secondaryLabel(light);
         QPalette pal = m_subtitleLabel->palette();
         pal.setColor(QPalette::WindowText, color);
         m_subtitleLabel->setPalette(pal);

@@ -1,5 +1,6 @@
 #include "controls/floating_buttons.h"
 
+#include "controls/focus_ring.h"
 #include "controls/symbol_icon.h"
 #include "platform/appearance.h"
 #include "theme/scheme_colors.h"
@@ -98,9 +99,7 @@ void FloatingSymbolButton::paintEvent(QPaintEvent*) {
     paintSymbol(painter, disc, m_symbol, glyph);
     if (hasFocus()) {
         painter.setClipping(false);
-        painter.setPen(QPen(palette().color(QPalette::Highlight), 1.5));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawEllipse(disc.adjusted(0.75, 0.75, -0.75, -0.75));
+        paintFocusRing(painter, disc, disc.width() / 2, light);
     }
 }
 

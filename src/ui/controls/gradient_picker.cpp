@@ -1,6 +1,7 @@
 #include "controls/gradient_picker.h"
 
 #include "controls/floating_buttons.h"
+#include "controls/window_placement.h"
 #include "platform/appearance.h"
 #include "platform/settings.h"
 #include "theme/orb_layer.h"
@@ -238,6 +239,7 @@ QuilloraGradientPicker::QuilloraGradientPicker(QuilloraThemeController& controll
     layout->addWidget(m_titleLabel);
 
     m_scrollArea->setObjectName(QStringLiteral("gradientPickerRow"));
+    m_scrollArea->setFocusPolicy(Qt::NoFocus); // the swatches take focus, one by one
     m_scrollArea->setFrameShape(QFrame::NoFrame);
     m_scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scrollArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -254,6 +256,7 @@ QuilloraGradientPicker::QuilloraGradientPicker(QuilloraThemeController& controll
     }
     row->addStretch(1);
     m_scrollArea->setWidget(m_row);
+    m_row->setAutoFillBackground(false); // setWidget() turned it on; the sheet's backdrop shows through
     layout->addWidget(m_scrollArea, 1);
 
     m_scrollAnimation = new QPropertyAnimation(m_scrollArea->horizontalScrollBar(), "value", this);
@@ -272,7 +275,7 @@ QuilloraGradientPicker::QuilloraGradientPicker(QuilloraThemeController& controll
     for (GradientSwatchButton* swatch : std::as_const(m_swatches))
         swatch->setSelectedSwatch(swatch->gradientID() == m_shownSelection);
     applyScheme();
-    resize(720, 320);
+    fitToAvailableGeometry(this, QSize(720, 320));
     applyMetrics();
 }
 
@@ -291,8 +294,27 @@ void QuilloraGradientPicker::applyScheme() {
     update();
 }
 
+void QuilloraGradientPicker::setBackdrop(QWidget* backdrop) {
+    delete m_backdrop;
+    m_backdrop = backdrop;
+    if (m_backdrop) {
+        m_backdrop->setParent(this);
+        m_backdrop->setAttribute(Qt::WA_TransparentForMouseEvents);
+        m_backdrop->setGeometry(rect());
+        m_backdrop->lower();
+        m_backdrop->show();
+    }
+    update();
+}
+
 void QuilloraGradientPicker::applyMetrics() {
     m_metrics = metricsForWidth(width());
+    // In a sheet of fixed height the cards shrink, keeping their shape, so that cards and badges
+    // stay whole.
+    const qreal room = height() - m_titleLabel->height() - 2 * m_metrics.verticalPadding -
+                       GradientSwatchButton::badgeSpacing - GradientSwatchButton::badgeSide;
+    if (maximumHeight() < QWIDGETSIZE_MAX && room > 0 && m_metrics.swatch.height() > room)
+        m_metrics.swatch *= room / m_metrics.swatch.height();
     auto* row = static_cast<QHBoxLayout*>(m_row->layout());
     const int side = qRound(m_metrics.sidePadding);
     const int vertical = qRound(m_metrics.verticalPadding);
@@ -342,6 +364,8 @@ void QuilloraGradientPicker::choose(QuilloraGradientID id) {
 
 void QuilloraGradientPicker::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
+    if (m_backdrop)
+        m_backdrop->setGeometry(rect());
     applyMetrics();
 }
 
@@ -352,6 +376,8 @@ void QuilloraGradientPicker::showEvent(QShowEvent* event) {
 }
 
 void QuilloraGradientPicker::paintEvent(QPaintEvent*) {
+    if (m_backdrop)
+        return;
     QPainter painter(this);
     painter.fillRect(rect(), schemeColors::sheetBackground(m_appearance->isLight()));
 }

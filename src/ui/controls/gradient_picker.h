@@ -99,6 +99,11 @@ public:
     // Scrolls the row so that the swatch is centred (animated unless reduce motion is on).
     void scrollToSwatch(QuilloraGradientID id);
 
+    // Draws `backdrop` (such as the themed background) behind the picker instead of the plain
+    // sheet colour; the picker takes it as a child and keeps it over its whole area.
+    void setBackdrop(QWidget* backdrop);
+    QWidget* backdrop() const { return m_backdrop; }
+
 signals:
     void gradientChosen(QuilloraGradientID id);
 
@@ -120,6 +125,7 @@ private:
     QList<GradientSwatchButton*> m_swatches;
     Metrics m_metrics;
     QPropertyAnimation* m_scrollAnimation;
+    QWidget* m_backdrop = nullptr;
     QuilloraGradientID m_shownSelection = QuilloraGradientID::g4;
 };
 

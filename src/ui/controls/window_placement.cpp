@@ -10,6 +10,62 @@
 
 namespace quillora {
 
+namespace {
+
+// Before a window is first shown its frame is unknown; a visible parent window's frame is the best
+// guess, else a title bar and thin borders as most window managers draw them.
+QMargins expectedFrame(const QWidget* window) {
+    const QWidget* parent = window->parentWidget() != nullptr ? window->parentWidget()->window() : nullptr;
+    if (window->isVisible())
+        parent = window;
+    if (parent != nullptr && parent->isVisible()) {
+        const QRect outer = parent->frameGeometry();
+        const QRect inner = parent->geometry();
+        return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                        outer.bottom() - inner.bottom());
+    }
+    return QMargins(4, 30, 4, 4);
+}
+
+} // namespace
+
+QScreen* screenForWindow(const QWidget* window) {
+    if (window == nullptr)
+        return QGuiApplication::primaryScreen();
+    if (!window->isVisible() && window->parentWidget() != nullptr)
+        return window->parentWidget()->window()->screen();
+    return window->screen();
+}
+
+QSize availableContentSize(const QWidget* window) {
+    const QScreen* screen = screenForWindow(window);
+    if (screen == nullptr)
+        return QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    const QMargins frame = window != nullptr ? expectedFrame(window) : QMargins();
+    return screen->availableGeometry().size().shrunkBy(frame).expandedTo(QSize(1, 1));
+}
+
+void fitToAvailableGeometry(QWidget* window, QSize preferred) {
+    if (window == nullptr)
+        return;
+    const QSize room = availableContentSize(window);
+    const QSize minimum = window->minimumSize();
+    if (minimum.width() > room.width() || minimum.height() > room.height())
+        window->setMinimumSize(minimum.boundedTo(room));
+    window->resize(preferred.boundedTo(room).expandedTo(window->minimumSize()));
+}
+
+ContentSizedScrollArea::ContentSizedScrollArea(QWidget* parent)
+    : QScrollArea(parent) {
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+}
+
+QSize ContentSizedScrollArea::sizeHint() const {
+    const int frame = 2 * frameWidth();
+    const QSize page = widget() != nullptr ? widget()->sizeHint() : QSize();
+    return QSize(page.width() + frame, page.height() + frame);
+}
+
 void placeCentredOver(QWidget* window, const QWidget* anchor) {
     if (window == nullptr)
         return;

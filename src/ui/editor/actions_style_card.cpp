@@ -2,6 +2,7 @@
 
 #include "app/services.h"
 #include "controls/editor_section_card.h"
+#include "controls/focus_ring.h"
 #include "controls/symbol_icon.h"
 #include "editor/editor_actions.h"
 #include "editor/editor_controls.h"
@@ -104,6 +105,8 @@ protected:
         const qreal side = m_glyph * 1.1;
         const QRectF glyph((width() - side) / 2, (height() - side) / 2, side, side);
         paintSymbol(painter, glyph, QStringLiteral("questionmark"), pickerForeground(light));
+        if (hasFocus())
+            paintFocusRing(painter, QRectF(rect()), width() / 2.0, light);
     }
 
 private:

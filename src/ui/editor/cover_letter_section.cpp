@@ -2,9 +2,11 @@
 
 #include "ai/openai_client.h"
 #include "app/services.h"
+#include "controls/accessibility_traits.h"
 #include "controls/editor_section_card.h"
 #include "controls/field_binding.h"
 #include "controls/glass_capsule_button.h"
+#include "controls/keep_focus.h"
 #include "controls/sparkle_button_label.h"
 #include "controls/toggle_switch.h"
 #include "editor/editor_ai.h"
@@ -36,6 +38,7 @@ QLabel* makeHeading(const QString& text, const QString& identifier, QWidget* par
     label->setTextFormat(Qt::PlainText);
     label->setFont(systemFont(subheadlinePoints, QFont::DemiBold));
     label->setAccessibleName(text);
+    markAsAccessibleHeading(label);
     return label;
 }
 
@@ -185,8 +188,8 @@ void CoverLetterSection::refresh() {
     m_generateLabel->setTitle(generateButtonTitle(m_isGeneratingCoverLetter, hasOpenAIKey()));
     m_generateLabel->setBusy(m_isGeneratingCoverLetter);
     m_generateButton->setAccessibleName(m_generateLabel->title());
-    m_generateButton->setEnabled(!m_isGeneratingCoverLetter &&
-                                 !m_resume->coverLetterJobPosting().trimmed().isEmpty());
+    setEnabledKeepingFocus(m_generateButton, !m_isGeneratingCoverLetter &&
+                                                 !m_resume->coverLetterJobPosting().trimmed().isEmpty());
     m_errorLabel->setText(m_coverLetterError.value_or(QString()));
     m_errorLabel->setVisible(m_coverLetterError.has_value());
     m_generateButton->updateGeometry();

@@ -1,5 +1,6 @@
 #include "editor/editor_controls.h"
 
+#include "controls/focus_ring.h"
 #include "controls/symbol_icon.h"
 #include "platform/appearance.h"
 #include "theme/hex_color.h"
@@ -115,13 +116,8 @@ void SymbolTextButton::paintEvent(QPaintEvent*) {
     painter.setFont(font());
     painter.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft,
                      fm.elidedText(text(), Qt::ElideRight, textRect.width()));
-    if (hasFocus()) {
-        painter.setOpacity(1);
-        QPen focus(withAlpha(symbolColor, 0.6), 1, Qt::DotLine);
-        painter.setPen(focus);
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
-    }
+    if (hasFocus())
+        paintFocusRing(painter, QRectF(rect()), 6, m_appearance->isLight());
 }
 
 SymbolIconButton::SymbolIconButton(Appearance& appearance, const QString& symbol,
@@ -151,10 +147,8 @@ void SymbolIconButton::paintEvent(QPaintEvent*) {
     const QColor color = m_color(m_appearance->isLight());
     const QRectF glyph(QRectF(rect()).center() - QPointF(m_side / 2.0, m_side / 2.0), QSizeF(m_side, m_side));
     paintSymbol(painter, glyph, m_symbol, color);
-    if (hasFocus()) {
-        painter.setPen(QPen(withAlpha(color, 0.6), 1, Qt::DotLine));
-        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
-    }
+    if (hasFocus())
+        paintFocusRing(painter, QRectF(rect()), 6, m_appearance->isLight());
 }
 
 void styleInlineField(QLineEdit* field, qreal points, Appearance& appearance) {

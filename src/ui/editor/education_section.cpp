@@ -1,6 +1,7 @@
 #include "editor/education_section.h"
 
 #include "controls/editor_section_card.h"
+#include "controls/focus_ring.h"
 #include "editor/editor_controls.h"
 #include "editor/resume_editor_view.h"
 #include "platform/appearance.h"
@@ -73,11 +74,8 @@ void EducationOpenButton::paintEvent(QPaintEvent*) {
     painter.setPen(schemeColors::secondaryLabel(light));
     painter.drawText(QRect(0, title.height() + 2, width(), school.height()), Qt::AlignLeft | Qt::AlignVCenter,
                      school.elidedText(m_entry->school(), Qt::ElideRight, width()));
-    if (hasFocus()) {
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(withAlpha(accentColor(light), 0.7), 1, Qt::DotLine));
-        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
-    }
+    if (hasFocus())
+        paintFocusRing(painter, QRectF(rect()), 6, light);
 }
 
 EducationSection::EducationSection(ResumeEditorView& editor, QWidget* parent)

@@ -3,7 +3,9 @@
 #include "app/services.h"
 #include "controls/field_binding.h"
 #include "controls/floating_buttons.h"
+#include "controls/focus_ring.h"
 #include "controls/frosted_card.h"
+#include "controls/window_placement.h"
 #include "editor/editor_controls.h"
 #include "editor/editor_help.h"
 #include "editor/refinable_text_editor_factory.h"
@@ -75,10 +77,8 @@ void EntrySaveButton::paintEvent(QPaintEvent*) {
     painter.setPen(saveLabelColor(light));
     painter.setFont(font());
     painter.drawText(rect(), Qt::AlignCenter, text());
-    if (hasFocus()) {
-        painter.setPen(QPen(withAlpha(accentColor(light), 0.8), 1.2));
-        painter.drawRoundedRect(box.adjusted(2, 2, -2, -2), (box.height() - 4) / 2, (box.height() - 4) / 2);
-    }
+    if (hasFocus())
+        paintFocusRing(painter, box, box.height() / 2, light);
 }
 
 // --- EntryEditorSheet -------------------------------------------------------------------------
@@ -91,7 +91,7 @@ EntryEditorSheet::EntryEditorSheet(Services& services, const QString& title, con
     , m_services(services)
     , m_appearance(&services.appearance())
     , m_background(new ThemedBackground(services.settings(), *m_appearance, this))
-    , m_scrollArea(new QScrollArea(m_background))
+    , m_scrollArea(new ContentSizedScrollArea(m_background))
     , m_page(new QWidget)
     , m_pageLayout(new QVBoxLayout(m_page))
     , m_titleLabel(new QLabel(title, m_page)) {
@@ -102,14 +102,20 @@ EntryEditorSheet::EntryEditorSheet(Services& services, const QString& title, con
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(m_background);
+    // The cards scroll; the Save row below them stays in view however short the screen is.
     auto* inner = new QVBoxLayout(m_background);
     inner->setContentsMargins(0, 0, 0, 0);
+    inner->setSpacing(0);
     inner->addWidget(m_scrollArea);
+    m_footer = new QHBoxLayout;
+    m_footer->setContentsMargins(20, 0, 20, 20);
+    inner->addLayout(m_footer);
+    inner->addStretch(1);
 
     setUpTransparentScrollArea(*m_appearance, m_scrollArea, m_page);
 
     // The inline title sits level with the floating buttons; the cards follow 6 points apart.
-    m_pageLayout->setContentsMargins(20, 18, 20, 20);
+    m_pageLayout->setContentsMargins(20, 18, 20, 12);
     m_pageLayout->setSpacing(12);
     m_titleLabel->setObjectName(QStringLiteral("entryEditorTitle"));
     m_titleLabel->setAlignment(Qt::AlignCenter);
@@ -122,7 +128,7 @@ EntryEditorSheet::EntryEditorSheet(Services& services, const QString& title, con
     connect(m_helpButton, &FloatingHelpButton::helpRequested, this, &EntryEditorSheet::openHelp);
     connect(m_appearance, &Appearance::changed, this, &EntryEditorSheet::applyScheme);
     applyScheme();
-    resize(620, 600);
+    fitToAvailableGeometry(this, QSize(620, 600));
 }
 
 EntryEditorSheet::~EntryEditorSheet() = default;
@@ -160,6 +166,11 @@ FrostedCard* EntryEditorSheet::addFieldsCard(const std::shared_ptr<Record>& entr
         styleInlineField(field, 16, *m_appearance);
         bindField(field, entry, wanted.property);
         field->setCursorPosition(0); // a long value shows its beginning
+        // Return in a field saves, as the sheet's default action.
+        connect(field, &QLineEdit::returnPressed, this, [this] {
+            if (m_save)
+                m_save->click();
+        });
         layout->addWidget(field);
         if (!firstField)
             firstField = field;
@@ -171,17 +182,14 @@ FrostedCard* EntryEditorSheet::addFieldsCard(const std::shared_ptr<Record>& entr
 }
 
 void EntryEditorSheet::finishLayout(const QString& saveIdentifier) {
-    m_save = new EntrySaveButton(*m_appearance, m_page);
+    m_save = new EntrySaveButton(*m_appearance, m_background);
     m_save->setObjectName(saveIdentifier);
     m_save->setDefault(false);
     m_save->setAutoDefault(false);
     connect(m_save, &QAbstractButton::clicked, this, &EntryEditorSheet::editorSaveAction);
-    auto* row = new QHBoxLayout;
-    row->addStretch(1);
-    row->addWidget(m_save);
-    row->addStretch(1);
-    m_pageLayout->addLayout(row);
-    m_pageLayout->addStretch(1);
+    m_footer->addStretch(1);
+    m_footer->addWidget(m_save);
+    m_footer->addStretch(1);
 }
 
 void EntryEditorSheet::showEvent(QShowEvent* event) {
@@ -264,7 +272,7 @@ ExperienceEditor::ExperienceEditor(const ExperiencePtr& experience, Services& se
     bindField(m_details, experience, Experience::Details);
     layout->addWidget(editor.widget);
     finishLayout(QStringLiteral("saveExperienceButton"));
-    resize(620, 760);
+    fitToAvailableGeometry(this, QSize(620, 760));
 }
 
 ExperienceEditor::~ExperienceEditor() = default;
@@ -290,7 +298,7 @@ EducationEditor::EducationEditor(const EducationPtr& education, Services& servic
                       {QStringLiteral("Year"), QStringLiteral("educationYearField"), Education::Year},
                   });
     finishLayout(QStringLiteral("saveEducationButton"));
-    resize(560, 420);
+    fitToAvailableGeometry(this, QSize(560, 420));
 }
 
 EducationEditor::~EducationEditor() = default;

@@ -10,6 +10,7 @@
 
 #include <functional>
 
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -90,6 +91,7 @@ private:
     QScrollArea* m_scrollArea;
     QWidget* m_page;
     QVBoxLayout* m_pageLayout;
+    QHBoxLayout* m_footer = nullptr;
     QLabel* m_titleLabel;
     QList<FrostedCard*> m_cards;
     EntrySaveButton* m_save = nullptr;

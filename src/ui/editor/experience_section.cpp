@@ -1,6 +1,7 @@
 #include "editor/experience_section.h"
 
 #include "controls/editor_section_card.h"
+#include "controls/focus_ring.h"
 #include "controls/layout_move_animation.h"
 #include "editor/editor_controls.h"
 #include "editor/resume_editor_view.h"
@@ -106,11 +107,8 @@ void ExperienceRow::paintEvent(QPaintEvent*) {
     // The divider under the row, at 35 %.
     QColor divider = light ? QColor(60, 60, 67, 74) : QColor(84, 84, 88, 153);
     painter.fillRect(QRect(0, height() - 1, width(), 1), withAlpha(divider, 0.35));
-    if (hasFocus()) {
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(withAlpha(accentColor(light), 0.7), 1, Qt::DotLine));
-        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -1.5), 8, 8);
-    }
+    if (hasFocus())
+        paintFocusRing(painter, QRectF(rect()).adjusted(0, 0, 0, -1), 8, light);
 }
 
 void ExperienceRow::mousePressEvent(QMouseEvent* event) {

@@ -1,9 +1,12 @@
 #include "editor/font_picker_view.h"
 
 #include "app/services.h"
+#include "controls/accessibility_traits.h"
 #include "controls/floating_buttons.h"
+#include "controls/focus_ring.h"
 #include "controls/overlay_scroll_bar.h"
 #include "controls/symbol_icon.h"
+#include "controls/window_placement.h"
 #include "editor/editor_controls.h"
 #include "editor/editor_help.h"
 #include "help/help_sheet_container.h"
@@ -38,6 +41,8 @@ FontOptionRow::FontOptionRow(Appearance& appearance, const FontOption& option, Q
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setCheckable(false);
     connect(m_appearance, &Appearance::changed, this, qOverload<>(&QWidget::update));
+    setAccessibleValue(this, accessibilityValue());
+    setAccessibleSelected(this, m_selected);
 }
 
 FontOptionRow::~FontOptionRow() = default;
@@ -46,6 +51,8 @@ void FontOptionRow::setSelectedFont(bool selected) {
     if (m_selected == selected)
         return;
     m_selected = selected;
+    setAccessibleValue(this, accessibilityValue());
+    setAccessibleSelected(this, m_selected);
     update();
 }
 
@@ -70,7 +77,9 @@ void FontOptionRow::paintEvent(QPaintEvent*) {
     const QColor stroke =
         m_selected ? accentColor(light)
                    : (light ? QColor::fromRgbF(0, 0, 0, 0.9f * 0.18f) : QColor::fromRgbF(1, 1, 1, 0.14f));
-    painter.strokePath(path, QPen(stroke, isDown() || hasFocus() ? 1.6 : 1.0));
+    painter.strokePath(path, QPen(stroke, isDown() ? 1.6 : 1.0));
+    if (hasFocus())
+        paintFocusRing(painter, QRectF(rect()), cornerRadius, light);
 
     const QRect content = rect().adjusted(padding, padding, -padding, -padding);
     const int check = 22;
@@ -150,7 +159,7 @@ FontPickerView::FontPickerView(Services& services, const QString& selectedFont, 
     connect(m_helpButton, &FloatingHelpButton::helpRequested, this, &FontPickerView::openHelp);
     connect(m_appearance, &Appearance::changed, this, &FontPickerView::applyScheme);
     applyScheme();
-    resize(600, 640);
+    fitToAvailableGeometry(this, QSize(600, 640));
     applyMetrics();
 }
 

@@ -1,5 +1,6 @@
 #include "editor/font_style_card.h"
 
+#include "controls/accessibility_traits.h"
 #include "controls/editor_section_card.h"
 #include "editor/editor_controls.h"
 #include "platform/appearance.h"
@@ -20,10 +21,12 @@ EditorSectionCard* makeFontStyleCard(const ResumePtr& resume, Appearance& appear
     button->setColors([](bool light) { return accentColor(light); },
                       [](bool light) { return schemeColors::secondaryLabel(light); });
     button->setContentsMargins(0, 4, 0, 4);
+    setAccessibleValue(button, resume->fontName());
     Resume* r = resume.get();
     QObject::connect(r, &Resume::changed, button, [button, r](Resume::Property property) {
         if (property == Resume::FontName) {
             button->setText(r->fontName());
+            setAccessibleValue(button, r->fontName());
             button->update();
         }
     });

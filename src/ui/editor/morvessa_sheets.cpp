@@ -2,6 +2,7 @@
 
 #include "controls/glass_capsule_button.h"
 #include "controls/symbol_icon.h"
+#include "controls/window_placement.h"
 #include "editor/editor_controls.h"
 #include "help/help_sheet_container.h"
 #include "platform/appearance.h"
@@ -103,7 +104,7 @@ HelpSheetContainer* makeWhyMorvessaSheet(Appearance& appearance, QWidget* opener
                          QStringLiteral("getMorvessaLink"));
     link->setEnabled(false);
     sheet->addContent(link);
-    sheet->resize(sheet->width(), kWhyHeight);
+    fitToAvailableGeometry(sheet, QSize(sheet->width(), kWhyHeight));
     return sheet;
 }
 
@@ -158,7 +159,7 @@ HelpSheetContainer* makeMorvessaConfirmSheet(Appearance& appearance, bool shared
     });
     // Room for the checklist, so the buttons stay in view below it.
     const int checklist = blocked ? 60 + 50 * int(missing.size()) : 0;
-    sheet->resize(sheet->width(), std::min(kConfirmHeight + checklist, 720));
+    fitToAvailableGeometry(sheet, QSize(sheet->width(), std::min(kConfirmHeight + checklist, 720)));
     return sheet;
 }
 

@@ -1,7 +1,9 @@
 #include "editor/portfolio_card.h"
 
 #include "app/services.h"
+#include "controls/accessibility_traits.h"
 #include "controls/editor_section_card.h"
+#include "controls/focus_ring.h"
 #include "controls/layout_move_animation.h"
 #include "controls/symbol_icon.h"
 #include "editor/editor_controls.h"
@@ -14,8 +16,6 @@
 #include "theme/hex_color.h"
 #include "theme/scheme_colors.h"
 
-#include <QAccessible>
-#include <QAccessibleWidget>
 #include <QApplication>
 #include <QDir>
 #include <QDrag>
@@ -91,6 +91,9 @@ protected:
         painter.setBrush(QColor::fromRgbF(0, 0, 0, 0.6f));
         painter.drawEllipse(symbol);
         paintSymbol(painter, symbol, QStringLiteral("xmark.circle.fill"), Qt::white);
+        // Over a photo: the ring of the dark look, which keeps a dark edge inside it.
+        if (hasFocus())
+            paintFocusRing(painter, symbol.adjusted(-4, -4, 4, 4), 16, false);
     }
 };
 
@@ -127,10 +130,8 @@ protected:
         painter.setPen(ink);
         painter.drawText(QRectF(0, top + 34, width(), metrics.height()), Qt::AlignCenter,
                          QStringLiteral("Add"));
-        if (hasFocus()) {
-            painter.setPen(QPen(withAlpha(ink, 0.7), 1, Qt::DotLine));
-            painter.drawRoundedRect(QRectF(rect()).adjusted(2.5, 2.5, -2.5, -2.5), 8, 8);
-        }
+        if (hasFocus())
+            paintFocusRing(painter, QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5), 9, m_appearance.isLight());
     }
 
 private:
@@ -167,6 +168,7 @@ public:
         setCursor(Qt::PointingHandCursor);
         setFixedSize(32, 32);
         setAccessibleName(QStringLiteral("Toggle image orientation"));
+        setAccessibleValue(this, accessibilityValue());
         connect(&appearance, &Appearance::changed, this, qOverload<>(&QWidget::update));
     }
 
@@ -175,8 +177,7 @@ public:
             return;
         m_orientation = orientation;
         update();
-        QAccessibleValueChangeEvent change(this, accessibilityValue());
-        QAccessible::updateAccessibility(&change);
+        setAccessibleValue(this, accessibilityValue());
     }
     QString symbol() const {
         return m_orientation == PortfolioImageOrientation::portrait ? QStringLiteral("rectangle.portrait")
@@ -199,42 +200,14 @@ protected:
         painter.setBrush(schemeColors::ultraThinMaterial(light));
         painter.drawEllipse(circle);
         paintSymbol(painter, QRectF(9, 9, 14, 14), symbol(), accent);
-        if (hasFocus()) {
-            painter.setBrush(Qt::NoBrush);
-            painter.setPen(QPen(withAlpha(accent, 0.8), 1, Qt::DotLine));
-            painter.drawEllipse(circle.adjusted(-0.5, -0.5, 0.5, 0.5));
-        }
+        if (hasFocus())
+            paintFocusRing(painter, QRectF(rect()), width() / 2.0, light);
     }
 
 private:
     Appearance& m_appearance;
     PortfolioImageOrientation m_orientation = PortfolioImageOrientation::portrait;
 };
-
-class OrientationAccessible final : public QAccessibleWidget {
-public:
-    explicit OrientationAccessible(QWidget* widget)
-        : QAccessibleWidget(widget, QAccessible::Button) {}
-
-    QString text(QAccessible::Text t) const override {
-        if (t == QAccessible::Value)
-            return static_cast<OrientationButton*>(widget())->accessibilityValue();
-        return QAccessibleWidget::text(t);
-    }
-    QStringList actionNames() const override { return {pressAction()}; }
-    void doAction(const QString& name) override {
-        if (name == pressAction())
-            static_cast<OrientationButton*>(widget())->click();
-    }
-};
-
-QAccessibleInterface* orientationAccessibleFactory(const QString&, QObject* object) {
-    if (object && object->isWidgetType() &&
-        object->objectName().startsWith(u"togglePortfolioOrientationButton") &&
-        dynamic_cast<OrientationButton*>(object))
-        return new OrientationAccessible(static_cast<QWidget*>(object));
-    return nullptr;
-}
 
 // The "Edit Captions" disclosure: the bubble, the label and a chevron at the far edge.
 class CaptionsDisclosure final : public QAbstractButton {
@@ -400,6 +373,8 @@ PortfolioImagePicker::PortfolioImagePicker(Appearance& appearance, PortfolioThum
     outer->setContentsMargins(0, 0, 0, 0);
     m_scroll = new SidewaysScrollArea(this);
     m_scroll->setObjectName(QStringLiteral("portfolioPickerScroll"));
+    // The tiles take focus, one by one; the row scrolls to the one that has it.
+    m_scroll->setFocusPolicy(Qt::NoFocus);
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -614,11 +589,6 @@ PortfolioCard::PortfolioCard(ResumeEditorView& editor, QWidget* parent)
     , m_appearance(editor.appearance())
     , m_thumbnails(this)
     , m_cellMoves(new LayoutMoveAnimation(editor.appearance(), springDurationMs, springEasingCurve(), this)) {
-    static const bool factoryInstalled = [] {
-        QAccessible::installFactory(orientationAccessibleFactory);
-        return true;
-    }();
-    Q_UNUSED(factoryInstalled);
     setObjectName(QStringLiteral("portfolioSection"));
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -653,6 +623,7 @@ PortfolioCard::PortfolioCard(ResumeEditorView& editor, QWidget* parent)
     reorder->addSpacing(6);
     m_reorderHeading = new QLabel(QStringLiteral("Reorder Images"), m_reorderSection);
     m_reorderHeading->setObjectName(QStringLiteral("portfolioReorderHeading"));
+    markAsAccessibleHeading(m_reorderHeading);
     m_reorderHeading->setFont(systemFont(12));
     reorder->addWidget(m_reorderHeading);
     m_grid = new QWidget(m_reorderSection);

@@ -1,5 +1,7 @@
 #include "editor/skill_chip.h"
 
+#include "controls/accessibility_traits.h"
+#include "controls/focus_ring.h"
 #include "controls/glass_capsule_button.h"
 #include "editor/editor_controls.h"
 #include "platform/appearance.h"
@@ -161,6 +163,9 @@ void SkillChip::paintEvent(QPaintEvent*) {
     painter.fillPath(path, fill(light));
     painter.setPen(QPen(outline(light), 0.8));
     painter.drawPath(path);
+    // The chip is the face of the button that opens it.
+    if (parentWidget() != nullptr && parentWidget()->hasFocus())
+        paintFocusRing(painter, QRectF(rect()), cornerRadius, light);
 }
 
 // --- Popup ------------------------------------------------------------------------------------
@@ -186,6 +191,7 @@ SkillEditPopup::SkillEditPopup(const QString& skill, Appearance& appearance, QWi
     stack->setSpacing(14);
     m_title = new QLabel(QStringLiteral("Edit Skill"), m_card);
     m_title->setObjectName(QStringLiteral("editSkillTitle"));
+    markAsAccessibleHeading(m_title);
     m_title->setAlignment(Qt::AlignHCenter);
     m_title->setFont(systemFont(17, QFont::DemiBold));
     stack->addWidget(m_title);

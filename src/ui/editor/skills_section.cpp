@@ -4,8 +4,8 @@
 #include "app/services.h"
 #include "controls/editor_section_card.h"
 #include "controls/field_binding.h"
-#include "controls/flow_layout.h"
 #include "controls/glass_capsule_button.h"
+#include "controls/keep_focus.h"
 #include "controls/progress_spinner.h"
 #include "controls/sparkle_button_label.h"
 #include "controls/symbol_icon.h"
@@ -21,10 +21,13 @@
 #include "theme/scheme_colors.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace quillora {
 
@@ -59,6 +62,15 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override {}
+    // The chip draws the focus ring.
+    void focusInEvent(QFocusEvent* event) override {
+        QAbstractButton::focusInEvent(event);
+        m_chip->update();
+    }
+    void focusOutEvent(QFocusEvent* event) override {
+        QAbstractButton::focusOutEvent(event);
+        m_chip->update();
+    }
 
 private:
     SkillChip* m_chip;
@@ -103,21 +115,24 @@ SkillsSection::SkillsSection(ResumePtr resume, AIServices ai, Appearance& appear
     body->setSpacing(12);
     outer->addWidget(m_body);
 
-    auto* generateRow = new QHBoxLayout;
-    generateRow->setSpacing(8);
-    m_spinner = new ProgressSpinner(18, m_body);
-    m_spinner->setObjectName(QStringLiteral("skillsProgress"));
-    m_spinner->hide();
     m_generateButton = new GlassCapsuleButton(appearance, m_body);
     m_generateButton->setObjectName(QStringLiteral("generateSkillsButton"));
     m_generateButton->setAccessibleDescription(QStringLiteral("Suggests skills based on your experience"));
-    m_generateLabel = new SparkleButtonLabel(appearance);
-    m_generateButton->setLabelWidget(m_generateLabel);
-    generateRow->addStretch(1);
-    generateRow->addWidget(m_spinner);
-    generateRow->addWidget(m_generateButton);
-    generateRow->addStretch(1);
-    body->addLayout(generateRow);
+    // The button's face: the title, and while busy a progress indicator after it with the
+    // rest of the row empty.
+    auto* face = new QWidget;
+    auto* faceRow = new QHBoxLayout(face);
+    faceRow->setContentsMargins(0, 0, 0, 0);
+    faceRow->setSpacing(8);
+    m_generateLabel = new SparkleButtonLabel(appearance, QString(), false, face);
+    m_spinner = new ProgressSpinner(14, face); // the indicator at 0.8 of its 18-point size
+    m_spinner->setObjectName(QStringLiteral("skillsProgress"));
+    m_spinner->hide();
+    faceRow->addWidget(m_generateLabel);
+    faceRow->addWidget(m_spinner);
+    faceRow->addStretch(1);
+    m_generateButton->setLabelWidget(face);
+    body->addWidget(m_generateButton, 0, Qt::AlignHCenter);
     connect(m_generateButton, &QPushButton::clicked, this, &SkillsSection::generateSkillSuggestions);
 
     m_errorLabel = new QLabel(m_body);
@@ -139,8 +154,10 @@ SkillsSection::SkillsSection(ResumePtr resume, AIServices ai, Appearance& appear
     m_suggestionsHeading->setFont(systemFont(subheadlinePoints, QFont::DemiBold));
     suggestions->addWidget(m_suggestionsHeading);
     m_chipArea = new QWidget(m_suggestions);
-    m_chipLayout = new FlowLayout(m_chipArea, 10);
+    m_chipArea->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    m_chipLayout = new QVBoxLayout(m_chipArea);
     m_chipLayout->setContentsMargins(0, 0, 0, 0);
+    m_chipLayout->setSpacing(10);
     suggestions->addWidget(m_chipArea);
     auto* applyRow = new QHBoxLayout;
     m_applyButton = new GlassCapsuleButton(appearance, m_suggestions);
@@ -326,6 +343,21 @@ void SkillsSection::closeSkillPopup() {
 }
 
 void SkillsSection::rebuildChips() {
+    // Where focus is on a chip, it stays in the card: the chip area holds it while the chips are
+    // rebuilt (Qt would hand it to the next control in the window and scroll there), then the chip
+    // now at the same place takes it, its remove button if that had it.
+    int focusedChip = -1;
+    bool removeFocused = false;
+    if (QWidget* focused = QApplication::focusWidget(); focused && m_chipArea->isAncestorOf(focused)) {
+        for (int i = 0; i < m_chipLayout->count(); ++i) {
+            auto* button = static_cast<SkillChipButton*>(m_chipLayout->itemAt(i)->widget());
+            if (button == focused || button->isAncestorOf(focused)) {
+                focusedChip = i;
+                removeFocused = focused == button->chip()->removeButton();
+            }
+        }
+        m_chipArea->setFocus(Qt::OtherFocusReason);
+    }
     while (QLayoutItem* item = m_chipLayout->takeAt(0)) {
         if (QWidget* w = item->widget()) {
             w->hide();
@@ -339,7 +371,18 @@ void SkillsSection::rebuildChips() {
         button->setObjectName(chipIdentifier(skill));
         connect(button, &QAbstractButton::clicked, this, [this, skill] { openSkill(skill); });
         connect(chip, &SkillChip::removeRequested, this, [this, skill] { removeSuggestedSkill(skill); });
-        m_chipLayout->addWidget(button);
+        m_chipLayout->addWidget(button, 0, Qt::AlignLeft);
+    }
+    if (focusedChip >= 0) {
+        if (m_chipLayout->count() > 0) {
+            auto* button = static_cast<SkillChipButton*>(
+                m_chipLayout->itemAt(std::min(focusedChip, m_chipLayout->count() - 1))->widget());
+            QWidget* target = removeFocused ? static_cast<QWidget*>(button->chip()->removeButton()) : button;
+            button->show();
+            target->setFocus(Qt::OtherFocusReason);
+        } else {
+            m_generateButton->setFocus(Qt::OtherFocusReason);
+        }
     }
     refresh();
 }
@@ -350,8 +393,11 @@ void SkillsSection::refresh() {
     m_generateLabel->setTitle(generateButtonTitle(m_isGeneratingSkills, hasOpenAIKey()));
     m_generateLabel->setBusy(m_isGeneratingSkills);
     m_generateButton->setAccessibleName(m_generateLabel->title());
-    m_generateButton->setEnabled(!m_isGeneratingSkills);
+    setEnabledKeepingFocus(m_generateButton, !m_isGeneratingSkills);
     m_spinner->setVisible(m_isGeneratingSkills);
+    // While busy the button takes the whole width, as the indicator's spacer asks.
+    m_body->layout()->setAlignment(m_generateButton,
+                                   m_isGeneratingSkills ? Qt::Alignment() : Qt::AlignHCenter);
     m_errorLabel->setText(m_skillSuggestionError.value_or(QString()));
     m_errorLabel->setVisible(m_skillSuggestionError.has_value());
     m_suggestions->setVisible(!m_resume->suggestedSkills().isEmpty());

@@ -17,7 +17,6 @@ namespace quillora {
 
 class Appearance;
 class EditorSectionCard;
-class FlowLayout;
 class GlassCapsuleButton;
 class ProgressSpinner;
 class Services;
@@ -28,8 +27,8 @@ class ToggleSwitch;
 // The content of the editor's Skills card. The switch "Add skills to résumé" turns skills on;
 // switching it off empties the suggested and the applied skills and saves. With skills on:
 // the button that asks the AI for skills inferred from the experience entries, the last
-// failure, and the suggestions as chips (a click opens the skill for editing, the cross
-// removes it) above "Apply Skills to Résumé", which makes them the résumé's skills.
+// failure, and the suggestions as chips, one per row (a click opens the skill for editing, the
+// cross removes it), above "Apply Skills to Résumé", which makes them the résumé's skills.
 //
 // A suggestion request runs in the background; its answer is written into the résumé (and
 // saved) as long as the résumé exists, also after this card has closed. `save` is the editor's
@@ -108,7 +107,7 @@ private:
     QWidget* m_suggestions;
     QLabel* m_suggestionsHeading;
     QWidget* m_chipArea;
-    FlowLayout* m_chipLayout;
+    QVBoxLayout* m_chipLayout;
     GlassCapsuleButton* m_applyButton;
     QPointer<QWidget> m_popupHost;
     QPointer<SkillEditPopup> m_popup;

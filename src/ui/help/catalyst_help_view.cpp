@@ -113,7 +113,9 @@ CatalystHelpView::CatalystHelpView(Services& services, QWidget* parent)
     , m_titleLabel(nullptr)
     , m_subtitleLabel(nullptr) {
     setObjectName(QStringLiteral("catalystHelpView"));
-    setFixedSize(viewWidth, viewHeight);
+    // Its full size where the screen has room; on a smaller screen the panel scrolls.
+    setMaximumSize(viewWidth, viewHeight);
+    resize(viewWidth, viewHeight);
     m_background->setOrbScale(1.15);
 
     auto* outer = new QVBoxLayout(this);

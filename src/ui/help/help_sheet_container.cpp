@@ -1,6 +1,7 @@
 #include "help/help_sheet_container.h"
 
 #include "controls/floating_buttons.h"
+#include "controls/window_placement.h"
 #include "help/bullet_row.h"
 #include "help/scrolling_sheet.h"
 #include "platform/appearance.h"
@@ -56,7 +57,7 @@ HelpSheetContainer::HelpSheetContainer(Appearance& appearance, const QString& ti
 
     connect(m_appearance, &Appearance::changed, this, &HelpSheetContainer::applyScheme);
     applyScheme();
-    resize(700, 640);
+    fitToAvailableGeometry(this, QSize(700, 640));
     applyMetrics();
 }
 

@@ -15,7 +15,8 @@ HelpWindow::HelpWindow(Services& services, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
-    setFixedSize(CatalystHelpView::viewWidth, CatalystHelpView::viewHeight);
+    setMaximumSize(CatalystHelpView::viewWidth, CatalystHelpView::viewHeight);
+    fitToAvailableGeometry(this, QSize(CatalystHelpView::viewWidth, CatalystHelpView::viewHeight));
     closeOnEscapeAndCloseKeys(this);
 }
 

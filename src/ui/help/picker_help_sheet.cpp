@@ -1,6 +1,7 @@
 #include "help/picker_help_sheet.h"
 
 #include "controls/floating_buttons.h"
+#include "controls/window_placement.h"
 #include "help/scrolling_sheet.h"
 #include "platform/appearance.h"
 #include "theme/responsive_layout.h"
@@ -62,7 +63,7 @@ PickerHelpSheetView::PickerHelpSheetView(Appearance& appearance, const QString& 
 
     connect(m_appearance, &Appearance::changed, this, &PickerHelpSheetView::applyScheme);
     applyScheme();
-    resize(600, 480);
+    fitToAvailableGeometry(this, QSize(600, 480));
     applyMetrics();
 }
 

@@ -2,6 +2,7 @@
 
 #include "controls/glass_capsule_button.h"
 #include "controls/symbol_icon.h"
+#include "controls/window_placement.h"
 #include "platform/appearance.h"
 #include "platform/safe_files.h"
 #include "theme/hex_color.h"
@@ -148,7 +149,7 @@ ShareDialog::ShareDialog(const QStringList& files, Appearance& appearance, QWidg
 
     connect(&appearance, &Appearance::changed, this, &ShareDialog::applyScheme);
     applyScheme();
-    resize(std::max(sizeHint().width(), 460), sizeHint().height());
+    fitToAvailableGeometry(this, QSize(std::max(sizeHint().width(), 460), sizeHint().height()));
 }
 
 ShareDialog::~ShareDialog() = default;
@@ -157,9 +158,12 @@ void ShareDialog::applyScheme() {
     const bool light = m_appearance->isLight();
     applySchemePalette(this, light);
     QPalette pal = m_list->palette();
-    pal.setColor(QPalette::Base, withAlpha(schemeColors::primaryLabel(light), 0.06));
+    // Opaque fills: a translucent highlight is drawn over nothing and comes out glaring.
+    const QColor base =
+        blended(schemeColors::sheetBackground(light), schemeColors::primaryLabel(light), 0.06);
+    pal.setColor(QPalette::Base, base);
     pal.setColor(QPalette::Text, schemeColors::primaryLabel(light));
-    pal.setColor(QPalette::Highlight, withAlpha(accentColor(light), 0.25));
+    pal.setColor(QPalette::Highlight, blended(base, accentColor(light), 0.25));
     pal.setColor(QPalette::HighlightedText, schemeColors::primaryLabel(light));
     m_list->setPalette(pal);
     const QIcon icon = symbolIcon(QStringLiteral("doc.text"), accentColor(light));

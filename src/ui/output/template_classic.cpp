@@ -1,10 +1,12 @@
 #include "output/template_classic.h"
 
 #include "app/services.h"
+#include "controls/accessibility_traits.h"
 #include "controls/alert_sizing.h"
 #include "controls/floating_buttons.h"
 #include "controls/progress_spinner.h"
 #include "controls/symbol_icon.h"
+#include "controls/window_placement.h"
 #include "help/help_sheet_container.h"
 #include "output/language_menu_style.h"
 #include "output/plain_text_resume.h"
@@ -130,7 +132,7 @@ TemplateClassic::TemplateClassic(ResumePtr resume, Services& services, QWidget* 
     m_languageMenu->setStyle(new LanguageMenuStyle(m_appearance, this));
     setWindowTitle(QStringLiteral("Preview & Translation"));
     setWindowModality(Qt::WindowModal);
-    resize(720, 820);
+    fitToAvailableGeometry(this, QSize(720, 820));
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -278,9 +280,8 @@ void TemplateClassic::refreshTools() {
     m_languageLabel->setText(name);
     m_languageButton->setAccessibleName(QStringLiteral("Language"));
     // The menu's value, as assistive technologies read it.
-    m_languageButton->setProperty("accessibleValue", m_selectedLanguage
-                                                         ? m_selectedLanguage->name
-                                                         : QStringLiteral("No language selected"));
+    setAccessibleValue(m_languageButton, m_selectedLanguage ? m_selectedLanguage->name
+                                                            : QStringLiteral("No language selected"));
     m_translateButton->setEnabled(m_selectedLanguage.has_value() && !m_translatingLanguage.has_value());
     m_spinner->setVisible(m_translatingLanguage.has_value());
 
@@ -549,7 +550,7 @@ void TemplateClassic::rebuildPreview() {
     };
 
     m_nameLabel = add(r.fullName(), namedFont(r.fontName(), 28), QStringLiteral("previewName"));
-    m_nameLabel->setAccessibleDescription(QStringLiteral("Heading"));
+    markAsAccessibleHeading(m_nameLabel);
     if (!r.contactInfo().isEmpty())
         m_contactLabel = add(r.contactInfo(), body, QStringLiteral("previewContact"));
     if (!r.summary().isEmpty()) {

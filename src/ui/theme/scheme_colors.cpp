@@ -21,7 +21,12 @@ QColor primaryLabel(bool light) {
 }
 
 QColor secondaryLabel(bool light) {
-    return light ? QColor(60, 60, 67, 153) : QColor(235, 235, 245, 153);
+    // Strong enough for 4.5:1 on a card over the lightest (or darkest) themed background.
+    return light ? QColor(0, 0, 0, 179) : QColor(235, 235, 245, 179);
+}
+
+QColor disabledLabel(bool light) {
+    return light ? QColor(0, 0, 0, 161) : QColor(255, 255, 255, 143);
 }
 
 QColor ultraThinMaterial(bool light) {
@@ -38,10 +43,26 @@ QColor softInk(bool light) {
 
 } // namespace schemeColors
 
+QColor blended(const QColor& under, const QColor& over, qreal amount) {
+    const auto mix = [amount](float a, float b) { return a + (b - a) * float(amount); };
+    return QColor::fromRgbF(mix(under.redF(), over.redF()), mix(under.greenF(), over.greenF()),
+                            mix(under.blueF(), over.blueF()));
+}
+
 void applySchemePalette(QWidget* widget, bool light) {
     QPalette palette = widget->palette();
     const QColor background = schemeColors::sheetBackground(light);
     const QColor text = schemeColors::primaryLabel(light);
+    // Plain push buttons take the scheme's fill too, so their text stays readable even where the
+    // desktop's palette is of the other scheme.
+    const QColor button = blended(background, text, light ? 0.06 : 0.16);
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Button, button);
+        palette.setColor(group, QPalette::Light, blended(button, text, 0.08));
+        palette.setColor(group, QPalette::Midlight, blended(button, text, 0.04));
+        palette.setColor(group, QPalette::Mid, blended(button, background, 0.5));
+        palette.setColor(group, QPalette::Dark, blended(background, text, 0.3));
+    }
     for (const auto group : {QPalette::Active, QPalette::Inactive}) {
         palette.setColor(group, QPalette::Window, background);
         palette.setColor(group, QPalette::Base, background);
@@ -50,6 +71,11 @@ void applySchemePalette(QWidget* widget, bool light) {
         palette.setColor(group, QPalette::ButtonText, text);
         palette.setColor(group, QPalette::PlaceholderText, schemeColors::secondaryLabel(light));
     }
+    palette.setColor(QPalette::Disabled, QPalette::Window, background);
+    palette.setColor(QPalette::Disabled, QPalette::Base, background);
+    for (const auto role :
+         {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::PlaceholderText})
+        palette.setColor(QPalette::Disabled, role, schemeColors::disabledLabel(light));
     widget->setPalette(palette);
 }
 

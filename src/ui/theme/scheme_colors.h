@@ -16,6 +16,8 @@ namespace schemeColors {
 QColor sheetBackground(bool light);
 QColor primaryLabel(bool light);
 QColor secondaryLabel(bool light);
+// Text of a control that is switched off: dimmer than secondary text, still legible.
+QColor disabledLabel(bool light);
 // The fill that stands in for a translucent, blurred material over a backdrop.
 QColor ultraThinMaterial(bool light);
 // Help window text: ink is black 0.9 / white, soft ink black 0.55 / white 0.65.
@@ -26,8 +28,11 @@ QColor softInk(bool light);
 // The colour with its opacity multiplied by factor.
 QColor withAlpha(QColor color, qreal factor);
 
+// `over` laid on `under` at the given amount (0 to 1), as an opaque colour.
+QColor blended(const QColor& under, const QColor& over, qreal amount);
+
 // Gives the widget (and the children that do not set their own) the sheet background and the
-// label colours of the scheme, so text follows the light or dark look.
+// label colours of the scheme, disabled text included, so text follows the light or dark look.
 void applySchemePalette(QWidget* widget, bool light);
 
 // A thin, rounded scroll bar without arrows in the scheme's ink, for scrolling pages laid over

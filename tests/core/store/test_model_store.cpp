@@ -320,6 +320,83 @@ private slots:
                  std::optional(QByteArray("\x89PNG\r\n\x1a\n", 8)));
     }
 
+    // An image lives in a row of its own: saving a caption, an order or an orientation writes a
+    // few pages, not the image again; an item's image row goes with the item.
+    void savingAnItemWritesItsImageOnlyWhenTheImageChanged() {
+        QByteArray photo(3 << 20, Qt::Uninitialized);
+        for (qsizetype i = 0; i < photo.size(); ++i)
+            photo[i] = char((i * 7919) >> 3);
+        const auto imageRows = [] {
+            auto db = sql::Database::open(storePath(), sql::Database::Mode::ReadOnly);
+            auto count = db->prepare(QStringLiteral("SELECT count(*) FROM PortfolioImage"));
+            return count && count->next() ? count->int64(0) : -1;
+        };
+        {
+            auto store = openStore();
+            auto resume = test::makeFullResume();
+            auto items = resume->portfolioItems();
+            items.append(std::make_shared<PortfolioItem>(QUuid::createUuid(), photo, QStringLiteral("Photo"),
+                                                         2, PortfolioImageOrientation::landscape));
+            resume->setPortfolioItems(items);
+            store->mainContext().insert(resume);
+            QVERIFY(store->mainContext().save().ok());
+        }
+        QCOMPARE(imageRows(), 2); // the poster and the photo; the sketch has none
+        auto store = openStore();
+        auto& context = store->mainContext();
+        const ResumePtr resume = context.fetchResumes()->first();
+        const PortfolioItemPtr item = resume->portfolioItems().at(2);
+        // The bytes of the store's log that a save adds, from an emptied log.
+        const auto walBytesOfSave = [&]() -> qint64 {
+            {
+                auto other = sql::Database::open(storePath());
+                if (!other->exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")).ok())
+                    return -1;
+            }
+            if (QFileInfo(storePath() + QStringLiteral("-wal")).size() != 0 || !context.save().ok())
+                return -1;
+            return QFileInfo(storePath() + QStringLiteral("-wal")).size();
+        };
+
+        item->setCaption(QStringLiteral("Photo, captioned"));
+        resume->setLastEdited(QDateTime::currentDateTimeUtc());
+        const qint64 caption = walBytesOfSave();
+        QVERIFY2(caption > 0 && caption < 64 * 1024, qPrintable(QString::number(caption)));
+        item->setSortOrder(0);
+        item->setOrientation(PortfolioImageOrientation::portrait);
+        const qint64 order = walBytesOfSave();
+        QVERIFY2(order > 0 && order < 64 * 1024, qPrintable(QString::number(order)));
+        QVERIFY(!item->isImageLoaded());
+
+        // A new image is written, whole.
+        QByteArray changed = photo;
+        changed[12345] = 'x';
+        item->setImageData(changed);
+        QVERIFY(walBytesOfSave() > photo.size());
+        store = openStore();
+        const PortfolioItemPtr stored = store->mainContext().fetchResumes()->first()->portfolioItems().at(2);
+        QCOMPARE(stored->caption(), QStringLiteral("Photo, captioned"));
+        QCOMPARE(stored->orientation(), PortfolioImageOrientation::portrait);
+        QCOMPARE(stored->imageData(), std::optional(changed));
+
+        // Removing an image, an item, then the résumé takes their image rows along.
+        stored->setImageData(std::nullopt);
+        QVERIFY(store->mainContext().save().ok());
+        QCOMPARE(imageRows(), 1);
+        const ResumePtr owner = store->mainContext().fetchResumes()->first();
+        auto items = owner->portfolioItems();
+        items.removeFirst();
+        items.first()->setImageData(photo); // the sketch gets one
+        owner->setPortfolioItems(items);
+        QVERIFY(store->mainContext().save().ok());
+        QCOMPARE(imageRows(), 1);
+        QCOMPARE(openStore()->mainContext().fetchResumes()->first()->portfolioItems().first()->imageData(),
+                 std::optional(photo));
+        store->mainContext().deleteRecord(owner);
+        QVERIFY(store->mainContext().save().ok());
+        QCOMPARE(imageRows(), 0);
+    }
+
     void aWriteThatFindsNoRowFailsTheSave() {
         auto store = openStore();
         auto& context = store->mainContext();
@@ -350,7 +427,7 @@ private slots:
         const auto renameImageColumn = [](const char* from, const char* to) {
             auto other = sql::Database::open(storePath());
             QVERIFY(other
-                        ->exec(QStringLiteral("ALTER TABLE \"PortfolioItem\" RENAME COLUMN \"%1\" TO \"%2\"")
+                        ->exec(QStringLiteral("ALTER TABLE \"PortfolioImage\" RENAME COLUMN \"%1\" TO \"%2\"")
                                    .arg(QLatin1String(from), QLatin1String(to)))
                         .ok());
         };

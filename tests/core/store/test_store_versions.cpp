@@ -8,6 +8,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QTest>
 
 using namespace quillora;
@@ -43,6 +44,42 @@ QByteArray document(const QList<ResumePtr>& resumes) {
     for (const ResumePtr& resume : resumes)
         payload.resumes.append(makeResumeBackupRecord(*resume));
     return encodeUserBackup(payload);
+}
+
+// The images of the version-1 fixture, made the way its writer made them.
+QByteArray pattern(int size, int seed) {
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char((i * 131 + seed * 17 + (i >> 9)) & 0xff);
+    return bytes;
+}
+
+ResumePtr fixtureGallery() {
+    auto gallery = test::makeEmptyResume(QStringLiteral("Gallery"),
+                                         QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9), Qt::UTC));
+    const auto item = [](int n, const std::optional<QByteArray>& bytes, const char* caption,
+                         PortfolioImageOrientation orientation) {
+        return std::make_shared<PortfolioItem>(
+            QUuid(QStringLiteral("{0A1B2C3D-0000-4000-8000-00000000000%1}").arg(n)), bytes,
+            QLatin1String(caption), n - 1, orientation);
+    };
+    gallery->setPortfolioItems({item(1, pattern(48000, 1), "Large", PortfolioImageOrientation::landscape),
+                                item(2, std::nullopt, "None", PortfolioImageOrientation::portrait),
+                                item(3, pattern(3000, 3), "Small", PortfolioImageOrientation::landscape)});
+    return gallery;
+}
+
+// Every stored image by its item's id, read as a store of `version` keeps them.
+QHash<QString, QByteArray> storedImages(const QString& path, int version) {
+    auto db = sql::Database::open(path, sql::Database::Mode::ReadOnly);
+    auto rows = db->prepare(version < 2 ? QStringLiteral("SELECT id, imageData FROM PortfolioItem WHERE "
+                                                         "imageData IS NOT NULL")
+                                        : QStringLiteral("SELECT p.id, i.imageData FROM PortfolioItem p "
+                                                         "JOIN PortfolioImage i ON i.itemPK = p.pk"));
+    QHash<QString, QByteArray> images;
+    while (rows && rows->next())
+        images.insert(rows->text(0), rows->blob(1));
+    return images;
 }
 
 // A store this app made, then changed by `sql` from outside.
@@ -86,7 +123,8 @@ private slots:
         QVERIFY(store);
         QCOMPARE(lines.size(), 2);
         QVERIFY(lines.at(0).startsWith(QStringLiteral("🛟 Store-file backup captured at ")));
-        QCOMPARE(lines.at(1), QStringLiteral("🛟 Store updated from version 0 to 1"));
+        QCOMPARE(lines.at(1),
+                 QStringLiteral("🛟 Store updated from version 0 to %1").arg(ModelContainer::storeVersion));
 
         // Copied aside before it changed.
         const QString snapshot =
@@ -110,6 +148,48 @@ private slots:
         QVERIFY(again.isEmpty());
     }
 
+    // The fixture is a store of version 1, whose portfolio items held their images in their rows.
+    void aVersionOneStoreKeepsEveryImageByteForByteInTheImageTable() {
+        const QString fixture =
+            QStringLiteral(QUILLORA_SOURCE_DIR "/tests/core/store/fixtures/version1.store");
+        QVERIFY(QFile::copy(fixture, storePath()));
+        QFile::setPermissions(storePath(), QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(pragma(storePath(), "user_version"), 1);
+        const QByteArray original = digest(storePath());
+        const qint64 originalSize = QFileInfo(storePath()).size();
+        const QHash<QString, QByteArray> before = storedImages(storePath(), 1);
+        QCOMPARE(before.size(), 3);
+
+        std::unique_ptr<ModelContainer> store;
+        const QStringList lines = test::printedBy([&] {
+            auto opened = ModelContainer::open(storePath());
+            if (opened)
+                store = std::move(opened).value();
+        });
+        QVERIFY(store);
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines.at(1), QStringLiteral("🛟 Store updated from version 1 to 2"));
+        const QString snapshot =
+            lines.at(0).mid(QStringLiteral("🛟 Store-file backup captured at ").size());
+        QVERIFY(snapshot.endsWith(QStringLiteral("before-version-2")));
+        QCOMPARE(digest(snapshot + QStringLiteral("/default.store")), original);
+
+        auto fetched = store->mainContext().fetchResumes();
+        QVERIFY(fetched.ok());
+        QCOMPARE(document(*fetched), document({test::makeFullResume(), fixtureGallery()}));
+        store.reset();
+
+        QCOMPARE(storedImages(storePath(), 2), before);
+        QCOMPARE(pragma(storePath(), "user_version"), 2);
+        // The rows' old image pages are given back, not kept beside the moved images.
+        qint64 imageBytes = 0;
+        for (const QByteArray& bytes : before)
+            imageBytes += bytes.size();
+        QVERIFY2(QFileInfo(storePath()).size() < originalSize + imageBytes / 2,
+                 qPrintable(QString::number(QFileInfo(storePath()).size())));
+        QVERIFY(test::printedBy([&] { QVERIFY(ModelContainer::open(storePath()).ok()); }).isEmpty());
+    }
+
     void aNewStoreCarriesTheVersion() {
         QVERIFY(ModelContainer::open(storePath()).ok());
         QCOMPARE(pragma(storePath(), "user_version"), qint64(ModelContainer::storeVersion));
@@ -124,9 +204,11 @@ private slots:
         QVERIFY(!refused.ok());
         QCOMPARE(refused.errorKind(), ErrorKind::storeTooNew);
         QCOMPARE(refused.error(),
-                 QStringLiteral("%1 was written by a newer version of Quillora (store version 2; "
-                                "this version reads up to 1). It was left as it is.")
-                     .arg(storePath()));
+                 QStringLiteral("%1 was written by a newer version of Quillora (store version %2; "
+                                "this version reads up to %3). It was left as it is.")
+                     .arg(storePath())
+                     .arg(ModelContainer::storeVersion + 1)
+                     .arg(ModelContainer::storeVersion));
         QCOMPARE(digest(storePath()), before);
         QVERIFY(!QFileInfo::exists(folder() + QStringLiteral("/Backups")));
     }
@@ -163,6 +245,27 @@ private slots:
         QVERIFY2(refused.error().endsWith(QStringLiteral(": file is not a database")),
                  qPrintable(refused.error()));
         QCOMPARE(refused.error().count(QStringLiteral("file is not a database")), 1);
+    }
+
+    void anImageTableNotAsThisAppMakesItIsRefusedUntouched_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("missing") << QStringLiteral("DROP TABLE \"PortfolioImage\"")
+                                 << QStringLiteral("some of its tables are missing");
+        QTest::newRow("other columns")
+            << QStringLiteral("ALTER TABLE \"PortfolioImage\" ADD COLUMN thumbnail BLOB")
+            << QStringLiteral("\"PortfolioImage\" whose columns this app does not know");
+    }
+    void anImageTableNotAsThisAppMakesItIsRefusedUntouched() {
+        QFETCH(QString, sql);
+        QFETCH(QString, named);
+        makeStoreThen(sql);
+        const QByteArray before = digest(storePath());
+        auto refused = ModelContainer::open(storePath());
+        QCOMPARE(refused.errorKind(), ErrorKind::foreignStore);
+        QVERIFY2(refused.error().contains(named), qPrintable(refused.error()));
+        QCOMPARE(digest(storePath()), before);
+        QVERIFY(!QFileInfo::exists(folder() + QStringLiteral("/Backups")));
     }
 
     void schemaObjectsThisAppDidNotMakeAreRefusedUntouched_data() {

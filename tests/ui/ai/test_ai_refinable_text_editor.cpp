@@ -64,7 +64,13 @@ private slots:
         m_model->available = true;
         QCOMPARE(backendLabel(*makeEditor(SeamlessStarMode::summary)), QStringLiteral("Apple On-Device"));
 
-        // A key stored later shows at the next refinement, in the label and the button.
+        // A key stored or removed later shows at once, in the label and the button.
+        m_settings->setOpenAIAPIKey(QStringLiteral("sk-editor"));
+        QCOMPARE(backendLabel(*experience), QStringLiteral("OpenAI"));
+        QCOMPARE(buttonTitle(*experience), QStringLiteral("STAR with OpenAI"));
+        m_settings->setOpenAIAPIKey(QString());
+        QCOMPARE(backendLabel(*experience), QStringLiteral("Apple On-Device"));
+        QCOMPARE(buttonTitle(*experience), QStringLiteral("STAR with Apple AI"));
         m_settings->setOpenAIAPIKey(QStringLiteral("sk-editor"));
         m_server->enqueue(LoopbackHttpServer::completion(paragraphJSON(threeSentences)));
         QTest::mouseClick(experience->refineButton(), Qt::LeftButton);

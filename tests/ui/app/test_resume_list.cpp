@@ -1,3 +1,4 @@
+#include "app/openai_key_prompt.h"
 #include "app/resume_card_list.h"
 #include "app/resume_list_model.h"
 #include "app/resume_list_view.h"
@@ -457,7 +458,7 @@ private slots:
                 return 0;
             }
             promptMessage = dialog.findChild<QLabel*>(QStringLiteral("openAIKeyPromptMessage"))->text();
-            auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("openAIKeyField"));
+            auto* field = dialog.findChild<OpenAIKeyField*>(QStringLiteral("openAIKeyField"));
             [&] { QCOMPARE(field->placeholderText(), QStringLiteral("sk-...")); }();
             field->setText(typed);
             (savePrompt ? dialog.findChild<QPushButton*>(QStringLiteral("openAIKeySaveButton"))

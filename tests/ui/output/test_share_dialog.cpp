@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 
@@ -119,6 +121,44 @@ private slots:
         dialog.saveCopy();
         QCOMPARE(QDir::temp().entryList(QDir::Files), before);
         QVERIFY(dialog.statusText().isEmpty());
+    }
+
+    void followsTheAppsLookInBothSchemes() {
+        const QString file = writeFile(QDir::tempPath() + QStringLiteral("/look.pdf"), "%PDF-look");
+        for (const bool light : {true, false}) {
+            m_appearance.setLightOverride(light);
+            ShareDialog dialog({file}, m_appearance, nullptr, fakeDesktop());
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            const QImage shot = dialog.grab().toImage();
+            // The page is dark in the dark scheme and light in the light one, corner to corner.
+            for (const QPoint at : {QPoint(3, 3), QPoint(shot.width() - 4, shot.height() - 4),
+                                    QPoint(shot.width() / 2, shot.height() - 6)}) {
+                const qreal lightness = QColor(shot.pixel(at)).lightnessF();
+                QVERIFY2(light ? lightness > 0.6 : lightness < 0.4,
+                         qPrintable(QStringLiteral("%1 scheme, %2,%3: %4")
+                                        .arg(light ? QStringLiteral("light") : QStringLiteral("dark"))
+                                        .arg(at.x())
+                                        .arg(at.y())
+                                        .arg(lightness)));
+            }
+            // The list of files and the title read in the scheme's ink.
+            const auto* title = dialog.findChild<QLabel*>(QStringLiteral("shareDialogTitle"));
+            QCOMPARE(title->palette().color(QPalette::WindowText).lightnessF() > 0.5, !light);
+            const auto* list = dialog.findChild<QListWidget*>(QStringLiteral("shareDialogFiles"));
+            QCOMPARE(list->palette().color(QPalette::Text).lightnessF() > 0.5, !light);
+            // The selected file row, as drawn, stays of the scheme: no glaring highlight under
+            // light text in the dark.
+            const QRect row = list->visualItemRect(list->item(0));
+            const QPoint inRow = list->viewport()->mapTo(&dialog, QPoint(row.right() - 4, row.center().y()));
+            const qreal rowLightness = QColor(shot.pixel(inRow)).lightnessF();
+            QVERIFY2(light ? rowLightness > 0.6 : rowLightness < 0.4,
+                     qPrintable(QString::number(rowLightness)));
+            // Plain buttons take the scheme's fill, whatever the desktop's palette.
+            const auto* open = dialog.button(QStringLiteral("shareOpenButton"));
+            QCOMPARE(open->palette().color(QPalette::Button).lightnessF() > 0.5, light);
+        }
+        m_appearance.setLightOverride(std::nullopt);
     }
 
     void closeButtonCloses() {

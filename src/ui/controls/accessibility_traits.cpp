@@ -1,0 +1,157 @@
+#include "controls/accessibility_traits.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVariant>
+
+namespace quillora {
+
+namespace {
+
+constexpr const char* valueProperty = "_quillora_accessibleValue";
+constexpr const char* selectedProperty = "_quillora_accessibleSelected";
+constexpr const char* headingProperty = "_quillora_accessibleHeading";
+
+bool hasTraits(const QObject* object) {
+    return object->property(valueProperty).isValid() || object->property(selectedProperty).isValid() ||
+           object->property(headingProperty).isValid();
+}
+
+bool hasMenu(const QWidget* widget) {
+    if (auto* push = qobject_cast<const QPushButton*>(widget))
+        return push->menu() != nullptr;
+    if (auto* tool = qobject_cast<const QToolButton*>(widget))
+        return tool->menu() != nullptr;
+    return false;
+}
+
+QAccessible::Role roleFor(const QWidget* widget) {
+    if (widget->property(headingProperty).toBool())
+        return QAccessible::Heading;
+    if (auto* button = qobject_cast<const QAbstractButton*>(widget)) {
+        if (hasMenu(widget))
+            return QAccessible::ButtonMenu;
+        return button->isCheckable() && !widget->property(selectedProperty).isValid() ? QAccessible::CheckBox
+                                                                                      : QAccessible::Button;
+    }
+    if (qobject_cast<const QLabel*>(widget))
+        return QAccessible::StaticText;
+    return QAccessible::Client;
+}
+
+class TraitsAccessible final : public QAccessibleWidget {
+public:
+    explicit TraitsAccessible(QWidget* widget)
+        : QAccessibleWidget(widget, roleFor(widget)) {
+        if (qobject_cast<QAbstractButton*>(widget)) {
+            addControllingSignal(QStringLiteral("clicked(bool)"));
+        }
+    }
+
+    QAccessible::Role role() const override { return roleFor(widget()); }
+
+    QString text(QAccessible::Text t) const override {
+        const QWidget* w = widget();
+        if (t == QAccessible::Value)
+            return w->property(valueProperty).toString();
+        if (t == QAccessible::Name && w->accessibleName().isEmpty()) {
+            if (auto* button = qobject_cast<const QAbstractButton*>(w))
+                return QString(button->text()).remove(QLatin1Char('&'));
+            if (auto* label = qobject_cast<const QLabel*>(w))
+                return label->text();
+        }
+        return QAccessibleWidget::text(t);
+    }
+
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        const QVariant selected = widget()->property(selectedProperty);
+        if (selected.isValid()) {
+            s.selectable = true;
+            s.selected = selected.toBool();
+        }
+        if (auto* button = qobject_cast<const QAbstractButton*>(widget())) {
+            s.pressed = button->isDown();
+            if (button->isCheckable()) {
+                s.checkable = true;
+                s.checked = button->isChecked();
+            }
+            if (hasMenu(button))
+                s.hasPopup = true;
+        }
+        return s;
+    }
+
+    QStringList actionNames() const override {
+        if (!qobject_cast<const QAbstractButton*>(widget()))
+            return QAccessibleWidget::actionNames();
+        return {hasMenu(widget()) ? showMenuAction() : pressAction()};
+    }
+
+    void doAction(const QString& name) override {
+        auto* button = qobject_cast<QAbstractButton*>(widget());
+        if (!button || !widget()->isEnabled())
+            return;
+        if (name == pressAction() || name == showMenuAction())
+            button->click();
+    }
+};
+
+QAccessibleInterface* traitsFactory(const QString&, QObject* object) {
+    if (object && object->isWidgetType() && hasTraits(object))
+        return new TraitsAccessible(static_cast<QWidget*>(object));
+    return nullptr;
+}
+
+// Installs the factory once and drops an interface Qt made for the widget before it had traits,
+// so the next reader gets one that reports them.
+void adopt(QWidget* widget) {
+    static const bool installed = [] {
+        QAccessible::installFactory(traitsFactory);
+        return true;
+    }();
+    Q_UNUSED(installed);
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
+    if (iface && !dynamic_cast<TraitsAccessible*>(iface))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(iface));
+}
+
+void setTrait(QWidget* widget, const char* name, const QVariant& value) {
+    const bool first = !hasTraits(widget);
+    widget->setProperty(name, value);
+    if (first)
+        adopt(widget);
+}
+
+} // namespace
+
+void setAccessibleValue(QWidget* widget, const QString& value) {
+    if (widget->property(valueProperty) == QVariant(value))
+        return;
+    setTrait(widget, valueProperty, value);
+    QAccessibleValueChangeEvent change(widget, value);
+    QAccessible::updateAccessibility(&change);
+}
+
+void setAccessibleSelected(QWidget* widget, bool selected) {
+    const QVariant previous = widget->property(selectedProperty);
+    if (previous.isValid() && previous.toBool() == selected)
+        return;
+    setTrait(widget, selectedProperty, selected);
+    QAccessible::State changed;
+    changed.selected = true;
+    QAccessibleStateChangeEvent change(widget, changed);
+    QAccessible::updateAccessibility(&change);
+}
+
+void markAsAccessibleHeading(QWidget* widget) {
+    if (widget->property(headingProperty).toBool())
+        return;
+    setTrait(widget, headingProperty, true);
+}
+
+} // namespace quillora

@@ -1,0 +1,181 @@
+// What an assistive technology reads from the app's controls: it asks the accessibility
+// interface Qt hands out for a widget, never a C++ getter.
+#include "app/empty_resume_view.h"
+#include "app/services.h"
+#include "controls/accessibility_traits.h"
+#include "editor/font_picker_view.h"
+#include "editor/resume_editor_view.h"
+#include "editor/skill_chip.h"
+#include "output/template_classic.h"
+#include "platform/appearance.h"
+#include "support/fake_translation_engine.h"
+#include "support/resume_fixtures.h"
+#include "support/test_home.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+using namespace quillora;
+
+namespace {
+
+QAccessibleInterface* reader(QWidget* widget) {
+    QAccessibleInterface* iface = widget ? QAccessible::queryAccessibleInterface(widget) : nullptr;
+    if (!iface)
+        qFatal("no accessibility interface for %s", widget ? qPrintable(widget->objectName()) : "null");
+    return iface;
+}
+
+QString valueOf(QWidget* widget) {
+    return reader(widget)->text(QAccessible::Value);
+}
+
+template <typename T = QWidget> T* child(const QObject* root, const QString& name) {
+    T* found = root->findChild<T*>(name);
+    if (!found)
+        qFatal("no child named %s", qPrintable(name));
+    return found;
+}
+
+} // namespace
+
+class AccessibilityTraitsTest final : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Services> m_services;
+    ResumePtr m_resume;
+
+private slots:
+    void init() {
+        m_services = Services::forTesting(QDir::tempPath() + QStringLiteral("/a11y.ini"));
+        m_services->setTranslationEngine(std::make_unique<quillora::test::FakeTranslationEngine>());
+        m_resume = quillora::test::makeFullResume();
+        m_resume->setFontName(QStringLiteral("Helvetica Neue"));
+        m_services->context().insert(m_resume);
+        QVERIFY(m_services->context().save().ok());
+    }
+
+    void cleanup() {
+        m_resume.reset();
+        m_services.reset();
+    }
+
+    void fontRowsReadSelectedAndCarryTheSelectedState() {
+        FontPickerView picker(*m_services, QStringLiteral("Helvetica Neue"));
+        FontOptionRow* helvetica = picker.row(QStringLiteral("Helvetica Neue"));
+        FontOptionRow* garamond = picker.row(QStringLiteral("EBGaramond12-Regular"));
+        QCOMPARE(valueOf(helvetica), QStringLiteral("Selected"));
+        QVERIFY(reader(helvetica)->state().selected);
+        QVERIFY(reader(helvetica)->state().selectable);
+        QCOMPARE(reader(helvetica)->role(), QAccessible::Button);
+        QCOMPARE(reader(helvetica)->text(QAccessible::Name), QStringLiteral("Helvetica Neue"));
+        QCOMPARE(reader(helvetica)->text(QAccessible::Description),
+                 QStringLiteral("Applies this font to the resume"));
+        QCOMPARE(valueOf(garamond), QStringLiteral("Not selected"));
+        QVERIFY(!reader(garamond)->state().selected);
+
+        // The selection moves: both rows tell it, and the reader can press a row.
+        picker.setSelectedFont(QStringLiteral("EBGaramond12-Regular"));
+        QCOMPARE(valueOf(helvetica), QStringLiteral("Not selected"));
+        QVERIFY(!reader(helvetica)->state().selected);
+        QCOMPARE(valueOf(garamond), QStringLiteral("Selected"));
+        QVERIFY(reader(garamond)->state().selected);
+        QString written;
+        connect(&picker, &FontPickerView::fontSelected, this, [&](const QString& name) { written = name; });
+        QVERIFY(reader(helvetica)->actionInterface());
+        reader(helvetica)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(written, QStringLiteral("Helvetica Neue"));
+    }
+
+    void editorControlsReadTheirValues() {
+        ResumeEditorView editor(m_resume, *m_services);
+        editor.show();
+        // The Font Style card's button reads the font's name and follows it.
+        auto* fontButton = child<QAbstractButton>(&editor, QStringLiteral("fontPickerButton"));
+        QCOMPARE(reader(fontButton)->text(QAccessible::Name), QStringLiteral("Font style"));
+        QCOMPARE(valueOf(fontButton), QStringLiteral("Helvetica Neue"));
+        QCOMPARE(reader(fontButton)->role(), QAccessible::Button);
+        m_resume->setFontName(QStringLiteral("Oswald-Light"));
+        QCOMPARE(valueOf(fontButton), QStringLiteral("Oswald-Light"));
+
+        // The orientation buttons read each image's orientation (the first image is landscape).
+        QList<QAbstractButton*> toggles;
+        for (QAbstractButton* button : editor.findChildren<QAbstractButton*>()) {
+            if (button->objectName().startsWith(u"togglePortfolioOrientationButton"))
+                toggles << button;
+        }
+        QCOMPARE(toggles.size(), 2);
+        QStringList values;
+        for (QAbstractButton* toggle : toggles) {
+            values << valueOf(toggle);
+            QCOMPARE(reader(toggle)->text(QAccessible::Name), QStringLiteral("Toggle image orientation"));
+        }
+        values.sort();
+        QCOMPARE(values, (QStringList{QStringLiteral("Landscape"), QStringLiteral("Portrait")}));
+        QAbstractButton* first = toggles.at(0);
+        const QString before = valueOf(first);
+        reader(first)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(valueOf(first),
+                 before == u"Portrait" ? QStringLiteral("Landscape") : QStringLiteral("Portrait"));
+
+        // Headings the screen marks as such.
+        for (const char* name :
+             {"portfolioReorderHeading", "coverLetterJobPostingHeading", "coverLetterTextHeading"}) {
+            QAccessibleInterface* heading = reader(child(&editor, QString::fromLatin1(name)));
+            QCOMPARE(heading->role(), QAccessible::Heading);
+            QVERIFY(!heading->text(QAccessible::Name).isEmpty());
+        }
+        QCOMPARE(reader(child(&editor, QStringLiteral("portfolioReorderHeading")))->text(QAccessible::Name),
+                 QStringLiteral("Reorder Images"));
+    }
+
+    void otherHeadingsAreHeadings() {
+        ThemedEmptyResumeView empty(*m_services);
+        QAccessibleInterface* title = reader(child(&empty, QStringLiteral("emptyResumeTitle")));
+        QCOMPARE(title->role(), QAccessible::Heading);
+        QCOMPARE(title->text(QAccessible::Name), QStringLiteral("Select a Résumé"));
+
+        QWidget host;
+        host.resize(400, 300);
+        SkillEditPopup popup(QStringLiteral("Swift: Expert"), m_services->appearance(), &host);
+        QAccessibleInterface* popupTitle = reader(child(&popup, QStringLiteral("editSkillTitle")));
+        QCOMPARE(popupTitle->role(), QAccessible::Heading);
+        QCOMPARE(popupTitle->text(QAccessible::Name), QStringLiteral("Edit Skill"));
+
+        TemplateClassic preview(m_resume, *m_services);
+        QAccessibleInterface* name = reader(child(&preview, QStringLiteral("previewName")));
+        QCOMPARE(name->role(), QAccessible::Heading);
+        QCOMPARE(name->text(QAccessible::Name), m_resume->fullName());
+    }
+
+    void languageMenuReadsTheChosenLanguage() {
+        TemplateClassic preview(m_resume, *m_services);
+        auto* menu = child<QPushButton>(&preview, QStringLiteral("templateLanguageMenu"));
+        QCOMPARE(reader(menu)->text(QAccessible::Name), QStringLiteral("Language"));
+        QCOMPARE(valueOf(menu), QStringLiteral("No language selected"));
+        QCOMPARE(reader(menu)->role(), QAccessible::Button);
+        preview.chooseLanguage(QStringLiteral("es"));
+        QCOMPARE(valueOf(menu), QStringLiteral("Spanish"));
+    }
+
+    // A widget whose interface was made before it had traits still reports them.
+    void traitsReplaceAnInterfaceMadeEarlier() {
+        QLabel label(QStringLiteral("Title"));
+        QCOMPARE(reader(&label)->role(), QAccessible::StaticText);
+        markAsAccessibleHeading(&label);
+        QCOMPARE(reader(&label)->role(), QAccessible::Heading);
+        QCOMPARE(reader(&label)->text(QAccessible::Name), QStringLiteral("Title"));
+        QPushButton button(QStringLiteral("&Open"));
+        QVERIFY(reader(&button)->text(QAccessible::Value).isEmpty());
+        setAccessibleValue(&button, QStringLiteral("On"));
+        QCOMPARE(valueOf(&button), QStringLiteral("On"));
+        QCOMPARE(reader(&button)->text(QAccessible::Name), QStringLiteral("Open"));
+    }
+};
+
+QUILLORA_TEST_MAIN(AccessibilityTraitsTest)
+#include "test_accessibility_traits.moc"

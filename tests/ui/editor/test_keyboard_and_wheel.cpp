@@ -1,0 +1,296 @@
+#include "app/app_look.h"
+#include "app/services.h"
+#include "editor/entry_editors.h"
+#include "editor/font_picker_view.h"
+#include "editor/portfolio_card.h"
+#include "editor/resume_editor_view.h"
+#include "editor/skill_chip.h"
+#include "help/help_sheet_container.h"
+#include "model/experience.h"
+#include "platform/appearance.h"
+#include "support/resume_fixtures.h"
+#include "support/test_home.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QBuffer>
+#include <QComboBox>
+#include <QDir>
+#include <QImage>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWheelEvent>
+
+using namespace quillora;
+
+// The editor by keyboard and mouse wheel as a desktop user works it: every control that takes
+// focus shows it, the wheel scrolls the page rather than changing a control the pointer happens
+// to be over, focus and scroll stay put across an action, and the entry sheets answer Return and
+// Escape.
+
+namespace {
+
+QByteArray png(const QColor& color) {
+    QImage image(QSize(64, 48), QImage::Format_RGB32);
+    image.fill(color);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+// How many pixels of the control, as seen in its window, change when it takes focus.
+int pixelsChangedByFocus(QWidget* control) {
+    QWidget* window = control->window();
+    const auto seen = [control, window] {
+        return window->grab(QRect(control->mapTo(window, QPoint(0, 0)), control->size()))
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    control->clearFocus();
+    QApplication::processEvents();
+    const QImage before = seen();
+    control->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    const QImage after = seen();
+    control->clearFocus();
+    if (before.size() != after.size())
+        return 0;
+    int changed = 0;
+    for (int y = 0; y < before.height(); ++y) {
+        for (int x = 0; x < before.width(); ++x) {
+            const QRgb a = before.pixel(x, y);
+            const QRgb b = after.pixel(x, y);
+            const int difference = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                             std::abs(qBlue(a) - qBlue(b))});
+            if (difference >= 60)
+                ++changed;
+        }
+    }
+    return changed;
+}
+
+// Controls reachable with Tab under `root` that show nothing when they take focus.
+QStringList controlsWithoutVisibleFocus(QWidget* root, QScrollArea* page) {
+    QStringList silent;
+    for (QWidget* control : root->findChildren<QWidget*>()) {
+        if (!control->isVisible() || !control->isEnabled() || !(control->focusPolicy() & Qt::TabFocus) ||
+            control->focusProxy() != nullptr)
+            continue;
+        // A text area shows its caret; a scroll area inside the page is no stop of its own.
+        if (qobject_cast<QAbstractScrollArea*>(control) != nullptr &&
+            qobject_cast<QPlainTextEdit*>(control) == nullptr) {
+            if (control != page)
+                silent << control->objectName() + QStringLiteral(" (a scroll area)");
+            continue;
+        }
+        if (page != nullptr)
+            page->ensureWidgetVisible(control);
+        // The caret after the text, where it does not fall on a letter's stem.
+        if (auto* text = qobject_cast<QPlainTextEdit*>(control))
+            text->moveCursor(QTextCursor::End);
+        // A caret is a thin line; any other control shows a ring, a solid one of some length.
+        const bool text =
+            qobject_cast<QLineEdit*>(control) != nullptr || qobject_cast<QPlainTextEdit*>(control) != nullptr;
+        if (pixelsChangedByFocus(control) < (text ? 12 : 80)) {
+            const QString name =
+                control->objectName().isEmpty() ? control->accessibleName() : control->objectName();
+            silent << QStringLiteral("%1 (%2)").arg(name,
+                                                    QString::fromLatin1(control->metaObject()->className()));
+        }
+    }
+    return silent;
+}
+
+} // namespace
+
+class KeyboardAndWheelTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Services> m_services =
+        Services::forTesting(QDir::tempPath() + QStringLiteral("/keys.ini"));
+
+    ResumePtr storedResume() {
+        ResumePtr resume = test::makeFullResume();
+        resume->setIncludeSkills(true);
+        resume->setSuggestedSkills(
+            {QStringLiteral("Alpha: one"), QStringLiteral("Beta: two"), QStringLiteral("Gamma: three")});
+        resume->setIncludeATSVersion(true);
+        resume->setAtsJobPosting(QStringLiteral("Senior engineer, C++ and Qt."));
+        resume->setPortfolioItems(
+            {std::make_shared<PortfolioItem>(QUuid::createUuid(), png(Qt::red), QString(), 0,
+                                             PortfolioImageOrientation::portrait),
+             std::make_shared<PortfolioItem>(QUuid::createUuid(), png(Qt::white), QString(), 1,
+                                             PortfolioImageOrientation::landscape)});
+        m_services->context().insert(resume);
+        if (!m_services->context().save().ok())
+            qFatal("store");
+        return resume;
+    }
+
+private slots:
+    void initTestCase() {
+        m_services->appearance().setReduceMotionOverride(true);
+        m_services->context().setAutosaveEnabled(false);
+        installAppLook(*qApp);
+    }
+
+    void everyFocusableControlShowsFocusInBothSchemes() {
+        ResumePtr resume = storedResume();
+        ResumeEditorView editor(resume, *m_services);
+        editor.resize(900, 700);
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        auto* card = editor.findChild<PortfolioCard*>();
+        QVERIFY(card);
+        QTRY_COMPARE(card->pickerItems().size(), 2);
+        auto* captions = editor.findChild<QAbstractButton*>(QStringLiteral("editCaptionsDisclosure"));
+        QVERIFY(captions);
+        captions->click();
+        QTRY_VERIFY(card->captionsExpanded());
+        for (const bool light : {true, false}) {
+            m_services->appearance().setLightOverride(light);
+            const QStringList silent = controlsWithoutVisibleFocus(&editor, editor.scrollArea());
+            QVERIFY2(silent.isEmpty(),
+                     qPrintable((light ? QStringLiteral("light: ") : QStringLiteral("dark: ")) +
+                                silent.join(QStringLiteral(", "))));
+        }
+
+        // The font rows, none of them selected yet.
+        FontPickerView fonts(*m_services, QString(), &editor);
+        fonts.show();
+        QVERIFY(QTest::qWaitForWindowActive(&fonts));
+        for (const bool light : {true, false}) {
+            m_services->appearance().setLightOverride(light);
+            const QStringList silent = controlsWithoutVisibleFocus(&fonts, fonts.scrollArea());
+            QVERIFY2(silent.isEmpty(), qPrintable(silent.join(QStringLiteral(", "))));
+        }
+        m_services->appearance().setLightOverride(std::nullopt);
+    }
+
+    void theWheelScrollsThePageOverAnUnfocusedPicker() {
+        ResumeEditorView editor(storedResume(), *m_services);
+        editor.resize(900, 700);
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        auto* shapes = editor.findChild<QComboBox*>(QStringLiteral("backgroundShapePicker"));
+        QVERIFY(shapes);
+        QScrollBar* bar = editor.scrollArea()->verticalScrollBar();
+        editor.scrollArea()->ensureWidgetVisible(shapes, 0, 300);
+        QApplication::processEvents();
+        shapes->clearFocus();
+        const int index = shapes->currentIndex();
+        const int scrolled = bar->value();
+        QVERIFY(scrolled > 0);
+
+        // One notch as Qt delivers one from the mouse: to the widget under the pointer, then up
+        // its parents while it is not accepted (a wheel event sent from code does not travel).
+        const auto wheel = [shapes](int steps) {
+            const QPoint spot = shapes->mapToGlobal(shapes->rect().center());
+            for (QWidget* target = shapes; target != nullptr;
+                 target = target->isWindow() ? nullptr : target->parentWidget()) {
+                const QPointF at = target->mapFromGlobal(QPointF(spot));
+                QWheelEvent event(at, QPointF(spot), QPoint(), QPoint(0, 120 * steps), Qt::NoButton,
+                                  Qt::NoModifier, Qt::NoScrollPhase, false);
+                QApplication::sendEvent(target, &event);
+                if (event.isAccepted())
+                    break;
+            }
+            QApplication::processEvents();
+        };
+        wheel(1);
+        QCOMPARE(shapes->currentIndex(), index);
+        QTRY_VERIFY2(bar->value() < scrolled, "the page scrolls on");
+
+        // Once the user has chosen to work the picker, the wheel changes it.
+        editor.scrollArea()->ensureWidgetVisible(shapes);
+        shapes->setFocus();
+        wheel(-1);
+        QCOMPARE(shapes->currentIndex(), index + 1);
+    }
+
+    void focusAndScrollStayWhereTheUserIs() {
+        ResumeEditorView editor(storedResume(), *m_services);
+        editor.resize(900, 700);
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        QScrollBar* bar = editor.scrollArea()->verticalScrollBar();
+
+        // Starting the ATS rewrite: the button keeps focus (back as soon as it is usable) and
+        // the page does not move.
+        auto* generate = editor.findChild<QAbstractButton*>(QStringLiteral("generateATSButton"));
+        QVERIFY(generate && generate->isEnabled());
+        editor.scrollArea()->ensureWidgetVisible(generate, 0, 200);
+        generate->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        const int atATS = bar->value();
+        QTest::keyClick(generate, Qt::Key_Space);
+        QTRY_VERIFY(generate->isEnabled());
+        QApplication::processEvents();
+        QCOMPARE(QApplication::focusWidget(), generate);
+        QCOMPARE(bar->value(), atATS);
+
+        // Removing a skill chip: focus goes to the chip that takes its place, then to the
+        // next control of the card once the last chip is gone.
+        const auto removeButtons = [&editor] {
+            return editor.findChild<QWidget*>(QStringLiteral("skillsCard"))
+                ->findChildren<QAbstractButton*>(QStringLiteral("removeSkillButton"));
+        };
+        QCOMPARE(removeButtons().size(), 3);
+        QAbstractButton* remove = removeButtons().at(1);
+        editor.scrollArea()->ensureWidgetVisible(remove, 0, 200);
+        remove->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        const int atSkills = bar->value();
+        QTest::keyClick(remove, Qt::Key_Space);
+        QTRY_COMPARE(removeButtons().size(), 2);
+        QApplication::processEvents();
+        auto* focused = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
+        QVERIFY(focused);
+        QCOMPARE(focused->objectName(), QStringLiteral("removeSkillButton"));
+        auto* chip = qobject_cast<SkillChip*>(focused->parentWidget());
+        QVERIFY(chip);
+        QCOMPARE(chip->skill(), QStringLiteral("Gamma: three"));
+        QCOMPARE(bar->value(), atSkills);
+
+        while (!removeButtons().isEmpty()) {
+            const int before = int(removeButtons().size());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+            QTRY_COMPARE(removeButtons().size(), before - 1);
+            QApplication::processEvents();
+        }
+        QVERIFY(QApplication::focusWidget());
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("generateSkillsButton"));
+    }
+
+    void returnInAFieldSavesTheEntryAndEscapeCancels() {
+        ResumePtr resume = test::makeFullResume();
+        for (const int key : {int(Qt::Key_Return), int(Qt::Key_Enter), int(Qt::Key_Escape)}) {
+            auto entry = std::make_shared<Experience>(QStringLiteral("Engineer"), QStringLiteral("Acme"),
+                                                      QStringLiteral("2020"), QString(), QString(), 0);
+            ExperienceEditor sheet(entry, *m_services, resume);
+            QSignalSpy committed(&sheet, &ExperienceEditor::committed);
+            sheet.show();
+            QVERIFY(QTest::qWaitForWindowActive(&sheet));
+            auto* company = sheet.findChild<QLineEdit*>(QStringLiteral("experienceCompanyField"));
+            company->setFocus();
+            QTest::keyClick(company, Qt::Key_End);
+            QTest::keyClicks(company, QStringLiteral(" Ltd"));
+            QTest::keyClick(company, Qt::Key(key),
+                            key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+            QTRY_VERIFY(!sheet.isVisible());
+            QCOMPARE(committed.count(), key == Qt::Key_Escape ? 0 : 1);
+            QCOMPARE(sheet.result(), key == Qt::Key_Escape ? int(QDialog::Rejected) : int(QDialog::Accepted));
+            QCOMPARE(entry->company(), QStringLiteral("Acme Ltd"));
+        }
+    }
+};
+
+QUILLORA_TEST_MAIN(KeyboardAndWheelTest)
+
+#include "test_keyboard_and_wheel.moc"

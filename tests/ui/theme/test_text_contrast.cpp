@@ -1,0 +1,136 @@
+#include "controls/editor_section_card.h"
+#include "platform/appearance.h"
+#include "platform/settings.h"
+#include "support/test_home.h"
+#include "theme/project_theme.h"
+#include "theme/scheme_colors.h"
+#include "theme/themed_background.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QPalette>
+#include <QTest>
+#include <QWidget>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace quillora;
+
+// The text colours the app chooses itself (secondary, placeholder and disabled text) reach
+// the WCAG contrast of 4.5:1 against the backgrounds they are drawn on, in both schemes: the
+// plain sheet, and a card's material over the themed background of every gradient.
+
+namespace {
+
+qreal channel(qreal c) {
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+qreal luminance(const QColor& color) {
+    return 0.2126 * channel(color.redF()) + 0.7152 * channel(color.greenF()) +
+           0.0722 * channel(color.blueF());
+}
+
+// `top` laid over the opaque `bottom`.
+QColor over(const QColor& top, const QColor& bottom) {
+    const qreal a = top.alphaF();
+    return QColor::fromRgbF(float(top.redF() * a + bottom.redF() * (1 - a)),
+                            float(top.greenF() * a + bottom.greenF() * (1 - a)),
+                            float(top.blueF() * a + bottom.blueF() * (1 - a)));
+}
+
+qreal contrast(const QColor& text, const QColor& background) {
+    const qreal a = luminance(over(text, background));
+    const qreal b = luminance(background);
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+// The card surface where it is hardest to read on: of the middle of the window (where cards
+// sit), the colour that is lightest in the dark scheme and darkest in the light one, leaving out
+// the brightest and darkest one in fifty pixels (film grain and speckles).
+QColor hardestCardSurface(const QImage& backdrop, bool light) {
+    const QColor material = schemeColors::ultraThinMaterial(light);
+    QList<QColor> surfaces;
+    const QRect middle = backdrop.rect().adjusted(backdrop.width() / 6, backdrop.height() / 8,
+                                                  -backdrop.width() / 6, -backdrop.height() / 8);
+    for (int y = middle.top(); y <= middle.bottom(); y += 3) {
+        for (int x = middle.left(); x <= middle.right(); x += 3)
+            surfaces << over(material, QColor(backdrop.pixel(x, y)));
+    }
+    std::sort(surfaces.begin(), surfaces.end(),
+              [](const QColor& a, const QColor& b) { return luminance(a) < luminance(b); });
+    const qsizetype cut = surfaces.size() / 50;
+    return light ? surfaces.at(cut) : surfaces.at(surfaces.size() - 1 - cut);
+}
+
+struct TextColour {
+    const char* name;
+    QColor color;
+};
+
+QList<TextColour> chosenTextColours(Appearance& appearance, bool light) {
+    QWidget probe;
+    applySchemePalette(&probe, light);
+    const QPalette palette = probe.palette();
+    EditorSectionCard card(appearance, QStringLiteral("briefcase.fill"), QStringLiteral("Experience"),
+                           QStringLiteral("Your roles, impact, and timeline"), Qt::black, nullptr);
+    return {
+        {"card subtitle", card.subtitleLabel()->palette().color(QPalette::WindowText)},
+        {"secondary label", schemeColors::secondaryLabel(light)},
+        {"placeholder", palette.color(QPalette::Active, QPalette::PlaceholderText)},
+        {"disabled text", palette.color(QPalette::Disabled, QPalette::Text)},
+        {"disabled window text", palette.color(QPalette::Disabled, QPalette::WindowText)},
+        {"disabled button text", palette.color(QPalette::Disabled, QPalette::ButtonText)},
+    };
+}
+
+} // namespace
+
+class TextContrastTest : public QObject {
+    Q_OBJECT
+
+    Settings m_settings{QDir::tempPath() + QStringLiteral("/contrast.ini")};
+    Appearance m_appearance;
+
+private slots:
+    void secondaryPlaceholderAndDisabledTextReadOnSheetsAndCards() {
+        QStringList failures;
+        for (const bool light : {true, false}) {
+            m_appearance.setLightOverride(light);
+            QList<QPair<QString, QColor>> backgrounds{
+                {QStringLiteral("sheet"), schemeColors::sheetBackground(light)}};
+            for (const QuilloraGradientID id : allQuilloraGradientIDs()) {
+                m_settings.setSelectedGradientID(rawValue(id));
+                ThemedBackground backdrop(m_settings, m_appearance);
+                backdrop.resize(720, 560);
+                const QImage image = backdrop.grab().toImage().convertToFormat(QImage::Format_RGB32);
+                backgrounds.append({QStringLiteral("card on gradient %1").arg(rawValue(id)),
+                                    hardestCardSurface(image, light)});
+            }
+            for (const TextColour& text : chosenTextColours(m_appearance, light)) {
+                for (const auto& [where, background] : std::as_const(backgrounds)) {
+                    const qreal ratio = contrast(text.color, background);
+                    if (ratio < 4.5)
+                        failures << QStringLiteral("%1 %2 on %3 (%4): %5:1")
+                                        .arg(light ? QStringLiteral("light") : QStringLiteral("dark"),
+                                             QString::fromLatin1(text.name), where, background.name())
+                                        .arg(ratio, 0, 'f', 2);
+                }
+            }
+        }
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+    }
+
+    void theRatioIsTheOneOfTheGuidelines() {
+        QCOMPARE(qRound(contrast(Qt::black, Qt::white) * 10), 210);
+        QCOMPARE(qRound(contrast(QColor(0x76, 0x76, 0x76), Qt::white) * 100), 454);
+        // Half-transparent black over white is mid grey.
+        QCOMPARE(over(QColor(0, 0, 0, 128), Qt::white).red(), 127);
+    }
+};
+
+QUILLORA_TEST_MAIN(TextContrastTest)
+
+#include "test_text_contrast.moc"
