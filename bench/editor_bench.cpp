@@ -1,9 +1,9 @@
 // Editor speed: opening the editor of a résumé with 30 experience entries (built, laid out and
 // painted once), and one keystroke in a field of that résumé (the write and its notices; the
 // store is not touched until the context saves).
+#include "app/services.h"
 #include "bench_support.h"
 #include "editor/resume_editor_view.h"
-#include "platform/services.h"
 #include "theme/font_resolver.h"
 
 #include <QApplication>

@@ -3,9 +3,9 @@
 // screen of rows; and what one painted row asks of the model.
 #include "app/resume_list_model.h"
 #include "app/resume_list_view.h"
+#include "app/services.h"
 #include "bench_support.h"
 #include "platform/appearance.h"
-#include "platform/services.h"
 #include "platform/settings.h"
 #include "store/model_container.h"
 

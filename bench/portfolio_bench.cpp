@@ -1,10 +1,10 @@
 // Portfolio speed: opening the editor of a résumé with twenty 12-megapixel photos stored in the
 // store file (the first frame, with the images' bytes read and the card's write-back saved),
 // and the time until every thumbnail is decoded on the workers, with the peak memory of that.
+#include "app/services.h"
 #include "bench_support.h"
 #include "editor/portfolio_card.h"
 #include "editor/resume_editor_view.h"
-#include "platform/services.h"
 #include "sync_counter.h"
 #include "theme/font_resolver.h"
 

@@ -3,13 +3,13 @@
 // same run started from the open preview, which shows every field as it is translated. Two and
 // ten pages. "longest_block_ms" is the longest the UI thread went without serving a 1 ms timer
 // during the run.
+#include "app/services.h"
 #include "bench_support.h"
 #include "model/resume.h"
 #include "output/apertium_translation_engine.h"
 #include "output/resume_titles.h"
 #include "output/resume_translation.h"
 #include "output/template_classic.h"
-#include "platform/services.h"
 #include "store/model_context.h"
 
 #include <QApplication>

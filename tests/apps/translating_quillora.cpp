@@ -8,9 +8,9 @@
 // ends it at a random moment and reads the store. It is built only with the tests.
 #include "app/main_window.h"
 #include "app/quillora_app.h"
+#include "app/services.h"
 #include "output/resume_translation.h"
 #include "output/template_classic.h"
-#include "platform/services.h"
 #include "store/model_context.h"
 #include "support/fake_translation_engine.h"
 

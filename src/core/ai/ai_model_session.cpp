@@ -1,14 +1,8 @@
 #include "ai/ai_model_session.h"
 
-#include "platform/services.h"
 #include "platform/settings.h"
 
 namespace quillora {
-
-AIServices AIServices::from(Services& services) {
-    return {&services.settings(), &services.network(), LanguageModel::systemDefault(services.network()),
-            OpenAIClient::defaultTimeoutMs};
-}
 
 AIModelSession::AIModelSession(QString systemPrompt, AIServices services)
     : m_systemPrompt(std::move(systemPrompt))

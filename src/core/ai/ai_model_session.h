@@ -15,7 +15,6 @@ class QNetworkAccessManager;
 
 namespace quillora {
 
-class Services;
 class Settings;
 
 // What the AI tools need of the app: the settings holding the OpenAI key, the one network
@@ -26,9 +25,6 @@ struct AIServices final {
     QNetworkAccessManager* network = nullptr;
     std::shared_ptr<LanguageModel> onDeviceModel;
     int openAITimeoutMs = OpenAIClient::defaultTimeoutMs;
-
-    // The app's settings and network manager, and the system's on-device model.
-    static AIServices from(Services& services);
 };
 
 // The one road from every AI tool to a language model. A tool makes one session with its

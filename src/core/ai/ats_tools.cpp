@@ -129,16 +129,6 @@ bool atsSameText(const QString& a, const QString& b) {
     return a == b || normalized(a) == normalized(b);
 }
 
-QString ATSResumeSnapshot::skillsText() const {
-    QStringList kept;
-    for (const QString& skill : skills) {
-        const QString trimmed = skill.trimmed();
-        if (!trimmed.isEmpty())
-            kept.append(trimmed);
-    }
-    return kept.join(QLatin1Char('\n'));
-}
-
 QString atsResumePlainText(const ATSResumeSnapshot& snapshot) {
     QString text = snapshot.fullName % QLatin1Char('\n') % snapshot.contactInfo % QStringLiteral("\n\n") %
                    QStringLiteral("SUMMARY\n") % snapshot.summary % QStringLiteral("\n\n");

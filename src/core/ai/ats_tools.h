@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ai/ats_resume_snapshot.h"
 #include "ai/ats_rewrite_payload.h"
+#include "model/ats_resume_snapshot.h"
 #include "platform/result.h"
 
 #include <QDateTime>

@@ -1,5 +1,6 @@
 #include "ai/resume_ai_view_model.h"
 
+#include "model/record.h"
 #include "platform/settings.h"
 
 #include <QRegularExpression>

@@ -11,6 +11,8 @@
 
 namespace quillora {
 
+class Record;
+
 enum class AIBackend { openAI, appleOnDevice, unavailable };
 
 // The state behind one STAR-refinable text field: which backend serves it (OpenAI when a key

@@ -1,7 +1,7 @@
 #include "model/record.h"
 
+#include "model/record_observer.h"
 #include "platform/log.h"
-#include "store/model_context.h"
 
 #include <QHash>
 #include <QThread>
@@ -40,10 +40,6 @@ Record::Record(const EntityInfo& entity)
 
 Record::~Record() = default;
 
-ModelContext* Record::modelContext() const {
-    return m_context.data();
-}
-
 PersistentIdentifier Record::persistentModelID() const {
     if (m_storeKey > 0)
         return PersistentIdentifier(m_entity.name, m_storeKey, false);
@@ -80,8 +76,8 @@ void Record::readUnread(int index) const {
     if (QThread::currentThread() != thread())
         qFatal("Record values read off the thread that owns the record; "
                "take a snapshot on the UI thread instead");
-    if (ModelContext* context = modelContext()) {
-        if (auto loaded = context->loadUnreadValues(const_cast<Record*>(this)); !loaded)
+    if (RecordObserver* store = observer()) {
+        if (auto loaded = store->loadUnreadValues(const_cast<Record*>(this)); !loaded)
             logLine(QStringLiteral("⚠️ Could not read a record's values: ") + loaded.error());
     }
 }
@@ -100,15 +96,15 @@ void Record::setValue(int index, QVariant newValue, bool force) {
 }
 
 void Record::announce(int index) {
-    if (m_context && !m_deleted)
-        m_context->recordDidChange(this, index);
+    if (RecordObserver* store = observer(); store && !m_deleted)
+        store->recordDidChange(this, index);
     emit propertyChanged(index);
     emitTypedChange(index);
 }
 
 void Record::relationshipWillChange() {
-    if (m_context && !m_deleted)
-        m_context->recordWillChangeRelationship(this);
+    if (RecordObserver* store = observer(); store && !m_deleted)
+        store->recordWillChangeRelationship(this);
 }
 
 std::optional<QString> Record::optionalText(int index) const {

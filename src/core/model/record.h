@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/deletable.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QObject>
@@ -14,6 +16,7 @@
 namespace quillora {
 
 class ModelContext;
+class RecordObserver;
 
 // How a persisted property is stored.
 enum class PropertyType {
@@ -76,7 +79,7 @@ size_t qHash(const PersistentIdentifier& id, size_t seed = 0) noexcept;
 // changes a value, identity equality. Records are shared (std::shared_ptr) and live on the UI
 // thread. Each kind has a Property enum (its properties in declaration order) and a typed
 // changed(Property) signal; propertyChanged(int) carries the same index for generic code.
-class Record : public QObject {
+class Record : public QObject, public Deletable {
     Q_OBJECT
 
 public:
@@ -85,9 +88,10 @@ public:
     const EntityInfo& entity() const { return m_entity; }
     PersistentIdentifier persistentModelID() const;
 
-    // The context that tracks this record, or null while it is in none.
+    // The context that tracks this record, or null while it is in none. (Defined by the store,
+    // which knows the context; the record itself talks to it only as its RecordObserver.)
     ModelContext* modelContext() const;
-    bool isDeleted() const { return m_deleted; }
+    bool isDeleted() const override { return m_deleted; }
 
     // Backing data, read and written by the property's key.
     QVariant valueForKey(const QString& key) const;
@@ -122,6 +126,8 @@ protected:
     void relationshipWillChange();
     // Emits the kind's typed changed(Property) signal.
     virtual void emitTypedChange(int index) = 0;
+    // The store that tracks this record while it lives, or null.
+    RecordObserver* observer() const { return m_tracker ? m_observer : nullptr; }
 
     QString text(int index) const { return value(index).toString(); }
     std::optional<QString> optionalText(int index) const;
@@ -142,7 +148,10 @@ private:
 
     const EntityInfo& m_entity;
     QList<QVariant> m_values;
-    QPointer<ModelContext> m_context;
+    // The store that tracks the record, as the object whose lifetime ends the tie and as the
+    // interface the record calls; both set and cleared together by the context.
+    QPointer<QObject> m_tracker;
+    RecordObserver* m_observer = nullptr;
     qint64 m_storeKey = 0; // 0 until saved
     quint64 m_serial = 0;  // process-wide, for temporary identifiers
     bool m_deleted = false;

@@ -3,8 +3,8 @@
 #include "model/portfolio_item.h"
 #include "model/resume.h"
 
+#include "model/record_observer.h"
 #include "platform/log.h"
-#include "store/model_context.h"
 
 #include <QThread>
 
@@ -109,8 +109,8 @@ std::optional<QByteArray> PortfolioItem::imageData() const {
     if (m_imageInStore) {
         // Marked loaded only once the bytes are in: a failed read leaves the image in the store,
         // so no later save writes over it.
-        if (ModelContext* context = modelContext()) {
-            if (auto loaded = context->loadImageData(const_cast<PortfolioItem*>(this)); !loaded)
+        if (RecordObserver* store = observer()) {
+            if (auto loaded = store->loadImageData(const_cast<PortfolioItem*>(this)); !loaded)
                 logLine(QStringLiteral("⚠️ Could not read a portfolio image: ") + loaded.error());
         }
         if (m_imageInStore)
@@ -238,8 +238,8 @@ void Resume::readEntriesFromStore() const {
     if (QThread::currentThread() != thread())
         qFatal("Resume entries read off the thread that owns the record; "
                "take a snapshot on the UI thread instead");
-    if (ModelContext* context = modelContext()) {
-        if (auto loaded = context->loadEntries(const_cast<Resume*>(this)); !loaded)
+    if (RecordObserver* store = observer()) {
+        if (auto loaded = store->loadEntries(const_cast<Resume*>(this)); !loaded)
             logLine(QStringLiteral("⚠️ Could not read a résumé's entries: ") + loaded.error());
     }
 }

@@ -160,6 +160,16 @@ QString formattedResumeText(const Resume& resume) {
     return lines.join(QLatin1Char('\n'));
 }
 
+QString ATSResumeSnapshot::skillsText() const {
+    QStringList kept;
+    for (const QString& skill : skills) {
+        const QString trimmed = skill.trimmed();
+        if (!trimmed.isEmpty())
+            kept.append(trimmed);
+    }
+    return kept.join(QLatin1Char('\n'));
+}
+
 ATSResumeSnapshot makeATSResumeSnapshot(const Resume& resume) {
     ATSResumeSnapshot snapshot;
     snapshot.fullName = resume.fullName();

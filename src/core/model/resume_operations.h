@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ai/ats_resume_snapshot.h"
+#include "model/ats_resume_snapshot.h"
 #include "model/resume.h"
 
 #include <QString>

@@ -1,6 +1,5 @@
 #include "platform/async.h"
 
-#include "model/record.h"
 #include "platform/log.h"
 
 #include <QNetworkReply>
@@ -14,13 +13,13 @@ ResultReceiver::ResultReceiver(QObject* screen, const QString& what)
     : m_screen(screen)
     , m_what(what) {}
 
-ResultReceiver::ResultReceiver(QObject* screen, std::shared_ptr<const Record> resume, const QString& what)
+ResultReceiver::ResultReceiver(QObject* screen, std::shared_ptr<const Deletable> resume, const QString& what)
     : m_screen(screen)
     , m_resume(resume)
     , m_hasResume(resume != nullptr)
     , m_what(what) {}
 
-ResultReceiver ResultReceiver::forResume(std::shared_ptr<const Record> resume, QObject* screen,
+ResultReceiver ResultReceiver::forResume(std::shared_ptr<const Deletable> resume, QObject* screen,
                                          const QString& what) {
     ResultReceiver receiver(screen, std::move(resume), what);
     receiver.m_outlivesScreen = true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/deletable.h"
+
 #include <QCoreApplication>
 #include <QFuture>
 #include <QObject>
@@ -17,8 +19,6 @@ class QNetworkReply;
 
 namespace quillora {
 
-class Record;
-
 // Where the result of long work goes. A task names the screen it updates and, when its outcome
 // is written into a résumé, that résumé:
 // - work for a screen (a PDF to share, an analysis shown in a card) is delivered only while its
@@ -33,10 +33,10 @@ class ResultReceiver final {
 public:
     // Screen work; `what` names the work in the log line, for example "PDF export".
     ResultReceiver(QObject* screen, const QString& what);
-    ResultReceiver(QObject* screen, std::shared_ptr<const Record> resume, const QString& what);
+    ResultReceiver(QObject* screen, std::shared_ptr<const Deletable> resume, const QString& what);
 
     // Résumé work: written into `resume`; `screen` (may be null) shows its progress.
-    static ResultReceiver forResume(std::shared_ptr<const Record> resume, QObject* screen,
+    static ResultReceiver forResume(std::shared_ptr<const Deletable> resume, QObject* screen,
                                     const QString& what);
 
     // True while a result may be delivered; otherwise logs why it is dropped. UI thread only.
@@ -49,7 +49,7 @@ public:
 
 private:
     QPointer<QObject> m_screen;
-    std::weak_ptr<const Record> m_resume;
+    std::weak_ptr<const Deletable> m_resume;
     bool m_hasResume = false;
     bool m_outlivesScreen = false;
     QString m_what;

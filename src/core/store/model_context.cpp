@@ -236,13 +236,23 @@ ModelContext::ModelContext(sql::Database& database, QObject* parent)
     connect(&m_autosaveTimer, &QTimer::timeout, this, &ModelContext::autosave);
 }
 
+ModelContext* Record::modelContext() const {
+    return static_cast<ModelContext*>(observer());
+}
+
+void ModelContext::untrack(Record& record) {
+    record.m_tracker = nullptr;
+    record.m_observer = nullptr;
+}
+
 ModelContext::~ModelContext() {
     for (const auto& record : std::as_const(m_registry))
-        record->m_context = nullptr;
+        untrack(*record);
 }
 
 void ModelContext::registerRecord(const std::shared_ptr<Record>& record) {
-    record->m_context = this;
+    record->m_tracker = this;
+    record->m_observer = this;
     m_registry.insert(record.get(), record);
 }
 
@@ -402,7 +412,7 @@ bool ModelContext::hasChangesToWrite() const {
 
 void ModelContext::writeHeldBack(const void* owner, const std::shared_ptr<Record>& record, int property,
                                  const std::function<void()>& write) {
-    if (!record || record->m_deleted || record->m_context != this) {
+    if (!record || record->m_deleted || record->modelContext() != this) {
         write();
         return;
     }
@@ -836,7 +846,7 @@ void ModelContext::forget(Record* record) {
     if (it == m_registry.cend())
         return;
     const std::shared_ptr<Record> keep = it.value(); // the record outlives its removal here
-    record->m_context = nullptr;
+    untrack(*record);
     if (!record->m_deleted)
         record->m_storeKey = 0;
     m_owners.remove(record);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/record_observer.h"
 #include "model/resume.h"
 #include "platform/result.h"
 
@@ -21,7 +22,7 @@ class Statement;
 
 // Tracks inserted, changed and deleted records and writes them to the store in one
 // transaction. Lives on the UI thread, like the records it tracks.
-class ModelContext final : public QObject {
+class ModelContext final : public QObject, public RecordObserver {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ModelContext)
 
@@ -64,18 +65,18 @@ public:
 
     // Reads a portfolio image's bytes from the store when first asked for. On failure the image
     // stays in the store (not loaded) and the error is returned.
-    Status loadImageData(PortfolioItem* item);
+    Status loadImageData(PortfolioItem* item) override;
 
     // Reads a résumé's entries from the store when first asked for. On failure the entries stay
     // in the store (not read) and the error is returned.
-    Status loadEntries(Resume* resume);
+    Status loadEntries(Resume* resume) override;
     // Reads the values a record left in the store (its long texts) when first asked for.
-    Status loadUnreadValues(Record* record);
+    Status loadUnreadValues(Record* record) override;
 
     // Tells the context that one of its records changed a property.
-    void recordDidChange(Record* record, int propertyIndex);
+    void recordDidChange(Record* record, int propertyIndex) override;
     // Tells the context that a résumé is about to replace one of its entry lists.
-    void recordWillChangeRelationship(Record* record);
+    void recordWillChangeRelationship(Record* record) override;
 
     // What the store file does not hold yet, for a copy of everything that reads the rest from
     // the store: the résumés with unsaved changes (each with its place in creation order, as
@@ -105,6 +106,7 @@ private:
     // Tracks the entries a résumé holds, so their changes are announced with it.
     void adoptEntries(Resume& resume, bool listChanged = true);
     void forget(Record* record);
+    static void untrack(Record& record);
     Resume* ownerOf(const Record* entry) const;
     Status writeChanges();
     void scheduleAutosave();

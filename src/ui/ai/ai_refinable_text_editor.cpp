@@ -1,11 +1,11 @@
 #include "ai/ai_refinable_text_editor.h"
 
 #include "ai/resume_ai_view_model.h"
+#include "app/services.h"
 #include "controls/glass_capsule_button.h"
 #include "controls/keep_focus.h"
 #include "controls/sparkle_button_label.h"
 #include "platform/appearance.h"
-#include "platform/services.h"
 #include "theme/responsive_environment.h"
 #include "theme/scheme_colors.h"
 
@@ -69,7 +69,7 @@ private:
 } // namespace
 
 AIRefinableTextEditor::AIRefinableTextEditor(Services& services, SeamlessStarMode mode, QWidget* parent)
-    : AIRefinableTextEditor(AIServices::from(services), services.appearance(), mode, parent) {}
+    : AIRefinableTextEditor(services.aiServices(), services.appearance(), mode, parent) {}
 
 AIRefinableTextEditor::AIRefinableTextEditor(AIServices ai, Appearance& appearance, SeamlessStarMode mode,
                                              QWidget* parent)

@@ -1,6 +1,7 @@
 #include "ai/ats_version_section.h"
 
 #include "ai/ats_result_cards.h"
+#include "app/services.h"
 #include "controls/editor_section_card.h"
 #include "controls/field_binding.h"
 #include "controls/glass_capsule_button.h"
@@ -12,7 +13,6 @@
 #include "editor/editor_text_area.h"
 #include "platform/appearance.h"
 #include "platform/log.h"
-#include "platform/services.h"
 #include "platform/settings.h"
 #include "theme/hex_color.h"
 #include "theme/scheme_colors.h"
@@ -216,7 +216,7 @@ QString abbreviatedDateText(const QDate& date, const QLocale& locale) {
 }
 
 ATSVersionSection::ATSVersionSection(ResumePtr resume, Services& services, QWidget* parent)
-    : ATSVersionSection(std::move(resume), AIServices::from(services), services.appearance(), parent) {}
+    : ATSVersionSection(std::move(resume), services.aiServices(), services.appearance(), parent) {}
 
 ATSVersionSection::ATSVersionSection(ResumePtr resume, AIServices ai, Appearance& appearance, QWidget* parent)
     : QWidget(parent)
@@ -541,7 +541,7 @@ void ATSVersionSection::applyScheme() {
 
 EditorSectionCard* makeATSVersionCard(const ResumePtr& resume, Services& services) {
     Appearance& appearance = services.appearance();
-    auto* section = new ATSVersionSection(resume, AIServices::from(services), appearance);
+    auto* section = new ATSVersionSection(resume, services.aiServices(), appearance);
     auto* card = new EditorSectionCard(appearance, QStringLiteral("checklist"), QStringLiteral("ATS Version"),
                                        QStringLiteral("Optimize your résumé for applicant tracking systems"),
                                        cardInk(appearance.isLight()), section);

@@ -1,10 +1,10 @@
 #include "ai/cover_letter_generator_view.h"
 
 #include "ai/cover_letter_generator.h"
+#include "app/services.h"
 #include "controls/progress_spinner.h"
 #include "platform/appearance.h"
 #include "platform/log.h"
-#include "platform/services.h"
 #include "theme/hex_color.h"
 #include "theme/scheme_colors.h"
 
@@ -41,8 +41,7 @@ QPlainTextEdit* makeTextArea(int minHeight, const QString& identifier, const QSt
 } // namespace
 
 CoverLetterGeneratorView::CoverLetterGeneratorView(ResumePtr resume, Services& services, QWidget* parent)
-    : CoverLetterGeneratorView(std::move(resume), AIServices::from(services), services.appearance(), parent) {
-}
+    : CoverLetterGeneratorView(std::move(resume), services.aiServices(), services.appearance(), parent) {}
 
 CoverLetterGeneratorView::CoverLetterGeneratorView(ResumePtr resume, AIServices ai, Appearance& appearance,
                                                    QWidget* parent)

@@ -1,5 +1,5 @@
 #include "app/about_window.h"
-#include "platform/services.h"
+#include "app/services.h"
 
 #include "controls/frosted_card.h"
 #include "controls/window_placement.h"

@@ -1,5 +1,5 @@
 #include "app/empty_resume_view.h"
-#include "platform/services.h"
+#include "app/services.h"
 
 #include "controls/accessibility_traits.h"
 #include "controls/frosted_card.h"

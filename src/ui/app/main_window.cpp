@@ -1,9 +1,9 @@
 #include "app/main_window.h"
 
+#include "app/services.h"
 #include "app/window_registry.h"
 #include "controls/window_placement.h"
 #include "platform/log.h"
-#include "platform/services.h"
 #include "store/model_container.h"
 #include "store/user_backup.h"
 

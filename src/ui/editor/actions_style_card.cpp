@@ -1,5 +1,6 @@
 #include "editor/actions_style_card.h"
 
+#include "app/services.h"
 #include "controls/editor_section_card.h"
 #include "controls/focus_ring.h"
 #include "controls/symbol_icon.h"
@@ -9,7 +10,6 @@
 #include "editor/resume_editor_view.h"
 #include "output/background_theme.h"
 #include "platform/appearance.h"
-#include "platform/services.h"
 #include "platform/settings.h"
 #include "theme/hex_color.h"
 #include "theme/responsive_environment.h"

@@ -1,12 +1,12 @@
 #include "editor/basic_info_section.h"
 
+#include "app/services.h"
 #include "controls/editor_section_card.h"
 #include "controls/field_binding.h"
 #include "editor/editor_controls.h"
 #include "editor/refinable_text_editor_factory.h"
 #include "editor/resume_editor_text.h"
 #include "platform/appearance.h"
-#include "platform/services.h"
 #include "theme/scheme_colors.h"
 
 #include <QLineEdit>

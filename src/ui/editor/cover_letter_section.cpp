@@ -1,6 +1,7 @@
 #include "editor/cover_letter_section.h"
 
 #include "ai/openai_client.h"
+#include "app/services.h"
 #include "controls/accessibility_traits.h"
 #include "controls/editor_section_card.h"
 #include "controls/field_binding.h"
@@ -14,7 +15,6 @@
 #include "editor/resume_save.h"
 #include "platform/appearance.h"
 #include "platform/log.h"
-#include "platform/services.h"
 #include "platform/settings.h"
 #include "theme/scheme_colors.h"
 
@@ -208,7 +208,7 @@ void CoverLetterSection::applyScheme() {
 EditorSectionCard* makeCoverLetterCard(const ResumePtr& resume, Services& services,
                                        std::function<void()> save) {
     Appearance& appearance = services.appearance();
-    auto* section = new CoverLetterSection(resume, AIServices::from(services), appearance, std::move(save));
+    auto* section = new CoverLetterSection(resume, services.aiServices(), appearance, std::move(save));
     auto* card = new EditorSectionCard(
         appearance, QStringLiteral("envelope.fill"), QStringLiteral("Cover Letter"),
         QStringLiteral("Generate and edit a tailored letter"), cardInk(appearance.isLight()), section);

@@ -1,5 +1,6 @@
 #include "editor/editor_actions.h"
 
+#include "app/services.h"
 #include "editor/morvessa_sheets.h"
 #include "editor/portfolio_card.h"
 #include "editor/preparing_pdf_overlay.h"
@@ -12,7 +13,6 @@
 #include "platform/appearance.h"
 #include "platform/async.h"
 #include "platform/log.h"
-#include "platform/services.h"
 #include "sharing/morvessa_sharing.h"
 #include "store/model_context.h"
 #include "theme/scheme_colors.h"

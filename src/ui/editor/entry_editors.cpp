@@ -1,5 +1,6 @@
 #include "editor/entry_editors.h"
 
+#include "app/services.h"
 #include "controls/field_binding.h"
 #include "controls/floating_buttons.h"
 #include "controls/focus_ring.h"
@@ -10,7 +11,6 @@
 #include "editor/refinable_text_editor_factory.h"
 #include "help/help_sheet_container.h"
 #include "platform/appearance.h"
-#include "platform/services.h"
 #include "platform/settings.h"
 #include "theme/hex_color.h"
 #include "theme/scheme_colors.h"

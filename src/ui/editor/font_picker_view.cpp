@@ -1,5 +1,6 @@
 #include "editor/font_picker_view.h"
 
+#include "app/services.h"
 #include "controls/accessibility_traits.h"
 #include "controls/floating_buttons.h"
 #include "controls/focus_ring.h"
@@ -10,7 +11,6 @@
 #include "editor/editor_help.h"
 #include "help/help_sheet_container.h"
 #include "platform/appearance.h"
-#include "platform/services.h"
 #include "platform/settings.h"
 #include "theme/hex_color.h"
 #include "theme/responsive_layout.h"

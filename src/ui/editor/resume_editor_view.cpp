@@ -1,6 +1,7 @@
 #include "editor/resume_editor_view.h"
 
 #include "ai/ats_version_section.h"
+#include "app/services.h"
 #include "controls/editor_section_card.h"
 #include "controls/floating_buttons.h"
 #include "controls/overlay_scroll_bar.h"
@@ -20,7 +21,6 @@
 #include "editor/skills_section.h"
 #include "help/help_sheet_container.h"
 #include "platform/appearance.h"
-#include "platform/services.h"
 #include "store/model_context.h"
 #include "theme/responsive_environment.h"
 #include "theme/responsive_layout.h"

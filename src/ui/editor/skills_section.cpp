@@ -1,6 +1,7 @@
 #include "editor/skills_section.h"
 
 #include "ai/openai_client.h"
+#include "app/services.h"
 #include "controls/editor_section_card.h"
 #include "controls/field_binding.h"
 #include "controls/glass_capsule_button.h"
@@ -15,7 +16,6 @@
 #include "editor/skill_chip.h"
 #include "platform/appearance.h"
 #include "platform/log.h"
-#include "platform/services.h"
 #include "platform/settings.h"
 #include "theme/hex_color.h"
 #include "theme/scheme_colors.h"
@@ -417,7 +417,7 @@ void SkillsSection::applyScheme() {
 EditorSectionCard* makeSkillsCard(const ResumePtr& resume, Services& services, std::function<void()> save,
                                   QWidget* popupHost) {
     Appearance& appearance = services.appearance();
-    auto* section = new SkillsSection(resume, AIServices::from(services), appearance, std::move(save));
+    auto* section = new SkillsSection(resume, services.aiServices(), appearance, std::move(save));
     section->setPopupHost(popupHost);
     auto* card =
         new EditorSectionCard(appearance, QStringLiteral("list.bullet.rectangle"), QStringLiteral("Skills"),

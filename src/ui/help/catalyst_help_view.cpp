@@ -1,5 +1,5 @@
 #include "help/catalyst_help_view.h"
-#include "platform/services.h"
+#include "app/services.h"
 
 #include "controls/frosted_card.h"
 

@@ -1,5 +1,6 @@
 #include "output/template_classic.h"
 
+#include "app/services.h"
 #include "controls/accessibility_traits.h"
 #include "controls/alert_sizing.h"
 #include "controls/floating_buttons.h"
@@ -12,7 +13,6 @@
 #include "output/resume_translation.h"
 #include "platform/appearance.h"
 #include "platform/async.h"
-#include "platform/services.h"
 #include "theme/hex_color.h"
 #include "theme/scheme_colors.h"
 #include "theme/themed_background.h"

@@ -1,7 +1,7 @@
 #include "app/plain_text_labels.h"
 #include "app/resume_list_view.h"
+#include "app/services.h"
 #include "editor/resume_editor_view.h"
-#include "platform/services.h"
 #include "support/resume_fixtures.h"
 #include "support/test_home.h"
 

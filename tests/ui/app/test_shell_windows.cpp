@@ -1,11 +1,11 @@
 #include "app/app_look.h"
 #include "app/main_window.h"
+#include "app/services.h"
 #include "app/window_registry.h"
 #include "controls/glass_capsule_button.h"
 #include "controls/hairline_splitter.h"
 #include "controls/window_placement.h"
 #include "platform/appearance.h"
-#include "platform/services.h"
 #include "store/model_container.h"
 #include "support/test_home.h"
 

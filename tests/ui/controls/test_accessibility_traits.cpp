@@ -1,13 +1,13 @@
 // What an assistive technology reads from the app's controls: it asks the accessibility
 // interface Qt hands out for a widget, never a C++ getter.
 #include "app/empty_resume_view.h"
+#include "app/services.h"
 #include "controls/accessibility_traits.h"
 #include "editor/font_picker_view.h"
 #include "editor/resume_editor_view.h"
 #include "editor/skill_chip.h"
 #include "output/template_classic.h"
 #include "platform/appearance.h"
-#include "platform/services.h"
 #include "support/fake_translation_engine.h"
 #include "support/resume_fixtures.h"
 #include "support/test_home.h"

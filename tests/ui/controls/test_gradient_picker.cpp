@@ -1,7 +1,7 @@
+#include "app/services.h"
 #include "controls/floating_buttons.h"
 #include "controls/gradient_picker.h"
 #include "platform/appearance.h"
-#include "platform/services.h"
 #include "platform/settings.h"
 #include "support/test_home.h"
 #include "theme/theme_controller.h"

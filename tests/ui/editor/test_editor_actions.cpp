@@ -1,3 +1,4 @@
+#include "app/services.h"
 #include "editor/actions_style_card.h"
 #include "editor/editor_actions.h"
 #include "editor/preparing_pdf_overlay.h"
@@ -6,7 +7,6 @@
 #include "help/help_sheet_container.h"
 #include "output/share_dialog.h"
 #include "output/template_classic.h"
-#include "platform/services.h"
 #include "sharing/cloud_configuration.h"
 #include "store/model_context.h"
 #include "support/cloud_test_database.h"

@@ -1,4 +1,5 @@
 #include "app/app_look.h"
+#include "app/services.h"
 #include "editor/entry_editors.h"
 #include "editor/font_picker_view.h"
 #include "editor/portfolio_card.h"
@@ -7,7 +8,6 @@
 #include "help/help_sheet_container.h"
 #include "model/experience.h"
 #include "platform/appearance.h"
-#include "platform/services.h"
 #include "support/resume_fixtures.h"
 #include "support/test_home.h"
 

@@ -1,6 +1,6 @@
+#include "app/services.h"
 #include "editor/portfolio_card.h"
 #include "editor/resume_editor_view.h"
-#include "platform/services.h"
 #include "store/model_container.h"
 #include "support/resume_fixtures.h"
 #include "support/test_home.h"

@@ -1,7 +1,7 @@
+#include "app/services.h"
 #include "controls/layout_move_animation.h"
 #include "editor/portfolio_card.h"
 #include "editor/resume_editor_view.h"
-#include "platform/services.h"
 #include "store/model_container.h"
 #include "store/store_location.h"
 #include "store/user_backup.h"

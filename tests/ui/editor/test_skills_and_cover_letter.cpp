@@ -1,3 +1,4 @@
+#include "app/services.h"
 #include "controls/glass_capsule_button.h"
 #include "controls/sparkle_button_label.h"
 #include "controls/toggle_switch.h"
@@ -8,7 +9,6 @@
 #include "editor/skill_chip.h"
 #include "editor/skills_section.h"
 #include "platform/appearance.h"
-#include "platform/services.h"
 #include "platform/settings.h"
 #include "support/fake_language_model.h"
 #include "support/loopback_http_server.h"

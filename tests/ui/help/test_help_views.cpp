@@ -1,3 +1,4 @@
+#include "app/services.h"
 #include "controls/floating_buttons.h"
 #include "controls/overlay_scroll_bar.h"
 #include "help/bullet_row.h"
@@ -6,7 +7,6 @@
 #include "help/help_window.h"
 #include "help/picker_help_sheet.h"
 #include "platform/appearance.h"
-#include "platform/services.h"
 #include "platform/settings.h"
 #include "support/test_home.h"
 #include "theme/font_resolver.h"

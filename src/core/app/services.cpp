@@ -1,4 +1,4 @@
-#include "platform/services.h"
+#include "app/services.h"
 
 #include "output/apertium_translation_engine.h"
 #include "platform/app_events.h"
@@ -44,6 +44,11 @@ ModelContainer& Services::store() const {
 ModelContext& Services::context() const {
     Q_ASSERT(m_store);
     return m_store->mainContext();
+}
+
+AIServices Services::aiServices() const {
+    return {m_settings.get(), m_network.get(), LanguageModel::systemDefault(*m_network),
+            OpenAIClient::defaultTimeoutMs};
 }
 
 } // namespace quillora

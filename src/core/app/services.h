@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ai/ai_model_session.h"
 #include "output/translation_engine.h"
 #include "platform/app_events.h"
 #include "platform/appearance.h"
@@ -47,6 +48,8 @@ public:
     AppEvents& events() const { return *m_events; }
     QNetworkAccessManager& network() const { return *m_network; }
     TranslationEngine& translationEngine() const { return *m_translationEngine; }
+    // What the AI tools need: the settings, the network manager and the system's on-device model.
+    AIServices aiServices() const;
     void setTranslationEngine(std::unique_ptr<TranslationEngine> engine);
 
 private:
