@@ -27,6 +27,7 @@
 #include "store/user_backup.h"
 #include "support/cloud_test_database.h"
 #include "support/loopback_http_server.h"
+#include "support/store_fixtures.h"
 #include "support/test_home.h"
 
 #include <QAbstractButton>
@@ -299,16 +300,6 @@ QString firstOutOfOrder(const QString& haystack, const QStringList& texts) {
         from = at + text.simplified().size();
     }
     return QString();
-}
-
-QByteArray encodedImage(const QColor& color, const char* format, QSize size) {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
 }
 
 QStringList roles(const QList<ExperiencePtr>& entries) {
@@ -610,8 +601,8 @@ private slots:
         // Two pictures in a folder of the user's (not the temporary folder).
         const QString pictures = QDir::cleanPath(QDir::tempPath() + QStringLiteral("/../pictures"));
         QVERIFY(QDir().mkpath(pictures));
-        const QByteArray png = encodedImage(QColor(200, 40, 40), "PNG", QSize(120, 80));
-        const QByteArray jpeg = encodedImage(QColor(40, 40, 200), "JPEG", QSize(80, 120));
+        const QByteArray png = quillora::test::encodedImage(QColor(200, 40, 40), "PNG", QSize(120, 80));
+        const QByteArray jpeg = quillora::test::encodedImage(QColor(40, 40, 200), "JPEG", QSize(80, 120));
         for (const auto& [name, bytes] :
              {std::pair{QStringLiteral("studio.png"), png}, std::pair{QStringLiteral("poster.jpg"), jpeg}}) {
             QFile file(pictures + u'/' + name);

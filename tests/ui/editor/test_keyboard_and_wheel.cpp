@@ -9,6 +9,7 @@
 #include "model/experience.h"
 #include "platform/appearance.h"
 #include "support/resume_fixtures.h"
+#include "support/store_fixtures.h"
 #include "support/test_home.h"
 
 #include <QAbstractButton>
@@ -33,16 +34,6 @@ using namespace quillora;
 // Escape.
 
 namespace {
-
-QByteArray png(const QColor& color) {
-    QImage image(QSize(64, 48), QImage::Format_RGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
 
 // How many pixels of the control, as seen in its window, change when it takes focus.
 int pixelsChangedByFocus(QWidget* control) {
@@ -123,10 +114,10 @@ class KeyboardAndWheelTest : public QObject {
         resume->setIncludeATSVersion(true);
         resume->setAtsJobPosting(QStringLiteral("Senior engineer, C++ and Qt."));
         resume->setPortfolioItems(
-            {std::make_shared<PortfolioItem>(QUuid::createUuid(), png(Qt::red), QString(), 0,
-                                             PortfolioImageOrientation::portrait),
-             std::make_shared<PortfolioItem>(QUuid::createUuid(), png(Qt::white), QString(), 1,
-                                             PortfolioImageOrientation::landscape)});
+            {std::make_shared<PortfolioItem>(QUuid::createUuid(), quillora::test::encodedImage(Qt::red),
+                                             QString(), 0, PortfolioImageOrientation::portrait),
+             std::make_shared<PortfolioItem>(QUuid::createUuid(), quillora::test::encodedImage(Qt::white),
+                                             QString(), 1, PortfolioImageOrientation::landscape)});
         m_services->context().insert(resume);
         if (!m_services->context().save().ok())
             qFatal("store");

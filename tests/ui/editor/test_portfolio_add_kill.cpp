@@ -3,6 +3,7 @@
 #include "editor/resume_editor_view.h"
 #include "store/model_container.h"
 #include "support/resume_fixtures.h"
+#include "support/store_fixtures.h"
 #include "support/test_home.h"
 
 #include <QBuffer>
@@ -19,27 +20,6 @@
 using namespace quillora;
 
 namespace {
-
-std::unique_ptr<Services> openStore(const QString& path) {
-    auto container = ModelContainer::open(path);
-    if (!container)
-        qFatal("store: %s", qPrintable(container.error()));
-    auto services =
-        std::make_unique<Services>(std::move(container).value(),
-                                   std::make_unique<Settings>(QDir::tempPath() + QStringLiteral("/k.ini")));
-    services->context().setAutosaveEnabled(false);
-    return services;
-}
-
-QByteArray png(const QColor& color) {
-    QImage image(24, 16, QImage::Format_RGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
 
 const QList<QColor> colors{Qt::red, Qt::green, Qt::blue, Qt::yellow, Qt::cyan};
 
@@ -60,7 +40,7 @@ private slots:
         if (store.isEmpty())
             QSKIP("runs only as the child of aKillDuringAnAddLeavesTheImagesInOrder");
         const int killAtSave = qEnvironmentVariableIntValue("QUILLORA_KILL_AT_SAVE");
-        auto services = openStore(store);
+        auto services = quillora::test::openStoreServices(store);
         const ResumePtr resume = services->context().fetchResumes()->first();
         ResumeEditorView editor(resume, *services);
         auto* card = qobject_cast<PortfolioCard*>(editor.sectionWidget(EditorSection::portfolio));
@@ -83,7 +63,7 @@ private slots:
         for (int i = 0; i < colors.size(); ++i) {
             QFile file(QDir::tempPath() + QStringLiteral("/image-%1.png").arg(i));
             QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            file.write(png(colors.at(i)));
+            file.write(quillora::test::encodedImage(colors.at(i), "PNG", QSize(24, 16)));
         }
         struct Case {
             int stored;     // images already in the portfolio
@@ -94,13 +74,13 @@ private slots:
             QDir(QFileInfo(storePath()).absolutePath()).removeRecursively();
             QVERIFY(QDir().mkpath(QFileInfo(storePath()).absolutePath()));
             {
-                auto services = openStore(storePath());
+                auto services = quillora::test::openStoreServices(storePath());
                 auto resume = test::makeEmptyResume(QStringLiteral("Folio"));
                 QList<PortfolioItemPtr> items;
                 for (int i = 0; i < run.stored; ++i)
-                    items << std::make_shared<PortfolioItem>(QUuid::createUuid(), png(colors.at(i)),
-                                                             QStringLiteral("old %1").arg(i), i,
-                                                             PortfolioImageOrientation::portrait);
+                    items << std::make_shared<PortfolioItem>(
+                        QUuid::createUuid(), quillora::test::encodedImage(colors.at(i), "PNG", QSize(24, 16)),
+                        QStringLiteral("old %1").arg(i), i, PortfolioImageOrientation::portrait);
                 resume->setPortfolioItems(items);
                 services->context().insert(resume);
                 QVERIFY(services->context().save().ok());
@@ -121,12 +101,13 @@ private slots:
             QCOMPARE(child.exitStatus(), QProcess::CrashExit);
 
             // Whatever the kill left: the images in the order they were picked, old ones first.
-            auto services = openStore(storePath());
+            auto services = quillora::test::openStoreServices(storePath());
             const ResumePtr resume = services->context().fetchResumes()->first();
             const QList<PortfolioItemPtr> items = sortedBySortOrder(resume->portfolioItems());
             QVERIFY(items.size() > run.stored);
             for (int i = 0; i < items.size(); ++i)
-                QVERIFY2(items.at(i)->imageData() == png(colors.at(i)),
+                QVERIFY2(items.at(i)->imageData() ==
+                             quillora::test::encodedImage(colors.at(i), "PNG", QSize(24, 16)),
                          qPrintable(QStringLiteral("%1 stored, %2 added, killed after save %3: image %4 is "
                                                    "out of place")
                                         .arg(run.stored)

@@ -7,6 +7,7 @@
 #include "store/user_backup.h"
 #include "support/resume_fixtures.h"
 #include "support/stdout_capture.h"
+#include "support/store_fixtures.h"
 #include "support/test_home.h"
 
 #include <QAbstractButton>
@@ -36,17 +37,6 @@ template <typename T = QWidget> T* child(const QObject* root, const QString& nam
     if (!found)
         qWarning("no child named %s", qPrintable(name));
     return found;
-}
-
-std::unique_ptr<Services> openStore(const QString& path) {
-    auto container = ModelContainer::open(path);
-    if (!container)
-        qFatal("store: %s", qPrintable(container.error()));
-    auto services =
-        std::make_unique<Services>(std::move(container).value(),
-                                   std::make_unique<Settings>(QDir::tempPath() + QStringLiteral("/p.ini")));
-    services->context().setAutosaveEnabled(false);
-    return services;
 }
 
 QByteArray encoded(const QColor& color, const char* format, QSize size = QSize(64, 48)) {
@@ -115,7 +105,7 @@ private slots:
                                  writeFile(QStringLiteral("notes.txt"), "just some text, no image"),
                                  writeFile(QStringLiteral("c.png"), png2)};
         {
-            auto services = openStore(path);
+            auto services = quillora::test::openStoreServices(path);
             auto resume = test::makeEmptyResume(QStringLiteral("Folio"));
             services->context().insert(resume);
             QVERIFY(services->context().save().ok());
@@ -196,7 +186,7 @@ private slots:
             editor.hide();
         }
         {
-            auto services = openStore(path);
+            auto services = quillora::test::openStoreServices(path);
             const ResumePtr resume = services->context().fetchResumes()->first();
             // The editor opened again reads the stored images on a worker, then shows the same order.
             {

@@ -17,6 +17,7 @@
 #include "platform/appearance.h"
 #include "store/model_container.h"
 #include "support/resume_fixtures.h"
+#include "support/store_fixtures.h"
 #include "support/test_home.h"
 
 #include <QAbstractButton>
@@ -68,18 +69,6 @@ QStringList helpTexts(const HelpSheetContainer* sheet) {
             texts << label->text();
     }
     return texts;
-}
-
-// A store file in the test's data folder, reopened as the app would after a restart.
-std::unique_ptr<Services> openStore(const QString& path) {
-    auto container = ModelContainer::open(path);
-    if (!container)
-        qFatal("store: %s", qPrintable(container.error()));
-    auto services =
-        std::make_unique<Services>(std::move(container).value(),
-                                   std::make_unique<Settings>(QDir::tempPath() + QStringLiteral("/e.ini")));
-    services->context().setAutosaveEnabled(false);
-    return services;
 }
 
 // Runs a drag as a pointer would: over each row named, then a drop on the last (or nowhere).
@@ -216,7 +205,7 @@ private slots:
         QFile::remove(path);
         const QDateTime before(QDate(2025, 1, 1), QTime(12, 0), Qt::UTC);
         {
-            auto services = openStore(path);
+            auto services = quillora::test::openStoreServices(path);
             auto resume = test::makeEmptyResume(QStringLiteral("Draft"), before);
             resume->setFontName(QStringLiteral("Helvetica Neue"));
             services->context().insert(resume);
@@ -290,7 +279,7 @@ private slots:
             QVERIFY(!services->context().hasChanges());
             QVERIFY(resume->lastEdited() > before); // stamped by the editor's save
         }
-        auto reopened = openStore(path);
+        auto reopened = quillora::test::openStoreServices(path);
         const auto resumes = reopened->context().fetchResumes();
         QVERIFY(resumes);
         QCOMPARE(resumes->size(), 1);
@@ -469,7 +458,7 @@ private slots:
         const QString path = QDir::tempPath() + QStringLiteral("/delete.store");
         QFile::remove(path);
         {
-            auto services = openStore(path);
+            auto services = quillora::test::openStoreServices(path);
             auto resume = test::makeEmptyResume(QStringLiteral("R"));
             resume->setExperienceItems({experience(QStringLiteral("Keep"), QStringLiteral("A")),
                                         experience(QStringLiteral("Drop"), QStringLiteral("B"))});
@@ -504,7 +493,7 @@ private slots:
             QVERIFY(!services->context().hasChanges()); // saved at once
             QVERIFY(!view.findChild<QWidget*>(button) || !view.findChild<QWidget*>(button)->isVisible());
         }
-        auto reopened = openStore(path);
+        auto reopened = quillora::test::openStoreServices(path);
         QCOMPARE(roles(reopened->context().fetchResumes()->first()->experienceItems()),
                  QStringList{QStringLiteral("Keep")});
     }

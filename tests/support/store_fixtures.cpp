@@ -1,0 +1,34 @@
+#include "support/store_fixtures.h"
+
+#include "platform/settings.h"
+#include "store/model_container.h"
+#include "store/model_context.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QImage>
+
+namespace quillora::test {
+
+std::unique_ptr<Services> openStoreServices(const QString& storePath) {
+    auto container = ModelContainer::open(storePath);
+    if (!container)
+        qFatal("store: %s", qPrintable(container.error()));
+    auto services = std::make_unique<Services>(
+        std::move(container).value(),
+        std::make_unique<Settings>(QDir::tempPath() + QStringLiteral("/store.ini")));
+    services->context().setAutosaveEnabled(false);
+    return services;
+}
+
+QByteArray encodedImage(const QColor& color, const char* format, QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(color);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+} // namespace quillora::test
