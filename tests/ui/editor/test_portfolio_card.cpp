@@ -39,16 +39,6 @@ template <typename T = QWidget> T* child(const QObject* root, const QString& nam
     return found;
 }
 
-QByteArray encoded(const QColor& color, const char* format, QSize size = QSize(64, 48)) {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
-
 QString writeFile(const QString& name, const QByteArray& bytes) {
     const QString path = QDir::tempPath() + QLatin1Char('/') + name;
     QFile file(path);
@@ -97,9 +87,9 @@ class PortfolioCardTest : public QObject {
 private slots:
     void imagesPickedReorderedCaptionedAndRemovedSurviveARestartAndTheBackup() {
         const QString path = QDir::tempPath() + QStringLiteral("/portfolio.store");
-        const QByteArray png = encoded(Qt::red, "PNG");
-        const QByteArray jpeg = encoded(Qt::blue, "JPEG", QSize(80, 120));
-        const QByteArray png2 = encoded(Qt::green, "PNG", QSize(30, 30));
+        const QByteArray png = quillora::test::encodedImage(Qt::red, "PNG");
+        const QByteArray jpeg = quillora::test::encodedImage(Qt::blue, "JPEG", QSize(80, 120));
+        const QByteArray png2 = quillora::test::encodedImage(Qt::green, "PNG", QSize(30, 30));
         const QStringList picked{writeFile(QStringLiteral("a.png"), png),
                                  writeFile(QStringLiteral("b.jpg"), jpeg),
                                  writeFile(QStringLiteral("notes.txt"), "just some text, no image"),
@@ -255,7 +245,8 @@ private slots:
         auto resume = test::makeEmptyResume(QStringLiteral("Grid"));
         QList<PortfolioItemPtr> items;
         for (const auto color : {Qt::red, Qt::green, Qt::blue})
-            items << std::make_shared<PortfolioItem>(QUuid::createUuid(), encoded(color, "PNG"), QString(),
+            items << std::make_shared<PortfolioItem>(QUuid::createUuid(),
+                                                     quillora::test::encodedImage(color, "PNG"), QString(),
                                                      items.size(), PortfolioImageOrientation::portrait);
         resume->setPortfolioItems(items);
         services->context().insert(resume);
@@ -308,9 +299,9 @@ private slots:
         const QDateTime old(QDate(2024, 1, 1), QTime(9, 0), Qt::UTC);
         auto empty = test::makeEmptyResume(QStringLiteral("Empty"), old);
         auto one = test::makeEmptyResume(QStringLiteral("One"), old);
-        one->setPortfolioItems(
-            {std::make_shared<PortfolioItem>(QUuid::createUuid(), encoded(Qt::red, "PNG"), QString(), 0,
-                                             PortfolioImageOrientation::portrait)});
+        one->setPortfolioItems({std::make_shared<PortfolioItem>(
+            QUuid::createUuid(), quillora::test::encodedImage(Qt::red, "PNG"), QString(), 0,
+            PortfolioImageOrientation::portrait)});
         services->context().insert(empty);
         services->context().insert(one);
         QVERIFY(services->context().save().ok());
