@@ -117,19 +117,6 @@ protected:
     }
 };
 
-// A thin bar without arrows under the picker row, in the scheme's ink.
-void styleRowScrollBar(QScrollBar* bar, bool light) {
-    const QString handle =
-        light ? QStringLiteral("rgba(0, 0, 0, 0.28)") : QStringLiteral("rgba(255, 255, 255, 0.32)");
-    bar->setStyleSheet(
-        QStringLiteral(
-            "QScrollBar:horizontal { background: transparent; height: 8px; margin: 0 12px 1px 12px; }"
-            "QScrollBar::handle:horizontal { background: %1; border-radius: 3px; min-width: 32px; }"
-            "QScrollBar::add-line:horizontal, QScrollBar::sub-line:horizontal { width: 0; }"
-            "QScrollBar::add-page:horizontal, QScrollBar::sub-page:horizontal { background: none; }")
-            .arg(handle));
-}
-
 } // namespace
 
 PortfolioImageTile::PortfolioImageTile(const QUuid& id, PortfolioThumbnails& thumbnails, QWidget* parent)
@@ -179,7 +166,7 @@ PortfolioImagePicker::PortfolioImagePicker(Appearance& appearance, PortfolioThum
     m_scroll->setWidgetResizable(true);
     m_scroll->setAutoFillBackground(false);
     m_scroll->viewport()->setAutoFillBackground(false);
-    styleRowScrollBar(m_scroll->horizontalScrollBar(), appearance.isLight());
+    styleSlimScrollBar(m_scroll->horizontalScrollBar(), appearance.isLight());
     m_row = new QWidget;
     m_row->setAutoFillBackground(false);
     m_rowLayout = new QHBoxLayout(m_row);
@@ -193,7 +180,7 @@ PortfolioImagePicker::PortfolioImagePicker(Appearance& appearance, PortfolioThum
     m_scroll->setFixedHeight(tileSide + 8 + 10);
     outer->addWidget(m_scroll);
     connect(&appearance, &Appearance::changed, this,
-            [this] { styleRowScrollBar(m_scroll->horizontalScrollBar(), m_appearance.isLight()); });
+            [this] { styleSlimScrollBar(m_scroll->horizontalScrollBar(), m_appearance.isLight()); });
     connect(&thumbnails, &PortfolioThumbnails::thumbnailReady, this, [this](const QUuid& id) {
         if (PortfolioImageTile* tile = m_tiles.value(id))
             tile->update();

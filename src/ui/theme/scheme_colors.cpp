@@ -82,6 +82,16 @@ void applySchemePalette(QWidget* widget, bool light) {
 void styleSlimScrollBar(QScrollBar* bar, bool light) {
     const QString handle =
         light ? QStringLiteral("rgba(0, 0, 0, 0.28)") : QStringLiteral("rgba(255, 255, 255, 0.32)");
+    if (bar->orientation() == Qt::Horizontal) {
+        bar->setStyleSheet(
+            QStringLiteral(
+                "QScrollBar:horizontal { background: transparent; height: 8px; margin: 0 12px 1px 12px; }"
+                "QScrollBar::handle:horizontal { background: %1; border-radius: 3px; min-width: 32px; }"
+                "QScrollBar::add-line:horizontal, QScrollBar::sub-line:horizontal { width: 0; }"
+                "QScrollBar::add-page:horizontal, QScrollBar::sub-page:horizontal { background: none; }")
+                .arg(handle));
+        return;
+    }
     bar->setStyleSheet(
         QStringLiteral(
             "QScrollBar:vertical { background: transparent; width: 10px; margin: 14px 3px 14px 0; }"

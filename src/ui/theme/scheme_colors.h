@@ -35,8 +35,8 @@ QColor blended(const QColor& under, const QColor& over, qreal amount);
 // label colours of the scheme, disabled text included, so text follows the light or dark look.
 void applySchemePalette(QWidget* widget, bool light);
 
-// A thin, rounded scroll bar without arrows in the scheme's ink, for scrolling pages laid over
-// a background of their own.
+// A thin, rounded scroll bar without arrows in the scheme's ink, for scrolling pages (vertical)
+// and rows (horizontal) laid over a background of their own.
 void styleSlimScrollBar(QScrollBar* bar, bool light);
 
 // Sizes in the layouts are screen points: one point is one device-independent pixel. These set
