@@ -65,4 +65,12 @@ QByteArray offscreenPlatform(const QString& folder, const QList<QRect>& screens)
     return QByteArrayLiteral("offscreen:configfile=") + path.toLocal8Bit();
 }
 
+QString writeTempFile(const QString& name, const QByteArray& bytes) {
+    const QString path = QDir::tempPath() + QLatin1Char('/') + name;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
 } // namespace quillora::test

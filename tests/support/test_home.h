@@ -26,6 +26,10 @@ private:
     QString m_root;
 };
 
+// Writes `bytes` to a file of that name in the temporary folder (the test's own, inside its
+// isolated home) and returns its path.
+QString writeTempFile(const QString& name, const QByteArray& bytes);
+
 // The offscreen platform with the given screens (logical pixels, 96 dpi), described in a file in
 // `folder`: the value for QT_QPA_PLATFORM. By default one 1920 × 1080 desktop, so windows open at
 // the sizes they ask for, as on a common desktop screen.

@@ -61,14 +61,6 @@ QByteArray encoded(const char* format, QSize size = QSize(300, 200)) {
     return bytes;
 }
 
-QString written(const QString& name, const QByteArray& bytes) {
-    const QString path = QDir::tempPath() + QLatin1Char('/') + name;
-    QFile file(path);
-    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    file.write(bytes);
-    return path;
-}
-
 } // namespace
 
 class PortfolioImagesTest : public QObject {
@@ -82,12 +74,13 @@ private slots:
         QVERIFY(bomb.size() < 200 * 1024);
         const QByteArray png = encoded("PNG");
         const QByteArray jpeg = encoded("JPEG");
-        const QStringList paths{written(QStringLiteral("fine.png"), png),
-                                written(QStringLiteral("bomb.png"), bomb),
-                                written(QStringLiteral("cut.png"), png.left(png.size() * 2 / 3)),
-                                written(QStringLiteral("cut.jpg"), jpeg.left(jpeg.size() * 2 / 3)),
-                                written(QStringLiteral("fine.jpg"), jpeg),
-                                written(QStringLiteral("large.png"), blankOneBitPng(6000, 4000))};
+        const QStringList paths{
+            quillora::test::writeTempFile(QStringLiteral("fine.png"), png),
+            quillora::test::writeTempFile(QStringLiteral("bomb.png"), bomb),
+            quillora::test::writeTempFile(QStringLiteral("cut.png"), png.left(png.size() * 2 / 3)),
+            quillora::test::writeTempFile(QStringLiteral("cut.jpg"), jpeg.left(jpeg.size() * 2 / 3)),
+            quillora::test::writeTempFile(QStringLiteral("fine.jpg"), jpeg),
+            quillora::test::writeTempFile(QStringLiteral("large.png"), blankOneBitPng(6000, 4000))};
         const PickedImages picked = readPickedImages(paths);
         QCOMPARE(picked.skipped, (QStringList{paths.at(1), paths.at(2), paths.at(3)}));
         QCOMPARE(picked.images.size(), 3);

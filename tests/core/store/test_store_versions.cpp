@@ -23,6 +23,17 @@ QString storePath() {
     return folder() + QStringLiteral("/default.store");
 }
 
+// Opens the store as the app does, with what the opening printed; null when it was refused.
+std::unique_ptr<ModelContainer> openPrinting(QStringList& printed) {
+    std::unique_ptr<ModelContainer> store;
+    printed = test::printedBy([&] {
+        auto opened = ModelContainer::open(storePath());
+        if (opened)
+            store = std::move(opened).value();
+    });
+    return store;
+}
+
 QByteArray digest(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
@@ -114,12 +125,8 @@ private slots:
         QCOMPARE(pragma(storePath(), "user_version"), 0);
         const QByteArray original = digest(storePath());
 
-        std::unique_ptr<ModelContainer> store;
-        const QStringList lines = test::printedBy([&] {
-            auto opened = ModelContainer::open(storePath());
-            if (opened)
-                store = std::move(opened).value();
-        });
+        QStringList lines;
+        std::unique_ptr<ModelContainer> store = openPrinting(lines);
         QVERIFY(store);
         QCOMPARE(lines.size(), 2);
         QVERIFY(lines.at(0).startsWith(QStringLiteral("🛟 Store-file backup captured at ")));
@@ -160,12 +167,8 @@ private slots:
         const QHash<QString, QByteArray> before = storedImages(storePath(), 1);
         QCOMPARE(before.size(), 3);
 
-        std::unique_ptr<ModelContainer> store;
-        const QStringList lines = test::printedBy([&] {
-            auto opened = ModelContainer::open(storePath());
-            if (opened)
-                store = std::move(opened).value();
-        });
+        QStringList lines;
+        std::unique_ptr<ModelContainer> store = openPrinting(lines);
         QVERIFY(store);
         QCOMPARE(lines.size(), 2);
         QCOMPARE(lines.at(1), QStringLiteral("🛟 Store updated from version 1 to 2"));

@@ -39,14 +39,6 @@ template <typename T = QWidget> T* child(const QObject* root, const QString& nam
     return found;
 }
 
-QString writeFile(const QString& name, const QByteArray& bytes) {
-    const QString path = QDir::tempPath() + QLatin1Char('/') + name;
-    QFile file(path);
-    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    file.write(bytes);
-    return path;
-}
-
 // Runs a drag as a pointer would: over each cell named, then a drop on the last.
 struct DragPath {
     QList<QWidget*> over;
@@ -90,10 +82,11 @@ private slots:
         const QByteArray png = quillora::test::encodedImage(Qt::red, "PNG");
         const QByteArray jpeg = quillora::test::encodedImage(Qt::blue, "JPEG", QSize(80, 120));
         const QByteArray png2 = quillora::test::encodedImage(Qt::green, "PNG", QSize(30, 30));
-        const QStringList picked{writeFile(QStringLiteral("a.png"), png),
-                                 writeFile(QStringLiteral("b.jpg"), jpeg),
-                                 writeFile(QStringLiteral("notes.txt"), "just some text, no image"),
-                                 writeFile(QStringLiteral("c.png"), png2)};
+        const QStringList picked{
+            quillora::test::writeTempFile(QStringLiteral("a.png"), png),
+            quillora::test::writeTempFile(QStringLiteral("b.jpg"), jpeg),
+            quillora::test::writeTempFile(QStringLiteral("notes.txt"), "just some text, no image"),
+            quillora::test::writeTempFile(QStringLiteral("c.png"), png2)};
         {
             auto services = quillora::test::openStoreServices(path);
             auto resume = test::makeEmptyResume(QStringLiteral("Folio"));
