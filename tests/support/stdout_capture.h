@@ -12,16 +12,19 @@
 
 namespace quillora::test {
 
-// Sends standard output to a file while it lives; lines() gives what was printed so far.
+// Sends standard output (or `stream`, standard error say) to a file while it lives; lines() gives
+// what was printed so far.
 class StdoutCapture final {
 public:
-    StdoutCapture()
+    explicit StdoutCapture(int stream = STDOUT_FILENO)
         : m_path(QDir::tempPath() +
-                 QStringLiteral("/stdout-capture-%1.txt").arg(reinterpret_cast<quintptr>(this))) {
+                 QStringLiteral("/stdout-capture-%1.txt").arg(reinterpret_cast<quintptr>(this)))
+        , m_stream(stream) {
         std::fflush(stdout);
-        m_saved = ::dup(STDOUT_FILENO);
+        std::fflush(stderr);
+        m_saved = ::dup(m_stream);
         const int fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        ::dup2(fd, STDOUT_FILENO);
+        ::dup2(fd, m_stream);
         ::close(fd);
     }
     ~StdoutCapture() {
@@ -48,12 +51,14 @@ private:
         if (m_saved < 0)
             return;
         std::fflush(stdout);
-        ::dup2(m_saved, STDOUT_FILENO);
+        std::fflush(stderr);
+        ::dup2(m_saved, m_stream);
         ::close(m_saved);
         m_saved = -1;
     }
 
     QString m_path;
+    int m_stream;
     int m_saved = -1;
 };
 

@@ -3,7 +3,7 @@
 #include "sharing/cloud_configuration.h"
 
 #include <QFile>
-#include <QRegularExpression>
+#include <QHash>
 #include <QSet>
 
 #include <libpq-fe.h>
@@ -97,30 +97,179 @@ const QSet<QString>& optionNames() {
     return names;
 }
 
-// libpq's explanation of a connection string it cannot use, without the pieces of the string it
-// quotes: any of them may hold the password. Single characters and the names of options stay.
-QString withoutQuotedValues(QString message) {
-    static const QRegularExpression quoted(
-        QStringLiteral("\"([^\"]*)\"|“([^”]*)”|„([^“”]*)[“”]|«([^»]*)»|»([^«]*)«"));
-    QString out;
-    qsizetype from = 0;
-    for (auto it = quoted.globalMatch(message); it.hasNext();) {
-        const QRegularExpressionMatch match = it.next();
-        QString inner;
-        for (int group = 1; group <= quoted.captureCount(); ++group) {
-            if (match.capturedStart(group) >= 0)
-                inner = match.captured(group).trimmed();
+bool isOption(const QByteArray& key) {
+    return key == "requiressl" || optionNames().contains(QString::fromUtf8(key));
+}
+
+bool isBlank(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// Why a connection string cannot be read, in words of our own. libpq's explanation quotes pieces
+// of the string, and any piece may hold the password whatever characters it is made of (a quote
+// inside it ends libpq's quote early), so nothing of the string is shown: the string is walked
+// the way libpq reads it, up to the first fault.
+class ConnectionStringFault final {
+public:
+    static QString of(const QByteArray& text) {
+        for (const char* prefix : {"postgresql://", "postgres://"}) {
+            if (text.startsWith(prefix))
+                return ConnectionStringFault(text).uriFault(qstrlen(prefix));
         }
-        out += message.mid(from, match.capturedStart() - from);
-        out += inner.size() <= 1 || optionNames().contains(inner) ? match.captured() : QStringLiteral("…");
-        from = match.capturedEnd();
+        return ConnectionStringFault(text).keywordValueFault();
     }
-    out += message.mid(from);
-    out = out.trimmed();
-    // "invalid percent-encoded token: …" says no more than "invalid percent-encoded token".
-    static const QRegularExpression emptyEnding(QStringLiteral("\\s*:\\s*…\\s*$"));
-    out.remove(emptyEnding);
-    return out;
+
+private:
+    explicit ConnectionStringFault(const QByteArray& text)
+        : s(text) {}
+
+    char at(qsizetype i) const { return i < s.size() ? s[i] : '\0'; }
+
+    QString keywordValueFault() const {
+        for (qsizetype i = 0;;) {
+            while (isBlank(at(i)))
+                ++i;
+            if (i >= s.size())
+                return {};
+            const qsizetype keyStart = i;
+            while (i < s.size() && at(i) != '=' && !isBlank(at(i)))
+                ++i;
+            const QByteArray key = s.mid(keyStart, i - keyStart);
+            while (isBlank(at(i)))
+                ++i;
+            if (at(i) != '=')
+                return QStringLiteral("a key is not followed by \"=\".");
+            ++i;
+            while (isBlank(at(i)))
+                ++i;
+            if (at(i) == '\'') {
+                for (++i; at(i) != '\'';) {
+                    if (i >= s.size())
+                        return QStringLiteral("a quoted value has no closing quote.");
+                    i += at(i) == '\\' ? 2 : 1;
+                }
+                ++i;
+            } else {
+                for (; i < s.size() && !isBlank(at(i)); ++i) {
+                    if (at(i) == '\\')
+                        ++i;
+                }
+            }
+            if (!isOption(key))
+                return QStringLiteral("it names an option the database library does not know.");
+        }
+    }
+
+    // The fault of a %-escaped piece of a URI, or empty.
+    static QString escapeFault(const QByteArray& piece) {
+        for (qsizetype i = 0; i < piece.size(); ++i) {
+            if (piece[i] != '%')
+                continue;
+            if (i + 2 >= piece.size() || !isxdigit(uchar(piece[i + 1])) || !isxdigit(uchar(piece[i + 2])))
+                return QStringLiteral("a \"%\" is not followed by two hexadecimal digits.");
+            if (piece[i + 1] == '0' && piece[i + 2] == '0')
+                return QStringLiteral("it holds the forbidden escape %00.");
+            i += 2;
+        }
+        return {};
+    }
+
+    QString uriFault(qsizetype i) const {
+        QByteArrayList decoded; // the pieces libpq decodes, in its order
+        qsizetype end = i;
+        while (end < s.size() && at(end) != '@' && at(end) != '/')
+            ++end;
+        if (at(end) == '@') {
+            const qsizetype colon = s.indexOf(':', i);
+            decoded << s.mid(i, (colon >= 0 && colon < end ? colon : end) - i);
+            if (colon >= 0 && colon < end)
+                decoded << s.mid(colon + 1, end - colon - 1);
+            i = end + 1;
+        }
+        static const QByteArray hostEnd(":/?,");
+        char last = '\0';
+        do {
+            if (at(i) == ',')
+                ++i;
+            const qsizetype hostStart = i;
+            if (at(i) == '[') {
+                while (i < s.size() && at(i) != ']')
+                    ++i;
+                if (i >= s.size())
+                    return QStringLiteral("an IPv6 host address has no closing \"]\".");
+                if (i == hostStart + 1)
+                    return QStringLiteral("an IPv6 host address is empty.");
+                ++i;
+                if (i < s.size() && !hostEnd.contains(at(i)))
+                    return QStringLiteral("an IPv6 host address is followed by something other than \":\" "
+                                          "or \"/\".");
+            } else {
+                while (i < s.size() && !hostEnd.contains(at(i)))
+                    ++i;
+            }
+            decoded << s.mid(hostStart, i - hostStart);
+            last = at(i);
+            if (last == ':') {
+                const qsizetype portStart = ++i;
+                while (i < s.size() && !QByteArray("/?,").contains(at(i)))
+                    ++i;
+                decoded << s.mid(portStart, i - portStart);
+                last = at(i);
+            }
+        } while (last == ',');
+        if (last != '\0' && last != '?') {
+            const qsizetype nameStart = ++i;
+            while (i < s.size() && at(i) != '?')
+                ++i;
+            decoded << s.mid(nameStart, i - nameStart);
+            last = at(i);
+        }
+        for (const QByteArray& piece : std::as_const(decoded)) {
+            if (QString fault = escapeFault(piece); !fault.isEmpty())
+                return fault;
+        }
+        if (last == '\0')
+            return {};
+        for (qsizetype from = i + 1; from < s.size();) {
+            const qsizetype stop = s.indexOf('&', from) < 0 ? s.size() : s.indexOf('&', from);
+            const QByteArray parameter = s.mid(from, stop - from);
+            from = stop + 1;
+            const qsizetype equals = parameter.indexOf('=');
+            if (equals < 0)
+                return QStringLiteral("a query parameter has no \"=\".");
+            if (parameter.indexOf('=', equals + 1) >= 0)
+                return QStringLiteral("a query parameter has more than one \"=\".");
+            const QByteArray key = parameter.left(equals);
+            const QByteArray value = parameter.mid(equals + 1);
+            if (QString fault = escapeFault(key); !fault.isEmpty())
+                return fault;
+            if (QString fault = escapeFault(value); !fault.isEmpty())
+                return fault;
+            const QByteArray name = QByteArray::fromPercentEncoding(key);
+            if (!isOption(name) && !(name == "ssl" && QByteArray::fromPercentEncoding(value) == "true"))
+                return QStringLiteral("a query parameter names an option the database library does not "
+                                      "know.");
+        }
+        return {};
+    }
+
+    QByteArray s;
+};
+
+// Whether a string names several hosts with a different number of ports or host addresses, which
+// libpq refuses before it tries to connect.
+bool hostsAndPortsDiffer(const QString& connectionString) {
+    QHash<QByteArray, qsizetype> counts;
+    if (PQconninfoOption* parsed = PQconninfoParse(connectionString.toUtf8().constData(), nullptr)) {
+        for (const PQconninfoOption* option = parsed; option->keyword; ++option) {
+            if (option->val && *option->val)
+                counts.insert(option->keyword, QByteArray(option->val).count(',') + 1);
+        }
+        PQconninfoFree(parsed);
+    }
+    const qsizetype hosts = std::max(counts.value("host", 1), counts.value("hostaddr", 1));
+    return (counts.contains("hostaddr") && counts.contains("host") && counts["host"] != counts["hostaddr"]) ||
+           (counts.contains("port") && counts["port"] != 1 && counts["port"] != hosts);
 }
 
 CKError unknownItem() {
@@ -240,14 +389,16 @@ CloudResult<CKAccountStatus> PostgresCloudDatabase::connect() {
     if (m_connectionString.trimmed().isEmpty())
         return CKAccountStatus::noAccount;
 
+    // libpq's explanation is not passed on: it quotes the string.
     char* parseError = nullptr;
     PQconninfoOption* parsed = PQconninfoParse(m_connectionString.toUtf8().constData(), &parseError);
     if (!parsed) {
-        const QString detail =
-            parseError ? withoutQuotedValues(trimmed(parseError)) : QStringLiteral("out of memory");
+        QString fault = parseError ? ConnectionStringFault::of(m_connectionString.toUtf8())
+                                   : QStringLiteral("out of memory.");
         PQfreemem(parseError);
-        return PlatformError{QStringLiteral("The cloud database connection string cannot be read: ") %
-                             withoutSecrets(detail)};
+        if (fault.isEmpty())
+            fault = QStringLiteral("it is not in a form the database library reads.");
+        return PlatformError{QStringLiteral("The cloud database connection string cannot be read: ") % fault};
     }
     PQconninfoFree(parsed);
 
@@ -314,8 +465,14 @@ CloudResult<CKAccountStatus> PostgresCloudDatabase::connect() {
     case PQPING_NO_ATTEMPT:
         break;
     }
+    // libpq did not try: the options do not fit together or one of their values is not one it
+    // accepts. Its explanation quotes the value, so it is not passed on either.
     return PlatformError{QStringLiteral("The cloud database could not be reached: ") %
-                         withoutSecrets(withoutQuotedValues(trimmed(PQerrorMessage(handle.get()))))};
+                         (hostsAndPortsDiffer(m_connectionString)
+                              ? QStringLiteral("the connection string does not give as many ports or host "
+                                               "addresses as hosts.")
+                              : QStringLiteral("an option of the connection string has a value the database "
+                                               "library does not accept."))};
 }
 
 CloudResult<Done> PostgresCloudDatabase::connected() {
