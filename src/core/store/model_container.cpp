@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <algorithm>
+
 namespace quillora {
 
 ModelContainer::ModelContainer(sql::Database db, QString path)
@@ -110,55 +112,111 @@ Result<qint64> pragmaValue(const sql::Database& db, const char* name) {
     return stmt->int64(0);
 }
 
-// The index an entry table gets, on its owner and position.
-bool isOwnIndex(const sql::Database& db, const QString& name, const QString& table) {
-    const EntityInfo* entity = nullptr;
-    for (const EntityInfo* candidate : StoreCodec::entities()) {
-        if (candidate->name == table && StoreCodec::isEntry(*candidate))
-            entity = candidate;
+// A statement as its tokens, one space apart: spacing and the case of key words do not count,
+// a quoted name or text counts character for character.
+QString normalised(const QString& sql) {
+    QStringList tokens;
+    const auto isWord = [](QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$'; };
+    for (qsizetype i = 0; i < sql.size();) {
+        const QChar c = sql.at(i);
+        const QChar next = i + 1 < sql.size() ? sql.at(i + 1) : QChar();
+        if (c.isSpace()) {
+            ++i;
+        } else if (c == u'-' && next == u'-') {
+            i = sql.indexOf(u'\n', i);
+            i = i < 0 ? sql.size() : i;
+        } else if (c == u'/' && next == u'*') {
+            i = sql.indexOf(QStringLiteral("*/"), i + 2);
+            i = i < 0 ? sql.size() : i + 2;
+        } else if (c == u'"' || c == u'\'' || c == u'`' || c == u'[') {
+            const QChar close = c == u'[' ? u']' : c;
+            QString text;
+            for (++i; i < sql.size(); ++i) {
+                if (sql.at(i) == close) {
+                    if (close == u']' || i + 1 >= sql.size() || sql.at(i + 1) != close)
+                        break;
+                    ++i; // a doubled quote stands for itself
+                }
+                text += sql.at(i);
+            }
+            ++i;
+            const QChar mark = c == u'\'' ? u'\'' : u'"';
+            tokens << mark + text + mark;
+        } else if (isWord(c)) {
+            const qsizetype from = i;
+            while (i < sql.size() && isWord(sql.at(i)))
+                ++i;
+            tokens << sql.mid(from, i - from).toUpper();
+        } else {
+            tokens << QString(c);
+            ++i;
+        }
     }
-    if (!entity || name != table + QStringLiteral("_owner"))
-        return false;
-    auto list =
-        db.prepare(QStringLiteral("SELECT \"unique\", partial FROM pragma_index_list(?1) WHERE name = ?2"));
-    if (!list)
-        return false;
-    list->bind(1, table);
-    list->bind(2, name);
-    if (!list->next() || list->int64(0) != 0 || list->int64(1) != 0)
-        return false;
-    auto columns =
-        db.prepare(QStringLiteral("SELECT name FROM pragma_index_xinfo(?1) WHERE key = 1 ORDER BY seqno"));
-    if (!columns)
-        return false;
-    columns->bind(1, name);
-    QStringList names;
-    while (columns->next())
-        names << columns->text(0);
-    return names == QStringList{QStringLiteral("ownerPK"), QStringLiteral("position")};
+    return tokens.join(QLatin1Char(' '));
 }
 
-// Why the schema holds something this app did not make (a trigger, a view, an index of its
-// own), or empty when it holds nothing else. Tables are checked by the caller.
-Result<QString> unknownSchemaObject(const sql::Database& db) {
-    auto objects = db.prepare(QStringLiteral("SELECT type, name, tbl_name, sql IS NULL FROM sqlite_master"));
+// The schema objects of `db` other than SQLite's own tables, each as its type, name, table and
+// normalised statement (none for the indexes SQLite makes for UNIQUE and PRIMARY KEY).
+Result<QStringList> schemaObjects(const sql::Database& db) {
+    auto objects = db.prepare(QStringLiteral(
+        "SELECT type, name, tbl_name, sql FROM sqlite_master WHERE NOT (type = 'table' AND name LIKE "
+        "'sqlite\\_%' ESCAPE '\\')"));
     if (!objects)
-        return Result<QString>::failure(ErrorKind::storage, objects.error());
+        return Result<QStringList>::failure(ErrorKind::storage, objects.error());
+    QStringList found;
     while (objects->next()) {
-        const QString type = objects->text(0);
-        const QString name = objects->text(1);
-        const QString table = objects->text(2);
-        if (type == QLatin1String("table"))
-            continue;
-        // SQLite's own indexes for UNIQUE and PRIMARY KEY constraints have no statement.
-        if (type == QLatin1String("index") &&
-            ((objects->int64(3) != 0 && name.startsWith(QLatin1String("sqlite_autoindex_"))) ||
-             isOwnIndex(db, name, table)))
-            continue;
-        return QStringLiteral("it holds a %1 this app does not know (\"%2\").").arg(type, name);
+        found << objects->text(0) % QLatin1Char('\n') % objects->text(1) % QLatin1Char('\n') %
+                     objects->text(2) % QLatin1Char('\n') % normalised(objects->text(3));
     }
     if (!objects->error().isEmpty())
-        return Result<QString>::failure(ErrorKind::storage, objects->error());
+        return Result<QStringList>::failure(ErrorKind::storage, objects->error());
+    return found;
+}
+
+// Every schema object this app makes in a store of `version` (below 2: as version 1 made them),
+// taken from a store made that way in memory, so that each is compared as SQLite holds it.
+const QSet<QString>& madeSchema(int version) {
+    const auto make = [](bool imageInRow) {
+        QStringList statements;
+        for (const EntityInfo* entity : StoreCodec::entities())
+            statements << StoreCodec::createTableStatement(*entity, imageInRow);
+        if (!imageInRow)
+            statements << StoreCodec::createImageTableStatement();
+        QSet<QString> made;
+        if (auto db = sql::Database::openInMemory(); db && db->exec(statements.join(QLatin1Char(' ')))) {
+            if (auto objects = schemaObjects(*db))
+                made = QSet<QString>(objects->begin(), objects->end());
+        }
+        Q_ASSERT(!made.isEmpty());
+        return made;
+    };
+    static const QSet<QString> today = make(false);
+    static const QSet<QString> beforeImageTable = make(true);
+    return version >= 2 ? today : beforeImageTable;
+}
+
+// Why the schema holds something this app did not make (a trigger, a view, an index, a table
+// with a constraint, a key or a default of its own), or empty when it holds nothing else.
+// SQLite's own tables ("sqlite_sequence") do not count.
+Result<QString> unknownSchemaObject(const sql::Database& db, int version) {
+    const auto objects = schemaObjects(db);
+    if (!objects)
+        return Result<QString>::failure(ErrorKind::storage, objects.error());
+    const QSet<QString>& made = madeSchema(version);
+    QStringList tablesFirst = *objects; // a table's own indexes follow from its definition
+    std::stable_partition(tablesFirst.begin(), tablesFirst.end(),
+                          [](const QString& object) { return object.startsWith(QLatin1String("table\n")); });
+    for (const QString& object : std::as_const(tablesFirst)) {
+        if (made.contains(object))
+            continue;
+        const QStringList parts = object.split(QLatin1Char('\n'));
+        if (parts.at(0) == QLatin1String("table"))
+            return QStringLiteral("it has a table \"%1\" whose definition this app does not know.")
+                .arg(parts.at(1));
+        return QStringLiteral("it holds %1 %2 this app does not know (\"%3\").")
+            .arg(parts.at(0) == QLatin1String("index") ? QStringLiteral("an") : QStringLiteral("a"),
+                 parts.at(0), parts.at(1));
+    }
     return QString();
 }
 
@@ -224,9 +282,10 @@ Result<std::unique_ptr<ModelContainer>> ModelContainer::prepare(sql::Database db
             return foreign(
                 QStringLiteral("it has a table \"%1\" whose columns this app does not know.").arg(name));
     }
-    // Nothing but the tables and the indexes this app makes: a trigger or a view would run or
-    // answer in the app's place when it reads or saves.
-    if (auto objects = unknownSchemaObject(db); !objects)
+    // Nothing but the tables and the indexes this app makes, each exactly as it makes them: a
+    // trigger or a view would run or answer in the app's place when it reads or saves, and a
+    // constraint, key or default of someone else's could change or drop rows at the next save.
+    if (auto objects = unknownSchemaObject(db, int(*version)); !objects)
         return R::failure(ErrorKind::storage,
                           QStringLiteral("Cannot read %1: %2").arg(where, objects.error()));
     else if (!objects->isEmpty())

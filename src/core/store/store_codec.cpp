@@ -104,12 +104,12 @@ QStringList StoreCodec::imageTableColumns() {
     return {QStringLiteral("itemPK"), QStringLiteral("imageData")};
 }
 
-QString StoreCodec::createTableStatement(const EntityInfo& entity) {
+QString StoreCodec::createTableStatement(const EntityInfo& entity, bool imageInRow) {
     QStringList columns{QStringLiteral("pk INTEGER PRIMARY KEY AUTOINCREMENT")};
     if (isEntry(entity)) {
         columns << QStringLiteral("ownerPK INTEGER") << QStringLiteral("position INTEGER NOT NULL DEFAULT 0");
     }
-    for (int index : columnProperties(entity)) {
+    for (int index : imageInRow ? storedProperties(entity) : columnProperties(entity)) {
         const PropertyMetadata& p = entity.properties.at(index);
         columns << quoted(p.name) % QLatin1Char(' ') % columnType(p.type);
     }

@@ -18,7 +18,9 @@ namespace quillora {
 class StoreCodec final {
 public:
     static const QList<const EntityInfo*>& entities();
-    static QString createTableStatement(const EntityInfo& entity);
+    // With imageInRow, the portfolio item's table as stores before version 2 had it, the image a
+    // column of the item's row.
+    static QString createTableStatement(const EntityInfo& entity, bool imageInRow = false);
     // Column names of a kind's table, in order, the bookkeeping columns first.
     static QStringList columnNames(const EntityInfo& entity);
     static bool isEntry(const EntityInfo& entity);

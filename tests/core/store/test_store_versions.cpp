@@ -1,5 +1,8 @@
+#include "model/education.h"
+#include "model/experience.h"
 #include "store/model_container.h"
 #include "store/sqlite.h"
+#include "store/store_codec.h"
 #include "store/user_backup.h"
 #include "support/resume_fixtures.h"
 #include "support/stdout_capture.h"
@@ -93,16 +96,35 @@ QHash<QString, QByteArray> storedImages(const QString& path, int version) {
     return images;
 }
 
-// A store this app made, then changed by `sql` from outside.
-void makeStoreThen(const QString& sql) {
-    {
+QString fixturePath(const QString& name) {
+    return QStringLiteral(QUILLORA_SOURCE_DIR "/tests/core/store/fixtures/") + name;
+}
+
+// A store this app made (or the fixture `fixture`), then changed by `sql` from outside.
+void makeStoreThen(const QString& sql, const QString& fixture = QString()) {
+    if (fixture.isEmpty()) {
         auto store = ModelContainer::open(storePath());
         QVERIFY(store.ok());
         (*store)->mainContext().insert(test::makeFullResume());
         QVERIFY((*store)->mainContext().save().ok());
+    } else {
+        QVERIFY(QFile::copy(fixturePath(fixture), storePath()));
+        QFile::setPermissions(storePath(), QFile::ReadOwner | QFile::WriteOwner);
     }
     auto db = sql::Database::open(storePath());
-    QVERIFY(db->exec(sql).ok());
+    const Status changed = db->exec(sql);
+    QVERIFY2(changed.ok(), qPrintable(changed.error()));
+}
+
+// Statements that rebuild an entry table as the app makes it, but with the first `from` in its
+// definition replaced by `to`, keeping its rows and its index.
+QString rebuilt(const EntityInfo& entity, const QString& from, const QString& to) {
+    QString create = StoreCodec::createTableStatement(entity);
+    create.replace(create.indexOf(from), from.size(), to);
+    const QString table = u'"' + entity.name + u'"';
+    return QStringLiteral("DROP INDEX \"%1_owner\"; ALTER TABLE %2 RENAME TO old; %3 INSERT INTO %2 SELECT * "
+                          "FROM old; DROP TABLE old;")
+        .arg(entity.name, table, create);
 }
 
 } // namespace
@@ -118,9 +140,7 @@ private slots:
 
     // The fixture is a store written by the app before stores had a version.
     void aStoreFromBeforeVersionsOpensUpdatedWithEveryRecordIntact() {
-        const QString fixture =
-            QStringLiteral(QUILLORA_SOURCE_DIR "/tests/core/store/fixtures/version0.store");
-        QVERIFY(QFile::copy(fixture, storePath()));
+        QVERIFY(QFile::copy(fixturePath(QStringLiteral("version0.store")), storePath()));
         QFile::setPermissions(storePath(), QFile::ReadOwner | QFile::WriteOwner);
         QCOMPARE(pragma(storePath(), "user_version"), 0);
         const QByteArray original = digest(storePath());
@@ -157,9 +177,7 @@ private slots:
 
     // The fixture is a store of version 1, whose portfolio items held their images in their rows.
     void aVersionOneStoreKeepsEveryImageByteForByteInTheImageTable() {
-        const QString fixture =
-            QStringLiteral(QUILLORA_SOURCE_DIR "/tests/core/store/fixtures/version1.store");
-        QVERIFY(QFile::copy(fixture, storePath()));
+        QVERIFY(QFile::copy(fixturePath(QStringLiteral("version1.store")), storePath()));
         QFile::setPermissions(storePath(), QFile::ReadOwner | QFile::WriteOwner);
         QCOMPARE(pragma(storePath(), "user_version"), 1);
         const QByteArray original = digest(storePath());
@@ -274,24 +292,52 @@ private slots:
     void schemaObjectsThisAppDidNotMakeAreRefusedUntouched_data() {
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QString>("named");
+        QTest::addColumn<QString>("fixture");
         QTest::newRow("trigger")
             << QStringLiteral(
                    "CREATE TRIGGER wipe AFTER UPDATE ON \"Resume\" BEGIN DELETE FROM \"Experience\"; END")
-            << QStringLiteral("trigger this app does not know (\"wipe\")");
+            << QStringLiteral("trigger this app does not know (\"wipe\")") << QString();
         QTest::newRow("view") << QStringLiteral("CREATE VIEW peek AS SELECT title FROM \"Resume\"")
-                              << QStringLiteral("view this app does not know (\"peek\")");
+                              << QStringLiteral("view this app does not know (\"peek\")") << QString();
         QTest::newRow("index") << QStringLiteral("CREATE INDEX extra ON \"Resume\" (title)")
-                               << QStringLiteral("index this app does not know (\"extra\")");
+                               << QStringLiteral("index this app does not know (\"extra\")") << QString();
         QTest::newRow("index under our name")
             << QStringLiteral("DROP INDEX \"Education_owner\"; CREATE UNIQUE INDEX \"Education_owner\" ON "
                               "\"Education\" (ownerPK)")
-            << QStringLiteral("(\"Education_owner\")");
+            << QStringLiteral("(\"Education_owner\")") << QString();
+        // Tables with the app's columns and more: a constraint could drop or refuse rows at a save.
+        const QString experience =
+            QStringLiteral("table \"Experience\" whose definition this app does not know");
+        const QString education =
+            QStringLiteral("table \"Education\" whose definition this app does not know");
+        QTest::newRow("unique that replaces")
+            << rebuilt(Experience::entityInfo(), QStringLiteral(");"),
+                       QStringLiteral(", UNIQUE(\"company\") ON CONFLICT REPLACE);"))
+            << experience << QString();
+        QTest::newRow("check") << rebuilt(Education::entityInfo(), QStringLiteral(");"),
+                                          QStringLiteral(", CHECK (length(\"school\") < 40));"))
+                               << education << QString();
+        QTest::newRow("foreign key that cascades")
+            << rebuilt(Experience::entityInfo(), QStringLiteral("ownerPK INTEGER"),
+                       QStringLiteral("ownerPK INTEGER REFERENCES \"Resume\" (pk) ON DELETE CASCADE"))
+            << experience << QString();
+        QTest::newRow("changed default")
+            << rebuilt(Education::entityInfo(), QStringLiteral("DEFAULT 0"), QStringLiteral("DEFAULT 1"))
+            << education << QString();
+        QTest::newRow("version 1, unique that replaces")
+            << rebuilt(Experience::entityInfo(), QStringLiteral(");"),
+                       QStringLiteral(", UNIQUE(\"company\") ON CONFLICT REPLACE);"))
+            << experience << QStringLiteral("version1.store");
+        QTest::newRow("version 0, changed default")
+            << rebuilt(Education::entityInfo(), QStringLiteral("DEFAULT 0"), QStringLiteral("DEFAULT 1"))
+            << education << QStringLiteral("version0.store");
     }
     // A trigger would run in the app's place at the next save (one that empties a list, say).
     void schemaObjectsThisAppDidNotMakeAreRefusedUntouched() {
         QFETCH(QString, sql);
         QFETCH(QString, named);
-        makeStoreThen(sql);
+        QFETCH(QString, fixture);
+        makeStoreThen(sql, fixture);
         const QByteArray before = digest(storePath());
         auto refused = ModelContainer::open(storePath());
         QVERIFY(!refused.ok());
@@ -301,6 +347,7 @@ private slots:
                  qPrintable(refused.error()));
         QCOMPARE(digest(storePath()), before);
         QVERIFY(!QFileInfo::exists(storePath() + QStringLiteral("-wal")));
+        QVERIFY(!QFileInfo::exists(folder() + QStringLiteral("/Backups")));
     }
 };
 
