@@ -3,6 +3,7 @@
 #include "platform/settings.h"
 #include "store/model_container.h"
 #include "store/model_context.h"
+#include "store/store_codec.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -29,6 +30,15 @@ QByteArray encodedImage(const QColor& color, const char* format, QSize size) {
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, format);
     return bytes;
+}
+
+QString rebuiltEntryTable(const EntityInfo& entity, const QString& from, const QString& to) {
+    QString create = StoreCodec::createTableStatement(entity);
+    create.replace(create.indexOf(from), from.size(), to);
+    const QString table = u'"' + entity.name + u'"';
+    return QStringLiteral("DROP INDEX \"%1_owner\"; ALTER TABLE %2 RENAME TO old; %3 INSERT INTO %2 SELECT * "
+                          "FROM old; DROP TABLE old;")
+        .arg(entity.name, table, create);
 }
 
 } // namespace quillora::test

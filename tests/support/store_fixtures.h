@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/services.h"
+#include "model/record.h"
 
 #include <QByteArray>
 #include <QColor>
@@ -17,5 +18,9 @@ std::unique_ptr<Services> openStoreServices(const QString& storePath);
 
 // An image of one colour, encoded in `format` ("PNG", "JPEG", …).
 QByteArray encodedImage(const QColor& color, const char* format = "PNG", QSize size = QSize(64, 48));
+
+// Statements that rebuild an entry table (experience, education, portfolio) as the app makes it,
+// but with the first `from` in its definition replaced by `to`, keeping its rows and its index.
+QString rebuiltEntryTable(const EntityInfo& entity, const QString& from, const QString& to);
 
 } // namespace quillora::test

@@ -2,10 +2,10 @@
 #include "model/experience.h"
 #include "store/model_container.h"
 #include "store/sqlite.h"
-#include "store/store_codec.h"
 #include "store/user_backup.h"
 #include "support/resume_fixtures.h"
 #include "support/stdout_capture.h"
+#include "support/store_fixtures.h"
 #include "support/test_home.h"
 
 #include <QCryptographicHash>
@@ -114,17 +114,6 @@ void makeStoreThen(const QString& sql, const QString& fixture = QString()) {
     auto db = sql::Database::open(storePath());
     const Status changed = db->exec(sql);
     QVERIFY2(changed.ok(), qPrintable(changed.error()));
-}
-
-// Statements that rebuild an entry table as the app makes it, but with the first `from` in its
-// definition replaced by `to`, keeping its rows and its index.
-QString rebuilt(const EntityInfo& entity, const QString& from, const QString& to) {
-    QString create = StoreCodec::createTableStatement(entity);
-    create.replace(create.indexOf(from), from.size(), to);
-    const QString table = u'"' + entity.name + u'"';
-    return QStringLiteral("DROP INDEX \"%1_owner\"; ALTER TABLE %2 RENAME TO old; %3 INSERT INTO %2 SELECT * "
-                          "FROM old; DROP TABLE old;")
-        .arg(entity.name, table, create);
 }
 
 } // namespace
@@ -311,25 +300,29 @@ private slots:
         const QString education =
             QStringLiteral("table \"Education\" whose definition this app does not know");
         QTest::newRow("unique that replaces")
-            << rebuilt(Experience::entityInfo(), QStringLiteral(");"),
-                       QStringLiteral(", UNIQUE(\"company\") ON CONFLICT REPLACE);"))
+            << test::rebuiltEntryTable(Experience::entityInfo(), QStringLiteral(");"),
+                                       QStringLiteral(", UNIQUE(\"company\") ON CONFLICT REPLACE);"))
             << experience << QString();
-        QTest::newRow("check") << rebuilt(Education::entityInfo(), QStringLiteral(");"),
-                                          QStringLiteral(", CHECK (length(\"school\") < 40));"))
+        QTest::newRow("check") << test::rebuiltEntryTable(
+                                      Education::entityInfo(), QStringLiteral(");"),
+                                      QStringLiteral(", CHECK (length(\"school\") < 40));"))
                                << education << QString();
         QTest::newRow("foreign key that cascades")
-            << rebuilt(Experience::entityInfo(), QStringLiteral("ownerPK INTEGER"),
-                       QStringLiteral("ownerPK INTEGER REFERENCES \"Resume\" (pk) ON DELETE CASCADE"))
+            << test::rebuiltEntryTable(
+                   Experience::entityInfo(), QStringLiteral("ownerPK INTEGER"),
+                   QStringLiteral("ownerPK INTEGER REFERENCES \"Resume\" (pk) ON DELETE CASCADE"))
             << experience << QString();
         QTest::newRow("changed default")
-            << rebuilt(Education::entityInfo(), QStringLiteral("DEFAULT 0"), QStringLiteral("DEFAULT 1"))
+            << test::rebuiltEntryTable(Education::entityInfo(), QStringLiteral("DEFAULT 0"),
+                                       QStringLiteral("DEFAULT 1"))
             << education << QString();
         QTest::newRow("version 1, unique that replaces")
-            << rebuilt(Experience::entityInfo(), QStringLiteral(");"),
-                       QStringLiteral(", UNIQUE(\"company\") ON CONFLICT REPLACE);"))
+            << test::rebuiltEntryTable(Experience::entityInfo(), QStringLiteral(");"),
+                                       QStringLiteral(", UNIQUE(\"company\") ON CONFLICT REPLACE);"))
             << experience << QStringLiteral("version1.store");
         QTest::newRow("version 0, changed default")
-            << rebuilt(Education::entityInfo(), QStringLiteral("DEFAULT 0"), QStringLiteral("DEFAULT 1"))
+            << test::rebuiltEntryTable(Education::entityInfo(), QStringLiteral("DEFAULT 0"),
+                                       QStringLiteral("DEFAULT 1"))
             << education << QStringLiteral("version0.store");
     }
     // A trigger would run in the app's place at the next save (one that empties a list, say).

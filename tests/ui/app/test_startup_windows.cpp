@@ -1,5 +1,6 @@
 #include "app/quillora_app.h"
 #include "app/startup_messages.h"
+#include "model/experience.h"
 #include "store/instance_lock.h"
 #include "store/model_container.h"
 #include "store/sqlite.h"
@@ -7,6 +8,7 @@
 #include "support/backup_folder_helpers.h"
 #include "support/resume_fixtures.h"
 #include "support/stdout_capture.h"
+#include "support/store_fixtures.h"
 #include "support/test_home.h"
 
 #include <QApplication>
@@ -85,8 +87,23 @@ private slots:
         QCOMPARE(test::readFile(storeFileURL()), QByteArray("not a database"));
     }
 
-    // A trigger someone put into the store would run at the first save: the store is refused.
+    void aStoreWithATriggerIsRefusedInAWindow_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("trigger")
+            << QStringLiteral(
+                   "CREATE TRIGGER wipe AFTER UPDATE ON \"Resume\" BEGIN DELETE FROM \"Experience\"; END")
+            << QStringLiteral("trigger this app does not know (\"wipe\")");
+        QTest::newRow("unique that replaces")
+            << test::rebuiltEntryTable(Experience::entityInfo(), QStringLiteral(");"),
+                                       QStringLiteral(", UNIQUE(\"company\") ON CONFLICT REPLACE);"))
+            << QStringLiteral("table \"Experience\" whose definition this app does not know");
+    }
+    // A trigger someone put into the store would run at the first save, a constraint of theirs
+    // could drop rows: the store is refused.
     void aStoreWithATriggerIsRefusedInAWindow() {
+        QFETCH(QString, sql);
+        QFETCH(QString, named);
         QVERIFY(ensureStoreDirectory().ok());
         {
             auto store = ModelContainer::open(storeFileURL());
@@ -94,19 +111,13 @@ private slots:
             (*store)->mainContext().insert(test::makeFullResume());
             QVERIFY((*store)->mainContext().save().ok());
         }
-        {
-            auto db = sql::Database::open(storeFileURL());
-            QVERIFY(db->exec(QStringLiteral("CREATE TRIGGER wipe AFTER UPDATE ON \"Resume\" BEGIN DELETE "
-                                            "FROM \"Experience\"; END"))
-                        .ok());
-        }
+        QVERIFY(sql::Database::open(storeFileURL())->exec(sql).ok());
         const QByteArray bytes = test::readFile(storeFileURL());
         const auto [code, seen, lines] = runAnsweringOK();
         QCOMPARE(code, 1);
         QCOMPARE(seen.size(), 1);
         QCOMPARE(seen.first().objectName, QStringLiteral("startupRefusalAlert"));
-        QVERIFY2(seen.first().details.contains(QStringLiteral("trigger this app does not know (\"wipe\")")),
-                 qPrintable(seen.first().details));
+        QVERIFY2(seen.first().details.contains(named), qPrintable(seen.first().details));
         QCOMPARE(test::readFile(storeFileURL()), bytes);
     }
 
