@@ -5,9 +5,9 @@
 #include "store/store_snapshots.h"
 
 #include <QFileInfo>
-#include <QSet>
 
 #include <algorithm>
+#include <array>
 
 namespace quillora {
 
@@ -155,43 +155,45 @@ QString normalised(const QString& sql) {
     return tokens.join(QLatin1Char(' '));
 }
 
-// The schema objects of `db` other than SQLite's own tables, each as its type, name, table and
-// normalised statement (none for the indexes SQLite makes for UNIQUE and PRIMARY KEY).
-Result<QStringList> schemaObjects(const sql::Database& db) {
+// One schema object: its type, name, table and normalised statement (none for the indexes
+// SQLite makes for UNIQUE and PRIMARY KEY).
+using SchemaObject = std::array<QString, 4>;
+
+// The schema objects of `db` other than SQLite's own tables.
+Result<QList<SchemaObject>> schemaObjects(const sql::Database& db) {
+    using R = Result<QList<SchemaObject>>;
     auto objects = db.prepare(QStringLiteral(
         "SELECT type, name, tbl_name, sql FROM sqlite_master WHERE NOT (type = 'table' AND name LIKE "
         "'sqlite\\_%' ESCAPE '\\')"));
     if (!objects)
-        return Result<QStringList>::failure(ErrorKind::storage, objects.error());
-    QStringList found;
-    while (objects->next()) {
-        found << objects->text(0) % QLatin1Char('\n') % objects->text(1) % QLatin1Char('\n') %
-                     objects->text(2) % QLatin1Char('\n') % normalised(objects->text(3));
-    }
+        return R::failure(ErrorKind::storage, objects.error());
+    QList<SchemaObject> found;
+    while (objects->next())
+        found.append({objects->text(0), objects->text(1), objects->text(2), normalised(objects->text(3))});
     if (!objects->error().isEmpty())
-        return Result<QStringList>::failure(ErrorKind::storage, objects->error());
+        return R::failure(ErrorKind::storage, objects->error());
     return found;
 }
 
 // Every schema object this app makes in a store of `version` (below 2: as version 1 made them),
 // taken from a store made that way in memory, so that each is compared as SQLite holds it.
-const QSet<QString>& madeSchema(int version) {
+const QList<SchemaObject>& madeSchema(int version) {
     const auto make = [](bool imageInRow) {
         QStringList statements;
         for (const EntityInfo* entity : StoreCodec::entities())
             statements << StoreCodec::createTableStatement(*entity, imageInRow);
         if (!imageInRow)
             statements << StoreCodec::createImageTableStatement();
-        QSet<QString> made;
+        QList<SchemaObject> made;
         if (auto db = sql::Database::openInMemory(); db && db->exec(statements.join(QLatin1Char(' ')))) {
             if (auto objects = schemaObjects(*db))
-                made = QSet<QString>(objects->begin(), objects->end());
+                made = *objects;
         }
         Q_ASSERT(!made.isEmpty());
         return made;
     };
-    static const QSet<QString> today = make(false);
-    static const QSet<QString> beforeImageTable = make(true);
+    static const QList<SchemaObject> today = make(false);
+    static const QList<SchemaObject> beforeImageTable = make(true);
     return version >= 2 ? today : beforeImageTable;
 }
 
@@ -199,23 +201,22 @@ const QSet<QString>& madeSchema(int version) {
 // with a constraint, a key or a default of its own), or empty when it holds nothing else.
 // SQLite's own tables ("sqlite_sequence") do not count.
 Result<QString> unknownSchemaObject(const sql::Database& db, int version) {
-    const auto objects = schemaObjects(db);
+    auto objects = schemaObjects(db);
     if (!objects)
         return Result<QString>::failure(ErrorKind::storage, objects.error());
-    const QSet<QString>& made = madeSchema(version);
-    QStringList tablesFirst = *objects; // a table's own indexes follow from its definition
-    std::stable_partition(tablesFirst.begin(), tablesFirst.end(),
-                          [](const QString& object) { return object.startsWith(QLatin1String("table\n")); });
-    for (const QString& object : std::as_const(tablesFirst)) {
+    const QList<SchemaObject>& made = madeSchema(version);
+    // Tables first: the indexes SQLite makes for a table follow from its definition.
+    std::stable_partition(objects->begin(), objects->end(),
+                          [](const SchemaObject& object) { return object[0] == QLatin1String("table"); });
+    for (const SchemaObject& object : std::as_const(*objects)) {
         if (made.contains(object))
             continue;
-        const QStringList parts = object.split(QLatin1Char('\n'));
-        if (parts.at(0) == QLatin1String("table"))
+        if (object[0] == QLatin1String("table"))
             return QStringLiteral("it has a table \"%1\" whose definition this app does not know.")
-                .arg(parts.at(1));
+                .arg(object[1]);
         return QStringLiteral("it holds %1 %2 this app does not know (\"%3\").")
-            .arg(parts.at(0) == QLatin1String("index") ? QStringLiteral("an") : QStringLiteral("a"),
-                 parts.at(0), parts.at(1));
+            .arg(object[0] == QLatin1String("index") ? QStringLiteral("an") : QStringLiteral("a"), object[0],
+                 object[1]);
     }
     return QString();
 }
