@@ -312,6 +312,15 @@ private slots:
             << QStringLiteral("postgresql://quillora@127.0.0.1/network?password=Pw-é'9\"k%41=x")
             << QStringLiteral("Pw-é'9\"k%41=x")
             << unreadable + QStringLiteral("a query parameter has more than one \"=\".");
+        QTest::newRow("URI with an open bracket")
+            << QStringLiteral("postgresql://quillora:Pw-ö\"7\\x%41@[::1/network")
+            << QStringLiteral("Pw-ö\"7\\x%41")
+            << unreadable + QStringLiteral("an IPv6 host address has no closing \"]\".");
+        QTest::newRow("URI parameter unknown")
+            << QStringLiteral("postgresql://127.0.0.1/network?user=quillora&pässwörd=Pw-'9\"q")
+            << QStringLiteral("pässwörd=Pw-'9\"q")
+            << unreadable +
+                   QStringLiteral("a query parameter names an option the database library does not know.");
         QTest::newRow("URI cut short by a slash")
             << QStringLiteral("postgresql://quillora:Pw9f3k/secret-31887@127.0.0.1:5432/network")
             << QStringLiteral("Pw9f3k/secret-31887") << QStringLiteral("iCloud is temporarily unavailable.");
