@@ -677,7 +677,7 @@ private slots:
               }},
              {QStringLiteral("openAIKeyPrompt"),
               [this](QWidget* prompt) {
-                  auto* field = named<QPlainTextEdit>(prompt, QStringLiteral("openAIKeyField"));
+                  auto* field = named<QLineEdit>(prompt, QStringLiteral("openAIKeyField"));
                   if (!field)
                       return false;
                   typeText(field, m_apiKey);

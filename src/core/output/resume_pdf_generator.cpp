@@ -12,9 +12,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 
-#include <cerrno>
-#include <cstdlib>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quillora {
@@ -48,22 +45,6 @@ Result<QString> failed(const QString& error) {
 bool droppedFromFileName(char32_t c) {
     return QChar::category(c) == QChar::Other_Control || c == 0x061C || c == 0x200E || c == 0x200F ||
            (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
-}
-
-// True when something at `path` belongs to another user: it may not be replaced.
-bool heldByAnotherUser(const QString& path) {
-    struct stat info {};
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && info.st_uid != ::geteuid();
-}
-
-// A new folder of ours in the temporary directory, made exclusively and owner-only.
-Result<QString> makePrivateExportFolder() {
-    QByteArray name = QFile::encodeName(QDir::tempPath()) + "/quillora-export-XXXXXX";
-    if (::mkdtemp(name.data()) == nullptr)
-        return Result<QString>::failure(QStringLiteral("Could not create a private folder in the temporary "
-                                                       "folder: ") %
-                                        files::systemErrorText(errno) % QLatin1Char('.'));
-    return QFile::decodeName(name);
 }
 
 } // namespace
@@ -153,8 +134,8 @@ Result<QString> ResumePDFGenerator::exportPDF(const ResumeExportSnapshot& snapsh
                 (void)::rmdir(folder.constData()); // fails, as it should, once the PDF is in it
         }
     } privateFolder;
-    if (heldByAnotherUser(path)) {
-        const auto folder = makePrivateExportFolder();
+    if (files::heldByAnotherUser(path)) {
+        const auto folder = files::makePrivateTemporaryFolder(QStringLiteral("quillora-export-"));
         if (!folder)
             return failed(folder.error());
         privateFolder.folder = QFile::encodeName(folder.value());

@@ -57,6 +57,20 @@ void syncFolderOf(const QString& path) {
 
 } // namespace
 
+bool heldByAnotherUser(const QString& path) {
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && info.st_uid != ::geteuid();
+}
+
+Result<QString> makePrivateTemporaryFolder(const QString& prefix) {
+    QByteArray name = QFile::encodeName(QDir(QDir::tempPath()).filePath(prefix)) + "XXXXXX";
+    if (::mkdtemp(name.data()) == nullptr)
+        return Result<QString>::failure(QStringLiteral("Could not create a private folder in the temporary "
+                                                       "folder: ") %
+                                        systemErrorText(errno) % QLatin1Char('.'));
+    return QFile::decodeName(name);
+}
+
 QString systemErrorText(int error) {
     if (error == 0)
         return QStringLiteral("The operating system reported no cause");

@@ -18,6 +18,14 @@ QString systemErrorText(int error);
 // already exist are left as they are; a file in the way is an error naming the path.
 Status makePrivateDirectoryPath(const QString& path);
 
+// True when something at `path` (a file, a folder or a link) belongs to another user: it may be
+// neither replaced nor written into.
+bool heldByAnotherUser(const QString& path);
+
+// A new folder of ours in the temporary directory, named `prefix` and six random letters or digits,
+// made exclusively and owner-only. For what would go to a shared name that another user holds.
+Result<QString> makePrivateTemporaryFolder(const QString& prefix);
+
 // Copies a regular file to a new file (0600) that must not exist yet; a link or anything else
 // at the destination is an error, never followed. A failed copy leaves no destination behind.
 Status copyFilePrivately(const QString& source, const QString& destination);

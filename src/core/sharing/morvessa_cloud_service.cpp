@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QUuid>
 
 #include <algorithm>
@@ -40,8 +41,11 @@ QString systemError(const QString& what, int error) {
     return what % QStringLiteral(": ") % QString::fromLocal8Bit(std::strerror(error));
 }
 
-// The payload folder, made owner-only when missing. The temporary directory is shared, so a
-// folder that is a link or belongs to someone else is refused rather than written into.
+constexpr auto privateFolderPrefix = "quillora-morvessa-";
+
+// The payload folder, made owner-only when missing. The temporary directory is shared: a folder
+// of that name that someone else made is neither written into nor in our power to remove, so the
+// upload takes a private folder of its own instead. A link or file of ours there is refused.
 Result<QString> payloadFolder() {
     const QString folder = MorvessaCloudService::temporaryFolder();
     const QByteArray path = QFile::encodeName(folder);
@@ -51,11 +55,21 @@ Result<QString> payloadFolder() {
     if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
         return Result<QString>::failure(
             systemError(QStringLiteral("The folder “%1” could not be created").arg(folder), errno));
+    if (files::heldByAnotherUser(folder)) {
+        const Result<QString> own =
+            files::makePrivateTemporaryFolder(QString::fromLatin1(privateFolderPrefix));
+        if (own)
+            logLine(
+                QStringLiteral("⚠️ “Morvessa” in the temporary folder belongs to another user; the "
+                               "payload goes to a private folder instead: ") %
+                own.value());
+        return own;
+    }
     struct stat info {};
     if (::lstat(path.constData(), &info) != 0)
         return Result<QString>::failure(
             systemError(QStringLiteral("The folder “%1” could not be read").arg(folder), errno));
-    if (!S_ISDIR(info.st_mode) || info.st_uid != ::getuid())
+    if (!S_ISDIR(info.st_mode))
         return Result<QString>::failure(
             QStringLiteral("The folder “%1” is not a folder of this user; remove it and try again.")
                 .arg(folder));
@@ -154,12 +168,20 @@ Result<QString> MorvessaCloudService::writePayloadJSON(const MorvessaResumePaylo
     const Result<QString> folder = payloadFolder();
     if (!folder)
         return folder;
-    return writeAtomically(
-        QDir(*folder).filePath(QStringLiteral("resume-") % payload.exportId % QStringLiteral(".json")), json);
+    const QString path =
+        QDir(*folder).filePath(QStringLiteral("resume-") % payload.exportId % QStringLiteral(".json"));
+    const Result<QString> written = writeAtomically(path, json);
+    if (!written)
+        removeTemporaryFile(path);
+    return written;
 }
 
 void MorvessaCloudService::removeTemporaryFile(const QString& path) {
     QFile::remove(path);
+    const QFileInfo folder(QFileInfo(path).absolutePath());
+    if (folder.fileName().startsWith(QLatin1String(privateFolderPrefix)) &&
+        folder.absolutePath() == QFileInfo(QDir::tempPath()).absoluteFilePath())
+        (void)::rmdir(QFile::encodeName(folder.absoluteFilePath()).constData()); // only if empty
 }
 
 CloudResult<Done> MorvessaCloudService::ensureAccountAvailable(CloudDatabase& database) {

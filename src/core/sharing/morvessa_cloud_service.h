@@ -43,8 +43,10 @@ public:
     static QString formatDate(const QDateTime& date);
     // The folder "Morvessa" in the temporary directory, where payload files live during an upload.
     static QString temporaryFolder();
-    // Writes "resume-<exportId>.json" into temporaryFolder() atomically; returns its path.
+    // Writes "resume-<exportId>.json" into temporaryFolder() atomically; returns its path. Where
+    // another user holds that folder, the file goes into a private folder of this upload's own.
     static Result<QString> writePayloadJSON(const MorvessaResumePayload& payload);
+    // Removes the payload file, and the private folder it was written to, if any.
     static void removeTemporaryFile(const QString& path);
 
 private:

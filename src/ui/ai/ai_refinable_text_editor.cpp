@@ -21,7 +21,8 @@ namespace quillora {
 
 namespace {
 
-constexpr int editorHeight = 200;
+// The text's height on the idiom the desktop uses (the pad's; a phone would take 200).
+constexpr int editorHeight = 120;
 constexpr int spacing = 12;
 constexpr int verticalInset = 4;
 constexpr int buttonInset = 16;

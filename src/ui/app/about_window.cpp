@@ -93,8 +93,7 @@ AboutWindow::AboutWindow(Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window) {
     Appearance& appearance = services.appearance();
     setWindowTitle(QStringLiteral("About Quillora"));
-    setMaximumSize(kWindowWidth, kWindowHeight);
-    fitToAvailableGeometry(this, QSize(kWindowWidth, kWindowHeight));
+    fitToAvailableGeometry(this, QSize(kWindowWidth, kWindowHeight), WindowSizing::fixed);
     closeOnEscapeAndCloseKeys(this);
 
     auto* background = new ThemedBackground(services.settings(), appearance, this);

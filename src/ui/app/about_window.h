@@ -16,7 +16,7 @@ QString aboutVersionLine();
 QString quilloraWebsiteAddress();
 
 // The About window: logo, name, version and tagline on a frosted card over the themed
-// background, fixed at 760 × 620.
+// background, fixed at 760 × 620 (or at the screen's available area, where that is smaller).
 class AboutWindow final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(AboutWindow)

@@ -3,91 +3,20 @@
 #include "app/resume_list_texts.h"
 
 #include <QDialog>
-#include <QFontDatabase>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QMimeData>
-#include <QPlainTextEdit>
+#include <QLineEdit>
 #include <QPushButton>
-#include <QTextBlock>
-#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cmath>
-#include <functional>
 
 namespace quillora {
 
-// The key's field: plain, readable text on as many lines as the key needs, so a whole key can be
-// checked before it is saved. Return saves; line breaks never enter the key.
-class OpenAIKeyField final : public QPlainTextEdit {
-public:
-    static constexpr int maximumLines = 5;
-
-    explicit OpenAIKeyField(QWidget* parent)
-        : QPlainTextEdit(parent) {
-        setObjectName(QStringLiteral("openAIKeyField"));
-        setAccessibleName(resumeListTexts::addKey());
-        setPlaceholderText(resumeListTexts::keyPlaceholder());
-        setLineWrapMode(QPlainTextEdit::WidgetWidth);
-        setWordWrapMode(QTextOption::WrapAnywhere);
-        setTabChangesFocus(true);
-        setInputMethodHints(Qt::ImhNoAutoUppercase | Qt::ImhNoPredictiveText | Qt::ImhSensitiveData);
-        setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        mono.setPointSizeF(std::max<qreal>(font().pointSizeF(), 10));
-        setFont(mono);
-        connect(this, &QPlainTextEdit::textChanged, this, &OpenAIKeyField::fitHeight);
-        fitHeight();
-    }
-
-    QString text() const { return toPlainText(); }
-    void setText(const QString& text) { setPlainText(withoutLineBreaks(text)); }
-    void setSubmit(std::function<void()> submit) { m_submit = std::move(submit); }
-
-    // Tall enough for every line of the text, between two lines and maximumLines.
-    void fitHeight() {
-        const int lineHeight = fontMetrics().lineSpacing();
-        const qreal laidOut = blockBoundingRect(document()->firstBlock()).height();
-        const int textHeight = std::clamp(int(std::ceil(laidOut)), 2 * lineHeight, maximumLines * lineHeight);
-        const QMargins margins = contentsMargins();
-        setFixedHeight(textHeight + int(std::ceil(2 * document()->documentMargin())) + margins.top() +
-                       margins.bottom() + 2 * frameWidth() + 1);
-    }
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override {
-        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-            if (m_submit)
-                m_submit();
-            event->accept();
-            return;
-        }
-        QPlainTextEdit::keyPressEvent(event);
-    }
-    void insertFromMimeData(const QMimeData* source) override {
-        if (source->hasText())
-            insertPlainText(withoutLineBreaks(source->text()));
-    }
-    void resizeEvent(QResizeEvent* event) override {
-        QPlainTextEdit::resizeEvent(event);
-        fitHeight();
-    }
-
-private:
-    static QString withoutLineBreaks(QString text) {
-        return text.remove(QLatin1Char('\n')).remove(QLatin1Char('\r'));
-    }
-
-    std::function<void()> m_submit;
-};
-
-// The key prompt: the title, the message, the key's field, then Save and Cancel. It takes the
-// width of the window it opens over (within limits), so the key and both buttons stay whole on
-// small and large screens.
+// The key prompt: the title, the message, the key's field, then Save and Cancel. The field is one
+// plain line (a long key scrolls inside it); Return in it saves. The prompt takes the width of the
+// window it opens over (within limits), so the message and both buttons stay whole on small and
+// large screens.
 class OpenAIKeyPrompt final : public QDialog {
 public:
     static constexpr int minimumWidth = 300;
@@ -110,9 +39,12 @@ public:
         message->setObjectName(QStringLiteral("openAIKeyPromptMessage"));
         message->setWordWrap(true);
         message->setAlignment(Qt::AlignCenter);
-        m_field = new OpenAIKeyField(this);
-        m_field->setText(draft);
-        m_field->setSubmit([this] { accept(); });
+        m_field = new QLineEdit(draft, this);
+        m_field->setObjectName(QStringLiteral("openAIKeyField"));
+        m_field->setAccessibleName(resumeListTexts::addKey());
+        m_field->setPlaceholderText(resumeListTexts::keyPlaceholder());
+        m_field->setInputMethodHints(Qt::ImhNoAutoUppercase | Qt::ImhNoPredictiveText | Qt::ImhSensitiveData);
+        connect(m_field, &QLineEdit::returnPressed, this, &QDialog::accept);
         auto* buttons = new QHBoxLayout;
         auto* save = new QPushButton(resumeListTexts::save(), this);
         save->setObjectName(QStringLiteral("openAIKeySaveButton"));
@@ -137,10 +69,10 @@ public:
         m_field->setFixedWidth(content);
     }
 
-    OpenAIKeyField* field() const { return m_field; }
+    QLineEdit* field() const { return m_field; }
 
 private:
-    OpenAIKeyField* m_field;
+    QLineEdit* m_field;
 };
 
 } // namespace quillora

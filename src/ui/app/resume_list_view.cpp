@@ -437,8 +437,8 @@ void ResumeListView::toggleOpenAIKey(QWidget* over) {
 
 void ResumeListView::openOpenAIKeyPrompt(QWidget* over) {
     OpenAIKeyPrompt prompt(m_openAIKeyDraft, over != nullptr ? over : this);
-    OpenAIKeyField* field = prompt.field();
-    connect(field, &QPlainTextEdit::textChanged, this, [this, field] { m_openAIKeyDraft = field->text(); });
+    connect(prompt.field(), &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_openAIKeyDraft = text; });
     const int result = runModal(prompt);
     m_showOpenAIKeyPrompt = false;
     if (result == QDialog::Accepted)

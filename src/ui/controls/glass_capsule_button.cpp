@@ -142,7 +142,8 @@ QSize GlassCapsuleButton::sizeHint() const {
     QSize content(int(std::ceil(metrics.horizontalAdvance(text()))),
                   text().isEmpty() ? 0 : int(std::ceil(metrics.height())));
     if (!icon().isNull()) {
-        content.rwidth() += iconSize().width() + (text().isEmpty() ? 0 : 6);
+        content.rwidth() +=
+            iconSize().width() + (text().isEmpty() ? 0 : GlassCapsuleButtonStyle::iconSpacing);
         content.setHeight(std::max(content.height(), iconSize().height()));
     }
     return QSize(content.width() + padW, content.height() + padH);
@@ -193,11 +194,12 @@ void GlassCapsuleButton::paintEvent(QPaintEvent*) {
     qreal x = content.center().x() - textWidth / 2;
     if (!icon().isNull()) {
         const QSize is = iconSize();
-        const qreal total = is.width() + (shown.isEmpty() ? 0 : 6) + textWidth;
+        const qreal total =
+            is.width() + (shown.isEmpty() ? 0 : GlassCapsuleButtonStyle::iconSpacing) + textWidth;
         x = content.center().x() - total / 2;
         icon().paint(&painter, QRect(qRound(x), qRound(content.center().y() - is.height() / 2.0), is.width(),
                                      is.height()));
-        x += is.width() + (shown.isEmpty() ? 0 : 6);
+        x += is.width() + (shown.isEmpty() ? 0 : GlassCapsuleButtonStyle::iconSpacing);
     }
     painter.setPen(foreground);
     painter.setFont(font());

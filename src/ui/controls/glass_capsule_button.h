@@ -17,6 +17,8 @@ class Appearance;
 struct GlassCapsuleButtonStyle {
     static constexpr qreal horizontalPadding = 18;
     static constexpr qreal verticalPadding = 12;
+    // Between an icon and the text beside it.
+    static constexpr int iconSpacing = 8;
     static constexpr qreal pressedScale = 0.985;
     static constexpr int pressAnimationMs = 150;
 

@@ -45,10 +45,14 @@ QSize availableContentSize(const QWidget* window) {
     return screen->availableGeometry().size().shrunkBy(frame).expandedTo(QSize(1, 1));
 }
 
-void fitToAvailableGeometry(QWidget* window, QSize preferred) {
+void fitToAvailableGeometry(QWidget* window, QSize preferred, WindowSizing sizing) {
     if (window == nullptr)
         return;
     const QSize room = availableContentSize(window);
+    if (sizing == WindowSizing::fixed) {
+        window->setFixedSize(preferred.boundedTo(room));
+        return;
+    }
     const QSize minimum = window->minimumSize();
     if (minimum.width() > room.width() || minimum.height() > room.height())
         window->setMinimumSize(minimum.boundedTo(room));

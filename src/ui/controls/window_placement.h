@@ -17,11 +17,15 @@ QScreen* screenForWindow(const QWidget* window);
 // (without panels and docks) less the window manager's frame around the window.
 QSize availableContentSize(const QWidget* window);
 
+// Whether the user may resize a window after it is fitted.
+enum class WindowSizing { resizable, fixed };
+
 // Gives a top-level window its preferred size where that fits the available area of the screen it
 // opens on, and otherwise the most of that area; a minimum or fixed size beyond the area is
-// lowered to it, so the contents scroll instead of running off the screen. Every window and sheet
-// of the app is sized through this.
-void fitToAvailableGeometry(QWidget* window, QSize preferred);
+// lowered to it, so the contents scroll instead of running off the screen. A fixed window keeps
+// the size it is given here: resizing it has no effect. Every window and sheet of the app is
+// sized through this.
+void fitToAvailableGeometry(QWidget* window, QSize preferred, WindowSizing sizing = WindowSizing::resizable);
 
 // A scroll area that asks for the whole size of its page: a layout gives it the room the page
 // wants where the window has it, and it scrolls only where the window is smaller than that. Used

@@ -141,8 +141,12 @@ void PortfolioCard::applyScheme() {
 void PortfolioCard::loadPortfolioPickerItems() {
     if (m_editor.resume()->isDeleted())
         return;
-    setPickerItems(quillora::loadPortfolioPickerItems(*m_editor.resume()));
+    const PortfolioRows rows = quillora::loadPortfolioPickerItems(*m_editor.resume());
     m_dragged.reset();
+    if (rows == m_pickerItems)
+        return;
+    m_pickerItems = rows;
+    refreshViews();
 }
 
 void PortfolioCard::setPickerItems(const PortfolioRows& rows) {

@@ -39,7 +39,8 @@ public:
     const PortfolioRows& pickerItems() const { return m_pickerItems; }
     // Replaces the working copy; a change is written back to the résumé and saved.
     void setPickerItems(const PortfolioRows& rows);
-    // Fills the working copy from the résumé (a change like any other).
+    // Fills the working copy from the résumé. Showing what is stored is no edit: nothing is
+    // written back, saved or stamped until the user changes a row.
     void loadPortfolioPickerItems();
     // True while the images still only in the store are read on a worker before the first
     // load; the card takes no new images meanwhile.

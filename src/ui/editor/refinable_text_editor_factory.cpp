@@ -2,10 +2,6 @@
 
 #include "ai/ai_refinable_text_editor.h"
 
-#include <QPlainTextEdit>
-
-#include <algorithm>
-
 namespace quillora {
 
 RefinableTextField makeRefinableTextEditor(Services& services, SeamlessStarMode mode, qreal minHeight,
@@ -18,9 +14,9 @@ RefinableTextField makeRefinableTextEditor(Services& services, SeamlessStarMode 
     if (resumeContext)
         editor->setResumeContextProvider(std::move(resumeContext));
     editor->setResume(std::move(resume));
-    QPlainTextEdit* text = editor->textEdit();
-    text->setFixedHeight(std::max(qRound(minHeight), text->height()));
-    return RefinableTextField{editor, text};
+    // The host's minimum is the whole editor's; the text keeps its own height within it.
+    editor->setMinimumHeight(qRound(minHeight));
+    return RefinableTextField{editor, editor->textEdit()};
 }
 
 } // namespace quillora

@@ -169,7 +169,6 @@ SkillsSection::SkillsSection(ResumePtr resume, AIServices ai, Appearance& appear
     applyRow->addStretch(1);
     applyRow->addWidget(m_applyButton);
     applyRow->addStretch(1);
-    suggestions->addSpacing(4);
     suggestions->addLayout(applyRow);
     body->addWidget(m_suggestions);
     connect(m_applyButton, &QPushButton::clicked, this, &SkillsSection::applySuggestedSkills);

@@ -116,7 +116,6 @@ CatalystHelpView::CatalystHelpView(Services& services, QWidget* parent)
     // Its full size where the screen has room; on a smaller screen the panel scrolls.
     setMaximumSize(viewWidth, viewHeight);
     resize(viewWidth, viewHeight);
-    m_background->setOrbScale(1.15);
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);

@@ -15,8 +15,8 @@ HelpWindow::HelpWindow(Services& services, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
-    setMaximumSize(CatalystHelpView::viewWidth, CatalystHelpView::viewHeight);
-    fitToAvailableGeometry(this, QSize(CatalystHelpView::viewWidth, CatalystHelpView::viewHeight));
+    fitToAvailableGeometry(this, QSize(CatalystHelpView::viewWidth, CatalystHelpView::viewHeight),
+                           WindowSizing::fixed);
     closeOnEscapeAndCloseKeys(this);
 }
 

@@ -8,8 +8,9 @@ class Services;
 
 class CatalystHelpView;
 
-// The app's Help window: a top-level window titled "Quillora Help" of a fixed 860 by 700 whose
-// whole content is the help page. The app keeps one and raises it when Help is asked for again.
+// The app's Help window: a top-level window titled "Quillora Help" of a fixed 860 by 700 (or the
+// screen's available area, where that is smaller; the page then scrolls) whose whole content is
+// the help page. The app keeps one and raises it when Help is asked for again.
 class HelpWindow final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(HelpWindow)

@@ -12,6 +12,8 @@
 
 #include <map>
 
+#include <unistd.h>
+
 using namespace quillora;
 
 namespace {
@@ -184,6 +186,39 @@ private slots:
         QVERIFY(std::holds_alternative<PlatformError>(uploaded.failure()));
         QVERIFY(message(uploaded.failure()).contains(MorvessaCloudService::temporaryFolder()));
         QCOMPARE(m_cloud->calls, QStringList{QStringLiteral("accountStatus")});
+    }
+
+    // A "Morvessa" folder another user made first is left alone: the upload goes through a private
+    // folder of its own, which leaves with the payload file.
+    void anotherUsersFolderSendsThePayloadToAPrivateFolder() {
+        const QString shared = MorvessaCloudService::temporaryFolder();
+        QVERIFY(QDir().mkpath(shared));
+        if (::chown(QFile::encodeName(shared).constData(), 65534, 65534) != 0)
+            QSKIP("a folder cannot be given to another user here (needs root)");
+        const MorvessaResumePayload payload = MorvessaCloudService::makePayload(*test::makeFullResume());
+        Result<QString> written = QString();
+        const QStringList lines =
+            test::printedBy([&] { written = MorvessaCloudService::writePayloadJSON(payload); });
+        QVERIFY2(written.ok(), qPrintable(written.error()));
+        const QFileInfo folder(QFileInfo(written.value()).absolutePath());
+        QVERIFY(folder.fileName().startsWith(QStringLiteral("quillora-morvessa-")));
+        QCOMPARE(folder.ownerId(), uint(::geteuid()));
+        QCOMPARE(folder.permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser |
+                                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner),
+                 QFile::Permissions());
+        QCOMPARE(lines, QStringList{
+                            QStringLiteral("⚠️ “Morvessa” in the temporary folder belongs to another "
+                                           "user; the payload goes to a private folder instead: ") +
+                            folder.absoluteFilePath()});
+        MorvessaCloudService::removeTemporaryFile(written.value());
+        QVERIFY(!QFileInfo::exists(folder.absoluteFilePath()));
+
+        const CloudResult<QString> uploaded = upload();
+        QVERIFY(uploaded);
+        QCOMPARE(m_cloud->jsonFilesSeenAtSave.size(), 1);
+        QVERIFY(!QFileInfo::exists(QFileInfo(m_cloud->jsonFilesSeenAtSave.first()).absolutePath()));
+        QVERIFY(m_cloud->jsonSeenAtSave.startsWith('{'));
+        QCOMPARE(QFileInfo(shared).ownerId(), 65534u);
     }
 
     void deleting() {

@@ -458,7 +458,7 @@ private slots:
                 return 0;
             }
             promptMessage = dialog.findChild<QLabel*>(QStringLiteral("openAIKeyPromptMessage"))->text();
-            auto* field = dialog.findChild<OpenAIKeyField*>(QStringLiteral("openAIKeyField"));
+            auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("openAIKeyField"));
             [&] { QCOMPARE(field->placeholderText(), QStringLiteral("sk-...")); }();
             field->setText(typed);
             (savePrompt ? dialog.findChild<QPushButton*>(QStringLiteral("openAIKeySaveButton"))

@@ -2,6 +2,7 @@
 #include "app/main_window.h"
 #include "app/services.h"
 #include "controls/gradient_picker.h"
+#include "controls/window_placement.h"
 #include "editor/entry_editors.h"
 #include "editor/font_picker_view.h"
 #include "editor/morvessa_sheets.h"
@@ -208,12 +209,25 @@ private slots:
         QVERIFY2(fitsWithControlsInView(&share, {QStringLiteral("shareCloseButton")}, &why), qPrintable(why));
         share.close();
 
-        for (QWidget* window : {static_cast<QWidget*>(new AboutWindow(*m_services)),
-                                static_cast<QWidget*>(new HelpWindow(*m_services))}) {
+        // About and Help are fixed at their own size, or at the screen's available area where
+        // that is smaller; resizing them has no effect either way.
+        const std::pair<QWidget*, QSize> fixedWindows[] = {{new AboutWindow(*m_services), QSize(760, 620)},
+                                                           {new HelpWindow(*m_services), QSize(860, 700)}};
+        for (const auto& [window, own] : fixedWindows) {
             window->setAttribute(Qt::WA_DeleteOnClose);
+            const QSize room = availableContentSize(window); // the frame as expected before showing
             window->move(window->screen()->availableGeometry().topLeft());
             window->show();
             QVERIFY2(fitsWithControlsInView(window, {}, &why), qPrintable(why));
+            QCOMPARE(window->size(), own.boundedTo(room));
+            if (screenUnderTest() == QSize(1920, 1080))
+                QCOMPARE(window->size(), own);
+            QCOMPARE(window->minimumSize(), window->maximumSize());
+            const QSize fitted = window->size();
+            window->resize(fitted / 2);
+            QCOMPARE(window->size(), fitted);
+            window->resize(fitted + QSize(200, 200));
+            QCOMPARE(window->size(), fitted);
             window->close();
         }
     }
@@ -221,7 +235,7 @@ private slots:
     void otherScreenSizes() {
         if (qEnvironmentVariableIsSet(screenVariable))
             QSKIP("runs from the first run only");
-        for (const char* size : {"1280x720", "1366x768"}) {
+        for (const char* size : {"1280x720", "1366x768", "1920x1080"}) {
             QProcess run;
             QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
             environment.insert(QString::fromLatin1(screenVariable), QString::fromLatin1(size));

@@ -1,3 +1,4 @@
+#include "app/resume_list_model.h"
 #include "app/services.h"
 #include "controls/layout_move_animation.h"
 #include "editor/portfolio_card.h"
@@ -286,11 +287,13 @@ private slots:
         editor.setAttribute(Qt::WA_DontShowOnScreen);
     }
 
-    void cardShowsItsPiecesByCountAndSavesOnOpenOnlyWithImages() {
+    // Opening a résumé only shows it: with or without images nothing is saved or stamped, so it
+    // keeps its place in the list. The first caption typed then saves and stamps.
+    void cardShowsItsPiecesByCountAndOpeningSavesNothing() {
         auto services = Services::forTesting(QDir::tempPath() + QStringLiteral("/q.ini"));
         services->context().setAutosaveEnabled(false);
         const QDateTime old(QDate(2024, 1, 1), QTime(9, 0), Qt::UTC);
-        auto empty = test::makeEmptyResume(QStringLiteral("Empty"), old);
+        auto empty = test::makeEmptyResume(QStringLiteral("Empty"), old.addDays(1));
         auto one = test::makeEmptyResume(QStringLiteral("One"), old);
         one->setPortfolioItems({std::make_shared<PortfolioItem>(
             QUuid::createUuid(), quillora::test::encodedImage(Qt::red, "PNG"), QString(), 0,
@@ -298,6 +301,8 @@ private slots:
         services->context().insert(empty);
         services->context().insert(one);
         QVERIFY(services->context().save().ok());
+        ResumeListModel list(services->context());
+        QCOMPARE(list.resumeAt(1), one);
 
         {
             ResumeEditorView editor(empty, *services);
@@ -306,7 +311,7 @@ private slots:
             QVERIFY(card->pickerItems().isEmpty());
             QVERIFY(!card->isReorderSectionShown());
             QVERIFY(!card->captionsExpanded());
-            QCOMPARE(empty->lastEdited(), old); // opening a résumé without images saves nothing
+            QCOMPARE(empty->lastEdited(), old.addDays(1));
             editor.setAttribute(Qt::WA_DontShowOnScreen);
         }
         {
@@ -316,10 +321,22 @@ private slots:
             auto* card = qobject_cast<PortfolioCard*>(editor.sectionWidget(EditorSection::portfolio));
             QCOMPARE(card->pickerItems().size(), 1);
             QVERIFY(!card->isReorderSectionShown()); // one image: still no grid
-            QVERIFY(one->lastEdited() > old);        // the load is a change: saved once
-            QVERIFY(out.lines().contains(
-                QStringLiteral("[Portfolio DEBUG] attempting save; items=1; captions=[\"\"]")));
-            QVERIFY(out.lines().contains(QStringLiteral("[Portfolio DEBUG] save succeeded")));
+            QCOMPARE(one->lastEdited(), old);
+            QCOMPARE(list.resumeAt(1), one);
+            QVERIFY(!services->context().hasChanges());
+            QVERIFY(!out.lines().join(u'\n').contains(QStringLiteral("save succeeded")));
+
+            card->setCaptionsExpanded(true);
+            const QStringList typed = test::printedBy([&] {
+                QTest::keyClicks(child<QLineEdit>(card, QStringLiteral("portfolioCaptionField") +
+                                                            portfolioIdText(card->pickerItems().at(0).id)),
+                                 QStringLiteral("R"));
+            });
+            QVERIFY(one->lastEdited() > old);
+            QCOMPARE(list.resumeAt(0), one);
+            QVERIFY(typed.contains(
+                QStringLiteral("[Portfolio DEBUG] attempting save; items=1; captions=[\"R\"]")));
+            QVERIFY(typed.contains(QStringLiteral("[Portfolio DEBUG] save succeeded")));
 
             // Bytes that are no image: kept, no thumbnail in the row, grey in the grid.
             PortfolioRows rows = card->pickerItems();
@@ -330,7 +347,7 @@ private slots:
             QCOMPARE(card->picker()->tiles().size(), 1);
             QCOMPARE(card->reorderCells().size(), 2);
             QCOMPARE(card->reorderCells().at(1)->accessibleName(), QStringLiteral("Portfolio item"));
-            QCOMPARE(card->picker()->tiles().at(0)->accessibleName(), QStringLiteral("Portfolio image"));
+            QCOMPARE(card->picker()->tiles().at(0)->accessibleName(), QStringLiteral("Portfolio image, R"));
 
             // The orientation button tells its state.
             auto* toggle = child<QAbstractButton>(card, QStringLiteral("togglePortfolioOrientationButton") +

@@ -225,8 +225,11 @@ private slots:
                              QStringLiteral("Ann Lee"));
             QTest::keyClicks(child<QLineEdit>(editor, QStringLiteral("resumeContactInfoField")),
                              QStringLiteral("ann@example.com"));
-            QTest::keyClicks(child<QPlainTextEdit>(editor, QStringLiteral("summaryAITextEditor")),
-                             QStringLiteral("Calm and useful."));
+            auto* summaryText = child<QPlainTextEdit>(editor, QStringLiteral("summaryAITextEditor"));
+            QTest::keyClicks(summaryText, QStringLiteral("Calm and useful."));
+            // The text is 120 points tall; the card's 160-point minimum is the whole editor's.
+            QCOMPARE(summaryText->height(), 120);
+            QCOMPARE(summaryText->parentWidget()->minimumHeight(), 160);
             QCOMPARE(resume->title(), QStringLiteral("Product Designer"));
             QCOMPARE(child<QLabel>(editor, QStringLiteral("editorNavigationTitle"))->text(),
                      QStringLiteral("Ann Lee"));
@@ -260,8 +263,10 @@ private slots:
                              QStringLiteral("2019"));
             QTest::keyClicks(child<QLineEdit>(sheet, QStringLiteral("experienceEndDateField")),
                              QStringLiteral("Now"));
-            QTest::keyClicks(child<QPlainTextEdit>(sheet, QStringLiteral("experienceAITextEditor")),
-                             QStringLiteral("Led the redesign."));
+            auto* detailsText = child<QPlainTextEdit>(sheet, QStringLiteral("experienceAITextEditor"));
+            QTest::keyClicks(detailsText, QStringLiteral("Led the redesign."));
+            QCOMPARE(detailsText->height(), 120);
+            QCOMPARE(detailsText->parentWidget()->minimumHeight(), 140);
             sheet->close();
             QTest::mouseClick(child<QAbstractButton>(editor, QStringLiteral("addEducationButton")),
                               Qt::LeftButton);

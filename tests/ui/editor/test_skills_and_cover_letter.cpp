@@ -27,6 +27,8 @@
 #include <QTest>
 #include <QVariantAnimation>
 
+#include <cmath>
+
 using namespace quillora;
 using quillora::test::FakeLanguageModel;
 using quillora::test::LoopbackHttpServer;
@@ -104,6 +106,15 @@ private slots:
                                                   QStringLiteral("suggestedSkillButtonOvens:Deck")}));
         QVERIFY(section.applyButton()->isVisible());
         const QStringList lines = out.lines();
+        // The apply button: 8 points below the last chip, 8 between its icon and its text.
+        section.resize(600, 800);
+        QCoreApplication::processEvents();
+        const GlassCapsuleButton* apply = section.applyButton();
+        const QWidget* lastChip = section.chipButtons().last();
+        QCOMPARE(apply->y() - lastChip->mapTo(apply->parentWidget(), QPoint(0, lastChip->height())).y(), 8);
+        QCOMPARE(apply->sizeHint().width(),
+                 int(std::ceil(QFontMetricsF(apply->font()).horizontalAdvance(apply->text()))) +
+                     apply->iconSize().width() + 8 + 2 * 18);
         QVERIFY(lines.contains(QStringLiteral("🟡 Apple Intelligence SKILLS button tapped")));
         QVERIFY(lines.contains(
             QStringLiteral("🟢 Suggested skills after AI: [\"Baking: Sourdough\", \"Ovens: Deck\"]")));

@@ -207,8 +207,13 @@ private slots:
         QCOMPARE(window.windowTitle(), QStringLiteral("Quillora Help"));
         QVERIFY(window.isWindow());
         QCOMPARE(window.size(), QSize(860, 700));
-        // No larger; smaller only where the screen is (its panel then scrolls).
+        // Fixed: resizing has no effect, and the page keeps its size and its columns.
+        QCOMPARE(window.minimumSize(), QSize(860, 700));
         QCOMPARE(window.maximumSize(), QSize(860, 700));
+        window.resize(400, 300);
+        QCOMPARE(window.size(), QSize(860, 700));
+        // The background's orbs at their natural size.
+        QCOMPARE(window.view()->background()->orbScale(), 1.0);
 
         const CatalystHelpView* view = window.view();
         QCOMPARE(QRect(view->panel()->mapTo(view, QPoint(0, 0)), view->panel()->size()),
