@@ -65,8 +65,7 @@ ContentView::ContentView(Services& services, UserInterfaceIdiom idiom, QWidget* 
         connect(m_tip, &ResumeTipView::dismissed, this, [this] {
             m_shouldShowTip = false;
             if (m_tip) {
-                m_tip->hide();
-                m_tip->deleteLater();
+                m_tip->leave();
                 m_tip = nullptr;
             }
             updatePlaceholderCover();
