@@ -327,6 +327,9 @@ private slots:
 
         QTest::keyClick(&content, Qt::Key_Escape);
         QVERIFY(!content.shouldShowTip());
+        // As the tip fades out, the placeholder's card fades in.
+        QVERIFY(tip && tip->isLeaving());
+        QVERIFY(qAbs(placeholderOpacity() - (1.0 - tip->visibleOpacity())) < 0.02);
         QTRY_VERIFY(!tip);
         QCOMPARE(placeholderOpacity(), 1.0);
     }
