@@ -30,6 +30,8 @@
 #include <QVBoxLayout>
 #include <QVariantAnimation>
 
+#include <functional>
+
 namespace quillora {
 
 namespace {
@@ -109,11 +111,15 @@ public:
         setCursor(Qt::PointingHandCursor);
         m_fade->setDuration(fadeMs);
         m_fade->setEasingCurve(QEasingCurve::InOutQuad);
-        connect(m_fade, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
-            m_readiness = value.toReal();
-            update();
-        });
+        connect(m_fade, &QVariantAnimation::valueChanged, this,
+                [this](const QVariant& value) { setReadiness(value.toReal()); });
     }
+
+    // Called whenever the look moves between resting and ready (the title and icon follow it).
+    void setReadinessChanged(std::function<void()> changed) { m_readinessChanged = std::move(changed); }
+    // 0 resting … 1 ready; between the two while the fade runs.
+    qreal readiness() const { return m_readiness; }
+    const QVariantAnimation& fade() const { return *m_fade; }
 
     // Fades between the ready and the resting look (at once under reduce motion).
     void setReady(bool ready) {
@@ -122,8 +128,7 @@ public:
         m_ready = ready;
         m_fade->stop();
         if (m_appearance->reduceMotion() || !isVisible()) {
-            m_readiness = ready ? 1.0 : 0.0;
-            update();
+            setReadiness(ready ? 1.0 : 0.0);
             return;
         }
         m_fade->setStartValue(m_readiness);
@@ -154,8 +159,16 @@ protected:
     }
 
 private:
+    void setReadiness(qreal readiness) {
+        m_readiness = readiness;
+        if (m_readinessChanged)
+            m_readinessChanged();
+        update();
+    }
+
     Appearance* m_appearance;
     QVariantAnimation* m_fade;
+    std::function<void()> m_readinessChanged;
     bool m_ready = true;
     qreal m_readiness = 1.0;
 };
@@ -269,6 +282,7 @@ ATSVersionSection::ATSVersionSection(ResumePtr resume, AIServices ai, Appearance
     analyzeRow->addStretch(1);
     analyzeRow->addWidget(m_progress, 0, Qt::AlignVCenter);
     m_analyzeButton->setMinimumHeight(m_analyzeTitle->sizeHint().height() + 20);
+    analyze->setReadinessChanged([this] { applyAnalyzeColors(); });
     m_bodyLayout->addWidget(m_analyzeButton);
 
     m_reanalyzeHint = captionLabel(m_body, QStringLiteral("atsReanalyzeHint"));
@@ -439,7 +453,6 @@ void ATSVersionSection::watchEntries() {
 }
 
 void ATSVersionSection::refresh() {
-    const bool light = m_appearance->isLight();
     const bool ready = canAnalyzeATS();
     m_body->setVisible(m_resume->includeATSVersion());
 
@@ -448,14 +461,10 @@ void ATSVersionSection::refresh() {
                                                         : QStringLiteral("Resume Already Analyzed");
     m_analyzeTitle->setText(analyzeTitle);
     m_analyzeButton->setAccessibleName(analyzeTitle);
-    m_analyzeTitle->setStyleSheet(
-        colorRule(ready ? schemeColors::primaryLabel(light) : schemeColors::secondaryLabel(light)));
-    m_analyzeIcon->setPixmap(symbolPixmap(QStringLiteral("magnifyingglass"),
-                                          ready ? accentColor(light) : schemeColors::secondaryLabel(light),
-                                          18, devicePixelRatioF()));
     m_progress->setVisible(m_isAnalyzingResumeATS);
     setEnabledKeepingFocus(m_analyzeButton, !m_isAnalyzingResumeATS && ready);
     static_cast<AnalyzeButton*>(m_analyzeButton)->setReady(ready);
+    applyAnalyzeColors();
 
     m_reanalyzeHint->setVisible(!ready && m_atsAnalysis.has_value());
     m_analysisError->setText(m_atsAnalysisError.value_or(QString()));
@@ -499,6 +508,33 @@ void ATSVersionSection::refresh() {
                                     QStringLiteral(" at ") + time);
     }
     m_lastGeneratedTransition->setShown(generated.has_value());
+}
+
+const QVariantAnimation& ATSVersionSection::analyzeFade() const {
+    return static_cast<const AnalyzeButton*>(m_analyzeButton)->fade();
+}
+
+void ATSVersionSection::applyAnalyzeColors() {
+    // The title and the icon fade along with the panel's fill and outline.
+    const bool light = m_appearance->isLight();
+    const qreal readiness = static_cast<const AnalyzeButton*>(m_analyzeButton)->readiness();
+    const auto between = [readiness](const QColor& resting, const QColor& ready) {
+        const auto mix = [readiness](float a, float b) { return a + (b - a) * float(readiness); };
+        return QColor::fromRgbF(mix(resting.redF(), ready.redF()), mix(resting.greenF(), ready.greenF()),
+                                mix(resting.blueF(), ready.blueF()), mix(resting.alphaF(), ready.alphaF()));
+    };
+    const QColor secondary = schemeColors::secondaryLabel(light);
+    const QColor title = between(secondary, schemeColors::primaryLabel(light));
+    const QColor icon = between(secondary, accentColor(light));
+    if (title != m_analyzeTitleColor) {
+        m_analyzeTitleColor = title;
+        m_analyzeTitle->setStyleSheet(colorRule(title));
+    }
+    if (icon != m_analyzeIconColor) {
+        m_analyzeIconColor = icon;
+        m_analyzeIcon->setPixmap(
+            symbolPixmap(QStringLiteral("magnifyingglass"), icon, 18, devicePixelRatioF()));
+    }
 }
 
 void ATSVersionSection::rebuildAnalysisCard() {

@@ -5,6 +5,7 @@
 #include "ai/ats_tools.h"
 #include "model/resume.h"
 
+#include <QColor>
 #include <QDate>
 #include <QLocale>
 #include <QPushButton>
@@ -16,6 +17,7 @@ class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
 class QTimer;
+class QVariantAnimation;
 class QVBoxLayout;
 
 namespace quillora {
@@ -79,6 +81,11 @@ public:
     // as its busy state changes.
     OpacityTransition& lastGeneratedTransition() const { return *m_lastGeneratedTransition; }
     OpacityTransition& generateTransition() const { return *m_generateTransition; }
+    // The analyse button's change between its ready and resting look (fill, outline, title and
+    // icon colours together), and the colours its title and icon have now.
+    const QVariantAnimation& analyzeFade() const;
+    QColor analyzeTitleColor() const { return m_analyzeTitleColor; }
+    QColor analyzeIconColor() const { return m_analyzeIconColor; }
 
 signals:
     // Any of the state above changed.
@@ -91,6 +98,7 @@ private:
     void watchEntries();
     void refresh();
     void rebuildAnalysisCard();
+    void applyAnalyzeColors();
     void rebuildKeywordsCard();
     void applyScheme();
 
@@ -116,6 +124,8 @@ private:
     QPushButton* m_analyzeButton;
     QLabel* m_analyzeIcon;
     QLabel* m_analyzeTitle;
+    QColor m_analyzeTitleColor;
+    QColor m_analyzeIconColor;
     QWidget* m_progress;
     QLabel* m_reanalyzeHint;
     QLabel* m_analysisError;

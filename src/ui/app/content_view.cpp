@@ -65,8 +65,8 @@ ContentView::ContentView(Services& services, UserInterfaceIdiom idiom, QWidget* 
         connect(m_tip, &ResumeTipView::dismissed, this, [this] {
             m_shouldShowTip = false;
             if (m_tip) {
-                m_tip->hide();
-                m_tip->deleteLater();
+                m_leavingTip = m_tip;
+                m_tip->leave();
                 m_tip = nullptr;
             }
             updatePlaceholderCover();
@@ -160,8 +160,10 @@ void ContentView::showDetail() {
 }
 
 void ContentView::updatePlaceholderCover() {
-    if (auto* placeholder = qobject_cast<ThemedEmptyResumeView*>(m_detail.data()))
-        placeholder->setCoveredBy(m_tip ? m_tip->visibleOpacity() : 0.0);
+    if (auto* placeholder = qobject_cast<ThemedEmptyResumeView*>(m_detail.data())) {
+        const ResumeTipView* tip = m_tip ? m_tip.data() : m_leavingTip.data();
+        placeholder->setCoveredBy(tip && !tip->isHidden() ? tip->visibleOpacity() : 0.0);
+    }
 }
 
 void ContentView::resizeEvent(QResizeEvent* event) {

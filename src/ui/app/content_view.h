@@ -63,6 +63,8 @@ private:
     QWidget* m_detailColumn = nullptr;
     QStackedLayout* m_detailStack = nullptr;
     QPointer<ResumeTipView> m_tip;
+    // A dismissed tip while it fades out; the placeholder's card fades in as it goes.
+    QPointer<ResumeTipView> m_leavingTip;
     bool m_shouldShowTip = true;
     QPointer<QWidget> m_detail;
     QPointer<QWidget> m_intro;

@@ -40,6 +40,19 @@ IntroLogoOverlay::IntroLogoOverlay(Appearance& appearance, QWidget* parent)
     bind(m_handAnimation, m_handProgress);
     bind(m_wordAnimation, m_wordProgress);
     bind(m_glowAnimation, m_glowLevel);
+    // In and out again, for as long as the overlay can be seen.
+    m_glowAnimation.setStartValue(0.0);
+    m_glowAnimation.setEndValue(1.0);
+    m_glowAnimation.setDuration(glowSwingMs);
+    m_glowAnimation.setEasingCurve(QEasingCurve::InOutQuad);
+    connect(&m_glowAnimation, &QVariantAnimation::finished, this, [this] {
+        if (!m_glow || m_opacity <= 0)
+            return;
+        m_glowAnimation.setDirection(m_glowAnimation.direction() == QAbstractAnimation::Forward
+                                         ? QAbstractAnimation::Backward
+                                         : QAbstractAnimation::Forward);
+        m_glowAnimation.start();
+    });
     connect(&m_fadeAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant& v) {
         m_opacity = 1.0 - v.toReal();
         update();
@@ -60,14 +73,11 @@ void IntroLogoOverlay::startIntroLogoFade() {
     }
     m_glow = !reduceMotion;
     if (m_glow && m_glowAnimation.state() != QAbstractAnimation::Running) {
-        m_glowAnimation.setKeyValueAt(0, 0.0);
-        m_glowAnimation.setKeyValueAt(0.5, 1.0);
-        m_glowAnimation.setKeyValueAt(1, 0.0);
-        m_glowAnimation.setDuration(3000);
-        m_glowAnimation.setLoopCount(-1);
         QTimer::singleShot(1200, this, [this] {
-            if (m_glow && !m_fadeOut)
+            if (m_glow && !m_fadeOut && m_glowAnimation.state() != QAbstractAnimation::Running) {
+                m_glowAnimation.setDirection(QAbstractAnimation::Forward);
                 m_glowAnimation.start();
+            }
         });
     } else if (!m_glow) {
         m_glowAnimation.stop();
@@ -93,25 +103,27 @@ void IntroLogoOverlay::finishIntroLogoFade() {
     m_fadeAnimation.start();
 }
 
-const QImage& IntroLogoOverlay::wordGlow(QSizeF wordSize, qreal devicePixelRatio) {
-    constexpr qreal radius = 35;
-    if (!m_wordGlow.isNull() && qFuzzyCompare(m_wordGlow.devicePixelRatio(), devicePixelRatio))
+const QImage& IntroLogoOverlay::wordGlow(QSizeF wordSize, qreal devicePixelRatio, int radius) {
+    if (!m_wordGlow.isNull() && m_wordGlowRadius == radius &&
+        qFuzzyCompare(m_wordGlow.devicePixelRatio(), devicePixelRatio))
         return m_wordGlow;
-    const QSizeF size = wordSize + QSizeF(2 * radius, 2 * radius);
+    constexpr qreal room = glowFullRadius;
+    const QSizeF size = wordSize + QSizeF(2 * room, 2 * room);
     QImage image((size * devicePixelRatio).toSize(), QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(devicePixelRatio);
     image.fill(Qt::transparent);
     {
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
-        m_word.render(&painter, QRectF(QPointF(radius, radius), wordSize));
+        m_word.render(&painter, QRectF(QPointF(room, room), wordSize));
         // Whatever the artwork's colours, the glow is white where the mark is.
         painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
         painter.fillRect(QRectF(QPointF(0, 0), size), Qt::white);
     }
     // A shadow's radius spreads about twice the blur's standard deviation.
-    blurImage(image, radius / 2 * devicePixelRatio);
+    blurImage(image, radius / 2.0 * devicePixelRatio);
     m_wordGlow = image;
+    m_wordGlowRadius = radius;
     return m_wordGlow;
 }
 
@@ -167,9 +179,10 @@ void IntroLogoOverlay::paintEvent(QPaintEvent*) {
         const QRectF box(QPointF(centre.x() - wordSize.width() / 2, top + handSize.height() + 60 * (1 - t)),
                          wordSize);
         p.save();
-        if (m_glowLevel > 0) {
-            // A white shadow of radius 35 at opacity 0.7, centred on the mark.
-            const QImage& glow = wordGlow(wordSize, devicePixelRatioF());
+        const int radius = qRound(glowRadius());
+        if (radius > 0) {
+            // A white shadow centred on the mark, its radius and opacity growing together.
+            const QImage& glow = wordGlow(wordSize, devicePixelRatioF(), radius);
             const QSizeF glowSize = QSizeF(glow.size()) / glow.devicePixelRatio();
             p.setOpacity(m_opacity * t * 0.7 * m_glowLevel);
             p.drawImage(QRectF(QPointF(box.center().x() - glowSize.width() / 2,

@@ -28,13 +28,20 @@ public:
     // How far the hand mark is still blurred: 20 points while hidden, none once it has settled.
     qreal handBlurRadius() const { return 20 * (1 - m_handProgress); }
     QVariantAnimation& handAnimation() { return m_handAnimation; }
+    // The word mark's glow swings in and out, each way over 1.5 s ease-in-out; its radius and
+    // its opacity grow from nothing to 35 points and 0.7.
+    static constexpr qreal glowFullRadius = 35;
+    static constexpr int glowSwingMs = 1500;
+    QVariantAnimation& glowAnimation() { return m_glowAnimation; }
+    qreal glowRadius() const { return glowFullRadius * m_glowLevel; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    // The word mark's glow: the mark in white, blurred, with room around it for the blur.
-    const QImage& wordGlow(QSizeF wordSize, qreal devicePixelRatio);
+    // The word mark's glow: the mark in white, blurred by the radius, with room around it for
+    // the fullest blur.
+    const QImage& wordGlow(QSizeF wordSize, qreal devicePixelRatio, int radius);
 
     Appearance& m_appearance;
     QSvgRenderer m_hand;
@@ -51,6 +58,7 @@ private:
     QVariantAnimation m_glowAnimation;
     QVariantAnimation m_fadeAnimation;
     QImage m_wordGlow;
+    int m_wordGlowRadius = -1;
 };
 
 } // namespace quillora

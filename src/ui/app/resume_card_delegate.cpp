@@ -54,6 +54,13 @@ void ResumeCardDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
                                const QModelIndex& index) const {
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
+    const auto* list = qobject_cast<const ResumeCardList*>(option.widget);
+    if (list != nullptr) {
+        // While the rows move, a row is drawn on its way to its place.
+        const ResumeCardList::RowMotion motion = list->rowMotion(index);
+        painter->translate(0, motion.offset);
+        painter->setOpacity(painter->opacity() * motion.opacity);
+    }
     const QRectF row = option.rect;
     const QColor ink = schemeColors::ink(m_light);
 
@@ -63,7 +70,6 @@ void ResumeCardDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     const bool marked = resume != nullptr && resume == m_markedForDeletion;
     const bool hovered = option.state.testFlag(QStyle::State_MouseOver);
     // The ring shows the keyboard's place only while the focus came from the keyboard.
-    const auto* list = qobject_cast<const ResumeCardList*>(option.widget);
     const bool focused =
         option.state.testFlag(QStyle::State_HasFocus) && (list == nullptr || list->showsFocusRing());
     const QRectF card = row.adjusted(3, 3, -3, -3);

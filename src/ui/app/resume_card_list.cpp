@@ -2,19 +2,176 @@
 
 #include "app/resume_card_delegate.h"
 #include "app/resume_list_model.h"
+#include "controls/opacity_transition.h"
 #include "controls/overlay_scroll_bar.h"
+#include "platform/appearance.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QVariantAnimation>
+
+#include <utility>
 
 namespace quillora {
 
 ResumeCardList::ResumeCardList(Appearance& appearance, QWidget* parent)
-    : QListView(parent) {
+    : QListView(parent)
+    , m_appearance(appearance)
+    , m_rowAnimation(new QVariantAnimation(this)) {
     setSelectionMode(QAbstractItemView::NoSelection);
     setMouseTracking(true);
     new OverlayScrollBar(appearance, this);
+    m_rowAnimation->setStartValue(0.0);
+    m_rowAnimation->setEndValue(1.0);
+    m_rowAnimation->setDuration(defaultAnimationMs);
+    m_rowAnimation->setEasingCurve(defaultAnimationEasing);
+    connect(m_rowAnimation, &QVariantAnimation::valueChanged, viewport(), qOverload<>(&QWidget::update));
+    connect(m_rowAnimation, &QVariantAnimation::finished, this, [this] {
+        m_motions.clear();
+        m_ghosts.clear();
+        viewport()->update();
+    });
+}
+
+void ResumeCardList::setModel(QAbstractItemModel* newModel) {
+    for (const QMetaObject::Connection& connection : std::as_const(m_modelConnections))
+        disconnect(connection);
+    m_modelConnections.clear();
+    stopRows();
+    // The rows are captured before the view itself hears of a change, while they are still
+    // where they were.
+    if (newModel) {
+        m_modelConnections << connect(newModel, &QAbstractItemModel::rowsAboutToBeInserted, this,
+                                      [this] { captureRows(); });
+        m_modelConnections << connect(
+            newModel, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex&, int first, int last) { captureRows(first, last); });
+        m_modelConnections << connect(newModel, &QAbstractItemModel::rowsAboutToBeMoved, this,
+                                      [this] { captureRows(); });
+    }
+    QListView::setModel(newModel);
+    if (newModel) {
+        for (const auto changed : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+            m_modelConnections << connect(newModel, changed, this, &ResumeCardList::playRows);
+        m_modelConnections << connect(newModel, &QAbstractItemModel::rowsMoved, this,
+                                      &ResumeCardList::playRows);
+        m_modelConnections << connect(newModel, &QAbstractItemModel::modelAboutToBeReset, this,
+                                      &ResumeCardList::stopRows);
+    }
+}
+
+bool ResumeCardList::animatesRows() const {
+    return !m_appearance.reduceMotion() && viewport()->isVisible();
+}
+
+qreal ResumeCardList::rowProgress() const {
+    return m_rowAnimation->state() == QAbstractAnimation::Running ? m_rowAnimation->currentValue().toReal()
+                                                                  : 1.0;
+}
+
+ResumeCardList::RowMotion ResumeCardList::rowMotion(const QModelIndex& index) const {
+    const auto* cards = qobject_cast<const ResumeListModel*>(model());
+    if (m_motions.isEmpty() || cards == nullptr)
+        return {};
+    const auto found = m_motions.constFind(cards->resumeAt(index.row()).get());
+    if (found == m_motions.cend())
+        return {};
+    const qreal progress = rowProgress();
+    return {found->offset * (1 - progress), found->opacity + (1 - found->opacity) * progress};
+}
+
+QPixmap ResumeCardList::rowImage(const QModelIndex& index, QSize size) const {
+    const qreal ratio = viewport()->devicePixelRatioF();
+    QPixmap image(size * ratio);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = QRect(QPoint(0, 0), size);
+    // Drawn as it looks at rest; the image itself is placed and faded.
+    option.widget = nullptr;
+    itemDelegateForIndex(index)->paint(&painter, option, index);
+    return image;
+}
+
+void ResumeCardList::captureRows(int removedFirst, int removedLast) {
+    m_before.clear();
+    m_leaving.clear();
+    m_captured = false;
+    const auto* cards = qobject_cast<const ResumeListModel*>(model());
+    if (cards == nullptr || !animatesRows())
+        return;
+    m_captured = true;
+    const qreal progress = rowProgress();
+    // Rows that were going already keep fading from where they are.
+    for (Ghost ghost : std::as_const(m_ghosts)) {
+        ghost.opacity *= 1 - progress;
+        if (ghost.opacity > 0.01)
+            m_leaving.append(ghost);
+    }
+    const QRect visible = viewport()->rect();
+    for (int row = 0; row < cards->rowCount(); ++row) {
+        const QModelIndex index = cards->index(row);
+        const QRect place = visualRect(index);
+        const RowMotion now = rowMotion(index);
+        m_before.insert(cards->resumeAt(row).get(), {place.top() + now.offset, now.opacity});
+        const QRect drawn = place.translated(0, qRound(now.offset));
+        if (row >= removedFirst && row <= removedLast && drawn.intersects(visible))
+            m_leaving.append({rowImage(index, place.size()), drawn, now.opacity});
+    }
+}
+
+void ResumeCardList::playRows() {
+    const auto before = std::exchange(m_before, {});
+    auto leaving = std::exchange(m_leaving, {});
+    const bool captured = std::exchange(m_captured, false);
+    m_rowAnimation->stop();
+    m_motions.clear();
+    m_ghosts.clear();
+    const auto* cards = qobject_cast<const ResumeListModel*>(model());
+    if (cards == nullptr || !captured || !animatesRows()) {
+        viewport()->update();
+        return;
+    }
+    // A row that was there slides from where it was drawn; a new one fades in at its place.
+    for (int row = 0; row < cards->rowCount(); ++row) {
+        const Resume* resume = cards->resumeAt(row).get();
+        const qreal top = visualRect(cards->index(row)).top();
+        const auto found = before.constFind(resume);
+        const RowMotion from =
+            found != before.cend() ? RowMotion{found->offset - top, found->opacity} : RowMotion{0, 0};
+        if (from.offset != 0 || from.opacity < 1)
+            m_motions.insert(resume, from);
+    }
+    m_ghosts = std::move(leaving);
+    if (!m_motions.isEmpty() || !m_ghosts.isEmpty())
+        m_rowAnimation->start();
+    viewport()->update();
+}
+
+void ResumeCardList::stopRows() {
+    m_rowAnimation->stop();
+    m_before.clear();
+    m_leaving.clear();
+    m_captured = false;
+    m_motions.clear();
+    m_ghosts.clear();
+}
+
+void ResumeCardList::paintEvent(QPaintEvent* event) {
+    QListView::paintEvent(event);
+    if (m_ghosts.isEmpty())
+        return;
+    // Removed rows fade out where they were, over the rows sliding into their place.
+    QPainter painter(viewport());
+    const qreal progress = rowProgress();
+    for (const Ghost& ghost : std::as_const(m_ghosts)) {
+        painter.setOpacity(ghost.opacity * (1 - progress));
+        painter.drawPixmap(ghost.rect.topLeft(), ghost.image);
+    }
 }
 
 void ResumeCardList::setCardDelegate(ResumeCardDelegate* delegate) {

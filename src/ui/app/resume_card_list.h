@@ -2,7 +2,11 @@
 
 #include "model/resume.h"
 
+#include <QHash>
 #include <QListView>
+#include <QPixmap>
+
+class QVariantAnimation;
 
 namespace quillora {
 
@@ -15,6 +19,11 @@ class ResumeCardDelegate;
 // open that row (openRequested), as a click does; a right click shows the row's menu without
 // moving anything. The focus ring shows only while the focus came from the keyboard. A thin
 // scroll bar lies over the list's trailing edge.
+//
+// Rows move as the list changes: a new row fades in, a removed one fades out where it was, and
+// the rows around them (and a row that re-sorts) slide from their old places to their new ones,
+// all with the default animation; at once under reduce motion. Only the drawing moves: the
+// rows' places, the model and the current row change at once.
 class ResumeCardList final : public QListView {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ResumeCardList)
@@ -42,6 +51,18 @@ public:
     // Whether the current row is drawn with a focus ring now.
     bool showsFocusRing() const;
 
+    // Where a row is drawn while the rows move: this far below its place, at this opacity.
+    struct RowMotion {
+        qreal offset = 0;
+        qreal opacity = 1;
+    };
+    RowMotion rowMotion(const QModelIndex& index) const;
+    // Removed rows still fading out where they were.
+    int fadingRowCount() const { return int(m_ghosts.size()); }
+    const QVariantAnimation& rowAnimation() const { return *m_rowAnimation; }
+
+    void setModel(QAbstractItemModel* model) override;
+
 signals:
     void openRequested(const QModelIndex& index);
 
@@ -50,10 +71,35 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void rowsInserted(const QModelIndex& parent, int start, int end) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     int rowOf(const Resume* resume) const;
     void syncCurrentToOpen();
+    // Before the rows change: where each is drawn now, and an image of each row that goes.
+    void captureRows(int removedFirst = -1, int removedLast = -2);
+    // After they changed: every row moves from where it was drawn to its new place.
+    void playRows();
+    void stopRows();
+    bool animatesRows() const;
+    QPixmap rowImage(const QModelIndex& index, QSize size) const;
+    qreal rowProgress() const;
+
+    struct Ghost {
+        QPixmap image;
+        QRect rect;
+        qreal opacity = 1;
+    };
+    Appearance& m_appearance;
+    QVariantAnimation* m_rowAnimation;
+    // Captured before a change: where each row's top was drawn, and at what opacity.
+    QHash<const Resume*, RowMotion> m_before;
+    QList<Ghost> m_leaving;
+    bool m_captured = false;
+    // Running: where each moving row starts from, relative to its new place.
+    QHash<const Resume*, RowMotion> m_motions;
+    QList<Ghost> m_ghosts;
+    QList<QMetaObject::Connection> m_modelConnections;
 
     ResumeCardDelegate* m_delegate = nullptr;
     std::weak_ptr<Resume> m_open;

@@ -516,8 +516,7 @@ void ResumeListView::updateTip() {
         m_bottomBar->raise();
         applyWidth();
     } else if (!present && m_tip) {
-        m_tip->hide();
-        m_tip->deleteLater();
+        m_tip->leave();
         m_tip = nullptr;
         applyWidth();
     }

@@ -1,5 +1,7 @@
 #include "app/resume_tip_view.h"
 
+#include "controls/opacity_transition.h"
+
 #include "app/list_shared_controls.h"
 #include "controls/frosted_card.h"
 #include "platform/appearance.h"
@@ -221,6 +223,19 @@ ResumeTipView::ResumeTipView(Appearance& appearance, QWidget* parent, ResumeTipT
         applyOpacity();
     });
 
+    m_leaveAnimation.setDuration(defaultAnimationMs);
+    m_leaveAnimation.setEasingCurve(defaultAnimationEasing);
+    m_leaveAnimation.setStartValue(1.0);
+    m_leaveAnimation.setEndValue(0.0);
+    connect(&m_leaveAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+        m_leaveLevel = value.toReal();
+        applyOpacity();
+    });
+    connect(&m_leaveAnimation, &QVariantAnimation::finished, this, [this] {
+        hide();
+        deleteLater();
+    });
+
     applyScheme();
     applyOpacity();
     connect(&m_appearance, &Appearance::changed, this, &ResumeTipView::applyScheme);
@@ -233,7 +248,7 @@ QWidget* ResumeTipView::card() const {
 }
 
 qreal ResumeTipView::visibleOpacity() const {
-    return m_logoLevel * m_tipOpacity;
+    return m_logoLevel * m_tipOpacity * m_leaveLevel;
 }
 
 void ResumeTipView::applyScheme() {
@@ -266,7 +281,7 @@ void ResumeTipView::setCoversContent(bool covers) {
 void ResumeTipView::applyOpacity() {
     const qreal before = m_opacityEffect->opacity();
     m_opacityEffect->setOpacity(visibleOpacity());
-    m_escape->setEnabled(visibleOpacity() > 0);
+    m_escape->setEnabled(visibleOpacity() > 0 && !m_leaving);
     layoutCard();
     if (!qFuzzyCompare(before, m_opacityEffect->opacity()))
         emit visibleOpacityChanged(m_opacityEffect->opacity());
@@ -425,7 +440,7 @@ void ResumeTipView::beginFadeOut() {
         m_fadeAnimation.start();
     }
     QTimer::singleShot(m_timing.fadeOutDuration, this, [this] {
-        if (!m_userDisabledAutoScroll)
+        if (!m_userDisabledAutoScroll && !m_leaving)
             emit dismissed();
     });
 }
@@ -441,7 +456,22 @@ void ResumeTipView::stopAutoScroll() {
 }
 
 void ResumeTipView::dismissTip() {
-    emit dismissed();
+    if (!m_leaving)
+        emit dismissed();
+}
+
+void ResumeTipView::leave() {
+    if (m_leaving)
+        return;
+    m_leaving = true;
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_escape->setEnabled(false);
+    if (m_appearance.reduceMotion() || !isVisible() || visibleOpacity() <= 0) {
+        hide();
+        deleteLater();
+        return;
+    }
+    m_leaveAnimation.start();
 }
 
 } // namespace quillora

@@ -89,6 +89,12 @@ public:
     void stopAutoScroll();
     void beginFadeOut();
     void dismissTip();
+    // How the owner removes the card once it is done: it fades out with the default animation
+    // and then deletes itself; at once under reduce motion or while it cannot be seen. It takes
+    // no input and reports nothing meanwhile.
+    void leave();
+    bool isLeaving() const { return m_leaving; }
+    const QVariantAnimation& leaveAnimation() const { return m_leaveAnimation; }
 
 signals:
     // The tip is done (it faded out or was dismissed); the owner removes it.
@@ -120,12 +126,15 @@ private:
     bool m_userDisabledAutoScroll = false;
     bool m_hasStartedFadeOut = false;
     bool m_appeared = false;
+    bool m_leaving = false;
+    qreal m_leaveLevel = 1;
     int m_preferredInset = 0;
     bool m_roomy = true;
     bool m_coversContent = false;
     QPointer<QTimer> m_autoScrollTimer;
     QVariantAnimation m_logoAnimation;
     QVariantAnimation m_fadeAnimation;
+    QVariantAnimation m_leaveAnimation;
 
     FrostedCard* m_card = nullptr;
     QGraphicsOpacityEffect* m_opacityEffect = nullptr;

@@ -8,7 +8,7 @@
 
 namespace quillora {
 
-OpacityTransition::OpacityTransition(QWidget* target, Appearance& appearance)
+OpacityTransition::OpacityTransition(QWidget* target, Appearance& appearance, int duration)
     : QObject(target)
     , m_target(target)
     , m_appearance(appearance)
@@ -17,7 +17,7 @@ OpacityTransition::OpacityTransition(QWidget* target, Appearance& appearance)
     , m_shown(!target->isHidden()) {
     m_effect->setEnabled(false);
     target->setGraphicsEffect(m_effect);
-    m_animation->setDuration(durationMs);
+    m_animation->setDuration(duration);
     m_animation->setEasingCurve(easing);
     connect(m_animation, &QVariantAnimation::valueChanged, this,
             [this](const QVariant& value) { m_effect->setOpacity(value.toReal()); });

@@ -11,9 +11,14 @@ namespace quillora {
 
 class Appearance;
 
+// The motion of a change that names no curve of its own (a row coming or going, a mode switched,
+// a card closed): 0.35 s, ease-in-out.
+inline constexpr int defaultAnimationMs = 350;
+inline constexpr QEasingCurve::Type defaultAnimationEasing = QEasingCurve::InOutQuad;
+
 // Fades a widget in as it is shown and out before it is hidden, or fades new content in, over
-// 0.2 s with an ease-in-out curve; under reduce motion the change is immediate. Between
-// transitions the widget is drawn without an effect.
+// 0.2 s (or the given duration) with an ease-in-out curve; under reduce motion the change is
+// immediate. Between transitions the widget is drawn without an effect.
 class OpacityTransition final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(OpacityTransition)
@@ -22,7 +27,7 @@ public:
     static constexpr int durationMs = 200;
     static constexpr QEasingCurve::Type easing = QEasingCurve::InOutQuad;
 
-    OpacityTransition(QWidget* target, Appearance& appearance);
+    OpacityTransition(QWidget* target, Appearance& appearance, int duration = durationMs);
     ~OpacityTransition() override;
 
     // Shows the target and fades it in, or fades it out and then hides it. A hidden host (or

@@ -7,6 +7,7 @@
 #include "controls/field_binding.h"
 #include "controls/glass_capsule_button.h"
 #include "controls/keep_focus.h"
+#include "controls/opacity_transition.h"
 #include "controls/sparkle_button_label.h"
 #include "controls/toggle_switch.h"
 #include "editor/editor_ai.h"
@@ -89,6 +90,7 @@ CoverLetterSection::CoverLetterSection(ResumePtr resume, AIServices ai, Appearan
         QStringLiteral("Generates a cover letter from the job posting and resume"));
     m_generateLabel = new SparkleButtonLabel(appearance);
     m_generateButton->setLabelWidget(m_generateLabel);
+    m_generateTransition = new OpacityTransition(m_generateLabel, appearance);
     buttonRow->addStretch(1);
     buttonRow->addWidget(m_generateButton);
     body->addLayout(buttonRow);
@@ -178,8 +180,12 @@ void CoverLetterSection::generateCoverLetterFromEditor() {
 }
 
 void CoverLetterSection::setGenerating(bool generating) {
+    const bool changed = generating != m_isGeneratingCoverLetter;
     m_isGeneratingCoverLetter = generating;
     refresh();
+    // The button's new look (title, sparkle, enabled state) fades in.
+    if (changed)
+        m_generateTransition->fadeInContent();
     emit generatingChanged(generating);
 }
 

@@ -16,6 +16,7 @@ class Appearance;
 class EditorSectionCard;
 class EditorTextArea;
 class GlassCapsuleButton;
+class OpacityTransition;
 class Services;
 class SparkleButtonLabel;
 class ToggleSwitch;
@@ -49,6 +50,8 @@ public:
     EditorTextArea* postingEditor() const { return m_posting; }
     GlassCapsuleButton* generateButton() const { return m_generateButton; }
     SparkleButtonLabel* generateLabel() const { return m_generateLabel; }
+    // The button's fade as its busy state changes.
+    OpacityTransition& generateTransition() const { return *m_generateTransition; }
     QLabel* errorLabel() const { return m_errorLabel; }
     EditorTextArea* letterEditor() const { return m_letter; }
 
@@ -76,6 +79,7 @@ private:
     EditorTextArea* m_posting;
     GlassCapsuleButton* m_generateButton;
     SparkleButtonLabel* m_generateLabel;
+    OpacityTransition* m_generateTransition;
     QLabel* m_errorLabel;
     QLabel* m_letterHeading;
     EditorTextArea* m_letter;

@@ -3,6 +3,7 @@
 #include "controls/editor_section_card.h"
 #include "controls/focus_ring.h"
 #include "controls/layout_move_animation.h"
+#include "controls/opacity_transition.h"
 #include "editor/editor_controls.h"
 #include "editor/resume_editor_view.h"
 #include "platform/appearance.h"
@@ -35,8 +36,8 @@ ExperienceRow::ExperienceRow(ResumeEditorView& editor, const ExperiencePtr& entr
     , m_appearance(&editor.appearance())
     , m_role(new QLabel(this))
     , m_detail(new QLabel(this))
-    , m_delete(
-          new SymbolIconButton(editor.appearance(), QStringLiteral("trash"), destructiveColor, 16, this)) {
+    , m_delete(new SymbolIconButton(editor.appearance(), QStringLiteral("trash"), destructiveColor, 16, this))
+    , m_deleteTransition(new OpacityTransition(m_delete, editor.appearance(), defaultAnimationMs)) {
     setAcceptDrops(true);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
@@ -86,7 +87,7 @@ void ExperienceRow::refresh() {
     const bool reorder = m_editor.isReorderMode();
     setAccessibleDescription(reorder ? QStringLiteral("Drag to reorder")
                                      : QStringLiteral("Opens this experience entry"));
-    m_delete->setVisible(!reorder);
+    m_deleteTransition->setShown(!reorder);
     setCursor(reorder ? Qt::OpenHandCursor : Qt::PointingHandCursor);
 }
 
@@ -209,6 +210,7 @@ ExperienceSection::ExperienceSection(ResumeEditorView& editor, QWidget* parent)
     m_reorder = new SymbolTextButton(m_editor.appearance(), QStringLiteral("arrow.up.arrow.down"),
                                      QStringLiteral("Reorder"), content);
     m_reorder->setObjectName(QStringLiteral("reorderExperienceButton"));
+    m_reorderTransition = new OpacityTransition(m_reorder, m_editor.appearance(), defaultAnimationMs);
     connect(m_reorder, &QAbstractButton::clicked, this, [this] { m_editor.toggleReorderMode(); });
     // The pair sits side by side in the middle of the card.
     buttons->setSpacing(8);
@@ -232,7 +234,9 @@ ExperienceSection::ExperienceSection(ResumeEditorView& editor, QWidget* parent)
             sync();
     });
     connect(&editor, &ResumeEditorView::reorderModeChanged, this, [this] {
+        // The button's new title and colour fade in as the delete buttons fade out or in.
         updateReorderButton();
+        m_reorderTransition->fadeInContent();
         refreshRows();
     });
     updateReorderButton();

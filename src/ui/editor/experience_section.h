@@ -14,6 +14,7 @@ namespace quillora {
 class Appearance;
 class EditorSectionCard;
 class LayoutMoveAnimation;
+class OpacityTransition;
 class ResumeEditorView;
 class SymbolIconButton;
 class SymbolTextButton;
@@ -35,6 +36,8 @@ public:
     QLabel* roleLabel() const { return m_role; }
     QLabel* detailLabel() const { return m_detail; }
     QWidget* deleteButton() const;
+    // The delete button's fade as reorder mode hides or shows it.
+    const OpacityTransition& deleteTransition() const { return *m_deleteTransition; }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -55,6 +58,7 @@ private:
     QLabel* m_role;
     QLabel* m_detail;
     SymbolIconButton* m_delete;
+    OpacityTransition* m_deleteTransition;
     QPoint m_pressPos;
     bool m_pressed = false;
     bool m_dragStarted = false;
@@ -81,6 +85,8 @@ public:
     SymbolTextButton* reorderButton() const { return m_reorder; }
     // The rows' slide after a move: 0.2 s, ease-in-out.
     const LayoutMoveAnimation& moveAnimation() const { return *m_moveAnimation; }
+    // The "Reorder"/"Done" button's fade as the mode changes.
+    const OpacityTransition& reorderTransition() const { return *m_reorderTransition; }
 
 private:
     void updateReorderButton();
@@ -93,6 +99,7 @@ private:
     SymbolTextButton* m_add;
     SymbolTextButton* m_reorder;
     LayoutMoveAnimation* m_moveAnimation;
+    OpacityTransition* m_reorderTransition;
 };
 
 } // namespace quillora

@@ -12,6 +12,8 @@
 #include "support/resume_fixtures.h"
 #include "support/stdout_capture.h"
 #include "support/test_home.h"
+#include "theme/hex_color.h"
+#include "theme/scheme_colors.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -396,6 +398,32 @@ private slots:
             QCOMPARE(change.easingCurve().type(), QEasingCurve::InOutQuad);
             QTRY_VERIFY(!section->isGeneratingATSVersion());
             QTRY_COMPARE(section->generateTransition().opacity(), 1.0);
+        }
+        m_appearance.setReduceMotionOverride(std::nullopt);
+    }
+
+    void analyzeButtonTitleAndIconFadeWithThePanel() {
+        const QColor primary = schemeColors::primaryLabel(true);
+        const QColor secondary = schemeColors::secondaryLabel(true);
+        for (const bool reduceMotion : {false, true}) {
+            m_appearance.setReduceMotionOverride(reduceMotion);
+            ResumePtr resume = sampleResume();
+            auto section = makeSection(resume);
+            section->show();
+            QVERIFY(QTest::qWaitForWindowExposed(section.get()));
+            QCOMPARE(section->analyzeTitleColor(), primary);
+            QCOMPARE(section->analyzeIconColor(), accentColor(true));
+
+            // A blank posting: panel, title and icon go to the resting look together.
+            resume->setAtsJobPosting(QStringLiteral(" "));
+            const QVariantAnimation& fade = section->analyzeFade();
+            QCOMPARE(fade.state() == QAbstractAnimation::Running, !reduceMotion);
+            QCOMPARE(fade.duration(), 200);
+            QCOMPARE(fade.easingCurve().type(), QEasingCurve::InOutQuad);
+            if (!reduceMotion)
+                QVERIFY(section->analyzeTitleColor() != secondary);
+            QTRY_COMPARE(section->analyzeTitleColor(), secondary);
+            QCOMPARE(section->analyzeIconColor(), secondary);
         }
         m_appearance.setReduceMotionOverride(std::nullopt);
     }

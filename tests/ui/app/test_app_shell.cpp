@@ -304,6 +304,39 @@ private slots:
         }
     }
 
+    void introWordMarkGlowSwingsFromNothing() {
+        for (const bool reduceMotion : {false, true}) {
+            Appearance appearance;
+            appearance.setReduceMotionOverride(reduceMotion);
+            QWidget host;
+            IntroLogoOverlay overlay(appearance, &host);
+            overlay.resize(800, 600);
+            overlay.startIntroLogoFade();
+            QVariantAnimation& glow = overlay.glowAnimation();
+            QCOMPARE(overlay.isGlowing(), !reduceMotion);
+            QCOMPARE(overlay.glowRadius(), 0.0);
+            if (reduceMotion) {
+                QCOMPARE(glow.state(), QAbstractAnimation::Stopped);
+                continue;
+            }
+            QCOMPARE(glow.duration(), IntroLogoOverlay::glowSwingMs);
+            QCOMPARE(glow.easingCurve().type(), QEasingCurve::InOutQuad);
+            QTRY_COMPARE(glow.state(), QAbstractAnimation::Running);
+            glow.setCurrentTime(750);
+            QVERIFY(overlay.glowRadius() > 10 && overlay.glowRadius() < 25);
+            QVERIFY(!overlay.grab().isNull());
+            // At full radius it swings back, and on again.
+            glow.setCurrentTime(1500);
+            QCOMPARE(overlay.glowRadius(), 35.0);
+            QCOMPARE(glow.state(), QAbstractAnimation::Running);
+            QCOMPARE(glow.direction(), QAbstractAnimation::Backward);
+            glow.setCurrentTime(0);
+            QCOMPARE(overlay.glowRadius(), 0.0);
+            QCOMPARE(glow.direction(), QAbstractAnimation::Forward);
+            QCOMPARE(glow.state(), QAbstractAnimation::Running);
+        }
+    }
+
     void aboutLogoCastsItsShadow() {
         Services services(nullptr);
         AboutWindow about(services);

@@ -3,6 +3,7 @@
 #include "app/resume_list_model.h"
 #include "app/resume_list_view.h"
 #include "app/services.h"
+#include "controls/opacity_transition.h"
 #include "platform/app_events.h"
 #include "platform/appearance.h"
 #include "platform/settings.h"
@@ -25,6 +26,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QVariantAnimation>
 
 using namespace quillora;
 
@@ -159,6 +161,64 @@ private slots:
         QCOMPARE(model.index(0).data(ResumeListModel::IdentifierRole).toString(),
                  QStringLiteral("resumeCard") + id(fresh));
         QVERIFY(!fresh->persistentModelID().isTemporary());
+    }
+
+    void rowsFadeAndSlideAsTheyComeGoAndResort() {
+        for (const bool reduceMotion : {false, true}) {
+            Services services(openStore());
+            services.appearance().setReduceMotionOverride(reduceMotion);
+            auto& context = services.store().mainContext();
+            auto a = test::makeEmptyResume(QStringLiteral("A"), minutesAgo(10));
+            auto b = test::makeEmptyResume(QStringLiteral("B"), minutesAgo(20));
+            context.insert(a);
+            context.insert(b);
+            ResumeListView view(services, UserInterfaceIdiom::pad);
+            view.resize(500, 700);
+            view.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&view));
+            ResumeCardList& list = *view.listView();
+            const QVariantAnimation& rows = list.rowAnimation();
+            QCOMPARE(rows.duration(), defaultAnimationMs);
+            QCOMPARE(rows.easingCurve().type(), defaultAnimationEasing);
+            const qreal h = list.visualRect(list.model()->index(1, 0)).top();
+            QVERIFY(h > 0);
+            const auto motion = [&](int row) { return list.rowMotion(list.model()->index(row, 0)); };
+            const auto atRest = [&] {
+                for (int row = 0; row < list.model()->rowCount(); ++row)
+                    if (motion(row).offset != 0 || motion(row).opacity != 1)
+                        return false;
+                return list.fadingRowCount() == 0;
+            };
+
+            // A new row on top fades in; the rows below start one row higher and slide down.
+            context.insert(test::makeEmptyResume(QStringLiteral("New"), QDateTime::currentDateTimeUtc()));
+            QCOMPARE(rows.state() == QAbstractAnimation::Running, !reduceMotion);
+            if (!reduceMotion) {
+                QCOMPARE(motion(0).opacity, 0.0);
+                QCOMPARE(motion(1).offset, -h);
+                QCOMPARE(motion(2).offset, -h);
+                QVERIFY(!list.grab().isNull());
+            }
+            QTRY_VERIFY(atRest());
+
+            // B re-sorts to the top: it slides up from the bottom, the others down.
+            b->setLastEdited(QDateTime::currentDateTimeUtc().addSecs(5));
+            QCOMPARE(titles(*list.model()).first(), QStringLiteral("B"));
+            if (!reduceMotion) {
+                QCOMPARE(motion(0).offset, 2 * h);
+                QCOMPARE(motion(1).offset, -h);
+            }
+            QTRY_VERIFY(atRest());
+
+            // A removed row fades out where it was; the row below slides up into its place.
+            context.deleteRecord(b);
+            QCOMPARE(list.model()->rowCount(), 2);
+            QCOMPARE(list.fadingRowCount(), reduceMotion ? 0 : 1);
+            if (!reduceMotion)
+                QCOMPARE(motion(0).offset, h);
+            QTRY_VERIFY(atRest());
+            QCOMPARE(rows.state(), QAbstractAnimation::Stopped);
+        }
     }
 
     void createAddsMyResumeOnTopWithoutSelectingIt() {

@@ -4,6 +4,7 @@
 #include "app/resume_tip_view.h"
 #include "app/services.h"
 #include "controls/frosted_card.h"
+#include "controls/opacity_transition.h"
 #include "platform/appearance.h"
 #include "store/model_container.h"
 #include "store/model_context.h"
@@ -14,6 +15,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QGraphicsOpacityEffect>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -244,6 +246,33 @@ private slots:
         QTRY_VERIFY(!content.tipView());
     }
 
+    void aDismissedCardFadesOutThenGoes() {
+        for (const bool reduceMotion : {false, true}) {
+            Services services(std::move(ModelContainer::inMemory()).value());
+            services.appearance().setReduceMotionOverride(reduceMotion);
+            ContentView content(services, UserInterfaceIdiom::pad);
+            content.resize(1100, 700);
+            content.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&content));
+            QPointer<ResumeTipView> tip = content.tipView();
+            QVERIFY(tip);
+            QTRY_VERIFY(tip->visibleOpacity() > 0);
+            tip->dismissButton()->click();
+            // The owner's flag goes at once; the card fades with the default animation.
+            QVERIFY(!content.shouldShowTip());
+            QVERIFY(!content.tipView());
+            QCOMPARE(tip->isVisible(), !reduceMotion);
+            if (!reduceMotion) {
+                QVERIFY(tip->isLeaving());
+                QCOMPARE(tip->leaveAnimation().state(), QAbstractAnimation::Running);
+                QCOMPARE(tip->leaveAnimation().duration(), defaultAnimationMs);
+                QCOMPARE(tip->leaveAnimation().easingCurve().type(), defaultAnimationEasing);
+                QVERIFY(tip->testAttribute(Qt::WA_TransparentForMouseEvents));
+            }
+            QTRY_VERIFY(!tip);
+        }
+    }
+
     void cardIsTranslucentWhereItHasRoomAndNearlyOpaqueInShortAreas() {
         Services services(std::move(ModelContainer::inMemory()).value());
         ContentView content(services, UserInterfaceIdiom::pad);
@@ -298,6 +327,9 @@ private slots:
 
         QTest::keyClick(&content, Qt::Key_Escape);
         QVERIFY(!content.shouldShowTip());
+        // As the tip fades out, the placeholder's card fades in.
+        QVERIFY(tip && tip->isLeaving());
+        QVERIFY(qAbs(placeholderOpacity() - (1.0 - tip->visibleOpacity())) < 0.02);
         QTRY_VERIFY(!tip);
         QCOMPARE(placeholderOpacity(), 1.0);
     }

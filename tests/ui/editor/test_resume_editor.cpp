@@ -5,6 +5,7 @@
 #include "app/services.h"
 #include "controls/editor_section_card.h"
 #include "controls/layout_move_animation.h"
+#include "controls/opacity_transition.h"
 #include "editor/editor_controls.h"
 #include "editor/editor_text_area.h"
 #include "editor/education_section.h"
@@ -35,6 +36,7 @@
 #include <QPropertyAnimation>
 #include <QSignalSpy>
 #include <QTest>
+#include <QVariantAnimation>
 
 using namespace quillora;
 
@@ -565,7 +567,7 @@ private slots:
         QVERIFY(view.isReorderMode());
         QCOMPARE(reorder->text(), QStringLiteral("Done"));
         for (ExperienceRow* row : section->rows()) {
-            QVERIFY(!row->deleteButton()->isVisible());
+            QTRY_VERIFY(!row->deleteButton()->isVisible());
             QCOMPARE(row->accessibleDescription(), QStringLiteral("Drag to reorder"));
         }
         QTest::mouseClick(section->rows().first(), Qt::LeftButton, {}, QPoint(20, 10));
@@ -631,6 +633,35 @@ private slots:
             }
             QTRY_COMPARE(slides.state(), QAbstractAnimation::Stopped);
             QCOMPARE(tops(), places);
+        }
+        m_services->appearance().setReduceMotionOverride(std::nullopt);
+    }
+
+    void reorderToggleFadesTheButtonAndTheDeleteButtons() {
+        auto resume = insertResume({experience(QStringLiteral("A"), QStringLiteral("1"))});
+        ResumeEditorView view(resume, *m_services);
+        view.resize(700, 900);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        auto* section = child<ExperienceSection>(&view, QStringLiteral("experienceSection"));
+        ExperienceRow* row = section->rows().first();
+        const QVariantAnimation& title = section->reorderTransition().animation();
+        const QVariantAnimation& trash = row->deleteTransition().animation();
+        for (const bool reduceMotion : {false, true}) {
+            m_services->appearance().setReduceMotionOverride(reduceMotion);
+            for (const bool reorder : {true, false}) {
+                QTest::mouseClick(section->reorderButton(), Qt::LeftButton);
+                QCOMPARE(view.isReorderMode(), reorder);
+                QCOMPARE(title.state() == QAbstractAnimation::Running, !reduceMotion);
+                QCOMPARE(trash.state() == QAbstractAnimation::Running, !reduceMotion);
+                QCOMPARE(title.duration(), defaultAnimationMs);
+                QCOMPARE(trash.duration(), defaultAnimationMs);
+                QCOMPARE(trash.easingCurve().type(), defaultAnimationEasing);
+                // Fading out, the delete button stays until the fade ends.
+                QCOMPARE(row->deleteButton()->isVisible(), !reorder || !reduceMotion);
+                QTRY_COMPARE(row->deleteButton()->isVisible(), !reorder);
+                QTRY_COMPARE(section->reorderTransition().opacity(), 1.0);
+            }
         }
         m_services->appearance().setReduceMotionOverride(std::nullopt);
     }

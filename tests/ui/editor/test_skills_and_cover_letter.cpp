@@ -1,5 +1,6 @@
 #include "app/services.h"
 #include "controls/glass_capsule_button.h"
+#include "controls/opacity_transition.h"
 #include "controls/sparkle_button_label.h"
 #include "controls/toggle_switch.h"
 #include "editor/cover_letter_section.h"
@@ -354,6 +355,29 @@ private slots:
         QCOMPARE(section.letterEditor()->toPlainText(), resume->coverLetterText());
         QVERIFY(resume->coverLetterLastGenerated().has_value());
         QCOMPARE(m_saves, 1);
+    }
+
+    void coverLetterButtonFadesItsBusyChange() {
+        for (const bool reduceMotion : {false, true}) {
+            m_appearance.setReduceMotionOverride(reduceMotion);
+            auto resume = resumeWithExperience();
+            resume->setIncludeCoverLetter(true);
+            resume->setCoverLetterJobPosting(QStringLiteral("Head baker wanted"));
+            CoverLetterSection section(resume, ai(), m_appearance, counter());
+            section.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&section));
+            const QVariantAnimation& change = section.generateTransition().animation();
+            m_model->enqueue(QStringLiteral("Dear Hiring Manager,"));
+            QTest::mouseClick(section.generateButton(), Qt::LeftButton);
+            QVERIFY(section.isGeneratingCoverLetter());
+            QCOMPARE(change.state() == QAbstractAnimation::Running, !reduceMotion);
+            QCOMPARE(change.duration(), 200);
+            QCOMPARE(change.easingCurve().type(), QEasingCurve::InOutQuad);
+            QTRY_VERIFY(!section.isGeneratingCoverLetter());
+            QCOMPARE(change.state() == QAbstractAnimation::Running, !reduceMotion);
+            QTRY_COMPARE(section.generateTransition().opacity(), 1.0);
+        }
+        m_appearance.setReduceMotionOverride(true);
     }
 
     void aFailedCoverLetterOverwritesNothing() {
