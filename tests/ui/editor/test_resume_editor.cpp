@@ -719,6 +719,7 @@ private slots:
         QCOMPARE(open->titleText(), QStringLiteral("New Degree"));
         QCOMPARE(open->accessibleName(), QStringLiteral("New Degree, City College"));
         QCOMPARE(open->accessibleDescription(), QStringLiteral("Opens this education entry"));
+        QCOMPARE(view.focusWidget(), open); // back on the entry just saved
 
         QTest::mouseClick(open, Qt::LeftButton);
         QTest::keyClicks(child<QLineEdit>(view.educationSheet(), QStringLiteral("educationDegreeField")),
