@@ -463,6 +463,10 @@ void ATSVersionSection::refresh() {
     m_analyzeButton->setAccessibleName(analyzeTitle);
     m_progress->setVisible(m_isAnalyzingResumeATS);
     setEnabledKeepingFocus(m_analyzeButton, !m_isAnalyzingResumeATS && ready);
+    // Analysed: the button has nothing left to do until the posting or the résumé changes, so
+    // the focus goes on to the posting.
+    if (!m_isAnalyzingResumeATS && !ready)
+        passParkedFocus(m_analyzeButton, m_postingEditor);
     static_cast<AnalyzeButton*>(m_analyzeButton)->setReady(ready);
     applyAnalyzeColors();
 

@@ -1,6 +1,7 @@
 #include "app/resume_card_list.h"
 
 #include "app/resume_card_delegate.h"
+#include "app/resume_card_list_accessible.h"
 #include "app/resume_list_model.h"
 #include "controls/opacity_transition.h"
 #include "controls/overlay_scroll_bar.h"
@@ -10,6 +11,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPersistentModelIndex>
+#include <QTimer>
 #include <QVariantAnimation>
 
 #include <utility>
@@ -20,6 +23,7 @@ ResumeCardList::ResumeCardList(Appearance& appearance, QWidget* parent)
     : QListView(parent)
     , m_appearance(appearance)
     , m_rowAnimation(new QVariantAnimation(this)) {
+    installResumeCardListAccessibility();
     setSelectionMode(QAbstractItemView::NoSelection);
     setMouseTracking(true);
     new OverlayScrollBar(appearance, this);
@@ -224,6 +228,14 @@ void ResumeCardList::rowsInserted(const QModelIndex& parent, int start, int end)
     QListView::rowsInserted(parent, start, end);
     // A row inserted above the open one (a new résumé, a copy) leaves the open row where it is.
     syncCurrentToOpen();
+}
+
+void ResumeCardList::requestOpen(const QModelIndex& index) {
+    const QPersistentModelIndex row(index);
+    QTimer::singleShot(0, this, [this, row] {
+        if (row.isValid())
+            emit openRequested(row);
+    });
 }
 
 bool ResumeCardList::showsFocusRing() const {

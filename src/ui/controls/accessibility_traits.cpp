@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QToolButton>
@@ -16,9 +17,13 @@ constexpr const char* valueProperty = "_quillora_accessibleValue";
 constexpr const char* selectedProperty = "_quillora_accessibleSelected";
 constexpr const char* headingProperty = "_quillora_accessibleHeading";
 
+const AccessibleActions* ownActions(const QObject* object) {
+    return dynamic_cast<const AccessibleActions*>(object);
+}
+
 bool hasTraits(const QObject* object) {
     return object->property(valueProperty).isValid() || object->property(selectedProperty).isValid() ||
-           object->property(headingProperty).isValid();
+           object->property(headingProperty).isValid() || ownActions(object) != nullptr;
 }
 
 bool hasMenu(const QWidget* widget) {
@@ -87,14 +92,31 @@ public:
     }
 
     QStringList actionNames() const override {
-        if (!qobject_cast<const QAbstractButton*>(widget()))
-            return QAccessibleWidget::actionNames();
-        return {hasMenu(widget()) ? showMenuAction() : pressAction()};
+        // A button's press first, then the widget's own actions (a row's press among them),
+        // then what every widget offers.
+        QStringList names;
+        const bool button = qobject_cast<const QAbstractButton*>(widget()) != nullptr;
+        if (button)
+            names << (hasMenu(widget()) ? showMenuAction() : pressAction());
+        if (const AccessibleActions* own = ownActions(widget()))
+            names << own->accessibleActionNames();
+        if (!button)
+            names << QAccessibleWidget::actionNames();
+        return names;
     }
 
     void doAction(const QString& name) override {
+        if (auto* own = dynamic_cast<AccessibleActions*>(widget());
+            own && widget()->isEnabled() && own->accessibleActionNames().contains(name)) {
+            own->triggerAccessibleAction(name);
+            return;
+        }
         auto* button = qobject_cast<QAbstractButton*>(widget());
-        if (!button || !widget()->isEnabled())
+        if (!button) {
+            QAccessibleWidget::doAction(name);
+            return;
+        }
+        if (!widget()->isEnabled())
             return;
         if (name == pressAction() || name == showMenuAction())
             button->click();
@@ -107,14 +129,18 @@ QAccessibleInterface* traitsFactory(const QString&, QObject* object) {
     return nullptr;
 }
 
-// Installs the factory once and drops an interface Qt made for the widget before it had traits,
-// so the next reader gets one that reports them.
-void adopt(QWidget* widget) {
+void installTraitsFactory() {
     static const bool installed = [] {
         QAccessible::installFactory(traitsFactory);
         return true;
     }();
     Q_UNUSED(installed);
+}
+
+// Installs the factory once and drops an interface Qt made for the widget before it had traits,
+// so the next reader gets one that reports them.
+void adopt(QWidget* widget) {
+    installTraitsFactory();
     QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
     if (iface && !dynamic_cast<TraitsAccessible*>(iface))
         QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(iface));
@@ -152,6 +178,44 @@ void markAsAccessibleHeading(QWidget* widget) {
     if (widget->property(headingProperty).toBool())
         return;
     setTrait(widget, headingProperty, true);
+}
+
+AccessibleActions::AccessibleActions() {
+    installTraitsFactory();
+}
+
+AccessibleActions::~AccessibleActions() = default;
+
+QString moveUpAction() {
+    return QStringLiteral("Move Up");
+}
+
+QString moveDownAction() {
+    return QStringLiteral("Move Down");
+}
+
+int moveStepForKey(const QKeyEvent& event, bool sideways, Qt::LayoutDirection direction) {
+    if ((event.modifiers() & ~Qt::KeypadModifier) != Qt::AltModifier)
+        return 0;
+    const int forward = direction == Qt::RightToLeft ? -1 : 1;
+    switch (event.key()) {
+    case Qt::Key_Up:
+        return -1;
+    case Qt::Key_Down:
+        return 1;
+    case Qt::Key_Left:
+        return sideways ? -forward : 0;
+    case Qt::Key_Right:
+        return sideways ? forward : 0;
+    default:
+        return 0;
+    }
+}
+
+int moveStepForAction(const QString& name) {
+    if (name == moveUpAction())
+        return -1;
+    return name == moveDownAction() ? 1 : 0;
 }
 
 } // namespace quillora

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <Qt>
 
+class QKeyEvent;
 class QWidget;
 
 namespace quillora {
@@ -15,5 +18,28 @@ void setAccessibleValue(QWidget* widget, const QString& value);
 void setAccessibleSelected(QWidget* widget, bool selected);
 // The widget (a label) is read as a heading.
 void markAsAccessibleHeading(QWidget* widget);
+
+// A widget with actions of its own for assistive technologies: it derives from this besides
+// QWidget, and its accessibility interface lists accessibleActionNames() (after a button's press)
+// and runs them through triggerAccessibleAction().
+class AccessibleActions {
+public:
+    AccessibleActions();
+    virtual ~AccessibleActions();
+    AccessibleActions(const AccessibleActions&) = delete;
+    AccessibleActions& operator=(const AccessibleActions&) = delete;
+
+    virtual QStringList accessibleActionNames() const = 0;
+    virtual void triggerAccessibleAction(const QString& name) = 0;
+};
+
+// The actions that move an item one place earlier or later in its list: "Move Up", "Move Down".
+QString moveUpAction();
+QString moveDownAction();
+// The step a key asks of a list's item: -1 (earlier) for Alt+Up, +1 (later) for Alt+Down, and,
+// in a row running sideways, Alt+Left and Alt+Right by the reading direction; 0 for other keys.
+int moveStepForKey(const QKeyEvent& event, bool sideways, Qt::LayoutDirection direction);
+// The step of a move action, or 0 for another action.
+int moveStepForAction(const QString& name);
 
 } // namespace quillora

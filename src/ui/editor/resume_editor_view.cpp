@@ -9,6 +9,7 @@
 #include "editor/basic_info_section.h"
 #include "editor/cover_letter_section.h"
 #include "editor/editor_actions.h"
+#include "editor/editor_controls.h"
 #include "editor/editor_help.h"
 #include "editor/education_section.h"
 #include "editor/entry_editors.h"
@@ -37,6 +38,8 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace quillora {
 
@@ -267,6 +270,13 @@ void ResumeEditorView::presentSheet(QWidget* sheet) {
     emit sheetPresented(sheet);
 }
 
+void ResumeEditorView::focusAfterSheet(QWidget* target) {
+    // The window the sheet covered may not be active again yet: the control becomes its focus
+    // widget and has the focus as soon as it is.
+    if (target != nullptr && target->isVisible() && target->isEnabled())
+        target->setFocus(Qt::OtherFocusReason);
+}
+
 QMessageBox* ResumeEditorView::makeDeleteAlert(const QString& title, const QString& identifier) {
     auto* alert = new QMessageBox(this);
     alert->setObjectName(identifier);
@@ -315,6 +325,9 @@ void ResumeEditorView::openExperience(const ExperiencePtr& entry) {
         // A new entry closed without Save leaves nothing behind.
         if (m_pendingExperience == entry)
             m_pendingExperience.reset();
+        // Back in the card: on the entry's row (a new one once saved), or on Add.
+        ExperienceRow* row = m_experienceSection->rowFor(entry.get());
+        focusAfterSheet(row ? static_cast<QWidget*>(row) : m_experienceSection->addButton());
     });
     presentSheet(sheet);
 }
@@ -339,10 +352,16 @@ void ResumeEditorView::requestExperienceDeletion(const ExperiencePtr& entry) {
         makeDeleteAlert(QStringLiteral("Delete Experience?"), QStringLiteral("deleteExperienceAlert"));
     connect(alert, &QMessageBox::finished, this, [this, alert] {
         m_deleteAlert = nullptr;
-        if (alert->buttonRole(alert->clickedButton()) == QMessageBox::DestructiveRole)
+        if (alert->buttonRole(alert->clickedButton()) == QMessageBox::DestructiveRole) {
+            const int place =
+                m_experienceToDelete ? indexOfEntry(displayedExperience(), *m_experienceToDelete) : -1;
             deleteExperience();
-        else
+            const QList<ExperienceRow*> rows = m_experienceSection->rows();
+            focusAfterSheet(rows.isEmpty() ? static_cast<QWidget*>(m_experienceSection->addButton())
+                                           : rows.at(std::clamp(place, 0, int(rows.size()) - 1)));
+        } else {
             m_experienceToDelete.reset();
+        }
     });
     presentSheet(alert);
 }
@@ -363,6 +382,17 @@ void ResumeEditorView::moveExperience(int from, int to) {
         return;
     m_resume->setExperienceItems(*moved);
     saveResume();
+}
+
+void ResumeEditorView::moveExperienceBy(const ExperiencePtr& entry, int step) {
+    const QList<ExperiencePtr> shown = displayedExperience();
+    const int from = entry ? indexOfEntry(shown, *entry) : -1;
+    const int to = from + step;
+    if (from < 0 || to < 0 || to >= shown.size())
+        return;
+    // The same move a drag of the entry onto that row makes.
+    if (const auto positions = dropMovePositions(shown, entry, shown.at(to)))
+        moveExperience(positions->first, positions->second);
 }
 
 void ResumeEditorView::setReorderMode(bool on) {
@@ -454,6 +484,8 @@ void ResumeEditorView::openEducation(const EducationPtr& entry) {
             m_editingEducation.reset();
         if (m_pendingEducation == entry)
             m_pendingEducation.reset();
+        QWidget* row = m_educationSection->rowFor(entry.get());
+        focusAfterSheet(row ? row : m_educationSection->addButton());
     });
     presentSheet(sheet);
 }
@@ -478,10 +510,17 @@ void ResumeEditorView::requestEducationDeletion(const EducationPtr& entry) {
         makeDeleteAlert(QStringLiteral("Delete Education?"), QStringLiteral("deleteEducationAlert"));
     connect(alert, &QMessageBox::finished, this, [this, alert] {
         m_deleteAlert = nullptr;
-        if (alert->buttonRole(alert->clickedButton()) == QMessageBox::DestructiveRole)
+        if (alert->buttonRole(alert->clickedButton()) == QMessageBox::DestructiveRole) {
+            const int place =
+                m_educationToDelete ? indexOfEntry(displayedEducation(), *m_educationToDelete) : -1;
             deleteEducation();
-        else
+            // The row now in the deleted one's place, else the one before it, else Add.
+            const QList<EducationOpenButton*> rows = m_educationSection->rows();
+            focusAfterSheet(rows.isEmpty() ? static_cast<QWidget*>(m_educationSection->addButton())
+                                           : rows.at(std::clamp(place, 0, int(rows.size()) - 1)));
+        } else {
             m_educationToDelete.reset();
+        }
     });
     presentSheet(alert);
 }
