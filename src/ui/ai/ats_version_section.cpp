@@ -38,8 +38,6 @@ constexpr qreal captionPoints = 12;
 constexpr qreal subheadlinePoints = 15;
 constexpr int postingMinimumHeight = 120;
 
-const QColor failureRed(0xFF, 0x3B, 0x30);
-
 QString colorRule(const QColor& color) {
     return QStringLiteral("color: %1;").arg(color.name(QColor::HexArgb));
 }
@@ -531,8 +529,8 @@ void ATSVersionSection::applyScheme() {
     m_reanalyzeHint->setStyleSheet(colorRule(secondary));
     m_note->setStyleSheet(colorRule(secondary));
     m_lastGenerated->setStyleSheet(colorRule(secondary));
-    m_analysisError->setStyleSheet(colorRule(failureRed));
-    m_rewriteError->setStyleSheet(colorRule(failureRed));
+    m_analysisError->setStyleSheet(colorRule(schemeColors::errorText(light)));
+    m_rewriteError->setStyleSheet(colorRule(schemeColors::errorText(light)));
     rebuildAnalysisCard();
     rebuildKeywordsCard();
     m_toggle->update();
