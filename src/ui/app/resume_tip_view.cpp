@@ -1,6 +1,7 @@
 #include "app/resume_tip_view.h"
 
 #include "app/list_shared_controls.h"
+#include "controls/focus_ring.h"
 #include "controls/frosted_card.h"
 #include "platform/appearance.h"
 #include "theme/scheme_colors.h"
@@ -203,6 +204,7 @@ ResumeTipView::ResumeTipView(Appearance& appearance, QWidget* parent, ResumeTipT
     dismiss->setCursor(Qt::PointingHandCursor);
     dismiss->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; }"));
     connect(dismiss, &QToolButton::clicked, this, &ResumeTipView::dismissTip);
+    addFocusRing(dismiss, m_appearance, 15);
     m_dismiss = dismiss;
 
     // Escape dismisses the card while it can be seen (and leaves the key to others otherwise).
@@ -267,6 +269,10 @@ void ResumeTipView::applyOpacity() {
     const qreal before = m_opacityEffect->opacity();
     m_opacityEffect->setOpacity(visibleOpacity());
     m_escape->setEnabled(visibleOpacity() > 0);
+    // A card faded out is no Tab stop: focus on it would be invisible.
+    m_dismiss->setFocusPolicy(visibleOpacity() > 0 ? Qt::StrongFocus : Qt::NoFocus);
+    if (visibleOpacity() <= 0 && m_dismiss->hasFocus())
+        m_dismiss->clearFocus();
     layoutCard();
     if (!qFuzzyCompare(before, m_opacityEffect->opacity()))
         emit visibleOpacityChanged(m_opacityEffect->opacity());
