@@ -490,6 +490,8 @@ private slots:
         QVERIFY(QFileInfo(storeFileURL()).isFile());
         QVERIFY(listed().isEmpty());
         QTRY_VERIFY(content().tipView() && content().tipView()->isVisible());
+        // Once the card has faded in (an unseen card takes no focus).
+        QTRY_VERIFY_WITH_TIMEOUT(content().tipView()->visibleOpacity() > 0, 10000);
         QVERIFY(pressByKey(
             named<QAbstractButton>(content().tipView(), QStringLiteral("dismissResumeTipButton"))));
         QTRY_VERIFY(!content().tipView());

@@ -33,9 +33,14 @@ bool Appearance::reduceMotion() const {
     return m_motionSource && m_motionSource->reduceMotion().value_or(false);
 }
 
+bool Appearance::isMotionSettled() const {
+    return m_reduceMotionOverride || !m_motionSource || m_motionSource->isSettled();
+}
+
 void Appearance::setMotionSource(std::unique_ptr<MotionPreferenceSource> source) {
     m_motionSource = std::move(source);
     if (m_motionSource) {
+        connect(m_motionSource.get(), &MotionPreferenceSource::settled, this, &Appearance::motionSettled);
         connect(m_motionSource.get(), &MotionPreferenceSource::changed, this, [this] {
             const bool reduce = reduceMotion();
             if (reduce != m_lastReduceMotion) {

@@ -26,6 +26,9 @@ public:
     bool isLight() const;
     ColorScheme colorScheme() const { return isLight() ? ColorScheme::light : ColorScheme::dark; }
     bool reduceMotion() const;
+    // Whether reduceMotion() already holds the desktop's answer: false only while the motion
+    // source is still waiting for its first one (motionSettled() follows).
+    bool isMotionSettled() const;
 
     // Where reduce motion is read from; its changes are announced through changed().
     void setMotionSource(std::unique_ptr<MotionPreferenceSource> source);
@@ -37,6 +40,8 @@ public:
 signals:
     // Emitted when isLight() or reduceMotion() may have changed.
     void changed();
+    // isMotionSettled() turned true.
+    void motionSettled();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -11,6 +11,8 @@
 #include <QFileSystemWatcher>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 namespace quillora {
 
 namespace {
@@ -139,11 +141,14 @@ void PortalMotionSource::read(const QString& group, const QString& key) {
         QDBusMessage::createMethodCall(portalService, portalPath, portalSettings, QStringLiteral("Read"));
     call << group << key;
     auto* watcher = new QDBusPendingCallWatcher(m_bus->asyncCall(call, 5000), this);
+    ++m_pendingReads;
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, group, key] {
         watcher->deleteLater();
         const QDBusPendingReply<QDBusVariant> reply = *watcher;
         if (!reply.isError())
             apply(group, key, QVariant::fromValue(reply.value()));
+        if (--m_pendingReads == 0)
+            emit settled();
     });
 }
 
@@ -204,6 +209,15 @@ void CombinedMotionSource::add(MotionPreferenceSource* source) {
     source->setParent(this);
     m_sources.append(source);
     connect(source, &MotionPreferenceSource::changed, this, &MotionPreferenceSource::changed);
+    connect(source, &MotionPreferenceSource::settled, this, [this] {
+        if (isSettled())
+            emit settled();
+    });
+}
+
+bool CombinedMotionSource::isSettled() const {
+    return std::all_of(m_sources.cbegin(), m_sources.cend(),
+                       [](const MotionPreferenceSource* source) { return source->isSettled(); });
 }
 
 std::optional<bool> CombinedMotionSource::reduceMotion() const {

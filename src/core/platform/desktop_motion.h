@@ -24,10 +24,15 @@ public:
     ~MotionPreferenceSource() override = default;
 
     virtual std::optional<bool> reduceMotion() const = 0;
+    // Whether the source has had its first answer (or knows none will come). A source that asks
+    // the desktop without waiting is unsettled until the answer arrives.
+    virtual bool isSettled() const { return true; }
 
 signals:
     // reduceMotion() may have changed.
     void changed();
+    // isSettled() turned true.
+    void settled();
 };
 
 namespace desktopMotion {
@@ -55,6 +60,8 @@ public:
     ~PortalMotionSource() override;
 
     std::optional<bool> reduceMotion() const override;
+    // Settled once both reads are answered (or failed).
+    bool isSettled() const override { return m_pendingReads == 0; }
     // The portal answered or announced a value.
     void apply(const QString& group, const QString& key, const QVariant& value);
 
@@ -64,6 +71,7 @@ private:
 
     std::unique_ptr<QDBusConnection> m_bus;
     QString m_connectionName;
+    int m_pendingReads = 0;
     std::optional<bool> m_gnome;
     std::optional<bool> m_kde;
 };
@@ -100,6 +108,8 @@ public:
     // Takes the source as a child.
     void add(MotionPreferenceSource* source);
     std::optional<bool> reduceMotion() const override;
+    // Settled when every source is.
+    bool isSettled() const override;
 
 private:
     QList<MotionPreferenceSource*> m_sources;

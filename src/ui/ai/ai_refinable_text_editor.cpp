@@ -27,8 +27,6 @@ constexpr int spacing = 12;
 constexpr int verticalInset = 4;
 constexpr int buttonInset = 16;
 
-const QColor errorRed(0xFF, 0x3B, 0x30);
-
 // The editor's outline, 0.8 points wide (a style sheet border comes only in whole pixels). It
 // lies over the editor and follows its size; clicks go through to the text.
 class EditorOutline final : public QWidget {
@@ -246,8 +244,9 @@ void AIRefinableTextEditor::applyScheme() {
     const bool unavailable = m_viewModel->backend() == AIBackend::unavailable;
     m_backendCaption->setStyleSheet(QStringLiteral("color: %1;").arg(secondary.name(QColor::HexArgb)));
     m_backendName->setStyleSheet(
-        QStringLiteral("color: %1;").arg((unavailable ? errorRed : secondary).name(QColor::HexArgb)));
-    m_message->setStyleSheet(QStringLiteral("color: %1;").arg(errorRed.name(QColor::HexArgb)));
+        QStringLiteral("color: %1;")
+            .arg((unavailable ? schemeColors::errorText(light) : secondary).name(QColor::HexArgb)));
+    m_message->setStyleSheet(QStringLiteral("color: %1;").arg(schemeColors::errorText(light).name()));
     m_textEdit->setStyleSheet(
         QStringLiteral("QPlainTextEdit { background: transparent; color: %1; border: none; "
                        "border-radius: 12px; padding: 8px; }")

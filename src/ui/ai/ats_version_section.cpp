@@ -4,6 +4,7 @@
 #include "app/services.h"
 #include "controls/editor_section_card.h"
 #include "controls/field_binding.h"
+#include "controls/focus_ring.h"
 #include "controls/glass_capsule_button.h"
 #include "controls/keep_focus.h"
 #include "controls/opacity_transition.h"
@@ -40,8 +41,6 @@ constexpr qreal captionPoints = 12;
 constexpr qreal subheadlinePoints = 15;
 constexpr int postingMinimumHeight = 120;
 
-const QColor failureRed(0xFF, 0x3B, 0x30);
-
 QString colorRule(const QColor& color) {
     return QStringLiteral("color: %1;").arg(color.name(QColor::HexArgb));
 }
@@ -72,7 +71,7 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         const bool light = m_appearance->isLight();
-        const QRectF track(width() - trackWidth - 1, (height() - trackHeight) / 2.0, trackWidth, trackHeight);
+        const QRectF track(width() - trackWidth - 2, (height() - trackHeight) / 2.0, trackWidth, trackHeight);
         const QRect textArea(0, 0, width() - trackWidth - 12, height());
         painter.setPen(schemeColors::primaryLabel(light));
         painter.setFont(font());
@@ -86,12 +85,8 @@ protected:
         const qreal x = isChecked() ? track.right() - knob - 2 : track.left() + 2;
         painter.setBrush(Qt::white);
         painter.drawEllipse(QRectF(x, track.top() + 2, knob, knob));
-        if (hasFocus()) {
-            painter.setPen(QPen(withAlpha(accentColor(light), 0.6), 2));
-            painter.setBrush(Qt::NoBrush);
-            painter.drawRoundedRect(track.adjusted(-2, -2, 2, 2), trackHeight / 2.0 + 2,
-                                    trackHeight / 2.0 + 2);
-        }
+        if (hasFocus())
+            paintFocusRing(painter, track.adjusted(-2, -2, 2, 2), trackHeight / 2.0 + 2, light);
     }
 
 private:
@@ -151,11 +146,8 @@ protected:
         painter.setBrush(withAlpha(base, fillOpacity * (isDown() ? 1.6 : 1.0)));
         painter.setPen(QPen(withAlpha(base, strokeOpacity), 1));
         painter.drawRoundedRect(area, 14, 14);
-        if (hasFocus()) {
-            painter.setPen(QPen(withAlpha(accentColor(light), 0.6), 2));
-            painter.setBrush(Qt::NoBrush);
-            painter.drawRoundedRect(area.adjusted(1, 1, -1, -1), 13, 13);
-        }
+        if (hasFocus())
+            paintFocusRing(painter, area, 14, light);
     }
 
 private:
@@ -571,8 +563,8 @@ void ATSVersionSection::applyScheme() {
     m_reanalyzeHint->setStyleSheet(colorRule(secondary));
     m_note->setStyleSheet(colorRule(secondary));
     m_lastGenerated->setStyleSheet(colorRule(secondary));
-    m_analysisError->setStyleSheet(colorRule(failureRed));
-    m_rewriteError->setStyleSheet(colorRule(failureRed));
+    m_analysisError->setStyleSheet(colorRule(schemeColors::errorText(light)));
+    m_rewriteError->setStyleSheet(colorRule(schemeColors::errorText(light)));
     rebuildAnalysisCard();
     rebuildKeywordsCard();
     m_toggle->update();

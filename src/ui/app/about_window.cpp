@@ -1,6 +1,7 @@
 #include "app/about_window.h"
 #include "app/services.h"
 
+#include "controls/focus_ring.h"
 #include "controls/frosted_card.h"
 #include "controls/window_placement.h"
 #include "platform/appearance.h"
@@ -156,6 +157,7 @@ AboutWindow::AboutWindow(Services& services, QWidget* parent)
     button->setMinimumHeight(40);
     button->setFont(roundedFont(17, QFont::DemiBold));
     connect(button, &QPushButton::clicked, this, [] { openWebsite(); });
+    addFocusRing(button, appearance, 10);
     column->addWidget(button, 0, Qt::AlignHCenter);
     column->addStretch(1);
 

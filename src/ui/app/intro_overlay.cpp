@@ -61,6 +61,27 @@ IntroLogoOverlay::IntroLogoOverlay(Appearance& appearance, QWidget* parent)
 }
 
 void IntroLogoOverlay::startIntroLogoFade() {
+    if (m_waitingForDesktop)
+        return;
+    if (!m_show && !m_appearance.isMotionSettled()) {
+        // Whichever comes first, the answer or the time limit, starts the intro once.
+        m_waitingForDesktop = true;
+        auto* guard = new QObject(this);
+        const auto begin = [this, guard] {
+            if (!m_waitingForDesktop)
+                return;
+            guard->deleteLater();
+            m_waitingForDesktop = false;
+            beginIntro();
+        };
+        connect(&m_appearance, &Appearance::motionSettled, guard, begin);
+        QTimer::singleShot(desktopAnswerWaitMs, guard, begin);
+        return;
+    }
+    beginIntro();
+}
+
+void IntroLogoOverlay::beginIntro() {
     const bool reduceMotion = m_appearance.reduceMotion();
     if (!m_show) {
         m_show = true;

@@ -19,7 +19,11 @@ public:
     IntroLogoOverlay(Appearance& appearance, QWidget* parent);
 
     // Shows the logos (animated unless reduce motion is on) and schedules the fade 3.0 s later.
+    // While the desktop has not yet said whether it wants less motion, the start waits for its
+    // answer, at most desktopAnswerWaitMs, on black.
     void startIntroLogoFade();
+    static constexpr int desktopAnswerWaitMs = 300;
+    bool isWaitingForDesktop() const { return m_waitingForDesktop; }
     void finishIntroLogoFade();
 
     bool isShown() const { return m_show; }
@@ -46,6 +50,9 @@ private:
     Appearance& m_appearance;
     QSvgRenderer m_hand;
     QSvgRenderer m_word;
+    void beginIntro();
+
+    bool m_waitingForDesktop = false;
     bool m_show = false;
     bool m_glow = false;
     bool m_fadeOut = false;

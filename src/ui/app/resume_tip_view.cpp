@@ -3,6 +3,7 @@
 #include "controls/opacity_transition.h"
 
 #include "app/list_shared_controls.h"
+#include "controls/focus_ring.h"
 #include "controls/frosted_card.h"
 #include "platform/appearance.h"
 #include "theme/scheme_colors.h"
@@ -205,6 +206,7 @@ ResumeTipView::ResumeTipView(Appearance& appearance, QWidget* parent, ResumeTipT
     dismiss->setCursor(Qt::PointingHandCursor);
     dismiss->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; }"));
     connect(dismiss, &QToolButton::clicked, this, &ResumeTipView::dismissTip);
+    addFocusRing(dismiss, m_appearance, 15);
     m_dismiss = dismiss;
 
     // Escape dismisses the card while it can be seen (and leaves the key to others otherwise).
@@ -281,7 +283,13 @@ void ResumeTipView::setCoversContent(bool covers) {
 void ResumeTipView::applyOpacity() {
     const qreal before = m_opacityEffect->opacity();
     m_opacityEffect->setOpacity(visibleOpacity());
-    m_escape->setEnabled(visibleOpacity() > 0 && !m_leaving);
+    // A card faded out, or fading out, takes no Escape and is no Tab stop: focus on it would
+    // be invisible.
+    const bool reachable = visibleOpacity() > 0 && !m_leaving;
+    m_escape->setEnabled(reachable);
+    m_dismiss->setFocusPolicy(reachable ? Qt::StrongFocus : Qt::NoFocus);
+    if (!reachable && m_dismiss->hasFocus())
+        m_dismiss->clearFocus();
     layoutCard();
     if (!qFuzzyCompare(before, m_opacityEffect->opacity()))
         emit visibleOpacityChanged(m_opacityEffect->opacity());

@@ -20,6 +20,9 @@ public:
     static constexpr int shadowMargin = 3;
     // Distance of the symbol's frame from the corner's edges when padded.
     static constexpr int cornerMargin = 16;
+    // How far from its side a padded button's host keeps content that scrolls under the corner,
+    // so nothing is ever left beneath the button.
+    static constexpr int contentClearance = cornerMargin + glyphSide + 8;
 
     ~FloatingSymbolButton() override;
 

@@ -1,10 +1,13 @@
 #include "controls/focus_ring.h"
 
+#include "platform/appearance.h"
 #include "theme/hex_color.h"
 #include "theme/scheme_colors.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QWidget>
 
 #include <algorithm>
 
@@ -22,6 +25,60 @@ void paintFocusRing(QPainter& painter, const QRectF& rect, qreal radius, bool li
     painter.setPen(QPen(schemeColors::sheetBackground(light), 1));
     painter.drawRoundedRect(inner, std::max<qreal>(radius - 2.5, 0), std::max<qreal>(radius - 2.5, 0));
     painter.restore();
+}
+
+namespace {
+
+// Lies over its control, takes no input and shows only while the control has focus.
+class FocusRingOverlay final : public QWidget {
+public:
+    FocusRingOverlay(QWidget* control, Appearance& appearance, qreal radius)
+        : QWidget(control)
+        , m_appearance(appearance)
+        , m_radius(radius) {
+        setObjectName(QStringLiteral("focusRing"));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setFocusPolicy(Qt::NoFocus);
+        control->installEventFilter(this);
+        follow(control);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::FocusIn:
+        case QEvent::FocusOut:
+        case QEvent::Resize:
+        case QEvent::EnabledChange:
+            follow(static_cast<QWidget*>(watched));
+            break;
+        default:
+            break;
+        }
+        return QWidget::eventFilter(watched, event);
+    }
+
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        paintFocusRing(painter, rect(), m_radius, m_appearance.isLight());
+    }
+
+private:
+    void follow(QWidget* control) {
+        setGeometry(control->rect());
+        setVisible(control->hasFocus());
+        raise();
+    }
+
+    Appearance& m_appearance;
+    qreal m_radius;
+};
+
+} // namespace
+
+void addFocusRing(QWidget* control, Appearance& appearance, qreal radius) {
+    new FocusRingOverlay(control, appearance, radius);
 }
 
 } // namespace quillora

@@ -3,6 +3,7 @@
 #include <QRectF>
 
 class QPainter;
+class QWidget;
 
 namespace quillora {
 
@@ -10,5 +11,12 @@ namespace quillora {
 // a solid accent line two points wide just inside `rect`, with a thin line in the scheme's
 // background colour inside it, so it shows on light and dark backgrounds and over photos alike.
 void paintFocusRing(QPainter& painter, const QRectF& rect, qreal radius, bool light);
+
+class Appearance;
+
+// Gives a control whose own painting shows no focus (a button drawn by a style sheet, say) the
+// same ring while it has keyboard focus, drawn over the control and its child labels. `radius`
+// is the control's corner radius.
+void addFocusRing(QWidget* control, Appearance& appearance, qreal radius);
 
 } // namespace quillora

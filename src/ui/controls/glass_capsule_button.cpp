@@ -1,5 +1,6 @@
 #include "controls/glass_capsule_button.h"
 
+#include "controls/focus_ring.h"
 #include "platform/appearance.h"
 #include "theme/scheme_colors.h"
 
@@ -172,12 +173,8 @@ void GlassCapsuleButton::paintEvent(QPaintEvent*) {
     const QRectF capsule = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     GlassCapsuleButtonStyle::paintCapsule(painter, capsule, light, isDown());
 
-    if (hasFocus()) {
-        const qreal radius = capsule.height() / 2;
-        painter.setPen(QPen(palette().color(QPalette::Highlight), 1.5));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRoundedRect(capsule.adjusted(1.5, 1.5, -1.5, -1.5), radius - 1.5, radius - 1.5);
-    }
+    if (hasFocus())
+        paintFocusRing(painter, capsule, capsule.height() / 2, light);
     if (m_label)
         return;
 

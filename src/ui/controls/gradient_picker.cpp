@@ -1,6 +1,7 @@
 #include "controls/gradient_picker.h"
 
 #include "controls/floating_buttons.h"
+#include "controls/focus_ring.h"
 #include "controls/window_placement.h"
 #include "platform/appearance.h"
 #include "platform/settings.h"
@@ -192,11 +193,8 @@ void GradientSwatchButton::paintEvent(QPaintEvent*) {
     const QColor selectedOutline = light ? black(0.45f) : white(1.0f);
     QPen outline(mix(white(0.25f), selectedOutline, m_selectionAmount), 1.0);
     painter.strokePath(rounded, outline);
-    if (hasFocus()) {
-        QPainterPath focusRing;
-        focusRing.addRoundedRect(card.adjusted(2, 2, -2, -2), cornerRadius - 2, cornerRadius - 2);
-        painter.strokePath(focusRing, QPen(palette().color(QPalette::Highlight), 2));
-    }
+    if (hasFocus())
+        paintFocusRing(painter, card.adjusted(1, 1, -1, -1), cornerRadius - 1, light);
 
     const QRectF badge(width() / 2.0 - badgeSide / 2.0, card.bottom() + badgeSpacing, badgeSide, badgeSide);
     const QColor circle = mix(black(0.22f), light ? black(0.55f) : white(0.25f), m_selectionAmount);

@@ -1,5 +1,6 @@
 #include "controls/toggle_switch.h"
 
+#include "controls/focus_ring.h"
 #include "platform/appearance.h"
 #include "theme/hex_color.h"
 #include "theme/scheme_colors.h"
@@ -41,7 +42,7 @@ void ToggleSwitch::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const bool light = m_appearance->isLight();
-    const QRectF track(width() - trackWidth - 1, (height() - trackHeight) / 2.0, trackWidth, trackHeight);
+    const QRectF track(width() - trackWidth - 2, (height() - trackHeight) / 2.0, trackWidth, trackHeight);
     const QRect textArea(0, 0, std::max(0, width() - trackWidth - gap), height());
     painter.setPen(schemeColors::primaryLabel(light));
     painter.setFont(font());
@@ -57,11 +58,8 @@ void ToggleSwitch::paintEvent(QPaintEvent*) {
     painter.drawEllipse(QRectF(x, track.top() + 2.6, knob, knob));
     painter.setBrush(Qt::white);
     painter.drawEllipse(QRectF(x, track.top() + 2, knob, knob));
-    if (hasFocus()) {
-        painter.setPen(QPen(withAlpha(accentColor(light), 0.6), 2));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRoundedRect(track.adjusted(-2, -2, 2, 2), trackHeight / 2.0 + 2, trackHeight / 2.0 + 2);
-    }
+    if (hasFocus())
+        paintFocusRing(painter, track.adjusted(-2, -2, 2, 2), trackHeight / 2.0 + 2, light);
 }
 
 } // namespace quillora

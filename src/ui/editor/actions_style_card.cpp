@@ -149,10 +149,8 @@ protected:
         const qreal side = QFontMetrics(font()).height() * 0.55;
         const QRectF chevron(width() - chevronSpace() + 4, (height() - side) / 2, side, side);
         paintSymbol(painter, chevron, QStringLiteral("chevron.down"), tint);
-        if (hasFocus()) {
-            painter.setPen(QPen(withAlpha(tint, 0.6), 1));
-            painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
-        }
+        if (hasFocus())
+            paintFocusRing(painter, rect(), 6, light);
     }
 
 private:
@@ -234,12 +232,8 @@ void ActionRowButton::paintEvent(QPaintEvent*) {
     painter.setPen(rowForeground(light));
     painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter,
                      QFontMetrics(font()).elidedText(text(), Qt::ElideRight, textRect.width()));
-    if (hasFocus()) {
-        painter.setOpacity(1);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(accentColor(light), 2));
-        painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), kCornerRadius, kCornerRadius);
-    }
+    if (hasFocus())
+        paintFocusRing(painter, rect(), kCornerRadius, light);
 }
 
 // --- ActionsStyleContent ----------------------------------------------------------------------

@@ -31,7 +31,6 @@ namespace {
 
 constexpr qreal captionPoints = 12;
 constexpr qreal subheadlinePoints = 15;
-const QColor failureRed(0xFF, 0x3B, 0x30);
 
 QLabel* makeHeading(const QString& text, const QString& identifier, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -103,7 +102,6 @@ CoverLetterSection::CoverLetterSection(ResumePtr resume, AIServices ai, Appearan
     m_errorLabel->setWordWrap(true);
     m_errorLabel->setFont(systemFont(captionPoints));
     m_errorLabel->setContentsMargins(4, 0, 0, 0);
-    m_errorLabel->setStyleSheet(QStringLiteral("color: %1;").arg(failureRed.name()));
     body->addWidget(m_errorLabel);
 
     auto* letterGroup = new QVBoxLayout;
@@ -203,6 +201,7 @@ void CoverLetterSection::refresh() {
 
 void CoverLetterSection::applyScheme() {
     const bool light = m_appearance->isLight();
+    m_errorLabel->setStyleSheet(QStringLiteral("color: %1;").arg(schemeColors::errorText(light).name()));
     for (QLabel* heading : {m_postingHeading, m_letterHeading}) {
         QPalette pal = heading->palette();
         pal.setColor(QPalette::WindowText, cardInk(light));

@@ -113,8 +113,8 @@ void CaptionsDisclosure::paintEvent(QPaintEvent*) {
                 isChecked() ? QStringLiteral("chevron.down") : QStringLiteral("chevron.right"),
                 accentColor(light));
     if (hasFocus()) {
-        painter.setPen(QPen(withAlpha(accentColor(light), 0.7), 1, Qt::DotLine));
-        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
+        painter.setOpacity(1);
+        paintFocusRing(painter, rect(), 6, light);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "controls/editor_section_card.h"
 #include "controls/floating_buttons.h"
 #include "controls/overlay_scroll_bar.h"
+#include "controls/screen_order_focus.h"
 #include "editor/actions_style_card.h"
 #include "editor/basic_info_section.h"
 #include "editor/cover_letter_section.h"
@@ -28,6 +29,7 @@
 #include "theme/scheme_colors.h"
 #include "theme/themed_background.h"
 
+#include <QApplication>
 #include <QDrag>
 #include <QHideEvent>
 #include <QLabel>
@@ -97,6 +99,7 @@ ResumeEditorView::ResumeEditorView(const ResumePtr& resume, Services& services, 
     pageLayout->addStretch(1);
     setUpTransparentScrollArea(*m_appearance, m_scrollArea, m_page);
     m_scrollArea->viewport()->installEventFilter(this);
+    new FocusInView(m_scrollArea);
 
     m_helpButton = new FloatingHelpButton(*m_appearance, this);
     connect(m_helpButton, &FloatingHelpButton::helpRequested, this, &ResumeEditorView::openHelp);
@@ -121,12 +124,25 @@ ResumeEditorView::ResumeEditorView(const ResumePtr& resume, Services& services, 
         if (m_educationSection)
             m_educationSection->refreshRows();
     });
+    // Tab coming in from outside starts at the top of the screen's order, whatever was added,
+    // removed or moved meanwhile.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+        if ((old != nullptr && isAncestorOf(old)) != (now != nullptr && isAncestorOf(now)))
+            chainTabOrderByScreen(this);
+    });
     updateNavigationTitle();
     applyScheme();
     applyMetrics();
 }
 
 ResumeEditorView::~ResumeEditorView() = default;
+
+bool ResumeEditorView::focusNextPrevChild(bool next) {
+    // Rows, chips, photos and caption fields come, go and move while the editor is open; Tab
+    // follows the screen as it is now.
+    chainTabOrderByScreen(this);
+    return QWidget::focusNextPrevChild(next);
+}
 
 void ResumeEditorView::buildSections() {
     for (const EditorSection section : sectionOrder)
@@ -200,15 +216,19 @@ void ResumeEditorView::applyMetrics() {
     m_titleLabel->setFixedHeight(qRound(m_metrics.extraTopPadding) + 8);
     m_columnLayout->setSpacing(qRound(m_metrics.spacing));
     const QuilloraResponsiveLayout layout{width};
-    const qreal available = std::max<qreal>(0, width - 2 * h);
+    // The cards pass under the floating help button as the page scrolls: the column keeps clear
+    // of the button's side, centred in the window where there is room for it.
+    const int lead = std::max(h, FloatingSymbolButton::contentClearance);
+    const qreal available = std::max<qreal>(0, width - lead - h);
     const qreal columnWidth = std::min(available, layout.maxContentWidth().value_or(available));
     const int column = qRound(columnWidth);
     m_column->setFixedWidth(column);
     // The margins take up the room beside the column, so the page asks the column for its height
     // at the column's own width (content that wraps, such as chips, would otherwise be measured
     // too wide and the cards squeezed).
-    const int spare = std::max(0, qRound(width) - 2 * h - column);
-    pageLayout->setContentsMargins(h + spare / 2, v, h + spare - spare / 2, v);
+    const int total = std::max(qRound(width) - column, lead + h);
+    const int left = std::max(lead, total / 2);
+    pageLayout->setContentsMargins(left, v, total - left, v);
     setResponsiveLayout(m_page, layout);
 }
 

@@ -35,7 +35,6 @@ namespace {
 
 constexpr qreal captionPoints = 12;
 constexpr qreal subheadlinePoints = 15;
-const QColor failureRed(0xFF, 0x3B, 0x30);
 
 QColor sectionText(bool light) {
     return light ? QColor::fromRgbF(0, 0, 0, 0.9f) : QColor(Qt::white);
@@ -141,7 +140,6 @@ SkillsSection::SkillsSection(ResumePtr resume, AIServices ai, Appearance& appear
     m_errorLabel->setWordWrap(true);
     m_errorLabel->setFont(systemFont(captionPoints));
     m_errorLabel->setContentsMargins(4, 0, 0, 0);
-    m_errorLabel->setStyleSheet(QStringLiteral("color: %1;").arg(failureRed.name()));
     body->addWidget(m_errorLabel);
 
     m_suggestions = new QWidget(m_body);
@@ -430,6 +428,7 @@ void SkillsSection::applyScheme() {
     QPalette pal = m_suggestionsHeading->palette();
     pal.setColor(QPalette::WindowText, sectionText(light));
     m_suggestionsHeading->setPalette(pal);
+    m_errorLabel->setStyleSheet(QStringLiteral("color: %1;").arg(schemeColors::errorText(light).name()));
     m_spinner->setColor(sectionText(light));
     m_applyButton->setIcon(symbolIcon(QStringLiteral("checkmark.circle.fill"), accentColor(light)));
     m_toggle->update();

@@ -1,5 +1,6 @@
 #include "output/language_menu_style.h"
 
+#include "controls/focus_ring.h"
 #include "platform/appearance.h"
 #include "theme/scheme_colors.h"
 
@@ -27,6 +28,8 @@ void LanguageMenuStyle::drawControl(ControlElement element, const QStyleOption* 
             row.palette.setColor(group, role, ink);
     }
     const bool available = item->state & State_Enabled;
+    // The row the keyboard is on, also one that cannot be chosen: the shared ring, not faded.
+    const bool current = (item->state & State_Selected) != 0;
     painter->save();
     if (!available) {
         // Drawn as a row that can be chosen, then faded as a whole.
@@ -36,6 +39,8 @@ void LanguageMenuStyle::drawControl(ControlElement element, const QStyleOption* 
     }
     QProxyStyle::drawControl(element, &row, painter, widget);
     painter->restore();
+    if (current)
+        paintFocusRing(*painter, QRectF(item->rect).adjusted(2, 0, -2, 0), 6, m_appearance.isLight());
 }
 
 } // namespace quillora

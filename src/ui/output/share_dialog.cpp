@@ -1,5 +1,6 @@
 #include "output/share_dialog.h"
 
+#include "controls/focus_ring.h"
 #include "controls/glass_capsule_button.h"
 #include "controls/symbol_icon.h"
 #include "controls/window_placement.h"
@@ -85,6 +86,7 @@ ShareDialog::ShareDialog(const QStringList& files, Appearance& appearance, QWidg
         item->setToolTip(file);
     }
     m_list->setCurrentRow(0);
+    addFocusRing(m_list, appearance, 6);
     const int rowHeight = std::max(m_list->sizeHintForRow(0), 32);
     m_list->setUniformItemSizes(true);
     m_list->setFixedHeight(rowHeight * int(std::clamp<qsizetype>(m_files.size(), 1, 4)) +
@@ -178,7 +180,7 @@ void ShareDialog::setStatus(const QString& text, bool failure) {
     const bool light = m_appearance->isLight();
     QPalette pal = m_status->palette();
     pal.setColor(QPalette::WindowText,
-                 failure ? destructiveColor(light) : schemeColors::secondaryLabel(light));
+                 failure ? schemeColors::errorText(light) : schemeColors::secondaryLabel(light));
     m_status->setPalette(pal);
 }
 

@@ -4,6 +4,7 @@
 #include "controls/accessibility_traits.h"
 #include "controls/alert_sizing.h"
 #include "controls/floating_buttons.h"
+#include "controls/focus_ring.h"
 #include "controls/progress_spinner.h"
 #include "controls/symbol_icon.h"
 #include "controls/window_placement.h"
@@ -268,6 +269,9 @@ void TemplateClassic::buildTools() {
     m_copyButton->setMinimumHeight(44);
     connect(m_copyButton, &QPushButton::clicked, this, &TemplateClassic::copyResumeToClipboard);
     layout->addWidget(m_copyButton);
+
+    for (QPushButton* button : {m_languageButton, m_translateButton, m_copyButton})
+        addFocusRing(button, m_appearance, 14);
 }
 
 QColor TemplateClassic::textColor() const {
@@ -284,15 +288,23 @@ void TemplateClassic::applyScheme() {
         QStringLiteral("QPushButton#templateLanguageMenu { background: %1; border: 1px solid %2;"
                        " border-radius: 14px; }")
             .arg(rgba(base, light ? 0.06 : 0.08), rgba(text, 0.25)));
-    m_translateButton->setStyleSheet(QStringLiteral("QPushButton#translateResumeButton { background: %1; "
-                                                    "border: 1px solid %2; border-radius: 14px; }")
-                                         .arg(rgba(accent, 0.18), rgba(accent, 1.0)));
+    // Without a language (or while one is being translated) the button is plainly off: no accent,
+    // dimmed text.
+    m_translateButton->setStyleSheet(
+        QStringLiteral(
+            "QPushButton#translateResumeButton { background: %1; border: 1px solid %2;"
+            " border-radius: 14px; }"
+            "QPushButton#translateResumeButton:disabled { background: %3; border: 1px dashed %4; }")
+            .arg(rgba(accent, 0.18), rgba(accent, 1.0), rgba(base, light ? 0.03 : 0.05), rgba(text, 0.3)));
     m_copyButton->setStyleSheet(
         QStringLiteral("QPushButton#copyResumeButton { background: %1; border: 1px solid %2;"
                        " border-radius: 14px; padding: 12px 0; color: %3; }")
             .arg(rgba(base, light ? 0.04 : 0.06), rgba(text, 0.2), rgba(text, 1.0)));
     for (QLabel* label : {m_languageLabel, m_translateLabel})
-        label->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(rgba(text, 1.0)));
+        label->setStyleSheet(
+            QStringLiteral("QLabel { color: %1; background: transparent; }"
+                           "QLabel:disabled { color: %2; }")
+                .arg(rgba(text, 1.0), schemeColors::disabledLabel(light).name(QColor::HexArgb)));
     m_languageChevron->setPixmap(symbolPixmap(QStringLiteral("chevron.down"), text, 14, devicePixelRatioF()));
     m_spinner->setColor(accent);
     m_divider->setStyleSheet(QStringLiteral("background: %1;").arg(rgba(text, 0.4 * 0.35)));

@@ -29,6 +29,10 @@ QColor disabledLabel(bool light) {
     return light ? QColor(0, 0, 0, 161) : QColor(255, 255, 255, 143);
 }
 
+QColor errorText(bool light) {
+    return light ? QColor(0x8C, 0x0C, 0x08) : QColor(0xFF, 0x86, 0x80);
+}
+
 QColor ultraThinMaterial(bool light) {
     return light ? QColor(255, 255, 255, 110) : QColor(24, 24, 28, 120);
 }

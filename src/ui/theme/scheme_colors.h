@@ -18,6 +18,8 @@ QColor primaryLabel(bool light);
 QColor secondaryLabel(bool light);
 // Text of a control that is switched off: dimmer than secondary text, still legible.
 QColor disabledLabel(bool light);
+// Failure and warning text: a red that reads at 4.5:1 on sheets and cards of its scheme.
+QColor errorText(bool light);
 // The fill that stands in for a translucent, blurred material over a backdrop.
 QColor ultraThinMaterial(bool light);
 // Help window text: ink is black 0.9 / white, soft ink black 0.55 / white 0.65.

@@ -206,8 +206,13 @@ private slots:
 
         Appearance appearance;
         auto source = std::make_unique<PortalMotionSource>(bus.address);
+        QVERIFY(!source->isSettled()); // asked, not yet answered
+        QSignalSpy settled(source.get(), &MotionPreferenceSource::settled);
         appearance.setMotionSource(std::move(source));
+        QVERIFY(!appearance.isMotionSettled());
         QTRY_VERIFY_WITH_TIMEOUT(appearance.reduceMotion(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(appearance.isMotionSettled(), 10000);
+        QCOMPARE(settled.size(), 1);
 
         // The user switches animations back on, then KDE's factor goes to 0.
         QSignalSpy changed(&appearance, &Appearance::changed);
@@ -236,10 +241,11 @@ private slots:
         // A bus without the portal: nothing is known, nothing fails.
         bus.bus->unregisterService(QStringLiteral("org.freedesktop.portal.Desktop"));
         PortalMotionSource none(bus.address);
-        QTest::qWait(300);
+        QTRY_VERIFY_WITH_TIMEOUT(none.isSettled(), 10000); // the refusals are answers too
         QCOMPARE(none.reduceMotion(), std::optional<bool>());
         PortalMotionSource unreachable(QStringLiteral("unix:path=/nonexistent/bus"));
         QCOMPARE(unreachable.reduceMotion(), std::optional<bool>());
+        QVERIFY(unreachable.isSettled());
     }
 };
 

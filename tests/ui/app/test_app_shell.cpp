@@ -6,6 +6,7 @@
 #include "app/window_registry.h"
 #include "platform/app_events.h"
 #include "platform/appearance.h"
+#include "platform/desktop_motion.h"
 #include "store/app_store.h"
 #include "store/store_location.h"
 #include "store/user_backup.h"
@@ -334,6 +335,40 @@ private slots:
             QCOMPARE(overlay.glowRadius(), 0.0);
             QCOMPARE(glow.direction(), QAbstractAnimation::Forward);
             QCOMPARE(glow.state(), QAbstractAnimation::Running);
+        }
+    }
+
+    void introWaitsBrieflyForTheDesktopsMotionSetting() {
+        // A desktop that answers late: its answer decides how the intro starts. One that never
+        // answers holds the intro back only a moment.
+        struct PendingSource final : MotionPreferenceSource {
+            std::optional<bool> reduceMotion() const override { return value; }
+            bool isSettled() const override { return answered; }
+            std::optional<bool> value;
+            bool answered = false;
+        };
+        for (const bool answers : {true, false}) {
+            Appearance appearance;
+            auto source = std::make_unique<PendingSource>();
+            PendingSource* desktop = source.get();
+            appearance.setMotionSource(std::move(source));
+            QWidget host;
+            IntroLogoOverlay overlay(appearance, &host);
+            overlay.startIntroLogoFade();
+            QVERIFY(overlay.isWaitingForDesktop() && !overlay.isShown());
+            if (!answers) {
+                QTRY_VERIFY_WITH_TIMEOUT(overlay.isShown(), 5 * IntroLogoOverlay::desktopAnswerWaitMs);
+                QCOMPARE(overlay.handAnimation().state(), QAbstractAnimation::Running);
+                continue;
+            }
+            QTest::qWait(50);
+            desktop->value = true;
+            desktop->answered = true;
+            emit desktop->changed();
+            emit desktop->settled();
+            QVERIFY(overlay.isShown() && !overlay.isGlowing());
+            QCOMPARE(overlay.handBlurRadius(), 0.0);
+            QCOMPARE(overlay.handAnimation().state(), QAbstractAnimation::Stopped);
         }
     }
 

@@ -189,8 +189,10 @@ private slots:
         QVERIFY(list.showTip());
         QPointer<ResumeTipView> tip = list.tipView();
         QVERIFY(tip);
-        QCOMPARE(tip->visibleOpacity(), 0.0); // waits for the logo
+        QCOMPARE(tip->visibleOpacity(), 0.0);                       // waits for the logo
+        QCOMPARE(tip->dismissButton()->focusPolicy(), Qt::NoFocus); // and takes no focus unseen
         QTRY_VERIFY_WITH_TIMEOUT(tip->showLogo(), 2000);
+        QTRY_VERIFY(tip->dismissButton()->focusPolicy() & Qt::TabFocus);
 
         list.createNewResume();
         QVERIFY(!list.showTip());

@@ -1,13 +1,19 @@
 #include "ai/openai_client.h"
+#include "app/about_window.h"
 #include "app/app_look.h"
 #include "app/services.h"
+#include "controls/floating_buttons.h"
+#include "controls/screen_order_focus.h"
 #include "editor/entry_editors.h"
 #include "editor/font_picker_view.h"
 #include "editor/portfolio_card.h"
+#include "editor/portfolio_rows.h"
 #include "editor/resume_editor_view.h"
 #include "editor/skill_chip.h"
 #include "help/help_sheet_container.h"
 #include "model/experience.h"
+#include "output/share_dialog.h"
+#include "output/template_classic.h"
 #include "platform/appearance.h"
 #include "platform/settings.h"
 #include "support/loopback_http_server.h"
@@ -16,10 +22,12 @@
 #include "support/test_home.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QBuffer>
 #include <QComboBox>
 #include <QDir>
+#include <QDrag>
 #include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -79,7 +87,8 @@ QStringList controlsWithoutVisibleFocus(QWidget* root, QScrollArea* page) {
             continue;
         // A text area shows its caret; a scroll area inside the page is no stop of its own.
         if (qobject_cast<QAbstractScrollArea*>(control) != nullptr &&
-            qobject_cast<QPlainTextEdit*>(control) == nullptr) {
+            qobject_cast<QPlainTextEdit*>(control) == nullptr &&
+            qobject_cast<QAbstractItemView*>(control) == nullptr) {
             if (control != page)
                 silent << control->objectName() + QStringLiteral(" (a scroll area)");
             continue;
@@ -165,7 +174,146 @@ private slots:
             const QStringList silent = controlsWithoutVisibleFocus(&fonts, fonts.scrollArea());
             QVERIFY2(silent.isEmpty(), qPrintable(silent.join(QStringLiteral(", "))));
         }
+        fonts.close();
+
+        // The preview's tools (with a language chosen, so Translate is on), About and the share
+        // dialog.
+        TemplateClassic preview(resume, *m_services);
+        preview.chooseLanguage(QStringLiteral("fr"));
+        AboutWindow about(*m_services);
+        ShareDialog share({QDir::temp().filePath(QStringLiteral("focus.pdf"))}, m_services->appearance());
+        for (QWidget* window : {static_cast<QWidget*>(&preview), static_cast<QWidget*>(&about),
+                                static_cast<QWidget*>(&share)}) {
+            window->show();
+            QVERIFY(QTest::qWaitForWindowActive(window));
+            for (const bool light : {true, false}) {
+                m_services->appearance().setLightOverride(light);
+                const QStringList silent =
+                    controlsWithoutVisibleFocus(window, window->findChild<QScrollArea*>());
+                QVERIFY2(silent.isEmpty(), qPrintable(window->objectName() + QStringLiteral(": ") +
+                                                      silent.join(QStringLiteral(", "))));
+            }
+            window->close();
+        }
         m_services->appearance().setLightOverride(std::nullopt);
+    }
+
+    void tabFollowsTheScreenAfterAddsAndMoves() {
+        ResumePtr resume = storedResume();
+        ResumeEditorView editor(resume, *m_services);
+        editor.resize(1024, 640);
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        auto* card = editor.findChild<PortfolioCard*>();
+        QTRY_COMPARE(card->pickerItems().size(), 2);
+
+        // An experience saved, the photos swapped and the captions opened, all with the editor open.
+        editor.addExperience();
+        QVERIFY(editor.pendingExperience());
+        editor.pendingExperience()->setCompany(QStringLiteral("Late Ltd"));
+        editor.commitExperience(editor.pendingExperience());
+        editor.experienceSheet()->reject();
+        editor.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        const QUuid first = card->pickerItems().at(0).id;
+        const QUuid second = card->pickerItems().at(1).id;
+        card->setDragRunner([card, second](QDrag&) { card->dragEntered(second); });
+        card->beginDrag(first, card->reorderCells().first());
+        QCOMPARE(card->pickerItems().at(0).id, second);
+        auto* captions = editor.findChild<QAbstractButton*>(QStringLiteral("editCaptionsDisclosure"));
+        editor.scrollArea()->ensureWidgetVisible(captions);
+        captions->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(captions, Qt::Key_Space);
+        QTRY_VERIFY(card->captionsExpanded());
+        QApplication::processEvents();
+
+        // The captions are the next stops; a space typed into one stays there.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(),
+                 QStringLiteral("portfolioCaptionField") + portfolioIdText(second));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("A bridge"));
+        QCOMPARE(qobject_cast<QLineEdit*>(QApplication::focusWidget())->text(), QStringLiteral("A bridge"));
+
+        // One full round of Tab from the top: every stop once, never back up the page.
+        const QList<QWidget*> stops = tabStopsInScreenOrder(&editor);
+        QVERIFY(stops.size() > 30);
+        stops.first()->setFocus(Qt::TabFocusReason);
+        QWidget* page = editor.scrollArea()->widget();
+        QList<QWidget*> visited{stops.first()};
+        for (int i = 1; i < stops.size(); ++i) {
+            QWidget* before = QApplication::focusWidget();
+            QTest::keyClick(before, Qt::Key_Tab);
+            QWidget* now = QApplication::focusWidget();
+            QVERIFY2(now != nullptr && !visited.contains(now), qPrintable(before->objectName()));
+            visited << now;
+            if (!page->isAncestorOf(now))
+                continue; // the floating help button, last
+            if (page->isAncestorOf(before)) {
+                const QRect from(before->mapTo(page, QPoint(0, 0)), before->size());
+                const QRect to(now->mapTo(page, QPoint(0, 0)), now->size());
+                QVERIFY2(to.center().y() >= from.top(),
+                         qPrintable(before->objectName() + QStringLiteral(" → ") + now->objectName()));
+            }
+            // Each stop scrolled into view as Tab reaches it.
+            const QRect seen(now->mapTo(editor.scrollArea()->viewport(), QPoint(0, 0)), now->size());
+            QVERIFY2(editor.scrollArea()->viewport()->rect().intersects(seen), qPrintable(now->objectName()));
+        }
+        QCOMPARE(visited.size(), stops.size());
+        QVERIFY(visited.contains(
+            editor.findChild<QWidget*>(QStringLiteral("portfolioCaptionField") + portfolioIdText(first))));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), stops.first());
+    }
+
+    void theCaretStaysInViewWhileTyping() {
+        ResumeEditorView editor(storedResume(), *m_services);
+        editor.resize(1024, 640);
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        auto* posting = editor.findChild<QPlainTextEdit*>(QStringLiteral("atsJobPostingEditor"));
+        QVERIFY(posting);
+        posting->setFocus(Qt::TabFocusReason);
+        posting->moveCursor(QTextCursor::End);
+        QWidget* viewport = editor.scrollArea()->viewport();
+        const auto caretSeen = [posting, viewport] {
+            const QRect caret = posting->cursorRect();
+            return viewport->rect().contains(
+                QRect(posting->viewport()->mapTo(viewport, caret.topLeft()), caret.size()));
+        };
+        QTRY_VERIFY(caretSeen());
+        for (int line = 0; line < 40; ++line) {
+            QTest::keyClicks(posting, QStringLiteral("Requirement %1").arg(line));
+            QTest::keyClick(posting, Qt::Key_Return);
+            QTest::qWait(5); // the box grows, the page lays out
+            QTRY_VERIFY2(caretSeen(), qPrintable(QString::number(line)));
+        }
+        QVERIFY(posting->height() > viewport->height()); // the box outgrew the window
+        // Back up to the top of the box.
+        QTest::keyClick(posting, Qt::Key_Home, Qt::ControlModifier);
+        QTRY_VERIFY(caretSeen());
+    }
+
+    void theCardsScrollClearOfTheHelpButton() {
+        ResumeEditorView editor(storedResume(), *m_services);
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&editor));
+        auto* help = editor.findChild<FloatingHelpButton*>();
+        QVERIFY(help);
+        QScrollBar* bar = editor.scrollArea()->verticalScrollBar();
+        for (const QSize size : {QSize(1024, 640), QSize(560, 640)}) {
+            editor.resize(size);
+            QApplication::processEvents();
+            for (const int value : {bar->maximum() / 2, bar->maximum()}) {
+                bar->setValue(value);
+                QApplication::processEvents();
+                for (QWidget* card : editor.findChild<QWidget*>(QStringLiteral("editorSections"))
+                                         ->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+                    const QRect at(card->mapTo(&editor, QPoint(0, 0)), card->size());
+                    QVERIFY2(!card->isVisible() || !at.intersects(help->glyphFrame()),
+                             qPrintable(card->objectName()));
+                }
+            }
+        }
     }
 
     void theWheelScrollsThePageOverAnUnfocusedPicker() {

@@ -109,6 +109,28 @@ private slots:
         m_services->appearance().setLightOverride(std::nullopt);
     }
 
+    void translateLooksOffWithoutALanguage() {
+        for (const bool light : {true, false}) {
+            m_services->appearance().setLightOverride(light);
+            auto screen = openScreen();
+            auto* translate = button(*screen, u"translateResumeButton"_qs);
+            QVERIFY(!translate->isEnabled());
+            const QImage off = translate->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            screen->chooseLanguage(u"es"_qs);
+            QVERIFY(translate->isEnabled());
+            const QImage on = translate->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            QCOMPARE(on.size(), off.size());
+            int differing = 0;
+            for (int y = 0; y < on.height(); ++y) {
+                for (int x = 0; x < on.width(); ++x)
+                    differing += qAbs(qGray(on.pixel(x, y)) - qGray(off.pixel(x, y))) >= 24 ? 1 : 0;
+            }
+            // The outline, the fill and the word all change, not a stray pixel or two.
+            QVERIFY2(differing > 2 * (on.width() + on.height()), qPrintable(QString::number(differing)));
+        }
+        m_services->appearance().setLightOverride(std::nullopt);
+    }
+
     void availabilityDecidesWhatTheMenuOffers() {
         auto screen = std::make_unique<TemplateClassic>(m_resume, *m_services);
         // Before any check every language can be chosen.

@@ -1,7 +1,9 @@
 #include "controls/editor_section_card.h"
+#include "controls/glass_capsule_button.h"
 #include "platform/appearance.h"
 #include "platform/settings.h"
 #include "support/test_home.h"
+#include "theme/hex_color.h"
 #include "theme/project_theme.h"
 #include "theme/scheme_colors.h"
 #include "theme/themed_background.h"
@@ -83,6 +85,7 @@ QList<TextColour> chosenTextColours(Appearance& appearance, bool light) {
         {"disabled text", palette.color(QPalette::Disabled, QPalette::Text)},
         {"disabled window text", palette.color(QPalette::Disabled, QPalette::WindowText)},
         {"disabled button text", palette.color(QPalette::Disabled, QPalette::ButtonText)},
+        {"error text", schemeColors::errorText(light)},
     };
 }
 
@@ -94,21 +97,27 @@ class TextContrastTest : public QObject {
     Settings m_settings{QDir::tempPath() + QStringLiteral("/contrast.ini")};
     Appearance m_appearance;
 
+    // The plain sheet and, for every gradient, the card surface hardest to read on.
+    QList<QPair<QString, QColor>> surfaces(bool light) {
+        m_appearance.setLightOverride(light);
+        QList<QPair<QString, QColor>> backgrounds{
+            {QStringLiteral("sheet"), schemeColors::sheetBackground(light)}};
+        for (const QuilloraGradientID id : allQuilloraGradientIDs()) {
+            m_settings.setSelectedGradientID(rawValue(id));
+            ThemedBackground backdrop(m_settings, m_appearance);
+            backdrop.resize(720, 560);
+            const QImage image = backdrop.grab().toImage().convertToFormat(QImage::Format_RGB32);
+            backgrounds.append(
+                {QStringLiteral("card on gradient %1").arg(rawValue(id)), hardestCardSurface(image, light)});
+        }
+        return backgrounds;
+    }
+
 private slots:
     void secondaryPlaceholderAndDisabledTextReadOnSheetsAndCards() {
         QStringList failures;
         for (const bool light : {true, false}) {
-            m_appearance.setLightOverride(light);
-            QList<QPair<QString, QColor>> backgrounds{
-                {QStringLiteral("sheet"), schemeColors::sheetBackground(light)}};
-            for (const QuilloraGradientID id : allQuilloraGradientIDs()) {
-                m_settings.setSelectedGradientID(rawValue(id));
-                ThemedBackground backdrop(m_settings, m_appearance);
-                backdrop.resize(720, 560);
-                const QImage image = backdrop.grab().toImage().convertToFormat(QImage::Format_RGB32);
-                backgrounds.append({QStringLiteral("card on gradient %1").arg(rawValue(id)),
-                                    hardestCardSurface(image, light)});
-            }
+            const QList<QPair<QString, QColor>> backgrounds = surfaces(light);
             for (const TextColour& text : chosenTextColours(m_appearance, light)) {
                 for (const auto& [where, background] : std::as_const(backgrounds)) {
                     const qreal ratio = contrast(text.color, background);
@@ -118,6 +127,28 @@ private slots:
                                              QString::fromLatin1(text.name), where, background.name())
                                         .arg(ratio, 0, 'f', 2);
                 }
+            }
+        }
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+    }
+
+    // The focus ring's accent line against what lies around a control, and against the fills of
+    // the controls it is drawn on (a glass capsule, the preview's accent button).
+    void theFocusRingStandsOutAroundAndOnControls() {
+        QStringList failures;
+        for (const bool light : {true, false}) {
+            QList<QPair<QString, QColor>> backgrounds = surfaces(light);
+            const QColor sheet = schemeColors::sheetBackground(light);
+            backgrounds.append(
+                {QStringLiteral("glass capsule"), over(GlassCapsuleButtonStyle::fill(light, false), sheet)});
+            backgrounds.append(
+                {QStringLiteral("accent button"), over(withAlpha(accentColor(light), 0.18), sheet)});
+            for (const auto& [where, background] : std::as_const(backgrounds)) {
+                const qreal ratio = contrast(accentColor(light), background);
+                if (ratio < 3)
+                    failures << QStringLiteral("%1 ring on %2: %3:1")
+                                    .arg(light ? QStringLiteral("light") : QStringLiteral("dark"), where)
+                                    .arg(ratio, 0, 'f', 2);
             }
         }
         QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));

@@ -1,0 +1,155 @@
+#include "controls/screen_order_focus.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QTextEdit>
+
+#include <algorithm>
+
+namespace quillora {
+
+namespace {
+
+// Stops as Qt's own Tab chain takes them: focusable by Tab, shown, enabled, and not handing
+// their focus to another widget.
+bool isTabStop(const QWidget* widget) {
+    return (widget->focusPolicy() & Qt::TabFocus) && widget->isEnabled() && widget->focusProxy() == nullptr;
+}
+
+// The shown child widgets of `parent` in screen order: children whose vertical middle lies within
+// the first of a line share that line and go leading to trailing; lines go top to bottom.
+QList<QWidget*> childrenInScreenOrder(const QWidget* parent) {
+    QList<QWidget*> children;
+    for (QObject* object : parent->children()) {
+        auto* child = qobject_cast<QWidget*>(object);
+        if (child != nullptr && !child->isWindow() && !child->isHidden())
+            children.append(child);
+    }
+    std::stable_sort(children.begin(), children.end(),
+                     [](const QWidget* a, const QWidget* b) { return a->y() < b->y(); });
+    const bool rightToLeft = parent->layoutDirection() == Qt::RightToLeft;
+    QList<QWidget*> ordered;
+    for (qsizetype start = 0; start < children.size();) {
+        const QRect first = children.at(start)->geometry();
+        qsizetype end = start + 1;
+        while (end < children.size() && children.at(end)->geometry().center().y() <= first.bottom())
+            ++end;
+        QList<QWidget*> line = children.mid(start, end - start);
+        std::stable_sort(line.begin(), line.end(), [rightToLeft](const QWidget* a, const QWidget* b) {
+            return rightToLeft ? a->geometry().right() > b->geometry().right() : a->x() < b->x();
+        });
+        ordered.append(line);
+        start = end;
+    }
+    return ordered;
+}
+
+void collectStops(const QWidget* parent, QList<QWidget*>& stops) {
+    for (QWidget* child : childrenInScreenOrder(parent)) {
+        if (isTabStop(child))
+            stops.append(child);
+        collectStops(child, stops);
+    }
+}
+
+bool isTextBox(const QWidget* widget) {
+    return qobject_cast<const QPlainTextEdit*>(widget) != nullptr ||
+           qobject_cast<const QTextEdit*>(widget) != nullptr;
+}
+
+} // namespace
+
+QList<QWidget*> tabStopsInScreenOrder(QWidget* scope) {
+    QList<QWidget*> stops;
+    if (scope != nullptr && scope->isVisible())
+        collectStops(scope, stops);
+    return stops;
+}
+
+void chainTabOrderByScreen(QWidget* scope) {
+    const QList<QWidget*> stops = tabStopsInScreenOrder(scope);
+    for (qsizetype i = 1; i < stops.size(); ++i)
+        QWidget::setTabOrder(stops.at(i - 1), stops.at(i));
+}
+
+// --- Keeping focus in view ------------------------------------------------------------------
+
+FocusInView::FocusInView(QScrollArea* area)
+    : QObject(area)
+    , m_area(area) {
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { focusChanged(now); });
+    if (QWidget* page = area->widget())
+        page->installEventFilter(this);
+}
+
+FocusInView::~FocusInView() = default;
+
+void FocusInView::focusChanged(QWidget* now) {
+    QWidget* page = m_area->widget();
+    if (m_text != nullptr && m_text != now) {
+        m_text->removeEventFilter(this);
+        disconnect(m_text, nullptr, this, nullptr);
+        m_text = nullptr;
+    }
+    if (now == nullptr || page == nullptr || !page->isAncestorOf(now))
+        return;
+    if (isTextBox(now)) {
+        // A box taller than the page's view scrolls to its caret, not to its top.
+        m_text = now;
+        now->installEventFilter(this);
+        const auto moved = [this] {
+            followCaret();
+            // The box grows with the line just typed only once the layout has run.
+            followCaretSoon();
+        };
+        if (auto* plain = qobject_cast<QPlainTextEdit*>(now))
+            connect(plain, &QPlainTextEdit::cursorPositionChanged, this, moved);
+        else if (auto* rich = qobject_cast<QTextEdit*>(now))
+            connect(rich, &QTextEdit::cursorPositionChanged, this, moved);
+        moved();
+        return;
+    }
+    // A click lands on what is in view already; the page stays where the user put it.
+    if (QApplication::mouseButtons() == Qt::NoButton)
+        m_area->ensureWidgetVisible(now, margin, margin);
+}
+
+void FocusInView::followCaret() {
+    m_followPending = false;
+    QWidget* page = m_area->widget();
+    if (m_text == nullptr || page == nullptr)
+        return;
+    QRect caret;
+    if (auto* plain = qobject_cast<QPlainTextEdit*>(m_text.data()))
+        caret = plain->cursorRect();
+    else if (auto* rich = qobject_cast<QTextEdit*>(m_text.data()))
+        caret = rich->cursorRect();
+    const auto* box = static_cast<QAbstractScrollArea*>(m_text.data());
+    const QPoint centre = box->viewport()->mapTo(page, caret.center());
+    m_area->ensureVisible(centre.x(), centre.y(), margin, caret.height() / 2 + margin);
+}
+
+void FocusInView::followCaretSoon() {
+    if (m_followPending)
+        return;
+    m_followPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_followPending)
+                followCaret();
+        },
+        Qt::QueuedConnection);
+}
+
+bool FocusInView::eventFilter(QObject* watched, QEvent* event) {
+    // The box or the page grew under the caret (a scroll by the user moves neither).
+    if (m_text != nullptr && (watched == m_text || watched == m_area->widget()) &&
+        event->type() == QEvent::Resize)
+        followCaretSoon();
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace quillora

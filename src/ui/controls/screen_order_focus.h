@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+
+class QScrollArea;
+class QWidget;
+
+namespace quillora {
+
+// The controls under `scope` (in its window) that Tab stops at, in the order the screen shows
+// them: top to bottom, and leading to trailing along a line. The controls of one container stay
+// together, in the container's place.
+QList<QWidget*> tabStopsInScreenOrder(QWidget* scope);
+
+// Chains the Tab order of the stops under `scope` in screen order, one after the other, so
+// that rows, chips and fields added, removed or moved since follow the screen. Tab enters the
+// chain at its first stop and leaves it after the last.
+void chainTabOrderByScreen(QWidget* scope);
+
+// Keeps what the user works on in view inside a scrolling page: the control that takes focus
+// and, in a multi-line text box, the caret as it moves and as the box grows. A child of the
+// scroll area.
+class FocusInView final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(FocusInView)
+
+public:
+    explicit FocusInView(QScrollArea* area);
+    ~FocusInView() override;
+
+    // The space kept between the followed control or caret and the page's visible edges.
+    static constexpr int margin = 24;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void focusChanged(QWidget* now);
+    void followCaret();
+    void followCaretSoon();
+
+    QScrollArea* m_area;
+    QPointer<QWidget> m_text; // the focused multi-line box, if any
+    bool m_followPending = false;
+};
+
+} // namespace quillora
