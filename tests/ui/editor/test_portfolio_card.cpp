@@ -68,6 +68,16 @@ void dragCell(QWidget* cell) {
     QTest::mouseRelease(cell, Qt::LeftButton, {}, QPoint(20, 40));
 }
 
+// Three portrait images, red, green and blue, in that order.
+QList<PortfolioItemPtr> threeColouredItems() {
+    QList<PortfolioItemPtr> items;
+    for (const auto color : {Qt::red, Qt::green, Qt::blue})
+        items << std::make_shared<PortfolioItem>(QUuid::createUuid(),
+                                                 quillora::test::encodedImage(color, "PNG"), QString(),
+                                                 items.size(), PortfolioImageOrientation::portrait);
+    return items;
+}
+
 QStringList captionsOf(const PortfolioRows& rows) {
     QStringList out;
     for (const auto& row : rows)
@@ -236,13 +246,9 @@ private slots:
         {
             auto services = quillora::test::openStoreServices(path);
             auto resume = test::makeEmptyResume(QStringLiteral("Moves"));
-            QList<PortfolioItemPtr> items;
-            for (const auto color : {Qt::red, Qt::green, Qt::blue}) {
-                items << std::make_shared<PortfolioItem>(
-                    QUuid::createUuid(), quillora::test::encodedImage(color, "PNG"), QString(), items.size(),
-                    PortfolioImageOrientation::portrait);
-                ids << items.last()->id();
-            }
+            const QList<PortfolioItemPtr> items = threeColouredItems();
+            for (const auto& item : items)
+                ids << item->id();
             resume->setPortfolioItems(items);
             services->context().insert(resume);
             QVERIFY(services->context().save().ok());
@@ -325,11 +331,7 @@ private slots:
         auto services = Services::forTesting(QDir::tempPath() + QStringLiteral("/q.ini"));
         services->context().setAutosaveEnabled(false);
         auto resume = test::makeEmptyResume(QStringLiteral("Grid"));
-        QList<PortfolioItemPtr> items;
-        for (const auto color : {Qt::red, Qt::green, Qt::blue})
-            items << std::make_shared<PortfolioItem>(QUuid::createUuid(),
-                                                     quillora::test::encodedImage(color, "PNG"), QString(),
-                                                     items.size(), PortfolioImageOrientation::portrait);
+        const QList<PortfolioItemPtr> items = threeColouredItems();
         resume->setPortfolioItems(items);
         services->context().insert(resume);
         QVERIFY(services->context().save().ok());
