@@ -29,6 +29,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTextDocument>
 #include <QTextLayout>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -74,7 +75,7 @@ public:
             if (w == width)
                 return h;
         }
-        const int height = QLabel::heightForWidth(width);
+        const int height = measuredHeight(width);
         if (m_heights.size() >= 4)
             m_heights.removeFirst();
         m_heights.append({width, height});
@@ -90,6 +91,26 @@ protected:
     }
 
 private:
+    // The height of the text at `width`, worked out as the label does (its font in a text document
+    // without margin, wrapping at words) but with one layout where the label makes two: it lays
+    // its own document out at the width asked, then again at the width it had.
+    int measuredHeight(int width) const {
+        if (!wordWrap() || textFormat() != Qt::PlainText || text().isEmpty() ||
+            textInteractionFlags() == Qt::NoTextInteraction)
+            return QLabel::heightForWidth(width);
+        const QMargins margins = contentsMargins();
+        const int extra = 2 * margin();
+        QTextDocument document;
+        document.setDefaultFont(font());
+        document.setDocumentMargin(0);
+        QTextOption option = document.defaultTextOption();
+        option.setAlignment(alignment());
+        option.setWrapMode(QTextOption::WordWrap);
+        document.setDefaultTextOption(option);
+        document.setPlainText(text());
+        document.setTextWidth(std::max(width - extra - margins.left() - margins.right(), 0));
+        return qCeil(document.size().height()) + extra + margins.top() + margins.bottom();
+    }
     QSize narrowestSize() const {
         QTextLayout layout(text(), font());
         QTextOption option;
