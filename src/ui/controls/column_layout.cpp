@@ -97,13 +97,14 @@ QSize ColumnLayout::sizeHint() const {
     QSize size = stackedSize(&QLayoutItem::sizeHint);
     // Once placed, the column would stay as wide as it is: the height of a widget's hint is asked
     // for the hint's width, and the items only know their heights for the width they have.
-    if (geometry().width() > 0)
-        size.setWidth(geometry().width());
+    if (m_placedWidth > 0)
+        size.setWidth(m_placedWidth);
     return size;
 }
 
 void ColumnLayout::setGeometry(const QRect& rect) {
     QLayout::setGeometry(rect);
+    m_placedWidth = rect.width();
     const QRect inner = contentsRect();
     int y = inner.top();
     for (QLayoutItem* item : std::as_const(m_items)) {

@@ -45,6 +45,8 @@ private:
     QSize stackedSize(QSize (QLayoutItem::*hint)() const) const;
 
     QList<QLayoutItem*> m_items;
+    // The width last given, kept through invalidate(), which forgets the geometry.
+    int m_placedWidth = 0;
     mutable int m_cachedWidth = -1;
     mutable int m_cachedHeight = 0;
 };
