@@ -3,6 +3,7 @@
 #include "app/services.h"
 #include "controls/accessibility_traits.h"
 #include "controls/alert_sizing.h"
+#include "controls/column_layout.h"
 #include "controls/floating_buttons.h"
 #include "controls/focus_ring.h"
 #include "controls/progress_spinner.h"
@@ -29,8 +30,11 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QtMath>
 
 namespace quillora {
 
@@ -47,28 +51,24 @@ QString rgba(const QColor& color, qreal opacity) {
         .arg(QString::number(color.alphaF() * opacity, 'f', 3));
 }
 
-// A wrapped text of the preview that remembers the heights its text takes at the widths asked
-// for. Every layout pass asks each label's height for the column's width; a label lays its whole
-// text out to answer, so without this one changed field would lay out every text of the preview.
+// A wrapped text of the preview. The column gives it its full width and asks only for the height
+// that width needs, which it remembers for the widths asked for: a label lays its whole text out
+// to answer, so without this one changed field would lay out every text of the preview.
 class PreviewText final : public QLabel {
 public:
     PreviewText(const QString& text, QWidget* parent)
         : QLabel(text, parent) {}
 
-    // Every relayout asks each label for its sizes again, and a wrapped label lays its whole
-    // text out for each answer: these too are kept until the text, font or margins change.
-    QSize sizeHint() const override {
-        forgetIfTextChanged();
-        if (!m_sizeHint.isValid())
-            m_sizeHint = QLabel::sizeHint();
-        return m_sizeHint;
-    }
+    // The hints only say how narrow the text may go: as narrow as its widest word, one line
+    // tall. A label works its hints out by laying its text out at three more widths, which the
+    // column never uses.
     QSize minimumSizeHint() const override {
         forgetIfTextChanged();
         if (!m_minimumSizeHint.isValid())
-            m_minimumSizeHint = QLabel::minimumSizeHint();
+            m_minimumSizeHint = narrowestSize();
         return m_minimumSizeHint;
     }
+    QSize sizeHint() const override { return minimumSizeHint(); }
 
     int heightForWidth(int width) const override {
         forgetIfTextChanged();
@@ -76,7 +76,7 @@ public:
             if (w == width)
                 return h;
         }
-        const int height = QLabel::heightForWidth(width);
+        const int height = measuredHeight(width);
         if (m_heights.size() >= 4)
             m_heights.removeFirst();
         m_heights.append({width, height});
@@ -92,9 +92,45 @@ protected:
     }
 
 private:
+    // The height of the text at `width`, worked out as the label does (its font in a text document
+    // without margin, wrapping at words) but with one layout where the label makes two: it lays
+    // its own document out at the width asked, then again at the width it had.
+    int measuredHeight(int width) const {
+        if (!wordWrap() || textFormat() != Qt::PlainText || text().isEmpty() ||
+            textInteractionFlags() == Qt::NoTextInteraction)
+            return QLabel::heightForWidth(width);
+        const QMargins margins = contentsMargins();
+        const int extra = 2 * margin();
+        QTextDocument document;
+        document.setDefaultFont(font());
+        document.setDocumentMargin(0);
+        QTextOption option = document.defaultTextOption();
+        option.setAlignment(alignment());
+        option.setWrapMode(QTextOption::WordWrap);
+        document.setDefaultTextOption(option);
+        document.setPlainText(text());
+        document.setTextWidth(std::max(width - extra - margins.left() - margins.right(), 0));
+        return qCeil(document.size().height()) + extra + margins.top() + margins.bottom();
+    }
+    QSize narrowestSize() const {
+        QTextLayout layout(text(), font());
+        QTextOption option;
+        option.setWrapMode(QTextOption::WordWrap);
+        layout.setTextOption(option);
+        qreal widest = 0;
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(0);
+            widest = std::max(widest, line.naturalTextWidth());
+        }
+        layout.endLayout();
+        const QMargins margins = contentsMargins();
+        return QSize(qCeil(widest) + margins.left() + margins.right() + 2 * margin(),
+                     fontMetrics().height() + margins.top() + margins.bottom() + 2 * margin());
+    }
     void forget() const {
         m_heights.clear();
-        m_sizeHint = m_minimumSizeHint = QSize();
+        m_minimumSizeHint = QSize();
     }
     void forgetIfTextChanged() const {
         if (m_text != text()) {
@@ -105,9 +141,16 @@ private:
 
     mutable QString m_text;
     mutable QList<std::pair<int, int>> m_heights;
-    mutable QSize m_sizeHint;
     mutable QSize m_minimumSizeHint;
 };
+
+// A widget that only holds others and paints nothing itself. When it grows or shrinks only what
+// it gains is painted: a page of text whose height changes below the visible part costs no paint.
+QWidget* holder(QWidget* parent = nullptr) {
+    auto* widget = new QWidget(parent);
+    widget->setAttribute(Qt::WA_StaticContents);
+    return widget;
+}
 
 QLabel* textLabel(const QString& text, const QFont& font, QWidget* parent) {
     auto* label = new PreviewText(text, parent);
@@ -149,8 +192,8 @@ TemplateClassic::TemplateClassic(ResumePtr resume, Services& services, QWidget* 
     , m_translateLabel(new QLabel(QStringLiteral("Translate"), m_translateButton))
     , m_copyButton(new QPushButton(m_tools))
     , m_divider(new QWidget)
-    , m_previewColumn(new QWidget)
-    , m_previewLayout(new QVBoxLayout(m_previewColumn))
+    , m_previewColumn(holder())
+    , m_previewLayout(new ColumnLayout(m_previewColumn, 12))
     , m_helpButton(new FloatingHelpButton(services.appearance(), this))
     , m_closeButton(new FloatingCloseButton(services.appearance(), this)) {
     setObjectName(QStringLiteral("templateClassic"));
@@ -173,18 +216,16 @@ TemplateClassic::TemplateClassic(ResumePtr resume, Services& services, QWidget* 
     m_scrollArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scrollArea->viewport()->setAutoFillBackground(false);
-    auto* page = new QWidget;
+    auto* page = holder();
     page->setAutoFillBackground(false);
-    auto* pageLayout = new QVBoxLayout(page);
+    // Columns all the way down: a changed text moves what is below it and nothing else.
+    auto* pageLayout = new ColumnLayout(page, 16);
     pageLayout->setContentsMargins(20, 20, 20, 20);
-    pageLayout->setSpacing(16);
-    pageLayout->addWidget(m_tools, 0, Qt::AlignHCenter);
+    pageLayout->addWidget(m_tools);
+    pageLayout->setAlignment(m_tools, Qt::AlignHCenter);
     m_divider->setFixedHeight(1);
     pageLayout->addWidget(m_divider);
-    m_previewLayout->setContentsMargins(0, 0, 0, 0);
-    m_previewLayout->setSpacing(12);
     pageLayout->addWidget(m_previewColumn);
-    pageLayout->addStretch(1);
     m_scrollArea->setWidget(page);
 
     buildTools();
@@ -618,10 +659,8 @@ void TemplateClassic::rebuildPreview() {
         divider();
         m_experienceHeading = heading(m_titles.experience());
         for (const ExperiencePtr& entry : experience) {
-            auto* block = new QWidget(m_previewColumn);
-            auto* blockLayout = new QVBoxLayout(block);
-            blockLayout->setContentsMargins(0, 0, 0, 0);
-            blockLayout->setSpacing(4);
+            auto* block = holder(m_previewColumn);
+            auto* blockLayout = new ColumnLayout(block, 4);
             block->setObjectName(QStringLiteral("previewExperience") +
                                  entry->persistentModelID().description());
             const QStringList lines = {entry->role() + enDash + entry->company(),
@@ -641,10 +680,8 @@ void TemplateClassic::rebuildPreview() {
     if (r.includeSkills() && !skills.isEmpty()) {
         divider();
         heading(QStringLiteral("Skills"));
-        auto* block = new QWidget(m_previewColumn);
-        auto* blockLayout = new QVBoxLayout(block);
-        blockLayout->setContentsMargins(0, 0, 0, 0);
-        blockLayout->setSpacing(4);
+        auto* block = holder(m_previewColumn);
+        auto* blockLayout = new ColumnLayout(block, 4);
         for (const QString& skill : skills) {
             QLabel* label = textLabel(QStringLiteral("\u2022 ") + skill, body, block);
             label->setStyleSheet(ink);

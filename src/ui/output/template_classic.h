@@ -18,11 +18,11 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QScrollArea;
-class QVBoxLayout;
 
 namespace quillora {
 
 class Appearance;
+class ColumnLayout;
 class FloatingCloseButton;
 class FloatingHelpButton;
 class ProgressSpinner;
@@ -142,7 +142,7 @@ private:
     QPushButton* m_copyButton;
     QWidget* m_divider;
     QWidget* m_previewColumn;
-    QVBoxLayout* m_previewLayout;
+    ColumnLayout* m_previewLayout;
     FloatingHelpButton* m_helpButton;
     FloatingCloseButton* m_closeButton;
     QPointer<HelpSheetContainer> m_helpSheet;

@@ -13,6 +13,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -28,6 +29,32 @@ QStringList previewTexts(const TemplateClassic& screen) {
     for (const QLabel* label : screen.previewColumn()->findChildren<QLabel*>())
         texts << label->text();
     return texts;
+}
+
+// Checks one column of the preview and the columns inside it: every shown child as wide as the
+// column and stacked under the one before at the column's spacing, every text exactly as tall as
+// a fresh label with the same text and font needs at that width (an empty text is as tall as
+// the label says), and the column as tall as its children.
+void verifyColumn(const QWidget* column) {
+    const QLayout* layout = column->layout();
+    QVERIFY(layout);
+    int y = 0;
+    for (int i = 0; i < layout->count(); ++i) {
+        const QWidget* child = layout->itemAt(i)->widget();
+        QVERIFY(child);
+        QCOMPARE(child->geometry(), QRect(0, y, column->width(), child->height()));
+        if (const auto* label = qobject_cast<const QLabel*>(child); label && !label->text().isEmpty()) {
+            QLabel fresh(label->text());
+            fresh.setWordWrap(true);
+            fresh.setFont(label->font());
+            fresh.setTextInteractionFlags(label->textInteractionFlags());
+            QCOMPARE(label->height(), fresh.heightForWidth(label->width()));
+        } else if (child->layout()) {
+            verifyColumn(child);
+        }
+        y += child->height() + layout->spacing();
+    }
+    QCOMPARE(column->height(), y - layout->spacing());
 }
 
 } // namespace
@@ -323,6 +350,44 @@ private slots:
         QVERIFY(clock.elapsed() >= 1500);
         QVERIFY(clock.elapsed() < 2300);
         QCOMPARE(copy->text(), u"Copy Résumé"_qs);
+    }
+
+    // Texts that grow and shrink, as a translation makes them, are shown together: afterwards
+    // every text has the height its text needs, nothing overlaps, what is above the changes
+    // stays put, and the page is as tall as the preview. A word wider than the window widens
+    // the page rather than being cut.
+    void changedTextsKeepThePageInOrder() {
+        auto screen = openScreen();
+        screen->resize(720, 820);
+        QWidget* column = screen->previewColumn();
+        auto* contact = screen->findChild<QLabel*>(u"previewContact"_qs);
+        QTRY_VERIFY(contact->width() > 600);
+        const QRect contactAt(contact->mapTo(screen.get(), QPoint()), contact->size());
+        verifyColumn(column);
+
+        const QString paragraph =
+            QString(u"A sentence that takes most of a line in the preview. "_qs).repeated(8);
+        const auto jobs = m_resume->experienceItems();
+        m_resume->setSummary(u"Short."_qs);
+        jobs.at(0)->setDetails(paragraph);
+        jobs.at(0)->setRole(u"R"_qs);
+        jobs.at(1)->setDetails(u"Drew.\nThings.\nAnd more things."_qs);
+        m_resume->educationItems().at(0)->setSchool(paragraph);
+        QTRY_VERIFY(previewTexts(*screen).contains(u"Short."_qs));
+        QTRY_VERIFY(previewTexts(*screen).contains(paragraph));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QTRY_COMPARE(
+            column->parentWidget()->height(),
+            std::max(column->parentWidget()->parentWidget()->height(), column->geometry().bottom() + 1 + 20));
+        verifyColumn(column);
+        QCOMPARE(QRect(contact->mapTo(screen.get(), QPoint()), contact->size()), contactAt);
+
+        const QString word = QString(u"x"_qs).repeated(120);
+        m_resume->setContactInfo(word);
+        QTRY_COMPARE(contact->text(), word);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QTRY_VERIFY(column->width() >= contact->fontMetrics().horizontalAdvance(word));
+        verifyColumn(column);
     }
 
     void helpOpensOnceAndThePreviewShowsOnlyWhatIsThere() {
