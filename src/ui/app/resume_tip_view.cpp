@@ -1,6 +1,7 @@
 #include "app/resume_tip_view.h"
 
 #include "app/list_shared_controls.h"
+#include "controls/accessibility_traits.h"
 #include "controls/frosted_card.h"
 #include "platform/appearance.h"
 #include "theme/scheme_colors.h"
@@ -204,6 +205,8 @@ ResumeTipView::ResumeTipView(Appearance& appearance, QWidget* parent, ResumeTipT
     dismiss->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; }"));
     connect(dismiss, &QToolButton::clicked, this, &ResumeTipView::dismissTip);
     m_dismiss = dismiss;
+    // One element: the title and the message are read once, through the card.
+    combineAccessibleChildren(m_card, QStringLiteral("Welcome to Quillora"), welcomeText());
 
     // Escape dismisses the card while it can be seen (and leaves the key to others otherwise).
     m_escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);

@@ -1,5 +1,6 @@
 #include "help/catalyst_help_view.h"
 #include "app/services.h"
+#include "controls/accessibility_traits.h"
 
 #include "controls/frosted_card.h"
 
@@ -160,6 +161,7 @@ CatalystHelpView::CatalystHelpView(Services& services, QWidget* parent)
     header->setSpacing(10);
     m_titleLabel = wrappedLabel(title(), systemFont(34, QFont::Bold), m_column);
     m_titleLabel->setObjectName(QStringLiteral("helpTitle"));
+    markAsAccessibleHeading(m_titleLabel);
     m_subtitleLabel = wrappedLabel(subtitle(), systemFont(16, QFont::Medium), m_column);
     m_subtitleLabel->setObjectName(QStringLiteral("helpSubtitle"));
     header->addWidget(m_titleLabel);

@@ -310,6 +310,7 @@ void TemplateClassic::refreshTools() {
     // The menu's value, as assistive technologies read it.
     setAccessibleValue(m_languageButton, m_selectedLanguage ? m_selectedLanguage->name
                                                             : QStringLiteral("No language selected"));
+    markChosenLanguageRow();
     m_translateButton->setEnabled(m_selectedLanguage.has_value() && !m_translatingLanguage.has_value());
     m_spinner->setVisible(m_translatingLanguage.has_value());
 
@@ -333,9 +334,20 @@ void TemplateClassic::rebuildLanguageMenu() {
         row->setData(language.code);
         // Unsupported pairs cannot be chosen; the menu draws them greyed.
         row->setEnabled(isLanguageChoosable(m_languageAvailability, language.code));
+        // The chosen row is marked, so a screen reader says which one is chosen.
+        row->setCheckable(true);
         const QString code = language.code;
-        connect(row, &QAction::triggered, this, [this, code] { chooseLanguage(code); });
+        connect(row, &QAction::triggered, this, [this, code] {
+            chooseLanguage(code);
+            markChosenLanguageRow();
+        });
     }
+    markChosenLanguageRow();
+}
+
+void TemplateClassic::markChosenLanguageRow() {
+    for (QAction* row : m_languageMenu->actions())
+        row->setChecked(m_selectedLanguage && row->data().toString() == m_selectedLanguage->code);
 }
 
 void TemplateClassic::chooseLanguage(const QString& code) {

@@ -1,0 +1,352 @@
+// The app as a screen reader hears it: the real binary on a virtual X display, with a private
+// session bus and the accessibility bus, read and driven through AT-SPI (libatspi) the way an
+// assistive technology does. Every screen's tree is printed, and none may hold an interactive
+// control without a name.
+
+#include "model/resume.h"
+#include "store/app_store.h"
+#include "store/model_container.h"
+#include "store/model_context.h"
+#include "store/store_location.h"
+#include "support/resume_fixtures.h"
+#include "support/store_fixtures.h"
+#include "support/test_home.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <functional>
+#include <memory>
+
+#undef signals // glib's headers use the word
+#include <atspi/atspi.h>
+#define signals Q_SIGNALS
+
+using namespace quillora;
+
+namespace {
+
+// One accessible object, owning its reference.
+using Node = std::shared_ptr<AtspiAccessible>;
+
+Node adopt(AtspiAccessible* object) {
+    return object ? Node(object, [](AtspiAccessible* a) { g_object_unref(a); }) : Node();
+}
+
+QString take(gchar* text) {
+    const QString result = QString::fromUtf8(text ? text : "");
+    g_free(text);
+    return result;
+}
+
+QString nameOf(const Node& node) {
+    return take(atspi_accessible_get_name(node.get(), nullptr));
+}
+QString descriptionOf(const Node& node) {
+    return take(atspi_accessible_get_description(node.get(), nullptr));
+}
+QString roleOf(const Node& node) {
+    return take(atspi_accessible_get_role_name(node.get(), nullptr));
+}
+
+bool has(const Node& node, AtspiStateType state) {
+    AtspiStateSet* set = atspi_accessible_get_state_set(node.get());
+    const bool result = set && atspi_state_set_contains(set, state);
+    if (set)
+        g_object_unref(set);
+    return result;
+}
+
+QList<Node> childrenOf(const Node& node) {
+    QList<Node> children;
+    const int count = atspi_accessible_get_child_count(node.get(), nullptr);
+    for (int i = 0; i < count; ++i)
+        if (Node child = adopt(atspi_accessible_get_child_at_index(node.get(), i, nullptr)))
+            children << child;
+    return children;
+}
+
+QStringList actionsOf(const Node& node) {
+    QStringList names;
+    if (AtspiAction* action = atspi_accessible_get_action_iface(node.get())) {
+        for (int i = 0; i < atspi_action_get_n_actions(action, nullptr); ++i)
+            names << take(atspi_action_get_action_name(action, i, nullptr));
+        g_object_unref(action);
+    }
+    return names;
+}
+
+bool doAction(const Node& node, const QString& name) {
+    const int index = int(actionsOf(node).indexOf(name));
+    if (index < 0)
+        return false;
+    AtspiAction* action = atspi_accessible_get_action_iface(node.get());
+    const bool done = atspi_action_do_action(action, index, nullptr);
+    g_object_unref(action);
+    return done;
+}
+
+void walk(const Node& node, const std::function<void(const Node&, int)>& visit, int depth = 0) {
+    visit(node, depth);
+    if (depth < 60)
+        for (const Node& child : childrenOf(node))
+            walk(child, visit, depth + 1);
+}
+
+// Roles a user operates; each must have a name.
+bool isInteractive(const Node& node) {
+    static const QList<AtspiRole> roles{
+        ATSPI_ROLE_PUSH_BUTTON,     ATSPI_ROLE_TOGGLE_BUTTON, ATSPI_ROLE_CHECK_BOX,  ATSPI_ROLE_RADIO_BUTTON,
+        ATSPI_ROLE_MENU_ITEM,       ATSPI_ROLE_COMBO_BOX,     ATSPI_ROLE_ENTRY,      ATSPI_ROLE_PASSWORD_TEXT,
+        ATSPI_ROLE_LIST_ITEM,       ATSPI_ROLE_LINK,          ATSPI_ROLE_SLIDER,     ATSPI_ROLE_SPIN_BUTTON,
+        ATSPI_ROLE_PAGE_TAB,        ATSPI_ROLE_LIST,          ATSPI_ROLE_SCROLL_BAR, ATSPI_ROLE_TEXT,
+        ATSPI_ROLE_PUSH_BUTTON_MENU};
+    const AtspiRole role = atspi_accessible_get_role(node.get(), nullptr);
+    return roles.contains(role) && (has(node, ATSPI_STATE_FOCUSABLE) || !actionsOf(node).isEmpty());
+}
+
+// What the bridge sent, as "event-type|source name|detail1".
+QStringList g_events;
+
+void record(const AtspiEvent* event) {
+    g_events << QStringLiteral("%1|%2|%3")
+                    .arg(QString::fromUtf8(event->type),
+                         take(atspi_accessible_get_name(event->source, nullptr)))
+                    .arg(event->detail1);
+}
+
+} // namespace
+
+class ScreenReaderTest final : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_runtime;
+    QProcess m_display;
+    QProcess m_bus;
+    QProcess m_app;
+    Node m_application;
+    QStringList m_unnamed;  // interactive controls without a name, over every screen
+    QStringList m_badFocus; // windows whose first focus is no named control
+    QString m_resumeTitle = QStringLiteral("Design Résumé");
+
+    static QString readLine(QProcess& process, int timeoutMs) {
+        QByteArray line;
+        process.waitForStarted();
+        QElapsedTimer clock;
+        clock.start();
+        while (!line.contains('\n') && clock.elapsed() < timeoutMs && process.state() == QProcess::Running) {
+            process.waitForReadyRead(100);
+            line += process.readAllStandardOutput();
+        }
+        return QString::fromUtf8(line).trimmed();
+    }
+
+    void seedStore() {
+        AppStore store = openAppStore();
+        QVERIFY2(store.container, qPrintable(store.fatalError));
+        auto resume = test::makeFullResume();
+        QList<PortfolioItemPtr> images;
+        const QList<QColor> colours{Qt::red, Qt::darkGreen, Qt::blue};
+        for (int i = 0; i < colours.size(); ++i)
+            images << std::make_shared<PortfolioItem>(QUuid::createUuid(), test::encodedImage(colours[i]),
+                                                      QStringLiteral("Image %1").arg(i), i,
+                                                      PortfolioImageOrientation::portrait);
+        resume->setPortfolioItems(images);
+        store.container->mainContext().insert(resume);
+        const Status saved = store.container->mainContext().save();
+        QVERIFY2(saved.ok(), qPrintable(saved.error()));
+    }
+
+    // The app's windows, as the bridge lists them.
+    QList<Node> windows() {
+        atspi_accessible_clear_cache(m_application.get());
+        QList<Node> result;
+        for (const Node& window : childrenOf(m_application))
+            if (has(window, ATSPI_STATE_SHOWING))
+                result << window;
+        return result;
+    }
+
+    // The first showing node (over every window, or under `root`) with this role and name.
+    Node find(AtspiRole role, const QString& name, const Node& root = {}) {
+        Node found;
+        const auto look = [&](const Node& top) {
+            walk(top, [&](const Node& node, int) {
+                if (!found && atspi_accessible_get_role(node.get(), nullptr) == role &&
+                    nameOf(node) == name && has(node, ATSPI_STATE_SHOWING))
+                    found = node;
+            });
+        };
+        if (root)
+            look(root);
+        else
+            for (const Node& window : windows())
+                look(window);
+        return found;
+    }
+
+    Node waitFind(AtspiRole role, const QString& name, int timeoutMs = 10000) {
+        Node found;
+        (void)QTest::qWaitFor([&] { return bool(found = find(role, name)); }, timeoutMs);
+        return found;
+    }
+
+    bool press(const QString& name, AtspiRole role = ATSPI_ROLE_PUSH_BUTTON) {
+        const Node button = waitFind(role, name);
+        return button && doAction(button, QStringLiteral("Press"));
+    }
+
+    // Prints the tree of every showing window, notes unnamed interactive controls and checks the
+    // focus of a window opened on top of the others.
+    void dumpScreen(const QString& screen) {
+        QTest::qWait(600); // sheets fade in
+        const QList<Node> shown = windows();
+        std::printf("=== %s\n", qPrintable(screen));
+        for (const Node& window : shown) {
+            Node focused;
+            walk(window, [&](const Node& node, int depth) {
+                QStringList states;
+                if (has(node, ATSPI_STATE_FOCUSED))
+                    states << QStringLiteral("focused");
+                if (has(node, ATSPI_STATE_CHECKED))
+                    states << QStringLiteral("checked");
+                if (has(node, ATSPI_STATE_SELECTED))
+                    states << QStringLiteral("selected");
+                std::printf("%*s[%s] \"%s\" (%s) {%s} %s\n", depth * 2, "", qPrintable(roleOf(node)),
+                            qPrintable(nameOf(node).left(80).replace(QLatin1Char('\n'), QLatin1Char(' '))),
+                            qPrintable(descriptionOf(node)), qPrintable(states.join(u' ')),
+                            qPrintable(actionsOf(node).join(u',')));
+                if (!has(node, ATSPI_STATE_SHOWING))
+                    return;
+                if (isInteractive(node) && nameOf(node).isEmpty())
+                    m_unnamed
+                        << QStringLiteral("%1: [%2] under \"%3\"").arg(screen, roleOf(node), nameOf(window));
+                if (has(node, ATSPI_STATE_FOCUSED) && !focused)
+                    focused = node;
+            });
+            if (window == shown.last() && shown.size() > 1 && focused && nameOf(focused).isEmpty())
+                m_badFocus << QStringLiteral("%1: [%2]").arg(screen, roleOf(focused));
+        }
+        std::fflush(stdout);
+    }
+
+    // Closes the window on top through its Close button, or its Cancel / Done.
+    void closeTop() {
+        const int before = int(windows().size());
+        const Node top = windows().last();
+        for (const QString& name :
+             {QStringLiteral("Close"), QStringLiteral("Cancel"), QStringLiteral("Done")})
+            if (const Node button = find(ATSPI_ROLE_PUSH_BUTTON, name, top)) {
+                doAction(button, QStringLiteral("Press"));
+                break;
+            }
+        (void)QTest::qWaitFor([&] { return windows().size() < before; }, 5000);
+    }
+
+    void visit(const QString& button, const QString& screen) {
+        QVERIFY2(press(button), qPrintable(QStringLiteral("no button \"%1\"").arg(button)));
+        dumpScreen(screen);
+        closeTop();
+    }
+
+private slots:
+    void initTestCase() {
+        const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+        if (xvfb.isEmpty())
+            QSKIP("No display server: Xvfb is not installed.");
+        m_display.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                               QStringLiteral("0"), QStringLiteral("1366x768x24"),
+                               QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        const QString display = readLine(m_display, 15000);
+        if (display.isEmpty())
+            QSKIP(qPrintable(QStringLiteral("No display server: Xvfb did not start (%1).")
+                                 .arg(QString::fromUtf8(m_display.readAllStandardError()).trimmed())));
+        qputenv("DISPLAY", (u':' + display).toUtf8());
+
+        // The session bus; the accessibility bus and its registry start on it when asked for.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+        m_bus.setProcessEnvironment(environment);
+        m_bus.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                                    QStringLiteral("--print-address=1")});
+        const QString address = readLine(m_bus, 15000);
+        QVERIFY2(!address.isEmpty(), "dbus-daemon did not start");
+        qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
+        qputenv("XDG_RUNTIME_DIR", m_runtime.path().toUtf8());
+        qunsetenv("AT_SPI_BUS_ADDRESS");
+
+        seedStore();
+        environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
+        m_app.setProcessChannelMode(QProcess::ForwardedChannels);
+        m_app.setProcessEnvironment(environment);
+        m_app.start(QStringLiteral(QUILLORA_APP_BINARY), {});
+        QVERIFY(m_app.waitForStarted());
+
+        QCOMPARE(atspi_init(), 0);
+        AtspiEventListener* listener = atspi_event_listener_new_simple(record, nullptr);
+        for (const char* type : {"object:state-changed", "object:property-change"})
+            atspi_event_listener_register(listener, type, nullptr);
+        const Node desktop = adopt(atspi_get_desktop(0));
+        (void)QTest::qWaitFor(
+            [&] {
+                for (const Node& app : childrenOf(desktop))
+                    if (nameOf(app) == QLatin1String("Quillora"))
+                        m_application = app;
+                return bool(m_application) && !windows().isEmpty();
+            },
+            30000);
+        QVERIFY2(m_application, "the app never appeared on the accessibility bus");
+        atspi_accessible_set_cache_mask(m_application.get(), ATSPI_CACHE_NONE);
+    }
+
+    void cleanupTestCase() {
+        if (m_app.state() == QProcess::Running) {
+            ::kill(pid_t(m_app.processId()), SIGTERM);
+            m_app.waitForFinished(20000);
+        }
+        for (QProcess* process : {&m_bus, &m_display})
+            if (process->state() == QProcess::Running) {
+                process->terminate();
+                process->waitForFinished(5000);
+            }
+    }
+
+    void listAndItsSheets() {
+        // The intro covers the window while it plays, hidden from the reader; then the list.
+        const Node list = waitFind(ATSPI_ROLE_LIST, QStringLiteral("Résumés"), 20000);
+        QVERIFY(list);
+        dumpScreen(QStringLiteral("main window"));
+
+        // The tip card is one element: its texts are not read again by children.
+        const Node tip = find(ATSPI_ROLE_FILLER, QStringLiteral("Welcome to Quillora"));
+        QVERIFY(tip);
+        QStringList tipChildren;
+        for (const Node& child : childrenOf(tip))
+            tipChildren << QStringLiteral("%1 %2").arg(roleOf(child), nameOf(child));
+        QCOMPARE(tipChildren, QStringList{u"push button Dismiss welcome message"_qs});
+
+        visit(QStringLiteral("Help"), QStringLiteral("help sheet"));
+        visit(QStringLiteral("Choose background"), QStringLiteral("background picker"));
+        QVERIFY(press(QStringLiteral("About Quillora"), ATSPI_ROLE_MENU_ITEM));
+        dumpScreen(QStringLiteral("About"));
+        closeTop();
+        QVERIFY(press(QStringLiteral("Quillora Help"), ATSPI_ROLE_MENU_ITEM));
+        dumpScreen(QStringLiteral("Help window"));
+        closeTop();
+    }
+
+    void finalChecks() {
+        QVERIFY2(m_unnamed.isEmpty(), qPrintable(m_unnamed.join(u'\n')));
+        QVERIFY2(m_badFocus.isEmpty(), qPrintable(m_badFocus.join(u'\n')));
+    }
+};
+
+QUILLORA_TEST_MAIN(ScreenReaderTest)
+#include "test_screen_reader.moc"
