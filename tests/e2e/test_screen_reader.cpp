@@ -178,7 +178,7 @@ class ScreenReaderTest final : public QObject {
         const auto look = [&](const Node& top) {
             walk(top, [&](const Node& node, int) {
                 if (!found && atspi_accessible_get_role(node.get(), nullptr) == role &&
-                    nameOf(node) == name && has(node, ATSPI_STATE_SHOWING))
+                    nameOf(node) == name && (role == ATSPI_ROLE_MENU_ITEM || has(node, ATSPI_STATE_SHOWING)))
                     found = node;
             });
         };
@@ -339,6 +339,66 @@ private slots:
         closeTop();
         QVERIFY(press(QStringLiteral("Quillora Help"), ATSPI_ROLE_MENU_ITEM));
         dumpScreen(QStringLiteral("Help window"));
+        closeTop();
+    }
+
+    void editorAndItsScreens() {
+        // Opening a résumé from the list: the row's first action.
+        const Node row = waitFind(ATSPI_ROLE_LIST_ITEM, QStringLiteral("Design Résumé, Zoë Ångström"));
+        QVERIFY(row);
+        const QStringList rowActions = actionsOf(row);
+        if (rowActions.value(0) != QLatin1String("Press"))
+            QSKIP(qPrintable(QStringLiteral("The list row has no \"Press\" action (it has: %1).")
+                                 .arg(rowActions.join(u','))));
+        QVERIFY(doAction(row, QStringLiteral("Press")));
+        QVERIFY(waitFind(ATSPI_ROLE_HEADING, QStringLiteral("Actions & Style")));
+        dumpScreen(QStringLiteral("editor"));
+
+        // Headings of the section cards and of the cover letter and ATS cards.
+        QStringList headings;
+        for (const Node& window : windows())
+            walk(window, [&](const Node& node, int) {
+                if (atspi_accessible_get_role(node.get(), nullptr) == ATSPI_ROLE_HEADING)
+                    headings << nameOf(node);
+            });
+        for (const char* heading : {"Skills", "Portfolio", "ATS Version", "Job Posting", "Inserted Keywords"})
+            QVERIFY2(headings.contains(QLatin1String(heading)), heading);
+
+        // Values read after the hint: the font, the image orientation, the last ATS run.
+        const Node font = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Font style"));
+        QVERIFY(font);
+        QVERIFY2(descriptionOf(font).endsWith(QLatin1String("Avenir Next")), qPrintable(descriptionOf(font)));
+        const Node orientation = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Toggle image orientation"));
+        QVERIFY(orientation);
+        QVERIFY2(descriptionOf(orientation).endsWith(QLatin1String("Portrait")),
+                 qPrintable(descriptionOf(orientation)));
+        g_events.clear();
+        QVERIFY(doAction(orientation, QStringLiteral("Press")));
+        QTRY_VERIFY2(descriptionOf(find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Toggle image orientation")))
+                         .endsWith(QLatin1String("Landscape")),
+                     qPrintable(g_events.join(u'\n')));
+        QTRY_VERIFY2(!g_events.filter(QStringLiteral("Toggle image orientation")).isEmpty(),
+                     qPrintable(g_events.join(u'\n')));
+
+        // The font picker: the chosen row is selected, and a move of the choice is announced.
+        QVERIFY(doAction(font, QStringLiteral("Press")));
+        const Node inter = waitFind(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Inter"));
+        QVERIFY(inter);
+        dumpScreen(QStringLiteral("font picker"));
+        QVERIFY(descriptionOf(inter).endsWith(QLatin1String("Not selected")));
+        g_events.clear();
+        QVERIFY(doAction(inter, QStringLiteral("Press")));
+        QTRY_VERIFY(descriptionOf(inter).endsWith(QLatin1String(". Selected")));
+        QTRY_VERIFY2(!g_events.filter(QStringLiteral("Inter")).isEmpty(), qPrintable(g_events.join(u'\n')));
+        closeTop();
+
+        // The preview: the language menu's value and its chosen row.
+        QVERIFY(press(QStringLiteral("Preview & Translation")));
+        const Node language = waitFind(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Language"));
+        QVERIFY(language);
+        dumpScreen(QStringLiteral("preview"));
+        QVERIFY2(descriptionOf(language).endsWith(QLatin1String("No language selected")),
+                 qPrintable(descriptionOf(language)));
         closeTop();
     }
 

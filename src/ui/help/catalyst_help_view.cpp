@@ -130,6 +130,8 @@ CatalystHelpView::CatalystHelpView(Services& services, QWidget* parent)
     backgroundLayout->addWidget(m_panel);
 
     m_scrollArea = new QScrollArea(m_panel);
+    // The page takes the keyboard for scrolling; a screen reader hears which page it is.
+    m_scrollArea->setAccessibleName(title());
     m_scrollArea->setFrameShape(QFrame::NoFrame);
     m_scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scrollArea->setWidgetResizable(true);
