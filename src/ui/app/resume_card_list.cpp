@@ -1,17 +1,21 @@
 #include "app/resume_card_list.h"
 
 #include "app/resume_card_delegate.h"
+#include "app/resume_card_list_accessible.h"
 #include "app/resume_list_model.h"
 #include "controls/overlay_scroll_bar.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPersistentModelIndex>
+#include <QTimer>
 
 namespace quillora {
 
 ResumeCardList::ResumeCardList(Appearance& appearance, QWidget* parent)
     : QListView(parent) {
+    installResumeCardListAccessibility();
     setSelectionMode(QAbstractItemView::NoSelection);
     setMouseTracking(true);
     new OverlayScrollBar(appearance, this);
@@ -67,6 +71,14 @@ void ResumeCardList::rowsInserted(const QModelIndex& parent, int start, int end)
     QListView::rowsInserted(parent, start, end);
     // A row inserted above the open one (a new résumé, a copy) leaves the open row where it is.
     syncCurrentToOpen();
+}
+
+void ResumeCardList::requestOpen(const QModelIndex& index) {
+    const QPersistentModelIndex row(index);
+    QTimer::singleShot(0, this, [this, row] {
+        if (row.isValid())
+            emit openRequested(row);
+    });
 }
 
 bool ResumeCardList::showsFocusRing() const {

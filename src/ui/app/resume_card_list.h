@@ -39,6 +39,10 @@ public:
     void setMarkedForDeletion(const ResumePtr& resume);
     int markedRow() const;
 
+    // Asks to open the row's résumé as a click does (openRequested), once the current event is
+    // done: an assistive technology's press must not wait for the sheet it opens to close.
+    void requestOpen(const QModelIndex& index);
+
     // Whether the current row is drawn with a focus ring now.
     bool showsFocusRing() const;
 

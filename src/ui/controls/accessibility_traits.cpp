@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QToolButton>
@@ -19,9 +20,14 @@ constexpr const char* hiddenProperty = "_quillora_accessibleHidden";
 // Set on a widget some of whose children are hidden: its interface leaves them out.
 constexpr const char* containerProperty = "_quillora_accessibleContainer";
 
+const AccessibleActions* ownActions(const QObject* object) {
+    return dynamic_cast<const AccessibleActions*>(object);
+}
+
 bool hasTraits(const QObject* object) {
     return object->property(valueProperty).isValid() || object->property(selectedProperty).isValid() ||
-           object->property(headingProperty).isValid() || object->property(containerProperty).isValid();
+           object->property(headingProperty).isValid() || object->property(containerProperty).isValid() ||
+           ownActions(object) != nullptr;
 }
 
 bool isHidden(const QAccessibleInterface* iface) {
@@ -102,14 +108,31 @@ public:
     }
 
     QStringList actionNames() const override {
-        if (!qobject_cast<const QAbstractButton*>(widget()))
-            return QAccessibleWidget::actionNames();
-        return {hasMenu(widget()) ? showMenuAction() : pressAction()};
+        // A button's press first, then the widget's own actions (a row's press among them),
+        // then what every widget offers.
+        QStringList names;
+        const bool button = qobject_cast<const QAbstractButton*>(widget()) != nullptr;
+        if (button)
+            names << (hasMenu(widget()) ? showMenuAction() : pressAction());
+        if (const AccessibleActions* own = ownActions(widget()))
+            names << own->accessibleActionNames();
+        if (!button)
+            names << QAccessibleWidget::actionNames();
+        return names;
     }
 
     void doAction(const QString& name) override {
+        if (auto* own = dynamic_cast<AccessibleActions*>(widget());
+            own && widget()->isEnabled() && own->accessibleActionNames().contains(name)) {
+            own->triggerAccessibleAction(name);
+            return;
+        }
         auto* button = qobject_cast<QAbstractButton*>(widget());
-        if (!button || !widget()->isEnabled())
+        if (!button) {
+            QAccessibleWidget::doAction(name);
+            return;
+        }
+        if (!widget()->isEnabled())
             return;
         if (name == pressAction() || name == showMenuAction())
             button->click();
@@ -133,14 +156,18 @@ QAccessibleInterface* traitsFactory(const QString&, QObject* object) {
     return nullptr;
 }
 
-// Installs the factory once and drops an interface Qt made for the widget before it had traits,
-// so the next reader gets one that reports them.
-void adopt(QWidget* widget) {
+void installTraitsFactory() {
     static const bool installed = [] {
         QAccessible::installFactory(traitsFactory);
         return true;
     }();
     Q_UNUSED(installed);
+}
+
+// Installs the factory once and drops an interface Qt made for the widget before it had traits,
+// so the next reader gets one that reports them.
+void adopt(QWidget* widget) {
+    installTraitsFactory();
     QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
     if (iface && !dynamic_cast<TraitsAccessible*>(iface))
         QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(iface));
@@ -214,6 +241,44 @@ void combineAccessibleChildren(QWidget* widget, const QString& name, const QStri
         if (!holdsControl)
             hideFromAccessibility(child);
     }
+}
+
+AccessibleActions::AccessibleActions() {
+    installTraitsFactory();
+}
+
+AccessibleActions::~AccessibleActions() = default;
+
+QString moveUpAction() {
+    return QStringLiteral("Move Up");
+}
+
+QString moveDownAction() {
+    return QStringLiteral("Move Down");
+}
+
+int moveStepForKey(const QKeyEvent& event, bool sideways, Qt::LayoutDirection direction) {
+    if ((event.modifiers() & ~Qt::KeypadModifier) != Qt::AltModifier)
+        return 0;
+    const int forward = direction == Qt::RightToLeft ? -1 : 1;
+    switch (event.key()) {
+    case Qt::Key_Up:
+        return -1;
+    case Qt::Key_Down:
+        return 1;
+    case Qt::Key_Left:
+        return sideways ? -forward : 0;
+    case Qt::Key_Right:
+        return sideways ? forward : 0;
+    default:
+        return 0;
+    }
+}
+
+int moveStepForAction(const QString& name) {
+    if (name == moveUpAction())
+        return -1;
+    return name == moveDownAction() ? 1 : 0;
 }
 
 } // namespace quillora

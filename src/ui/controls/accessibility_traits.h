@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <Qt>
 
+class QKeyEvent;
 class QWidget;
 
 namespace quillora {
@@ -25,5 +28,28 @@ void combineAccessibleChildren(QWidget* widget, const QString& name, const QStri
 // rows or labels, so a value is also read as the end of the accessible description, after the
 // hint, and a change of it is announced as a change of the description.
 QString describedWithValue(const QString& hint, const QString& value);
+
+// A widget with actions of its own for assistive technologies: it derives from this besides
+// QWidget, and its accessibility interface lists accessibleActionNames() (after a button's press)
+// and runs them through triggerAccessibleAction().
+class AccessibleActions {
+public:
+    AccessibleActions();
+    virtual ~AccessibleActions();
+    AccessibleActions(const AccessibleActions&) = delete;
+    AccessibleActions& operator=(const AccessibleActions&) = delete;
+
+    virtual QStringList accessibleActionNames() const = 0;
+    virtual void triggerAccessibleAction(const QString& name) = 0;
+};
+
+// The actions that move an item one place earlier or later in its list: "Move Up", "Move Down".
+QString moveUpAction();
+QString moveDownAction();
+// The step a key asks of a list's item: -1 (earlier) for Alt+Up, +1 (later) for Alt+Down, and,
+// in a row running sideways, Alt+Left and Alt+Right by the reading direction; 0 for other keys.
+int moveStepForKey(const QKeyEvent& event, bool sideways, Qt::LayoutDirection direction);
+// The step of a move action, or 0 for another action.
+int moveStepForAction(const QString& name);
 
 } // namespace quillora

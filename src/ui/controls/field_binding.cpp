@@ -12,7 +12,9 @@ PropertyBinding* bindField(QLineEdit* field, std::shared_ptr<Record> record, int
         if (field->text() != value.toString())
             field->setText(value.toString());
     });
-    QObject::connect(field, &QLineEdit::textEdited, binding,
+    // Every change of the text, not only typing: a paste, an input method's commit or a text set
+    // through the accessibility interface is the user's edit too.
+    QObject::connect(field, &QLineEdit::textChanged, binding,
                      [binding](const QString& text) { binding->write(text); });
     return binding;
 }

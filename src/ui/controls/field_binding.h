@@ -13,7 +13,8 @@ namespace quillora {
 // not echoed back. The binding is the field's child. `property` is a value of the record kind's
 // Property enum, for example bindField(nameField, resume, Resume::FullName).
 
-// A text property; the field writes on every user edit.
+// A text property; the field writes on every change of its text (typed, pasted, from an input
+// method or an assistive technology).
 PropertyBinding* bindField(QLineEdit* field, std::shared_ptr<Record> record, int property);
 // A text property; multi-line.
 PropertyBinding* bindField(QPlainTextEdit* field, std::shared_ptr<Record> record, int property);

@@ -55,6 +55,10 @@ public:
     void refreshRows();
     // The open buttons, top to bottom.
     QList<EducationOpenButton*> rows() const;
+    // The open button of the entry's row, or null.
+    EducationOpenButton* rowFor(const Education* entry) const {
+        return m_rows.value(const_cast<Education*>(entry)).open;
+    }
     EditorSectionCard* card() const { return m_card; }
     SymbolTextButton* addButton() const { return m_add; }
 

@@ -10,6 +10,7 @@
 #include "theme/hex_color.h"
 #include "theme/scheme_colors.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QHBoxLayout>
@@ -71,6 +72,20 @@ ExperienceRow::~ExperienceRow() = default;
 
 QWidget* ExperienceRow::deleteButton() const {
     return m_delete;
+}
+
+QStringList ExperienceRow::accessibleActionNames() const {
+    QStringList names{moveUpAction(), moveDownAction()};
+    if (!m_editor.isReorderMode())
+        names.prepend(QAccessibleActionInterface::pressAction());
+    return names;
+}
+
+void ExperienceRow::triggerAccessibleAction(const QString& name) {
+    if (const int step = moveStepForAction(name))
+        m_editor.moveExperienceBy(m_entry, step);
+    else if (name == QAccessibleActionInterface::pressAction() && !m_editor.isReorderMode())
+        m_editor.openExperience(m_entry);
 }
 
 void ExperienceRow::refresh() {
@@ -143,6 +158,10 @@ void ExperienceRow::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void ExperienceRow::keyPressEvent(QKeyEvent* event) {
+    if (const int step = moveStepForKey(*event, false, layoutDirection())) {
+        m_editor.moveExperienceBy(m_entry, step);
+        return;
+    }
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space) &&
         !m_editor.isReorderMode()) {
         m_editor.openExperience(m_entry);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/accessibility_traits.h"
 #include "model/experience.h"
 
 #include <QHash>
@@ -20,8 +21,9 @@ class SymbolTextButton;
 
 // One experience entry in the Experience card: role over "company · start – end", a delete
 // button outside reorder mode, and a divider below. A click opens the entry (outside reorder
-// mode); a drag carries it onto another row, which moves it there.
-class ExperienceRow final : public QWidget {
+// mode); a drag carries it onto another row, which moves it there. Alt+Up and Alt+Down, and the
+// "Move Up" and "Move Down" actions, move it one place as a drag would.
+class ExperienceRow final : public QWidget, public AccessibleActions {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ExperienceRow)
 
@@ -35,6 +37,9 @@ public:
     QLabel* roleLabel() const { return m_role; }
     QLabel* detailLabel() const { return m_detail; }
     QWidget* deleteButton() const;
+
+    QStringList accessibleActionNames() const override;
+    void triggerAccessibleAction(const QString& name) override;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -71,6 +76,10 @@ public:
 
     // The rows, top to bottom.
     QList<ExperienceRow*> rows() const;
+    // The row of the entry, or null.
+    ExperienceRow* rowFor(const Experience* entry) const {
+        return m_rows.value(const_cast<Experience*>(entry));
+    }
     // Brings the rows in line with the résumé's entries, keeping the row of every entry that
     // stays (a row being dragged lives on through the moves it causes).
     void sync();

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -146,8 +147,10 @@ void PortfolioCaptionRows::updateRow(const LocalPickerPortfolioItem& item) {
     const auto row = m_rows.constFind(item.id);
     if (row == m_rows.cend())
         return;
-    if (row->field->text() != item.caption)
+    if (row->field->text() != item.caption) {
+        const QSignalBlocker quiet(row->field); // a shown caption is no edit
         row->field->setText(item.caption);
+    }
     static_cast<OrientationButton*>(row->orientation)->setOrientation(item.orientation);
 }
 
@@ -175,7 +178,8 @@ PortfolioCaptionRows::CaptionRow PortfolioCaptionRows::makeCaptionRow(const QUui
     row.orientation = orientation;
     layout->addWidget(orientation);
     // The row is named by id, so a list that changed meanwhile is no fault.
-    connect(row.field, &QLineEdit::textEdited, this,
+    // Any change of the text is the user's: typed, pasted, or set by an assistive technology.
+    connect(row.field, &QLineEdit::textChanged, this,
             [this, id](const QString& text) { emit captionEdited(id, text); });
     connect(orientation, &QAbstractButton::clicked, this, [this, id] { emit orientationToggled(id); });
     return row;
@@ -194,8 +198,10 @@ void PortfolioCaptionRows::setRows(const PortfolioRows& rows) {
         if (created)
             row = makeCaptionRow(item.id);
         row.position->setText(QString::number(i + 1) + QLatin1Char('.'));
-        if (row.field->text() != item.caption)
+        if (row.field->text() != item.caption) {
+            const QSignalBlocker quiet(row.field);
             row.field->setText(item.caption);
+        }
         static_cast<OrientationButton*>(row.orientation)->setOrientation(item.orientation);
         kept.insert(item.id, row);
         m_layout->addWidget(row.widget);

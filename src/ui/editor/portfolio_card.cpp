@@ -40,6 +40,7 @@ PortfolioCard::PortfolioCard(ResumeEditorView& editor, QWidget* parent)
     m_picker = new PortfolioImagePicker(m_appearance, m_thumbnails, content);
     connect(m_picker, &PortfolioImagePicker::filesChosen, this, &PortfolioCard::addImageFiles);
     connect(m_picker, &PortfolioImagePicker::removeRequested, this, &PortfolioCard::removePortfolioImage);
+    connect(m_picker, &PortfolioImagePicker::moveRequested, this, &PortfolioCard::moveImage);
     layout->addWidget(m_picker);
 
     m_notice = new QLabel(content);
@@ -54,6 +55,7 @@ PortfolioCard::PortfolioCard(ResumeEditorView& editor, QWidget* parent)
     connect(m_reorderGrid, &PortfolioReorderGrid::dragStarted, this, &PortfolioCard::beginDrag);
     connect(m_reorderGrid, &PortfolioReorderGrid::dragEntered, this, &PortfolioCard::dragEntered);
     connect(m_reorderGrid, &PortfolioReorderGrid::dropped, this, &PortfolioCard::dropped);
+    connect(m_reorderGrid, &PortfolioReorderGrid::moveRequested, this, &PortfolioCard::moveImage);
     layout->addWidget(m_reorderGrid);
 
     m_captionsToggle = new CaptionsDisclosure(m_appearance, content);
@@ -300,12 +302,23 @@ void PortfolioCard::beginDrag(const QUuid& id, QWidget* source) {
 }
 
 void PortfolioCard::dragEntered(const QUuid& target) {
-    if (!m_dragged)
-        return;
-    if (auto moved = movedPortfolioRows(m_pickerItems, m_dragged->id, target)) {
+    if (m_dragged)
+        moveOnto(m_dragged->id, target);
+}
+
+void PortfolioCard::moveOnto(const QUuid& id, const QUuid& target) {
+    if (auto moved = movedPortfolioRows(m_pickerItems, id, target)) {
         // The cells spring to their new places.
         m_reorderGrid->moveWithSpring([this, &moved] { setPickerItems(*moved); });
     }
+}
+
+void PortfolioCard::moveImage(const QUuid& id, int step) {
+    const int from = indexOf(id);
+    const int to = from + step;
+    if (from < 0 || to < 0 || to >= m_pickerItems.size())
+        return;
+    moveOnto(id, m_pickerItems.at(to).id);
 }
 
 void PortfolioCard::dropped() {

@@ -58,6 +58,9 @@ public:
     void beginDrag(const QUuid& id, QWidget* source);
     void dragEntered(const QUuid& target);
     void dropped();
+    // Moves the image `step` places later (earlier when negative) as a drag onto that image
+    // would, and saves; nothing at the ends.
+    void moveImage(const QUuid& id, int step);
     void setDragRunner(DragRunner runner) { m_dragRunner = std::move(runner); }
 
     PortfolioImagePicker* picker() const { return m_picker; }
@@ -87,6 +90,8 @@ private:
     void refreshRow(int index);
     // The position of the first row with this id, or -1.
     int indexOf(const QUuid& id) const;
+    // The drag's move: `id` takes the place of `target`.
+    void moveOnto(const QUuid& id, const QUuid& target);
     void applyScheme();
     void showSkipped(const QStringList& skipped);
     // Reads the images the records have not read yet on a worker, then loads.

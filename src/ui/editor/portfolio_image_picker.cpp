@@ -10,10 +10,12 @@
 #include "theme/hex_color.h"
 #include "theme/scheme_colors.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QScrollArea>
@@ -21,6 +23,8 @@
 #include <QStandardPaths>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+
+#include <algorithm>
 
 namespace quillora {
 
@@ -40,6 +44,15 @@ public:
     }
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        // Alt with an arrow moves the image (the tile's); plain arrows move the focus as usual.
+        if (moveStepForKey(*event, true, layoutDirection()) != 0) {
+            event->ignore();
+            return;
+        }
+        QAbstractButton::keyPressEvent(event);
+    }
+
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
@@ -138,6 +151,19 @@ void PortfolioImageTile::setCaption(const QString& caption) {
     setAccessibleName(portfolioImageLabel(QStringLiteral("Portfolio image"), caption));
 }
 
+void PortfolioImageTile::triggerAccessibleAction(const QString& name) {
+    if (const int step = moveStepForAction(name))
+        emit moveRequested(m_id, step);
+}
+
+void PortfolioImageTile::keyPressEvent(QKeyEvent* event) {
+    if (const int step = moveStepForKey(*event, true, layoutDirection())) {
+        emit moveRequested(m_id, step);
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void PortfolioImageTile::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -207,6 +233,14 @@ void PortfolioImagePicker::updateRow(int index, const LocalPickerPortfolioItem& 
 }
 
 void PortfolioImagePicker::relayout() {
+    // Where the focus is on a tile that goes (its remove button), it moves to the tile now in
+    // its place, else the one before it, else the Add tile: never out of the row.
+    int focusedTile = -1;
+    const QList<PortfolioImageTile*> before = tiles();
+    for (int i = 0; i < before.size(); ++i) {
+        if (before.at(i)->isAncestorOf(QApplication::focusWidget()) || before.at(i)->hasFocus())
+            focusedTile = i;
+    }
     QHash<QUuid, PortfolioImageTile*> kept;
     while (m_rowLayout->count() > 0)
         delete m_rowLayout->takeAt(0);
@@ -218,19 +252,29 @@ void PortfolioImagePicker::relayout() {
         if (!tile) {
             tile = new PortfolioImageTile(row.id, m_thumbnails, m_row);
             connect(tile, &PortfolioImageTile::removeRequested, this, &PortfolioImagePicker::removeRequested);
+            connect(tile, &PortfolioImageTile::moveRequested, this, &PortfolioImagePicker::moveRequested);
         }
         tile->setCaption(row.caption);
         kept.insert(row.id, tile);
         m_rowLayout->addWidget(tile, 0, Qt::AlignVCenter);
         tile->show();
     }
+    m_rowLayout->addWidget(m_add, 0, Qt::AlignVCenter);
+    m_rowLayout->addStretch(1);
+    if (focusedTile >= 0 && m_tiles.contains(before.at(focusedTile)->id())) {
+        const QList<PortfolioImageTile*> after = tiles();
+        if (after.isEmpty())
+            m_add->setFocus(Qt::OtherFocusReason);
+        else
+            after.at(std::min(focusedTile, int(after.size()) - 1))
+                ->removeButton()
+                ->setFocus(Qt::OtherFocusReason);
+    }
     for (PortfolioImageTile* gone : std::as_const(m_tiles)) {
         gone->hide();
         gone->deleteLater();
     }
     m_tiles = kept;
-    m_rowLayout->addWidget(m_add, 0, Qt::AlignVCenter);
-    m_rowLayout->addStretch(1);
 }
 
 QList<PortfolioImageTile*> PortfolioImagePicker::tiles() const {

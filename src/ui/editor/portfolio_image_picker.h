@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/accessibility_traits.h"
 #include "editor/portfolio_rows.h"
 
 #include <QAbstractButton>
@@ -18,8 +19,9 @@ class Appearance;
 class PortfolioThumbnails;
 
 // One image of the picker row: the thumbnail, filled into 120 × 120 points, with its remove
-// button.
-class PortfolioImageTile final : public QWidget {
+// button. The "Move Up" and "Move Down" actions, and Alt with an arrow while its remove button has
+// the focus, ask to move it one place.
+class PortfolioImageTile final : public QWidget, public AccessibleActions {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(PortfolioImageTile)
 
@@ -32,11 +34,17 @@ public:
     void setCaption(const QString& caption);
     QSize sizeHint() const override { return QSize(120, 120); }
 
+    QStringList accessibleActionNames() const override { return {moveUpAction(), moveDownAction()}; }
+    void triggerAccessibleAction(const QString& name) override;
+
 signals:
     void removeRequested(const QUuid& id);
+    // -1 one place earlier, +1 one place later.
+    void moveRequested(const QUuid& id, int step);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QUuid m_id;
@@ -70,6 +78,7 @@ public:
 signals:
     void filesChosen(const QStringList& paths);
     void removeRequested(const QUuid& id);
+    void moveRequested(const QUuid& id, int step);
 
 private:
     void relayout();

@@ -1,6 +1,7 @@
 #include "editor/portfolio_reorder_grid.h"
 
 #include "controls/accessibility_traits.h"
+#include "controls/focus_ring.h"
 #include "controls/layout_move_animation.h"
 #include "editor/editor_controls.h"
 #include "editor/portfolio_image_paint.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -32,6 +34,7 @@ PortfolioReorderCell::PortfolioReorderCell(Appearance& appearance, PortfolioThum
     , m_appearance(appearance)
     , m_thumbnails(thumbnails) {
     setAcceptDrops(true);
+    setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::OpenHandCursor);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setFixedHeight(cellHeight);
@@ -80,6 +83,21 @@ void PortfolioReorderCell::paintEvent(QPaintEvent*) {
     const QRectF textRect = strip.adjusted(6, 6, -6, -6);
     painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter,
                      metrics.elidedText(m_row.caption, Qt::ElideRight, int(textRect.width())));
+    if (hasFocus())
+        paintFocusRing(painter, area.adjusted(1.5, 1.5, -1.5, -1.5), 11, light);
+}
+
+void PortfolioReorderCell::triggerAccessibleAction(const QString& name) {
+    if (const int step = moveStepForAction(name))
+        emit moveRequested(m_row.id, step);
+}
+
+void PortfolioReorderCell::keyPressEvent(QKeyEvent* event) {
+    if (const int step = moveStepForKey(*event, true, layoutDirection())) {
+        emit moveRequested(m_row.id, step);
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void PortfolioReorderCell::mousePressEvent(QMouseEvent* event) {
@@ -196,6 +214,8 @@ void PortfolioReorderGrid::setRows(const PortfolioRows& rows) {
                 connect(cell, &PortfolioReorderCell::dragStarted, this, &PortfolioReorderGrid::dragStarted);
                 connect(cell, &PortfolioReorderCell::dragEntered, this, &PortfolioReorderGrid::dragEntered);
                 connect(cell, &PortfolioReorderCell::dropped, this, &PortfolioReorderGrid::dropped);
+                connect(cell, &PortfolioReorderCell::moveRequested, this,
+                        &PortfolioReorderGrid::moveRequested);
             } else {
                 cell->setRow(row);
             }

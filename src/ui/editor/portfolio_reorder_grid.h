@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/accessibility_traits.h"
 #include "editor/portfolio_rows.h"
 
 #include <QHash>
@@ -20,8 +21,9 @@ class LayoutMoveAnimation;
 class PortfolioThumbnails;
 
 // A cell of the reorder grid: the image 90 points high with its caption strip. Dragging it
-// over another cell moves it there.
-class PortfolioReorderCell final : public QWidget {
+// over another cell moves it there; with the focus, Alt with an arrow moves it one place, as do
+// the "Move Up" and "Move Down" actions.
+class PortfolioReorderCell final : public QWidget, public AccessibleActions {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(PortfolioReorderCell)
 
@@ -35,13 +37,19 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
+    QStringList accessibleActionNames() const override { return {moveUpAction(), moveDownAction()}; }
+    void triggerAccessibleAction(const QString& name) override;
+
 signals:
     void dragStarted(const QUuid& id, QWidget* source);
     void dragEntered(const QUuid& id);
     void dropped();
+    // -1 one place earlier, +1 one place later.
+    void moveRequested(const QUuid& id, int step);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -81,6 +89,7 @@ signals:
     void dragStarted(const QUuid& id, QWidget* source);
     void dragEntered(const QUuid& id);
     void dropped();
+    void moveRequested(const QUuid& id, int step);
 
 private:
     void applyScheme();

@@ -9,6 +9,7 @@
 #include "editor/basic_info_section.h"
 #include "editor/cover_letter_section.h"
 #include "editor/editor_actions.h"
+#include "editor/editor_controls.h"
 #include "editor/editor_help.h"
 #include "editor/education_section.h"
 #include "editor/entry_editors.h"
@@ -267,6 +268,13 @@ void ResumeEditorView::presentSheet(QWidget* sheet) {
     emit sheetPresented(sheet);
 }
 
+void ResumeEditorView::focusAfterSheet(QWidget* target) {
+    // The window the sheet covered may not be active again yet: the control becomes its focus
+    // widget and has the focus as soon as it is.
+    if (target != nullptr && target->isVisible() && target->isEnabled())
+        target->setFocus(Qt::OtherFocusReason);
+}
+
 QMessageBox* ResumeEditorView::makeDeleteAlert(const QString& title, const QString& identifier) {
     auto* alert = new QMessageBox(this);
     alert->setObjectName(identifier);
@@ -315,6 +323,9 @@ void ResumeEditorView::openExperience(const ExperiencePtr& entry) {
         // A new entry closed without Save leaves nothing behind.
         if (m_pendingExperience == entry)
             m_pendingExperience.reset();
+        // Back in the card: on the entry's row (a new one once saved), or on Add.
+        ExperienceRow* row = m_experienceSection->rowFor(entry.get());
+        focusAfterSheet(row ? static_cast<QWidget*>(row) : m_experienceSection->addButton());
     });
     presentSheet(sheet);
 }
@@ -363,6 +374,17 @@ void ResumeEditorView::moveExperience(int from, int to) {
         return;
     m_resume->setExperienceItems(*moved);
     saveResume();
+}
+
+void ResumeEditorView::moveExperienceBy(const ExperiencePtr& entry, int step) {
+    const QList<ExperiencePtr> shown = displayedExperience();
+    const int from = entry ? indexOfEntry(shown, *entry) : -1;
+    const int to = from + step;
+    if (from < 0 || to < 0 || to >= shown.size())
+        return;
+    // The same move a drag of the entry onto that row makes.
+    if (const auto positions = dropMovePositions(shown, entry, shown.at(to)))
+        moveExperience(positions->first, positions->second);
 }
 
 void ResumeEditorView::setReorderMode(bool on) {
@@ -454,6 +476,8 @@ void ResumeEditorView::openEducation(const EducationPtr& entry) {
             m_editingEducation.reset();
         if (m_pendingEducation == entry)
             m_pendingEducation.reset();
+        QWidget* row = m_educationSection->rowFor(entry.get());
+        focusAfterSheet(row ? row : m_educationSection->addButton());
     });
     presentSheet(sheet);
 }

@@ -113,6 +113,9 @@ public:
     // Moves the entry at `from` to `to` (positions as shown) and saves; a stale or invalid
     // position does nothing.
     void moveExperience(int from, int to);
+    // Moves the entry `step` places down (up when negative) as a drag onto that row would;
+    // nothing at the ends.
+    void moveExperienceBy(const ExperiencePtr& entry, int step);
     // The sheet's Save: a pending new entry joins the résumé and is saved.
     void commitExperience(const ExperiencePtr& entry);
     bool isReorderMode() const { return m_reorderMode; }
@@ -172,6 +175,8 @@ private:
     void applyScheme();
     void updateNavigationTitle();
     void presentSheet(QWidget* sheet);
+    // Gives the focus back to a control of the editor once a sheet over it has closed.
+    void focusAfterSheet(QWidget* target);
     void setDraggingExperience(const ExperiencePtr& entry);
     QMessageBox* makeDeleteAlert(const QString& title, const QString& identifier);
 

@@ -400,7 +400,12 @@ void SkillsSection::refresh() {
                                    m_isGeneratingSkills ? Qt::Alignment() : Qt::AlignHCenter);
     m_errorLabel->setText(m_skillSuggestionError.value_or(QString()));
     m_errorLabel->setVisible(m_skillSuggestionError.has_value());
-    m_suggestions->setVisible(!m_resume->suggestedSkills().isEmpty());
+    const bool suggestions = !m_resume->suggestedSkills().isEmpty();
+    // Applying the suggestions takes them away with the Apply button: the focus goes up to the
+    // button that asks for new ones rather than out of the card.
+    if (!suggestions && m_suggestions->isAncestorOf(QApplication::focusWidget()))
+        m_generateButton->setFocus(Qt::OtherFocusReason);
+    m_suggestions->setVisible(suggestions);
     m_generateButton->updateGeometry();
 }
 

@@ -13,6 +13,7 @@
 #include "theme/scheme_colors.h"
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
@@ -348,6 +349,52 @@ private slots:
         QCOMPARE(sheetTitle, QStringLiteral("Chosen"));
         QVERIFY(!other.selectedResume());
         QCOMPARE(posted.count(), 1);
+    }
+
+    // A screen reader opens a card through the row's first action, Press, or by selecting the
+    // row, as a click does; the press returns before the sheet runs, and the open card is selected.
+    void aCardOpensThroughItsAccessibilityActions() {
+        Services services(openStore());
+        services.appearance().setReduceMotionOverride(true);
+        auto& context = services.store().mainContext();
+        auto first = test::makeEmptyResume(QStringLiteral("First"), minutesAgo(1));
+        auto second = test::makeEmptyResume(QStringLiteral("Second"), minutesAgo(2));
+        context.insert(first);
+        context.insert(second);
+        QVERIFY(context.save().ok());
+        ResumeListView list(services, UserInterfaceIdiom::other);
+        QAccessibleInterface* cards = QAccessible::queryAccessibleInterface(list.listView());
+        Answers answers;
+        QList<ResumePtr> opened;
+        QList<bool> selected;
+        answers.answer = [&](QDialog&) {
+            opened << list.selectedResume();
+            selected << cards->child(list.model()->rowOf(opened.last().get()))->state().selected;
+            return int(QDialog::Rejected);
+        };
+        list.setModalRunner(answers.runner());
+        list.resize(420, 700);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+
+        QCOMPARE(cards->role(), QAccessible::List);
+        QCOMPARE(cards->childCount(), 2);
+        QAccessibleInterface* card = cards->child(1);
+        QCOMPARE(card->role(), QAccessible::ListItem);
+        QCOMPARE(card->text(QAccessible::Name),
+                 list.model()->index(1).data(Qt::AccessibleTextRole).toString());
+        QCOMPARE(card->text(QAccessible::Description), QStringLiteral("Opens this resume"));
+        QCOMPARE(card->actionInterface()->actionNames().value(0), QAccessibleActionInterface::pressAction());
+        QVERIFY(!card->state().selected);
+        card->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QVERIFY(answers.seen.isEmpty());
+        QTRY_COMPARE(answers.seen.size(), 1);
+        QCOMPARE(opened.value(0), second);
+        QCOMPARE(selected.value(0), true);
+        QVERIFY(cards->tableInterface()->selectRow(0));
+        QTRY_COMPARE(answers.seen.size(), 2);
+        QCOMPARE(opened.value(1), first);
+        QVERIFY(!cards->tableInterface()->selectRow(2));
     }
 
     void bottomBarButtonsCarryTheirLabels() {

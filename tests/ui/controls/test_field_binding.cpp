@@ -3,8 +3,11 @@
 #include "support/resume_fixtures.h"
 #include "support/test_home.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
@@ -53,6 +56,38 @@ private slots:
         QVERIFY(!resume->includeSkills());
         resume->setIncludeSkills(true);
         QVERIFY(skills.isChecked());
+    }
+
+    // A screen reader's edit, a paste and an input method's commit reach the résumé as typing
+    // does, single- and multi-line; the record's own value shown in the field is not written back.
+    void textHoweverItArrivesIsStored() {
+        auto resume = test::makeFullResume();
+        QLineEdit title;
+        bindField(&title, resume, Resume::Title);
+        QSignalSpy notices(resume.get(), &Resume::changed);
+        QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(&title);
+        reader->setText(QAccessible::Value, QStringLiteral("Set by a reader"));
+        QCOMPARE(resume->title(), QStringLiteral("Set by a reader"));
+        reader->editableTextInterface()->replaceText(0, 3, QStringLiteral("Put"));
+        QCOMPARE(resume->title(), QStringLiteral("Put by a reader"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("Pasted"));
+        title.selectAll();
+        title.paste();
+        QCOMPARE(resume->title(), QStringLiteral("Pasted"));
+        QInputMethodEvent commit;
+        commit.setCommitString(QStringLiteral("ü"));
+        QCoreApplication::sendEvent(&title, &commit);
+        QCOMPARE(resume->title(), QStringLiteral("Pastedü"));
+        QCOMPARE(notices.count(), 4);
+        resume->setTitle(QStringLiteral("From the record"));
+        QCOMPARE(title.text(), QStringLiteral("From the record"));
+        QCOMPARE(notices.count(), 5);
+
+        QPlainTextEdit summary;
+        bindField(&summary, resume, Resume::Summary);
+        QAccessible::queryAccessibleInterface(&summary)->editableTextInterface()->insertText(
+            0, QStringLiteral("Read: "));
+        QVERIFY(resume->summary().startsWith(QStringLiteral("Read: ")));
     }
 };
 

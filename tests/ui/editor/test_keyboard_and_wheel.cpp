@@ -206,7 +206,11 @@ private slots:
     }
 
     void focusAndScrollStayWhereTheUserIs() {
-        ResumeEditorView editor(storedResume(), *m_services);
+        ResumePtr resume = storedResume();
+        // The first rewrite: nothing generated before.
+        resume->setAtsLastGenerated(std::nullopt);
+        resume->setAtsInsertedKeywords(std::nullopt);
+        ResumeEditorView editor(resume, *m_services);
         editor.resize(900, 700);
         editor.show();
         QVERIFY(QTest::qWaitForWindowActive(&editor));
@@ -256,6 +260,17 @@ private slots:
             QApplication::processEvents();
         }
         QVERIFY(QApplication::focusWidget());
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("generateSkillsButton"));
+
+        // Applying the suggestions takes Apply away: the focus goes up to the button that asks
+        // for new ones.
+        resume->setSuggestedSkills({QStringLiteral("Delta: four")});
+        auto* apply = editor.findChild<QAbstractButton*>(QStringLiteral("applySkillsButton"));
+        QTRY_VERIFY(apply->isVisible());
+        apply->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(apply, Qt::Key_Space);
+        QVERIFY(!apply->isVisible());
+        QCOMPARE(resume->appliedSkills(), QStringList{QStringLiteral("Delta: four")});
         QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("generateSkillsButton"));
     }
 

@@ -1,4 +1,5 @@
 #include "app/services.h"
+#include "controls/accessibility_traits.h"
 #include "controls/layout_move_animation.h"
 #include "editor/portfolio_card.h"
 #include "editor/resume_editor_view.h"
@@ -11,6 +12,8 @@
 #include "support/test_home.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
 #include <QBuffer>
 #include <QDir>
 #include <QDrag>
@@ -220,6 +223,91 @@ private slots:
                          portfolio.at(1).toObject().value(u"imageDataBase64").toString().toLatin1()),
                      png);
         }
+    }
+
+    // Alt with an arrow on a focused grid cell or on a thumbnail's remove button, and the Move
+    // actions, move an image one place and save as a drag does; the ends do nothing. Removing a
+    // focused image leaves the focus in the row, and a caption set by a screen reader is stored.
+    void imagesMoveByKeysAndActionsAndKeepTheFocus() {
+        const QString path = QDir::tempPath() + QStringLiteral("/moves.store");
+        QFile::remove(path);
+        QList<QUuid> ids;
+        {
+            auto services = quillora::test::openStoreServices(path);
+            auto resume = test::makeEmptyResume(QStringLiteral("Moves"));
+            QList<PortfolioItemPtr> items;
+            for (const auto color : {Qt::red, Qt::green, Qt::blue}) {
+                items << std::make_shared<PortfolioItem>(
+                    QUuid::createUuid(), quillora::test::encodedImage(color, "PNG"), QString(), items.size(),
+                    PortfolioImageOrientation::portrait);
+                ids << items.last()->id();
+            }
+            resume->setPortfolioItems(items);
+            services->context().insert(resume);
+            QVERIFY(services->context().save().ok());
+            ResumeEditorView editor(resume, *services);
+            editor.resize(700, 900);
+            editor.show();
+            QVERIFY(QTest::qWaitForWindowActive(&editor));
+            auto* card = qobject_cast<PortfolioCard*>(editor.sectionWidget(EditorSection::portfolio));
+            QTRY_COMPARE(card->reorderCells().size(), 3);
+            card->thumbnails().waitForDecodes();
+            QTRY_COMPARE(card->picker()->tiles().size(), 3);
+            const auto order = [card] {
+                QList<QUuid> out;
+                for (const LocalPickerPortfolioItem& row : card->pickerItems())
+                    out << row.id;
+                return out;
+            };
+            QSignalSpy saves(&services->context(), &ModelContext::didSave);
+
+            PortfolioReorderCell* first = card->reorderCells().first();
+            first->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(first, Qt::Key_Left, Qt::AltModifier);
+            QTest::keyClick(first, Qt::Key_Up, Qt::AltModifier);
+            QCOMPARE(saves.count(), 0);
+            QTest::keyClick(first, Qt::Key_Right, Qt::AltModifier);
+            QCOMPARE(order(), (QList<QUuid>{ids[1], ids[0], ids[2]}));
+            QCOMPARE(saves.count(), 1);
+            QVERIFY(first->hasFocus());
+            QTest::keyClick(first, Qt::Key_Down, Qt::AltModifier);
+            QCOMPARE(order(), (QList<QUuid>{ids[1], ids[2], ids[0]}));
+
+            QAccessibleActionInterface* tile =
+                QAccessible::queryAccessibleInterface(card->picker()->tiles().at(2))->actionInterface();
+            QCOMPARE(tile->actionNames().mid(0, 2), (QStringList{moveUpAction(), moveDownAction()}));
+            tile->doAction(moveDownAction());
+            QCOMPARE(saves.count(), 2);
+            tile->doAction(moveUpAction());
+            QCOMPARE(order(), (QList<QUuid>{ids[1], ids[0], ids[2]}));
+
+            QAbstractButton* remove = card->picker()->tiles().at(2)->removeButton();
+            remove->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(remove, Qt::Key_Left, Qt::AltModifier);
+            QCOMPARE(order(), (QList<QUuid>{ids[1], ids[2], ids[0]}));
+            QCOMPARE(saves.count(), 4);
+            QVERIFY(remove->hasFocus());
+
+            // The focused image removed: the focus goes to the one now in its place, else the one
+            // before it.
+            QTest::keyClick(remove, Qt::Key_Space);
+            QCOMPARE(order(), (QList<QUuid>{ids[1], ids[0]}));
+            QCOMPARE(QApplication::focusWidget(), card->picker()->tiles().at(1)->removeButton());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+            QCOMPARE(QApplication::focusWidget(), card->picker()->tiles().at(0)->removeButton());
+
+            card->setCaptionsExpanded(true);
+            QAccessible::queryAccessibleInterface(
+                child<QLineEdit>(card, QStringLiteral("portfolioCaptionField") + portfolioIdText(ids[1])))
+                ->setText(QAccessible::Value, QStringLiteral("Said"));
+            QCOMPARE(captionsOf(card->pickerItems()), QStringList{QStringLiteral("Said")});
+            editor.hide();
+        }
+        auto reopened = quillora::test::openStoreServices(path);
+        const QList<PortfolioItemPtr> stored = reopened->context().fetchResumes()->first()->portfolioItems();
+        QCOMPARE(stored.size(), 1);
+        QCOMPARE(stored.first()->id(), ids[1]);
+        QCOMPARE(stored.first()->caption(), QStringLiteral("Said"));
     }
 
     void reorderGridCellsSpringToTheirPlaces() {

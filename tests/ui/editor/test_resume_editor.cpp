@@ -3,6 +3,7 @@
 #include "app/resume_list_model.h"
 #include "app/resume_list_view.h"
 #include "app/services.h"
+#include "controls/accessibility_traits.h"
 #include "controls/editor_section_card.h"
 #include "controls/layout_move_animation.h"
 #include "editor/editor_controls.h"
@@ -21,6 +22,7 @@
 #include "support/test_home.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QDrag>
@@ -393,6 +395,7 @@ private slots:
         QVERIFY(!view.experienceSheet());
         QVERIFY(!view.pendingExperience());
         QVERIFY(!view.editingExperience());
+        QCOMPARE(view.focusWidget(), child(&view, QStringLiteral("addExperienceButton")));
         QCOMPARE(resume->experienceItems().size(), 1);
         QVERIFY(!context.hasChanges());
 
@@ -430,6 +433,7 @@ private slots:
         QVERIFY(!added->persistentModelID().isTemporary());
         auto* row = child<ExperienceRow>(&view, QStringLiteral("experienceRow") + id);
         QVERIFY(row);
+        QCOMPARE(view.focusWidget(), row); // back on the entry just saved
         QCOMPARE(row->roleLabel()->text(), QStringLiteral("Second"));
         QCOMPARE(row->detailLabel()->text(), QStringLiteral("Two · Fall 2022 – "));
         QCOMPARE(row->accessibleName(), QStringLiteral("Second, Two, Fall 2022 to "));
@@ -573,6 +577,56 @@ private slots:
         QTest::mouseClick(reorder, Qt::LeftButton);
         QCOMPARE(reorder->text(), QStringLiteral("Reorder"));
         QVERIFY(section->rows().first()->deleteButton()->isVisible());
+    }
+
+    // Alt+Up and Alt+Down on a focused row, and the row's Move actions, move an entry one place
+    // and save as a drag does; the ends do nothing and save nothing; the moved row keeps focus.
+    void experienceMovesByKeysAndActions() {
+        const QString path = QDir::tempPath() + QStringLiteral("/moves.store");
+        QFile::remove(path);
+        {
+            auto services = quillora::test::openStoreServices(path);
+            auto resume = test::makeEmptyResume(QStringLiteral("R"));
+            resume->setExperienceItems({experience(QStringLiteral("A"), QStringLiteral("1")),
+                                        experience(QStringLiteral("B"), QStringLiteral("2")),
+                                        experience(QStringLiteral("C"), QStringLiteral("3"))});
+            services->context().insert(resume);
+            QVERIFY(services->context().save().ok());
+            ResumeEditorView view(resume, *services);
+            view.show();
+            QVERIFY(QTest::qWaitForWindowActive(&view));
+            auto* section = child<ExperienceSection>(&view, QStringLiteral("experienceSection"));
+            QSignalSpy saves(&services->context(), &ModelContext::didSave);
+            ExperienceRow* b = section->rows().at(1);
+            b->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(b, Qt::Key_Up, Qt::AltModifier);
+            QCOMPARE(roles(view.displayedExperience()),
+                     (QStringList{QStringLiteral("B"), QStringLiteral("A"), QStringLiteral("C")}));
+            QCOMPARE(saves.count(), 1);
+            QCOMPARE(section->rows().first(), b);
+            QVERIFY(b->hasFocus());
+            QTest::keyClick(b, Qt::Key_Up, Qt::AltModifier);
+            QTest::keyClick(b, Qt::Key_Left, Qt::AltModifier); // the rows run down, not across
+            QCOMPARE(saves.count(), 1);
+
+            QAccessibleActionInterface* actions = QAccessible::queryAccessibleInterface(b)->actionInterface();
+            QCOMPARE(actions->actionNames().mid(0, 3), (QStringList{QAccessibleActionInterface::pressAction(),
+                                                                    moveUpAction(), moveDownAction()}));
+            actions->doAction(moveDownAction());
+            actions->doAction(moveDownAction());
+            actions->doAction(moveDownAction());
+            QCOMPARE(roles(view.displayedExperience()),
+                     (QStringList{QStringLiteral("A"), QStringLiteral("C"), QStringLiteral("B")}));
+            QCOMPARE(saves.count(), 3);
+            QVERIFY(b->hasFocus());
+            view.toggleReorderMode(); // no press in reorder mode: the row opens nothing there
+            QCOMPARE(actions->actionNames().first(), moveUpAction());
+            actions->doAction(QAccessibleActionInterface::pressAction());
+            QVERIFY(!view.experienceSheet());
+        }
+        auto reopened = quillora::test::openStoreServices(path);
+        QCOMPARE(roles(sortedBySortOrder(reopened->context().fetchResumes()->first()->experienceItems())),
+                 (QStringList{QStringLiteral("A"), QStringLiteral("C"), QStringLiteral("B")}));
     }
 
     void experienceButtonsSitTogetherAndRowsSlideToTheirPlaces() {
