@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <csignal>
 #include <functional>
 #include <memory>
@@ -101,11 +102,10 @@ void walk(const Node& node, const std::function<void(const Node&, int)>& visit, 
 // Roles a user operates; each must have a name.
 bool isInteractive(const Node& node) {
     static const QList<AtspiRole> roles{
-        ATSPI_ROLE_PUSH_BUTTON,     ATSPI_ROLE_TOGGLE_BUTTON, ATSPI_ROLE_CHECK_BOX,  ATSPI_ROLE_RADIO_BUTTON,
-        ATSPI_ROLE_MENU_ITEM,       ATSPI_ROLE_COMBO_BOX,     ATSPI_ROLE_ENTRY,      ATSPI_ROLE_PASSWORD_TEXT,
-        ATSPI_ROLE_LIST_ITEM,       ATSPI_ROLE_LINK,          ATSPI_ROLE_SLIDER,     ATSPI_ROLE_SPIN_BUTTON,
-        ATSPI_ROLE_PAGE_TAB,        ATSPI_ROLE_LIST,          ATSPI_ROLE_SCROLL_BAR, ATSPI_ROLE_TEXT,
-        ATSPI_ROLE_PUSH_BUTTON_MENU};
+        ATSPI_ROLE_PUSH_BUTTON, ATSPI_ROLE_TOGGLE_BUTTON, ATSPI_ROLE_CHECK_BOX, ATSPI_ROLE_RADIO_BUTTON,
+        ATSPI_ROLE_MENU_ITEM,   ATSPI_ROLE_COMBO_BOX,     ATSPI_ROLE_ENTRY,     ATSPI_ROLE_PASSWORD_TEXT,
+        ATSPI_ROLE_LIST_ITEM,   ATSPI_ROLE_LINK,          ATSPI_ROLE_SLIDER,    ATSPI_ROLE_SPIN_BUTTON,
+        ATSPI_ROLE_PAGE_TAB,    ATSPI_ROLE_LIST,          ATSPI_ROLE_TEXT,      ATSPI_ROLE_PUSH_BUTTON_MENU};
     const AtspiRole role = atspi_accessible_get_role(node.get(), nullptr);
     return roles.contains(role) && (has(node, ATSPI_STATE_FOCUSABLE) || !actionsOf(node).isEmpty());
 }
@@ -133,6 +133,7 @@ class ScreenReaderTest final : public QObject {
     QStringList m_unnamed;  // interactive controls without a name, over every screen
     QStringList m_badFocus; // windows whose first focus is no named control
     QString m_resumeTitle = QStringLiteral("Design Résumé");
+    bool m_moved = false;
 
     static QString readLine(QProcess& process, int timeoutMs) {
         QByteArray line;
@@ -368,7 +369,9 @@ private slots:
         const Node font = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Font style"));
         QVERIFY(font);
         QVERIFY2(descriptionOf(font).endsWith(QLatin1String("Avenir Next")), qPrintable(descriptionOf(font)));
-        const Node orientation = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Toggle image orientation"));
+        const Node captions = find(ATSPI_ROLE_CHECK_BOX, QStringLiteral("Edit Captions"));
+        QVERIFY(captions && doAction(captions, QStringLiteral("Toggle")));
+        const Node orientation = waitFind(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Toggle image orientation"));
         QVERIFY(orientation);
         QVERIFY2(descriptionOf(orientation).endsWith(QLatin1String("Portrait")),
                  qPrintable(descriptionOf(orientation)));
@@ -400,6 +403,84 @@ private slots:
         QVERIFY2(descriptionOf(language).endsWith(QLatin1String("No language selected")),
                  qPrintable(descriptionOf(language)));
         closeTop();
+    }
+
+    // Text set through the bridge is stored as typed text is, and rows move by their actions.
+    void editsThroughTheBridge() {
+        const Node title = waitFind(ATSPI_ROLE_TEXT, QStringLiteral("Title"));
+        if (!title)
+            QSKIP("The editor is not open.");
+        AtspiEditableText* editable = atspi_accessible_get_editable_text_iface(title.get());
+        QVERIFY2(editable, "the Title field takes no text through the bridge");
+        QVERIFY(atspi_editable_text_set_text_contents(editable, "Bridge Résumé", nullptr));
+        g_object_unref(editable);
+        QVERIFY(waitFind(ATSPI_ROLE_LIST_ITEM, QStringLiteral("Bridge Résumé, Zoë Ångström")));
+        m_resumeTitle = QStringLiteral("Bridge Résumé");
+
+        const auto order = [this](const QString& prefix) {
+            QStringList names;
+            for (const Node& window : windows().mid(0, 1))
+                walk(window, [&](const Node& node, int) {
+                    const QString name = nameOf(node);
+                    if (name.startsWith(prefix) &&
+                        (!prefix.isEmpty() || name.contains(QLatin1String(" to "))) &&
+                        actionsOf(node).contains(QLatin1String("Move Up")))
+                        names << name;
+                });
+            return names;
+        };
+        const QString image = QStringLiteral("Portfolio image, ");
+        const QStringList images = order(image);
+        QCOMPARE(images.size(), 3);
+        const Node first = find(ATSPI_ROLE_FILLER, images.first());
+        if (!first || !actionsOf(first).contains(QLatin1String("Move Down")))
+            QSKIP("Portfolio images have no \"Move Down\" action.");
+        QVERIFY(doAction(first, QStringLiteral("Move Down")));
+        QTest::qWait(1500); // the move settles and saves; the store is read after the app quits
+        const QStringList rows = order(QStringLiteral("Lead Designer, "));
+        QCOMPARE(rows.size(), 1);
+        const Node lead = find(ATSPI_ROLE_FILLER, rows.first());
+        QVERIFY(lead && doAction(lead, QStringLiteral("Move Up")));
+        QTest::qWait(1500);
+        m_moved = true;
+    }
+
+    // The sheets of the editor's actions.
+    void editorSheets() {
+        if (!find(ATSPI_ROLE_HEADING, QStringLiteral("Actions & Style")))
+            QSKIP("The editor is not open.");
+        for (const char* button : {"Export Creative PDF", "Push to Morvessa", "Generate Cover Letter"}) {
+            if (!find(ATSPI_ROLE_PUSH_BUTTON, QLatin1String(button)))
+                continue;
+            visit(QLatin1String(button), QLatin1String(button));
+        }
+    }
+
+    void storedAfterQuit() {
+        ::kill(pid_t(m_app.processId()), SIGTERM);
+        QVERIFY(m_app.waitForFinished(30000));
+        auto container = ModelContainer::open(storeFileURL());
+        QVERIFY(container);
+        const auto resumes = container.value()->mainContext().fetchResumes();
+        QVERIFY(resumes && resumes->size() == 1);
+        const ResumePtr resume = resumes->first();
+        QCOMPARE(resume->title(), m_resumeTitle);
+        if (m_moved) {
+            QStringList captions;
+            QList<PortfolioItemPtr> items = resume->portfolioItems();
+            std::sort(items.begin(), items.end(), [](const PortfolioItemPtr& a, const PortfolioItemPtr& b) {
+                return a->sortOrder() < b->sortOrder();
+            });
+            for (const PortfolioItemPtr& item : items)
+                captions << item->caption();
+            QCOMPARE(captions, (QStringList{u"Image 1"_qs, u"Image 0"_qs, u"Image 2"_qs}));
+            QList<ExperiencePtr> experience = resume->experienceItems();
+            std::sort(experience.begin(), experience.end(),
+                      [](const ExperiencePtr& a, const ExperiencePtr& b) {
+                          return a->sortOrder() < b->sortOrder();
+                      });
+            QCOMPARE(experience.first()->role(), u"Lead Designer"_qs);
+        }
     }
 
     void finalChecks() {
