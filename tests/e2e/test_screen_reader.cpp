@@ -333,7 +333,10 @@ private slots:
             tipChildren << QStringLiteral("%1 %2").arg(roleOf(child), nameOf(child));
         QCOMPARE(tipChildren, QStringList{u"push button Dismiss welcome message"_qs});
 
-        visit(QStringLiteral("Help"), QStringLiteral("help sheet"));
+        QVERIFY(press(QStringLiteral("Help")));
+        dumpScreen(QStringLiteral("help sheet"));
+        visit(QStringLiteral("Add OpenAI API Key"), QStringLiteral("key prompt"));
+        closeTop();
         visit(QStringLiteral("Choose background"), QStringLiteral("background picker"));
         QVERIFY(press(QStringLiteral("About Quillora"), ATSPI_ROLE_MENU_ITEM));
         dumpScreen(QStringLiteral("About"));
@@ -449,10 +452,15 @@ private slots:
     void editorSheets() {
         if (!find(ATSPI_ROLE_HEADING, QStringLiteral("Actions & Style")))
             QSKIP("The editor is not open.");
-        for (const char* button : {"Export Creative PDF", "Push to Morvessa", "Generate Cover Letter"}) {
-            if (!find(ATSPI_ROLE_PUSH_BUTTON, QLatin1String(button)))
-                continue;
-            visit(QLatin1String(button), QLatin1String(button));
+        for (const char* button :
+             {"Help", "Designer, Globex, 2015 to 2019", "BFA, Université de Montréal", "Sketch",
+              "Export Creative PDF", "Remove from Morvessa", "Morvessa help"}) {
+            const QString name = QString::fromUtf8(button);
+            const Node node = find(ATSPI_ROLE_PUSH_BUTTON, name);
+            const Node opener = node ? node : find(ATSPI_ROLE_FILLER, name);
+            QVERIFY2(opener && doAction(opener, QStringLiteral("Press")), button);
+            dumpScreen(name);
+            closeTop();
         }
     }
 

@@ -16,6 +16,7 @@
 #include <QAccessible>
 #include <QDir>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 
@@ -73,8 +74,9 @@ private slots:
         QVERIFY(reader(helvetica)->state().selectable);
         QCOMPARE(reader(helvetica)->role(), QAccessible::Button);
         QCOMPARE(reader(helvetica)->text(QAccessible::Name), QStringLiteral("Helvetica Neue"));
+        // The desktop's bridge carries no value for a button: it is read after the hint.
         QCOMPARE(reader(helvetica)->text(QAccessible::Description),
-                 QStringLiteral("Applies this font to the resume"));
+                 QStringLiteral("Applies this font to the resume. Selected"));
         QCOMPARE(valueOf(garamond), QStringLiteral("Not selected"));
         QVERIFY(!reader(garamond)->state().selected);
 
@@ -160,6 +162,14 @@ private slots:
         QCOMPARE(reader(menu)->role(), QAccessible::Button);
         preview.chooseLanguage(QStringLiteral("es"));
         QCOMPARE(valueOf(menu), QStringLiteral("Spanish"));
+        QVERIFY(reader(menu)->text(QAccessible::Description).endsWith(u". Spanish"));
+        // The chosen row of the menu is the one checked.
+        QStringList checked;
+        for (const QAction* row :
+             child<QMenu>(&preview, QStringLiteral("templateLanguageMenuRows"))->actions())
+            if (row->isChecked())
+                checked << row->data().toString();
+        QCOMPARE(checked, QStringList{u"es"_qs});
     }
 
     // A widget whose interface was made before it had traits still reports them.
@@ -174,6 +184,33 @@ private slots:
         setAccessibleValue(&button, QStringLiteral("On"));
         QCOMPARE(valueOf(&button), QStringLiteral("On"));
         QCOMPARE(reader(&button)->text(QAccessible::Name), QStringLiteral("Open"));
+        QCOMPARE(reader(&button)->text(QAccessible::Description), QStringLiteral("On"));
+    }
+
+    // A combined element reads its texts once: only its controls stay below it; a hidden
+    // widget is left out of its parent.
+    void combinedAndHiddenElements() {
+        QWidget card;
+        auto* title = new QLabel(QStringLiteral("Welcome"), &card);
+        auto* icon = new QWidget(&card);
+        auto* dismiss = new QPushButton(QStringLiteral("Dismiss"), &card);
+        QCOMPARE(reader(&card)->childCount(), 3);
+        combineAccessibleChildren(&card, QStringLiteral("Welcome"), QStringLiteral("Hello there"));
+        QCOMPARE(reader(&card)->childCount(), 1);
+        QCOMPARE(reader(&card)->child(0)->object(), dismiss);
+        QCOMPARE(reader(&card)->indexOfChild(reader(dismiss)), 0);
+        QCOMPARE(reader(&card)->indexOfChild(reader(title)), -1);
+        QCOMPARE(reader(&card)->text(QAccessible::Name), QStringLiteral("Welcome"));
+        QCOMPARE(reader(&card)->text(QAccessible::Description), QStringLiteral("Hello there"));
+        QCOMPARE(reader(&card)->role(), QAccessible::Client);
+        Q_UNUSED(icon);
+
+        QWidget window;
+        auto* overlay = new QWidget(&window);
+        auto* content = new QPushButton(QStringLiteral("Add"), &window);
+        hideFromAccessibility(overlay);
+        QCOMPARE(reader(&window)->childCount(), 1);
+        QCOMPARE(reader(&window)->child(0)->object(), content);
     }
 };
 
