@@ -334,8 +334,6 @@ void TemplateClassic::rebuildLanguageMenu() {
         row->setData(language.code);
         // Unsupported pairs cannot be chosen; the menu draws them greyed.
         row->setEnabled(isLanguageChoosable(m_languageAvailability, language.code));
-        // The chosen row is marked, so a screen reader says which one is chosen.
-        row->setCheckable(true);
         const QString code = language.code;
         connect(row, &QAction::triggered, this, [this, code] {
             chooseLanguage(code);
@@ -346,8 +344,13 @@ void TemplateClassic::rebuildLanguageMenu() {
 }
 
 void TemplateClassic::markChosenLanguageRow() {
-    for (QAction* row : m_languageMenu->actions())
-        row->setChecked(m_selectedLanguage && row->data().toString() == m_selectedLanguage->code);
+    // Only the chosen row is checkable, so the menu draws one check mark, beside it, and a screen
+    // reader hears which row is chosen.
+    for (QAction* row : m_languageMenu->actions()) {
+        const bool chosen = m_selectedLanguage && row->data().toString() == m_selectedLanguage->code;
+        row->setCheckable(chosen);
+        row->setChecked(chosen);
+    }
 }
 
 void TemplateClassic::chooseLanguage(const QString& code) {
