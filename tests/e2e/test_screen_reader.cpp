@@ -320,7 +320,7 @@ private slots:
     }
 
     void listAndItsSheets() {
-        // The intro covers the window while it plays, hidden from the reader; then the list.
+        // The list, once the intro has played.
         const Node list = waitFind(ATSPI_ROLE_LIST, QStringLiteral("Résumés"), 20000);
         QVERIFY(list);
         dumpScreen(QStringLiteral("main window"));
@@ -335,6 +335,7 @@ private slots:
 
         QVERIFY(press(QStringLiteral("Help")));
         dumpScreen(QStringLiteral("help sheet"));
+        QVERIFY(find(ATSPI_ROLE_HEADING, QStringLiteral("Main Interface Help")));
         visit(QStringLiteral("Add OpenAI API Key"), QStringLiteral("key prompt"));
         closeTop();
         visit(QStringLiteral("Choose background"), QStringLiteral("background picker"));
@@ -343,6 +344,7 @@ private slots:
         closeTop();
         QVERIFY(press(QStringLiteral("Quillora Help"), ATSPI_ROLE_MENU_ITEM));
         dumpScreen(QStringLiteral("Help window"));
+        QVERIFY(find(ATSPI_ROLE_HEADING, QStringLiteral("Quillora Help")));
         closeTop();
     }
 
@@ -372,6 +374,10 @@ private slots:
         const Node font = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Font style"));
         QVERIFY(font);
         QVERIFY2(descriptionOf(font).endsWith(QLatin1String("Avenir Next")), qPrintable(descriptionOf(font)));
+        const Node generated = find(ATSPI_ROLE_LABEL, QStringLiteral("ATS version last generated"));
+        QVERIFY(generated);
+        QVERIFY2(descriptionOf(generated).contains(QLatin1String("2025")),
+                 qPrintable(descriptionOf(generated)));
         const Node captions = find(ATSPI_ROLE_CHECK_BOX, QStringLiteral("Edit Captions"));
         QVERIFY(captions && doAction(captions, QStringLiteral("Toggle")));
         const Node orientation = waitFind(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Toggle image orientation"));
