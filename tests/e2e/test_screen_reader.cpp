@@ -236,16 +236,19 @@ class ScreenReaderTest final : public QObject {
         std::fflush(stdout);
     }
 
-    // Closes the window on top through its Close button, or its Cancel / Done.
+    // Closes the window on top through its Close button, its Cancel or Done, or Escape.
     void closeTop() {
         const int before = int(windows().size());
         const Node top = windows().last();
+        Node button;
         for (const QString& name :
              {QStringLiteral("Close"), QStringLiteral("Cancel"), QStringLiteral("Done")})
-            if (const Node button = find(ATSPI_ROLE_PUSH_BUTTON, name, top)) {
-                doAction(button, QStringLiteral("Press"));
-                break;
-            }
+            if (!button)
+                button = find(ATSPI_ROLE_PUSH_BUTTON, name, top);
+        if (button)
+            doAction(button, QStringLiteral("Press"));
+        else
+            atspi_generate_keyboard_event(0xff1b /* Escape */, nullptr, ATSPI_KEY_SYM, nullptr);
         (void)QTest::qWaitFor([&] { return windows().size() < before; }, 5000);
     }
 
