@@ -327,6 +327,7 @@ private slots:
         const Node list = waitFind(ATSPI_ROLE_LIST, QStringLiteral("Résumés"), 20000);
         QVERIFY(list);
         dumpScreen(QStringLiteral("main window"));
+        QCOMPARE(nameOf(windows().first()), QStringLiteral("Quillora"));
 
         // The tip card is one element: its texts are not read again by children.
         const Node tip = find(ATSPI_ROLE_FILLER, QStringLiteral("Welcome to Quillora"));
