@@ -3,6 +3,7 @@
 #include "app/empty_resume_view.h"
 #include "app/services.h"
 #include "controls/accessibility_traits.h"
+#include "controls/first_focus.h"
 #include "editor/font_picker_view.h"
 #include "editor/resume_editor_view.h"
 #include "editor/skill_chip.h"
@@ -14,11 +15,15 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QDialog>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTest>
+#include <QVBoxLayout>
 
 using namespace quillora;
 
@@ -185,6 +190,32 @@ private slots:
         QCOMPARE(valueOf(&button), QStringLiteral("On"));
         QCOMPARE(reader(&button)->text(QAccessible::Name), QStringLiteral("Open"));
         QCOMPARE(reader(&button)->text(QAccessible::Description), QStringLiteral("On"));
+    }
+
+    // A window opens with the focus on its first control, not on the scrolling page before it;
+    // a control the user focuses later keeps it when the window is activated again.
+    void aWindowsFirstFocusIsItsFirstControl() {
+        focusFirstControlInNewWindows(*qApp);
+        QDialog sheet;
+        auto* layout = new QVBoxLayout(&sheet);
+        auto* page = new QScrollArea(&sheet);
+        auto* close = new QPushButton(QStringLiteral("Close"), &sheet);
+        auto* field = new QLineEdit(&sheet);
+        layout->addWidget(page);
+        layout->addWidget(close);
+        layout->addWidget(field);
+        sheet.show();
+        QVERIFY(QTest::qWaitForWindowActive(&sheet));
+        QTRY_COMPARE(sheet.focusWidget(), close);
+        field->setFocus();
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        sheet.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&sheet));
+        QTest::qWait(20);
+        QCOMPARE(sheet.focusWidget(), field);
     }
 
     // A combined element reads its texts once: only its controls stay below it; a hidden
