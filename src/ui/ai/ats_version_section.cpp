@@ -457,6 +457,10 @@ void ATSVersionSection::refresh() {
                                           18, devicePixelRatioF()));
     m_progress->setVisible(m_isAnalyzingResumeATS);
     setEnabledKeepingFocus(m_analyzeButton, !m_isAnalyzingResumeATS && ready);
+    // Analysed: the button has nothing left to do until the posting or the résumé changes, so
+    // the focus goes on to the posting.
+    if (!m_isAnalyzingResumeATS && !ready)
+        passParkedFocus(m_analyzeButton, m_postingEditor);
     static_cast<AnalyzeButton*>(m_analyzeButton)->setReady(ready);
 
     m_reanalyzeHint->setVisible(!ready && m_atsAnalysis.has_value());

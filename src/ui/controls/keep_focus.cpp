@@ -27,4 +27,13 @@ void setEnabledKeepingFocus(QWidget* control, bool enabled) {
     }
 }
 
+void passParkedFocus(QWidget* control, QWidget* next) {
+    if (control == nullptr || !control->property(parkedProperty).toBool())
+        return;
+    control->setProperty(parkedProperty, QVariant());
+    QWidget* holder = control->parentWidget();
+    if (holder != nullptr && holder->hasFocus() && next != nullptr)
+        next->setFocus(Qt::OtherFocusReason);
+}
+
 } // namespace quillora

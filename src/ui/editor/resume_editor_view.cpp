@@ -39,6 +39,8 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace quillora {
 
 namespace {
@@ -350,10 +352,16 @@ void ResumeEditorView::requestExperienceDeletion(const ExperiencePtr& entry) {
         makeDeleteAlert(QStringLiteral("Delete Experience?"), QStringLiteral("deleteExperienceAlert"));
     connect(alert, &QMessageBox::finished, this, [this, alert] {
         m_deleteAlert = nullptr;
-        if (alert->buttonRole(alert->clickedButton()) == QMessageBox::DestructiveRole)
+        if (alert->buttonRole(alert->clickedButton()) == QMessageBox::DestructiveRole) {
+            const int place =
+                m_experienceToDelete ? indexOfEntry(displayedExperience(), *m_experienceToDelete) : -1;
             deleteExperience();
-        else
+            const QList<ExperienceRow*> rows = m_experienceSection->rows();
+            focusAfterSheet(rows.isEmpty() ? static_cast<QWidget*>(m_experienceSection->addButton())
+                                           : rows.at(std::clamp(place, 0, int(rows.size()) - 1)));
+        } else {
             m_experienceToDelete.reset();
+        }
     });
     presentSheet(alert);
 }
@@ -502,10 +510,17 @@ void ResumeEditorView::requestEducationDeletion(const EducationPtr& entry) {
         makeDeleteAlert(QStringLiteral("Delete Education?"), QStringLiteral("deleteEducationAlert"));
     connect(alert, &QMessageBox::finished, this, [this, alert] {
         m_deleteAlert = nullptr;
-        if (alert->buttonRole(alert->clickedButton()) == QMessageBox::DestructiveRole)
+        if (alert->buttonRole(alert->clickedButton()) == QMessageBox::DestructiveRole) {
+            const int place =
+                m_educationToDelete ? indexOfEntry(displayedEducation(), *m_educationToDelete) : -1;
             deleteEducation();
-        else
+            // The row now in the deleted one's place, else the one before it, else Add.
+            const QList<EducationOpenButton*> rows = m_educationSection->rows();
+            focusAfterSheet(rows.isEmpty() ? static_cast<QWidget*>(m_educationSection->addButton())
+                                           : rows.at(std::clamp(place, 0, int(rows.size()) - 1)));
+        } else {
             m_educationToDelete.reset();
+        }
     });
     presentSheet(alert);
 }

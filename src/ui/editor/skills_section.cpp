@@ -317,24 +317,41 @@ void SkillsSection::openSkill(const QString& skill) {
 }
 
 void SkillsSection::replaceEditedSkill(const QString& edited) {
+    QString shown = m_editingSkill.value_or(QString());
     if (m_editingSkill) {
         const QString opened = m_editingSkill->normalized(QString::NormalizationForm_C);
         QStringList skills = m_resume->suggestedSkills();
         for (QString& item : skills) {
             if (item.normalized(QString::NormalizationForm_C) == opened) {
                 item = edited;
+                shown = edited;
                 m_resume->setSuggestedSkills(skills);
                 m_save();
                 break;
             }
         }
     }
-    closeSkillPopup();
+    closeSkillPopupOnto(shown);
 }
 
 void SkillsSection::closeSkillPopup() {
+    closeSkillPopupOnto(m_editingSkill.value_or(QString()));
+}
+
+void SkillsSection::closeSkillPopupOnto(const QString& skill) {
     m_editingSkill.reset();
     if (m_popup) {
+        // The focus the popup had goes back to the chip it edited (its new text after a save).
+        if (m_popup->isAncestorOf(m_popup->window()->focusWidget())) {
+            for (int i = 0; i < m_chipLayout->count(); ++i) {
+                QWidget* chip = m_chipLayout->itemAt(i)->widget();
+                if (chip != nullptr && chip->objectName() == chipIdentifier(skill)) {
+                    chip->show(); // a chip just made shows with the next layout pass otherwise
+                    chip->setFocus(Qt::OtherFocusReason);
+                    break;
+                }
+            }
+        }
         // It answers no more; it shrinks and fades away on its own.
         disconnect(m_popup, nullptr, this, nullptr);
         m_popup->dismiss();

@@ -80,6 +80,8 @@ signals:
     void generatingChanged(bool generating);
 
 private:
+    // Ends the editing; the focus in the popup goes to the chip of `skill`.
+    void closeSkillPopupOnto(const QString& skill);
     void includeSkillsChanged();
     void rebuildChips();
     void refresh();

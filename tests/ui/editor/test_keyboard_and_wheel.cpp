@@ -1,3 +1,4 @@
+#include "ai/openai_client.h"
 #include "app/app_look.h"
 #include "app/services.h"
 #include "editor/entry_editors.h"
@@ -8,6 +9,8 @@
 #include "help/help_sheet_container.h"
 #include "model/experience.h"
 #include "platform/appearance.h"
+#include "platform/settings.h"
+#include "support/loopback_http_server.h"
 #include "support/resume_fixtures.h"
 #include "support/store_fixtures.h"
 #include "support/test_home.h"
@@ -27,6 +30,7 @@
 #include <QWheelEvent>
 
 using namespace quillora;
+using quillora::test::LoopbackHttpServer;
 
 // The editor by keyboard and mouse wheel as a desktop user works it: every control that takes
 // focus shows it, the wheel scrolls the page rather than changing a control the pointer happens
@@ -210,6 +214,18 @@ private slots:
         // The first rewrite: nothing generated before.
         resume->setAtsLastGenerated(std::nullopt);
         resume->setAtsInsertedKeywords(std::nullopt);
+        // A stand-in for OpenAI answers the rewrite and the analysis.
+        LoopbackHttpServer server;
+        qputenv(OpenAIClient::baseURLVariable, server.baseURL().toUtf8());
+        m_services->settings().setOpenAIAPIKey(QStringLiteral("sk-keys"));
+        LoopbackHttpServer::Reply rewrite = LoopbackHttpServer::completion(
+            QStringLiteral("{\"summary\": \"Engineer.\", \"experience\": [], \"skills\": [\"Qt\"],"
+                           " \"insertedKeywords\": [{\"keyword\": \"Qt\", \"section\": \"Summary\"}]}"));
+        rewrite.delayMs = 100;
+        server.enqueue(rewrite);
+        server.enqueue(LoopbackHttpServer::completion(QStringLiteral(
+            "{\"overallScore\": 72, \"missingKeywords\": [], \"suggestions\": [], \"sectionFeedback\": [],"
+            " \"notes\": []}")));
         ResumeEditorView editor(resume, *m_services);
         editor.resize(900, 700);
         editor.show();
@@ -225,10 +241,21 @@ private slots:
         QApplication::processEvents();
         const int atATS = bar->value();
         QTest::keyClick(generate, Qt::Key_Space);
+        QVERIFY(!generate->isEnabled());
         QTRY_VERIFY(generate->isEnabled());
         QApplication::processEvents();
+        QVERIFY(resume->atsLastGenerated().has_value());
         QCOMPARE(QApplication::focusWidget(), generate);
         QCOMPARE(bar->value(), atATS);
+        // An analysis leaves its button disabled until something changes: the focus goes on to
+        // the posting below it.
+        auto* analyze = editor.findChild<QAbstractButton*>(QStringLiteral("analyzeATSButton"));
+        QVERIFY(analyze && analyze->isEnabled());
+        analyze->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(analyze, Qt::Key_Space);
+        QTRY_COMPARE(analyze->accessibleName(), QStringLiteral("Resume Already Analyzed"));
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("atsJobPostingEditor"));
+        m_services->settings().remove(Settings::openAIAPIKeyKey);
 
         // Removing a skill chip: focus goes to the chip that takes its place, then to the
         // next control of the card once the last chip is gone.

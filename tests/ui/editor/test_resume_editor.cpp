@@ -494,6 +494,9 @@ private slots:
                               Qt::LeftButton);
             QVERIFY(!view.experienceToDelete());
             QCOMPARE(roles(resume->experienceItems()), QStringList{QStringLiteral("Keep")});
+            // The focus goes to the row before the deleted one (none comes after it).
+            QCOMPARE(view.focusWidget(),
+                     child<ExperienceSection>(&view, QStringLiteral("experienceSection"))->rows().first());
             QVERIFY(!services->context().hasChanges()); // saved at once
             QVERIFY(!view.findChild<QWidget*>(button) || !view.findChild<QWidget*>(button)->isVisible());
         }
@@ -719,6 +722,7 @@ private slots:
         QCOMPARE(open->titleText(), QStringLiteral("New Degree"));
         QCOMPARE(open->accessibleName(), QStringLiteral("New Degree, City College"));
         QCOMPARE(open->accessibleDescription(), QStringLiteral("Opens this education entry"));
+        QCOMPARE(view.focusWidget(), open); // back on the entry just saved
 
         QTest::mouseClick(open, Qt::LeftButton);
         QTest::keyClicks(child<QLineEdit>(view.educationSheet(), QStringLiteral("educationDegreeField")),
@@ -736,6 +740,7 @@ private slots:
                           Qt::LeftButton);
         QVERIFY(resume->educationItems().isEmpty());
         QVERIFY(!view.educationToDelete());
+        QCOMPARE(view.focusWidget(), child(&view, QStringLiteral("addEducationButton"))); // no row left
         QCOMPARE(resume->lastEdited(), stamped);
         QVERIFY(context.hasChanges());
     }

@@ -227,6 +227,7 @@ private slots:
         QCOMPARE(m_saves, 1);
         QVERIFY(!section->editingSkill());
         QTRY_VERIFY(!section->popup());
+        QCOMPARE(host.focusWidget(), section->chipButtons().at(0)); // the chip just edited
 
         // Cancel, and a click on the backdrop, change nothing; a click on the card is no cancel.
         section->openSkill(QStringLiteral("Swift: iOS"));
