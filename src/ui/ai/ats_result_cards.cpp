@@ -1,11 +1,11 @@
 #include "ai/ats_result_cards.h"
 
+#include "controls/accessibility_traits.h"
+
 #include "controls/flow_layout.h"
 #include "theme/hex_color.h"
 #include "theme/scheme_colors.h"
 
-#include <QAccessible>
-#include <QAccessibleWidget>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPainterPath>
@@ -41,7 +41,6 @@ QLabel* groupTitle(const QString& title, bool light, QWidget* parent) {
 QWidget* keywordChipGroup(const QString& title, const QStringList& keywords, const QColor& tint, bool light,
                           QWidget* parent) {
     auto* group = new QWidget(parent);
-    group->setAccessibleName(title + QStringLiteral(": ") + keywords.join(QStringLiteral(", ")));
     auto* column = new QVBoxLayout(group);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(6);
@@ -55,6 +54,7 @@ QWidget* keywordChipGroup(const QString& title, const QStringList& keywords, con
         flow->addWidget(chip);
     }
     column->addWidget(chips);
+    combineAccessibleChildren(group, title + QStringLiteral(": ") + keywords.join(QStringLiteral(", ")));
     return group;
 }
 
@@ -68,15 +68,14 @@ QWidget* bulletList(const QString& title, const QStringList& items, bool light, 
     const QColor ink = schemeColors::primaryLabel(light);
     for (const QString& item : items) {
         auto* row = new QWidget(list);
-        row->setAccessibleName(item);
         auto* line = new QHBoxLayout(row);
         line->setContentsMargins(0, 0, 0, 0);
         line->setSpacing(6);
         QLabel* bullet = makeLabel(QStringLiteral("•"), captionPoints, QFont::Normal, ink, row);
         bullet->setWordWrap(false);
-        bullet->setAccessibleName(QString());
         line->addWidget(bullet, 0, Qt::AlignTop);
         line->addWidget(makeLabel(item, captionPoints, QFont::Normal, ink, row), 1, Qt::AlignTop);
+        combineAccessibleChildren(row, item);
         column->addWidget(row);
     }
     return list;
@@ -142,25 +141,6 @@ QWidget* sectionBreakdown(const QList<ATSSectionFeedback>& entries, bool light, 
     return breakdown;
 }
 
-class ValueLabelAccessible final : public QAccessibleWidget {
-public:
-    explicit ValueLabelAccessible(QWidget* widget)
-        : QAccessibleWidget(widget, QAccessible::StaticText) {}
-
-    QString text(QAccessible::Text t) const override {
-        if (t == QAccessible::Value)
-            return static_cast<ATSValueLabel*>(widget())->accessibilityValue();
-        return QAccessibleWidget::text(t);
-    }
-};
-
-QAccessibleInterface* valueLabelFactory(const QString& key, QObject* object) {
-    if (key == QLatin1StringView(ATSValueLabel::staticMetaObject.className()) && object &&
-        object->isWidgetType())
-        return new ValueLabelAccessible(static_cast<QWidget*>(object));
-    return nullptr;
-}
-
 } // namespace
 
 namespace ats_cards {
@@ -209,12 +189,11 @@ void ATSChip::paintEvent(QPaintEvent* event) {
 }
 
 ATSValueLabel::ATSValueLabel(QWidget* parent)
-    : QLabel(parent) {
-    static const bool factoryInstalled = [] {
-        QAccessible::installFactory(valueLabelFactory);
-        return true;
-    }();
-    Q_UNUSED(factoryInstalled);
+    : QLabel(parent) {}
+
+void ATSValueLabel::setAccessibilityValue(const QString& value) {
+    m_value = value;
+    setAccessibleValue(this, value);
 }
 
 ATSCardFrame::ATSCardFrame(bool light, QWidget* parent)
@@ -251,6 +230,7 @@ ATSAnalysisSummaryCard::ATSAnalysisSummaryCard(const ATSAnalysis& analysis, bool
     QLabel* title = makeLabel(QStringLiteral("Resume ATS Score"), subheadlinePoints, QFont::DemiBold,
                               schemeColors::primaryLabel(light), this);
     title->setWordWrap(false);
+    markAsAccessibleHeading(title);
     scoreRow->addWidget(title, 0, Qt::AlignVCenter);
     scoreRow->addStretch(1);
     auto* score = new ATSValueLabel(this);
@@ -295,13 +275,13 @@ ATSInsertedKeywordsCard::ATSInsertedKeywordsCard(const QStringList& keywords, bo
     column->setSpacing(10);
     QLabel* title = makeLabel(QStringLiteral("Inserted Keywords"), subheadlinePoints, QFont::DemiBold,
                               schemeColors::primaryLabel(light), this);
+    markAsAccessibleHeading(title);
     column->addWidget(title);
     column->addWidget(
         makeLabel(QStringLiteral("These are the ATS terms the rewrite says it added or made more explicit."),
                   captionPoints, QFont::Normal, schemeColors::secondaryLabel(light), this));
     auto* chips = new QWidget(this);
     chips->setObjectName(QStringLiteral("atsInsertedKeywordChips"));
-    chips->setAccessibleName(QStringLiteral("Inserted keywords: ") + keywords.join(QStringLiteral(", ")));
     auto* flow = new FlowLayout(chips, 8);
     flow->setContentsMargins(0, 0, 0, 0);
     for (const QString& keyword : keywords) {
@@ -309,6 +289,8 @@ ATSInsertedKeywordsCard::ATSInsertedKeywordsCard(const QStringList& keywords, bo
         chip->setStyleSheet(colorRule(schemeColors::primaryLabel(light)));
         flow->addWidget(chip);
     }
+    combineAccessibleChildren(chips,
+                              QStringLiteral("Inserted keywords: ") + keywords.join(QStringLiteral(", ")));
     column->addWidget(chips);
 }
 

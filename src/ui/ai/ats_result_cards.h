@@ -47,7 +47,7 @@ class ATSValueLabel final : public QLabel {
 public:
     explicit ATSValueLabel(QWidget* parent = nullptr);
     QString accessibilityValue() const { return m_value; }
-    void setAccessibilityValue(const QString& value) { m_value = value; }
+    void setAccessibilityValue(const QString& value);
 
 private:
     QString m_value;

@@ -2,6 +2,7 @@
 
 #include "ai/ats_result_cards.h"
 #include "app/services.h"
+#include "controls/accessibility_traits.h"
 #include "controls/editor_section_card.h"
 #include "controls/field_binding.h"
 #include "controls/focus_ring.h"
@@ -289,6 +290,7 @@ ATSVersionSection::ATSVersionSection(ResumePtr resume, AIServices ai, Appearance
 
     m_postingHeading = new QLabel(QStringLiteral("Job Posting"), m_body);
     m_postingHeading->setFont(systemFont(subheadlinePoints, QFont::DemiBold));
+    markAsAccessibleHeading(m_postingHeading);
     m_bodyLayout->addWidget(m_postingHeading);
 
     m_postingEditor = new EditorTextArea(*m_appearance, postingMinimumHeight, m_body);
@@ -497,11 +499,14 @@ void ATSVersionSection::refresh() {
         QString timeFormat = locale.timeFormat(QLocale::ShortFormat);
         timeFormat.remove(QStringLiteral(":ss"));
         const QString time = locale.toString(local.time(), timeFormat);
+        // The locale's own joining of a complete date and a short time ("… at …", "… um …").
+        QString dateTimeFormat = locale.dateTimeFormat(QLocale::LongFormat);
+        dateTimeFormat.remove(QStringLiteral(":ss"))
+            .remove(QRegularExpression(QStringLiteral("\\s*\\bt+\\b")));
         m_lastGenerated->setText(QStringLiteral("ATS optimized ") +
                                  abbreviatedDateText(local.date(), locale) + QStringLiteral(", ") + time);
         static_cast<ATSValueLabel*>(m_lastGenerated)
-            ->setAccessibilityValue(locale.toString(local.date(), QLocale::LongFormat) +
-                                    QStringLiteral(" at ") + time);
+            ->setAccessibilityValue(locale.toString(local, dateTimeFormat.trimmed()));
     }
     m_lastGeneratedTransition->setShown(generated.has_value());
 }

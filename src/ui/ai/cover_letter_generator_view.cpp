@@ -2,6 +2,7 @@
 
 #include "ai/cover_letter_generator.h"
 #include "app/services.h"
+#include "controls/accessibility_traits.h"
 #include "controls/progress_spinner.h"
 #include "platform/appearance.h"
 #include "platform/log.h"
@@ -24,6 +25,7 @@ QLabel* makeHeading(const QString& text, QWidget* parent) {
     label->setTextFormat(Qt::PlainText);
     label->setFont(systemFont(17, QFont::DemiBold));
     label->setAccessibleName(text);
+    markAsAccessibleHeading(label);
     return label;
 }
 

@@ -6,6 +6,7 @@
 #include "app/resume_list_view.h"
 #include "app/resume_tip_view.h"
 #include "app/services.h"
+#include "controls/accessibility_traits.h"
 #include "controls/frosted_card.h"
 #include "controls/hairline_splitter.h"
 #include "editor/resume_editor_view.h"
@@ -86,6 +87,7 @@ ContentView::ContentView(Services& services, UserInterfaceIdiom idiom, QWidget* 
     if (!isRunningForPreviews()) {
         m_intro = new IntroLogoOverlay(m_services.appearance(), this);
         m_intro->raise();
+        hideFromAccessibility(m_intro); // a picture only, over the window while it plays
     }
 }
 

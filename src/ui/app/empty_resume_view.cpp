@@ -67,6 +67,7 @@ ThemedEmptyResumeView::ThemedEmptyResumeView(Services& services, QWidget* parent
     stack->setSpacing(18);
     auto* icon = new DocumentIcon(card);
     stack->addWidget(icon, 0, Qt::AlignHCenter);
+    hideFromAccessibility(icon);
     auto* title = new QLabel(QStringLiteral("Select a Résumé"), card);
     title->setObjectName(QStringLiteral("emptyResumeTitle"));
     markAsAccessibleHeading(title);

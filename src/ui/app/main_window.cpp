@@ -23,6 +23,8 @@ MainWindow::MainWindow(Services& services, UserInterfaceIdiom idiom, QWidget* pa
     setObjectName(QStringLiteral("mainWindow"));
     // The window's own title stays empty; the window manager shows the application name.
     setWindowTitle(QString());
+    // A screen reader names the window as the window manager does.
+    setAccessibleName(QApplication::applicationDisplayName());
     // Room for the list's bar and two cards beside a usable detail column.
     setMinimumSize(minimumWindowSize);
     fitToAvailableGeometry(this, QSize(1180, 780));

@@ -3,6 +3,7 @@
 #include "controls/opacity_transition.h"
 
 #include "app/list_shared_controls.h"
+#include "controls/accessibility_traits.h"
 #include "controls/focus_ring.h"
 #include "controls/frosted_card.h"
 #include "platform/appearance.h"
@@ -208,6 +209,8 @@ ResumeTipView::ResumeTipView(Appearance& appearance, QWidget* parent, ResumeTipT
     connect(dismiss, &QToolButton::clicked, this, &ResumeTipView::dismissTip);
     addFocusRing(dismiss, m_appearance, 15);
     m_dismiss = dismiss;
+    // One element: the title and the message are read once, through the card.
+    combineAccessibleChildren(m_card, QStringLiteral("Welcome to Quillora"), welcomeText());
 
     // Escape dismisses the card while it can be seen (and leaves the key to others otherwise).
     m_escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);

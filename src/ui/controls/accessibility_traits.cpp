@@ -16,6 +16,9 @@ namespace {
 constexpr const char* valueProperty = "_quillora_accessibleValue";
 constexpr const char* selectedProperty = "_quillora_accessibleSelected";
 constexpr const char* headingProperty = "_quillora_accessibleHeading";
+constexpr const char* hiddenProperty = "_quillora_accessibleHidden";
+// Set on a widget some of whose children are hidden: its interface leaves them out.
+constexpr const char* containerProperty = "_quillora_accessibleContainer";
 
 const AccessibleActions* ownActions(const QObject* object) {
     return dynamic_cast<const AccessibleActions*>(object);
@@ -23,7 +26,12 @@ const AccessibleActions* ownActions(const QObject* object) {
 
 bool hasTraits(const QObject* object) {
     return object->property(valueProperty).isValid() || object->property(selectedProperty).isValid() ||
-           object->property(headingProperty).isValid() || ownActions(object) != nullptr;
+           object->property(headingProperty).isValid() || object->property(containerProperty).isValid() ||
+           ownActions(object) != nullptr;
+}
+
+bool isHidden(const QAccessibleInterface* iface) {
+    return iface && iface->object() && iface->object()->property(hiddenProperty).toBool();
 }
 
 bool hasMenu(const QWidget* widget) {
@@ -63,6 +71,8 @@ public:
         const QWidget* w = widget();
         if (t == QAccessible::Value)
             return w->property(valueProperty).toString();
+        if (t == QAccessible::Description)
+            return describedWithValue(QAccessibleWidget::text(t), w->property(valueProperty).toString());
         if (t == QAccessible::Name && w->accessibleName().isEmpty()) {
             if (auto* button = qobject_cast<const QAbstractButton*>(w))
                 return QString(button->text()).remove(QLatin1Char('&'));
@@ -89,6 +99,12 @@ public:
                 s.hasPopup = true;
         }
         return s;
+    }
+
+    int childCount() const override { return int(shownChildren().size()); }
+    QAccessibleInterface* child(int index) const override { return shownChildren().value(index); }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return int(shownChildren().indexOf(const_cast<QAccessibleInterface*>(child)));
     }
 
     QStringList actionNames() const override {
@@ -120,6 +136,17 @@ public:
             return;
         if (name == pressAction() || name == showMenuAction())
             button->click();
+    }
+
+private:
+    QList<QAccessibleInterface*> shownChildren() const {
+        QList<QAccessibleInterface*> children;
+        for (int i = 0; i < QAccessibleWidget::childCount(); ++i) {
+            QAccessibleInterface* child = QAccessibleWidget::child(i);
+            if (child && !isHidden(child))
+                children << child;
+        }
+        return children;
     }
 };
 
@@ -155,12 +182,20 @@ void setTrait(QWidget* widget, const char* name, const QVariant& value) {
 
 } // namespace
 
+QString describedWithValue(const QString& hint, const QString& value) {
+    if (value.isEmpty() || hint.isEmpty())
+        return hint + value;
+    return hint + (hint.back().isPunct() ? QStringLiteral(" ") : QStringLiteral(". ")) + value;
+}
+
 void setAccessibleValue(QWidget* widget, const QString& value) {
     if (widget->property(valueProperty) == QVariant(value))
         return;
     setTrait(widget, valueProperty, value);
     QAccessibleValueChangeEvent change(widget, value);
     QAccessible::updateAccessibility(&change);
+    QAccessibleEvent description(widget, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&description);
 }
 
 void setAccessibleSelected(QWidget* widget, bool selected) {
@@ -178,6 +213,34 @@ void markAsAccessibleHeading(QWidget* widget) {
     if (widget->property(headingProperty).toBool())
         return;
     setTrait(widget, headingProperty, true);
+}
+
+void hideFromAccessibility(QWidget* widget) {
+    if (widget->property(hiddenProperty).toBool())
+        return;
+    widget->setProperty(hiddenProperty, true);
+    if (QWidget* parent = widget->parentWidget()) {
+        setTrait(parent, containerProperty, true);
+        if (parent->isVisible()) {
+            QAccessibleEvent change(parent, QAccessible::ObjectReorder);
+            QAccessible::updateAccessibility(&change);
+        }
+    }
+}
+
+void combineAccessibleChildren(QWidget* widget, const QString& name, const QString& description) {
+    widget->setAccessibleName(name);
+    widget->setAccessibleDescription(description);
+    for (QWidget* child : widget->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        const auto operable = [](const QWidget* w) {
+            return qobject_cast<const QAbstractButton*>(w) || w->focusPolicy() != Qt::NoFocus;
+        };
+        bool holdsControl = operable(child);
+        for (const QWidget* inner : child->findChildren<QWidget*>())
+            holdsControl = holdsControl || operable(inner);
+        if (!holdsControl)
+            hideFromAccessibility(child);
+    }
 }
 
 AccessibleActions::AccessibleActions() {

@@ -1,5 +1,6 @@
 #include "controls/editor_section_card.h"
 
+#include "controls/accessibility_traits.h"
 #include "controls/symbol_icon.h"
 #include "platform/appearance.h"
 #include "theme/responsive_environment.h"
@@ -79,6 +80,7 @@ EditorSectionCard::EditorSectionCard(Appearance& appearance, const QString& icon
     titleBlock->setSpacing(2);
     titleBlock->setContentsMargins(0, 0, 0, 0);
     m_titleLabel->setTextFormat(Qt::PlainText);
+    markAsAccessibleHeading(m_titleLabel);
     m_titleLabel->setWordWrap(true);
     m_titleLabel->setAccessibleName(title);
     titleBlock->addWidget(m_titleLabel);

@@ -1,5 +1,6 @@
 #include "controls/gradient_picker.h"
 
+#include "controls/accessibility_traits.h"
 #include "controls/floating_buttons.h"
 #include "controls/focus_ring.h"
 #include "controls/window_placement.h"
@@ -51,6 +52,8 @@ public:
     QString text(QAccessible::Text t) const override {
         if (t == QAccessible::Value)
             return swatch()->accessibilityValue();
+        if (t == QAccessible::Description)
+            return describedWithValue(QAccessibleWidget::text(t), swatch()->accessibilityValue());
         return QAccessibleWidget::text(t);
     }
 
@@ -146,6 +149,8 @@ void GradientSwatchButton::setSelectedSwatch(bool selected) {
     }
     QAccessibleValueChangeEvent event(this, accessibilityValue());
     QAccessible::updateAccessibility(&event);
+    QAccessibleEvent description(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&description);
 }
 
 void GradientSwatchButton::setCardSize(QSizeF size) {

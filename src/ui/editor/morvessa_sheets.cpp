@@ -1,5 +1,6 @@
 #include "editor/morvessa_sheets.h"
 
+#include "controls/accessibility_traits.h"
 #include "controls/glass_capsule_button.h"
 #include "controls/symbol_icon.h"
 #include "controls/window_placement.h"
@@ -25,10 +26,14 @@ QFont sheetFont() {
     return namedFont(QStringLiteral("Oswald-Light"), 16);
 }
 
-GlassCapsuleButton* capsule(Appearance& appearance, QWidget* label, const QString& name) {
+// A capsule whose face is `label`; a screen reader reads `title` as the button's name.
+GlassCapsuleButton* capsule(Appearance& appearance, QWidget* label, const QString& title,
+                            const QString& name) {
     auto* button = new GlassCapsuleButton(appearance);
     button->setObjectName(name);
     button->setLabelWidget(label);
+    button->setAccessibleName(title);
+    hideFromAccessibility(label);
     button->setAutoDefault(false);
     button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     return button;
@@ -98,10 +103,10 @@ HelpSheetContainer* makeWhyMorvessaSheet(Appearance& appearance, QWidget* opener
         "You remain in full control, with the ability to update your resume at any time."));
     text->setObjectName(QStringLiteral("whyMorvessaText"));
     // The app is not in any store yet: the link cannot be followed.
-    auto* link = capsule(appearance,
-                         new MorvessaButtonRow(appearance, QStringLiteral("arrow.down.app"),
-                                               QStringLiteral("Get Morvessa (coming soon)")),
-                         QStringLiteral("getMorvessaLink"));
+    const QString linkTitle = QStringLiteral("Get Morvessa (coming soon)");
+    auto* link =
+        capsule(appearance, new MorvessaButtonRow(appearance, QStringLiteral("arrow.down.app"), linkTitle),
+                linkTitle, QStringLiteral("getMorvessaLink"));
     link->setEnabled(false);
     sheet->addContent(link);
     fitToAvailableGeometry(sheet, QSize(sheet->width(), kWhyHeight));
@@ -141,13 +146,15 @@ HelpSheetContainer* makeMorvessaConfirmSheet(Appearance& appearance, bool shared
     auto* cancelLabel = new QLabel(QStringLiteral("Cancel"));
     cancelLabel->setAlignment(Qt::AlignCenter);
     cancelLabel->setFont(systemFont(15, QFont::DemiBold));
-    auto* cancel = capsule(appearance, cancelLabel, QStringLiteral("morvessaCancelButton"));
+    auto* cancel =
+        capsule(appearance, cancelLabel, cancelLabel->text(), QStringLiteral("morvessaCancelButton"));
+    const QString confirmTitle = shared ? QStringLiteral("Remove") : QStringLiteral("Share");
     auto* confirmButton =
         capsule(appearance,
                 new MorvessaButtonRow(
                     appearance, shared ? QStringLiteral("trash") : QStringLiteral("icloud.and.arrow.up"),
-                    shared ? QStringLiteral("Remove") : QStringLiteral("Share")),
-                QStringLiteral("morvessaConfirmButton"));
+                    confirmTitle),
+                confirmTitle, QStringLiteral("morvessaConfirmButton"));
     confirmButton->setEnabled(!blocked);
     layout->addWidget(cancel, 1);
     layout->addWidget(confirmButton, 1);

@@ -1,5 +1,6 @@
 #include "help/catalyst_help_view.h"
 #include "app/services.h"
+#include "controls/accessibility_traits.h"
 
 #include "controls/frosted_card.h"
 
@@ -128,6 +129,8 @@ CatalystHelpView::CatalystHelpView(Services& services, QWidget* parent)
     backgroundLayout->addWidget(m_panel);
 
     m_scrollArea = new QScrollArea(m_panel);
+    // The page takes the keyboard for scrolling; a screen reader hears which page it is.
+    m_scrollArea->setAccessibleName(title());
     m_scrollArea->setFrameShape(QFrame::NoFrame);
     m_scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scrollArea->setWidgetResizable(true);
@@ -159,6 +162,7 @@ CatalystHelpView::CatalystHelpView(Services& services, QWidget* parent)
     header->setSpacing(10);
     m_titleLabel = wrappedLabel(title(), systemFont(34, QFont::Bold), m_column);
     m_titleLabel->setObjectName(QStringLiteral("helpTitle"));
+    markAsAccessibleHeading(m_titleLabel);
     m_subtitleLabel = wrappedLabel(subtitle(), systemFont(16, QFont::Medium), m_column);
     m_subtitleLabel->setObjectName(QStringLiteral("helpSubtitle"));
     header->addWidget(m_titleLabel);

@@ -1,5 +1,6 @@
 #include "help/help_sheet_container.h"
 
+#include "controls/accessibility_traits.h"
 #include "controls/floating_buttons.h"
 #include "controls/window_placement.h"
 #include "help/bullet_row.h"
@@ -49,6 +50,7 @@ HelpSheetContainer::HelpSheetContainer(Appearance& appearance, const QString& ti
     m_columnLayout->setSpacing(elementSpacing);
     m_titleLabel->setObjectName(QStringLiteral("helpSheetTitle"));
     m_titleLabel->setTextFormat(Qt::PlainText);
+    markAsAccessibleHeading(m_titleLabel);
     m_titleLabel->setWordWrap(true);
     m_titleLabel->setFont(namedFont(QStringLiteral("Oswald-Light"), titleSize, QFont::Bold));
     m_columnLayout->addWidget(m_titleLabel);

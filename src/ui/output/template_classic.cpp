@@ -363,6 +363,7 @@ void TemplateClassic::refreshTools() {
     // The menu's value, as assistive technologies read it.
     setAccessibleValue(m_languageButton, m_selectedLanguage ? m_selectedLanguage->name
                                                             : QStringLiteral("No language selected"));
+    markChosenLanguageRow();
     m_translateButton->setEnabled(m_selectedLanguage.has_value() && !m_translatingLanguage.has_value());
     m_spinner->setVisible(m_translatingLanguage.has_value());
 
@@ -387,7 +388,21 @@ void TemplateClassic::rebuildLanguageMenu() {
         // Unsupported pairs cannot be chosen; the menu draws them greyed.
         row->setEnabled(isLanguageChoosable(m_languageAvailability, language.code));
         const QString code = language.code;
-        connect(row, &QAction::triggered, this, [this, code] { chooseLanguage(code); });
+        connect(row, &QAction::triggered, this, [this, code] {
+            chooseLanguage(code);
+            markChosenLanguageRow();
+        });
+    }
+    markChosenLanguageRow();
+}
+
+void TemplateClassic::markChosenLanguageRow() {
+    // Only the chosen row is checkable, so the menu draws one check mark, beside it, and a screen
+    // reader hears which row is chosen.
+    for (QAction* row : m_languageMenu->actions()) {
+        const bool chosen = m_selectedLanguage && row->data().toString() == m_selectedLanguage->code;
+        row->setCheckable(chosen);
+        row->setChecked(chosen);
     }
 }
 

@@ -74,6 +74,7 @@ public:
 
     // The tools' actions.
     void chooseLanguage(const QString& code);
+    void markChosenLanguageRow();
     void translate();
     void copyResumeToClipboard();
     void openHelp();

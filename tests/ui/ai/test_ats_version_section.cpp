@@ -234,6 +234,21 @@ private slots:
         QCOMPARE(score->accessibleName(), QStringLiteral("Resume ATS score"));
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(score);
         QCOMPARE(accessible->text(QAccessible::Value), QStringLiteral("72 percent"));
+        // The card's title is a heading; a keyword group and a bullet row are one element each, the
+        // bullet never read.
+        QAccessibleInterface* cardReader = QAccessible::queryAccessibleInterface(&card);
+        QStringList read;
+        for (int i = 0; i < cardReader->childCount(); ++i) {
+            QAccessibleInterface* child = cardReader->child(i);
+            read << child->text(QAccessible::Name) +
+                        (child->role() == QAccessible::Heading ? u" (heading)"_qs : u""_qs);
+            for (int j = 0; j < child->childCount(); ++j)
+                read << u"  "_qs + child->child(j)->text(QAccessible::Name);
+        }
+        QVERIFY2(read.startsWith(u"Resume ATS Score (heading)"_qs), qPrintable(read.join(u'|')));
+        QVERIFY2(read.contains(u"Missing Keywords: Kubernetes, Terraform"_qs), qPrintable(read.join(u'|')));
+        QVERIFY2(read.contains(u"  Name the cloud you deployed to."_qs), qPrintable(read.join(u'|')));
+        QVERIFY2(!read.join(u'|').contains(u"•"_qs), qPrintable(read.join(u'|')));
 
         QWidget* missing = card.findChild<QWidget*>(QStringLiteral("atsMissingKeywords"));
         QCOMPARE(missing->accessibleName(), QStringLiteral("Missing Keywords: Kubernetes, Terraform"));
@@ -360,6 +375,10 @@ private slots:
         QLocale::setDefault(before);
         auto* label = section->findChild<QLabel*>(QStringLiteral("atsLastGeneratedLabel"));
         QCOMPARE(label->text(), QStringLiteral("ATS optimized 7. Dez. 2026, 15:04"));
+        // What a screen reader hears: the complete date and the short time, joined as the locale
+        // joins them.
+        QCOMPARE(static_cast<ATSValueLabel*>(label)->accessibilityValue(),
+                 QStringLiteral("Montag, 7. Dezember 2026 15:04"));
     }
 
     void lastGeneratedLabelAndGenerateButtonFade() {

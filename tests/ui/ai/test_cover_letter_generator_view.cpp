@@ -9,7 +9,9 @@
 #include "support/stdout_capture.h"
 #include "support/test_home.h"
 
+#include <QAccessible>
 #include <QDir>
+#include <QLabel>
 #include <QNetworkAccessManager>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -64,6 +66,14 @@ private slots:
         QCOMPARE(view->jobDescription(), cover_letter_generator::sampleJobDescription);
         QVERIFY(!view->progressIndicator()->isVisible());
         QVERIFY(!view->letterEditor()->isVisible());
+        // The group titles are headings to a screen reader.
+        QStringList headings;
+        for (QLabel* label : view->findChildren<QLabel*>())
+            if (QAccessible::queryAccessibleInterface(label)->role() == QAccessible::Heading)
+                headings << label->text();
+        headings.sort();
+        QCOMPARE(headings, (QStringList{u"Generated Cover Letter"_qs, u"Job Description"_qs,
+                                        u"Résumé (generated from your data)"_qs}));
 
         view->setJobDescription(QStringLiteral("  Teacher  "));
         m_model->enqueue(letterJSON(QStringLiteral("Dear Hiring Manager,\\n\\nI am writing to apply.")));

@@ -3,6 +3,7 @@
 #include "app/empty_resume_view.h"
 #include "app/services.h"
 #include "controls/accessibility_traits.h"
+#include "controls/first_focus.h"
 #include "editor/font_picker_view.h"
 #include "editor/resume_editor_view.h"
 #include "editor/skill_chip.h"
@@ -14,10 +15,15 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QDialog>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTest>
+#include <QVBoxLayout>
 
 using namespace quillora;
 
@@ -73,8 +79,9 @@ private slots:
         QVERIFY(reader(helvetica)->state().selectable);
         QCOMPARE(reader(helvetica)->role(), QAccessible::Button);
         QCOMPARE(reader(helvetica)->text(QAccessible::Name), QStringLiteral("Helvetica Neue"));
+        // The desktop's bridge carries no value for a button: it is read after the hint.
         QCOMPARE(reader(helvetica)->text(QAccessible::Description),
-                 QStringLiteral("Applies this font to the resume"));
+                 QStringLiteral("Applies this font to the resume. Selected"));
         QCOMPARE(valueOf(garamond), QStringLiteral("Not selected"));
         QVERIFY(!reader(garamond)->state().selected);
 
@@ -160,6 +167,14 @@ private slots:
         QCOMPARE(reader(menu)->role(), QAccessible::Button);
         preview.chooseLanguage(QStringLiteral("es"));
         QCOMPARE(valueOf(menu), QStringLiteral("Spanish"));
+        QVERIFY(reader(menu)->text(QAccessible::Description).endsWith(u". Spanish"));
+        // The chosen row of the menu is the one checked.
+        QStringList checked;
+        for (const QAction* row :
+             child<QMenu>(&preview, QStringLiteral("templateLanguageMenuRows"))->actions())
+            if (row->isChecked())
+                checked << row->data().toString();
+        QCOMPARE(checked, QStringList{u"es"_qs});
     }
 
     // A widget whose interface was made before it had traits still reports them.
@@ -174,6 +189,59 @@ private slots:
         setAccessibleValue(&button, QStringLiteral("On"));
         QCOMPARE(valueOf(&button), QStringLiteral("On"));
         QCOMPARE(reader(&button)->text(QAccessible::Name), QStringLiteral("Open"));
+        QCOMPARE(reader(&button)->text(QAccessible::Description), QStringLiteral("On"));
+    }
+
+    // A window opens with the focus on its first control, not on the scrolling page before it;
+    // a control the user focuses later keeps it when the window is activated again.
+    void aWindowsFirstFocusIsItsFirstControl() {
+        focusFirstControlInNewWindows(*qApp);
+        QDialog sheet;
+        auto* layout = new QVBoxLayout(&sheet);
+        auto* page = new QScrollArea(&sheet);
+        auto* close = new QPushButton(QStringLiteral("Close"), &sheet);
+        auto* field = new QLineEdit(&sheet);
+        layout->addWidget(page);
+        layout->addWidget(close);
+        layout->addWidget(field);
+        sheet.show();
+        QVERIFY(QTest::qWaitForWindowActive(&sheet));
+        QTRY_COMPARE(sheet.focusWidget(), close);
+        field->setFocus();
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        sheet.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&sheet));
+        QTest::qWait(20);
+        QCOMPARE(sheet.focusWidget(), field);
+    }
+
+    // A combined element reads its texts once: only its controls stay below it; a hidden
+    // widget is left out of its parent.
+    void combinedAndHiddenElements() {
+        QWidget card;
+        auto* title = new QLabel(QStringLiteral("Welcome"), &card);
+        auto* icon = new QWidget(&card);
+        auto* dismiss = new QPushButton(QStringLiteral("Dismiss"), &card);
+        QCOMPARE(reader(&card)->childCount(), 3);
+        combineAccessibleChildren(&card, QStringLiteral("Welcome"), QStringLiteral("Hello there"));
+        QCOMPARE(reader(&card)->childCount(), 1);
+        QCOMPARE(reader(&card)->child(0)->object(), dismiss);
+        QCOMPARE(reader(&card)->indexOfChild(reader(dismiss)), 0);
+        QCOMPARE(reader(&card)->indexOfChild(reader(title)), -1);
+        QCOMPARE(reader(&card)->text(QAccessible::Name), QStringLiteral("Welcome"));
+        QCOMPARE(reader(&card)->text(QAccessible::Description), QStringLiteral("Hello there"));
+        QCOMPARE(reader(&card)->role(), QAccessible::Client);
+        Q_UNUSED(icon);
+
+        QWidget window;
+        auto* overlay = new QWidget(&window);
+        auto* content = new QPushButton(QStringLiteral("Add"), &window);
+        hideFromAccessibility(overlay);
+        QCOMPARE(reader(&window)->childCount(), 1);
+        QCOMPARE(reader(&window)->child(0)->object(), content);
     }
 };
 

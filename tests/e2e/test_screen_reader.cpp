@@ -1,0 +1,511 @@
+// The app as a screen reader hears it: the real binary on a virtual X display, with a private
+// session bus and the accessibility bus, read and driven through AT-SPI (libatspi) the way an
+// assistive technology does. Every screen's tree is printed, and none may hold an interactive
+// control without a name.
+
+#include "model/resume.h"
+#include "store/app_store.h"
+#include "store/model_container.h"
+#include "store/model_context.h"
+#include "store/store_location.h"
+#include "support/resume_fixtures.h"
+#include "support/store_fixtures.h"
+#include "support/test_home.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <csignal>
+#include <functional>
+#include <memory>
+
+#undef signals // glib's headers use the word
+#include <atspi/atspi.h>
+#define signals Q_SIGNALS
+
+using namespace quillora;
+
+namespace {
+
+// One accessible object, owning its reference.
+using Node = std::shared_ptr<AtspiAccessible>;
+
+Node adopt(AtspiAccessible* object) {
+    return object ? Node(object, [](AtspiAccessible* a) { g_object_unref(a); }) : Node();
+}
+
+QString take(gchar* text) {
+    const QString result = QString::fromUtf8(text ? text : "");
+    g_free(text);
+    return result;
+}
+
+QString nameOf(const Node& node) {
+    return take(atspi_accessible_get_name(node.get(), nullptr));
+}
+QString descriptionOf(const Node& node) {
+    return take(atspi_accessible_get_description(node.get(), nullptr));
+}
+QString roleOf(const Node& node) {
+    return take(atspi_accessible_get_role_name(node.get(), nullptr));
+}
+
+bool has(const Node& node, AtspiStateType state) {
+    AtspiStateSet* set = atspi_accessible_get_state_set(node.get());
+    const bool result = set && atspi_state_set_contains(set, state);
+    if (set)
+        g_object_unref(set);
+    return result;
+}
+
+QList<Node> childrenOf(const Node& node) {
+    QList<Node> children;
+    const int count = atspi_accessible_get_child_count(node.get(), nullptr);
+    for (int i = 0; i < count; ++i)
+        if (Node child = adopt(atspi_accessible_get_child_at_index(node.get(), i, nullptr)))
+            children << child;
+    return children;
+}
+
+QStringList actionsOf(const Node& node) {
+    QStringList names;
+    if (AtspiAction* action = atspi_accessible_get_action_iface(node.get())) {
+        for (int i = 0; i < atspi_action_get_n_actions(action, nullptr); ++i)
+            names << take(atspi_action_get_action_name(action, i, nullptr));
+        g_object_unref(action);
+    }
+    return names;
+}
+
+bool doAction(const Node& node, const QString& name) {
+    const int index = int(actionsOf(node).indexOf(name));
+    if (index < 0)
+        return false;
+    AtspiAction* action = atspi_accessible_get_action_iface(node.get());
+    const bool done = atspi_action_do_action(action, index, nullptr);
+    g_object_unref(action);
+    return done;
+}
+
+void walk(const Node& node, const std::function<void(const Node&, int)>& visit, int depth = 0) {
+    visit(node, depth);
+    if (depth < 60)
+        for (const Node& child : childrenOf(node))
+            walk(child, visit, depth + 1);
+}
+
+// Roles a user operates; each must have a name.
+bool isInteractive(const Node& node) {
+    static const QList<AtspiRole> roles{
+        ATSPI_ROLE_PUSH_BUTTON, ATSPI_ROLE_TOGGLE_BUTTON, ATSPI_ROLE_CHECK_BOX, ATSPI_ROLE_RADIO_BUTTON,
+        ATSPI_ROLE_MENU_ITEM,   ATSPI_ROLE_COMBO_BOX,     ATSPI_ROLE_ENTRY,     ATSPI_ROLE_PASSWORD_TEXT,
+        ATSPI_ROLE_LIST_ITEM,   ATSPI_ROLE_LINK,          ATSPI_ROLE_SLIDER,    ATSPI_ROLE_SPIN_BUTTON,
+        ATSPI_ROLE_PAGE_TAB,    ATSPI_ROLE_LIST,          ATSPI_ROLE_TEXT,      ATSPI_ROLE_PUSH_BUTTON_MENU};
+    const AtspiRole role = atspi_accessible_get_role(node.get(), nullptr);
+    return roles.contains(role) && (has(node, ATSPI_STATE_FOCUSABLE) || !actionsOf(node).isEmpty());
+}
+
+// What the bridge sent, as "event-type|source name|detail1".
+QStringList g_events;
+
+void record(const AtspiEvent* event) {
+    g_events << QStringLiteral("%1|%2|%3")
+                    .arg(QString::fromUtf8(event->type),
+                         take(atspi_accessible_get_name(event->source, nullptr)))
+                    .arg(event->detail1);
+}
+
+} // namespace
+
+class ScreenReaderTest final : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_runtime;
+    QProcess m_display;
+    QProcess m_bus;
+    QProcess m_app;
+    Node m_application;
+    QStringList m_unnamed;  // interactive controls without a name, over every screen
+    QStringList m_badFocus; // windows whose first focus is no named control
+    QString m_resumeTitle = QStringLiteral("Design Résumé");
+    bool m_moved = false;
+
+    static QString readLine(QProcess& process, int timeoutMs) {
+        QByteArray line;
+        process.waitForStarted();
+        QElapsedTimer clock;
+        clock.start();
+        while (!line.contains('\n') && clock.elapsed() < timeoutMs && process.state() == QProcess::Running) {
+            process.waitForReadyRead(100);
+            line += process.readAllStandardOutput();
+        }
+        return QString::fromUtf8(line).trimmed();
+    }
+
+    void seedStore() {
+        AppStore store = openAppStore();
+        QVERIFY2(store.container, qPrintable(store.fatalError));
+        auto resume = test::makeFullResume();
+        QList<PortfolioItemPtr> images;
+        const QList<QColor> colours{Qt::red, Qt::darkGreen, Qt::blue};
+        for (int i = 0; i < colours.size(); ++i)
+            images << std::make_shared<PortfolioItem>(QUuid::createUuid(), test::encodedImage(colours[i]),
+                                                      QStringLiteral("Image %1").arg(i), i,
+                                                      PortfolioImageOrientation::portrait);
+        resume->setPortfolioItems(images);
+        store.container->mainContext().insert(resume);
+        const Status saved = store.container->mainContext().save();
+        QVERIFY2(saved.ok(), qPrintable(saved.error()));
+    }
+
+    // The app's windows, as the bridge lists them.
+    QList<Node> windows() {
+        atspi_accessible_clear_cache(m_application.get());
+        QList<Node> result;
+        for (const Node& window : childrenOf(m_application))
+            if (has(window, ATSPI_STATE_SHOWING))
+                result << window;
+        return result;
+    }
+
+    // The first showing node (over every window, or under `root`) with this role and name.
+    Node find(AtspiRole role, const QString& name, const Node& root = {}) {
+        Node found;
+        const auto look = [&](const Node& top) {
+            walk(top, [&](const Node& node, int) {
+                if (!found && atspi_accessible_get_role(node.get(), nullptr) == role &&
+                    nameOf(node) == name && (role == ATSPI_ROLE_MENU_ITEM || has(node, ATSPI_STATE_SHOWING)))
+                    found = node;
+            });
+        };
+        if (root)
+            look(root);
+        else
+            for (const Node& window : windows())
+                look(window);
+        return found;
+    }
+
+    Node waitFind(AtspiRole role, const QString& name, int timeoutMs = 10000) {
+        Node found;
+        (void)QTest::qWaitFor([&] { return bool(found = find(role, name)); }, timeoutMs);
+        return found;
+    }
+
+    bool press(const QString& name, AtspiRole role = ATSPI_ROLE_PUSH_BUTTON) {
+        const Node button = waitFind(role, name);
+        return button && doAction(button, QStringLiteral("Press"));
+    }
+
+    // Prints the tree of every showing window, notes unnamed interactive controls and checks the
+    // focus of a window opened on top of the others.
+    void dumpScreen(const QString& screen) {
+        QTest::qWait(600); // sheets fade in
+        const QList<Node> shown = windows();
+        std::printf("=== %s\n", qPrintable(screen));
+        for (const Node& window : shown) {
+            Node focused;
+            walk(window, [&](const Node& node, int depth) {
+                QStringList states;
+                if (has(node, ATSPI_STATE_FOCUSED))
+                    states << QStringLiteral("focused");
+                if (has(node, ATSPI_STATE_CHECKED))
+                    states << QStringLiteral("checked");
+                if (has(node, ATSPI_STATE_SELECTED))
+                    states << QStringLiteral("selected");
+                std::printf("%*s[%s] \"%s\" (%s) {%s} %s\n", depth * 2, "", qPrintable(roleOf(node)),
+                            qPrintable(nameOf(node).left(80).replace(QLatin1Char('\n'), QLatin1Char(' '))),
+                            qPrintable(descriptionOf(node)), qPrintable(states.join(u' ')),
+                            qPrintable(actionsOf(node).join(u',')));
+                if (!has(node, ATSPI_STATE_SHOWING))
+                    return;
+                if (isInteractive(node) && nameOf(node).isEmpty())
+                    m_unnamed
+                        << QStringLiteral("%1: [%2] under \"%3\"").arg(screen, roleOf(node), nameOf(window));
+                if (has(node, ATSPI_STATE_FOCUSED) && !focused)
+                    focused = node;
+            });
+            if (window == shown.last() && shown.size() > 1 && focused && nameOf(focused).isEmpty())
+                m_badFocus << QStringLiteral("%1: [%2]").arg(screen, roleOf(focused));
+        }
+        std::fflush(stdout);
+    }
+
+    // Closes the window on top through its Close button, its Cancel or Done, or Escape.
+    void closeTop() {
+        const int before = int(windows().size());
+        const Node top = windows().last();
+        Node button;
+        for (const QString& name :
+             {QStringLiteral("Close"), QStringLiteral("Cancel"), QStringLiteral("Done")})
+            if (!button)
+                button = find(ATSPI_ROLE_PUSH_BUTTON, name, top);
+        if (button)
+            doAction(button, QStringLiteral("Press"));
+        else
+            atspi_generate_keyboard_event(0xff1b /* Escape */, nullptr, ATSPI_KEY_SYM, nullptr);
+        (void)QTest::qWaitFor([&] { return windows().size() < before; }, 5000);
+    }
+
+    void visit(const QString& button, const QString& screen) {
+        QVERIFY2(press(button), qPrintable(QStringLiteral("no button \"%1\"").arg(button)));
+        dumpScreen(screen);
+        closeTop();
+    }
+
+private slots:
+    void initTestCase() {
+        const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+        if (xvfb.isEmpty())
+            QSKIP("No display server: Xvfb is not installed.");
+        m_display.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                               QStringLiteral("0"), QStringLiteral("1366x768x24"),
+                               QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        const QString display = readLine(m_display, 15000);
+        if (display.isEmpty())
+            QSKIP(qPrintable(QStringLiteral("No display server: Xvfb did not start (%1).")
+                                 .arg(QString::fromUtf8(m_display.readAllStandardError()).trimmed())));
+        qputenv("DISPLAY", (u':' + display).toUtf8());
+
+        // The session bus; the accessibility bus and its registry start on it when asked for.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+        m_bus.setProcessEnvironment(environment);
+        m_bus.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                                    QStringLiteral("--print-address=1")});
+        const QString address = readLine(m_bus, 15000);
+        QVERIFY2(!address.isEmpty(), "dbus-daemon did not start");
+        qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
+        qputenv("XDG_RUNTIME_DIR", m_runtime.path().toUtf8());
+        qunsetenv("AT_SPI_BUS_ADDRESS");
+
+        seedStore();
+        environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
+        m_app.setProcessChannelMode(QProcess::ForwardedChannels);
+        m_app.setProcessEnvironment(environment);
+        m_app.start(QStringLiteral(QUILLORA_APP_BINARY), {});
+        QVERIFY(m_app.waitForStarted());
+
+        QCOMPARE(atspi_init(), 0);
+        AtspiEventListener* listener = atspi_event_listener_new_simple(record, nullptr);
+        for (const char* type : {"object:state-changed", "object:property-change"})
+            atspi_event_listener_register(listener, type, nullptr);
+        const Node desktop = adopt(atspi_get_desktop(0));
+        (void)QTest::qWaitFor(
+            [&] {
+                for (const Node& app : childrenOf(desktop))
+                    if (nameOf(app) == QLatin1String("Quillora"))
+                        m_application = app;
+                return bool(m_application) && !windows().isEmpty();
+            },
+            30000);
+        QVERIFY2(m_application, "the app never appeared on the accessibility bus");
+        atspi_accessible_set_cache_mask(m_application.get(), ATSPI_CACHE_NONE);
+    }
+
+    void cleanupTestCase() {
+        if (m_app.state() == QProcess::Running) {
+            ::kill(pid_t(m_app.processId()), SIGTERM);
+            m_app.waitForFinished(20000);
+        }
+        for (QProcess* process : {&m_bus, &m_display})
+            if (process->state() == QProcess::Running) {
+                process->terminate();
+                process->waitForFinished(5000);
+            }
+    }
+
+    void listAndItsSheets() {
+        // The list, once the intro has played.
+        const Node list = waitFind(ATSPI_ROLE_LIST, QStringLiteral("Résumés"), 20000);
+        QVERIFY(list);
+        dumpScreen(QStringLiteral("main window"));
+        QCOMPARE(nameOf(windows().first()), QStringLiteral("Quillora"));
+
+        // The tip card is one element: its texts are not read again by children.
+        const Node tip = find(ATSPI_ROLE_FILLER, QStringLiteral("Welcome to Quillora"));
+        QVERIFY(tip);
+        QStringList tipChildren;
+        for (const Node& child : childrenOf(tip))
+            tipChildren << QStringLiteral("%1 %2").arg(roleOf(child), nameOf(child));
+        QCOMPARE(tipChildren, QStringList{u"push button Dismiss welcome message"_qs});
+
+        QVERIFY(press(QStringLiteral("Help")));
+        dumpScreen(QStringLiteral("help sheet"));
+        QVERIFY(find(ATSPI_ROLE_HEADING, QStringLiteral("Main Interface Help")));
+        visit(QStringLiteral("Add OpenAI API Key"), QStringLiteral("key prompt"));
+        closeTop();
+        visit(QStringLiteral("Choose background"), QStringLiteral("background picker"));
+        QVERIFY(press(QStringLiteral("About Quillora"), ATSPI_ROLE_MENU_ITEM));
+        dumpScreen(QStringLiteral("About"));
+        closeTop();
+        QVERIFY(press(QStringLiteral("Quillora Help"), ATSPI_ROLE_MENU_ITEM));
+        dumpScreen(QStringLiteral("Help window"));
+        QVERIFY(find(ATSPI_ROLE_HEADING, QStringLiteral("Quillora Help")));
+        closeTop();
+    }
+
+    void editorAndItsScreens() {
+        // Opening a résumé from the list: the row's first action.
+        const Node row = waitFind(ATSPI_ROLE_LIST_ITEM, QStringLiteral("Design Résumé, Zoë Ångström"));
+        QVERIFY(row);
+        const QStringList rowActions = actionsOf(row);
+        if (rowActions.value(0) != QLatin1String("Press"))
+            QSKIP(qPrintable(QStringLiteral("The list row has no \"Press\" action (it has: %1).")
+                                 .arg(rowActions.join(u','))));
+        QVERIFY(doAction(row, QStringLiteral("Press")));
+        QVERIFY(waitFind(ATSPI_ROLE_HEADING, QStringLiteral("Actions & Style")));
+        dumpScreen(QStringLiteral("editor"));
+
+        // Headings of the section cards and of the cover letter and ATS cards.
+        QStringList headings;
+        for (const Node& window : windows())
+            walk(window, [&](const Node& node, int) {
+                if (atspi_accessible_get_role(node.get(), nullptr) == ATSPI_ROLE_HEADING)
+                    headings << nameOf(node);
+            });
+        for (const char* heading : {"Skills", "Portfolio", "ATS Version", "Job Posting", "Inserted Keywords"})
+            QVERIFY2(headings.contains(QLatin1String(heading)), heading);
+
+        // Values read after the hint: the font, the image orientation, the last ATS run.
+        const Node font = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Font style"));
+        QVERIFY(font);
+        QVERIFY2(descriptionOf(font).endsWith(QLatin1String("Avenir Next")), qPrintable(descriptionOf(font)));
+        const Node generated = find(ATSPI_ROLE_LABEL, QStringLiteral("ATS version last generated"));
+        QVERIFY(generated);
+        QVERIFY2(descriptionOf(generated).contains(QLatin1String("2025")),
+                 qPrintable(descriptionOf(generated)));
+        const Node captions = find(ATSPI_ROLE_CHECK_BOX, QStringLiteral("Edit Captions"));
+        QVERIFY(captions && doAction(captions, QStringLiteral("Toggle")));
+        const Node orientation = waitFind(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Toggle image orientation"));
+        QVERIFY(orientation);
+        QVERIFY2(descriptionOf(orientation).endsWith(QLatin1String("Portrait")),
+                 qPrintable(descriptionOf(orientation)));
+        g_events.clear();
+        QVERIFY(doAction(orientation, QStringLiteral("Press")));
+        QTRY_VERIFY2(descriptionOf(find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Toggle image orientation")))
+                         .endsWith(QLatin1String("Landscape")),
+                     qPrintable(g_events.join(u'\n')));
+        QTRY_VERIFY2(!g_events.filter(QStringLiteral("Toggle image orientation")).isEmpty(),
+                     qPrintable(g_events.join(u'\n')));
+
+        // The font picker: the chosen row is selected, and a move of the choice is announced.
+        QVERIFY(doAction(font, QStringLiteral("Press")));
+        const Node inter = waitFind(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Inter"));
+        QVERIFY(inter);
+        dumpScreen(QStringLiteral("font picker"));
+        QVERIFY(descriptionOf(inter).endsWith(QLatin1String("Not selected")));
+        g_events.clear();
+        QVERIFY(doAction(inter, QStringLiteral("Press")));
+        QTRY_VERIFY(descriptionOf(inter).endsWith(QLatin1String(". Selected")));
+        QTRY_VERIFY2(!g_events.filter(QStringLiteral("Inter")).isEmpty(), qPrintable(g_events.join(u'\n')));
+        closeTop();
+
+        // The preview: the language menu's value and its chosen row.
+        QVERIFY(press(QStringLiteral("Preview & Translation")));
+        const Node language = waitFind(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Language"));
+        QVERIFY(language);
+        dumpScreen(QStringLiteral("preview"));
+        QVERIFY2(descriptionOf(language).endsWith(QLatin1String("No language selected")),
+                 qPrintable(descriptionOf(language)));
+        closeTop();
+    }
+
+    // Text set through the bridge is stored as typed text is, and rows move by their actions.
+    void editsThroughTheBridge() {
+        const Node title = waitFind(ATSPI_ROLE_TEXT, QStringLiteral("Title"));
+        if (!title)
+            QSKIP("The editor is not open.");
+        AtspiEditableText* editable = atspi_accessible_get_editable_text_iface(title.get());
+        QVERIFY2(editable, "the Title field takes no text through the bridge");
+        QVERIFY(atspi_editable_text_set_text_contents(editable, "Bridge Résumé", nullptr));
+        g_object_unref(editable);
+        QVERIFY(waitFind(ATSPI_ROLE_LIST_ITEM, QStringLiteral("Bridge Résumé, Zoë Ångström")));
+        m_resumeTitle = QStringLiteral("Bridge Résumé");
+
+        const auto order = [this](const QString& prefix) {
+            QStringList names;
+            for (const Node& window : windows().mid(0, 1))
+                walk(window, [&](const Node& node, int) {
+                    const QString name = nameOf(node);
+                    if (name.startsWith(prefix) &&
+                        (!prefix.isEmpty() || name.contains(QLatin1String(" to "))) &&
+                        actionsOf(node).contains(QLatin1String("Move Up")))
+                        names << name;
+                });
+            return names;
+        };
+        const QString image = QStringLiteral("Portfolio image, ");
+        const QStringList images = order(image);
+        QCOMPARE(images.size(), 3);
+        const Node first = find(ATSPI_ROLE_FILLER, images.first());
+        if (!first || !actionsOf(first).contains(QLatin1String("Move Down")))
+            QSKIP("Portfolio images have no \"Move Down\" action.");
+        QVERIFY(doAction(first, QStringLiteral("Move Down")));
+        QTest::qWait(1500); // the move settles and saves; the store is read after the app quits
+        const QStringList rows = order(QStringLiteral("Lead Designer, "));
+        QCOMPARE(rows.size(), 1);
+        const Node lead = find(ATSPI_ROLE_FILLER, rows.first());
+        QVERIFY(lead && doAction(lead, QStringLiteral("Move Up")));
+        QTest::qWait(1500);
+        m_moved = true;
+    }
+
+    // The sheets of the editor's actions.
+    void editorSheets() {
+        if (!find(ATSPI_ROLE_HEADING, QStringLiteral("Actions & Style")))
+            QSKIP("The editor is not open.");
+        for (const char* button :
+             {"Help", "Designer, Globex, 2015 to 2019", "BFA, Université de Montréal", "Sketch",
+              "Export Creative PDF", "Remove from Morvessa", "Morvessa help"}) {
+            const QString name = QString::fromUtf8(button);
+            const Node node = find(ATSPI_ROLE_PUSH_BUTTON, name);
+            const Node opener = node ? node : find(ATSPI_ROLE_FILLER, name);
+            QVERIFY2(opener && doAction(opener, QStringLiteral("Press")), button);
+            dumpScreen(name);
+            closeTop();
+        }
+    }
+
+    void storedAfterQuit() {
+        ::kill(pid_t(m_app.processId()), SIGTERM);
+        QVERIFY(m_app.waitForFinished(30000));
+        auto container = ModelContainer::open(storeFileURL());
+        QVERIFY(container);
+        const auto resumes = container.value()->mainContext().fetchResumes();
+        QVERIFY(resumes && resumes->size() == 1);
+        const ResumePtr resume = resumes->first();
+        QCOMPARE(resume->title(), m_resumeTitle);
+        if (m_moved) {
+            QStringList captions;
+            QList<PortfolioItemPtr> items = resume->portfolioItems();
+            std::sort(items.begin(), items.end(), [](const PortfolioItemPtr& a, const PortfolioItemPtr& b) {
+                return a->sortOrder() < b->sortOrder();
+            });
+            for (const PortfolioItemPtr& item : items)
+                captions << item->caption();
+            QCOMPARE(captions, (QStringList{u"Image 1"_qs, u"Image 0"_qs, u"Image 2"_qs}));
+            QList<ExperiencePtr> experience = resume->experienceItems();
+            std::sort(experience.begin(), experience.end(),
+                      [](const ExperiencePtr& a, const ExperiencePtr& b) {
+                          return a->sortOrder() < b->sortOrder();
+                      });
+            QCOMPARE(experience.first()->role(), u"Lead Designer"_qs);
+        }
+    }
+
+    void finalChecks() {
+        QVERIFY2(m_unnamed.isEmpty(), qPrintable(m_unnamed.join(u'\n')));
+        QVERIFY2(m_badFocus.isEmpty(), qPrintable(m_badFocus.join(u'\n')));
+    }
+};
+
+QUILLORA_TEST_MAIN(ScreenReaderTest)
+#include "test_screen_reader.moc"
