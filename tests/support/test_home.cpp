@@ -2,9 +2,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -42,6 +45,16 @@ QString IsolatedHome::configHome() const {
 }
 QString IsolatedHome::tempDir() const {
     return m_root + QStringLiteral("/tmp");
+}
+
+void openFoldersToOtherUsers(const QString& path) {
+    for (QString folder = QDir::cleanPath(path); folder.size() > 1;
+         folder = QFileInfo(folder).absolutePath()) {
+        const QByteArray name = QFile::encodeName(folder);
+        struct stat info {};
+        if (::stat(name.constData(), &info) == 0 && (info.st_mode & 0755) != 0755)
+            ::chmod(name.constData(), (info.st_mode & 07777) | 0755);
+    }
 }
 
 QByteArray offscreenPlatform(const QString& folder, const QList<QRect>& screens) {

@@ -30,6 +30,11 @@ private:
 // isolated home) and returns its path.
 QString writeTempFile(const QString& name, const QByteArray& bytes);
 
+// Lets other users pass through every folder from `path` up to the root, as a test that runs a
+// step as another user needs: read and search bits are added, never taken away, so a shared
+// folder such as /tmp keeps its sticky bit and its write bits.
+void openFoldersToOtherUsers(const QString& path);
+
 // The offscreen platform with the given screens (logical pixels, 96 dpi), described in a file in
 // `folder`: the value for QT_QPA_PLATFORM. By default one 1920 × 1080 desktop, so windows open at
 // the sizes they ask for, as on a common desktop screen.

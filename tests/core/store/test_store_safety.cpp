@@ -91,14 +91,6 @@ private:
     bool m_dropped = false;
 };
 
-void openUpForOtherUsers() {
-    QString folder = storeDirectoryURL();
-    while (folder.size() > 1) {
-        ::chmod(QFile::encodeName(folder).constData(), 0755);
-        folder = QFileInfo(folder).absolutePath();
-    }
-}
-
 } // namespace
 
 class StoreSafetyTest : public QObject {
@@ -249,7 +241,7 @@ private slots:
             store.container->mainContext().insert(test::makeEmptyResume(QStringLiteral("Kept")));
             QVERIFY(store.container->mainContext().save().ok());
         }
-        openUpForOtherUsers();
+        test::openFoldersToOtherUsers(storeDirectoryURL());
         const QByteArray bytes = test::readFile(storeFileURL());
 
         QVERIFY(QFile::setPermissions(storeFileURL(), QFileDevice::ReadOwner | QFileDevice::ReadGroup |

@@ -183,9 +183,7 @@ private slots:
             auto store = ModelContainer::open(storeFileURL());
             QVERIFY(store.ok());
         }
-        for (QString folder = storeDirectoryURL(); folder.size() > 1;
-             folder = QFileInfo(folder).absolutePath())
-            ::chmod(QFile::encodeName(folder).constData(), 0755);
+        test::openFoldersToOtherUsers(storeDirectoryURL());
         ::chmod(QFile::encodeName(storeFileURL()).constData(), 0644);
         QVERIFY(::seteuid(65534) == 0);
         const auto [code, seen, lines] = runAnsweringOK();
