@@ -9,7 +9,14 @@
 #include <QImageReader>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <new>
+#include <optional>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quillora {
 
@@ -51,15 +58,64 @@ bool holdsReadableImage(const QByteArray& bytes) {
     return !decodePortfolioThumbnail(bytes, 32).isNull();
 }
 
+bool isReadableSize(const struct stat& info) {
+    return S_ISREG(info.st_mode) && info.st_size > 0 && info.st_size <= kMaxPortfolioImageBytes;
+}
+
+// The bytes of a picked file, when it is a regular file (links resolved) of a size we read. What
+// the name leads to is looked at before it is opened, so a device, a pipe or a folder is never
+// opened; the file is opened without waiting for a writer and checked again once open, in case
+// it was swapped in between; and it is read no further than the bound, should it grow meanwhile.
+std::optional<QByteArray> readImageFile(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat seen {};
+    if (::stat(name.constData(), &seen) != 0 || !isReadableSize(seen))
+        return std::nullopt;
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::optional<QByteArray> result;
+    struct stat opened {};
+    if (::fstat(fd, &opened) == 0 && isReadableSize(opened)) {
+        QByteArray bytes(qsizetype(opened.st_size) + 1, Qt::Uninitialized);
+        qsizetype filled = 0;
+        bool failed = false;
+        for (;;) {
+            if (filled == bytes.size()) {
+                if (filled > kMaxPortfolioImageBytes)
+                    break;
+                bytes.resize(std::min<qsizetype>(filled * 2, kMaxPortfolioImageBytes + 1));
+            }
+            const ssize_t count = ::read(fd, bytes.data() + filled, size_t(bytes.size() - filled));
+            if (count < 0 && errno == EINTR)
+                continue;
+            if (count < 0)
+                failed = true;
+            if (count <= 0)
+                break;
+            filled += count;
+        }
+        if (!failed && filled <= kMaxPortfolioImageBytes) {
+            bytes.truncate(filled);
+            result = std::move(bytes);
+        }
+    }
+    ::close(fd);
+    return result;
+}
+
 } // namespace
 
 PickedImages readPickedImages(const QStringList& paths) {
     PickedImages picked;
     for (const QString& path : paths) {
-        QFile file(path);
         QByteArray bytes;
-        if (file.open(QIODevice::ReadOnly))
-            bytes = file.readAll();
+        try {
+            if (auto read = readImageFile(path))
+                bytes = std::move(read).value();
+        } catch (const std::bad_alloc&) {
+            // Too large for the memory left: refused like any file we cannot read.
+        }
         if (bytes.isEmpty() || !holdsReadableImage(bytes)) {
             logLine(QStringLiteral("⚠️ Portfolio image skipped, not a readable image: ") +
                     QFileInfo(path).fileName());

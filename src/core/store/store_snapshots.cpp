@@ -6,11 +6,15 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QRegularExpression>
 #include <QUrl>
 
 #include <sqlite3.h>
 
 #include <algorithm>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quillora {
 
@@ -23,6 +27,10 @@ bool isLater(const QDateTime& first, const QDateTime& second) {
     return !second.isValid() || first > second;
 }
 
+bool snapshotHolds(const BackupEntry& entry) {
+    return snapshotHoldsResumes(QFileInfo(entry.path));
+}
+
 } // namespace
 
 QString backupTimestamp() {
@@ -32,6 +40,46 @@ QString backupTimestamp() {
 bool isNewerByModificationDate(const QString& first, const QString& second) {
     return isLater(QFileInfo(first).lastModified(), QFileInfo(second).lastModified());
 }
+
+std::optional<BackupEntry> backupEntryAt(const QString& path) {
+    struct stat info {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return std::nullopt;
+    BackupEntry entry;
+    entry.path = path;
+    entry.name = QFileInfo(path).fileName();
+    entry.type = S_ISREG(info.st_mode)   ? BackupEntry::Type::file
+                 : S_ISDIR(info.st_mode) ? BackupEntry::Type::folder
+                                         : BackupEntry::Type::other;
+    entry.modified =
+        QDateTime::fromMSecsSinceEpoch(qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1'000'000);
+    return entry;
+}
+
+namespace {
+
+// Everything in a folder, hidden entries included.
+QStringList namesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                                  QDir::Unsorted);
+}
+
+// A file by its name, never what a link there leads to; a folder by its regular files and then
+// itself, which fails, leaving it, when anything else is in it.
+void removeBackupEntry(const BackupEntry& entry) {
+    if (entry.type == BackupEntry::Type::file) {
+        (void)::unlink(QFile::encodeName(entry.path).constData());
+        return;
+    }
+    for (const QString& name : namesIn(entry.path)) {
+        const auto inside = backupEntryAt(entry.path + QLatin1Char('/') + name);
+        if (inside && inside->type == BackupEntry::Type::file)
+            (void)::unlink(QFile::encodeName(inside->path).constData());
+    }
+    (void)::rmdir(QFile::encodeName(entry.path).constData());
+}
+
+} // namespace
 
 Status pruneBackupEntries(const BackupEntryTest& isCandidate, int keep, const BackupEntryTest& holdsResumes) {
     return pruneBackupEntries(backupsDirectoryURL(), isCandidate, keep, holdsResumes);
@@ -43,19 +91,19 @@ Status pruneBackupEntries(const QString& folder, const BackupEntryTest& isCandid
     if (!folderInfo.isDir() || !folderInfo.isReadable())
         return Status::failure(QStringLiteral("Could not list the folder “") % folder % QStringLiteral("”."));
 
-    struct Entry {
-        QFileInfo info;
-        QDateTime modified;
-    };
-    QList<Entry> candidates;
-    const auto listing =
-        QDir(folder).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System, QDir::Unsorted);
-    for (const QFileInfo& info : listing) {
-        if (isCandidate(info))
-            candidates.append({info, info.lastModified()});
+    // Only what is ours is counted and pruned: a link, a pipe or a device is never opened, and a
+    // file or folder the test does not recognise stays as it is.
+    QList<BackupEntry> candidates;
+    const QStringList names =
+        QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System, QDir::Unsorted);
+    for (const QString& name : names) {
+        const auto entry = backupEntryAt(folder + QLatin1Char('/') + name);
+        if (entry && entry->type != BackupEntry::Type::other && isCandidate(*entry))
+            candidates.append(*entry);
     }
-    std::stable_sort(candidates.begin(), candidates.end(),
-                     [](const Entry& a, const Entry& b) { return isLater(a.modified, b.modified); });
+    std::stable_sort(candidates.begin(), candidates.end(), [](const BackupEntry& a, const BackupEntry& b) {
+        return isLater(a.modified, b.modified);
+    });
     const qsizetype kept = std::max(keep, 0);
     if (kept >= candidates.size())
         return success();
@@ -63,7 +111,7 @@ Status pruneBackupEntries(const QString& folder, const BackupEntryTest& isCandid
     qsizetype spared = -1;
     if (holdsResumes) {
         for (qsizetype i = 0; i < candidates.size(); ++i) {
-            if (holdsResumes(candidates.at(i).info)) {
+            if (holdsResumes(candidates.at(i))) {
                 spared = i;
                 break;
             }
@@ -71,13 +119,34 @@ Status pruneBackupEntries(const QString& folder, const BackupEntryTest& isCandid
     }
     for (qsizetype i = kept; i < candidates.size(); ++i) {
         if (i != spared)
-            (void)files::removeItem(candidates.at(i).info.absoluteFilePath()); // the next run tries again
+            removeBackupEntry(candidates.at(i)); // a failure is left for the next run
     }
     return success();
 }
 
+bool isStoreSnapshotFolder(const BackupEntry& entry) {
+    static const QRegularExpression name(QStringLiteral("^store-[0-9]{8}-[0-9]{6}-."));
+    if (entry.type != BackupEntry::Type::folder || !name.match(entry.name).hasMatch())
+        return false;
+    // Copies of one store file and its two side files, whichever were present.
+    QString store;
+    for (const QString& inside : namesIn(entry.path)) {
+        const auto file = backupEntryAt(entry.path + QLatin1Char('/') + inside);
+        if (!file || file->type != BackupEntry::Type::file)
+            return false;
+        QString base = inside;
+        if (base.endsWith(QLatin1String("-shm")) || base.endsWith(QLatin1String("-wal")))
+            base.chop(4);
+        if (base.isEmpty() || (!store.isEmpty() && base != store))
+            return false;
+        store = base;
+    }
+    return true;
+}
+
 bool snapshotHoldsResumes(const QFileInfo& snapshot) {
-    if (!snapshot.isDir())
+    const auto entry = backupEntryAt(snapshot.absoluteFilePath());
+    if (!entry || !isStoreSnapshotFolder(*entry))
         return false;
     const QString store = snapshot.absoluteFilePath() + QLatin1Char('/') + storeFileName();
     const QFileInfo log(store + QStringLiteral("-wal"));
@@ -104,9 +173,7 @@ bool snapshotHoldsResumes(const QFileInfo& snapshot) {
 }
 
 Status pruneStoreSnapshots(int keep) {
-    return pruneBackupEntries(
-        [](const QFileInfo& info) { return info.fileName().startsWith(QLatin1String("store-")); }, keep,
-        snapshotHoldsResumes);
+    return pruneBackupEntries(isStoreSnapshotFolder, keep, snapshotHolds);
 }
 
 Status captureStoreSnapshot(const QString& reason) {
@@ -147,10 +214,7 @@ Result<QString> captureStoreSnapshotOf(const QString& storeFilePath, const QStri
         if (auto copied = files::copyItem(path, destination); !copied)
             return abandon(copied);
     }
-    const auto isSnapshot = [](const QFileInfo& info) {
-        return info.fileName().startsWith(QLatin1String("store-"));
-    };
-    if (auto pruned = pruneBackupEntries(backups, isSnapshot, 5, snapshotHoldsResumes); !pruned)
+    if (auto pruned = pruneBackupEntries(backups, isStoreSnapshotFolder, 5, snapshotHolds); !pruned)
         return pruned.errorInfo();
     logLine(QStringLiteral("🛟 Store-file backup captured at ") + folder);
     return folder;

@@ -25,6 +25,8 @@
 #include <functional>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quillora {
@@ -557,26 +559,78 @@ QByteArray encodeUserBackup(const ResumeBackupPayload& payload) {
     return out;
 }
 
+namespace {
+
+enum class BackupDocument { foreign, withoutResumes, withResumes };
+
+// What a file in Backups holds, judged by its beginning and its end, as this app writes every
+// backup: pretty-printed with sorted keys, so the document opens with "generatedAt", "reason" and
+// "resumes" and each résumé with "appliedSkills", and it is whole (written under another name and
+// renamed), so it closes the list and the object. The file is opened without following a link
+// and without waiting for a writer, and read only when it is a regular file.
+BackupDocument inspectUserBackup(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return BackupDocument::foreign;
+    const auto readAt = [fd](qint64 offset, qsizetype length) {
+        QByteArray bytes(length, Qt::Uninitialized);
+        qsizetype filled = 0;
+        while (filled < length) {
+            const ssize_t got =
+                ::pread(fd, bytes.data() + filled, size_t(length - filled), off_t(offset + filled));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                break;
+            filled += got;
+        }
+        bytes.truncate(filled);
+        return bytes;
+    };
+    BackupDocument kind = BackupDocument::foreign;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+        constexpr qsizetype kHead = 4096;
+        constexpr qsizetype kTail = 256;
+        const QString head = QString::fromUtf8(readAt(0, kHead));
+        const QString tail = QString::fromUtf8(readAt(std::max<qint64>(0, info.st_size - kTail), kTail));
+        static const QRegularExpression opening(QStringLiteral(
+            R"(^\{\s*"generatedAt"\s*:\s*"[0-9T:.+\-Z]{10,40}"\s*,\s*"reason"\s*:\s*"(?:[^"\\]|\\.)*"\s*,)"
+            R"(\s*"resumes"\s*:\s*\[\s*(\]|\{\s*"appliedSkills"\s*:))"));
+        static const QRegularExpression closing(QStringLiteral(R"(\]\s*\}\s*$)"));
+        const QRegularExpressionMatch match = opening.match(head);
+        if (match.hasMatch() && closing.match(tail).hasMatch())
+            kind = match.captured(1) == QLatin1String("]") ? BackupDocument::withoutResumes
+                                                           : BackupDocument::withResumes;
+    }
+    ::close(fd);
+    return kind;
+}
+
+bool isUserBackupName(const QString& name) {
+    return name.startsWith(QLatin1String("resume-backup-")) && name.endsWith(QLatin1String(".json"));
+}
+
+} // namespace
+
+bool isUserBackupFile(const QString& path) {
+    const auto entry = backupEntryAt(path);
+    return entry && entry->type == BackupEntry::Type::file && isUserBackupName(entry->name) &&
+           inspectUserBackup(path) != BackupDocument::foreign;
+}
+
 bool userBackupHoldsResumes(const QFileInfo& backup) {
-    // "resumes" is the document's last key, so an empty list shows at its very end.
-    QFile file(backup.absoluteFilePath());
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const qint64 size = file.size();
-    if (size == 0 || !file.seek(std::max<qint64>(0, size - 256)))
-        return false;
-    const QByteArray tail = file.read(256);
-    static const QRegularExpression emptyList(QStringLiteral("\"resumes\"\\s*:\\s*\\[\\s*\\]\\s*\\}\\s*$"));
-    return tail.trimmed().endsWith('}') && !emptyList.match(QString::fromUtf8(tail)).hasMatch();
+    const QString path = backup.absoluteFilePath();
+    const auto entry = backupEntryAt(path);
+    return entry && entry->type == BackupEntry::Type::file && isUserBackupName(entry->name) &&
+           inspectUserBackup(path) == BackupDocument::withResumes;
 }
 
 Status pruneUserBackups(int keep) {
     return pruneBackupEntries(
-        [](const QFileInfo& info) {
-            return info.suffix() == QLatin1String("json") &&
-                   info.fileName().startsWith(QLatin1String("resume-backup-"));
-        },
-        keep, userBackupHoldsResumes);
+        [](const BackupEntry& entry) { return isUserBackupFile(entry.path); }, keep,
+        [](const BackupEntry& entry) { return userBackupHoldsResumes(QFileInfo(entry.path)); });
 }
 
 void writeUserBackup(ModelContext& context, const QString& reason) {

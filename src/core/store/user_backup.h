@@ -95,10 +95,17 @@ Result<ResumeBackupPayload> makeResumeBackupPayload(ModelContext& context, const
 // seconds, upper-case UUIDs, absent optionals left out, images as padded Base64.
 QByteArray encodeUserBackup(const ResumeBackupPayload& payload);
 
-// Keeps the newest `keep` "resume-backup-*.json" files in Backups, and the newest one that
-// holds a résumé, and removes the others.
+// Keeps the newest `keep` time-stamped backups in Backups, and the newest one that holds a
+// résumé, and removes the others. Only our backups count (see isUserBackupFile): a file that a
+// sync tool or the user put there under such a name, a folder, a link or a pipe is neither
+// opened (but for a file's first and last bytes), counted nor removed.
 Status pruneUserBackups(int keep);
-// True when a JSON user backup lists at least one résumé; pruning always keeps the newest such.
+// True when the entry is a time-stamped JSON user backup this app wrote: a regular file named
+// "resume-backup-….json" (links are not followed) whose content is a whole backup document.
+// Reads its first few kilobytes and its last bytes only; a pipe or device is never opened.
+bool isUserBackupFile(const QString& path);
+// True when the file is one of our backups and lists at least one résumé; pruning always keeps
+// the newest such.
 bool userBackupHoldsResumes(const QFileInfo& backup);
 
 // Writes "latest-resume-backup.json" and a time-stamped copy into Backups, then prunes the

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/resume_list_texts.h"
+#include "controls/one_line_field.h"
 
 #include <QDialog>
 #include <QHBoxLayout>
@@ -39,7 +40,7 @@ public:
         message->setObjectName(QStringLiteral("openAIKeyPromptMessage"));
         message->setWordWrap(true);
         message->setAlignment(Qt::AlignCenter);
-        m_field = new QLineEdit(draft, this);
+        m_field = makeOneLineField(this, draft);
         m_field->setObjectName(QStringLiteral("openAIKeyField"));
         m_field->setAccessibleName(resumeListTexts::addKey());
         m_field->setPlaceholderText(resumeListTexts::keyPlaceholder());

@@ -1,5 +1,7 @@
 #include "controls/field_binding.h"
 
+#include "controls/one_line_field.h"
+
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -8,6 +10,9 @@
 namespace quillora {
 
 PropertyBinding* bindField(QLineEdit* field, std::shared_ptr<Record> record, int property) {
+    // A stored value longer than a plain field holds must neither be cut when shown nor be
+    // written back cut at the next keystroke.
+    keepWholeText(field);
     auto* binding = new PropertyBinding(std::move(record), property, field, [field](const QVariant& value) {
         if (field->text() != value.toString())
             field->setText(value.toString());

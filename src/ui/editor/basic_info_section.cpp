@@ -3,6 +3,7 @@
 #include "app/services.h"
 #include "controls/editor_section_card.h"
 #include "controls/field_binding.h"
+#include "controls/one_line_field.h"
 #include "editor/editor_controls.h"
 #include "editor/refinable_text_editor_factory.h"
 #include "editor/resume_editor_text.h"
@@ -53,7 +54,7 @@ EditorSectionCard* makeBasicInfoCard(const ResumePtr& resume, Appearance& appear
         if (!first)
             layout->addWidget(new EditorDivider(appearance, basicInfoDividerColor, content));
         first = false;
-        auto* field = new QLineEdit(content);
+        auto* field = makeOneLineField(content);
         field->setObjectName(QString::fromLatin1(f.identifier));
         field->setPlaceholderText(QString::fromLatin1(f.placeholder));
         field->setAccessibleName(QString::fromLatin1(f.placeholder));

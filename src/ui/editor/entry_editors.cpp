@@ -5,6 +5,7 @@
 #include "controls/floating_buttons.h"
 #include "controls/focus_ring.h"
 #include "controls/frosted_card.h"
+#include "controls/one_line_field.h"
 #include "controls/window_placement.h"
 #include "editor/editor_controls.h"
 #include "editor/editor_help.h"
@@ -159,7 +160,7 @@ FrostedCard* EntryEditorSheet::addFieldsCard(const std::shared_ptr<Record>& entr
         if (!first)
             layout->addWidget(new EditorDivider(*m_appearance, dividerTint, card));
         first = false;
-        auto* field = new QLineEdit(card);
+        auto* field = makeOneLineField(card);
         field->setObjectName(wanted.identifier);
         field->setPlaceholderText(wanted.title);
         field->setAccessibleName(wanted.title);

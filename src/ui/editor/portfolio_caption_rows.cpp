@@ -2,6 +2,7 @@
 
 #include "controls/accessibility_traits.h"
 #include "controls/focus_ring.h"
+#include "controls/one_line_field.h"
 #include "controls/symbol_icon.h"
 #include "editor/editor_controls.h"
 #include "platform/appearance.h"
@@ -165,7 +166,7 @@ PortfolioCaptionRows::CaptionRow PortfolioCaptionRows::makeCaptionRow(const QUui
     row.position->setMinimumWidth(
         QFontMetrics(row.position->font()).horizontalAdvance(QStringLiteral("00.")));
     layout->addWidget(row.position);
-    row.field = new QLineEdit(row.widget);
+    row.field = makeOneLineField(row.widget);
     row.field->setObjectName(QStringLiteral("portfolioCaptionField") + portfolioIdText(id));
     row.field->setPlaceholderText(QStringLiteral("Caption"));
     row.field->setAccessibleName(QStringLiteral("Caption"));

@@ -3,6 +3,7 @@
 #include "controls/accessibility_traits.h"
 #include "controls/focus_ring.h"
 #include "controls/glass_capsule_button.h"
+#include "controls/one_line_field.h"
 #include "editor/editor_controls.h"
 #include "platform/appearance.h"
 #include "theme/scheme_colors.h"
@@ -195,7 +196,7 @@ SkillEditPopup::SkillEditPopup(const QString& skill, Appearance& appearance, QWi
     m_title->setAlignment(Qt::AlignHCenter);
     m_title->setFont(systemFont(17, QFont::DemiBold));
     stack->addWidget(m_title);
-    m_field = new QLineEdit(skill, m_card);
+    m_field = makeOneLineField(m_card, skill);
     m_field->setObjectName(QStringLiteral("editSkillField"));
     m_field->setPlaceholderText(QStringLiteral("Skill: Descriptor"));
     m_field->setAccessibleName(QStringLiteral("Skill: Descriptor"));

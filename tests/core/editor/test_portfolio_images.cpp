@@ -8,6 +8,14 @@
 #include <QImage>
 #include <QTest>
 
+#include <chrono>
+#include <future>
+#include <thread>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace quillora;
 
 namespace {
@@ -97,6 +105,51 @@ private slots:
         const QImage printed = PortfolioRenditions::decode(picked.images.at(2), QSizeF(240, 160));
         QVERIFY(printed.width() <= 1000 && printed.width() * 3 >= 1000 * 2);
         QCOMPARE(printed.width() * 2, printed.height() * 3);
+    }
+
+    // Whatever is picked beside it, a good image is added and the pick ends with bounded memory:
+    // links to endless devices, a pipe no one writes to, a folder and a huge sparse file are
+    // refused as files that hold no image, without being read.
+    void thePickerReadsOnlyRegularFilesOfABoundedSize() {
+        const QByteArray png = encoded("PNG");
+        const QString dir = QDir::tempPath();
+        const QString good = quillora::test::writeTempFile(QStringLiteral("good.png"), png);
+        const QString zero = dir + QStringLiteral("/zero.png");
+        const QString random = dir + QStringLiteral("/random.jpg");
+        const QString pipe = dir + QStringLiteral("/pipe.png");
+        const QString sparse = dir + QStringLiteral("/sparse.png");
+        const QString folder = dir + QStringLiteral("/folder.png");
+        const QString goodLink = dir + QStringLiteral("/good-link.png");
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), zero));
+        QVERIFY(QFile::link(QStringLiteral("/dev/urandom"), random));
+        QVERIFY(QFile::link(good, goodLink)); // a link to a photo is the photo
+        QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+        QVERIFY(QDir().mkdir(folder));
+        {
+            // An image's first bytes, then 3 GiB that take no room on the disk.
+            QFile file(sparse);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(png) == png.size());
+            QVERIFY(file.resize(3LL << 30));
+        }
+
+        const QStringList paths{zero, pipe, good, random, sparse, folder, goodLink};
+        rusage before{};
+        ::getrusage(RUSAGE_SELF, &before);
+        std::promise<PickedImages> promise;
+        std::future<PickedImages> result = promise.get_future();
+        std::thread worker([&promise, paths] { promise.set_value(readPickedImages(paths)); });
+        if (result.wait_for(std::chrono::seconds(60)) != std::future_status::ready)
+            qFatal("The pick did not end: a file was read without end or a pipe blocked it.");
+        worker.join();
+        const PickedImages picked = result.get();
+        rusage after{};
+        ::getrusage(RUSAGE_SELF, &after);
+
+        QCOMPARE(picked.images, (QList<QByteArray>{png, png}));
+        QCOMPARE(picked.skipped, (QStringList{zero, pipe, random, sparse, folder}));
+        // The peak stayed far below the sparse file's size and the bound on one file (in KiB).
+        QVERIFY2(after.ru_maxrss - before.ru_maxrss < 64 * 1024,
+                 qPrintable(QString::number(after.ru_maxrss - before.ru_maxrss)));
     }
 };
 

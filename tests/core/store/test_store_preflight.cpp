@@ -100,27 +100,38 @@ private slots:
     void snapshotsArePrunedToFive() {
         QVERIFY(ensureStoreDirectory().ok());
         const QString backups = backupsDirectoryURL();
-        // Six older snapshot entries, one of them a plain file; names say nothing about age.
+        // Six older snapshots; names say nothing about age.
         const QStringList old{QStringLiteral("store-99990101-000000-launch-preflight"),
                               QStringLiteral("store-20240101-000000-launch-preflight"),
-                              QStringLiteral("store-plain-file"),
+                              QStringLiteral("store-20240102-000000-before-version-2"),
                               QStringLiteral("store-20240103-000000-launch-preflight"),
                               QStringLiteral("store-20240104-000000-launch-preflight"),
                               QStringLiteral("store-00000101-000000-launch-preflight")};
         for (int i = 0; i < old.size(); ++i) {
             const QString path = backups + QLatin1Char('/') + old.at(i);
-            if (old.at(i).contains(QLatin1String("plain")))
-                QVERIFY(test::writeFile(path, "x"));
-            else
-                QVERIFY(QDir().mkdir(path) && test::writeFile(path + QStringLiteral("/default.store"), "x"));
+            QVERIFY(QDir().mkdir(path) && test::writeFile(path + QStringLiteral("/default.store"), "x"));
+            if (i == 2)
+                QVERIFY(test::writeFile(path + QStringLiteral("/default.store-wal"), ""));
             QVERIFY(test::setModifiedSecondsAgo(path, 1000 * (i + 1)));
         }
+        // Not snapshots, however named or old: neither counted nor removed.
         const QStringList others{QStringLiteral("latest-resume-backup.json"),
                                  QStringLiteral("resume-backup-20200101-000000.json"),
-                                 QStringLiteral("Store-upper")};
+                                 QStringLiteral("Store-upper"),
+                                 QStringLiteral("store-plain-file"),
+                                 QStringLiteral("store-00000101-000000-with-a-photo"),
+                                 QStringLiteral("store-00000101-000000-with-a-folder")};
         for (const QString& name : others) {
-            QVERIFY(test::writeFile(backups + QLatin1Char('/') + name, "{}"));
-            QVERIFY(test::setModifiedSecondsAgo(backups + QLatin1Char('/') + name, 999999));
+            const QString path = backups + QLatin1Char('/') + name;
+            if (name.startsWith(QLatin1String("store-0"))) {
+                QVERIFY(test::makeFolderWithFile(path, QStringLiteral("default.store"), "x"));
+                QVERIFY(name.endsWith(QLatin1String("photo"))
+                            ? test::writeFile(path + QStringLiteral("/photo.jpg"), "the user's")
+                            : QDir().mkdir(path + QStringLiteral("/default.store-shm")));
+            } else {
+                QVERIFY(test::writeFile(path, "{}"));
+            }
+            QVERIFY(test::setModifiedSecondsAgo(path, 999999));
         }
         QVERIFY(test::writeFile(storeFileURL(), "main"));
 

@@ -273,10 +273,10 @@ private slots:
     void pruningSparesTheNewestBackupWithResumes() {
         QVERIFY(ensureStoreDirectory().ok());
         const QDir backups(backupsDirectoryURL());
-        const QByteArray empty =
-            "{\n  \"generatedAt\" : \"2026-01-01T00:00:00Z\",\n  \"resumes\" : [\n\n  ]\n}\n";
-        const QByteArray emptyCompact = "{\"generatedAt\":\"x\",\"reason\":\"launch\",\"resumes\":[]}";
-        const QByteArray full = "{\n  \"resumes\" : [\n    {\n      \"title\" : \"Old\"\n    }\n  ]\n}\n";
+        const QByteArray empty = test::userBackupDocument();
+        const QByteArray emptyCompact =
+            "{\"generatedAt\":\"2026-01-01T00:00:00Z\",\"reason\":\"launch\",\"resumes\":[]}";
+        const QByteArray full = test::userBackupDocument({QStringLiteral("Old")});
         for (int i = 0; i < 12; ++i) {
             const QString name = backups.filePath(QStringLiteral("resume-backup-%1.json").arg(i));
             QVERIFY(test::writeFile(name, i == 10 ? full : (i % 2 ? empty : emptyCompact)));

@@ -1,5 +1,6 @@
 #include "store/model_container.h"
 #include "store/sqlite.h"
+#include "store/store_snapshots.h"
 #include "store/user_backup.h"
 #include "support/backup_folder_helpers.h"
 #include "support/resume_fixtures.h"
@@ -14,7 +15,11 @@
 #include <QTest>
 #include <QTimeZone>
 
+#include <chrono>
 #include <csignal>
+#include <future>
+#include <thread>
+
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -408,7 +413,7 @@ private slots:
         for (int i = 0; i < 9; ++i) {
             // Names run against age, so only modification dates can decide.
             const QString path = backups + QStringLiteral("/resume-backup-2020010%1-000000.json").arg(i);
-            QVERIFY(test::writeFile(path, "{}"));
+            QVERIFY(test::writeFile(path, test::userBackupDocument()));
             QVERIFY(test::setModifiedSecondsAgo(path, 1000 * (i + 1)));
         }
         const QStringList untouched{QStringLiteral("resume-backup-old.JSON"),
@@ -435,6 +440,82 @@ private slots:
         for (const QString& name : untouched)
             QVERIFY2(all.contains(name), qPrintable(name));
         QVERIFY(all.contains(QStringLiteral("latest-resume-backup.json")));
+    }
+
+    // Only our own backups count and are pruned. A pipe named like the newest backup is never
+    // opened, so neither the backup worker nor quitting waits on it; folders named like an old
+    // backup or snapshot keep the user's files; a JSON file a sync tool put there, dated in the
+    // future and listing résumés, is neither counted among the eight nor taken for the newest
+    // backup with résumés; a link is not followed. None of them is changed.
+    void onlyOurBackupsAreCountedAndPruned() {
+        QVERIFY(ensureStoreDirectory().ok());
+        const QDir backups(backupsDirectoryURL());
+        QStringList ours;
+        for (int i = 0; i < 9; ++i) {
+            // The oldest is the only one with a résumé in it.
+            ours << QStringLiteral("resume-backup-2020010%1-000000.json").arg(i);
+            const QString path = backups.filePath(ours.last());
+            QVERIFY(test::writeFile(
+                path,
+                test::userBackupDocument(i == 8 ? QStringList{QStringLiteral("Kept CV")} : QStringList{})));
+            QVERIFY(test::setModifiedSecondsAgo(path, 1000 * (i + 1)));
+        }
+        const QString pipe = backups.filePath(QStringLiteral("resume-backup-20991231-235959.json"));
+        const QString folder = backups.filePath(QStringLiteral("resume-backup-20000101-000000.json"));
+        const QString foreign = backups.filePath(QStringLiteral("resume-backup-20991231-000000.json"));
+        const QString link = backups.filePath(QStringLiteral("resume-backup-20000102-000000.json"));
+        const QString snapshotFolder =
+            backups.filePath(QStringLiteral("store-20000101-000000-launch-preflight"));
+        const QString snapshotPipe =
+            backups.filePath(QStringLiteral("store-20991231-000000-launch-preflight"));
+        const QByteArray foreignBytes =
+            "{\n  \"note\" : \"copied here by a sync tool\",\n  \"resumes\" : [\n"
+            "    { \"appliedSkills\" : [], \"title\" : \"Someone else\" }\n  ]\n}\n";
+        QVERIFY(test::makePipe(pipe) && test::makePipe(snapshotPipe));
+        QVERIFY(test::makeFolderWithFile(folder, QStringLiteral("mine.txt"), "the user's"));
+        QVERIFY(test::makeFolderWithFile(snapshotFolder, QStringLiteral("default.store"), "x"));
+        QVERIFY(test::writeFile(snapshotFolder + QStringLiteral("/photo.jpg"), "the user's"));
+        QVERIFY(test::writeFile(foreign, foreignBytes));
+        const QString outside = quillora::test::writeTempFile(
+            QStringLiteral("outside.json"), test::userBackupDocument({QStringLiteral("Outside")}));
+        QVERIFY(QFile::link(outside, link));
+        QVERIFY(test::setModifiedSecondsAgo(pipe, -86400 * 730)); // the newest
+        QVERIFY(test::setModifiedSecondsAgo(foreign, -86400 * 365));
+        QVERIFY(test::setModifiedSecondsAgo(folder, 999999));
+        QVERIFY(test::setModifiedSecondsAgo(snapshotFolder, 999999));
+
+        // An empty store ("Start Empty"), backed up on the worker; quitting waits for it.
+        auto store = memoryStore();
+        const QStringList printed = test::printedBy([&] {
+            writeUserBackupInBackground(store->mainContext(), QStringLiteral("background"));
+            std::promise<void> quit;
+            std::future<void> quitted = quit.get_future();
+            std::thread waiter([&quit] {
+                waitForUserBackups();
+                quit.set_value();
+            });
+            if (quitted.wait_for(std::chrono::seconds(60)) != std::future_status::ready)
+                qFatal("Quitting did not end: the backup worker waits on an entry of Backups.");
+            waiter.join();
+        });
+        QCOMPARE(printed.size(), 1);
+        QVERIFY(printed.first().startsWith(QStringLiteral("🛟 User backup written (background)")));
+        QVERIFY(pruneStoreSnapshots(0).ok());
+
+        // Eight of ours are the new one and the seven newest earlier ones; the oldest, with its
+        // résumé, is kept beside them.
+        const QStringList left = test::backupsListing();
+        // With the latest file, and the four files and folders that are not ours (the pipes are
+        // not listed here).
+        QCOMPARE(left.size(), 10 + 4);
+        QVERIFY(!left.contains(ours.at(7)));
+        QVERIFY(left.contains(ours.at(8)));
+        QVERIFY(test::isPipe(pipe) && test::isPipe(snapshotPipe));
+        QCOMPARE(test::readFile(folder + QStringLiteral("/mine.txt")), QByteArray("the user's"));
+        QCOMPARE(test::readFile(snapshotFolder + QStringLiteral("/photo.jpg")), QByteArray("the user's"));
+        QCOMPARE(test::readFile(foreign), foreignBytes);
+        QCOMPARE(QFileInfo(link).symLinkTarget(), outside);
+        QVERIFY(QFileInfo::exists(outside));
     }
 
     void backupsFolderBlockedByAFile() {

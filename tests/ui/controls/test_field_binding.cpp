@@ -33,6 +33,15 @@ private slots:
 
         resume->setFullName(QStringLiteral("Bo"));
         QCOMPARE(field.text(), QStringLiteral("Bo"));
+
+        // A stored value longer than a plain line field holds is shown whole, and typing after it
+        // keeps it whole.
+        const QString longName = QStringLiteral("0123456789").repeated(5000);
+        resume->setFullName(longName);
+        QCOMPARE(field.text(), longName);
+        field.end(false);
+        QTest::keyClick(&field, Qt::Key_Exclam);
+        QCOMPARE(resume->fullName(), longName + QLatin1Char('!'));
     }
 
     void multiLineAndCheckFieldsFollowTheirProperties() {

@@ -32,6 +32,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace quillora;
 
 namespace {
@@ -100,7 +102,12 @@ private slots:
             quillora::test::writeTempFile(QStringLiteral("a.png"), png),
             quillora::test::writeTempFile(QStringLiteral("b.jpg"), jpeg),
             quillora::test::writeTempFile(QStringLiteral("notes.txt"), "just some text, no image"),
-            quillora::test::writeTempFile(QStringLiteral("c.png"), png2)};
+            quillora::test::writeTempFile(QStringLiteral("c.png"), png2),
+            QDir::tempPath() + QStringLiteral("/pipe.png"),
+            QDir::tempPath() + QStringLiteral("/zero.jpg")};
+        // Picked with the photos: a pipe no one writes to and a link to an endless device.
+        QVERIFY(::mkfifo(QFile::encodeName(picked.at(4)).constData(), 0600) == 0);
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), picked.at(5)));
         {
             auto services = quillora::test::openStoreServices(path);
             auto resume = test::makeEmptyResume(QStringLiteral("Folio"));
@@ -126,9 +133,9 @@ private slots:
             QCOMPARE(card->pickerItems().at(0).imageData, png); // bytes unchanged
             QCOMPARE(card->pickerItems().at(1).imageData, jpeg);
             QCOMPARE(card->pickerItems().at(2).imageData, png2);
-            QCOMPARE(card->skippedFiles(), QStringList{picked.at(2)});
-            QVERIFY(
-                child<QLabel>(card, QStringLiteral("portfolioSkippedNotice"))->text().contains(u"notes.txt"));
+            QCOMPARE(card->skippedFiles(), (QStringList{picked.at(2), picked.at(4), picked.at(5)}));
+            QCOMPARE(child<QLabel>(card, QStringLiteral("portfolioSkippedNotice"))->text(),
+                     QStringLiteral("3 files were not added: they are not images Quillora can read."));
             QCOMPARE(resume->portfolioItems().size(), 3);
             QVERIFY(card->isReorderSectionShown());
 

@@ -25,6 +25,7 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QDrag>
 #include <QDragEnterEvent>
@@ -208,6 +209,7 @@ private slots:
         const QString path = QDir::tempPath() + QStringLiteral("/restart.store");
         QFile::remove(path);
         const QDateTime before(QDate(2025, 1, 1), QTime(12, 0), Qt::UTC);
+        const QString longPaste = QStringLiteral("0123456789").repeated(10000);
         {
             auto services = quillora::test::openStoreServices(path);
             auto resume = test::makeEmptyResume(QStringLiteral("Draft"), before);
@@ -227,8 +229,14 @@ private slots:
             QTest::keyClicks(titleField, QStringLiteral("Product Designer"));
             QTest::keyClicks(child<QLineEdit>(editor, QStringLiteral("resumeFullNameField")),
                              QStringLiteral("Ann Lee"));
-            QTest::keyClicks(child<QLineEdit>(editor, QStringLiteral("resumeContactInfoField")),
-                             QStringLiteral("ann@example.com"));
+            auto* contactField = child<QLineEdit>(editor, QStringLiteral("resumeContactInfoField"));
+            QTest::keyClicks(contactField, QStringLiteral("ann@example.com"));
+            // A paste longer than a plain one-line field holds is kept whole, and typing goes on
+            // after it, as in the multi-line fields.
+            QGuiApplication::clipboard()->setText(longPaste);
+            QTest::keyClick(contactField, Qt::Key_V, Qt::ControlModifier);
+            QTest::keyClick(contactField, Qt::Key_Exclam);
+            QCOMPARE(resume->contactInfo().size(), 15 + longPaste.size() + 1);
             auto* summaryText = child<QPlainTextEdit>(editor, QStringLiteral("summaryAITextEditor"));
             QTest::keyClicks(summaryText, QStringLiteral("Calm and useful."));
             // The text is 120 points tall; the card's 160-point minimum is the whole editor's.
@@ -277,8 +285,9 @@ private slots:
             EducationEditor* school = editor->educationSheet();
             QTest::keyClicks(child<QLineEdit>(school, QStringLiteral("educationSchoolField")),
                              QStringLiteral("RISD"));
-            QTest::keyClicks(child<QLineEdit>(school, QStringLiteral("educationDegreeField")),
-                             QStringLiteral("BFA"));
+            auto* degreeField = child<QLineEdit>(school, QStringLiteral("educationDegreeField"));
+            QTest::keyClicks(degreeField, QStringLiteral("BFA"));
+            QTest::keyClick(degreeField, Qt::Key_V, Qt::ControlModifier);
             QTest::keyClicks(child<QLineEdit>(school, QStringLiteral("educationYearField")),
                              QStringLiteral("2015"));
             QTest::mouseClick(child<QAbstractButton>(school, QStringLiteral("saveEducationButton")),
@@ -295,7 +304,7 @@ private slots:
         const ResumePtr stored = resumes->first();
         QCOMPARE(stored->title(), QStringLiteral("Product Designer"));
         QCOMPARE(stored->fullName(), QStringLiteral("Ann Lee"));
-        QCOMPARE(stored->contactInfo(), QStringLiteral("ann@example.com"));
+        QCOMPARE(stored->contactInfo(), QStringLiteral("ann@example.com") + longPaste + QLatin1Char('!'));
         QCOMPARE(stored->summary(), QStringLiteral("Calm and useful."));
         QCOMPARE(stored->fontName(), QStringLiteral("Lora-Regular"));
         QCOMPARE(stored->experienceItems().size(), 1);
@@ -305,8 +314,9 @@ private slots:
                               QStringLiteral("Now"), QStringLiteral("Led the redesign.")}));
         QCOMPARE(stored->educationItems().size(), 1);
         const EducationPtr degree = stored->educationItems().first();
-        QCOMPARE(QStringList({degree->school(), degree->degree(), degree->year()}),
-                 QStringList({QStringLiteral("RISD"), QStringLiteral("BFA"), QStringLiteral("2015")}));
+        QCOMPARE(
+            QStringList({degree->school(), degree->degree(), degree->year()}),
+            QStringList({QStringLiteral("RISD"), QStringLiteral("BFA") + longPaste, QStringLiteral("2015")}));
     }
 
     void leavingTheEditorSavesWhatWasTyped() {
