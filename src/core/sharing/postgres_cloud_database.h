@@ -40,7 +40,7 @@ public:
     static QString configuredConnectionString();
 
     CloudResult<CKAccountStatus> accountStatus() override;
-    CloudResult<CloudRecord> save(const CloudRecord& record) override;
+    CloudResult<CloudRecord> save(const CloudRecord& record, bool& mayHaveSaved) override;
     CloudResult<CloudRecord> fetch(const QString& recordName) override;
     CloudResult<QString> deleteRecord(const QString& recordName) override;
 

@@ -62,7 +62,8 @@ private:
     CloudResult<QString> upload(const MorvessaCloudService& service, QStringList* lines = nullptr) {
         const MorvessaResumePayload payload = MorvessaCloudService::makePayload(*m_resume);
         std::optional<CloudResult<QString>> result;
-        const QStringList printed = test::printedBy([&] { result = service.upload(payload, m_pdf); });
+        const QStringList printed = test::printedBy(
+            [&] { result = service.upload(payload, m_pdf, MorvessaCloudService::newRecordName()); });
         if (lines)
             *lines = printed;
         return *result;
