@@ -242,7 +242,8 @@ QFuture<void> settleInterruptedMorvessaPushes(const MorvessaCloudService& servic
                 }
                 logLine((state == State::published
                              ? QStringLiteral("☁️ Interrupted push to Morvessa was published: ")
-                             : QStringLiteral("🗑️ Interrupted push to Morvessa left nothing: ")) +
+                             : QStringLiteral(
+                                   "🗑️ Interrupted push to Morvessa settled, no record of it left: ")) +
                         name);
                 morvessaPushJournal::remove(name);
             }
