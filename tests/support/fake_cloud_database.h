@@ -17,6 +17,7 @@ namespace quillora::test {
 struct FakeCloud final {
     CloudResult<CKAccountStatus> status = CKAccountStatus::available;
     std::optional<CloudFailure> saveFailure, fetchFailure, deleteFailure;
+    bool saveAnswerLost = false; // with saveFailure: the record is saved all the same
     std::map<QString, CloudRecord> records;
     QStringList calls;
     QStringList jsonFilesSeenAtSave;
@@ -35,8 +36,9 @@ public:
         m_cloud->calls << QStringLiteral("accountStatus");
         return m_cloud->status;
     }
-    CloudResult<CloudRecord> save(const CloudRecord& record) override {
+    CloudResult<CloudRecord> save(const CloudRecord& record, bool& mayHaveSaved) override {
         m_cloud->calls << QStringLiteral("save");
+        mayHaveSaved = m_cloud->saveAnswerLost;
         if (m_cloud->beforeSave)
             m_cloud->beforeSave();
         m_cloud->saveThread = QThread::currentThread();
@@ -45,9 +47,11 @@ public:
             m_cloud->pdfSeenAtSave = pdf.readAll();
         if (QFile json(record.jsonPath); json.open(QIODevice::ReadOnly))
             m_cloud->jsonSeenAtSave = json.readAll();
-        if (m_cloud->saveFailure)
+        if (m_cloud->saveFailure && !m_cloud->saveAnswerLost)
             return *m_cloud->saveFailure;
         m_cloud->records[record.recordName] = record;
+        if (m_cloud->saveFailure)
+            return *m_cloud->saveFailure; // saved, and the answer lost
         return record;
     }
     CloudResult<CloudRecord> fetch(const QString& name) override {

@@ -135,7 +135,7 @@ Result<QString> ResumePDFGenerator::exportPDF(const ResumeExportSnapshot& snapsh
         }
     } privateFolder;
     if (files::heldByAnotherUser(path)) {
-        const auto folder = files::makePrivateTemporaryFolder(QStringLiteral("quillora-export-"));
+        const auto folder = files::makePrivateTemporaryFolder(privateFolderPrefix());
         if (!folder)
             return failed(folder.error());
         privateFolder.folder = QFile::encodeName(folder.value());

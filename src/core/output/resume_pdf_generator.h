@@ -27,6 +27,9 @@ public:
     static QString fileNameForTitle(const QString& title);
     // QDir::tempPath() joined with fileNameForTitle(title).
     static QString filePathForTitle(const QString& title);
+    // The start of the names of the private folders (six letters or digits follow) that take an
+    // export whose name in the temporary directory another user holds.
+    static QString privateFolderPrefix() { return QStringLiteral("quillora-export-"); }
 };
 
 using ResumeLayoutMode = ResumePDFGenerator::ResumeLayoutMode;

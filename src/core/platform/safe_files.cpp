@@ -280,23 +280,28 @@ bool isTemporaryFileName(const char* name) {
 
 } // namespace
 
-int removeLeftoverTemporaryFiles(const QString& folder) {
-    // A writer in another process locks its file a moment after creating it, and lets go of it
-    // a moment before renaming it: a file that changed within the last minute may be one of those.
-    constexpr time_t kSettledSeconds = 60;
-    const int dirFd =
-        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (dirFd < 0)
+namespace {
+
+// A writer in another process locks its file a moment after creating it, and lets go of it a
+// moment before renaming it: a file that changed within the last minute may be one of those.
+constexpr time_t kSettledSeconds = 60;
+
+// Removes the leftovers in an open folder: files whose names `isLeftover` (or
+// isTemporaryFileName) accepts, regular files of this user's that have not changed for a minute
+// and that no writer holds.
+int removeLeftoversAt(int dirFd, const LeftoverName& isLeftover) {
+    const int listed = ::dup(dirFd);
+    if (listed < 0)
         return 0;
-    DIR* dir = ::fdopendir(dirFd);
+    DIR* dir = ::fdopendir(listed);
     if (!dir) {
-        ::close(dirFd);
+        ::close(listed);
         return 0;
     }
     int removed = 0;
     const time_t now = ::time(nullptr);
     while (const dirent* entry = ::readdir(dir)) {
-        if (!isTemporaryFileName(entry->d_name))
+        if (!isTemporaryFileName(entry->d_name) && !(isLeftover && isLeftover(entry->d_name)))
             continue;
         struct stat seen {};
         if (::fstatat(dirFd, entry->d_name, &seen, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(seen.st_mode) ||
@@ -313,6 +318,73 @@ int removeLeftoverTemporaryFiles(const QString& folder) {
         ::close(fd);
     }
     ::closedir(dir);
+    return removed;
+}
+
+int openFolder(const QString& folder) {
+    return ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+// `prefix` and the six letters or digits mkdtemp puts in place of "XXXXXX".
+bool isPrivateFolderName(const char* name, const QByteArray& prefix) {
+    if (std::strncmp(name, prefix.constData(), size_t(prefix.size())) != 0 ||
+        std::strlen(name) != size_t(prefix.size()) + 6)
+        return false;
+    for (const char* c = name + prefix.size(); *c; ++c) {
+        if (!((*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9')))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int removeLeftoverTemporaryFiles(const QString& folder, const LeftoverName& isLeftover) {
+    const int dirFd = openFolder(folder);
+    if (dirFd < 0)
+        return 0;
+    const int removed = removeLeftoversAt(dirFd, isLeftover);
+    ::close(dirFd);
+    return removed;
+}
+
+int removeLeftoverPrivateTemporaryFolders(const QString& prefix, const LeftoverName& isLeftover) {
+    const int tempFd = openFolder(QDir::tempPath());
+    if (tempFd < 0)
+        return 0;
+    const int listed = ::dup(tempFd);
+    DIR* dir = listed >= 0 ? ::fdopendir(listed) : nullptr;
+    if (!dir) {
+        if (listed >= 0)
+            ::close(listed);
+        ::close(tempFd);
+        return 0;
+    }
+    const QByteArray namePrefix = QFile::encodeName(prefix);
+    const time_t now = ::time(nullptr);
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!isPrivateFolderName(entry->d_name, namePrefix))
+            continue;
+        struct stat seen {};
+        if (::fstatat(tempFd, entry->d_name, &seen, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(seen.st_mode) ||
+            seen.st_uid != ::geteuid())
+            continue;
+        const int folderFd = ::openat(tempFd, entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (folderFd < 0)
+            continue;
+        struct stat opened {};
+        if (::fstat(folderFd, &opened) == 0 && opened.st_dev == seen.st_dev && opened.st_ino == seen.st_ino) {
+            removed += removeLeftoversAt(folderFd, isLeftover);
+            // A folder that was just made may be about to get its file.
+            if (seen.st_mtime <= now - kSettledSeconds &&
+                ::unlinkat(tempFd, entry->d_name, AT_REMOVEDIR) == 0)
+                ++removed; // only when empty
+        }
+        ::close(folderFd);
+    }
+    ::closedir(dir);
+    ::close(tempFd);
     return removed;
 }
 

@@ -5,6 +5,7 @@
 #include <QIODevice>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 // Files and folders the app creates: owner-only whatever the umask, written atomically, and never
@@ -78,12 +79,22 @@ private:
     int m_fd = -1;
 };
 
+// Whether a file name is one of a caller's own short-lived files (given a name from a folder).
+using LeftoverName = std::function<bool(const char* name)>;
+
 // Removes what AtomicFileWriter left behind in `folder` when a process ended in the middle of a
-// write: files named ".quillora-" and six letters or digits, regular files of this user's that no
-// writer holds (a writer locks its file until it is renamed) and that have not changed for a
-// minute. Nothing else is touched; a folder that cannot be read is skipped. Returns how many
-// files were removed.
-int removeLeftoverTemporaryFiles(const QString& folder);
+// write: files named ".quillora-" and six letters or digits, or named as `isLeftover` accepts,
+// regular files of this user's that no writer holds (a writer locks its file until it is
+// renamed; a reader that needs a file to stay locks it too) and that have not changed for a
+// minute. Nothing else is touched; a folder that cannot be read, or is a link, is skipped.
+// Returns how many files were removed.
+int removeLeftoverTemporaryFiles(const QString& folder, const LeftoverName& isLeftover = {});
+
+// The same in every private folder that makePrivateTemporaryFolder(`prefix`) made in the temporary
+// directory and a process left behind: only folders of this user's with that name form are
+// entered, and one is removed when it is empty and has not changed for a minute. Returns how
+// many files and folders were removed.
+int removeLeftoverPrivateTemporaryFolders(const QString& prefix, const LeftoverName& isLeftover = {});
 
 // Writes all of `bytes` with an AtomicFileWriter.
 Status writeFileAtomically(const QString& path, const QByteArray& bytes);

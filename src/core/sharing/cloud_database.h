@@ -54,8 +54,10 @@ public:
 
     // The account's status; a failure only when the request itself could not be made.
     virtual CloudResult<CKAccountStatus> accountStatus() = 0;
-    // Saves a new record with its assets; returns the saved record.
-    virtual CloudResult<CloudRecord> save(const CloudRecord& record) = 0;
+    // Saves a new record with its assets; returns the saved record. A failure means that nothing
+    // was saved, unless `mayHaveSaved` is set: the database was asked to keep the record and its
+    // answer never came.
+    virtual CloudResult<CloudRecord> save(const CloudRecord& record, bool& mayHaveSaved) = 0;
     // The record with that name (its assets are not downloaded); unknownItem when there is none.
     virtual CloudResult<CloudRecord> fetch(const QString& recordName) = 0;
     // Deletes the record; returns its name; unknownItem when there is none.

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QUuid>
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,7 +43,7 @@ QString systemError(const QString& what, int error) {
     return what % QStringLiteral(": ") % QString::fromLocal8Bit(std::strerror(error));
 }
 
-constexpr auto privateFolderPrefix = "quillora-morvessa-";
+constexpr auto kPrivateFolderPrefix = "quillora-morvessa-";
 
 // The payload folder, made owner-only when missing. The temporary directory is shared: a folder
 // of that name that someone else made is neither written into nor in our power to remove, so the
@@ -57,7 +59,7 @@ Result<QString> payloadFolder() {
             systemError(QStringLiteral("The folder “%1” could not be created").arg(folder), errno));
     if (files::heldByAnotherUser(folder)) {
         const Result<QString> own =
-            files::makePrivateTemporaryFolder(QString::fromLatin1(privateFolderPrefix));
+            files::makePrivateTemporaryFolder(QString::fromLatin1(kPrivateFolderPrefix));
         if (own)
             logLine(
                 QStringLiteral("⚠️ “Morvessa” in the temporary folder belongs to another user; the "
@@ -89,6 +91,25 @@ Result<QString> writeAtomically(const QString& target, const QByteArray& bytes) 
         return Result<QString>::failure(written.error());
     return target;
 }
+
+// A file locked (shared) as long as this lives.
+class HeldFile final {
+public:
+    explicit HeldFile(const QString& path)
+        : m_fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC)) {
+        if (m_fd >= 0)
+            (void)::flock(m_fd, LOCK_SH | LOCK_NB);
+    }
+    ~HeldFile() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+
+private:
+    int m_fd;
+};
 
 } // namespace
 
@@ -176,10 +197,20 @@ Result<QString> MorvessaCloudService::writePayloadJSON(const MorvessaResumePaylo
     return written;
 }
 
+QString MorvessaCloudService::privateFolderPrefix() {
+    return QString::fromLatin1(kPrivateFolderPrefix);
+}
+
+bool MorvessaCloudService::isPayloadFileName(const char* name) {
+    static const QRegularExpression form(
+        QStringLiteral("^resume-[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\\.json$"));
+    return form.match(QString::fromLatin1(name)).hasMatch();
+}
+
 void MorvessaCloudService::removeTemporaryFile(const QString& path) {
     QFile::remove(path);
     const QFileInfo folder(QFileInfo(path).absolutePath());
-    if (folder.fileName().startsWith(QLatin1String(privateFolderPrefix)) &&
+    if (folder.fileName().startsWith(QLatin1String(kPrivateFolderPrefix)) &&
         folder.absolutePath() == QFileInfo(QDir::tempPath()).absoluteFilePath())
         (void)::rmdir(QFile::encodeName(folder.absoluteFilePath()).constData()); // only if empty
 }
@@ -194,8 +225,15 @@ CloudResult<Done> MorvessaCloudService::ensureAccountAvailable(CloudDatabase& da
     return Done{};
 }
 
+QString MorvessaCloudService::newRecordName() {
+    return newUuidText();
+}
+
 CloudResult<QString> MorvessaCloudService::upload(const MorvessaResumePayload& payload,
-                                                  const QString& pdfPath) const {
+                                                  const QString& pdfPath, const QString& recordName,
+                                                  bool* mayRemain) const {
+    if (mayRemain)
+        *mayRemain = false;
     const std::unique_ptr<CloudDatabase> database = m_database();
     if (const CloudResult<Done> account = ensureAccountAvailable(*database); !account)
         return account.failure();
@@ -203,10 +241,13 @@ CloudResult<QString> MorvessaCloudService::upload(const MorvessaResumePayload& p
     const Result<QString> jsonPath = writePayloadJSON(payload);
     if (!jsonPath)
         return PlatformError{jsonPath.error()};
+    // Locked while the upload needs it, so that the start-up clean-up of leftovers (another
+    // Quillora's, on another data folder) leaves it alone.
+    const HeldFile heldPayload(*jsonPath);
 
     CloudRecord record;
     record.recordType = morvessaRecordType();
-    record.recordName = newUuidText();
+    record.recordName = recordName;
     record.exportId = payload.exportId;
     record.exportedAt = QDateTime::currentDateTimeUtc();
     record.title = payload.title;
@@ -214,25 +255,36 @@ CloudResult<QString> MorvessaCloudService::upload(const MorvessaResumePayload& p
     record.pdfPath = pdfPath;
     record.jsonPath = *jsonPath;
 
-    const CloudResult<CloudRecord> saved = database->save(record);
+    // Takes back what this upload may have saved; true when the record is known to be gone.
+    const auto withdraw = [&](bool logged) {
+        const CloudResult<QString> withdrawn = database->deleteRecord(recordName);
+        const auto* failure = withdrawn ? nullptr : std::get_if<CKError>(&withdrawn.failure());
+        const bool gone = withdrawn || (failure && failure->code == CKError::unknownItem);
+        if (withdrawn && logged)
+            log("🗑️ Deleted record:", recordName);
+        else if (!gone)
+            log("❌ Delete FAILED:", localizedDescription(withdrawn.failure()));
+        if (mayRemain)
+            *mayRemain = !gone;
+    };
+
+    bool mayHaveSaved = false;
+    const CloudResult<CloudRecord> saved = database->save(record, mayHaveSaved);
     if (!saved) {
         log("❌ CloudKit save FAILED:", localizedDescription(saved.failure()));
+        if (mayHaveSaved)
+            withdraw(false);
         removeTemporaryFile(*jsonPath);
         return mapCloudKitError(saved.failure());
     }
-    const QString recordName = saved.value().recordName;
 
     const CloudResult<CloudRecord> fetched = database->fetch(recordName);
     if (!fetched) {
         log("❌ CloudKit read-after-write FAILED:", localizedDescription(fetched.failure()));
         const QuilloraCloudKitError error = mapCloudKitError(fetched.failure());
-        // The caller gets no record name, so nothing could ever remove this record later:
-        // take it back now, as far as the database lets us.
-        const CloudResult<QString> withdrawn = database->deleteRecord(recordName);
-        if (withdrawn)
-            log("🗑️ Deleted record:", recordName);
-        else
-            log("❌ Delete FAILED:", localizedDescription(withdrawn.failure()));
+        // The upload fails, so the caller will not keep the name: take the record back now, as
+        // far as the database lets us.
+        withdraw(true);
         log("❌ CloudKit save FAILED:", error.localizedDescription());
         removeTemporaryFile(*jsonPath);
         return mapCloudKitError(error);
@@ -261,6 +313,19 @@ CloudResult<Done> MorvessaCloudService::deleteRecord(const QString& recordName) 
     }
     log("❌ Delete FAILED:", localizedDescription(deleted.failure()));
     return mapCloudKitError(deleted.failure());
+}
+
+CloudResult<bool> MorvessaCloudService::recordExists(const QString& recordName) const {
+    const std::unique_ptr<CloudDatabase> database = m_database();
+    if (const CloudResult<Done> account = ensureAccountAvailable(*database); !account)
+        return account.failure();
+    const CloudResult<CloudRecord> found = database->fetch(recordName);
+    if (found)
+        return true;
+    if (const auto* missing = std::get_if<CKError>(&found.failure());
+        missing && missing->code == CKError::unknownItem)
+        return false;
+    return mapCloudKitError(found.failure());
 }
 
 } // namespace quillora

@@ -27,14 +27,25 @@ public:
 
     explicit MorvessaCloudService(DatabaseFactory database = postgresFromEnvironment());
 
-    // Publishes the payload with the PDF at `pdfPath` (the caller's file, left in place) and
-    // returns the new record's name. Errors: the account check's (unchanged, or "unavailable"
-    // with the status), the payload file's (unchanged), and the database's (mapped).
-    CloudResult<QString> upload(const MorvessaResumePayload& payload, const QString& pdfPath) const;
+    // A new record name: a random UUID, upper-case and hyphenated.
+    static QString newRecordName();
+
+    // Publishes the payload with the PDF at `pdfPath` (the caller's file, left in place) under
+    // `recordName`, which the caller chose (newRecordName()) and stored before, so that whatever
+    // happens to this call, a record it publishes is one the caller can remove; returns that
+    // name. Errors: the account check's (unchanged, or "unavailable" with the status), the
+    // payload file's (unchanged), and the database's (mapped). A failed upload takes back what
+    // it may have saved; `mayRemain` is set when that could not be confirmed, so the record may
+    // still be there (and is false otherwise).
+    CloudResult<QString> upload(const MorvessaResumePayload& payload, const QString& pdfPath,
+                                const QString& recordName, bool* mayRemain = nullptr) const;
 
     // Deletes the record of an earlier upload. A record that is no longer there counts as
     // deleted, so the résumé can be published again.
     CloudResult<Done> deleteRecord(const QString& recordName) const;
+
+    // Whether a record of that name is in the database; errors as deleteRecord's.
+    CloudResult<bool> recordExists(const QString& recordName) const;
 
     // The steps, exposed for the editor and for tests.
     static MorvessaResumePayload makePayload(const Resume& resume);
@@ -48,6 +59,10 @@ public:
     static Result<QString> writePayloadJSON(const MorvessaResumePayload& payload);
     // Removes the payload file, and the private folder it was written to, if any.
     static void removeTemporaryFile(const QString& path);
+    // The start of the names of those private folders (six letters or digits follow).
+    static QString privateFolderPrefix();
+    // Whether a file name is that of a payload file: "resume-" + an upper-case UUID + ".json".
+    static bool isPayloadFileName(const char* name);
 
 private:
     static CloudResult<Done> ensureAccountAvailable(CloudDatabase& database);

@@ -3,8 +3,12 @@
 #include "editor/resume_save.h"
 #include "output/resume_export_snapshot.h"
 #include "platform/async.h"
+#include "platform/log.h"
+#include "sharing/morvessa_push_journal.h"
+#include "store/model_context.h"
 
 #include <QPointer>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace quillora {
 
@@ -36,6 +40,43 @@ Error cloudError(const CloudFailure& failure) {
     return error;
 }
 
+namespace {
+
+// What a push's worker reports: the record name or the failure, and whether a record may be
+// in the database although the push failed.
+struct PushOutcome final {
+    Result<QString> result;
+    bool mayRemain = false;
+};
+
+// Takes down a record that no résumé will hold, on a worker; its name leaves the list of pushes
+// in progress once it is gone, and stays there for the next start to try again otherwise.
+void withdrawOrphanedRecord(const MorvessaCloudService& service, const QString& recordName) {
+    (void)QtConcurrent::run([service, recordName] {
+        if (service.deleteRecord(recordName))
+            async_detail::postToUiThread([recordName] { morvessaPushJournal::remove(recordName); });
+    });
+}
+
+// Gives the résumé the name it is about to be published under, in the store as well, before
+// anything is published; on failure nothing is to be published.
+Status noteRecordName(Resume& resume, const QString& recordName) {
+    if (const Status noted = morvessaPushJournal::add(recordName); !noted)
+        return Status::failure(QStringLiteral("The list of pushes in progress could not be saved: ") +
+                               noted.error());
+    resume.setMorvessaRecordName(recordName);
+    if (ModelContext* context = resume.modelContext()) {
+        if (const Status saved = context->save(); !saved) {
+            resume.setMorvessaRecordName(std::nullopt);
+            morvessaPushJournal::remove(recordName);
+            return Status::failure(QStringLiteral("The résumé could not be saved: ") + saved.error());
+        }
+    }
+    return success();
+}
+
+} // namespace
+
 QFuture<void> pushResumeToMorvessa(const MorvessaCloudService& service, QObject* screen,
                                    const ResumePtr& resume, const MorvessaPDFStyle& style,
                                    std::function<void()> pdfReady,
@@ -44,35 +85,76 @@ QFuture<void> pushResumeToMorvessa(const MorvessaCloudService& service, QObject*
     auto snapshot =
         std::make_shared<const ResumeExportSnapshot>(ResumeExportSnapshot::of(*resume, style.storeFilePath));
     const MorvessaResumePayload payload = MorvessaCloudService::makePayload(*resume);
+    const ResultReceiver receiver = ResultReceiver::forResume(resume, screen, kPushWork);
+    const QString recordName = MorvessaCloudService::newRecordName();
+    if (const Status noted = noteRecordName(*resume, recordName); !noted) {
+        deliverLater(receiver, [receiver, done = std::move(done), error = noted.errorInfo()] {
+            if (receiver.screen())
+                done(Result<QString>::failure(error));
+        });
+        return QtFuture::makeReadyFuture();
+    }
     // Called by the worker once the PDF is written; reaches the screen only while it is open.
     auto notifyPDFReady = std::make_shared<std::function<void()>>(
         [open = QPointer<QObject>(screen), pdfReady = std::move(pdfReady)] {
             if (open && pdfReady)
                 pdfReady();
         });
-    auto work = [service, snapshot, payload, style, notifyPDFReady]() -> Result<QString> {
+    auto work = [service, snapshot, payload, style, recordName, notifyPDFReady]() -> PushOutcome {
         const Result<QString> pdf =
             ResumePDFGenerator::exportPDF(*snapshot, style.shape, style.theme, style.mode);
         if (!pdf)
-            return Result<QString>::failure(ErrorKind::storage, pdf.error());
+            return {Result<QString>::failure(ErrorKind::storage, pdf.error())};
         async_detail::postToUiThread([notifyPDFReady] { (*notifyPDFReady)(); });
-        const CloudResult<QString> uploaded = service.upload(payload, *pdf);
+        bool mayRemain = false;
+        const CloudResult<QString> uploaded = service.upload(payload, *pdf, recordName, &mayRemain);
         if (!uploaded)
-            return Result<QString>::failure(cloudError(uploaded.failure()));
-        return uploaded.value();
+            return {Result<QString>::failure(cloudError(uploaded.failure())), mayRemain};
+        return {uploaded.value()};
     };
-    const ResultReceiver receiver = ResultReceiver::forResume(resume, screen, kPushWork);
+    // Delivered whether or not the résumé still exists: what was published for a résumé that is
+    // gone, or that no longer holds the name (removed meanwhile), is taken down again.
     std::weak_ptr<Resume> target = resume;
-    return runInBackground(receiver, std::move(work),
-                           [target, receiver, done = std::move(done)](Result<QString> result) {
-                               const ResumePtr resume = target.lock();
-                               if (resume && result)
-                                   resume->setMorvessaRecordName(*result);
-                               if (receiver.screen())
-                                   done(std::move(result));
-                               else if (resume && result)
-                                   saveResume(*resume);
-                           });
+    auto finish = [service, target, receiver, recordName, done = std::move(done)](PushOutcome outcome) {
+        const ResumePtr resume = target.lock();
+        const bool exists = resume && !resume->isDeleted();
+        const bool holdsName = exists && resume->morvessaRecordName() == recordName;
+        if (!holdsName) {
+            if (outcome.result || outcome.mayRemain) {
+                logLine(QStringLiteral("🗑️ Withdrawing a record whose résumé no longer holds it: ") +
+                        recordName);
+                withdrawOrphanedRecord(service, recordName);
+            } else {
+                morvessaPushJournal::remove(recordName);
+            }
+        } else if (outcome.result) {
+            morvessaPushJournal::remove(recordName);
+        } else if (!outcome.mayRemain) {
+            // Nothing was published: the résumé is not shared.
+            morvessaPushJournal::remove(recordName);
+            resume->setMorvessaRecordName(std::nullopt);
+            if (ModelContext* context = resume->modelContext()) {
+                if (const Status saved = context->save(); !saved)
+                    logLine(QStringLiteral("❌ Morvessa push failure could not be saved: ") + saved.error());
+            }
+        }
+        // A record that may be there keeps its name on the résumé, which can then remove it; the
+        // next start checks it.
+        if (!exists) {
+            logLine(QStringLiteral("⏭️ ") + kPushWork +
+                    QStringLiteral(" result dropped: its résumé was deleted"));
+            return;
+        }
+        if (receiver.screen())
+            done(std::move(outcome.result));
+        else if (holdsName && outcome.result)
+            saveResume(*resume);
+    };
+    auto finishShared = std::make_shared<decltype(finish)>(std::move(finish));
+    return QtConcurrent::run([work = std::move(work), finishShared]() mutable {
+        auto outcome = std::make_shared<PushOutcome>(work());
+        async_detail::postToUiThread([finishShared, outcome] { (*finishShared)(std::move(*outcome)); });
+    });
 }
 
 QFuture<void> removeResumeFromMorvessa(const MorvessaCloudService& service, QObject* screen,
@@ -104,6 +186,74 @@ QFuture<void> removeResumeFromMorvessa(const MorvessaCloudService& service, QObj
                                else if (cleared)
                                    saveResume(*resume);
                            });
+}
+
+QFuture<void> settleInterruptedMorvessaPushes(const MorvessaCloudService& service, ModelContext& context) {
+    const QStringList names = morvessaPushJournal::names();
+    if (names.isEmpty())
+        return QtFuture::makeReadyFuture();
+    QSet<QString> held;
+    if (const auto resumes = context.fetchResumes()) {
+        for (const ResumePtr& resume : *resumes) {
+            if (const auto name = resume->morvessaRecordName(); name && names.contains(*name))
+                held.insert(*name);
+        }
+    }
+    enum class State { published, absent, unknown };
+    auto work = [service, names, held] {
+        QList<std::pair<QString, State>> states;
+        for (const QString& name : names) {
+            State state = State::unknown;
+            if (held.contains(name)) {
+                if (const CloudResult<bool> exists = service.recordExists(name))
+                    state = exists.value() ? State::published : State::absent;
+            } else if (service.deleteRecord(name)) {
+                state = State::absent;
+            }
+            states.append({name, state});
+        }
+        return states;
+    };
+    QPointer<ModelContext> open = &context;
+    return QtConcurrent::run([work = std::move(work), open] {
+        const auto states = std::make_shared<QList<std::pair<QString, State>>>(work());
+        async_detail::postToUiThread([states, open] {
+            if (!open)
+                return; // the store has closed: the names stay for the next start
+            bool cleared = false;
+            for (const auto& [name, state] : *states) {
+                if (state == State::unknown) {
+                    logLine(
+                        QStringLiteral("⚠️ An interrupted push to Morvessa could not be checked; it is "
+                                       "checked again at the next start: ") +
+                        name);
+                    continue;
+                }
+                if (state == State::absent) {
+                    // Published by nothing: a résumé that still holds the name is not shared.
+                    if (const auto resumes = open->fetchResumes()) {
+                        for (const ResumePtr& resume : *resumes) {
+                            if (resume->morvessaRecordName() == name) {
+                                resume->setMorvessaRecordName(std::nullopt);
+                                cleared = true;
+                            }
+                        }
+                    }
+                }
+                logLine((state == State::published
+                             ? QStringLiteral("☁️ Interrupted push to Morvessa was published: ")
+                             : QStringLiteral(
+                                   "🗑️ Interrupted push to Morvessa settled, no record of it left: ")) +
+                        name);
+                morvessaPushJournal::remove(name);
+            }
+            if (cleared) {
+                if (const Status saved = open->save(); !saved)
+                    logLine(QStringLiteral("❌ Morvessa push settlement could not be saved: ") +
+                            saved.error());
+            }
+        });
+    });
 }
 
 } // namespace quillora

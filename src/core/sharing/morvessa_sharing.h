@@ -13,6 +13,8 @@
 
 namespace quillora {
 
+class ModelContext;
+
 // The look of the PDF that travels with a shared résumé.
 struct MorvessaPDFStyle final {
     BackgroundShapeType shape = BackgroundShapeType::circles;
@@ -27,20 +29,29 @@ struct MorvessaPDFStyle final {
 // flag and messages. Both read the résumé now (on the UI thread), do the slow part on a
 // worker (rendering the PDF, talking to the database) and come back on the UI thread.
 //
-// The outcome is the résumé's: its record name is written, and saved, as long as the résumé
-// exists, even when the screen that asked has closed meanwhile (a name lost on the way would
-// leave a public record that nobody could remove). While `screen` is open, `done` is called
-// instead of that save and saves through the screen's own routine; once it has closed, the
-// résumé is saved here. Failures carry the user's message as their text, and a kind:
-// accountStatus (code: the account status), cloud (code: the database's error code), storage
-// (the PDF could not be written) or general.
+// The outcome is the résumé's: its record name is kept right, and saved, as long as the résumé
+// exists, even when the screen that asked has closed meanwhile. While `screen` is open, `done`
+// is called after a success instead of the closing save and saves through the screen's own
+// routine; once it has closed, the résumé is saved here. Failures carry the user's message as their text, and
+// a kind: accountStatus (code: the account status), cloud (code: the database's error code), storage (the PDF
+// could not be written) or general.
 
-// Renders the résumé's PDF, publishes it and stores the new record name in
-// morvessaRecordName; `done` gets the name. `pdfReady` is called (on the UI thread, while the
-// screen is open) once the PDF exists and the upload starts.
+// Renders the résumé's PDF and publishes it under a new record name, which is given to the
+// résumé (morvessaRecordName) and saved with it before anything is published: every record a
+// push publishes is one the app can remove, even when the app is killed meanwhile. A failed push
+// clears the name again, unless the record may be there after all; a push whose résumé was
+// deleted, or no longer holds the name, takes down what it published. `done` gets the name.
+// `pdfReady` is called (on the UI thread, while the screen is open) once the PDF exists and the
+// upload starts.
 QFuture<void> pushResumeToMorvessa(const MorvessaCloudService& service, QObject* screen,
                                    const ResumePtr& resume, const MorvessaPDFStyle& style,
                                    std::function<void()> pdfReady, std::function<void(Result<QString>)> done);
+
+// Settles the pushes an earlier run did not see to their end (it was killed meanwhile). A
+// record whose name a résumé of `context` holds stays when it was published, and the résumé's
+// name is cleared when it was not; a record that no résumé holds is taken down. The database is
+// asked on a worker; a name it cannot settle now is tried again at the next start.
+QFuture<void> settleInterruptedMorvessaPushes(const MorvessaCloudService& service, ModelContext& context);
 
 // Deletes the record named by the résumé's morvessaRecordName and clears the name. A résumé
 // that is not shared succeeds at once.

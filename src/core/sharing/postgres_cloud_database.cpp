@@ -280,8 +280,8 @@ CKError unknownItem() {
 
 struct PostgresCloudDatabase::Connection final {
     ConnectionHandle handle;
-    // Set when a statement ran out of time: what the server will still send is unknown, so the
-    // connection is not used again.
+    // Set when a statement ran out of time or the connection failed: what the server will still
+    // send is unknown, so the connection is not used again.
     bool broken = false;
 
     // Runs one statement; text parameters unless `binary` marks them as bytes.
@@ -334,7 +334,13 @@ struct PostgresCloudDatabase::Connection final {
         return CKError{CKError::networkFailure, QStringLiteral("The cloud database did not answer in time.")};
     }
 
-    CKError failureOf(const PGresult* result) const {
+    // The server's error, or a lost connection (the server's answer, if any, did not arrive),
+    // after which the connection is not used again.
+    CKError failureOf(const PGresult* result) {
+        if (!result) {
+            broken = true;
+            return CKError{CKError::networkFailure, trimmed(PQerrorMessage(handle.get()))};
+        }
         const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
         const char* primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
         const QString message = primary ? trimmed(primary) : trimmed(PQerrorMessage(handle.get()));
@@ -521,7 +527,8 @@ CloudResult<Done> PostgresCloudDatabase::ensureTable() {
     return Done{};
 }
 
-CloudResult<CloudRecord> PostgresCloudDatabase::save(const CloudRecord& record) {
+CloudResult<CloudRecord> PostgresCloudDatabase::save(const CloudRecord& record, bool& mayHaveSaved) {
+    mayHaveSaved = false;
     startCall();
     if (record.recordType != morvessaRecordType())
         return CKError{CKError::internalError, QStringLiteral("Unknown record type ") % record.recordType};
@@ -542,13 +549,30 @@ CloudResult<CloudRecord> PostgresCloudDatabase::save(const CloudRecord& record) 
         " (\"recordName\", \"exportId\", \"exportedAt\", \"title\", \"fullName\", \"pdf\", "
         "\"json\") VALUES ($1, $2, $3, $4, $5, $6, $7)";
     const QByteArray exportedAt = record.exportedAt.toUTC().toString(Qt::ISODateWithMs).toUtf8();
+    // In a transaction of its own: a row counts only once this client has asked for it to. An
+    // insert that the server finishes after the app has gone (killed while the insert waited
+    // for a lock, say) is rolled back when the server finds the connection closed.
+    if (const CloudResult<ResultHandle> begun = m_connection->run("BEGIN", {}, {}, m_deadline); !begun)
+        return begun.failure();
     const CloudResult<ResultHandle> inserted =
         m_connection->run(sql.constData(),
                           {record.recordName.toUtf8(), record.exportId.toUtf8(), exportedAt,
                            record.title.toUtf8(), record.fullName.toUtf8(), assets[0], assets[1]},
                           {0, 0, 0, 0, 0, 1, 1}, m_deadline);
-    if (!inserted)
+    if (!inserted) {
+        if (m_connection->broken)
+            m_connection.reset(); // closing the connection rolls back
+        else
+            (void)m_connection->run("ROLLBACK", {}, {}, m_deadline);
         return inserted.failure();
+    }
+    // A commit the server refuses ends the transaction; one that got no answer may have
+    // happened.
+    if (const CloudResult<ResultHandle> committed = m_connection->run("COMMIT", {}, {}, m_deadline);
+        !committed) {
+        mayHaveSaved = m_connection->broken;
+        return committed.failure();
+    }
     return record;
 }
 

@@ -20,6 +20,10 @@ namespace quillora {
 // read fails the request itself. Database errors: permission denied → permission failure, a
 // missing row → unknown item, anything else → internal error with the server's message.
 //
+// A save inserts its row in a transaction of its own and commits it only once the insert has
+// answered: an insert the server finishes after this client has gone is rolled back, never kept.
+// Only a commit whose answer is lost may have saved the row after a failure.
+//
 // Every call ends within the time limit, whatever the connection string asks for (a server that
 // accepts and never answers included): a connection not made by then counts as temporarily
 // unavailable, a statement not answered by then as a network failure. No text this class
@@ -40,7 +44,7 @@ public:
     static QString configuredConnectionString();
 
     CloudResult<CKAccountStatus> accountStatus() override;
-    CloudResult<CloudRecord> save(const CloudRecord& record) override;
+    CloudResult<CloudRecord> save(const CloudRecord& record, bool& mayHaveSaved) override;
     CloudResult<CloudRecord> fetch(const QString& recordName) override;
     CloudResult<QString> deleteRecord(const QString& recordName) override;
 

@@ -7,10 +7,12 @@
 #include "app/startup_messages.h"
 #include "app/unix_signals.h"
 #include "controls/first_focus.h"
+#include "output/resume_pdf_generator.h"
 #include "platform/desktop_motion.h"
 #include "platform/log.h"
 #include "platform/safe_files.h"
 #include "sharing/morvessa_cloud_service.h"
+#include "sharing/morvessa_sharing.h"
 #include "store/app_store.h"
 #include "store/store_location.h"
 #include "store/user_backup.h"
@@ -45,14 +47,28 @@ namespace {
 // its Backups, the settings' folder, the temporary folder the exports go to and the payload
 // folder. Only this app's own temporary files go, and only those no running writer holds; the
 // instance lock keeps another Quillora on these folders from starting meanwhile.
+// The payload files of uploads that were cut short go the same way, from the payload folder and
+// from the private folders uploads used instead, and so do the private folders of exports once
+// nothing but leftovers was in them.
 void removeLeftoverTemporaryFiles(const QString& settingsFile) {
+    const auto report = [](int removed, const QString& where) {
+        if (removed > 0)
+            logLine(QStringLiteral("🧹 Removed %1 leftover temporary file(s) from ").arg(removed) + where);
+    };
     const QStringList folders{storeDirectoryURL(), backupsDirectoryURL(),
-                              QFileInfo(settingsFile).absolutePath(), QDir::tempPath(),
-                              MorvessaCloudService::temporaryFolder()};
-    for (const QString& folder : folders) {
-        if (const int removed = files::removeLeftoverTemporaryFiles(folder); removed > 0)
-            logLine(QStringLiteral("🧹 Removed %1 leftover temporary file(s) from ").arg(removed) + folder);
-    }
+                              QFileInfo(settingsFile).absolutePath(), QDir::tempPath()};
+    for (const QString& folder : folders)
+        report(files::removeLeftoverTemporaryFiles(folder), folder);
+    report(files::removeLeftoverTemporaryFiles(MorvessaCloudService::temporaryFolder(),
+                                               &MorvessaCloudService::isPayloadFileName),
+           MorvessaCloudService::temporaryFolder());
+    const QDir temporary(QDir::tempPath());
+    const QString uploads = MorvessaCloudService::privateFolderPrefix();
+    report(files::removeLeftoverPrivateTemporaryFolders(uploads, &MorvessaCloudService::isPayloadFileName),
+           temporary.filePath(uploads + QStringLiteral("XXXXXX")));
+    const QString exports = ResumePDFGenerator::privateFolderPrefix();
+    report(files::removeLeftoverPrivateTemporaryFolders(exports),
+           temporary.filePath(exports + QStringLiteral("XXXXXX")));
 }
 
 } // namespace
@@ -90,6 +106,10 @@ std::unique_ptr<QuilloraSession> QuilloraSession::start(const MessageRunner& run
     if (session->m_services->hasStore())
         session->m_saveFailures =
             std::make_unique<SaveFailureNotice>(session->m_services->context(), session->m_window.get());
+    // Pushes to the recruiting network that a kill cut short, settled against the store they
+    // wrote their names into (not the preview's store in memory).
+    if (session->m_services->hasStore() && !session->m_services->store().storeFilePath().isEmpty())
+        (void)settleInterruptedMorvessaPushes(MorvessaCloudService(), session->m_services->context());
     session->m_window->show();
     return session;
 }

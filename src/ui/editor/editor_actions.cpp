@@ -239,9 +239,11 @@ bool EditorActions::isShared() const {
 }
 
 QString EditorActions::morvessaActionLabel() const {
+    // A push gives the résumé its record name as it starts, so the running operation, not the
+    // shared state, says which it is.
     if (m_isPushingToMorvessa)
-        return isShared() ? QStringLiteral("Removing from Morvessa...")
-                          : QStringLiteral("Pushing to Morvessa...");
+        return m_isRemovingFromMorvessa ? QStringLiteral("Removing from Morvessa...")
+                                        : QStringLiteral("Pushing to Morvessa...");
     return isShared() ? QStringLiteral("Remove from Morvessa") : QStringLiteral("Push to Morvessa");
 }
 
@@ -299,6 +301,7 @@ void EditorActions::pushToMorvessa() {
     const Status saved = m_editor.services().context().save();
     if (!saved)
         logLine(QStringLiteral("❌ Morvessa pre-push save failed: ") + saved.error());
+    m_isRemovingFromMorvessa = false;
     setPushing(true);
     beginPDFJob();
     const Services& services = m_editor.services();
@@ -333,6 +336,7 @@ void EditorActions::removeFromMorvessa() {
         showMorvessaAlert(QStringLiteral("No Morvessa resume found to remove."));
         return;
     }
+    m_isRemovingFromMorvessa = true;
     setPushing(true);
     removeResumeFromMorvessa(m_cloudService, &m_editor, m_editor.resume(), [this](Status result) {
         setPushing(false);

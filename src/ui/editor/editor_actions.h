@@ -109,6 +109,7 @@ private:
     PreparingPDFOverlay* m_overlay;
     int m_pdfJobs = 0;
     bool m_isPushingToMorvessa = false;
+    bool m_isRemovingFromMorvessa = false; // which of the two is running
     std::optional<ExportedPDF> m_exportedPDF;
     QString m_morvessaAlertMessage;
     QPointer<TemplateClassic> m_preview;

@@ -1,8 +1,14 @@
 #include "output/resume_export_snapshot.h"
 #include "output/resume_pdf_generator.h"
+#include "platform/safe_files.h"
 #include "sharing/cloud_configuration.h"
 #include "sharing/morvessa_cloud_service.h"
+#include "sharing/morvessa_push_journal.h"
+#include "sharing/morvessa_sharing.h"
 #include "sharing/postgres_cloud_database.h"
+#include "store/model_container.h"
+#include "store/model_context.h"
+#include "support/backup_folder_helpers.h"
 #include "support/cloud_test_database.h"
 #include "support/resume_fixtures.h"
 #include "support/stdout_capture.h"
@@ -11,9 +17,12 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTest>
+
+#include <csignal>
 
 using namespace quillora;
 
@@ -62,10 +71,30 @@ private:
     CloudResult<QString> upload(const MorvessaCloudService& service, QStringList* lines = nullptr) {
         const MorvessaResumePayload payload = MorvessaCloudService::makePayload(*m_resume);
         std::optional<CloudResult<QString>> result;
-        const QStringList printed = test::printedBy([&] { result = service.upload(payload, m_pdf); });
+        const QStringList printed = test::printedBy(
+            [&] { result = service.upload(payload, m_pdf, MorvessaCloudService::newRecordName()); });
         if (lines)
             *lines = printed;
         return *result;
+    }
+    // How many of the app's statements of that kind are in the server's hands, or wait for a lock.
+    int appStatements(const char* condition) {
+        return m_db
+            .rows(
+                QStringLiteral("SELECT pg_stat_clear_snapshot(); SELECT count(*) FROM pg_stat_activity WHERE "
+                               "application_name = 'Quillora' AND ") +
+                QLatin1String(condition))
+            .value(0)
+            .value(0)
+            .toInt();
+    }
+    int insertsWaitingForALock() {
+        return appStatements("wait_event_type = 'Lock' AND query LIKE 'INSERT INTO %'");
+    }
+    void lockTable() {
+        QCOMPARE(m_db.exec(QStringLiteral("BEGIN; LOCK TABLE ") + kTable +
+                           QStringLiteral(" IN ACCESS EXCLUSIVE MODE")),
+                 QString());
     }
     // Makes the table the way the service does, as the administrator.
     void createTable() {
@@ -99,6 +128,7 @@ private slots:
     }
 
     void init() {
+        QFile::remove(morvessaPushJournal::path());
         QCOMPARE(m_db.exec(QStringLiteral("DROP TABLE IF EXISTS ") + kTable), QString());
         QDir(MorvessaCloudService::temporaryFolder()).removeRecursively();
     }
@@ -431,6 +461,87 @@ private slots:
         QCOMPARE(m_db.exec(QStringLiteral("ROLLBACK")), QString());
         QCOMPARE(rowCount(), 0);
         QVERIFY(payloadFiles().isEmpty());
+    }
+
+    // A push killed while its insert waits on the server (here: for a lock) publishes nothing the
+    // app cannot take down. The résumé had the record name, in the store, before the insert was
+    // sent; the server drops the insert of a client that has gone instead of finishing it; and the
+    // next start clears the name, whose record never came, and removes the payload file the
+    // upload left in the temporary folder.
+    void aPushKilledWhileItsInsertWaitsLeavesNothingBehind() {
+        createTable();
+        const QString storePath = QDir::tempPath() + QStringLiteral("/killed-push/default.store");
+        QVERIFY(QDir().mkpath(QFileInfo(storePath).absolutePath()));
+        {
+            auto store = std::move(ModelContainer::open(storePath)).value();
+            ResumePtr resume = test::makeFullResume();
+            resume->setMorvessaRecordName(std::nullopt);
+            store->mainContext().insert(resume);
+            QVERIFY(store->mainContext().save().ok());
+        }
+        lockTable();
+        QProcess push;
+        push.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        push.start(QStringLiteral(QUILLORA_PUSHING_APP), {storePath});
+        QVERIFY(push.waitForStarted());
+        QTRY_COMPARE_WITH_TIMEOUT(insertsWaitingForALock(), 1, 60000);
+        ::kill(pid_t(push.processId()), SIGKILL);
+        QVERIFY(push.waitForFinished());
+        QVERIFY(!push.readAllStandardOutput().contains("finished"));
+        QCOMPARE(m_db.exec(QStringLiteral("COMMIT")), QString()); // the insert gets its lock now
+        QTRY_COMPARE_WITH_TIMEOUT(appStatements("true"), 0, 30000);
+        QCOMPARE(rowCount(), 0);
+
+        auto store = std::move(ModelContainer::open(storePath)).value();
+        ModelContext& context = store->mainContext();
+        context.setAutosaveEnabled(false);
+        const ResumePtr resume = context.fetchResumes()->first();
+        const std::optional<QString> name = resume->morvessaRecordName();
+        QVERIFY(name.has_value());
+        QCOMPARE(morvessaPushJournal::names(), QStringList{*name});
+        const QStringList left = payloadFiles();
+        QCOMPARE(left.size(), 1);
+        const QString payload = QDir(MorvessaCloudService::temporaryFolder()).filePath(left.first());
+        QVERIFY(test::setModifiedSecondsAgo(payload, 120));
+
+        // The next start.
+        QCOMPARE(files::removeLeftoverTemporaryFiles(MorvessaCloudService::temporaryFolder(),
+                                                     &MorvessaCloudService::isPayloadFileName),
+                 1);
+        QVERIFY(payloadFiles().isEmpty());
+        const QFuture<void> settled = settleInterruptedMorvessaPushes(MorvessaCloudService(), context);
+        QTRY_VERIFY(settled.isFinished() && morvessaPushJournal::names().isEmpty());
+        QVERIFY(!resume->morvessaRecordName());
+        QVERIFY(!context.hasChanges());
+        QCOMPARE(rowCount(), 0);
+    }
+
+    // A résumé deleted while its push waits: the insert lands, and the push takes the row down
+    // again, since no résumé holds its name.
+    void aResumeDeletedDuringItsPushLeavesNoRow() {
+        createTable();
+        auto store = std::move(ModelContainer::inMemory()).value();
+        ModelContext& context = store->mainContext();
+        context.setAutosaveEnabled(false);
+        ResumePtr resume = test::makeFullResume();
+        resume->setMorvessaRecordName(std::nullopt);
+        context.insert(resume);
+        QVERIFY(context.save().ok());
+        lockTable();
+        QObject screen;
+        bool called = false;
+        const QFuture<void> push =
+            pushResumeToMorvessa(MorvessaCloudService(), &screen, resume, MorvessaPDFStyle{}, {},
+                                 [&](Result<QString>) { called = true; });
+        QTRY_COMPARE_WITH_TIMEOUT(insertsWaitingForALock(), 1, 60000);
+        context.deleteRecord(resume);
+        QVERIFY(context.save().ok());
+        resume.reset();
+        QCOMPARE(m_db.exec(QStringLiteral("COMMIT")), QString());
+        QTRY_VERIFY_WITH_TIMEOUT(push.isFinished(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(morvessaPushJournal::names().isEmpty(), 30000);
+        QCOMPARE(rowCount(), 0);
+        QVERIFY(!called);
     }
 
     void cleanupTestCase() {

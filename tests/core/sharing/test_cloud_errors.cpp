@@ -44,7 +44,8 @@ private:
     CloudResult<QString> upload(QStringList* lines = nullptr) {
         const MorvessaResumePayload payload = MorvessaCloudService::makePayload(*test::makeFullResume());
         std::optional<CloudResult<QString>> result;
-        const QStringList printed = test::printedBy([&] { result = m_service.upload(payload, m_pdf); });
+        const QStringList printed = test::printedBy(
+            [&] { result = m_service.upload(payload, m_pdf, MorvessaCloudService::newRecordName()); });
         if (lines)
             *lines = printed;
         return *result;

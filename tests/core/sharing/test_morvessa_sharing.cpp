@@ -1,4 +1,5 @@
 #include "sharing/cloud_configuration.h"
+#include "sharing/morvessa_push_journal.h"
 #include "sharing/morvessa_sharing.h"
 #include "support/fake_cloud_database.h"
 #include "support/resume_fixtures.h"
@@ -38,6 +39,7 @@ private slots:
         m_resume = test::makeFullResume();
         m_resume->setMorvessaRecordName(std::nullopt);
         m_screen = std::make_unique<QObject>();
+        QFile::remove(morvessaPushJournal::path());
     }
 
     void pushPublishesAndKeepsTheName() {
@@ -119,14 +121,147 @@ private slots:
         QVERIFY(!context.hasChanges()); // saved without the screen
     }
 
-    void resultForAResumeThatIsGoneIsDropped() {
+    // A résumé deleted while its push runs: the screen hears nothing, and what the push published
+    // is taken down again, since nothing would hold its name.
+    void aPushForAResumeThatIsGoneTakesItsRecordDown() {
+        auto store = std::move(ModelContainer::inMemory()).value();
+        ModelContext& context = store->mainContext();
+        context.setAutosaveEnabled(false);
+        context.insert(m_resume);
+        QVERIFY(context.save().ok());
         bool called = false;
         const QFuture<void> push =
             pushResumeToMorvessa(m_service, m_screen.get(), m_resume, MorvessaPDFStyle{}, {},
                                  [&](Result<QString>) { called = true; });
+        const QString name = m_resume->morvessaRecordName().value_or(QString());
+        context.deleteRecord(m_resume);
+        QVERIFY(context.save().ok());
         m_resume.reset();
         settle(push);
+        QTRY_VERIFY(morvessaPushJournal::names().isEmpty()); // once the record is gone
         QVERIFY(!called);
+        QVERIFY(m_cloud->records.empty());
+        QCOMPARE(m_cloud->calls.count(QStringLiteral("save")), 1);
+        QVERIFY(!name.isEmpty());
+    }
+
+    // The résumé holds the name, in the store, before anything is published under it; while the
+    // push runs the name is on the list of pushes in progress, and leaves it when the push ends.
+    void theNameIsStoredBeforeAnythingIsPublished() {
+        auto store = std::move(ModelContainer::inMemory()).value();
+        ModelContext& context = store->mainContext();
+        context.setAutosaveEnabled(false);
+        context.insert(m_resume);
+        QVERIFY(context.save().ok());
+        QStringList notedAtSave;
+        m_cloud->beforeSave = [&] { notedAtSave = morvessaPushJournal::names(); };
+        std::optional<Result<QString>> delivered;
+        pushResumeToMorvessa(m_service, m_screen.get(), m_resume, MorvessaPDFStyle{}, {},
+                             [&](Result<QString> result) { delivered = std::move(result); });
+        const std::optional<QString> name = m_resume->morvessaRecordName();
+        QVERIFY(name && !name->isEmpty());
+        QVERIFY(!context.hasChanges()); // saved before the upload starts
+        QVERIFY(m_cloud->calls.isEmpty());
+        QTRY_VERIFY(delivered.has_value());
+        QVERIFY2(delivered->ok(), qPrintable(delivered->error()));
+        QCOMPARE(delivered->value(), *name);
+        QCOMPARE(notedAtSave, QStringList{*name});
+        QCOMPARE(m_cloud->records.count(*name), size_t(1));
+        QCOMPARE(m_resume->morvessaRecordName(), name);
+        QVERIFY(morvessaPushJournal::names().isEmpty());
+    }
+
+    void aFailedPushLeavesTheResumeUnsharedUnlessItsRecordMayBeThere_data() {
+        QTest::addColumn<bool>("answerLost");
+        QTest::addColumn<bool>("withdrawalFails");
+        QTest::newRow("refused") << false << false;
+        QTest::newRow("answer lost, record withdrawn") << true << false;
+        QTest::newRow("answer lost, withdrawal failed") << true << true;
+    }
+    // A push that published nothing clears the name it gave, so the résumé does not claim to be
+    // shared. One whose record may be there keeps the name, so that Remove can take it down, and
+    // leaves it on the list for the next start to check.
+    void aFailedPushLeavesTheResumeUnsharedUnlessItsRecordMayBeThere() {
+        QFETCH(bool, answerLost);
+        QFETCH(bool, withdrawalFails);
+        auto store = std::move(ModelContainer::inMemory()).value();
+        ModelContext& context = store->mainContext();
+        context.setAutosaveEnabled(false);
+        context.insert(m_resume);
+        QVERIFY(context.save().ok());
+        m_cloud->saveFailure = answerLost
+                                   ? CloudFailure(CKError{CKError::networkFailure, QStringLiteral("lost")})
+                                   : CloudFailure(CKError{CKError::internalError, QStringLiteral("refused")});
+        m_cloud->saveAnswerLost = answerLost;
+        if (withdrawalFails)
+            m_cloud->deleteFailure = CKError{CKError::networkFailure, QStringLiteral("still lost")};
+        std::optional<Result<QString>> delivered;
+        pushResumeToMorvessa(m_service, m_screen.get(), m_resume, MorvessaPDFStyle{}, {},
+                             [&](Result<QString> result) { delivered = std::move(result); });
+        const QString name = m_resume->morvessaRecordName().value_or(QString());
+        QTRY_VERIFY(delivered.has_value());
+        QVERIFY(!delivered->ok());
+        QVERIFY(!context.hasChanges());
+        if (withdrawalFails) {
+            QCOMPARE(m_resume->morvessaRecordName(), std::optional<QString>(name));
+            QCOMPARE(m_cloud->records.count(name), size_t(1));
+            QCOMPARE(morvessaPushJournal::names(), QStringList{name});
+        } else {
+            QVERIFY(!m_resume->morvessaRecordName());
+            QVERIFY(m_cloud->records.empty());
+            QVERIFY(morvessaPushJournal::names().isEmpty());
+        }
+    }
+
+    // The pushes an earlier run never saw end: a published record stays with the résumé that
+    // holds its name, a name whose record never came is cleared, and a record that no résumé
+    // holds is taken down. What the database cannot answer now waits for the next start.
+    void interruptedPushesAreSettledAtTheNextStart() {
+        auto store = std::move(ModelContainer::inMemory()).value();
+        ModelContext& context = store->mainContext();
+        context.setAutosaveEnabled(false);
+        const QString published = MorvessaCloudService::newRecordName();
+        const QString neverCame = MorvessaCloudService::newRecordName();
+        const QString orphan = MorvessaCloudService::newRecordName();
+        const QString settledElsewhere = MorvessaCloudService::newRecordName();
+        ResumePtr second = test::makeEmptyResume(QStringLiteral("Second"));
+        m_resume->setMorvessaRecordName(published);
+        second->setMorvessaRecordName(neverCame);
+        context.insert(m_resume);
+        context.insert(second);
+        QVERIFY(context.save().ok());
+        m_cloud->records[published] = CloudRecord{};
+        m_cloud->records[orphan] = CloudRecord{};
+        for (const QString& name : {published, neverCame, orphan, settledElsewhere})
+            QVERIFY(morvessaPushJournal::add(name).ok());
+
+        m_cloud->status = CKAccountStatus::temporarilyUnavailable;
+        settle(settleInterruptedMorvessaPushes(m_service, context));
+        QCOMPARE(morvessaPushJournal::names().size(), 4);
+        QCOMPARE(second->morvessaRecordName(), std::optional<QString>(neverCame));
+
+        m_cloud->status = CKAccountStatus::available;
+        settle(settleInterruptedMorvessaPushes(m_service, context));
+        QVERIFY(morvessaPushJournal::names().isEmpty());
+        QCOMPARE(m_resume->morvessaRecordName(), std::optional<QString>(published));
+        QVERIFY(!second->morvessaRecordName());
+        QVERIFY(!context.hasChanges());
+        QCOMPARE(m_cloud->records.size(), size_t(1));
+        QCOMPARE(m_cloud->records.count(published), size_t(1));
+    }
+
+    // A list of pushes that is not ours, or cut short, is read for the names it holds and no more.
+    void theListOfPushesSurvivesForeignContent() {
+        const QString name = MorvessaCloudService::newRecordName();
+        QVERIFY(QDir().mkpath(QFileInfo(morvessaPushJournal::path()).absolutePath()));
+        QFile file(morvessaPushJournal::path());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("garbage\n" + name.toLatin1() + "\n" + name.toLower().toLatin1() + "\nDEADBEEF-00");
+        file.close();
+        QCOMPARE(morvessaPushJournal::names(), QStringList{name});
+        morvessaPushJournal::remove(name);
+        QVERIFY(morvessaPushJournal::names().isEmpty());
+        QVERIFY(!QFile::exists(morvessaPushJournal::path()));
     }
 
     void pushFailureCarriesMessageAndKind() {

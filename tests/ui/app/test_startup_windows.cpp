@@ -1,6 +1,7 @@
 #include "app/quillora_app.h"
 #include "app/startup_messages.h"
 #include "model/experience.h"
+#include "sharing/morvessa_cloud_service.h"
 #include "store/instance_lock.h"
 #include "store/model_container.h"
 #include "store/sqlite.h"
@@ -19,6 +20,8 @@
 #include <QScopeGuard>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
@@ -149,6 +152,78 @@ private slots:
             QVERIFY(
                 lines.contains(QStringLiteral("🧹 Removed 1 leftover temporary file(s) from ") + folder));
         }
+        session.reset();
+    }
+
+    // What an upload killed half-way leaves in the temporary folder (its payload file, in the
+    // payload folder or in a private folder of its own) goes at the next start, as do private
+    // folders of exports that hold nothing but leftovers. Files with other names, files a running
+    // upload holds, new files, links and what belongs to another user stay.
+    void aKilledUploadsPayloadGoesAtTheNextStart() {
+        QVERIFY(ensureStoreDirectory().ok());
+        const QDir temp(QDir::tempPath());
+        const QString payloadFolder = temp.filePath(QStringLiteral("Morvessa"));
+        const auto payloadName = []() -> QString {
+            return QStringLiteral("/resume-") + MorvessaCloudService::newRecordName() +
+                   QStringLiteral(".json");
+        };
+        QStringList gone, kept;
+        const auto plant = [](const QString& path, QStringList& list, qint64 age = 600) {
+            QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+            QVERIFY(test::writeFile(path, "{}"));
+            QVERIFY(test::setModifiedSecondsAgo(path, age));
+            list << path;
+        };
+        plant(payloadFolder + payloadName(), gone);
+        plant(payloadFolder + payloadName(), kept, 5); // an upload of another Quillora, just begun
+        plant(payloadFolder + QStringLiteral("/resume-draft.json"), kept);
+        plant(payloadFolder + QStringLiteral("/notes.json"), kept);
+        const QString held = payloadFolder + payloadName();
+        plant(held, kept); // an upload still running, holding its file
+        const int holder = ::open(QFile::encodeName(held).constData(), O_RDONLY);
+        QVERIFY(holder >= 0 && ::flock(holder, LOCK_SH) == 0);
+        const auto closeHolder = qScopeGuard([holder] { ::close(holder); });
+
+        const QString privateUpload = temp.filePath(QStringLiteral("quillora-morvessa-Ab12Cd"));
+        plant(privateUpload + payloadName(), gone);
+        const QString uploadWithForeignFile = temp.filePath(QStringLiteral("quillora-morvessa-Zz99Yy"));
+        plant(uploadWithForeignFile + QStringLiteral("/mine.txt"), kept);
+        plant(temp.filePath(QStringLiteral("quillora-morvessa-notOurs")) + payloadName(), kept);
+        const QString privateExport = temp.filePath(QStringLiteral("quillora-export-Qq11Ww"));
+        plant(privateExport + QStringLiteral("/.quillora-a1B2c3"), gone);
+        plant(temp.filePath(QStringLiteral("quillora-export-Pp22Oo/Design Résumé.pdf")), kept);
+        const QString elsewhere = temp.filePath(QStringLiteral("elsewhere"));
+        plant(elsewhere + payloadName(), kept);
+        QVERIFY(QFile::link(elsewhere, temp.filePath(QStringLiteral("quillora-morvessa-Lk1234"))));
+        if (::geteuid() == 0) {
+            const QString othersFile = payloadFolder + payloadName();
+            plant(othersFile, kept);
+            const QString othersFolder = temp.filePath(QStringLiteral("quillora-morvessa-Ot1234"));
+            plant(othersFolder + payloadName(), kept);
+            for (const QString& path : {othersFile, othersFolder})
+                QVERIFY(::chown(QFile::encodeName(path).constData(), 65534, 65534) == 0);
+        }
+        for (const QString& folder : {privateUpload, uploadWithForeignFile, privateExport})
+            QVERIFY(test::setModifiedSecondsAgo(folder, 600));
+
+        int code = -1;
+        std::unique_ptr<QuilloraSession> session;
+        const QStringList lines = test::printedBy([&] {
+            session = QuilloraSession::start([](QMessageBox&) { return int(QMessageBox::Ok); }, &code);
+        });
+        QVERIFY(session);
+        for (const QString& path : std::as_const(gone))
+            QVERIFY2(!QFile::exists(path), qPrintable(path));
+        for (const QString& path : std::as_const(kept))
+            QVERIFY2(QFile::exists(path), qPrintable(path));
+        QVERIFY(!QFileInfo::exists(privateUpload) && !QFileInfo::exists(privateExport));
+        QVERIFY(QFileInfo(uploadWithForeignFile).isDir());
+        QVERIFY(lines.contains(QStringLiteral("🧹 Removed 1 leftover temporary file(s) from ") +
+                               payloadFolder));
+        QVERIFY(lines.contains(QStringLiteral("🧹 Removed 2 leftover temporary file(s) from ") +
+                               temp.filePath(QStringLiteral("quillora-morvessa-XXXXXX"))));
+        QVERIFY(lines.contains(QStringLiteral("🧹 Removed 2 leftover temporary file(s) from ") +
+                               temp.filePath(QStringLiteral("quillora-export-XXXXXX"))));
         session.reset();
     }
 

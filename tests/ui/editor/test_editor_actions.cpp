@@ -369,6 +369,8 @@ private slots:
         QTRY_VERIFY(uploading.available() == 1);
         QTRY_VERIFY(!actions().preparingOverlay()->isVisible());
         QVERIFY(actions().isPushingToMorvessa());
+        // The résumé holds its record name from the start; the button still says what runs.
+        QVERIFY(m_resume->morvessaRecordName());
         QCOMPARE(button(QStringLiteral("morvessaActionButton"))->text(),
                  QStringLiteral("Pushing to Morvessa..."));
         release.release();
@@ -387,8 +389,10 @@ private slots:
         QVERIFY(done.wait(60000));
         QVERIFY2(actions().morvessaAlertMessage().startsWith(QStringLiteral("Push failed: ")),
                  qPrintable(actions().morvessaAlertMessage()));
-        QVERIFY(!m_resume->morvessaRecordName());
+        QVERIFY(!m_resume->morvessaRecordName()); // the name it was to have is cleared, and saved
+        QVERIFY(!m_services->context().hasChanges());
         QVERIFY(!actions().isPushingToMorvessa());
+        QCOMPARE(button(QStringLiteral("morvessaActionButton"))->text(), QStringLiteral("Push to Morvessa"));
     }
 };
 
