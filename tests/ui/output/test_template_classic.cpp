@@ -490,6 +490,29 @@ private slots:
         }
     }
 
+    // A text of the preview is selected as a text is: a double click takes a word, a drag the
+    // characters it passes over, across the lines of a wrapped word too; the copy is the text as
+    // given, with its own line breaks and none of the wrap's.
+    void previewTextsSelectAndCopyTheirOwnCharacters() {
+        const QString text = u"Alpha beta\n"_qs + QString(u"x"_qs).repeated(200);
+        PreviewText label(text, nullptr);
+        label.resize(240, label.heightForWidth(240));
+        label.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&label));
+        const int line = label.fontMetrics().lineSpacing();
+        QTest::mouseDClick(&label, Qt::LeftButton, {}, QPoint(4, line / 2));
+        QCOMPARE(label.selection(), u"Alpha"_qs);
+        QTest::mousePress(&label, Qt::LeftButton, {}, QPoint(0, line / 2));
+        QTest::mouseMove(&label, QPoint(label.width() - 1, label.height() - 1));
+        QTest::mouseRelease(&label, Qt::LeftButton, {}, QPoint(label.width() - 1, label.height() - 1));
+        QCOMPARE(label.selection(), text);
+        QTest::keySequence(&label, QKeySequence::Copy);
+        QCOMPARE(QGuiApplication::clipboard()->text(), text);
+        // A new text drops the old selection.
+        label.setText(u"Other"_qs);
+        QCOMPARE(label.selection(), QString());
+    }
+
     void helpOpensOnceAndThePreviewShowsOnlyWhatIsThere() {
         auto screen = openScreen();
         auto* help = screen->findChild<QWidget*>(u"templateHelpButton"_qs);
