@@ -14,8 +14,9 @@ namespace quillora {
 // given, line breaks of the wrap left out.
 //
 // It lays its text out in one document of its own, which answers both for its height at a width
-// (remembered for the last few widths asked) and for painting at the width it has: the column
-// asks for the height at the width it then gives, so painting costs no further layout.
+// and for painting at the width it has: the column asks for the height at the width it then
+// gives, so painting costs no further layout. Heights are remembered for the last few widths
+// asked, so one changed field lays out only its own text, not every text of the preview.
 //
 // The text can be selected with the mouse (a drag, or a double click for a word), copied with
 // the platform's copy keys or the context menu, and all of it selected with the select-all keys.
