@@ -17,6 +17,8 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace quillora {
 
 namespace {
@@ -212,6 +214,23 @@ void AIRefinableTextEditor::updateMessage() {
     const std::optional<QString> message = m_viewModel->errorMessage();
     m_message->setText(message.value_or(QString()));
     m_message->setVisible(message.has_value());
+}
+
+void AIRefinableTextEditor::setMinimumHostHeight(int height) {
+    m_minimumHostHeight = height;
+    updateGeometry();
+}
+
+QSize AIRefinableTextEditor::sizeHint() const {
+    QSize size = QWidget::sizeHint();
+    size.setHeight(std::max(size.height(), m_minimumHostHeight));
+    return size;
+}
+
+QSize AIRefinableTextEditor::minimumSizeHint() const {
+    QSize size = QWidget::minimumSizeHint();
+    size.setHeight(std::max(size.height(), m_minimumHostHeight));
+    return size;
 }
 
 void AIRefinableTextEditor::updateBusy() {

@@ -69,6 +69,12 @@ public:
     // deleted is dropped.
     void setResume(const std::shared_ptr<const Record>& resume);
 
+    // The least height the whole editor takes in its host; it is never given less than its rows
+    // need, so the text, the message and the button never run into one another.
+    void setMinimumHostHeight(int height);
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
     QPlainTextEdit* textEdit() const { return m_textEdit; }
     GlassCapsuleButton* refineButton() const { return m_button; }
     ResumeAIViewModel* viewModel() const { return m_viewModel; }
@@ -104,6 +110,7 @@ private:
     GlassCapsuleButton* m_button;
     SparkleButtonLabel* m_buttonLabel;
     bool m_loading = false;
+    int m_minimumHostHeight = 0;
 };
 
 } // namespace quillora

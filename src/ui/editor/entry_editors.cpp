@@ -95,7 +95,7 @@ EntryEditorSheet::EntryEditorSheet(Services& services, const QString& title, con
     , m_scrollArea(new ContentSizedScrollArea(m_background))
     , m_page(new QWidget)
     , m_pageLayout(new QVBoxLayout(m_page))
-    , m_titleLabel(new QLabel(title, m_page)) {
+    , m_titleLabel(new QLabel(title, m_background)) {
     setWindowTitle(title);
     setAccessibleName(title);
     setWindowModality(Qt::WindowModal);
@@ -103,10 +103,13 @@ EntryEditorSheet::EntryEditorSheet(Services& services, const QString& title, con
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(m_background);
-    // The cards scroll; the Save row below them stays in view however short the screen is.
+    // The inline title stays put, level with the floating buttons, as a navigation bar does; the
+    // cards scroll below it, so nothing ever passes under the buttons; the Save row below them
+    // stays in view however short the screen is.
     auto* inner = new QVBoxLayout(m_background);
     inner->setContentsMargins(0, 0, 0, 0);
     inner->setSpacing(0);
+    inner->addWidget(m_titleLabel);
     inner->addWidget(m_scrollArea);
     m_footer = new QHBoxLayout;
     m_footer->setContentsMargins(20, 0, 20, 20);
@@ -115,14 +118,18 @@ EntryEditorSheet::EntryEditorSheet(Services& services, const QString& title, con
 
     setUpTransparentScrollArea(*m_appearance, m_scrollArea, m_page);
 
-    // The inline title sits level with the floating buttons; the cards follow 6 points apart.
-    m_pageLayout->setContentsMargins(20, 18, 20, 12);
+    // The title's band reaches just below the floating buttons, its text centred on them; the
+    // cards follow 6 points apart.
+    m_pageLayout->setContentsMargins(20, 12, 20, 12);
     m_pageLayout->setSpacing(12);
     m_titleLabel->setObjectName(QStringLiteral("entryEditorTitle"));
     m_titleLabel->setAlignment(Qt::AlignCenter);
     m_titleLabel->setFont(systemFont(17, QFont::DemiBold));
-    m_titleLabel->setContentsMargins(48, 0, 48, 8);
-    m_pageLayout->addWidget(m_titleLabel);
+    constexpr int buttonTop = FloatingSymbolButton::cornerMargin;
+    constexpr int band = FloatingSymbolButton::contentClearance;
+    m_titleLabel->setContentsMargins(band, buttonTop, band,
+                                     band - buttonTop - FloatingSymbolButton::glyphSide);
+    m_titleLabel->setFixedHeight(band);
 
     new FloatingCloseButton(*m_appearance, this, true);
     m_helpButton = new FloatingHelpButton(*m_appearance, this);

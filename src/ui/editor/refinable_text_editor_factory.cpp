@@ -14,8 +14,9 @@ RefinableTextField makeRefinableTextEditor(Services& services, SeamlessStarMode 
     if (resumeContext)
         editor->setResumeContextProvider(std::move(resumeContext));
     editor->setResume(std::move(resume));
-    // The host's minimum is the whole editor's; the text keeps its own height within it.
-    editor->setMinimumHeight(qRound(minHeight));
+    // The host's minimum is the whole editor's; the text keeps its own height within it. It is
+    // a floor under the editor's rows, never a height the rows are squeezed into.
+    editor->setMinimumHostHeight(qRound(minHeight));
     return RefinableTextField{editor, editor->textEdit()};
 }
 

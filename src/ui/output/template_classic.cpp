@@ -12,6 +12,7 @@
 #include "help/help_sheet_container.h"
 #include "output/language_menu_style.h"
 #include "output/plain_text_resume.h"
+#include "output/preview_text.h"
 #include "output/resume_translation.h"
 #include "platform/appearance.h"
 #include "platform/async.h"
@@ -21,7 +22,6 @@
 
 #include <QAccessible>
 #include <QClipboard>
-#include <QEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -30,11 +30,8 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTextDocument>
-#include <QTextLayout>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QtMath>
 
 namespace quillora {
 
@@ -51,99 +48,6 @@ QString rgba(const QColor& color, qreal opacity) {
         .arg(QString::number(color.alphaF() * opacity, 'f', 3));
 }
 
-// A wrapped text of the preview. The column gives it its full width and asks only for the height
-// that width needs, which it remembers for the widths asked for: a label lays its whole text out
-// to answer, so without this one changed field would lay out every text of the preview.
-class PreviewText final : public QLabel {
-public:
-    PreviewText(const QString& text, QWidget* parent)
-        : QLabel(text, parent) {}
-
-    // The hints only say how narrow the text may go: as narrow as its widest word, one line
-    // tall. A label works its hints out by laying its text out at three more widths, which the
-    // column never uses.
-    QSize minimumSizeHint() const override {
-        forgetIfTextChanged();
-        if (!m_minimumSizeHint.isValid())
-            m_minimumSizeHint = narrowestSize();
-        return m_minimumSizeHint;
-    }
-    QSize sizeHint() const override { return minimumSizeHint(); }
-
-    int heightForWidth(int width) const override {
-        forgetIfTextChanged();
-        for (const auto& [w, h] : m_heights) {
-            if (w == width)
-                return h;
-        }
-        const int height = measuredHeight(width);
-        if (m_heights.size() >= 4)
-            m_heights.removeFirst();
-        m_heights.append({width, height});
-        return height;
-    }
-
-protected:
-    void changeEvent(QEvent* event) override {
-        if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange ||
-            event->type() == QEvent::ContentsRectChange)
-            forget();
-        QLabel::changeEvent(event);
-    }
-
-private:
-    // The height of the text at `width`, worked out as the label does (its font in a text document
-    // without margin, wrapping at words) but with one layout where the label makes two: it lays
-    // its own document out at the width asked, then again at the width it had.
-    int measuredHeight(int width) const {
-        if (!wordWrap() || textFormat() != Qt::PlainText || text().isEmpty() ||
-            textInteractionFlags() == Qt::NoTextInteraction)
-            return QLabel::heightForWidth(width);
-        const QMargins margins = contentsMargins();
-        const int extra = 2 * margin();
-        QTextDocument document;
-        document.setDefaultFont(font());
-        document.setDocumentMargin(0);
-        QTextOption option = document.defaultTextOption();
-        option.setAlignment(alignment());
-        option.setWrapMode(QTextOption::WordWrap);
-        document.setDefaultTextOption(option);
-        document.setPlainText(text());
-        document.setTextWidth(std::max(width - extra - margins.left() - margins.right(), 0));
-        return qCeil(document.size().height()) + extra + margins.top() + margins.bottom();
-    }
-    QSize narrowestSize() const {
-        QTextLayout layout(text(), font());
-        QTextOption option;
-        option.setWrapMode(QTextOption::WordWrap);
-        layout.setTextOption(option);
-        qreal widest = 0;
-        layout.beginLayout();
-        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-            line.setLineWidth(0);
-            widest = std::max(widest, line.naturalTextWidth());
-        }
-        layout.endLayout();
-        const QMargins margins = contentsMargins();
-        return QSize(qCeil(widest) + margins.left() + margins.right() + 2 * margin(),
-                     fontMetrics().height() + margins.top() + margins.bottom() + 2 * margin());
-    }
-    void forget() const {
-        m_heights.clear();
-        m_minimumSizeHint = QSize();
-    }
-    void forgetIfTextChanged() const {
-        if (m_text != text()) {
-            forget();
-            m_text = text();
-        }
-    }
-
-    mutable QString m_text;
-    mutable QList<std::pair<int, int>> m_heights;
-    mutable QSize m_minimumSizeHint;
-};
-
 // A widget that only holds others and paints nothing itself. When it grows or shrinks only what
 // it gains is painted: a page of text whose height changes below the visible part costs no paint.
 QWidget* holder(QWidget* parent = nullptr) {
@@ -157,7 +61,6 @@ QLabel* textLabel(const QString& text, const QFont& font, QWidget* parent) {
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
     label->setFont(font);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     // Wrapped lines need the height their width gives them.
     policy.setHeightForWidth(true);
@@ -220,7 +123,11 @@ TemplateClassic::TemplateClassic(ResumePtr resume, Services& services, QWidget* 
     page->setAutoFillBackground(false);
     // Columns all the way down: a changed text moves what is below it and nothing else.
     auto* pageLayout = new ColumnLayout(page, 16);
-    pageLayout->setContentsMargins(20, 20, 20, 20);
+    // The floating buttons stay over the top corners while the page scrolls: the page keeps its
+    // text out of their columns, so no line is ever under them, the last one at the end of the
+    // scroll included. Top and bottom keep 20 points.
+    constexpr int side = FloatingSymbolButton::contentClearance;
+    pageLayout->setContentsMargins(side, 20, side, 20);
     pageLayout->addWidget(m_tools);
     pageLayout->setAlignment(m_tools, Qt::AlignHCenter);
     m_divider->setFixedHeight(1);

@@ -26,6 +26,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QDebug>
 #include <QDir>
 #include <QDrag>
 #include <QDragEnterEvent>
@@ -37,7 +38,10 @@
 #include <QParallelAnimationGroup>
 #include <QPlainTextEdit>
 #include <QPropertyAnimation>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 #include <QVariantAnimation>
 
@@ -101,6 +105,60 @@ void dragRow(QWidget* row) {
     QTest::mousePress(row, Qt::LeftButton, {}, QPoint(20, 10));
     QTest::mouseMove(row, QPoint(20, 40));
     QTest::mouseRelease(row, Qt::LeftButton, {}, QPoint(20, 40));
+}
+
+// What a user sees of each text and control of a window: buttons, fields, text boxes and labels
+// with text, each clipped by the widgets around it (a scroll area's viewport hides what is
+// scrolled away). The parts of a control (a button's label, a text box's viewport) are its own.
+QList<std::pair<const QWidget*, QRect>> visibleControls(const QWidget* window) {
+    const auto isControl = [](const QWidget* w) {
+        if (qobject_cast<const QAbstractButton*>(w) || qobject_cast<const QLineEdit*>(w) ||
+            qobject_cast<const QPlainTextEdit*>(w))
+            return true;
+        const auto* label = qobject_cast<const QLabel*>(w);
+        return label && !label->text().isEmpty();
+    };
+    QList<std::pair<const QWidget*, QRect>> found;
+    for (const QWidget* w : window->findChildren<QWidget*>()) {
+        if (!isControl(w) || !w->isVisibleTo(window) || w->isWindow())
+            continue;
+        // A label's text, not the room around it.
+        QRect own = w->rect();
+        if (const auto* label = qobject_cast<const QLabel*>(w)) {
+            own = label->wordWrap()
+                      ? label->contentsRect()
+                      : label->style()->itemTextRect(label->fontMetrics(), label->contentsRect(),
+                                                     int(label->alignment()), true, label->text());
+        }
+        QRect seen = own.translated(w->mapTo(window, QPoint()));
+        bool part = false;
+        for (const QWidget* up = w->parentWidget(); up && up != window; up = up->parentWidget()) {
+            part = part || isControl(up);
+            seen &= QRect(up->mapTo(window, QPoint()), up->size());
+        }
+        if (!part && !seen.isEmpty())
+            found.append({w, seen});
+    }
+    return found;
+}
+
+// Names the first two controls of a window that overlap, or nothing.
+QString overlappingControls(const QWidget* window) {
+    const auto controls = visibleControls(window);
+    for (qsizetype i = 0; i < controls.size(); ++i) {
+        for (qsizetype j = i + 1; j < controls.size(); ++j) {
+            if (controls[i].second.intersects(controls[j].second)) {
+                const auto name = [](const QWidget* w) {
+                    const auto* label = qobject_cast<const QLabel*>(w);
+                    return w->objectName().isEmpty() && label ? label->text().left(20) : w->objectName();
+                };
+                return QStringLiteral("%1 %2 overlaps %3 %4")
+                    .arg(name(controls[i].first), QDebug::toString(controls[i].second),
+                         name(controls[j].first), QDebug::toString(controls[j].second));
+            }
+        }
+    }
+    return {};
 }
 
 } // namespace
@@ -239,9 +297,11 @@ private slots:
             QCOMPARE(resume->contactInfo().size(), 15 + longPaste.size() + 1);
             auto* summaryText = child<QPlainTextEdit>(editor, QStringLiteral("summaryAITextEditor"));
             QTest::keyClicks(summaryText, QStringLiteral("Calm and useful."));
-            // The text is 120 points tall; the card's 160-point minimum is the whole editor's.
+            // The text is 120 points tall; the card's 160-point minimum is the whole editor's, a
+            // floor under its rows.
             QCOMPARE(summaryText->height(), 120);
-            QCOMPARE(summaryText->parentWidget()->minimumHeight(), 160);
+            QVERIFY(summaryText->parentWidget()->minimumSizeHint().height() >= 160);
+            QCOMPARE(summaryText->parentWidget()->minimumHeight(), 0);
             QCOMPARE(resume->title(), QStringLiteral("Product Designer"));
             QCOMPARE(child<QLabel>(editor, QStringLiteral("editorNavigationTitle"))->text(),
                      QStringLiteral("Ann Lee"));
@@ -278,7 +338,8 @@ private slots:
             auto* detailsText = child<QPlainTextEdit>(sheet, QStringLiteral("experienceAITextEditor"));
             QTest::keyClicks(detailsText, QStringLiteral("Led the redesign."));
             QCOMPARE(detailsText->height(), 120);
-            QCOMPARE(detailsText->parentWidget()->minimumHeight(), 140);
+            QVERIFY(detailsText->parentWidget()->minimumSizeHint().height() >= 140);
+            QCOMPARE(detailsText->parentWidget()->minimumHeight(), 0);
             sheet->close();
             QTest::mouseClick(child<QAbstractButton>(editor, QStringLiteral("addEducationButton")),
                               Qt::LeftButton);
@@ -731,6 +792,51 @@ private slots:
             }
         }
         m_services->appearance().setReduceMotionOverride(std::nullopt);
+    }
+
+    // The entry sheets at the sizes they get on small and large screens, and at odd sizes a user
+    // drags them to: no text or control lies over another, with a short or a long details text,
+    // the page scrolled to its top or its end. Before, the details' STAR button sat on the text
+    // box at 1024 × 640, its host squeezed to the 140-point floor.
+    void entrySheetControlsNeverOverlap() {
+        auto job = experience(QStringLiteral("UX Designer"), QStringLiteral("Studio North"));
+        auto resume = insertResume({job});
+        auto school = std::make_shared<Education>(QStringLiteral("State University"), QStringLiteral("BSc"),
+                                                  QStringLiteral("2019"), 0);
+        ExperienceEditor experienceSheet(job, *m_services, resume);
+        EducationEditor educationSheet(school, *m_services);
+        const QList<QSize> sizes{{620, 606},   {620, 613}, {620, 760}, {1024, 640}, {1366, 768},
+                                 {1920, 1080}, {480, 360}, {620, 420}, {900, 500}};
+        const QString manyLines = QStringLiteral("Led the redesign of the banking app.\n").repeated(14);
+        for (const QString& details : {QStringLiteral("Did things."), manyLines}) {
+            job->setDetails(details);
+            for (QDialog* sheet :
+                 {static_cast<QDialog*>(&experienceSheet), static_cast<QDialog*>(&educationSheet)}) {
+                sheet->show();
+                auto* page = sheet->findChild<QScrollArea*>();
+                QVERIFY(page);
+                for (const QSize& size : sizes) {
+                    sheet->resize(size);
+                    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+                    QScrollBar* bar = page->verticalScrollBar();
+                    for (const int at : {bar->minimum(), bar->maximum()}) {
+                        bar->setValue(at);
+                        const QString overlap = overlappingControls(sheet);
+                        QVERIFY2(overlap.isEmpty(),
+                                 qPrintable(QStringLiteral("%1 at %2×%3, scrolled to %4: %5")
+                                                .arg(sheet->objectName())
+                                                .arg(size.width())
+                                                .arg(size.height())
+                                                .arg(at)
+                                                .arg(overlap)));
+                    }
+                }
+                sheet->hide();
+            }
+        }
+        // The details' parts keep their own heights: the text box is 120 points tall whatever
+        // room the window gives.
+        QCOMPARE(experienceSheet.detailsEditor()->height(), 120);
     }
 
     void educationEntries() {

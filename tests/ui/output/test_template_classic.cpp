@@ -1,5 +1,6 @@
 #include "app/services.h"
 #include "output/plain_text_resume.h"
+#include "output/preview_text.h"
 #include "output/resume_translation.h"
 #include "output/template_classic.h"
 #include "platform/appearance.h"
@@ -16,6 +17,9 @@
 #include <QLayout>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -31,10 +35,19 @@ QStringList previewTexts(const TemplateClassic& screen) {
     return texts;
 }
 
+// The widest word of a text, in pixels of `metrics`.
+int widestWord(const QString& text, const QFontMetrics& metrics) {
+    int widest = 0;
+    for (const QString& word : text.split(QRegularExpression(u"\\s+"_qs), Qt::SkipEmptyParts))
+        widest = std::max(widest, metrics.horizontalAdvance(word));
+    return widest;
+}
+
 // Checks one column of the preview and the columns inside it: every shown child as wide as the
 // column and stacked under the one before at the column's spacing, every text exactly as tall as
-// a fresh label with the same text and font needs at that width (an empty text is as tall as
-// the label says), and the column as tall as its children.
+// a fresh selectable label with the same text and font needs at that width where its words fit
+// (an empty text is as tall as the label says), a word wider than the column as many lines as
+// its pieces need, and the column as tall as its children.
 void verifyColumn(const QWidget* column) {
     const QLayout* layout = column->layout();
     QVERIFY(layout);
@@ -44,17 +57,29 @@ void verifyColumn(const QWidget* column) {
         QVERIFY(child);
         QCOMPARE(child->geometry(), QRect(0, y, column->width(), child->height()));
         if (const auto* label = qobject_cast<const QLabel*>(child); label && !label->text().isEmpty()) {
-            QLabel fresh(label->text());
-            fresh.setWordWrap(true);
-            fresh.setFont(label->font());
-            fresh.setTextInteractionFlags(label->textInteractionFlags());
-            QCOMPARE(label->height(), fresh.heightForWidth(label->width()));
+            const QFontMetrics metrics(label->font());
+            const int word = widestWord(label->text(), metrics);
+            if (word <= label->width()) {
+                QLabel fresh(label->text());
+                fresh.setWordWrap(true);
+                fresh.setFont(label->font());
+                fresh.setTextInteractionFlags(Qt::TextSelectableByMouse);
+                QCOMPARE(label->height(), fresh.heightForWidth(label->width()));
+            } else {
+                const int pieces = (word + label->width() - 1) / label->width();
+                QVERIFY2(label->height() >= pieces * metrics.lineSpacing(), qPrintable(label->text()));
+            }
         } else if (child->layout()) {
             verifyColumn(child);
         }
         y += child->height() + layout->spacing();
     }
     QCOMPARE(column->height(), y - layout->spacing());
+}
+
+// Where a scroll area shows its page, in the coordinates of `window`.
+QRect viewport(const QScrollArea* scroll, const QWidget* window) {
+    return QRect(scroll->viewport()->mapTo(window, QPoint()), scroll->viewport()->size());
 }
 
 } // namespace
@@ -354,8 +379,9 @@ private slots:
 
     // Texts that grow and shrink, as a translation makes them, are shown together: afterwards
     // every text has the height its text needs, nothing overlaps, what is above the changes
-    // stays put, and the page is as tall as the preview. A word wider than the window widens
-    // the page rather than being cut.
+    // stays put, and the page is as tall as the preview. A word wider than the window (a long web
+    // address) wraps inside the column: the page stays as wide as its window, and the copied
+    // text keeps the word whole.
     void changedTextsKeepThePageInOrder() {
         auto screen = openScreen();
         screen->resize(720, 820);
@@ -382,12 +408,109 @@ private slots:
         verifyColumn(column);
         QCOMPARE(QRect(contact->mapTo(screen.get(), QPoint()), contact->size()), contactAt);
 
-        const QString word = QString(u"x"_qs).repeated(120);
-        m_resume->setContactInfo(word);
-        QTRY_COMPARE(contact->text(), word);
+        // 126 characters with no place to break between words.
+        QString url = u"https://portfolio.example.com/casestudies/"_qs;
+        url += QString(u"abcdefghij"_qs).repeated(9).left(126 - url.size());
+        QCOMPARE(url.size(), 126);
+        m_resume->setContactInfo(url);
+        QTRY_COMPARE(contact->text(), url);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-        QTRY_VERIFY(column->width() >= contact->fontMetrics().horizontalAdvance(word));
-        verifyColumn(column);
+        const QFontMetrics metrics(contact->font());
+        for (const int width : {720, 460}) {
+            screen->resize(width, 820);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            auto* scroll = screen->findChild<QScrollArea*>();
+            QTRY_COMPARE(scroll->widget()->width(), scroll->viewport()->width());
+            QVERIFY(column->geometry().right() < scroll->viewport()->width());
+            // Wider than the column, so it takes two lines or more (checked by verifyColumn).
+            QVERIFY(metrics.horizontalAdvance(url) > contact->width());
+            verifyColumn(column);
+        }
+        // Every line of it is painted inside the column: ink down to the last line.
+        const QImage painted = contact->grab().toImage();
+        bool inkOnLastLine = false;
+        for (int x = 0; x < painted.width(); ++x)
+            inkOnLastLine = inkOnLastLine ||
+                            painted.pixelColor(x, painted.height() - metrics.lineSpacing() / 2).alpha() > 0;
+        QVERIFY(inkOnLastLine);
+        // The copy and a selection of the text keep the address whole.
+        QTest::mouseClick(button(*screen, u"copyResumeButton"_qs), Qt::LeftButton);
+        QVERIFY(QGuiApplication::clipboard()->text().contains(u"\n"_qs + url + u"\n"_qs));
+        auto* selectable = static_cast<PreviewText*>(contact);
+        selectable->setFocus();
+        QTest::keySequence(selectable, QKeySequence::SelectAll);
+        QTest::keySequence(selectable, QKeySequence::Copy);
+        QCOMPARE(QGuiApplication::clipboard()->text(), url);
+    }
+
+    // The floating help and close buttons stay over the top corners while the page scrolls;
+    // no text or tool of the page is ever under them, and at the end of the scroll the last line
+    // is wholly in view below them. Before, "?" covered whatever line the end of the scroll
+    // left at the top ("• Figma" at 1024 × 640, a role at 1366 × 768).
+    void theFloatingButtonsNeverCoverThePage() {
+        m_resume->setCoverLetterText(
+            QString(u"A sentence that takes most of a line in the preview.\n"_qs).repeated(40));
+        auto screen = openScreen();
+        auto* scroll = screen->findChild<QScrollArea*>();
+        const QList<QWidget*> floating{screen->findChild<QWidget*>(u"templateHelpButton"_qs),
+                                       screen->findChild<QWidget*>(u"templateCloseButton"_qs)};
+        auto* last = screen->findChild<QLabel*>(u"previewCoverLetter"_qs);
+        QVERIFY(last);
+        for (const QSize size : {QSize(720, 606), QSize(720, 740), QSize(720, 820), QSize(1024, 640),
+                                 QSize(1920, 1080), QSize(460, 400)}) {
+            screen->resize(size);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            QTRY_COMPARE(scroll->widget()->width(), scroll->viewport()->width());
+            QScrollBar* bar = scroll->verticalScrollBar();
+            QVERIFY(bar->maximum() > 0);
+            for (const int at : {bar->minimum(), bar->maximum() / 2, bar->maximum()}) {
+                bar->setValue(at);
+                const QRect shownArea = viewport(scroll, screen.get());
+                for (const QWidget* shown : scroll->widget()->findChildren<QWidget*>()) {
+                    if (!qobject_cast<const QLabel*>(shown) && !qobject_cast<const QAbstractButton*>(shown))
+                        continue;
+                    const QRect seen = QRect(shown->mapTo(screen.get(), QPoint()), shown->size()) & shownArea;
+                    for (const QWidget* button : floating) {
+                        QVERIFY2(
+                            !seen.intersects(button->geometry()),
+                            qPrintable(u"%1 under %2 at %3×%4, scrolled to %5"_qs
+                                           .arg(shown->objectName().isEmpty()
+                                                    ? QString::fromLatin1(shown->metaObject()->className())
+                                                    : shown->objectName(),
+                                                button->objectName())
+                                           .arg(size.width())
+                                           .arg(size.height())
+                                           .arg(at)));
+                    }
+                }
+            }
+            const QRect lastLine(last->mapTo(screen.get(), QPoint(0, last->height() - 1)),
+                                 QSize(last->width(), 1));
+            QVERIFY(viewport(scroll, screen.get()).contains(lastLine));
+        }
+    }
+
+    // A text of the preview is selected as a text is: a double click takes a word, a drag the
+    // characters it passes over, across the lines of a wrapped word too; the copy is the text as
+    // given, with its own line breaks and none of the wrap's.
+    void previewTextsSelectAndCopyTheirOwnCharacters() {
+        const QString text = u"Alpha beta\n"_qs + QString(u"x"_qs).repeated(200);
+        PreviewText label(text, nullptr);
+        label.resize(240, label.heightForWidth(240));
+        label.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&label));
+        const int line = label.fontMetrics().lineSpacing();
+        QTest::mouseDClick(&label, Qt::LeftButton, {}, QPoint(4, line / 2));
+        QCOMPARE(label.selection(), u"Alpha"_qs);
+        QTest::mousePress(&label, Qt::LeftButton, {}, QPoint(0, line / 2));
+        QTest::mouseMove(&label, QPoint(label.width() - 1, label.height() - 1));
+        QTest::mouseRelease(&label, Qt::LeftButton, {}, QPoint(label.width() - 1, label.height() - 1));
+        QCOMPARE(label.selection(), text);
+        QTest::keySequence(&label, QKeySequence::Copy);
+        QCOMPARE(QGuiApplication::clipboard()->text(), text);
+        // A new text drops the old selection.
+        label.setText(u"Other"_qs);
+        QCOMPARE(label.selection(), QString());
     }
 
     void helpOpensOnceAndThePreviewShowsOnlyWhatIsThere() {
