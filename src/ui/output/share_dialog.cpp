@@ -180,6 +180,13 @@ void ShareDialog::setStatus(const QString& text, bool failure) {
     m_statusIsFailure = failure;
     m_status->setText(text);
     paintStatus();
+    // A longer outcome (a long folder path, say) wraps onto more lines: the dialog grows to keep
+    // its buttons whole, as far as the screen has room.
+    if (QLayout* box = layout(); box && box->hasHeightForWidth()) {
+        const int needed = box->totalHeightForWidth(width());
+        if (needed > height())
+            resize(width(), std::min(needed, std::max(height(), availableContentSize(this).height())));
+    }
 }
 
 void ShareDialog::paintStatus() {

@@ -2,6 +2,7 @@
 #include "platform/appearance.h"
 #include "support/test_home.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
@@ -144,6 +145,32 @@ private slots:
         alone.openFile();
         QTRY_COMPARE(alone.statusText(), ShareDialog::openFailedText(pdf));
         QVERIFY(alone.statusIsFailure());
+    }
+
+    // An outcome that wraps onto several lines (a deep folder) grows the dialog: the buttons and
+    // the whole text stay in view.
+    void aLongOutcomeKeepsTheButtonsWhole() {
+        const QString folder =
+            QDir::tempPath() +
+            QStringLiteral("/a-rather-long-folder-name/for-the-exported-files/of-this-week");
+        QVERIFY(QDir().mkpath(folder));
+        const QString pdf = writeFile(folder + QStringLiteral("/Résumé.pdf"), "%PDF-long");
+        ShareDialog::Desktop missing = fakeDesktop();
+        missing.opener = QDir::tempPath() + QStringLiteral("/no-such-opener");
+        ShareDialog dialog({pdf}, m_appearance, nullptr, missing);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const int heightBefore = dialog.height();
+        dialog.showInFolder();
+        QTRY_VERIFY(dialog.statusIsFailure());
+        QApplication::processEvents();
+        QVERIFY(dialog.height() > heightBefore);
+        const auto* status = dialog.findChild<QLabel*>(QStringLiteral("shareDialogStatus"));
+        QVERIFY(status->height() >= status->heightForWidth(status->width()));
+        for (const char* name : {"shareOpenButton", "shareShowInFolderButton", "shareCloseButton"}) {
+            QPushButton* button = dialog.button(QLatin1String(name));
+            QVERIFY2(button->height() >= button->sizeHint().height(), name);
+        }
     }
 
     // The opener runs while the dialog goes on answering; an opener still running after the
