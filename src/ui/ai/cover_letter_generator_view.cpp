@@ -63,19 +63,18 @@ CoverLetterGeneratorView::CoverLetterGeneratorView(ResumePtr resume, AIServices 
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     outer->addWidget(scroll);
 
+    // One centred column with 24 points between its elements: the headings, the button and
+    // the progress indicator stand centred, the text areas and the divider take the width.
     auto* page = new QWidget;
     auto* stack = new QVBoxLayout(page);
     stack->setContentsMargins(16, 16, 16, 16);
-    stack->setSpacing(24);
+    stack->setSpacing(elementSpacing);
 
     auto addGroup = [&](const QString& heading, QWidget* content) {
-        auto* group = new QVBoxLayout;
-        group->setSpacing(8);
         QLabel* label = makeHeading(heading, page);
         m_headings << label;
-        group->addWidget(label);
-        group->addWidget(content);
-        stack->addLayout(group);
+        stack->addWidget(label, 0, Qt::AlignHCenter);
+        stack->addWidget(content);
     };
     m_jobDescription = makeTextArea(140, QStringLiteral("coverLetterJobDescriptionEditor"),
                                     QStringLiteral("Job description"), page);
@@ -110,14 +109,14 @@ CoverLetterGeneratorView::CoverLetterGeneratorView(ResumePtr resume, AIServices 
     m_letterGroup = new QWidget(page);
     auto* letterLayout = new QVBoxLayout(m_letterGroup);
     letterLayout->setContentsMargins(0, 0, 0, 0);
-    letterLayout->setSpacing(8);
+    letterLayout->setSpacing(elementSpacing);
     auto* divider = new QFrame(m_letterGroup);
     divider->setFrameShape(QFrame::HLine);
     divider->setObjectName(QStringLiteral("generatedCoverLetterDivider"));
     letterLayout->addWidget(divider);
     QLabel* letterHeading = makeHeading(QStringLiteral("Generated Cover Letter"), m_letterGroup);
     m_headings << letterHeading;
-    letterLayout->addWidget(letterHeading);
+    letterLayout->addWidget(letterHeading, 0, Qt::AlignHCenter);
     m_letter = makeTextArea(260, QStringLiteral("generatedCoverLetterEditor"),
                             QStringLiteral("Generated cover letter"), m_letterGroup);
     letterLayout->addWidget(m_letter);

@@ -39,6 +39,9 @@ public:
                              QWidget* parent = nullptr);
     ~CoverLetterGeneratorView() override;
 
+    // The room between the elements of the screen's column.
+    static constexpr int elementSpacing = 24;
+
     QString jobDescription() const;
     void setJobDescription(const QString& text);
     QString resumeText() const { return m_resumeText; }

@@ -85,7 +85,7 @@ ContentView::ContentView(Services& services, UserInterfaceIdiom idiom, QWidget* 
     }
 
     if (!isRunningForPreviews()) {
-        m_intro = new IntroLogoOverlay(m_services.appearance(), this);
+        m_intro = new IntroLogoOverlay(m_services.appearance(), this, m_idiom);
         m_intro->raise();
         hideFromAccessibility(m_intro); // a picture only, over the window while it plays
     }

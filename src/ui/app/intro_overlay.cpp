@@ -23,9 +23,10 @@ void animate(QVariantAnimation& animation, int durationMs, int delayMs, QEasingC
 
 } // namespace
 
-IntroLogoOverlay::IntroLogoOverlay(Appearance& appearance, QWidget* parent)
+IntroLogoOverlay::IntroLogoOverlay(Appearance& appearance, QWidget* parent, UserInterfaceIdiom idiom)
     : QWidget(parent)
     , m_appearance(appearance)
+    , m_idiom(idiom)
     , m_hand(QStringLiteral(":/app/hand_mark.svg"))
     , m_word(QStringLiteral(":/app/word_mark.svg")) {
     setObjectName(QStringLiteral("introLogoOverlay"));
@@ -159,7 +160,8 @@ void IntroLogoOverlay::paintEvent(QPaintEvent*) {
     const QSizeF handSize(260, 260.0 * 220 / 260);
     const QSizeF wordSize(200, 200.0 * 96 / 400);
     const qreal total = handSize.height() + wordSize.height();
-    const QPointF centre(width() / 2.0, height() / 2.0);
+    // The two marks are centred in the window less the bottom inset.
+    const QPointF centre(width() / 2.0, (height() - bottomInset()) / 2.0);
     const qreal top = centre.y() - total / 2;
 
     // Hand mark: from 1.25× size, 40 points higher, faded and blurred, to rest.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/content_view.h"
+
 #include <QImage>
 #include <QSvgRenderer>
 #include <QVariantAnimation>
@@ -10,13 +12,20 @@ namespace quillora {
 class Appearance;
 
 // The intro over the main window: the hand mark and the word mark settle on black, the word mark
-// glows, and three seconds later the whole overlay fades out. It never takes clicks.
+// glows, and three seconds later the whole overlay fades out. It never takes clicks. The marks
+// stand centred over the window on the pad idiom (the desktop's); on other idioms they stand in
+// the window less its bottom 200 points, so they sit higher.
 class IntroLogoOverlay final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(IntroLogoOverlay)
 
 public:
-    IntroLogoOverlay(Appearance& appearance, QWidget* parent);
+    IntroLogoOverlay(Appearance& appearance, QWidget* parent,
+                     UserInterfaceIdiom idiom = UserInterfaceIdiom::pad);
+
+    // The room kept free below the marks on idioms other than pad.
+    static constexpr qreal otherIdiomBottomInset = 200;
+    qreal bottomInset() const { return m_idiom == UserInterfaceIdiom::pad ? 0 : otherIdiomBottomInset; }
 
     // Shows the logos (animated unless reduce motion is on) and schedules the fade 3.0 s later.
     // While the desktop has not yet said whether it wants less motion, the start waits for its
@@ -48,6 +57,7 @@ private:
     const QImage& wordGlow(QSizeF wordSize, qreal devicePixelRatio, int radius);
 
     Appearance& m_appearance;
+    UserInterfaceIdiom m_idiom;
     QSvgRenderer m_hand;
     QSvgRenderer m_word;
     void beginIntro();

@@ -3,10 +3,13 @@
 #include "controls/focus_ring.h"
 #include "controls/symbol_icon.h"
 #include "platform/appearance.h"
+#include "theme/orb_layer.h"
 #include "theme/scheme_colors.h"
 
 #include <QDialog>
 #include <QEvent>
+#include <QPaintEngine>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
@@ -67,12 +70,61 @@ bool FloatingSymbolButton::eventFilter(QObject* watched, QEvent* event) {
     return QAbstractButton::eventFilter(watched, event);
 }
 
-void FloatingSymbolButton::paintEvent(QPaintEvent*) {
+void FloatingSymbolButton::grabBackdrop(const QPainter& painter, const QRectF& disc) {
+    m_backdrop = QImage();
+    // Widgets are drawn back to front into one surface, so when this button's turn comes the
+    // surface under it already holds what lies behind. Only a surface in memory can be read.
+    const QPaintEngine* engine = painter.paintEngine();
+    const QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
+    const QTransform toSurface = painter.deviceTransform();
+    if (!device || toSurface.type() > QTransform::TxScale)
+        return;
+    const qreal blur = backdropBlurRadius;
+    const QRectF wanted = disc.adjusted(-blur, -blur, blur, blur);
+    QRect area = toSurface.mapRect(wanted).toAlignedRect();
+    QImage grabbed;
+    if (device->devType() == QInternal::Image) {
+        const auto* surface = static_cast<const QImage*>(device);
+        area &= surface->rect();
+        if (!area.isEmpty())
+            grabbed = surface->copy(area);
+    } else if (device->devType() == QInternal::Pixmap) {
+        const auto* surface = static_cast<const QPixmap*>(device);
+        area &= surface->rect();
+        if (!area.isEmpty())
+            grabbed = surface->copy(area).toImage();
+    }
+    if (grabbed.isNull())
+        return;
+    // Blurred at half the resolution, which a blur this wide cannot show, at a quarter of the
+    // cost; the blur fades towards transparent at the edges of the grab, so the colours are
+    // divided by the alpha they keep and made opaque again.
+    const qreal scale = std::abs(toSurface.m11()) / 2;
+    grabbed = grabbed.scaled(std::max(1, (grabbed.width() + 1) / 2), std::max(1, (grabbed.height() + 1) / 2),
+                             Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    blurImage(grabbed, blur * scale);
+    grabbed = grabbed.convertToFormat(QImage::Format_RGB32);
+    m_backdrop = grabbed;
+    m_backdropRect = toSurface.inverted().mapRect(QRectF(area));
+}
+
+void FloatingSymbolButton::paintEvent(QPaintEvent* event) {
     const bool light = m_appearance->isLight();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF disc = QRectF(rect()).adjusted(shadowMargin, shadowMargin, -shadowMargin, -shadowMargin);
     const qreal radius = disc.width() / 2;
+
+    // What lies behind can be read only while the whole button is redrawn: outside a partial
+    // redraw the surface still holds the button's own last drawing. A partial redraw keeps the
+    // last blur and asks for a whole redraw once.
+    if ((visibleRegion() - event->region()).isEmpty()) {
+        m_wholeRedrawAsked = false;
+        grabBackdrop(painter, disc);
+    } else if (!m_wholeRedrawAsked) {
+        m_wholeRedrawAsked = true;
+        update();
+    }
 
     // Soft shadow of black at a third around the disc.
     QRadialGradient shadow(disc.center(), radius + shadowMargin);
@@ -84,11 +136,15 @@ void FloatingSymbolButton::paintEvent(QPaintEvent*) {
     painter.setBrush(shadow);
     painter.drawEllipse(disc.center(), radius + shadowMargin, radius + shadowMargin);
 
-    // The translucent disc under the symbol; a little denser while pressed or focused.
+    // The disc: what lies behind, blurred, under the translucent material; a little denser
+    // while pressed.
     QPainterPath circle;
     circle.addEllipse(disc);
     painter.setClipPath(circle);
-    painter.fillRect(disc, schemeColors::sheetBackground(light));
+    if (!m_backdrop.isNull()) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(m_backdropRect, m_backdrop);
+    }
     QColor material = schemeColors::ultraThinMaterial(light);
     if (isDown())
         material.setAlphaF(std::min(1.0f, material.alphaF() + 0.3f));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QImage>
 #include <QPointer>
 
 namespace quillora {
@@ -8,8 +9,9 @@ namespace quillora {
 class Appearance;
 
 // A small round symbol button that floats over a corner of its host widget: a translucent disc
-// with a soft shadow and the symbol in the secondary label colour. It is a child of the host,
-// takes no room from the host's layout and follows the host's size.
+// with a soft shadow and the symbol in the secondary label colour. What lies behind the disc shows
+// through it, blurred and tinted. It is a child of the host, takes no room from the host's layout
+// and follows the host's size.
 class FloatingSymbolButton : public QAbstractButton {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(FloatingSymbolButton)
@@ -23,6 +25,8 @@ public:
     // How far from its side a padded button's host keeps content that scrolls under the corner,
     // so nothing is ever left beneath the button.
     static constexpr int contentClearance = cornerMargin + glyphSide + 8;
+    // How far what lies behind the disc is blurred.
+    static constexpr int backdropBlurRadius = 5;
 
     ~FloatingSymbolButton() override;
 
@@ -41,12 +45,19 @@ protected:
 
 private:
     void place();
+    // Takes what has already been drawn behind `disc` from the surface being painted, blurred,
+    // into m_backdrop. Does nothing where the surface cannot be read.
+    void grabBackdrop(const QPainter& painter, const QRectF& disc);
 
     QString m_symbol;
     Corner m_corner;
     int m_sideMargin;
     int m_topMargin;
     Appearance* m_appearance;
+    // The last blur of what lies behind, and where it goes in the button's coordinates.
+    QImage m_backdrop;
+    QRectF m_backdropRect;
+    bool m_wholeRedrawAsked = false;
 };
 
 // The close button in the top trailing corner: closes the window it sits in. In a dialog (a

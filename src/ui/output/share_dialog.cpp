@@ -5,12 +5,12 @@
 #include "controls/symbol_icon.h"
 #include "controls/window_placement.h"
 #include "platform/appearance.h"
+#include "platform/log.h"
 #include "platform/safe_files.h"
 #include "theme/hex_color.h"
 #include "theme/scheme_colors.h"
 
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -19,8 +19,10 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace quillora {
@@ -39,7 +41,6 @@ QString fileName(const QString& path) {
 
 ShareDialog::Desktop ShareDialog::systemDesktop() {
     Desktop desktop;
-    desktop.openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     desktop.chooseSaveLocation = [](QWidget* parent, const QString& suggestedPath,
                                     std::function<void(const QString&)> chosen) {
         auto* dialog = new QFileDialog(parent, QStringLiteral("Save a Copy"), suggestedPath,
@@ -171,16 +172,28 @@ void ShareDialog::applyScheme() {
     const QIcon icon = symbolIcon(QStringLiteral("doc.text"), accentColor(light));
     for (int row = 0; row < m_list->count(); ++row)
         m_list->item(row)->setIcon(icon);
-    setStatus(m_status->text(), m_statusIsFailure);
+    paintStatus();
 }
 
 void ShareDialog::setStatus(const QString& text, bool failure) {
+    ++m_statusSerial;
     m_statusIsFailure = failure;
     m_status->setText(text);
+    paintStatus();
+    // A longer outcome (a long folder path, say) wraps onto more lines: the dialog grows to keep
+    // its buttons whole, as far as the screen has room.
+    if (QLayout* box = layout(); box && box->hasHeightForWidth()) {
+        const int needed = box->totalHeightForWidth(width());
+        if (needed > height())
+            resize(width(), std::min(needed, std::max(height(), availableContentSize(this).height())));
+    }
+}
+
+void ShareDialog::paintStatus() {
     const bool light = m_appearance->isLight();
     QPalette pal = m_status->palette();
     pal.setColor(QPalette::WindowText,
-                 failure ? schemeColors::errorText(light) : schemeColors::secondaryLabel(light));
+                 m_statusIsFailure ? schemeColors::errorText(light) : schemeColors::secondaryLabel(light));
     m_status->setPalette(pal);
 }
 
@@ -197,6 +210,28 @@ QPushButton* ShareDialog::button(const QString& objectName) const {
     return findChild<QPushButton*>(objectName);
 }
 
+QString ShareDialog::openingText(const QString& name) {
+    return QStringLiteral("Opening ") + quoted(name) + QStringLiteral("…");
+}
+
+QString ShareDialog::openedText(const QString& path) {
+    return QStringLiteral("Opened ") + quoted(fileName(path)) + QStringLiteral(".");
+}
+
+QString ShareDialog::openFailedText(const QString& path) {
+    return QStringLiteral("Nothing on this computer could open ") + quoted(fileName(path)) +
+           QStringLiteral(". Copy Path still works: paste the path into the app you want to use.");
+}
+
+QString ShareDialog::folderOpenedText(const QString& folder) {
+    return QStringLiteral("Opened the folder ") + quoted(folder) + QStringLiteral(".");
+}
+
+QString ShareDialog::folderOpenFailedText(const QString& folder) {
+    return QStringLiteral("Nothing on this computer could open the folder ") + quoted(folder) +
+           QStringLiteral(". Copy Path still works: paste the path into your file manager.");
+}
+
 void ShareDialog::openFile() {
     const QString file = currentFile();
     if (file.isEmpty())
@@ -205,11 +240,7 @@ void ShareDialog::openFile() {
         setStatus(quoted(fileName(file)) + QStringLiteral(" is no longer there."), true);
         return;
     }
-    if (m_desktop.openUrl(QUrl::fromLocalFile(file)))
-        setStatus(QStringLiteral("Opened ") + quoted(fileName(file)) + QStringLiteral("."));
-    else
-        setStatus(QStringLiteral("No application could open ") + quoted(fileName(file)) + QStringLiteral("."),
-                  true);
+    runOpener(file, openingText(fileName(file)), openedText(file), openFailedText(file));
 }
 
 void ShareDialog::showInFolder() {
@@ -217,11 +248,57 @@ void ShareDialog::showInFolder() {
     if (file.isEmpty())
         return;
     const QString folder = QFileInfo(file).absolutePath();
-    if (m_desktop.openUrl(QUrl::fromLocalFile(folder)))
-        setStatus(QStringLiteral("Opened the folder ") + quoted(folder) + QStringLiteral("."));
-    else
-        setStatus(QStringLiteral("The folder ") + quoted(folder) + QStringLiteral(" could not be opened."),
-                  true);
+    runOpener(folder, openingText(folder), folderOpenedText(folder), folderOpenFailedText(folder));
+}
+
+void ShareDialog::runOpener(const QString& location, const QString& openingStatus,
+                            const QString& openedStatus, const QString& failedStatus) {
+    setStatus(openingStatus);
+    const quint64 run = ++m_latestOpenerRun;
+    const quint64 serial = m_statusSerial;
+    // The opener belongs to the application, not to the dialog: closing the dialog must not end
+    // it, nor what it started. It writes to the app's own output, where its complaints are seen.
+    auto* process = new QProcess(QCoreApplication::instance());
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->setStandardInputFile(QProcess::nullDevice());
+    QPointer<ShareDialog> self(this);
+    auto decided = std::make_shared<bool>(false);
+    const auto report = [self, run, serial, decided, openedStatus, failedStatus,
+                         location](bool opened, const QString& why) {
+        if (*decided)
+            return;
+        *decided = true;
+        if (!opened)
+            logLine(QStringLiteral("⚠️ Could not open ") + location + QStringLiteral(": ") + why);
+        // Only the latest run speaks; a success does not replace what another action said since.
+        if (!self || run != self->m_latestOpenerRun || (opened && serial != self->m_statusSerial))
+            return;
+        self->setStatus(opened ? openedStatus : failedStatus, !opened);
+    };
+    connect(process, &QProcess::finished, process,
+            [process, report](int exitCode, QProcess::ExitStatus status) {
+                if (status != QProcess::NormalExit)
+                    report(false,
+                           QStringLiteral("the opener ") + process->program() + QStringLiteral(" crashed"));
+                else if (exitCode != 0)
+                    report(false, QStringLiteral("the opener ") + process->program() +
+                                      QStringLiteral(" exited with status ") + QString::number(exitCode));
+                else
+                    report(true, {});
+                process->deleteLater();
+            });
+    connect(process, &QProcess::errorOccurred, process, [process, report](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart)
+            return;
+        report(false, QStringLiteral("the opener ") + process->program() +
+                          QStringLiteral(" could not be started: ") + process->errorString());
+        process->deleteLater();
+    });
+    QTimer::singleShot(m_desktop.openerGrace, process, [process, report] {
+        if (process->state() == QProcess::Running)
+            report(true, {});
+    });
+    process->start(m_desktop.opener, {location});
 }
 
 void ShareDialog::copyPath() {

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <chrono>
 #include <functional>
 
 class QLabel;
@@ -25,8 +26,13 @@ public:
     // What the dialog asks of the desktop; tests put in their own so nothing real opens or
     // waits for a person.
     struct Desktop {
-        // Opens a location (a file or a folder) with the user's default application.
-        std::function<bool(const QUrl&)> openUrl;
+        // The desktop's opener, run with a location (a file or a folder) as its one argument:
+        // it opens the location in the user's default application and exits with status 0,
+        // or exits with another status when nothing could open it. A name is looked up on PATH.
+        QString opener = QStringLiteral("xdg-open");
+        // An opener still running after this long is running what it opened (some openers
+        // stay until the application they started ends): the location counts as opened.
+        std::chrono::milliseconds openerGrace{3000};
         // Asks where to save a copy, starting at `suggestedPath`; calls `chosen` with the path,
         // or does not call it when the user cancels.
         std::function<void(QWidget* parent, const QString& suggestedPath,
@@ -34,6 +40,14 @@ public:
             chooseSaveLocation;
     };
     static Desktop systemDesktop();
+
+    // What the status line says while the opener runs, when it opened the location, and when
+    // nothing could open it.
+    static QString openingText(const QString& name);
+    static QString openedText(const QString& path);
+    static QString openFailedText(const QString& path);
+    static QString folderOpenedText(const QString& folder);
+    static QString folderOpenFailedText(const QString& folder);
 
     ShareDialog(const QStringList& files, Appearance& appearance, QWidget* parent = nullptr,
                 Desktop desktop = systemDesktop());
@@ -44,6 +58,7 @@ public:
     QString currentFile() const;
     // The last action's outcome, as shown under the buttons.
     QString statusText() const;
+    bool statusIsFailure() const { return m_statusIsFailure; }
 
     void openFile();
     void saveCopy();
@@ -61,6 +76,11 @@ signals:
 private:
     void applyScheme();
     void setStatus(const QString& text, bool failure = false);
+    void paintStatus();
+    // Runs the opener for `location` without waiting for it; the status line says "Opening…"
+    // and then what came of it.
+    void runOpener(const QString& location, const QString& openingStatus, const QString& openedStatus,
+                   const QString& failedStatus);
 
     QStringList m_files;
     Appearance* m_appearance;
@@ -69,6 +89,10 @@ private:
     QListWidget* m_list;
     QLabel* m_status;
     bool m_statusIsFailure = false;
+    // Counts status changes and opener runs, so an opener's late result never replaces a newer
+    // outcome, nor the result of a later run.
+    quint64 m_statusSerial = 0;
+    quint64 m_latestOpenerRun = 0;
 };
 
 } // namespace quillora

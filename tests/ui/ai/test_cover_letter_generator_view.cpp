@@ -10,8 +10,10 @@
 #include "support/test_home.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QLayout>
 #include <QNetworkAccessManager>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -104,6 +106,54 @@ private slots:
         QTRY_VERIFY(!view->isLoading());
         QVERIFY(!view->coverLetter());
         QVERIFY(!view->letterEditor()->isVisible());
+    }
+
+    // One centred column: the headings, the button and the progress indicator centred over the
+    // full-width text areas, 24 points between every two elements that show.
+    void columnIsCentredWithItsSpacing() {
+        auto resume = test::makeEmptyResume(QStringLiteral("CV"));
+        auto view = makeView(resume);
+        const auto heading = [&](const QString& text) -> QWidget* {
+            for (QLabel* label : view->findChildren<QLabel*>())
+                if (label->text() == text)
+                    return label;
+            return nullptr;
+        };
+        const auto frame = [&](QWidget* widget) {
+            return QRect(widget->mapTo(view.get(), QPoint(0, 0)), widget->size());
+        };
+        const auto checkColumn = [&](const QList<QWidget*>& column) {
+            const QRect area = frame(view->jobDescriptionEditor());
+            for (qsizetype i = 0; i < column.size(); ++i) {
+                QWidget* element = column.at(i);
+                QVERIFY2(element && element->isVisible(), qPrintable(QString::number(i)));
+                const QRect at = frame(element);
+                QVERIFY2(std::abs(at.center().x() - area.center().x()) <= 1,
+                         qPrintable(element->objectName()));
+                if (i > 0)
+                    QCOMPARE(at.top() - frame(column.at(i - 1)).bottom() - 1,
+                             CoverLetterGeneratorView::elementSpacing);
+            }
+        };
+        QWidget* jobHeading = heading(QStringLiteral("Job Description"));
+        QWidget* resumeHeading = heading(QStringLiteral("Résumé (generated from your data)"));
+        checkColumn({jobHeading, view->jobDescriptionEditor(), resumeHeading, view->resumePreview(),
+                     view->generateButton()});
+        // Headings stand centred, not at the leading edge; the areas take the width.
+        QVERIFY(frame(jobHeading).left() > frame(view->jobDescriptionEditor()).left() + 40);
+        QCOMPARE(frame(view->resumePreview()).width(), frame(view->jobDescriptionEditor()).width());
+
+        m_model->enqueue(letterJSON(QStringLiteral("Dear Hiring Manager,")));
+        view->generateCoverLetter();
+        view->jobDescriptionEditor()->parentWidget()->layout()->activate(); // before the answer
+        checkColumn(
+            {resumeHeading, view->resumePreview(), view->generateButton(), view->progressIndicator()});
+        QTRY_VERIFY(!view->isLoading());
+        QApplication::processEvents();
+        QWidget* divider = view->findChild<QWidget*>(QStringLiteral("generatedCoverLetterDivider"));
+        checkColumn({view->resumePreview(), view->generateButton(), divider,
+                     heading(QStringLiteral("Generated Cover Letter")), view->letterEditor()});
+        QCOMPARE(frame(view->letterEditor()).width(), frame(view->jobDescriptionEditor()).width());
     }
 
     void onlyTheLatestRequestIsShown() {

@@ -312,6 +312,52 @@ private slots:
         }
     }
 
+    // The marks stand centred over the window on the pad idiom (the desktop's) and 100 points
+    // higher on other idioms, which keep 200 points free below them; the main window hands
+    // its idiom on.
+    void introMarksKeepTheirIdiomsRoomBelow() {
+        const auto markRows = [](IntroLogoOverlay& overlay) {
+            const QImage shot = overlay.grab().toImage();
+            int top = shot.height();
+            int bottom = -1;
+            for (int y = 0; y < shot.height(); ++y) {
+                for (int x = 0; x < shot.width(); ++x) {
+                    if (QColor(shot.pixel(x, y)).lightness() > 128) {
+                        top = std::min(top, y);
+                        bottom = y;
+                        break;
+                    }
+                }
+            }
+            return std::pair{top, bottom};
+        };
+        Appearance appearance;
+        appearance.setReduceMotionOverride(true);
+        QWidget host;
+        IntroLogoOverlay pad(appearance, &host, UserInterfaceIdiom::pad);
+        IntroLogoOverlay other(appearance, &host, UserInterfaceIdiom::other);
+        for (IntroLogoOverlay* overlay : {&pad, &other}) {
+            overlay->resize(800, 700);
+            overlay->startIntroLogoFade();
+        }
+        const auto [padTop, padBottom] = markRows(pad);
+        const auto [otherTop, otherBottom] = markRows(other);
+        QVERIFY(padBottom - padTop > 200); // both marks drawn
+        QVERIFY2(std::abs((padTop + padBottom) / 2 - 350) <= 12, qPrintable(QString::number(padTop)));
+        QCOMPARE(otherTop, padTop - 100);
+        QCOMPARE(otherBottom, padBottom - 100);
+        QCOMPARE(pad.bottomInset(), 0.0);
+        QCOMPARE(other.bottomInset(), 200.0);
+
+        auto services = Services::forTesting(QDir::tempPath() + QStringLiteral("/idiom.ini"));
+        for (const auto idiom : {UserInterfaceIdiom::pad, UserInterfaceIdiom::other}) {
+            ContentView view(*services, idiom);
+            auto* intro = qobject_cast<IntroLogoOverlay*>(view.introOverlay());
+            QVERIFY(intro);
+            QCOMPARE(intro->bottomInset(), idiom == UserInterfaceIdiom::pad ? 0.0 : 200.0);
+        }
+    }
+
     void introWordMarkGlowSwingsFromNothing() {
         for (const bool reduceMotion : {false, true}) {
             Appearance appearance;

@@ -14,11 +14,55 @@
 #include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
 
 using namespace quillora;
+
+namespace {
+
+// A backdrop of two flat colours, split at `at` across or down.
+class SplitBackdrop final : public QWidget {
+public:
+    SplitBackdrop(QColor first, QColor second, Qt::Orientation split, int at, QWidget* parent)
+        : QWidget(parent)
+        , m_first(first)
+        , m_second(second)
+        , m_split(split)
+        , m_at(at) {
+        setGeometry(parent->rect());
+        show();
+        lower();
+    }
+    // A patch of another colour, drawn over the two.
+    void setPatch(QRect patch, QColor colour) {
+        m_patch = patch;
+        m_patchColour = colour;
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const bool across = m_split == Qt::Horizontal;
+        const QRect first = across ? QRect(0, 0, width(), m_at) : QRect(0, 0, m_at, height());
+        painter.fillRect(rect(), m_second);
+        painter.fillRect(first, m_first);
+        painter.fillRect(m_patch, m_patchColour);
+    }
+
+private:
+    QColor m_first;
+    QColor m_second;
+    Qt::Orientation m_split;
+    int m_at;
+    QRect m_patch;
+    QColor m_patchColour;
+};
+
+} // namespace
 
 class TestSharedControls final : public QObject {
     Q_OBJECT
@@ -120,6 +164,67 @@ private slots:
         QApplication::processEvents();
         QCOMPARE(close->glyphFrame().right() + 1, 500 - 16);
         QCOMPARE(sheet.childAt(close->geometry().center()), close);
+    }
+
+    // The disc lets what lies behind show through, blurred under its tint: on the surface the
+    // window is drawn into and in a grab, both schemes, after partial redraws too.
+    void floatingDiscShowsWhatLiesBehindBlurred() {
+        for (const bool light : {true, false}) {
+            m_appearance.setLightOverride(light);
+            const QString scheme = light ? QStringLiteral("light") : QStringLiteral("dark");
+            QWidget host;
+            host.resize(240, 160);
+            auto* backdrop = new SplitBackdrop(QColor(0, 200, 0), QColor(0, 200, 0), Qt::Vertical, 0, &host);
+            auto* close = new FloatingCloseButton(m_appearance, &host);
+            host.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&host));
+            close->clearFocus(); // no focus ring over the disc's edge
+            const QRect glyph = close->glyphFrame();
+            const QPoint centre = glyph.center();
+            const QPoint ringTop(centre.x(), glyph.top() + 1);
+            const QPoint ringBottom(centre.x(), glyph.bottom() - 1);
+            const auto drawn = [&] {
+                QApplication::processEvents();
+                return host.screen()->grabWindow(host.winId()).toImage();
+            };
+            // Green behind: the glyph's surround (the cut-out cross at its centre and the ring
+            // around it) is green under the tint, never the sheet's flat white or black.
+            for (const QImage& shot : {drawn(), host.grab().toImage()}) {
+                for (const QPoint at : {centre, ringTop, ringBottom}) {
+                    const QColor pixel = shot.pixelColor(at);
+                    QVERIFY2(
+                        pixel.green() - pixel.red() > 40 && pixel.green() - pixel.blue() > 40,
+                        qPrintable(scheme +
+                                   QStringLiteral(" %1,%2: %3").arg(at.x()).arg(at.y()).arg(pixel.name())));
+                }
+            }
+
+            // Black and white meeting under the centre come out as a soft blend, not an edge.
+            delete backdrop;
+            backdrop = new SplitBackdrop(Qt::black, Qt::white, Qt::Vertical, centre.x(), &host);
+            const QImage split = drawn();
+            const int step = std::abs(split.pixelColor(centre.x() - 1, centre.y()).lightness() -
+                                      split.pixelColor(centre.x(), centre.y()).lightness());
+            QVERIFY2(step < 40, qPrintable(scheme + QStringLiteral(": %1").arg(step)));
+
+            // Redraws of part of what lies behind leave no trace of the button's own drawing:
+            // the disc ends as a whole redraw draws it, with the colours where they lie.
+            delete backdrop;
+            backdrop = new SplitBackdrop(Qt::black, Qt::white, Qt::Horizontal, centre.y(), &host);
+            drawn();
+            const QRect patch(centre - QPoint(20, 4), QSize(22, 8));
+            for (const QColor colour : {Qt::red, Qt::blue, Qt::gray, Qt::darkGreen}) {
+                backdrop->setPatch(patch, colour);
+                backdrop->update(patch);
+                drawn();
+            }
+            const QImage afterParts = drawn();
+            backdrop->update();
+            const QImage whole = drawn();
+            for (const QPoint at : {centre, ringTop, ringBottom})
+                QCOMPARE(afterParts.pixelColor(at).name(), whole.pixelColor(at).name());
+            QVERIFY(whole.pixelColor(ringBottom).lightness() > whole.pixelColor(ringTop).lightness() + 40);
+        }
     }
 
     void closeDismissesTheSheetAndHelpOnlyEverShowsHelp() {

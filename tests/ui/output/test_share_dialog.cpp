@@ -2,14 +2,17 @@
 #include "platform/appearance.h"
 #include "support/test_home.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 using namespace quillora;
 
@@ -27,6 +30,17 @@ QByteArray readFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// A stand-in for the desktop's opener at `path`: a shell script that notes the location it is
+// given in `log`, runs `body` and exits with `status`.
+QString writeOpener(const QString& path, const QString& log, const QString& body, int status) {
+    writeFile(path, QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$1\" >> '%1'\n%2\nexit %3\n")
+                        .arg(log, body)
+                        .arg(status)
+                        .toUtf8());
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
+}
+
 } // namespace
 
 // The dialog that hands exported files to the desktop, with the desktop stood in.
@@ -34,17 +48,19 @@ class ShareDialogTest final : public QObject {
     Q_OBJECT
 
     Appearance m_appearance;
-    QList<QUrl> m_opened;
-    bool m_openSucceeds = true;
+    QString m_openerLog = QDir::tempPath() + QStringLiteral("/opened.txt");
+    QString m_opener = QDir::tempPath() + QStringLiteral("/opener");
     QString m_chosen;
     QStringList m_suggested;
 
+    // What the stand-in opener was given, a location a line.
+    QStringList opened() const {
+        return QString::fromUtf8(readFile(m_openerLog)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
     ShareDialog::Desktop fakeDesktop() {
         ShareDialog::Desktop desktop;
-        desktop.openUrl = [this](const QUrl& url) {
-            m_opened << url;
-            return m_openSucceeds;
-        };
+        desktop.opener = m_opener;
         desktop.chooseSaveLocation = [this](QWidget*, const QString& suggested,
                                             std::function<void(const QString&)> chosen) {
             m_suggested << suggested;
@@ -56,10 +72,10 @@ class ShareDialogTest final : public QObject {
 
 private slots:
     void init() {
-        m_opened.clear();
+        QFile::remove(m_openerLog);
+        writeOpener(m_opener, m_openerLog, {}, 0);
         m_suggested.clear();
         m_chosen.clear();
-        m_openSucceeds = true;
     }
 
     void keepsItsFilesInOrder() {
@@ -76,20 +92,118 @@ private slots:
         const QString pdf = writeFile(QDir::tempPath() + QStringLiteral("/Résumé one.pdf"), "%PDF-1");
         ShareDialog dialog({pdf}, m_appearance, nullptr, fakeDesktop());
         dialog.button(QStringLiteral("shareOpenButton"))->click();
-        QCOMPARE(m_opened, QList<QUrl>{QUrl::fromLocalFile(pdf)});
+        QCOMPARE(dialog.statusText(), QStringLiteral("Opening “Résumé one.pdf”…"));
+        QTRY_COMPARE(dialog.statusText(), QStringLiteral("Opened “Résumé one.pdf”."));
+        QCOMPARE(opened(), QStringList{pdf});
         dialog.button(QStringLiteral("shareShowInFolderButton"))->click();
-        QCOMPARE(m_opened.last(), QUrl::fromLocalFile(QDir::tempPath()));
+        QTRY_COMPARE(dialog.statusText(), ShareDialog::folderOpenedText(QDir::tempPath()));
+        QCOMPARE(opened().last(), QDir::tempPath());
         dialog.button(QStringLiteral("shareCopyPathButton"))->click();
         QCOMPARE(QGuiApplication::clipboard()->text(), pdf);
 
-        m_openSucceeds = false;
-        dialog.openFile();
-        QVERIFY(dialog.statusText().startsWith(QStringLiteral("No application could open")));
         QFile::remove(pdf);
-        m_opened.clear();
+        QFile::remove(m_openerLog);
         dialog.openFile();
-        QVERIFY(m_opened.isEmpty());
+        QVERIFY(opened().isEmpty());
         QVERIFY(dialog.statusText().contains(QStringLiteral("no longer there")));
+    }
+
+    // An opener that finds nothing to open with complains and exits with an error; the dialog
+    // says nothing opened and that Copy Path still works, for the file and for its folder. The
+    // desktop's own opener is looked up on PATH; one that is not there fails the same way.
+    void anOpenerThatFailsIsReportedAsAFailure() {
+        const QString pdf = writeFile(QDir::tempPath() + QStringLiteral("/Résumé two.pdf"), "%PDF-2");
+        const QString bin = QDir::tempPath() + QStringLiteral("/bin");
+        QVERIFY(QDir().mkpath(bin));
+        writeOpener(bin + QStringLiteral("/xdg-open"), m_openerLog,
+                    QStringLiteral("echo \"xdg-open: no method available for opening '$1'\" >&2"), 3);
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.toUtf8() + ':' + path);
+        ShareDialog::Desktop desktop = ShareDialog::systemDesktop();
+        desktop.chooseSaveLocation = fakeDesktop().chooseSaveLocation;
+        QCOMPARE(desktop.opener, QStringLiteral("xdg-open"));
+        ShareDialog dialog({pdf}, m_appearance, nullptr, desktop);
+        dialog.button(QStringLiteral("shareOpenButton"))->click();
+        QTRY_VERIFY(dialog.statusIsFailure());
+        QCOMPARE(
+            dialog.statusText(),
+            QStringLiteral("Nothing on this computer could open “Résumé two.pdf”. Copy Path still works: "
+                           "paste the path into the app you want to use."));
+        dialog.button(QStringLiteral("shareShowInFolderButton"))->click();
+        QVERIFY(!dialog.statusIsFailure());
+        QTRY_VERIFY(dialog.statusIsFailure());
+        QCOMPARE(dialog.statusText(), QStringLiteral("Nothing on this computer could open the folder “") +
+                                          QDir::tempPath() +
+                                          QStringLiteral("”. Copy Path still works: paste the path into your "
+                                                         "file manager."));
+        QCOMPARE(opened(), (QStringList{pdf, QDir::tempPath()}));
+        qputenv("PATH", path);
+
+        ShareDialog::Desktop missing = fakeDesktop();
+        missing.opener = QDir::tempPath() + QStringLiteral("/no-such-opener");
+        ShareDialog alone({pdf}, m_appearance, nullptr, missing);
+        alone.openFile();
+        QTRY_COMPARE(alone.statusText(), ShareDialog::openFailedText(pdf));
+        QVERIFY(alone.statusIsFailure());
+    }
+
+    // An outcome that wraps onto several lines (a deep folder) grows the dialog: the buttons and
+    // the whole text stay in view.
+    void aLongOutcomeKeepsTheButtonsWhole() {
+        const QString folder =
+            QDir::tempPath() +
+            QStringLiteral("/a-rather-long-folder-name/for-the-exported-files/of-this-week");
+        QVERIFY(QDir().mkpath(folder));
+        const QString pdf = writeFile(folder + QStringLiteral("/Résumé.pdf"), "%PDF-long");
+        ShareDialog::Desktop missing = fakeDesktop();
+        missing.opener = QDir::tempPath() + QStringLiteral("/no-such-opener");
+        ShareDialog dialog({pdf}, m_appearance, nullptr, missing);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const int heightBefore = dialog.height();
+        dialog.showInFolder();
+        QTRY_VERIFY(dialog.statusIsFailure());
+        QApplication::processEvents();
+        QVERIFY(dialog.height() > heightBefore);
+        const auto* status = dialog.findChild<QLabel*>(QStringLiteral("shareDialogStatus"));
+        QVERIFY(status->height() >= status->heightForWidth(status->width()));
+        for (const char* name : {"shareOpenButton", "shareShowInFolderButton", "shareCloseButton"}) {
+            QPushButton* button = dialog.button(QLatin1String(name));
+            QVERIFY2(button->height() >= button->sizeHint().height(), name);
+        }
+    }
+
+    // The opener runs while the dialog goes on answering; an opener still running after the
+    // grace is running what it opened. A late result never replaces a newer outcome.
+    void theOpenerNeverHoldsTheDialog() {
+        const QString pdf = writeFile(QDir::tempPath() + QStringLiteral("/slow.pdf"), "%PDF-slow");
+        writeOpener(m_opener, m_openerLog, QStringLiteral("sleep 0.6"), 4);
+        ShareDialog dialog({pdf}, m_appearance, nullptr, fakeDesktop());
+        QElapsedTimer clock;
+        clock.start();
+        dialog.openFile();
+        QVERIFY(clock.elapsed() < 400);
+        bool ticked = false;
+        QTimer::singleShot(50, &dialog, [&] { ticked = true; });
+        QTRY_VERIFY(ticked);
+        QCOMPARE(dialog.statusText(), ShareDialog::openingText(QStringLiteral("slow.pdf")));
+        QTRY_COMPARE(dialog.statusText(), ShareDialog::openFailedText(pdf));
+
+        // Still running at the grace: opened (as openers that wait for their application do).
+        writeOpener(m_opener, m_openerLog, QStringLiteral("sleep 3"), 0);
+        ShareDialog::Desktop patient = fakeDesktop();
+        patient.openerGrace = std::chrono::milliseconds(200);
+        ShareDialog waiting({pdf}, m_appearance, nullptr, patient);
+        waiting.openFile();
+        QTRY_COMPARE_WITH_TIMEOUT(waiting.statusText(), ShareDialog::openedText(pdf), 2000);
+
+        // A success arriving after another action said something leaves that in place.
+        writeOpener(m_opener, m_openerLog, QStringLiteral("sleep 0.3"), 0);
+        ShareDialog later({pdf}, m_appearance, nullptr, fakeDesktop());
+        later.openFile();
+        later.copyPath();
+        QTest::qWait(700);
+        QCOMPARE(later.statusText(), QStringLiteral("Copied “") + pdf + QStringLiteral("”."));
     }
 
     void savesACopyWithoutFollowingALink() {
