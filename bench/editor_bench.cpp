@@ -1,9 +1,11 @@
 // Editor speed: opening the editor of a résumé with 30 experience entries (built, laid out and
 // painted once), and one keystroke in a field of that résumé (the write and its notices; the
-// store is not touched until the context saves).
+// store is not touched until the context saves). Opening the editor and the preview of résumés
+// of 300, 3,000 and 10,000 experience entries: the cost should grow in step with the entries.
 #include "app/services.h"
 #include "bench_support.h"
 #include "editor/resume_editor_view.h"
+#include "output/template_classic.h"
 #include "theme/font_resolver.h"
 
 #include <QApplication>
@@ -21,9 +23,9 @@ struct Fixture {
     std::unique_ptr<Services> services;
     ResumePtr resume;
 
-    Fixture() {
+    explicit Fixture(int experience = 30) {
         services = Services::forTesting(QDir::tempPath() + QStringLiteral("/editor-bench.ini"));
-        bench::insertSampleResumes(services->context(), 1, 30, 5);
+        bench::insertSampleResumes(services->context(), 1, experience, 5);
         resume = services->context().fetchResumes()->first();
     }
 };
@@ -42,6 +44,54 @@ void BM_OpenEditor30Entries(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_OpenEditor30Entries)->Unit(benchmark::kMillisecond);
+
+// Opens `Screen` on a résumé of state.range(0) experience entries, shows it and paints its first
+// frame, then closes it; "peak_mib" is the most the process held while one was open.
+template <typename Screen> void openLargeResume(benchmark::State& state) {
+    Fixture f(int(state.range(0)));
+    double peak = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        bench::resetPeakMemory();
+        state.ResumeTiming();
+        {
+            Screen screen(f.resume, *f.services);
+            screen.resize(900, 800);
+            screen.show();
+            // What the show posted (layouts, first focus) runs before the first frame.
+            QCoreApplication::processEvents();
+            benchmark::DoNotOptimize(screen.grab());
+            state.PauseTiming();
+            screen.hide();
+        }
+        // What the closed screen left to be deleted goes before the next one opens.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        peak = std::max(peak, bench::peakMemoryMiB());
+        state.ResumeTiming();
+    }
+    state.counters["entries"] = double(state.range(0));
+    state.counters["peak_mib"] = peak;
+}
+void largeResumeSizes(benchmark::internal::Benchmark* b) {
+    b->Arg(300)
+        ->Arg(3000)
+        ->Arg(10000)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->Iterations(1)
+        ->Repetitions(3)
+        ->ReportAggregatesOnly(true);
+}
+
+void BM_OpenEditorLargeResume(benchmark::State& state) {
+    openLargeResume<ResumeEditorView>(state);
+}
+BENCHMARK(BM_OpenEditorLargeResume)->Apply(largeResumeSizes);
+
+void BM_OpenPreviewLargeResume(benchmark::State& state) {
+    openLargeResume<TemplateClassic>(state);
+}
+BENCHMARK(BM_OpenPreviewLargeResume)->Apply(largeResumeSizes);
 
 void BM_KeystrokeInTitle(benchmark::State& state) {
     Fixture f;
