@@ -19,14 +19,27 @@ using namespace quillora;
 
 namespace {
 
+const QString detailsText = QStringLiteral(
+    "Led a cross-functional team of eight engineers building the company's payments platform.\n"
+    "Designed and shipped a new billing service that processes two million invoices a month.\n"
+    "Cut infrastructure costs by thirty percent by moving batch jobs to a managed queue.");
+
 struct Fixture {
     std::unique_ptr<Services> services;
     ResumePtr resume;
 
-    explicit Fixture(int experience = 30) {
+    // With `wordedDetails` the summary and each entry's details are three lines of words, which
+    // wrap as a user's do.
+    explicit Fixture(int experience = 30, bool wordedDetails = false) {
         services = Services::forTesting(QDir::tempPath() + QStringLiteral("/editor-bench.ini"));
         bench::insertSampleResumes(services->context(), 1, experience, 5);
         resume = services->context().fetchResumes()->first();
+        if (wordedDetails) {
+            resume->setSummary(detailsText);
+            for (const ExperiencePtr& entry : resume->experienceItems())
+                entry->setDetails(detailsText);
+            (void)services->context().save();
+        }
     }
 };
 
@@ -48,7 +61,7 @@ BENCHMARK(BM_OpenEditor30Entries)->Unit(benchmark::kMillisecond);
 // Opens `Screen` on a résumé of state.range(0) experience entries, shows it and paints its first
 // frame, then closes it; "peak_mib" is the most the process held while one was open.
 template <typename Screen> void openLargeResume(benchmark::State& state) {
-    Fixture f(int(state.range(0)));
+    Fixture f(int(state.range(0)), true);
     double peak = 0;
     for (auto _ : state) {
         state.PauseTiming();

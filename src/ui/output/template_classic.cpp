@@ -253,8 +253,7 @@ TemplateClassic::TemplateClassic(ResumePtr resume, Services& services, QWidget* 
     connect(m_resume.get(), &Record::propertyChanged, this, &TemplateClassic::resumeChanged);
     watchEntries();
     rebuildLanguageMenu();
-    applyScheme();
-    rebuildPreview();
+    applyScheme(); // builds the preview
     // A translation started from an earlier preview of this résumé may still be running.
     if (ResumeTranslationRun* run = ResumeTranslationRun::runningFor(*m_resume))
         attachTranslation(run);
@@ -674,7 +673,10 @@ void TemplateClassic::rebuildPreview() {
         divider();
         m_experienceHeading = heading(m_titles.experience());
         for (const ExperiencePtr& entry : experience) {
-            auto* block = holder(m_previewColumn);
+            // A plain widget: Qt goes through every widget of static contents in the window each
+            // time one widget in it is resized, so a static block per entry made the first layout
+            // cost the square of the entries. A block is small; repainting it whole is cheap.
+            auto* block = new QWidget(m_previewColumn);
             auto* blockLayout = new ColumnLayout(block, 4);
             block->setObjectName(QStringLiteral("previewExperience") +
                                  entry->persistentModelID().description());
