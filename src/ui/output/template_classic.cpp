@@ -217,7 +217,6 @@ TemplateClassic::TemplateClassic(ResumePtr resume, Services& services, QWidget* 
     m_scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scrollArea->viewport()->setAutoFillBackground(false);
     auto* page = holder();
-    page->setAutoFillBackground(false);
     // Columns all the way down: a changed text moves what is below it and nothing else.
     auto* pageLayout = new ColumnLayout(page, 16);
     pageLayout->setContentsMargins(20, 20, 20, 20);
@@ -227,6 +226,9 @@ TemplateClassic::TemplateClassic(ResumePtr resume, Services& services, QWidget* 
     pageLayout->addWidget(m_divider);
     pageLayout->addWidget(m_previewColumn);
     m_scrollArea->setWidget(page);
+    // Clear, which setWidget() undoes. No style sheet clears it instead: one over the page would
+    // style and polish every text of the preview.
+    page->setAutoFillBackground(false);
 
     buildTools();
 
@@ -348,8 +350,6 @@ void TemplateClassic::applyScheme() {
     m_languageChevron->setPixmap(symbolPixmap(QStringLiteral("chevron.down"), text, 14, devicePixelRatioF()));
     m_spinner->setColor(accent);
     m_divider->setStyleSheet(QStringLiteral("background: %1;").arg(rgba(text, 0.4 * 0.35)));
-    m_scrollArea->setStyleSheet(
-        QStringLiteral("QScrollArea, QScrollArea > QWidget > QWidget { background: transparent; }"));
     styleSlimScrollBar(m_scrollArea->verticalScrollBar(), light);
     refreshTools();
     rebuildPreview();
@@ -634,13 +634,18 @@ void TemplateClassic::rebuildPreview() {
     m_experienceLabels.clear();
     m_educationLabels.clear();
     const QColor text = textColor();
-    const QString ink = QStringLiteral("color: %1; background: transparent;").arg(rgba(text, 1.0));
+    // The texts' colour is in their palettes, its alpha cut to eight bits as a style sheet's rgba()
+    // cuts it: a style sheet on each label costs a style of its own, polished per label, which a
+    // long résumé pays thousands of times over.
+    QPalette ink = m_previewColumn->palette();
+    ink.setColor(QPalette::WindowText,
+                 QColor(text.red(), text.green(), text.blue(), int(text.alphaF() * 255)));
     const QFont body = systemFont(17);
     const QFont headline = systemFont(17, QFont::DemiBold);
     const Resume& r = *m_resume;
     auto add = [&](const QString& value, const QFont& font, const QString& name = QString()) {
         QLabel* label = textLabel(value, font, m_previewColumn);
-        label->setStyleSheet(ink);
+        label->setPalette(ink);
         if (!name.isEmpty())
             label->setObjectName(name);
         m_previewLayout->addWidget(label);
@@ -685,7 +690,7 @@ void TemplateClassic::rebuildPreview() {
             QList<QLabel*> labels;
             for (const QString& line : lines) {
                 QLabel* label = textLabel(line, body, block);
-                label->setStyleSheet(ink);
+                label->setPalette(ink);
                 blockLayout->addWidget(label);
                 labels << label;
             }
@@ -701,7 +706,7 @@ void TemplateClassic::rebuildPreview() {
         auto* blockLayout = new ColumnLayout(block, 4);
         for (const QString& skill : skills) {
             QLabel* label = textLabel(QStringLiteral("\u2022 ") + skill, body, block);
-            label->setStyleSheet(ink);
+            label->setPalette(ink);
             blockLayout->addWidget(label);
         }
         m_previewLayout->addWidget(block);
