@@ -20,6 +20,7 @@
 #include "theme/themed_background.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QClipboard>
 #include <QEvent>
 #include <QGuiApplication>
@@ -625,7 +626,18 @@ void TemplateClassic::titlesChanged() {
 void TemplateClassic::rebuildPreview() {
     m_pendingTexts.clear(); // the rebuild shows every text as it is now
     m_pendingTextsTimer.stop();
-    while (QLayoutItem* item = m_previewLayout->takeAt(0)) {
+    // The new texts are shown together when the column is shown again: added to the shown column,
+    // each would be shown by itself later, laying the whole column out again every time.
+    const bool shown = m_previewColumn->isVisible();
+    if (shown) {
+        // A text holding the focus loses it, as it would going with the old texts, rather than
+        // handing it on as a hidden widget does.
+        if (QWidget* focused = QApplication::focusWidget(); focused && m_previewColumn->isAncestorOf(focused))
+            focused->clearFocus();
+        m_previewColumn->hide();
+    }
+    for (int i = m_previewLayout->count() - 1; i >= 0; --i) {
+        QLayoutItem* item = m_previewLayout->takeAt(i);
         delete item->widget();
         delete item;
     }
@@ -727,6 +739,8 @@ void TemplateClassic::rebuildPreview() {
         heading(QStringLiteral("Cover Letter"));
         m_coverLetterLabel = add(r.coverLetterText(), body, QStringLiteral("previewCoverLetter"));
     }
+    if (shown)
+        m_previewColumn->show();
 }
 
 void TemplateClassic::showEvent(QShowEvent* event) {
