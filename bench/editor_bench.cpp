@@ -1,11 +1,13 @@
 // Editor speed: opening the editor of a résumé with 30 experience entries (built, laid out and
 // painted once), and one keystroke in a field of that résumé (the write and its notices; the
 // store is not touched until the context saves). Opening the editor and the preview of résumés
-// of 300, 3,000 and 10,000 experience entries: the cost should grow in step with the entries.
+// of 300, 3,000 and 10,000 experience entries, and building the open preview again: the cost
+// should grow in step with the entries.
 #include "app/services.h"
 #include "bench_support.h"
 #include "editor/resume_editor_view.h"
 #include "output/template_classic.h"
+#include "platform/appearance.h"
 #include "theme/font_resolver.h"
 
 #include <QApplication>
@@ -105,6 +107,25 @@ void BM_OpenPreviewLargeResume(benchmark::State& state) {
     openLargeResume<TemplateClassic>(state);
 }
 BENCHMARK(BM_OpenPreviewLargeResume)->Apply(largeResumeSizes);
+
+// The open preview of such a résumé built again, as a change of scheme (or an entry added or
+// removed) makes it, and its next frame painted.
+void BM_RebuildPreviewLargeResume(benchmark::State& state) {
+    Fixture f(int(state.range(0)), true);
+    TemplateClassic screen(f.resume, *f.services);
+    screen.resize(900, 800);
+    screen.show();
+    QCoreApplication::processEvents();
+    bool light = f.services->appearance().isLight();
+    for (auto _ : state) {
+        light = !light;
+        f.services->appearance().setLightOverride(light);
+        QCoreApplication::processEvents();
+        benchmark::DoNotOptimize(screen.grab());
+    }
+    state.counters["entries"] = double(state.range(0));
+}
+BENCHMARK(BM_RebuildPreviewLargeResume)->Apply(largeResumeSizes);
 
 void BM_KeystrokeInTitle(benchmark::State& state) {
     Fixture f;
