@@ -1,9 +1,13 @@
 // Editor speed: opening the editor of a résumé with 30 experience entries (built, laid out and
 // painted once), and one keystroke in a field of that résumé (the write and its notices; the
-// store is not touched until the context saves).
+// store is not touched until the context saves). Opening the editor and the preview of résumés
+// of 300, 3,000 and 10,000 experience entries, and building the open preview again: the cost
+// should grow in step with the entries.
 #include "app/services.h"
 #include "bench_support.h"
 #include "editor/resume_editor_view.h"
+#include "output/template_classic.h"
+#include "platform/appearance.h"
 #include "theme/font_resolver.h"
 
 #include <QApplication>
@@ -17,14 +21,27 @@ using namespace quillora;
 
 namespace {
 
+const QString detailsText = QStringLiteral(
+    "Led a cross-functional team of eight engineers building the company's payments platform.\n"
+    "Designed and shipped a new billing service that processes two million invoices a month.\n"
+    "Cut infrastructure costs by thirty percent by moving batch jobs to a managed queue.");
+
 struct Fixture {
     std::unique_ptr<Services> services;
     ResumePtr resume;
 
-    Fixture() {
+    // With `wordedDetails` the summary and each entry's details are three lines of words, which
+    // wrap as a user's do.
+    explicit Fixture(int experience = 30, bool wordedDetails = false) {
         services = Services::forTesting(QDir::tempPath() + QStringLiteral("/editor-bench.ini"));
-        bench::insertSampleResumes(services->context(), 1, 30, 5);
+        bench::insertSampleResumes(services->context(), 1, experience, 5);
         resume = services->context().fetchResumes()->first();
+        if (wordedDetails) {
+            resume->setSummary(detailsText);
+            for (const ExperiencePtr& entry : resume->experienceItems())
+                entry->setDetails(detailsText);
+            (void)services->context().save();
+        }
     }
 };
 
@@ -42,6 +59,73 @@ void BM_OpenEditor30Entries(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_OpenEditor30Entries)->Unit(benchmark::kMillisecond);
+
+// Opens `Screen` on a résumé of state.range(0) experience entries, shows it and paints its first
+// frame, then closes it; "peak_mib" is the most the process held while one was open.
+template <typename Screen> void openLargeResume(benchmark::State& state) {
+    Fixture f(int(state.range(0)), true);
+    double peak = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        bench::resetPeakMemory();
+        state.ResumeTiming();
+        {
+            Screen screen(f.resume, *f.services);
+            screen.resize(900, 800);
+            screen.show();
+            // What the show posted (layouts, first focus) runs before the first frame.
+            QCoreApplication::processEvents();
+            benchmark::DoNotOptimize(screen.grab());
+            state.PauseTiming();
+            screen.hide();
+        }
+        // What the closed screen left to be deleted goes before the next one opens.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        peak = std::max(peak, bench::peakMemoryMiB());
+        state.ResumeTiming();
+    }
+    state.counters["entries"] = double(state.range(0));
+    state.counters["peak_mib"] = peak;
+}
+void largeResumeSizes(benchmark::internal::Benchmark* b) {
+    b->Arg(300)
+        ->Arg(3000)
+        ->Arg(10000)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->Iterations(1)
+        ->Repetitions(3)
+        ->ReportAggregatesOnly(true);
+}
+
+void BM_OpenEditorLargeResume(benchmark::State& state) {
+    openLargeResume<ResumeEditorView>(state);
+}
+BENCHMARK(BM_OpenEditorLargeResume)->Apply(largeResumeSizes);
+
+void BM_OpenPreviewLargeResume(benchmark::State& state) {
+    openLargeResume<TemplateClassic>(state);
+}
+BENCHMARK(BM_OpenPreviewLargeResume)->Apply(largeResumeSizes);
+
+// The open preview of such a résumé built again, as a change of scheme (or an entry added or
+// removed) makes it, and its next frame painted.
+void BM_RebuildPreviewLargeResume(benchmark::State& state) {
+    Fixture f(int(state.range(0)), true);
+    TemplateClassic screen(f.resume, *f.services);
+    screen.resize(900, 800);
+    screen.show();
+    QCoreApplication::processEvents();
+    bool light = f.services->appearance().isLight();
+    for (auto _ : state) {
+        light = !light;
+        f.services->appearance().setLightOverride(light);
+        QCoreApplication::processEvents();
+        benchmark::DoNotOptimize(screen.grab());
+    }
+    state.counters["entries"] = double(state.range(0));
+}
+BENCHMARK(BM_RebuildPreviewLargeResume)->Apply(largeResumeSizes);
 
 void BM_KeystrokeInTitle(benchmark::State& state) {
     Fixture f;

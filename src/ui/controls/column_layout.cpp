@@ -99,6 +99,11 @@ QSize ColumnLayout::sizeHint() const {
     // for the hint's width, and the items only know their heights for the width they have.
     if (m_placedWidth > 0)
         size.setWidth(m_placedWidth);
+    // Not placed yet but measured: the width it is about to get. Qt asks a widget's hint for the
+    // height at the hint's width, and the widest item's hint is a word wide: every text of a long
+    // page would be laid out once more at that width, which the column never has.
+    else if (m_cachedWidth > 0)
+        size.setWidth(m_cachedWidth);
     return size;
 }
 

@@ -32,8 +32,8 @@ public:
     int heightForWidth(int width) const override;
     // As wide as the widest item at its narrowest; the items' minimum heights stacked.
     QSize minimumSize() const override;
-    // As wide as the column is, or before it is placed as the widest item's hint; the items'
-    // hinted heights stacked.
+    // As wide as the column is, or before it is placed the width it was last measured at, or else
+    // the widest item's hint; the items' hinted heights stacked.
     QSize sizeHint() const override;
     void setGeometry(const QRect& rect) override;
     void invalidate() override;

@@ -21,6 +21,7 @@
 #include "theme/themed_background.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -120,7 +121,6 @@ TemplateClassic::TemplateClassic(ResumePtr resume, Services& services, QWidget* 
     m_scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scrollArea->viewport()->setAutoFillBackground(false);
     auto* page = holder();
-    page->setAutoFillBackground(false);
     // Columns all the way down: a changed text moves what is below it and nothing else.
     auto* pageLayout = new ColumnLayout(page, 16);
     // The floating buttons stay over the top corners while the page scrolls: the page keeps its
@@ -134,6 +134,9 @@ TemplateClassic::TemplateClassic(ResumePtr resume, Services& services, QWidget* 
     pageLayout->addWidget(m_divider);
     pageLayout->addWidget(m_previewColumn);
     m_scrollArea->setWidget(page);
+    // Clear, which setWidget() undoes. No style sheet clears it instead: one over the page would
+    // style and polish every text of the preview.
+    page->setAutoFillBackground(false);
 
     buildTools();
 
@@ -160,8 +163,7 @@ TemplateClassic::TemplateClassic(ResumePtr resume, Services& services, QWidget* 
     connect(m_resume.get(), &Record::propertyChanged, this, &TemplateClassic::resumeChanged);
     watchEntries();
     rebuildLanguageMenu();
-    applyScheme();
-    rebuildPreview();
+    applyScheme(); // builds the preview
     // A translation started from an earlier preview of this résumé may still be running.
     if (ResumeTranslationRun* run = ResumeTranslationRun::runningFor(*m_resume))
         attachTranslation(run);
@@ -256,8 +258,6 @@ void TemplateClassic::applyScheme() {
     m_languageChevron->setPixmap(symbolPixmap(QStringLiteral("chevron.down"), text, 14, devicePixelRatioF()));
     m_spinner->setColor(accent);
     m_divider->setStyleSheet(QStringLiteral("background: %1;").arg(rgba(text, 0.4 * 0.35)));
-    m_scrollArea->setStyleSheet(
-        QStringLiteral("QScrollArea, QScrollArea > QWidget > QWidget { background: transparent; }"));
     styleSlimScrollBar(m_scrollArea->verticalScrollBar(), light);
     refreshTools();
     rebuildPreview();
@@ -533,7 +533,18 @@ void TemplateClassic::titlesChanged() {
 void TemplateClassic::rebuildPreview() {
     m_pendingTexts.clear(); // the rebuild shows every text as it is now
     m_pendingTextsTimer.stop();
-    while (QLayoutItem* item = m_previewLayout->takeAt(0)) {
+    // The new texts are shown together when the column is shown again: added to the shown column,
+    // each would be shown by itself later, laying the whole column out again every time.
+    const bool shown = m_previewColumn->isVisible();
+    if (shown) {
+        // A text holding the focus loses it, as it would going with the old texts, rather than
+        // handing it on as a hidden widget does.
+        if (QWidget* focused = QApplication::focusWidget(); focused && m_previewColumn->isAncestorOf(focused))
+            focused->clearFocus();
+        m_previewColumn->hide();
+    }
+    for (int i = m_previewLayout->count() - 1; i >= 0; --i) {
+        QLayoutItem* item = m_previewLayout->takeAt(i);
         delete item->widget();
         delete item;
     }
@@ -542,13 +553,18 @@ void TemplateClassic::rebuildPreview() {
     m_experienceLabels.clear();
     m_educationLabels.clear();
     const QColor text = textColor();
-    const QString ink = QStringLiteral("color: %1; background: transparent;").arg(rgba(text, 1.0));
+    // The texts' colour is in their palettes, its alpha cut to eight bits as a style sheet's rgba()
+    // cuts it: a style sheet on each label costs a style of its own, polished per label, which a
+    // long résumé pays thousands of times over.
+    QPalette ink = m_previewColumn->palette();
+    ink.setColor(QPalette::WindowText,
+                 QColor(text.red(), text.green(), text.blue(), int(text.alphaF() * 255)));
     const QFont body = systemFont(17);
     const QFont headline = systemFont(17, QFont::DemiBold);
     const Resume& r = *m_resume;
     auto add = [&](const QString& value, const QFont& font, const QString& name = QString()) {
         QLabel* label = textLabel(value, font, m_previewColumn);
-        label->setStyleSheet(ink);
+        label->setPalette(ink);
         if (!name.isEmpty())
             label->setObjectName(name);
         m_previewLayout->addWidget(label);
@@ -581,7 +597,10 @@ void TemplateClassic::rebuildPreview() {
         divider();
         m_experienceHeading = heading(m_titles.experience());
         for (const ExperiencePtr& entry : experience) {
-            auto* block = holder(m_previewColumn);
+            // A plain widget: Qt goes through every widget of static contents in the window each
+            // time one widget in it is resized, so a static block per entry made the first layout
+            // cost the square of the entries. A block is small; repainting it whole is cheap.
+            auto* block = new QWidget(m_previewColumn);
             auto* blockLayout = new ColumnLayout(block, 4);
             block->setObjectName(QStringLiteral("previewExperience") +
                                  entry->persistentModelID().description());
@@ -590,7 +609,7 @@ void TemplateClassic::rebuildPreview() {
             QList<QLabel*> labels;
             for (const QString& line : lines) {
                 QLabel* label = textLabel(line, body, block);
-                label->setStyleSheet(ink);
+                label->setPalette(ink);
                 blockLayout->addWidget(label);
                 labels << label;
             }
@@ -606,7 +625,7 @@ void TemplateClassic::rebuildPreview() {
         auto* blockLayout = new ColumnLayout(block, 4);
         for (const QString& skill : skills) {
             QLabel* label = textLabel(QStringLiteral("\u2022 ") + skill, body, block);
-            label->setStyleSheet(ink);
+            label->setPalette(ink);
             blockLayout->addWidget(label);
         }
         m_previewLayout->addWidget(block);
@@ -627,6 +646,8 @@ void TemplateClassic::rebuildPreview() {
         heading(QStringLiteral("Cover Letter"));
         m_coverLetterLabel = add(r.coverLetterText(), body, QStringLiteral("previewCoverLetter"));
     }
+    if (shown)
+        m_previewColumn->show();
 }
 
 void TemplateClassic::showEvent(QShowEvent* event) {

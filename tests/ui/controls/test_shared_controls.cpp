@@ -2,6 +2,7 @@
 #include "controls/editor_section_card.h"
 #include "controls/floating_buttons.h"
 #include "controls/glass_capsule_button.h"
+#include "controls/screen_order_focus.h"
 #include "controls/sparkle_button_label.h"
 #include "controls/symbol_icon.h"
 #include "platform/appearance.h"
@@ -16,6 +17,8 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
@@ -406,6 +409,68 @@ private slots:
         SparkleButtonLabel label(m_appearance, QStringLiteral("Cover With OpenAI"), true);
         QCOMPARE(label.rotation(), 360.0);
         QCOMPARE(label.displayedRotation(), 360.0);
+    }
+
+    void tabChainFollowsTheScreenAndKeepsTheRestInOrder() {
+        // A page whose chain runs otherwise than its screen, as a long list's does: the button
+        // under the rows and two controls that take no Tab now were made before the rows, and a
+        // control outside the page joined the window halfway through them.
+        QWidget window;
+        auto* outside = new QPushButton(QStringLiteral("Outside"), &window);
+        auto* page = new QWidget(&window);
+        auto* windowLayout = new QHBoxLayout(&window);
+        windowLayout->addWidget(outside);
+        windowLayout->addWidget(page);
+        auto* layout = new QVBoxLayout(page);
+        auto* title = new QLineEdit(page);
+        auto* add = new QPushButton(QStringLiteral("Add"), page);
+        auto* disabled = new QPushButton(QStringLiteral("Off"), page);
+        disabled->setEnabled(false);
+        auto* hidden = new QPushButton(QStringLiteral("Hidden"), page);
+        hidden->hide();
+        layout->addWidget(title);
+        QWidget* late = nullptr;
+        QList<QWidget*> expected{title};
+        for (int i = 0; i < 400; ++i) {
+            if (i == 200)
+                late = new QPushButton(QStringLiteral("Late"), &window);
+            auto* row = new QWidget(page);
+            row->setFocusPolicy(Qt::StrongFocus);
+            auto* rowLayout = new QHBoxLayout(row);
+            rowLayout->addWidget(new QLabel(QStringLiteral("Role %1").arg(i), row));
+            rowLayout->addWidget(new QLabel(QStringLiteral("Company"), row));
+            auto* remove = new QPushButton(QStringLiteral("Delete"), row);
+            rowLayout->addWidget(remove);
+            layout->addWidget(row);
+            expected << row << remove;
+        }
+        layout->addWidget(add);
+        layout->addWidget(disabled);
+        layout->addWidget(hidden);
+        windowLayout->addWidget(late);
+        expected << add;
+        window.resize(400, 12000);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(tabStopsInScreenOrder(page), expected);
+
+        // The stops follow one another from the first on; every other control keeps its place in
+        // the chain after them.
+        const auto focusChain = [title] {
+            QList<QWidget*> chain{title};
+            for (QWidget* w = title->nextInFocusChain(); w != title; w = w->nextInFocusChain()) {
+                if (w->focusPolicy() != Qt::NoFocus)
+                    chain << w;
+            }
+            return chain;
+        };
+        chainTabOrderByScreen(page);
+        expected << disabled << hidden << late << outside;
+        QCOMPARE(focusChain(), expected);
+        QCOMPARE(title->nextInFocusChain(), expected.at(1));
+        // Chained again, nothing moves.
+        chainTabOrderByScreen(page);
+        QCOMPARE(focusChain(), expected);
     }
 };
 

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollArea>
@@ -545,6 +546,36 @@ private slots:
         bare->setExperienceItems({job});
         job->setRole(u"Chef"_qs);
         QTRY_VERIFY(previewTexts(plain).contains(u"Chef \u2013 "_qs));
+    }
+
+    // A rebuild (here a scheme change) on a long preview scrolled halfway: the texts take the
+    // new scheme's ink, every column is in order again, and the page stays where the user put it.
+    void aRebuiltPreviewKeepsItsPlaceAndTakesTheScheme() {
+        m_services->appearance().setLightOverride(true);
+        QList<ExperiencePtr> jobs;
+        for (int i = 0; i < 60; ++i)
+            jobs << std::make_shared<Experience>(u"Role %1"_qs.arg(i), u"Company"_qs, u"2020"_qs, u"2022"_qs,
+                                                 u"Led a team.\nShipped things."_qs, i);
+        m_resume->setExperienceItems(jobs);
+        auto screen = openScreen();
+        screen->resize(720, 820);
+        auto* area = screen->findChild<QScrollArea*>();
+        QTRY_VERIFY(area->verticalScrollBar()->maximum() > 2000);
+        const int middle = area->verticalScrollBar()->maximum() / 2;
+        area->verticalScrollBar()->setValue(middle);
+        QPointer<QLabel> name = screen->findChild<QLabel*>(u"previewName"_qs);
+        QCOMPARE(name->palette().color(QPalette::WindowText), QColor(0, 0, 0, 229));
+
+        m_services->appearance().setLightOverride(false);
+        QTRY_VERIFY(name.isNull());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCOMPARE(area->verticalScrollBar()->value(), middle);
+        const auto texts = screen->previewColumn()->findChildren<QLabel*>();
+        QCOMPARE(texts.size(), previewTexts(*screen).size());
+        for (const QLabel* label : texts)
+            QCOMPARE(label->palette().color(QPalette::WindowText), QColor(Qt::white));
+        verifyColumn(screen->previewColumn());
+        m_services->appearance().setLightOverride(std::nullopt);
     }
 };
 
