@@ -15,10 +15,10 @@
 #include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
-#include <QScreen>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
