@@ -126,4 +126,9 @@ const QColor& destructiveColor(bool isLight) {
     return isLight ? destructiveRed() : destructivePink();
 }
 
+const QColor& destructiveIconColor(bool isLight) {
+    static const QColor deepRed = colorFromHex(QStringLiteral("#B81D3E"));
+    return isLight ? deepRed : destructivePink();
+}
+
 } // namespace quillora

@@ -6,7 +6,7 @@
 #include "app/services.h"
 #include "app/startup_messages.h"
 #include "app/unix_signals.h"
-#include "controls/first_focus.h"
+#include "controls/window_rules.h"
 #include "platform/desktop_motion.h"
 #include "platform/log.h"
 #include "platform/safe_files.h"
@@ -35,7 +35,7 @@ void prepareQuilloraApplication(QApplication& app) {
     std::signal(SIGXFSZ, SIG_IGN);
     installAppLook(app);
     showLabelsAsPlainText(app);
-    focusFirstControlInNewWindows(app);
+    installWindowRules(app);
     FontResolver::registerAppFonts();
 }
 

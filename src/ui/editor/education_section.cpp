@@ -133,8 +133,8 @@ EducationSection::Row EducationSection::makeRow(const EducationPtr& entry) {
     layout->setContentsMargins(0, 4, 0, 4);
     layout->setSpacing(8);
     row.open = new EducationOpenButton(m_editor.appearance(), entry, row.widget);
-    row.remove = new SymbolIconButton(m_editor.appearance(), QStringLiteral("trash"), destructiveColor, 14,
-                                      row.widget);
+    row.remove = new SymbolIconButton(m_editor.appearance(), QStringLiteral("trash"), destructiveIconColor,
+                                      14, row.widget);
     row.remove->setAccessibleName(QStringLiteral("Delete education"));
     row.remove->setAccessibleDescription(QStringLiteral("Removes this education entry"));
     layout->addWidget(row.open, 1);

@@ -37,7 +37,8 @@ ExperienceRow::ExperienceRow(ResumeEditorView& editor, const ExperiencePtr& entr
     , m_appearance(&editor.appearance())
     , m_role(new QLabel(this))
     , m_detail(new QLabel(this))
-    , m_delete(new SymbolIconButton(editor.appearance(), QStringLiteral("trash"), destructiveColor, 16, this))
+    , m_delete(
+          new SymbolIconButton(editor.appearance(), QStringLiteral("trash"), destructiveIconColor, 16, this))
     , m_deleteTransition(new OpacityTransition(m_delete, editor.appearance(), defaultAnimationMs)) {
     setAcceptDrops(true);
     setFocusPolicy(Qt::StrongFocus);

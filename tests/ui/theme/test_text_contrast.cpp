@@ -143,11 +143,34 @@ private slots:
                 {QStringLiteral("glass capsule"), over(GlassCapsuleButtonStyle::fill(light, false), sheet)});
             backgrounds.append(
                 {QStringLiteral("accent button"), over(withAlpha(accentColor(light), 0.18), sheet)});
+            // A plain dialog's buttons (Delete, Cancel, OK) in the scheme's palette.
+            QWidget dialog;
+            applySchemePalette(&dialog, light);
+            backgrounds.append(
+                {QStringLiteral("plain dialog button"), dialog.palette().color(QPalette::Button)});
+            backgrounds.append({QStringLiteral("plain dialog"), dialog.palette().color(QPalette::Window)});
             for (const auto& [where, background] : std::as_const(backgrounds)) {
                 const qreal ratio = contrast(accentColor(light), background);
                 if (ratio < 3)
                     failures << QStringLiteral("%1 ring on %2: %3:1")
                                     .arg(light ? QStringLiteral("light") : QStringLiteral("dark"), where)
+                                    .arg(ratio, 0, 'f', 2);
+            }
+        }
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+    }
+
+    // The trash icons of the experience and education rows, a symbol a user must find: at least
+    // 3:1 against every card they sit on.
+    void theTrashIconsStandOutOnTheCards() {
+        QStringList failures;
+        for (const bool light : {true, false}) {
+            for (const auto& [where, background] : surfaces(light)) {
+                const qreal ratio = contrast(destructiveIconColor(light), background);
+                if (ratio < 3)
+                    failures << QStringLiteral("%1 trash on %2 (%3): %4:1")
+                                    .arg(light ? QStringLiteral("light") : QStringLiteral("dark"), where,
+                                         background.name())
                                     .arg(ratio, 0, 'f', 2);
             }
         }
