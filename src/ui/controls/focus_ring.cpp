@@ -19,7 +19,7 @@ void paintFocusRing(QPainter& painter, const QRectF& rect, qreal radius, bool li
     painter.setOpacity(1);
     painter.setBrush(Qt::NoBrush);
     const QRectF outer = rect.adjusted(1, 1, -1, -1);
-    painter.setPen(QPen(accentColor(light), 2));
+    painter.setPen(QPen(focusRingColor(light), 2));
     painter.drawRoundedRect(outer, std::max<qreal>(radius - 1, 0), std::max<qreal>(radius - 1, 0));
     const QRectF inner = outer.adjusted(1.5, 1.5, -1.5, -1.5);
     painter.setPen(QPen(schemeColors::sheetBackground(light), 1));

@@ -53,14 +53,13 @@ bool isCurrentChoice(QWidget* widget) {
     return face != nullptr && face->state().selected;
 }
 
-// A control of Qt's own, painted by the style rather than by the app: it shows no ring of ours
-// unless it is given one.
+// A control of Qt's own, painted by the style rather than by the app (a text field, a plain
+// dialog's button): it shows no ring of ours unless it is given one.
 bool isStockControl(const QWidget* widget) {
-    if (qobject_cast<const QScrollArea*>(widget) != nullptr)
-        return false;
-    if (QByteArrayView(widget->metaObject()->className()).contains("::"))
-        return false;
-    return isFocusableControl(widget) && widget->objectName() != QStringLiteral("focusRing");
+    static const QList<QByteArrayView> stock{"QLineEdit",   "QPlainTextEdit", "QTextEdit",    "QPushButton",
+                                             "QToolButton", "QCheckBox",      "QRadioButton", "QComboBox",
+                                             "QSpinBox",    "QDoubleSpinBox", "QListView",    "QTreeView"};
+    return stock.contains(QByteArrayView(widget->metaObject()->className()));
 }
 
 class WindowRules final : public QObject {
@@ -85,6 +84,16 @@ protected:
             break;
         case QEvent::KeyPress:
             return keyPressed(widget, static_cast<QKeyEvent*>(event));
+        case QEvent::ShortcutOverride:
+            // An open in-window popup takes its keys (Escape above all) before the window's
+            // shortcuts do.
+            if (isInsideModalOverlay(widget) &&
+                !(static_cast<QKeyEvent*>(event)->modifiers() &
+                  (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+                event->accept();
+                return true;
+            }
+            break;
         case QEvent::Show:
             if (isManagedWindow(widget))
                 windowShown(widget);
@@ -112,7 +121,7 @@ protected:
 private:
     bool keyPressed(QWidget* receiver, QKeyEvent* key) {
         if (key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab)
-            return false;
+            return scrollKeyInWindowWithoutFocus(receiver, key);
         if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
             return false;
         QWidget* window = receiver->window();
@@ -142,6 +151,40 @@ private:
             }
         }
         return count > 0; // the focus is the only stop: it stays
+    }
+
+    // A window with nothing to focus (a page of help text) still scrolls by keyboard: the keys
+    // that scroll go to its page.
+    bool scrollKeyInWindowWithoutFocus(QWidget* receiver, QKeyEvent* key) {
+        static const QList<int> scrollKeys{Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Up,
+                                           Qt::Key_Down,   Qt::Key_Home,     Qt::Key_End};
+        if (m_forwarding || !receiver->isWindow() || !scrollKeys.contains(key->key()) ||
+            !isManagedWindow(receiver))
+            return false;
+        QWidget* focus = QApplication::focusWidget();
+        if (focus != nullptr && focus != receiver)
+            return false;
+        QScrollArea* page = nullptr;
+        for (QScrollArea* area : receiver->findChildren<QScrollArea*>()) {
+            if (area->isVisible() &&
+                (page == nullptr || area->height() * area->width() > page->height() * page->width()))
+                page = area;
+        }
+        if (page == nullptr)
+            return false;
+        QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text());
+        // A key the page leaves comes back up to the window: once is enough.
+        m_forwarding = true;
+        QCoreApplication::sendEvent(page, &copy);
+        m_forwarding = false;
+        return true;
+    }
+
+    static bool isInsideModalOverlay(const QWidget* widget) {
+        if (widget->isWindow())
+            return false;
+        const QWidget* scope = keyboardScope(widget->window());
+        return scope != widget->window() && (scope == widget || scope->isAncestorOf(widget));
     }
 
     // The control that had the focus when a window opened is where the focus goes back to.
@@ -228,6 +271,7 @@ private:
     }
 
     QHash<QWidget*, QPointer<QWidget>> m_openers;
+    bool m_forwarding = false;
 };
 
 } // namespace

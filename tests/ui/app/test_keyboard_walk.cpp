@@ -1,11 +1,13 @@
 #include "app/main_window.h"
 #include "app/quillora_app.h"
 #include "app/resume_card_list.h"
+#include "app/resume_list_model.h"
 #include "app/resume_list_view.h"
 #include "app/services.h"
 #include "controls/screen_order_focus.h"
 #include "controls/window_rules.h"
 #include "editor/resume_editor_view.h"
+#include "editor/skills_section.h"
 #include "model/resume_operations.h"
 #include "output/share_dialog.h"
 #include "platform/appearance.h"
@@ -15,6 +17,7 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
@@ -123,7 +126,23 @@ class KeyboardWalkTest : public QObject {
 
     QStringList m_failures;
     QStringList m_walked;
+    // Every window, sheet and dialog that showed, and those walked: a screen some step opens is
+    // walked, whichever it is.
+    QList<QPair<const QWidget*, QString>> m_shown;
+    QList<const QWidget*> m_walkedWindows;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && watched->isWidgetType()) {
+            auto* widget = static_cast<QWidget*>(watched);
+            if (widget->isWindow() && widget->windowType() != Qt::Popup &&
+                widget->windowType() != Qt::ToolTip)
+                m_shown.append({widget, label(widget)});
+        }
+        return false;
+    }
+
+private:
     void fail(const QString& screen, const QString& what) {
         m_failures << screen + QStringLiteral(": ") + what;
     }
@@ -134,7 +153,17 @@ class KeyboardWalkTest : public QObject {
         QApplication::processEvents();
         const QList<QWidget*> stops = tabStopsInScreenOrder(scope);
         if (stops.isEmpty()) {
-            fail(screen, QStringLiteral("no Tab stop"));
+            // A page of text alone: the keys that scroll still move it.
+            QScrollArea* page = window->findChild<QScrollArea*>();
+            if (page == nullptr || !page->isVisible()) {
+                fail(screen, QStringLiteral("no Tab stop and no page"));
+                return;
+            }
+            const int top = page->widget()->y();
+            QTest::keyClick(window, Qt::Key_PageDown);
+            if (page->widget()->height() > page->viewport()->height() && page->widget()->y() >= top)
+                fail(screen, QStringLiteral("PageDown does not scroll its page"));
+            QTest::keyClick(window, Qt::Key_Home);
             return;
         }
         // First focus: the current choice, else a control in view.
@@ -222,6 +251,7 @@ class KeyboardWalkTest : public QObject {
         }
         QTest::qWait(30); // the first focus comes once the window is active
         m_walked << screen;
+        m_walkedWindows << window;
         for (const bool light : {true, false}) {
             QApplication::setPalette(schemePalette(light));
             QApplication::processEvents();
@@ -290,6 +320,7 @@ class KeyboardWalkTest : public QObject {
 private slots:
     void initTestCase() {
         prepareQuilloraApplication(*qApp);
+        qApp->installEventFilter(this);
         QApplication::setPalette(schemePalette(true));
     }
 
@@ -332,6 +363,15 @@ private slots:
                       });
         openWalkClose(find(&window, "resumeListBackgroundButton"), QStringLiteral("background picker"));
 
+        // The welcome tip dismissed by keyboard: the focus stays in the window, on a control.
+        if (QWidget* dismiss = find(&window, "dismissResumeTipButton"); dismiss && dismiss->isVisible()) {
+            dismiss->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(dismiss, Qt::Key_Space);
+            QTRY_VERIFY(!dismiss->isVisible());
+            QVERIFY2(QApplication::focusWidget() != nullptr && isTabStop(QApplication::focusWidget()),
+                     qPrintable(label(QApplication::focusWidget())));
+        }
+
         // The résumé opened from the list by keyboard, beside it, and what the editor opens.
         auto* cards = list->listView();
         cards->setFocus(Qt::TabFocusReason);
@@ -346,6 +386,90 @@ private slots:
         openWalkClose(find(&window, "floatingHelpButton"), QStringLiteral("editor help"));
         openWalkClose(find(&window, "addExperienceButton"), QStringLiteral("experience sheet"));
         openWalkClose(find(&window, "addEducationButton"), QStringLiteral("education sheet"));
+        openWalkClose(find(&window, "morvessaHelpButton"), QStringLiteral("Why Morvessa?"));
+        openWalkClose(find(&window, "morvessaActionButton"), QStringLiteral("Share With Morvessa"));
+        resume->setMorvessaRecordName(QStringLiteral("record-1"));
+        openWalkClose(find(&window, "morvessaActionButton"), QStringLiteral("Remove From Morvessa"));
+        resume->setMorvessaRecordName(std::nullopt);
+        QWidget* trash = nullptr;
+        for (QWidget* widget : window.findChildren<QWidget*>()) {
+            if (trash == nullptr && widget->objectName().startsWith(QStringLiteral("deleteExperienceButton")))
+                trash = widget;
+        }
+        openWalkClose(trash, QStringLiteral("Delete Experience?"));
+
+        // The skill popup lies over the editor: Tab stays in it; it closes back onto its chip.
+        QWidget* chip =
+            find(&window, qPrintable(SkillsSection::chipIdentifier(QStringLiteral("Alpha: one"))));
+        QVERIFY(chip);
+        chip->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(chip, Qt::Key_Space);
+        QTRY_VERIFY(find(&window, "editSkillPopup") && find(&window, "editSkillPopup")->isVisible());
+        QWidget* popup = find(&window, "editSkillPopup");
+        m_walked << QStringLiteral("skill popup");
+        for (const bool light : {true, false}) {
+            QApplication::setPalette(schemePalette(light));
+            QApplication::processEvents();
+            checkWindow(&window,
+                        light ? QStringLiteral("skill popup (light)") : QStringLiteral("skill popup (dark)"));
+            if (!popup->isAncestorOf(QApplication::focusWidget()))
+                fail(QStringLiteral("skill popup"),
+                     QStringLiteral("focus left it: ") + label(QApplication::focusWidget()));
+        }
+        QApplication::setPalette(schemePalette(true));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        if (!QTest::qWaitFor([chip] { return QApplication::focusWidget() == chip; }))
+            fail(QStringLiteral("skill popup"),
+                 QStringLiteral("focus back on ") + label(QApplication::focusWidget()));
+
+        // The exported PDF's share dialog.
+        openWalkClose(find(&window, "exportCreativePDFButton"), QStringLiteral("share dialog"));
+
+        // About and Help, from the menu and its key.
+        QWidget* before = QApplication::focusWidget();
+        const QWidgetList shown = QApplication::topLevelWidgets();
+        window.findChild<QAction*>(QStringLiteral("aboutQuilloraAction"))->trigger();
+        if (QWidget* about = nullptr;
+            QTest::qWaitFor([&] { return (about = newWindow(shown)) != nullptr; })) {
+            walk(about, QStringLiteral("About"));
+            about->close();
+        } else {
+            fail(QStringLiteral("About"), QStringLiteral("no window opened"));
+        }
+        window.activateWindow();
+        QTRY_VERIFY(window.isActiveWindow());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+        if (QWidget* help = nullptr; QTest::qWaitFor([&] { return (help = newWindow(shown)) != nullptr; })) {
+            walk(help, QStringLiteral("Help"));
+            help->close();
+        } else {
+            fail(QStringLiteral("Help"), QStringLiteral("no window opened"));
+        }
+        window.activateWindow();
+        QTRY_VERIFY(window.isActiveWindow());
+        Q_UNUSED(before);
+
+        // Delete Résumé, asked with the Delete key on the list; Cancel leaves the focus, and its
+        // ring, on the list.
+        cards->setFocus(Qt::TabFocusReason);
+        m_pending.push_back({QStringLiteral("Delete Résumé"), {}, QApplication::topLevelWidgets()});
+        QTest::keyClick(cards, Qt::Key_Delete);
+        if (!m_pending.isEmpty())
+            fail(QStringLiteral("Delete Résumé"), QStringLiteral("never asked"));
+        if (!QTest::qWaitFor(
+                [cards] { return QApplication::focusWidget() == cards && cards->showsFocusRing(); }))
+            fail(QStringLiteral("Delete Résumé"),
+                 QStringLiteral("focus back on ") + label(QApplication::focusWidget()));
+        QCOMPARE(list->model()->rowCount(), 2); // Cancel deleted nothing
+
+        QStringList unwalked;
+        for (const auto& [shownWindow, name] : std::as_const(m_shown)) {
+            if (!m_walkedWindows.contains(shownWindow))
+                unwalked << name;
+        }
+        if (!unwalked.isEmpty())
+            fail(QStringLiteral("walk"),
+                 QStringLiteral("windows shown but not walked: ") + unwalked.join(QStringLiteral(", ")));
         QVERIFY2(m_failures.isEmpty(),
                  qPrintable(m_failures.join(QLatin1Char('\n')) + m_walked.join(QLatin1Char(','))));
         QVERIFY2(m_walked.contains(QStringLiteral("education sheet")),
