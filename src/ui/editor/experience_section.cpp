@@ -45,7 +45,8 @@ ExperienceRow::ExperienceRow(ResumeEditorView& editor, const ExperiencePtr& entr
     setCursor(Qt::PointingHandCursor);
     auto* layout = new QHBoxLayout(this);
     // 6 points above and below the texts; one more below for the divider.
-    layout->setContentsMargins(0, 6, 0, 7);
+    // The text keeps clear of the focus ring drawn along the row's edge.
+    layout->setContentsMargins(8, 6, 6, 7);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
     m_role->setTextFormat(Qt::PlainText);
