@@ -13,6 +13,7 @@
 #include "platform/appearance.h"
 #include "store/model_container.h"
 #include "support/resume_fixtures.h"
+#include "support/store_fixtures.h"
 #include "support/test_home.h"
 
 #include <QAbstractButton>
@@ -24,6 +25,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 #include <cmath>
@@ -83,6 +85,14 @@ int ringPixels(QWidget* control) {
         }
     }
     return strong;
+}
+
+// A key pressed on the widget, or on the active window when nothing has the focus.
+void press(QWidget* widget, Qt::Key key) {
+    if (widget == nullptr)
+        widget = QApplication::activeWindow();
+    if (widget != nullptr)
+        QTest::keyClick(widget, key);
 }
 
 QString nameOf(const QWidget* widget) {
@@ -160,10 +170,10 @@ private:
                 return;
             }
             const int top = page->widget()->y();
-            QTest::keyClick(window, Qt::Key_PageDown);
+            press(window, Qt::Key_PageDown);
             if (page->widget()->height() > page->viewport()->height() && page->widget()->y() >= top)
                 fail(screen, QStringLiteral("PageDown does not scroll its page"));
-            QTest::keyClick(window, Qt::Key_Home);
+            press(window, Qt::Key_Home);
             return;
         }
         // First focus: the current choice, else a control in view.
@@ -185,14 +195,24 @@ private:
                 fail(screen, QStringLiteral("scroll area is a Tab stop: ") + label(area));
         }
         // Tab round the screen in its order, each stop in view; Shift+Tab back.
+        if (!stops.contains(first))
+            first = stops.first();
         first->setFocus(Qt::TabFocusReason);
         const qsizetype start = stops.indexOf(first);
         for (qsizetype step = 1; step <= stops.size(); ++step) {
             QWidget* before = QApplication::focusWidget();
-            QTest::keyClick(before, Qt::Key_Tab);
+            if (before == nullptr) {
+                fail(screen, QStringLiteral("no focus to Tab from"));
+                break;
+            }
+            press(before, Qt::Key_Tab);
             QApplication::processEvents();
             QApplication::processEvents(); // a caret followed once the box has its size
             QWidget* now = QApplication::focusWidget();
+            if (now == nullptr) {
+                fail(screen, QStringLiteral("Tab from %1 left no focus").arg(label(before)));
+                break;
+            }
             QWidget* expected = stops.at((start + step) % stops.size());
             if (now != expected) {
                 fail(screen, QStringLiteral("Tab from %1 went to %2, not %3")
@@ -226,8 +246,8 @@ private:
                          QStringLiteral("Tab goes up the page: %1 → %2").arg(label(before), label(now)));
             }
         }
-        QWidget* last = QApplication::focusWidget();
-        QTest::keyClick(last, Qt::Key_Backtab);
+        QWidget* last = QApplication::focusWidget() ? QApplication::focusWidget() : first;
+        press(last, Qt::Key_Backtab);
         if (stops.size() > 1 &&
             QApplication::focusWidget() != stops.at((stops.indexOf(last) + stops.size() - 1) % stops.size()))
             fail(screen, QStringLiteral("Shift+Tab from %1 went to %2")
@@ -270,7 +290,7 @@ private:
         opener->setFocus(Qt::TabFocusReason);
         const QWidgetList before = QApplication::topLevelWidgets();
         m_pending.push_back({screen, inside, before});
-        QTest::keyClick(opener, Qt::Key_Space);
+        press(opener, Qt::Key_Space);
         // A sheet run modally was walked from within; one that opens alongside is walked here.
         if (!m_pending.isEmpty() && m_pending.last().screen == screen)
             runPending();
@@ -299,7 +319,7 @@ private:
         if (pending.inside)
             pending.inside(window);
         QPointer<QWidget> guard(window);
-        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window, Qt::Key_Escape);
+        press(QApplication::focusWidget() ? QApplication::focusWidget() : window, Qt::Key_Escape);
         if (guard != nullptr && guard->isVisible())
             guard->close();
     }
@@ -334,6 +354,13 @@ private slots:
         ResumePtr resume = test::makeFullResume();
         resume->setIncludeSkills(true);
         resume->setSuggestedSkills({QStringLiteral("Alpha: one"), QStringLiteral("Beta: two")});
+        // Four photos: the strip scrolls sideways to the Add tile.
+        QList<PortfolioItemPtr> photos;
+        for (const Qt::GlobalColor colour : {Qt::red, Qt::white, Qt::blue, Qt::green})
+            photos << std::make_shared<PortfolioItem>(QUuid::createUuid(), test::encodedImage(colour),
+                                                      QString(), int(photos.size()),
+                                                      PortfolioImageOrientation::landscape);
+        resume->setPortfolioItems(photos);
         services.context().insert(makeNewResume());
         services.context().insert(resume);
         QVERIFY(services.context().save().ok());
@@ -366,21 +393,32 @@ private slots:
         // The welcome tip dismissed by keyboard: the focus stays in the window, on a control.
         if (QWidget* dismiss = find(&window, "dismissResumeTipButton"); dismiss && dismiss->isVisible()) {
             dismiss->setFocus(Qt::TabFocusReason);
-            QTest::keyClick(dismiss, Qt::Key_Space);
+            press(dismiss, Qt::Key_Space);
             QTRY_VERIFY(!dismiss->isVisible());
-            QVERIFY2(QApplication::focusWidget() != nullptr && isTabStop(QApplication::focusWidget()),
-                     qPrintable(label(QApplication::focusWidget())));
+            if (QApplication::focusWidget() == nullptr || !isTabStop(QApplication::focusWidget()))
+                fail(QStringLiteral("welcome tip"),
+                     QStringLiteral("focus after Dismiss on ") + label(QApplication::focusWidget()));
         }
 
         // The résumé opened from the list by keyboard, beside it, and what the editor opens.
         auto* cards = list->listView();
         cards->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(cards, Qt::Key_Home);
-        QTest::keyClick(cards, Qt::Key_Down);
+        press(cards, Qt::Key_Home);
+        press(cards, Qt::Key_Down);
         QTRY_VERIFY(window.findChild<ResumeEditorView*>() &&
                     window.findChild<ResumeEditorView*>()->isVisible());
         QTest::qWait(50);
         walk(&window, QStringLiteral("editor"));
+        // PageDown scrolls the page under a focused control.
+        if (auto* page = window.findChild<ResumeEditorView*>()->scrollArea()) {
+            QWidget* field = find(&window, "resumeTitleField");
+            QVERIFY(field);
+            field->setFocus(Qt::TabFocusReason);
+            const int top = page->verticalScrollBar()->value();
+            press(field, Qt::Key_PageDown);
+            if (page->verticalScrollBar()->value() <= top)
+                fail(QStringLiteral("editor"), QStringLiteral("PageDown does not scroll the page"));
+        }
         openWalkClose(find(&window, "fontPickerButton"), QStringLiteral("font picker"));
         openWalkClose(find(&window, "previewTranslationButton"), QStringLiteral("preview"));
         openWalkClose(find(&window, "floatingHelpButton"), QStringLiteral("editor help"));
@@ -403,7 +441,7 @@ private slots:
             find(&window, qPrintable(SkillsSection::chipIdentifier(QStringLiteral("Alpha: one"))));
         QVERIFY(chip);
         chip->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(chip, Qt::Key_Space);
+        press(chip, Qt::Key_Space);
         QTRY_VERIFY(find(&window, "editSkillPopup") && find(&window, "editSkillPopup")->isVisible());
         QWidget* popup = find(&window, "editSkillPopup");
         m_walked << QStringLiteral("skill popup");
@@ -417,7 +455,7 @@ private slots:
                      QStringLiteral("focus left it: ") + label(QApplication::focusWidget()));
         }
         QApplication::setPalette(schemePalette(true));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        press(QApplication::focusWidget(), Qt::Key_Escape);
         if (!QTest::qWaitFor([chip] { return QApplication::focusWidget() == chip; }))
             fail(QStringLiteral("skill popup"),
                  QStringLiteral("focus back on ") + label(QApplication::focusWidget()));
@@ -438,7 +476,7 @@ private slots:
         }
         window.activateWindow();
         QTRY_VERIFY(window.isActiveWindow());
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+        press(QApplication::focusWidget(), Qt::Key_F1);
         if (QWidget* help = nullptr; QTest::qWaitFor([&] { return (help = newWindow(shown)) != nullptr; })) {
             walk(help, QStringLiteral("Help"));
             help->close();
@@ -453,7 +491,7 @@ private slots:
         // ring, on the list.
         cards->setFocus(Qt::TabFocusReason);
         m_pending.push_back({QStringLiteral("Delete Résumé"), {}, QApplication::topLevelWidgets()});
-        QTest::keyClick(cards, Qt::Key_Delete);
+        press(cards, Qt::Key_Delete);
         if (!m_pending.isEmpty())
             fail(QStringLiteral("Delete Résumé"), QStringLiteral("never asked"));
         if (!QTest::qWaitFor(
