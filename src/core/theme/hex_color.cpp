@@ -126,4 +126,14 @@ const QColor& destructiveColor(bool isLight) {
     return isLight ? destructiveRed() : destructivePink();
 }
 
+const QColor& focusRingColor(bool isLight) {
+    static const QColor deepBlue = colorFromHex(QStringLiteral("#14217F"));
+    return isLight ? deepBlue : accentCyan();
+}
+
+const QColor& destructiveIconColor(bool isLight) {
+    static const QColor deepRed = colorFromHex(QStringLiteral("#B81D3E"));
+    return isLight ? deepRed : destructivePink();
+}
+
 } // namespace quillora

@@ -20,5 +20,11 @@ const QColor& destructivePink();
 // The member of each pair a screen shows: the first in the light scheme, the second otherwise.
 const QColor& accentColor(bool isLight);
 const QColor& destructiveColor(bool isLight);
+// The destructive colour for a small symbol on a card (the trash icons): the light scheme's red
+// is deepened so the symbol keeps 3:1 against the lightest card.
+const QColor& destructiveIconColor(bool isLight);
+// The keyboard focus ring's line: the accent, deepened in the light scheme so the ring keeps 3:1
+// on the mid tones of every background gradient as well as on cards and sheets.
+const QColor& focusRingColor(bool isLight);
 
 } // namespace quillora

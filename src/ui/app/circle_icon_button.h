@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/resume_list_metrics.h"
+#include "controls/focus_ring.h"
 #include "controls/symbol_icon.h"
 #include "theme/hex_color.h"
 #include "theme/scheme_colors.h"
@@ -45,11 +46,8 @@ protected:
             p.setBrush(withAlpha(schemeColors::ink(m_light), isDown() ? 0.16 : 0.08));
         p.setPen(QPen(schemeColors::ink(m_light), 1));
         p.drawEllipse(circle.adjusted(0.5, 0.5, -0.5, -0.5));
-        if (hasFocus()) {
-            p.setPen(QPen(withAlpha(accentColor(m_light), 0.8), 2));
-            p.setBrush(Qt::NoBrush);
-            p.drawEllipse(circle.adjusted(2, 2, -2, -2));
-        }
+        if (hasFocus())
+            paintFocusRing(p, circle.adjusted(1.5, 1.5, -1.5, -1.5), diameter() / 2 - 1.5, m_light);
         const qreal side = iconSize();
         m_icon.paint(&p, QRectF(circle.center() - QPointF(side / 2, side / 2), QSizeF(side, side)).toRect());
     }

@@ -6,7 +6,7 @@
 #include "app/services.h"
 #include "app/startup_messages.h"
 #include "app/unix_signals.h"
-#include "controls/first_focus.h"
+#include "controls/window_rules.h"
 #include "output/resume_pdf_generator.h"
 #include "platform/desktop_motion.h"
 #include "platform/log.h"
@@ -37,7 +37,7 @@ void prepareQuilloraApplication(QApplication& app) {
     std::signal(SIGXFSZ, SIG_IGN);
     installAppLook(app);
     showLabelsAsPlainText(app);
-    focusFirstControlInNewWindows(app);
+    installWindowRules(app);
     FontResolver::registerAppFonts();
 }
 

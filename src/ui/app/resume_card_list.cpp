@@ -243,8 +243,12 @@ bool ResumeCardList::showsFocusRing() const {
 }
 
 void ResumeCardList::focusInEvent(QFocusEvent* event) {
-    m_keyboardFocus = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason ||
-                      event->reason() == Qt::ShortcutFocusReason;
+    const Qt::FocusReason reason = event->reason();
+    if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason)
+        m_keyboardFocus = true;
+    else if (reason == Qt::MouseFocusReason)
+        m_keyboardFocus = false;
+    // Back from an alert, sheet or menu the list shows its ring as it did when the focus left.
     // Taking the focus never moves the current row to the first card by itself: the open row,
     // if any, is the current one already.
     const QModelIndex before = currentIndex();

@@ -364,6 +364,7 @@ void ResumeListView::requestDeletion(const ResumePtr& resume) {
         alert.addButton(resumeListTexts::deleteButton(), QMessageBox::DestructiveRole);
     deleteButton->setObjectName(QStringLiteral("confirmDeleteResumeButton"));
     QPushButton* cancelButton = alert.addButton(QMessageBox::Cancel);
+    cancelButton->setObjectName(QStringLiteral("cancelDeleteResumeButton"));
     alert.setDefaultButton(cancelButton);
     alert.setEscapeButton(cancelButton);
     fitAlertToTexts(alert);

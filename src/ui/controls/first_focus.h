@@ -5,8 +5,9 @@ class QWidget;
 
 namespace quillora {
 
-// When a window or sheet opens, its first focus goes to its first control in Tab order, not to a
-// scrolling page or another unnamed container that Qt would otherwise pick first.
+// When a window or sheet opens, its first focus goes to its current choice or its first control
+// in view, not to a scrolling page or another unnamed container that Qt would otherwise pick
+// first. Part of the keyboard rules every window follows (installWindowRules), installed whole.
 void focusFirstControlInNewWindows(QApplication& app);
 
 // Whether the widget is something a user operates (a button, a field, a list, a slider) or

@@ -19,7 +19,7 @@ void paintFocusRing(QPainter& painter, const QRectF& rect, qreal radius, bool li
     painter.setOpacity(1);
     painter.setBrush(Qt::NoBrush);
     const QRectF outer = rect.adjusted(1, 1, -1, -1);
-    painter.setPen(QPen(accentColor(light), 2));
+    painter.setPen(QPen(focusRingColor(light), 2));
     painter.drawRoundedRect(outer, std::max<qreal>(radius - 1, 0), std::max<qreal>(radius - 1, 0));
     const QRectF inner = outer.adjusted(1.5, 1.5, -1.5, -1.5);
     painter.setPen(QPen(schemeColors::sheetBackground(light), 1));
@@ -32,10 +32,11 @@ namespace {
 // Lies over its control, takes no input and shows only while the control has focus.
 class FocusRingOverlay final : public QWidget {
 public:
-    FocusRingOverlay(QWidget* control, Appearance& appearance, qreal radius)
+    FocusRingOverlay(QWidget* control, Appearance* appearance, qreal radius, int inset = 0)
         : QWidget(control)
         , m_appearance(appearance)
-        , m_radius(radius) {
+        , m_radius(radius - inset)
+        , m_inset(inset) {
         setObjectName(QStringLiteral("focusRing"));
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setAttribute(Qt::WA_NoSystemBackground);
@@ -61,24 +62,36 @@ protected:
 
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        paintFocusRing(painter, rect(), m_radius, m_appearance.isLight());
+        const bool light = m_appearance != nullptr
+                               ? m_appearance->isLight()
+                               : parentWidget()->palette().color(QPalette::Window).lightnessF() >= 0.5;
+        paintFocusRing(painter, rect(), m_radius, light);
     }
 
 private:
     void follow(QWidget* control) {
-        setGeometry(control->rect());
+        setGeometry(control->rect().adjusted(m_inset, m_inset, -m_inset, -m_inset));
         setVisible(control->hasFocus());
         raise();
     }
 
-    Appearance& m_appearance;
+    Appearance* m_appearance;
     qreal m_radius;
+    int m_inset;
 };
 
 } // namespace
 
-void addFocusRing(QWidget* control, Appearance& appearance, qreal radius) {
-    new FocusRingOverlay(control, appearance, radius);
+void addFocusRing(QWidget* control, Appearance& appearance, qreal radius, int inset) {
+    new FocusRingOverlay(control, &appearance, radius, inset);
+}
+
+void addPaletteFocusRing(QWidget* control, qreal radius) {
+    new FocusRingOverlay(control, nullptr, radius);
+}
+
+bool hasFocusRing(const QWidget* control) {
+    return control->findChild<QWidget*>(QStringLiteral("focusRing"), Qt::FindDirectChildrenOnly) != nullptr;
 }
 
 } // namespace quillora

@@ -16,7 +16,13 @@ class Appearance;
 
 // Gives a control whose own painting shows no focus (a button drawn by a style sheet, say) the
 // same ring while it has keyboard focus, drawn over the control and its child labels. `radius`
-// is the control's corner radius.
-void addFocusRing(QWidget* control, Appearance& appearance, qreal radius);
+// is the control's corner radius; `inset` moves the ring that far in from the control's edge (a
+// control whose own outline is drawn in the ring's colour keeps it apart that way).
+void addFocusRing(QWidget* control, Appearance& appearance, qreal radius, int inset = 0);
+// The same for a control drawn in the colours of its palette (a stock field or a plain
+// dialog's button): light or dark follows the palette's window colour.
+void addPaletteFocusRing(QWidget* control, qreal radius);
+// Whether the control already carries a ring added by one of the two above.
+bool hasFocusRing(const QWidget* control);
 
 } // namespace quillora

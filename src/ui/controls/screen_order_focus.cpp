@@ -1,5 +1,6 @@
 #include "controls/screen_order_focus.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QEvent>
 #include <QPlainTextEdit>
@@ -11,12 +12,6 @@
 namespace quillora {
 
 namespace {
-
-// Stops as Qt's own Tab chain takes them: focusable by Tab, shown, enabled, and not handing
-// their focus to another widget.
-bool isTabStop(const QWidget* widget) {
-    return (widget->focusPolicy() & Qt::TabFocus) && widget->isEnabled() && widget->focusProxy() == nullptr;
-}
 
 // The shown child widgets of `parent` in screen order: children whose vertical middle lies within
 // the first of a line share that line and go leading to trailing; lines go top to bottom.
@@ -46,11 +41,11 @@ QList<QWidget*> childrenInScreenOrder(const QWidget* parent) {
     return ordered;
 }
 
-void collectStops(const QWidget* parent, QList<QWidget*>& stops) {
+void collectStops(const QWidget* parent, QList<QWidget*>& stops, const QWidget* alsoPlace) {
     for (QWidget* child : childrenInScreenOrder(parent)) {
-        if (isTabStop(child))
+        if (child == alsoPlace || isTabStop(child))
             stops.append(child);
-        collectStops(child, stops);
+        collectStops(child, stops, alsoPlace);
     }
 }
 
@@ -61,10 +56,20 @@ bool isTextBox(const QWidget* widget) {
 
 } // namespace
 
-QList<QWidget*> tabStopsInScreenOrder(QWidget* scope) {
+bool isTabStop(const QWidget* widget) {
+    if (!(widget->focusPolicy() & Qt::TabFocus) || !widget->isEnabled() || widget->focusProxy() != nullptr)
+        return false;
+    if (qobject_cast<const QScrollArea*>(widget) != nullptr)
+        return false;
+    if (const auto* view = qobject_cast<const QAbstractItemView*>(widget))
+        return view->model() != nullptr && view->model()->rowCount(view->rootIndex()) > 0;
+    return true;
+}
+
+QList<QWidget*> tabStopsInScreenOrder(QWidget* scope, const QWidget* alsoPlace) {
     QList<QWidget*> stops;
     if (scope != nullptr && scope->isVisible())
-        collectStops(scope, stops);
+        collectStops(scope, stops, alsoPlace);
     return stops;
 }
 
@@ -78,6 +83,19 @@ void chainTabOrderByScreen(QWidget* scope) {
     // run, walked again for the next row.
     for (qsizetype i = stops.size() - 1; i >= 1; --i)
         QWidget::setTabOrder(stops.first(), stops.at(i));
+}
+
+void ensureWholeWidgetVisible(QScrollArea* area, const QWidget* widget, int margin) {
+    QWidget* page = area->widget();
+    if (page == nullptr || !page->isAncestorOf(widget))
+        return;
+    const QRect rect(widget->mapTo(page, QPoint(0, 0)), widget->size());
+    const QSize port = area->viewport()->size();
+    // Taller than the view: its top comes in, as far down the view as the margin allows.
+    const int height = std::min(rect.height(), port.height() - 2 * margin);
+    const int width = std::min(rect.width(), port.width() - 2 * margin);
+    area->ensureVisible(rect.left() + width / 2, rect.top() + height / 2, width / 2 + margin,
+                        height / 2 + margin);
 }
 
 // --- Keeping focus in view ------------------------------------------------------------------
@@ -102,7 +120,10 @@ void FocusInView::focusChanged(QWidget* now) {
     if (now == nullptr || page == nullptr || !page->isAncestorOf(now))
         return;
     if (isTextBox(now)) {
-        // A box taller than the page's view scrolls to its caret, not to its top.
+        // A box that fits the page's view comes into view whole; a taller one scrolls to its
+        // caret, not to its top.
+        if (QApplication::mouseButtons() == Qt::NoButton)
+            ensureWholeWidgetVisible(m_area, now, margin);
         m_text = now;
         now->installEventFilter(this);
         const auto moved = [this] {
@@ -119,7 +140,7 @@ void FocusInView::focusChanged(QWidget* now) {
     }
     // A click lands on what is in view already; the page stays where the user put it.
     if (QApplication::mouseButtons() == Qt::NoButton)
-        m_area->ensureWidgetVisible(now, margin, margin);
+        ensureWholeWidgetVisible(m_area, now, margin);
 }
 
 void FocusInView::followCaret() {
@@ -133,6 +154,11 @@ void FocusInView::followCaret() {
     else if (auto* rich = qobject_cast<QTextEdit*>(m_text.data()))
         caret = rich->cursorRect();
     const auto* box = static_cast<QAbstractScrollArea*>(m_text.data());
+    // A box that fits the view is kept in view whole.
+    if (box->height() + 2 * margin <= m_area->viewport()->height()) {
+        ensureWholeWidgetVisible(m_area, m_text, margin);
+        return;
+    }
     const QPoint centre = box->viewport()->mapTo(page, caret.center());
     m_area->ensureVisible(centre.x(), centre.y(), margin, caret.height() / 2 + margin);
 }

@@ -11,13 +11,24 @@ namespace quillora {
 
 // The controls under `scope` (in its window) that Tab stops at, in the order the screen shows
 // them: top to bottom, and leading to trailing along a line. The controls of one container stay
-// together, in the container's place.
-QList<QWidget*> tabStopsInScreenOrder(QWidget* scope);
+// together, in the container's place. `alsoPlace`, when given, takes its place among them even if
+// it is no stop of its own (the widget that holds the focus, say). A scrolling page and a list
+// with no rows are no stops: they would take the focus and show and say nothing.
+QList<QWidget*> tabStopsInScreenOrder(QWidget* scope, const QWidget* alsoPlace = nullptr);
+
+// Whether Tab stops at the widget: focusable by Tab, enabled, handing its focus to no other
+// widget, and neither a scrolling page nor an empty list.
+bool isTabStop(const QWidget* widget);
 
 // Chains the Tab order of the stops under `scope` in screen order, one after the other, so
 // that rows, chips and fields added, removed or moved since follow the screen. Tab enters the
 // chain at its first stop and leaves it after the last.
 void chainTabOrderByScreen(QWidget* scope);
+
+// Scrolls `area` so the whole of `widget`, a control on its page, shows with `margin` around it
+// (as much of it as fits, from its top). Unlike QScrollArea::ensureWidgetVisible, a text field is
+// brought in whole, not only its caret.
+void ensureWholeWidgetVisible(QScrollArea* area, const QWidget* widget, int margin);
 
 // Keeps what the user works on in view inside a scrolling page: the control that takes focus
 // and, in a multi-line text box, the caret as it moves and as the box grows. A child of the

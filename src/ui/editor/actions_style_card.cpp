@@ -131,7 +131,8 @@ public:
         int widest = 0;
         for (int i = 0; i < count(); ++i)
             widest = std::max(widest, fm.horizontalAdvance(itemText(i)));
-        return {widest + chevronSpace() + 8, fm.height() + 8};
+        // The text keeps clear of the focus ring along the edge.
+        return {widest + chevronSpace() + 2 * ringClearance, fm.height() + 2 * ringClearance};
     }
     QSize minimumSizeHint() const override { return sizeHint(); }
 
@@ -143,7 +144,7 @@ protected:
         const QColor tint = isEnabled() ? accentColor(light) : withAlpha(accentColor(light), 0.4);
         painter.setFont(font());
         painter.setPen(tint);
-        const QRect textRect = rect().adjusted(4, 0, -chevronSpace(), 0);
+        const QRect textRect = rect().adjusted(ringClearance, 0, -chevronSpace(), 0);
         painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter,
                          QFontMetrics(font()).elidedText(currentText(), Qt::ElideRight, textRect.width()));
         const qreal side = QFontMetrics(font()).height() * 0.55;
@@ -154,6 +155,7 @@ protected:
     }
 
 private:
+    static constexpr int ringClearance = 7;
     int chevronSpace() const { return QFontMetrics(font()).height() * 0.55 + 10; }
 
     Appearance* m_appearance;

@@ -1,5 +1,6 @@
 #include "editor/editor_text_area.h"
 
+#include "controls/focus_ring.h"
 #include "platform/appearance.h"
 #include "theme/responsive_environment.h"
 #include "theme/responsive_layout.h"
@@ -91,8 +92,13 @@ bool EditorTextArea::event(QEvent* event) {
                  Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
         pen.setMiterLimit(10);
         painter.strokePath(path, pen);
+        // A text box shows the keyboard's place with the ring, not only with its caret.
+        if (hasFocus())
+            paintFocusRing(painter, QRectF(rect()), cornerRadius, light);
         return true;
     }
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
+        update();
     return QPlainTextEdit::event(event);
 }
 

@@ -16,6 +16,9 @@ namespace quillora {
 
 namespace {
 
+// Room kept between the button's edge, where the focus ring runs, and its text.
+constexpr int ringClearance = 5;
+
 constexpr qreal titlePoints = 15;
 constexpr qreal schoolPoints = 12;
 
@@ -50,8 +53,10 @@ void EducationOpenButton::refresh() {
 QSize EducationOpenButton::sizeHint() const {
     const QFontMetrics title(systemFont(titlePoints, QFont::DemiBold));
     const QFontMetrics school(systemFont(schoolPoints));
-    return QSize(std::max(title.horizontalAdvance(titleText()), school.horizontalAdvance(m_entry->school())),
-                 title.height() + 2 + school.height());
+    // The text keeps clear of the focus ring drawn along the edge.
+    return QSize(std::max(title.horizontalAdvance(titleText()), school.horizontalAdvance(m_entry->school())) +
+                     2 * ringClearance,
+                 title.height() + 2 + school.height() + 2 * ringClearance);
 }
 
 QSize EducationOpenButton::minimumSizeHint() const {
@@ -68,12 +73,15 @@ void EducationOpenButton::paintEvent(QPaintEvent*) {
     const QFontMetrics school(schoolFont);
     painter.setFont(titleFont);
     painter.setPen(schemeColors::primaryLabel(light));
-    painter.drawText(QRect(0, 0, width(), title.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                     title.elidedText(titleText(), Qt::ElideRight, width()));
+    const int textWidth = width() - 2 * ringClearance;
+    painter.drawText(QRect(ringClearance, ringClearance, textWidth, title.height()),
+                     Qt::AlignLeft | Qt::AlignVCenter,
+                     title.elidedText(titleText(), Qt::ElideRight, textWidth));
     painter.setFont(schoolFont);
     painter.setPen(schemeColors::secondaryLabel(light));
-    painter.drawText(QRect(0, title.height() + 2, width(), school.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                     school.elidedText(m_entry->school(), Qt::ElideRight, width()));
+    painter.drawText(QRect(ringClearance, ringClearance + title.height() + 2, textWidth, school.height()),
+                     Qt::AlignLeft | Qt::AlignVCenter,
+                     school.elidedText(m_entry->school(), Qt::ElideRight, textWidth));
     if (hasFocus())
         paintFocusRing(painter, QRectF(rect()), 6, light);
 }
@@ -133,8 +141,8 @@ EducationSection::Row EducationSection::makeRow(const EducationPtr& entry) {
     layout->setContentsMargins(0, 4, 0, 4);
     layout->setSpacing(8);
     row.open = new EducationOpenButton(m_editor.appearance(), entry, row.widget);
-    row.remove = new SymbolIconButton(m_editor.appearance(), QStringLiteral("trash"), destructiveColor, 14,
-                                      row.widget);
+    row.remove = new SymbolIconButton(m_editor.appearance(), QStringLiteral("trash"), destructiveIconColor,
+                                      14, row.widget);
     row.remove->setAccessibleName(QStringLiteral("Delete education"));
     row.remove->setAccessibleDescription(QStringLiteral("Removes this education entry"));
     layout->addWidget(row.open, 1);

@@ -37,14 +37,16 @@ ExperienceRow::ExperienceRow(ResumeEditorView& editor, const ExperiencePtr& entr
     , m_appearance(&editor.appearance())
     , m_role(new QLabel(this))
     , m_detail(new QLabel(this))
-    , m_delete(new SymbolIconButton(editor.appearance(), QStringLiteral("trash"), destructiveColor, 16, this))
+    , m_delete(
+          new SymbolIconButton(editor.appearance(), QStringLiteral("trash"), destructiveIconColor, 16, this))
     , m_deleteTransition(new OpacityTransition(m_delete, editor.appearance(), defaultAnimationMs)) {
     setAcceptDrops(true);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
     auto* layout = new QHBoxLayout(this);
     // 6 points above and below the texts; one more below for the divider.
-    layout->setContentsMargins(0, 6, 0, 7);
+    // The text keeps clear of the focus ring drawn along the row's edge.
+    layout->setContentsMargins(8, 6, 6, 7);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
     m_role->setTextFormat(Qt::PlainText);

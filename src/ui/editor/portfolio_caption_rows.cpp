@@ -93,8 +93,9 @@ CaptionsDisclosure::CaptionsDisclosure(Appearance& appearance, QWidget* parent)
 
 QSize CaptionsDisclosure::sizeHint() const {
     const QFontMetrics metrics(systemFont(15));
-    return QSize(15 + 6 + metrics.horizontalAdvance(QStringLiteral("Edit Captions")) + 24,
-                 std::max(metrics.height(), 20) + 8);
+    // The symbols and the text keep clear of the focus ring around the edge.
+    return QSize(2 * ringClearance + 15 + 6 + metrics.horizontalAdvance(QStringLiteral("Edit Captions")) + 24,
+                 std::max(metrics.height(), 20) + 8 + ringClearance);
 }
 
 void CaptionsDisclosure::paintEvent(QPaintEvent*) {
@@ -104,13 +105,13 @@ void CaptionsDisclosure::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setOpacity(isDown() ? 0.6 : 1.0);
     const qreal mid = height() / 2.0;
-    paintSymbol(painter, QRectF(0, mid - 8, 16, 16), QStringLiteral("text.bubble"), ink);
+    paintSymbol(painter, QRectF(ringClearance, mid - 8, 16, 16), QStringLiteral("text.bubble"), ink);
     const QFont font = systemFont(15);
     painter.setFont(font);
     painter.setPen(ink);
-    painter.drawText(QRectF(22, 0, width() - 46, height()), Qt::AlignLeft | Qt::AlignVCenter,
-                     QStringLiteral("Edit Captions"));
-    paintSymbol(painter, QRectF(width() - 16, mid - 6, 12, 12),
+    painter.drawText(QRectF(ringClearance + 22, 0, width() - 46 - 2 * ringClearance, height()),
+                     Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Edit Captions"));
+    paintSymbol(painter, QRectF(width() - 16 - ringClearance, mid - 6, 12, 12),
                 isChecked() ? QStringLiteral("chevron.down") : QStringLiteral("chevron.right"),
                 accentColor(light));
     if (hasFocus()) {

@@ -20,6 +20,9 @@ class CaptionsDisclosure final : public QAbstractButton {
 public:
     CaptionsDisclosure(Appearance& appearance, QWidget* parent);
 
+    // Room kept between the edge, where the focus ring runs, and the symbols and text.
+    static constexpr int ringClearance = 6;
+
     QSize sizeHint() const override;
 
 protected:

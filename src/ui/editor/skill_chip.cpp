@@ -4,6 +4,7 @@
 #include "controls/focus_ring.h"
 #include "controls/glass_capsule_button.h"
 #include "controls/one_line_field.h"
+#include "controls/window_rules.h"
 #include "editor/editor_controls.h"
 #include "platform/appearance.h"
 #include "theme/scheme_colors.h"
@@ -178,7 +179,9 @@ SkillEditPopup::SkillEditPopup(const QString& skill, Appearance& appearance, QWi
     setObjectName(QStringLiteral("editSkillPopup"));
     setAccessibleName(QStringLiteral("Edit Skill"));
     setAttribute(Qt::WA_NoMousePropagation);
-    setFocusPolicy(Qt::StrongFocus);
+    // The keyboard stays in the card while it shows; the backdrop itself is no Tab stop.
+    setFocusPolicy(Qt::ClickFocus);
+    markAsModalOverlay(this);
 
     m_card = new PopupCard(appearance, this);
     m_card->setObjectName(QStringLiteral("editSkillCard"));

@@ -6,6 +6,7 @@
 #include "controls/column_layout.h"
 #include "controls/floating_buttons.h"
 #include "controls/focus_ring.h"
+#include "controls/keep_focus.h"
 #include "controls/progress_spinner.h"
 #include "controls/symbol_icon.h"
 #include "controls/window_placement.h"
@@ -220,8 +221,10 @@ void TemplateClassic::buildTools() {
     connect(m_copyButton, &QPushButton::clicked, this, &TemplateClassic::copyResumeToClipboard);
     layout->addWidget(m_copyButton);
 
-    for (QPushButton* button : {m_languageButton, m_translateButton, m_copyButton})
+    for (QPushButton* button : {m_languageButton, m_copyButton})
         addFocusRing(button, m_appearance, 14);
+    // Translate's own outline is the accent line already: its ring stands inside it, apart.
+    addFocusRing(m_translateButton, m_appearance, 14, 3);
 }
 
 QColor TemplateClassic::textColor() const {
@@ -271,7 +274,9 @@ void TemplateClassic::refreshTools() {
     setAccessibleValue(m_languageButton, m_selectedLanguage ? m_selectedLanguage->name
                                                             : QStringLiteral("No language selected"));
     markChosenLanguageRow();
-    m_translateButton->setEnabled(m_selectedLanguage.has_value() && !m_translatingLanguage.has_value());
+    // While a translation runs the focus waits on the tools, not on Copy Résumé, and comes back.
+    setEnabledKeepingFocus(m_translateButton,
+                           m_selectedLanguage.has_value() && !m_translatingLanguage.has_value());
     m_spinner->setVisible(m_translatingLanguage.has_value());
 
     const QColor text = textColor();

@@ -4,6 +4,7 @@
 #include "app/services.h"
 #include "controls/floating_buttons.h"
 #include "controls/screen_order_focus.h"
+#include "controls/window_rules.h"
 #include "editor/entry_editors.h"
 #include "editor/font_picker_view.h"
 #include "editor/portfolio_card.h"
@@ -142,6 +143,7 @@ private slots:
         m_services->appearance().setReduceMotionOverride(true);
         m_services->context().setAutosaveEnabled(false);
         installAppLook(*qApp);
+        installWindowRules(*qApp);
     }
 
     void everyFocusableControlShowsFocusInBothSchemes() {
@@ -169,6 +171,8 @@ private slots:
         FontPickerView fonts(*m_services, QString(), &editor);
         fonts.show();
         QVERIFY(QTest::qWaitForWindowActive(&fonts));
+        QTRY_VERIFY(fonts.isAncestorOf(QApplication::focusWidget())); // the window's first focus
+        QTest::qWait(50);
         for (const bool light : {true, false}) {
             m_services->appearance().setLightOverride(light);
             const QStringList silent = controlsWithoutVisibleFocus(&fonts, fonts.scrollArea());
@@ -186,6 +190,8 @@ private slots:
                                 static_cast<QWidget*>(&share)}) {
             window->show();
             QVERIFY(QTest::qWaitForWindowActive(window));
+            QTRY_VERIFY(window->isAncestorOf(QApplication::focusWidget()));
+            QTest::qWait(50);
             for (const bool light : {true, false}) {
                 m_services->appearance().setLightOverride(light);
                 const QStringList silent =

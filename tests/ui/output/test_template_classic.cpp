@@ -227,12 +227,18 @@ private slots:
         screen->chooseLanguage(u"es"_qs);
         auto* translate = button(*screen, u"translateResumeButton"_qs);
         QSignalSpy finished(screen.get(), &TemplateClassic::translationFinished);
-        QTest::mouseClick(translate, Qt::LeftButton);
+        // By keyboard: while it runs the focus waits, away from Copy Résumé (a second Space must
+        // not copy), and comes back to Translate.
+        QVERIFY(QTest::qWaitForWindowActive(screen.get()));
+        translate->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(translate, Qt::Key_Space);
         QCOMPARE(screen->translatingLanguage(), std::optional(u"es"_qs));
         QVERIFY(!translate->isEnabled());
+        QVERIFY(QApplication::focusWidget() != button(*screen, u"copyResumeButton"_qs));
         QVERIFY(finished.wait(5000));
         QVERIFY(!screen->translatingLanguage());
         QVERIFY(translate->isEnabled());
+        QCOMPARE(QApplication::focusWidget(), translate);
         QCOMPARE(screen->selectedLanguage()->code, u"es"_qs);
         QCOMPARE(m_engine->requests().size(), ResumeTranslationRun::requestCount(*m_resume));
         QVERIFY(!m_services->context().hasChanges());

@@ -52,8 +52,7 @@ qreal contrast(const QColor& text, const QColor& background) {
 // The card surface where it is hardest to read on: of the middle of the window (where cards
 // sit), the colour that is lightest in the dark scheme and darkest in the light one, leaving out
 // the brightest and darkest one in fifty pixels (film grain and speckles).
-QColor hardestCardSurface(const QImage& backdrop, bool light) {
-    const QColor material = schemeColors::ultraThinMaterial(light);
+QColor hardestSurface(const QImage& backdrop, bool light, const QColor& material) {
     QList<QColor> surfaces;
     const QRect middle = backdrop.rect().adjusted(backdrop.width() / 6, backdrop.height() / 8,
                                                   -backdrop.width() / 6, -backdrop.height() / 8);
@@ -65,6 +64,10 @@ QColor hardestCardSurface(const QImage& backdrop, bool light) {
               [](const QColor& a, const QColor& b) { return luminance(a) < luminance(b); });
     const qsizetype cut = surfaces.size() / 50;
     return light ? surfaces.at(cut) : surfaces.at(surfaces.size() - 1 - cut);
+}
+
+QColor hardestCardSurface(const QImage& backdrop, bool light) {
+    return hardestSurface(backdrop, light, schemeColors::ultraThinMaterial(light));
 }
 
 struct TextColour {
@@ -143,11 +146,43 @@ private slots:
                 {QStringLiteral("glass capsule"), over(GlassCapsuleButtonStyle::fill(light, false), sheet)});
             backgrounds.append(
                 {QStringLiteral("accent button"), over(withAlpha(accentColor(light), 0.18), sheet)});
+            // The bare gradient around the list's round buttons, where no card lies.
+            for (const QuilloraGradientID id : allQuilloraGradientIDs()) {
+                m_settings.setSelectedGradientID(rawValue(id));
+                ThemedBackground backdrop(m_settings, m_appearance);
+                backdrop.resize(720, 560);
+                const QImage image = backdrop.grab().toImage().convertToFormat(QImage::Format_RGB32);
+                backgrounds.append({QStringLiteral("bare gradient %1").arg(rawValue(id)),
+                                    hardestSurface(image, light, Qt::transparent)});
+            }
+            // A plain dialog's buttons (Delete, Cancel, OK) in the scheme's palette.
+            QWidget dialog;
+            applySchemePalette(&dialog, light);
+            backgrounds.append(
+                {QStringLiteral("plain dialog button"), dialog.palette().color(QPalette::Button)});
+            backgrounds.append({QStringLiteral("plain dialog"), dialog.palette().color(QPalette::Window)});
             for (const auto& [where, background] : std::as_const(backgrounds)) {
-                const qreal ratio = contrast(accentColor(light), background);
+                const qreal ratio = contrast(focusRingColor(light), background);
                 if (ratio < 3)
                     failures << QStringLiteral("%1 ring on %2: %3:1")
                                     .arg(light ? QStringLiteral("light") : QStringLiteral("dark"), where)
+                                    .arg(ratio, 0, 'f', 2);
+            }
+        }
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+    }
+
+    // The trash icons of the experience and education rows, a symbol a user must find: at least
+    // 3:1 against every card they sit on.
+    void theTrashIconsStandOutOnTheCards() {
+        QStringList failures;
+        for (const bool light : {true, false}) {
+            for (const auto& [where, background] : surfaces(light)) {
+                const qreal ratio = contrast(destructiveIconColor(light), background);
+                if (ratio < 3)
+                    failures << QStringLiteral("%1 trash on %2 (%3): %4:1")
+                                    .arg(light ? QStringLiteral("light") : QStringLiteral("dark"), where,
+                                         background.name())
                                     .arg(ratio, 0, 'f', 2);
             }
         }

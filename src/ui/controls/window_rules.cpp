@@ -1,0 +1,317 @@
+#include "controls/window_rules.h"
+
+#include "controls/first_focus.h"
+#include "controls/focus_ring.h"
+#include "controls/screen_order_focus.h"
+
+#include <QAbstractItemView>
+#include <QAccessible>
+#include <QApplication>
+#include <QHash>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QScrollArea>
+#include <QTextEdit>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace quillora {
+
+namespace {
+
+constexpr const char* modalOverlayProperty = "_quillora_modalOverlay";
+constexpr const char* firstFocusDoneProperty = "_quillora_firstFocusDone";
+// Space kept between a control scrolled into view and the edges of its page.
+constexpr int inViewMargin = 24;
+
+// Windows whose focus the app manages: not menus, combo lists, tool tips and the like, which
+// keep and hand back the focus themselves.
+bool isManagedWindow(const QWidget* widget) {
+    if (!widget->isWindow())
+        return false;
+    const Qt::WindowType type = widget->windowType();
+    return type != Qt::Popup && type != Qt::ToolTip && type != Qt::SplashScreen && type != Qt::Desktop;
+}
+
+// A control that uses Tab itself: a text box that types a tab, a table that moves between cells.
+bool takesTabItself(const QWidget* widget) {
+    if (const auto* plain = qobject_cast<const QPlainTextEdit*>(widget))
+        return !plain->tabChangesFocus() && !plain->isReadOnly();
+    if (const auto* rich = qobject_cast<const QTextEdit*>(widget))
+        return !rich->tabChangesFocus() && !rich->isReadOnly();
+    if (const auto* view = qobject_cast<const QAbstractItemView*>(widget))
+        return view->tabKeyNavigation();
+    return false;
+}
+
+// Whether an assistive technology is told the control is the chosen one of a set (a picker's
+// current font or background).
+bool isCurrentChoice(QWidget* widget) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+    return face != nullptr && face->state().selected;
+}
+
+// A control of Qt's own, painted by the style rather than by the app (a text field, a plain
+// dialog's button): it shows no ring of ours unless it is given one.
+bool isStockControl(const QWidget* widget) {
+    static const QList<QByteArrayView> stock{"QLineEdit",   "QPlainTextEdit", "QTextEdit",    "QPushButton",
+                                             "QToolButton", "QCheckBox",      "QRadioButton", "QComboBox",
+                                             "QSpinBox",    "QDoubleSpinBox", "QListView",    "QTreeView"};
+    return stock.contains(QByteArrayView(widget->metaObject()->className()));
+}
+
+class WindowRules final : public QObject {
+public:
+    explicit WindowRules(QApplication& app)
+        : QObject(&app) {
+        setObjectName(QStringLiteral("quilloraWindowRules"));
+        connect(&app, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { focusMoved(now); });
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!watched->isWidgetType())
+            return false;
+        auto* widget = static_cast<QWidget*>(watched);
+        switch (event->type()) {
+        case QEvent::Polish:
+            // A scrolling page is no stop of its own: it would take the focus, say nothing and
+            // show nothing. Keys it answers (PageUp, PageDown) reach it from the focused control.
+            if (auto* area = qobject_cast<QScrollArea*>(widget))
+                area->setFocusPolicy(Qt::NoFocus);
+            break;
+        case QEvent::KeyPress:
+            return keyPressed(widget, static_cast<QKeyEvent*>(event));
+        case QEvent::ShortcutOverride:
+            // An open in-window popup takes its keys (Escape above all) before the window's
+            // shortcuts do.
+            if (isInsideModalOverlay(widget) &&
+                !(static_cast<QKeyEvent*>(event)->modifiers() &
+                  (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+                event->accept();
+                return true;
+            }
+            break;
+        case QEvent::Show:
+            if (isManagedWindow(widget))
+                windowShown(widget);
+            break;
+        case QEvent::Hide:
+            if (isManagedWindow(widget))
+                windowHidden(widget);
+            break;
+        case QEvent::WindowActivate:
+            if (isManagedWindow(widget) && !widget->property(firstFocusDoneProperty).toBool()) {
+                widget->setProperty(firstFocusDoneProperty, true);
+                // After Qt has given the window its own first focus.
+                QTimer::singleShot(0, widget, [window = QPointer<QWidget>(widget)] {
+                    if (window && window->isActiveWindow())
+                        giveFirstFocus(window);
+                });
+            }
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    bool keyPressed(QWidget* receiver, QKeyEvent* key) {
+        if (key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab)
+            return scrollKeyInWindowWithoutFocus(receiver, key);
+        if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+            return false;
+        QWidget* window = receiver->window();
+        if (!isManagedWindow(window))
+            return false;
+        QWidget* focus = QApplication::focusWidget();
+        if (focus != nullptr && focus->window() != window)
+            return false;
+        // The event goes to the focused control first, then up its parents: act on the first.
+        if (receiver != (focus != nullptr ? focus : window))
+            return false;
+        if (focus != nullptr && takesTabItself(focus))
+            return false;
+        const bool backward = key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier);
+        QWidget* scope = keyboardScope(window);
+        const bool focusInScope = focus != nullptr && (focus == scope || scope->isAncestorOf(focus));
+        const QList<QWidget*> order = tabStopsInScreenOrder(scope, focusInScope ? focus : nullptr);
+        const qsizetype count = order.size();
+        qsizetype at = focusInScope ? order.indexOf(focus) : -1;
+        if (at < 0)
+            at = backward ? count : -1;
+        for (qsizetype step = 1; step <= count; ++step) {
+            QWidget* next = order.at(((backward ? at - step : at + step) % count + count) % count);
+            if (next != focus && isTabStop(next)) {
+                next->setFocus(backward ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+                return true;
+            }
+        }
+        return count > 0; // the focus is the only stop: it stays
+    }
+
+    // A window with nothing to focus (a page of help text) still scrolls by keyboard: the keys
+    // that scroll go to its page.
+    bool scrollKeyInWindowWithoutFocus(QWidget* receiver, QKeyEvent* key) {
+        static const QList<int> scrollKeys{Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Up,
+                                           Qt::Key_Down,   Qt::Key_Home,     Qt::Key_End};
+        if (m_forwarding || !receiver->isWindow() || !scrollKeys.contains(key->key()) ||
+            !isManagedWindow(receiver))
+            return false;
+        QWidget* focus = QApplication::focusWidget();
+        if (focus != nullptr && focus != receiver)
+            return false;
+        QScrollArea* page = nullptr;
+        for (QScrollArea* area : receiver->findChildren<QScrollArea*>()) {
+            if (area->isVisible() &&
+                (page == nullptr || area->height() * area->width() > page->height() * page->width()))
+                page = area;
+        }
+        if (page == nullptr)
+            return false;
+        QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text());
+        // A key the page leaves comes back up to the window: once is enough.
+        m_forwarding = true;
+        QCoreApplication::sendEvent(page, &copy);
+        m_forwarding = false;
+        return true;
+    }
+
+    static bool isInsideModalOverlay(const QWidget* widget) {
+        if (widget->isWindow())
+            return false;
+        const QWidget* scope = keyboardScope(widget->window());
+        return scope != widget->window() && (scope == widget || scope->isAncestorOf(widget));
+    }
+
+    // The control that had the focus when a window opened is where the focus goes back to.
+    void windowShown(QWidget* window) {
+        window->setProperty(firstFocusDoneProperty, QVariant());
+        QWidget* opener = QApplication::focusWidget();
+        if (opener != nullptr && opener->window() != window)
+            m_openers.insert(window, opener);
+        else if (QWidget* parent = window->parentWidget();
+                 parent != nullptr && parent->window()->focusWidget())
+            m_openers.insert(window, parent->window()->focusWidget());
+    }
+
+    void windowHidden(QWidget* window) {
+        window->setProperty(firstFocusDoneProperty, QVariant());
+        const QPointer<QWidget> opener = m_openers.take(window);
+        if (opener == nullptr || !opener->isVisible() || !opener->isEnabled())
+            return;
+        QWidget* home = opener->window();
+        // The window's action gave the focus a place of its own (a row just saved, the chip
+        // just edited): that one stays.
+        if (QWidget* placed = home->focusWidget(); placed != nullptr && placed != opener && isTabStop(placed))
+            return;
+        opener->setFocus(Qt::OtherFocusReason);
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!home->isActiveWindow() && (modal == nullptr || modal == home))
+            home->activateWindow();
+        // The window manager may hand the activation to another window first (the one under
+        // the closed one): the opener's window takes it back.
+        QTimer::singleShot(0, opener, [opener] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (opener == nullptr || !opener->isVisible() || (modal != nullptr && modal != opener->window()))
+                return;
+            QWidget* active = QApplication::activeWindow();
+            if (active != nullptr && active != opener->window() && active->isAncestorOf(opener->window()))
+                opener->window()->activateWindow();
+        });
+    }
+
+    void focusMoved(QWidget* now) {
+        if (now == nullptr)
+            return;
+        if (isStockControl(now) && !hasFocusRing(now))
+            addPaletteFocusRing(now, 6);
+        // A click lands on what is in view already; the page stays where the user put it.
+        if (QApplication::mouseButtons() != Qt::NoButton)
+            return;
+        bringIntoView(now);
+    }
+
+    static void bringIntoView(QWidget* widget) {
+        for (QWidget* up = widget->parentWidget(); up != nullptr && !up->isWindow();
+             up = up->parentWidget()) {
+            auto* area = qobject_cast<QScrollArea*>(up);
+            if (area != nullptr && area->widget() != nullptr && area->widget()->isAncestorOf(widget))
+                ensureWholeWidgetVisible(area, widget, inViewMargin);
+        }
+    }
+
+    static void giveFirstFocus(QWidget* window) {
+        QWidget* scope = keyboardScope(window);
+        const QList<QWidget*> stops = tabStopsInScreenOrder(scope);
+        // A picker starts on its current choice.
+        for (QWidget* stop : stops) {
+            if (isCurrentChoice(stop)) {
+                stop->setFocus(Qt::ActiveWindowFocusReason);
+                bringIntoView(stop);
+                return;
+            }
+        }
+        // A control the window's own code chose, in view, stays.
+        QWidget* focused = window->focusWidget();
+        if (focused != nullptr && (focused == scope || scope->isAncestorOf(focused)) && isTabStop(focused) &&
+            isFocusableControl(focused) && isInView(focused))
+            return;
+        for (QWidget* stop : stops) {
+            if (isFocusableControl(stop) && isInView(stop)) {
+                stop->setFocus(Qt::ActiveWindowFocusReason);
+                return;
+            }
+        }
+        if (!stops.isEmpty() && (focused == nullptr || !isTabStop(focused)))
+            stops.first()->setFocus(Qt::ActiveWindowFocusReason);
+    }
+
+    QHash<QWidget*, QPointer<QWidget>> m_openers;
+    bool m_forwarding = false;
+};
+
+} // namespace
+
+void installWindowRules(QApplication& app) {
+    if (app.findChild<QObject*>(QStringLiteral("quilloraWindowRules"), Qt::FindDirectChildrenOnly) != nullptr)
+        return;
+    app.installEventFilter(new WindowRules(app));
+}
+
+void markAsModalOverlay(QWidget* overlay) {
+    overlay->setProperty(modalOverlayProperty, true);
+}
+
+QWidget* keyboardScope(QWidget* window) {
+    QWidget* scope = window;
+    for (QWidget* child : window->findChildren<QWidget*>()) {
+        if (child->property(modalOverlayProperty).toBool() && child->isVisible() && child->window() == window)
+            scope = child;
+    }
+    return scope;
+}
+
+bool isInView(const QWidget* widget) {
+    const QWidget* window = widget->window();
+    const QRect seen(widget->mapTo(window, QPoint(0, 0)), widget->size());
+    // A control taller or wider than the page's view fills it (a long text box shows its caret).
+    const auto shows = [&seen](const QRect& port) {
+        const QRect both = port & seen;
+        return both.height() >= std::min(seen.height(), port.height()) - 1 &&
+               both.width() >= std::min(seen.width(), port.width()) - 1;
+    };
+    for (const QWidget* up = widget->parentWidget(); up != nullptr && !up->isWindow();
+         up = up->parentWidget()) {
+        if (const auto* area = qobject_cast<const QScrollArea*>(up)) {
+            if (!shows(QRect(area->viewport()->mapTo(window, QPoint(0, 0)), area->viewport()->size())))
+                return false;
+        }
+    }
+    return shows(window->rect());
+}
+
+} // namespace quillora

@@ -1,0 +1,32 @@
+#pragma once
+
+class QApplication;
+class QWidget;
+
+namespace quillora {
+
+// The keyboard rules every window, sheet, popup and dialog of the app follows, kept in one
+// place that every one of them goes through, so a new screen or control cannot miss them:
+// - Tab and Shift+Tab go through the controls in screen order (top to bottom, leading to
+//   trailing), round and round the window, and stay inside an open in-window popup.
+// - A scrolling page or an empty list is no Tab stop; PageUp and PageDown still scroll the page
+//   around the focused control.
+// - The control that takes keyboard focus is scrolled into view in every scroll area around it.
+// - A window opens with focus on its current choice when it shows one (a picker), else on its
+//   first control in view.
+// - When a window closes, the focus goes back to the control that opened it, unless the window's
+//   action has given the focus a place of its own meanwhile.
+// - A stock control (a text field, a plain dialog's button) shows the app's focus ring.
+void installWindowRules(QApplication& app);
+
+// Marks an in-window popup (a card over a dimmed window): while it shows, Tab stays inside it and
+// a window that opens or comes back gives its first focus inside it.
+void markAsModalOverlay(QWidget* overlay);
+
+// Where the keyboard works in `window`: its open in-window popup, else the whole window.
+QWidget* keyboardScope(QWidget* window);
+
+// Whether `widget` shows in full inside every scroll area around it.
+bool isInView(const QWidget* widget);
+
+} // namespace quillora

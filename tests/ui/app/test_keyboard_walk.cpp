@@ -1,0 +1,528 @@
+#include "app/main_window.h"
+#include "app/quillora_app.h"
+#include "app/resume_card_list.h"
+#include "app/resume_list_model.h"
+#include "app/resume_list_view.h"
+#include "app/services.h"
+#include "controls/screen_order_focus.h"
+#include "controls/window_rules.h"
+#include "editor/resume_editor_view.h"
+#include "editor/skills_section.h"
+#include "model/resume_operations.h"
+#include "output/share_dialog.h"
+#include "platform/appearance.h"
+#include "store/model_container.h"
+#include "support/resume_fixtures.h"
+#include "support/store_fixtures.h"
+#include "support/test_home.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QLineEdit>
+#include <QPointer>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+
+#include <cmath>
+#include <functional>
+
+using namespace quillora;
+
+// Every screen walked by keyboard alone at 1024 × 640, light and dark, against the rules every
+// window follows: each Tab stop is named, comes in screen order, is in view when it has the
+// focus and draws a ring of at least 3:1 against what it is drawn on; a window opens on its
+// current choice or its first control in view; Tab never leaves an open popup; and the focus is
+// back on the opener when a sheet, popup or alert closes. Every window that shows is walked, so
+// a screen added later is walked as soon as some step opens it.
+
+namespace {
+
+qreal luminance(QRgb rgb) {
+    const auto channel = [](int value) {
+        const qreal c = value / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(qRed(rgb)) + 0.7152 * channel(qGreen(rgb)) + 0.0722 * channel(qBlue(rgb));
+}
+
+qreal contrast(QRgb a, QRgb b) {
+    const qreal x = luminance(a);
+    const qreal y = luminance(b);
+    return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
+}
+
+QImage seen(QWidget* control) {
+    QWidget* window = control->window();
+    return window->grab(QRect(control->mapTo(window, QPoint(0, 0)), control->size()))
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+// How many pixels of the control change, with a contrast of at least 3:1 against what was
+// there before, when it takes the focus.
+int ringPixels(QWidget* control) {
+    control->setFocus(Qt::TabFocusReason); // scrolled into view first
+    control->clearFocus();
+    QApplication::processEvents();
+    const QImage before = seen(control);
+    control->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    const QImage after = seen(control);
+    if (before.size() != after.size())
+        return 0;
+    int strong = 0;
+    for (int y = 0; y < before.height(); ++y) {
+        for (int x = 0; x < before.width(); ++x) {
+            const QRgb a = before.pixel(x, y);
+            const QRgb b = after.pixel(x, y);
+            if (a != b && contrast(a, b) >= 3)
+                ++strong;
+        }
+    }
+    return strong;
+}
+
+// A key pressed on the widget, or on the active window when nothing has the focus.
+void press(QWidget* widget, Qt::Key key) {
+    if (widget == nullptr)
+        widget = QApplication::activeWindow();
+    if (widget != nullptr)
+        QTest::keyClick(widget, key);
+}
+
+QString nameOf(const QWidget* widget) {
+    if (!widget->accessibleName().isEmpty())
+        return widget->accessibleName();
+    if (const auto* button = qobject_cast<const QAbstractButton*>(widget))
+        return button->text();
+    return {};
+}
+
+QString label(const QWidget* widget) {
+    if (widget == nullptr)
+        return QStringLiteral("(none)");
+    const QString name = widget->objectName().isEmpty() ? nameOf(widget) : widget->objectName();
+    return name + QStringLiteral(" (") + QString::fromLatin1(widget->metaObject()->className()) +
+           QLatin1Char(')');
+}
+
+QScrollArea* pageOf(const QWidget* widget) {
+    for (QWidget* up = widget->parentWidget(); up != nullptr && !up->isWindow(); up = up->parentWidget()) {
+        if (auto* area = qobject_cast<QScrollArea*>(up))
+            return area;
+    }
+    return nullptr;
+}
+
+bool isCurrentChoice(QWidget* widget) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+    return face != nullptr && face->state().selected;
+}
+
+QPalette schemePalette(bool light) {
+    return light ? QPalette(QColor(0xEF, 0xEF, 0xEF), QColor(0xF6, 0xF6, 0xF6))
+                 : QPalette(QColor(0x3A, 0x3A, 0x3C), QColor(0x1E, 0x1E, 0x1E));
+}
+
+} // namespace
+
+class KeyboardWalkTest : public QObject {
+    Q_OBJECT
+
+    QStringList m_failures;
+    QStringList m_walked;
+    // Every window, sheet and dialog that showed, and those walked: a screen some step opens is
+    // walked, whichever it is.
+    QList<QPair<const QWidget*, QString>> m_shown;
+    QList<const QWidget*> m_walkedWindows;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && watched->isWidgetType()) {
+            auto* widget = static_cast<QWidget*>(watched);
+            if (widget->isWindow() && widget->windowType() != Qt::Popup &&
+                widget->windowType() != Qt::ToolTip)
+                m_shown.append({widget, label(widget)});
+        }
+        return false;
+    }
+
+private:
+    void fail(const QString& screen, const QString& what) {
+        m_failures << screen + QStringLiteral(": ") + what;
+    }
+
+    // The rules, checked on the window as it shows now, in the scheme it shows now.
+    void checkWindow(QWidget* window, const QString& screen) {
+        QWidget* scope = keyboardScope(window);
+        QApplication::processEvents();
+        const QList<QWidget*> stops = tabStopsInScreenOrder(scope);
+        if (stops.isEmpty()) {
+            // A page of text alone: the keys that scroll still move it.
+            QScrollArea* page = window->findChild<QScrollArea*>();
+            if (page == nullptr || !page->isVisible()) {
+                fail(screen, QStringLiteral("no Tab stop and no page"));
+                return;
+            }
+            const int top = page->widget()->y();
+            press(window, Qt::Key_PageDown);
+            if (page->widget()->height() > page->viewport()->height() && page->widget()->y() >= top)
+                fail(screen, QStringLiteral("PageDown does not scroll its page"));
+            press(window, Qt::Key_Home);
+            return;
+        }
+        // First focus: the current choice, else a control in view.
+        QWidget* first = QApplication::focusWidget();
+        if (!stops.contains(first) || !isInView(first))
+            fail(screen, QStringLiteral("first focus on ") + label(first));
+        for (QWidget* stop : stops) {
+            if (isCurrentChoice(stop) && stop != first)
+                fail(screen, QStringLiteral("opens on ") + label(first) +
+                                 QStringLiteral(", not on its choice ") + label(stop));
+        }
+        // No silent stop: every one named; no scrolling page takes the focus.
+        for (QWidget* stop : stops) {
+            if (nameOf(stop).trimmed().isEmpty())
+                fail(screen, QStringLiteral("unnamed stop ") + label(stop));
+        }
+        for (QScrollArea* area : window->findChildren<QScrollArea*>()) {
+            if (area->isVisible() && (area->focusPolicy() & Qt::TabFocus))
+                fail(screen, QStringLiteral("scroll area is a Tab stop: ") + label(area));
+        }
+        // Tab round the screen in its order, each stop in view; Shift+Tab back.
+        if (!stops.contains(first))
+            first = stops.first();
+        first->setFocus(Qt::TabFocusReason);
+        const qsizetype start = stops.indexOf(first);
+        for (qsizetype step = 1; step <= stops.size(); ++step) {
+            QWidget* before = QApplication::focusWidget();
+            if (before == nullptr) {
+                fail(screen, QStringLiteral("no focus to Tab from"));
+                break;
+            }
+            press(before, Qt::Key_Tab);
+            QApplication::processEvents();
+            QApplication::processEvents(); // a caret followed once the box has its size
+            QWidget* now = QApplication::focusWidget();
+            if (now == nullptr) {
+                fail(screen, QStringLiteral("Tab from %1 left no focus").arg(label(before)));
+                break;
+            }
+            QWidget* expected = stops.at((start + step) % stops.size());
+            if (now != expected) {
+                fail(screen, QStringLiteral("Tab from %1 went to %2, not %3")
+                                 .arg(label(before), label(now), label(expected)));
+                break;
+            }
+            if (!isInView(now)) {
+                QScrollArea* area = pageOf(now);
+                const QRect where(now->mapTo(now->window(), QPoint(0, 0)), now->size());
+                const QRect port = area ? QRect(area->viewport()->mapTo(now->window(), QPoint(0, 0)),
+                                                area->viewport()->size())
+                                        : now->window()->rect();
+                fail(screen, QStringLiteral("out of view on Tab: %1 at %2,%3 %4×%5 in %6,%7 %8×%9")
+                                 .arg(label(now))
+                                 .arg(where.x())
+                                 .arg(where.y())
+                                 .arg(where.width())
+                                 .arg(where.height())
+                                 .arg(port.x())
+                                 .arg(port.y())
+                                 .arg(port.width())
+                                 .arg(port.height()));
+            }
+            // Within one page the order reads down it.
+            QScrollArea* page = pageOf(now);
+            if (page != nullptr && page == pageOf(before) && step > 1 && now != stops.first()) {
+                const QRect from(before->mapTo(page->widget(), QPoint(0, 0)), before->size());
+                const QRect to(now->mapTo(page->widget(), QPoint(0, 0)), now->size());
+                if (to.center().y() < from.top())
+                    fail(screen,
+                         QStringLiteral("Tab goes up the page: %1 → %2").arg(label(before), label(now)));
+            }
+        }
+        QWidget* last = QApplication::focusWidget() ? QApplication::focusWidget() : first;
+        press(last, Qt::Key_Backtab);
+        if (stops.size() > 1 &&
+            QApplication::focusWidget() != stops.at((stops.indexOf(last) + stops.size() - 1) % stops.size()))
+            fail(screen, QStringLiteral("Shift+Tab from %1 went to %2")
+                             .arg(label(last), label(QApplication::focusWidget())));
+        // One ring of at least 3:1 on each.
+        for (QWidget* stop : stops) {
+            const bool text = qobject_cast<QLineEdit*>(stop) != nullptr;
+            if (const int strong = ringPixels(stop); strong < (text ? 30 : 40))
+                fail(screen, QStringLiteral("no ring of 3:1 on %1 (%2 pixels)").arg(label(stop)).arg(strong));
+        }
+        first->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+    }
+
+    // Walks the window in the light and the dark scheme, the desktop's palette switched as a
+    // desktop does it; it comes back with the focus where it opened.
+    void walk(QWidget* window, const QString& screen) {
+        if (!QTest::qWaitForWindowActive(window)) {
+            fail(screen, QStringLiteral("never active"));
+            return;
+        }
+        QTest::qWait(30); // the first focus comes once the window is active
+        m_walked << screen;
+        m_walkedWindows << window;
+        for (const bool light : {true, false}) {
+            QApplication::setPalette(schemePalette(light));
+            QApplication::processEvents();
+            checkWindow(window, screen + (light ? QStringLiteral(" (light)") : QStringLiteral(" (dark)")));
+        }
+        QApplication::setPalette(schemePalette(true));
+        QApplication::processEvents();
+    }
+
+    // Presses `opener` by keyboard, walks the window it opens (then `inside` runs in it), closes
+    // it with Escape and checks the focus is back on the opener.
+    void openWalkClose(QWidget* opener, const QString& screen,
+                       const std::function<void(QWidget*)>& inside = {}) {
+        QVERIFY2(opener != nullptr, qPrintable(screen));
+        QWidget* home = opener->window();
+        opener->setFocus(Qt::TabFocusReason);
+        const QWidgetList before = QApplication::topLevelWidgets();
+        m_pending.push_back({screen, inside, before});
+        press(opener, Qt::Key_Space);
+        // A sheet run modally was walked from within; one that opens alongside is walked here.
+        if (!m_pending.isEmpty() && m_pending.last().screen == screen)
+            runPending();
+        if (!QTest::qWaitFor([home] { return home->isActiveWindow(); }))
+            fail(screen, QStringLiteral("its opener's window is not active again"));
+        else if (!QTest::qWaitFor([opener] { return QApplication::focusWidget() == opener; }))
+            fail(screen, QStringLiteral("focus back on ") + label(QApplication::focusWidget()) +
+                             QStringLiteral(", not on its opener ") + label(opener));
+    }
+
+    struct Pending {
+        QString screen;
+        std::function<void(QWidget*)> inside;
+        QWidgetList before;
+    };
+    QList<Pending> m_pending;
+
+    void runPending() {
+        const Pending pending = m_pending.takeLast();
+        QWidget* window = nullptr;
+        if (!QTest::qWaitFor([&] { return (window = newWindow(pending.before)) != nullptr; })) {
+            fail(pending.screen, QStringLiteral("no window opened"));
+            return;
+        }
+        walk(window, pending.screen);
+        if (pending.inside)
+            pending.inside(window);
+        QPointer<QWidget> guard(window);
+        press(QApplication::focusWidget() ? QApplication::focusWidget() : window, Qt::Key_Escape);
+        if (guard != nullptr && guard->isVisible())
+            guard->close();
+    }
+
+    static QWidget* newWindow(const QWidgetList& before) {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (!before.contains(window) && window->isVisible() && window->windowType() != Qt::Popup &&
+                window->windowType() != Qt::ToolTip && window->isActiveWindow())
+                return window;
+        }
+        return nullptr;
+    }
+
+    static QWidget* find(QWidget* in, const char* name) {
+        return in->findChild<QWidget*>(QLatin1String(name));
+    }
+
+private slots:
+    void initTestCase() {
+        prepareQuilloraApplication(*qApp);
+        qApp->installEventFilter(this);
+        QApplication::setPalette(schemePalette(true));
+    }
+
+    void everyScreenKeepsTheRules() {
+        const QString storePath = QDir::tempPath() + QStringLiteral("/walk/default.store");
+        QDir().mkpath(QFileInfo(storePath).absolutePath());
+        auto container = ModelContainer::open(storePath);
+        QVERIFY(container.ok());
+        Services services(std::move(container).value());
+        services.appearance().setReduceMotionOverride(true);
+        ResumePtr resume = test::makeFullResume();
+        resume->setIncludeSkills(true);
+        resume->setSuggestedSkills({QStringLiteral("Alpha: one"), QStringLiteral("Beta: two")});
+        // Four photos: the strip scrolls sideways to the Add tile.
+        QList<PortfolioItemPtr> photos;
+        for (const Qt::GlobalColor colour : {Qt::red, Qt::white, Qt::blue, Qt::green})
+            photos << std::make_shared<PortfolioItem>(QUuid::createUuid(), test::encodedImage(colour),
+                                                      QString(), int(photos.size()),
+                                                      PortfolioImageOrientation::landscape);
+        resume->setPortfolioItems(photos);
+        services.context().insert(makeNewResume());
+        services.context().insert(resume);
+        QVERIFY(services.context().save().ok());
+
+        MainWindow window(services);
+        auto* list = window.findChild<ResumeListView*>();
+        QVERIFY(list);
+        // Sheets the list runs modally are walked from within.
+        list->setModalRunner([this](QDialog& sheet) {
+            sheet.open();
+            if (!m_pending.isEmpty())
+                runPending();
+            if (sheet.isVisible())
+                sheet.reject();
+            return sheet.result();
+        });
+        window.resize(1024, 640);
+        window.show();
+        // Once the intro has played.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !find(&window, "introLogoOverlay") || !find(&window, "introLogoOverlay")->isVisible(), 15000);
+        walk(&window, QStringLiteral("main window"));
+
+        openWalkClose(find(&window, "resumeListHelpButton"), QStringLiteral("Main Interface Help"),
+                      [this](QWidget* help) {
+                          openWalkClose(find(help, "openAIKeyActionButton"), QStringLiteral("key prompt"));
+                      });
+        openWalkClose(find(&window, "resumeListBackgroundButton"), QStringLiteral("background picker"));
+
+        // The welcome tip dismissed by keyboard: the focus stays in the window, on a control.
+        if (QWidget* dismiss = find(&window, "dismissResumeTipButton"); dismiss && dismiss->isVisible()) {
+            dismiss->setFocus(Qt::TabFocusReason);
+            press(dismiss, Qt::Key_Space);
+            QTRY_VERIFY(!dismiss->isVisible());
+            if (QApplication::focusWidget() == nullptr || !isTabStop(QApplication::focusWidget()))
+                fail(QStringLiteral("welcome tip"),
+                     QStringLiteral("focus after Dismiss on ") + label(QApplication::focusWidget()));
+        }
+
+        // The résumé opened from the list by keyboard, beside it, and what the editor opens.
+        auto* cards = list->listView();
+        cards->setFocus(Qt::TabFocusReason);
+        press(cards, Qt::Key_Home);
+        press(cards, Qt::Key_Down);
+        QTRY_VERIFY(window.findChild<ResumeEditorView*>() &&
+                    window.findChild<ResumeEditorView*>()->isVisible());
+        QTest::qWait(50);
+        walk(&window, QStringLiteral("editor"));
+        // PageDown scrolls the page under a focused control.
+        if (auto* page = window.findChild<ResumeEditorView*>()->scrollArea()) {
+            QWidget* field = find(&window, "resumeTitleField");
+            QVERIFY(field);
+            field->setFocus(Qt::TabFocusReason);
+            const int top = page->verticalScrollBar()->value();
+            press(field, Qt::Key_PageDown);
+            if (page->verticalScrollBar()->value() <= top)
+                fail(QStringLiteral("editor"), QStringLiteral("PageDown does not scroll the page"));
+        }
+        openWalkClose(find(&window, "fontPickerButton"), QStringLiteral("font picker"));
+        openWalkClose(find(&window, "previewTranslationButton"), QStringLiteral("preview"));
+        openWalkClose(find(&window, "floatingHelpButton"), QStringLiteral("editor help"));
+        openWalkClose(find(&window, "addExperienceButton"), QStringLiteral("experience sheet"));
+        openWalkClose(find(&window, "addEducationButton"), QStringLiteral("education sheet"));
+        openWalkClose(find(&window, "morvessaHelpButton"), QStringLiteral("Why Morvessa?"));
+        openWalkClose(find(&window, "morvessaActionButton"), QStringLiteral("Share With Morvessa"));
+        resume->setMorvessaRecordName(QStringLiteral("record-1"));
+        openWalkClose(find(&window, "morvessaActionButton"), QStringLiteral("Remove From Morvessa"));
+        resume->setMorvessaRecordName(std::nullopt);
+        QWidget* trash = nullptr;
+        for (QWidget* widget : window.findChildren<QWidget*>()) {
+            if (trash == nullptr && widget->objectName().startsWith(QStringLiteral("deleteExperienceButton")))
+                trash = widget;
+        }
+        openWalkClose(trash, QStringLiteral("Delete Experience?"));
+
+        // The skill popup lies over the editor: Tab stays in it; it closes back onto its chip.
+        QWidget* chip =
+            find(&window, qPrintable(SkillsSection::chipIdentifier(QStringLiteral("Alpha: one"))));
+        QVERIFY(chip);
+        chip->setFocus(Qt::TabFocusReason);
+        press(chip, Qt::Key_Space);
+        QTRY_VERIFY(find(&window, "editSkillPopup") && find(&window, "editSkillPopup")->isVisible());
+        QWidget* popup = find(&window, "editSkillPopup");
+        m_walked << QStringLiteral("skill popup");
+        for (const bool light : {true, false}) {
+            QApplication::setPalette(schemePalette(light));
+            QApplication::processEvents();
+            checkWindow(&window,
+                        light ? QStringLiteral("skill popup (light)") : QStringLiteral("skill popup (dark)"));
+            if (!popup->isAncestorOf(QApplication::focusWidget()))
+                fail(QStringLiteral("skill popup"),
+                     QStringLiteral("focus left it: ") + label(QApplication::focusWidget()));
+        }
+        QApplication::setPalette(schemePalette(true));
+        press(QApplication::focusWidget(), Qt::Key_Escape);
+        if (!QTest::qWaitFor([chip] { return QApplication::focusWidget() == chip; }))
+            fail(QStringLiteral("skill popup"),
+                 QStringLiteral("focus back on ") + label(QApplication::focusWidget()));
+
+        // The exported PDF's share dialog.
+        openWalkClose(find(&window, "exportCreativePDFButton"), QStringLiteral("share dialog"));
+
+        // About and Help, from the menu and its key.
+        QWidget* before = QApplication::focusWidget();
+        const QWidgetList shown = QApplication::topLevelWidgets();
+        window.findChild<QAction*>(QStringLiteral("aboutQuilloraAction"))->trigger();
+        if (QWidget* about = nullptr;
+            QTest::qWaitFor([&] { return (about = newWindow(shown)) != nullptr; })) {
+            walk(about, QStringLiteral("About"));
+            about->close();
+        } else {
+            fail(QStringLiteral("About"), QStringLiteral("no window opened"));
+        }
+        window.activateWindow();
+        QTRY_VERIFY(window.isActiveWindow());
+        press(QApplication::focusWidget(), Qt::Key_F1);
+        if (QWidget* help = nullptr; QTest::qWaitFor([&] { return (help = newWindow(shown)) != nullptr; })) {
+            walk(help, QStringLiteral("Help"));
+            help->close();
+        } else {
+            fail(QStringLiteral("Help"), QStringLiteral("no window opened"));
+        }
+        window.activateWindow();
+        QTRY_VERIFY(window.isActiveWindow());
+        Q_UNUSED(before);
+
+        // Delete Résumé, asked with the Delete key on the list; Cancel leaves the focus, and its
+        // ring, on the list.
+        cards->setFocus(Qt::TabFocusReason);
+        m_pending.push_back({QStringLiteral("Delete Résumé"), {}, QApplication::topLevelWidgets()});
+        press(cards, Qt::Key_Delete);
+        if (!m_pending.isEmpty())
+            fail(QStringLiteral("Delete Résumé"), QStringLiteral("never asked"));
+        if (!QTest::qWaitFor(
+                [cards] { return QApplication::focusWidget() == cards && cards->showsFocusRing(); }))
+            fail(QStringLiteral("Delete Résumé"),
+                 QStringLiteral("focus back on ") + label(QApplication::focusWidget()));
+        QCOMPARE(list->model()->rowCount(), 2); // Cancel deleted nothing
+
+        QStringList unwalked;
+        for (const auto& [shownWindow, name] : std::as_const(m_shown)) {
+            if (!m_walkedWindows.contains(shownWindow))
+                unwalked << name;
+        }
+        if (!unwalked.isEmpty())
+            fail(QStringLiteral("walk"),
+                 QStringLiteral("windows shown but not walked: ") + unwalked.join(QStringLiteral(", ")));
+        QVERIFY2(m_failures.isEmpty(),
+                 qPrintable(m_failures.join(QLatin1Char('\n')) + m_walked.join(QLatin1Char(','))));
+        QVERIFY2(m_walked.contains(QStringLiteral("education sheet")),
+                 qPrintable(m_walked.join(QLatin1Char(','))));
+    }
+};
+
+int main(int argc, char* argv[]) {
+    quillora::test::IsolatedHome home;
+    qputenv("QT_QPA_PLATFORM", quillora::test::offscreenPlatform(home.root(), {QRect(0, 0, 1024, 640)}));
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    KeyboardWalkTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_keyboard_walk.moc"
