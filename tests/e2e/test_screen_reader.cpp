@@ -1,7 +1,10 @@
 // The app as a screen reader hears it: the real binary on a virtual X display, with a private
 // session bus and the accessibility bus, read and driven through AT-SPI (libatspi) the way an
-// assistive technology does. Every screen's tree is printed, and none may hold an interactive
-// control without a name.
+// assistive technology does. Every screen is walked, and every window shown is held to the same
+// rules, whatever it holds: nothing shown without a name unless it only groups others, no element
+// that says again what its own child says, children in the order they stand on screen (also right
+// after a move), and a changed value reaching the reader. Where Orca is installed it runs on the
+// same bus with its speech written to its log, and what it would say is checked too.
 
 #include "model/resume.h"
 #include "store/app_store.h"
@@ -14,6 +17,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -99,15 +103,37 @@ void walk(const Node& node, const std::function<void(const Node&, int)>& visit, 
             walk(child, visit, depth + 1);
 }
 
-// Roles a user operates; each must have a name.
-bool isInteractive(const Node& node) {
+QRect extentsOf(const Node& node) {
+    QRect box;
+    if (AtspiComponent* component = atspi_accessible_get_component_iface(node.get())) {
+        if (AtspiRect* r = atspi_component_get_extents(component, ATSPI_COORD_TYPE_SCREEN, nullptr)) {
+            box = QRect(r->x, r->y, r->width, r->height);
+            g_free(r);
+        }
+        g_object_unref(component);
+    }
+    return box;
+}
+
+// Whether `a` reads before `b`: wholly above it, or on the same line and to its left.
+bool readsBefore(const QRect& a, const QRect& b) {
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    if (a.y() + a.height() <= b.y())
+        return true;
+    if (b.y() + b.height() <= a.y())
+        return false;
+    return a.x() + a.width() <= b.x();
+}
+
+// Roles that only group other elements and need no name of their own.
+bool isGrouping(AtspiRole role) {
     static const QList<AtspiRole> roles{
-        ATSPI_ROLE_PUSH_BUTTON, ATSPI_ROLE_TOGGLE_BUTTON, ATSPI_ROLE_CHECK_BOX, ATSPI_ROLE_RADIO_BUTTON,
-        ATSPI_ROLE_MENU_ITEM,   ATSPI_ROLE_COMBO_BOX,     ATSPI_ROLE_ENTRY,     ATSPI_ROLE_PASSWORD_TEXT,
-        ATSPI_ROLE_LIST_ITEM,   ATSPI_ROLE_LINK,          ATSPI_ROLE_SLIDER,    ATSPI_ROLE_SPIN_BUTTON,
-        ATSPI_ROLE_PAGE_TAB,    ATSPI_ROLE_LIST,          ATSPI_ROLE_TEXT,      ATSPI_ROLE_PUSH_BUTTON_MENU};
-    const AtspiRole role = atspi_accessible_get_role(node.get(), nullptr);
-    return roles.contains(role) && (has(node, ATSPI_STATE_FOCUSABLE) || !actionsOf(node).isEmpty());
+        ATSPI_ROLE_FILLER,       ATSPI_ROLE_PANEL,        ATSPI_ROLE_SCROLL_PANE, ATSPI_ROLE_VIEWPORT,
+        ATSPI_ROLE_SPLIT_PANE,   ATSPI_ROLE_LAYERED_PANE, ATSPI_ROLE_MENU_BAR,    ATSPI_ROLE_POPUP_MENU,
+        ATSPI_ROLE_SEPARATOR,    ATSPI_ROLE_SCROLL_BAR,   ATSPI_ROLE_TOOL_BAR,    ATSPI_ROLE_STATUS_BAR,
+        ATSPI_ROLE_PAGE_TAB_LIST};
+    return roles.contains(role);
 }
 
 // What the bridge sent, as "event-type|source name|detail1".
@@ -130,7 +156,8 @@ class ScreenReaderTest final : public QObject {
     QProcess m_bus;
     QProcess m_app;
     Node m_application;
-    QStringList m_unnamed;  // interactive controls without a name, over every screen
+    QStringList m_faults;   // what breaks the rules, over every screen
+    QStringList m_screens;  // the screens walked
     QStringList m_badFocus; // windows whose first focus is no named control
     QString m_resumeTitle = QStringLiteral("Design Résumé");
     bool m_moved = false;
@@ -202,34 +229,68 @@ class ScreenReaderTest final : public QObject {
         return button && doAction(button, QStringLiteral("Press"));
     }
 
-    // Prints the tree of every showing window, notes unnamed interactive controls and checks the
-    // focus of a window opened on top of the others.
+    // Prints one element and what it holds, and notes where it breaks the rules.
+    void checkTree(const Node& node, const QString& screen, int depth, Node& focused) {
+        const QString name = nameOf(node);
+        const AtspiRole role = atspi_accessible_get_role(node.get(), nullptr);
+        const bool showing = has(node, ATSPI_STATE_SHOWING);
+        QStringList states;
+        if (has(node, ATSPI_STATE_FOCUSED))
+            states << QStringLiteral("focused");
+        if (has(node, ATSPI_STATE_CHECKED))
+            states << QStringLiteral("checked");
+        if (has(node, ATSPI_STATE_SELECTED))
+            states << QStringLiteral("selected");
+        if (!showing)
+            states << QStringLiteral("not showing");
+        std::printf("%*s[%s] \"%s\" (%s) {%s} %s\n", depth * 2, "", qPrintable(roleOf(node)),
+                    qPrintable(name.left(80).replace(QLatin1Char('\n'), QLatin1Char(' '))),
+                    qPrintable(descriptionOf(node).left(120).replace(QLatin1Char('\n'), QLatin1Char(' '))),
+                    qPrintable(states.join(u' ')), qPrintable(actionsOf(node).join(u',')));
+        if (!showing || depth > 60)
+            return;
+        const QString where = QStringLiteral("%1: [%2] \"%3\"").arg(screen, roleOf(node), name.left(60));
+        if (has(node, ATSPI_STATE_FOCUSED) && !focused)
+            focused = node;
+
+        const QList<Node> children = childrenOf(node);
+        QList<Node> shown;
+        for (const Node& child : children)
+            if (has(child, ATSPI_STATE_SHOWING))
+                shown << child;
+        // Nothing shown without a name, unless it only groups others.
+        if (name.isEmpty() && !isGrouping(role))
+            m_faults << QStringLiteral("no name: ") + where;
+        // Nothing said twice: an element does not hold a child that says its name again (a window's
+        // title may stand again as its heading).
+        const bool window =
+            role == ATSPI_ROLE_FRAME || role == ATSPI_ROLE_DIALOG || role == ATSPI_ROLE_WINDOW;
+        for (const Node& child : shown)
+            if (!window && !name.isEmpty() && nameOf(child) == name)
+                m_faults << QStringLiteral("said twice: ") + where;
+        // Children in the order they stand on screen.
+        QList<QRect> boxes;
+        for (const Node& child : shown)
+            boxes << extentsOf(child);
+        for (qsizetype later = 1; later < shown.size(); ++later)
+            for (qsizetype earlier = 0; earlier < later; ++earlier)
+                if (readsBefore(boxes[later], boxes[earlier]))
+                    m_faults << QStringLiteral("read out of order: \"%1\" before \"%2\" in %3")
+                                    .arg(nameOf(shown[earlier]), nameOf(shown[later]), where);
+        for (const Node& child : children)
+            checkTree(child, screen, depth + 1, focused);
+    }
+
+    // Prints the tree of every showing window, holds each to the rules and checks the focus of a
+    // window opened on top of the others.
     void dumpScreen(const QString& screen) {
         QTest::qWait(600); // sheets fade in
         const QList<Node> shown = windows();
         std::printf("=== %s\n", qPrintable(screen));
+        m_screens << screen;
         for (const Node& window : shown) {
             Node focused;
-            walk(window, [&](const Node& node, int depth) {
-                QStringList states;
-                if (has(node, ATSPI_STATE_FOCUSED))
-                    states << QStringLiteral("focused");
-                if (has(node, ATSPI_STATE_CHECKED))
-                    states << QStringLiteral("checked");
-                if (has(node, ATSPI_STATE_SELECTED))
-                    states << QStringLiteral("selected");
-                std::printf("%*s[%s] \"%s\" (%s) {%s} %s\n", depth * 2, "", qPrintable(roleOf(node)),
-                            qPrintable(nameOf(node).left(80).replace(QLatin1Char('\n'), QLatin1Char(' '))),
-                            qPrintable(descriptionOf(node)), qPrintable(states.join(u' ')),
-                            qPrintable(actionsOf(node).join(u',')));
-                if (!has(node, ATSPI_STATE_SHOWING))
-                    return;
-                if (isInteractive(node) && nameOf(node).isEmpty())
-                    m_unnamed
-                        << QStringLiteral("%1: [%2] under \"%3\"").arg(screen, roleOf(node), nameOf(window));
-                if (has(node, ATSPI_STATE_FOCUSED) && !focused)
-                    focused = node;
-            });
+            checkTree(window, screen, 0, focused);
             if (window == shown.last() && shown.size() > 1 && focused && nameOf(focused).isEmpty())
                 m_badFocus << QStringLiteral("%1: [%2]").arg(screen, roleOf(focused));
         }
@@ -502,7 +563,10 @@ private slots:
     }
 
     void finalChecks() {
-        QVERIFY2(m_unnamed.isEmpty(), qPrintable(m_unnamed.join(u'\n')));
+        m_faults.removeDuplicates();
+        for (const QString& fault : std::as_const(m_faults))
+            std::printf("FAULT %s\n", qPrintable(fault));
+        QVERIFY2(m_faults.isEmpty(), qPrintable(m_faults.join(u'\n')));
         QVERIFY2(m_badFocus.isEmpty(), qPrintable(m_badFocus.join(u'\n')));
     }
 };

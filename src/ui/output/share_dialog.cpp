@@ -1,5 +1,6 @@
 #include "output/share_dialog.h"
 
+#include "controls/accessibility_traits.h"
 #include "controls/focus_ring.h"
 #include "controls/glass_capsule_button.h"
 #include "controls/symbol_icon.h"
@@ -171,10 +172,10 @@ void ShareDialog::applyScheme() {
     const QIcon icon = symbolIcon(QStringLiteral("doc.text"), accentColor(light));
     for (int row = 0; row < m_list->count(); ++row)
         m_list->item(row)->setIcon(icon);
-    setStatus(m_status->text(), m_statusIsFailure);
+    setStatus(m_status->text(), m_statusIsFailure, true);
 }
 
-void ShareDialog::setStatus(const QString& text, bool failure) {
+void ShareDialog::setStatus(const QString& text, bool failure, bool said) {
     m_statusIsFailure = failure;
     m_status->setText(text);
     const bool light = m_appearance->isLight();
@@ -182,6 +183,8 @@ void ShareDialog::setStatus(const QString& text, bool failure) {
     pal.setColor(QPalette::WindowText,
                  failure ? schemeColors::errorText(light) : schemeColors::secondaryLabel(light));
     m_status->setPalette(pal);
+    if (!said)
+        announceToScreenReader(m_status, text);
 }
 
 QString ShareDialog::statusText() const {

@@ -60,7 +60,8 @@ signals:
 
 private:
     void applyScheme();
-    void setStatus(const QString& text, bool failure = false);
+    // Shows the outcome of an action and says it to a screen reader; a repaint passes `said` true.
+    void setStatus(const QString& text, bool failure = false, bool said = false);
 
     QStringList m_files;
     Appearance* m_appearance;
