@@ -268,6 +268,12 @@ public:
             QTimer::singleShot(0, button, &QAbstractButton::click);
             return;
         }
+        if (name == setFocusAction()) {
+            // Focus moved by a screen reader lands as a click would put it: in an active window.
+            widget()->window()->activateWindow();
+            widget()->setFocus(Qt::OtherFocusReason);
+            return;
+        }
         QAccessibleWidget::doAction(name);
     }
 
