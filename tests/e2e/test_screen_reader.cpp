@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -139,7 +140,13 @@ bool isGrouping(AtspiRole role) {
 // What the bridge sent, as "event-type|source name|detail1".
 QStringList g_events;
 
+// The element that took the focus last: a menu's rows are not in the tree (Qt lists no popup
+// among an application's windows), so they are met as the focus reaches them.
+Node g_focused;
+
 void record(const AtspiEvent* event) {
+    if (QByteArrayView(event->type) == "object:state-changed:focused" && event->detail1 == 1)
+        g_focused = adopt(static_cast<AtspiAccessible*>(g_object_ref(event->source)));
     g_events << QStringLiteral("%1|%2|%3")
                     .arg(QString::fromUtf8(event->type),
                          take(atspi_accessible_get_name(event->source, nullptr)))
@@ -155,9 +162,12 @@ class ScreenReaderTest final : public QObject {
     QProcess m_display;
     QProcess m_bus;
     QProcess m_app;
+    QProcess m_orca;   // the screen reader, when installed, speaking into its log
+    QString m_orcaLog; // empty when Orca does not run
     Node m_application;
     QStringList m_faults;   // what breaks the rules, over every screen
     QStringList m_screens;  // the screens walked
+    QStringList m_explored; // the openers pressed by the walk
     QStringList m_badFocus; // windows whose first focus is no named control
     QString m_resumeTitle = QStringLiteral("Design Résumé");
     bool m_moved = false;
@@ -172,6 +182,64 @@ class ScreenReaderTest final : public QObject {
             line += process.readAllStandardOutput();
         }
         return QString::fromUtf8(line).trimmed();
+    }
+
+    // What Orca said, in order ("SPEECH OUTPUT" lines of its log).
+    QStringList orcaSaid() const {
+        QFile log(m_orcaLog);
+        QStringList said;
+        if (m_orcaLog.isEmpty() || !log.open(QIODevice::ReadOnly))
+            return said;
+        for (const QByteArray& line : log.readAll().split('\n'))
+            if (const qsizetype at = line.indexOf("SPEECH OUTPUT: '"); at >= 0)
+                said << QString::fromUtf8(line.mid(at + 16));
+        return said;
+    }
+
+    // Starts Orca on the private bus with a speech server that does not exist, so that what it
+    // would say goes to its debug log only. Without Orca the events are read as Orca reads them.
+    void startOrca() {
+        const QString orca = QStandardPaths::findExecutable(QStringLiteral("orca"));
+        if (orca.isEmpty()) {
+            std::printf("Orca is not installed: changed values are checked on the bus only.\n");
+            return;
+        }
+        const QString prefs = m_runtime.filePath(QStringLiteral("orca"));
+        QDir().mkpath(prefs);
+        QFile settings(prefs + QStringLiteral("/user-settings.conf"));
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write(R"({"general": {"speechServerFactory": "orca.no_speech_server", "enableSpeech": true},
+ "profiles": {"default": {"profile": ["Default", "default"],
+  "speechServerFactory": "orca.no_speech_server"}}, "keybindings": {}, "pronunciations": {}})");
+        settings.close();
+        const QString log = m_runtime.filePath(QStringLiteral("orca.log"));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("HOME"), m_runtime.path());
+        environment.insert(QStringLiteral("GSETTINGS_BACKEND"), QStringLiteral("memory"));
+        environment.insert(QStringLiteral("SPEECHD_ADDRESS"),
+                           QStringLiteral("unix_socket:") + m_runtime.filePath(QStringLiteral("no-speech")));
+        m_orca.setProcessEnvironment(environment);
+        m_orca.setStandardOutputFile(QProcess::nullDevice());
+        m_orca.setStandardErrorFile(QProcess::nullDevice());
+        m_orca.start(orca, {QStringLiteral("-u"), prefs, QStringLiteral("--debug-file"), log});
+        m_orcaLog = log;
+        if (!m_orca.waitForStarted() ||
+            !QTest::qWaitFor([&] { return orcaSaid().join(u' ').contains(u"Screen reader on"_qs); }, 30000)) {
+            std::printf("Orca did not start: changed values are checked on the bus only.\n");
+            m_orcaLog.clear();
+        }
+    }
+
+    // A changed value reaches the reader: a notification holding it comes into view, and Orca,
+    // where it runs, says it.
+    void verifySaid(const QString& text) {
+        const QString event = QStringLiteral("object:state-changed:showing|%1|1").arg(text);
+        QTRY_VERIFY2(g_events.contains(event), qPrintable(text + u'\n' + g_events.join(u'\n')));
+        if (!m_orcaLog.isEmpty()) // Orca may be some screens behind on a busy machine
+            QTRY_VERIFY2_WITH_TIMEOUT(
+                orcaSaid().join(u'\n').contains(text, Qt::CaseInsensitive),
+                qPrintable(text + u"\nOrca said:\n"_qs + orcaSaid().mid(orcaSaid().size() - 8).join(u'\n')),
+                30000);
     }
 
     void seedStore() {
@@ -263,8 +331,8 @@ class ScreenReaderTest final : public QObject {
             m_faults << QStringLiteral("no name: ") + where;
         // Nothing said twice: an element does not hold a child that says its name again (a window's
         // title may stand again as its heading).
-        const bool window =
-            role == ATSPI_ROLE_FRAME || role == ATSPI_ROLE_DIALOG || role == ATSPI_ROLE_WINDOW;
+        const bool window = role == ATSPI_ROLE_FRAME || role == ATSPI_ROLE_DIALOG ||
+                            role == ATSPI_ROLE_WINDOW || role == ATSPI_ROLE_ALERT;
         for (const Node& child : shown)
             if (!window && !name.isEmpty() && nameOf(child) == name)
                 m_faults << QStringLiteral("said twice: ") + where;
@@ -311,6 +379,44 @@ class ScreenReaderTest final : public QObject {
         else
             atspi_generate_keyboard_event(0xff1b /* Escape */, nullptr, ATSPI_KEY_SYM, nullptr);
         (void)QTest::qWaitFor([&] { return windows().size() < before; }, 5000);
+    }
+
+    // Presses, one by one, every button of the window on top that says it opens or shows
+    // something, or that removes an entry (which asks first); every window that comes up is held
+    // to the rules, walked the same way and closed. A screen added later is walked with the rest.
+    void explore(const QString& path, int depth) {
+        const Node top = windows().last();
+        QList<Node> openers;
+        walk(top, [&](const Node& node, int) {
+            const QString hint = descriptionOf(node);
+            if (atspi_accessible_get_role(node.get(), nullptr) == ATSPI_ROLE_PUSH_BUTTON &&
+                has(node, ATSPI_STATE_SHOWING) && has(node, ATSPI_STATE_ENABLED) &&
+                (hint.startsWith(QLatin1String("Opens ")) || hint.startsWith(QLatin1String("Shows ")) ||
+                 hint.startsWith(QLatin1String("Removes this "))))
+                openers << node;
+        });
+        for (const Node& opener : std::as_const(openers)) {
+            const QString screen = path + QStringLiteral(" › ") + nameOf(opener);
+            if (m_explored.contains(screen) || !has(opener, ATSPI_STATE_SHOWING))
+                continue;
+            m_explored << screen;
+            const qsizetype before = windows().size();
+            const bool hadCancel = bool(find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Cancel"), top));
+            QVERIFY2(doAction(opener, QStringLiteral("Press")), qPrintable(screen));
+            if (!QTest::qWaitFor([&] { return windows().size() > before; }, 3000)) {
+                // An overlay in the same window (a popup) is walked there and closed by its Cancel.
+                dumpScreen(screen);
+                if (const Node cancel = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Cancel"), top);
+                    cancel && !hadCancel)
+                    doAction(cancel, QStringLiteral("Press"));
+                continue;
+            }
+            dumpScreen(screen);
+            if (depth < 2)
+                explore(screen, depth + 1);
+            closeTop();
+            QTRY_VERIFY2(windows().size() == before, qPrintable(screen + u" did not close"_qs));
+        }
     }
 
     void visit(const QString& button, const QString& screen) {
@@ -365,7 +471,18 @@ private slots:
         qunsetenv("AT_SPI_BUS_ADDRESS");
 
         seedStore();
+        startOrca();
+        // Buttons that hand a file or a page to another program (a viewer, a browser, the file
+        // manager) are pressed in the walk: the program that would open it does nothing here.
+        const QString tools = m_runtime.filePath(QStringLiteral("bin"));
+        QDir().mkpath(tools);
+        QFile opener(tools + QStringLiteral("/xdg-open"));
+        QVERIFY(opener.open(QIODevice::WriteOnly));
+        opener.write("#!/bin/sh\nexit 0\n");
+        opener.close();
+        opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("PATH"), tools + u':' + environment.value(QStringLiteral("PATH")));
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         environment.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
         m_app.setProcessChannelMode(QProcess::ForwardedChannels);
@@ -396,11 +513,15 @@ private slots:
     }
 
     void cleanupTestCase() {
+        // The logs of a failed run (Orca's among them) stay for a look when asked for.
+        m_runtime.setAutoRemove(qEnvironmentVariableIsEmpty("QUILLORA_KEEP_TEST_RUNTIME"));
+        if (!m_runtime.autoRemove())
+            std::printf("Runtime folder kept: %s\n", qPrintable(m_runtime.path()));
         if (m_app.state() == QProcess::Running) {
             ::kill(pid_t(m_app.processId()), SIGTERM);
             m_app.waitForFinished(20000);
         }
-        for (QProcess* process : {&m_bus, &m_display})
+        for (QProcess* process : {&m_orca, &m_bus, &m_display})
             if (process->state() == QProcess::Running) {
                 process->terminate();
                 process->waitForFinished(5000);
@@ -479,8 +600,7 @@ private slots:
         QTRY_VERIFY(has(orientation, ATSPI_STATE_FOCUSED));
         g_events.clear();
         QVERIFY(doAction(orientation, QStringLiteral("Press")));
-        QTRY_VERIFY2(g_events.contains(u"object:state-changed:showing|Landscape|1"_qs),
-                     qPrintable(g_events.join(u'\n')));
+        verifySaid(QStringLiteral("Landscape"));
         QTRY_VERIFY2(descriptionOf(find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Toggle image orientation")))
                          .endsWith(QLatin1String("Landscape")),
                      qPrintable(g_events.join(u'\n')));
@@ -501,8 +621,7 @@ private slots:
         QTRY_VERIFY(has(inter, ATSPI_STATE_FOCUSED));
         g_events.clear();
         QVERIFY(doAction(inter, QStringLiteral("Press")));
-        QTRY_VERIFY2(g_events.contains(u"object:state-changed:showing|Selected|1"_qs),
-                     qPrintable(g_events.join(u'\n')));
+        verifySaid(QStringLiteral("Selected"));
         QTRY_VERIFY(descriptionOf(inter).endsWith(QLatin1String(". Selected")));
         QTRY_VERIFY2(!g_events.filter(QStringLiteral("Inter")).isEmpty(), qPrintable(g_events.join(u'\n')));
         closeTop();
@@ -514,6 +633,38 @@ private slots:
         dumpScreen(QStringLiteral("preview"));
         QVERIFY2(descriptionOf(language).endsWith(QLatin1String("No language selected")),
                  qPrintable(descriptionOf(language)));
+        // Copying is confirmed aloud, and so is a language chosen from the menu, where the reader's
+        // focus stays on the closed menu's row.
+        const Node copy = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Copy Résumé"));
+        QVERIFY(copy && doAction(copy, QStringLiteral("SetFocus")));
+        g_events.clear();
+        QVERIFY(doAction(copy, QStringLiteral("Press")));
+        verifySaid(QStringLiteral("Copied to clipboard!"));
+        QVERIFY(doAction(language, QStringLiteral("SetFocus")));
+        QTRY_VERIFY(has(language, ATSPI_STATE_FOCUSED));
+        g_focused.reset();
+        QVERIFY(doAction(language, QStringLiteral("Press")));
+        QTest::qWait(500);
+        atspi_generate_keyboard_event(0xff54 /* Down */, nullptr, ATSPI_KEY_SYM, nullptr);
+        const bool onRow = QTest::qWaitFor(
+            [&] {
+                return g_focused &&
+                       atspi_accessible_get_role(g_focused.get(), nullptr) == ATSPI_ROLE_MENU_ITEM;
+            },
+            5000);
+        if (onRow) {
+            const QString chosen = nameOf(g_focused);
+            g_events.clear();
+            atspi_generate_keyboard_event(0xff0d /* Return */, nullptr, ATSPI_KEY_SYM, nullptr);
+            QTRY_VERIFY2(!descriptionOf(language).endsWith(QLatin1String("No language selected")),
+                         qPrintable(descriptionOf(language)));
+            const QString value = descriptionOf(language).section(QStringLiteral(". "), -1);
+            QVERIFY2(chosen.contains(value), qPrintable(chosen + u" / "_qs + value));
+            verifySaid(value);
+        } else {
+            atspi_generate_keyboard_event(0xff1b /* Escape */, nullptr, ATSPI_KEY_SYM, nullptr);
+            std::printf("No language to choose here: the language menu's spoken value is not checked.\n");
+        }
         closeTop();
     }
 
@@ -571,8 +722,27 @@ private slots:
             const Node opener = node ? node : find(ATSPI_ROLE_FILLER, name);
             QVERIFY2(opener && doAction(opener, QStringLiteral("Press")), button);
             dumpScreen(name);
+            if (const Node copyPath =
+                    find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Copy Path"), windows().last())) {
+                g_events.clear();
+                QVERIFY(doAction(copyPath, QStringLiteral("Press")));
+                QTRY_VERIFY2(!g_events
+                                  .filter(QRegularExpression(
+                                      u"^object:state-changed:showing\\|Copied “.+”\\.\\|1$"_qs))
+                                  .isEmpty(),
+                             qPrintable(g_events.join(u'\n')));
+                verifySaid(g_events.filter(QStringLiteral("|Copied “")).first().section(u'|', 1, 1));
+            }
             closeTop();
         }
+    }
+
+    // Every screen the editor and the list open, found by what their buttons say they do.
+    void everyScreen() {
+        if (!find(ATSPI_ROLE_HEADING, QStringLiteral("Actions & Style")))
+            QSKIP("The editor is not open.");
+        explore(QStringLiteral("main window"), 0);
+        std::printf("Walked %d screens.\n", int(m_screens.size()));
     }
 
     void storedAfterQuit() {

@@ -4,7 +4,6 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QApplication>
-#include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -51,18 +50,20 @@ const char* qtClassOf(const QObject* object) {
     return "";
 }
 
-// A widget Qt reads as a plain box of other widgets (a panel, a frame, a sheet).
+// A widget Qt reads as a plain box of other widgets (a panel, a frame, a sheet, an alert).
 bool isPlainContainer(const QObject* object) {
     const char* qtClass = qtClassOf(object);
     return std::strcmp(qtClass, "QWidget") == 0 || std::strcmp(qtClass, "QFrame") == 0 ||
-           std::strcmp(qtClass, "QDialog") == 0 || std::strcmp(qtClass, "QSplitter") == 0;
+           std::strcmp(qtClass, "QDialog") == 0 || std::strcmp(qtClass, "QSplitter") == 0 ||
+           std::strcmp(qtClass, "QMessageBox") == 0 || std::strcmp(qtClass, "QFileDialog") == 0;
 }
 
-// Left out of what is read: marked hidden, or a splitter's handle (dragged with the mouse only).
+// Left out of what is read: marked hidden, or a splitter's handle or a size grip (dragged with
+// the mouse only).
 bool isHidden(const QAccessibleInterface* iface) {
     return iface && iface->object() &&
            (iface->object()->property(hiddenProperty).toBool() ||
-            iface->object()->inherits("QSplitterHandle"));
+            iface->object()->inherits("QSplitterHandle") || iface->object()->inherits("QSizeGrip"));
 }
 
 bool operable(const QWidget* widget) {
@@ -90,8 +91,10 @@ bool isDecoration(QAccessibleInterface* iface) {
         return label->text().isEmpty();
     if (operable(widget))
         return false;
+    // Children not shown count while the box itself is not shown: it may show them with itself.
     for (int i = 0; i < iface->childCount(); ++i)
-        if (QAccessibleInterface* child = iface->child(i); child && !child->state().invisible)
+        if (QAccessibleInterface* child = iface->child(i);
+            child && (!widget->isVisible() || !child->state().invisible))
             return false;
     return isPlainContainer(widget) && !widget->property(notificationProperty).toBool();
 }
@@ -119,8 +122,11 @@ QAccessible::Role roleFor(const QWidget* widget) {
     }
     if (qobject_cast<const QLabel*>(widget))
         return QAccessible::StaticText;
-    if (widget->isWindow())
-        return std::strcmp(qtClassOf(widget), "QDialog") == 0 ? QAccessible::Dialog : QAccessible::Window;
+    if (widget->isWindow() && std::strcmp(qtClassOf(widget), "QMessageBox") == 0)
+        return QAccessible::AlertMessage;
+    if (widget->isWindow() && (std::strcmp(qtClassOf(widget), "QDialog") == 0 ||
+                               std::strcmp(qtClassOf(widget), "QFileDialog") == 0))
+        return QAccessible::Dialog;
     if (std::strcmp(qtClassOf(widget), "QSplitter") == 0)
         return QAccessible::Splitter;
     return QAccessible::Client;
@@ -388,9 +394,9 @@ void setAccessibleValue(QWidget* widget, const QString& value) {
     if (previous == QVariant(value))
         return;
     setTrait(widget, valueProperty, value);
-    // A new value of the control in focus is said at once (the events below reach no reader's
-    // speech); a value shown for the first time is read with the control.
-    if (previous.isValid() && widget->hasFocus())
+    // A new value of the control in focus (also while a menu it opened is up) is said at once (the events
+    // below reach no reader's speech); a value shown for the first time is read with the control.
+    if (previous.isValid() && widget->window()->focusWidget() == widget)
         announceToScreenReader(widget, value);
     QAccessibleValueChangeEvent change(widget, value);
     QAccessible::updateAccessibility(&change);
