@@ -237,7 +237,7 @@ class ScreenReaderTest final : public QObject {
         QTRY_VERIFY2(g_events.contains(event), qPrintable(text + u'\n' + g_events.join(u'\n')));
         if (!m_orcaLog.isEmpty()) // Orca may be some screens behind on a busy machine
             QTRY_VERIFY2_WITH_TIMEOUT(
-                orcaSaid().join(u'\n').contains(text, Qt::CaseInsensitive),
+                orcaSaid().join(u'\n').contains(u"notification "_qs + text, Qt::CaseInsensitive),
                 qPrintable(text + u"\nOrca said:\n"_qs + orcaSaid().mid(orcaSaid().size() - 8).join(u'\n')),
                 30000);
     }

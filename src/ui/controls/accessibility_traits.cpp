@@ -27,6 +27,7 @@ constexpr const char* hiddenProperty = "_quillora_accessibleHidden";
 constexpr const char* containerProperty = "_quillora_accessibleContainer";
 constexpr const char* frequentProperty = "_quillora_accessibleFrequent";
 constexpr const char* notificationProperty = "_quillora_accessibleNotification";
+constexpr const char* announcementProperty = "_quillora_accessibleAnnouncement";
 
 // How long an announcement stays in the tree after it was said.
 constexpr int announcementMs = 5000;
@@ -200,6 +201,8 @@ public:
             return w->property(valueProperty).toString();
         if (t == QAccessible::Description)
             return describedWithValue(QAccessibleWidget::text(t), w->property(valueProperty).toString());
+        if (t == QAccessible::Name && w->property(notificationProperty).toBool())
+            return w->property(announcementProperty).toString();
         if (t == QAccessible::Name && w->accessibleName().isEmpty()) {
             if (auto* button = qobject_cast<const QAbstractButton*>(w))
                 return QString(button->text()).remove(QLatin1Char('&'));
@@ -351,36 +354,31 @@ bool isBlockedByModal(const QWidget* widget) {
 }
 
 void announceToScreenReader(QWidget* near, const QString& text) {
-    QWidget* window = QApplication::activeWindow();
-    if (!window && near)
-        window = near->window();
-    if (!window || text.isEmpty())
+    // The window the text belongs to; a menu that is closing hands it to the window it came from.
+    QWidget* window = near ? near->window() : QApplication::activeWindow();
+    while (window && window->windowType() == Qt::Popup && window->parentWidget())
+        window = window->parentWidget()->window();
+    if (!window || !window->isVisible() || text.isEmpty())
         return;
     const QString name = QStringLiteral("screenReaderAnnouncement");
-    auto* note = window->findChild<QWidget*>(name, Qt::FindDirectChildrenOnly);
-    if (!note) {
-        installTraitsFactory();
-        note = new QWidget(window);
-        note->setObjectName(name);
-        note->setProperty(notificationProperty, true);
-        note->setAttribute(Qt::WA_TransparentForMouseEvents);
-        note->setFocusPolicy(Qt::NoFocus);
-        auto* timer = new QTimer(note);
-        timer->setObjectName(QStringLiteral("announcementTimer"));
-        timer->setSingleShot(true);
-        timer->setInterval(announcementMs);
-        QObject::connect(timer, &QTimer::timeout, note, &QWidget::hide);
+    // A new element each time: readers keep the name they read first for an element, and Qt's
+    // bridge sends a changed name without its text.
+    if (auto* previous = window->findChild<QWidget*>(name, Qt::FindDirectChildrenOnly)) {
+        previous->setObjectName(QString());
+        previous->hide();
+        previous->deleteLater();
     }
-    note->setAccessibleName(text);
+    installTraitsFactory();
+    auto* note = new QWidget(window);
+    note->setObjectName(name);
+    note->setProperty(notificationProperty, true);
+    note->setProperty(announcementProperty, text);
+    note->setAttribute(Qt::WA_TransparentForMouseEvents);
+    note->setFocusPolicy(Qt::NoFocus);
     // A point in the window's last corner: nothing to see, and read after the window's content.
     note->setGeometry(window->width() - 1, window->height() - 1, 1, 1);
-    if (note->isVisible()) {
-        QAccessibleEvent shown(note, QAccessible::ObjectShow);
-        QAccessible::updateAccessibility(&shown);
-    } else {
-        note->show();
-    }
-    note->findChild<QTimer*>(QStringLiteral("announcementTimer"))->start();
+    note->show();
+    QTimer::singleShot(announcementMs, note, &QObject::deleteLater);
 }
 
 QString describedWithValue(const QString& hint, const QString& value) {
@@ -396,7 +394,7 @@ void setAccessibleValue(QWidget* widget, const QString& value) {
     setTrait(widget, valueProperty, value);
     // A new value of the control in focus (also while a menu it opened is up) is said at once (the events
     // below reach no reader's speech); a value shown for the first time is read with the control.
-    if (previous.isValid() && widget->window()->focusWidget() == widget)
+    if (previous.isValid() && widget->window()->focusWidget() == widget && widget->window()->isActiveWindow())
         announceToScreenReader(widget, value);
     QAccessibleValueChangeEvent change(widget, value);
     QAccessible::updateAccessibility(&change);

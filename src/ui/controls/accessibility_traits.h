@@ -28,7 +28,8 @@ void combineAccessibleChildren(QWidget* widget, const QString& name, const QStri
 
 // Says `text` to a screen reader now, whatever has the focus: Qt's bridge sends a changed name or
 // description without its text, and screen readers drop those, so the text is shown for a moment
-// as a notification of the window that `near` is in (or the active window), which they read out.
+// as a notification of the window that `near` is in (or of the window a menu came from), which
+// they read out.
 void announceToScreenReader(QWidget* near, const QString& text);
 
 // Whether a modal window other than the widget's own (or one it opened) blocks it: an action asked

@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QTest>
@@ -356,9 +357,11 @@ private slots:
         auto* orientation = new QPushButton(QStringLiteral("Toggle image orientation"), &window);
         auto* other = new QPushButton(QStringLiteral("Other"), &window);
         window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
         const auto said = [&]() -> QString {
-            auto* note = window.findChild<QWidget*>(QStringLiteral("screenReaderAnnouncement"));
+            auto* note = window.findChild<QWidget*>(QStringLiteral("screenReaderAnnouncement"),
+                                                    Qt::FindDirectChildrenOnly);
             if (!note || !note->isVisible())
                 return {};
             if (reader(note)->role() != QAccessible::Notification)
@@ -373,8 +376,13 @@ private slots:
         QCOMPARE(said(), QString());
         setAccessibleValue(orientation, QStringLiteral("Landscape"));
         QCOMPARE(said(), QStringLiteral("Landscape"));
+        // A new element for each text: a reader keeps the name it read first for an element.
+        const QPointer<QWidget> first = window.findChild<QWidget*>(QStringLiteral("screenReaderAnnouncement"),
+                                                                   Qt::FindDirectChildrenOnly);
         announceToScreenReader(orientation, QStringLiteral("Copied to clipboard!"));
         QCOMPARE(said(), QStringLiteral("Copied to clipboard!"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!first);
         // It stands after the window's content and is not a control.
         QCOMPARE(reader(&window)->child(reader(&window)->childCount() - 1)->text(QAccessible::Name),
                  QStringLiteral("Copied to clipboard!"));
