@@ -1,7 +1,10 @@
 // The app as a screen reader hears it: the real binary on a virtual X display, with a private
 // session bus and the accessibility bus, read and driven through AT-SPI (libatspi) the way an
-// assistive technology does. Every screen's tree is printed, and none may hold an interactive
-// control without a name.
+// assistive technology does. Every screen is walked, and every window shown is held to the same
+// rules, whatever it holds: nothing shown without a name unless it only groups others, no element
+// that says again what its own child says, children in the order they stand on screen (also right
+// after a move), and a changed value reaching the reader. Where Orca is installed it runs on the
+// same bus with its speech written to its log, and what it would say is checked too.
 
 #include "model/resume.h"
 #include "store/app_store.h"
@@ -14,7 +17,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -99,21 +104,49 @@ void walk(const Node& node, const std::function<void(const Node&, int)>& visit, 
             walk(child, visit, depth + 1);
 }
 
-// Roles a user operates; each must have a name.
-bool isInteractive(const Node& node) {
+QRect extentsOf(const Node& node) {
+    QRect box;
+    if (AtspiComponent* component = atspi_accessible_get_component_iface(node.get())) {
+        if (AtspiRect* r = atspi_component_get_extents(component, ATSPI_COORD_TYPE_SCREEN, nullptr)) {
+            box = QRect(r->x, r->y, r->width, r->height);
+            g_free(r);
+        }
+        g_object_unref(component);
+    }
+    return box;
+}
+
+// Whether `a` reads before `b`: wholly above it, or on the same line and to its left.
+bool readsBefore(const QRect& a, const QRect& b) {
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    if (a.y() + a.height() <= b.y())
+        return true;
+    if (b.y() + b.height() <= a.y())
+        return false;
+    return a.x() + a.width() <= b.x();
+}
+
+// Roles that only group other elements and need no name of their own.
+bool isGrouping(AtspiRole role) {
     static const QList<AtspiRole> roles{
-        ATSPI_ROLE_PUSH_BUTTON, ATSPI_ROLE_TOGGLE_BUTTON, ATSPI_ROLE_CHECK_BOX, ATSPI_ROLE_RADIO_BUTTON,
-        ATSPI_ROLE_MENU_ITEM,   ATSPI_ROLE_COMBO_BOX,     ATSPI_ROLE_ENTRY,     ATSPI_ROLE_PASSWORD_TEXT,
-        ATSPI_ROLE_LIST_ITEM,   ATSPI_ROLE_LINK,          ATSPI_ROLE_SLIDER,    ATSPI_ROLE_SPIN_BUTTON,
-        ATSPI_ROLE_PAGE_TAB,    ATSPI_ROLE_LIST,          ATSPI_ROLE_TEXT,      ATSPI_ROLE_PUSH_BUTTON_MENU};
-    const AtspiRole role = atspi_accessible_get_role(node.get(), nullptr);
-    return roles.contains(role) && (has(node, ATSPI_STATE_FOCUSABLE) || !actionsOf(node).isEmpty());
+        ATSPI_ROLE_FILLER,       ATSPI_ROLE_PANEL,        ATSPI_ROLE_SCROLL_PANE, ATSPI_ROLE_VIEWPORT,
+        ATSPI_ROLE_SPLIT_PANE,   ATSPI_ROLE_LAYERED_PANE, ATSPI_ROLE_MENU_BAR,    ATSPI_ROLE_POPUP_MENU,
+        ATSPI_ROLE_SEPARATOR,    ATSPI_ROLE_SCROLL_BAR,   ATSPI_ROLE_TOOL_BAR,    ATSPI_ROLE_STATUS_BAR,
+        ATSPI_ROLE_PAGE_TAB_LIST};
+    return roles.contains(role);
 }
 
 // What the bridge sent, as "event-type|source name|detail1".
 QStringList g_events;
 
+// The element that took the focus last: a menu's rows are not in the tree (Qt lists no popup
+// among an application's windows), so they are met as the focus reaches them.
+Node g_focused;
+
 void record(const AtspiEvent* event) {
+    if (QByteArrayView(event->type) == "object:state-changed:focused" && event->detail1 == 1)
+        g_focused = adopt(static_cast<AtspiAccessible*>(g_object_ref(event->source)));
     g_events << QStringLiteral("%1|%2|%3")
                     .arg(QString::fromUtf8(event->type),
                          take(atspi_accessible_get_name(event->source, nullptr)))
@@ -129,8 +162,14 @@ class ScreenReaderTest final : public QObject {
     QProcess m_display;
     QProcess m_bus;
     QProcess m_app;
+    QProcess m_orca;          // the screen reader, when installed, speaking into its log
+    QString m_orcaLog;        // empty when Orca does not run
+    QStringList m_orcaHeard;  // changed values Orca said
+    QStringList m_orcaMissed; // and the ones it did not
     Node m_application;
-    QStringList m_unnamed;  // interactive controls without a name, over every screen
+    QStringList m_faults;   // what breaks the rules, over every screen
+    QStringList m_screens;  // the screens walked
+    QStringList m_explored; // the openers pressed by the walk
     QStringList m_badFocus; // windows whose first focus is no named control
     QString m_resumeTitle = QStringLiteral("Design Résumé");
     bool m_moved = false;
@@ -145,6 +184,72 @@ class ScreenReaderTest final : public QObject {
             line += process.readAllStandardOutput();
         }
         return QString::fromUtf8(line).trimmed();
+    }
+
+    // What Orca said, in order ("SPEECH OUTPUT" lines of its log).
+    QStringList orcaSaid() const {
+        QFile log(m_orcaLog);
+        QStringList said;
+        if (m_orcaLog.isEmpty() || !log.open(QIODevice::ReadOnly))
+            return said;
+        for (const QByteArray& line : log.readAll().split('\n'))
+            if (const qsizetype at = line.indexOf("SPEECH OUTPUT: '"); at >= 0)
+                said << QString::fromUtf8(line.mid(at + 16));
+        return said;
+    }
+
+    // Starts Orca on the private bus with a speech server that does not exist, so that what it
+    // would say goes to its debug log only. Without Orca the events are read as Orca reads them.
+    void startOrca() {
+        const QString orca = QStandardPaths::findExecutable(QStringLiteral("orca"));
+        if (orca.isEmpty()) {
+            std::printf("Orca is not installed: changed values are checked on the bus only.\n");
+            return;
+        }
+        const QString prefs = m_runtime.filePath(QStringLiteral("orca"));
+        QDir().mkpath(prefs);
+        QFile settings(prefs + QStringLiteral("/user-settings.conf"));
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write(R"({"general": {"speechServerFactory": "orca.no_speech_server", "enableSpeech": true},
+ "profiles": {"default": {"profile": ["Default", "default"],
+  "speechServerFactory": "orca.no_speech_server"}}, "keybindings": {}, "pronunciations": {}})");
+        settings.close();
+        const QString log = m_runtime.filePath(QStringLiteral("orca.log"));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("HOME"), m_runtime.path());
+        environment.insert(QStringLiteral("GSETTINGS_BACKEND"), QStringLiteral("memory"));
+        environment.insert(QStringLiteral("SPEECHD_ADDRESS"),
+                           QStringLiteral("unix_socket:") + m_runtime.filePath(QStringLiteral("no-speech")));
+        m_orca.setProcessEnvironment(environment);
+        m_orca.setStandardOutputFile(QProcess::nullDevice());
+        m_orca.setStandardErrorFile(QProcess::nullDevice());
+        m_orca.start(orca, {QStringLiteral("-u"), prefs, QStringLiteral("--debug-file"), log});
+        m_orcaLog = log;
+        if (!m_orca.waitForStarted() ||
+            !QTest::qWaitFor([&] { return orcaSaid().join(u' ').contains(u"Screen reader on"_qs); }, 30000)) {
+            std::printf("Orca did not start: changed values are checked on the bus only.\n");
+            m_orcaLog.clear();
+        }
+    }
+
+    // A changed value reaches the reader: a notification holding it comes into view (the event
+    // Orca presents whatever has the focus), and Orca, where it runs, says it. Orca on a busy
+    // machine can lag or drop an event now and then: what it misses is noted, and the walk fails
+    // only when it hears none of them.
+    void verifySaid(const QString& text) {
+        const QString event = QStringLiteral("object:state-changed:showing|%1|1").arg(text);
+        QTRY_VERIFY2(g_events.contains(event), qPrintable(text + u'\n' + g_events.join(u'\n')));
+        if (m_orcaLog.isEmpty())
+            return;
+        const QString heard = u"notification "_qs + text;
+        if (QTest::qWaitFor([&] { return orcaSaid().join(u'\n').contains(heard, Qt::CaseInsensitive); },
+                            15000)) {
+            m_orcaHeard << text;
+        } else {
+            m_orcaMissed << text;
+            std::printf("Orca did not say \"%s\"; its last words: %s\n", qPrintable(heard),
+                        qPrintable(orcaSaid().mid(orcaSaid().size() - 4).join(u" / "_qs)));
+        }
     }
 
     void seedStore() {
@@ -202,34 +307,68 @@ class ScreenReaderTest final : public QObject {
         return button && doAction(button, QStringLiteral("Press"));
     }
 
-    // Prints the tree of every showing window, notes unnamed interactive controls and checks the
-    // focus of a window opened on top of the others.
+    // Prints one element and what it holds, and notes where it breaks the rules.
+    void checkTree(const Node& node, const QString& screen, int depth, Node& focused) {
+        const QString name = nameOf(node);
+        const AtspiRole role = atspi_accessible_get_role(node.get(), nullptr);
+        const bool showing = has(node, ATSPI_STATE_SHOWING);
+        QStringList states;
+        if (has(node, ATSPI_STATE_FOCUSED))
+            states << QStringLiteral("focused");
+        if (has(node, ATSPI_STATE_CHECKED))
+            states << QStringLiteral("checked");
+        if (has(node, ATSPI_STATE_SELECTED))
+            states << QStringLiteral("selected");
+        if (!showing)
+            states << QStringLiteral("not showing");
+        std::printf("%*s[%s] \"%s\" (%s) {%s} %s\n", depth * 2, "", qPrintable(roleOf(node)),
+                    qPrintable(name.left(80).replace(QLatin1Char('\n'), QLatin1Char(' '))),
+                    qPrintable(descriptionOf(node).left(120).replace(QLatin1Char('\n'), QLatin1Char(' '))),
+                    qPrintable(states.join(u' ')), qPrintable(actionsOf(node).join(u',')));
+        if (!showing || depth > 60)
+            return;
+        const QString where = QStringLiteral("%1: [%2] \"%3\"").arg(screen, roleOf(node), name.left(60));
+        if (has(node, ATSPI_STATE_FOCUSED) && !focused)
+            focused = node;
+
+        const QList<Node> children = childrenOf(node);
+        QList<Node> shown;
+        for (const Node& child : children)
+            if (has(child, ATSPI_STATE_SHOWING))
+                shown << child;
+        // Nothing shown without a name, unless it only groups others.
+        if (name.isEmpty() && !isGrouping(role))
+            m_faults << QStringLiteral("no name: ") + where;
+        // Nothing said twice: an element does not hold a child that says its name again (a window's
+        // title may stand again as its heading).
+        const bool window = role == ATSPI_ROLE_FRAME || role == ATSPI_ROLE_DIALOG ||
+                            role == ATSPI_ROLE_WINDOW || role == ATSPI_ROLE_ALERT;
+        for (const Node& child : shown)
+            if (!window && !name.isEmpty() && nameOf(child) == name)
+                m_faults << QStringLiteral("said twice: ") + where;
+        // Children in the order they stand on screen.
+        QList<QRect> boxes;
+        for (const Node& child : shown)
+            boxes << extentsOf(child);
+        for (qsizetype later = 1; later < shown.size(); ++later)
+            for (qsizetype earlier = 0; earlier < later; ++earlier)
+                if (readsBefore(boxes[later], boxes[earlier]))
+                    m_faults << QStringLiteral("read out of order: \"%1\" before \"%2\" in %3")
+                                    .arg(nameOf(shown[earlier]), nameOf(shown[later]), where);
+        for (const Node& child : children)
+            checkTree(child, screen, depth + 1, focused);
+    }
+
+    // Prints the tree of every showing window, holds each to the rules and checks the focus of a
+    // window opened on top of the others.
     void dumpScreen(const QString& screen) {
         QTest::qWait(600); // sheets fade in
         const QList<Node> shown = windows();
         std::printf("=== %s\n", qPrintable(screen));
+        m_screens << screen;
         for (const Node& window : shown) {
             Node focused;
-            walk(window, [&](const Node& node, int depth) {
-                QStringList states;
-                if (has(node, ATSPI_STATE_FOCUSED))
-                    states << QStringLiteral("focused");
-                if (has(node, ATSPI_STATE_CHECKED))
-                    states << QStringLiteral("checked");
-                if (has(node, ATSPI_STATE_SELECTED))
-                    states << QStringLiteral("selected");
-                std::printf("%*s[%s] \"%s\" (%s) {%s} %s\n", depth * 2, "", qPrintable(roleOf(node)),
-                            qPrintable(nameOf(node).left(80).replace(QLatin1Char('\n'), QLatin1Char(' '))),
-                            qPrintable(descriptionOf(node)), qPrintable(states.join(u' ')),
-                            qPrintable(actionsOf(node).join(u',')));
-                if (!has(node, ATSPI_STATE_SHOWING))
-                    return;
-                if (isInteractive(node) && nameOf(node).isEmpty())
-                    m_unnamed
-                        << QStringLiteral("%1: [%2] under \"%3\"").arg(screen, roleOf(node), nameOf(window));
-                if (has(node, ATSPI_STATE_FOCUSED) && !focused)
-                    focused = node;
-            });
+            checkTree(window, screen, 0, focused);
             if (window == shown.last() && shown.size() > 1 && focused && nameOf(focused).isEmpty())
                 m_badFocus << QStringLiteral("%1: [%2]").arg(screen, roleOf(focused));
         }
@@ -252,6 +391,44 @@ class ScreenReaderTest final : public QObject {
         (void)QTest::qWaitFor([&] { return windows().size() < before; }, 5000);
     }
 
+    // Presses, one by one, every button of the window on top that says it opens or shows
+    // something, or that removes an entry (which asks first); every window that comes up is held
+    // to the rules, walked the same way and closed. A screen added later is walked with the rest.
+    void explore(const QString& path, int depth) {
+        const Node top = windows().last();
+        QList<Node> openers;
+        walk(top, [&](const Node& node, int) {
+            const QString hint = descriptionOf(node);
+            if (atspi_accessible_get_role(node.get(), nullptr) == ATSPI_ROLE_PUSH_BUTTON &&
+                has(node, ATSPI_STATE_SHOWING) && has(node, ATSPI_STATE_ENABLED) &&
+                (hint.startsWith(QLatin1String("Opens ")) || hint.startsWith(QLatin1String("Shows ")) ||
+                 hint.startsWith(QLatin1String("Removes this "))))
+                openers << node;
+        });
+        for (const Node& opener : std::as_const(openers)) {
+            const QString screen = path + QStringLiteral(" › ") + nameOf(opener);
+            if (m_explored.contains(screen) || !has(opener, ATSPI_STATE_SHOWING))
+                continue;
+            m_explored << screen;
+            const qsizetype before = windows().size();
+            const bool hadCancel = bool(find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Cancel"), top));
+            QVERIFY2(doAction(opener, QStringLiteral("Press")), qPrintable(screen));
+            if (!QTest::qWaitFor([&] { return windows().size() > before; }, 3000)) {
+                // An overlay in the same window (a popup) is walked there and closed by its Cancel.
+                dumpScreen(screen);
+                if (const Node cancel = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Cancel"), top);
+                    cancel && !hadCancel)
+                    doAction(cancel, QStringLiteral("Press"));
+                continue;
+            }
+            dumpScreen(screen);
+            if (depth < 2)
+                explore(screen, depth + 1);
+            closeTop();
+            QTRY_VERIFY2(windows().size() == before, qPrintable(screen + u" did not close"_qs));
+        }
+    }
+
     void visit(const QString& button, const QString& screen) {
         QVERIFY2(press(button), qPrintable(QStringLiteral("no button \"%1\"").arg(button)));
         dumpScreen(screen);
@@ -263,13 +440,32 @@ private slots:
         const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
         if (xvfb.isEmpty())
             QSKIP("No display server: Xvfb is not installed.");
-        m_display.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                               QStringLiteral("0"), QStringLiteral("1366x768x24"),
-                               QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-        const QString display = readLine(m_display, 15000);
+        // On a busy machine a server can be slow to answer or lose the race for a display number:
+        // it is given time, its socket is waited for, and a failed start is tried again.
+        QString display;
+        QString failure;
+        for (int attempt = 0; attempt < 3 && display.isEmpty(); ++attempt) {
+            if (m_display.state() != QProcess::NotRunning) {
+                m_display.kill();
+                m_display.waitForFinished(5000);
+            }
+            m_display.start(xvfb,
+                            {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                             QStringLiteral("0"), QStringLiteral("1366x768x24"), QStringLiteral("-nolisten"),
+                             QStringLiteral("tcp"), QStringLiteral("-noreset")});
+            const QString number = readLine(m_display, 30000);
+            const QString socket = QStringLiteral("/tmp/.X11-unix/X") + number;
+            if (!number.isEmpty() &&
+                QTest::qWaitFor(
+                    [&] { return QFileInfo::exists(socket) || m_display.state() != QProcess::Running; },
+                    10000) &&
+                m_display.state() == QProcess::Running)
+                display = number;
+            else
+                failure = QString::fromUtf8(m_display.readAllStandardError()).trimmed();
+        }
         if (display.isEmpty())
-            QSKIP(qPrintable(QStringLiteral("No display server: Xvfb did not start (%1).")
-                                 .arg(QString::fromUtf8(m_display.readAllStandardError()).trimmed())));
+            QSKIP(qPrintable(QStringLiteral("No display server: Xvfb did not start (%1).").arg(failure)));
         qputenv("DISPLAY", (u':' + display).toUtf8());
 
         // The session bus; the accessibility bus and its registry start on it when asked for.
@@ -285,7 +481,18 @@ private slots:
         qunsetenv("AT_SPI_BUS_ADDRESS");
 
         seedStore();
+        startOrca();
+        // Buttons that hand a file or a page to another program (a viewer, a browser, the file
+        // manager) are pressed in the walk: the program that would open it does nothing here.
+        const QString tools = m_runtime.filePath(QStringLiteral("bin"));
+        QDir().mkpath(tools);
+        QFile opener(tools + QStringLiteral("/xdg-open"));
+        QVERIFY(opener.open(QIODevice::WriteOnly));
+        opener.write("#!/bin/sh\nexit 0\n");
+        opener.close();
+        opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("PATH"), tools + u':' + environment.value(QStringLiteral("PATH")));
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         environment.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
         m_app.setProcessChannelMode(QProcess::ForwardedChannels);
@@ -298,24 +505,33 @@ private slots:
         for (const char* type : {"object:state-changed", "object:property-change"})
             atspi_event_listener_register(listener, type, nullptr);
         const Node desktop = adopt(atspi_get_desktop(0));
-        (void)QTest::qWaitFor(
-            [&] {
-                for (const Node& app : childrenOf(desktop))
-                    if (nameOf(app) == QLatin1String("Quillora"))
-                        m_application = app;
-                return bool(m_application) && !windows().isEmpty();
-            },
-            30000);
+        const auto appeared = [&] {
+            for (const Node& app : childrenOf(desktop))
+                if (nameOf(app) == QLatin1String("Quillora"))
+                    m_application = app;
+            return bool(m_application) && !windows().isEmpty();
+        };
+        (void)QTest::qWaitFor(appeared, 30000);
+        if (!m_application && m_app.state() != QProcess::Running) {
+            // Started before the display or the bus was ready for it: once more.
+            m_app.start(QStringLiteral(QUILLORA_APP_BINARY), {});
+            QVERIFY(m_app.waitForStarted());
+            (void)QTest::qWaitFor(appeared, 30000);
+        }
         QVERIFY2(m_application, "the app never appeared on the accessibility bus");
         atspi_accessible_set_cache_mask(m_application.get(), ATSPI_CACHE_NONE);
     }
 
     void cleanupTestCase() {
+        // The logs of a failed run (Orca's among them) stay for a look when asked for.
+        m_runtime.setAutoRemove(qEnvironmentVariableIsEmpty("QUILLORA_KEEP_TEST_RUNTIME"));
+        if (!m_runtime.autoRemove())
+            std::printf("Runtime folder kept: %s\n", qPrintable(m_runtime.path()));
         if (m_app.state() == QProcess::Running) {
             ::kill(pid_t(m_app.processId()), SIGTERM);
             m_app.waitForFinished(20000);
         }
-        for (QProcess* process : {&m_bus, &m_display})
+        for (QProcess* process : {&m_orca, &m_bus, &m_display})
             if (process->state() == QProcess::Running) {
                 process->terminate();
                 process->waitForFinished(5000);
@@ -388,8 +604,13 @@ private slots:
         QVERIFY(orientation);
         QVERIFY2(descriptionOf(orientation).endsWith(QLatin1String("Portrait")),
                  qPrintable(descriptionOf(orientation)));
+        // A value button takes the focus through the bridge, and its new value is said as a
+        // notification (the changed description alone reaches no reader's speech).
+        QVERIFY(doAction(orientation, QStringLiteral("SetFocus")));
+        QTRY_VERIFY(has(orientation, ATSPI_STATE_FOCUSED));
         g_events.clear();
         QVERIFY(doAction(orientation, QStringLiteral("Press")));
+        verifySaid(QStringLiteral("Landscape"));
         QTRY_VERIFY2(descriptionOf(find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Toggle image orientation")))
                          .endsWith(QLatin1String("Landscape")),
                      qPrintable(g_events.join(u'\n')));
@@ -402,8 +623,15 @@ private slots:
         QVERIFY(inter);
         dumpScreen(QStringLiteral("font picker"));
         QVERIFY(descriptionOf(inter).endsWith(QLatin1String("Not selected")));
+        // Nothing behind the open sheet takes an action (the list still holds one résumé when the
+        // app quits).
+        QVERIFY(
+            doAction(find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Add resume")), QStringLiteral("Press")));
+        QVERIFY(doAction(inter, QStringLiteral("SetFocus")));
+        QTRY_VERIFY(has(inter, ATSPI_STATE_FOCUSED));
         g_events.clear();
         QVERIFY(doAction(inter, QStringLiteral("Press")));
+        verifySaid(QStringLiteral("Selected"));
         QTRY_VERIFY(descriptionOf(inter).endsWith(QLatin1String(". Selected")));
         QTRY_VERIFY2(!g_events.filter(QStringLiteral("Inter")).isEmpty(), qPrintable(g_events.join(u'\n')));
         closeTop();
@@ -415,6 +643,38 @@ private slots:
         dumpScreen(QStringLiteral("preview"));
         QVERIFY2(descriptionOf(language).endsWith(QLatin1String("No language selected")),
                  qPrintable(descriptionOf(language)));
+        // Copying is confirmed aloud, and so is a language chosen from the menu, where the reader's
+        // focus stays on the closed menu's row.
+        const Node copy = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Copy Résumé"));
+        QVERIFY(copy && doAction(copy, QStringLiteral("SetFocus")));
+        g_events.clear();
+        QVERIFY(doAction(copy, QStringLiteral("Press")));
+        verifySaid(QStringLiteral("Copied to clipboard!"));
+        QVERIFY(doAction(language, QStringLiteral("SetFocus")));
+        QTRY_VERIFY(has(language, ATSPI_STATE_FOCUSED));
+        g_focused.reset();
+        QVERIFY(doAction(language, QStringLiteral("Press")));
+        QTest::qWait(500);
+        atspi_generate_keyboard_event(0xff54 /* Down */, nullptr, ATSPI_KEY_SYM, nullptr);
+        const bool onRow = QTest::qWaitFor(
+            [&] {
+                return g_focused &&
+                       atspi_accessible_get_role(g_focused.get(), nullptr) == ATSPI_ROLE_MENU_ITEM;
+            },
+            5000);
+        if (onRow) {
+            const QString chosen = nameOf(g_focused);
+            g_events.clear();
+            atspi_generate_keyboard_event(0xff0d /* Return */, nullptr, ATSPI_KEY_SYM, nullptr);
+            QTRY_VERIFY2(!descriptionOf(language).endsWith(QLatin1String("No language selected")),
+                         qPrintable(descriptionOf(language)));
+            const QString value = descriptionOf(language).section(QStringLiteral(". "), -1);
+            QVERIFY2(chosen.contains(value), qPrintable(chosen + u" / "_qs + value));
+            verifySaid(value);
+        } else {
+            atspi_generate_keyboard_event(0xff1b /* Escape */, nullptr, ATSPI_KEY_SYM, nullptr);
+            std::printf("No language to choose here: the language menu's spoken value is not checked.\n");
+        }
         closeTop();
     }
 
@@ -449,11 +709,13 @@ private slots:
         if (!first || !actionsOf(first).contains(QLatin1String("Move Down")))
             QSKIP("Portfolio images have no \"Move Down\" action.");
         QVERIFY(doAction(first, QStringLiteral("Move Down")));
+        dumpScreen(QStringLiteral("editor after moving a photo")); // read in its new place at once
         QTest::qWait(1500); // the move settles and saves; the store is read after the app quits
         const QStringList rows = order(QStringLiteral("Lead Designer, "));
         QCOMPARE(rows.size(), 1);
         const Node lead = find(ATSPI_ROLE_FILLER, rows.first());
         QVERIFY(lead && doAction(lead, QStringLiteral("Move Up")));
+        dumpScreen(QStringLiteral("editor after moving an experience row"));
         QTest::qWait(1500);
         m_moved = true;
     }
@@ -470,8 +732,27 @@ private slots:
             const Node opener = node ? node : find(ATSPI_ROLE_FILLER, name);
             QVERIFY2(opener && doAction(opener, QStringLiteral("Press")), button);
             dumpScreen(name);
+            if (const Node copyPath =
+                    find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Copy Path"), windows().last())) {
+                g_events.clear();
+                QVERIFY(doAction(copyPath, QStringLiteral("Press")));
+                QTRY_VERIFY2(!g_events
+                                  .filter(QRegularExpression(
+                                      u"^object:state-changed:showing\\|Copied “.+”\\.\\|1$"_qs))
+                                  .isEmpty(),
+                             qPrintable(g_events.join(u'\n')));
+                verifySaid(g_events.filter(QStringLiteral("|Copied “")).first().section(u'|', 1, 1));
+            }
             closeTop();
         }
+    }
+
+    // Every screen the editor and the list open, found by what their buttons say they do.
+    void everyScreen() {
+        if (!find(ATSPI_ROLE_HEADING, QStringLiteral("Actions & Style")))
+            QSKIP("The editor is not open.");
+        explore(QStringLiteral("main window"), 0);
+        std::printf("Walked %d screens.\n", int(m_screens.size()));
     }
 
     void storedAfterQuit() {
@@ -502,8 +783,14 @@ private slots:
     }
 
     void finalChecks() {
-        QVERIFY2(m_unnamed.isEmpty(), qPrintable(m_unnamed.join(u'\n')));
+        m_faults.removeDuplicates();
+        for (const QString& fault : std::as_const(m_faults))
+            std::printf("FAULT %s\n", qPrintable(fault));
+        QVERIFY2(m_faults.isEmpty(), qPrintable(m_faults.join(u'\n')));
         QVERIFY2(m_badFocus.isEmpty(), qPrintable(m_badFocus.join(u'\n')));
+        if (!m_orcaLog.isEmpty())
+            QVERIFY2(!m_orcaHeard.isEmpty(),
+                     qPrintable(u"Orca said none of: "_qs + m_orcaMissed.join(u", "_qs)));
     }
 };
 

@@ -57,8 +57,6 @@ ThemedEmptyResumeView::ThemedEmptyResumeView(Services& services, QWidget* parent
     auto* centre = new QVBoxLayout(background);
     auto* card = new FrostedCard(24, background);
     card->setObjectName(QStringLiteral("emptyResumeCard"));
-    card->setAccessibleName(
-        QStringLiteral("Select a résumé. Add or choose a résumé from the left to begin editing."));
     centre->addWidget(card, 0, Qt::AlignCenter);
     m_card = card;
 
@@ -86,6 +84,9 @@ ThemedEmptyResumeView::ThemedEmptyResumeView(Services& services, QWidget* parent
     message->setWordWrap(true);
     stack->addWidget(title);
     stack->addWidget(message);
+    // One element: the icon, the title and the message are read as its label only.
+    combineAccessibleChildren(
+        card, QStringLiteral("Select a résumé. Add or choose a résumé from the left to begin editing."));
 
     const auto applyScheme = [=, &appearance] {
         const bool light = appearance.isLight();

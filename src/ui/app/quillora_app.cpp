@@ -6,6 +6,7 @@
 #include "app/services.h"
 #include "app/startup_messages.h"
 #include "app/unix_signals.h"
+#include "controls/accessibility_traits.h"
 #include "controls/window_rules.h"
 #include "output/resume_pdf_generator.h"
 #include "platform/desktop_motion.h"
@@ -32,6 +33,7 @@ void prepareQuilloraApplication(QApplication& app) {
     QApplication::setApplicationDisplayName(QStringLiteral("Quillora"));
     QApplication::setDesktopFileName(QStringLiteral("quillora"));
     quitOnTerminationSignals(&app);
+    installAccessibilityRules();
     // A file growing past the size limit must fail its write with "File too large", which is
     // reported like any other write error, rather than end the process with unsaved work.
     std::signal(SIGXFSZ, SIG_IGN);

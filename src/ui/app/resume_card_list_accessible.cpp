@@ -1,6 +1,7 @@
 #include "app/resume_card_list_accessible.h"
 
 #include "app/resume_card_list.h"
+#include "controls/accessibility_traits.h"
 
 #include <QAccessibleWidget>
 #include <QHash>
@@ -87,7 +88,7 @@ public:
         return name == pressAction() ? QStringList{QStringLiteral("Return")} : QStringList{};
     }
     void doAction(const QString& name) override {
-        if (name == pressAction() && isValid() && m_list->isEnabled())
+        if (name == pressAction() && isValid() && m_list->isEnabled() && !isBlockedByModal(m_list))
             m_list->requestOpen(m_index);
     }
 
@@ -168,7 +169,7 @@ public:
     bool isColumnSelected(int) const override { return false; }
     bool isRowSelected(int row) const override { return row >= 0 && row == list()->openRow(); }
     bool selectRow(int row) override {
-        if (row < 0 || row >= rows() || !list()->isEnabled())
+        if (row < 0 || row >= rows() || !list()->isEnabled() || isBlockedByModal(list()))
             return false;
         list()->requestOpen(list()->model()->index(row, 0));
         return true;

@@ -3,11 +3,17 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
 #include <QToolButton>
 #include <QVariant>
+
+#include <cstring>
+#include <vector>
 
 namespace quillora {
 
@@ -19,6 +25,12 @@ constexpr const char* headingProperty = "_quillora_accessibleHeading";
 constexpr const char* hiddenProperty = "_quillora_accessibleHidden";
 // Set on a widget some of whose children are hidden: its interface leaves them out.
 constexpr const char* containerProperty = "_quillora_accessibleContainer";
+constexpr const char* frequentProperty = "_quillora_accessibleFrequent";
+constexpr const char* notificationProperty = "_quillora_accessibleNotification";
+constexpr const char* announcementProperty = "_quillora_accessibleAnnouncement";
+
+// How long an announcement stays in the tree after it was said.
+constexpr int announcementMs = 5000;
 
 const AccessibleActions* ownActions(const QObject* object) {
     return dynamic_cast<const AccessibleActions*>(object);
@@ -27,11 +39,65 @@ const AccessibleActions* ownActions(const QObject* object) {
 bool hasTraits(const QObject* object) {
     return object->property(valueProperty).isValid() || object->property(selectedProperty).isValid() ||
            object->property(headingProperty).isValid() || object->property(containerProperty).isValid() ||
+           object->property(frequentProperty).isValid() || object->property(notificationProperty).isValid() ||
            ownActions(object) != nullptr;
 }
 
+// The nearest class of Qt's own that the widget derives from (ours live in a namespace).
+const char* qtClassOf(const QObject* object) {
+    for (const QMetaObject* meta = object->metaObject(); meta; meta = meta->superClass())
+        if (std::strchr(meta->className(), ':') == nullptr)
+            return meta->className();
+    return "";
+}
+
+// A widget Qt reads as a plain box of other widgets (a panel, a frame, a sheet, an alert).
+bool isPlainContainer(const QObject* object) {
+    const char* qtClass = qtClassOf(object);
+    return std::strcmp(qtClass, "QWidget") == 0 || std::strcmp(qtClass, "QFrame") == 0 ||
+           std::strcmp(qtClass, "QDialog") == 0 || std::strcmp(qtClass, "QSplitter") == 0 ||
+           std::strcmp(qtClass, "QMessageBox") == 0 || std::strcmp(qtClass, "QFileDialog") == 0;
+}
+
+// Left out of what is read: marked hidden, or a splitter's handle or a size grip (dragged with
+// the mouse only).
 bool isHidden(const QAccessibleInterface* iface) {
-    return iface && iface->object() && iface->object()->property(hiddenProperty).toBool();
+    return iface && iface->object() &&
+           (iface->object()->property(hiddenProperty).toBool() ||
+            iface->object()->inherits("QSplitterHandle") || iface->object()->inherits("QSizeGrip"));
+}
+
+bool operable(const QWidget* widget) {
+    return qobject_cast<const QAbstractButton*>(widget) || widget->focusPolicy() != Qt::NoFocus;
+}
+
+bool holdsControl(const QAccessibleInterface* iface) {
+    auto* widget = qobject_cast<const QWidget*>(iface->object());
+    if (!widget)
+        return true;
+    if (operable(widget))
+        return true;
+    for (const QWidget* inner : widget->findChildren<QWidget*>())
+        if (operable(inner))
+            return true;
+    return false;
+}
+
+// Drawn only to be seen: a box, line or picture without a name and with nothing inside to read.
+bool isDecoration(QAccessibleInterface* iface) {
+    auto* widget = qobject_cast<const QWidget*>(iface->object());
+    if (!widget || !iface->text(QAccessible::Name).isEmpty())
+        return false;
+    if (auto* label = qobject_cast<const QLabel*>(widget))
+        return label->text().isEmpty();
+    if (operable(widget))
+        return false;
+    // Children not shown count while the box itself is not shown: it may show them with itself.
+    for (int i = 0; i < iface->childCount(); ++i)
+        if (QAccessibleInterface* child = iface->child(i);
+            child && (!widget->isVisible() || !child->state().invisible))
+            return false;
+    return isPlainContainer(widget) && !widget->property(notificationProperty).toBool();
 }
 
 bool hasMenu(const QWidget* widget) {
@@ -43,17 +109,79 @@ bool hasMenu(const QWidget* widget) {
 }
 
 QAccessible::Role roleFor(const QWidget* widget) {
+    if (widget->property(notificationProperty).toBool())
+        return QAccessible::Notification;
     if (widget->property(headingProperty).toBool())
         return QAccessible::Heading;
     if (auto* button = qobject_cast<const QAbstractButton*>(widget)) {
         if (hasMenu(widget))
             return QAccessible::ButtonMenu;
+        if (qobject_cast<const QRadioButton*>(widget))
+            return QAccessible::RadioButton;
         return button->isCheckable() && !widget->property(selectedProperty).isValid() ? QAccessible::CheckBox
                                                                                       : QAccessible::Button;
     }
     if (qobject_cast<const QLabel*>(widget))
         return QAccessible::StaticText;
+    if (widget->isWindow() && std::strcmp(qtClassOf(widget), "QMessageBox") == 0)
+        return QAccessible::AlertMessage;
+    if (widget->isWindow() && (std::strcmp(qtClassOf(widget), "QDialog") == 0 ||
+                               std::strcmp(qtClassOf(widget), "QFileDialog") == 0))
+        return QAccessible::Dialog;
+    if (std::strcmp(qtClassOf(widget), "QSplitter") == 0)
+        return QAccessible::Splitter;
     return QAccessible::Client;
+}
+
+// Whether `a` comes before `b` in reading: wholly above it, or beside it on the same line and
+// earlier in the reading direction. Boxes that overlap have no order of their own.
+bool readBefore(const QRect& a, const QRect& b, bool rightToLeft) {
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    if (a.y() + a.height() <= b.y())
+        return true;
+    if (b.y() + b.height() <= a.y())
+        return false;
+    return rightToLeft ? b.x() + b.width() <= a.x() : a.x() + a.width() <= b.x();
+}
+
+// The shown children in reading order (an item goes after every item that reads before it, and
+// otherwise keeps its place), then the ones not shown, as they were.
+QList<QAccessibleInterface*> inScreenOrder(const QList<QAccessibleInterface*>& children, bool rightToLeft) {
+    QList<QAccessibleInterface*> shown;
+    QList<QAccessibleInterface*> notShown;
+    QList<QRect> boxes;
+    for (QAccessibleInterface* child : children) {
+        if (child->state().invisible) {
+            notShown << child;
+        } else {
+            shown << child;
+            boxes << child->rect();
+        }
+    }
+    const qsizetype count = shown.size();
+    std::vector<int> waitingFor(std::size_t(count), 0);
+    for (qsizetype i = 0; i < count; ++i)
+        for (qsizetype j = 0; j < count; ++j)
+            if (i != j && readBefore(boxes[j], boxes[i], rightToLeft))
+                ++waitingFor[std::size_t(i)];
+    std::vector<bool> placed(std::size_t(count), false);
+    QList<QAccessibleInterface*> ordered;
+    for (qsizetype step = 0; step < count; ++step) {
+        qsizetype next = -1;
+        for (qsizetype i = 0; i < count && next < 0; ++i)
+            if (!placed[std::size_t(i)] && waitingFor[std::size_t(i)] == 0)
+                next = i;
+        for (qsizetype i = 0; i < count && next < 0; ++i) // boxes that wrap around each other
+            if (!placed[std::size_t(i)])
+                next = i;
+        placed[std::size_t(next)] = true;
+        ordered << shown[next];
+        for (qsizetype i = 0; i < count; ++i)
+            if (!placed[std::size_t(i)] && readBefore(boxes[next], boxes[i], rightToLeft))
+                --waitingFor[std::size_t(i)];
+    }
+    return ordered << notShown;
 }
 
 class TraitsAccessible final : public QAccessibleWidget {
@@ -73,6 +201,8 @@ public:
             return w->property(valueProperty).toString();
         if (t == QAccessible::Description)
             return describedWithValue(QAccessibleWidget::text(t), w->property(valueProperty).toString());
+        if (t == QAccessible::Name && w->property(notificationProperty).toBool())
+            return w->property(announcementProperty).toString();
         if (t == QAccessible::Name && w->accessibleName().isEmpty()) {
             if (auto* button = qobject_cast<const QAbstractButton*>(w))
                 return QString(button->text()).remove(QLatin1Char('&'));
@@ -84,6 +214,8 @@ public:
 
     QAccessible::State state() const override {
         QAccessible::State s = QAccessibleWidget::state();
+        if (widget()->property(frequentProperty).toBool())
+            s.animated = true;
         const QVariant selected = widget()->property(selectedProperty);
         if (selected.isValid()) {
             s.selectable = true;
@@ -97,6 +229,8 @@ public:
             }
             if (hasMenu(button))
                 s.hasPopup = true;
+            if (auto* push = qobject_cast<const QPushButton*>(button); push && push->isDefault())
+                s.defaultButton = true;
         }
         return s;
     }
@@ -110,48 +244,69 @@ public:
     QStringList actionNames() const override {
         // A button's press first, then the widget's own actions (a row's press among them),
         // then what every widget offers.
+        // Then taking the focus, so a screen reader can move it here.
         QStringList names;
-        const bool button = qobject_cast<const QAbstractButton*>(widget()) != nullptr;
-        if (button)
-            names << (hasMenu(widget()) ? showMenuAction() : pressAction());
+        if (auto* button = qobject_cast<const QAbstractButton*>(widget())) {
+            if (hasMenu(widget()))
+                names << showMenuAction();
+            else if (button->isCheckable() && !widget()->property(selectedProperty).isValid() &&
+                     !ownActions(widget()))
+                names << toggleAction();
+            else
+                names << pressAction();
+        }
         if (const AccessibleActions* own = ownActions(widget()))
             names << own->accessibleActionNames();
-        if (!button)
-            names << QAccessibleWidget::actionNames();
+        names << QAccessibleWidget::actionNames();
+        names.removeDuplicates();
         return names;
     }
 
     void doAction(const QString& name) override {
+        if (!widget()->isEnabled() || isBlockedByModal(widget()))
+            return;
         if (auto* own = dynamic_cast<AccessibleActions*>(widget());
-            own && widget()->isEnabled() && own->accessibleActionNames().contains(name)) {
+            own && own->accessibleActionNames().contains(name)) {
             own->triggerAccessibleAction(name);
             return;
         }
         auto* button = qobject_cast<QAbstractButton*>(widget());
-        if (!button) {
-            QAccessibleWidget::doAction(name);
+        if (button && (name == pressAction() || name == showMenuAction() || name == toggleAction())) {
+            // After the call returns, as Qt's own buttons do: a sheet the click opens may run its
+            // own event loop, and the screen reader waits for the answer.
+            QTimer::singleShot(0, button, &QAbstractButton::click);
             return;
         }
-        if (!widget()->isEnabled())
+        if (name == setFocusAction()) {
+            // Focus moved by a screen reader lands as a click would put it: in an active window.
+            widget()->window()->activateWindow();
+            widget()->setFocus(Qt::OtherFocusReason);
             return;
-        if (name == pressAction() || name == showMenuAction())
-            button->click();
+        }
+        QAccessibleWidget::doAction(name);
     }
 
 private:
     QList<QAccessibleInterface*> shownChildren() const {
+        // A button is read as its name: what it shows inside (a label, an icon) is not read
+        // again, only the controls it holds.
+        const bool button = qobject_cast<const QAbstractButton*>(widget()) != nullptr;
         QList<QAccessibleInterface*> children;
         for (int i = 0; i < QAccessibleWidget::childCount(); ++i) {
             QAccessibleInterface* child = QAccessibleWidget::child(i);
-            if (child && !isHidden(child))
+            if (child && !isHidden(child) && !isDecoration(child) && (!button || holdsControl(child)))
                 children << child;
         }
-        return children;
+        return inScreenOrder(children, widget()->layoutDirection() == Qt::RightToLeft);
     }
 };
 
-QAccessibleInterface* traitsFactory(const QString&, QObject* object) {
-    if (object && object->isWidgetType() && hasTraits(object))
+// Asked once for each class the object derives from, the object's own first: the interface is
+// given on that first call, or not at all, so Qt's own controls keep Qt's interfaces.
+QAccessibleInterface* traitsFactory(const QString& className, QObject* object) {
+    if (!object || !object->isWidgetType() || className != QLatin1String(object->metaObject()->className()))
+        return nullptr;
+    if (hasTraits(object) || qobject_cast<QAbstractButton*>(object) || isPlainContainer(object))
         return new TraitsAccessible(static_cast<QWidget*>(object));
     return nullptr;
 }
@@ -182,6 +337,50 @@ void setTrait(QWidget* widget, const char* name, const QVariant& value) {
 
 } // namespace
 
+void installAccessibilityRules() {
+    installTraitsFactory();
+}
+
+bool isBlockedByModal(const QWidget* widget) {
+    const QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || !widget)
+        return false;
+    // The widget's window, or a window it stands on (a popup of the sheet, a dialog of a dialog).
+    for (const QWidget* window = widget->window(); window;
+         window = window->parentWidget() ? window->parentWidget()->window() : nullptr)
+        if (window == modal)
+            return false;
+    return true;
+}
+
+void announceToScreenReader(QWidget* near, const QString& text) {
+    // The window the text belongs to; a menu that is closing hands it to the window it came from.
+    QWidget* window = near ? near->window() : QApplication::activeWindow();
+    while (window && window->windowType() == Qt::Popup && window->parentWidget())
+        window = window->parentWidget()->window();
+    if (!window || !window->isVisible() || text.isEmpty())
+        return;
+    const QString name = QStringLiteral("screenReaderAnnouncement");
+    // A new element each time: readers keep the name they read first for an element, and Qt's
+    // bridge sends a changed name without its text.
+    if (auto* previous = window->findChild<QWidget*>(name, Qt::FindDirectChildrenOnly)) {
+        previous->setObjectName(QString());
+        previous->hide();
+        previous->deleteLater();
+    }
+    installTraitsFactory();
+    auto* note = new QWidget(window);
+    note->setObjectName(name);
+    note->setProperty(notificationProperty, true);
+    note->setProperty(announcementProperty, text);
+    note->setAttribute(Qt::WA_TransparentForMouseEvents);
+    note->setFocusPolicy(Qt::NoFocus);
+    // A point in the window's last corner: nothing to see, and read after the window's content.
+    note->setGeometry(window->width() - 1, window->height() - 1, 1, 1);
+    note->show();
+    QTimer::singleShot(announcementMs, note, &QObject::deleteLater);
+}
+
 QString describedWithValue(const QString& hint, const QString& value) {
     if (value.isEmpty() || hint.isEmpty())
         return hint + value;
@@ -189,9 +388,14 @@ QString describedWithValue(const QString& hint, const QString& value) {
 }
 
 void setAccessibleValue(QWidget* widget, const QString& value) {
-    if (widget->property(valueProperty) == QVariant(value))
+    const QVariant previous = widget->property(valueProperty);
+    if (previous == QVariant(value))
         return;
     setTrait(widget, valueProperty, value);
+    // A new value of the control in focus (also while a menu it opened is up) is said at once (the events
+    // below reach no reader's speech); a value shown for the first time is read with the control.
+    if (previous.isValid() && widget->window()->focusWidget() == widget && widget->window()->isActiveWindow())
+        announceToScreenReader(widget, value);
     QAccessibleValueChangeEvent change(widget, value);
     QAccessible::updateAccessibility(&change);
     QAccessibleEvent description(widget, QAccessible::DescriptionChanged);
@@ -228,13 +432,14 @@ void hideFromAccessibility(QWidget* widget) {
     }
 }
 
+void markAsUpdatingFrequently(QWidget* widget) {
+    setTrait(widget, frequentProperty, true);
+}
+
 void combineAccessibleChildren(QWidget* widget, const QString& name, const QString& description) {
     widget->setAccessibleName(name);
     widget->setAccessibleDescription(description);
     for (QWidget* child : widget->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        const auto operable = [](const QWidget* w) {
-            return qobject_cast<const QAbstractButton*>(w) || w->focusPolicy() != Qt::NoFocus;
-        };
         bool holdsControl = operable(child);
         for (const QWidget* inner : child->findChildren<QWidget*>())
             holdsControl = holdsControl || operable(inner);

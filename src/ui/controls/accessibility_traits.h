@@ -20,9 +20,28 @@ void setAccessibleSelected(QWidget* widget, bool selected);
 void markAsAccessibleHeading(QWidget* widget);
 // The widget and everything in it are left out of what an assistive technology reads.
 void hideFromAccessibility(QWidget* widget);
+// The widget (a busy indicator) is read as changing often: the bridge's animated state.
+void markAsUpdatingFrequently(QWidget* widget);
 // The widget is read as one element with this name and description: the children that only show
 // text or images are left out (a control inside stays reachable on its own).
 void combineAccessibleChildren(QWidget* widget, const QString& name, const QString& description = QString());
+
+// Says `text` to a screen reader now, whatever has the focus: Qt's bridge sends a changed name or
+// description without its text, and screen readers drop those, so the text is shown for a moment
+// as a notification of the window that `near` is in (or of the window a menu came from), which
+// they read out.
+void announceToScreenReader(QWidget* near, const QString& text);
+
+// Whether a modal window other than the widget's own (or one it opened) blocks it: an action asked
+// for through the accessibility bus is then refused, as a click would be.
+bool isBlockedByModal(const QWidget* widget);
+
+// Installs, once, the interface every window's widgets are read through: a container lists its
+// children in the order they stand on screen (top to bottom, then in the reading direction, after
+// every move), leaves out the hidden ones, a value button takes focus like any button, and no
+// action reaches a control behind an open modal sheet or dialog. The app calls it at start-up;
+// the calls above install it too.
+void installAccessibilityRules();
 
 // Qt's bridge to the desktop's screen readers (AT-SPI) carries no text value for buttons, list
 // rows or labels, so a value is also read as the end of the accessible description, after the

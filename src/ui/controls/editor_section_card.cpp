@@ -75,6 +75,7 @@ EditorSectionCard::EditorSectionCard(Appearance& appearance, const QString& icon
     header->setContentsMargins(0, 0, 0, 0);
     header->setSpacing(headerSpacing);
     header->addWidget(m_badge, 0, Qt::AlignVCenter);
+    hideFromAccessibility(m_badge);
 
     auto* titleBlock = new QVBoxLayout;
     titleBlock->setSpacing(2);

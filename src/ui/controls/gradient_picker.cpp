@@ -64,11 +64,20 @@ public:
         return s;
     }
 
-    QStringList actionNames() const override { return {pressAction()}; }
+    // Pressed, or given the focus, as every other button is.
+    QStringList actionNames() const override {
+        return QStringList{pressAction()} << QAccessibleWidget::actionNames();
+    }
 
     void doAction(const QString& name) override {
-        if (name == pressAction())
-            swatch()->click();
+        if (!widget()->isEnabled() || isBlockedByModal(widget()))
+            return;
+        if (name == pressAction()) {
+            QTimer::singleShot(0, swatch(), &QAbstractButton::click);
+        } else if (name == setFocusAction()) {
+            widget()->window()->activateWindow();
+            widget()->setFocus(Qt::OtherFocusReason);
+        }
     }
 
 private:

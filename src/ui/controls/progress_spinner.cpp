@@ -1,5 +1,7 @@
 #include "controls/progress_spinner.h"
 
+#include "controls/accessibility_traits.h"
+
 #include <QPainter>
 
 namespace quillora {
@@ -8,6 +10,7 @@ ProgressSpinner::ProgressSpinner(int side, QWidget* parent)
     : QWidget(parent) {
     setFixedSize(side, side);
     setAccessibleName(QStringLiteral("In progress"));
+    markAsUpdatingFrequently(this);
     m_timer.setInterval(50);
     connect(&m_timer, &QTimer::timeout, this, [this] {
         m_angle = (m_angle + 30) % 360;

@@ -1,5 +1,7 @@
 #include "editor/actions_style_card.h"
 
+#include "controls/accessibility_traits.h"
+
 #include "app/services.h"
 #include "controls/editor_section_card.h"
 #include "controls/focus_ring.h"
@@ -311,6 +313,8 @@ ActionsStyleContent::ActionsStyleContent(EditorActions& actions, QWidget* parent
         auto* picker = new MenuPicker(appearance, m_styleBlock);
         picker->setObjectName(name);
         picker->setAccessibleName(title);
+        // The bridge reads a combo box by its current choice; its title comes from this label.
+        label->setBuddy(picker);
         line->addWidget(icon);
         line->addWidget(label);
         line->addWidget(picker);

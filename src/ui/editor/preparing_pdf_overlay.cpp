@@ -1,5 +1,7 @@
 #include "editor/preparing_pdf_overlay.h"
 
+#include "controls/accessibility_traits.h"
+
 #include "platform/appearance.h"
 #include "theme/scheme_colors.h"
 
@@ -64,6 +66,9 @@ PreparingPDFOverlay::PreparingPDFOverlay(Appearance& appearance, QWidget* parent
     m_label->setTextFormat(Qt::PlainText);
     m_label->setFont(systemFont(16));
     m_label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    // One element, read as changing often; the spinner and the text are not read apart.
+    combineAccessibleChildren(this, QStringLiteral("Preparing PDF"));
+    markAsUpdatingFrequently(this);
     connect(&appearance, &Appearance::changed, this, &PreparingPDFOverlay::applyScheme);
     applyScheme();
     hide();

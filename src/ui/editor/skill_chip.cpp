@@ -122,6 +122,7 @@ SkillChip::SkillChip(const QString& skill, Appearance& appearance, QWidget* pare
     m_label->setFont(systemFont(subheadlinePoints));
     m_label->setAttribute(Qt::WA_TransparentForMouseEvents);
     row->addWidget(m_label);
+    hideFromAccessibility(m_label); // the chip is read as the skill, once
     m_remove = new SymbolIconButton(
         appearance, QStringLiteral("xmark.circle.fill"),
         [](bool light) { return schemeColors::secondaryLabel(light); }, qRound(captionPoints + 3), this);

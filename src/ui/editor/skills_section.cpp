@@ -52,7 +52,9 @@ public:
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(chip);
         setCursor(Qt::PointingHandCursor);
+        // The button says the skill; the chip inside only holds its remove button.
         setAccessibleName(chip->skill());
+        chip->setAccessibleName(QString());
         setAccessibleDescription(QStringLiteral("Opens this skill for editing"));
         setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     }

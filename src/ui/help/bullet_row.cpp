@@ -1,5 +1,7 @@
 #include "help/bullet_row.h"
 
+#include "controls/accessibility_traits.h"
+
 #include "platform/appearance.h"
 #include "theme/scheme_colors.h"
 
@@ -26,7 +28,8 @@ BulletRow::BulletRow(Appearance& appearance, const QString& text, QWidget* paren
     m_label->setWordWrap(true);
     m_label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_label->setFont(namedFont(QStringLiteral("Oswald-Light"), textSize));
-    m_label->setAccessibleName(text);
+    // One element, read as its text: the label inside is not read again.
+    hideFromAccessibility(m_label);
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(bulletWidth() + spacing, 0, 0, 0);

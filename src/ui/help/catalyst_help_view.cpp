@@ -182,12 +182,13 @@ CatalystHelpView::CatalystHelpView(Services& services, QWidget* parent)
 CatalystHelpView::~CatalystHelpView() = default;
 
 QWidget* CatalystHelpView::makeSection(const Section& section) {
+    // The card only groups its lines: the title is read once, as a heading.
     auto* card = new FrostedCard(24, m_column);
-    card->setAccessibleName(section.title);
     auto* layout = new QVBoxLayout(card);
     layout->setContentsMargins(24, 24, 24, 24);
     layout->setSpacing(14);
     QLabel* heading = wrappedLabel(section.title, systemFont(22, QFont::Bold), card);
+    markAsAccessibleHeading(heading);
     layout->addWidget(heading);
     m_sectionTitles.append(heading);
 
@@ -197,6 +198,7 @@ QWidget* CatalystHelpView::makeSection(const Section& section) {
         auto* line = new QHBoxLayout;
         line->setSpacing(10);
         auto* dot = new BulletDot(card);
+        hideFromAccessibility(dot);
         QLabel* text = wrappedLabel(sentence, systemFont(17, QFont::Medium), card);
         text->setObjectName(sentence);
         line->addWidget(dot, 0, Qt::AlignTop);

@@ -1,5 +1,6 @@
 #include "output/share_dialog.h"
 
+#include "controls/accessibility_traits.h"
 #include "controls/focus_ring.h"
 #include "controls/glass_capsule_button.h"
 #include "controls/symbol_icon.h"
@@ -187,6 +188,7 @@ void ShareDialog::setStatus(const QString& text, bool failure) {
         if (needed > height())
             resize(width(), std::min(needed, std::max(height(), availableContentSize(this).height())));
     }
+    announceToScreenReader(m_status, text);
 }
 
 void ShareDialog::paintStatus() {

@@ -75,6 +75,7 @@ signals:
 
 private:
     void applyScheme();
+    // Shows the outcome of an action and says it to a screen reader.
     void setStatus(const QString& text, bool failure = false);
     void paintStatus();
     // Runs the opener for `location` without waiting for it; the status line says "Opening…"

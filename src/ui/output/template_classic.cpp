@@ -399,6 +399,7 @@ void TemplateClassic::copyResumeToClipboard() {
     QGuiApplication::clipboard()->setText(buildPlainTextResume(*m_resume, m_titles));
     m_didCopyToClipboard = true;
     refreshTools();
+    announceToScreenReader(m_copyButton, m_copyButton->text());
     // Every copy schedules its own reset; a later copy does not postpone an earlier one.
     QTimer::singleShot(copyFeedbackMs, this, [this] {
         m_didCopyToClipboard = false;
