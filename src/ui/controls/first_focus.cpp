@@ -1,12 +1,9 @@
 #include "controls/first_focus.h"
 
-#include "controls/window_rules.h"
-
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAbstractSlider>
 #include <QAbstractSpinBox>
-#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -21,10 +18,6 @@ bool isFocusableControl(const QWidget* widget) {
         qobject_cast<const QAbstractSpinBox*>(widget) || qobject_cast<const QComboBox*>(widget))
         return true;
     return !widget->accessibleName().isEmpty();
-}
-
-void focusFirstControlInNewWindows(QApplication& app) {
-    installWindowRules(app);
 }
 
 } // namespace quillora

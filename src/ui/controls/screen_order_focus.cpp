@@ -73,18 +73,6 @@ QList<QWidget*> tabStopsInScreenOrder(QWidget* scope, const QWidget* alsoPlace) 
     return stops;
 }
 
-void chainTabOrderByScreen(QWidget* scope) {
-    const QList<QWidget*> stops = tabStopsInScreenOrder(scope);
-    // Each stop goes straight after the first one, the last stop first, which leaves the same
-    // chain as putting each after the one before it: the stops in screen order from the first on,
-    // then the rest of the window's chain in its own order. It costs in step with the stops: Qt
-    // looks back from the stop it places over the widgets that take no focus, and placing each
-    // stop after the one before would leave the labels of every moved row behind in one growing
-    // run, walked again for the next row.
-    for (qsizetype i = stops.size() - 1; i >= 1; --i)
-        QWidget::setTabOrder(stops.first(), stops.at(i));
-}
-
 void ensureWholeWidgetVisible(QScrollArea* area, const QWidget* widget, int margin) {
     QWidget* page = area->widget();
     if (page == nullptr || !page->isAncestorOf(widget))

@@ -20,11 +20,6 @@ QList<QWidget*> tabStopsInScreenOrder(QWidget* scope, const QWidget* alsoPlace =
 // widget, and neither a scrolling page nor an empty list.
 bool isTabStop(const QWidget* widget);
 
-// Chains the Tab order of the stops under `scope` in screen order, one after the other, so
-// that rows, chips and fields added, removed or moved since follow the screen. Tab enters the
-// chain at its first stop and leaves it after the last.
-void chainTabOrderByScreen(QWidget* scope);
-
 // Scrolls `area` so the whole of `widget`, a control on its page, shows with `margin` around it
 // (as much of it as fits, from its top). Unlike QScrollArea::ensureWidgetVisible, a text field is
 // brought in whole, not only its caret.

@@ -124,25 +124,12 @@ ResumeEditorView::ResumeEditorView(const ResumePtr& resume, Services& services, 
         if (m_educationSection)
             m_educationSection->refreshRows();
     });
-    // Tab coming in from outside starts at the top of the screen's order, whatever was added,
-    // removed or moved meanwhile.
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
-        if ((old != nullptr && isAncestorOf(old)) != (now != nullptr && isAncestorOf(now)))
-            chainTabOrderByScreen(this);
-    });
     updateNavigationTitle();
     applyScheme();
     applyMetrics();
 }
 
 ResumeEditorView::~ResumeEditorView() = default;
-
-bool ResumeEditorView::focusNextPrevChild(bool next) {
-    // Rows, chips, photos and caption fields come, go and move while the editor is open; Tab
-    // follows the screen as it is now.
-    chainTabOrderByScreen(this);
-    return QWidget::focusNextPrevChild(next);
-}
 
 void ResumeEditorView::buildSections() {
     for (const EditorSection section : sectionOrder)

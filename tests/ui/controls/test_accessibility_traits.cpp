@@ -4,8 +4,8 @@
 #include "app/services.h"
 #include "controls/accessibility_traits.h"
 #include "controls/editor_section_card.h"
-#include "controls/first_focus.h"
 #include "controls/progress_spinner.h"
+#include "controls/window_rules.h"
 #include "editor/font_picker_view.h"
 #include "editor/preparing_pdf_overlay.h"
 #include "editor/resume_editor_view.h"
@@ -200,7 +200,7 @@ private slots:
     // A window opens with the focus on its first control, not on the scrolling page before it;
     // a control the user focuses later keeps it when the window is activated again.
     void aWindowsFirstFocusIsItsFirstControl() {
-        focusFirstControlInNewWindows(*qApp);
+        installWindowRules(*qApp);
         QDialog sheet;
         auto* layout = new QVBoxLayout(&sheet);
         auto* page = new QScrollArea(&sheet);
