@@ -265,6 +265,88 @@ void AtomicFileWriter::cancel() {
 
 namespace {
 
+// Why a file of that kind is not read: 0 when it is a regular file (and ours, when asked).
+int misfit(const struct stat& info, ReadOnlyFile::Owner owner) {
+    if (S_ISLNK(info.st_mode))
+        return ELOOP;
+    if (!S_ISREG(info.st_mode))
+        return EINVAL;
+    if (owner == ReadOnlyFile::Owner::onlyOurs && info.st_uid != ::geteuid())
+        return EPERM;
+    return 0;
+}
+
+} // namespace
+
+ReadOnlyFile::ReadOnlyFile(const QString& path, Owner owner) {
+    const QByteArray native = QFile::encodeName(path);
+    struct stat seen {};
+    if (::lstat(native.constData(), &seen) != 0) {
+        m_error = errno;
+        return;
+    }
+    if ((m_error = misfit(seen, owner)) != 0)
+        return;
+    const int fd = retrying([&] {
+        return ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    });
+    if (fd < 0) {
+        m_error = errno;
+        return;
+    }
+    struct stat opened {};
+    if (::fstat(fd, &opened) != 0)
+        m_error = errno;
+    else if ((m_error = misfit(opened, owner)) == 0 &&
+             (opened.st_dev != seen.st_dev || opened.st_ino != seen.st_ino))
+        m_error = EINVAL; // swapped between the look and the open
+    if (m_error != 0) {
+        ::close(fd);
+        return;
+    }
+    m_fd = fd;
+    m_size = qint64(opened.st_size);
+}
+
+ReadOnlyFile::~ReadOnlyFile() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+std::optional<QByteArray> ReadOnlyFile::read(qint64 offset, qsizetype length) const {
+    if (m_fd < 0)
+        return std::nullopt;
+    QByteArray bytes(length, Qt::Uninitialized);
+    qsizetype filled = 0;
+    while (filled < length) {
+        const ssize_t got = retrying([&] {
+            return ::pread(m_fd, bytes.data() + filled, size_t(length - filled), off_t(offset + filled));
+        });
+        if (got < 0)
+            return std::nullopt;
+        if (got == 0)
+            break;
+        filled += got;
+    }
+    bytes.truncate(filled);
+    return bytes;
+}
+
+QString ReadOnlyFile::errorText() const {
+    switch (m_error) {
+    case ELOOP:
+        return QStringLiteral("it is a link");
+    case EINVAL:
+        return QStringLiteral("it is not a regular file");
+    case EPERM:
+        return QStringLiteral("it belongs to another user");
+    default:
+        return systemErrorText(m_error);
+    }
+}
+
+namespace {
+
 // ".quillora-" and the six letters or digits mkostemp puts in place of "XXXXXX".
 bool isTemporaryFileName(const char* name) {
     static constexpr char kPrefix[] = ".quillora-";

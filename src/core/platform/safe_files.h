@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 // Files and folders the app creates: owner-only whatever the umask, written atomically, and never
 // written through a link that someone planted at the name.
@@ -77,6 +78,37 @@ private:
     QString m_temporary;
     Device m_file;
     int m_fd = -1;
+};
+
+// A file the app reads back (a list of its own, a backup it wrote), opened so that nothing found
+// at the name can mislead or hold it: a link there is not followed, a pipe, device or folder is
+// looked at but never opened, and the file is opened without waiting on a writer and checked
+// again once open, in case it was swapped meanwhile. With `onlyOurs`, a file that belongs to
+// another user is refused too. Closed when this goes.
+class ReadOnlyFile final {
+public:
+    enum class Owner { anyone, onlyOurs };
+
+    explicit ReadOnlyFile(const QString& path, Owner owner = Owner::anyone);
+    ~ReadOnlyFile();
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+
+    bool isOpen() const { return m_fd >= 0; }
+    // Why it is not open: ENOENT when nothing is there, ELOOP for a link, EINVAL for anything
+    // that is not a regular file, EPERM for another user's file, or the system's error.
+    int error() const { return m_error; }
+    // Its size when it was opened.
+    qint64 size() const { return m_size; }
+    // Up to `length` bytes from `offset`, fewer at the end of the file; nullopt when reading fails.
+    std::optional<QByteArray> read(qint64 offset, qsizetype length) const;
+    // Why it is not open, in words, for a log line.
+    QString errorText() const;
+
+private:
+    int m_fd = -1;
+    int m_error = 0;
+    qint64 m_size = 0;
 };
 
 // Whether a file name is one of a caller's own short-lived files (given a name from a folder).

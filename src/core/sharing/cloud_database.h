@@ -5,6 +5,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <chrono>
+#include <functional>
 #include <utility>
 #include <variant>
 
@@ -62,6 +64,15 @@ public:
     virtual CloudResult<CloudRecord> fetch(const QString& recordName) = 0;
     // Deletes the record; returns its name; unknownItem when there is none.
     virtual CloudResult<QString> deleteRecord(const QString& recordName) = 0;
+
+    // Bounds the calls that follow, beside their own time limit: none goes on past `deadline`, and
+    // one waiting on the database gives up within a moment once `stopped` says so; a call cut
+    // short either way fails as one that got no answer in time. For a database whose calls never
+    // wait there is nothing to bound.
+    virtual void bound(std::chrono::steady_clock::time_point deadline, std::function<bool()> stopped) {
+        (void)deadline;
+        (void)stopped;
+    }
 };
 
 } // namespace quillora

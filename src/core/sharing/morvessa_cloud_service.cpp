@@ -296,12 +296,28 @@ CloudResult<QString> MorvessaCloudService::upload(const MorvessaResumePayload& p
     return recordName;
 }
 
-CloudResult<Done> MorvessaCloudService::deleteRecord(const QString& recordName) const {
-    const std::unique_ptr<CloudDatabase> database = m_database();
-    if (const CloudResult<Done> account = ensureAccountAvailable(*database); !account)
-        return account;
+MorvessaCloudService::Session MorvessaCloudService::session(std::chrono::steady_clock::time_point deadline,
+                                                            std::function<bool()> stopped) const {
+    std::unique_ptr<CloudDatabase> database = m_database();
+    database->bound(deadline, std::move(stopped));
+    return Session(std::move(database));
+}
 
-    const CloudResult<QString> deleted = database->deleteRecord(recordName);
+CloudResult<Done> MorvessaCloudService::Session::account() {
+    if (!m_account)
+        m_account = ensureAccountAvailable(*m_database);
+    return *m_account;
+}
+
+CloudResult<Done> MorvessaCloudService::deleteRecord(const QString& recordName) const {
+    return Session(m_database()).deleteRecord(recordName);
+}
+
+CloudResult<Done> MorvessaCloudService::Session::deleteRecord(const QString& recordName) {
+    if (const CloudResult<Done> available = account(); !available)
+        return available;
+
+    const CloudResult<QString> deleted = m_database->deleteRecord(recordName);
     if (deleted) {
         log("🗑️ Deleted record:", recordName);
         return Done{};
@@ -316,10 +332,13 @@ CloudResult<Done> MorvessaCloudService::deleteRecord(const QString& recordName) 
 }
 
 CloudResult<bool> MorvessaCloudService::recordExists(const QString& recordName) const {
-    const std::unique_ptr<CloudDatabase> database = m_database();
-    if (const CloudResult<Done> account = ensureAccountAvailable(*database); !account)
-        return account.failure();
-    const CloudResult<CloudRecord> found = database->fetch(recordName);
+    return Session(m_database()).recordExists(recordName);
+}
+
+CloudResult<bool> MorvessaCloudService::Session::recordExists(const QString& recordName) {
+    if (const CloudResult<Done> available = account(); !available)
+        return available.failure();
+    const CloudResult<CloudRecord> found = m_database->fetch(recordName);
     if (found)
         return true;
     if (const auto* missing = std::get_if<CKError>(&found.failure());

@@ -5,8 +5,10 @@
 #include "sharing/cloud_database.h"
 #include "sharing/morvessa_resume_payload.h"
 
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace quillora {
 
@@ -46,6 +48,28 @@ public:
 
     // Whether a record of that name is in the database; errors as deleteRecord's.
     CloudResult<bool> recordExists(const QString& recordName) const;
+
+    // Several calls over one connection, bounded as a whole: none goes on past the deadline, and
+    // one waiting on the database gives up within a moment once `stopped` says so. The account is
+    // checked once, at the first call; when it is not available, every call fails with that.
+    // Use it on one thread.
+    class Session final {
+    public:
+        CloudResult<Done> deleteRecord(const QString& recordName);
+        CloudResult<bool> recordExists(const QString& recordName);
+        // False once the account check failed: no later call can succeed.
+        bool usable() const { return !m_account || m_account->ok(); }
+
+    private:
+        friend class MorvessaCloudService;
+        explicit Session(std::unique_ptr<CloudDatabase> database)
+            : m_database(std::move(database)) {}
+        CloudResult<Done> account();
+
+        std::unique_ptr<CloudDatabase> m_database;
+        std::optional<CloudResult<Done>> m_account;
+    };
+    Session session(std::chrono::steady_clock::time_point deadline, std::function<bool()> stopped) const;
 
     // The steps, exposed for the editor and for tests.
     static MorvessaResumePayload makePayload(const Resume& resume);

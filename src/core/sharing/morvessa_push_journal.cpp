@@ -3,22 +3,99 @@
 #include "platform/log.h"
 #include "platform/safe_files.h"
 #include "store/store_location.h"
+#include "store/store_snapshots.h"
 
 #include <QFile>
 #include <QRegularExpression>
+#include <QSet>
+#include <QStringBuilder>
+
+#include <cerrno>
+#include <cstdio>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace quillora::morvessaPushJournal {
 
 namespace {
 
-bool isRecordName(const QString& text) {
+// The app writes a name a line, 37 bytes each: more than 100,000 names in progress is no list it
+// wrote, and one that large is kept aside rather than read in part.
+constexpr qint64 kLargestList = 4 << 20;
+
+bool isRecordName(const QByteArray& line) {
     static const QRegularExpression uuid(QStringLiteral("^[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}$"));
-    return uuid.match(text).hasMatch();
+    return line.size() == 36 && uuid.match(QString::fromLatin1(line)).hasMatch();
+}
+
+// Moves whatever is at the list's name (not what a link there leads to) to a new name beside it,
+// never over anything; the new path, or empty when it could not be moved.
+QString setAside() {
+    const QByteArray from = QFile::encodeName(path());
+    const QString base = path() % QStringLiteral(".unreadable-") % backupTimestamp();
+    for (int attempt = 1; attempt <= 100; ++attempt) {
+        const QString aside = attempt == 1 ? base : base % QLatin1Char('-') % QString::number(attempt);
+        const QByteArray to = QFile::encodeName(aside);
+        if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+            return aside;
+        if (errno == EINVAL) { // a file system without the no-replace rename
+            struct stat taken {};
+            if (::lstat(to.constData(), &taken) != 0 && errno == ENOENT &&
+                ::rename(from.constData(), to.constData()) == 0)
+                return aside;
+        } else if (errno != EEXIST) {
+            return {};
+        }
+    }
+    return {};
+}
+
+// The names in the list, or nothing when something is at its name that cannot be read as one and
+// it could not be set aside; nothing may then be written at that name. Only a regular file of
+// this user's is opened (no link followed, no pipe or device waited on), up to a bound; one that
+// cannot be read is moved aside, whole, and said in the log, so its names are never overwritten.
+std::optional<QStringList> read() {
+    const files::ReadOnlyFile file(path(), files::ReadOnlyFile::Owner::onlyOurs);
+    if (!file.isOpen() && file.error() == ENOENT)
+        return QStringList();
+    QString fault;
+    std::optional<QByteArray> bytes;
+    if (!file.isOpen())
+        fault = file.errorText();
+    else if (file.size() > kLargestList || !(bytes = file.read(0, kLargestList + 1)))
+        fault = file.size() > kLargestList ? QStringLiteral("it is larger than a list of names can be")
+                                           : QStringLiteral("reading it failed");
+    else if (bytes->size() > kLargestList)
+        fault = QStringLiteral("it is larger than a list of names can be");
+    if (fault.isEmpty()) {
+        QStringList found;
+        QSet<QByteArray> seen;
+        for (const QByteArray& line : bytes->split('\n')) {
+            const QByteArray name = line.trimmed();
+            if (isRecordName(name) && !seen.contains(name)) {
+                seen.insert(name);
+                found << QString::fromLatin1(name);
+            }
+        }
+        return found;
+    }
+    const QString aside = setAside();
+    if (aside.isEmpty()) {
+        logLine(QStringLiteral("⚠️ The list of pushes in progress “") % path() %
+                QStringLiteral("” cannot be read (") % fault %
+                QStringLiteral(") and could not be moved aside; no push can start until it is removed."));
+        return std::nullopt;
+    }
+    logLine(QStringLiteral("⚠️ The list of pushes in progress “") % path() %
+            QStringLiteral("” cannot be read (") % fault % QStringLiteral("); it was kept as “") % aside %
+            QStringLiteral("”, and the pushes it names are not checked."));
+    return QStringList();
 }
 
 Status write(const QStringList& names) {
     if (names.isEmpty()) {
-        if (QFile::exists(path()) && !QFile::remove(path()))
+        if (::unlink(QFile::encodeName(path()).constData()) != 0 && errno != ENOENT)
             return Status::failure(QStringLiteral("The file “%1” could not be removed.").arg(path()));
         return success();
     }
@@ -34,31 +111,29 @@ QString path() {
 }
 
 QStringList names() {
-    QFile file(path());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QStringList found;
-    // A few names at most; anything much longer is not this file.
-    for (const QByteArray& line : file.read(1 << 20).split('\n')) {
-        const QString name = QString::fromUtf8(line).trimmed();
-        if (isRecordName(name) && !found.contains(name))
-            found << name;
-    }
-    return found;
+    return read().value_or(QStringList());
 }
 
 Status add(const QString& recordName) {
-    QStringList noted = names();
-    if (!noted.contains(recordName))
-        noted << recordName;
-    return write(noted);
+    std::optional<QStringList> noted = read();
+    if (!noted)
+        return Status::failure(
+            QStringLiteral("The file “%1” cannot be read; it was left as it is.").arg(path()));
+    if (!noted->contains(recordName))
+        noted->append(recordName);
+    return write(*noted);
 }
 
-void remove(const QString& recordName) {
-    QStringList noted = names();
-    if (noted.removeAll(recordName) == 0)
+void remove(const QStringList& recordNames) {
+    std::optional<QStringList> noted = read();
+    if (!noted)
+        return; // left as it is; the names stay for a later start
+    const qsizetype before = noted->size();
+    for (const QString& name : recordNames)
+        noted->removeAll(name);
+    if (noted->size() == before)
         return;
-    if (const Status written = write(noted); !written)
+    if (const Status written = write(*noted); !written)
         logLine(QStringLiteral("⚠️ The list of pushes in progress could not be updated: ") +
                 written.error());
 }

@@ -10,6 +10,11 @@
 // saw end (the app was killed meanwhile) is settled at the next start: its record is taken down,
 // or kept for the résumé that holds its name. Used on the UI thread only; one app runs per
 // store folder.
+//
+// The list is read only when it is a regular file of this user's (a link at its name is not
+// followed, a pipe or device never waited on) of at most 4 MiB, and only its well-formed names
+// count. Anything else found at the name is moved aside to a new name beside it, whole, and said
+// in the log: the next push starts a new list instead of writing over it.
 namespace quillora::morvessaPushJournal {
 
 QString path();
@@ -17,8 +22,9 @@ QString path();
 // Notes a name; fails when the file cannot be written, in which case nothing may be published
 // under that name.
 Status add(const QString& recordName);
-// Takes a name off; a failure leaves it for the next start to settle again, which is harmless.
-void remove(const QString& recordName);
+// Takes names off, in one write; a failure leaves them for the next start to settle again, which
+// is harmless.
+void remove(const QStringList& recordNames);
 // The names noted and not taken off; lines that are no record name are ignored.
 QStringList names();
 

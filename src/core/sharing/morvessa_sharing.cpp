@@ -7,7 +7,10 @@
 #include "sharing/morvessa_push_journal.h"
 #include "store/model_context.h"
 
+#include <QHash>
 #include <QPointer>
+#include <QPromise>
+#include <QSet>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace quillora {
@@ -54,7 +57,7 @@ struct PushOutcome final {
 void withdrawOrphanedRecord(const MorvessaCloudService& service, const QString& recordName) {
     (void)QtConcurrent::run([service, recordName] {
         if (service.deleteRecord(recordName))
-            async_detail::postToUiThread([recordName] { morvessaPushJournal::remove(recordName); });
+            async_detail::postToUiThread([recordName] { morvessaPushJournal::remove({recordName}); });
     });
 }
 
@@ -68,7 +71,7 @@ Status noteRecordName(Resume& resume, const QString& recordName) {
     if (ModelContext* context = resume.modelContext()) {
         if (const Status saved = context->save(); !saved) {
             resume.setMorvessaRecordName(std::nullopt);
-            morvessaPushJournal::remove(recordName);
+            morvessaPushJournal::remove({recordName});
             return Status::failure(QStringLiteral("The résumé could not be saved: ") + saved.error());
         }
     }
@@ -125,13 +128,13 @@ QFuture<void> pushResumeToMorvessa(const MorvessaCloudService& service, QObject*
                         recordName);
                 withdrawOrphanedRecord(service, recordName);
             } else {
-                morvessaPushJournal::remove(recordName);
+                morvessaPushJournal::remove({recordName});
             }
         } else if (outcome.result) {
-            morvessaPushJournal::remove(recordName);
+            morvessaPushJournal::remove({recordName});
         } else if (!outcome.mayRemain) {
             // Nothing was published: the résumé is not shared.
-            morvessaPushJournal::remove(recordName);
+            morvessaPushJournal::remove({recordName});
             resume->setMorvessaRecordName(std::nullopt);
             if (ModelContext* context = resume->modelContext()) {
                 if (const Status saved = context->save(); !saved)
@@ -188,40 +191,59 @@ QFuture<void> removeResumeFromMorvessa(const MorvessaCloudService& service, QObj
                            });
 }
 
-QFuture<void> settleInterruptedMorvessaPushes(const MorvessaCloudService& service, ModelContext& context) {
+QFuture<void> settleInterruptedMorvessaPushes(const MorvessaCloudService& service, ModelContext& context,
+                                              std::chrono::milliseconds timeLimit) {
     const QStringList names = morvessaPushJournal::names();
     if (names.isEmpty())
         return QtFuture::makeReadyFuture();
     QSet<QString> held;
     if (const auto resumes = context.fetchResumes()) {
+        const QSet<QString> listed(names.cbegin(), names.cend());
         for (const ResumePtr& resume : *resumes) {
-            if (const auto name = resume->morvessaRecordName(); name && names.contains(*name))
+            if (const auto name = resume->morvessaRecordName(); name && listed.contains(*name))
                 held.insert(*name);
         }
     }
     enum class State { published, absent, unknown };
-    auto work = [service, names, held] {
-        QList<std::pair<QString, State>> states;
+    using States = QList<std::pair<QString, State>>;
+    const auto deadline = std::chrono::steady_clock::now() + timeLimit;
+    // One connection for the whole run, which ends at the deadline or as soon as the future is
+    // cancelled (the app quits); the names it did not reach stay listed for the next start.
+    auto work = [service, names, held, deadline](QPromise<void>& promise) {
+        const std::function<bool()> stopped = [&promise] { return promise.isCanceled(); };
+        MorvessaCloudService::Session session = service.session(deadline, stopped);
+        States states;
         for (const QString& name : names) {
+            if (stopped() || std::chrono::steady_clock::now() >= deadline || !session.usable())
+                break;
             State state = State::unknown;
             if (held.contains(name)) {
-                if (const CloudResult<bool> exists = service.recordExists(name))
+                if (const CloudResult<bool> exists = session.recordExists(name))
                     state = exists.value() ? State::published : State::absent;
-            } else if (service.deleteRecord(name)) {
+            } else if (session.deleteRecord(name)) {
                 state = State::absent;
             }
             states.append({name, state});
         }
-        return states;
+        return std::make_pair(states, names.size() - states.size());
     };
     QPointer<ModelContext> open = &context;
-    return QtConcurrent::run([work = std::move(work), open] {
-        const auto states = std::make_shared<QList<std::pair<QString, State>>>(work());
-        async_detail::postToUiThread([states, open] {
+    return QtConcurrent::run([work = std::move(work), open](QPromise<void>& promise) {
+        auto outcome = std::make_shared<std::pair<States, qsizetype>>(work(promise));
+        async_detail::postToUiThread([outcome, open] {
             if (!open)
                 return; // the store has closed: the names stay for the next start
+            const auto& [states, notReached] = *outcome;
+            QHash<QString, QList<ResumePtr>> holders;
+            if (const auto resumes = open->fetchResumes()) {
+                for (const ResumePtr& resume : *resumes) {
+                    if (const auto name = resume->morvessaRecordName())
+                        holders[*name].append(resume);
+                }
+            }
+            QStringList settled;
             bool cleared = false;
-            for (const auto& [name, state] : *states) {
+            for (const auto& [name, state] : states) {
                 if (state == State::unknown) {
                     logLine(
                         QStringLiteral("⚠️ An interrupted push to Morvessa could not be checked; it is "
@@ -231,12 +253,10 @@ QFuture<void> settleInterruptedMorvessaPushes(const MorvessaCloudService& servic
                 }
                 if (state == State::absent) {
                     // Published by nothing: a résumé that still holds the name is not shared.
-                    if (const auto resumes = open->fetchResumes()) {
-                        for (const ResumePtr& resume : *resumes) {
-                            if (resume->morvessaRecordName() == name) {
-                                resume->setMorvessaRecordName(std::nullopt);
-                                cleared = true;
-                            }
+                    for (const ResumePtr& resume : holders.value(name)) {
+                        if (resume->morvessaRecordName() == name) {
+                            resume->setMorvessaRecordName(std::nullopt);
+                            cleared = true;
                         }
                     }
                 }
@@ -245,8 +265,14 @@ QFuture<void> settleInterruptedMorvessaPushes(const MorvessaCloudService& servic
                              : QStringLiteral(
                                    "🗑️ Interrupted push to Morvessa settled, no record of it left: ")) +
                         name);
-                morvessaPushJournal::remove(name);
+                settled << name;
             }
+            if (notReached > 0)
+                logLine(
+                    QStringLiteral("⚠️ %1 interrupted push(es) to Morvessa were not checked in this run; "
+                                   "they are checked again at the next start")
+                        .arg(notReached));
+            morvessaPushJournal::remove(settled);
             if (cleared) {
                 if (const Status saved = open->save(); !saved)
                     logLine(QStringLiteral("❌ Morvessa push settlement could not be saved: ") +

@@ -9,6 +9,7 @@
 #include <QFuture>
 #include <QObject>
 
+#include <chrono>
 #include <functional>
 
 namespace quillora {
@@ -50,8 +51,11 @@ QFuture<void> pushResumeToMorvessa(const MorvessaCloudService& service, QObject*
 // Settles the pushes an earlier run did not see to their end (it was killed meanwhile). A
 // record whose name a résumé of `context` holds stays when it was published, and the résumé's
 // name is cleared when it was not; a record that no résumé holds is taken down. The database is
-// asked on a worker; a name it cannot settle now is tried again at the next start.
-QFuture<void> settleInterruptedMorvessaPushes(const MorvessaCloudService& service, ModelContext& context);
+// asked on a worker, over one connection, for `timeLimit` at most in all; cancelling the future
+// (as quitting does) ends the run within a moment. A name not settled in the run is tried again
+// at the next start. What was settled is applied on the UI thread, with one write of the list.
+QFuture<void> settleInterruptedMorvessaPushes(const MorvessaCloudService& service, ModelContext& context,
+                                              std::chrono::milliseconds timeLimit = std::chrono::seconds(30));
 
 // Deletes the record named by the résumé's morvessaRecordName and clears the name. A résumé
 // that is not shared succeeds at once.

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <functional>
 #include <poll.h>
 #include <vector>
 
@@ -63,19 +64,23 @@ private:
 };
 
 // Waits until the connection's socket is ready for one of `events`; the events that came, or 0
-// when the deadline passed first. A socket that cannot be waited on counts as ready, so that
-// libpq's next step reports what is wrong with it.
-short waitForSocket(PGconn* connection, short events, Clock::time_point deadline) {
+// when the deadline passed first or `stopped` said to stop. A socket that cannot be waited on
+// counts as ready, so that libpq's next step reports what is wrong with it.
+short waitForSocket(PGconn* connection, short events, Clock::time_point deadline,
+                    const std::function<bool()>* stopped) {
     const int socket = PQsocket(connection);
     if (socket < 0)
         return events;
+    // Short waits when someone may ask to stop, so that the answer comes at once.
+    const bool stoppable = stopped && *stopped;
+    const qint64 slice = stoppable ? 100 : 1000;
     for (;;) {
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0)
+        if (left <= 0 || (stoppable && (*stopped)()))
             return 0;
         pollfd watched{socket, events, 0};
-        const int ready = ::poll(&watched, 1, int(std::min<qint64>(left, 1000)));
+        const int ready = ::poll(&watched, 1, int(std::min<qint64>(left, slice)));
         if (ready > 0)
             return watched.revents & (POLLIN | POLLOUT) ? watched.revents : events;
         if (ready < 0 && errno != EINTR)
@@ -283,6 +288,7 @@ struct PostgresCloudDatabase::Connection final {
     // Set when a statement ran out of time or the connection failed: what the server will still
     // send is unknown, so the connection is not used again.
     bool broken = false;
+    const std::function<bool()>* stopped = nullptr; // the owner's, when it may be asked to stop
 
     // Runs one statement; text parameters unless `binary` marks them as bytes.
     CloudResult<ResultHandle> run(const char* sql, const std::vector<QByteArray>& params,
@@ -303,7 +309,7 @@ struct PostgresCloudDatabase::Connection final {
         for (int flushed = PQflush(connection); flushed != 0; flushed = PQflush(connection)) {
             if (flushed < 0)
                 return failureOf(nullptr);
-            const short ready = waitForSocket(connection, POLLIN | POLLOUT, deadline);
+            const short ready = waitForSocket(connection, POLLIN | POLLOUT, deadline, stopped);
             if (ready == 0)
                 return outOfTime();
             if ((ready & POLLIN) && !PQconsumeInput(connection))
@@ -312,7 +318,7 @@ struct PostgresCloudDatabase::Connection final {
         ResultHandle result;
         for (;;) {
             while (PQisBusy(connection)) {
-                if (waitForSocket(connection, POLLIN, deadline) == 0)
+                if (waitForSocket(connection, POLLIN, deadline, stopped) == 0)
                     return outOfTime();
                 if (!PQconsumeInput(connection))
                     return failureOf(nullptr);
@@ -379,8 +385,13 @@ QString PostgresCloudDatabase::configuredConnectionString() {
     return qEnvironmentVariable(kCloudDatabaseVariable);
 }
 
+void PostgresCloudDatabase::bound(Clock::time_point deadline, std::function<bool()> stopped) {
+    m_bound = deadline;
+    m_stopped = std::move(stopped);
+}
+
 void PostgresCloudDatabase::startCall() {
-    m_deadline = Clock::now() + m_timeLimit;
+    m_deadline = std::min(Clock::now() + m_timeLimit, m_bound);
     if (m_connection && m_connection->broken)
         m_connection.reset();
 }
@@ -427,8 +438,8 @@ CloudResult<CKAccountStatus> PostgresCloudDatabase::connect() {
         for (PostgresPollingStatusType polling = PGRES_POLLING_WRITING;
              polling != PGRES_POLLING_OK && polling != PGRES_POLLING_FAILED;
              polling = PQconnectPoll(handle.get())) {
-            if (waitForSocket(handle.get(), polling == PGRES_POLLING_READING ? POLLIN : POLLOUT,
-                              m_deadline) == 0) {
+            if (waitForSocket(handle.get(), polling == PGRES_POLLING_READING ? POLLIN : POLLOUT, m_deadline,
+                              &m_stopped) == 0) {
                 outOfTime = true;
                 break;
             }
@@ -440,6 +451,7 @@ CloudResult<CKAccountStatus> PostgresCloudDatabase::connect() {
             return PlatformError{QStringLiteral("The cloud database could not be reached: ") %
                                  withoutSecrets(trimmed(PQerrorMessage(handle.get())))};
         m_connection = std::make_unique<Connection>(Connection{std::move(handle)});
+        m_connection->stopped = &m_stopped;
         m_tableChecked = false;
         // The server gives up on a statement when the app does, so that a statement the app
         // stopped waiting for does not finish later: what the user was told stays true.
@@ -458,7 +470,7 @@ CloudResult<CKAccountStatus> PostgresCloudDatabase::connect() {
         return CKAccountStatus::noAccount;
     // The connection failed: ask whether a server answered at all, in the time that is left.
     const auto left = std::chrono::duration_cast<std::chrono::seconds>(m_deadline - Clock::now()).count();
-    if (left < 1)
+    if (left < 1 || (m_stopped && m_stopped()))
         return CKAccountStatus::temporarilyUnavailable;
     const ConnectOptions pingOptions(m_connectionString, int(std::max<qint64>(2, left)));
     const auto pingValues = pingOptions.values();

@@ -47,6 +47,7 @@ public:
     CloudResult<CloudRecord> save(const CloudRecord& record, bool& mayHaveSaved) override;
     CloudResult<CloudRecord> fetch(const QString& recordName) override;
     CloudResult<QString> deleteRecord(const QString& recordName) override;
+    void bound(std::chrono::steady_clock::time_point deadline, std::function<bool()> stopped) override;
 
 private:
     struct Connection;
@@ -62,6 +63,8 @@ private:
     QString m_connectionString;
     std::chrono::milliseconds m_timeLimit;
     Clock::time_point m_deadline;
+    Clock::time_point m_bound = Clock::time_point::max();
+    std::function<bool()> m_stopped;
     QStringList m_secrets;
     std::unique_ptr<Connection> m_connection;
     bool m_tableChecked = false;

@@ -111,19 +111,22 @@ std::unique_ptr<QuilloraSession> QuilloraSession::start(const MessageRunner& run
     // Pushes to the recruiting network that a kill cut short, settled against the store they
     // wrote their names into (not the preview's store in memory).
     if (session->m_services->hasStore() && !session->m_services->store().storeFilePath().isEmpty())
-        (void)settleInterruptedMorvessaPushes(MorvessaCloudService(), session->m_services->context());
+        session->m_settling =
+            settleInterruptedMorvessaPushes(MorvessaCloudService(), session->m_services->context());
     session->m_window->show();
     return session;
 }
 
 int QuilloraSession::exec() {
     const int code = QApplication::exec();
+    m_settling.cancel();
     m_window->enterBackground();
     waitForUserBackups();
     return code;
 }
 
 QuilloraSession::~QuilloraSession() {
+    m_settling.cancel();
     m_saveFailures.reset();
     m_window.reset();
     waitForUserBackups();

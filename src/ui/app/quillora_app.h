@@ -2,6 +2,8 @@
 
 #include "app/startup_messages.h"
 
+#include <QFuture>
+
 #include <memory>
 
 class QApplication;
@@ -35,7 +37,8 @@ public:
     Services& services() const { return *m_services; }
 
     // Runs the event loop until the app quits; then the window goes to the background (the open
-    // résumé is saved, a backup written) and the backups still being written finish.
+    // résumé is saved, a backup written) and the backups still being written finish. The settling
+    // of interrupted pushes is not waited for: it stops, and what it did not settle stays listed.
     int exec();
 
 private:
@@ -44,6 +47,8 @@ private:
     std::unique_ptr<Services> m_services;
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<SaveFailureNotice> m_saveFailures;
+    // The settling of interrupted pushes; quitting cancels it rather than waiting for the network.
+    QFuture<void> m_settling;
 };
 
 } // namespace quillora

@@ -544,6 +544,73 @@ private slots:
         QVERIFY(!called);
     }
 
+    // However many names an earlier run left, they are settled in one run over one connection:
+    // the rows no résumé holds go, a held name without a row is cleared, and the list is written
+    // once, empty.
+    void manyInterruptedPushesAreSettledOverOneConnection() {
+        createTable();
+        auto store = std::move(ModelContainer::inMemory()).value();
+        ModelContext& context = store->mainContext();
+        context.setAutosaveEnabled(false);
+        ResumePtr holder = test::makeEmptyResume(QStringLiteral("Holder"));
+        const QString held = MorvessaCloudService::newRecordName();
+        holder->setMorvessaRecordName(held);
+        context.insert(holder);
+        QVERIFY(context.save().ok());
+        QStringList names{held};
+        QStringList rows;
+        for (int i = 0; i < 2000; ++i) {
+            names << MorvessaCloudService::newRecordName();
+            if (i % 40 == 0)
+                rows << QStringLiteral("('%1', 'x', now(), 't', 'f', '', '')").arg(names.last());
+        }
+        QCOMPARE(m_db.exec(QStringLiteral("INSERT INTO ") + kTable + QStringLiteral(" VALUES ") +
+                           rows.join(QLatin1Char(','))),
+                 QString());
+        QVERIFY(ensureStoreDirectory().ok());
+        QVERIFY(test::writeFile(morvessaPushJournal::path(), names.join(QLatin1Char('\n')).toUtf8()));
+
+        QFuture<void> settled;
+        const QStringList lines = test::printedBy([&] {
+            settled = settleInterruptedMorvessaPushes(MorvessaCloudService(), context);
+            QTRY_VERIFY_WITH_TIMEOUT(settled.isFinished() && !QFileInfo::exists(morvessaPushJournal::path()),
+                                     120000);
+        });
+        QCOMPARE(rowCount(), 0);
+        QVERIFY(!holder->morvessaRecordName());
+        QVERIFY(!context.hasChanges());
+        QCOMPARE(lines.filter(QStringLiteral("☁️ CloudKit write access available for container:")).size(),
+                 1);
+        QCOMPARE(lines.filter(QStringLiteral("🗑️ Interrupted push to Morvessa settled")).size(), 2001);
+    }
+
+    // A database that accepts and never answers holds the settling no longer than its limit for
+    // the whole run, not a limit for each name; every name stays listed for the next start.
+    void aSilentDatabaseHoldsTheSettlingOnlyForItsLimit() {
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        const QString connection =
+            QStringLiteral("host=127.0.0.1 port=%1 dbname=network user=quillora").arg(silent.serverPort());
+        const MorvessaCloudService service(
+            [connection] { return std::make_unique<PostgresCloudDatabase>(connection); });
+        const QStringList names{MorvessaCloudService::newRecordName(), MorvessaCloudService::newRecordName(),
+                                MorvessaCloudService::newRecordName()};
+        QVERIFY(ensureStoreDirectory().ok());
+        QVERIFY(test::writeFile(morvessaPushJournal::path(), names.join(QLatin1Char('\n')).toUtf8()));
+        auto store = std::move(ModelContainer::inMemory()).value();
+        QStringList lines = test::printedBy([&] {
+            const QFuture<void> settled = settleInterruptedMorvessaPushes(service, store->mainContext(),
+                                                                          std::chrono::milliseconds(1500));
+            // Far less than the 30 s that each name's own calls may take.
+            QTRY_VERIFY_WITH_TIMEOUT(settled.isFinished(), 20000);
+            QCoreApplication::processEvents();
+        });
+        QCOMPARE(morvessaPushJournal::names(), names);
+        QVERIFY(lines.contains(
+            QStringLiteral("⚠️ 2 interrupted push(es) to Morvessa were not checked in this run; they are "
+                           "checked again at the next start")));
+    }
+
     void cleanupTestCase() {
         m_db.exec(QStringLiteral("DROP TABLE IF EXISTS ") + kTable);
         m_db.exec(QStringLiteral("DROP ROLE IF EXISTS quillora_reader"));

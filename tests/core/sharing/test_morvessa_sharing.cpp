@@ -1,8 +1,10 @@
 #include "sharing/cloud_configuration.h"
 #include "sharing/morvessa_push_journal.h"
 #include "sharing/morvessa_sharing.h"
+#include "support/backup_folder_helpers.h"
 #include "support/fake_cloud_database.h"
 #include "support/resume_fixtures.h"
+#include "support/stdout_capture.h"
 #include "support/test_home.h"
 
 #include "store/model_container.h"
@@ -13,6 +15,9 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace quillora;
 
@@ -27,6 +32,17 @@ private:
     ResumePtr m_resume;
     std::unique_ptr<QObject> m_screen;
 
+    // The lists of pushes that could not be read, kept aside beside the list's name.
+    static QStringList keptLists() {
+        const QFileInfo list(morvessaPushJournal::path());
+        QStringList paths;
+        for (const QString& name : QDir(list.absolutePath())
+                                       .entryList({list.fileName() + QStringLiteral(".unreadable-*")},
+                                                  QDir::AllEntries | QDir::System | QDir::Hidden))
+            paths << list.absolutePath() + QLatin1Char('/') + name;
+        return paths;
+    }
+
     void settle(QFuture<void> future) {
         future.waitForFinished();
         QCoreApplication::processEvents();
@@ -40,6 +56,8 @@ private slots:
         m_resume->setMorvessaRecordName(std::nullopt);
         m_screen = std::make_unique<QObject>();
         QFile::remove(morvessaPushJournal::path());
+        for (const QString& kept : keptLists())
+            QFile::remove(kept);
     }
 
     void pushPublishesAndKeepsTheName() {
@@ -250,18 +268,83 @@ private slots:
         QCOMPARE(m_cloud->records.count(published), size_t(1));
     }
 
-    // A list of pushes that is not ours, or cut short, is read for the names it holds and no more.
+    // A list of pushes that is not ours, or cut short, is read for the names it holds and no more,
+    // wherever in the file they are.
     void theListOfPushesSurvivesForeignContent() {
         const QString name = MorvessaCloudService::newRecordName();
         QVERIFY(QDir().mkpath(QFileInfo(morvessaPushJournal::path()).absolutePath()));
         QFile file(morvessaPushJournal::path());
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("garbage\n" + name.toLatin1() + "\n" + name.toLower().toLatin1() + "\nDEADBEEF-00");
+        file.write(QByteArray(3 << 19, 'x') + "\ngarbage\n" + name.toLatin1() + "\n" +
+                   name.toLower().toLatin1() + "\nDEADBEEF-00");
         file.close();
         QCOMPARE(morvessaPushJournal::names(), QStringList{name});
-        morvessaPushJournal::remove(name);
+        morvessaPushJournal::remove({name});
         QVERIFY(morvessaPushJournal::names().isEmpty());
         QVERIFY(!QFile::exists(morvessaPushJournal::path()));
+    }
+
+    void aListOfPushesThatCannotBeReadIsKeptAside_data() {
+        QTest::addColumn<QString>("kind");
+        for (const char* kind : {"pipe", "link", "unreadable", "too large"})
+            QTest::newRow(kind) << QString::fromLatin1(kind);
+    }
+    // What is found at the list's name is looked at before it is read: a pipe never holds up the
+    // start, the file a link leads to is never settled, and a list that cannot be read is kept
+    // aside whole, never written over, while the next push starts a new list.
+    void aListOfPushesThatCannotBeReadIsKeptAside() {
+        QFETCH(QString, kind);
+        auto store = std::move(ModelContainer::inMemory()).value();
+        const QString path = morvessaPushJournal::path();
+        const QString listed = MorvessaCloudService::newRecordName();
+        m_cloud->records[listed] = CloudRecord{}; // held by no résumé: settling it would take it down
+        const QByteArray list = listed.toLatin1() + '\n';
+        const QString elsewhere = QDir::tempPath() + QStringLiteral("/another-list");
+        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+        QByteArray kept = list;
+        if (kind == QLatin1String("pipe")) {
+            QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        } else if (kind == QLatin1String("link")) {
+            QVERIFY(test::writeFile(elsewhere, list));
+            QVERIFY(QFile::link(elsewhere, path));
+        } else if (kind == QLatin1String("unreadable")) {
+            QVERIFY(test::writeFile(path, list));
+            const QByteArray native = QFile::encodeName(path);
+            QVERIFY(::geteuid() == 0 ? ::chown(native.constData(), 65534, 65534) == 0
+                                     : ::chmod(native.constData(), 0) == 0);
+        } else {
+            kept = QByteArray(5 << 20, 'x') + '\n' + list;
+            QVERIFY(test::writeFile(path, kept));
+        }
+
+        const QStringList lines = test::printedBy(
+            [&] { settle(settleInterruptedMorvessaPushes(m_service, store->mainContext())); });
+        QVERIFY(m_cloud->calls.isEmpty());
+        QCOMPARE(m_cloud->records.count(listed), size_t(1));
+        QVERIFY(!QFileInfo::exists(path) && !QFileInfo(path).isSymLink());
+        const QStringList aside = keptLists();
+        QCOMPARE(aside.size(), 1);
+        QVERIFY2(lines.filter(QStringLiteral("⚠️ The list of pushes in progress “") + path +
+                              QStringLiteral("” cannot be read ("))
+                         .size() == 1,
+                 qPrintable(lines.join(QLatin1Char('\n'))));
+        QVERIFY(lines.last().contains(aside.first()));
+        struct stat info {};
+        QCOMPARE(::lstat(QFile::encodeName(aside.first()).constData(), &info), 0);
+        if (kind == QLatin1String("pipe")) {
+            QVERIFY(S_ISFIFO(info.st_mode));
+        } else if (kind == QLatin1String("link")) {
+            QCOMPARE(QFileInfo(aside.first()).symLinkTarget(), elsewhere);
+            QCOMPARE(test::readFile(elsewhere), list);
+        } else {
+            (void)::chmod(QFile::encodeName(aside.first()).constData(), 0600);
+            QCOMPARE(test::readFile(aside.first()), kept);
+        }
+
+        const QString next = MorvessaCloudService::newRecordName();
+        QVERIFY(morvessaPushJournal::add(next).ok());
+        QCOMPARE(morvessaPushJournal::names(), QStringList{next});
+        QCOMPARE(keptLists(), aside);
     }
 
     void pushFailureCarriesMessageAndKind() {

@@ -1,7 +1,9 @@
 #include "app/quillora_app.h"
 #include "app/startup_messages.h"
 #include "model/experience.h"
+#include "sharing/cloud_configuration.h"
 #include "sharing/morvessa_cloud_service.h"
+#include "sharing/morvessa_push_journal.h"
 #include "store/instance_lock.h"
 #include "store/model_container.h"
 #include "store/sqlite.h"
@@ -16,10 +18,15 @@
 #include <QDir>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QTcpServer>
 #include <QTest>
+#include <QThreadPool>
+#include <QTimer>
 
+#include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/mount.h>
@@ -225,6 +232,50 @@ private slots:
         QVERIFY(lines.contains(QStringLiteral("🧹 Removed 2 leftover temporary file(s) from ") +
                                temp.filePath(QStringLiteral("quillora-export-XXXXXX"))));
         session.reset();
+    }
+
+    // Pushes an earlier run left unsettled, and a database that accepts connections and never
+    // answers: the window keeps answering while they are checked, and quitting does not wait for
+    // the database (in the process, or at the end of a run of the app told to quit); every name
+    // stays listed for the next start.
+    void aDatabaseThatNeverAnswersHoldsNeitherTheWindowNorQuitting() {
+        QTcpServer silent; // the system accepts the connections; nothing is ever read or written
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        qputenv(kCloudDatabaseVariable, QByteArray("host=127.0.0.1 dbname=network user=quillora port=") +
+                                            QByteArray::number(silent.serverPort()));
+        const auto unset = qScopeGuard([] { qunsetenv(kCloudDatabaseVariable); });
+        QVERIFY(ensureStoreDirectory().ok());
+        QStringList names;
+        for (int i = 0; i < 500; ++i)
+            names << MorvessaCloudService::newRecordName();
+        QVERIFY(test::writeFile(morvessaPushJournal::path(), names.join(QLatin1Char('\n')).toUtf8()));
+
+        int code = -1;
+        std::unique_ptr<QuilloraSession> session;
+        (void)test::printedBy([&] {
+            session = QuilloraSession::start([](QMessageBox&) { return int(QMessageBox::Ok); }, &code);
+        });
+        QVERIFY(session);
+        int turns = 0;
+        QTimer ticking;
+        QObject::connect(&ticking, &QTimer::timeout, [&turns] { ++turns; });
+        ticking.start(5);
+        QTRY_VERIFY(turns >= 20);
+        (void)test::printedBy([&] { session.reset(); });
+        QVERIFY(QThreadPool::globalInstance()->waitForDone(10000));
+        QCOMPARE(morvessaPushJournal::names(), names);
+
+        QProcess app;
+        app.setProcessChannelMode(QProcess::MergedChannels);
+        app.start(QStringLiteral(QUILLORA_APP_BINARY), {});
+        QVERIFY(app.waitForStarted());
+        QByteArray output;
+        QTRY_VERIFY_WITH_TIMEOUT((output += app.readAll()).contains("🛟 User backup written (launch)"),
+                                 60000);
+        ::kill(pid_t(app.processId()), SIGTERM);
+        QVERIFY2(app.waitForFinished(10000), output.constData());
+        QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(morvessaPushJournal::names(), names);
     }
 
     void aSecondInstanceSaysSoAndLeavesTheFirstsData() {
