@@ -100,6 +100,8 @@ public:
     int error() const { return m_error; }
     // Its size when it was opened.
     qint64 size() const { return m_size; }
+    // The open descriptor, for fstat and the like; -1 when not open.
+    int descriptor() const { return m_fd; }
     // Up to `length` bytes from `offset`, fewer at the end of the file; nullopt when reading fails.
     std::optional<QByteArray> read(qint64 offset, qsizetype length) const;
     // Why it is not open, in words, for a log line.

@@ -124,31 +124,28 @@ Status pruneBackupEntries(const QString& folder, const BackupEntryTest& isCandid
     return success();
 }
 
-bool isStoreSnapshotFolder(const BackupEntry& entry) {
+namespace {
+
+// A real folder named "store-" with the time stamp and a reason, holding nothing but copies of
+// the store file named `store` and its two side files (all regular files), or nothing at all.
+bool isSnapshotFolderOf(const BackupEntry& entry, const QString& store) {
     static const QRegularExpression name(QStringLiteral("^store-[0-9]{8}-[0-9]{6}-."));
     if (entry.type != BackupEntry::Type::folder || !name.match(entry.name).hasMatch())
         return false;
-    // Copies of one store file and its two side files, whichever were present.
-    QString store;
+    const QStringList copies{store, store + QStringLiteral("-shm"), store + QStringLiteral("-wal")};
     for (const QString& inside : namesIn(entry.path)) {
         const auto file = backupEntryAt(entry.path + QLatin1Char('/') + inside);
-        if (!file || file->type != BackupEntry::Type::file)
+        if (!file || file->type != BackupEntry::Type::file || !copies.contains(inside))
             return false;
-        QString base = inside;
-        if (base.endsWith(QLatin1String("-shm")) || base.endsWith(QLatin1String("-wal")))
-            base.chop(4);
-        if (base.isEmpty() || (!store.isEmpty() && base != store))
-            return false;
-        store = base;
     }
     return true;
 }
 
-bool snapshotHoldsResumes(const QFileInfo& snapshot) {
-    const auto entry = backupEntryAt(snapshot.absoluteFilePath());
-    if (!entry || !isStoreSnapshotFolder(*entry))
+bool snapshotOfHoldsResumes(const QString& folder, const QString& storeName) {
+    const auto entry = backupEntryAt(folder);
+    if (!entry || !isSnapshotFolderOf(*entry, storeName))
         return false;
-    const QString store = snapshot.absoluteFilePath() + QLatin1Char('/') + storeFileName();
+    const QString store = folder + QLatin1Char('/') + storeName;
     const QFileInfo log(store + QStringLiteral("-wal"));
     if (log.exists() && log.size() > 0)
         return true;
@@ -170,6 +167,16 @@ bool snapshotHoldsResumes(const QFileInfo& snapshot) {
     }
     sqlite3_close(db);
     return holds;
+}
+
+} // namespace
+
+bool isStoreSnapshotFolder(const BackupEntry& entry) {
+    return isSnapshotFolderOf(entry, storeFileName());
+}
+
+bool snapshotHoldsResumes(const QFileInfo& snapshot) {
+    return snapshotOfHoldsResumes(snapshot.absoluteFilePath(), storeFileName());
 }
 
 Status pruneStoreSnapshots(int keep) {
@@ -214,7 +221,15 @@ Result<QString> captureStoreSnapshotOf(const QString& storeFilePath, const QStri
         if (auto copied = files::copyItem(path, destination); !copied)
             return abandon(copied);
     }
-    if (auto pruned = pruneBackupEntries(backups, isStoreSnapshotFolder, 5, snapshotHolds); !pruned)
+    // Only snapshots of this store file count, and are pruned.
+    const QString storeName = QFileInfo(storeFilePath).fileName();
+    const auto isSnapshot = [&storeName](const BackupEntry& entry) {
+        return isSnapshotFolderOf(entry, storeName);
+    };
+    const auto holds = [&storeName](const BackupEntry& entry) {
+        return snapshotOfHoldsResumes(entry.path, storeName);
+    };
+    if (auto pruned = pruneBackupEntries(backups, isSnapshot, 5, holds); !pruned)
         return pruned.errorInfo();
     logLine(QStringLiteral("🛟 Store-file backup captured at ") + folder);
     return folder;

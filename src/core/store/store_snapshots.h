@@ -58,8 +58,10 @@ Status pruneBackupEntries(const QString& folder, const BackupEntryTest& isCandid
                           const BackupEntryTest& holdsResumes = {});
 
 // True when `entry` is a snapshot this app took: a real folder named "store-" with the time stamp
-// and a reason, holding nothing but copies of a store file and the two files SQLite keeps beside
-// it (all regular files), or nothing at all. A folder with anything else in it is the user's.
+// and a reason, holding nothing but copies of the store file ("default.store") and the two files
+// SQLite keeps beside it, by those names (all regular files), or nothing at all. A folder with
+// anything else in it is the user's. (A snapshot of a store file of another name is recognised by
+// that name when it is taken.)
 bool isStoreSnapshotFolder(const BackupEntry& entry);
 
 // True when a store snapshot (a "store-…" folder) holds at least one résumé. Reads the copied

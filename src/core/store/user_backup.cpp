@@ -1,5 +1,6 @@
 #include "store/user_backup.h"
 
+#include "platform/json_syntax.h"
 #include "platform/log.h"
 #include "platform/memory.h"
 #include "platform/pretty_json_writer.h"
@@ -23,6 +24,8 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <mutex>
+#include <optional>
 #include <vector>
 
 #include <fcntl.h>
@@ -186,6 +189,8 @@ qsizetype estimatedSize(const ResumeBackupPayload& payload) {
     return size;
 }
 
+void rememberWhole(const QString& path);
+
 // Writes the document to a temporary file that replaces `path` only once it is complete. It is
 // written as it is made, a résumé at a time, so memory stays bounded however large the store.
 // A résumé that cannot be read ends the run and leaves the earlier file as it was.
@@ -247,6 +252,7 @@ Status writeBackupFiles(const QDateTime& generatedAt, const QString& reason, Rec
     const QString latest = latestBackupPath();
     if (auto written = writeDocument(latest, generatedAt, reason, source); !written)
         return written;
+    rememberWhole(latest);
     const QString stamped = backupsDirectoryURL() % QStringLiteral("/resume-backup-") % backupTimestamp() %
                             QStringLiteral(".json");
     if (auto written = placeTimeStampedCopy(latest, stamped); !written)
@@ -563,49 +569,105 @@ namespace {
 
 enum class BackupDocument { foreign, withoutResumes, withResumes };
 
+// A file's identity and version: the same file, unchanged since.
+struct FileVersion final {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    qint64 modifiedNanoseconds = 0;
+    bool operator==(const FileVersion&) const = default;
+};
+
+std::optional<FileVersion> versionOf(int fd) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return std::nullopt;
+    return FileVersion{info.st_dev, info.st_ino, info.st_size,
+                       qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+}
+
+// The backups this process wrote or read through, as they were then: they need not be read again.
+class WholeBackups final {
+public:
+    bool contains(const FileVersion& version) {
+        const std::lock_guard lock(m_mutex);
+        return std::find(m_known.begin(), m_known.end(), version) != m_known.end();
+    }
+    void add(const FileVersion& version) {
+        const std::lock_guard lock(m_mutex);
+        if (std::find(m_known.begin(), m_known.end(), version) != m_known.end())
+            return;
+        if (m_known.size() >= 32) // more than the backups kept
+            m_known.erase(m_known.begin());
+        m_known.push_back(version);
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<FileVersion> m_known;
+};
+
+WholeBackups& wholeBackups() {
+    static WholeBackups known;
+    return known;
+}
+
+// Whether the whole file is one JSON document, read a megabyte at a time.
+bool readsWhole(const files::ReadOnlyFile& file) {
+    constexpr qsizetype kChunk = 1 << 20;
+    JsonSyntaxCheck check;
+    for (qint64 offset = 0;; offset += kChunk) {
+        const std::optional<QByteArray> bytes = file.read(offset, kChunk);
+        if (!bytes || !check.feed(bytes->constData(), bytes->size()))
+            return false;
+        if (bytes->size() < kChunk)
+            return check.finish();
+    }
+}
+
 // What a file in Backups holds, judged by its beginning and its end, as this app writes every
 // backup: pretty-printed with sorted keys, so the document opens with "generatedAt", "reason" and
 // "resumes" and each résumé with "appliedSkills", and it is whole (written under another name and
 // renamed), so it closes the list and the object. The file is opened without following a link
-// and without waiting for a writer, and read only when it is a regular file.
-BackupDocument inspectUserBackup(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
+// and without waiting for a writer, and read only when it is a regular file. With `whole`, a
+// document with résumés counts as such only when all of it reads as JSON: a file damaged in the
+// middle keeps its beginning and end.
+BackupDocument inspectUserBackup(const QString& path, bool whole = false) {
+    const files::ReadOnlyFile file(path);
+    if (!file.isOpen() || file.size() <= 0)
         return BackupDocument::foreign;
-    const auto readAt = [fd](qint64 offset, qsizetype length) {
-        QByteArray bytes(length, Qt::Uninitialized);
-        qsizetype filled = 0;
-        while (filled < length) {
-            const ssize_t got =
-                ::pread(fd, bytes.data() + filled, size_t(length - filled), off_t(offset + filled));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0)
-                break;
-            filled += got;
+    constexpr qsizetype kHead = 4096;
+    constexpr qsizetype kTail = 256;
+    const QString head = QString::fromUtf8(file.read(0, kHead).value_or(QByteArray()));
+    const QString tail =
+        QString::fromUtf8(file.read(std::max<qint64>(0, file.size() - kTail), kTail).value_or(QByteArray()));
+    static const QRegularExpression opening(QStringLiteral(
+        R"(^\{\s*"generatedAt"\s*:\s*"[0-9T:.+\-Z]{10,40}"\s*,\s*"reason"\s*:\s*"(?:[^"\\]|\\.)*"\s*,)"
+        R"(\s*"resumes"\s*:\s*\[\s*(\]|\{\s*"appliedSkills"\s*:))"));
+    static const QRegularExpression closing(QStringLiteral(R"(\]\s*\}\s*$)"));
+    const QRegularExpressionMatch match = opening.match(head);
+    if (!match.hasMatch() || !closing.match(tail).hasMatch())
+        return BackupDocument::foreign;
+    if (match.captured(1) == QLatin1String("]"))
+        return BackupDocument::withoutResumes;
+    if (whole) {
+        const std::optional<FileVersion> version = versionOf(file.descriptor());
+        if (!version || !wholeBackups().contains(*version)) {
+            if (!readsWhole(file))
+                return BackupDocument::foreign;
+            if (version)
+                wholeBackups().add(*version);
         }
-        bytes.truncate(filled);
-        return bytes;
-    };
-    BackupDocument kind = BackupDocument::foreign;
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-        constexpr qsizetype kHead = 4096;
-        constexpr qsizetype kTail = 256;
-        const QString head = QString::fromUtf8(readAt(0, kHead));
-        const QString tail = QString::fromUtf8(readAt(std::max<qint64>(0, info.st_size - kTail), kTail));
-        static const QRegularExpression opening(QStringLiteral(
-            R"(^\{\s*"generatedAt"\s*:\s*"[0-9T:.+\-Z]{10,40}"\s*,\s*"reason"\s*:\s*"(?:[^"\\]|\\.)*"\s*,)"
-            R"(\s*"resumes"\s*:\s*\[\s*(\]|\{\s*"appliedSkills"\s*:))"));
-        static const QRegularExpression closing(QStringLiteral(R"(\]\s*\}\s*$)"));
-        const QRegularExpressionMatch match = opening.match(head);
-        if (match.hasMatch() && closing.match(tail).hasMatch())
-            kind = match.captured(1) == QLatin1String("]") ? BackupDocument::withoutResumes
-                                                           : BackupDocument::withResumes;
     }
-    ::close(fd);
-    return kind;
+    return BackupDocument::withResumes;
+}
+
+// A backup this process has just written whole (its time-stamped copy is the same file).
+void rememberWhole(const QString& path) {
+    const files::ReadOnlyFile file(path);
+    if (const std::optional<FileVersion> version =
+            file.isOpen() ? versionOf(file.descriptor()) : std::nullopt)
+        wholeBackups().add(*version);
 }
 
 bool isUserBackupName(const QString& name) {
@@ -624,7 +686,7 @@ bool userBackupHoldsResumes(const QFileInfo& backup) {
     const QString path = backup.absoluteFilePath();
     const auto entry = backupEntryAt(path);
     return entry && entry->type == BackupEntry::Type::file && isUserBackupName(entry->name) &&
-           inspectUserBackup(path) == BackupDocument::withResumes;
+           inspectUserBackup(path, true) == BackupDocument::withResumes;
 }
 
 Status pruneUserBackups(int keep) {

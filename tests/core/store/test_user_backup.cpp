@@ -1,3 +1,4 @@
+#include "platform/json_syntax.h"
 #include "store/model_container.h"
 #include "store/sqlite.h"
 #include "store/store_snapshots.h"
@@ -444,9 +445,10 @@ private slots:
 
     // Only our own backups count and are pruned. A pipe named like the newest backup is never
     // opened, so neither the backup worker nor quitting waits on it; folders named like an old
-    // backup or snapshot keep the user's files; a JSON file a sync tool put there, dated in the
-    // future and listing résumés, is neither counted among the eight nor taken for the newest
-    // backup with résumés; a link is not followed. None of them is changed.
+    // backup or snapshot keep the user's files (a snapshot holds nothing but the store's files, by
+    // their names); a JSON file a sync tool put there, dated in the future and listing résumés, is
+    // neither counted among the eight nor taken for the newest backup with résumés, and nor is a
+    // backup of ours damaged in the middle; a link is not followed. None of them is changed.
     void onlyOurBackupsAreCountedAndPruned() {
         QVERIFY(ensureStoreDirectory().ok());
         const QDir backups(backupsDirectoryURL());
@@ -455,9 +457,11 @@ private slots:
             // The oldest is the only one with a résumé in it.
             ours << QStringLiteral("resume-backup-2020010%1-000000.json").arg(i);
             const QString path = backups.filePath(ours.last());
-            QVERIFY(test::writeFile(
-                path,
-                test::userBackupDocument(i == 8 ? QStringList{QStringLiteral("Kept CV")} : QStringList{})));
+            QByteArray document =
+                test::userBackupDocument(i >= 7 ? QStringList{QStringLiteral("Kept CV")} : QStringList{});
+            if (i == 7) // newer, listing a résumé, its beginning and end intact: damaged in the middle
+                document.replace(document.size() / 2, 8, QByteArray(8, '\0'));
+            QVERIFY(test::writeFile(path, document));
             QVERIFY(test::setModifiedSecondsAgo(path, 1000 * (i + 1)));
         }
         const QString pipe = backups.filePath(QStringLiteral("resume-backup-20991231-235959.json"));
@@ -475,6 +479,9 @@ private slots:
         QVERIFY(test::makeFolderWithFile(folder, QStringLiteral("mine.txt"), "the user's"));
         QVERIFY(test::makeFolderWithFile(snapshotFolder, QStringLiteral("default.store"), "x"));
         QVERIFY(test::writeFile(snapshotFolder + QStringLiteral("/photo.jpg"), "the user's"));
+        const QString snapshotNamedFolder = backups.filePath(QStringLiteral("store-20000101-000000-x"));
+        QVERIFY(test::makeFolderWithFile(snapshotNamedFolder, QStringLiteral("notes.txt"), "the user's"));
+        QVERIFY(test::setModifiedSecondsAgo(snapshotNamedFolder, 999999));
         QVERIFY(test::writeFile(foreign, foreignBytes));
         const QString outside = quillora::test::writeTempFile(
             QStringLiteral("outside.json"), test::userBackupDocument({QStringLiteral("Outside")}));
@@ -503,19 +510,50 @@ private slots:
         QVERIFY(pruneStoreSnapshots(0).ok());
 
         // Eight of ours are the new one and the seven newest earlier ones; the oldest, with its
-        // résumé, is kept beside them.
+        // résumé, is kept beside them, as the newest backup with résumés that reads whole.
         const QStringList left = test::backupsListing();
-        // With the latest file, and the four files and folders that are not ours (the pipes are
+        // With the latest file, and the five files and folders that are not ours (the pipes are
         // not listed here).
-        QCOMPARE(left.size(), 10 + 4);
+        QCOMPARE(left.size(), 10 + 5);
         QVERIFY(!left.contains(ours.at(7)));
         QVERIFY(left.contains(ours.at(8)));
         QVERIFY(test::isPipe(pipe) && test::isPipe(snapshotPipe));
         QCOMPARE(test::readFile(folder + QStringLiteral("/mine.txt")), QByteArray("the user's"));
         QCOMPARE(test::readFile(snapshotFolder + QStringLiteral("/photo.jpg")), QByteArray("the user's"));
+        QCOMPARE(test::readFile(snapshotNamedFolder + QStringLiteral("/notes.txt")),
+                 QByteArray("the user's"));
         QCOMPARE(test::readFile(foreign), foreignBytes);
         QCOMPARE(QFileInfo(link).symLinkTarget(), outside);
         QVERIFY(QFileInfo::exists(outside));
+    }
+
+    void aDocumentReadsWholeOnlyWhenAllOfItIsJson_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("whole");
+        const QByteArray backup = test::userBackupDocument({QStringLiteral("A"), QStringLiteral("B/C")});
+        QByteArray damaged = backup;
+        damaged.replace(backup.size() / 2, 4, "\x01\x02\x03\x04");
+        QTest::newRow("backup") << backup << true;
+        QTest::newRow("values")
+            << QByteArray(" [0, -1.5e+3, 2E-2, 10, true, false, null, \"\\u00e9\\n/\xc3\xa9\", {}, "
+                          "[], {\"k\" : {}}]\n")
+            << true;
+        QTest::newRow("cut short") << backup.left(backup.size() - 3) << false;
+        QTest::newRow("damaged in the middle") << damaged << false;
+        for (const char* bytes : {"{} {}", "[01]", "[\"\\x\"]", "[[]", "[}", "[1,]", "{\"a\" 1}",
+                                  "[\"\xc3\"]", "[1.]", "[tru]", "[\"\t\"]", ""})
+            QTest::newRow(bytes) << QByteArray(bytes) << false;
+    }
+    // A backup counts as one with résumés only when all of it reads: fed in small pieces, as a
+    // large file is read, only a whole JSON document passes.
+    void aDocumentReadsWholeOnlyWhenAllOfItIsJson() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, whole);
+        JsonSyntaxCheck check;
+        bool fed = true;
+        for (qsizetype at = 0; at < bytes.size() && fed; at += 3)
+            fed = check.feed(bytes.constData() + at, std::min<qsizetype>(3, bytes.size() - at));
+        QCOMPARE(fed && check.finish(), whole);
     }
 
     void backupsFolderBlockedByAFile() {
