@@ -24,9 +24,9 @@ namespace quillora {
 // answered: an insert the server finishes after this client has gone is rolled back, never kept.
 // Only a commit whose answer is lost may have saved the row after a failure.
 //
-// Every call ends within the time limit, whatever the connection string asks for (a server that
-// accepts and never answers included): a connection not made by then counts as temporarily
-// unavailable, a statement not answered by then as a network failure. No text this class
+// Every call ends within the time limit (and the bound, when one is set), whatever the connection
+// string asks for (a server that accepts and never answers included): a connection not made by
+// then counts as temporarily unavailable, a statement not answered by then as a network failure. No text this class
 // reports quotes the connection string's password, or one libpq found elsewhere.
 class PostgresCloudDatabase final : public CloudDatabase {
 public:
