@@ -128,10 +128,8 @@ void remove(const QStringList& recordNames) {
     std::optional<QStringList> noted = read();
     if (!noted)
         return; // left as it is; the names stay for a later start
-    const qsizetype before = noted->size();
-    for (const QString& name : recordNames)
-        noted->removeAll(name);
-    if (noted->size() == before)
+    const QSet<QString> gone(recordNames.cbegin(), recordNames.cend());
+    if (noted->removeIf([&gone](const QString& name) { return gone.contains(name); }) == 0)
         return;
     if (const Status written = write(*noted); !written)
         logLine(QStringLiteral("⚠️ The list of pushes in progress could not be updated: ") +
