@@ -61,6 +61,9 @@ std::optional<QStringList> read() {
         return QStringList();
     QString fault;
     std::optional<QByteArray> bytes;
+    // What the system may let us do later (more open files, memory) is no reason to set it aside.
+    const bool forGood = file.isOpen() || file.error() == ELOOP || file.error() == EINVAL ||
+                         file.error() == EPERM || file.error() == EACCES;
     if (!file.isOpen())
         fault = file.errorText();
     else if (file.size() > kLargestList || !(bytes = file.read(0, kLargestList + 1)))
@@ -80,11 +83,13 @@ std::optional<QStringList> read() {
         }
         return found;
     }
-    const QString aside = setAside();
+    const QString aside = forGood ? setAside() : QString();
     if (aside.isEmpty()) {
         logLine(QStringLiteral("⚠️ The list of pushes in progress “") % path() %
                 QStringLiteral("” cannot be read (") % fault %
-                QStringLiteral(") and could not be moved aside; no push can start until it is removed."));
+                (forGood ? QStringLiteral(
+                               ") and could not be moved aside; no push can start until it is removed.")
+                         : QStringLiteral("); it was left as it is.")));
         return std::nullopt;
     }
     logLine(QStringLiteral("⚠️ The list of pushes in progress “") % path() %
