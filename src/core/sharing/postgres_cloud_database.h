@@ -26,8 +26,8 @@ namespace quillora {
 //
 // Every call ends within the time limit (and the bound, when one is set), whatever the connection
 // string asks for (a server that accepts and never answers included): a connection not made by
-// then counts as temporarily unavailable, a statement not answered by then as a network failure. No text this class
-// reports quotes the connection string's password, or one libpq found elsewhere.
+// then counts as temporarily unavailable, a statement not answered by then as a network failure. No text this
+// class reports quotes the connection string's password, or one libpq found elsewhere.
 class PostgresCloudDatabase final : public CloudDatabase {
 public:
     static constexpr std::chrono::milliseconds defaultTimeLimit{std::chrono::seconds(30)};
