@@ -5,9 +5,11 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHash>
+#include <QRawFont>
 #include <QSet>
 
 #include <array>
+#include <atomic>
 #include <memory>
 #include <mutex>
 
@@ -166,12 +168,17 @@ const Alias* aliasFor(const QString& key) {
     return nullptr;
 }
 
+// The installed faces for scripts a family lacks, best first, for each kind of family.
+struct ScriptFaces {
+    QStringList sans, serif, mono;
+};
+
 // What the resolver knows once the fonts are registered; never changed afterwards.
 struct State {
     QHash<QString, QString> familiesByKey; // keyOf(family) -> family as the database spells it
     QHash<QString, Kind> kindsByFamily;    // families the alias table names
     QStringList embedded;
-    QStringList sansScripts, serifScripts, monoScripts;
+    ScriptFaces packaged; // the script faces without the derived ones
 
     QString installed(const QString& family) const { return familiesByKey.value(keyOf(family)); }
 
@@ -206,21 +213,26 @@ struct State {
         return family.isEmpty() ? lookup(name) : family;
     }
 
-    const QStringList& scriptsFor(const QString& family) const {
+    const QStringList& scriptsFor(const QString& family, const ScriptFaces& faces) const {
         switch (kindsByFamily.value(family, Kind::Sans)) {
         case Kind::Serif:
-            return serifScripts;
+            return faces.serif;
         case Kind::Mono:
-            return monoScripts;
+            return faces.mono;
         case Kind::Sans:
             break;
         }
-        return sansScripts;
+        return faces.sans;
     }
 };
 
 std::mutex g_mutex;
 std::unique_ptr<const State> g_state;
+
+// The script faces with the derived ones ahead of the faces they copy, once those are registered.
+std::once_flag g_derivedOnce;
+std::unique_ptr<const ScriptFaces> g_withDerived;
+std::atomic<const ScriptFaces*> g_currentFaces{nullptr}; // null: the packaged faces
 
 QString withoutFoundry(const QString& family) {
     // Qt spells a family that several foundries ship as "Family [Foundry]".
@@ -232,7 +244,11 @@ QString withoutFoundry(const QString& family) {
 // registerExactFaces) is preceded by them: "Noto Sans CJK SC Exact", "… Exact 2", … draw the same
 // glyphs and read back from a PDF as the characters that were typed; the packaged face stays
 // behind them for anything they lack.
-template <std::size_t N> QStringList installedOf(const State& state, const char* const (&faces)[N]) {
+template <std::size_t N>
+QStringList installedOf(const QHash<QString, QString>& familiesByKey, const char* const (&faces)[N]) {
+    const auto installed = [&familiesByKey](const QString& family) {
+        return familiesByKey.value(keyOf(family));
+    };
     QStringList result;
     const auto add = [&result](const QString& family) {
         if (!family.isEmpty() && !result.contains(family))
@@ -240,19 +256,24 @@ template <std::size_t N> QStringList installedOf(const State& state, const char*
     };
     for (const char* face : faces) {
         const QString name = QString::fromUtf8(face);
-        const QString exact = state.installed(name + kExactSuffix);
+        const QString exact = installed(name + kExactSuffix);
         if (!exact.isEmpty()) {
             add(exact);
             for (int layer = 2;; ++layer) {
-                const QString next = state.installed(exact + u' ' + QString::number(layer));
+                const QString next = installed(exact + u' ' + QString::number(layer));
                 if (next.isEmpty())
                     break;
                 add(next);
             }
         }
-        add(state.installed(name));
+        add(installed(name));
     }
     return result;
+}
+
+ScriptFaces installedScriptFaces(const QHash<QString, QString>& familiesByKey) {
+    return {installedOf(familiesByKey, kSansScriptFaces), installedOf(familiesByKey, kSerifScriptFaces),
+            installedOf(familiesByKey, kMonoScriptFaces)};
 }
 
 // The folder the build derives the exact faces into: beside the program's folder (the app, the
@@ -271,18 +292,61 @@ QString exactFacesDir() {
     return {};
 }
 
-// Registers the derived faces from their files (not copied into memory: FreeType reads them).
-void registerExactFaces() {
+// Registers the derived faces from their files (not copied into memory: FreeType reads them) and
+// returns their families. Registering reads every face's character map: some 90 MB of CJK faces.
+QStringList registerExactFaces() {
+    QStringList families;
     const QString dir = exactFacesDir();
     if (dir.isEmpty())
-        return;
+        return families;
     QDirIterator files(dir, {QStringLiteral("*.ttc"), QStringLiteral("*.otf"), QStringLiteral("*.ttf")},
                        QDir::Files);
     while (files.hasNext()) {
         const QString path = files.next();
-        if (QFontDatabase::addApplicationFont(path) < 0)
+        const int id = QFontDatabase::addApplicationFont(path);
+        if (id < 0)
             qWarning("Could not load the font %s", qUtf8Printable(path));
+        else
+            families += QFontDatabase::applicationFontFamilies(id);
     }
+    return families;
+}
+
+// The script faces fonts made now fall back to.
+const ScriptFaces& currentScriptFaces(const State& state) {
+    const ScriptFaces* faces = g_currentFaces.load(std::memory_order_acquire);
+    return faces ? *faces : state.packaged;
+}
+
+// Registers the derived faces the first time a text needs them; from then on every font made
+// falls back to them ahead of the faces they copy. Other callers wait while it runs.
+void useDerivedFaces(const State& state) {
+    std::call_once(g_derivedOnce, [&state] {
+        QHash<QString, QString> familiesByKey = state.familiesByKey;
+        const QStringList derived = registerExactFaces();
+        for (const QString& family : derived)
+            familiesByKey.insert(keyOf(family), family);
+        g_withDerived = std::make_unique<const ScriptFaces>(installedScriptFaces(familiesByKey));
+        g_currentFaces.store(g_withDerived.get(), std::memory_order_release);
+    });
+}
+
+// True when the text holds a character that the face the font names first lacks, which Qt then
+// looks for among the font's fallbacks. Line and paragraph breaks are never looked up.
+bool fallsBack(const QFont& font, const QString& text) {
+    const QRawFont face = QRawFont::fromFont(font);
+    if (!face.isValid())
+        return true;
+    // One glyph for each character, as toUcs4() counts them.
+    const QList<quint32> glyphs = face.glyphIndexesForString(text);
+    const QList<uint> characters = text.toUcs4();
+    for (qsizetype i = 0; i < glyphs.size() && i < characters.size(); ++i) {
+        const uint c = characters.at(i);
+        if (glyphs.at(i) == 0 && c != u'\n' && c != u'\r' && c != QChar::LineSeparator &&
+            c != QChar::ParagraphSeparator)
+            return true;
+    }
+    return false;
 }
 
 std::unique_ptr<const State> buildState() {
@@ -303,7 +367,6 @@ std::unique_ptr<const State> buildState() {
     }
     state->embedded = QStringList(embedded.cbegin(), embedded.cend());
     state->embedded.sort();
-    registerExactFaces();
 
     for (const QString& spelled : QFontDatabase::families()) {
         const QString family = withoutFoundry(spelled);
@@ -320,16 +383,15 @@ std::unique_ptr<const State> buildState() {
         }
     }
 
-    state->sansScripts = installedOf(*state, kSansScriptFaces);
-    state->serifScripts = installedOf(*state, kSerifScriptFaces);
-    state->monoScripts = installedOf(*state, kMonoScriptFaces);
+    state->packaged = installedScriptFaces(state->familiesByKey);
 
     // Any QFont naming one of these families (a style sheet, a label) falls back to the script
-    // faces for glyphs the family lacks, before fontconfig's own guess.
+    // faces for glyphs the family lacks, before fontconfig's own guess. The packaged faces draw
+    // what the derived ones draw, so the screen needs no more.
     QStringList families = state->kindsByFamily.keys();
     families.append(FontResolver::fallbackFamily());
     for (const QString& family : std::as_const(families)) {
-        QStringList substitutes = state->scriptsFor(family);
+        QStringList substitutes = state->scriptsFor(family, state->packaged);
         substitutes.removeAll(family);
         const QStringList existing = QFont::substitutes(family);
         for (const QString& substitute : std::as_const(existing))
@@ -432,9 +494,20 @@ QStringList FontResolver::scriptFallbacks(const QString& family) {
     const State* s = state();
     if (!s)
         return {};
-    QStringList faces = s->scriptsFor(family);
+    QStringList faces = s->scriptsFor(family, currentScriptFaces(*s));
     faces.removeAll(family);
     return faces;
+}
+
+QFont FontResolver::fontForText(const QFont& font, const QString& text) {
+    const State* s = state();
+    const QStringList families = font.families();
+    if (!s || families.size() < 2 || !fallsBack(font, text))
+        return font;
+    useDerivedFaces(*s);
+    QFont withDerived = font;
+    withDerived.setFamilies(QStringList{families.first()} + scriptFallbacks(families.first()));
+    return withDerived;
 }
 
 } // namespace quillora

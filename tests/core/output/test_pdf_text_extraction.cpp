@@ -6,7 +6,11 @@
 #include "theme/font_resolver.h"
 
 #include <QGuiApplication>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace quillora;
@@ -299,6 +303,67 @@ private slots:
             if (font.contains(QStringLiteral("CJK")))
                 QVERIFY2(font.contains(QStringLiteral("Exact")), qPrintable(font));
         }
+    }
+
+    // A new export process opens the script faces (some 90 MB) only for a text that needs them:
+    // a Latin résumé opens none in either layout; a Japanese or Hindi one opens the derived faces.
+    void newExportProcessOpensScriptFacesOnlyForTheirText_data() {
+        QTest::addColumn<QString>("layout");
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("derivedFace"); // empty: no script face at all
+        QTest::addColumn<QString>("readBack");
+        for (const char* layout : {"ats", "creative"}) {
+            const QString l = QString::fromLatin1(layout);
+            QTest::addRow("Latin, %s", layout)
+                << l << QStringLiteral("latin") << QString() << QStringLiteral("Portland, OR");
+            QTest::addRow("Japanese, %s", layout) << l << QStringLiteral("japanese") << QStringLiteral("CJK")
+                                                  << QStringLiteral("日本語処理株式会社");
+            QTest::addRow("Hindi, %s", layout)
+                << l << QStringLiteral("hindi") << QStringLiteral("Devanagari") << QString();
+        }
+    }
+
+    void newExportProcessOpensScriptFacesOnlyForTheirText() {
+        QFETCH(QString, layout);
+        QFETCH(QString, script);
+        QFETCH(QString, derivedFace);
+        QFETCH(QString, readBack);
+        const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
+        if (strace.isEmpty())
+            QSKIP("strace is not installed");
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString log = dir.filePath(QStringLiteral("opened.log"));
+        QProcess process;
+        process.start(strace, {QStringLiteral("-f"), QStringLiteral("-qq"), QStringLiteral("-e"),
+                               QStringLiteral("trace=open,openat"), QStringLiteral("-o"), log,
+                               QStringLiteral(QUILLORA_EXPORTING_APP), layout, script});
+        QVERIFY(process.waitForFinished(120000));
+        QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
+        const QString pdf = QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+
+        QFile trace(log);
+        QVERIFY(trace.open(QIODevice::ReadOnly));
+        static const QRegularExpression opened(QStringLiteral("open(?:at)?\\(.*\"([^\"]+)\".*\\) = \\d"));
+        static const QRegularExpression scriptFace(
+            QStringLiteral("(-exact\\.|CJK|Devanagari|Lohit|Droid|Arabic|Naskh)[^/]*$"));
+        QStringList faces;
+        for (const QString& line : QString::fromUtf8(trace.readAll()).split(u'\n')) {
+            const QString path = opened.match(line).captured(1);
+            if (scriptFace.match(path).hasMatch() && !faces.contains(path))
+                faces.append(path);
+        }
+        if (derivedFace.isEmpty()) {
+            QVERIFY2(faces.isEmpty(), qPrintable(faces.join(u'\n')));
+        } else {
+            QVERIFY2(std::any_of(faces.cbegin(), faces.cend(),
+                                 [&](const QString& f) {
+                                     return f.contains(derivedFace) && f.contains(QStringLiteral("-exact."));
+                                 }),
+                     qPrintable(faces.join(u'\n')));
+        }
+        if (!readBack.isEmpty())
+            QVERIFY2(pdfText(pdf).contains(readBack), qPrintable(pdfText(pdf)));
     }
 };
 
