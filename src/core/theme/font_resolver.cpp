@@ -499,10 +499,21 @@ QStringList FontResolver::scriptFallbacks(const QString& family) {
     return faces;
 }
 
+void FontResolver::prepareForText(const QFont& font, const QString& text) {
+    const State* s = state();
+    if (s && font.families().size() > 1 && !g_currentFaces.load(std::memory_order_acquire) &&
+        fallsBack(font, text))
+        useDerivedFaces(*s);
+}
+
 QFont FontResolver::fontForText(const QFont& font, const QString& text) {
     const State* s = state();
     const QStringList families = font.families();
-    if (!s || families.size() < 2 || !fallsBack(font, text))
+    if (!s || families.size() < 2)
+        return font;
+    const QStringList current = QStringList{families.first()} + scriptFallbacks(families.first());
+    const bool registered = g_currentFaces.load(std::memory_order_acquire) != nullptr;
+    if ((registered && families == current) || !fallsBack(font, text))
         return font;
     useDerivedFaces(*s);
     QFont withDerived = font;

@@ -58,6 +58,9 @@ public:
     // falling back to the derived script faces, which are registered the first time a text needs
     // them. Thread-safe; a text of the face's own characters never opens the derived faces.
     static QFont fontForText(const QFont& font, const QString& text);
+    // Registers the derived script faces now if fontForText() would for this text. Registering
+    // drops the fonts Qt has loaded so far, so a renderer calls this before it lays out anything.
+    static void prepareForText(const QFont& font, const QString& text);
 };
 
 } // namespace quillora
