@@ -36,14 +36,14 @@ QFont resumeFont(const QString& fontName, qreal size, QFont::Weight fallbackWeig
 }
 
 // Every text of the résumé the pages may show.
-QString drawnTexts(const ResumeRepresentable& resume) {
+QStringList drawnTexts(const ResumeRepresentable& resume) {
     QStringList texts{resume.fullName(),
                       resume.contactInfo(),
                       resume.summary(),
                       resume.displaySummaryTitle(),
                       resume.displayExperienceTitle(),
-                      resume.displayEducationTitle(),
-                      resume.appliedSkills().join(u' ')};
+                      resume.displayEducationTitle()};
+    texts << resume.appliedSkills();
     for (const ExperienceRepresentable* e : resume.experience())
         texts << e->role() << e->company() << e->startDate() << e->endDate() << e->details();
     for (const EducationRepresentable* e : resume.education())
@@ -52,7 +52,7 @@ QString drawnTexts(const ResumeRepresentable& resume) {
         texts << item->caption();
     if (resume.includeCoverLetter())
         texts << resume.coverLetterText();
-    return texts.join(u' ');
+    return texts;
 }
 
 Result<QString> failed(const QString& error) {
@@ -141,7 +141,8 @@ Result<QString> ResumePDFGenerator::exportPDF(const ResumeExportSnapshot& snapsh
         *font = pdfTextFont(*font);
     // Script faces a text needs are registered before anything is laid out, which would
     // otherwise be loaded again (each text block still checks its own characters).
-    FontResolver::prepareForText(context.bodyFont, drawnTexts(resume));
+    for (const QString& text : drawnTexts(resume))
+        FontResolver::prepareForText(context.bodyFont, text);
 
     // The temporary directory is shared with every other user of the machine: the file is made
     // under a fresh name of its own and renamed over the export's name, so a link planted there

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <atomic>
+#include <bitset>
 #include <memory>
 #include <mutex>
 
@@ -332,18 +333,30 @@ void useDerivedFaces(const State& state) {
 }
 
 // True when the text holds a character that the face the font names first lacks, which Qt then
-// looks for among the font's fallbacks. Line and paragraph breaks are never looked up.
-bool fallsBack(const QFont& font, const QString& text) {
+// looks for among the font's fallbacks. Line and paragraph breaks are never looked up. Each
+// character of the Basic Multilingual Plane is looked up once, so long texts cost little.
+bool fallsBack(const QFont& font, QStringView text) {
     const QRawFont face = QRawFont::fromFont(font);
     if (!face.isValid())
         return true;
-    // One glyph for each character, as toUcs4() counts them.
-    const QList<quint32> glyphs = face.glyphIndexesForString(text);
-    const QList<uint> characters = text.toUcs4();
-    for (qsizetype i = 0; i < glyphs.size() && i < characters.size(); ++i) {
-        const uint c = characters.at(i);
-        if (glyphs.at(i) == 0 && c != u'\n' && c != u'\r' && c != QChar::LineSeparator &&
-            c != QChar::ParagraphSeparator)
+    std::bitset<0x10000> seen;
+    const char16_t* units = text.utf16();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (units[i] < 0x80 && seen[units[i]])
+            continue; // most of a long text
+        char32_t c = units[i];
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            ++i;
+        }
+        if (c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            continue;
+        if (c < seen.size()) {
+            if (seen[c])
+                continue;
+            seen[c] = true;
+        }
+        if (!face.supportsCharacter(c))
             return true;
     }
     return false;
