@@ -1,9 +1,10 @@
 # Derives, once per build folder, copies of the packaged CJK and Devanagari faces whose text reads
 # back from an exported PDF exactly as it was typed: no Kangxi radical in place of an ideograph, no
 # precomposed nukta letter in place of the letter and nukta typed (derive_exact_faces.py says why
-# and how). They go to <build>/fonts/exact, where FontResolver registers them at start-up and puts
-# them ahead of the packaged faces. Needs python3-fonttools (scripts/deps/cjk.txt); without it, or
-# without the packaged faces, nothing is derived and the packaged faces are used as they are.
+# and how). They go to <build>/fonts/exact, where FontResolver registers them the first time a PDF
+# text needs them and puts them ahead of the packaged faces. Needs python3-fonttools
+# (scripts/deps/cjk.txt); without it, or without the packaged faces, nothing is derived and the
+# packaged faces are used as they are.
 set(QUILLORA_EXACT_FAMILIES
     "Noto Sans CJK SC" "Noto Sans CJK JP" "Noto Serif CJK SC" "Noto Serif CJK JP" "Noto Sans Mono CJK SC"
     "Noto Sans Devanagari" "Noto Serif Devanagari" "Lohit Devanagari")
