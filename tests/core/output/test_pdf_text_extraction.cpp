@@ -339,7 +339,10 @@ private slots:
                                QStringLiteral("trace=open,openat"), QStringLiteral("-o"), log,
                                QStringLiteral(QUILLORA_EXPORTING_APP), layout, script});
         QVERIFY(process.waitForFinished(120000));
-        QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
+        const QByteArray errors = process.readAllStandardError();
+        if (process.exitCode() != 0 && errors.toLower().contains("ptrace"))
+            QSKIP(qPrintable(QStringLiteral("strace may not trace here: ") + QString::fromLocal8Bit(errors)));
+        QVERIFY2(process.exitCode() == 0, errors.constData());
         const QString pdf = QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 
         QFile trace(log);
