@@ -11,6 +11,7 @@
 #include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QtConcurrent>
 #include <QtTest>
 
 using namespace quillora;
@@ -184,6 +185,28 @@ class PdfTextExtractionTest final : public QObject {
 
 private slots:
     void initTestCase() { FontResolver::registerAppFonts(); }
+
+    // The first exports that need the script faces may run at once on workers, as the editor's
+    // do: the faces are registered once, under way, and every PDF reads back as typed. Runs
+    // first, before any other export has registered them.
+    void firstScriptExportsAtOnceReadBackAsTyped() {
+        const QList<Sample> samples{kJapanese, kSimplifiedChinese, kKorean, kLookAlikes};
+        std::vector<std::unique_ptr<ResumeExportSnapshot>> snapshots;
+        for (const Sample& sample : samples) {
+            snapshots.push_back(std::make_unique<ResumeExportSnapshot>(*resumeOf(sample, QString())));
+            snapshots.back()->m_title = QStringLiteral("At once %1").arg(snapshots.size());
+        }
+        const QStringList pdfs =
+            QtConcurrent::blockingMapped<QStringList>(QList<size_t>{0, 1, 2, 3}, [&snapshots](size_t i) {
+                return exportPdf(*snapshots.at(i), ResumeLayoutMode::ats);
+            });
+        for (qsizetype i = 0; i < samples.size(); ++i) {
+            const QString text = pdfText(pdfs.at(i));
+            int breaks = 0;
+            for (const QString& field : samples.at(i).fields())
+                QVERIFY2(appearsAsLaidOut(text, field, &breaks), qPrintable(field + u"\n" + text));
+        }
+    }
 
     void everyCharacterReadsBackAsTyped_data() {
         QTest::addColumn<Sample>("sample");
