@@ -13,6 +13,8 @@
 #include <bitset>
 #include <memory>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 namespace quillora {
 
@@ -230,10 +232,19 @@ struct State {
 std::mutex g_mutex;
 std::unique_ptr<const State> g_state;
 
-// The script faces with the derived ones ahead of the faces they copy, once those are registered.
-std::once_flag g_derivedOnce;
-std::unique_ptr<const ScriptFaces> g_withDerived;
-std::atomic<const ScriptFaces*> g_currentFaces{nullptr}; // null: the packaged faces
+// The derived faces come in groups, a folder each, registered apart: a Hindi text needs only the
+// small Devanagari faces, not the large CJK ones.
+enum DerivedGroups : unsigned { devanagariGroup = 1, cjkGroup = 2, allGroups = 3 };
+constexpr std::pair<DerivedGroups, const char*> kGroupFolders[] = {{devanagariGroup, "devanagari"},
+                                                                   {cjkGroup, "cjk"}};
+
+// The script faces with the registered derived ones ahead of the faces they copy. Every version
+// made stays alive: a caller may still read the one it was handed.
+std::mutex g_derivedMutex;
+QStringList g_derivedFamilies;                               // guarded by g_derivedMutex
+std::vector<std::unique_ptr<const ScriptFaces>> g_facesMade; // guarded by g_derivedMutex
+std::atomic<const ScriptFaces*> g_currentFaces{nullptr};     // null: the packaged faces
+std::atomic<unsigned> g_groupsDone{0};                       // groups registered (or absent)
 
 QString withoutFoundry(const QString& family) {
     // Qt spells a family that several foundries ship as "Family [Foundry]".
@@ -293,14 +304,16 @@ QString exactFacesDir() {
     return {};
 }
 
-// Registers the derived faces from their files (not copied into memory: FreeType reads them) and
-// returns their families. Registering reads every face's character map: some 90 MB of CJK faces.
-QStringList registerExactFaces() {
+// Registers the derived faces of one group from their files (not copied into memory: FreeType
+// reads them) and returns their families. Registering reads every face's character map: some
+// 85 MB for the CJK group.
+QStringList registerExactFaces(const char* folder) {
     QStringList families;
     const QString dir = exactFacesDir();
     if (dir.isEmpty())
         return families;
-    QDirIterator files(dir, {QStringLiteral("*.ttc"), QStringLiteral("*.otf"), QStringLiteral("*.ttf")},
+    QDirIterator files(dir + u'/' + QLatin1StringView(folder),
+                       {QStringLiteral("*.ttc"), QStringLiteral("*.otf"), QStringLiteral("*.ttf")},
                        QDir::Files);
     while (files.hasNext()) {
         const QString path = files.next();
@@ -319,26 +332,41 @@ const ScriptFaces& currentScriptFaces(const State& state) {
     return faces ? *faces : state.packaged;
 }
 
-// Registers the derived faces the first time a text needs them; from then on every font made
-// falls back to them ahead of the faces they copy. Other callers wait while it runs.
-void useDerivedFaces(const State& state) {
-    std::call_once(g_derivedOnce, [&state] {
-        QHash<QString, QString> familiesByKey = state.familiesByKey;
-        const QStringList derived = registerExactFaces();
-        for (const QString& family : derived)
-            familiesByKey.insert(keyOf(family), family);
-        g_withDerived = std::make_unique<const ScriptFaces>(installedScriptFaces(familiesByKey));
-        g_currentFaces.store(g_withDerived.get(), std::memory_order_release);
-    });
+// Registers the groups of derived faces the first time a text needs them; from then on every
+// font made falls back to them ahead of the faces they copy. Other callers wait while it runs.
+void useDerivedFaces(const State& state, unsigned groups) {
+    if ((g_groupsDone.load(std::memory_order_acquire) & groups) == groups)
+        return;
+    std::lock_guard lock(g_derivedMutex);
+    const unsigned missing = groups & ~g_groupsDone.load(std::memory_order_relaxed);
+    if (missing == 0)
+        return;
+    for (const auto& [group, folder] : kGroupFolders) {
+        if (missing & group)
+            g_derivedFamilies += registerExactFaces(folder);
+    }
+    QHash<QString, QString> familiesByKey = state.familiesByKey;
+    for (const QString& family : std::as_const(g_derivedFamilies))
+        familiesByKey.insert(keyOf(family), family);
+    g_facesMade.push_back(std::make_unique<const ScriptFaces>(installedScriptFaces(familiesByKey)));
+    g_currentFaces.store(g_facesMade.back().get(), std::memory_order_release);
+    g_groupsDone.fetch_or(missing, std::memory_order_release);
 }
 
-// True when the text holds a character that the face the font names first lacks, which Qt then
-// looks for among the font's fallbacks. Line and paragraph breaks are never looked up. Each
-// character of the Basic Multilingual Plane is looked up once, so long texts cost little.
-bool fallsBack(const QFont& font, QStringView text) {
+bool isDevanagari(char32_t c) {
+    return (c >= 0x0900 && c <= 0x097F) || (c >= 0x1CD0 && c <= 0x1CFF) || (c >= 0xA8E0 && c <= 0xA8FF);
+}
+
+// The groups of derived faces a text needs: none while the face the font names first has every
+// character (Qt looks for the others among the font's fallbacks); the Devanagari group while the
+// characters it lacks are all Devanagari, which the Devanagari faces, first among the fallbacks,
+// draw; else every group. Line and paragraph breaks are never looked up. Each character of the
+// Basic Multilingual Plane is looked up once, so long texts cost little.
+unsigned neededGroups(const QFont& font, QStringView text) {
     const QRawFont face = QRawFont::fromFont(font);
     if (!face.isValid())
-        return true;
+        return allGroups;
+    unsigned groups = 0;
     std::bitset<0x10000> seen;
     const char16_t* units = text.utf16();
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -356,10 +384,13 @@ bool fallsBack(const QFont& font, QStringView text) {
                 continue;
             seen[c] = true;
         }
-        if (!face.supportsCharacter(c))
-            return true;
+        if (!face.supportsCharacter(c)) {
+            groups |= isDevanagari(c) ? devanagariGroup : allGroups;
+            if (groups == allGroups)
+                break;
+        }
     }
-    return false;
+    return groups;
 }
 
 std::unique_ptr<const State> buildState() {
@@ -514,9 +545,8 @@ QStringList FontResolver::scriptFallbacks(const QString& family) {
 
 void FontResolver::prepareForText(const QFont& font, const QString& text) {
     const State* s = state();
-    if (s && font.families().size() > 1 && !g_currentFaces.load(std::memory_order_acquire) &&
-        fallsBack(font, text))
-        useDerivedFaces(*s);
+    if (s && font.families().size() > 1 && g_groupsDone.load(std::memory_order_acquire) != allGroups)
+        useDerivedFaces(*s, neededGroups(font, text));
 }
 
 QFont FontResolver::fontForText(const QFont& font, const QString& text) {
@@ -525,10 +555,12 @@ QFont FontResolver::fontForText(const QFont& font, const QString& text) {
     if (!s || families.size() < 2)
         return font;
     const QStringList current = QStringList{families.first()} + scriptFallbacks(families.first());
-    const bool registered = g_currentFaces.load(std::memory_order_acquire) != nullptr;
-    if ((registered && families == current) || !fallsBack(font, text))
+    if (g_groupsDone.load(std::memory_order_acquire) == allGroups && families == current)
         return font;
-    useDerivedFaces(*s);
+    const unsigned groups = neededGroups(font, text);
+    if (groups == 0)
+        return font;
+    useDerivedFaces(*s, groups);
     QFont withDerived = font;
     withDerived.setFamilies(QStringList{families.first()} + scriptFallbacks(families.first()));
     return withDerived;
