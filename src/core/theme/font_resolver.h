@@ -56,7 +56,8 @@ public:
     // The font to set `text` in where it must read back exactly (a PDF): `font` itself while the
     // face it names first has every character of the text; otherwise `font` (made by font())
     // falling back to the derived script faces, which are registered the first time a text needs
-    // them. Thread-safe; a text of the face's own characters never opens the derived faces.
+    // them (for a text whose missing characters are all Devanagari, only the Devanagari ones).
+    // Thread-safe; a text of the face's own characters never opens the derived faces.
     static QFont fontForText(const QFont& font, const QString& text);
     // Registers the derived script faces now if fontForText() would for this text. Registering
     // drops the fonts Qt has loaded so far, so a renderer calls this before it lays out anything.
