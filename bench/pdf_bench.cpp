@@ -1,5 +1,7 @@
 // Export speed, file size and peak memory of the PDF renderer, with the app's fonts registered
-// as the app registers them. Each case reports its own peak resident memory.
+// as the app registers them. Each case reports its own peak resident memory. The new-process
+// cases time a whole process that starts, registers the fonts and exports once (the program runs
+// itself as that process), which is what a first export costs from a cold start.
 #include "output/portfolio_renditions.h"
 #include "output/resume_export_snapshot.h"
 #include "output/resume_pdf_generator.h"
@@ -11,11 +13,13 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -180,9 +184,51 @@ void BM_CreativeFourPngsRepeatExport(benchmark::State& state) {
 }
 BENCHMARK(BM_CreativeFourPngsRepeatExport)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// A whole process that starts, registers the app's fonts and exports the two-page résumé once.
+constexpr char kChildArgument[] = "--export-child";
+
+void exportInNewProcess(benchmark::State& state, const char* layout) {
+    for (auto _ : state) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        QElapsedTimer clock;
+        clock.start();
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QString::fromLatin1(layout), QString::fromLatin1(kChildArgument)});
+        if (!child.waitForFinished(60000) || child.exitCode() != 0) {
+            state.SkipWithError("the export process failed");
+            return;
+        }
+        state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
+    }
+}
+
+void BM_AtsNewProcess(benchmark::State& state) {
+    exportInNewProcess(state, "ats");
+}
+BENCHMARK(BM_AtsNewProcess)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(20);
+
+void BM_CreativeNewProcess(benchmark::State& state) {
+    exportInNewProcess(state, "creative");
+}
+BENCHMARK(BM_CreativeNewProcess)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(20);
+
+int runChild(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    FontResolver::registerAppFonts();
+    const bool ats = qstrcmp(argv[argc - 2], "ats") == 0;
+    return ResumePDFGenerator::exportPDF(twoPageResume(), BackgroundShapeType::circles,
+                                         BackgroundColorTheme::pastel,
+                                         ats ? ResumeLayoutMode::ats : ResumeLayoutMode::creative)
+               ? 0
+               : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 2 && qstrcmp(argv[argc - 1], kChildArgument) == 0)
+        return runChild(argc, argv);
     QTemporaryDir temp;
     qputenv("TMPDIR", temp.path().toUtf8());
     qputenv("XDG_CACHE_HOME", QDir(temp.path()).filePath(QStringLiteral("cache")).toUtf8());

@@ -1,5 +1,7 @@
 #include "output/pdf_text.h"
 
+#include "theme/font_resolver.h"
+
 #include <QGlyphRun>
 #include <QPainter>
 #include <QRawFont>
@@ -34,6 +36,9 @@ PdfTextBlock::PdfTextBlock(const QString& text, const QFont& font, qreal width, 
     m_text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     m_text.replace(QChar::LineSeparator, QLatin1Char('\n'));
     m_text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    // Characters the font's own face lacks come from the script faces whose text reads back as
+    // typed; those are loaded only for a text that needs them.
+    m_font = FontResolver::fontForText(m_font, m_text);
     m_option.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
     m_option.setUseDesignMetrics(true);
     m_keepLayouts = m_text.size() <= kKeptLayoutsLimit;

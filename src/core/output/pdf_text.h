@@ -25,7 +25,8 @@ namespace quillora {
 // Time and memory grow in step with the text, whatever it holds: a long paragraph is laid out a
 // window of characters at a time (each window's last, possibly cut, line is laid out again at
 // the start of the next), and a large block keeps only its line measures and lays a window out
-// again when its lines are drawn.
+// again when its lines are drawn. A text with characters the font's first face lacks is set with
+// FontResolver::fontForText(), so they read back from the PDF as typed.
 class PdfTextBlock final {
 public:
     PdfTextBlock(const QString& text, const QFont& font, qreal width, QPaintDevice* device,

@@ -35,6 +35,26 @@ QFont resumeFont(const QString& fontName, qreal size, QFont::Weight fallbackWeig
     return systemFont(size, fallbackWeight);
 }
 
+// Every text of the résumé the pages may show.
+QStringList drawnTexts(const ResumeRepresentable& resume) {
+    QStringList texts{resume.fullName(),
+                      resume.contactInfo(),
+                      resume.summary(),
+                      resume.displaySummaryTitle(),
+                      resume.displayExperienceTitle(),
+                      resume.displayEducationTitle()};
+    texts << resume.appliedSkills();
+    for (const ExperienceRepresentable* e : resume.experience())
+        texts << e->role() << e->company() << e->startDate() << e->endDate() << e->details();
+    for (const EducationRepresentable* e : resume.education())
+        texts << e->school() << e->degree() << e->year();
+    for (const PortfolioItemRepresentable* item : resume.portfolio())
+        texts << item->caption();
+    if (resume.includeCoverLetter())
+        texts << resume.coverLetterText();
+    return texts;
+}
+
 Result<QString> failed(const QString& error) {
     logLine(QStringLiteral("❌ PDF Export Failed: ") + error);
     return Result<QString>::failure(error);
@@ -119,6 +139,10 @@ Result<QString> ResumePDFGenerator::exportPDF(const ResumeExportSnapshot& snapsh
     for (QFont* font : {&context.nameFont, &context.sectionTitleFont, &context.contactFont, &context.bodyFont,
                         &context.semiboldFont})
         *font = pdfTextFont(*font);
+    // Script faces a text needs are registered before anything is laid out, which would
+    // otherwise be loaded again (each text block still checks its own characters).
+    for (const QString& text : drawnTexts(resume))
+        FontResolver::prepareForText(context.bodyFont, text);
 
     // The temporary directory is shared with every other user of the machine: the file is made
     // under a fresh name of its own and renamed over the export's name, so a link planted there

@@ -5,11 +5,16 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHash>
+#include <QRawFont>
 #include <QSet>
 
 #include <array>
+#include <atomic>
+#include <bitset>
 #include <memory>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 namespace quillora {
 
@@ -166,12 +171,17 @@ const Alias* aliasFor(const QString& key) {
     return nullptr;
 }
 
+// The installed faces for scripts a family lacks, best first, for each kind of family.
+struct ScriptFaces {
+    QStringList sans, serif, mono;
+};
+
 // What the resolver knows once the fonts are registered; never changed afterwards.
 struct State {
     QHash<QString, QString> familiesByKey; // keyOf(family) -> family as the database spells it
     QHash<QString, Kind> kindsByFamily;    // families the alias table names
     QStringList embedded;
-    QStringList sansScripts, serifScripts, monoScripts;
+    ScriptFaces packaged; // the script faces without the derived ones
 
     QString installed(const QString& family) const { return familiesByKey.value(keyOf(family)); }
 
@@ -206,21 +216,35 @@ struct State {
         return family.isEmpty() ? lookup(name) : family;
     }
 
-    const QStringList& scriptsFor(const QString& family) const {
+    const QStringList& scriptsFor(const QString& family, const ScriptFaces& faces) const {
         switch (kindsByFamily.value(family, Kind::Sans)) {
         case Kind::Serif:
-            return serifScripts;
+            return faces.serif;
         case Kind::Mono:
-            return monoScripts;
+            return faces.mono;
         case Kind::Sans:
             break;
         }
-        return sansScripts;
+        return faces.sans;
     }
 };
 
 std::mutex g_mutex;
 std::unique_ptr<const State> g_state;
+
+// The derived faces come in groups, a folder each, registered apart: a Hindi text needs only the
+// small Devanagari faces, not the large CJK ones.
+enum DerivedGroups : unsigned { devanagariGroup = 1, cjkGroup = 2, allGroups = 3 };
+constexpr std::pair<DerivedGroups, const char*> kGroupFolders[] = {{devanagariGroup, "devanagari"},
+                                                                   {cjkGroup, "cjk"}};
+
+// The script faces with the registered derived ones ahead of the faces they copy. Every version
+// made stays alive: a caller may still read the one it was handed.
+std::mutex g_derivedMutex;
+QStringList g_derivedFamilies;                               // guarded by g_derivedMutex
+std::vector<std::unique_ptr<const ScriptFaces>> g_facesMade; // guarded by g_derivedMutex
+std::atomic<const ScriptFaces*> g_currentFaces{nullptr};     // null: the packaged faces
+std::atomic<unsigned> g_groupsDone{0};                       // groups registered (or absent)
 
 QString withoutFoundry(const QString& family) {
     // Qt spells a family that several foundries ship as "Family [Foundry]".
@@ -232,7 +256,11 @@ QString withoutFoundry(const QString& family) {
 // registerExactFaces) is preceded by them: "Noto Sans CJK SC Exact", "… Exact 2", … draw the same
 // glyphs and read back from a PDF as the characters that were typed; the packaged face stays
 // behind them for anything they lack.
-template <std::size_t N> QStringList installedOf(const State& state, const char* const (&faces)[N]) {
+template <std::size_t N>
+QStringList installedOf(const QHash<QString, QString>& familiesByKey, const char* const (&faces)[N]) {
+    const auto installed = [&familiesByKey](const QString& family) {
+        return familiesByKey.value(keyOf(family));
+    };
     QStringList result;
     const auto add = [&result](const QString& family) {
         if (!family.isEmpty() && !result.contains(family))
@@ -240,19 +268,24 @@ template <std::size_t N> QStringList installedOf(const State& state, const char*
     };
     for (const char* face : faces) {
         const QString name = QString::fromUtf8(face);
-        const QString exact = state.installed(name + kExactSuffix);
+        const QString exact = installed(name + kExactSuffix);
         if (!exact.isEmpty()) {
             add(exact);
             for (int layer = 2;; ++layer) {
-                const QString next = state.installed(exact + u' ' + QString::number(layer));
+                const QString next = installed(exact + u' ' + QString::number(layer));
                 if (next.isEmpty())
                     break;
                 add(next);
             }
         }
-        add(state.installed(name));
+        add(installed(name));
     }
     return result;
+}
+
+ScriptFaces installedScriptFaces(const QHash<QString, QString>& familiesByKey) {
+    return {installedOf(familiesByKey, kSansScriptFaces), installedOf(familiesByKey, kSerifScriptFaces),
+            installedOf(familiesByKey, kMonoScriptFaces)};
 }
 
 // The folder the build derives the exact faces into: beside the program's folder (the app, the
@@ -271,18 +304,93 @@ QString exactFacesDir() {
     return {};
 }
 
-// Registers the derived faces from their files (not copied into memory: FreeType reads them).
-void registerExactFaces() {
+// Registers the derived faces of one group from their files (not copied into memory: FreeType
+// reads them) and returns their families. Registering reads every face's character map: some
+// 85 MB for the CJK group.
+QStringList registerExactFaces(const char* folder) {
+    QStringList families;
     const QString dir = exactFacesDir();
     if (dir.isEmpty())
-        return;
-    QDirIterator files(dir, {QStringLiteral("*.ttc"), QStringLiteral("*.otf"), QStringLiteral("*.ttf")},
+        return families;
+    QDirIterator files(dir + u'/' + QLatin1StringView(folder),
+                       {QStringLiteral("*.ttc"), QStringLiteral("*.otf"), QStringLiteral("*.ttf")},
                        QDir::Files);
     while (files.hasNext()) {
         const QString path = files.next();
-        if (QFontDatabase::addApplicationFont(path) < 0)
+        const int id = QFontDatabase::addApplicationFont(path);
+        if (id < 0)
             qWarning("Could not load the font %s", qUtf8Printable(path));
+        else
+            families += QFontDatabase::applicationFontFamilies(id);
     }
+    return families;
+}
+
+// The script faces fonts made now fall back to.
+const ScriptFaces& currentScriptFaces(const State& state) {
+    const ScriptFaces* faces = g_currentFaces.load(std::memory_order_acquire);
+    return faces ? *faces : state.packaged;
+}
+
+// Registers the groups of derived faces the first time a text needs them; from then on every
+// font made falls back to them ahead of the faces they copy. Other callers wait while it runs.
+void useDerivedFaces(const State& state, unsigned groups) {
+    if ((g_groupsDone.load(std::memory_order_acquire) & groups) == groups)
+        return;
+    std::lock_guard lock(g_derivedMutex);
+    const unsigned missing = groups & ~g_groupsDone.load(std::memory_order_relaxed);
+    if (missing == 0)
+        return;
+    for (const auto& [group, folder] : kGroupFolders) {
+        if (missing & group)
+            g_derivedFamilies += registerExactFaces(folder);
+    }
+    QHash<QString, QString> familiesByKey = state.familiesByKey;
+    for (const QString& family : std::as_const(g_derivedFamilies))
+        familiesByKey.insert(keyOf(family), family);
+    g_facesMade.push_back(std::make_unique<const ScriptFaces>(installedScriptFaces(familiesByKey)));
+    g_currentFaces.store(g_facesMade.back().get(), std::memory_order_release);
+    g_groupsDone.fetch_or(missing, std::memory_order_release);
+}
+
+bool isDevanagari(char32_t c) {
+    return (c >= 0x0900 && c <= 0x097F) || (c >= 0x1CD0 && c <= 0x1CFF) || (c >= 0xA8E0 && c <= 0xA8FF);
+}
+
+// The groups of derived faces a text needs: none while the face the font names first has every
+// character (Qt looks for the others among the font's fallbacks); the Devanagari group while the
+// characters it lacks are all Devanagari, which the Devanagari faces, first among the fallbacks,
+// draw; else every group. Line and paragraph breaks are never looked up. Each character of the
+// Basic Multilingual Plane is looked up once, so long texts cost little.
+unsigned neededGroups(const QFont& font, QStringView text) {
+    const QRawFont face = QRawFont::fromFont(font);
+    if (!face.isValid())
+        return allGroups;
+    unsigned groups = 0;
+    std::bitset<0x10000> seen;
+    const char16_t* units = text.utf16();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (units[i] < 0x80 && seen[units[i]])
+            continue; // most of a long text
+        char32_t c = units[i];
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            ++i;
+        }
+        if (c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            continue;
+        if (c < seen.size()) {
+            if (seen[c])
+                continue;
+            seen[c] = true;
+        }
+        if (!face.supportsCharacter(c)) {
+            groups |= isDevanagari(c) ? devanagariGroup : allGroups;
+            if (groups == allGroups)
+                break;
+        }
+    }
+    return groups;
 }
 
 std::unique_ptr<const State> buildState() {
@@ -303,7 +411,6 @@ std::unique_ptr<const State> buildState() {
     }
     state->embedded = QStringList(embedded.cbegin(), embedded.cend());
     state->embedded.sort();
-    registerExactFaces();
 
     for (const QString& spelled : QFontDatabase::families()) {
         const QString family = withoutFoundry(spelled);
@@ -320,16 +427,15 @@ std::unique_ptr<const State> buildState() {
         }
     }
 
-    state->sansScripts = installedOf(*state, kSansScriptFaces);
-    state->serifScripts = installedOf(*state, kSerifScriptFaces);
-    state->monoScripts = installedOf(*state, kMonoScriptFaces);
+    state->packaged = installedScriptFaces(state->familiesByKey);
 
     // Any QFont naming one of these families (a style sheet, a label) falls back to the script
-    // faces for glyphs the family lacks, before fontconfig's own guess.
+    // faces for glyphs the family lacks, before fontconfig's own guess. The packaged faces draw
+    // what the derived ones draw, so the screen needs no more.
     QStringList families = state->kindsByFamily.keys();
     families.append(FontResolver::fallbackFamily());
     for (const QString& family : std::as_const(families)) {
-        QStringList substitutes = state->scriptsFor(family);
+        QStringList substitutes = state->scriptsFor(family, state->packaged);
         substitutes.removeAll(family);
         const QStringList existing = QFont::substitutes(family);
         for (const QString& substitute : std::as_const(existing))
@@ -432,9 +538,32 @@ QStringList FontResolver::scriptFallbacks(const QString& family) {
     const State* s = state();
     if (!s)
         return {};
-    QStringList faces = s->scriptsFor(family);
+    QStringList faces = s->scriptsFor(family, currentScriptFaces(*s));
     faces.removeAll(family);
     return faces;
+}
+
+void FontResolver::prepareForText(const QFont& font, const QString& text) {
+    const State* s = state();
+    if (s && font.families().size() > 1 && g_groupsDone.load(std::memory_order_acquire) != allGroups)
+        useDerivedFaces(*s, neededGroups(font, text));
+}
+
+QFont FontResolver::fontForText(const QFont& font, const QString& text) {
+    const State* s = state();
+    const QStringList families = font.families();
+    if (!s || families.size() < 2)
+        return font;
+    const QStringList current = QStringList{families.first()} + scriptFallbacks(families.first());
+    if (g_groupsDone.load(std::memory_order_acquire) == allGroups && families == current)
+        return font;
+    const unsigned groups = neededGroups(font, text);
+    if (groups == 0)
+        return font;
+    useDerivedFaces(*s, groups);
+    QFont withDerived = font;
+    withDerived.setFamilies(QStringList{families.first()} + scriptFallbacks(families.first()));
+    return withDerived;
 }
 
 } // namespace quillora

@@ -19,12 +19,12 @@ namespace quillora {
 // falls back to packaged faces for Chinese, Japanese, Devanagari and Arabic text; for Chinese,
 // Japanese and Devanagari first to the copies the build derives from them, which draw the same
 // glyphs and whose text a PDF reader extracts exactly as typed (no Kangxi radical in place of an
-// ideograph, no precomposed nukta letter in place of the letter and nukta typed).
+// ideograph, no precomposed nukta letter in place of the letter and nukta typed). The derived
+// copies are large (some 90 MB) and are read only once a text needs them (fontForText()).
 class FontResolver final {
 public:
-    // Registers the fonts the app embeds, the derived script faces and the script fallbacks.
-    // Called once at start-up (and by tests) after the QGuiApplication exists; idempotent and
-    // thread-safe.
+    // Registers the fonts the app embeds and the script fallbacks. Called once at start-up (and by
+    // tests) after the QGuiApplication exists; idempotent and thread-safe.
     static void registerAppFonts();
 
     // The family name to use for fontName; falls back to a generic sans face.
@@ -53,6 +53,15 @@ public:
     static QStringList embeddedFamilies();
     // The families a resolved family falls back to for scripts it does not cover.
     static QStringList scriptFallbacks(const QString& family);
+    // The font to set `text` in where it must read back exactly (a PDF): `font` itself while the
+    // face it names first has every character of the text; otherwise `font` (made by font())
+    // falling back to the derived script faces, which are registered the first time a text needs
+    // them (for a text whose missing characters are all Devanagari, only the Devanagari ones).
+    // Thread-safe; a text of the face's own characters never opens the derived faces.
+    static QFont fontForText(const QFont& font, const QString& text);
+    // Registers the derived script faces now if fontForText() would for this text. Registering
+    // drops the fonts Qt has loaded so far, so a renderer calls this before it lays out anything.
+    static void prepareForText(const QFont& font, const QString& text);
 };
 
 } // namespace quillora

@@ -6,7 +6,12 @@
 #include "theme/font_resolver.h"
 
 #include <QGuiApplication>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtConcurrent>
 #include <QtTest>
 
 using namespace quillora;
@@ -181,6 +186,28 @@ class PdfTextExtractionTest final : public QObject {
 private slots:
     void initTestCase() { FontResolver::registerAppFonts(); }
 
+    // The first exports that need the script faces may run at once on workers, as the editor's
+    // do: the faces are registered once, under way, and every PDF reads back as typed. Runs
+    // first, before any other export has registered them.
+    void firstScriptExportsAtOnceReadBackAsTyped() {
+        const QList<Sample> samples{kJapanese, kSimplifiedChinese, kKorean, kLookAlikes};
+        std::vector<std::unique_ptr<ResumeExportSnapshot>> snapshots;
+        for (const Sample& sample : samples) {
+            snapshots.push_back(std::make_unique<ResumeExportSnapshot>(*resumeOf(sample, QString())));
+            snapshots.back()->m_title = QStringLiteral("At once %1").arg(snapshots.size());
+        }
+        const QStringList pdfs =
+            QtConcurrent::blockingMapped<QStringList>(QList<size_t>{0, 1, 2, 3}, [&snapshots](size_t i) {
+                return exportPdf(*snapshots.at(i), ResumeLayoutMode::ats);
+            });
+        for (qsizetype i = 0; i < samples.size(); ++i) {
+            const QString text = pdfText(pdfs.at(i));
+            int breaks = 0;
+            for (const QString& field : samples.at(i).fields())
+                QVERIFY2(appearsAsLaidOut(text, field, &breaks), qPrintable(field + u"\n" + text));
+        }
+    }
+
     void everyCharacterReadsBackAsTyped_data() {
         QTest::addColumn<Sample>("sample");
         QTest::addColumn<ResumeLayoutMode>("mode");
@@ -299,6 +326,75 @@ private slots:
             if (font.contains(QStringLiteral("CJK")))
                 QVERIFY2(font.contains(QStringLiteral("Exact")), qPrintable(font));
         }
+    }
+
+    // A new export process opens the script faces (some 90 MB) only for a text that needs them:
+    // a Latin résumé opens none in either layout; a Japanese one opens the derived faces, a Hindi
+    // one only the Devanagari ones.
+    void newExportProcessOpensScriptFacesOnlyForTheirText_data() {
+        QTest::addColumn<QString>("layout");
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("derivedFace"); // empty: no script face at all
+        QTest::addColumn<QString>("untouched");   // faces whose path holds this stay closed
+        QTest::addColumn<QString>("readBack");
+        for (const char* layout : {"ats", "creative"}) {
+            const QString l = QString::fromLatin1(layout);
+            QTest::addRow("Latin, %s", layout)
+                << l << QStringLiteral("latin") << QString() << QString() << QStringLiteral("Portland, OR");
+            QTest::addRow("Japanese, %s", layout) << l << QStringLiteral("japanese") << QStringLiteral("CJK")
+                                                  << QString() << QStringLiteral("日本語処理株式会社");
+            QTest::addRow("Hindi, %s", layout) << l << QStringLiteral("hindi") << QStringLiteral("Devanagari")
+                                               << QStringLiteral("CJK") << QString();
+        }
+    }
+
+    void newExportProcessOpensScriptFacesOnlyForTheirText() {
+        QFETCH(QString, layout);
+        QFETCH(QString, script);
+        QFETCH(QString, derivedFace);
+        QFETCH(QString, untouched);
+        QFETCH(QString, readBack);
+        const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
+        if (strace.isEmpty())
+            QSKIP("strace is not installed");
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString log = dir.filePath(QStringLiteral("opened.log"));
+        QProcess process;
+        process.start(strace, {QStringLiteral("-f"), QStringLiteral("-qq"), QStringLiteral("-e"),
+                               QStringLiteral("trace=open,openat"), QStringLiteral("-o"), log,
+                               QStringLiteral(QUILLORA_EXPORTING_APP), layout, script});
+        QVERIFY(process.waitForFinished(120000));
+        const QByteArray errors = process.readAllStandardError();
+        if (process.exitCode() != 0 && errors.toLower().contains("ptrace"))
+            QSKIP(qPrintable(QStringLiteral("strace may not trace here: ") + QString::fromLocal8Bit(errors)));
+        QVERIFY2(process.exitCode() == 0, errors.constData());
+        const QString pdf = QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+
+        QFile trace(log);
+        QVERIFY(trace.open(QIODevice::ReadOnly));
+        static const QRegularExpression opened(QStringLiteral("open(?:at)?\\(.*\"([^\"]+)\".*\\) = \\d"));
+        static const QRegularExpression scriptFace(
+            QStringLiteral("(-exact\\.|CJK|Devanagari|Lohit|Droid|Arabic|Naskh)[^/]*$"));
+        QStringList faces;
+        for (const QString& line : QString::fromUtf8(trace.readAll()).split(u'\n')) {
+            const QString path = opened.match(line).captured(1);
+            if (scriptFace.match(path).hasMatch() && !faces.contains(path))
+                faces.append(path);
+        }
+        if (derivedFace.isEmpty()) {
+            QVERIFY2(faces.isEmpty(), qPrintable(faces.join(u'\n')));
+        } else {
+            QVERIFY2(std::any_of(faces.cbegin(), faces.cend(),
+                                 [&](const QString& f) {
+                                     return f.contains(derivedFace) && f.contains(QStringLiteral("-exact."));
+                                 }),
+                     qPrintable(faces.join(u'\n')));
+        }
+        if (!untouched.isEmpty())
+            QVERIFY2(!faces.join(u'\n').contains(untouched), qPrintable(faces.join(u'\n')));
+        if (!readBack.isEmpty())
+            QVERIFY2(pdfText(pdf).contains(readBack), qPrintable(pdfText(pdf)));
     }
 };
 

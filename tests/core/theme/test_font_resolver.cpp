@@ -243,7 +243,9 @@ private slots:
     void exactFacesDrawTheSameGlyphs() {
         QFETCH(QString, fontName);
         QFETCH(QString, text);
-        const QFont exact = FontResolver::font(fontName, 24);
+        const QFont font = FontResolver::font(fontName, 24);
+        QCOMPARE(FontResolver::fontForText(font, kLatin), font); // the face's own characters: as it is
+        const QFont exact = FontResolver::fontForText(font, text);
         QFont packaged = exact;
         QStringList families = exact.families();
         families.removeIf([](const QString& f) { return f.contains(QLatin1StringView(" Exact")); });
