@@ -9,6 +9,8 @@
 #include "support/test_home.h"
 #include "theme/hex_color.h"
 #include "theme/responsive_environment.h"
+#include "theme/scheme_colors.h"
+#include "theme/themed_background.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -381,6 +383,62 @@ private slots:
         QCOMPARE(content->y(), header.bottom() + 1 + EditorSectionCard::stackSpacing);
         QCOMPARE(content->x(), 24);
         QCOMPARE(content->width(), card->width() - 48);
+    }
+
+    void cardShowsTheBackgroundBehindItBlurred() {
+        for (const bool light : {true, false}) {
+            m_appearance.setLightOverride(light);
+            const QString scheme = light ? QStringLiteral("light") : QStringLiteral("dark");
+            ThemedBackground window(m_settings, m_appearance);
+            window.resize(480, 360);
+            auto* card =
+                new EditorSectionCard(m_appearance, QStringLiteral("text.alignleft"),
+                                      QStringLiteral("Summary"), std::nullopt, Qt::black, nullptr, &window);
+            card->setGeometry(40, 60, 400, 240);
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            // A patch of the card clear of its header, in the window's coordinates.
+            const QRect patch(240, 160, 160, 120);
+            const auto roughness = [&](const QImage& shot) {
+                int sum = 0;
+                for (int y = patch.top(); y < patch.bottom(); ++y)
+                    for (int x = patch.left(); x <= patch.right(); ++x)
+                        sum += std::abs(shot.pixelColor(x, y + 1).lightness() -
+                                        shot.pixelColor(x, y).lightness());
+                return sum;
+            };
+            card->hide();
+            const int bare = roughness(window.grab().toImage());
+            card->show();
+            const QColor tint = schemeColors::ultraThinMaterial(light);
+            // Wherever the card lies, and after a change of the backdrop (scaled orbs).
+            for (const QPoint moved : {QPoint(0, 0), QPoint(17, 23)}) {
+                card->move(card->pos() + moved);
+                window.setOrbScale(moved.isNull() ? 1 : 1.5);
+                const QImage shot = window.grab().toImage();
+                // The background's hairlines and grain, sharp from row to row, come out soft.
+                QVERIFY2(roughness(shot) * 6 < bare,
+                         qPrintable(scheme + QStringLiteral(": %1 of %2").arg(roughness(shot)).arg(bare)));
+                // What shows at each spot is the background at that very spot of the window,
+                // blurred, under the tint.
+                const QImage blurred = window.frostedBackdrop(Qt::transparent);
+                for (int y = patch.top(); y <= patch.bottom(); y += 20) {
+                    for (int x = patch.left(); x <= patch.right(); x += 20) {
+                        const QColor behind = blurred.pixelColor(x, y);
+                        const QColor seen = shot.pixelColor(x, y);
+                        const auto expect = [&](int t, int b) {
+                            return (t * tint.alpha() + b * (255 - tint.alpha())) / 255;
+                        };
+                        const int off =
+                            std::max({std::abs(seen.red() - expect(tint.red(), behind.red())),
+                                      std::abs(seen.green() - expect(tint.green(), behind.green())),
+                                      std::abs(seen.blue() - expect(tint.blue(), behind.blue()))});
+                        QVERIFY2(off <= 2,
+                                 qPrintable(scheme + QStringLiteral(" %1,%2: %3").arg(x).arg(y).arg(off)));
+                    }
+                }
+            }
+        }
     }
 
     void sparkleTurnsOnlyWhileBusy() {
