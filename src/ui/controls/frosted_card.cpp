@@ -70,7 +70,10 @@ void FrostedCard::paintEvent(QPaintEvent*) {
     const qreal inset = m_strokeWidth / 2;
     QPainterPath path;
     path.addRoundedRect(QRectF(rect()).adjusted(inset, inset, -inset, -inset), m_radius, m_radius);
-    painter.fillPath(path, m_fill.value_or(schemeColors::ultraThinMaterial(m_light)));
+    if (m_fill)
+        painter.fillPath(path, *m_fill);
+    else
+        paintFrostedMaterial(painter, *this, path, schemeColors::ultraThinMaterial(m_light));
     if (m_stroke.isValid() && m_strokeWidth > 0) {
         QPen pen(m_stroke, m_strokeWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
         pen.setMiterLimit(10);

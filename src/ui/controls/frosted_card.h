@@ -17,9 +17,9 @@ namespace quillora {
 void paintFrostedMaterial(QPainter& painter, const QWidget& panel, const QPainterPath& shape,
                           const QColor& tint);
 
-// A rounded card filled with the scheme's translucent "material" (or a fill of the caller's
-// choosing) and outlined with a thin stroke, painted over the themed background. Children are
-// laid out on it as on any widget.
+// A rounded card filled with the scheme's translucent "material", which shows the themed background
+// behind it blurred (or a fill of the caller's choosing), and outlined with a thin stroke. Children
+// are laid out on it as on any widget.
 class FrostedCard final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(FrostedCard)
