@@ -124,6 +124,19 @@ void BM_GrainLayer(benchmark::State& state) {
 }
 BENCHMARK(BM_GrainLayer)->Unit(benchmark::kMillisecond);
 
+// The blurred, tinted copy the translucent cards show, made again after the backdrop or tint
+// changed (here the tint, every time), at 1920 x 1080.
+void BM_FrostedBackdrop(benchmark::State& state) {
+    ThemedBackground background(fixture().settings, fixture().appearance);
+    background.resize(1920, 1080);
+    QImage target(1920, 1080, QImage::Format_RGB32);
+    background.render(&target);
+    int step = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(background.frostedBackdrop(QColor(255, 255, 255, 100 + (++step % 2))));
+}
+BENCHMARK(BM_FrostedBackdrop)->Unit(benchmark::kMillisecond);
+
 // One frame of the editor scrolling three points at the given window size, in the light
 // (range 2 = 1) or dark scheme: the background under the page and every card on screen redrawn.
 void BM_EditorScrollFrame(benchmark::State& state) {
