@@ -1,7 +1,11 @@
-// Cost of the themed background that every screen draws behind its content.
+// Cost of the themed background that every screen draws behind its content, and of one scroll
+// frame of the editor, whose section cards show the background blurred through them.
+#include "app/services.h"
+#include "editor/resume_editor_view.h"
 #include "platform/appearance.h"
 #include "platform/settings.h"
 #include "theme/background_layers.h"
+#include "theme/font_resolver.h"
 #include "theme/orb_layer.h"
 #include "theme/project_theme.h"
 #include "theme/themed_background.h"
@@ -9,6 +13,8 @@
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 
 #include "bench_support.h"
@@ -118,6 +124,46 @@ void BM_GrainLayer(benchmark::State& state) {
 }
 BENCHMARK(BM_GrainLayer)->Unit(benchmark::kMillisecond);
 
+// The blurred, tinted copy the translucent cards show, made again after the backdrop or tint
+// changed (here the tint, every time), at 1920 x 1080.
+void BM_FrostedBackdrop(benchmark::State& state) {
+    ThemedBackground background(fixture().settings, fixture().appearance);
+    background.resize(1920, 1080);
+    QImage target(1920, 1080, QImage::Format_RGB32);
+    background.render(&target);
+    int step = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(background.frostedBackdrop(QColor(255, 255, 255, 100 + (++step % 2))));
+}
+BENCHMARK(BM_FrostedBackdrop)->Unit(benchmark::kMillisecond);
+
+// One frame of the editor scrolling three points at the given window size, in the light
+// (range 2 = 1) or dark scheme: the background under the page and every card on screen redrawn.
+void BM_EditorScrollFrame(benchmark::State& state) {
+    QTemporaryDir dir;
+    const auto services = Services::forTesting(dir.filePath(QStringLiteral("settings.ini")));
+    services->appearance().setLightOverride(state.range(2) != 0);
+    bench::insertSampleResumes(services->context(), 1);
+    ResumeEditorView view(services->context().fetchResumes()->first(), *services);
+    view.resize(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    view.show();
+    QCoreApplication::processEvents();
+    auto* scroll = view.findChild<QScrollArea*>(QStringLiteral("editorScrollArea"));
+    QScrollBar* bar = scroll->verticalScrollBar();
+    int step = 0;
+    for (auto _ : state) {
+        bar->setValue((++step * 3) % std::max(1, bar->maximum()));
+        scroll->viewport()->repaint();
+    }
+    state.SetLabel(state.range(2) != 0 ? "light" : "dark");
+}
+BENCHMARK(BM_EditorScrollFrame)
+    ->Args({1024, 640, 1})
+    ->Args({1024, 640, 0})
+    ->Args({1920, 1080, 1})
+    ->Args({1920, 1080, 0})
+    ->Unit(benchmark::kMicrosecond);
+
 void BM_GradientPalette(benchmark::State& state) {
     for (auto _ : state)
         benchmark::DoNotOptimize(
@@ -129,6 +175,8 @@ BENCHMARK(BM_GradientPalette);
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_LOGGING_RULES", "qt.qpa.*=false");
     QApplication app(argc, argv);
+    FontResolver::registerAppFonts();
     return quillora::bench::runBenchmarks(argc, argv);
 }

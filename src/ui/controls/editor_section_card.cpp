@@ -1,6 +1,7 @@
 #include "controls/editor_section_card.h"
 
 #include "controls/accessibility_traits.h"
+#include "controls/frosted_card.h"
 #include "controls/symbol_icon.h"
 #include "platform/appearance.h"
 #include "theme/responsive_environment.h"
@@ -150,7 +151,8 @@ void EditorSectionCard::paintEvent(QPaintEvent*) {
     const QRectF panel = QRectF(rect()).adjusted(0.4, 0.4, -0.4, -0.4);
     QPainterPath path;
     path.addRoundedRect(panel, cornerRadius, cornerRadius);
-    painter.fillPath(path, schemeColors::ultraThinMaterial(light));
+    // The material: the scheme's translucent tint over the background behind, blurred.
+    paintFrostedMaterial(painter, *this, path, schemeColors::ultraThinMaterial(light));
     QColor outline = m_accent;
     outline.setAlphaF(outline.alphaF() * (light ? 0.45f : 0.25f));
     QPen pen(outline, 0.8, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);

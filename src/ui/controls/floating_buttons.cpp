@@ -97,14 +97,8 @@ void FloatingSymbolButton::grabBackdrop(const QPainter& painter, const QRectF& d
     if (grabbed.isNull())
         return;
     // Blurred at half the resolution, which a blur this wide cannot show, at a quarter of the
-    // cost; the blur fades towards transparent at the edges of the grab, so the colours are
-    // divided by the alpha they keep and made opaque again.
-    const qreal scale = std::abs(toSurface.m11()) / 2;
-    grabbed = grabbed.scaled(std::max(1, (grabbed.width() + 1) / 2), std::max(1, (grabbed.height() + 1) / 2),
-                             Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    blurImage(grabbed, blur * scale);
-    grabbed = grabbed.convertToFormat(QImage::Format_RGB32);
-    m_backdrop = grabbed;
+    // cost.
+    m_backdrop = blurredOpaqueCopy(grabbed, blur * std::abs(toSurface.m11()), 2);
     m_backdropRect = toSurface.inverted().mapRect(QRectF(area));
 }
 

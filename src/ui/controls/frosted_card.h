@@ -5,11 +5,21 @@
 
 #include <optional>
 
+class QPainter;
+class QPainterPath;
+
 namespace quillora {
 
-// A rounded card filled with the scheme's translucent "material" (or a fill of the caller's
-// choosing) and outlined with a thin stroke, painted over the themed background. Children are
-// laid out on it as on any widget.
+// Fills shape, in panel's coordinates, with the translucent tint over what lies behind panel,
+// blurred when that is the themed background of its window: when panel lies straight on it, with
+// no ancestor in between that paints a fill or is a frosted panel itself (what shows through is
+// then that panel, already frosted, so it gets the tint alone).
+void paintFrostedMaterial(QPainter& painter, const QWidget& panel, const QPainterPath& shape,
+                          const QColor& tint);
+
+// A rounded card filled with the scheme's translucent "material", which shows the themed background
+// behind it blurred (or a fill of the caller's choosing), and outlined with a thin stroke. Children
+// are laid out on it as on any widget.
 class FrostedCard final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(FrostedCard)

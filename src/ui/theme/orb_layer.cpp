@@ -177,6 +177,17 @@ void blurImage(QImage& image, qreal radius) {
     blurBytes<4>(image, r);
 }
 
+QImage blurredOpaqueCopy(const QImage& image, qreal radius, int shrink) {
+    if (image.isNull())
+        return {};
+    shrink = std::max(1, shrink);
+    QImage copy = image.scaled(std::max(1, (image.width() + shrink - 1) / shrink),
+                               std::max(1, (image.height() + shrink - 1) / shrink), Qt::IgnoreAspectRatio,
+                               Qt::SmoothTransformation);
+    blurImage(copy, radius / shrink);
+    return copy.convertToFormat(QImage::Format_RGB32);
+}
+
 void drawOrbBackgroundLayer(QPainter& painter, const QRectF& rect, const BackgroundStyle& style,
                             const QuilloraProjectTheme& theme) {
     if (!(rect.width() > 0) || !(rect.height() > 0))

@@ -14,6 +14,12 @@ namespace quillora {
 // way) of roughly the given standard deviation in pixels; pixels outside count as transparent.
 void blurImage(QImage& image, qreal radius);
 
+// A blurred, opaque copy of image, blurred by about radius pixels of image, made at 1/shrink of
+// its width and height (a blur this wide shows nothing a smaller copy lacks, at a fraction of the
+// cost) and returned at that size. The blur fades towards transparent at the edges; the colours
+// are divided by the alpha they keep there, so the edges keep their colour.
+QImage blurredOpaqueCopy(const QImage& image, qreal radius, int shrink);
+
 // A linear gradient from start to end with both points rotated by degrees about centre (the
 // gradient drawn rotated, without the edges a rotated rectangle would leave).
 QLinearGradient rotatedGradient(QPointF start, QPointF end, QPointF centre, qreal degrees);

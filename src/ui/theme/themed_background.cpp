@@ -130,6 +130,26 @@ QImage ThemedBackground::renderComposite(const CompositeKey& key) {
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
+QImage ThemedBackground::frostedBackdrop(const QColor& tint) const {
+    if (m_composite.isNull())
+        return {};
+    if (m_frostedFrom != m_composite.cacheKey() || m_frostedTint != tint) {
+        // Blurred at a quarter of the resolution, then brought back to full size and tinted once,
+        // so that a panel's frame is a plain copy rather than a scaled and blended one.
+        constexpr int shrink = 4;
+        const QImage small =
+            blurredOpaqueCopy(m_composite, frostedBlurRadius * m_composite.devicePixelRatio(), shrink);
+        m_frosted = small.scaled(m_composite.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        m_frosted.setDevicePixelRatio(1);
+        QPainter painter(&m_frosted);
+        painter.fillRect(m_frosted.rect(), tint);
+        painter.end();
+        m_frostedFrom = m_composite.cacheKey();
+        m_frostedTint = tint;
+    }
+    return m_frosted;
+}
+
 void ThemedBackground::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     // Only a backdrop already on screen is stood in for; the first paint is always full.

@@ -18,9 +18,9 @@ class Settings;
 // layout and put the content on top. It follows the stored gradient ("QuilloraSelectedGradientID",
 // g4 when out of range) and the colour scheme, repainting at once when either changes. The
 // finished backdrop is cached per size, gradient and scheme, and the random layers per size,
-// so repaints are cheap and never shimmer. While the widget is being resized it shows the
-// cached backdrop stretched to the new size, and draws the full backdrop once the size has
-// stayed put for resizeSettleMs.
+// so repaints are cheap and never shimmer; so is a blurred copy for the translucent panels laid
+// over it. While the widget is being resized it shows the cached backdrop stretched to the new
+// size, and draws the full backdrop once the size has stayed put for resizeSettleMs.
 class ThemedBackground : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ThemedBackground)
@@ -43,6 +43,15 @@ public:
     ColorScheme colorScheme() const;
     // Whether the last paint was the stretched stand-in of a resize.
     bool showsResizeFrame() const { return m_showsResizeFrame; }
+
+    // How far the backdrop is blurred for the translucent panels that show it through them.
+    static constexpr qreal frostedBlurRadius = 16;
+    // The backdrop as last painted, blurred by frostedBlurRadius points, with tint laid over it:
+    // what a translucent panel of that tint over it shows. In device pixels (its device pixel
+    // ratio is 1), covering the whole widget (stretched over it mid-resize, as the backdrop is).
+    // Made once after each change of the backdrop or tint, so a panel's every frame only copies
+    // it; null before the first paint.
+    QImage frostedBackdrop(const QColor& tint) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -75,6 +84,9 @@ private:
     RandomLayers m_random;
     std::optional<CompositeKey> m_compositeKey;
     QImage m_composite;
+    mutable QImage m_frosted;
+    mutable qint64 m_frostedFrom = 0;
+    mutable QColor m_frostedTint;
     QTimer m_resizeSettle;
     bool m_showsResizeFrame = false;
 };

@@ -1,6 +1,7 @@
 #include "app/services.h"
 #include "controls/editor_section_card.h"
 #include "controls/floating_buttons.h"
+#include "controls/frosted_card.h"
 #include "controls/glass_capsule_button.h"
 #include "controls/screen_order_focus.h"
 #include "controls/sparkle_button_label.h"
@@ -9,6 +10,8 @@
 #include "support/test_home.h"
 #include "theme/hex_color.h"
 #include "theme/responsive_environment.h"
+#include "theme/scheme_colors.h"
+#include "theme/themed_background.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -381,6 +384,79 @@ private slots:
         QCOMPARE(content->y(), header.bottom() + 1 + EditorSectionCard::stackSpacing);
         QCOMPARE(content->x(), 24);
         QCOMPARE(content->width(), card->width() - 48);
+    }
+
+    void cardsShowTheBackgroundBehindThemBlurred() {
+        // How far `seen` is from `tint` laid over `behind`, in the worst channel.
+        const auto offBy = [](const QColor& seen, const QColor& tint, const QColor& behind) {
+            const auto over = [&](int t, int b) {
+                return (t * tint.alpha() + b * (255 - tint.alpha())) / 255;
+            };
+            return std::max({std::abs(seen.red() - over(tint.red(), behind.red())),
+                             std::abs(seen.green() - over(tint.green(), behind.green())),
+                             std::abs(seen.blue() - over(tint.blue(), behind.blue()))});
+        };
+        for (const bool light : {true, false}) {
+            m_appearance.setLightOverride(light);
+            const QColor tint = schemeColors::ultraThinMaterial(light);
+            for (const bool sectionCard : {true, false}) {
+                const QString name = QString::fromLatin1(light ? "light " : "dark ") +
+                                     QString::fromLatin1(sectionCard ? "section card" : "frosted card");
+                ThemedBackground window(m_settings, m_appearance);
+                window.resize(480, 360);
+                QWidget* card = nullptr;
+                if (sectionCard) {
+                    card = new EditorSectionCard(m_appearance, QStringLiteral("text.alignleft"),
+                                                 QStringLiteral("Summary"), std::nullopt, Qt::black, nullptr,
+                                                 &window);
+                } else {
+                    auto* frosted = new FrostedCard(22, &window);
+                    frosted->setLightScheme(light);
+                    card = frosted;
+                }
+                card->setGeometry(40, 60, 400, 240);
+                window.show();
+                QVERIFY(QTest::qWaitForWindowExposed(&window));
+                // A patch of the card clear of its header, in the window's coordinates.
+                const QRect patch(240, 160, 160, 120);
+                const auto roughness = [&](const QImage& shot) {
+                    int sum = 0;
+                    for (int y = patch.top(); y < patch.bottom(); ++y)
+                        for (int x = patch.left(); x <= patch.right(); ++x)
+                            sum += std::abs(shot.pixelColor(x, y + 1).lightness() -
+                                            shot.pixelColor(x, y).lightness());
+                    return sum;
+                };
+                card->hide();
+                const int bare = roughness(window.grab().toImage());
+                card->show();
+                // Wherever the card lies, and after a change of the backdrop (scaled orbs).
+                QImage shot;
+                for (const QPoint moved : {QPoint(0, 0), QPoint(17, 23)}) {
+                    card->move(card->pos() + moved);
+                    window.setOrbScale(moved.isNull() ? 1 : 1.5);
+                    shot = window.grab().toImage();
+                    // The background's hairlines and grain, sharp from row to row, come out soft.
+                    QVERIFY2(roughness(shot) * 6 < bare,
+                             qPrintable(name + QStringLiteral(": %1 of %2").arg(roughness(shot)).arg(bare)));
+                    // What shows at each spot is the background at that very spot of the window,
+                    // blurred, under the tint.
+                    const QImage blurred = window.frostedBackdrop(Qt::transparent);
+                    for (int y = patch.top(); y <= patch.bottom(); y += 20)
+                        for (int x = patch.left(); x <= patch.right(); x += 20)
+                            QVERIFY2(offBy(shot.pixelColor(x, y), tint, blurred.pixelColor(x, y)) <= 2,
+                                     qPrintable(name + QStringLiteral(" at %1,%2").arg(x).arg(y)));
+                }
+                // A card inside a card shows the outer card through its tint, not the background.
+                auto* inner = new FrostedCard(22, card);
+                inner->setLightScheme(light);
+                inner->setGeometry(QRect(card->mapFrom(&window, patch.topLeft()), patch.size()));
+                inner->show();
+                const QImage nested = window.grab().toImage();
+                const QPoint at = patch.center();
+                QVERIFY2(offBy(nested.pixelColor(at), tint, shot.pixelColor(at)) <= 2, qPrintable(name));
+            }
+        }
     }
 
     void sparkleTurnsOnlyWhileBusy() {
