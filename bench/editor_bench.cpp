@@ -2,18 +2,30 @@
 // painted once), and one keystroke in a field of that résumé (the write and its notices; the
 // store is not touched until the context saves). Opening the editor and the preview of résumés
 // of 300, 3,000 and 10,000 experience entries, and building the open preview again: the cost
-// should grow in step with the entries.
+// should grow in step with the entries. Adding, deleting and moving an entry with the editor of
+// 1,000 and 10,000 entries open, and a keystroke in a field holding 100,000 and 2,000,000
+// characters beside the same keystroke in a bare field: each should cost what the change costs.
+#include "app/content_view.h"
+#include "app/intro_overlay.h"
+#include "app/resume_list_view.h"
 #include "app/services.h"
 #include "bench_support.h"
+#include "controls/one_line_field.h"
+#include "editor/entry_editors.h"
+#include "editor/experience_section.h"
 #include "editor/resume_editor_view.h"
 #include "output/template_classic.h"
 #include "platform/appearance.h"
 #include "theme/font_resolver.h"
+#include "theme/scheme_colors.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 
 #include <benchmark/benchmark.h>
 
@@ -65,9 +77,11 @@ BENCHMARK(BM_OpenEditor30Entries)->Unit(benchmark::kMillisecond);
 template <typename Screen> void openLargeResume(benchmark::State& state) {
     Fixture f(int(state.range(0)), true);
     double peak = 0;
+    double before = 0;
     for (auto _ : state) {
         state.PauseTiming();
         bench::resetPeakMemory();
+        before = bench::residentMemoryMiB();
         state.ResumeTiming();
         {
             Screen screen(f.resume, *f.services);
@@ -86,6 +100,7 @@ template <typename Screen> void openLargeResume(benchmark::State& state) {
     }
     state.counters["entries"] = double(state.range(0));
     state.counters["peak_mib"] = peak;
+    state.counters["before_mib"] = before; // the résumé and the app, before the screen opens
 }
 void largeResumeSizes(benchmark::internal::Benchmark* b) {
     b->Arg(300)
@@ -125,7 +140,59 @@ void BM_RebuildPreviewLargeResume(benchmark::State& state) {
     }
     state.counters["entries"] = double(state.range(0));
 }
-BENCHMARK(BM_RebuildPreviewLargeResume)->Apply(largeResumeSizes);
+BENCHMARK(BM_RebuildPreviewLargeResume)->Apply(largeResumeSizes)->Arg(1000);
+
+// The editor of a résumé of state.range(0) experience entries, open and painted; `step` changes
+// its entries once, and the frame after it is painted.
+template <typename Step> void editLargeResume(benchmark::State& state, Step step) {
+    Fixture f(int(state.range(0)), true);
+    ResumeEditorView view(f.resume, *f.services);
+    view.resize(900, 800);
+    view.show();
+    QCoreApplication::processEvents();
+    benchmark::DoNotOptimize(view.grab());
+    for (auto _ : state) {
+        bench::QuietStdout quiet;
+        step(view);
+        QCoreApplication::processEvents();
+        benchmark::DoNotOptimize(view.grab());
+    }
+    state.counters["entries"] = double(state.range(0));
+}
+void editSizes(benchmark::internal::Benchmark* b) {
+    b->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3)->Repetitions(3);
+}
+
+// Add Experience, then Save in its sheet.
+void BM_AddEntryLargeResume(benchmark::State& state) {
+    editLargeResume(state, [](ResumeEditorView& view) {
+        view.addExperience();
+        view.experienceSheet()->saveButton()->click();
+    });
+}
+BENCHMARK(BM_AddEntryLargeResume)->Apply(editSizes);
+
+// The trash button of the middle row, then Delete in its alert.
+void BM_DeleteEntryLargeResume(benchmark::State& state) {
+    editLargeResume(state, [](ResumeEditorView& view) {
+        const QList<ExperiencePtr> shown = view.displayedExperience();
+        view.requestExperienceDeletion(shown.at(shown.size() / 2));
+        for (QAbstractButton* button : view.deleteAlert()->buttons()) {
+            if (button->objectName() == QStringLiteral("alertDeleteButton"))
+                button->click();
+        }
+    });
+}
+BENCHMARK(BM_DeleteEntryLargeResume)->Apply(editSizes);
+
+// Alt+Down on the middle row.
+void BM_MoveEntryLargeResume(benchmark::State& state) {
+    editLargeResume(state, [](ResumeEditorView& view) {
+        const QList<ExperiencePtr> shown = view.displayedExperience();
+        view.moveExperienceBy(shown.at(shown.size() / 2), 1);
+    });
+}
+BENCHMARK(BM_MoveEntryLargeResume)->Apply(editSizes);
 
 void BM_KeystrokeInTitle(benchmark::State& state) {
     Fixture f;
@@ -145,6 +212,74 @@ void BM_KeystrokeInTitle(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * 2);
 }
 BENCHMARK(BM_KeystrokeInTitle)->Unit(benchmark::kMicrosecond);
+
+// One character typed at the end of a field holding state.range(0) characters, and what it
+// asks to be painted again painted.
+void typeInLongField(benchmark::State& state, QLineEdit* field) {
+    field->setFocus();
+    field->end(false);
+    QCoreApplication::processEvents();
+    const auto press = [field](int key, const QString& text) {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QCoreApplication::sendEvent(field, &event);
+    };
+    for (auto _ : state) {
+        press(Qt::Key_A, QStringLiteral("a"));
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        press(Qt::Key_Backspace, QString());
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.counters["chars"] = double(state.range(0));
+}
+void longFieldSizes(benchmark::internal::Benchmark* b) {
+    b->Arg(100000)->Arg(2000000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3)->Repetitions(3);
+}
+
+// The window's content as the app shows it: the list of résumés beside the open editor.
+void typeInEditorField(benchmark::State& state, const char* identifier, Resume::Property property) {
+    Fixture f;
+    f.resume->setValueAt(property, QString(int(state.range(0)), QLatin1Char('n')));
+    (void)f.services->context().save();
+    ContentView content(*f.services, UserInterfaceIdiom::pad);
+    content.resize(1280, 800);
+    content.show();
+    content.findChild<ResumeListView*>()->selectResume(f.resume);
+    // The opening logo plays over the window first: typing starts once it is gone.
+    QDeadlineTimer deadline(10000);
+    while (content.findChild<IntroLogoOverlay*>() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    auto* field = content.findChild<QLineEdit*>(QString::fromLatin1(identifier));
+    if (!field) {
+        state.SkipWithError("no editor open");
+        return;
+    }
+    typeInLongField(state, field);
+}
+
+void BM_KeystrokeLongFullName(benchmark::State& state) {
+    typeInEditorField(state, "resumeFullNameField", Resume::FullName);
+}
+BENCHMARK(BM_KeystrokeLongFullName)->Apply(longFieldSizes);
+
+void BM_KeystrokeLongTitle(benchmark::State& state) {
+    typeInEditorField(state, "resumeTitleField", Resume::Title);
+}
+BENCHMARK(BM_KeystrokeLongTitle)->Apply(longFieldSizes);
+
+// The yardstick: a bare field of the same width and text, alone in its window.
+void BM_KeystrokeLongBareField(benchmark::State& state) {
+    QWidget window;
+    window.resize(900, 800);
+    auto* field = makeOneLineField(&window, QString(int(state.range(0)), QLatin1Char('n')));
+    field->setFrame(false);
+    field->setFont(systemFont(16)); // the editor's fields' face
+    field->setGeometry(40, 40, 760, 30);
+    window.show();
+    typeInLongField(state, field);
+}
+BENCHMARK(BM_KeystrokeLongBareField)->Apply(longFieldSizes);
 
 } // namespace
 

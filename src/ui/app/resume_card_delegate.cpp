@@ -2,6 +2,7 @@
 
 #include "app/resume_card_list.h"
 #include "app/resume_list_model.h"
+#include "controls/elided_text.h"
 #include "controls/frosted_card.h"
 #include "theme/hex_color.h"
 #include "theme/responsive_layout.h"
@@ -110,13 +111,11 @@ void ResumeCardDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     qreal y = row.top() + verticalPadding;
     painter->setFont(m_titleFont);
     painter->setPen(ink);
-    painter->drawText(QPointF(x, y + titleMetrics.ascent()),
-                      titleMetrics.elidedText(title, Qt::ElideRight, textWidth));
+    painter->drawText(QPointF(x, y + titleMetrics.ascent()), elidedLine(titleMetrics, title, textWidth));
     y += titleMetrics.height() + lineSpacing;
     painter->setFont(m_nameFont);
     painter->setPen(schemeColors::softInk(m_light));
-    painter->drawText(QPointF(x, y + nameMetrics.ascent()),
-                      nameMetrics.elidedText(name, Qt::ElideRight, textWidth));
+    painter->drawText(QPointF(x, y + nameMetrics.ascent()), elidedLine(nameMetrics, name, textWidth));
 
     // The separator lies on the row's own last pixel row, so repainting a neighbour (on hover,
     // say) never wipes it.

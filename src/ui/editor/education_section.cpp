@@ -2,6 +2,7 @@
 
 #include "controls/editor_section_card.h"
 #include "controls/focus_ring.h"
+#include "controls/ordered_rows.h"
 #include "editor/editor_controls.h"
 #include "editor/resume_editor_view.h"
 #include "platform/appearance.h"
@@ -43,8 +44,18 @@ QString EducationOpenButton::titleText() const {
     return m_entry->degree().isEmpty() ? QStringLiteral("New Degree") : m_entry->degree();
 }
 
+bool EducationOpenButton::refreshIdentifier() {
+    if (!m_identifierTemporary)
+        return false;
+    const PersistentIdentifier id = m_entry->persistentModelID();
+    m_identifierTemporary = id.isTemporary();
+    setObjectName(QStringLiteral("educationRow") + id.description());
+    return true;
+}
+
 void EducationOpenButton::refresh() {
-    setObjectName(QStringLiteral("educationRow") + m_entry->persistentModelID().description());
+    m_identifierTemporary = true;
+    refreshIdentifier();
     setAccessibleName(titleText() + QStringLiteral(", ") + m_entry->school());
     updateGeometry();
     update();
@@ -162,30 +173,49 @@ EducationSection::Row EducationSection::makeRow(const EducationPtr& entry) {
 void EducationSection::sync() {
     const QList<EducationPtr> shown = m_editor.displayedEducation();
     QHash<Education*, Row> kept;
-    while (m_rowsLayout->count() > 0)
-        delete m_rowsLayout->takeAt(0);
+    kept.reserve(shown.size());
+    QList<QWidget*> ordered;
+    ordered.reserve(shown.size());
+    QList<std::pair<Education*, Row>> added;
     for (const EducationPtr& entry : shown) {
         Row row = m_rows.take(entry.get());
-        if (!row.widget)
+        if (!row.widget) {
             row = makeRow(entry);
+            added.append({entry.get(), row});
+        }
         kept.insert(entry.get(), row);
-        m_rowsLayout->addWidget(row.widget);
-        row.widget->show();
+        ordered.append(row.widget);
     }
     for (const Row& gone : std::as_const(m_rows)) {
         gone.widget->hide();
         gone.widget->deleteLater();
     }
     m_rows = kept;
+    // Only the rows that moved, came or went are placed again.
+    arrangeInOrder(*m_rowsLayout, ordered);
+    for (const auto& [entry, row] : std::as_const(added)) {
+        row.widget->show();
+        refreshRow(*entry, row);
+    }
     m_rowsHost->setVisible(!m_rows.isEmpty());
-    refreshRows();
+}
+
+void EducationSection::refreshRow(const Education& entry, const Row& row) {
+    row.open->refresh();
+    row.remove->setObjectName(QStringLiteral("deleteEducationButton") +
+                              entry.persistentModelID().description());
 }
 
 void EducationSection::refreshRows() {
+    for (auto it = m_rows.cbegin(); it != m_rows.cend(); ++it)
+        refreshRow(*it.key(), it.value());
+}
+
+void EducationSection::refreshIdentifiers() {
     for (auto it = m_rows.cbegin(); it != m_rows.cend(); ++it) {
-        it.value().open->refresh();
-        it.value().remove->setObjectName(QStringLiteral("deleteEducationButton") +
-                                         it.key()->persistentModelID().description());
+        if (it.value().open->refreshIdentifier())
+            it.value().remove->setObjectName(QStringLiteral("deleteEducationButton") +
+                                             it.key()->persistentModelID().description());
     }
 }
 

@@ -30,6 +30,8 @@ public:
     // The title line: the degree, or "New Degree" while it is empty.
     QString titleText() const;
     void refresh();
+    // Re-reads the identifier while the entry is not yet saved; true when it did.
+    bool refreshIdentifier();
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -39,6 +41,7 @@ protected:
 private:
     EducationPtr m_entry;
     Appearance* m_appearance;
+    bool m_identifierTemporary = true;
 };
 
 // The Education card: the entries in display order with their delete buttons, and
@@ -53,6 +56,8 @@ public:
 
     void sync();
     void refreshRows();
+    // The rows of entries saved for the first time take their store identity.
+    void refreshIdentifiers();
     // The open buttons, top to bottom.
     QList<EducationOpenButton*> rows() const;
     // The open button of the entry's row, or null.
@@ -69,6 +74,7 @@ private:
         SymbolIconButton* remove = nullptr;
     };
     Row makeRow(const EducationPtr& entry);
+    void refreshRow(const Education& entry, const Row& row);
 
     ResumeEditorView& m_editor;
     EditorSectionCard* m_card;

@@ -4,6 +4,7 @@
 #include "controls/focus_ring.h"
 #include "controls/layout_move_animation.h"
 #include "controls/opacity_transition.h"
+#include "controls/ordered_rows.h"
 #include "editor/editor_controls.h"
 #include "editor/resume_editor_view.h"
 #include "platform/appearance.h"
@@ -91,11 +92,19 @@ void ExperienceRow::triggerAccessibleAction(const QString& name) {
         m_editor.openExperience(m_entry);
 }
 
+void ExperienceRow::refreshIdentifier() {
+    if (!m_identifierTemporary)
+        return;
+    const PersistentIdentifier id = m_entry->persistentModelID();
+    m_identifierTemporary = id.isTemporary();
+    setObjectName(rowIdentifierPrefix + id.description());
+    m_delete->setObjectName(deleteIdentifierPrefix + id.description());
+}
+
 void ExperienceRow::refresh() {
     const Experience& e = *m_entry;
-    const QString id = e.persistentModelID().description();
-    setObjectName(rowIdentifierPrefix + id);
-    m_delete->setObjectName(deleteIdentifierPrefix + id);
+    m_identifierTemporary = true;
+    refreshIdentifier();
     m_role->setText(e.role());
     m_detail->setText(e.company() + QStringLiteral(" · ") + e.startDate() + QStringLiteral(" – ") +
                       e.endDate());
@@ -278,23 +287,24 @@ QList<ExperienceRow*> ExperienceSection::rows() const {
 void ExperienceSection::sync() {
     const QList<ExperiencePtr> shown = m_editor.displayedExperience();
     // The same entries in another order (a move): the rows slide to their new places.
-    bool reordered = shown.size() == m_rows.size();
-    for (const ExperiencePtr& entry : shown)
-        reordered = reordered && m_rows.contains(entry.get());
-    reordered = reordered && shown.size() > 1;
-    if (reordered)
-        m_moveAnimation->capture(QList<QWidget*>(m_rows.cbegin(), m_rows.cend()));
+    bool reordered = shown.size() == m_rows.size() && shown.size() > 1;
     QHash<Experience*, ExperienceRow*> kept;
-    while (m_rowsLayout->count() > 0)
-        delete m_rowsLayout->takeAt(0);
+    kept.reserve(shown.size());
+    QList<QWidget*> ordered;
+    ordered.reserve(shown.size());
+    QList<ExperienceRow*> added;
     for (const ExperiencePtr& entry : shown) {
         ExperienceRow* row = m_rows.take(entry.get());
-        if (!row)
+        if (!row) {
+            reordered = false;
             row = new ExperienceRow(m_editor, entry, m_rowsHost);
+            added.append(row);
+        }
         kept.insert(entry.get(), row);
-        m_rowsLayout->addWidget(row);
-        row->show();
+        ordered.append(row);
     }
+    if (reordered)
+        m_moveAnimation->capture(ordered);
     // Rows of entries that left the list go once the current event is done (one of them may
     // be the source of a drag still running).
     for (ExperienceRow* gone : std::as_const(m_rows)) {
@@ -302,7 +312,10 @@ void ExperienceSection::sync() {
         gone->deleteLater();
     }
     m_rows = kept;
-    refreshRows();
+    // Only the rows that moved, came or went are placed again; the others keep their place.
+    arrangeInOrder(*m_rowsLayout, ordered);
+    for (ExperienceRow* row : std::as_const(added))
+        row->show();
     if (reordered)
         m_moveAnimation->play(m_rowsLayout);
 }
@@ -310,6 +323,11 @@ void ExperienceSection::sync() {
 void ExperienceSection::refreshRows() {
     for (ExperienceRow* row : std::as_const(m_rows))
         row->refresh();
+}
+
+void ExperienceSection::refreshIdentifiers() {
+    for (ExperienceRow* row : std::as_const(m_rows))
+        row->refreshIdentifier();
 }
 
 void ExperienceSection::updateReorderButton() {

@@ -35,6 +35,8 @@ public:
     const ExperiencePtr& entry() const { return m_entry; }
     // Re-reads the entry, the mode and the entry's identifier.
     void refresh();
+    // Re-reads the identifier while the entry is not yet saved (a save gives it its own).
+    void refreshIdentifier();
     QLabel* roleLabel() const { return m_role; }
     QLabel* detailLabel() const { return m_detail; }
     QWidget* deleteButton() const;
@@ -67,6 +69,7 @@ private:
     QPoint m_pressPos;
     bool m_pressed = false;
     bool m_dragStarted = false;
+    bool m_identifierTemporary = true;
 };
 
 // The Experience card: the entries in display order, "Add Experience" and "Reorder"/"Done".
@@ -88,6 +91,8 @@ public:
     // stays (a row being dragged lives on through the moves it causes).
     void sync();
     void refreshRows();
+    // The rows of entries saved for the first time take their store identity.
+    void refreshIdentifiers();
 
     EditorSectionCard* card() const { return m_card; }
     SymbolTextButton* addButton() const { return m_add; }

@@ -3,6 +3,7 @@
 #include "ai/ats_version_section.h"
 #include "app/services.h"
 #include "controls/editor_section_card.h"
+#include "controls/elided_text.h"
 #include "controls/floating_buttons.h"
 #include "controls/overlay_scroll_bar.h"
 #include "controls/screen_order_focus.h"
@@ -84,7 +85,7 @@ ResumeEditorView::ResumeEditorView(const ResumePtr& resume, Services& services, 
     m_page->setObjectName(QStringLiteral("editorPage"));
     auto* pageLayout = new QVBoxLayout(m_page);
     pageLayout->setSpacing(0);
-    m_titleLabel = new QLabel(m_page);
+    m_titleLabel = new ElidedLabel(m_page);
     m_titleLabel->setObjectName(QStringLiteral("editorNavigationTitle"));
     m_titleLabel->setTextFormat(Qt::PlainText);
     m_titleLabel->setAlignment(Qt::AlignCenter);
@@ -120,9 +121,9 @@ ResumeEditorView::ResumeEditorView(const ResumePtr& resume, Services& services, 
     // Entries saved for the first time (by any save) now carry their store identity.
     connect(&m_context, &ModelContext::didSave, this, [this] {
         if (m_experienceSection)
-            m_experienceSection->refreshRows();
+            m_experienceSection->refreshIdentifiers();
         if (m_educationSection)
-            m_educationSection->refreshRows();
+            m_educationSection->refreshIdentifiers();
     });
     updateNavigationTitle();
     applyScheme();
@@ -181,7 +182,7 @@ QString ResumeEditorView::navigationTitle() const {
 }
 
 void ResumeEditorView::updateNavigationTitle() {
-    m_titleLabel->setText(navigationTitle());
+    m_titleLabel->setFullText(navigationTitle());
     setWindowTitle(navigationTitle());
 }
 

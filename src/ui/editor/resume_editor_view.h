@@ -21,6 +21,7 @@ class Appearance;
 class EditorActions;
 class EducationEditor;
 class EducationSection;
+class ElidedLabel;
 class ExperienceEditor;
 class ExperienceSection;
 class FloatingHelpButton;
@@ -187,7 +188,7 @@ private:
     Metrics m_metrics;
 
     ThemedBackground* m_background = nullptr;
-    QLabel* m_titleLabel = nullptr;
+    ElidedLabel* m_titleLabel = nullptr;
     QScrollArea* m_scrollArea = nullptr;
     QWidget* m_page = nullptr;
     QWidget* m_column = nullptr;

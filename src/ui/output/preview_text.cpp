@@ -17,10 +17,12 @@
 namespace quillora {
 
 PreviewText::PreviewText(const QString& text, QWidget* parent)
-    : QLabel(text, parent) {
+    : QLabel(parent) {
     // The label only keeps the text, its font and colours and what a screen reader hears; the
     // wrapping, the painting and the selection are done here.
     setTextInteractionFlags(Qt::NoTextInteraction);
+    setTextFormat(Qt::PlainText);
+    showText(text);
     setFocusPolicy(Qt::ClickFocus);
     setCursor(Qt::IBeamCursor);
     m_document.setUndoRedoEnabled(false);
@@ -29,6 +31,42 @@ PreviewText::PreviewText(const QString& text, QWidget* parent)
 }
 
 PreviewText::~PreviewText() = default;
+
+namespace {
+
+// A label that takes focus makes a text document of its own for its text when the text is set
+// and when it is polished, which this one never uses: both happen without its focus policy, and a
+// preview of thousands of texts holds one document per text instead of two.
+class WithoutFocusPolicy final {
+public:
+    explicit WithoutFocusPolicy(QWidget& widget)
+        : m_widget(widget)
+        , m_policy(widget.focusPolicy()) {
+        widget.setFocusPolicy(Qt::NoFocus);
+    }
+    ~WithoutFocusPolicy() { m_widget.setFocusPolicy(m_policy); }
+    WithoutFocusPolicy(const WithoutFocusPolicy&) = delete;
+    WithoutFocusPolicy& operator=(const WithoutFocusPolicy&) = delete;
+
+private:
+    QWidget& m_widget;
+    Qt::FocusPolicy m_policy;
+};
+
+} // namespace
+
+void PreviewText::showText(const QString& text) {
+    const WithoutFocusPolicy unfocusable(*this);
+    setText(text);
+}
+
+bool PreviewText::event(QEvent* event) {
+    if (event->type() == QEvent::Polish) {
+        const WithoutFocusPolicy unfocusable(*this);
+        return QLabel::event(event);
+    }
+    return QLabel::event(event);
+}
 
 QSize PreviewText::minimumSizeHint() const {
     const QMargins margins = contentsMargins();

@@ -28,6 +28,10 @@ public:
     explicit PreviewText(const QString& text, QWidget* parent = nullptr);
     ~PreviewText() override;
 
+    // Shows a new text (rather than QLabel::setText, which would make the label a document it
+    // never uses).
+    void showText(const QString& text);
+
     // As narrow as its widest character, one line tall: a word wider than the column wraps.
     QSize minimumSizeHint() const override;
     QSize sizeHint() const override;
@@ -39,6 +43,7 @@ public:
     void copySelection() const;
 
 protected:
+    bool event(QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

@@ -471,8 +471,12 @@ void TemplateClassic::setPreviewText(QLabel* label, const QString& text) {
 
 void TemplateClassic::showPendingTexts() {
     const auto pending = std::exchange(m_pendingTexts, {});
-    for (auto it = pending.cbegin(); it != pending.cend(); ++it)
-        it.key()->setText(it.value());
+    for (auto it = pending.cbegin(); it != pending.cend(); ++it) {
+        if (auto* text = qobject_cast<PreviewText*>(it.key()))
+            text->showText(it.value());
+        else
+            it.key()->setText(it.value());
+    }
 }
 
 void TemplateClassic::resumeChanged(int property) {
@@ -602,11 +606,22 @@ void TemplateClassic::rebuildPreview() {
     if (!experience.isEmpty()) {
         divider();
         m_experienceHeading = heading(m_titles.experience());
+        // The blocks stand in groups of a hundred, spaced as the column spaces its items: Qt goes
+        // through the later siblings of every widget it paints anew, so ten thousand blocks side by
+        // side made each rebuild cost the square of the entries.
+        constexpr int groupSize = 100;
+        QWidget* group = nullptr;
+        ColumnLayout* groupLayout = nullptr;
         for (const ExperiencePtr& entry : experience) {
+            if (!group || groupLayout->count() == groupSize) {
+                group = new QWidget(m_previewColumn);
+                groupLayout = new ColumnLayout(group, m_previewLayout->spacing());
+                m_previewLayout->addWidget(group);
+            }
             // A plain widget: Qt goes through every widget of static contents in the window each
             // time one widget in it is resized, so a static block per entry made the first layout
             // cost the square of the entries. A block is small; repainting it whole is cheap.
-            auto* block = new QWidget(m_previewColumn);
+            auto* block = new QWidget(group);
             auto* blockLayout = new ColumnLayout(block, 4);
             block->setObjectName(QStringLiteral("previewExperience") +
                                  entry->persistentModelID().description());
@@ -620,7 +635,7 @@ void TemplateClassic::rebuildPreview() {
                 labels << label;
             }
             m_experienceLabels.insert(entry.get(), {labels.at(0), labels.at(1), labels.at(2)});
-            m_previewLayout->addWidget(block);
+            groupLayout->addWidget(block);
         }
     }
     const QStringList skills = r.appliedSkills();

@@ -236,7 +236,23 @@ private slots:
         QCOMPARE(title->text(), QStringLiteral("My Résumé"));
         resume->setFullName(QStringLiteral(" "));
         QCOMPARE(title->text(), QStringLiteral(" ")); // a blank name is not empty
-        resume->setFullName(QString());
+        // A name of any length is kept whole; the title shows what its line holds, cut with "…",
+        // and the editor stays as narrow as it was.
+        view.resize(640, 480);
+        view.show();
+        const int narrowest = view.minimumSizeHint().width();
+        auto* nameField = child<QLineEdit>(&view, QStringLiteral("resumeFullNameField"));
+        const QString longName = QString(100000, QLatin1Char('n'));
+        nameField->setFocus();
+        nameField->clear();
+        nameField->insert(longName);
+        QTest::keyClick(nameField, Qt::Key_X);
+        QCOMPARE(resume->fullName(), longName + u'x');
+        QVERIFY(title->text().endsWith(QChar(0x2026)));
+        QVERIFY(longName.startsWith(title->text().chopped(1)));
+        QVERIFY(title->fontMetrics().horizontalAdvance(title->text()) <= title->contentsRect().width());
+        QCOMPARE(view.minimumSizeHint().width(), narrowest);
+        nameField->clear();
         resume->setTitle(QString());
         QCOMPARE(title->text(), QString());
 
@@ -837,6 +853,80 @@ private slots:
         // The details' parts keep their own heights: the text box is 120 points tall whatever
         // room the window gives.
         QCOMPARE(experienceSheet.detailsEditor()->height(), 120);
+    }
+
+    // Each change places again only the rows it moves; the rows still follow the entries, in
+    // order, through moves near and far, deletions, additions and a whole new order.
+    void rowsFollowTheEntriesThroughEveryChange() {
+        m_services->appearance().setReduceMotionOverride(true); // rows at their places at once
+        const auto list = [](const char* names) {
+            return QString::fromLatin1(names).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        };
+        QList<ExperiencePtr> entries;
+        for (const QString& role : list("A B C D E F G H"))
+            entries << experience(role, QStringLiteral("Co"), entries.size());
+        auto resume = insertResume(entries);
+        QList<EducationPtr> schoolEntries;
+        for (const QString& n : list("1 2 3"))
+            schoolEntries << std::make_shared<Education>(u'S' + n, u'D' + n, QStringLiteral("2000"),
+                                                         n.toInt());
+        resume->setEducationItems(schoolEntries);
+        ResumeEditorView view(resume, *m_services);
+        view.show();
+        auto* section = child<ExperienceSection>(&view, QStringLiteral("experienceSection"));
+        auto* schools = child<EducationSection>(&view, QStringLiteral("educationSection"));
+        const auto verifyRows = [&](const QStringList& expected) {
+            QCOMPARE(roles(view.displayedExperience()), expected);
+            const QList<ExperienceRow*> rows = section->rows();
+            QCOMPARE(rows.size(), expected.size());
+            if (!rows.isEmpty())
+                rows.first()->parentWidget()->layout()->activate();
+            for (int i = 0; i < rows.size(); ++i) {
+                QCOMPARE(rows.at(i)->entry(), view.displayedExperience().at(i));
+                QCOMPARE(rows.at(i)->roleLabel()->text(), expected.at(i));
+                QVERIFY(rows.at(i)->isVisible());
+                if (i > 0)
+                    QCOMPARE(rows.at(i)->y(), rows.at(i - 1)->geometry().bottom() + 1);
+            }
+        };
+        verifyRows(list("A B C D E F G H"));
+        view.moveExperience(0, 7); // the first to the end
+        verifyRows(list("B C D E F G H A"));
+        view.moveExperience(6, 1); // far up
+        verifyRows(list("B H C D E F G A"));
+        view.moveExperienceBy(view.displayedExperience().at(3), 1);
+        verifyRows(list("B H C E D F G A"));
+        view.requestExperienceDeletion(view.displayedExperience().at(4));
+        QTest::mouseClick(child<QAbstractButton>(view.deleteAlert(), QStringLiteral("alertDeleteButton")),
+                          Qt::LeftButton);
+        verifyRows(list("B H C E F G A"));
+        view.addExperience();
+        QTest::keyClicks(child<QLineEdit>(view.experienceSheet(), QStringLiteral("experienceRoleField")),
+                         QStringLiteral("N"));
+        view.experienceSheet()->saveButton()->click();
+        verifyRows(list("B N H C E F G A")); // new entries start at sortOrder 0
+        // Saved, the new row carries the entry's store identity.
+        const ExperiencePtr added = view.displayedExperience().at(1);
+        QVERIFY(!added->persistentModelID().isTemporary());
+        QCOMPARE(section->rows().at(1)->objectName(),
+                 QStringLiteral("experienceRow") + added->persistentModelID().description());
+        // A whole new order (another program's, say): every row follows.
+        QList<ExperiencePtr> reversed = view.displayedExperience();
+        std::reverse(reversed.begin(), reversed.end());
+        for (int i = 0; i < reversed.size(); ++i)
+            reversed.at(i)->setSortOrder(i);
+        resume->setExperienceItems(reversed);
+        verifyRows(list("A G F E C H N B"));
+        resume->setExperienceItems({});
+        verifyRows(list(""));
+
+        QList<EducationPtr> education = view.displayedEducation();
+        education.at(0)->setSortOrder(5);
+        resume->setEducationItems({education.at(0), education.at(2)});
+        const QList<EducationOpenButton*> rows = schools->rows();
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows.at(0)->titleText(), QStringLiteral("D3"));
+        QCOMPARE(rows.at(1)->titleText(), QStringLiteral("D1"));
     }
 
     void educationEntries() {

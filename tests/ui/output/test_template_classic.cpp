@@ -23,6 +23,9 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextDocument>
+
+#include <algorithm>
 
 using namespace quillora;
 using quillora::test::FakeTranslationEngine;
@@ -559,7 +562,7 @@ private slots:
     void aRebuiltPreviewKeepsItsPlaceAndTakesTheScheme() {
         m_services->appearance().setLightOverride(true);
         QList<ExperiencePtr> jobs;
-        for (int i = 0; i < 60; ++i)
+        for (int i = 0; i < 250; ++i) // more than one group of entries
             jobs << std::make_shared<Experience>(u"Role %1"_qs.arg(i), u"Company"_qs, u"2020"_qs, u"2022"_qs,
                                                  u"Led a team.\nShipped things."_qs, i);
         m_resume->setExperienceItems(jobs);
@@ -581,6 +584,14 @@ private slots:
         for (const QLabel* label : texts)
             QCOMPARE(label->palette().color(QPalette::WindowText), QColor(Qt::white));
         verifyColumn(screen->previewColumn());
+        // Each text holds one document, its own: none of the label's, also after a changed text.
+        jobs.at(120)->setRole(u"Changed"_qs);
+        QTRY_VERIFY(std::any_of(texts.cbegin(), texts.cend(),
+                                [](const QLabel* l) { return l->text().startsWith(u"Changed"_qs); }));
+        for (const QLabel* label : texts) {
+            QCOMPARE(label->focusPolicy(), Qt::ClickFocus);
+            QCOMPARE(label->findChildren<QTextDocument*>().size(), 0);
+        }
         m_services->appearance().setLightOverride(std::nullopt);
     }
 };
