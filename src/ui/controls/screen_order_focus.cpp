@@ -2,7 +2,9 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QChildEvent>
 #include <QEvent>
+#include <QHash>
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QTextEdit>
@@ -41,12 +43,133 @@ QList<QWidget*> childrenInScreenOrder(const QWidget* parent) {
     return ordered;
 }
 
-void collectStops(const QWidget* parent, QList<QWidget*>& stops, const QWidget* alsoPlace) {
+// Every shown widget under `parent` in screen order, each followed by its own.
+void collectInScreenOrder(const QWidget* parent, QList<QWidget*>& into) {
     for (QWidget* child : childrenInScreenOrder(parent)) {
-        if (child == alsoPlace || isTabStop(child))
-            stops.append(child);
-        collectStops(child, stops, alsoPlace);
+        into.append(child);
+        collectInScreenOrder(child, into);
     }
+}
+
+QString cacheName() {
+    return QStringLiteral("quilloraScreenOrder");
+}
+
+// The screen order under each container, kept until something under it changes. A change marks
+// the container and those around it up to its window; an order asked for again is put together
+// from the kept orders of the containers that did not change.
+class ScreenOrderCache final : public QObject {
+public:
+    explicit ScreenOrderCache(QApplication& app)
+        : QObject(&app) {
+        setObjectName(cacheName());
+    }
+
+    static ScreenOrderCache* of(const QCoreApplication* app) {
+        return app == nullptr ? nullptr
+                              : static_cast<ScreenOrderCache*>(
+                                    app->findChild<QObject*>(cacheName(), Qt::FindDirectChildrenOnly));
+    }
+
+    QList<QWidget*> order(const QWidget* scope) { return build(scope).under; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::ChildAdded:
+        case QEvent::ChildRemoved:
+            if (static_cast<QChildEvent*>(event)->child()->isWidgetType() && watched->isWidgetType()) {
+                if (event->type() == QEvent::ChildRemoved)
+                    m_nodes.remove(static_cast<const QWidget*>(static_cast<QChildEvent*>(event)->child()));
+                changed(static_cast<QWidget*>(watched));
+            }
+            break;
+        case QEvent::Destroy:
+            // A widget going: its container forgets it before it is gone.
+            if (watched->isWidgetType()) {
+                m_nodes.remove(static_cast<QWidget*>(watched));
+                if (!static_cast<QWidget*>(watched)->isWindow())
+                    changed(static_cast<QWidget*>(watched)->parentWidget());
+            }
+            break;
+        case QEvent::Show:
+        case QEvent::LayoutDirectionChange:
+            if (watched->isWidgetType())
+                changed(static_cast<QWidget*>(watched));
+            [[fallthrough]];
+        case QEvent::ShowToParent:
+        case QEvent::HideToParent:
+        case QEvent::Move:
+        case QEvent::Resize:
+            if (watched->isWidgetType() && !static_cast<QWidget*>(watched)->isWindow())
+                changed(static_cast<QWidget*>(watched)->parentWidget());
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    struct Node {
+        QPointer<const QWidget> widget; // gone: the entry is stale
+        bool valid = false;
+        QList<QWidget*> under;
+    };
+
+    // The order under `widget` (and under every container around it) must be worked out again.
+    void changed(const QWidget* widget) {
+        for (; widget != nullptr; widget = widget->parentWidget()) {
+            const auto it = m_nodes.find(widget);
+            if (it != m_nodes.end()) {
+                // One marked already has all those around it marked.
+                if (!it->valid && it->widget == widget)
+                    return;
+                it->valid = false;
+            }
+            if (widget->isWindow())
+                return;
+        }
+    }
+
+    const Node& build(const QWidget* widget) {
+        Node& node = m_nodes[widget];
+        if (node.valid && node.widget == widget)
+            return node;
+        QList<QWidget*> under;
+        for (QWidget* child : childrenInScreenOrder(widget)) {
+            under.append(child);
+            under.append(build(child).under);
+        }
+        pruneIfGrown();
+        Node& now = m_nodes[widget]; // the table may have grown meanwhile
+        now.widget = widget;
+        now.under = std::move(under);
+        now.valid = true;
+        return now;
+    }
+
+    // Entries of widgets deleted together with their parent are dropped now and then.
+    void pruneIfGrown() {
+        if (m_nodes.size() < 2 * m_sizeAfterPrune + 1024)
+            return;
+        m_nodes.removeIf([](const auto& entry) { return entry.value().widget == nullptr; });
+        m_sizeAfterPrune = m_nodes.size();
+    }
+
+    QHash<const QWidget*, Node> m_nodes;
+    qsizetype m_sizeAfterPrune = 0;
+};
+
+// Every shown widget under `scope` in screen order.
+QList<QWidget*> widgetsInScreenOrder(QWidget* scope) {
+    if (scope == nullptr || !scope->isVisible())
+        return {};
+    if (ScreenOrderCache* cache = ScreenOrderCache::of(QCoreApplication::instance()))
+        return cache->order(scope);
+    QList<QWidget*> order;
+    collectInScreenOrder(scope, order);
+    return order;
 }
 
 bool isTextBox(const QWidget* widget) {
@@ -68,9 +191,30 @@ bool isTabStop(const QWidget* widget) {
 
 QList<QWidget*> tabStopsInScreenOrder(QWidget* scope, const QWidget* alsoPlace) {
     QList<QWidget*> stops;
-    if (scope != nullptr && scope->isVisible())
-        collectStops(scope, stops, alsoPlace);
+    for (QWidget* widget : widgetsInScreenOrder(scope)) {
+        if (widget == alsoPlace || isTabStop(widget))
+            stops.append(widget);
+    }
     return stops;
+}
+
+QWidget* nextTabStop(QWidget* scope, const QWidget* from, bool backward) {
+    const QList<QWidget*> order = widgetsInScreenOrder(scope);
+    const qsizetype count = order.size();
+    qsizetype at = from != nullptr ? order.indexOf(from) : -1;
+    if (at < 0)
+        at = backward ? count : -1;
+    for (qsizetype step = 1; step <= count; ++step) {
+        QWidget* next = order.at(((backward ? at - step : at + step) % count + count) % count);
+        if (next != from && isTabStop(next))
+            return next;
+    }
+    return nullptr;
+}
+
+void rememberScreenOrder(QApplication& app) {
+    if (ScreenOrderCache::of(&app) == nullptr)
+        app.installEventFilter(new ScreenOrderCache(app));
 }
 
 void ensureWholeWidgetVisible(QScrollArea* area, const QWidget* widget, int margin) {

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPointer>
 
+class QApplication;
 class QScrollArea;
 class QWidget;
 
@@ -15,6 +16,16 @@ namespace quillora {
 // it is no stop of its own (the widget that holds the focus, say). A scrolling page and a list
 // with no rows are no stops: they would take the focus and show and say nothing.
 QList<QWidget*> tabStopsInScreenOrder(QWidget* scope, const QWidget* alsoPlace = nullptr);
+
+// The Tab stop after `from` under `scope` in screen order (before it when `backward`), round and
+// round; the first (last) one when `from` is not under `scope`; nullptr when there is no other.
+QWidget* nextTabStop(QWidget* scope, const QWidget* from, bool backward);
+
+// Makes the screen order remembered for the whole application: each container's order is worked
+// out again only after something under it changed (a child added, removed, shown, hidden, moved
+// or resized), so a key press costs the same in a window of thousands of controls. Without it the
+// order is worked out from every widget each time it is asked for.
+void rememberScreenOrder(QApplication& app);
 
 // Whether Tab stops at the widget: focusable by Tab, enabled, handing its focus to no other
 // widget, and neither a scrolling page nor an empty list.

@@ -138,19 +138,11 @@ private:
         const bool backward = key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier);
         QWidget* scope = keyboardScope(window);
         const bool focusInScope = focus != nullptr && (focus == scope || scope->isAncestorOf(focus));
-        const QList<QWidget*> order = tabStopsInScreenOrder(scope, focusInScope ? focus : nullptr);
-        const qsizetype count = order.size();
-        qsizetype at = focusInScope ? order.indexOf(focus) : -1;
-        if (at < 0)
-            at = backward ? count : -1;
-        for (qsizetype step = 1; step <= count; ++step) {
-            QWidget* next = order.at(((backward ? at - step : at + step) % count + count) % count);
-            if (next != focus && isTabStop(next)) {
-                next->setFocus(backward ? Qt::BacktabFocusReason : Qt::TabFocusReason);
-                return true;
-            }
+        if (QWidget* next = nextTabStop(scope, focusInScope ? focus : nullptr, backward)) {
+            next->setFocus(backward ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+            return true;
         }
-        return count > 0; // the focus is the only stop: it stays
+        return focusInScope; // the focus is the only stop: it stays
     }
 
     // A window with nothing to focus (a page of help text) still scrolls by keyboard: the keys
@@ -270,24 +262,47 @@ private:
             stops.first()->setFocus(Qt::ActiveWindowFocusReason);
     }
 
+public:
+    QList<QPointer<QWidget>> m_overlays; // every in-window popup marked, shown or not
+
+private:
     QHash<QWidget*, QPointer<QWidget>> m_openers;
     bool m_forwarding = false;
 };
 
+WindowRules* rulesOf(const QCoreApplication* app) {
+    return app == nullptr ? nullptr
+                          : static_cast<WindowRules*>(app->findChild<QObject*>(
+                                QStringLiteral("quilloraWindowRules"), Qt::FindDirectChildrenOnly));
+}
+
 } // namespace
 
 void installWindowRules(QApplication& app) {
-    if (app.findChild<QObject*>(QStringLiteral("quilloraWindowRules"), Qt::FindDirectChildrenOnly) != nullptr)
+    if (rulesOf(&app) != nullptr)
         return;
+    rememberScreenOrder(app);
     app.installEventFilter(new WindowRules(app));
 }
 
 void markAsModalOverlay(QWidget* overlay) {
     overlay->setProperty(modalOverlayProperty, true);
+    if (WindowRules* rules = rulesOf(QCoreApplication::instance())) {
+        rules->m_overlays.removeAll(nullptr);
+        rules->m_overlays.append(overlay);
+    }
 }
 
 QWidget* keyboardScope(QWidget* window) {
     QWidget* scope = window;
+    // The popups are known as they are marked: no search through the window on each key.
+    if (WindowRules* rules = rulesOf(QCoreApplication::instance())) {
+        for (const QPointer<QWidget>& overlay : std::as_const(rules->m_overlays)) {
+            if (overlay != nullptr && overlay->isVisible() && overlay->window() == window)
+                scope = overlay;
+        }
+        return scope;
+    }
     for (QWidget* child : window->findChildren<QWidget*>()) {
         if (child->property(modalOverlayProperty).toBool() && child->isVisible() && child->window() == window)
             scope = child;

@@ -24,6 +24,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
@@ -512,6 +513,72 @@ private slots:
                  qPrintable(m_failures.join(QLatin1Char('\n')) + m_walked.join(QLatin1Char(','))));
         QVERIFY2(m_walked.contains(QStringLiteral("education sheet")),
                  qPrintable(m_walked.join(QLatin1Char(','))));
+    }
+
+    // The screen order is remembered between key presses: Tab follows every change of the window
+    // at once, controls moved, added, hidden, shown, deleted and moved to another container.
+    void tabFollowsEveryChangeOfTheScreen() {
+        QWidget window;
+        window.resize(400, 300);
+        auto* box = new QWidget(&window);
+        box->setGeometry(0, 100, 400, 100);
+        const auto button = [](QWidget* parent, const QString& name, int x, int y) {
+            auto* made = new QPushButton(name, parent);
+            made->setObjectName(name);
+            made->setGeometry(x, y, 60, 30);
+            made->show();
+            return made;
+        };
+        QPushButton* a = button(&window, QStringLiteral("a"), 10, 10);
+        QPushButton* b = button(&window, QStringLiteral("b"), 100, 10);
+        QPushButton* c = button(box, QStringLiteral("c"), 10, 10);
+        QPushButton* d = button(box, QStringLiteral("d"), 100, 10);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        const auto tabRound = [](QWidget* from) {
+            QStringList names;
+            from->setFocus(Qt::TabFocusReason);
+            for (int i = 0; i < 8; ++i) {
+                names << QApplication::focusWidget()->objectName();
+                press(QApplication::focusWidget(), Qt::Key_Tab);
+                if (QApplication::focusWidget() == from)
+                    break;
+            }
+            return names.join(QLatin1Char(' '));
+        };
+        QCOMPARE(tabRound(a), QStringLiteral("a b c d"));
+        d->setFocus(Qt::TabFocusReason);
+        press(d, Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), c);
+        // Moved: d now leads its line; b drops below the box.
+        d->move(0, 10);
+        c->move(200, 10);
+        b->move(10, 250);
+        QCOMPARE(tabRound(a), QStringLiteral("a d c b"));
+        // Added, and hidden then shown again.
+        QPushButton* e = button(box, QStringLiteral("e"), 300, 10);
+        c->hide();
+        QCOMPARE(tabRound(a), QStringLiteral("a d e b"));
+        c->show();
+        QCOMPARE(tabRound(a), QStringLiteral("a d c e b"));
+        // A container hidden and shown with its controls rearranged meanwhile.
+        box->hide();
+        QCOMPARE(tabRound(a), QStringLiteral("a b"));
+        e->move(0, 60);
+        d->hide();
+        box->show();
+        QCOMPARE(tabRound(a), QStringLiteral("a c e b"));
+        // Deleted, alone and with its container; moved to another container.
+        delete c;
+        QCOMPARE(tabRound(a), QStringLiteral("a e b"));
+        e->setParent(&window);
+        e->move(200, 10);
+        e->show();
+        QCOMPARE(tabRound(a), QStringLiteral("a e b"));
+        delete box;
+        b->move(300, 10);
+        QCOMPARE(tabRound(a), QStringLiteral("a e b"));
+        QCOMPARE(tabStopsInScreenOrder(&window), (QList<QWidget*>{a, e, b}));
     }
 };
 
