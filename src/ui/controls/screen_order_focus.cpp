@@ -7,13 +7,66 @@
 #include <QHash>
 #include <QPlainTextEdit>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTextEdit>
 
 #include <algorithm>
+#include <functional>
+#include <limits>
 
 namespace quillora {
 
 namespace {
+
+// A child that lies over a larger sibling drawn beneath it (a floating button over a page) takes
+// its place beside that sibling rather than after all of it: before it when it floats over the
+// sibling's upper half, after it otherwise. `byTop` are the children sorted by their top.
+QList<QWidget*> placeFloatingChildren(const QList<QWidget*>& ordered, const QList<QWidget*>& byTop) {
+    const QObjectList& stacking = byTop.isEmpty() ? QObjectList() : byTop.first()->parentWidget()->children();
+    QHash<QWidget*, QWidget*> under; // floating child → the sibling it lies over
+    int lowest = std::numeric_limits<int>::min();
+    for (QWidget* child : byTop) {
+        const QRect rect = child->geometry();
+        // Only a child that starts above the bottom of one before it can lie over it.
+        if (rect.top() <= lowest) {
+            QWidget* best = nullptr;
+            for (QWidget* other : byTop) {
+                const QRect area = other->geometry();
+                if (other != child && area.contains(rect) &&
+                    area.width() * area.height() > rect.width() * rect.height() &&
+                    stacking.indexOf(other) < stacking.indexOf(child) &&
+                    (best == nullptr || area.width() * area.height() < best->width() * best->height()))
+                    best = other;
+            }
+            if (best != nullptr)
+                under.insert(child, best);
+        }
+        lowest = std::max(lowest, rect.bottom());
+    }
+    if (under.isEmpty())
+        return ordered;
+    QHash<QWidget*, QList<QWidget*>> before;
+    QHash<QWidget*, QList<QWidget*>> after;
+    for (QWidget* child : ordered) {
+        if (QWidget* base = under.value(child)) {
+            const bool upper = child->geometry().center().y() < base->geometry().center().y();
+            (upper ? before : after)[base].append(child);
+        }
+    }
+    QList<QWidget*> placed;
+    const std::function<void(QWidget*)> place = [&](QWidget* child) {
+        for (QWidget* floating : before.value(child))
+            place(floating);
+        placed.append(child);
+        for (QWidget* floating : after.value(child))
+            place(floating);
+    };
+    for (QWidget* child : ordered) {
+        if (!under.contains(child))
+            place(child);
+    }
+    return placed;
+}
 
 // The shown child widgets of `parent` in screen order: children whose vertical middle lies within
 // the first of a line share that line and go leading to trailing; lines go top to bottom.
@@ -40,7 +93,7 @@ QList<QWidget*> childrenInScreenOrder(const QWidget* parent) {
         ordered.append(line);
         start = end;
     }
-    return ordered;
+    return placeFloatingChildren(ordered, children);
 }
 
 // Every shown widget under `parent` in screen order, each followed by its own.
@@ -217,6 +270,30 @@ void rememberScreenOrder(QApplication& app) {
         app.installEventFilter(new ScreenOrderCache(app));
 }
 
+int floatingCover(const QScrollArea* area, const QRect& inViewport) {
+    const QWidget* port = area->viewport();
+    const QWidget* window = area->window();
+    const QPoint portAt = port->mapTo(window, QPoint(0, 0));
+    int cover = 0;
+    // Controls floating over the page are siblings, drawn above it, of the area or of a container
+    // around it; they lie inside that one.
+    for (const QWidget* held = area; held != nullptr && !held->isWindow(); held = held->parentWidget()) {
+        const QObjectList& siblings = held->parentWidget()->children();
+        for (qsizetype i = siblings.indexOf(held) + 1; i < siblings.size(); ++i) {
+            auto* floating = qobject_cast<QWidget*>(siblings.at(i));
+            if (floating == nullptr || floating->isWindow() || !floating->isVisible() ||
+                !(floating->focusPolicy() & Qt::TabFocus) || !held->geometry().contains(floating->geometry()))
+                continue;
+            const QRect over(floating->mapTo(window, QPoint(0, 0)) - portAt, floating->size());
+            // Over the top of the view, beside what is to show.
+            if (over.top() < port->height() / 2 && over.bottom() >= 0 && over.left() <= inViewport.right() &&
+                over.right() >= inViewport.left())
+                cover = std::max(cover, over.bottom() + 1);
+        }
+    }
+    return cover;
+}
+
 void ensureWholeWidgetVisible(QScrollArea* area, const QWidget* widget, int margin) {
     QWidget* page = area->widget();
     if (page == nullptr || !page->isAncestorOf(widget))
@@ -228,6 +305,13 @@ void ensureWholeWidgetVisible(QScrollArea* area, const QWidget* widget, int marg
     const int width = std::min(rect.width(), port.width() - 2 * margin);
     area->ensureVisible(rect.left() + width / 2, rect.top() + height / 2, width / 2 + margin,
                         height / 2 + margin);
+    // Nor does it stay under a button floating over the top of the view.
+    const QRect shown(widget->mapTo(area->viewport(), QPoint(0, 0)), widget->size());
+    const int cover = floatingCover(area, shown);
+    if (cover > 0 && shown.top() < cover + margin / 3) {
+        QScrollBar* bar = area->verticalScrollBar();
+        bar->setValue(bar->value() - (cover + margin / 3 - shown.top()));
+    }
 }
 
 // --- Keeping focus in view ------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 
 class QApplication;
 class QScrollArea;
@@ -33,8 +34,13 @@ bool isTabStop(const QWidget* widget);
 
 // Scrolls `area` so the whole of `widget`, a control on its page, shows with `margin` around it
 // (as much of it as fits, from its top). Unlike QScrollArea::ensureWidgetVisible, a text field is
-// brought in whole, not only its caret.
+// brought in whole, not only its caret. Nor does it stay under a control floating over the top of
+// the view (a close or help button over a list).
 void ensureWholeWidgetVisible(QScrollArea* area, const QWidget* widget, int margin);
+
+// How far down the view of `area` controls float over the top of it (0 for none), beside the
+// stretch of the view `inViewport` (in the view's coordinates) takes.
+int floatingCover(const QScrollArea* area, const QRect& inViewport);
 
 // Keeps what the user works on in view inside a scrolling page: the control that takes focus
 // and, in a multi-line text box, the caret as it moves and as the box grows. A child of the

@@ -22,13 +22,18 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -513,6 +518,60 @@ private slots:
                  qPrintable(m_failures.join(QLatin1Char('\n')) + m_walked.join(QLatin1Char(','))));
         QVERIFY2(m_walked.contains(QStringLiteral("education sheet")),
                  qPrintable(m_walked.join(QLatin1Char(','))));
+    }
+
+    // A file named by typing it in the portfolio's file dialog, then a file that is refused: each
+    // time the focus is back on the Add tile, in full view, and the refusal is said.
+    void theFileDialogGivesTheFocusBack() {
+        QTemporaryDir folder;
+        const auto write = [&folder](const QString& name, const QByteArray& bytes) {
+            QFile file(folder.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        };
+        write(QStringLiteral("good.png"), test::encodedImage(Qt::red));
+        write(QStringLiteral("notes.png"), QByteArrayLiteral("not a picture"));
+        auto services = Services::forTesting(QDir::tempPath() + QStringLiteral("/file-dialog.ini"));
+        ResumePtr resume = test::makeFullResume();
+        services->context().insert(resume);
+        QVERIFY(services->context().save().ok());
+        ResumeEditorView editor(resume, *services);
+        editor.resize(1024, 640);
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        QWidget* add = find(&editor, "addPortfolioImageButton");
+        QVERIFY(add);
+        for (const QString& name : {QStringLiteral("good.png"), QStringLiteral("notes.png")}) {
+            add->setFocus(Qt::TabFocusReason);
+            const QWidgetList before = QApplication::topLevelWidgets();
+            press(add, Qt::Key_Space);
+            QFileDialog* dialog = nullptr;
+            QTRY_VERIFY((dialog = qobject_cast<QFileDialog*>(newWindow(before))) != nullptr);
+            dialog->setDirectory(folder.path());
+            auto* field = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(field);
+            QTRY_COMPARE(QApplication::focusWidget(), field);
+            QTest::keyClicks(field, name);
+            QTest::qWait(200); // the name's completion shows
+            press(QApplication::focusWidget(), Qt::Key_Return);
+            QTRY_VERIFY(!dialog || !dialog->isVisible());
+            QVERIFY2(QTest::qWaitFor(
+                         [&] { return QApplication::focusWidget() == add && editor.isActiveWindow(); }),
+                     qPrintable(name + QStringLiteral(": focus on ") + label(QApplication::focusWidget())));
+            QTest::qWait(100);
+            QVERIFY2(QApplication::focusWidget() == add && isInView(add),
+                     qPrintable(name + QStringLiteral(": focus on ") + label(QApplication::focusWidget())));
+        }
+        // The refusal shows under the tiles and is said once it shows.
+        auto* notice = qobject_cast<QLabel*>(find(&editor, "portfolioSkippedNotice"));
+        QVERIFY(notice);
+        QTRY_VERIFY(notice->isVisible());
+        QVERIFY(notice->text().contains(QStringLiteral("notes.png")));
+        QTRY_VERIFY(std::ranges::any_of(
+            editor.findChildren<QWidget*>(QStringLiteral("screenReaderAnnouncement")),
+            [&notice](const QWidget* note) {
+                return note->property("_quillora_accessibleAnnouncement") == notice->text();
+            }));
     }
 
     // The screen order is remembered between key presses: Tab follows every change of the window
