@@ -5,8 +5,13 @@
 // should grow in step with the entries. Adding, deleting and moving an entry with the editor of
 // 1,000 and 10,000 entries open, and a keystroke in a field holding 100,000 and 2,000,000
 // characters beside the same keystroke in a bare field: each should cost what the change costs.
+// One Tab press in the editor of such a résumé, alone and beside the résumé list in the main
+// window: the keyboard rules work from a remembered screen order, so a press should cost about
+// the same whatever the number of entries.
 #include "app/content_view.h"
 #include "app/intro_overlay.h"
+#include "app/main_window.h"
+#include "app/quillora_app.h"
 #include "app/resume_list_view.h"
 #include "app/services.h"
 #include "bench_support.h"
@@ -20,12 +25,15 @@
 #include "theme/scheme_colors.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -281,12 +289,91 @@ void BM_KeystrokeLongBareField(benchmark::State& state) {
 }
 BENCHMARK(BM_KeystrokeLongBareField)->Apply(longFieldSizes);
 
+// Tab pressed on the focused control of `window` and what it posts run (the page scrolled to the
+// next control, its ring painted). Every window ends up on a control for which the rules walk the
+// whole window: the press goes round its controls, a few hundred at a time.
+void pressTab(benchmark::State& state, QWidget* window) {
+    QWidget* start = QApplication::focusWidget();
+    if (start == nullptr || start->window() != window) {
+        state.SkipWithError("nothing has the focus");
+        return;
+    }
+    for (auto _ : state) {
+        QWidget* focus = QApplication::focusWidget();
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier, QStringLiteral("\t"));
+        QCoreApplication::sendEvent(focus, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Tab, Qt::NoModifier, QStringLiteral("\t"));
+        QCoreApplication::sendEvent(focus, &release);
+        QCoreApplication::processEvents();
+        if (QApplication::focusWidget() == focus) {
+            state.SkipWithError("Tab did not move the focus");
+            break;
+        }
+    }
+    state.counters["entries"] = double(state.range(0));
+}
+
+void tabSizes(benchmark::internal::Benchmark* b) {
+    b->Arg(300)
+        ->Arg(3000)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->Iterations(50)
+        ->Repetitions(3)
+        ->ReportAggregatesOnly(true);
+}
+
+void BM_TabInEditor(benchmark::State& state) {
+    Fixture f(int(state.range(0)), true);
+    ResumeEditorView view(f.resume, *f.services);
+    view.resize(1024, 640);
+    view.show();
+    view.activateWindow();
+    QCoreApplication::processEvents();
+    auto* field = view.findChild<QLineEdit*>(QStringLiteral("resumeTitleField"));
+    field->setFocus(Qt::TabFocusReason);
+    QCoreApplication::processEvents();
+    pressTab(state, &view);
+}
+BENCHMARK(BM_TabInEditor)->Apply(tabSizes);
+
+// The main window with the list beside the editor of the résumé opened from it.
+void BM_TabInMainWindow(benchmark::State& state) {
+    Fixture f(int(state.range(0)), true);
+    f.services->appearance().setReduceMotionOverride(true);
+    MainWindow window(*f.services);
+    window.resize(1024, 640);
+    window.show();
+    window.activateWindow();
+    QCoreApplication::processEvents();
+    window.findChild<ResumeListView*>()->selectResume(f.resume);
+    QElapsedTimer waited;
+    waited.start();
+    ResumeEditorView* editor = nullptr;
+    while ((editor == nullptr || !editor->isVisible()) && waited.elapsed() < 20000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        editor = window.findChild<ResumeEditorView*>();
+    }
+    if (editor == nullptr || !editor->isVisible()) {
+        state.SkipWithError("the editor did not open");
+        return;
+    }
+    editor->findChild<QLineEdit*>(QStringLiteral("resumeTitleField"))->setFocus(Qt::TabFocusReason);
+    QCoreApplication::processEvents();
+    pressTab(state, &window);
+}
+BENCHMARK(BM_TabInMainWindow)->Apply(tabSizes);
+
 } // namespace
 
 int main(int argc, char** argv) {
+    QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
+    qputenv("XDG_CACHE_HOME", home.filePath(QStringLiteral("cache")).toLocal8Bit());
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QT_LOGGING_RULES", "qt.qpa.*=false");
     QApplication app(argc, argv);
-    FontResolver::registerAppFonts();
+    prepareQuilloraApplication(app);
     return bench::runBenchmarks(argc, argv);
 }

@@ -538,6 +538,32 @@ private slots:
             }
     }
 
+    // At launch the list's focus is on a row a screen reader names, not on the bare list.
+    void theListOpensOnANamedRow() {
+        const Node list = waitFind(ATSPI_ROLE_LIST, QStringLiteral("Résumés"), 20000);
+        QVERIFY(list);
+        // Without a window manager nothing activates the window, and nothing in it has the focus.
+        if (!has(windows().first(), ATSPI_STATE_ACTIVE))
+            QSKIP("The window is not active (no window manager): the keyboard walk checks the focused row.");
+        QTRY_VERIFY(has(list, ATSPI_STATE_FOCUSED));
+        Node row;
+        QTRY_VERIFY_WITH_TIMEOUT(std::ranges::any_of(childrenOf(list),
+                                                     [&row](const Node& child) {
+                                                         if (!has(child, ATSPI_STATE_FOCUSED))
+                                                             return false;
+                                                         row = child;
+                                                         return true;
+                                                     }),
+                                 10000);
+        const QString name = nameOf(row);
+        QVERIFY2(!name.isEmpty(), "the focused row has no name");
+        if (!m_orcaLog.isEmpty() &&
+            !QTest::qWaitFor([&] { return orcaSaid().join(u'\n').contains(name, Qt::CaseInsensitive); },
+                             15000))
+            std::printf("Orca did not say the focused row \"%s\"; its last words: %s\n", qPrintable(name),
+                        qPrintable(orcaSaid().mid(orcaSaid().size() - 4).join(u" / "_qs)));
+    }
+
     void listAndItsSheets() {
         // The list, once the intro has played.
         const Node list = waitFind(ATSPI_ROLE_LIST, QStringLiteral("Résumés"), 20000);

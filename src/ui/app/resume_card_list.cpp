@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QVariantAnimation>
 
+#include <algorithm>
 #include <utility>
 
 namespace quillora {
@@ -244,17 +245,25 @@ bool ResumeCardList::showsFocusRing() const {
 
 void ResumeCardList::focusInEvent(QFocusEvent* event) {
     const Qt::FocusReason reason = event->reason();
-    if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason)
-        m_keyboardFocus = true;
-    else if (reason == Qt::MouseFocusReason)
+    // Only a click hides the ring: the focus given by the keyboard, by the window opening or
+    // coming back from an alert, sheet or window shows it. Back from a menu the list shows its
+    // ring as it did when the focus left.
+    if (reason == Qt::MouseFocusReason)
         m_keyboardFocus = false;
-    // Back from an alert, sheet or menu the list shows its ring as it did when the focus left.
-    // Taking the focus never moves the current row to the first card by itself: the open row,
-    // if any, is the current one already.
+    else if (reason != Qt::PopupFocusReason)
+        m_keyboardFocus = true;
+    // The focus lands on a row a screen reader names and the arrows move on from: the open
+    // résumé's, else the first.
+    if (!currentIndex().isValid() && m_keyboardFocus && model() != nullptr && selectionModel() != nullptr &&
+        model()->rowCount(rootIndex()) > 0)
+        selectionModel()->setCurrentIndex(model()->index(std::max(openRow(), 0), 0, rootIndex()),
+                                          QItemSelectionModel::NoUpdate);
+    // Taking the focus by a click never moves the current row to the first card by itself.
     const QModelIndex before = currentIndex();
     QListView::focusInEvent(event);
     if (!before.isValid() && currentIndex().isValid() && !m_keyboardFocus)
         selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    viewport()->update();
 }
 
 void ResumeCardList::keyPressEvent(QKeyEvent* event) {

@@ -130,6 +130,11 @@ public:
         m_cells.insert(index, QAccessible::registerAccessibleInterface(cell));
         return cell;
     }
+    // The row the focus is on: the list's current row while the list has the focus.
+    QAccessibleInterface* focusChild() const override {
+        const QModelIndex current = list()->currentIndex();
+        return list()->hasFocus() && current.isValid() ? child(current.row()) : nullptr;
+    }
     int indexOfChild(const QAccessibleInterface* child) const override {
         auto* cell = dynamic_cast<const CardAccessible*>(child);
         return cell && cell->isValid() ? cell->row() : -1;

@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace quillora {
 
@@ -25,6 +26,8 @@ constexpr const char* modalOverlayProperty = "_quillora_modalOverlay";
 constexpr const char* firstFocusDoneProperty = "_quillora_firstFocusDone";
 // Space kept between a control scrolled into view and the edges of its page.
 constexpr int inViewMargin = 24;
+// How long a window manager takes to settle the activation after a window closes.
+constexpr int settleMs = 150;
 
 // Windows whose focus the app manages: not menus, combo lists, tool tips and the like, which
 // keep and hand back the focus themselves.
@@ -67,7 +70,8 @@ public:
     explicit WindowRules(QApplication& app)
         : QObject(&app) {
         setObjectName(QStringLiteral("quilloraWindowRules"));
-        connect(&app, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { focusMoved(now); });
+        connect(&app, &QApplication::focusChanged, this,
+                [this](QWidget* old, QWidget* now) { focusMoved(old, now); });
     }
 
 protected:
@@ -97,6 +101,13 @@ protected:
         case QEvent::Show:
             if (isManagedWindow(widget))
                 windowShown(widget);
+            break;
+        case QEvent::EnabledChange:
+            // The control disabled while it worked is enabled again and the focus Qt moved on
+            // stayed where it went: the focus comes back.
+            if (widget == m_displacedFrom && widget->isEnabled() && m_displacedTo != nullptr &&
+                QApplication::focusWidget() == m_displacedTo && isTabStop(widget))
+                widget->setFocus(Qt::OtherFocusReason);
             break;
         case QEvent::Hide:
             if (isManagedWindow(widget))
@@ -138,19 +149,11 @@ private:
         const bool backward = key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier);
         QWidget* scope = keyboardScope(window);
         const bool focusInScope = focus != nullptr && (focus == scope || scope->isAncestorOf(focus));
-        const QList<QWidget*> order = tabStopsInScreenOrder(scope, focusInScope ? focus : nullptr);
-        const qsizetype count = order.size();
-        qsizetype at = focusInScope ? order.indexOf(focus) : -1;
-        if (at < 0)
-            at = backward ? count : -1;
-        for (qsizetype step = 1; step <= count; ++step) {
-            QWidget* next = order.at(((backward ? at - step : at + step) % count + count) % count);
-            if (next != focus && isTabStop(next)) {
-                next->setFocus(backward ? Qt::BacktabFocusReason : Qt::TabFocusReason);
-                return true;
-            }
+        if (QWidget* next = nextTabStop(scope, focusInScope ? focus : nullptr, backward)) {
+            next->setFocus(backward ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+            return true;
         }
-        return count > 0; // the focus is the only stop: it stays
+        return focusInScope; // the focus is the only stop: it stays
     }
 
     // A window with nothing to focus (a page of help text) still scrolls by keyboard: the keys
@@ -189,8 +192,14 @@ private:
 
     // The control that had the focus when a window opened is where the focus goes back to.
     void windowShown(QWidget* window) {
+        ++m_focusEpoch;
         window->setProperty(firstFocusDoneProperty, QVariant());
         QWidget* opener = QApplication::focusWidget();
+        // The control that lost the focus by being disabled while it worked (a push that ends in
+        // an alert) opened the window, not the one Qt moved the focus on to.
+        if (opener != nullptr && opener == m_displacedTo && m_displacedFrom != nullptr &&
+            m_displacedFrom->window() == opener->window())
+            opener = m_displacedFrom;
         if (opener != nullptr && opener->window() != window)
             m_openers.insert(window, opener);
         else if (QWidget* parent = window->parentWidget();
@@ -208,25 +217,53 @@ private:
         // just edited): that one stays.
         if (QWidget* placed = home->focusWidget(); placed != nullptr && placed != opener && isTabStop(placed))
             return;
+        m_returnedTo = opener;
         opener->setFocus(Qt::OtherFocusReason);
         QWidget* modal = QApplication::activeModalWidget();
         if (!home->isActiveWindow() && (modal == nullptr || modal == home))
             home->activateWindow();
         // The window manager may hand the activation to another window first (the one under
-        // the closed one): the opener's window takes it back.
-        QTimer::singleShot(0, opener, [opener] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (opener == nullptr || !opener->isVisible() || (modal != nullptr && modal != opener->window()))
-                return;
-            QWidget* active = QApplication::activeWindow();
-            if (active != nullptr && active != opener->window() && active->isAncestorOf(opener->window()))
-                opener->window()->activateWindow();
-        });
+        // the closed one), or to none; a closing completion list may give the focus to the closed
+        // window: the opener's window takes both back once they have settled.
+        const quint64 epoch = m_focusEpoch;
+        for (const int delay : {0, settleMs}) {
+            QTimer::singleShot(delay, opener, [this, opener, epoch] {
+                // The user or the app has moved on meanwhile: nothing was lost.
+                if (m_focusEpoch != epoch)
+                    return;
+                QWidget* modal = QApplication::activeModalWidget();
+                if (opener == nullptr || !opener->isVisible() || !opener->isEnabled() ||
+                    (modal != nullptr && modal != opener->window()))
+                    return;
+                QWidget* active = QApplication::activeWindow();
+                QWidget* focus = QApplication::focusWidget();
+                const bool lost =
+                    active == nullptr || !active->isVisible() || focus == nullptr || !focus->isVisible();
+                if (focus == nullptr || !focus->isVisible())
+                    opener->setFocus(Qt::OtherFocusReason);
+                if (lost || (active != opener->window() && active->isAncestorOf(opener->window())))
+                    opener->window()->activateWindow();
+            });
+        }
     }
 
-    void focusMoved(QWidget* now) {
+    void focusMoved(QWidget* old, QWidget* now) {
         if (now == nullptr)
             return;
+        if (now->isVisible() && now != m_returnedTo)
+            ++m_focusEpoch;
+        // Qt moves the focus of a control that gets disabled on to the next one, also when its
+        // window is not active yet (the opener given the focus back as a sheet closes).
+        QWidget* from = old;
+        if (m_returnedTo != nullptr && m_returnedTo->window() == now->window())
+            from = std::exchange(m_returnedTo, nullptr);
+        if (from != nullptr && from != now && !from->isEnabled() && from->window() == now->window()) {
+            m_displacedFrom = from;
+            m_displacedTo = now;
+        } else {
+            m_displacedFrom = nullptr;
+            m_displacedTo = nullptr;
+        }
         if (isStockControl(now) && !hasFocusRing(now))
             addPaletteFocusRing(now, 6);
         // A click lands on what is in view already; the page stays where the user put it.
@@ -270,24 +307,52 @@ private:
             stops.first()->setFocus(Qt::ActiveWindowFocusReason);
     }
 
+public:
+    QList<QPointer<QWidget>> m_overlays; // every in-window popup marked, shown or not
+
+private:
     QHash<QWidget*, QPointer<QWidget>> m_openers;
+    // The control whose focus Qt moved on when it was disabled, and where the focus went.
+    QPointer<QWidget> m_displacedFrom;
+    QPointer<QWidget> m_displacedTo;
+    QPointer<QWidget> m_returnedTo; // the opener given the focus back, until its window has it
+    quint64 m_focusEpoch = 0;       // counts the focus moves to a shown control and windows shown
     bool m_forwarding = false;
 };
+
+WindowRules* rulesOf(const QCoreApplication* app) {
+    return app == nullptr ? nullptr
+                          : static_cast<WindowRules*>(app->findChild<QObject*>(
+                                QStringLiteral("quilloraWindowRules"), Qt::FindDirectChildrenOnly));
+}
 
 } // namespace
 
 void installWindowRules(QApplication& app) {
-    if (app.findChild<QObject*>(QStringLiteral("quilloraWindowRules"), Qt::FindDirectChildrenOnly) != nullptr)
+    if (rulesOf(&app) != nullptr)
         return;
+    rememberScreenOrder(app);
     app.installEventFilter(new WindowRules(app));
 }
 
 void markAsModalOverlay(QWidget* overlay) {
     overlay->setProperty(modalOverlayProperty, true);
+    if (WindowRules* rules = rulesOf(QCoreApplication::instance())) {
+        rules->m_overlays.removeAll(nullptr);
+        rules->m_overlays.append(overlay);
+    }
 }
 
 QWidget* keyboardScope(QWidget* window) {
     QWidget* scope = window;
+    // The popups are known as they are marked: no search through the window on each key.
+    if (WindowRules* rules = rulesOf(QCoreApplication::instance())) {
+        for (const QPointer<QWidget>& overlay : std::as_const(rules->m_overlays)) {
+            if (overlay != nullptr && overlay->isVisible() && overlay->window() == window)
+                scope = overlay;
+        }
+        return scope;
+    }
     for (QWidget* child : window->findChildren<QWidget*>()) {
         if (child->property(modalOverlayProperty).toBool() && child->isVisible() && child->window() == window)
             scope = child;
@@ -307,7 +372,11 @@ bool isInView(const QWidget* widget) {
     for (const QWidget* up = widget->parentWidget(); up != nullptr && !up->isWindow();
          up = up->parentWidget()) {
         if (const auto* area = qobject_cast<const QScrollArea*>(up)) {
-            if (!shows(QRect(area->viewport()->mapTo(window, QPoint(0, 0)), area->viewport()->size())))
+            QRect port(area->viewport()->mapTo(window, QPoint(0, 0)), area->viewport()->size());
+            // What a button floating over the view's top covers is out of view.
+            port.setTop(port.top() + floatingCover(area, QRect(widget->mapTo(area->viewport(), QPoint(0, 0)),
+                                                               widget->size())));
+            if (!shows(port))
                 return false;
         }
     }

@@ -1,6 +1,7 @@
 #include "editor/portfolio_card.h"
 
 #include "app/services.h"
+#include "controls/accessibility_traits.h"
 #include "controls/editor_section_card.h"
 #include "editor/editor_controls.h"
 #include "editor/portfolio_caption_rows.h"
@@ -271,6 +272,8 @@ void PortfolioCard::showSkipped(const QStringList& skipped) {
         m_notice->setText(QString::number(skipped.size()) +
                           QStringLiteral(" files were not added: they are not images Quillora can read."));
     m_notice->show();
+    // Said where the focus is (back on the Add tile): the files were refused out of sight.
+    announceToScreenReader(m_notice, m_notice->text());
 }
 
 void PortfolioCard::beginDrag(const QUuid& id, QWidget* source) {

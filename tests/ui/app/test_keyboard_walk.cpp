@@ -6,12 +6,17 @@
 #include "app/services.h"
 #include "controls/screen_order_focus.h"
 #include "controls/window_rules.h"
+#include "editor/editor_actions.h"
+#include "editor/font_catalog.h"
+#include "editor/font_picker_view.h"
 #include "editor/resume_editor_view.h"
 #include "editor/skills_section.h"
+#include "help/help_sheet_container.h"
 #include "model/resume_operations.h"
 #include "output/share_dialog.h"
 #include "platform/appearance.h"
 #include "store/model_container.h"
+#include "support/fake_cloud_database.h"
 #include "support/resume_fixtures.h"
 #include "support/store_fixtures.h"
 #include "support/test_home.h"
@@ -22,12 +27,18 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -512,6 +523,267 @@ private slots:
                  qPrintable(m_failures.join(QLatin1Char('\n')) + m_walked.join(QLatin1Char(','))));
         QVERIFY2(m_walked.contains(QStringLiteral("education sheet")),
                  qPrintable(m_walked.join(QLatin1Char(','))));
+    }
+
+    // A file named by typing it in the portfolio's file dialog, then a file that is refused: each
+    // time the focus is back on the Add tile, in full view, and the refusal is said.
+    void theFileDialogGivesTheFocusBack() {
+        QTemporaryDir folder;
+        const auto write = [&folder](const QString& name, const QByteArray& bytes) {
+            QFile file(folder.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        };
+        write(QStringLiteral("good.png"), test::encodedImage(Qt::red));
+        write(QStringLiteral("notes.png"), QByteArrayLiteral("not a picture"));
+        auto services = Services::forTesting(QDir::tempPath() + QStringLiteral("/file-dialog.ini"));
+        ResumePtr resume = test::makeFullResume();
+        services->context().insert(resume);
+        QVERIFY(services->context().save().ok());
+        ResumeEditorView editor(resume, *services);
+        editor.resize(1024, 640);
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        QWidget* add = find(&editor, "addPortfolioImageButton");
+        QVERIFY(add);
+        for (const QString& name : {QStringLiteral("good.png"), QStringLiteral("notes.png")}) {
+            add->setFocus(Qt::TabFocusReason);
+            const QWidgetList before = QApplication::topLevelWidgets();
+            press(add, Qt::Key_Space);
+            QFileDialog* dialog = nullptr;
+            QTRY_VERIFY((dialog = qobject_cast<QFileDialog*>(newWindow(before))) != nullptr);
+            dialog->setDirectory(folder.path());
+            auto* field = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(field);
+            QTRY_COMPARE(QApplication::focusWidget(), field);
+            QTest::keyClicks(field, name);
+            QTest::qWait(200); // the name's completion shows
+            press(QApplication::focusWidget(), Qt::Key_Return);
+            QTRY_VERIFY(!dialog || !dialog->isVisible());
+            QVERIFY2(QTest::qWaitFor(
+                         [&] { return QApplication::focusWidget() == add && editor.isActiveWindow(); }),
+                     qPrintable(name + QStringLiteral(": focus on ") + label(QApplication::focusWidget())));
+            QTest::qWait(100);
+            QVERIFY2(QApplication::focusWidget() == add && isInView(add),
+                     qPrintable(name + QStringLiteral(": focus on ") + label(QApplication::focusWidget())));
+        }
+        // The refusal shows under the tiles and is said once it shows.
+        auto* notice = qobject_cast<QLabel*>(find(&editor, "portfolioSkippedNotice"));
+        QVERIFY(notice);
+        QTRY_VERIFY(notice->isVisible());
+        QVERIFY(notice->text().contains(QStringLiteral("notes.png")));
+        QTRY_VERIFY(std::ranges::any_of(
+            editor.findChildren<QWidget*>(QStringLiteral("screenReaderAnnouncement")),
+            [&notice](const QWidget* note) {
+                return note->property("_quillora_accessibleAnnouncement") == notice->text();
+            }));
+    }
+
+    // The list takes the focus on a row a screen reader names, with its ring, at launch and back
+    // from Delete Résumé's Cancel and from Help; Down goes on to the next row on screen.
+    void theListFocusesANamedRow() {
+        QDir().mkpath(QDir::tempPath() + QStringLiteral("/list-focus"));
+        auto container = ModelContainer::open(QDir::tempPath() + QStringLiteral("/list-focus/default.store"));
+        QVERIFY(container.ok());
+        Services services(std::move(container).value());
+        services.appearance().setReduceMotionOverride(true);
+        services.context().insert(test::makeFullResume());
+        services.context().insert(makeNewResume());
+        QVERIFY(services.context().save().ok());
+        MainWindow window(services);
+        auto* list = window.findChild<ResumeListView*>();
+        list->setModalRunner([](QDialog& sheet) {
+            sheet.open();
+            sheet.reject(); // Cancel
+            return sheet.result();
+        });
+        window.resize(1024, 640);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        ResumeCardList* cards = list->listView();
+        const auto focusedOnARow = [cards](int row) -> QString {
+            if (!QTest::qWaitFor(
+                    [cards] { return QApplication::focusWidget() == cards && cards->showsFocusRing(); }))
+                return QStringLiteral("focus on ") + label(QApplication::focusWidget());
+            if (cards->currentIndex().row() != row)
+                return QStringLiteral("current row %1").arg(cards->currentIndex().row());
+            QAccessibleInterface* face = QAccessible::queryAccessibleInterface(cards);
+            QAccessibleInterface* named = face != nullptr ? face->focusChild() : nullptr;
+            if (named == nullptr || named->text(QAccessible::Name).isEmpty() ||
+                named->text(QAccessible::Name) !=
+                    cards->currentIndex().data(Qt::AccessibleTextRole).toString())
+                return QStringLiteral("no named row in focus");
+            return QString();
+        };
+        QCOMPARE(focusedOnARow(0), QString());
+        press(cards, Qt::Key_Down);
+        QCOMPARE(focusedOnARow(1), QString());
+        QTRY_VERIFY(window.findChild<ResumeEditorView*>() &&
+                    window.findChild<ResumeEditorView*>()->isVisible());
+        QCOMPARE(window.findChild<ResumeEditorView*>()->resume(), list->model()->resumeAt(1));
+        cards->setFocus(Qt::TabFocusReason);
+        press(cards, Qt::Key_Delete);
+        QCOMPARE(focusedOnARow(1), QString());
+        QCOMPARE(list->model()->rowCount(), 2);
+        const QWidgetList shown = QApplication::topLevelWidgets();
+        press(cards, Qt::Key_F1);
+        QWidget* help = nullptr;
+        QTRY_VERIFY((help = newWindow(shown)) != nullptr);
+        help->close();
+        window.activateWindow();
+        QCOMPARE(focusedOnARow(1), QString());
+        press(cards, Qt::Key_Up);
+        QCOMPARE(focusedOnARow(0), QString());
+    }
+
+    // An action whose control is disabled while it works (a push) ends in an alert: after OK the
+    // focus is back on that control, not on the one Qt moved the focus to meanwhile.
+    void thePushAlertGivesTheFocusBackToThePushButton() {
+        auto services = Services::forTesting(QDir::tempPath() + QStringLiteral("/push-focus.ini"));
+        ResumePtr resume = test::makeFullResume();
+        resume->setMorvessaRecordName(std::nullopt);
+        services->context().insert(resume);
+        QVERIFY(services->context().save().ok());
+        ResumeEditorView editor(resume, *services);
+        auto cloud = std::make_shared<test::FakeCloud>();
+        editor.actions().setCloudService(
+            MorvessaCloudService([cloud] { return std::make_unique<test::FakeCloudDatabase>(cloud); }));
+        editor.resize(1024, 640);
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        QWidget* push = find(&editor, "morvessaActionButton");
+        QVERIFY(push);
+        push->setFocus(Qt::TabFocusReason);
+        QWidgetList before = QApplication::topLevelWidgets();
+        press(push, Qt::Key_Space);
+        QWidget* sheet = nullptr;
+        QTRY_VERIFY((sheet = newWindow(before)) != nullptr);
+        QWidget* confirm = find(sheet, "morvessaConfirmButton");
+        QVERIFY(confirm);
+        confirm->setFocus(Qt::TabFocusReason);
+        press(confirm, Qt::Key_Space);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            editor.actions().morvessaAlert() && editor.actions().morvessaAlert()->isVisible(), 60000);
+        QCOMPARE(editor.actions().morvessaAlertMessage(), QStringLiteral("Resume pushed to Morvessa."));
+        QVERIFY(QTest::qWaitForWindowActive(editor.actions().morvessaAlert()));
+        press(QApplication::focusWidget(), Qt::Key_Return); // OK
+        QVERIFY2(QTest::qWaitFor([push] { return QApplication::focusWidget() == push; }),
+                 qPrintable(QStringLiteral("focus on ") + label(QApplication::focusWidget())));
+        // A second Space acts on the same button again: Remove From Morvessa asks.
+        before = QApplication::topLevelWidgets();
+        press(push, Qt::Key_Space);
+        QTRY_VERIFY((sheet = newWindow(before)) != nullptr);
+        QVERIFY(find(sheet, "morvessaConfirmButton"));
+        press(QApplication::focusWidget(), Qt::Key_Escape);
+        QTRY_COMPARE(QApplication::focusWidget(), push);
+    }
+
+    // The font picker opens on the current font, shown whole and clear of the floating buttons,
+    // whichever font and size; the floating buttons at its top are its first stops.
+    void theFontPickerShowsItsChoiceClearOfTheFloatingButtons() {
+        auto services = Services::forTesting(QDir::tempPath() + QStringLiteral("/font-view.ini"));
+        const QList<FontOption>& fonts = fontPickerFonts();
+        for (const QSize size : {QSize(1024, 640), QSize(600, 640), QSize(1920, 1080)}) {
+            for (const qsizetype at : {qsizetype(0), fonts.size() / 2, fonts.size() - 1}) {
+                const QString where = QStringLiteral("%1×%2 %3")
+                                          .arg(size.width())
+                                          .arg(size.height())
+                                          .arg(fonts.at(at).fontName);
+                FontPickerView picker(*services, fonts.at(at).fontName);
+                picker.resize(size);
+                picker.show();
+                QVERIFY(QTest::qWaitForWindowActive(&picker));
+                QWidget* current = picker.row(fonts.at(at).fontName);
+                QVERIFY2(
+                    QTest::qWaitFor([current] { return QApplication::focusWidget() == current; }),
+                    qPrintable(where + QStringLiteral(": focus on ") + label(QApplication::focusWidget())));
+                QVERIFY2(isInView(current), qPrintable(where));
+                const QRect shown(current->mapTo(&picker, QPoint(0, 0)), current->size());
+                QVERIFY2(picker.rect().contains(shown), qPrintable(where));
+                for (const char* name : {"floatingHelpButton", "floatingCloseButton"}) {
+                    QWidget* floating = find(&picker, name);
+                    QVERIFY(floating);
+                    QVERIFY2(
+                        !QRect(floating->mapTo(&picker, QPoint(0, 0)), floating->size()).intersects(shown),
+                        qPrintable(where + QStringLiteral(": under ") + QLatin1String(name)));
+                }
+                const QList<QWidget*> stops = tabStopsInScreenOrder(&picker);
+                QVERIFY(stops.size() > 2);
+                QCOMPARE(stops.at(0)->objectName(), QStringLiteral("floatingHelpButton"));
+                QCOMPARE(stops.at(1)->objectName(), QStringLiteral("floatingCloseButton"));
+                // Tab from the last font goes round to the top.
+                stops.last()->setFocus(Qt::TabFocusReason);
+                press(stops.last(), Qt::Key_Tab);
+                QCOMPARE(QApplication::focusWidget(), stops.first());
+                picker.close();
+            }
+        }
+    }
+
+    // The screen order is remembered between key presses: Tab follows every change of the window
+    // at once, controls moved, added, hidden, shown, deleted and moved to another container.
+    void tabFollowsEveryChangeOfTheScreen() {
+        QWidget window;
+        window.resize(400, 300);
+        auto* box = new QWidget(&window);
+        box->setGeometry(0, 100, 400, 100);
+        const auto button = [](QWidget* parent, const QString& name, int x, int y) {
+            auto* made = new QPushButton(name, parent);
+            made->setObjectName(name);
+            made->setGeometry(x, y, 60, 30);
+            made->show();
+            return made;
+        };
+        QPushButton* a = button(&window, QStringLiteral("a"), 10, 10);
+        QPushButton* b = button(&window, QStringLiteral("b"), 100, 10);
+        QPushButton* c = button(box, QStringLiteral("c"), 10, 10);
+        QPushButton* d = button(box, QStringLiteral("d"), 100, 10);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        const auto tabRound = [](QWidget* from) {
+            QStringList names;
+            from->setFocus(Qt::TabFocusReason);
+            for (int i = 0; i < 8; ++i) {
+                names << QApplication::focusWidget()->objectName();
+                press(QApplication::focusWidget(), Qt::Key_Tab);
+                if (QApplication::focusWidget() == from)
+                    break;
+            }
+            return names.join(QLatin1Char(' '));
+        };
+        QCOMPARE(tabRound(a), QStringLiteral("a b c d"));
+        d->setFocus(Qt::TabFocusReason);
+        press(d, Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), c);
+        // Moved: d now leads its line; b drops below the box.
+        d->move(0, 10);
+        c->move(200, 10);
+        b->move(10, 250);
+        QCOMPARE(tabRound(a), QStringLiteral("a d c b"));
+        // Added, and hidden then shown again.
+        QPushButton* e = button(box, QStringLiteral("e"), 300, 10);
+        c->hide();
+        QCOMPARE(tabRound(a), QStringLiteral("a d e b"));
+        c->show();
+        QCOMPARE(tabRound(a), QStringLiteral("a d c e b"));
+        // A container hidden and shown with its controls rearranged meanwhile.
+        box->hide();
+        QCOMPARE(tabRound(a), QStringLiteral("a b"));
+        e->move(0, 60);
+        d->hide();
+        box->show();
+        QCOMPARE(tabRound(a), QStringLiteral("a c e b"));
+        // Deleted, alone and with its container; moved to another container.
+        delete c;
+        QCOMPARE(tabRound(a), QStringLiteral("a e b"));
+        e->setParent(&window);
+        e->move(200, 10);
+        e->show();
+        QCOMPARE(tabRound(a), QStringLiteral("a e b"));
+        delete box;
+        b->move(300, 10);
+        QCOMPARE(tabRound(a), QStringLiteral("a e b"));
+        QCOMPARE(tabStopsInScreenOrder(&window), (QList<QWidget*>{a, e, b}));
     }
 };
 
