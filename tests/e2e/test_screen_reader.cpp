@@ -252,6 +252,50 @@ class ScreenReaderTest final : public QObject {
         }
     }
 
+    // Waits for Orca, where it runs, to say each of `phrases` in this order, after the first `from`
+    // things it said. Orca writes its log in blocks: a Shift tapped now and then, which it logs,
+    // pushes out what waits.
+    bool orcaSays(const QStringList& phrases, qsizetype from) {
+        if (m_orcaLog.isEmpty())
+            return true;
+        QElapsedTimer clock;
+        clock.start();
+        const bool said = QTest::qWaitFor(
+            [&] {
+                const QStringList lines = orcaSaid().mid(from);
+                qsizetype at = 0;
+                for (const QString& phrase : phrases) {
+                    while (at < lines.size() && !lines.at(at).contains(phrase, Qt::CaseInsensitive))
+                        ++at;
+                    if (at++ >= lines.size()) {
+                        if (clock.elapsed() > 2000) {
+                            atspi_generate_keyboard_event(0xffe1 /* Shift */, nullptr, ATSPI_KEY_SYM,
+                                                          nullptr);
+                            clock.restart();
+                        }
+                        return false;
+                    }
+                }
+                return true;
+            },
+            20000);
+        if (!said)
+            std::printf("Orca did not say: %s; its last words: %s\n", qPrintable(phrases.join(u" / "_qs)),
+                        qPrintable(orcaSaid().mid(from).join(u" / "_qs)));
+        return said;
+    }
+
+    // The nodes over every window (or under `root`) whose role is `role`.
+    QList<Node> allOf(AtspiRole role, const Node& root = {}) {
+        QList<Node> found;
+        for (const Node& top : root ? QList<Node>{root} : windows())
+            walk(top, [&](const Node& node, int) {
+                if (atspi_accessible_get_role(node.get(), nullptr) == role && has(node, ATSPI_STATE_SHOWING))
+                    found << node;
+            });
+        return found;
+    }
+
     void seedStore() {
         AppStore store = openAppStore();
         QVERIFY2(store.container, qPrintable(store.fatalError));
@@ -594,6 +638,28 @@ private slots:
         closeTop();
     }
 
+    // The Help window opens on its title, the one heading, which Orca reads; Tab reads on.
+    void helpWindowIsReadByKeyboard() {
+        const qsizetype from = orcaSaid().size();
+        QVERIFY(press(QStringLiteral("Quillora Help"), ATSPI_ROLE_MENU_ITEM));
+        Node title;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                title = find(ATSPI_ROLE_HEADING, QStringLiteral("Quillora Help"));
+                return title && has(title, ATSPI_STATE_FOCUSED);
+            },
+            10000));
+        const QList<Node> headings = allOf(ATSPI_ROLE_HEADING, windows().last());
+        QCOMPARE(headings.size(), 1);
+        QVERIFY(orcaSays({u"Quillora Help heading"_qs}, from));
+        const QString subtitle =
+            u"Quick guidance for creating, editing, styling, and exporting your resumes."_qs;
+        atspi_generate_keyboard_event(0xff09 /* Tab */, nullptr, ATSPI_KEY_SYM, nullptr);
+        QTRY_VERIFY(has(find(ATSPI_ROLE_LABEL, subtitle), ATSPI_STATE_FOCUSED));
+        QVERIFY(orcaSays({subtitle}, from));
+        closeTop();
+    }
+
     void editorAndItsScreens() {
         // Opening a résumé from the list: the row's first action.
         const Node row = waitFind(ATSPI_ROLE_LIST_ITEM, QStringLiteral("Design Résumé, Zoë Ångström"));
@@ -704,6 +770,59 @@ private slots:
         closeTop();
     }
 
+    // The Shapes and Colors pickers are heard with their label and their choice, and a new choice
+    // made with the arrows is said.
+    void shapesAndColorsSayTheirChoice() {
+        const Node exportATS = waitFind(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Export ATS PDF"));
+        if (!exportATS)
+            QSKIP("The editor is not open.");
+        QVERIFY(doAction(exportATS, QStringLiteral("SetFocus")));
+        QTRY_VERIFY(has(exportATS, ATSPI_STATE_FOCUSED));
+        const auto focusedPicker = [this] {
+            for (const Node& picker : allOf(ATSPI_ROLE_COMBO_BOX))
+                if (has(picker, ATSPI_STATE_FOCUSED))
+                    return picker;
+            return Node();
+        };
+        qsizetype from = orcaSaid().size();
+        atspi_generate_keyboard_event(0xff09 /* Tab */, nullptr, ATSPI_KEY_SYM, nullptr);
+        QTRY_VERIFY(focusedPicker());
+        Node shapes = focusedPicker();
+        QCOMPARE(descriptionOf(shapes), QStringLiteral("Circles"));
+        QVERIFY(orcaSays({u"Shapes combo box"_qs, u"Circles"_qs}, from));
+        g_events.clear();
+        atspi_generate_keyboard_event(0xff54 /* Down */, nullptr, ATSPI_KEY_SYM, nullptr);
+        QTRY_COMPARE(descriptionOf(focusedPicker()), QStringLiteral("Squares"));
+        verifySaid(QStringLiteral("Squares"));
+        atspi_generate_keyboard_event(0xff52 /* Up */, nullptr, ATSPI_KEY_SYM, nullptr);
+        QTRY_COMPARE(descriptionOf(focusedPicker()), QStringLiteral("Circles"));
+        from = orcaSaid().size();
+        atspi_generate_keyboard_event(0xff09 /* Tab */, nullptr, ATSPI_KEY_SYM, nullptr);
+        QTRY_COMPARE(descriptionOf(focusedPicker()), QStringLiteral("Pastel"));
+        QVERIFY(orcaSays({u"Colors combo box"_qs, u"Pastel"_qs}, from));
+    }
+
+    // Controls repeated for each item say which item they act on, and a reorder hint its keys.
+    void namesSayWhich() {
+        if (!find(ATSPI_ROLE_HEADING, QStringLiteral("Actions & Style")))
+            QSKIP("The editor is not open.");
+        for (const char* skill : {"Sketch", "Prototyping"})
+            QVERIFY2(find(ATSPI_ROLE_PUSH_BUTTON, u"Remove skill "_qs + QLatin1String(skill)), skill);
+        QStringList captions;
+        for (const Node& field : allOf(ATSPI_ROLE_TEXT))
+            if (nameOf(field).startsWith(QLatin1String("Caption")))
+                captions << nameOf(field);
+        QCOMPARE(captions, (QStringList{u"Caption for image 1"_qs, u"Caption for image 2"_qs,
+                                        u"Caption for image 3"_qs}));
+        for (int i = 0; i < 3; ++i) {
+            const Node tile =
+                find(ATSPI_ROLE_FILLER, QStringLiteral("Portfolio item %1, Image %2").arg(i + 1).arg(i));
+            QVERIFY2(tile, qPrintable(QString::number(i)));
+            QCOMPARE(descriptionOf(tile),
+                     QStringLiteral("Drag to reorder, or press Alt+Left or Alt+Right to move it one place"));
+        }
+    }
+
     // Text set through the bridge is stored as typed text is, and rows move by their actions.
     void editsThroughTheBridge() {
         const Node title = waitFind(ATSPI_ROLE_TEXT, QStringLiteral("Title"));
@@ -771,6 +890,27 @@ private slots:
             }
             closeTop();
         }
+    }
+
+    // With the Edit Skill popup open, nothing beside it in the window takes a press from the bridge
+    // (the list still holds one résumé, also when the app quits).
+    void popupHoldsItsWindow() {
+        const Node chip = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Sketch"));
+        const Node opener = chip ? chip : find(ATSPI_ROLE_FILLER, QStringLiteral("Sketch"));
+        if (!opener)
+            QSKIP("The editor is not open.");
+        QVERIFY(doAction(opener, QStringLiteral("Press")));
+        QVERIFY(waitFind(ATSPI_ROLE_HEADING, QStringLiteral("Edit Skill")));
+        const Node list = find(ATSPI_ROLE_LIST, QStringLiteral("Résumés"));
+        QVERIFY(list);
+        const int rows = atspi_accessible_get_child_count(list.get(), nullptr);
+        QVERIFY(
+            doAction(find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Add resume")), QStringLiteral("Press")));
+        QTest::qWait(1000);
+        QCOMPARE(atspi_accessible_get_child_count(list.get(), nullptr), rows);
+        QVERIFY(find(ATSPI_ROLE_HEADING, QStringLiteral("Edit Skill")));
+        QVERIFY(doAction(find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Cancel")), QStringLiteral("Press")));
+        QTRY_VERIFY(!find(ATSPI_ROLE_HEADING, QStringLiteral("Edit Skill")));
     }
 
     // Every screen the editor and the list open, found by what their buttons say they do.

@@ -1,5 +1,7 @@
 #include "controls/accessibility_traits.h"
 
+#include "controls/window_rules.h"
+
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -342,8 +344,14 @@ void installAccessibilityRules() {
 }
 
 bool isBlockedByModal(const QWidget* widget) {
+    if (!widget)
+        return false;
+    // An open in-window popup (a card over its dimmed window) holds the rest of its window.
+    const QWidget* scope = keyboardScope(widget->window());
+    if (scope != widget->window() && scope != widget && !scope->isAncestorOf(widget))
+        return true;
     const QWidget* modal = QApplication::activeModalWidget();
-    if (!modal || !widget)
+    if (!modal)
         return false;
     // The widget's window, or a window it stands on (a popup of the sheet, a dialog of a dialog).
     for (const QWidget* window = widget->window(); window;
@@ -484,6 +492,11 @@ int moveStepForAction(const QString& name) {
     if (name == moveUpAction())
         return -1;
     return name == moveDownAction() ? 1 : 0;
+}
+
+QString reorderHint(bool sideways) {
+    return sideways ? QStringLiteral("Drag to reorder, or press Alt+Left or Alt+Right to move it one place")
+                    : QStringLiteral("Drag to reorder, or press Alt+Up or Alt+Down to move it one place");
 }
 
 } // namespace quillora

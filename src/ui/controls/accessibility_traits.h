@@ -32,8 +32,9 @@ void combineAccessibleChildren(QWidget* widget, const QString& name, const QStri
 // they read out.
 void announceToScreenReader(QWidget* near, const QString& text);
 
-// Whether a modal window other than the widget's own (or one it opened) blocks it: an action asked
-// for through the accessibility bus is then refused, as a click would be.
+// Whether a modal window other than the widget's own (or one it opened), or an in-window popup
+// open over the widget's window, blocks it: an action asked for through the accessibility bus is
+// then refused, as a click would be.
 bool isBlockedByModal(const QWidget* widget);
 
 // Installs, once, the interface every window's widgets are read through: a container lists its
@@ -70,5 +71,7 @@ QString moveDownAction();
 int moveStepForKey(const QKeyEvent& event, bool sideways, Qt::LayoutDirection direction);
 // The step of a move action, or 0 for another action.
 int moveStepForAction(const QString& name);
+// The hint of an item moved by dragging and by the keys above, naming the keys.
+QString reorderHint(bool sideways);
 
 } // namespace quillora

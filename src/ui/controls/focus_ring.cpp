@@ -29,6 +29,18 @@ void paintFocusRing(QPainter& painter, const QRectF& rect, qreal radius, bool li
 
 namespace {
 
+// The scheme a control drawn in its palette's colours stands in: that of the nearest palette, from
+// the control up, with a window colour of its own. A control drawn on what lies behind it (a style
+// sheet's transparent background) has a clear window colour, which says nothing of the scheme.
+bool paletteIsLight(const QWidget* control) {
+    for (const QWidget* up = control; up != nullptr; up = up->parentWidget()) {
+        const QColor window = up->palette().color(QPalette::Window);
+        if (window.alpha() == 255 || up->isWindow())
+            return window.lightnessF() >= 0.5;
+    }
+    return true;
+}
+
 // Lies over its control, takes no input and shows only while the control has focus.
 class FocusRingOverlay final : public QWidget {
 public:
@@ -62,9 +74,7 @@ protected:
 
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        const bool light = m_appearance != nullptr
-                               ? m_appearance->isLight()
-                               : parentWidget()->palette().color(QPalette::Window).lightnessF() >= 0.5;
+        const bool light = m_appearance != nullptr ? m_appearance->isLight() : paletteIsLight(parentWidget());
         paintFocusRing(painter, rect(), m_radius, light);
     }
 

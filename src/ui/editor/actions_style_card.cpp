@@ -25,6 +25,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -127,6 +128,29 @@ public:
         setCursor(Qt::PointingHandCursor);
         setFocusPolicy(Qt::StrongFocus);
         setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        connect(this, &QComboBox::currentIndexChanged, this, [this] { showChoice(); });
+    }
+
+    // The bridge names a combo box by its choice, and a screen reader reads its label (the
+    // title beside it) in that place and finds no value: the choice is also its description.
+    // A new choice made from the keyboard on the closed picker is said; one made in its open
+    // list was heard there, and again as the focus comes back to the picker.
+    void showChoice() {
+        if (accessibleDescription() == currentText())
+            return;
+        setAccessibleDescription(currentText());
+        if (hasFocus() && window()->isActiveWindow() && !m_listOpen)
+            announceToScreenReader(this, currentText());
+    }
+
+    void showPopup() override {
+        m_listOpen = true;
+        QComboBox::showPopup();
+    }
+    void hidePopup() override {
+        QComboBox::hidePopup();
+        // The choice made in the list comes after the list has gone.
+        QTimer::singleShot(0, this, [this] { m_listOpen = false; });
     }
     QSize sizeHint() const override {
         const QFontMetrics fm(font());
@@ -161,6 +185,7 @@ private:
     int chevronSpace() const { return QFontMetrics(font()).height() * 0.55 + 10; }
 
     Appearance* m_appearance;
+    bool m_listOpen = false;
 };
 
 } // namespace
@@ -388,6 +413,8 @@ void ActionsStyleContent::refreshPickers() {
     const QSignalBlocker colorBlocker(m_colorPicker);
     m_shapePicker->setCurrentIndex(int(allBackgroundShapeTypes().indexOf(m_actions.backgroundShape())));
     m_colorPicker->setCurrentIndex(int(allBackgroundColorThemes().indexOf(m_actions.colorTheme())));
+    for (QComboBox* picker : {m_shapePicker, m_colorPicker})
+        static_cast<MenuPicker*>(picker)->showChoice();
 }
 
 void ActionsStyleContent::refreshState() {

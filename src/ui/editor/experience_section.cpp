@@ -111,8 +111,7 @@ void ExperienceRow::refresh() {
     setAccessibleName(e.role() + QStringLiteral(", ") + e.company() + QStringLiteral(", ") + e.startDate() +
                       QStringLiteral(" to ") + e.endDate());
     const bool reorder = m_editor.isReorderMode();
-    setAccessibleDescription(reorder ? QStringLiteral("Drag to reorder")
-                                     : QStringLiteral("Opens this experience entry"));
+    setAccessibleDescription(reorder ? reorderHint(false) : QStringLiteral("Opens this experience entry"));
     m_deleteTransition->setShown(!reorder);
     setCursor(reorder ? Qt::OpenHandCursor : Qt::PointingHandCursor);
 }

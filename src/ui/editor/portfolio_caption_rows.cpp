@@ -170,7 +170,6 @@ PortfolioCaptionRows::CaptionRow PortfolioCaptionRows::makeCaptionRow(const QUui
     row.field = makeOneLineField(row.widget);
     row.field->setObjectName(QStringLiteral("portfolioCaptionField") + portfolioIdText(id));
     row.field->setPlaceholderText(QStringLiteral("Caption"));
-    row.field->setAccessibleName(QStringLiteral("Caption"));
     row.field->setFont(systemFont(15));
     row.field->setFrame(false);
     row.field->setStyleSheet(captionFieldStyle());
@@ -200,6 +199,8 @@ void PortfolioCaptionRows::setRows(const PortfolioRows& rows) {
         if (created)
             row = makeCaptionRow(item.id);
         row.position->setText(QString::number(i + 1) + QLatin1Char('.'));
+        // Each field says which image it captions, as its number beside it shows.
+        row.field->setAccessibleName(QStringLiteral("Caption for image %1").arg(i + 1));
         if (row.field->text() != item.caption) {
             const QSignalBlocker quiet(row.field);
             row.field->setText(item.caption);

@@ -35,8 +35,9 @@ constexpr int tileSide = 120;
 // The remove button over a thumbnail's corner: a white cross in a circle on a dark disc.
 class RemoveImageButton final : public QAbstractButton {
 public:
-    explicit RemoveImageButton(QWidget* parent)
-        : QAbstractButton(parent) {
+    RemoveImageButton(Appearance& appearance, QWidget* parent)
+        : QAbstractButton(parent)
+        , m_appearance(appearance) {
         setCursor(Qt::PointingHandCursor);
         setFixedSize(36, 36);
         setAccessibleName(QStringLiteral("Remove portfolio image"));
@@ -62,10 +63,13 @@ protected:
         painter.setBrush(QColor::fromRgbF(0, 0, 0, 0.6f));
         painter.drawEllipse(symbol);
         paintSymbol(painter, symbol, QStringLiteral("xmark.circle.fill"), Qt::white);
-        // Over a photo: the ring of the dark look, which keeps a dark edge inside it.
+        // Over a photo the ring's two lines, dark and light, keep one edge in contrast.
         if (hasFocus())
-            paintFocusRing(painter, symbol.adjusted(-4, -4, 4, 4), 16, false);
+            paintFocusRing(painter, symbol.adjusted(-4, -4, 4, 4), 16, m_appearance.isLight());
     }
+
+private:
+    Appearance& m_appearance;
 };
 
 // The "Add" tile at the end of the picker row.
@@ -132,11 +136,12 @@ protected:
 
 } // namespace
 
-PortfolioImageTile::PortfolioImageTile(const QUuid& id, PortfolioThumbnails& thumbnails, QWidget* parent)
+PortfolioImageTile::PortfolioImageTile(const QUuid& id, PortfolioThumbnails& thumbnails,
+                                       Appearance& appearance, QWidget* parent)
     : QWidget(parent)
     , m_id(id)
     , m_thumbnails(thumbnails)
-    , m_remove(new RemoveImageButton(this)) {
+    , m_remove(new RemoveImageButton(appearance, this)) {
     setObjectName(QStringLiteral("portfolioImage") + portfolioIdText(id));
     setFixedSize(tileSide, tileSide);
     m_remove->setObjectName(QStringLiteral("removePortfolioImageButton") + portfolioIdText(id));
@@ -250,7 +255,7 @@ void PortfolioImagePicker::relayout() {
             continue;
         PortfolioImageTile* tile = m_tiles.take(row.id);
         if (!tile) {
-            tile = new PortfolioImageTile(row.id, m_thumbnails, m_row);
+            tile = new PortfolioImageTile(row.id, m_thumbnails, m_appearance, m_row);
             connect(tile, &PortfolioImageTile::removeRequested, this, &PortfolioImagePicker::removeRequested);
             connect(tile, &PortfolioImageTile::moveRequested, this, &PortfolioImagePicker::moveRequested);
         }

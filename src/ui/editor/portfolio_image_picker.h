@@ -26,7 +26,8 @@ class PortfolioImageTile final : public QWidget, public AccessibleActions {
     Q_DISABLE_COPY_MOVE(PortfolioImageTile)
 
 public:
-    PortfolioImageTile(const QUuid& id, PortfolioThumbnails& thumbnails, QWidget* parent = nullptr);
+    PortfolioImageTile(const QUuid& id, PortfolioThumbnails& thumbnails, Appearance& appearance,
+                       QWidget* parent = nullptr);
     ~PortfolioImageTile() override;
 
     QUuid id() const { return m_id; }

@@ -38,7 +38,7 @@ PortfolioReorderCell::PortfolioReorderCell(Appearance& appearance, PortfolioThum
     setCursor(Qt::OpenHandCursor);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setFixedHeight(cellHeight);
-    setAccessibleDescription(QStringLiteral("Drag to reorder"));
+    setAccessibleDescription(reorderHint(true));
     connect(&appearance, &Appearance::changed, this, qOverload<>(&QWidget::update));
     setRow(row);
 }
@@ -48,8 +48,21 @@ PortfolioReorderCell::~PortfolioReorderCell() = default;
 void PortfolioReorderCell::setRow(const LocalPickerPortfolioItem& row) {
     m_row = row;
     setObjectName(QStringLiteral("portfolioReorderItem") + portfolioIdText(row.id));
-    setAccessibleName(portfolioImageLabel(QStringLiteral("Portfolio item"), row.caption));
+    updateName();
     update();
+}
+
+void PortfolioReorderCell::setPosition(int position) {
+    if (position == m_position)
+        return;
+    m_position = position;
+    updateName();
+}
+
+void PortfolioReorderCell::updateName() {
+    // Its place in the order says which image it is when it has no caption.
+    setAccessibleName(
+        portfolioImageLabel(QStringLiteral("Portfolio item %1").arg(m_position + 1), m_row.caption));
 }
 
 QSize PortfolioReorderCell::sizeHint() const {
@@ -219,6 +232,7 @@ void PortfolioReorderGrid::setRows(const PortfolioRows& rows) {
             } else {
                 cell->setRow(row);
             }
+            cell->setPosition(index);
             kept.insert(row.id, cell);
             m_gridLayout->addWidget(cell, index / 3, index % 3);
             cell->show();

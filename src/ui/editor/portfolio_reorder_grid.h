@@ -34,6 +34,8 @@ public:
 
     QUuid id() const { return m_row.id; }
     void setRow(const LocalPickerPortfolioItem& row);
+    // Its place in the grid, counted from 0: the name says it (from 1).
+    void setPosition(int position);
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -60,7 +62,10 @@ protected:
 private:
     Appearance& m_appearance;
     PortfolioThumbnails& m_thumbnails;
+    void updateName();
+
     LocalPickerPortfolioItem m_row;
+    int m_position = 0;
     QPoint m_pressPos;
     bool m_pressed = false;
 };

@@ -127,7 +127,8 @@ SkillChip::SkillChip(const QString& skill, Appearance& appearance, QWidget* pare
         appearance, QStringLiteral("xmark.circle.fill"),
         [](bool light) { return schemeColors::secondaryLabel(light); }, qRound(captionPoints + 3), this);
     m_remove->setObjectName(QStringLiteral("removeSkillButton"));
-    m_remove->setAccessibleName(QStringLiteral("Remove skill"));
+    // Named after its skill: a screen reader meets one such button per chip.
+    m_remove->setAccessibleName(QStringLiteral("Remove skill ") + skill);
     m_remove->setAccessibleDescription(QStringLiteral("Deletes this suggested skill"));
     m_remove->setCursor(Qt::PointingHandCursor);
     row->addWidget(m_remove);

@@ -15,7 +15,8 @@ namespace quillora {
 class Appearance;
 class SymbolIconButton;
 
-// One suggested skill as a rounded chip: the text, then a small remove button ("Remove skill").
+// One suggested skill as a rounded chip: the text, then a small remove button ("Remove skill"
+// and the skill).
 // The chip reports the remove button and has no click of its own (its host wraps it in a
 // button that opens the skill for editing).
 class SkillChip final : public QWidget {

@@ -2,6 +2,7 @@
 #include "app/services.h"
 #include "controls/accessibility_traits.h"
 
+#include "controls/focus_ring.h"
 #include "controls/frosted_card.h"
 
 #include "controls/overlay_scroll_bar.h"
@@ -27,39 +28,54 @@ void setTextColor(QLabel* label, const QColor& color) {
     label->setPalette(pal);
 }
 
-QLabel* wrappedLabel(const QString& text, const QFont& font, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
+// Room around each text for its focus ring, taken from the spacing around it, so the text stands
+// where it would without.
+constexpr int ringRoomX = 8;
+constexpr int ringRoomY = 4;
+
+// A text of the page. The keyboard stops at each in turn, so a screen reader reads the page a
+// text at a time; the page scrolls to the one in focus. `lead` is room before the text (for a
+// bullet's dot), inside its ring.
+template <typename Label = QLabel>
+Label* readableText(const QString& text, const QFont& font, Appearance& appearance, QWidget* parent,
+                    int lead = 0) {
+    auto* label = new Label(text, parent);
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
     label->setFont(font);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setAccessibleName(text);
+    label->setFocusPolicy(Qt::StrongFocus);
+    label->setContentsMargins(ringRoomX + lead, ringRoomY, ringRoomX, ringRoomY);
+    addFocusRing(label, appearance, 8);
     return label;
 }
 
-// The dot of a bullet line: 6 points across, 8 points below the line's top.
-class BulletDot final : public QWidget {
+// A bullet line: the dot, 6 points across and 8 points below the text's top, then 10 points on,
+// the text. Read as the text alone; the dot is drawn in the room before it.
+class BulletText final : public QLabel {
 public:
-    explicit BulletDot(QWidget* parent)
-        : QWidget(parent) {
-        setFixedSize(6, 14);
-    }
+    static constexpr int dotLead = 6 + 10;
 
-    void setColor(const QColor& color) {
-        m_color = color;
+    using QLabel::QLabel;
+
+    void setDotColor(const QColor& color) {
+        m_dotColor = color;
         update();
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent* event) override {
+        QLabel::paintEvent(event);
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(Qt::NoPen);
-        painter.setBrush(m_color);
-        painter.drawEllipse(QRectF(0, 8, 6, 6));
+        painter.setBrush(m_dotColor);
+        painter.drawEllipse(QRectF(ringRoomX, ringRoomY + 8, 6, 6));
     }
 
 private:
-    QColor m_color;
+    QColor m_dotColor;
 };
 
 } // namespace
@@ -154,23 +170,32 @@ CatalystHelpView::CatalystHelpView(Services& services, QWidget* parent)
     pageLayout->addWidget(m_column, 1, Qt::AlignTop);
     pageLayout->addStretch(0);
 
+    // The texts' room for their rings comes off the padding and spacing around them.
     auto* column = new QVBoxLayout(m_column);
-    column->setContentsMargins(columnPadding, columnPadding, columnPadding, columnPadding);
-    column->setSpacing(24);
+    column->setContentsMargins(columnPadding - ringRoomX, columnPadding - ringRoomY,
+                               columnPadding - ringRoomX, columnPadding);
+    column->setSpacing(0);
 
     auto* header = new QVBoxLayout;
-    header->setSpacing(10);
-    m_titleLabel = wrappedLabel(title(), systemFont(34, QFont::Bold), m_column);
+    header->setSpacing(10 - 2 * ringRoomY);
+    m_titleLabel = readableText(title(), systemFont(34, QFont::Bold), *m_appearance, m_column);
     m_titleLabel->setObjectName(QStringLiteral("helpTitle"));
     markAsAccessibleHeading(m_titleLabel);
-    m_subtitleLabel = wrappedLabel(subtitle(), systemFont(16, QFont::Medium), m_column);
+    m_subtitleLabel = readableText(subtitle(), systemFont(16, QFont::Medium), *m_appearance, m_column);
     m_subtitleLabel->setObjectName(QStringLiteral("helpSubtitle"));
     header->addWidget(m_titleLabel);
     header->addWidget(m_subtitleLabel);
     column->addLayout(header);
+    column->addSpacing(24 - ringRoomY);
 
-    for (const Section& section : sections())
-        column->addWidget(makeSection(section));
+    for (const Section& section : sections()) {
+        if (!m_cards.isEmpty())
+            column->addSpacing(24);
+        auto* place = new QHBoxLayout;
+        place->setContentsMargins(ringRoomX, 0, ringRoomX, 0);
+        place->addWidget(makeSection(section));
+        column->addLayout(place);
+    }
     column->addStretch(1);
     m_scrollArea->setWidget(page);
     new OverlayScrollBar(*m_appearance, m_scrollArea);
@@ -182,29 +207,23 @@ CatalystHelpView::CatalystHelpView(Services& services, QWidget* parent)
 CatalystHelpView::~CatalystHelpView() = default;
 
 QWidget* CatalystHelpView::makeSection(const Section& section) {
-    // The card only groups its lines: the title is read once, as a heading.
+    // The card only groups its lines; the window's title alone is a heading.
     auto* card = new FrostedCard(24, m_column);
     auto* layout = new QVBoxLayout(card);
-    layout->setContentsMargins(24, 24, 24, 24);
-    layout->setSpacing(14);
-    QLabel* heading = wrappedLabel(section.title, systemFont(22, QFont::Bold), card);
-    markAsAccessibleHeading(heading);
+    layout->setContentsMargins(24 - ringRoomX, 24 - ringRoomY, 24 - ringRoomX, 24 - ringRoomY);
+    layout->setSpacing(14 - 2 * ringRoomY);
+    QLabel* heading = readableText(section.title, systemFont(22, QFont::Bold), *m_appearance, card);
+    heading->setObjectName(section.title);
     layout->addWidget(heading);
     m_sectionTitles.append(heading);
 
     auto* lines = new QVBoxLayout;
-    lines->setSpacing(10);
+    lines->setSpacing(10 - 2 * ringRoomY);
     for (const QString& sentence : section.bullets) {
-        auto* line = new QHBoxLayout;
-        line->setSpacing(10);
-        auto* dot = new BulletDot(card);
-        hideFromAccessibility(dot);
-        QLabel* text = wrappedLabel(sentence, systemFont(17, QFont::Medium), card);
+        auto* text = readableText<BulletText>(sentence, systemFont(17, QFont::Medium), *m_appearance, card,
+                                              BulletText::dotLead);
         text->setObjectName(sentence);
-        line->addWidget(dot, 0, Qt::AlignTop);
-        line->addWidget(text, 1, Qt::AlignTop);
-        lines->addLayout(line);
-        m_dots.append(dot);
+        lines->addWidget(text);
         m_bullets.append(text);
     }
     layout->addLayout(lines);
@@ -226,10 +245,10 @@ void CatalystHelpView::applyScheme() {
     setTextColor(m_subtitleLabel, withAlpha(softInk, 0.82f));
     for (QLabel* label : std::as_const(m_sectionTitles))
         setTextColor(label, ink);
-    for (QLabel* label : std::as_const(m_bullets))
+    for (QLabel* label : std::as_const(m_bullets)) {
         setTextColor(label, withAlpha(softInk, 0.9f));
-    for (QWidget* dot : std::as_const(m_dots))
-        static_cast<BulletDot*>(dot)->setColor(withAlpha(ink, 0.55f));
+        static_cast<BulletText*>(label)->setDotColor(withAlpha(ink, 0.55f));
+    }
 }
 
 } // namespace quillora

@@ -64,7 +64,6 @@ private:
     QList<QLabel*> m_sectionTitles;
     QList<QLabel*> m_bullets;
     QList<QWidget*> m_cards;
-    QList<QWidget*> m_dots;
 };
 
 } // namespace quillora

@@ -20,8 +20,10 @@
 #include "support/resume_fixtures.h"
 #include "support/store_fixtures.h"
 #include "support/test_home.h"
+#include "theme/hex_color.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
@@ -33,6 +35,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -96,6 +99,41 @@ int ringPixels(QWidget* control) {
         }
     }
     return strong;
+}
+
+// The pixels a control's ring draws, at 3:1 or more against what they cover, in the colours of the
+// light scheme's ring and in those of the dark one's (its outer line, and the inner line in the
+// scheme's sheet colour, which keeps the ring seen over a photo).
+struct RingColours {
+    int light = 0;
+    int dark = 0;
+};
+
+RingColours ringColours(QWidget* control) {
+    const auto near = [](QRgb pixel, const QColor& colour) {
+        return std::abs(qRed(pixel) - colour.red()) + std::abs(qGreen(pixel) - colour.green()) +
+                   std::abs(qBlue(pixel) - colour.blue()) <=
+               24;
+    };
+    control->setFocus(Qt::TabFocusReason);
+    control->clearFocus();
+    QApplication::processEvents();
+    const QImage before = seen(control);
+    control->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    const QImage after = seen(control);
+    RingColours found;
+    for (int y = 0; y < std::min(before.height(), after.height()); ++y) {
+        for (int x = 0; x < std::min(before.width(), after.width()); ++x) {
+            const QRgb a = before.pixel(x, y);
+            const QRgb b = after.pixel(x, y);
+            if (a == b || contrast(a, b) < 3)
+                continue;
+            found.light += near(b, focusRingColor(true)) || near(b, QColor(255, 255, 255)) ? 1 : 0;
+            found.dark += near(b, focusRingColor(false)) || near(b, QColor(28, 28, 30)) ? 1 : 0;
+        }
+    }
+    return found;
 }
 
 // A key pressed on the widget, or on the active window when nothing has the focus.
@@ -784,6 +822,82 @@ private slots:
         b->move(300, 10);
         QCOMPARE(tabRound(a), QStringLiteral("a e b"));
         QCOMPARE(tabStopsInScreenOrder(&window), (QList<QWidget*>{a, e, b}));
+    }
+
+    // On a light desktop palette every ring is the light scheme's, on a dark one the dark
+    // scheme's, where it stands at 3:1 against what it covers: in the editor (its stock fields drawn on a
+    // clear background, the caption fields, the photos' remove buttons) and in the Help window.
+    void everyRingComesFromTheSchemeInEffect() {
+        const QString storePath = QDir::tempPath() + QStringLiteral("/rings/default.store");
+        QDir().mkpath(QFileInfo(storePath).absolutePath());
+        auto container = ModelContainer::open(storePath);
+        QVERIFY(container.ok());
+        Services services(std::move(container).value());
+        services.appearance().setReduceMotionOverride(true);
+        ResumePtr resume = test::makeFullResume();
+        resume->setIncludeSkills(true);
+        resume->setSuggestedSkills({QStringLiteral("Alpha: one")});
+        QList<PortfolioItemPtr> photos;
+        for (const Qt::GlobalColor colour : {Qt::red, Qt::blue})
+            photos << std::make_shared<PortfolioItem>(QUuid::createUuid(), test::encodedImage(colour),
+                                                      QString(), int(photos.size()),
+                                                      PortfolioImageOrientation::landscape);
+        resume->setPortfolioItems(photos);
+        services.context().insert(resume);
+        QVERIFY(services.context().save().ok());
+        QApplication::setPalette(schemePalette(true));
+        MainWindow window(services);
+        window.resize(1024, 640);
+        window.show();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !find(&window, "introLogoOverlay") || !find(&window, "introLogoOverlay")->isVisible(), 15000);
+        auto* cards = window.findChild<ResumeListView*>()->listView();
+        cards->setFocus(Qt::TabFocusReason);
+        press(cards, Qt::Key_Home);
+        QTRY_VERIFY(window.findChild<ResumeEditorView*>() &&
+                    window.findChild<ResumeEditorView*>()->isVisible());
+        for (QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
+            if (button->accessibleName() == QLatin1String("Edit Captions") && !button->isChecked())
+                button->click();
+        }
+        const auto captions = [&window] {
+            return window.findChildren<QLineEdit*>(
+                QRegularExpression(QStringLiteral("^portfolioCaptionField")));
+        };
+        QTRY_VERIFY(captions().size() == 2 && captions().first()->isVisible());
+
+        QStringList wrong;
+        int fields = 0;
+        const auto check = [&](QWidget* scope, const QString& screen) {
+            for (const bool light : {true, false}) {
+                QApplication::setPalette(schemePalette(light));
+                QApplication::processEvents();
+                for (QWidget* stop : tabStopsInScreenOrder(scope)) {
+                    const RingColours ring = ringColours(stop);
+                    const int own = light ? ring.light : ring.dark;
+                    const int other = light ? ring.dark : ring.light;
+                    fields += qobject_cast<QLineEdit*>(stop) != nullptr ? 1 : 0;
+                    // A list marks its current row in the accent instead.
+                    const bool list = qobject_cast<QAbstractItemView*>(stop) != nullptr;
+                    // A few of the other's may be a caret in the text colour.
+                    if ((own < 4 && !list) || other * 10 > own)
+                        wrong << QStringLiteral("%1 (%2): %3, %4 pixels of its ring, %5 of the other's")
+                                     .arg(screen, light ? u"light"_qs : u"dark"_qs, label(stop))
+                                     .arg(own)
+                                     .arg(other);
+                }
+            }
+            QApplication::setPalette(schemePalette(true));
+        };
+        check(&window, QStringLiteral("editor"));
+        QVERIFY2(fields >= 2 * 5, qPrintable(QString::number(fields))); // title, name, contact, two captions
+        const QWidgetList shown = QApplication::topLevelWidgets();
+        press(QApplication::focusWidget(), Qt::Key_F1);
+        QWidget* help = nullptr;
+        QVERIFY(QTest::qWaitFor([&] { return (help = newWindow(shown)) != nullptr; }));
+        check(help, QStringLiteral("Help"));
+        help->close();
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QLatin1Char('\n'))));
     }
 };
 

@@ -350,6 +350,33 @@ private slots:
         QTRY_COMPARE(added, 1);
     }
 
+    // An in-window popup (the Edit Skill card over its dimmed window) holds its window as a modal
+    // sheet does: a press from the bridge on a control beside it does nothing until it closes.
+    void actionsStopAtAnOpenPopup() {
+        QWidget window;
+        window.resize(400, 300);
+        auto* behind = new QPushButton(QStringLiteral("Add resume"), &window);
+        auto* popup = new QWidget(&window);
+        popup->setGeometry(100, 0, 300, 300);
+        markAsModalOverlay(popup);
+        auto* save = new QPushButton(QStringLiteral("Save"), popup);
+        int added = 0;
+        int saved = 0;
+        connect(behind, &QPushButton::clicked, this, [&] { ++added; });
+        connect(save, &QPushButton::clicked, this, [&] { ++saved; });
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(isBlockedByModal(behind));
+        QVERIFY(!isBlockedByModal(save));
+        reader(behind)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        reader(save)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QTRY_COMPARE(saved, 1);
+        QCOMPARE(added, 0);
+        popup->hide();
+        reader(behind)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QTRY_COMPARE(added, 1);
+    }
+
     // A new value of the control in focus is said as a notification of its window, holding the
     // text; a value shown for the first time, or of a control without focus, is not.
     void changedValuesAreSaid() {

@@ -174,7 +174,7 @@ private slots:
                 Qt::LeftButton);
             QCOMPARE(
                 child(card, QStringLiteral("portfolioReorderItem") + portfolioIdText(a))->accessibleName(),
-                QStringLiteral("Portfolio item, Atrium"));
+                QStringLiteral("Portfolio item 3, Atrium"));
             QCOMPARE(child(card, QStringLiteral("portfolioImage") + portfolioIdText(a))->accessibleName(),
                      QStringLiteral("Portfolio image, Atrium"));
             QCOMPARE(captionsOf(loadPortfolioPickerItems(*resume)),
@@ -443,7 +443,7 @@ private slots:
             card->thumbnails().waitForDecodes();
             QCOMPARE(card->picker()->tiles().size(), 1);
             QCOMPARE(card->reorderCells().size(), 2);
-            QCOMPARE(card->reorderCells().at(1)->accessibleName(), QStringLiteral("Portfolio item"));
+            QCOMPARE(card->reorderCells().at(1)->accessibleName(), QStringLiteral("Portfolio item 2"));
             QCOMPARE(card->picker()->tiles().at(0)->accessibleName(), QStringLiteral("Portfolio image, R"));
 
             // The orientation button tells its state.

@@ -662,7 +662,8 @@ private slots:
         QCOMPARE(reorder->text(), QStringLiteral("Done"));
         for (ExperienceRow* row : section->rows()) {
             QTRY_VERIFY(!row->deleteButton()->isVisible());
-            QCOMPARE(row->accessibleDescription(), QStringLiteral("Drag to reorder"));
+            QCOMPARE(row->accessibleDescription(),
+                     QStringLiteral("Drag to reorder, or press Alt+Up or Alt+Down to move it one place"));
         }
         QTest::mouseClick(section->rows().first(), Qt::LeftButton, {}, QPoint(20, 10));
         QVERIFY(!view.experienceSheet());

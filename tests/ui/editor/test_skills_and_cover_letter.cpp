@@ -256,7 +256,7 @@ private slots:
         // The cross removes every equal suggestion.
         resume->setSuggestedSkills(resume->suggestedSkills() << QStringLiteral("SwiftUI: Interfaces"));
         auto* chip = section->chipButtons().at(0)->findChild<SkillChip*>();
-        QCOMPARE(chip->removeButton()->accessibleName(), QStringLiteral("Remove skill"));
+        QCOMPARE(chip->removeButton()->accessibleName(), QStringLiteral("Remove skill SwiftUI: Interfaces"));
         QCOMPARE(chip->removeButton()->accessibleDescription(),
                  QStringLiteral("Deletes this suggested skill"));
         QTest::mouseClick(chip->removeButton(), Qt::LeftButton);

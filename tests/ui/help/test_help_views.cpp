@@ -12,6 +12,7 @@
 #include "theme/font_resolver.h"
 #include "theme/themed_background.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
@@ -250,6 +251,41 @@ private slots:
         // Every sentence stays within the text column (760 less twice 34, less the card's insets).
         for (const QLabel* label : view->bulletLabels())
             QVERIFY(label->mapTo(view->column(), QPoint(label->width(), 0)).x() <= 760 - 34);
+    }
+
+    // Every text of the Help window takes the keyboard, named by its text, so a screen reader reads
+    // it; only the title is a heading. The room for the rings leaves every text where it stood.
+    void helpTextsAreReadOneByOne() {
+        HelpWindow window(*m_services);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const CatalystHelpView* view = window.view();
+        QList<QLabel*> texts{view->titleLabel(), view->findChild<QLabel*>(QStringLiteral("helpSubtitle"))};
+        for (QLabel* title : view->sectionTitleLabels())
+            texts << title;
+        texts << view->bulletLabels();
+        QStringList headings;
+        for (QLabel* text : texts) {
+            QVERIFY2(text->focusPolicy() & Qt::TabFocus, qPrintable(text->text()));
+            QAccessibleInterface* read = QAccessible::queryAccessibleInterface(text);
+            QCOMPARE(read->text(QAccessible::Name), text->text());
+            if (read->role() == QAccessible::Heading)
+                headings << text->text();
+        }
+        QCOMPARE(headings, QStringList{u"Quillora Help"_qs});
+        const auto textAt = [](const QLabel* label, const QWidget* in) {
+            return label->mapTo(in, label->contentsRect().topLeft());
+        };
+        QCOMPARE(textAt(view->titleLabel(), view->column()), QPoint(34, 34));
+        QCOMPARE(textAt(texts.at(1), view->column()).x(), 34);
+        QCOMPARE(textAt(texts.at(1), view->column()).y(),
+                 34 + view->titleLabel()->contentsRect().height() + 10);
+        QWidget* card = texts.at(2)->parentWidget();
+        QCOMPARE(textAt(texts.at(2), card), QPoint(24, 24));
+        QCOMPARE(textAt(texts.at(1), view->column()).y() + texts.at(1)->contentsRect().height() + 24,
+                 card->mapTo(view->column(), QPoint(0, 0)).y());
+        const QLabel* bullet = view->bulletLabels().first();
+        QCOMPARE(textAt(bullet, card), QPoint(40, 24 + texts.at(2)->contentsRect().height() + 14));
     }
 
     void helpInkFollowsTheScheme() {
