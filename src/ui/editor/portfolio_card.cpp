@@ -2,6 +2,7 @@
 
 #include "app/services.h"
 #include "controls/editor_section_card.h"
+#include "controls/outcome.h"
 #include "editor/editor_controls.h"
 #include "editor/portfolio_caption_rows.h"
 #include "editor/portfolio_images.h"
@@ -12,6 +13,7 @@
 #include "store/stored_images.h"
 #include "theme/scheme_colors.h"
 
+#include <QApplication>
 #include <QDrag>
 #include <QFileInfo>
 #include <QLabel>
@@ -254,6 +256,13 @@ void PortfolioCard::addImageFiles(const QStringList& paths) {
                 setPickerItems(rows);
             }
             showSkipped(picked.skipped);
+            QStringList said;
+            if (const qsizetype added = picked.images.size(); added > 0)
+                said << (added == 1 ? QStringLiteral("Added 1 photo.")
+                                    : QStringLiteral("Added %1 photos.").arg(added));
+            if (!m_notice->isHidden())
+                said << m_notice->text();
+            announceOutcome(m_picker, said.join(u' '));
             emit imagesAdded();
         });
 }
@@ -322,7 +331,12 @@ void PortfolioCard::moveImage(const QUuid& id, int step) {
     const int to = from + step;
     if (from < 0 || to < 0 || to >= m_pickerItems.size())
         return;
+    // The tile or cell that asked keeps the focus, in view at its new place.
+    QWidget* mover = QApplication::focusWidget();
     moveOnto(id, m_pickerItems.at(to).id);
+    if (mover != nullptr && !isAncestorOf(mover))
+        mover = nullptr;
+    announceOutcome(this, movedToPositionText(indexOf(id) + 1, int(m_pickerItems.size())), mover);
 }
 
 void PortfolioCard::dropped() {

@@ -4,6 +4,7 @@
 #include "app/services.h"
 #include "controls/editor_section_card.h"
 #include "controls/floating_buttons.h"
+#include "controls/outcome.h"
 #include "controls/overlay_scroll_bar.h"
 #include "controls/screen_order_focus.h"
 #include "editor/actions_style_card.h"
@@ -398,8 +399,15 @@ void ResumeEditorView::moveExperienceBy(const ExperiencePtr& entry, int step) {
     if (from < 0 || to < 0 || to >= shown.size())
         return;
     // The same move a drag of the entry onto that row makes.
-    if (const auto positions = dropMovePositions(shown, entry, shown.at(to)))
-        moveExperience(positions->first, positions->second);
+    const auto positions = dropMovePositions(shown, entry, shown.at(to));
+    if (!positions)
+        return;
+    // The row that asked keeps the focus, in view at its new place.
+    QWidget* mover = QApplication::focusWidget();
+    moveExperience(positions->first, positions->second);
+    const QList<ExperiencePtr> now = displayedExperience();
+    announceOutcome(this, movedToPositionText(indexOfEntry(now, *entry) + 1, int(now.size())),
+                    mover != nullptr && isAncestorOf(mover) ? mover : nullptr);
 }
 
 void ResumeEditorView::setReorderMode(bool on) {
