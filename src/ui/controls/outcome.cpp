@@ -4,6 +4,7 @@
 #include "controls/layout_move_animation.h"
 #include "controls/window_rules.h"
 
+#include <QApplication>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -12,7 +13,7 @@ namespace quillora {
 
 void announceOutcome(QWidget* near, const QString& text, QWidget* focus) {
     if (focus != nullptr && focus->isVisible() && focus->isEnabled()) {
-        if (!focus->hasFocus())
+        if (!focus->hasFocus() && !focus->isAncestorOf(QApplication::focusWidget()))
             focus->setFocus(Qt::OtherFocusReason);
         // Once the layout has placed it, and again once a slide to its new place has settled.
         const QPointer<QWidget> placed(focus);

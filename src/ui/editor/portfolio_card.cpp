@@ -331,12 +331,15 @@ void PortfolioCard::moveImage(const QUuid& id, int step) {
     const int to = from + step;
     if (from < 0 || to < 0 || to >= m_pickerItems.size())
         return;
-    // The tile or cell that asked keeps the focus, in view at its new place.
+    // The tile or cell that asked keeps the focus (on it or its remove button), whole in view at
+    // its new place.
     QWidget* mover = QApplication::focusWidget();
     moveOnto(id, m_pickerItems.at(to).id);
-    if (mover != nullptr && !isAncestorOf(mover))
-        mover = nullptr;
-    announceOutcome(this, movedToPositionText(indexOf(id) + 1, int(m_pickerItems.size())), mover);
+    while (mover != nullptr && mover != this && !qobject_cast<PortfolioImageTile*>(mover) &&
+           !qobject_cast<PortfolioReorderCell*>(mover))
+        mover = mover->parentWidget();
+    announceOutcome(this, movedToPositionText(indexOf(id) + 1, int(m_pickerItems.size())),
+                    mover != this ? mover : nullptr);
 }
 
 void PortfolioCard::dropped() {
