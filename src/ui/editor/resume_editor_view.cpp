@@ -402,12 +402,15 @@ void ResumeEditorView::moveExperienceBy(const ExperiencePtr& entry, int step) {
     const auto positions = dropMovePositions(shown, entry, shown.at(to));
     if (!positions)
         return;
-    // The row that asked keeps the focus, in view at its new place.
+    // The row that asked (holding the focus) keeps it, in view at its new place.
     QWidget* mover = QApplication::focusWidget();
+    while (mover != nullptr && mover != this && !qobject_cast<ExperienceRow*>(mover))
+        mover = mover->parentWidget();
+    if (auto* row = qobject_cast<ExperienceRow*>(mover); row == nullptr || row->entry() != entry)
+        mover = nullptr;
     moveExperience(positions->first, positions->second);
     const QList<ExperiencePtr> now = displayedExperience();
-    announceOutcome(this, movedToPositionText(indexOfEntry(now, *entry) + 1, int(now.size())),
-                    mover != nullptr && isAncestorOf(mover) ? mover : nullptr);
+    announceOutcome(this, movedToPositionText(indexOfEntry(now, *entry) + 1, int(now.size())), mover);
 }
 
 void ResumeEditorView::setReorderMode(bool on) {
