@@ -6,11 +6,13 @@
 // after a move), and a changed value reaching the reader. Where Orca is installed it runs on the
 // same bus with its speech written to its log, and what it would say is checked too.
 
+#include "ai/openai_client.h"
 #include "model/resume.h"
 #include "store/app_store.h"
 #include "store/model_container.h"
 #include "store/model_context.h"
 #include "store/store_location.h"
+#include "support/loopback_http_server.h"
 #include "support/resume_fixtures.h"
 #include "support/store_fixtures.h"
 #include "support/test_home.h"
@@ -144,13 +146,18 @@ QStringList g_events;
 // among an application's windows), so they are met as the focus reaches them.
 Node g_focused;
 
+// The texts of the notifications that came into view (a screen reader says each whatever has
+// the focus), in order.
+QStringList g_notes;
+
 void record(const AtspiEvent* event) {
     if (QByteArrayView(event->type) == "object:state-changed:focused" && event->detail1 == 1)
         g_focused = adopt(static_cast<AtspiAccessible*>(g_object_ref(event->source)));
-    g_events << QStringLiteral("%1|%2|%3")
-                    .arg(QString::fromUtf8(event->type),
-                         take(atspi_accessible_get_name(event->source, nullptr)))
-                    .arg(event->detail1);
+    const QString name = take(atspi_accessible_get_name(event->source, nullptr));
+    if (QByteArrayView(event->type) == "object:state-changed:showing" && event->detail1 == 1 &&
+        atspi_accessible_get_role(event->source, nullptr) == ATSPI_ROLE_NOTIFICATION)
+        g_notes << name;
+    g_events << QStringLiteral("%1|%2|%3").arg(QString::fromUtf8(event->type), name).arg(event->detail1);
 }
 
 } // namespace
@@ -173,6 +180,9 @@ class ScreenReaderTest final : public QObject {
     QStringList m_badFocus; // windows whose first focus is no named control
     QString m_resumeTitle = QStringLiteral("Design Résumé");
     bool m_moved = false;
+    int m_added = 0;                                    // résumés added by the walk
+    QStringList m_outcomes;                             // what the outcomes said
+    std::unique_ptr<test::LoopbackHttpServer> m_server; // stands in for OpenAI
 
     static QString readLine(QProcess& process, int timeoutMs) {
         QByteArray line;
@@ -294,6 +304,82 @@ class ScreenReaderTest final : public QObject {
                     found << node;
             });
         return found;
+    }
+
+    // What `act` ends in is said once: exactly one notification comes into view on the bus, and
+    // it starts with `outcome` (no second one, no empty one). Returns what was said; Orca's
+    // speech is checked afterwards (orcaSaidEachOnce), as it lags behind on a busy machine.
+    QString saidOnce(const QString& outcome, const std::function<void()>& act, int timeoutMs = 20000) {
+        g_notes.clear();
+        act();
+        const auto said = [&] { return g_notes.join(u" / "_qs); };
+        if (!QTest::qWaitFor([&] { return !g_notes.isEmpty(); }, timeoutMs) ||
+            !g_notes.first().startsWith(outcome)) {
+            QTest::qFail(qPrintable(outcome + u": said "_qs + said()), __FILE__, __LINE__);
+            return {};
+        }
+        QTest::qWait(1500); // nothing more follows
+        if (g_notes.size() != 1) {
+            QTest::qFail(qPrintable(outcome + u": said "_qs + said()), __FILE__, __LINE__);
+            return {};
+        }
+        m_outcomes << g_notes.first();
+        return g_notes.first();
+    }
+
+    // Orca, where it runs, said each outcome since its log held `from` lines once, and said no
+    // empty notification. One it has not said yet is noted as missed (see verifySaid).
+    void orcaSaidEachOnce(qsizetype from) {
+        if (m_orcaLog.isEmpty() || m_outcomes.isEmpty())
+            return;
+        const auto key = [](QString text) {
+            text = text.section(u"'{"_qs, 0, 0).trimmed();
+            while (text.endsWith(u'.'))
+                text.chop(1);
+            return text;
+        };
+        const auto notes = [&] {
+            QStringList said;
+            for (const QString& line : orcaSaid().mid(from))
+                if (line.startsWith(u"notification"_qs, Qt::CaseInsensitive))
+                    said << key(line);
+            return said;
+        };
+        (void)QTest::qWaitFor([&] { return notes().contains(u"notification "_qs + key(m_outcomes.last())); },
+                              30000);
+        const QStringList said = notes();
+        QVERIFY2(!said.contains(u"notification"_qs),
+                 qPrintable(u"an empty notification: "_qs + said.join(u" / "_qs)));
+        for (const QString& text : std::as_const(m_outcomes)) {
+            const qsizetype times = said.count(u"notification "_qs + key(text));
+            QVERIFY2(times <= 1,
+                     qPrintable(QStringLiteral("Orca said \"%1\" %2 times").arg(text).arg(times)));
+            (times == 1 ? m_orcaHeard : m_orcaMissed) << text;
+            std::printf("Orca said \"%s\" %d time(s).\n", qPrintable(text), int(times));
+        }
+    }
+
+    // Presses Alt with an arrow key on the focused control.
+    static void altArrow(uint arrowKeysym) {
+        constexpr uint altMask = 1 << ATSPI_MODIFIER_ALT;
+        atspi_generate_keyboard_event(altMask, nullptr, ATSPI_KEY_LOCKMODIFIERS, nullptr);
+        atspi_generate_keyboard_event(arrowKeysym, nullptr, ATSPI_KEY_SYM, nullptr);
+        atspi_generate_keyboard_event(altMask, nullptr, ATSPI_KEY_UNLOCKMODIFIERS, nullptr);
+    }
+
+    // Whether `node` shows whole inside every scrolling pane around it.
+    static bool wholeInView(const Node& node) {
+        const QRect box = extentsOf(node);
+        for (Node up = adopt(atspi_accessible_get_parent(node.get(), nullptr)); up;
+             up = adopt(atspi_accessible_get_parent(up.get(), nullptr))) {
+            const AtspiRole role = atspi_accessible_get_role(up.get(), nullptr);
+            if ((role == ATSPI_ROLE_SCROLL_PANE || role == ATSPI_ROLE_VIEWPORT || role == ATSPI_ROLE_FRAME) &&
+                !extentsOf(up).adjusted(-1, -1, 1, 1).contains(box))
+                return false;
+            if (role == ATSPI_ROLE_FRAME || role == ATSPI_ROLE_APPLICATION)
+                break;
+        }
+        return !box.isEmpty();
     }
 
     void seedStore() {
@@ -539,6 +625,8 @@ private slots:
         environment.insert(QStringLiteral("PATH"), tools + u':' + environment.value(QStringLiteral("PATH")));
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         environment.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
+        m_server = std::make_unique<test::LoopbackHttpServer>();
+        environment.insert(QString::fromLatin1(OpenAIClient::baseURLVariable), m_server->baseURL());
         m_app.setProcessChannelMode(QProcess::ForwardedChannels);
         m_app.setProcessEnvironment(environment);
         m_app.start(QStringLiteral(QUILLORA_APP_BINARY), {});
@@ -723,7 +811,7 @@ private slots:
         QTRY_VERIFY(has(inter, ATSPI_STATE_FOCUSED));
         g_events.clear();
         QVERIFY(doAction(inter, QStringLiteral("Press")));
-        verifySaid(QStringLiteral("Selected"));
+        verifySaid(QStringLiteral("Inter selected."));
         QTRY_VERIFY(descriptionOf(inter).endsWith(QLatin1String(". Selected")));
         QTRY_VERIFY2(!g_events.filter(QStringLiteral("Inter")).isEmpty(), qPrintable(g_events.join(u'\n')));
         closeTop();
@@ -921,14 +1009,210 @@ private slots:
         std::printf("Walked %d screens.\n", int(m_screens.size()));
     }
 
+    // Every action that finishes says its outcome once, with Orca running: the AI tools (answered
+    // by a stand-in OpenAI server), a résumé added and opened, photos added and refused, moves by
+    // Alt with the arrows (the moved item keeps the focus, whole in view), a font and a language
+    // picked, a translation, copies and the share dialog's outcomes.
+    void outcomesAreSaidOnce() {
+        if (!find(ATSPI_ROLE_HEADING, QStringLiteral("Actions & Style")))
+            QSKIP("The editor is not open.");
+        const qsizetype orcaFrom = orcaSaid().size();
+        // An OpenAI key, given through the list's help, sends the AI tools to the stand-in.
+        Node listHelp;
+        for (const Node& window : windows())
+            walk(window, [&](const Node& node, int) {
+                if (!listHelp && nameOf(node) == QLatin1String("Help") &&
+                    descriptionOf(node) == QLatin1String("Shows help for the main interface"))
+                    listHelp = node;
+            });
+        QVERIFY(listHelp && doAction(listHelp, QStringLiteral("Press")));
+        QVERIFY(press(QStringLiteral("Add OpenAI API Key")));
+        Node keyField = waitFind(ATSPI_ROLE_PASSWORD_TEXT, QStringLiteral("Add OpenAI API Key"), 3000);
+        if (!keyField)
+            keyField = waitFind(ATSPI_ROLE_TEXT, QStringLiteral("Add OpenAI API Key"));
+        QVERIFY(keyField);
+        AtspiEditableText* editable = atspi_accessible_get_editable_text_iface(keyField.get());
+        QVERIFY(editable && atspi_editable_text_set_text_contents(editable, "sk-test-outcomes", nullptr));
+        g_object_unref(editable);
+        QVERIFY(press(QStringLiteral("Save")));
+        QTRY_VERIFY(!find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Save")));
+        closeTop();
+        QVERIFY(waitFind(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Suggest with OpenAI")));
+
+        using Reply = test::LoopbackHttpServer;
+        const auto pressed = [this](const QString& name) {
+            return [this, name] { QVERIFY2(press(name), qPrintable(name)); };
+        };
+        m_server->enqueue(Reply::completion(u"Skills: Design: Figma, Research: Interviews"_qs));
+        QVERIFY(saidOnce(QString(), pressed(u"Suggest with OpenAI"_qs))
+                    .contains(QLatin1String(" suggested: Design: Figma, Research: Interviews.")));
+        m_server->enqueue(
+            Reply::completion(u"Dear team,\n\nI would like to lead your design work.\n\nZoë"_qs));
+        saidOnce(u"Cover letter written."_qs, pressed(u"Cover With OpenAI"_qs));
+        m_server->enqueue(Reply::completion(u"{\"overallScore\": 74, \"missingKeywords\": [\"Design "
+                                            u"systems\"], \"suggestions\": [\"Name it.\"], "
+                                            "\"sectionFeedback\": [], \"notes\": []}"_qs));
+        saidOnce(u"Resume ATS score: 74 percent. Missing keywords: Design systems."_qs,
+                 pressed(u"Analyze Resume ATS"_qs));
+        m_server->enqueue(Reply::completion(
+            u"{\"summary\": \"I design calm tools and design systems.\", \"experience\": [], \"skills\": "
+            "[\"Figma\"], \"insertedKeywords\": [{\"keyword\": \"design systems\", \"section\": \"Summary\"}]}"_qs));
+        saidOnce(u"ATS version created. Inserted keywords: design systems"_qs,
+                 pressed(u"ATS with OpenAI"_qs));
+        m_server->enqueue(
+            Reply::completion(u"{\"paragraph\": \"I design calm, useful tools for teams.\"}"_qs));
+        saidOnce(u"Summary rewritten."_qs, pressed(u"STAR with OpenAI"_qs));
+
+        // Photos: a good one and a refused one, each typed into the file dialog.
+        const QString good = m_runtime.filePath(QStringLiteral("good.png"));
+        QFile image(good);
+        QVERIFY(image.open(QIODevice::WriteOnly) && image.write(test::encodedImage(Qt::yellow)) > 0);
+        image.close();
+        const QString bad = m_runtime.filePath(QStringLiteral("bad.png"));
+        QFile notImage(bad);
+        QVERIFY(notImage.open(QIODevice::WriteOnly) && notImage.write("not a picture") > 0);
+        notImage.close();
+        const auto pick = [this](const QString& path) {
+            return [this, path] {
+                const qsizetype before = windows().size();
+                QVERIFY(press(QStringLiteral("Add portfolio image")));
+                QTRY_VERIFY(windows().size() > before);
+                Node field;
+                walk(windows().last(), [&](const Node& node, int) {
+                    if (!field && atspi_accessible_get_role(node.get(), nullptr) == ATSPI_ROLE_TEXT &&
+                        has(node, ATSPI_STATE_EDITABLE) && has(node, ATSPI_STATE_SHOWING))
+                        field = node;
+                });
+                QVERIFY(field);
+                AtspiEditableText* text = atspi_accessible_get_editable_text_iface(field.get());
+                QVERIFY(text &&
+                        atspi_editable_text_set_text_contents(text, path.toUtf8().constData(), nullptr));
+                g_object_unref(text);
+                const Node open = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Open"), windows().last());
+                QVERIFY(open && doAction(open, QStringLiteral("Press")));
+            };
+        };
+        saidOnce(u"Added 1 photo."_qs, pick(good));
+        saidOnce(u"“bad.png” was not added: it is not an image Quillora can read."_qs, pick(bad));
+
+        // Moves by Alt and the arrows: the photo's remove button keeps the focus, its tile whole
+        // in view; the experience row likewise.
+        Node tile;
+        for (const Node& window : windows().mid(0, 1))
+            walk(window, [&](const Node& node, int) {
+                if (!tile && nameOf(node).startsWith(QLatin1String("Portfolio image, ")) &&
+                    actionsOf(node).contains(QLatin1String("Move Down")) && has(node, ATSPI_STATE_SHOWING))
+                    tile = node;
+            });
+        QVERIFY(tile);
+        const QList<Node> inTile = childrenOf(tile);
+        QVERIFY(!inTile.isEmpty() && doAction(inTile.first(), QStringLiteral("SetFocus")));
+        QTRY_VERIFY(has(inTile.first(), ATSPI_STATE_FOCUSED));
+        saidOnce(u"Moved to position 2 of 4."_qs, [] { altArrow(0xff53 /* Right */); });
+        QVERIFY(has(inTile.first(), ATSPI_STATE_FOCUSED));
+        QTRY_VERIFY2(wholeInView(tile), qPrintable(u"tile at "_qs + QString::number(extentsOf(tile).y())));
+        saidOnce(u"Moved to position 1 of 4."_qs, [] { altArrow(0xff51 /* Left */); });
+        QTRY_VERIFY(wholeInView(tile));
+        const Node lead =
+            find(ATSPI_ROLE_FILLER, QStringLiteral("Lead Designer, Acme / Co, 2019 to Present"));
+        QVERIFY(lead && doAction(lead, QStringLiteral("SetFocus")));
+        QTRY_VERIFY(has(lead, ATSPI_STATE_FOCUSED));
+        saidOnce(u"Moved to position 2 of 2."_qs, [] { altArrow(0xff54 /* Down */); });
+        QVERIFY(has(lead, ATSPI_STATE_FOCUSED));
+        QTRY_VERIFY(wholeInView(lead));
+        saidOnce(u"Moved to position 1 of 2."_qs, [] { altArrow(0xff52 /* Up */); });
+
+        // A font picked says its name.
+        QVERIFY(press(QStringLiteral("Font style")));
+        QVERIFY(waitFind(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Inter")));
+        Node other;
+        walk(windows().last(), [&](const Node& node, int) {
+            if (!other && descriptionOf(node).endsWith(QLatin1String(". Not selected")))
+                other = node;
+        });
+        QVERIFY(other && doAction(other, QStringLiteral("SetFocus")));
+        QTRY_VERIFY(has(other, ATSPI_STATE_FOCUSED));
+        saidOnce(nameOf(other) + u" selected."_qs,
+                 [&] { QVERIFY(doAction(other, QStringLiteral("Press"))); });
+        closeTop();
+
+        // The share dialog: a path copied and the PDF opened, each said once.
+        QVERIFY(press(QStringLiteral("Export Creative PDF")));
+        Node copyPath;
+        QTRY_VERIFY_WITH_TIMEOUT((copyPath = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Copy Path"))),
+                                 60000);
+        QVERIFY(doAction(copyPath, QStringLiteral("SetFocus")));
+        saidOnce(u"Copied “"_qs, [&] { QVERIFY(doAction(copyPath, QStringLiteral("Press"))); });
+        const Node open = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Open"), windows().last());
+        QVERIFY(open && doAction(open, QStringLiteral("SetFocus")));
+        saidOnce(u"Opened “"_qs, [&] { QVERIFY(doAction(open, QStringLiteral("Press"))); });
+        closeTop();
+
+        // A résumé added and opened from the list; its preview: a copy, a language picked from
+        // the menu, and the translation into it (the résumé walked so far stays as it is).
+        saidOnce(u"Added “My Résumé”."_qs, pressed(u"Add resume"_qs));
+        ++m_added;
+        saidOnce(u"Opened “My Résumé”."_qs, [&] {
+            Node added;
+            const auto listed = [&] {
+                walk(windows().first(), [&](const Node& node, int) {
+                    if (!added && atspi_accessible_get_role(node.get(), nullptr) == ATSPI_ROLE_LIST_ITEM &&
+                        nameOf(node).startsWith(u"My Résumé"_qs))
+                        added = node;
+                });
+                return bool(added);
+            };
+            QVERIFY(QTest::qWaitFor(listed, 10000));
+            QVERIFY(doAction(added, QStringLiteral("Press")));
+        });
+        QVERIFY(waitFind(ATSPI_ROLE_HEADING, QStringLiteral("Actions & Style")));
+        QVERIFY(press(QStringLiteral("Preview & Translation")));
+        const Node language = waitFind(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Language"));
+        QVERIFY(language);
+        const Node copy = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Copy Résumé"));
+        QVERIFY(copy && doAction(copy, QStringLiteral("SetFocus")));
+        saidOnce(u"Copied to clipboard!"_qs, [&] { QVERIFY(doAction(copy, QStringLiteral("Press"))); });
+        QVERIFY(doAction(language, QStringLiteral("SetFocus")));
+        QTRY_VERIFY(has(language, ATSPI_STATE_FOCUSED));
+        QVERIFY(doAction(language, QStringLiteral("Press")));
+        QTest::qWait(500);
+        g_focused.reset();
+        atspi_generate_keyboard_event(0xff54 /* Down */, nullptr, ATSPI_KEY_SYM, nullptr);
+        if (QTest::qWaitFor(
+                [&] {
+                    return g_focused &&
+                           atspi_accessible_get_role(g_focused.get(), nullptr) == ATSPI_ROLE_MENU_ITEM;
+                },
+                5000)) {
+            const QString menuRow = nameOf(g_focused);
+            const QString picked = saidOnce(QString(), [] {
+                atspi_generate_keyboard_event(0xff0d /* Return */, nullptr, ATSPI_KEY_SYM, nullptr);
+            });
+            QVERIFY2(!picked.isEmpty() && menuRow.contains(picked), qPrintable(menuRow + u" / "_qs + picked));
+            const Node translate = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Translate"));
+            QVERIFY(translate && doAction(translate, QStringLiteral("SetFocus")));
+            saidOnce(
+                u"Translated into "_qs + picked + u"."_qs,
+                [&] { QVERIFY(doAction(translate, QStringLiteral("Press"))); }, 120000);
+        } else {
+            atspi_generate_keyboard_event(0xff1b /* Escape */, nullptr, ATSPI_KEY_SYM, nullptr);
+            std::printf("No language to choose here: picking one and translating are not checked.\n");
+        }
+        closeTop();
+        orcaSaidEachOnce(orcaFrom);
+    }
+
     void storedAfterQuit() {
         ::kill(pid_t(m_app.processId()), SIGTERM);
         QVERIFY(m_app.waitForFinished(30000));
         auto container = ModelContainer::open(storeFileURL());
         QVERIFY(container);
         const auto resumes = container.value()->mainContext().fetchResumes();
-        QVERIFY(resumes && resumes->size() == 1);
-        const ResumePtr resume = resumes->first();
+        QVERIFY(resumes && resumes->size() == 1 + m_added);
+        ResumePtr resume = resumes->first();
+        for (const ResumePtr& stored : *resumes)
+            if (stored->fullName() == u"Zoë Ångström"_qs)
+                resume = stored;
         QCOMPARE(resume->title(), m_resumeTitle);
         if (m_moved) {
             QStringList captions;
@@ -938,7 +1222,7 @@ private slots:
             });
             for (const PortfolioItemPtr& item : items)
                 captions << item->caption();
-            QCOMPARE(captions, (QStringList{u"Image 1"_qs, u"Image 0"_qs, u"Image 2"_qs}));
+            QCOMPARE(captions.mid(0, 3), (QStringList{u"Image 1"_qs, u"Image 0"_qs, u"Image 2"_qs}));
             QList<ExperiencePtr> experience = resume->experienceItems();
             std::sort(experience.begin(), experience.end(),
                       [](const ExperiencePtr& a, const ExperiencePtr& b) {

@@ -4,6 +4,7 @@
 #include "app/services.h"
 #include "controls/glass_capsule_button.h"
 #include "controls/keep_focus.h"
+#include "controls/outcome.h"
 #include "controls/sparkle_button_label.h"
 #include "platform/appearance.h"
 #include "theme/responsive_environment.h"
@@ -175,8 +176,13 @@ void AIRefinableTextEditor::refineButtonAction() {
     const std::optional<QString> summaryContext = m_summaryContext ? m_summaryContext() : std::nullopt;
     const std::optional<QString> resumeContext = m_resumeContext ? m_resumeContext() : std::nullopt;
     // The view model is this widget's child: once the widget is gone nothing arrives here.
-    m_viewModel->refine(text(), summaryContext, resumeContext, m_mode,
-                        [this](const QString& produced) { applyRefinedText(produced); });
+    m_viewModel->refine(text(), summaryContext, resumeContext, m_mode, [this](const QString& produced) {
+        applyRefinedText(produced);
+        if (!produced.isEmpty())
+            announceOutcome(m_button, m_textEdit->accessibleName() + QStringLiteral(" rewritten."));
+        else if (const std::optional<QString> message = m_viewModel->errorMessage())
+            announceOutcome(m_button, *message);
+    });
 }
 
 void AIRefinableTextEditor::applyRefinedText(const QString& refined) {

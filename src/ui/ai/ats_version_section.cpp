@@ -9,6 +9,7 @@
 #include "controls/glass_capsule_button.h"
 #include "controls/keep_focus.h"
 #include "controls/opacity_transition.h"
+#include "controls/outcome.h"
 #include "controls/sparkle_button_label.h"
 #include "controls/symbol_icon.h"
 #include "editor/editor_controls.h"
@@ -210,6 +211,16 @@ QLabel* captionLabel(QWidget* parent, const QString& name) {
     return label;
 }
 
+// What a finished analysis says: the score and the keywords the résumé misses.
+QString analysisOutcomeText(const ATSAnalysis& analysis) {
+    const QString keywords = analysis.missingKeywords.isEmpty()
+                                 ? QStringLiteral("No missing keywords.")
+                                 : QStringLiteral("Missing keywords: ") +
+                                       analysis.missingKeywords.join(QStringLiteral(", ")) +
+                                       QStringLiteral(".");
+    return QStringLiteral("Resume ATS score: %1 percent. ").arg(analysis.overallScore) + keywords;
+}
+
 } // namespace
 
 QString abbreviatedDateText(const QDate& date, const QLocale& locale) {
@@ -384,10 +395,13 @@ void ATSVersionSection::runATSAnalysis(const QString& prompt, const QString& inp
                 logLine(QStringLiteral("❌ ATS analysis failed: ") + result.error());
             }
             emit stateChanged();
-            // The busy flag drops one turn later, once the result or the failure shows.
+            // The busy flag drops one turn later, once the result or the failure shows; the
+            // outcome is said where the focus has gone then.
             QTimer::singleShot(0, this, [this] {
                 m_isAnalyzingResumeATS = false;
                 emit stateChanged();
+                announceOutcome(m_analyzeButton, m_atsAnalysis ? analysisOutcomeText(*m_atsAnalysis)
+                                                               : m_atsAnalysisError.value_or(QString()));
             });
         });
 }
@@ -419,6 +433,12 @@ void ATSVersionSection::runATSRewrite(const ATSRewriteRequest& request) {
                 screen->m_atsRewriteError = atsFailureMessage(result.errorInfo());
             screen->m_isGeneratingATSVersion = false;
             emit screen->stateChanged();
+            QString said = screen->m_atsRewriteError.value_or(QStringLiteral("ATS version created."));
+            if (const QStringList inserted = resume->atsInsertedKeywords().value_or(QStringList());
+                result && !inserted.isEmpty())
+                said += QStringLiteral(" Inserted keywords: ") + inserted.join(QStringLiteral(", ")) +
+                        QStringLiteral(".");
+            announceOutcome(screen->m_generateButton, said);
         });
 }
 

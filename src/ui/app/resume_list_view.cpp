@@ -15,6 +15,7 @@
 #include "controls/alert_sizing.h"
 #include "controls/frosted_card.h"
 #include "controls/glass_capsule_button.h"
+#include "controls/outcome.h"
 #include "controls/symbol_icon.h"
 #include "controls/window_placement.h"
 #include "editor/resume_editor_view.h"
@@ -312,6 +313,7 @@ void ResumeListView::selectResume(const ResumePtr& resume) {
         return;
     if (m_idiom == UserInterfaceIdiom::pad) {
         m_services.events().postSelectResume(resume);
+        announceOutcome(m_listView, QStringLiteral("Opened “") + resume->title() + QStringLiteral("”."));
         return;
     }
     m_selectedResume = resume;
@@ -392,6 +394,7 @@ void ResumeListView::createNewResume() {
     }
     m_showTip = false;
     updateTip();
+    announceOutcome(m_listView, QStringLiteral("Added “") + resume->title() + QStringLiteral("”."));
 }
 
 void ResumeListView::openHelp() {

@@ -6,6 +6,7 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QApplication>
+#include <QDateTime>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -361,32 +362,72 @@ bool isBlockedByModal(const QWidget* widget) {
     return true;
 }
 
-void announceToScreenReader(QWidget* near, const QString& text) {
-    // The window the text belongs to; a menu that is closing hands it to the window it came from.
-    QWidget* window = near ? near->window() : QApplication::activeWindow();
-    while (window && window->windowType() == Qt::Popup && window->parentWidget())
-        window = window->parentWidget()->window();
-    if (!window || !window->isVisible() || text.isEmpty())
+namespace {
+
+constexpr const char* pendingProperty = "_quillora_pendingAnnouncement";
+constexpr const char* pendingOutcomeProperty = "_quillora_pendingAnnouncementIsOutcome";
+constexpr const char* saidAtProperty = "_quillora_announcementSaidAt";
+// The same text said again this soon after is the same news through another channel.
+constexpr qint64 repeatMs = 1500;
+
+// Shows the window's pending text as a fresh notification element.
+void sayPending(QWidget* window) {
+    const QString text = window->property(pendingProperty).toString();
+    window->setProperty(pendingProperty, QVariant());
+    window->setProperty(pendingOutcomeProperty, QVariant());
+    if (!window->isVisible() || text.isEmpty())
         return;
     const QString name = QStringLiteral("screenReaderAnnouncement");
+    auto* previous = window->findChild<QWidget*>(name, Qt::FindDirectChildrenOnly);
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (previous && previous->property(announcementProperty).toString() == text &&
+        now - previous->property(saidAtProperty).toLongLong() < repeatMs)
+        return;
     // A new element each time: readers keep the name they read first for an element, and Qt's
-    // bridge sends a changed name without its text.
-    if (auto* previous = window->findChild<QWidget*>(name, Qt::FindDirectChildrenOnly)) {
+    // bridge sends a changed name without its text. The one before leaves the tree but stays
+    // readable for its time, so a reader that asks for its name late still gets it.
+    if (previous) {
         previous->setObjectName(QString());
+        previous->setProperty(hiddenProperty, true);
         previous->hide();
-        previous->deleteLater();
     }
     installTraitsFactory();
     auto* note = new QWidget(window);
     note->setObjectName(name);
     note->setProperty(notificationProperty, true);
     note->setProperty(announcementProperty, text);
+    note->setProperty(saidAtProperty, now);
     note->setAttribute(Qt::WA_TransparentForMouseEvents);
     note->setFocusPolicy(Qt::NoFocus);
     // A point in the window's last corner: nothing to see, and read after the window's content.
     note->setGeometry(window->width() - 1, window->height() - 1, 1, 1);
     note->show();
     QTimer::singleShot(announcementMs, note, &QObject::deleteLater);
+}
+
+// Says `text` once the current event is handled: what a window is asked to say while one event
+// runs is said once, as one notification. An outcome wins over a changed value; else the last
+// text asked for is said.
+void announce(QWidget* near, const QString& text, bool outcome) {
+    // The window the text belongs to; a menu that is closing hands it to the window it came from.
+    QWidget* window = near ? near->window() : QApplication::activeWindow();
+    while (window && window->windowType() == Qt::Popup && window->parentWidget())
+        window = window->parentWidget()->window();
+    if (!window || !window->isVisible() || text.isEmpty())
+        return;
+    const QVariant pending = window->property(pendingProperty);
+    if (pending.isValid() && !outcome && window->property(pendingOutcomeProperty).toBool())
+        return;
+    window->setProperty(pendingProperty, text);
+    window->setProperty(pendingOutcomeProperty, outcome);
+    if (!pending.isValid())
+        QTimer::singleShot(0, window, [window] { sayPending(window); });
+}
+
+} // namespace
+
+void announceToScreenReader(QWidget* near, const QString& text) {
+    announce(near, text, true);
 }
 
 QString describedWithValue(const QString& hint, const QString& value) {
@@ -403,7 +444,7 @@ void setAccessibleValue(QWidget* widget, const QString& value) {
     // A new value of the control in focus (also while a menu it opened is up) is said at once (the events
     // below reach no reader's speech); a value shown for the first time is read with the control.
     if (previous.isValid() && widget->window()->focusWidget() == widget && widget->window()->isActiveWindow())
-        announceToScreenReader(widget, value);
+        announce(widget, value, false);
     QAccessibleValueChangeEvent change(widget, value);
     QAccessible::updateAccessibility(&change);
     QAccessibleEvent description(widget, QAccessible::DescriptionChanged);

@@ -272,15 +272,6 @@ private:
         bringIntoView(now);
     }
 
-    static void bringIntoView(QWidget* widget) {
-        for (QWidget* up = widget->parentWidget(); up != nullptr && !up->isWindow();
-             up = up->parentWidget()) {
-            auto* area = qobject_cast<QScrollArea*>(up);
-            if (area != nullptr && area->widget() != nullptr && area->widget()->isAncestorOf(widget))
-                ensureWholeWidgetVisible(area, widget, inViewMargin);
-        }
-    }
-
     static void giveFirstFocus(QWidget* window) {
         QWidget* scope = keyboardScope(window);
         const QList<QWidget*> stops = tabStopsInScreenOrder(scope);
@@ -358,6 +349,14 @@ QWidget* keyboardScope(QWidget* window) {
             scope = child;
     }
     return scope;
+}
+
+void bringIntoView(QWidget* widget) {
+    for (QWidget* up = widget->parentWidget(); up != nullptr && !up->isWindow(); up = up->parentWidget()) {
+        auto* area = qobject_cast<QScrollArea*>(up);
+        if (area != nullptr && area->widget() != nullptr && area->widget()->isAncestorOf(widget))
+            ensureWholeWidgetVisible(area, widget, inViewMargin);
+    }
 }
 
 bool isInView(const QWidget* widget) {

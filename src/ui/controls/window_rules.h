@@ -26,6 +26,9 @@ void markAsModalOverlay(QWidget* overlay);
 // Where the keyboard works in `window`: its open in-window popup, else the whole window.
 QWidget* keyboardScope(QWidget* window);
 
+// Scrolls every scroll area around `widget` so that it shows in full (as the focus does).
+void bringIntoView(QWidget* widget);
+
 // Whether `widget` shows in full inside every scroll area around it.
 bool isInView(const QWidget* widget);
 

@@ -8,6 +8,7 @@
 #include "controls/glass_capsule_button.h"
 #include "controls/keep_focus.h"
 #include "controls/opacity_transition.h"
+#include "controls/outcome.h"
 #include "controls/sparkle_button_label.h"
 #include "controls/toggle_switch.h"
 #include "editor/editor_ai.h"
@@ -174,6 +175,8 @@ void CoverLetterSection::generateCoverLetterFromEditor() {
                     answer.errorInfo(), QStringLiteral("Cover letter generation failed. Please try again."),
                     screen->hasOpenAIKey());
             screen->setGenerating(false);
+            announceOutcome(screen->m_generateButton,
+                            screen->m_coverLetterError.value_or(QStringLiteral("Cover letter written.")));
         });
 }
 

@@ -4,6 +4,7 @@
 #include "controls/accessibility_traits.h"
 #include "controls/floating_buttons.h"
 #include "controls/focus_ring.h"
+#include "controls/outcome.h"
 #include "controls/overlay_scroll_bar.h"
 #include "controls/symbol_icon.h"
 #include "controls/window_placement.h"
@@ -146,8 +147,9 @@ FontPickerView::FontPickerView(Services& services, const QString& selectedFont, 
     for (const FontOption& option : fontPickerFonts()) {
         auto* row = new FontOptionRow(*m_appearance, option, m_list);
         row->setSelectedFont(option.fontName == m_selectedFont);
-        connect(row, &QAbstractButton::clicked, this, [this, name = option.fontName] {
+        connect(row, &QAbstractButton::clicked, this, [this, row, name = option.fontName] {
             setSelectedFont(name);
+            announceOutcome(row, row->option().label + QStringLiteral(" selected."));
             emit fontSelected(name);
         });
         listLayout->addWidget(row);

@@ -3,6 +3,7 @@
 #include "app/services.h"
 #include "controls/accessibility_traits.h"
 #include "controls/editor_section_card.h"
+#include "controls/outcome.h"
 #include "editor/editor_controls.h"
 #include "editor/portfolio_caption_rows.h"
 #include "editor/portfolio_images.h"
@@ -13,6 +14,7 @@
 #include "store/stored_images.h"
 #include "theme/scheme_colors.h"
 
+#include <QApplication>
 #include <QDrag>
 #include <QFileInfo>
 #include <QLabel>
@@ -255,6 +257,13 @@ void PortfolioCard::addImageFiles(const QStringList& paths) {
                 setPickerItems(rows);
             }
             showSkipped(picked.skipped);
+            QStringList said;
+            if (const qsizetype added = picked.images.size(); added > 0)
+                said << (added == 1 ? QStringLiteral("Added 1 photo.")
+                                    : QStringLiteral("Added %1 photos.").arg(added));
+            if (!m_notice->isHidden())
+                said << m_notice->text();
+            announceOutcome(m_picker, said.join(u' '));
             emit imagesAdded();
         });
 }
@@ -272,8 +281,6 @@ void PortfolioCard::showSkipped(const QStringList& skipped) {
         m_notice->setText(QString::number(skipped.size()) +
                           QStringLiteral(" files were not added: they are not images Quillora can read."));
     m_notice->show();
-    // Said where the focus is (back on the Add tile): the files were refused out of sight.
-    announceToScreenReader(m_notice, m_notice->text());
 }
 
 void PortfolioCard::beginDrag(const QUuid& id, QWidget* source) {
@@ -325,7 +332,15 @@ void PortfolioCard::moveImage(const QUuid& id, int step) {
     const int to = from + step;
     if (from < 0 || to < 0 || to >= m_pickerItems.size())
         return;
+    // The tile or cell that asked keeps the focus (on it or its remove button), whole in view at
+    // its new place.
+    QWidget* mover = QApplication::focusWidget();
     moveOnto(id, m_pickerItems.at(to).id);
+    while (mover != nullptr && mover != this && !qobject_cast<PortfolioImageTile*>(mover) &&
+           !qobject_cast<PortfolioReorderCell*>(mover))
+        mover = mover->parentWidget();
+    announceOutcome(this, movedToPositionText(indexOf(id) + 1, int(m_pickerItems.size())),
+                    mover != this ? mover : nullptr);
 }
 
 void PortfolioCard::dropped() {

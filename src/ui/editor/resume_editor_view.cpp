@@ -5,6 +5,7 @@
 #include "controls/editor_section_card.h"
 #include "controls/elided_text.h"
 #include "controls/floating_buttons.h"
+#include "controls/outcome.h"
 #include "controls/overlay_scroll_bar.h"
 #include "controls/screen_order_focus.h"
 #include "editor/actions_style_card.h"
@@ -399,8 +400,18 @@ void ResumeEditorView::moveExperienceBy(const ExperiencePtr& entry, int step) {
     if (from < 0 || to < 0 || to >= shown.size())
         return;
     // The same move a drag of the entry onto that row makes.
-    if (const auto positions = dropMovePositions(shown, entry, shown.at(to)))
-        moveExperience(positions->first, positions->second);
+    const auto positions = dropMovePositions(shown, entry, shown.at(to));
+    if (!positions)
+        return;
+    // The row that asked (holding the focus) keeps it, in view at its new place.
+    QWidget* mover = QApplication::focusWidget();
+    while (mover != nullptr && mover != this && !qobject_cast<ExperienceRow*>(mover))
+        mover = mover->parentWidget();
+    if (auto* row = qobject_cast<ExperienceRow*>(mover); row == nullptr || row->entry() != entry)
+        mover = nullptr;
+    moveExperience(positions->first, positions->second);
+    const QList<ExperiencePtr> now = displayedExperience();
+    announceOutcome(this, movedToPositionText(indexOfEntry(now, *entry) + 1, int(now.size())), mover);
 }
 
 void ResumeEditorView::setReorderMode(bool on) {

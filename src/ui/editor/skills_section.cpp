@@ -6,6 +6,7 @@
 #include "controls/field_binding.h"
 #include "controls/glass_capsule_button.h"
 #include "controls/keep_focus.h"
+#include "controls/outcome.h"
 #include "controls/progress_spinner.h"
 #include "controls/sparkle_button_label.h"
 #include "controls/symbol_icon.h"
@@ -86,6 +87,16 @@ QString textList(const QStringList& items) {
         quoted << QLatin1Char('"') + escaped + QLatin1Char('"');
     }
     return QLatin1Char('[') + quoted.join(QStringLiteral(", ")) + QLatin1Char(']');
+}
+
+// What a finished suggestion run says: the skills that came, or that none did.
+QString suggestedSkillsText(const QStringList& skills) {
+    if (skills.isEmpty())
+        return QStringLiteral("No skills suggested.");
+    return QString::number(skills.size()) +
+           (skills.size() == 1 ? QStringLiteral(" skill suggested: ")
+                               : QStringLiteral(" skills suggested: ")) +
+           skills.join(QStringLiteral(", ")) + QStringLiteral(".");
 }
 
 } // namespace
@@ -272,6 +283,8 @@ void SkillsSection::generateSkillSuggestions() {
                 result.errorInfo(), QStringLiteral("Skill suggestions failed. Please try again."),
                 screen->hasOpenAIKey());
         screen->setGenerating(false);
+        announceOutcome(screen->m_generateButton, screen->m_skillSuggestionError.value_or(
+                                                      suggestedSkillsText(resume->suggestedSkills())));
     });
 }
 

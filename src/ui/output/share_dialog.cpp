@@ -3,6 +3,7 @@
 #include "controls/accessibility_traits.h"
 #include "controls/focus_ring.h"
 #include "controls/glass_capsule_button.h"
+#include "controls/outcome.h"
 #include "controls/symbol_icon.h"
 #include "controls/window_placement.h"
 #include "platform/appearance.h"
@@ -33,6 +34,9 @@ namespace {
 QString quoted(const QString& text) {
     return QStringLiteral("“") + text + QStringLiteral("”");
 }
+
+// How long an opener runs before its wait is said.
+constexpr int openingSaidAfterMs = 1000;
 
 QString fileName(const QString& path) {
     return QFileInfo(path).fileName();
@@ -176,7 +180,7 @@ void ShareDialog::applyScheme() {
     paintStatus();
 }
 
-void ShareDialog::setStatus(const QString& text, bool failure) {
+void ShareDialog::setStatus(const QString& text, bool failure, bool say) {
     ++m_statusSerial;
     m_statusIsFailure = failure;
     m_status->setText(text);
@@ -188,7 +192,8 @@ void ShareDialog::setStatus(const QString& text, bool failure) {
         if (needed > height())
             resize(width(), std::min(needed, std::max(height(), availableContentSize(this).height())));
     }
-    announceToScreenReader(m_status, text);
+    if (say)
+        announceOutcome(m_status, text);
 }
 
 void ShareDialog::paintStatus() {
@@ -255,21 +260,29 @@ void ShareDialog::showInFolder() {
 
 void ShareDialog::runOpener(const QString& location, const QString& openingStatus,
                             const QString& openedStatus, const QString& failedStatus) {
-    setStatus(openingStatus);
+    // The outcome follows at once, as a rule: the wait is said only when it lasts.
+    setStatus(openingStatus, false, false);
     const quint64 run = ++m_latestOpenerRun;
     const quint64 serial = m_statusSerial;
+    QTimer::singleShot(openingSaidAfterMs, this, [this, serial, openingStatus] {
+        if (serial == m_statusSerial)
+            announceOutcome(m_status, openingStatus);
+    });
     // The opener belongs to the application, not to the dialog: closing the dialog must not end
     // it, nor what it started. It writes to the app's own output, where its complaints are seen.
     auto* process = new QProcess(QCoreApplication::instance());
     process->setProcessChannelMode(QProcess::ForwardedChannels);
     process->setStandardInputFile(QProcess::nullDevice());
     QPointer<ShareDialog> self(this);
-    auto decided = std::make_shared<bool>(false);
-    const auto report = [self, run, serial, decided, openedStatus, failedStatus,
-                         location](bool opened, const QString& why) {
-        if (*decided)
+    // An opener still running at the grace counts as opened; when it fails after all, the
+    // failure replaces that.
+    enum class Verdict { pending, openedWhileRunning, final };
+    auto verdict = std::make_shared<Verdict>(Verdict::pending);
+    const auto report = [self, run, serial, verdict, openedStatus, failedStatus,
+                         location](bool opened, bool finished, const QString& why) {
+        if (*verdict == Verdict::final || (opened && *verdict != Verdict::pending))
             return;
-        *decided = true;
+        *verdict = finished ? Verdict::final : Verdict::openedWhileRunning;
         if (!opened)
             logLine(QStringLiteral("⚠️ Could not open ") + location + QStringLiteral(": ") + why);
         // Only the latest run speaks; a success does not replace what another action said since.
@@ -280,25 +293,27 @@ void ShareDialog::runOpener(const QString& location, const QString& openingStatu
     connect(process, &QProcess::finished, process,
             [process, report](int exitCode, QProcess::ExitStatus status) {
                 if (status != QProcess::NormalExit)
-                    report(false,
+                    report(false, true,
                            QStringLiteral("the opener ") + process->program() + QStringLiteral(" crashed"));
                 else if (exitCode != 0)
-                    report(false, QStringLiteral("the opener ") + process->program() +
-                                      QStringLiteral(" exited with status ") + QString::number(exitCode));
+                    report(false, true,
+                           QStringLiteral("the opener ") + process->program() +
+                               QStringLiteral(" exited with status ") + QString::number(exitCode));
                 else
-                    report(true, {});
+                    report(true, true, {});
                 process->deleteLater();
             });
     connect(process, &QProcess::errorOccurred, process, [process, report](QProcess::ProcessError error) {
         if (error != QProcess::FailedToStart)
             return;
-        report(false, QStringLiteral("the opener ") + process->program() +
-                          QStringLiteral(" could not be started: ") + process->errorString());
+        report(false, true,
+               QStringLiteral("the opener ") + process->program() +
+                   QStringLiteral(" could not be started: ") + process->errorString());
         process->deleteLater();
     });
     QTimer::singleShot(m_desktop.openerGrace, process, [process, report] {
         if (process->state() == QProcess::Running)
-            report(true, {});
+            report(true, false, {});
     });
     process->start(m_desktop.opener, {location});
 }

@@ -31,7 +31,8 @@ public:
         // or exits with another status when nothing could open it. A name is looked up on PATH.
         QString opener = QStringLiteral("xdg-open");
         // An opener still running after this long is running what it opened (some openers
-        // stay until the application they started ends): the location counts as opened.
+        // stay until the application they started ends): the location counts as opened, until
+        // the opener fails after all.
         std::chrono::milliseconds openerGrace{3000};
         // Asks where to save a copy, starting at `suggestedPath`; calls `chosen` with the path,
         // or does not call it when the user cancels.
@@ -75,8 +76,8 @@ signals:
 
 private:
     void applyScheme();
-    // Shows the outcome of an action and says it to a screen reader.
-    void setStatus(const QString& text, bool failure = false);
+    // Shows the outcome of an action and, unless `say` is false, says it to a screen reader.
+    void setStatus(const QString& text, bool failure = false, bool say = true);
     void paintStatus();
     // Runs the opener for `location` without waiting for it; the status line says "Opening…"
     // and then what came of it.

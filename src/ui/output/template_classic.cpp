@@ -7,6 +7,7 @@
 #include "controls/floating_buttons.h"
 #include "controls/focus_ring.h"
 #include "controls/keep_focus.h"
+#include "controls/outcome.h"
 #include "controls/progress_spinner.h"
 #include "controls/symbol_icon.h"
 #include "controls/window_placement.h"
@@ -325,6 +326,7 @@ void TemplateClassic::chooseLanguage(const QString& code) {
         if (language.code == code) {
             m_selectedLanguage = language;
             refreshTools();
+            announceOutcome(m_languageButton, language.name);
             return;
         }
     }
@@ -372,8 +374,15 @@ void TemplateClassic::attachTranslation(ResumeTranslationRun* run) {
 
 void TemplateClassic::onTranslationFinished(int outcome) {
     m_run = nullptr;
-    m_translatingLanguage.reset();
+    const QString target = std::exchange(m_translatingLanguage, std::nullopt).value_or(QString());
     refreshTools();
+    if (ResumeTranslationRun::Outcome(outcome) == ResumeTranslationRun::Outcome::translated) {
+        QString name = target;
+        for (const LanguageOption& language : std::as_const(m_languages))
+            if (language.code == target)
+                name = language.name;
+        announceOutcome(m_translateButton, QStringLiteral("Translated into ") + name + QStringLiteral("."));
+    }
     if (ResumeTranslationRun::Outcome(outcome) == ResumeTranslationRun::Outcome::failed) {
         m_translationErrorMessage = ResumeTranslationRun::failureMessage();
         auto* alert = new QMessageBox(this);
@@ -399,7 +408,7 @@ void TemplateClassic::copyResumeToClipboard() {
     QGuiApplication::clipboard()->setText(buildPlainTextResume(*m_resume, m_titles));
     m_didCopyToClipboard = true;
     refreshTools();
-    announceToScreenReader(m_copyButton, m_copyButton->text());
+    announceOutcome(m_copyButton, m_copyButton->text());
     // Every copy schedules its own reset; a later copy does not postpone an earlier one.
     QTimer::singleShot(copyFeedbackMs, this, [this] {
         m_didCopyToClipboard = false;

@@ -2,11 +2,13 @@
 #include "platform/appearance.h"
 #include "support/test_home.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
@@ -204,6 +206,38 @@ private slots:
         later.copyPath();
         QTest::qWait(700);
         QCOMPARE(later.statusText(), QStringLiteral("Copied “") + pdf + QStringLiteral("”."));
+    }
+
+    // An opener counted as opened at the grace that fails afterwards: the failure replaces
+    // "Opened", also for the folder, and is said; one that ends well leaves "Opened" alone.
+    void aFailureAfterTheGraceReplacesOpened() {
+        const QString pdf = writeFile(QDir::tempPath() + QStringLiteral("/late.pdf"), "%PDF-late");
+        writeOpener(m_opener, m_openerLog, QStringLiteral("sleep 0.8"), 3);
+        ShareDialog::Desktop patient = fakeDesktop();
+        patient.openerGrace = std::chrono::milliseconds(200);
+        ShareDialog dialog({pdf}, m_appearance, nullptr, patient);
+        dialog.show();
+        dialog.openFile();
+        QTRY_COMPARE_WITH_TIMEOUT(dialog.statusText(), ShareDialog::openedText(pdf), 2000);
+        QVERIFY(!dialog.statusIsFailure());
+        QTRY_COMPARE_WITH_TIMEOUT(dialog.statusText(), ShareDialog::openFailedText(pdf), 3000);
+        QVERIFY(dialog.statusIsFailure());
+        const auto said = [&dialog] {
+            auto* note = dialog.findChild<QWidget*>(QStringLiteral("screenReaderAnnouncement"));
+            return note ? QAccessible::queryAccessibleInterface(note)->text(QAccessible::Name) : QString();
+        };
+        QCOMPARE(said(), ShareDialog::openFailedText(pdf));
+        const QString folder = QFileInfo(pdf).absolutePath();
+        dialog.showInFolder();
+        QTRY_COMPARE_WITH_TIMEOUT(dialog.statusText(), ShareDialog::folderOpenedText(folder), 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(dialog.statusText(), ShareDialog::folderOpenFailedText(folder), 3000);
+
+        writeOpener(m_opener, m_openerLog, QStringLiteral("sleep 0.8"), 0);
+        dialog.openFile();
+        QTRY_COMPARE_WITH_TIMEOUT(dialog.statusText(), ShareDialog::openedText(pdf), 2000);
+        QTest::qWait(1200);
+        QCOMPARE(dialog.statusText(), ShareDialog::openedText(pdf));
+        QVERIFY(!dialog.statusIsFailure());
     }
 
     void savesACopyWithoutFollowingALink() {

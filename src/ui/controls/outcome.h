@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace quillora {
+
+// Where every action the user started ends (an AI result, a translation, files picked, a move,
+// an entry added, a file handed to the desktop): `text`, the outcome, is said once to a screen
+// reader as a notification of `near`'s window (see announceToScreenReader()), and, when `focus`
+// is given, the focus goes there (unless it is inside already) and the control is scrolled into
+// view in every scroll area around it, also where it only slides to its new place afterwards.
+void announceOutcome(QWidget* near, const QString& text, QWidget* focus = nullptr);
+
+// What a move of an item says: "Moved to position 2 of 5."
+QString movedToPositionText(int position, int count);
+
+} // namespace quillora
