@@ -853,7 +853,7 @@ private slots:
             !find(&window, "introLogoOverlay") || !find(&window, "introLogoOverlay")->isVisible(), 15000);
         auto* cards = window.findChild<ResumeListView*>()->listView();
         cards->setFocus(Qt::TabFocusReason);
-        press(cards, Qt::Key_Home);
+        press(cards, Qt::Key_Return); // the focused list stands on its first row
         QTRY_VERIFY(window.findChild<ResumeEditorView*>() &&
                     window.findChild<ResumeEditorView*>()->isVisible());
         for (QAbstractButton* button : window.findChildren<QAbstractButton*>()) {

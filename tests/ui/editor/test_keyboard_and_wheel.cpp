@@ -210,6 +210,7 @@ private slots:
         editor.resize(1024, 640);
         editor.show();
         QVERIFY(QTest::qWaitForWindowActive(&editor));
+        QTest::qWait(0); // the window's first focus, given once it is active, as a user would see it
         auto* card = editor.findChild<PortfolioCard*>();
         QTRY_COMPARE(card->pickerItems().size(), 2);
 
