@@ -248,8 +248,22 @@ private:
     }
 
     void focusMoved(QWidget* old, QWidget* now) {
-        if (now == nullptr)
+        if (now == nullptr) {
+            // A control that went away with the focus (a dismissed card's close button, a row
+            // deleted) leaves its window with none: once things have settled, the window gives it
+            // again as when it opened, so the keys and the screen reader are never left nowhere.
+            const bool wentAway = old != nullptr && (!old->isVisible() || !old->isEnabled() ||
+                                                     old->focusPolicy() == Qt::NoFocus);
+            if (wentAway && isManagedWindow(old->window()))
+                QTimer::singleShot(0, old->window(), [window = QPointer<QWidget>(old->window())] {
+                    QWidget* modal = QApplication::activeModalWidget();
+                    if (window != nullptr && window->isActiveWindow() &&
+                        QApplication::focusWidget() == nullptr &&
+                        QApplication::activePopupWidget() == nullptr && (modal == nullptr || modal == window))
+                        giveFirstFocus(window);
+                });
             return;
+        }
         if (now->isVisible() && now != m_returnedTo)
             ++m_focusEpoch;
         // Qt moves the focus of a control that gets disabled on to the next one, also when its
