@@ -7,6 +7,7 @@
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
+#include <QGuiApplication>
 #include <QHash>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
@@ -14,6 +15,7 @@
 #include <QScrollArea>
 #include <QTextEdit>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 #include <utility>
@@ -65,6 +67,23 @@ bool isStockControl(const QWidget* widget) {
     return stock.contains(QByteArrayView(widget->metaObject()->className()));
 }
 
+// Qt leaves the active window unset when the system focuses a window while a popup is open (a
+// file dialog's completion list, still open when a screen reader's delayed Return accepts the
+// dialog): the window then has the system's focus but no focused control, and keys go nowhere.
+// Once no popup is left, the window the system focused becomes the active one again.
+void takeBackActivation() {
+    const QWindow* focused = QGuiApplication::focusWindow();
+    if (QApplication::activeWindow() != nullptr || QApplication::activePopupWidget() != nullptr ||
+        focused == nullptr)
+        return;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->windowHandle() == focused && window->isVisible() && isManagedWindow(window)) {
+            QApplication::setActiveWindow(window);
+            return;
+        }
+    }
+}
+
 class WindowRules final : public QObject {
 public:
     explicit WindowRules(QApplication& app)
@@ -112,6 +131,8 @@ protected:
         case QEvent::Hide:
             if (isManagedWindow(widget))
                 windowHidden(widget);
+            else if (widget->windowType() == Qt::Popup)
+                QTimer::singleShot(0, this, &takeBackActivation); // once the popup is closed
             break;
         case QEvent::WindowActivate:
             if (isManagedWindow(widget) && !widget->property(firstFocusDoneProperty).toBool()) {
@@ -241,6 +262,7 @@ private:
                     active == nullptr || !active->isVisible() || focus == nullptr || !focus->isVisible();
                 if (focus == nullptr || !focus->isVisible())
                     opener->setFocus(Qt::OtherFocusReason);
+                takeBackActivation();
                 if (lost || (active != opener->window() && active->isAncestorOf(opener->window())))
                     opener->window()->activateWindow();
             });
