@@ -70,6 +70,15 @@ qreal contrast(QRgb a, QRgb b) {
     return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
 }
 
+// Uncaptioned landscape photos of these colours, in this order.
+QList<PortfolioItemPtr> landscapePhotos(std::initializer_list<Qt::GlobalColor> colours) {
+    QList<PortfolioItemPtr> photos;
+    for (const Qt::GlobalColor colour : colours)
+        photos << std::make_shared<PortfolioItem>(QUuid::createUuid(), test::encodedImage(colour), QString(),
+                                                  int(photos.size()), PortfolioImageOrientation::landscape);
+    return photos;
+}
+
 QImage seen(QWidget* control) {
     QWidget* window = control->window();
     return window->grab(QRect(control->mapTo(window, QPoint(0, 0)), control->size()))
@@ -404,12 +413,7 @@ private slots:
         resume->setIncludeSkills(true);
         resume->setSuggestedSkills({QStringLiteral("Alpha: one"), QStringLiteral("Beta: two")});
         // Four photos: the strip scrolls sideways to the Add tile.
-        QList<PortfolioItemPtr> photos;
-        for (const Qt::GlobalColor colour : {Qt::red, Qt::white, Qt::blue, Qt::green})
-            photos << std::make_shared<PortfolioItem>(QUuid::createUuid(), test::encodedImage(colour),
-                                                      QString(), int(photos.size()),
-                                                      PortfolioImageOrientation::landscape);
-        resume->setPortfolioItems(photos);
+        resume->setPortfolioItems(landscapePhotos({Qt::red, Qt::white, Qt::blue, Qt::green}));
         services.context().insert(makeNewResume());
         services.context().insert(resume);
         QVERIFY(services.context().save().ok());
@@ -842,12 +846,7 @@ private slots:
         ResumePtr resume = test::makeFullResume();
         resume->setIncludeSkills(true);
         resume->setSuggestedSkills({QStringLiteral("Alpha: one")});
-        QList<PortfolioItemPtr> photos;
-        for (const Qt::GlobalColor colour : {Qt::red, Qt::blue})
-            photos << std::make_shared<PortfolioItem>(QUuid::createUuid(), test::encodedImage(colour),
-                                                      QString(), int(photos.size()),
-                                                      PortfolioImageOrientation::landscape);
-        resume->setPortfolioItems(photos);
+        resume->setPortfolioItems(landscapePhotos({Qt::red, Qt::blue}));
         services.context().insert(resume);
         QVERIFY(services.context().save().ok());
         QApplication::setPalette(schemePalette(true));
