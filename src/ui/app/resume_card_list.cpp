@@ -7,6 +7,7 @@
 #include "controls/overlay_scroll_bar.h"
 #include "platform/appearance.h"
 
+#include <QAccessible>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -264,6 +265,15 @@ void ResumeCardList::focusInEvent(QFocusEvent* event) {
     if (!before.isValid() && currentIndex().isValid() && !m_keyboardFocus)
         selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     viewport()->update();
+    // The list itself is reported focused after this handler, which a screen reader reads as the
+    // bare list ("Résumés, list with N items"): the row that has the focus is reported after it.
+    QTimer::singleShot(0, this, [this] {
+        if (!hasFocus() || !currentIndex().isValid() || !QAccessible::isActive())
+            return;
+        QAccessibleEvent focused(this, QAccessible::Focus);
+        focused.setChild(currentIndex().row());
+        QAccessible::updateAccessibility(&focused);
+    });
 }
 
 void ResumeCardList::keyPressEvent(QKeyEvent* event) {
