@@ -369,9 +369,23 @@ constexpr const char* pendingOutcomeProperty = "_quillora_pendingAnnouncementIsO
 constexpr const char* saidAtProperty = "_quillora_announcementSaidAt";
 // The same text said again this soon after is the same news through another channel.
 constexpr qint64 repeatMs = 1500;
+constexpr const char* pendingSinceProperty = "_quillora_pendingAnnouncementSince";
+// How long a text waits for an active window, and how often it looks.
+constexpr qint64 inactiveHoldMs = 1000;
+constexpr int inactivePollMs = 20;
 
 // Shows the window's pending text as a fresh notification element.
 void sayPending(QWidget* window) {
+    // Between a dialog closing and its window taking the focus back no window is active. A note
+    // shown then reaches a screen reader ahead of the focus coming back, and a reader that is
+    // behind (the dialog's last events still queued) drops it while it catches up with the
+    // focus: the note waits for a window to be active again, a short while at most.
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (QApplication::activeWindow() == nullptr && window->isVisible() &&
+        now - window->property(pendingSinceProperty).toLongLong() < inactiveHoldMs) {
+        QTimer::singleShot(inactivePollMs, window, [window] { sayPending(window); });
+        return;
+    }
     const QString text = window->property(pendingProperty).toString();
     window->setProperty(pendingProperty, QVariant());
     window->setProperty(pendingOutcomeProperty, QVariant());
@@ -379,7 +393,6 @@ void sayPending(QWidget* window) {
         return;
     const QString name = QStringLiteral("screenReaderAnnouncement");
     auto* previous = window->findChild<QWidget*>(name, Qt::FindDirectChildrenOnly);
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
     if (previous && previous->property(announcementProperty).toString() == text &&
         now - previous->property(saidAtProperty).toLongLong() < repeatMs)
         return;
@@ -420,8 +433,10 @@ void announce(QWidget* near, const QString& text, bool outcome) {
         return;
     window->setProperty(pendingProperty, text);
     window->setProperty(pendingOutcomeProperty, outcome);
-    if (!pending.isValid())
+    if (!pending.isValid()) {
+        window->setProperty(pendingSinceProperty, QDateTime::currentMSecsSinceEpoch());
         QTimer::singleShot(0, window, [window] { sayPending(window); });
+    }
 }
 
 } // namespace

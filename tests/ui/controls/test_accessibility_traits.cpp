@@ -464,6 +464,15 @@ private slots:
         QCOMPARE(notes().last(), u"Moved to position 2 of 3."_qs);
         QVERIFY(row->hasFocus());
         QTRY_VERIFY(isInView(row));
+
+        // Asked for while no window is active (a dialog has just closed), a note waits until the
+        // focus is back, and is said then.
+        QApplication::setActiveWindow(nullptr);
+        announceOutcome(font, QStringLiteral("Added 1 photo."));
+        QTest::qWait(200);
+        QCOMPARE(notes().last(), u"Moved to position 2 of 3."_qs);
+        QApplication::setActiveWindow(&window);
+        QTRY_COMPARE(notes().last(), u"Added 1 photo."_qs);
     }
 };
 
