@@ -201,6 +201,8 @@ void PortfolioCaptionRows::setRows(const PortfolioRows& rows) {
         row.position->setText(QString::number(i + 1) + QLatin1Char('.'));
         // Each field says which image it captions, as its number beside it shows.
         row.field->setAccessibleName(QStringLiteral("Caption for image %1").arg(i + 1));
+        row.orientation->setAccessibleName(
+            QStringLiteral("Toggle image orientation for image %1").arg(i + 1));
         if (row.field->text() != item.caption) {
             const QSignalBlocker quiet(row.field);
             row.field->setText(item.caption);

@@ -249,7 +249,8 @@ void PortfolioImagePicker::relayout() {
     QHash<QUuid, PortfolioImageTile*> kept;
     while (m_rowLayout->count() > 0)
         delete m_rowLayout->takeAt(0);
-    for (const LocalPickerPortfolioItem& row : std::as_const(m_rows)) {
+    for (qsizetype i = 0; i < m_rows.size(); ++i) {
+        const LocalPickerPortfolioItem& row = m_rows.at(i);
         // Rows without an image, and bytes that are no image, get no thumbnail.
         if (kept.contains(row.id) || m_thumbnails.state(row) == PortfolioThumbnails::State::noImage)
             continue;
@@ -260,6 +261,8 @@ void PortfolioImagePicker::relayout() {
             connect(tile, &PortfolioImageTile::moveRequested, this, &PortfolioImagePicker::moveRequested);
         }
         tile->setCaption(row.caption);
+        // Numbered as the caption rows number the images.
+        tile->removeButton()->setAccessibleName(QStringLiteral("Remove portfolio image %1").arg(i + 1));
         kept.insert(row.id, tile);
         m_rowLayout->addWidget(tile, 0, Qt::AlignVCenter);
         tile->show();

@@ -126,7 +126,9 @@ private slots:
         QStringList values;
         for (QAbstractButton* toggle : toggles) {
             values << valueOf(toggle);
-            QCOMPARE(reader(toggle)->text(QAccessible::Name), QStringLiteral("Toggle image orientation"));
+            QVERIFY(reader(toggle)
+                        ->text(QAccessible::Name)
+                        .startsWith(u"Toggle image orientation for image "_qs));
         }
         values.sort();
         QCOMPARE(values, (QStringList{QStringLiteral("Landscape"), QStringLiteral("Portrait")}));

@@ -445,11 +445,13 @@ private slots:
             QCOMPARE(card->reorderCells().size(), 2);
             QCOMPARE(card->reorderCells().at(1)->accessibleName(), QStringLiteral("Portfolio item 2"));
             QCOMPARE(card->picker()->tiles().at(0)->accessibleName(), QStringLiteral("Portfolio image, R"));
+            QCOMPARE(card->picker()->tiles().at(0)->removeButton()->accessibleName(),
+                     QStringLiteral("Remove portfolio image 1"));
 
             // The orientation button tells its state.
             auto* toggle = child<QAbstractButton>(card, QStringLiteral("togglePortfolioOrientationButton") +
                                                             portfolioIdText(rows.at(0).id));
-            QCOMPARE(toggle->accessibleName(), QStringLiteral("Toggle image orientation"));
+            QCOMPARE(toggle->accessibleName(), QStringLiteral("Toggle image orientation for image 1"));
             card->togglePortfolioOrientation(0);
             QCOMPARE(card->pickerItems().at(0).orientation, PortfolioImageOrientation::landscape);
             card->togglePortfolioOrientation(0);
