@@ -851,7 +851,8 @@ private slots:
                  qPrintable(descriptionOf(generated)));
         const Node captions = find(ATSPI_ROLE_CHECK_BOX, QStringLiteral("Edit Captions"));
         QVERIFY(captions && doAction(captions, QStringLiteral("Toggle")));
-        const Node orientation = waitFind(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Toggle image orientation"));
+        const Node orientation =
+            waitFind(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Toggle image orientation for image 1"));
         QVERIFY(orientation);
         QVERIFY2(descriptionOf(orientation).endsWith(QLatin1String("Portrait")),
                  qPrintable(descriptionOf(orientation)));
@@ -862,8 +863,7 @@ private slots:
         g_events.clear();
         QVERIFY(doAction(orientation, QStringLiteral("Press")));
         verifySaid(QStringLiteral("Landscape"));
-        QTRY_VERIFY2(descriptionOf(find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Toggle image orientation")))
-                         .endsWith(QLatin1String("Landscape")),
+        QTRY_VERIFY2(descriptionOf(orientation).endsWith(QLatin1String("Landscape")),
                      qPrintable(g_events.join(u'\n')));
         QTRY_VERIFY2(!g_events.filter(QStringLiteral("Toggle image orientation")).isEmpty(),
                      qPrintable(g_events.join(u'\n')));
@@ -973,6 +973,11 @@ private slots:
                 captions << nameOf(field);
         QCOMPARE(captions, (QStringList{u"Caption for image 1"_qs, u"Caption for image 2"_qs,
                                         u"Caption for image 3"_qs}));
+        for (int i = 1; i <= 3; ++i)
+            QVERIFY2(find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Remove portfolio image %1").arg(i)) &&
+                         find(ATSPI_ROLE_PUSH_BUTTON,
+                              QStringLiteral("Toggle image orientation for image %1").arg(i)),
+                     qPrintable(QString::number(i)));
         for (int i = 0; i < 3; ++i) {
             const Node tile =
                 find(ATSPI_ROLE_FILLER, QStringLiteral("Portfolio item %1, Image %2").arg(i + 1).arg(i));
