@@ -7,8 +7,10 @@
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -340,8 +342,65 @@ void setTrait(QWidget* widget, const char* name, const QVariant& value) {
 
 } // namespace
 
+namespace {
+
+// How busy the widgets are. A screen reader gets an event for every widget shown, hidden, added
+// or removed; one that falls far enough behind (a whole editor built at once) throws away what is
+// not about the focus while it catches up, a note among it.
+class WidgetChurn final : public QObject {
+public:
+    explicit WidgetChurn(QObject* parent)
+        : QObject(parent) {
+        m_clock.start();
+    }
+
+    static WidgetChurn* instance() { return s_instance; }
+    static void install(QApplication& app) {
+        if (s_instance == nullptr) {
+            s_instance = new WidgetChurn(&app);
+            app.installEventFilter(s_instance);
+        }
+    }
+
+    // Whether a burst of changes is under way or ended too recently for a reader to have caught up.
+    bool flooding() const { return m_burst > floodChanges && m_clock.elapsed() - m_lastAt < settleMs; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::Show:
+        case QEvent::Hide:
+        case QEvent::ChildAdded:
+        case QEvent::ChildRemoved:
+            if (watched->isWidgetType()) {
+                const qint64 now = m_clock.elapsed();
+                m_burst = now - m_lastAt < settleMs ? m_burst + 1 : 1;
+                m_lastAt = now;
+            }
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    // Orca counts more than 50 waiting events as a flood; a widget change makes one or two.
+    static constexpr int floodChanges = 40;
+    // How long after the last change of a burst the reader is taken to have caught up.
+    static constexpr qint64 settleMs = 300;
+    static inline QPointer<WidgetChurn> s_instance;
+    QElapsedTimer m_clock;
+    qint64 m_lastAt = -settleMs;
+    int m_burst = 0;
+};
+
+} // namespace
+
 void installAccessibilityRules() {
     installTraitsFactory();
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        WidgetChurn::install(*app);
 }
 
 bool isBlockedByModal(const QWidget* widget) {
@@ -370,20 +429,23 @@ constexpr const char* saidAtProperty = "_quillora_announcementSaidAt";
 // The same text said again this soon after is the same news through another channel.
 constexpr qint64 repeatMs = 1500;
 constexpr const char* pendingSinceProperty = "_quillora_pendingAnnouncementSince";
-// How long a text waits for an active window, and how often it looks.
-constexpr qint64 inactiveHoldMs = 1000;
-constexpr int inactivePollMs = 20;
+// How long a text waits at most for an active window or for a burst of changes to settle, and
+// how often it looks.
+constexpr qint64 holdMs = 1500;
+constexpr int holdPollMs = 20;
 
 // Shows the window's pending text as a fresh notification element.
 void sayPending(QWidget* window) {
-    // Between a dialog closing and its window taking the focus back no window is active. A note
-    // shown then reaches a screen reader ahead of the focus coming back, and a reader that is
-    // behind (the dialog's last events still queued) drops it while it catches up with the
-    // focus: the note waits for a window to be active again, a short while at most.
+    // A screen reader that is behind drops a note while it catches up. Between a dialog closing
+    // and its window taking the focus back no window is active, and a note shown then reaches the
+    // reader ahead of the focus coming back, with the dialog's last events still queued; a note
+    // shown as a whole screen is built reaches it behind hundreds of events. The note waits for a
+    // window to be active again and for the burst to settle, a short while at most.
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (QApplication::activeWindow() == nullptr && window->isVisible() &&
-        now - window->property(pendingSinceProperty).toLongLong() < inactiveHoldMs) {
-        QTimer::singleShot(inactivePollMs, window, [window] { sayPending(window); });
+    const WidgetChurn* churn = WidgetChurn::instance();
+    if ((QApplication::activeWindow() == nullptr || (churn != nullptr && churn->flooding())) &&
+        window->isVisible() && now - window->property(pendingSinceProperty).toLongLong() < holdMs) {
+        QTimer::singleShot(holdPollMs, window, [window] { sayPending(window); });
         return;
     }
     const QString text = window->property(pendingProperty).toString();

@@ -475,6 +475,18 @@ private slots:
         QCOMPARE(notes().last(), u"Moved to position 2 of 3."_qs);
         QApplication::setActiveWindow(&window);
         QTRY_COMPARE(notes().last(), u"Added 1 photo."_qs);
+
+        // Asked for as a whole screen is built (a reader is flooded with its events), a note
+        // waits until the widgets have settled.
+        installAccessibilityRules();
+        auto* screen = new QWidget(&window);
+        for (int i = 0; i < 60; ++i)
+            new QPushButton(QString::number(i), screen);
+        screen->show();
+        announceOutcome(font, QStringLiteral("Opened “Design”."));
+        QTest::qWait(100);
+        QCOMPARE(notes().last(), u"Added 1 photo."_qs);
+        QTRY_COMPARE(notes().last(), u"Opened “Design”."_qs);
     }
 };
 
