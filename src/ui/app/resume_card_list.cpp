@@ -255,6 +255,7 @@ void ResumeCardList::focusInEvent(QFocusEvent* event) {
         m_keyboardFocus = true;
     // The focus lands on a row a screen reader names and the arrows move on from: the open
     // résumé's, else the first.
+    m_takingFocus = true;
     if (!currentIndex().isValid() && m_keyboardFocus && model() != nullptr && selectionModel() != nullptr &&
         model()->rowCount(rootIndex()) > 0)
         selectionModel()->setCurrentIndex(model()->index(std::max(openRow(), 0), 0, rootIndex()),
@@ -264,6 +265,7 @@ void ResumeCardList::focusInEvent(QFocusEvent* event) {
     QListView::focusInEvent(event);
     if (!before.isValid() && currentIndex().isValid() && !m_keyboardFocus)
         selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    m_takingFocus = false;
     viewport()->update();
     // The list itself is reported focused after this handler, which a screen reader reads as the
     // bare list ("Résumés, list with N items"): the row that has the focus is reported after it.
@@ -274,6 +276,15 @@ void ResumeCardList::focusInEvent(QFocusEvent* event) {
         focused.setChild(currentIndex().row());
         QAccessible::updateAccessibility(&focused);
     });
+}
+
+void ResumeCardList::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    // A row made current as the focus comes in is reported once, after the list (see above): a
+    // second, earlier report of the same row makes a screen reader skip both as repeats.
+    if (m_takingFocus)
+        QAbstractItemView::currentChanged(current, previous);
+    else
+        QListView::currentChanged(current, previous);
 }
 
 void ResumeCardList::keyPressEvent(QKeyEvent* event) {

@@ -74,6 +74,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void rowsInserted(const QModelIndex& parent, int start, int end) override;
     void paintEvent(QPaintEvent* event) override;
 
@@ -110,6 +111,7 @@ private:
     std::weak_ptr<Resume> m_marked;
     bool m_opensOnKeyboardMove = true;
     bool m_keyboardFocus = false;
+    bool m_takingFocus = false; // in focusInEvent, where the row is reported only afterwards
 };
 
 } // namespace quillora
