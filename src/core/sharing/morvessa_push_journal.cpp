@@ -51,10 +51,19 @@ QString setAside() {
     return {};
 }
 
+// Whether the open file has names besides the list's. The app writes its list under a new name
+// and renames it into place, so its own list has one; a second name makes it some other file,
+// which may name records of anyone's.
+bool hasOtherNames(const files::ReadOnlyFile& file) {
+    struct stat info {};
+    return ::fstat(file.descriptor(), &info) != 0 || info.st_nlink > 1;
+}
+
 // The names in the list, or nothing when something is at its name that cannot be read as one and
 // it could not be set aside; nothing may then be written at that name. Only a regular file of
-// this user's is opened (no link followed, no pipe or device waited on), up to a bound; one that
-// cannot be read is moved aside, whole, and said in the log, so its names are never overwritten.
+// this user's with no other name is opened (no link followed, no pipe or device waited on), up to
+// a bound; one that cannot be read is moved aside, whole, and said in the log, so its names are
+// never overwritten.
 std::optional<QStringList> read() {
     const files::ReadOnlyFile file(path(), files::ReadOnlyFile::Owner::onlyOurs);
     if (!file.isOpen() && file.error() == ENOENT)
@@ -66,6 +75,8 @@ std::optional<QStringList> read() {
                          file.error() == EPERM || file.error() == EACCES;
     if (!file.isOpen())
         fault = file.errorText();
+    else if (hasOtherNames(file))
+        fault = QStringLiteral("it is a file with more than one name");
     else if (file.size() > kLargestList || !(bytes = file.read(0, kLargestList + 1)))
         fault = file.size() > kLargestList ? QStringLiteral("it is larger than a list of names can be")
                                            : QStringLiteral("reading it failed");

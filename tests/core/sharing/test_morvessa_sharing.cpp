@@ -286,12 +286,13 @@ private slots:
 
     void aListOfPushesThatCannotBeReadIsKeptAside_data() {
         QTest::addColumn<QString>("kind");
-        for (const char* kind : {"pipe", "link", "unreadable", "too large"})
+        for (const char* kind : {"pipe", "link", "hard link", "unreadable", "too large"})
             QTest::newRow(kind) << QString::fromLatin1(kind);
     }
     // What is found at the list's name is looked at before it is read: a pipe never holds up the
-    // start, the file a link leads to is never settled, and a list that cannot be read is kept
-    // aside whole, never written over, while the next push starts a new list.
+    // start, the file a link leads to is never settled, nor is a file elsewhere that has a second
+    // name there, and a list that cannot be read is kept aside whole, never written over, while
+    // the next push starts a new list.
     void aListOfPushesThatCannotBeReadIsKeptAside() {
         QFETCH(QString, kind);
         auto store = std::move(ModelContainer::inMemory()).value();
@@ -307,6 +308,10 @@ private slots:
         } else if (kind == QLatin1String("link")) {
             QVERIFY(test::writeFile(elsewhere, list));
             QVERIFY(QFile::link(elsewhere, path));
+        } else if (kind == QLatin1String("hard link")) {
+            QVERIFY(test::writeFile(elsewhere, list));
+            QCOMPARE(::link(QFile::encodeName(elsewhere).constData(), QFile::encodeName(path).constData()),
+                     0);
         } else if (kind == QLatin1String("unreadable")) {
             QVERIFY(test::writeFile(path, list));
             const QByteArray native = QFile::encodeName(path);
@@ -336,6 +341,9 @@ private slots:
         } else if (kind == QLatin1String("link")) {
             QCOMPARE(QFileInfo(aside.first()).symLinkTarget(), elsewhere);
             QCOMPARE(test::readFile(elsewhere), list);
+        } else if (kind == QLatin1String("hard link")) {
+            QCOMPARE(test::readFile(elsewhere), list);
+            QCOMPARE(test::readFile(aside.first()), list);
         } else {
             (void)::chmod(QFile::encodeName(aside.first()).constData(), 0600);
             QCOMPARE(test::readFile(aside.first()), kept);
