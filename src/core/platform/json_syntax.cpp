@@ -1,11 +1,20 @@
 #include "platform/json_syntax.h"
 
+#include <charconv>
+#include <cmath>
+#include <string>
+
 namespace quillora {
 
 namespace {
 
-// Deeper than any document the app writes by far; a deeper one is refused, not followed.
-constexpr size_t kDeepest = 10000;
+// As deep as Qt's JSON reader goes (a document nested deeper is one it refuses whole), and far
+// deeper than any document the app writes.
+constexpr size_t kDeepest = 1024;
+// More significant digits than can ever decide which double a number rounds to (767).
+constexpr size_t kKeptDigits = 800;
+// An exponent beyond which every number but zero is out of a double's range, by far.
+constexpr qint64 kFarExponent = 1'000'000'000;
 
 bool isSpace(uchar c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
@@ -19,15 +28,31 @@ bool isHexDigit(uchar c) {
     return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
-// How many continuation bytes follow a UTF-8 lead byte; -1 for a byte that leads nothing.
-int continuationBytes(uchar c) {
+// How many continuation bytes follow a UTF-8 lead byte (-1 for a byte that leads nothing), and
+// the range of the first of them, as RFC 3629 has it: one that would make an overlong form, a
+// surrogate (U+D800 to U+DFFF) or a character above U+10FFFF is outside it.
+struct Lead {
+    int continuationBytes;
+    uchar lowest;
+    uchar highest;
+};
+
+Lead lead(uchar c) {
     if (c >= 0xC2 && c <= 0xDF)
-        return 1;
-    if (c >= 0xE0 && c <= 0xEF)
-        return 2;
-    if (c >= 0xF0 && c <= 0xF4)
-        return 3;
-    return -1;
+        return {1, 0x80, 0xBF};
+    if (c == 0xE0)
+        return {2, 0xA0, 0xBF};
+    if (c == 0xED)
+        return {2, 0x80, 0x9F};
+    if (c >= 0xE1 && c <= 0xEF)
+        return {2, 0x80, 0xBF};
+    if (c == 0xF0)
+        return {3, 0x90, 0xBF};
+    if (c == 0xF4)
+        return {3, 0x80, 0x8F};
+    if (c >= 0xF1 && c <= 0xF3)
+        return {3, 0x80, 0xBF};
+    return {-1, 0, 0};
 }
 
 } // namespace
@@ -45,8 +70,49 @@ bool JsonSyntaxCheck::feed(const char* data, qsizetype size) {
 
 bool JsonSyntaxCheck::finish() {
     if (numberMayEnd())
-        valueEnded();
+        numberEnded();
     return m_state == State::done;
+}
+
+// A digit of the number's integer part (but its first zero) or of its fraction.
+void JsonSyntaxCheck::numberDigit(uchar c) {
+    const bool inFraction = m_state == State::point || m_state == State::fraction;
+    if (m_digits.empty() && c == '0') {
+        if (inFraction)
+            --m_point; // a zero before the first significant digit
+        return;
+    }
+    if (!inFraction)
+        ++m_point;
+    if (m_digits.size() < kKeptDigits)
+        m_digits.push_back(char(c));
+    else if (c != '0')
+        m_digitsCut = true;
+}
+
+// The reader takes a number as the nearest double and refuses one that is too large for a double,
+// or too small to be told from zero when it is not zero.
+void JsonSyntaxCheck::numberEnded() {
+    if (!m_digits.empty()) {
+        const qint64 scale = m_point + (m_exponentNegative ? -m_exponent : m_exponent);
+        bool inRange = scale > -400 && scale < 400;
+        if (inRange) {
+            std::string text = "0.";
+            text.append(m_digits.begin(), m_digits.end());
+            if (m_digitsCut)
+                text += '1'; // rounds as the digits that were left out do
+            text += 'e';
+            text += std::to_string(scale);
+            double value = 0;
+            const auto read = std::from_chars(text.data(), text.data() + text.size(), value);
+            inRange = read.ec == std::errc() && std::isfinite(value) && value != 0;
+        }
+        if (!inRange) {
+            m_state = State::failed;
+            return;
+        }
+    }
+    valueEnded();
 }
 
 bool JsonSyntaxCheck::numberMayEnd() const {
@@ -68,6 +134,17 @@ void JsonSyntaxCheck::close(uchar c) {
 }
 
 void JsonSyntaxCheck::beginValue(uchar c) {
+    if (m_open.empty() && c != '{' && c != '[') { // the reader takes only these at the top
+        m_state = State::failed;
+        return;
+    }
+    if (c == '-' || isDigit(c)) {
+        m_digits.clear();
+        m_digitsCut = false;
+        m_point = 0;
+        m_exponent = 0;
+        m_exponentNegative = false;
+    }
     switch (c) {
     case '{':
     case '[':
@@ -101,7 +178,12 @@ void JsonSyntaxCheck::beginValue(uchar c) {
         m_state = State::literal;
         return;
     default:
-        m_state = isDigit(c) ? State::integer : State::failed;
+        if (!isDigit(c)) {
+            m_state = State::failed;
+            return;
+        }
+        m_state = State::integer;
+        numberDigit(c);
     }
 }
 
@@ -111,8 +193,11 @@ void JsonSyntaxCheck::step(uchar c) {
         const bool continues =
             isDigit(c) || ((c == '.' || c == 'e' || c == 'E') && m_state != State::exponent &&
                            !(c == '.' && m_state == State::fraction));
-        if (!continues)
-            valueEnded();
+        if (!continues) {
+            numberEnded();
+            if (m_state == State::failed)
+                return;
+        }
     }
     switch (m_state) {
     case State::value:
@@ -148,8 +233,10 @@ void JsonSyntaxCheck::step(uchar c) {
     case State::string:
         if (m_left > 0) {
             --m_left;
-            if ((c & 0xC0) != 0x80)
+            if (c < m_lowest || c > m_highest)
                 m_state = State::failed;
+            m_lowest = 0x80;
+            m_highest = 0xBF;
         } else if (c == '"') {
             if (m_stringIsKey)
                 m_state = State::colon;
@@ -160,7 +247,10 @@ void JsonSyntaxCheck::step(uchar c) {
         } else if (c < 0x20) {
             m_state = State::failed;
         } else if (c >= 0x80) {
-            m_left = continuationBytes(c);
+            const Lead next = lead(c);
+            m_left = next.continuationBytes;
+            m_lowest = next.lowest;
+            m_highest = next.highest;
             if (m_left < 0)
                 m_state = State::failed;
         }
@@ -182,7 +272,14 @@ void JsonSyntaxCheck::step(uchar c) {
             m_state = State::string;
         return;
     case State::minus:
-        m_state = c == '0' ? State::zero : isDigit(c) ? State::integer : State::failed;
+        if (c == '0') {
+            m_state = State::zero;
+        } else if (isDigit(c)) {
+            m_state = State::integer;
+            numberDigit(c);
+        } else {
+            m_state = State::failed;
+        }
         return;
     case State::zero:
     case State::integer:
@@ -192,22 +289,35 @@ void JsonSyntaxCheck::step(uchar c) {
             m_state = State::exponentMark;
         else if (m_state == State::zero) // no digit after a leading zero
             m_state = State::failed;
+        else
+            numberDigit(c);
         return;
     case State::point:
-        m_state = isDigit(c) ? State::fraction : State::failed;
-        return;
     case State::fraction:
-        if (c == 'e' || c == 'E')
-            m_state = State::exponentMark;
+        if (isDigit(c)) {
+            numberDigit(c);
+            m_state = State::fraction;
+        } else {
+            m_state = m_state == State::fraction ? State::exponentMark : State::failed; // "e" or "E"
+        }
         return;
     case State::exponentMark:
-        m_state = c == '+' || c == '-' ? State::exponentSign : isDigit(c) ? State::exponent : State::failed;
-        return;
     case State::exponentSign:
-        m_state = isDigit(c) ? State::exponent : State::failed;
+        if (m_state == State::exponentMark && (c == '+' || c == '-')) {
+            m_exponentNegative = c == '-';
+            m_state = State::exponentSign;
+            return;
+        }
+        if (!isDigit(c)) {
+            m_state = State::failed;
+            return;
+        }
+        m_state = State::exponent;
+        [[fallthrough]];
+    case State::exponent: // a digit
+        if (m_exponent < kFarExponent)
+            m_exponent = m_exponent * 10 + (c - '0');
         return;
-    case State::exponent:
-        return; // a digit
     case State::literal:
         if (c != uchar(*m_literal))
             m_state = State::failed;

@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QTimeZone>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <future>
@@ -30,6 +31,23 @@ namespace {
 
 QDateTime utc(int y, int mo, int d, int h, int mi, int s, int ms = 0) {
     return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms), Qt::UTC);
+}
+
+// The decimal digits of 5ⁿ.
+QByteArray fiveToThe(int n) {
+    QByteArray digits("1"); // the lowest digit first
+    for (int i = 0; i < n; ++i) {
+        int carry = 0;
+        for (char& digit : digits) {
+            const int product = (digit - '0') * 5 + carry;
+            digit = char('0' + product % 10);
+            carry = product / 10;
+        }
+        if (carry > 0)
+            digits.append(char('0' + carry));
+    }
+    std::reverse(digits.begin(), digits.end());
+    return digits;
 }
 
 QString latestPath() {
@@ -554,6 +572,113 @@ private slots:
         for (qsizetype at = 0; at < bytes.size() && fed; at += 3)
             fed = check.feed(bytes.constData() + at, std::min<qsizetype>(3, bytes.size() - at));
         QCOMPARE(fed && check.finish(), whole);
+    }
+
+    // What the check passes is what the reader reads, and no more: fed a byte at a time, every
+    // character that begins with each lead and continuation byte, numbers at the edges of a
+    // double's range and nesting either side of the reader's limit.
+    void theCheckPassesWhatTheReaderReads() {
+        const auto checked = [](const QByteArray& bytes) {
+            JsonSyntaxCheck check;
+            for (const char c : bytes) {
+                if (!check.feed(&c, 1))
+                    return false;
+            }
+            return check.finish();
+        };
+        QList<QByteArray> documents;
+        for (int lead = 0x80; lead <= 0xFF; ++lead) {
+            for (int next = 0; next <= 0xFF; ++next) {
+                for (int more = 0; more <= 2; ++more)
+                    documents << "[\"" + QByteArray(1, char(lead)) + char(next) + QByteArray(more, '\x80') +
+                                     "\"]";
+            }
+        }
+        for (const char* number :
+             {"1.7976931348623157e308", "1.7976931348623158e308", "1.7976931348623159e308",
+              "-1.79769313486231580793728971405301e308", "1.8e308", "-1e400", "4.9e-324",
+              "2.4703282292062328e-324", "2.4703282292062329e-324", "2e-324", "1e-400", "0e99999",
+              "-0.000e-99999", "-0", "123456789012345678901234567890", "1e00000000000000000000000308",
+              "1e99999999999999999999"}) {
+            documents << QByteArray("[") + number + ']';
+        }
+        for (const int digits : {308, 309, 1000}) {
+            documents << "[" + QByteArray(digits, '9') + "]";
+            documents << "[0." + QByteArray(digits, '0') + "1]";
+            documents << "[1" + QByteArray(digits, '0') + "e-" + QByteArray::number(digits + 300) + "]";
+        }
+        documents << "[17976931348623158" + QByteArray(292, '0') + "]"
+                  << "[17976931348623158" + QByteArray(900, '0') + "1e-609]";
+        // Halfway between zero and the least double, which the reader takes as zero, and a little
+        // more, far past the digits that are kept, which it takes as the least double.
+        const QByteArray half = "[0." + QByteArray(1075 - fiveToThe(1075).size(), '0') + fiveToThe(1075);
+        documents << half + "]" << half + QByteArray(100, '0') + "1]";
+        for (const int depth : {1024, 1025}) {
+            documents << QByteArray(depth, '[') + QByteArray(depth, ']');
+            documents << QByteArray(depth - 1, '[') + "{}" + QByteArray(depth - 1, ']');
+            documents << QByteArray("{\"a\":").repeated(depth) + "1" + QByteArray(depth, '}');
+        }
+        documents << "1"
+                  << "\"x\""
+                  << "true"
+                  << "null";
+        QStringList differ;
+        for (const QByteArray& document : std::as_const(documents)) {
+            const bool reads = !QJsonDocument::fromJson(document).isNull();
+            if (checked(document) != reads)
+                differ << QString::fromLatin1(document.left(60).toPercentEncoding()) +
+                              (reads ? QStringLiteral(" (read)") : QStringLiteral(" (refused)"));
+        }
+        QVERIFY2(differ.isEmpty(), qPrintable(differ.join(QLatin1Char('\n'))));
+    }
+
+    void theBackupKeptForItsResumesIsOneTheAppCanRead_data() {
+        QTest::addColumn<QByteArray>("from");
+        QTest::addColumn<QByteArray>("to");
+        QTest::addColumn<bool>("readable");
+        const QByteArray skills("\"appliedSkills\" : []");
+        const QByteArray yama("\xe5\xb1\xb1"); // 山
+        // One bit more in its first byte makes ED B1 B1, the surrogate U+DC71.
+        QTest::newRow("a bit flipped into a surrogate") << yama << QByteArray("\xed\xb1\xb1") << false;
+        QTest::newRow("an overlong form") << QByteArray("\xc3\xa9") << QByteArray("\xe0\x83\xa9") << false;
+        QTest::newRow("above U+10FFFF") << yama << QByteArray("\xf4\x90\x80\x80") << false;
+        // The document, the list of résumés and the résumé are the first three levels.
+        for (const int depth : {1025, 10000, 1024}) {
+            QByteArray nested("\"appliedSkills\" : ");
+            nested.append(depth - 3, '[').append(depth - 3, ']');
+            QTest::addRow("nested %d deep", depth) << skills << nested << (depth <= 1024);
+        }
+    }
+    // The backup kept beside the newest as the newest with résumés is one the app can read: a newer
+    // one whose beginning and end are intact, but which the reader refuses, does not stand for it.
+    void theBackupKeptForItsResumesIsOneTheAppCanRead() {
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        QFETCH(bool, readable);
+        QVERIFY(ensureStoreDirectory().ok());
+        const QDir backups(backupsDirectoryURL());
+        QStringList names;
+        for (int i = 0; i < 9; ++i) {
+            names << QStringLiteral("resume-backup-2020010%1-000000.json").arg(i);
+            QStringList titles;
+            if (i == 7)
+                titles << QStringLiteral("山田 Café");
+            else if (i == 8)
+                titles << QStringLiteral("Older CV");
+            QByteArray document = test::userBackupDocument(titles);
+            if (i == 7) {
+                QVERIFY(document.contains(from));
+                document.replace(from, to);
+                QCOMPARE(!QJsonDocument::fromJson(document).isNull(), readable);
+            }
+            QVERIFY(test::writeFile(backups.filePath(names.last()), document));
+            QVERIFY(test::setModifiedSecondsAgo(backups.filePath(names.last()), 1000 * (i + 1)));
+        }
+        QVERIFY(pruneUserBackups(7).ok());
+        const QStringList left = stampedBackups();
+        QCOMPARE(left.size(), 8);
+        QCOMPARE(left.contains(names.at(7)), readable);
+        QCOMPARE(left.contains(names.at(8)), !readable);
     }
 
     void backupsFolderBlockedByAFile() {
