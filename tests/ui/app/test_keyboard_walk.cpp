@@ -84,12 +84,19 @@ QList<PortfolioItemPtr> landscapePhotos(std::initializer_list<Qt::GlobalColor> c
     return photos;
 }
 
+// The room around a control where its ring stands: that of a text, set outside it.
+QMargins ringRoom(const QWidget* control) {
+    const bool outside =
+        hasFocusRing(control) &&
+        control->findChild<QWidget*>(QStringLiteral("focusRing"), Qt::FindDirectChildrenOnly) == nullptr;
+    return outside ? QMargins(4, 4, 4, 4) : QMargins();
+}
+
 // The control and the room around it, where a text's ring stands.
 QImage seen(QWidget* control) {
     QWidget* window = control->window();
     return window
-        ->grab(QRect(control->mapTo(window, QPoint(0, 0)), control->size()).adjusted(-4, -4, 4, 4) &
-               window->rect())
+        ->grab(QRect(control->mapTo(window, QPoint(0, 0)), control->size()).marginsAdded(ringRoom(control)))
         .toImage()
         .convertToFormat(QImage::Format_RGB32);
 }
