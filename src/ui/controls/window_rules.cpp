@@ -313,8 +313,8 @@ private:
             addPaletteFocusRing(now, 6);
         // A list that takes the focus is reported focused once this is done, which a screen
         // reader reads as the bare list ("Files, list with 1 item"): the row that has the focus
-        // is reported after it.
-        if (auto* list = qobject_cast<QListView*>(now))
+        // is reported after it. (A combo box's list, a popup, reports its own row.)
+        if (auto* list = qobject_cast<QListView*>(now); list != nullptr && isManagedWindow(list->window()))
             QTimer::singleShot(0, list, [list] {
                 if (!list->hasFocus() || !list->currentIndex().isValid() || !QAccessible::isActive())
                     return;
