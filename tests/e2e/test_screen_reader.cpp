@@ -406,6 +406,14 @@ class ScreenReaderTest final : public QObject {
         }
     }
 
+    // The text is a stop: it takes the focus, and Orca, where it runs, says it (its first words).
+    void focusAndHear(const Node& text, const QString& words) {
+        const qsizetype from = orcaSaid().size();
+        QVERIFY2(text && doAction(text, QStringLiteral("SetFocus")), qPrintable(words));
+        QTRY_VERIFY2(has(text, ATSPI_STATE_FOCUSED), qPrintable(words));
+        QVERIFY(orcaSays({words}, from));
+    }
+
     // Presses Alt with an arrow key on the focused control.
     static void altArrow(uint arrowKeysym) {
         constexpr uint altMask = 1 << ATSPI_MODIFIER_ALT;
@@ -546,6 +554,14 @@ class ScreenReaderTest final : public QObject {
         for (const Node& window : shown) {
             Node focused;
             checkTree(window, screen, 0, focused);
+            // A window of texts (a help sheet, Help, About): every text is a stop a reader reaches.
+            const QString title = nameOf(window);
+            if (window == shown.last() && (title.contains(u"Help"_qs) || title == u"About Quillora"_qs))
+                for (const AtspiRole role : {ATSPI_ROLE_LABEL, ATSPI_ROLE_HEADING})
+                    for (const Node& text : allOf(role, window))
+                        if (!has(text, ATSPI_STATE_FOCUSABLE))
+                            m_faults << QStringLiteral("%1: text no stop reaches: \"%2\"")
+                                            .arg(screen, nameOf(text));
             if (window == shown.last() && shown.size() > 1 && focused && nameOf(focused).isEmpty())
                 m_badFocus << QStringLiteral("%1: [%2]").arg(screen, roleOf(focused));
         }
@@ -774,22 +790,42 @@ private slots:
         dumpScreen(QStringLiteral("main window"));
         QCOMPARE(nameOf(windows().first()), QStringLiteral("Quillora"));
 
-        // The tip card is one element: its texts are not read again by children.
-        const Node tip = find(ATSPI_ROLE_FILLER, QStringLiteral("Welcome to Quillora"));
-        QVERIFY(tip);
-        QStringList tipChildren;
-        for (const Node& child : childrenOf(tip))
-            tipChildren << QStringLiteral("%1 %2").arg(roleOf(child), nameOf(child));
-        QCOMPARE(tipChildren, QStringList{u"push button Dismiss welcome message"_qs});
+        // The tip's title and text are stops, each read once.
+        focusAndHear(find(ATSPI_ROLE_LABEL, QStringLiteral("Welcome to Quillora")),
+                     u"Welcome to Quillora"_qs);
+        Node tipText;
+        for (const Node& text : allOf(ATSPI_ROLE_LABEL))
+            if (nameOf(text).startsWith(u"Welcome to Quillora, your personal"_qs))
+                tipText = text;
+        focusAndHear(tipText, u"your personal résumé builder"_qs);
 
+        // The help sheet opens on its title; Tab reads on, heading and bullet (each sheet's texts are
+        // held to be stops as the sheets are walked).
+        qsizetype from = orcaSaid().size();
         QVERIFY(press(QStringLiteral("Help")));
         dumpScreen(QStringLiteral("help sheet"));
-        QVERIFY(find(ATSPI_ROLE_HEADING, QStringLiteral("Main Interface Help")));
+        const Node sheetTitle = find(ATSPI_ROLE_HEADING, QStringLiteral("Main Interface Help"));
+        QVERIFY(sheetTitle);
+        QTRY_VERIFY(has(sheetTitle, ATSPI_STATE_FOCUSED));
+        QVERIFY(orcaSays({u"Main Interface Help"_qs}, from));
+        for (int tab = 0; tab < 2; ++tab)
+            atspi_generate_keyboard_event(0xff09 /* Tab */, nullptr, ATSPI_KEY_SYM, nullptr);
+        const QString bullet = u"Résumés are sorted by most recently edited"_qs;
+        QTRY_VERIFY(g_focused && nameOf(g_focused).startsWith(bullet));
+        QVERIFY(orcaSays({bullet}, from));
         visit(QStringLiteral("Add OpenAI API Key"), QStringLiteral("key prompt"));
         closeTop();
         visit(QStringLiteral("Choose background"), QStringLiteral("background picker"));
+        from = orcaSaid().size();
         QVERIFY(press(QStringLiteral("About Quillora"), ATSPI_ROLE_MENU_ITEM));
         dumpScreen(QStringLiteral("About"));
+        // It opens on its name; Tab reads the version and the tagline.
+        QTRY_VERIFY(g_focused && nameOf(g_focused) == u"Quillora"_qs);
+        atspi_generate_keyboard_event(0xff09 /* Tab */, nullptr, ATSPI_KEY_SYM, nullptr);
+        QTRY_VERIFY(g_focused && nameOf(g_focused).startsWith(u"Version "_qs));
+        const QString version = nameOf(g_focused);
+        atspi_generate_keyboard_event(0xff09 /* Tab */, nullptr, ATSPI_KEY_SYM, nullptr);
+        QVERIFY(orcaSays({version, u"Creative resume building for expressive professionals."_qs}, from));
         closeTop();
         QVERIFY(press(QStringLiteral("Quillora Help"), ATSPI_ROLE_MENU_ITEM));
         dumpScreen(QStringLiteral("Help window"));
@@ -1063,8 +1099,15 @@ private slots:
         const Node opener = chip ? chip : find(ATSPI_ROLE_FILLER, QStringLiteral("Sketch"));
         if (!opener)
             QSKIP("The editor is not open.");
+        const qsizetype from = orcaSaid().size();
         QVERIFY(doAction(opener, QStringLiteral("Press")));
-        QVERIFY(waitFind(ATSPI_ROLE_HEADING, QStringLiteral("Edit Skill")));
+        // It opens on its title; Tab reads its field's name.
+        const Node title = waitFind(ATSPI_ROLE_HEADING, QStringLiteral("Edit Skill"));
+        QVERIFY(title);
+        QTRY_VERIFY(has(title, ATSPI_STATE_FOCUSED));
+        atspi_generate_keyboard_event(0xff09 /* Tab */, nullptr, ATSPI_KEY_SYM, nullptr);
+        QTRY_VERIFY(has(find(ATSPI_ROLE_TEXT, QStringLiteral("Skill: Descriptor")), ATSPI_STATE_FOCUSED));
+        QVERIFY(orcaSays({u"Edit Skill"_qs, u"Skill: Descriptor"_qs}, from));
         const Node list = find(ATSPI_ROLE_LIST, QStringLiteral("Résumés"));
         QVERIFY(list);
         const int rows = atspi_accessible_get_child_count(list.get(), nullptr);
@@ -1127,9 +1170,17 @@ private slots:
         saidOnce(u"Cover letter written."_qs, pressed(u"Cover With OpenAI"_qs));
         m_server->enqueue(Reply::completion(u"{\"overallScore\": 74, \"missingKeywords\": [\"Design "
                                             u"systems\"], \"suggestions\": [\"Name it.\"], "
-                                            "\"sectionFeedback\": [], \"notes\": []}"_qs));
+                                            "\"sectionFeedback\": [{\"section\": \"Summary\", \"feedback\": "
+                                            "{\"score\": 70, \"missingKeywords\": [\"Figma\"], "
+                                            "\"suggestions\": [\"Lead with results.\"]}}], "
+                                            "\"notes\": [\"Clear layout.\"]}"_qs));
         saidOnce(u"Resume ATS score: 74 percent. Missing keywords: Design systems."_qs,
                  pressed(u"Analyze Resume ATS"_qs));
+        // The analysis is read text by text: a suggestion, a section's row, a note.
+        for (const QString& text :
+             {u"Name it."_qs, u"Summary: 70 percent. Missing: Figma. Tip: Lead with results."_qs,
+              u"Clear layout."_qs})
+            focusAndHear(waitFind(ATSPI_ROLE_LABEL, text), text);
         m_server->enqueue(Reply::completion(
             u"{\"summary\": \"I design calm tools and design systems.\", \"experience\": [], \"skills\": "
             "[\"Figma\"], \"insertedKeywords\": [{\"keyword\": \"design systems\", \"section\": \"Summary\"}]}"_qs));
@@ -1228,11 +1279,14 @@ private slots:
                  [&] { QVERIFY(doAction(other, QStringLiteral("Press"))); });
         closeTop();
 
-        // The share dialog: a path copied and the PDF opened, each said once.
+        // The share dialog opens on its file, named; a path copied and the PDF opened are each said
+        // once.
+        const qsizetype exported = orcaSaid().size();
         QVERIFY(press(QStringLiteral("Export Creative PDF")));
         Node copyPath;
         QTRY_VERIFY_WITH_TIMEOUT((copyPath = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Copy Path"))),
                                  60000);
+        QVERIFY(orcaSays({u"Files"_qs, u".pdf"_qs}, exported));
         QVERIFY(doAction(copyPath, QStringLiteral("SetFocus")));
         saidOnce(u"Copied “"_qs, [&] { QVERIFY(doAction(copyPath, QStringLiteral("Press"))); });
         const Node open = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Open"), windows().last());

@@ -3,6 +3,7 @@
 #include "controls/accessibility_traits.h"
 
 #include "controls/flow_layout.h"
+#include "controls/readable_text.h"
 #include "theme/hex_color.h"
 #include "theme/scheme_colors.h"
 
@@ -33,8 +34,29 @@ QLabel* makeLabel(const QString& text, qreal points, QFont::Weight weight, const
     return label;
 }
 
+// Room for a text's focus ring: the spacing between the cards' lines is 6 points at least.
+constexpr int ringRoom = 3;
+
+// Every text of a card is a stop a screen reader reads (the cards are rebuilt with the scheme,
+// so the ring goes by the palette).
+void readable(QWidget* element, const QString& text, qreal radius = 6) {
+    makeReadable(element, text, nullptr, radius, ringRoom);
+}
+
+QLabel* readableLabel(QLabel* label) {
+    readable(label, label->text());
+    return label;
+}
+
 QLabel* groupTitle(const QString& title, bool light, QWidget* parent) {
-    return makeLabel(title, captionPoints, QFont::DemiBold, schemeColors::secondaryLabel(light), parent);
+    return readableLabel(
+        makeLabel(title, captionPoints, QFont::DemiBold, schemeColors::secondaryLabel(light), parent));
+}
+
+// A line ended as a sentence, so lines read one after another keep their pauses.
+QString sentence(const QString& text) {
+    static const QString ends = QStringLiteral(".!?");
+    return !text.isEmpty() && ends.contains(text.back()) ? text : text + QLatin1Char('.');
 }
 
 // The titled, wrapping chips of a keyword list, read as one element: "Title: A, B".
@@ -44,7 +66,9 @@ QWidget* keywordChipGroup(const QString& title, const QStringList& keywords, con
     auto* column = new QVBoxLayout(group);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(6);
-    column->addWidget(groupTitle(title, light, group));
+    // The title is read with the keywords, as one text.
+    column->addWidget(
+        makeLabel(title, captionPoints, QFont::DemiBold, schemeColors::secondaryLabel(light), group));
     auto* chips = new QWidget(group);
     auto* flow = new FlowLayout(chips, 8);
     flow->setContentsMargins(0, 0, 0, 0);
@@ -54,7 +78,9 @@ QWidget* keywordChipGroup(const QString& title, const QStringList& keywords, con
         flow->addWidget(chip);
     }
     column->addWidget(chips);
-    combineAccessibleChildren(group, title + QStringLiteral(": ") + keywords.join(QStringLiteral(", ")));
+    const QString read = title + QStringLiteral(": ") + keywords.join(QStringLiteral(", "));
+    combineAccessibleChildren(group, read);
+    readable(group, read);
     return group;
 }
 
@@ -76,6 +102,7 @@ QWidget* bulletList(const QString& title, const QStringList& items, bool light, 
         line->addWidget(bullet, 0, Qt::AlignTop);
         line->addWidget(makeLabel(item, captionPoints, QFont::Normal, ink, row), 1, Qt::AlignTop);
         combineAccessibleChildren(row, item);
+        readable(row, item);
         column->addWidget(row);
     }
     return list;
@@ -120,13 +147,21 @@ QWidget* sectionFeedbackRow(const ATSSectionFeedback& entry, bool light, QWidget
     header->addWidget(score, 0, Qt::AlignRight | Qt::AlignVCenter);
     column->addLayout(header);
     const QColor secondary = schemeColors::secondaryLabel(light);
-    if (!entry.feedback.missingKeywords.isEmpty())
-        column->addWidget(
-            makeLabel(QStringLiteral("Missing: ") + entry.feedback.missingKeywords.join(QStringLiteral(", ")),
-                      captionPoints, QFont::Normal, secondary, row));
-    if (!entry.feedback.suggestions.isEmpty())
-        column->addWidget(makeLabel(QStringLiteral("Tip: ") + entry.feedback.suggestions.first(),
-                                    captionPoints, QFont::Normal, secondary, row));
+    // The row is read as one text, its lines in order: "Skills: 70 percent. Missing: Figma. Tip: …"
+    QString read = sentence(entry.section + QStringLiteral(": %1 percent").arg(entry.feedback.score));
+    if (!entry.feedback.missingKeywords.isEmpty()) {
+        const QString missing =
+            QStringLiteral("Missing: ") + entry.feedback.missingKeywords.join(QStringLiteral(", "));
+        column->addWidget(makeLabel(missing, captionPoints, QFont::Normal, secondary, row));
+        read += QLatin1Char(' ') + sentence(missing);
+    }
+    if (!entry.feedback.suggestions.isEmpty()) {
+        const QString tip = QStringLiteral("Tip: ") + entry.feedback.suggestions.first();
+        column->addWidget(makeLabel(tip, captionPoints, QFont::Normal, secondary, row));
+        read += QLatin1Char(' ') + sentence(tip);
+    }
+    combineAccessibleChildren(row, read);
+    readable(row, read, 12);
     return row;
 }
 
@@ -231,6 +266,7 @@ ATSAnalysisSummaryCard::ATSAnalysisSummaryCard(const ATSAnalysis& analysis, bool
                               schemeColors::primaryLabel(light), this);
     title->setWordWrap(false);
     markAsAccessibleHeading(title);
+    readableLabel(title);
     scoreRow->addWidget(title, 0, Qt::AlignVCenter);
     scoreRow->addStretch(1);
     auto* score = new ATSValueLabel(this);
@@ -240,6 +276,7 @@ ATSAnalysisSummaryCard::ATSAnalysisSummaryCard(const ATSAnalysis& analysis, bool
     score->setStyleSheet(colorRule(ats_cards::scoreColor(analysis.overallScore)));
     score->setAccessibleName(QStringLiteral("Resume ATS score"));
     score->setAccessibilityValue(QString::number(analysis.overallScore) + QStringLiteral(" percent"));
+    readable(score, score->accessibleName());
     scoreRow->addWidget(score, 0, Qt::AlignVCenter);
     column->addLayout(scoreRow);
 
@@ -276,10 +313,10 @@ ATSInsertedKeywordsCard::ATSInsertedKeywordsCard(const QStringList& keywords, bo
     QLabel* title = makeLabel(QStringLiteral("Inserted Keywords"), subheadlinePoints, QFont::DemiBold,
                               schemeColors::primaryLabel(light), this);
     markAsAccessibleHeading(title);
-    column->addWidget(title);
-    column->addWidget(
+    column->addWidget(readableLabel(title));
+    column->addWidget(readableLabel(
         makeLabel(QStringLiteral("These are the ATS terms the rewrite says it added or made more explicit."),
-                  captionPoints, QFont::Normal, schemeColors::secondaryLabel(light), this));
+                  captionPoints, QFont::Normal, schemeColors::secondaryLabel(light), this)));
     auto* chips = new QWidget(this);
     chips->setObjectName(QStringLiteral("atsInsertedKeywordChips"));
     auto* flow = new FlowLayout(chips, 8);
@@ -289,8 +326,9 @@ ATSInsertedKeywordsCard::ATSInsertedKeywordsCard(const QStringList& keywords, bo
         chip->setStyleSheet(colorRule(schemeColors::primaryLabel(light)));
         flow->addWidget(chip);
     }
-    combineAccessibleChildren(chips,
-                              QStringLiteral("Inserted keywords: ") + keywords.join(QStringLiteral(", ")));
+    const QString read = QStringLiteral("Inserted keywords: ") + keywords.join(QStringLiteral(", "));
+    combineAccessibleChildren(chips, read);
+    readable(chips, read);
     column->addWidget(chips);
 }
 

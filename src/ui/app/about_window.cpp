@@ -3,6 +3,7 @@
 
 #include "controls/focus_ring.h"
 #include "controls/frosted_card.h"
+#include "controls/readable_text.h"
 #include "controls/window_placement.h"
 #include "platform/appearance.h"
 #include "theme/scheme_colors.h"
@@ -149,6 +150,9 @@ AboutWindow::AboutWindow(Services& services, QWidget* parent)
     titleBlock->addWidget(name);
     titleBlock->addWidget(version);
     titleBlock->addWidget(tagline);
+    // The window opens on its name; Tab reads the version and the tagline on to the button.
+    for (QLabel* text : {name, version, tagline})
+        makeReadable(text, &appearance);
     column->addLayout(titleBlock);
 
     auto* button = new QPushButton(QStringLiteral("Open Website"), card);

@@ -267,15 +267,7 @@ void ResumeCardList::focusInEvent(QFocusEvent* event) {
         selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     m_takingFocus = false;
     viewport()->update();
-    // The list itself is reported focused after this handler, which a screen reader reads as the
-    // bare list ("Résumés, list with N items"): the row that has the focus is reported after it.
-    QTimer::singleShot(0, this, [this] {
-        if (!hasFocus() || !currentIndex().isValid() || !QAccessible::isActive())
-            return;
-        QAccessibleEvent focused(this, QAccessible::Focus);
-        focused.setChild(currentIndex().row());
-        QAccessible::updateAccessibility(&focused);
-    });
+    // The row that has the focus is reported after the list itself by the window rules.
 }
 
 void ResumeCardList::currentChanged(const QModelIndex& current, const QModelIndex& previous) {

@@ -6,6 +6,7 @@
 #include "controls/accessibility_traits.h"
 #include "controls/focus_ring.h"
 #include "controls/frosted_card.h"
+#include "controls/readable_text.h"
 #include "platform/appearance.h"
 #include "theme/scheme_colors.h"
 
@@ -176,7 +177,6 @@ ResumeTipView::ResumeTipView(Appearance& appearance, QWidget* parent, ResumeTipT
 
     m_card = new FrostedCard(22, this);
     m_card->setObjectName(QStringLiteral("resumeTipCard"));
-    m_card->setAccessibleName(QStringLiteral("Welcome to Quillora"));
     m_opacityEffect = new QGraphicsOpacityEffect(m_card);
     m_card->setGraphicsEffect(m_opacityEffect);
 
@@ -209,8 +209,9 @@ ResumeTipView::ResumeTipView(Appearance& appearance, QWidget* parent, ResumeTipT
     connect(dismiss, &QToolButton::clicked, this, &ResumeTipView::dismissTip);
     addFocusRing(dismiss, m_appearance, 15);
     m_dismiss = dismiss;
-    // One element: the title and the message are read once, through the card.
-    combineAccessibleChildren(m_card, QStringLiteral("Welcome to Quillora"), welcomeText());
+    // The title and the message are stops a screen reader reads, each once.
+    makeReadable(m_title, &m_appearance);
+    makeReadable(m_text, welcomeText(), &m_appearance);
 
     // Escape dismisses the card while it can be seen (and leaves the key to others otherwise).
     m_escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -290,9 +291,11 @@ void ResumeTipView::applyOpacity() {
     // be invisible.
     const bool reachable = visibleOpacity() > 0 && !m_leaving;
     m_escape->setEnabled(reachable);
-    m_dismiss->setFocusPolicy(reachable ? Qt::StrongFocus : Qt::NoFocus);
-    if (!reachable && m_dismiss->hasFocus())
-        m_dismiss->clearFocus();
+    for (QWidget* stop : std::initializer_list<QWidget*>{m_title, m_text, m_dismiss}) {
+        stop->setFocusPolicy(reachable ? Qt::StrongFocus : Qt::NoFocus);
+        if (!reachable && stop->hasFocus())
+            stop->clearFocus();
+    }
     layoutCard();
     if (!qFuzzyCompare(before, m_opacityEffect->opacity()))
         emit visibleOpacityChanged(m_opacityEffect->opacity());

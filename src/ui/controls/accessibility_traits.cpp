@@ -27,6 +27,7 @@ namespace {
 constexpr const char* valueProperty = "_quillora_accessibleValue";
 constexpr const char* selectedProperty = "_quillora_accessibleSelected";
 constexpr const char* headingProperty = "_quillora_accessibleHeading";
+constexpr const char* textProperty = "_quillora_accessibleText";
 constexpr const char* hiddenProperty = "_quillora_accessibleHidden";
 // Set on a widget some of whose children are hidden: its interface leaves them out.
 constexpr const char* containerProperty = "_quillora_accessibleContainer";
@@ -44,8 +45,8 @@ const AccessibleActions* ownActions(const QObject* object) {
 bool hasTraits(const QObject* object) {
     return object->property(valueProperty).isValid() || object->property(selectedProperty).isValid() ||
            object->property(headingProperty).isValid() || object->property(containerProperty).isValid() ||
-           object->property(frequentProperty).isValid() || object->property(notificationProperty).isValid() ||
-           ownActions(object) != nullptr;
+           object->property(textProperty).isValid() || object->property(frequentProperty).isValid() ||
+           object->property(notificationProperty).isValid() || ownActions(object) != nullptr;
 }
 
 // The nearest class of Qt's own that the widget derives from (ours live in a namespace).
@@ -118,6 +119,8 @@ QAccessible::Role roleFor(const QWidget* widget) {
         return QAccessible::Notification;
     if (widget->property(headingProperty).toBool())
         return QAccessible::Heading;
+    if (widget->property(textProperty).toBool())
+        return QAccessible::StaticText;
     if (auto* button = qobject_cast<const QAbstractButton*>(widget)) {
         if (hasMenu(widget))
             return QAccessible::ButtonMenu;
@@ -543,6 +546,11 @@ void markAsAccessibleHeading(QWidget* widget) {
     if (widget->property(headingProperty).toBool())
         return;
     setTrait(widget, headingProperty, true);
+}
+
+void markAsAccessibleText(QWidget* widget) {
+    if (!widget->property(textProperty).toBool())
+        setTrait(widget, textProperty, true);
 }
 
 void hideFromAccessibility(QWidget* widget) {

@@ -18,6 +18,8 @@ void setAccessibleValue(QWidget* widget, const QString& value);
 void setAccessibleSelected(QWidget* widget, bool selected);
 // The widget (a label) is read as a heading.
 void markAsAccessibleHeading(QWidget* widget);
+// The widget (a line drawn of several parts, a combined row) is read as a text, as a label is.
+void markAsAccessibleText(QWidget* widget);
 // The widget and everything in it are left out of what an assistive technology reads.
 void hideFromAccessibility(QWidget* widget);
 // The widget (a busy indicator) is read as changing often: the bridge's animated state.

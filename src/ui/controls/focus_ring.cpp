@@ -5,8 +5,11 @@
 #include "theme/scheme_colors.h"
 
 #include <QEvent>
+#include <QFocusEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
+#include <QScrollArea>
 #include <QWidget>
 
 #include <algorithm>
@@ -41,53 +44,116 @@ bool paletteIsLight(const QWidget* control) {
     return true;
 }
 
-// Lies over its control, takes no input and shows only while the control has focus.
+constexpr const char* keyUseProperty = "_quillora_keyUsed";
+constexpr const char* ringProperty = "_quillora_focusRing";
+
+// Lies over its control, takes no input and shows only while the control has focus. A ring set
+// outside its control lies over the nearest container around it with room for it.
 class FocusRingOverlay final : public QWidget {
 public:
-    FocusRingOverlay(QWidget* control, Appearance* appearance, qreal radius, int inset = 0)
-        : QWidget(control)
+    FocusRingOverlay(QWidget* control, Appearance* appearance, qreal radius, int inset = 0,
+                     bool afterKey = false)
+        : QWidget(inset < 0 && control->parentWidget() != nullptr ? control->parentWidget() : control)
+        , m_control(control)
         , m_appearance(appearance)
         , m_radius(radius - inset)
-        , m_inset(inset) {
+        , m_inset(inset)
+        , m_afterKey(afterKey) {
         setObjectName(QStringLiteral("focusRing"));
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setAttribute(Qt::WA_NoSystemBackground);
         setFocusPolicy(Qt::NoFocus);
+        control->setProperty(ringProperty, true);
         control->installEventFilter(this);
-        follow(control);
+        // Set outside, it may outlive its control.
+        connect(control, &QObject::destroyed, this, &QObject::deleteLater);
+        follow();
     }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         switch (event->type()) {
         case QEvent::FocusIn:
+            if (m_control->hasFocus()) {
+                const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+                if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
+                    noteKeyUse(m_control->window());
+                else if (reason == Qt::MouseFocusReason)
+                    forgetKeyUse(m_control->window());
+            }
+            follow();
+            break;
+        case QEvent::KeyPress:
+        case QEvent::ShortcutOverride:
+            // A key that finds the focus here shows where it is.
+            if (m_afterKey && !isVisible() && m_control->hasFocus()) {
+                noteKeyUse(m_control->window());
+                follow();
+            }
+            break;
         case QEvent::FocusOut:
         case QEvent::Resize:
+        case QEvent::Move:
         case QEvent::EnabledChange:
-            follow(static_cast<QWidget*>(watched));
+            follow();
             break;
         default:
             break;
         }
-        return QWidget::eventFilter(watched, event);
+        Q_UNUSED(watched);
+        return false;
     }
 
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        const bool light = m_appearance != nullptr ? m_appearance->isLight() : paletteIsLight(parentWidget());
+        if (m_control == nullptr)
+            return;
+        const bool light = m_appearance != nullptr ? m_appearance->isLight() : paletteIsLight(m_control);
         paintFocusRing(painter, rect(), m_radius, light);
     }
 
 private:
-    void follow(QWidget* control) {
-        setGeometry(control->rect().adjusted(m_inset, m_inset, -m_inset, -m_inset));
-        setVisible(control->hasFocus());
+    void follow() {
+        const bool shows =
+            m_control != nullptr && m_control->hasFocus() && (!m_afterKey || keyUsedIn(m_control->window()));
+        if (!shows) {
+            hide();
+            return;
+        }
+        if (m_inset >= 0) {
+            setGeometry(m_control->rect().adjusted(m_inset, m_inset, -m_inset, -m_inset));
+        } else {
+            // Outside the control, in the room its container leaves around it; the first container
+            // up with room on every side takes the ring, else the nearest one keeps it on its edges.
+            const int out = -m_inset;
+            QWidget* host = m_control->parentWidget();
+            if (host == nullptr) {
+                hide();
+                return;
+            }
+            for (QWidget* up = host; up != nullptr && !up->isWindow(); up = up->parentWidget()) {
+                const QRect wanted(m_control->mapTo(up, QPoint(0, 0)), m_control->size());
+                if (up->rect().contains(wanted.adjusted(-out, -out, out, out))) {
+                    host = up;
+                    break;
+                }
+                if (qobject_cast<QScrollArea*>(up->parentWidget()) != nullptr)
+                    break; // a scrolling page's view: the page is as far as the ring goes
+            }
+            if (host != parentWidget())
+                setParent(host);
+            const QRect at(m_control->mapTo(host, QPoint(0, 0)), m_control->size());
+            setGeometry(at.adjusted(-out, -out, out, out) & host->rect());
+        }
+        show();
         raise();
     }
 
+    QPointer<QWidget> m_control;
     Appearance* m_appearance;
     qreal m_radius;
     int m_inset;
+    bool m_afterKey;
 };
 
 } // namespace
@@ -101,7 +167,25 @@ void addPaletteFocusRing(QWidget* control, qreal radius) {
 }
 
 bool hasFocusRing(const QWidget* control) {
-    return control->findChild<QWidget*>(QStringLiteral("focusRing"), Qt::FindDirectChildrenOnly) != nullptr;
+    return control->property(ringProperty).toBool();
+}
+
+void addKeyFocusRing(QWidget* control, Appearance* appearance, qreal radius, int outset) {
+    new FocusRingOverlay(control, appearance, radius, -std::max(outset, 0), true);
+}
+
+void noteKeyUse(QWidget* window) {
+    if (window != nullptr)
+        window->setProperty(keyUseProperty, true);
+}
+
+void forgetKeyUse(QWidget* window) {
+    if (window != nullptr)
+        window->setProperty(keyUseProperty, QVariant());
+}
+
+bool keyUsedIn(const QWidget* window) {
+    return window != nullptr && window->property(keyUseProperty).toBool();
 }
 
 } // namespace quillora

@@ -22,7 +22,20 @@ void addFocusRing(QWidget* control, Appearance& appearance, qreal radius, int in
 // The same for a control drawn in the colours of its palette (a stock field or a plain
 // dialog's button): light or dark follows the palette's window colour.
 void addPaletteFocusRing(QWidget* control, qreal radius);
-// Whether the control already carries a ring added by one of the two above.
+// Whether the control already carries a ring added by one of the functions here.
 bool hasFocusRing(const QWidget* control);
+
+// A ring for a text the keyboard stops at (controls/readable_text.h): it shows only where a key
+// put the focus or found it there, so a window that opens on a text frames nothing until a key
+// is pressed in it, for a mouse user never. `outset` sets the ring that far outside the text, in
+// the room around it, so the text keeps its place and size; where an edge has no room around it
+// the ring runs along that edge. `appearance` may be null: the ring then follows the palette.
+void addKeyFocusRing(QWidget* control, Appearance* appearance, qreal radius, int outset);
+
+// What the rings above go by: a key was pressed in the window since it showed (or moved the
+// focus there). The window rules note each key and forget them as a window shows.
+void noteKeyUse(QWidget* window);
+void forgetKeyUse(QWidget* window);
+bool keyUsedIn(const QWidget* window);
 
 } // namespace quillora

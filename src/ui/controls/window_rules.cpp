@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QHash>
 #include <QKeyEvent>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScrollArea>
@@ -106,6 +107,8 @@ protected:
                 area->setFocusPolicy(Qt::NoFocus);
             break;
         case QEvent::KeyPress:
+            // The rings of texts show where a key put or found the focus.
+            noteKeyUse(widget->window());
             return keyPressed(widget, static_cast<QKeyEvent*>(event));
         case QEvent::ShortcutOverride:
             // An open in-window popup takes its keys (Escape above all) before the window's
@@ -120,6 +123,11 @@ protected:
         case QEvent::Show:
             if (isManagedWindow(widget))
                 windowShown(widget);
+            else if (widget->property(modalOverlayProperty).toBool())
+                forgetKeyUse(widget->window()); // a popup opens as a window does
+            break;
+        case QEvent::MouseButtonPress:
+            forgetKeyUse(widget->window());
             break;
         case QEvent::EnabledChange:
             // The control disabled while it worked is enabled again and the focus Qt moved on
@@ -214,6 +222,7 @@ private:
     // The control that had the focus when a window opened is where the focus goes back to.
     void windowShown(QWidget* window) {
         ++m_focusEpoch;
+        forgetKeyUse(window);
         window->setProperty(firstFocusDoneProperty, QVariant());
         QWidget* opener = QApplication::focusWidget();
         // The control that lost the focus by being disabled while it worked (a push that ends in
@@ -302,6 +311,17 @@ private:
         }
         if (isStockControl(now) && !hasFocusRing(now))
             addPaletteFocusRing(now, 6);
+        // A list that takes the focus is reported focused once this is done, which a screen
+        // reader reads as the bare list ("Files, list with 1 item"): the row that has the focus
+        // is reported after it. (A combo box's list, a popup, reports its own row.)
+        if (auto* list = qobject_cast<QListView*>(now); list != nullptr && isManagedWindow(list->window()))
+            QTimer::singleShot(0, list, [list] {
+                if (!list->hasFocus() || !list->currentIndex().isValid() || !QAccessible::isActive())
+                    return;
+                QAccessibleEvent focused(list, QAccessible::Focus);
+                focused.setChild(list->currentIndex().row());
+                QAccessible::updateAccessibility(&focused);
+            });
         // A click lands on what is in view already; the page stays where the user put it.
         if (QApplication::mouseButtons() != Qt::NoButton)
             return;

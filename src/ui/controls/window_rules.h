@@ -16,7 +16,9 @@ namespace quillora {
 //   first control in view.
 // - When a window closes, the focus goes back to the control that opened it, unless the window's
 //   action has given the focus a place of its own meanwhile.
-// - A stock control (a text field, a plain dialog's button) shows the app's focus ring.
+// - A stock control (a text field, a plain dialog's button) shows the app's focus ring; a text the
+//   keyboard stops at shows its ring once a key is pressed in its window, not as the window opens.
+// - A list that takes the focus names the row that has it, after the list.
 void installWindowRules(QApplication& app);
 
 // Marks an in-window popup (a card over a dimmed window): while it shows, Tab stays inside it and

@@ -4,6 +4,7 @@
 #include "controls/focus_ring.h"
 #include "controls/glass_capsule_button.h"
 #include "controls/one_line_field.h"
+#include "controls/readable_text.h"
 #include "controls/window_rules.h"
 #include "editor/editor_controls.h"
 #include "platform/appearance.h"
@@ -201,6 +202,8 @@ SkillEditPopup::SkillEditPopup(const QString& skill, Appearance& appearance, QWi
     m_title->setAlignment(Qt::AlignHCenter);
     m_title->setFont(systemFont(17, QFont::DemiBold));
     stack->addWidget(m_title);
+    // The popup opens on its title, a stop a screen reader reads; Tab goes on to the field.
+    makeReadable(m_title, &appearance);
     m_field = makeOneLineField(m_card, skill);
     m_field->setObjectName(QStringLiteral("editSkillField"));
     m_field->setPlaceholderText(QStringLiteral("Skill: Descriptor"));

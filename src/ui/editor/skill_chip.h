@@ -68,6 +68,7 @@ public:
     QString skill() const { return m_skill; }
     QString text() const;
     QLineEdit* field() const { return m_field; }
+    QLabel* title() const { return m_title; }
     QWidget* card() const { return m_card; }
 
     // What Save does: reports the text trimmed of white space and line breaks.

@@ -324,8 +324,7 @@ void SkillsSection::openSkill(const QString& skill) {
     connect(popup, &SkillEditPopup::cancelled, this, &SkillsSection::closeSkillPopup);
     popup->show();
     popup->raise();
-    popup->field()->setFocus();
-    popup->field()->selectAll();
+    popup->title()->setFocus(Qt::OtherFocusReason);
 }
 
 void SkillsSection::replaceEditedSkill(const QString& edited) {

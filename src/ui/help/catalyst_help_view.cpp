@@ -2,8 +2,8 @@
 #include "app/services.h"
 #include "controls/accessibility_traits.h"
 
-#include "controls/focus_ring.h"
 #include "controls/frosted_card.h"
+#include "controls/readable_text.h"
 
 #include "controls/overlay_scroll_bar.h"
 #include "platform/appearance.h"
@@ -44,10 +44,8 @@ Label* readableText(const QString& text, const QFont& font, Appearance& appearan
     label->setWordWrap(true);
     label->setFont(font);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setAccessibleName(text);
-    label->setFocusPolicy(Qt::StrongFocus);
     label->setContentsMargins(ringRoomX + lead, ringRoomY, ringRoomX, ringRoomY);
-    addFocusRing(label, appearance, 8);
+    makeReadable(label, &appearance, 8, 0);
     return label;
 }
 

@@ -2,6 +2,7 @@
 
 #include "controls/accessibility_traits.h"
 #include "controls/floating_buttons.h"
+#include "controls/readable_text.h"
 #include "controls/window_placement.h"
 #include "help/bullet_row.h"
 #include "help/scrolling_sheet.h"
@@ -54,6 +55,8 @@ HelpSheetContainer::HelpSheetContainer(Appearance& appearance, const QString& ti
     m_titleLabel->setWordWrap(true);
     m_titleLabel->setFont(namedFont(QStringLiteral("Oswald-Light"), titleSize, QFont::Bold));
     m_columnLayout->addWidget(m_titleLabel);
+    // Every text of the sheet is a stop a screen reader reads; the sheet opens on its title.
+    makeReadable(m_titleLabel, m_appearance);
 
     m_closeButton = new FloatingCloseButton(appearance, this, true);
 
@@ -90,18 +93,21 @@ QLabel* HelpSheetContainer::addHeading(const QString& text, std::optional<QFont>
             label->setFont(*m_contentFont);
     }
     adoptElement(label);
+    makeReadable(label, m_appearance);
     return label;
 }
 
 BulletRow* HelpSheetContainer::addBulletRow(const QString& text) {
     auto* row = new BulletRow(*m_appearance, text);
     adoptElement(row);
+    makeReadable(row, text, m_appearance);
     return row;
 }
 
 QLabel* HelpSheetContainer::addParagraph(const QString& text) {
     QLabel* label = addHeading(text);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label->setFocusPolicy(Qt::StrongFocus); // the flags above leave it to clicks alone
     return label;
 }
 

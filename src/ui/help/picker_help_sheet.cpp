@@ -1,6 +1,7 @@
 #include "help/picker_help_sheet.h"
 
 #include "controls/floating_buttons.h"
+#include "controls/readable_text.h"
 #include "controls/window_placement.h"
 #include "help/scrolling_sheet.h"
 #include "platform/appearance.h"
@@ -57,6 +58,9 @@ PickerHelpSheetView::PickerHelpSheetView(Appearance& appearance, const QString& 
     m_messageLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     column->addWidget(m_titleLabel);
     column->addWidget(m_messageLabel);
+    // Both texts are stops a screen reader reads; the sheet opens on its title.
+    makeReadable(m_titleLabel, m_appearance);
+    makeReadable(m_messageLabel, m_appearance);
     column->addStretch(1);
 
     new FloatingCloseButton(appearance, this, true);
@@ -71,13 +75,13 @@ PickerHelpSheetView::~PickerHelpSheetView() = default;
 
 void PickerHelpSheetView::setTitle(const QString& title) {
     m_title = title;
-    m_titleLabel->setText(title);
+    setReadableText(m_titleLabel, title);
     setWindowTitle(title);
 }
 
 void PickerHelpSheetView::setMessage(const QString& message) {
     m_message = message;
-    m_messageLabel->setText(message);
+    setReadableText(m_messageLabel, message);
 }
 
 void PickerHelpSheetView::applyMetrics() {

@@ -4,6 +4,7 @@
 #include "controls/focus_ring.h"
 #include "controls/glass_capsule_button.h"
 #include "controls/outcome.h"
+#include "controls/readable_text.h"
 #include "controls/symbol_icon.h"
 #include "controls/window_placement.h"
 #include "platform/appearance.h"
@@ -93,6 +94,9 @@ ShareDialog::ShareDialog(const QStringList& files, Appearance& appearance, QWidg
     }
     m_list->setCurrentRow(0);
     addFocusRing(m_list, appearance, 6);
+    // The dialog opens on its files, the first one named; the title above is a stop of its own.
+    makeReadable(m_titleLabel, &appearance);
+    m_list->setFocus(Qt::OtherFocusReason);
     const int rowHeight = std::max(m_list->sizeHintForRow(0), 32);
     m_list->setUniformItemSizes(true);
     m_list->setFixedHeight(rowHeight * int(std::clamp<qsizetype>(m_files.size(), 1, 4)) +

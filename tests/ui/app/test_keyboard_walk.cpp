@@ -1,9 +1,13 @@
+#include "ai/ats_result_cards.h"
+#include "app/about_window.h"
 #include "app/main_window.h"
 #include "app/quillora_app.h"
 #include "app/resume_card_list.h"
 #include "app/resume_list_model.h"
 #include "app/resume_list_view.h"
+#include "app/resume_tip_view.h"
 #include "app/services.h"
+#include "controls/focus_ring.h"
 #include "controls/screen_order_focus.h"
 #include "controls/window_rules.h"
 #include "editor/editor_actions.h"
@@ -40,6 +44,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -79,9 +84,19 @@ QList<PortfolioItemPtr> landscapePhotos(std::initializer_list<Qt::GlobalColor> c
     return photos;
 }
 
+// The room around a control where its ring stands: that of a text, set outside it.
+QMargins ringRoom(const QWidget* control) {
+    const bool outside =
+        hasFocusRing(control) &&
+        control->findChild<QWidget*>(QStringLiteral("focusRing"), Qt::FindDirectChildrenOnly) == nullptr;
+    return outside ? QMargins(4, 4, 4, 4) : QMargins();
+}
+
+// The control and the room around it, where a text's ring stands.
 QImage seen(QWidget* control) {
     QWidget* window = control->window();
-    return window->grab(QRect(control->mapTo(window, QPoint(0, 0)), control->size()))
+    return window
+        ->grab(QRect(control->mapTo(window, QPoint(0, 0)), control->size()).marginsAdded(ringRoom(control)))
         .toImage()
         .convertToFormat(QImage::Format_RGB32);
 }
@@ -182,6 +197,18 @@ bool isCurrentChoice(QWidget* widget) {
     return face != nullptr && face->state().selected;
 }
 
+// Whether the widget is read with a value (a score: its name, then "72 percent").
+bool hasValue(QWidget* widget) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+    return face != nullptr && !face->text(QAccessible::Description).isEmpty();
+}
+
+// Whether a focus ring shows anywhere in the window.
+bool ringShows(const QWidget* window) {
+    const QList<QWidget*> rings = window->findChildren<QWidget*>(QStringLiteral("focusRing"));
+    return std::ranges::any_of(rings, [](const QWidget* ring) { return ring->isVisible(); });
+}
+
 QPalette schemePalette(bool light) {
     return light ? QPalette(QColor(0xEF, 0xEF, 0xEF), QColor(0xF6, 0xF6, 0xF6))
                  : QPalette(QColor(0x3A, 0x3A, 0x3C), QColor(0x1E, 0x1E, 0x1E));
@@ -198,6 +225,8 @@ class KeyboardWalkTest : public QObject {
     // walked, whichever it is.
     QList<QPair<const QWidget*, QString>> m_shown;
     QList<const QWidget*> m_walkedWindows;
+    QHash<QString, QString> m_firstFocus; // where each screen opened
+    QStringList m_openedOnText;           // the screens that open on a text
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -320,6 +349,39 @@ private:
         QApplication::processEvents();
     }
 
+    // Every text the screen shows is a Tab stop read by that text, or lies in a stop that reads
+    // it (a bullet row) or in a button (its title).
+    void checkTextsAreStops(QWidget* scope, const QString& screen) {
+        const QList<QWidget*> stops = tabStopsInScreenOrder(scope);
+        for (QLabel* text : scope->findChildren<QLabel*>()) {
+            if (!text->isVisibleTo(scope) || text->text().trimmed().isEmpty() || text->text() == u"•"_qs)
+                continue;
+            QWidget* stop = text;
+            while (stop != nullptr && stop != scope && !stops.contains(stop) &&
+                   !qobject_cast<QAbstractButton*>(stop))
+                stop = stop->parentWidget();
+            if (stop == nullptr || stop == scope)
+                fail(screen, QStringLiteral("text no stop reaches: ") + text->text().left(60));
+            else if (stop == text && nameOf(stop) != text->text() && !hasValue(stop))
+                fail(screen,
+                     QStringLiteral("text read as \"%1\": %2").arg(nameOf(stop), text->text().left(60)));
+        }
+    }
+
+    // A window that opens on a text frames it once a key is pressed, not before.
+    void checkRingAfterKey(QWidget* window, const QString& screen) {
+        QWidget* first = QApplication::focusWidget();
+        m_firstFocus.insert(screen, label(first));
+        if (qobject_cast<QLabel*>(first) == nullptr)
+            return;
+        m_openedOnText << screen;
+        if (ringShows(window))
+            fail(screen, QStringLiteral("a ring as it opens on ") + label(first));
+        press(first, Qt::Key_Shift);
+        if (!ringShows(window))
+            fail(screen, QStringLiteral("no ring after a key on ") + label(first));
+    }
+
     // Walks the window in the light and the dark scheme, the desktop's palette switched as a
     // desktop does it; it comes back with the focus where it opened.
     void walk(QWidget* window, const QString& screen) {
@@ -330,6 +392,11 @@ private:
         QTest::qWait(30); // the first focus comes once the window is active
         m_walked << screen;
         m_walkedWindows << window;
+        checkRingAfterKey(window, screen);
+        if (qobject_cast<HelpSheetContainer*>(window) || qobject_cast<AboutWindow*>(window) ||
+            qobject_cast<ShareDialog*>(window) ||
+            window->findChild<QWidget*>(QStringLiteral("catalystHelpView")))
+            checkTextsAreStops(window, screen);
         for (const bool light : {true, false}) {
             QApplication::setPalette(schemePalette(light));
             QApplication::processEvents();
@@ -443,6 +510,14 @@ private slots:
                       });
         openWalkClose(find(&window, "resumeListBackgroundButton"), QStringLiteral("background picker"));
 
+        // The welcome tip's title and text are stops read by their texts.
+        if (QWidget* tip = find(&window, "resumeTipView"); tip && tip->isVisible()) {
+            checkTextsAreStops(tip, QStringLiteral("welcome tip"));
+            QWidget* text = find(tip, "resumeTipText");
+            if (!text || !isTabStop(text) || text->accessibleName() != ResumeTipView::welcomeText())
+                fail(QStringLiteral("welcome tip"), QStringLiteral("its text is no stop read as it"));
+        }
+
         // The welcome tip dismissed by Escape, its close button going with the focus: the focus
         // stays in the window, on a control.
         if (QPointer<QWidget> dismiss = find(&window, "dismissResumeTipButton");
@@ -477,8 +552,15 @@ private slots:
             if (page->verticalScrollBar()->value() <= top)
                 fail(QStringLiteral("editor"), QStringLiteral("PageDown does not scroll the page"));
         }
-        openWalkClose(find(&window, "fontPickerButton"), QStringLiteral("font picker"));
-        openWalkClose(find(&window, "previewTranslationButton"), QStringLiteral("preview"));
+        openWalkClose(
+            find(&window, "fontPickerButton"), QStringLiteral("font picker"), [this](QWidget* picker) {
+                openWalkClose(find(picker, "floatingHelpButton"), QStringLiteral("Font Picker Help"));
+            });
+        openWalkClose(find(&window, "previewTranslationButton"), QStringLiteral("preview"),
+                      [this](QWidget* preview) {
+                          openWalkClose(find(preview, "templateHelpButton"),
+                                        QStringLiteral("Preview & Translation Help"));
+                      });
         openWalkClose(find(&window, "floatingHelpButton"), QStringLiteral("editor help"));
         openWalkClose(find(&window, "addExperienceButton"), QStringLiteral("experience sheet"));
         openWalkClose(find(&window, "addEducationButton"), QStringLiteral("education sheet"));
@@ -503,6 +585,8 @@ private slots:
         QTRY_VERIFY(find(&window, "editSkillPopup") && find(&window, "editSkillPopup")->isVisible());
         QWidget* popup = find(&window, "editSkillPopup");
         m_walked << QStringLiteral("skill popup");
+        QTest::qWait(30);
+        checkRingAfterKey(&window, QStringLiteral("skill popup"));
         for (const bool light : {true, false}) {
             QApplication::setPalette(schemePalette(light));
             QApplication::processEvents();
@@ -558,6 +642,16 @@ private slots:
                  QStringLiteral("focus back on ") + label(QApplication::focusWidget()));
         QCOMPARE(list->model()->rowCount(), 2); // Cancel deleted nothing
 
+        // The screens of texts open on one, with no ring until a key; the share dialog on its files.
+        for (const QString& screen : {u"Main Interface Help"_qs, u"editor help"_qs, u"Font Picker Help"_qs,
+                                      u"Preview & Translation Help"_qs, u"Why Morvessa?"_qs, u"About"_qs,
+                                      u"Help"_qs, u"skill popup"_qs})
+            if (!m_openedOnText.contains(screen))
+                fail(screen, QStringLiteral("opens on ") + m_firstFocus.value(screen));
+        if (!m_firstFocus.value(u"share dialog"_qs).startsWith(u"shareDialogFiles"_qs))
+            fail(QStringLiteral("share dialog"),
+                 QStringLiteral("opens on ") + m_firstFocus.value(u"share dialog"_qs));
+
         QStringList unwalked;
         for (const auto& [shownWindow, name] : std::as_const(m_shown)) {
             if (!m_walkedWindows.contains(shownWindow))
@@ -570,6 +664,39 @@ private slots:
                  qPrintable(m_failures.join(QLatin1Char('\n')) + m_walked.join(QLatin1Char(','))));
         QVERIFY2(m_walked.contains(QStringLiteral("education sheet")),
                  qPrintable(m_walked.join(QLatin1Char(','))));
+    }
+
+    // Every text of an analysis is a stop read as it shows, in screen order: the score, the
+    // missing keywords, each suggestion, each section's row whole and each note.
+    void theAnalysisIsReadTextByText() {
+        ATSAnalysis analysis;
+        analysis.overallScore = 72;
+        analysis.missingKeywords = {QStringLiteral("Figma"), QStringLiteral("Kubernetes")};
+        analysis.suggestions = {QStringLiteral("Name the tools you used"), QStringLiteral("Add numbers.")};
+        analysis.sectionFeedback = {{QStringLiteral("Experience"),
+                                     {85, {QStringLiteral("Figma")}, {QStringLiteral("Lead with results")}}},
+                                    {QStringLiteral("Skills"), {40, {}, {}}}};
+        analysis.notes = QStringList{QStringLiteral("The posting asks for a portfolio.")};
+        QWidget window;
+        auto* layout = new QVBoxLayout(&window);
+        auto* card = new ATSAnalysisSummaryCard(analysis, true, &window);
+        layout->addWidget(card);
+        window.resize(600, 700);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QStringList read;
+        for (QWidget* stop : tabStopsInScreenOrder(&window))
+            read << nameOf(stop);
+        QCOMPARE(
+            read.join(u" | "_qs),
+            (QStringList{u"Resume ATS Score"_qs, u"Resume ATS score"_qs,
+                         u"Missing Keywords: Figma, Kubernetes"_qs, u"Suggestions"_qs,
+                         u"Name the tools you used"_qs, u"Add numbers."_qs, u"Section Breakdown"_qs,
+                         u"Experience: 85 percent. Missing: Figma. Tip: Lead with results."_qs,
+                         u"Skills: 40 percent."_qs, u"Notes"_qs, u"The posting asks for a portfolio."_qs})
+                .join(u" | "_qs));
+        checkTextsAreStops(&window, QStringLiteral("analysis"));
+        QVERIFY2(m_failures.isEmpty(), qPrintable(m_failures.join(QLatin1Char('\n'))));
     }
 
     // A file named by typing it in the portfolio's file dialog, then a file that is refused: each

@@ -3,6 +3,7 @@
 #include "app/app_look.h"
 #include "app/services.h"
 #include "controls/floating_buttons.h"
+#include "controls/focus_ring.h"
 #include "controls/screen_order_focus.h"
 #include "controls/window_rules.h"
 #include "editor/entry_editors.h"
@@ -48,11 +49,22 @@ using quillora::test::LoopbackHttpServer;
 
 namespace {
 
-// How many pixels of the control, as seen in its window, change when it takes focus.
+// The room around a control where its ring stands: that of a text, set outside it.
+QMargins ringRoom(const QWidget* control) {
+    const bool outside =
+        hasFocusRing(control) &&
+        control->findChild<QWidget*>(QStringLiteral("focusRing"), Qt::FindDirectChildrenOnly) == nullptr;
+    return outside ? QMargins(4, 4, 4, 4) : QMargins();
+}
+
+// How many pixels of the control and the room around it (where a text's ring stands), as seen in
+// its window, change when it takes focus.
 int pixelsChangedByFocus(QWidget* control) {
     QWidget* window = control->window();
     const auto seen = [control, window] {
-        return window->grab(QRect(control->mapTo(window, QPoint(0, 0)), control->size()))
+        return window
+            ->grab(
+                QRect(control->mapTo(window, QPoint(0, 0)), control->size()).marginsAdded(ringRoom(control)))
             .toImage()
             .convertToFormat(QImage::Format_RGB32);
     };
