@@ -6,8 +6,10 @@
 #include "sharing/morvessa_push_journal.h"
 #include "sharing/morvessa_sharing.h"
 #include "sharing/postgres_cloud_database.h"
+#include "store/instance_lock.h"
 #include "store/model_container.h"
 #include "store/model_context.h"
+#include "store/store_location.h"
 #include "support/backup_folder_helpers.h"
 #include "support/cloud_test_database.h"
 #include "support/resume_fixtures.h"
@@ -15,6 +17,7 @@
 #include "support/test_home.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
@@ -128,6 +131,7 @@ private slots:
     }
 
     void init() {
+        m_db.exec(QStringLiteral("ROLLBACK")); // a lock a failed test left
         QFile::remove(morvessaPushJournal::path());
         QCOMPARE(m_db.exec(QStringLiteral("DROP TABLE IF EXISTS ") + kTable), QString());
         QDir(MorvessaCloudService::temporaryFolder()).removeRecursively();
@@ -609,6 +613,109 @@ private slots:
         QVERIFY(lines.contains(
             QStringLiteral("⚠️ 2 interrupted push(es) to Morvessa were not checked in this run; they are "
                            "checked again at the next start")));
+    }
+
+    void quittingDuringAPushOrRemovalLeavesNoRowUnheld_data() {
+        QTest::addColumn<bool>("removing");
+        QTest::addColumn<bool>("unresolvable");
+        QTest::newRow("push, insert held by a lock") << false << false;
+        QTest::newRow("removal, delete held by a lock") << true << false;
+        QTest::newRow("push, host name never resolved") << false << true;
+        QTest::newRow("removal, host name never resolved") << true << true;
+    }
+
+    // The app quit while its push or removal waits on the database: its statement held by another
+    // session's lock (which lets reads through), or the host's name by a name server that never
+    // answers. The process is gone within seconds; no start can settle the name while the process
+    // may still change the table; the name stays listed, and the start that follows settles it
+    // against what the table holds, whatever the held statement does afterwards. In the end every
+    // row is held by the résumé and every name it holds has its row.
+    void quittingDuringAPushOrRemovalLeavesNoRowUnheld() {
+        QFETCH(bool, removing);
+        QFETCH(bool, unresolvable);
+        createTable();
+        test::resetDataDirectory();
+        QVERIFY(ensureStoreDirectory().ok());
+        const QString shared = MorvessaCloudService::newRecordName();
+        {
+            auto store = std::move(ModelContainer::open(storeFileURL())).value();
+            ResumePtr resume = test::makeFullResume();
+            resume->setMorvessaRecordName(removing ? std::optional<QString>(shared) : std::nullopt);
+            store->mainContext().insert(resume);
+            QVERIFY(store->mainContext().save().ok());
+        }
+        if (removing)
+            QCOMPARE(m_db.exec(QStringLiteral("INSERT INTO %1 VALUES ('%2', 'x', now(), 't', 'f', '', '')")
+                                   .arg(kTable, shared)),
+                     QString());
+        QProcess app;
+        app.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        QStringList arguments{QStringLiteral("--app"),
+                              removing ? QStringLiteral("remove") : QStringLiteral("push")};
+        if (unresolvable) {
+            const QString etc = QDir::tempPath() + QStringLiteral("/silent-resolver");
+            QVERIFY(QDir().mkpath(etc));
+            QVERIFY(test::writeFile(etc + QStringLiteral("/resolv.conf"),
+                                    "nameserver 127.0.0.1\noptions timeout:30 attempts:5\n"));
+            QVERIFY(test::writeFile(etc + QStringLiteral("/nsswitch.conf"), "hosts: files dns\n"));
+            arguments << etc;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(
+                QString::fromLatin1(kCloudDatabaseVariable),
+                QStringLiteral("host=network-database.quillora.test dbname=network user=quillora"));
+            app.setProcessEnvironment(environment);
+        } else {
+            QCOMPARE(m_db.exec(QStringLiteral("BEGIN; LOCK TABLE %1 IN SHARE MODE").arg(kTable)), QString());
+        }
+        app.start(QStringLiteral(QUILLORA_PUSHING_APP), arguments);
+        QVERIFY(app.waitForStarted());
+        QByteArray output;
+        if (unresolvable) {
+            QTRY_VERIFY_WITH_TIMEOUT((output += app.readAllStandardOutput()).contains("resolver asked") ||
+                                         output.contains("no namespaces"),
+                                     60000);
+            if (output.contains("no namespaces"))
+                QSKIP("This system gives a process no namespaces of its own");
+        } else {
+            QTRY_COMPARE_WITH_TIMEOUT(
+                appStatements(removing ? "wait_event_type = 'Lock' AND query LIKE 'DELETE %'"
+                                       : "wait_event_type = 'Lock' AND query LIKE 'INSERT %'"),
+                1, 60000);
+        }
+        const QStringList listed = morvessaPushJournal::names();
+        QCOMPARE(listed.size(), 1);
+        QVERIFY(!removing || listed.first() == shared);
+
+        QElapsedTimer quitting;
+        quitting.start();
+        ::kill(pid_t(app.processId()), SIGTERM);
+        std::unique_ptr<InstanceLock> lock;
+        while (InstanceLock::tryAcquire(storeDirectoryURL(), lock) != InstanceLock::Outcome::acquired) {
+            QVERIFY2(quitting.elapsed() < 10000, "the app still holds its lock 10 s after quitting");
+            QTest::qWait(20);
+        }
+        const bool gone =
+            app.state() == QProcess::NotRunning || app.waitForFinished(10000 - int(quitting.elapsed()));
+        output += app.readAllStandardOutput();
+        QVERIFY2(gone, output.constData());
+        qInfo("gone %lld ms after quitting", quitting.elapsed());
+        QVERIFY2(!output.contains("pushing: finished"), output.constData());
+        QCOMPARE(morvessaPushJournal::names(), listed);
+
+        // The next start settles the name before the held statement goes on.
+        auto store = std::move(ModelContainer::open(storeFileURL())).value();
+        ModelContext& context = store->mainContext();
+        context.setAutosaveEnabled(false);
+        const QFuture<void> settled = settleInterruptedMorvessaPushes(MorvessaCloudService(), context);
+        QTRY_VERIFY_WITH_TIMEOUT(settled.isFinished() && morvessaPushJournal::names().isEmpty(), 30000);
+        if (!unresolvable)
+            QCOMPARE(m_db.exec(QStringLiteral("COMMIT")), QString());
+        QTRY_COMPARE_WITH_TIMEOUT(appStatements("true"), 0, 30000);
+        const auto rows = m_db.rows(QStringLiteral("SELECT \"recordName\" FROM ") + kTable);
+        const std::optional<QString> held = context.fetchResumes()->first()->morvessaRecordName();
+        QCOMPARE(rows.size(), held ? 1 : 0);
+        QVERIFY(!held || rows.first().first() == held->toUtf8());
+        QCOMPARE(held.has_value(), removing);
     }
 
     void cleanupTestCase() {
