@@ -650,33 +650,39 @@ private slots:
                      QString());
         QProcess app;
         app.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        QStringList arguments{QStringLiteral("--app"),
-                              removing ? QStringLiteral("remove") : QStringLiteral("push")};
+        const QStringList arguments{QStringLiteral("--app"),
+                                    removing ? QStringLiteral("remove") : QStringLiteral("push")};
+        // A name server that never answers: in namespaces of the app's own, the resolver asks an
+        // address (TEST-NET-1) whose packets go nowhere.
         if (unresolvable) {
-            const QString etc = QDir::tempPath() + QStringLiteral("/silent-resolver");
-            QVERIFY(QDir().mkpath(etc));
-            QVERIFY(test::writeFile(etc + QStringLiteral("/resolv.conf"),
-                                    "nameserver 127.0.0.1\noptions timeout:30 attempts:5\n"));
-            QVERIFY(test::writeFile(etc + QStringLiteral("/nsswitch.conf"), "hosts: files dns\n"));
-            arguments << etc;
+            const QString resolv = QDir::tempPath() + QStringLiteral("/resolv.conf");
+            const QString nsswitch = QDir::tempPath() + QStringLiteral("/nsswitch.conf");
+            QVERIFY(test::writeFile(resolv, "nameserver 192.0.2.53\noptions timeout:30 attempts:5\n"));
+            QVERIFY(test::writeFile(nsswitch, "hosts: files dns\n"));
             QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
             environment.insert(
                 QString::fromLatin1(kCloudDatabaseVariable),
                 QStringLiteral("host=network-database.quillora.test dbname=network user=quillora"));
             app.setProcessEnvironment(environment);
-        } else {
-            QCOMPARE(m_db.exec(QStringLiteral("BEGIN; LOCK TABLE %1 IN SHARE MODE").arg(kTable)), QString());
-        }
-        app.start(QStringLiteral(QUILLORA_PUSHING_APP), arguments);
-        QVERIFY(app.waitForStarted());
-        QByteArray output;
-        if (unresolvable) {
-            QTRY_VERIFY_WITH_TIMEOUT((output += app.readAllStandardOutput()).contains("resolver asked") ||
-                                         output.contains("no namespaces"),
+            app.start(
+                QStringLiteral("unshare"),
+                QStringList{QStringLiteral("--map-root-user"), QStringLiteral("--mount"),
+                            QStringLiteral("--net"), QStringLiteral("sh"), QStringLiteral("-c"),
+                            QStringLiteral("ip link set lo up && ip route add 192.0.2.0/24 dev lo && "
+                                           "mount --bind \"$0\" /etc/resolv.conf && mount --bind \"$1\" "
+                                           "/etc/nsswitch.conf && shift && exec \"$@\""),
+                            resolv, nsswitch, QStringLiteral(QUILLORA_PUSHING_APP)} +
+                    arguments);
+            // The lookup has begun once the app's question waits in its socket.
+            const QString sockets = QStringLiteral("/proc/%1/net/udp").arg(app.processId());
+            QTRY_VERIFY_WITH_TIMEOUT(app.state() == QProcess::NotRunning ||
+                                         test::readFile(sockets).contains("350200C0:0035"),
                                      60000);
-            if (output.contains("no namespaces"))
+            if (app.state() == QProcess::NotRunning)
                 QSKIP("This system gives a process no namespaces of its own");
         } else {
+            QCOMPARE(m_db.exec(QStringLiteral("BEGIN; LOCK TABLE %1 IN SHARE MODE").arg(kTable)), QString());
+            app.start(QStringLiteral(QUILLORA_PUSHING_APP), arguments);
             QTRY_COMPARE_WITH_TIMEOUT(
                 appStatements(removing ? "wait_event_type = 'Lock' AND query LIKE 'DELETE %'"
                                        : "wait_event_type = 'Lock' AND query LIKE 'INSERT %'"),
@@ -696,7 +702,7 @@ private slots:
         }
         const bool gone =
             app.state() == QProcess::NotRunning || app.waitForFinished(10000 - int(quitting.elapsed()));
-        output += app.readAllStandardOutput();
+        const QByteArray output = app.readAllStandardOutput();
         QVERIFY2(gone, output.constData());
         qInfo("gone %lld ms after quitting", quitting.elapsed());
         QVERIFY2(!output.contains("pushing: finished"), output.constData());
