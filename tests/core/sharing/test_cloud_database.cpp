@@ -85,7 +85,7 @@ private:
         return m_db
             .rows(
                 QStringLiteral("SELECT pg_stat_clear_snapshot(); SELECT count(*) FROM pg_stat_activity WHERE "
-                               "application_name = 'Quillora' AND ") +
+                               "application_name = 'Quillora' AND datname = current_database() AND ") +
                 QLatin1String(condition))
             .value(0)
             .value(0)
