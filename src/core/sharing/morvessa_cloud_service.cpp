@@ -122,6 +122,14 @@ MorvessaCloudService::DatabaseFactory MorvessaCloudService::postgresFromEnvironm
 MorvessaCloudService::MorvessaCloudService(DatabaseFactory database)
     : m_database(std::move(database)) {}
 
+MorvessaCloudService MorvessaCloudService::stoppedBy(std::function<bool()> stopped) const {
+    return MorvessaCloudService([database = m_database, stopped = std::move(stopped)] {
+        std::unique_ptr<CloudDatabase> made = database();
+        made->bound(std::chrono::steady_clock::time_point::max(), stopped);
+        return made;
+    });
+}
+
 QString MorvessaCloudService::formatDate(const QDateTime& date) {
     return date.toUTC().toString(Qt::ISODateWithMs);
 }

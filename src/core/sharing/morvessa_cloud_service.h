@@ -29,6 +29,10 @@ public:
 
     explicit MorvessaCloudService(DatabaseFactory database = postgresFromEnvironment());
 
+    // The same service, whose calls give up within a moment once `stopped` says so (the app
+    // quits), failing as calls that got no answer in time; none begins a connection after that.
+    MorvessaCloudService stoppedBy(std::function<bool()> stopped) const;
+
     // A new record name: a random UUID, upper-case and hyphenated.
     static QString newRecordName();
 

@@ -9,7 +9,7 @@
 // publishes anything and takes it off once its outcome is settled, so that a push the app never
 // saw end (the app was killed meanwhile) is settled at the next start: its record is taken down,
 // or kept for the résumé that holds its name. Used on the UI thread only; one app runs per
-// store folder.
+// store folder. A removal's name is listed the same way while it runs.
 //
 // The list is read only when it is a regular file of this user's (a link at its name is not
 // followed, a pipe or device never waited on) of at most 4 MiB, and only its well-formed names

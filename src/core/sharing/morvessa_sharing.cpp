@@ -11,7 +11,13 @@
 #include <QPointer>
 #include <QPromise>
 #include <QSet>
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <vector>
 
 namespace quillora {
 
@@ -20,7 +26,71 @@ namespace {
 const QString kPushWork = QStringLiteral("Recruiting network upload");
 const QString kRemoveWork = QStringLiteral("Recruiting network removal");
 
+// The workers that talk to the recruiting network's database. They run on a pool of their own,
+// which nothing waits for at exit: quitting stops them and waits a bounded time instead.
+struct MorvessaWorkers final {
+    QThreadPool pool;
+    std::mutex mutex;
+    std::condition_variable idle;
+    int running = 0;                         // queued or running
+    std::vector<std::shared_ptr<void>> held; // let go once none runs
+    std::atomic<quint64> stops{0};           // how often stopMorvessaWork() was called
+};
+
+MorvessaWorkers& workers() {
+    static MorvessaWorkers* const all = [] {
+        auto* made = new MorvessaWorkers; // lives for the whole process
+        made->pool.setMaxThreadCount(8);
+        return made;
+    }();
+    return *all;
+}
+
+// One piece of that work, counted as running from when it is queued (on the UI thread) until its
+// worker lets it go, once it no longer talks to the database.
+class MorvessaJob final {
+public:
+    MorvessaJob()
+        : m_stops(workers().stops.load()) {
+        const std::lock_guard lock(workers().mutex);
+        ++workers().running;
+    }
+    ~MorvessaJob() {
+        std::vector<std::shared_ptr<void>> released; // let go outside the lock
+        const std::lock_guard lock(workers().mutex);
+        if (--workers().running == 0) {
+            released.swap(workers().held);
+            workers().idle.notify_all();
+        }
+    }
+    MorvessaJob(const MorvessaJob&) = delete;
+    MorvessaJob& operator=(const MorvessaJob&) = delete;
+
+    // True once quitting began after the job was made: its calls give up and its outcome is dropped.
+    std::function<bool()> stopped() const {
+        return [stops = m_stops] { return workers().stops.load() != stops; };
+    }
+
+private:
+    quint64 m_stops;
+};
+
 } // namespace
+
+void stopMorvessaWork() {
+    ++workers().stops;
+}
+
+bool waitForMorvessaWork(std::chrono::milliseconds limit) {
+    std::unique_lock lock(workers().mutex);
+    return workers().idle.wait_for(lock, limit, [] { return workers().running == 0; });
+}
+
+void holdWhileMorvessaWorkRuns(std::shared_ptr<void> held) {
+    const std::lock_guard lock(workers().mutex);
+    if (workers().running > 0)
+        workers().held.push_back(std::move(held));
+}
 
 Error cloudError(const CloudFailure& failure) {
     Error error;
@@ -55,8 +125,11 @@ struct PushOutcome final {
 // Takes down a record that no résumé will hold, on a worker; its name leaves the list of pushes
 // in progress once it is gone, and stays there for the next start to try again otherwise.
 void withdrawOrphanedRecord(const MorvessaCloudService& service, const QString& recordName) {
-    (void)QtConcurrent::run([service, recordName] {
-        if (service.deleteRecord(recordName))
+    auto job = std::make_shared<const MorvessaJob>();
+    (void)QtConcurrent::run(&workers().pool, [job, service, recordName]() mutable {
+        const bool gone = bool(service.stoppedBy(job->stopped()).deleteRecord(recordName));
+        job.reset();
+        if (gone)
             async_detail::postToUiThread([recordName] { morvessaPushJournal::remove({recordName}); });
     });
 }
@@ -103,7 +176,10 @@ QFuture<void> pushResumeToMorvessa(const MorvessaCloudService& service, QObject*
             if (open && pdfReady)
                 pdfReady();
         });
-    auto work = [service, snapshot, payload, style, recordName, notifyPDFReady]() -> PushOutcome {
+    auto job = std::make_shared<const MorvessaJob>();
+    const std::function<bool()> stopped = job->stopped();
+    auto work = [service = service.stoppedBy(stopped), snapshot, payload, style, recordName,
+                 notifyPDFReady]() -> PushOutcome {
         const Result<QString> pdf =
             ResumePDFGenerator::exportPDF(*snapshot, style.shape, style.theme, style.mode);
         if (!pdf)
@@ -154,9 +230,17 @@ QFuture<void> pushResumeToMorvessa(const MorvessaCloudService& service, QObject*
             saveResume(*resume);
     };
     auto finishShared = std::make_shared<decltype(finish)>(std::move(finish));
-    return QtConcurrent::run([work = std::move(work), finishShared]() mutable {
+    // A push that quitting cut short is not settled here: its name stays listed, and the next
+    // start settles it against what the database holds by then.
+    return QtConcurrent::run(&workers().pool, [job, stopped, work = std::move(work), finishShared]() mutable {
         auto outcome = std::make_shared<PushOutcome>(work());
-        async_detail::postToUiThread([finishShared, outcome] { (*finishShared)(std::move(*outcome)); });
+        job.reset();
+        if (stopped())
+            return;
+        async_detail::postToUiThread([stopped, finishShared, outcome] {
+            if (!stopped())
+                (*finishShared)(std::move(*outcome));
+        });
     });
 }
 
@@ -171,24 +255,55 @@ QFuture<void> removeResumeFromMorvessa(const MorvessaCloudService& service, QObj
         });
         return QtFuture::makeReadyFuture();
     }
-    auto work = [service, name = *recordName]() -> Status {
-        const CloudResult<Done> deleted = service.deleteRecord(name);
-        if (!deleted)
-            return Status::failure(cloudError(deleted.failure()));
-        return success();
-    };
+    // Listed while it runs, as a push is: a removal that quitting cuts short, or whose answer was
+    // lost, is settled at the next start against what the database holds.
+    const QString name = *recordName;
+    const bool listedBefore = morvessaPushJournal::names().contains(name);
+    if (!listedBefore) {
+        if (const Status noted = morvessaPushJournal::add(name); !noted) {
+            deliverLater(receiver, [receiver, done = std::move(done), error = noted.error()] {
+                if (receiver.screen())
+                    done(Status::failure(
+                        QStringLiteral("The list of pushes in progress could not be saved: ") + error));
+            });
+            return QtFuture::makeReadyFuture();
+        }
+    }
+    auto job = std::make_shared<const MorvessaJob>();
+    const std::function<bool()> stopped = job->stopped();
     std::weak_ptr<Resume> target = resume;
-    return runInBackground(receiver, std::move(work),
-                           [target, name = *recordName, receiver, done = std::move(done)](Status result) {
-                               const ResumePtr resume = target.lock();
-                               const bool cleared = resume && result && resume->morvessaRecordName() == name;
-                               if (cleared)
-                                   resume->setMorvessaRecordName(std::nullopt);
-                               if (receiver.screen())
-                                   done(std::move(result));
-                               else if (cleared)
-                                   saveResume(*resume);
-                           });
+    auto finish = [target, name, listedBefore, receiver, done = std::move(done)](CloudResult<Done> deleted) {
+        const ResumePtr resume = target.lock();
+        const bool exists = resume && !resume->isDeleted();
+        const Status result = deleted ? success() : Status::failure(cloudError(deleted.failure()));
+        const bool cleared = exists && deleted && resume->morvessaRecordName() == name;
+        if (cleared)
+            resume->setMorvessaRecordName(std::nullopt);
+        if (exists && receiver.screen())
+            done(result);
+        else if (cleared)
+            saveResume(*resume);
+        else if (!exists)
+            logLine(QStringLiteral("⏭️ ") + kRemoveWork +
+                    QStringLiteral(" result dropped: its résumé was deleted"));
+        // A record still there for a résumé that is gone stays listed: the next start removes it.
+        const bool answerLost = !result && result.errorInfo().is(ErrorKind::cloud) &&
+                                result.errorInfo().code == CKError::networkFailure;
+        if (result || (exists && !listedBefore && !answerLost))
+            morvessaPushJournal::remove({name});
+    };
+    auto finishShared = std::make_shared<decltype(finish)>(std::move(finish));
+    return QtConcurrent::run(
+        &workers().pool, [job, stopped, service = service.stoppedBy(stopped), name, finishShared]() mutable {
+            auto deleted = std::make_shared<CloudResult<Done>>(service.deleteRecord(name));
+            job.reset();
+            if (stopped())
+                return;
+            async_detail::postToUiThread([stopped, finishShared, deleted] {
+                if (!stopped())
+                    (*finishShared)(std::move(*deleted));
+            });
+        });
 }
 
 QFuture<void> settleInterruptedMorvessaPushes(const MorvessaCloudService& service, ModelContext& context,
@@ -209,8 +324,11 @@ QFuture<void> settleInterruptedMorvessaPushes(const MorvessaCloudService& servic
     const auto deadline = std::chrono::steady_clock::now() + timeLimit;
     // One connection for the whole run, which ends at the deadline or as soon as the future is
     // cancelled (the app quits); the names it did not reach stay listed for the next start.
-    auto work = [service, names, held, deadline](QPromise<void>& promise) {
-        const std::function<bool()> stopped = [&promise] { return promise.isCanceled(); };
+    auto job = std::make_shared<const MorvessaJob>();
+    auto work = [service, names, held, deadline, quitting = job->stopped()](QPromise<void>& promise) {
+        const std::function<bool()> stopped = [&promise, &quitting] {
+            return promise.isCanceled() || quitting();
+        };
         MorvessaCloudService::Session session = service.session(deadline, stopped);
         States states;
         for (const QString& name : names) {
@@ -228,8 +346,10 @@ QFuture<void> settleInterruptedMorvessaPushes(const MorvessaCloudService& servic
         return std::make_pair(states, names.size() - states.size());
     };
     QPointer<ModelContext> open = &context;
-    return QtConcurrent::run([work = std::move(work), open](QPromise<void>& promise) {
+    return QtConcurrent::run(&workers().pool, [job, work = std::move(work),
+                                               open](QPromise<void>& promise) mutable {
         auto outcome = std::make_shared<std::pair<States, qsizetype>>(work(promise));
+        job.reset();
         async_detail::postToUiThread([outcome, open] {
             if (!open)
                 return; // the store has closed: the names stay for the next start

@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 
 namespace quillora {
 
@@ -58,9 +59,23 @@ QFuture<void> settleInterruptedMorvessaPushes(const MorvessaCloudService& servic
                                               std::chrono::milliseconds timeLimit = std::chrono::seconds(30));
 
 // Deletes the record named by the résumé's morvessaRecordName and clears the name. A résumé
-// that is not shared succeeds at once.
+// that is not shared succeeds at once. The name is in the list of pushes in progress while the
+// removal runs, and stays there when its answer was lost, for the next start to settle.
 QFuture<void> removeResumeFromMorvessa(const MorvessaCloudService& service, QObject* screen,
                                        const ResumePtr& resume, std::function<void(Status)> done);
+
+// Pushes, removals and the settling talk to the database on workers that quitting does not wait
+// for without end. stopMorvessaWork() makes every call of the work begun so far give up within a
+// moment (none begins a connection any more) and drops the outcomes it has not applied yet: a push
+// or removal cut short stays in the list of pushes in progress, and the next start settles it
+// against what the database holds. Work begun later runs as usual.
+void stopMorvessaWork();
+// Waits until no worker talks to the database any more, `limit` at most; true when none does. A
+// worker may still be held up where nothing can stop it (a host name the resolver never answers).
+bool waitForMorvessaWork(std::chrono::milliseconds limit);
+// Keeps `held` (the instance lock) until no worker talks to the database any more, so that no
+// other start settles what a worker may still change; lets it go at once when none does.
+void holdWhileMorvessaWorkRuns(std::shared_ptr<void> held);
 
 // A cloud failure as the app's error: the user's message and its kind.
 Error cloudError(const CloudFailure& failure);

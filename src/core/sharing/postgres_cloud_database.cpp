@@ -335,6 +335,31 @@ struct PostgresCloudDatabase::Connection final {
         return failureOf(result.get());
     }
 
+    // Runs one statement in a transaction of its own and commits it only once the statement has
+    // answered: one the server finishes after this client has gone (killed, or quit while the
+    // statement waited for a lock) is rolled back when the server finds the connection closed, never
+    // kept. `commitLost` is set when the commit got no answer, so it may have happened. A connection
+    // broken by a failure must be dropped at once, which rolls back what is open.
+    CloudResult<ResultHandle> runAlone(const char* sql, const std::vector<QByteArray>& params,
+                                       const std::vector<int>& binary, Clock::time_point deadline,
+                                       bool& commitLost) {
+        commitLost = false;
+        if (const CloudResult<ResultHandle> begun = run("BEGIN", {}, {}, deadline); !begun)
+            return begun.failure();
+        CloudResult<ResultHandle> done = run(sql, params, binary, deadline);
+        if (!done) {
+            if (!broken)
+                (void)run("ROLLBACK", {}, {}, deadline);
+            return done;
+        }
+        // A commit the server refuses ends the transaction; one that got no answer may have happened.
+        if (const CloudResult<ResultHandle> committed = run("COMMIT", {}, {}, deadline); !committed) {
+            commitLost = broken;
+            return committed.failure();
+        }
+        return done;
+    }
+
     CKError outOfTime() {
         broken = true;
         return CKError{CKError::networkFailure, QStringLiteral("The cloud database did not answer in time.")};
@@ -405,6 +430,9 @@ CloudResult<CKAccountStatus> PostgresCloudDatabase::connect() {
     m_connection.reset();
     if (m_connectionString.trimmed().isEmpty())
         return CKAccountStatus::noAccount;
+    // Once stopped, nothing new is begun: looking the host up alone may take minutes.
+    if (m_stopped && m_stopped())
+        return CKAccountStatus::temporarilyUnavailable;
 
     // libpq's explanation is not passed on: it quotes the string.
     char* parseError = nullptr;
@@ -561,29 +589,15 @@ CloudResult<CloudRecord> PostgresCloudDatabase::save(const CloudRecord& record, 
         " (\"recordName\", \"exportId\", \"exportedAt\", \"title\", \"fullName\", \"pdf\", "
         "\"json\") VALUES ($1, $2, $3, $4, $5, $6, $7)";
     const QByteArray exportedAt = record.exportedAt.toUTC().toString(Qt::ISODateWithMs).toUtf8();
-    // In a transaction of its own: a row counts only once this client has asked for it to. An
-    // insert that the server finishes after the app has gone (killed while the insert waited
-    // for a lock, say) is rolled back when the server finds the connection closed.
-    if (const CloudResult<ResultHandle> begun = m_connection->run("BEGIN", {}, {}, m_deadline); !begun)
-        return begun.failure();
     const CloudResult<ResultHandle> inserted =
-        m_connection->run(sql.constData(),
-                          {record.recordName.toUtf8(), record.exportId.toUtf8(), exportedAt,
-                           record.title.toUtf8(), record.fullName.toUtf8(), assets[0], assets[1]},
-                          {0, 0, 0, 0, 0, 1, 1}, m_deadline);
+        m_connection->runAlone(sql.constData(),
+                               {record.recordName.toUtf8(), record.exportId.toUtf8(), exportedAt,
+                                record.title.toUtf8(), record.fullName.toUtf8(), assets[0], assets[1]},
+                               {0, 0, 0, 0, 0, 1, 1}, m_deadline, mayHaveSaved);
     if (!inserted) {
         if (m_connection->broken)
             m_connection.reset(); // closing the connection rolls back
-        else
-            (void)m_connection->run("ROLLBACK", {}, {}, m_deadline);
         return inserted.failure();
-    }
-    // A commit the server refuses ends the transaction; one that got no answer may have
-    // happened.
-    if (const CloudResult<ResultHandle> committed = m_connection->run("COMMIT", {}, {}, m_deadline);
-        !committed) {
-        mayHaveSaved = m_connection->broken;
-        return committed.failure();
     }
     return record;
 }
@@ -619,10 +633,14 @@ CloudResult<QString> PostgresCloudDatabase::deleteRecord(const QString& recordNa
     if (const CloudResult<Done> ready = ensureTable(); !ready)
         return ready.failure();
     const QByteArray sql = "DELETE FROM " + tableName() + " WHERE \"recordName\" = $1";
+    bool commitLost = false;
     const CloudResult<ResultHandle> deleted =
-        m_connection->run(sql.constData(), {recordName.toUtf8()}, {}, m_deadline);
-    if (!deleted)
+        m_connection->runAlone(sql.constData(), {recordName.toUtf8()}, {}, m_deadline, commitLost);
+    if (!deleted) {
+        if (m_connection->broken)
+            m_connection.reset(); // closing the connection rolls back
         return deleted.failure();
+    }
     if (qstrcmp(PQcmdTuples(deleted.value().get()), "0") == 0)
         return unknownItem();
     return recordName;

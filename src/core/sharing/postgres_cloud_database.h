@@ -20,14 +20,16 @@ namespace quillora {
 // read fails the request itself. Database errors: permission denied → permission failure, a
 // missing row → unknown item, anything else → internal error with the server's message.
 //
-// A save inserts its row in a transaction of its own and commits it only once the insert has
-// answered: an insert the server finishes after this client has gone is rolled back, never kept.
-// Only a commit whose answer is lost may have saved the row after a failure.
+// A save inserts its row, and a delete deletes it, in a transaction of its own, committed only once
+// the statement has answered: one the server finishes after this client has gone is rolled back,
+// never kept. Only a commit whose answer is lost may have changed the table after a failure.
 //
 // Every call ends within the time limit (and the bound, when one is set), whatever the connection
 // string asks for (a server that accepts and never answers included): a connection not made by
-// then counts as temporarily unavailable, a statement not answered by then as a network failure. No text this
-// class reports quotes the connection string's password, or one libpq found elsewhere.
+// then counts as temporarily unavailable, a statement not answered by then as a network failure.
+// Looking up the host's name is the system resolver's and takes as long as it does; once the bound
+// says stop, no call begins a connection. No text this class reports quotes the connection
+// string's password, or one libpq found elsewhere.
 class PostgresCloudDatabase final : public CloudDatabase {
 public:
     static constexpr std::chrono::milliseconds defaultTimeLimit{std::chrono::seconds(30)};

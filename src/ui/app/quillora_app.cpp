@@ -24,6 +24,9 @@
 #include <QFileInfo>
 
 #include <csignal>
+#include <cstdio>
+
+#include <unistd.h>
 
 namespace quillora {
 
@@ -120,6 +123,7 @@ std::unique_ptr<QuilloraSession> QuilloraSession::start(const MessageRunner& run
 int QuilloraSession::exec() {
     const int code = QApplication::exec();
     m_settling.cancel();
+    stopMorvessaWork();
     m_window->enterBackground();
     waitForUserBackups();
     return code;
@@ -127,19 +131,37 @@ int QuilloraSession::exec() {
 
 QuilloraSession::~QuilloraSession() {
     m_settling.cancel();
+    stopMorvessaWork();
     m_saveFailures.reset();
     m_window.reset();
     waitForUserBackups();
     m_services.reset();
+    // No other start may settle the pushes in progress while a worker of this one may still
+    // change what the database holds.
+    holdWhileMorvessaWorkRuns(std::shared_ptr<InstanceLock>(std::move(m_lock)));
+}
+
+int QuilloraSession::end(std::unique_ptr<QuilloraSession> session, int code) {
+    session.reset();
+    if (waitForMorvessaWork(kLongestWaitAtQuit))
+        return code;
+    // A worker is held up where nothing stops it (a host name the resolver does not answer):
+    // the process ends now, and the system closes its connections and lets go of the instance
+    // lock together. What was cut short stays listed for the next start.
+    logLine(QStringLiteral("⚠️ Quitting without waiting any longer for the recruiting network's "
+                           "database; what it did not finish is checked at the next start"));
+    std::fflush(nullptr);
+    ::_exit(code);
 }
 
 int runQuillora(QApplication& app, const MessageRunner& runMessage) {
     prepareQuilloraApplication(app);
     int code = 0;
-    const std::unique_ptr<QuilloraSession> session = QuilloraSession::start(runMessage, &code);
+    std::unique_ptr<QuilloraSession> session = QuilloraSession::start(runMessage, &code);
     if (!session)
         return code;
-    return session->exec();
+    code = session->exec();
+    return QuilloraSession::end(std::move(session), code);
 }
 
 } // namespace quillora

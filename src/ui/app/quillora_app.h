@@ -4,6 +4,7 @@
 
 #include <QFuture>
 
+#include <chrono>
 #include <memory>
 
 class QApplication;
@@ -37,13 +38,21 @@ public:
     Services& services() const { return *m_services; }
 
     // Runs the event loop until the app quits; then the window goes to the background (the open
-    // résumé is saved, a backup written) and the backups still being written finish. The settling
-    // of interrupted pushes is not waited for: it stops, and what it did not settle stays listed.
+    // résumé is saved, a backup written) and the backups still being written finish. The work of
+    // the recruiting network (settling, pushes, removals) is told to stop: what it did not see to
+    // its end stays listed for the next start. Ending the session (destroying it) does the same;
+    // the instance lock is then held until that work no longer talks to the database.
     int exec();
+
+    // Ends the session after exec() and returns `code` once the recruiting network's work has
+    // stopped. When it has not within kLongestWaitAtQuit, the process ends at once with `code`,
+    // without returning: the system drops its connections and the instance lock together.
+    static int end(std::unique_ptr<QuilloraSession> session, int code);
+    static constexpr std::chrono::milliseconds kLongestWaitAtQuit{2000};
 
 private:
     QuilloraSession() = default;
-    std::unique_ptr<InstanceLock> m_lock; // released last
+    std::unique_ptr<InstanceLock> m_lock; // let go last, once no database work runs
     std::unique_ptr<Services> m_services;
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<SaveFailureNotice> m_saveFailures;

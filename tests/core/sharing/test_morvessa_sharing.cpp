@@ -377,21 +377,35 @@ private slots:
         QVERIFY(delivered->ok());
         QVERIFY(!m_resume->morvessaRecordName());
         QVERIFY(m_cloud->records.empty());
+        QVERIFY(morvessaPushJournal::names().isEmpty());
     }
 
+    // A refused removal changed nothing and is not listed; one whose answer was lost may have
+    // deleted the record, and stays listed for the next start to settle.
     void failedRemovalKeepsTheName() {
-        m_resume->setMorvessaRecordName(QStringLiteral("REC"));
+        const QString name = MorvessaCloudService::newRecordName();
+        m_resume->setMorvessaRecordName(name);
         m_cloud->deleteFailure = CKError{CKError::permissionFailure, QStringLiteral("permission denied")};
         std::optional<Status> delivered;
         removeResumeFromMorvessa(m_service, m_screen.get(), m_resume,
                                  [&](Status result) { delivered = std::move(result); });
+        QCOMPARE(morvessaPushJournal::names(), QStringList{name});
         QTRY_VERIFY(delivered.has_value());
         QVERIFY(delivered->error().startsWith(
             QStringLiteral("This build does not have access to CloudKit container ") +
             cloudContainerIdentifier()));
         QCOMPARE(delivered->errorKind(), ErrorKind::cloud);
         QCOMPARE(delivered->errorInfo().code, 10);
-        QCOMPARE(m_resume->morvessaRecordName(), std::optional<QString>(QStringLiteral("REC")));
+        QCOMPARE(m_resume->morvessaRecordName(), std::optional<QString>(name));
+        QVERIFY(morvessaPushJournal::names().isEmpty());
+
+        m_cloud->deleteFailure = CKError{CKError::networkFailure, QStringLiteral("no answer")};
+        delivered.reset();
+        removeResumeFromMorvessa(m_service, m_screen.get(), m_resume,
+                                 [&](Status result) { delivered = std::move(result); });
+        QTRY_VERIFY(delivered.has_value());
+        QCOMPARE(m_resume->morvessaRecordName(), std::optional<QString>(name));
+        QCOMPARE(morvessaPushJournal::names(), QStringList{name});
     }
 
     void removingAnUnsharedResumeSucceeds() {

@@ -4,6 +4,7 @@
 #include "sharing/cloud_configuration.h"
 #include "sharing/morvessa_cloud_service.h"
 #include "sharing/morvessa_push_journal.h"
+#include "sharing/morvessa_sharing.h"
 #include "store/instance_lock.h"
 #include "store/model_container.h"
 #include "store/sqlite.h"
@@ -23,7 +24,6 @@
 #include <QScopeGuard>
 #include <QTcpServer>
 #include <QTest>
-#include <QThreadPool>
 #include <QTimer>
 
 #include <csignal>
@@ -262,7 +262,7 @@ private slots:
         ticking.start(5);
         QTRY_VERIFY(turns >= 20);
         (void)test::printedBy([&] { session.reset(); });
-        QVERIFY(QThreadPool::globalInstance()->waitForDone(10000));
+        QVERIFY(waitForMorvessaWork(std::chrono::seconds(10)));
         QCOMPARE(morvessaPushJournal::names(), names);
 
         QProcess app;
