@@ -59,8 +59,9 @@ void drawSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, co
 }
 
 // Draws a line as QTextLine::draw() would, a word (or a run of spaces) at a time, so that each
-// word whose glyphs do not spell it reads back from the PDF as typed. A word set in more than one
-// face is drawn a face at a time, in pieces of whole characters.
+// word whose glyphs do not spell it reads back from the PDF as typed. A word Qt sets as more than
+// one run (in more than one face or script) is drawn a run at a time, in pieces of whole
+// characters.
 void drawSpellingWords(QPainter& painter, PdfTextWriter& writer, const QTextLine& line, const QString& text,
                        QPointF position) {
     const auto drawPiece = [&](int start, int end, const QList<QGlyphRun>& runs) {
@@ -87,21 +88,20 @@ void drawSpellingWords(QPainter& painter, PdfTextWriter& writer, const QTextLine
             QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, text.constData() + start,
                                            wordEnd - start);
             int pieceStart = start;
-            QRawFont pieceFont;
+            QList<QGlyphRun> pieceRuns;
             for (int at = start; at < wordEnd;) {
                 const qsizetype boundary = characters.toNextBoundary();
                 const int next = boundary < 0 ? wordEnd : start + int(boundary);
-                const QList<QGlyphRun> characterRuns = line.glyphRuns(at, next - at);
-                const QRawFont font =
-                    characterRuns.size() == 1 ? characterRuns.constFirst().rawFont() : QRawFont();
-                if (at > pieceStart && !(font == pieceFont)) {
-                    drawPiece(pieceStart, at, line.glyphRuns(pieceStart, at - pieceStart));
+                QList<QGlyphRun> grown = line.glyphRuns(pieceStart, next - pieceStart);
+                if (grown.size() > 1 && at > pieceStart) {
+                    drawPiece(pieceStart, at, pieceRuns);
                     pieceStart = at;
+                    grown = line.glyphRuns(at, next - at);
                 }
-                pieceFont = font;
+                pieceRuns = grown;
                 at = next;
             }
-            drawPiece(pieceStart, wordEnd, line.glyphRuns(pieceStart, wordEnd - pieceStart));
+            drawPiece(pieceStart, wordEnd, pieceRuns);
         }
         start = wordEnd;
     }

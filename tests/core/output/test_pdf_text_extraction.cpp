@@ -184,6 +184,13 @@ const Sample kMixedDevanagari{
     QStringLiteral("Built डेटा प्लेटफ़ॉर्म for 東京 and दिल्ली teams."),
     QStringLiteral("Python, मशीन लर्निंग, 日本語"), QStringLiteral("MSc कंप्यूटर विज्ञान"),
     QStringLiteral("IIT दिल्ली 大学")};
+// Characters outside the Basic Multilingual Plane: an ideograph of a family name (𠮷, not 吉),
+// a rare one, and an emoji.
+const Sample kOutsideBasicPlane{
+    QStringLiteral("𠮷野太郎"), QStringLiteral("電話 090-1234-5678・東京都 😀"), QStringLiteral("職務要約"),
+    QStringLiteral("𩸽の研究に十年間従事。"), QStringLiteral("主任研究員"), QStringLiteral("𠮷野家株式会社"),
+    QStringLiteral("文書解析システムを開発。"), QStringLiteral("機械学習 😀"), QStringLiteral("情報理工学修士"),
+    QStringLiteral("東京大学")};
 // Characters that look like others and share their glyphs in the CJK faces, typed on purpose:
 // Kangxi radicals, a radical supplement form, compatibility ideographs, the Latin middle dot
 // next to the katakana one, the figure dash next to the en dash.
@@ -237,6 +244,7 @@ private slots:
             {"accented Latin", kAccentedLatin},
             {"mixed", kMixed},
             {"Hindi", kHindi},
+            {"outside the Basic Multilingual Plane", kOutsideBasicPlane},
             {"mixed with Devanagari", kMixedDevanagari},
             {"look-alikes", kLookAlikes},
         };
