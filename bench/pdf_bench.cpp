@@ -127,6 +127,47 @@ void BM_AtsTwoPages(benchmark::State& state) {
 }
 BENCHMARK(BM_AtsTwoPages)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The same two pages in Hindi: every line is shaped, and its words carry the text they spell.
+ResumeExportSnapshot hindiTwoPageResume() {
+    ResumeExportSnapshot r = twoPageResume();
+    r.m_fullName = QStringLiteral("राहुल शर्मा");
+    r.m_contactInfo = QStringLiteral("फ़ोन 98765 43210 · दिल्ली");
+    r.m_summary = QStringLiteral("दस वर्षों के अनुभव वाले सॉफ्टवेयर इंजीनियर, जिन्होंने बड़े डेटा प्लेटफ़ॉर्म बनाए।");
+    for (const auto& e : r.m_experience) {
+        e->role_ = QStringLiteral("वरिष्ठ इंजीनियर");
+        e->company_ = QStringLiteral("भारतीय सॉफ्टवेयर लिमिटेड");
+        e->details_ = QStringLiteral("बारह लोगों की टीम को काग़ज़ रहित कार्यालय तक ले गए, आपूर्ति की लागत पाँचवाँ "
+                                     "हिस्सा घटाई और विक्रेताओं की समीक्षा शुरू की जिससे हर महीने चालीस घंटे बचे।");
+    }
+    for (QString& skill : r.m_appliedSkills)
+        skill = QStringLiteral("कृत्रिम बुद्धिमत्ता");
+    return r;
+}
+
+void exportTwoPages(benchmark::State& state, const ResumeExportSnapshot& resume, ResumeLayoutMode mode) {
+    QString path = ResumePDFGenerator::exportPDF(resume, BackgroundShapeType::circles,
+                                                 BackgroundColorTheme::pastel, mode)
+                       .value();
+    bench::resetPeakMemory();
+    for (auto _ : state) {
+        path = ResumePDFGenerator::exportPDF(resume, BackgroundShapeType::circles,
+                                             BackgroundColorTheme::pastel, mode)
+                   .value();
+        benchmark::DoNotOptimize(path);
+    }
+    report(state, path);
+}
+
+void BM_AtsHindiTwoPages(benchmark::State& state) {
+    exportTwoPages(state, hindiTwoPageResume(), ResumeLayoutMode::ats);
+}
+BENCHMARK(BM_AtsHindiTwoPages)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_CreativeHindiTwoPages(benchmark::State& state) {
+    exportTwoPages(state, hindiTwoPageResume(), ResumeLayoutMode::creative);
+}
+BENCHMARK(BM_CreativeHindiTwoPages)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // The creative layout with four 2000 x 1500 photos. A JPEG can be decoded at a reduced scale; a PNG
 // cannot, so PNGs lean on the parallel decoding and on the renditions kept between exports.
 ResumeExportSnapshot creativeWithPhotos(const char* format) {

@@ -1,5 +1,6 @@
 #include "output/pdf_text.h"
 
+#include "output/pdf_text_writer.h"
 #include "theme/font_resolver.h"
 
 #include <QGlyphRun>
@@ -21,6 +22,90 @@ constexpr qsizetype kWholeParagraph = 4000;
 constexpr qsizetype kWindow = 2000;
 // Blocks up to this many characters keep their layouts between measuring and drawing.
 constexpr qsizetype kKeptLayoutsLimit = 65536;
+
+// Whether a line may have glyphs that do not spell its characters one for one and in order, or
+// characters a PDF cannot name from its glyphs: scripts shaped into conjuncts, joining forms and
+// reordered marks (Hebrew to Myanmar, Khmer, the Indic extensions, presentation forms), combining
+// marks, joiners, and characters outside the Basic Multilingual Plane. Latin, Greek, Cyrillic,
+// CJK and Hangul syllables are set glyph by glyph.
+bool mayNotSpellItself(QStringView line) {
+    for (const QChar c : line) {
+        const char16_t u = c.unicode();
+        if (u < 0x0300)
+            continue;
+        if ((u >= 0x0590 && u <= 0x10FF) || (u >= 0x1780 && u <= 0x18AF) || (u >= 0x1CD0 && u <= 0x1CFF) ||
+            (u >= 0xA8E0 && u <= 0xA8FF) || (u >= 0xFB1D && u <= 0xFEFF) || u == 0x200C || u == 0x200D ||
+            c.isSurrogate() || c.isMark())
+            return true;
+    }
+    return false;
+}
+
+// Draws a glyph run of `text` and tells the writer the text it stands for when a reader could not
+// read it from the glyphs: when they are not the text's own characters in order, when the text
+// has marks (placed over or under their letter, so a reader sees a gap after them and breaks the
+// word), or characters a PDF cannot name.
+void drawSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, const QGlyphRun& run,
+                  QStringView text) {
+    painter.drawGlyphRun(position, run);
+    const QList<quint32> glyphs = run.glyphIndexes();
+    if (glyphs.isEmpty())
+        return;
+    const QString typed = text.toString();
+    const bool unreadable =
+        std::any_of(text.begin(), text.end(), [](QChar c) { return c.isSurrogate() || c.isMark(); });
+    if (unreadable || glyphs != run.rawFont().glyphIndexesForString(typed))
+        writer.addActualText(position + run.positions().constFirst(), glyphs.size(), typed);
+}
+
+// Draws a line as QTextLine::draw() would, a word (or a run of spaces) at a time, so that each
+// word whose glyphs do not spell it reads back from the PDF as typed. A word Qt sets as more than
+// one run (in more than one face or script) is drawn a run at a time, in pieces of whole
+// characters.
+void drawSpellingWords(QPainter& painter, PdfTextWriter& writer, const QTextLine& line, const QString& text,
+                       QPointF position) {
+    const auto drawPiece = [&](int start, int end, const QList<QGlyphRun>& runs) {
+        for (const QGlyphRun& run : runs) {
+            if (runs.size() == 1)
+                drawSpelling(painter, writer, position, run, QStringView(text).sliced(start, end - start));
+            else
+                painter.drawGlyphRun(position, run);
+        }
+    };
+    const int end = line.textStart() + line.textLength();
+    for (int start = line.textStart(); start < end;) {
+        const bool space = text.at(start).isSpace();
+        int wordEnd = start + 1;
+        while (wordEnd < end && text.at(wordEnd).isSpace() == space)
+            ++wordEnd;
+        const QList<QGlyphRun> runs = line.glyphRuns(start, wordEnd - start);
+        if (space) {
+            for (const QGlyphRun& run : runs)
+                painter.drawGlyphRun(position, run);
+        } else if (runs.size() < 2) {
+            drawPiece(start, wordEnd, runs);
+        } else {
+            QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, text.constData() + start,
+                                           wordEnd - start);
+            int pieceStart = start;
+            QList<QGlyphRun> pieceRuns;
+            for (int at = start; at < wordEnd;) {
+                const qsizetype boundary = characters.toNextBoundary();
+                const int next = boundary < 0 ? wordEnd : start + int(boundary);
+                QList<QGlyphRun> grown = line.glyphRuns(pieceStart, next - pieceStart);
+                if (grown.size() > 1 && at > pieceStart) {
+                    drawPiece(pieceStart, at, pieceRuns);
+                    pieceStart = at;
+                    grown = line.glyphRuns(at, next - at);
+                }
+                pieceRuns = grown;
+                at = next;
+            }
+            drawPiece(pieceStart, wordEnd, pieceRuns);
+        }
+        start = wordEnd;
+    }
+}
 
 } // namespace
 
@@ -146,11 +231,18 @@ qreal PdfTextBlock::lineHeight(int line) const {
 }
 
 qreal PdfTextBlock::drawLines(QPainter& painter, qreal x, qreal top, int first, int end) const {
+    PdfTextWriter* writer = PdfTextWriter::of(painter.device());
     qreal y = top;
     for (int i = first; i < end && i < lineCount(); ++i) {
         const Line& l = m_lines.at(i);
-        const QTextLine line = layoutOf(l.piece).lineAt(l.index);
-        line.draw(&painter, QPointF(x, y - line.y()));
+        const QTextLayout& layout = layoutOf(l.piece);
+        const QTextLine line = layout.lineAt(l.index);
+        const QPointF position(x, y - line.y());
+        const QString text = writer ? layout.text() : QString();
+        if (writer && mayNotSpellItself(QStringView(text).sliced(line.textStart(), line.textLength())))
+            drawSpellingWords(painter, *writer, line, text, position);
+        else
+            line.draw(&painter, position);
         y += l.height;
     }
     return y - top;

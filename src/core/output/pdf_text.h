@@ -26,7 +26,9 @@ namespace quillora {
 // window of characters at a time (each window's last, possibly cut, line is laid out again at
 // the start of the next), and a large block keeps only its line measures and lays a window out
 // again when its lines are drawn. A text with characters the font's first face lacks is set with
-// FontResolver::fontForText(), so they read back from the PDF as typed.
+// FontResolver::fontForText(), so they read back from the PDF as typed. On a PdfTextWriter, a line
+// of shaped text (Devanagari, Arabic, marks, characters outside the Basic Multilingual Plane) is
+// drawn a word at a time, and each word whose glyphs do not spell it carries its text.
 class PdfTextBlock final {
 public:
     PdfTextBlock(const QString& text, const QFont& font, qreal width, QPaintDevice* device,

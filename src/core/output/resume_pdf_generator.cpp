@@ -1,6 +1,7 @@
 #include "output/resume_pdf_generator.h"
 
 #include "output/pdf_text.h"
+#include "output/pdf_text_writer.h"
 #include "output/resume_page_layout.h"
 #include "platform/log.h"
 #include "platform/safe_files.h"
@@ -10,7 +11,6 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
 
 #include <unistd.h>
 
@@ -174,7 +174,7 @@ Result<QString> ResumePDFGenerator::exportPDF(const ResumeExportSnapshot& snapsh
     if (auto opened = file.open(); !opened)
         return failed(opened.error());
     {
-        QPdfWriter writer(file.device());
+        PdfTextWriter writer(file.device());
         writer.setResolution(72);
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF(),
                                          QPageLayout::Point, QMarginsF()));
@@ -184,7 +184,7 @@ Result<QString> ResumePDFGenerator::exportPDF(const ResumeExportSnapshot& snapsh
         if (!painter.begin(&writer))
             return failed(QStringLiteral("The PDF could not be started."));
         drawResumePages(writer, painter, context);
-        if (!painter.end())
+        if (!painter.end() || !writer.finish())
             return failed(QStringLiteral("The PDF could not be finished."));
     }
     if (auto committed = file.commit(); !committed)

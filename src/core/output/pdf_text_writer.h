@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QPdfWriter>
+#include <QPointF>
+#include <QString>
+
+#include <memory>
+
+class QIODevice;
+class QPaintDevice;
+
+namespace quillora {
+
+namespace detail {
+class PdfTextFilter;
+// Holds the filter the writer writes through, so that it exists before the QPdfWriter is made.
+struct PdfTextFilterHolder {
+    explicit PdfTextFilterHolder(QIODevice* target);
+    ~PdfTextFilterHolder();
+    std::unique_ptr<PdfTextFilter> filter;
+};
+} // namespace detail
+
+// A PDF writer whose shaped text reads back as typed.
+//
+// A reader extracts from a page the characters its glyphs stand for, and Qt's PDF writer names
+// one character per glyph, the one the face's character map gives it. Shaped text has glyphs no
+// character maps to (Devanagari conjuncts, half forms, nukta letters, a reph) and glyphs in
+// another order than the characters typed (the vowel sign ि drawn before its consonant), and
+// characters outside the Basic Multilingual Plane are never named: a reader would lose some
+// letters and reorder others. PdfTextBlock tells this writer which of the glyph runs it draws do
+// not spell their text; the writer wraps each such run in the page's content in a marked-content
+// span whose /ActualText is the text typed, which readers take in place of the glyphs'
+// characters. What is drawn stays the same: the spans are added to the page content as it goes
+// to the device, and the cross-reference table is shifted to match.
+class PdfTextWriter final : private detail::PdfTextFilterHolder, public QPdfWriter {
+public:
+    // `device` is open for writing; the PDF goes to it as the painter writes it.
+    explicit PdfTextWriter(QIODevice* device);
+    ~PdfTextWriter() override;
+
+    // The writer painting on `device`, or null when it is another device.
+    static PdfTextWriter* of(QPaintDevice* device);
+
+    // Records that the glyph run just drawn on the current page with drawGlyphRun(), whose first
+    // glyph is at `firstGlyph` (the drawing position plus the run's first position, in the
+    // painter's coordinates) and which has `glyphCount` glyphs, stands for `text`.
+    void addActualText(QPointF firstGlyph, qsizetype glyphCount, const QString& text);
+
+    // After the painter has ended: writes what the filter still holds and says whether the file
+    // came out whole (false when the device failed or the file had a shape the filter does not
+    // know after it had changed something).
+    bool finish();
+
+    bool newPage() override;
+};
+
+} // namespace quillora
