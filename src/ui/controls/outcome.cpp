@@ -16,13 +16,18 @@ void announceOutcome(QWidget* near, const QString& text, QWidget* focus) {
         if (!focus->hasFocus() && !focus->isAncestorOf(QApplication::focusWidget()))
             focus->setFocus(Qt::OtherFocusReason);
         // Once the layout has placed it, and again once a slide to its new place has settled.
+        bringIntoViewOnceLaidOut(focus);
         const QPointer<QWidget> placed(focus);
-        const auto show = [placed] {
+        QTimer::singleShot(springDurationMs + 50, focus, [placed] {
             if (placed != nullptr && placed->isVisible())
                 bringIntoView(placed);
-        };
-        QTimer::singleShot(0, focus, show);
-        QTimer::singleShot(springDurationMs + 50, focus, show);
+        });
+    } else if (QWidget* held = QApplication::focusWidget();
+               held != nullptr && near != nullptr && held->window() == near->window() &&
+               (near == held || near->isAncestorOf(held) || isInView(held))) {
+        // What the work shows (a message, photos added) moves the control that kept the focus
+        // meanwhile: it stays in view.
+        bringIntoViewOnceLaidOut(held);
     }
     announceToScreenReader(near != nullptr ? near : focus, text);
 }

@@ -11,6 +11,8 @@ namespace quillora {
 // reader as a notification of `near`'s window (see announceToScreenReader()), and, when `focus`
 // is given, the focus goes there (unless it is inside already) and the control is scrolled into
 // view in every scroll area around it, also where it only slides to its new place afterwards.
+// Without `focus`, the control that has the focus, at `near` or in view, stays in view once what
+// the outcome changed on screen (a message shown, rows added) has been laid out.
 void announceOutcome(QWidget* near, const QString& text, QWidget* focus = nullptr);
 
 // What a move of an item says: "Moved to position 2 of 5."

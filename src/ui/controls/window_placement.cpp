@@ -1,5 +1,6 @@
 #include "controls/window_placement.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QKeySequence>
 #include <QScreen>
@@ -68,6 +69,13 @@ QSize ContentSizedScrollArea::sizeHint() const {
     const int frame = 2 * frameWidth();
     const QSize page = widget() != nullptr ? widget()->sizeHint() : QSize();
     return QSize(page.width() + frame, page.height() + frame);
+}
+
+bool ContentSizedScrollArea::viewportEvent(QEvent* event) {
+    // The page's layout ran and its size may have changed: the window's layout asks again.
+    if (event->type() == QEvent::LayoutRequest)
+        updateGeometry();
+    return QScrollArea::viewportEvent(event);
 }
 
 void placeCentredOver(QWidget* window, const QWidget* anchor) {

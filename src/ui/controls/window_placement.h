@@ -29,11 +29,15 @@ void fitToAvailableGeometry(QWidget* window, QSize preferred, WindowSizing sizin
 
 // A scroll area that asks for the whole size of its page: a layout gives it the room the page
 // wants where the window has it, and it scrolls only where the window is smaller than that. Used
-// above a row of buttons that must stay in view below the page.
+// above a row of buttons that must stay in view below the page. When the page grows or shrinks
+// (a message shown on it) the area asks again, so it keeps using the room the window has.
 class ContentSizedScrollArea final : public QScrollArea {
 public:
     explicit ContentSizedScrollArea(QWidget* parent = nullptr);
     QSize sizeHint() const override;
+
+protected:
+    bool viewportEvent(QEvent* event) override;
 };
 
 // Puts a top-level window, before it is first shown, centred over another window (its frame

@@ -415,6 +415,16 @@ void bringIntoView(QWidget* widget) {
     }
 }
 
+void bringIntoViewOnceLaidOut(QWidget* widget) {
+    QTimer::singleShot(0, widget, [placed = QPointer<QWidget>(widget)] {
+        // Every layout asked for meanwhile runs first, also those it asks for in turn (a page that
+        // grows, then the scroll area around it), so what is scrolled to is where it stays.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        if (placed != nullptr && placed->isVisible())
+            bringIntoView(placed);
+    });
+}
+
 bool isInView(const QWidget* widget) {
     const QWidget* window = widget->window();
     const QRect seen(widget->mapTo(window, QPoint(0, 0)), widget->size());

@@ -31,6 +31,10 @@ QWidget* keyboardScope(QWidget* window);
 // Scrolls every scroll area around `widget` so that it shows in full (as the focus does).
 void bringIntoView(QWidget* widget);
 
+// The same, once the layouts waiting to run have placed it: a text just shown above it, a row
+// just added before it, a page that grows move it only then.
+void bringIntoViewOnceLaidOut(QWidget* widget);
+
 // Whether `widget` shows in full inside every scroll area around it.
 bool isInView(const QWidget* widget);
 

@@ -4,6 +4,7 @@
 #include "controls/accessibility_traits.h"
 #include "controls/editor_section_card.h"
 #include "controls/outcome.h"
+#include "controls/window_rules.h"
 #include "editor/editor_controls.h"
 #include "editor/portfolio_caption_rows.h"
 #include "editor/portfolio_images.h"
@@ -261,8 +262,11 @@ void PortfolioCard::addImageFiles(const QStringList& paths) {
             if (const qsizetype added = picked.images.size(); added > 0)
                 said << (added == 1 ? QStringLiteral("Added 1 photo.")
                                     : QStringLiteral("Added %1 photos.").arg(added));
-            if (!m_notice->isHidden())
+            if (!m_notice->isHidden()) {
                 said << m_notice->text();
+                // Under the tiles, on the page; the focused tile is kept in view after it.
+                bringIntoViewOnceLaidOut(m_notice);
+            }
             announceOutcome(m_picker, said.join(u' '));
             emit imagesAdded();
         });

@@ -11,8 +11,10 @@
 #include "controls/screen_order_focus.h"
 #include "controls/window_rules.h"
 #include "editor/editor_actions.h"
+#include "editor/entry_editors.h"
 #include "editor/font_catalog.h"
 #include "editor/font_picker_view.h"
+#include "editor/portfolio_image_picker.h"
 #include "editor/resume_editor_view.h"
 #include "editor/skills_section.h"
 #include "help/help_sheet_container.h"
@@ -751,6 +753,102 @@ private slots:
             [&notice](const QWidget* note) {
                 return note->property("_quillora_accessibleAnnouncement") == notice->text();
             }));
+    }
+
+    // What an outcome shows moves nothing out of view: a message under the experience details
+    // leaves the focused STAR button whole in view, the sheet's page taking the room the sheet has;
+    // four photos added at once leave the focused Add tile whole at the end of its strip; the
+    // notice of a refused file shows within the window, the Add tile still in view.
+    void whatAnOutcomeShowsStaysInView() {
+        auto services = Services::forTesting(QDir::tempPath() + QStringLiteral("/in-view.ini"));
+        ResumePtr resume = test::makeFullResume();
+        resume->setPortfolioItems({});
+        services->context().insert(resume);
+        QVERIFY(services->context().save().ok());
+        const auto settled = [] { // the layouts asked for by what the outcome showed have run
+            QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            QApplication::processEvents();
+        };
+        const auto where = [](const QWidget* widget) {
+            const QRect at(widget->mapTo(widget->window(), QPoint(0, 0)), widget->size());
+            return QStringLiteral("%1 at %2,%3 %4×%5 in %6×%7; ")
+                .arg(label(widget))
+                .arg(at.x())
+                .arg(at.y())
+                .arg(at.width())
+                .arg(at.height())
+                .arg(widget->window()->width())
+                .arg(widget->window()->height());
+        };
+        // The sheet fitted to this screen, and one with room for its whole page. No AI backend
+        // answers here: STAR says so under the details.
+        for (const int height : {0, 760}) {
+            ExperienceEditor sheet(std::make_shared<Experience>(QString(), QString(), QString(), QString(),
+                                                                QStringLiteral("Built things."), 0),
+                                   *services, resume);
+            if (height > 0)
+                sheet.resize(sheet.width(), height);
+            sheet.show();
+            QVERIFY(QTest::qWaitForWindowActive(&sheet));
+            QTest::qWait(30); // the first focus comes once the window is active
+            QWidget* star = find(&sheet, "refineExperienceButton");
+            star->setFocus(Qt::TabFocusReason);
+            press(star, Qt::Key_Space);
+            QVERIFY(find(&sheet, "experienceAIMessage")->isVisible());
+            settled();
+            const QScrollArea* area = pageOf(star);
+            const int page = area->widget()->sizeHint().height();
+            const int belowSave = sheet.height() - sheet.saveButton()->mapTo(&sheet, QPoint(0, 0)).y() -
+                                  sheet.saveButton()->height();
+            const QString seen = where(star) + QStringLiteral("page %1 in %2, %3 below Save")
+                                                   .arg(page)
+                                                   .arg(area->viewport()->height())
+                                                   .arg(belowSave);
+            QTRY_VERIFY2(QApplication::focusWidget() == star && isInView(star), qPrintable(seen));
+            // The whole page shows, or it scrolls in all the room down to the Save row.
+            QVERIFY2(area->viewport()->height() >= page || belowSave <= 20, qPrintable(seen));
+            QVERIFY2(height == 0 || area->viewport()->height() >= page, qPrintable(seen));
+        }
+
+        QTemporaryDir folder;
+        QStringList photos;
+        for (const Qt::GlobalColor colour : {Qt::red, Qt::green, Qt::blue, Qt::yellow, Qt::black}) {
+            QFile file(folder.filePath(QStringLiteral("%1.png").arg(int(colour))));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(colour == Qt::black ? QByteArrayLiteral("not a picture") : test::encodedImage(colour));
+            photos << file.fileName();
+        }
+        // As wide as beside the list at 1024 × 640: the strip holds three photos and a half.
+        ResumeEditorView editor(resume, *services);
+        editor.resize(700, 640);
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        QTest::qWait(30);
+        auto* picker = editor.findChild<PortfolioImagePicker*>();
+        QStringList chosen = photos.mid(0, 4);
+        picker->setFileChooser(
+            [&chosen](QWidget*, const std::function<void(const QStringList&)>& done) { done(chosen); });
+        QWidget* add = picker->addButton();
+        add->setFocus(Qt::TabFocusReason);
+        press(add, Qt::Key_Space);
+        QTRY_COMPARE(picker->tiles().size(), 4);
+        settled();
+        QTRY_VERIFY2(QApplication::focusWidget() == add && isInView(add), qPrintable(where(add)));
+
+        // A refused file, asked for with the Add tile at the foot of the page, as Tab leaves it.
+        editor.resize(1366, 768);
+        settled();
+        editor.scrollArea()->verticalScrollBar()->setValue(0);
+        add->clearFocus();
+        add->setFocus(Qt::TabFocusReason);
+        settled();
+        chosen = photos.mid(4);
+        press(add, Qt::Key_Space);
+        QWidget* notice = find(&editor, "portfolioSkippedNotice");
+        QTRY_VERIFY(notice->isVisible());
+        settled();
+        QTRY_VERIFY2(isInView(notice) && isInView(add) && QApplication::focusWidget() == add,
+                     qPrintable(where(notice) + where(add)));
     }
 
     // The list takes the focus on a row a screen reader names, with its ring, at launch and back
