@@ -93,9 +93,10 @@ private:
 WorkingStandIn* standInOf(const QWidget* control) {
     if (control == nullptr || control->parentWidget() == nullptr)
         return nullptr;
-    for (auto* standIn : control->parentWidget()->findChildren<WorkingStandIn*>(QLatin1String(standInName),
-                                                                                Qt::FindDirectChildrenOnly)) {
-        if (standIn->control() == control)
+    for (QAbstractButton* child : control->parentWidget()->findChildren<QAbstractButton*>(
+             QLatin1String(standInName), Qt::FindDirectChildrenOnly)) {
+        if (auto* standIn = dynamic_cast<WorkingStandIn*>(child);
+            standIn != nullptr && standIn->control() == control)
             return standIn;
     }
     return nullptr;
