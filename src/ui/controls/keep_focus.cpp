@@ -38,6 +38,17 @@ public:
 
     QWidget* control() const { return m_control; }
 
+    // Lies where the control is, named as it is now ("Analyzing…" while it works, say).
+    void cover() {
+        setGeometry(m_control->geometry());
+        QString name = m_control->accessibleName();
+        if (name.isEmpty())
+            if (auto* button = qobject_cast<QAbstractButton*>(m_control.data()))
+                name = button->text().remove(QLatin1Char('&'));
+        if (name != accessibleName())
+            setAccessibleName(name);
+    }
+
     // Takes the focus from the control, which is about to be disabled.
     void hold() {
         cover();
@@ -72,18 +83,6 @@ protected:
             }
         }
         return QAbstractButton::eventFilter(watched, event);
-    }
-
-public:
-    // Lies where the control is, named as it is now ("Analyzing…" while it works, say).
-    void cover() {
-        setGeometry(m_control->geometry());
-        QString name = m_control->accessibleName();
-        if (name.isEmpty())
-            if (auto* button = qobject_cast<QAbstractButton*>(m_control.data()))
-                name = button->text().remove(QLatin1Char('&'));
-        if (name != accessibleName())
-            setAccessibleName(name);
     }
 
 private:
