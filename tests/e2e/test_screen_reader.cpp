@@ -1348,6 +1348,125 @@ private slots:
         orcaSaidEachOnce(orcaFrom);
     }
 
+    // What the rest of the work says, in the walked résumé: the STAR wait keeps the focus on a
+    // named stop that says it works, also after a window opened meanwhile (F1, then Escape); the
+    // answers say what happened (a rewrite, the summary unchanged, the experience's message);
+    // Reorder and Done, a skill removed (the focus on the next skill itself) and the skills
+    // applied; the rows' Duplicate and Delete, named actions with their keys.
+    void workInProgressAndTheLastOutcomesAreSaid() {
+        const Node row = waitFind(ATSPI_ROLE_LIST_ITEM, m_resumeTitle + u", Zoë Ångström"_qs);
+        if (!row || m_outcomes.isEmpty())
+            QSKIP("The résumé is not listed, or the AI tools were not given an OpenAI key.");
+        m_outcomes.clear();
+        const qsizetype orcaFrom = orcaSaid().size();
+        saidOnce(u"Opened “"_qs + m_resumeTitle + u"”."_qs,
+                 [&] { QVERIFY(doAction(row, QStringLiteral("Press"))); });
+        QVERIFY(waitFind(ATSPI_ROLE_HEADING, QStringLiteral("Actions & Style")));
+        const auto key = [](uint keysym) {
+            atspi_generate_keyboard_event(keysym, nullptr, ATSPI_KEY_SYM, nullptr);
+        };
+        const auto paragraph = [](const QString& text) {
+            return test::LoopbackHttpServer::completion(u"{\"paragraph\": \""_qs + text + u"\"}"_qs);
+        };
+
+        test::LoopbackHttpServer::Reply late = paragraph(u"I design calm, useful tools."_qs);
+        late.delayMs = 8000;
+        m_server->enqueue(late);
+        const Node star = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("STAR with OpenAI"));
+        QVERIFY(star && doAction(star, QStringLiteral("SetFocus")));
+        QTRY_VERIFY(has(star, ATSPI_STATE_FOCUSED));
+        qsizetype back = 0;
+        saidOnce(
+            u"Summary rewritten."_qs,
+            [&] {
+                g_focused.reset();
+                key(0x20 /* space */);
+                QTRY_VERIFY(g_focused && nameOf(g_focused) == QLatin1String("STAR with OpenAI") &&
+                            descriptionOf(g_focused) == QStringLiteral("Working…") &&
+                            atspi_accessible_get_role(g_focused.get(), nullptr) == ATSPI_ROLE_PUSH_BUTTON);
+                const Node waiting = g_focused;
+                const qsizetype before = windows().size();
+                key(0xffbe /* F1 */);
+                QTRY_VERIFY(windows().size() > before);
+                back = orcaSaid().size();
+                key(0xff1b /* Escape */);
+                QTRY_COMPARE(windows().size(), before);
+                QTRY_VERIFY2(
+                    has(waiting, ATSPI_STATE_FOCUSED) && has(windows().first(), ATSPI_STATE_ACTIVE),
+                    qPrintable(u"the focus is on "_qs + (g_focused ? nameOf(g_focused) : QString())));
+            },
+            30000);
+        QVERIFY(orcaSays({u"STAR with OpenAI"_qs, u"Working"_qs}, back));
+        QTRY_VERIFY(has(star, ATSPI_STATE_FOCUSED));
+        m_server->enqueue(paragraph(u"I design calm, useful tools."_qs));
+        saidOnce(u"Summary unchanged."_qs, [&] { key(0x20 /* space */); });
+        const Node lead =
+            find(ATSPI_ROLE_FILLER, QStringLiteral("Lead Designer, Acme / Co, 2019 to Present"));
+        QVERIFY(lead && doAction(lead, QStringLiteral("Press")));
+        QVERIFY(waitFind(ATSPI_ROLE_TEXT, QStringLiteral("Experience details")));
+        for (int i = 0; i < 2; ++i) // the formatter asks once more for an unchanged answer
+            m_server->enqueue(paragraph(u"Led a team of 6.\\nShipped 3 apps."_qs));
+        const Node refine =
+            find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("STAR with OpenAI"), windows().last());
+        QVERIFY(refine);
+        saidOnce(u"OpenAI returned the original text. Add detail or try again."_qs,
+                 [&] { QVERIFY(doAction(refine, QStringLiteral("Press"))); });
+        closeTop();
+
+        const Node reorder = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Reorder"));
+        QVERIFY(reorder && doAction(reorder, QStringLiteral("SetFocus")));
+        QTRY_VERIFY(has(reorder, ATSPI_STATE_FOCUSED));
+        saidOnce(u"Reordering roles: "_qs, [&] { key(0x20 /* space */); });
+        saidOnce(u"Done reordering roles."_qs, [&] { key(0x20 /* space */); });
+
+        QStringList skills;
+        Node remove;
+        walk(windows().first(), [&](const Node& node, int) {
+            if (nameOf(node).startsWith(QLatin1String("Remove skill ")) && has(node, ATSPI_STATE_SHOWING)) {
+                skills << nameOf(node).mid(13);
+                if (!remove)
+                    remove = node;
+            }
+        });
+        if (skills.size() > 1) {
+            QVERIFY(doAction(remove, QStringLiteral("SetFocus")));
+            QTRY_VERIFY(has(remove, ATSPI_STATE_FOCUSED));
+            saidOnce(u"Removed “"_qs + skills.takeFirst() + u"”."_qs, [&] { key(0x20 /* space */); });
+            QTRY_VERIFY(g_focused && nameOf(g_focused) == skills.first());
+            saidOnce(
+                QStringLiteral("Applied %1 to the résumé.")
+                    .arg(skills.size() == 1 ? u"1 skill"_qs : QStringLiteral("%1 skills").arg(skills.size())),
+                [this] { QVERIFY(press(QStringLiteral("Apply Skills to Résumé"))); });
+        } else {
+            std::printf("Fewer than two suggested skills: removing and applying them are not checked.\n");
+        }
+
+        // The list's rows: Ctrl+D on the open résumé's row, Delete as the copy's named action.
+        const Node list = find(ATSPI_ROLE_LIST, QStringLiteral("Résumés"));
+        QVERIFY(list && doAction(list, QStringLiteral("SetFocus")));
+        QTRY_VERIFY(has(list, ATSPI_STATE_FOCUSED));
+        const QString copy = m_resumeTitle + u" Copy"_qs;
+        saidOnce(u"Duplicated as “"_qs + copy + u"”."_qs, [] {
+            constexpr uint controlMask = 1 << ATSPI_MODIFIER_CONTROL;
+            atspi_generate_keyboard_event(controlMask, nullptr, ATSPI_KEY_LOCKMODIFIERS, nullptr);
+            atspi_generate_keyboard_event(0x64 /* d */, nullptr, ATSPI_KEY_SYM, nullptr);
+            atspi_generate_keyboard_event(controlMask, nullptr, ATSPI_KEY_UNLOCKMODIFIERS, nullptr);
+        });
+        const Node copyRow = waitFind(ATSPI_ROLE_LIST_ITEM, copy + u", Zoë Ångström"_qs);
+        QVERIFY(copyRow);
+        QCOMPARE(actionsOf(copyRow).mid(0, 3), (QStringList{u"Press"_qs, u"Duplicate"_qs, u"Delete"_qs}));
+        AtspiAction* actions = atspi_accessible_get_action_iface(copyRow.get());
+        QVERIFY(actions);
+        QCOMPARE(take(atspi_action_get_key_binding(actions, 1, nullptr)), QStringLiteral("Ctrl+D"));
+        QCOMPARE(take(atspi_action_get_key_binding(actions, 2, nullptr)), QStringLiteral("Del"));
+        g_object_unref(actions);
+        const qsizetype before = windows().size();
+        QVERIFY(doAction(copyRow, QStringLiteral("Delete")));
+        QTRY_VERIFY(windows().size() > before);
+        saidOnce(u"Deleted “"_qs + copy + u"”."_qs, [&] { QVERIFY(press(QStringLiteral("Delete"))); });
+        orcaSaidEachOnce(orcaFrom);
+    }
+
     void storedAfterQuit() {
         ::kill(pid_t(m_app.processId()), SIGTERM);
         QVERIFY(m_app.waitForFinished(30000));

@@ -175,13 +175,18 @@ void AIRefinableTextEditor::setResume(const std::shared_ptr<const Record>& resum
 void AIRefinableTextEditor::refineButtonAction() {
     const std::optional<QString> summaryContext = m_summaryContext ? m_summaryContext() : std::nullopt;
     const std::optional<QString> resumeContext = m_resumeContext ? m_resumeContext() : std::nullopt;
+    const QString sent = text();
     // The view model is this widget's child: once the widget is gone nothing arrives here.
-    m_viewModel->refine(text(), summaryContext, resumeContext, m_mode, [this](const QString& produced) {
+    m_viewModel->refine(sent, summaryContext, resumeContext, m_mode, [this, sent](const QString& produced) {
         applyRefinedText(produced);
-        if (!produced.isEmpty())
-            announceOutcome(m_button, m_textEdit->accessibleName() + QStringLiteral(" rewritten."));
-        else if (const std::optional<QString> message = m_viewModel->errorMessage())
+        // What is said is what the screen shows happened: the message when there is one (the
+        // original text returned, a failure), and an answer that changed nothing as unchanged.
+        if (const std::optional<QString> message = m_viewModel->errorMessage())
             announceOutcome(m_button, *message);
+        else if (!produced.isEmpty())
+            announceOutcome(m_button, m_textEdit->accessibleName() + (produced.trimmed() == sent.trimmed()
+                                                                          ? QStringLiteral(" unchanged.")
+                                                                          : QStringLiteral(" rewritten.")));
     });
 }
 

@@ -508,6 +508,8 @@ void ATSVersionSection::refresh() {
     m_generateButton->setAccessibleName(generateTitle);
     setEnabledKeepingFocus(m_generateButton,
                            !m_isGeneratingATSVersion && !m_resume->atsJobPosting().trimmed().isEmpty());
+    if (!m_isGeneratingATSVersion)
+        passParkedFocus(m_generateButton, m_postingEditor);
 
     m_rewriteError->setText(m_atsRewriteError.value_or(QString()));
     m_rewriteError->setVisible(m_atsRewriteError.has_value());

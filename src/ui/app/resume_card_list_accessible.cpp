@@ -4,9 +4,11 @@
 #include "controls/accessibility_traits.h"
 
 #include <QAccessibleWidget>
+#include <QAction>
 #include <QHash>
 #include <QPersistentModelIndex>
 #include <QPointer>
+#include <QTimer>
 #include <QWindow>
 
 namespace quillora {
@@ -83,13 +85,37 @@ public:
         return nullptr;
     }
 
-    QStringList actionNames() const override { return {pressAction()}; }
+    // Press opens the card; then the list's card actions (Duplicate, Delete), each with its keys.
+    QStringList actionNames() const override {
+        QStringList names{pressAction()};
+        for (const QAction* action : cardActions())
+            names << action->text();
+        return names;
+    }
     QStringList keyBindingsForAction(const QString& name) const override {
-        return name == pressAction() ? QStringList{QStringLiteral("Return")} : QStringList{};
+        if (name == pressAction())
+            return {QStringLiteral("Return")};
+        if (const QAction* action = cardAction(name))
+            return {action->shortcut().toString(QKeySequence::NativeText)};
+        return {};
     }
     void doAction(const QString& name) override {
-        if (name == pressAction() && isValid() && m_list->isEnabled() && !isBlockedByModal(m_list))
+        if (!isValid() || !m_list->isEnabled() || isBlockedByModal(m_list))
+            return;
+        if (name == pressAction()) {
             m_list->requestOpen(m_index);
+            return;
+        }
+        // On this card, as its keys act on the current one; once the bridge's call is answered,
+        // as an alert it opens must not hold the call until it closes.
+        if (QAction* action = cardAction(name))
+            QTimer::singleShot(0, m_list,
+                               [list = m_list, index = m_index, trigger = QPointer<QAction>(action)] {
+                                   if (list == nullptr || !index.isValid() || trigger == nullptr)
+                                       return;
+                                   list->setCurrentIndex(index);
+                                   trigger->trigger();
+                               });
     }
 
     bool isSelected() const override { return isValid() && row() == m_list->openRow(); }
@@ -102,6 +128,22 @@ public:
     QAccessibleInterface* table() const override { return parent(); }
 
 private:
+    // The list's actions that name themselves: those a card offers.
+    QList<QAction*> cardActions() const {
+        QList<QAction*> found;
+        if (m_list != nullptr)
+            for (QAction* action : m_list->actions())
+                if (!action->text().isEmpty() && action->isEnabled())
+                    found << action;
+        return found;
+    }
+    QAction* cardAction(const QString& name) const {
+        for (QAction* action : cardActions())
+            if (action->text() == name)
+                return action;
+        return nullptr;
+    }
+
     QPointer<ResumeCardList> m_list;
     QPersistentModelIndex m_index;
 };

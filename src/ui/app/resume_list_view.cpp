@@ -195,8 +195,11 @@ ResumeListView::ResumeListView(Services& services, UserInterfaceIdiom idiom, QWi
 // The keyboard's ways to the card actions, on the current card: Ctrl+D duplicates, Delete asks
 // to delete, Return or Enter opens.
 void ResumeListView::installKeyActions() {
-    const auto addKeyAction = [this](const QString& name, const QKeySequence& keys, auto handler) {
-        auto* action = new QAction(this);
+    // A card action's title (its text) names it to assistive technologies, with its keys, as an
+    // action of the card.
+    const auto addKeyAction = [this](const QString& name, const QKeySequence& keys, auto handler,
+                                     const QString& title = QString()) {
+        auto* action = new QAction(title, this);
         action->setObjectName(name);
         action->setShortcut(keys);
         action->setShortcutContext(Qt::WidgetShortcut);
@@ -204,14 +207,20 @@ void ResumeListView::installKeyActions() {
         m_listView->addAction(action);
         return action;
     };
-    addKeyAction(duplicateIdentifierPrefix, QKeySequence(Qt::CTRL | Qt::Key_D), [this] {
-        if (auto resume = currentResume())
-            duplicateAction(resume);
-    });
-    addKeyAction(deleteIdentifierPrefix, QKeySequence(QKeySequence::Delete), [this] {
-        if (auto resume = currentResume())
-            requestDeletion(resume);
-    });
+    addKeyAction(
+        duplicateIdentifierPrefix, QKeySequence(Qt::CTRL | Qt::Key_D),
+        [this] {
+            if (auto resume = currentResume())
+                duplicateAction(resume);
+        },
+        resumeListTexts::duplicateAction().section(QLatin1Char('\t'), 0, 0));
+    addKeyAction(
+        deleteIdentifierPrefix, QKeySequence(QKeySequence::Delete),
+        [this] {
+            if (auto resume = currentResume())
+                requestDeletion(resume);
+        },
+        resumeListTexts::deleteAction().section(QLatin1Char('\t'), 0, 0));
     auto* open = addKeyAction(QStringLiteral("openResumeAction"), QKeySequence(Qt::Key_Return), [this] {
         if (auto resume = currentResume())
             selectResume(resume);
@@ -349,6 +358,8 @@ void ResumeListView::duplicateAction(const ResumePtr& resume) {
     m_context.insert(copy);
     if (auto saved = m_context.save(); !saved)
         logLine(QStringLiteral("⚠️ Failed to save duplicated resume: ") + saved.error());
+    // The copy comes in at the top; the focus stays on the row it was made from.
+    announceOutcome(m_listView, QStringLiteral("Duplicated as “") + copy->title() + QStringLiteral("”."));
 }
 
 void ResumeListView::requestDeletion(const ResumePtr& resume) {
@@ -380,9 +391,14 @@ void ResumeListView::requestDeletion(const ResumePtr& resume) {
 }
 
 void ResumeListView::deleteResume(const ResumePtr& resume) {
+    const QString title = resume->title();
     m_context.deleteRecord(resume);
     if (auto saved = m_context.save(); !saved)
         logLine(QStringLiteral("⚠️ Failed to save after deleting resume: ") + saved.error());
+    // The focus is on the row that took its place, or on Add resume once the list is empty.
+    QWidget* focus = m_model->rowCount() > 0 || m_circleButtons.isEmpty() ? static_cast<QWidget*>(m_listView)
+                                                                          : m_circleButtons.last();
+    announceOutcome(m_listView, QStringLiteral("Deleted “") + title + QStringLiteral("”."), focus);
 }
 
 void ResumeListView::createNewResume() {

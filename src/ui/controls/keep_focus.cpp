@@ -1,39 +1,141 @@
 #include "controls/keep_focus.h"
 
-#include <QVariant>
+#include "controls/focus_ring.h"
+
+#include <QAbstractButton>
+#include <QEvent>
+#include <QPointer>
+#include <QString>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace quillora {
 
 namespace {
 
-const char* const parkedProperty = "quilloraFocusParked";
+const char* const standInName = "workingStandIn";
+
+// Holds the focus in the place of a control disabled while it works: it lies over the control,
+// takes no clicks (they reach the disabled control, which ignores them), reads as a button named
+// as the control with the hint that the work is under way, and draws the ring while it has the
+// focus. A key pressed on it does nothing, as on the disabled control.
+class WorkingStandIn final : public QAbstractButton {
+public:
+    explicit WorkingStandIn(QWidget* control)
+        : QAbstractButton(control->parentWidget())
+        , m_control(control) {
+        setObjectName(QLatin1String(standInName));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setFocusPolicy(Qt::StrongFocus);
+        setAccessibleDescription(workingHint());
+        control->installEventFilter(this);
+        hide();
+        cover();
+        addPaletteFocusRing(this, std::min(control->width(), control->height()) / 2.0);
+    }
+
+    QWidget* control() const { return m_control; }
+
+    // Lies where the control is, named as it is now ("Analyzing…" while it works, say).
+    void cover() {
+        setGeometry(m_control->geometry());
+        QString name = m_control->accessibleName();
+        if (name.isEmpty())
+            if (auto* button = qobject_cast<QAbstractButton*>(m_control.data()))
+                name = button->text().remove(QLatin1Char('&'));
+        if (name != accessibleName())
+            setAccessibleName(name);
+    }
+
+    // Takes the focus from the control, which is about to be disabled.
+    void hold() {
+        cover();
+        show();
+        raise();
+        setFocus(Qt::OtherFocusReason);
+    }
+
+    // The control is enabled again, or its work is over: a focus held here goes to `next`.
+    void release(QWidget* next) {
+        if (isVisible() && window()->focusWidget() == this && next != nullptr && next->isVisible())
+            next->setFocus(Qt::OtherFocusReason);
+        hide();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_control) {
+            switch (event->type()) {
+            case QEvent::Move:
+            case QEvent::Resize:
+                cover();
+                break;
+            case QEvent::Hide:
+                // The control went away with its part of the page: so does the place it kept.
+                hide();
+                break;
+            default:
+                break;
+            }
+        }
+        return QAbstractButton::eventFilter(watched, event);
+    }
+
+private:
+    QPointer<QWidget> m_control;
+};
+
+WorkingStandIn* standInOf(const QWidget* control) {
+    if (control == nullptr || control->parentWidget() == nullptr)
+        return nullptr;
+    for (QAbstractButton* child : control->parentWidget()->findChildren<QAbstractButton*>(
+             QLatin1String(standInName), Qt::FindDirectChildrenOnly)) {
+        if (auto* standIn = dynamic_cast<WorkingStandIn*>(child);
+            standIn != nullptr && standIn->control() == control)
+            return standIn;
+    }
+    return nullptr;
+}
 
 } // namespace
+
+QString workingHint() {
+    return QStringLiteral("Working…");
+}
 
 void setEnabledKeepingFocus(QWidget* control, bool enabled) {
     if (control == nullptr)
         return;
-    QWidget* holder = control->parentWidget();
-    if (!enabled && control->isEnabled() && control->hasFocus() && holder != nullptr) {
-        holder->setFocus(Qt::OtherFocusReason);
-        control->setProperty(parkedProperty, true);
+    // Also while another window is active: the control is still its window's focus.
+    if (!enabled && control->isEnabled() && control->parentWidget() != nullptr &&
+        control->window()->focusWidget() == control) {
+        WorkingStandIn* standIn = standInOf(control);
+        if (standIn == nullptr)
+            standIn = new WorkingStandIn(control);
+        standIn->hold();
     }
+    if (WorkingStandIn* standIn = standInOf(control); standIn != nullptr && !enabled)
+        standIn->cover();
     control->setEnabled(enabled);
-    if (enabled && control->property(parkedProperty).toBool()) {
-        control->setProperty(parkedProperty, QVariant());
-        if (holder != nullptr && holder->hasFocus())
-            control->setFocus(Qt::OtherFocusReason);
-    }
+    if (enabled)
+        if (WorkingStandIn* standIn = standInOf(control))
+            standIn->release(control);
 }
 
 void passParkedFocus(QWidget* control, QWidget* next) {
-    if (control == nullptr || !control->property(parkedProperty).toBool())
-        return;
-    control->setProperty(parkedProperty, QVariant());
-    QWidget* holder = control->parentWidget();
-    if (holder != nullptr && holder->hasFocus() && next != nullptr)
-        next->setFocus(Qt::OtherFocusReason);
+    if (WorkingStandIn* standIn = standInOf(control))
+        standIn->release(next);
+}
+
+QWidget* focusHomeOf(QWidget* widget) {
+    auto* standIn = dynamic_cast<WorkingStandIn*>(widget);
+    if (standIn != nullptr && !standIn->isVisible() && standIn->control() != nullptr)
+        return standIn->control();
+    return widget;
 }
 
 } // namespace quillora

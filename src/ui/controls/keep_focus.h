@@ -1,16 +1,29 @@
 #pragma once
 
+#include <QString>
+
 class QWidget;
 
 namespace quillora {
 
 // Enables or disables a control without sending keyboard focus away. Qt hands the focus of a
 // control that gets disabled to the next control in the chain, and a scrolling page then jumps to
-// that one. Here the control's parent holds the focus while the control is disabled (the page stays
-// where it is) and gives it back when the control is enabled again, unless the user has moved on.
+// that one. Here a control disabled while it works keeps the focus in its place: a stand-in over
+// it holds the focus meanwhile, named as the control, saying the work is under way, showing the
+// ring and taking its place in the Tab order, so a screen reader never lands on a nameless
+// container and a window opened meanwhile gives the focus back to it. When the control is
+// enabled again the focus the stand-in holds goes back to it, also while another window is
+// active; a user who has moved on stays where they went.
 void setEnabledKeepingFocus(QWidget* control, bool enabled);
 // The control stays disabled now its work is done (a button with nothing left to do): the focus
-// its parent holds for it goes on to `next`, a control of the same part of the page.
+// the stand-in holds for it goes on to `next`, a control of the same part of the page.
 void passParkedFocus(QWidget* control, QWidget* next);
+
+// Where a focus that went to `widget` belongs now: the control a stand-in held it for once the
+// work is done, else `widget` itself.
+QWidget* focusHomeOf(QWidget* widget);
+
+// What a stand-in says after the control's name while the control works.
+QString workingHint();
 
 } // namespace quillora

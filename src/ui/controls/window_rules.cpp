@@ -2,6 +2,7 @@
 
 #include "controls/first_focus.h"
 #include "controls/focus_ring.h"
+#include "controls/keep_focus.h"
 #include "controls/screen_order_focus.h"
 
 #include <QAbstractItemView>
@@ -239,7 +240,10 @@ private:
 
     void windowHidden(QWidget* window) {
         window->setProperty(firstFocusDoneProperty, QVariant());
-        const QPointer<QWidget> opener = m_openers.take(window);
+        const QPointer<QWidget> taken = m_openers.take(window);
+        // A window opened while a control worked was opened from the place that held the focus for
+        // it: the control itself once its work is done.
+        const QPointer<QWidget> opener = taken != nullptr ? focusHomeOf(taken) : nullptr;
         if (opener == nullptr || !opener->isVisible() || !opener->isEnabled())
             return;
         QWidget* home = opener->window();

@@ -15,7 +15,9 @@ namespace quillora {
 // - A window opens with focus on its current choice when it shows one (a picker), else on its
 //   first control in view.
 // - When a window closes, the focus goes back to the control that opened it, unless the window's
-//   action has given the focus a place of its own meanwhile.
+//   action has given the focus a place of its own meanwhile. A window opened while a control
+//   worked (its focus held by the stand-in of setEnabledKeepingFocus()) gives it back to that
+//   stand-in, or to the control once the work is done.
 // - A stock control (a text field, a plain dialog's button) shows the app's focus ring; a text the
 //   keyboard stops at shows its ring once a key is pressed in its window, not as the window opens.
 // - A list that takes the focus names the row that has it, after the list.

@@ -197,6 +197,9 @@ void CoverLetterSection::refresh() {
     m_generateButton->setAccessibleName(m_generateLabel->title());
     setEnabledKeepingFocus(m_generateButton, !m_isGeneratingCoverLetter &&
                                                  !m_resume->coverLetterJobPosting().trimmed().isEmpty());
+    // The posting was emptied while the letter was written: the button has nothing to work on.
+    if (!m_isGeneratingCoverLetter)
+        passParkedFocus(m_generateButton, m_posting);
     m_errorLabel->setText(m_coverLetterError.value_or(QString()));
     m_errorLabel->setVisible(m_coverLetterError.has_value());
     m_generateButton->updateGeometry();

@@ -5,6 +5,7 @@
 #include "controls/layout_move_animation.h"
 #include "controls/opacity_transition.h"
 #include "controls/ordered_rows.h"
+#include "controls/outcome.h"
 #include "editor/editor_controls.h"
 #include "editor/resume_editor_view.h"
 #include "platform/appearance.h"
@@ -240,7 +241,14 @@ ExperienceSection::ExperienceSection(ResumeEditorView& editor, QWidget* parent)
                                      QStringLiteral("Reorder"), content);
     m_reorder->setObjectName(QStringLiteral("reorderExperienceButton"));
     m_reorderTransition = new OpacityTransition(m_reorder, m_editor.appearance(), defaultAnimationMs);
-    connect(m_reorder, &QAbstractButton::clicked, this, [this] { m_editor.toggleReorderMode(); });
+    connect(m_reorder, &QAbstractButton::clicked, this, [this] {
+        m_editor.toggleReorderMode();
+        // The button stays under the focus with its new title; what changed is said.
+        announceOutcome(m_reorder, m_editor.isReorderMode()
+                                       ? QStringLiteral("Reordering roles: drag one, or press Alt+Up or "
+                                                        "Alt+Down on it to move it one place.")
+                                       : QStringLiteral("Done reordering roles."));
+    });
     // The pair sits side by side in the middle of the card.
     buttons->setSpacing(8);
     buttons->addStretch(1);

@@ -303,6 +303,7 @@ void SkillsSection::removeSuggestedSkill(const QString& skill) {
     }
     m_resume->setSuggestedSkills(kept);
     m_save();
+    announceOutcome(this, QStringLiteral("Removed “") + skill + QStringLiteral("”."));
 }
 
 void SkillsSection::applySuggestedSkills() {
@@ -312,6 +313,11 @@ void SkillsSection::applySuggestedSkills() {
     m_resume->setAppliedSkills(applied);
     m_resume->setSuggestedSkills({});
     m_save();
+    // The chips and the button go; the focus they had is on the button that asks for new ones.
+    announceOutcome(m_generateButton,
+                    QStringLiteral("Applied %1 to the résumé.")
+                        .arg(applied.size() == 1 ? QStringLiteral("1 skill")
+                                                 : QStringLiteral("%1 skills").arg(applied.size())));
 }
 
 void SkillsSection::openSkill(const QString& skill) {
@@ -373,16 +379,14 @@ void SkillsSection::closeSkillPopupOnto(const QString& skill) {
 void SkillsSection::rebuildChips() {
     // Where focus is on a chip, it stays in the card: the chip area holds it while the chips are
     // rebuilt (Qt would hand it to the next control in the window and scroll there), then the chip
-    // now at the same place takes it, its remove button if that had it.
+    // now at the same place takes it. The chip itself, never its remove button: a skill removed by
+    // Space leaves the focus on the next skill, which a second Space opens rather than removes.
     int focusedChip = -1;
-    bool removeFocused = false;
     if (QWidget* focused = QApplication::focusWidget(); focused && m_chipArea->isAncestorOf(focused)) {
         for (int i = 0; i < m_chipLayout->count(); ++i) {
             auto* button = static_cast<SkillChipButton*>(m_chipLayout->itemAt(i)->widget());
-            if (button == focused || button->isAncestorOf(focused)) {
+            if (button == focused || button->isAncestorOf(focused))
                 focusedChip = i;
-                removeFocused = focused == button->chip()->removeButton();
-            }
         }
         m_chipArea->setFocus(Qt::OtherFocusReason);
     }
@@ -405,9 +409,8 @@ void SkillsSection::rebuildChips() {
         if (m_chipLayout->count() > 0) {
             auto* button = static_cast<SkillChipButton*>(
                 m_chipLayout->itemAt(std::min(focusedChip, m_chipLayout->count() - 1))->widget());
-            QWidget* target = removeFocused ? static_cast<QWidget*>(button->chip()->removeButton()) : button;
             button->show();
-            target->setFocus(Qt::OtherFocusReason);
+            button->setFocus(Qt::OtherFocusReason);
         } else {
             m_generateButton->setFocus(Qt::OtherFocusReason);
         }

@@ -208,12 +208,17 @@ private slots:
         m_server->enqueue(LoopbackHttpServer::completion(paragraphJSON(threeSentences)));
         m_server->enqueue(LoopbackHttpServer::completion(paragraphJSON(threeSentences)));
         auto editor = makeEditor(SeamlessStarMode::experience);
+        editor->show();
+        QVERIFY(QTest::qWaitForWindowActive(editor.get()));
         editor->setText(threeSentences + QStringLiteral("\n"));
         QTest::mouseClick(editor->refineButton(), Qt::LeftButton);
-        QTRY_COMPARE(message(*editor),
-                     QStringLiteral("OpenAI returned the original text. Add detail or try again."));
+        const QString unchanged =
+            QStringLiteral("OpenAI returned the original text. Add detail or try again.");
+        QTRY_COMPARE(message(*editor), unchanged);
         QCOMPARE(editor->text(), threeSentences);
         QCOMPARE(m_server->requestCount(), 2);
+        // What is said is the message shown, not a rewrite.
+        QTRY_COMPARE(said(*editor), QStringList{unchanged});
     }
 
 private:
@@ -233,6 +238,13 @@ private:
     }
     static SparkleButtonLabel* buttonLabel(const AIRefinableTextEditor& editor) {
         return qobject_cast<SparkleButtonLabel*>(editor.refineButton()->labelWidget());
+    }
+    // The notes a screen reader is reading out in the editor's window.
+    static QStringList said(const AIRefinableTextEditor& editor) {
+        QStringList notes;
+        for (const QWidget* note : editor.findChildren<QWidget*>(QStringLiteral("screenReaderAnnouncement")))
+            notes << note->property("_quillora_accessibleAnnouncement").toString();
+        return notes;
     }
     static QString buttonTitle(const AIRefinableTextEditor& editor) { return buttonLabel(editor)->title(); }
 

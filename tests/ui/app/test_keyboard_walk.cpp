@@ -1,4 +1,5 @@
 #include "ai/ats_result_cards.h"
+#include "ai/openai_client.h"
 #include "app/about_window.h"
 #include "app/main_window.h"
 #include "app/quillora_app.h"
@@ -8,6 +9,7 @@
 #include "app/resume_tip_view.h"
 #include "app/services.h"
 #include "controls/focus_ring.h"
+#include "controls/keep_focus.h"
 #include "controls/screen_order_focus.h"
 #include "controls/window_rules.h"
 #include "editor/editor_actions.h"
@@ -23,6 +25,7 @@
 #include "platform/appearance.h"
 #include "store/model_container.h"
 #include "support/fake_cloud_database.h"
+#include "support/loopback_http_server.h"
 #include "support/resume_fixtures.h"
 #include "support/store_fixtures.h"
 #include "support/test_home.h"
@@ -39,6 +42,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -209,6 +213,13 @@ bool hasValue(QWidget* widget) {
 bool ringShows(const QWidget* window) {
     const QList<QWidget*> rings = window->findChildren<QWidget*>(QStringLiteral("focusRing"));
     return std::ranges::any_of(rings, [](const QWidget* ring) { return ring->isVisible(); });
+}
+
+// Whether `text` is being said to a screen reader in `window` (a notification of it shows).
+bool saying(const QWidget* window, const QString& text) {
+    return std::ranges::any_of(
+        window->findChildren<QWidget*>(QStringLiteral("screenReaderAnnouncement")),
+        [&text](const QWidget* note) { return note->property("_quillora_accessibleAnnouncement") == text; });
 }
 
 QPalette schemePalette(bool light) {
@@ -906,6 +917,130 @@ private slots:
         QCOMPARE(focusedOnARow(1), QString());
         press(cards, Qt::Key_Up);
         QCOMPARE(focusedOnARow(0), QString());
+    }
+
+    // The list's card actions and the editor's AI work, by keyboard: Duplicate and Delete are the
+    // rows' named actions with their keys and say their outcome; while STAR works the focus
+    // waits on a named stop with a ring in the button's place (Shift+Tab reaches Summary), a
+    // window opened meanwhile gives it back there, and to the button once the work is done;
+    // Reorder, Done, a skill removed and the skills applied say what they did.
+    void listActionsAndAIWorkAreHeard() {
+        QDir().mkpath(QDir::tempPath() + QStringLiteral("/ai-wait"));
+        auto container = ModelContainer::open(QDir::tempPath() + QStringLiteral("/ai-wait/default.store"));
+        QVERIFY(container.ok());
+        Services services(std::move(container).value());
+        services.appearance().setReduceMotionOverride(true);
+        test::LoopbackHttpServer server;
+        qputenv(OpenAIClient::baseURLVariable, server.baseURL().toUtf8());
+        services.settings().setOpenAIAPIKey(QStringLiteral("sk-wait"));
+        services.context().insert(test::makeFullResume());
+        QVERIFY(services.context().save().ok());
+        MainWindow window(services);
+        auto* list = window.findChild<ResumeListView*>();
+        list->setModalRunner([](QDialog& alert) {
+            alert.open();
+            if (auto* confirm = alert.findChild<QPushButton*>(QStringLiteral("confirmDeleteResumeButton")))
+                confirm->click();
+            return alert.result();
+        });
+        window.resize(1024, 640);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        ResumeCardList* cards = list->listView();
+        QTRY_COMPARE(QApplication::focusWidget(), cards);
+
+        press(cards, Qt::Key_D); // not a card action alone
+        QTest::keyClick(cards, Qt::Key_D, Qt::ControlModifier);
+        QCOMPARE(list->model()->rowCount(), 2);
+        QTRY_VERIFY(saying(&window, QStringLiteral("Duplicated as “Design Résumé Copy”.")));
+        QCOMPARE(QApplication::focusWidget(), cards);
+        QCOMPARE(list->model()->resumeAt(cards->currentIndex().row())->title(),
+                 QStringLiteral("Design Résumé"));
+        QAccessibleInterface* copy = QAccessible::queryAccessibleInterface(cards)->child(0);
+        QVERIFY(copy && copy->actionInterface());
+        QCOMPARE(copy->actionInterface()->actionNames(),
+                 (QStringList{QAccessibleActionInterface::pressAction(), u"Duplicate"_qs, u"Delete"_qs}));
+        QCOMPARE(copy->actionInterface()->keyBindingsForAction(u"Duplicate"_qs), QStringList{u"Ctrl+D"_qs});
+        QCOMPARE(copy->actionInterface()->keyBindingsForAction(u"Delete"_qs), QStringList{u"Del"_qs});
+        copy->actionInterface()->doAction(u"Delete"_qs);
+        QTRY_COMPARE(list->model()->rowCount(), 1);
+        QTRY_VERIFY(saying(&window, QStringLiteral("Deleted “Design Résumé Copy”.")));
+        QTRY_COMPARE(QApplication::focusWidget(), cards);
+
+        // STAR on the summary, answered late.
+        press(cards, Qt::Key_Return);
+        ResumeEditorView* editor = nullptr;
+        QTRY_VERIFY((editor = window.findChild<ResumeEditorView*>()) != nullptr && editor->isVisible());
+        test::LoopbackHttpServer::Reply late =
+            test::LoopbackHttpServer::completion(QStringLiteral("{\"paragraph\": \"Calm tools.\"}"));
+        late.delayMs = 1500;
+        server.enqueue(late);
+        QWidget* star = find(editor, "refineSummaryButton");
+        auto* summary = qobject_cast<QPlainTextEdit*>(find(editor, "summaryAITextEditor"));
+        QVERIFY(star && summary);
+        star->setFocus(Qt::TabFocusReason);
+        press(star, Qt::Key_Space);
+        QWidget* holder = QApplication::focusWidget();
+        QVERIFY(!star->isEnabled());
+        QVERIFY2(holder != nullptr && holder != star && isTabStop(holder) && isInView(holder),
+                 qPrintable(label(holder)));
+        QCOMPARE(nameOf(holder), QStringLiteral("STAR with OpenAI"));
+        QCOMPARE(holder->accessibleDescription(), workingHint());
+        const QWidget* ring = holder->findChild<QWidget*>(QStringLiteral("focusRing"));
+        QVERIFY(ring && ring->isVisible() && ring->geometry() == holder->rect());
+        press(holder, Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), summary);
+        press(summary, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), holder);
+        const auto helpAndBack = [&](const std::function<void()>& meanwhile) {
+            const QWidgetList shown = QApplication::topLevelWidgets();
+            press(QApplication::focusWidget(), Qt::Key_F1);
+            QWidget* help = nullptr;
+            QTRY_VERIFY((help = newWindow(shown)) != nullptr);
+            meanwhile();
+            press(QApplication::focusWidget(), Qt::Key_Escape);
+            QTRY_VERIFY(!help->isVisible() && window.isActiveWindow());
+        };
+        helpAndBack([] {});
+        QTRY_COMPARE(QApplication::focusWidget(), holder);
+        helpAndBack([&] { QTRY_VERIFY_WITH_TIMEOUT(star->isEnabled(), 10000); });
+        QTRY_COMPARE(QApplication::focusWidget(), star);
+        QVERIFY(!holder->isVisible());
+        QCOMPARE(summary->toPlainText(), QStringLiteral("Calm tools."));
+        QTRY_VERIFY(saying(&window, QStringLiteral("Summary rewritten.")));
+        // An answer that is the summary again is said as such.
+        server.setDefaultReply(
+            test::LoopbackHttpServer::completion(QStringLiteral("{\"paragraph\": \"Calm tools.\"}")));
+        press(star, Qt::Key_Space);
+        QTRY_VERIFY(saying(&window, QStringLiteral("Summary unchanged.")));
+        QCOMPARE(QApplication::focusWidget(), star);
+
+        // Reorder and Done.
+        QWidget* reorder = find(editor, "reorderExperienceButton");
+        QVERIFY(reorder);
+        reorder->setFocus(Qt::TabFocusReason);
+        press(reorder, Qt::Key_Space);
+        QTRY_VERIFY(
+            saying(&window, QStringLiteral("Reordering roles: drag one, or press Alt+Up or Alt+Down on "
+                                           "it to move it one place.")));
+        press(reorder, Qt::Key_Space);
+        QTRY_VERIFY(saying(&window, QStringLiteral("Done reordering roles.")));
+        QCOMPARE(QApplication::focusWidget(), reorder);
+
+        // A skill removed: the focus is on the next skill's chip, which a second Space opens.
+        auto* removeSketch = editor->findChild<QAbstractButton*>(QStringLiteral("removeSkillButton"));
+        QVERIFY(removeSketch && removeSketch->accessibleName() == QStringLiteral("Remove skill Sketch"));
+        removeSketch->setFocus(Qt::TabFocusReason);
+        press(removeSketch, Qt::Key_Space);
+        QTRY_VERIFY(saying(&window, QStringLiteral("Removed “Sketch”.")));
+        QCOMPARE(nameOf(QApplication::focusWidget()), QStringLiteral("Prototyping"));
+        QWidget* apply = find(editor, "applySkillsButton");
+        apply->setFocus(Qt::TabFocusReason);
+        press(apply, Qt::Key_Space);
+        QTRY_VERIFY(saying(&window, QStringLiteral("Applied 1 skill to the résumé.")));
+        QCOMPARE(QApplication::focusWidget(), find(editor, "generateSkillsButton"));
+        QCOMPARE(editor->resume()->appliedSkills(), QStringList{u"Prototyping"_qs});
+        qunsetenv(OpenAIClient::baseURLVariable);
     }
 
     // An action whose control is disabled while it works (a push) ends in an alert: after OK the
