@@ -414,6 +414,35 @@ class ScreenReaderTest final : public QObject {
         QVERIFY(orcaSays({words}, from));
     }
 
+    // Moves the focus to `control` and waits until Orca, where it runs, has said it, so what it
+    // says next follows the focus. Returns how many things Orca had said by then.
+    qsizetype focusHeard(const Node& control) {
+        const qsizetype before = orcaSaid().size();
+        if (!doAction(control, QStringLiteral("SetFocus")) ||
+            !QTest::qWaitFor([&] { return has(control, ATSPI_STATE_FOCUSED); }, 10000))
+            QTest::qFail(qPrintable(nameOf(control) + u" took no focus"_qs), __FILE__, __LINE__);
+        (void)orcaSays({nameOf(control)}, before);
+        return orcaSaid().size();
+    }
+
+    // Orca, where it runs, says an outcome of the dialog `dialog` as a notification on its own,
+    // before anything else of the dialog: not after the dialog's name and texts read again, and
+    // the outcome not heard before it. It is counted with the others in orcaSaidEachOnce.
+    void orcaSaidFirst(const QString& outcome, const QString& dialog, qsizetype from) {
+        const QString note = u"notification "_qs + outcome;
+        if (outcome.isEmpty() || !orcaSays({note}, from))
+            return;
+        const QStringList lines = orcaSaid().mid(from);
+        for (const QString& line : lines) {
+            if (line.startsWith(note, Qt::CaseInsensitive))
+                return;
+            QVERIFY2(!line.contains(dialog + u" dialog"_qs, Qt::CaseInsensitive) &&
+                         !line.contains(outcome, Qt::CaseInsensitive),
+                     qPrintable(outcome + u": Orca said before it: "_qs + lines.join(u" / "_qs)));
+        }
+        QFAIL(qPrintable(outcome + u": Orca said it after other words: "_qs + lines.join(u" / "_qs)));
+    }
+
     // Presses Alt with an arrow key on the focused control.
     static void altArrow(uint arrowKeysym) {
         constexpr uint altMask = 1 << ATSPI_MODIFIER_ALT;
@@ -1131,7 +1160,9 @@ private slots:
     // Every action that finishes says its outcome once, with Orca running: the AI tools (answered
     // by a stand-in OpenAI server), a résumé added and opened, photos added and refused, moves by
     // Alt with the arrows (the moved item keeps the focus, whole in view), a font and a language
-    // picked, a translation, copies and the share dialog's outcomes.
+    // picked, a translation, copies and the share dialog's outcomes. In a dialog (the font
+    // picker, the share dialog, the preview) Orca says the outcome first, not after the dialog's
+    // name and texts.
     void outcomesAreSaidOnce() {
         if (!find(ATSPI_ROLE_HEADING, QStringLiteral("Actions & Style")))
             QSKIP("The editor is not open.");
@@ -1273,10 +1304,11 @@ private slots:
             if (!other && descriptionOf(node).endsWith(QLatin1String(". Not selected")))
                 other = node;
         });
-        QVERIFY(other && doAction(other, QStringLiteral("SetFocus")));
-        QTRY_VERIFY(has(other, ATSPI_STATE_FOCUSED));
-        saidOnce(nameOf(other) + u" selected."_qs,
-                 [&] { QVERIFY(doAction(other, QStringLiteral("Press"))); });
+        QVERIFY(other);
+        qsizetype heard = focusHeard(other);
+        orcaSaidFirst(saidOnce(nameOf(other) + u" selected."_qs,
+                               [&] { QVERIFY(doAction(other, QStringLiteral("Press"))); }),
+                      u"Font Picker"_qs, heard);
         closeTop();
 
         // The share dialog opens on its file, named; a path copied and the PDF opened are each said
@@ -1287,11 +1319,14 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT((copyPath = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Copy Path"))),
                                  60000);
         QVERIFY(orcaSays({u"Files"_qs, u".pdf"_qs}, exported));
-        QVERIFY(doAction(copyPath, QStringLiteral("SetFocus")));
-        saidOnce(u"Copied “"_qs, [&] { QVERIFY(doAction(copyPath, QStringLiteral("Press"))); });
+        heard = focusHeard(copyPath);
+        orcaSaidFirst(saidOnce(u"Copied “"_qs, [&] { QVERIFY(doAction(copyPath, QStringLiteral("Press"))); }),
+                      u"Share"_qs, heard);
         const Node open = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Open"), windows().last());
-        QVERIFY(open && doAction(open, QStringLiteral("SetFocus")));
-        saidOnce(u"Opened “"_qs, [&] { QVERIFY(doAction(open, QStringLiteral("Press"))); });
+        QVERIFY(open);
+        heard = focusHeard(open);
+        orcaSaidFirst(saidOnce(u"Opened “"_qs, [&] { QVERIFY(doAction(open, QStringLiteral("Press"))); }),
+                      u"Share"_qs, heard);
         closeTop();
 
         // A résumé added and opened from the list; its preview: a copy, a language picked from
@@ -1315,9 +1350,13 @@ private slots:
         QVERIFY(press(QStringLiteral("Preview & Translation")));
         const Node language = waitFind(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Language"));
         QVERIFY(language);
+        const QString preview = u"Preview & Translation"_qs;
         const Node copy = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Copy Résumé"));
-        QVERIFY(copy && doAction(copy, QStringLiteral("SetFocus")));
-        saidOnce(u"Copied to clipboard!"_qs, [&] { QVERIFY(doAction(copy, QStringLiteral("Press"))); });
+        QVERIFY(copy);
+        heard = focusHeard(copy);
+        orcaSaidFirst(
+            saidOnce(u"Copied to clipboard!"_qs, [&] { QVERIFY(doAction(copy, QStringLiteral("Press"))); }),
+            preview, heard);
         QVERIFY(doAction(language, QStringLiteral("SetFocus")));
         QTRY_VERIFY(has(language, ATSPI_STATE_FOCUSED));
         QVERIFY(doAction(language, QStringLiteral("Press")));
@@ -1336,10 +1375,12 @@ private slots:
             });
             QVERIFY2(!picked.isEmpty() && menuRow.contains(picked), qPrintable(menuRow + u" / "_qs + picked));
             const Node translate = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Translate"));
-            QVERIFY(translate && doAction(translate, QStringLiteral("SetFocus")));
-            saidOnce(
-                u"Translated into "_qs + picked + u"."_qs,
-                [&] { QVERIFY(doAction(translate, QStringLiteral("Press"))); }, 120000);
+            QVERIFY(translate);
+            heard = focusHeard(translate);
+            orcaSaidFirst(saidOnce(
+                              u"Translated into "_qs + picked + u"."_qs,
+                              [&] { QVERIFY(doAction(translate, QStringLiteral("Press"))); }, 120000),
+                          preview, heard);
         } else {
             atspi_generate_keyboard_event(0xff1b /* Escape */, nullptr, ATSPI_KEY_SYM, nullptr);
             std::printf("No language to choose here: picking one and translating are not checked.\n");

@@ -73,6 +73,11 @@ bool isHidden(const QAccessibleInterface* iface) {
             iface->object()->inherits("QSplitterHandle") || iface->object()->inherits("QSizeGrip"));
 }
 
+// A note said to a screen reader: read on its own, not among its window's children.
+bool isNote(const QAccessibleInterface* iface) {
+    return iface->object() && iface->object()->property(notificationProperty).toBool();
+}
+
 bool operable(const QWidget* widget) {
     return qobject_cast<const QAbstractButton*>(widget) || widget->focusPolicy() != Qt::NoFocus;
 }
@@ -243,6 +248,15 @@ public:
         return s;
     }
 
+    // A note is read on its own, as a child of the application, not of its window: a screen
+    // reader presents an element that comes into view inside a dialog after the dialog's name and
+    // all its texts, so an outcome said in a dialog would come last, after the whole dialog again.
+    QAccessibleInterface* parent() const override {
+        if (widget()->property(notificationProperty).toBool())
+            return QAccessible::queryAccessibleInterface(QCoreApplication::instance());
+        return QAccessibleWidget::parent();
+    }
+
     int childCount() const override { return int(shownChildren().size()); }
     QAccessibleInterface* child(int index) const override { return shownChildren().value(index); }
     int indexOfChild(const QAccessibleInterface* child) const override {
@@ -302,7 +316,8 @@ private:
         QList<QAccessibleInterface*> children;
         for (int i = 0; i < QAccessibleWidget::childCount(); ++i) {
             QAccessibleInterface* child = QAccessibleWidget::child(i);
-            if (child && !isHidden(child) && !isDecoration(child) && (!button || holdsControl(child)))
+            if (child && !isHidden(child) && !isNote(child) && !isDecoration(child) &&
+                (!button || holdsControl(child)))
                 children << child;
         }
         return inScreenOrder(children, widget()->layoutDirection() == Qt::RightToLeft);
@@ -368,8 +383,19 @@ public:
     // Whether a burst of changes is under way or ended too recently for a reader to have caught up.
     bool flooding() const { return m_burst > floodChanges && m_clock.elapsed() - m_lastAt < settleMs; }
 
+    // While one lives, changes are not counted: the notes' own elements, made, shown, hidden and
+    // removed as they are said, are no burst a reader falls behind on.
+    class Quiet final {
+    public:
+        Quiet() { ++s_quiet; }
+        ~Quiet() { --s_quiet; }
+        Q_DISABLE_COPY_MOVE(Quiet)
+    };
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
+        if (s_quiet > 0)
+            return false;
         switch (event->type()) {
         case QEvent::Show:
         case QEvent::Hide:
@@ -393,6 +419,7 @@ private:
     // How long after the last change of a burst the reader is taken to have caught up.
     static constexpr qint64 settleMs = 300;
     static inline QPointer<WidgetChurn> s_instance;
+    static inline int s_quiet = 0;
     QElapsedTimer m_clock;
     qint64 m_lastAt = -settleMs;
     int m_burst = 0;
@@ -428,39 +455,28 @@ namespace {
 
 constexpr const char* pendingProperty = "_quillora_pendingAnnouncement";
 constexpr const char* pendingOutcomeProperty = "_quillora_pendingAnnouncementIsOutcome";
+constexpr const char* pendingSinceProperty = "_quillora_pendingAnnouncementSince";
+// The texts of events already handled that wait to be said, oldest first, when each was asked
+// for, and whether a look at them is due.
+constexpr const char* queuedProperty = "_quillora_queuedAnnouncements";
+constexpr const char* queuedSinceProperty = "_quillora_queuedAnnouncementsSince";
+constexpr const char* lookDueProperty = "_quillora_announcementLookDue";
 constexpr const char* saidAtProperty = "_quillora_announcementSaidAt";
 // The same text said again this soon after is the same news through another channel.
 constexpr qint64 repeatMs = 1500;
-constexpr const char* pendingSinceProperty = "_quillora_pendingAnnouncementSince";
 // How long a text waits at most for an active window or for a burst of changes to settle, and
 // how often it looks.
 constexpr qint64 holdMs = 1500;
 constexpr int holdPollMs = 20;
 
-// Shows the window's pending text as a fresh notification element.
-void sayPending(QWidget* window) {
-    // A screen reader that is behind drops a note while it catches up. Between a dialog closing
-    // and its window taking the focus back no window is active, and a note shown then reaches the
-    // reader ahead of the focus coming back, with the dialog's last events still queued; a note
-    // shown as a whole screen is built reaches it behind hundreds of events. The note waits for a
-    // window to be active again and for the burst to settle, a short while at most.
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    const WidgetChurn* churn = WidgetChurn::instance();
-    if ((QApplication::activeWindow() == nullptr || (churn != nullptr && churn->flooding())) &&
-        window->isVisible() && now - window->property(pendingSinceProperty).toLongLong() < holdMs) {
-        QTimer::singleShot(holdPollMs, window, [window] { sayPending(window); });
-        return;
-    }
-    const QString text = window->property(pendingProperty).toString();
-    window->setProperty(pendingProperty, QVariant());
-    window->setProperty(pendingOutcomeProperty, QVariant());
-    if (!window->isVisible() || text.isEmpty())
-        return;
+// Shows `text` as a fresh notification element of the window.
+void showNote(QWidget* window, const QString& text, qint64 now) {
     const QString name = QStringLiteral("screenReaderAnnouncement");
     auto* previous = window->findChild<QWidget*>(name, Qt::FindDirectChildrenOnly);
     if (previous && previous->property(announcementProperty).toString() == text &&
         now - previous->property(saidAtProperty).toLongLong() < repeatMs)
         return;
+    const WidgetChurn::Quiet quiet;
     // A new element each time: readers keep the name they read first for an element, and Qt's
     // bridge sends a changed name without its text. The one before leaves the tree but stays
     // readable for its time, so a reader that asks for its name late still gets it.
@@ -477,15 +493,60 @@ void sayPending(QWidget* window) {
     note->setProperty(saidAtProperty, now);
     note->setAttribute(Qt::WA_TransparentForMouseEvents);
     note->setFocusPolicy(Qt::NoFocus);
-    // A point in the window's last corner: nothing to see, and read after the window's content.
+    // A point in the window's last corner: nothing to see.
     note->setGeometry(window->width() - 1, window->height() - 1, 1, 1);
     note->show();
-    QTimer::singleShot(announcementMs, note, &QObject::deleteLater);
+    QTimer::singleShot(announcementMs, window, [note = QPointer<QWidget>(note)] {
+        const WidgetChurn::Quiet quiet;
+        delete note.data();
+    });
+}
+
+// Says the window's waiting texts, oldest first. A screen reader that is behind drops a note
+// while it catches up. Between a dialog closing and its window taking the focus back no window is
+// active, and a note shown then reaches the reader ahead of the focus coming back, with the
+// dialog's last events still queued; a note shown as a whole screen is built reaches it behind
+// hundreds of events. A text waits for a window to be active again and for the burst to settle,
+// a short while at most, and the ones asked for meanwhile wait behind it, each said in turn.
+void sayQueued(QWidget* window) {
+    window->setProperty(lookDueProperty, QVariant());
+    QStringList texts = window->property(queuedProperty).toStringList();
+    QVariantList since = window->property(queuedSinceProperty).toList();
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const WidgetChurn* churn = WidgetChurn::instance();
+    const bool busy = QApplication::activeWindow() == nullptr || (churn != nullptr && churn->flooding());
+    while (!texts.isEmpty() && window->isVisible()) {
+        if (busy && now - since.constFirst().toLongLong() < holdMs) {
+            window->setProperty(lookDueProperty, true);
+            QTimer::singleShot(holdPollMs, window, [window] { sayQueued(window); });
+            break;
+        }
+        since.removeFirst();
+        showNote(window, texts.takeFirst(), now);
+    }
+    if (!window->isVisible())
+        texts.clear();
+    window->setProperty(queuedProperty, texts.isEmpty() ? QVariant() : QVariant(texts));
+    window->setProperty(queuedSinceProperty, texts.isEmpty() ? QVariant() : QVariant(since));
+}
+
+// The event that asked for the window's pending text has been handled: the text is said in turn.
+void queuePending(QWidget* window) {
+    const QString text = window->property(pendingProperty).toString();
+    const QVariant since = window->property(pendingSinceProperty);
+    window->setProperty(pendingProperty, QVariant());
+    window->setProperty(pendingOutcomeProperty, QVariant());
+    if (!window->isVisible() || text.isEmpty())
+        return;
+    window->setProperty(queuedProperty, window->property(queuedProperty).toStringList() << text);
+    window->setProperty(queuedSinceProperty, window->property(queuedSinceProperty).toList() << since);
+    if (!window->property(lookDueProperty).toBool())
+        sayQueued(window);
 }
 
 // Says `text` once the current event is handled: what a window is asked to say while one event
 // runs is said once, as one notification. An outcome wins over a changed value; else the last
-// text asked for is said.
+// text asked for is said. Texts of later events are said after it, in order.
 void announce(QWidget* near, const QString& text, bool outcome) {
     // The window the text belongs to; a menu that is closing hands it to the window it came from.
     QWidget* window = near ? near->window() : QApplication::activeWindow();
@@ -500,7 +561,7 @@ void announce(QWidget* near, const QString& text, bool outcome) {
     window->setProperty(pendingOutcomeProperty, outcome);
     if (!pending.isValid()) {
         window->setProperty(pendingSinceProperty, QDateTime::currentMSecsSinceEpoch());
-        QTimer::singleShot(0, window, [window] { sayPending(window); });
+        QTimer::singleShot(0, window, [window] { queuePending(window); });
     }
 }
 

@@ -31,10 +31,12 @@ void combineAccessibleChildren(QWidget* widget, const QString& name, const QStri
 // Says `text` to a screen reader now, whatever has the focus: Qt's bridge sends a changed name or
 // description without its text, and screen readers drop those, so the text is shown for a moment
 // as a notification of the window that `near` is in (or of the window a menu came from), which
-// they read out. It is said once the current event is handled, once: of the texts a window is
-// given while one event runs only the last is said (an announcement before a changed value of
-// the focused control), and the text just said is not said again straight after. The end of an
-// action goes through announceOutcome() (controls/outcome.h), which also places the focus.
+// they read out on its own (not after the texts of a dialog it is in). It is said once the
+// current event is handled, once: of the texts a window is given while one event runs only the
+// last is said (an announcement before a changed value of the focused control), the texts of
+// later events are said after it, in order, and the text just said is not said again straight
+// after. The end of an action goes through announceOutcome() (controls/outcome.h), which also
+// places the focus.
 void announceToScreenReader(QWidget* near, const QString& text);
 
 // Whether a modal window other than the widget's own (or one it opened), or an in-window popup

@@ -30,6 +30,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 #include <QVBoxLayout>
 
 using namespace quillora;
@@ -415,11 +416,13 @@ private slots:
         QCOMPARE(said(), QStringLiteral("Copied to clipboard!"));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(first && first->isHidden() && first->objectName().isEmpty()); // gone from the tree
-        // It stands after the window's content and is not a control.
-        QCOMPARE(reader(&window)->child(reader(&window)->childCount() - 1)->text(QAccessible::Name),
-                 QStringLiteral("Copied to clipboard!"));
-        QCOMPARE(window.findChild<QWidget*>(QStringLiteral("screenReaderAnnouncement"))->focusPolicy(),
-                 Qt::NoFocus);
+        // It is read on its own, not inside its window (a reader says a dialog's name and texts
+        // before an element of the dialog), and is not a control.
+        auto* note = window.findChild<QWidget*>(QStringLiteral("screenReaderAnnouncement"));
+        QCOMPARE(reader(note)->parent(), QAccessible::queryAccessibleInterface(qApp));
+        for (int i = 0; i < reader(&window)->childCount(); ++i)
+            QVERIFY(reader(&window)->child(i)->object() != note);
+        QCOMPARE(note->focusPolicy(), Qt::NoFocus);
     }
 
     // What one action ends in is said once: a changed value and the outcome said with it are one
@@ -487,6 +490,38 @@ private slots:
         QTest::qWait(100);
         QCOMPARE(notes().last(), u"Added 1 photo."_qs);
         QTRY_COMPARE(notes().last(), u"Opened “Design”."_qs);
+
+        // Two outcomes close together are both said, in order: while no window is active, and
+        // while the widgets churn.
+        QApplication::setActiveWindow(nullptr);
+        announceOutcome(font, QStringLiteral("Translated into Spanish."));
+        QTest::qWait(300);
+        announceOutcome(font, QStringLiteral("Copied to clipboard!"));
+        QTest::qWait(100);
+        QApplication::setActiveWindow(&window);
+        QTRY_COMPARE(notes().mid(notes().size() - 2),
+                     (QStringList{u"Translated into Spanish."_qs, u"Copied to clipboard!"_qs}));
+        QTimer churn;
+        connect(&churn, &QTimer::timeout, screen, [screen] {
+            for (int i = 0; i < 30; ++i)
+                (new QPushButton(screen))->show();
+        });
+        churn.start(50);
+        QTest::qWait(200);
+        announceOutcome(font, QStringLiteral("Moved to position 1 of 3."));
+        QTest::qWait(300);
+        announceOutcome(font, QStringLiteral("Added 2 photos."));
+        QTest::qWait(300);
+        churn.stop();
+        QTRY_COMPARE(notes().mid(notes().size() - 2),
+                     (QStringList{u"Moved to position 1 of 3."_qs, u"Added 2 photos."_qs}));
+
+        // The notes' own elements are no churn: many outcomes in a row are each said at once.
+        QTest::qWait(400); // the churn above settles
+        for (int i = 1; i <= 40; ++i) {
+            announceOutcome(font, movedToPositionText(i, 40));
+            QCOMPARE(notes().last(), movedToPositionText(i, 40));
+        }
     }
 };
 
