@@ -1336,11 +1336,13 @@ private slots:
         g_object_unref(typed);
         QVERIFY(doAction(list, QStringLiteral("SetFocus")));
         QVERIFY(focusedRow());
+        const qsizetype beforeUp = orcaSaid().size();
         saidOnce(u"Opened “My Résumé”, now 2 of 2."_qs,
                  [] { atspi_generate_keyboard_event(0xff52 /* Up */, nullptr, ATSPI_KEY_SYM, nullptr); });
         const Node moved = focusedRow();
         QVERIFY(moved && nameOf(moved).startsWith(u"My Résumé"_qs));
         QCOMPARE(atspi_accessible_get_index_in_parent(moved.get(), nullptr), 1);
+        QVERIFY(orcaSays({u"notification Opened “My Résumé”, now 2 of 2"_qs}, beforeUp));
         orcaSaidEachOnce(orcaFrom);
     }
 
