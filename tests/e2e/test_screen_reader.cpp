@@ -884,6 +884,35 @@ private slots:
         closeTop();
     }
 
+    // Opening a filled résumé with Return is heard, and so is where a Tab at once puts the focus:
+    // the editor reaches the reader as a few events, not one for each of its widgets (a flooded
+    // Orca dropped both).
+    void openingAFilledResumeIsHeardWithTheNextFocus() {
+        if (m_windowManager.state() != QProcess::Running)
+            QSKIP("No window manager: nothing activates the window, and nothing in it has the focus.");
+        const Node list = waitFind(ATSPI_ROLE_LIST, QStringLiteral("Résumés"));
+        QVERIFY(list && doAction(list, QStringLiteral("SetFocus")));
+        const Node row = focusedRow();
+        QVERIFY2(row, "no named row has the focus");
+        const QString outcome = u"Opened “"_qs + nameOf(row).section(u", "_qs, 0, 0) + u"”."_qs;
+        const qsizetype said = orcaSaid().size();
+        const qsizetype from = g_events.size();
+        g_notes.clear();
+        g_focused.reset();
+        atspi_generate_keyboard_event(0xff0d /* Return */, nullptr, ATSPI_KEY_SYM, nullptr);
+        QTest::qWait(300);
+        atspi_generate_keyboard_event(0xff09 /* Tab */, nullptr, ATSPI_KEY_SYM, nullptr);
+        QTRY_VERIFY2(g_notes.contains(outcome), qPrintable(g_notes.join(u" / "_qs)));
+        QTRY_VERIFY(g_focused && !nameOf(g_focused).isEmpty() && nameOf(g_focused) != nameOf(row));
+        QTest::qWait(1500);
+        QCOMPARE(g_notes.count(outcome), 1);
+        const qsizetype events = g_events.size() - from;
+        std::printf("Opening a filled résumé and a Tab: %d events on the bus.\n", int(events));
+        QVERIFY2(events < 60, qPrintable(g_events.mid(from).join(u'\n')));
+        QVERIFY(orcaSays({u"notification "_qs + outcome}, said));
+        QVERIFY(orcaSays({nameOf(g_focused)}, said));
+    }
+
     void editorAndItsScreens() {
         // Opening a résumé from the list: the row's first action.
         const Node row = waitFind(ATSPI_ROLE_LIST_ITEM, QStringLiteral("Design Résumé, Zoë Ångström"));
@@ -1386,6 +1415,29 @@ private slots:
             std::printf("No language to choose here: picking one and translating are not checked.\n");
         }
         closeTop();
+
+        // The list re-sorts under the focus: Down opens the résumé below, which is edited; back
+        // on the list, Up opens the one above, and the edited one is saved and goes to the top.
+        // The row opened slides down, keeps the focus and is said with its new place.
+        const Node list = find(ATSPI_ROLE_LIST, QStringLiteral("Résumés"));
+        QVERIFY(list && doAction(list, QStringLiteral("SetFocus")));
+        QVERIFY(focusedRow());
+        saidOnce(u"Opened “"_qs + m_resumeTitle + u"”."_qs,
+                 [] { atspi_generate_keyboard_event(0xff54 /* Down */, nullptr, ATSPI_KEY_SYM, nullptr); });
+        const Node contact = waitFind(ATSPI_ROLE_TEXT, QStringLiteral("Contact Info"));
+        AtspiEditableText* typed =
+            contact ? atspi_accessible_get_editable_text_iface(contact.get()) : nullptr;
+        QVERIFY(typed && atspi_editable_text_set_text_contents(typed, "zoe@example.org", nullptr));
+        g_object_unref(typed);
+        QVERIFY(doAction(list, QStringLiteral("SetFocus")));
+        QVERIFY(focusedRow());
+        const qsizetype beforeUp = orcaSaid().size();
+        saidOnce(u"Opened “My Résumé”, now 2 of 2."_qs,
+                 [] { atspi_generate_keyboard_event(0xff52 /* Up */, nullptr, ATSPI_KEY_SYM, nullptr); });
+        const Node moved = focusedRow();
+        QVERIFY(moved && nameOf(moved).startsWith(u"My Résumé"_qs));
+        QCOMPARE(atspi_accessible_get_index_in_parent(moved.get(), nullptr), 1);
+        QVERIFY(orcaSays({u"notification Opened “My Résumé”, now 2 of 2"_qs}, beforeUp));
         orcaSaidEachOnce(orcaFrom);
     }
 

@@ -9,6 +9,7 @@
 #include "controls/accessibility_traits.h"
 #include "controls/frosted_card.h"
 #include "controls/hairline_splitter.h"
+#include "controls/quiet_screen_change.h"
 #include "editor/resume_editor_view.h"
 #include "platform/app_events.h"
 #include "platform/appearance.h"
@@ -141,9 +142,14 @@ void ContentView::resumeDeleted(const ResumePtr& resume) {
 void ContentView::showDetail() {
     if (m_detailStack == nullptr)
         return;
+    // The résumé's editor comes in and the screen before it goes at once: a screen reader hears of
+    // each once, not of each of their widgets.
+    QuietScreenChange quiet;
+    quiet.add(m_detail);
     QWidget* next = m_selectedResume
                         ? static_cast<QWidget*>(new ResumeEditorView(m_selectedResume, m_services, this))
                         : new ThemedEmptyResumeView(m_services, this);
+    quiet.add(next);
     m_detailStack->addWidget(next);
     m_detailStack->setCurrentWidget(next);
     if (m_detail)

@@ -54,8 +54,10 @@ void ResumeCardList::setModel(QAbstractItemModel* newModel) {
         m_modelConnections << connect(
             newModel, &QAbstractItemModel::rowsAboutToBeRemoved, this,
             [this](const QModelIndex&, int first, int last) { captureRows(first, last); });
-        m_modelConnections << connect(newModel, &QAbstractItemModel::rowsAboutToBeMoved, this,
-                                      [this] { captureRows(); });
+        m_modelConnections << connect(newModel, &QAbstractItemModel::rowsAboutToBeMoved, this, [this] {
+            m_currentRowBeforeMove = currentIndex().row();
+            captureRows();
+        });
     }
     QListView::setModel(newModel);
     if (newModel) {
@@ -63,6 +65,8 @@ void ResumeCardList::setModel(QAbstractItemModel* newModel) {
             m_modelConnections << connect(newModel, changed, this, &ResumeCardList::playRows);
         m_modelConnections << connect(newModel, &QAbstractItemModel::rowsMoved, this,
                                       &ResumeCardList::playRows);
+        m_modelConnections << connect(newModel, &QAbstractItemModel::rowsMoved, this,
+                                      &ResumeCardList::followMovedRows);
         m_modelConnections << connect(newModel, &QAbstractItemModel::modelAboutToBeReset, this,
                                       &ResumeCardList::stopRows);
     }
@@ -224,6 +228,13 @@ void ResumeCardList::syncCurrentToOpen() {
     const QModelIndex index = model()->index(row, 0);
     if (currentIndex() != index)
         selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+}
+
+void ResumeCardList::followMovedRows() {
+    // The current row stays on its résumé (the open one, unless it is being replaced).
+    const QModelIndex current = currentIndex();
+    if (hasFocus() && current.isValid() && current.row() != std::exchange(m_currentRowBeforeMove, -1))
+        emit currentRowMoved(current);
 }
 
 void ResumeCardList::rowsInserted(const QModelIndex& parent, int start, int end) {

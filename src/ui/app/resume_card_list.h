@@ -69,6 +69,9 @@ public:
 
 signals:
     void openRequested(const QModelIndex& index);
+    // The list re-sorted under the focus: the current row, which stays on its résumé, stands in
+    // another place now.
+    void currentRowMoved(const QModelIndex& current);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -81,6 +84,8 @@ protected:
 private:
     int rowOf(const Resume* resume) const;
     void syncCurrentToOpen();
+    // After rows moved: a move of the current row under the focus is told.
+    void followMovedRows();
     // Before the rows change: where each is drawn now, and an image of each row that goes.
     void captureRows(int removedFirst = -1, int removedLast = -2);
     // After they changed: every row moves from where it was drawn to its new place.
@@ -112,6 +117,7 @@ private:
     bool m_opensOnKeyboardMove = true;
     bool m_keyboardFocus = false;
     bool m_takingFocus = false; // in focusInEvent, where the row is reported only afterwards
+    int m_currentRowBeforeMove = -1;
 };
 
 } // namespace quillora

@@ -1,6 +1,7 @@
 #include "app/resume_card_list_accessible.h"
 
 #include "app/resume_card_list.h"
+#include "app/resume_list_model.h"
 #include "controls/accessibility_traits.h"
 
 #include <QAccessibleWidget>
@@ -159,17 +160,21 @@ public:
     int rows() const { return list()->model() ? list()->model()->rowCount() : 0; }
 
     int childCount() const override { return rows(); }
+    // A card keeps its interface while its résumé is listed, wherever the list re-sorts it: a
+    // reader's focus on it stays on a live element.
     QAccessibleInterface* child(int index) const override {
-        if (index < 0 || index >= rows())
+        const auto* cards = qobject_cast<const ResumeListModel*>(list()->model());
+        if (cards == nullptr || index < 0 || index >= rows())
             return nullptr;
-        if (const QAccessible::Id id = m_cells.value(index)) {
+        const Resume* resume = cards->resumeAt(index).get();
+        if (const QAccessible::Id id = m_cells.value(resume)) {
             auto* cached = static_cast<CardAccessible*>(QAccessible::accessibleInterface(id));
             if (cached && cached->isValid() && cached->row() == index)
                 return cached;
             QAccessible::deleteAccessibleInterface(id);
         }
-        auto* cell = new CardAccessible(list(), list()->model()->index(index, 0));
-        m_cells.insert(index, QAccessible::registerAccessibleInterface(cell));
+        auto* cell = new CardAccessible(list(), cards->index(index, 0));
+        m_cells.insert(resume, QAccessible::registerAccessibleInterface(cell));
         return cell;
     }
     // The row the focus is on: the list's current row while the list has the focus.
@@ -224,7 +229,18 @@ public:
     bool selectColumn(int) override { return false; }
     bool unselectRow(int) override { return false; }
     bool unselectColumn(int) override { return false; }
-    void modelChange(QAccessibleTableModelChangeEvent*) override { forgetCells(); }
+    // Cards whose résumé left the list go; the others stay, in their new places.
+    void modelChange(QAccessibleTableModelChangeEvent*) override {
+        for (auto cell = m_cells.begin(); cell != m_cells.end();) {
+            const QAccessibleInterface* face = QAccessible::accessibleInterface(cell.value());
+            if (face != nullptr && face->isValid()) {
+                ++cell;
+                continue;
+            }
+            QAccessible::deleteAccessibleInterface(cell.value());
+            cell = m_cells.erase(cell);
+        }
+    }
 
 private:
     void forgetCells() {
@@ -233,7 +249,7 @@ private:
         m_cells.clear();
     }
 
-    mutable QHash<int, QAccessible::Id> m_cells;
+    mutable QHash<const Resume*, QAccessible::Id> m_cells;
 };
 
 QAccessibleInterface* cardListFactory(const QString&, QObject* object) {

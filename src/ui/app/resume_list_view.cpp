@@ -169,6 +169,7 @@ ResumeListView::ResumeListView(Services& services, UserInterfaceIdiom idiom, QWi
             [this](const QModelIndex& index) { selectResume(m_model->resumeAt(index.row())); });
     connect(m_listView, &ResumeCardList::openRequested, this,
             [this](const QModelIndex& index) { selectResume(m_model->resumeAt(index.row())); });
+    connect(m_listView, &ResumeCardList::currentRowMoved, this, &ResumeListView::currentRowMoved);
     connect(m_listView, &QListView::customContextMenuRequested, this, [this](const QPoint& pos) {
         const QModelIndex index = m_listView->indexAt(pos);
         if (!index.isValid())
@@ -321,12 +322,34 @@ void ResumeListView::selectResume(const ResumePtr& resume) {
     if (!resume || resume->isDeleted())
         return;
     if (m_idiom == UserInterfaceIdiom::pad) {
+        // The résumé left is saved as its editor goes and may move to the top, sliding the one
+        // opened to another place under the focus: its new place is said with it.
+        m_resortedWhileOpening = false;
+        m_opening = true;
         m_services.events().postSelectResume(resume);
-        announceOutcome(m_listView, QStringLiteral("Opened “") + resume->title() + QStringLiteral("”."));
+        m_opening = false;
+        QString said = QStringLiteral("Opened “") + resume->title() + QStringLiteral("”");
+        if (std::exchange(m_resortedWhileOpening, false))
+            said += QStringLiteral(", now ") + placeOf(resume);
+        announceOutcome(m_listView, said + u'.');
         return;
     }
     m_selectedResume = resume;
     openEditorSheet();
+}
+
+QString ResumeListView::placeOf(const ResumePtr& resume) const {
+    return QStringLiteral("%1 of %2").arg(m_model->rowOf(resume.get()) + 1).arg(m_model->rowCount());
+}
+
+void ResumeListView::currentRowMoved(const QModelIndex& current) {
+    if (m_opening) {
+        m_resortedWhileOpening = true;
+        return;
+    }
+    if (const ResumePtr resume = m_model->resumeAt(current.row()))
+        announceOutcome(m_listView, QStringLiteral("“") + resume->title() + QStringLiteral("” is now ") +
+                                        placeOf(resume) + u'.');
 }
 
 void ResumeListView::openEditorSheet() {

@@ -107,6 +107,9 @@ private:
     void applyWidth();
     void applyScheme();
     ResumePtr currentResume() const;
+    // "2 of 3": where the résumé stands in the list now.
+    QString placeOf(const ResumePtr& resume) const;
+    void currentRowMoved(const QModelIndex& current);
 
     Services& m_services;
     ModelContext& m_context;
@@ -124,6 +127,9 @@ private:
     QString m_openAIKeyDraft;
     bool m_showLogo = false;
     bool m_showTip = false;
+    // A résumé is being opened, and the list re-sorted under the focus meanwhile.
+    bool m_opening = false;
+    bool m_resortedWhileOpening = false;
 
     ResumeListModel* m_model = nullptr;
     ResumeCardDelegate* m_delegate = nullptr;

@@ -1,5 +1,6 @@
 #include "controls/accessibility_traits.h"
 
+#include "controls/quiet_screen_change.h"
 #include "controls/window_rules.h"
 
 #include <QAbstractButton>
@@ -401,7 +402,8 @@ protected:
         case QEvent::Hide:
         case QEvent::ChildAdded:
         case QEvent::ChildRemoved:
-            if (watched->isWidgetType()) {
+            // A screen put in place quietly sends a reader nothing to fall behind on.
+            if (watched->isWidgetType() && !QuietScreenChange::active()) {
                 const qint64 now = m_clock.elapsed();
                 m_burst = now - m_lastAt < settleMs ? m_burst + 1 : 1;
                 m_lastAt = now;

@@ -4,6 +4,7 @@
 #include "controls/accessibility_traits.h"
 #include "controls/editor_section_card.h"
 #include "controls/outcome.h"
+#include "controls/quiet_screen_change.h"
 #include "controls/window_rules.h"
 #include "editor/editor_controls.h"
 #include "editor/portfolio_caption_rows.h"
@@ -24,6 +25,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <optional>
 
 namespace quillora {
 
@@ -129,6 +131,15 @@ void PortfolioCard::loadWhenImagesRead() {
                     item->adoptStoredImageData(images.value(item->id()));
             }
             m_loading = false;
+            // The photos come in as the editor did: a screen reader hears of the rows once, not of
+            // each of their widgets (unless the focus is already among them).
+            std::optional<QuietScreenChange> quiet;
+            if (!isAncestorOf(QApplication::focusWidget())) {
+                quiet.emplace();
+                for (QWidget* rows : {static_cast<QWidget*>(m_picker), static_cast<QWidget*>(m_reorderGrid),
+                                      static_cast<QWidget*>(m_captionRows)})
+                    quiet->add(rows);
+            }
             m_picker->addButton()->setEnabled(true);
             // Any image the worker could not read is read here, as it would have been anyway.
             loadPortfolioPickerItems();

@@ -153,7 +153,10 @@ PortfolioImageTile::PortfolioImageTile(const QUuid& id, PortfolioThumbnails& thu
 PortfolioImageTile::~PortfolioImageTile() = default;
 
 void PortfolioImageTile::setCaption(const QString& caption) {
-    setAccessibleName(portfolioImageLabel(QStringLiteral("Portfolio image"), caption));
+    // Qt reports every name set as changed: a thumbnail decoded must not tell a reader it was.
+    const QString name = portfolioImageLabel(QStringLiteral("Portfolio image"), caption);
+    if (accessibleName() != name)
+        setAccessibleName(name);
 }
 
 void PortfolioImageTile::triggerAccessibleAction(const QString& name) {
@@ -262,7 +265,9 @@ void PortfolioImagePicker::relayout() {
         }
         tile->setCaption(row.caption);
         // Numbered as the caption rows number the images.
-        tile->removeButton()->setAccessibleName(QStringLiteral("Remove portfolio image %1").arg(i + 1));
+        const QString removeName = QStringLiteral("Remove portfolio image %1").arg(i + 1);
+        if (tile->removeButton()->accessibleName() != removeName)
+            tile->removeButton()->setAccessibleName(removeName);
         kept.insert(row.id, tile);
         m_rowLayout->addWidget(tile, 0, Qt::AlignVCenter);
         tile->show();

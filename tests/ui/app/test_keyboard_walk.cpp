@@ -915,8 +915,26 @@ private slots:
         help->close();
         window.activateWindow();
         QCOMPARE(focusedOnARow(1), QString());
+        // Up opens the row above, and the résumé edited meanwhile is saved and goes to the top:
+        // the row just opened slides down under the focus, keeps it (the same element for a
+        // screen reader) and is said with its new place.
+        ResumeEditorView* editor = window.findChild<ResumeEditorView*>();
+        editor->findChild<QLineEdit*>(QStringLiteral("resumeContactInfoField"))
+            ->setText(u"zoe@example.org"_qs);
+        cards->setFocus(Qt::TabFocusReason);
+        const ResumePtr above = list->model()->resumeAt(0);
+        QAccessibleInterface* aboveRow = QAccessible::queryAccessibleInterface(cards)->child(0);
         press(cards, Qt::Key_Up);
-        QCOMPARE(focusedOnARow(0), QString());
+        QCOMPARE(focusedOnARow(1), QString());
+        QCOMPARE(list->model()->resumeAt(1), above);
+        QCOMPARE(cards->openRow(), 1);
+        QCOMPARE(QAccessible::queryAccessibleInterface(cards)->focusChild(), aboveRow);
+        const QString opened = u"Opened “"_qs + above->title() + u"”, now 2 of 2."_qs;
+        QTRY_VERIFY(
+            std::ranges::any_of(window.findChildren<QWidget*>(QStringLiteral("screenReaderAnnouncement")),
+                                [&opened](const QWidget* note) {
+                                    return note->property("_quillora_accessibleAnnouncement") == opened;
+                                }));
     }
 
     // The list's card actions and the editor's AI work, by keyboard: Duplicate and Delete are the

@@ -222,6 +222,33 @@ private slots:
         }
     }
 
+    // Whatever re-sorts the list under its focus (another résumé saved), the focused row stays on
+    // its résumé and its new place is said.
+    void aResortUnderTheFocusSaysTheFocusedRowsPlace() {
+        Services services(openStore());
+        services.appearance().setReduceMotionOverride(true);
+        auto& context = services.store().mainContext();
+        auto a = test::makeEmptyResume(QStringLiteral("A"), minutesAgo(10));
+        auto b = test::makeEmptyResume(QStringLiteral("B"), minutesAgo(20));
+        context.insert(a);
+        context.insert(b);
+        ResumeListView view(services, UserInterfaceIdiom::pad);
+        view.resize(500, 700);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowActive(&view));
+        ResumeCardList& list = *view.listView();
+        list.setFocus(Qt::TabFocusReason);
+        QTRY_COMPARE(list.currentIndex().row(), 0);
+        b->setLastEdited(QDateTime::currentDateTimeUtc());
+        QCOMPARE(list.currentIndex().row(), 1);
+        QCOMPARE(view.model()->resumeAt(1), a);
+        const auto said = [&view] {
+            const QWidget* note = view.findChild<QWidget*>(QStringLiteral("screenReaderAnnouncement"));
+            return note ? note->property("_quillora_accessibleAnnouncement").toString() : QString();
+        };
+        QTRY_COMPARE(said(), QStringLiteral("“A” is now 2 of 2."));
+    }
+
     void createAddsMyResumeOnTopWithoutSelectingIt() {
         Services services(openStore());
         services.appearance().setReduceMotionOverride(true);
