@@ -45,14 +45,16 @@ bool paletteIsLight(const QWidget* control) {
     return true;
 }
 
-// Where a text stop's ring goes round, in the control's own coordinates: a label's line as it is
-// aligned in the label (a centred version line in a wide label is framed, not the empty room on
-// either side of it) with `room` beside it where the label has it, at the label's full height;
-// any other control, or a rich text, whole.
+// Where a text stop's ring goes round, in the control's own coordinates: a centred (or trailing)
+// label's line as it is aligned in the label, with `room` beside it where the label has it, at the
+// label's full height, so a centred version line in a wide label is framed, not the empty room on
+// either side of it. Any other control, a label read from the leading edge (framed whole, as the
+// rows of a list are) or a rich text, whole.
 QRect framedPart(const QWidget* control, int room) {
     const auto* label = qobject_cast<const QLabel*>(control);
     if (label == nullptr || label->text().isEmpty() || label->textFormat() == Qt::RichText ||
-        (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(label->text())))
+        (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(label->text())) ||
+        (label->alignment() & (Qt::AlignHCenter | Qt::AlignRight | Qt::AlignTrailing)) == 0)
         return control->rect();
     const int margin = label->margin();
     const QRect contents = label->contentsRect().adjusted(margin, margin, -margin, -margin);
