@@ -57,6 +57,7 @@ public:
         : QCheckBox(text, parent)
         , m_appearance(&appearance) {
         setCursor(Qt::PointingHandCursor);
+        paintsOwnFocusRing(this);
     }
 
     QSize sizeHint() const override {
@@ -106,6 +107,7 @@ public:
         , m_appearance(&appearance)
         , m_fade(new QVariantAnimation(this)) {
         setCursor(Qt::PointingHandCursor);
+        paintsOwnFocusRing(this);
         m_fade->setDuration(fadeMs);
         m_fade->setEasingCurve(QEasingCurve::InOutQuad);
         connect(m_fade, &QVariantAnimation::valueChanged, this,

@@ -10,7 +10,9 @@
 #include "platform/appearance.h"
 #include "theme/scheme_colors.h"
 
+#include <QFocusEvent>
 #include <QGraphicsOpacityEffect>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -139,6 +141,39 @@ void TipTextWindow::mouseReleaseEvent(QMouseEvent*) {
     m_dragging = false;
 }
 
+void TipTextWindow::keyPressEvent(QKeyEvent* event) {
+    // The keys that scroll a page scroll the text, by a wheel's notch or by the window's height.
+    const qreal page = std::max<qreal>(height() - 40, 40);
+    const qreal whole = std::max<qreal>(m_measured, height());
+    qreal delta = 0;
+    switch (event->key()) {
+    case Qt::Key_Up:
+        delta = 40;
+        break;
+    case Qt::Key_Down:
+        delta = -40;
+        break;
+    case Qt::Key_PageUp:
+        delta = page;
+        break;
+    case Qt::Key_PageDown:
+        delta = -page;
+        break;
+    case Qt::Key_Home:
+        delta = whole;
+        break;
+    case Qt::Key_End:
+        delta = -whole;
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    emit dragChanged();
+    scrollBy(delta);
+    event->accept();
+}
+
 void TipTextWindow::wheelEvent(QWheelEvent* event) {
     scrollBy(event->angleDelta().y() / 120.0 * 40);
     event->accept();
@@ -212,6 +247,9 @@ ResumeTipView::ResumeTipView(Appearance& appearance, QWidget* parent, ResumeTipT
     // The title and the message are stops a screen reader reads, each once.
     makeReadable(m_title, &m_appearance);
     makeReadable(m_text, welcomeText(), &m_appearance);
+    // A user who moves the focus into the card by a key is reading it: it stays.
+    for (QWidget* stop : std::initializer_list<QWidget*>{m_title, m_text, m_dismiss})
+        stop->installEventFilter(this);
 
     // Escape dismisses the card while it can be seen (and leaves the key to others otherwise).
     m_escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -467,6 +505,16 @@ void ResumeTipView::stopAutoScroll() {
     m_tipOpacity = 1.0;
     m_hasStartedFadeOut = false;
     applyOpacity();
+}
+
+bool ResumeTipView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn && !m_leaving) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+            reason == Qt::ShortcutFocusReason)
+            stopAutoScroll();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void ResumeTipView::dismissTip() {

@@ -28,7 +28,8 @@ struct ResumeTipTiming final {
 
 // The welcome card for a new user: "Welcome to Quillora" over a 220-point window in which the
 // welcome text scrolls up by itself once, after which the card fades out and reports that it is
-// done. Dragging the text hands it to the user (the card then stays until dismissed); the dismiss
+// done. Dragging the text, or a key moving the focus into the card, hands it to the user (the card
+// then stays until dismissed, and its text scrolls with the arrow and page keys); the dismiss
 // button and Escape end it at once. Every delayed step and the scroll timer belong to the card,
 // so nothing fires once the card is gone. With reduce motion on, nothing animates or scrolls by
 // itself.
@@ -105,6 +106,7 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void startAutoScrollTimer(int interval, qreal step, qreal maxOffset);
@@ -167,6 +169,7 @@ signals:
     void dragChanged();
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

@@ -6,6 +6,7 @@
 
 #include <QEvent>
 #include <QFocusEvent>
+#include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
@@ -42,6 +43,25 @@ bool paletteIsLight(const QWidget* control) {
             return window.lightnessF() >= 0.5;
     }
     return true;
+}
+
+// Where a text stop's ring goes round, in the control's own coordinates: a centred (or trailing)
+// label's line as it is aligned in the label, with `room` beside it where the label has it, at the
+// label's full height, so a centred version line in a wide label is framed, not the empty room on
+// either side of it. Any other control, a label read from the leading edge (framed whole, as the
+// rows of a list are) or a rich text, whole.
+QRect framedPart(const QWidget* control, int room) {
+    const auto* label = qobject_cast<const QLabel*>(control);
+    if (label == nullptr || label->text().isEmpty() || label->textFormat() == Qt::RichText ||
+        (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(label->text())) ||
+        (label->alignment() & (Qt::AlignHCenter | Qt::AlignRight | Qt::AlignTrailing)) == 0)
+        return control->rect();
+    const int margin = label->margin();
+    const QRect contents = label->contentsRect().adjusted(margin, margin, -margin, -margin);
+    const int flags = int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0);
+    const QRect text = label->fontMetrics().boundingRect(contents, flags, label->text());
+    const QRect framed(text.left() - room, 0, text.width() + 2 * room, control->height());
+    return framed.isEmpty() ? control->rect() : framed & control->rect();
 }
 
 constexpr const char* keyUseProperty = "_quillora_keyUsed";
@@ -131,8 +151,9 @@ private:
                 hide();
                 return;
             }
+            const QRect part = framedPart(m_control, out);
             for (QWidget* up = host; up != nullptr && !up->isWindow(); up = up->parentWidget()) {
-                const QRect wanted(m_control->mapTo(up, QPoint(0, 0)), m_control->size());
+                const QRect wanted(m_control->mapTo(up, part.topLeft()), part.size());
                 if (up->rect().contains(wanted.adjusted(-out, -out, out, out))) {
                     host = up;
                     break;
@@ -142,7 +163,7 @@ private:
             }
             if (host != parentWidget())
                 setParent(host);
-            const QRect at(m_control->mapTo(host, QPoint(0, 0)), m_control->size());
+            const QRect at(m_control->mapTo(host, part.topLeft()), part.size());
             setGeometry(at.adjusted(-out, -out, out, out) & host->rect());
         }
         show();
@@ -164,6 +185,10 @@ void addFocusRing(QWidget* control, Appearance& appearance, qreal radius, int in
 
 void addPaletteFocusRing(QWidget* control, qreal radius) {
     new FocusRingOverlay(control, nullptr, radius);
+}
+
+void paintsOwnFocusRing(QWidget* control) {
+    control->setProperty(ringProperty, true);
 }
 
 bool hasFocusRing(const QWidget* control) {

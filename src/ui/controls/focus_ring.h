@@ -22,7 +22,10 @@ void addFocusRing(QWidget* control, Appearance& appearance, qreal radius, int in
 // The same for a control drawn in the colours of its palette (a stock field or a plain
 // dialog's button): light or dark follows the palette's window colour.
 void addPaletteFocusRing(QWidget* control, qreal radius);
-// Whether the control already carries a ring added by one of the functions here.
+// Says that the control paints its ring itself (paintFocusRing above), where it belongs (round
+// a switch's track, say), so that none is laid over the whole control as on a stock one.
+void paintsOwnFocusRing(QWidget* control);
+// Whether the control already carries a ring added by one of the functions here, or paints its own.
 bool hasFocusRing(const QWidget* control);
 
 // A ring for a text the keyboard stops at (controls/readable_text.h): it shows only where a key

@@ -126,6 +126,7 @@ public:
         : QComboBox(parent)
         , m_appearance(&appearance) {
         setCursor(Qt::PointingHandCursor);
+        paintsOwnFocusRing(this);
         setFocusPolicy(Qt::StrongFocus);
         setSizeAdjustPolicy(QComboBox::AdjustToContents);
         connect(this, &QComboBox::currentIndexChanged, this, [this] { showChoice(); });

@@ -36,6 +36,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -215,6 +216,13 @@ bool ringShows(const QWidget* window) {
     return std::ranges::any_of(rings, [](const QWidget* ring) { return ring->isVisible(); });
 }
 
+// The ring an overlay shows in the window, if one does.
+const QWidget* shownRing(const QWidget* window) {
+    const QList<QWidget*> rings = window->findChildren<QWidget*>(QStringLiteral("focusRing"));
+    const auto shown = std::ranges::find_if(rings, [](const QWidget* ring) { return ring->isVisible(); });
+    return shown != rings.end() ? *shown : nullptr;
+}
+
 // Whether `text` is being said to a screen reader in `window` (a notification of it shows).
 bool saying(const QWidget* window, const QString& text) {
     return std::ranges::any_of(
@@ -352,11 +360,22 @@ private:
             QApplication::focusWidget() != stops.at((stops.indexOf(last) + stops.size() - 1) % stops.size()))
             fail(screen, QStringLiteral("Shift+Tab from %1 went to %2")
                              .arg(label(last), label(QApplication::focusWidget())));
-        // One ring of at least 3:1 on each.
+        // One ring of at least 3:1 on each, clear of its text: a switch's own ring round its track
+        // and none over its title, a centred line's round the line and not the room beside it.
         for (QWidget* stop : stops) {
             const bool text = qobject_cast<QLineEdit*>(stop) != nullptr;
             if (const int strong = ringPixels(stop); strong < (text ? 30 : 40))
                 fail(screen, QStringLiteral("no ring of 3:1 on %1 (%2 pixels)").arg(label(stop)).arg(strong));
+            const QWidget* ring = shownRing(stop->window());
+            if (qobject_cast<QCheckBox*>(stop) != nullptr && ring != nullptr)
+                fail(screen, QStringLiteral("a second ring over the switch ") + label(stop));
+            const auto* line = qobject_cast<QLabel*>(stop);
+            if (line != nullptr && ring != nullptr && !line->wordWrap() &&
+                (line->alignment() & Qt::AlignHCenter) != 0 &&
+                ring->width() > line->fontMetrics().horizontalAdvance(line->text()) + 24)
+                fail(screen, QStringLiteral("a ring %1 px wide round the line %2")
+                                 .arg(ring->width())
+                                 .arg(label(stop)));
         }
         first->setFocus(Qt::TabFocusReason);
         QApplication::processEvents();

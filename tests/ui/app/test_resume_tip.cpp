@@ -136,6 +136,28 @@ private slots:
         QCOMPARE(tip->tipOpacity(), 1.0);
     }
 
+    // A keyboard user who Tabs into the card is reading it: it stops scrolling and stays, and its
+    // text scrolls with the keys instead.
+    void aKeyFocusHandsTheCardToTheUser() {
+        auto tip = shownTip(m_appearance);
+        tip->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(tip.get()));
+        QTRY_VERIFY_WITH_TIMEOUT(tip->scrollOffset() < -3, 2000);
+        TipTextWindow* text = tip->textWindow();
+        text->setFocus(Qt::TabFocusReason);
+        QVERIFY(tip->userDisabledAutoScroll());
+        QVERIFY(!tip->isAutoScrolling());
+        QCOMPARE(tip->scrollOffset(), 0.0);
+        QTest::keyClick(text, Qt::Key_PageDown);
+        QVERIFY(text->userOffset() < 0);
+        QTest::keyClick(text, Qt::Key_End);
+        QCOMPARE(text->userOffset(), text->height() - text->measuredHeight());
+        QTest::keyClick(text, Qt::Key_Home);
+        QCOMPARE(text->userOffset(), 0.0);
+        tip->beginFadeOut();
+        QVERIFY(!tip->hasStartedFadeOut());
+    }
+
     void dragDuringTheFadeBringsTheCardBack() {
         auto tip = shownTip(m_appearance, {50, 10, 200, 5, 1});
         QSignalSpy dismissed(tip.get(), &ResumeTipView::dismissed);
