@@ -11,6 +11,8 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -18,6 +20,7 @@
 #include <QToolButton>
 #include <QVariant>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -34,6 +37,7 @@ constexpr const char* hiddenProperty = "_quillora_accessibleHidden";
 constexpr const char* containerProperty = "_quillora_accessibleContainer";
 constexpr const char* frequentProperty = "_quillora_accessibleFrequent";
 constexpr const char* notificationProperty = "_quillora_accessibleNotification";
+constexpr const char* statusProperty = "_quillora_accessibleStatus";
 constexpr const char* announcementProperty = "_quillora_accessibleAnnouncement";
 
 // How long an announcement stays in the tree after it was said.
@@ -47,7 +51,8 @@ bool hasTraits(const QObject* object) {
     return object->property(valueProperty).isValid() || object->property(selectedProperty).isValid() ||
            object->property(headingProperty).isValid() || object->property(containerProperty).isValid() ||
            object->property(textProperty).isValid() || object->property(frequentProperty).isValid() ||
-           object->property(notificationProperty).isValid() || ownActions(object) != nullptr;
+           object->property(notificationProperty).isValid() || object->property(statusProperty).isValid() ||
+           ownActions(object) != nullptr;
 }
 
 // The nearest class of Qt's own that the widget derives from (ours live in a namespace).
@@ -125,6 +130,8 @@ QAccessible::Role roleFor(const QWidget* widget) {
         return QAccessible::Notification;
     if (widget->property(headingProperty).toBool())
         return QAccessible::Heading;
+    if (widget->property(statusProperty).toBool())
+        return QAccessible::StatusBar;
     if (widget->property(textProperty).toBool())
         return QAccessible::StaticText;
     if (auto* button = qobject_cast<const QAbstractButton*>(widget)) {
@@ -325,11 +332,152 @@ private:
     }
 };
 
+// A row of a popup menu (see PopupMenuAccessible), read as Qt reads one.
+class MenuRowAccessible final : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    MenuRowAccessible(QMenu* menu, QAction* action)
+        : m_menu(menu)
+        , m_action(action) {}
+
+    // The row's interface, made once; it goes when the action goes.
+    static QAccessibleInterface* of(QMenu* menu, QAction* action) {
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(action);
+        if (!iface) {
+            iface = new MenuRowAccessible(menu, action);
+            QAccessible::registerAccessibleInterface(iface);
+        }
+        return iface;
+    }
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                    : nullptr;
+    }
+    bool isValid() const override { return m_menu && m_action; }
+    QObject* object() const override { return m_action; }
+    QWindow* window() const override { return m_menu ? m_menu->windowHandle() : nullptr; }
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(m_menu); }
+    QAccessibleInterface* child(int index) const override {
+        return index == 0 && submenu() ? QAccessible::queryAccessibleInterface(submenu()) : nullptr;
+    }
+    int childCount() const override { return submenu() ? 1 : 0; }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return child && submenu() && child->object() == submenu() ? 0 : -1;
+    }
+    QAccessibleInterface* childAt(int x, int y) const override {
+        QAccessibleInterface* sub = child(0);
+        return sub && sub->rect().contains(x, y) ? sub : nullptr;
+    }
+    QString text(QAccessible::Text t) const override {
+        if (!m_action)
+            return QString();
+        if (t == QAccessible::Name)
+            return QString(m_action->text()).remove(QLatin1Char('&'));
+        if (t == QAccessible::Accelerator)
+            return m_action->shortcut().toString(QKeySequence::NativeText);
+        return QString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override {
+        if (!isValid())
+            return {};
+        return m_menu->actionGeometry(m_action).translated(m_menu->mapToGlobal(QPoint(0, 0)));
+    }
+    QAccessible::Role role() const override {
+        return m_action->isSeparator() ? QAccessible::Separator : QAccessible::MenuItem;
+    }
+    QAccessible::State state() const override {
+        QAccessible::State s;
+        if (!isValid()) {
+            s.invalid = true;
+            return s;
+        }
+        s.invisible = !m_menu->isVisible() || !m_action->isVisible();
+        s.focused = m_menu->activeAction() == m_action;
+        s.disabled = m_action->isSeparator() || !m_action->isEnabled();
+        s.checkable = m_action->isCheckable();
+        s.checked = m_action->isChecked();
+        return s;
+    }
+
+    QStringList actionNames() const override {
+        if (m_action->isSeparator())
+            return {};
+        return {submenu() ? showMenuAction() : pressAction()};
+    }
+    void doAction(const QString& name) override {
+        if (!m_action->isEnabled())
+            return;
+        if (name == pressAction())
+            m_action->trigger();
+        else if (name == showMenuAction())
+            m_menu->setActiveAction(m_action);
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+private:
+    QMenu* submenu() const { return m_action ? m_action->menu() : nullptr; }
+
+    QPointer<QMenu> m_menu;
+    QPointer<QAction> m_action;
+};
+
+// A menu that pops up from a widget (not from a menu bar or another menu) is read inside that
+// widget, as Qt reads a combo box's list inside the combo box, not as a window of its own beside
+// the application's other windows: when the menu closes and the focus comes back, a screen reader
+// would otherwise take the window around the focus for a newly entered one and read its name and
+// all its texts again before the control, and before the outcome of the row picked.
+class PopupMenuAccessible final : public QAccessibleWidget {
+public:
+    explicit PopupMenuAccessible(QMenu* menu)
+        : QAccessibleWidget(menu, QAccessible::PopupMenu) {}
+
+    static bool takes(const QObject* object) {
+        const auto* menu = qobject_cast<const QMenu*>(object);
+        if (!menu)
+            return false;
+        const auto inMenus = [](const QObject* holder) {
+            return qobject_cast<const QMenu*>(holder) || qobject_cast<const QMenuBar*>(holder);
+        };
+        if (inMenus(menu->parentWidget()))
+            return false;
+        const QList<QObject*> holders = menu->menuAction()->associatedObjects();
+        return std::none_of(holders.begin(), holders.end(), inMenus);
+    }
+
+    QAccessibleInterface* parent() const override {
+        QWidget* owner = menu()->parentWidget();
+        return QAccessible::queryAccessibleInterface(owner ? static_cast<QObject*>(owner)
+                                                           : QCoreApplication::instance());
+    }
+    QString text(QAccessible::Text t) const override {
+        const QString text = QAccessibleWidget::text(t);
+        return text.isEmpty() && t == QAccessible::Name ? menu()->windowTitle() : text;
+    }
+    int childCount() const override { return int(menu()->actions().size()); }
+    QAccessibleInterface* child(int index) const override {
+        const QList<QAction*> rows = menu()->actions();
+        return index >= 0 && index < rows.size() ? MenuRowAccessible::of(menu(), rows.at(index)) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return child ? int(menu()->actions().indexOf(qobject_cast<QAction*>(child->object()))) : -1;
+    }
+    QAccessibleInterface* childAt(int x, int y) const override {
+        QAction* row = menu()->actionAt(menu()->mapFromGlobal(QPoint(x, y)));
+        return row && !row->isSeparator() ? MenuRowAccessible::of(menu(), row) : nullptr;
+    }
+
+private:
+    QMenu* menu() const { return static_cast<QMenu*>(widget()); }
+};
+
 // Asked once for each class the object derives from, the object's own first: the interface is
 // given on that first call, or not at all, so Qt's own controls keep Qt's interfaces.
 QAccessibleInterface* traitsFactory(const QString& className, QObject* object) {
     if (!object || !object->isWidgetType() || className != QLatin1String(object->metaObject()->className()))
         return nullptr;
+    if (PopupMenuAccessible::takes(object))
+        return new PopupMenuAccessible(static_cast<QMenu*>(object));
     if (hasTraits(object) || qobject_cast<QAbstractButton*>(object) || isPlainContainer(object))
         return new TraitsAccessible(static_cast<QWidget*>(object));
     return nullptr;
@@ -458,6 +606,8 @@ namespace {
 constexpr const char* pendingProperty = "_quillora_pendingAnnouncement";
 constexpr const char* pendingOutcomeProperty = "_quillora_pendingAnnouncementIsOutcome";
 constexpr const char* pendingSinceProperty = "_quillora_pendingAnnouncementSince";
+// The pending text, when it was said at once.
+constexpr const char* pendingSaidProperty = "_quillora_pendingAnnouncementSaid";
 // The texts of events already handled that wait to be said, oldest first, when each was asked
 // for, and whether a look at them is due.
 constexpr const char* queuedProperty = "_quillora_queuedAnnouncements";
@@ -536,9 +686,11 @@ void sayQueued(QWidget* window) {
 void queuePending(QWidget* window) {
     const QString text = window->property(pendingProperty).toString();
     const QVariant since = window->property(pendingSinceProperty);
+    const QString saidAlready = window->property(pendingSaidProperty).toString();
     window->setProperty(pendingProperty, QVariant());
     window->setProperty(pendingOutcomeProperty, QVariant());
-    if (!window->isVisible() || text.isEmpty())
+    window->setProperty(pendingSaidProperty, QVariant());
+    if (!window->isVisible() || text.isEmpty() || text == saidAlready)
         return;
     window->setProperty(queuedProperty, window->property(queuedProperty).toStringList() << text);
     window->setProperty(queuedSinceProperty, window->property(queuedSinceProperty).toList() << since);
@@ -561,6 +713,15 @@ void announce(QWidget* near, const QString& text, bool outcome) {
         return;
     window->setProperty(pendingProperty, text);
     window->setProperty(pendingOutcomeProperty, outcome);
+    // The outcome of a dialog the window opened (a file chosen in a file dialog) is said at once,
+    // while that dialog still has the keys: as it closes, a screen reader reads the window it
+    // comes back to (its name, texts and focus) before anything shown after.
+    const QWidget* active = QApplication::activeWindow();
+    if (outcome && active && active != window && active->parentWidget() &&
+        active->parentWidget()->window() == window && window->property(queuedProperty).isNull()) {
+        window->setProperty(pendingSaidProperty, text);
+        showNote(window, text, QDateTime::currentMSecsSinceEpoch());
+    }
     if (!pending.isValid()) {
         window->setProperty(pendingSinceProperty, QDateTime::currentMSecsSinceEpoch());
         QTimer::singleShot(0, window, [window] { queuePending(window); });
@@ -614,6 +775,11 @@ void markAsAccessibleHeading(QWidget* widget) {
 void markAsAccessibleText(QWidget* widget) {
     if (!widget->property(textProperty).toBool())
         setTrait(widget, textProperty, true);
+}
+
+void markAsAccessibleStatus(QWidget* widget) {
+    if (!widget->property(statusProperty).toBool())
+        setTrait(widget, statusProperty, true);
 }
 
 void hideFromAccessibility(QWidget* widget) {

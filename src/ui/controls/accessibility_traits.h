@@ -20,6 +20,10 @@ void setAccessibleSelected(QWidget* widget, bool selected);
 void markAsAccessibleHeading(QWidget* widget);
 // The widget (a line drawn of several parts, a combined row) is read as a text, as a label is.
 void markAsAccessibleText(QWidget* widget);
+// The widget (a label) is read as the status line of its window, which says how the last action
+// ended: a screen reader reads it when asked for the status, not among the window's texts each
+// time the window is entered (the outcome itself is said once, as it comes).
+void markAsAccessibleStatus(QWidget* widget);
 // The widget and everything in it are left out of what an assistive technology reads.
 void hideFromAccessibility(QWidget* widget);
 // The widget (a busy indicator) is read as changing often: the bridge's animated state.
@@ -35,8 +39,9 @@ void combineAccessibleChildren(QWidget* widget, const QString& name, const QStri
 // current event is handled, once: of the texts a window is given while one event runs only the
 // last is said (an announcement before a changed value of the focused control), the texts of
 // later events are said after it, in order, and the text just said is not said again straight
-// after. The end of an action goes through announceOutcome() (controls/outcome.h), which also
-// places the focus.
+// after. One asked for while a dialog the window opened is active (a file chosen) is said at
+// once, before that dialog closes and the reader reads the window again. The end of an action goes through
+// announceOutcome() (controls/outcome.h), which also places the focus.
 void announceToScreenReader(QWidget* near, const QString& text);
 
 // Whether a modal window other than the widget's own (or one it opened), or an in-window popup

@@ -108,6 +108,7 @@ ShareDialog::ShareDialog(const QStringList& files, Appearance& appearance, QWidg
     m_status->setFont(systemFont(13));
     m_status->setMinimumHeight(QFontMetrics(m_status->font()).lineSpacing() * 2);
     m_status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    markAsAccessibleStatus(m_status);
 
     struct Action {
         const char* name;

@@ -185,6 +185,17 @@ private slots:
             if (row->isChecked())
                 checked << row->data().toString();
         QCOMPARE(checked, QStringList{u"es"_qs});
+        // The menu is read inside the preview it pops up from, not beside the windows, so a
+        // screen reader coming back from it does not read the window around it anew.
+        QMenu* rows = child<QMenu>(&preview, QStringLiteral("templateLanguageMenuRows"));
+        QAccessibleInterface* rowsReader = QAccessible::queryAccessibleInterface(rows);
+        QCOMPARE(rowsReader->parent()->object(), &preview);
+        QCOMPARE(rowsReader->childCount(), rows->actions().size());
+        QAccessibleInterface* first = rowsReader->child(0);
+        QCOMPARE(first->role(), QAccessible::MenuItem);
+        QCOMPARE(first->parent(), rowsReader);
+        QCOMPARE(rowsReader->indexOfChild(first), 0);
+        QCOMPARE(first->text(QAccessible::Name), rows->actions().value(0)->text());
     }
 
     // A widget whose interface was made before it had traits still reports them.
@@ -522,6 +533,31 @@ private slots:
             announceOutcome(font, movedToPositionText(i, 40));
             QCOMPARE(notes().last(), movedToPositionText(i, 40));
         }
+
+        // The outcome of a dialog the window opened (a file chosen) is said at once, while that
+        // dialog is still active: a reader reads the window again as the dialog closes. Once.
+        QDialog chooser(&window);
+        chooser.show();
+        QApplication::setActiveWindow(&chooser);
+        const auto shown = [&] {
+            QStringList texts;
+            for (QWidget* child : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                if (reader(child)->role() == QAccessible::Notification)
+                    texts << reader(child)->text(QAccessible::Name);
+            return texts;
+        };
+        announceOutcome(font, QStringLiteral("Saved a copy as “a.pdf”."));
+        QCOMPARE(shown().last(), u"Saved a copy as “a.pdf”."_qs);
+        chooser.hide();
+        QApplication::setActiveWindow(&window);
+        QTest::qWait(100);
+        QCOMPARE(shown().count(u"Saved a copy as “a.pdf”."_qs), 1);
+        // A status line that shows the outcome is read as the window's status, not among its
+        // texts each time the window is entered.
+        auto* status = new QLabel(QStringLiteral("Saved a copy as “a.pdf”."), &window);
+        markAsAccessibleStatus(status);
+        QCOMPARE(reader(status)->role(), QAccessible::StatusBar);
+        QCOMPARE(reader(status)->text(QAccessible::Name), status->text());
     }
 };
 
