@@ -75,6 +75,25 @@ private:
     quint64 m_stops;
 };
 
+// Runs `work` on the database workers and hands its outcome to `finish` on the UI thread, unless
+// quitting began meanwhile: the outcome is then dropped, and what the job listed stays listed for
+// the next start to settle against what the database holds by then.
+template <typename Work, typename Finish>
+QFuture<void> runMorvessaJob(std::shared_ptr<const MorvessaJob> job, Work work, Finish finish) {
+    const std::function<bool()> stopped = job->stopped();
+    auto finishShared = std::make_shared<Finish>(std::move(finish));
+    return QtConcurrent::run(&workers().pool, [job, stopped, work = std::move(work), finishShared]() mutable {
+        auto outcome = std::make_shared<decltype(work())>(work());
+        job.reset();
+        if (stopped())
+            return;
+        async_detail::postToUiThread([stopped, finishShared, outcome] {
+            if (!stopped())
+                (*finishShared)(std::move(*outcome));
+        });
+    });
+}
+
 } // namespace
 
 void stopMorvessaWork() {
@@ -229,19 +248,7 @@ QFuture<void> pushResumeToMorvessa(const MorvessaCloudService& service, QObject*
         else if (holdsName && outcome.result)
             saveResume(*resume);
     };
-    auto finishShared = std::make_shared<decltype(finish)>(std::move(finish));
-    // A push that quitting cut short is not settled here: its name stays listed, and the next
-    // start settles it against what the database holds by then.
-    return QtConcurrent::run(&workers().pool, [job, stopped, work = std::move(work), finishShared]() mutable {
-        auto outcome = std::make_shared<PushOutcome>(work());
-        job.reset();
-        if (stopped())
-            return;
-        async_detail::postToUiThread([stopped, finishShared, outcome] {
-            if (!stopped())
-                (*finishShared)(std::move(*outcome));
-        });
-    });
+    return runMorvessaJob(std::move(job), std::move(work), std::move(finish));
 }
 
 QFuture<void> removeResumeFromMorvessa(const MorvessaCloudService& service, QObject* screen,
@@ -292,18 +299,9 @@ QFuture<void> removeResumeFromMorvessa(const MorvessaCloudService& service, QObj
         if (result || (exists && !listedBefore && !answerLost))
             morvessaPushJournal::remove({name});
     };
-    auto finishShared = std::make_shared<decltype(finish)>(std::move(finish));
-    return QtConcurrent::run(
-        &workers().pool, [job, stopped, service = service.stoppedBy(stopped), name, finishShared]() mutable {
-            auto deleted = std::make_shared<CloudResult<Done>>(service.deleteRecord(name));
-            job.reset();
-            if (stopped())
-                return;
-            async_detail::postToUiThread([stopped, finishShared, deleted] {
-                if (!stopped())
-                    (*finishShared)(std::move(*deleted));
-            });
-        });
+    return runMorvessaJob(
+        std::move(job), [service = service.stoppedBy(stopped), name] { return service.deleteRecord(name); },
+        std::move(finish));
 }
 
 QFuture<void> settleInterruptedMorvessaPushes(const MorvessaCloudService& service, ModelContext& context,
