@@ -425,13 +425,30 @@ class ScreenReaderTest final : public QObject {
         return orcaSaid().size();
     }
 
+    // Waits until Orca, where it runs, has said nothing new for a second and a half (ten seconds
+    // at most). Returns how many things it had said by then.
+    qsizetype orcaQuiet() {
+        qsizetype said = orcaSaid().size();
+        QElapsedTimer quiet;
+        quiet.start();
+        for (QElapsedTimer clock; !m_orcaLog.isEmpty() && quiet.elapsed() < 1500;) {
+            if (!clock.isValid())
+                clock.start();
+            if (clock.elapsed() > 10000)
+                break;
+            QTest::qWait(100);
+            if (const qsizetype now = orcaSaid().size(); now != said) {
+                said = now;
+                quiet.restart();
+            }
+        }
+        return said;
+    }
+
     // Orca, where it runs, says an outcome of the dialog `dialog` as a notification on its own,
     // before anything else of the dialog: not after the dialog's name and texts read again, and
-    // the outcome not heard before it. It is counted with the others in orcaSaidEachOnce. With
-    // `focusFirst` (a row picked from a menu, which closes before the row's action runs) the
-    // control the focus comes back to may be said first, with its new value, but not the dialog.
-    void orcaSaidFirst(const QString& outcome, const QString& dialog, qsizetype from,
-                       bool focusFirst = false) {
+    // the outcome not heard before it. It is counted with the others in orcaSaidEachOnce.
+    void orcaSaidFirst(const QString& outcome, const QString& dialog, qsizetype from) {
         const QString note = u"notification "_qs + outcome;
         if (outcome.isEmpty() || !orcaSays({note}, from))
             return;
@@ -440,10 +457,40 @@ class ScreenReaderTest final : public QObject {
             if (line.startsWith(note, Qt::CaseInsensitive))
                 return;
             QVERIFY2(!line.contains(dialog + u" dialog"_qs, Qt::CaseInsensitive) &&
-                         (focusFirst || !line.contains(outcome, Qt::CaseInsensitive)),
+                         !line.contains(outcome, Qt::CaseInsensitive),
                      qPrintable(outcome + u": Orca said before it: "_qs + lines.join(u" / "_qs)));
         }
         QFAIL(qPrintable(outcome + u": Orca said it after other words: "_qs + lines.join(u" / "_qs)));
+    }
+
+    // A value picked from the menu of the control Orca calls `control` is said once: no note comes,
+    // and Orca, where it runs, reads the control again as the focus comes back, its new value
+    // last, without the dialog `dialog` read again. `from` is where Orca's log stood.
+    void valueHeardWithFocus(const QString& control, const QString& value, const QString& dialog,
+                             qsizetype from) {
+        QTest::qWait(1500);
+        QVERIFY2(g_notes.isEmpty(), qPrintable(value + u": said "_qs + g_notes.join(u" / "_qs)));
+        if (m_orcaLog.isEmpty())
+            return;
+        const auto said = [&] { return orcaSaid().mid(from).join(u" / "_qs); };
+        const auto fromControl = [&] {
+            const QString text = said();
+            const qsizetype at = text.indexOf(control, 0, Qt::CaseInsensitive);
+            return at < 0 ? QString() : text.mid(at);
+        };
+        if (!QTest::qWaitFor([&] { return fromControl().contains(value, Qt::CaseInsensitive); }, 20000)) {
+            m_orcaMissed << value;
+            std::printf("Orca did not read \"%s\" with \"%s\": %s\n", qPrintable(control), qPrintable(value),
+                        qPrintable(said()));
+            return;
+        }
+        QTest::qWait(1500); // nothing more follows
+        QVERIFY2(fromControl().count(value, Qt::CaseInsensitive) == 1 &&
+                     !said().contains(u"notification "_qs + value, Qt::CaseInsensitive) &&
+                     !said().contains(dialog + u" dialog"_qs, Qt::CaseInsensitive),
+                 qPrintable(value + u": Orca said "_qs + said()));
+        m_orcaHeard << value;
+        std::printf("Orca read \"%s\" once, with the control.\n", qPrintable(value));
     }
 
     // Presses Alt with an arrow key on the focused control.
@@ -991,8 +1038,8 @@ private slots:
         dumpScreen(QStringLiteral("preview"));
         QVERIFY2(descriptionOf(language).endsWith(QLatin1String("No language selected")),
                  qPrintable(descriptionOf(language)));
-        // Copying is confirmed aloud, and so is a language chosen from the menu, where the reader's
-        // focus stays on the closed menu's row.
+        // Copying is confirmed aloud; a language chosen from the menu is read once, with the menu's
+        // button the focus comes back to.
         const Node copy = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Copy Résumé"));
         QVERIFY(copy && doAction(copy, QStringLiteral("SetFocus")));
         g_events.clear();
@@ -1012,13 +1059,14 @@ private slots:
             5000);
         if (onRow) {
             const QString chosen = nameOf(g_focused);
-            g_events.clear();
+            const qsizetype heard = orcaSaid().size();
+            g_notes.clear();
             atspi_generate_keyboard_event(0xff0d /* Return */, nullptr, ATSPI_KEY_SYM, nullptr);
             QTRY_VERIFY2(!descriptionOf(language).endsWith(QLatin1String("No language selected")),
                          qPrintable(descriptionOf(language)));
             const QString value = descriptionOf(language).section(QStringLiteral(". "), -1);
             QVERIFY2(chosen.contains(value), qPrintable(chosen + u" / "_qs + value));
-            verifySaid(value);
+            valueHeardWithFocus(u"Language push button"_qs, value, u"Preview & Translation"_qs, heard);
         } else {
             atspi_generate_keyboard_event(0xff1b /* Escape */, nullptr, ATSPI_KEY_SYM, nullptr);
             std::printf("No language to choose here: the language menu's spoken value is not checked.\n");
@@ -1352,36 +1400,47 @@ private slots:
                                  60000);
         QVERIFY(orcaSays({u"Files"_qs, u".pdf"_qs}, exported));
         heard = focusHeard(copyPath);
-        orcaSaidFirst(saidOnce(u"Copied “"_qs, [&] { QVERIFY(doAction(copyPath, QStringLiteral("Press"))); }),
-                      u"Share"_qs, heard);
+        const QString pathCopied =
+            saidOnce(u"Copied “"_qs, [&] { QVERIFY(doAction(copyPath, QStringLiteral("Press"))); });
+        orcaSaidFirst(pathCopied, u"Share"_qs, heard);
+        const QString pdfPath = pathCopied.section(u'“', 1).section(u'”', 0, 0);
         const Node open = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Open"), windows().last());
         QVERIFY(open);
         heard = focusHeard(open);
         orcaSaidFirst(saidOnce(u"Opened “"_qs, [&] { QVERIFY(doAction(open, QStringLiteral("Press"))); }),
                       u"Share"_qs, heard);
         // A copy saved, its place typed into the file dialog: said before Orca reads the share
-        // dialog again as the file dialog closes, and not again in it (its status line).
+        // dialog again as the file dialog closes, and not again in it (its status line). So are
+        // both failures: a folder nothing can be written to, and the PDF gone meanwhile.
         const Node saveCopy = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Save a Copy…"), windows().last());
         QVERIFY(saveCopy);
-        heard = focusHeard(saveCopy);
+        const auto saveCopyAs = [&](const QString& destination, const QString& outcome) {
+            // After a first save the focus is back on the button already: Orca says nothing more.
+            heard = has(saveCopy, ATSPI_STATE_FOCUSED) ? orcaQuiet() : focusHeard(saveCopy);
+            const QString said = saidOnce(outcome, [&] {
+                const qsizetype before = windows().size();
+                g_focused.reset();
+                atspi_generate_keyboard_event(0x20 /* space */, nullptr, ATSPI_KEY_SYM, nullptr);
+                QTRY_VERIFY(windows().size() > before && g_focused &&
+                            atspi_accessible_get_role(g_focused.get(), nullptr) == ATSPI_ROLE_TEXT);
+                AtspiEditableText* editable = atspi_accessible_get_editable_text_iface(g_focused.get());
+                QVERIFY(editable && atspi_editable_text_set_text_contents(
+                                        editable, destination.toUtf8().constData(), nullptr));
+                g_object_unref(editable);
+                atspi_generate_keyboard_event(0xff0d /* Return */, nullptr, ATSPI_KEY_SYM, nullptr);
+            });
+            orcaSaidFirst(said, u"Share"_qs, heard);
+            if (!m_orcaLog.isEmpty() && !said.isEmpty())
+                QTRY_VERIFY2(orcaSaid().mid(heard).join(u'\n').count(said.chopped(1)) == 1,
+                             qPrintable(orcaSaid().mid(heard).join(u" / "_qs)));
+        };
         const QString copied = m_runtime.filePath(QStringLiteral("copy.pdf"));
-        const QString saved = saidOnce(u"Saved a copy as “"_qs, [&] {
-            const qsizetype before = windows().size();
-            g_focused.reset();
-            atspi_generate_keyboard_event(0x20 /* space */, nullptr, ATSPI_KEY_SYM, nullptr);
-            QTRY_VERIFY(windows().size() > before && g_focused &&
-                        atspi_accessible_get_role(g_focused.get(), nullptr) == ATSPI_ROLE_TEXT);
-            AtspiEditableText* editable = atspi_accessible_get_editable_text_iface(g_focused.get());
-            QVERIFY(editable &&
-                    atspi_editable_text_set_text_contents(editable, copied.toUtf8().constData(), nullptr));
-            g_object_unref(editable);
-            atspi_generate_keyboard_event(0xff0d /* Return */, nullptr, ATSPI_KEY_SYM, nullptr);
-        });
-        orcaSaidFirst(saved, u"Share"_qs, heard);
+        saveCopyAs(copied, u"Saved a copy as “"_qs);
         QVERIFY(QFile::exists(copied));
-        if (!m_orcaLog.isEmpty() && !saved.isEmpty())
-            QTRY_VERIFY2(orcaSaid().mid(heard).join(u'\n').count(saved.chopped(1)) == 1,
-                         qPrintable(orcaSaid().mid(heard).join(u" / "_qs)));
+        saveCopyAs(u"/proc/copy.pdf"_qs, u"The copy could not be saved: "_qs);
+        QVERIFY(QFile::remove(pdfPath));
+        saveCopyAs(m_runtime.filePath(QStringLiteral("again.pdf")), u"Could not read “"_qs);
+        QVERIFY(!QFile::exists(m_runtime.filePath(QStringLiteral("again.pdf"))));
         closeTop();
 
         // A résumé added and opened from the list; its preview: a copy, a language picked from
@@ -1424,11 +1483,13 @@ private slots:
                 },
                 5000)) {
             const QString menuRow = nameOf(g_focused);
-            const QString picked = saidOnce(QString(), [] {
-                atspi_generate_keyboard_event(0xff0d /* Return */, nullptr, ATSPI_KEY_SYM, nullptr);
-            });
-            QVERIFY2(!picked.isEmpty() && menuRow.contains(picked), qPrintable(menuRow + u" / "_qs + picked));
-            orcaSaidFirst(picked, preview, heard, true);
+            heard = orcaSaid().size();
+            g_notes.clear();
+            atspi_generate_keyboard_event(0xff0d /* Return */, nullptr, ATSPI_KEY_SYM, nullptr);
+            QTRY_VERIFY(!descriptionOf(language).endsWith(QLatin1String("No language selected")));
+            const QString picked = descriptionOf(language).section(QStringLiteral(". "), -1);
+            QVERIFY2(menuRow.contains(picked), qPrintable(menuRow + u" / "_qs + picked));
+            valueHeardWithFocus(u"Language push button"_qs, picked, preview, heard);
             const Node translate = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Translate"));
             QVERIFY(translate);
             heard = focusHeard(translate);

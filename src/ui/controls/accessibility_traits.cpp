@@ -740,6 +740,21 @@ QString describedWithValue(const QString& hint, const QString& value) {
     return hint + (hint.back().isPunct() ? QStringLiteral(" ") : QStringLiteral(". ")) + value;
 }
 
+namespace {
+QPointer<QWidget> g_focusBackFromPopup;
+}
+
+void noteFocusBackFromPopup(QWidget* control) {
+    if (control == nullptr)
+        return;
+    g_focusBackFromPopup = control;
+    QTimer::singleShot(0, control, [] { g_focusBackFromPopup = nullptr; });
+}
+
+bool focusCameBackFromPopup(const QWidget* control) {
+    return control != nullptr && g_focusBackFromPopup == control;
+}
+
 void setAccessibleValue(QWidget* widget, const QString& value) {
     const QVariant previous = widget->property(valueProperty);
     if (previous == QVariant(value))
@@ -747,7 +762,8 @@ void setAccessibleValue(QWidget* widget, const QString& value) {
     setTrait(widget, valueProperty, value);
     // A new value of the control in focus (also while a menu it opened is up) is said at once (the events
     // below reach no reader's speech); a value shown for the first time is read with the control.
-    if (previous.isValid() && widget->window()->focusWidget() == widget && widget->window()->isActiveWindow())
+    if (previous.isValid() && widget->window()->focusWidget() == widget &&
+        widget->window()->isActiveWindow() && !focusCameBackFromPopup(widget))
         announce(widget, value, false);
     QAccessibleValueChangeEvent change(widget, value);
     QAccessible::updateAccessibility(&change);

@@ -14,6 +14,12 @@ namespace quillora {
 // heading. Each call replaces the widget's accessibility interface with one that reports these
 // traits on top of the widget's name, description, role and actions, and announces the change.
 void setAccessibleValue(QWidget* widget, const QString& value);
+// The control a closing popup hands the focus back to: a screen reader reads it again then, its
+// value last, so a value it takes as the popup closes (the row picked applied) is not said as a
+// note too. Holds until the current event is handled.
+void noteFocusBackFromPopup(QWidget* control);
+// Whether the focus came back to `control` from a popup in the event being handled.
+bool focusCameBackFromPopup(const QWidget* control);
 // The widget becomes selectable; `selected` is read as its selected state.
 void setAccessibleSelected(QWidget* widget, bool selected);
 // The widget (a label) is read as a heading.

@@ -15,6 +15,12 @@ namespace quillora {
 // the outcome changed on screen (a message shown, rows added) has been laid out.
 void announceOutcome(QWidget* near, const QString& text, QWidget* focus = nullptr);
 
+// A value chosen from a popup that `control` opened (a menu row picked), `text` saying it. The
+// popup hands the focus back to `control` before the choice is applied, and a screen reader then
+// reads the control again, its new value last: that is the outcome, and a note would say it a
+// second time. Only when the focus is elsewhere by then is `text` said as above.
+void announceChosenValue(QWidget* control, const QString& text);
+
 // What a move of an item says: "Moved to position 2 of 5."
 QString movedToPositionText(int position, int count);
 

@@ -1,5 +1,6 @@
 #include "controls/window_rules.h"
 
+#include "controls/accessibility_traits.h"
 #include "controls/first_focus.h"
 #include "controls/focus_ring.h"
 #include "controls/keep_focus.h"
@@ -140,8 +141,12 @@ protected:
         case QEvent::Hide:
             if (isManagedWindow(widget))
                 windowHidden(widget);
-            else if (widget->windowType() == Qt::Popup)
+            else if (widget->windowType() == Qt::Popup) {
+                if (QApplication::activePopupWidget() == nullptr ||
+                    QApplication::activePopupWidget() == widget)
+                    noteFocusBackFromPopup(QApplication::focusWidget());
                 QTimer::singleShot(0, this, &takeBackActivation); // once the popup is closed
+            }
             break;
         case QEvent::WindowActivate:
             if (isManagedWindow(widget) && !widget->property(firstFocusDoneProperty).toBool()) {

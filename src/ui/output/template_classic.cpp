@@ -326,7 +326,7 @@ void TemplateClassic::chooseLanguage(const QString& code) {
         if (language.code == code) {
             m_selectedLanguage = language;
             refreshTools();
-            announceOutcome(m_languageButton, language.name);
+            announceChosenValue(m_languageButton, language.name);
             return;
         }
     }

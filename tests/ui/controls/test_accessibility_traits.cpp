@@ -473,6 +473,28 @@ private slots:
         announceOutcome(font, QStringLiteral("Copied."));
         setAccessibleValue(font, QStringLiteral("Not selected"));
         QCOMPARE(notes(), (QStringList{u"Inter selected."_qs, u"Copied."_qs}));
+        // A value picked from a control's menu is read with the control the menu hands the focus
+        // back to, not as a note too; it is a note when the focus is elsewhere.
+        installWindowRules(*qApp);
+        QMenu menu(font);
+        QObject::connect(menu.addAction(QStringLiteral("Spanish")), &QAction::triggered, font, [font] {
+            setAccessibleValue(font, QStringLiteral("Spanish"));
+            announceChosenValue(font, QStringLiteral("Spanish"));
+        });
+        menu.popup(font->mapToGlobal(QPoint(0, font->height())));
+        QTRY_VERIFY(menu.isVisible());
+        QTest::keyClick(&menu, Qt::Key_Down);
+        QTest::keyClick(&menu, Qt::Key_Return);
+        QTRY_COMPARE(valueOf(font), u"Spanish"_qs);
+        QCOMPARE(notes().size(), 2);
+        QApplication::setActiveWindow(&window);
+        QTRY_VERIFY(font->hasFocus());
+        setAccessibleValue(font, QStringLiteral("French")); // changed with the focus staying
+        QCOMPARE(notes().last(), u"French"_qs);
+        row->setFocus();
+        announceChosenValue(font, QStringLiteral("German"));
+        QCOMPARE(notes().last(), u"German"_qs);
+        font->setFocus();
 
         area->verticalScrollBar()->setValue(0); // where the first focus may have scrolled
         QVERIFY(!isInView(row));
