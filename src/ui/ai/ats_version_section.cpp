@@ -20,6 +20,7 @@
 #include "theme/hex_color.h"
 #include "theme/scheme_colors.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -38,6 +39,34 @@
 namespace quillora {
 
 namespace {
+
+// The stops of a card, in the order it made them.
+QList<QWidget*> stopsOf(const QWidget* card) {
+    QList<QWidget*> stops;
+    if (card == nullptr)
+        return stops;
+    for (QWidget* widget : card->findChildren<QWidget*>())
+        if (widget->focusPolicy() & Qt::TabFocus)
+            stops << widget;
+    return stops;
+}
+
+// Where the focus is among a card's stops (-1: not in the card), so that the card made anew for
+// another scheme takes it back at the same place.
+int focusedStop(const QWidget* card) {
+    const QWidget* focus = QApplication::focusWidget();
+    return focus != nullptr && card != nullptr && card->isAncestorOf(focus)
+               ? int(stopsOf(card).indexOf(const_cast<QWidget*>(focus)))
+               : -1;
+}
+
+// Puts the focus back at stop `index` of the card made anew, or on `otherwise` when it has fewer.
+void refocusStop(const QWidget* card, int index, QWidget* otherwise) {
+    if (index < 0)
+        return;
+    const QList<QWidget*> stops = stopsOf(card);
+    (index < stops.size() ? stops.at(index) : otherwise)->setFocus(Qt::OtherFocusReason);
+}
 
 constexpr qreal captionPoints = 12;
 constexpr qreal subheadlinePoints = 15;
@@ -563,22 +592,26 @@ void ATSVersionSection::applyAnalyzeColors() {
 }
 
 void ATSVersionSection::rebuildAnalysisCard() {
+    const int focused = focusedStop(m_analysisCard);
     delete m_analysisCard;
     m_analysisCard = nullptr;
-    if (!m_atsAnalysis)
-        return;
-    m_analysisCard = new ATSAnalysisSummaryCard(*m_atsAnalysis, m_appearance->isLight(), m_body);
-    m_bodyLayout->insertWidget(m_bodyLayout->indexOf(m_analysisError) + 1, m_analysisCard);
+    if (m_atsAnalysis) {
+        m_analysisCard = new ATSAnalysisSummaryCard(*m_atsAnalysis, m_appearance->isLight(), m_body);
+        m_bodyLayout->insertWidget(m_bodyLayout->indexOf(m_analysisError) + 1, m_analysisCard);
+    }
+    refocusStop(m_analysisCard, focused, m_analyzeButton);
 }
 
 void ATSVersionSection::rebuildKeywordsCard() {
+    const int focused = focusedStop(m_keywordsCard);
     delete m_keywordsCard;
     m_keywordsCard = nullptr;
     const QStringList keywords = m_resume->atsInsertedKeywords().value_or(QStringList());
-    if (keywords.isEmpty())
-        return;
-    m_keywordsCard = new ATSInsertedKeywordsCard(keywords, m_appearance->isLight(), m_body);
-    m_bodyLayout->insertWidget(m_bodyLayout->indexOf(m_rewriteError) + 1, m_keywordsCard);
+    if (!keywords.isEmpty()) {
+        m_keywordsCard = new ATSInsertedKeywordsCard(keywords, m_appearance->isLight(), m_body);
+        m_bodyLayout->insertWidget(m_bodyLayout->indexOf(m_rewriteError) + 1, m_keywordsCard);
+    }
+    refocusStop(m_keywordsCard, focused, m_generateButton);
 }
 
 void ATSVersionSection::applyScheme() {

@@ -111,6 +111,13 @@ protected:
                 follow();
             }
             break;
+        case QEvent::ParentChange:
+            // A ring set outside a control made before its container lies over the container.
+            if (m_inset < 0 && parentWidget() == m_control && m_control->parentWidget() != nullptr) {
+                setParent(m_control->parentWidget());
+                follow();
+            }
+            break;
         case QEvent::FocusOut:
         case QEvent::Resize:
         case QEvent::Move:

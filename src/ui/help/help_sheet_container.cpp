@@ -56,7 +56,7 @@ HelpSheetContainer::HelpSheetContainer(Appearance& appearance, const QString& ti
     m_titleLabel->setFont(namedFont(QStringLiteral("Oswald-Light"), titleSize, QFont::Bold));
     m_columnLayout->addWidget(m_titleLabel);
     // Every text of the sheet is a stop a screen reader reads; the sheet opens on its title.
-    makeReadable(m_titleLabel, m_appearance);
+    makeReadable(m_titleLabel, m_appearance, 8, textRingOutset);
 
     m_closeButton = new FloatingCloseButton(appearance, this, true);
 
@@ -93,14 +93,14 @@ QLabel* HelpSheetContainer::addHeading(const QString& text, std::optional<QFont>
             label->setFont(*m_contentFont);
     }
     adoptElement(label);
-    makeReadable(label, m_appearance);
+    makeReadable(label, m_appearance, 8, textRingOutset);
     return label;
 }
 
 BulletRow* HelpSheetContainer::addBulletRow(const QString& text) {
     auto* row = new BulletRow(*m_appearance, text);
     adoptElement(row);
-    makeReadable(row, text, m_appearance);
+    makeReadable(row, text, m_appearance, 8, textRingOutset);
     return row;
 }
 

@@ -35,6 +35,9 @@ public:
     static Metrics metricsForWidth(qreal width);
 
     static constexpr int elementSpacing = 22;
+    // How far a text's focus ring stands off it: clear of a heading's first letter, inside the
+    // column's side padding and the spacing between elements.
+    static constexpr int textRingOutset = 6;
     static constexpr int sideMargin = 24;
     static constexpr int bottomMargin = 24;
     static constexpr qreal titleSize = 21;

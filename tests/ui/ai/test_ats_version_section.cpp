@@ -200,6 +200,26 @@ private slots:
         QVERIFY(shown(section->findChild<QLabel*>(QStringLiteral("atsReanalyzeHint"))));
         QVERIFY(shown(section->findChild<QWidget*>(QStringLiteral("atsAnalysisSummaryCard"))));
 
+        // The card is made anew for another scheme; a text of it that had the focus keeps it.
+        section->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(section.get()));
+        const auto focusable = [&] {
+            QList<QWidget*> stops;
+            for (QWidget* widget : section->findChild<QWidget*>(QStringLiteral("atsAnalysisSummaryCard"))
+                                       ->findChildren<QWidget*>())
+                if (widget->focusPolicy() & Qt::TabFocus)
+                    stops << widget;
+            return stops;
+        };
+        QVERIFY(focusable().size() > 3);
+        focusable().at(3)->setFocus(Qt::TabFocusReason);
+        const QString focusedName = focusable().at(3)->accessibleName();
+        m_appearance.setLightOverride(false);
+        QTRY_COMPARE(QApplication::focusWidget(), focusable().at(3));
+        QCOMPARE(QApplication::focusWidget()->accessibleName(), focusedName);
+        m_appearance.setLightOverride(true);
+        QTRY_VERIFY(shown(section->findChild<QWidget*>(QStringLiteral("atsAnalysisSummaryCard"))));
+
         // The same input again: skipped with its line, nothing sent, nothing changed.
         StdoutCapture capture;
         section->analyzeResumeATS();
