@@ -741,18 +741,21 @@ QString describedWithValue(const QString& hint, const QString& value) {
 }
 
 namespace {
+
 QPointer<QWidget> g_focusBackFromPopup;
+
+// Whether the focus came back to `control` from a popup in the event being handled.
+bool focusCameBackFromPopup(const QWidget* control) {
+    return control != nullptr && g_focusBackFromPopup == control;
 }
+
+} // namespace
 
 void noteFocusBackFromPopup(QWidget* control) {
     if (control == nullptr)
         return;
     g_focusBackFromPopup = control;
     QTimer::singleShot(0, control, [] { g_focusBackFromPopup = nullptr; });
-}
-
-bool focusCameBackFromPopup(const QWidget* control) {
-    return control != nullptr && g_focusBackFromPopup == control;
 }
 
 void setAccessibleValue(QWidget* widget, const QString& value) {

@@ -18,8 +18,6 @@ void setAccessibleValue(QWidget* widget, const QString& value);
 // value last, so a value it takes as the popup closes (the row picked applied) is not said as a
 // note too. Holds until the current event is handled.
 void noteFocusBackFromPopup(QWidget* control);
-// Whether the focus came back to `control` from a popup in the event being handled.
-bool focusCameBackFromPopup(const QWidget* control);
 // The widget becomes selectable; `selected` is read as its selected state.
 void setAccessibleSelected(QWidget* widget, bool selected);
 // The widget (a label) is read as a heading.
