@@ -10,6 +10,7 @@
 #include "controls/keep_focus.h"
 #include "controls/opacity_transition.h"
 #include "controls/outcome.h"
+#include "controls/screen_order_focus.h"
 #include "controls/sparkle_button_label.h"
 #include "controls/symbol_icon.h"
 #include "editor/editor_controls.h"
@@ -40,13 +41,14 @@ namespace quillora {
 
 namespace {
 
-// The stops of a card, in the order it made them.
+// The stops of a card, in the order it made them (a card made anew is not laid out yet, so not
+// in screen order).
 QList<QWidget*> stopsOf(const QWidget* card) {
     QList<QWidget*> stops;
     if (card == nullptr)
         return stops;
     for (QWidget* widget : card->findChildren<QWidget*>())
-        if (widget->focusPolicy() & Qt::TabFocus)
+        if (isTabStop(widget))
             stops << widget;
     return stops;
 }
