@@ -41,10 +41,23 @@ bool mayNotSpellItself(QStringView line) {
     return false;
 }
 
+// The characters of a right-to-left run in the order its glyphs show them, left to right: code
+// point by code point, the text reversed.
+QString shownOrder(QStringView text) {
+    QList<uint> codePoints = text.toUcs4();
+    std::reverse(codePoints.begin(), codePoints.end());
+    return QString::fromUcs4(reinterpret_cast<const char32_t*>(codePoints.constData()), codePoints.size());
+}
+
 // Draws a glyph run of `text` and tells the writer the text it stands for when a reader could not
 // read it from the glyphs: when they are not the text's own characters in order, when the text
 // has marks (placed over or under their letter, so a reader sees a gap after them and breaks the
 // word), or characters a PDF cannot name.
+//
+// A reader takes the text of a page, spans too, as it is shown from left to right and puts a
+// right-to-left run back in its logical order itself, as it does with the characters of glyphs
+// (poppler and pdf.js do). So the span of a right-to-left run holds its characters as shown, and
+// the reader gets the word back as typed; in typed order it would read it reversed.
 void drawSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, const QGlyphRun& run,
                   QStringView text) {
     painter.drawGlyphRun(position, run);
@@ -55,7 +68,8 @@ void drawSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, co
     const bool unreadable =
         std::any_of(text.begin(), text.end(), [](QChar c) { return c.isSurrogate() || c.isMark(); });
     if (unreadable || glyphs != run.rawFont().glyphIndexesForString(typed))
-        writer.addActualText(position + run.positions().constFirst(), glyphs.size(), typed);
+        writer.addActualText(position + run.positions().constFirst(), glyphs.size(),
+                             run.isRightToLeft() ? shownOrder(text) : typed);
 }
 
 // Draws a line as QTextLine::draw() would, a word (or a run of spaces) at a time, so that each
@@ -143,8 +157,13 @@ PdfTextBlock::~PdfTextBlock() = default;
 std::unique_ptr<QTextLayout> PdfTextBlock::layOut(const Piece& piece) const {
     auto layout = std::make_unique<QTextLayout>(m_text.mid(piece.start, piece.length), m_font, m_device);
     QTextOption option = m_option;
-    if (piece.direction)
-        option.setTextDirection(*piece.direction);
+    option.setTextDirection(piece.direction);
+    // Left and right stand for the leading and trailing edges, as on screen.
+    Qt::Alignment alignment = option.alignment();
+    if (piece.direction == Qt::RightToLeft && !(alignment & Qt::AlignAbsolute) &&
+        (alignment & (Qt::AlignLeft | Qt::AlignRight)))
+        alignment ^= Qt::AlignLeft | Qt::AlignRight;
+    option.setAlignment(alignment);
     layout->setTextOption(option);
     layout->setCacheEnabled(true);
     layout->beginLayout();
@@ -155,6 +174,10 @@ std::unique_ptr<QTextLayout> PdfTextBlock::layOut(const Piece& piece) const {
             break;
         line.setLeadingIncluded(true);
         line.setLineWidth(m_wrap ? m_width : 1e6);
+        // A line that is not wrapped is as wide as its text, so that a right-to-left one starts
+        // where the block does rather than at the end of the unbounded width.
+        if (!m_wrap && piece.direction == Qt::RightToLeft)
+            line.setLineWidth(line.naturalTextWidth());
         line.setPosition(QPointF(0, y));
         y += line.height();
     }
@@ -176,17 +199,19 @@ void PdfTextBlock::layOutParagraph(qsizetype start, qsizetype end) {
         m_pieces.push_back(std::move(piece));
     };
 
+    // A paragraph is set in its own reading direction, that of its first letter of a strong
+    // direction (left to right when it has none), as the screen shows it; every window of a long
+    // one too. The alignment is the leading edge of that direction.
+    const Qt::LayoutDirection direction =
+        QStringView(m_text).mid(start, end - start).isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight;
     if (end - start <= kWholeParagraph || !m_wrap) {
-        Piece piece{start, end - start, 0, std::nullopt, nullptr};
+        Piece piece{start, end - start, 0, direction, nullptr};
         auto layout = layOut(piece);
         piece.lines = layout->lineCount();
         keep(std::move(piece), std::move(layout));
         return;
     }
 
-    // Every window is set in the paragraph's own reading direction.
-    const Qt::LayoutDirection direction =
-        QStringView(m_text).mid(start, end - start).isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight;
     QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, m_text.constData() + start, end - start);
     qsizetype position = start;
     while (position < end) {

@@ -7,8 +7,6 @@
 #include <QTextLayout>
 #include <QTextOption>
 
-#include <optional>
-
 #include <memory>
 #include <vector>
 
@@ -19,7 +17,9 @@ namespace quillora {
 
 // A string broken into lines at a fixed width, measured for one paint device, so that a caller
 // can draw all of it or a run of whole lines at a time. Paragraphs ("\n") are laid out one by
-// one, each with its own reading direction; lines are broken at word boundaries, or anywhere
+// one, each in its own reading direction, that of its first letter with a strong direction (as
+// the screen shows it): a right-to-left paragraph runs from the right edge, and left or right
+// alignment means its leading or trailing edge. Lines are broken at word boundaries, or anywhere
 // inside a word longer than the width (between whole characters).
 //
 // Time and memory grow in step with the text, whatever it holds: a long paragraph is laid out a
@@ -57,7 +57,7 @@ private:
         qsizetype start = 0;
         qsizetype length = 0;
         int lines = 0; // the first `lines` lines of its layout belong to the block
-        std::optional<Qt::LayoutDirection> direction;
+        Qt::LayoutDirection direction = Qt::LeftToRight;
         mutable std::unique_ptr<QTextLayout> layout;
     };
     struct Line {

@@ -8,6 +8,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -122,28 +123,390 @@ QByteArray withSpans(const QByteArray& content, PageTexts& texts, bool* changed)
     return out;
 }
 
+// A reader of the parts of a PDF file the writer rewrites: objects found through the
+// cross-reference table at the file's end, and their values read token by token, so that nothing
+// a string holds (a title, a name, in whatever encoding) is taken for the file's own syntax.
+class PdfFile final {
+public:
+    struct Value {
+        enum class Kind { none, number, reference, name, string, array, dictionary, keyword };
+        Kind kind = Kind::none;
+        qint64 number = 0; // a whole number; the object number of a reference
+        bool whole = true; // false for a number with a fraction
+        qint64 generation = 0;
+        QByteArray text; // a name without its slash, a keyword
+        QList<Value> items;
+        QList<std::pair<QByteArray, Value>> entries;
+        qsizetype begin = 0; // where the value lies in the file
+        qsizetype end = 0;
+
+        const Value* at(QByteArrayView key) const {
+            for (const auto& [name, value] : entries) {
+                if (name == key)
+                    return &value;
+            }
+            return nullptr;
+        }
+    };
+
+    // An indirect object: where it starts and ends, and its value.
+    struct Object {
+        qsizetype begin = 0;
+        qsizetype end = 0;
+        Value value;
+        qsizetype streamBegin = -1; // the stream's first byte, when it has one
+        qsizetype streamEnd = -1;
+    };
+
+    explicit PdfFile(const QByteArray& bytes)
+        : m_bytes(bytes) {}
+
+    // Reads the cross-reference table and the trailer. False when the file's end is not as a
+    // PDF file's end is.
+    bool readTable() {
+        // The file ends with "startxref", the table's offset and "%%EOF".
+        qsizetype at = m_bytes.size();
+        while (at > 0 && isWhite(m_bytes.at(at - 1)))
+            --at;
+        if (!QByteArrayView(m_bytes).first(at).endsWith("%%EOF"))
+            return false;
+        at -= 5;
+        const qsizetype numberEnd = skipWhiteBackwards(at);
+        qsizetype numberBegin = numberEnd;
+        while (numberBegin > 0 && isDigit(m_bytes.at(numberBegin - 1)))
+            --numberBegin;
+        if (numberBegin == numberEnd || numberEnd - numberBegin > 15)
+            return false;
+        const qsizetype keywordEnd = skipWhiteBackwards(numberBegin);
+        if (!QByteArrayView(m_bytes).first(keywordEnd).endsWith("startxref"))
+            return false;
+        m_startKeyword = keywordEnd - 9;
+        m_tableOffset = QByteArrayView(m_bytes).sliced(numberBegin, numberEnd - numberBegin).toLongLong();
+        if (m_tableOffset <= 0 || m_tableOffset >= m_startKeyword)
+            return false;
+
+        // The table: "xref", then sections of a first object number, a count and 20-byte entries.
+        m_at = m_tableOffset;
+        if (!keyword("xref"))
+            return false;
+        for (;;) {
+            skipWhite();
+            if (m_at < m_bytes.size() && !isDigit(m_bytes.at(m_at)))
+                break;
+            Value first = next();
+            Value count = next();
+            if (first.kind != Value::Kind::number || count.kind != Value::Kind::number || first.number < 0 ||
+                count.number < 0 || count.number > m_bytes.size() / 20)
+                return false;
+            skipWhite();
+            for (qint64 i = 0; i < count.number; ++i) {
+                if (m_at + 20 > m_bytes.size())
+                    return false;
+                const QByteArrayView entry = QByteArrayView(m_bytes).sliced(m_at, 20);
+                bool ok = false;
+                const qint64 offset = entry.first(10).toLongLong(&ok);
+                if (!ok || entry.at(10) != ' ' || entry.at(16) != ' ')
+                    return false;
+                if (entry.at(17) == 'n') {
+                    m_entries.push_back({first.number + i, offset, m_at});
+                } else if (entry.at(17) != 'f') {
+                    return false;
+                }
+                m_at += 20;
+            }
+        }
+        m_trailerKeyword = m_at;
+        if (!keyword("trailer"))
+            return false;
+        m_trailer = next();
+        if (m_trailer.kind != Value::Kind::dictionary || skipWhiteForward(m_trailer.end) != m_startKeyword)
+            return false;
+
+        // Every object lies between its offset and the next one's (or the table).
+        std::vector<qint64> starts;
+        for (const Entry& e : m_entries) {
+            if (e.offset <= 0 || e.offset >= m_tableOffset)
+                return false;
+            starts.push_back(e.offset);
+        }
+        std::sort(starts.begin(), starts.end());
+        starts.push_back(m_tableOffset);
+        for (Entry& e : m_entries)
+            e.end = *std::upper_bound(starts.begin(), starts.end(), e.offset);
+        return true;
+    }
+
+    const Value& trailer() const { return m_trailer; }
+    qsizetype tableOffset() const { return m_tableOffset; }
+    qsizetype trailerKeyword() const { return m_trailerKeyword; }
+    qsizetype startKeyword() const { return m_startKeyword; }
+
+    struct Entry {
+        qint64 number = 0;
+        qint64 offset = 0;
+        qsizetype line = 0; // where its entry lies in the table
+        qint64 end = 0;
+    };
+    const std::vector<Entry>& entries() const { return m_entries; }
+
+    // The object a reference names, read whole; nothing when it is not there as the table says.
+    std::optional<Object> object(const Value& reference) {
+        if (reference.kind != Value::Kind::reference)
+            return std::nullopt;
+        const auto entry = std::find_if(m_entries.cbegin(), m_entries.cend(),
+                                        [&](const Entry& e) { return e.number == reference.number; });
+        if (entry == m_entries.cend())
+            return std::nullopt;
+        m_at = entry->offset;
+        const Value number = next();
+        const Value generation = next();
+        if (number.kind != Value::Kind::number || number.number != reference.number ||
+            generation.kind != Value::Kind::number || !keyword("obj"))
+            return std::nullopt;
+        Object object;
+        object.begin = entry->offset;
+        object.end = entry->end;
+        object.value = next();
+        if (object.value.kind == Value::Kind::none)
+            return std::nullopt;
+        const qsizetype afterValue = m_at;
+        if (keyword("stream")) {
+            // The keyword ends its line with CR LF or LF; the data's length is the dictionary's.
+            if (m_at < m_bytes.size() && m_bytes.at(m_at) == '\r')
+                ++m_at;
+            if (m_at >= m_bytes.size() || m_bytes.at(m_at) != '\n')
+                return std::nullopt;
+            object.streamBegin = m_at + 1;
+            const Value* length =
+                object.value.kind == Value::Kind::dictionary ? object.value.at("Length") : nullptr;
+            const std::optional<qint64> size = length ? wholeNumber(*length) : std::nullopt;
+            if (!size || *size < 0 || object.streamBegin + *size > object.end)
+                return std::nullopt;
+            object.streamEnd = object.streamBegin + *size;
+            m_at = object.streamEnd;
+            if (!keyword("endstream"))
+                return std::nullopt;
+        } else {
+            m_at = afterValue;
+        }
+        if (!keyword("endobj") || skipWhiteForward(m_at) > object.end)
+            return std::nullopt;
+        return object;
+    }
+
+    // A whole number, given directly or as the value of the object a reference names.
+    std::optional<qint64> wholeNumber(const Value& value) {
+        if (value.kind == Value::Kind::number && value.whole)
+            return value.number;
+        if (value.kind != Value::Kind::reference)
+            return std::nullopt;
+        const std::optional<Object> object = this->object(value);
+        if (!object || object->streamBegin >= 0 || object->value.kind != Value::Kind::number ||
+            !object->value.whole)
+            return std::nullopt;
+        return object->value.number;
+    }
+
+private:
+    static bool isWhite(char c) {
+        return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f' || c == '\0';
+    }
+    static bool isDelimiter(char c) {
+        return c == '(' || c == ')' || c == '<' || c == '>' || c == '[' || c == ']' || c == '{' || c == '}' ||
+               c == '/' || c == '%';
+    }
+    static bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+    qsizetype skipWhiteBackwards(qsizetype at) const {
+        while (at > 0 && isWhite(m_bytes.at(at - 1)))
+            --at;
+        return at;
+    }
+    qsizetype skipWhiteForward(qsizetype at) const {
+        while (at < m_bytes.size() && isWhite(m_bytes.at(at)))
+            ++at;
+        return at;
+    }
+
+    void skipWhite() {
+        for (;;) {
+            m_at = skipWhiteForward(m_at);
+            if (m_at >= m_bytes.size() || m_bytes.at(m_at) != '%')
+                return;
+            while (m_at < m_bytes.size() && m_bytes.at(m_at) != '\n' && m_bytes.at(m_at) != '\r')
+                ++m_at; // a comment
+        }
+    }
+
+    // The keyword `word` next, as a whole token.
+    bool keyword(QByteArrayView word) {
+        skipWhite();
+        const qsizetype end = m_at + word.size();
+        if (!QByteArrayView(m_bytes).sliced(m_at).startsWith(word) ||
+            (end < m_bytes.size() && !isWhite(m_bytes.at(end)) && !isDelimiter(m_bytes.at(end))))
+            return false;
+        m_at = end;
+        return true;
+    }
+
+    // The next value; a number followed by a number and "R" is a reference.
+    Value next(int depth = 0) {
+        Value v;
+        skipWhite();
+        v.begin = m_at;
+        if (m_at >= m_bytes.size() || depth > 64)
+            return v;
+        const char c = m_bytes.at(m_at);
+        if (c == '/') {
+            ++m_at;
+            while (m_at < m_bytes.size() && !isWhite(m_bytes.at(m_at)) && !isDelimiter(m_bytes.at(m_at)))
+                ++m_at;
+            v.kind = Value::Kind::name;
+            v.text = m_bytes.sliced(v.begin + 1, m_at - v.begin - 1);
+        } else if (c == '(') {
+            // A string: balanced parentheses, and a backslash takes the next byte as it is.
+            int open = 0;
+            for (; m_at < m_bytes.size(); ++m_at) {
+                const char b = m_bytes.at(m_at);
+                if (b == '\\')
+                    ++m_at;
+                else if (b == '(')
+                    ++open;
+                else if (b == ')' && --open == 0)
+                    break;
+            }
+            if (m_at >= m_bytes.size())
+                return {};
+            ++m_at;
+            v.kind = Value::Kind::string;
+        } else if (c == '<' && m_at + 1 < m_bytes.size() && m_bytes.at(m_at + 1) == '<') {
+            m_at += 2;
+            v.kind = Value::Kind::dictionary;
+            for (;;) {
+                skipWhite();
+                if (QByteArrayView(m_bytes).sliced(m_at).startsWith(">>")) {
+                    m_at += 2;
+                    break;
+                }
+                Value key = next(depth + 1);
+                if (key.kind != Value::Kind::name)
+                    return {};
+                Value value = next(depth + 1);
+                if (value.kind == Value::Kind::none)
+                    return {};
+                v.entries.append({key.text, std::move(value)});
+            }
+        } else if (c == '<') {
+            const qsizetype close = m_bytes.indexOf('>', m_at);
+            if (close < 0)
+                return {};
+            m_at = close + 1;
+            v.kind = Value::Kind::string;
+        } else if (c == '[') {
+            ++m_at;
+            v.kind = Value::Kind::array;
+            for (;;) {
+                skipWhite();
+                if (m_at < m_bytes.size() && m_bytes.at(m_at) == ']') {
+                    ++m_at;
+                    break;
+                }
+                Value item = next(depth + 1);
+                if (item.kind == Value::Kind::none)
+                    return {};
+                v.items.append(std::move(item));
+            }
+        } else if (isDigit(c) || c == '-' || c == '+' || c == '.') {
+            while (m_at < m_bytes.size() && !isWhite(m_bytes.at(m_at)) && !isDelimiter(m_bytes.at(m_at)))
+                ++m_at;
+            const QByteArrayView token = QByteArrayView(m_bytes).sliced(v.begin, m_at - v.begin);
+            bool ok = false;
+            v.number = token.toLongLong(&ok);
+            v.whole = ok;
+            if (!ok)
+                (void)token.toDouble(&ok);
+            if (!ok)
+                return {};
+            v.kind = Value::Kind::number;
+            // "n g R" names an object.
+            const qsizetype afterNumber = m_at;
+            if (v.whole && v.number >= 0) {
+                const Value generation = next(depth + 1);
+                if (generation.kind == Value::Kind::number && generation.whole && keyword("R")) {
+                    v.kind = Value::Kind::reference;
+                    v.generation = generation.number;
+                } else {
+                    m_at = afterNumber;
+                }
+            }
+        } else if (!isDelimiter(c)) {
+            while (m_at < m_bytes.size() && !isWhite(m_bytes.at(m_at)) && !isDelimiter(m_bytes.at(m_at)))
+                ++m_at;
+            v.kind = Value::Kind::keyword;
+            v.text = m_bytes.sliced(v.begin, m_at - v.begin);
+        } else {
+            return {};
+        }
+        v.end = m_at;
+        return v;
+    }
+
+    const QByteArray& m_bytes;
+    qsizetype m_at = 0;
+    qint64 m_tableOffset = 0;
+    qsizetype m_trailerKeyword = 0;
+    qsizetype m_startKeyword = 0;
+    std::vector<Entry> m_entries;
+    Value m_trailer;
+};
+
+QByteArray inflated(QByteArrayView data, bool* ok) {
+    QByteArray out;
+    z_stream stream{};
+    *ok = false;
+    if (inflateInit(&stream) != Z_OK)
+        return out;
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    stream.avail_in = uInt(data.size());
+    char buffer[16384];
+    int status = Z_OK;
+    while (status == Z_OK) {
+        stream.next_out = reinterpret_cast<Bytef*>(buffer);
+        stream.avail_out = sizeof buffer;
+        status = inflate(&stream, Z_NO_FLUSH);
+        out.append(buffer, qsizetype(sizeof buffer - stream.avail_out));
+    }
+    inflateEnd(&stream);
+    *ok = status == Z_STREAM_END;
+    return out;
+}
+
+std::optional<QByteArray> deflated(const QByteArray& data) {
+    uLongf size = compressBound(uLong(data.size()));
+    QByteArray out(qsizetype(size), Qt::Uninitialized);
+    if (compress2(reinterpret_cast<Bytef*>(out.data()), &size,
+                  reinterpret_cast<const Bytef*>(data.constData()), uLong(data.size()),
+                  Z_DEFAULT_COMPRESSION) != Z_OK)
+        return std::nullopt;
+    out.resize(qsizetype(size));
+    return out;
+}
+
 } // namespace
 
 namespace detail {
 
-// The device the writer writes through. It passes the PDF on to the target as it comes, except
-// each page's content stream, which it inflates, gives the recorded spans, and deflates again;
-// the stream's length and the offsets of the cross-reference table are changed to match. It
-// relies on the shape Qt gives these parts:
-//   <<\n/Type /Page\n/Parent p 0 R\n/Contents c 0 R\n…          the page
-//   c 0 obj\n<<\n/Length l 0 R\n/Filter /FlateDecode\n>>\nstream\n…\nendstream\nendobj\n
-//   l 0 obj\n<length>\nendobj\n
-//   xref\n0 n\n<offset> 00000 n \n…trailer\n…startxref\n<offset> \n%%EOF\n
-// and passes anything else on unchanged.
+// The device the writer writes through. It holds the PDF Qt writes; when the painter is done, it
+// gives each page's content stream the recorded spans and writes the file to the target, with
+// the streams' lengths and the cross-reference table changed to match. Every part it changes is
+// found by the file's structure: the table the file's end points to gives each object's place,
+// the catalog its page tree, each page its content streams, and each stream's dictionary its
+// length. A file it cannot read so is not written.
 class PdfTextFilter final : public QIODevice {
 public:
     explicit PdfTextFilter(QIODevice* target)
         : m_target(target) {
         open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-    }
-    ~PdfTextFilter() override {
-        if (m_inflating)
-            inflateEnd(&m_inflate);
     }
     Q_DISABLE_COPY_MOVE(PdfTextFilter)
 
@@ -155,15 +518,16 @@ public:
         if (size_t(m_drawnPage) >= m_pages.size())
             m_pages.resize(size_t(m_drawnPage) + 1);
         m_pages[size_t(m_drawnPage)][key].append(text);
+        m_recorded = true;
     }
 
     bool finish() {
-        process();
-        if (m_phase == Phase::tail)
-            writeTail();
-        else if (!m_shifts.empty())
-            m_failed = true; // the table that must move with the changes never came
-        pass(m_pending.size());
+        if (!m_recorded) {
+            put(m_file); // nothing to add: the file as Qt wrote it
+        } else if (!rewrite()) {
+            m_failed = true;
+        }
+        m_file.clear();
         return !m_failed;
     }
 
@@ -171,277 +535,169 @@ protected:
     qint64 readData(char*, qint64) override { return -1; }
 
     qint64 writeData(const char* data, qint64 size) override {
-        m_pending.append(data, size);
-        process();
+        m_file.append(data, size);
         return size;
     }
 
 private:
-    enum class Phase { page, contentHeader, content, contentLength, tail };
-
-    // Bytes kept back in case a pattern looked for is cut by the end of a write.
-    static constexpr qsizetype kKeep = 64;
-
     void put(QByteArrayView bytes) {
         if (!bytes.isEmpty() && m_target->write(bytes.data(), bytes.size()) != bytes.size())
             m_failed = true;
     }
 
-    // Writes the first `bytes` held unchanged.
-    void pass(qsizetype bytes) {
-        put(QByteArrayView(m_pending).first(bytes));
-        drop(bytes);
-    }
-
-    void drop(qsizetype bytes) {
-        m_pending.remove(0, bytes);
-        m_pendingOffset += bytes;
-    }
-
-    // Writes `replacement` in place of the first `bytes` held.
-    void replace(qsizetype bytes, QByteArrayView replacement) {
-        put(replacement);
-        drop(bytes);
-        shifted(replacement.size() - bytes);
-    }
-
-    // Offsets from the current input position on move by `delta` more.
-    void shifted(qint64 delta) {
-        const qint64 total = (m_shifts.empty() ? 0 : m_shifts.back().second) + delta;
-        m_shifts.emplace_back(m_pendingOffset, total);
-    }
-
-    // Where an offset of the file Qt wrote lies in the file written.
-    qint64 translated(qint64 offset) const {
-        const auto after = std::upper_bound(m_shifts.cbegin(), m_shifts.cend(), offset,
-                                            [](qint64 o, const auto& shift) { return o < shift.first; });
-        return after == m_shifts.cbegin() ? offset : offset + std::prev(after)->second;
-    }
-
-    void process() {
-        for (;;) {
-            switch (m_phase) {
-            case Phase::page:
-                if (!findPage())
-                    return;
-                break;
-            case Phase::contentHeader:
-                if (!findContentHeader())
-                    return;
-                break;
-            case Phase::content:
-                if (!readContent())
-                    return;
-                break;
-            case Phase::contentLength:
-                if (!rewriteLength())
-                    return;
-                break;
-            case Phase::tail:
-                return; // written by finish()
+    // The content streams of the pages in order, following the page tree from the catalog.
+    bool collectContents(PdfFile& file, const PdfFile::Value& node, int depth,
+                         std::vector<std::vector<PdfFile::Value>>& pages) {
+        const std::optional<PdfFile::Object> object = file.object(node);
+        if (!object || object->value.kind != PdfFile::Value::Kind::dictionary || depth > 32)
+            return false;
+        const PdfFile::Value* type = object->value.at("Type");
+        if (type && type->text == "Pages") {
+            const PdfFile::Value* kids = object->value.at("Kids");
+            if (!kids || kids->kind != PdfFile::Value::Kind::array)
+                return false;
+            for (const PdfFile::Value& kid : kids->items) {
+                if (!collectContents(file, kid, depth + 1, pages))
+                    return false;
             }
-        }
-    }
-
-    // Looks for the next page's content stream object, or the cross-reference table after the
-    // last page. False while more bytes are needed.
-    bool findPage() {
-        const qsizetype contents = m_pending.indexOf("\n/Contents ");
-        const qsizetype table = m_pending.indexOf("\nxref\n");
-        if (table >= 0 && (contents < 0 || table < contents)) {
-            pass(table);
-            m_phase = Phase::tail;
             return true;
         }
-        if (contents < 0) {
-            pass(std::max<qsizetype>(0, m_pending.size() - kKeep));
+        if (!type || type->text != "Page")
             return false;
-        }
-        const qsizetype lineEnd = m_pending.indexOf('\n', contents + 1);
-        if (lineEnd < 0) {
-            pass(contents);
-            return false;
-        }
-        QByteArrayView line = QByteArrayView(m_pending).sliced(contents + 11, lineEnd - contents - 11);
-        if (line.endsWith(" 0 R")) {
-            m_contentObject = line.chopped(4).toByteArray();
-            m_phase = Phase::contentHeader;
-        }
-        pass(lineEnd);
-        return true;
-    }
-
-    bool findContentHeader() {
-        const QByteArray start = '\n' + m_contentObject + " 0 obj\n<<\n/Length ";
-        const qsizetype at = m_pending.indexOf(start);
-        if (at < 0) {
-            pass(std::max<qsizetype>(0, m_pending.size() - start.size()));
-            return false;
-        }
-        const qsizetype stream = m_pending.indexOf(">>\nstream\n", at);
-        if (stream < 0) {
-            pass(at);
-            return false;
-        }
-        const QByteArrayView dictionary =
-            QByteArrayView(m_pending).sliced(at + start.size(), stream - at - start.size());
-        static constexpr QByteArrayView kCompressed(" 0 R\n/Filter /FlateDecode\n");
-        m_phase = Phase::page;
-        if (dictionary.endsWith(kCompressed)) {
-            m_lengthObject = dictionary.chopped(kCompressed.size()).toByteArray();
-            m_inflate = z_stream{};
-            if (inflateInit(&m_inflate) == Z_OK) {
-                m_inflating = true;
-                m_phase = Phase::content;
-            }
-        }
-        pass(stream + 10);
-        return true;
-    }
-
-    // Inflates the content stream as it comes; once it is whole, writes it with its spans.
-    bool readContent() {
-        if (m_pending.isEmpty())
-            return false;
-        char buffer[16384];
-        m_inflate.next_in = reinterpret_cast<Bytef*>(m_pending.data());
-        m_inflate.avail_in = uInt(std::min<qsizetype>(m_pending.size(), 1 << 30));
-        int status = Z_OK;
-        do {
-            m_inflate.next_out = reinterpret_cast<Bytef*>(buffer);
-            m_inflate.avail_out = sizeof buffer;
-            status = inflate(&m_inflate, Z_NO_FLUSH);
-            m_content.append(buffer, qsizetype(sizeof buffer - m_inflate.avail_out));
-            // Until the input is used up and what it gives has all been taken.
-        } while (status == Z_OK && (m_inflate.avail_in > 0 || m_inflate.avail_out == 0));
-        if (status == Z_BUF_ERROR)
-            status = Z_OK; // nothing more to do with this input
-        const qsizetype consumed = m_pending.size() - qsizetype(m_inflate.avail_in);
-        m_compressed.append(m_pending.constData(), consumed);
-        drop(consumed);
-        if (status == Z_OK)
-            return false; // more to come
-        inflateEnd(&m_inflate);
-        m_inflating = false;
-        if (status == Z_STREAM_END)
-            writeContent();
-        else
-            put(m_compressed); // not a stream we can read: left as it is
-        m_compressed.clear();
-        m_content.clear();
-        ++m_writtenPage;
-        m_phase = Phase::contentLength;
-        return true;
-    }
-
-    void writeContent() {
-        m_newLength.clear();
-        bool changed = false;
-        QByteArray marked;
-        if (size_t(m_writtenPage) < m_pages.size()) {
-            PageTexts& texts = m_pages[size_t(m_writtenPage)];
-            if (!texts.isEmpty())
-                marked = withSpans(m_content, texts, &changed);
-            texts = {};
-        }
-        QByteArray compressed;
-        if (changed) {
-            uLongf size = compressBound(uLong(marked.size()));
-            compressed.resize(qsizetype(size));
-            if (compress2(reinterpret_cast<Bytef*>(compressed.data()), &size,
-                          reinterpret_cast<const Bytef*>(marked.constData()), uLong(marked.size()),
-                          Z_DEFAULT_COMPRESSION) == Z_OK)
-                compressed.resize(qsizetype(size));
+        std::vector<PdfFile::Value> streams;
+        if (const PdfFile::Value* contents = object->value.at("Contents")) {
+            if (contents->kind == PdfFile::Value::Kind::reference)
+                streams.push_back(*contents);
+            else if (contents->kind == PdfFile::Value::Kind::array)
+                streams.assign(contents->items.cbegin(), contents->items.cend());
             else
-                changed = false;
+                return false;
         }
-        if (!changed) {
-            put(m_compressed);
-            return;
-        }
-        put(compressed);
-        shifted(compressed.size() - m_compressed.size());
-        m_newLength = QByteArray::number(compressed.size());
-    }
-
-    // The object after the stream holds its length: the new one when the stream changed.
-    bool rewriteLength() {
-        const QByteArray expected = "\nendstream\nendobj\n" + m_lengthObject + " 0 obj\n";
-        const qsizetype digitsEnd = m_pending.indexOf('\n', expected.size());
-        if (digitsEnd < 0 && m_pending.size() < expected.size() + 24)
-            return false;
-        m_phase = Phase::page;
-        if (!m_pending.startsWith(expected) || digitsEnd < 0) {
-            if (!m_newLength.isEmpty())
-                m_failed = true;
-            return true;
-        }
-        pass(expected.size());
-        if (!m_newLength.isEmpty())
-            replace(digitsEnd - expected.size(), m_newLength);
+        pages.push_back(std::move(streams));
         return true;
     }
 
-    // The cross-reference table and the trailer, with the offsets of the file written.
-    void writeTail() {
-        if (m_shifts.empty())
-            return;
-        // The table is the last one (a table's name inside a stream's bytes would come earlier).
-        const qsizetype table = m_pending.lastIndexOf("\nxref\n");
-        if (table < 0) {
-            m_failed = true;
-            return;
-        }
-        pass(table + 1);
-        const qint64 tableOffset = m_pendingOffset;
-        QByteArray tail;
-        tail.reserve(m_pending.size());
-        bool startFollows = false;
-        bool startWritten = false;
-        for (const QByteArray& line : m_pending.split('\n')) {
-            bool ok = false;
-            if (line.size() == 19 && line.endsWith(" 00000 n ")) {
-                const qint64 offset = line.first(10).toLongLong(&ok);
-                if (ok) {
-                    tail.append(QByteArray::number(translated(offset)).rightJustified(10, '0'));
-                    tail.append(line.sliced(10));
-                }
-            } else if (startFollows) {
-                const qsizetype digits = line.indexOf(' ') < 0 ? line.size() : line.indexOf(' ');
-                ok = line.first(digits).toLongLong() == tableOffset;
-                if (ok) {
-                    tail.append(QByteArray::number(translated(tableOffset)));
-                    tail.append(line.sliced(digits));
-                    startWritten = true;
-                }
+    // A content stream given its spans: the replacement of its data and of its length.
+    struct Change {
+        qsizetype begin = 0; // the bytes replaced
+        qsizetype end = 0;
+        QByteArray bytes;
+    };
+
+    bool rewrite() {
+        PdfFile file(m_file);
+        if (!file.readTable())
+            return false;
+        const PdfFile::Value* root = file.trailer().at("Root");
+        if (!root)
+            return false;
+        const std::optional<PdfFile::Object> catalog = file.object(*root);
+        const PdfFile::Value* pagesRoot = catalog && catalog->value.kind == PdfFile::Value::Kind::dictionary
+                                              ? catalog->value.at("Pages")
+                                              : nullptr;
+        std::vector<std::vector<PdfFile::Value>> pages;
+        if (!pagesRoot || !collectContents(file, *pagesRoot, 0, pages))
+            return false;
+
+        std::vector<Change> changes;
+        for (size_t page = 0; page < pages.size() && page < m_pages.size(); ++page) {
+            PageTexts& texts = m_pages[page];
+            for (const PdfFile::Value& reference : pages[page]) {
+                if (texts.isEmpty())
+                    break;
+                if (!changeStream(file, reference, texts, changes))
+                    return false;
             }
-            if (!ok)
-                tail.append(line);
-            tail.append('\n');
-            startFollows = line == "startxref";
         }
-        tail.chop(1); // the split's last piece had no line break after it
-        if (!startWritten)
-            m_failed = true;
-        replace(m_pending.size(), tail);
+        std::sort(changes.begin(), changes.end(),
+                  [](const Change& a, const Change& b) { return a.begin < b.begin; });
+        for (size_t i = 1; i < changes.size(); ++i) {
+            if (changes[i].begin < changes[i - 1].end)
+                return false;
+        }
+
+        // Where an offset of the file Qt wrote lies in the file written.
+        const auto moved = [&changes](qint64 offset) {
+            qint64 shift = 0;
+            for (const Change& c : changes) {
+                if (c.begin >= offset)
+                    break;
+                shift += c.bytes.size() - (c.end - c.begin);
+            }
+            return offset + shift;
+        };
+
+        // Everything before the table, with the changes.
+        qsizetype copied = 0;
+        for (const Change& c : changes) {
+            put(QByteArrayView(m_file).sliced(copied, c.begin - copied));
+            put(c.bytes);
+            copied = c.end;
+        }
+        put(QByteArrayView(m_file).sliced(copied, file.tableOffset() - copied));
+
+        // The table with each object's new offset, the trailer as it was, and the table's offset.
+        QByteArray table = m_file.sliced(file.tableOffset(), file.trailerKeyword() - file.tableOffset());
+        for (const PdfFile::Entry& e : file.entries()) {
+            const QByteArray offset = QByteArray::number(moved(e.offset)).rightJustified(10, '0');
+            if (offset.size() != 10)
+                return false;
+            table.replace(e.line - file.tableOffset(), 10, offset);
+        }
+        put(table);
+        put(QByteArrayView(m_file).sliced(file.trailerKeyword(),
+                                          file.startKeyword() - file.trailerKeyword()));
+        put(QByteArray("startxref\n" + QByteArray::number(moved(file.tableOffset())) + "\n%%EOF\n"));
+        return true;
+    }
+
+    bool changeStream(PdfFile& file, const PdfFile::Value& reference, PageTexts& texts,
+                      std::vector<Change>& changes) {
+        const std::optional<PdfFile::Object> stream = file.object(reference);
+        if (!stream || stream->streamBegin < 0)
+            return false;
+        const PdfFile::Value& dictionary = stream->value;
+        const PdfFile::Value* filter = dictionary.at("Filter");
+        if (filter && filter->kind == PdfFile::Value::Kind::array && filter->items.size() == 1)
+            filter = &filter->items.constFirst();
+        const bool compressed = filter != nullptr;
+        if (compressed && (filter->kind != PdfFile::Value::Kind::name || filter->text != "FlateDecode" ||
+                           dictionary.at("DecodeParms")))
+            return false;
+        const QByteArrayView data =
+            QByteArrayView(m_file).sliced(stream->streamBegin, stream->streamEnd - stream->streamBegin);
+        bool ok = true;
+        const QByteArray content = compressed ? inflated(data, &ok) : data.toByteArray();
+        if (!ok)
+            return false;
+        bool changed = false;
+        const QByteArray marked = withSpans(content, texts, &changed);
+        if (!changed)
+            return true;
+        const std::optional<QByteArray> written = compressed ? deflated(marked) : std::optional(marked);
+        if (!written)
+            return false;
+        changes.push_back({stream->streamBegin, stream->streamEnd, *written});
+
+        // The length, in the dictionary or in an object of its own.
+        const PdfFile::Value* length = dictionary.at("Length");
+        const QByteArray size = QByteArray::number(written->size());
+        if (length->kind == PdfFile::Value::Kind::number) {
+            changes.push_back({length->begin, length->end, size});
+            return true;
+        }
+        const std::optional<PdfFile::Object> lengthObject = file.object(*length);
+        if (!lengthObject)
+            return false;
+        changes.push_back({lengthObject->value.begin, lengthObject->value.end, size});
+        return true;
     }
 
     QIODevice* m_target;
-    QByteArray m_pending;
-    qint64 m_pendingOffset = 0; // where m_pending starts in the file Qt writes
-    Phase m_phase = Phase::page;
-    QByteArray m_contentObject;
-    QByteArray m_lengthObject;
-    z_stream m_inflate{};
-    bool m_inflating = false;
-    QByteArray m_compressed; // the content stream as Qt wrote it
-    QByteArray m_content;    // and inflated
-    QByteArray m_newLength;  // of the stream just written, when it changed
-    // From each offset of the file Qt writes on, how far the file written is ahead of it.
-    std::vector<std::pair<qint64, qint64>> m_shifts;
+    QByteArray m_file; // as Qt wrote it
     std::vector<PageTexts> m_pages;
     int m_drawnPage = 0;
-    int m_writtenPage = 0;
+    bool m_recorded = false;
     bool m_failed = false;
 };
 

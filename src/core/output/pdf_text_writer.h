@@ -30,9 +30,12 @@ struct PdfTextFilterHolder {
 // characters outside the Basic Multilingual Plane are never named: a reader would lose some
 // letters and reorder others. PdfTextBlock tells this writer which of the glyph runs it draws do
 // not spell their text; the writer wraps each such run in the page's content in a marked-content
-// span whose /ActualText is the text typed, which readers take in place of the glyphs'
-// characters. What is drawn stays the same: the spans are added to the page content as it goes
-// to the device, and the cross-reference table is shifted to match.
+// span whose /ActualText is the text it stands for, which readers take in place of the glyphs'
+// characters. What is drawn stays the same: the writer holds the file Qt writes and, when it is
+// finished, adds the spans to the pages' content, finding every object it changes through the
+// file's own structure (the cross-reference table, the page tree), so that no text inside the
+// file is ever taken for its syntax; the streams' lengths and the table are changed to match.
+// Without any span the file goes to the device as Qt wrote it.
 class PdfTextWriter final : private detail::PdfTextFilterHolder, public QPdfWriter {
 public:
     // `device` is open for writing; the PDF goes to it as the painter writes it.
@@ -47,9 +50,9 @@ public:
     // painter's coordinates) and which has `glyphCount` glyphs, stands for `text`.
     void addActualText(QPointF firstGlyph, qsizetype glyphCount, const QString& text);
 
-    // After the painter has ended: writes what the filter still holds and says whether the file
-    // came out whole (false when the device failed or the file had a shape the filter does not
-    // know after it had changed something).
+    // After the painter has ended: writes the file to the device and says whether it came out
+    // whole (false when the device failed, or when spans were to be added to a file whose
+    // structure could not be read exactly: nothing is written without its text).
     bool finish();
 
     bool newPage() override;

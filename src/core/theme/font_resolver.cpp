@@ -83,14 +83,14 @@ constexpr Alias kAliases[] = {
 // about every face on the way that lacks it.
 constexpr const char* kSansScriptFaces[] = {
     "Noto Sans Devanagari", "Lohit Devanagari", "Noto Sans Arabic", "Noto Naskh Arabic",
-    "Noto Sans CJK SC", "Noto Sans CJK JP", "Droid Sans Fallback", "DejaVu Sans"};
+    "Noto Sans Hebrew", "Noto Sans CJK SC", "Noto Sans CJK JP", "Droid Sans Fallback", "DejaVu Sans"};
 constexpr const char* kSerifScriptFaces[] = {
     "Noto Serif Devanagari", "Noto Sans Devanagari", "Lohit Devanagari", "Noto Naskh Arabic",
-    "Noto Sans Arabic", "Noto Serif CJK SC", "Noto Serif CJK JP", "Noto Sans CJK SC",
-    "Droid Sans Fallback", "DejaVu Serif", "DejaVu Sans"};
+    "Noto Sans Arabic", "Noto Serif Hebrew", "Noto Sans Hebrew", "Noto Serif CJK SC", "Noto Serif CJK JP",
+    "Noto Sans CJK SC", "Droid Sans Fallback", "DejaVu Serif", "DejaVu Sans"};
 constexpr const char* kMonoScriptFaces[] = {
-    "Noto Sans Devanagari", "Lohit Devanagari", "Noto Sans Arabic", "Noto Sans Mono CJK SC",
-    "Noto Sans CJK SC", "Droid Sans Fallback", "DejaVu Sans Mono", "DejaVu Sans"};
+    "Noto Sans Devanagari", "Lohit Devanagari", "Noto Sans Arabic", "Noto Sans Hebrew",
+    "Noto Sans Mono CJK SC", "Noto Sans CJK SC", "Droid Sans Fallback", "DejaVu Sans Mono", "DejaVu Sans"};
 // clang-format on
 
 // The derived copies of a script face are named "<face> Exact", "<face> Exact 2", …

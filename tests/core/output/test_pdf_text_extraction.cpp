@@ -86,6 +86,37 @@ bool isDirectionMark(QChar c) {
     return u == 0x200E || u == 0x200F || (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069);
 }
 
+// A word of `pdftotext -bbox`, with its box on the page.
+struct PlacedWord {
+    QString text;
+    QRectF box;
+};
+
+QList<PlacedWord> placedWords(const QString& pdf) {
+    const QString xhtml =
+        runPdfTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    static const QRegularExpression word(QStringLiteral(
+        "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
+    QList<PlacedWord> words;
+    for (auto it = word.globalMatch(xhtml); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const QPointF topLeft(m.captured(1).toDouble(), m.captured(2).toDouble());
+        const QPointF bottomRight(m.captured(3).toDouble(), m.captured(4).toDouble());
+        words.append({m.captured(5), QRectF(topLeft, bottomRight)});
+    }
+    return words;
+}
+
+// The characters whose UTF-16 code units, high byte first, spell `bytes` (padded to a whole unit).
+QString spelledInUtf16(QByteArray bytes) {
+    if (bytes.size() % 2)
+        bytes.append('\x05');
+    QString text;
+    for (qsizetype i = 0; i < bytes.size(); i += 2)
+        text += QChar(char16_t(quint8(bytes.at(i)) << 8 | quint8(bytes.at(i + 1))));
+    return text;
+}
+
 // The texts of one résumé in one script.
 struct Sample {
     QString fullName, contact, summaryTitle, summary, role, company, details, skill, degree, school;
@@ -289,6 +320,7 @@ private slots:
     void rightToLeftWordsReadBackAsTyped_data() {
         QTest::addColumn<Sample>("sample");
         QTest::addColumn<ResumeLayoutMode>("mode");
+        QTest::addColumn<QString>("fontName");
         // clang-format off
         const Sample arabic{
             QStringLiteral("أحمد المصري"), QStringLiteral("هاتف 0100 123 4567 · القاهرة"), QStringLiteral("الملخص"),
@@ -296,15 +328,30 @@ private slots:
             QStringLiteral("مهندس أول"), QStringLiteral("شركة البرمجيات العربية"),
             QStringLiteral("ضاعف سرعة نظام الدفع."), QStringLiteral("معالجة اللغة الطبيعية"),
             QStringLiteral("ماجستير علوم الحاسب"), QStringLiteral("جامعة القاهرة")};
+        // Words whose glyphs are not their letters one for one: shadda, harakat, niqqud, a
+        // zero-width non-joiner, next to Latin words and numbers.
+        const Sample marked{
+            QStringLiteral("سارة حدّاد"), QStringLiteral("عمّان · الأردن"), QStringLiteral("שָׁלוֹם"),
+            QStringLiteral("مُهَنْدِسَةُ بَرْمَجِيَّاتٍ فِي عمّان منذ 2019 مع Qt."),
+            QStringLiteral("می‌خواهم یاد بگیرم"), QStringLiteral("חֶבְרַת תּוֹכְנָה"),
+            QStringLiteral("بنى نظام الدفع في شرکت‌ها و בָּנָה מַעֲרֶכֶת."), QStringLiteral("کتاب‌ها"),
+            QStringLiteral("מַדְעֵי הַמַּחְשֵׁב"), QStringLiteral("دانشگاه تهران")};
         // clang-format on
-        QTest::addRow("Arabic, ATS") << arabic << ResumeLayoutMode::ats;
-        QTest::addRow("Arabic, creative") << arabic << ResumeLayoutMode::creative;
+        for (const auto& [name, sample] :
+             {std::pair{"Arabic", arabic}, std::pair{"marks and joiners", marked}}) {
+            QTest::addRow("%s, ATS", name) << sample << ResumeLayoutMode::ats << QString();
+            QTest::addRow("%s, creative sans", name)
+                << sample << ResumeLayoutMode::creative << QStringLiteral("Avenir Next");
+            QTest::addRow("%s, creative serif", name)
+                << sample << ResumeLayoutMode::creative << QStringLiteral("Georgia");
+        }
     }
 
     void rightToLeftWordsReadBackAsTyped() {
         QFETCH(Sample, sample);
         QFETCH(ResumeLayoutMode, mode);
-        const QString pdf = exportPdf(*resumeOf(sample, QStringLiteral("Avenir Next")), mode);
+        QFETCH(QString, fontName);
+        const QString pdf = exportPdf(*resumeOf(sample, fontName), mode);
         QVERIFY(!pdf.isEmpty());
 
         // The page's own words: the fixed section title and the date line.
@@ -329,8 +376,115 @@ private slots:
         }
 
         QString notEmbedded;
-        embeddedFonts(pdf, &notEmbedded);
+        const QStringList fonts = embeddedFonts(pdf, &notEmbedded);
         QVERIFY2(notEmbedded.isEmpty(), qPrintable(notEmbedded));
+        // Hebrew that the résumé's face lacks is set in a Hebrew face, whose marks sit where they
+        // belong (the ATS layout's face has Hebrew letters of its own).
+        const QString all = sample.fields().join(u' ');
+        if (mode == ResumeLayoutMode::creative && std::any_of(all.cbegin(), all.cend(), [](QChar c) {
+                return c.unicode() >= 0x05D0 && c.unicode() <= 0x05EA;
+            }))
+            QVERIFY2(fonts.join(u' ').contains(QStringLiteral("Hebrew")), qPrintable(fonts.join(u' ')));
+    }
+
+    // A right-to-left paragraph is laid out from the right edge of its block, with its Latin word
+    // and its year in place: its words stand right to left in the order typed.
+    void rightToLeftParagraphsAreLaidOutRightToLeft_data() {
+        QTest::addColumn<ResumeLayoutMode>("mode");
+        QTest::addColumn<qreal>("rightEdge"); // of the summary's block
+        QTest::addRow("ATS") << ResumeLayoutMode::ats << qreal(552);
+        QTest::addRow("creative") << ResumeLayoutMode::creative << qreal(292);
+    }
+
+    void rightToLeftParagraphsAreLaidOutRightToLeft() {
+        QFETCH(ResumeLayoutMode, mode);
+        QFETCH(qreal, rightEdge);
+        ResumePtr r =
+            resumeOf(Sample{QStringLiteral("سارة حداد"), QStringLiteral("عمان"), QStringLiteral("نبذة"),
+                            QStringLiteral("أعمل في Figma منذ 2019 على أنظمة التصميم."),
+                            QStringLiteral("مصممة"), QStringLiteral("شركة"), QStringLiteral("تصميم"),
+                            QStringLiteral("Figma"), QStringLiteral("بكالوريوس"), QStringLiteral("جامعة")},
+                     QStringLiteral("Avenir Next"));
+        const QString pdf = exportPdf(*r, mode);
+        QVERIFY(!pdf.isEmpty());
+        const QList<PlacedWord> words = placedWords(pdf);
+        QString seen;
+        for (const PlacedWord& w : words)
+            seen += QStringLiteral("%1 %2..%3 @%4\n")
+                        .arg(w.text)
+                        .arg(w.box.left())
+                        .arg(w.box.right())
+                        .arg(w.box.top());
+        // The reader gives the Arabic letters one by one and the Latin word and the year whole:
+        // read from the right, the glyphs of the summary's line spell it as typed.
+        const QString summary = r->summary();
+        const auto figma = std::find_if(words.cbegin(), words.cend(), [](const PlacedWord& w) {
+            return w.text == QLatin1StringView("Figma");
+        });
+        QVERIFY2(figma != words.cend(), qPrintable(seen));
+        QList<PlacedWord> line;
+        for (const PlacedWord& w : words) {
+            if (w.box.top() <= figma->box.center().y() && figma->box.center().y() <= w.box.bottom())
+                line.append(w);
+        }
+        std::sort(line.begin(), line.end(),
+                  [](const PlacedWord& a, const PlacedWord& b) { return a.box.right() > b.box.right(); });
+        QString read;
+        for (qsizetype i = 0; i < line.size(); ++i) {
+            if (i > 0 && line.at(i - 1).box.left() - line.at(i).box.right() > 1)
+                read += u' ';
+            read += line.at(i).text;
+        }
+        QCOMPARE(read, summary);
+        // Its first letter is the rightmost glyph, at the block's right edge, as the screen aligns it.
+        QVERIFY2(qAbs(line.first().box.right() - rightEdge) < 1, qPrintable(seen));
+    }
+
+    // Whatever a title or a name holds, even bytes that spell the file's own syntax, every shaped
+    // word reads back as typed and the file stays sound.
+    void syntaxInTitlesAndNamesLeavesTheTextReadable_data() {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("name");
+        const QList<QByteArray> syntax{"\nxref\n",   "\nstartxref\n",       "\ntrailer\n",
+                                       "\nendobj\n", "\n/Contents 1 0 R\n", "\nendstream\nendobj\n"};
+        QTest::addRow("xref, UTF-16 title") << QStringLiteral("上硲敦ਅ") << QString();
+        for (const QByteArray& bytes : syntax) {
+            const QByteArray row = bytes.trimmed().replace('\n', ' ');
+            const QString utf16 = spelledInUtf16(bytes);
+            const QString utf8 = QString::fromLatin1(bytes);
+            QTest::addRow("%s, UTF-16", row.constData()) << utf16 << utf16;
+            QTest::addRow("%s, UTF-8", row.constData()) << utf8 << utf8;
+            QTest::addRow("%s, odd UTF-16", row.constData())
+                << u'x' + spelledInUtf16(' ' + bytes) << u'x' + spelledInUtf16(' ' + bytes);
+        }
+        const QString table = QStringLiteral("0000000000 65535 f \n0000000015 00000 n \n");
+        QTest::addRow("whole tail, UTF-8")
+            << u"Résumé\nxref\n0 2\n" + table + u"trailer\n<<\n/Size 2\n>>\nstartxref\n9\n%%EOF\n"
+            << QStringLiteral("1 0 obj\n<<\n/Type /Page\n/Contents 9 0 R\n>>\nendobj\n");
+    }
+
+    void syntaxInTitlesAndNamesLeavesTheTextReadable() {
+        QFETCH(QString, title);
+        QFETCH(QString, name);
+        for (const ResumeLayoutMode mode : {ResumeLayoutMode::ats, ResumeLayoutMode::creative}) {
+            Sample sample = kHindi;
+            sample.fullName = kHindi.fullName + u' ' + name;
+            ResumePtr r = resumeOf(sample, QStringLiteral("Avenir Next"));
+            r->setTitle(title);
+            const QString pdf = exportPdf(*r, mode);
+            QVERIFY(!pdf.isEmpty());
+            const QString text = pdfText(pdf);
+            int breaks = 0;
+            for (const QString& field : kHindi.fields())
+                QVERIFY2(appearsAsLaidOut(text, field, &breaks),
+                         qPrintable(u"not found as typed: " + field + u"\n" + text));
+            if (!QStandardPaths::findExecutable(QStringLiteral("qpdf")).isEmpty()) {
+                QProcess qpdf;
+                qpdf.start(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf});
+                QVERIFY(qpdf.waitForFinished(120000));
+                QVERIFY2(qpdf.exitCode() == 0, qpdf.readAllStandardOutput().constData());
+            }
+        }
     }
 
     // The file names each face it draws: the CJK text comes from the derived faces.
