@@ -41,6 +41,13 @@ bool mayNotSpellItself(QStringView line) {
     return false;
 }
 
+// Hebrew, Arabic, Syriac, Thaana and N'Ko letters and marks, and their presentation forms:
+// text that Qt sets unshaped in a font that prefers no shaping, although its letters join or its
+// marks are placed by the face.
+bool needsShapingAlways(char16_t u) {
+    return (u >= 0x0590 && u <= 0x08FF) || (u >= 0xFB1D && u <= 0xFDFF) || (u >= 0xFE70 && u <= 0xFEFF);
+}
+
 // The characters of a right-to-left run in the order its glyphs show them, left to right: code
 // point by code point, the text reversed.
 QString shownOrder(QStringView text) {
@@ -57,19 +64,31 @@ QString shownOrder(QStringView text) {
 // A reader takes the text of a page, spans too, as it is shown from left to right and puts a
 // right-to-left run back in its logical order itself, as it does with the characters of glyphs
 // (poppler and pdf.js do). So the span of a right-to-left run holds its characters as shown, and
-// the reader gets the word back as typed; in typed order it would read it reversed.
+// the reader gets the word back as typed; in typed order it would read it reversed. Its glyphs
+// are drawn from the left too, so that the span's box is where the word is.
 void drawSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, const QGlyphRun& run,
                   QStringView text) {
-    painter.drawGlyphRun(position, run);
-    const QList<quint32> glyphs = run.glyphIndexes();
-    if (glyphs.isEmpty())
-        return;
+    QList<quint32> glyphs = run.glyphIndexes();
     const QString typed = text.toString();
     const bool unreadable =
         std::any_of(text.begin(), text.end(), [](QChar c) { return c.isSurrogate() || c.isMark(); });
-    if (unreadable || glyphs != run.rawFont().glyphIndexesForString(typed))
-        writer.addActualText(position + run.positions().constFirst(), glyphs.size(),
-                             run.isRightToLeft() ? shownOrder(text) : typed);
+    if (glyphs.isEmpty() || (!unreadable && glyphs == run.rawFont().glyphIndexesForString(typed))) {
+        painter.drawGlyphRun(position, run);
+        return;
+    }
+    if (!run.isRightToLeft()) {
+        painter.drawGlyphRun(position, run);
+        writer.addActualText(position + run.positions().constFirst(), glyphs.size(), typed);
+        return;
+    }
+    QList<QPointF> positions = run.positions();
+    std::reverse(glyphs.begin(), glyphs.end());
+    std::reverse(positions.begin(), positions.end());
+    QGlyphRun shown = run;
+    shown.setGlyphIndexes(glyphs);
+    shown.setPositions(positions);
+    painter.drawGlyphRun(position, shown);
+    writer.addActualText(position + positions.constFirst(), glyphs.size(), shownOrder(text));
 }
 
 // Draws a line as QTextLine::draw() would, a word (or a run of spaces) at a time, so that each
@@ -138,6 +157,10 @@ PdfTextBlock::PdfTextBlock(const QString& text, const QFont& font, qreal width, 
     // Characters the font's own face lacks come from the script faces whose text reads back as
     // typed; those are loaded only for a text that needs them.
     m_font = FontResolver::fontForText(m_font, m_text);
+    // Letters that join (Arabic) and marks placed by the face (Hebrew points) are shaped whatever
+    // the face: a font that sets other text glyph by glyph would draw them apart.
+    if (std::any_of(m_text.cbegin(), m_text.cend(), [](QChar c) { return needsShapingAlways(c.unicode()); }))
+        m_font.setStyleStrategy(QFont::StyleStrategy(m_font.styleStrategy() & ~QFont::PreferNoShaping));
     m_option.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
     m_option.setUseDesignMetrics(true);
     m_keepLayouts = m_text.size() <= kKeptLayoutsLimit;

@@ -415,9 +415,9 @@ private slots:
                         .arg(w.box.left())
                         .arg(w.box.right())
                         .arg(w.box.top());
-        // The reader gives the Arabic letters one by one and the Latin word and the year whole:
-        // read from the right, the glyphs of the summary's line spell it as typed.
-        const QString summary = r->summary();
+        // The reader gives each word (or letter) with its characters as shown, from the left: read
+        // from the right, the glyphs of the summary's line spell it as typed.
+        QString summary = r->summary();
         const auto figma = std::find_if(words.cbegin(), words.cend(), [](const PlacedWord& w) {
             return w.text == QLatin1StringView("Figma");
         });
@@ -430,12 +430,18 @@ private slots:
         std::sort(line.begin(), line.end(),
                   [](const PlacedWord& a, const PlacedWord& b) { return a.box.right() > b.box.right(); });
         QString read;
-        for (qsizetype i = 0; i < line.size(); ++i) {
-            if (i > 0 && line.at(i - 1).box.left() - line.at(i).box.right() > 1)
-                read += u' ';
-            read += line.at(i).text;
+        for (const PlacedWord& w : std::as_const(line)) {
+            QString text = w.text;
+            if (text.isRightToLeft())
+                std::reverse(text.begin(), text.end());
+            read += text;
         }
-        QCOMPARE(read, summary);
+        QCOMPARE(read, summary.remove(u' '));
+        // Its letters are joined as the script joins them, whatever face the rest of the page is
+        // set in: a word is drawn whole, not letter by letter.
+        QVERIFY2(std::any_of(line.cbegin(), line.cend(),
+                             [](const PlacedWord& w) { return w.text == QStringLiteral("ةمظنأ"); }),
+                 qPrintable(seen));
         // Its first letter is the rightmost glyph, at the block's right edge, as the screen aligns it.
         QVERIFY2(qAbs(line.first().box.right() - rightEdge) < 1, qPrintable(seen));
     }
