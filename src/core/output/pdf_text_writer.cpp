@@ -69,7 +69,9 @@ bool readNumber(QByteArrayView& line, double* value) {
 //   [a second pass over the glyphs, for a face made bold by Qt]
 //   ET
 // so the span starts after the Tm line and ends after the first pass. Objects no run was
-// recorded for are left as they are. `changed` says whether any span was added.
+// recorded for are left as they are. `changed` says whether any span was added. A page's content
+// holds no text of the résumé (glyphs are named by their numbers, and the spans are added after
+// it is read), so nothing in it can pass for these lines.
 QByteArray withSpans(const QByteArray& content, PageTexts& texts, bool* changed) {
     QByteArray out;
     qsizetype copied = 0;
@@ -600,14 +602,20 @@ private:
             return false;
 
         std::vector<Change> changes;
-        for (size_t page = 0; page < pages.size() && page < m_pages.size(); ++page) {
+        for (size_t page = 0; page < m_pages.size(); ++page) {
             PageTexts& texts = m_pages[page];
+            if (texts.isEmpty())
+                continue;
+            if (page >= pages.size())
+                return false;
             for (const PdfFile::Value& reference : pages[page]) {
-                if (texts.isEmpty())
-                    break;
                 if (!changeStream(file, reference, texts, changes))
                     return false;
             }
+            // Every run recorded on the page has its span: no word goes without its text.
+            if (std::any_of(texts.cbegin(), texts.cend(),
+                            [](const QStringList& left) { return !left.isEmpty(); }))
+                return false;
         }
         std::sort(changes.begin(), changes.end(),
                   [](const Change& a, const Change& b) { return a.begin < b.begin; });

@@ -1,3 +1,4 @@
+#include "output/pdf_text_writer.h"
 #include "output/resume_export_snapshot.h"
 #include "output/resume_pdf_generator.h"
 #include "support/pdf_tools.h"
@@ -5,7 +6,9 @@
 #include "support/test_home.h"
 #include "theme/font_resolver.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
@@ -491,6 +494,21 @@ private slots:
                 QVERIFY2(qpdf.exitCode() == 0, qpdf.readAllStandardOutput().constData());
             }
         }
+    }
+
+    // A span that cannot be given to its word fails the file rather than leaving the word without
+    // its text.
+    void aFileMissingATextIsNotFinished() {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        QVERIFY(buffer.open(QIODevice::WriteOnly));
+        PdfTextWriter writer(&buffer);
+        QPainter painter;
+        QVERIFY(painter.begin(&writer));
+        painter.drawText(QPointF(72, 72), QStringLiteral("Quillora"));
+        writer.addActualText(QPointF(300, 300), 3, QStringLiteral("nowhere"));
+        QVERIFY(painter.end());
+        QVERIFY(!writer.finish());
     }
 
     // The file names each face it draws: the CJK text comes from the derived faces.
