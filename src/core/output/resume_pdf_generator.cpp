@@ -8,6 +8,7 @@
 #include "theme/font_resolver.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -99,8 +100,14 @@ QString ResumePDFGenerator::fileNameForTitle(const QString& title) {
     return base + extension;
 }
 
-QString ResumePDFGenerator::filePathForTitle(const QString& title) {
-    return QDir(QDir::tempPath()).filePath(fileNameForTitle(title));
+void ResumePDFGenerator::removeExport(const QString& path) {
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    if (!folder.fileName().startsWith(privateFolderPrefix()) ||
+        folder.absolutePath() != QFileInfo(QDir::tempPath()).absoluteFilePath())
+        return; // not an export's own folder
+    (void)::unlink(QFile::encodeName(file.absoluteFilePath()).constData());
+    (void)::rmdir(QFile::encodeName(folder.absoluteFilePath()).constData()); // only once empty
 }
 
 Result<QString> ResumePDFGenerator::exportPDF(const ResumeExportSnapshot& snapshot, BackgroundShapeType shape,
@@ -144,32 +151,20 @@ Result<QString> ResumePDFGenerator::exportPDF(const ResumeExportSnapshot& snapsh
     for (const QString& text : drawnTexts(resume))
         FontResolver::prepareForText(context.bodyFont, text);
 
-    // The temporary directory is shared with every other user of the machine: the file is made
-    // under a fresh name of its own and renamed over the export's name, so a link planted there
-    // is replaced rather than followed. An export can always be made again, so it is not flushed
-    // to disk before it is handed on.
-    QString path = filePathForTitle(resume.title());
-    // Someone else's file at the name cannot be replaced, and would block every export of this
-    // title: the PDF goes under the same name into a folder only we can enter.
+    // Every export goes into a new folder of its own in the temporary directory, made exclusively
+    // and owner-only, under the name the title gives. No other export, push or user can write
+    // there, so the file handed on holds what this call rendered, whatever runs meanwhile. An
+    // export can always be made again, so it is not flushed to disk before it is handed on.
+    const auto folder = files::makePrivateTemporaryFolder(privateFolderPrefix());
+    if (!folder)
+        return failed(folder.error());
     struct RemovedUnlessFilled {
         QByteArray folder;
         ~RemovedUnlessFilled() {
-            if (!folder.isEmpty())
-                (void)::rmdir(folder.constData()); // fails, as it should, once the PDF is in it
+            (void)::rmdir(folder.constData()); // fails, as it should, once the PDF is in it
         }
-    } privateFolder;
-    if (files::heldByAnotherUser(path)) {
-        const auto folder = files::makePrivateTemporaryFolder(privateFolderPrefix());
-        if (!folder)
-            return failed(folder.error());
-        privateFolder.folder = QFile::encodeName(folder.value());
-        const QString fileName = fileNameForTitle(resume.title());
-        path = folder.value() % QLatin1Char('/') % fileName;
-        logLine(QStringLiteral("⚠️ “") % fileName %
-                QStringLiteral("” in the temporary folder belongs to another user; the PDF goes to a private "
-                               "folder instead: ") %
-                path);
-    }
+    } privateFolder{QFile::encodeName(folder.value())};
+    const QString path = folder.value() % QLatin1Char('/') % fileNameForTitle(resume.title());
     files::AtomicFileWriter file(path, files::AtomicFileWriter::Durability::cached);
     if (auto opened = file.open(); !opened)
         return failed(opened.error());

@@ -8,16 +8,17 @@
 
 namespace quillora {
 
-// Turns one résumé into a US Letter PDF in the temporary directory. Works on a snapshot taken on
-// the UI thread and touches no widget and no shared mutable state, so it runs on a worker.
+// Turns one résumé into a US Letter PDF in a folder of its own in the temporary directory. Works on a
+// snapshot taken on the UI thread and touches no widget and no shared mutable state, so it runs on a worker.
 class ResumePDFGenerator final {
 public:
     enum class ResumeLayoutMode { creative, ats };
 
-    // Writes the PDF (atomically) and returns its path. Images the snapshot left in the store are
-    // read first. On failure logs "❌ PDF Export Failed: <error>" and returns the error. When
-    // another user's file holds the name in the temporary directory, the PDF is written under the
-    // same name into a new owner-only folder there, and the log says so.
+    // Writes the PDF (atomically) and returns its path: fileNameForTitle(title) in a new
+    // owner-only folder of the temporary directory (privateFolderPrefix() and six letters or
+    // digits), made for this call alone, so two exports never share a file. Images the snapshot
+    // left in the store are read first. On failure logs "❌ PDF Export Failed: <error>", leaves
+    // no folder behind and returns the error.
     static Result<QString> exportPDF(const ResumeExportSnapshot& resume, BackgroundShapeType shape,
                                      BackgroundColorTheme theme, ResumeLayoutMode mode);
 
@@ -25,11 +26,10 @@ public:
     // direction marks and overrides are dropped, and the name is
     // shortened at a character boundary so that it and ".pdf" fit in 255 bytes of UTF-8.
     static QString fileNameForTitle(const QString& title);
-    // QDir::tempPath() joined with fileNameForTitle(title).
-    static QString filePathForTitle(const QString& title);
-    // The start of the names of the private folders (six letters or digits follow) that take an
-    // export whose name in the temporary directory another user holds.
+    // The start of the names of the exports' folders (six letters or digits follow).
     static QString privateFolderPrefix() { return QStringLiteral("quillora-export-"); }
+    // Removes an export made by exportPDF and its folder; any other path is left alone.
+    static void removeExport(const QString& path);
 };
 
 using ResumeLayoutMode = ResumePDFGenerator::ResumeLayoutMode;

@@ -58,6 +58,9 @@ Lead lead(uchar c) {
 } // namespace
 
 bool JsonSyntaxCheck::feed(const char* data, qsizetype size) {
+    m_fed += size;
+    if (m_fed > largestDocument)
+        m_state = State::failed;
     for (qsizetype i = 0; i < size && m_state != State::failed; ++i) {
         const uchar c = uchar(data[i]);
         // The long runs of plain characters inside strings (images in Base64) go by quickly.

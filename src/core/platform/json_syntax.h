@@ -10,9 +10,14 @@ namespace quillora {
 // keeping only the nesting in memory, so a document of any size is checked in bounded memory.
 // It passes only what Qt's JSON reader reads whole: an object or array at the top, characters as
 // RFC 3629 allows them (no surrogates, no overlong forms, nothing above U+10FFFF), at most 1,024
-// nested objects and arrays, and numbers within the range of a double. Strings are not decoded.
+// nested objects and arrays, numbers within the range of a double, and at most
+// largestDocument bytes in all. Strings are not decoded.
 class JsonSyntaxCheck final {
 public:
+    // The longest document Qt's reader takes: it counts a document's bytes in an int, and
+    // refuses one of 2 GiB or more at its first byte.
+    static constexpr qint64 largestDocument = 2'147'483'647;
+
     // The next bytes; false once what came so far can begin no JSON document.
     bool feed(const char* data, qsizetype size);
     // True when everything fed is one whole document, with nothing but white space around it.
@@ -51,6 +56,7 @@ private:
     void numberEnded();
 
     State m_state = State::value;
+    qint64 m_fed = 0;         // bytes so far
     std::vector<char> m_open; // '{' or '[' for every container not yet closed
     bool m_stringIsKey = false;
     int m_left = 0; // hexadecimal digits of an escape, or continuation bytes of a character

@@ -97,7 +97,9 @@ void PrettyJsonWriter::flushIfFull() {
 void PrettyJsonWriter::flush() {
     if (!m_device || m_out.isEmpty())
         return;
-    if (!m_failed && m_device->write(m_out) != m_out.size())
+    const bool wanted = !pastLimit();
+    m_handedOn += m_out.size();
+    if (wanted && !m_failed && m_device->write(m_out) != m_out.size())
         m_failed = true;
     m_out.truncate(0); // keeps the buffer's memory for the next piece
 }

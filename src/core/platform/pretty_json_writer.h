@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -26,6 +27,13 @@ public:
 
     // Hands what is left to the device; false when any write to it failed.
     bool finish();
+
+    // How many bytes the document has so far, handed on or not.
+    qint64 size() const { return m_handedOn + m_out.size(); }
+    // Once the document grows past `bytes`, nothing more is handed to the device (the text made
+    // is only counted), so a document too large to keep fills neither the disk nor the memory.
+    void handOnAtMost(qint64 bytes) { m_limit = bytes; }
+    bool pastLimit() const { return size() > m_limit; }
 
     // A key and the call that writes its value; members whose call is empty are left out.
     using Member = std::pair<const char*, std::function<void()>>;
@@ -93,6 +101,8 @@ private:
     QIODevice* m_device = nullptr;
     bool m_failed = false;
     int m_depth = 0;
+    qint64 m_handedOn = 0;
+    qint64 m_limit = std::numeric_limits<qint64>::max();
 };
 
 } // namespace quillora

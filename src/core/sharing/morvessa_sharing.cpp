@@ -205,7 +205,10 @@ QFuture<void> pushResumeToMorvessa(const MorvessaCloudService& service, QObject*
             return {Result<QString>::failure(ErrorKind::storage, pdf.error())};
         async_detail::postToUiThread([notifyPDFReady] { (*notifyPDFReady)(); });
         bool mayRemain = false;
+        // The PDF is this push's own file, in a folder no other export or push writes to, so what
+        // is published is what was rendered here for this résumé; it goes once published.
         const CloudResult<QString> uploaded = service.upload(payload, *pdf, recordName, &mayRemain);
+        ResumePDFGenerator::removeExport(*pdf);
         if (!uploaded)
             return {Result<QString>::failure(cloudError(uploaded.failure())), mayRemain};
         return {uploaded.value()};

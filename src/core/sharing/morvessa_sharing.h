@@ -38,7 +38,8 @@ struct MorvessaPDFStyle final {
 // a kind: accountStatus (code: the account status), cloud (code: the database's error code), storage (the PDF
 // could not be written) or general.
 
-// Renders the résumé's PDF and publishes it under a new record name, which is given to the
+// Renders the résumé's PDF into a file of the push's own (removed once the upload ends) and
+// publishes exactly that under a new record name, which is given to the
 // résumé (morvessaRecordName) and saved with it before anything is published: every record a
 // push publishes is one the app can remove, even when the app is killed meanwhile. A failed push
 // clears the name again, unless the record may be there after all; a push whose résumé was

@@ -14,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QSet>
 #include <QThreadPool>
@@ -191,21 +192,49 @@ qsizetype estimatedSize(const ResumeBackupPayload& payload) {
 
 void rememberWhole(const QString& path);
 
+// Hands out the résumés of another source until the document has grown past what can be kept.
+class BoundedSource final : public RecordSource {
+public:
+    BoundedSource(RecordSource& source, const PrettyJsonWriter& writer)
+        : m_source(source)
+        , m_writer(writer) {}
+    std::optional<ResumeBackupRecord> next() override {
+        if (m_writer.pastLimit())
+            return std::nullopt;
+        auto record = m_source.next();
+        if (!m_source.status())
+            return fail(m_source.status());
+        return record;
+    }
+
+private:
+    RecordSource& m_source;
+    const PrettyJsonWriter& m_writer;
+};
+
 // Writes the document to a temporary file that replaces `path` only once it is complete. It is
 // written as it is made, a résumé at a time, so memory stays bounded however large the store.
-// A résumé that cannot be read ends the run and leaves the earlier file as it was.
+// A résumé that cannot be read, or a document of more than `largest` bytes (one the JSON reader
+// could not read back), ends the run and leaves the earlier file as it was.
 Status writeDocument(const QString& path, const QDateTime& generatedAt, const QString& reason,
-                     RecordSource& source) {
+                     RecordSource& records, qint64 largest) {
     files::AtomicFileWriter file(path);
     if (auto opened = file.open(); !opened)
         return opened;
     QByteArray buffer;
     buffer.reserve((1 << 20) + (1 << 14));
     PrettyJsonWriter w(buffer, file.device());
+    w.handOnAtMost(largest);
+    BoundedSource source(records, w);
     writePayload(w, generatedAt, reason, source);
     if (!source.status())
         return source.status(); // the temporary file is discarded
     (void)w.finish();           // a failed write is reported by commit()
+    if (w.pastLimit())
+        return Status::failure(
+            QStringLiteral("The backup would be larger than %1 bytes, too large to be read back; the "
+                           "earlier backups are kept.")
+                .arg(QLocale(QLocale::English, QLocale::UnitedStates).toString(largest)));
     return file.commit();
 }
 
@@ -246,11 +275,12 @@ Status placeTimeStampedCopy(const QString& latest, const QString& stamped) {
     return success();
 }
 
-Status writeBackupFiles(const QDateTime& generatedAt, const QString& reason, RecordSource& source) {
+Status writeBackupFiles(const QDateTime& generatedAt, const QString& reason, RecordSource& source,
+                        qint64 largest) {
     if (auto made = ensureStoreDirectory(); !made)
         return made;
     const QString latest = latestBackupPath();
-    if (auto written = writeDocument(latest, generatedAt, reason, source); !written)
+    if (auto written = writeDocument(latest, generatedAt, reason, source, largest); !written)
         return written;
     rememberWhole(latest);
     const QString stamped = backupsDirectoryURL() % QStringLiteral("/resume-backup-") % backupTimestamp() %
@@ -266,8 +296,9 @@ void logFailure(const QString& reason, const QString& error) {
 
 // Writes both files from the source, prints the outcome, and hands the memory the run used
 // back to the system: a large store's backup passes through a lot of it.
-void writeAndReport(const QDateTime& generatedAt, const QString& reason, RecordSource& source) {
-    if (auto written = writeBackupFiles(generatedAt, reason, source); !written)
+void writeAndReport(const QDateTime& generatedAt, const QString& reason, RecordSource& source,
+                    qint64 largest = JsonSyntaxCheck::largestDocument) {
+    if (auto written = writeBackupFiles(generatedAt, reason, source, largest); !written)
         logFailure(reason, written.error());
     else
         logLine(QStringLiteral("🛟 User backup written (") % reason % QStringLiteral(") to ") %
@@ -614,6 +645,8 @@ WholeBackups& wholeBackups() {
 
 // Whether the whole file is one JSON document, read a megabyte at a time.
 bool readsWhole(const files::ReadOnlyFile& file) {
+    if (file.size() > JsonSyntaxCheck::largestDocument)
+        return false; // the reader refuses it whole, whatever it holds
     constexpr qsizetype kChunk = 1 << 20;
     JsonSyntaxCheck check;
     for (qint64 offset = 0;; offset += kChunk) {
@@ -695,7 +728,7 @@ Status pruneUserBackups(int keep) {
         [](const BackupEntry& entry) { return userBackupHoldsResumes(QFileInfo(entry.path)); });
 }
 
-void writeUserBackup(ModelContext& context, const QString& reason) {
+void writeUserBackup(ModelContext& context, const QString& reason, qint64 largest) {
     waitForUserBackups(); // a queued background run finishes first, so runs never overlap
     auto resumes = context.fetchResumes();
     if (!resumes) {
@@ -704,7 +737,7 @@ void writeUserBackup(ModelContext& context, const QString& reason) {
     }
     const QDateTime generatedAt = QDateTime::currentDateTimeUtc();
     ContextSource source(std::move(resumes).value());
-    writeAndReport(generatedAt, reason, source);
+    writeAndReport(generatedAt, reason, source, largest);
 }
 
 void writeUserBackupInBackground(ModelContext& context, const QString& reason, const QString& storeFilePath) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/resume.h"
+#include "platform/json_syntax.h"
 #include "platform/result.h"
 #include "store/store_location.h"
 
@@ -111,9 +112,12 @@ bool userBackupHoldsResumes(const QFileInfo& backup);
 // Writes "latest-resume-backup.json" and a time-stamped copy into Backups, then prunes the
 // copies to eight. The document is written as it is made, one résumé at a time, so memory stays
 // bounded however large the store; the memory the run used goes back to the system afterwards.
-// Both files are replaced atomically, so a failed run leaves the earlier backups whole. Success
-// and failure are printed; nothing is returned.
-void writeUserBackup(ModelContext& context, const QString& reason);
+// Both files are replaced atomically, so a failed run leaves the earlier backups whole. A
+// document of more than `largest` bytes (by default the most the JSON reader reads back) fails
+// the run: it is not kept, nor does it replace or prune anything. Success and failure are
+// printed; nothing is returned.
+void writeUserBackup(ModelContext& context, const QString& reason,
+                     qint64 largest = JsonSyntaxCheck::largestDocument);
 
 // Takes the records of unsaved résumés on the calling (UI) thread, then reads the rest from the
 // store file at `storeFilePath` and writes the document on a worker, one résumé at a time, so

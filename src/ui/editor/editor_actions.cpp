@@ -188,6 +188,11 @@ void EditorActions::startExport(ResumeLayoutMode mode, bool logged) {
             }
             if (logged)
                 logLine(QStringLiteral("✅ PDF SUCCESS: ") + fileUrl(*result));
+            // Each export has a file of its own; the one this export takes the place of goes, as
+            // its dialog does, so the temporary folder does not fill up with copies.
+            if (!m_lastExportPath.isEmpty() && m_lastExportPath != *result)
+                ResumePDFGenerator::removeExport(m_lastExportPath);
+            m_lastExportPath = *result;
             setExportedPDF(ExportedPDF{QUuid::createUuid(), *result});
             emit exportFinished(*result);
         });

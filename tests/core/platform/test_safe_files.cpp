@@ -67,60 +67,56 @@ class SafeFilesTest : public QObject {
 private slots:
     void init() { test::resetDataDirectory(); }
 
-    void exportReplacesALinkPlantedAtItsName() {
+    // Each export gets a file of its own under the title's name, in a new owner-only folder:
+    // two exports of one title never share a file, and whatever is planted at the title's name
+    // in the shared temporary folder (a link, another user's file) is neither followed nor touched.
+    void everyExportHasAFileOfItsOwn() {
         const QString victim = QDir::tempPath() + QStringLiteral("/victim-bashrc");
         QVERIFY(test::writeFile(victim, "export PATH=/usr/bin\n"));
-        const QString path = ResumePDFGenerator::filePathForTitle(QStringLiteral("Planted"));
-        QFile::remove(path);
-        QVERIFY(QFile::link(victim, path));
+        const QString shared = QDir::tempPath() + QStringLiteral("/Planted.pdf");
+        QVERIFY(QFile::link(victim, shared));
+        const QString theirs = QDir::tempPath() + QStringLiteral("/Theirs.pdf");
+        QVERIFY(test::writeFile(theirs, "someone else's"));
+        const bool given = ::chown(QFile::encodeName(theirs).constData(), 65534, 65534) == 0;
 
-        const auto exported = test::printedBy([&] { QVERIFY(exportATS(QStringLiteral("Planted")).ok()); });
-        QVERIFY(exported.isEmpty());
+        QStringList paths;
+        const QStringList lines = test::printedBy([&] {
+            for (const QString& title :
+                 {QStringLiteral("Planted"), QStringLiteral("Planted"), QStringLiteral("Theirs")}) {
+                const Result<QString> exported = exportATS(title);
+                QVERIFY2(exported.ok(), qPrintable(exported.error()));
+                paths << exported.value();
+            }
+        });
+        QVERIFY(lines.isEmpty());
         QCOMPARE(test::readFile(victim), QByteArray("export PATH=/usr/bin\n"));
-        QVERIFY(!isLink(path));
-        QVERIFY(test::readFile(path).startsWith("%PDF-"));
-        QCOMPARE(modeOf(path), mode_t(0600));
-        // A dangling link is replaced the same way, and nothing is created where it pointed.
-        const QString nowhere = QDir::tempPath() + QStringLiteral("/created-through-link");
-        QVERIFY(QFile::remove(path));
-        QVERIFY(QFile::link(nowhere, path));
-        QVERIFY(exportATS(QStringLiteral("Planted")).ok());
-        QVERIFY(!QFileInfo::exists(nowhere));
-        QVERIFY(!isLink(path));
-        // No temporary file is left in the shared folder.
-        QCOMPARE(
-            QDir(QDir::tempPath()).entryList({QStringLiteral(".quillora-*")}, QDir::Hidden | QDir::Files),
-            QStringList());
-    }
-
-    // A file someone else planted at the export's name cannot be replaced; the export goes under
-    // the same name into a private folder of ours instead, and says so.
-    void anotherUsersFileAtTheNameSendsTheExportToAPrivateFolder() {
-        const QString path = ResumePDFGenerator::filePathForTitle(QStringLiteral("Theirs"));
-        QVERIFY(test::writeFile(path, "someone else's"));
-        if (::chown(QFile::encodeName(path).constData(), 65534, 65534) != 0)
-            QSKIP("a file cannot be given to another user here (needs root)");
-        for (int round = 0; round < 2; ++round) {
-            Result<QString> exported = QString();
-            const QStringList lines =
-                test::printedBy([&] { exported = exportATS(QStringLiteral("Theirs")); });
-            QVERIFY2(exported.ok(), qPrintable(exported.error()));
-            const QFileInfo written(exported.value());
-            QCOMPARE(written.fileName(), QStringLiteral("Theirs.pdf"));
-            const QString folder = written.absolutePath();
-            QCOMPARE(QFileInfo(folder).absolutePath(), QFileInfo(QDir::tempPath()).absoluteFilePath());
-            QCOMPARE(modeOf(folder), mode_t(0700));
-            QCOMPARE(QFileInfo(folder).ownerId(), uint(::geteuid()));
-            QVERIFY(test::readFile(exported.value()).startsWith("%PDF-"));
-            QCOMPARE(lines,
-                     QStringList{QStringLiteral("⚠️ “Theirs.pdf” in the temporary folder belongs to "
-                                                "another user; the PDF goes to a private folder "
-                                                "instead: ") +
-                                 exported.value()});
+        QVERIFY(isLink(shared));
+        QCOMPARE(test::readFile(theirs), QByteArray("someone else's"));
+        if (given)
+            QCOMPARE(QFileInfo(theirs).ownerId(), 65534u);
+        QCOMPARE(QSet<QString>(paths.cbegin(), paths.cend()).size(), 3);
+        for (const QString& path : paths) {
+            const QFileInfo written(path);
+            QCOMPARE(written.fileName(), written.fileName().startsWith(QLatin1String("Theirs"))
+                                             ? QStringLiteral("Theirs.pdf")
+                                             : QStringLiteral("Planted.pdf"));
+            const QFileInfo folder(written.absolutePath());
+            QVERIFY(folder.fileName().startsWith(ResumePDFGenerator::privateFolderPrefix()));
+            QCOMPARE(folder.absolutePath(), QFileInfo(QDir::tempPath()).absoluteFilePath());
+            QCOMPARE(modeOf(folder.absoluteFilePath()), mode_t(0700));
+            QCOMPARE(modeOf(path), mode_t(0600));
+            QVERIFY(test::readFile(path).startsWith("%PDF-"));
+            QCOMPARE(QDir(folder.absoluteFilePath())
+                         .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                     QStringList{written.fileName()});
         }
-        QCOMPARE(test::readFile(path), QByteArray("someone else's"));
-        QCOMPARE(QFileInfo(path).ownerId(), 65534u);
-        QFile::remove(path);
+        // An export that is done with goes with its folder; nothing else is removed that way.
+        ResumePDFGenerator::removeExport(paths.first());
+        QVERIFY(!QFileInfo::exists(QFileInfo(paths.first()).absolutePath()));
+        ResumePDFGenerator::removeExport(shared);
+        QVERIFY(isLink(shared));
+        QFile::remove(shared);
+        QFile::remove(theirs);
     }
 
     void longTitlesExportAgainAndAgain() {
@@ -130,11 +126,29 @@ private slots:
         QVERIFY2(first.ok(), qPrintable(first.error()));
         const auto second = exportATS(title);
         QVERIFY2(second.ok(), qPrintable(second.error()));
-        QCOMPARE(second.value(), first.value());
+        QCOMPARE(QFileInfo(second.value()).fileName(), QFileInfo(first.value()).fileName());
         // The longest name the file system takes, too.
         const QString longest = QString(300, QChar(u'é'));
         QVERIFY(exportATS(longest).ok());
         QVERIFY(exportATS(longest).ok());
+    }
+
+    // Where no folder can be made, the export fails and leaves nothing behind.
+    void anExportWithoutAFolderFails() {
+        const QString notAFolder = QDir::tempPath() + QStringLiteral("/not-a-folder");
+        QVERIFY(test::writeFile(notAFolder, "x"));
+        const QByteArray previous = qgetenv("TMPDIR");
+        Result<QString> exported = QString();
+        const QStringList lines = test::printedBy([&] {
+            qputenv("TMPDIR", QFile::encodeName(notAFolder));
+            exported = exportATS(QStringLiteral("Nowhere"));
+            qputenv("TMPDIR", previous);
+        });
+        QVERIFY(!exported.ok());
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.first().startsWith(QStringLiteral("❌ PDF Export Failed: ")),
+                 qPrintable(lines.first()));
+        QCOMPARE(test::readFile(notAFolder), QByteArray("x"));
     }
 
     void everythingCreatedIsOwnerOnlyWhateverTheUmask() {
@@ -157,8 +171,10 @@ private slots:
                 [&] { writeUserBackup(store.container->mainContext(), QStringLiteral("launch")); });
         }
         (void)test::printedBy([] { QVERIFY(captureStoreSnapshot(QStringLiteral("launch-preflight")).ok()); });
-        QVERIFY(exportATS(QStringLiteral("Umask")).ok());
-        QCOMPARE(modeOf(ResumePDFGenerator::filePathForTitle(QStringLiteral("Umask"))), mode_t(0600));
+        const Result<QString> exported = exportATS(QStringLiteral("Umask"));
+        QVERIFY(exported.ok());
+        QCOMPARE(modeOf(exported.value()), mode_t(0600));
+        QCOMPARE(modeOf(QFileInfo(exported.value()).absolutePath()), mode_t(0700));
 
         QStringList checked;
         for (const QString& folder : {storeDirectoryURL(), backupsDirectoryURL()})

@@ -12,11 +12,13 @@
 #include "store/store_location.h"
 #include "support/backup_folder_helpers.h"
 #include "support/cloud_test_database.h"
+#include "support/pdf_tools.h"
 #include "support/resume_fixtures.h"
 #include "support/stdout_capture.h"
 #include "support/test_home.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
@@ -48,6 +50,29 @@ QByteArray fileBytes(const QString& path) {
 template <typename T> QString failureText(const CloudResult<T>& result) {
     return result ? QString() : localizedDescription(result.failure());
 }
+
+// The real database, with something else done on the caller's thread as a connection is made:
+// there, the push has rendered its PDF and the upload has not read it yet.
+class DatabaseMeanwhile final : public CloudDatabase {
+public:
+    explicit DatabaseMeanwhile(std::function<void()> meanwhile)
+        : m_meanwhile(std::move(meanwhile)) {}
+    CloudResult<CKAccountStatus> accountStatus() override {
+        m_meanwhile();
+        return m_real.accountStatus();
+    }
+    CloudResult<CloudRecord> save(const CloudRecord& record, bool& mayHaveSaved) override {
+        return m_real.save(record, mayHaveSaved);
+    }
+    CloudResult<CloudRecord> fetch(const QString& recordName) override { return m_real.fetch(recordName); }
+    CloudResult<QString> deleteRecord(const QString& recordName) override {
+        return m_real.deleteRecord(recordName);
+    }
+
+private:
+    PostgresCloudDatabase m_real{test::CloudTestDatabase::connectionString()};
+    std::function<void()> m_meanwhile;
+};
 
 MorvessaCloudService serviceFor(const QString& connectionString) {
     return MorvessaCloudService(
@@ -548,6 +573,72 @@ private slots:
         QVERIFY(!called);
     }
 
+    // Every new résumé is called "My Résumé": another one exported while a push connects does
+    // not reach the pushed record, which holds the PDF the push rendered for its own résumé.
+    void aPushPublishesItsOwnResumesPDF() {
+        auto store = std::move(ModelContainer::inMemory()).value();
+        ModelContext& context = store->mainContext();
+        context.setAutosaveEnabled(false);
+        ResumePtr pushed = test::makeFullResume();
+        pushed->setMorvessaRecordName(std::nullopt);
+        pushed->setTitle(QStringLiteral("My Résumé"));
+        pushed->setFullName(QStringLiteral("Pushed Person"));
+        context.insert(pushed);
+        QVERIFY(context.save().ok());
+        ResumeExportSnapshot other(*pushed);
+        other.m_fullName = QStringLiteral("Exported Meanwhile");
+
+        const MorvessaPDFStyle style;
+        QByteArray rendered; // what the push rendered, as it stood before the other export
+        QString exported;
+        const MorvessaCloudService service([&] {
+            return std::make_unique<DatabaseMeanwhile>([&] {
+                QDirIterator pdfs(QDir::tempPath(), {QStringLiteral("My Résumé.pdf")}, QDir::Files,
+                                  QDirIterator::Subdirectories);
+                QStringList found;
+                while (pdfs.hasNext())
+                    found << pdfs.next();
+                if (found.size() == 1)
+                    rendered = fileBytes(found.first());
+                const Result<QString> made =
+                    ResumePDFGenerator::exportPDF(other, style.shape, style.theme, style.mode);
+                exported = made.ok() ? made.value() : QString();
+            });
+        });
+        const auto exportFolders = [] {
+            return QDir(QDir::tempPath())
+                .entryList({ResumePDFGenerator::privateFolderPrefix() + u'*'})
+                .size();
+        };
+        const qsizetype foldersBefore = exportFolders();
+        QObject screen;
+        std::optional<Result<QString>> done;
+        const QFuture<void> push = pushResumeToMorvessa(service, &screen, pushed, style, {},
+                                                        [&](Result<QString> result) { done = result; });
+        QTRY_VERIFY_WITH_TIMEOUT(done.has_value(), 60000);
+        QVERIFY2(done->ok(), qPrintable(done->error()));
+        QVERIFY(!exported.isEmpty());
+        QCOMPARE(QFileInfo(exported).fileName(), QStringLiteral("My Résumé.pdf"));
+
+        const auto rows =
+            m_db.rows(QStringLiteral("SELECT \"pdf\" FROM ") + kTable +
+                      QStringLiteral(" WHERE \"recordName\" = '") + done->value() + QLatin1Char('\''));
+        QCOMPARE(rows.size(), 1);
+        const QString published = QDir::tempPath() + QStringLiteral("/published.pdf");
+        QVERIFY(test::writeFile(published, rows.first().first()));
+        const QString text = test::pdfText(published);
+        QVERIFY2(text.contains(QStringLiteral("Pushed Person")), qPrintable(text));
+        QVERIFY(!text.contains(QStringLiteral("Exported Meanwhile")));
+        QVERIFY(rendered.startsWith("%PDF-"));
+        QVERIFY(rows.first().first() == rendered);
+        // The push's own file went with its upload; the other export is whole and stays.
+        QTRY_VERIFY(push.isFinished());
+        QCOMPARE(exportFolders(), foldersBefore + 1);
+        QVERIFY(fileBytes(exported).startsWith("%PDF-"));
+        ResumePDFGenerator::removeExport(exported);
+        QFile::remove(published);
+    }
+
     // However many names an earlier run left, they are settled in one run over one connection:
     // the rows no résumé holds go, a held name without a row is cleared, and the list is written
     // once, empty.
@@ -729,7 +820,7 @@ private slots:
         m_db.exec(QStringLiteral("DROP ROLE IF EXISTS quillora_reader"));
         m_db.exec(QStringLiteral("DROP ROLE IF EXISTS quillora_writer"));
         if (!m_pdf.isEmpty())
-            QFile::remove(m_pdf);
+            ResumePDFGenerator::removeExport(m_pdf);
     }
 };
 

@@ -12,6 +12,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QProcess>
 #include <QTest>
 #include <QTimeZone>
@@ -630,6 +631,52 @@ private slots:
                               (reads ? QStringLiteral(" (read)") : QStringLiteral(" (refused)"));
         }
         QVERIFY2(differ.isEmpty(), qPrintable(differ.join(QLatin1Char('\n'))));
+    }
+
+    // The reader counts a document's bytes in an int: one of 2 GiB or more it refuses whole, and
+    // so does the check. Streamed in pieces, as a file is read, so nothing that size is held.
+    void aDocumentTooLongForTheReaderIsRefused() {
+        const QByteArray piece(16 << 20, 'A');
+        const auto checked = [&piece](qint64 length) {
+            JsonSyntaxCheck check;
+            bool fed = check.feed("[\"", 2);
+            for (qint64 left = length - 4; left > 0 && fed; left -= piece.size())
+                fed = check.feed(piece.constData(), qsizetype(std::min<qint64>(left, piece.size())));
+            return fed && check.feed("\"]", 2) && check.finish();
+        };
+        QCOMPARE(JsonSyntaxCheck::largestDocument, qint64(2'147'483'647));
+        QVERIFY(checked(JsonSyntaxCheck::largestDocument));
+        QVERIFY(!checked(JsonSyntaxCheck::largestDocument + 1));
+    }
+
+    // A backup longer than the reader reads is not written: the run fails, says why, and the
+    // earlier backups stay as they were, none of them pruned. One just within the bound is written.
+    void aBackupTooLargeToReadBackIsNotKept() {
+        auto store = memoryStore();
+        ResumePtr resume = test::makeFullResume();
+        resume->portfolioItems().first()->setImageData(QByteArray(256 << 10, '\x7f'));
+        store->mainContext().insert(resume);
+        (void)test::printedBy([&] { writeUserBackup(store->mainContext(), QStringLiteral("background")); });
+        const QByteArray before = test::readFile(latestPath());
+        const qint64 size = before.size(); // the same again: the dates are of a fixed length
+        QVERIFY(size > 256 << 10);
+        const QStringList listing = test::backupsListing();
+
+        const QStringList lines = test::printedBy(
+            [&] { writeUserBackup(store->mainContext(), QStringLiteral("background"), size - 1); });
+        QCOMPARE(lines,
+                 QStringList{QStringLiteral("⚠️ Failed to write user backup (background): The backup "
+                                            "would be larger than %1 bytes, too large to be read "
+                                            "back; the earlier backups are kept.")
+                                 .arg(QLocale(QLocale::English).toString(size - 1))});
+        QCOMPARE(test::readFile(latestPath()), before);
+        QCOMPARE(test::backupsListing(), listing); // nor is a temporary file left behind
+
+        const QStringList within = test::printedBy(
+            [&] { writeUserBackup(store->mainContext(), QStringLiteral("background"), size); });
+        QCOMPARE(within,
+                 QStringList{QStringLiteral("🛟 User backup written (background) to ") + latestPath()});
+        QCOMPARE(test::readFile(latestPath()).size(), size);
     }
 
     void theBackupKeptForItsResumesIsOneTheAppCanRead_data() {

@@ -19,6 +19,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
@@ -173,6 +174,11 @@ private slots:
         QVERIFY(actions().exportedPDF()->id != firstId);
         QCOMPARE(actions().shareDialog()->items(), QStringList{ats});
         QVERIFY(pdfText(ats) != creativeText); // the plain layout, not the designed one
+        // Each export is a file of its own under the title's name; the newer takes the older's place.
+        QCOMPARE(QFileInfo(ats).fileName(), QStringLiteral("Design Résumé.pdf"));
+        QCOMPARE(QFileInfo(creative).fileName(), QFileInfo(ats).fileName());
+        QVERIFY(ats != creative);
+        QVERIFY(!QFileInfo::exists(QFileInfo(creative).absolutePath()));
 
         // Closing the dialog forgets the record.
         actions().shareDialog()->close();
