@@ -19,7 +19,11 @@ void announceOutcome(QWidget* near, const QString& text, QWidget* focus) {
         bringIntoViewOnceLaidOut(focus);
         const QPointer<QWidget> placed(focus);
         QTimer::singleShot(springDurationMs + 50, focus, [placed] {
-            if (placed != nullptr && placed->isVisible())
+            // Only while the focus is still there: the page never goes back to a control left.
+            if (placed == nullptr || !placed->isVisible())
+                return;
+            const QWidget* held = placed->window()->focusWidget();
+            if (held == placed || placed->isAncestorOf(held))
                 bringIntoView(placed);
         });
     } else if (QWidget* held = QApplication::focusWidget();

@@ -425,11 +425,16 @@ void bringIntoView(QWidget* widget) {
 }
 
 void bringIntoViewOnceLaidOut(QWidget* widget) {
-    QTimer::singleShot(0, widget, [placed = QPointer<QWidget>(widget)] {
+    // Asked for where the focus was then: once the focus has moved on (a key pressed meanwhile on
+    // a busy machine), the page stays with the user instead of going back to what they left.
+    const QPointer<QWidget> focusThen(widget->window()->focusWidget());
+    QTimer::singleShot(0, widget, [placed = QPointer<QWidget>(widget), focusThen] {
+        if (placed == nullptr || placed->window()->focusWidget() != focusThen)
+            return;
         // Every layout asked for meanwhile runs first, also those it asks for in turn (a page that
         // grows, then the scroll area around it), so what is scrolled to is where it stays.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-        if (placed != nullptr && placed->isVisible())
+        if (placed != nullptr && placed->isVisible() && placed->window()->focusWidget() == focusThen)
             bringIntoView(placed);
     });
 }

@@ -4,6 +4,7 @@
 #include "app/services.h"
 #include "controls/accessibility_traits.h"
 #include "controls/editor_section_card.h"
+#include "controls/layout_move_animation.h"
 #include "controls/outcome.h"
 #include "controls/progress_spinner.h"
 #include "controls/window_rules.h"
@@ -502,6 +503,25 @@ private slots:
         QCOMPARE(notes().last(), u"Moved to position 2 of 3."_qs);
         QVERIFY(row->hasFocus());
         QTRY_VERIFY(isInView(row));
+        // Bringing the focus into view once the page is laid out, and again once a slide has
+        // settled, is dropped when the focus has moved on meanwhile (a key pressed on a busy
+        // machine): the page never goes back to the control the user has left.
+        QScrollBar* bar = area->verticalScrollBar();
+        announceOutcome(row, QStringLiteral("Removed “Qt”."));
+        font->setFocus();
+        bar->setValue(0);
+        QCOMPARE(notes().last(), u"Removed “Qt”."_qs); // every deferred step has run
+        QCOMPARE(bar->value(), 0);
+        announceOutcome(nullptr, movedToPositionText(2, 3), row);
+        QVERIFY(row->hasFocus());
+        font->setFocus();
+        bar->setValue(0);
+        QCOMPARE(notes().last(), u"Moved to position 2 of 3."_qs);
+        QCOMPARE(bar->value(), 0);
+        bool settled = false; // due after the slide's own step, so run after it
+        QTimer::singleShot(springDurationMs + 100, &window, [&settled] { settled = true; });
+        QTRY_VERIFY(settled);
+        QCOMPARE(bar->value(), 0);
 
         // Asked for while no window is active (a dialog has just closed), a note waits until the
         // focus is back, and is said then.
