@@ -559,7 +559,7 @@ private slots:
             press(dismiss, Qt::Key_Escape);
             QTRY_VERIFY(!dismiss || !dismiss->isVisible()); // the card is deleted once faded out
             services.appearance().setReduceMotionOverride(true);
-            (void)QTest::qWaitFor([] { return QApplication::focusWidget() != nullptr; }, 1000);
+            (void)QTest::qWaitFor([] { return QApplication::focusWidget() != nullptr; }, 20000);
             if (QApplication::focusWidget() == nullptr || !isTabStop(QApplication::focusWidget()))
                 fail(QStringLiteral("welcome tip"),
                      QStringLiteral("focus after Dismiss on ") + label(QApplication::focusWidget()));
@@ -769,9 +769,9 @@ private slots:
             QVERIFY2(QTest::qWaitFor(
                          [&] { return QApplication::focusWidget() == add && editor.isActiveWindow(); }),
                      qPrintable(name + QStringLiteral(": focus on ") + label(QApplication::focusWidget())));
-            QTest::qWait(100);
-            QVERIFY2(QApplication::focusWidget() == add && isInView(add),
-                     qPrintable(name + QStringLiteral(": focus on ") + label(QApplication::focusWidget())));
+            QTRY_VERIFY2(
+                QApplication::focusWidget() == add && isInView(add),
+                qPrintable(name + QStringLiteral(": focus on ") + label(QApplication::focusWidget())));
         }
         // The refusal shows under the tiles and is said once it shows.
         auto* notice = qobject_cast<QLabel*>(find(&editor, "portfolioSkippedNotice"));
