@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -41,6 +42,11 @@ QString writeOpener(const QString& path, const QString& log, const QString& body
                         .toUtf8());
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return path;
+}
+
+// Every opener started has ended and its end has been handled (it goes once handled).
+bool openersEnded() {
+    return QCoreApplication::instance()->findChildren<QProcess*>(Qt::FindDirectChildrenOnly).isEmpty();
 }
 
 } // namespace
@@ -205,7 +211,7 @@ private slots:
         ShareDialog later({pdf}, m_appearance, nullptr, fakeDesktop());
         later.openFile();
         later.copyPath();
-        QTest::qWait(700);
+        QTRY_VERIFY(openersEnded());
         QCOMPARE(later.statusText(), QStringLiteral("Copied “") + pdf + QStringLiteral("”."));
     }
 
@@ -236,7 +242,7 @@ private slots:
         writeOpener(m_opener, m_openerLog, QStringLiteral("sleep 0.8"), 0);
         dialog.openFile();
         QTRY_COMPARE_WITH_TIMEOUT(dialog.statusText(), ShareDialog::openedText(pdf), 20000);
-        QTest::qWait(1200);
+        QTRY_VERIFY(openersEnded());
         QCOMPARE(dialog.statusText(), ShareDialog::openedText(pdf));
         QVERIFY(!dialog.statusIsFailure());
     }
