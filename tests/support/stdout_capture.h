@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QString>
 #include <QStringList>
+#include <QTest>
 
 #include <cstdio>
 #include <fcntl.h>
@@ -28,7 +29,16 @@ public:
         ::close(fd);
     }
     ~StdoutCapture() {
+        const bool capturing = m_saved >= 0;
         restore();
+        // A check that failed while its report was captured (a wait on a line that never came)
+        // is still seen, with what was printed around it.
+        if (capturing && QTest::currentTestFailed()) {
+            const QByteArray text = printed().join(u'\n').toUtf8();
+            std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+            std::fputc('\n', stdout);
+            std::fflush(stdout);
+        }
         QFile::remove(m_path);
     }
     StdoutCapture(const StdoutCapture&) = delete;
@@ -37,6 +47,18 @@ public:
     // Ends the capture (so later test output is seen again) and returns the printed lines.
     QStringList lines() {
         restore();
+        return printed();
+    }
+
+    // What was printed so far, the capture going on: a test waits for a line with it.
+    QStringList linesSoFar() const {
+        std::fflush(stdout);
+        std::fflush(stderr);
+        return printed();
+    }
+
+private:
+    QStringList printed() const {
         QFile file(m_path);
         if (!file.open(QIODevice::ReadOnly))
             return {};
@@ -46,7 +68,6 @@ public:
         return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
     }
 
-private:
     void restore() {
         if (m_saved < 0)
             return;

@@ -19,8 +19,14 @@ void announceOutcome(QWidget* near, const QString& text, QWidget* focus) {
         bringIntoViewOnceLaidOut(focus);
         const QPointer<QWidget> placed(focus);
         QTimer::singleShot(springDurationMs + 50, focus, [placed] {
-            if (placed != nullptr && placed->isVisible())
+            // Or the control the user has moved on to: the page never goes back to one left.
+            if (placed == nullptr || !placed->isVisible())
+                return;
+            QWidget* held = placed->window()->focusWidget();
+            if (held == placed || placed->isAncestorOf(held))
                 bringIntoView(placed);
+            else if (held != nullptr && held->isVisible())
+                bringIntoView(held);
         });
     } else if (QWidget* held = QApplication::focusWidget();
                held != nullptr && near != nullptr && held->window() == near->window() &&

@@ -12,7 +12,8 @@ namespace quillora {
 // is given, the focus goes there (unless it is inside already) and the control is scrolled into
 // view in every scroll area around it, also where it only slides to its new place afterwards.
 // Without `focus`, the control that has the focus, at `near` or in view, stays in view once what
-// the outcome changed on screen (a message shown, rows added) has been laid out.
+// the outcome changed on screen (a message shown, rows added) has been laid out. Once the user has
+// moved the focus on meanwhile, the page keeps the control they are on in view instead.
 void announceOutcome(QWidget* near, const QString& text, QWidget* focus = nullptr);
 
 // A value chosen from a popup that `control` opened (a menu row picked), `text` saying it. The

@@ -425,12 +425,20 @@ void bringIntoView(QWidget* widget) {
 }
 
 void bringIntoViewOnceLaidOut(QWidget* widget) {
-    QTimer::singleShot(0, widget, [placed = QPointer<QWidget>(widget)] {
+    // Asked for where the focus was then. Once the focus has moved on meanwhile (a key pressed on a
+    // busy machine, a control given its focus back as its work ends), the control that has the
+    // focus now is brought into view instead: the page never goes back to one the user has left.
+    const QPointer<QWidget> focusThen(widget->window()->focusWidget());
+    QTimer::singleShot(0, widget, [asked = QPointer<QWidget>(widget), focusThen] {
         // Every layout asked for meanwhile runs first, also those it asks for in turn (a page that
         // grows, then the scroll area around it), so what is scrolled to is where it stays.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-        if (placed != nullptr && placed->isVisible())
-            bringIntoView(placed);
+        if (asked == nullptr)
+            return;
+        QWidget* focusNow = asked->window()->focusWidget();
+        QWidget* target = focusNow == focusThen ? asked.data() : focusNow;
+        if (target != nullptr && target->isVisible())
+            bringIntoView(target);
     });
 }
 

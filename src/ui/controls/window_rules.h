@@ -34,7 +34,9 @@ QWidget* keyboardScope(QWidget* window);
 void bringIntoView(QWidget* widget);
 
 // The same, once the layouts waiting to run have placed it: a text just shown above it, a row
-// just added before it, a page that grows move it only then.
+// just added before it, a page that grows move it only then. When the focus has moved on
+// meanwhile, the control that has it then is brought into view instead: the page never goes back
+// to a control the user has left.
 void bringIntoViewOnceLaidOut(QWidget* widget);
 
 // Whether `widget` shows in full inside every scroll area around it.

@@ -237,7 +237,7 @@ private:
         std::optional<Result<T>> result;
         session.generate<T>(prompt, ResultReceiver(&context, QStringLiteral("test")),
                             [&](Result<T> r) { result = std::move(r); });
-        if (!QTest::qWaitFor([&] { return result.has_value(); }, 10000))
+        if (!QTest::qWaitFor([&] { return result.has_value(); }, 20000))
             qFatal("no result");
         return *result;
     }
@@ -247,7 +247,7 @@ private:
         std::optional<Result<QString>> result;
         session.respondText(prompt, ResultReceiver(&context, QStringLiteral("test")),
                             [&](Result<QString> r) { result = std::move(r); });
-        if (!QTest::qWaitFor([&] { return result.has_value(); }, 10000))
+        if (!QTest::qWaitFor([&] { return result.has_value(); }, 20000))
             qFatal("no result");
         return *result;
     }

@@ -2,6 +2,7 @@
 #include "ai/openai_client.h"
 #include "ai/resume_ai_view_model.h"
 #include "support/loopback_http_server.h"
+#include "support/stdout_capture.h"
 #include "support/test_home.h"
 
 #include <QGuiApplication>
@@ -188,8 +189,10 @@ private slots:
             ResultReceiver(context.get(), QStringLiteral("test")),
             [&](Result<QString>) { delivered = true; });
         QTRY_COMPARE(m_server->requestCount(), 1);
+        quillora::test::StdoutCapture log;
         context.reset();
-        QTest::qWait(600);
+        QTRY_VERIFY(
+            log.linesSoFar().contains(QStringLiteral("⏭️ test result dropped: its screen was closed")));
         QVERIFY(!delivered);
     }
 

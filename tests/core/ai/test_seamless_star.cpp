@@ -218,7 +218,7 @@ private:
         formatter.starFormat(text, std::nullopt, std::nullopt, mode,
                              ResultReceiver(&context, QStringLiteral("test")),
                              [&](Result<QString> r) { result = std::move(r); });
-        if (!QTest::qWaitFor([&] { return result.has_value(); }, 10000))
+        if (!QTest::qWaitFor([&] { return result.has_value(); }, 20000))
             qFatal("no result");
         return *result;
     }
@@ -227,7 +227,7 @@ private:
                    const std::optional<QString>& resumeContext, SeamlessStarMode mode) {
         std::optional<QString> produced;
         viewModel.refine(text, std::nullopt, resumeContext, mode, [&](const QString& p) { produced = p; });
-        if (!QTest::qWaitFor([&] { return produced.has_value(); }, 10000))
+        if (!QTest::qWaitFor([&] { return produced.has_value(); }, 20000))
             qFatal("refinement did not end");
         return *produced;
     }

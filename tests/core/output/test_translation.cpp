@@ -82,7 +82,7 @@ QStringList expectedOrder(bool coverLetter) {
 ResumeTranslationRun::Outcome runToEnd(ResumeTranslationRun& run) {
     QSignalSpy finished(&run, &ResumeTranslationRun::finished);
     run.start();
-    if (!finished.wait(10000))
+    if (!finished.wait(20000))
         return ResumeTranslationRun::Outcome::dropped;
     return finished.first().first().value<ResumeTranslationRun::Outcome>();
 }
@@ -159,7 +159,7 @@ private slots:
         QSignalSpy finished(&run, &ResumeTranslationRun::finished);
         const QStringList lines = quillora::test::printedBy([&] {
             run.start();
-            finished.wait(10000);
+            finished.wait(20000);
         });
         QCOMPARE(finished.count(), 1);
         QCOMPARE(finished.first().at(0).value<ResumeTranslationRun::Outcome>(),
@@ -209,7 +209,7 @@ private slots:
         QCOMPARE(s.resume->fullName(), u"Jane Q. Doe"_qs);
         engine.setHoldAnswers(false);
         engine.release();
-        QVERIFY(finished.wait(10000));
+        QVERIFY(finished.wait(20000));
         QCOMPARE(s.resume->contactInfo(),
                  FakeTranslationEngine::translated(u"es"_qs, u"jane@example.com"_qs));
     }

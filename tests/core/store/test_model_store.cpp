@@ -506,11 +506,11 @@ private slots:
         QSignalSpy saved(&context, &ModelContext::didSave);
         auto resume = test::makeEmptyResume(QStringLiteral("auto"));
         context.insert(resume);
-        QVERIFY(saved.wait(2000));
+        QVERIFY(saved.wait(20000));
         QVERIFY(!context.hasChanges());
         resume->setSummary(QStringLiteral("edited"));
         QVERIFY(context.hasChanges());
-        QVERIFY(saved.wait(2000));
+        QVERIFY(saved.wait(20000));
         auto other = openStore();
         QCOMPARE(other->mainContext().fetchResumes()->first()->summary(), QStringLiteral("edited"));
     }

@@ -5,6 +5,7 @@
 #include "model/resume_operations.h"
 #include "platform/appearance.h"
 #include "support/ai_backends_fixture.h"
+#include "support/stdout_capture.h"
 #include "support/test_home.h"
 
 #include <QApplication>
@@ -180,8 +181,9 @@ private slots:
                 [&](const QString& text) { written = text; });
         QTest::mouseClick(editor->refineButton(), Qt::LeftButton);
         QTRY_COMPARE(m_server->requestCount(), 1);
+        test::StdoutCapture log;
         editor.reset();
-        QTest::qWait(600);
+        QTRY_VERIFY(log.linesSoFar().join(u'\n').contains(QStringLiteral("STAR refinement result dropped")));
         QCOMPARE(written, QStringLiteral("draft"));
     }
 

@@ -17,6 +17,7 @@
 #include <QNetworkAccessManager>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace quillora;
@@ -165,6 +166,11 @@ private slots:
         m_server->enqueue(older);
         m_server->enqueue(LoopbackHttpServer::completion(letterJSON(QStringLiteral("newer"))));
         view->setJobDescription(QStringLiteral("first"));
+        test::StdoutCapture log;
+        const auto dropped = [&log] {
+            return log.linesSoFar().count(
+                QStringLiteral("⏭️ Cover letter result dropped: a newer request was made"));
+        };
         view->generateCoverLetter();
         QTRY_COMPARE(m_server->requestCount(), 1);
         view->setJobDescription(QStringLiteral("second"));
@@ -173,7 +179,7 @@ private slots:
         QCOMPARE(view->coverLetter()->text, QStringLiteral("newer"));
         QVERIFY(!view->isLoading());
         // The older answer arrives later and changes nothing.
-        QTest::qWait(600);
+        QTRY_COMPARE(dropped(), 1);
         QCOMPARE(m_server->requestCount(), 2);
         QVERIFY(view->coverLetter().has_value());
         QCOMPARE(view->coverLetter()->text, QStringLiteral("newer"));
@@ -186,14 +192,13 @@ private slots:
             LoopbackHttpServer::completion(letterJSON(QStringLiteral("last")));
         success.delayMs = 600;
         m_server->enqueue(success);
+        QSignalSpy loading(view.get(), &CoverLetterGeneratorView::loadingChanged);
         view->generateCoverLetter();
         QTRY_COMPARE(m_server->requestCount(), 3);
         view->generateCoverLetter();
-        QTest::qWait(350);
-        QVERIFY(view->isLoading());
-        QVERIFY(view->coverLetter().has_value());
-        QCOMPARE(view->coverLetter()->text, QStringLiteral("newer"));
+        QTRY_COMPARE(dropped(), 2);
         QTRY_VERIFY(!view->isLoading());
+        QCOMPARE(loading.count(), 3); // on, on again, and off with the last answer only
         QVERIFY(view->coverLetter().has_value());
         QCOMPARE(view->coverLetter()->text, QStringLiteral("last"));
         m_settings->remove(Settings::openAIAPIKeyKey);

@@ -451,9 +451,9 @@ private:
         // A sheet run modally was walked from within; one that opens alongside is walked here.
         if (!m_pending.isEmpty() && m_pending.last().screen == screen)
             runPending();
-        if (!QTest::qWaitFor([home] { return home->isActiveWindow(); }))
+        if (!QTest::qWaitFor([home] { return home->isActiveWindow(); }, 20000))
             fail(screen, QStringLiteral("its opener's window is not active again"));
-        else if (!QTest::qWaitFor([opener] { return QApplication::focusWidget() == opener; }))
+        else if (!QTest::qWaitFor([opener] { return QApplication::focusWidget() == opener; }, 20000))
             fail(screen, QStringLiteral("focus back on ") + label(QApplication::focusWidget()) +
                              QStringLiteral(", not on its opener ") + label(opener));
     }
@@ -468,7 +468,7 @@ private:
     void runPending() {
         const Pending pending = m_pending.takeLast();
         QWidget* window = nullptr;
-        if (!QTest::qWaitFor([&] { return (window = newWindow(pending.before)) != nullptr; })) {
+        if (!QTest::qWaitFor([&] { return (window = newWindow(pending.before)) != nullptr; }, 20000)) {
             fail(pending.screen, QStringLiteral("no window opened"));
             return;
         }
@@ -533,7 +533,7 @@ private slots:
         window.show();
         // Once the intro has played.
         QTRY_VERIFY_WITH_TIMEOUT(
-            !find(&window, "introLogoOverlay") || !find(&window, "introLogoOverlay")->isVisible(), 15000);
+            !find(&window, "introLogoOverlay") || !find(&window, "introLogoOverlay")->isVisible(), 20000);
         walk(&window, QStringLiteral("main window"));
 
         openWalkClose(find(&window, "resumeListHelpButton"), QStringLiteral("Main Interface Help"),
@@ -559,7 +559,7 @@ private slots:
             press(dismiss, Qt::Key_Escape);
             QTRY_VERIFY(!dismiss || !dismiss->isVisible()); // the card is deleted once faded out
             services.appearance().setReduceMotionOverride(true);
-            (void)QTest::qWaitFor([] { return QApplication::focusWidget() != nullptr; }, 1000);
+            (void)QTest::qWaitFor([] { return QApplication::focusWidget() != nullptr; }, 20000);
             if (QApplication::focusWidget() == nullptr || !isTabStop(QApplication::focusWidget()))
                 fail(QStringLiteral("welcome tip"),
                      QStringLiteral("focus after Dismiss on ") + label(QApplication::focusWidget()));
@@ -630,7 +630,7 @@ private slots:
         }
         QApplication::setPalette(schemePalette(true));
         press(QApplication::focusWidget(), Qt::Key_Escape);
-        if (!QTest::qWaitFor([chip] { return QApplication::focusWidget() == chip; }))
+        if (!QTest::qWaitFor([chip] { return QApplication::focusWidget() == chip; }, 20000))
             fail(QStringLiteral("skill popup"),
                  QStringLiteral("focus back on ") + label(QApplication::focusWidget()));
 
@@ -642,7 +642,7 @@ private slots:
         const QWidgetList shown = QApplication::topLevelWidgets();
         window.findChild<QAction*>(QStringLiteral("aboutQuilloraAction"))->trigger();
         if (QWidget* about = nullptr;
-            QTest::qWaitFor([&] { return (about = newWindow(shown)) != nullptr; })) {
+            QTest::qWaitFor([&] { return (about = newWindow(shown)) != nullptr; }, 20000)) {
             walk(about, QStringLiteral("About"));
             about->close();
         } else {
@@ -651,7 +651,8 @@ private slots:
         window.activateWindow();
         QTRY_VERIFY(window.isActiveWindow());
         press(QApplication::focusWidget(), Qt::Key_F1);
-        if (QWidget* help = nullptr; QTest::qWaitFor([&] { return (help = newWindow(shown)) != nullptr; })) {
+        if (QWidget* help = nullptr;
+            QTest::qWaitFor([&] { return (help = newWindow(shown)) != nullptr; }, 20000)) {
             walk(help, QStringLiteral("Help"));
             help->close();
         } else {
@@ -669,7 +670,7 @@ private slots:
         if (!m_pending.isEmpty())
             fail(QStringLiteral("Delete Résumé"), QStringLiteral("never asked"));
         if (!QTest::qWaitFor(
-                [cards] { return QApplication::focusWidget() == cards && cards->showsFocusRing(); }))
+                [cards] { return QApplication::focusWidget() == cards && cards->showsFocusRing(); }, 20000))
             fail(QStringLiteral("Delete Résumé"),
                  QStringLiteral("focus back on ") + label(QApplication::focusWidget()));
         QCOMPARE(list->model()->rowCount(), 2); // Cancel deleted nothing
@@ -766,12 +767,13 @@ private slots:
             QTest::qWait(200); // the name's completion shows
             press(QApplication::focusWidget(), Qt::Key_Return);
             QTRY_VERIFY(!dialog || !dialog->isVisible());
-            QVERIFY2(QTest::qWaitFor(
-                         [&] { return QApplication::focusWidget() == add && editor.isActiveWindow(); }),
-                     qPrintable(name + QStringLiteral(": focus on ") + label(QApplication::focusWidget())));
-            QTest::qWait(100);
-            QVERIFY2(QApplication::focusWidget() == add && isInView(add),
-                     qPrintable(name + QStringLiteral(": focus on ") + label(QApplication::focusWidget())));
+            QVERIFY2(
+                QTest::qWaitFor([&] { return QApplication::focusWidget() == add && editor.isActiveWindow(); },
+                                20000),
+                qPrintable(name + QStringLiteral(": focus on ") + label(QApplication::focusWidget())));
+            QTRY_VERIFY2(
+                QApplication::focusWidget() == add && isInView(add),
+                qPrintable(name + QStringLiteral(": focus on ") + label(QApplication::focusWidget())));
         }
         // The refusal shows under the tiles and is said once it shows.
         auto* notice = qobject_cast<QLabel*>(find(&editor, "portfolioSkippedNotice"));
@@ -905,7 +907,8 @@ private slots:
         ResumeCardList* cards = list->listView();
         const auto focusedOnARow = [cards](int row) -> QString {
             if (!QTest::qWaitFor(
-                    [cards] { return QApplication::focusWidget() == cards && cards->showsFocusRing(); }))
+                    [cards] { return QApplication::focusWidget() == cards && cards->showsFocusRing(); },
+                    20000))
                 return QStringLiteral("focus on ") + label(QApplication::focusWidget());
             if (cards->currentIndex().row() != row)
                 return QStringLiteral("current row %1").arg(cards->currentIndex().row());
@@ -1040,7 +1043,7 @@ private slots:
         };
         helpAndBack([] {});
         QTRY_COMPARE(QApplication::focusWidget(), holder);
-        helpAndBack([&] { QTRY_VERIFY_WITH_TIMEOUT(star->isEnabled(), 10000); });
+        helpAndBack([&] { QTRY_VERIFY_WITH_TIMEOUT(star->isEnabled(), 20000); });
         QTRY_COMPARE(QApplication::focusWidget(), star);
         QVERIFY(!holder->isVisible());
         QCOMPARE(summary->toPlainText(), QStringLiteral("Calm tools."));
@@ -1111,7 +1114,7 @@ private slots:
         QCOMPARE(editor.actions().morvessaAlertMessage(), QStringLiteral("Resume pushed to Morvessa."));
         QVERIFY(QTest::qWaitForWindowActive(editor.actions().morvessaAlert()));
         press(QApplication::focusWidget(), Qt::Key_Return); // OK
-        QVERIFY2(QTest::qWaitFor([push] { return QApplication::focusWidget() == push; }),
+        QVERIFY2(QTest::qWaitFor([push] { return QApplication::focusWidget() == push; }, 20000),
                  qPrintable(QStringLiteral("focus on ") + label(QApplication::focusWidget())));
         // A second Space acts on the same button again: Remove From Morvessa asks.
         before = QApplication::topLevelWidgets();
@@ -1139,7 +1142,7 @@ private slots:
                 QVERIFY(QTest::qWaitForWindowActive(&picker));
                 QWidget* current = picker.row(fonts.at(at).fontName);
                 QVERIFY2(
-                    QTest::qWaitFor([current] { return QApplication::focusWidget() == current; }),
+                    QTest::qWaitFor([current] { return QApplication::focusWidget() == current; }, 20000),
                     qPrintable(where + QStringLiteral(": focus on ") + label(QApplication::focusWidget())));
                 QVERIFY2(isInView(current), qPrintable(where));
                 const QRect shown(current->mapTo(&picker, QPoint(0, 0)), current->size());
@@ -1251,7 +1254,7 @@ private slots:
         window.resize(1024, 640);
         window.show();
         QTRY_VERIFY_WITH_TIMEOUT(
-            !find(&window, "introLogoOverlay") || !find(&window, "introLogoOverlay")->isVisible(), 15000);
+            !find(&window, "introLogoOverlay") || !find(&window, "introLogoOverlay")->isVisible(), 20000);
         auto* cards = window.findChild<ResumeListView*>()->listView();
         cards->setFocus(Qt::TabFocusReason);
         press(cards, Qt::Key_Return); // the focused list stands on its first row
@@ -1295,7 +1298,7 @@ private slots:
         const QWidgetList shown = QApplication::topLevelWidgets();
         press(QApplication::focusWidget(), Qt::Key_F1);
         QWidget* help = nullptr;
-        QVERIFY(QTest::qWaitFor([&] { return (help = newWindow(shown)) != nullptr; }));
+        QVERIFY(QTest::qWaitFor([&] { return (help = newWindow(shown)) != nullptr; }, 20000));
         check(help, QStringLiteral("Help"));
         help->close();
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QLatin1Char('\n'))));

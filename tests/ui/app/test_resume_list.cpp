@@ -649,7 +649,7 @@ private slots:
         list.resize(420, 700);
         list.show();
         QVERIFY(!list.showLogo());
-        QTRY_VERIFY_WITH_TIMEOUT(list.showLogo(), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(list.showLogo(), 20000);
     }
 };
 

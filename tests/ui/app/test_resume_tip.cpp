@@ -89,16 +89,16 @@ private slots:
         QVERIFY(tip->contentHeight() > ResumeTipView::visibleTextHeight);
         const qreal maxOffset = tip->contentHeight() - ResumeTipView::visibleTextHeight;
 
-        QTRY_VERIFY_WITH_TIMEOUT(tip->isAutoScrolling(), 2000);
-        QTRY_VERIFY_WITH_TIMEOUT(tip->scrollOffset() < -1, 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(tip->isAutoScrolling(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(tip->scrollOffset() < -1, 20000);
         // Each tick moves the text 0.3 points up.
         const qreal steps = -tip->scrollOffset() / ResumeTipView::scrollStep;
         QVERIFY(std::abs(steps - std::round(steps)) < 1e-6 || tip->scrollOffset() == -maxOffset);
 
-        QTRY_VERIFY_WITH_TIMEOUT(tip->hasStartedFadeOut(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(tip->hasStartedFadeOut(), 20000);
         QCOMPARE(tip->scrollOffset(), -maxOffset);
         QVERIFY(!tip->isAutoScrolling());
-        QTRY_COMPARE_WITH_TIMEOUT(dismissed.count(), 1, 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(dismissed.count(), 1, 20000);
         QTRY_COMPARE(tip->tipOpacity(), 0.0);
     }
 
@@ -108,7 +108,7 @@ private slots:
         tip->startAutoScroll(10000);
         std::optional<qreal> offsetAtEnd;
         connect(tip.get(), &ResumeTipView::dismissed, this, [&] { offsetAtEnd = tip->scrollOffset(); });
-        QTRY_VERIFY_WITH_TIMEOUT(offsetAtEnd.has_value(), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(offsetAtEnd.has_value(), 20000);
         QCOMPARE(*offsetAtEnd, 0.0);
         QVERIFY(!tip->isAutoScrolling());
     }
@@ -116,7 +116,7 @@ private slots:
     void dragHandsTheTextToTheUser() {
         auto tip = shownTip(m_appearance);
         QSignalSpy dismissed(tip.get(), &ResumeTipView::dismissed);
-        QTRY_VERIFY_WITH_TIMEOUT(tip->scrollOffset() < -3, 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(tip->scrollOffset() < -3, 20000);
 
         drag(tip->textWindow(), 6); // under 10 points: the scroll goes on
         QVERIFY(!tip->userDisabledAutoScroll());
@@ -142,7 +142,7 @@ private slots:
         auto tip = shownTip(m_appearance);
         tip->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(tip.get()));
-        QTRY_VERIFY_WITH_TIMEOUT(tip->scrollOffset() < -3, 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(tip->scrollOffset() < -3, 20000);
         TipTextWindow* text = tip->textWindow();
         text->setFocus(Qt::TabFocusReason);
         QVERIFY(tip->userDisabledAutoScroll());
@@ -162,7 +162,7 @@ private slots:
         auto tip = shownTip(m_appearance, {50, 10, 200, 5, 1});
         QSignalSpy dismissed(tip.get(), &ResumeTipView::dismissed);
         tip->startAutoScroll(10000); // straight to the fade
-        QTRY_VERIFY_WITH_TIMEOUT(tip->hasStartedFadeOut() && tip->tipOpacity() < 1.0, 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(tip->hasStartedFadeOut() && tip->tipOpacity() < 1.0, 20000);
         drag(tip->textWindow(), 30);
         QCOMPARE(tip->tipOpacity(), 1.0);
         QVERIFY(!tip->hasStartedFadeOut());
@@ -194,7 +194,7 @@ private slots:
 
     void nothingFiresOnceTheCardIsGone() {
         auto tip = shownTip(m_appearance);
-        QTRY_VERIFY_WITH_TIMEOUT(tip->isAutoScrolling(), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(tip->isAutoScrolling(), 20000);
         QPointer<ResumeTipView> guard = tip.get();
         tip.reset();
         QTest::qWait(100); // a pending step or tick here would touch freed memory
@@ -213,7 +213,7 @@ private slots:
         QVERIFY(tip);
         QCOMPARE(tip->visibleOpacity(), 0.0);                       // waits for the logo
         QCOMPARE(tip->dismissButton()->focusPolicy(), Qt::NoFocus); // and takes no focus unseen
-        QTRY_VERIFY_WITH_TIMEOUT(tip->showLogo(), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(tip->showLogo(), 20000);
         QTRY_VERIFY(tip->dismissButton()->focusPolicy() & Qt::TabFocus);
 
         list.createNewResume();

@@ -273,7 +273,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT((output += app.readAll()).contains("🛟 User backup written (launch)"),
                                  60000);
         ::kill(pid_t(app.processId()), SIGTERM);
-        QVERIFY2(app.waitForFinished(10000), output.constData());
+        QVERIFY2(app.waitForFinished(30000), output.constData());
         QCOMPARE(app.exitStatus(), QProcess::NormalExit);
         QCOMPARE(morvessaPushJournal::names(), names);
     }

@@ -467,7 +467,7 @@ private slots:
         SparkleButtonLabel busy(m_appearance, QStringLiteral("Analyzing experience…"), true);
         busy.show();
         QCOMPARE(busy.rotation(), 360.0); // the first turn starts at once
-        QTRY_VERIFY_WITH_TIMEOUT(busy.rotation() >= 720.0, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(busy.rotation() >= 720.0, 20000);
         busy.setBusy(false);
         const double rested = busy.rotation();
         QTest::qWait(1200);

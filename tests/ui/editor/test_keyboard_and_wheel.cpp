@@ -184,11 +184,11 @@ private slots:
         fonts.show();
         QVERIFY(QTest::qWaitForWindowActive(&fonts));
         QTRY_VERIFY(fonts.isAncestorOf(QApplication::focusWidget())); // the window's first focus
-        QTest::qWait(50);
         for (const bool light : {true, false}) {
             m_services->appearance().setLightOverride(light);
-            const QStringList silent = controlsWithoutVisibleFocus(&fonts, fonts.scrollArea());
-            QVERIFY2(silent.isEmpty(), qPrintable(silent.join(QStringLiteral(", "))));
+            QStringList silent;
+            QTRY_VERIFY2((silent = controlsWithoutVisibleFocus(&fonts, fonts.scrollArea())).isEmpty(),
+                         qPrintable(silent.join(QStringLiteral(", "))));
         }
         fonts.close();
 
@@ -203,13 +203,13 @@ private slots:
             window->show();
             QVERIFY(QTest::qWaitForWindowActive(window));
             QTRY_VERIFY(window->isAncestorOf(QApplication::focusWidget()));
-            QTest::qWait(50);
             for (const bool light : {true, false}) {
                 m_services->appearance().setLightOverride(light);
-                const QStringList silent =
-                    controlsWithoutVisibleFocus(window, window->findChild<QScrollArea*>());
-                QVERIFY2(silent.isEmpty(), qPrintable(window->objectName() + QStringLiteral(": ") +
-                                                      silent.join(QStringLiteral(", "))));
+                QStringList silent;
+                QTRY_VERIFY2((silent = controlsWithoutVisibleFocus(window, window->findChild<QScrollArea*>()))
+                                 .isEmpty(),
+                             qPrintable(window->objectName() + QStringLiteral(": ") +
+                                        silent.join(QStringLiteral(", "))));
             }
             window->close();
         }

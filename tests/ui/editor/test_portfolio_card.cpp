@@ -128,7 +128,7 @@ private slots:
             QSignalSpy added(card, &PortfolioCard::imagesAdded);
             QTest::mouseClick(child<QAbstractButton>(&editor, QStringLiteral("addPortfolioImageButton")),
                               Qt::LeftButton);
-            QVERIFY(added.wait());
+            QVERIFY(added.wait(20000));
             QCOMPARE(card->pickerItems().size(), 3);
             QCOMPARE(card->pickerItems().at(0).imageData, png); // bytes unchanged
             QCOMPARE(card->pickerItems().at(1).imageData, jpeg);
@@ -201,7 +201,7 @@ private slots:
                 QVERIFY(card->isLoading());
                 QVERIFY(!card->picker()->addButton()->isEnabled());
                 card->addImageFiles({QDir::tempPath() + QStringLiteral("/a.png")}); // ignored while loading
-                QVERIFY(loaded.wait());
+                QVERIFY(loaded.wait(20000));
                 QVERIFY(!card->isLoading());
                 QCOMPARE(captionsOf(card->pickerItems()),
                          (QStringList{QStringLiteral("Bridge"), QStringLiteral("Atrium")}));

@@ -311,10 +311,12 @@ private slots:
         QVERIFY(services->context().save().ok());
         SkillsSection open(resume, ai(), m_appearance, counter());
         m_model->enqueue(QStringLiteral("Late: answer"));
+        test::StdoutCapture dropped;
         open.generateSkillSuggestions();
         services->context().deleteRecord(resume);
         QVERIFY(services->context().save().ok());
-        QTest::qWait(100);
+        QTRY_VERIFY(dropped.linesSoFar().contains(
+            QStringLiteral("⏭️ Skill suggestion result dropped: its résumé was deleted")));
         QVERIFY(resume->suggestedSkills().isEmpty());
         QCOMPARE(m_saves, 0);
     }

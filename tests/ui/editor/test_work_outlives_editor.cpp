@@ -161,9 +161,8 @@ private slots:
         QVERIFY(m_services->context().save().ok());
 
         test::StdoutCapture capture;
-        QTest::qWait(700);
-        QVERIFY(capture.lines().contains(QStringLiteral("⏭️ ") + workName(task) +
-                                         QStringLiteral(" result dropped: its résumé was deleted")));
+        QTRY_VERIFY(capture.linesSoFar().contains(QStringLiteral("⏭️ ") + workName(task) +
+                                                  QStringLiteral(" result dropped: its résumé was deleted")));
         QVERIFY(!holdsOutcome(task, *m_resume));
         QVERIFY(!m_services->context().hasChanges());
         QVERIFY(storedResumes().isEmpty());
