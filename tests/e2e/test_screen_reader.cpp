@@ -989,10 +989,13 @@ private slots:
         const Node font = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Font style"));
         QVERIFY(font);
         QVERIFY2(descriptionOf(font).endsWith(QLatin1String("Avenir Next")), qPrintable(descriptionOf(font)));
-        const Node generated = find(ATSPI_ROLE_LABEL, QStringLiteral("ATS version last generated"));
+        // A text is read by its name alone: its value ends the name.
+        Node generated;
+        for (const Node& text : allOf(ATSPI_ROLE_LABEL))
+            if (nameOf(text).startsWith(u"ATS version last generated, "_qs))
+                generated = text;
         QVERIFY(generated);
-        QVERIFY2(descriptionOf(generated).contains(QLatin1String("2025")),
-                 qPrintable(descriptionOf(generated)));
+        QVERIFY2(nameOf(generated).contains(QLatin1String("2025")), qPrintable(nameOf(generated)));
         const Node captions = find(ATSPI_ROLE_CHECK_BOX, QStringLiteral("Edit Captions"));
         QVERIFY(captions && doAction(captions, QStringLiteral("Toggle")));
         const Node orientation =
@@ -1210,13 +1213,20 @@ private slots:
             QSKIP("The editor is not open.");
         const qsizetype from = orcaSaid().size();
         QVERIFY(doAction(opener, QStringLiteral("Press")));
-        // It opens on its title; Tab reads its field's name.
-        const Node title = waitFind(ATSPI_ROLE_HEADING, QStringLiteral("Edit Skill"));
-        QVERIFY(title);
-        QTRY_VERIFY(has(title, ATSPI_STATE_FOCUSED));
-        atspi_generate_keyboard_event(0xff09 /* Tab */, nullptr, ATSPI_KEY_SYM, nullptr);
-        QTRY_VERIFY(has(find(ATSPI_ROLE_TEXT, QStringLiteral("Skill: Descriptor")), ATSPI_STATE_FOCUSED));
-        QVERIFY(orcaSays({u"Edit Skill"_qs, u"Skill: Descriptor"_qs}, from));
+        // It opens on its field, the skill selected; Orca says the popup's title first, then the field.
+        QVERIFY(waitFind(ATSPI_ROLE_HEADING, QStringLiteral("Edit Skill")));
+        const Node skillField = waitFind(ATSPI_ROLE_TEXT, QStringLiteral("Skill: Descriptor"));
+        QVERIFY(skillField);
+        QTRY_VERIFY(has(skillField, ATSPI_STATE_FOCUSED));
+        if (!m_orcaLog.isEmpty()) {
+            const auto titleThenField = [&] {
+                const QString said = orcaSaid().mid(from).join(u" / "_qs);
+                const qsizetype title = said.indexOf(u"Edit Skill"_qs);
+                return title >= 0 && said.indexOf(u"Skill: Descriptor"_qs, title + 10) > title;
+            };
+            if (!QTest::qWaitFor(titleThenField, 20000))
+                QFAIL(qPrintable(u"Orca said: "_qs + orcaSaid().mid(from).join(u" / "_qs)));
+        }
         const Node list = find(ATSPI_ROLE_LIST, QStringLiteral("Résumés"));
         QVERIFY(list);
         const int rows = atspi_accessible_get_child_count(list.get(), nullptr);
@@ -1279,14 +1289,38 @@ private slots:
         m_server->enqueue(
             Reply::completion(u"Dear team,\n\nI would like to lead your design work.\n\nZoë"_qs));
         saidOnce(u"Cover letter written."_qs, pressed(u"Cover With OpenAI"_qs));
+        // Its field is heard by its name and role, the role not said twice.
+        const qsizetype letterFrom = orcaSaid().size();
+        focusAndHear(find(ATSPI_ROLE_TEXT, QStringLiteral("Cover letter")), u"Cover letter text"_qs);
+        QVERIFY2(!orcaSaid()
+                      .mid(letterFrom)
+                      .join(u' ')
+                      .contains(u"Cover letter text text"_qs, Qt::CaseInsensitive),
+                 qPrintable(orcaSaid().mid(letterFrom).join(u" / "_qs)));
         m_server->enqueue(Reply::completion(u"{\"overallScore\": 74, \"missingKeywords\": [\"Design "
                                             u"systems\"], \"suggestions\": [\"Name it.\"], "
                                             "\"sectionFeedback\": [{\"section\": \"Summary\", \"feedback\": "
                                             "{\"score\": 70, \"missingKeywords\": [\"Figma\"], "
                                             "\"suggestions\": [\"Lead with results.\"]}}], "
                                             "\"notes\": [\"Clear layout.\"]}"_qs));
+        qsizetype analysed = orcaSaid().size();
         saidOnce(u"Resume ATS score: 74 percent. Missing keywords: Design systems."_qs,
                  pressed(u"Analyze Resume ATS"_qs));
+        // The focus is on the result's first text, the score, heard with its value; Tab comes back
+        // to it from the title before it, and Orca says the value again.
+        const QString score = u"Resume ATS score, 74 percent"_qs;
+        QTRY_VERIFY2(g_focused && nameOf(g_focused) == score,
+                     qPrintable(g_focused ? nameOf(g_focused) : QString()));
+        QVERIFY(orcaSays({score}, analysed));
+        constexpr uint shiftMask = 1 << ATSPI_MODIFIER_SHIFT;
+        atspi_generate_keyboard_event(shiftMask, nullptr, ATSPI_KEY_LOCKMODIFIERS, nullptr);
+        atspi_generate_keyboard_event(0xff09 /* Tab */, nullptr, ATSPI_KEY_SYM, nullptr);
+        atspi_generate_keyboard_event(shiftMask, nullptr, ATSPI_KEY_UNLOCKMODIFIERS, nullptr);
+        QTRY_VERIFY(g_focused && nameOf(g_focused) == u"Resume ATS Score"_qs);
+        analysed = orcaSaid().size();
+        atspi_generate_keyboard_event(0xff09 /* Tab */, nullptr, ATSPI_KEY_SYM, nullptr);
+        QTRY_VERIFY(g_focused && nameOf(g_focused) == score);
+        QVERIFY(orcaSays({u"74 percent"_qs}, analysed));
         // The analysis is read text by text: a suggestion, a section's row, a note.
         for (const QString& text :
              {u"Name it."_qs, u"Summary: 70 percent. Missing: Figma. Tip: Lead with results."_qs,
@@ -1295,8 +1329,10 @@ private slots:
         m_server->enqueue(Reply::completion(
             u"{\"summary\": \"I design calm tools and design systems.\", \"experience\": [], \"skills\": "
             "[\"Figma\"], \"insertedKeywords\": [{\"keyword\": \"design systems\", \"section\": \"Summary\"}]}"_qs));
-        saidOnce(u"ATS version created. Inserted keywords: design systems"_qs,
-                 pressed(u"ATS with OpenAI"_qs));
+        const QString rewritten =
+            saidOnce(u"ATS version created. The summary was replaced."_qs, pressed(u"ATS with OpenAI"_qs));
+        QVERIFY2(rewritten.contains(u" Inserted keywords: design systems (Summary)."_qs),
+                 qPrintable(rewritten));
         m_server->enqueue(
             Reply::completion(u"{\"paragraph\": \"I design calm, useful tools for teams.\"}"_qs));
         saidOnce(u"Summary rewritten."_qs, pressed(u"STAR with OpenAI"_qs));
@@ -1389,7 +1425,33 @@ private slots:
         orcaSaidFirst(saidOnce(nameOf(other) + u" selected."_qs,
                                [&] { QVERIFY(doAction(other, QStringLiteral("Press"))); }),
                       u"Font Picker"_qs, heard);
+        // Back in the editor, the Font style button says the choice as the list names it ("Lato",
+        // not its font's name "Lato-Light").
+        const Node lato = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Lato"), windows().last());
+        QVERIFY(lato);
+        heard = focusHeard(lato);
+        orcaSaidFirst(
+            saidOnce(u"Lato selected."_qs, [&] { QVERIFY(doAction(lato, QStringLiteral("Press"))); }),
+            u"Font Picker"_qs, heard);
         closeTop();
+        const Node fontStyle = waitFind(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Font style"));
+        const Node nextTo = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Export Creative PDF"));
+        QVERIFY(fontStyle && nextTo);
+        focusHeard(nextTo);
+        heard = orcaSaid().size();
+        QVERIFY(doAction(fontStyle, QStringLiteral("SetFocus")));
+        QTRY_VERIFY(has(fontStyle, ATSPI_STATE_FOCUSED));
+        if (!m_orcaLog.isEmpty()) {
+            QVERIFY(orcaSays({u"Font style"_qs}, heard) && orcaSays({u"Lato"_qs}, heard));
+            const auto fontSaid = [&] {
+                const QString said = orcaSaid().mid(heard).join(u" / "_qs);
+                const qsizetype button = said.indexOf(u"Font style"_qs);
+                return button >= 0 && said.indexOf(u"Lato"_qs, button) > button;
+            };
+            QVERIFY2(QTest::qWaitFor(fontSaid, 20000), qPrintable(orcaSaid().mid(heard).join(u" / "_qs)));
+            QVERIFY2(!orcaSaid().mid(heard).join(u' ').contains(u"Lato-Light"_qs),
+                     qPrintable(orcaSaid().mid(heard).join(u" / "_qs)));
+        }
 
         // The share dialog opens on its file, named; a path copied and the PDF opened are each said
         // once.
@@ -1644,6 +1706,43 @@ private slots:
         QVERIFY(doAction(copyRow, QStringLiteral("Delete")));
         QTRY_VERIFY(windows().size() > before);
         saidOnce(u"Deleted “"_qs + copy + u"”."_qs, [&] { QVERIFY(press(QStringLiteral("Delete"))); });
+
+        // An experience and the education deleted from the editor, each confirmed: said once, the
+        // focus on the row now in its place, else on Add Education.
+        const auto deleteEntry = [&](const Node& trash, const QString& outcome, const QString& focused) {
+            QVERIFY(trash);
+            saidOnce(outcome, [&] {
+                const qsizetype shown = windows().size();
+                QVERIFY(doAction(trash, QStringLiteral("Press")));
+                QTRY_VERIFY(windows().size() > shown);
+                QVERIFY(press(QStringLiteral("Delete")));
+            });
+            QTRY_VERIFY2(g_focused && nameOf(g_focused).startsWith(focused),
+                         qPrintable(g_focused ? nameOf(g_focused) : QString()));
+        };
+        Node designer = find(ATSPI_ROLE_FILLER, QStringLiteral("Designer, Globex, 2015 to 2019"));
+        deleteEntry(designer ? find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Delete experience"), designer)
+                             : Node(),
+                    u"Deleted experience “Designer, Globex”."_qs, u"Lead Designer, Acme / Co"_qs);
+        deleteEntry(find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Delete education")),
+                    u"Deleted education “BFA, Université de Montréal”."_qs, u"Add Education"_qs);
+
+        // The OpenAI key removed from the list's help: said once, the focus on the button under
+        // its new name.
+        Node listHelp;
+        for (const Node& window : windows())
+            walk(window, [&](const Node& node, int) {
+                if (!listHelp && nameOf(node) == QLatin1String("Help") &&
+                    descriptionOf(node) == QLatin1String("Shows help for the main interface"))
+                    listHelp = node;
+            });
+        QVERIFY(listHelp && doAction(listHelp, QStringLiteral("Press")));
+        const Node removeKey = waitFind(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Remove OpenAI API Key"));
+        QVERIFY(removeKey && doAction(removeKey, QStringLiteral("SetFocus")));
+        QTRY_VERIFY(has(removeKey, ATSPI_STATE_FOCUSED));
+        saidOnce(u"Removed the OpenAI API key."_qs, [&] { key(0x20 /* space */); });
+        QTRY_VERIFY(g_focused && nameOf(g_focused) == u"Add OpenAI API Key"_qs);
+        closeTop();
         orcaSaidEachOnce(orcaFrom);
     }
 

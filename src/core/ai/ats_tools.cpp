@@ -241,9 +241,13 @@ QStringList trimmedSkillList(const QStringList& skills) {
     return cleanSkillList(trimmed);
 }
 
-void applyATSRewrite(Resume& resume, const ATSRewritePayload& payload, const QString& summaryAtRequest,
-                     const QHash<QString, QString>& detailsAtRequest, const QDateTime& now) {
+ATSRewriteChanges applyATSRewrite(Resume& resume, const ATSRewritePayload& payload,
+                                  const QString& summaryAtRequest,
+                                  const QHash<QString, QString>& detailsAtRequest, const QDateTime& now) {
+    ATSRewriteChanges changes;
     const QString newSummary = conservativeSummary(summaryAtRequest, payload.summary);
+    // A summary typed meanwhile gives way to the one the rewrite keeps: that is a change too.
+    changes.summaryReplaced = resume.summary() != newSummary;
     if (atsSameText(newSummary, summaryAtRequest))
         logLine(QStringLiteral("⚠️ SUMMARY UNCHANGED"));
     else
@@ -276,12 +280,16 @@ void applyATSRewrite(Resume& resume, const ATSRewritePayload& payload, const QSt
                     QStringLiteral(" COMPANY: ") % rewrite.company % QStringLiteral(" BEFORE: ") % before %
                     QStringLiteral(" AFTER : ") % newDetails);
         }
-        if (!newDetails.isEmpty())
+        if (!newDetails.isEmpty() && found->details() != newDetails) {
+            changes.rewrittenRoles.append(found->role());
             found->setDetails(newDetails);
+        }
     }
 
     const QStringList skills = trimmedSkillList(payload.skills);
     if (!skills.isEmpty()) {
+        changes.appliedSkills = skills.size();
+        changes.skillsSwitchedOn = !resume.includeSkills();
         resume.setAppliedSkills(skills);
         resume.setIncludeSkills(true);
     }
@@ -289,12 +297,14 @@ void applyATSRewrite(Resume& resume, const ATSRewritePayload& payload, const QSt
     QStringList keywords;
     for (const ATSRewritePayload::InsertedKeyword& inserted : payload.insertedKeywords)
         keywords.append(inserted.keyword % QStringLiteral(" (") % inserted.section % QLatin1Char(')'));
-    resume.setAtsInsertedKeywords(cleanSkillList(keywords));
+    changes.insertedKeywords = cleanSkillList(keywords);
+    resume.setAtsInsertedKeywords(changes.insertedKeywords);
 
     resume.setAtsLastGenerated(now);
     resume.setIncludeATSVersion(true);
     resume.setAtsGeneratedText(formattedResumeText(resume));
     logLine(QStringLiteral("📌 ATS APPLIED AT: ") % logDate(resume.atsLastGenerated().value_or(now)));
+    return changes;
 }
 
 } // namespace quillora

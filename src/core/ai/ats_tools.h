@@ -61,12 +61,24 @@ QStringList cleanSkillList(const QStringList& skills);
 // Every item trimmed, blank ones dropped, then cleanSkillList.
 QStringList trimmedSkillList(const QStringList& skills);
 
+// What applying a rewrite changed in the résumé, besides the ATS version itself.
+struct ATSRewriteChanges final {
+    bool summaryReplaced = false;
+    QStringList rewrittenRoles; // the entries whose details changed, by role
+    qsizetype appliedSkills = 0;
+    bool skillsSwitchedOn = false; // the skills were off before
+    QStringList insertedKeywords;
+
+    friend bool operator==(const ATSRewriteChanges&, const ATSRewriteChanges&) = default;
+};
+
 // Writes a rewrite into the live résumé: the guarded summary, the details of the entries the
 // rewrite names (a blank proposal keeps the stored details), the applied skills when the
 // proposal holds any, the inserted keywords, the time (`now`), the ATS version switched on
-// and its plain text. Logs each step. Saves nothing.
-void applyATSRewrite(Resume& resume, const ATSRewritePayload& payload, const QString& summaryAtRequest,
-                     const QHash<QString, QString>& detailsAtRequest,
-                     const QDateTime& now = QDateTime::currentDateTime());
+// and its plain text. Logs each step. Saves nothing. Returns what changed.
+ATSRewriteChanges applyATSRewrite(Resume& resume, const ATSRewritePayload& payload,
+                                  const QString& summaryAtRequest,
+                                  const QHash<QString, QString>& detailsAtRequest,
+                                  const QDateTime& now = QDateTime::currentDateTime());
 
 } // namespace quillora

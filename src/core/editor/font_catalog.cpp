@@ -33,6 +33,13 @@ const QList<FontOption>& fontPickerFonts() {
     return fonts;
 }
 
+QString fontLabel(const QString& fontName) {
+    for (const FontOption& option : fontPickerFonts())
+        if (option.fontName == fontName)
+            return option.label;
+    return fontName;
+}
+
 QString fontOptionIdentifier(const QString& fontName) {
     QString compact = fontName;
     compact.remove(QLatin1Char(' '));

@@ -429,7 +429,7 @@ CloudResult<CKAccountStatus> PostgresCloudDatabase::accountStatus() {
 CloudResult<CKAccountStatus> PostgresCloudDatabase::connect() {
     m_connection.reset();
     if (m_connectionString.trimmed().isEmpty())
-        return CKAccountStatus::noAccount;
+        return QuilloraCloudKitError::notConfigured();
     // Once stopped, nothing new is begun: looking the host up alone may take minutes.
     if (m_stopped && m_stopped())
         return CKAccountStatus::temporarilyUnavailable;

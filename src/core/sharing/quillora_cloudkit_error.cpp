@@ -33,10 +33,21 @@ bool isAccessCode(int code) {
 
 } // namespace
 
+QuilloraCloudKitError QuilloraCloudKitError::notConfigured() {
+    return {Unavailable{int(CKAccountStatus::noAccount),
+                        QStringLiteral("The connection to the recruiting network is not set. Set the "
+                                       "%1 environment variable to its database's connection string "
+                                       "(see the README).")
+                            .arg(QLatin1String(kCloudDatabaseVariable))}};
+}
+
 std::optional<QString> QuilloraCloudKitError::errorDescription() const {
     return std::visit(
         Overloaded{
-            [](const Unavailable& e) { return unavailableText(e.status); },
+            [](const Unavailable& e) {
+                return e.explanation.isEmpty() ? unavailableText(e.status)
+                                               : std::optional<QString>(e.explanation);
+            },
             [](const PermissionFailure& e) -> std::optional<QString> {
                 return QStringLiteral("This build does not have access to CloudKit container ") %
                        e.containerIdentifier %

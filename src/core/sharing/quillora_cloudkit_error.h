@@ -47,6 +47,8 @@ class QuilloraCloudKitError final {
 public:
     struct Unavailable final {
         int status = 0; // a CKAccountStatus raw value
+        // Why, where this desktop knows better than the status's own sentence (no connection set).
+        QString explanation = {};
         friend bool operator==(const Unavailable&, const Unavailable&) = default;
     };
     struct PermissionFailure final {
@@ -57,6 +59,9 @@ public:
 
     static QuilloraCloudKitError unavailable(CKAccountStatus status) { return {Unavailable{int(status)}}; }
     static QuilloraCloudKitError unavailable(int status) { return {Unavailable{status}}; }
+    // No account, because no connection to the recruiting network's database is set: the user is
+    // told so, and where to set it.
+    static QuilloraCloudKitError notConfigured();
     static QuilloraCloudKitError permissionFailure(const QString& containerIdentifier) {
         return {PermissionFailure{containerIdentifier}};
     }

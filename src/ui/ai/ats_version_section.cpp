@@ -256,6 +256,27 @@ QString analysisOutcomeText(const ATSAnalysis& analysis) {
 
 } // namespace
 
+QString rewriteOutcomeText(const ATSRewriteChanges& changes) {
+    QString said = QStringLiteral("ATS version created.");
+    if (changes.summaryReplaced)
+        said += QStringLiteral(" The summary was replaced.");
+    if (!changes.rewrittenRoles.isEmpty())
+        said += QStringLiteral(" Rewrote the details of ") +
+                changes.rewrittenRoles.join(QStringLiteral(", ")) + QStringLiteral(".");
+    if (changes.appliedSkills > 0) {
+        const QString skills = changes.appliedSkills == 1
+                                   ? QStringLiteral("1 skill")
+                                   : QStringLiteral("%1 skills").arg(changes.appliedSkills);
+        said += changes.skillsSwitchedOn
+                    ? QStringLiteral(" Skills switched on with ") + skills + QStringLiteral(".")
+                    : QStringLiteral(" Applied ") + skills + QStringLiteral(".");
+    }
+    if (!changes.insertedKeywords.isEmpty())
+        said += QStringLiteral(" Inserted keywords: ") + changes.insertedKeywords.join(QStringLiteral(", ")) +
+                QStringLiteral(".");
+    return said;
+}
+
 QString abbreviatedDateText(const QDate& date, const QLocale& locale) {
     // The locale's long form without the weekday, the month's name shortened.
     QString format = locale.dateFormat(QLocale::LongFormat);
@@ -433,8 +454,15 @@ void ATSVersionSection::runATSAnalysis(const QString& prompt, const QString& inp
             QTimer::singleShot(0, this, [this] {
                 m_isAnalyzingResumeATS = false;
                 emit stateChanged();
-                announceOutcome(m_analyzeButton, m_atsAnalysis ? analysisOutcomeText(*m_atsAnalysis)
-                                                               : m_atsAnalysisError.value_or(QString()));
+                // A result is read from its first text, the score, on through the card with Tab.
+                QWidget* score =
+                    m_analysisCard != nullptr
+                        ? m_analysisCard->findChild<QWidget*>(QStringLiteral("overallATSScoreLabel"))
+                        : nullptr;
+                announceOutcome(m_analyzeButton,
+                                m_atsAnalysis ? analysisOutcomeText(*m_atsAnalysis)
+                                              : m_atsAnalysisError.value_or(QString()),
+                                m_atsAnalysis ? score : nullptr);
             });
         });
 }
@@ -456,8 +484,10 @@ void ATSVersionSection::runATSRewrite(const ATSRewriteRequest& request) {
     m_atsSession.generate<ATSRewritePayload>(
         request.prompt, ResultReceiver::forResume(m_resume, this, QStringLiteral("ATS rewrite")),
         [resume, screen, request](Result<ATSRewritePayload> result) {
+            ATSRewriteChanges changes;
             if (result)
-                applyATSRewrite(*resume, result.value(), request.summaryAtRequest, request.detailsAtRequest);
+                changes = applyATSRewrite(*resume, result.value(), request.summaryAtRequest,
+                                          request.detailsAtRequest);
             else
                 logLine(QStringLiteral("❌ ATS generation failed: ") + result.error());
             if (!screen)
@@ -466,12 +496,9 @@ void ATSVersionSection::runATSRewrite(const ATSRewriteRequest& request) {
                 screen->m_atsRewriteError = atsFailureMessage(result.errorInfo());
             screen->m_isGeneratingATSVersion = false;
             emit screen->stateChanged();
-            QString said = screen->m_atsRewriteError.value_or(QStringLiteral("ATS version created."));
-            if (const QStringList inserted = resume->atsInsertedKeywords().value_or(QStringList());
-                result && !inserted.isEmpty())
-                said += QStringLiteral(" Inserted keywords: ") + inserted.join(QStringLiteral(", ")) +
-                        QStringLiteral(".");
-            announceOutcome(screen->m_generateButton, said);
+            // What the rewrite changed, or why it failed.
+            announceOutcome(screen->m_generateButton,
+                            screen->m_atsRewriteError.value_or(rewriteOutcomeText(changes)));
         });
 }
 

@@ -47,6 +47,10 @@ class OpacityTransition;
 // The date in the locale's abbreviated form, the month as a word ("Dec 7, 2026", "7. Dez. 2026").
 QString abbreviatedDateText(const QDate& date, const QLocale& locale);
 
+// What an applied rewrite says: "ATS version created.", then what it changed (the summary, the
+// details of entries, the skills applied and switched on, the keywords inserted).
+QString rewriteOutcomeText(const ATSRewriteChanges& changes);
+
 class ATSVersionSection final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ATSVersionSection)

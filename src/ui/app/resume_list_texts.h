@@ -89,6 +89,10 @@ inline QString removeKey() {
 inline QString removeKeyHint() {
     return QStringLiteral("Removes the stored OpenAI API key");
 }
+// What removing the key says.
+inline QString keyRemoved() {
+    return QStringLiteral("Removed the OpenAI API key.");
+}
 inline QString keyPromptMessage() {
     return QStringLiteral("Your key is stored on this device and will be used for all AI features.");
 }

@@ -471,6 +471,8 @@ void ResumeListView::toggleOpenAIKey(QWidget* over) {
     if (!settings.openAIAPIKey().trimmed().isEmpty()) {
         settings.remove(Settings::openAIAPIKeyKey);
         settings.setOpenAIAPIKey(QString());
+        // The button keeps the focus under its new name.
+        announceOutcome(over != nullptr ? over : this, resumeListTexts::keyRemoved());
         return;
     }
     m_openAIKeyDraft.clear();

@@ -39,6 +39,7 @@ constexpr const char* frequentProperty = "_quillora_accessibleFrequent";
 constexpr const char* notificationProperty = "_quillora_accessibleNotification";
 constexpr const char* statusProperty = "_quillora_accessibleStatus";
 constexpr const char* announcementProperty = "_quillora_accessibleAnnouncement";
+constexpr const char* dialogProperty = "_quillora_accessibleDialog";
 
 // How long an announcement stays in the tree after it was said.
 constexpr int announcementMs = 5000;
@@ -52,7 +53,7 @@ bool hasTraits(const QObject* object) {
            object->property(headingProperty).isValid() || object->property(containerProperty).isValid() ||
            object->property(textProperty).isValid() || object->property(frequentProperty).isValid() ||
            object->property(notificationProperty).isValid() || object->property(statusProperty).isValid() ||
-           ownActions(object) != nullptr;
+           object->property(dialogProperty).isValid() || ownActions(object) != nullptr;
 }
 
 // The nearest class of Qt's own that the widget derives from (ours live in a namespace).
@@ -125,6 +126,15 @@ bool hasMenu(const QWidget* widget) {
     return false;
 }
 
+QAccessible::Role roleFor(const QWidget* widget);
+
+// Whether the widget's value is read as the end of its name: a screen reader reads a text (a
+// label) by its name alone, neither its description nor a value.
+bool valueInName(const QWidget* widget) {
+    return roleFor(widget) == QAccessible::StaticText &&
+           !widget->property(valueProperty).toString().isEmpty();
+}
+
 QAccessible::Role roleFor(const QWidget* widget) {
     if (widget->property(notificationProperty).toBool())
         return QAccessible::Notification;
@@ -132,6 +142,8 @@ QAccessible::Role roleFor(const QWidget* widget) {
         return QAccessible::Heading;
     if (widget->property(statusProperty).toBool())
         return QAccessible::StatusBar;
+    if (widget->property(dialogProperty).toBool())
+        return QAccessible::Dialog;
     if (widget->property(textProperty).toBool())
         return QAccessible::StaticText;
     if (auto* button = qobject_cast<const QAbstractButton*>(widget)) {
@@ -221,16 +233,27 @@ public:
         if (t == QAccessible::Value)
             return w->property(valueProperty).toString();
         if (t == QAccessible::Description)
-            return describedWithValue(QAccessibleWidget::text(t), w->property(valueProperty).toString());
+            return valueInName(w) ? QAccessibleWidget::text(t)
+                                  : describedWithValue(QAccessibleWidget::text(t),
+                                                       w->property(valueProperty).toString());
+        if (t == QAccessible::Name && valueInName(w))
+            return namedWithValue(nameOf(w), w->property(valueProperty).toString());
         if (t == QAccessible::Name && w->property(notificationProperty).toBool())
             return w->property(announcementProperty).toString();
-        if (t == QAccessible::Name && w->accessibleName().isEmpty()) {
+        if (t == QAccessible::Name)
+            return nameOf(w);
+        return QAccessibleWidget::text(t);
+    }
+
+    // The name as set, else what the button or label shows.
+    QString nameOf(const QWidget* w) const {
+        if (w->accessibleName().isEmpty()) {
             if (auto* button = qobject_cast<const QAbstractButton*>(w))
                 return QString(button->text()).remove(QLatin1Char('&'));
             if (auto* label = qobject_cast<const QLabel*>(w))
                 return label->text();
         }
-        return QAccessibleWidget::text(t);
+        return QAccessibleWidget::text(QAccessible::Name);
     }
 
     QAccessible::State state() const override {
@@ -734,6 +757,12 @@ void announceToScreenReader(QWidget* near, const QString& text) {
     announce(near, text, true);
 }
 
+QString namedWithValue(const QString& name, const QString& value) {
+    if (value.isEmpty() || name.isEmpty())
+        return name + value;
+    return name + QStringLiteral(", ") + value;
+}
+
 QString describedWithValue(const QString& hint, const QString& value) {
     if (value.isEmpty() || hint.isEmpty())
         return hint + value;
@@ -770,8 +799,11 @@ void setAccessibleValue(QWidget* widget, const QString& value) {
         announce(widget, value, false);
     QAccessibleValueChangeEvent change(widget, value);
     QAccessible::updateAccessibility(&change);
-    QAccessibleEvent description(widget, QAccessible::DescriptionChanged);
-    QAccessible::updateAccessibility(&description);
+    QAccessibleEvent described(
+        widget, valueInName(widget) || (previous.isValid() && roleFor(widget) == QAccessible::StaticText)
+                    ? QAccessible::NameChanged
+                    : QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&described);
 }
 
 void setAccessibleSelected(QWidget* widget, bool selected) {
@@ -799,6 +831,11 @@ void markAsAccessibleText(QWidget* widget) {
 void markAsAccessibleStatus(QWidget* widget) {
     if (!widget->property(statusProperty).toBool())
         setTrait(widget, statusProperty, true);
+}
+
+void markAsAccessibleDialog(QWidget* widget) {
+    if (!widget->property(dialogProperty).toBool())
+        setTrait(widget, dialogProperty, true);
 }
 
 void hideFromAccessibility(QWidget* widget) {

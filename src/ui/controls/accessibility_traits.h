@@ -28,6 +28,9 @@ void markAsAccessibleText(QWidget* widget);
 // ended: a screen reader reads it when asked for the status, not among the window's texts each
 // time the window is entered (the outcome itself is said once, as it comes).
 void markAsAccessibleStatus(QWidget* widget);
+// The widget (a card over its dimmed window) is read as a dialog by its name: a screen reader
+// says that name as the focus enters it, before the control that has the focus.
+void markAsAccessibleDialog(QWidget* widget);
 // The widget and everything in it are left out of what an assistive technology reads.
 void hideFromAccessibility(QWidget* widget);
 // The widget (a busy indicator) is read as changing often: the bridge's animated state.
@@ -62,8 +65,11 @@ void installAccessibilityRules();
 
 // Qt's bridge to the desktop's screen readers (AT-SPI) carries no text value for buttons, list
 // rows or labels, so a value is also read as the end of the accessible description, after the
-// hint, and a change of it is announced as a change of the description.
+// hint, and a change of it is announced as a change of the description. A text (a label, read by
+// its name alone: "Resume ATS score") carries its value at the end of its name instead
+// ("Resume ATS score, 68 percent"), and a change of it is announced as a change of the name.
 QString describedWithValue(const QString& hint, const QString& value);
+QString namedWithValue(const QString& name, const QString& value);
 
 // A widget with actions of its own for assistive technologies: it derives from this besides
 // QWidget, and its accessibility interface lists accessibleActionNames() (after a button's press)

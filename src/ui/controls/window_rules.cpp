@@ -393,6 +393,8 @@ void installWindowRules(QApplication& app) {
 
 void markAsModalOverlay(QWidget* overlay) {
     overlay->setProperty(modalOverlayProperty, true);
+    // Read as a dialog named as the popup is: its name is heard first as the focus enters it.
+    markAsAccessibleDialog(overlay);
     if (WindowRules* rules = rulesOf(QCoreApplication::instance())) {
         rules->m_overlays.removeAll(nullptr);
         rules->m_overlays.append(overlay);

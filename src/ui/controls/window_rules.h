@@ -24,7 +24,8 @@ namespace quillora {
 void installWindowRules(QApplication& app);
 
 // Marks an in-window popup (a card over a dimmed window): while it shows, Tab stays inside it and
-// a window that opens or comes back gives its first focus inside it.
+// a window that opens or comes back gives its first focus inside it. It is read as a dialog by
+// its accessible name (its title), which a screen reader says as the focus enters it.
 void markAsModalOverlay(QWidget* overlay);
 
 // Where the keyboard works in `window`: its open in-window popup, else the whole window.

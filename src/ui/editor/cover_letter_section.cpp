@@ -112,7 +112,8 @@ CoverLetterSection::CoverLetterSection(ResumePtr resume, AIServices ai, Appearan
     letterGroup->addWidget(m_letterHeading);
     m_letter = new EditorTextArea(appearance, 160, m_body);
     m_letter->setObjectName(QStringLiteral("coverLetterTextEditor"));
-    m_letter->setAccessibleName(QStringLiteral("Cover letter text"));
+    // A screen reader says the field's role ("text") after its name: the name does not say it too.
+    m_letter->setAccessibleName(QStringLiteral("Cover letter"));
     bindField(m_letter, m_resume, Resume::CoverLetterText);
     letterGroup->addWidget(m_letter);
     body->addLayout(letterGroup);

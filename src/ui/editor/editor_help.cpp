@@ -73,12 +73,15 @@ QList<EditorHelpTopic> fontPickerHelpContent() {
 }
 
 HelpSheetContainer* makeEditorHelpSheet(Appearance& appearance, const QString& title,
-                                        const QList<EditorHelpTopic>& topics, QWidget* opener) {
+                                        const QList<EditorHelpTopic>& topics, QWidget* opener,
+                                        HelpHeadings headings) {
     auto* sheet = new HelpSheetContainer(appearance, title, opener);
     sheet->setAttribute(Qt::WA_DeleteOnClose);
     sheet->setContentFont(namedFont(QStringLiteral("Oswald-Light"), 16));
     for (const EditorHelpTopic& topic : topics) {
-        sheet->addHeading(topic.heading, HelpSheetContainer::headlineFont());
+        sheet->addHeading(topic.heading, headings == HelpHeadings::Headline
+                                             ? std::optional<QFont>(HelpSheetContainer::headlineFont())
+                                             : std::nullopt);
         for (const QString& bullet : topic.bullets)
             sheet->addBulletRow(bullet);
     }

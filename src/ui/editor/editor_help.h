@@ -22,9 +22,14 @@ QList<EditorHelpTopic> experienceHelpContent();
 QList<EditorHelpTopic> educationHelpContent();
 QList<EditorHelpTopic> fontPickerHelpContent();
 
-// A help sheet over `opener` titled `title` with the topics in order, set in "Oswald-Light" 16
-// with headline headings. It deletes itself when closed.
+// How a sheet's topic headings are set: in the headline font, or in the sheet's own font like its
+// bullets.
+enum class HelpHeadings { Headline, SheetFont };
+
+// A help sheet over `opener` titled `title` with the topics in order, set in "Oswald-Light" 16,
+// its headings as `headings` says. It deletes itself when closed.
 HelpSheetContainer* makeEditorHelpSheet(Appearance& appearance, const QString& title,
-                                        const QList<EditorHelpTopic>& topics, QWidget* opener);
+                                        const QList<EditorHelpTopic>& topics, QWidget* opener,
+                                        HelpHeadings headings = HelpHeadings::Headline);
 
 } // namespace quillora

@@ -186,8 +186,9 @@ void FontPickerView::openHelp() {
         m_help->raise();
         return;
     }
-    m_help =
-        makeEditorHelpSheet(*m_appearance, QStringLiteral("Font Picker Help"), fontPickerHelpContent(), this);
+    // Its headings are set in the sheet's font, as its bullets are.
+    m_help = makeEditorHelpSheet(*m_appearance, QStringLiteral("Font Picker Help"), fontPickerHelpContent(),
+                                 this, HelpHeadings::SheetFont);
     m_help->setObjectName(QStringLiteral("fontPickerHelpSheet"));
     m_helpButton->setPresented(true);
     connect(m_help, &QDialog::finished, this, [this] {

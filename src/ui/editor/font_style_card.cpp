@@ -3,6 +3,7 @@
 #include "controls/accessibility_traits.h"
 #include "controls/editor_section_card.h"
 #include "editor/editor_controls.h"
+#include "editor/font_catalog.h"
 #include "platform/appearance.h"
 #include "theme/hex_color.h"
 #include "theme/scheme_colors.h"
@@ -21,12 +22,13 @@ EditorSectionCard* makeFontStyleCard(const ResumePtr& resume, Appearance& appear
     button->setColors([](bool light) { return accentColor(light); },
                       [](bool light) { return schemeColors::secondaryLabel(light); });
     button->setContentsMargins(0, 4, 0, 4);
-    setAccessibleValue(button, resume->fontName());
+    // Read as the picker's list names the font, the choice the user heard there.
+    setAccessibleValue(button, fontLabel(resume->fontName()));
     Resume* r = resume.get();
     QObject::connect(r, &Resume::changed, button, [button, r](Resume::Property property) {
         if (property == Resume::FontName) {
             button->setText(r->fontName());
-            setAccessibleValue(button, r->fontName());
+            setAccessibleValue(button, fontLabel(r->fontName()));
             button->update();
         }
     });

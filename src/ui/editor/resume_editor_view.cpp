@@ -307,6 +307,21 @@ QMessageBox* ResumeEditorView::makeDeleteAlert(const QString& title, const QStri
     return alert;
 }
 
+namespace {
+
+// What a deleted entry's outcome says: "Deleted experience “Designer, Globex”.", the parts it has.
+QString deletedEntryText(const QString& kind, const QStringList& parts) {
+    QStringList named;
+    for (const QString& part : parts)
+        if (!part.trimmed().isEmpty())
+            named << part.trimmed();
+    if (named.isEmpty())
+        return QStringLiteral("Deleted an %1 entry.").arg(kind);
+    return QStringLiteral("Deleted %1 “%2”.").arg(kind, named.join(QStringLiteral(", ")));
+}
+
+} // namespace
+
 // --- Experience -------------------------------------------------------------------------------
 
 QList<ExperiencePtr> ResumeEditorView::displayedExperience() const {
@@ -364,10 +379,18 @@ void ResumeEditorView::requestExperienceDeletion(const ExperiencePtr& entry) {
         if (alert->buttonRole(alert->clickedButton()) == QMessageBox::DestructiveRole) {
             const int place =
                 m_experienceToDelete ? indexOfEntry(displayedExperience(), *m_experienceToDelete) : -1;
+            const QString said =
+                m_experienceToDelete
+                    ? deletedEntryText(QStringLiteral("experience"),
+                                       {m_experienceToDelete->role(), m_experienceToDelete->company()})
+                    : QString();
             deleteExperience();
+            // Said once, with the focus on the row now in its place, else the one before, else Add.
             const QList<ExperienceRow*> rows = m_experienceSection->rows();
-            focusAfterSheet(rows.isEmpty() ? static_cast<QWidget*>(m_experienceSection->addButton())
-                                           : rows.at(std::clamp(place, 0, int(rows.size()) - 1)));
+            QWidget* focus = rows.isEmpty() ? static_cast<QWidget*>(m_experienceSection->addButton())
+                                            : rows.at(std::clamp(place, 0, int(rows.size()) - 1));
+            focusAfterSheet(focus);
+            announceOutcome(this, said, focus);
         } else {
             m_experienceToDelete.reset();
         }
@@ -532,11 +555,19 @@ void ResumeEditorView::requestEducationDeletion(const EducationPtr& entry) {
         if (alert->buttonRole(alert->clickedButton()) == QMessageBox::DestructiveRole) {
             const int place =
                 m_educationToDelete ? indexOfEntry(displayedEducation(), *m_educationToDelete) : -1;
+            const QString said =
+                m_educationToDelete
+                    ? deletedEntryText(QStringLiteral("education"),
+                                       {m_educationToDelete->degree(), m_educationToDelete->school()})
+                    : QString();
             deleteEducation();
-            // The row now in the deleted one's place, else the one before it, else Add.
+            // Said once, with the focus on the row now in the deleted one's place, else the one
+            // before it, else Add.
             const QList<EducationOpenButton*> rows = m_educationSection->rows();
-            focusAfterSheet(rows.isEmpty() ? static_cast<QWidget*>(m_educationSection->addButton())
-                                           : rows.at(std::clamp(place, 0, int(rows.size()) - 1)));
+            QWidget* focus = rows.isEmpty() ? static_cast<QWidget*>(m_educationSection->addButton())
+                                            : rows.at(std::clamp(place, 0, int(rows.size()) - 1));
+            focusAfterSheet(focus);
+            announceOutcome(this, said, focus);
         } else {
             m_educationToDelete.reset();
         }

@@ -202,7 +202,7 @@ SkillEditPopup::SkillEditPopup(const QString& skill, Appearance& appearance, QWi
     m_title->setAlignment(Qt::AlignHCenter);
     m_title->setFont(systemFont(17, QFont::DemiBold));
     stack->addWidget(m_title);
-    // The popup opens on its title, a stop a screen reader reads; Tab goes on to the field.
+    // The title stays a stop a screen reader reaches (Shift+Tab from the field).
     makeReadable(m_title, &appearance);
     m_field = makeOneLineField(m_card, skill);
     m_field->setObjectName(QStringLiteral("editSkillField"));

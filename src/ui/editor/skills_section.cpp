@@ -330,7 +330,10 @@ void SkillsSection::openSkill(const QString& skill) {
     connect(popup, &SkillEditPopup::cancelled, this, &SkillsSection::closeSkillPopup);
     popup->show();
     popup->raise();
-    popup->title()->setFocus(Qt::OtherFocusReason);
+    // It opens on its field, the skill selected, so typing replaces it; a screen reader hears
+    // the popup's name, "Edit Skill", as the focus enters it, then the field.
+    popup->field()->setFocus(Qt::OtherFocusReason);
+    popup->field()->selectAll();
 }
 
 void SkillsSection::replaceEditedSkill(const QString& edited) {

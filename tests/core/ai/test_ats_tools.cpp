@@ -251,9 +251,23 @@ private slots:
                                     {QStringLiteral("Go"), QStringLiteral("Summary")},
                                     {QStringLiteral("Go"), QStringLiteral("Experience")}};
         const QDateTime now(QDate(2026, 12, 7), QTime(10, 30, 5), Qt::UTC);
+        const bool skillsWereOn = resume->includeSkills();
+        ATSRewriteChanges changes;
         const QStringList lines = printedBy([&] {
-            applyATSRewrite(*resume, payload, request.summaryAtRequest, request.detailsAtRequest, now);
+            changes =
+                applyATSRewrite(*resume, payload, request.summaryAtRequest, request.detailsAtRequest, now);
         });
+        // What changed, as the résumé shows it: the edited summary replaced, one entry rewritten.
+        QCOMPARE(changes,
+                 (ATSRewriteChanges{true,
+                                    {QStringLiteral("Engineer ")},
+                                    2,
+                                    !skillsWereOn,
+                                    {QStringLiteral("Go (Summary)"), QStringLiteral("Go (Experience)")}}));
+        // Applied again, the same answer changes nothing more but the keywords it names.
+        const ATSRewriteChanges again =
+            applyATSRewrite(*resume, payload, request.summaryAtRequest, request.detailsAtRequest, now);
+        QCOMPARE(again, (ATSRewriteChanges{false, {}, 2, false, changes.insertedKeywords}));
 
         QCOMPARE(resume->summary(), QStringLiteral("Backend engineer who ships reliable Go services."));
         QCOMPARE(engineer->details(), QStringLiteral("Built Go APIs."));

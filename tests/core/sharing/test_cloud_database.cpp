@@ -243,7 +243,10 @@ private slots:
         QVERIFY(closed.listen(QHostAddress::LocalHost));
         const quint16 port = closed.serverPort();
         closed.close();
-        QTest::newRow("not configured") << QString() << "iCloud is not signed in on this device.";
+        QTest::newRow("not configured")
+            << QString()
+            << "The connection to the recruiting network is not set. Set the QUILLORA_CLOUD_DATABASE "
+               "environment variable to its database's connection string (see the README).";
         QTest::newRow("unreachable") << QStringLiteral("host=127.0.0.1 port=%1 dbname=postgres").arg(port)
                                      << "iCloud is temporarily unavailable.";
         QTest::newRow("wrong password") << test::CloudTestDatabase::connectionString(

@@ -76,6 +76,12 @@ private slots:
         QFETCH(int, status);
         QFETCH(QString, text);
         QCOMPARE(QuilloraCloudKitError::unavailable(status).errorDescription(), std::optional<QString>(text));
+        // No connection set is no account too, said as what is missing here and where to set it.
+        const QuilloraCloudKitError unset = QuilloraCloudKitError::notConfigured();
+        QVERIFY(unset.as<QuilloraCloudKitError::Unavailable>() &&
+                unset.as<QuilloraCloudKitError::Unavailable>()->status == int(CKAccountStatus::noAccount));
+        QVERIFY(unset.errorDescription()->contains(QLatin1String("QUILLORA_CLOUD_DATABASE")));
+        QVERIFY(!unset.errorDescription()->contains(QLatin1String("iCloud")));
 
         m_cloud->status = CKAccountStatus(status);
         QStringList lines;

@@ -254,6 +254,8 @@ private slots:
         QCOMPARE(score->accessibleName(), QStringLiteral("Resume ATS score"));
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(score);
         QCOMPARE(accessible->text(QAccessible::Value), QStringLiteral("72 percent"));
+        // A screen reader reads a text by its name alone: the value is heard with it.
+        QCOMPARE(accessible->text(QAccessible::Name), QStringLiteral("Resume ATS score, 72 percent"));
         // The card's title is a heading; a keyword group and a bullet row are one element each, the
         // bullet never read.
         QAccessibleInterface* cardReader = QAccessible::queryAccessibleInterface(&card);

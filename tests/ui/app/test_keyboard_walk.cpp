@@ -51,6 +51,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextEdit>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -207,7 +208,7 @@ bool isCurrentChoice(QWidget* widget) {
 // Whether the widget is read with a value (a score: its name, then "72 percent").
 bool hasValue(QWidget* widget) {
     QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
-    return face != nullptr && !face->text(QAccessible::Description).isEmpty();
+    return face != nullptr && !face->text(QAccessible::Value).isEmpty();
 }
 
 // Whether a focus ring shows anywhere in the window.
@@ -297,6 +298,14 @@ private:
         for (QWidget* stop : stops) {
             if (nameOf(stop).trimmed().isEmpty())
                 fail(screen, QStringLiteral("unnamed stop ") + label(stop));
+            // A reader says a field's role after its name ("Cover letter text"): the name does not
+            // say it too.
+            const bool field = qobject_cast<QLineEdit*>(stop) || qobject_cast<QPlainTextEdit*>(stop) ||
+                               qobject_cast<QTextEdit*>(stop);
+            static const QRegularExpression roleWord(QStringLiteral("\\b(text|field|edit)\\s*$"),
+                                                     QRegularExpression::CaseInsensitiveOption);
+            if (field && nameOf(stop).contains(roleWord))
+                fail(screen, QStringLiteral("a name that says the role again: ") + nameOf(stop));
         }
         for (QScrollArea* area : window->findChildren<QScrollArea*>()) {
             if (area->isVisible() && (area->focusPolicy() & Qt::TabFocus))
@@ -618,6 +627,20 @@ private slots:
         QWidget* popup = find(&window, "editSkillPopup");
         m_walked << QStringLiteral("skill popup");
         QTest::qWait(30);
+        // It opens on its field, the skill selected (a letter typed replaces it), and is read as a
+        // dialog named by its title, heard as the focus enters it.
+        auto* skillField = qobject_cast<QLineEdit*>(find(popup, "editSkillField"));
+        QVERIFY(skillField);
+        QCOMPARE(QApplication::focusWidget(), skillField);
+        QCOMPARE(skillField->selectedText(), QStringLiteral("Alpha: one"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(popup)->role(), QAccessible::Dialog);
+        QCOMPARE(QAccessible::queryAccessibleInterface(popup)->text(QAccessible::Name),
+                 QStringLiteral("Edit Skill"));
+        QTest::keyClick(skillField, Qt::Key_G);
+        QCOMPARE(skillField->text(), QStringLiteral("g"));
+        QTest::keyClick(skillField, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(skillField->text(), QStringLiteral("Alpha: one"));
+        skillField->selectAll();
         checkRingAfterKey(&window, QStringLiteral("skill popup"));
         for (const bool light : {true, false}) {
             QApplication::setPalette(schemePalette(light));
@@ -676,9 +699,9 @@ private slots:
         QCOMPARE(list->model()->rowCount(), 2); // Cancel deleted nothing
 
         // The screens of texts open on one, with no ring until a key; the share dialog on its files.
-        for (const QString& screen : {u"Main Interface Help"_qs, u"editor help"_qs, u"Font Picker Help"_qs,
-                                      u"Preview & Translation Help"_qs, u"Why Morvessa?"_qs, u"About"_qs,
-                                      u"Help"_qs, u"skill popup"_qs})
+        for (const QString& screen :
+             {u"Main Interface Help"_qs, u"editor help"_qs, u"Font Picker Help"_qs,
+              u"Preview & Translation Help"_qs, u"Why Morvessa?"_qs, u"About"_qs, u"Help"_qs})
             if (!m_openedOnText.contains(screen))
                 fail(screen, QStringLiteral("opens on ") + m_firstFocus.value(screen));
         if (!m_firstFocus.value(u"share dialog"_qs).startsWith(u"shareDialogFiles"_qs))
@@ -1080,6 +1103,102 @@ private slots:
         QTRY_VERIFY(saying(&window, QStringLiteral("Applied 1 skill to the résumé.")));
         QCOMPARE(QApplication::focusWidget(), find(editor, "generateSkillsButton"));
         QCOMPARE(editor->resume()->appliedSkills(), QStringList{u"Prototyping"_qs});
+
+        // An analysis: the focus is on its first text, the score, read with its value; Tab reads
+        // on through the keywords, the suggestions, the sections and the notes.
+        ResumePtr walked = editor->resume();
+        walked->setIncludeATSVersion(true);
+        walked->setAtsJobPosting(QStringLiteral("Design systems lead"));
+        server.enqueue(test::LoopbackHttpServer::completion(QStringLiteral(
+            "{\"overallScore\": 68, \"missingKeywords\": [\"Design systems\"], \"suggestions\": "
+            "[\"Name it.\"], \"sectionFeedback\": [{\"section\": \"Summary\", \"feedback\": {\"score\": "
+            "70, \"missingKeywords\": [], \"suggestions\": []}}], \"notes\": [\"Clear layout.\"]}")));
+        QWidget* analyze = find(editor, "analyzeATSButton");
+        QTRY_VERIFY(analyze && analyze->isVisible() && analyze->isEnabled());
+        analyze->setFocus(Qt::TabFocusReason);
+        press(analyze, Qt::Key_Space);
+        QTRY_VERIFY(saying(&window, u"Resume ATS score: 68 percent. Missing keywords: Design systems."_qs));
+        QWidget* score = find(editor, "overallATSScoreLabel");
+        QTRY_COMPARE(QApplication::focusWidget(), score);
+        QCOMPARE(QAccessible::queryAccessibleInterface(score)->text(QAccessible::Name),
+                 QStringLiteral("Resume ATS score, 68 percent"));
+        QVERIFY(isInView(score));
+        QStringList readOn;
+        for (int i = 0; i < 6; ++i) {
+            press(QApplication::focusWidget(), Qt::Key_Tab);
+            readOn << nameOf(QApplication::focusWidget());
+        }
+        QCOMPARE(readOn,
+                 (QStringList{u"Missing Keywords: Design systems"_qs, u"Suggestions"_qs, u"Name it."_qs,
+                              u"Section Breakdown"_qs, u"Summary: 70 percent."_qs, u"Notes"_qs}));
+
+        // The rewrite says what it changed: the summary, the skills switched on, the keywords.
+        walked->setIncludeSkills(false);
+        server.enqueue(test::LoopbackHttpServer::completion(QStringLiteral(
+            "{\"summary\": \"Calm tools and design systems.\", \"experience\": [{\"role\": \"Designer\", "
+            "\"company\": \"Globex\", \"details\": \"Drew design systems.\"}], \"skills\": [\"Figma\", "
+            "\"Design systems\"], \"insertedKeywords\": [{\"keyword\": \"design systems\", \"section\": "
+            "\"Summary\"}]}")));
+        QWidget* rewrite = find(editor, "generateATSButton");
+        rewrite->setFocus(Qt::TabFocusReason);
+        press(rewrite, Qt::Key_Space);
+        QTRY_VERIFY(saying(&window, u"ATS version created. The summary was replaced. Rewrote the details of "
+                                    u"Designer. Skills switched on with 2 skills. Inserted keywords: design "
+                                    u"systems (Summary)."_qs));
+        QVERIFY(walked->includeSkills());
+
+        // An experience and the education deleted, each confirmed: said once, the focus on the row
+        // now in its place, else on Add.
+        const auto deleteEntry = [&](const char* prefix, const char* alertName, QString said,
+                                     const char* focusPrefix) {
+            QWidget* trash = nullptr;
+            for (QWidget* widget : editor->findChildren<QWidget*>())
+                if (trash == nullptr && widget->isVisible() &&
+                    widget->objectName().startsWith(QLatin1String(prefix)))
+                    trash = widget;
+            QVERIFY(trash);
+            if (said.isEmpty()) // an experience row: its role and company
+                said = u"Deleted experience “"_qs +
+                       trash->parentWidget()->accessibleName().section(u", "_qs, 0, 1) + u"”."_qs;
+            trash->setFocus(Qt::TabFocusReason);
+            press(trash, Qt::Key_Space);
+            QMessageBox* alert = nullptr;
+            QTRY_VERIFY((alert = window.findChild<QMessageBox*>(QLatin1String(alertName))) != nullptr &&
+                        alert->isVisible());
+            alert->findChild<QAbstractButton*>(QStringLiteral("alertDeleteButton"))->click();
+            QTRY_VERIFY2(saying(&window, said), qPrintable(said));
+            // No window manager here hands the activation back as the alert closes.
+            window.activateWindow();
+            QTRY_VERIFY(window.isActiveWindow());
+            QTRY_VERIFY2(QApplication::focusWidget() != nullptr &&
+                             QApplication::focusWidget()->objectName().startsWith(QLatin1String(focusPrefix)),
+                         qPrintable(label(QApplication::focusWidget())));
+            QVERIFY(!nameOf(QApplication::focusWidget()).isEmpty());
+        };
+        deleteEntry("deleteExperienceButton", "deleteExperienceAlert", QString(), "experienceRow");
+        deleteEntry("deleteEducationButton", "deleteEducationAlert",
+                    u"Deleted education “BFA, Université de Montréal”."_qs, "addEducationButton");
+
+        // The key removed from the list's help: said, the focus on the button under its new name.
+        window.activateWindow();
+        bool removed = false;
+        list->setModalRunner([&](QDialog& sheet) {
+            sheet.open();
+            auto* key = sheet.findChild<QAbstractButton*>(QStringLiteral("openAIKeyActionButton"));
+            if (key != nullptr && QTest::qWaitForWindowActive(&sheet)) {
+                key->setFocus(Qt::TabFocusReason);
+                press(key, Qt::Key_Space);
+                removed =
+                    QTest::qWaitFor([&] { return saying(&sheet, u"Removed the OpenAI API key."_qs); }) &&
+                    QApplication::focusWidget() == key && nameOf(key) == u"Add OpenAI API Key"_qs;
+            }
+            sheet.close();
+            return int(QDialog::Rejected);
+        });
+        QMetaObject::invokeMethod(
+            list, [list] { list->openHelp(); }, Qt::QueuedConnection);
+        QTRY_VERIFY(removed);
+        QVERIFY(services.settings().openAIAPIKey().isEmpty());
         qunsetenv(OpenAIClient::baseURLVariable);
     }
 

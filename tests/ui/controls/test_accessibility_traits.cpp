@@ -111,13 +111,13 @@ private slots:
     void editorControlsReadTheirValues() {
         ResumeEditorView editor(m_resume, *m_services);
         editor.show();
-        // The Font Style card's button reads the font's name and follows it.
+        // The Font Style card's button reads the font as the picker lists it, and follows it.
         auto* fontButton = child<QAbstractButton>(&editor, QStringLiteral("fontPickerButton"));
         QCOMPARE(reader(fontButton)->text(QAccessible::Name), QStringLiteral("Font style"));
         QCOMPARE(valueOf(fontButton), QStringLiteral("Helvetica Neue"));
         QCOMPARE(reader(fontButton)->role(), QAccessible::Button);
         m_resume->setFontName(QStringLiteral("Oswald-Light"));
-        QCOMPARE(valueOf(fontButton), QStringLiteral("Oswald-Light"));
+        QCOMPARE(valueOf(fontButton), QStringLiteral("Oswald Light"));
 
         // The orientation buttons read each image's orientation (the first image is landscape).
         QList<QAbstractButton*> toggles;
@@ -213,6 +213,22 @@ private slots:
         QCOMPARE(valueOf(&button), QStringLiteral("On"));
         QCOMPARE(reader(&button)->text(QAccessible::Name), QStringLiteral("Open"));
         QCOMPARE(reader(&button)->text(QAccessible::Description), QStringLiteral("On"));
+        // A text is read by its name alone (a label's description never is): its value ends the
+        // name, once, and a new value renames it.
+        QLabel score(QStringLiteral("68%"));
+        score.setAccessibleName(QStringLiteral("Resume ATS score"));
+        score.setAccessibleDescription(QStringLiteral("Out of 100"));
+        setAccessibleValue(&score, QStringLiteral("68 percent"));
+        QCOMPARE(reader(&score)->role(), QAccessible::StaticText);
+        QCOMPARE(reader(&score)->text(QAccessible::Name), QStringLiteral("Resume ATS score, 68 percent"));
+        QCOMPARE(reader(&score)->text(QAccessible::Description), QStringLiteral("Out of 100"));
+        QCOMPARE(valueOf(&score), QStringLiteral("68 percent"));
+        setAccessibleValue(&score, QStringLiteral("70 percent"));
+        QCOMPARE(reader(&score)->text(QAccessible::Name), QStringLiteral("Resume ATS score, 70 percent"));
+        // A heading keeps its name: its description, which readers read, carries the value.
+        markAsAccessibleHeading(&score);
+        QCOMPARE(reader(&score)->text(QAccessible::Name), QStringLiteral("Resume ATS score"));
+        QCOMPARE(reader(&score)->text(QAccessible::Description), QStringLiteral("Out of 100. 70 percent"));
     }
 
     // A window opens with the focus on its first control, not on the scrolling page before it;

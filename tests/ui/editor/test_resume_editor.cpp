@@ -21,6 +21,7 @@
 #include "support/resume_fixtures.h"
 #include "support/store_fixtures.h"
 #include "support/test_home.h"
+#include "theme/scheme_colors.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -78,6 +79,16 @@ QStringList helpTexts(const HelpSheetContainer* sheet) {
             texts << label->text();
     }
     return texts;
+}
+
+// The fonts of a help sheet's headings, each once.
+QList<QFont> headingFonts(const HelpSheetContainer* sheet) {
+    QList<QFont> fonts;
+    for (const QWidget* element : sheet->contentElements())
+        if (qobject_cast<const BulletRow*>(element) == nullptr && qobject_cast<const QLabel*>(element) &&
+            !fonts.contains(element->font()))
+            fonts << element->font();
+    return fonts;
 }
 
 // Runs a drag as a pointer would: over each row named, then a drop on the last (or nowhere).
@@ -1020,6 +1031,20 @@ private slots:
         QVERIFY(!picker->row(QStringLiteral("Helvetica Neue"))->isSelectedFont());
         QCOMPARE(button->text(), QStringLiteral("EBGaramond12-Regular"));
         QVERIFY(m_services->context().hasChanges()); // stored with the editor's next save
+        // The button says the choice as the list names it; a name the list lacks, as it is.
+        const auto spoken = [button] {
+            return QAccessible::queryAccessibleInterface(button)->text(QAccessible::Value);
+        };
+        QCOMPARE(spoken(), QStringLiteral("Garamond"));
+        QTest::mouseClick(child<QAbstractButton>(picker, QStringLiteral("fontOptionLato-Light")),
+                          Qt::LeftButton);
+        QCOMPARE(spoken(), QStringLiteral("Lato"));
+        QVERIFY(QAccessible::queryAccessibleInterface(button)
+                    ->text(QAccessible::Description)
+                    .endsWith(QStringLiteral(". Lato")));
+        resume->setFontName(QStringLiteral("Comic Neue"));
+        QCOMPARE(spoken(), QStringLiteral("Comic Neue"));
+        resume->setFontName(QStringLiteral("EBGaramond12-Regular"));
 
         // A value that names no font selects no row; reopening shows the current font.
         resume->setFontName(QStringLiteral("helvetica neue"));
@@ -1041,6 +1066,7 @@ private slots:
                           Qt::LeftButton);
         QVERIFY(view.helpSheet());
         QCOMPARE(view.helpSheet()->title(), QStringLiteral("Editor Help"));
+        QCOMPARE(headingFonts(view.helpSheet()), QList<QFont>{HelpSheetContainer::headlineFont()});
         QCOMPARE(helpTexts(view.helpSheet()),
                  (QStringList{QStringLiteral("EDITOR OVERVIEW"),
                               QStringLiteral("• Edit one résumé at a time"),
@@ -1073,6 +1099,7 @@ private slots:
             Qt::LeftButton);
         HelpSheetContainer* help = view.experienceSheet()->helpSheet();
         QCOMPARE(help->title(), QStringLiteral("Experience Help"));
+        QCOMPARE(headingFonts(help), QList<QFont>{HelpSheetContainer::headlineFont()});
         QCOMPARE(helpTexts(help),
                  (QStringList{
                      QStringLiteral("DETAILS"), QStringLiteral("• Describe your responsibilities and impact"),
@@ -1085,6 +1112,8 @@ private slots:
         view.addEducation();
         view.educationSheet()->openHelp();
         QCOMPARE(view.educationSheet()->helpSheet()->title(), QStringLiteral("Education Help"));
+        QCOMPARE(headingFonts(view.educationSheet()->helpSheet()),
+                 QList<QFont>{HelpSheetContainer::headlineFont()});
         QCOMPARE(helpTexts(view.educationSheet()->helpSheet()),
                  (QStringList{QStringLiteral("BASIC FIELDS"),
                               QStringLiteral("• Add or edit the school and degree"),
@@ -1100,6 +1129,9 @@ private slots:
         QCOMPARE(font.first(), QStringLiteral("FONT LIST"));
         QCOMPARE(font.at(3), QStringLiteral("• Your currently selected font shows a blue checkmark"));
         QCOMPARE(font.last(), QStringLiteral("• Tap the X button to close the font picker"));
+        // Its five headings are set in the sheet's own font, as its bullets are.
+        QCOMPARE(headingFonts(view.fontPicker()->helpSheet()),
+                 QList<QFont>{namedFont(QStringLiteral("Oswald-Light"), 16)});
     }
 };
 
