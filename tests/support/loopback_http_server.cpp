@@ -21,6 +21,7 @@ struct LoopbackHttpServer::State {
     std::mutex mutex;
     std::condition_variable wake;
     bool stopping = false;
+    int releases = 0; // held replies let go and not yet sent
     std::deque<Reply> queue;
     Reply defaultReply;
     QList<Request> requests;
@@ -50,6 +51,12 @@ LoopbackHttpServer::LoopbackHttpServer()
         if (reply.neverAnswer) {
             state->wake.wait(lock, [state] { return state->stopping; });
             return;
+        }
+        if (reply.held) {
+            state->wake.wait(lock, [state] { return state->stopping || state->releases > 0; });
+            if (state->stopping)
+                return;
+            --state->releases;
         }
         if (reply.delayMs > 0)
             state->wake.wait_for(lock, std::chrono::milliseconds(reply.delayMs),
@@ -128,6 +135,14 @@ int LoopbackHttpServer::port() const {
 void LoopbackHttpServer::enqueue(Reply reply) {
     std::lock_guard lock(m_state->mutex);
     m_state->queue.push_back(std::move(reply));
+}
+
+void LoopbackHttpServer::release() {
+    {
+        std::lock_guard lock(m_state->mutex);
+        ++m_state->releases;
+    }
+    m_state->wake.notify_all();
 }
 
 void LoopbackHttpServer::setDefaultReply(Reply reply) {

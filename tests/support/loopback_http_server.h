@@ -29,6 +29,8 @@ public:
         QByteArray contentType = "application/json";
         int delayMs = 0;
         bool neverAnswer = false;
+        // When set, it waits until release() lets it go (or the server is destroyed).
+        bool held = false;
         // When set, the body is sent one byte at a time this far apart, after the headers.
         int trickleMs = 0;
         // A body over 1 MiB goes out in pieces, with its length announced unless this is set.
@@ -46,6 +48,8 @@ public:
 
     void enqueue(Reply reply);
     void setDefaultReply(Reply reply);
+    // Lets the oldest held reply waiting, or the next one to come, go out.
+    void release();
     // A chat-completion reply whose first choice says `content`.
     static Reply completion(const QString& content, int status = 200);
     // A request that is never answered.
