@@ -623,6 +623,32 @@ sys.exit(script["main"]())
                         qPrintable(g_events.mid(g_events.size() - 8).join(u" / "_qs)));
     }
 
+    // Presses the key `keysym` and waits until the focus is on a text whose name starts with
+    // `words` (any other text where `words` is empty) and Orca, where it runs, has said it.
+    // Returns the text's name.
+    QString keyToTextHeard(uint keysym, const QString& words, const QString& other = QString()) {
+        settle();
+        const qsizetype from = orcaSaid().size();
+        g_focused.reset();
+        atspi_generate_keyboard_event(keysym, nullptr, ATSPI_KEY_SYM, nullptr);
+        const auto reached = [&] {
+            if (!g_focused || atspi_accessible_get_role(g_focused.get(), nullptr) == ATSPI_ROLE_PUSH_BUTTON)
+                return false;
+            const QString name = nameOf(g_focused);
+            return words.isEmpty() ? !name.isEmpty() && name != other : name.startsWith(words);
+        };
+        if (!QTest::qWaitFor(reached, 20000)) {
+            QTest::qFail(
+                qPrintable(words + u": the focus is on "_qs + (g_focused ? nameOf(g_focused) : QString())),
+                __FILE__, __LINE__);
+            return {};
+        }
+        const QString name = nameOf(g_focused);
+        if (!orcaSays({name.section(u'\n', 0, 0)}, from))
+            QTest::qFail(qPrintable(name + u": unsaid"_qs), __FILE__, __LINE__);
+        return name;
+    }
+
     // Presses Alt with an arrow key on the focused control.
     static void altArrow(uint arrowKeysym) {
         constexpr uint altMask = 1 << ATSPI_MODIFIER_ALT;
@@ -1262,6 +1288,12 @@ private slots:
             pressKey(0xff1b /* Escape */);
             std::printf("No language to choose here: the language menu's spoken value is not checked.\n");
         }
+        // The résumé's text is reached by keys: Tab from Copy Résumé comes to its first text, the
+        // name, and Down reads on to the next; Orca says each.
+        QVERIFY(doAction(copy, QStringLiteral("SetFocus")));
+        QTRY_VERIFY(has(copy, ATSPI_STATE_FOCUSED));
+        const QString name = keyToTextHeard(0xff09 /* Tab */, u"Zoë Ångström"_qs);
+        keyToTextHeard(0xff54 /* Down */, QString(), name);
         closeTop();
     }
 
@@ -1502,10 +1534,12 @@ private slots:
                      qPrintable(g_focused ? nameOf(g_focused) : QString()));
         QVERIFY(orcaSays({score}, analysed));
         constexpr uint shiftMask = 1 << ATSPI_MODIFIER_SHIFT;
+        settle();
         atspi_generate_keyboard_event(shiftMask, nullptr, ATSPI_KEY_LOCKMODIFIERS, nullptr);
         atspi_generate_keyboard_event(0xff09 /* Tab */, nullptr, ATSPI_KEY_SYM, nullptr);
         atspi_generate_keyboard_event(shiftMask, nullptr, ATSPI_KEY_UNLOCKMODIFIERS, nullptr);
         QTRY_VERIFY(g_focused && nameOf(g_focused) == u"Resume ATS Score"_qs);
+        settle();
         analysed = orcaSaid().size();
         atspi_generate_keyboard_event(0xff09 /* Tab */, nullptr, ATSPI_KEY_SYM, nullptr);
         QTRY_VERIFY(g_focused && nameOf(g_focused) == score);
@@ -1718,6 +1752,15 @@ private slots:
             QVERIFY(doAction(added, QStringLiteral("Press")));
         });
         QVERIFY(waitFind(ATSPI_ROLE_HEADING, QStringLiteral("Actions & Style")));
+        // A name in words a translation changes, to hear the translated page.
+        const QString english = u"The house is big"_qs;
+        {
+            const Node fullName = waitFind(ATSPI_ROLE_TEXT, QStringLiteral("Full Name"));
+            AtspiEditableText* typed =
+                fullName ? atspi_accessible_get_editable_text_iface(fullName.get()) : nullptr;
+            QVERIFY(typed && atspi_editable_text_set_text_contents(typed, qPrintable(english), nullptr));
+            g_object_unref(typed);
+        }
         QVERIFY(press(QStringLiteral("Preview & Translation")));
         const Node language = waitFind(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Language"));
         QVERIFY(language);
@@ -1753,6 +1796,12 @@ private slots:
                               u"Translated into "_qs + picked + u"."_qs,
                               [&] { QVERIFY(doAction(translate, QStringLiteral("Press"))); }, 120000),
                           preview, heard);
+            // The translated page is heard by keys, in its new words: Tab from Copy Résumé comes to
+            // the name.
+            QVERIFY(doAction(copy, QStringLiteral("SetFocus")));
+            QTRY_VERIFY(has(copy, ATSPI_STATE_FOCUSED));
+            const QString translated = keyToTextHeard(0xff09 /* Tab */, QString(), english);
+            std::printf("The translated name is heard as \"%s\".\n", qPrintable(translated));
         } else {
             pressKey(0xff1b /* Escape */);
             std::printf("No language to choose here: picking one and translating are not checked.\n");
@@ -1782,6 +1831,22 @@ private slots:
         QCOMPARE(atspi_accessible_get_index_in_parent(moved.get(), nullptr), 1);
         QVERIFY(orcaSays({u"notification Opened “My Résumé”, now 2 of 2"_qs}, beforeUp));
         orcaSaidEachOnce(orcaFrom);
+        // A title's first letter typed in the list opens the résumé it reaches, said as an arrow's
+        // move is (after the outcomes above, each heard once, as it is said again here); the letter
+        // of the one left opens that one again.
+        const auto letterTyped = [](QChar letter) {
+            return [letter] {
+                atspi_generate_keyboard_event(letter.toLower().unicode(), nullptr, ATSPI_KEY_SYM, nullptr);
+            };
+        };
+        const qsizetype beforeLetter = orcaSaid().size();
+        saidOnce(u"Opened “"_qs + m_resumeTitle + u"”"_qs, letterTyped(m_resumeTitle.at(0)));
+        QVERIFY(focusedRow() && nameOf(focusedRow()).startsWith(m_resumeTitle));
+        QVERIFY(orcaSays({u"notification Opened “"_qs + m_resumeTitle}, beforeLetter));
+        const qsizetype beforeBack = orcaSaid().size();
+        saidOnce(u"Opened “My Résumé”"_qs, letterTyped(u'm'));
+        QVERIFY(focusedRow() && nameOf(focusedRow()).startsWith(u"My Résumé"_qs));
+        QVERIFY(orcaSays({u"notification Opened “My Résumé”"_qs}, beforeBack));
     }
 
     // What the rest of the work says, in the walked résumé: the STAR wait keeps the focus on a

@@ -295,11 +295,11 @@ void ResumeCardList::keyPressEvent(QKeyEvent* event) {
     const QModelIndex before = currentIndex();
     QListView::keyPressEvent(event);
     viewport()->update();
+    // Whatever key moved the current row (an arrow, a page key, a letter of a title typed to find
+    // it, with or without a modifier), the row it lands on is opened: the list never names a row
+    // that is not the open résumé.
     const QModelIndex after = currentIndex();
-    static const QList<int> moves{Qt::Key_Up,  Qt::Key_Down,   Qt::Key_Home,
-                                  Qt::Key_End, Qt::Key_PageUp, Qt::Key_PageDown};
-    if (m_opensOnKeyboardMove && moves.contains(event->key()) && after.isValid() && after != before &&
-        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier)
+    if (m_opensOnKeyboardMove && after.isValid() && after != before)
         emit openRequested(after);
 }
 

@@ -15,10 +15,10 @@ class ResumeCardDelegate;
 
 // The list of résumé cards. Which résumé is open is its own state, drawn by the card delegate
 // and never confused with the keyboard's current row or the row under the pointer; the list's
-// item selection is not used. As in a sidebar, moving the current row with the keyboard asks to
-// open that row (openRequested), as a click does; a right click shows the row's menu without
-// moving anything. The focus ring shows only while the focus came from the keyboard. A thin
-// scroll bar lies over the list's trailing edge.
+// item selection is not used. As in a sidebar, any key that moves the current row (an arrow, a
+// page key, a title's letters typed to find it) asks to open that row (openRequested), as a click
+// does; a right click shows the row's menu without moving anything. The focus ring shows only
+// while the focus came from the keyboard. A thin scroll bar lies over the list's trailing edge.
 //
 // Rows move as the list changes: a new row fades in, a removed one fades out where it was, and
 // the rows around them (and a row that re-sorts) slide from their old places to their new ones,

@@ -10,6 +10,7 @@
 #include "platform/appearance.h"
 #include "theme/scheme_colors.h"
 
+#include <QApplication>
 #include <QFocusEvent>
 #include <QGraphicsOpacityEffect>
 #include <QKeyEvent>
@@ -169,7 +170,7 @@ void TipTextWindow::keyPressEvent(QKeyEvent* event) {
         QWidget::keyPressEvent(event);
         return;
     }
-    emit dragChanged();
+    emit keyScrolled();
     scrollBy(delta);
     event->accept();
 }
@@ -231,7 +232,8 @@ ResumeTipView::ResumeTipView(Appearance& appearance, QWidget* parent, ResumeTipT
     m_text->setObjectName(QStringLiteral("resumeTipText"));
     layout->addWidget(m_text);
     connect(m_text, &TipTextWindow::contentHeightChanged, this, &ResumeTipView::setContentHeight);
-    connect(m_text, &TipTextWindow::dragChanged, this, &ResumeTipView::stopAutoScroll);
+    connect(m_text, &TipTextWindow::dragChanged, this, [this] { takeOver(false); });
+    connect(m_text, &TipTextWindow::keyScrolled, this, [this] { takeOver(true); });
 
     auto* dismiss = new QToolButton(m_card);
     dismiss->setObjectName(QStringLiteral("dismissResumeTipButton"));
@@ -283,6 +285,7 @@ ResumeTipView::ResumeTipView(Appearance& appearance, QWidget* parent, ResumeTipT
     applyScheme();
     applyOpacity();
     connect(&m_appearance, &Appearance::changed, this, &ResumeTipView::applyScheme);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { focusMoved(now); });
 }
 
 ResumeTipView::~ResumeTipView() = default;
@@ -366,6 +369,7 @@ void ResumeTipView::setShowLogo(bool show) {
 void ResumeTipView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     layoutCard();
+    stepAsideSoon();
     if (m_appeared)
         return;
     m_appeared = true;
@@ -376,6 +380,7 @@ void ResumeTipView::showEvent(QShowEvent* event) {
 void ResumeTipView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     layoutCard();
+    stepAsideSoon();
 }
 
 namespace {
@@ -491,14 +496,15 @@ void ResumeTipView::beginFadeOut() {
         m_fadeAnimation.setDuration(m_timing.fadeOutDuration);
         m_fadeAnimation.start();
     }
-    QTimer::singleShot(m_timing.fadeOutDuration, this, [this] {
-        if (!m_userDisabledAutoScroll && !m_leaving)
+    QTimer::singleShot(m_timing.fadeOutDuration, this, [this, run = m_fadeRun] {
+        if (!m_userDisabledAutoScroll && !m_leaving && run == m_fadeRun)
             emit dismissed();
     });
 }
 
 void ResumeTipView::stopAutoScroll() {
     m_userDisabledAutoScroll = true;
+    ++m_fadeRun; // an earlier fade's end finds the card taken back
     delete m_autoScrollTimer.data();
     m_fadeAnimation.stop();
     setScrollOffset(0);
@@ -512,9 +518,60 @@ bool ResumeTipView::eventFilter(QObject* watched, QEvent* event) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
             reason == Qt::ShortcutFocusReason)
-            stopAutoScroll();
+            takeOver(true);
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void ResumeTipView::takeOver(bool byKey) {
+    // A drag keeps the card for good; a key keeps it only while the focus is in it. A card a drag
+    // took already stays the drag's.
+    if (!byKey)
+        m_heldByKey = false;
+    else if (!m_userDisabledAutoScroll)
+        m_heldByKey = true;
+    stopAutoScroll();
+}
+
+bool ResumeTipView::covers(const QWidget* control) const {
+    if (control == nullptr || m_leaving || !isVisible() || visibleOpacity() <= 0 || isAncestorOf(control) ||
+        control->window() != window() || !control->isVisible())
+        return false;
+    const QWidget* top = window();
+    const QRect card(m_card->mapTo(top, QPoint(0, 0)), m_card->size());
+    // With the room its ring takes around it.
+    constexpr int ring = 4;
+    const QRect at(control->mapTo(top, QPoint(0, 0)), control->size());
+    return card.intersects(at.adjusted(-ring, -ring, ring, ring));
+}
+
+void ResumeTipView::focusMoved(QWidget* now) {
+    // The focus gone to another window (a menu, a dialog) comes back; nothing is decided then.
+    if (m_leaving || now == nullptr || now->window() != window() || isAncestorOf(now))
+        return;
+    // The reader has moved on from the card: it goes on as it does for one who never took it,
+    // fading out and leaving.
+    if (m_heldByKey) {
+        m_heldByKey = false;
+        m_userDisabledAutoScroll = false;
+        beginFadeOut();
+    }
+    // Wherever the card is in its run, it never lies over the control a key or a click put the
+    // focus on: it leaves at once.
+    if (covers(now))
+        dismissTip();
+}
+
+void ResumeTipView::stepAsideSoon() {
+    if (m_stepAsidePending)
+        return;
+    m_stepAsidePending = true;
+    // Once the owner's layout is done: the card may have come over the focused control.
+    QTimer::singleShot(0, this, [this] {
+        m_stepAsidePending = false;
+        if (covers(QApplication::focusWidget()))
+            dismissTip();
+    });
 }
 
 void ResumeTipView::dismissTip() {

@@ -28,9 +28,11 @@ struct ResumeTipTiming final {
 
 // The welcome card for a new user: "Welcome to Quillora" over a 220-point window in which the
 // welcome text scrolls up by itself once, after which the card fades out and reports that it is
-// done. Dragging the text, or a key moving the focus into the card, hands it to the user (the card
-// then stays until dismissed, and its text scrolls with the arrow and page keys); the dismiss
-// button and Escape end it at once. Every delayed step and the scroll timer belong to the card,
+// done. Dragging the text hands it to the user: the card then stays until dismissed. A key moving
+// the focus into the card hands it over while the focus stays there (its text scrolls with the
+// arrow and page keys); once the focus moves on, the card fades out as it does when no one took it.
+// The card never lies over the control that has the focus: it leaves at once when it would. The
+// dismiss button and Escape end it at once. Every delayed step and the scroll timer belong to the card,
 // so nothing fires once the card is gone. With reduce motion on, nothing animates or scrolls by
 // itself.
 //
@@ -117,6 +119,12 @@ private:
     void applyScheme();
     void applyFill();
     void layoutCard();
+    // The user takes the card over: by a drag for good, by a key while the focus stays in it.
+    void takeOver(bool byKey);
+    // Whether the card, as drawn now, lies over `control` or its ring.
+    bool covers(const QWidget* control) const;
+    void focusMoved(QWidget* now);
+    void stepAsideSoon();
 
     Appearance& m_appearance;
     ResumeTipTiming m_timing;
@@ -126,6 +134,10 @@ private:
     qreal m_contentHeight = 0;
     double m_tipOpacity = 1.0;
     bool m_userDisabledAutoScroll = false;
+    // The user's hold was a key's, which lasts while the focus stays in the card.
+    bool m_heldByKey = false;
+    int m_fadeRun = 0;
+    bool m_stepAsidePending = false;
     bool m_hasStartedFadeOut = false;
     bool m_appeared = false;
     bool m_leaving = false;
@@ -167,6 +179,8 @@ public:
 signals:
     void contentHeightChanged(qreal height);
     void dragChanged();
+    // A key scrolled the text (it has the focus).
+    void keyScrolled();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -3,7 +3,11 @@
 #include "controls/accessibility_traits.h"
 #include "controls/focus_ring.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
+
+#include <algorithm>
 
 namespace quillora {
 
@@ -24,6 +28,116 @@ QLabel* makeReadable(QLabel* label, Appearance* appearance, qreal radius, int ou
 void setReadableText(QLabel* label, const QString& text) {
     label->setText(text);
     label->setAccessibleName(text);
+}
+
+namespace {
+
+bool showsText(const QWidget* element) {
+    const auto* label = qobject_cast<const QLabel*>(element);
+    return !(label != nullptr ? label->text() : element->accessibleName()).trimmed().isEmpty() &&
+           element->isVisibleTo(element->window());
+}
+
+} // namespace
+
+ReadableDocument::ReadableDocument(QWidget* page, Appearance* appearance)
+    : QObject(page)
+    , m_page(page)
+    , m_appearance(appearance) {
+    page->installEventFilter(this);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { focusMoved(now); });
+}
+
+ReadableDocument::~ReadableDocument() = default;
+
+void ReadableDocument::setTexts(const QList<QWidget*>& texts, int focusAt) {
+    m_texts = texts;
+    m_stop = -1;
+    for (QWidget* text : std::as_const(m_texts))
+        text->setFocusPolicy(Qt::ClickFocus);
+    if (m_texts.isEmpty())
+        return;
+    const auto first = std::find_if(m_texts.cbegin(), m_texts.cend(), showsText);
+    setStop(first == m_texts.cend() ? 0 : int(first - m_texts.cbegin()));
+    if (focusAt >= 0) {
+        setStop(std::min(focusAt, int(m_texts.size()) - 1));
+        stop()->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+QWidget* ReadableDocument::stop() const {
+    return m_stop >= 0 && m_stop < m_texts.size() ? m_texts.at(m_stop) : nullptr;
+}
+
+int ReadableDocument::focusedIndex() const {
+    QWidget* focus = QApplication::focusWidget();
+    return focus != nullptr && m_page->isAncestorOf(focus) ? int(m_texts.indexOf(focus)) : -1;
+}
+
+void ReadableDocument::setStop(int index) {
+    if (index == m_stop)
+        return;
+    if (QWidget* before = stop())
+        before->setFocusPolicy(Qt::ClickFocus);
+    m_stop = index;
+    QWidget* now = stop();
+    if (now == nullptr)
+        return;
+    now->setFocusPolicy(Qt::StrongFocus);
+    // Rings are made as the texts are reached, not for every text of a long page.
+    if (!hasFocusRing(now))
+        addKeyFocusRing(now, m_appearance, 8, 4);
+}
+
+void ReadableDocument::focusMoved(QWidget* now) {
+    // A click on a text, or the arrows, make it the stop Tab comes back to.
+    if (now == nullptr || !m_page->isAncestorOf(now) || now == stop())
+        return;
+    if (const qsizetype index = m_texts.indexOf(now); index >= 0)
+        setStop(int(index));
+}
+
+void ReadableDocument::moveTo(int index, int step) {
+    // Texts with nothing to read (an empty name) are passed over.
+    for (; index >= 0 && index < m_texts.size(); index += step) {
+        if (showsText(m_texts.at(index))) {
+            setStop(index);
+            m_texts.at(index)->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+}
+
+bool ReadableDocument::eventFilter(QObject* watched, QEvent* event) {
+    // The keys a focused text leaves come up to the page.
+    if (watched != m_page || event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+    const int at = focusedIndex();
+    if (at < 0)
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    if (modifiers != Qt::NoModifier && modifiers != Qt::ControlModifier)
+        return false;
+    switch (key->key()) {
+    case Qt::Key_Up:
+        moveTo(at - 1, -1);
+        break;
+    case Qt::Key_Down:
+        moveTo(at + 1, 1);
+        break;
+    case Qt::Key_Home:
+        moveTo(0, 1);
+        break;
+    case Qt::Key_End:
+        moveTo(int(m_texts.size()) - 1, -1);
+        break;
+    default:
+        return false;
+    }
+    // At either end the focus stays where it is, and the page stays too.
+    event->accept();
+    return true;
 }
 
 } // namespace quillora

@@ -9,6 +9,8 @@
 #include "controls/keep_focus.h"
 #include "controls/outcome.h"
 #include "controls/progress_spinner.h"
+#include "controls/readable_text.h"
+#include "controls/screen_order_focus.h"
 #include "controls/symbol_icon.h"
 #include "controls/window_placement.h"
 #include "help/help_sheet_container.h"
@@ -100,6 +102,7 @@ TemplateClassic::TemplateClassic(ResumePtr resume, Services& services, QWidget* 
     , m_divider(new QWidget)
     , m_previewColumn(holder())
     , m_previewLayout(new ColumnLayout(m_previewColumn, 12))
+    , m_reading(new ReadableDocument(m_previewColumn, &services.appearance()))
     , m_helpButton(new FloatingHelpButton(services.appearance(), this))
     , m_closeButton(new FloatingCloseButton(services.appearance(), this)) {
     setObjectName(QStringLiteral("templateClassic"));
@@ -139,6 +142,8 @@ TemplateClassic::TemplateClassic(ResumePtr resume, Services& services, QWidget* 
     // Clear, which setWidget() undoes. No style sheet clears it instead: one over the page would
     // style and polish every text of the preview.
     page->setAutoFillBackground(false);
+    // The text the arrows read on to comes into view, clear of the floating buttons.
+    new FocusInView(m_scrollArea);
 
     buildTools();
 
@@ -555,6 +560,9 @@ void TemplateClassic::rebuildPreview() {
     // The new texts are shown together when the column is shown again: added to the shown column,
     // each would be shown by itself later, laying the whole column out again every time.
     const bool shown = m_previewColumn->isVisible();
+    // A reader in the page keeps the place: the new text there takes the focus.
+    const int reading = m_reading->focusedIndex();
+    m_reading->setTexts({});
     if (shown) {
         // A text holding the focus loses it, as it would going with the old texts, rather than
         // handing it on as a hidden widget does.
@@ -581,8 +589,11 @@ void TemplateClassic::rebuildPreview() {
     const QFont body = systemFont(17);
     const QFont headline = systemFont(17, QFont::DemiBold);
     const Resume& r = *m_resume;
+    // Every text, in reading order: the keyboard reads them as one document.
+    QList<QWidget*> texts;
     auto add = [&](const QString& value, const QFont& font, const QString& name = QString()) {
         QLabel* label = textLabel(value, font, m_previewColumn);
+        texts << label;
         label->setPalette(ink);
         if (!name.isEmpty())
             label->setObjectName(name);
@@ -642,6 +653,7 @@ void TemplateClassic::rebuildPreview() {
                 label->setPalette(ink);
                 blockLayout->addWidget(label);
                 labels << label;
+                texts << label;
             }
             m_experienceLabels.insert(entry.get(), {labels.at(0), labels.at(1), labels.at(2)});
             groupLayout->addWidget(block);
@@ -656,6 +668,7 @@ void TemplateClassic::rebuildPreview() {
         for (const QString& skill : skills) {
             QLabel* label = textLabel(QStringLiteral("\u2022 ") + skill, body, block);
             label->setPalette(ink);
+            texts << label;
             blockLayout->addWidget(label);
         }
         m_previewLayout->addWidget(block);
@@ -678,6 +691,7 @@ void TemplateClassic::rebuildPreview() {
     }
     if (shown)
         m_previewColumn->show();
+    m_reading->setTexts(texts, shown ? reading : -1);
 }
 
 void TemplateClassic::showEvent(QShowEvent* event) {

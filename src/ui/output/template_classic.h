@@ -26,6 +26,7 @@ class ColumnLayout;
 class FloatingCloseButton;
 class FloatingHelpButton;
 class ProgressSpinner;
+class ReadableDocument;
 class Services;
 class ThemedBackground;
 
@@ -37,6 +38,9 @@ class ThemedBackground;
 // Open it with present(); it closes like any sheet (its close button, Escape) and deletes
 // itself then. A translation goes on when the screen closes, and ends with its one save; a
 // preview opened again meanwhile shows it running.
+//
+// The keyboard and a screen reader read the page's texts as one document: one Tab stop after the
+// tools, from which the arrows read on text by text (controls/readable_text.h).
 //
 // The preview follows the résumé field by field: a changed field changes only its own text,
 // and only a change of what is shown (an entry added, a section appearing) rebuilds it.
@@ -71,6 +75,8 @@ public:
     QMessageBox* translationErrorAlert() const { return m_errorAlert; }
     HelpSheetContainer* helpSheet() const { return m_helpSheet; }
     QWidget* previewColumn() const { return m_previewColumn; }
+    // The preview's texts, read by the keyboard as one document.
+    ReadableDocument* previewReading() const { return m_reading; }
 
     // The tools' actions.
     void chooseLanguage(const QString& code);
@@ -144,6 +150,7 @@ private:
     QWidget* m_divider;
     QWidget* m_previewColumn;
     ColumnLayout* m_previewLayout;
+    ReadableDocument* m_reading;
     FloatingHelpButton* m_helpButton;
     FloatingCloseButton* m_closeButton;
     QPointer<HelpSheetContainer> m_helpSheet;

@@ -181,6 +181,8 @@ QString nameOf(const QWidget* widget) {
         return widget->accessibleName();
     if (const auto* button = qobject_cast<const QAbstractButton*>(widget))
         return button->text();
+    if (const auto* text = qobject_cast<const QLabel*>(widget)) // read as the text it shows
+        return text->text();
     return {};
 }
 
@@ -409,6 +411,53 @@ private:
         }
     }
 
+    // The preview's page is read by keys as one document: Tab from Copy Résumé comes to its first
+    // text; Down reads on text by text, each read by its text, lower on the page, in view and
+    // framed; Tab goes on out of the page and Shift+Tab comes back to the text last read.
+    void checkPageReadByKeys(QWidget* preview) {
+        const QString screen = QStringLiteral("preview");
+        QWidget* column = preview->findChild<QScrollArea*>()->widget();
+        const auto inPage = [column](const QWidget* widget) {
+            return widget != nullptr && column->isAncestorOf(widget);
+        };
+        QWidget* copy = find(preview, "copyResumeButton");
+        copy->setFocus(Qt::TabFocusReason);
+        press(copy, Qt::Key_Tab);
+        QWidget* text = QApplication::focusWidget();
+        if (!inPage(text) || qobject_cast<QLabel*>(text) == nullptr) {
+            fail(screen, QStringLiteral("Tab from Copy Résumé goes to ") + label(text));
+            return;
+        }
+        auto* area = preview->findChild<QScrollArea*>();
+        int top = -1;
+        for (int i = 0; i < 40 && inPage(QApplication::focusWidget()); ++i) {
+            text = QApplication::focusWidget();
+            const QString shown = qobject_cast<QLabel*>(text)->text();
+            QAccessibleInterface* read = QAccessible::queryAccessibleInterface(text);
+            if (read == nullptr || read->text(QAccessible::Name) != shown)
+                fail(screen, QStringLiteral("a text not read as it shows: ") + shown.left(40));
+            const QRect at(text->mapTo(area->viewport(), QPoint()), text->size());
+            if (!area->viewport()->rect().intersects(at) || !ringShows(preview))
+                fail(screen, QStringLiteral("a text out of view or unframed: ") + shown.left(40));
+            const int pageTop = text->mapTo(column, QPoint()).y();
+            if (pageTop <= top)
+                fail(screen, QStringLiteral("Down goes up to ") + shown.left(40));
+            top = pageTop;
+            press(text, Qt::Key_Down);
+            if (QApplication::focusWidget() == text)
+                break; // the last text
+        }
+        QWidget* last = QApplication::focusWidget();
+        if (!inPage(last) || top < column->height() / 2)
+            fail(screen, QStringLiteral("Down stops short at ") + label(last));
+        press(last, Qt::Key_Tab);
+        if (inPage(QApplication::focusWidget()))
+            fail(screen, QStringLiteral("Tab stays in the page on ") + label(QApplication::focusWidget()));
+        press(QApplication::focusWidget(), Qt::Key_Backtab);
+        if (QApplication::focusWidget() != last)
+            fail(screen, QStringLiteral("Shift+Tab comes back to ") + label(QApplication::focusWidget()));
+    }
+
     // A window that opens on a text frames it once a key is pressed, not before.
     void checkRingAfterKey(QWidget* window, const QString& screen) {
         QWidget* first = QApplication::focusWidget();
@@ -543,20 +592,34 @@ private slots:
         // Once the intro has played.
         QTRY_VERIFY_WITH_TIMEOUT(
             !find(&window, "introLogoOverlay") || !find(&window, "introLogoOverlay")->isVisible(), 20000);
-        walk(&window, QStringLiteral("main window"));
-
-        openWalkClose(find(&window, "resumeListHelpButton"), QStringLiteral("Main Interface Help"),
-                      [this](QWidget* help) {
-                          openWalkClose(find(help, "openAIKeyActionButton"), QStringLiteral("key prompt"));
-                      });
-        openWalkClose(find(&window, "resumeListBackgroundButton"), QStringLiteral("background picker"));
-
+        // The welcome tip first: a key that goes through it and on ends it, as the walk does.
+        QVERIFY(QTest::qWaitForWindowActive(&window));
         // The welcome tip's title and text are stops read by their texts.
         if (QWidget* tip = find(&window, "resumeTipView"); tip && tip->isVisible()) {
             checkTextsAreStops(tip, QStringLiteral("welcome tip"));
             QWidget* text = find(tip, "resumeTipText");
             if (!text || !isTabStop(text) || text->accessibleName() != ResumeTipView::welcomeText())
                 fail(QStringLiteral("welcome tip"), QStringLiteral("its text is no stop read as it"));
+        }
+
+        // A key's hold on the welcome tip lasts while the focus is in it: Tab on out of the card
+        // and it fades as it does by itself; Shift+Tab back into it holds it again.
+        if (auto* tip = window.findChild<ResumeTipView*>(); tip && tip->isVisible()) {
+            services.appearance().setReduceMotionOverride(false); // the fade takes its time
+            QWidget* title = find(tip, "resumeTipTitle");
+            title->setFocus(Qt::TabFocusReason);
+            for (int i = 0; i < 4 && tip->isAncestorOf(QApplication::focusWidget()); ++i)
+                press(QApplication::focusWidget(), Qt::Key_Tab);
+            if (tip->isAncestorOf(QApplication::focusWidget()) || !tip->hasStartedFadeOut())
+                fail(QStringLiteral("welcome tip"), QStringLiteral("the focus moved on to ") +
+                                                        label(QApplication::focusWidget()) +
+                                                        QStringLiteral(" and the card stays"));
+            press(QApplication::focusWidget(), Qt::Key_Backtab);
+            if (!tip->isAncestorOf(QApplication::focusWidget()) || tip->hasStartedFadeOut() ||
+                tip->tipOpacity() != 1.0)
+                fail(QStringLiteral("welcome tip"),
+                     QStringLiteral("Shift+Tab back into it does not hold it"));
+            services.appearance().setReduceMotionOverride(true);
         }
 
         // The welcome tip dismissed by Escape, its close button going with the focus: the focus
@@ -573,6 +636,14 @@ private slots:
                 fail(QStringLiteral("welcome tip"),
                      QStringLiteral("focus after Dismiss on ") + label(QApplication::focusWidget()));
         }
+
+        walk(&window, QStringLiteral("main window"));
+
+        openWalkClose(find(&window, "resumeListHelpButton"), QStringLiteral("Main Interface Help"),
+                      [this](QWidget* help) {
+                          openWalkClose(find(help, "openAIKeyActionButton"), QStringLiteral("key prompt"));
+                      });
+        openWalkClose(find(&window, "resumeListBackgroundButton"), QStringLiteral("background picker"));
 
         // The résumé opened from the list by keyboard, beside it, and what the editor opens.
         auto* cards = list->listView();
@@ -599,6 +670,7 @@ private slots:
             });
         openWalkClose(find(&window, "previewTranslationButton"), QStringLiteral("preview"),
                       [this](QWidget* preview) {
+                          checkPageReadByKeys(preview);
                           openWalkClose(find(preview, "templateHelpButton"),
                                         QStringLiteral("Preview & Translation Help"));
                       });
@@ -1395,7 +1467,11 @@ private slots:
             for (const bool light : {true, false}) {
                 QApplication::setPalette(schemePalette(light));
                 QApplication::processEvents();
-                for (QWidget* stop : tabStopsInScreenOrder(scope)) {
+                const QList<QWidget*> stops = tabStopsInScreenOrder(scope);
+                // The welcome tip leaves as the focus reaches a field under it.
+                for (const QPointer<QWidget>& stop : QList<QPointer<QWidget>>(stops.cbegin(), stops.cend())) {
+                    if (stop == nullptr || !stop->isVisible())
+                        continue;
                     const RingColours ring = ringColours(stop);
                     const int own = light ? ring.light : ring.dark;
                     const int other = light ? ring.dark : ring.light;

@@ -100,6 +100,18 @@ private slots:
         const ResumePtr above = shell.model()->resumeAt(shell.cards()->currentIndex().row() - 1);
         opensCurrentRow(Qt::Key_Up);
         QCOMPARE(shell.content->selectedResume(), above);
+        // A title's first letter typed to find the row, and an arrow with a modifier, move the row
+        // as the arrows do: the row they reach is opened, never only named.
+        for (const auto& [key, modifiers] :
+             {std::pair{Qt::Key_Home, Qt::NoModifier}, std::pair{Qt::Key_D, Qt::NoModifier},
+              std::pair{Qt::Key_Down, Qt::ControlModifier}, std::pair{Qt::Key_Up, Qt::ControlModifier}}) {
+            const ResumePtr before = shell.content->selectedResume();
+            QTest::keyClick(shell.cards(), key, modifiers);
+            QTRY_VERIFY2(shell.content->selectedResume() != before, qPrintable(QString::number(key)));
+            QCOMPARE(shell.cards()->openRow(), shell.cards()->currentIndex().row());
+            QCOMPARE(shell.content->selectedResume(),
+                     shell.model()->resumeAt(shell.cards()->currentIndex().row()));
+        }
         // A key that does not move the current row opens nothing new.
         const ResumePtr open = shell.content->selectedResume();
         QTest::keyClick(shell.cards(), Qt::Key_Right);

@@ -14,7 +14,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QGraphicsOpacityEffect>
+#include <QLineEdit>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
@@ -156,6 +158,82 @@ private slots:
         QCOMPARE(text->userOffset(), 0.0);
         tip->beginFadeOut();
         QVERIFY(!tip->hasStartedFadeOut());
+    }
+
+    // The key's hold lasts while the focus stays in the card: once it moves on, the card fades
+    // out and goes as it does for one who never took it (a drag's hold stays). Whenever the focus
+    // lands on a control the card lies over, the card leaves at once.
+    void theCardFadesOnceTheFocusMovesOnAndNeverCoversIt() {
+        for (const bool dragged : {false, true}) {
+            QWidget window;
+            window.resize(700, 760);
+            auto* beside = new QLineEdit(&window);
+            beside->setGeometry(10, 700, 200, 30);
+            auto* under = new QLineEdit(&window);
+            auto* tip = new ResumeTipView(m_appearance, &window, {10, 10, 200, 5, 1});
+            tip->setGeometry(0, 0, 700, 600);
+            tip->setShowLogo(true);
+            under->setGeometry(tip->card()->geometry().center().x(), tip->card()->geometry().center().y(),
+                               100, 30);
+            tip->raise();
+            QSignalSpy dismissed(tip, &ResumeTipView::dismissed);
+            window.show();
+            window.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&window));
+            QTRY_COMPARE(tip->visibleOpacity(), 1.0);
+            tip->textWindow()->setFocus(Qt::TabFocusReason);
+            if (dragged)
+                drag(tip->textWindow(), -40);
+            QVERIFY(tip->userDisabledAutoScroll());
+            // Back and forth inside the card keeps it.
+            tip->dismissButton()->setFocus(Qt::TabFocusReason);
+            QVERIFY(!tip->hasStartedFadeOut());
+            beside->setFocus(Qt::TabFocusReason);
+            QCOMPARE(tip->hasStartedFadeOut(), !dragged);
+            if (dragged) {
+                QTest::qWait(300);
+                QCOMPARE(dismissed.count(), 0);
+            } else {
+                QTRY_COMPARE(dismissed.count(), 1);
+                continue;
+            }
+            // A card kept by a drag still gives way to a control the focus lands on under it.
+            under->setFocus(Qt::TabFocusReason);
+            QCOMPARE(dismissed.count(), 1);
+        }
+        // A key that comes back during the fade takes the card again, and the fade's end no
+        // longer ends it; nor does the card, running by itself, cover the control the focus
+        // reaches under it.
+        QWidget window;
+        window.resize(700, 760);
+        auto* beside = new QLineEdit(&window);
+        beside->setGeometry(10, 700, 200, 30);
+        auto* under = new QLineEdit(&window);
+        auto* tip = new ResumeTipView(m_appearance, &window, {10, 10, 150, 5, 1});
+        tip->setGeometry(0, 0, 700, 600);
+        tip->setShowLogo(true);
+        under->setGeometry(QRect(tip->card()->geometry().center(), QSize(100, 30)));
+        tip->raise();
+        QSignalSpy dismissed(tip, &ResumeTipView::dismissed);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTRY_COMPARE(tip->visibleOpacity(), 1.0);
+        tip->textWindow()->setFocus(Qt::TabFocusReason);
+        beside->setFocus(Qt::TabFocusReason);
+        QVERIFY(tip->hasStartedFadeOut());
+        QTest::qWait(60);
+        tip->textWindow()->setFocus(Qt::BacktabFocusReason);
+        QCOMPARE(tip->tipOpacity(), 1.0);
+        QElapsedTimer fading;
+        fading.start();
+        beside->setFocus(Qt::TabFocusReason);
+        QTRY_COMPARE(dismissed.count(), 1);
+        QVERIFY(fading.elapsed() >= 145); // the whole second fade, not what was left of the first
+        dismissed.clear();
+        tip->stopAutoScroll();
+        under->setFocus(Qt::MouseFocusReason);
+        QCOMPARE(dismissed.count(), 1);
     }
 
     void dragDuringTheFadeBringsTheCardBack() {

@@ -1,4 +1,6 @@
 #include "app/services.h"
+#include "controls/readable_text.h"
+#include "controls/screen_order_focus.h"
 #include "output/plain_text_resume.h"
 #include "output/preview_text.h"
 #include "output/resume_translation.h"
@@ -253,6 +255,88 @@ private slots:
         QVERIFY(texts.contains(es(u"Lead Designer"_qs) + u" \u2013 "_qs + es(u"Acme / Co"_qs)));
         QVERIFY(texts.contains(u"Skills"_qs));
         QVERIFY(!screen->showTranslationError());
+    }
+
+    // The page's texts are read as one document: one Tab stop, after the tools, from which the
+    // arrows read on text by text in screen order, each heard as it shows now (in the translated
+    // words once translated) and brought into view with its ring; Tab comes back to the text last
+    // read, and a rebuilt page keeps the reader's place.
+    void thePageIsReadByKeysAsOneDocument() {
+        auto screen = openScreen();
+        screen->resize(720, 640);
+        screen->chooseLanguage(u"es"_qs);
+        QVERIFY(QTest::qWaitForWindowActive(screen.get()));
+        const ReadableDocument* reading = screen->previewReading();
+        QCOMPARE(reading->texts().size(), previewTexts(*screen).size());
+        // The texts as they are now (a text with nothing to read would be passed over).
+        const auto readable = [reading] {
+            QList<QWidget*> texts;
+            for (QWidget* text : reading->texts())
+                if (!qobject_cast<QLabel*>(text)->text().isEmpty())
+                    texts << text;
+            return texts;
+        };
+        const QList<QWidget*> texts = readable();
+        const auto heard = [] {
+            QAccessibleInterface* focus = QAccessible::queryAccessibleInterface(QApplication::focusWidget());
+            return focus != nullptr ? focus->text(QAccessible::Name) : QString();
+        };
+        const auto stopsOfPage = [&] {
+            QList<QWidget*> stops;
+            for (QWidget* stop : tabStopsInScreenOrder(screen.get()))
+                if (screen->previewColumn()->isAncestorOf(stop))
+                    stops << stop;
+            return stops;
+        };
+        const QList<QWidget*> stops = tabStopsInScreenOrder(screen.get());
+        QCOMPARE(stopsOfPage(), QList<QWidget*>{readable().first()});
+        QCOMPARE(stops.indexOf(readable().first()),
+                 stops.indexOf(button(*screen, u"copyResumeButton"_qs)) + 1);
+
+        readable().first()->setFocus(Qt::TabFocusReason);
+        QCOMPARE(heard(), m_resume->fullName());
+        auto* area = screen->findChild<QScrollArea*>();
+        int lastTop = -1;
+        for (int i = 1; i < texts.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+            QWidget* focus = QApplication::focusWidget();
+            QCOMPARE(readable().indexOf(focus), i);
+            QCOMPARE(heard(), qobject_cast<QLabel*>(focus)->text());
+            // Lower on the page than the one before, and in view.
+            const int top = focus->mapTo(screen.get(), QPoint(0, 0)).y() + area->verticalScrollBar()->value();
+            QVERIFY2(top > lastTop, qPrintable(heard()));
+            lastTop = top;
+            QVERIFY(viewport(area, screen.get())
+                        .intersects(QRect(focus->mapTo(screen.get(), QPoint()), focus->size())));
+            QVERIFY(screen->findChildren<QWidget*>(u"focusRing"_qs).size() > 0);
+            QCOMPARE(stopsOfPage(), QList<QWidget*>{focus});
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down); // the end: it stays
+        QCOMPARE(QApplication::focusWidget(), readable().last());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home);
+        QCOMPARE(QApplication::focusWidget(), readable().first());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+        QCOMPARE(QApplication::focusWidget(), readable().last());
+        for (int i = 0; readable().indexOf(QApplication::focusWidget()) > 3 && i < texts.size(); ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+        QCOMPARE(readable().indexOf(QApplication::focusWidget()), 3); // the summary
+        const QString summary = heard();
+        QCOMPARE(summary, m_resume->summary());
+
+        // Translated under the reader: the text is heard in its new words.
+        QSignalSpy finished(screen.get(), &TemplateClassic::translationFinished);
+        screen->translate();
+        QVERIFY(finished.wait(5000));
+        QTRY_COMPARE(heard(), FakeTranslationEngine::translated(u"es"_qs, summary));
+
+        // Rebuilt (another scheme): the reader is still on the summary, and Tab comes back to it.
+        m_services->appearance().setLightOverride(!m_services->appearance().isLight());
+        QTRY_VERIFY(!texts.contains(QApplication::focusWidget()) &&
+                    readable().contains(QApplication::focusWidget()));
+        QCOMPARE(reading->focusedIndex(), 3);
+        QCOMPARE(heard(), FakeTranslationEngine::translated(u"es"_qs, summary));
+        QCOMPARE(stopsOfPage(), QList<QWidget*>{QApplication::focusWidget()});
+        m_services->appearance().setLightOverride(std::nullopt);
     }
 
     void aFailedTranslationKeepsWhatWasDoneAndSaysSo() {
@@ -596,7 +680,8 @@ private slots:
         QTRY_VERIFY(std::any_of(texts.cbegin(), texts.cend(),
                                 [](const QLabel* l) { return l->text().startsWith(u"Changed"_qs); }));
         for (const QLabel* label : texts) {
-            QCOMPARE(label->focusPolicy(), Qt::ClickFocus);
+            // Tab stops at one text of the page, the first; the others take the focus by a click.
+            QCOMPARE(label->focusPolicy(), label == texts.first() ? Qt::StrongFocus : Qt::ClickFocus);
             QCOMPARE(label->findChildren<QTextDocument*>().size(), 0);
         }
         m_services->appearance().setLightOverride(std::nullopt);
