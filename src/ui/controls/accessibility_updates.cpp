@@ -137,7 +137,7 @@ bool passes(QAccessibleEvent* event) {
         if (changed.focused || changed.active || isSeenByAssistiveTechnology(widget))
             return true;
         // A reader that met the widget before keeps its states: they are said as it shows again.
-        if (widget->property(knownProperty).isValid())
+        if (event->child() < 0 && widget->property(knownProperty).isValid())
             widget->setProperty(unsaidStatesProperty,
                                 widget->property(unsaidStatesProperty).toULongLong() | bitsOf(changed));
         return false;
