@@ -925,9 +925,12 @@ private slots:
         QVERIFY(addKey && doAction(addKey, QStringLiteral("SetFocus")));
         QTRY_VERIFY(has(addKey, ATSPI_STATE_FOCUSED));
         const qsizetype beforePrompt = windows().size();
+        from = orcaSaid().size();
         QVERIFY(doAction(addKey, QStringLiteral("Press")));
         QTRY_VERIFY(windows().size() > beforePrompt);
         dumpScreen(QStringLiteral("key prompt"));
+        // Heard, as a user hears it, before it is closed (a miss shows in the check below).
+        (void)orcaSays({u"Add OpenAI API Key frame"_qs}, from);
         from = orcaSaid().size();
         closeTop();
         backOnTheControlOnly(u"Add OpenAI API Key push button"_qs, bullet, from);
@@ -1078,10 +1081,13 @@ private slots:
         const Node previewHelp = find(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Help"), windows().last());
         QVERIFY(previewHelp);
         const qsizetype beforeHelp = windows().size();
+        qsizetype fromHelp = orcaSaid().size();
         QVERIFY(doAction(previewHelp, QStringLiteral("SetFocus")) &&
                 doAction(previewHelp, QStringLiteral("Press")));
         QTRY_VERIFY(windows().size() > beforeHelp);
-        const qsizetype fromHelp = orcaSaid().size();
+        // Heard, as a user hears it, before it is closed (a miss shows in the check below).
+        (void)orcaSays({u"Preview & Translation Help frame"_qs}, fromHelp);
+        fromHelp = orcaSaid().size();
         closeTop();
         backOnTheControlOnly(u"Help push button"_qs, u"zoe@example.com"_qs, fromHelp);
         QVERIFY2(descriptionOf(language).endsWith(QLatin1String("No language selected")),
