@@ -1,5 +1,6 @@
 #include "controls/accessibility_traits.h"
 
+#include "controls/accessibility_updates.h"
 #include "controls/quiet_screen_change.h"
 #include "controls/window_rules.h"
 
@@ -158,9 +159,13 @@ QAccessible::Role roleFor(const QWidget* widget) {
         return QAccessible::StaticText;
     if (widget->isWindow() && std::strcmp(qtClassOf(widget), "QMessageBox") == 0)
         return QAccessible::AlertMessage;
+    // A sheet or dialog is read as a window, as the main one is: a screen reader says a dialog's
+    // name and then every text in it each time it becomes active (opened, or come back to when a
+    // window it opened closes), before the focused control; a window's name only. Its texts are
+    // read from its first focus on, Tab by Tab.
     if (widget->isWindow() && (std::strcmp(qtClassOf(widget), "QDialog") == 0 ||
                                std::strcmp(qtClassOf(widget), "QFileDialog") == 0))
-        return QAccessible::Dialog;
+        return QAccessible::Window;
     if (std::strcmp(qtClassOf(widget), "QSplitter") == 0)
         return QAccessible::Splitter;
     return QAccessible::Client;
@@ -602,6 +607,7 @@ private:
 
 void installAccessibilityRules() {
     installTraitsFactory();
+    installAccessibilityUpdateFilter();
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
         WidgetChurn::install(*app);
 }
@@ -849,6 +855,10 @@ void hideFromAccessibility(QWidget* widget) {
             QAccessible::updateAccessibility(&change);
         }
     }
+}
+
+bool isHiddenFromAccessibility(const QWidget* widget) {
+    return widget->property(hiddenProperty).toBool();
 }
 
 void markAsUpdatingFrequently(QWidget* widget) {

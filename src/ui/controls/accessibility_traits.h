@@ -33,6 +33,8 @@ void markAsAccessibleStatus(QWidget* widget);
 void markAsAccessibleDialog(QWidget* widget);
 // The widget and everything in it are left out of what an assistive technology reads.
 void hideFromAccessibility(QWidget* widget);
+// Whether the widget itself was left out so (not the widgets around it).
+bool isHiddenFromAccessibility(const QWidget* widget);
 // The widget (a busy indicator) is read as changing often: the bridge's animated state.
 void markAsUpdatingFrequently(QWidget* widget);
 // The widget is read as one element with this name and description: the children that only show

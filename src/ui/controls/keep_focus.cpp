@@ -38,9 +38,12 @@ public:
 
     QWidget* control() const { return m_control; }
 
-    // Lies where the control is, named as it is now ("Analyzing…" while it works, say).
+    // Lies where the control is, named as it is now ("Analyzing…" while it works, say), a pixel
+    // inside its edges: a screen reader takes an element of the same role and name in the very
+    // same place for the one it already has, and would say nothing as the focus moves here; so it
+    // says the stand-in's name and that the work is under way, once, as the work starts.
     void cover() {
-        setGeometry(m_control->geometry());
+        setGeometry(m_control->geometry().adjusted(1, 1, -1, -1));
         QString name = m_control->accessibleName();
         if (name.isEmpty())
             if (auto* button = qobject_cast<QAbstractButton*>(m_control.data()))

@@ -278,8 +278,16 @@ private:
                 QWidget* focus = QApplication::focusWidget();
                 const bool lost =
                     active == nullptr || !active->isVisible() || focus == nullptr || !focus->isVisible();
+                // While no window is active (the system has not activated the opener's window
+                // yet), a place the window's action gave the focus meanwhile is only the window's
+                // own focus, which it takes as it becomes active: it stays, as it does when the
+                // window was active already. How soon the system activates the window (slower
+                // with a screen reader listening) must not decide where the focus lands.
+                QWidget* placed = opener->window()->focusWidget();
+                if (placed == nullptr || !placed->isVisible() || !placed->isEnabled() || !isTabStop(placed))
+                    placed = opener;
                 if (focus == nullptr || !focus->isVisible())
-                    opener->setFocus(Qt::OtherFocusReason);
+                    placed->setFocus(Qt::OtherFocusReason);
                 takeBackActivation();
                 if (lost || (active != opener->window() && active->isAncestorOf(opener->window())))
                     opener->window()->activateWindow();

@@ -21,6 +21,11 @@ namespace quillora {
 // - A stock control (a text field, a plain dialog's button) shows the app's focus ring; a text the
 //   keyboard stops at shows its ring once a key is pressed in its window, not as the window opens.
 // - A list that takes the focus names the row that has it, after the list.
+// - A window a screen reader enters (opened, or come back to as one it opened closes) is read by
+//   its name and then the focused control, never all its texts at once: the texts are read Tab by
+//   Tab (a sheet or dialog reads as a window, see accessibility_traits).
+// - Where the focus lands never hangs on how soon the system activates a window (later while a
+//   screen reader listens): a place a window's action gave the focus meanwhile is kept.
 void installWindowRules(QApplication& app);
 
 // Marks an in-window popup (a card over a dimmed window): while it shows, Tab stays inside it and

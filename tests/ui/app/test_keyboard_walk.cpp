@@ -52,6 +52,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -1121,6 +1122,12 @@ private slots:
                  qPrintable(label(holder)));
         QCOMPARE(nameOf(holder), QStringLiteral("STAR with OpenAI"));
         QCOMPARE(holder->accessibleDescription(), workingHint());
+        // A reader takes an element of the same role and name in the very same place for the one
+        // it has already, and would say nothing as the focus moves: the stand-in stands apart.
+        QAccessibleInterface* standIn = QAccessible::queryAccessibleInterface(holder);
+        QAccessibleInterface* control = QAccessible::queryAccessibleInterface(star);
+        QVERIFY(standIn && control && standIn->role() == control->role());
+        QVERIFY(standIn->rect() != control->rect() && control->rect().contains(standIn->rect()));
         const QWidget* ring = holder->findChild<QWidget*>(QStringLiteral("focusRing"));
         QVERIFY(ring && ring->isVisible() && ring->geometry() == holder->rect());
         press(holder, Qt::Key_Backtab);
@@ -1276,6 +1283,57 @@ private slots:
 
     // An action whose control is disabled while it works (a push) ends in an alert: after OK the
     // focus is back on that control, not on the one Qt moved the focus to meanwhile.
+    // Deleting the last résumé, its alert answered by keyboard or by the mouse, leaves the focus
+    // on Add resume, with no screen reader listening as with one: never on the empty list.
+    void deletingTheLastResumeFocusesAddResume() {
+        for (const bool byKeyboard : {true, false}) {
+            const QString folder = QDir::tempPath() + QStringLiteral("/last-resume-%1").arg(byKeyboard);
+            QDir().mkpath(folder);
+            auto container = ModelContainer::open(folder + QStringLiteral("/default.store"));
+            QVERIFY(container.ok());
+            Services services(std::move(container).value());
+            services.appearance().setReduceMotionOverride(true);
+            services.context().insert(makeNewResume());
+            QVERIFY(services.context().save().ok());
+            MainWindow window(services);
+            auto* list = window.findChild<ResumeListView*>();
+            window.resize(1024, 640);
+            window.show();
+            QVERIFY(QTest::qWaitForWindowActive(&window));
+            ResumeCardList* cards = list->listView();
+            QTRY_COMPARE(QApplication::focusWidget(), cards);
+            QWidget* add = find(&window, "addResumeButton");
+            QVERIFY(add);
+            // The alert runs its own loop: it is answered from there once it has the keys.
+            QTimer answer;
+            connect(&answer, &QTimer::timeout, this, [&answer, byKeyboard] {
+                auto* alert = QApplication::activeModalWidget();
+                auto* confirm =
+                    alert != nullptr
+                        ? alert->findChild<QPushButton*>(QStringLiteral("confirmDeleteResumeButton"))
+                        : nullptr;
+                if (confirm == nullptr || !alert->isActiveWindow() || QApplication::focusWidget() == nullptr)
+                    return;
+                answer.stop();
+                if (!byKeyboard) {
+                    QTest::mouseClick(confirm, Qt::LeftButton);
+                    return;
+                }
+                for (int tab = 0; tab < 4 && QApplication::focusWidget() != confirm; ++tab)
+                    press(QApplication::focusWidget(), Qt::Key_Tab);
+                press(QApplication::focusWidget(), Qt::Key_Space);
+            });
+            answer.start(20);
+            press(cards, Qt::Key_Delete);
+            QTRY_COMPARE(list->model()->rowCount(), 0);
+            QVERIFY2(QTest::qWaitFor([add] { return QApplication::focusWidget() == add; }),
+                     qPrintable(QStringLiteral("focus on ") + label(QApplication::focusWidget())));
+            // It stays there while the window settles.
+            QVERIFY2(!QTest::qWaitFor([add] { return QApplication::focusWidget() != add; }, 1000),
+                     qPrintable(QStringLiteral("focus moved on to ") + label(QApplication::focusWidget())));
+        }
+    }
+
     void thePushAlertGivesTheFocusBackToThePushButton() {
         auto services = Services::forTesting(QDir::tempPath() + QStringLiteral("/push-focus.ini"));
         ResumePtr resume = test::makeFullResume();

@@ -3,6 +3,7 @@
 #include "app/empty_resume_view.h"
 #include "app/services.h"
 #include "controls/accessibility_traits.h"
+#include "controls/accessibility_updates.h"
 #include "controls/editor_section_card.h"
 #include "controls/layout_move_animation.h"
 #include "controls/outcome.h"
@@ -35,6 +36,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 using namespace quillora;
 
 namespace {
@@ -55,6 +58,20 @@ template <typename T = QWidget> T* child(const QObject* root, const QString& nam
     if (!found)
         qFatal("no child named %s", qPrintable(name));
     return found;
+}
+
+// The accessibility events that reach the bridge, as (widget, event) pairs.
+QList<std::pair<QObject*, QAccessible::Event>> g_sent;
+
+void recordSent(QAccessibleEvent* event) {
+    g_sent.append({event->object(), event->type()});
+}
+
+// How many events of these kinds the bridge got about `object`.
+qsizetype sentAbout(const QObject* object, std::initializer_list<QAccessible::Event> kinds) {
+    return std::count_if(g_sent.cbegin(), g_sent.cend(), [&](const auto& sent) {
+        return sent.first == object && std::find(kinds.begin(), kinds.end(), sent.second) != kinds.end();
+    });
 }
 
 } // namespace
@@ -634,6 +651,119 @@ private slots:
         markAsAccessibleStatus(status);
         QCOMPARE(reader(status)->role(), QAccessible::StatusBar);
         QCOMPARE(reader(status)->text(QAccessible::Name), status->text());
+    }
+
+    // A widget left unchanged sends no accessibility event: its name, description, value or state
+    // set again as they are, or anything of it changed while no one can see it (hidden, or left
+    // out of what is read). One a reader met before it was hidden says what changed meanwhile as
+    // it shows again, once.
+    void aWidgetLeftUnchangedSendsNothing() {
+        // The recorder stands where the bridge does: what the app's rules let through reaches it.
+        QAccessible::installUpdateHandler(&recordSent);
+        installAccessibilityRules();
+        // What Qt hands the rules as each of these is set, once a reader listens (Qt's offscreen
+        // platform has none, and hands them nothing).
+        const auto says = [](QWidget* widget, QAccessible::Event type) {
+            QAccessibleEvent event(widget, type);
+            filterAccessibilityUpdate(&event);
+        };
+        const auto name = [&](QWidget* widget, const QString& text) {
+            widget->setAccessibleName(text);
+            says(widget, QAccessible::NameChanged);
+        };
+        const auto describe = [&](QWidget* widget, const QString& text) {
+            widget->setAccessibleDescription(text);
+            says(widget, QAccessible::DescriptionChanged);
+        };
+        const auto value = [&](QWidget* widget, const QString& text) {
+            setAccessibleValue(widget, text);
+            QAccessibleValueChangeEvent event(widget, text);
+            filterAccessibilityUpdate(&event);
+            says(widget, QAccessible::DescriptionChanged);
+        };
+        const auto enable = [&](QWidget* widget, bool enabled) {
+            if (widget->isEnabled() == enabled)
+                return;
+            widget->setEnabled(enabled);
+            QAccessible::State disabled;
+            disabled.disabled = true;
+            QAccessibleStateChangeEvent event(widget, disabled);
+            filterAccessibilityUpdate(&event);
+        };
+        const auto show = [&](QWidget* widget, bool shown) {
+            widget->setVisible(shown);
+            says(widget, shown ? QAccessible::ObjectShow : QAccessible::ObjectHide);
+        };
+        const std::initializer_list<QAccessible::Event> changes{
+            QAccessible::NameChanged, QAccessible::DescriptionChanged, QAccessible::ValueChanged,
+            QAccessible::StateChanged};
+
+        QWidget window;
+        auto* button = new QPushButton(QStringLiteral("Analyze"), &window);
+        auto* toggle = new QPushButton(&window); // in a row not shown
+        auto* row = new QWidget(&window);
+        auto* caption = new QLabel(QStringLiteral("Image 1"), row);
+        combineAccessibleChildren(row, QStringLiteral("Portfolio image 1"));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        toggle->hide();
+        g_sent.clear();
+
+        for (int i = 0; i < 3; ++i) {
+            name(button, QStringLiteral("Analyze Resume ATS"));
+            describe(button, QStringLiteral("Analyzes the resume"));
+            value(button, QStringLiteral("Ready"));
+            enable(button, false);
+        }
+        QCOMPARE(sentAbout(button, {QAccessible::NameChanged}), 1);
+        QCOMPARE(sentAbout(button, {QAccessible::ValueChanged}), 1);
+        // The hint, then the hint with the value read after it.
+        QCOMPARE(sentAbout(button, {QAccessible::DescriptionChanged}), 2);
+        QCOMPARE(sentAbout(button, {QAccessible::StateChanged}), 1);
+        name(button, QStringLiteral("Analyzing…"));
+        QCOMPARE(sentAbout(button, {QAccessible::NameChanged}), 2);
+
+        // Nothing about what no one sees: a hidden control renamed as each photo comes, a text
+        // inside an element read as one.
+        for (int photo = 1; photo <= 4; ++photo) {
+            name(toggle, QStringLiteral("Toggle image orientation for image 1"));
+            describe(toggle, QStringLiteral("Switches between portrait and landscape"));
+            value(toggle, photo % 2 == 1 ? QStringLiteral("Portrait") : QStringLiteral("Landscape"));
+            enable(toggle, photo % 2 == 0);
+            caption->setText(QStringLiteral("Image %1").arg(photo));
+            says(caption, QAccessible::NameChanged);
+        }
+        QCOMPARE(sentAbout(toggle, changes), 0);
+        QCOMPARE(sentAbout(caption, changes), 0);
+        // Shown for the first time, it is read as it is then: nothing more to say.
+        show(toggle, true);
+        QCOMPARE(sentAbout(toggle, changes), 0);
+        QCOMPARE(reader(toggle)->text(QAccessible::Name), u"Toggle image orientation for image 1"_qs);
+
+        // Met, then hidden and changed meanwhile: said once as it shows again, the last change.
+        g_sent.clear();
+        show(button, false);
+        for (const QString& text : {u"Analyze Resume ATS"_qs, u"Resume Already Analyzed"_qs})
+            name(button, text);
+        enable(button, true);
+        QCOMPARE(sentAbout(button, changes), 0);
+        show(button, true);
+        QCOMPARE(sentAbout(button, {QAccessible::NameChanged}), 1);
+        QCOMPARE(sentAbout(button, {QAccessible::StateChanged}), 1);
+        QCOMPARE(sentAbout(button, {QAccessible::DescriptionChanged, QAccessible::ValueChanged}), 0);
+        // Hidden and shown with nothing changed: the showing alone.
+        g_sent.clear();
+        show(button, false);
+        name(button, QStringLiteral("Resume Already Analyzed"));
+        show(button, true);
+        QCOMPARE(sentAbout(button, changes), 0);
+        QCOMPARE(sentAbout(button, {QAccessible::ObjectShow}), 1);
+        // The focus always goes out.
+        says(button, QAccessible::Focus);
+        QCOMPARE(sentAbout(button, {QAccessible::Focus}), 1);
+
+        QAccessible::installUpdateHandler(nullptr);
+        installAccessibilityRules();
     }
 };
 
