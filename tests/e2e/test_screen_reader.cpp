@@ -614,6 +614,18 @@ sys.exit(script["main"]())
         std::printf("Orca read \"%s\" once, with the control.\n", qPrintable(value));
     }
 
+    // The list's Help button, which opens Main Interface Help.
+    Node mainInterfaceHelpButton() {
+        Node button;
+        for (const Node& window : windows())
+            walk(window, [&](const Node& node, int) {
+                if (!button && nameOf(node) == QLatin1String("Help") &&
+                    descriptionOf(node) == QLatin1String("Shows help for the main interface"))
+                    button = node;
+            });
+        return button;
+    }
+
     // Presses `button` and waits until the menu it pops up is shown, so that a key goes to it.
     void openMenu(const Node& button) {
         const int before = g_menusShown;
@@ -1533,19 +1545,14 @@ private slots:
             QSKIP("The editor is not open.");
         const qsizetype orcaFrom = orcaSaid().size();
         // An OpenAI key, given through the list's help, sends the AI tools to the stand-in.
-        Node listHelp;
-        for (const Node& window : windows())
-            walk(window, [&](const Node& node, int) {
-                if (!listHelp && nameOf(node) == QLatin1String("Help") &&
-                    descriptionOf(node) == QLatin1String("Shows help for the main interface"))
-                    listHelp = node;
-            });
+        const Node listHelp = mainInterfaceHelpButton();
         QVERIFY(listHelp && doAction(listHelp, QStringLiteral("Press")));
         QVERIFY(press(QStringLiteral("Add OpenAI API Key")));
-        Node keyField = waitFind(ATSPI_ROLE_PASSWORD_TEXT, QStringLiteral("Add OpenAI API Key"), 3000);
-        if (!keyField)
-            keyField = waitFind(ATSPI_ROLE_TEXT, QStringLiteral("Add OpenAI API Key"));
-        QVERIFY(keyField);
+        Node keyField;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (keyField = find(ATSPI_ROLE_PASSWORD_TEXT, QStringLiteral("Add OpenAI API Key"))) ||
+                (keyField = find(ATSPI_ROLE_TEXT, QStringLiteral("Add OpenAI API Key"))),
+            30000);
         AtspiEditableText* editable = atspi_accessible_get_editable_text_iface(keyField.get());
         QVERIFY(editable && atspi_editable_text_set_text_contents(editable, "sk-test-outcomes", nullptr));
         g_object_unref(editable);
@@ -2112,13 +2119,7 @@ private slots:
 
         // The OpenAI key removed from the list's help: said once, the focus on the button under
         // its new name.
-        Node listHelp;
-        for (const Node& window : windows())
-            walk(window, [&](const Node& node, int) {
-                if (!listHelp && nameOf(node) == QLatin1String("Help") &&
-                    descriptionOf(node) == QLatin1String("Shows help for the main interface"))
-                    listHelp = node;
-            });
+        const Node listHelp = mainInterfaceHelpButton();
         QVERIFY(listHelp && doAction(listHelp, QStringLiteral("Press")));
         const Node removeKey = waitFind(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Remove OpenAI API Key"));
         QVERIFY(removeKey && doAction(removeKey, QStringLiteral("SetFocus")));
