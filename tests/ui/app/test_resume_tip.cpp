@@ -55,6 +55,33 @@ void drag(QWidget* window, int distance) {
     QTest::mouseRelease(window, Qt::LeftButton, {}, start + QPoint(0, distance));
 }
 
+// A window with the card over a field (`under`) and a field beside it, shown and active, the
+// card fully in.
+struct TipOverFields {
+    QWidget window;
+    QLineEdit* beside = nullptr;
+    QLineEdit* under = nullptr;
+    ResumeTipView* tip = nullptr;
+
+    TipOverFields(Appearance& appearance, ResumeTipTiming timing) {
+        window.resize(700, 760);
+        beside = new QLineEdit(&window);
+        beside->setGeometry(10, 700, 200, 30);
+        under = new QLineEdit(&window);
+        tip = new ResumeTipView(appearance, &window, timing);
+        tip->setGeometry(0, 0, 700, 600);
+        tip->setShowLogo(true);
+        under->setGeometry(QRect(tip->card()->geometry().center(), QSize(100, 30)));
+        tip->raise();
+    }
+
+    bool show() {
+        window.show();
+        window.activateWindow();
+        return QTest::qWaitForWindowActive(&window);
+    }
+};
+
 } // namespace
 
 class ResumeTipTest : public QObject {
@@ -165,21 +192,12 @@ private slots:
     // lands on a control the card lies over, the card leaves at once.
     void theCardFadesOnceTheFocusMovesOnAndNeverCoversIt() {
         for (const bool dragged : {false, true}) {
-            QWidget window;
-            window.resize(700, 760);
-            auto* beside = new QLineEdit(&window);
-            beside->setGeometry(10, 700, 200, 30);
-            auto* under = new QLineEdit(&window);
-            auto* tip = new ResumeTipView(m_appearance, &window, {10, 10, 200, 5, 1});
-            tip->setGeometry(0, 0, 700, 600);
-            tip->setShowLogo(true);
-            under->setGeometry(tip->card()->geometry().center().x(), tip->card()->geometry().center().y(),
-                               100, 30);
-            tip->raise();
+            TipOverFields fields(m_appearance, {10, 10, 200, 5, 1});
+            auto* const tip = fields.tip;
+            QLineEdit* const beside = fields.beside;
+            QLineEdit* const under = fields.under;
             QSignalSpy dismissed(tip, &ResumeTipView::dismissed);
-            window.show();
-            window.activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(&window));
+            QVERIFY(fields.show());
             QTRY_COMPARE(tip->visibleOpacity(), 1.0);
             tip->textWindow()->setFocus(Qt::TabFocusReason);
             if (dragged)
@@ -204,20 +222,12 @@ private slots:
         // A key that comes back during the fade takes the card again, and the fade's end no
         // longer ends it; nor does the card, running by itself, cover the control the focus
         // reaches under it.
-        QWidget window;
-        window.resize(700, 760);
-        auto* beside = new QLineEdit(&window);
-        beside->setGeometry(10, 700, 200, 30);
-        auto* under = new QLineEdit(&window);
-        auto* tip = new ResumeTipView(m_appearance, &window, {10, 10, 150, 5, 1});
-        tip->setGeometry(0, 0, 700, 600);
-        tip->setShowLogo(true);
-        under->setGeometry(QRect(tip->card()->geometry().center(), QSize(100, 30)));
-        tip->raise();
+        TipOverFields fields(m_appearance, {10, 10, 150, 5, 1});
+        auto* const tip = fields.tip;
+        QLineEdit* const beside = fields.beside;
+        QLineEdit* const under = fields.under;
         QSignalSpy dismissed(tip, &ResumeTipView::dismissed);
-        window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(fields.show());
         QTRY_COMPARE(tip->visibleOpacity(), 1.0);
         tip->textWindow()->setFocus(Qt::TabFocusReason);
         beside->setFocus(Qt::TabFocusReason);
