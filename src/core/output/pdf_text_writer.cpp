@@ -1,14 +1,20 @@
 #include "output/pdf_text_writer.h"
 
+#include "platform/log.h"
+
 #include <QByteArrayView>
 #include <QHash>
 #include <QIODevice>
+#include <QSet>
+#include <QStringBuilder>
 #include <QStringList>
 
 #include <zlib.h>
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -49,7 +55,8 @@ QByteArray spanFor(const QString& text) {
     return span;
 }
 
-// The first number of a line of the content and what follows it.
+// The first number of a line of the content and what follows it; a number no page position can
+// be (infinite, or beyond a billion points) is none.
 bool readNumber(QByteArrayView& line, double* value) {
     const qsizetype space = line.indexOf(' ');
     if (space <= 0)
@@ -57,7 +64,7 @@ bool readNumber(QByteArrayView& line, double* value) {
     bool ok = false;
     *value = line.first(space).toDouble(&ok);
     line = line.sliced(space + 1);
-    return ok;
+    return ok && std::isfinite(*value) && std::abs(*value) < 1e9;
 }
 
 // Wraps the glyphs of each text object of a page's content that draws a recorded run in a span
@@ -125,6 +132,12 @@ QByteArray withSpans(const QByteArray& content, PageTexts& texts, bool* changed)
     return out;
 }
 
+// The largest object number a table may give: far beyond any file Qt writes, and small enough
+// that no sum with it overflows.
+constexpr qint64 kMaxObjectNumber = 1 << 30;
+// Arrays and dictionaries nested deeper than this are not read.
+constexpr int kMaxNesting = 64;
+
 // A reader of the parts of a PDF file the writer rewrites: objects found through the
 // cross-reference table at the file's end, and their values read token by token, so that nothing
 // a string holds (a title, a name, in whatever encoding) is taken for the file's own syntax.
@@ -161,7 +174,8 @@ public:
     };
 
     explicit PdfFile(const QByteArray& bytes)
-        : m_bytes(bytes) {}
+        : m_bytes(bytes)
+        , m_end(bytes.size()) {}
 
     // Reads the cross-reference table and the trailer. False when the file's end is not as a
     // PDF file's end is.
@@ -198,7 +212,7 @@ public:
             Value first = next();
             Value count = next();
             if (first.kind != Value::Kind::number || count.kind != Value::Kind::number || first.number < 0 ||
-                count.number < 0 || count.number > m_bytes.size() / 20)
+                first.number > kMaxObjectNumber || count.number < 0 || count.number > m_bytes.size() / 20)
                 return false;
             skipWhite();
             for (qint64 i = 0; i < count.number; ++i) {
@@ -233,8 +247,11 @@ public:
         }
         std::sort(starts.begin(), starts.end());
         starts.push_back(m_tableOffset);
-        for (Entry& e : m_entries)
+        for (size_t i = 0; i < m_entries.size(); ++i) {
+            Entry& e = m_entries[i];
             e.end = *std::upper_bound(starts.begin(), starts.end(), e.offset);
+            m_numbers.try_emplace(e.number, i); // the first entry of a number counts
+        }
         return true;
     }
 
@@ -252,13 +269,43 @@ public:
     const std::vector<Entry>& entries() const { return m_entries; }
 
     // The object a reference names, read whole; nothing when it is not there as the table says.
-    std::optional<Object> object(const Value& reference) {
-        if (reference.kind != Value::Kind::reference)
+    // A stream's length may be an object of its own, which is read on the way (`depth` 1); an
+    // object named there is never read further, so a length naming its own stream, or a stream
+    // whose length does, ends here.
+    // An object is read within its own bytes (up to the next object or the table), so that a
+    // value without an end costs no more than the object's size however often it is named.
+    std::optional<Object> object(const Value& reference, int depth = 0) {
+        if (reference.kind != Value::Kind::reference || depth > 1)
             return std::nullopt;
-        const auto entry = std::find_if(m_entries.cbegin(), m_entries.cend(),
-                                        [&](const Entry& e) { return e.number == reference.number; });
-        if (entry == m_entries.cend())
+        const auto found = m_numbers.find(reference.number);
+        if (found == m_numbers.end())
             return std::nullopt;
+        const Entry& entry = m_entries[found->second];
+        const qsizetype end = std::exchange(m_end, entry.end);
+        std::optional<Object> read = objectAt(&entry, reference, depth);
+        m_end = end;
+        return read;
+    }
+
+    // A whole number, given directly or as the value of the object a reference names (read once).
+    std::optional<qint64> wholeNumber(const Value& value, int depth = 0) {
+        if (value.kind == Value::Kind::number && value.whole)
+            return value.number;
+        if (value.kind != Value::Kind::reference)
+            return std::nullopt;
+        if (const auto known = m_wholeNumbers.find(value.number); known != m_wholeNumbers.end())
+            return known->second;
+        const std::optional<Object> object = this->object(value, depth);
+        std::optional<qint64> number;
+        if (object && object->streamBegin < 0 && object->value.kind == Value::Kind::number &&
+            object->value.whole)
+            number = object->value.number;
+        m_wholeNumbers.emplace(value.number, number);
+        return number;
+    }
+
+private:
+    std::optional<Object> objectAt(const Entry* entry, const Value& reference, int depth) {
         m_at = entry->offset;
         const Value number = next();
         const Value generation = next();
@@ -274,15 +321,15 @@ public:
         const qsizetype afterValue = m_at;
         if (keyword("stream")) {
             // The keyword ends its line with CR LF or LF; the data's length is the dictionary's.
-            if (m_at < m_bytes.size() && m_bytes.at(m_at) == '\r')
+            if (m_at < m_end && m_bytes.at(m_at) == '\r')
                 ++m_at;
-            if (m_at >= m_bytes.size() || m_bytes.at(m_at) != '\n')
+            if (m_at >= m_end || m_bytes.at(m_at) != '\n')
                 return std::nullopt;
             object.streamBegin = m_at + 1;
             const Value* length =
                 object.value.kind == Value::Kind::dictionary ? object.value.at("Length") : nullptr;
-            const std::optional<qint64> size = length ? wholeNumber(*length) : std::nullopt;
-            if (!size || *size < 0 || object.streamBegin + *size > object.end)
+            const std::optional<qint64> size = length ? wholeNumber(*length, depth + 1) : std::nullopt;
+            if (!size || *size < 0 || *size > object.end - object.streamBegin)
                 return std::nullopt;
             object.streamEnd = object.streamBegin + *size;
             m_at = object.streamEnd;
@@ -296,20 +343,6 @@ public:
         return object;
     }
 
-    // A whole number, given directly or as the value of the object a reference names.
-    std::optional<qint64> wholeNumber(const Value& value) {
-        if (value.kind == Value::Kind::number && value.whole)
-            return value.number;
-        if (value.kind != Value::Kind::reference)
-            return std::nullopt;
-        const std::optional<Object> object = this->object(value);
-        if (!object || object->streamBegin >= 0 || object->value.kind != Value::Kind::number ||
-            !object->value.whole)
-            return std::nullopt;
-        return object->value.number;
-    }
-
-private:
     static bool isWhite(char c) {
         return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f' || c == '\0';
     }
@@ -325,7 +358,7 @@ private:
         return at;
     }
     qsizetype skipWhiteForward(qsizetype at) const {
-        while (at < m_bytes.size() && isWhite(m_bytes.at(at)))
+        while (at < m_end && isWhite(m_bytes.at(at)))
             ++at;
         return at;
     }
@@ -333,9 +366,9 @@ private:
     void skipWhite() {
         for (;;) {
             m_at = skipWhiteForward(m_at);
-            if (m_at >= m_bytes.size() || m_bytes.at(m_at) != '%')
+            if (m_at >= m_end || m_bytes.at(m_at) != '%')
                 return;
-            while (m_at < m_bytes.size() && m_bytes.at(m_at) != '\n' && m_bytes.at(m_at) != '\r')
+            while (m_at < m_end && m_bytes.at(m_at) != '\n' && m_bytes.at(m_at) != '\r')
                 ++m_at; // a comment
         }
     }
@@ -344,49 +377,51 @@ private:
     bool keyword(QByteArrayView word) {
         skipWhite();
         const qsizetype end = m_at + word.size();
-        if (!QByteArrayView(m_bytes).sliced(m_at).startsWith(word) ||
-            (end < m_bytes.size() && !isWhite(m_bytes.at(end)) && !isDelimiter(m_bytes.at(end))))
+        if (!QByteArrayView(m_bytes).first(m_end).sliced(m_at).startsWith(word) ||
+            (end < m_end && !isWhite(m_bytes.at(end)) && !isDelimiter(m_bytes.at(end))))
             return false;
         m_at = end;
         return true;
     }
 
-    // The next value; a number followed by a number and "R" is a reference.
-    Value next(int depth = 0) {
+    // The next value; a number followed by a number and "R" is a reference (unless `references`
+    // is false: the generation of one, a plain number). Nothing (Kind::none) when it cannot be read, or is
+    // nested more than kMaxNesting deep.
+    Value next(int depth = 0, bool references = true) {
         Value v;
         skipWhite();
         v.begin = m_at;
-        if (m_at >= m_bytes.size() || depth > 64)
+        if (m_at >= m_end || depth > kMaxNesting)
             return v;
         const char c = m_bytes.at(m_at);
         if (c == '/') {
             ++m_at;
-            while (m_at < m_bytes.size() && !isWhite(m_bytes.at(m_at)) && !isDelimiter(m_bytes.at(m_at)))
+            while (m_at < m_end && !isWhite(m_bytes.at(m_at)) && !isDelimiter(m_bytes.at(m_at)))
                 ++m_at;
             v.kind = Value::Kind::name;
             v.text = m_bytes.sliced(v.begin + 1, m_at - v.begin - 1);
         } else if (c == '(') {
             // A string: balanced parentheses, and a backslash takes the next byte as it is.
             int open = 0;
-            for (; m_at < m_bytes.size(); ++m_at) {
+            for (; m_at < m_end; ++m_at) {
                 const char b = m_bytes.at(m_at);
-                if (b == '\\')
+                if (b == '\\' && m_at + 1 < m_end)
                     ++m_at;
                 else if (b == '(')
                     ++open;
                 else if (b == ')' && --open == 0)
                     break;
             }
-            if (m_at >= m_bytes.size())
+            if (m_at >= m_end)
                 return {};
             ++m_at;
             v.kind = Value::Kind::string;
-        } else if (c == '<' && m_at + 1 < m_bytes.size() && m_bytes.at(m_at + 1) == '<') {
+        } else if (c == '<' && m_at + 1 < m_end && m_bytes.at(m_at + 1) == '<') {
             m_at += 2;
             v.kind = Value::Kind::dictionary;
             for (;;) {
                 skipWhite();
-                if (QByteArrayView(m_bytes).sliced(m_at).startsWith(">>")) {
+                if (QByteArrayView(m_bytes).first(m_end).sliced(m_at).startsWith(">>")) {
                     m_at += 2;
                     break;
                 }
@@ -400,7 +435,7 @@ private:
             }
         } else if (c == '<') {
             const qsizetype close = m_bytes.indexOf('>', m_at);
-            if (close < 0)
+            if (close < 0 || close >= m_end)
                 return {};
             m_at = close + 1;
             v.kind = Value::Kind::string;
@@ -409,7 +444,7 @@ private:
             v.kind = Value::Kind::array;
             for (;;) {
                 skipWhite();
-                if (m_at < m_bytes.size() && m_bytes.at(m_at) == ']') {
+                if (m_at < m_end && m_bytes.at(m_at) == ']') {
                     ++m_at;
                     break;
                 }
@@ -419,7 +454,7 @@ private:
                 v.items.append(std::move(item));
             }
         } else if (isDigit(c) || c == '-' || c == '+' || c == '.') {
-            while (m_at < m_bytes.size() && !isWhite(m_bytes.at(m_at)) && !isDelimiter(m_bytes.at(m_at)))
+            while (m_at < m_end && !isWhite(m_bytes.at(m_at)) && !isDelimiter(m_bytes.at(m_at)))
                 ++m_at;
             const QByteArrayView token = QByteArrayView(m_bytes).sliced(v.begin, m_at - v.begin);
             bool ok = false;
@@ -430,19 +465,21 @@ private:
             if (!ok)
                 return {};
             v.kind = Value::Kind::number;
-            // "n g R" names an object.
+            // "n g R" names an object. Only a number is looked ahead at: a value read ahead and
+            // then read again would double the work at every level of nesting.
             const qsizetype afterNumber = m_at;
-            if (v.whole && v.number >= 0) {
-                const Value generation = next(depth + 1);
+            skipWhite();
+            if (v.whole && v.number >= 0 && references && m_at < m_end && isDigit(m_bytes.at(m_at))) {
+                const Value generation = next(depth + 1, false);
                 if (generation.kind == Value::Kind::number && generation.whole && keyword("R")) {
                     v.kind = Value::Kind::reference;
                     v.generation = generation.number;
-                } else {
-                    m_at = afterNumber;
                 }
             }
+            if (v.kind != Value::Kind::reference)
+                m_at = afterNumber;
         } else if (!isDelimiter(c)) {
-            while (m_at < m_bytes.size() && !isWhite(m_bytes.at(m_at)) && !isDelimiter(m_bytes.at(m_at)))
+            while (m_at < m_end && !isWhite(m_bytes.at(m_at)) && !isDelimiter(m_bytes.at(m_at)))
                 ++m_at;
             v.kind = Value::Kind::keyword;
             v.text = m_bytes.sliced(v.begin, m_at - v.begin);
@@ -454,13 +491,19 @@ private:
     }
 
     const QByteArray& m_bytes;
+    qsizetype m_end = 0; // where reading stops: the file's end, or the end of the object read
     qsizetype m_at = 0;
     qint64 m_tableOffset = 0;
     qsizetype m_trailerKeyword = 0;
     qsizetype m_startKeyword = 0;
     std::vector<Entry> m_entries;
+    std::unordered_map<qint64, size_t> m_numbers;                     // an object number's entry
+    std::unordered_map<qint64, std::optional<qint64>> m_wholeNumbers; // objects read as numbers
     Value m_trailer;
 };
+
+// Content streams larger than this when inflated are not read (Qt's hold a page each).
+constexpr qsizetype kMaxContent = qsizetype(256) << 20;
 
 QByteArray inflated(QByteArrayView data, bool* ok) {
     QByteArray out;
@@ -472,7 +515,7 @@ QByteArray inflated(QByteArrayView data, bool* ok) {
     stream.avail_in = uInt(data.size());
     char buffer[16384];
     int status = Z_OK;
-    while (status == Z_OK) {
+    while (status == Z_OK && out.size() <= kMaxContent) {
         stream.next_out = reinterpret_cast<Bytef*>(buffer);
         stream.avail_out = sizeof buffer;
         status = inflate(&stream, Z_NO_FLUSH);
@@ -503,7 +546,9 @@ namespace detail {
 // the streams' lengths and the cross-reference table changed to match. Every part it changes is
 // found by the file's structure: the table the file's end points to gives each object's place,
 // the catalog its page tree, each page its content streams, and each stream's dictionary its
-// length. A file it cannot read so is not written.
+// length. Reading is bounded: every reference it follows, every nesting and the page tree are
+// read to a fixed depth, each page-tree node once, so a file that loops back on itself ends the
+// reading rather than the program. A file it cannot read so goes to the target as Qt wrote it.
 class PdfTextFilter final : public QIODevice {
 public:
     explicit PdfTextFilter(QIODevice* target)
@@ -515,6 +560,7 @@ public:
     bool isSequential() const override { return true; }
 
     void pageBegun() { ++m_drawnPage; }
+    int page() const { return m_drawnPage; }
 
     void add(const RunKey& key, const QString& text) {
         if (size_t(m_drawnPage) >= m_pages.size())
@@ -523,14 +569,38 @@ public:
         m_recorded = true;
     }
 
-    bool finish() {
+    // Writes the file, with every span whose run was found; a run that was not keeps the text
+    // its glyphs give, and a file whose structure cannot be read goes as Qt wrote it. Either is
+    // logged in one line. Fails only when the target does not take the file.
+    Status finish() {
         if (!m_recorded) {
             put(m_file); // nothing to add: the file as Qt wrote it
-        } else if (!rewrite()) {
-            m_failed = true;
+        } else {
+            qsizetype recorded = 0;
+            for (const PageTexts& texts : m_pages)
+                recorded += spansIn(texts);
+            QString why;
+            if (!rewrite(&why)) {
+                logLine(QStringLiteral("⚠️ PDF written without the text of its shaped words (") % why %
+                        QStringLiteral("): they read back as their glyphs do"));
+                put(m_file);
+            } else if (m_added < recorded) {
+                logLine(
+                    QStringLiteral("⚠️ PDF written without the text of %1 of its %2 shaped words, whose "
+                                   "glyphs were not found in the page content: they read back as "
+                                   "their glyphs do")
+                        .arg(recorded - m_added)
+                        .arg(recorded));
+            }
         }
         m_file.clear();
-        return !m_failed;
+        if (m_failed) {
+            const QString reason = m_target->errorString();
+            return Status::failure(ErrorKind::storage, reason.isEmpty()
+                                                           ? QStringLiteral("the file could not be written")
+                                                           : reason);
+        }
+        return Done{};
     }
 
 protected:
@@ -547,11 +617,23 @@ private:
             m_failed = true;
     }
 
-    // The content streams of the pages in order, following the page tree from the catalog.
-    bool collectContents(PdfFile& file, const PdfFile::Value& node, int depth,
+    static qsizetype spansIn(const PageTexts& texts) {
+        qsizetype count = 0;
+        for (const QStringList& list : texts)
+            count += list.size();
+        return count;
+    }
+
+    // The content streams of the pages in order, following the page tree from the catalog. A
+    // tree holds each of its nodes once: a node met again (a cycle) or more than 32 levels down
+    // makes it unreadable.
+    bool collectContents(PdfFile& file, const PdfFile::Value& node, int depth, QSet<qint64>& visited,
                          std::vector<std::vector<PdfFile::Value>>& pages) {
+        if (depth > 32 || node.kind != PdfFile::Value::Kind::reference || visited.contains(node.number))
+            return false;
+        visited.insert(node.number);
         const std::optional<PdfFile::Object> object = file.object(node);
-        if (!object || object->value.kind != PdfFile::Value::Kind::dictionary || depth > 32)
+        if (!object || object->value.kind != PdfFile::Value::Kind::dictionary)
             return false;
         const PdfFile::Value* type = object->value.at("Type");
         if (type && type->text == "Pages") {
@@ -559,7 +641,7 @@ private:
             if (!kids || kids->kind != PdfFile::Value::Kind::array)
                 return false;
             for (const PdfFile::Value& kid : kids->items) {
-                if (!collectContents(file, kid, depth + 1, pages))
+                if (!collectContents(file, kid, depth + 1, visited, pages))
                     return false;
             }
             return true;
@@ -586,42 +668,50 @@ private:
         QByteArray bytes;
     };
 
-    bool rewrite() {
+    // Adds the spans to the file and writes it. A span whose run is not found in its page's
+    // content, or whose content stream cannot be read, is left out (counted in m_added's
+    // shortfall). False, with nothing written, when the file's structure cannot be read: `why`
+    // says what could not be.
+    bool rewrite(QString* why) {
         PdfFile file(m_file);
-        if (!file.readTable())
+        if (!file.readTable()) {
+            *why = QStringLiteral("its cross-reference table could not be read");
             return false;
+        }
         const PdfFile::Value* root = file.trailer().at("Root");
-        if (!root)
-            return false;
-        const std::optional<PdfFile::Object> catalog = file.object(*root);
+        const std::optional<PdfFile::Object> catalog = root ? file.object(*root) : std::nullopt;
         const PdfFile::Value* pagesRoot = catalog && catalog->value.kind == PdfFile::Value::Kind::dictionary
                                               ? catalog->value.at("Pages")
                                               : nullptr;
         std::vector<std::vector<PdfFile::Value>> pages;
-        if (!pagesRoot || !collectContents(file, *pagesRoot, 0, pages))
+        QSet<qint64> visited;
+        if (!pagesRoot || !collectContents(file, *pagesRoot, 0, visited, pages)) {
+            *why = QStringLiteral("its page tree could not be read");
             return false;
+        }
 
+        // Each content stream is read once, however many pages or times a page names it.
         std::vector<Change> changes;
-        for (size_t page = 0; page < m_pages.size(); ++page) {
+        QSet<qint64> streamsRead;
+        for (size_t page = 0; page < m_pages.size() && page < pages.size(); ++page) {
             PageTexts& texts = m_pages[page];
-            if (texts.isEmpty())
-                continue;
-            if (page >= pages.size())
-                return false;
             for (const PdfFile::Value& reference : pages[page]) {
-                if (!changeStream(file, reference, texts, changes))
-                    return false;
+                if (texts.isEmpty())
+                    break;
+                if (reference.kind != PdfFile::Value::Kind::reference ||
+                    streamsRead.contains(reference.number))
+                    continue;
+                streamsRead.insert(reference.number);
+                changeStream(file, reference, texts, changes);
             }
-            // Every run recorded on the page has its span: no word goes without its text.
-            if (std::any_of(texts.cbegin(), texts.cend(),
-                            [](const QStringList& left) { return !left.isEmpty(); }))
-                return false;
         }
         std::sort(changes.begin(), changes.end(),
                   [](const Change& a, const Change& b) { return a.begin < b.begin; });
         for (size_t i = 1; i < changes.size(); ++i) {
-            if (changes[i].begin < changes[i - 1].end)
+            if (changes[i].begin < changes[i - 1].end) {
+                *why = QStringLiteral("two of its content streams overlap");
                 return false;
+            }
         }
 
         // Where an offset of the file Qt wrote lies in the file written.
@@ -634,6 +724,16 @@ private:
             }
             return offset + shift;
         };
+        // The table with each object's new offset.
+        QByteArray table = m_file.sliced(file.tableOffset(), file.trailerKeyword() - file.tableOffset());
+        for (const PdfFile::Entry& e : file.entries()) {
+            const QByteArray offset = QByteArray::number(moved(e.offset)).rightJustified(10, '0');
+            if (offset.size() != 10) {
+                *why = QStringLiteral("it would grow past 10 GB");
+                return false;
+            }
+            table.replace(e.line - file.tableOffset(), 10, offset);
+        }
 
         // Everything before the table, with the changes.
         qsizetype copied = 0;
@@ -643,15 +743,7 @@ private:
             copied = c.end;
         }
         put(QByteArrayView(m_file).sliced(copied, file.tableOffset() - copied));
-
-        // The table with each object's new offset, the trailer as it was, and the table's offset.
-        QByteArray table = m_file.sliced(file.tableOffset(), file.trailerKeyword() - file.tableOffset());
-        for (const PdfFile::Entry& e : file.entries()) {
-            const QByteArray offset = QByteArray::number(moved(e.offset)).rightJustified(10, '0');
-            if (offset.size() != 10)
-                return false;
-            table.replace(e.line - file.tableOffset(), 10, offset);
-        }
+        // The table, the trailer as it was, and the table's offset.
         put(table);
         put(QByteArrayView(m_file).sliced(file.trailerKeyword(),
                                           file.startKeyword() - file.trailerKeyword()));
@@ -659,6 +751,8 @@ private:
         return true;
     }
 
+    // Gives the content stream `reference` names the spans of its runs. A stream that cannot be
+    // read or written again is left as it is (false).
     bool changeStream(PdfFile& file, const PdfFile::Value& reference, PageTexts& texts,
                       std::vector<Change>& changes) {
         const std::optional<PdfFile::Object> stream = file.object(reference);
@@ -678,6 +772,7 @@ private:
         const QByteArray content = compressed ? inflated(data, &ok) : data.toByteArray();
         if (!ok)
             return false;
+        const qsizetype spans = spansIn(texts);
         bool changed = false;
         const QByteArray marked = withSpans(content, texts, &changed);
         if (!changed)
@@ -685,19 +780,20 @@ private:
         const std::optional<QByteArray> written = compressed ? deflated(marked) : std::optional(marked);
         if (!written)
             return false;
-        changes.push_back({stream->streamBegin, stream->streamEnd, *written});
 
         // The length, in the dictionary or in an object of its own.
         const PdfFile::Value* length = dictionary.at("Length");
         const QByteArray size = QByteArray::number(written->size());
-        if (length->kind == PdfFile::Value::Kind::number) {
-            changes.push_back({length->begin, length->end, size});
-            return true;
+        Change lengthChange{length->begin, length->end, size};
+        if (length->kind != PdfFile::Value::Kind::number) {
+            const std::optional<PdfFile::Object> lengthObject = file.object(*length);
+            if (!lengthObject)
+                return false;
+            lengthChange = {lengthObject->value.begin, lengthObject->value.end, size};
         }
-        const std::optional<PdfFile::Object> lengthObject = file.object(*length);
-        if (!lengthObject)
-            return false;
-        changes.push_back({lengthObject->value.begin, lengthObject->value.end, size});
+        changes.push_back({stream->streamBegin, stream->streamEnd, *written});
+        changes.push_back(std::move(lengthChange));
+        m_added += spans - spansIn(texts);
         return true;
     }
 
@@ -707,7 +803,23 @@ private:
     int m_drawnPage = 0;
     bool m_recorded = false;
     bool m_failed = false;
+    qsizetype m_added = 0; // spans written
 };
+
+Status writeWithSpans(const QByteArray& written, const QList<RecordedSpan>& spans, QIODevice* target) {
+    PdfTextFilter filter(target);
+    QList<RecordedSpan> inOrder = spans;
+    std::stable_sort(inOrder.begin(), inOrder.end(),
+                     [](const RecordedSpan& a, const RecordedSpan& b) { return a.page < b.page; });
+    for (const RecordedSpan& span : std::as_const(inOrder)) {
+        while (filter.page() < span.page)
+            filter.pageBegun();
+        filter.add(RunKey{fixed(span.firstGlyph.x()), fixed(span.firstGlyph.y()), span.glyphCount},
+                   span.text);
+    }
+    filter.write(written);
+    return filter.finish();
+}
 
 PdfTextFilterHolder::PdfTextFilterHolder(QIODevice* target)
     : filter(std::make_unique<PdfTextFilter>(target)) {}
@@ -730,7 +842,7 @@ void PdfTextWriter::addActualText(QPointF firstGlyph, qsizetype glyphCount, cons
     filter->add(RunKey{fixed(firstGlyph.x()), fixed(firstGlyph.y()), glyphCount}, text);
 }
 
-bool PdfTextWriter::finish() {
+Status PdfTextWriter::finish() {
     return filter->finish();
 }
 

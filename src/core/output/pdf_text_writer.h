@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/result.h"
+
+#include <QList>
 #include <QPdfWriter>
 #include <QPointF>
 #include <QString>
@@ -19,6 +22,19 @@ struct PdfTextFilterHolder {
     ~PdfTextFilterHolder();
     std::unique_ptr<PdfTextFilter> filter;
 };
+
+// A span as PdfTextWriter::addActualText() records it, on page `page` (0 is the first).
+struct RecordedSpan {
+    int page = 0;
+    QPointF firstGlyph;
+    qsizetype glyphCount = 0;
+    QString text;
+};
+
+// What PdfTextWriter::finish() makes of a whole file `written` (as Qt's PDF writer writes one)
+// and the spans recorded while it was drawn: writes it with them to `target`. Lets the rewrite
+// be tried on any file.
+Status writeWithSpans(const QByteArray& written, const QList<RecordedSpan>& spans, QIODevice* target);
 } // namespace detail
 
 // A PDF writer whose shaped text reads back as typed.
@@ -35,7 +51,9 @@ struct PdfTextFilterHolder {
 // finished, adds the spans to the pages' content, finding every object it changes through the
 // file's own structure (the cross-reference table, the page tree), so that no text inside the
 // file is ever taken for its syntax; the streams' lengths and the table are changed to match.
-// Without any span the file goes to the device as Qt wrote it.
+// Without any span the file goes to the device as Qt wrote it. A span whose run is not found in
+// its page's content is left out (the run reads back as its glyphs do), and a file whose
+// structure cannot be read goes as Qt wrote it; the log says so in one line.
 class PdfTextWriter final : private detail::PdfTextFilterHolder, public QPdfWriter {
 public:
     // `device` is open for writing; the PDF goes to it as the painter writes it.
@@ -50,10 +68,9 @@ public:
     // painter's coordinates) and which has `glyphCount` glyphs, stands for `text`.
     void addActualText(QPointF firstGlyph, qsizetype glyphCount, const QString& text);
 
-    // After the painter has ended: writes the file to the device and says whether it came out
-    // whole (false when the device failed, or when spans were to be added to a file whose
-    // structure could not be read exactly: nothing is written without its text).
-    bool finish();
+    // After the painter has ended: writes the file to the device. Fails, with the device's
+    // reason, only when the device does not take it.
+    Status finish();
 
     bool newPage() override;
 };

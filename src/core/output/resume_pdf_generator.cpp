@@ -179,8 +179,10 @@ Result<QString> ResumePDFGenerator::exportPDF(const ResumeExportSnapshot& snapsh
         if (!painter.begin(&writer))
             return failed(QStringLiteral("The PDF could not be started."));
         drawResumePages(writer, painter, context);
-        if (!painter.end() || !writer.finish())
+        if (!painter.end())
             return failed(QStringLiteral("The PDF could not be finished."));
+        if (const Status finished = writer.finish(); !finished)
+            return failed(QStringLiteral("The PDF could not be finished: ") + finished.error());
     }
     if (auto committed = file.commit(); !committed)
         return failed(committed.error());

@@ -3,10 +3,12 @@
 #include "output/resume_pdf_generator.h"
 #include "support/pdf_tools.h"
 #include "support/resume_fixtures.h"
+#include "support/stdout_capture.h"
 #include "support/test_home.h"
 #include "theme/font_resolver.h"
 
 #include <QBuffer>
+#include <QGlyphRun>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QProcess>
@@ -14,6 +16,7 @@
 #include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTextLayout>
 #include <QtConcurrent>
 #include <QtTest>
 
@@ -235,6 +238,31 @@ const Sample kLookAlikes{
     QStringLiteral("\u2F2F\u5DE5"), QStringLiteral("\u2F24\u5927"), QStringLiteral("\u2F94\u8A00"),
     QStringLiteral("\u2F47\u65E5"), QStringLiteral("\u3008\u2329"), QStringLiteral("\u2026\u22EF")};
 // clang-format on
+
+// A file as Qt's PDF writer lays one out: `objects` are the bodies of objects 1, 2, …, the
+// catalog first; a table gives each its place.
+QByteArray pdfOf(const QList<QByteArray>& objects) {
+    QByteArray file("%PDF-1.4\n");
+    QList<qsizetype> offsets;
+    for (qsizetype i = 0; i < objects.size(); ++i) {
+        offsets.append(file.size());
+        file += QByteArray::number(i + 1) + " 0 obj\n" + objects.at(i) + "\nendobj\n";
+    }
+    const qsizetype table = file.size();
+    file += "xref\n0 " + QByteArray::number(objects.size() + 1) + "\n0000000000 65535 f \n";
+    for (const qsizetype offset : offsets)
+        file += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
+    file += "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
+            QByteArray::number(table) + "\n%%EOF\n";
+    return file;
+}
+
+QByteArray streamOf(const QByteArray& length, const QByteArray& data) {
+    return "<< /Length " + length + " >>\nstream\n" + data + "\nendstream";
+}
+
+// One glyph at (10, 20) in the painter's coordinates, as Qt writes it.
+const QByteArray kOneGlyph("q\nBT\n/F1 12 Tf 1 0 0 -1 0 0 Tm\n10 -20 Td <0001> Tj\nET\nQ\n");
 
 } // namespace
 
@@ -496,19 +524,107 @@ private slots:
         }
     }
 
-    // A span that cannot be given to its word fails the file rather than leaving the word without
-    // its text.
-    void aFileMissingATextIsNotFinished() {
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        QVERIFY(buffer.open(QIODevice::WriteOnly));
-        PdfTextWriter writer(&buffer);
+    // A span that cannot be given to its run is left out and the file finished, sound, with the
+    // other spans in it; one line of the log says so, however many were left out.
+    void aTextWithoutItsRunIsLeftOutAndTheFileFinished() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QFile pdf(dir.filePath(QStringLiteral("left-out.pdf")));
+        QVERIFY(pdf.open(QIODevice::WriteOnly));
+        PdfTextWriter writer(&pdf);
         QPainter painter;
         QVERIFY(painter.begin(&writer));
-        painter.drawText(QPointF(72, 72), QStringLiteral("Quillora"));
+        QTextLayout layout(QStringLiteral("Quillora"), QFont(QStringLiteral("DejaVu Sans"), 12), &writer);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        const QGlyphRun run = layout.glyphRuns().constFirst();
+        painter.drawGlyphRun(QPointF(72, 72), run);
+        writer.addActualText(QPointF(72, 72) + run.positions().constFirst(), run.glyphIndexes().size(),
+                             QStringLiteral("Morvessa"));
         writer.addActualText(QPointF(300, 300), 3, QStringLiteral("nowhere"));
+        writer.addActualText(QPointF(300, 400), 2, QStringLiteral("elsewhere"));
         QVERIFY(painter.end());
-        QVERIFY(!writer.finish());
+        test::StdoutCapture capture;
+        const Status finished = writer.finish();
+        const QStringList logged = capture.lines();
+        QVERIFY2(finished.ok(), qPrintable(finished.error()));
+        pdf.close();
+        QCOMPARE(logged.filter(QStringLiteral("shaped words")).size(), 1);
+        QVERIFY2(logged.join(u'\n').contains(QStringLiteral("2 of its 3")), qPrintable(logged.join(u'\n')));
+        QVERIFY2(pdfText(pdf.fileName()).contains(QStringLiteral("Morvessa")),
+                 qPrintable(pdfText(pdf.fileName())));
+        if (!QStandardPaths::findExecutable(QStringLiteral("qpdf")).isEmpty()) {
+            QProcess qpdf;
+            qpdf.start(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf.fileName()});
+            QVERIFY(qpdf.waitForFinished(120000));
+            QVERIFY2(qpdf.exitCode() == 0, qpdf.readAllStandardOutput().constData());
+        }
+    }
+
+    // A file whose structure loops back on itself or has no end is read no further than it can
+    // be: it is written as it is, spans left out, and never read without end (which overflowed
+    // the stack or ran for ever).
+    void aFileThatCannotBeReadIsWrittenAsItIs_data() {
+        QTest::addColumn<QByteArray>("file");
+        const QByteArray catalog("<< /Type /Catalog /Pages 2 0 R >>");
+        const QByteArray pages("<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+        const QByteArray page("<< /Type /Page /Parent 2 0 R /Contents 4 0 R >>");
+        QTest::addRow("length naming its own stream")
+            << pdfOf({catalog, pages, page, streamOf("4 0 R", kOneGlyph)});
+        QTest::addRow("lengths naming each other")
+            << pdfOf({catalog, pages, page, streamOf("5 0 R", kOneGlyph), streamOf("4 0 R", "0")});
+        QTest::addRow("length past the file")
+            << pdfOf({catalog, pages, page, streamOf("9223372036854775807", kOneGlyph)});
+        QTest::addRow("page tree holding itself")
+            << pdfOf({catalog, "<< /Type /Pages /Kids [3 0 R 2 0 R] /Count 1 >>", page,
+                      streamOf(QByteArray::number(kOneGlyph.size()), kOneGlyph)});
+        // Each level names the next twice: 2^30 paths through the tree to its one page.
+        QList<QByteArray> doubled{catalog};
+        for (int level = 0; level < 30; ++level)
+            doubled.append("<< /Type /Pages /Kids [" + QByteArray::number(level + 3) + " 0 R " +
+                           QByteArray::number(level + 3) + " 0 R] >>");
+        doubled.append("<< /Type /Page /Contents " + QByteArray::number(doubled.size() + 2) + " 0 R >>");
+        doubled.append(streamOf(QByteArray::number(kOneGlyph.size()), kOneGlyph));
+        QTest::addRow("page tree naming a node many times") << pdfOf(doubled);
+        QTest::addRow("arrays nested without end")
+            << pdfOf({catalog, pages,
+                      "<< /Type /Page /Contents 4 0 R /Nested " + QByteArray(100000, '[') +
+                          QByteArray(100000, ']') + " >>",
+                      streamOf(QByteArray::number(kOneGlyph.size()), kOneGlyph)});
+        // Nested past what is read, each array after a number, which a reader looking for
+        // "n g R" must not read twice: 2^70 readings.
+        QByteArray numbered;
+        for (int level = 0; level < 70; ++level)
+            numbered += "0 [";
+        QTest::addRow("numbers before arrays nested without end")
+            << pdfOf({catalog, pages,
+                      "<< /Type /Page /Contents 4 0 R /Nested [" + numbered + QByteArray(71, ']') + " >>",
+                      streamOf(QByteArray::number(kOneGlyph.size()), kOneGlyph)});
+        QByteArray hugeNumber = pdfOf({catalog, pages, page, streamOf("5", "12345")});
+        hugeNumber.replace("xref\n0 5", "xref\n9223372036854775800 5");
+        QTest::addRow("object numbers past the largest") << hugeNumber;
+    }
+
+    void aFileThatCannotBeReadIsWrittenAsItIs() {
+        QFETCH(QByteArray, file);
+        QByteArray written;
+        QBuffer buffer(&written);
+        QVERIFY(buffer.open(QIODevice::WriteOnly));
+        const Status finished =
+            detail::writeWithSpans(file, {{0, QPointF(10, 20), 1, QStringLiteral("A")}}, &buffer);
+        QVERIFY2(finished.ok(), qPrintable(finished.error()));
+        QCOMPARE(written, file);
+
+        // The same file, sound, is given its span.
+        written.clear();
+        buffer.seek(0);
+        const QByteArray sound =
+            pdfOf({"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                   "<< /Type /Page /Parent 2 0 R /Contents 4 0 R >>", streamOf("5 0 R", kOneGlyph),
+                   QByteArray::number(kOneGlyph.size())});
+        QVERIFY(detail::writeWithSpans(sound, {{0, QPointF(10, 20), 1, QStringLiteral("A")}}, &buffer).ok());
+        QVERIFY2(written.contains("/ActualText <FEFF0041>"), written.constData());
     }
 
     // The file names each face it draws: the CJK text comes from the derived faces.
