@@ -18,6 +18,10 @@ original except the character map and the names:
                         compatibility and presentation-form blocks move one layer further, so
                         the first layer never maps them.
 
+A face that positions glyphs (GPOS) but substitutes none (no GSUB: Noto Sans Thaana) gets a
+GSUB that names the scripts its GPOS names, with no substitutions: Qt sets text of a script that needs shaping (Thaana, the Indic scripts) only in a
+face whose GSUB names the script, and would otherwise draw empty boxes.
+
 Used in that order as fallbacks, they draw every character with the glyph the original face
 draws, and the PDF reads each one back as the character that was typed. Every face of a family
 gets the same number of layers (empty ones where a weight needs fewer), so a bold request never
@@ -34,6 +38,7 @@ import sys
 from collections import defaultdict
 
 from fontTools.ttLib import TTCollection, TTFont, newTable
+from fontTools.ttLib.tables import otTables
 from fontTools.ttLib.tables._c_m_a_p import CmapSubtable
 
 # Code points a text rarely holds. They never stay in the first layer: where shaping reaches
@@ -132,6 +137,39 @@ def character_map(mapping, variation_subtable=None):
     return table
 
 
+def named_for_shaping(face):
+    """Gives the face a GSUB that names every script its GPOS names (see the module's note)."""
+    if "GSUB" in face or "GPOS" not in face:
+        return  # a GSUB of its own is kept as it is
+    positioned = [record.ScriptTag for record in face["GPOS"].table.ScriptList.ScriptRecord]
+    table = otTables.GSUB()
+    table.Version = 0x00010000
+    table.ScriptList = otTables.ScriptList()
+    table.ScriptList.ScriptRecord = []
+    for tag in positioned:
+        record = otTables.ScriptRecord()
+        record.ScriptTag = tag
+        record.Script = otTables.Script()
+        record.Script.DefaultLangSys = otTables.DefaultLangSys()
+        record.Script.DefaultLangSys.LookupOrder = None
+        record.Script.DefaultLangSys.ReqFeatureIndex = 0xFFFF
+        record.Script.DefaultLangSys.FeatureIndex = []
+        record.Script.DefaultLangSys.FeatureCount = 0
+        record.Script.LangSysRecord = []
+        record.Script.LangSysCount = 0
+        table.ScriptList.ScriptRecord.append(record)
+    table.ScriptList.ScriptCount = len(positioned)
+    table.FeatureList = otTables.FeatureList()
+    table.FeatureList.FeatureRecord = []
+    table.FeatureList.FeatureCount = 0
+    table.LookupList = otTables.LookupList()
+    table.LookupList.Lookup = []
+    table.LookupList.LookupCount = 0
+    gsub = newTable("GSUB")
+    gsub.table = table
+    face["GSUB"] = gsub
+
+
 def rename(face, layer):
     names = face["name"]
     family = family_of(face)
@@ -163,6 +201,7 @@ def derive(source, families, layer_counts, output_dir):
             copy = open_faces(source)[index]
             mapping = layers[layer] if layer < len(layers) else {}
             copy["cmap"] = character_map(mapping, variations[0] if layer == 0 and variations else None)
+            named_for_shaping(copy)
             rename(copy, layer)
             derived.append(copy)
     if not derived:

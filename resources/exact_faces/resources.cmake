@@ -1,15 +1,17 @@
 # Derives, once per build folder, copies of the packaged CJK and Devanagari faces whose text reads
 # back from an exported PDF exactly as it was typed: no Kangxi radical in place of an ideograph, no
 # precomposed nukta letter in place of the letter and nukta typed (derive_exact_faces.py says why
-# and how). They go to <build>/fonts/exact/cjk and …/devanagari, where FontResolver registers a
-# folder the first time a PDF text needs it and puts its faces ahead of the packaged ones (the CJK
-# folder holds some 85 MB, the Devanagari one under 2). Needs python3-fonttools
+# and how); and a copy of the Thaana face that Qt will set Thaana in at all. They go to
+# <build>/fonts/exact/cjk, …/devanagari and …/thaana, where FontResolver registers a folder the
+# first time a PDF text needs it and puts its faces ahead of the packaged ones (the CJK folder
+# holds some 85 MB, the others under 2). Needs python3-fonttools
 # (scripts/deps/cjk.txt); without it, or without the packaged faces, nothing is derived and the
 # packaged faces are used as they are.
-set(QUILLORA_EXACT_GROUPS cjk devanagari)
+set(QUILLORA_EXACT_GROUPS cjk devanagari thaana)
 set(QUILLORA_EXACT_FAMILIES_cjk
     "Noto Sans CJK SC" "Noto Sans CJK JP" "Noto Serif CJK SC" "Noto Serif CJK JP" "Noto Sans Mono CJK SC")
 set(QUILLORA_EXACT_FAMILIES_devanagari "Noto Sans Devanagari" "Noto Serif Devanagari" "Lohit Devanagari")
+set(QUILLORA_EXACT_FAMILIES_thaana "Noto Sans Thaana")
 set(QUILLORA_EXACT_FACES_DIR ${CMAKE_BINARY_DIR}/fonts/exact)
 target_compile_definitions(quillora_core PRIVATE QUILLORA_EXACT_FACES_DIR="${QUILLORA_EXACT_FACES_DIR}")
 

@@ -79,17 +79,18 @@ constexpr Alias kAliases[] = {
 };
 
 // Faces for the scripts a translated résumé may use, best first; only installed ones are used.
-// Devanagari comes first: Qt tries these in order for text that needs OpenType shaping and warns
-// about every face on the way that lacks it.
+// Devanagari and Thaana come first: Qt tries these in order for text that needs OpenType shaping
+// and warns about every face on the way that lacks it. (Qt sets Thaana only in the copy of Noto
+// Sans Thaana the build derives.)
 constexpr const char* kSansScriptFaces[] = {
-    "Noto Sans Devanagari", "Lohit Devanagari", "Noto Sans Arabic", "Noto Naskh Arabic",
+    "Noto Sans Devanagari", "Lohit Devanagari", "Noto Sans Thaana", "Noto Sans Arabic", "Noto Naskh Arabic",
     "Noto Sans Hebrew", "Noto Sans CJK SC", "Noto Sans CJK JP", "Droid Sans Fallback", "DejaVu Sans"};
 constexpr const char* kSerifScriptFaces[] = {
-    "Noto Serif Devanagari", "Noto Sans Devanagari", "Lohit Devanagari", "Noto Naskh Arabic",
+    "Noto Serif Devanagari", "Noto Sans Devanagari", "Lohit Devanagari", "Noto Sans Thaana", "Noto Naskh Arabic",
     "Noto Sans Arabic", "Noto Serif Hebrew", "Noto Sans Hebrew", "Noto Serif CJK SC", "Noto Serif CJK JP",
     "Noto Sans CJK SC", "Droid Sans Fallback", "DejaVu Serif", "DejaVu Sans"};
 constexpr const char* kMonoScriptFaces[] = {
-    "Noto Sans Devanagari", "Lohit Devanagari", "Noto Sans Arabic", "Noto Sans Hebrew",
+    "Noto Sans Devanagari", "Lohit Devanagari", "Noto Sans Thaana", "Noto Sans Arabic", "Noto Sans Hebrew",
     "Noto Sans Mono CJK SC", "Noto Sans CJK SC", "Droid Sans Fallback", "DejaVu Sans Mono", "DejaVu Sans"};
 // clang-format on
 
@@ -233,10 +234,10 @@ std::mutex g_mutex;
 std::unique_ptr<const State> g_state;
 
 // The derived faces come in groups, a folder each, registered apart: a Hindi text needs only the
-// small Devanagari faces, not the large CJK ones.
-enum DerivedGroups : unsigned { devanagariGroup = 1, cjkGroup = 2, allGroups = 3 };
-constexpr std::pair<DerivedGroups, const char*> kGroupFolders[] = {{devanagariGroup, "devanagari"},
-                                                                   {cjkGroup, "cjk"}};
+// small Devanagari faces, a Dhivehi one the Thaana face, not the large CJK ones.
+enum DerivedGroups : unsigned { devanagariGroup = 1, cjkGroup = 2, thaanaGroup = 4, allGroups = 7 };
+constexpr std::pair<DerivedGroups, const char*> kGroupFolders[] = {
+    {devanagariGroup, "devanagari"}, {cjkGroup, "cjk"}, {thaanaGroup, "thaana"}};
 
 // The script faces with the registered derived ones ahead of the faces they copy. Every version
 // made stays alive: a caller may still read the one it was handed.
@@ -357,10 +358,14 @@ bool isDevanagari(char32_t c) {
     return (c >= 0x0900 && c <= 0x097F) || (c >= 0x1CD0 && c <= 0x1CFF) || (c >= 0xA8E0 && c <= 0xA8FF);
 }
 
+bool isThaana(char32_t c) {
+    return c >= 0x0780 && c <= 0x07BF;
+}
+
 // The groups of derived faces a text needs: none while the face the font names first has every
-// character (Qt looks for the others among the font's fallbacks); the Devanagari group while the
-// characters it lacks are all Devanagari, which the Devanagari faces, first among the fallbacks,
-// draw; else every group. Line and paragraph breaks are never looked up. Each character of the
+// character (Qt looks for the others among the font's fallbacks); the Devanagari and Thaana groups
+// while the characters it lacks are all Devanagari or Thaana, which their faces, first among the
+// fallbacks, draw; else every group. Line and paragraph breaks are never looked up. Each character of the
 // Basic Multilingual Plane is looked up once, so long texts cost little.
 unsigned neededGroups(const QFont& font, QStringView text) {
     const QRawFont face = QRawFont::fromFont(font);
@@ -385,7 +390,7 @@ unsigned neededGroups(const QFont& font, QStringView text) {
             seen[c] = true;
         }
         if (!face.supportsCharacter(c)) {
-            groups |= isDevanagari(c) ? devanagariGroup : allGroups;
+            groups |= isDevanagari(c) ? devanagariGroup : isThaana(c) ? thaanaGroup : allGroups;
             if (groups == allGroups)
                 break;
         }

@@ -16,11 +16,13 @@ namespace quillora {
 // "-Style" parts give the weight and slant ("Inter-Light", "Helvetica-BoldOblique",
 // "Lato-Light-Semibold": the last weight wins). Families the machine lacks map to the nearest
 // open face (Arimo for Helvetica Neue, Cousine for Courier New, …). Every resolved family
-// falls back to packaged faces for Chinese, Japanese, Devanagari and Arabic text; for Chinese,
-// Japanese and Devanagari first to the copies the build derives from them, which draw the same
-// glyphs and whose text a PDF reader extracts exactly as typed (no Kangxi radical in place of an
-// ideograph, no precomposed nukta letter in place of the letter and nukta typed). The derived
-// copies are large (some 90 MB) and are read only once a text needs them (fontForText()).
+// falls back to packaged faces for Chinese, Japanese, Devanagari, Thaana, Arabic and Hebrew text;
+// for Chinese, Japanese and Devanagari first to the copies the build derives from them, which draw
+// the same glyphs and whose text a PDF reader extracts exactly as typed (no Kangxi radical in
+// place of an ideograph, no precomposed nukta letter in place of the letter and nukta typed), and
+// for Thaana to the derived copy Qt sets it in (it takes the packaged face for no Thaana text).
+// The derived copies are large (some 90 MB) and are read only once a text needs them
+// (fontForText()).
 class FontResolver final {
 public:
     // Registers the fonts the app embeds and the script fallbacks. Called once at start-up (and by
@@ -56,7 +58,7 @@ public:
     // The font to set `text` in where it must read back exactly (a PDF): `font` itself while the
     // face it names first has every character of the text; otherwise `font` (made by font())
     // falling back to the derived script faces, which are registered the first time a text needs
-    // them (for a text whose missing characters are all Devanagari, only the Devanagari ones).
+    // them (for a text whose missing characters are all Devanagari or Thaana, only those ones).
     // Thread-safe; a text of the face's own characters never opens the derived faces.
     static QFont fontForText(const QFont& font, const QString& text);
     // Registers the derived script faces now if fontForText() would for this text. Registering
