@@ -129,6 +129,16 @@ bool atsSameText(const QString& a, const QString& b) {
     return a == b || normalized(a) == normalized(b);
 }
 
+namespace {
+
+// Whether two texts hold the same words in the same order: blanks at the ends, and how the words
+// are spaced or broken into lines, do not count.
+bool sameWords(const QString& a, const QString& b) {
+    return a == b || atsWordSplit(normalized(a)) == atsWordSplit(normalized(b));
+}
+
+} // namespace
+
 QString atsResumePlainText(const ATSResumeSnapshot& snapshot) {
     QString text = snapshot.fullName % QLatin1Char('\n') % snapshot.contactInfo % QStringLiteral("\n\n") %
                    QStringLiteral("SUMMARY\n") % snapshot.summary % QStringLiteral("\n\n");
@@ -246,8 +256,9 @@ ATSRewriteChanges applyATSRewrite(Resume& resume, const ATSRewritePayload& paylo
                                   const QHash<QString, QString>& detailsAtRequest, const QDateTime& now) {
     ATSRewriteChanges changes;
     const QString newSummary = conservativeSummary(summaryAtRequest, payload.summary);
-    // A summary typed meanwhile gives way to the one the rewrite keeps: that is a change too.
-    changes.summaryReplaced = resume.summary() != newSummary;
+    // A summary typed meanwhile gives way to the one the rewrite keeps: that is a change too. A
+    // summary that only loses the blanks at its ends (a line break typed last) has not changed.
+    changes.summaryReplaced = !sameWords(resume.summary(), newSummary);
     if (atsSameText(newSummary, summaryAtRequest))
         logLine(QStringLiteral("⚠️ SUMMARY UNCHANGED"));
     else
@@ -281,7 +292,8 @@ ATSRewriteChanges applyATSRewrite(Resume& resume, const ATSRewritePayload& paylo
                     QStringLiteral(" AFTER : ") % newDetails);
         }
         if (!newDetails.isEmpty() && found->details() != newDetails) {
-            changes.rewrittenRoles.append(found->role());
+            if (!sameWords(found->details(), newDetails))
+                changes.rewrittenRoles.append(found->role());
             found->setDetails(newDetails);
         }
     }

@@ -103,11 +103,12 @@ QString ResumePDFGenerator::fileNameForTitle(const QString& title) {
 void ResumePDFGenerator::removeExport(const QString& path) {
     const QFileInfo file(path);
     const QFileInfo folder(file.absolutePath());
-    if (!folder.fileName().startsWith(privateFolderPrefix()) ||
-        folder.absolutePath() != QFileInfo(QDir::tempPath()).absoluteFilePath())
+    const Result<QString> temporary = files::temporaryFolder();
+    if (!temporary || !folder.fileName().startsWith(privateFolderPrefix()) ||
+        folder.absolutePath() != *temporary)
         return; // not an export's own folder
     (void)::unlink(QFile::encodeName(file.absoluteFilePath()).constData());
-    (void)::rmdir(QFile::encodeName(folder.absoluteFilePath()).constData()); // only once empty
+    files::removeHeldTemporaryFolderIfEmpty(folder.absoluteFilePath());
 }
 
 Result<QString> ResumePDFGenerator::exportPDF(const ResumeExportSnapshot& snapshot, BackgroundShapeType shape,
@@ -154,16 +155,18 @@ Result<QString> ResumePDFGenerator::exportPDF(const ResumeExportSnapshot& snapsh
     // Every export goes into a new folder of its own in the temporary directory, made exclusively
     // and owner-only, under the name the title gives. No other export, push or user can write
     // there, so the file handed on holds what this call rendered, whatever runs meanwhile. An
-    // export can always be made again, so it is not flushed to disk before it is handed on.
-    const auto folder = files::makePrivateTemporaryFolder(privateFolderPrefix());
+    // export can always be made again, so it is not flushed to disk before it is handed on. The
+    // folder is held as this process's while it runs: the start-up clean-up of another Quillora
+    // leaves it alone until then.
+    const auto folder = files::makeHeldTemporaryFolder(privateFolderPrefix());
     if (!folder)
         return failed(folder.error());
     struct RemovedUnlessFilled {
-        QByteArray folder;
+        QString folder;
         ~RemovedUnlessFilled() {
-            (void)::rmdir(folder.constData()); // fails, as it should, once the PDF is in it
+            files::removeHeldTemporaryFolderIfEmpty(folder); // stays, as it should, once the PDF is in it
         }
-    } privateFolder{QFile::encodeName(folder.value())};
+    } privateFolder{folder.value()};
     const QString path = folder.value() % QLatin1Char('/') % fileNameForTitle(resume.title());
     files::AtomicFileWriter file(path, files::AtomicFileWriter::Durability::cached);
     if (auto opened = file.open(); !opened)
@@ -179,10 +182,14 @@ Result<QString> ResumePDFGenerator::exportPDF(const ResumeExportSnapshot& snapsh
         if (!painter.begin(&writer))
             return failed(QStringLiteral("The PDF could not be started."));
         drawResumePages(writer, painter, context);
+        // A write the system refused (a full disk, say) is reported with the system's reason.
+        const auto unfinished = [&](const QString& message) {
+            return file.writeError() != 0 ? failed(file.commit().error()) : failed(message);
+        };
         if (!painter.end())
-            return failed(QStringLiteral("The PDF could not be finished."));
+            return unfinished(QStringLiteral("The PDF could not be finished."));
         if (const Status finished = writer.finish(); !finished)
-            return failed(QStringLiteral("The PDF could not be finished: ") + finished.error());
+            return unfinished(QStringLiteral("The PDF could not be finished: ") + finished.error());
     }
     if (auto committed = file.commit(); !committed)
         return failed(committed.error());

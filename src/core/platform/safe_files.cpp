@@ -4,10 +4,14 @@
 #include <QFileInfo>
 #include <QStringBuilder>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <mutex>
+#include <vector>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -62,13 +66,119 @@ bool heldByAnotherUser(const QString& path) {
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && info.st_uid != ::geteuid();
 }
 
+Result<QString> temporaryFolder() {
+    const QString named = qEnvironmentVariable("TMPDIR");
+    const QString folder = named.isEmpty() ? QStringLiteral("/tmp") : named;
+    const auto refused = [&](const QString& why) {
+        return Result<QString>::failure(ErrorKind::storage,
+                                        QStringLiteral("The temporary folder ") % quoted(folder) %
+                                            (named.isEmpty() ? QString() : QStringLiteral(" (TMPDIR)")) %
+                                            QLatin1Char(' ') % why % QLatin1Char('.'));
+    };
+    // A relative name would put the files in the working directory.
+    if (!folder.startsWith(QLatin1Char('/')))
+        return refused(QStringLiteral("is not an absolute path"));
+    const QByteArray native = QFile::encodeName(folder);
+    struct stat info {};
+    if (::stat(native.constData(), &info) != 0) {
+        const int error = errno;
+        return refused(error == ENOENT ? QStringLiteral("does not exist")
+                                       : QStringLiteral("cannot be used: ") % systemErrorText(error));
+    }
+    if (!S_ISDIR(info.st_mode))
+        return refused(QStringLiteral("is not a folder"));
+    if (::access(native.constData(), W_OK | X_OK) != 0)
+        return refused(QStringLiteral("cannot be written: ") % systemErrorText(errno));
+    const QString canonical = QFileInfo(folder).canonicalFilePath();
+    if (canonical.isEmpty())
+        return refused(QStringLiteral("does not exist"));
+    return canonical;
+}
+
 Result<QString> makePrivateTemporaryFolder(const QString& prefix) {
-    QByteArray name = QFile::encodeName(QDir(QDir::tempPath()).filePath(prefix)) + "XXXXXX";
+    const Result<QString> temporary = temporaryFolder();
+    if (!temporary)
+        return temporary;
+    QByteArray name = QFile::encodeName(*temporary % QLatin1Char('/') % prefix) + "XXXXXX";
     if (::mkdtemp(name.data()) == nullptr)
-        return Result<QString>::failure(QStringLiteral("Could not create a private folder in the temporary "
+        return Result<QString>::failure(ErrorKind::storage,
+                                        QStringLiteral("Could not create a private folder in the temporary "
                                                        "folder: ") %
-                                        systemErrorText(errno) % QLatin1Char('.'));
+                                            systemErrorText(errno) % QLatin1Char('.'));
     return QFile::decodeName(name);
+}
+
+namespace {
+
+// The name of the link to the process's lock in each folder it holds.
+constexpr char kHeldLockName[] = ".lock";
+
+// The lock files this process keeps locked while it runs. The newest is linked into each new
+// held folder, so one descriptor serves every folder however many there are; an older one is let
+// go once no folder names it any more.
+struct HeldLocks {
+    std::mutex mutex;
+    std::vector<int> descriptors; // the newest last
+};
+
+HeldLocks& heldLocks() {
+    static auto* const locks = new HeldLocks; // lives, and holds its locks, as long as the process
+    return *locks;
+}
+
+// Gives the open folder a link to this process's lock, or a lock of its own when no link can be
+// made (the folder is on another file system, say): 0, or the error number.
+int holdFolder(int folderFd) {
+    HeldLocks& locks = heldLocks();
+    const std::lock_guard guard(locks.mutex);
+    std::erase_if(locks.descriptors, [](int fd) {
+        struct stat info {};
+        if (::fstat(fd, &info) != 0 || info.st_nlink > 0)
+            return false;
+        ::close(fd);
+        return true;
+    });
+    if (!locks.descriptors.empty()) {
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(locks.descriptors.back());
+        if (::linkat(AT_FDCWD, self.constData(), folderFd, kHeldLockName, AT_SYMLINK_FOLLOW) == 0)
+            return 0;
+    }
+    const int fd = retrying([&] {
+        return ::openat(folderFd, kHeldLockName, O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                        kPrivateFile);
+    });
+    if (fd < 0)
+        return errno;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(fd);
+        ::unlinkat(folderFd, kHeldLockName, 0);
+        return error;
+    }
+    (void)::fchmod(fd, kPrivateFile);
+    locks.descriptors.push_back(fd);
+    return 0;
+}
+
+} // namespace
+
+Result<QString> makeHeldTemporaryFolder(const QString& prefix) {
+    const Result<QString> made = makePrivateTemporaryFolder(prefix);
+    if (!made)
+        return made;
+    const QByteArray path = QFile::encodeName(*made);
+    const int folderFd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int error = folderFd < 0 ? errno : holdFolder(folderFd);
+    if (folderFd >= 0)
+        ::close(folderFd);
+    if (error != 0) {
+        (void)::rmdir(path.constData());
+        return Result<QString>::failure(ErrorKind::storage,
+                                        QStringLiteral("Could not create a private folder in the temporary "
+                                                       "folder: ") %
+                                            systemErrorText(error) % QLatin1Char('.'));
+    }
+    return made;
 }
 
 QString systemErrorText(int error) {
@@ -431,7 +541,10 @@ int removeLeftoverTemporaryFiles(const QString& folder, const LeftoverName& isLe
 }
 
 int removeLeftoverPrivateTemporaryFolders(const QString& prefix, const LeftoverName& isLeftover) {
-    const int tempFd = openFolder(QDir::tempPath());
+    const Result<QString> temporary = temporaryFolder();
+    if (!temporary)
+        return 0;
+    const int tempFd = openFolder(*temporary);
     if (tempFd < 0)
         return 0;
     const int listed = ::dup(tempFd);
@@ -466,6 +579,107 @@ int removeLeftoverPrivateTemporaryFolders(const QString& prefix, const LeftoverN
         ::close(folderFd);
     }
     ::closedir(dir);
+    ::close(tempFd);
+    return removed;
+}
+
+namespace {
+
+// The names in an open folder, "." and ".." left out; nullopt when it cannot be read.
+std::optional<std::vector<QByteArray>> entriesAt(int folderFd) {
+    const int listed = ::dup(folderFd);
+    DIR* dir = listed >= 0 ? ::fdopendir(listed) : nullptr;
+    if (!dir) {
+        if (listed >= 0)
+            ::close(listed);
+        return std::nullopt;
+    }
+    std::vector<QByteArray> names;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+            names.emplace_back(entry->d_name);
+    }
+    ::closedir(dir);
+    return names;
+}
+
+// Whether the folder's lock, if it has one, is held by a running process (or cannot be looked at).
+// A free lock is taken, in `lockFd`, for as long as the folder is being emptied.
+bool heldByARunningProcess(int folderFd, int& lockFd) {
+    struct stat seen {};
+    if (::fstatat(folderFd, kHeldLockName, &seen, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno != ENOENT;
+    if (!S_ISREG(seen.st_mode) || seen.st_uid != ::geteuid())
+        return true;
+    lockFd = ::openat(folderFd, kHeldLockName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat opened {};
+    return lockFd < 0 || ::fstat(lockFd, &opened) != 0 || opened.st_dev != seen.st_dev ||
+           opened.st_ino != seen.st_ino || ::flock(lockFd, LOCK_EX | LOCK_NB) != 0;
+}
+
+} // namespace
+
+void removeHeldTemporaryFolderIfEmpty(const QString& folder) {
+    const QByteArray path = QFile::encodeName(folder);
+    const int folderFd = openFolder(folder);
+    if (folderFd < 0)
+        return;
+    const auto names = entriesAt(folderFd);
+    if (names && (names->empty() || (names->size() == 1 && names->front() == kHeldLockName))) {
+        (void)::unlinkat(folderFd, kHeldLockName, 0);
+        (void)::rmdir(path.constData());
+    }
+    ::close(folderFd);
+}
+
+int removeAbandonedTemporaryFolders(const QString& prefix) {
+    const Result<QString> temporary = temporaryFolder();
+    if (!temporary)
+        return 0;
+    const int tempFd = openFolder(*temporary);
+    if (tempFd < 0)
+        return 0;
+    const auto names = entriesAt(tempFd);
+    const QByteArray namePrefix = QFile::encodeName(prefix);
+    const time_t now = ::time(nullptr);
+    const uid_t user = ::geteuid();
+    int removed = 0;
+    for (const QByteArray& name : names.value_or(std::vector<QByteArray>())) {
+        if (!isPrivateFolderName(name.constData(), namePrefix))
+            continue;
+        struct stat seen {};
+        if (::fstatat(tempFd, name.constData(), &seen, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(seen.st_mode) ||
+            seen.st_uid != user || seen.st_mtime > now - kSettledSeconds)
+            continue;
+        const int folderFd =
+            ::openat(tempFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (folderFd < 0)
+            continue;
+        struct stat opened {};
+        int lockFd = -1;
+        if (::fstat(folderFd, &opened) == 0 && opened.st_dev == seen.st_dev && opened.st_ino == seen.st_ino &&
+            !heldByARunningProcess(folderFd, lockFd)) {
+            const auto entries = entriesAt(folderFd);
+            bool emptied = entries.has_value();
+            for (const QByteArray& entry : entries.value_or(std::vector<QByteArray>())) {
+                struct stat info {};
+                if (entry == kHeldLockName)
+                    continue; // last, so that the folder stays held while it is emptied
+                if (::fstatat(folderFd, entry.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+                    !(S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)) || info.st_uid != user ||
+                    ::unlinkat(folderFd, entry.constData(), 0) != 0)
+                    emptied = false;
+            }
+            if (emptied) {
+                (void)::unlinkat(folderFd, kHeldLockName, 0);
+                if (::unlinkat(tempFd, name.constData(), AT_REMOVEDIR) == 0)
+                    ++removed;
+            }
+        }
+        if (lockFd >= 0)
+            ::close(lockFd);
+        ::close(folderFd);
+    }
     ::close(tempFd);
     return removed;
 }

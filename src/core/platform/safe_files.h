@@ -24,9 +24,29 @@ Status makePrivateDirectoryPath(const QString& path);
 // neither replaced nor written into.
 bool heldByAnotherUser(const QString& path);
 
+// The temporary directory every file the app writes outside its own folders goes to: $TMPDIR, or
+// /tmp when that is unset or empty, as an absolute path without links. An error that names it when
+// it is not an absolute path, does not exist, is not a folder or cannot be written into: nothing
+// then falls back on another folder (the working directory least of all).
+Result<QString> temporaryFolder();
+
 // A new folder of ours in the temporary directory, named `prefix` and six random letters or digits,
 // made exclusively and owner-only. For what would go to a shared name that another user holds.
 Result<QString> makePrivateTemporaryFolder(const QString& prefix);
+
+// The same, held as in use for as long as this process runs: every folder made so holds a link
+// (".lock") to one lock file that the process keeps locked, so removeAbandonedTemporaryFolders()
+// of any process leaves it alone until this one ends, however it ends.
+Result<QString> makeHeldTemporaryFolder(const QString& prefix);
+// Removes a folder that makeHeldTemporaryFolder() made once nothing but its lock is left in it.
+void removeHeldTemporaryFolderIfEmpty(const QString& folder);
+// Removes, with what they hold, the folders that makeHeldTemporaryFolder(`prefix`) made in
+// processes that have ended: only folders directly in the temporary directory, with that name
+// form, this user's, neither links nor changed within the last minute (one may be being made),
+// and whose lock no running process holds. In them only this user's files and links go (a link
+// is removed, never followed); a folder with anything else in it stays. Returns how many folders
+// were removed.
+int removeAbandonedTemporaryFolders(const QString& prefix);
 
 // Copies a regular file to a new file (0600) that must not exist yet; a link or anything else
 // at the destination is an error, never followed. A failed copy leaves no destination behind.
@@ -52,6 +72,9 @@ public:
     Status open();
     // Where to write between open() and commit().
     QIODevice* device() { return &m_file; }
+    // The error number of the first write through device() that the system refused, or 0; commit()
+    // then fails with its text ("No space left on device").
+    int writeError() const { return m_file.firstError; }
     Status commit();
     void cancel();
 

@@ -49,11 +49,11 @@ constexpr auto kPrivateFolderPrefix = "quillora-morvessa-";
 // of that name that someone else made is neither written into nor in our power to remove, so the
 // upload takes a private folder of its own instead. A link or file of ours there is refused.
 Result<QString> payloadFolder() {
-    const QString folder = MorvessaCloudService::temporaryFolder();
+    const Result<QString> temporary = files::temporaryFolder();
+    if (!temporary)
+        return temporary;
+    const QString folder = QDir(*temporary).filePath(QStringLiteral("Morvessa"));
     const QByteArray path = QFile::encodeName(folder);
-    if (!QDir().mkpath(QDir::tempPath()))
-        return Result<QString>::failure(
-            QStringLiteral("The folder “%1” could not be created.").arg(QDir::tempPath()));
     if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
         return Result<QString>::failure(
             systemError(QStringLiteral("The folder “%1” could not be created").arg(folder), errno));
@@ -189,7 +189,8 @@ MorvessaResumePayload MorvessaCloudService::makePayload(const Resume& resume) {
 }
 
 QString MorvessaCloudService::temporaryFolder() {
-    return QDir(QDir::tempPath()).filePath(QStringLiteral("Morvessa"));
+    const Result<QString> temporary = files::temporaryFolder();
+    return temporary ? QDir(*temporary).filePath(QStringLiteral("Morvessa")) : QString();
 }
 
 Result<QString> MorvessaCloudService::writePayloadJSON(const MorvessaResumePayload& payload) {
@@ -218,8 +219,9 @@ bool MorvessaCloudService::isPayloadFileName(const char* name) {
 void MorvessaCloudService::removeTemporaryFile(const QString& path) {
     QFile::remove(path);
     const QFileInfo folder(QFileInfo(path).absolutePath());
-    if (folder.fileName().startsWith(QLatin1String(kPrivateFolderPrefix)) &&
-        folder.absolutePath() == QFileInfo(QDir::tempPath()).absoluteFilePath())
+    const Result<QString> temporary = files::temporaryFolder();
+    if (temporary && folder.fileName().startsWith(QLatin1String(kPrivateFolderPrefix)) &&
+        folder.absolutePath() == *temporary)
         (void)::rmdir(QFile::encodeName(folder.absoluteFilePath()).constData()); // only if empty
 }
 

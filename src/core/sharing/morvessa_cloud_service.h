@@ -80,7 +80,8 @@ public:
     static PortfolioSnapshot makePortfolioSnapshot(const PortfolioItem& item);
     // ISO 8601 in UTC with milliseconds: 2026-01-31T09:05:00.123Z.
     static QString formatDate(const QDateTime& date);
-    // The folder "Morvessa" in the temporary directory, where payload files live during an upload.
+    // The folder "Morvessa" in the temporary directory, where payload files live during an upload;
+    // empty when the temporary directory cannot be used (files::temporaryFolder() says why).
     static QString temporaryFolder();
     // Writes "resume-<exportId>.json" into temporaryFolder() atomically; returns its path. Where
     // another user holds that folder, the file goes into a private folder of this upload's own.

@@ -22,6 +22,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <csignal>
 #include <cstdio>
@@ -53,27 +54,42 @@ namespace {
 // folder. Only this app's own temporary files go, and only those no running writer holds; the
 // instance lock keeps another Quillora on these folders from starting meanwhile.
 // The payload files of uploads that were cut short go the same way, from the payload folder and
-// from the private folders uploads used instead, and so do the private folders of exports once
-// nothing but leftovers was in them.
+// from the private folders uploads used instead.
 void removeLeftoverTemporaryFiles(const QString& settingsFile) {
     const auto report = [](int removed, const QString& where) {
         if (removed > 0)
             logLine(QStringLiteral("🧹 Removed %1 leftover temporary file(s) from ").arg(removed) + where);
     };
-    const QStringList folders{storeDirectoryURL(), backupsDirectoryURL(),
-                              QFileInfo(settingsFile).absolutePath(), QDir::tempPath()};
-    for (const QString& folder : folders)
+    QStringList folders{storeDirectoryURL(), backupsDirectoryURL(), QFileInfo(settingsFile).absolutePath()};
+    const Result<QString> temporary = files::temporaryFolder();
+    if (!temporary) {
+        logLine(QStringLiteral("⚠️ ") + temporary.error());
+    } else {
+        folders << *temporary;
+    }
+    for (const QString& folder : std::as_const(folders))
         report(files::removeLeftoverTemporaryFiles(folder), folder);
+    if (!temporary)
+        return;
     report(files::removeLeftoverTemporaryFiles(MorvessaCloudService::temporaryFolder(),
                                                &MorvessaCloudService::isPayloadFileName),
            MorvessaCloudService::temporaryFolder());
-    const QDir temporary(QDir::tempPath());
     const QString uploads = MorvessaCloudService::privateFolderPrefix();
     report(files::removeLeftoverPrivateTemporaryFolders(uploads, &MorvessaCloudService::isPayloadFileName),
-           temporary.filePath(uploads + QStringLiteral("XXXXXX")));
-    const QString exports = ResumePDFGenerator::privateFolderPrefix();
-    report(files::removeLeftoverPrivateTemporaryFolders(exports),
-           temporary.filePath(exports + QStringLiteral("XXXXXX")));
+           QDir(*temporary).filePath(uploads + QStringLiteral("XXXXXX")));
+}
+
+// The exports' folders that earlier runs, of this Quillora or of another on other data, left in
+// the temporary folder (the exports of editors that were closed, of pushes that were killed),
+// with their PDFs: those of running processes stay. There may be many, so it runs on a worker.
+QFuture<void> removeExportsOfEndedRuns() {
+    return QtConcurrent::run([] {
+        const QString prefix = ResumePDFGenerator::privateFolderPrefix();
+        const int removed = files::removeAbandonedTemporaryFolders(prefix);
+        if (const Result<QString> temporary = files::temporaryFolder(); temporary && removed > 0)
+            logLine(QStringLiteral("🧹 Removed %1 export folder(s) of earlier runs from ").arg(removed) +
+                    QDir(*temporary).filePath(prefix + QStringLiteral("XXXXXX")));
+    });
 }
 
 } // namespace
@@ -106,6 +122,7 @@ std::unique_ptr<QuilloraSession> QuilloraSession::start(const MessageRunner& run
     session->m_lock = std::move(store.lock);
     session->m_services = std::make_unique<Services>(std::move(store.container));
     removeLeftoverTemporaryFiles(session->m_services->settings().fileName());
+    session->m_exportsCleanUp = removeExportsOfEndedRuns();
     session->m_services->appearance().setMotionSource(makeDesktopMotionSource());
     session->m_window = std::make_unique<MainWindow>(*session->m_services);
     if (session->m_services->hasStore())
@@ -130,6 +147,7 @@ int QuilloraSession::exec() {
 }
 
 QuilloraSession::~QuilloraSession() {
+    m_exportsCleanUp.waitForFinished();
     m_settling.cancel();
     stopMorvessaWork();
     m_saveFailures.reset();

@@ -58,6 +58,8 @@ private:
     std::unique_ptr<SaveFailureNotice> m_saveFailures;
     // The settling of interrupted pushes; quitting cancels it rather than waiting for the network.
     QFuture<void> m_settling;
+    // The removal of the exports earlier runs left, on a worker.
+    QFuture<void> m_exportsCleanUp;
 };
 
 } // namespace quillora

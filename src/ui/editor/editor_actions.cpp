@@ -34,6 +34,78 @@ QString fileUrl(const QString& path) {
     return QUrl::fromLocalFile(path).toString();
 }
 
+// A PDF an export wrote for an editor, removed unless the editor takes it: when the editor has
+// closed meanwhile, or its résumé was deleted, nothing will ever show it.
+class PendingExport final {
+public:
+    explicit PendingExport(Result<QString> result)
+        : m_result(std::move(result)) {}
+    PendingExport(PendingExport&& other) noexcept
+        : m_result(other.take()) {}
+    PendingExport& operator=(PendingExport&&) = delete;
+    ~PendingExport() {
+        if (m_result)
+            ResumePDFGenerator::removeExport(*m_result);
+    }
+
+    // The outcome, now the caller's.
+    Result<QString> take() { return std::exchange(m_result, Result<QString>::failure(QString())); }
+
+private:
+    Result<QString> m_result;
+};
+
+// The newest export of each résumé. It stays while the app runs, after its editor has closed
+// too, so that a path copied from the share dialog still leads to it; the résumé's next export
+// takes its place, and it goes when the résumé is deleted. UI thread only.
+class NewestExports final {
+public:
+    static NewestExports& instance() {
+        static NewestExports exports;
+        return exports;
+    }
+
+    void keep(const ResumePtr& resume, const QString& path) {
+        for (Entry& entry : m_entries) {
+            if (entry.resume.lock() == resume) {
+                if (entry.path != path)
+                    ResumePDFGenerator::removeExport(std::exchange(entry.path, path));
+                return;
+            }
+        }
+        m_entries.push_back({resume, path});
+    }
+
+    void removeOfDeletedResumes() {
+        std::erase_if(m_entries, [](const Entry& entry) {
+            const ResumePtr resume = entry.resume.lock();
+            if (!resume)
+                return true; // its store has closed: the next start removes it
+            if (!resume->isDeleted())
+                return false;
+            ResumePDFGenerator::removeExport(entry.path);
+            return true;
+        });
+    }
+
+    // Watches the context for deleted résumés, once.
+    void watch(ModelContext& context) {
+        static const char* const watched = "quilloraNewestExportsWatched";
+        if (context.property(watched).toBool())
+            return;
+        context.setProperty(watched, true);
+        QObject::connect(&context, &ModelContext::resumeDeleted, &context,
+                         [this] { removeOfDeletedResumes(); });
+    }
+
+private:
+    struct Entry {
+        std::weak_ptr<Resume> resume;
+        QString path;
+    };
+    std::vector<Entry> m_entries;
+};
+
 } // namespace
 
 EditorActions::EditorActions(ResumeEditorView& editor)
@@ -160,18 +232,21 @@ void EditorActions::startExport(ResumeLayoutMode mode, bool logged) {
         logLine(QStringLiteral("🟡 Shape: ") + rawValue(shape) + QStringLiteral(" Theme: ") +
                 rawValue(theme));
     }
+    NewestExports::instance().watch(services.context());
     runInBackground(
         ResultReceiver(&m_editor, QStringLiteral("PDF export")),
         [snapshot, shape, theme, mode] {
-            return ResumePDFGenerator::exportPDF(*snapshot, shape, theme, mode);
+            return PendingExport(ResumePDFGenerator::exportPDF(*snapshot, shape, theme, mode));
         },
-        [this, logged](Result<QString> result) {
+        [this, logged](PendingExport pending) {
             if (m_editor.resume()->isDeleted()) {
-                // The editor outlived its résumé: the busy state ends, nothing is shared.
+                // The editor outlived its résumé: the busy state ends, nothing is shared, and the
+                // PDF goes.
                 endPDFJob();
                 logLine(QStringLiteral("⏭️ PDF export result dropped: its résumé was deleted"));
                 return;
             }
+            const Result<QString> result = pending.take();
             if (logged) {
                 logLine(QStringLiteral("🟡 Export returned URL: ") +
                         (result ? QStringLiteral("Optional(") + fileUrl(*result) + QLatin1Char(')')
@@ -190,9 +265,7 @@ void EditorActions::startExport(ResumeLayoutMode mode, bool logged) {
                 logLine(QStringLiteral("✅ PDF SUCCESS: ") + fileUrl(*result));
             // Each export has a file of its own; the one this export takes the place of goes, as
             // its dialog does, so the temporary folder does not fill up with copies.
-            if (!m_lastExportPath.isEmpty() && m_lastExportPath != *result)
-                ResumePDFGenerator::removeExport(m_lastExportPath);
-            m_lastExportPath = *result;
+            NewestExports::instance().keep(m_editor.resume(), *result);
             setExportedPDF(ExportedPDF{QUuid::createUuid(), *result});
             emit exportFinished(*result);
         });
@@ -326,7 +399,9 @@ void EditorActions::pushToMorvessa() {
                                  m_editor.saveResume();
                                  showMorvessaAlert(QStringLiteral("Resume pushed to Morvessa."));
                              } else if (result.errorInfo().is(ErrorKind::storage)) {
-                                 showMorvessaAlert(QStringLiteral("PDF export failed. Try again."));
+                                 // Why, too: a full disk or a missing temporary folder is not
+                                 // mended by trying again.
+                                 showMorvessaAlert(QStringLiteral("PDF export failed: ") + result.error());
                              } else {
                                  showMorvessaAlert(QStringLiteral("Push failed: ") + result.error());
                              }

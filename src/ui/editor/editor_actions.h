@@ -111,7 +111,6 @@ private:
     bool m_isPushingToMorvessa = false;
     bool m_isRemovingFromMorvessa = false; // which of the two is running
     std::optional<ExportedPDF> m_exportedPDF;
-    QString m_lastExportPath; // this editor's newest export, which the next one replaces
     QString m_morvessaAlertMessage;
     QPointer<TemplateClassic> m_preview;
     QPointer<ShareDialog> m_shareDialog;

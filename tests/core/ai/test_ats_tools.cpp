@@ -314,6 +314,36 @@ private slots:
         QCOMPARE(resume->experienceItems().at(0)->details(), QStringLiteral("Built APIs."));
         QVERIFY(lines.contains(QStringLiteral("⚠️ SUMMARY UNCHANGED")));
     }
+
+    // A summary or description typed in a multi-line field often ends in a line break: the
+    // rewrite stores it trimmed, but what the report says changed is only what reads otherwise.
+    void onlyChangedWordsAreReported() {
+        ResumePtr resume = sampleResume();
+        const ExperiencePtr engineer = resume->experienceItems().at(0);
+        resume->setSummary(QStringLiteral("Backend engineer who ships\nreliable services.\n\n"));
+        engineer->setDetails(QStringLiteral("  Built APIs.\n"));
+        const ATSRewriteRequest request = makeATSRewriteRequest(*resume);
+        ATSRewritePayload payload;
+        payload.summary = words(40); // too long: the stored summary is kept
+        payload.experience = {{engineer->role(), engineer->company(), QStringLiteral("Built  APIs.")}};
+        ATSRewriteChanges changes;
+        (void)printedBy([&] {
+            changes = applyATSRewrite(*resume, payload, request.summaryAtRequest, request.detailsAtRequest);
+        });
+        QVERIFY(!changes.summaryReplaced);
+        QVERIFY(changes.rewrittenRoles.isEmpty());
+        QCOMPARE(resume->summary(), QStringLiteral("Backend engineer who ships\nreliable services."));
+        QCOMPARE(engineer->details(), QStringLiteral("Built  APIs."));
+
+        // A word that differs, even only by its letter case or a trailing full stop, is a change.
+        payload.summary = QStringLiteral("backend engineer who ships reliable services.");
+        payload.experience = {{engineer->role(), engineer->company(), QStringLiteral("Built APIs")}};
+        (void)printedBy([&] {
+            changes = applyATSRewrite(*resume, payload, request.summaryAtRequest, request.detailsAtRequest);
+        });
+        QVERIFY(changes.summaryReplaced);
+        QCOMPARE(changes.rewrittenRoles, QStringList{engineer->role()});
+    }
 };
 
 QUILLORA_TEST_MAIN(ATSToolsTest)

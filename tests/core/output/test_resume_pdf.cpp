@@ -16,6 +16,10 @@
 #include <QtConcurrent>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/mount.h>
+#include <sys/resource.h>
+
 using namespace quillora;
 using quillora::test::pdfText;
 using quillora::test::runPdfTool;
@@ -706,6 +710,64 @@ private slots:
             QVERIFY2(text.contains(QStringLiteral("テキスト")), qPrintable(text));
             QVERIFY2(text.contains(QStringLiteral("पाठ")), qPrintable(text));
         }
+    }
+
+    // A temporary folder that takes no more bytes: the export fails with the system's reason and
+    // leaves no folder behind. A limit on the size of files stands in for a full disk anywhere
+    // (the system refuses the write the same way, as "File too large"); as root, a small file
+    // system of the test's own is filled for real.
+    void aFullTemporaryFolderIsSaidWithTheSystemsReason() {
+        const ResumeExportSnapshot resume(*makeReferenceResume());
+        const auto exportFolders = [] {
+            return QDir(QDir::tempPath())
+                .entryList({ResumePDFGenerator::privateFolderPrefix() + u'*'}, QDir::Dirs | QDir::Hidden);
+        };
+        const QStringList before = exportFolders();
+        const auto exportATS = [&] {
+            return ResumePDFGenerator::exportPDF(resume, BackgroundShapeType::circles,
+                                                 BackgroundColorTheme::pastel, ResumeLayoutMode::ats);
+        };
+        {
+            struct rlimit saved {};
+            QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
+            struct rlimit small = saved;
+            small.rlim_cur = 4096;
+            const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+            QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
+            const Result<QString> exported = exportATS();
+            ::setrlimit(RLIMIT_FSIZE, &saved);
+            std::signal(SIGXFSZ, previousHandler);
+            QVERIFY(!exported);
+            QVERIFY2(exported.error().endsWith(QStringLiteral("/Reference Resume.pdf”: File too large")),
+                     qPrintable(exported.error()));
+            QCOMPARE(exportFolders(), before);
+        }
+        if (::geteuid() != 0)
+            return;
+        const QString disk = QDir::tempPath() + QStringLiteral("/full-disk");
+        QVERIFY(QDir().mkpath(disk));
+        const QByteArray mountPoint = QFile::encodeName(disk);
+        if (::mount("tmpfs", mountPoint.constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=256k,mode=0700") !=
+            0)
+            return; // no file system may be mounted here
+        const QByteArray previous = qgetenv("TMPDIR");
+        const auto restore = qScopeGuard([&] {
+            qputenv("TMPDIR", previous);
+            ::umount2(mountPoint.constData(), MNT_DETACH);
+        });
+        {
+            QFile filler(disk + QStringLiteral("/filler"));
+            QVERIFY(filler.open(QIODevice::WriteOnly));
+            const QByteArray block(4096, 'x');
+            while (filler.write(block) == block.size() && filler.flush()) {
+            }
+        }
+        qputenv("TMPDIR", mountPoint);
+        const Result<QString> exported = exportATS();
+        QVERIFY(!exported);
+        QVERIFY2(exported.error().contains(QStringLiteral(": No space left on device")),
+                 qPrintable(exported.error()));
+        QCOMPARE(exportFolders(), QStringList());
     }
 
     void snapshotOfAStoredResumeReadsItsImagesOnTheWorker() {

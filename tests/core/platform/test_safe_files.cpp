@@ -13,9 +13,13 @@
 
 #include <QDirIterator>
 #include <QGuiApplication>
+#include <QScopeGuard>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,6 +30,11 @@ namespace {
 mode_t modeOf(const QString& path) {
     struct stat info {};
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 07777;
+}
+
+ino_t inodeOf(const QString& path) {
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
 }
 
 bool isLink(const QString& path) {
@@ -106,9 +115,20 @@ private slots:
             QCOMPARE(modeOf(folder.absoluteFilePath()), mode_t(0700));
             QCOMPARE(modeOf(path), mode_t(0600));
             QVERIFY(test::readFile(path).startsWith("%PDF-"));
+            // Beside the PDF, only the link to the lock that marks the folder as this running
+            // process's: one lock for all of its folders, held, so no clean-up can take it.
             QCOMPARE(QDir(folder.absoluteFilePath())
-                         .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-                     QStringList{written.fileName()});
+                         .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name),
+                     QStringList({QStringLiteral(".lock"), written.fileName()}));
+            const QString lock = folder.absoluteFilePath() + QStringLiteral("/.lock");
+            QVERIFY(QFileInfo(lock).isFile() && !isLink(lock));
+            QCOMPARE(modeOf(lock), mode_t(0600));
+            QCOMPARE(inodeOf(lock),
+                     inodeOf(QFileInfo(paths.first()).absolutePath() + QStringLiteral("/.lock")));
+            const int probe = ::open(QFile::encodeName(lock).constData(), O_RDONLY | O_CLOEXEC);
+            QVERIFY(probe >= 0);
+            QVERIFY(::flock(probe, LOCK_EX | LOCK_NB) != 0);
+            ::close(probe);
         }
         // An export that is done with goes with its folder; nothing else is removed that way.
         ResumePDFGenerator::removeExport(paths.first());
@@ -133,22 +153,53 @@ private slots:
         QVERIFY(exportATS(longest).ok());
     }
 
-    // Where no folder can be made, the export fails and leaves nothing behind.
+    // Where no folder can be made, the export fails, says why and leaves nothing behind; with a
+    // temporary folder that cannot be used, nothing goes anywhere else (the working directory
+    // least of all).
     void anExportWithoutAFolderFails() {
         const QString notAFolder = QDir::tempPath() + QStringLiteral("/not-a-folder");
         QVERIFY(test::writeFile(notAFolder, "x"));
+        const QString missing = QDir::tempPath() + QStringLiteral("/no-such-folder");
+        const QString readOnly = QDir::tempPath() + QStringLiteral("/read-only");
+        QVERIFY(QDir().mkpath(readOnly));
+        QVERIFY(::chmod(QFile::encodeName(readOnly).constData(), 0500) == 0);
+        QTemporaryDir working;
+        QVERIFY(working.isValid());
+        const QString previousDirectory = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(working.path()));
         const QByteArray previous = qgetenv("TMPDIR");
-        Result<QString> exported = QString();
-        const QStringList lines = test::printedBy([&] {
-            qputenv("TMPDIR", QFile::encodeName(notAFolder));
-            exported = exportATS(QStringLiteral("Nowhere"));
+        const auto restore = qScopeGuard([&] {
             qputenv("TMPDIR", previous);
+            QDir::setCurrent(previousDirectory);
         });
-        QVERIFY(!exported.ok());
-        QCOMPARE(lines.size(), 1);
-        QVERIFY2(lines.first().startsWith(QStringLiteral("❌ PDF Export Failed: ")),
-                 qPrintable(lines.first()));
+        QList<std::pair<QString, QString>> cases{
+            {notAFolder,
+             QStringLiteral("The temporary folder “%1” (TMPDIR) is not a folder.").arg(notAFolder)},
+            {missing, QStringLiteral("The temporary folder “%1” (TMPDIR) does not exist.").arg(missing)},
+            {QStringLiteral("relative"),
+             QStringLiteral("The temporary folder “relative” (TMPDIR) is not an absolute path.")}};
+        if (::geteuid() != 0) // root may write anywhere
+            cases.append({readOnly, QStringLiteral("The temporary folder “%1” (TMPDIR) cannot be written: "
+                                                   "Permission denied.")
+                                        .arg(readOnly)});
+        QVERIFY(QDir().mkpath(working.filePath(QStringLiteral("relative"))));
+        for (const auto& [folder, said] : cases) {
+            Result<QString> exported = QString();
+            const QStringList lines = test::printedBy([&] {
+                qputenv("TMPDIR", QFile::encodeName(folder));
+                exported = exportATS(QStringLiteral("Nowhere"));
+            });
+            QCOMPARE(exported.error(), said);
+            QCOMPARE(lines, QStringList{QStringLiteral("❌ PDF Export Failed: ") + said});
+            qputenv("TMPDIR", previous);
+        }
         QCOMPARE(test::readFile(notAFolder), QByteArray("x"));
+        QCOMPARE(QDir(working.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList{QStringLiteral("relative")});
+        QVERIFY(QDir(working.filePath(QStringLiteral("relative")))
+                    .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+        QVERIFY(QDir(readOnly).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+        QVERIFY(QDir(missing).exists() == false);
     }
 
     void everythingCreatedIsOwnerOnlyWhateverTheUmask() {

@@ -1,6 +1,8 @@
 #include "app/quillora_app.h"
 #include "app/startup_messages.h"
 #include "model/experience.h"
+#include "output/resume_pdf_generator.h"
+#include "platform/safe_files.h"
 #include "sharing/cloud_configuration.h"
 #include "sharing/morvessa_cloud_service.h"
 #include "sharing/morvessa_push_journal.h"
@@ -163,9 +165,8 @@ private slots:
     }
 
     // What an upload killed half-way leaves in the temporary folder (its payload file, in the
-    // payload folder or in a private folder of its own) goes at the next start, as do private
-    // folders of exports that hold nothing but leftovers. Files with other names, files a running
-    // upload holds, new files, links and what belongs to another user stay.
+    // payload folder or in a private folder of its own) goes at the next start. Files with other
+    // names, files a running upload holds, new files, links and what belongs to another user stay.
     void aKilledUploadsPayloadGoesAtTheNextStart() {
         QVERIFY(ensureStoreDirectory().ok());
         const QDir temp(QDir::tempPath());
@@ -196,9 +197,6 @@ private slots:
         const QString uploadWithForeignFile = temp.filePath(QStringLiteral("quillora-morvessa-Zz99Yy"));
         plant(uploadWithForeignFile + QStringLiteral("/mine.txt"), kept);
         plant(temp.filePath(QStringLiteral("quillora-morvessa-notOurs")) + payloadName(), kept);
-        const QString privateExport = temp.filePath(QStringLiteral("quillora-export-Qq11Ww"));
-        plant(privateExport + QStringLiteral("/.quillora-a1B2c3"), gone);
-        plant(temp.filePath(QStringLiteral("quillora-export-Pp22Oo/Design Résumé.pdf")), kept);
         const QString elsewhere = temp.filePath(QStringLiteral("elsewhere"));
         plant(elsewhere + payloadName(), kept);
         QVERIFY(QFile::link(elsewhere, temp.filePath(QStringLiteral("quillora-morvessa-Lk1234"))));
@@ -210,7 +208,7 @@ private slots:
             for (const QString& path : {othersFile, othersFolder})
                 QVERIFY(::chown(QFile::encodeName(path).constData(), 65534, 65534) == 0);
         }
-        for (const QString& folder : {privateUpload, uploadWithForeignFile, privateExport})
+        for (const QString& folder : {privateUpload, uploadWithForeignFile})
             QVERIFY(test::setModifiedSecondsAgo(folder, 600));
 
         int code = -1;
@@ -223,15 +221,79 @@ private slots:
             QVERIFY2(!QFile::exists(path), qPrintable(path));
         for (const QString& path : std::as_const(kept))
             QVERIFY2(QFile::exists(path), qPrintable(path));
-        QVERIFY(!QFileInfo::exists(privateUpload) && !QFileInfo::exists(privateExport));
+        QVERIFY(!QFileInfo::exists(privateUpload));
         QVERIFY(QFileInfo(uploadWithForeignFile).isDir());
         QVERIFY(lines.contains(QStringLiteral("🧹 Removed 1 leftover temporary file(s) from ") +
                                payloadFolder));
         QVERIFY(lines.contains(QStringLiteral("🧹 Removed 2 leftover temporary file(s) from ") +
                                temp.filePath(QStringLiteral("quillora-morvessa-XXXXXX"))));
-        QVERIFY(lines.contains(QStringLiteral("🧹 Removed 2 leftover temporary file(s) from ") +
-                               temp.filePath(QStringLiteral("quillora-export-XXXXXX"))));
         session.reset();
+    }
+
+    // The exports' folders that earlier runs left (an editor's export, a push killed mid-upload,
+    // a folder of an older build without a lock) go at the next start with what they hold, on a
+    // worker while the window is up. Those of a running process stay, as do new ones, folders of
+    // other names, links (and what they lead to) and other users' folders.
+    void exportFoldersOfEndedRunsGoAtTheNextStart() {
+        QVERIFY(ensureStoreDirectory().ok());
+        const QDir temp(QDir::tempPath());
+        QStringList gone, kept;
+        const auto plant = [](const QString& folder, QStringList& list, const QStringList& files) {
+            QVERIFY(QDir().mkpath(folder));
+            for (const QString& file : files)
+                QVERIFY(test::writeFile(folder + u'/' + file, "%PDF-1.4"));
+            QVERIFY(test::setModifiedSecondsAgo(folder, 600));
+            list << folder;
+        };
+        // A lock no running process holds any more.
+        plant(temp.filePath(QStringLiteral("quillora-export-Ab12Cd")), gone,
+              {QStringLiteral(".lock"), QStringLiteral("Design Résumé.pdf")});
+        plant(temp.filePath(QStringLiteral("quillora-export-Ef34Gh")), gone,
+              {QStringLiteral(".lock"), QStringLiteral("Résumé.pdf"), QStringLiteral(".quillora-a1B2c3")});
+        plant(temp.filePath(QStringLiteral("quillora-export-Ij56Kl")), gone, {QStringLiteral("Old.pdf")});
+        plant(temp.filePath(QStringLiteral("quillora-export-notOurs")), kept, {QStringLiteral("Mine.pdf")});
+        plant(temp.filePath(QStringLiteral("quillora-exports-Mn78Op")), kept, {QStringLiteral("Mine.pdf")});
+        plant(temp.filePath(QStringLiteral("quillora-export-Qr90St")), kept, {QStringLiteral("Mine.pdf")});
+        QVERIFY(test::setModifiedSecondsAgo(kept.last(), 5)); // being made
+        // One of this running process, however old.
+        const Result<QString> running =
+            files::makeHeldTemporaryFolder(ResumePDFGenerator::privateFolderPrefix());
+        QVERIFY(running.ok());
+        QVERIFY(test::writeFile(*running + QStringLiteral("/Open.pdf"), "%PDF-1.4"));
+        QVERIFY(test::setModifiedSecondsAgo(*running, 600));
+        kept << *running;
+        const QString elsewhere = temp.filePath(QStringLiteral("elsewhere-export"));
+        plant(elsewhere, kept, {QStringLiteral(".lock"), QStringLiteral("Theirs.pdf")});
+        const QString link = temp.filePath(QStringLiteral("quillora-export-Lk1234"));
+        QVERIFY(QFile::link(elsewhere, link));
+        kept << link;
+        if (::geteuid() == 0) {
+            const QString others = temp.filePath(QStringLiteral("quillora-export-Ot1234"));
+            plant(others, kept, {QStringLiteral("Theirs.pdf")});
+            for (const QString& path : {QString(others + QStringLiteral("/Theirs.pdf")), others})
+                QVERIFY(::chown(QFile::encodeName(path).constData(), 65534, 65534) == 0);
+            QVERIFY(test::setModifiedSecondsAgo(others, 600));
+        }
+
+        int code = -1;
+        std::unique_ptr<QuilloraSession> session;
+        test::StdoutCapture capture;
+        session = QuilloraSession::start([](QMessageBox&) { return int(QMessageBox::Ok); }, &code);
+        QVERIFY(session);
+        const QString said = QStringLiteral("🧹 Removed 3 export folder(s) of earlier runs from ") +
+                             temp.filePath(QStringLiteral("quillora-export-XXXXXX"));
+        QTRY_VERIFY_WITH_TIMEOUT(capture.linesSoFar().contains(said), 60000);
+        session.reset();
+        (void)capture.lines();
+        for (const QString& path : std::as_const(gone))
+            QVERIFY2(!QFileInfo::exists(path), qPrintable(path));
+        for (const QString& path : std::as_const(kept))
+            QVERIFY2(QFileInfo::exists(path) && !QDir(path).isEmpty(QDir::Files | QDir::Hidden),
+                     qPrintable(path));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QVERIFY(QFileInfo::exists(*running + QStringLiteral("/Open.pdf")));
+        ResumePDFGenerator::removeExport(*running + QStringLiteral("/Open.pdf"));
+        QVERIFY(!QFileInfo::exists(*running));
     }
 
     // Pushes an earlier run left unsettled, and a database that accepts connections and never

@@ -24,8 +24,10 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSemaphore>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
 
@@ -58,6 +60,11 @@ QStringList bullets(const HelpSheetContainer* sheet) {
         if (const auto* row = qobject_cast<const BulletRow*>(element))
             out << row->text();
     return out;
+}
+
+// The exports' folders in the temporary folder.
+QStringList exportFolders() {
+    return QDir(QDir::tempPath()).entryList({QStringLiteral("quillora-export-*")}, QDir::Dirs | QDir::Hidden);
 }
 
 // Waits until the worker pool is idle and queued deliveries have run.
@@ -232,16 +239,20 @@ private slots:
         QCOMPARE(colors->currentText(), QStringLiteral("Midnight"));
     }
 
-    // Results for a closed editor are dropped without harm.
+    // Results for a closed editor are dropped without harm, and their PDFs go.
     void exportForAClosedEditorIsDropped() {
+        const QStringList before = exportFolders();
         openEditor(test::makeFullResume());
         actions().exportCreativePDF();
         m_editor.reset();
         settle();
-        QVERIFY(true);
+        QCOMPARE(exportFolders(), before);
     }
 
+    // A PDF made for a résumé deleted meanwhile goes; the newest export of a résumé stays once its
+    // editor has closed (its path may have been copied) and goes when the résumé is deleted.
     void exportForADeletedResumeIsDropped() {
+        const QStringList before = exportFolders();
         openEditor(test::makeFullResume());
         QSignalSpy finished(&actions(), &EditorActions::exportFinished);
         actions().exportCreativePDF();
@@ -251,6 +262,59 @@ private slots:
         QCOMPARE(finished.count(), 0);
         QVERIFY(!actions().shareDialog());
         QVERIFY(!actions().isPreparingPDF());
+        QCOMPARE(exportFolders(), before);
+
+        m_editor.reset();
+        openEditor(test::makeFullResume());
+        QSignalSpy exported(&actions(), &EditorActions::exportFinished);
+        actions().exportATSPDF();
+        QVERIFY(exported.wait(60000));
+        const QString path = exported.at(0).at(0).toString();
+        m_editor.reset();
+        settle();
+        QVERIFY(QFileInfo::exists(path));
+        m_services->context().deleteRecord(m_resume);
+        QVERIFY(!QFileInfo::exists(QFileInfo(path).absolutePath()));
+        QCOMPARE(exportFolders(), before);
+    }
+
+    // Without a temporary folder to write to, an export and a push fail and say why; nothing is
+    // written anywhere else, the working directory least of all.
+    void aMissingTemporaryFolderIsSaid() {
+        auto cloud = std::make_shared<test::FakeCloud>();
+        openEditor(test::makeFullResume());
+        m_resume->setMorvessaRecordName(std::nullopt);
+        actions().setCloudService(
+            MorvessaCloudService([cloud] { return std::make_unique<test::FakeCloudDatabase>(cloud); }));
+        QTemporaryDir working;
+        QVERIFY(working.isValid());
+        const QString previousDirectory = QDir::currentPath();
+        const QByteArray previous = qgetenv("TMPDIR");
+        const QString missing = QDir::tempPath() + QStringLiteral("/gone");
+        const auto restore = qScopeGuard([&] {
+            qputenv("TMPDIR", previous);
+            QDir::setCurrent(previousDirectory);
+        });
+        QVERIFY(QDir::setCurrent(working.path()));
+        qputenv("TMPDIR", QFile::encodeName(missing));
+        const QString said =
+            QStringLiteral("The temporary folder “%1” (TMPDIR) does not exist.").arg(missing);
+
+        QSignalSpy exported(&actions(), &EditorActions::exportFinished);
+        test::StdoutCapture capture;
+        actions().exportCreativePDF();
+        QVERIFY(exported.wait(60000));
+        QCOMPARE(exported.at(0).at(0).toString(), QString());
+        QVERIFY(capture.lines().contains(QStringLiteral("❌ PDF Export Failed: ") + said));
+
+        QSignalSpy done(&actions(), &EditorActions::morvessaFinished);
+        actions().pushToMorvessa();
+        QVERIFY(done.wait(60000));
+        QCOMPARE(actions().morvessaAlertMessage(), QStringLiteral("PDF export failed: ") + said);
+        QVERIFY(!m_resume->morvessaRecordName());
+        QCOMPARE(QDir(working.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList());
+        QVERIFY(!QFileInfo::exists(missing));
     }
 
     void incompleteResumeIsRefused() {
