@@ -71,6 +71,16 @@ void PreviewText::setContextDirection(Qt::LayoutDirection direction) {
     update();
 }
 
+Qt::LayoutDirection PreviewText::handedOnDirection(Qt::LayoutDirection context) const {
+    // The text kept here holds on to its characters, so a text at the same place is the same.
+    const QString current = text();
+    if (current.constData() != m_handedOnText.constData() || current.size() != m_handedOnText.size()) {
+        m_handedOnText = current;
+        m_handedOn = directionAfter(current, Qt::LayoutDirectionAuto);
+    }
+    return m_handedOn == Qt::LayoutDirectionAuto ? context : m_handedOn;
+}
+
 bool PreviewText::event(QEvent* event) {
     if (event->type() == QEvent::Polish) {
         const WithoutFocusPolicy unfocusable(*this);

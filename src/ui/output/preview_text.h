@@ -41,6 +41,9 @@ public:
     // character follows (left to right unless set).
     void setContextDirection(Qt::LayoutDirection direction);
     Qt::LayoutDirection contextDirection() const { return m_contextDirection; }
+    // The direction this text hands on to the text after it (directionAfter()): that of its last
+    // paragraph with a strong character, `context` when it has none. Found once per text.
+    Qt::LayoutDirection handedOnDirection(Qt::LayoutDirection context) const;
 
     // As narrow as its widest character, one line tall: a word wider than the column wraps.
     QSize minimumSizeHint() const override;
@@ -74,6 +77,8 @@ private:
     mutable QTextDocument m_document;
     mutable QString m_text;
     Qt::LayoutDirection m_contextDirection = Qt::LeftToRight;
+    mutable QString m_handedOnText; // the text the direction below was found for
+    mutable Qt::LayoutDirection m_handedOn = Qt::LayoutDirectionAuto;
     mutable bool m_textSet = false;
     mutable QList<std::pair<int, int>> m_heights;
     // The selection's ends, in characters of the text; the same where nothing is selected.

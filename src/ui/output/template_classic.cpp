@@ -18,7 +18,6 @@
 #include "output/plain_text_resume.h"
 #include "output/preview_text.h"
 #include "output/resume_translation.h"
-#include "output/text_direction.h"
 #include "platform/appearance.h"
 #include "platform/async.h"
 #include "theme/hex_color.h"
@@ -508,7 +507,7 @@ void TemplateClassic::followDirections() {
         text->setContextDirection(letter ? header : flow);
         if (letter || headings.contains(text))
             continue;
-        flow = directionAfter(text->text(), flow);
+        flow = text->handedOnDirection(flow);
         if (text == m_nameLabel || text == m_contactLabel)
             header = flow;
     }
