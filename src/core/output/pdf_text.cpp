@@ -1,6 +1,7 @@
 #include "output/pdf_text.h"
 
 #include "output/pdf_text_writer.h"
+#include "output/text_direction.h"
 #include "theme/font_resolver.h"
 
 #include <QGlyphRun>
@@ -143,7 +144,7 @@ void drawSpellingWords(QPainter& painter, PdfTextWriter& writer, const QTextLine
 } // namespace
 
 PdfTextBlock::PdfTextBlock(const QString& text, const QFont& font, qreal width, QPaintDevice* device,
-                           Qt::Alignment alignment, bool wrap)
+                           Qt::Alignment alignment, bool wrap, Qt::LayoutDirection context)
     : m_text(text)
     , m_font(font)
     , m_width(width)
@@ -166,9 +167,10 @@ PdfTextBlock::PdfTextBlock(const QString& text, const QFont& font, qreal width, 
     m_keepLayouts = m_text.size() <= kKeptLayoutsLimit;
 
     qsizetype start = 0;
+    Qt::LayoutDirection direction = context;
     for (;;) {
         const qsizetype end = m_text.indexOf(QLatin1Char('\n'), start);
-        layOutParagraph(start, end < 0 ? m_text.size() : end);
+        direction = layOutParagraph(start, end < 0 ? m_text.size() : end, direction);
         if (end < 0)
             break;
         start = end + 1;
@@ -208,7 +210,8 @@ std::unique_ptr<QTextLayout> PdfTextBlock::layOut(const Piece& piece) const {
     return layout;
 }
 
-void PdfTextBlock::layOutParagraph(qsizetype start, qsizetype end) {
+Qt::LayoutDirection PdfTextBlock::layOutParagraph(qsizetype start, qsizetype end,
+                                                  Qt::LayoutDirection context) {
     const auto keep = [this](Piece piece, std::unique_ptr<QTextLayout> layout) {
         const int index = int(m_pieces.size());
         for (int i = 0; i < piece.lines; ++i) {
@@ -223,16 +226,15 @@ void PdfTextBlock::layOutParagraph(qsizetype start, qsizetype end) {
     };
 
     // A paragraph is set in its own reading direction, that of its first letter of a strong
-    // direction (left to right when it has none), as the screen shows it; every window of a long
-    // one too. The alignment is the leading edge of that direction.
-    const Qt::LayoutDirection direction =
-        QStringView(m_text).mid(start, end - start).isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight;
+    // direction (that of the text before it when it has none), as the screen shows it; every
+    // window of a long one too. The alignment is the leading edge of that direction.
+    const Qt::LayoutDirection direction = textDirection(QStringView(m_text).mid(start, end - start), context);
     if (end - start <= kWholeParagraph || !m_wrap) {
         Piece piece{start, end - start, 0, direction, nullptr};
         auto layout = layOut(piece);
         piece.lines = layout->lineCount();
         keep(std::move(piece), std::move(layout));
-        return;
+        return direction;
     }
 
     QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, m_text.constData() + start, end - start);
@@ -261,6 +263,7 @@ void PdfTextBlock::layOutParagraph(qsizetype start, qsizetype end) {
         }
         keep(std::move(piece), std::move(layout));
     }
+    return direction;
 }
 
 const QTextLayout& PdfTextBlock::layoutOf(int index) const {

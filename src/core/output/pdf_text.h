@@ -18,8 +18,10 @@ namespace quillora {
 // A string broken into lines at a fixed width, measured for one paint device, so that a caller
 // can draw all of it or a run of whole lines at a time. Paragraphs ("\n") are laid out one by
 // one, each in its own reading direction, that of its first letter with a strong direction (as
-// the screen shows it): a right-to-left paragraph runs from the right edge, and left or right
-// alignment means its leading or trailing edge. Lines are broken at word boundaries, or anywhere
+// the screen shows it, textDirection()): a paragraph with none (a line of dates) follows the one
+// before it, and the first one the direction of the text before the block (`context`). A
+// right-to-left paragraph runs from the right edge, and left or right alignment means its leading
+// or trailing edge. Lines are broken at word boundaries, or anywhere
 // inside a word longer than the width (between whole characters).
 //
 // Time and memory grow in step with the text, whatever it holds: a long paragraph is laid out a
@@ -32,7 +34,8 @@ namespace quillora {
 class PdfTextBlock final {
 public:
     PdfTextBlock(const QString& text, const QFont& font, qreal width, QPaintDevice* device,
-                 Qt::Alignment alignment = Qt::AlignLeft, bool wrap = true);
+                 Qt::Alignment alignment = Qt::AlignLeft, bool wrap = true,
+                 Qt::LayoutDirection context = Qt::LeftToRight);
     ~PdfTextBlock();
     PdfTextBlock(const PdfTextBlock&) = delete;
     PdfTextBlock& operator=(const PdfTextBlock&) = delete;
@@ -66,7 +69,9 @@ private:
         qreal height;
     };
 
-    void layOutParagraph(qsizetype start, qsizetype end);
+    // Lays out one paragraph in its own direction, or in `context` when it has no strong
+    // character, and returns the direction it was laid out in.
+    Qt::LayoutDirection layOutParagraph(qsizetype start, qsizetype end, Qt::LayoutDirection context);
     std::unique_ptr<QTextLayout> layOut(const Piece& piece) const;
     const QTextLayout& layoutOf(int piece) const;
 

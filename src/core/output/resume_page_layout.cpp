@@ -4,6 +4,7 @@
 #include "output/creative_page_decorations.h"
 #include "output/pdf_text.h"
 #include "output/portfolio_renditions.h"
+#include "output/text_direction.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -36,13 +37,23 @@ int spanOf(const PortfolioItemRepresentable& item) {
 }
 
 // The flow of blocks down the columns and pages of one export.
+//
+// A paragraph with no strong character (a line of dates, a phone number) is laid out in the
+// direction of the text it belongs to, as the preview lays it out: the lines of an entry in that
+// of the entry (its first strong character, in the order the preview shows its lines), any other
+// text in that of the résumé's last text with a strong character before it. The header (name,
+// contact) starts the flow; the cover letter follows the header; headings, most of them the app's
+// own words, are laid out in the flow's direction without changing it.
 class PageFlow final {
 public:
     PageFlow(QPdfWriter& writer, QPainter& painter, ResumeRenderContext& context)
         : m_writer(writer)
         , m_painter(painter)
         , m_ctx(context)
-        , m_s(context.state) {}
+        , m_s(context.state)
+        , m_nameDirection(directionAfter(context.resume->fullName(), Qt::LeftToRight))
+        , m_headerDirection(directionAfter(context.resume->contactInfo(), m_nameDirection))
+        , m_direction(m_headerDirection) {}
 
     void run() {
         newPage();
@@ -86,9 +97,11 @@ private:
         // Name and contact lines: whole lines that stay clear of what follows; the first line always.
         // Both are laid out once per export, not once per page.
         const auto ensureBlock = [this](std::unique_ptr<PdfTextBlock>& cached, const QString& text,
-                                        const QFont& font) -> const PdfTextBlock& {
+                                        const QFont& font,
+                                        Qt::LayoutDirection context) -> const PdfTextBlock& {
             if (!cached)
-                cached = std::make_unique<PdfTextBlock>(text, font, contentWidth(), device());
+                cached = std::make_unique<PdfTextBlock>(text, font, contentWidth(), device(), Qt::AlignLeft,
+                                                        true, context);
             return *cached;
         };
         const auto linesWithin = [](const PdfTextBlock& block, qreal top, qreal maxBottom) {
@@ -98,7 +111,8 @@ private:
                 bottom += block.lineHeight(end++);
             return end;
         };
-        const PdfTextBlock& name = ensureBlock(m_nameBlock, m_ctx.resume->fullName(), m_ctx.nameFont);
+        const PdfTextBlock& name =
+            ensureBlock(m_nameBlock, m_ctx.resume->fullName(), m_ctx.nameFont, Qt::LeftToRight);
         name.drawLines(m_painter, m_ctx.margin, kNameTop, 0, linesWithin(name, kNameTop, kNameTop + 28));
 
         // Every contact line is shown (up to a third of the page); when they need more than the
@@ -106,7 +120,8 @@ private:
         qreal contactBottom = kContactTop;
         const QString contact = m_ctx.resume->contactInfo();
         if (!contact.isEmpty()) {
-            const PdfTextBlock& block = ensureBlock(m_contactBlock, contact, m_ctx.contactFont);
+            const PdfTextBlock& block =
+                ensureBlock(m_contactBlock, contact, m_ctx.contactFont, m_nameDirection);
             contactBottom += block.drawLines(m_painter, m_ctx.margin, kContactTop, 0,
                                              linesWithin(block, kContactTop, kContactLimit));
         }
@@ -145,8 +160,9 @@ private:
         moveOn(false);
     }
 
-    qreal blockHeight(const QString& text, const QFont& font) const {
-        return PdfTextBlock(text, font, blockWidth(), device()).height() + kBlockPadding;
+    qreal blockHeight(const QString& text, const QFont& font, Qt::LayoutDirection context) const {
+        return PdfTextBlock(text, font, blockWidth(), device(), Qt::AlignLeft, true, context).height() +
+               kBlockPadding;
     }
 
     // Draws the lines of a block from the current y on, going on in the next column or page when
@@ -173,10 +189,34 @@ private:
         m_s.currentY += padding;
     }
 
-    void textBlock(const QString& text, const QFont& font) {
-        const PdfTextBlock block(text, font, blockWidth(), device());
+    void textBlock(const QString& text, const QFont& font, Qt::LayoutDirection context) {
+        const PdfTextBlock block(text, font, blockWidth(), device(), Qt::AlignLeft, true, context);
         breakFor(block.height() + kBlockPadding);
         drawFlowing(block, kBlockPadding, false);
+    }
+
+    // A text of the résumé: laid out in the flow's direction, which it hands on.
+    void flowBlock(const QString& text, const QFont& font) {
+        textBlock(text, font, m_direction);
+        m_direction = directionAfter(text, m_direction);
+    }
+
+    // A heading: in the flow's direction, which it leaves as it is.
+    void heading(const QString& title) { textBlock(title, m_ctx.sectionTitleFont, m_direction); }
+
+    // The direction of an entry: that of its first strong character, its lines read in the order
+    // the preview shows them.
+    Qt::LayoutDirection entryDirection(const QStringList& lines) const {
+        Qt::LayoutDirection direction = m_direction;
+        for (auto it = lines.crbegin(); it != lines.crend(); ++it)
+            direction = textDirection(*it, direction);
+        return direction;
+    }
+    Qt::LayoutDirection entryDirection(const ExperienceRepresentable& e) const {
+        return entryDirection({e.role(), e.company()});
+    }
+    Qt::LayoutDirection entryDirection(const EducationRepresentable& e) const {
+        return entryDirection({e.degree(), e.school(), e.year()});
     }
 
     void entryRule() {
@@ -195,14 +235,17 @@ private:
     }
 
     qreal experienceEntryHeight(const ExperienceRepresentable& e) const {
-        return blockHeight(e.role(), m_ctx.semiboldFont) + blockHeight(e.company(), m_ctx.contactFont) +
-               blockHeight(dateLine(e), m_ctx.contactFont) + blockHeight(e.details(), m_ctx.bodyFont) +
+        const Qt::LayoutDirection d = entryDirection(e);
+        return blockHeight(e.role(), m_ctx.semiboldFont, d) + blockHeight(e.company(), m_ctx.contactFont, d) +
+               blockHeight(dateLine(e), m_ctx.contactFont, d) + blockHeight(e.details(), m_ctx.bodyFont, d) +
                kEntryRuleHeight;
     }
 
     qreal educationEntryHeight(const EducationRepresentable& e) const {
-        return blockHeight(e.degree(), m_ctx.semiboldFont) + blockHeight(e.school(), m_ctx.contactFont) +
-               blockHeight(e.year(), m_ctx.contactFont) + kEntryRuleHeight;
+        const Qt::LayoutDirection d = entryDirection(e);
+        return blockHeight(e.degree(), m_ctx.semiboldFont, d) +
+               blockHeight(e.school(), m_ctx.contactFont, d) + blockHeight(e.year(), m_ctx.contactFont, d) +
+               kEntryRuleHeight;
     }
 
     void coverLetter() {
@@ -212,7 +255,8 @@ private:
             return;
         m_s.currentY += 12;
         const qreal inset = m_ctx.coverLetterSideInset;
-        const PdfTextBlock block(letter, m_ctx.bodyFont, m_ctx.pageSize.width() - 2 * inset, device());
+        const PdfTextBlock block(letter, m_ctx.bodyFont, m_ctx.pageSize.width() - 2 * inset, device(),
+                                 Qt::AlignLeft, true, m_headerDirection);
         // The letter has the page to itself: a letter longer than a page goes on over further
         // pages, each with the header, instead of running off the bottom edge.
         drawFlowing(block, kCoverLetterPadding, true, inset);
@@ -223,8 +267,8 @@ private:
         const ResumeRepresentable& r = *m_ctx.resume;
         if (r.summary().isEmpty())
             return;
-        textBlock(r.displaySummaryTitle(), m_ctx.sectionTitleFont);
-        textBlock(r.summary(), m_ctx.bodyFont);
+        heading(r.displaySummaryTitle());
+        flowBlock(r.summary(), m_ctx.bodyFont);
         m_s.currentY += 10;
     }
 
@@ -232,16 +276,18 @@ private:
         if (m_ctx.experience.isEmpty())
             return;
         const QString title = m_ctx.resume->displayExperienceTitle();
-        breakFor(blockHeight(title, m_ctx.sectionTitleFont) + 4 +
+        breakFor(blockHeight(title, m_ctx.sectionTitleFont, m_direction) + 4 +
                  experienceEntryHeight(*m_ctx.experience.first()));
-        textBlock(title, m_ctx.sectionTitleFont);
+        heading(title);
         m_s.currentY += 4;
         for (const ExperienceRepresentable* e : std::as_const(m_ctx.experience)) {
             breakFor(experienceEntryHeight(*e));
-            textBlock(e->role(), m_ctx.semiboldFont);
-            textBlock(e->company(), m_ctx.contactFont);
-            textBlock(dateLine(*e), m_ctx.contactFont);
-            textBlock(e->details(), m_ctx.bodyFont);
+            const Qt::LayoutDirection d = entryDirection(*e);
+            textBlock(e->role(), m_ctx.semiboldFont, d);
+            textBlock(e->company(), m_ctx.contactFont, d);
+            textBlock(dateLine(*e), m_ctx.contactFont, d);
+            textBlock(e->details(), m_ctx.bodyFont, d);
+            m_direction = directionAfter(e->details(), d);
             entryRule();
         }
     }
@@ -250,10 +296,10 @@ private:
         const QStringList skills = m_ctx.resume->appliedSkills();
         if (skills.isEmpty())
             return;
-        textBlock(QStringLiteral("Skills"), m_ctx.sectionTitleFont);
+        heading(QStringLiteral("Skills"));
         m_s.currentY += 4;
         for (const QString& skill : skills)
-            textBlock(u"\u2022 " + skill, m_ctx.bodyFont);
+            flowBlock(u"\u2022 " + skill, m_ctx.bodyFont);
         m_s.currentY += 10;
     }
 
@@ -261,22 +307,25 @@ private:
         if (m_ctx.education.isEmpty())
             return;
         const QString title = m_ctx.resume->displayEducationTitle();
-        breakFor(blockHeight(title, m_ctx.sectionTitleFont) + 4 +
+        breakFor(blockHeight(title, m_ctx.sectionTitleFont, m_direction) + 4 +
                  educationEntryHeight(*m_ctx.education.first()));
-        textBlock(title, m_ctx.sectionTitleFont);
+        heading(title);
         m_s.currentY += 4;
         for (const EducationRepresentable* e : std::as_const(m_ctx.education)) {
             breakFor(educationEntryHeight(*e));
-            textBlock(e->degree(), m_ctx.semiboldFont);
-            textBlock(e->school(), m_ctx.contactFont);
-            textBlock(e->year(), m_ctx.contactFont);
+            const Qt::LayoutDirection d = entryDirection(*e);
+            textBlock(e->degree(), m_ctx.semiboldFont, d);
+            textBlock(e->school(), m_ctx.contactFont, d);
+            textBlock(e->year(), m_ctx.contactFont, d);
+            // The entry is one line on screen, in the entry's direction.
+            m_direction = d;
             entryRule();
         }
     }
 
     // Starts a portfolio page with its title and returns the grid's top.
     qreal portfolioTitle() {
-        textBlock(QStringLiteral("Portfolio"), m_ctx.semiboldFont);
+        textBlock(QStringLiteral("Portfolio"), m_ctx.semiboldFont, m_direction);
         m_s.currentY += 10;
         return m_s.currentY + 8;
     }
@@ -373,7 +422,9 @@ private:
             const QString caption = item.caption();
             if (!caption.isEmpty()) {
                 m_painter.setPen(Qt::black);
-                const PdfTextBlock text(caption, m_ctx.bodyFont, tileW, device(), Qt::AlignHCenter);
+                const PdfTextBlock text(caption, m_ctx.bodyFont, tileW, device(), Qt::AlignHCenter, true,
+                                        m_direction);
+                m_direction = directionAfter(caption, m_direction);
                 // Whole lines inside the caption's room below the tile; the first line always.
                 int end = 1;
                 qreal bottom = text.lineHeight(0);
@@ -394,6 +445,11 @@ private:
     bool m_firstPageOpen = true; // the writer starts with its first page begun
     std::unique_ptr<PdfTextBlock> m_nameBlock;
     std::unique_ptr<PdfTextBlock> m_contactBlock;
+    // The direction the name hands on to the contact lines, the header's to the cover letter and
+    // the flow's to the next text of the résumé.
+    Qt::LayoutDirection m_nameDirection;
+    Qt::LayoutDirection m_headerDirection;
+    Qt::LayoutDirection m_direction;
 };
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "controls/glass_capsule_button.h"
 #include "controls/keep_focus.h"
 #include "controls/outcome.h"
+#include "controls/paragraph_directions.h"
 #include "controls/sparkle_button_label.h"
 #include "platform/appearance.h"
 #include "theme/responsive_environment.h"
@@ -99,6 +100,7 @@ AIRefinableTextEditor::AIRefinableTextEditor(AIServices ai, Appearance& appearan
     column->addLayout(backendRow);
 
     m_textEdit = new QPlainTextEdit(this);
+    followParagraphDirections(*m_textEdit);
     m_textEdit->setObjectName(summary ? QStringLiteral("summaryAITextEditor")
                                       : QStringLiteral("experienceAITextEditor"));
     m_textEdit->setAccessibleName(summary ? QStringLiteral("Summary") : QStringLiteral("Experience details"));

@@ -3,6 +3,7 @@
 #include "ai/cover_letter_generator.h"
 #include "app/services.h"
 #include "controls/accessibility_traits.h"
+#include "controls/paragraph_directions.h"
 #include "controls/progress_spinner.h"
 #include "platform/appearance.h"
 #include "platform/log.h"
@@ -32,6 +33,7 @@ QLabel* makeHeading(const QString& text, QWidget* parent) {
 QPlainTextEdit* makeTextArea(int minHeight, const QString& identifier, const QString& label,
                              QWidget* parent) {
     auto* area = new QPlainTextEdit(parent);
+    followParagraphDirections(*area);
     area->setObjectName(identifier);
     area->setAccessibleName(label);
     area->setMinimumHeight(minHeight);

@@ -1,6 +1,7 @@
 #include "editor/editor_text_area.h"
 
 #include "controls/focus_ring.h"
+#include "controls/paragraph_directions.h"
 #include "platform/appearance.h"
 #include "theme/responsive_environment.h"
 #include "theme/responsive_layout.h"
@@ -25,6 +26,7 @@ EditorTextArea::EditorTextArea(Appearance& appearance, qreal minHeight, QWidget*
     : QPlainTextEdit(parent)
     , m_minHeight(minHeight)
     , m_appearance(&appearance) {
+    followParagraphDirections(*this);
     setFrameShape(QFrame::NoFrame);
     setViewportMargins(padding, padding, padding, padding);
     viewport()->setAutoFillBackground(false);

@@ -8,7 +8,8 @@ class Appearance;
 
 // The editor's themed multi-line text field for long free text: a lightly tinted rounded box
 // with a thin outline, its type growing from 16 to 20 points with the editor's width. Every
-// keystroke goes straight to whatever the text is bound to.
+// keystroke goes straight to whatever the text is bound to. Each paragraph stands in its own
+// reading direction (followParagraphDirections()).
 class EditorTextArea : public QPlainTextEdit {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(EditorTextArea)

@@ -1,5 +1,7 @@
 #include "output/preview_text.h"
 
+#include "output/text_direction.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -9,6 +11,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QtMath>
 
@@ -60,6 +63,24 @@ void PreviewText::showText(const QString& text) {
     setText(text);
 }
 
+void PreviewText::setContextDirection(Qt::LayoutDirection direction) {
+    if (direction == m_contextDirection)
+        return;
+    m_contextDirection = direction;
+    forget();
+    update();
+}
+
+Qt::LayoutDirection PreviewText::handedOnDirection(Qt::LayoutDirection context) const {
+    // The text kept here holds on to its characters, so a text at the same place is the same.
+    const QString current = text();
+    if (current.constData() != m_handedOnText.constData() || current.size() != m_handedOnText.size()) {
+        m_handedOnText = current;
+        m_handedOn = directionAfter(current, Qt::LayoutDirectionAuto);
+    }
+    return m_handedOn == Qt::LayoutDirectionAuto ? context : m_handedOn;
+}
+
 bool PreviewText::event(QEvent* event) {
     if (event->type() == QEvent::Polish) {
         const WithoutFocusPolicy unfocusable(*this);
@@ -93,6 +114,17 @@ QTextDocument& PreviewText::documentAt(int textWidth) const {
         m_document.setDefaultTextOption(option);
         m_document.setDefaultFont(font());
         m_document.setPlainText(m_text);
+        // A paragraph Qt would set left to right for want of a strong character follows the one
+        // before it.
+        Qt::LayoutDirection direction = m_contextDirection;
+        for (QTextBlock block = m_document.begin(); block.isValid(); block = block.next()) {
+            direction = textDirection(block.text(), direction);
+            if (block.textDirection() != direction) {
+                QTextBlockFormat format = block.blockFormat();
+                format.setLayoutDirection(direction);
+                QTextCursor(block).setBlockFormat(format);
+            }
+        }
         m_textSet = true;
     }
     if (m_document.textWidth() != textWidth)

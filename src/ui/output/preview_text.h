@@ -18,6 +18,11 @@ namespace quillora {
 // gives, so painting costs no further layout. Heights are remembered for the last few widths
 // asked, so one changed field lays out only its own text, not every text of the preview.
 //
+// Each paragraph is laid out in its own reading direction, a right-to-left one aligned to the
+// right, as the PDF lays it out: that of its first strong character, or, for a paragraph with
+// none (a line of dates), that of the paragraph before it, the first one that of the text before
+// this one (setContextDirection()).
+//
 // The text can be selected with the mouse (a drag, or a double click for a word), copied with
 // the platform's copy keys or the context menu, and all of it selected with the select-all keys.
 class PreviewText final : public QLabel {
@@ -31,6 +36,14 @@ public:
     // Shows a new text (rather than QLabel::setText, which would make the label a document it
     // never uses).
     void showText(const QString& text);
+
+    // The direction of the text before this one, which a first paragraph with no strong
+    // character follows (left to right unless set).
+    void setContextDirection(Qt::LayoutDirection direction);
+    Qt::LayoutDirection contextDirection() const { return m_contextDirection; }
+    // The direction this text hands on to the text after it (directionAfter()): that of its last
+    // paragraph with a strong character, `context` when it has none. Found once per text.
+    Qt::LayoutDirection handedOnDirection(Qt::LayoutDirection context) const;
 
     // As narrow as its widest character, one line tall: a word wider than the column wraps.
     QSize minimumSizeHint() const override;
@@ -63,6 +76,9 @@ private:
 
     mutable QTextDocument m_document;
     mutable QString m_text;
+    Qt::LayoutDirection m_contextDirection = Qt::LeftToRight;
+    mutable QString m_handedOnText; // the text the direction below was found for
+    mutable Qt::LayoutDirection m_handedOn = Qt::LayoutDirectionAuto;
     mutable bool m_textSet = false;
     mutable QList<std::pair<int, int>> m_heights;
     // The selection's ends, in characters of the text; the same where nothing is selected.

@@ -491,6 +491,26 @@ void TemplateClassic::showPendingTexts() {
         else
             it.key()->setText(it.value());
     }
+    followDirections();
+}
+
+void TemplateClassic::followDirections() {
+    const QList<QLabel*> headings = {m_summaryHeading, m_experienceHeading, m_skillsHeading,
+                                     m_educationHeading, m_coverLetterHeading};
+    Qt::LayoutDirection flow = Qt::LeftToRight;
+    Qt::LayoutDirection header = Qt::LeftToRight;
+    for (QWidget* widget : std::as_const(m_flowTexts)) {
+        auto* text = qobject_cast<PreviewText*>(widget);
+        if (!text)
+            continue;
+        const bool letter = text == m_coverLetterHeading || text == m_coverLetterLabel;
+        text->setContextDirection(letter ? header : flow);
+        if (letter || headings.contains(text))
+            continue;
+        flow = text->handedOnDirection(flow);
+        if (text == m_nameLabel || text == m_contactLabel)
+            header = flow;
+    }
 }
 
 void TemplateClassic::resumeChanged(int property) {
@@ -563,6 +583,7 @@ void TemplateClassic::rebuildPreview() {
     // A reader in the page keeps the place: the new text there takes the focus.
     const int reading = m_reading->focusedIndex();
     m_reading->setTexts({});
+    m_flowTexts.clear();
     if (shown) {
         // A text holding the focus loses it, as it would going with the old texts, rather than
         // handing it on as a hidden widget does.
@@ -577,6 +598,7 @@ void TemplateClassic::rebuildPreview() {
     }
     m_nameLabel = m_contactLabel = m_summaryHeading = m_summaryLabel = nullptr;
     m_experienceHeading = m_educationHeading = m_coverLetterLabel = nullptr;
+    m_skillsHeading = m_coverLetterHeading = nullptr;
     m_experienceLabels.clear();
     m_educationLabels.clear();
     const QColor text = textColor();
@@ -662,7 +684,7 @@ void TemplateClassic::rebuildPreview() {
     const QStringList skills = r.appliedSkills();
     if (r.includeSkills() && !skills.isEmpty()) {
         divider();
-        heading(QStringLiteral("Skills"));
+        m_skillsHeading = heading(QStringLiteral("Skills"));
         auto* block = holder(m_previewColumn);
         auto* blockLayout = new ColumnLayout(block, 4);
         for (const QString& skill : skills) {
@@ -686,9 +708,11 @@ void TemplateClassic::rebuildPreview() {
     }
     if (r.includeCoverLetter() && !r.coverLetterText().trimmed().isEmpty()) {
         divider();
-        heading(QStringLiteral("Cover Letter"));
+        m_coverLetterHeading = heading(QStringLiteral("Cover Letter"));
         m_coverLetterLabel = add(r.coverLetterText(), body, QStringLiteral("previewCoverLetter"));
     }
+    m_flowTexts = texts;
+    followDirections();
     if (shown)
         m_previewColumn->show();
     m_reading->setTexts(texts, shown ? reading : -1);

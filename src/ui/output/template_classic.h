@@ -112,6 +112,10 @@ private:
     // every few milliseconds, and each change shown alone would lay out and paint the page.
     void setPreviewText(QLabel* label, const QString& text);
     void showPendingTexts();
+    // Hands each text the direction of the text before it, which a paragraph of it with no strong
+    // character (a line of dates) follows, as the PDF does: the résumé's texts in reading order;
+    // headings follow without handing their own on; the cover letter follows the name and contact.
+    void followDirections();
     // Follows the entries the résumé holds now.
     void watchEntries();
     void refreshTools();
@@ -171,6 +175,10 @@ private:
     QLabel* m_experienceHeading = nullptr;
     QLabel* m_educationHeading = nullptr;
     QLabel* m_coverLetterLabel = nullptr;
+    QLabel* m_skillsHeading = nullptr;
+    QLabel* m_coverLetterHeading = nullptr;
+    // The texts in reading order, as last built.
+    QList<QWidget*> m_flowTexts;
     QHash<const Record*, ExperienceLabels> m_experienceLabels;
     QHash<const Record*, QLabel*> m_educationLabels;
 };

@@ -671,6 +671,75 @@ private slots:
         }
     }
 
+    // A line with no letters is laid out in the direction of the entry or résumé it belongs to:
+    // in a right-to-left résumé an entry's dates, a line of digits in its details and a phone
+    // number under the name start at the right edge of their block and read from the right, the
+    // start year first, as the preview shows them.
+    void aLineWithoutLettersFollowsTheTextItBelongsTo_data() {
+        QTest::addColumn<ResumeLayoutMode>("mode");
+        QTest::addColumn<qreal>("rightEdge"); // of the first column
+        QTest::addColumn<Sample>("sample");
+        // clang-format off
+        const Sample persian{
+            QStringLiteral("سارا احمدی"), QStringLiteral("021 8888 1234"), QStringLiteral("خلاصه"),
+            QStringLiteral("طراح رابط کاربری با ده سال تجربه."), QStringLiteral("طراح ارشد"),
+            QStringLiteral("شرکت نوآوران"), QStringLiteral("طراحی سامانه‌ها\n2020 – 2022"),
+            QStringLiteral("فیگما"), QStringLiteral("کارشناسی"), QStringLiteral("دانشگاه تهران")};
+        const Sample hebrew{
+            QStringLiteral("דנה לוי"), QStringLiteral("021 8888 1234"), QStringLiteral("תקציר"),
+            QStringLiteral("מעצבת ממשקים עם עשר שנות ניסיון."), QStringLiteral("מעצבת בכירה"),
+            QStringLiteral("חברת חדשנות"), QStringLiteral("עיצוב מערכות\n2020 – 2022"),
+            QStringLiteral("פיגמה"), QStringLiteral("תואר ראשון"), QStringLiteral("אוניברסיטת תל אביב")};
+        // clang-format on
+        QTest::addRow("ATS Persian") << ResumeLayoutMode::ats << qreal(552) << persian;
+        QTest::addRow("creative Persian") << ResumeLayoutMode::creative << qreal(292) << persian;
+        QTest::addRow("ATS Hebrew") << ResumeLayoutMode::ats << qreal(552) << hebrew;
+        QTest::addRow("creative Hebrew") << ResumeLayoutMode::creative << qreal(292) << hebrew;
+    }
+
+    void aLineWithoutLettersFollowsTheTextItBelongsTo() {
+        QFETCH(ResumeLayoutMode, mode);
+        QFETCH(qreal, rightEdge);
+        QFETCH(Sample, sample);
+        const QString pdf = exportPdf(*resumeOf(sample, QStringLiteral("Avenir Next")), mode);
+        QVERIFY(!pdf.isEmpty());
+        const QList<PlacedWord> words = placedWords(pdf);
+        QString seen;
+        for (const PlacedWord& w : words)
+            seen += QStringLiteral("%1 %2..%3 @%4\n")
+                        .arg(w.text)
+                        .arg(w.box.left())
+                        .arg(w.box.right())
+                        .arg(w.box.top());
+        // The line (first, ...) read from the right, and where its right end is.
+        const struct {
+            QString first, read;
+            qreal edge;
+        } lines[] = {{QStringLiteral("2019"), QStringLiteral("2019 – 2024"), rightEdge},
+                     {QStringLiteral("2020"), QStringLiteral("2020 – 2022"), rightEdge},
+                     {QStringLiteral("2018"), QStringLiteral("2018"), rightEdge},
+                     {QStringLiteral("021"), QStringLiteral("021 8888 1234"), qreal(552)}};
+        for (const auto& expected : lines) {
+            const auto first = std::find_if(words.cbegin(), words.cend(),
+                                            [&](const PlacedWord& w) { return w.text == expected.first; });
+            QVERIFY2(first != words.cend(), qPrintable(expected.first + u'\n' + seen));
+            QList<PlacedWord> line;
+            for (const PlacedWord& w : words) {
+                // (The creative layout's second column may hold the name, set upright.)
+                if (w.box.top() <= first->box.center().y() && first->box.center().y() <= w.box.bottom() &&
+                    w.box.height() < 2 * first->box.height() && w.box.right() < expected.edge + 1)
+                    line.append(w);
+            }
+            std::sort(line.begin(), line.end(),
+                      [](const PlacedWord& a, const PlacedWord& b) { return a.box.right() > b.box.right(); });
+            QStringList read;
+            for (const PlacedWord& w : std::as_const(line))
+                read << w.text;
+            QCOMPARE(read.join(u' '), expected.read);
+            QVERIFY2(qAbs(line.first().box.right() - expected.edge) < 1, qPrintable(seen));
+        }
+    }
+
     // A new export process opens the script faces (some 90 MB) only for a text that needs them:
     // a Latin résumé opens none in either layout; a Japanese one opens the derived faces, a Hindi
     // one only the Devanagari ones.

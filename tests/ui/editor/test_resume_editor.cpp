@@ -1,3 +1,4 @@
+#include "ai/ai_refinable_text_editor.h"
 #include "app/main_window.h"
 #include "app/resume_card_list.h"
 #include "app/resume_list_model.h"
@@ -44,6 +45,7 @@
 #include <QSignalSpy>
 #include <QStyle>
 #include <QTest>
+#include <QTextBlock>
 #include <QVariantAnimation>
 
 using namespace quillora;
@@ -288,6 +290,53 @@ private slots:
         QVERIFY(area.sizeHint().height() >= 120); // empty text keeps the box at its minimum
         area.setPlainText(QString(40, QLatin1Char('\n')));
         QVERIFY(area.sizeHint().height() > 120); // and it grows with its text
+    }
+
+    // The multi-line fields (the themed one of the cover letter, the summary and the details) set
+    // each paragraph in its own direction, as the preview does: a Persian one from the right, the
+    // line of dates after it too, an English one from the left; a changed paragraph turns the
+    // lines without letters after it.
+    void multiLineFieldsSetEachParagraphInItsDirection() {
+        EditorTextArea area(m_services->appearance(), 120);
+        AIRefinableTextEditor summary(*m_services, SeamlessStarMode::summary);
+        for (QPlainTextEdit* field : {static_cast<QPlainTextEdit*>(&area), summary.textEdit()}) {
+            field->window()->resize(480, 320);
+            field->window()->show();
+            QVERIFY(QTest::qWaitForWindowExposed(field->window(), 20000));
+            field->setPlainText(
+                u"خلاصه‌ای از تجربه‌ها\n2019 – 2024\nDesigner of calm things.\n2015"_qs);
+            // Where the caret stands at the start of a paragraph: its leading edge.
+            const auto startOf = [field](int paragraph) {
+                QTextCursor cursor(field->document()->findBlockByNumber(paragraph));
+                field->setTextCursor(cursor);
+                return field->cursorRect().center().x();
+            };
+            const int middle = field->viewport()->width() / 2;
+            QVERIFY2(startOf(0) > middle, qPrintable(field->objectName()));
+            QVERIFY(startOf(1) > middle);
+            QVERIFY(startOf(2) < middle);
+            QVERIFY(startOf(3) < middle);
+            // The Persian paragraph's ink is in the right half too.
+            startOf(0);
+            const QRect firstLine = field->cursorRect();
+            const QImage painted = field->viewport()->grab().toImage();
+            const QColor paper = painted.pixelColor(0, firstLine.top());
+            bool inkRight = false;
+            for (int y = firstLine.top(); y <= firstLine.bottom(); ++y) {
+                for (int x = 0; x < painted.width(); ++x) {
+                    const bool ink = painted.pixelColor(x, y) != paper;
+                    QVERIFY2(!ink || x >= middle, qPrintable(u"%1, %2"_qs.arg(x).arg(y)));
+                    inkRight = inkRight || ink;
+                }
+            }
+            QVERIFY(inkRight);
+            // Typed over in English, the first paragraph takes the dates along.
+            QTextCursor first(field->document()->firstBlock());
+            first.select(QTextCursor::BlockUnderCursor);
+            first.insertText(u"Summary"_qs);
+            QTRY_VERIFY(startOf(1) < middle);
+            field->window()->hide();
+        }
     }
 
     void fieldEditsAreSavedOnBackgroundAndSurviveARestart() {

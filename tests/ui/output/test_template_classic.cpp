@@ -614,6 +614,72 @@ private slots:
         QCOMPARE(label.selection(), QString());
     }
 
+    // A line with no letters follows the text it belongs to, as the PDF lays it out: the dates of
+    // a right-to-left entry start at the right and read from the right, start year first, those
+    // of a left-to-right one at the left; a line of digits in the details follows the line above
+    // it; an entry whose role and company change direction takes its dates along.
+    void aLineWithoutLettersFollowsItsEntry() {
+        const auto jobs = m_resume->experienceItems();
+        jobs.at(0)->setRole(u"طراح ارشد"_qs);
+        jobs.at(0)->setCompany(u"شرکت نوآوران"_qs);
+        jobs.at(0)->setEndDate(u"2024"_qs);
+        jobs.at(0)->setDetails(u"طراحی سامانه‌ها\n2020 – 2022"_qs);
+        jobs.at(1)->setDetails(u"Drew things.\n2016 – 2017"_qs);
+        auto screen = openScreen();
+        screen->resize(720, 820);
+        const auto textOf = [&](const QString& text) {
+            const auto texts = screen->previewColumn()->findChildren<PreviewText*>();
+            const auto it = std::find_if(texts.cbegin(), texts.cend(),
+                                         [&](const PreviewText* label) { return label->text() == text; });
+            return it == texts.cend() ? nullptr : *it;
+        };
+        PreviewText* rightToLeft = textOf(u"2019 – 2024"_qs);
+        PreviewText* leftToRight = textOf(u"2015 – 2019"_qs);
+        PreviewText* rightDetails = textOf(jobs.at(0)->details());
+        PreviewText* leftDetails = textOf(jobs.at(1)->details());
+        QVERIFY(rightToLeft && leftToRight && rightDetails && leftDetails);
+        QTRY_VERIFY(rightToLeft->width() > 600);
+        const QFontMetrics metrics(rightToLeft->font());
+        const int line = metrics.lineSpacing();
+        const int inside = metrics.horizontalAdvance(u"20"_qs); // into a year from its outer end
+        // The word a double click selects at the start or the end of a line.
+        const auto wordAt = [&](PreviewText* text, bool right, int lineIndex) {
+            const QPoint at(right ? text->width() - inside : inside, line * lineIndex + line / 2);
+            QTest::mouseDClick(text, Qt::LeftButton, {}, at);
+            return text->selection();
+        };
+        // The columns a text's ink takes.
+        const auto ink = [](QWidget* text) {
+            QImage painted(text->size(), QImage::Format_ARGB32_Premultiplied);
+            painted.fill(Qt::transparent);
+            text->render(&painted, QPoint(), QRegion(), QWidget::DrawChildren);
+            int left = painted.width(), right = -1;
+            for (int y = 0; y < painted.height(); ++y) {
+                for (int x = 0; x < painted.width(); ++x) {
+                    if (painted.pixelColor(x, y).alpha() > 0) {
+                        left = std::min(left, x);
+                        right = std::max(right, x);
+                    }
+                }
+            }
+            return std::pair(left, right);
+        };
+        QCOMPARE(wordAt(rightToLeft, true, 0), u"2019"_qs);
+        QVERIFY(ink(rightToLeft).first > rightToLeft->width() / 2);
+        QCOMPARE(wordAt(rightDetails, true, 1), u"2020"_qs);
+        QCOMPARE(wordAt(leftToRight, false, 0), u"2015"_qs);
+        QVERIFY(ink(leftToRight).second < leftToRight->width() / 2);
+        QCOMPARE(wordAt(leftDetails, false, 1), u"2016"_qs);
+
+        jobs.at(0)->setRole(u"Lead Designer"_qs);
+        jobs.at(0)->setCompany(u"Acme"_qs);
+        QTRY_VERIFY(ink(rightToLeft).second < rightToLeft->width() / 2);
+        QCOMPARE(wordAt(rightToLeft, false, 0), u"2019"_qs);
+        jobs.at(1)->setRole(u"מעצבת"_qs);
+        QTRY_VERIFY(ink(leftToRight).first > leftToRight->width() / 2);
+        QCOMPARE(wordAt(leftToRight, true, 0), u"2015"_qs);
+    }
+
     void helpOpensOnceAndThePreviewShowsOnlyWhatIsThere() {
         auto screen = openScreen();
         auto* help = screen->findChild<QWidget*>(u"templateHelpButton"_qs);
