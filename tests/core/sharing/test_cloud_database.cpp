@@ -159,6 +159,8 @@ private slots:
         m_db.exec(QStringLiteral("ROLLBACK")); // a lock a failed test left
         QFile::remove(morvessaPushJournal::path());
         QCOMPARE(m_db.exec(QStringLiteral("DROP TABLE IF EXISTS ") + kTable), QString());
+        // An empty name would be the working directory.
+        QVERIFY(!MorvessaCloudService::temporaryFolder().isEmpty());
         QDir(MorvessaCloudService::temporaryFolder()).removeRecursively();
     }
 

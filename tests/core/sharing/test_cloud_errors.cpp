@@ -58,6 +58,8 @@ private slots:
         QFile pdf(m_pdf);
         QVERIFY(pdf.open(QIODevice::WriteOnly));
         pdf.write("%PDF-1.4\n");
+        // An empty name would be the working directory.
+        QVERIFY(!MorvessaCloudService::temporaryFolder().isEmpty());
         QDir(MorvessaCloudService::temporaryFolder()).removeRecursively();
         QFile::remove(MorvessaCloudService::temporaryFolder());
     }
@@ -184,6 +186,8 @@ private slots:
     }
 
     void payloadFileFailureReachesCallerUnchanged() {
+        // An empty name would be the working directory.
+        QVERIFY(!MorvessaCloudService::temporaryFolder().isEmpty());
         QDir(MorvessaCloudService::temporaryFolder()).removeRecursively();
         QFile blocker(MorvessaCloudService::temporaryFolder());
         QVERIFY(blocker.open(QIODevice::WriteOnly)); // a file where the folder should be
