@@ -492,7 +492,7 @@ private slots:
         QVERIFY(listed().isEmpty());
         QTRY_VERIFY(content().tipView() && content().tipView()->isVisible());
         // Once the card has faded in (an unseen card takes no focus).
-        QTRY_VERIFY_WITH_TIMEOUT(content().tipView()->visibleOpacity() > 0, 10000);
+        QTRY_VERIFY(content().tipView()->visibleOpacity() > 0);
         QVERIFY(pressByKey(
             named<QAbstractButton>(content().tipView(), QStringLiteral("dismissResumeTipButton"))));
         QTRY_VERIFY(!content().tipView());

@@ -989,7 +989,7 @@ private slots:
         m_bus.setProcessEnvironment(environment);
         m_bus.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
                                                     QStringLiteral("--print-address=1")});
-        const QString address = readLine(m_bus, 15000);
+        const QString address = readLine(m_bus, test::patientWaitMs);
         QVERIFY2(!address.isEmpty(), "dbus-daemon did not start");
         qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
         qputenv("XDG_RUNTIME_DIR", m_runtime.path().toUtf8());
@@ -1838,7 +1838,7 @@ private slots:
                 });
                 return bool(added);
             };
-            QVERIFY(QTest::qWaitFor(listed, 10000));
+            QVERIFY(QTest::qWaitFor(listed));
             QVERIFY(doAction(added, QStringLiteral("Press")));
         });
         QVERIFY(waitFind(ATSPI_ROLE_HEADING, QStringLiteral("Actions & Style")));

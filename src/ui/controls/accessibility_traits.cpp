@@ -560,6 +560,12 @@ public:
     // Whether a burst of changes is under way or ended too recently for a reader to have caught up.
     bool flooding() const { return m_burst > floodChanges && m_clock.elapsed() - m_lastAt < settleMs; }
 
+    // Whether a window that `window` opened (a dialog, a sheet, a file dialog) closed in front of it
+    // less than `withinMs` ago.
+    bool closedInFrontOf(const QWidget* window, qint64 withinMs) const {
+        return window != nullptr && m_closedInFrontOf == window && m_clock.elapsed() - m_closedAt < withinMs;
+    }
+
     // While one lives, changes are not counted: the notes' own elements, made, shown, hidden and
     // removed as they are said, are no burst a reader falls behind on.
     class Quiet final {
@@ -571,6 +577,8 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Hide && watched->isWidgetType())
+            noteClosing(static_cast<QWidget*>(watched));
         if (s_quiet > 0)
             return false;
         switch (event->type()) {
@@ -592,6 +600,16 @@ protected:
     }
 
 private:
+    void noteClosing(const QWidget* widget) {
+        if (!widget->isWindow() || widget->parentWidget() == nullptr)
+            return;
+        const Qt::WindowType type = widget->windowType();
+        if (type == Qt::Popup || type == Qt::ToolTip || type == Qt::SplashScreen)
+            return;
+        m_closedInFrontOf = widget->parentWidget()->window();
+        m_closedAt = m_clock.elapsed();
+    }
+
     // Orca counts more than 50 waiting events as a flood; a widget change makes one or two.
     static constexpr int floodChanges = 40;
     // How long after the last change of a burst the reader is taken to have caught up.
@@ -601,6 +619,8 @@ private:
     QElapsedTimer m_clock;
     qint64 m_lastAt = -settleMs;
     int m_burst = 0;
+    QPointer<const QWidget> m_closedInFrontOf;
+    qint64 m_closedAt = 0;
 };
 
 } // namespace
@@ -635,8 +655,6 @@ namespace {
 constexpr const char* pendingProperty = "_quillora_pendingAnnouncement";
 constexpr const char* pendingOutcomeProperty = "_quillora_pendingAnnouncementIsOutcome";
 constexpr const char* pendingSinceProperty = "_quillora_pendingAnnouncementSince";
-// The pending text, when it was said at once.
-constexpr const char* pendingSaidProperty = "_quillora_pendingAnnouncementSaid";
 // The texts of events already handled that wait to be said, oldest first, when each was asked
 // for, and whether a look at them is due.
 constexpr const char* queuedProperty = "_quillora_queuedAnnouncements";
@@ -648,6 +666,10 @@ constexpr qint64 repeatMs = 1500;
 // How long a text waits at most for an active window or for a burst of changes to settle, and
 // how often it looks.
 constexpr qint64 holdMs = 1500;
+// How long texts wait at most for their window to be active again after a window it opened has
+// closed: the system hands the activation back later on a busy machine, later still while a screen
+// reader listens.
+constexpr qint64 closingHoldMs = 15000;
 constexpr int holdPollMs = 20;
 
 // Shows `text` as a fresh notification element of the window.
@@ -689,13 +711,24 @@ void showNote(QWidget* window, const QString& text, qint64 now) {
 // dialog's last events still queued; a note shown as a whole screen is built reaches it behind
 // hundreds of events. A text waits for a window to be active again and for the burst to settle,
 // a short while at most, and the ones asked for meanwhile wait behind it, each said in turn.
+// After a window it opened has closed in front of it (a file chosen in a file dialog) a reader gets
+// the closing's events (one for each widget of the window hidden), the window's activation and the
+// focus coming back, and throws away what came among them as a flood, a note too: its texts wait
+// until the window is active again (a long while at most), and then for the burst as above.
 void sayQueued(QWidget* window) {
     window->setProperty(lookDueProperty, QVariant());
     QStringList texts = window->property(queuedProperty).toStringList();
     QVariantList since = window->property(queuedSinceProperty).toList();
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     const WidgetChurn* churn = WidgetChurn::instance();
-    const bool busy = QApplication::activeWindow() == nullptr || (churn != nullptr && churn->flooding());
+    const QWidget* active = QApplication::activeWindow();
+    const bool closing =
+        active != window && churn != nullptr && churn->closedInFrontOf(window, closingHoldMs);
+    if (closing) {
+        for (QVariant& asked : since)
+            asked = now; // the short wait starts once the window is back
+    }
+    const bool busy = closing || active == nullptr || (churn != nullptr && churn->flooding());
     while (!texts.isEmpty() && window->isVisible()) {
         if (busy && now - since.constFirst().toLongLong() < holdMs) {
             window->setProperty(lookDueProperty, true);
@@ -715,11 +748,9 @@ void sayQueued(QWidget* window) {
 void queuePending(QWidget* window) {
     const QString text = window->property(pendingProperty).toString();
     const QVariant since = window->property(pendingSinceProperty);
-    const QString saidAlready = window->property(pendingSaidProperty).toString();
     window->setProperty(pendingProperty, QVariant());
     window->setProperty(pendingOutcomeProperty, QVariant());
-    window->setProperty(pendingSaidProperty, QVariant());
-    if (!window->isVisible() || text.isEmpty() || text == saidAlready)
+    if (!window->isVisible() || text.isEmpty())
         return;
     window->setProperty(queuedProperty, window->property(queuedProperty).toStringList() << text);
     window->setProperty(queuedSinceProperty, window->property(queuedSinceProperty).toList() << since);
@@ -742,15 +773,6 @@ void announce(QWidget* near, const QString& text, bool outcome) {
         return;
     window->setProperty(pendingProperty, text);
     window->setProperty(pendingOutcomeProperty, outcome);
-    // The outcome of a dialog the window opened (a file chosen in a file dialog) is said at once,
-    // while that dialog still has the keys: as it closes, a screen reader reads the window it
-    // comes back to (its name, texts and focus) before anything shown after.
-    const QWidget* active = QApplication::activeWindow();
-    if (outcome && active && active != window && active->parentWidget() &&
-        active->parentWidget()->window() == window && window->property(queuedProperty).isNull()) {
-        window->setProperty(pendingSaidProperty, text);
-        showNote(window, text, QDateTime::currentMSecsSinceEpoch());
-    }
     if (!pending.isValid()) {
         window->setProperty(pendingSinceProperty, QDateTime::currentMSecsSinceEpoch());
         QTimer::singleShot(0, window, [window] { queuePending(window); });

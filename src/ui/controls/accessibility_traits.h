@@ -48,8 +48,9 @@ void combineAccessibleChildren(QWidget* widget, const QString& name, const QStri
 // current event is handled, once: of the texts a window is given while one event runs only the
 // last is said (an announcement before a changed value of the focused control), the texts of
 // later events are said after it, in order, and the text just said is not said again straight
-// after. One asked for while a dialog the window opened is active (a file chosen) is said at
-// once, before that dialog closes and the reader reads the window again. The end of an action goes through
+// after. One that follows a dialog the window opened (a file chosen in a file dialog) is said once
+// that dialog has closed and the window is active again, after the closing's events, which a
+// reader would otherwise throw away together with it. The end of an action goes through
 // announceOutcome() (controls/outcome.h), which also places the focus.
 void announceToScreenReader(QWidget* near, const QString& text);
 

@@ -324,7 +324,7 @@ private slots:
         ticking.start(5);
         QTRY_VERIFY(turns >= 20);
         (void)test::printedBy([&] { session.reset(); });
-        QVERIFY(waitForMorvessaWork(std::chrono::seconds(10)));
+        QVERIFY(waitForMorvessaWork(std::chrono::milliseconds(quillora::test::patientWaitMs)));
         QCOMPARE(morvessaPushJournal::names(), names);
 
         QProcess app;

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 using namespace quillora;
 
@@ -53,17 +54,20 @@ qreal contrast(const QColor& text, const QColor& background) {
 // sit), the colour that is lightest in the dark scheme and darkest in the light one, leaving out
 // the brightest and darkest one in fifty pixels (film grain and speckles).
 QColor hardestSurface(const QImage& backdrop, bool light, const QColor& material) {
-    QList<QColor> surfaces;
+    QList<std::pair<qreal, QColor>> surfaces; // by luminance
     const QRect middle = backdrop.rect().adjusted(backdrop.width() / 6, backdrop.height() / 8,
                                                   -backdrop.width() / 6, -backdrop.height() / 8);
     for (int y = middle.top(); y <= middle.bottom(); y += 3) {
-        for (int x = middle.left(); x <= middle.right(); x += 3)
-            surfaces << over(material, QColor(backdrop.pixel(x, y)));
+        for (int x = middle.left(); x <= middle.right(); x += 3) {
+            const QColor surface = over(material, QColor(backdrop.pixel(x, y)));
+            surfaces.append({luminance(surface), surface});
+        }
     }
-    std::sort(surfaces.begin(), surfaces.end(),
-              [](const QColor& a, const QColor& b) { return luminance(a) < luminance(b); });
     const qsizetype cut = surfaces.size() / 50;
-    return light ? surfaces.at(cut) : surfaces.at(surfaces.size() - 1 - cut);
+    const auto at = surfaces.begin() + (light ? cut : surfaces.size() - 1 - cut);
+    std::nth_element(surfaces.begin(), at, surfaces.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    return at->second;
 }
 
 QColor hardestCardSurface(const QImage& backdrop, bool light) {
@@ -99,20 +103,30 @@ class TextContrastTest : public QObject {
 
     Settings m_settings{QDir::tempPath() + QStringLiteral("/contrast.ini")};
     Appearance m_appearance;
+    // The themed backgrounds by scheme and gradient, each drawn once for all the checks: drawing
+    // them is most of the work, which a loaded machine makes long.
+    QHash<QPair<bool, int>, QImage> m_backdrops;
+
+    // The themed background of gradient `id` in the scheme, as a window of 720 by 560 shows it.
+    QImage backdrop(bool light, QuilloraGradientID id) {
+        const QPair<bool, int> key{light, rawValue(id)};
+        if (const auto drawn = m_backdrops.constFind(key); drawn != m_backdrops.cend())
+            return *drawn;
+        m_appearance.setLightOverride(light);
+        m_settings.setSelectedGradientID(rawValue(id));
+        ThemedBackground background(m_settings, m_appearance);
+        background.resize(720, 560);
+        return m_backdrops[key] = background.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
 
     // The plain sheet and, for every gradient, the card surface hardest to read on.
     QList<QPair<QString, QColor>> surfaces(bool light) {
         m_appearance.setLightOverride(light);
         QList<QPair<QString, QColor>> backgrounds{
             {QStringLiteral("sheet"), schemeColors::sheetBackground(light)}};
-        for (const QuilloraGradientID id : allQuilloraGradientIDs()) {
-            m_settings.setSelectedGradientID(rawValue(id));
-            ThemedBackground backdrop(m_settings, m_appearance);
-            backdrop.resize(720, 560);
-            const QImage image = backdrop.grab().toImage().convertToFormat(QImage::Format_RGB32);
-            backgrounds.append(
-                {QStringLiteral("card on gradient %1").arg(rawValue(id)), hardestCardSurface(image, light)});
-        }
+        for (const QuilloraGradientID id : allQuilloraGradientIDs())
+            backgrounds.append({QStringLiteral("card on gradient %1").arg(rawValue(id)),
+                                hardestCardSurface(backdrop(light, id), light)});
         return backgrounds;
     }
 
@@ -147,14 +161,9 @@ private slots:
             backgrounds.append(
                 {QStringLiteral("accent button"), over(withAlpha(accentColor(light), 0.18), sheet)});
             // The bare gradient around the list's round buttons, where no card lies.
-            for (const QuilloraGradientID id : allQuilloraGradientIDs()) {
-                m_settings.setSelectedGradientID(rawValue(id));
-                ThemedBackground backdrop(m_settings, m_appearance);
-                backdrop.resize(720, 560);
-                const QImage image = backdrop.grab().toImage().convertToFormat(QImage::Format_RGB32);
+            for (const QuilloraGradientID id : allQuilloraGradientIDs())
                 backgrounds.append({QStringLiteral("bare gradient %1").arg(rawValue(id)),
-                                    hardestSurface(image, light, Qt::transparent)});
-            }
+                                    hardestSurface(backdrop(light, id), light, Qt::transparent)});
             // A plain dialog's buttons (Delete, Cancel, OK) in the scheme's palette.
             QWidget dialog;
             applySchemePalette(&dialog, light);
