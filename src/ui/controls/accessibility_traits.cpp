@@ -164,8 +164,9 @@ QAccessible::Role roleFor(const QWidget* widget) {
         return QAccessible::AlertMessage;
     // A sheet or dialog is read as a window, as the main one is: a screen reader says a dialog's
     // name and then every text in it each time it becomes active (opened, or come back to when a
-    // window it opened closes), before the focused control; a window's name only. Its texts are
-    // read from its first focus on, Tab by Tab.
+    // window it opened closes), before the focused control; a window's name only, and its
+    // description (what it is for, set while it opens). Its texts are read from its first focus
+    // on, Tab by Tab.
     if (widget->isWindow() && (std::strcmp(qtClassOf(widget), "QDialog") == 0 ||
                                std::strcmp(qtClassOf(widget), "QFileDialog") == 0))
         return QAccessible::Window;
