@@ -2,6 +2,7 @@
 
 #include "ai/resume_ai_view_model.h"
 #include "app/services.h"
+#include "controls/accessibility_traits.h"
 #include "controls/glass_capsule_button.h"
 #include "controls/keep_focus.h"
 #include "controls/outcome.h"
@@ -94,6 +95,9 @@ AIRefinableTextEditor::AIRefinableTextEditor(AIServices ai, Appearance& appearan
     m_backendName = new QLabel(this);
     m_backendName->setObjectName(summary ? QStringLiteral("summaryAIBackendLabel")
                                          : QStringLiteral("experienceAIBackendLabel"));
+    // The backend is heard with the text it refines (its hint), not as texts of its own.
+    hideFromAccessibility(m_backendCaption);
+    hideFromAccessibility(m_backendName);
     backendRow->addWidget(m_backendCaption, 0, Qt::AlignVCenter);
     backendRow->addWidget(m_backendName, 0, Qt::AlignVCenter);
     backendRow->addStretch(1);
@@ -104,7 +108,6 @@ AIRefinableTextEditor::AIRefinableTextEditor(AIServices ai, Appearance& appearan
     m_textEdit->setObjectName(summary ? QStringLiteral("summaryAITextEditor")
                                       : QStringLiteral("experienceAITextEditor"));
     m_textEdit->setAccessibleName(summary ? QStringLiteral("Summary") : QStringLiteral("Experience details"));
-    m_textEdit->setAccessibleDescription(QStringLiteral("Enter text and optionally refine it with AI"));
     m_textEdit->setFixedHeight(editorHeight);
     m_textEdit->setFrameShape(QFrame::NoFrame);
     m_textEdit->setTabChangesFocus(true);
@@ -220,6 +223,9 @@ void AIRefinableTextEditor::updateBackend() {
                                                        : QStringLiteral("STAR with Apple AI");
     m_buttonLabel->setTitle(title);
     m_button->setAccessibleName(title);
+    m_textEdit->setAccessibleDescription(
+        describedWithValue(QStringLiteral("Enter text and optionally refine it with AI"),
+                           m_backendCaption->text() + QLatin1Char(' ') + m_backendName->text()));
     applyScheme();
 }
 

@@ -380,6 +380,10 @@ ATSVersionSection::ATSVersionSection(ResumePtr resume, AIServices ai, Appearance
     m_note->setText(QStringLiteral("Conservative rewrite: only supported keywords should be added, and "
                                    "unsupported terms should be omitted."));
     m_bodyLayout->addWidget(m_note);
+    // The note says how the button rewrites: heard with the button, not as a text of its own.
+    m_generateButton->setAccessibleDescription(
+        describedWithValue(m_generateButton->accessibleDescription(), m_note->text()));
+    hideFromAccessibility(m_note);
 
     m_rewriteError = captionLabel(m_body, QStringLiteral("atsRewriteErrorLabel"));
     m_rewriteError->setContentsMargins(0, 4, 0, 0);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/resume_list_texts.h"
+#include "controls/accessibility_traits.h"
 #include "controls/one_line_field.h"
 
 #include <QDialog>
@@ -40,6 +41,8 @@ public:
         message->setObjectName(QStringLiteral("openAIKeyPromptMessage"));
         message->setWordWrap(true);
         message->setAlignment(Qt::AlignCenter);
+        // Heard after the prompt's name as it opens, before its field.
+        setWindowPurpose(this, message->text());
         m_field = makeOneLineField(this, draft);
         m_field->setObjectName(QStringLiteral("openAIKeyField"));
         m_field->setAccessibleName(resumeListTexts::addKey());

@@ -41,6 +41,8 @@ constexpr const char* notificationProperty = "_quillora_accessibleNotification";
 constexpr const char* statusProperty = "_quillora_accessibleStatus";
 constexpr const char* announcementProperty = "_quillora_accessibleAnnouncement";
 constexpr const char* dialogProperty = "_quillora_accessibleDialog";
+constexpr const char* purposeProperty = "_quillora_windowPurpose";
+constexpr const char* unavailableProperty = "_quillora_accessibleUnavailable";
 
 // How long an announcement stays in the tree after it was said.
 constexpr int announcementMs = 5000;
@@ -54,7 +56,8 @@ bool hasTraits(const QObject* object) {
            object->property(headingProperty).isValid() || object->property(containerProperty).isValid() ||
            object->property(textProperty).isValid() || object->property(frequentProperty).isValid() ||
            object->property(notificationProperty).isValid() || object->property(statusProperty).isValid() ||
-           object->property(dialogProperty).isValid() || ownActions(object) != nullptr;
+           object->property(dialogProperty).isValid() || object->property(purposeProperty).isValid() ||
+           object->property(unavailableProperty).isValid() || ownActions(object) != nullptr;
 }
 
 // The nearest class of Qt's own that the widget derives from (ours live in a namespace).
@@ -161,8 +164,9 @@ QAccessible::Role roleFor(const QWidget* widget) {
         return QAccessible::AlertMessage;
     // A sheet or dialog is read as a window, as the main one is: a screen reader says a dialog's
     // name and then every text in it each time it becomes active (opened, or come back to when a
-    // window it opened closes), before the focused control; a window's name only. Its texts are
-    // read from its first focus on, Tab by Tab.
+    // window it opened closes), before the focused control; a window's name only, and its
+    // description (what it is for, set while it opens). Its texts are read from its first focus
+    // on, Tab by Tab.
     if (widget->isWindow() && (std::strcmp(qtClassOf(widget), "QDialog") == 0 ||
                                std::strcmp(qtClassOf(widget), "QFileDialog") == 0))
         return QAccessible::Window;
@@ -237,6 +241,9 @@ public:
         const QWidget* w = widget();
         if (t == QAccessible::Value)
             return w->property(valueProperty).toString();
+        // What a window is for, while it opens: a reader says it after the window's name.
+        if (t == QAccessible::Description && w->isWindow() && isWindowOpening(w))
+            return describedWithValue(QAccessibleWidget::text(t), windowPurposeOf(w));
         if (t == QAccessible::Description)
             return valueInName(w) ? QAccessibleWidget::text(t)
                                   : describedWithValue(QAccessibleWidget::text(t),
@@ -263,8 +270,15 @@ public:
 
     QAccessible::State state() const override {
         QAccessible::State s = QAccessibleWidget::state();
+        // A sheet or dialog that holds the keys of the window under it, and an in-window popup
+        // that holds its window.
+        if ((widget()->isWindow() && widget()->windowModality() != Qt::NonModal) ||
+            widget()->property(dialogProperty).toBool())
+            s.modal = true;
         if (widget()->property(frequentProperty).toBool())
             s.animated = true;
+        if (widget()->property(unavailableProperty).toBool())
+            s.disabled = true;
         const QVariant selected = widget()->property(selectedProperty);
         if (selected.isValid()) {
             s.selectable = true;
@@ -321,7 +335,10 @@ public:
     }
 
     void doAction(const QString& name) override {
-        if (!widget()->isEnabled() || isBlockedByModal(widget()))
+        if ((!widget()->isEnabled() || widget()->property(unavailableProperty).toBool()) &&
+            name != setFocusAction())
+            return;
+        if (isBlockedByModal(widget()))
             return;
         if (auto* own = dynamic_cast<AccessibleActions*>(widget());
             own && own->accessibleActionNames().contains(name)) {
@@ -864,6 +881,19 @@ void markAsAccessibleStatus(QWidget* widget) {
 void markAsAccessibleDialog(QWidget* widget) {
     if (!widget->property(dialogProperty).toBool())
         setTrait(widget, dialogProperty, true);
+}
+
+void markAsUnavailable(QWidget* widget) {
+    if (!widget->property(unavailableProperty).toBool())
+        setTrait(widget, unavailableProperty, true);
+}
+
+void setWindowPurpose(QWidget* window, const QString& purpose) {
+    setTrait(window, purposeProperty, purpose);
+}
+
+QString windowPurposeOf(const QWidget* window) {
+    return window->property(purposeProperty).toString();
 }
 
 void hideFromAccessibility(QWidget* widget) {

@@ -31,6 +31,19 @@ void markAsAccessibleStatus(QWidget* widget);
 // The widget (a card over its dimmed window) is read as a dialog by its name: a screen reader
 // says that name as the focus enters it, before the control that has the focus.
 void markAsAccessibleDialog(QWidget* widget);
+// What the window (a sheet, a dialog) is for, in a sentence it shows (the key prompt's message,
+// "Your PDF is ready"): a screen reader says it after the window's name as the window opens,
+// before its first focus, and not again when the reader comes back to the window from one it
+// opened (its accessible description holds it while the window opens; see window_rules).
+void setWindowPurpose(QWidget* window, const QString& purpose);
+QString windowPurposeOf(const QWidget* window);
+// The focus goes to `widget` without a screen reader being told: the reader has just been told
+// what it would say (the focus goes back from a stand-in named as the control, or to a result the
+// outcome said). Keys and the ring follow the focus as ever.
+void setFocusUnannounced(QWidget* widget);
+// The widget (a stand-in for a disabled control, see keepReachableWhileDisabled()) takes the focus
+// but is read as unavailable, and takes no action from an assistive technology.
+void markAsUnavailable(QWidget* widget);
 // The widget and everything in it are left out of what an assistive technology reads.
 void hideFromAccessibility(QWidget* widget);
 // Whether the widget itself was left out so (not the widgets around it).

@@ -3,11 +3,17 @@
 #include "controls/accessibility_traits.h"
 
 #include <QAccessible>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QTimer>
 #include <QVariant>
 #include <QWidget>
+#include <QWindow>
 
 #include <array>
 #include <bit>
+#include <utility>
 
 namespace quillora {
 
@@ -18,6 +24,14 @@ namespace {
 // was not seen.
 constexpr const char* knownProperty = "_quillora_accessibleKnown";
 constexpr const char* unsaidStatesProperty = "_quillora_accessibleUnsaidStates";
+// A window opening, and whether its activation has gone to the bridge since it showed.
+constexpr const char* openingProperty = "_quillora_windowOpening";
+constexpr const char* activationSentProperty = "_quillora_windowActivationSent";
+// Set on a widget while it takes a focus no reader is told of (setFocusUnannounced()).
+constexpr const char* unannouncedFocusProperty = "_quillora_focusUnannounced";
+// How long a first focus waits at most for its window's activation (none comes without a window
+// manager).
+constexpr int activationWaitMs = 1000;
 
 QAccessible::UpdateHandler g_next = nullptr;
 
@@ -108,6 +122,61 @@ void sayWhatChangedUnseen(QWidget* widget, QAccessibleEvent* event) {
     }
 }
 
+// The first focus of an opening window, held until the window's activation has gone out.
+struct HeldFocus {
+    QPointer<QWidget> window;
+    QPointer<QObject> object;
+    int child = -1;
+};
+HeldFocus g_held;
+
+// The top-level widget an event about a window is about (Qt sends a window's activation about the
+// widget or about its QWindow).
+QWidget* windowWidgetOf(QObject* object) {
+    if (auto* widget = qobject_cast<QWidget*>(object))
+        return widget->isWindow() ? widget : nullptr;
+    if (auto* window = qobject_cast<QWindow*>(object))
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->windowHandle() == window)
+                return top;
+    return nullptr;
+}
+
+// Whether the system has given the window the focus: its activation goes to the bridge then, before
+// Qt makes it the active window and gives its focus.
+bool hasSystemFocus(const QWidget* window) {
+    return window->windowHandle() != nullptr && window->windowHandle() == QGuiApplication::focusWindow();
+}
+
+// The held focus goes out now, if the widget still has it.
+void releaseHeldFocus() {
+    const HeldFocus held = std::exchange(g_held, HeldFocus{});
+    auto* widget = qobject_cast<QWidget*>(held.object.data());
+    if (widget == nullptr || held.window == nullptr || !widget->hasFocus() || !held.window->isVisible())
+        return;
+    QAccessibleEvent focus(held.object, QAccessible::Focus);
+    if (held.child >= 0)
+        focus.setChild(held.child);
+    forward(&focus);
+}
+
+// A focus given in a window that opens, before the window's activation has reached the bridge:
+// held until it has, so a reader says the window (its name and purpose) first.
+bool holdsFocus(QAccessibleEvent* event, QWidget* widget) {
+    QWidget* window = widget->window();
+    if (!window->property(openingProperty).toBool() || window->property(activationSentProperty).toBool() ||
+        hasSystemFocus(window))
+        return false;
+    const bool waiting = g_held.window == window;
+    g_held = HeldFocus{window, event->object(), event->child()};
+    if (!waiting)
+        QTimer::singleShot(activationWaitMs, window, [window] {
+            if (g_held.window == window)
+                releaseHeldFocus();
+        });
+    return true;
+}
+
 // Whether the event goes on to the bridge.
 bool passes(QAccessibleEvent* event) {
     auto* widget = qobject_cast<QWidget*>(event->object());
@@ -131,6 +200,10 @@ bool passes(QAccessibleEvent* event) {
         widget->setProperty(knownProperty, known);
         return true;
     }
+    case QAccessible::Focus:
+        if (widget->property(unannouncedFocusProperty).toBool())
+            return false;
+        return !holdsFocus(event, widget);
     case QAccessible::StateChanged: {
         const QAccessible::State changed = static_cast<QAccessibleStateChangeEvent*>(event)->changedStates();
         // The focus and a window's activation go out whatever else holds.
@@ -164,6 +237,16 @@ void filterUpdate(QAccessibleEvent* event) {
     if (!passes(event))
         return;
     forward(event);
+    // The window's activation has gone out: the focus it gave meanwhile follows it.
+    if (event->type() == QAccessible::StateChanged &&
+        static_cast<QAccessibleStateChangeEvent*>(event)->changedStates().active) {
+        QWidget* window = windowWidgetOf(event->object());
+        if (window != nullptr && hasSystemFocus(window)) {
+            window->setProperty(activationSentProperty, true);
+            if (g_held.window == window)
+                releaseHeldFocus();
+        }
+    }
     auto* widget = qobject_cast<QWidget*>(event->object());
     if (widget == nullptr || event->child() >= 0)
         return;
@@ -179,6 +262,31 @@ void installAccessibilityUpdateFilter() {
     const QAccessible::UpdateHandler previous = QAccessible::installUpdateHandler(&filterUpdate);
     if (previous != &filterUpdate)
         g_next = previous;
+}
+
+void setWindowOpening(QWidget* window, bool opening) {
+    window->setProperty(activationSentProperty, QVariant());
+    if (window->property(openingProperty).toBool() == opening)
+        return;
+    window->setProperty(openingProperty, opening ? QVariant(true) : QVariant());
+    if (!opening && g_held.window == window)
+        releaseHeldFocus();
+    // What the window is for was its description while it opened: a reader coming back to it
+    // hears its name and the focus only. (One that opens is read afresh.)
+    if (!opening && !windowPurposeOf(window).isEmpty()) {
+        QAccessibleEvent described(window, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&described);
+    }
+}
+
+bool isWindowOpening(const QWidget* window) {
+    return window->property(openingProperty).toBool();
+}
+
+void setFocusUnannounced(QWidget* widget) {
+    widget->setProperty(unannouncedFocusProperty, true);
+    widget->setFocus(Qt::OtherFocusReason);
+    widget->setProperty(unannouncedFocusProperty, QVariant());
 }
 
 void filterAccessibilityUpdate(QAccessibleEvent* event) {

@@ -21,6 +21,14 @@ namespace quillora {
 // nothing then.
 void installAccessibilityUpdateFilter();
 
+// Whether the window is opening: from its showing until a window it opened comes over it or it is
+// hidden. While it opens, a reader is told what the window is for (setWindowPurpose()), and the
+// focus it gives before the system has activated it reaches the reader once the activation has
+// (a reader that gets the focus first takes the window for entered and says neither its name nor
+// its purpose). Told by the window rules, which every window goes through.
+void setWindowOpening(QWidget* window, bool opening);
+bool isWindowOpening(const QWidget* window);
+
 // Passes `event` through the filter as Qt does once a reader listens: for tests, where none does.
 void filterAccessibilityUpdate(QAccessibleEvent* event);
 

@@ -1,5 +1,6 @@
 #include "controls/keep_focus.h"
 
+#include "controls/accessibility_traits.h"
 #include "controls/focus_ring.h"
 
 #include <QAbstractButton>
@@ -60,10 +61,16 @@ public:
         setFocus(Qt::OtherFocusReason);
     }
 
-    // The control is enabled again, or its work is over: a focus held here goes to `next`.
+    // The control is enabled again, or its work is over: a focus held here goes to `next`. Back
+    // to the control itself, a reader is not told: it has the control's name and place already,
+    // and what the work did is said next (its outcome), not after the control read again.
     void release(QWidget* next) {
-        if (isVisible() && window()->focusWidget() == this && next != nullptr && next->isVisible())
-            next->setFocus(Qt::OtherFocusReason);
+        if (isVisible() && window()->focusWidget() == this && next != nullptr && next->isVisible()) {
+            if (next == m_control)
+                setFocusUnannounced(next);
+            else
+                next->setFocus(Qt::OtherFocusReason);
+        }
         hide();
     }
 
@@ -89,6 +96,72 @@ protected:
     }
 
 private:
+    QPointer<QWidget> m_control;
+};
+
+// Stands over a control that is disabled (see keepReachableWhileDisabled()): shown while the
+// control shows disabled, named and described as it is, read as unavailable.
+class DisabledStandIn final : public QAbstractButton {
+public:
+    explicit DisabledStandIn(QWidget* control)
+        : QAbstractButton(control->parentWidget())
+        , m_control(control) {
+        setObjectName(QStringLiteral("disabledStandIn"));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setFocusPolicy(Qt::StrongFocus);
+        markAsUnavailable(this);
+        // The stand-in is what a reader meets in its place.
+        hideFromAccessibility(control);
+        control->installEventFilter(this);
+        addPaletteFocusRing(this, std::min(control->height(), control->width()) / 2.0);
+        follow();
+    }
+
+    QWidget* control() const { return m_control; }
+
+protected:
+    void paintEvent(QPaintEvent*) override {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_control) {
+            switch (event->type()) {
+            case QEvent::Move:
+            case QEvent::Resize:
+            case QEvent::Show:
+            case QEvent::Hide:
+            case QEvent::EnabledChange:
+                follow();
+                break;
+            default:
+                break;
+            }
+        }
+        return QAbstractButton::eventFilter(watched, event);
+    }
+
+private:
+    void follow() {
+        if (m_control == nullptr)
+            return;
+        setGeometry(m_control->geometry().adjusted(1, 1, -1, -1));
+        QString name = m_control->accessibleName();
+        if (name.isEmpty())
+            if (auto* button = qobject_cast<QAbstractButton*>(m_control.data()))
+                name = button->text().remove(QLatin1Char('&'));
+        if (name != accessibleName())
+            setAccessibleName(name);
+        if (m_control->accessibleDescription() != accessibleDescription())
+            setAccessibleDescription(m_control->accessibleDescription());
+        const bool stands = !m_control->isHidden() && !m_control->isEnabled();
+        if (stands && isHidden()) {
+            show();
+            raise();
+        } else if (!stands && !isHidden()) {
+            hide();
+        }
+    }
+
     QPointer<QWidget> m_control;
 };
 
@@ -127,6 +200,17 @@ void setEnabledKeepingFocus(QWidget* control, bool enabled) {
     if (enabled)
         if (WorkingStandIn* standIn = standInOf(control))
             standIn->release(control);
+}
+
+void keepReachableWhileDisabled(QWidget* control) {
+    if (control == nullptr || control->parentWidget() == nullptr)
+        return;
+    for (QAbstractButton* child : control->parentWidget()->findChildren<QAbstractButton*>(
+             QStringLiteral("disabledStandIn"), Qt::FindDirectChildrenOnly))
+        if (auto* standIn = dynamic_cast<DisabledStandIn*>(child);
+            standIn != nullptr && standIn->control() == control)
+            return;
+    new DisabledStandIn(control);
 }
 
 void passParkedFocus(QWidget* control, QWidget* next) {

@@ -13,11 +13,17 @@ namespace quillora {
 // ring and taking its place in the Tab order, so a screen reader never lands on a nameless
 // container and a window opened meanwhile gives the focus back to it. When the control is
 // enabled again the focus the stand-in holds goes back to it, also while another window is
-// active; a user who has moved on stays where they went.
+// active, without a screen reader reading the control again (its outcome is said next); a user
+// who has moved on stays where they went.
 void setEnabledKeepingFocus(QWidget* control, bool enabled);
 // The control stays disabled now its work is done (a button with nothing left to do): the focus
 // the stand-in holds for it goes on to `next`, a control of the same part of the page.
 void passParkedFocus(QWidget* control, QWidget* next);
+
+// A control shown disabled for as long as its window shows (a link not available yet, an action
+// blocked until something is done elsewhere) stays a stop the keyboard and a screen reader reach:
+// a stand-in over it takes the focus and is read as the control, unavailable; a press does nothing.
+void keepReachableWhileDisabled(QWidget* control);
 
 // Where a focus that went to `widget` belongs now: the control a stand-in held it for once the
 // work is done, else `widget` itself.

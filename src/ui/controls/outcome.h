@@ -11,6 +11,8 @@ namespace quillora {
 // reader as a notification of `near`'s window (see announceToScreenReader()), and, when `focus`
 // is given, the focus goes there (unless it is inside already) and the control is scrolled into
 // view in every scroll area around it, also where it only slides to its new place afterwards.
+// Where the focus comes to `focus` now and its name says the outcome's first sentence (the score
+// a result is read from), the reader hears it so, and no note says it again.
 // Without `focus`, the control that has the focus, at `near` or in view, stays in view once what
 // the outcome changed on screen (a message shown, rows added) has been laid out. Once the user has
 // moved the focus on meanwhile, the page keeps the control they are on in view instead.

@@ -1,6 +1,7 @@
 #include "controls/window_rules.h"
 
 #include "controls/accessibility_traits.h"
+#include "controls/accessibility_updates.h"
 #include "controls/first_focus.h"
 #include "controls/focus_ring.h"
 #include "controls/keep_focus.h"
@@ -229,6 +230,12 @@ private:
     void windowShown(QWidget* window) {
         ++m_focusEpoch;
         forgetKeyUse(window);
+        // It opens: a reader hears what it is for. A window it opened over has opened: coming
+        // back to that one says its name and the focus only.
+        for (QWidget* other : QApplication::topLevelWidgets())
+            if (other != window && isWindowOpening(other))
+                setWindowOpening(other, false);
+        setWindowOpening(window, true);
         window->setProperty(firstFocusDoneProperty, QVariant());
         QWidget* opener = QApplication::focusWidget();
         // The control that lost the focus by being disabled while it worked (a push that ends in
@@ -245,6 +252,7 @@ private:
 
     void windowHidden(QWidget* window) {
         window->setProperty(firstFocusDoneProperty, QVariant());
+        setWindowOpening(window, false);
         const QPointer<QWidget> taken = m_openers.take(window);
         // A window opened while a control worked was opened from the place that held the focus for
         // it: the control itself once its work is done.

@@ -23,7 +23,9 @@ namespace quillora {
 // - A list that takes the focus names the row that has it, after the list.
 // - A window a screen reader enters (opened, or come back to as one it opened closes) is read by
 //   its name and then the focused control, never all its texts at once: the texts are read Tab by
-//   Tab (a sheet or dialog reads as a window, see accessibility_traits).
+//   Tab (a sheet or dialog reads as a window, see accessibility_traits). As it opens, the reader
+//   hears what it is for (setWindowPurpose()) after its name, and its first focus only after the
+//   window's activation; coming back, the name and the focus only. A modal one says so.
 // - Where the focus lands never hangs on how soon the system activates a window (later while a
 //   screen reader listens): a place a window's action gave the focus meanwhile is kept.
 void installWindowRules(QApplication& app);

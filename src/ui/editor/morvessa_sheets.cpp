@@ -2,6 +2,7 @@
 
 #include "controls/accessibility_traits.h"
 #include "controls/glass_capsule_button.h"
+#include "controls/keep_focus.h"
 #include "controls/symbol_icon.h"
 #include "controls/window_placement.h"
 #include "editor/editor_controls.h"
@@ -109,6 +110,8 @@ HelpSheetContainer* makeWhyMorvessaSheet(Appearance& appearance, QWidget* opener
                 linkTitle, QStringLiteral("getMorvessaLink"));
     link->setEnabled(false);
     sheet->addContent(link);
+    // Reached by Tab and read as unavailable, as a text of the sheet is.
+    keepReachableWhileDisabled(link);
     fitToAvailableGeometry(sheet, QSize(sheet->width(), kWhyHeight));
     return sheet;
 }
@@ -158,6 +161,8 @@ HelpSheetContainer* makeMorvessaConfirmSheet(Appearance& appearance, bool shared
     confirmButton->setEnabled(!blocked);
     layout->addWidget(cancel, 1);
     layout->addWidget(confirmButton, 1);
+    if (blocked)
+        keepReachableWhileDisabled(confirmButton);
     sheet->addContent(row);
     QObject::connect(cancel, &QPushButton::clicked, sheet, &QDialog::reject);
     QObject::connect(confirmButton, &QPushButton::clicked, sheet, [sheet, confirm = std::move(confirm)] {

@@ -94,8 +94,10 @@ ShareDialog::ShareDialog(const QStringList& files, Appearance& appearance, QWidg
     }
     m_list->setCurrentRow(0);
     addFocusRing(m_list, appearance, 6);
-    // The dialog opens on its files, the first one named; the title above is a stop of its own.
+    // The dialog opens on its files, the first one named, its title heard before them (after the
+    // dialog's name); the title is a stop of its own too.
     makeReadable(m_titleLabel, &appearance);
+    setWindowPurpose(this, m_titleLabel->text());
     m_list->setFocus(Qt::OtherFocusReason);
     const int rowHeight = std::max(m_list->sizeHintForRow(0), 32);
     m_list->setUniformItemSizes(true);

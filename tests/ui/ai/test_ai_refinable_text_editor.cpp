@@ -41,8 +41,9 @@ private slots:
         auto summary = makeEditor(SeamlessStarMode::summary);
         QCOMPARE(summary->textEdit()->objectName(), QStringLiteral("summaryAITextEditor"));
         QCOMPARE(summary->textEdit()->accessibleName(), QStringLiteral("Summary"));
+        // The backend shown above the text is heard with it.
         QCOMPARE(summary->textEdit()->accessibleDescription(),
-                 QStringLiteral("Enter text and optionally refine it with AI"));
+                 QStringLiteral("Enter text and optionally refine it with AI. AI Backend: None available"));
         QCOMPARE(summary->refineButton()->objectName(), QStringLiteral("refineSummaryButton"));
         QCOMPARE(summary->refineButton()->accessibleDescription(),
                  QStringLiteral("Refines the current text using AI"));

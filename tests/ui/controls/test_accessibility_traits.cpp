@@ -5,6 +5,7 @@
 #include "controls/accessibility_traits.h"
 #include "controls/accessibility_updates.h"
 #include "controls/editor_section_card.h"
+#include "controls/keep_focus.h"
 #include "controls/layout_move_animation.h"
 #include "controls/outcome.h"
 #include "controls/progress_spinner.h"
@@ -389,6 +390,9 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&sheet));
         QVERIFY(isBlockedByModal(behind));
         QVERIFY(!isBlockedByModal(inside));
+        // The sheet says it holds the keys; the window under it does not.
+        QVERIFY(reader(&sheet)->state().modal);
+        QVERIFY(!reader(&window)->state().modal);
         reader(behind)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         reader(inside)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QTRY_COMPARE(chosen, 1);
@@ -421,6 +425,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(isBlockedByModal(behind));
         QVERIFY(!isBlockedByModal(save));
+        QVERIFY(reader(popup)->state().modal);
         reader(behind)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         reader(save)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QTRY_COMPARE(saved, 1);
@@ -428,6 +433,92 @@ private slots:
         popup->hide();
         reader(behind)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QTRY_COMPARE(added, 1);
+    }
+
+    // A window says what it is for as it opens, not as a reader comes back to it from a window it
+    // opened; again as it opens again. Its first focus, given before the system activated it,
+    // reaches the reader after its activation.
+    void aWindowSaysWhatItIsForAsItOpens() {
+        installWindowRules(*qApp);
+        QWidget window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        const QString purpose = u"Your key is stored on this device and will be used for all AI features."_qs;
+        QDialog sheet(&window);
+        setWindowPurpose(&sheet, purpose);
+        auto* field = new QLineEdit(&sheet);
+        sheet.open();
+        QVERIFY(QTest::qWaitForWindowActive(&sheet));
+        QCOMPARE(reader(&sheet)->text(QAccessible::Description), purpose);
+        QCOMPARE(reader(&window)->text(QAccessible::Description), QString());
+        QDialog over(&sheet);
+        over.open();
+        QVERIFY(QTest::qWaitForWindowExposed(&over));
+        QCOMPARE(reader(&sheet)->text(QAccessible::Description), QString());
+        over.close();
+        sheet.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&sheet));
+        QCOMPARE(reader(&sheet)->text(QAccessible::Description), QString());
+        sheet.close();
+        sheet.open();
+        QVERIFY(QTest::qWaitForWindowActive(&sheet));
+        QCOMPARE(reader(&sheet)->text(QAccessible::Description), purpose);
+
+        // What the bridge gets, once a reader listens (the bridge's own events are not sent here).
+        QAccessible::installUpdateHandler(&recordSent);
+        installAccessibilityUpdateFilter();
+        g_sent.clear();
+        QTRY_VERIFY(field->hasFocus());
+        QAccessibleEvent focused(field, QAccessible::Focus);
+        filterAccessibilityUpdate(&focused);
+        QCOMPARE(sentAbout(field, {QAccessible::Focus}), 1);
+        QDialog next(&window);
+        auto* first = new QPushButton(QStringLiteral("Close"), &next);
+        setWindowOpening(&next, true);
+        QAccessibleEvent early(first, QAccessible::Focus);
+        filterAccessibilityUpdate(&early);
+        QCOMPARE(sentAbout(first, {QAccessible::Focus}), 0);
+        sheet.close();
+        next.show();
+        QVERIFY(QTest::qWaitForWindowActive(&next));
+        QTRY_VERIFY(first->hasFocus());
+        QAccessible::State active;
+        active.active = true;
+        QAccessibleStateChangeEvent activated(&next, active);
+        filterAccessibilityUpdate(&activated);
+        // Once, after the activation.
+        QCOMPARE(sentAbout(first, {QAccessible::Focus}), 1);
+        const auto at = [](QObject* object, QAccessible::Event type) {
+            return std::find(g_sent.cbegin(), g_sent.cend(), std::pair{object, type}) - g_sent.cbegin();
+        };
+        QVERIFY(at(&next, QAccessible::StateChanged) < at(first, QAccessible::Focus));
+        QAccessible::installUpdateHandler(nullptr);
+        installAccessibilityUpdateFilter();
+    }
+
+    // A link shown disabled is still a stop: its stand-in takes the focus, read as the link and
+    // unavailable, and a press through the bridge does nothing; the link is not read twice.
+    void aDisabledLinkStaysAStop() {
+        QWidget sheet;
+        auto* link = new QPushButton(QStringLiteral("Get Morvessa (coming soon)"), &sheet);
+        link->setGeometry(10, 10, 200, 40);
+        int pressed = 0;
+        connect(link, &QPushButton::clicked, this, [&] { ++pressed; });
+        link->setEnabled(false);
+        keepReachableWhileDisabled(link);
+        sheet.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&sheet));
+        auto* standIn = sheet.findChild<QAbstractButton*>(QStringLiteral("disabledStandIn"));
+        QVERIFY(standIn && standIn->isVisible() && standIn->focusPolicy() == Qt::StrongFocus);
+        QCOMPARE(reader(standIn)->text(QAccessible::Name), link->text());
+        QVERIFY(reader(standIn)->state().disabled && reader(standIn)->state().focusable);
+        QVERIFY(isHiddenFromAccessibility(link));
+        reader(standIn)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QTest::keyClick(standIn, Qt::Key_Space);
+        QCoreApplication::processEvents();
+        QCOMPARE(pressed, 0);
+        link->setEnabled(true);
+        QVERIFY(standIn->isHidden());
     }
 
     // A new value of the control in focus is said as a notification of its window, holding the
