@@ -50,4 +50,8 @@ QString movedToPositionText(int position, int count) {
     return QStringLiteral("Moved to position %1 of %2.").arg(position).arg(count);
 }
 
+QString cannotMoveText(int step) {
+    return step < 0 ? QStringLiteral("Already first.") : QStringLiteral("Already last.");
+}
+
 } // namespace quillora

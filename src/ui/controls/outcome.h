@@ -25,4 +25,8 @@ void announceChosenValue(QWidget* control, const QString& text);
 // What a move of an item says: "Moved to position 2 of 5."
 QString movedToPositionText(int position, int count);
 
+// What a move past an end says, the item staying where it is: "Already first." for a move back
+// (`step` below 0), "Already last." for one on.
+QString cannotMoveText(int step);
+
 } // namespace quillora
