@@ -39,10 +39,6 @@ void announceOutcome(QWidget* near, const QString& text, QWidget* focus) {
 }
 
 void announceChosenValue(QWidget* control, const QString& text) {
-    // With the focus on it, the control says its value: read again as the popup handed the focus
-    // back, or (the focus staying) as its value changes.
-    if (control != nullptr && control->hasFocus())
-        return;
     announceOutcome(control, text);
 }
 

@@ -200,6 +200,17 @@ void TemplateClassic::buildTools() {
     connect(m_languageButton, &QPushButton::clicked, this, [this] {
         m_languageMenu->setMinimumWidth(m_languageButton->width());
         m_languageMenu->popup(m_languageButton->mapToGlobal(QPoint(0, m_languageButton->height())));
+        // It opens on a row, the chosen one else the first that can be chosen, as a menu does:
+        // a screen reader says the menu and that row as it opens.
+        QAction* current = nullptr;
+        for (QAction* row : m_languageMenu->actions()) {
+            if (!row->isEnabled())
+                continue;
+            if (current == nullptr || row->isChecked())
+                current = row;
+        }
+        if (current != nullptr)
+            m_languageMenu->setActiveAction(current);
     });
     layout->addWidget(m_languageButton);
 
@@ -299,6 +310,7 @@ void TemplateClassic::rebuildLanguageMenu() {
     m_languageMenu->setFont(menuFont);
     m_languageMenu->clear();
     m_languageMenu->setObjectName(QStringLiteral("templateLanguageMenuRows"));
+    m_languageMenu->setWindowTitle(QStringLiteral("Language"));
     for (const LanguageOption& language : std::as_const(m_languages)) {
         QAction* row = m_languageMenu->addAction(language.flag + u' ' + language.name);
         row->setObjectName(QStringLiteral("languageMenuRow") + language.id.toString(QUuid::WithoutBraces));
