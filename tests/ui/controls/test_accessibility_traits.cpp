@@ -32,6 +32,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -215,14 +216,21 @@ private slots:
         QCOMPARE(first->parent(), rowsReader);
         QCOMPARE(rowsReader->indexOfChild(first), 0);
         QCOMPARE(first->text(QAccessible::Name), rows->actions().value(0)->text());
-        // It opens on the chosen row, named, so a reader says the menu as it opens.
+        // It opens on the chosen row, named, so a reader says the menu as it opens (once the
+        // languages' availability, asked for as the preview shows, has come in).
         QCOMPARE(rowsReader->text(QAccessible::Name), QStringLiteral("Language"));
+        static_cast<quillora::test::FakeTranslationEngine&>(m_services->translationEngine())
+            .setStatus(QStringLiteral("es"), TranslationPairStatus::installed);
+        QSignalSpy asked(&preview, &TemplateClassic::availabilityChecked);
         preview.show();
         QVERIFY(QTest::qWaitForWindowExposed(&preview));
+        QTRY_VERIFY_WITH_TIMEOUT(!asked.isEmpty(), 20000);
+        QCOMPARE(valueOf(menu), QStringLiteral("Spanish"));
+        QSignalSpy onRow(rows, &QMenu::hovered);
         menu->click();
         QTRY_VERIFY(rows->isVisible());
-        QVERIFY(rows->activeAction());
-        QCOMPARE(rows->activeAction()->data().toString(), u"es"_qs);
+        QTRY_VERIFY(!onRow.isEmpty());
+        QCOMPARE(onRow.first().first().value<QAction*>()->data().toString(), u"es"_qs);
         rows->close();
     }
 
