@@ -16,6 +16,37 @@
 
 namespace quillora {
 
+namespace {
+
+// The main window's menu is behind a sheet that holds the keys, and Qt then leaves its shortcuts
+// unheard, Quit's too: every window the app shows (a sheet, a dialog, the Help window) carries
+// the Quit action as well, so Ctrl+Q quits from anywhere as from the main window.
+class QuitFromEveryWindow final : public QObject {
+public:
+    explicit QuitFromEveryWindow(QAction* quit)
+        : QObject(quit)
+        , m_quit(quit) {
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Show || !watched->isWidgetType())
+            return false;
+        auto* window = static_cast<QWidget*>(watched);
+        const Qt::WindowType type = window->windowType();
+        if (window->isWindow() && type != Qt::Popup && type != Qt::ToolTip && type != Qt::SplashScreen &&
+            !window->actions().contains(m_quit))
+            window->addAction(m_quit);
+        return false;
+    }
+
+private:
+    QAction* m_quit;
+};
+
+} // namespace
+
 MainWindow::MainWindow(Services& services, UserInterfaceIdiom idiom, QWidget* parent)
     : QMainWindow(parent)
     , m_services(services)
@@ -69,6 +100,7 @@ void MainWindow::buildMenus() {
     quit->setShortcutContext(Qt::ApplicationShortcut);
     quit->setMenuRole(QAction::QuitRole);
     connect(quit, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    new QuitFromEveryWindow(quit);
 
     QMenu* helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
     helpMenu->setObjectName(QStringLiteral("helpMenu"));

@@ -1,5 +1,6 @@
 #include "app/resume_list_model.h"
 
+#include "controls/accessibility_traits.h"
 #include "platform/log.h"
 #include "store/model_context.h"
 
@@ -40,7 +41,8 @@ QVariant ResumeListModel::data(const QModelIndex& index, int role) const {
     case FullNameRole:
         return resume.fullName();
     case Qt::AccessibleTextRole:
-        return QString(resume.title() + QStringLiteral(", ") + resume.fullName());
+        // A title or a name left empty leaves no comma behind.
+        return namedWithValue(resume.title(), resume.fullName());
     case Qt::AccessibleDescriptionRole:
         return cardHint;
     case IdentifierRole:

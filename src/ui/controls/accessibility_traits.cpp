@@ -166,9 +166,9 @@ QAccessible::Role roleFor(const QWidget* widget) {
     // name and then every text in it each time it becomes active (opened, or come back to when a
     // window it opened closes), before the focused control; a window's name only, and its
     // description (what it is for, set while it opens). Its texts are read from its first focus
-    // on, Tab by Tab.
-    if (widget->isWindow() && (std::strcmp(qtClassOf(widget), "QDialog") == 0 ||
-                               std::strcmp(qtClassOf(widget), "QFileDialog") == 0))
+    // on, Tab by Tab. So is a window of its own made of a plain panel (the Help and About windows).
+    if (widget->isWindow() && widget->windowType() != Qt::Popup && widget->windowType() != Qt::ToolTip &&
+        isPlainContainer(widget) && std::strcmp(qtClassOf(widget), "QSplitter") != 0)
         return QAccessible::Window;
     if (std::strcmp(qtClassOf(widget), "QSplitter") == 0)
         return QAccessible::Splitter;

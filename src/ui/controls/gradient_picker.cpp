@@ -3,6 +3,7 @@
 #include "controls/accessibility_traits.h"
 #include "controls/floating_buttons.h"
 #include "controls/focus_ring.h"
+#include "controls/outcome.h"
 #include "controls/window_placement.h"
 #include "platform/appearance.h"
 #include "platform/settings.h"
@@ -14,6 +15,7 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
@@ -372,6 +374,22 @@ void QuilloraGradientPicker::choose(QuilloraGradientID id) {
     emit gradientChosen(id);
     scrollToSwatch(id);
     accept();
+    // Confirmed in the window the sheet goes back to, as the other choices are.
+    if (const GradientSwatchButton* chosen = swatch(id))
+        announceOutcome(parentWidget() != nullptr ? parentWidget() : this,
+                        chosen->accessibleName() + QStringLiteral(" selected."));
+}
+
+void QuilloraGradientPicker::keyPressEvent(QKeyEvent* event) {
+    // Home and End go to the first and the last choice, as the arrows go to the next one.
+    const bool home = event->key() == Qt::Key_Home;
+    if ((home || event->key() == Qt::Key_End) && event->modifiers() == Qt::NoModifier &&
+        m_swatches.contains(focusWidget())) {
+        m_swatches.at(home ? 0 : m_swatches.size() - 1)->setFocus(Qt::OtherFocusReason);
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void QuilloraGradientPicker::resizeEvent(QResizeEvent* event) {

@@ -67,7 +67,8 @@ private:
 // The sheet in which the user picks the background gradient of the whole app: the twenty
 // gradients side by side in one horizontally scrolling row. Picking one stores it through the
 // theme controller (the setting "QuilloraSelectedGradientID") and closes the sheet; every themed
-// screen then shows it. The close button and Escape close the sheet without a change.
+// screen then shows it, and the choice is said ("Background option 5 selected."). The arrows, Home
+// and End move among the choices. The close button and Escape close the sheet without a change.
 class QuilloraGradientPicker final : public QDialog {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(QuilloraGradientPicker)
@@ -111,6 +112,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void applyMetrics();

@@ -75,15 +75,15 @@ void announceOutcome(QWidget* near, const QString& text, QWidget* focus) {
 }
 
 void announceChosenValue(QWidget* control, const QString& text) {
-    // With the focus on it, the control says its value: read again as the popup handed the focus
-    // back, or (the focus staying) as its value changes.
-    if (control != nullptr && control->hasFocus())
-        return;
     announceOutcome(control, text);
 }
 
 QString movedToPositionText(int position, int count) {
     return QStringLiteral("Moved to position %1 of %2.").arg(position).arg(count);
+}
+
+QString cannotMoveText(int step) {
+    return step < 0 ? QStringLiteral("Already first.") : QStringLiteral("Already last.");
 }
 
 } // namespace quillora

@@ -19,12 +19,17 @@ namespace quillora {
 void announceOutcome(QWidget* near, const QString& text, QWidget* focus = nullptr);
 
 // A value chosen from a popup that `control` opened (a menu row picked), `text` saying it. The
-// popup hands the focus back to `control` before the choice is applied, and a screen reader then
-// reads the control again, its new value last: that is the outcome, and a note would say it a
-// second time. Only when the focus is elsewhere by then is `text` said as above.
+// popup hands the focus back to `control` before the choice is applied; a screen reader still
+// busy with the popup (rows chosen at key speed) may not read the control again, and the
+// description change it gets meanwhile reaches no speech. So `text` is said as the outcome, once
+// the popup is gone and the event that chose it handled, as above.
 void announceChosenValue(QWidget* control, const QString& text);
 
 // What a move of an item says: "Moved to position 2 of 5."
 QString movedToPositionText(int position, int count);
+
+// What a move past an end says, the item staying where it is: "Already first." for a move back
+// (`step` below 0), "Already last." for one on.
+QString cannotMoveText(int step);
 
 } // namespace quillora

@@ -345,8 +345,12 @@ void PortfolioCard::moveOnto(const QUuid& id, const QUuid& target) {
 void PortfolioCard::moveImage(const QUuid& id, int step) {
     const int from = indexOf(id);
     const int to = from + step;
-    if (from < 0 || to < 0 || to >= m_pickerItems.size())
+    if (from < 0)
         return;
+    if (to < 0 || to >= m_pickerItems.size()) {
+        announceOutcome(this, cannotMoveText(step));
+        return;
+    }
     // The tile or cell that asked keeps the focus (on it or its remove button), whole in view at
     // its new place.
     QWidget* mover = QApplication::focusWidget();

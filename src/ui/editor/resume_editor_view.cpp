@@ -420,8 +420,12 @@ void ResumeEditorView::moveExperienceBy(const ExperiencePtr& entry, int step) {
     const QList<ExperiencePtr> shown = displayedExperience();
     const int from = entry ? indexOfEntry(shown, *entry) : -1;
     const int to = from + step;
-    if (from < 0 || to < 0 || to >= shown.size())
+    if (from < 0)
         return;
+    if (to < 0 || to >= shown.size()) {
+        announceOutcome(this, cannotMoveText(step));
+        return;
+    }
     // The same move a drag of the entry onto that row makes.
     const auto positions = dropMovePositions(shown, entry, shown.at(to));
     if (!positions)

@@ -200,6 +200,8 @@ void TemplateClassic::buildTools() {
     connect(m_languageButton, &QPushButton::clicked, this, [this] {
         m_languageMenu->setMinimumWidth(m_languageButton->width());
         m_languageMenu->popup(m_languageButton->mapToGlobal(QPoint(0, m_languageButton->height())));
+        // A screen reader says the menu and its row as it opens.
+        putLanguageMenuOnARow();
     });
     layout->addWidget(m_languageButton);
 
@@ -297,8 +299,14 @@ void TemplateClassic::rebuildLanguageMenu() {
     QFont menuFont = systemFont(15);
     menuFont.setFamilies({menuFont.family(), QStringLiteral("Noto Color Emoji")});
     m_languageMenu->setFont(menuFont);
+    // Rebuilt while open (the languages' availability came in), the menu stays on its row, or
+    // comes to one.
+    const QString activeCode = m_languageMenu->activeAction() != nullptr
+                                   ? m_languageMenu->activeAction()->data().toString()
+                                   : QString();
     m_languageMenu->clear();
     m_languageMenu->setObjectName(QStringLiteral("templateLanguageMenuRows"));
+    m_languageMenu->setWindowTitle(QStringLiteral("Language"));
     for (const LanguageOption& language : std::as_const(m_languages)) {
         QAction* row = m_languageMenu->addAction(language.flag + u' ' + language.name);
         row->setObjectName(QStringLiteral("languageMenuRow") + language.id.toString(QUuid::WithoutBraces));
@@ -312,6 +320,24 @@ void TemplateClassic::rebuildLanguageMenu() {
         });
     }
     markChosenLanguageRow();
+    if (m_languageMenu->isVisible())
+        putLanguageMenuOnARow(activeCode);
+}
+
+void TemplateClassic::putLanguageMenuOnARow(const QString& code) {
+    QAction* current = nullptr;
+    for (QAction* row : m_languageMenu->actions()) {
+        if (!row->isEnabled())
+            continue;
+        if (row->data().toString() == code) {
+            current = row;
+            break;
+        }
+        if (current == nullptr || row->isChecked())
+            current = row;
+    }
+    if (current != nullptr)
+        m_languageMenu->setActiveAction(current);
 }
 
 void TemplateClassic::markChosenLanguageRow() {

@@ -99,6 +99,9 @@ protected:
 private:
     void buildTools();
     void rebuildLanguageMenu();
+    // Puts the open language menu on a row, as a menu opens: the one with `code` when it can be
+    // chosen, else the chosen language's, else the first that can be chosen.
+    void putLanguageMenuOnARow(const QString& code = QString());
     void rebuildPreview();
     void schedulePreviewRebuild();
     // Shows one changed field of the résumé or of an entry.

@@ -157,6 +157,17 @@ private slots:
                  QStringLiteral("About Quillora"));
         QCOMPARE(actionNamed(window, QStringLiteral("quilloraHelpAction"))->text().remove(QLatin1Char('&')),
                  QStringLiteral("Quillora Help"));
+        // Ctrl+Q quits from a sheet that holds the keys as from the window itself.
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QSignalSpy quitting(quit, &QAction::triggered);
+        QDialog sheet(&window);
+        sheet.setWindowModality(Qt::WindowModal);
+        sheet.open();
+        QVERIFY(QTest::qWaitForWindowActive(&sheet));
+        QTest::keyClick(&sheet, Qt::Key_Q, Qt::ControlModifier);
+        QTRY_COMPARE(quitting.count(), 1);
+        sheet.close();
         // Each menu's items have letters of their own.
         for (QAction* menu : menus) {
             QSet<QChar> letters;

@@ -117,6 +117,38 @@ private slots:
         QVERIFY(!picker.isVisible());
     }
 
+    // Home and End reach the first and the last choice; a choice is said once in the window the
+    // sheet goes back to.
+    void keysReachTheEndsAndAChoiceIsSaid() {
+        QWidget window;
+        window.resize(800, 500);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QuilloraGradientPicker picker(m_services->themeController(), m_appearance, &window);
+        picker.open();
+        QVERIFY(QTest::qWaitForWindowActive(&picker));
+        const QList<GradientSwatchButton*>& swatches = picker.swatches();
+        swatches.at(3)->setFocus();
+        QTRY_VERIFY(swatches.at(3)->hasFocus());
+        QTest::keyClick(swatches.at(3), Qt::Key_Home);
+        QVERIFY(swatches.first()->hasFocus());
+        QTest::keyClick(swatches.first(), Qt::Key_End);
+        QVERIFY(swatches.last()->hasFocus());
+        QTest::keyClick(swatches.last(), Qt::Key_Left);
+        QVERIFY(swatches.at(18)->hasFocus());
+        QTest::keyClick(swatches.at(18), Qt::Key_Space);
+        QTRY_VERIFY(!picker.isVisible());
+        QCOMPARE(m_settings.selectedGradientID(), 18);
+        const auto notes = [&] {
+            QStringList said;
+            for (const QWidget* note :
+                 window.findChildren<QWidget*>(QStringLiteral("screenReaderAnnouncement")))
+                said << note->property("_quillora_accessibleAnnouncement").toString();
+            return said;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(notes(), QStringList{u"Background option 19 selected."_qs}, 20000);
+    }
+
     void closeButtonAndEscapeLeaveTheSettingAlone() {
         m_settings.setSelectedGradientID(5);
         QuilloraThemeController& controller = m_services->themeController();

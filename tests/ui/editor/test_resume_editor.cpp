@@ -48,6 +48,8 @@
 #include <QTextBlock>
 #include <QVariantAnimation>
 
+#include <algorithm>
+
 using namespace quillora;
 
 namespace {
@@ -763,7 +765,16 @@ private slots:
             QCOMPARE(saves.count(), 1);
             QCOMPARE(section->rows().first(), b);
             QVERIFY(b->hasFocus());
+            // At an end the row stays, and says so.
+            const auto saying = [&view](const QString& text) {
+                const QList<QWidget*> notes =
+                    view.findChildren<QWidget*>(QStringLiteral("screenReaderAnnouncement"));
+                return std::ranges::any_of(notes, [&text](const QWidget* note) {
+                    return note->isVisible() && note->property("_quillora_accessibleAnnouncement") == text;
+                });
+            };
             QTest::keyClick(b, Qt::Key_Up, Qt::AltModifier);
+            QTRY_VERIFY_WITH_TIMEOUT(saying(QStringLiteral("Already first.")), 20000);
             QTest::keyClick(b, Qt::Key_Left, Qt::AltModifier); // the rows run down, not across
             QCOMPARE(saves.count(), 1);
 
@@ -776,6 +787,7 @@ private slots:
             QCOMPARE(roles(view.displayedExperience()),
                      (QStringList{QStringLiteral("A"), QStringLiteral("C"), QStringLiteral("B")}));
             QCOMPARE(saves.count(), 3);
+            QTRY_VERIFY_WITH_TIMEOUT(saying(QStringLiteral("Already last.")), 20000);
             QVERIFY(b->hasFocus());
             view.toggleReorderMode(); // no press in reorder mode: the row opens nothing there
             QCOMPARE(actions->actionNames().first(), moveUpAction());
