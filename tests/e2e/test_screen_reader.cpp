@@ -22,6 +22,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -1551,6 +1552,84 @@ private slots:
             QSKIP("The editor is not open.");
         explore(QStringLiteral("main window"), 0);
         std::printf("Walked %d screens.\n", int(m_screens.size()));
+    }
+
+    // The preview's page is read as a document: its texts are texts to the bus, Right spells the
+    // name a letter at a time and Ctrl+Right goes on to its next word, Say All (KP_Add) reads on
+    // from the name through the texts after it, a section title is heard as a heading, and Down at
+    // the last text says, once, that the document ends there.
+    void thePreviewIsReadAsADocument() {
+        if (!find(ATSPI_ROLE_HEADING, QStringLiteral("Actions & Style")))
+            QSKIP("The editor is not open.");
+        if (m_windowManager.state() != QProcess::Running)
+            QSKIP("No window manager: nothing activates the window, and no key reaches it.");
+        const qsizetype before = windows().size();
+        QVERIFY(press(QStringLiteral("Preview & Translation")));
+        QTRY_VERIFY_WITH_TIMEOUT(windows().size() > before, 30000);
+        // Closed however the steps end, so the next ones start from the editor.
+        const auto close = qScopeGuard([&] {
+            if (windows().size() > before)
+                closeTop();
+        });
+        const Node copy = waitFind(ATSPI_ROLE_PUSH_BUTTON, QStringLiteral("Copy Résumé"));
+        QVERIFY(copy && doAction(copy, QStringLiteral("SetFocus")));
+        QTRY_VERIFY_WITH_TIMEOUT(has(copy, ATSPI_STATE_FOCUSED), 30000);
+        const QString name = keyToTextHeard(0xff09 /* Tab */, u"Zoë Ångström"_qs);
+        const Node nameText = g_focused;
+        AtspiText* text = atspi_accessible_get_text_iface(nameText.get());
+        QVERIFY2(text, "the name is no text to the bus");
+        QCOMPARE(take(atspi_text_get_text(text, 0, -1, nullptr)), name);
+        g_object_unref(text);
+        // What Orca said since `from`, each utterance as it was said.
+        const auto said = [this](qsizetype from) {
+            static const QRegularExpression quoted(u"^(.*?)'(?: ?\\{.*)?$"_qs);
+            QStringList words;
+            for (const QString& line : orcaSaid().mid(from))
+                words << quoted.match(line).captured(1);
+            return words;
+        };
+        // Each letter heard before the next key, as a user spelling a name hears it.
+        qsizetype from = orcaSettled();
+        for (const QString& letter : {u"o"_qs, u"ë"_qs}) {
+            pressKey(0xff53 /* Right */);
+            if (!m_orcaLog.isEmpty())
+                QVERIFY2(QTest::qWaitFor([&] { return said(from).contains(letter); }, 40000),
+                         qPrintable(letter + u": "_qs + said(from).join(u" / "_qs)));
+            from = orcaSaid().size();
+        }
+        // Ctrl+Right goes to the next word's start: Orca says the word the caret went over. (Checked
+        // after the next key: Orca, its last key a word's, reads the next caret move in a field by
+        // words, which Qt's line edit answers with a loop that never ends at a text's end.)
+        constexpr uint controlMask = 1 << ATSPI_MODIFIER_CONTROL;
+        bool wordsHeard = true;
+        for (const QString& word : {u"Zoë"_qs, u"Ångström"_qs}) {
+            from = orcaSettled();
+            atspi_generate_keyboard_event(controlMask, nullptr, ATSPI_KEY_LOCKMODIFIERS, nullptr);
+            atspi_generate_keyboard_event(0xff53 /* Right */, nullptr, ATSPI_KEY_SYM, nullptr);
+            atspi_generate_keyboard_event(controlMask, nullptr, ATSPI_KEY_UNLOCKMODIFIERS, nullptr);
+            wordsHeard = orcaSays({word}, from) && wordsHeard;
+        }
+        // Say All from the caret (the name's end), on through the contact, the summary's title and
+        // the summary.
+        from = orcaSettled();
+        pressKey(0xffab /* KP_Add */);
+        QVERIFY2(wordsHeard, "a word Ctrl+Right went over was not heard");
+        QVERIFY(orcaSays({u"zoe@example.com"_qs, u"Profile"_qs, u"Designer of calm"_qs}, from));
+        // The title read as a heading as the arrows come to it.
+        pressKey(0xff54 /* Down */);
+        keyToTextHeard(0xff54 /* Down */, u"Profile"_qs);
+        from = orcaSaid().size() - 1;
+        QVERIFY(orcaSays({u"Profile heading"_qs}, from));
+        // The end, said once.
+        keyToTextHeard(0xff57 /* End */, QString(), u"Profile"_qs);
+        settle();
+        g_notes.clear();
+        from = orcaSaid().size();
+        atspi_generate_keyboard_event(0xff54 /* Down */, nullptr, ATSPI_KEY_SYM, nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(g_notes.contains(u"End of the document."_qs), 30000);
+        appSettled(1000); // nothing more follows
+        QCOMPARE(g_notes, QStringList{u"End of the document."_qs});
+        QVERIFY(orcaSays({u"notification End of the document"_qs}, from));
     }
 
     // Every action that finishes says its outcome once, with Orca running: the AI tools (answered

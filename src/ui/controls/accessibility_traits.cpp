@@ -2,6 +2,7 @@
 
 #include "controls/accessibility_updates.h"
 #include "controls/quiet_screen_change.h"
+#include "controls/readable_text_accessible.h"
 #include "controls/window_rules.h"
 
 #include <QAbstractButton>
@@ -521,6 +522,8 @@ private:
 QAccessibleInterface* traitsFactory(const QString& className, QObject* object) {
     if (!object || !object->isWidgetType() || className != QLatin1String(object->metaObject()->className()))
         return nullptr;
+    if (isDocumentText(object))
+        return makeDocumentTextAccessible(static_cast<QWidget*>(object));
     if (PopupMenuAccessible::takes(object))
         return new PopupMenuAccessible(static_cast<QMenu*>(object));
     if (hasTraits(object) || qobject_cast<QAbstractButton*>(object) || isPlainContainer(object))
@@ -647,6 +650,10 @@ void installAccessibilityRules() {
     installAccessibilityUpdateFilter();
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
         WidgetChurn::install(*app);
+}
+
+void installAccessibilityTraits() {
+    installTraitsFactory();
 }
 
 bool isBlockedByModal(const QWidget* widget) {
@@ -866,6 +873,10 @@ void markAsAccessibleHeading(QWidget* widget) {
     if (widget->property(headingProperty).toBool())
         return;
     setTrait(widget, headingProperty, true);
+}
+
+bool isAccessibleHeading(const QWidget* widget) {
+    return widget->property(headingProperty).toBool();
 }
 
 void markAsAccessibleText(QWidget* widget) {

@@ -22,6 +22,7 @@ void noteFocusBackFromPopup(QWidget* control);
 void setAccessibleSelected(QWidget* widget, bool selected);
 // The widget (a label) is read as a heading.
 void markAsAccessibleHeading(QWidget* widget);
+bool isAccessibleHeading(const QWidget* widget);
 // The widget (a line drawn of several parts, a combined row) is read as a text, as a label is.
 void markAsAccessibleText(QWidget* widget);
 // The widget (a label) is read as the status line of its window, which says how the last action
@@ -78,6 +79,9 @@ bool isBlockedByModal(const QWidget* widget);
 // action reaches a control behind an open modal sheet or dialog. The app calls it at start-up;
 // the calls above install it too.
 void installAccessibilityRules();
+// Installs, once, only the interfaces that report the traits above (and a document's texts,
+// controls/readable_text_accessible.h), as each of the calls above does.
+void installAccessibilityTraits();
 
 // Qt's bridge to the desktop's screen readers (AT-SPI) carries no text value for buttons, list
 // rows or labels, so a value is also read as the end of the accessible description, after the

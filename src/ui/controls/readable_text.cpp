@@ -2,10 +2,12 @@
 
 #include "controls/accessibility_traits.h"
 #include "controls/focus_ring.h"
+#include "controls/readable_text_accessible.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QTextBoundaryFinder>
 
 #include <algorithm>
 
@@ -52,9 +54,14 @@ ReadableDocument::~ReadableDocument() = default;
 
 void ReadableDocument::setTexts(const QList<QWidget*>& texts, int focusAt) {
     m_texts = texts;
+    m_places.clear();
     m_stop = -1;
-    for (QWidget* text : std::as_const(m_texts))
+    for (int i = 0; i < m_texts.size(); ++i) {
+        QWidget* text = m_texts.at(i);
         text->setFocusPolicy(Qt::ClickFocus);
+        m_places.insert(text, i);
+        markAsDocumentText(text, this);
+    }
     if (m_texts.isEmpty())
         return;
     const auto first = std::find_if(m_texts.cbegin(), m_texts.cend(), showsText);
@@ -72,6 +79,16 @@ QWidget* ReadableDocument::stop() const {
 int ReadableDocument::focusedIndex() const {
     QWidget* focus = QApplication::focusWidget();
     return focus != nullptr && m_page->isAncestorOf(focus) ? int(m_texts.indexOf(focus)) : -1;
+}
+
+QWidget* ReadableDocument::readOnFrom(const QWidget* text, int step) const {
+    const auto place = m_places.constFind(text);
+    if (place == m_places.cend())
+        return nullptr;
+    for (int index = *place + step; index >= 0 && index < m_texts.size(); index += step)
+        if (showsText(m_texts.at(index)))
+            return m_texts.at(index);
+    return nullptr;
 }
 
 void ReadableDocument::setStop(int index) {
@@ -97,15 +114,46 @@ void ReadableDocument::focusMoved(QWidget* now) {
         setStop(int(index));
 }
 
-void ReadableDocument::moveTo(int index, int step) {
+bool ReadableDocument::moveTo(int index, int step) {
     // Texts with nothing to read (an empty name) are passed over.
     for (; index >= 0 && index < m_texts.size(); index += step) {
         if (showsText(m_texts.at(index))) {
             setStop(index);
+            // The text is read from its start.
+            setDocumentTextCaret(m_texts.at(index), 0, true);
             m_texts.at(index)->setFocus(Qt::OtherFocusReason);
-            return;
+            return true;
         }
     }
+    return false;
+}
+
+void ReadableDocument::moveCaret(QWidget* text, int step, bool byWord) {
+    const auto* label = qobject_cast<const QLabel*>(text);
+    const QString shown = label != nullptr ? label->text() : text->accessibleName();
+    // The arrows go the way the text runs: Right goes back in a right-to-left text.
+    if (shown.isRightToLeft())
+        step = -step;
+    int caret = documentTextCaret(text);
+    if (!byWord) {
+        caret += step;
+    } else {
+        // To the start of the next word, or of this one or the one before.
+        QTextBoundaryFinder words(QTextBoundaryFinder::Word, shown);
+        words.setPosition(caret);
+        for (;;) {
+            const qsizetype at = step > 0 ? words.toNextBoundary() : words.toPreviousBoundary();
+            if (at < 0) {
+                caret = step > 0 ? int(shown.size()) : 0;
+                break;
+            }
+            if (words.boundaryReasons() & QTextBoundaryFinder::StartOfItem) {
+                caret = int(at);
+                break;
+            }
+        }
+    }
+    setDocumentTextCaret(text, caret);
 }
 
 bool ReadableDocument::eventFilter(QObject* watched, QEvent* event) {
@@ -119,12 +167,19 @@ bool ReadableDocument::eventFilter(QObject* watched, QEvent* event) {
     const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
     if (modifiers != Qt::NoModifier && modifiers != Qt::ControlModifier)
         return false;
+    QWidget* text = m_texts.at(at);
     switch (key->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        moveCaret(text, key->key() == Qt::Key_Right ? 1 : -1, modifiers == Qt::ControlModifier);
+        break;
     case Qt::Key_Up:
-        moveTo(at - 1, -1);
+        if (!moveTo(at - 1, -1))
+            announceToScreenReader(text, QStringLiteral("Top of the document."));
         break;
     case Qt::Key_Down:
-        moveTo(at + 1, 1);
+        if (!moveTo(at + 1, 1))
+            announceToScreenReader(text, QStringLiteral("End of the document."));
         break;
     case Qt::Key_Home:
         moveTo(0, 1);

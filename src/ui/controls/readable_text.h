@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -31,6 +32,11 @@ void setReadableText(QLabel* label, const QString& text);
 // the focus. A page of a hundred texts thus costs one Tab press, not a hundred. The texts keep
 // taking the focus by a click, which makes the clicked one the document's stop. `page` holds the
 // texts (at any depth) and receives the keys they leave; the document is its child.
+//
+// A screen reader reads each text as a text (controls/readable_text_accessible.h): Left and Right
+// move its caret by a character, with Ctrl by a word, and a reader that reads the whole document
+// reads on from one text into the next. Up at the first text and Down at the last say that the
+// document's top or end is reached.
 class ReadableDocument final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ReadableDocument)
@@ -47,6 +53,9 @@ public:
     // The text Tab stops at, and where the focus is among the texts (-1 where it is not).
     QWidget* stop() const;
     int focusedIndex() const;
+    // The text a reader reads on to from `text`: the next one with something to read (`step` 1) or
+    // the one before (-1); null at the ends.
+    QWidget* readOnFrom(const QWidget* text, int step) const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -54,11 +63,13 @@ protected:
 private:
     void focusMoved(QWidget* now);
     void setStop(int index);
-    void moveTo(int index, int step);
+    bool moveTo(int index, int step);
+    void moveCaret(QWidget* text, int step, bool byWord);
 
     QWidget* m_page;
     Appearance* m_appearance;
     QList<QWidget*> m_texts;
+    QHash<const QWidget*, int> m_places;
     int m_stop = -1;
 };
 

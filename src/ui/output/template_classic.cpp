@@ -10,6 +10,7 @@
 #include "controls/outcome.h"
 #include "controls/progress_spinner.h"
 #include "controls/readable_text.h"
+#include "controls/readable_text_accessible.h"
 #include "controls/screen_order_focus.h"
 #include "controls/symbol_icon.h"
 #include "controls/window_placement.h"
@@ -656,12 +657,14 @@ void TemplateClassic::rebuildPreview() {
     };
     auto heading = [&](const QString& title) {
         QLabel* label = add(title, headline);
-        label->setAccessibleDescription(QStringLiteral("Heading"));
+        markAsAccessibleHeading(label);
+        setDocumentHeadingLevel(label, 2);
         return label;
     };
 
     m_nameLabel = add(r.fullName(), namedFont(r.fontName(), 28), QStringLiteral("previewName"));
     markAsAccessibleHeading(m_nameLabel);
+    setDocumentHeadingLevel(m_nameLabel, 1);
     if (!r.contactInfo().isEmpty())
         m_contactLabel = add(r.contactInfo(), body, QStringLiteral("previewContact"));
     if (!r.summary().isEmpty()) {

@@ -767,6 +767,108 @@ private slots:
         }
         m_services->appearance().setLightOverride(std::nullopt);
     }
+
+    // Each text of the page is a text to a screen reader: its characters and words, and a caret
+    // that Left and Right move by a character and, with Ctrl, by a word; the name and the section titles are
+    // headings; Up at the first text and Down at the last say that the document's top and end are reached.
+    void thePagesTextsAreTextsToAReader() {
+        auto screen = openScreen();
+        screen->resize(720, 640);
+        QVERIFY(QTest::qWaitForWindowActive(screen.get(), 30000));
+        const QList<QWidget*> texts = screen->previewReading()->texts();
+        QStringList headings;
+        for (QWidget* text : texts) {
+            QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(text);
+            QVERIFY(iface && iface->textInterface());
+            const QString shown = qobject_cast<QLabel*>(text)->text();
+            QCOMPARE(iface->textInterface()->text(0, iface->textInterface()->characterCount()), shown);
+            QCOMPARE(iface->text(QAccessible::Name), shown);
+            if (iface->role() == QAccessible::Heading)
+                headings << shown;
+            else
+                QCOMPARE(iface->role(), QAccessible::StaticText);
+        }
+        // A reader reading the whole page reads on from each text to the next one, and back.
+        // (A text with nothing to read is passed over.)
+        const ReadableDocument* reading = screen->previewReading();
+        QList<QWidget*> readable;
+        for (QWidget* text : texts)
+            if (!qobject_cast<QLabel*>(text)->text().isEmpty())
+                readable << text;
+        for (qsizetype i = 0; i + 1 < readable.size(); ++i) {
+            QCOMPARE(reading->readOnFrom(readable.at(i), 1), readable.at(i + 1));
+            QCOMPARE(reading->readOnFrom(readable.at(i + 1), -1), readable.at(i));
+        }
+        QCOMPARE(reading->readOnFrom(readable.last(), 1), nullptr);
+        QCOMPARE(reading->readOnFrom(readable.first(), -1), nullptr);
+        QCOMPARE(headings.value(0), m_resume->fullName());
+        QVERIFY2(headings.contains(u"Skills"_qs) && headings.size() >= 4,
+                 qPrintable(headings.join(u" / "_qs)));
+        // Read piece by piece (characters, words, sentences, lines), each text is read whole, once;
+        // the end of a text has a last word and nothing after it.
+        for (QWidget* text : texts) {
+            QAccessibleTextInterface* reading = QAccessible::queryAccessibleInterface(text)->textInterface();
+            const QString shown = qobject_cast<QLabel*>(text)->text();
+            for (const QAccessible::TextBoundaryType type :
+                 {QAccessible::CharBoundary, QAccessible::WordBoundary, QAccessible::SentenceBoundary,
+                  QAccessible::LineBoundary}) {
+                QString pieces;
+                int start = -1;
+                for (int end = 0; end < shown.size();) {
+                    pieces += reading->textAtOffset(end, type, &start, &end);
+                    QVERIFY2(end > start && start >= 0, qPrintable(shown));
+                }
+                QCOMPARE(pieces, shown);
+                int end = -1;
+                QVERIFY(reading->textAfterOffset(int(shown.size()), type, &start, &end).isEmpty());
+                if (type != QAccessible::CharBoundary && !shown.isEmpty())
+                    QVERIFY(!reading->textAtOffset(int(shown.size()), type, &start, &end).isEmpty());
+            }
+        }
+        QWidget* summary = nullptr;
+        for (QWidget* text : texts)
+            if (qobject_cast<QLabel*>(text)->text() == m_resume->summary())
+                summary = text;
+        QVERIFY(summary);
+        QCOMPARE(QAccessible::queryAccessibleInterface(texts.at(texts.indexOf(summary) - 1))->role(),
+                 QAccessible::Heading);
+        QAccessibleTextInterface* words = QAccessible::queryAccessibleInterface(summary)->textInterface();
+        const QString firstWord = m_resume->summary().section(u' ', 0, 0);
+        const QString secondWord = m_resume->summary().section(u' ', 1, 1);
+        int start = -1;
+        int end = -1;
+        QCOMPARE(
+            words->textAtOffset(int(firstWord.size()) + 2, QAccessible::WordBoundary, &start, &end).trimmed(),
+            secondWord);
+        QCOMPARE(start, firstWord.size() + 1);
+
+        // The caret, moved by the keys (what a reader hears of it is checked in the walk with Orca).
+        summary->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(summary, Qt::Key_Left); // at the start already: nothing moves
+        QCOMPARE(words->cursorPosition(), 0);
+        QTest::keyClick(summary, Qt::Key_Right);
+        QCOMPARE(words->cursorPosition(), 1);
+        QTest::keyClick(summary, Qt::Key_Right, Qt::ControlModifier);
+        QCOMPARE(words->cursorPosition(), firstWord.size() + 1);
+        QTest::keyClick(summary, Qt::Key_Left, Qt::ControlModifier);
+        QCOMPARE(words->cursorPosition(), 0);
+        QCOMPARE(QApplication::focusWidget(), summary); // the arrows stay in the text
+
+        // The ends say so.
+        const auto said = [&] {
+            const QWidget* note = screen->findChild<QWidget*>(u"screenReaderAnnouncement"_qs);
+            return note ? QAccessible::queryAccessibleInterface(const_cast<QWidget*>(note))
+                              ->text(QAccessible::Name)
+                        : QString();
+        };
+        QTest::keyClick(summary, Qt::Key_End);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QTRY_COMPARE_WITH_TIMEOUT(said(), u"End of the document."_qs, 30000);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+        QTRY_COMPARE_WITH_TIMEOUT(said(), u"Top of the document."_qs, 30000);
+        QCOMPARE(QApplication::focusWidget(), texts.first());
+    }
 };
 
 QUILLORA_TEST_MAIN(TemplateClassicTest)
