@@ -1,6 +1,7 @@
 #include "controls/accessibility_traits.h"
 
 #include "controls/accessibility_updates.h"
+#include "controls/line_edit_accessible.h"
 #include "controls/quiet_screen_change.h"
 #include "controls/readable_text_accessible.h"
 #include "controls/window_rules.h"
@@ -13,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
@@ -528,12 +530,21 @@ QAccessibleInterface* traitsFactory(const QString& className, QObject* object) {
         return new PopupMenuAccessible(static_cast<QMenu*>(object));
     if (hasTraits(object) || qobject_cast<QAbstractButton*>(object) || isPlainContainer(object))
         return new TraitsAccessible(static_cast<QWidget*>(object));
-    return nullptr;
+    return makeLineEditAccessible(className, object);
 }
 
 void installTraitsFactory() {
     static const bool installed = [] {
         QAccessible::installFactory(traitsFactory);
+        // A line edit Qt made its own interface for before (the app installs the factory before its
+        // first window; a control made earlier) gets the app's the next time a reader asks.
+        if (QCoreApplication::instance())
+            for (QWidget* widget : QApplication::allWidgets())
+                if (qobject_cast<QLineEdit*>(widget))
+                    if (QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
+                        iface && !isLineEditAccessible(iface) && !hasTraits(widget) &&
+                        !isDocumentText(widget))
+                        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(iface));
         return true;
     }();
     Q_UNUSED(installed);

@@ -2,6 +2,7 @@
 
 #include "controls/accessibility_traits.h"
 #include "controls/readable_text.h"
+#include "controls/text_pieces.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -14,7 +15,6 @@
 #include <QLabel>
 #include <QMap>
 #include <QPointer>
-#include <QTextBoundaryFinder>
 
 #include <algorithm>
 #include <cstdio>
@@ -38,45 +38,6 @@ QString shownText(const QWidget* text) {
 }
 
 void installReadingFlow();
-
-// Where the text's pieces of a kind start, in order, the first at 0: its characters (as drawn),
-// its words (each from its first letter to the next word's, the space after it included, as
-// AT-SPI counts a word), its sentences, or its lines (each after a line break).
-QList<int> pieceStarts(const QString& text, QAccessible::TextBoundaryType type) {
-    QList<int> starts{0};
-    const int size = int(text.size());
-    const auto add = [&](qsizetype at) {
-        if (at > starts.last() && at < size)
-            starts << int(at);
-    };
-    const auto finder = [&](QTextBoundaryFinder::BoundaryType kind, bool wordStartsOnly) {
-        QTextBoundaryFinder pieces(kind, text);
-        // toNextBoundary() answers -1 past the end, and again after that: the loop ends at both.
-        for (qsizetype at = pieces.toNextBoundary(); at > 0 && at < size; at = pieces.toNextBoundary())
-            if (!wordStartsOnly || (pieces.boundaryReasons() & QTextBoundaryFinder::StartOfItem))
-                add(at);
-    };
-    switch (type) {
-    case QAccessible::CharBoundary:
-        finder(QTextBoundaryFinder::Grapheme, false);
-        break;
-    case QAccessible::WordBoundary:
-        finder(QTextBoundaryFinder::Word, true);
-        break;
-    case QAccessible::SentenceBoundary:
-        finder(QTextBoundaryFinder::Sentence, false);
-        break;
-    case QAccessible::LineBoundary:
-    case QAccessible::ParagraphBoundary:
-        for (int at = 0; at < size; ++at)
-            if (text.at(at) == u'\n')
-                add(at + 1);
-        break;
-    case QAccessible::NoBoundary:
-        break;
-    }
-    return starts;
-}
 
 class DocumentTextAccessible final : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
@@ -158,36 +119,9 @@ public:
 
     QString piece(int offset, QAccessible::TextBoundaryType type, int step, int* startOffset,
                   int* endOffset) const {
-        const QString all = shownText(widget());
-        const int size = int(all.size());
-        *startOffset = *endOffset = -1;
         if (offset == -2) // the caret
             offset = cursorPosition();
-        if (offset < 0 || offset > size)
-            return {};
-        if (type == QAccessible::NoBoundary) {
-            if (step != 0)
-                return {};
-            *startOffset = 0;
-            *endOffset = size;
-            return all;
-        }
-        const QList<int> starts = pieceStarts(all, type);
-        // The piece the offset is in; the end of the text is in the last one, but past the last
-        // character.
-        qsizetype index = std::upper_bound(starts.cbegin(), starts.cend(), std::min(offset, size - 1)) -
-                          starts.cbegin() - 1;
-        if (offset == size && (type == QAccessible::CharBoundary || step != 0))
-            index = starts.size();
-        index += step;
-        if (size == 0 || index < 0 || index >= starts.size()) {
-            if (index >= starts.size())
-                *startOffset = *endOffset = size;
-            return {};
-        }
-        *startOffset = starts.at(index);
-        *endOffset = index + 1 < starts.size() ? starts.at(index + 1) : size;
-        return all.mid(*startOffset, *endOffset - *startOffset);
+        return accessibleTextPiece(shownText(widget()), offset, type, step, startOffset, endOffset);
     }
 
     // The text's box stands for each of its characters: a reader that asks follows the text.

@@ -7,6 +7,7 @@
 #include "controls/editor_section_card.h"
 #include "controls/keep_focus.h"
 #include "controls/layout_move_animation.h"
+#include "controls/one_line_field.h"
 #include "controls/outcome.h"
 #include "controls/progress_spinner.h"
 #include "controls/window_rules.h"
@@ -29,12 +30,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -793,6 +796,85 @@ private slots:
     // set again as they are, or anything of it changed while no one can see it (hidden, or left
     // out of what is read). One a reader met before it was hidden says what changed meanwhile as
     // it shows again, once.
+    // A screen reader asks a text field for the character, word, sentence or line at, before and
+    // after each offset, the end of the text included (Ctrl+Right to the end of a field): every
+    // answer comes back, and is the piece of the text between the offsets it gives.
+    void textFieldsAnswerEveryLookupToTheirEnd() {
+        installAccessibilityRules();
+        QWidget window;
+        auto* layout = new QVBoxLayout(&window);
+        QLineEdit* field = makeOneLineField(&window, QStringLiteral("Hello world. Again here"));
+        auto* plain = new QLineEdit(QStringLiteral("Hello world"), &window);
+        auto* area = new QPlainTextEdit(QStringLiteral("Hello world.\nSecond line"), &window);
+        auto* rich = new QTextEdit(QStringLiteral("Hello world. Again here"), &window);
+        for (QWidget* widget : std::initializer_list<QWidget*>{field, plain, area, rich})
+            layout->addWidget(widget);
+        window.show();
+        using Lookup =
+            QString (QAccessibleTextInterface::*)(int, QAccessible::TextBoundaryType, int*, int*) const;
+        for (QWidget* widget : std::initializer_list<QWidget*>{field, plain, area, rich}) {
+            QAccessibleTextInterface* text = reader(widget)->textInterface();
+            QVERIFY(text);
+            const QString all = text->text(0, text->characterCount());
+            const int size = int(all.size());
+            for (const auto kind :
+                 {QAccessible::CharBoundary, QAccessible::WordBoundary, QAccessible::SentenceBoundary,
+                  QAccessible::LineBoundary, QAccessible::ParagraphBoundary, QAccessible::NoBoundary})
+                for (const Lookup lookup :
+                     {&QAccessibleTextInterface::textBeforeOffset, &QAccessibleTextInterface::textAtOffset,
+                      &QAccessibleTextInterface::textAfterOffset})
+                    for (int offset = 0; offset <= size; ++offset) {
+                        int start = -2;
+                        int end = -2;
+                        const QString piece = (text->*lookup)(offset, kind, &start, &end);
+                        if (start < 0)
+                            continue;
+                        QVERIFY2(start <= end && end <= size, qPrintable(all));
+                        QCOMPARE(piece, all.mid(start, end - start));
+                    }
+        }
+
+        // At the end of a line edit: the last word and sentence, and none after them.
+        QAccessibleTextInterface* text = reader(plain)->textInterface();
+        int start = -2;
+        int end = -2;
+        QCOMPARE(text->textAtOffset(11, QAccessible::WordBoundary, &start, &end), QStringLiteral("world"));
+        QCOMPARE(std::pair(start, end), std::pair(6, 11));
+        QCOMPARE(text->textBeforeOffset(11, QAccessible::WordBoundary, &start, &end),
+                 QStringLiteral("world"));
+        QCOMPARE(text->textAfterOffset(11, QAccessible::WordBoundary, &start, &end), QString());
+        QCOMPARE(std::pair(start, end), std::pair(11, 11));
+        QCOMPARE(text->textAtOffset(2, QAccessible::WordBoundary, &start, &end), QStringLiteral("Hello "));
+        QCOMPARE(
+            reader(field)->textInterface()->textAtOffset(23, QAccessible::SentenceBoundary, &start, &end),
+            QStringLiteral("Again here"));
+        plain->setCursorPosition(11);
+        QCOMPARE(text->textAtOffset(-2, QAccessible::WordBoundary, &start, &end), QStringLiteral("world"));
+
+        // Everything else is read and done as Qt does it: the caret, the selection, editing, the value.
+        QCOMPARE(reader(plain)->role(), QAccessible::EditableText);
+        text->setCursorPosition(3);
+        QCOMPARE(plain->cursorPosition(), 3);
+        text->addSelection(0, 5);
+        QCOMPARE(plain->selectedText(), QStringLiteral("Hello"));
+        QVERIFY(reader(plain)->editableTextInterface());
+        reader(plain)->editableTextInterface()->insertText(11, QStringLiteral("!"));
+        QCOMPARE(plain->text(), QStringLiteral("Hello world!"));
+        QCOMPARE(reader(plain)->text(QAccessible::Value), QStringLiteral("Hello world!"));
+        QVERIFY(reader(plain)->actionInterface());
+        QVERIFY(reader(plain)->actionInterface()->actionNames().contains(
+            QAccessibleActionInterface::setFocusAction()));
+        // A password is not read by its words.
+        plain->setEchoMode(QLineEdit::Password);
+        QCOMPARE(text->textAtOffset(0, QAccessible::WordBoundary, &start, &end), QString());
+        QCOMPARE(start, -1);
+        // A line edit that goes takes its interfaces with it; the next one is read the same way.
+        delete plain;
+        auto* next = new QLineEdit(QStringLiteral("One more"), &window);
+        QCOMPARE(reader(next)->textInterface()->textAtOffset(8, QAccessible::WordBoundary, &start, &end),
+                 QStringLiteral("more"));
+    }
+
     void aWidgetLeftUnchangedSendsNothing() {
         // The recorder stands where the bridge does: what the app's rules let through reaches it.
         QAccessible::installUpdateHandler(&recordSent);
