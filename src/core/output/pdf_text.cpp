@@ -1,5 +1,6 @@
 #include "output/pdf_text.h"
 
+#include "output/pdf_text_rtl.h"
 #include "output/pdf_text_writer.h"
 #include "theme/font_resolver.h"
 
@@ -48,27 +49,13 @@ bool needsShapingAlways(char16_t u) {
     return (u >= 0x0590 && u <= 0x08FF) || (u >= 0xFB1D && u <= 0xFDFF) || (u >= 0xFE70 && u <= 0xFEFF);
 }
 
-// The characters of a right-to-left run in the order its glyphs show them, left to right: code
-// point by code point, the text reversed.
-QString shownOrder(QStringView text) {
-    QList<uint> codePoints = text.toUcs4();
-    std::reverse(codePoints.begin(), codePoints.end());
-    return QString::fromUcs4(reinterpret_cast<const char32_t*>(codePoints.constData()), codePoints.size());
-}
-
 // Draws a glyph run of `text` and tells the writer the text it stands for when a reader could not
 // read it from the glyphs: when they are not the text's own characters in order, when the text
 // has marks (placed over or under their letter, so a reader sees a gap after them and breaks the
 // word), or characters a PDF cannot name.
-//
-// A reader takes the text of a page, spans too, as it is shown from left to right and puts a
-// right-to-left run back in its logical order itself, as it does with the characters of glyphs
-// (poppler and pdf.js do). So the span of a right-to-left run holds its characters as shown, and
-// the reader gets the word back as typed; in typed order it would read it reversed. Its glyphs
-// are drawn from the left too, so that the span's box is where the word is.
 void drawSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, const QGlyphRun& run,
                   QStringView text) {
-    QList<quint32> glyphs = run.glyphIndexes();
+    const QList<quint32> glyphs = run.glyphIndexes();
     const QString typed = text.toString();
     const bool unreadable =
         std::any_of(text.begin(), text.end(), [](QChar c) { return c.isSurrogate() || c.isMark(); });
@@ -76,19 +63,10 @@ void drawSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, co
         painter.drawGlyphRun(position, run);
         return;
     }
-    if (!run.isRightToLeft()) {
-        painter.drawGlyphRun(position, run);
-        writer.addActualText(position + run.positions().constFirst(), glyphs.size(), typed);
+    if (run.isRightToLeft() && drawRightToLeftSpelling(painter, writer, position, run, text))
         return;
-    }
-    QList<QPointF> positions = run.positions();
-    std::reverse(glyphs.begin(), glyphs.end());
-    std::reverse(positions.begin(), positions.end());
-    QGlyphRun shown = run;
-    shown.setGlyphIndexes(glyphs);
-    shown.setPositions(positions);
-    painter.drawGlyphRun(position, shown);
-    writer.addActualText(position + positions.constFirst(), glyphs.size(), shownOrder(text));
+    painter.drawGlyphRun(position, run);
+    writer.addActualText(position + run.positions().constFirst(), glyphs.size(), typed);
 }
 
 // Draws a line as QTextLine::draw() would, a word (or a run of spaces) at a time, so that each

@@ -1,5 +1,7 @@
 #include "output/pdf_text_writer.h"
 
+#include "output/pdf_text_rtl.h"
+
 #include <QByteArrayView>
 #include <QHash>
 #include <QIODevice>
@@ -8,6 +10,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -33,7 +36,14 @@ qint64 fixed(qreal value) {
     return qint64(int(value * qreal(64)));
 }
 
-using PageTexts = QHash<RunKey, QStringList>; // the texts of the runs at a key, in drawing order
+// What a recorded run stands for: its span's text, and how far its last glyph's end moves.
+struct RunText {
+    QString text;
+    bool rightToLeft = false; // its glyphs go in typed order (see pdf_text_rtl.h)
+    qreal endShift = 0;
+};
+
+using PageTexts = QHash<RunKey, QList<RunText>>; // the texts of the runs at a key, in drawing order
 
 // The operator that opens a span whose text a reader takes in place of its glyphs' characters.
 QByteArray spanFor(const QString& text) {
@@ -112,9 +122,22 @@ QByteArray withSpans(const QByteArray& content, PageTexts& texts, bool* changed)
             found = texts.find(RunKey{qRound64((x + 0.3 * y) * 64), y64, glyphs});
         if (found == texts.end() || found->isEmpty())
             continue;
+        const RunText run = found->takeFirst();
         out.append(content.constData() + copied, fontLineEnd + 1 - copied);
-        out.append(spanFor(found->takeFirst()));
-        out.append(content.constData() + fontLineEnd + 1, lineStart - (fontLineEnd + 1));
+        out.append(spanFor(run.text));
+        const QByteArrayView drawn =
+            QByteArrayView(content).sliced(fontLineEnd + 1, lineStart - (fontLineEnd + 1));
+        if (run.rightToLeft) {
+            const std::optional<QByteArray> typed =
+                inTypedOrder(QByteArrayView(content).sliced(fontLine, fontLineEnd - fontLine),
+                             drawn.chopped(1), run.endShift);
+            if (!typed)
+                std::printf("PDF: a right-to-left run of %lld glyphs is left in the order it was drawn\n",
+                            static_cast<long long>(glyphs));
+            out.append(typed ? QByteArrayView(*typed) : drawn);
+        } else {
+            out.append(drawn);
+        }
         out.append("EMC\n");
         copied = lineStart;
         at = lineStart;
@@ -516,11 +539,12 @@ public:
 
     void pageBegun() { ++m_drawnPage; }
 
-    void add(const RunKey& key, const QString& text) {
+    void add(const RunKey& key, const RunText& text) {
         if (size_t(m_drawnPage) >= m_pages.size())
             m_pages.resize(size_t(m_drawnPage) + 1);
         m_pages[size_t(m_drawnPage)][key].append(text);
         m_recorded = true;
+        m_rightToLeft = m_rightToLeft || text.rightToLeft;
     }
 
     bool finish() {
@@ -614,9 +638,11 @@ private:
             }
             // Every run recorded on the page has its span: no word goes without its text.
             if (std::any_of(texts.cbegin(), texts.cend(),
-                            [](const QStringList& left) { return !left.isEmpty(); }))
+                            [](const QList<RunText>& left) { return !left.isEmpty(); }))
                 return false;
         }
+        if (m_rightToLeft)
+            nameLetters(file, changes);
         std::sort(changes.begin(), changes.end(),
                   [](const Change& a, const Change& b) { return a.begin < b.begin; });
         for (size_t i = 1; i < changes.size(); ++i) {
@@ -701,11 +727,79 @@ private:
         return true;
     }
 
+    // Gives every Type0 font's ToUnicode table the letters its glyphs stand for in place of
+    // presentation forms (see pdf_text_rtl.h). A table that cannot be read or changed is left as
+    // it is: the text still reads, in presentation forms.
+    void nameLetters(PdfFile& file, std::vector<Change>& changes) {
+        for (const PdfFile::Entry& entry : file.entries()) {
+            PdfFile::Value reference;
+            reference.kind = PdfFile::Value::Kind::reference;
+            reference.number = entry.number;
+            const std::optional<PdfFile::Object> font = file.object(reference);
+            if (!font || font->streamBegin >= 0 || font->value.kind != PdfFile::Value::Kind::dictionary)
+                continue;
+            const PdfFile::Value* type = font->value.at("Type");
+            const PdfFile::Value* subtype = font->value.at("Subtype");
+            const PdfFile::Value* toUnicode = font->value.at("ToUnicode");
+            if (!type || type->text != "Font" || !subtype || subtype->text != "Type0" || !toUnicode)
+                continue;
+            const std::optional<PdfFile::Object> table = file.object(*toUnicode);
+            bool ok = table && table->streamBegin >= 0;
+            if (ok) {
+                ok = replaceStream(file, *table, changes,
+                                   [](const QByteArray& cmap) { return toUnicodeWithLetters(cmap); });
+            }
+            if (!ok)
+                std::printf("PDF: the text table of font object %lld is left as it was\n",
+                            static_cast<long long>(entry.number));
+        }
+    }
+
+    // Gives a stream the data `change` makes of its own (decompressed) data, and its length to
+    // match. True when it is changed or `change` gives nothing.
+    template <typename ChangeData>
+    bool replaceStream(PdfFile& file, const PdfFile::Object& stream, std::vector<Change>& changes,
+                       ChangeData change) {
+        const PdfFile::Value& dictionary = stream.value;
+        const PdfFile::Value* filter = dictionary.at("Filter");
+        if (filter && filter->kind == PdfFile::Value::Kind::array && filter->items.size() == 1)
+            filter = &filter->items.constFirst();
+        const bool compressed = filter != nullptr;
+        if (compressed && (filter->kind != PdfFile::Value::Kind::name || filter->text != "FlateDecode" ||
+                           dictionary.at("DecodeParms")))
+            return false;
+        const QByteArrayView data =
+            QByteArrayView(m_file).sliced(stream.streamBegin, stream.streamEnd - stream.streamBegin);
+        bool ok = true;
+        const QByteArray content = compressed ? inflated(data, &ok) : data.toByteArray();
+        if (!ok)
+            return false;
+        const std::optional<QByteArray> changed = change(content);
+        if (!changed)
+            return true;
+        const std::optional<QByteArray> written = compressed ? deflated(*changed) : changed;
+        const PdfFile::Value* length = dictionary.at("Length");
+        if (!written || !length)
+            return false;
+        const QByteArray size = QByteArray::number(written->size());
+        if (length->kind == PdfFile::Value::Kind::number) {
+            changes.push_back({length->begin, length->end, size});
+        } else {
+            const std::optional<PdfFile::Object> lengthObject = file.object(*length);
+            if (!lengthObject)
+                return false;
+            changes.push_back({lengthObject->value.begin, lengthObject->value.end, size});
+        }
+        changes.push_back({stream.streamBegin, stream.streamEnd, *written});
+        return true;
+    }
+
     QIODevice* m_target;
     QByteArray m_file; // as Qt wrote it
     std::vector<PageTexts> m_pages;
     int m_drawnPage = 0;
     bool m_recorded = false;
+    bool m_rightToLeft = false; // a right-to-left run was recorded
     bool m_failed = false;
 };
 
@@ -727,7 +821,13 @@ PdfTextWriter* PdfTextWriter::of(QPaintDevice* device) {
 }
 
 void PdfTextWriter::addActualText(QPointF firstGlyph, qsizetype glyphCount, const QString& text) {
-    filter->add(RunKey{fixed(firstGlyph.x()), fixed(firstGlyph.y()), glyphCount}, text);
+    filter->add(RunKey{fixed(firstGlyph.x()), fixed(firstGlyph.y()), glyphCount}, RunText{text});
+}
+
+void PdfTextWriter::addRightToLeftText(QPointF firstGlyph, qsizetype glyphCount, const QString& shownText,
+                                       qreal endShift) {
+    filter->add(RunKey{fixed(firstGlyph.x()), fixed(firstGlyph.y()), glyphCount},
+                RunText{shownText, true, endShift});
 }
 
 bool PdfTextWriter::finish() {

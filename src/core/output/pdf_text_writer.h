@@ -49,6 +49,11 @@ public:
     // glyph is at `firstGlyph` (the drawing position plus the run's first position, in the
     // painter's coordinates) and which has `glyphCount` glyphs, stands for `text`.
     void addActualText(QPointF firstGlyph, qsizetype glyphCount, const QString& text);
+    // The same for a right-to-left run drawn as drawRightToLeftSpelling() draws it (pdf_text_rtl.h),
+    // whose glyphs the writer puts in typed order, the leftmost one's end moved by `endShift`;
+    // the file's fonts then name the letters their glyphs stand for.
+    void addRightToLeftText(QPointF firstGlyph, qsizetype glyphCount, const QString& shownText,
+                            qreal endShift);
 
     // After the painter has ended: writes the file to the device and says whether it came out
     // whole (false when the device failed, or when spans were to be added to a file whose
