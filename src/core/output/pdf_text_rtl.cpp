@@ -79,8 +79,45 @@ QList<QByteArrayView> tokensOf(QByteArrayView body) {
 
 } // namespace
 
+bool drawLeftToRightInRightToLeft(QPainter& painter, PdfTextWriter& writer, QPointF position,
+                                  const QGlyphRun& run, QStringView text, bool wordStart, bool wordEnds) {
+    const QRawFont font = run.rawFont();
+    QList<quint32> glyphs = run.glyphIndexes();
+    QList<QPointF> positions = run.positions();
+    const QList<quint32> blank = font.glyphIndexesForString(QStringLiteral(" "));
+    if (blank.size() != 1 || blank.constFirst() == 0 || positions.size() != glyphs.size() || glyphs.isEmpty())
+        return false;
+    const QList<QPointF> advances = font.advancesForGlyphIndexes(glyphs);
+    qreal left = std::numeric_limits<qreal>::max();
+    qreal right = std::numeric_limits<qreal>::lowest();
+    for (qsizetype i = 0; i < glyphs.size(); ++i) {
+        left = std::min(left, positions.at(i).x());
+        right = std::max(right, positions.at(i).x() + advances.at(i).x());
+    }
+    const QPointF bridge(left, positions.constFirst().y());
+    if (wordStart) {
+        glyphs.prepend(blank.constFirst());
+        positions.prepend(bridge);
+    }
+    if (wordEnds) {
+        glyphs.append(blank.constFirst());
+        positions.append(bridge);
+    }
+    QGlyphRun bridged = run;
+    bridged.setGlyphIndexes(glyphs);
+    bridged.setPositions(positions);
+    painter.drawGlyphRun(position, bridged);
+    writer.addBridgedText(position + positions.constFirst(), glyphs.size(), withRightToLeftMarks(text),
+                          right - left, wordStart, wordEnds);
+    return true;
+}
+
+QString withRightToLeftMarks(QStringView text) {
+    return QChar(0x200F) + text.toString() + QChar(0x200F);
+}
+
 bool drawRightToLeftSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, const QGlyphRun& run,
-                             QStringView text) {
+                             QStringView text, bool wordStart, std::optional<qreal> reach) {
     const QRawFont font = run.rawFont();
     QList<quint32> glyphs = run.glyphIndexes();
     QList<QPointF> positions = run.positions();
@@ -96,56 +133,108 @@ bool drawRightToLeftSpelling(QPainter& painter, PdfTextWriter& writer, QPointF p
     }
     // Qt gives a right-to-left run's glyphs in typed order, the first one rightmost; they are
     // drawn from the left, as they always were, and the writer puts them back in typed order.
-    const qreal endShift = left - (positions.constLast().x() + advances.constLast().x());
+    // A lone glyph without a blank already spans its own box.
+    const qreal endShift =
+        !wordStart && glyphs.size() == 1
+            ? 0
+            : reach.value_or(left) - (positions.constLast().x() + advances.constLast().x());
     const QPointF blankAt(right, positions.constFirst().y());
     std::reverse(glyphs.begin(), glyphs.end());
     std::reverse(positions.begin(), positions.end());
-    glyphs.append(blank.constFirst());
-    positions.append(blankAt);
+    if (wordStart) {
+        glyphs.append(blank.constFirst());
+        positions.append(blankAt);
+    }
     QGlyphRun shown = run;
     shown.setGlyphIndexes(glyphs);
     shown.setPositions(positions);
     painter.drawGlyphRun(position, shown);
-    writer.addRightToLeftText(position + positions.constFirst(), glyphs.size(), shownOrder(text), endShift);
+    writer.addRightToLeftText(position + positions.constFirst(), glyphs.size(),
+                              withRightToLeftMarks(shownOrder(text)), endShift, wordStart);
     return true;
 }
 
-std::optional<QByteArray> inTypedOrder(QByteArrayView fontLine, QByteArrayView glyphLines, qreal endShift) {
-    // Qt's lines: "<font> <size> Tf <matrix> Tm", then "<dx> <dy> Td <glyph> Tj" a glyph.
-    const qsizetype matrix = fontLine.indexOf(" Tf ");
-    if (matrix < 0 || !fontLine.endsWith(" Tm"))
-        return std::nullopt;
-    const QByteArrayView setMatrix = fontLine.sliced(matrix + 4);
-    QList<QByteArrayView> moves;
-    QList<QByteArrayView> lines;
+namespace {
+
+// A glyph line as Qt writes it: "<dx> <dy> Td <code> Tj".
+struct GlyphLine {
+    QByteArrayView move; // "<dx> <dy> Td"
+    QByteArrayView line;
+    uint code = 0;
+};
+
+std::optional<QList<GlyphLine>> glyphLinesOf(QByteArrayView glyphLines) {
+    QList<GlyphLine> lines;
     for (qsizetype at = 0; at < glyphLines.size();) {
         qsizetype end = glyphLines.indexOf('\n', at);
         if (end < 0)
             end = glyphLines.size();
         const QByteArrayView line = glyphLines.sliced(at, end - at);
-        const qsizetype move = line.indexOf(" Td ");
-        if (move < 0 || !line.endsWith(" Tj"))
+        const qsizetype move = line.indexOf(" Td <");
+        if (move < 0 || !line.endsWith("> Tj"))
             return std::nullopt;
-        moves.append(line.first(move + 3));
-        lines.append(line);
+        bool ok = false;
+        const uint code = line.sliced(move + 5, line.size() - move - 9).toUInt(&ok, 16);
+        if (!ok)
+            return std::nullopt;
+        lines.append({line.first(move + 3), line, code});
         at = end + 1;
     }
-    if (lines.size() < 2 || lines.size() > kMostReorderedGlyphs)
+    return lines;
+}
+
+} // namespace
+
+std::optional<QList<uint>> glyphCodes(QByteArrayView glyphLines) {
+    const auto lines = glyphLinesOf(glyphLines);
+    if (!lines)
         return std::nullopt;
+    QList<uint> codes;
+    for (const GlyphLine& line : *lines)
+        codes.append(line.code);
+    return codes;
+}
+
+std::optional<QByteArray> withCodes(QByteArrayView glyphLines, const QList<uint>& codes) {
+    const auto lines = glyphLinesOf(glyphLines);
+    if (!lines || lines->size() != codes.size())
+        return std::nullopt;
+    QByteArray out;
+    for (qsizetype i = 0; i < lines->size(); ++i) {
+        out.append(lines->at(i).move);
+        out.append(" <" + QByteArray::number(codes.at(i), 16).rightJustified(4, '0') + "> Tj\n");
+    }
+    return out;
+}
+
+std::optional<QByteArray> inTypedOrder(QByteArrayView fontLine, QByteArrayView glyphLines, qreal endShift,
+                                       const QList<uint>& codes) {
+    // Qt's lines: "<font> <size> Tf <matrix> Tm", then "<dx> <dy> Td <code> Tj" a glyph.
+    const qsizetype matrix = fontLine.indexOf(" Tf ");
+    const auto lines = glyphLinesOf(glyphLines);
+    if (matrix < 0 || !fontLine.endsWith(" Tm") || !lines || lines->isEmpty() ||
+        lines->size() > kMostReorderedGlyphs || (!codes.isEmpty() && codes.size() != lines->size()))
+        return std::nullopt;
+    const QByteArrayView setMatrix = fontLine.sliced(matrix + 4);
     // Each glyph is reached from the text matrix by the very moves that reached it before, so
     // that every reader and renderer computes its place exactly as it did: nothing drawn moves.
     QByteArray out;
-    for (qsizetype k = lines.size() - 1; k >= 0; --k) {
+    for (qsizetype k = lines->size() - 1; k >= 0; --k) {
         out.append(setMatrix);
         out.append('\n');
         for (qsizetype i = 0; i < k; ++i) {
-            out.append(moves.at(i));
+            out.append(lines->at(i).move);
             out.append('\n');
         }
         const bool last = k == 0 && qAbs(endShift) >= 1e-4;
         if (last)
             out.append(QByteArray::number(endShift, 'f', 4) + " Tc\n");
-        out.append(lines.at(k));
+        if (codes.isEmpty() || codes.at(k) == lines->at(k).code) {
+            out.append(lines->at(k).line);
+        } else {
+            out.append(lines->at(k).move);
+            out.append(" <" + QByteArray::number(codes.at(k), 16).rightJustified(4, '0') + "> Tj");
+        }
         out.append('\n');
         if (last)
             out.append("0 Tc\n");
@@ -153,7 +242,46 @@ std::optional<QByteArray> inTypedOrder(QByteArrayView fontLine, QByteArrayView g
     return out;
 }
 
-std::optional<QByteArray> toUnicodeWithLetters(const QByteArray& cmap) {
+QList<QString> glyphTexts(QStringView typed, const QList<QString>& own) {
+    QList<QString> texts;
+    qsizetype at = 0;
+    for (qsizetype i = 0; i < own.size(); ++i) {
+        const QStringView rest = typed.sliced(at);
+        if (i == own.size() - 1) {
+            texts.append(rest.toString());
+            at = typed.size();
+            break;
+        }
+        const QString& mine = own.at(i);
+        qsizetype take = 0;
+        if (!mine.isEmpty() && !mine.front().isSpace() && rest.startsWith(mine)) {
+            take = mine.size();
+        } else {
+            // A glyph that does not spell the text here (a ligature of marks, a joiner drawn as a
+            // blank, marks in another order) stands for what comes before the next glyph's own
+            // text, or for one character.
+            take = std::min<qsizetype>(1, rest.size());
+            const QString& next = own.at(i + 1);
+            // Marks the face draws in another order than typed are given one each, in typed order.
+            const bool reorderedMark =
+                !rest.isEmpty() && rest.front().isMark() && !mine.isEmpty() && mine.front().isMark();
+            for (qsizetype k = 1;
+                 !reorderedMark && k < std::min<qsizetype>(rest.size(), 8) && !next.isEmpty(); ++k) {
+                if (rest.sliced(k).startsWith(next)) {
+                    take = k;
+                    break;
+                }
+            }
+            if (take > 0 && rest.at(take - 1).isHighSurrogate() && take < rest.size())
+                ++take;
+        }
+        texts.append(rest.first(take).toString());
+        at += take;
+    }
+    return texts;
+}
+
+std::optional<ToUnicodeTable> readToUnicode(const QByteArray& cmap) {
     static constexpr QByteArrayView kRangesEnd = "endcodespacerange";
     const qsizetype bodyBegin = cmap.indexOf(kRangesEnd.data());
     const qsizetype bodyEnd = cmap.indexOf("endcmap");
@@ -162,9 +290,9 @@ std::optional<QByteArray> toUnicodeWithLetters(const QByteArray& cmap) {
     const QList<QByteArrayView> tokens = tokensOf(
         QByteArrayView(cmap).sliced(bodyBegin + kRangesEnd.size(), bodyEnd - bodyBegin - kRangesEnd.size()));
 
-    // Every code's text, with its code's width in hex digits.
-    QMap<uint, QString> texts;
-    int codeWidth = 0;
+    ToUnicodeTable table;
+    QMap<uint, QString>& texts = table.texts;
+    int& codeWidth = table.codeWidth;
     const auto code = [&codeWidth](QByteArrayView token) -> std::optional<uint> {
         if (token.size() < 3 || token.front() != '<')
             return std::nullopt;
@@ -228,29 +356,34 @@ std::optional<QByteArray> toUnicodeWithLetters(const QByteArray& cmap) {
             return std::nullopt;
         }
     }
-
-    bool changed = false;
+    if (codeWidth == 0)
+        return std::nullopt;
     for (QString& t : texts) {
         const QList<uint> codePoints = t.toUcs4();
-        if (codePoints.size() == 1 && isPresentationForm(codePoints.constFirst())) {
+        if (codePoints.size() == 1 && isPresentationForm(codePoints.constFirst()))
             t = t.normalized(QString::NormalizationForm_KC);
-            changed = true;
-        }
     }
-    if (!changed || codeWidth == 0)
-        return std::nullopt;
+    return table;
+}
 
+std::optional<QByteArray> writtenToUnicode(const QByteArray& cmap, const ToUnicodeTable& table) {
+    static constexpr QByteArrayView kRangesEnd = "endcodespacerange";
+    const qsizetype bodyBegin = cmap.indexOf(kRangesEnd.data());
+    const qsizetype bodyEnd = cmap.indexOf("endcmap");
+    if (bodyBegin < 0 || bodyEnd < bodyBegin)
+        return std::nullopt;
     QByteArray body("\n");
     QList<std::pair<uint, QString>> entries;
-    for (auto it = texts.cbegin(); it != texts.cend(); ++it)
+    for (auto it = table.texts.cbegin(); it != table.texts.cend(); ++it)
         entries.append({it.key(), it.value()});
     for (qsizetype i = 0; i < entries.size(); i += 100) {
         const qsizetype count = std::min<qsizetype>(100, entries.size() - i);
         body += QByteArray::number(count) + " beginbfchar\n";
         for (qsizetype j = i; j < i + count; ++j) {
-            body += '<' +
-                    QByteArray::number(entries.at(j).first, 16).rightJustified(codeWidth, '0').toUpper() +
-                    "> <" + hexOf(entries.at(j).second) + ">\n";
+            body +=
+                '<' +
+                QByteArray::number(entries.at(j).first, 16).rightJustified(table.codeWidth, '0').toUpper() +
+                "> <" + hexOf(entries.at(j).second) + ">\n";
         }
         body += "endbfchar\n";
     }

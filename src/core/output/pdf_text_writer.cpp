@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -41,6 +42,10 @@ struct RunText {
     QString text;
     bool rightToLeft = false; // its glyphs go in typed order (see pdf_text_rtl.h)
     qreal endShift = 0;
+    bool blank = false; // it ends with a blank glyph
+    qreal bridge = 0;   // the width of the blanks at a left-to-right run's ends
+    bool bridgeFirst = false;
+    bool bridgeLast = false;
 };
 
 using PageTexts = QHash<RunKey, QList<RunText>>; // the texts of the runs at a key, in drawing order
@@ -82,7 +87,12 @@ bool readNumber(QByteArrayView& line, double* value) {
 // recorded for are left as they are. `changed` says whether any span was added. A page's content
 // holds no text of the résumé (glyphs are named by their numbers, and the spans are added after
 // it is read), so nothing in it can pass for these lines.
-QByteArray withSpans(const QByteArray& content, PageTexts& texts, bool* changed) {
+// Writes a right-to-left run's glyph lines in typed order (see pdf_text_rtl.h), given the text
+// object's font line; nothing when it cannot.
+using Reorder = std::function<std::optional<QByteArray>(QByteArrayView fontLine, QByteArrayView glyphLines,
+                                                        const RunText& run)>;
+
+QByteArray withSpans(const QByteArray& content, PageTexts& texts, bool* changed, const Reorder& reorder) {
     QByteArray out;
     qsizetype copied = 0;
     qsizetype at = 0;
@@ -127,10 +137,9 @@ QByteArray withSpans(const QByteArray& content, PageTexts& texts, bool* changed)
         out.append(spanFor(run.text));
         const QByteArrayView drawn =
             QByteArrayView(content).sliced(fontLineEnd + 1, lineStart - (fontLineEnd + 1));
-        if (run.rightToLeft) {
-            const std::optional<QByteArray> typed =
-                inTypedOrder(QByteArrayView(content).sliced(fontLine, fontLineEnd - fontLine),
-                             drawn.chopped(1), run.endShift);
+        if (run.rightToLeft || run.bridge > 0) {
+            const std::optional<QByteArray> typed = reorder(
+                QByteArrayView(content).sliced(fontLine, fontLineEnd - fontLine), drawn.chopped(1), run);
             if (!typed)
                 std::printf("PDF: a right-to-left run of %lld glyphs is left in the order it was drawn\n",
                             static_cast<long long>(glyphs));
@@ -517,6 +526,396 @@ std::optional<QByteArray> deflated(const QByteArray& data) {
     return out;
 }
 
+// A part of the file replaced: a content stream's data, its length.
+struct Change {
+    qsizetype begin = 0; // the bytes replaced
+    qsizetype end = 0;
+    QByteArray bytes;
+};
+
+// Gives a stream the data `change` makes of its own (decompressed) data, and its length to
+// match. True when it is changed or `change` gives nothing.
+template <typename ChangeData>
+bool replaceStream(PdfFile& file, const QByteArray& bytes, const PdfFile::Object& stream,
+                   std::vector<Change>& changes, ChangeData change) {
+    const PdfFile::Value& dictionary = stream.value;
+    const PdfFile::Value* filter = dictionary.at("Filter");
+    if (filter && filter->kind == PdfFile::Value::Kind::array && filter->items.size() == 1)
+        filter = &filter->items.constFirst();
+    const bool compressed = filter != nullptr;
+    if (compressed && (filter->kind != PdfFile::Value::Kind::name || filter->text != "FlateDecode" ||
+                       dictionary.at("DecodeParms")))
+        return false;
+    const QByteArrayView data =
+        QByteArrayView(bytes).sliced(stream.streamBegin, stream.streamEnd - stream.streamBegin);
+    bool ok = true;
+    const QByteArray content = compressed ? inflated(data, &ok) : data.toByteArray();
+    if (!ok)
+        return false;
+    const std::optional<QByteArray> changed = change(content);
+    if (!changed)
+        return true;
+    const std::optional<QByteArray> written = compressed ? deflated(*changed) : changed;
+    const PdfFile::Value* length = dictionary.at("Length");
+    if (!written || !length)
+        return false;
+    const QByteArray size = QByteArray::number(written->size());
+    if (length->kind == PdfFile::Value::Kind::number) {
+        changes.push_back({length->begin, length->end, size});
+    } else {
+        const std::optional<PdfFile::Object> lengthObject = file.object(*length);
+        if (!lengthObject)
+            return false;
+        changes.push_back({lengthObject->value.begin, lengthObject->value.end, size});
+    }
+    changes.push_back({stream.streamBegin, stream.streamEnd, *written});
+    return true;
+}
+
+// The fonts of the pages that right-to-left runs are drawn in, and the codes added to them: a
+// glyph that stands for other letters in a run than its code names (a ligature of marks, a
+// joiner drawn as a blank) or that has no width (a mark, which pdfminer would take for the end of
+// a line next to another mark) is written with a code of its own, drawing the same glyph, whose
+// text and width are its own. The codes are added to the font's ToUnicode table, its widths, its
+// map of codes to glyphs (until then the identity, and written as a new object) and its set of
+// codes. A font that is not as Qt writes it gets no codes; its runs keep their glyphs' codes.
+class RightToLeftFonts final {
+public:
+    void read(PdfFile& file, const QByteArray& bytes, const PdfFile::Value& pagesRoot) {
+        m_bytes = &bytes;
+        readPages(file, pagesRoot, 0);
+    }
+
+    std::optional<QByteArray> typedOrder(size_t page, QByteArrayView fontLine, QByteArrayView glyphLines,
+                                         const RunText& run) {
+        QList<uint> codes;
+        qreal endShift = run.endShift;
+        Font* font = fontOf(page, fontLine);
+        const std::optional<QList<uint>> drawn = glyphCodes(glyphLines);
+        if (!run.rightToLeft) {
+            // A left-to-right run with its bridges: only their codes change.
+            const qreal size = fontSize(fontLine);
+            if (!font || !drawn || drawn->isEmpty() || size <= 0)
+                return std::nullopt;
+            QList<uint> bridged = *drawn;
+            for (const qsizetype i : {qsizetype(0), drawn->size() - 1}) {
+                if ((i == 0 && !run.bridgeFirst) || (i > 0 && !run.bridgeLast))
+                    continue;
+                const uint code = drawn->at(i);
+                const std::optional<uint> alias =
+                    font->aliasFor(code, font->table.texts.value(code), run.bridge / size * 1000);
+                if (!alias)
+                    return std::nullopt;
+                bridged[i] = *alias;
+            }
+            return withCodes(glyphLines, bridged);
+        }
+        const qsizetype blank = run.blank ? 1 : 0;
+        if (font && drawn && drawn->size() > blank) {
+            // Drawn from the left, the blank last: typed order is the reverse, after the blank.
+            QList<uint> typed(drawn->crbegin() + blank, drawn->crend());
+            QList<QString> own;
+            for (const uint code : std::as_const(typed))
+                own.append(font->table.texts.value(code));
+            QList<uint> textCodes = *drawn;
+            QList<uint> cps = run.text.toUcs4();
+            std::reverse(cps.begin(), cps.end());
+            while (!cps.isEmpty() && cps.constFirst() == 0x200F)
+                cps.removeFirst();
+            while (!cps.isEmpty() && cps.constLast() == 0x200F)
+                cps.removeLast();
+            const QString typedText =
+                QString::fromUcs4(reinterpret_cast<const char32_t*>(cps.constData()), cps.size());
+            QList<QString> texts = glyphTexts(typedText, own);
+            // A neutral character (a period, a colon) is read after a right-to-left mark, so that
+            // MuPDF keeps it on the line of the text it follows, whatever the direction of that.
+            for (QString& t : texts) {
+                if (t.size() == 1 && t.front().direction() != QChar::DirL &&
+                    t.front().direction() != QChar::DirR && t.front().direction() != QChar::DirAL &&
+                    !t.front().isMark() && !t.front().isSpace() && t.front().unicode() != 0x200C &&
+                    t.front().unicode() != 0x200D)
+                    t.prepend(QChar(0x200F));
+            }
+            for (qsizetype i = 0; i < typed.size(); ++i) {
+                const uint code = typed.at(i);
+                const qreal width = font->widths.value(code, font->defaultWidth);
+                if (texts.at(i).isEmpty() || (texts.at(i) == own.at(i) && width != 0))
+                    continue;
+                const qreal aliasWidth = width != 0 ? width : kMarkWidth;
+                const std::optional<uint> alias = font->aliasFor(code, texts.at(i), aliasWidth);
+                if (!alias)
+                    continue;
+                // The content's order: the reverse of typed order, before the blank.
+                textCodes[typed.size() - 1 - i] = *alias;
+                if (i == typed.size() - 1)
+                    endShift -= (aliasWidth - width) / 1000 * fontSize(fontLine);
+            }
+            codes = textCodes;
+        }
+        return inTypedOrder(fontLine, glyphLines, endShift, codes);
+    }
+
+    // The changes to the fonts, and the objects to add (numbered from `firstNew`).
+    void write(PdfFile& file, const QByteArray& bytes, std::vector<Change>& changes, qint64 firstNew,
+               QList<QByteArray>& added) {
+        for (auto it = m_fonts.begin(); it != m_fonts.end(); ++it) {
+            Font& font = it.value();
+            if (!font.usable)
+                continue;
+            const std::optional<PdfFile::Object> toUnicode = file.object(font.toUnicode);
+            bool ok = toUnicode && toUnicode->streamBegin >= 0 &&
+                      replaceStream(file, bytes, *toUnicode, changes, [&font](const QByteArray& cmap) {
+                          ToUnicodeTable table = font.table;
+                          for (const Alias& alias : std::as_const(font.aliases))
+                              table.texts.insert(alias.code, alias.text);
+                          return writtenToUnicode(cmap, table);
+                      });
+            if (ok && !font.aliases.isEmpty())
+                ok = writeAliases(file, bytes, font, changes, firstNew + added.size(), added);
+            if (!ok)
+                std::printf("PDF: the text table of font object %lld is left as it was\n",
+                            static_cast<long long>(it.key()));
+        }
+    }
+
+private:
+    static constexpr qreal kMarkWidth = 500; // in thousandths of the font size
+
+    struct Alias {
+        uint code;
+        uint glyph; // the code whose glyph it draws
+        QString text;
+        qreal width;
+    };
+
+    struct Font {
+        bool usable = false;
+        PdfFile::Value toUnicode;
+        PdfFile::Value descendant;
+        ToUnicodeTable table;
+        QMap<uint, qreal> widths;
+        qreal defaultWidth = 1000;
+        uint next = 0; // the first free code
+        QList<Alias> aliases;
+        QHash<QString, uint> aliasOf; // glyph code and text -> code
+
+        std::optional<uint> aliasFor(uint glyph, const QString& text, qreal width) {
+            const QString key = QString::number(glyph) + u':' + QString::number(width) + u':' + text;
+            if (const auto found = aliasOf.constFind(key); found != aliasOf.cend())
+                return *found;
+            if (next > 0xFFFF)
+                return std::nullopt;
+            aliases.append({next, glyph, text, width});
+            aliasOf.insert(key, next);
+            return next++;
+        }
+    };
+
+    static qreal fontSize(QByteArrayView fontLine) {
+        const qsizetype space = fontLine.indexOf(' ');
+        const qsizetype end = fontLine.indexOf(" Tf");
+        return space > 0 && end > space ? fontLine.sliced(space + 1, end - space - 1).toDouble() : 0;
+    }
+
+    Font* fontOf(size_t page, QByteArrayView fontLine) {
+        const qsizetype space = fontLine.indexOf(' ');
+        if (page >= m_pageFonts.size() || space < 2 || fontLine.front() != '/')
+            return nullptr;
+        const QByteArray name = fontLine.sliced(1, space - 1).toByteArray();
+        const auto number = m_pageFonts[page].constFind(name);
+        if (number == m_pageFonts[page].cend())
+            return nullptr;
+        const auto font = m_fonts.find(*number);
+        return font != m_fonts.end() && font->usable ? &font.value() : nullptr;
+    }
+
+    std::optional<PdfFile::Value> dictionaryOf(PdfFile& file, const PdfFile::Value& value) {
+        if (value.kind == PdfFile::Value::Kind::dictionary)
+            return value;
+        const std::optional<PdfFile::Object> object = file.object(value);
+        if (!object || object->streamBegin >= 0 || object->value.kind != PdfFile::Value::Kind::dictionary)
+            return std::nullopt;
+        return object->value;
+    }
+
+    void readPages(PdfFile& file, const PdfFile::Value& node, int depth) {
+        const std::optional<PdfFile::Object> object = file.object(node);
+        if (!object || object->value.kind != PdfFile::Value::Kind::dictionary || depth > 32)
+            return;
+        const PdfFile::Value* type = object->value.at("Type");
+        if (type && type->text == "Pages") {
+            if (const PdfFile::Value* kids = object->value.at("Kids")) {
+                for (const PdfFile::Value& kid : kids->items)
+                    readPages(file, kid, depth + 1);
+            }
+            return;
+        }
+        QHash<QByteArray, qint64> fonts;
+        const PdfFile::Value* resources = object->value.at("Resources");
+        const std::optional<PdfFile::Value> resourceDictionary =
+            resources ? dictionaryOf(file, *resources) : std::nullopt;
+        const PdfFile::Value* fontEntry = resourceDictionary ? resourceDictionary->at("Font") : nullptr;
+        const std::optional<PdfFile::Value> fontDictionary =
+            fontEntry ? dictionaryOf(file, *fontEntry) : std::nullopt;
+        if (fontDictionary) {
+            for (const auto& [name, value] : fontDictionary->entries) {
+                if (value.kind != PdfFile::Value::Kind::reference)
+                    continue;
+                fonts.insert(name, value.number);
+                if (!m_fonts.contains(value.number))
+                    m_fonts.insert(value.number, readFont(file, value));
+            }
+        }
+        m_pageFonts.push_back(fonts);
+    }
+
+    // The data of a stream, decompressed.
+    std::optional<QByteArray> dataOf(const PdfFile::Object& stream) const {
+        if (stream.streamBegin < 0)
+            return std::nullopt;
+        const PdfFile::Value* filter = stream.value.at("Filter");
+        const QByteArrayView data =
+            QByteArrayView(*m_bytes).sliced(stream.streamBegin, stream.streamEnd - stream.streamBegin);
+        if (!filter)
+            return data.toByteArray();
+        if (filter->kind != PdfFile::Value::Kind::name || filter->text != "FlateDecode" ||
+            stream.value.at("DecodeParms"))
+            return std::nullopt;
+        bool ok = false;
+        QByteArray out = inflated(data, &ok);
+        return ok ? std::optional(out) : std::nullopt;
+    }
+
+    std::optional<qreal> numberOf(const PdfFile::Value& value) const {
+        if (value.kind != PdfFile::Value::Kind::number)
+            return std::nullopt;
+        bool ok = false;
+        const qreal number =
+            QByteArrayView(*m_bytes).sliced(value.begin, value.end - value.begin).toDouble(&ok);
+        return ok ? std::optional(number) : std::nullopt;
+    }
+
+    Font readFont(PdfFile& file, const PdfFile::Value& reference) {
+        Font font;
+        const std::optional<PdfFile::Object> type0 = file.object(reference);
+        if (!type0 || type0->value.kind != PdfFile::Value::Kind::dictionary)
+            return font;
+        const PdfFile::Value* subtype = type0->value.at("Subtype");
+        const PdfFile::Value* toUnicode = type0->value.at("ToUnicode");
+        const PdfFile::Value* descendants = type0->value.at("DescendantFonts");
+        if (!subtype || subtype->text != "Type0" || !toUnicode || !descendants ||
+            descendants->kind != PdfFile::Value::Kind::array || descendants->items.size() != 1)
+            return font;
+        const std::optional<PdfFile::Object> table = file.object(*toUnicode);
+        const std::optional<PdfFile::Object> cidFont = file.object(descendants->items.constFirst());
+        if (!table || !cidFont || cidFont->value.kind != PdfFile::Value::Kind::dictionary)
+            return font;
+        const std::optional<QByteArray> cmap = dataOf(*table);
+        std::optional<ToUnicodeTable> texts = cmap ? readToUnicode(*cmap) : std::nullopt;
+        const PdfFile::Value* map = cidFont->value.at("CIDToGIDMap");
+        const PdfFile::Value* widths = cidFont->value.at("W");
+        if (!texts || !map || map->text != "Identity" || !widths ||
+            widths->kind != PdfFile::Value::Kind::array)
+            return font;
+        if (const PdfFile::Value* defaultWidth = cidFont->value.at("DW")) {
+            if (const auto number = numberOf(*defaultWidth))
+                font.defaultWidth = *number;
+        }
+        // [first [w w …]] or [first last w]
+        const QList<PdfFile::Value>& items = widths->items;
+        for (qsizetype i = 0; i + 1 < items.size();) {
+            const PdfFile::Value& first = items.at(i);
+            if (first.kind != PdfFile::Value::Kind::number || !first.whole || first.number < 0)
+                return font;
+            if (items.at(i + 1).kind == PdfFile::Value::Kind::array) {
+                qint64 code = first.number;
+                for (const PdfFile::Value& w : items.at(i + 1).items) {
+                    const auto width = numberOf(w);
+                    if (!width)
+                        return font;
+                    font.widths.insert(uint(code++), *width);
+                }
+                i += 2;
+            } else {
+                const auto width = i + 2 < items.size() ? numberOf(items.at(i + 2)) : std::nullopt;
+                if (!width || !items.at(i + 1).whole)
+                    return font;
+                for (qint64 code = first.number; code <= items.at(i + 1).number && code <= 0xFFFF; ++code)
+                    font.widths.insert(uint(code), *width);
+                i += 3;
+            }
+        }
+        uint next = 0;
+        if (!font.widths.isEmpty())
+            next = std::max(next, font.widths.lastKey() + 1);
+        if (!texts->texts.isEmpty())
+            next = std::max(next, texts->texts.lastKey() + 1);
+        font.next = next;
+        font.table = *texts;
+        font.toUnicode = *toUnicode;
+        font.descendant = descendants->items.constFirst();
+        font.usable = true;
+        return font;
+    }
+
+    // The font's map of codes to glyphs (a new object), its widths and its set of codes, with the
+    // aliases.
+    bool writeAliases(PdfFile& file, const QByteArray& bytes, const Font& font, std::vector<Change>& changes,
+                      qint64 number, QList<QByteArray>& added) {
+        const std::optional<PdfFile::Object> cidFont = file.object(font.descendant);
+        if (!cidFont || cidFont->value.kind != PdfFile::Value::Kind::dictionary)
+            return false;
+        const PdfFile::Value* map = cidFont->value.at("CIDToGIDMap");
+        const PdfFile::Value* widths = cidFont->value.at("W");
+        if (!map || !widths)
+            return false;
+        const uint last = font.aliases.constLast().code;
+        QByteArray gids;
+        gids.reserve(2 * (last + 1));
+        for (uint code = 0; code <= last; ++code) {
+            const uint glyph = code < font.aliases.constFirst().code
+                                   ? code
+                                   : font.aliases.at(code - font.aliases.constFirst().code).glyph;
+            gids.append(char(glyph >> 8));
+            gids.append(char(glyph & 0xFF));
+        }
+        const std::optional<QByteArray> packed = deflated(gids);
+        if (!packed)
+            return false;
+        added.append("<<\n/Length " + QByteArray::number(packed->size()) +
+                     "\n/Filter /FlateDecode\n>>\nstream\n" + *packed + "\nendstream");
+        QByteArray aliasWidths = ' ' + QByteArray::number(font.aliases.constFirst().code) + " [";
+        for (const Alias& alias : font.aliases)
+            aliasWidths += QByteArray::number(alias.width) + ' ';
+        aliasWidths += "]]";
+        changes.push_back({map->begin, map->end, QByteArray::number(number) + " 0 R"});
+        changes.push_back({widths->end - 1, widths->end, aliasWidths});
+
+        // The set of codes the font has, when it names one.
+        const PdfFile::Value* descriptorReference = cidFont->value.at("FontDescriptor");
+        const std::optional<PdfFile::Object> descriptor =
+            descriptorReference ? file.object(*descriptorReference) : std::nullopt;
+        const PdfFile::Value* set = descriptor && descriptor->value.kind == PdfFile::Value::Kind::dictionary
+                                        ? descriptor->value.at("CIDSet")
+                                        : nullptr;
+        const std::optional<PdfFile::Object> setObject = set ? file.object(*set) : std::nullopt;
+        if (!setObject)
+            return set == nullptr;
+        return replaceStream(file, bytes, *setObject, changes, [&font, last](const QByteArray& bits) {
+            QByteArray out = bits;
+            if (out.size() < qsizetype(last / 8 + 1))
+                out.append(QByteArray(qsizetype(last / 8 + 1) - out.size(), '\0'));
+            for (const Alias& alias : font.aliases)
+                out[alias.code / 8] = char(out.at(alias.code / 8) | (0x80 >> (alias.code % 8)));
+            return std::optional(out);
+        });
+    }
+
+    const QByteArray* m_bytes = nullptr;
+    std::vector<QHash<QByteArray, qint64>> m_pageFonts;
+    QHash<qint64, Font> m_fonts;
+};
+
 } // namespace
 
 namespace detail {
@@ -544,7 +943,7 @@ public:
             m_pages.resize(size_t(m_drawnPage) + 1);
         m_pages[size_t(m_drawnPage)][key].append(text);
         m_recorded = true;
-        m_rightToLeft = m_rightToLeft || text.rightToLeft;
+        m_rightToLeft = m_rightToLeft || text.rightToLeft || text.bridge > 0;
     }
 
     bool finish() {
@@ -603,13 +1002,6 @@ private:
         return true;
     }
 
-    // A content stream given its spans: the replacement of its data and of its length.
-    struct Change {
-        qsizetype begin = 0; // the bytes replaced
-        qsizetype end = 0;
-        QByteArray bytes;
-    };
-
     bool rewrite() {
         PdfFile file(m_file);
         if (!file.readTable())
@@ -625,6 +1017,9 @@ private:
         if (!pagesRoot || !collectContents(file, *pagesRoot, 0, pages))
             return false;
 
+        RightToLeftFonts fonts;
+        if (m_rightToLeft)
+            fonts.read(file, m_file, *pagesRoot);
         std::vector<Change> changes;
         for (size_t page = 0; page < m_pages.size(); ++page) {
             PageTexts& texts = m_pages[page];
@@ -633,7 +1028,11 @@ private:
             if (page >= pages.size())
                 return false;
             for (const PdfFile::Value& reference : pages[page]) {
-                if (!changeStream(file, reference, texts, changes))
+                const Reorder reorder = [&fonts, page](QByteArrayView fontLine, QByteArrayView glyphLines,
+                                                       const RunText& run) {
+                    return fonts.typedOrder(page, fontLine, glyphLines, run);
+                };
+                if (!changeStream(file, reference, texts, changes, reorder))
                     return false;
             }
             // Every run recorded on the page has its span: no word goes without its text.
@@ -641,8 +1040,10 @@ private:
                             [](const QList<RunText>& left) { return !left.isEmpty(); }))
                 return false;
         }
-        if (m_rightToLeft)
-            nameLetters(file, changes);
+        const PdfFile::Value* size = file.trailer().at("Size");
+        QList<QByteArray> added; // new objects, numbered from the trailer's size on
+        if (m_rightToLeft && size && size->kind == PdfFile::Value::Kind::number)
+            fonts.write(file, m_file, changes, size->number, added);
         std::sort(changes.begin(), changes.end(),
                   [](const Change& a, const Change& b) { return a.begin < b.begin; });
         for (size_t i = 1; i < changes.size(); ++i) {
@@ -669,6 +1070,18 @@ private:
             copied = c.end;
         }
         put(QByteArrayView(m_file).sliced(copied, file.tableOffset() - copied));
+        // New objects go before the table.
+        qint64 tableOffset = moved(file.tableOffset());
+        QByteArray addedEntries;
+        if (!added.isEmpty())
+            addedEntries = QByteArray::number(size->number) + ' ' + QByteArray::number(added.size()) + '\n';
+        for (qsizetype i = 0; i < added.size(); ++i) {
+            const QByteArray object =
+                QByteArray::number(size->number + i) + " 0 obj\n" + added.at(i) + "\nendobj\n";
+            addedEntries += QByteArray::number(tableOffset).rightJustified(10, '0') + " 00000 n \n";
+            put(object);
+            tableOffset += object.size();
+        }
 
         // The table with each object's new offset, the trailer as it was, and the table's offset.
         QByteArray table = m_file.sliced(file.tableOffset(), file.trailerKeyword() - file.tableOffset());
@@ -678,15 +1091,21 @@ private:
                 return false;
             table.replace(e.line - file.tableOffset(), 10, offset);
         }
+        table += addedEntries;
         put(table);
-        put(QByteArrayView(m_file).sliced(file.trailerKeyword(),
-                                          file.startKeyword() - file.trailerKeyword()));
-        put(QByteArray("startxref\n" + QByteArray::number(moved(file.tableOffset())) + "\n%%EOF\n"));
+        QByteArray trailer =
+            m_file.sliced(file.trailerKeyword(), file.startKeyword() - file.trailerKeyword());
+        if (!added.isEmpty()) {
+            trailer.replace(size->begin - file.trailerKeyword(), size->end - size->begin,
+                            QByteArray::number(size->number + added.size()));
+        }
+        put(trailer);
+        put(QByteArray("startxref\n" + QByteArray::number(tableOffset) + "\n%%EOF\n"));
         return true;
     }
 
     bool changeStream(PdfFile& file, const PdfFile::Value& reference, PageTexts& texts,
-                      std::vector<Change>& changes) {
+                      std::vector<Change>& changes, const Reorder& reorder) {
         const std::optional<PdfFile::Object> stream = file.object(reference);
         if (!stream || stream->streamBegin < 0)
             return false;
@@ -705,7 +1124,7 @@ private:
         if (!ok)
             return false;
         bool changed = false;
-        const QByteArray marked = withSpans(content, texts, &changed);
+        const QByteArray marked = withSpans(content, texts, &changed, reorder);
         if (!changed)
             return true;
         const std::optional<QByteArray> written = compressed ? deflated(marked) : std::optional(marked);
@@ -724,73 +1143,6 @@ private:
         if (!lengthObject)
             return false;
         changes.push_back({lengthObject->value.begin, lengthObject->value.end, size});
-        return true;
-    }
-
-    // Gives every Type0 font's ToUnicode table the letters its glyphs stand for in place of
-    // presentation forms (see pdf_text_rtl.h). A table that cannot be read or changed is left as
-    // it is: the text still reads, in presentation forms.
-    void nameLetters(PdfFile& file, std::vector<Change>& changes) {
-        for (const PdfFile::Entry& entry : file.entries()) {
-            PdfFile::Value reference;
-            reference.kind = PdfFile::Value::Kind::reference;
-            reference.number = entry.number;
-            const std::optional<PdfFile::Object> font = file.object(reference);
-            if (!font || font->streamBegin >= 0 || font->value.kind != PdfFile::Value::Kind::dictionary)
-                continue;
-            const PdfFile::Value* type = font->value.at("Type");
-            const PdfFile::Value* subtype = font->value.at("Subtype");
-            const PdfFile::Value* toUnicode = font->value.at("ToUnicode");
-            if (!type || type->text != "Font" || !subtype || subtype->text != "Type0" || !toUnicode)
-                continue;
-            const std::optional<PdfFile::Object> table = file.object(*toUnicode);
-            bool ok = table && table->streamBegin >= 0;
-            if (ok) {
-                ok = replaceStream(file, *table, changes,
-                                   [](const QByteArray& cmap) { return toUnicodeWithLetters(cmap); });
-            }
-            if (!ok)
-                std::printf("PDF: the text table of font object %lld is left as it was\n",
-                            static_cast<long long>(entry.number));
-        }
-    }
-
-    // Gives a stream the data `change` makes of its own (decompressed) data, and its length to
-    // match. True when it is changed or `change` gives nothing.
-    template <typename ChangeData>
-    bool replaceStream(PdfFile& file, const PdfFile::Object& stream, std::vector<Change>& changes,
-                       ChangeData change) {
-        const PdfFile::Value& dictionary = stream.value;
-        const PdfFile::Value* filter = dictionary.at("Filter");
-        if (filter && filter->kind == PdfFile::Value::Kind::array && filter->items.size() == 1)
-            filter = &filter->items.constFirst();
-        const bool compressed = filter != nullptr;
-        if (compressed && (filter->kind != PdfFile::Value::Kind::name || filter->text != "FlateDecode" ||
-                           dictionary.at("DecodeParms")))
-            return false;
-        const QByteArrayView data =
-            QByteArrayView(m_file).sliced(stream.streamBegin, stream.streamEnd - stream.streamBegin);
-        bool ok = true;
-        const QByteArray content = compressed ? inflated(data, &ok) : data.toByteArray();
-        if (!ok)
-            return false;
-        const std::optional<QByteArray> changed = change(content);
-        if (!changed)
-            return true;
-        const std::optional<QByteArray> written = compressed ? deflated(*changed) : changed;
-        const PdfFile::Value* length = dictionary.at("Length");
-        if (!written || !length)
-            return false;
-        const QByteArray size = QByteArray::number(written->size());
-        if (length->kind == PdfFile::Value::Kind::number) {
-            changes.push_back({length->begin, length->end, size});
-        } else {
-            const std::optional<PdfFile::Object> lengthObject = file.object(*length);
-            if (!lengthObject)
-                return false;
-            changes.push_back({lengthObject->value.begin, lengthObject->value.end, size});
-        }
-        changes.push_back({stream.streamBegin, stream.streamEnd, *written});
         return true;
     }
 
@@ -824,10 +1176,19 @@ void PdfTextWriter::addActualText(QPointF firstGlyph, qsizetype glyphCount, cons
     filter->add(RunKey{fixed(firstGlyph.x()), fixed(firstGlyph.y()), glyphCount}, RunText{text});
 }
 
+void PdfTextWriter::addBridgedText(QPointF firstGlyph, qsizetype glyphCount, const QString& text,
+                                   qreal bridge, bool first, bool last) {
+    RunText run{text};
+    run.bridge = bridge;
+    run.bridgeFirst = first;
+    run.bridgeLast = last;
+    filter->add(RunKey{fixed(firstGlyph.x()), fixed(firstGlyph.y()), glyphCount}, run);
+}
+
 void PdfTextWriter::addRightToLeftText(QPointF firstGlyph, qsizetype glyphCount, const QString& shownText,
-                                       qreal endShift) {
+                                       qreal endShift, bool blank) {
     filter->add(RunKey{fixed(firstGlyph.x()), fixed(firstGlyph.y()), glyphCount},
-                RunText{shownText, true, endShift});
+                RunText{shownText, true, endShift, blank});
 }
 
 bool PdfTextWriter::finish() {
