@@ -87,7 +87,7 @@ bool drawLeftToRightInRightToLeft(QPainter& painter, PdfTextWriter& writer, QPoi
     const QList<quint32> blank = font.glyphIndexesForString(QStringLiteral(" "));
     if (blank.size() != 1 || blank.constFirst() == 0 || positions.size() != glyphs.size() || glyphs.isEmpty())
         return false;
-    const QList<QPointF> advances = font.advancesForGlyphIndexes(glyphs);
+    const QList<QPointF> advances = font.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
     qreal left = std::numeric_limits<qreal>::max();
     qreal right = std::numeric_limits<qreal>::lowest();
     for (qsizetype i = 0; i < glyphs.size(); ++i) {
@@ -124,7 +124,7 @@ bool drawRightToLeftSpelling(QPainter& painter, PdfTextWriter& writer, QPointF p
     const QList<quint32> blank = font.glyphIndexesForString(QStringLiteral(" "));
     if (blank.size() != 1 || blank.constFirst() == 0 || positions.size() != glyphs.size())
         return false;
-    const QList<QPointF> advances = font.advancesForGlyphIndexes(glyphs);
+    const QList<QPointF> advances = font.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
     qreal left = std::numeric_limits<qreal>::max();
     qreal right = std::numeric_limits<qreal>::lowest();
     for (qsizetype i = 0; i < glyphs.size(); ++i) {

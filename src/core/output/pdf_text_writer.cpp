@@ -519,8 +519,7 @@ std::optional<QByteArray> deflated(const QByteArray& data) {
     uLongf size = compressBound(uLong(data.size()));
     QByteArray out(qsizetype(size), Qt::Uninitialized);
     if (compress2(reinterpret_cast<Bytef*>(out.data()), &size,
-                  reinterpret_cast<const Bytef*>(data.constData()), uLong(data.size()),
-                  Z_DEFAULT_COMPRESSION) != Z_OK)
+                  reinterpret_cast<const Bytef*>(data.constData()), uLong(data.size()), Z_BEST_SPEED) != Z_OK)
         return std::nullopt;
     out.resize(qsizetype(size));
     return out;
@@ -662,16 +661,19 @@ public:
             Font& font = it.value();
             if (!font.usable)
                 continue;
+            // The glyphs of the codes added first: the pages' content already names them.
+            if (!font.aliases.isEmpty() &&
+                !writeAliases(file, bytes, font, changes, firstNew + added.size(), added))
+                std::printf("PDF: font object %lld could not take its glyphs' codes\n",
+                            static_cast<long long>(it.key()));
             const std::optional<PdfFile::Object> toUnicode = file.object(font.toUnicode);
-            bool ok = toUnicode && toUnicode->streamBegin >= 0 &&
-                      replaceStream(file, bytes, *toUnicode, changes, [&font](const QByteArray& cmap) {
-                          ToUnicodeTable table = font.table;
-                          for (const Alias& alias : std::as_const(font.aliases))
-                              table.texts.insert(alias.code, alias.text);
-                          return writtenToUnicode(cmap, table);
-                      });
-            if (ok && !font.aliases.isEmpty())
-                ok = writeAliases(file, bytes, font, changes, firstNew + added.size(), added);
+            const bool ok = toUnicode && toUnicode->streamBegin >= 0 &&
+                            replaceStream(file, bytes, *toUnicode, changes, [&font](const QByteArray& cmap) {
+                                ToUnicodeTable table = font.table;
+                                for (const Alias& alias : std::as_const(font.aliases))
+                                    table.texts.insert(alias.code, alias.text);
+                                return writtenToUnicode(cmap, table);
+                            });
             if (!ok)
                 std::printf("PDF: the text table of font object %lld is left as it was\n",
                             static_cast<long long>(it.key()));
@@ -879,11 +881,8 @@ private:
             gids.append(char(glyph >> 8));
             gids.append(char(glyph & 0xFF));
         }
-        const std::optional<QByteArray> packed = deflated(gids);
-        if (!packed)
-            return false;
-        added.append("<<\n/Length " + QByteArray::number(packed->size()) +
-                     "\n/Filter /FlateDecode\n>>\nstream\n" + *packed + "\nendstream");
+        added.append("<<\n/Length " + QByteArray::number(gids.size()) + "\n>>\nstream\n" + gids +
+                     "\nendstream");
         QByteArray aliasWidths = ' ' + QByteArray::number(font.aliases.constFirst().code) + " [";
         for (const Alias& alias : font.aliases)
             aliasWidths += QByteArray::number(alias.width) + ' ';
@@ -898,10 +897,11 @@ private:
         const PdfFile::Value* set = descriptor && descriptor->value.kind == PdfFile::Value::Kind::dictionary
                                         ? descriptor->value.at("CIDSet")
                                         : nullptr;
+        // Only a check of conformance reads it: a set left as it was costs no reader a glyph.
         const std::optional<PdfFile::Object> setObject = set ? file.object(*set) : std::nullopt;
         if (!setObject)
-            return set == nullptr;
-        return replaceStream(file, bytes, *setObject, changes, [&font, last](const QByteArray& bits) {
+            return true;
+        replaceStream(file, bytes, *setObject, changes, [&font, last](const QByteArray& bits) {
             QByteArray out = bits;
             if (out.size() < qsizetype(last / 8 + 1))
                 out.append(QByteArray(qsizetype(last / 8 + 1) - out.size(), '\0'));
@@ -909,6 +909,7 @@ private:
                 out[alias.code / 8] = char(out.at(alias.code / 8) | (0x80 >> (alias.code % 8)));
             return std::optional(out);
         });
+        return true;
     }
 
     const QByteArray* m_bytes = nullptr;
