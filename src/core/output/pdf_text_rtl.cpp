@@ -299,13 +299,18 @@ std::optional<ToUnicodeTable> readToUnicode(const QByteArray& cmap) {
         bool ok = false;
         const uint value = token.sliced(1, token.size() - 2).toUInt(&ok, 16);
         codeWidth = int(token.size() - 2);
-        return ok ? std::optional(value) : std::nullopt;
+        // Codes of two bytes at most (a range up to the last 32-bit code would never end).
+        return ok && value <= 0xFFFF ? std::optional(value) : std::nullopt;
     };
     const auto text = [](QByteArrayView token) -> std::optional<QString> {
         if (token.size() < 2 || token.front() != '<')
             return std::nullopt;
         return textOfHex(token.sliced(1, token.size() - 2));
     };
+    // A table gives each of a font's codes (two bytes) a text, a few times over at most: one
+    // giving more is not a font's, and reading it would take ever longer.
+    constexpr qint64 kMaxEntries = qint64(4) << 16;
+    qint64 entries = 0;
     enum class Section { none, range, character } section = Section::none;
     for (qsizetype i = 0; i < tokens.size();) {
         const QByteArrayView token = tokens.at(i);
@@ -318,14 +323,15 @@ std::optional<ToUnicodeTable> readToUnicode(const QByteArray& cmap) {
         } else if (section == Section::character && i + 1 < tokens.size()) {
             const auto from = code(token);
             const auto to = text(tokens.at(i + 1));
-            if (!from || !to)
+            if (!from || !to || ++entries > kMaxEntries)
                 return std::nullopt;
             texts.insert(*from, *to);
             i += 2;
         } else if (section == Section::range && i + 2 < tokens.size()) {
             const auto low = code(token);
             const auto high = code(tokens.at(i + 1));
-            if (!low || !high || *high < *low || *high - *low > 0xFFFF)
+            if (!low || !high || *high < *low || *high - *low > 0xFFFF ||
+                (entries += qint64(*high - *low) + 1) > kMaxEntries)
                 return std::nullopt;
             i += 2;
             if (tokens.at(i) == "[") {

@@ -536,7 +536,11 @@ private:
 // Content streams larger than this when inflated are not read (Qt's hold a page each).
 constexpr qsizetype kMaxContent = qsizetype(256) << 20;
 
-QByteArray inflated(QByteArrayView data, bool* ok) {
+// A font's ToUnicode table larger than this when inflated is not read (Qt's, for a font's 65536
+// codes at most, are a few megabytes).
+constexpr qsizetype kMaxTable = qsizetype(16) << 20;
+
+QByteArray inflated(QByteArrayView data, bool* ok, qsizetype limit = kMaxContent) {
     QByteArray out;
     z_stream stream{};
     *ok = false;
@@ -546,7 +550,7 @@ QByteArray inflated(QByteArrayView data, bool* ok) {
     stream.avail_in = uInt(data.size());
     char buffer[16384];
     int status = Z_OK;
-    while (status == Z_OK && out.size() <= kMaxContent) {
+    while (status == Z_OK && out.size() <= limit) {
         stream.next_out = reinterpret_cast<Bytef*>(buffer);
         stream.avail_out = sizeof buffer;
         status = inflate(&stream, Z_NO_FLUSH);
@@ -624,7 +628,8 @@ class RightToLeftFonts final {
 public:
     void read(PdfFile& file, const QByteArray& bytes, const PdfFile::Value& pagesRoot) {
         m_bytes = &bytes;
-        readPages(file, pagesRoot, 0);
+        QSet<qint64> visited;
+        readPages(file, pagesRoot, 0, visited);
     }
 
     std::optional<QByteArray> typedOrder(size_t page, QByteArrayView fontLine, QByteArrayView glyphLines,
@@ -782,15 +787,20 @@ private:
         return object->value;
     }
 
-    void readPages(PdfFile& file, const PdfFile::Value& node, int depth) {
+    // Each node of the page tree once, no more than 32 levels down (as the pages' content is
+    // found).
+    void readPages(PdfFile& file, const PdfFile::Value& node, int depth, QSet<qint64>& visited) {
+        if (depth > 32 || node.kind != PdfFile::Value::Kind::reference || visited.contains(node.number))
+            return;
+        visited.insert(node.number);
         const std::optional<PdfFile::Object> object = file.object(node);
-        if (!object || object->value.kind != PdfFile::Value::Kind::dictionary || depth > 32)
+        if (!object || object->value.kind != PdfFile::Value::Kind::dictionary)
             return;
         const PdfFile::Value* type = object->value.at("Type");
         if (type && type->text == "Pages") {
             if (const PdfFile::Value* kids = object->value.at("Kids")) {
                 for (const PdfFile::Value& kid : kids->items)
-                    readPages(file, kid, depth + 1);
+                    readPages(file, kid, depth + 1, visited);
             }
             return;
         }
@@ -826,7 +836,7 @@ private:
             stream.value.at("DecodeParms"))
             return std::nullopt;
         bool ok = false;
-        QByteArray out = inflated(data, &ok);
+        QByteArray out = inflated(data, &ok, kMaxTable);
         return ok ? std::optional(out) : std::nullopt;
     }
 
@@ -836,7 +846,7 @@ private:
         bool ok = false;
         const qreal number =
             QByteArrayView(*m_bytes).sliced(value.begin, value.end - value.begin).toDouble(&ok);
-        return ok ? std::optional(number) : std::nullopt;
+        return ok && std::isfinite(number) ? std::optional(number) : std::nullopt;
     }
 
     Font readFont(PdfFile& file, const PdfFile::Value& reference) {
@@ -850,8 +860,17 @@ private:
         if (!subtype || subtype->text != "Type0" || !toUnicode || !descendants ||
             descendants->kind != PdfFile::Value::Kind::array || descendants->items.size() != 1)
             return font;
+        // A table or descendant font another font has too would be changed twice: neither font
+        // named second gets codes. Each is read once so.
+        const PdfFile::Value& descendant = descendants->items.constFirst();
+        if (toUnicode->kind != PdfFile::Value::Kind::reference ||
+            descendant.kind != PdfFile::Value::Kind::reference || toUnicode->number == descendant.number ||
+            m_claimed.contains(toUnicode->number) || m_claimed.contains(descendant.number))
+            return font;
+        m_claimed.insert(toUnicode->number);
+        m_claimed.insert(descendant.number);
         const std::optional<PdfFile::Object> table = file.object(*toUnicode);
-        const std::optional<PdfFile::Object> cidFont = file.object(descendants->items.constFirst());
+        const std::optional<PdfFile::Object> cidFont = file.object(descendant);
         if (!table || !cidFont || cidFont->value.kind != PdfFile::Value::Kind::dictionary)
             return font;
         const std::optional<QByteArray> cmap = dataOf(*table);
@@ -875,14 +894,14 @@ private:
                 qint64 code = first.number;
                 for (const PdfFile::Value& w : items.at(i + 1).items) {
                     const auto width = numberOf(w);
-                    if (!width)
+                    if (!width || code > 0xFFFF)
                         return font;
                     font.widths.insert(uint(code++), *width);
                 }
                 i += 2;
             } else {
                 const auto width = i + 2 < items.size() ? numberOf(items.at(i + 2)) : std::nullopt;
-                if (!width || !items.at(i + 1).whole)
+                if (!width || !items.at(i + 1).whole || first.number > 0xFFFF)
                     return font;
                 for (qint64 code = first.number; code <= items.at(i + 1).number && code <= 0xFFFF; ++code)
                     font.widths.insert(uint(code), *width);
@@ -892,8 +911,11 @@ private:
         uint next = 0;
         if (!font.widths.isEmpty())
             next = std::max(next, font.widths.lastKey() + 1);
-        if (!texts->texts.isEmpty())
+        if (!texts->texts.isEmpty()) {
+            if (texts->texts.lastKey() > 0xFFFF)
+                return font; // codes of more than two bytes, which Qt does not write
             next = std::max(next, texts->texts.lastKey() + 1);
+        }
         font.next = next;
         font.table = *texts;
         font.toUnicode = *toUnicode;
@@ -955,6 +977,7 @@ private:
     }
 
     const QByteArray* m_bytes = nullptr;
+    QSet<qint64> m_claimed; // the objects of the fonts read: ToUnicode tables, descendant fonts
     std::vector<QHash<QByteArray, qint64>> m_pageFonts;
     QHash<qint64, Font> m_fonts;
 };
@@ -1003,7 +1026,20 @@ public:
             for (const PageTexts& texts : m_pages)
                 recorded += spansIn(texts);
             QString why;
-            if (!rewrite(&why)) {
+            // A file whose fonts cannot take the codes is written again with the fonts as they
+            // were: the right-to-left runs keep their glyphs' codes.
+            std::vector<PageTexts> pages;
+            if (m_rightToLeft)
+                pages = m_pages;
+            bool written = rewrite(&why, m_rightToLeft);
+            if (!written && m_fontsChanged) {
+                logLine(QStringLiteral("⚠️ PDF written with its right-to-left fonts as they were (") %
+                        why % QStringLiteral(")"));
+                m_pages = std::move(pages);
+                m_added = 0;
+                written = rewrite(&why, false);
+            }
+            if (!written) {
                 logLine(QStringLiteral("⚠️ PDF written without the text of its shaped words (") % why %
                         QStringLiteral("): they read back as their glyphs do"));
                 put(m_file);
@@ -1088,7 +1124,8 @@ private:
     // content, or whose content stream cannot be read, is left out (counted in m_added's
     // shortfall). False, with nothing written, when the file's structure cannot be read: `why`
     // says what could not be.
-    bool rewrite(QString* why) {
+    // With `fonts`, the fonts of right-to-left runs get the codes their glyphs' texts need.
+    bool rewrite(QString* why, bool fonts) {
         PdfFile file(m_file);
         if (!file.readTable()) {
             *why = QStringLiteral("its cross-reference table could not be read");
@@ -1106,9 +1143,9 @@ private:
             return false;
         }
 
-        RightToLeftFonts fonts;
-        if (m_rightToLeft)
-            fonts.read(file, m_file, *pagesRoot);
+        RightToLeftFonts rightToLeftFonts;
+        if (fonts)
+            rightToLeftFonts.read(file, m_file, *pagesRoot);
         // Each content stream is read once, however many pages or times a page names it.
         std::vector<Change> changes;
         QSet<qint64> streamsRead;
@@ -1121,17 +1158,25 @@ private:
                     streamsRead.contains(reference.number))
                     continue;
                 streamsRead.insert(reference.number);
-                const Reorder reorder = [&fonts, page](QByteArrayView fontLine, QByteArrayView glyphLines,
-                                                       const RunText& run) {
-                    return fonts.typedOrder(page, fontLine, glyphLines, run);
+                const Reorder reorder = [&rightToLeftFonts, page](QByteArrayView fontLine,
+                                                                  QByteArrayView glyphLines,
+                                                                  const RunText& run) {
+                    return rightToLeftFonts.typedOrder(page, fontLine, glyphLines, run);
                 };
                 changeStream(file, reference, texts, changes, reorder);
             }
         }
+        // New objects are numbered from the trailer's size on, which must be past every object's.
         const PdfFile::Value* size = file.trailer().at("Size");
-        QList<QByteArray> added; // new objects, numbered from the trailer's size on
-        if (m_rightToLeft && size && size->kind == PdfFile::Value::Kind::number)
-            fonts.write(file, m_file, changes, size->number, added);
+        QList<QByteArray> added;
+        if (fonts && size && size->kind == PdfFile::Value::Kind::number && size->whole && size->number > 0 &&
+            size->number <= kMaxObjectNumber &&
+            std::all_of(file.entries().cbegin(), file.entries().cend(),
+                        [size](const PdfFile::Entry& e) { return e.number < size->number; })) {
+            const size_t before = changes.size();
+            rightToLeftFonts.write(file, m_file, changes, size->number, added);
+            m_fontsChanged = changes.size() > before || !added.isEmpty();
+        }
         std::sort(changes.begin(), changes.end(),
                   [](const Change& a, const Change& b) { return a.begin < b.begin; });
         for (size_t i = 1; i < changes.size(); ++i) {
@@ -1251,7 +1296,8 @@ private:
     std::vector<PageTexts> m_pages;
     int m_drawnPage = 0;
     bool m_recorded = false;
-    bool m_rightToLeft = false; // a right-to-left run was recorded
+    bool m_rightToLeft = false;  // a right-to-left run was recorded
+    bool m_fontsChanged = false; // the fonts of right-to-left runs were given codes
     bool m_failed = false;
     qsizetype m_added = 0; // spans written
 };
@@ -1265,7 +1311,7 @@ Status writeWithSpans(const QByteArray& written, const QList<RecordedSpan>& span
         while (filter.page() < span.page)
             filter.pageBegun();
         filter.add(RunKey{fixed(span.firstGlyph.x()), fixed(span.firstGlyph.y()), span.glyphCount},
-                   RunText{span.text});
+                   RunText{span.text, span.rightToLeft, 0, span.blank});
     }
     filter.write(written);
     return filter.finish();

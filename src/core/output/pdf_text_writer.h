@@ -29,6 +29,8 @@ struct RecordedSpan {
     QPointF firstGlyph;
     qsizetype glyphCount = 0;
     QString text;
+    bool rightToLeft = false; // recorded as addRightToLeftText() records a run
+    bool blank = false;       // (then) its last glyph is a blank
 };
 
 // What PdfTextWriter::finish() makes of a whole file `written` (as Qt's PDF writer writes one)

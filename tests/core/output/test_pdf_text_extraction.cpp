@@ -700,6 +700,31 @@ private slots:
         QVERIFY2(written.contains("/ActualText <FEFF0041>"), written.constData());
     }
 
+    // A right-to-left run whose font cannot be given codes (here its text table ranges up to the
+    // last 32-bit code, which was read without end) keeps its glyphs' codes, and gets its span;
+    // the table is left as it was.
+    void aRightToLeftRunWhoseFontCannotBeReadKeepsItsCodes() {
+        const QByteArray cmap("begincmap\n1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n"
+                              "1 beginbfrange\n<FFFFFFF0> <FFFFFFFF> <05D0>\nendbfrange\nendcmap\n");
+        const QByteArray file =
+            pdfOf({"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                   "<< /Type /Page /Parent 2 0 R /Contents 4 0 R /Resources << /Font << /F1 5 0 R >> >> >>",
+                   streamOf(QByteArray::number(kOneGlyph.size()), kOneGlyph),
+                   "<< /Type /Font /Subtype /Type0 /ToUnicode 6 0 R /DescendantFonts [7 0 R] >>",
+                   streamOf(QByteArray::number(cmap.size()), cmap),
+                   "<< /Type /Font /Subtype /CIDFontType2 /CIDToGIDMap /Identity /W [1 [500]] >>"});
+        detail::RecordedSpan span{0, QPointF(10, 20), 1, QStringLiteral("\u05D0")};
+        span.rightToLeft = true;
+        QByteArray written;
+        QBuffer buffer(&written);
+        QVERIFY(buffer.open(QIODevice::WriteOnly));
+        const Status finished = detail::writeWithSpans(file, {span}, &buffer);
+        QVERIFY2(finished.ok(), qPrintable(finished.error()));
+        QVERIFY2(written.contains("/ActualText <FEFF05D0>"), written.constData());
+        QVERIFY(written.contains(cmap));
+        QVERIFY(written.contains("/CIDToGIDMap /Identity"));
+    }
+
     // The file names each face it draws: the CJK text comes from the derived faces.
     void cjkTextIsSetInTheExactFaces() {
         const QString pdf = exportPdf(*resumeOf(kJapanese, QString()), ResumeLayoutMode::ats);
