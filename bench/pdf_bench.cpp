@@ -168,6 +168,36 @@ void BM_CreativeHindiTwoPages(benchmark::State& state) {
 }
 BENCHMARK(BM_CreativeHindiTwoPages)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The same two pages in Persian with Arabic marks and Latin words: every line is right to left,
+// its glyphs written in typed order and its fonts given the codes of marks and joiners.
+// clang-format off
+ResumeExportSnapshot persianTwoPageResume() {
+    ResumeExportSnapshot r = twoPageResume();
+    r.m_fullName = QStringLiteral("سارا حدّاد");
+    r.m_contactInfo = QStringLiteral("ایمیل: sara@example.com · تلفن 0912 345 6789");
+    r.m_summary = QStringLiteral("می‌خواهم تجربه‌ام را در اختیار تیم قرار بدهم. مُهَنْدِسَةُ بَرْمَجِيَّاتٍ در Qt.");
+    for (const auto& e : r.m_experience) {
+        e->role_ = QStringLiteral("مدیر عملیات");
+        e->company_ = QStringLiteral("شرکت نرم‌افزاری عمّان");
+        e->details_ = QStringLiteral("تیم دوازده نفره را به دفتری بدون کاغذ رساندم، هزینه‌ی لوازم را یک پنجم کم کردم "
+                                     "و بازبینی فروشندگان را راه انداختم که هر ماه چهل ساعت صرفه‌جویی کرد.");
+    }
+    for (QString& skill : r.m_appliedSkills)
+        skill = QStringLiteral("هوش مصنوعی");
+    return r;
+}
+// clang-format on
+
+void BM_AtsPersianTwoPages(benchmark::State& state) {
+    exportTwoPages(state, persianTwoPageResume(), ResumeLayoutMode::ats);
+}
+BENCHMARK(BM_AtsPersianTwoPages)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_CreativePersianTwoPages(benchmark::State& state) {
+    exportTwoPages(state, persianTwoPageResume(), ResumeLayoutMode::creative);
+}
+BENCHMARK(BM_CreativePersianTwoPages)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // The creative layout with four 2000 x 1500 photos. A JPEG can be decoded at a reduced scale; a PNG
 // cannot, so PNGs lean on the parallel decoding and on the renditions kept between exports.
 ResumeExportSnapshot creativeWithPhotos(const char* format) {

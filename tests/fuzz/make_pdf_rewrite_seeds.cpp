@@ -97,6 +97,8 @@ int main(int argc, char** argv) {
                              {QStringLiteral("ދިވެހި ބަސް"), QStringLiteral("Noto Sans Thaana")}};
     const QList<Text> madeByQt{{QStringLiteral("कर्मचारी"), QStringLiteral("Lohit Devanagari"), true},
                                {QStringLiteral("دانشگاه"), QStringLiteral("Noto Sans Arabic"), false, true}};
+    const QList<Text> rightToLeft{{QStringLiteral("شَرِكَة لا إله"), QStringLiteral("Noto Sans Arabic")},
+                                  {QStringLiteral("שָׁלוֹם עוֹלָם"), QStringLiteral("Noto Sans Hebrew")}};
     const QList<Text> wide{{QStringLiteral("山田太郎 김민준"), QStringLiteral("Noto Sans CJK JP")},
                            {QStringLiteral("𠮷野家 😀"), QStringLiteral("Noto Sans CJK JP")}};
     const QList<std::pair<QString, QList<QList<Text>>>> seeds{
@@ -105,11 +107,18 @@ int main(int argc, char** argv) {
         {QStringLiteral("Made bold and slanted by Qt"), {madeByQt}},
         {QStringLiteral("Three pages"), {latin, shaped, wide}},
         {QStringLiteral("\nxref\n0 1\ntrailer\n<< >>\nstartxref\n9\n%%EOF\n"), {shaped, madeByQt}},
+        {QStringLiteral("Right to left"), {rightToLeft}},
+        {QStringLiteral("Right to left, two pages"), {rightToLeft, rightToLeft}},
     };
     int number = 0;
     for (const auto& [title, pages] : seeds) {
         fuzz::PdfRewriteInput input;
         input.file = written(title, pages, input.spans);
+        // Right-to-left seeds: their runs' glyphs are put in typed order and their fonts given codes.
+        if (title.startsWith(QStringLiteral("Right to left"))) {
+            for (detail::RecordedSpan& span : input.spans)
+                span.rightToLeft = true;
+        }
         QByteArray check;
         QBuffer buffer(&check);
         buffer.open(QIODevice::WriteOnly);

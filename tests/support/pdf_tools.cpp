@@ -17,4 +17,18 @@ QString pdfText(const QString& pdf) {
     return runPdfTool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
 }
 
+QString mupdfText(const QString& pdf) {
+    return runPdfTool(QStringLiteral("mutool"),
+                      {QStringLiteral("draw"), QStringLiteral("-q"), QStringLiteral("-F"),
+                       QStringLiteral("txt"), QStringLiteral("-o"), QStringLiteral("-"), pdf});
+}
+
+QString pdfminerText(const QString& pdf) {
+    return runPdfTool(QStringLiteral("pdf2txt"), {pdf});
+}
+
+QList<PdfReader> pdfReaders() {
+    return {{"poppler", pdfText, true}, {"MuPDF", mupdfText, true}, {"pdfminer", pdfminerText, false}};
+}
+
 } // namespace quillora::test

@@ -1,5 +1,6 @@
 #include "output/pdf_text.h"
 
+#include "output/pdf_text_rtl.h"
 #include "output/pdf_text_writer.h"
 #include "output/text_direction.h"
 #include "theme/font_resolver.h"
@@ -11,6 +12,7 @@
 #include <QTextOption>
 
 #include <algorithm>
+#include <optional>
 
 namespace quillora {
 
@@ -49,27 +51,28 @@ bool needsShapingAlways(char16_t u) {
     return (u >= 0x0590 && u <= 0x08FF) || (u >= 0xFB1D && u <= 0xFDFF) || (u >= 0xFE70 && u <= 0xFEFF);
 }
 
-// The characters of a right-to-left run in the order its glyphs show them, left to right: code
-// point by code point, the text reversed.
-QString shownOrder(QStringView text) {
-    QList<uint> codePoints = text.toUcs4();
-    std::reverse(codePoints.begin(), codePoints.end());
-    return QString::fromUcs4(reinterpret_cast<const char32_t*>(codePoints.constData()), codePoints.size());
-}
-
 // Draws a glyph run of `text` and tells the writer the text it stands for when a reader could not
 // read it from the glyphs: when they are not the text's own characters in order, when the text
 // has marks (placed over or under their letter, so a reader sees a gap after them and breaks the
-// word), or characters a PDF cannot name.
-//
-// A reader takes the text of a page, spans too, as it is shown from left to right and puts a
-// right-to-left run back in its logical order itself, as it does with the characters of glyphs
-// (poppler and pdf.js do). So the span of a right-to-left run holds its characters as shown, and
-// the reader gets the word back as typed; in typed order it would read it reversed. Its glyphs
-// are drawn from the left too, so that the span's box is where the word is.
+// word), or characters a PDF cannot name. In a right-to-left paragraph every run says its text,
+// so that a reader that orders the line itself keeps each word's spaces and punctuation with it
+// (see pdf_text_rtl.h).
 void drawSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, const QGlyphRun& run,
-                  QStringView text) {
-    QList<quint32> glyphs = run.glyphIndexes();
+                  QStringView text, bool rightToLeftParagraph, bool wordStart, bool wordEnds,
+                  std::optional<qreal> reach) {
+    if (rightToLeftParagraph && !run.glyphIndexes().isEmpty()) {
+        if (run.isRightToLeft() &&
+            drawRightToLeftSpelling(painter, writer, position, run, text, wordStart, reach))
+            return;
+        if (!run.isRightToLeft() &&
+            drawLeftToRightInRightToLeft(painter, writer, position, run, text, wordStart, wordEnds))
+            return;
+        painter.drawGlyphRun(position, run);
+        writer.addActualText(position + run.positions().constFirst(), run.glyphIndexes().size(),
+                             withRightToLeftMarks(text));
+        return;
+    }
+    const QList<quint32> glyphs = run.glyphIndexes();
     const QString typed = text.toString();
     const bool unreadable =
         std::any_of(text.begin(), text.end(), [](QChar c) { return c.isSurrogate() || c.isMark(); });
@@ -77,19 +80,11 @@ void drawSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, co
         painter.drawGlyphRun(position, run);
         return;
     }
-    if (!run.isRightToLeft()) {
-        painter.drawGlyphRun(position, run);
-        writer.addActualText(position + run.positions().constFirst(), glyphs.size(), typed);
+    if (run.isRightToLeft() &&
+        drawRightToLeftSpelling(painter, writer, position, run, text, wordStart, reach))
         return;
-    }
-    QList<QPointF> positions = run.positions();
-    std::reverse(glyphs.begin(), glyphs.end());
-    std::reverse(positions.begin(), positions.end());
-    QGlyphRun shown = run;
-    shown.setGlyphIndexes(glyphs);
-    shown.setPositions(positions);
-    painter.drawGlyphRun(position, shown);
-    writer.addActualText(position + positions.constFirst(), glyphs.size(), shownOrder(text));
+    painter.drawGlyphRun(position, run);
+    writer.addActualText(position + run.positions().constFirst(), glyphs.size(), typed);
 }
 
 // Draws a line as QTextLine::draw() would, a word (or a run of spaces) at a time, so that each
@@ -97,11 +92,21 @@ void drawSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, co
 // one run (in more than one face or script) is drawn a run at a time, in pieces of whole
 // characters.
 void drawSpellingWords(QPainter& painter, PdfTextWriter& writer, const QTextLine& line, const QString& text,
-                       QPointF position) {
-    const auto drawPiece = [&](int start, int end, const QList<QGlyphRun>& runs) {
+                       QPointF position, bool rightToLeftParagraph) {
+    int wordStart = 0;
+    int wordLimit = 0;
+    // A right-to-left piece followed by another one of the same word reaches to where that one's
+    // first glyph starts (see drawRightToLeftSpelling()).
+    const auto drawPiece = [&](int start, int end, const QList<QGlyphRun>& runs,
+                               const QList<QGlyphRun>& next = {}) {
+        std::optional<qreal> reach;
+        if (runs.size() == 1 && next.size() == 1 && runs.constFirst().isRightToLeft() &&
+            next.constFirst().isRightToLeft() && !next.constFirst().positions().isEmpty())
+            reach = next.constFirst().positions().constFirst().x();
         for (const QGlyphRun& run : runs) {
             if (runs.size() == 1)
-                drawSpelling(painter, writer, position, run, QStringView(text).sliced(start, end - start));
+                drawSpelling(painter, writer, position, run, QStringView(text).sliced(start, end - start),
+                             rightToLeftParagraph, start == wordStart, end == wordLimit, reach);
             else
                 painter.drawGlyphRun(position, run);
         }
@@ -113,6 +118,8 @@ void drawSpellingWords(QPainter& painter, PdfTextWriter& writer, const QTextLine
         while (wordEnd < end && text.at(wordEnd).isSpace() == space)
             ++wordEnd;
         const QList<QGlyphRun> runs = line.glyphRuns(start, wordEnd - start);
+        wordStart = start;
+        wordLimit = wordEnd;
         if (space) {
             for (const QGlyphRun& run : runs)
                 painter.drawGlyphRun(position, run);
@@ -123,18 +130,28 @@ void drawSpellingWords(QPainter& painter, PdfTextWriter& writer, const QTextLine
                                            wordEnd - start);
             int pieceStart = start;
             QList<QGlyphRun> pieceRuns;
+            struct Piece {
+                int start;
+                int end;
+                QList<QGlyphRun> runs;
+            };
+            std::optional<Piece> pending;
             for (int at = start; at < wordEnd;) {
                 const qsizetype boundary = characters.toNextBoundary();
                 const int next = boundary < 0 ? wordEnd : start + int(boundary);
                 QList<QGlyphRun> grown = line.glyphRuns(pieceStart, next - pieceStart);
                 if (grown.size() > 1 && at > pieceStart) {
-                    drawPiece(pieceStart, at, pieceRuns);
-                    pieceStart = at;
                     grown = line.glyphRuns(at, next - at);
+                    if (pending)
+                        drawPiece(pending->start, pending->end, pending->runs, pieceRuns);
+                    pending = Piece{pieceStart, at, pieceRuns};
+                    pieceStart = at;
                 }
                 pieceRuns = grown;
                 at = next;
             }
+            if (pending)
+                drawPiece(pending->start, pending->end, pending->runs, pieceRuns);
             drawPiece(pieceStart, wordEnd, pieceRuns);
         }
         start = wordEnd;
@@ -291,7 +308,8 @@ qreal PdfTextBlock::drawLines(QPainter& painter, qreal x, qreal top, int first, 
         const QPointF position(x, y - line.y());
         const QString text = writer ? layout.text() : QString();
         if (writer && mayNotSpellItself(QStringView(text).sliced(line.textStart(), line.textLength())))
-            drawSpellingWords(painter, *writer, line, text, position);
+            drawSpellingWords(painter, *writer, line, text, position,
+                              layout.textOption().textDirection() == Qt::RightToLeft);
         else
             line.draw(&painter, position);
         y += l.height;

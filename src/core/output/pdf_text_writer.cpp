@@ -1,5 +1,6 @@
 #include "output/pdf_text_writer.h"
 
+#include "output/pdf_text_rtl.h"
 #include "platform/log.h"
 
 #include <QByteArrayView>
@@ -13,6 +14,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <functional>
 #include <optional>
 #include <unordered_map>
 #include <utility>
@@ -39,7 +42,18 @@ qint64 fixed(qreal value) {
     return qint64(int(value * qreal(64)));
 }
 
-using PageTexts = QHash<RunKey, QStringList>; // the texts of the runs at a key, in drawing order
+// What a recorded run stands for: its span's text, and how far its last glyph's end moves.
+struct RunText {
+    QString text;
+    bool rightToLeft = false; // its glyphs go in typed order (see pdf_text_rtl.h)
+    qreal endShift = 0;
+    bool blank = false; // it ends with a blank glyph
+    qreal bridge = 0;   // the width of the blanks at a left-to-right run's ends
+    bool bridgeFirst = false;
+    bool bridgeLast = false;
+};
+
+using PageTexts = QHash<RunKey, QList<RunText>>; // the texts of the runs at a key, in drawing order
 
 // The operator that opens a span whose text a reader takes in place of its glyphs' characters.
 QByteArray spanFor(const QString& text) {
@@ -79,7 +93,12 @@ bool readNumber(QByteArrayView& line, double* value) {
 // recorded for are left as they are. `changed` says whether any span was added. A page's content
 // holds no text of the résumé (glyphs are named by their numbers, and the spans are added after
 // it is read), so nothing in it can pass for these lines.
-QByteArray withSpans(const QByteArray& content, PageTexts& texts, bool* changed) {
+// Writes a right-to-left run's glyph lines in typed order (see pdf_text_rtl.h), given the text
+// object's font line; nothing when it cannot.
+using Reorder = std::function<std::optional<QByteArray>(QByteArrayView fontLine, QByteArrayView glyphLines,
+                                                        const RunText& run)>;
+
+QByteArray withSpans(const QByteArray& content, PageTexts& texts, bool* changed, const Reorder& reorder) {
     QByteArray out;
     qsizetype copied = 0;
     qsizetype at = 0;
@@ -119,9 +138,21 @@ QByteArray withSpans(const QByteArray& content, PageTexts& texts, bool* changed)
             found = texts.find(RunKey{qRound64((x + 0.3 * y) * 64), y64, glyphs});
         if (found == texts.end() || found->isEmpty())
             continue;
+        const RunText run = found->takeFirst();
         out.append(content.constData() + copied, fontLineEnd + 1 - copied);
-        out.append(spanFor(found->takeFirst()));
-        out.append(content.constData() + fontLineEnd + 1, lineStart - (fontLineEnd + 1));
+        out.append(spanFor(run.text));
+        const QByteArrayView drawn =
+            QByteArrayView(content).sliced(fontLineEnd + 1, lineStart - (fontLineEnd + 1));
+        if (run.rightToLeft || run.bridge > 0) {
+            const std::optional<QByteArray> typed = reorder(
+                QByteArrayView(content).sliced(fontLine, fontLineEnd - fontLine), drawn.chopped(1), run);
+            if (!typed)
+                std::printf("PDF: a right-to-left run of %lld glyphs is left in the order it was drawn\n",
+                            static_cast<long long>(glyphs));
+            out.append(typed ? QByteArrayView(*typed) : drawn);
+        } else {
+            out.append(drawn);
+        }
         out.append("EMC\n");
         copied = lineStart;
         at = lineStart;
@@ -505,7 +536,11 @@ private:
 // Content streams larger than this when inflated are not read (Qt's hold a page each).
 constexpr qsizetype kMaxContent = qsizetype(256) << 20;
 
-QByteArray inflated(QByteArrayView data, bool* ok) {
+// A font's ToUnicode table larger than this when inflated is not read (Qt's, for a font's 65536
+// codes at most, are a few megabytes).
+constexpr qsizetype kMaxTable = qsizetype(16) << 20;
+
+QByteArray inflated(QByteArrayView data, bool* ok, qsizetype limit = kMaxContent) {
     QByteArray out;
     z_stream stream{};
     *ok = false;
@@ -515,7 +550,7 @@ QByteArray inflated(QByteArrayView data, bool* ok) {
     stream.avail_in = uInt(data.size());
     char buffer[16384];
     int status = Z_OK;
-    while (status == Z_OK && out.size() <= kMaxContent) {
+    while (status == Z_OK && out.size() <= limit) {
         stream.next_out = reinterpret_cast<Bytef*>(buffer);
         stream.avail_out = sizeof buffer;
         status = inflate(&stream, Z_NO_FLUSH);
@@ -530,12 +565,422 @@ std::optional<QByteArray> deflated(const QByteArray& data) {
     uLongf size = compressBound(uLong(data.size()));
     QByteArray out(qsizetype(size), Qt::Uninitialized);
     if (compress2(reinterpret_cast<Bytef*>(out.data()), &size,
-                  reinterpret_cast<const Bytef*>(data.constData()), uLong(data.size()),
-                  Z_DEFAULT_COMPRESSION) != Z_OK)
+                  reinterpret_cast<const Bytef*>(data.constData()), uLong(data.size()), Z_BEST_SPEED) != Z_OK)
         return std::nullopt;
     out.resize(qsizetype(size));
     return out;
 }
+
+// A part of the file replaced: a content stream's data, its length.
+struct Change {
+    qsizetype begin = 0; // the bytes replaced
+    qsizetype end = 0;
+    QByteArray bytes;
+};
+
+// Gives a stream the data `change` makes of its own (decompressed) data, and its length to
+// match. True when it is changed or `change` gives nothing.
+template <typename ChangeData>
+bool replaceStream(PdfFile& file, const QByteArray& bytes, const PdfFile::Object& stream,
+                   std::vector<Change>& changes, ChangeData change) {
+    const PdfFile::Value& dictionary = stream.value;
+    const PdfFile::Value* filter = dictionary.at("Filter");
+    if (filter && filter->kind == PdfFile::Value::Kind::array && filter->items.size() == 1)
+        filter = &filter->items.constFirst();
+    const bool compressed = filter != nullptr;
+    if (compressed && (filter->kind != PdfFile::Value::Kind::name || filter->text != "FlateDecode" ||
+                       dictionary.at("DecodeParms")))
+        return false;
+    const QByteArrayView data =
+        QByteArrayView(bytes).sliced(stream.streamBegin, stream.streamEnd - stream.streamBegin);
+    bool ok = true;
+    const QByteArray content = compressed ? inflated(data, &ok) : data.toByteArray();
+    if (!ok)
+        return false;
+    const std::optional<QByteArray> changed = change(content);
+    if (!changed)
+        return true;
+    const std::optional<QByteArray> written = compressed ? deflated(*changed) : changed;
+    const PdfFile::Value* length = dictionary.at("Length");
+    if (!written || !length)
+        return false;
+    const QByteArray size = QByteArray::number(written->size());
+    if (length->kind == PdfFile::Value::Kind::number) {
+        changes.push_back({length->begin, length->end, size});
+    } else {
+        const std::optional<PdfFile::Object> lengthObject = file.object(*length);
+        if (!lengthObject)
+            return false;
+        changes.push_back({lengthObject->value.begin, lengthObject->value.end, size});
+    }
+    changes.push_back({stream.streamBegin, stream.streamEnd, *written});
+    return true;
+}
+
+// The fonts of the pages that right-to-left runs are drawn in, and the codes added to them: a
+// glyph that stands for other letters in a run than its code names (a ligature of marks, a
+// joiner drawn as a blank) or that has no width (a mark, which pdfminer would take for the end of
+// a line next to another mark) is written with a code of its own, drawing the same glyph, whose
+// text and width are its own. The codes are added to the font's ToUnicode table, its widths, its
+// map of codes to glyphs (until then the identity, and written as a new object) and its set of
+// codes. A font that is not as Qt writes it gets no codes; its runs keep their glyphs' codes.
+class RightToLeftFonts final {
+public:
+    void read(PdfFile& file, const QByteArray& bytes, const PdfFile::Value& pagesRoot) {
+        m_bytes = &bytes;
+        QSet<qint64> visited;
+        readPages(file, pagesRoot, 0, visited);
+    }
+
+    std::optional<QByteArray> typedOrder(size_t page, QByteArrayView fontLine, QByteArrayView glyphLines,
+                                         const RunText& run) {
+        QList<uint> codes;
+        qreal endShift = run.endShift;
+        Font* font = fontOf(page, fontLine);
+        const std::optional<QList<uint>> drawn = glyphCodes(glyphLines);
+        if (!run.rightToLeft) {
+            // A left-to-right run with its bridges: only their codes change.
+            const qreal size = fontSize(fontLine);
+            if (!font || !drawn || drawn->isEmpty() || size <= 0)
+                return std::nullopt;
+            QList<uint> bridged = *drawn;
+            for (const qsizetype i : {qsizetype(0), drawn->size() - 1}) {
+                if ((i == 0 && !run.bridgeFirst) || (i > 0 && !run.bridgeLast))
+                    continue;
+                const uint code = drawn->at(i);
+                const std::optional<uint> alias =
+                    font->aliasFor(code, font->table.texts.value(code), run.bridge / size * 1000);
+                if (!alias)
+                    return std::nullopt;
+                bridged[i] = *alias;
+            }
+            return withCodes(glyphLines, bridged);
+        }
+        const qsizetype blank = run.blank ? 1 : 0;
+        if (font && drawn && drawn->size() > blank) {
+            // Drawn from the left, the blank last: typed order is the reverse, after the blank.
+            QList<uint> typed(drawn->crbegin() + blank, drawn->crend());
+            QList<QString> own;
+            for (const uint code : std::as_const(typed))
+                own.append(font->table.texts.value(code));
+            QList<uint> textCodes = *drawn;
+            QList<uint> cps = run.text.toUcs4();
+            std::reverse(cps.begin(), cps.end());
+            while (!cps.isEmpty() && cps.constFirst() == 0x200F)
+                cps.removeFirst();
+            while (!cps.isEmpty() && cps.constLast() == 0x200F)
+                cps.removeLast();
+            const QString typedText =
+                QString::fromUcs4(reinterpret_cast<const char32_t*>(cps.constData()), cps.size());
+            QList<QString> texts = glyphTexts(typedText, own);
+            // A neutral character (a period, a colon) is read after a right-to-left mark, so that
+            // MuPDF keeps it on the line of the text it follows, whatever the direction of that.
+            for (QString& t : texts) {
+                if (t.size() == 1 && t.front().direction() != QChar::DirL &&
+                    t.front().direction() != QChar::DirR && t.front().direction() != QChar::DirAL &&
+                    !t.front().isMark() && !t.front().isSpace() && t.front().unicode() != 0x200C &&
+                    t.front().unicode() != 0x200D)
+                    t.prepend(QChar(0x200F));
+            }
+            for (qsizetype i = 0; i < typed.size(); ++i) {
+                const uint code = typed.at(i);
+                const qreal width = font->widths.value(code, font->defaultWidth);
+                if (texts.at(i).isEmpty() || (texts.at(i) == own.at(i) && width != 0))
+                    continue;
+                const qreal aliasWidth = width != 0 ? width : kMarkWidth;
+                const std::optional<uint> alias = font->aliasFor(code, texts.at(i), aliasWidth);
+                if (!alias)
+                    continue;
+                // The content's order: the reverse of typed order, before the blank.
+                textCodes[typed.size() - 1 - i] = *alias;
+                if (i == typed.size() - 1)
+                    endShift -= (aliasWidth - width) / 1000 * fontSize(fontLine);
+            }
+            codes = textCodes;
+        }
+        return inTypedOrder(fontLine, glyphLines, endShift, codes);
+    }
+
+    // The changes to the fonts, and the objects to add (numbered from `firstNew`).
+    void write(PdfFile& file, const QByteArray& bytes, std::vector<Change>& changes, qint64 firstNew,
+               QList<QByteArray>& added) {
+        for (auto it = m_fonts.begin(); it != m_fonts.end(); ++it) {
+            Font& font = it.value();
+            if (!font.usable)
+                continue;
+            // The glyphs of the codes added first: the pages' content already names them.
+            if (!font.aliases.isEmpty() &&
+                !writeAliases(file, bytes, font, changes, firstNew + added.size(), added))
+                std::printf("PDF: font object %lld could not take its glyphs' codes\n",
+                            static_cast<long long>(it.key()));
+            const std::optional<PdfFile::Object> toUnicode = file.object(font.toUnicode);
+            const bool ok = toUnicode && toUnicode->streamBegin >= 0 &&
+                            replaceStream(file, bytes, *toUnicode, changes, [&font](const QByteArray& cmap) {
+                                ToUnicodeTable table = font.table;
+                                for (const Alias& alias : std::as_const(font.aliases))
+                                    table.texts.insert(alias.code, alias.text);
+                                return writtenToUnicode(cmap, table);
+                            });
+            if (!ok)
+                std::printf("PDF: the text table of font object %lld is left as it was\n",
+                            static_cast<long long>(it.key()));
+        }
+    }
+
+private:
+    static constexpr qreal kMarkWidth = 500; // in thousandths of the font size
+
+    struct Alias {
+        uint code;
+        uint glyph; // the code whose glyph it draws
+        QString text;
+        qreal width;
+    };
+
+    struct Font {
+        bool usable = false;
+        PdfFile::Value toUnicode;
+        PdfFile::Value descendant;
+        ToUnicodeTable table;
+        QMap<uint, qreal> widths;
+        qreal defaultWidth = 1000;
+        uint next = 0; // the first free code
+        QList<Alias> aliases;
+        QHash<QString, uint> aliasOf; // glyph code and text -> code
+
+        std::optional<uint> aliasFor(uint glyph, const QString& text, qreal width) {
+            const QString key = QString::number(glyph) + u':' + QString::number(width) + u':' + text;
+            if (const auto found = aliasOf.constFind(key); found != aliasOf.cend())
+                return *found;
+            if (next > 0xFFFF)
+                return std::nullopt;
+            aliases.append({next, glyph, text, width});
+            aliasOf.insert(key, next);
+            return next++;
+        }
+    };
+
+    static qreal fontSize(QByteArrayView fontLine) {
+        const qsizetype space = fontLine.indexOf(' ');
+        const qsizetype end = fontLine.indexOf(" Tf");
+        return space > 0 && end > space ? fontLine.sliced(space + 1, end - space - 1).toDouble() : 0;
+    }
+
+    Font* fontOf(size_t page, QByteArrayView fontLine) {
+        const qsizetype space = fontLine.indexOf(' ');
+        if (page >= m_pageFonts.size() || space < 2 || fontLine.front() != '/')
+            return nullptr;
+        const QByteArray name = fontLine.sliced(1, space - 1).toByteArray();
+        const auto number = m_pageFonts[page].constFind(name);
+        if (number == m_pageFonts[page].cend())
+            return nullptr;
+        const auto font = m_fonts.find(*number);
+        return font != m_fonts.end() && font->usable ? &font.value() : nullptr;
+    }
+
+    std::optional<PdfFile::Value> dictionaryOf(PdfFile& file, const PdfFile::Value& value) {
+        if (value.kind == PdfFile::Value::Kind::dictionary)
+            return value;
+        const std::optional<PdfFile::Object> object = file.object(value);
+        if (!object || object->streamBegin >= 0 || object->value.kind != PdfFile::Value::Kind::dictionary)
+            return std::nullopt;
+        return object->value;
+    }
+
+    // Each node of the page tree once, no more than 32 levels down (as the pages' content is
+    // found).
+    void readPages(PdfFile& file, const PdfFile::Value& node, int depth, QSet<qint64>& visited) {
+        if (depth > 32 || node.kind != PdfFile::Value::Kind::reference || visited.contains(node.number))
+            return;
+        visited.insert(node.number);
+        const std::optional<PdfFile::Object> object = file.object(node);
+        if (!object || object->value.kind != PdfFile::Value::Kind::dictionary)
+            return;
+        const PdfFile::Value* type = object->value.at("Type");
+        if (type && type->text == "Pages") {
+            if (const PdfFile::Value* kids = object->value.at("Kids")) {
+                for (const PdfFile::Value& kid : kids->items)
+                    readPages(file, kid, depth + 1, visited);
+            }
+            return;
+        }
+        QHash<QByteArray, qint64> fonts;
+        const PdfFile::Value* resources = object->value.at("Resources");
+        const std::optional<PdfFile::Value> resourceDictionary =
+            resources ? dictionaryOf(file, *resources) : std::nullopt;
+        const PdfFile::Value* fontEntry = resourceDictionary ? resourceDictionary->at("Font") : nullptr;
+        const std::optional<PdfFile::Value> fontDictionary =
+            fontEntry ? dictionaryOf(file, *fontEntry) : std::nullopt;
+        if (fontDictionary) {
+            for (const auto& [name, value] : fontDictionary->entries) {
+                if (value.kind != PdfFile::Value::Kind::reference)
+                    continue;
+                fonts.insert(name, value.number);
+                if (!m_fonts.contains(value.number))
+                    m_fonts.insert(value.number, readFont(file, value));
+            }
+        }
+        m_pageFonts.push_back(fonts);
+    }
+
+    // The data of a stream, decompressed.
+    std::optional<QByteArray> dataOf(const PdfFile::Object& stream) const {
+        if (stream.streamBegin < 0)
+            return std::nullopt;
+        const PdfFile::Value* filter = stream.value.at("Filter");
+        const QByteArrayView data =
+            QByteArrayView(*m_bytes).sliced(stream.streamBegin, stream.streamEnd - stream.streamBegin);
+        if (!filter)
+            return data.toByteArray();
+        if (filter->kind != PdfFile::Value::Kind::name || filter->text != "FlateDecode" ||
+            stream.value.at("DecodeParms"))
+            return std::nullopt;
+        bool ok = false;
+        QByteArray out = inflated(data, &ok, kMaxTable);
+        return ok ? std::optional(out) : std::nullopt;
+    }
+
+    std::optional<qreal> numberOf(const PdfFile::Value& value) const {
+        if (value.kind != PdfFile::Value::Kind::number)
+            return std::nullopt;
+        bool ok = false;
+        const qreal number =
+            QByteArrayView(*m_bytes).sliced(value.begin, value.end - value.begin).toDouble(&ok);
+        return ok && std::isfinite(number) ? std::optional(number) : std::nullopt;
+    }
+
+    Font readFont(PdfFile& file, const PdfFile::Value& reference) {
+        Font font;
+        const std::optional<PdfFile::Object> type0 = file.object(reference);
+        if (!type0 || type0->value.kind != PdfFile::Value::Kind::dictionary)
+            return font;
+        const PdfFile::Value* subtype = type0->value.at("Subtype");
+        const PdfFile::Value* toUnicode = type0->value.at("ToUnicode");
+        const PdfFile::Value* descendants = type0->value.at("DescendantFonts");
+        if (!subtype || subtype->text != "Type0" || !toUnicode || !descendants ||
+            descendants->kind != PdfFile::Value::Kind::array || descendants->items.size() != 1)
+            return font;
+        // A table or descendant font another font has too would be changed twice: neither font
+        // named second gets codes. Each is read once so.
+        const PdfFile::Value& descendant = descendants->items.constFirst();
+        if (toUnicode->kind != PdfFile::Value::Kind::reference ||
+            descendant.kind != PdfFile::Value::Kind::reference || toUnicode->number == descendant.number ||
+            m_claimed.contains(toUnicode->number) || m_claimed.contains(descendant.number))
+            return font;
+        m_claimed.insert(toUnicode->number);
+        m_claimed.insert(descendant.number);
+        const std::optional<PdfFile::Object> table = file.object(*toUnicode);
+        const std::optional<PdfFile::Object> cidFont = file.object(descendant);
+        if (!table || !cidFont || cidFont->value.kind != PdfFile::Value::Kind::dictionary)
+            return font;
+        const std::optional<QByteArray> cmap = dataOf(*table);
+        std::optional<ToUnicodeTable> texts = cmap ? readToUnicode(*cmap) : std::nullopt;
+        const PdfFile::Value* map = cidFont->value.at("CIDToGIDMap");
+        const PdfFile::Value* widths = cidFont->value.at("W");
+        if (!texts || !map || map->text != "Identity" || !widths ||
+            widths->kind != PdfFile::Value::Kind::array)
+            return font;
+        if (const PdfFile::Value* defaultWidth = cidFont->value.at("DW")) {
+            if (const auto number = numberOf(*defaultWidth))
+                font.defaultWidth = *number;
+        }
+        // [first [w w …]] or [first last w]
+        const QList<PdfFile::Value>& items = widths->items;
+        for (qsizetype i = 0; i + 1 < items.size();) {
+            const PdfFile::Value& first = items.at(i);
+            if (first.kind != PdfFile::Value::Kind::number || !first.whole || first.number < 0)
+                return font;
+            if (items.at(i + 1).kind == PdfFile::Value::Kind::array) {
+                qint64 code = first.number;
+                for (const PdfFile::Value& w : items.at(i + 1).items) {
+                    const auto width = numberOf(w);
+                    if (!width || code > 0xFFFF)
+                        return font;
+                    font.widths.insert(uint(code++), *width);
+                }
+                i += 2;
+            } else {
+                const auto width = i + 2 < items.size() ? numberOf(items.at(i + 2)) : std::nullopt;
+                if (!width || !items.at(i + 1).whole || first.number > 0xFFFF)
+                    return font;
+                for (qint64 code = first.number; code <= items.at(i + 1).number && code <= 0xFFFF; ++code)
+                    font.widths.insert(uint(code), *width);
+                i += 3;
+            }
+        }
+        uint next = 0;
+        if (!font.widths.isEmpty())
+            next = std::max(next, font.widths.lastKey() + 1);
+        if (!texts->texts.isEmpty()) {
+            if (texts->texts.lastKey() > 0xFFFF)
+                return font; // codes of more than two bytes, which Qt does not write
+            next = std::max(next, texts->texts.lastKey() + 1);
+        }
+        font.next = next;
+        font.table = *texts;
+        font.toUnicode = *toUnicode;
+        font.descendant = descendants->items.constFirst();
+        font.usable = true;
+        return font;
+    }
+
+    // The font's map of codes to glyphs (a new object), its widths and its set of codes, with the
+    // aliases.
+    bool writeAliases(PdfFile& file, const QByteArray& bytes, const Font& font, std::vector<Change>& changes,
+                      qint64 number, QList<QByteArray>& added) {
+        const std::optional<PdfFile::Object> cidFont = file.object(font.descendant);
+        if (!cidFont || cidFont->value.kind != PdfFile::Value::Kind::dictionary)
+            return false;
+        const PdfFile::Value* map = cidFont->value.at("CIDToGIDMap");
+        const PdfFile::Value* widths = cidFont->value.at("W");
+        if (!map || !widths)
+            return false;
+        const uint last = font.aliases.constLast().code;
+        QByteArray gids;
+        gids.reserve(2 * (last + 1));
+        for (uint code = 0; code <= last; ++code) {
+            const uint glyph = code < font.aliases.constFirst().code
+                                   ? code
+                                   : font.aliases.at(code - font.aliases.constFirst().code).glyph;
+            gids.append(char(glyph >> 8));
+            gids.append(char(glyph & 0xFF));
+        }
+        added.append("<<\n/Length " + QByteArray::number(gids.size()) + "\n>>\nstream\n" + gids +
+                     "\nendstream");
+        QByteArray aliasWidths = ' ' + QByteArray::number(font.aliases.constFirst().code) + " [";
+        for (const Alias& alias : font.aliases)
+            aliasWidths += QByteArray::number(alias.width) + ' ';
+        aliasWidths += "]]";
+        changes.push_back({map->begin, map->end, QByteArray::number(number) + " 0 R"});
+        changes.push_back({widths->end - 1, widths->end, aliasWidths});
+
+        // The set of codes the font has, when it names one.
+        const PdfFile::Value* descriptorReference = cidFont->value.at("FontDescriptor");
+        const std::optional<PdfFile::Object> descriptor =
+            descriptorReference ? file.object(*descriptorReference) : std::nullopt;
+        const PdfFile::Value* set = descriptor && descriptor->value.kind == PdfFile::Value::Kind::dictionary
+                                        ? descriptor->value.at("CIDSet")
+                                        : nullptr;
+        // Only a check of conformance reads it: a set left as it was costs no reader a glyph.
+        const std::optional<PdfFile::Object> setObject = set ? file.object(*set) : std::nullopt;
+        if (!setObject)
+            return true;
+        replaceStream(file, bytes, *setObject, changes, [&font, last](const QByteArray& bits) {
+            QByteArray out = bits;
+            if (out.size() < qsizetype(last / 8 + 1))
+                out.append(QByteArray(qsizetype(last / 8 + 1) - out.size(), '\0'));
+            for (const Alias& alias : font.aliases)
+                out[alias.code / 8] = char(out.at(alias.code / 8) | (0x80 >> (alias.code % 8)));
+            return std::optional(out);
+        });
+        return true;
+    }
+
+    const QByteArray* m_bytes = nullptr;
+    QSet<qint64> m_claimed; // the objects of the fonts read: ToUnicode tables, descendant fonts
+    std::vector<QHash<QByteArray, qint64>> m_pageFonts;
+    QHash<qint64, Font> m_fonts;
+};
 
 } // namespace
 
@@ -562,11 +1007,12 @@ public:
     void pageBegun() { ++m_drawnPage; }
     int page() const { return m_drawnPage; }
 
-    void add(const RunKey& key, const QString& text) {
+    void add(const RunKey& key, const RunText& text) {
         if (size_t(m_drawnPage) >= m_pages.size())
             m_pages.resize(size_t(m_drawnPage) + 1);
         m_pages[size_t(m_drawnPage)][key].append(text);
         m_recorded = true;
+        m_rightToLeft = m_rightToLeft || text.rightToLeft || text.bridge > 0;
     }
 
     // Writes the file, with every span whose run was found; a run that was not keeps the text
@@ -580,7 +1026,20 @@ public:
             for (const PageTexts& texts : m_pages)
                 recorded += spansIn(texts);
             QString why;
-            if (!rewrite(&why)) {
+            // A file whose fonts cannot take the codes is written again with the fonts as they
+            // were: the right-to-left runs keep their glyphs' codes.
+            std::vector<PageTexts> pages;
+            if (m_rightToLeft)
+                pages = m_pages;
+            bool written = rewrite(&why, m_rightToLeft);
+            if (!written && m_fontsChanged) {
+                logLine(QStringLiteral("⚠️ PDF written with its right-to-left fonts as they were (") %
+                        why % QStringLiteral(")"));
+                m_pages = std::move(pages);
+                m_added = 0;
+                written = rewrite(&why, false);
+            }
+            if (!written) {
                 logLine(QStringLiteral("⚠️ PDF written without the text of its shaped words (") % why %
                         QStringLiteral("): they read back as their glyphs do"));
                 put(m_file);
@@ -619,7 +1078,7 @@ private:
 
     static qsizetype spansIn(const PageTexts& texts) {
         qsizetype count = 0;
-        for (const QStringList& list : texts)
+        for (const QList<RunText>& list : texts)
             count += list.size();
         return count;
     }
@@ -661,18 +1120,12 @@ private:
         return true;
     }
 
-    // A content stream given its spans: the replacement of its data and of its length.
-    struct Change {
-        qsizetype begin = 0; // the bytes replaced
-        qsizetype end = 0;
-        QByteArray bytes;
-    };
-
     // Adds the spans to the file and writes it. A span whose run is not found in its page's
     // content, or whose content stream cannot be read, is left out (counted in m_added's
     // shortfall). False, with nothing written, when the file's structure cannot be read: `why`
     // says what could not be.
-    bool rewrite(QString* why) {
+    // With `fonts`, the fonts of right-to-left runs get the codes their glyphs' texts need.
+    bool rewrite(QString* why, bool fonts) {
         PdfFile file(m_file);
         if (!file.readTable()) {
             *why = QStringLiteral("its cross-reference table could not be read");
@@ -690,6 +1143,9 @@ private:
             return false;
         }
 
+        RightToLeftFonts rightToLeftFonts;
+        if (fonts)
+            rightToLeftFonts.read(file, m_file, *pagesRoot);
         // Each content stream is read once, however many pages or times a page names it.
         std::vector<Change> changes;
         QSet<qint64> streamsRead;
@@ -702,8 +1158,24 @@ private:
                     streamsRead.contains(reference.number))
                     continue;
                 streamsRead.insert(reference.number);
-                changeStream(file, reference, texts, changes);
+                const Reorder reorder = [&rightToLeftFonts, page](QByteArrayView fontLine,
+                                                                  QByteArrayView glyphLines,
+                                                                  const RunText& run) {
+                    return rightToLeftFonts.typedOrder(page, fontLine, glyphLines, run);
+                };
+                changeStream(file, reference, texts, changes, reorder);
             }
+        }
+        // New objects are numbered from the trailer's size on, which must be past every object's.
+        const PdfFile::Value* size = file.trailer().at("Size");
+        QList<QByteArray> added;
+        if (fonts && size && size->kind == PdfFile::Value::Kind::number && size->whole && size->number > 0 &&
+            size->number <= kMaxObjectNumber &&
+            std::all_of(file.entries().cbegin(), file.entries().cend(),
+                        [size](const PdfFile::Entry& e) { return e.number < size->number; })) {
+            const size_t before = changes.size();
+            rightToLeftFonts.write(file, m_file, changes, size->number, added);
+            m_fontsChanged = changes.size() > before || !added.isEmpty();
         }
         std::sort(changes.begin(), changes.end(),
                   [](const Change& a, const Change& b) { return a.begin < b.begin; });
@@ -724,7 +1196,8 @@ private:
             }
             return offset + shift;
         };
-        // The table with each object's new offset.
+        // The table with each object's new offset, and the new objects' entries (they go before
+        // the table).
         QByteArray table = m_file.sliced(file.tableOffset(), file.trailerKeyword() - file.tableOffset());
         for (const PdfFile::Entry& e : file.entries()) {
             const QByteArray offset = QByteArray::number(moved(e.offset)).rightJustified(10, '0');
@@ -733,6 +1206,20 @@ private:
                 return false;
             }
             table.replace(e.line - file.tableOffset(), 10, offset);
+        }
+        qint64 tableOffset = moved(file.tableOffset());
+        QList<QByteArray> objects;
+        if (!added.isEmpty())
+            table += QByteArray::number(size->number) + ' ' + QByteArray::number(added.size()) + '\n';
+        for (qsizetype i = 0; i < added.size(); ++i) {
+            const QByteArray offset = QByteArray::number(tableOffset).rightJustified(10, '0');
+            if (offset.size() != 10) {
+                *why = QStringLiteral("it would grow past 10 GB");
+                return false;
+            }
+            table += offset + " 00000 n \n";
+            objects.append(QByteArray::number(size->number + i) + " 0 obj\n" + added.at(i) + "\nendobj\n");
+            tableOffset += objects.constLast().size();
         }
 
         // Everything before the table, with the changes.
@@ -743,18 +1230,25 @@ private:
             copied = c.end;
         }
         put(QByteArrayView(m_file).sliced(copied, file.tableOffset() - copied));
-        // The table, the trailer as it was, and the table's offset.
+        // The new objects, then the table, the trailer (its size counting them) and the table's offset.
+        for (const QByteArray& object : std::as_const(objects))
+            put(object);
         put(table);
-        put(QByteArrayView(m_file).sliced(file.trailerKeyword(),
-                                          file.startKeyword() - file.trailerKeyword()));
-        put(QByteArray("startxref\n" + QByteArray::number(moved(file.tableOffset())) + "\n%%EOF\n"));
+        QByteArray trailer =
+            m_file.sliced(file.trailerKeyword(), file.startKeyword() - file.trailerKeyword());
+        if (!added.isEmpty()) {
+            trailer.replace(size->begin - file.trailerKeyword(), size->end - size->begin,
+                            QByteArray::number(size->number + added.size()));
+        }
+        put(trailer);
+        put(QByteArray("startxref\n" + QByteArray::number(tableOffset) + "\n%%EOF\n"));
         return true;
     }
 
     // Gives the content stream `reference` names the spans of its runs. A stream that cannot be
     // read or written again is left as it is (false).
     bool changeStream(PdfFile& file, const PdfFile::Value& reference, PageTexts& texts,
-                      std::vector<Change>& changes) {
+                      std::vector<Change>& changes, const Reorder& reorder) {
         const std::optional<PdfFile::Object> stream = file.object(reference);
         if (!stream || stream->streamBegin < 0)
             return false;
@@ -774,7 +1268,7 @@ private:
             return false;
         const qsizetype spans = spansIn(texts);
         bool changed = false;
-        const QByteArray marked = withSpans(content, texts, &changed);
+        const QByteArray marked = withSpans(content, texts, &changed, reorder);
         if (!changed)
             return true;
         const std::optional<QByteArray> written = compressed ? deflated(marked) : std::optional(marked);
@@ -802,6 +1296,8 @@ private:
     std::vector<PageTexts> m_pages;
     int m_drawnPage = 0;
     bool m_recorded = false;
+    bool m_rightToLeft = false;  // a right-to-left run was recorded
+    bool m_fontsChanged = false; // the fonts of right-to-left runs were given codes
     bool m_failed = false;
     qsizetype m_added = 0; // spans written
 };
@@ -815,7 +1311,7 @@ Status writeWithSpans(const QByteArray& written, const QList<RecordedSpan>& span
         while (filter.page() < span.page)
             filter.pageBegun();
         filter.add(RunKey{fixed(span.firstGlyph.x()), fixed(span.firstGlyph.y()), span.glyphCount},
-                   span.text);
+                   RunText{span.text, span.rightToLeft, 0, span.blank});
     }
     filter.write(written);
     return filter.finish();
@@ -839,7 +1335,22 @@ PdfTextWriter* PdfTextWriter::of(QPaintDevice* device) {
 }
 
 void PdfTextWriter::addActualText(QPointF firstGlyph, qsizetype glyphCount, const QString& text) {
-    filter->add(RunKey{fixed(firstGlyph.x()), fixed(firstGlyph.y()), glyphCount}, text);
+    filter->add(RunKey{fixed(firstGlyph.x()), fixed(firstGlyph.y()), glyphCount}, RunText{text});
+}
+
+void PdfTextWriter::addBridgedText(QPointF firstGlyph, qsizetype glyphCount, const QString& text,
+                                   qreal bridge, bool first, bool last) {
+    RunText run{text};
+    run.bridge = bridge;
+    run.bridgeFirst = first;
+    run.bridgeLast = last;
+    filter->add(RunKey{fixed(firstGlyph.x()), fixed(firstGlyph.y()), glyphCount}, run);
+}
+
+void PdfTextWriter::addRightToLeftText(QPointF firstGlyph, qsizetype glyphCount, const QString& shownText,
+                                       qreal endShift, bool blank) {
+    filter->add(RunKey{fixed(firstGlyph.x()), fixed(firstGlyph.y()), glyphCount},
+                RunText{shownText, true, endShift, blank});
 }
 
 Status PdfTextWriter::finish() {

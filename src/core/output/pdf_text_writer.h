@@ -29,6 +29,8 @@ struct RecordedSpan {
     QPointF firstGlyph;
     qsizetype glyphCount = 0;
     QString text;
+    bool rightToLeft = false; // recorded as addRightToLeftText() records a run
+    bool blank = false;       // (then) its last glyph is a blank
 };
 
 // What PdfTextWriter::finish() makes of a whole file `written` (as Qt's PDF writer writes one)
@@ -67,6 +69,17 @@ public:
     // glyph is at `firstGlyph` (the drawing position plus the run's first position, in the
     // painter's coordinates) and which has `glyphCount` glyphs, stands for `text`.
     void addActualText(QPointF firstGlyph, qsizetype glyphCount, const QString& text);
+    // The same for a right-to-left run drawn as drawRightToLeftSpelling() draws it (pdf_text_rtl.h),
+    // whose glyphs the writer puts in typed order, the leftmost one's end moved by `endShift`
+    // (`blank`: its last glyph is the blank at its right edge); the file's fonts then name the
+    // letters their glyphs stand for.
+    void addRightToLeftText(QPointF firstGlyph, qsizetype glyphCount, const QString& shownText,
+                            qreal endShift, bool blank);
+    // The same for a left-to-right run in a right-to-left paragraph drawn as
+    // drawLeftToRightInRightToLeft() draws it: its first and last glyphs are blanks (as `first`
+    // and `last` say) the writer makes `bridge` wide.
+    void addBridgedText(QPointF firstGlyph, qsizetype glyphCount, const QString& text, qreal bridge,
+                        bool first, bool last);
 
     // After the painter has ended: writes the file to the device. Fails, with the device's
     // reason, only when the device does not take it.

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringView>
+#include <QtGlobal>
+
+#include <optional>
+
+class QGlyphRun;
+class QPainter;
+class QPointF;
+
+namespace quillora {
+
+class PdfTextWriter;
+
+// Right-to-left text in a PDF, readable by every common reader.
+//
+// Readers take the text of a page in one of two ways. Poppler (and pdf.js) place each character
+// where its glyph is drawn and put right-to-left runs back in typed order themselves; a marked
+// span's /ActualText stands for its glyphs, spread over the box from the first glyph's origin to
+// the last glyph's end, and is taken as shown, from the left. MuPDF and pdfminer ignore the spans
+// and take the glyphs in the order the page's content holds them, each read through its font's
+// ToUnicode table. So a right-to-left run is drawn from the left, with a blank glyph after it at
+// its right edge, and its span holds its text as shown; the writer then writes its glyphs in typed
+// order, the blank first, each reached by the same moves as before, so nothing drawn moves, and
+// gives the last one (the leftmost) a character spacing that brings its end back to the run's
+// left edge, so that the span's box is the run's. The fonts' ToUnicode tables name the letters a
+// glyph stands for, not presentation forms.
+
+// Runs of more glyphs than this stay as drawn (each glyph is reached by the moves of all before
+// it, so the content grows with the square of a run's length).
+inline constexpr qsizetype kMostReorderedGlyphs = 64;
+
+// A span's text between right-to-left marks. Poppler sorts a line's characters into runs of one
+// direction and takes a neutral character (a space, and for it a period or a colon) with the
+// left-to-right run next to it; between the marks, each run keeps its own spaces and punctuation.
+QString withRightToLeftMarks(QStringView text);
+
+// Draws a right-to-left glyph run of `text` so, and records its span on the writer. A run inside
+// a word (one of its pieces in another face) has no blank, which MuPDF and pdfminer would read as
+// a space: its box starts at its first glyph, and the piece before it reaches there (`reach`, the
+// left edge its box ends at instead of its own). False when its face has no blank glyph: nothing
+// is drawn then.
+bool drawRightToLeftSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, const QGlyphRun& run,
+                             QStringView text, bool wordStart, std::optional<qreal> reach = std::nullopt);
+
+// Draws a left-to-right glyph run of `text` inside a right-to-left paragraph (Latin words, numbers,
+// an address), with its span, between blanks as wide as the run where a word starts and ends:
+// pdfminer, which joins glyphs into a line only while each is near the one before, reads the
+// run's first glyph after the word to its right and the word to its left after its last. False
+// when its face has no blank glyph: nothing is drawn then.
+bool drawLeftToRightInRightToLeft(QPainter& painter, PdfTextWriter& writer, QPointF position,
+                                  const QGlyphRun& run, QStringView text, bool wordStart, bool wordEnds);
+
+// The glyph lines Qt writes with the codes `codes`, in their order.
+std::optional<QByteArray> withCodes(QByteArrayView glyphLines, const QList<uint>& codes);
+
+// The codes of the glyph lines Qt writes ("<dx> <dy> Td <code> Tj"), in their order.
+std::optional<QList<uint>> glyphCodes(QByteArrayView glyphLines);
+
+// The glyph lines of a recorded right-to-left run as Qt wrote them after the text object's font
+// line, written in typed order, with the codes `codes` (in the lines' order; none: as they are);
+// nothing when they are not as Qt writes them or too many.
+std::optional<QByteArray> inTypedOrder(QByteArrayView fontLine, QByteArrayView glyphLines, qreal endShift,
+                                       const QList<uint>& codes);
+
+// The text each glyph of a run stands for, given the run's typed text and what each glyph's code
+// names (`own`), in typed order: a glyph keeps its own text where the typed text goes on with it;
+// one that does not spell the text there (a ligature of marks, a joiner drawn as a blank, marks
+// the face orders otherwise) stands for what lies before the next glyph's own text. Together they
+// spell `typed`.
+QList<QString> glyphTexts(QStringView typed, const QList<QString>& own);
+
+// A font's ToUnicode table: the text of each code, presentation forms replaced by the letters they
+// stand for, in typed order.
+struct ToUnicodeTable {
+    QMap<uint, QString> texts;
+    int codeWidth = 0; // hex digits of a code
+};
+std::optional<ToUnicodeTable> readToUnicode(const QByteArray& cmap);
+// The CMap `cmap` with the table's codes and texts.
+std::optional<QByteArray> writtenToUnicode(const QByteArray& cmap, const ToUnicodeTable& table);
+
+} // namespace quillora
