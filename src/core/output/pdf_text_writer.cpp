@@ -146,9 +146,6 @@ QByteArray withSpans(const QByteArray& content, PageTexts& texts, bool* changed,
         if (run.rightToLeft || run.bridge > 0) {
             const std::optional<QByteArray> typed = reorder(
                 QByteArrayView(content).sliced(fontLine, fontLineEnd - fontLine), drawn.chopped(1), run);
-            if (!typed)
-                std::printf("PDF: a right-to-left run of %lld glyphs is left in the order it was drawn\n",
-                            static_cast<long long>(glyphs));
             out.append(typed ? QByteArrayView(*typed) : drawn);
         } else {
             out.append(drawn);
@@ -1149,6 +1146,7 @@ private:
         // Each content stream is read once, however many pages or times a page names it.
         std::vector<Change> changes;
         QSet<qint64> streamsRead;
+        int unordered = 0; // right-to-left runs left in the order they were drawn
         for (size_t page = 0; page < m_pages.size() && page < pages.size(); ++page) {
             PageTexts& texts = m_pages[page];
             for (const PdfFile::Value& reference : pages[page]) {
@@ -1158,14 +1156,20 @@ private:
                     streamsRead.contains(reference.number))
                     continue;
                 streamsRead.insert(reference.number);
-                const Reorder reorder = [&rightToLeftFonts, page](QByteArrayView fontLine,
-                                                                  QByteArrayView glyphLines,
-                                                                  const RunText& run) {
-                    return rightToLeftFonts.typedOrder(page, fontLine, glyphLines, run);
+                const Reorder reorder = [&rightToLeftFonts, &unordered, page](QByteArrayView fontLine,
+                                                                              QByteArrayView glyphLines,
+                                                                              const RunText& run) {
+                    std::optional<QByteArray> typed =
+                        rightToLeftFonts.typedOrder(page, fontLine, glyphLines, run);
+                    if (!typed)
+                        ++unordered;
+                    return typed;
                 };
                 changeStream(file, reference, texts, changes, reorder);
             }
         }
+        if (unordered > 0)
+            std::printf("PDF: %d right-to-left runs are left in the order they were drawn\n", unordered);
         // New objects are numbered from the trailer's size on, which must be past every object's.
         const PdfFile::Value* size = file.trailer().at("Size");
         QList<QByteArray> added;
