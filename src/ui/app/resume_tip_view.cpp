@@ -461,7 +461,8 @@ void ResumeTipView::startAutoScroll(qreal visibleHeight) {
 }
 
 void ResumeTipView::startAutoScrollTimer(int interval, qreal step, qreal maxOffset) {
-    if (m_autoScrollTimer || m_userDisabledAutoScroll)
+    // A scroll asked for before the fade began (a late timer on a busy machine) starts no more.
+    if (m_autoScrollTimer || m_userDisabledAutoScroll || m_hasStartedFadeOut)
         return;
     auto* timer = new QTimer(this);
     timer->setInterval(interval);
