@@ -47,8 +47,10 @@ constexpr const char* dialogProperty = "_quillora_accessibleDialog";
 constexpr const char* purposeProperty = "_quillora_windowPurpose";
 constexpr const char* unavailableProperty = "_quillora_accessibleUnavailable";
 
-// How long an announcement stays in the tree after it was said.
-constexpr int announcementMs = 5000;
+// How long an announcement stays readable after it was shown. A screen reader on a busy machine
+// can be half a minute behind and asks for a note's name only when it gets to it: a note gone by
+// then is read as an empty notification.
+constexpr int announcementMs = 120000;
 
 const AccessibleActions* ownActions(const QObject* object) {
     return dynamic_cast<const AccessibleActions*>(object);

@@ -17,33 +17,28 @@ namespace {
 
 const char* const standInName = "workingStandIn";
 
-// Holds the focus in the place of a control disabled while it works: it lies over the control,
-// takes no clicks (they reach the disabled control, which ignores them), reads as a button named
-// as the control with the hint that the work is under way, and draws the ring while it has the
-// focus. A key pressed on it does nothing, as on the disabled control.
-class WorkingStandIn final : public QAbstractButton {
+// A button that lies over a control, a pixel inside its edges, in its place for the keyboard and
+// for readers: it takes no clicks (they reach the control), draws nothing but the focus ring, and
+// follows the control's changes.
+class StandIn : public QAbstractButton {
 public:
-    explicit WorkingStandIn(QWidget* control)
+    QWidget* control() const { return m_control; }
+
+protected:
+    explicit StandIn(QWidget* control)
         : QAbstractButton(control->parentWidget())
         , m_control(control) {
-        setObjectName(QLatin1String(standInName));
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setAttribute(Qt::WA_NoSystemBackground);
         setFocusPolicy(Qt::StrongFocus);
-        setAccessibleDescription(workingHint());
         control->installEventFilter(this);
-        hide();
-        cover();
-        addPaletteFocusRing(this, std::min(control->width(), control->height()) / 2.0);
     }
 
-    QWidget* control() const { return m_control; }
+    // The control moved, was resized, shown, hidden or enabled.
+    virtual void controlChanged(QEvent::Type) {}
 
-    // Lies where the control is, named as it is now ("Analyzing…" while it works, say), a pixel
-    // inside its edges: a screen reader takes an element of the same role and name in the very
-    // same place for the one it already has, and would say nothing as the focus moves here; so it
-    // says the stand-in's name and that the work is under way, once, as the work starts.
-    void cover() {
+    // Lies where the control is and is named as it is now.
+    void takeControlsPlace() {
         setGeometry(m_control->geometry().adjusted(1, 1, -1, -1));
         QString name = m_control->accessibleName();
         if (name.isEmpty())
@@ -52,6 +47,37 @@ public:
         if (name != accessibleName())
             setAccessibleName(name);
     }
+
+    void paintEvent(QPaintEvent*) override {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_control)
+            controlChanged(event->type());
+        return QAbstractButton::eventFilter(watched, event);
+    }
+
+    QPointer<QWidget> m_control;
+};
+
+// Holds the focus in the place of a control disabled while it works: it reads as a button named
+// as the control with the hint that the work is under way, and draws the ring while it has the
+// focus. A key pressed on it does nothing, as on the disabled control.
+class WorkingStandIn final : public StandIn {
+public:
+    explicit WorkingStandIn(QWidget* control)
+        : StandIn(control) {
+        setObjectName(QLatin1String(standInName));
+        setAccessibleDescription(workingHint());
+        hide();
+        cover();
+        addPaletteFocusRing(this, std::min(control->width(), control->height()) / 2.0);
+    }
+
+    // Lies where the control is, named as it is now ("Analyzing…" while it works, say), a pixel
+    // inside its edges: a screen reader takes an element of the same role and name in the very
+    // same place for the one it already has, and would say nothing as the focus moves here; so it
+    // says the stand-in's name and that the work is under way, once, as the work starts.
+    void cover() { takeControlsPlace(); }
 
     // Takes the focus from the control, which is about to be disabled.
     void hold() {
@@ -75,82 +101,40 @@ public:
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override {}
-
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == m_control) {
-            switch (event->type()) {
-            case QEvent::Move:
-            case QEvent::Resize:
-                cover();
-                break;
-            case QEvent::Hide:
-                // The control went away with its part of the page: so does the place it kept.
-                hide();
-                break;
-            default:
-                break;
-            }
-        }
-        return QAbstractButton::eventFilter(watched, event);
+    void controlChanged(QEvent::Type type) override {
+        if (type == QEvent::Move || type == QEvent::Resize)
+            cover();
+        else if (type == QEvent::Hide)
+            hide(); // the control went away with its part of the page: so does the place it kept
     }
-
-private:
-    QPointer<QWidget> m_control;
 };
 
 // Stands over a control that is disabled (see keepReachableWhileDisabled()): shown while the
 // control shows disabled, named and described as it is, read as unavailable.
-class DisabledStandIn final : public QAbstractButton {
+class DisabledStandIn final : public StandIn {
 public:
     explicit DisabledStandIn(QWidget* control)
-        : QAbstractButton(control->parentWidget())
-        , m_control(control) {
+        : StandIn(control) {
         setObjectName(QStringLiteral("disabledStandIn"));
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-        setAttribute(Qt::WA_NoSystemBackground);
-        setFocusPolicy(Qt::StrongFocus);
         markAsUnavailable(this);
         // The stand-in is what a reader meets in its place.
         hideFromAccessibility(control);
-        control->installEventFilter(this);
         addPaletteFocusRing(this, std::min(control->height(), control->width()) / 2.0);
         follow();
     }
 
-    QWidget* control() const { return m_control; }
-
 protected:
-    void paintEvent(QPaintEvent*) override {}
-
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == m_control) {
-            switch (event->type()) {
-            case QEvent::Move:
-            case QEvent::Resize:
-            case QEvent::Show:
-            case QEvent::Hide:
-            case QEvent::EnabledChange:
-                follow();
-                break;
-            default:
-                break;
-            }
-        }
-        return QAbstractButton::eventFilter(watched, event);
+    void controlChanged(QEvent::Type type) override {
+        if (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show || type == QEvent::Hide ||
+            type == QEvent::EnabledChange)
+            follow();
     }
 
 private:
     void follow() {
         if (m_control == nullptr)
             return;
-        setGeometry(m_control->geometry().adjusted(1, 1, -1, -1));
-        QString name = m_control->accessibleName();
-        if (name.isEmpty())
-            if (auto* button = qobject_cast<QAbstractButton*>(m_control.data()))
-                name = button->text().remove(QLatin1Char('&'));
-        if (name != accessibleName())
-            setAccessibleName(name);
+        takeControlsPlace();
         if (m_control->accessibleDescription() != accessibleDescription())
             setAccessibleDescription(m_control->accessibleDescription());
         const bool stands = !m_control->isHidden() && !m_control->isEnabled();
@@ -161,8 +145,6 @@ private:
             hide();
         }
     }
-
-    QPointer<QWidget> m_control;
 };
 
 WorkingStandIn* standInOf(const QWidget* control) {
