@@ -1771,7 +1771,7 @@ private slots:
         // Orca says each, although the dialog's closing floods it with events.
         const auto added = [&](const QString& outcome, const QString& path) {
             const qsizetype from = orcaSaid().size();
-            saidOnce(outcome, typeIn(path));
+            saidOnce(outcome, typeIn(path), 120000); // said once Orca has caught up
             backOnAdd();
             QVERIFY(orcaSays({u"notification "_qs + outcome}, from));
         };

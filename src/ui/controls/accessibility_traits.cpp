@@ -526,6 +526,7 @@ private:
 QAccessibleInterface* traitsFactory(const QString& className, QObject* object) {
     if (!object || !object->isWidgetType() || className != QLatin1String(object->metaObject()->className()))
         return nullptr;
+    followScreenReaderRequests();
     if (isDocumentText(object))
         return makeDocumentTextAccessible(static_cast<QWidget*>(object));
     if (PopupMenuAccessible::takes(object))
@@ -610,8 +611,10 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Hide && watched->isWidgetType())
+        if (event->type() == QEvent::Hide && watched->isWidgetType()) {
             noteClosing(static_cast<QWidget*>(watched));
+            keepNotesOf(static_cast<QWidget*>(watched));
+        }
         if (s_quiet > 0)
             return false;
         switch (event->type()) {
@@ -633,6 +636,27 @@ protected:
     }
 
 private:
+    // A window's notes stay readable for their time after it closed (a sheet that says what it did
+    // as it closes, or is deleted with it): a reader that is behind asks for their names later.
+    static void keepNotesOf(QWidget* window) {
+        static QPointer<QWidget> keeper; // never shown
+        if (!window->isWindow() || window == keeper)
+            return;
+        const QList<QWidget*> notes = window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        for (QWidget* note : notes) {
+            if (!note->property(notificationProperty).toBool())
+                continue;
+            const Quiet quiet;
+            if (keeper == nullptr) {
+                keeper = new QWidget;
+                qAddPostRoutine([] { delete keeper.data(); }); // while the application still stands
+            }
+            note->setObjectName(QString());
+            note->setProperty(hiddenProperty, true);
+            note->setParent(keeper);
+        }
+    }
+
     void noteClosing(const QWidget* widget) {
         if (!widget->isWindow() || widget->parentWidget() == nullptr)
             return;
@@ -707,6 +731,11 @@ constexpr qint64 holdMs = 1500;
 // closed: the system hands the activation back later on a busy machine, later still while a screen
 // reader listens.
 constexpr qint64 closingHoldMs = 15000;
+// Then, while a screen reader still asks about one element after another (it works through the
+// closing's events, hundreds for a file dialog, and drops a note that comes among them), the texts
+// wait for it to be quiet this long, a minute and a half after the closing at most.
+constexpr qint64 readerQuietMs = 1500;
+constexpr qint64 readerCatchUpMs = 90000;
 constexpr int holdPollMs = 20;
 
 // Shows `text` as a fresh notification element of the window.
@@ -736,7 +765,7 @@ void showNote(QWidget* window, const QString& text, qint64 now) {
     // A point in the window's last corner: nothing to see.
     note->setGeometry(window->width() - 1, window->height() - 1, 1, 1);
     note->show();
-    QTimer::singleShot(announcementMs, window, [note = QPointer<QWidget>(note)] {
+    QTimer::singleShot(announcementMs, qApp, [note = QPointer<QWidget>(note)] {
         const WidgetChurn::Quiet quiet;
         delete note.data();
     });
@@ -761,11 +790,13 @@ void sayQueued(QWidget* window) {
     const QWidget* active = QApplication::activeWindow();
     const bool closing =
         active != window && churn != nullptr && churn->closedInFrontOf(window, closingHoldMs);
-    if (closing) {
+    const bool readerBehind = churn != nullptr && churn->closedInFrontOf(window, readerCatchUpMs) &&
+                              now - screenReaderLastAskedAt() < readerQuietMs;
+    if (closing || readerBehind) {
         for (QVariant& asked : since)
-            asked = now; // the short wait starts once the window is back
+            asked = now; // the short wait starts once the window is back and the reader quiet
     }
-    const bool busy = closing || active == nullptr || (churn != nullptr && churn->flooding());
+    const bool busy = closing || readerBehind || active == nullptr || (churn != nullptr && churn->flooding());
     while (!texts.isEmpty() && window->isVisible()) {
         if (busy && now - since.constFirst().toLongLong() < holdMs) {
             window->setProperty(lookDueProperty, true);

@@ -12,6 +12,7 @@
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusVirtualObject>
+#include <QDateTime>
 #include <QLabel>
 #include <QMap>
 #include <QPointer>
@@ -191,6 +192,9 @@ const QString accessiblePath = QStringLiteral("/org/a11y/atspi/accessible");
 constexpr uint flowsTo = 10;
 constexpr uint flowsFrom = 11;
 
+// When a reader last asked about an element.
+qint64 g_lastAskedAt = 0;
+
 class ReadingFlow final : public QDBusVirtualObject {
 public:
     ReadingFlow(QDBusVirtualObject* bridge, QObject* parent)
@@ -202,6 +206,10 @@ public:
     }
 
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
+        // A reader asks about the application's root to see it is there; about an element, as it
+        // works through the events it has queued.
+        if (!message.path().endsWith(QLatin1String("/root")))
+            g_lastAskedAt = QDateTime::currentMSecsSinceEpoch();
         if (message.interface() == QLatin1String("org.a11y.atspi.Accessible")) {
             if (message.member() == QLatin1String("GetRelationSet"))
                 if (QWidget* text = textAt(message.path())) {
@@ -280,6 +288,14 @@ void installReadingFlow() {
 }
 
 } // namespace
+
+void followScreenReaderRequests() {
+    installReadingFlow();
+}
+
+qint64 screenReaderLastAskedAt() {
+    return g_lastAskedAt;
+}
 
 void markAsDocumentText(QWidget* text, QObject* document) {
     const bool first = !isDocumentText(text);

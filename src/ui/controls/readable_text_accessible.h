@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 class QAccessibleInterface;
 class QObject;
 class QWidget;
@@ -24,5 +26,11 @@ void setDocumentHeadingLevel(QWidget* text, int level);
 // really moved. `quietly` moves it without a word (the focus arriving says the text anyway).
 int documentTextCaret(const QWidget* text);
 void setDocumentTextCaret(QWidget* text, int position, bool quietly = false);
+
+// Keeps track of a screen reader's requests to the app, once the accessibility bridge serves one.
+// A reader that has fallen behind asks about element after element as it works through the events
+// it queued; when it asked last, in milliseconds since the epoch (0 if never).
+void followScreenReaderRequests();
+qint64 screenReaderLastAskedAt();
 
 } // namespace quillora

@@ -784,6 +784,21 @@ private slots:
         QTRY_VERIFY(shown().contains(saved));
         QVERIFY(window.isActiveWindow());
         QCOMPARE(shown().count(saved), 1);
+        // What a sheet said last stays readable once it has closed and is gone: a reader that is
+        // behind asks for the note's name later.
+        auto* sheet = new QDialog(&window);
+        auto* removeKey = new QPushButton(QStringLiteral("Remove OpenAI API Key"), sheet);
+        sheet->show();
+        QApplication::setActiveWindow(sheet);
+        QVERIFY(QTest::qWaitForWindowActive(sheet));
+        announceOutcome(removeKey, QStringLiteral("Removed the OpenAI API key."));
+        QTRY_VERIFY(sheet->findChild<QWidget*>(QStringLiteral("screenReaderAnnouncement")));
+        const QPointer<QWidget> last = sheet->findChild<QWidget*>(QStringLiteral("screenReaderAnnouncement"));
+        sheet->close();
+        delete sheet;
+        QVERIFY(last);
+        QCOMPARE(reader(last)->text(QAccessible::Name), QStringLiteral("Removed the OpenAI API key."));
+        QVERIFY(!shown().contains(QStringLiteral("Removed the OpenAI API key."))); // not the window's
         // A status line that shows the outcome is read as the window's status, not among its
         // texts each time the window is entered.
         auto* status = new QLabel(QStringLiteral("Saved a copy as “a.pdf”."), &window);
