@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <optional>
 #include <unordered_map>
@@ -129,6 +130,12 @@ bool readNumber(QByteArrayView& line, double* value) {
 using Reorder = std::function<std::optional<QByteArray>(QByteArrayView fontLine, QByteArrayView glyphLines,
                                                         const RunText& run)>;
 
+// Where the line at `from` ends (its newline), or -1.
+qsizetype lineEnd(const QByteArray& content, qsizetype from) {
+    const void* newline = std::memchr(content.constData() + from, '\n', size_t(content.size() - from));
+    return newline ? static_cast<const char*>(newline) - content.constData() : -1;
+}
+
 QByteArray withSpans(const QByteArray& content, PageTexts& texts, bool* changed, const Reorder& reorder) {
     QByteArray out;
     qsizetype copied = 0;
@@ -138,7 +145,7 @@ QByteArray withSpans(const QByteArray& content, PageTexts& texts, bool* changed,
         if (begin < 0)
             break;
         const qsizetype fontLine = begin + 4;
-        const qsizetype fontLineEnd = content.indexOf('\n', fontLine);
+        const qsizetype fontLineEnd = lineEnd(content, fontLine);
         if (fontLineEnd < 0)
             break;
         at = fontLineEnd + 1;
@@ -149,16 +156,16 @@ QByteArray withSpans(const QByteArray& content, PageTexts& texts, bool* changed,
         qint64 glyphs = 0;
         qsizetype lineStart = fontLineEnd + 1;
         for (;;) {
-            const qsizetype lineEnd = content.indexOf('\n', lineStart);
-            if (lineEnd < 0)
+            const qsizetype end = lineEnd(content, lineStart);
+            if (end < 0)
                 break;
-            QByteArrayView line = QByteArrayView(content).sliced(lineStart, lineEnd - lineStart);
+            QByteArrayView line = QByteArrayView(content).sliced(lineStart, end - lineStart);
             if (!line.endsWith(" Tj"))
                 break;
             if (glyphs == 0 && (!readNumber(line, &x) || !readNumber(line, &y) || !line.startsWith("Td ")))
                 break;
             ++glyphs;
-            lineStart = lineEnd + 1;
+            lineStart = end + 1;
         }
         if (glyphs == 0)
             continue;
