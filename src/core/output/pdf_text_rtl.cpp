@@ -9,19 +9,12 @@
 #include <QRawFont>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace quillora {
 
 namespace {
-
-// The characters of a right-to-left run in the order its glyphs show them, left to right: code
-// point by code point, the text reversed.
-QString shownOrder(QStringView text) {
-    QList<uint> codePoints = text.toUcs4();
-    std::reverse(codePoints.begin(), codePoints.end());
-    return QString::fromUcs4(reinterpret_cast<const char32_t*>(codePoints.constData()), codePoints.size());
-}
 
 // Arabic and Hebrew presentation forms: a letter in one of its joining forms, a letter with its
 // mark, a ligature.
@@ -29,11 +22,19 @@ bool isPresentationForm(char32_t u) {
     return (u >= 0xFB1D && u <= 0xFDFF) || (u >= 0xFE70 && u <= 0xFEFC);
 }
 
-QByteArray hexOf(QStringView text) {
-    QByteArray hex;
-    for (const QChar c : text)
-        hex += QByteArray::number(c.unicode(), 16).rightJustified(4, '0').toUpper();
-    return hex;
+// Writes the upper-case hex digits of `value`, at least `width` of them, at `out`; the end.
+char* putHex(char* out, uint value, int width) {
+    char digits[8];
+    int count = 0;
+    do {
+        digits[count++] = "0123456789ABCDEF"[value & 0xF];
+        value >>= 4;
+    } while (value != 0);
+    for (int i = count; i < width; ++i)
+        *out++ = '0';
+    while (count > 0)
+        *out++ = digits[--count];
+    return out;
 }
 
 std::optional<QString> textOfHex(QByteArrayView hex) {
@@ -116,66 +117,150 @@ QString withRightToLeftMarks(QStringView text) {
     return QChar(0x200F) + text.toString() + QChar(0x200F);
 }
 
+QString reversed(QStringView text, QChar marks) {
+    const qsizetype margin = marks.isNull() ? 0 : 1;
+    QString out(text.size() + 2 * margin, Qt::Uninitialized);
+    QChar* at = out.data();
+    if (margin)
+        *at++ = marks;
+    for (qsizetype i = text.size() - 1; i >= 0; --i) {
+        const QChar c = text.at(i);
+        if (c.isLowSurrogate() && i > 0 && text.at(i - 1).isHighSurrogate()) {
+            *at++ = text.at(i - 1);
+            *at++ = c;
+            --i;
+        } else {
+            *at++ = c.isSurrogate() ? QChar(QChar::ReplacementCharacter) : c;
+        }
+    }
+    if (margin)
+        *at = marks;
+    return out;
+}
+
 bool drawRightToLeftSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, const QGlyphRun& run,
                              QStringView text, bool wordStart, std::optional<qreal> reach) {
     const QRawFont font = run.rawFont();
-    QList<quint32> glyphs = run.glyphIndexes();
-    QList<QPointF> positions = run.positions();
+    const QList<quint32> drawn = run.glyphIndexes();
+    const QList<QPointF> drawnAt = run.positions();
     const QList<quint32> blank = font.glyphIndexesForString(QStringLiteral(" "));
-    if (blank.size() != 1 || blank.constFirst() == 0 || positions.size() != glyphs.size())
+    if (blank.size() != 1 || blank.constFirst() == 0 || drawnAt.size() != drawn.size())
         return false;
-    const QList<QPointF> advances = font.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
+    const QList<QPointF> advances = font.advancesForGlyphIndexes(drawn, QRawFont::UseDesignMetrics);
     qreal left = std::numeric_limits<qreal>::max();
     qreal right = std::numeric_limits<qreal>::lowest();
-    for (qsizetype i = 0; i < glyphs.size(); ++i) {
-        left = std::min(left, positions.at(i).x());
-        right = std::max(right, positions.at(i).x() + advances.at(i).x());
+    for (qsizetype i = 0; i < drawn.size(); ++i) {
+        left = std::min(left, drawnAt.at(i).x());
+        right = std::max(right, drawnAt.at(i).x() + advances.at(i).x());
     }
     // Qt gives a right-to-left run's glyphs in typed order, the first one rightmost; they are
     // drawn from the left, as they always were, and the writer puts them back in typed order.
     // A lone glyph without a blank already spans its own box.
-    const qreal endShift =
-        !wordStart && glyphs.size() == 1
-            ? 0
-            : reach.value_or(left) - (positions.constLast().x() + advances.constLast().x());
-    const QPointF blankAt(right, positions.constFirst().y());
-    std::reverse(glyphs.begin(), glyphs.end());
-    std::reverse(positions.begin(), positions.end());
+    const qreal endShift = !wordStart && drawn.size() == 1
+                               ? 0
+                               : reach.value_or(left) - (drawnAt.constLast().x() + advances.constLast().x());
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
+    glyphs.reserve(drawn.size() + 1);
+    positions.reserve(drawn.size() + 1);
+    for (qsizetype i = drawn.size() - 1; i >= 0; --i) {
+        glyphs.append(drawn.at(i));
+        positions.append(drawnAt.at(i));
+    }
     if (wordStart) {
         glyphs.append(blank.constFirst());
-        positions.append(blankAt);
+        positions.append(QPointF(right, drawnAt.constFirst().y()));
     }
     QGlyphRun shown = run;
     shown.setGlyphIndexes(glyphs);
     shown.setPositions(positions);
     painter.drawGlyphRun(position, shown);
-    writer.addRightToLeftText(position + positions.constFirst(), glyphs.size(),
-                              withRightToLeftMarks(shownOrder(text)), endShift, wordStart);
+    // The characters in the order the glyphs show them, left to right, between right-to-left marks.
+    writer.addRightToLeftText(position + positions.constFirst(), glyphs.size(), reversed(text, QChar(0x200F)),
+                              endShift, wordStart);
     return true;
 }
 
 namespace {
 
-// A glyph line as Qt writes it: "<dx> <dy> Td <code> Tj".
-struct GlyphLine {
-    QByteArrayView move; // "<dx> <dy> Td"
-    QByteArrayView line;
-    uint code = 0;
-};
+// The value of a glyph's code, hex digits as Qt writes them, without the work of a general
+// conversion; any other spelling is converted so.
+bool readCode(QByteArrayView hex, uint* code) {
+    if (hex.isEmpty() || hex.size() > 8) {
+        bool ok = false;
+        *code = hex.toUInt(&ok, 16);
+        return ok;
+    }
+    uint value = 0;
+    for (const char c : hex) {
+        uint digit = 0;
+        if (c >= '0' && c <= '9') {
+            digit = uint(c - '0');
+        } else if (c >= 'a' && c <= 'f') {
+            digit = uint(c - 'a' + 10);
+        } else if (c >= 'A' && c <= 'F') {
+            digit = uint(c - 'A' + 10);
+        } else {
+            bool ok = false;
+            *code = hex.toUInt(&ok, 16);
+            return ok;
+        }
+        value = value << 4 | digit;
+    }
+    *code = value;
+    return true;
+}
+
+// The bytes of " <code> Tj" with the code in (at least four) lower-case hex digits.
+qsizetype showSize(uint code) {
+    int digits = 1;
+    while (code >>= 4)
+        ++digits;
+    return 2 + std::max(digits, 4) + 4;
+}
+
+// Writes " <code> Tj" at `out` (showSize(code) bytes); the end.
+char* putShow(char* out, uint code) {
+    const qsizetype size = showSize(code);
+    std::memcpy(out, " <0000", 6);
+    char* digit = out + size - 5; // the last digit
+    do {
+        *digit-- = "0123456789abcdef"[code & 0xF];
+        code >>= 4;
+    } while (code != 0);
+    std::memcpy(out + size - 4, "> Tj", 4);
+    return out + size;
+}
+
+char* put(char* out, QByteArrayView bytes) {
+    if (!bytes.isEmpty())
+        std::memcpy(out, bytes.data(), size_t(bytes.size()));
+    return out + bytes.size();
+}
+
+} // namespace
 
 std::optional<QList<GlyphLine>> glyphLinesOf(QByteArrayView glyphLines) {
     QList<GlyphLine> lines;
+    lines.reserve(glyphLines.size() / 16 + 1); // Qt's lines are longer
+    const char* const data = glyphLines.data();
     for (qsizetype at = 0; at < glyphLines.size();) {
-        qsizetype end = glyphLines.indexOf('\n', at);
-        if (end < 0)
-            end = glyphLines.size();
+        const void* newline = std::memchr(data + at, '\n', size_t(glyphLines.size() - at));
+        const qsizetype end = newline ? static_cast<const char*>(newline) - data : glyphLines.size();
         const QByteArrayView line = glyphLines.sliced(at, end - at);
-        const qsizetype move = line.indexOf(" Td <");
+        // The first " Td <": Qt's moves hold no '<', so it is most often at the first '<'.
+        qsizetype move = -1;
+        if (const void* open = std::memchr(line.data(), '<', size_t(line.size()))) {
+            const qsizetype bracket = static_cast<const char*>(open) - line.data();
+            if (bracket >= 4 && line.sliced(bracket - 4, 4) == " Td ")
+                move = bracket - 4;
+        }
+        if (move < 0)
+            move = line.indexOf(" Td <");
         if (move < 0 || !line.endsWith("> Tj"))
             return std::nullopt;
-        bool ok = false;
-        const uint code = line.sliced(move + 5, line.size() - move - 9).toUInt(&ok, 16);
-        if (!ok)
+        uint code = 0;
+        if (!readCode(line.sliced(move + 5, line.size() - move - 9), &code))
             return std::nullopt;
         lines.append({line.first(move + 3), line, code});
         at = end + 1;
@@ -183,76 +268,77 @@ std::optional<QList<GlyphLine>> glyphLinesOf(QByteArrayView glyphLines) {
     return lines;
 }
 
-} // namespace
-
-std::optional<QList<uint>> glyphCodes(QByteArrayView glyphLines) {
-    const auto lines = glyphLinesOf(glyphLines);
-    if (!lines)
+std::optional<QByteArray> withCodes(const QList<GlyphLine>& lines, const QList<uint>& codes) {
+    if (lines.size() != codes.size())
         return std::nullopt;
-    QList<uint> codes;
-    for (const GlyphLine& line : *lines)
-        codes.append(line.code);
-    return codes;
-}
-
-std::optional<QByteArray> withCodes(QByteArrayView glyphLines, const QList<uint>& codes) {
-    const auto lines = glyphLinesOf(glyphLines);
-    if (!lines || lines->size() != codes.size())
-        return std::nullopt;
-    QByteArray out;
-    for (qsizetype i = 0; i < lines->size(); ++i) {
-        out.append(lines->at(i).move);
-        out.append(" <" + QByteArray::number(codes.at(i), 16).rightJustified(4, '0') + "> Tj\n");
+    qsizetype size = 0;
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        size += lines.at(i).move.size() + showSize(codes.at(i)) + 1;
+    QByteArray out(size, Qt::Uninitialized);
+    char* at = out.data();
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        at = putShow(put(at, lines.at(i).move), codes.at(i));
+        *at++ = '\n';
     }
     return out;
 }
 
-std::optional<QByteArray> inTypedOrder(QByteArrayView fontLine, QByteArrayView glyphLines, qreal endShift,
+std::optional<QByteArray> inTypedOrder(QByteArrayView fontLine, const QList<GlyphLine>& lines, qreal endShift,
                                        const QList<uint>& codes) {
     // Qt's lines: "<font> <size> Tf <matrix> Tm", then "<dx> <dy> Td <code> Tj" a glyph.
     const qsizetype matrix = fontLine.indexOf(" Tf ");
-    const auto lines = glyphLinesOf(glyphLines);
-    if (matrix < 0 || !fontLine.endsWith(" Tm") || !lines || lines->isEmpty() ||
-        lines->size() > kMostReorderedGlyphs || (!codes.isEmpty() && codes.size() != lines->size()))
+    if (matrix < 0 || !fontLine.endsWith(" Tm") || lines.isEmpty() || lines.size() > kMostReorderedGlyphs ||
+        (!codes.isEmpty() && codes.size() != lines.size()))
         return std::nullopt;
     const QByteArrayView setMatrix = fontLine.sliced(matrix + 4);
+    const bool shifted = qAbs(endShift) >= 1e-4;
+    const QByteArray shift = shifted ? QByteArray::number(endShift, 'f', 4) + " Tc\n" : QByteArray();
+    static constexpr QByteArrayView kNoShift = "0 Tc\n";
+    const auto recoded = [&](qsizetype k) { return !codes.isEmpty() && codes.at(k) != lines.at(k).code; };
     // Each glyph is reached from the text matrix by the very moves that reached it before, so
     // that every reader and renderer computes its place exactly as it did: nothing drawn moves.
-    QByteArray out;
-    for (qsizetype k = lines->size() - 1; k >= 0; --k) {
-        out.append(setMatrix);
-        out.append('\n');
-        for (qsizetype i = 0; i < k; ++i) {
-            out.append(lines->at(i).move);
-            out.append('\n');
-        }
-        const bool last = k == 0 && qAbs(endShift) >= 1e-4;
-        if (last)
-            out.append(QByteArray::number(endShift, 'f', 4) + " Tc\n");
-        if (codes.isEmpty() || codes.at(k) == lines->at(k).code) {
-            out.append(lines->at(k).line);
-        } else {
-            out.append(lines->at(k).move);
-            out.append(" <" + QByteArray::number(codes.at(k), 16).rightJustified(4, '0') + "> Tj");
-        }
-        out.append('\n');
-        if (last)
-            out.append("0 Tc\n");
+    qsizetype size = shift.size() + kNoShift.size();
+    qsizetype moves = 0; // the bytes of the moves before glyph k
+    for (qsizetype k = 0; k < lines.size(); ++k) {
+        const GlyphLine& line = lines.at(k);
+        size += setMatrix.size() + 1 + moves +
+                (recoded(k) ? line.move.size() + showSize(codes.at(k)) : line.line.size()) + 1;
+        moves += line.move.size() + 1;
     }
+    QByteArray out(size, Qt::Uninitialized);
+    char* const begin = out.data();
+    char* at = begin;
+    for (qsizetype k = lines.size() - 1; k >= 0; --k) {
+        at = put(at, setMatrix);
+        *at++ = '\n';
+        for (qsizetype i = 0; i < k; ++i) {
+            at = put(at, lines.at(i).move);
+            *at++ = '\n';
+        }
+        const bool last = k == 0 && shifted;
+        if (last)
+            at = put(at, shift);
+        at = recoded(k) ? putShow(put(at, lines.at(k).move), codes.at(k)) : put(at, lines.at(k).line);
+        *at++ = '\n';
+        if (last)
+            at = put(at, kNoShift);
+    }
+    out.truncate(at - begin);
     return out;
 }
 
-QList<QString> glyphTexts(QStringView typed, const QList<QString>& own) {
-    QList<QString> texts;
+QList<QStringView> glyphTexts(QStringView typed, const QList<QStringView>& own) {
+    QList<QStringView> texts;
+    texts.reserve(own.size());
     qsizetype at = 0;
     for (qsizetype i = 0; i < own.size(); ++i) {
         const QStringView rest = typed.sliced(at);
         if (i == own.size() - 1) {
-            texts.append(rest.toString());
+            texts.append(rest);
             at = typed.size();
             break;
         }
-        const QString& mine = own.at(i);
+        const QStringView mine = own.at(i);
         qsizetype take = 0;
         if (!mine.isEmpty() && !mine.front().isSpace() && rest.startsWith(mine)) {
             take = mine.size();
@@ -261,7 +347,7 @@ QList<QString> glyphTexts(QStringView typed, const QList<QString>& own) {
             // blank, marks in another order) stands for what comes before the next glyph's own
             // text, or for one character.
             take = std::min<qsizetype>(1, rest.size());
-            const QString& next = own.at(i + 1);
+            const QStringView next = own.at(i + 1);
             // Marks the face draws in another order than typed are given one each, in typed order.
             const bool reorderedMark =
                 !rest.isEmpty() && rest.front().isMark() && !mine.isEmpty() && mine.front().isMark();
@@ -275,7 +361,7 @@ QList<QString> glyphTexts(QStringView typed, const QList<QString>& own) {
             if (take > 0 && rest.at(take - 1).isHighSurrogate() && take < rest.size())
                 ++take;
         }
-        texts.append(rest.first(take).toString());
+        texts.append(rest.first(take));
         at += take;
     }
     return texts;
@@ -378,21 +464,38 @@ std::optional<QByteArray> writtenToUnicode(const QByteArray& cmap, const ToUnico
     const qsizetype bodyEnd = cmap.indexOf("endcmap");
     if (bodyBegin < 0 || bodyEnd < bodyBegin)
         return std::nullopt;
-    QByteArray body("\n");
-    QList<std::pair<uint, QString>> entries;
-    for (auto it = table.texts.cbegin(); it != table.texts.cend(); ++it)
-        entries.append({it.key(), it.value()});
-    for (qsizetype i = 0; i < entries.size(); i += 100) {
-        const qsizetype count = std::min<qsizetype>(100, entries.size() - i);
-        body += QByteArray::number(count) + " beginbfchar\n";
-        for (qsizetype j = i; j < i + count; ++j) {
-            body +=
-                '<' +
-                QByteArray::number(entries.at(j).first, 16).rightJustified(table.codeWidth, '0').toUpper() +
-                "> <" + hexOf(entries.at(j).second) + ">\n";
+    // Lines of "<code> <text>", a hundred to a section.
+    qsizetype size = 1 + (table.texts.size() / 100 + 1) * 32;
+    for (const QString& text : table.texts)
+        size += 8 + table.codeWidth + 4 * text.size() + 8;
+    QByteArray body(size, Qt::Uninitialized);
+    char* const begin = body.data();
+    char* at = begin;
+    *at++ = '\n';
+    qsizetype left = table.texts.size();
+    qsizetype inSection = 0;
+    for (auto it = table.texts.cbegin(); it != table.texts.cend(); ++it) {
+        if (inSection == 0) {
+            const QByteArray count = QByteArray::number(std::min<qsizetype>(100, left)) + " beginbfchar\n";
+            std::memcpy(at, count.constData(), size_t(count.size()));
+            at += count.size();
         }
-        body += "endbfchar\n";
+        *at++ = '<';
+        at = putHex(at, it.key(), table.codeWidth);
+        std::memcpy(at, "> <", 3);
+        at += 3;
+        for (const QChar c : it.value())
+            at = putHex(at, c.unicode(), 4);
+        std::memcpy(at, ">\n", 2);
+        at += 2;
+        --left;
+        if (++inSection == 100 || left == 0) {
+            std::memcpy(at, "endbfchar\n", 10);
+            at += 10;
+            inSection = 0;
+        }
     }
+    body.truncate(at - begin);
     return cmap.first(bodyBegin + kRangesEnd.size()) + body + cmap.sliced(bodyEnd);
 }
 

@@ -41,6 +41,10 @@ inline constexpr qsizetype kMostReorderedGlyphs = 64;
 // left-to-right run next to it; between the marks, each run keeps its own spaces and punctuation.
 QString withRightToLeftMarks(QStringView text);
 
+// `text` code point by code point in reverse order (a lone surrogate becomes the replacement
+// character), between two `marks` unless that is null.
+QString reversed(QStringView text, QChar marks = QChar());
+
 // Draws a right-to-left glyph run of `text` so, and records its span on the writer. A run inside
 // a word (one of its pieces in another face) has no blank, which MuPDF and pdfminer would read as
 // a space: its box starts at its first glyph, and the piece before it reaches there (`reach`, the
@@ -57,24 +61,32 @@ bool drawRightToLeftSpelling(QPainter& painter, PdfTextWriter& writer, QPointF p
 bool drawLeftToRightInRightToLeft(QPainter& painter, PdfTextWriter& writer, QPointF position,
                                   const QGlyphRun& run, QStringView text, bool wordStart, bool wordEnds);
 
-// The glyph lines Qt writes with the codes `codes`, in their order.
-std::optional<QByteArray> withCodes(QByteArrayView glyphLines, const QList<uint>& codes);
+// A glyph line as Qt writes it: "<dx> <dy> Td <code> Tj".
+struct GlyphLine {
+    QByteArrayView move; // "<dx> <dy> Td"
+    QByteArrayView line;
+    uint code = 0;
+};
 
-// The codes of the glyph lines Qt writes ("<dx> <dy> Td <code> Tj"), in their order.
-std::optional<QList<uint>> glyphCodes(QByteArrayView glyphLines);
+// The glyph lines Qt writes ("<dx> <dy> Td <code> Tj"), in their order; nothing when one is not
+// as Qt writes it.
+std::optional<QList<GlyphLine>> glyphLinesOf(QByteArrayView glyphLines);
+
+// The glyph lines `lines` with the codes `codes`, in their order.
+std::optional<QByteArray> withCodes(const QList<GlyphLine>& lines, const QList<uint>& codes);
 
 // The glyph lines of a recorded right-to-left run as Qt wrote them after the text object's font
 // line, written in typed order, with the codes `codes` (in the lines' order; none: as they are);
-// nothing when they are not as Qt writes them or too many.
-std::optional<QByteArray> inTypedOrder(QByteArrayView fontLine, QByteArrayView glyphLines, qreal endShift,
+// nothing when they are too many.
+std::optional<QByteArray> inTypedOrder(QByteArrayView fontLine, const QList<GlyphLine>& lines, qreal endShift,
                                        const QList<uint>& codes);
 
 // The text each glyph of a run stands for, given the run's typed text and what each glyph's code
 // names (`own`), in typed order: a glyph keeps its own text where the typed text goes on with it;
 // one that does not spell the text there (a ligature of marks, a joiner drawn as a blank, marks
 // the face orders otherwise) stands for what lies before the next glyph's own text. Together they
-// spell `typed`.
-QList<QString> glyphTexts(QStringView typed, const QList<QString>& own);
+// spell `typed`, each a part of it.
+QList<QStringView> glyphTexts(QStringView typed, const QList<QStringView>& own);
 
 // A font's ToUnicode table: the text of each code, presentation forms replaced by the letters they
 // stand for, in typed order.

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <optional>
 #include <unordered_map>
@@ -75,8 +76,39 @@ bool readNumber(QByteArrayView& line, double* value) {
     const qsizetype space = line.indexOf(' ');
     if (space <= 0)
         return false;
+    const QByteArrayView token = line.first(space);
     bool ok = false;
-    *value = line.first(space).toDouble(&ok);
+    // Qt's numbers ("-12.5") are read directly: with at most 15 digits, their value divided by
+    // a power of ten of at most 10^15 is the double nearest the number, as a general conversion
+    // gives it (both are exact, and a division rounds to nearest). Any other spelling is
+    // converted so.
+    const bool negative = token.front() == '-';
+    qint64 digits = 0;
+    int count = 0;
+    int fraction = -1; // digits after the point
+    for (qsizetype i = negative ? 1 : 0; i < token.size(); ++i) {
+        const char c = token.at(i);
+        if (c >= '0' && c <= '9' && count < 15) {
+            digits = digits * 10 + (c - '0');
+            ++count;
+            if (fraction >= 0)
+                ++fraction;
+        } else if (c == '.' && fraction < 0 && count > 0) {
+            fraction = 0;
+        } else {
+            count = -1;
+            break;
+        }
+    }
+    if (count > 0 && fraction != 0) {
+        static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        const double magnitude = double(digits) / kPowers[std::max(fraction, 0)];
+        *value = negative ? -magnitude : magnitude;
+        ok = true;
+    } else {
+        *value = token.toDouble(&ok);
+    }
     line = line.sliced(space + 1);
     return ok && std::isfinite(*value) && std::abs(*value) < 1e9;
 }
@@ -98,6 +130,12 @@ bool readNumber(QByteArrayView& line, double* value) {
 using Reorder = std::function<std::optional<QByteArray>(QByteArrayView fontLine, QByteArrayView glyphLines,
                                                         const RunText& run)>;
 
+// Where the line at `from` ends (its newline), or -1.
+qsizetype lineEnd(const QByteArray& content, qsizetype from) {
+    const void* newline = std::memchr(content.constData() + from, '\n', size_t(content.size() - from));
+    return newline ? static_cast<const char*>(newline) - content.constData() : -1;
+}
+
 QByteArray withSpans(const QByteArray& content, PageTexts& texts, bool* changed, const Reorder& reorder) {
     QByteArray out;
     qsizetype copied = 0;
@@ -107,7 +145,7 @@ QByteArray withSpans(const QByteArray& content, PageTexts& texts, bool* changed,
         if (begin < 0)
             break;
         const qsizetype fontLine = begin + 4;
-        const qsizetype fontLineEnd = content.indexOf('\n', fontLine);
+        const qsizetype fontLineEnd = lineEnd(content, fontLine);
         if (fontLineEnd < 0)
             break;
         at = fontLineEnd + 1;
@@ -118,16 +156,16 @@ QByteArray withSpans(const QByteArray& content, PageTexts& texts, bool* changed,
         qint64 glyphs = 0;
         qsizetype lineStart = fontLineEnd + 1;
         for (;;) {
-            const qsizetype lineEnd = content.indexOf('\n', lineStart);
-            if (lineEnd < 0)
+            const qsizetype end = lineEnd(content, lineStart);
+            if (end < 0)
                 break;
-            QByteArrayView line = QByteArrayView(content).sliced(lineStart, lineEnd - lineStart);
+            QByteArrayView line = QByteArrayView(content).sliced(lineStart, end - lineStart);
             if (!line.endsWith(" Tj"))
                 break;
             if (glyphs == 0 && (!readNumber(line, &x) || !readNumber(line, &y) || !line.startsWith("Td ")))
                 break;
             ++glyphs;
-            lineStart = lineEnd + 1;
+            lineStart = end + 1;
         }
         if (glyphs == 0)
             continue;
@@ -575,30 +613,40 @@ struct Change {
     QByteArray bytes;
 };
 
+// The data of a stream, inflated when it is compressed (`compressed` says so); nothing when its
+// filter is another or its data does not inflate to at most `limit` bytes.
+std::optional<QByteArray> decodedData(const QByteArray& bytes, const PdfFile::Object& stream,
+                                      bool* compressed, qsizetype limit = kMaxContent) {
+    const PdfFile::Value* filter = stream.value.at("Filter");
+    if (filter && filter->kind == PdfFile::Value::Kind::array && filter->items.size() == 1)
+        filter = &filter->items.constFirst();
+    *compressed = filter != nullptr;
+    if (*compressed && (filter->kind != PdfFile::Value::Kind::name || filter->text != "FlateDecode" ||
+                        stream.value.at("DecodeParms")))
+        return std::nullopt;
+    const QByteArrayView data =
+        QByteArrayView(bytes).sliced(stream.streamBegin, stream.streamEnd - stream.streamBegin);
+    if (!*compressed)
+        return data.toByteArray();
+    bool ok = false;
+    QByteArray out = inflated(data, &ok, limit);
+    return ok ? std::optional(std::move(out)) : std::nullopt;
+}
+
 // Gives a stream the data `change` makes of its own (decompressed) data, and its length to
 // match. True when it is changed or `change` gives nothing.
 template <typename ChangeData>
 bool replaceStream(PdfFile& file, const QByteArray& bytes, const PdfFile::Object& stream,
                    std::vector<Change>& changes, ChangeData change) {
-    const PdfFile::Value& dictionary = stream.value;
-    const PdfFile::Value* filter = dictionary.at("Filter");
-    if (filter && filter->kind == PdfFile::Value::Kind::array && filter->items.size() == 1)
-        filter = &filter->items.constFirst();
-    const bool compressed = filter != nullptr;
-    if (compressed && (filter->kind != PdfFile::Value::Kind::name || filter->text != "FlateDecode" ||
-                       dictionary.at("DecodeParms")))
+    bool compressed = false;
+    const std::optional<QByteArray> content = decodedData(bytes, stream, &compressed);
+    if (!content)
         return false;
-    const QByteArrayView data =
-        QByteArrayView(bytes).sliced(stream.streamBegin, stream.streamEnd - stream.streamBegin);
-    bool ok = true;
-    const QByteArray content = compressed ? inflated(data, &ok) : data.toByteArray();
-    if (!ok)
-        return false;
-    const std::optional<QByteArray> changed = change(content);
+    const std::optional<QByteArray> changed = change(*content);
     if (!changed)
         return true;
     const std::optional<QByteArray> written = compressed ? deflated(*changed) : changed;
-    const PdfFile::Value* length = dictionary.at("Length");
+    const PdfFile::Value* length = stream.value.at("Length");
     if (!written || !length)
         return false;
     const QByteArray size = QByteArray::number(written->size());
@@ -612,6 +660,24 @@ bool replaceStream(PdfFile& file, const QByteArray& bytes, const PdfFile::Object
     }
     changes.push_back({stream.streamBegin, stream.streamEnd, *written});
     return true;
+}
+
+// The typed order of a right-to-left run's text as recorded (shown order, between right-to-left
+// marks): without the marks at its ends, code point by code point reversed (a lone surrogate
+// becomes the replacement character).
+QString typedOrderOf(QStringView shown) {
+    while (!shown.isEmpty() && shown.back() == QChar(0x200F))
+        shown.chop(1);
+    while (!shown.isEmpty() && shown.front() == QChar(0x200F))
+        shown = shown.sliced(1);
+    return reversed(shown);
+}
+
+// A character neither left-to-right nor right-to-left, nor a mark, a blank or a joiner.
+bool isNeutral(QChar c) {
+    const QChar::Direction direction = c.direction();
+    return direction != QChar::DirL && direction != QChar::DirR && direction != QChar::DirAL && !c.isMark() &&
+           !c.isSpace() && c.unicode() != 0x200C && c.unicode() != 0x200D;
 }
 
 // The fonts of the pages that right-to-left runs are drawn in, and the codes added to them: a
@@ -631,71 +697,78 @@ public:
 
     std::optional<QByteArray> typedOrder(size_t page, QByteArrayView fontLine, QByteArrayView glyphLines,
                                          const RunText& run) {
+        const std::optional<QList<GlyphLine>> lines = glyphLinesOf(glyphLines);
+        if (!lines)
+            return std::nullopt;
+        QList<uint> drawn;
+        drawn.reserve(lines->size());
+        for (const GlyphLine& line : *lines)
+            drawn.append(line.code);
         QList<uint> codes;
         qreal endShift = run.endShift;
         Font* font = fontOf(page, fontLine);
-        const std::optional<QList<uint>> drawn = glyphCodes(glyphLines);
         if (!run.rightToLeft) {
             // A left-to-right run with its bridges: only their codes change.
             const qreal size = fontSize(fontLine);
-            if (!font || !drawn || drawn->isEmpty() || size <= 0)
+            if (!font || drawn.isEmpty() || size <= 0)
                 return std::nullopt;
-            QList<uint> bridged = *drawn;
-            for (const qsizetype i : {qsizetype(0), drawn->size() - 1}) {
+            QList<uint> bridged = drawn;
+            for (const qsizetype i : {qsizetype(0), drawn.size() - 1}) {
                 if ((i == 0 && !run.bridgeFirst) || (i > 0 && !run.bridgeLast))
                     continue;
-                const uint code = drawn->at(i);
+                const uint code = drawn.at(i);
                 const std::optional<uint> alias =
                     font->aliasFor(code, font->table.texts.value(code), run.bridge / size * 1000);
                 if (!alias)
                     return std::nullopt;
                 bridged[i] = *alias;
             }
-            return withCodes(glyphLines, bridged);
+            return withCodes(*lines, bridged);
         }
         const qsizetype blank = run.blank ? 1 : 0;
-        if (font && drawn && drawn->size() > blank) {
-            // Drawn from the left, the blank last: typed order is the reverse, after the blank.
-            QList<uint> typed(drawn->crbegin() + blank, drawn->crend());
-            QList<QString> own;
-            for (const uint code : std::as_const(typed))
-                own.append(font->table.texts.value(code));
-            QList<uint> textCodes = *drawn;
-            QList<uint> cps = run.text.toUcs4();
-            std::reverse(cps.begin(), cps.end());
-            while (!cps.isEmpty() && cps.constFirst() == 0x200F)
-                cps.removeFirst();
-            while (!cps.isEmpty() && cps.constLast() == 0x200F)
-                cps.removeLast();
-            const QString typedText =
-                QString::fromUcs4(reinterpret_cast<const char32_t*>(cps.constData()), cps.size());
-            QList<QString> texts = glyphTexts(typedText, own);
-            // A neutral character (a period, a colon) is read after a right-to-left mark, so that
-            // MuPDF keeps it on the line of the text it follows, whatever the direction of that.
-            for (QString& t : texts) {
-                if (t.size() == 1 && t.front().direction() != QChar::DirL &&
-                    t.front().direction() != QChar::DirR && t.front().direction() != QChar::DirAL &&
-                    !t.front().isMark() && !t.front().isSpace() && t.front().unicode() != 0x200C &&
-                    t.front().unicode() != 0x200D)
-                    t.prepend(QChar(0x200F));
+        if (font && drawn.size() > blank) {
+            // Drawn from the left, the blank last: typed order is the reverse, before the blank.
+            const qsizetype typed = drawn.size() - blank;
+            const auto typedCode = [&drawn, typed](qsizetype i) { return drawn.at(typed - 1 - i); };
+            const QMap<uint, QString>& table = std::as_const(font->table.texts);
+            QList<QStringView> own;
+            own.reserve(typed);
+            for (qsizetype i = 0; i < typed; ++i) {
+                const auto text = table.constFind(typedCode(i));
+                own.append(text == table.cend() ? QStringView() : QStringView(*text));
             }
-            for (qsizetype i = 0; i < typed.size(); ++i) {
-                const uint code = typed.at(i);
+            QList<uint> textCodes = drawn;
+            const QString typedText = typedOrderOf(run.text);
+            const QList<QStringView> texts = glyphTexts(typedText, own);
+            for (qsizetype i = 0; i < typed; ++i) {
+                const QStringView text = texts.at(i);
+                if (text.isEmpty())
+                    continue;
+                // A neutral character (a period, a colon) is read after a right-to-left mark, so
+                // that MuPDF keeps it on the line of the text it follows, whatever the direction
+                // of that.
+                const bool marked = text.size() == 1 && isNeutral(text.front());
+                const QStringView mine = own.at(i);
+                const bool same =
+                    marked ? mine.size() == 2 && mine.front() == QChar(0x200F) && mine.back() == text.front()
+                           : text == mine;
+                const uint code = typedCode(i);
                 const qreal width = font->widths.value(code, font->defaultWidth);
-                if (texts.at(i).isEmpty() || (texts.at(i) == own.at(i) && width != 0))
+                if (same && width != 0)
                     continue;
                 const qreal aliasWidth = width != 0 ? width : kMarkWidth;
-                const std::optional<uint> alias = font->aliasFor(code, texts.at(i), aliasWidth);
+                const std::optional<uint> alias =
+                    font->aliasFor(code, marked ? QChar(0x200F) + text : text.toString(), aliasWidth);
                 if (!alias)
                     continue;
                 // The content's order: the reverse of typed order, before the blank.
-                textCodes[typed.size() - 1 - i] = *alias;
-                if (i == typed.size() - 1)
+                textCodes[typed - 1 - i] = *alias;
+                if (i == typed - 1)
                     endShift -= (aliasWidth - width) / 1000 * fontSize(fontLine);
             }
             codes = textCodes;
         }
-        return inTypedOrder(fontLine, glyphLines, endShift, codes);
+        return inTypedOrder(fontLine, *lines, endShift, codes);
     }
 
     // The changes to the fonts, and the objects to add (numbered from `firstNew`).
@@ -822,19 +895,8 @@ private:
 
     // The data of a stream, decompressed.
     std::optional<QByteArray> dataOf(const PdfFile::Object& stream) const {
-        if (stream.streamBegin < 0)
-            return std::nullopt;
-        const PdfFile::Value* filter = stream.value.at("Filter");
-        const QByteArrayView data =
-            QByteArrayView(*m_bytes).sliced(stream.streamBegin, stream.streamEnd - stream.streamBegin);
-        if (!filter)
-            return data.toByteArray();
-        if (filter->kind != PdfFile::Value::Kind::name || filter->text != "FlateDecode" ||
-            stream.value.at("DecodeParms"))
-            return std::nullopt;
-        bool ok = false;
-        QByteArray out = inflated(data, &ok, kMaxTable);
-        return ok ? std::optional(out) : std::nullopt;
+        bool compressed = false;
+        return stream.streamBegin >= 0 ? decodedData(*m_bytes, stream, &compressed, kMaxTable) : std::nullopt;
     }
 
     std::optional<qreal> numberOf(const PdfFile::Value& value) const {
@@ -1256,43 +1318,16 @@ private:
         const std::optional<PdfFile::Object> stream = file.object(reference);
         if (!stream || stream->streamBegin < 0)
             return false;
-        const PdfFile::Value& dictionary = stream->value;
-        const PdfFile::Value* filter = dictionary.at("Filter");
-        if (filter && filter->kind == PdfFile::Value::Kind::array && filter->items.size() == 1)
-            filter = &filter->items.constFirst();
-        const bool compressed = filter != nullptr;
-        if (compressed && (filter->kind != PdfFile::Value::Kind::name || filter->text != "FlateDecode" ||
-                           dictionary.at("DecodeParms")))
-            return false;
-        const QByteArrayView data =
-            QByteArrayView(m_file).sliced(stream->streamBegin, stream->streamEnd - stream->streamBegin);
-        bool ok = true;
-        const QByteArray content = compressed ? inflated(data, &ok) : data.toByteArray();
-        if (!ok)
-            return false;
         const qsizetype spans = spansIn(texts);
-        bool changed = false;
-        const QByteArray marked = withSpans(content, texts, &changed, reorder);
-        if (!changed)
-            return true;
-        const std::optional<QByteArray> written = compressed ? deflated(marked) : std::optional(marked);
-        if (!written)
-            return false;
-
-        // The length, in the dictionary or in an object of its own.
-        const PdfFile::Value* length = dictionary.at("Length");
-        const QByteArray size = QByteArray::number(written->size());
-        Change lengthChange{length->begin, length->end, size};
-        if (length->kind != PdfFile::Value::Kind::number) {
-            const std::optional<PdfFile::Object> lengthObject = file.object(*length);
-            if (!lengthObject)
-                return false;
-            lengthChange = {lengthObject->value.begin, lengthObject->value.end, size};
-        }
-        changes.push_back({stream->streamBegin, stream->streamEnd, *written});
-        changes.push_back(std::move(lengthChange));
-        m_added += spans - spansIn(texts);
-        return true;
+        const bool written =
+            replaceStream(file, m_file, *stream, changes, [&texts, &reorder](const QByteArray& content) {
+                bool changed = false;
+                QByteArray marked = withSpans(content, texts, &changed, reorder);
+                return changed ? std::optional(std::move(marked)) : std::nullopt;
+            });
+        if (written)
+            m_added += spans - spansIn(texts);
+        return written;
     }
 
     QIODevice* m_target;
