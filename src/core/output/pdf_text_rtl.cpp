@@ -94,12 +94,20 @@ bool drawLeftToRightInRightToLeft(QPainter& painter, PdfTextWriter& writer, QPoi
         left = std::min(left, positions.at(i).x());
         right = std::max(right, positions.at(i).x() + advances.at(i).x());
     }
+    // Inside a word, the run's first glyph is met after the glyph to the run's right, and the glyph
+    // to its left after its last one: pdfminer takes either for the start of another line when it
+    // lies farther than twice its width from there, so a bridge is added there too (reading as a
+    // right-to-left mark, not as a space).
+    const qreal firstFar = right - (positions.constFirst().x() + advances.constFirst().x());
+    const qreal lastFar = positions.constLast().x() - left;
+    const bool startBridge = wordStart || firstFar >= 1.5 * advances.constFirst().x();
+    const bool endBridge = wordEnds || lastFar >= 1.5 * advances.constLast().x();
     const QPointF bridge(left, positions.constFirst().y());
-    if (wordStart) {
+    if (startBridge) {
         glyphs.prepend(blank.constFirst());
         positions.prepend(bridge);
     }
-    if (wordEnds) {
+    if (endBridge) {
         glyphs.append(blank.constFirst());
         positions.append(bridge);
     }
@@ -108,7 +116,8 @@ bool drawLeftToRightInRightToLeft(QPainter& painter, PdfTextWriter& writer, QPoi
     bridged.setPositions(positions);
     painter.drawGlyphRun(position, bridged);
     writer.addBridgedText(position + positions.constFirst(), glyphs.size(), withRightToLeftMarks(text),
-                          right - left, wordStart, wordEnds);
+                          right - left, startBridge, endBridge, startBridge && !wordStart,
+                          endBridge && !wordEnds);
     return true;
 }
 

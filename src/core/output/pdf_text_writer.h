@@ -77,9 +77,10 @@ public:
                             qreal endShift, bool blank);
     // The same for a left-to-right run in a right-to-left paragraph drawn as
     // drawLeftToRightInRightToLeft() draws it: its first and last glyphs are blanks (as `first`
-    // and `last` say) the writer makes `bridge` wide.
+    // and `last` say) the writer makes `bridge` wide; one inside a word (`firstInWord`,
+    // `lastInWord`) reads as a right-to-left mark, not as a space.
     void addBridgedText(QPointF firstGlyph, qsizetype glyphCount, const QString& text, qreal bridge,
-                        bool first, bool last);
+                        bool first, bool last, bool firstInWord, bool lastInWord);
 
     // After the painter has ended: writes the file to the device. Fails, with the device's
     // reason, only when the device does not take it.
