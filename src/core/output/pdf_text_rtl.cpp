@@ -126,7 +126,7 @@ QString withRightToLeftMarks(QStringView text) {
 }
 
 bool drawRightToLeftSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, const QGlyphRun& run,
-                             QStringView text, bool wordStart, std::optional<qreal> reach) {
+                             QStringView text, bool wordStart, std::optional<qreal> reach, bool blankInWord) {
     const QRawFont font = run.rawFont();
     QList<quint32> glyphs = run.glyphIndexes();
     QList<QPointF> positions = run.positions();
@@ -143,14 +143,15 @@ bool drawRightToLeftSpelling(QPainter& painter, PdfTextWriter& writer, QPointF p
     // Qt gives a right-to-left run's glyphs in typed order, the first one rightmost; they are
     // drawn from the left, as they always were, and the writer puts them back in typed order.
     // A lone glyph without a blank already spans its own box.
+    const bool withBlank = wordStart || blankInWord;
     const qreal endShift =
-        !wordStart && glyphs.size() == 1
+        !withBlank && glyphs.size() == 1
             ? 0
             : reach.value_or(left) - (positions.constLast().x() + advances.constLast().x());
     const QPointF blankAt(right, positions.constFirst().y());
     std::reverse(glyphs.begin(), glyphs.end());
     std::reverse(positions.begin(), positions.end());
-    if (wordStart) {
+    if (withBlank) {
         glyphs.append(blank.constFirst());
         positions.append(blankAt);
     }
@@ -159,7 +160,7 @@ bool drawRightToLeftSpelling(QPainter& painter, PdfTextWriter& writer, QPointF p
     shown.setPositions(positions);
     painter.drawGlyphRun(position, shown);
     writer.addRightToLeftText(position + positions.constFirst(), glyphs.size(),
-                              withRightToLeftMarks(shownOrder(text)), endShift, wordStart);
+                              withRightToLeftMarks(shownOrder(text)), endShift, withBlank, blankInWord);
     return true;
 }
 

@@ -44,10 +44,12 @@ QString withRightToLeftMarks(QStringView text);
 // Draws a right-to-left glyph run of `text` so, and records its span on the writer. A run inside
 // a word (one of its pieces in another face) has no blank, which MuPDF and pdfminer would read as
 // a space: its box starts at its first glyph, and the piece before it reaches there (`reach`, the
-// left edge its box ends at instead of its own). False when its face has no blank glyph: nothing
-// is drawn then.
+// left edge its box ends at instead of its own). After a left-to-right piece, which reaches no
+// further than its own glyphs, it has a blank that reads as a right-to-left mark (`blankInWord`).
+// False when its face has no blank glyph: nothing is drawn then.
 bool drawRightToLeftSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, const QGlyphRun& run,
-                             QStringView text, bool wordStart, std::optional<qreal> reach = std::nullopt);
+                             QStringView text, bool wordStart, std::optional<qreal> reach = std::nullopt,
+                             bool blankInWord = false);
 
 // Draws a left-to-right glyph run of `text` inside a right-to-left paragraph (Latin words, numbers,
 // an address), with its span, between blanks as wide as the run where a word starts and ends, and

@@ -53,6 +53,7 @@ struct RunText {
     bool bridgeLast = false;
     bool bridgeFirstInWord = false; // (then) it reads as a right-to-left mark
     bool bridgeLastInWord = false;
+    bool blankInWord = false; // its blank reads as a right-to-left mark
 };
 
 using PageTexts = QHash<RunKey, QList<RunText>>; // the texts of the runs at a key, in drawing order
@@ -700,6 +701,13 @@ public:
                 textCodes[typed.size() - 1 - i] = *alias;
                 if (i == typed.size() - 1)
                     endShift -= (aliasWidth - width) / 1000 * fontSize(fontLine);
+            }
+            // A blank inside a word (after a left-to-right piece) reads as a right-to-left mark.
+            if (run.blank && run.blankInWord) {
+                const uint code = drawn->constLast();
+                if (const std::optional<uint> alias = font->aliasFor(
+                        code, QString(QChar(0x200F)), font->widths.value(code, font->defaultWidth)))
+                    textCodes.last() = *alias;
             }
             codes = textCodes;
         }
@@ -1411,9 +1419,10 @@ void PdfTextWriter::addBridgedText(QPointF firstGlyph, qsizetype glyphCount, con
 }
 
 void PdfTextWriter::addRightToLeftText(QPointF firstGlyph, qsizetype glyphCount, const QString& shownText,
-                                       qreal endShift, bool blank) {
-    filter->add(RunKey{fixed(firstGlyph.x()), fixed(firstGlyph.y()), glyphCount},
-                RunText{shownText, true, endShift, blank});
+                                       qreal endShift, bool blank, bool blankInWord) {
+    RunText run{shownText, true, endShift, blank};
+    run.blankInWord = blankInWord;
+    filter->add(RunKey{fixed(firstGlyph.x()), fixed(firstGlyph.y()), glyphCount}, run);
 }
 
 Status PdfTextWriter::finish() {

@@ -396,14 +396,14 @@ private slots:
             QStringLiteral("علی رضایی"), QStringLiteral("ایمیل: ali.rezaei@example.com · تلفن 0912 345 6789"),
             QStringLiteral("درباره‌ی من"),
             QStringLiteral("می‌خواهم تجربه‌ام را در اختیار تیم قرار بدهم. تجربه‌ی من در Python و Qt است. "
-                           "با #Python کار می‌کنم."),
+                           "با #Python و Qt/C++ کار می‌کنم."),
             QStringLiteral("میں سافٹ ویئر انجینئر ہوں"), QStringLiteral("איך בין אַ ייִדישער פּראָגראַמיסט"),
             QStringLiteral("از 2019-03-15 تا 2024 در شرکت Acme کار کردم."), QStringLiteral("پاکستان"),
             QStringLiteral("کارشناسی ارشد"), QStringLiteral("دانشگاه صنعتی شریف")};
         const QStringList markedPhrases{QStringLiteral("عمّان منذ"), QStringLiteral("مع Qt.")};
         const QStringList mixedPhrases{
             QStringLiteral("بدهم. تجربه‌ی"), QStringLiteral("ایمیل: ali.rezaei@example.com · تلفن"),
-            QStringLiteral("در Python و Qt است."), QStringLiteral("با #Python کار"),
+            QStringLiteral("در Python و Qt است."), QStringLiteral("با #Python و Qt/C++ کار"),
             QStringLiteral("از 2019-03-15 تا 2024 در شرکت Acme کار کردم."),
             QStringLiteral("میں سافٹ ویئر انجینئر ہوں"), QStringLiteral("איך בין אַ ייִדישער פּראָגראַמיסט")};
         // clang-format on
