@@ -28,7 +28,7 @@ QString pdfminerText(const QString& pdf) {
 }
 
 QList<PdfReader> pdfReaders() {
-    return {{"poppler", pdfText, true}, {"MuPDF", mupdfText, true}, {"pdfminer", pdfminerText, false}};
+    return {{"poppler", pdfText}, {"MuPDF", mupdfText}, {"pdfminer", pdfminerText}};
 }
 
 } // namespace quillora::test

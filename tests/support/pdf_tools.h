@@ -21,12 +21,11 @@ QString mupdfText(const QString& pdf);
 QString pdfminerText(const QString& pdf);
 
 // The three readers applicant tracking systems are built on. pdfminer joins glyphs into a line only
-// while each is near the one before and the same height (so not across a change of face), and
-// orders the pieces by their place: it does not keep a line whole.
+// while each is near the one before and their boxes (an em tall, from the face's descent) overlap
+// by half, and orders the pieces by their place.
 struct PdfReader {
     const char* name;
     QString (*text)(const QString& pdf);
-    bool keepsLines;
 };
 QList<PdfReader> pdfReaders();
 

@@ -59,10 +59,10 @@ bool needsShapingAlways(char16_t u) {
 // (see pdf_text_rtl.h).
 void drawSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, const QGlyphRun& run,
                   QStringView text, bool rightToLeftParagraph, bool wordStart, bool wordEnds,
-                  std::optional<qreal> reach) {
+                  std::optional<qreal> reach, bool afterLeftToRight) {
     if (rightToLeftParagraph && !run.glyphIndexes().isEmpty()) {
-        if (run.isRightToLeft() &&
-            drawRightToLeftSpelling(painter, writer, position, run, text, wordStart, reach))
+        if (run.isRightToLeft() && drawRightToLeftSpelling(painter, writer, position, run, text, wordStart,
+                                                           reach, afterLeftToRight && !wordStart))
             return;
         if (!run.isRightToLeft() &&
             drawLeftToRightInRightToLeft(painter, writer, position, run, text, wordStart, wordEnds))
@@ -96,7 +96,9 @@ void drawSpellingWords(QPainter& painter, PdfTextWriter& writer, const QTextLine
     int wordStart = 0;
     int wordLimit = 0;
     // A right-to-left piece followed by another one of the same word reaches to where that one's
-    // first glyph starts (see drawRightToLeftSpelling()).
+    // first glyph starts; one after a left-to-right piece starts with a blank of its own (see
+    // drawRightToLeftSpelling()).
+    bool afterLeftToRight = false;
     const auto drawPiece = [&](int start, int end, const QList<QGlyphRun>& runs,
                                const QList<QGlyphRun>& next = {}) {
         std::optional<qreal> reach;
@@ -106,10 +108,12 @@ void drawSpellingWords(QPainter& painter, PdfTextWriter& writer, const QTextLine
         for (const QGlyphRun& run : runs) {
             if (runs.size() == 1)
                 drawSpelling(painter, writer, position, run, QStringView(text).sliced(start, end - start),
-                             rightToLeftParagraph, start == wordStart, end == wordLimit, reach);
+                             rightToLeftParagraph, start == wordStart, end == wordLimit, reach,
+                             afterLeftToRight);
             else
                 painter.drawGlyphRun(position, run);
         }
+        afterLeftToRight = runs.size() == 1 && !runs.constFirst().isRightToLeft();
     };
     const int end = line.textStart() + line.textLength();
     for (int start = line.textStart(); start < end;) {

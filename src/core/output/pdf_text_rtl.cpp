@@ -95,12 +95,20 @@ bool drawLeftToRightInRightToLeft(QPainter& painter, PdfTextWriter& writer, QPoi
         left = std::min(left, positions.at(i).x());
         right = std::max(right, positions.at(i).x() + advances.at(i).x());
     }
+    // Inside a word, the run's first glyph is met after the glyph to the run's right, and the glyph
+    // to its left after its last one: pdfminer takes either for the start of another line when it
+    // lies farther than twice its width from there, so a bridge is added there too (reading as a
+    // right-to-left mark, not as a space).
+    const qreal firstFar = right - (positions.constFirst().x() + advances.constFirst().x());
+    const qreal lastFar = positions.constLast().x() - left;
+    const bool startBridge = wordStart || firstFar >= 1.5 * advances.constFirst().x();
+    const bool endBridge = wordEnds || lastFar >= 1.5 * advances.constLast().x();
     const QPointF bridge(left, positions.constFirst().y());
-    if (wordStart) {
+    if (startBridge) {
         glyphs.prepend(blank.constFirst());
         positions.prepend(bridge);
     }
-    if (wordEnds) {
+    if (endBridge) {
         glyphs.append(blank.constFirst());
         positions.append(bridge);
     }
@@ -109,7 +117,8 @@ bool drawLeftToRightInRightToLeft(QPainter& painter, PdfTextWriter& writer, QPoi
     bridged.setPositions(positions);
     painter.drawGlyphRun(position, bridged);
     writer.addBridgedText(position + positions.constFirst(), glyphs.size(), withRightToLeftMarks(text),
-                          right - left, wordStart, wordEnds);
+                          right - left, startBridge, endBridge, startBridge && !wordStart,
+                          endBridge && !wordEnds);
     return true;
 }
 
@@ -139,7 +148,7 @@ QString reversed(QStringView text, QChar marks) {
 }
 
 bool drawRightToLeftSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, const QGlyphRun& run,
-                             QStringView text, bool wordStart, std::optional<qreal> reach) {
+                             QStringView text, bool wordStart, std::optional<qreal> reach, bool blankInWord) {
     const QRawFont font = run.rawFont();
     const QList<quint32> drawn = run.glyphIndexes();
     const QList<QPointF> drawnAt = run.positions();
@@ -156,7 +165,8 @@ bool drawRightToLeftSpelling(QPainter& painter, PdfTextWriter& writer, QPointF p
     // Qt gives a right-to-left run's glyphs in typed order, the first one rightmost; they are
     // drawn from the left, as they always were, and the writer puts them back in typed order.
     // A lone glyph without a blank already spans its own box.
-    const qreal endShift = !wordStart && drawn.size() == 1
+    const bool withBlank = wordStart || blankInWord;
+    const qreal endShift = !withBlank && drawn.size() == 1
                                ? 0
                                : reach.value_or(left) - (drawnAt.constLast().x() + advances.constLast().x());
     QList<quint32> glyphs;
@@ -167,7 +177,7 @@ bool drawRightToLeftSpelling(QPainter& painter, PdfTextWriter& writer, QPointF p
         glyphs.append(drawn.at(i));
         positions.append(drawnAt.at(i));
     }
-    if (wordStart) {
+    if (withBlank) {
         glyphs.append(blank.constFirst());
         positions.append(QPointF(right, drawnAt.constFirst().y()));
     }
@@ -177,7 +187,7 @@ bool drawRightToLeftSpelling(QPainter& painter, PdfTextWriter& writer, QPointF p
     painter.drawGlyphRun(position, shown);
     // The characters in the order the glyphs show them, left to right, between right-to-left marks.
     writer.addRightToLeftText(position + positions.constFirst(), glyphs.size(), reversed(text, QChar(0x200F)),
-                              endShift, wordStart);
+                              endShift, withBlank, blankInWord);
     return true;
 }
 

@@ -48,16 +48,20 @@ QString reversed(QStringView text, QChar marks = QChar());
 // Draws a right-to-left glyph run of `text` so, and records its span on the writer. A run inside
 // a word (one of its pieces in another face) has no blank, which MuPDF and pdfminer would read as
 // a space: its box starts at its first glyph, and the piece before it reaches there (`reach`, the
-// left edge its box ends at instead of its own). False when its face has no blank glyph: nothing
-// is drawn then.
+// left edge its box ends at instead of its own). After a left-to-right piece, which reaches no
+// further than its own glyphs, it has a blank that reads as a right-to-left mark (`blankInWord`).
+// False when its face has no blank glyph: nothing is drawn then.
 bool drawRightToLeftSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, const QGlyphRun& run,
-                             QStringView text, bool wordStart, std::optional<qreal> reach = std::nullopt);
+                             QStringView text, bool wordStart, std::optional<qreal> reach = std::nullopt,
+                             bool blankInWord = false);
 
 // Draws a left-to-right glyph run of `text` inside a right-to-left paragraph (Latin words, numbers,
-// an address), with its span, between blanks as wide as the run where a word starts and ends:
-// pdfminer, which joins glyphs into a line only while each is near the one before, reads the
-// run's first glyph after the word to its right and the word to its left after its last. False
-// when its face has no blank glyph: nothing is drawn then.
+// an address), with its span, between blanks as wide as the run where a word starts and ends, and
+// inside a word where its far glyph lies farther from the run's edge than its width and a half
+// (a blank that reads as a right-to-left mark there, not as a space): pdfminer, which joins
+// glyphs into a line only while each is near the one before, reads the run's first glyph after
+// what lies to its right and what lies to its left after its last. False when its face has no
+// blank glyph: nothing is drawn then.
 bool drawLeftToRightInRightToLeft(QPainter& painter, PdfTextWriter& writer, QPointF position,
                                   const QGlyphRun& run, QStringView text, bool wordStart, bool wordEnds);
 

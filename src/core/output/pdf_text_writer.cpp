@@ -52,6 +52,9 @@ struct RunText {
     qreal bridge = 0;   // the width of the blanks at a left-to-right run's ends
     bool bridgeFirst = false;
     bool bridgeLast = false;
+    bool bridgeFirstInWord = false; // (then) it reads as a right-to-left mark
+    bool bridgeLastInWord = false;
+    bool blankInWord = false; // its blank reads as a right-to-left mark
 };
 
 using PageTexts = QHash<RunKey, QList<RunText>>; // the texts of the runs at a key, in drawing order
@@ -687,6 +690,8 @@ bool isNeutral(QChar c) {
 // text and width are its own. The codes are added to the font's ToUnicode table, its widths, its
 // map of codes to glyphs (until then the identity, and written as a new object) and its set of
 // codes. A font that is not as Qt writes it gets no codes; its runs keep their glyphs' codes.
+// The descent a right-to-left run's font gives is made shallower where pdfminer would part its
+// glyphs from the rest of their line (see writeDescent()).
 class RightToLeftFonts final {
 public:
     void read(PdfFile& file, const QByteArray& bytes, const PdfFile::Value& pagesRoot) {
@@ -707,6 +712,8 @@ public:
         QList<uint> codes;
         qreal endShift = run.endShift;
         Font* font = fontOf(page, fontLine);
+        if (font && run.rightToLeft)
+            font->rightToLeft = true;
         if (!run.rightToLeft) {
             // A left-to-right run with its bridges: only their codes change.
             const qreal size = fontSize(fontLine);
@@ -717,8 +724,10 @@ public:
                 if ((i == 0 && !run.bridgeFirst) || (i > 0 && !run.bridgeLast))
                     continue;
                 const uint code = drawn.at(i);
+                const bool inWord = i == 0 ? run.bridgeFirstInWord : run.bridgeLastInWord;
                 const std::optional<uint> alias =
-                    font->aliasFor(code, font->table.texts.value(code), run.bridge / size * 1000);
+                    font->aliasFor(code, inWord ? QString(QChar(0x200F)) : font->table.texts.value(code),
+                                   run.bridge / size * 1000);
                 if (!alias)
                     return std::nullopt;
                 bridged[i] = *alias;
@@ -766,6 +775,13 @@ public:
                 if (i == typed - 1)
                     endShift -= (aliasWidth - width) / 1000 * fontSize(fontLine);
             }
+            // A blank inside a word (after a left-to-right piece) reads as a right-to-left mark.
+            if (run.blank && run.blankInWord) {
+                const uint code = drawn.constLast();
+                if (const std::optional<uint> alias = font->aliasFor(
+                        code, QString(QChar(0x200F)), font->widths.value(code, font->defaultWidth)))
+                    textCodes.last() = *alias;
+            }
             codes = textCodes;
         }
         return inTypedOrder(fontLine, *lines, endShift, codes);
@@ -774,6 +790,12 @@ public:
     // The changes to the fonts, and the objects to add (numbered from `firstNew`).
     void write(PdfFile& file, const QByteArray& bytes, std::vector<Change>& changes, qint64 firstNew,
                QList<QByteArray>& added) {
+        int deepFaces = 0;               // right-to-left faces whose descent could not be made shallower
+        std::optional<qreal> shallowest; // the shallowest descent of the file's faces
+        for (const Font& font : std::as_const(m_fonts)) {
+            if (const auto descent = font.usable ? numberOf(font.descent) : std::nullopt)
+                shallowest = std::max(shallowest.value_or(-qAbs(*descent)), -qAbs(*descent));
+        }
         for (auto it = m_fonts.begin(); it != m_fonts.end(); ++it) {
             Font& font = it.value();
             if (!font.usable)
@@ -794,11 +816,18 @@ public:
             if (!ok)
                 std::printf("PDF: the text table of font object %lld is left as it was\n",
                             static_cast<long long>(it.key()));
+            if (font.rightToLeft && (!shallowest || !writeDescent(font, *shallowest, changes)))
+                ++deepFaces;
         }
+        if (deepFaces > 0)
+            std::printf("PDF: the descent of %d right-to-left faces is left as it was\n", deepFaces);
     }
 
 private:
     static constexpr qreal kMarkWidth = 500; // in thousandths of the font size
+    // How much deeper than the shallowest face a right-to-left face's descent may be (see
+    // writeDescent()), in thousandths of the font size.
+    static constexpr qreal kDescentSpread = 450;
 
     struct Alias {
         uint code;
@@ -817,6 +846,9 @@ private:
         uint next = 0; // the first free code
         QList<Alias> aliases;
         QHash<QString, uint> aliasOf; // glyph code and text -> code
+        PdfFile::Value descent;       // its descriptor's descent (none when it gives none)
+        qint64 descriptor = -1;       // the descriptor's object number
+        bool rightToLeft = false;     // a right-to-left run is drawn in it
 
         std::optional<uint> aliasFor(uint glyph, const QString& text, qreal width) {
             const QString key = QString::number(glyph) + u':' + QString::number(width) + u':' + text;
@@ -979,6 +1011,17 @@ private:
         font.table = *texts;
         font.toUnicode = *toUnicode;
         font.descendant = descendants->items.constFirst();
+        const PdfFile::Value* descriptor = cidFont->value.at("FontDescriptor");
+        const std::optional<PdfFile::Object> descriptorObject =
+            descriptor ? file.object(*descriptor) : std::nullopt;
+        if (descriptorObject && descriptorObject->streamBegin < 0 &&
+            descriptorObject->value.kind == PdfFile::Value::Kind::dictionary) {
+            if (const PdfFile::Value* descent = descriptorObject->value.at("Descent");
+                descent && numberOf(*descent)) {
+                font.descent = *descent;
+                font.descriptor = descriptor->number;
+            }
+        }
         font.usable = true;
         return font;
     }
@@ -1035,10 +1078,32 @@ private:
         return true;
     }
 
+    // pdfminer gives a glyph a box one em tall from its face's descent, and takes two glyphs side
+    // by side for one line only when their boxes overlap by more than half an em. A face for the
+    // Arabic script gives a descent of up to 0.75 em (for its marks), a Latin one 0.2 to 0.3 em:
+    // the words of a right-to-left line and the spaces, digits and Latin words between them would
+    // part. A right-to-left face's descriptor gives no more than 0.45 em below the file's shallowest
+    // descent so. Nothing drawn depends on it (the face's own program places its glyphs). False
+    // when its descriptor gives no descent.
+    bool writeDescent(const Font& font, qreal shallowest, std::vector<Change>& changes) {
+        const std::optional<qreal> descent = numberOf(font.descent);
+        if (!descent || font.descriptor < 0)
+            return false;
+        if (m_descents.contains(font.descriptor))
+            return true; // a descriptor of two fonts, changed once
+        m_descents.insert(font.descriptor);
+        const qreal deepest = shallowest - kDescentSpread;
+        if (-qAbs(*descent) < deepest)
+            changes.push_back({font.descent.begin, font.descent.end, QByteArray::number(deepest)});
+        return true;
+    }
+
     const QByteArray* m_bytes = nullptr;
     QSet<qint64> m_claimed; // the objects of the fonts read: ToUnicode tables, descendant fonts
     std::vector<QHash<QByteArray, qint64>> m_pageFonts;
     QHash<qint64, Font> m_fonts;
+    // The descriptors whose descent was seen to.
+    QSet<qint64> m_descents;
 };
 
 } // namespace
@@ -1378,18 +1443,21 @@ void PdfTextWriter::addActualText(QPointF firstGlyph, qsizetype glyphCount, cons
 }
 
 void PdfTextWriter::addBridgedText(QPointF firstGlyph, qsizetype glyphCount, const QString& text,
-                                   qreal bridge, bool first, bool last) {
+                                   qreal bridge, bool first, bool last, bool firstInWord, bool lastInWord) {
     RunText run{text};
     run.bridge = bridge;
     run.bridgeFirst = first;
     run.bridgeLast = last;
+    run.bridgeFirstInWord = firstInWord;
+    run.bridgeLastInWord = lastInWord;
     filter->add(RunKey{fixed(firstGlyph.x()), fixed(firstGlyph.y()), glyphCount}, run);
 }
 
 void PdfTextWriter::addRightToLeftText(QPointF firstGlyph, qsizetype glyphCount, const QString& shownText,
-                                       qreal endShift, bool blank) {
-    filter->add(RunKey{fixed(firstGlyph.x()), fixed(firstGlyph.y()), glyphCount},
-                RunText{shownText, true, endShift, blank});
+                                       qreal endShift, bool blank, bool blankInWord) {
+    RunText run{shownText, true, endShift, blank};
+    run.blankInWord = blankInWord;
+    filter->add(RunKey{fixed(firstGlyph.x()), fixed(firstGlyph.y()), glyphCount}, run);
 }
 
 Status PdfTextWriter::finish() {

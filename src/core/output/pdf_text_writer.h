@@ -72,14 +72,16 @@ public:
     // The same for a right-to-left run drawn as drawRightToLeftSpelling() draws it (pdf_text_rtl.h),
     // whose glyphs the writer puts in typed order, the leftmost one's end moved by `endShift`
     // (`blank`: its last glyph is the blank at its right edge); the file's fonts then name the
-    // letters their glyphs stand for.
+    // letters their glyphs stand for. A blank inside a word (`blankInWord`) reads as a right-to-left
+    // mark, not as a space.
     void addRightToLeftText(QPointF firstGlyph, qsizetype glyphCount, const QString& shownText,
-                            qreal endShift, bool blank);
+                            qreal endShift, bool blank, bool blankInWord);
     // The same for a left-to-right run in a right-to-left paragraph drawn as
     // drawLeftToRightInRightToLeft() draws it: its first and last glyphs are blanks (as `first`
-    // and `last` say) the writer makes `bridge` wide.
+    // and `last` say) the writer makes `bridge` wide; one inside a word (`firstInWord`,
+    // `lastInWord`) reads as a right-to-left mark, not as a space.
     void addBridgedText(QPointF firstGlyph, qsizetype glyphCount, const QString& text, qreal bridge,
-                        bool first, bool last);
+                        bool first, bool last, bool firstInWord, bool lastInWord);
 
     // After the painter has ended: writes the file to the device. Fails, with the device's
     // reason, only when the device does not take it.
