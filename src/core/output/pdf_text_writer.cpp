@@ -676,13 +676,6 @@ QString typedOrderOf(QStringView shown) {
     return reversed(shown);
 }
 
-// A character neither left-to-right nor right-to-left, nor a mark, a blank or a joiner.
-bool isNeutral(QChar c) {
-    const QChar::Direction direction = c.direction();
-    return direction != QChar::DirL && direction != QChar::DirR && direction != QChar::DirAL && !c.isMark() &&
-           !c.isSpace() && c.unicode() != 0x200C && c.unicode() != 0x200D;
-}
-
 // The fonts of the pages that right-to-left runs are drawn in, and the codes added to them: a
 // glyph that stands for other letters in a run than its code names (a ligature of marks, a
 // joiner drawn as a blank) or that has no width (a mark, which pdfminer would take for the end of
@@ -753,21 +746,15 @@ public:
                 const QStringView text = texts.at(i);
                 if (text.isEmpty())
                     continue;
-                // A neutral character (a period, a colon) is read after a right-to-left mark, so
-                // that MuPDF keeps it on the line of the text it follows, whatever the direction
-                // of that.
-                const bool marked = text.size() == 1 && isNeutral(text.front());
-                const QStringView mine = own.at(i);
-                const bool same =
-                    marked ? mine.size() == 2 && mine.front() == QChar(0x200F) && mine.back() == text.front()
-                           : text == mine;
+                // A neutral character (a period, a colon) reads as itself: MuPDF gives it the
+                // direction of what it follows, which keeps it on its line.
+                const bool same = text == own.at(i);
                 const uint code = typedCode(i);
                 const qreal width = font->widths.value(code, font->defaultWidth);
                 if (same && width != 0)
                     continue;
                 const qreal aliasWidth = width != 0 ? width : kMarkWidth;
-                const std::optional<uint> alias =
-                    font->aliasFor(code, marked ? QChar(0x200F) + text : text.toString(), aliasWidth);
+                const std::optional<uint> alias = font->aliasFor(code, text.toString(), aliasWidth);
                 if (!alias)
                     continue;
                 // The content's order: the reverse of typed order, before the blank.
