@@ -59,17 +59,19 @@ bool needsShapingAlways(char16_t u) {
 // (see pdf_text_rtl.h).
 void drawSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, const QGlyphRun& run,
                   QStringView text, bool rightToLeftParagraph, bool wordStart, bool wordEnds,
-                  std::optional<qreal> reach, bool afterLeftToRight) {
+                  std::optional<qreal> reach, bool afterLeftToRight, const LeftToRightGroup& group = {}) {
     if (rightToLeftParagraph && !run.glyphIndexes().isEmpty()) {
         if (run.isRightToLeft() && drawRightToLeftSpelling(painter, writer, position, run, text, wordStart,
                                                            reach, afterLeftToRight && !wordStart))
             return;
         if (!run.isRightToLeft() &&
-            drawLeftToRightInRightToLeft(painter, writer, position, run, text, wordStart, wordEnds))
+            drawLeftToRightInRightToLeft(painter, writer, position, run, text, wordStart, wordEnds, group))
             return;
         painter.drawGlyphRun(position, run);
-        writer.addActualText(position + run.positions().constFirst(), run.glyphIndexes().size(),
-                             withRightToLeftMarks(text));
+        const bool leftToRight = !run.isRightToLeft();
+        writer.addActualText(
+            position + run.positions().constFirst(), run.glyphIndexes().size(),
+            withRightToLeftMarks(text, !(leftToRight && group.before), !(leftToRight && group.after)));
         return;
     }
     const QList<quint32> glyphs = run.glyphIndexes();
@@ -87,6 +89,11 @@ void drawSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, co
     writer.addActualText(position + run.positions().constFirst(), glyphs.size(), typed);
 }
 
+bool hasRightToLeftRun(const QTextLine& line) {
+    const QList<QGlyphRun> runs = line.glyphRuns();
+    return std::any_of(runs.cbegin(), runs.cend(), [](const QGlyphRun& run) { return run.isRightToLeft(); });
+}
+
 // Draws a line as QTextLine::draw() would, a word (or a run of spaces) at a time, so that each
 // word whose glyphs do not spell it reads back from the PDF as typed. A word Qt sets as more than
 // one run (in more than one face or script) is drawn a run at a time, in pieces of whole
@@ -99,27 +106,70 @@ void drawSpellingWords(QPainter& painter, PdfTextWriter& writer, const QTextLine
     // first glyph starts; one after a left-to-right piece starts with a blank of its own (see
     // drawRightToLeftSpelling()).
     bool afterLeftToRight = false;
+    const int lineEnd = line.textStart() + line.textLength();
+    // The left-to-right stretch of the line around a left-to-right piece: its characters
+    // [first, last), spaces between them set left to right too (between Latin words, not between
+    // numbers, which stand right to left), found once for all its pieces.
+    int first = -1;
+    int last = -1;
+    LeftToRightGroup stretch;
+    const auto leftToRightAt = [&](int at) {
+        const QList<QGlyphRun> runs = line.glyphRuns(at, 1);
+        return !runs.isEmpty() && !runs.constFirst().isRightToLeft();
+    };
+    const auto groupOf = [&](int start, int end) {
+        if (start < first || end > last) {
+            first = start;
+            last = end;
+            for (int at = start - 1; at >= line.textStart() && leftToRightAt(at); --at) {
+                if (!text.at(at).isSpace())
+                    first = at;
+            }
+            for (int at = end; at < lineEnd && leftToRightAt(at); ++at) {
+                if (!text.at(at).isSpace())
+                    last = at + 1;
+            }
+            stretch = {};
+            for (const QGlyphRun& run : line.glyphRuns(first, last - first)) {
+                const QList<QPointF> at = run.positions();
+                const QList<QPointF> advances =
+                    run.rawFont().advancesForGlyphIndexes(run.glyphIndexes(), QRawFont::UseDesignMetrics);
+                for (qsizetype i = 0; i < at.size() && i < advances.size(); ++i) {
+                    stretch.left = std::min(stretch.left.value_or(at.at(i).x()), at.at(i).x());
+                    stretch.right = std::max(stretch.right.value_or(at.at(i).x() + advances.at(i).x()),
+                                             at.at(i).x() + advances.at(i).x());
+                }
+            }
+        }
+        LeftToRightGroup group = stretch;
+        group.before = first < start;
+        group.after = last > end;
+        return group;
+    };
     const auto drawPiece = [&](int start, int end, const QList<QGlyphRun>& runs,
                                const QList<QGlyphRun>& next = {}) {
         std::optional<qreal> reach;
         if (runs.size() == 1 && next.size() == 1 && runs.constFirst().isRightToLeft() &&
             next.constFirst().isRightToLeft() && !next.constFirst().positions().isEmpty())
             reach = next.constFirst().positions().constFirst().x();
+        const LeftToRightGroup group =
+            rightToLeftParagraph && runs.size() == 1 && !runs.constFirst().isRightToLeft()
+                ? groupOf(start, end)
+                : LeftToRightGroup();
         for (const QGlyphRun& run : runs) {
             if (runs.size() == 1)
                 drawSpelling(painter, writer, position, run, QStringView(text).sliced(start, end - start),
                              rightToLeftParagraph, start == wordStart, end == wordLimit, reach,
-                             afterLeftToRight);
+                             afterLeftToRight, group);
             else
                 painter.drawGlyphRun(position, run);
         }
         afterLeftToRight = runs.size() == 1 && !runs.constFirst().isRightToLeft();
     };
-    const int end = line.textStart() + line.textLength();
-    for (int start = line.textStart(); start < end;) {
+    for (int start = line.textStart(); start < lineEnd;) {
         const bool space = text.at(start).isSpace();
         int wordEnd = start + 1;
-        while (wordEnd < end && text.at(wordEnd).isSpace() == space)
+        while (wordEnd < lineEnd && text.at(wordEnd).isSpace() == space)
             ++wordEnd;
         const QList<QGlyphRun> runs = line.glyphRuns(start, wordEnd - start);
         wordStart = start;
@@ -311,9 +361,13 @@ qreal PdfTextBlock::drawLines(QPainter& painter, qreal x, qreal top, int first, 
         const QTextLine line = layout.lineAt(l.index);
         const QPointF position(x, y - line.y());
         const QString text = writer ? layout.text() : QString();
-        if (writer && mayNotSpellItself(QStringView(text).sliced(line.textStart(), line.textLength())))
-            drawSpellingWords(painter, *writer, line, text, position,
-                              layout.textOption().textDirection() == Qt::RightToLeft);
+        const bool rightToLeftParagraph = layout.textOption().textDirection() == Qt::RightToLeft;
+        // A line of a right-to-left paragraph that holds no right-to-left letter may still set its
+        // punctuation right to left ("Learning." wrapped onto a line of its own, its period at the
+        // left): it goes word by word too.
+        if (writer && (mayNotSpellItself(QStringView(text).sliced(line.textStart(), line.textLength())) ||
+                       (rightToLeftParagraph && hasRightToLeftRun(line))))
+            drawSpellingWords(painter, *writer, line, text, position, rightToLeftParagraph);
         else
             line.draw(&painter, position);
         y += l.height;

@@ -81,7 +81,8 @@ QList<QByteArrayView> tokensOf(QByteArrayView body) {
 } // namespace
 
 bool drawLeftToRightInRightToLeft(QPainter& painter, PdfTextWriter& writer, QPointF position,
-                                  const QGlyphRun& run, QStringView text, bool wordStart, bool wordEnds) {
+                                  const QGlyphRun& run, QStringView text, bool wordStart, bool wordEnds,
+                                  const LeftToRightGroup& group) {
     const QRawFont font = run.rawFont();
     QList<quint32> glyphs = run.glyphIndexes();
     QList<QPointF> positions = run.positions();
@@ -99,10 +100,12 @@ bool drawLeftToRightInRightToLeft(QPainter& painter, PdfTextWriter& writer, QPoi
     // to its left after its last one: pdfminer takes either for the start of another line when it
     // lies farther than twice its width from there, so a bridge is added there too (reading as a
     // right-to-left mark, not as a space).
+    left = std::min(left, group.left.value_or(left));
+    right = std::max(right, group.right.value_or(right));
     const qreal firstFar = right - (positions.constFirst().x() + advances.constFirst().x());
     const qreal lastFar = positions.constLast().x() - left;
-    const bool startBridge = wordStart || firstFar >= 1.5 * advances.constFirst().x();
-    const bool endBridge = wordEnds || lastFar >= 1.5 * advances.constLast().x();
+    const bool startBridge = !group.before && (wordStart || firstFar >= 1.5 * advances.constFirst().x());
+    const bool endBridge = !group.after && (wordEnds || lastFar >= 1.5 * advances.constLast().x());
     const QPointF bridge(left, positions.constFirst().y());
     if (startBridge) {
         glyphs.prepend(blank.constFirst());
@@ -116,14 +119,21 @@ bool drawLeftToRightInRightToLeft(QPainter& painter, PdfTextWriter& writer, QPoi
     bridged.setGlyphIndexes(glyphs);
     bridged.setPositions(positions);
     painter.drawGlyphRun(position, bridged);
-    writer.addBridgedText(position + positions.constFirst(), glyphs.size(), withRightToLeftMarks(text),
-                          right - left, startBridge, endBridge, startBridge && !wordStart,
-                          endBridge && !wordEnds);
+    writer.addBridgedText(position + positions.constFirst(), glyphs.size(),
+                          withRightToLeftMarks(text, !group.before, !group.after), right - left, startBridge,
+                          endBridge, startBridge && !wordStart, endBridge && !wordEnds);
     return true;
 }
 
-QString withRightToLeftMarks(QStringView text) {
-    return QChar(0x200F) + text.toString() + QChar(0x200F);
+QString withRightToLeftMarks(QStringView text, bool before, bool after) {
+    QString marked;
+    marked.reserve(text.size() + 2);
+    if (before)
+        marked += QChar(0x200F);
+    marked += text;
+    if (after)
+        marked += QChar(0x200F);
+    return marked;
 }
 
 QString reversed(QStringView text, QChar marks) {

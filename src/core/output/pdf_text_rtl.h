@@ -39,7 +39,9 @@ inline constexpr qsizetype kMostReorderedGlyphs = 64;
 // A span's text between right-to-left marks. Poppler sorts a line's characters into runs of one
 // direction and takes a neutral character (a space, and for it a period or a colon) with the
 // left-to-right run next to it; between the marks, each run keeps its own spaces and punctuation.
-QString withRightToLeftMarks(QStringView text);
+// A left-to-right run next to another one (Latin words in a row, "API / REST") has no mark on
+// that side, so that poppler reads them as one run, in their order.
+QString withRightToLeftMarks(QStringView text, bool before = true, bool after = true);
 
 // `text` code point by code point in reverse order (a lone surrogate becomes the replacement
 // character), between two `marks` unless that is null.
@@ -62,8 +64,17 @@ bool drawRightToLeftSpelling(QPainter& painter, PdfTextWriter& writer, QPointF p
 // glyphs into a line only while each is near the one before, reads the run's first glyph after
 // what lies to its right and what lies to its left after its last. False when its face has no
 // blank glyph: nothing is drawn then.
+// Latin words in a row ("API / REST") are one left-to-right stretch of their line: only its ends
+// have bridges, which reach over all of it (`group`).
+struct LeftToRightGroup {
+    bool before = false;       // text of the stretch comes before the run (spaces left out)
+    bool after = false;        // and after it
+    std::optional<qreal> left; // the stretch's edges, in the run's coordinates
+    std::optional<qreal> right;
+};
 bool drawLeftToRightInRightToLeft(QPainter& painter, PdfTextWriter& writer, QPointF position,
-                                  const QGlyphRun& run, QStringView text, bool wordStart, bool wordEnds);
+                                  const QGlyphRun& run, QStringView text, bool wordStart, bool wordEnds,
+                                  const LeftToRightGroup& group = {});
 
 // A glyph line as Qt writes it: "<dx> <dy> Td <code> Tj".
 struct GlyphLine {
