@@ -668,12 +668,16 @@ bool replaceStream(PdfFile& file, const QByteArray& bytes, const PdfFile::Object
 // The typed order of a right-to-left run's text as recorded (shown order, between right-to-left
 // marks): without the marks at its ends, code point by code point reversed (a lone surrogate
 // becomes the replacement character).
+QStringView withoutEndMarks(QStringView text) {
+    while (!text.isEmpty() && text.back() == QChar(0x200F))
+        text.chop(1);
+    while (!text.isEmpty() && text.front() == QChar(0x200F))
+        text = text.sliced(1);
+    return text;
+}
+
 QString typedOrderOf(QStringView shown) {
-    while (!shown.isEmpty() && shown.back() == QChar(0x200F))
-        shown.chop(1);
-    while (!shown.isEmpty() && shown.front() == QChar(0x200F))
-        shown = shown.sliced(1);
-    return reversed(shown);
+    return reversed(withoutEndMarks(shown));
 }
 
 // The fonts of the pages that right-to-left runs are drawn in, and the codes added to them: a
@@ -708,11 +712,33 @@ public:
         if (font && run.rightToLeft)
             font->rightToLeft = true;
         if (!run.rightToLeft) {
-            // A left-to-right run with its bridges: only their codes change.
+            // A left-to-right run with its bridges: only codes change. Between the bridges, a glyph
+            // the font's table does not spell (a ligature: "fi", "tf") gets a code of its own that
+            // names its letters.
             const qreal size = fontSize(fontLine);
             if (!font || drawn.isEmpty() || size <= 0)
                 return std::nullopt;
             QList<uint> bridged = drawn;
+            const qsizetype from = run.bridgeFirst ? 1 : 0;
+            const qsizetype to = drawn.size() - (run.bridgeLast ? 1 : 0);
+            if (to > from) {
+                const QMap<uint, QString>& table = std::as_const(font->table.texts);
+                QList<QStringView> own;
+                own.reserve(to - from);
+                for (qsizetype i = from; i < to; ++i) {
+                    const auto text = table.constFind(drawn.at(i));
+                    own.append(text == table.cend() ? QStringView() : QStringView(*text));
+                }
+                const QList<QStringView> texts = glyphTexts(withoutEndMarks(run.text), own);
+                for (qsizetype k = 0; k < texts.size(); ++k) {
+                    if (texts.at(k).isEmpty() || texts.at(k) == own.at(k))
+                        continue;
+                    const uint code = drawn.at(from + k);
+                    if (const std::optional<uint> alias = font->aliasFor(
+                            code, texts.at(k).toString(), font->widths.value(code, font->defaultWidth)))
+                        bridged[from + k] = *alias;
+                }
+            }
             for (const qsizetype i : {qsizetype(0), drawn.size() - 1}) {
                 if ((i == 0 && !run.bridgeFirst) || (i > 0 && !run.bridgeLast))
                     continue;
