@@ -57,21 +57,22 @@ bool drawRightToLeftSpelling(QPainter& painter, PdfTextWriter& writer, QPointF p
                              QStringView text, bool wordStart, std::optional<qreal> reach = std::nullopt,
                              bool blankInWord = false);
 
-// Draws a left-to-right glyph run of `text` inside a right-to-left paragraph (Latin words, numbers,
-// an address), with its span, between blanks as wide as the run where a word starts and ends, and
-// inside a word where its far glyph lies farther from the run's edge than its width and a half
-// (a blank that reads as a right-to-left mark there, not as a space): pdfminer, which joins
-// glyphs into a line only while each is near the one before, reads the run's first glyph after
-// what lies to its right and what lies to its left after its last. False when its face has no
-// blank glyph: nothing is drawn then.
 // Latin words in a row ("API / REST") are one left-to-right stretch of their line: only its ends
-// have bridges, which reach over all of it (`group`).
+// have bridges, which reach over all of it.
 struct LeftToRightGroup {
     bool before = false;       // text of the stretch comes before the run (spaces left out)
     bool after = false;        // and after it
     std::optional<qreal> left; // the stretch's edges, in the run's coordinates
     std::optional<qreal> right;
 };
+
+// Draws a left-to-right glyph run of `text` inside a right-to-left paragraph (Latin words, numbers,
+// an address), with its span, between blanks as wide as the run where a word starts and ends, and
+// inside a word where its far glyph lies farther from the run's edge than its width and a half
+// (a blank that reads as a right-to-left mark there, not as a space): pdfminer, which joins
+// glyphs into a line only while each is near the one before, reads the run's first glyph after
+// what lies to its right and what lies to its left after its last. False when its face has no
+// blank glyph: nothing is drawn then. `group`: the stretch it belongs to.
 bool drawLeftToRightInRightToLeft(QPainter& painter, PdfTextWriter& writer, QPointF position,
                                   const QGlyphRun& run, QStringView text, bool wordStart, bool wordEnds,
                                   const LeftToRightGroup& group = {});

@@ -665,9 +665,7 @@ bool replaceStream(PdfFile& file, const QByteArray& bytes, const PdfFile::Object
     return true;
 }
 
-// The typed order of a right-to-left run's text as recorded (shown order, between right-to-left
-// marks): without the marks at its ends, code point by code point reversed (a lone surrogate
-// becomes the replacement character).
+// A run's recorded text without the right-to-left marks at its ends.
 QStringView withoutEndMarks(QStringView text) {
     while (!text.isEmpty() && text.back() == QChar(0x200F))
         text.chop(1);
@@ -676,8 +674,24 @@ QStringView withoutEndMarks(QStringView text) {
     return text;
 }
 
+// The typed order of a right-to-left run's text as recorded (shown order, between right-to-left
+// marks): without the marks at its ends, code point by code point reversed (a lone surrogate
+// becomes the replacement character).
 QString typedOrderOf(QStringView shown) {
     return reversed(withoutEndMarks(shown));
+}
+
+// The texts a ToUnicode table gives the codes `codeAt(0)` … `codeAt(count - 1)` (empty for a code
+// it does not name), as views into the table.
+template <typename CodeAt>
+QList<QStringView> tableTexts(const QMap<uint, QString>& table, qsizetype count, CodeAt codeAt) {
+    QList<QStringView> texts;
+    texts.reserve(count);
+    for (qsizetype i = 0; i < count; ++i) {
+        const auto text = table.constFind(codeAt(i));
+        texts.append(text == table.cend() ? QStringView() : QStringView(*text));
+    }
+    return texts;
 }
 
 // The fonts of the pages that right-to-left runs are drawn in, and the codes added to them: a
@@ -722,13 +736,8 @@ public:
             const qsizetype from = run.bridgeFirst ? 1 : 0;
             const qsizetype to = drawn.size() - (run.bridgeLast ? 1 : 0);
             if (to > from) {
-                const QMap<uint, QString>& table = std::as_const(font->table.texts);
-                QList<QStringView> own;
-                own.reserve(to - from);
-                for (qsizetype i = from; i < to; ++i) {
-                    const auto text = table.constFind(drawn.at(i));
-                    own.append(text == table.cend() ? QStringView() : QStringView(*text));
-                }
+                const QList<QStringView> own = tableTexts(
+                    font->table.texts, to - from, [&drawn, from](qsizetype i) { return drawn.at(from + i); });
                 const QList<QStringView> texts = glyphTexts(withoutEndMarks(run.text), own);
                 for (qsizetype k = 0; k < texts.size(); ++k) {
                     if (texts.at(k).isEmpty() || texts.at(k) == own.at(k))
@@ -758,13 +767,7 @@ public:
             // Drawn from the left, the blank last: typed order is the reverse, before the blank.
             const qsizetype typed = drawn.size() - blank;
             const auto typedCode = [&drawn, typed](qsizetype i) { return drawn.at(typed - 1 - i); };
-            const QMap<uint, QString>& table = std::as_const(font->table.texts);
-            QList<QStringView> own;
-            own.reserve(typed);
-            for (qsizetype i = 0; i < typed; ++i) {
-                const auto text = table.constFind(typedCode(i));
-                own.append(text == table.cend() ? QStringView() : QStringView(*text));
-            }
+            const QList<QStringView> own = tableTexts(font->table.texts, typed, typedCode);
             QList<uint> textCodes = drawn;
             const QString typedText = typedOrderOf(run.text);
             const QList<QStringView> texts = glyphTexts(typedText, own);
