@@ -136,6 +136,30 @@ QString withRightToLeftMarks(QStringView text, bool before, bool after) {
     return marked;
 }
 
+QString withNeutralsApart(QStringView shown) {
+    const auto neutral = [](QChar c) {
+        switch (c.direction()) {
+        case QChar::DirON:
+        case QChar::DirES:
+        case QChar::DirET:
+        case QChar::DirCS:
+        case QChar::DirEN:
+        case QChar::DirAN:
+            return true;
+        default:
+            return false;
+        }
+    };
+    QString apart;
+    apart.reserve(shown.size() + 2);
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        if (i > 0 && neutral(shown.at(i - 1)) && neutral(shown.at(i)))
+            apart += QChar(0x200F);
+        apart += shown.at(i);
+    }
+    return apart;
+}
+
 QString reversed(QStringView text, QChar marks) {
     const qsizetype margin = marks.isNull() ? 0 : 1;
     QString out(text.size() + 2 * margin, Qt::Uninitialized);

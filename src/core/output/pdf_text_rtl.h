@@ -43,6 +43,11 @@ inline constexpr qsizetype kMostReorderedGlyphs = 64;
 // that side, so that poppler reads them as one run, in their order.
 QString withRightToLeftMarks(QStringView text, bool before = true, bool after = true);
 
+// A right-to-left run's span text as shown (see reversed()) with a right-to-left mark between
+// two neighbouring characters of no strong direction: poppler takes some of them ("#") for digits,
+// which it reads from the left, and would read "#!" as "!#".
+QString withNeutralsApart(QStringView shown);
+
 // `text` code point by code point in reverse order (a lone surrogate becomes the replacement
 // character), between two `marks` unless that is null.
 QString reversed(QStringView text, QChar marks = QChar());

@@ -410,12 +410,12 @@ private slots:
         const Sample punctuation{
             QStringLiteral("«مریم» (کریمی)"), QStringLiteral("تلفن: +98 (21) 1234-5678 · تهران!"),
             QStringLiteral("خلاصه؟"),
-            QStringLiteral("کار با (C#) در ۵۰٪ پروژه‌ها؛ 50% زمان! آیا Qt؟ بله... 3.5 سال، v2.0 و \"Go\"."),
+            QStringLiteral("با F#! و کار با (C#) در ۵۰٪ پروژه‌ها؛ 50% زمان! آیا Qt؟ بله... 3.5 سال، v2.0 و \"Go\"."),
             QStringLiteral("مدیر [ارشد]"), QStringLiteral("شرکت \"آلفا\""),
             QStringLiteral("- ساخت API / REST برای ۳ تیم و $100k صرفه‌جویی. C++, C# در Google Cloud Platform و Machine Learning certified office."), QStringLiteral("C# / .NET"),
             QStringLiteral("کارشناسی (مهندسی)"), QStringLiteral("دانشگاه «تهران»")};
         const QStringList punctuationPhrases{
-            QStringLiteral("«مریم» (کریمی)"), QStringLiteral("خلاصه؟"), QStringLiteral("تلفن: +98"),
+            QStringLiteral("«مریم» (کریمی)"), QStringLiteral("خلاصه؟"), QStringLiteral("با F#! و"), QStringLiteral("تلفن: +98"),
             QStringLiteral("50% زمان!"), QStringLiteral("آیا Qt؟ بله..."), QStringLiteral("3.5 سال،"),
             QStringLiteral("C# / .NET"), QStringLiteral("1234-5678 · تهران!"), QStringLiteral("در ۵۰٪ پروژه‌ها؛"),
             QStringLiteral("مدیر [ارشد]"), QStringLiteral("API / REST برای"), QStringLiteral("$100k"), QStringLiteral("صرفه‌جویی. C++, C# در Google Cloud Platform و Machine Learning certified office.")};
