@@ -89,6 +89,36 @@ void drawSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, co
     writer.addActualText(position + run.positions().constFirst(), glyphs.size(), typed);
 }
 
+// Readers that group a page's text into blocks (pdfminer) order the blocks by their left edges
+// as well as their heights, which puts a short line set from the right (a title, a name, the last
+// line of a paragraph) after the longer text below it. A blank from the left edge of its block to
+// the line's leftmost glyph gives each line of a right-to-left paragraph the block's left edge;
+// it ends the line and reads as a space.
+void reachBlockStart(QPainter& painter, PdfTextWriter& writer, const QTextLine& line, QPointF position) {
+    std::optional<QPointF> leftmost;
+    QRawFont font;
+    for (const QGlyphRun& run : line.glyphRuns()) {
+        for (const QPointF at : run.positions()) {
+            if (!leftmost || at.x() < leftmost->x()) {
+                leftmost = at;
+                font = run.rawFont();
+            }
+        }
+    }
+    if (!leftmost || leftmost->x() < 1)
+        return;
+    const QList<quint32> blank = font.glyphIndexesForString(QStringLiteral(" "));
+    if (blank.size() != 1 || blank.constFirst() == 0)
+        return;
+    const QPointF at(0, leftmost->y());
+    QGlyphRun run;
+    run.setRawFont(font);
+    run.setGlyphIndexes(blank);
+    run.setPositions({at});
+    painter.drawGlyphRun(position, run);
+    writer.addBridgedText(position + at, 1, QStringLiteral(" "), leftmost->x(), true, false, false, false);
+}
+
 bool hasRightToLeftRun(const QTextLine& line) {
     const QList<QGlyphRun> runs = line.glyphRuns();
     return std::any_of(runs.cbegin(), runs.cend(), [](const QGlyphRun& run) { return run.isRightToLeft(); });
@@ -370,6 +400,8 @@ qreal PdfTextBlock::drawLines(QPainter& painter, qreal x, qreal top, int first, 
             drawSpellingWords(painter, *writer, line, text, position, rightToLeftParagraph);
         else
             line.draw(&painter, position);
+        if (writer && rightToLeftParagraph)
+            reachBlockStart(painter, *writer, line, position);
         y += l.height;
     }
     return y - top;

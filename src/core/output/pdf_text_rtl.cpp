@@ -99,12 +99,17 @@ bool drawLeftToRightInRightToLeft(QPainter& painter, PdfTextWriter& writer, QPoi
     // Inside a word, the run's first glyph is met after the glyph to the run's right, and the glyph
     // to its left after its last one: pdfminer takes either for the start of another line when it
     // lies farther than twice its width from there, so a bridge is added there too (reading as a
-    // right-to-left mark, not as a space).
+    // right-to-left mark, not as a space). MuPDF, which reads a line's direction from its letters,
+    // takes the step back from the run's right edge to a first glyph that is a Latin letter for a
+    // new line when it is longer than 0.8 of the font's size.
     left = std::min(left, group.left.value_or(left));
     right = std::max(right, group.right.value_or(right));
     const qreal firstFar = right - (positions.constFirst().x() + advances.constFirst().x());
     const qreal lastFar = positions.constLast().x() - left;
-    const bool startBridge = !group.before && (wordStart || firstFar >= 1.5 * advances.constFirst().x());
+    const bool letterFirst = !text.isEmpty() && QChar::direction(text.front().unicode()) == QChar::DirL;
+    const bool startBridge =
+        !group.before && (wordStart || firstFar >= 1.5 * advances.constFirst().x() ||
+                          (letterFirst && right - positions.constFirst().x() > 0.8 * font.pixelSize()));
     const bool endBridge = !group.after && (wordEnds || lastFar >= 1.5 * advances.constLast().x());
     const QPointF bridge(left, positions.constFirst().y());
     if (startBridge) {

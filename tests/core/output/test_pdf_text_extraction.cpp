@@ -484,6 +484,16 @@ private slots:
             QVERIFY2(missing.isEmpty(),
                      qPrintable(QString::fromLatin1(reader.name) + u": not found as typed: " +
                                 missing.join(u" | ") + u"\n" + text));
+            // The page reads from the top: the name, the summary's title, its last line (set short,
+            // from the right), the skills below.
+            QString summaryEnd = sample.summary.split(u' ', Qt::SkipEmptyParts).constLast();
+            summaryEnd.remove(QRegularExpression(QStringLiteral("[\\p{P}\\p{N}]+$")));
+            qsizetype at = 0;
+            for (const QString& next : {sample.fullName, sample.summaryTitle, summaryEnd, sample.skill}) {
+                at = read.indexOf(next, at);
+                QVERIFY2(at >= 0, qPrintable(QString::fromLatin1(reader.name) + u": out of order: " + next +
+                                             u"\n" + text));
+            }
             // Readers that take each glyph's own text find right-to-left words and the
             // punctuation after them as typed, with no direction marks between.
             if (QByteArrayView(reader.name) == "poppler")
