@@ -413,6 +413,26 @@ QList<QStringView> glyphTexts(QStringView typed, const QList<QStringView>& own) 
         texts.append(rest.first(take));
         at += take;
     }
+    // Glyphs drawn after the text they stand for is spelled out (a reph drawn after the rest of its
+    // syllable) would read as nothing: while there are characters enough, each takes the last one
+    // of the glyphs before it, which stand for the rest.
+    qsizetype characters = 0;
+    for (qsizetype i = 0; i < typed.size(); ++i)
+        characters += typed.at(i).isLowSurrogate() && i > 0 && typed.at(i - 1).isHighSurrogate() ? 0 : 1;
+    if (texts.isEmpty() || !texts.constLast().isEmpty() || characters < texts.size())
+        return texts;
+    qsizetype end = typed.size();
+    for (qsizetype i = texts.size() - 1; i >= 0; --i) {
+        const qsizetype start = i == 0 ? 0 : std::min<qsizetype>(texts.at(i).data() - typed.data(), end);
+        qsizetype from = start;
+        if (from >= end || i == 0) {
+            from = i == 0 ? 0 : end - 1;
+            if (i > 0 && from > 0 && typed.at(from).isLowSurrogate() && typed.at(from - 1).isHighSurrogate())
+                --from;
+        }
+        texts[i] = typed.sliced(from, end - from);
+        end = from;
+    }
     return texts;
 }
 

@@ -55,6 +55,7 @@ struct RunText {
     bool bridgeFirstInWord = false; // (then) it reads as a right-to-left mark
     bool bridgeLastInWord = false;
     bool blankInWord = false; // its blank reads as a right-to-left mark
+    bool spelled = false;     // a left-to-right run whose glyphs get codes that name their letters
 };
 
 using PageTexts = QHash<RunKey, QList<RunText>>; // the texts of the runs at a key, in drawing order
@@ -184,7 +185,7 @@ QByteArray withSpans(const QByteArray& content, PageTexts& texts, bool* changed,
         out.append(spanFor(run.rightToLeft ? withNeutralsApart(run.text) : run.text));
         const QByteArrayView drawn =
             QByteArrayView(content).sliced(fontLineEnd + 1, lineStart - (fontLineEnd + 1));
-        if (run.rightToLeft || run.bridge > 0) {
+        if (run.rightToLeft || run.bridge > 0 || run.spelled) {
             const std::optional<QByteArray> typed = reorder(
                 QByteArrayView(content).sliced(fontLine, fontLineEnd - fontLine), drawn.chopped(1), run);
             out.append(typed ? QByteArrayView(*typed) : drawn);
@@ -726,8 +727,9 @@ public:
         if (font && run.rightToLeft)
             font->rightToLeft = true;
         if (!run.rightToLeft) {
-            // A left-to-right run with its bridges: only codes change. Between the bridges, a glyph
-            // the font's table does not spell (a ligature: "fi", "tf") gets a code of its own that
+            // A left-to-right run, with its bridges if it has any: only codes change. Between the
+            // bridges, a glyph the font's table does not spell (a ligature: "fi", "tf"; a conjunct,
+            // a half form or a vowel sign drawn before its consonant) gets a code of its own that
             // names its letters.
             const qreal size = fontSize(fontLine);
             if (!font || drawn.isEmpty() || size <= 0)
@@ -739,13 +741,28 @@ public:
                 const QList<QStringView> own = tableTexts(
                     font->table.texts, to - from, [&drawn, from](qsizetype i) { return drawn.at(from + i); });
                 const QList<QStringView> texts = glyphTexts(withoutEndMarks(run.text), own);
-                for (qsizetype k = 0; k < texts.size(); ++k) {
-                    if (texts.at(k).isEmpty() || texts.at(k) == own.at(k))
+                // A mark set over or under the glyph before it has no width: MuPDF and pdfminer
+                // would take the step from its origin to the next glyph for a space. Its code gets
+                // the width that brings its end to where the glyphs before it end.
+                qreal x = 0;
+                std::optional<qreal> reached;
+                for (qsizetype k = 0; k < to; ++k) {
+                    x += moveOf(lines->at(k).move);
+                    const uint code = drawn.at(k);
+                    const qreal width = font->widths.value(code, font->defaultWidth);
+                    if (k < from)
                         continue;
-                    const uint code = drawn.at(from + k);
+                    const QStringView text = texts.at(k - from);
+                    qreal written = width;
+                    if (width == 0 && reached && *reached > x)
+                        written = std::round((*reached - x) / size * 1000);
+                    else
+                        reached = std::max(reached.value_or(x), x + width / 1000 * size);
+                    if ((text.isEmpty() || text == own.at(k - from)) && written == width)
+                        continue;
                     if (const std::optional<uint> alias = font->aliasFor(
-                            code, texts.at(k).toString(), font->widths.value(code, font->defaultWidth)))
-                        bridged[from + k] = *alias;
+                            code, text.isEmpty() ? own.at(k - from).toString() : text.toString(), written))
+                        bridged[k] = *alias;
                 }
             }
             for (const qsizetype i : {qsizetype(0), drawn.size() - 1}) {
@@ -878,6 +895,12 @@ private:
         }
     };
 
+    // The step a glyph line's move ("<dx> <dy> Td") takes along the line.
+    static qreal moveOf(QByteArrayView move) {
+        const qsizetype space = move.indexOf(' ');
+        return space > 0 ? move.first(space).toDouble() : 0;
+    }
+
     static qreal fontSize(QByteArrayView fontLine) {
         const qsizetype space = fontLine.indexOf(' ');
         const qsizetype end = fontLine.indexOf(" Tf");
@@ -984,15 +1007,16 @@ private:
         std::optional<ToUnicodeTable> texts = cmap ? readToUnicode(*cmap) : std::nullopt;
         const PdfFile::Value* map = cidFont->value.at("CIDToGIDMap");
         const PdfFile::Value* widths = cidFont->value.at("W");
-        if (!texts || !map || map->text != "Identity" || !widths ||
-            widths->kind != PdfFile::Value::Kind::array)
+        // A face whose glyphs are all as wide as its default (a CJK face) has no widths of its own.
+        if (!texts || !map || map->text != "Identity" ||
+            (widths && widths->kind != PdfFile::Value::Kind::array))
             return font;
         if (const PdfFile::Value* defaultWidth = cidFont->value.at("DW")) {
             if (const auto number = numberOf(*defaultWidth))
                 font.defaultWidth = *number;
         }
         // [first [w w …]] or [first last w]
-        const QList<PdfFile::Value>& items = widths->items;
+        const QList<PdfFile::Value> items = widths ? widths->items : QList<PdfFile::Value>();
         for (qsizetype i = 0; i + 1 < items.size();) {
             const PdfFile::Value& first = items.at(i);
             if (first.kind != PdfFile::Value::Kind::number || !first.whole || first.number < 0)
@@ -1051,7 +1075,9 @@ private:
             return false;
         const PdfFile::Value* map = cidFont->value.at("CIDToGIDMap");
         const PdfFile::Value* widths = cidFont->value.at("W");
-        if (!map || !widths)
+        const qint64 dictionaryEnd = cidFont->value.end - 2;
+        if (!map || (!widths && (dictionaryEnd < 0 || dictionaryEnd + 2 > bytes.size() ||
+                                 QByteArrayView(bytes).sliced(dictionaryEnd, 2) != ">>")))
             return false;
         const uint last = font.aliases.constLast().code;
         QByteArray gids;
@@ -1070,7 +1096,10 @@ private:
             aliasWidths += QByteArray::number(alias.width) + ' ';
         aliasWidths += "]]";
         changes.push_back({map->begin, map->end, QByteArray::number(number) + " 0 R"});
-        changes.push_back({widths->end - 1, widths->end, aliasWidths});
+        if (widths)
+            changes.push_back({widths->end - 1, widths->end, aliasWidths});
+        else
+            changes.push_back({dictionaryEnd, dictionaryEnd, "/W [" + aliasWidths.sliced(1) + '\n'});
 
         // The set of codes the font has, when it names one.
         const PdfFile::Value* descriptorReference = cidFont->value.at("FontDescriptor");
@@ -1152,7 +1181,7 @@ public:
             m_pages.resize(size_t(m_drawnPage) + 1);
         m_pages[size_t(m_drawnPage)][key].append(text);
         m_recorded = true;
-        m_rightToLeft = m_rightToLeft || text.rightToLeft || text.bridge > 0;
+        m_newCodes = m_newCodes || text.rightToLeft || text.bridge > 0 || text.spelled;
     }
 
     // Writes the file, with every span whose run was found; a run that was not keeps the text
@@ -1169,9 +1198,9 @@ public:
             // A file whose fonts cannot take the codes is written again with the fonts as they
             // were: the right-to-left runs keep their glyphs' codes.
             std::vector<PageTexts> pages;
-            if (m_rightToLeft)
+            if (m_newCodes)
                 pages = m_pages;
-            bool written = rewrite(&why, m_rightToLeft);
+            bool written = rewrite(&why, m_newCodes);
             if (!written && m_fontsChanged) {
                 logLine(QStringLiteral("⚠️ PDF written with its right-to-left fonts as they were (") %
                         why % QStringLiteral(")"));
@@ -1304,7 +1333,7 @@ private:
                                                                               const RunText& run) {
                     std::optional<QByteArray> typed =
                         rightToLeftFonts.typedOrder(page, fontLine, glyphLines, run);
-                    if (!typed)
+                    if (!typed && !run.spelled)
                         ++unordered;
                     return typed;
                 };
@@ -1416,7 +1445,7 @@ private:
     std::vector<PageTexts> m_pages;
     int m_drawnPage = 0;
     bool m_recorded = false;
-    bool m_rightToLeft = false;  // a right-to-left run was recorded
+    bool m_newCodes = false;     // a run whose glyphs get codes of their own was recorded
     bool m_fontsChanged = false; // the fonts of right-to-left runs were given codes
     bool m_failed = false;
     qsizetype m_added = 0; // spans written
@@ -1455,7 +1484,9 @@ PdfTextWriter* PdfTextWriter::of(QPaintDevice* device) {
 }
 
 void PdfTextWriter::addActualText(QPointF firstGlyph, qsizetype glyphCount, const QString& text) {
-    filter->add(RunKey{fixed(firstGlyph.x()), fixed(firstGlyph.y()), glyphCount}, RunText{text});
+    RunText run{text};
+    run.spelled = true;
+    filter->add(RunKey{fixed(firstGlyph.x()), fixed(firstGlyph.y()), glyphCount}, run);
 }
 
 void PdfTextWriter::addBridgedText(QPointF firstGlyph, qsizetype glyphCount, const QString& text,
