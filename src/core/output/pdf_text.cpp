@@ -119,6 +119,15 @@ void reachBlockStart(QPainter& painter, PdfTextWriter& writer, const QTextLine& 
     writer.addBridgedText(position + at, 1, QStringLiteral(" "), leftmost->x(), true, false, false, false);
 }
 
+// Whether a line of a block set with shaping (for the Arabic or Hebrew text it holds) has fewer
+// glyphs than characters: a ligature ("ffi", "ft") that readers could not name from its glyph.
+bool hasLigature(const QTextLine& line) {
+    qsizetype glyphs = 0;
+    for (const QGlyphRun& run : line.glyphRuns())
+        glyphs += run.glyphIndexes().size();
+    return glyphs < line.textLength();
+}
+
 bool hasRightToLeftRun(const QTextLine& line) {
     const QList<QGlyphRun> runs = line.glyphRuns();
     return std::any_of(runs.cbegin(), runs.cend(), [](const QGlyphRun& run) { return run.isRightToLeft(); });
@@ -384,6 +393,7 @@ qreal PdfTextBlock::lineHeight(int line) const {
 
 qreal PdfTextBlock::drawLines(QPainter& painter, qreal x, qreal top, int first, int end) const {
     PdfTextWriter* writer = PdfTextWriter::of(painter.device());
+    const bool shaped = !(m_font.styleStrategy() & QFont::PreferNoShaping);
     qreal y = top;
     for (int i = first; i < end && i < lineCount(); ++i) {
         const Line& l = m_lines.at(i);
@@ -396,7 +406,7 @@ qreal PdfTextBlock::drawLines(QPainter& painter, qreal x, qreal top, int first, 
         // punctuation right to left ("Learning." wrapped onto a line of its own, its period at the
         // left): it goes word by word too.
         if (writer && (mayNotSpellItself(QStringView(text).sliced(line.textStart(), line.textLength())) ||
-                       (rightToLeftParagraph && hasRightToLeftRun(line))))
+                       (rightToLeftParagraph && hasRightToLeftRun(line)) || (shaped && hasLigature(line))))
             drawSpellingWords(painter, *writer, line, text, position, rightToLeftParagraph);
         else
             line.draw(&painter, position);

@@ -455,13 +455,24 @@ private slots:
             QStringLiteral("50% زمان!"), QStringLiteral("آیا Qt؟ بله..."), QStringLiteral("3.5 سال،"),
             QStringLiteral("C# / .NET"), QStringLiteral("1234-5678 · تهران!"), QStringLiteral("در ۵۰٪ پروژه‌ها؛"),
             QStringLiteral("مدیر [ارشد]"), QStringLiteral("API / REST برای"), QStringLiteral("$100k"), QStringLiteral("صرفه‌جویی. C++, C# در Google Cloud Platform و Machine Learning certified office.")};
+        // An English paragraph in a field that holds Persian too is set with the shaping the Persian
+        // needs, which joins "ffi" and "ft" into one glyph.
+        const Sample bilingual{
+            QStringLiteral("مریم احمدی"), QStringLiteral("تهران · maryam@example.com"), QStringLiteral("خلاصه"),
+            QStringLiteral("Efficient official affine fjord after first office staff.\nمن در تیم‌های بزرگ کار کرده‌ام و با مدیران پروژه همکاری داشته‌ام."),
+            QStringLiteral("مدیر دفتر"), QStringLiteral("شرکت آلفا"),
+            QStringLiteral("Shifted office traffic.\nترافیک دفتر را جابه‌جا کردم."), QStringLiteral("Efficiency"),
+            QStringLiteral("کارشناسی"), QStringLiteral("دانشگاه تهران")};
+        const QStringList bilingualPhrases{
+            QStringLiteral("Efficient official affine fjord after first office staff."), QStringLiteral("Shifted office traffic.")};
         // clang-format on
         // The ATS face lacks the Urdu heh (ہ): the Urdu line's last word is set in two faces.
         for (const auto& [name, sample, phrases] :
              {std::tuple{"Arabic", arabic, QStringList()},
               std::tuple{"marks and joiners", marked, markedPhrases},
               std::tuple{"mixed and Persian sentences", mixed, mixedPhrases},
-              std::tuple{"punctuation", punctuation, punctuationPhrases}}) {
+              std::tuple{"punctuation", punctuation, punctuationPhrases},
+              std::tuple{"Latin paragraphs beside Persian ones", bilingual, bilingualPhrases}}) {
             QTest::addRow("%s, ATS", name) << sample << phrases << ResumeLayoutMode::ats << QString();
             QTest::addRow("%s, creative sans", name)
                 << sample << phrases << ResumeLayoutMode::creative << QStringLiteral("Avenir Next");
@@ -487,7 +498,7 @@ private slots:
         }
         QStringList words;
         for (const QString& field : sample.fields()) {
-            for (QString word : field.split(u' ', Qt::SkipEmptyParts)) {
+            for (QString word : field.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts)) {
                 word.remove(QRegularExpression(QStringLiteral("^[\\p{P}\\p{N}]+|[\\p{P}\\p{N}]+$")));
                 if (!word.isEmpty())
                     words.append(word);
