@@ -57,16 +57,30 @@ bool needsShapingAlways(char16_t u) {
 // word), or characters a PDF cannot name. In a right-to-left paragraph every run says its text,
 // so that a reader that orders the line itself keeps each word's spaces and punctuation with it
 // (see pdf_text_rtl.h).
+// A left-to-right piece of a word in a right-to-left paragraph and a right-to-left piece after it
+// share one bridge, the latter's blank, which reaches the right edge of the former's stretch.
+struct SharedBridge {
+    bool next = false;          // (a left-to-right piece) the next piece of its word bridges it
+    std::optional<qreal> reach; // (a right-to-left piece) where its blank reaches
+    std::optional<qreal> right; // (set by a left-to-right piece) its stretch's right edge
+};
+
 void drawSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, const QGlyphRun& run,
                   QStringView text, bool rightToLeftParagraph, bool wordStart, bool wordEnds,
-                  std::optional<qreal> reach, bool afterLeftToRight, const LeftToRightGroup& group = {}) {
+                  std::optional<qreal> reach, bool afterLeftToRight, const LeftToRightGroup& group,
+                  SharedBridge& bridge) {
     if (rightToLeftParagraph && !run.glyphIndexes().isEmpty()) {
-        if (run.isRightToLeft() && drawRightToLeftSpelling(painter, writer, position, run, text, wordStart,
-                                                           reach, afterLeftToRight && !wordStart))
+        if (run.isRightToLeft() &&
+            drawRightToLeftSpelling(painter, writer, position, run, text, wordStart, reach,
+                                    afterLeftToRight && !wordStart, bridge.reach))
             return;
+        qreal right = 0;
         if (!run.isRightToLeft() &&
-            drawLeftToRightInRightToLeft(painter, writer, position, run, text, wordStart, wordEnds, group))
+            drawLeftToRightInRightToLeft(painter, writer, position, run, text, wordStart, wordEnds, group,
+                                         bridge.next, &right)) {
+            bridge.right = right;
             return;
+        }
         painter.drawGlyphRun(position, run);
         const bool leftToRight = !run.isRightToLeft();
         writer.addActualText(
@@ -145,6 +159,9 @@ void drawSpellingWords(QPainter& painter, PdfTextWriter& writer, const QTextLine
     // first glyph starts; one after a left-to-right piece starts with a blank of its own (see
     // drawRightToLeftSpelling()).
     bool afterLeftToRight = false;
+    // The right edge of the stretch of a left-to-right piece just drawn whose end the right-to-left
+    // piece after it bridges.
+    std::optional<qreal> stretchRight;
     const int lineEnd = line.textStart() + line.textLength();
     // The left-to-right stretch of the line around a left-to-right piece: its characters
     // [first, last), spaces between them set left to right too (between Latin words, not between
@@ -191,19 +208,23 @@ void drawSpellingWords(QPainter& painter, PdfTextWriter& writer, const QTextLine
         if (runs.size() == 1 && next.size() == 1 && runs.constFirst().isRightToLeft() &&
             next.constFirst().isRightToLeft() && !next.constFirst().positions().isEmpty())
             reach = next.constFirst().positions().constFirst().x();
+        const bool leftToRight = runs.size() == 1 && !runs.constFirst().isRightToLeft();
         const LeftToRightGroup group =
-            rightToLeftParagraph && runs.size() == 1 && !runs.constFirst().isRightToLeft()
-                ? groupOf(start, end)
-                : LeftToRightGroup();
+            rightToLeftParagraph && leftToRight ? groupOf(start, end) : LeftToRightGroup();
+        SharedBridge bridge;
+        bridge.next = leftToRight && next.size() == 1 && next.constFirst().isRightToLeft();
+        if (!leftToRight && afterLeftToRight)
+            bridge.reach = stretchRight;
         for (const QGlyphRun& run : runs) {
             if (runs.size() == 1)
                 drawSpelling(painter, writer, position, run, QStringView(text).sliced(start, end - start),
                              rightToLeftParagraph, start == wordStart, end == wordLimit, reach,
-                             afterLeftToRight, group);
+                             afterLeftToRight, group, bridge);
             else
                 painter.drawGlyphRun(position, run);
         }
-        afterLeftToRight = runs.size() == 1 && !runs.constFirst().isRightToLeft();
+        afterLeftToRight = leftToRight;
+        stretchRight = bridge.next ? bridge.right : std::nullopt;
     };
     for (int start = line.textStart(); start < lineEnd;) {
         const bool space = text.at(start).isSpace();

@@ -82,7 +82,7 @@ QList<QByteArrayView> tokensOf(QByteArrayView body) {
 
 bool drawLeftToRightInRightToLeft(QPainter& painter, PdfTextWriter& writer, QPointF position,
                                   const QGlyphRun& run, QStringView text, bool wordStart, bool wordEnds,
-                                  const LeftToRightGroup& group) {
+                                  const LeftToRightGroup& group, bool nextBridges, qreal* rightEdge) {
     const QRawFont font = run.rawFont();
     QList<quint32> glyphs = run.glyphIndexes();
     QList<QPointF> positions = run.positions();
@@ -110,7 +110,10 @@ bool drawLeftToRightInRightToLeft(QPainter& painter, PdfTextWriter& writer, QPoi
     const bool startBridge =
         !group.before && (wordStart || firstFar >= 1.5 * advances.constFirst().x() ||
                           (letterFirst && right - positions.constFirst().x() > 0.8 * font.pixelSize()));
-    const bool endBridge = !group.after && (wordEnds || lastFar >= 1.5 * advances.constLast().x());
+    const bool endBridge =
+        !group.after && !nextBridges && (wordEnds || lastFar >= 1.5 * advances.constLast().x());
+    if (rightEdge)
+        *rightEdge = right;
     const QPointF bridge(left, positions.constFirst().y());
     if (startBridge) {
         glyphs.prepend(blank.constFirst());
@@ -187,7 +190,8 @@ QString reversed(QStringView text, QChar marks) {
 }
 
 bool drawRightToLeftSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, const QGlyphRun& run,
-                             QStringView text, bool wordStart, std::optional<qreal> reach, bool blankInWord) {
+                             QStringView text, bool wordStart, std::optional<qreal> reach, bool blankInWord,
+                             std::optional<qreal> blankReach) {
     const QRawFont font = run.rawFont();
     const QList<quint32> drawn = run.glyphIndexes();
     const QList<QPointF> drawnAt = run.positions();
@@ -226,7 +230,8 @@ bool drawRightToLeftSpelling(QPainter& painter, PdfTextWriter& writer, QPointF p
     painter.drawGlyphRun(position, shown);
     // The characters in the order the glyphs show them, left to right, between right-to-left marks.
     writer.addRightToLeftText(position + positions.constFirst(), glyphs.size(), reversed(text, QChar(0x200F)),
-                              endShift, withBlank, blankInWord);
+                              endShift, withBlank, blankInWord,
+                              blankInWord && blankReach ? std::max<qreal>(*blankReach - right, 0) : 0);
     return true;
 }
 

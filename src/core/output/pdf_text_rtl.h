@@ -56,11 +56,12 @@ QString reversed(QStringView text, QChar marks = QChar());
 // a word (one of its pieces in another face) has no blank, which MuPDF and pdfminer would read as
 // a space: its box starts at its first glyph, and the piece before it reaches there (`reach`, the
 // left edge its box ends at instead of its own). After a left-to-right piece, which reaches no
-// further than its own glyphs, it has a blank that reads as a right-to-left mark (`blankInWord`).
+// further than its own glyphs, it has a blank that reads as a right-to-left mark (`blankInWord`),
+// as wide as `blankReach` when given (to the far edge of that piece's stretch).
 // False when its face has no blank glyph: nothing is drawn then.
 bool drawRightToLeftSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, const QGlyphRun& run,
                              QStringView text, bool wordStart, std::optional<qreal> reach = std::nullopt,
-                             bool blankInWord = false);
+                             bool blankInWord = false, std::optional<qreal> blankReach = std::nullopt);
 
 // Latin words in a row ("API / REST") are one left-to-right stretch of their line: only its ends
 // have bridges, which reach over all of it.
@@ -77,10 +78,13 @@ struct LeftToRightGroup {
 // (a blank that reads as a right-to-left mark there, not as a space): pdfminer, which joins
 // glyphs into a line only while each is near the one before, reads the run's first glyph after
 // what lies to its right and what lies to its left after its last. False when its face has no
-// blank glyph: nothing is drawn then. `group`: the stretch it belongs to.
+// blank glyph: nothing is drawn then. `group`: the stretch it belongs to. A right-to-left piece of
+// the same word after it (`nextBridges`) bridges its end with its own blank instead: `right` then
+// gives the stretch's right edge, which that blank reaches.
 bool drawLeftToRightInRightToLeft(QPainter& painter, PdfTextWriter& writer, QPointF position,
                                   const QGlyphRun& run, QStringView text, bool wordStart, bool wordEnds,
-                                  const LeftToRightGroup& group = {});
+                                  const LeftToRightGroup& group = {}, bool nextBridges = false,
+                                  qreal* right = nullptr);
 
 // A glyph line as Qt writes it: "<dx> <dy> Td <code> Tj".
 struct GlyphLine {

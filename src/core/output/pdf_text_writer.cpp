@@ -55,6 +55,7 @@ struct RunText {
     bool bridgeFirstInWord = false; // (then) it reads as a right-to-left mark
     bool bridgeLastInWord = false;
     bool blankInWord = false; // its blank reads as a right-to-left mark
+    qreal blankWidth = 0;     // (then) its width, when not the blank's own
     bool spelled = false;     // a left-to-right run whose glyphs get codes that name their letters
 };
 
@@ -808,11 +809,15 @@ public:
                 if (i == typed - 1)
                     endShift -= (aliasWidth - width) / 1000 * fontSize(fontLine);
             }
-            // A blank inside a word (after a left-to-right piece) reads as a right-to-left mark.
+            // A blank inside a word (after a left-to-right piece) reads as a right-to-left mark, as
+            // wide as the piece it bridges when it is given a width.
             if (run.blank && run.blankInWord) {
                 const uint code = drawn.constLast();
-                if (const std::optional<uint> alias = font->aliasFor(
-                        code, QString(QChar(0x200F)), font->widths.value(code, font->defaultWidth)))
+                const qreal size = fontSize(fontLine);
+                const qreal width = run.blankWidth > 0 && size > 0
+                                        ? run.blankWidth / size * 1000
+                                        : font->widths.value(code, font->defaultWidth);
+                if (const std::optional<uint> alias = font->aliasFor(code, QString(QChar(0x200F)), width))
                     textCodes.last() = *alias;
             }
             codes = textCodes;
@@ -1501,9 +1506,10 @@ void PdfTextWriter::addBridgedText(QPointF firstGlyph, qsizetype glyphCount, con
 }
 
 void PdfTextWriter::addRightToLeftText(QPointF firstGlyph, qsizetype glyphCount, const QString& shownText,
-                                       qreal endShift, bool blank, bool blankInWord) {
+                                       qreal endShift, bool blank, bool blankInWord, qreal blankWidth) {
     RunText run{shownText, true, endShift, blank};
     run.blankInWord = blankInWord;
+    run.blankWidth = blankWidth;
     filter->add(RunKey{fixed(firstGlyph.x()), fixed(firstGlyph.y()), glyphCount}, run);
 }
 

@@ -73,9 +73,9 @@ public:
     // whose glyphs the writer puts in typed order, the leftmost one's end moved by `endShift`
     // (`blank`: its last glyph is the blank at its right edge); the file's fonts then name the
     // letters their glyphs stand for. A blank inside a word (`blankInWord`) reads as a right-to-left
-    // mark, not as a space.
+    // mark, not as a space, and is `blankWidth` wide when that is given.
     void addRightToLeftText(QPointF firstGlyph, qsizetype glyphCount, const QString& shownText,
-                            qreal endShift, bool blank, bool blankInWord);
+                            qreal endShift, bool blank, bool blankInWord, qreal blankWidth = 0);
     // The same for a left-to-right run in a right-to-left paragraph drawn as
     // drawLeftToRightInRightToLeft() draws it: its first and last glyphs are blanks (as `first`
     // and `last` say) the writer makes `bridge` wide; one inside a word (`firstInWord`,
