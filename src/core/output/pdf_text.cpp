@@ -51,12 +51,6 @@ bool needsShapingAlways(char16_t u) {
     return (u >= 0x0590 && u <= 0x08FF) || (u >= 0xFB1D && u <= 0xFDFF) || (u >= 0xFE70 && u <= 0xFEFF);
 }
 
-// Draws a glyph run of `text` and tells the writer the text it stands for when a reader could not
-// read it from the glyphs: when they are not the text's own characters in order, when the text
-// has marks (placed over or under their letter, so a reader sees a gap after them and breaks the
-// word), or characters a PDF cannot name. In a right-to-left paragraph every run says its text,
-// so that a reader that orders the line itself keeps each word's spaces and punctuation with it
-// (see pdf_text_rtl.h).
 // A left-to-right piece of a word in a right-to-left paragraph and a right-to-left piece after it
 // share one bridge, the latter's blank, which reaches the right edge of the former's stretch.
 struct SharedBridge {
@@ -65,6 +59,12 @@ struct SharedBridge {
     std::optional<qreal> right; // (set by a left-to-right piece) its stretch's right edge
 };
 
+// Draws a glyph run of `text` and tells the writer the text it stands for when a reader could not
+// read it from the glyphs: when they are not the text's own characters in order, when the text
+// has marks (placed over or under their letter, so a reader sees a gap after them and breaks the
+// word), or characters a PDF cannot name. In a right-to-left paragraph every run says its text,
+// so that a reader that orders the line itself keeps each word's spaces and punctuation with it
+// (see pdf_text_rtl.h).
 void drawSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, const QGlyphRun& run,
                   QStringView text, bool rightToLeftParagraph, bool wordStart, bool wordEnds,
                   std::optional<qreal> reach, bool afterLeftToRight, const LeftToRightGroup& group,

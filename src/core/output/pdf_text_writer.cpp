@@ -742,9 +742,10 @@ public:
                 const QList<QStringView> own = tableTexts(
                     font->table.texts, to - from, [&drawn, from](qsizetype i) { return drawn.at(from + i); });
                 const QList<QStringView> texts = glyphTexts(withoutEndMarks(run.text), own);
-                // A mark set over or under the glyph before it has no width: MuPDF and pdfminer
-                // would take the step from its origin to the next glyph for a space. Its code gets
-                // the width that brings its end to where the glyphs before it end.
+                // A mark set over or under the glyph before it has no width: pdfminer would take
+                // the step from its origin to the next glyph for a space. Its code gets the width
+                // that brings its end to where the glyphs before it end. (MuPDF takes a glyph's
+                // advance from the face's own program, where a mark has none.)
                 qreal x = 0;
                 std::optional<qreal> reached;
                 for (qsizetype k = 0; k < to; ++k) {
@@ -759,10 +760,10 @@ public:
                         written = std::round((*reached - x) / size * 1000);
                     else
                         reached = std::max(reached.value_or(x), x + width / 1000 * size);
-                    if ((text.isEmpty() || text == own.at(k - from)) && written == width)
+                    const QStringView named = text.isEmpty() ? own.at(k - from) : text;
+                    if (named.isEmpty() || (named == own.at(k - from) && written == width))
                         continue;
-                    if (const std::optional<uint> alias = font->aliasFor(
-                            code, text.isEmpty() ? own.at(k - from).toString() : text.toString(), written))
+                    if (const std::optional<uint> alias = font->aliasFor(code, named.toString(), written))
                         bridged[k] = *alias;
                 }
             }
