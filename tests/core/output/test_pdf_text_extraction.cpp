@@ -153,6 +153,23 @@ struct Sample {
     }
 };
 
+// The characters of `text` that neither the sample's fields nor the page's own words hold, each
+// once; spaces and direction marks aside.
+QString charactersNotTyped(const QString& text, const Sample& sample) {
+    QSet<QChar> typed;
+    for (const QString& field :
+         sample.fields() + QStringList{QStringLiteral("Skills • 2019 \u2013 2024 2018")}) {
+        for (const QChar c : field)
+            typed.insert(c);
+    }
+    QString foreign;
+    for (const QChar c : text) {
+        if (!c.isSpace() && !isDirectionMark(c) && !typed.contains(c) && !foreign.contains(c))
+            foreign += c;
+    }
+    return foreign;
+}
+
 ResumePtr resumeOf(const Sample& s, const QString& fontName) {
     ResumePtr r = test::makeEmptyResume(QStringLiteral("Extraction"));
     r->setFontName(fontName);
@@ -363,23 +380,13 @@ private slots:
         // MuPDF and pdfminer read each glyph through its font's table: no character is missing
         // or one that was not typed, and pdfminer reads every field as typed. (MuPDF takes the step
         // from a mark set over the start of its letter to the next glyph for a space.)
-        QSet<QChar> allowed;
-        for (const QString& field :
-             sample.fields() + QStringList{QStringLiteral("Skills • 2019 \u2013 2024 2018")}) {
-            for (const QChar c : field)
-                allowed.insert(c);
-        }
         for (const test::PdfReader& reader : pdfReaders()) {
             if (QByteArrayView(reader.name) == "poppler")
                 continue;
             QString read = withPlainSpaces(reader.text(pdf));
             read.replace(QRegularExpression(QStringLiteral(" *\n+ *")), QStringLiteral("\n"));
             read.replace(QRegularExpression(QStringLiteral("  +")), QStringLiteral(" "));
-            QString foreign;
-            for (const QChar c : std::as_const(read)) {
-                if (!c.isSpace() && !allowed.contains(c) && !foreign.contains(c))
-                    foreign += c;
-            }
+            const QString foreign = charactersNotTyped(read, sample);
             QVERIFY2(foreign.isEmpty(),
                      qPrintable(QString::fromLatin1(reader.name) + u": characters not in the input: " +
                                 foreign + u"\n" + read));
@@ -490,12 +497,6 @@ private slots:
         QVERIFY(!pdf.isEmpty());
 
         // The page's own words: the fixed section title and the date line.
-        QSet<QChar> allowed;
-        for (const QString& field :
-             sample.fields() + QStringList{QStringLiteral("Skills • 2019 \u2013 2024 2018")}) {
-            for (const QChar c : field)
-                allowed.insert(c);
-        }
         QStringList words;
         for (const QString& field : sample.fields()) {
             for (QString word : field.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts)) {
@@ -507,11 +508,7 @@ private slots:
         for (const test::PdfReader& reader : pdfReaders()) {
             const QString text = reader.text(pdf);
             const QString read = asRead(text);
-            QString foreign;
-            for (const QChar c : text) {
-                if (!c.isSpace() && !isDirectionMark(c) && !allowed.contains(c) && !foreign.contains(c))
-                    foreign += c;
-            }
+            const QString foreign = charactersNotTyped(text, sample);
             QVERIFY2(foreign.isEmpty(),
                      qPrintable(QString::fromLatin1(reader.name) + u": characters not in the input: " +
                                 foreign + u"\n" + text));
