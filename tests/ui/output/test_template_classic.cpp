@@ -49,6 +49,24 @@ int widestWord(const QString& text, const QFontMetrics& metrics) {
     return widest;
 }
 
+// Whether a column's layout has been applied: its shown children stand one under another at its
+// spacing, as wide as it, the columns inside it too, and it is as tall as they are.
+bool stacked(const QWidget* column) {
+    const QLayout* layout = column->layout();
+    if (!layout)
+        return false;
+    int y = 0;
+    for (int i = 0; i < layout->count(); ++i) {
+        const QWidget* child = layout->itemAt(i)->widget();
+        if (!child || child->geometry() != QRect(0, y, column->width(), child->height()))
+            return false;
+        if (!qobject_cast<const QLabel*>(child) && child->layout() && !stacked(child))
+            return false;
+        y += child->height() + layout->spacing();
+    }
+    return column->height() == y - layout->spacing();
+}
+
 // Checks one column of the preview and the columns inside it: every shown child as wide as the
 // column and stacked under the one before at the column's spacing, every text exactly as tall as
 // a fresh selectable label with the same text and font needs at that width where its words fit
@@ -503,7 +521,8 @@ private slots:
         screen->resize(720, 820);
         QWidget* column = screen->previewColumn();
         auto* contact = screen->findChild<QLabel*>(u"previewContact"_qs);
-        QTRY_VERIFY(contact->width() > 600);
+        QTRY_VERIFY_WITH_TIMEOUT(contact->width() > 600, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(stacked(column), 30000);
         const QRect contactAt(contact->mapTo(screen.get(), QPoint()), contact->size());
         verifyColumn(column);
 
@@ -515,12 +534,14 @@ private slots:
         jobs.at(0)->setRole(u"R"_qs);
         jobs.at(1)->setDetails(u"Drew.\nThings.\nAnd more things."_qs);
         m_resume->educationItems().at(0)->setSchool(paragraph);
-        QTRY_VERIFY(previewTexts(*screen).contains(u"Short."_qs));
-        QTRY_VERIFY(previewTexts(*screen).contains(paragraph));
+        QTRY_VERIFY_WITH_TIMEOUT(previewTexts(*screen).contains(u"Short."_qs), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(previewTexts(*screen).contains(paragraph), 30000);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-        QTRY_COMPARE(
+        QTRY_VERIFY_WITH_TIMEOUT(stacked(column), 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(
             column->parentWidget()->height(),
-            std::max(column->parentWidget()->parentWidget()->height(), column->geometry().bottom() + 1 + 20));
+            std::max(column->parentWidget()->parentWidget()->height(), column->geometry().bottom() + 1 + 20),
+            30000);
         verifyColumn(column);
         QCOMPARE(QRect(contact->mapTo(screen.get(), QPoint()), contact->size()), contactAt);
 
@@ -529,14 +550,15 @@ private slots:
         url += QString(u"abcdefghij"_qs).repeated(9).left(126 - url.size());
         QCOMPARE(url.size(), 126);
         m_resume->setContactInfo(url);
-        QTRY_COMPARE(contact->text(), url);
+        QTRY_COMPARE_WITH_TIMEOUT(contact->text(), url, 30000);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         const QFontMetrics metrics(contact->font());
         for (const int width : {720, 460}) {
             screen->resize(width, 820);
             QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
             auto* scroll = screen->findChild<QScrollArea*>();
-            QTRY_COMPARE(scroll->widget()->width(), scroll->viewport()->width());
+            QTRY_COMPARE_WITH_TIMEOUT(scroll->widget()->width(), scroll->viewport()->width(), 30000);
+            QTRY_VERIFY_WITH_TIMEOUT(stacked(column), 30000);
             QVERIFY(column->geometry().right() < scroll->viewport()->width());
             // Wider than the column, so it takes two lines or more (checked by verifyColumn).
             QVERIFY(metrics.horizontalAdvance(url) > contact->width());
