@@ -57,6 +57,7 @@ struct SharedBridge {
     bool next = false;          // (a left-to-right piece) the next piece of its word bridges it
     std::optional<qreal> reach; // (a right-to-left piece) where its blank reaches
     std::optional<qreal> right; // (set by a left-to-right piece) its stretch's right edge
+    MarkedEnds beside;          // (a right-to-left piece) the pieces of its word beside it
 };
 
 // Draws a glyph run of `text` and tells the writer the text it stands for when a reader could not
@@ -72,7 +73,7 @@ void drawSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, co
     if (rightToLeftParagraph && !run.glyphIndexes().isEmpty()) {
         if (run.isRightToLeft() &&
             drawRightToLeftSpelling(painter, writer, position, run, text, wordStart, reach,
-                                    afterLeftToRight && !wordStart, bridge.reach))
+                                    afterLeftToRight && !wordStart, bridge.reach, bridge.beside))
             return;
         qreal right = 0;
         if (!run.isRightToLeft() &&
@@ -209,10 +210,23 @@ void drawSpellingWords(QPainter& painter, PdfTextWriter& writer, const QTextLine
             next.constFirst().isRightToLeft() && !next.constFirst().positions().isEmpty())
             reach = next.constFirst().positions().constFirst().x();
         const bool leftToRight = runs.size() == 1 && !runs.constFirst().isRightToLeft();
-        const LeftToRightGroup group =
+        // What lies beside the piece in its word (see MarkedEnds).
+        MarkedEnds beside;
+        if (start > wordStart) {
+            int before = start - 1;
+            while (before > wordStart && text.at(before).direction() == QChar::DirNSM)
+                --before;
+            beside.before = (!leftToRight && afterLeftToRight) || isRightToLeftLetter(text.at(before));
+        }
+        if (next.size() == 1 && end < wordLimit)
+            beside.after =
+                (!leftToRight && !next.constFirst().isRightToLeft()) || isRightToLeftLetter(text.at(end));
+        LeftToRightGroup group =
             rightToLeftParagraph && leftToRight ? groupOf(start, end) : LeftToRightGroup();
+        group.beside = beside;
         SharedBridge bridge;
         bridge.next = leftToRight && next.size() == 1 && next.constFirst().isRightToLeft();
+        bridge.beside = beside;
         if (!leftToRight && afterLeftToRight)
             bridge.reach = stretchRight;
         for (const QGlyphRun& run : runs) {

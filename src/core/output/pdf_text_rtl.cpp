@@ -128,9 +128,15 @@ bool drawLeftToRightInRightToLeft(QPainter& painter, PdfTextWriter& writer, QPoi
     bridged.setPositions(positions);
     painter.drawGlyphRun(position, bridged);
     writer.addBridgedText(position + positions.constFirst(), glyphs.size(),
-                          withRightToLeftMarks(text, !group.before, !group.after), right - left, startBridge,
-                          endBridge, startBridge && !wordStart, endBridge && !wordEnds);
+                          withRightToLeftMarks(text, !group.before && !group.beside.after,
+                                               !group.after && !group.beside.before),
+                          right - left, startBridge, endBridge, startBridge && !wordStart,
+                          endBridge && !wordEnds);
     return true;
+}
+
+bool isRightToLeftLetter(QChar c) {
+    return c.direction() == QChar::DirR || c.direction() == QChar::DirAL;
 }
 
 QString withRightToLeftMarks(QStringView text, bool before, bool after) {
@@ -191,7 +197,7 @@ QString reversed(QStringView text, QChar marks) {
 
 bool drawRightToLeftSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, const QGlyphRun& run,
                              QStringView text, bool wordStart, std::optional<qreal> reach, bool blankInWord,
-                             std::optional<qreal> blankReach) {
+                             std::optional<qreal> blankReach, MarkedEnds beside) {
     const QRawFont font = run.rawFont();
     const QList<quint32> drawn = run.glyphIndexes();
     const QList<QPointF> drawnAt = run.positions();
@@ -228,9 +234,17 @@ bool drawRightToLeftSpelling(QPainter& painter, PdfTextWriter& writer, QPointF p
     shown.setGlyphIndexes(glyphs);
     shown.setPositions(positions);
     painter.drawGlyphRun(position, shown);
-    // The characters in the order the glyphs show them, left to right, between right-to-left marks.
-    writer.addRightToLeftText(position + positions.constFirst(), glyphs.size(), reversed(text, QChar(0x200F)),
-                              endShift, withBlank, blankInWord,
+    // The characters in the order the glyphs show them, left to right, with a right-to-left mark
+    // at an end that is not a right-to-left letter, where no piece of the same word lies (see
+    // MarkedEnds). Poppler takes a word that starts with a mark (a vowel sign after the last
+    // letter) for a left-to-right one when it keeps the content's order (pdftotext -raw).
+    QString shownText = reversed(text);
+    if (!beside.after && (shownText.isEmpty() || !isRightToLeftLetter(shownText.front())))
+        shownText.prepend(QChar(0x200F));
+    if (!beside.before && (shownText.isEmpty() || !isRightToLeftLetter(shownText.back())))
+        shownText.append(QChar(0x200F));
+    writer.addRightToLeftText(position + positions.constFirst(), glyphs.size(), shownText, endShift,
+                              withBlank, blankInWord,
                               blankInWord && blankReach ? std::max<qreal>(*blankReach - right, 0) : 0);
     return true;
 }

@@ -52,6 +52,18 @@ QString withNeutralsApart(QStringView shown);
 // character), between two `marks` unless that is null.
 QString reversed(QStringView text, QChar marks = QChar());
 
+// A Hebrew or Arabic letter (of strong right-to-left direction).
+bool isRightToLeftLetter(QChar c);
+
+// Whether what lies beside a piece of a word, before and after it in typed order, makes a
+// right-to-left mark at that end of its span needless: a right-to-left letter (poppler takes it
+// for a mark of its own) or, beside a right-to-left piece, a left-to-right one, whose span has a
+// mark there.
+struct MarkedEnds {
+    bool before = false;
+    bool after = false;
+};
+
 // Draws a right-to-left glyph run of `text` so, and records its span on the writer. A run inside
 // a word (one of its pieces in another face) has no blank, which MuPDF and pdfminer would read as
 // a space: its box starts at its first glyph, and the piece before it reaches there (`reach`, the
@@ -61,7 +73,8 @@ QString reversed(QStringView text, QChar marks = QChar());
 // False when its face has no blank glyph: nothing is drawn then.
 bool drawRightToLeftSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, const QGlyphRun& run,
                              QStringView text, bool wordStart, std::optional<qreal> reach = std::nullopt,
-                             bool blankInWord = false, std::optional<qreal> blankReach = std::nullopt);
+                             bool blankInWord = false, std::optional<qreal> blankReach = std::nullopt,
+                             MarkedEnds beside = {});
 
 // Latin words in a row ("API / REST") are one left-to-right stretch of their line: only its ends
 // have bridges, which reach over all of it.
@@ -70,6 +83,9 @@ struct LeftToRightGroup {
     bool after = false;        // and after it
     std::optional<qreal> left; // the stretch's edges, in the run's coordinates
     std::optional<qreal> right;
+    // Right-to-left letters of its word next to the run: set right to left, the one after it lies
+    // to its left, by its first character, and the one before it to its right.
+    MarkedEnds beside;
 };
 
 // Draws a left-to-right glyph run of `text` inside a right-to-left paragraph (Latin words, numbers,
