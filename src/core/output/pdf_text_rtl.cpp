@@ -213,9 +213,9 @@ bool drawRightToLeftSpelling(QPainter& painter, PdfTextWriter& writer, QPointF p
     }
     // Qt gives a right-to-left run's glyphs in typed order, the first one rightmost; they are
     // drawn from the left, as they always were, and the writer puts them back in typed order.
-    // A lone glyph without a blank already spans its own box.
+    // A lone glyph without a blank already spans its own box, unless it reaches the next piece.
     const bool withBlank = wordStart || blankInWord;
-    const qreal endShift = !withBlank && drawn.size() == 1
+    const qreal endShift = !withBlank && drawn.size() == 1 && !reach
                                ? 0
                                : reach.value_or(left) - (drawnAt.constLast().x() + advances.constLast().x());
     QList<quint32> glyphs;
