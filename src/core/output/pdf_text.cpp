@@ -91,8 +91,11 @@ void drawSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, co
     }
     const QList<quint32> glyphs = run.glyphIndexes();
     const QString typed = text.toString();
-    const bool unreadable =
-        std::any_of(text.begin(), text.end(), [](QChar c) { return c.isSurrogate() || c.isMark(); });
+    // A presentation form typed as such (ﷺ) reads as itself, not as the letters the font's table
+    // gives its glyph for the forms shaping makes.
+    const bool unreadable = std::any_of(text.begin(), text.end(), [](QChar c) {
+        return c.isSurrogate() || c.isMark() || isPresentationForm(c.unicode());
+    });
     if (glyphs.isEmpty() || (!unreadable && glyphs == run.rawFont().glyphIndexesForString(typed))) {
         painter.drawGlyphRun(position, run);
         return;
@@ -249,8 +252,13 @@ void drawSpellingWords(QPainter& painter, PdfTextWriter& writer, const QTextLine
         wordStart = start;
         wordLimit = wordEnd;
         if (space) {
-            for (const QGlyphRun& run : runs)
-                painter.drawGlyphRun(position, run);
+            // Before a right-to-left word, whose blank reads as the space, a space is not drawn
+            // (it shows nothing): pdfminer would take a space in a face of another height, after
+            // a mark set low, for the start of another line.
+            if (!rightToLeftParagraph || wordEnd == lineEnd || leftToRightAt(wordEnd)) {
+                for (const QGlyphRun& run : runs)
+                    painter.drawGlyphRun(position, run);
+            }
         } else if (runs.size() < 2) {
             drawPiece(start, wordEnd, runs);
         } else {

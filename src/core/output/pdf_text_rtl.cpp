@@ -16,12 +16,6 @@ namespace quillora {
 
 namespace {
 
-// Arabic and Hebrew presentation forms: a letter in one of its joining forms, a letter with its
-// mark, a ligature.
-bool isPresentationForm(char32_t u) {
-    return (u >= 0xFB1D && u <= 0xFDFF) || (u >= 0xFE70 && u <= 0xFEFC);
-}
-
 // Writes the upper-case hex digits of `value`, at least `width` of them, at `out`; the end.
 char* putHex(char* out, uint value, int width) {
     char digits[8];
@@ -135,6 +129,10 @@ bool drawLeftToRightInRightToLeft(QPainter& painter, PdfTextWriter& writer, QPoi
     return true;
 }
 
+bool isPresentationForm(char32_t u) {
+    return (u >= 0xFB1D && u <= 0xFDFF) || (u >= 0xFE70 && u <= 0xFEFC);
+}
+
 bool isRightToLeftLetter(QChar c) {
     return c.direction() == QChar::DirR || c.direction() == QChar::DirAL;
 }
@@ -172,6 +170,19 @@ QString withNeutralsApart(QStringView shown) {
         apart += shown.at(i);
     }
     return apart;
+}
+
+QString withFormsSpelled(QStringView shown) {
+    if (std::none_of(shown.begin(), shown.end(), [](QChar c) { return isPresentationForm(c.unicode()); }))
+        return shown.toString();
+    QString spelled;
+    for (const QChar c : shown) {
+        if (isPresentationForm(c.unicode()))
+            spelled += reversed(QString(c).normalized(QString::NormalizationForm_KC));
+        else
+            spelled += c;
+    }
+    return spelled;
 }
 
 QString reversed(QStringView text, QChar marks) {
@@ -538,10 +549,13 @@ std::optional<ToUnicodeTable> readToUnicode(const QByteArray& cmap) {
     }
     if (codeWidth == 0)
         return std::nullopt;
+    // A face that draws a tab with its space glyph has that glyph named a tab: it is a space.
     for (QString& t : texts) {
         const QList<uint> codePoints = t.toUcs4();
         if (codePoints.size() == 1 && isPresentationForm(codePoints.constFirst()))
             t = t.normalized(QString::NormalizationForm_KC);
+        else if (t == u"\t")
+            t = QStringLiteral(" ");
     }
     return table;
 }

@@ -48,12 +48,21 @@ QString withRightToLeftMarks(QStringView text, bool before = true, bool after = 
 // which it reads from the left, and would read "#!" as "!#".
 QString withNeutralsApart(QStringView shown);
 
+// A right-to-left run's span text as shown with each presentation form (ﷺ) spelled out as the
+// letters it stands for, in the order shown: poppler spells them out itself, in typed order,
+// which it would then take for the order shown.
+QString withFormsSpelled(QStringView shown);
+
 // `text` code point by code point in reverse order (a lone surrogate becomes the replacement
 // character), between two `marks` unless that is null.
 QString reversed(QStringView text, QChar marks = QChar());
 
 // A Hebrew or Arabic letter (of strong right-to-left direction).
 bool isRightToLeftLetter(QChar c);
+
+// Arabic and Hebrew presentation forms: a letter in one of its joining forms, a letter with its
+// mark, a ligature.
+bool isPresentationForm(char32_t u);
 
 // Whether what lies beside a piece of a word, before and after it in typed order, makes a
 // right-to-left mark at that end of its span needless: a right-to-left letter (poppler takes it

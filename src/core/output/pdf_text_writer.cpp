@@ -183,7 +183,7 @@ QByteArray withSpans(const QByteArray& content, PageTexts& texts, bool* changed,
             continue;
         const RunText run = found->takeFirst();
         out.append(content.constData() + copied, fontLineEnd + 1 - copied);
-        out.append(spanFor(run.rightToLeft ? withNeutralsApart(run.text) : run.text));
+        out.append(spanFor(run.rightToLeft ? withNeutralsApart(withFormsSpelled(run.text)) : run.text));
         const QByteArrayView drawn =
             QByteArrayView(content).sliced(fontLineEnd + 1, lineStart - (fontLineEnd + 1));
         if (run.rightToLeft || run.bridge > 0 || run.spelled) {

@@ -154,12 +154,13 @@ struct Sample {
 };
 
 // The characters of `text` that neither the sample's fields nor the page's own words hold, each
-// once; spaces and direction marks aside.
-QString charactersNotTyped(const QString& text, const Sample& sample) {
+// once; spaces and direction marks aside. `formsSpelled`: the reader spells presentation forms
+// (ﷺ) out as the letters they stand for.
+QString charactersNotTyped(const QString& text, const Sample& sample, bool formsSpelled = false) {
     QSet<QChar> typed;
     for (const QString& field :
          sample.fields() + QStringList{QStringLiteral("Skills • 2019 \u2013 2024 2018")}) {
-        for (const QChar c : field)
+        for (const QChar c : formsSpelled ? field + field.normalized(QString::NormalizationForm_KC) : field)
             typed.insert(c);
     }
     QString foreign;
@@ -431,7 +432,7 @@ private slots:
             QStringLiteral("سارة حدّاد"), QStringLiteral("عمّان · الأردن"), QStringLiteral("שָׁלוֹם"),
             QStringLiteral("مُهَنْدِسَةُ بَرْمَجِيَّاتٍ فِي عمّان منذ 2019 مع Qt."),
             QStringLiteral("می‌خواهم یاد بگیرم"), QStringLiteral("חֶבְרַת תּוֹכְנָה"),
-            QStringLiteral("بنى نظام الدفع في شرکت‌ها و בָּנָה מַעֲרֶכֶת."), QStringLiteral("کتاب‌ها"),
+            QStringLiteral("عَلَّمَ فريق الدفع و بنى نظامه في شرکت‌ها و בָּנָה מַעֲרֶכֶת، عن النبي ﷺ."), QStringLiteral("کتاب‌ها"),
             QStringLiteral("מַדְעֵי הַמַּחְשֵׁב"), QStringLiteral("دانشگاه تهران")};
         // Urdu and Yiddish, Persian sentences, and right-to-left lines with an address, a date,
         // numbers and Latin words.
@@ -443,7 +444,7 @@ private slots:
             QStringLiteral("میں لاہور شہر میں سافٹ ویئر انجینئر ہوں"), QStringLiteral("איך בין אַ ייִדישער פּראָגראַמיסט"),
             QStringLiteral("از 2019-03-15 تا 2024 در شرکت Acme کار کردم."), QStringLiteral("پاکستان"),
             QStringLiteral("کارشناسی ارشد"), QStringLiteral("دانشگاه صنعتی شریف")};
-        const QStringList markedPhrases{QStringLiteral("عمّان منذ"), QStringLiteral("مع Qt.")};
+        const QStringList markedPhrases{QStringLiteral("عمّان منذ"), QStringLiteral("مع Qt."), QStringLiteral("عَلَّمَ فريق"), QStringLiteral("عن النبي ﷺ")};
         const QStringList mixedPhrases{
             QStringLiteral("بدهم. تجربه‌ی"), QStringLiteral("ایمیل: ali.rezaei@example.com · تلفن"),
             QStringLiteral("در Python و Qt است."), QStringLiteral("با #Python و Qt/C++ کار"),
@@ -468,10 +469,10 @@ private slots:
             QStringLiteral("مریم احمدی"), QStringLiteral("تهران · maryam@example.com"), QStringLiteral("خلاصه"),
             QStringLiteral("Efficient official affine fjord after first office staff.\nمن در تیم‌های بزرگ کار کرده‌ام و با مدیران پروژه همکاری داشته‌ام."),
             QStringLiteral("مدیر دفتر"), QStringLiteral("شرکت آلفا"),
-            QStringLiteral("Shifted office traffic.\nترافیک دفتر را جابه‌جا کردم."), QStringLiteral("Efficiency"),
+            QStringLiteral("Shifted office traffic, wrote on the Prophet ﷺ.\nترافیک دفتر را جابه‌جا کردم."), QStringLiteral("Efficiency"),
             QStringLiteral("کارشناسی"), QStringLiteral("دانشگاه تهران")};
         const QStringList bilingualPhrases{
-            QStringLiteral("Efficient official affine fjord after first office staff."), QStringLiteral("Shifted office traffic.")};
+            QStringLiteral("Efficient official affine fjord after first office staff."), QStringLiteral("Shifted office traffic, wrote on the Prophet")};
         // clang-format on
         // The ATS face lacks the Urdu heh (ہ): the Urdu words that hold it are set in two faces, in
         // three pieces where it stands inside a word (لاہور).
@@ -509,18 +510,23 @@ private slots:
         for (const test::PdfReader& reader : pdfReaders()) {
             const QString text = reader.text(pdf);
             const QString read = asRead(text);
-            const QString foreign = charactersNotTyped(text, sample);
+            // Poppler spells presentation forms out as their letters.
+            const bool formsSpelled = QByteArrayView(reader.name) == "poppler";
+            const auto asTyped = [formsSpelled](const QString& typed) {
+                return formsSpelled ? typed.normalized(QString::NormalizationForm_KC) : typed;
+            };
+            const QString foreign = charactersNotTyped(text, sample, formsSpelled);
             QVERIFY2(foreign.isEmpty(),
                      qPrintable(QString::fromLatin1(reader.name) + u": characters not in the input: " +
                                 foreign + u"\n" + text));
             QStringList missing;
             for (const QString& word : std::as_const(words)) {
-                if (!read.contains(word))
+                if (!read.contains(asTyped(word)))
                     missing.append(word);
             }
             const qsizetype wordsMissing = missing.size();
             for (const QString& phrase : phrases) {
-                if (!read.contains(phrase))
+                if (!read.contains(asTyped(phrase)))
                     missing.append(phrase);
             }
             qInfo("%s: %lld of %lld typed words and %lld of %lld phrases found", reader.name,
