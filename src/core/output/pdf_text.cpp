@@ -206,12 +206,22 @@ void drawSpellingWords(QPainter& painter, PdfTextWriter& writer, const QTextLine
         group.after = last > end;
         return group;
     };
+    // `next`: the runs of the next piece of the word, `nextEnds` when it ends the word.
     const auto drawPiece = [&](int start, int end, const QList<QGlyphRun>& runs,
-                               const QList<QGlyphRun>& next = {}) {
+                               const QList<QGlyphRun>& next = {}, bool nextEnds = false) {
         std::optional<qreal> reach;
         if (runs.size() == 1 && next.size() == 1 && runs.constFirst().isRightToLeft() &&
-            next.constFirst().isRightToLeft() && !next.constFirst().positions().isEmpty())
-            reach = next.constFirst().positions().constFirst().x();
+            next.constFirst().isRightToLeft() && !next.constFirst().positions().isEmpty()) {
+            const QGlyphRun& after = next.constFirst();
+            reach = after.positions().constFirst().x();
+            // A lone glyph that ends the word spans its own box (see drawRightToLeftSpelling()):
+            // this piece reaches its right edge, not over it.
+            if (nextEnds && after.glyphIndexes().size() == 1)
+                *reach += after.rawFont()
+                              .advancesForGlyphIndexes(after.glyphIndexes(), QRawFont::UseDesignMetrics)
+                              .constFirst()
+                              .x();
+        }
         const bool leftToRight = runs.size() == 1 && !runs.constFirst().isRightToLeft();
         // What lies beside the piece in its word (see MarkedEnds).
         MarkedEnds beside;
@@ -287,7 +297,7 @@ void drawSpellingWords(QPainter& painter, PdfTextWriter& writer, const QTextLine
                 at = next;
             }
             if (pending)
-                drawPiece(pending->start, pending->end, pending->runs, pieceRuns);
+                drawPiece(pending->start, pending->end, pending->runs, pieceRuns, true);
             drawPiece(pieceStart, wordEnd, pieceRuns);
         }
         start = wordEnd;

@@ -441,7 +441,7 @@ private slots:
             QStringLiteral("درباره‌ی من"),
             QStringLiteral("می‌خواهم تجربه‌ام را در اختیار تیم قرار بدهم. تجربه‌ی من در Python و Qt است. "
                            "با #Python و Qt/C++ کار می‌کنم."),
-            QStringLiteral("میں لاہور شہر میں سافٹ ویئر انجینئر ہوں"), QStringLiteral("איך בין אַ ייִדישער פּראָגראַמיסט"),
+            QStringLiteral("میں پہلے لاہور شہر میں سافٹ ویئر انجینئر ہوں"), QStringLiteral("איך בין אַ ייִדישער פּראָגראַמיסט"),
             QStringLiteral("از 2019-03-15 تا 2024 در شرکت Acme کار کردم."), QStringLiteral("پاکستان"),
             QStringLiteral("کارشناسی ارشد"), QStringLiteral("دانشگاه صنعتی شریف")};
         const QStringList markedPhrases{QStringLiteral("عمّان منذ"), QStringLiteral("مع Qt."), QStringLiteral("عَلَّمَ فريق"), QStringLiteral("عن النبي ﷺ")};
@@ -449,7 +449,7 @@ private slots:
             QStringLiteral("بدهم. تجربه‌ی"), QStringLiteral("ایمیل: ali.rezaei@example.com · تلفن"),
             QStringLiteral("در Python و Qt است."), QStringLiteral("با #Python و Qt/C++ کار"),
             QStringLiteral("از 2019-03-15 تا 2024 در شرکت Acme کار کردم."),
-            QStringLiteral("میں لاہور شہر میں سافٹ ویئر انجینئر ہوں"), QStringLiteral("איך בין אַ ייִדישער פּראָגראַמיסט")};
+            QStringLiteral("میں پہلے لاہور شہر میں سافٹ ویئر انجینئر ہوں"), QStringLiteral("איך בין אַ ייִדישער פּראָגראַמיסט")};
         // Punctuation and symbols after right-to-left words, Latin words and numbers.
         const Sample punctuation{
             QStringLiteral("«مریم» (کریمی)"), QStringLiteral("تلفن: +98 (21) 1234-5678 · تهران!"),
@@ -474,8 +474,8 @@ private slots:
         const QStringList bilingualPhrases{
             QStringLiteral("Efficient official affine fjord after first office staff."), QStringLiteral("Shifted office traffic, wrote on the Prophet")};
         // clang-format on
-        // The ATS face lacks the Urdu heh (ہ): the Urdu words that hold it are set in two faces, in
-        // three pieces where it stands inside a word (لاہور).
+        // The ATS face lacks the Urdu heh (ہ) and yeh barree (ے): the Urdu words that hold them are
+        // set in two faces, in three pieces or more where they stand inside a word (لاہور, پہلے).
         for (const auto& [name, sample, phrases] :
              {std::tuple{"Arabic", arabic, QStringList()},
               std::tuple{"marks and joiners", marked, markedPhrases},
