@@ -262,10 +262,10 @@ void drawSpellingWords(QPainter& painter, PdfTextWriter& writer, const QTextLine
         wordStart = start;
         wordLimit = wordEnd;
         if (space) {
-            // Before a right-to-left word, whose blank reads as the space, a space is not drawn
-            // (it shows nothing): pdfminer would take a space in a face of another height, after
-            // a mark set low, for the start of another line.
-            if (!rightToLeftParagraph || wordEnd == lineEnd || leftToRightAt(wordEnd)) {
+            // A space set right to left is not drawn (it shows nothing): the word after it starts
+            // with a blank that reads as the space, and pdfminer would take a space in a face of
+            // another height, after a mark set low, for the start of another line.
+            if (!rightToLeftParagraph || wordEnd == lineEnd || leftToRightAt(start)) {
                 for (const QGlyphRun& run : runs)
                     painter.drawGlyphRun(position, run);
             }

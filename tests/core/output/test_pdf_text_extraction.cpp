@@ -432,7 +432,7 @@ private slots:
             QStringLiteral("سارة حدّاد"), QStringLiteral("عمّان · الأردن"), QStringLiteral("שָׁלוֹם"),
             QStringLiteral("مُهَنْدِسَةُ بَرْمَجِيَّاتٍ فِي عمّان منذ 2019 مع Qt."),
             QStringLiteral("می‌خواهم یاد بگیرم"), QStringLiteral("חֶבְרַת תּוֹכְנָה"),
-            QStringLiteral("عَلَّمَ فريق الدفع و بنى نظامه في شرکت‌ها و בָּנָה מַעֲרֶכֶת، عن النبي ﷺ."), QStringLiteral("کتاب‌ها"),
+            QStringLiteral("عَلَّمَ فريق الدفع و عَلَّمَ Python و بنى نظامه في شرکت‌ها و בָּנָה מַעֲרֶכֶת، عن النبي ﷺ."), QStringLiteral("کتاب‌ها"),
             QStringLiteral("מַדְעֵי הַמַּחְשֵׁב"), QStringLiteral("دانشگاه تهران")};
         // Urdu and Yiddish, Persian sentences, and right-to-left lines with an address, a date,
         // numbers and Latin words.
@@ -444,7 +444,7 @@ private slots:
             QStringLiteral("میں پہلے لاہور شہر میں سافٹ ویئر انجینئر ہوں"), QStringLiteral("איך בין אַ ייִדישער פּראָגראַמיסט"),
             QStringLiteral("از 2019-03-15 تا 2024 در شرکت Acme کار کردم."), QStringLiteral("پاکستان"),
             QStringLiteral("کارشناسی ارشد"), QStringLiteral("دانشگاه صنعتی شریف")};
-        const QStringList markedPhrases{QStringLiteral("عمّان منذ"), QStringLiteral("مع Qt."), QStringLiteral("عَلَّمَ فريق"), QStringLiteral("عن النبي ﷺ")};
+        const QStringList markedPhrases{QStringLiteral("عمّان منذ"), QStringLiteral("مع Qt."), QStringLiteral("عَلَّمَ فريق"), QStringLiteral("عَلَّمَ Python"), QStringLiteral("عن النبي ﷺ")};
         const QStringList mixedPhrases{
             QStringLiteral("بدهم. تجربه‌ی"), QStringLiteral("ایمیل: ali.rezaei@example.com · تلفن"),
             QStringLiteral("در Python و Qt است."), QStringLiteral("با #Python و Qt/C++ کار"),
@@ -843,8 +843,8 @@ private slots:
     void aRightToLeftFaceReachesNoDeeperThanItsLine_data() {
         QTest::addColumn<QByteArray>("descent"); // in the right-to-left face's descriptor
         QTest::addColumn<QByteArray>("written"); // as written (none: as it was)
-        QTest::addRow("deep") << QByteArray("/Descent -738") << QByteArray("/Descent -645");
-        QTest::addRow("deep, given positive") << QByteArray("/Descent 738") << QByteArray("/Descent -645");
+        QTest::addRow("deep") << QByteArray("/Descent -738") << QByteArray("/Descent -445");
+        QTest::addRow("deep, given positive") << QByteArray("/Descent 738") << QByteArray("/Descent -445");
         QTest::addRow("shallow") << QByteArray("/Descent -292") << QByteArray();
         QTest::addRow("none") << QByteArray() << QByteArray();
     }
