@@ -549,7 +549,8 @@ std::optional<ToUnicodeTable> readToUnicode(const QByteArray& cmap) {
     }
     if (codeWidth == 0)
         return std::nullopt;
-    // A face that draws a tab with its space glyph has that glyph named a tab: it is a space.
+    // A presentation form stands for its letters; a glyph named a tab (a face that draws a tab
+    // with its space glyph) is a space.
     for (QString& t : texts) {
         const QList<uint> codePoints = t.toUcs4();
         if (codePoints.size() == 1 && isPresentationForm(codePoints.constFirst()))

@@ -78,8 +78,8 @@ struct MarkedEnds {
 // a space: its box starts at its first glyph, and the piece before it reaches there (`reach`, the
 // left edge its box ends at instead of its own). After a left-to-right piece, which reaches no
 // further than its own glyphs, it has a blank that reads as a right-to-left mark (`blankInWord`),
-// as wide as `blankReach` when given (to the far edge of that piece's stretch).
-// False when its face has no blank glyph: nothing is drawn then.
+// as wide as `blankReach` when given (to the far edge of that piece's stretch). `beside`: what
+// lies beside it in its word. False when its face has no blank glyph: nothing is drawn then.
 bool drawRightToLeftSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, const QGlyphRun& run,
                              QStringView text, bool wordStart, std::optional<qreal> reach = std::nullopt,
                              bool blankInWord = false, std::optional<qreal> blankReach = std::nullopt,
