@@ -1,3 +1,4 @@
+#include "output/pdf_text_rtl.h"
 #include "output/pdf_text_writer.h"
 #include "output/resume_export_snapshot.h"
 #include "output/resume_pdf_generator.h"
@@ -551,9 +552,7 @@ private slots:
                 QString plain = text;
                 plain.remove(QRegularExpression(QStringLiteral("[\\x{202A}-\\x{202E}]")));
                 const auto rightToLeft = [&plain](qsizetype at) {
-                    return at >= 0 && at < plain.size() &&
-                           (plain.at(at).direction() == QChar::DirR ||
-                            plain.at(at).direction() == QChar::DirAL);
+                    return at >= 0 && at < plain.size() && isRightToLeftLetter(plain.at(at));
                 };
                 for (qsizetype at = plain.indexOf(QChar(0x200F)); at >= 0;
                      at = plain.indexOf(QChar(0x200F), at + 1))
