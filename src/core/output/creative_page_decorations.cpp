@@ -1,9 +1,13 @@
 #include "output/creative_page_decorations.h"
 
 #include "output/pdf_text.h"
+#include "output/pdf_text_writer.h"
 #include "theme/font_resolver.h"
 
+#include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QPainter>
+#include <QRawFont>
 
 namespace quillora {
 
@@ -13,7 +17,8 @@ qreal verticalScriptNameFontSize(qreal available) {
 }
 
 void drawVerticalScriptName(QPainter& painter, const QString& name, qreal pageHeight, qreal bottomMargin,
-                            qreal top, qreal margin, qreal columnWidth, qreal columnGap) {
+                            qreal top, qreal margin, qreal columnWidth, qreal columnGap,
+                            bool rightToLeftPage) {
     if (name.isEmpty())
         return;
     const qreal available = (pageHeight - bottomMargin) - top;
@@ -51,6 +56,29 @@ void drawVerticalScriptName(QPainter& painter, const QString& name, qreal pageHe
 
     painter.setPen(QColor::fromRgbF(0, 0, 0, 0.22f));
     text.draw(painter, -w / 2, -h / 2);
+    // pdftotext reads a page whose text is mostly right to left from its right side: the name, set
+    // down the right column, before every block of the left column that reaches as low as the
+    // name's top, and after those above it. It takes each line of a paragraph for a block of its
+    // own, so the name could part a paragraph. A blank from the name's end up to the column's top,
+    // read there as a right-to-left mark (by other readers as a space), makes the name reach the
+    // top, so it is read whole, before the column. It starts a quarter of an em past the name, so
+    // that the mark is a word of its own.
+    PdfTextWriter* writer = PdfTextWriter::of(painter.device());
+    const qreal start = w / 2 + size / 4;
+    const qreal reach = (cy - top) - start;
+    if (writer && rightToLeftPage && reach > 1) {
+        const QRawFont raw = QRawFont::fromFont(font);
+        const QList<quint32> blank = raw.glyphIndexesForString(QStringLiteral(" "));
+        if (blank.size() == 1 && blank.constFirst() != 0) {
+            const QPointF at(start, -h / 2 + QFontMetricsF(font, painter.device()).ascent());
+            QGlyphRun run;
+            run.setRawFont(raw);
+            run.setGlyphIndexes(blank);
+            run.setPositions({at});
+            painter.drawGlyphRun(QPointF(), run);
+            writer->addBridgedText(at, 1, QString(QChar(0x200F)), reach, true, false, false, false);
+        }
+    }
     painter.restore();
 }
 

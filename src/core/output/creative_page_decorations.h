@@ -14,9 +14,11 @@ namespace quillora {
 qreal verticalScriptNameFontSize(qreal available);
 
 // Writes the name large and faint, reading upwards, centred in the free space of the second
-// column (from top down to the bottom margin). Nothing is clipped.
+// column (from top down to the bottom margin). Nothing is clipped. `rightToLeftPage`: most of the
+// page's text is right to left, which readers read from the right.
 void drawVerticalScriptName(QPainter& painter, const QString& name, qreal pageHeight, qreal bottomMargin,
-                            qreal top, qreal margin, qreal columnWidth, qreal columnGap);
+                            qreal top, qreal margin, qreal columnWidth, qreal columnGap,
+                            bool rightToLeftPage);
 
 // Where an image of the given size is drawn inside rect: scaled to fit whole, centred, proportions
 // kept. Empty when the image has no area.

@@ -36,6 +36,30 @@ int spanOf(const PortfolioItemRepresentable& item) {
     return item.orientation() == PortfolioImageOrientation::landscape ? 2 : 1;
 }
 
+// Whether the résumé holds more letters of right-to-left scripts than of left-to-right ones.
+bool mostlyRightToLeft(const ResumeRepresentable& resume) {
+    qsizetype excess = 0;
+    const auto add = [&excess](const QString& text) { excess += leftToRightExcess(text); };
+    for (const QString& text :
+         {resume.fullName(), resume.contactInfo(), resume.summary(), resume.displaySummaryTitle(),
+          resume.displayExperienceTitle(), resume.displayEducationTitle()})
+        add(text);
+    for (const QString& skill : resume.appliedSkills())
+        add(skill);
+    for (const ExperienceRepresentable* entry : resume.experience()) {
+        for (const QString& text :
+             {entry->role(), entry->company(), entry->startDate(), entry->endDate(), entry->details()})
+            add(text);
+    }
+    for (const EducationRepresentable* entry : resume.education()) {
+        for (const QString& text : {entry->school(), entry->degree(), entry->year()})
+            add(text);
+    }
+    if (resume.includeCoverLetter())
+        add(resume.coverLetterText());
+    return excess < 0;
+}
+
 // The flow of blocks down the columns and pages of one export.
 //
 // A paragraph with no strong character (a line of dates, a phone number) is laid out in the
@@ -67,7 +91,7 @@ public:
         if (!m_s.secondColumnUsed) {
             drawVerticalScriptName(m_painter, m_ctx.resume->fullName(), m_ctx.pageSize.height(),
                                    m_ctx.bottomMargin, m_s.columnTop, m_ctx.margin, m_ctx.columnWidth,
-                                   m_ctx.columnGap);
+                                   m_ctx.columnGap, mostlyRightToLeft(*m_ctx.resume));
         }
         portfolio();
     }

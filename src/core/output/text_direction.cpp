@@ -8,14 +8,20 @@ namespace quillora {
 
 namespace {
 
+// The character at `i`, a surrogate pair whole (`i` then moves on to its second half).
+char32_t codePointAt(QStringView text, qsizetype& i) {
+    const QChar c = text.at(i);
+    if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+        ++i;
+        return QChar::surrogateToUcs4(c, text.at(i));
+    }
+    return c.unicode();
+}
+
 std::optional<Qt::LayoutDirection> strongDirection(QStringView text) {
     int isolates = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        char32_t c = text.at(i).unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
-            c = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
-            ++i;
-        }
+        const char32_t c = codePointAt(text, i);
         switch (QChar::direction(c)) {
         case QChar::DirLRI:
         case QChar::DirRLI:
@@ -63,6 +69,19 @@ Qt::LayoutDirection directionAfter(QStringView text, Qt::LayoutDirection fallbac
         end = start - 1;
     }
     return fallback;
+}
+
+qsizetype leftToRightExcess(QStringView text) {
+    qsizetype excess = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char32_t c = codePointAt(text, i);
+        const QChar::Direction direction = QChar::direction(c);
+        if (direction == QChar::DirL)
+            ++excess;
+        else if (direction == QChar::DirR || direction == QChar::DirAL)
+            --excess;
+    }
+    return excess;
 }
 
 } // namespace quillora

@@ -15,4 +15,8 @@ Qt::LayoutDirection textDirection(QStringView text, Qt::LayoutDirection fallback
 // paragraph with one (each paragraph read by textDirection()), or `fallback` when it has none.
 Qt::LayoutDirection directionAfter(QStringView text, Qt::LayoutDirection fallback);
 
+// How many more characters of a strong left-to-right direction than of a strong right-to-left
+// one a text holds (negative when the right-to-left ones are more).
+qsizetype leftToRightExcess(QStringView text);
+
 } // namespace quillora
