@@ -4,7 +4,6 @@
 #include "output/pdf_text_writer.h"
 #include "theme/font_resolver.h"
 
-#include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QPainter>
 #include <QRawFont>
@@ -67,12 +66,13 @@ void drawVerticalScriptName(QPainter& painter, const QString& name, qreal pageHe
     const qreal start = w / 2 + size / 4;
     const qreal reach = (cy - top) - start;
     if (writer && rightToLeftPage && reach > 1) {
-        const QRawFont raw = QRawFont::fromFont(font);
-        const QList<quint32> blank = raw.glyphIndexesForString(QStringLiteral(" "));
+        // A space of the face the name starts in, which the page already holds.
+        const QRawFont face = text.firstFace();
+        const QList<quint32> blank = face.glyphIndexesForString(QStringLiteral(" "));
         if (blank.size() == 1 && blank.constFirst() != 0) {
-            const QPointF at(start, -h / 2 + QFontMetricsF(font, painter.device()).ascent());
+            const QPointF at(start, -h / 2 + face.ascent());
             QGlyphRun run;
-            run.setRawFont(raw);
+            run.setRawFont(face);
             run.setGlyphIndexes(blank);
             run.setPositions({at});
             painter.drawGlyphRun(QPointF(), run);

@@ -488,6 +488,14 @@ QPainterPath PdfTextBlock::outline(qreal x, qreal top) const {
     return path;
 }
 
+QRawFont PdfTextBlock::firstFace() const {
+    if (m_lines.isEmpty())
+        return {};
+    const QList<QGlyphRun> runs =
+        layoutOf(m_lines.constFirst().piece).lineAt(m_lines.constFirst().index).glyphRuns();
+    return runs.isEmpty() ? QRawFont() : runs.constFirst().rawFont();
+}
+
 QFont pdfTextFont(QFont font) {
     // Text that needs no complex shaping (Latin, Greek, Cyrillic, …) is set glyph by glyph, so
     // "ffi" stays three letters; scripts that need shaping (Arabic, Devanagari, …) keep it.

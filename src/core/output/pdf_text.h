@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QList>
 #include <QPainterPath>
+#include <QRawFont>
 #include <QString>
 #include <QTextLayout>
 #include <QTextOption>
@@ -53,6 +54,8 @@ public:
     }
     // The glyph outlines of all lines, placed as draw(x, top) would place them.
     QPainterPath outline(qreal x, qreal top) const;
+    // The face and size the first line's first glyph run is drawn in (none for an empty block).
+    QRawFont firstFace() const;
 
 private:
     // A run of one paragraph laid out as one QTextLayout.
