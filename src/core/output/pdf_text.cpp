@@ -8,6 +8,7 @@
 #include <QGlyphRun>
 #include <QPainter>
 #include <QRawFont>
+#include <QSet>
 #include <QTextBoundaryFinder>
 #include <QTextOption>
 
@@ -60,6 +61,20 @@ struct SharedBridge {
     MarkedEnds beside;          // (a right-to-left piece) the pieces of its word beside it
 };
 
+// Whether a reader reads a run of `text` outside a right-to-left paragraph back from its glyphs as
+// typed: they are the text's own characters in order (or there are none), and it has no mark,
+// presentation form or character a PDF cannot name. Such a run is drawn as it is.
+bool spellsItself(const QGlyphRun& run, QStringView text) {
+    const QList<quint32> glyphs = run.glyphIndexes();
+    // A presentation form typed as such (ﷺ) reads as itself, not as the letters the font's table
+    // gives its glyph for the forms shaping makes.
+    const bool unreadable = std::any_of(text.begin(), text.end(), [](QChar c) {
+        return c.isSurrogate() || c.isMark() || isPresentationForm(c.unicode());
+    });
+    return glyphs.isEmpty() ||
+           (!unreadable && glyphs == run.rawFont().glyphIndexesForString(text.toString()));
+}
+
 // Draws a glyph run of `text` and tells the writer the text it stands for when a reader could not
 // read it from the glyphs: when they are not the text's own characters in order, when the text
 // has marks (placed over or under their letter, so a reader sees a gap after them and breaks the
@@ -90,13 +105,7 @@ void drawSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, co
         return;
     }
     const QList<quint32> glyphs = run.glyphIndexes();
-    const QString typed = text.toString();
-    // A presentation form typed as such (ﷺ) reads as itself, not as the letters the font's table
-    // gives its glyph for the forms shaping makes.
-    const bool unreadable = std::any_of(text.begin(), text.end(), [](QChar c) {
-        return c.isSurrogate() || c.isMark() || isPresentationForm(c.unicode());
-    });
-    if (glyphs.isEmpty() || (!unreadable && glyphs == run.rawFont().glyphIndexesForString(typed))) {
+    if (spellsItself(run, text)) {
         painter.drawGlyphRun(position, run);
         return;
     }
@@ -104,7 +113,7 @@ void drawSpelling(QPainter& painter, PdfTextWriter& writer, QPointF position, co
         drawRightToLeftSpelling(painter, writer, position, run, text, wordStart, reach))
         return;
     painter.drawGlyphRun(position, run);
-    writer.addActualText(position + run.positions().constFirst(), glyphs.size(), typed);
+    writer.addActualText(position + run.positions().constFirst(), glyphs.size(), text.toString());
 }
 
 // Readers that group a page's text into blocks (pdfminer) order the blocks by their left edges
@@ -135,6 +144,78 @@ void reachBlockStart(QPainter& painter, PdfTextWriter& writer, const QTextLine& 
     run.setPositions({at});
     painter.drawGlyphRun(position, run);
     writer.addBridgedText(position + at, 1, QStringLiteral(" "), leftmost->x(), true, false, false, false);
+}
+
+// How far the glyphs of some runs reach to either side (nothing when they have none).
+struct HorizontalExtent {
+    std::optional<qreal> left;
+    std::optional<qreal> right;
+};
+
+HorizontalExtent extentOf(const QList<QGlyphRun>& runs) {
+    HorizontalExtent extent;
+    for (const QGlyphRun& run : runs) {
+        const QList<QPointF> at = run.positions();
+        const QList<QPointF> advances =
+            run.rawFont().advancesForGlyphIndexes(run.glyphIndexes(), QRawFont::UseDesignMetrics);
+        for (qsizetype i = 0; i < at.size() && i < advances.size(); ++i) {
+            extent.left = std::min(extent.left.value_or(at.at(i).x()), at.at(i).x());
+            extent.right = std::max(extent.right.value_or(at.at(i).x() + advances.at(i).x()),
+                                    at.at(i).x() + advances.at(i).x());
+        }
+    }
+    return extent;
+}
+
+// In a left-to-right paragraph, a stretch of text set right to left goes into the page in typed
+// order, from its right edge to its left: pdfminer takes the step from the space before it to its
+// first glyph, and from its last glyph to the space after it, for the start of another line, and
+// then orders the pieces of the line by their boxes, not as typed. The space before such a stretch
+// (`stretchRight`: the stretch's right edge) is made as wide as to reach over it; the space after
+// one (`stretchLeft`: its left edge) is drawn at the stretch's left edge, as wide as to reach its
+// own place. A space draws nothing, so the page looks the same; poppler leaves spaces out and MuPDF
+// takes a glyph's width from its face. The writer finds a run by where its first glyph lies: the
+// moved space starts a little inside the stretch's last glyph, where no glyph of the `line`
+// starts or ends. False (nothing drawn) when the run is not one blank glyph beside such a stretch.
+bool bridgeRightToLeftStretch(QPainter& painter, PdfTextWriter& writer, const QTextLine& line,
+                              QPointF position, const QGlyphRun& run, QStringView text,
+                              std::optional<qreal> stretchLeft, std::optional<qreal> stretchRight) {
+    if (run.isRightToLeft() || (!stretchLeft == !stretchRight) || run.glyphIndexes().size() != 1 ||
+        run.positions().size() != 1)
+        return false;
+    const QRawFont font = run.rawFont();
+    const quint32 glyph = run.glyphIndexes().constFirst();
+    if (!font.pathForGlyph(glyph).isEmpty())
+        return false;
+    const QPointF at = run.positions().constFirst();
+    const qreal advance = font.advancesForGlyphIndexes({glyph}, QRawFont::UseDesignMetrics).constFirst().x();
+    QGlyphRun bridged = run;
+    qreal width = 0;
+    if (stretchRight) {
+        width = *stretchRight - at.x();
+    } else {
+        QSet<qint64> taken;
+        for (const QGlyphRun& other : line.glyphRuns()) {
+            const QList<QPointF> places = other.positions();
+            const QList<QPointF> advances =
+                other.rawFont().advancesForGlyphIndexes(other.glyphIndexes(), QRawFont::UseDesignMetrics);
+            for (qsizetype i = 0; i < places.size() && i < advances.size(); ++i) {
+                taken.insert(qRound64((position.x() + places.at(i).x()) * 64));
+                taken.insert(qRound64((position.x() + places.at(i).x() + advances.at(i).x()) * 64));
+            }
+        }
+        qreal x = *stretchLeft + 0.25;
+        while (taken.contains(qRound64((position.x() + x) * 64)))
+            x += 1.0 / 64;
+        bridged.setPositions({QPointF(x, at.y())});
+        width = at.x() + advance - x;
+    }
+    if (width <= advance)
+        return false;
+    painter.drawGlyphRun(position, bridged);
+    writer.addBridgedText(position + bridged.positions().constFirst(), 1, text.toString(), width, true, false,
+                          false, false);
+    return true;
 }
 
 // Whether a line of a block set with shaping (for the Arabic or Hebrew text it holds) has fewer
@@ -177,6 +258,26 @@ void drawSpellingWords(QPainter& painter, PdfTextWriter& writer, const QTextLine
         const QList<QGlyphRun> runs = line.glyphRuns(at, 1);
         return !runs.isEmpty() && !runs.constFirst().isRightToLeft();
     };
+    const auto rightToLeftAt = [&](int at) {
+        const QList<QGlyphRun> runs = line.glyphRuns(at, 1);
+        return !runs.isEmpty() && runs.constFirst().isRightToLeft();
+    };
+    // In a left-to-right paragraph: whether the line holds text set right to left, and the far edge
+    // of such a stretch (its words and the spaces between them) that starts at `at` (`after`: its
+    // right edge) or ends there (its left edge).
+    const bool mixed = !rightToLeftParagraph && hasRightToLeftRun(line);
+    const auto stretchEdge = [&](int at, bool after) -> std::optional<qreal> {
+        int from = at;
+        int to = at;
+        while (after && to < lineEnd && rightToLeftAt(to))
+            ++to;
+        while (!after && from > line.textStart() && rightToLeftAt(from - 1))
+            --from;
+        if (from == to)
+            return std::nullopt;
+        const HorizontalExtent extent = extentOf(line.glyphRuns(from, to - from));
+        return after ? extent.right : extent.left;
+    };
     const auto groupOf = [&](int start, int end) {
         if (start < first || end > last) {
             first = start;
@@ -189,34 +290,32 @@ void drawSpellingWords(QPainter& painter, PdfTextWriter& writer, const QTextLine
                 if (!text.at(at).isSpace())
                     last = at + 1;
             }
+            const HorizontalExtent extent = extentOf(line.glyphRuns(first, last - first));
             stretch = {};
-            for (const QGlyphRun& run : line.glyphRuns(first, last - first)) {
-                const QList<QPointF> at = run.positions();
-                const QList<QPointF> advances =
-                    run.rawFont().advancesForGlyphIndexes(run.glyphIndexes(), QRawFont::UseDesignMetrics);
-                for (qsizetype i = 0; i < at.size() && i < advances.size(); ++i) {
-                    stretch.left = std::min(stretch.left.value_or(at.at(i).x()), at.at(i).x());
-                    stretch.right = std::max(stretch.right.value_or(at.at(i).x() + advances.at(i).x()),
-                                             at.at(i).x() + advances.at(i).x());
-                }
-            }
+            stretch.left = extent.left;
+            stretch.right = extent.right;
         }
         LeftToRightGroup group = stretch;
         group.before = first < start;
         group.after = last > end;
         return group;
     };
-    // `next`: the runs of the next piece of the word, `nextEnds` when it ends the word.
+    // `next`: the runs of the next piece of the word (of `nextText`), `nextEnds` when it ends the
+    // word.
     const auto drawPiece = [&](int start, int end, const QList<QGlyphRun>& runs,
-                               const QList<QGlyphRun>& next = {}, bool nextEnds = false) {
+                               const QList<QGlyphRun>& next = {}, bool nextEnds = false,
+                               QStringView nextText = {}) {
         std::optional<qreal> reach;
         if (runs.size() == 1 && next.size() == 1 && runs.constFirst().isRightToLeft() &&
             next.constFirst().isRightToLeft() && !next.constFirst().positions().isEmpty()) {
             const QGlyphRun& after = next.constFirst();
             reach = after.positions().constFirst().x();
-            // A lone glyph that ends the word spans its own box (see drawRightToLeftSpelling()):
-            // this piece reaches its right edge, not over it.
-            if (nextEnds && after.glyphIndexes().size() == 1)
+            // A lone glyph that ends the word (see drawRightToLeftSpelling()), and a piece a
+            // left-to-right paragraph draws as it is (a letter from another face), span their own
+            // boxes: this piece reaches the next one's right edge, not over it (poppler would take
+            // a piece lying under the one before it for a line of its own).
+            if ((nextEnds && after.glyphIndexes().size() == 1) ||
+                (!rightToLeftParagraph && spellsItself(after, nextText)))
                 *reach += after.rawFont()
                               .advancesForGlyphIndexes(after.glyphIndexes(), QRawFont::UseDesignMetrics)
                               .constFirst()
@@ -265,7 +364,12 @@ void drawSpellingWords(QPainter& painter, PdfTextWriter& writer, const QTextLine
             // A space set right to left is not drawn (it shows nothing): the word after it starts
             // with a blank that reads as the space, and pdfminer would take a space in a face of
             // another height, after a mark set low, for the start of another line.
-            if (!rightToLeftParagraph || wordEnd == lineEnd || leftToRightAt(start)) {
+            const bool bridged =
+                mixed && runs.size() == 1 && !runs.constFirst().isRightToLeft() &&
+                bridgeRightToLeftStretch(painter, writer, line, position, runs.constFirst(),
+                                         QStringView(text).sliced(start, wordEnd - start),
+                                         stretchEdge(start, false), stretchEdge(wordEnd, true));
+            if (!bridged && (!rightToLeftParagraph || wordEnd == lineEnd || leftToRightAt(start))) {
                 for (const QGlyphRun& run : runs)
                     painter.drawGlyphRun(position, run);
             }
@@ -289,7 +393,8 @@ void drawSpellingWords(QPainter& painter, PdfTextWriter& writer, const QTextLine
                 if (grown.size() > 1 && at > pieceStart) {
                     grown = line.glyphRuns(at, next - at);
                     if (pending)
-                        drawPiece(pending->start, pending->end, pending->runs, pieceRuns);
+                        drawPiece(pending->start, pending->end, pending->runs, pieceRuns, false,
+                                  QStringView(text).sliced(pieceStart, at - pieceStart));
                     pending = Piece{pieceStart, at, pieceRuns};
                     pieceStart = at;
                 }
@@ -297,7 +402,8 @@ void drawSpellingWords(QPainter& painter, PdfTextWriter& writer, const QTextLine
                 at = next;
             }
             if (pending)
-                drawPiece(pending->start, pending->end, pending->runs, pieceRuns, true);
+                drawPiece(pending->start, pending->end, pending->runs, pieceRuns, true,
+                          QStringView(text).sliced(pieceStart, wordEnd - pieceStart));
             drawPiece(pieceStart, wordEnd, pieceRuns);
         }
         start = wordEnd;

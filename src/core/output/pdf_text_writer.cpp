@@ -855,7 +855,8 @@ public:
             if (!ok)
                 std::printf("PDF: the text table of font object %lld is left as it was\n",
                             static_cast<long long>(it.key()));
-            if (font.rightToLeft && (!shallowest || !writeDescent(font, *shallowest, changes)))
+            if ((font.rightToLeft || namesRightToLeftLetters(font.table)) &&
+                (!shallowest || !writeDescent(font, *shallowest, changes)))
                 ++deepFaces;
         }
         if (deepFaces > 0)
@@ -1127,6 +1128,14 @@ private:
             return std::optional(out);
         });
         return true;
+    }
+
+    // Whether a face draws right-to-left letters: a run drawn as it is (a Hebrew word, a letter of a
+    // word from another face, in a left-to-right paragraph) records no text of its own.
+    static bool namesRightToLeftLetters(const ToUnicodeTable& table) {
+        return std::any_of(table.texts.cbegin(), table.texts.cend(), [](const QString& text) {
+            return !text.isEmpty() && isRightToLeftLetter(text.front());
+        });
     }
 
     // pdfminer gives a glyph a box one em tall from its face's descent, and takes two glyphs side

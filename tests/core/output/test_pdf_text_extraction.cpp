@@ -485,6 +485,16 @@ private slots:
             QStringLiteral("علي حسن"), QStringLiteral("الرياض"), QStringLiteral("نبذة"), longSummary,
             QStringLiteral("مهندس أول"), QStringLiteral("شركة الدفع"), QStringLiteral("بنى نظام الدفع."),
             QStringLiteral("أمن الشبكات"), QStringLiteral("بكالوريوس"), QStringLiteral("جامعة الملك سعود")};
+        // Urdu words in a Latin paragraph, a letter of which (ہ, ے) comes from another face in the
+        // ATS layout: poppler read "لاہور" as "لاور", and the "ہ" as a line of its own.
+        const Sample urduInLatin{
+            QStringLiteral("Ali Raza"), QStringLiteral("ali@example.com · Lahore"), QStringLiteral("Summary"),
+            QStringLiteral("Engineer from لاہور who worked in پہلے شہر and Karachi since 2019."),
+            QStringLiteral("Senior Engineer"), QStringLiteral("Acme Payments"),
+            QStringLiteral("Built the payment system of بینک الفلاح and בנק לאומי and twelve other banks."), QStringLiteral("Payments"),
+            QStringLiteral("BSc Computer Science"), QStringLiteral("University of the Punjab")};
+        const QStringList urduInLatinPhrases{QStringLiteral("Engineer from لاہور"), QStringLiteral("worked in پہلے شہر"),
+                                             QStringLiteral("system of بینک الفلاح"), QStringLiteral("and בנק לאומי")};
         // clang-format on
         // The ATS face lacks the Urdu heh (ہ) and yeh barree (ے): the Urdu words that hold them are
         // set in two faces, in three pieces or more where they stand inside a word (لاہور, پہلے).
@@ -494,7 +504,8 @@ private slots:
               std::tuple{"mixed and Persian sentences", mixed, mixedPhrases},
               std::tuple{"punctuation", punctuation, punctuationPhrases},
               std::tuple{"Latin paragraphs beside Persian ones", bilingual, bilingualPhrases},
-              std::tuple{"a long summary beside the name", beside, QStringList{longSummary}}}) {
+              std::tuple{"a long summary beside the name", beside, QStringList{longSummary}},
+              std::tuple{"Urdu words in a Latin paragraph", urduInLatin, urduInLatinPhrases}}) {
             QTest::addRow("%s, ATS", name) << sample << phrases << ResumeLayoutMode::ats << QString();
             QTest::addRow("%s, creative sans", name)
                 << sample << phrases << ResumeLayoutMode::creative << QStringLiteral("Avenir Next");
