@@ -866,8 +866,9 @@ public:
 private:
     static constexpr qreal kMarkWidth = 500; // in thousandths of the font size
     // How much deeper than the shallowest face a right-to-left face's descent may be (see
-    // writeDescent()), in thousandths of the font size.
-    static constexpr qreal kDescentSpread = 250;
+    // writeDescent()), in thousandths of the font size: none, so that its boxes sit on the line of
+    // the Latin words, digits and spaces around them.
+    static constexpr qreal kDescentSpread = 0;
 
     struct Alias {
         uint code;
@@ -1142,8 +1143,7 @@ private:
     // by side for one line only when their boxes overlap by more than half an em. A face for the
     // Arabic script gives a descent of up to 0.75 em (for its marks), a Latin one 0.2 to 0.3 em:
     // the words of a right-to-left line and the spaces, digits and Latin words between them would
-    // part. A right-to-left face's descriptor gives no more than 0.25 em below the file's shallowest
-    // descent so, which leaves room for a mark set lower than its letter (a fatha after a meem).
+    // part. A right-to-left face's descriptor gives no more than the file's shallowest descent so.
     // Nothing drawn depends on it (the face's own program places its glyphs). False when its
     // descriptor gives no descent.
     bool writeDescent(const Font& font, qreal shallowest, std::vector<Change>& changes) {

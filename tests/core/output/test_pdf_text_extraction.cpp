@@ -859,17 +859,18 @@ private slots:
         QVERIFY(written.contains("/CIDToGIDMap /Identity"));
     }
 
-    // A right-to-left face that reaches deep below the line (for its marks) is given the file's
-    // shallowest descent less 0.45 em at most, so that pdfminer keeps its glyphs on the line of the
-    // Latin words, digits and spaces between them; a face that does not reach so deep keeps its
-    // own, as does a face no right-to-left run is drawn in. A descriptor without a descent is left
-    // as it is, and the log says so once.
+    // A right-to-left face that reaches below the line (for its marks) is given the file's
+    // shallowest descent, so that pdfminer keeps its glyphs on the line of the Latin words, digits
+    // and spaces between them; so is a face whose right-to-left letters are drawn as they are (no
+    // run of it recorded). A face that does not reach so deep keeps its own, as does one that
+    // draws no right-to-left letter. A descriptor without a descent is left as it is, and the log
+    // says so once.
     void aRightToLeftFaceReachesNoDeeperThanItsLine_data() {
         QTest::addColumn<QByteArray>("descent"); // in the right-to-left face's descriptor
         QTest::addColumn<QByteArray>("written"); // as written (none: as it was)
-        QTest::addRow("deep") << QByteArray("/Descent -738") << QByteArray("/Descent -445");
-        QTest::addRow("deep, given positive") << QByteArray("/Descent 738") << QByteArray("/Descent -445");
-        QTest::addRow("shallow") << QByteArray("/Descent -292") << QByteArray();
+        QTest::addRow("deep") << QByteArray("/Descent -738") << QByteArray("/Descent -195");
+        QTest::addRow("deep, given positive") << QByteArray("/Descent 738") << QByteArray("/Descent -195");
+        QTest::addRow("shallow") << QByteArray("/Descent -150") << QByteArray();
         QTest::addRow("none") << QByteArray() << QByteArray();
     }
 
@@ -879,18 +880,27 @@ private slots:
         const QByteArray cmap("begincmap\n1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n"
                               "1 beginbfchar\n<0001> <05D0>\nendbfchar\nendcmap\n");
         const QByteArray table = streamOf(QByteArray::number(cmap.size()), cmap);
+        QByteArray latinCmap = cmap;
+        latinCmap.replace("<05D0>", "<0041>");
+        const QByteArray latin = streamOf(QByteArray::number(latinCmap.size()), latinCmap);
+        const auto cidFont = [](const char* descriptor) -> QByteArray {
+            return QByteArray("<< /Type /Font /Subtype /CIDFontType2 /CIDToGIDMap /Identity /W [1 [500]] "
+                              "/FontDescriptor ") +
+                   descriptor + " 0 R >>";
+        };
+        // F1, with the run; F2, Latin, the line's face; F3, a Hebrew one drawn as it is.
         const QByteArray file = pdfOf(
             {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-             "<< /Type /Page /Parent 2 0 R /Contents 4 0 R /Resources << /Font << /F1 5 0 R /F2 8 0 R >> >> "
-             ">>",
+             "<< /Type /Page /Parent 2 0 R /Contents 4 0 R /Resources << /Font << /F1 5 0 R /F2 8 0 R /F3 13 "
+             "0 R "
+             ">> >> >>",
              streamOf(QByteArray::number(kOneGlyph.size()), kOneGlyph),
              "<< /Type /Font /Subtype /Type0 /ToUnicode 6 0 R /DescendantFonts [7 0 R] >>", table,
-             "<< /Type /Font /Subtype /CIDFontType2 /CIDToGIDMap /Identity /W [1 [500]] /FontDescriptor 11 0 "
-             "R >>",
-             "<< /Type /Font /Subtype /Type0 /ToUnicode 9 0 R /DescendantFonts [10 0 R] >>", table,
-             "<< /Type /Font /Subtype /CIDFontType2 /CIDToGIDMap /Identity /W [1 [500]] /FontDescriptor 12 0 "
-             "R >>",
-             "<< /Type /FontDescriptor " + descent + " >>", "<< /Type /FontDescriptor /Descent -195 >>"});
+             cidFont("11"), "<< /Type /Font /Subtype /Type0 /ToUnicode 9 0 R /DescendantFonts [10 0 R] >>",
+             latin, cidFont("12"), "<< /Type /FontDescriptor " + descent + " >>",
+             "<< /Type /FontDescriptor /Descent -195 >>",
+             "<< /Type /Font /Subtype /Type0 /ToUnicode 16 0 R /DescendantFonts [14 0 R] >>", cidFont("15"),
+             "<< /Type /FontDescriptor /Descent -600 >>", table});
         detail::RecordedSpan span{0, QPointF(10, 20), 1, QStringLiteral("\u05D0")};
         span.rightToLeft = true;
         QByteArray out;
@@ -903,6 +913,7 @@ private slots:
         QVERIFY2(out.contains("/ActualText <FEFF05D0>"), out.constData());
         QVERIFY2(out.contains("/Descent -195"), out.constData());
         QVERIFY2(out.contains(written.isEmpty() ? descent : written), out.constData());
+        QVERIFY2(!out.contains("/Descent -600"), out.constData());
         QCOMPARE(logged.filter(QStringLiteral("descent")).size(), descent.isEmpty() ? 1 : 0);
     }
 
