@@ -172,10 +172,12 @@ HorizontalExtent extentOf(const QList<QGlyphRun>& runs) {
 // first glyph, and from its last glyph to the space after it, for the start of another line, and
 // then orders the pieces of the line by their boxes, not as typed. The space before such a stretch
 // (`stretchRight`: the stretch's right edge) is made as wide as to reach over it; the space after
-// one (`stretchLeft`: its left edge) is drawn at the stretch's left edge, as wide as to reach its
-// own place. A space draws nothing, so the page looks the same; poppler leaves spaces out and MuPDF
-// takes a glyph's width from its face. The writer finds a run by where its first glyph lies: the
-// moved space starts a little inside the stretch's last glyph, where no glyph of the `line`
+// one (`stretchLeft`: its left edge) comes after another blank, drawn at the stretch's left edge
+// and as wide as to reach it (MuPDF, which takes the step from a blank's own end to the next
+// Latin letter, would break the line after a space moved there). A blank draws nothing, so the
+// page looks the same; poppler leaves spaces out, MuPDF takes a glyph's width from its face and
+// reads the added blank as a second space. The writer finds a run by where its first glyph lies:
+// the added blank starts a little inside the stretch's last glyph, where no glyph of the `line`
 // starts or ends. False (nothing drawn) when the run is not one blank glyph beside such a stretch.
 bool bridgeRightToLeftStretch(QPainter& painter, PdfTextWriter& writer, const QTextLine& line,
                               QPointF position, const QGlyphRun& run, QStringView text,
@@ -215,6 +217,8 @@ bool bridgeRightToLeftStretch(QPainter& painter, PdfTextWriter& writer, const QT
     painter.drawGlyphRun(position, bridged);
     writer.addBridgedText(position + bridged.positions().constFirst(), 1, text.toString(), width, true, false,
                           false, false);
+    if (stretchLeft)
+        painter.drawGlyphRun(position, run);
     return true;
 }
 
