@@ -865,10 +865,6 @@ public:
 
 private:
     static constexpr qreal kMarkWidth = 500; // in thousandths of the font size
-    // How much deeper than the shallowest face a right-to-left face's descent may be (see
-    // writeDescent()), in thousandths of the font size: none, so that its boxes sit on the line of
-    // the Latin words, digits and spaces around them.
-    static constexpr qreal kDescentSpread = 0;
 
     struct Alias {
         uint code;
@@ -1153,9 +1149,8 @@ private:
         if (m_descents.contains(font.descriptor))
             return true; // a descriptor of two fonts, changed once
         m_descents.insert(font.descriptor);
-        const qreal deepest = shallowest - kDescentSpread;
-        if (-qAbs(*descent) < deepest)
-            changes.push_back({font.descent.begin, font.descent.end, QByteArray::number(deepest)});
+        if (-qAbs(*descent) < shallowest)
+            changes.push_back({font.descent.begin, font.descent.end, QByteArray::number(shallowest)});
         return true;
     }
 
