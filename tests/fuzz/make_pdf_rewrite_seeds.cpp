@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
     for (const auto& [title, pages] : seeds) {
         fuzz::PdfRewriteInput input;
         input.file = written(title, pages, input.spans);
-        // Right-to-left seeds: their runs' glyphs are put in typed order and their fonts given codes.
+        // Right-to-left seeds: their runs are rewritten to read in typed order, their fonts given codes.
         if (title.startsWith(QStringLiteral("Right to left"))) {
             for (detail::RecordedSpan& span : input.spans)
                 span.rightToLeft = true;

@@ -362,6 +362,50 @@ std::optional<QByteArray> withCodes(const QList<GlyphLine>& lines, const QList<u
     return out;
 }
 
+std::optional<QByteArray> inDrawnOrder(QByteArrayView fontLine, const QList<GlyphLine>& lines,
+                                       const QList<uint>& codes, bool blank, qreal lastShift,
+                                       qsizetype* lastAt) {
+    const qsizetype matrix = fontLine.indexOf(" Tf ");
+    if (matrix < 0 || !fontLine.endsWith(" Tm") || lines.size() < 2 || codes.size() != lines.size())
+        return std::nullopt;
+    const QByteArrayView setMatrix = fontLine.sliced(matrix + 4);
+    const qsizetype glyphs = lines.size() - (blank ? 1 : 0);
+    const bool shifted = qAbs(lastShift) >= 1e-4;
+    const QByteArray shift = shifted ? QByteArray::number(lastShift, 'f', 4) + " Tc\n" : QByteArray();
+    static constexpr QByteArrayView kNoShift = "0 Tc\n";
+    qsizetype size = setMatrix.size() + 1 + shift.size() + kNoShift.size();
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        size += 2 * (lines.at(i).move.size() + 1) + showSize(codes.at(i));
+    QByteArray out(size, Qt::Uninitialized);
+    char* const begin = out.data();
+    char* at = begin;
+    if (blank) {
+        // The blank, reached by the moves of every glyph before it, as it was; then the glyphs
+        // from the text matrix again.
+        for (qsizetype i = 0; i < glyphs; ++i) {
+            at = put(at, lines.at(i).move);
+            *at++ = '\n';
+        }
+        at = putShow(put(at, lines.constLast().move), codes.constLast());
+        *at++ = '\n';
+        at = put(at, setMatrix);
+        *at++ = '\n';
+    }
+    for (qsizetype i = 0; i < glyphs; ++i) {
+        if (i == glyphs - 1 && lastAt)
+            *lastAt = at - begin;
+        const bool last = i == glyphs - 1 && shifted;
+        if (last)
+            at = put(at, shift);
+        at = putShow(put(at, lines.at(i).move), codes.at(i));
+        *at++ = '\n';
+        if (last)
+            at = put(at, kNoShift);
+    }
+    out.truncate(at - begin);
+    return out;
+}
+
 std::optional<QByteArray> inTypedOrder(QByteArrayView fontLine, const QList<GlyphLine>& lines, qreal endShift,
                                        const QList<uint>& codes) {
     // Qt's lines: "<font> <size> Tf <matrix> Tm", then "<dx> <dy> Td <code> Tj" a glyph.

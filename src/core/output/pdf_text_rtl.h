@@ -26,14 +26,18 @@ class PdfTextWriter;
 // the last glyph's end, and is taken as shown, from the left. MuPDF and pdfminer ignore the spans
 // and take the glyphs in the order the page's content holds them, each read through its font's
 // ToUnicode table. So a right-to-left run is drawn from the left, with a blank glyph after it at
-// its right edge, and its span holds its text as shown; the writer then writes its glyphs in typed
-// order, the blank first, each reached by the same moves as before, so nothing drawn moves, and
-// gives the last one (the leftmost) a character spacing that brings its end back to the run's
-// left edge, so that the span's box is the run's. The fonts' ToUnicode tables name the letters a
-// glyph stands for, not presentation forms.
+// its right edge, and its span holds its text as shown. The writer keeps its glyphs in the order
+// they were drawn, so that glyphs that overlap are painted as ever, and moves only the blank, which
+// draws nothing, before them; it gives each glyph a code of its own that names the run's typed
+// text from the left, so that the content's order reads as typed, and the last glyph a box back to
+// the run's left edge, so that the span's box is the run's (see the writer). A run whose codes
+// cannot all be added has its glyphs written in typed order instead, the blank first, each
+// reached by the same moves as before, so nothing drawn moves, the last one (the leftmost) with a
+// character spacing that brings its end back to the run's left edge. The fonts' ToUnicode tables
+// name the letters a glyph stands for, not presentation forms.
 
-// Runs of more glyphs than this stay as drawn (each glyph is reached by the moves of all before
-// it, so the content grows with the square of a run's length).
+// Runs of more glyphs than this are not written in typed order (each glyph is reached by the
+// moves of all before it, so the content grows with the square of a run's length).
 inline constexpr qsizetype kMostReorderedGlyphs = 64;
 
 // A span's text between right-to-left marks. Poppler sorts a line's characters into runs of one
@@ -124,6 +128,15 @@ std::optional<QList<GlyphLine>> glyphLinesOf(QByteArrayView glyphLines);
 
 // The glyph lines `lines` with the codes `codes`, in their order.
 std::optional<QByteArray> withCodes(const QList<GlyphLine>& lines, const QList<uint>& codes);
+
+// The glyph lines of a right-to-left run as Qt wrote them after the text object's font line,
+// drawn from the left (with a blank last, when `blank`), with the codes `codes` (in the lines'
+// order): the blank first, in its place, then the glyphs in the order they were drawn, each
+// reached by the same moves, the last one's end moved by `lastShift` (`lastAt`, when given, is
+// set to where its lines start); nothing when there are not two lines.
+std::optional<QByteArray> inDrawnOrder(QByteArrayView fontLine, const QList<GlyphLine>& lines,
+                                       const QList<uint>& codes, bool blank, qreal lastShift,
+                                       qsizetype* lastAt = nullptr);
 
 // The glyph lines of a recorded right-to-left run as Qt wrote them after the text object's font
 // line, written in typed order, with the codes `codes` (in the lines' order; none: as they are);

@@ -130,10 +130,12 @@ bool readNumber(QByteArrayView& line, double* value) {
 // recorded for are left as they are. `changed` says whether any span was added. A page's content
 // holds no text of the résumé (glyphs are named by their numbers, and the spans are added after
 // it is read), so nothing in it can pass for these lines.
-// Writes a right-to-left run's glyph lines in typed order (see pdf_text_rtl.h), given the text
-// object's font line; nothing when it cannot.
+// Writes a right-to-left run's glyph lines so that they read in typed order (see pdf_text_rtl.h),
+// given the text object's font line; nothing when it cannot.
+// `hidden` is set to the bytes at the start of what it gives that draw glyphs the span's text does
+// not start at: they go in a span of their own with no text, which poppler reads as nothing.
 using Reorder = std::function<std::optional<QByteArray>(QByteArrayView fontLine, QByteArrayView glyphLines,
-                                                        const RunText& run)>;
+                                                        const RunText& run, qsizetype* hidden)>;
 
 // Where the line at `from` ends (its newline), or -1.
 qsizetype lineEnd(const QByteArray& content, qsizetype from) {
@@ -183,16 +185,22 @@ QByteArray withSpans(const QByteArray& content, PageTexts& texts, bool* changed,
             continue;
         const RunText run = found->takeFirst();
         out.append(content.constData() + copied, fontLineEnd + 1 - copied);
-        out.append(spanFor(run.rightToLeft ? withNeutralsApart(withFormsSpelled(run.text)) : run.text));
         const QByteArrayView drawn =
             QByteArrayView(content).sliced(fontLineEnd + 1, lineStart - (fontLineEnd + 1));
-        if (run.rightToLeft || run.bridge > 0 || run.spelled) {
-            const std::optional<QByteArray> typed = reorder(
-                QByteArrayView(content).sliced(fontLine, fontLineEnd - fontLine), drawn.chopped(1), run);
-            out.append(typed ? QByteArrayView(*typed) : drawn);
+        std::optional<QByteArray> typed;
+        qsizetype hidden = 0;
+        if (run.rightToLeft || run.bridge > 0 || run.spelled)
+            typed = reorder(QByteArrayView(content).sliced(fontLine, fontLineEnd - fontLine),
+                            drawn.chopped(1), run, &hidden);
+        if (typed && hidden > 0 && hidden < typed->size()) {
+            out.append(spanFor(QString()));
+            out.append(QByteArrayView(*typed).first(hidden));
+            out.append("EMC\n");
         } else {
-            out.append(drawn);
+            hidden = 0;
         }
+        out.append(spanFor(run.rightToLeft ? withNeutralsApart(withFormsSpelled(run.text)) : run.text));
+        out.append(typed ? QByteArrayView(*typed).sliced(hidden) : drawn);
         out.append("EMC\n");
         copied = lineStart;
         at = lineStart;
@@ -714,7 +722,7 @@ public:
     }
 
     std::optional<QByteArray> typedOrder(size_t page, QByteArrayView fontLine, QByteArrayView glyphLines,
-                                         const RunText& run) {
+                                         const RunText& run, qsizetype* hidden) {
         const std::optional<QList<GlyphLine>> lines = glyphLinesOf(glyphLines);
         if (!lines)
             return std::nullopt;
@@ -780,6 +788,10 @@ public:
                 bridged[i] = *alias;
             }
             return withCodes(*lines, bridged);
+        }
+        if (font && drawn.size() - (run.blank ? 1 : 0) >= 2) {
+            if (std::optional<QByteArray> inPlace = drawnInPlace(font, fontLine, *lines, run, hidden))
+                return inPlace;
         }
         const qsizetype blank = run.blank ? 1 : 0;
         if (font && drawn.size() > blank) {
@@ -909,6 +921,83 @@ private:
         const qsizetype space = fontLine.indexOf(' ');
         const qsizetype end = fontLine.indexOf(" Tf");
         return space > 0 && end > space ? fontLine.sliced(space + 1, end - space - 1).toDouble() : 0;
+    }
+
+    // A right-to-left run of two glyphs or more, drawn from the left as Qt drew it (its blank, when
+    // it has one, last), so that glyphs that overlap are painted in the same order as ever: the
+    // blank, at the run's right edge, comes first, and the glyphs' codes name the typed text from
+    // the left, so that a reader taking them in the content's order reads it as typed. What
+    // pdfminer takes for a glyph's box is its code's width: the leftmost glyph's reaches to the
+    // run's right edge and the rightmost glyph's back to its left edge, where the run's text ends
+    // for poppler too, so that the run reads as one stretch from its right edge to its left, as a
+    // run in typed order would; a mark's reaches to where the glyphs before it end. Nothing when a
+    // code cannot be added: the run is written in typed order then.
+    std::optional<QByteArray> drawnInPlace(Font* font, QByteArrayView fontLine, const QList<GlyphLine>& lines,
+                                           const RunText& run, qsizetype* hidden) {
+        const qreal size = fontSize(fontLine);
+        const qsizetype count = lines.size() - (run.blank ? 1 : 0); // the glyphs before the blank
+        if (size <= 0)
+            return std::nullopt;
+        const auto typedCode = [&lines, count](qsizetype i) { return lines.at(count - 1 - i).code; };
+        const QList<QStringView> own = tableTexts(font->table.texts, count, typedCode);
+        const QString typedText = typedOrderOf(run.text);
+        const QList<QStringView> texts = glyphTexts(typedText, own);
+        QList<qreal> x; // each glyph's origin, along the line
+        x.reserve(lines.size());
+        qreal at = 0;
+        for (const GlyphLine& line : lines) {
+            at += moveOf(line.move);
+            x.append(at);
+        }
+        const auto widthOf = [font](uint code) { return font->widths.value(code, font->defaultWidth); };
+        const qreal left = x.at(0) + widthOf(lines.at(0).code) / 1000 * size + run.endShift;
+        const qreal right =
+            run.blank ? x.at(count) : x.at(count - 1) + widthOf(lines.at(count - 1).code) / 1000 * size;
+        QList<uint> codes;
+        codes.reserve(lines.size());
+        qreal reached = x.at(0);
+        qreal lastWidth = 0;
+        for (qsizetype j = 0; j < count; ++j) {
+            const uint code = lines.at(j).code;
+            const qreal own = widthOf(code);
+            qreal width = own;
+            if (j == 0)
+                width = std::max(own, std::ceil((right - x.at(0)) / size * 1000));
+            else if (j == count - 1)
+                width = std::round((left - x.at(j)) / size * 1000);
+            else if (own == 0) {
+                // A mark: its box reaches where the glyphs before it end, whichever side that is.
+                const qreal gap = (reached - x.at(j)) / size * 1000;
+                const qreal step = std::ceil(std::abs(gap) / 50) * 50;
+                width = gap >= 0 ? step : -step;
+            }
+            reached = std::max(reached, x.at(j) + own / 1000 * size);
+            lastWidth = width;
+            const QStringView text = texts.at(j);
+            const QString named = text.isEmpty() ? font->table.texts.value(code) : text.toString();
+            if (named == font->table.texts.value(code) && width == own) {
+                codes.append(code);
+                continue;
+            }
+            const std::optional<uint> alias = font->aliasFor(code, named, width);
+            if (!alias)
+                return std::nullopt;
+            codes.append(*alias);
+        }
+        if (!run.blank) {
+            // Without a blank, the rightmost glyph, drawn last, starts the run's text for poppler,
+            // from its origin to the run's left edge; the glyphs before it go in a span of no text.
+            return inDrawnOrder(fontLine, lines, codes, false,
+                                left - x.at(count - 1) - lastWidth / 1000 * size, hidden);
+        }
+        uint blankCode = lines.at(count).code;
+        if (run.blankInWord) {
+            const qreal width = run.blankWidth > 0 ? run.blankWidth / size * 1000 : widthOf(blankCode);
+            if (const std::optional<uint> alias = font->aliasFor(blankCode, QString(QChar(0x200F)), width))
+                blankCode = *alias;
+        }
+        codes.append(blankCode);
+        return inDrawnOrder(fontLine, lines, codes, true, 0, nullptr);
     }
 
     Font* fontOf(size_t page, QByteArrayView fontLine) {
@@ -1339,11 +1428,11 @@ private:
                     streamsRead.contains(reference.number))
                     continue;
                 streamsRead.insert(reference.number);
-                const Reorder reorder = [&rightToLeftFonts, &unordered, page](QByteArrayView fontLine,
-                                                                              QByteArrayView glyphLines,
-                                                                              const RunText& run) {
+                const Reorder reorder = [&rightToLeftFonts, &unordered,
+                                         page](QByteArrayView fontLine, QByteArrayView glyphLines,
+                                               const RunText& run, qsizetype* hidden) {
                     std::optional<QByteArray> typed =
-                        rightToLeftFonts.typedOrder(page, fontLine, glyphLines, run);
+                        rightToLeftFonts.typedOrder(page, fontLine, glyphLines, run, hidden);
                     if (!typed && !run.spelled)
                         ++unordered;
                     return typed;

@@ -70,7 +70,7 @@ public:
     // painter's coordinates) and which has `glyphCount` glyphs, stands for `text`.
     void addActualText(QPointF firstGlyph, qsizetype glyphCount, const QString& text);
     // The same for a right-to-left run drawn as drawRightToLeftSpelling() draws it (pdf_text_rtl.h),
-    // whose glyphs the writer puts in typed order, the leftmost one's end moved by `endShift`
+    // whose glyphs the writer makes read in typed order, the leftmost one's end moved by `endShift`
     // (`blank`: its last glyph is the blank at its right edge); the file's fonts then name the
     // letters their glyphs stand for. A blank inside a word (`blankInWord`) reads as a right-to-left
     // mark, not as a space, and is `blankWidth` wide when that is given.
