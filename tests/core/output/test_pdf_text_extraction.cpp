@@ -938,18 +938,22 @@ private slots:
     // A right-to-left run's glyphs are painted in the order Qt drew them: coloured glyphs that
     // overlap (joined letters, marks) on a coloured ground round alike, so that the pages look the
     // same in poppler and MuPDF, pixel for pixel; MuPDF and pdfminer still read each word as
-    // typed, with or without a blank after it (a piece of a word in another face has none).
+    // typed, with or without a blank after it (a piece of a word in another face has none), however
+    // long it is.
     void rightToLeftRunsArePaintedAsQtDrewThem() {
         struct Word {
             QString typed;
             QString family;
             bool blank;
+            int size = 30;
         };
         const QList<Word> words{
             {QStringLiteral("مُهَنْدِسَةُ"), QStringLiteral("Noto Sans Arabic"), true},
             {QStringLiteral("بَرْمَجِيَّاتٍ"), QStringLiteral("Noto Sans Arabic"), false},
             {QStringLiteral("می‌خواهم"), QStringLiteral("Noto Sans Arabic"), true},
-            {QStringLiteral("תּוֹכְנָה"), QStringLiteral("Noto Sans Hebrew"), true}};
+            {QStringLiteral("תּוֹכְנָה"), QStringLiteral("Noto Sans Hebrew"), true},
+            // Longer than a run written in typed order may be.
+            {QStringLiteral("مهندس").repeated(14), QStringLiteral("Noto Sans Arabic"), true, 10}};
         QByteArray drawn;
         QBuffer buffer(&drawn);
         QVERIFY(buffer.open(QIODevice::WriteOnly));
@@ -963,7 +967,7 @@ private slots:
             painter.setPen(QColor(36, 92, 160));
             qreal y = 20;
             for (const Word& word : words) {
-                QTextLayout layout(word.typed, QFont(word.family, 30), &writer);
+                QTextLayout layout(word.typed, QFont(word.family, word.size), &writer);
                 layout.beginLayout();
                 QTextLine line = layout.createLine();
                 line.setLineWidth(360);
