@@ -877,6 +877,7 @@ public:
 
 private:
     static constexpr qreal kMarkWidth = 500; // in thousandths of the font size
+    static constexpr qreal kMostWidth = 1e6; // a box wider than this many is not given
 
     struct Alias {
         uint code;
@@ -971,6 +972,8 @@ private:
                 const qreal step = std::ceil(std::abs(gap) / 50) * 50;
                 width = gap >= 0 ? step : -step;
             }
+            if (!std::isfinite(width) || std::abs(width) > kMostWidth)
+                return std::nullopt;
             reached = std::max(reached, x.at(j) + own / 1000 * size);
             lastWidth = width;
             const QStringView text = texts.at(j);
