@@ -30,8 +30,10 @@ class PdfTextWriter;
 // they were drawn, so that glyphs that overlap are painted as ever, and moves only the blank, which
 // draws nothing, before them; it gives each glyph a code of its own that names the run's typed
 // text from the left, so that the content's order reads as typed, and the last glyph a box back to
-// the run's left edge, so that the span's box is the run's (see the writer). A run whose codes
-// cannot all be added has its glyphs written in typed order instead, the blank first, each
+// the run's left edge, so that the span's box is the run's (see the writer); a run without a
+// blank (a piece of a word) starts its span at its rightmost glyph, the glyphs before it in a span
+// of no text, which poppler reads as nothing. A run of one glyph, or one whose codes cannot all
+// be added, has its glyphs written in typed order instead, the blank first, each
 // reached by the same moves as before, so nothing drawn moves, the last one (the leftmost) with a
 // character spacing that brings its end back to the run's left edge. The fonts' ToUnicode tables
 // name the letters a glyph stands for, not presentation forms.
