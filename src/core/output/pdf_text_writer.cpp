@@ -960,13 +960,13 @@ private:
         qreal lastWidth = 0;
         for (qsizetype j = 0; j < count; ++j) {
             const uint code = lines.at(j).code;
-            const qreal own = widthOf(code);
-            qreal width = own;
+            const qreal ownWidth = widthOf(code);
+            qreal width = ownWidth;
             if (j == 0)
-                width = std::max(own, std::ceil((right - x.at(0)) / size * 1000));
+                width = std::max(ownWidth, std::ceil((right - x.at(0)) / size * 1000));
             else if (j == count - 1)
                 width = std::round((left - x.at(j)) / size * 1000);
-            else if (own == 0) {
+            else if (ownWidth == 0) {
                 // A mark: its box reaches where the glyphs before it end, whichever side that is.
                 const qreal gap = (reached - x.at(j)) / size * 1000;
                 const qreal step = std::ceil(std::abs(gap) / 50) * 50;
@@ -974,11 +974,11 @@ private:
             }
             if (!std::isfinite(width) || std::abs(width) > kMostWidth)
                 return std::nullopt;
-            reached = std::max(reached, x.at(j) + own / 1000 * size);
+            reached = std::max(reached, x.at(j) + ownWidth / 1000 * size);
             lastWidth = width;
             const QStringView text = texts.at(j);
             const QString named = text.isEmpty() ? font->table.texts.value(code) : text.toString();
-            if (named == font->table.texts.value(code) && width == own) {
+            if (named == font->table.texts.value(code) && width == ownWidth) {
                 codes.append(code);
                 continue;
             }
